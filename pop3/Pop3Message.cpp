@@ -1,0 +1,87 @@
+#include "Pop3Message.h"
+
+#include <cstring>
+
+namespace {
+
+char AsciiUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+std::string AsciiUpper(std::string text)
+{
+    for (char& c : text)
+        c = AsciiUpper(c);
+    return text;
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+}  // namespace
+
+void CPop3Message::SetText(std::string_view text)
+{
+    const size_t nul = text.find('\0');
+    m_sText.assign(text.substr(0, nul));
+    m_bHasText = true;
+}
+
+void CPop3Message::Clear()
+{
+    m_sText.clear();
+    m_bHasText = false;
+}
+
+std::string CPop3Message::HeaderBlock() const
+{
+    const size_t end = m_sText.find("\r\n\r\n");
+    return end == std::string::npos ? m_sText : m_sText.substr(0, end);
+}
+
+std::string CPop3Message::FindField(const std::string& name, int n) const
+{
+    // A leading CR LF makes the first field line start like every other, so
+    // the key only matches at a line start (RFC 5322 §2.2: name, then colon).
+    const std::string block = "\r\n" + HeaderBlock();
+    const std::string upper = AsciiUpper(block);
+    const std::string key = "\r\n" + AsciiUpper(name) + ":";
+
+    size_t found = upper.find(key);
+    for (int i = 0; i < n && found != std::string::npos; ++i)
+        found = upper.find(key, found + key.size());
+    if (found == std::string::npos)
+        return {};
+
+    // The value runs to a CR LF that is not followed by a blank or tab
+    // (RFC 5322 §2.2.3: such a line continues the field), or to the end.
+    const size_t start = found + key.size();
+    size_t end = start;
+    while (end < block.size()) {
+        if (block[end] == '\r' && end + 1 < block.size() && block[end + 1] == '\n'
+            && (end + 2 >= block.size() || (block[end + 2] != ' ' && block[end + 2] != '\t')))
+            break;
+        ++end;
+    }
+
+    std::string value;
+    value.reserve(end - start);
+    for (size_t i = start; i < end; ++i) {
+        if (block[i] == '\r' && i + 1 < end && block[i + 1] == '\n') {
+            ++i;  // unfold: drop the CR LF, keep the blank that follows
+            continue;
+        }
+        value += block[i] == '\t' ? ' ' : block[i];
+    }
+
+    size_t first = 0;
+    while (first < value.size() && IsBlank(value[first]))
+        ++first;
+    size_t last = value.size();
+    while (last > first && IsBlank(value[last - 1]))
+        --last;
+    return value.substr(first, last - first);
+}
