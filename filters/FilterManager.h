@@ -1,0 +1,13 @@
+#pragma once
+
+class Filters;
+class QWidget;
+class SettingsStore;
+
+// The "Manage Filters" sheet: one page per list (size, subject, subject
+// exact), OK and Cancel. Runs modally through Prompter::RunModal. On OK each
+// page the user opened replaces its active list in filters.m_filters, and
+// all three lists are saved; on Cancel nothing changes. Rows already shown
+// are not classified again: the lists apply from the next scan.
+// Returns QDialog::Accepted or QDialog::Rejected.
+int ManageFilters(QWidget* parent, Filters& filters, SettingsStore& settings);

@@ -1,0 +1,23 @@
+#include "FilterSubPage.h"
+
+#include "filters/Classify.h"
+
+CFilterSubPage::CFilterSubPage(Filters& filters, QWidget* parent)
+    : CFilterPage(kFilterSubject, filters,
+                  QStringLiteral("If this text appears in the Subject, the email is marked for deletion."),
+                  parent)
+{
+}
+
+std::string CFilterSubPage::FoldEntry(const std::string& text)
+{
+    std::string entry = text;
+    for (char& c : entry)
+        c = static_cast<char>(FoldAccent(static_cast<unsigned char>(c)));
+    return entry;
+}
+
+std::string CFilterSubPage::PrepareEntry(const std::string& text) const
+{
+    return FoldEntry(text);
+}

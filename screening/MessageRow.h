@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+// One grid row: the nine column texts in column order, Windows-1252 bytes.
+struct MessageRow {
+    std::string m_sNum;       // "#": message number, 1-based
+    std::string m_sSize;      // "Size": SizeText of the LIST size
+    std::string m_sAtt;       // "Att.": "Y" when an attachment is likely
+    std::string m_sSubject;   // "Subject"
+    std::string m_sFrom;      // "From": display name
+    std::string m_sEmail;     // "Email": address
+    std::string m_sDate;      // "Date": with weekday and two-digit day
+    std::string m_sTo;        // "To"
+    std::string m_sCC;        // "CC"
+
+    bool operator==(const MessageRow&) const = default;
+};

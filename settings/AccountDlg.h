@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+class QLabel;
+class QLineEdit;
+
+// The POP3 account: server, user name, password and port.
+//
+// The owner copies its values into the public members, runs the dialog
+// modally and reads them back only when it was accepted. The members hold
+// Windows-1252 bytes, as everything the settings store and the connection
+// see does.
+class CAccountDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CAccountDlg(QWidget* parent = nullptr);
+
+    std::string m_sPass;
+    std::string m_sPort;
+    std::string m_sServer;
+    std::string m_sUser;
+
+    // Longest user name or password the connection sends: the USER and PASS
+    // command lines must stay well inside RFC 1939's 255-octet argument limit
+    // and the server's line limit.
+    static constexpr int kMaxCredential = 120;
+
+    // The reason a user name or password cannot be sent, or empty when it can.
+    // what names the field in the message ("user name", "password").
+    static QString CredentialProblem(const QString& text, const QString& what);
+    // The port as canonical decimal text ("110"), or empty when the text is
+    // not a whole number from 1 to 65535 (blanks around it are allowed).
+    static QString NormalisePort(const QString& text);
+
+public slots:
+    void accept() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // Shows why a field was refused beside it (empty text hides the note).
+    static void SetProblem(QLabel* label, const QString& text);
+
+    QLineEdit* m_pServer;
+    QLineEdit* m_pUser;
+    QLineEdit* m_pPass;
+    QLineEdit* m_pPort;
+    QLabel* m_pServerProblem;
+    QLabel* m_pUserProblem;
+    QLabel* m_pPassProblem;
+    QLabel* m_pPortProblem;
+    bool m_bInitialised = false;
+};

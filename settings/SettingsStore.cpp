@@ -1,0 +1,430 @@
+#include "SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStringList>
+#include <QVariant>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/Cp1252.h"
+#include "platform/Trace.h"
+#include "settings/IniImport.h"
+
+namespace {
+
+// Status codes of DeleteSection, kept from the registry API so that callers
+// can tell "nothing to delete" from a failure.
+constexpr int kErrorFileNotFound = 2;
+constexpr int kErrorAccessDenied = 5;
+constexpr int kErrorInvalidParameter = 87;
+
+// A value is read into a 260-byte buffer, terminator included.
+constexpr size_t kReadBuffer = 260;
+
+QString ToQ(const std::string& bytes)
+{
+    const std::string utf8 = platform::Cp1252ToUtf8(bytes);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string FromQ(const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return platform::Utf8ToCp1252(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+}
+
+// QSettings treats '/' as a group separator, so such a name could not be
+// kept as one name.
+bool IsValidName(const std::string& name)
+{
+    return !name.empty() && name.find('/') == std::string::npos;
+}
+
+// The stored spelling of `name` among `names`: the exact one first, else
+// the first that differs only in letter case. Empty when there is none.
+QString FindName(const QStringList& names, const QString& name)
+{
+    if (names.contains(name))
+        return name;
+    for (const QString& n : names)
+        if (n.compare(name, Qt::CaseInsensitive) == 0)
+            return n;
+    return {};
+}
+
+QString GroupFor(const QSettings& s, const std::string& section)
+{
+    const QString wanted = ToQ(section);
+    const QString found = FindName(s.childGroups(), wanted);
+    return found.isEmpty() ? wanted : found;
+}
+
+// Within the current group.
+QString KeyFor(const QSettings& s, const std::string& name)
+{
+    const QString wanted = ToQ(name);
+    const QString found = FindName(s.childKeys(), wanted);
+    return found.isEmpty() ? wanted : found;
+}
+
+std::string VariantToBytes(const QVariant& value)
+{
+    // A hand-edited line with unquoted commas reads as a list.
+    if (value.typeId() == QMetaType::QStringList)
+        return FromQ(value.toStringList().join(QLatin1Char(',')));
+    return FromQ(value.toString());
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+// "%d": white space skipped, optional sign, at least one digit. Values out of
+// range saturate rather than wrap.
+bool ParseLeadingInt(std::string_view text, int& result)
+{
+    size_t i = 0;
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i >= text.size() || text[i] < '0' || text[i] > '9')
+        return false;
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative)
+        value = -value;
+    result = value > INT_MAX ? INT_MAX : static_cast<int>(value);
+    return true;
+}
+
+bool MakeDirectories(const std::string& dir)
+{
+    if (dir.empty())
+        return false;
+    struct stat st {};
+    if (stat(dir.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode);
+    const size_t slash = dir.find_last_of('/');
+    if (slash != std::string::npos && slash > 0 && !MakeDirectories(dir.substr(0, slash)))
+        return false;
+    // Only the folders made here are private; existing ones are left alone.
+    return mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+void SyncDirectory(const std::string& file)
+{
+    const size_t slash = file.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? "." : file.substr(0, slash);
+    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+// Creates the file, mode 0600, when it is missing, so that QSettings (which
+// keeps the mode of an existing file when it replaces it) never writes the
+// password into a file others can read. An existing file that others can
+// read is made private.
+bool EnsureFile(const std::string& path, bool* pbCreated)
+{
+    if (pbCreated)
+        *pbCreated = false;
+    const size_t slash = path.find_last_of('/');
+    if (slash != std::string::npos && slash > 0 && !MakeDirectories(path.substr(0, slash))) {
+        platform::Trace("SettingsStore: cannot create the folder of %s\n", path.c_str());
+        return false;
+    }
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        const bool ok = fchmod(fd, 0600) == 0 && fsync(fd) == 0;
+        close(fd);
+        if (pbCreated)
+            *pbCreated = true;
+        SyncDirectory(path);
+        return ok;
+    }
+    if (errno != EEXIST) {
+        platform::Trace("SettingsStore: cannot create %s (errno %d)\n", path.c_str(), errno);
+        return false;
+    }
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    if ((st.st_mode & 077) != 0 && chmod(path.c_str(), st.st_mode & 0700) != 0)
+        return false;
+    return true;
+}
+
+}  // namespace
+
+std::string SettingsStore::AppName() const
+{
+    return m_sApplication;
+}
+
+std::string SettingsStore::FilePath() const
+{
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    // The XDG base directory rules ignore a relative XDG_CONFIG_HOME.
+    if (base.isEmpty() || QDir::isRelativePath(base))
+        base = QDir::homePath() + QStringLiteral("/.config");
+    QString path = base + QLatin1Char('/');
+    if (!m_sOrganisation.empty())
+        path += QString::fromStdString(m_sOrganisation) + QLatin1Char('/');
+    path += QString::fromStdString(m_sApplication) + QStringLiteral(".conf");
+    return QFile::encodeName(path).toStdString();
+}
+
+bool SettingsStore::Open(Root root, const std::string& path, bool* pbCreated)
+{
+    if (pbCreated)
+        *pbCreated = false;
+    m_hRoot = root;
+    m_sBasePath = path;
+
+    // "Software\<organisation>\<application>": the leading "Software" is
+    // the registry's convention and names no folder here.
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+        const size_t end = std::min(path.find('\\', start), path.size());
+        if (end > start)
+            parts.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    if (!parts.empty() && QString::fromStdString(parts.front())
+                                  .compare(QStringLiteral("Software"), Qt::CaseInsensitive) == 0)
+        parts.erase(parts.begin());
+    if (parts.empty())
+        return false;
+    for (const std::string& part : parts)
+        if (part.find('/') != std::string::npos || part == "." || part == "..")
+            return false;
+    m_sApplication = parts.back();
+    m_sOrganisation.clear();
+    if (parts.size() >= 2)
+        m_sOrganisation = parts[parts.size() - 2];
+
+    const std::string file = FilePath();
+    if (file.empty())
+        return false;
+    return EnsureFile(file, pbCreated);
+}
+
+namespace {
+
+// Serialises the writers of all processes on the settings folder. The
+// kernel drops the lock when its holder dies, so a crashed writer never
+// blocks the next one.
+class WriterLock {
+public:
+    explicit WriterLock(const std::string& file)
+    {
+        const size_t slash = file.find_last_of('/');
+        const std::string dir = slash == std::string::npos ? "." : file.substr(0, slash);
+        m_fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (m_fd < 0)
+            return;
+        int rc = 0;
+        while ((rc = flock(m_fd, LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        // QSettings also takes a lock file of its own. One left by a writer
+        // that was killed before it wrote its process id into it is only
+        // recognised as stale after 30 seconds; under this lock no other
+        // writer can hold it, so whatever is there is stale. Without this
+        // lock (a file system that has none) QSettings' own lock still rules.
+        if (rc == 0)
+            unlink((file + ".lock").c_str());
+    }
+    ~WriterLock()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    WriterLock(const WriterLock&) = delete;
+    WriterLock& operator=(const WriterLock&) = delete;
+
+private:
+    int m_fd = -1;
+};
+
+// One write: open, change, rename into place, sync. QSettings writes the
+// whole file to a temporary file and renames it over the old one, so a
+// crash at any moment leaves one of the two complete files.
+bool CommitChange(const std::string& path, const std::function<void(QSettings&)>& change)
+{
+    if (path.empty() || !EnsureFile(path, nullptr))
+        return false;
+    const WriterLock lock(path);   // outlives `settings`, whose destructor may write
+    QSettings settings(QFile::decodeName(path.c_str()), QSettings::IniFormat);
+    settings.setAtomicSyncRequired(true);
+    change(settings);
+    settings.sync();
+    if (settings.status() == QSettings::AccessError) {
+        platform::Trace("SettingsStore: cannot write %s\n", path.c_str());
+        return false;
+    }
+    SyncDirectory(path);
+    return true;
+}
+
+}  // namespace
+
+namespace {
+
+// The stored text, or nothing when the file, the section or the value is
+// missing or the value is too long for the read buffer.
+std::optional<std::string> ReadValue(const std::string& path, const std::string& section,
+                                     const std::string& name)
+{
+    if (!IsValidName(section) || !IsValidName(name) || path.empty())
+        return std::nullopt;
+    const QString file = QFile::decodeName(path.c_str());
+    if (!QFile::exists(file))
+        return std::nullopt;
+    QSettings settings(file, QSettings::IniFormat);
+    QString key = ToQ(section) + QLatin1Char('/') + ToQ(name);
+    if (!settings.contains(key)) {
+        const QString group = FindName(settings.childGroups(), ToQ(section));
+        if (group.isEmpty())
+            return std::nullopt;
+        settings.beginGroup(group);
+        const QString found = FindName(settings.childKeys(), ToQ(name));
+        settings.endGroup();
+        if (found.isEmpty())
+            return std::nullopt;
+        key = group + QLatin1Char('/') + found;
+    }
+    std::string value = VariantToBytes(settings.value(key));
+    if (value.size() + 1 > kReadBuffer)
+        return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::string SettingsStore::ReadString(const std::string& section, const std::string& name,
+                                      const std::string& sDefault) const
+{
+    std::optional<std::string> value = ReadValue(FilePath(), section, name);
+    return value ? std::move(*value) : sDefault;
+}
+
+int SettingsStore::ReadInt(const std::string& section, const std::string& name, int nDefault) const
+{
+    const std::optional<std::string> text = ReadValue(FilePath(), section, name);
+    int value = 0;
+    if (!text || !ParseLeadingInt(*text, value))
+        return nDefault;
+    return value;
+}
+
+bool SettingsStore::WriteString(const std::string& section, const std::string& name,
+                                const std::string& sValue)
+{
+    if (!IsValidName(section) || !IsValidName(name))
+        return false;
+    return CommitChange(FilePath(), [&](QSettings& s) {
+        s.beginGroup(GroupFor(s, section));
+        s.setValue(KeyFor(s, name), ToQ(sValue));
+        s.endGroup();
+    });
+}
+
+bool SettingsStore::WriteInt(const std::string& section, const std::string& name, int nValue)
+{
+    return WriteString(section, name, std::to_string(nValue));
+}
+
+int SettingsStore::DeleteSection(const std::string& section)
+{
+    if (!IsValidName(section))
+        return kErrorInvalidParameter;
+    const std::string path = FilePath();
+    if (path.empty() || !QFile::exists(QFile::decodeName(path.c_str())))
+        return kErrorFileNotFound;
+    bool found = false;
+    const bool ok = CommitChange(path, [&](QSettings& s) {
+        const QString group = FindName(s.childGroups(), ToQ(section));
+        found = !group.isEmpty();
+        if (found)
+            s.remove(group);
+    });
+    if (!ok)
+        return kErrorAccessDenied;
+    return found ? 0 : kErrorFileNotFound;
+}
+
+bool SettingsStore::ReplaceSections(const std::vector<Section>& sections)
+{
+    for (const Section& section : sections) {
+        if (!IsValidName(section.first))
+            return false;
+        for (const auto& value : section.second)
+            if (!IsValidName(value.first))
+                return false;
+    }
+    return CommitChange(FilePath(), [&](QSettings& s) {
+        for (const Section& section : sections) {
+            const QString group = GroupFor(s, section.first);
+            s.remove(group);
+            s.beginGroup(group);
+            for (const auto& value : section.second)
+                s.setValue(ToQ(value.first), ToQ(value.second));
+            s.endGroup();
+        }
+    });
+}
+
+bool SettingsStore::ReplaceSection(const std::string& section,
+                                   const std::vector<std::pair<std::string, std::string>>& values)
+{
+    return ReplaceSections({Section(section, values)});
+}
+
+void SettingsStore::ImportIniFile()
+{
+    const char* dir = std::getenv("MAVIX_SYSCONFDIR");
+    std::string file = (dir != nullptr && *dir != '\0') ? dir : "/etc";
+    file += "/" + AppName() + ".INI";
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return;
+    const std::vector<IniEntry> entries = ParseIni(in);
+    if (entries.empty())
+        return;
+    // Section and value names from the file match stored ones regardless of
+    // letter case, so "[screen]" fills the section "Screen" is read from.
+    const bool ok = CommitChange(FilePath(), [&](QSettings& s) {
+        for (const IniEntry& entry : entries) {
+            s.beginGroup(GroupFor(s, entry.m_sSection));
+            s.setValue(KeyFor(s, entry.m_sName), ToQ(entry.m_sValue));
+            s.endGroup();
+        }
+    });
+    if (!ok)
+        platform::Trace("SettingsStore: import of %s failed\n", file.c_str());
+}

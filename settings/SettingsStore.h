@@ -1,0 +1,72 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+// Every persistent setting goes through this store: one per-user INI file,
+// one INI group per section, every value kept as text. Names and values are
+// Windows-1252 bytes; the file itself holds them as UTF-8 text so that a
+// user can read and edit it, and every byte 0x00-0xFF comes back unchanged.
+//
+// Nothing is cached: every read looks at the file as it is on disk now, and
+// every write is on disk (renamed into place and synced) before it returns,
+// so a crash leaves either the old file or the new one. The file holds the
+// mailbox password and is kept at mode 0600.
+//
+// Section and value names match without regard to ASCII letter case, as
+// they do in a hand-written INI file; a write to an existing entry keeps the
+// spelling it was first stored with.
+class SettingsStore {
+public:
+    // Both roots map to the per-user file: a machine-wide file is not
+    // writable by a normal user, so every write there would be lost.
+    enum Root { HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER };
+
+    // Opens (creates) $XDG_CONFIG_HOME/<organisation>/<application>.conf, mode
+    // 0600, taking the two names from the last two components of `path`
+    // ("Software\\Tarvane Software\\Mavix"). *pbCreated says the file did not
+    // exist before this call, which is when ImportIniFile is due.
+    bool Open(Root root, const std::string& path, bool* pbCreated);
+
+    // First-run import of "Mavix.INI" (the application name plus ".INI") from
+    // $MAVIX_SYSCONFDIR, or /etc when that is not set. A missing file imports
+    // nothing. All imported values are written in one atomic write.
+    void ImportIniFile();
+
+    // Reads never fail and never create anything: a missing section or value,
+    // or a value of 260 bytes or more, gives the default.
+    int ReadInt(const std::string& section, const std::string& name, int nDefault) const;
+    std::string ReadString(const std::string& section, const std::string& name,
+                           const std::string& sDefault) const;
+
+    // A write creates the file and the section when missing. False when the
+    // value could not be put on disk (or a name is empty or holds '/').
+    bool WriteInt(const std::string& section, const std::string& name, int nValue);
+    bool WriteString(const std::string& section, const std::string& name,
+                     const std::string& sValue);
+
+    // 0 = removed; 2 (file not found) when there was no such section; another
+    // non-zero code when the file could not be written.
+    int DeleteSection(const std::string& section);
+
+    // Replaces a whole section in one atomic write: whatever happens, the
+    // section on disk is either the old one or the new one, never a mix.
+    bool ReplaceSection(const std::string& section,
+                        const std::vector<std::pair<std::string, std::string>>& values);
+
+    using Section = std::pair<std::string, std::vector<std::pair<std::string, std::string>>>;
+    // Replaces several sections in one atomic write (one file rename).
+    bool ReplaceSections(const std::vector<Section>& sections);
+
+    // The per-user file (valid after Open; computed on demand before it).
+    std::string FilePath() const;
+
+private:
+    std::string AppName() const;
+
+    std::string m_sBasePath;
+    Root m_hRoot = HKEY_LOCAL_MACHINE;
+    std::string m_sOrganisation = "Tarvane Software";
+    std::string m_sApplication = "Mavix";
+};

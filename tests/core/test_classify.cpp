@@ -1,0 +1,100 @@
+// Accent and case folding, and the three kinds of match.
+#include <QTest>
+
+#include "filters/Classify.h"
+#include "filters/FilterLists.h"
+
+class TestClassify : public QObject {
+    Q_OBJECT
+private slots:
+    void foldAccentTable();
+    void suspect_data();
+    void suspect();
+    void duplicatesAndSeveralLists();
+};
+
+void TestClassify::foldAccentTable()
+{
+    // Every one of the 256 codes: the folded ones from the table, every other
+    // code unchanged (Æ, Ð, Þ, ß, Œ, Ž and × ÷ included).
+    std::map<int, char> folded;
+    auto set = [&folded](std::initializer_list<int> codes, char letter) {
+        for (int c : codes)
+            folded[c] = letter;
+    };
+    set({0xC0, 0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xE0, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5}, 'A');
+    set({0xC7, 0xE7}, 'C');
+    set({0xC8, 0xC9, 0xCA, 0xCB, 0xE8, 0xE9, 0xEA, 0xEB}, 'E');
+    set({0xCC, 0xCD, 0xCE, 0xCF, 0xEC, 0xED, 0xEE, 0xEF}, 'I');
+    set({0xD1, 0xF1}, 'N');
+    set({0xD2, 0xD3, 0xD4, 0xD5, 0xD6, 0xD8, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF8}, 'O');
+    set({0x8A, 0x9A}, 'S');
+    set({0xD9, 0xDA, 0xDB, 0xDC, 0xF9, 0xFA, 0xFB, 0xFC}, 'U');
+    set({0x9F, 0xDD, 0xFD, 0xFF}, 'Y');
+    for (int c = 0; c < 256; ++c) {
+        const auto it = folded.find(c);
+        const int expected = it == folded.end() ? c : static_cast<unsigned char>(it->second);
+        QVERIFY2(FoldAccent(static_cast<unsigned char>(c)) == expected, qPrintable(QString::number(c, 16)));
+    }
+    QCOMPARE(NormaliseSubject("L\xF6west r\xE9sum\xE9 \xC6\xDF\x9E"), std::string("LOWEST RESUME \xC6\xDF\x9E"));
+}
+
+void TestClassify::suspect_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QByteArray>("entry");
+    QTest::addColumn<QByteArray>("subject");
+    QTest::addColumn<QByteArray>("size");
+    QTest::addColumn<int>("expected");
+
+    const int contains = kFilterSubject, exact = kFilterSubjectExact, size = kFilterSize;
+    QTest::newRow("contains, other case") << contains << QByteArray("VIRUS") << QByteArray("Virus found") << QByteArray("1K") << 1;
+    QTest::newRow("contains, accent in subject") << contains << QByteArray("VIRUS") << QByteArray("Re: v\xEDrus") << QByteArray("1K") << 1;
+    QTest::newRow("contains, accent in entry") << contains << QByteArray("L\xF6west") << QByteArray("LOWEST RATES") << QByteArray("1K") << 1;
+    QTest::newRow("contains, accents both sides") << contains << QByteArray("\xC9T\xC9") << QByteArray("un \xE8t\xEB chaud") << QByteArray("1K") << 1;
+    QTest::newRow("contains, small entry") << contains << QByteArray("lowest") << QByteArray("L\xD6WEST") << QByteArray("1K") << 1;
+    QTest::newRow("contains, S caron both cases") << contains << QByteArray("\x8A" "KODA") << QByteArray("new \x9Akoda") << QByteArray("1K") << 1;
+    QTest::newRow("contains, no match") << contains << QByteArray("VIRUS") << QByteArray("Hello") << QByteArray("1K") << 0;
+    QTest::newRow("contains, unfolded letters differ") << contains << QByteArray("STRASSE") << QByteArray("Stra\xDF" "e") << QByteArray("1K") << 0;
+    QTest::newRow("contains, not in empty subject") << contains << QByteArray("A") << QByteArray() << QByteArray("1K") << 0;
+    QTest::newRow("exact, whole subject") << exact << QByteArray("HONEY") << QByteArray("honey") << QByteArray("1K") << 1;
+    QTest::newRow("exact, accent") << exact << QByteArray("CAFE") << QByteArray("caf\xE9") << QByteArray("1K") << 1;
+    QTest::newRow("exact, trailing text") << exact << QByteArray("HONEY") << QByteArray("honey bee") << QByteArray("1K") << 0;
+    QTest::newRow("exact, leading text") << exact << QByteArray("HONEY") << QByteArray("my honey") << QByteArray("1K") << 0;
+    QTest::newRow("exact, trailing blank") << exact << QByteArray("HONEY") << QByteArray("honey ") << QByteArray("1K") << 0;
+    QTest::newRow("size, same text") << size << QByteArray("113K") << QByteArray("x") << QByteArray("113K") << 1;
+    QTest::newRow("size, small letters in entry") << size << QByteArray("113k") << QByteArray("x") << QByteArray("113K") << 0;
+    QTest::newRow("size, small letters in size text") << size << QByteArray("113K") << QByteArray("x") << QByteArray("113k") << 1;
+    QTest::newRow("size, other size") << size << QByteArray("113K") << QByteArray("x") << QByteArray("114K") << 0;
+    QTest::newRow("size, not a subject match") << size << QByteArray("113K") << QByteArray("113K") << QByteArray("2K") << 0;
+    QTest::newRow("size entry not folded") << size << QByteArray("1\xCB") << QByteArray("x") << QByteArray("1E") << 0;
+}
+
+void TestClassify::suspect()
+{
+    QFETCH(int, kind);
+    QFETCH(QByteArray, entry);
+    QFETCH(QByteArray, subject);
+    QFETCH(QByteArray, size);
+    QFETCH(int, expected);
+    FilterLists lists;
+    QVERIFY(lists.Append(static_cast<FilterKind>(kind), entry.toStdString()));
+    QCOMPARE(IsSuspect(lists, subject.toStdString(), size.toStdString()), expected);
+    QCOMPARE(IsSuspect(FilterLists(), subject.toStdString(), size.toStdString()), 0);
+}
+
+void TestClassify::duplicatesAndSeveralLists()
+{
+    FilterLists lists;
+    QVERIFY(lists.Append(kFilterSubject, "SALE"));
+    QVERIFY(lists.Append(kFilterSubject, "SALE"));
+    QVERIFY(lists.Append(kFilterSubjectExact, "big sale"));
+    QVERIFY(lists.Append(kFilterSize, "2K"));
+    // Matching every list still gives the flag 1, not a count.
+    QCOMPARE(IsSuspect(lists, "Big Sale", "2K"), 1);
+    QCOMPARE(IsSuspect(lists, "nothing", "2K"), 1);
+    QCOMPARE(IsSuspect(lists, "nothing", "3K"), 0);
+}
+
+QTEST_GUILESS_MAIN(TestClassify)
+#include "test_classify.moc"

@@ -1,0 +1,108 @@
+#include "FuzzEntries.h"
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "filters/Classify.h"
+#include "filters/DefaultFilters.h"
+#include "pop3/Pop3Message.h"
+#include "screening/RowBuilder.h"
+#include "settings/IniImport.h"
+
+namespace {
+
+void Require(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+bool IsTrimmed(const std::string& text)
+{
+    return TrimBlanks(text).size() == text.size();
+}
+
+const FilterLists& SomeLists()
+{
+    static const FilterLists lists = [] {
+        FilterLists l;
+        AppendBuiltInDefaults(l);
+        l.Append(kFilterSubjectExact, "HELLO");
+        return l;
+    }();
+    return lists;
+}
+
+}  // namespace
+
+void FuzzHeaderRow(const uint8_t* data, size_t size)
+{
+    // The first byte picks the listing size and a field name of its own;
+    // the rest is the text TOP delivered.
+    if (size == 0)
+        return;
+    const std::string_view all(reinterpret_cast<const char*>(data), size);
+    const uint8_t selector = data[0];
+    const std::string_view text = all.substr(1);
+    CPop3Message message;
+    message.SetText(text);
+    Require(message.Text().find('\0') == std::string::npos);
+
+    const std::string names[] = {"Subject", "From", "Content-Type", std::string(text.substr(0, selector % 8))};
+    for (const std::string& name : names) {
+        for (int n = 0; n < 3; ++n) {
+            const std::string value = message.FindField(name, n);
+            Require(IsTrimmed(value));
+            Require(value.find('\t') == std::string::npos);
+            Require(value.size() <= message.Text().size());
+        }
+    }
+    const uint32_t listSize = static_cast<uint32_t>(selector) * 16777259u;
+    const MessageRow row = BuildMessageRow(selector, listSize, message);
+    Require(row.m_sSize == SizeText(listSize) && row.m_sSize.back() == 'K');
+    Require(row.m_sAtt.empty() || row.m_sAtt == "Y");
+    Require(row.m_sSubject == message.GetSubject());
+    Require(row.m_sCC == message.GetCC());
+    Require(row.m_sEmail.find('>') == std::string::npos || row.m_sEmail == message.GetFrom());
+    Require(!row.m_sFrom.empty() || row.m_sEmail.empty());
+    std::string date = std::string(text);
+    AddWeekday(date);
+    Require(date.size() == text.size() || date.size() == text.size() + 5);
+    Require(NormaliseSubject(row.m_sSubject).size() == row.m_sSubject.size());
+    const int suspect = IsSuspect(SomeLists(), row.m_sSubject, row.m_sSize);
+    Require(suspect == 0 || suspect == 1);
+}
+
+void FuzzDefaultsFile(const uint8_t* data, size_t size)
+{
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    FilterLists lists;
+    ParseDefaults(in, lists);
+    size_t total = 0;
+    for (FilterKind kind : {kFilterSubject, kFilterSubjectExact, kFilterSize}) {
+        for (const std::string& entry : lists.List(kind)) {
+            Require(FilterLists::IsStorable(entry, nullptr));
+            Require(IsTrimmed(entry));
+            Require(entry.find('\n') == std::string::npos && entry.find('\0') == std::string::npos);
+            Require(entry != "[SIZE]" && entry != "[SUBJECT]" && entry != "[SUBJECT EXACT]");
+            total += entry.size();
+        }
+    }
+    Require(total <= size);
+}
+
+void FuzzIniImport(const uint8_t* data, size_t size)
+{
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    for (const IniEntry& entry : ParseIni(in)) {
+        Require(!entry.m_sSection.empty() && IsTrimmed(entry.m_sSection));
+        Require(entry.m_sSection.find('/') == std::string::npos);
+        Require(!entry.m_sName.empty() && entry.m_sName.find('/') == std::string::npos);
+        Require(entry.m_sName.find('=') == std::string::npos);
+        Require(entry.m_sName.size() + entry.m_sValue.size() < 519);
+        Require(entry.m_sValue.find('\n') == std::string::npos);
+        Require(entry.m_sValue.find('\0') == std::string::npos);
+    }
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The fuzzed entry points, shared by the libFuzzer targets and by the
+// regression test that replays every crash input ever found. Each checks
+// the invariants of its parser's result and aborts when one breaks.
+void FuzzHeaderRow(const uint8_t* data, size_t size);
+void FuzzDefaultsFile(const uint8_t* data, size_t size);
+void FuzzIniImport(const uint8_t* data, size_t size);
