@@ -1,0 +1,75 @@
+#pragma once
+
+#include "screening/MavixView.h"
+
+#include <QMainWindow>
+#include <QRect>
+#include <chrono>
+
+class QAction;
+class QLabel;
+class SettingsStore;
+
+// The one top-level window: the menu, the two-pane status bar and the
+// screening view. It places itself from the stored placement, starts the
+// view's start-up action once, and on close saves the column widths and the
+// placement and lets the workers end within a bounded time.
+class CMainFrame : public QMainWindow, public IMavixFrame {
+    Q_OBJECT
+public:
+    static constexpr int kStartupDelayMs = 200;
+    static constexpr std::chrono::milliseconds kShutdownBudget{20000};
+
+    explicit CMainFrame(SettingsStore& settings, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Creates the screening view inside the frame and sizes it; the caller
+    // then runs the view's OnInitialUpdate.
+    CMavixView* CreateView();
+    CMavixView* View() const { return m_pView; }
+
+    // Where PreCreateWindow placed the window.
+    QRect Placement() const { return m_rectPlacement; }
+    // The placement rule on its own: the stored rectangle when usable for a
+    // work area of the given size, else 95 % of it centred from the origin.
+    // *pbDefault says the default was used (and must be stored).
+    static QRect ChoosePlacement(int x, int y, int cx, int cy, const QSize& workArea, bool* pbDefault);
+
+    // IMavixFrame
+    bool SetStatusPaneText(int nPane, const QString& text) override;
+    void CoverStatusPane(QWidget* pBar) override;
+    void UncoverStatusPane(QWidget* pBar) override;
+    void ArmStartupTimer() override;
+    void PostClose() override;
+
+    QString StatusPaneText(int nPane) const;
+    QLabel* StatusPane(int nPane) const;
+    QAction* AboutAction() const { return m_pAbout; }
+    // For tests: a shorter shutdown budget.
+    void SetShutdownBudget(std::chrono::milliseconds budget) { m_shutdownBudget = budget; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void PreCreateWindow();
+    void CreateMenus();
+    void CreateStatusBar();
+    void OnStartupTimer();
+    void OnHelp();
+    bool WaitForWorkers();
+
+    SettingsStore& m_settings;
+    QRect m_rectPlacement;
+    int m_bStartupTimerArmed = 0;
+    QStatusBar* m_pStatusBar = nullptr;
+    QLabel* m_pPane0 = nullptr;
+    QLabel* m_pPane1 = nullptr;
+    CMavixView* m_pView = nullptr;
+    QAction* m_pManageAccount = nullptr;
+    QAction* m_pManageFilter = nullptr;
+    QAction* m_pPreferences = nullptr;
+    QAction* m_pAbout = nullptr;
+    std::chrono::milliseconds m_shutdownBudget = kShutdownBudget;
+    bool m_bClosed = false;
+};

@@ -1,0 +1,77 @@
+#include "MavixApp.h"
+
+#include "app/MainFrame.h"
+#include "ui/AboutDlg.h"
+#include "ui/Prompter.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QIcon>
+#include <QStandardPaths>
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// The icons are linked in from a static library: registered explicitly, at
+// global scope as the resource initialiser's name requires.
+static void InitResources()
+{
+    Q_INIT_RESOURCE(mavix);
+}
+
+CMavixApp::CMavixApp()
+{
+    InitResources();
+}
+
+CMavixApp::~CMavixApp() = default;
+
+bool CMavixApp::InitInstance()
+{
+    // The first start imports the administrator's defaults, before the
+    // window reads its placement.
+    bool bCreated = false;
+    if (m_settings.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", &bCreated)
+        && bCreated)
+        m_settings.ImportIniFile();
+
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/mavix/icons/mavix-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
+
+    m_pMainFrame = std::make_unique<CMainFrame>(m_settings);
+    CMavixView* pView = m_pMainFrame->CreateView();
+    QObject::connect(m_pMainFrame->AboutAction(), &QAction::triggered, m_pMainFrame.get(),
+                     [this] { OnAppAbout(); });
+    pView->OnInitialUpdate();
+    m_pMainFrame->show();
+    return true;
+}
+
+void CMavixApp::OnAppAbout()
+{
+    CAboutDlg dlg(&m_bMailLinkVisited, &m_bWebLinkVisited, m_pMainFrame.get());
+    Prompter::RunModal(dlg);
+}
+
+bool CMavixApp::EnterDataDirectory(std::string* psDir)
+{
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (base.isEmpty())
+        return false;
+    const std::string dir = QFile::encodeName(base + QStringLiteral("/Mavix")).toStdString();
+    if (psDir)
+        *psDir = dir;
+    // Each level that is missing is made private: the folder will hold
+    // "message.txt", the headers of the user's mail.
+    for (size_t pos = 1; pos <= dir.size(); ++pos) {
+        if (pos != dir.size() && dir[pos] != '/')
+            continue;
+        const std::string part = dir.substr(0, pos);
+        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    return chdir(dir.c_str()) == 0;
+}

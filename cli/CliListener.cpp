@@ -1,0 +1,53 @@
+#include "CliListener.h"
+
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cstdint>
+
+CCliListener::CCliListener()
+    : m_hEvent(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+{
+}
+
+CCliListener::~CCliListener()
+{
+    if (m_hEvent >= 0)
+        ::close(m_hEvent);
+}
+
+void CCliListener::PostMessage(unsigned message, long wParam, long lParam)
+{
+    Note note;
+    note.m_nMessage = message;
+    note.m_wParam = wParam;
+    note.m_lParam = lParam;
+    if (message == WM_PURGE_PROGRESS && m_pEngine) {
+        note.m_sGridSubject = m_pEngine->GridSubject();
+        note.m_sMsgSubject = m_pEngine->MsgSubject();
+        note.m_sReply = m_pEngine->Reply();
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_aNotes.push_back(std::move(note));
+    }
+    const uint64_t one = 1;
+    // The counter only has to become non-zero; a full counter is still readable.
+    [[maybe_unused]] ssize_t n = ::write(m_hEvent, &one, sizeof one);
+}
+
+bool CCliListener::Pop(Note& note)
+{
+    uint64_t count = 0;
+    std::lock_guard lock(m_mutex);
+    if (m_aNotes.empty()) {
+        // Drained: clear the counter so the next poll waits for a new post.
+        // A post pushes under this lock before it writes the counter, so no
+        // note can be left behind unannounced.
+        [[maybe_unused]] ssize_t n = ::read(m_hEvent, &count, sizeof count);
+        return false;
+    }
+    note = std::move(m_aNotes.front());
+    m_aNotes.pop_front();
+    return true;
+}

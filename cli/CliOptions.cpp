@@ -1,0 +1,207 @@
+#include "CliOptions.h"
+
+#include <cstring>
+
+namespace {
+
+// "1", "2", "3": positive decimal numbers that fit an int, nothing else.
+bool ParsePositive(const std::string& text, int& value)
+{
+    if (text.empty() || text.size() > 9)
+        return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    return value > 0;
+}
+
+bool ParseRows(const std::string& text, std::vector<int>& rows)
+{
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = text.find(',', start);
+        int value = 0;
+        if (!ParsePositive(text.substr(start, comma - start), value))
+            return false;
+        rows.push_back(value);
+        if (comma == std::string::npos)
+            return true;
+        start = comma + 1;
+    }
+}
+
+}  // namespace
+
+bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std::string* psError)
+{
+    options = CliOptions();
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            options.m_bHelp = true;
+            return true;
+        }
+    }
+    auto fail = [psError](std::string why) {
+        if (psError)
+            *psError = std::move(why);
+        return false;
+    };
+    if (argc < 2)
+        return fail("no command given (scan or purge)");
+    const std::string command = argv[1];
+    if (command == "scan")
+        options.m_nCommand = CliOptions::kScan;
+    else if (command == "purge")
+        options.m_nCommand = CliOptions::kPurge;
+    else
+        return fail("unknown command '" + command + "' (scan or purge)");
+
+    auto select = [&](CliOptions::Selection selection, const std::string& word) {
+        if (options.m_nCommand != CliOptions::kPurge)
+            return fail(word + " belongs to the purge command");
+        if (options.m_nSelection != CliOptions::kSelectNone)
+            return fail("give only one of --suspects, --all and --rows");
+        options.m_nSelection = selection;
+        return true;
+    };
+
+    for (int i = 2; i < argc; ++i) {
+        std::string word = argv[i];
+        std::optional<std::string> inlineValue;
+        if (word.rfind("--", 0) == 0) {
+            const size_t eq = word.find('=');
+            if (eq != std::string::npos) {
+                inlineValue = word.substr(eq + 1);
+                word.resize(eq);
+            }
+        }
+        auto value = [&](std::string& out) {
+            if (inlineValue) {
+                out = *inlineValue;
+            } else if (i + 1 < argc) {
+                out = argv[++i];
+            } else {
+                return fail(word + " needs a value");
+            }
+            return true;
+        };
+        auto noValue = [&]() {
+            return inlineValue ? fail(word + " takes no value") : true;
+        };
+
+        std::string text;
+        if (word == "--tsv") {
+            if (!noValue())
+                return false;
+            options.m_bTsv = true;
+        } else if (word == "--suspects") {
+            if (!noValue() || !select(CliOptions::kSelectSuspects, word))
+                return false;
+        } else if (word == "--all") {
+            if (!noValue() || !select(CliOptions::kSelectAll, word))
+                return false;
+        } else if (word == "--rows") {
+            if (!value(text) || !select(CliOptions::kSelectRows, word))
+                return false;
+            if (!ParseRows(text, options.m_aRows))
+                return fail("--rows wants message numbers such as 1,3,7");
+        } else if (word == "--server") {
+            if (!value(text))
+                return false;
+            if (text.empty())
+                return fail("--server needs a host name");
+            options.m_sServer = text;
+        } else if (word == "--port") {
+            if (!value(text))
+                return false;
+            int port = 0;
+            if (!ParsePositive(text, port) || port > 65535)
+                return fail("--port wants a number from 1 to 65535");
+            options.m_sPort = text;
+        } else if (word == "--user") {
+            if (!value(text))
+                return false;
+            if (text.empty())
+                return fail("--user needs a name");
+            options.m_sUser = text;
+        } else if (word == "--password" || word == "--pass") {
+            // Anything on a command line is visible to every user of the
+            // machine (ps, /proc/<pid>/cmdline) and lands in shell history.
+            return fail("the password is never taken from the command line: "
+                        "set MAVIX_PASSWORD or store it with Mavix's Manage Account");
+        } else {
+            return fail("unknown option '" + word + "'");
+        }
+    }
+    if (options.m_nCommand == CliOptions::kPurge && options.m_nSelection == CliOptions::kSelectNone)
+        return fail("purge needs one of --suspects, --all or --rows N[,N...]");
+    return true;
+}
+
+std::string CliHelpText()
+{
+    return R"(Usage: mavix-cli scan [--tsv] [ACCOUNT OPTIONS]
+       mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [ACCOUNT OPTIONS]
+       mavix-cli --help
+
+Screens the POP3 mailbox of the stored Mavix account without downloading any
+mail: logs in, fetches only the header block of every waiting message
+(TOP n 0) and prints one row per message as it arrives. Rows whose Subject or
+size match the stored filter lists are marked as suspects.
+
+Commands:
+  scan        Scan the mailbox and list the messages. Nothing is deleted.
+  purge       Scan, then delete the selected messages on the server. Before
+              each deletion the message's header is read again and its
+              Subject compared with the one the scan listed; at the first
+              difference the purge stops and nothing further is deleted.
+              Deletions already made are committed when the session ends.
+
+Selection (purge only, exactly one):
+  --suspects          the suspect rows, as Mavix pre-checks them
+  --all               every row
+  --rows N[,N...]     the listed message numbers; a number the scan did not
+                      list is an error and nothing is deleted
+
+Output:
+  --tsv       One line per message, tab-separated: number, size, attachment
+              mark, Subject, From, Email, Date, To, CC, suspect (1 or 0).
+              Inside a text, backslash, tab, CR and LF are written as \\, \t,
+              \r and \n. Texts are converted from Windows-1252 to UTF-8.
+              After the rows, purge adds one line per selected message:
+                deleted<TAB>N
+                refused<TAB>N<TAB>server reply
+                mismatch<TAB>N<TAB>listed Subject<TAB>Subject on the server
+  (default)   A table fitted to the terminal width; suspects are marked '*'.
+  The scan's status text and every error go to standard error.
+
+Account (for this run only; nothing is saved):
+  --server HOST       POP3 server name or address
+  --port PORT         TCP port (the stored one, else 110)
+  --user NAME         mailbox user name
+The password is taken from the environment variable MAVIX_PASSWORD when it is
+set, else from the stored account; never from the command line.
+
+Settings are those of the desktop program (the account, the filter lists and
+the preference "Automatically Set the Filter lists to the Default on Launch").
+"defaults.txt" is read from, and the header dump "message.txt" written to, the
+current directory.
+
+Ctrl-C during the scan stops it. Ctrl-C during a purge ends the session with
+RSET and QUIT, so nothing at all is deleted (unless the purge had already
+sent its QUIT; that is then reported); a second Ctrl-C leaves at once without
+QUIT, which also deletes nothing.
+
+Exit status:
+  0    the scan (and the purge) ended normally, also when no mail was waiting
+  1    the scan failed (server not found, log-in or STAT refused, ...), the
+       server did not confirm the purge's QUIT (so deletions may not have
+       been made), or the output could not be written
+  2    usage error
+  3    the purge stopped on a Subject mismatch
+  130  interrupted by Ctrl-C (or SIGTERM)
+)";
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The command line of mavix-cli, parsed. Texts are as typed (UTF-8).
+struct CliOptions {
+    enum Command { kNone, kScan, kPurge };
+    enum Selection { kSelectNone, kSelectSuspects, kSelectAll, kSelectRows };
+
+    Command m_nCommand = kNone;
+    Selection m_nSelection = kSelectNone;
+    std::vector<int> m_aRows;                 // --rows, in the order given
+    bool m_bTsv = false;
+    bool m_bHelp = false;
+    std::optional<std::string> m_sServer, m_sPort, m_sUser;
+};
+
+// False on a usage error, with *psError saying what is wrong. --help
+// anywhere wins over every other word.
+bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std::string* psError);
+
+// The text of --help.
+std::string CliHelpText();

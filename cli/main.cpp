@@ -1,0 +1,376 @@
+// mavix-cli: the screening job for terminals, scripts and cron. The same
+// engine as the desktop program, driven from the main thread through a queue.
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli/CliListener.h"
+#include "cli/CliOptions.h"
+#include "cli/RowFormat.h"
+#include "filters/Filters.h"
+#include "platform/Cp1252.h"
+#include "screening/ScreeningEngine.h"
+#include "settings/SettingsStore.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitMismatch = 3;
+constexpr int kExitInterrupted = 130;
+
+void Error(const std::string& text)
+{
+    std::fprintf(stderr, "mavix-cli: %s\n", text.c_str());
+}
+
+// Texts typed on the command line or in the environment are UTF-8; the
+// account's texts are Windows-1252 bytes, as the settings store keeps them.
+std::string FromUtf8(const std::string& utf8)
+{
+    bool bLossy = false;
+    std::string bytes = platform::Utf8ToCp1252(utf8, &bLossy);
+    // Characters Windows-1252 cannot hold: send the bytes as typed rather
+    // than a password with '?' in it.
+    return bLossy ? utf8 : bytes;
+}
+
+class CCliRun {
+public:
+    explicit CCliRun(const CliOptions& options)
+        : m_options(options), m_engine(m_listener)
+    {
+        m_listener.Attach(&m_engine);
+        if (!m_options.m_bTsv && ::isatty(STDOUT_FILENO))
+            std::setvbuf(stdout, nullptr, _IOLBF, 0);
+        else
+            std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+    }
+
+    int Run(const Account& account, const FilterLists& lists, int hSignals);
+
+private:
+    enum State { kScanning, kPurging, kFinished };
+
+    void OnRow();
+    void OnScanDone(long result);
+    void OnPurgeProgress(const CCliListener::Note& note);
+    void OnPurgeDone();
+    void OnInterrupt();
+    void StartPurge();
+    void EndSession();
+    void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+
+    const CliOptions& m_options;
+    CCliListener m_listener;
+    ScreeningEngine m_engine;
+    State m_nState = kScanning;
+    int m_nExit = kExitOk;
+    int m_nSuspects = 0;
+    bool m_bInterrupted = false;
+    std::vector<MessageRow> m_aRows;
+    std::vector<bool> m_aSuspect;
+    std::vector<PurgeRow> m_aPurge;
+    size_t m_nProgress = 0;
+    bool m_bMismatch = false;
+    std::unique_ptr<CTableLayout> m_pTable;
+};
+
+int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals)
+{
+    m_engine.StartThreads();
+    m_engine.StartScan(account, lists);
+
+    while (m_nState != kFinished) {
+        pollfd fds[2] = {{m_listener.Fd(), POLLIN, 0}, {hSignals, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            Error("poll failed");
+            m_engine.Stop();
+            m_nExit = kExitFailed;
+            break;
+        }
+        if (fds[1].revents & POLLIN) {
+            signalfd_siginfo info;
+            if (::read(hSignals, &info, sizeof info) == sizeof info)
+                OnInterrupt();
+        }
+        CCliListener::Note note;
+        while (m_nState != kFinished && m_listener.Pop(note)) {
+            switch (note.m_nMessage) {
+            case WM_SCAN_ROW:
+                OnRow();
+                break;
+            case WM_SCAN_DONE:
+                OnScanDone(note.m_wParam);
+                break;
+            case WM_PURGE_PROGRESS:
+                OnPurgeProgress(note);
+                break;
+            case WM_PURGE_DONE:
+                OnPurgeDone();
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    // A script reading the output must learn when it is incomplete (a full
+    // disk, for instance).
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        Error("cannot write the output");
+        if (m_nExit == kExitOk)
+            m_nExit = kExitFailed;
+    }
+    m_engine.SignalQuit();
+    return m_nExit;
+}
+
+// A second Ctrl-C leaves at once: without QUIT the server never enters its
+// UPDATE state, so nothing is deleted (RFC 1939 §6).
+void CCliRun::OnInterrupt()
+{
+    if (m_bInterrupted) {
+        std::fflush(stdout);
+        std::_Exit(kExitInterrupted);
+    }
+    m_bInterrupted = true;
+    m_nExit = kExitInterrupted;
+    if (m_nState == kScanning) {
+        Error("interrupted: scan stopped");
+        m_engine.Stop();
+        m_nState = kFinished;
+    } else if (m_nState == kPurging) {
+        Error("interrupted: resetting the session (RSET), nothing will be deleted");
+        m_engine.CancelPurge();
+    }
+}
+
+void CCliRun::OnRow()
+{
+    MessageRow row;
+    int nSuspect = 0, nRepeat = 0;
+    if (!m_engine.TakeRow(row, nSuspect, nRepeat))
+        return;
+    if (nRepeat) {
+        // The same message number twice: the listing and the rows no longer
+        // agree, and a purge by number could hit the wrong message.
+        Error("Protocol Error - restart");
+        m_engine.AbandonScan();
+        m_nExit = kExitFailed;
+        m_nState = kFinished;
+        return;
+    }
+    if (nSuspect)
+        ++m_nSuspects;
+    if (m_options.m_bTsv) {
+        Print(TsvRow(row, nSuspect != 0));
+    } else {
+        if (!m_pTable) {
+            m_pTable = std::make_unique<CTableLayout>(TerminalWidth(), m_engine.MsgCount());
+            Print(m_pTable->Header());
+        }
+        Print(m_pTable->Row(row, nSuspect != 0));
+    }
+    m_aRows.push_back(std::move(row));
+    m_aSuspect.push_back(nSuspect != 0);
+}
+
+void CCliRun::OnScanDone(long result)
+{
+    std::fflush(stdout);
+    const std::string status = m_engine.Status();
+    if (!status.empty())
+        std::fprintf(stderr, "%s\n", Printable(status).c_str());
+    if (!m_aRows.empty())
+        std::fprintf(stderr, "  %d eMails :   %d Suspect\n", m_engine.MsgCount(), m_nSuspects);
+    if (result == -1) {
+        if (status.empty())
+            Error("the scan failed: " + Printable(m_engine.Connection().GetLastReply()));
+        EndSession();
+        m_nExit = kExitFailed;
+        m_nState = kFinished;
+        return;
+    }
+    if (m_options.m_nCommand != CliOptions::kPurge || m_aRows.empty()) {
+        EndSession();
+        m_nState = kFinished;
+        return;
+    }
+    StartPurge();
+}
+
+void CCliRun::StartPurge()
+{
+    std::set<int> wanted(m_options.m_aRows.begin(), m_options.m_aRows.end());
+    std::set<int> listed;
+    m_aPurge.clear();
+    for (size_t i = 0; i < m_aRows.size(); ++i) {
+        const int num = std::atoi(m_aRows[i].m_sNum.c_str());
+        listed.insert(num);
+        bool bChecked = false;
+        switch (m_options.m_nSelection) {
+        case CliOptions::kSelectSuspects: bChecked = m_aSuspect[i]; break;
+        case CliOptions::kSelectAll: bChecked = true; break;
+        case CliOptions::kSelectRows: bChecked = wanted.count(num) != 0; break;
+        case CliOptions::kSelectNone: break;
+        }
+        m_aPurge.push_back(PurgeRow{num, bChecked, m_aRows[i].m_sSubject});
+    }
+    for (int num : wanted) {
+        if (!listed.count(num)) {
+            Error("there is no message " + std::to_string(num) + " on the server; nothing deleted");
+            EndSession();
+            m_nExit = kExitUsage;
+            m_nState = kFinished;
+            return;
+        }
+    }
+    m_nState = kPurging;
+    m_nProgress = 0;
+    m_engine.StartPurge(m_aPurge);
+}
+
+void CCliRun::OnPurgeProgress(const CCliListener::Note& note)
+{
+    if (m_nProgress >= m_aPurge.size())
+        return;
+    const PurgeRow& row = m_aPurge[m_nProgress++];
+    if (!row.m_bChecked)
+        return;
+    const std::string num = std::to_string(row.m_nNum);
+    if (note.m_lParam == 0) {
+        m_bMismatch = true;
+        if (m_options.m_bTsv) {
+            Print("mismatch\t" + num + "\t" + TsvField(note.m_sGridSubject) + "\t"
+                  + TsvField(note.m_sMsgSubject) + "\n");
+        } else {
+            Print("mismatch  " + num + ": the list has \"" + Printable(note.m_sGridSubject)
+                  + "\" but the server has \"" + Printable(note.m_sMsgSubject)
+                  + "\"; stopped, nothing further deleted\n");
+        }
+    } else if (note.m_wParam == 1) {
+        Print(m_options.m_bTsv ? "deleted\t" + num + "\n" : "deleted   " + num + "\n");
+    } else {
+        if (m_options.m_bTsv)
+            Print("refused\t" + num + "\t" + TsvField(note.m_sReply) + "\n");
+        else
+            Print("refused   " + num + ": " + Printable(note.m_sReply) + "\n");
+    }
+}
+
+void CCliRun::OnPurgeDone()
+{
+    std::fflush(stdout);
+    m_nState = kFinished;
+    if (m_bInterrupted) {
+        if (m_engine.PurgeCommitted()) {
+            // The interrupt came after the purge had sent its QUIT.
+            Error("the purge had already ended; its deletions stand");
+            m_nExit = m_bMismatch ? kExitMismatch : kExitOk;
+        }
+        return;
+    }
+    if (m_bMismatch) {
+        m_nExit = kExitMismatch;
+        if (!m_engine.PurgeCommitted())
+            Error("the server did not confirm QUIT: " + Printable(m_engine.Reply()));
+        return;
+    }
+    if (!m_engine.PurgeCommitted()) {
+        Error("the server did not confirm QUIT, so the messages may not have been deleted: "
+              + Printable(m_engine.Reply()));
+        m_nExit = kExitFailed;
+    }
+}
+
+// Main thread, with the scan thread idle: a scan leaves its session logged
+// in for a purge; when none follows it ends here. Nothing is marked as
+// deleted, so QUIT changes nothing on the server.
+void CCliRun::EndSession()
+{
+    CPop3Connection& connection = m_engine.Connection();
+    if (connection.IsConnected())
+        connection.Quit();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    CliOptions options;
+    std::string why;
+    if (!ParseCliOptions(argc, argv, options, &why)) {
+        Error(why);
+        std::fprintf(stderr, "Try 'mavix-cli --help'.\n");
+        return kExitUsage;
+    }
+    if (options.m_bHelp) {
+        std::fputs(CliHelpText().c_str(), stdout);
+        return kExitOk;
+    }
+
+    SettingsStore settings;
+    bool bCreated = false;
+    if (settings.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", &bCreated)
+        && bCreated)
+        settings.ImportIniFile();
+
+    Account account;
+    account.m_sServer = options.m_sServer ? FromUtf8(*options.m_sServer)
+                                          : settings.ReadString("Acct", "Server", "");
+    account.m_sUser = options.m_sUser ? FromUtf8(*options.m_sUser) : settings.ReadString("Acct", "User", "");
+    account.m_sPort = options.m_sPort ? *options.m_sPort : settings.ReadString("Acct", "Port", "110");
+    if (const char* password = std::getenv("MAVIX_PASSWORD"))
+        account.m_sPass = FromUtf8(password);
+    else
+        account.m_sPass = settings.ReadString("Acct", "Pass", "");
+
+    if (account.m_sServer.empty() || account.m_sUser.empty() || account.m_sPass.empty()
+        || account.m_sPort.empty()) {
+        std::fprintf(stderr, "Failed to connect (some field is blank)\nserver=%s, user=%s port=%s\n",
+                     Printable(account.m_sServer).c_str(), Printable(account.m_sUser).c_str(),
+                     Printable(account.m_sPort).c_str());
+        return kExitFailed;
+    }
+
+    Filters filters;
+    filters.LoadDefaults();
+    filters.LoadFilters(settings);
+    if (settings.ReadInt("Prefs", "Def", 0) != 0)
+        filters.ApplyDefaultsOnLaunch();
+
+    // Ctrl-C and SIGTERM arrive through a descriptor the main loop polls;
+    // blocked before the workers start, so they never see them.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    const int hSignals = ::signalfd(-1, &signals, SFD_CLOEXEC);
+    if (hSignals < 0) {
+        Error("cannot watch for Ctrl-C");
+        return kExitFailed;
+    }
+
+    int status = kExitFailed;
+    {
+        CCliRun run(options);
+        status = run.Run(account, filters.m_filters, hSignals);
+    }
+    ::close(hSignals);
+    return status;
+}

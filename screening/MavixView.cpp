@@ -1,0 +1,764 @@
+#include "MavixView.h"
+
+#include "filters/FilterManager.h"
+#include "screening/MessageGridModel.h"
+#include "settings/AccountDlg.h"
+#include "settings/PrefsDlg.h"
+#include "settings/SettingsStore.h"
+#include "ui/Prompter.h"
+#include "ui/Text.h"
+
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeView>
+#include <algorithm>
+#include <atomic>
+
+namespace {
+
+// Set when the close sequence left without a worker that would not end.
+std::atomic<bool> g_bWorkersAbandoned{false};
+
+// The grid keeps this distance to the right and bottom edges of the form, and
+// starts this far below the button row's anchor.
+constexpr int kGridRightMargin = 17;
+constexpr int kGridBottomMargin = 13;
+constexpr int kGridBelowAnchor = 6;
+
+}  // namespace
+
+CMavixView::CMavixView(SettingsStore& settings, IMavixFrame& frame, QWidget* parent)
+    : QWidget(parent), m_settings(settings), m_frame(frame)
+{
+    m_pShowStop = new QPushButton(QStringLiteral("Show Mavix"), this);
+    m_pShowStop->setObjectName(QStringLiteral("showStop"));
+    m_pShowStop->setDefault(true);
+
+    m_pGrid = new QTreeView(this);
+    m_pGrid->setObjectName(QStringLiteral("grid"));
+    m_pModel = new MessageGridModel(this);
+    m_pGrid->setModel(m_pModel);
+    // A flat list, one uniform line per message: QTreeView then lays out
+    // tens of thousands of rows without measuring each one.
+    m_pGrid->setRootIsDecorated(false);
+    m_pGrid->setItemsExpandable(false);
+    m_pGrid->setUniformRowHeights(true);
+    m_pGrid->setAllColumnsShowFocus(true);
+    m_pGrid->setAlternatingRowColors(true);
+    m_pGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_pGrid->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_pGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_pGrid->setTextElideMode(Qt::ElideRight);
+    // The stored widths are per column number, and the purge relies on row r
+    // being message r + 1: no moving columns, no sorting, no stretching.
+    m_pGrid->header()->setSectionsMovable(false);
+    m_pGrid->header()->setStretchLastSection(false);
+    m_pGrid->header()->setSectionResizeMode(QHeaderView::Interactive);
+    m_pGrid->installEventFilter(this);
+
+    m_pCheckAll = new QPushButton(QStringLiteral("Check All"), this);
+    m_pCheckAll->setObjectName(QStringLiteral("checkAll"));
+    m_pUncheckAll = new QPushButton(QStringLiteral("Uncheck All"), this);
+    m_pUncheckAll->setObjectName(QStringLiteral("uncheckAll"));
+    m_pCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_pCancel->setObjectName(QStringLiteral("cancel"));
+    m_pRemoveChecked = new QPushButton(QStringLiteral("Removed Checked Items"), this);
+    m_pRemoveChecked->setObjectName(QStringLiteral("removeChecked"));
+    for (QPushButton* p : {m_pCheckAll, m_pUncheckAll, m_pCancel, m_pRemoveChecked}) {
+        p->setAutoDefault(false);
+        p->hide();
+    }
+    setTabOrder(m_pShowStop, m_pGrid);
+    setTabOrder(m_pGrid, m_pCheckAll);
+    setTabOrder(m_pCheckAll, m_pUncheckAll);
+    setTabOrder(m_pUncheckAll, m_pCancel);
+    setTabOrder(m_pCancel, m_pRemoveChecked);
+
+    connect(m_pShowStop, &QPushButton::clicked, this, &CMavixView::OnShowStop);
+    connect(m_pCheckAll, &QPushButton::clicked, this, &CMavixView::OnCheckAll);
+    connect(m_pUncheckAll, &QPushButton::clicked, this, &CMavixView::OnUncheckAll);
+    connect(m_pCancel, &QPushButton::clicked, this, &CMavixView::OnCancelReview);
+    connect(m_pRemoveChecked, &QPushButton::clicked, this, &CMavixView::OnRemoveChecked);
+
+    connect(&m_keepAliveTimer, &QTimer::timeout, this, &CMavixView::OnKeepAlive);
+    m_answerTimer.setSingleShot(true);
+    connect(&m_answerTimer, &QTimer::timeout, this, &CMavixView::OnAnswerTimeout);
+    m_flushTimer.setSingleShot(true);
+    connect(&m_flushTimer, &QTimer::timeout, this, &CMavixView::FlushRows);
+    m_placementTimer.setSingleShot(true);
+    connect(&m_placementTimer, &QTimer::timeout, this, &CMavixView::WritePlacement);
+
+    LayoutButtons();
+    m_pEngine = std::make_unique<ScreeningEngine>(*this);
+    m_filters.LoadDefaults();
+}
+
+CMavixView::~CMavixView()
+{
+    EndAnswerWait();
+    // The engine joins its workers here, before the widget part goes away:
+    // a worker may post to this object until it has ended.
+    m_pEngine.reset();
+}
+
+// ---------------------------------------------------------------------------
+// Start-up
+
+void CMavixView::OnInitialUpdate()
+{
+    m_bLayoutReady = true;
+    LayoutGrid();
+    SizeColumns();
+    m_pEngine->StartThreads();
+    ShowReviewButtons(false);
+    m_pModel->Clear();
+
+    m_sPass = m_settings.ReadString("Acct", "Pass", "");
+    m_sPort = m_settings.ReadString("Acct", "Port", "110");
+    m_sServer = m_settings.ReadString("Acct", "Server", "");
+    m_sUser = m_settings.ReadString("Acct", "User", "");
+
+    m_bExitAfter = m_settings.ReadInt("Prefs", "End", 0);
+    m_bAutoStart = m_settings.ReadInt("Prefs", "Start", 0);
+    m_bDefaultFilters = m_settings.ReadInt("Prefs", "Def", 0);
+
+    m_filters.LoadFilters(m_settings);
+    m_frame.ArmStartupTimer();
+}
+
+void CMavixView::OnStartup()
+{
+    if (m_sServer.empty()) {
+        Prompter::MessageBox(this, QStringLiteral("Please set up an account using \"Edit\" on the menu."));
+        EditAccount();
+    }
+    // Before any automatic scan: the scan classifies with the lists it is given.
+    if (m_bDefaultFilters)
+        m_filters.ApplyDefaultsOnLaunch();
+    if (m_bAutoStart)
+        OnShowStop();
+}
+
+// Column widths come back only as a complete set that fits the grid; anything
+// else (a zero, a column wider than the grid, a sum too wide) means the
+// stored set belongs to another screen, and every column starts at a tenth.
+void CMavixView::SizeColumns()
+{
+    const int nWidth = m_pGrid->contentsRect().width();
+    const int nDefault = nWidth * 9 / 90;
+    std::array<int, kColumns> anWidths{};
+    long long nSum = 0;
+    bool bUsable = true;
+    for (int i = 0; i < kColumns; ++i) {
+        const std::string name = "col" + std::to_string(i);
+        anWidths[static_cast<size_t>(i)] = m_settings.ReadInt("List", name, nDefault);
+        const int n = anWidths[static_cast<size_t>(i)];
+        if (n <= 0 || n > nWidth)
+            bUsable = false;
+        nSum += n;
+    }
+    if (nSum > nWidth)
+        bUsable = false;
+    for (int i = 0; i < kColumns; ++i)
+        m_pGrid->header()->resizeSection(i, bUsable ? anWidths[static_cast<size_t>(i)] : nDefault);
+}
+
+// ---------------------------------------------------------------------------
+// Layout
+
+// Positions follow the form's dialog-unit grid, scaled by the font in use the
+// way dialog units are (a quarter of the average character width, an eighth
+// of the line height), so the form grows with a larger font; a button never
+// gets narrower than its text needs.
+void CMavixView::LayoutButtons()
+{
+    const QFontMetrics fm(font());
+    const int nBaseX =
+        (fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 26 + 1) / 2;
+    const int nBaseY = fm.height();
+    const auto dx = [nBaseX](int du) { return du * nBaseX / 4; };
+    const auto dy = [nBaseY](int du) { return du * nBaseY / 8; };
+
+    struct Slot {
+        QPushButton* m_pButton;
+        int m_nWidthDu;
+    };
+    const Slot aButtons[] = {{m_pShowStop, 55}, {m_pCheckAll, 55}, {m_pUncheckAll, 55},
+                          {m_pCancel, 55}, {m_pRemoveChecked, 95}};
+    int nHeight = dy(15);
+    for (const Slot& s : aButtons)
+        nHeight = std::max(nHeight, s.m_pButton->sizeHint().height());
+    int x = dx(10);
+    const int y = dy(5);
+    for (const Slot& s : aButtons) {
+        const int w = std::max(dx(s.m_nWidthDu), s.m_pButton->sizeHint().width());
+        s.m_pButton->setGeometry(x, y, w, nHeight);
+        x += w + dx(5);
+    }
+    m_nAnchorLeft = dx(10);
+    m_nAnchorTop = std::max(dy(25), y + nHeight + dy(5));
+}
+
+void CMavixView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (m_bLayoutReady)
+        LayoutGrid();
+}
+
+void CMavixView::LayoutGrid()
+{
+    const int nLeft = m_nAnchorLeft;
+    const int nTop = m_nAnchorTop + kGridBelowAnchor;
+    m_pGrid->setGeometry(nLeft, nTop, std::max(0, (width() - kGridRightMargin) - nLeft),
+                         std::max(0, (height() - kGridBottomMargin) - nTop));
+    // Every resize records the window's placement, so the next start finds it
+    // even when this run does not end through the close sequence. A drag
+    // resizes many times a second and each write is synced to disk, so the
+    // four values go out together once the size has held still briefly.
+    const QRect rect = window()->geometry();
+    if (rect != m_rectWritten) {
+        m_rectPending = rect;
+        m_placementTimer.start(kPlacementWriteDelayMs);
+    } else {
+        m_placementTimer.stop();
+    }
+}
+
+void CMavixView::WritePlacement()
+{
+    const QRect& rect = m_rectPending;
+    m_settings.ReplaceSection("Screen", {{"x", std::to_string(rect.left())},
+                                         {"y", std::to_string(rect.top())},
+                                         {"cx", std::to_string(rect.width())},
+                                         {"cy", std::to_string(rect.height())}});
+    m_rectWritten = rect;
+}
+
+// ---------------------------------------------------------------------------
+// Scan
+
+QString CMavixView::AccountText() const
+{
+    return QStringLiteral("server=%1, user=%2 port=%3")
+        .arg(FromCp1252(m_sServer), FromCp1252(m_sUser), FromCp1252(m_sPort));
+}
+
+void CMavixView::SetShowStopText(bool bRunning)
+{
+    m_pShowStop->setText(bRunning ? QStringLiteral("Stop") : QStringLiteral("Show Mavix"));
+}
+
+void CMavixView::OnShowStop()
+{
+    if (m_bRunning) {
+        StopScan();
+        return;
+    }
+    if (m_sPass.empty() || m_sPort.empty() || m_sServer.empty() || m_sUser.empty()) {
+        Prompter::MessageBox(this, QStringLiteral("Failed to connect (some field is blank)\n")
+                                       + AccountText());
+        return;
+    }
+    // A review left open belongs to the session the new scan replaces: its
+    // keep-alive must not touch the connection the scan is about to use, and
+    // its buttons must not act on rows that are going away. The engine quits
+    // that session before it logs in again.
+    if (m_bKeepAlive)
+        EndReview();
+
+    m_bStop = false;
+    m_nSuspectCount = 0;
+    m_bRunning = true;
+    SetShowStopText(true);
+    DiscardPendingRows();
+    m_pModel->Clear();
+    DestroyProgress();
+    m_frame.SetStatusPaneText(1, QString());
+
+    // The answer wait does not block: the window keeps painting and Stop
+    // keeps working. Rows cannot overtake the answer, since the scan posts
+    // WM_SCAN_ANSWERED before its first row.
+    m_bAwaitingAnswer = true;
+    m_pEngine->StartScan(Account{m_sServer, m_sUser, m_sPass, m_sPort}, m_filters.m_filters);
+    if (!m_bBusyCursor) {
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        m_bBusyCursor = true;
+    }
+    m_answerTimer.start(m_nAnswerWaitMs);
+}
+
+void CMavixView::StopScan()
+{
+    m_bRunning = false;
+    SetShowStopText(false);
+    m_bStop = true;
+    DiscardPendingRows();
+    m_pModel->Clear();
+    // Quits the connection: a read pending on the scan's thread fails at
+    // once, and the scan posts nothing more.
+    m_pEngine->Stop();
+    EndAnswerWait();
+    DestroyProgress();
+}
+
+void CMavixView::EndAnswerWait()
+{
+    m_answerTimer.stop();
+    m_bAwaitingAnswer = false;
+    if (m_bBusyCursor) {
+        QApplication::restoreOverrideCursor();
+        m_bBusyCursor = false;
+    }
+}
+
+void CMavixView::OnScanAnswered()
+{
+    if (m_bAwaitingAnswer)
+        EndAnswerWait();
+}
+
+void CMavixView::OnAnswerTimeout()
+{
+    if (!m_bAwaitingAnswer)
+        return;
+    // An answer already on its way to this thread is no time-out.
+    if (m_pEngine->IsAnswered()) {
+        EndAnswerWait();
+        return;
+    }
+    EndAnswerWait();
+    Prompter::MessageBox(this, QStringLiteral("Failed to connect. ") + AccountText());
+    // The scan goes on; its outcome still arrives as WM_SCAN_DONE.
+    m_bRunning = false;
+    SetShowStopText(false);
+}
+
+QString CMavixView::StatusText() const
+{
+    return QString::asprintf("  %d eMails :   %d Suspect", m_pEngine->MsgCount(), m_nSuspectCount);
+}
+
+void CMavixView::OnScanRow()
+{
+    MessageRow row;
+    int nSuspect = 0;
+    int nRepeat = 0;
+    // No row: it belonged to a scan that was stopped or abandoned.
+    if (!m_pEngine->TakeRow(row, nSuspect, nRepeat) || m_bStop)
+        return;
+    if (m_bAwaitingAnswer)
+        EndAnswerWait();
+
+    if (nRepeat) {
+        // The server numbered two messages alike: nothing on this session can
+        // be trusted. The engine delivers no further row of this scan.
+        m_pEngine->AbandonScan();
+        EndScan(-1);
+        m_bStop = true;
+        Prompter::MessageBox(this, QStringLiteral("Protocol Error - restart"));
+        m_bStop = false;
+        return;
+    }
+
+    if (nSuspect) {
+        ++m_nSuspectCount;
+        m_bPendingSuspect = true;
+    }
+    m_aPendingRows.push_back(MessageGridModel::GridRow{std::move(row), nSuspect != 0});
+    // The row is taken, so the scan is already fetching the next message.
+    // The first row shows at once; later ones are gathered for a moment and
+    // shown together: a repaint per row would cost far more than the row,
+    // and the scan would wait on the window.
+    if (!m_pProgress)
+        FlushRows();
+    else if (!m_flushTimer.isActive())
+        m_flushTimer.start(kRowFlushMs);
+}
+
+void CMavixView::FlushRows()
+{
+    m_flushTimer.stop();
+    if (m_aPendingRows.empty())
+        return;
+    if (!m_pProgress) {
+        m_frame.SetStatusPaneText(1, StatusText());
+        CreateProgress();
+    } else if (m_bPendingSuspect) {
+        m_frame.SetStatusPaneText(1, StatusText());
+    }
+    m_bPendingSuspect = false;
+    const int nRows = static_cast<int>(m_aPendingRows.size());
+    m_pModel->AppendRows(m_aPendingRows);
+    m_aPendingRows.clear();
+    m_pProgress->setValue(m_pProgress->value() + nRows);
+}
+
+void CMavixView::DiscardPendingRows()
+{
+    m_flushTimer.stop();
+    m_aPendingRows.clear();
+    m_bPendingSuspect = false;
+}
+
+void CMavixView::OnScanDone(int nResult)
+{
+    FlushRows();
+    // The purge deletes message r + 1 for row r: say so when the grid does
+    // not count 1, 2, 3 ...
+    const int nRows = m_pModel->Count();
+    for (int i = 0; i < nRows; ++i) {
+        if (m_pModel->Text(i, MessageGridModel::kNum) != std::to_string(i + 1)) {
+            Prompter::MessageBox(this, QString::asprintf("item %d has order number problem", i));
+            break;
+        }
+    }
+    EndScan(nResult);
+}
+
+void CMavixView::EndScan(int nResult)
+{
+    FlushRows();
+    DestroyProgress();
+    EndAnswerWait();
+    m_bRunning = false;
+    SetShowStopText(false);
+
+    if (m_pModel->Count() > 0 && nResult != -1) {
+        // Review: the session stays logged in for the purge.
+        ShowReviewButtons(true);
+        m_bKeepAlive = true;
+        m_keepAliveTimer.start(m_nKeepAliveMs);
+        emit ReviewStarted();
+        return;
+    }
+
+    const std::string sStatus = m_pEngine->Status();
+    if (!sStatus.empty())
+        Prompter::MessageBox(this, FromCp1252(sStatus));
+
+    if (nResult == -1) {
+        m_bStop = true;
+        m_pModel->Clear();
+    } else {
+        m_pShowStop->setEnabled(true);
+    }
+    // Nothing to review: a session left open would keep the mailbox locked
+    // against every other client until the server's autologout timer
+    // (RFC 1939 §3, §8).
+    m_pEngine->Connection().Quit();
+    emit BecameIdle();
+}
+
+// ---------------------------------------------------------------------------
+// Review
+
+void CMavixView::ShowReviewButtons(bool bShow)
+{
+    for (QPushButton* p : {m_pCheckAll, m_pUncheckAll, m_pRemoveChecked, m_pCancel})
+        p->setVisible(bShow);
+}
+
+void CMavixView::StopKeepAlive()
+{
+    if (m_bKeepAlive) {
+        m_keepAliveTimer.stop();
+        m_bKeepAlive = false;
+    }
+}
+
+void CMavixView::EndReview()
+{
+    StopKeepAlive();
+    ShowReviewButtons(false);
+}
+
+void CMavixView::OnKeepAlive()
+{
+    if (!m_bKeepAlive)
+        return;
+    CPop3Connection& connection = m_pEngine->Connection();
+    if (!connection.IsConnected()) {
+        OnCancelReview();
+        return;
+    }
+    // RFC 1939 §3: the server may end an idle session after ten minutes; a
+    // NOOP keeps it. In the TRANSACTION state NOOP only ever answers +OK
+    // (§5), so a failure means the session is gone, or, after a time-out,
+    // that replies no longer pair with commands. Nothing may be deleted over
+    // such a session: close it and end the review as Cancel does.
+    if (!connection.Noop()) {
+        connection.Quit();
+        OnCancelReview();
+    }
+}
+
+void CMavixView::OnCheckAll()
+{
+    m_pModel->SetAllChecked(true);
+}
+
+void CMavixView::OnUncheckAll()
+{
+    m_pModel->SetAllChecked(false);
+}
+
+void CMavixView::OnCancelReview()
+{
+    StopKeepAlive();
+    m_pShowStop->setEnabled(true);
+    ShowReviewButtons(false);
+    m_pModel->Clear();
+    m_frame.SetStatusPaneText(1, QString());
+
+    // RFC 1939 §5: RSET unmarks anything marked as deleted, so the QUIT that
+    // follows removes nothing.
+    CPop3Connection& connection = m_pEngine->Connection();
+    if (connection.IsConnected()) {
+        if (!connection.Rset())
+            Prompter::MessageBox(this, FromCp1252(connection.GetLastReply()));
+        if (!connection.Quit())
+            Prompter::MessageBox(this, FromCp1252(connection.GetLastReply()));
+    }
+    m_bRunning = false;
+    SetShowStopText(false);
+    emit BecameIdle();
+    if (m_bExitAfter)
+        m_frame.PostClose();
+}
+
+bool CMavixView::eventFilter(QObject* watched, QEvent* event)
+{
+    // Space flips the check boxes of every selected row, so a run of rows can
+    // be marked from the keyboard in one go.
+    if (watched == m_pGrid && event->type() == QEvent::KeyPress) {
+        const auto* pKey = static_cast<QKeyEvent*>(event);
+        if (pKey->key() == Qt::Key_Space && pKey->modifiers() == Qt::NoModifier
+            && m_pGrid->selectionModel()) {
+            std::vector<int> rows;
+            for (const QModelIndex& index : m_pGrid->selectionModel()->selectedRows())
+                rows.push_back(index.row());
+            if (rows.empty() && m_pGrid->currentIndex().isValid())
+                rows.push_back(m_pGrid->currentIndex().row());
+            if (!rows.empty()) {
+                m_pModel->ToggleChecked(rows);
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------
+// Purge
+
+void CMavixView::OnRemoveChecked()
+{
+    ShowReviewButtons(false);
+    StopKeepAlive();
+    m_frame.SetStatusPaneText(1, QString());
+    // A scan started now would log in over the session the purge is using.
+    m_pShowStop->setEnabled(false);
+    m_bPurging = true;
+    m_nPurgeChecked = m_pModel->CheckedCount();
+    m_pEngine->StartPurge(m_pModel->Snapshot());
+}
+
+void CMavixView::OnPurgeProgress(long nOutcome, long bContinue)
+{
+    (void)nOutcome;
+    if (!m_pProgress)
+        CreateProgress();
+    m_pProgress->setValue(m_pProgress->value() + 1);
+    if (!bContinue) {
+        Prompter::MessageBox(this, QStringLiteral("Grid has ") + FromCp1252(m_pEngine->GridSubject())
+                                       + QStringLiteral("\n but Msg has \n")
+                                       + FromCp1252(m_pEngine->MsgSubject())
+                                       + QStringLiteral("\n\n Aborting"));
+    }
+}
+
+void CMavixView::OnPurgeDone()
+{
+    m_bPurging = false;
+    m_pShowStop->setEnabled(true);
+    m_pModel->Clear();
+    m_frame.SetStatusPaneText(1, QString());
+    DestroyProgress();
+    m_bRunning = false;
+    SetShowStopText(false);
+    // RFC 1939 §6: messages marked as deleted go only when QUIT enters the
+    // UPDATE state. Without it the user must not believe they are gone.
+    if (m_nPurgeChecked > 0 && !m_pEngine->PurgeCommitted()) {
+        QString text = QStringLiteral(
+            "The server did not confirm the deletions: the checked messages may still be on the server.");
+        const std::string sReply = m_pEngine->Reply();
+        if (!sReply.empty())
+            text += QStringLiteral("\n") + FromCp1252(sReply);
+        Prompter::MessageBox(this, text);
+    }
+    m_nPurgeChecked = 0;
+    emit BecameIdle();
+    if (m_bExitAfter)
+        m_frame.PostClose();
+}
+
+// ---------------------------------------------------------------------------
+// Progress over status pane 0
+
+void CMavixView::CreateProgress()
+{
+    if (m_pProgress)
+        return;
+    m_pProgress = new QProgressBar;
+    m_pProgress->setObjectName(QStringLiteral("progress"));
+    m_pProgress->setTextVisible(false);
+    m_pProgress->setRange(0, std::max(0, m_pEngine->MsgCount()));
+    m_pProgress->setValue(0);
+    m_frame.CoverStatusPane(m_pProgress);
+}
+
+void CMavixView::DestroyProgress()
+{
+    if (!m_pProgress)
+        return;
+    m_frame.UncoverStatusPane(m_pProgress);
+    delete m_pProgress;
+    m_pProgress = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Notifications from the workers
+
+void CMavixView::PostMessage(unsigned message, long wParam, long lParam)
+{
+    // Worker thread: only queue. The lambda runs on the GUI thread, in the
+    // order posted; it is dropped if the view is gone by then.
+    QMetaObject::invokeMethod(
+        this, [this, message, wParam, lParam] { OnEngineMessage(message, wParam, lParam); },
+        Qt::QueuedConnection);
+}
+
+void CMavixView::OnEngineMessage(unsigned message, long wParam, long lParam)
+{
+    if (m_bClosing)
+        return;
+    switch (message) {
+    case WM_SCAN_ANSWERED: OnScanAnswered(); break;
+    case WM_SCAN_ROW: OnScanRow(); break;
+    case WM_SCAN_DONE: OnScanDone(static_cast<int>(wParam)); break;
+    case WM_PURGE_PROGRESS: OnPurgeProgress(wParam, lParam); break;
+    case WM_PURGE_DONE: OnPurgeDone(); break;
+    default: break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Dialogs
+
+void CMavixView::OnManageAccount()
+{
+    EditAccount();
+}
+
+void CMavixView::EditAccount()
+{
+    CAccountDlg dlg(window());
+    dlg.m_sPass = m_sPass;
+    dlg.m_sPort = m_sPort;
+    dlg.m_sServer = m_sServer;
+    dlg.m_sUser = m_sUser;
+    if (Prompter::RunModal(dlg) != QDialog::Accepted)
+        return;
+    m_sPass = dlg.m_sPass;
+    m_sUser = dlg.m_sUser;
+    m_sServer = dlg.m_sServer;
+    m_sPort = dlg.m_sPort;
+    m_settings.WriteString("Acct", "Pass", m_sPass);
+    m_settings.WriteString("Acct", "Port", m_sPort);
+    m_settings.WriteString("Acct", "Server", m_sServer);
+    m_settings.WriteString("Acct", "User", m_sUser);
+}
+
+void CMavixView::OnPreferences()
+{
+    CPrefsDlg dlg(window());
+    dlg.m_bExitAfter = m_bExitAfter;
+    dlg.m_bAutoStart = m_bAutoStart;
+    dlg.m_bDefaultFilters = m_bDefaultFilters;
+    if (Prompter::RunModal(dlg) != QDialog::Accepted)
+        return;
+    m_bExitAfter = dlg.m_bExitAfter;
+    m_bAutoStart = dlg.m_bAutoStart;
+    m_bDefaultFilters = dlg.m_bDefaultFilters;
+    m_settings.WriteInt("Prefs", "End", m_bExitAfter);
+    m_settings.WriteInt("Prefs", "Start", m_bAutoStart);
+    m_settings.WriteInt("Prefs", "Def", m_bDefaultFilters);
+}
+
+void CMavixView::OnManageFilters()
+{
+    // A running scan classifies with its own copy of the lists, so editing
+    // them now cannot disturb it.
+    ManageFilters(window(), m_filters, m_settings);
+}
+
+// ---------------------------------------------------------------------------
+// Close
+
+void CMavixView::BeginClose()
+{
+    m_bClosing = true;
+    EndAnswerWait();
+    DiscardPendingRows();
+    // The close sequence stores the final placement itself.
+    m_placementTimer.stop();
+    if (m_pEngine)
+        m_pEngine->SignalQuit();
+}
+
+std::array<int, CMavixView::kColumns> CMavixView::ColumnWidths() const
+{
+    std::array<int, kColumns> anWidths{};
+    for (int i = 0; i < kColumns; ++i)
+        anWidths[static_cast<size_t>(i)] = m_pGrid->header()->sectionSize(i);
+    return anWidths;
+}
+
+bool CMavixView::WaitForWorkers(std::chrono::milliseconds budget)
+{
+    if (!m_pEngine)
+        return true;
+    // Wait in short slices and let the window repaint in between (user input
+    // stays queued), so "Shutting down..." shows and the window never looks
+    // hung. Notifications that arrive meanwhile are ignored (m_bClosing).
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + budget;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0)
+            return m_pEngine->ScanEnded() && m_pEngine->PurgeEnded();
+        if (m_pEngine->WaitEnded(std::min(left, std::chrono::milliseconds(50))))
+            return true;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+void CMavixView::AbandonWorkers()
+{
+    // A worker that would not end keeps the engine it runs in: destroying
+    // the engine would join it and hang the exit. The process leaves without
+    // it (the settings are already saved); it is never killed mid-command.
+    g_bWorkersAbandoned = true;
+    (void)m_pEngine.release();
+}
+
+bool CMavixView::WorkersAbandoned()
+{
+    return g_bWorkersAbandoned;
+}

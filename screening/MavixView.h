@@ -1,0 +1,175 @@
+#pragma once
+
+#include "filters/Filters.h"
+#include "screening/MessageGridModel.h"
+#include "screening/ScreeningEngine.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <chrono>
+#include <memory>
+#include <string>
+
+class QProgressBar;
+class QPushButton;
+class QTreeView;
+class SettingsStore;
+
+// What the screening view needs from the window that holds it.
+class IMavixFrame {
+public:
+    virtual ~IMavixFrame() = default;
+    // Writes a status-bar pane's text and fits the pane to it.
+    virtual bool SetStatusPaneText(int nPane, const QString& text) = 0;
+    // Puts the view's progress bar over status pane 0, or takes it away again.
+    virtual void CoverStatusPane(QWidget* pBar) = 0;
+    virtual void UncoverStatusPane(QWidget* pBar) = 0;
+    // The one-shot start-up timer that later calls the view's OnStartup.
+    virtual void ArmStartupTimer() = 0;
+    // Asks the window to close, after the current handler has returned.
+    virtual void PostClose() = 0;
+};
+
+// The screening form: the Show/Stop button, the message grid and the review
+// buttons. It drives the screening engine and turns the engine's
+// notifications into what the user sees.
+//
+// Everything here runs on the GUI thread. The engine's workers reach the view
+// only through PostMessage, which queues the notification for this thread.
+class CMavixView : public QWidget, public IScreeningListener {
+    Q_OBJECT
+public:
+    static constexpr int kColumns = 9;
+    static constexpr int kKeepAlivePeriodMs = 60000;
+    static constexpr int kAnswerWaitMs = 30000;
+    static constexpr int kPlacementWriteDelayMs = 250;
+    // Rows arriving within this time are shown together.
+    static constexpr int kRowFlushMs = 50;
+
+    CMavixView(SettingsStore& settings, IMavixFrame& frame, QWidget* parent = nullptr);
+    ~CMavixView() override;
+
+    // Runs once, after the frame has placed itself: columns, workers,
+    // account, preferences, filter lists, then the start-up timer.
+    void OnInitialUpdate();
+    // The start-up action, run once by the frame's start-up timer.
+    void OnStartup();
+
+    // Menu commands.
+    void OnManageAccount();
+    void EditAccount();
+    void OnPreferences();
+    void OnManageFilters();
+
+    // The close sequence. BeginClose makes the view ignore every later
+    // notification and tells both workers to end; WaitForWorkers waits for
+    // them within the budget. When they do not end in time, AbandonWorkers
+    // lets the program leave without them (they are never killed).
+    void BeginClose();
+    void StopKeepAlive();
+    std::array<int, kColumns> ColumnWidths() const;
+    bool WaitForWorkers(std::chrono::milliseconds budget);
+    void AbandonWorkers();
+    static bool WorkersAbandoned();
+
+    // Worker threads: queue a notification for the GUI thread.
+    void PostMessage(unsigned message, long wParam, long lParam) override;
+
+    // For tests and benchmarks.
+    void SetKeepAlivePeriod(int nMs) { m_nKeepAliveMs = nMs; }
+    void SetAnswerWait(int nMs) { m_nAnswerWaitMs = nMs; }
+    ScreeningEngine& Engine() { return *m_pEngine; }
+    MessageGridModel& Model() { return *m_pModel; }
+    QTreeView* Grid() const { return m_pGrid; }
+    QProgressBar* Progress() const { return m_pProgress; }
+    bool IsRunning() const { return m_bRunning; }
+    bool IsReviewing() const { return m_bKeepAlive; }
+    bool IsPurging() const { return m_bPurging; }
+    Filters& FilterSet() { return m_filters; }
+
+signals:
+    // The view reached the review state (rows shown, review buttons up).
+    void ReviewStarted();
+    // The view went back to idle after a scan, a cancel or a purge.
+    void BecameIdle();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void OnShowStop();
+    void StopScan();
+    void OnCheckAll();
+    void OnUncheckAll();
+    void OnCancelReview();
+    void OnRemoveChecked();
+    void OnKeepAlive();
+
+    void OnEngineMessage(unsigned message, long wParam, long lParam);
+    void OnScanAnswered();
+    void OnAnswerTimeout();
+    void EndAnswerWait();
+    void OnScanRow();
+    void FlushRows();
+    void DiscardPendingRows();
+    void OnScanDone(int nResult);
+    void EndScan(int nResult);
+    void OnPurgeProgress(long nOutcome, long bContinue);
+    void OnPurgeDone();
+
+    void EndReview();
+    void ShowReviewButtons(bool bShow);
+    void CreateProgress();
+    void DestroyProgress();
+    void SetShowStopText(bool bRunning);
+    QString StatusText() const;
+    QString AccountText() const;
+    void LayoutButtons();
+    void LayoutGrid();
+    void WritePlacement();
+    void SizeColumns();
+
+    SettingsStore& m_settings;
+    IMavixFrame& m_frame;
+    Filters m_filters;
+    std::unique_ptr<ScreeningEngine> m_pEngine;
+
+    QPushButton* m_pShowStop;
+    QPushButton* m_pCheckAll;
+    QPushButton* m_pUncheckAll;
+    QPushButton* m_pCancel;
+    QPushButton* m_pRemoveChecked;
+    QTreeView* m_pGrid;
+    MessageGridModel* m_pModel;
+    QProgressBar* m_pProgress = nullptr;
+    QTimer m_keepAliveTimer;
+    QTimer m_answerTimer;
+    QTimer m_placementTimer;
+    QTimer m_flushTimer;
+    std::vector<MessageGridModel::GridRow> m_aPendingRows;   // taken, not yet shown
+    bool m_bPendingSuspect = false;
+    QRect m_rectWritten;            // the placement last stored by a resize
+    QRect m_rectPending;            // the placement waiting to be stored
+
+    std::string m_sPass, m_sPort, m_sServer, m_sUser;
+    int m_bExitAfter = 0;
+    int m_bAutoStart = 0;
+    int m_bDefaultFilters = 0;
+
+    int m_nSuspectCount = 0;
+    int m_nPurgeChecked = 0;        // rows the running purge was given checked
+    int m_nAnchorTop = 0;           // where the grid starts, below the buttons
+    int m_nAnchorLeft = 0;
+    int m_nKeepAliveMs = kKeepAlivePeriodMs;
+    int m_nAnswerWaitMs = kAnswerWaitMs;
+    bool m_bRunning = false;        // a scan is under way: the button reads "Stop"
+    bool m_bStop = false;           // the rows of the current scan are no longer wanted
+    bool m_bAwaitingAnswer = false; // the scan's connection phase has not ended yet
+    bool m_bKeepAlive = false;      // review state: keep-alive timer armed
+    bool m_bPurging = false;
+    bool m_bLayoutReady = false;
+    bool m_bClosing = false;
+    bool m_bBusyCursor = false;
+};

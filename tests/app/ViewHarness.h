@@ -1,0 +1,113 @@
+#pragma once
+
+// Builds the real main window with its screening view on the offscreen
+// platform, records every message box, answers every modal dialog, and
+// drives the form through its widgets.
+
+#include "app/MainFrame.h"
+#include "screening/MavixView.h"
+#include "screening/MessageGridModel.h"
+#include "settings/SettingsStore.h"
+#include "ui/Prompter.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStringList>
+#include <QTest>
+#include <QTreeView>
+#include <functional>
+#include <memory>
+#include <string>
+
+// Every test of a suite shares one settings file; each starts from none.
+inline void RemoveSettingsFile()
+{
+    SettingsStore store;
+    store.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", nullptr);
+    QFile::remove(QString::fromStdString(store.FilePath()));
+}
+
+class ViewHarness {
+public:
+    ViewHarness()
+    {
+        m_settings.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", nullptr);
+        Prompter::SetMessageBoxHook([this](QWidget*, const QString& text) { m_asBoxes << text; });
+        Prompter::SetModalHook([this](QDialog& dialog) {
+            m_asDialogs << QString::fromLatin1(dialog.metaObject()->className());
+            return m_fnModal ? m_fnModal(dialog) : int(QDialog::Rejected);
+        });
+    }
+    ~ViewHarness()
+    {
+        m_pFrame.reset();
+        Prompter::SetMessageBoxHook({});
+        Prompter::SetModalHook({});
+    }
+    ViewHarness(const ViewHarness&) = delete;
+    ViewHarness& operator=(const ViewHarness&) = delete;
+
+    void SetAccount(uint16_t port, const std::string& user = "u", const std::string& pass = "p")
+    {
+        m_settings.WriteString("Acct", "Server", "127.0.0.1");
+        m_settings.WriteString("Acct", "Port", std::to_string(port));
+        m_settings.WriteString("Acct", "User", user);
+        m_settings.WriteString("Acct", "Pass", pass);
+    }
+
+    // The start-up order of the program: frame (placement), view, initial
+    // update, show. The start-up action follows 200 ms later.
+    CMavixView* Build()
+    {
+        m_pFrame = std::make_unique<CMainFrame>(m_settings);
+        m_pView = m_pFrame->CreateView();
+        m_pView->SetKeepAlivePeriod(m_nKeepAliveMs);
+        m_pView->OnInitialUpdate();
+        m_pFrame->show();
+        if (!QTest::qWaitForWindowExposed(m_pFrame.get()))
+            return nullptr;
+        return m_pView;
+    }
+
+    QPushButton* Button(const char* name) const { return m_pView->findChild<QPushButton*>(QLatin1String(name)); }
+    void Click(const char* name) { QTest::mouseClick(Button(name), Qt::LeftButton); }
+    MessageGridModel& Model() const { return m_pView->Model(); }
+    QString Pane(int n) const { return m_pFrame->StatusPaneText(n); }
+    bool ReviewButtonsVisible() const
+    {
+        return Button("checkAll")->isVisible() && Button("uncheckAll")->isVisible()
+               && Button("cancel")->isVisible() && Button("removeChecked")->isVisible();
+    }
+    bool ReviewButtonsHidden() const
+    {
+        return !Button("checkAll")->isVisible() && !Button("uncheckAll")->isVisible()
+               && !Button("cancel")->isVisible() && !Button("removeChecked")->isVisible();
+    }
+    int CheckedRows() const
+    {
+        int n = 0;
+        for (int r = 0; r < Model().Count(); ++r)
+            n += Model().IsChecked(r) ? 1 : 0;
+        return n;
+    }
+
+    SettingsStore m_settings;
+    std::unique_ptr<CMainFrame> m_pFrame;
+    CMavixView* m_pView = nullptr;
+    QStringList m_asBoxes;
+    QStringList m_asDialogs;
+    std::function<int(QDialog&)> m_fnModal;
+    int m_nKeepAliveMs = CMavixView::kKeepAlivePeriodMs;
+};
+
+// An RFC 5322 message as a small mailbox holds it.
+inline std::string Mail(const std::string& subject, const std::string& from = "Ann Example <ann@example.org>",
+                        const std::string& extra = "")
+{
+    return "From: " + from + "\r\nTo: u@example.org\r\nSubject: " + subject
+           + "\r\nDate: Mon, 2 Jan 2023 10:00:00 +0000\r\nMessage-ID: <" + std::to_string(std::hash<std::string>{}(subject))
+           + "@example.org>\r\n" + extra + "\r\nBody of " + subject + "\r\n";
+}

@@ -1,0 +1,606 @@
+// The screening view against the scripted POP3 server: the form's states,
+// what the status bar shows while rows arrive, the review and its buttons,
+// the purge's Subject check, and the answer wait.
+
+#include "ScriptedPop3Server.h"
+#include "ViewHarness.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <condition_variable>
+#include <mutex>
+
+namespace {
+
+// Holds the server's answer to one command until the test lets it go (or
+// ten seconds pass), so the test can act while the client waits.
+class Gate {
+public:
+    void Wait()
+    {
+        std::unique_lock lock(m_mutex);
+        m_bReached = true;
+        m_changed.notify_all();
+        m_changed.wait_for(lock, std::chrono::seconds(10), [this] { return m_bOpen; });
+    }
+    void Open()
+    {
+        std::lock_guard lock(m_mutex);
+        m_bOpen = true;
+        m_changed.notify_all();
+    }
+    bool Reached()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_bReached;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_bOpen = false;
+    bool m_bReached = false;
+};
+
+const QString kSuspectStatus1 = QStringLiteral("  3 eMails :   1 Suspect");
+
+std::vector<std::string> ThreeMessages()
+{
+    return {Mail("Minutes of Monday"), Mail("You won the LOTTERY"), Mail("Lunch?")};
+}
+
+// Counts how often the client sent a command line.
+int Count(const std::string& received, const std::string& line)
+{
+    int n = 0;
+    for (size_t pos = received.find(line); pos != std::string::npos; pos = received.find(line, pos + 1))
+        ++n;
+    return n;
+}
+
+// Ends both workers and delivers everything they posted before they ended,
+// so a test can tell that nothing more is coming.
+void DrainWorkers(ViewHarness& h)
+{
+    ScreeningEngine& engine = h.m_pView->Engine();
+    engine.SignalQuit();
+    QVERIFY(engine.WaitEnded(std::chrono::seconds(10)));
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+class TestViewScan : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+
+    void showWithBlankField_data();
+    void showWithBlankField();
+    void scanOfThreeWithSecondSuspect();
+    void noMail();
+    void failedLogin();
+    void stopWhileRowsArrive();
+    void checkAllThenUncheckAll();
+    void spaceTogglesSelectedRows();
+    void cancelReview_data();
+    void cancelReview();
+    void purgeStopsOnSubjectMismatch();
+    void purgeNotConfirmedIsReported();
+    void keepAliveSendsNoop();
+    void reviewEndedByBrokenSocket();
+    void answerWaitStaysResponsive();
+    void answerWaitTimesOut();
+    void newScanEndsOldReview();
+    void launchAppliesDefaultsBeforeAutoScan();
+    void closeNeverWaitsPastItsBudget();   // last: it leaves a worker behind
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestViewScan::initTestCase()
+{
+    // "message.txt" and "defaults.txt" live in the working directory.
+    QVERIFY(m_dir.isValid());
+    QVERIFY(QDir::setCurrent(m_dir.path()));
+}
+
+void TestViewScan::init()
+{
+    RemoveSettingsFile();
+    QFile::remove("defaults.txt");
+    // One entry that makes "You won the LOTTERY" suspect.
+    SettingsStore store;
+    store.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", nullptr);
+    store.WriteString("SubList", "0", "LOTTERY");
+}
+
+void TestViewScan::showWithBlankField_data()
+{
+    QTest::addColumn<QString>("blank");
+    QTest::newRow("password") << "Pass";
+    QTest::newRow("port") << "Port";
+    QTest::newRow("server") << "Server";
+    QTest::newRow("user") << "User";
+}
+
+void TestViewScan::showWithBlankField()
+{
+    QFETCH(QString, blank);
+    ViewHarness h;
+    h.SetAccount(4321, "joe", "secret");
+    h.m_settings.WriteString("Acct", blank.toStdString(), "");
+    QVERIFY(h.Build());
+    h.Click("showStop");
+    const QString server = blank == "Server" ? "" : "127.0.0.1";
+    const QString user = blank == "User" ? "" : "joe";
+    const QString port = blank == "Port" ? "" : "4321";
+    QCOMPARE(h.m_asBoxes, QStringList{QStringLiteral("Failed to connect (some field is blank)\nserver=%1, user=%2 port=%3")
+                                          .arg(server, user, port)});
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
+    QVERIFY(!h.m_pView->IsRunning());
+}
+
+// Pane 1 after each row, the check boxes, the progress range, the review.
+void TestViewScan::scanOfThreeWithSecondSuspect()
+{
+    // Each TOP after the first waits for the test, so every row is seen alone.
+    Gate gates[4];
+    ScriptedPop3Server server;
+    server.ServeMailbox(ThreeMessages(), "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+        if (command == "TOP 2 0" || command == "TOP 3 0")
+            gates[command[4] - '0'].Wait();
+        return std::nullopt;
+    });
+    server.Start();
+    ViewHarness h;
+    h.SetAccount(server.Port());
+    QVERIFY(h.Build());
+
+    QStringList panes;
+    h.Click("showStop");
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Stop"));
+    for (int n = 1; n <= 3; ++n) {
+        QTRY_COMPARE(h.Model().Count(), n);
+        panes << h.Pane(1);
+        if (n < 3) {
+            QVERIFY(h.m_pView->Progress());
+            QCOMPARE(h.m_pView->Progress()->maximum(), 3);
+            QCOMPARE(h.m_pView->Progress()->value(), n);
+            gates[n + 1].Open();
+        }
+    }
+    QTRY_VERIFY(h.m_pView->IsReviewing());
+
+    QCOMPARE(panes, (QStringList{"  3 eMails :   0 Suspect", kSuspectStatus1, kSuspectStatus1}));
+    QCOMPARE(h.Model().Count(), 3);
+    QVERIFY(!h.Model().IsChecked(0));
+    QVERIFY(h.Model().IsChecked(1));
+    QVERIFY(!h.Model().IsChecked(2));
+    QCOMPARE(h.Model().data(h.Model().index(1, MessageGridModel::kSubject)).toString(),
+             QStringLiteral("You won the LOTTERY"));
+    // Review: the four buttons, no progress bar, the pane keeps the count.
+    QVERIFY(h.ReviewButtonsVisible());
+    QVERIFY(!h.m_pView->Progress());
+    QCOMPARE(h.Pane(0), QStringLiteral("Ready"));
+    QCOMPARE(h.Pane(1), kSuspectStatus1);
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
+    QVERIFY(h.m_asBoxes.isEmpty());
+}
+
+void TestViewScan::noMail()
+{
+    ScriptedPop3Server server;
+    server.ServeMailbox({}, "u", "p");
+    server.Start();
+    ViewHarness h;
+    h.SetAccount(server.Port());
+    QVERIFY(h.Build());
+    h.Click("showStop");
+    QTRY_COMPARE(h.m_asBoxes, QStringList{"No emails waiting for you at the Server"});
+    QVERIFY(h.ReviewButtonsHidden());
+    QVERIFY(h.Button("showStop")->isEnabled());
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
+    QVERIFY(!h.m_pView->IsRunning());
+    // Nothing to review: the session is ended, so the mailbox is not kept
+    // locked against other clients.
+    QVERIFY(server.WaitNoSession(5000));
+    QCOMPARE(Count(server.Received(), "QUIT\r\n"), 1);
+}
+
+void TestViewScan::failedLogin()
+{
+    ScriptedPop3Server server;
+    server.ServeMailbox(ThreeMessages(), "u", "right");
+    server.Start();
+    ViewHarness h;
+    h.SetAccount(server.Port(), "u", "wrong");
+    QVERIFY(h.Build());
+    h.Click("showStop");
+    QTRY_COMPARE(h.m_asBoxes, QStringList{"Server Not Found"});
+    QVERIFY(h.ReviewButtonsHidden());
+    QCOMPARE(h.Model().Count(), 0);
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
+    QVERIFY(!h.m_pView->IsRunning());
+}
+
+// Stop empties the grid at once; the stopped scan shows nothing more.
+void TestViewScan::stopWhileRowsArrive()
+{
+    Gate gate;
+    ScriptedPop3Server server;
+    std::vector<std::string> messages;
+    for (int i = 1; i <= 6; ++i)
+        messages.push_back(Mail("Message " + std::to_string(i)));
+    server.ServeMailbox(messages, "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+        if (command == "TOP 3 0")
+            gate.Wait();
+        return std::nullopt;
+    });
+    server.Start();
+    ViewHarness h;
+    h.SetAccount(server.Port());
+    QVERIFY(h.Build());
+    h.Click("showStop");
+    QTRY_COMPARE(h.Model().Count(), 2);
+    QTRY_VERIFY(gate.Reached());
+    h.Click("showStop");
+    QCOMPARE(h.Model().Count(), 0);
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
+    QVERIFY(!h.m_pView->Progress());
+    gate.Open();
+    // Whatever the stopped scan still posted is delivered and dropped.
+    DrainWorkers(h);
+    QCOMPARE(h.Model().Count(), 0);
+    QVERIFY(h.ReviewButtonsHidden());
+    QVERIFY(h.m_asBoxes.isEmpty());
+    QVERIFY(!h.m_pView->IsRunning());
+}
+
+void TestViewScan::checkAllThenUncheckAll()
+{
+    ScriptedPop3Server server;
+    server.ServeMailbox(ThreeMessages(), "u", "p");
+    server.Start();
+    ViewHarness h;
+    h.SetAccount(server.Port());
+    QVERIFY(h.Build());
+    h.Click("showStop");
+    QTRY_VERIFY(h.m_pView->IsReviewing());
+    QCOMPARE(h.CheckedRows(), 1);
+    h.Click("checkAll");
+    QCOMPARE(h.CheckedRows(), 3);
+    h.Click("uncheckAll");
+    QCOMPARE(h.CheckedRows(), 0);   // the suspect row too
+}
+
+void TestViewScan::spaceTogglesSelectedRows()
+{
+    ScriptedPop3Server server;
+    server.ServeMailbox(ThreeMessages(), "u", "p");
+    server.Start();
+    ViewHarness h;
+    h.SetAccount(server.Port());
+    QVERIFY(h.Build());
+    h.Click("showStop");
+    QTRY_VERIFY(h.m_pView->IsReviewing());
+    QTreeView* pGrid = h.m_pView->Grid();
+    pGrid->setFocus();
+    pGrid->selectionModel()->select(h.Model().index(0, 0),
+                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    pGrid->selectionModel()->select(h.Model().index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QTest::keyClick(pGrid, Qt::Key_Space);
+    QVERIFY(h.Model().IsChecked(0));
+    QVERIFY(!h.Model().IsChecked(1));
+    QVERIFY(!h.Model().IsChecked(2));
+}
+
+void TestViewScan::cancelReview_data()
+{
+    QTest::addColumn<bool>("exitAfter");
+    QTest::newRow("stay") << false;
+    QTest::newRow("End set: exit") << true;
+}
+
+// Cancel: RSET then QUIT, nothing deleted; with "End" the window closes.
+void TestViewScan::cancelReview()
+{
+    QFETCH(bool, exitAfter);
+    ScriptedPop3Server server;
+    server.ServeMailbox(ThreeMessages(), "u", "p");
+    server.Start();
+    ViewHarness h;
+    h.SetAccount(server.Port());
+    h.m_settings.WriteInt("Prefs", "End", exitAfter ? 1 : 0);
+    QVERIFY(h.Build());
+    h.Click("showStop");
+    QTRY_VERIFY(h.m_pView->IsReviewing());
+    h.Click("cancel");
+    QCOMPARE(h.Model().Count(), 0);
+    QVERIFY(h.ReviewButtonsHidden());
+    QVERIFY(h.Pane(1).isEmpty());
+    QVERIFY(!h.m_pView->IsReviewing());
+    const std::string received = server.Received();
+    QVERIFY(received.find("RSET\r\nQUIT\r\n") != std::string::npos);
+    QCOMPARE(Count(received, "DELE"), 0);
+    QCOMPARE(server.Messages().size(), size_t(3));
+    QVERIFY(h.m_asBoxes.isEmpty());
+    if (exitAfter)
+        QTRY_VERIFY(!h.m_pFrame->isVisible());
+    else
+        QVERIFY(h.m_pFrame->isVisible());
+}
+
+// Rows 1 and 3 checked; message 3 changed its Subject since the scan: 1 is
+// deleted, 3 is not, and the user sees both subjects.
+void TestViewScan::purgeStopsOnSubjectMismatch()
+{
+    ScriptedPop3Server server;
+    int nTop3 = 0;
+    server.ServeMailbox({Mail("Cheap LOTTERY tickets"), Mail("Project plan"), Mail("Old subject"), Mail("Tea")}, "u",
+                        "p", [&](const std::string& command, int) -> std::optional<std::string> {
+                            if (command == "TOP 3 0" && ++nTop3 == 2)
+                                return "+OK\r\nSubject: New subject\r\nFrom: x@example.org\r\n\r\n.\r\n";
+                            return std::nullopt;
+                        });
+    server.Start();
+    ViewHarness h;
+    h.SetAccount(server.Port());
+    QVERIFY(h.Build());
+    h.Click("showStop");
+    QTRY_VERIFY(h.m_pView->IsReviewing());
+    QCOMPARE(h.CheckedRows(), 1);
+    QVERIFY(h.Model().setData(h.Model().index(2, 0), Qt::Checked, Qt::CheckStateRole));
+
+    QSignalSpy idle(h.m_pView, &CMavixView::BecameIdle);
+    h.Click("removeChecked");
+    // The session belongs to the purge now.
+    QVERIFY(h.ReviewButtonsHidden());
+    QVERIFY(!h.Button("showStop")->isEnabled());
+    QVERIFY(idle.wait(10000));
+    QCOMPARE(h.m_asBoxes, QStringList{"Grid has Old subject\n but Msg has \nNew subject\n\n Aborting"});
+    QCOMPARE(h.Model().Count(), 0);
+    QVERIFY(!h.m_pView->Progress());
+    QVERIFY(h.Button("showStop")->isEnabled());
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
+
+    const std::string received = server.Received();
+    QVERIFY(received.find("TOP 1 0\r\nDELE 1\r\nTOP 3 0\r\nQUIT\r\n") != std::string::npos);
+    QCOMPARE(Count(received, "DELE"), 1);
+    const auto left = server.Messages();
+    QCOMPARE(left.size(), size_t(3));
+    QVERIFY(left[0].find("Project plan") != std::string::npos);
+    QVERIFY(left[1].find("Old subject") != std::string::npos);
+}
+
+// A purge whose QUIT the server refuses has deleted nothing: say so.
+void TestViewScan::purgeNotConfirmedIsReported()
+{
+    ScriptedPop3Server server;
+    int nQuit = 0;
+    server.ServeMailbox(ThreeMessages(), "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+        if (command == "QUIT" && ++nQuit == 1)
+            return "-ERR mailbox is locked\r\n";
+        return std::nullopt;
+    });
+    server.Start();
+    ViewHarness h;
+    h.SetAccount(server.Port());
+    QVERIFY(h.Build());
+    h.Click("showStop");
+    QTRY_VERIFY(h.m_pView->IsReviewing());
+    QSignalSpy idle(h.m_pView, &CMavixView::BecameIdle);
+    h.Click("removeChecked");
+    QVERIFY(idle.wait(10000));
+    QCOMPARE(h.m_asBoxes.size(), 1);
+    QVERIFY(h.m_asBoxes.first().startsWith("The server did not confirm the deletions"));
+    QVERIFY(h.m_asBoxes.first().endsWith("-ERR mailbox is locked"));
+}
+
+void TestViewScan::keepAliveSendsNoop()
+{
+    ScriptedPop3Server server;
+    server.ServeMailbox(ThreeMessages(), "u", "p");
+    server.Start();
+    ViewHarness h;
+    h.m_nKeepAliveMs = 50;
+    h.SetAccount(server.Port());
+    QVERIFY(h.Build());
+    h.Click("showStop");
+    QTRY_VERIFY(h.m_pView->IsReviewing());
+    QTRY_VERIFY(Count(server.Received(), "NOOP\r\n") >= 2);
+    QVERIFY(h.m_pView->IsReviewing());
+    QCOMPARE(h.Model().Count(), 3);
+}
+
+// The server drops the session during the review: the review ends as by Cancel.
+void TestViewScan::reviewEndedByBrokenSocket()
+{
+    ScriptedPop3Server server;
+    server.ServeMailbox(ThreeMessages(), "u", "p", [](const std::string& command, int) -> std::optional<std::string> {
+        if (command == "NOOP")
+            return ScriptedPop3Server::kCloseConnection;
+        return std::nullopt;
+    });
+    server.Start();
+    ViewHarness h;
+    h.m_nKeepAliveMs = 50;
+    h.SetAccount(server.Port());
+    QVERIFY(h.Build());
+    h.Click("showStop");
+    QTRY_VERIFY(h.m_pView->IsReviewing());
+    QTRY_VERIFY(!h.m_pView->IsReviewing());
+    QCOMPARE(h.Model().Count(), 0);
+    QVERIFY(h.ReviewButtonsHidden());
+    QVERIFY(h.Button("showStop")->isEnabled());
+    QCOMPARE(server.Messages().size(), size_t(3));
+}
+
+// The wait for the server's answer keeps the window alive: timers run,
+// nothing shows before the answer, and Stop works at once.
+void TestViewScan::answerWaitStaysResponsive()
+{
+    Gate gate;
+    ScriptedPop3Server server;
+    server.ServeMailbox(ThreeMessages(), "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+        if (command.empty())   // the greeting
+            gate.Wait();
+        return std::nullopt;
+    });
+    server.Start();
+    ViewHarness h;
+    h.SetAccount(server.Port());
+    QVERIFY(h.Build());
+    h.Click("showStop");
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Stop"));
+    QTRY_VERIFY(gate.Reached());
+    bool bTicked = false;
+    QTimer::singleShot(20, this, [&] { bTicked = true; });
+    QTRY_VERIFY(bTicked);
+    QCOMPARE(h.Model().Count(), 0);
+    QCOMPARE(QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor,
+             Qt::BusyCursor);
+    h.Click("showStop");
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
+    QVERIFY(!h.m_pView->IsRunning());
+    QVERIFY(!QApplication::overrideCursor());
+    gate.Open();
+    DrainWorkers(h);
+    QCOMPARE(h.Model().Count(), 0);
+    QVERIFY(h.m_asBoxes.isEmpty());
+}
+
+// No answer in time: the message and idle state; the scan goes on and its
+// late outcome is still shown.
+void TestViewScan::answerWaitTimesOut()
+{
+    Gate gate;
+    ScriptedPop3Server server;
+    server.ServeMailbox(ThreeMessages(), "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+        if (command.empty())
+            gate.Wait();
+        return std::nullopt;
+    });
+    server.Start();
+    ViewHarness h;
+    h.SetAccount(server.Port(), "joe", "pw");
+    QVERIFY(h.Build());
+    h.m_pView->SetAnswerWait(300);
+    h.Click("showStop");
+    const QString expected = QStringLiteral("Failed to connect. server=127.0.0.1, user=joe port=%1").arg(server.Port());
+    QTRY_COMPARE(h.m_asBoxes, QStringList{expected});
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
+    QVERIFY(!h.m_pView->IsRunning());
+    QVERIFY(!QApplication::overrideCursor());
+    // The scan was not stopped: once the server answers, its rows and its
+    // outcome arrive as usual.
+    gate.Open();
+    QTRY_COMPARE(h.m_asBoxes.size(), 2);
+    QCOMPARE(h.m_asBoxes.at(1), QStringLiteral("Server Not Found"));
+}
+
+// Show during a review ends that review first, then scans anew.
+void TestViewScan::newScanEndsOldReview()
+{
+    ScriptedPop3Server server;
+    server.ServeMailbox(ThreeMessages(), "u", "p");
+    server.Start();
+    ViewHarness h;
+    h.m_nKeepAliveMs = 60000;
+    h.SetAccount(server.Port());
+    QVERIFY(h.Build());
+    h.Click("showStop");
+    QTRY_VERIFY(h.m_pView->IsReviewing());
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
+
+    QStringList buttonWhileRows;
+    bool bReviewButtonsDuringScan = false;
+    connect(&h.Model(), &QAbstractItemModel::rowsInserted, this, [&] {
+        buttonWhileRows << h.Button("showStop")->text();
+        bReviewButtonsDuringScan |= !h.ReviewButtonsHidden();
+    });
+    h.Click("showStop");
+    QVERIFY(!h.m_pView->IsReviewing());
+    QTRY_VERIFY(h.m_pView->IsReviewing());
+    QVERIFY(!buttonWhileRows.isEmpty());
+    QCOMPARE(buttonWhileRows.filter("Stop").size(), buttonWhileRows.size());
+    QVERIFY(!bReviewButtonsDuringScan);
+    QCOMPARE(h.Model().Count(), 3);
+    // The first session was quit before the second log-in.
+    const std::string received = server.Received();
+    const size_t firstQuit = received.find("QUIT\r\n");
+    const size_t secondUser = received.find("USER u\r\n", received.find("USER u\r\n") + 1);
+    QVERIFY(firstQuit != std::string::npos);
+    QVERIFY(secondUser != std::string::npos);
+    QVERIFY(firstQuit < secondUser);
+    QCOMPARE(server.SessionCount(), 2);
+}
+
+// "Def" and "Start": the first automatic scan already uses the default lists.
+void TestViewScan::launchAppliesDefaultsBeforeAutoScan()
+{
+    {
+        QFile defaults("defaults.txt");
+        QVERIFY(defaults.open(QIODevice::WriteOnly));
+        defaults.write("[SUBJECT]\nINVOICE\n[SUBJECT EXACT]\n[SIZE]\n");
+    }
+    ScriptedPop3Server server;
+    server.ServeMailbox({Mail("Your INVOICE 42"), Mail("You won the LOTTERY")}, "u", "p");
+    server.Start();
+    ViewHarness h;
+    h.SetAccount(server.Port());
+    h.m_settings.WriteInt("Prefs", "Start", 1);
+    h.m_settings.WriteInt("Prefs", "Def", 1);
+    QVERIFY(h.Build());
+    QTRY_VERIFY(h.m_pView->IsReviewing());
+    // The default subject list replaced the stored one ("LOTTERY").
+    QVERIFY(h.Model().IsChecked(0));
+    QVERIFY(!h.Model().IsChecked(1));
+    QVERIFY(h.m_asBoxes.isEmpty());
+}
+
+// A purge stuck on a silent server: closing saves everything and leaves
+// within its budget, without waiting for the worker or killing it.
+void TestViewScan::closeNeverWaitsPastItsBudget()
+{
+    Gate gate;
+    int nTop2 = 0;
+    ScriptedPop3Server server;
+    server.ServeMailbox(ThreeMessages(), "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+        if (command == "TOP 2 0" && ++nTop2 == 2)
+            gate.Wait();
+        return std::nullopt;
+    });
+    server.Start();
+    ViewHarness h;
+    h.SetAccount(server.Port());
+    QVERIFY(h.Build());
+    h.Click("showStop");
+    QTRY_VERIFY(h.m_pView->IsReviewing());
+    h.Click("removeChecked");
+    QTRY_VERIFY(gate.Reached());
+
+    ScreeningEngine* pEngine = &h.m_pView->Engine();
+    h.m_pFrame->SetShutdownBudget(std::chrono::milliseconds(300));
+    h.m_pView->Grid()->header()->resizeSection(2, 77);
+    const auto start = std::chrono::steady_clock::now();
+    QVERIFY(h.m_pFrame->close());
+    QVERIFY(std::chrono::steady_clock::now() - start < std::chrono::seconds(2));
+    QVERIFY(CMavixView::WorkersAbandoned());
+    QCOMPARE(h.m_settings.ReadInt("List", "col2", -1), 77);
+    QCOMPARE(h.m_settings.ReadInt("Screen", "cx", -1), h.m_pFrame->geometry().width());
+
+    // The worker was left running, not killed: it ends on its own.
+    gate.Open();
+    QVERIFY(pEngine->WaitEnded(std::chrono::seconds(20)));
+    QCoreApplication::processEvents();
+    delete pEngine;
+}
+
+QTEST_MAIN(TestViewScan)
+#include "test_view_scan.moc"

@@ -1,0 +1,353 @@
+// mavix-cli end to end against the scripted server: options, output, exit
+// statuses, Ctrl-C.
+
+#include <QtTest>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <signal.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+#include "settings/SettingsStore.h"
+#include "tests/support/ScriptedPop3Server.h"
+#include "CliHarness.h"
+
+namespace {
+
+std::string Mail(int n, const std::string& subject, size_t bodyBytes = 60)
+{
+    std::string text = "From: \"Sender " + std::to_string(n) + "\" <sender" + std::to_string(n)
+                       + "@example.com>\r\nTo: me@example.com\r\nSubject: " + subject
+                       + "\r\nDate: 5 Jan 2005 10:00:00 +0000\r\n\r\n";
+    text += std::string(bodyBytes, 'x') + "\r\n";
+    return text;
+}
+
+// A gate a server thread waits at until the test opens it.
+struct Gate {
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    std::atomic<bool> m_bReached{false};
+    bool m_bOpen = false;
+
+    void Arrive()
+    {
+        m_bReached = true;
+        std::unique_lock lock(m_mutex);
+        m_cv.wait_for(lock, std::chrono::seconds(20), [this] { return m_bOpen; });
+    }
+    void Open()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_bOpen = true;
+        }
+        m_cv.notify_all();
+    }
+};
+
+}  // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_pDir;
+    std::vector<std::string> m_aMail;
+
+    SettingsStore Store()
+    {
+        SettingsStore store;
+        bool created = false;
+        store.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", &created);
+        return store;
+    }
+
+    // The stored account points at the server; its stored password is wrong
+    // so that only MAVIX_PASSWORD logs in.
+    void StoreAccount(uint16_t port)
+    {
+        SettingsStore store = Store();
+        store.WriteString("Acct", "Server", "127.0.0.1");
+        store.WriteString("Acct", "User", "u");
+        store.WriteString("Acct", "Pass", "stored-but-wrong");
+        store.WriteString("Acct", "Port", std::to_string(port));
+    }
+
+    CliRun Cli(const QStringList& args, const QStringList& env = {"MAVIX_PASSWORD=p"})
+    {
+        return RunCli(args, m_pDir->path(), env);
+    }
+
+private slots:
+    void init()
+    {
+        QFile::remove(QString::fromStdString(Store().FilePath()));
+        m_pDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_pDir->isValid());
+        m_aMail = {Mail(1, "Hello there"), Mail(2, "VIRUS found in C:\\temp"),
+                   Mail(3, "Caf\xE9 menu", 2500)};
+    }
+
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("no command") << QStringList{};
+        QTest::newRow("unknown command") << QStringList{"list"};
+        QTest::newRow("purge without selection") << QStringList{"purge"};
+        QTest::newRow("two selections") << QStringList{"purge", "--all", "--suspects"};
+        QTest::newRow("selection on scan") << QStringList{"scan", "--all"};
+        QTest::newRow("empty row number") << QStringList{"purge", "--rows", "1,,3"};
+        QTest::newRow("row zero") << QStringList{"purge", "--rows", "0"};
+        QTest::newRow("rows without value") << QStringList{"purge", "--rows"};
+        QTest::newRow("port out of range") << QStringList{"scan", "--port", "70000"};
+        QTest::newRow("password on the command line") << QStringList{"scan", "--password", "p"};
+        QTest::newRow("unknown option") << QStringList{"scan", "--verbose"};
+        QTest::newRow("value on a flag") << QStringList{"scan", "--tsv=1"};
+    }
+
+    void usageErrors()
+    {
+        QFETCH(QStringList, args);
+        const CliRun run = Cli(args);
+        QVERIFY(run.m_bFinished);
+        QCOMPARE(run.m_nExit, 2);
+        QVERIFY(run.m_sOut.empty());
+        QVERIFY(run.m_sErr.find("mavix-cli: ") == 0);
+        QVERIFY(!QFile::exists(m_pDir->filePath("message.txt")));
+    }
+
+    void helpDocumentsEverything()
+    {
+        const CliRun run = Cli({"--help"});
+        QCOMPARE(run.m_nExit, 0);
+        for (const char* word : {"scan", "purge", "--suspects", "--all", "--rows", "--tsv", "--server",
+                                 "--port", "--user", "MAVIX_PASSWORD", "Ctrl-C", "Exit status", "mismatch",
+                                 "refused", "deleted"})
+            QVERIFY2(run.m_sOut.find(word) != std::string::npos, word);
+    }
+
+    void blankAccountFails()
+    {
+        const CliRun run = Cli({"scan"}, {});
+        QCOMPARE(run.m_nExit, 1);
+        QVERIFY(run.m_sErr.find("Failed to connect (some field is blank)\nserver=, user= port=110") == 0);
+    }
+
+    // TSV rows with the stored lists, UTF-8 texts, escaped backslashes, the
+    // status on stderr, the dump in the working directory.
+    void scanWritesTsv()
+    {
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p");
+        server.Start();
+        StoreAccount(server.Port());
+        Store().WriteString("SubList", "0", "virus");
+
+        const CliRun run = Cli({"scan", "--tsv"});
+        QCOMPARE(run.m_nExit, 0);
+        const std::vector<std::string> lines = SplitLines(run.m_sOut);
+        QCOMPARE(lines.size(), size_t(3));
+        std::vector<std::vector<std::string>> rows;
+        for (const std::string& line : lines) {
+            rows.push_back(SplitTabs(line));
+            QCOMPARE(rows.back().size(), size_t(10));
+        }
+        QCOMPARE(rows[0][0], std::string("1"));
+        QCOMPARE(rows[0][3], std::string("Hello there"));
+        QCOMPARE(rows[0][4], std::string("Sender 1"));
+        QCOMPARE(rows[0][5], std::string("sender1@example.com"));
+        QCOMPARE(rows[0][9], std::string("0"));
+        QCOMPARE(rows[1][3], std::string("VIRUS found in C:\\\\temp"));
+        QCOMPARE(rows[1][9], std::string("1"));
+        QCOMPARE(rows[2][1], std::string("2K"));
+        QCOMPARE(rows[2][3], std::string("Caf\xC3\xA9 menu"));
+        QCOMPARE(rows[2][9], std::string("0"));
+        QVERIFY2(run.m_sErr.find("  3 eMails :   1 Suspect") != std::string::npos, run.m_sErr.c_str());
+        QVERIFY(QFile::exists(m_pDir->filePath("message.txt")));
+        QVERIFY(server.WaitNoSession(5000));
+        QVERIFY(server.Received().find("QUIT\r\n") != std::string::npos);
+        QCOMPARE(server.Messages().size(), size_t(3));
+    }
+
+    // The table fits the width it is given and marks the suspects.
+    void scanWritesATable()
+    {
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p");
+        server.Start();
+        StoreAccount(server.Port());
+        Store().WriteString("SubList", "0", "virus");
+        for (int width : {60, 132}) {
+            const CliRun run = Cli({"scan"}, {"MAVIX_PASSWORD=p", "COLUMNS=" + QString::number(width)});
+            QCOMPARE(run.m_nExit, 0);
+            const std::vector<std::string> lines = SplitLines(run.m_sOut);
+            QCOMPARE(lines.size(), size_t(4));
+            QVERIFY(lines[0].find("Subject") != std::string::npos);
+            QCOMPARE(lines[2][0], '*');
+            QCOMPARE(lines[1][0], ' ');
+            for (const std::string& line : lines)
+                QVERIFY2(QString::fromStdString(line).size() <= width, line.c_str());
+        }
+    }
+
+    void overridesAndFailures_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<int>("exit");
+        QTest::addColumn<QString>("stderr");
+        QTest::newRow("env password wins over the stored one") << QStringList{} << "p" << 0 << "";
+        QTest::newRow("stored password") << QStringList{} << "" << 1 << "Server Not Found";
+        QTest::newRow("user override") << QStringList{"--user", "someone"} << "p" << 1 << "Server Not Found";
+        QTest::newRow("server override") << QStringList{"--server", "no-such-host.invalid"} << "p" << 1
+                                         << "Server Not Found";
+    }
+
+    void overridesAndFailures()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, password);
+        QFETCH(int, exit);
+        QFETCH(QString, stderr);
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p");
+        server.Start();
+        StoreAccount(server.Port());
+        const CliRun run = Cli(QStringList{"scan", "--tsv"} + args,
+                               password.isEmpty() ? QStringList{} : QStringList{"MAVIX_PASSWORD=" + password});
+        QCOMPARE(run.m_nExit, exit);
+        QVERIFY2(run.m_sErr.find(stderr.toStdString()) != std::string::npos, run.m_sErr.c_str());
+        // Overrides are for the one run: nothing is saved.
+        QCOMPARE(Store().ReadString("Acct", "User", ""), std::string("u"));
+        QCOMPARE(Store().ReadString("Acct", "Server", ""), std::string("127.0.0.1"));
+    }
+
+    void purgeStopsOnMismatch()
+    {
+        std::atomic<int> top3{0};
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+            if (command == "TOP 3 0" && ++top3 == 2)
+                return std::string("+OK\r\nSubject: Caf\xE9 menu\tnew\r\n\r\n.\r\n");
+            return std::nullopt;
+        });
+        server.Start();
+        StoreAccount(server.Port());
+        const CliRun run = Cli({"purge", "--rows", "1,3", "--tsv"});
+        QCOMPARE(run.m_nExit, 3);
+        const std::vector<std::string> lines = SplitLines(run.m_sOut);
+        QCOMPARE(lines.size(), size_t(5));
+        QCOMPARE(lines[3], std::string("deleted\t1"));
+        QCOMPARE(lines[4], std::string("mismatch\t3\tCaf\xC3\xA9 menu\tCaf\xC3\xA9 menu new"));
+        QVERIFY(server.WaitNoSession(5000));
+        QCOMPARE(server.Messages().size(), size_t(2));
+    }
+
+    void purgeReportsRefusals()
+    {
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p", [](const std::string& command, int) -> std::optional<std::string> {
+            if (command == "DELE 2")
+                return std::string("-ERR\tlocked\r\n");
+            return std::nullopt;
+        });
+        server.Start();
+        StoreAccount(server.Port());
+        const CliRun run = Cli({"purge", "--all", "--tsv"});
+        QCOMPARE(run.m_nExit, 0);
+        const std::vector<std::string> lines = SplitLines(run.m_sOut);
+        QCOMPARE(lines.size(), size_t(6));
+        QCOMPARE(lines[3], std::string("deleted\t1"));
+        QCOMPARE(lines[4], std::string("refused\t2\t-ERR\\tlocked"));
+        QCOMPARE(lines[5], std::string("deleted\t3"));
+        QVERIFY(server.WaitNoSession(5000));
+        QVERIFY(server.Received().find("DELE 2\r\nTOP 3 0\r\nDELE 3\r\nQUIT\r\n") != std::string::npos);
+    }
+
+    // With "Def" set the built-in subject list classifies: "KLEZ" is on it.
+    void purgeSuspectsWithTheDefaultLists()
+    {
+        m_aMail[1] = Mail(2, "Klez is back");
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p");
+        server.Start();
+        StoreAccount(server.Port());
+        Store().WriteInt("Prefs", "Def", 1);
+        const CliRun run = Cli({"purge", "--suspects", "--tsv"});
+        QCOMPARE(run.m_nExit, 0);
+        const std::vector<std::string> lines = SplitLines(run.m_sOut);
+        QCOMPARE(lines.size(), size_t(4));
+        QCOMPARE(lines[3], std::string("deleted\t2"));
+        QVERIFY(server.WaitNoSession(5000));
+        QCOMPARE(server.Messages(), (std::vector<std::string>{m_aMail[0], m_aMail[2]}));
+    }
+
+    void purgeOfAnUnlistedNumberDeletesNothing()
+    {
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p");
+        server.Start();
+        StoreAccount(server.Port());
+        const CliRun run = Cli({"purge", "--rows", "2,9"});
+        QCOMPARE(run.m_nExit, 2);
+        QVERIFY(run.m_sErr.find("no message 9") != std::string::npos);
+        QVERIFY(server.WaitNoSession(5000));
+        QVERIFY(server.Received().find("DELE") == std::string::npos);
+        QCOMPARE(server.Messages().size(), size_t(3));
+    }
+
+    void interrupt_data()
+    {
+        QTest::addColumn<bool>("duringPurge");
+        QTest::newRow("during the scan") << false;
+        QTest::newRow("during the purge") << true;
+    }
+
+    // Ctrl-C: a scan stops; a purge ends with RSET and QUIT. Nothing deleted.
+    void interrupt()
+    {
+        QFETCH(bool, duringPurge);
+        Gate gate;
+        std::atomic<int> top2{0};
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+            if (command == "TOP 2 0" && ++top2 == (duringPurge ? 2 : 1))
+                gate.Arrive();
+            return std::nullopt;
+        });
+        server.Start();
+        StoreAccount(server.Port());
+        QProcess process;
+        PrepareCli(process, m_pDir->path(), {"MAVIX_PASSWORD=p"});
+        process.start(CliBinary(), {"purge", "--all", "--tsv"});
+        QVERIFY(process.waitForStarted(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(gate.m_bReached.load(), 20000);
+        ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+        std::string err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += process.readAllStandardError().toStdString(),
+                                  err.find("interrupted") != std::string::npos), 10000);
+        gate.Open();
+        // The process may already have ended while the test read its stderr.
+        QVERIFY(process.state() == QProcess::NotRunning || process.waitForFinished(20000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 130);
+        QVERIFY(server.WaitNoSession(5000));
+        const std::string wire = server.Received();
+        if (duringPurge) {
+            QVERIFY(wire.find("DELE 1\r\n") != std::string::npos);   // marked, then reset
+            QVERIFY(wire.find("RSET\r\nQUIT\r\n") != std::string::npos);
+            QVERIFY(wire.find("DELE 2") == std::string::npos);
+        } else {
+            QVERIFY(wire.find("TOP 3 0") == std::string::npos);
+            QVERIFY(wire.find("DELE") == std::string::npos);
+        }
+        QCOMPARE(server.Messages().size(), size_t(3));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "test_cli.moc"

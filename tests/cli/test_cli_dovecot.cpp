@@ -1,0 +1,76 @@
+// mavix-cli against a real Dovecot: scan, purge, exit statuses.
+
+#include <QtTest>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "tests/support/DovecotServer.h"
+#include "CliHarness.h"
+
+class TestCliDovecot : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QStringList Account(const DovecotServer& dovecot) const
+    {
+        return {"--server", "127.0.0.1", "--port", QString::number(dovecot.Port()), "--user",
+                QString::fromStdString(dovecot.User())};
+    }
+
+private slots:
+    void scanThenPurgeAll()
+    {
+        DovecotServer dovecot;
+        std::string why;
+        QVERIFY2(dovecot.Start(&why), why.c_str());
+        dovecot.AddMessages(5);
+        const QStringList env = {"MAVIX_PASSWORD=" + QString::fromStdString(dovecot.Password())};
+
+        CliRun run = RunCli(QStringList{"scan", "--tsv"} + Account(dovecot), m_dir.path(), env);
+        QCOMPARE(run.m_nExit, 0);
+        const std::vector<std::string> lines = SplitLines(run.m_sOut);
+        QCOMPARE(lines.size(), size_t(5));
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const std::vector<std::string> fields = SplitTabs(lines[i]);
+            QCOMPARE(fields.size(), size_t(10));
+            QCOMPARE(fields[0], std::to_string(i + 1));
+        }
+        QVERIFY(QFile::exists(m_dir.filePath("message.txt")));
+        QCOMPARE(dovecot.MessageFileCount(), 5);
+
+        run = RunCli(QStringList{"purge", "--rows", "2,4", "--tsv"} + Account(dovecot), m_dir.path(), env);
+        QCOMPARE(run.m_nExit, 0);
+        const std::vector<std::string> purged = SplitLines(run.m_sOut);
+        QCOMPARE(purged.size(), size_t(7));
+        QCOMPARE(purged[5], std::string("deleted\t2"));
+        QCOMPARE(purged[6], std::string("deleted\t4"));
+        QTRY_COMPARE(dovecot.MessageFileCount(), 3);
+
+        run = RunCli(QStringList{"purge", "--all"} + Account(dovecot), m_dir.path(), env);
+        QCOMPARE(run.m_nExit, 0);
+        QTRY_COMPARE(dovecot.MessageFileCount(), 0);
+
+        run = RunCli(QStringList{"scan"} + Account(dovecot), m_dir.path(), env);
+        QCOMPARE(run.m_nExit, 0);
+        QVERIFY(run.m_sOut.empty());
+        QVERIFY(run.m_sErr.find("No emails waiting for you at the Server") != std::string::npos);
+    }
+
+    void wrongPasswordExitsWithOne()
+    {
+        DovecotServer dovecot;
+        std::string why;
+        QVERIFY2(dovecot.Start(&why), why.c_str());
+        dovecot.AddMessages(1);
+        const CliRun run = RunCli(QStringList{"purge", "--all"} + Account(dovecot), m_dir.path(),
+                                  {"MAVIX_PASSWORD=wrong"});
+        QCOMPARE(run.m_nExit, 1);
+        QVERIFY(run.m_sErr.find("Server Not Found") != std::string::npos);
+        QCOMPARE(dovecot.MessageFileCount(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliDovecot)
+#include "test_cli_dovecot.moc"

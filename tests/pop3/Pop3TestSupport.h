@@ -1,0 +1,82 @@
+#pragma once
+
+#include "platform/Trace.h"
+#include "pop3/Pop3Connection.h"
+#include "tests/support/ScriptedPop3Server.h"
+
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// A connection whose silence budget a test may shorten, and which records
+// the capacity of every buffer the reader grew.
+class TestConnection : public CPop3Connection {
+public:
+    explicit TestConnection(uint32_t readTimeoutMs = 2000) { m_dwReadTimeout = readTimeoutMs; }
+
+    bool ReadReply(char* pBuffer, size_t nSize, const char* pszTerminator, GrownBuffer& grown,
+                   size_t nGrowBy) override
+    {
+        const bool result = CPop3Connection::ReadReply(pBuffer, nSize, pszTerminator, grown, nGrowBy);
+        m_aGrownSizes.push_back(grown.size());
+        return result;
+    }
+
+    std::vector<size_t> m_aGrownSizes;  // one per reply read; 0 = never grew
+};
+
+// Captures trace lines while it lives. Its lock lives in static storage:
+// a mutex on the stack would share its address with the next test's
+// mutexes, which ThreadSanitizer would take for one lock taken in both
+// orders.
+class TraceCapture {
+public:
+    TraceCapture()
+    {
+        {
+            std::lock_guard lock(Lock());
+            Store().clear();
+        }
+        platform::SetTraceSink([](const std::string& line) {
+            std::lock_guard lock(Lock());
+            Store().push_back(line);
+        });
+    }
+    ~TraceCapture() { platform::SetTraceSink({}); }
+    std::vector<std::string> Lines() const
+    {
+        std::lock_guard lock(Lock());
+        return Store();
+    }
+    bool Has(const std::string& line) const
+    {
+        for (const std::string& l : Lines())
+            if (l == line)
+                return true;
+        return false;
+    }
+
+private:
+    static std::mutex& Lock()
+    {
+        static std::mutex lock;
+        return lock;
+    }
+    static std::vector<std::string>& Store()
+    {
+        static std::vector<std::string> lines;
+        return lines;
+    }
+};
+
+// Greeting, USER u, PASS p, each answered at once.
+inline ScriptedPop3Server& ScriptLogin(ScriptedPop3Server& server)
+{
+    return server.Send("+OK ready\r\n").Expect("USER u\r\n").Send("+OK\r\n").Expect("PASS p\r\n").Send("+OK in\r\n");
+}
+
+inline long long MsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+}

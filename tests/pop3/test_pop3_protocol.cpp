@@ -1,0 +1,737 @@
+// The POP3 session against a scripted server: the exact bytes on the wire,
+// replies cut at every offset, trickled, cut off, negative, followed by
+// junk or never finished, and the parsing of STAT, LIST, UIDL and TOP.
+#include "Pop3TestSupport.h"
+
+#include "platform/LastError.h"
+#include "platform/Socket.h"
+
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using Clock = std::chrono::steady_clock;
+
+class TestPop3Protocol : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sessionTranscript();
+    void replyCutAtEveryOffset();
+    void trickledReplyNeverTimesOut();
+    void closeInMidReply();
+    void negativeReplies_data();
+    void negativeReplies();
+    void failedListingAskedAgain();
+    void caseOfTheStatusWord();
+    void dataAfterTerminatorTimesOut();
+    void silenceTimesOutAfterTwoSeconds();
+    void readerGrowth();
+    void replyCap();
+    void credentialsRefused_data();
+    void credentialsRefused();
+    void longestCredentialsAccepted();
+    void statParsing_data();
+    void statParsing();
+    void listParsing_data();
+    void listParsing();
+    void uidlParsing_data();
+    void uidlParsing();
+    void listingsFetchedOncePerSession();
+    void topText_data();
+    void topText();
+    void messageNumbersFormatted();
+    void hostForms_data();
+    void hostForms();
+    void loginFailureTraces_data();
+    void loginFailureTraces();
+    void loginQuitsOpenSession();
+    void connectionStateAfterServerClose();
+    void connectTimeoutBounded();
+};
+
+// Login, every command, Quit: the client's bytes exactly, and Quit twice
+// puts QUIT on the wire once.
+void TestPop3Protocol::sessionTranscript()
+{
+    ScriptedPop3Server server;
+    ScriptLogin(server)
+        .Expect("STAT\r\n").Send("+OK 2 320\r\n")
+        .Expect("STAT\r\n").Send("+OK 2 320\r\n")
+        .Expect("LIST\r\n").Send("+OK 2 messages\r\n1 120\r\n2 200\r\n.\r\n")
+        .Expect("UIDL\r\n").Send("+OK\r\n1 aaa\r\n2 bbb\r\n.\r\n")
+        .Expect("TOP 2 0\r\n").Send("+OK\r\nSubject: two\r\n\r\n.\r\n")
+        .Expect("DELE 1\r\n").Send("+OK marked\r\n")
+        .Expect("RSET\r\n").Send("+OK\r\n")
+        .Expect("NOOP\r\n").Send("+OK\r\n")
+        .Expect("QUIT\r\n").Send("+OK bye\r\n")
+        .Start();
+    TraceCapture trace;
+    CPop3Connection pop;
+    QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+    QVERIFY(pop.IsConnected());
+    int count = 0, size = 0;
+    QVERIFY(pop.Stat(count, size));
+    QCOMPARE(count, 2);
+    QCOMPARE(size, 320);
+    uint32_t size2 = 0;
+    QVERIFY(pop.GetSize(2, size2));   // STAT again, then LIST: List asks STAT itself
+    QCOMPARE(size2, 200u);
+    std::string uid;
+    QVERIFY(pop.GetUidl(1, uid));
+    QCOMPARE(uid, std::string("aaa"));
+    CPop3Message message;
+    QVERIFY(pop.Top(2, message));
+    QCOMPARE(message.GetSubject(), std::string("two"));
+    QVERIFY(pop.Dele(1));
+    QVERIFY(pop.Rset());
+    QVERIFY(pop.Noop());
+    QVERIFY(pop.Quit());
+    QVERIFY(!pop.IsConnected());
+    QVERIFY(!pop.Quit());
+    QVERIFY(trace.Has("CPop3Connection, Already disconnected\n"));
+    QVERIFY2(server.WaitFinished(5000), server.Failure().c_str());
+    QVERIFY(pop.GetLastReply().empty());  // written only on failure
+    // A command on a closed connection fails at its send.
+    QVERIFY(!pop.Noop());
+    QVERIFY(trace.Has("Failed to send the NOOP command to the POP3 server\n"));
+    QCOMPARE(server.Received(), std::string("USER u\r\nPASS p\r\nSTAT\r\nSTAT\r\nLIST\r\nUIDL\r\nTOP 2 0\r\n"
+                                            "DELE 1\r\nRSET\r\nNOOP\r\nQUIT\r\n"));
+}
+
+// Every reply of a session cut in two at every byte offset in turn: each is
+// assembled until its terminator, whatever the segments.
+void TestPop3Protocol::replyCutAtEveryOffset()
+{
+    const std::string greeting = "+OK POP3 ready <1.2@host>\r\n";
+    const std::string stat = "+OK 2 1320\r\n";
+    const std::string list = "+OK 2 messages\r\n1 1200\r\n2 120\r\n.\r\n";
+    const std::string top = "+OK\r\nSubject: cut\r\nFrom: a@b.example\r\n\r\n.\r\n";
+    const size_t longest = std::max({greeting.size(), stat.size(), list.size(), top.size()});
+    for (size_t cut = 1; cut < longest; ++cut) {
+        ScriptedPop3Server server;
+        server.SendSplit(greeting, {cut}, 2).Expect("USER u\r\n").Send("+OK\r\n").Expect("PASS p\r\n")
+            .SendSplit("+OK\r\n", {cut}, 2)
+            .Expect("STAT\r\n").SendSplit(stat, {cut}, 2)
+            .Expect("LIST\r\n").SendSplit(list, {cut}, 2)
+            .Expect("TOP 1 0\r\n").SendSplit(top, {cut}, 2)
+            .Start();
+        CPop3Connection pop;
+        QVERIFY2(pop.Login("127.0.0.1", "u", "p", server.Port()), qPrintable(QString::number(cut)));
+        uint32_t size = 0;
+        QVERIFY2(pop.GetSize(1, size), qPrintable(QString::number(cut)));
+        QCOMPARE(size, 1200u);
+        CPop3Message message;
+        QVERIFY2(pop.Top(1, message), qPrintable(QString::number(cut)));
+        QCOMPARE(message.Text(), std::string("Subject: cut\r\nFrom: a@b.example\r\n"));
+        QVERIFY2(server.WaitFinished(5000), server.Failure().c_str());
+    }
+}
+
+// Silence is counted from the last byte received: a reply that takes far
+// longer than the budget in all, one byte at a time, still arrives.
+void TestPop3Protocol::trickledReplyNeverTimesOut()
+{
+    ScriptedPop3Server server;
+    ScriptLogin(server).Expect("NOOP\r\n").Trickle("+OK still here\r\n", 60).Start();
+    TestConnection pop(300);
+    QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+    const auto start = Clock::now();
+    QVERIFY(pop.Noop());
+    QVERIFY(MsSince(start) > 600);  // well past the 300 ms budget
+}
+
+void TestPop3Protocol::closeInMidReply()
+{
+    ScriptedPop3Server server;
+    ScriptLogin(server)
+        .Expect("STAT\r\n").Send("+OK 1 50\r\n")
+        .Expect("LIST\r\n").Send("+OK\r\n1 50\r\n.\r\n")
+        .Expect("TOP 1 0\r\n").Send("+OK\r\nSubject: par").CloseConnection()
+        .Start();
+    CPop3Connection pop;
+    QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+    CPop3Message message;
+    message.SetText("old");
+    const auto start = Clock::now();
+    QVERIFY(!pop.Top(1, message));
+    QVERIFY(MsSince(start) < 1000);  // at once, not after the silence budget
+    QCOMPARE(pop.GetLastReply(), std::string("+OK\r\nSubject: par"));
+    QVERIFY(platform::GetLastError() != platform::kErrTimedOut);
+    QVERIFY(platform::GetLastError() != 0);
+    QCOMPARE(message.Text(), std::string("old"));  // keeps what it had
+    // The closed connection still counts as connected until Quit.
+    QVERIFY(pop.IsConnected());
+}
+
+// A negative status line is the whole reply (RFC 1939 §3), for multi-line
+// commands too: it fails at once with 10043 and the line in the last reply.
+void TestPop3Protocol::negativeReplies_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("wire");
+    QTest::newRow("LIST") << "LIST" << "LIST\r\n";
+    QTest::newRow("UIDL") << "UIDL" << "UIDL\r\n";
+    QTest::newRow("TOP") << "TOP" << "TOP 1 0\r\n";
+    QTest::newRow("DELE") << "DELE" << "DELE 1\r\n";
+    QTest::newRow("NOOP") << "NOOP" << "NOOP\r\n";
+}
+
+void TestPop3Protocol::negativeReplies()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, wire);
+    ScriptedPop3Server server;
+    ScriptLogin(server);
+    if (command != "NOOP")
+        server.Expect("STAT\r\n").Send("+OK 1 50\r\n");
+    if (command == "TOP" || command == "DELE")
+        server.Expect("LIST\r\n").Send("+OK\r\n1 50\r\n.\r\n");
+    // The negative line arrives in two pieces; the read still ends at its CR LF.
+    server.Expect(wire.toStdString()).SendSplit("-ERR no such message\r\n", {6}, 20).Start();
+
+    TraceCapture trace;
+    CPop3Connection pop;
+    QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+    if (command == "DELE") {
+        QVERIFY(pop.List());
+    }
+    const auto start = Clock::now();
+    bool ok = true;
+    CPop3Message message;
+    if (command == "LIST")
+        ok = pop.List();
+    else if (command == "UIDL")
+        ok = pop.Uidl();
+    else if (command == "TOP")
+        ok = pop.Top(1, message);
+    else if (command == "DELE")
+        ok = pop.Dele(1);
+    else
+        ok = pop.Noop();
+    QVERIFY(!ok);
+    QVERIFY2(MsSince(start) < 1000, "a negative line must end the read at once");
+    QCOMPARE(platform::GetLastError(), platform::kErrProtocol);
+    QCOMPARE(pop.GetLastReply(), std::string("-ERR no such message"));
+    if (command == "LIST")
+        QVERIFY(trace.Has("Error retrieving the LIST response from the POP3 server"));
+    if (command == "TOP")
+        QVERIFY(trace.Has("Error retrieving the RETR response"));
+    QVERIFY2(server.WaitFinished(5000), server.Failure().c_str());
+}
+
+// A failed listing leaves its flag clear: the next look-up asks again (and
+// STAT only once).
+void TestPop3Protocol::failedListingAskedAgain()
+{
+    ScriptedPop3Server server;
+    ScriptLogin(server)
+        .Expect("STAT\r\n").Send("+OK 1 50\r\n")
+        .Expect("LIST\r\n").Send("-ERR busy\r\n")
+        .Expect("LIST\r\n").Send("+OK\r\n1 50\r\n.\r\n")
+        .Start();
+    CPop3Connection pop;
+    QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+    QVERIFY(!pop.List());
+    uint32_t size = 0;
+    QVERIFY(pop.GetSize(1, size));
+    QCOMPARE(size, 50u);
+    QVERIFY2(server.WaitFinished(5000), server.Failure().c_str());
+}
+
+// The reader takes "+ok" as positive; STAT insists on "+OK".
+void TestPop3Protocol::caseOfTheStatusWord()
+{
+    ScriptedPop3Server server;
+    server.Send("+ok hello\r\n").Expect("USER u\r\n").Send("+Ok\r\n").Expect("PASS p\r\n").Send("+oK\r\n")
+        .Expect("NOOP\r\n").Send("+ok\r\n")
+        .Expect("STAT\r\n").Send("+ok 2 320\r\n")
+        .Start();
+    TraceCapture trace;
+    CPop3Connection pop;
+    QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+    QVERIFY(pop.Noop());
+    int count = -1, size = -1;
+    QVERIFY(!pop.Stat(count, size));
+    QCOMPARE(count, -1);
+    QVERIFY(trace.Has("POP3 server did not respond correctly to the STAT response\n"));
+}
+
+// The whole text must end in the terminator: data after it in the same
+// segment hides it, and the read ends by time-out.
+void TestPop3Protocol::dataAfterTerminatorTimesOut()
+{
+    ScriptedPop3Server server;
+    ScriptLogin(server).Expect("NOOP\r\n").Send("+OK\r\nJUNK").Start();
+    TestConnection pop(300);
+    QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+    QVERIFY(!pop.Noop());
+    QCOMPARE(platform::GetLastError(), platform::kErrTimedOut);
+    QCOMPARE(pop.GetLastReply(), std::string("+OK\r\nJUNK"));
+}
+
+// The real budget: 2000 ms of silence, then 10060 and the text so far.
+void TestPop3Protocol::silenceTimesOutAfterTwoSeconds()
+{
+    ScriptedPop3Server server;
+    ScriptLogin(server).Expect("NOOP\r\n").Send("+OK half a li").Start();
+    CPop3Connection pop;
+    QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+    const auto start = Clock::now();
+    QVERIFY(!pop.Noop());
+    const long long elapsed = MsSince(start);
+    QCOMPARE(platform::GetLastError(), platform::kErrTimedOut);
+    QCOMPARE(pop.GetLastReply(), std::string("+OK half a li"));
+    QVERIFY2(elapsed >= 1990 && elapsed < 3000, qPrintable(QString::number(elapsed)));
+}
+
+// Buffers grow by the caller's step once a receive fills the space asked for.
+void TestPop3Protocol::readerGrowth()
+{
+    const std::string greeting = "+OK" + std::string(996, 'g') + "\r\n";   // 999 bytes + CR LF
+    const std::string header = "Subject: big\r\nX-Long: " + std::string(70000, 'h') + "\r\n";
+    ScriptedPop3Server server;
+    server.Send(greeting).Expect("USER u\r\n").Send("+OK\r\n").Expect("PASS p\r\n").Send("+OK\r\n")
+        .Expect("STAT\r\n").Send("+OK 1 10\r\n")
+        .Expect("LIST\r\n").Send("+OK\r\n1 10\r\n.\r\n")           // the listing understates the size
+        .Expect("TOP 1 0\r\n").Send("+OK\r\n" + header + "\r\n.\r\n")
+        .Expect("NOOP\r\n").Send("+OK " + std::string(995, 'n') + "\r\n")  // 1001 bytes
+        .Start();
+    TestConnection pop;
+    QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+    QCOMPARE(pop.m_aGrownSizes.at(0), size_t{1000 + 4096});  // the greeting grew once
+    QCOMPARE(pop.m_aGrownSizes.at(1), size_t{0});
+    CPop3Message message;
+    QVERIFY(pop.Top(1, message));
+    QCOMPARE(message.Text(), header);
+    // 10 + 100 bytes, then 32000 at a time until the 70 kB fit.
+    QCOMPARE(pop.m_aGrownSizes.back(), size_t{110 + 3 * 32000});
+    QVERIFY(pop.Noop());
+    // 1001 bytes arrive in a 1000-byte buffer: the receive that fills the
+    // 999 bytes of room grows it.
+    QCOMPARE(pop.m_aGrownSizes.back(), size_t{1000 + 4096});
+}
+
+// A server that streams without end is cut off at 64 MiB with a clear error.
+void TestPop3Protocol::replyCap()
+{
+    std::string flood = "+OK\r\n";
+    flood.append(CPop3Connection::kMaxReplyBytes + (1 << 20), 'x');
+    ScriptedPop3Server server;
+    ScriptLogin(server)
+        .Expect("STAT\r\n").Send("+OK 1 50\r\n")
+        .Expect("LIST\r\n").Send("+OK\r\n1 50\r\n.\r\n")
+        .Expect("TOP 1 0\r\n").Send(flood)
+        .Start();
+    TraceCapture trace;
+    CPop3Connection pop;
+    QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+    CPop3Message message;
+    QVERIFY(!pop.Top(1, message));
+    QCOMPARE(platform::GetLastError(), EMSGSIZE);
+    QCOMPARE(pop.GetLastReply(), std::string("The POP3 server's reply is longer than 64 MiB."));
+    QVERIFY(trace.Has("Reply from the POP3 server longer than 67108864 bytes: read abandoned\n"));
+    QVERIFY(!message.HasText());
+}
+
+// Credentials that would not fit the command line or would end it early
+// are refused before any byte goes out; the server never sees a connection.
+void TestPop3Protocol::credentialsRefused_data()
+{
+    QTest::addColumn<QByteArray>("user");
+    QTest::addColumn<QByteArray>("password");
+    QTest::newRow("user 121 chars") << QByteArray(121, 'u') << QByteArray("p");
+    QTest::newRow("password 121 chars") << QByteArray("u") << QByteArray(121, 'p');
+    QTest::newRow("CR LF in password") << QByteArray("u") << QByteArray("p\r\nDELE 1");
+    QTest::newRow("LF in user") << QByteArray("u\nDELE 1") << QByteArray("p");
+    QTest::newRow("CR in user") << QByteArray("u\r") << QByteArray("p");
+    QTest::newRow("NUL in password") << QByteArray("u") << QByteArray("p\0q", 3);
+}
+
+void TestPop3Protocol::credentialsRefused()
+{
+    QFETCH(QByteArray, user);
+    QFETCH(QByteArray, password);
+    ScriptedPop3Server server;
+    server.ServeMailbox({}, user.toStdString(), password.toStdString());
+    server.Start();
+    TraceCapture trace;
+    CPop3Connection pop;
+    QVERIFY(!pop.Login("127.0.0.1", user.toStdString(), password.toStdString(), server.Port()));
+    QCOMPARE(platform::GetLastError(), platform::kErrInvalidArgument);
+    QVERIFY(pop.GetLastReply().find("120 characters") != std::string::npos);
+    QVERIFY(trace.Has("User name or password longer than 120 characters or holding CR, LF or NUL: not sent\n"));
+    QVERIFY(!pop.IsConnected());
+    QCOMPARE(server.SessionCount(), 0);
+    QCOMPARE(server.Received(), std::string());
+}
+
+void TestPop3Protocol::longestCredentialsAccepted()
+{
+    const std::string user(120, 'u'), password(120, 'p');
+    ScriptedPop3Server server;
+    server.ServeMailbox({}, user, password);
+    server.Start();
+    CPop3Connection pop;
+    QVERIFY(pop.Login("127.0.0.1", user, password, server.Port()));
+    QVERIFY(pop.Quit());
+    QTRY_COMPARE(server.Received(), "USER " + user + "\r\nPASS " + password + "\r\nQUIT\r\n");
+}
+
+void TestPop3Protocol::statParsing_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("size");
+    QTest::newRow("plain") << "+OK 2 320" << true << 2 << 320;
+    QTest::newRow("empty mailbox") << "+OK 0 0" << true << 0 << 0;
+    QTest::newRow("tab and extra blanks") << "+OK\t7  1000 octets" << true << 7 << 1000;
+    QTest::newRow("no numbers") << "+OK" << false << -1 << -1;
+    QTest::newRow("one number") << "+OK 5" << false << -1 << -1;
+    QTest::newRow("no blank after +OK") << "+OK5 10" << false << -1 << -1;
+    QTest::newRow("negative count") << "+OK -1 10" << false << -1 << -1;
+    QTest::newRow("count overflows") << "+OK 3000000000 10" << false << -1 << -1;
+    QTest::newRow("maildrop over 2 GiB") << "+OK 4 3000000000" << true << 4 << INT_MAX;
+    QTest::newRow("lower case") << "+ok 2 320" << false << -1 << -1;
+}
+
+void TestPop3Protocol::statParsing()
+{
+    QFETCH(QString, reply);
+    QFETCH(bool, ok);
+    QFETCH(int, count);
+    QFETCH(int, size);
+    ScriptedPop3Server server;
+    ScriptLogin(server).Expect("STAT\r\n").Send(reply.toStdString() + "\r\n").Start();
+    CPop3Connection pop;
+    QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+    int gotCount = -1, gotSize = -1;
+    QCOMPARE(pop.Stat(gotCount, gotSize), ok);
+    QCOMPARE(gotCount, count);
+    QCOMPARE(gotSize, size);
+}
+
+// LIST is read line by line within the listing; a number the listing does
+// not hold has no size.
+void TestPop3Protocol::listParsing_data()
+{
+    QTest::addColumn<int>("statCount");
+    QTest::addColumn<QString>("listing");
+    QTest::addColumn<QList<int>>("expected");  // per message 1..n: size, or -1 for none
+    QTest::newRow("two") << 2 << "1 1200\r\n2 450\r\n" << QList<int>{1200, 450, -1};
+    QTest::newRow("empty mailbox") << 0 << "" << QList<int>{-1};
+    QTest::newRow("two blanks between") << 2 << "1  1200\r\n2\t450\r\n" << QList<int>{1200, 450, -1};
+    QTest::newRow("trailing blank") << 2 << "1 1200 \r\n2 450\r\n" << QList<int>{1200, 450};
+    QTest::newRow("fewer lines than STAT") << 3 << "1 100\r\n2 200\r\n" << QList<int>{100, 200, -1};
+    QTest::newRow("number skipped") << 3 << "1 100\r\n3 300\r\n" << QList<int>{100, -1, 300};
+    QTest::newRow("size missing") << 2 << "1\r\n2 200\r\n" << QList<int>{-1, 200};
+    QTest::newRow("size not a number") << 2 << "1 12x\r\n2 200\r\n" << QList<int>{-1, 200};
+    QTest::newRow("size beyond 32 bits") << 1 << "1 4294967296\r\n" << QList<int>{-1};
+    QTest::newRow("absurd number") << 1 << "99999999 5\r\n" << QList<int>{-1};
+    QTest::newRow("bare LF between lines") << 2 << "1 10\n2 20\r\n" << QList<int>{10, 20};
+}
+
+void TestPop3Protocol::listParsing()
+{
+    QFETCH(int, statCount);
+    QFETCH(QString, listing);
+    QFETCH(QList<int>, expected);
+    ScriptedPop3Server server;
+    ScriptLogin(server)
+        .Expect("STAT\r\n").Send("+OK " + std::to_string(statCount) + " 999\r\n")
+        .Expect("LIST\r\n").Send("+OK scan listing follows\r\n" + listing.toStdString() + ".\r\n")
+        .Start();
+    CPop3Connection pop;
+    QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+    QVERIFY(pop.List());
+    uint32_t size = 0;
+    QVERIFY(!pop.GetSize(0, size));
+    QVERIFY(!pop.GetSize(-1, size));
+    for (int n = 1; n <= expected.size(); ++n) {
+        const int want = expected[n - 1];
+        QCOMPARE(pop.GetSize(n, size), want >= 0);
+        if (want >= 0)
+            QCOMPARE(size, static_cast<uint32_t>(want));
+    }
+}
+
+void TestPop3Protocol::uidlParsing_data()
+{
+    QTest::addColumn<QString>("listing");
+    QTest::addColumn<QStringList>("expected");  // per message 1..n; "" = none
+    QTest::newRow("24 characters") << "1 XZ9qu8NcC6bdQ3mPz0jK4e7L\r\n2 b\r\n"
+                                   << QStringList{"XZ9qu8NcC6bdQ3mPz0jK4e7L", "b"};
+    QTest::newRow("70 characters") << "1 " + QString(70, 'a') + "\r\n" << QStringList{QString(70, 'a')};
+    QTest::newRow("71 characters") << "1 " + QString(71, 'a') + "\r\n2 ok\r\n" << QStringList{"", "ok"};
+    QTest::newRow("id missing") << "1\r\n2 ok\r\n" << QStringList{"", "ok"};
+    QTest::newRow("id missing, blank") << "1 \r\n2 ok\r\n" << QStringList{"", "ok"};
+    QTest::newRow("fewer lines") << "1 one\r\n" << QStringList{"one", ""};
+    QTest::newRow("all printable") << "1 !~\"#\r\n" << QStringList{"!~\"#"};
+}
+
+void TestPop3Protocol::uidlParsing()
+{
+    QFETCH(QString, listing);
+    QFETCH(QStringList, expected);
+    ScriptedPop3Server server;
+    ScriptLogin(server)
+        .Expect("STAT\r\n").Send("+OK 2 999\r\n")
+        .Expect("UIDL\r\n").Send("+OK\r\n" + listing.toStdString() + ".\r\n")
+        .Start();
+    CPop3Connection pop;
+    QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+    std::string uid;
+    for (int n = 1; n <= expected.size(); ++n) {
+        const std::string want = expected[n - 1].toStdString();
+        QCOMPARE(pop.GetUidl(n, uid), !want.empty());
+        if (!want.empty())
+            QCOMPARE(uid, want);
+    }
+    QVERIFY(!pop.GetUidl(0, uid));
+    QVERIFY(!pop.GetUidl(expected.size() + 1, uid));
+}
+
+// Each listing is fetched once per session, STAT first; a new session
+// fetches afresh.
+void TestPop3Protocol::listingsFetchedOncePerSession()
+{
+    ScriptedPop3Server server;
+    server.ServeMailbox({"Subject: a\r\n\r\nx\r\n", "Subject: b\r\n\r\ny\r\n", "Subject: c\r\n\r\nz\r\n"}, "u", "p");
+    server.Start();
+    CPop3Connection pop;
+    QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+    uint32_t size = 0;
+    QVERIFY(pop.GetSize(1, size));
+    QVERIFY(pop.GetSize(2, size));
+    QVERIFY(pop.Dele(3));
+    std::string uid;
+    QVERIFY(pop.GetUidl(2, uid));
+    QVERIFY(!pop.GetUidl(3, uid));  // listed after DELE 3: RFC 1939 leaves it out
+    QVERIFY(pop.Quit());
+    QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+    QVERIFY(pop.Dele(2));
+    QVERIFY(pop.Rset());
+    QVERIFY(pop.Quit());
+    QTRY_COMPARE(server.Received(),
+                 std::string("USER u\r\nPASS p\r\nSTAT\r\nLIST\r\nDELE 3\r\nUIDL\r\nQUIT\r\n"
+                             "USER u\r\nPASS p\r\nSTAT\r\nLIST\r\nDELE 2\r\nRSET\r\nQUIT\r\n"));
+    QCOMPARE(server.Messages().size(), size_t{2});  // the first session's DELE 3 was committed
+}
+
+void TestPop3Protocol::topText_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("header block") << QByteArray("+OK\r\nSubject: s\r\nTo: t\r\n\r\n.\r\n")
+                                  << QByteArray("Subject: s\r\nTo: t\r\n");
+    QTest::newRow("status text kept off") << QByteArray("+OK 120 octets\r\nSubject: s\r\n\r\n.\r\n")
+                                          << QByteArray("Subject: s\r\n");
+    QTest::newRow("only the dot line") << QByteArray("+OK\r\n.\r\n") << QByteArray("");
+    QTest::newRow("byte-stuffed line kept") << QByteArray("+OK\r\nX: a\r\n..dot\r\n\r\n.\r\n")
+                                            << QByteArray("X: a\r\n..dot\r\n");
+    QTest::newRow("folded, 8-bit") << QByteArray("+OK\r\nSubject: caf\xe9\r\n\tand more\r\n\r\n.\r\n")
+                                   << QByteArray("Subject: caf\xe9\r\n\tand more\r\n");
+}
+
+void TestPop3Protocol::topText()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(QByteArray, text);
+    ScriptedPop3Server server;
+    ScriptLogin(server)
+        .Expect("STAT\r\n").Send("+OK 1 50\r\n")
+        .Expect("LIST\r\n").Send("+OK\r\n1 50\r\n.\r\n")
+        .Expect("TOP 1 0\r\n").Send(reply.toStdString())
+        .Start();
+    CPop3Connection pop;
+    QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+    CPop3Message message;
+    message.SetText("previous");
+    QVERIFY(pop.Top(1, message));
+    QCOMPARE(message.Text(), text.toStdString());
+    // A number without a size is refused before anything is sent.
+    QVERIFY(!pop.Top(2, message));
+    QVERIFY2(server.WaitFinished(5000), server.Failure().c_str());
+    QCOMPARE(server.Received(), std::string("USER u\r\nPASS p\r\nSTAT\r\nLIST\r\nTOP 1 0\r\n"));
+}
+
+void TestPop3Protocol::messageNumbersFormatted()
+{
+    ScriptedPop3Server server;
+    ScriptLogin(server)
+        .Expect("STAT\r\n").Send("+OK 0 0\r\n")
+        .Expect("LIST\r\n").Send("+OK\r\n.\r\n")
+        .Expect("DELE 12345678\r\n").Send("-ERR no such message\r\n")
+        .Expect("DELE 2147483647\r\n").Send("-ERR no such message\r\n")
+        .Start();
+    CPop3Connection pop;
+    QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+    QVERIFY(!pop.Dele(12345678));
+    QVERIFY(!pop.Dele(INT_MAX));
+    QVERIFY2(server.WaitFinished(5000), server.Failure().c_str());
+}
+
+// Host names, dotted IPv4 and IPv6 literals; 10022 when nothing resolves.
+void TestPop3Protocol::hostForms_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<bool>("ipv6");
+    QTest::newRow("dotted IPv4") << "127.0.0.1" << false;
+    QTest::newRow("name") << "localhost" << false;
+    QTest::newRow("IPv6 literal") << "::1" << true;
+}
+
+void TestPop3Protocol::hostForms()
+{
+    QFETCH(QString, host);
+    QFETCH(bool, ipv6);
+    // A listener of the right family, answering a greeting.
+    const int listener = ::socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM, 0);
+    QVERIFY(listener >= 0);
+    sockaddr_storage storage{};
+    socklen_t length;
+    if (ipv6) {
+        auto* addr = reinterpret_cast<sockaddr_in6*>(&storage);
+        addr->sin6_family = AF_INET6;
+        addr->sin6_addr = in6addr_loopback;
+        length = sizeof *addr;
+    } else {
+        auto* addr = reinterpret_cast<sockaddr_in*>(&storage);
+        addr->sin_family = AF_INET;
+        addr->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        length = sizeof *addr;
+    }
+    if (::bind(listener, reinterpret_cast<sockaddr*>(&storage), length) != 0) {
+        ::close(listener);
+        QSKIP("this machine has no such loopback address");
+    }
+    QVERIFY(::listen(listener, 4) == 0);
+    QVERIFY(::getsockname(listener, reinterpret_cast<sockaddr*>(&storage), &length) == 0);
+    const uint16_t port = ntohs(ipv6 ? reinterpret_cast<sockaddr_in6*>(&storage)->sin6_port
+                                     : reinterpret_cast<sockaddr_in*>(&storage)->sin_port);
+    platform::Socket socket;
+    QVERIFY(socket.Create());
+    QVERIFY(socket.Connect(host.toStdString(), port, 5000));
+    const int accepted = ::accept(listener, nullptr, nullptr);
+    QVERIFY(accepted >= 0);
+    QVERIFY(::send(accepted, "+OK hi\r\n", 8, 0) == 8);
+    QCOMPARE(socket.WaitReadable(5000), platform::WaitResult::kReady);
+    char buffer[16] = {};
+    QCOMPARE(socket.Receive(buffer, sizeof buffer), ssize_t{8});
+    ::close(accepted);
+    ::close(listener);
+
+    TraceCapture trace;
+    CPop3Connection pop;
+    QVERIFY(!pop.Login("no-such-host.invalid", "u", "p", 110));
+    QCOMPARE(platform::GetLastError(), platform::kErrInvalidArgument);
+    QVERIFY(trace.Has("Could not connect to the POP3 mailbox, GetLastError:10022\n"));
+    QVERIFY(!pop.Login("", "u", "p", 110));
+    QCOMPARE(platform::GetLastError(), platform::kErrInvalidArgument);
+}
+
+// Each failed step of Login quits the session and leaves its own reason.
+void TestPop3Protocol::loginFailureTraces_data()
+{
+    QTest::addColumn<int>("failingStep");
+    QTest::addColumn<QString>("traceLine");
+    QTest::addColumn<QString>("wire");
+    QTest::newRow("greeting") << 0 << "Failed while connected to read a command response from the POP3 server\n"
+                              << "QUIT\r\n";
+    QTest::newRow("USER") << 1 << "Failed while connected to read a USER command response from the POP3 server\n"
+                          << "USER u\r\nQUIT\r\n";
+    QTest::newRow("PASS") << 2 << "Failed while connected to read a PASS command response from the POP3 server\n"
+                          << "USER u\r\nPASS p\r\nQUIT\r\n";
+}
+
+void TestPop3Protocol::loginFailureTraces()
+{
+    QFETCH(int, failingStep);
+    QFETCH(QString, traceLine);
+    QFETCH(QString, wire);
+    ScriptedPop3Server server;
+    const std::string refusal = "-ERR [AUTH] refused at step " + std::to_string(failingStep);
+    server.Send(failingStep == 0 ? refusal + "\r\n" : "+OK\r\n");
+    if (failingStep >= 1)
+        server.Expect("USER u\r\n").Send(failingStep == 1 ? refusal + "\r\n" : "+OK\r\n");
+    if (failingStep >= 2)
+        server.Expect("PASS p\r\n").Send(refusal + "\r\n");
+    // The server then hangs up without answering QUIT: the refusal must
+    // survive the clean-up.
+    server.Expect("QUIT\r\n").CloseConnection().Start();
+
+    TraceCapture trace;
+    CPop3Connection pop;
+    QVERIFY(!pop.Login("127.0.0.1", "u", "p", server.Port()));
+    QVERIFY(trace.Has(traceLine.toStdString()));
+    QCOMPARE(pop.GetLastReply(), refusal);
+    QCOMPARE(platform::GetLastError(), platform::kErrProtocol);
+    QVERIFY(!pop.IsConnected());
+    QVERIFY2(server.WaitFinished(5000), server.Failure().c_str());
+    QCOMPARE(server.Received(), wire.toStdString());
+}
+
+void TestPop3Protocol::loginQuitsOpenSession()
+{
+    ScriptedPop3Server server;
+    server.ServeMailbox({"Subject: a\r\n\r\nx\r\n"}, "u", "p");
+    server.Start();
+    CPop3Connection pop;
+    QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+    QVERIFY(pop.Dele(1));
+    QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+    QTRY_COMPARE(server.Received(), std::string("USER u\r\nPASS p\r\nSTAT\r\nLIST\r\nDELE 1\r\nQUIT\r\nUSER u\r\nPASS p\r\n"));
+    QVERIFY(server.Messages().empty());  // the old session's QUIT committed its DELE
+    QCOMPARE(server.SessionCount(), 2);
+}
+
+// IsConnected: false after Quit; still true after the server hung up on an
+// idle session, whose next command then fails at its read.
+void TestPop3Protocol::connectionStateAfterServerClose()
+{
+    ScriptedPop3Server server;
+    ScriptLogin(server).CloseConnection().Start();
+    CPop3Connection pop;
+    QVERIFY(!pop.IsConnected());
+    QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+    QVERIFY(server.WaitFinished(5000));
+    QVERIFY(pop.IsConnected());
+    const auto start = Clock::now();
+    QVERIFY(!pop.Noop());
+    QVERIFY(MsSince(start) < 1000);
+    QVERIFY(pop.IsConnected());
+    QVERIFY(!pop.Quit());
+    QVERIFY(!pop.IsConnected());
+}
+
+// The connect budget: a server whose accept queue is full never answers the
+// SYN; the connect gives up when its budget runs out.
+void TestPop3Protocol::connectTimeoutBounded()
+{
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof addr;
+    QVERIFY(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0);
+    QVERIFY(::listen(listener, 0) == 0);
+    QVERIFY(::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &length) == 0);
+    platform::Socket filler;
+    QVERIFY(filler.Connect("127.0.0.1", ntohs(addr.sin_port), 5000));
+
+    platform::Socket socket;
+    const auto start = Clock::now();
+    QVERIFY(!socket.Connect("127.0.0.1", ntohs(addr.sin_port), 300));
+    QCOMPARE(platform::GetLastError(), platform::kErrTimedOut);
+    QVERIFY(MsSince(start) >= 290);
+    QVERIFY(!socket.IsOpen());
+    ::close(listener);
+}
+
+QTEST_GUILESS_MAIN(TestPop3Protocol)
+#include "test_pop3_protocol.moc"

@@ -1,0 +1,141 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "screening/ScreeningEngine.h"
+
+// A listener that records every notification, and a driver that plays the
+// owner's part for a scan or a purge from the test's thread.
+struct Note {
+    unsigned m_nMessage;
+    long m_wParam, m_lParam;
+};
+
+class RecordingListener : public IScreeningListener {
+public:
+    void PostMessage(unsigned message, long wParam, long lParam) override
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_aNotes.push_back({message, wParam, lParam});
+        }
+        m_changed.notify_all();
+    }
+
+    // The oldest unread note, waiting up to `ms` for one.
+    bool Next(Note& note, int ms)
+    {
+        std::unique_lock lock(m_mutex);
+        if (!m_changed.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !m_aNotes.empty(); }))
+            return false;
+        note = m_aNotes.front();
+        m_aNotes.pop_front();
+        return true;
+    }
+
+    std::vector<Note> Drain()
+    {
+        std::lock_guard lock(m_mutex);
+        std::vector<Note> notes(m_aNotes.begin(), m_aNotes.end());
+        m_aNotes.clear();
+        return notes;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Note> m_aNotes;
+};
+
+struct ScanOutcome {
+    std::vector<MessageRow> m_aRows;
+    std::vector<int> m_aSuspect, m_aRepeat;
+    int m_nAnswered = 0;                      // WM_SCAN_ANSWERED seen
+    bool m_bDone = false;
+    long m_nResult = -99;
+};
+
+// Takes every row as the view would, until WM_SCAN_DONE or the deadline.
+inline ScanOutcome DriveScan(ScreeningEngine& engine, RecordingListener& listener, int ms = 15000)
+{
+    ScanOutcome out;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    Note note;
+    while (!out.m_bDone) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || !listener.Next(note, static_cast<int>(left.count())))
+            break;
+        if (note.m_nMessage == WM_SCAN_ROW) {
+            MessageRow row;
+            int nSuspect = 0, nRepeat = 0;
+            if (engine.TakeRow(row, nSuspect, nRepeat)) {
+                out.m_aRows.push_back(row);
+                out.m_aSuspect.push_back(static_cast<int>(note.m_wParam));
+                out.m_aRepeat.push_back(static_cast<int>(note.m_lParam));
+            }
+        } else if (note.m_nMessage == WM_SCAN_ANSWERED) {
+            ++out.m_nAnswered;
+        } else if (note.m_nMessage == WM_SCAN_DONE) {
+            out.m_bDone = true;
+            out.m_nResult = note.m_wParam;
+        }
+    }
+    return out;
+}
+
+struct PurgeOutcome {
+    std::vector<std::pair<long, long>> m_aProgress;   // (outcome, continue) per row
+    bool m_bDone = false;
+};
+
+inline PurgeOutcome DrivePurge(RecordingListener& listener, int ms = 15000)
+{
+    PurgeOutcome out;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    Note note;
+    while (!out.m_bDone) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || !listener.Next(note, static_cast<int>(left.count())))
+            break;
+        if (note.m_nMessage == WM_PURGE_PROGRESS)
+            out.m_aProgress.emplace_back(note.m_wParam, note.m_lParam);
+        else if (note.m_nMessage == WM_PURGE_DONE)
+            out.m_bDone = true;
+    }
+    return out;
+}
+
+// A message as a mail program would leave it on the server.
+inline std::string MailText(int n, const std::string& subject, size_t bodyBytes = 60)
+{
+    std::string text = "From: Sender " + std::to_string(n) + " <sender" + std::to_string(n)
+                       + "@example.com>\r\nTo: me@example.com\r\nSubject: " + subject
+                       + "\r\nDate: 5 Jan 2005 10:00:00 +0000\r\nMessage-ID: <" + std::to_string(n)
+                       + "@example.com>\r\n\r\n";
+    while (bodyBytes > 0) {
+        const size_t line = std::min<size_t>(bodyBytes, 70);
+        text += std::string(line, 'x') + "\r\n";
+        bodyBytes -= line;
+    }
+    return text;
+}
+
+// The header lines of MailText as TOP n 0 delivers them to the scan.
+inline std::string HeaderOf(const std::string& mail)
+{
+    return mail.substr(0, mail.find("\r\n\r\n") + 2);
+}
+
+// One record of "message.txt".
+inline std::string DumpRecord(int n, size_t size, const std::string& text)
+{
+    return "\r\n\r\n********************\r\n\r\nmessage " + std::to_string(n) + ", length is"
+           + std::to_string(size) + "\n\n" + text + "\n\n";
+}

@@ -1,0 +1,117 @@
+// The scan and the purge against a real Dovecot.
+
+#include <QtTest>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <sstream>
+
+#include "screening/ScreeningEngine.h"
+#include "tests/support/DovecotServer.h"
+#include "EngineHarness.h"
+
+namespace {
+
+std::string Slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+class TestScreeningDovecot : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_sOldDir;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_sOldDir = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+    }
+
+    void cleanupTestCase() { QDir::setCurrent(m_sOldDir); }
+
+    // Scan four messages, purge 2 and 4: exactly their files are gone.
+    void scanAndPurge()
+    {
+        DovecotServer dovecot;
+        std::string why;
+        QVERIFY2(dovecot.Start(&why), why.c_str());
+        for (int n = 1; n <= 4; ++n)
+            dovecot.AddMessage(MailText(n, "Dovecot message " + std::to_string(n), static_cast<size_t>(n) * 900));
+        const Account account{"127.0.0.1", dovecot.User(), dovecot.Password(), std::to_string(dovecot.Port())};
+        FilterLists lists;
+        lists.Append(kFilterSubject, "MESSAGE 4");
+
+        RecordingListener listener;
+        ScreeningEngine engine(listener);
+        engine.StartThreads();
+        engine.StartScan(account, lists);
+        const ScanOutcome scan = DriveScan(engine, listener);
+        QVERIFY(scan.m_bDone);
+        QCOMPARE(scan.m_nResult, 0L);
+        QCOMPARE(engine.Status(), std::string());
+        QCOMPARE(scan.m_aRows.size(), size_t(4));
+        QCOMPARE(scan.m_aSuspect, (std::vector<int>{0, 0, 0, 1}));
+        for (int n = 1; n <= 4; ++n) {
+            const MessageRow& row = scan.m_aRows[static_cast<size_t>(n - 1)];
+            QCOMPARE(row.m_sNum, std::to_string(n));
+            QCOMPARE(row.m_sSubject, "Dovecot message " + std::to_string(n));
+            QCOMPARE(row.m_sEmail, "sender" + std::to_string(n) + "@example.com");
+        }
+        QFile dump("message.txt");
+        QVERIFY(dump.open(QIODevice::ReadOnly));
+        const QByteArray bytes = dump.readAll();
+        QCOMPARE(bytes.count("\r\n\r\n********************\r\n\r\nmessage "), 4);
+        QVERIFY(bytes.contains("Subject: Dovecot message 3\r\n"));
+
+        std::vector<PurgeRow> rows;
+        for (int n = 1; n <= 4; ++n)
+            rows.push_back({n, n % 2 == 0, scan.m_aRows[static_cast<size_t>(n - 1)].m_sSubject});
+        engine.StartPurge(rows);
+        const PurgeOutcome purge = DrivePurge(listener);
+        QVERIFY(purge.m_bDone);
+        QCOMPARE(purge.m_aProgress, (std::vector<std::pair<long, long>>{{0, 1}, {1, 1}, {0, 1}, {1, 1}}));
+        QVERIFY2(engine.PurgeCommitted(), engine.Reply().c_str());
+
+        QTRY_COMPARE(dovecot.MessageFileCount(), 2);
+        std::string left;
+        for (const std::string& file : dovecot.MessageFiles())
+            left += Slurp(file);
+        QVERIFY(left.find("Subject: Dovecot message 1") != std::string::npos);
+        QVERIFY(left.find("Subject: Dovecot message 3") != std::string::npos);
+        QVERIFY(left.find("Subject: Dovecot message 2") == std::string::npos);
+        QVERIFY(left.find("Subject: Dovecot message 4") == std::string::npos);
+    }
+
+    void wrongPasswordIsServerNotFound()
+    {
+        DovecotServer dovecot;
+        std::string why;
+        QVERIFY2(dovecot.Start(&why), why.c_str());
+        dovecot.AddMessage(MailText(1, "One"));
+        RecordingListener listener;
+        ScreeningEngine engine(listener);
+        engine.StartThreads();
+        engine.StartScan({"127.0.0.1", dovecot.User(), "not-the-password", std::to_string(dovecot.Port())},
+                         FilterLists());
+        const ScanOutcome scan = DriveScan(engine, listener, 30000);
+        QVERIFY(scan.m_bDone);
+        QCOMPARE(scan.m_nResult, -1L);
+        QCOMPARE(engine.Status(), std::string("Server Not Found"));
+        QCOMPARE(dovecot.MessageFileCount(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScreeningDovecot)
+#include "test_screening_dovecot.moc"

@@ -1,0 +1,536 @@
+// The scan, the row hand-over and the purge against the scripted POP3 server.
+
+#include <QtTest>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <memory>
+
+#include "screening/ScreeningEngine.h"
+#include "tests/support/ScriptedPop3Server.h"
+#include "EngineHarness.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+std::string ReadFile(const QString& name)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<missing>";
+    return file.readAll().toStdString();
+}
+
+int Count(const std::string& text, const std::string& what)
+{
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+}  // namespace
+
+class TestScreeningEngine : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_pDir;
+    QString m_sOldDir;
+    std::vector<std::string> m_aMail;
+
+    // The three messages most cases use: a plain one, one whose accented
+    // subject matches the subject list, one whose size matches the size list.
+    void ThreeMessages()
+    {
+        m_aMail = {MailText(1, "Hello there"), MailText(2, "Re: v\xEDrus alert"),
+                   MailText(3, "Quarterly report", 2500)};
+    }
+
+    Account AccountFor(const ScriptedPop3Server& server, std::string pass = "p")
+    {
+        return Account{"127.0.0.1", "u", std::move(pass), std::to_string(server.Port())};
+    }
+
+    static FilterLists Lists()
+    {
+        FilterLists lists;
+        lists.Append(kFilterSubject, "VIRUS");
+        lists.Append(kFilterSize, "2K");
+        return lists;
+    }
+
+    // Scans the mailbox to its end, as the review state needs it.
+    void ScanToReview(ScreeningEngine& engine, RecordingListener& listener, ScriptedPop3Server& server)
+    {
+        engine.StartScan(AccountFor(server), Lists());
+        const ScanOutcome scan = DriveScan(engine, listener);
+        QVERIFY(scan.m_bDone);
+        QCOMPARE(scan.m_nResult, 0L);
+        QCOMPARE(scan.m_aRows.size(), m_aMail.size());
+    }
+
+private slots:
+    void init()
+    {
+        m_pDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_pDir->isValid());
+        m_sOldDir = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_pDir->path()));
+        ThreeMessages();
+    }
+
+    void cleanup()
+    {
+        QDir::setCurrent(m_sOldDir);
+        m_pDir.reset();
+    }
+
+    // Rows, flags, the wire and the dump's bytes; then a second scan on the
+    // same engine, which first quits the session the first one left open.
+    void fullScanThenRescan()
+    {
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p");
+        server.Start();
+        RecordingListener listener;
+        ScreeningEngine engine(listener);
+        engine.StartThreads();
+
+        engine.StartScan(AccountFor(server), Lists());
+        ScanOutcome scan = DriveScan(engine, listener);
+        QVERIFY(scan.m_bDone);
+        QCOMPARE(scan.m_nResult, 0L);
+        QCOMPARE(scan.m_nAnswered, 1);
+        QVERIFY(engine.IsAnswered());
+        QCOMPARE(engine.MsgCount(), 3);
+        QCOMPARE(engine.Status(), std::string());
+        QCOMPARE(scan.m_aRows.size(), size_t(3));
+        QCOMPARE(scan.m_aSuspect, (std::vector<int>{0, 1, 1}));
+        QCOMPARE(scan.m_aRepeat, (std::vector<int>{0, 0, 0}));
+        QCOMPARE(scan.m_aRows[0].m_sNum, std::string("1"));
+        QCOMPARE(scan.m_aRows[1].m_sSubject, std::string("Re: v\xEDrus alert"));
+        QCOMPARE(scan.m_aRows[2].m_sSize, std::string("2K"));
+        QCOMPARE(scan.m_aRows[2].m_sNum, std::string("3"));
+
+        const std::string wire = server.Received();
+        QVERIFY(wire.rfind("USER u\r\nPASS p\r\nSTAT\r\n", 0) == 0);
+        const size_t top1 = wire.find("TOP 1 0\r\n"), top2 = wire.find("TOP 2 0\r\n"),
+                     top3 = wire.find("TOP 3 0\r\n");
+        QVERIFY(wire.find("UIDL\r\n") < top1 && wire.find("LIST\r\n") < top1);
+        QVERIFY(top1 < top2 && top2 < top3 && top3 != std::string::npos);
+        QCOMPARE(Count(wire, "RETR"), 0);
+        QCOMPARE(Count(wire, "DELE"), 0);
+        QCOMPARE(Count(wire, "QUIT"), 0);     // the session stays open for review
+
+        std::string dump;
+        for (int n = 1; n <= 3; ++n) {
+            const std::string& mail = m_aMail[static_cast<size_t>(n - 1)];
+            dump += DumpRecord(n, mail.size(), HeaderOf(mail));
+        }
+        QCOMPARE(ReadFile("message.txt"), dump);
+
+        engine.StartScan(AccountFor(server), Lists());
+        scan = DriveScan(engine, listener);
+        QVERIFY(scan.m_bDone);
+        QCOMPARE(scan.m_nResult, 0L);
+        QCOMPARE(scan.m_aRepeat, (std::vector<int>{0, 0, 0}));
+        QCOMPARE(server.SessionCount(), 2);
+        const std::string again = server.Received().substr(wire.size());
+        QVERIFY2(again.rfind("QUIT\r\nUSER u\r\n", 0) == 0, again.c_str());
+        QCOMPARE(ReadFile("message.txt"), dump);
+    }
+
+    void scanOutcome_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("dump");   // "untouched", "empty"
+        QTest::newRow("empty mailbox") << "empty" << "No emails waiting for you at the Server" << 0 << "untouched";
+        QTest::newRow("wrong password") << "password" << "Server Not Found" << -1 << "untouched";
+        QTest::newRow("unknown host") << "host" << "Server Not Found" << -1 << "untouched";
+        QTest::newRow("port zero") << "port:0" << "Server Not Found" << -1 << "untouched";
+        QTest::newRow("port too large") << "port:65536" << "Server Not Found" << -1 << "untouched";
+        QTest::newRow("port not a number") << "port:pop3" << "Server Not Found" << -1 << "untouched";
+        QTest::newRow("STAT refused") << "STAT" << "Server Refused STAT Response" << -1 << "untouched";
+        QTest::newRow("LIST refused") << "LIST" << "" << -1 << "untouched";
+        QTest::newRow("UIDL refused") << "UIDL" << "" << -1 << "empty";
+    }
+
+    // The failure table: status text, result, and whether "message.txt" was
+    // created. Every case ends the connection phase (m_bAnswered) first.
+    void scanOutcome()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, status);
+        QFETCH(int, result);
+        QFETCH(QString, dump);
+
+        {
+            QFile old("message.txt");
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("earlier dump");
+        }
+        ScriptedPop3Server server;
+        const std::string refused = fault.toStdString();
+        server.ServeMailbox(fault == "empty" ? std::vector<std::string>{} : m_aMail, "u", "p",
+                            [refused](const std::string& command, int) -> std::optional<std::string> {
+                                if (command == refused)
+                                    return std::string("-ERR not now\r\n");
+                                return std::nullopt;
+                            });
+        server.Start();
+        Account account = AccountFor(server, fault == "password" ? "wrong" : "p");
+        if (fault == "host")
+            account.m_sServer = "no-such-host.invalid";
+        if (fault.startsWith("port:"))
+            account.m_sPort = fault.mid(5).toStdString();
+
+        RecordingListener listener;
+        ScreeningEngine engine(listener);
+        engine.StartThreads();
+        engine.StartScan(account, Lists());
+        const ScanOutcome scan = DriveScan(engine, listener);
+        QVERIFY(scan.m_bDone);
+        QCOMPARE(scan.m_nResult, long(result));
+        QCOMPARE(engine.Status(), status.toStdString());
+        QVERIFY(engine.IsAnswered());
+        QCOMPARE(scan.m_nAnswered, 1);
+        QVERIFY(scan.m_aRows.empty());
+        QCOMPARE(ReadFile("message.txt"), std::string(dump == "untouched" ? "earlier dump" : ""));
+        if (fault.startsWith("port:"))
+            QCOMPARE(server.SessionCount(), 0);   // refused before any connect
+    }
+
+    // A failed TOP keeps the text of the message before it: the row and the
+    // dump repeat it rather than show nothing.
+    void failedTopKeepsPreviousText()
+    {
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p", [](const std::string& command, int) -> std::optional<std::string> {
+            if (command == "TOP 2 0")
+                return std::string("-ERR no such message\r\n");
+            return std::nullopt;
+        });
+        server.Start();
+        RecordingListener listener;
+        ScreeningEngine engine(listener);
+        engine.StartThreads();
+        engine.StartScan(AccountFor(server), Lists());
+        const ScanOutcome scan = DriveScan(engine, listener);
+        QVERIFY(scan.m_bDone);
+        QCOMPARE(scan.m_nResult, 0L);
+        QCOMPARE(scan.m_aRows.size(), size_t(3));
+        QCOMPARE(scan.m_aRows[1].m_sNum, std::string("2"));
+        QCOMPARE(scan.m_aRows[1].m_sSubject, std::string("Hello there"));
+        const std::string dump = ReadFile("message.txt");
+        QVERIFY(dump.find(DumpRecord(2, m_aMail[1].size(), HeaderOf(m_aMail[0]))) != std::string::npos);
+    }
+
+    // The scan never fetches message n + 1 before the view took row n, however
+    // slow the view is.
+    void slowViewHoldsTheScan()
+    {
+        std::atomic<int> taken{0};
+        std::atomic<int> early{0};
+        std::vector<std::string> mail;
+        for (int n = 1; n <= 6; ++n)
+            mail.push_back(MailText(n, "Subject " + std::to_string(n)));
+        ScriptedPop3Server server;
+        server.ServeMailbox(mail, "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+            int n = 0;
+            if (std::sscanf(command.c_str(), "TOP %d 0", &n) == 1 && taken.load() < n - 1)
+                ++early;
+            return std::nullopt;
+        });
+        server.Start();
+        RecordingListener listener;
+        ScreeningEngine engine(listener);
+        engine.StartThreads();
+        engine.StartScan(AccountFor(server), FilterLists());
+        Note note;
+        int rows = 0;
+        bool done = false;
+        while (!done && listener.Next(note, 10000)) {
+            if (note.m_nMessage == WM_SCAN_ROW) {
+                const std::string next = "TOP " + std::to_string(rows + 2) + " 0";
+                // Give a runaway scan the chance to show itself.
+                QVERIFY(!QTest::qWaitFor([&] { return server.Received().find(next) != std::string::npos; }, 40));
+                ++taken;
+                MessageRow row;
+                QVERIFY(engine.TakeRow(row));
+                QCOMPARE(row.m_sNum, std::to_string(++rows));
+            }
+            done = note.m_nMessage == WM_SCAN_DONE;
+        }
+        QVERIFY(done);
+        QCOMPARE(rows, 6);
+        QCOMPARE(early.load(), 0);
+    }
+
+    // Many rows through the hand-over at full speed: every row arrives once,
+    // in order, with texts that belong together (TSan watches the rest).
+    void handOverKeepsRowsWhole()
+    {
+        std::vector<std::string> mail;
+        for (int n = 1; n <= 300; ++n)
+            mail.push_back(MailText(n, "Subject " + std::to_string(n), static_cast<size_t>(n * 7)));
+        ScriptedPop3Server server;
+        server.ServeMailbox(mail, "u", "p");
+        server.Start();
+        RecordingListener listener;
+        ScreeningEngine engine(listener);
+        engine.StartThreads();
+        engine.StartScan(AccountFor(server), FilterLists());
+        const ScanOutcome scan = DriveScan(engine, listener, 60000);
+        QVERIFY(scan.m_bDone);
+        QCOMPARE(scan.m_aRows.size(), size_t(300));
+        for (size_t i = 0; i < scan.m_aRows.size(); ++i) {
+            const MessageRow& row = scan.m_aRows[i];
+            QCOMPARE(row.m_sNum, std::to_string(i + 1));
+            QCOMPARE(row.m_sSubject, "Subject " + row.m_sNum);
+            QCOMPARE(row.m_sEmail, "sender" + row.m_sNum + "@example.com");
+        }
+    }
+
+    // Stop with a row in flight: that row is never delivered, nothing more is
+    // posted once Stop has returned, the dump is closed with whole records.
+    void stopInMidScan()
+    {
+        std::vector<std::string> mail;
+        for (int n = 1; n <= 6; ++n)
+            mail.push_back(MailText(n, "Subject " + std::to_string(n)));
+        ScriptedPop3Server server;
+        server.ServeMailbox(mail, "u", "p");
+        server.Start();
+        RecordingListener listener;
+        ScreeningEngine engine(listener);
+        engine.StartThreads();
+        engine.StartScan(AccountFor(server), FilterLists());
+        Note note;
+        int rows = 0;
+        while (rows < 3 && listener.Next(note, 10000)) {
+            if (note.m_nMessage != WM_SCAN_ROW)
+                continue;
+            MessageRow row;
+            if (++rows < 3)
+                QVERIFY(engine.TakeRow(row));
+        }
+        QCOMPARE(rows, 3);
+        engine.Stop();
+        MessageRow row;
+        QVERIFY(!engine.TakeRow(row));
+        QTRY_VERIFY(!engine.IsScanning());
+        QVERIFY(listener.Drain().empty());    // no WM_SCAN_DONE, no row
+        QVERIFY(!engine.TakeRow(row));
+        QVERIFY(server.WaitNoSession(5000));
+        QVERIFY(server.Received().find("TOP 4 0") == std::string::npos);
+        QVERIFY(server.Received().find("QUIT\r\n") != std::string::npos);
+        std::string dump;
+        for (int n = 1; n <= 3; ++n)
+            dump += DumpRecord(n, mail[static_cast<size_t>(n - 1)].size(), HeaderOf(mail[static_cast<size_t>(n - 1)]));
+        QCOMPARE(ReadFile("message.txt"), dump);
+    }
+
+    // A stop while the server says nothing wakes the pending read at once
+    // (well inside the 2 s read time-out), and a scan started right away is
+    // not lost: it runs once the stopped one has unwound.
+    void stopWakesTheReadAndNextScanRuns()
+    {
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p", [](const std::string& command, int session) -> std::optional<std::string> {
+            if (session == 0 && command == "TOP 2 0")
+                return std::string();            // silence
+            return std::nullopt;
+        });
+        server.Start();
+        RecordingListener listener;
+        ScreeningEngine engine(listener);
+        engine.StartThreads();
+        engine.StartScan(AccountFor(server), Lists());
+        Note note;
+        QVERIFY(listener.Next(note, 10000));
+        while (note.m_nMessage != WM_SCAN_ROW)
+            QVERIFY(listener.Next(note, 10000));
+        MessageRow row;
+        QVERIFY(engine.TakeRow(row));
+        QTRY_VERIFY(server.Received().find("TOP 2 0") != std::string::npos);
+
+        QElapsedTimer timer;
+        timer.start();
+        engine.Stop();
+        engine.StartScan(AccountFor(server), Lists());
+        QVERIFY2(timer.elapsed() < 1500, QByteArray::number(timer.elapsed()));
+        const ScanOutcome scan = DriveScan(engine, listener);
+        QVERIFY(scan.m_bDone);
+        QCOMPARE(scan.m_nResult, 0L);
+        QCOMPARE(scan.m_aRows.size(), size_t(3));
+        QCOMPARE(scan.m_aRows[0].m_sNum, std::string("1"));
+        QCOMPARE(server.SessionCount(), 2);
+    }
+
+    // "Protocol Error - restart": after AbandonScan no row of that scan is
+    // delivered and no WM_SCAN_DONE follows, whatever the scan was doing.
+    void abandonDropsEveryLaterRow()
+    {
+        std::vector<std::string> mail;
+        for (int n = 1; n <= 5; ++n)
+            mail.push_back(MailText(n, "Subject " + std::to_string(n)));
+        ScriptedPop3Server server;
+        server.ServeMailbox(mail, "u", "p");
+        server.Start();
+        RecordingListener listener;
+        ScreeningEngine engine(listener);
+        engine.StartThreads();
+        for (int round = 0; round < 5; ++round) {
+            engine.StartScan(AccountFor(server), FilterLists());
+            Note note;
+            int rows = 0;
+            while (rows <= round % 3 && listener.Next(note, 10000)) {
+                if (note.m_nMessage == WM_SCAN_ROW) {
+                    MessageRow row;
+                    QVERIFY(engine.TakeRow(row));
+                    ++rows;
+                }
+            }
+            engine.AbandonScan();
+            QTRY_VERIFY(!engine.IsScanning());
+            for (const Note& late : listener.Drain()) {
+                QVERIFY(late.m_nMessage == WM_SCAN_ROW);
+                MessageRow row;
+                QVERIFY(!engine.TakeRow(row));
+            }
+        }
+    }
+
+    void quitEndsIdleThreadsAtOnce()
+    {
+        RecordingListener listener;
+        ScreeningEngine engine(listener);
+        engine.StartThreads();
+        QVERIFY(!engine.ScanEnded());
+        QElapsedTimer timer;
+        timer.start();
+        engine.SignalQuit();
+        QVERIFY(engine.WaitEnded(5000ms));
+        QVERIFY(timer.elapsed() < 1000);
+        QVERIFY(engine.ScanEnded());
+        QVERIFY(engine.PurgeEnded());
+        QVERIFY(listener.Drain().empty());
+    }
+
+    // Shutdown during a scan that waits on a silent server does not wait for
+    // the read time-out.
+    void quitStopsARunningScan()
+    {
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p", [](const std::string& command, int) -> std::optional<std::string> {
+            if (command == "TOP 1 0")
+                return std::string();
+            return std::nullopt;
+        });
+        server.Start();
+        RecordingListener listener;
+        ScreeningEngine engine(listener);
+        engine.StartThreads();
+        engine.StartScan(AccountFor(server), Lists());
+        QTRY_VERIFY(server.Received().find("TOP 1 0") != std::string::npos);
+        QElapsedTimer timer;
+        timer.start();
+        engine.SignalQuit();
+        QVERIFY(engine.WaitEnded(5000ms));
+        QVERIFY2(timer.elapsed() < 1500, QByteArray::number(timer.elapsed()));
+        for (const Note& note : listener.Drain())
+            QVERIFY(note.m_nMessage != WM_SCAN_DONE && note.m_nMessage != WM_SCAN_ROW);
+    }
+
+    void purge_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("checked");        // '1' per checked row
+        QTest::addColumn<QString>("progress");       // outcome and continue flag per row
+        QTest::addColumn<QString>("wire");           // what the purge sent
+        QTest::addColumn<bool>("committed");
+        QTest::addColumn<int>("left");               // messages on the server after QUIT
+        QTest::newRow("nothing checked: QUIT only")
+            << "" << "000" << "01 01 01" << "QUIT\r\n" << true << 3;
+        // Rows 1 and 3 checked, message 3 re-reads with another Subject: 1 is
+        // deleted, 3 is not, and QUIT commits the deletion of 1.
+        QTest::newRow("changed Subject stops the purge")
+            << "changed" << "101" << "11 01 10" << "TOP 1 0\r\nDELE 1\r\nTOP 3 0\r\nQUIT\r\n" << true << 2;
+        QTest::newRow("a refused DELE does not stop it")
+            << "refused" << "110" << "01 11 01" << "TOP 1 0\r\nDELE 1\r\nTOP 2 0\r\nDELE 2\r\nQUIT\r\n" << true
+            << -1;
+        // The server dropped the session during review: the re-read finds no
+        // Subject, the first checked row stops the purge.
+        QTest::newRow("lost session") << "lost" << "111" << "10" << "TOP 1 0\r\n" << false << 3;
+        // Cancelled after the first DELE: RSET then QUIT, nothing deleted.
+        QTest::newRow("cancel") << "cancel" << "111" << "11" << "TOP 1 0\r\nDELE 1\r\nRSET\r\nQUIT\r\n" << false << 3;
+    }
+
+    void purge()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, checked);
+        QFETCH(QString, progress);
+        QFETCH(QString, wire);
+        QFETCH(bool, committed);
+        QFETCH(int, left);
+
+        std::atomic<int> tops{0};
+        std::atomic<ScreeningEngine*> pEngine{nullptr};
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+            if (fault == "changed" && command == "TOP 3 0" && ++tops == 2)
+                return std::string("+OK\r\nSubject: Quarterly report (corrected)\r\n\r\n.\r\n");
+            if (fault == "refused" && command == "DELE 1")
+                return std::string("-ERR message is locked\r\n");
+            if (fault == "lost" && command == "TOP 1 0" && ++tops == 2)
+                return ScriptedPop3Server::kCloseConnection;
+            if (ScreeningEngine* p = pEngine.load(); p && fault == "cancel" && command == "DELE 1")
+                p->CancelPurge();
+            return std::nullopt;
+        });
+        server.Start();
+        RecordingListener listener;
+        ScreeningEngine engine(listener);
+        pEngine = &engine;
+        engine.StartThreads();
+        ScanToReview(engine, listener, server);
+        const size_t before = server.Received().size();
+
+        const char* subjects[] = {"Hello there", "Re: v\xEDrus alert", "Quarterly report"};
+        std::vector<PurgeRow> rows;
+        for (int i = 0; i < 3; ++i)
+            rows.push_back({i + 1, checked[i] == '1', subjects[i]});
+        engine.StartPurge(rows);
+        const PurgeOutcome purge = DrivePurge(listener);
+        pEngine = nullptr;
+        QVERIFY(purge.m_bDone);
+        QString seen;
+        for (const auto& [outcome, more] : purge.m_aProgress)
+            seen += (seen.isEmpty() ? "" : " ") + QString::number(outcome) + QString::number(more);
+        QCOMPARE(seen, progress);
+        QCOMPARE(QString::fromStdString(server.Received().substr(before)), wire);
+        QCOMPARE(engine.PurgeCommitted(), committed);
+        QVERIFY(server.WaitNoSession(5000));
+        if (left >= 0)
+            QCOMPARE(int(server.Messages().size()), left);
+        if (fault == "changed") {
+            QCOMPARE(engine.GridSubject(), std::string("Quarterly report"));
+            QCOMPARE(engine.MsgSubject(), std::string("Quarterly report (corrected)"));
+            QCOMPARE(server.Messages().front(), m_aMail[1]);
+        } else if (fault == "refused") {
+            QCOMPARE(engine.Reply(), std::string("-ERR message is locked"));
+        } else if (fault == "lost") {
+            QCOMPARE(engine.MsgSubject(), std::string());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScreeningEngine)
+#include "test_screening_engine.moc"

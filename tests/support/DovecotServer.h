@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// A real Dovecot POP3 server for tests: its own configuration, mailbox and
+// log in a temporary directory, listening on 127.0.0.1:<free port>, with one
+// user whose Maildir the test fills before logging in.
+//
+// Run as root, Dovecot's own users (dovecot, dovenull) run it; run as an
+// ordinary user, everything runs as that user. The server is a child of the
+// test (it also dies with it) and Stop() or the destructor ends it.
+class DovecotServer {
+public:
+    DovecotServer();
+    ~DovecotServer();  // Stop()
+    DovecotServer(const DovecotServer&) = delete;
+    DovecotServer& operator=(const DovecotServer&) = delete;
+
+    // Starts the server and waits until it greets. On failure *psError says
+    // why (dovecot missing, its log, ...); tests should fail, not skip.
+    bool Start(std::string* psError);
+    // SIGTERM to the master, wait for it to exit, remove the directory
+    // (kept when MAVIX_KEEP_DOVECOT_DIR is set).
+    void Stop();
+    bool IsRunning() const { return m_nPid > 0; }
+
+    uint16_t Port() const { return m_nPort; }
+    std::string User() const { return "mavix"; }
+    std::string Password() const { return "Sesame-2024"; }
+
+    // Drops a message into Maildir/new (before or after Start()). Dovecot numbers new messages in the
+    // order of their file names' leading time stamp, so each file gets the
+    // next one: message n of the next session is the n-th added. The text
+    // is written as given (LF or CR LF line ends).
+    void AddMessage(const std::string& rfc822);
+    // Adds `count` generated messages whose header blocks are about
+    // headerBytes long, each with a short body.
+    void AddMessages(int count, int headerBytes = 500);
+    // The header text (without the empty line) of what AddMessages made as
+    // message `index` (0-based), for comparing with TOP n 0.
+    static std::string GeneratedHeader(int index, int headerBytes = 500);
+
+    int MessageFileCount() const;             // files in Maildir/new and cur
+    std::vector<std::string> MessageFiles() const;  // their paths, sorted
+    std::string MaildirPath() const;
+    std::string Directory() const { return m_sDir; }
+    std::string Log() const;  // Dovecot's log so far
+
+private:
+    bool PrepareDirectory(std::string* psError);  // temp dir and empty Maildir
+    bool WriteConfig(std::string* psError);
+    void StopServer();
+    bool WaitForGreeting(int timeoutMs, std::string* psError);
+    void WriteMessageFile(const std::string& text);
+
+    std::string m_sDir;
+    uint16_t m_nPort = 0;
+    pid_t m_nPid = -1;
+    uid_t m_nMailUid = 0;
+    gid_t m_nMailGid = 0;
+    long long m_nNextStamp = 0;
+    int m_nAdded = 0;
+};

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A POP3 server on 127.0.0.1:<free port> for tests, running on threads of
+// its own, in one of two modes.
+//
+// Script mode plays exact bytes to ONE connection and checks exactly what
+// the client sends:
+//     ScriptedPop3Server server;
+//     server.Send("+OK ready\r\n").Expect("USER u\r\n").Send("+OK\r\n")
+//           .Expect("PASS p\r\n").SendSplit("+OK in\r\n", {1, 4}).Start();
+// A step that fails (the client sent other bytes, or closed) ends the
+// script and closes the connection; Failure() tells what happened. After the
+// last step the server keeps recording what the client sends until it
+// closes, and answers a QUIT with "+OK" and a close.
+//
+// Mailbox mode answers USER, PASS, STAT, LIST, UIDL, TOP, DELE, RSET, NOOP
+// and QUIT from a list of messages for any number of sessions, one thread
+// per session; QUIT after a successful PASS removes the messages marked
+// deleted (RFC 1939 §6).
+class ScriptedPop3Server {
+public:
+    // Returned by a mailbox override: close the connection instead of replying.
+    static const std::string kCloseConnection;
+
+    ScriptedPop3Server();  // listens at once, so Port() is known before Start()
+    ~ScriptedPop3Server(); // closes every connection and joins the threads
+    ScriptedPop3Server(const ScriptedPop3Server&) = delete;
+    ScriptedPop3Server& operator=(const ScriptedPop3Server&) = delete;
+
+    uint16_t Port() const;
+
+    // Script steps, played in order.
+    ScriptedPop3Server& Send(std::string bytes);  // in one write
+    // Writes bytes in segments cut at the given offsets, pausing pauseMs
+    // between segments so that each arrives on its own.
+    ScriptedPop3Server& SendSplit(std::string bytes, std::vector<size_t> cuts, int pauseMs = 5);
+    ScriptedPop3Server& Trickle(std::string bytes, int pauseMs);  // one byte at a time
+    // Waits (up to 10 s) for exactly these bytes as the client's next bytes.
+    ScriptedPop3Server& Expect(std::string clientBytes);
+    ScriptedPop3Server& Pause(int ms);
+    ScriptedPop3Server& CloseConnection();
+
+    // Mailbox mode. messages are RFC 822 texts (LF or CR LF line ends; sent
+    // with CR LF). override(command, session) sees each command line without
+    // its CR LF ("" for the greeting; session counts connections from 0) and
+    // may return the raw bytes to send instead of the normal reply, "" to
+    // send nothing, or kCloseConnection; std::nullopt keeps the normal reply.
+    using Override = std::function<std::optional<std::string>(const std::string& command, int session)>;
+    void ServeMailbox(std::vector<std::string> messages, std::string user, std::string pass,
+                      Override override = {});
+
+    void Start();
+
+    std::string Received() const;  // everything clients sent, all sessions, in order
+    bool WaitFinished(int ms);     // script played to its end without a failure
+    std::string Failure() const;   // why the script stopped early; empty if it did not
+
+    // Mailbox mode: the messages left (CR LF line ends), how many sessions
+    // were accepted, and whether a client is connected now.
+    std::vector<std::string> Messages() const;
+    int SessionCount() const;
+    bool WaitNoSession(int ms);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_pImpl;
+};
