@@ -78,7 +78,7 @@ std::string AttachmentMark(const CPop3Message& message)
 
 void SplitFrom(const std::string& from, std::string& name, std::string& email)
 {
-    // RFC 5322 §3.4: name-addr is [display-name] "<" addr-spec ">".
+    // RFC 5322 §3.4: a name-addr is an optional display name, then the address in angle brackets.
     name = from;
     email = from;
     const size_t lt = from.find('<');
