@@ -1,5 +1,7 @@
 #include "CliOptions.h"
 
+#include "platform/TlsStream.h"
+
 #include <cstring>
 
 namespace {
@@ -127,6 +129,24 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std
             if (text.empty())
                 return fail("--user needs a name");
             options.m_sUser = text;
+        } else if (word == "--security") {
+            if (!value(text))
+                return false;
+            if (text == "none")
+                options.m_sSecurity = "0";
+            else if (text == "stls")
+                options.m_sSecurity = "1";
+            else if (text == "tls")
+                options.m_sSecurity = "2";
+            else
+                return fail("--security wants none, stls or tls");
+        } else if (word == "--tls-fingerprint") {
+            if (!value(text))
+                return false;
+            options.m_sTlsFingerprint = platform::NormaliseFingerprint(text);
+            // Empty clears a stored fingerprint for this run.
+            if (options.m_sTlsFingerprint->empty() && !text.empty())
+                return fail("--tls-fingerprint wants a SHA-256 fingerprint: 64 hex digits, colons allowed");
         } else if (word == "--password" || word == "--pass") {
             // Anything on a command line is visible to every user of the
             // machine (ps, /proc/<pid>/cmdline) and lands in shell history.
@@ -182,8 +202,22 @@ Account (for this run only; nothing is saved):
   --server HOST       POP3 server name or address
   --port PORT         TCP port (the stored one, else 110)
   --user NAME         mailbox user name
+  --security MODE     none: plain POP3; stls: STARTTLS on the plain port
+                      (RFC 2595); tls: TLS from the start (RFC 8314). The
+                      stored setting, else none. Without --port, a stored
+                      port of 110 becomes 995 for tls, and 995 becomes 110
+                      for the others. A connection that cannot be secured
+                      fails; it never falls back to plain text.
+  --tls-fingerprint HEX
+                      trust the server's certificate with this SHA-256
+                      fingerprint (64 hex digits, colons allowed) even when
+                      it does not verify, as for a self-signed certificate;
+                      an empty HEX ignores a stored fingerprint
 The password is taken from the environment variable MAVIX_PASSWORD when it is
 set, else from the stored account; never from the command line.
+Certificates are verified against the system's trusted CAs and the server
+name. MAVIX_TLS_CA_FILE may name a PEM file of further CAs to trust (for a
+private CA, or for tests).
 
 Settings are those of the desktop program (the account, the filter lists and
 the preference "Automatically Set the Filter lists to the Default on Launch").
@@ -197,9 +231,9 @@ QUIT, which also deletes nothing.
 
 Exit status:
   0    the scan (and the purge) ended normally, also when no mail was waiting
-  1    the scan failed (server not found, log-in or STAT refused, ...), the
-       server did not confirm the purge's QUIT (so deletions may not have
-       been made), or the output could not be written
+  1    the scan failed (server not found, connection not secured, log-in or
+       STAT refused, ...), the server did not confirm the purge's QUIT (so
+       deletions may not have been made), or the output could not be written
   2    usage error
   3    the purge stopped on a Subject mismatch
   130  interrupted by Ctrl-C (or SIGTERM)

@@ -15,6 +15,9 @@ struct CliOptions {
     bool m_bTsv = false;
     bool m_bHelp = false;
     std::optional<std::string> m_sServer, m_sPort, m_sUser;
+    // --security as the settings store it ("0", "1", "2"); --tls-fingerprint
+    // normalised (platform::NormaliseFingerprint).
+    std::optional<std::string> m_sSecurity, m_sTlsFingerprint;
 };
 
 // False on a usage error, with *psError saying what is wrong. --help

@@ -334,6 +334,17 @@ int main(int argc, char** argv)
                                           : settings.ReadString("Acct", "Server", "");
     account.m_sUser = options.m_sUser ? FromUtf8(*options.m_sUser) : settings.ReadString("Acct", "User", "");
     account.m_sPort = options.m_sPort ? *options.m_sPort : settings.ReadString("Acct", "Port", "110");
+    account.m_sSecurity = options.m_sSecurity ? *options.m_sSecurity : settings.ReadString("Acct", "Security", "0");
+    account.m_sTlsFingerprint =
+        options.m_sTlsFingerprint ? *options.m_sTlsFingerprint : settings.ReadString("Acct", "TlsFingerprint", "");
+    // As in the account window: a standard port follows a security mode
+    // given on the command line (RFC 8314: 995 for implicit TLS).
+    if (options.m_sSecurity && !options.m_sPort) {
+        if (account.m_sSecurity == "2" && account.m_sPort == "110")
+            account.m_sPort = "995";
+        else if (account.m_sSecurity != "2" && account.m_sPort == "995")
+            account.m_sPort = "110";
+    }
     if (const char* password = std::getenv("MAVIX_PASSWORD"))
         account.m_sPass = FromUtf8(password);
     else

@@ -155,6 +155,11 @@ WaitResult Socket::WaitReadable(int nTimeoutMs)
     return WaitFor(POLLIN, nTimeoutMs);
 }
 
+WaitResult Socket::WaitWritable(int nTimeoutMs)
+{
+    return WaitFor(POLLOUT, nTimeoutMs);
+}
+
 bool Socket::PollReadable(bool& bReadable)
 {
     bReadable = false;

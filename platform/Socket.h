@@ -60,10 +60,16 @@ public:
     bool Connect(const std::string& host, uint16_t nPort, int nTimeoutMs = kConnectTimeoutMs);
 
     bool IsOpen() const { return m_hSocket >= 0; }
+    // The descriptor, -1 when closed; for a layer (TLS) that does its own
+    // non-blocking I/O on it and waits through WaitReadable/WaitWritable.
+    int Handle() const { return m_hSocket; }
 
     bool SendAll(const char* pData, size_t nLength) override;
     ssize_t Receive(char* pBuffer, size_t nLength) override;
     WaitResult WaitReadable(int nTimeoutMs) override;
+    // Waits until a send can make progress, at most nTimeoutMs (< 0: no
+    // limit). A TLS layer over the socket needs it mid-handshake.
+    WaitResult WaitWritable(int nTimeoutMs);
 
     // Zero-wait poll. False when the socket is closed or the poll fails;
     // otherwise true with bReadable set when data (or the peer's close) is

@@ -1,14 +1,16 @@
 #pragma once
 
 #include "platform/Socket.h"
+#include "platform/TlsStream.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // The POP3 connection's socket: one TCP stream to the server. All bytes go
-// through m_pStream, which is the socket itself today; a TLS stream over the
-// same socket can take its place without the reply reader noticing.
+// through m_pStream: the socket itself, or after StartTls() a TLS stream
+// over the same socket, without the reply reader noticing.
 class CClientSocket {
 public:
     CClientSocket() = default;
@@ -21,6 +23,11 @@ public:
     bool Create();
     // Host look-up and connect, bounded at 30 s and abortable by Abort().
     bool Connect(const std::string& host, uint16_t nPort);
+    // TLS from here on (RFC 8314 right after the connect, RFC 2595 after
+    // STLS): the handshake, bounded and abortable like the connect. On
+    // failure *psReason says why for the user, and the socket must be
+    // closed: it is in no state for anything but that.
+    bool StartTls(const std::string& host, const std::string& pinnedFingerprint, std::string* psReason);
     // The whole buffer, or false.
     bool Send(const char* pData, size_t nLength) { return m_pStream->SendAll(pData, nLength); }
     bool Send(const std::string& text) { return Send(text.data(), text.size()); }
@@ -31,7 +38,8 @@ public:
     bool IsReadable(bool& bReadable) { return m_sock.PollReadable(bReadable); }
     bool IsOpen() const { return m_sock.IsOpen(); }
     void Shutdown() { m_sock.Shutdown(); }
-    void Close() { m_sock.Close(); }
+    // Ends TLS (close_notify) when it is on, then closes the socket.
+    void Close();
 
     // Thread-safe: ends the wait in progress on another thread, and every
     // later one, until ClearAbort().
@@ -41,5 +49,6 @@ public:
 
 private:
     platform::Socket m_sock;
+    std::unique_ptr<platform::TlsStream> m_pTls;
     platform::IByteStream* m_pStream = &m_sock;
 };

@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstring>
 #include <string.h>  // explicit_bzero
+#include <strings.h>  // strncasecmp
 #include <memory>
 #include <new>
 
@@ -117,6 +118,41 @@ std::string CPop3Connection::GetLastReply() const
     return m_sLastReply;
 }
 
+void CPop3Connection::SetFailureReason(std::string text)
+{
+    std::lock_guard lock(m_replyLock);
+    m_sFailureReason = std::move(text);
+}
+
+std::string CPop3Connection::GetFailureReason() const
+{
+    std::lock_guard lock(m_replyLock);
+    return m_sFailureReason;
+}
+
+void CPop3Connection::SetSecurity(Security mode, const std::string& pinnedFingerprint)
+{
+    std::lock_guard lock(m_lock);
+    m_nSecurity = mode;
+    m_sPinnedFingerprint = pinnedFingerprint;
+}
+
+bool CPop3Connection::ParseSecurity(const std::string& text, Security& mode)
+{
+    const size_t first = text.find_first_not_of(" \t");
+    const std::string value =
+        first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    if (value.empty() || value == "0")
+        mode = Security::kNone;
+    else if (value == "1")
+        mode = Security::kStls;
+    else if (value == "2")
+        mode = Security::kImplicitTls;
+    else
+        return false;
+    return true;
+}
+
 bool CPop3Connection::Login(const std::string& host, const std::string& user, const std::string& password,
                             int port)
 {
@@ -126,6 +162,7 @@ bool CPop3Connection::Login(const std::string& host, const std::string& user, co
     m_socket.Close();
     m_bHaveStat = m_bHaveList = m_bHaveUidl = false;
     m_nDeleted = 0;
+    SetFailureReason({});
 
     // RFC 1939 §3: a command line ends at its CR LF, so a CR, LF or NUL in a
     // credential would end the command early and put whatever follows on
@@ -167,8 +204,59 @@ bool CPop3Connection::Login(const std::string& host, const std::string& user, co
         SetLastError(error);
         return false;
     };
+    // TLS that cannot be had ends the connection without QUIT: nothing more
+    // may cross it, least of all in plain text on a TLS port.
+    const auto failTls = [this](const std::string& reason) {
+        const int error = GetLastError();
+        Trace("Failed to secure the connection to the POP3 server: %s\n", reason.c_str());
+        m_bConnected = false;
+        m_socket.Close();
+        SetFailureReason(reason);
+        SetLastError(error);
+        return false;
+    };
+    std::string reason;
+    if (m_nSecurity == Security::kImplicitTls && !m_socket.StartTls(host, m_sPinnedFingerprint, &reason))
+        return failTls(reason);
     if (!ReadCommandReply())
         return fail("Failed while connected to read a command response from the POP3 server\n");
+
+    if (m_nSecurity == Security::kStls) {
+        // RFC 2595 §4: STLS only when the capabilities list it. Without it
+        // the session ends here, before the user name is sent.
+        bool bStls = false;
+        if (!ReadCapabilities(&bStls))
+            return fail("Failed while connected to read a CAPA command response from the POP3 server\n");
+        if (!bStls) {
+            SetFailureReason("The server does not offer STLS (STARTTLS), so the connection cannot be secured; "
+                             "the user name and password were not sent.");
+            SetLastError(platform::kErrProtocol);
+            return fail("POP3 server does not offer STLS\n");
+        }
+        if (!SendCommand("STLS\r\n", "STLS"))
+            return fail("Failed to send the STLS command to the POP3 server\n");
+        char buffer[1000];
+        GrownBuffer grown;
+        if (!ReadReply(buffer, sizeof buffer, "\r\n", grown, 4096)) {
+            if (GetLastError() == platform::kErrProtocol)
+                SetFailureReason("The server refused STLS (STARTTLS): " + GetLastReply());
+            return fail("Failed while connected to read a STLS command response from the POP3 server\n");
+        }
+        // Anything after the one-line answer came before TLS and may be an
+        // attacker's: text injected there must not pass for the server's.
+        if (std::strchr(grown.empty() ? buffer : grown.data(), '\n')) {
+            SetLastError(platform::kErrProtocol);
+            return failTls("The server sent more than its answer to STLS (STARTTLS); the connection "
+                           "may have been tampered with and was closed.");
+        }
+        if (!m_socket.StartTls(host, m_sPinnedFingerprint, &reason))
+            return failTls(reason);
+        // RFC 2595 §4: what the server said before TLS no longer counts,
+        // so ask again; a server may well list more now.
+        if (!ReadCapabilities(nullptr))
+            return fail("Failed while connected to read a CAPA command response from the POP3 server\n");
+    }
+
     if (!m_socket.Send("USER " + user + "\r\n"))
         return fail("Failed to send the USER command to the POP3 server\n");
     if (!ReadCommandReply())
@@ -234,6 +322,25 @@ bool CPop3Connection::SendCommand(const std::string& command, const char* pszNam
         return true;
     Trace("Failed to send the %s command to the POP3 server\n", pszName);
     return false;
+}
+
+bool CPop3Connection::ReadCapabilities(bool* pbStls)
+{
+    if (pbStls)
+        *pbStls = false;
+    if (!SendCommand("CAPA\r\n", "CAPA"))
+        return false;
+    char buffer[1000];
+    GrownBuffer grown;
+    if (!ReadReply(buffer, sizeof buffer, "\r\n.\r\n", grown, 4096))
+        return GetLastError() == platform::kErrProtocol;  // -ERR: a server without CAPA lists nothing
+    // One capability per line, its name first (RFC 2449), in any case.
+    ForEachListingLine(grown.empty() ? buffer : grown.data(), [pbStls](const char* p, const char* pEnd) {
+        const size_t nLength = static_cast<size_t>(pEnd - p);
+        if (pbStls && nLength >= 4 && strncasecmp(p, "STLS", 4) == 0 && (nLength == 4 || IsBlank(p[4])))
+            *pbStls = true;
+    });
+    return true;
 }
 
 bool CPop3Connection::ReadReply(char* pBuffer, size_t nSize, const char* pszTerminator, GrownBuffer& grown,

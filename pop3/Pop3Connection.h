@@ -12,7 +12,8 @@
 #include <vector>
 
 // One POP3 session (RFC 1939) over one TCP connection: USER/PASS log-in,
-// STAT, LIST, UIDL, TOP n 0, DELE, RSET, NOOP, QUIT.
+// STAT, LIST, UIDL, TOP n 0, DELE, RSET, NOOP, QUIT; in plain text, over TLS
+// from the start (RFC 8314) or after STLS (RFC 2595), as SetSecurity says.
 //
 // Every command and its reply run under one lock, so threads that share the
 // connection never interleave on the wire or in its state. Quit() may be
@@ -23,9 +24,19 @@
 // (kErrTimedOut after m_dwReadTimeout ms of silence, kErrProtocol for a
 // reply that is not "+OK", kErrInvalidArgument for a host that does not
 // resolve, kErrInterrupted for a read woken by Quit, otherwise the system's
-// errno) and, for failed replies, the reply text in GetLastReply().
+// errno) and, for failed replies, the reply text in GetLastReply(). A log-in
+// that fails for a reason of our own (TLS, a server without STLS) also says
+// why in GetFailureReason().
 class CPop3Connection {
 public:
+    // How a session is secured. A session that cannot be secured as asked
+    // fails; nothing ever falls back to plain text.
+    enum class Security {
+        kNone = 0,         // plain text (RFC 1939)
+        kStls = 1,         // STLS after the greeting (RFC 2595 §4)
+        kImplicitTls = 2,  // TLS from the first byte (RFC 8314), usually port 995
+    };
+
     static constexpr size_t kMaxCredentialLength = 120;         // "USER %s\r\n" in 128 bytes
     static constexpr size_t kMaxReplyBytes = size_t{64} << 20;  // a reply longer than this fails
     static constexpr size_t kMaxUidLength = 70;                 // RFC 1939 §7
@@ -48,6 +59,19 @@ public:
     bool Quit();
     bool IsConnected();
     std::string GetLastReply() const;
+
+    // For every later Login: the security, and the SHA-256 fingerprint of a
+    // server certificate to accept even when it does not verify (empty:
+    // none; see platform::TlsStream).
+    void SetSecurity(Security mode, const std::string& pinnedFingerprint);
+    // The settings' text: "0", "1" or "2" (blanks around it allowed; empty
+    // reads as "0"). False for anything else: an unknown mode must never be
+    // taken for plain text.
+    static bool ParseSecurity(const std::string& text, Security& mode);
+    // Why the last Login failed, for the user, when the reason is ours
+    // rather than a server reply: the TLS handshake or the certificate, a
+    // server that does not offer or refuses STLS. Empty otherwise.
+    std::string GetFailureReason() const;
 
     bool Stat(int& count, int& size);
     bool List();
@@ -78,6 +102,7 @@ public:
 
 protected:
     void SetLastReply(std::string text);
+    void SetFailureReason(std::string text);
 
     // Silence, in milliseconds since the last data arrived, after which a
     // read fails with kErrTimedOut. Derived classes may change it.
@@ -92,6 +117,9 @@ private:
     // Each needs m_lock held.
     bool QuitSession();
     bool SendCommand(const std::string& command, const char* pszName);
+    // CAPA (RFC 2449). True when a reply came: *pbStls tells whether it
+    // lists STLS (a negative reply lists nothing). False when none came.
+    bool ReadCapabilities(bool* pbStls);
     // Parses a LIST or UIDL listing (the text after the status line) into
     // m_aSizes or m_aUidls.
     void ParseSizes(const char* pText);
@@ -101,7 +129,7 @@ private:
     size_t ListingBound(const char* pText) const;
 
     std::recursive_mutex m_lock;
-    mutable std::mutex m_replyLock;  // guards m_sLastReply only
+    mutable std::mutex m_replyLock;  // guards m_sLastReply and m_sFailureReason only
 
     CClientSocket m_socket;
     int m_nMailCount = 0;
@@ -112,6 +140,9 @@ private:
     std::vector<std::string> m_aUidls;              // empty: no id for that number
     std::atomic<bool> m_bConnected{false};
     std::string m_sLastReply;
+    std::string m_sFailureReason;  // m_replyLock
+    Security m_nSecurity = Security::kNone;
+    std::string m_sPinnedFingerprint;
     int m_nDeleted = 0;  // DELE accepted in this session
     bool m_bAuthReply = false;  // the reply being read answers PASS
 };

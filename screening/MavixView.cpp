@@ -122,6 +122,8 @@ void CMavixView::OnInitialUpdate()
     m_sPort = m_settings.ReadString("Acct", "Port", "110");
     m_sServer = m_settings.ReadString("Acct", "Server", "");
     m_sUser = m_settings.ReadString("Acct", "User", "");
+    m_sSecurity = m_settings.ReadString("Acct", "Security", "0");
+    m_sTlsFingerprint = m_settings.ReadString("Acct", "TlsFingerprint", "");
 
     m_bExitAfter = m_settings.ReadInt("Prefs", "End", 0);
     m_bAutoStart = m_settings.ReadInt("Prefs", "Start", 0);
@@ -285,7 +287,8 @@ void CMavixView::OnShowStop()
     // keeps working. Rows cannot overtake the answer, since the scan posts
     // WM_SCAN_ANSWERED before its first row.
     m_bAwaitingAnswer = true;
-    m_pEngine->StartScan(Account{m_sServer, m_sUser, m_sPass, m_sPort}, m_filters.m_filters);
+    m_pEngine->StartScan(Account{m_sServer, m_sUser, m_sPass, m_sPort, m_sSecurity, m_sTlsFingerprint},
+                         m_filters.m_filters);
     if (!m_bBusyCursor) {
         QApplication::setOverrideCursor(Qt::BusyCursor);
         m_bBusyCursor = true;
@@ -673,16 +676,22 @@ void CMavixView::EditAccount()
     dlg.m_sPort = m_sPort;
     dlg.m_sServer = m_sServer;
     dlg.m_sUser = m_sUser;
+    dlg.m_sSecurity = m_sSecurity;
+    dlg.m_sTlsFingerprint = m_sTlsFingerprint;
     if (Prompter::RunModal(dlg) != QDialog::Accepted)
         return;
     m_sPass = dlg.m_sPass;
     m_sUser = dlg.m_sUser;
     m_sServer = dlg.m_sServer;
     m_sPort = dlg.m_sPort;
+    m_sSecurity = dlg.m_sSecurity;
+    m_sTlsFingerprint = dlg.m_sTlsFingerprint;
     m_settings.WriteString("Acct", "Pass", m_sPass);
     m_settings.WriteString("Acct", "Port", m_sPort);
     m_settings.WriteString("Acct", "Server", m_sServer);
     m_settings.WriteString("Acct", "User", m_sUser);
+    m_settings.WriteString("Acct", "Security", m_sSecurity);
+    m_settings.WriteString("Acct", "TlsFingerprint", m_sTlsFingerprint);
 }
 
 void CMavixView::OnPreferences()

@@ -154,6 +154,7 @@ private:
     QRect m_rectPending;            // the placement waiting to be stored
 
     std::string m_sPass, m_sPort, m_sServer, m_sUser;
+    std::string m_sSecurity = "0", m_sTlsFingerprint;  // "Acct" "Security", "TlsFingerprint"
     int m_bExitAfter = 0;
     int m_bAutoStart = 0;
     int m_bDefaultFilters = 0;

@@ -206,9 +206,21 @@ int ScreeningEngine::ScanHeaders()
         return 0;
     }
 
+    // A security setting we do not know must not be taken for plain text.
+    CPop3Connection::Security security = CPop3Connection::Security::kNone;
+    if (!CPop3Connection::ParseSecurity(account.m_sSecurity, security)) {
+        SetStatus("Unknown connection security setting \"" + account.m_sSecurity
+                  + "\": choose one under Manage Account.");
+        SetAnswered();
+        return -1;
+    }
+    m_connection.SetSecurity(security, account.m_sTlsFingerprint);
     const int port = ParsePort(account.m_sPort);
     if (port == 0 || !m_connection.Login(account.m_sServer, account.m_sUser, account.m_sPass, port)) {
-        SetStatus("Server Not Found");
+        // A connection that could not be secured says why; every other
+        // failure keeps its old summary.
+        const std::string reason = port == 0 ? std::string() : m_connection.GetFailureReason();
+        SetStatus(reason.empty() ? std::string("Server Not Found") : reason);
         SetAnswered();
         return -1;
     }
@@ -596,7 +608,7 @@ void ScreeningEngine::SetAnswered()
         Post(WM_SCAN_ANSWERED, 0, 0);
 }
 
-void ScreeningEngine::SetStatus(const char* text)
+void ScreeningEngine::SetStatus(const std::string& text)
 {
     std::lock_guard lock(m_textMutex);
     m_sStatus = text;

@@ -39,6 +39,11 @@ public:
 
 struct Account {
     std::string m_sServer, m_sUser, m_sPass, m_sPort;
+    // As the settings store them: "0" plain text, "1" STLS, "2" implicit
+    // TLS (CPop3Connection::ParseSecurity); and the SHA-256 fingerprint of a
+    // server certificate to trust even when it does not verify, or empty.
+    std::string m_sSecurity = "0";
+    std::string m_sTlsFingerprint = "";
 };
 
 // One grid row as the purge sees it: taken by the UI thread when the purge
@@ -128,7 +133,7 @@ private:
     void StopScanLocked();                    // m_mutex held
     bool WaitScanIdle(std::unique_lock<std::mutex>& lock, std::chrono::milliseconds budget);
     void SetAnswered();
-    void SetStatus(const char* text);
+    void SetStatus(const std::string& text);
     void Post(unsigned message, long wParam, long lParam);
 
     IScreeningListener& m_listener;

@@ -1,13 +1,16 @@
 #include "AccountDlg.h"
 
 #include "platform/Cp1252.h"
+#include "platform/TlsStream.h"
 #include "ui/Text.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace {
@@ -28,6 +31,17 @@ bool HasControl(const QString& text)
             return true;
     }
     return false;
+}
+
+// The standard ports (RFC 1939 §3, RFC 8314): the port follows the
+// security choice only while it reads the other choice's standard port.
+const QString kPlainPort = QStringLiteral("110");
+const QString kTlsPort = QStringLiteral("995");
+
+QString PortHint(int security)
+{
+    return QStringLiteral("The usual port number is %1")
+        .arg(security == CAccountDlg::kSecurityImplicitTls ? kTlsPort : kPlainPort);
 }
 
 QLabel* MakeProblemLabel(QWidget* parent)
@@ -58,17 +72,26 @@ CAccountDlg::CAccountDlg(QWidget* parent)
     m_pPass->setEchoMode(QLineEdit::Password);
     m_pPort = new QLineEdit(this);
     m_pPort->setObjectName(QStringLiteral("port"));
+    m_pSecurity = new QComboBox(this);
+    m_pSecurity->setObjectName(QStringLiteral("security"));
+    m_pSecurity->addItem(QStringLiteral("None"));
+    m_pSecurity->addItem(QStringLiteral("STARTTLS (STLS)"));
+    m_pSecurity->addItem(QStringLiteral("TLS (implicit)"));
+    m_pFingerprint = new QLineEdit(this);
+    m_pFingerprint->setObjectName(QStringLiteral("fingerprint"));
 
     const int nChar = fontMetrics().averageCharWidth();
     m_pServer->setMinimumWidth(36 * nChar);
     m_pUser->setMinimumWidth(36 * nChar);
     m_pPass->setMinimumWidth(22 * nChar);
     m_pPort->setFixedWidth(8 * nChar);
+    m_pFingerprint->setMinimumWidth(50 * nChar);
 
     m_pServerProblem = MakeProblemLabel(this);
     m_pUserProblem = MakeProblemLabel(this);
     m_pPassProblem = MakeProblemLabel(this);
     m_pPortProblem = MakeProblemLabel(this);
+    m_pFingerprintProblem = MakeProblemLabel(this);
 
     auto* serverLabel = new QLabel(QStringLiteral("Server"), this);
     serverLabel->setBuddy(m_pServer);
@@ -78,7 +101,16 @@ CAccountDlg::CAccountDlg(QWidget* parent)
     passLabel->setBuddy(m_pPass);
     auto* portLabel = new QLabel(QStringLiteral("Port Number"), this);
     portLabel->setBuddy(m_pPort);
-    auto* portHint = new QLabel(QStringLiteral("The usual port number is 110"), this);
+    m_pPortHint = new QLabel(PortHint(kSecurityNone), this);
+    auto* securityLabel = new QLabel(QStringLiteral("Security"), this);
+    securityLabel->setBuddy(m_pSecurity);
+    auto* fingerprintLabel = new QLabel(QStringLiteral("Certificate fingerprint (SHA-256)"), this);
+    fingerprintLabel->setBuddy(m_pFingerprint);
+    auto* fingerprintHint = new QLabel(
+        QStringLiteral("Optional. Trusts the server's certificate with exactly this fingerprint even when it "
+                       "cannot be verified (a self-signed one); enter it only as your provider gives it."),
+        this);
+    fingerprintHint->setWordWrap(true);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &CAccountDlg::accept);
@@ -98,10 +130,18 @@ CAccountDlg::CAccountDlg(QWidget* parent)
     auto* portRow = new QHBoxLayout;
     portRow->addWidget(m_pPort);
     portRow->addSpacing(nChar);
-    portRow->addWidget(portHint);
+    portRow->addWidget(m_pPortHint);
     portRow->addStretch(1);
     layout->addLayout(portRow);
     layout->addWidget(m_pPortProblem);
+    layout->addSpacing(4);
+    layout->addWidget(securityLabel);
+    layout->addWidget(m_pSecurity, 0, Qt::AlignLeft);
+    layout->addSpacing(4);
+    layout->addWidget(fingerprintLabel);
+    layout->addWidget(m_pFingerprint, 0, Qt::AlignLeft);
+    layout->addWidget(m_pFingerprintProblem);
+    layout->addWidget(fingerprintHint);
     layout->addSpacing(4);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -109,7 +149,22 @@ CAccountDlg::CAccountDlg(QWidget* parent)
     setTabOrder(m_pServer, m_pUser);
     setTabOrder(m_pUser, m_pPass);
     setTabOrder(m_pPass, m_pPort);
-    setTabOrder(m_pPort, buttons);
+    setTabOrder(m_pPort, m_pSecurity);
+    setTabOrder(m_pSecurity, m_pFingerprint);
+    setTabOrder(m_pFingerprint, buttons);
+
+    connect(m_pSecurity, &QComboBox::currentIndexChanged, this, &CAccountDlg::OnSecurityChanged);
+}
+
+void CAccountDlg::OnSecurityChanged(int index)
+{
+    const QString port = m_pPort->text().trimmed();
+    if (index == kSecurityImplicitTls && port == kPlainPort)
+        m_pPort->setText(kTlsPort);
+    else if (m_nSecurityShown == kSecurityImplicitTls && index != kSecurityImplicitTls && port == kTlsPort)
+        m_pPort->setText(kPlainPort);
+    m_nSecurityShown = index;
+    m_pPortHint->setText(PortHint(index));
 }
 
 QString CAccountDlg::CredentialProblem(const QString& text, const QString& what)
@@ -167,17 +222,23 @@ void CAccountDlg::accept()
     const QString portProblem = port.isEmpty()
         ? QStringLiteral("Enter the port as a whole number from 1 to 65535.")
         : QString();
+    const QString fingerprintText = m_pFingerprint->text().trimmed();
+    const std::string fingerprint = platform::NormaliseFingerprint(fingerprintText.toStdString());
+    const QString fingerprintProblem = !fingerprintText.isEmpty() && fingerprint.empty()
+        ? QStringLiteral("Enter the SHA-256 fingerprint as 64 hex digits, with or without colons, or leave it empty.")
+        : QString();
 
     SetProblem(m_pServerProblem, serverProblem);
     SetProblem(m_pUserProblem, userProblem);
     SetProblem(m_pPassProblem, passProblem);
     SetProblem(m_pPortProblem, portProblem);
+    SetProblem(m_pFingerprintProblem, fingerprintProblem);
 
     // Nothing is stored while any field is refused; the first refused field
     // takes the focus so the user can correct it at once.
     const std::pair<const QString*, QLineEdit*> checks[] = {
         {&serverProblem, m_pServer}, {&userProblem, m_pUser},
-        {&passProblem, m_pPass}, {&portProblem, m_pPort}};
+        {&passProblem, m_pPass}, {&portProblem, m_pPort}, {&fingerprintProblem, m_pFingerprint}};
     for (const auto& [problem, field] : checks) {
         if (!problem->isEmpty()) {
             field->setFocus();
@@ -192,6 +253,9 @@ void CAccountDlg::accept()
     m_sUser = ToCp1252(m_pUser->text());
     m_sPass = ToCp1252(m_pPass->text());
     m_sPort = ToCp1252(port);
+    m_sSecurity = std::to_string(m_pSecurity->currentIndex());
+    m_sTlsFingerprint = fingerprint;
+    m_pFingerprint->setText(QString::fromStdString(fingerprint));
     QDialog::accept();
 }
 
@@ -203,6 +267,17 @@ void CAccountDlg::showEvent(QShowEvent* event)
         m_pUser->setText(FromCp1252(m_sUser));
         m_pPass->setText(FromCp1252(m_sPass));
         m_pPort->setText(FromCp1252(m_sPort));
+        // The stored choice is shown as it is: the port is not adjusted.
+        const int security = m_sSecurity == "1" ? kSecurityStls
+                             : m_sSecurity == "2" ? kSecurityImplicitTls
+                                                  : kSecurityNone;
+        m_nSecurityShown = security;
+        {
+            const QSignalBlocker blocker(m_pSecurity);
+            m_pSecurity->setCurrentIndex(security);
+        }
+        m_pPortHint->setText(PortHint(security));
+        m_pFingerprint->setText(FromCp1252(m_sTlsFingerprint));
         m_pServer->setFocus();
     }
     QDialog::showEvent(event);

@@ -3,10 +3,12 @@
 #include <QDialog>
 #include <string>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 
-// The POP3 account: server, user name, password and port.
+// The POP3 account: server, user name, password, port, connection security
+// and, optionally, the fingerprint of a server certificate to trust.
 //
 // The owner copies its values into the public members, runs the dialog
 // modally and reads them back only when it was accepted. The members hold
@@ -21,6 +23,15 @@ public:
     std::string m_sPort;
     std::string m_sServer;
     std::string m_sUser;
+    // "0" plain text, "1" STLS, "2" implicit TLS, as the settings store it.
+    std::string m_sSecurity = "0";
+    // Empty, or a SHA-256 fingerprint as platform::NormaliseFingerprint
+    // writes it.
+    std::string m_sTlsFingerprint;
+
+    // The entries of the security choice, in order (its index is the value
+    // stored).
+    enum { kSecurityNone, kSecurityStls, kSecurityImplicitTls };
 
     // Longest user name or password the connection sends: the USER and PASS
     // command lines must stay well inside RFC 1939's 255-octet argument limit
@@ -40,6 +51,9 @@ public slots:
 protected:
     void showEvent(QShowEvent* event) override;
 
+private slots:
+    void OnSecurityChanged(int index);
+
 private:
     // Shows why a field was refused beside it (empty text hides the note).
     static void SetProblem(QLabel* label, const QString& text);
@@ -52,5 +66,10 @@ private:
     QLabel* m_pUserProblem;
     QLabel* m_pPassProblem;
     QLabel* m_pPortProblem;
+    QLabel* m_pPortHint;
+    QComboBox* m_pSecurity;
+    QLineEdit* m_pFingerprint;
+    QLabel* m_pFingerprintProblem;
+    int m_nSecurityShown = kSecurityNone;  // the choice before the current one
     bool m_bInitialised = false;
 };

@@ -168,10 +168,16 @@ bool DovecotServer::WriteConfig(std::string* psError)
         passwd += ":" + std::to_string(m_nMailUid) + ":" + std::to_string(m_nMailGid) + "::" + home + "::";
     passwd += "\n";
 
+    std::string ssl = "ssl = no\n";
+    if (m_bTls)
+        ssl = "ssl = yes\n"
+              "ssl_cert = <" + m_certificates.m_sCertFile + "\n"
+              "ssl_key = <" + m_certificates.m_sKeyFile + "\n"
+              "ssl_min_protocol = TLSv1.2\n";
     std::string conf =
         "protocols = pop3\n"
         "listen = 127.0.0.1\n"
-        "ssl = no\n"
+        + ssl +
         "disable_plaintext_auth = no\n"
         "auth_mechanisms = plain\n"
         "base_dir = " + m_sDir + "/run\n"
@@ -201,7 +207,8 @@ bool DovecotServer::WriteConfig(std::string* psError)
             "    port = " + std::to_string(m_nPort) + "\n"
             "  }\n"
             "  inet_listener pop3s {\n"
-            "    port = 0\n"
+            "    port = " + std::to_string(m_bTls ? m_nTlsPort : 0) + "\n"
+            + (m_bTls ? "    ssl = yes\n" : "") +
             "  }\n"
             "  chroot =\n"
             "}\n"
@@ -273,12 +280,24 @@ bool DovecotServer::Start(std::string* psError)
 
     if (!PrepareDirectory(psError))
         return false;
+    if (m_bTls && m_certificates.m_sCertFile.empty()) {
+        const std::string dir = m_sDir + "/tls";
+        if (::mkdir(dir.c_str(), 0755) != 0) {
+            *psError = "cannot make " + dir + ": " + std::strerror(errno);
+            return false;
+        }
+        if (!m_certificates.Make(dir, m_sTlsNames, psError)) {
+            m_certificates = TestCertificates();
+            return false;
+        }
+    }
 
     // The free port may be taken between our look and Dovecot's bind; then
     // try another.
     for (int attempt = 0; attempt < 3; ++attempt) {
         m_nPort = FreeLoopbackPort();
-        if (m_nPort == 0) {
+        m_nTlsPort = m_bTls ? FreeLoopbackPort() : 0;
+        if (m_nPort == 0 || (m_bTls && (m_nTlsPort == 0 || m_nTlsPort == m_nPort))) {
             *psError = "no free port on 127.0.0.1";
             return false;
         }
@@ -367,6 +386,12 @@ bool DovecotServer::WaitForGreeting(int timeoutMs, std::string* psError)
     return false;
 }
 
+void DovecotServer::EnableTls(const std::string& subjectAltName)
+{
+    m_bTls = true;
+    m_sTlsNames = subjectAltName;
+}
+
 void DovecotServer::Stop()
 {
     StopServer();
@@ -377,6 +402,7 @@ void DovecotServer::Stop()
     }
     m_sDir.clear();
     m_nAdded = 0;
+    m_certificates = TestCertificates();
 }
 
 void DovecotServer::StopServer()

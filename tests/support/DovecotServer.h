@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestCertificates.h"
+
 #include <cstdint>
 #include <string>
 #include <sys/types.h>
@@ -18,6 +20,14 @@ public:
     ~DovecotServer();  // Stop()
     DovecotServer(const DovecotServer&) = delete;
     DovecotServer& operator=(const DovecotServer&) = delete;
+
+    // Before Start(): TLS as well (ssl = yes), with a certificate for
+    // subjectAltName from a throwaway CA: STLS on Port(), implicit TLS on
+    // TlsPort(). Clients trust it through Certificates().m_sCaFile or its
+    // fingerprint.
+    void EnableTls(const std::string& subjectAltName = "IP:127.0.0.1,DNS:localhost");
+    uint16_t TlsPort() const { return m_nTlsPort; }
+    const TestCertificates& Certificates() const { return m_certificates; }
 
     // Starts the server and waits until it greets. On failure *psError says
     // why (dovecot missing, its log, ...); tests should fail, not skip.
@@ -58,6 +68,10 @@ private:
 
     std::string m_sDir;
     uint16_t m_nPort = 0;
+    uint16_t m_nTlsPort = 0;
+    bool m_bTls = false;
+    std::string m_sTlsNames;
+    TestCertificates m_certificates;
     pid_t m_nPid = -1;
     uid_t m_nMailUid = 0;
     gid_t m_nMailGid = 0;

@@ -202,6 +202,20 @@ struct ScriptedPop3Server::Impl {
         const int fd = Accept();
         if (fd < 0)
             return;
+        {
+            std::lock_guard lock(m_lock);
+            ++m_nSessions;
+            ++m_nOpenSessions;
+        }
+        PlayScript(fd);
+        std::lock_guard lock(m_lock);
+        --m_nOpenSessions;
+        m_changed.notify_all();
+    }
+
+    // The steps, then recording until the client closes; closes fd.
+    void PlayScript(int fd)
+    {
         std::string inbox;
         bool bOpen = true;
         for (size_t i = 0; i < m_aSteps.size(); ++i) {

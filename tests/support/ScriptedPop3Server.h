@@ -63,8 +63,9 @@ public:
     bool WaitFinished(int ms);     // script played to its end without a failure
     std::string Failure() const;   // why the script stopped early; empty if it did not
 
-    // Mailbox mode: the messages left (CR LF line ends), how many sessions
-    // were accepted, and whether a client is connected now.
+    // Mailbox mode: the messages left (CR LF line ends). Both modes: how
+    // many sessions were accepted, and waiting until no client is connected
+    // (in script mode, until the script's client has closed).
     std::vector<std::string> Messages() const;
     int SessionCount() const;
     bool WaitNoSession(int ms);
