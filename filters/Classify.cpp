@@ -3,6 +3,7 @@
 #include <array>
 
 #include "filters/FilterLists.h"
+#include "platform/Ascii.h"
 
 namespace {
 
@@ -43,10 +44,7 @@ constexpr std::array<unsigned char, 256> MakeFoldTable()
 
 constexpr std::array<unsigned char, 256> kFold = MakeFoldTable();
 
-char AsciiUpper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
+using platform::AsciiUpper;
 
 }  // namespace
 

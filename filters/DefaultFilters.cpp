@@ -1,5 +1,6 @@
 #include "DefaultFilters.h"
 
+#include "platform/Ascii.h"
 #include "settings/IniImport.h"
 
 const std::vector<std::string>& BuiltInSubjectDefaults()
@@ -138,7 +139,7 @@ void ParseDefaults(std::istream& in, FilterLists& lists)
     bool bHaveTarget = false;
     FilterKind target = kFilterSubject;
     while (reader.Next(raw)) {
-        const std::string_view line = TrimBlanks(raw);
+        const std::string_view line = platform::TrimSpace(raw);
         // Headers are exact and case-sensitive; anything else, brackets or
         // not, is an entry.
         if (line == "[SIZE]") {

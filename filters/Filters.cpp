@@ -4,19 +4,14 @@
 #include <fstream>
 
 #include "filters/DefaultFilters.h"
+#include "platform/Ascii.h"
 #include "settings/SettingsStore.h"
 
 namespace {
 
 constexpr FilterKind kStoredOrder[] = {kFilterSubject, kFilterSubjectExact, kFilterSize};
 
-std::string AsciiUpper(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
+using platform::AsciiUpper;
 
 }  // namespace
 

@@ -287,6 +287,16 @@ bool CPop3Connection::Quit()
     return QuitSession();
 }
 
+void CPop3Connection::Drop()
+{
+    m_socket.Abort();
+    std::lock_guard lock(m_lock);
+    m_socket.ClearAbort();
+    m_bConnected = false;
+    m_bHaveList = m_bHaveStat = m_bHaveUidl = false;
+    m_socket.Close();
+}
+
 bool CPop3Connection::QuitSession()
 {
     bool bResult = false;
@@ -587,44 +597,35 @@ void CPop3Connection::ParseUidls(const char* pText)
     });
 }
 
-bool CPop3Connection::ReadListReply(int count)
+bool CPop3Connection::ReadListing(int count, const char* pszName, void (CPop3Connection::*parse)(const char*))
 {
     std::lock_guard lock(m_lock);
     size_t nSize = 0;
+    // About 14 bytes per "n value" line, so an ordinary listing never grows.
     auto buffer = AllocateReplyBuffer(static_cast<unsigned long long>(count < 0 ? 0 : count) * 14 + 100, nSize);
     GrownBuffer grown;
     if (!buffer || !ReadReply(buffer.get(), nSize, "\r\n.\r\n", grown, 4096)) {
-        Trace("Error retrieving the LIST response from the POP3 server");
+        Trace("Error retrieving the %s response from the POP3 server", pszName);
         return false;
     }
     const char* pText = grown.empty() ? buffer.get() : grown.data();
     if (!BeginsWithOk(pText, std::strlen(pText))) {
-        Trace("POP3 server did not respond correctly to the LIST response\n");
+        Trace("POP3 server did not respond correctly to the %s response\n", pszName);
         SetLastError(platform::kErrProtocol);
         return false;
     }
-    ParseSizes(pText);
+    (this->*parse)(pText);
     return true;
+}
+
+bool CPop3Connection::ReadListReply(int count)
+{
+    return ReadListing(count, "LIST", &CPop3Connection::ParseSizes);
 }
 
 bool CPop3Connection::ReadUidlReply(int count)
 {
-    std::lock_guard lock(m_lock);
-    size_t nSize = 0;
-    auto buffer = AllocateReplyBuffer(static_cast<unsigned long long>(count < 0 ? 0 : count) * 14 + 100, nSize);
-    GrownBuffer grown;
-    if (!buffer || !ReadReply(buffer.get(), nSize, "\r\n.\r\n", grown, 4096)) {
-        Trace("Error retrieving the UIDL response from the POP3 server");
-        return false;
-    }
-    const char* pText = grown.empty() ? buffer.get() : grown.data();
-    if (!BeginsWithOk(pText, std::strlen(pText))) {
-        Trace("POP3 server did not respond correctly to the UIDL response\n");
-        SetLastError(platform::kErrProtocol);
-        return false;
-    }
-    ParseUidls(pText);
-    return true;
+    return ReadListing(count, "UIDL", &CPop3Connection::ParseUidls);
 }
 
 bool CPop3Connection::GetSize(int n, uint32_t& size)

@@ -57,6 +57,10 @@ public:
     // Sends QUIT (the server then removes the messages marked deleted, RFC
     // 1939 §6) and closes. True when the reply was positive. Any thread.
     bool Quit();
+    // Closes the connection without QUIT. RFC 1939 §6: a session that ends
+    // any other way than by QUIT never enters the UPDATE state, so the
+    // server removes nothing that was marked deleted. Any thread.
+    void Drop();
     bool IsConnected();
     std::string GetLastReply() const;
 
@@ -123,6 +127,8 @@ private:
     // Parses a LIST or UIDL listing (the text after the status line) into
     // m_aSizes or m_aUidls.
     void ParseSizes(const char* pText);
+    // LIST and UIDL replies alike: read the listing, check its status, parse.
+    bool ReadListing(int count, const char* pszName, void (CPop3Connection::*parse)(const char*));
     void ParseUidls(const char* pText);
     // The largest message number a listing may hold: its line count plus
     // the messages marked deleted before it was taken.

@@ -1,25 +1,12 @@
 #include "Pop3Message.h"
 
+#include "platform/Ascii.h"
+
 #include <cstring>
 
 namespace {
 
-char AsciiUpper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-std::string AsciiUpper(std::string text)
-{
-    for (char& c : text)
-        c = AsciiUpper(c);
-    return text;
-}
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
+using platform::AsciiUpper;
 
 }  // namespace
 
@@ -77,11 +64,5 @@ std::string CPop3Message::FindField(const std::string& name, int n) const
         value += block[i] == '\t' ? ' ' : block[i];
     }
 
-    size_t first = 0;
-    while (first < value.size() && IsBlank(value[first]))
-        ++first;
-    size_t last = value.size();
-    while (last > first && IsBlank(value[last - 1]))
-        --last;
-    return value.substr(first, last - first);
+    return std::string(platform::TrimSpace(value));
 }

@@ -1,33 +1,19 @@
 #include "RowBuilder.h"
 
+#include "platform/Ascii.h"
+
 #include <chrono>
 #include <climits>
 #include <string_view>
 
 namespace {
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
+using platform::AsciiUpper;
+using platform::IsSpace;
 
 std::string Trim(std::string_view text)
 {
-    size_t first = 0;
-    while (first < text.size() && IsBlank(text[first]))
-        ++first;
-    size_t last = text.size();
-    while (last > first && IsBlank(text[last - 1]))
-        --last;
-    return std::string(text.substr(first, last - first));
-}
-
-std::string AsciiUpper(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
+    return std::string(platform::TrimSpace(text));
 }
 
 bool IsDigit(char c)
@@ -41,7 +27,7 @@ bool IsDigit(char c)
 long LeadingNumber(std::string_view text)
 {
     size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
+    while (i < text.size() && IsSpace(text[i]))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))

@@ -376,12 +376,14 @@ void ScreeningEngine::PurgeChecked()
 
     if (m_bPurgeCancel.load(std::memory_order_acquire)) {
         // RSET unmarks every message this session marked as deleted (RFC
-        // 1939 §5), so the QUIT that follows removes nothing. A refused RSET
-        // is kept in m_sReply; the session still ends with QUIT, as the
-        // review's Cancel does.
+        // 1939 §5), so the QUIT that follows removes nothing. When RSET is
+        // refused, a QUIT would remove what is still marked: the session is
+        // dropped instead, which removes nothing either (RFC 1939 §6).
         if (!m_connection.Rset()) {
             std::lock_guard lock(m_textMutex);
             m_sReply = m_connection.GetLastReply();
+            m_connection.Drop();
+            return;
         }
         if (!m_connection.Quit()) {
             std::lock_guard lock(m_textMutex);

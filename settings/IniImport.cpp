@@ -1,11 +1,8 @@
 #include "IniImport.h"
 
-namespace {
+#include "platform/Ascii.h"
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
+namespace {
 
 constexpr char kCtrlZ = '\x1A';
 
@@ -51,17 +48,6 @@ bool TextLineReader::Next(std::string& line)
     return true;
 }
 
-std::string_view TrimBlanks(std::string_view text)
-{
-    size_t first = 0;
-    while (first < text.size() && IsBlank(text[first]))
-        ++first;
-    size_t last = text.size();
-    while (last > first && IsBlank(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
-}
-
 std::vector<IniEntry> ParseIni(std::istream& in)
 {
     std::vector<IniEntry> entries;
@@ -70,7 +56,7 @@ std::vector<IniEntry> ParseIni(std::istream& in)
     std::string section;
     bool bHaveSection = false;
     while (reader.Next(raw)) {
-        const std::string_view line = TrimBlanks(raw);
+        const std::string_view line = platform::TrimSpace(raw);
         const size_t open = line.find('[');
         const size_t close = line.find(']');
         if (open != std::string_view::npos && close != std::string_view::npos
@@ -78,7 +64,7 @@ std::vector<IniEntry> ParseIni(std::istream& in)
             std::string name(line);
             name[open] = ' ';
             name[close] = ' ';
-            section = std::string(TrimBlanks(name));
+            section = std::string(platform::TrimSpace(name));
             // An empty name would address the application's own level, where
             // nothing is ever read; its values are dropped.
             bHaveSection = !section.empty() && section.find('/') == std::string::npos;

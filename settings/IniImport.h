@@ -22,9 +22,6 @@ private:
     bool m_bEnd = false;
 };
 
-// Removes blanks, tabs, CR, LF, VT and FF from both ends.
-std::string_view TrimBlanks(std::string_view text);
-
 struct IniEntry {
     std::string m_sSection;
     std::string m_sName;

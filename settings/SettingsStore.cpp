@@ -19,6 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/Ascii.h"
 #include "platform/Cp1252.h"
 #include "platform/Trace.h"
 #include "settings/IniImport.h"
@@ -88,17 +89,12 @@ std::string VariantToBytes(const QVariant& value)
     return FromQ(value.toString());
 }
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
 // "%d": white space skipped, optional sign, at least one digit. Values out of
 // range saturate rather than wrap.
 bool ParseLeadingInt(std::string_view text, int& result)
 {
     size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
+    while (i < text.size() && platform::IsSpace(text[i]))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {

@@ -7,6 +7,7 @@
 
 #include "filters/Classify.h"
 #include "filters/DefaultFilters.h"
+#include "platform/Ascii.h"
 #include "pop3/Pop3Message.h"
 #include "screening/RowBuilder.h"
 #include "settings/IniImport.h"
@@ -21,7 +22,7 @@ void Require(bool condition)
 
 bool IsTrimmed(const std::string& text)
 {
-    return TrimBlanks(text).size() == text.size();
+    return platform::TrimSpace(text).size() == text.size();
 }
 
 const FilterLists& SomeLists()

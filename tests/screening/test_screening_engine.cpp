@@ -470,6 +470,9 @@ private slots:
         QTest::newRow("lost session") << "lost" << "111" << "10" << "TOP 1 0\r\n" << false << 3;
         // Cancelled after the first DELE: RSET then QUIT, nothing deleted.
         QTest::newRow("cancel") << "cancel" << "111" << "11" << "TOP 1 0\r\nDELE 1\r\nRSET\r\nQUIT\r\n" << false << 3;
+        // RSET refused: a QUIT would commit DELE 1, so the session is dropped.
+        QTest::newRow("cancel, RSET refused")
+            << "cancel-rset" << "111" << "11" << "TOP 1 0\r\nDELE 1\r\nRSET\r\n" << false << 3;
     }
 
     void purge()
@@ -491,8 +494,10 @@ private slots:
                 return std::string("-ERR message is locked\r\n");
             if (fault == "lost" && command == "TOP 1 0" && ++tops == 2)
                 return ScriptedPop3Server::kCloseConnection;
-            if (ScreeningEngine* p = pEngine.load(); p && fault == "cancel" && command == "DELE 1")
+            if (ScreeningEngine* p = pEngine.load(); p && fault.startsWith("cancel") && command == "DELE 1")
                 p->CancelPurge();
+            if (fault == "cancel-rset" && command == "RSET")
+                return std::string("-ERR cannot reset\r\n");
             return std::nullopt;
         });
         server.Start();
@@ -528,6 +533,8 @@ private slots:
             QCOMPARE(engine.Reply(), std::string("-ERR message is locked"));
         } else if (fault == "lost") {
             QCOMPARE(engine.MsgSubject(), std::string());
+        } else if (fault == "cancel-rset") {
+            QCOMPARE(engine.Reply(), std::string("-ERR cannot reset"));
         }
     }
 };
