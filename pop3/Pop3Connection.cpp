@@ -515,16 +515,23 @@ bool CPop3Connection::ReadStatReply(int& count, int& size)
     return true;
 }
 
-bool CPop3Connection::List()
+bool CPop3Connection::EnsureStat()
 {
-    std::lock_guard lock(m_lock);
+    // The listings are sized from the message count, so the first listing
+    // of a session asks STAT for it even when the caller just did.
     if (!m_bHaveStat) {
         int count = 0, size = 0;
         if (!Stat(count, size))
             return false;
         m_bHaveStat = true;
     }
-    if (!SendCommand("LIST\r\n", "LIST"))
+    return true;
+}
+
+bool CPop3Connection::List()
+{
+    std::lock_guard lock(m_lock);
+    if (!EnsureStat() || !SendCommand("LIST\r\n", "LIST"))
         return false;
     m_bHaveList = ReadListReply(m_nMailCount);
     return m_bHaveList;
@@ -533,13 +540,7 @@ bool CPop3Connection::List()
 bool CPop3Connection::Uidl()
 {
     std::lock_guard lock(m_lock);
-    if (!m_bHaveStat) {
-        int count = 0, size = 0;
-        if (!Stat(count, size))
-            return false;
-        m_bHaveStat = true;
-    }
-    if (!SendCommand("UIDL\r\n", "UIDL"))
+    if (!EnsureStat() || !SendCommand("UIDL\r\n", "UIDL"))
         return false;
     m_bHaveUidl = ReadUidlReply(m_nMailCount);
     return m_bHaveUidl;

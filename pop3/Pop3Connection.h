@@ -120,6 +120,7 @@ protected:
 private:
     // Each needs m_lock held.
     bool QuitSession();
+    bool EnsureStat();
     bool SendCommand(const std::string& command, const char* pszName);
     // CAPA (RFC 2449). True when a reply came: *pbStls tells whether it
     // lists STLS (a negative reply lists nothing). False when none came.
