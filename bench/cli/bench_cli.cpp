@@ -141,15 +141,26 @@ int main(int argc, char** argv)
     const std::vector<std::string> python = {"/usr/bin/python3", "-c", kPythonLoop, "127.0.0.1", port,
                                              dovecot.User(), dovecot.Password(), std::to_string(count)};
 
-    // One untimed pass lets Dovecot build its index and move every file to cur/.
-    if (!Run(python, {}, scratch.string()).m_bOk)
-        return 1;
+    // Untimed passes: the first lets Dovecot build its index and move every
+    // file to cur/; the session right after that still behaves unlike the
+    // later ones, so it is not timed either.
+    for (int i = 0; i < 2; ++i)
+        if (!Run(python, {}, scratch.string()).m_bOk)
+            return 1;
 
     double bestCli = 1e9, bestPython = 1e9;
     long peakKiB = 0;
     for (int r = 0; r < rounds; ++r) {
-        const Outcome a = Run(cli, env, scratch.string());
-        const Outcome b = Run(python, {}, scratch.string());
+        // Alternate which goes first, so neither always meets the server
+        // in the same state.
+        Outcome a, b;
+        if (r % 2 == 0) {
+            a = Run(cli, env, scratch.string());
+            b = Run(python, {}, scratch.string());
+        } else {
+            b = Run(python, {}, scratch.string());
+            a = Run(cli, env, scratch.string());
+        }
         if (!a.m_bOk || !b.m_bOk)
             return 1;
         std::printf("round %d: mavix-cli %.3f s (cpu %.3f s, peak %ld KiB), python poplib %.3f s (cpu %.3f s)\n",
