@@ -74,6 +74,12 @@ public:
 
     QPushButton* Button(const char* name) const { return m_pView->findChild<QPushButton*>(QLatin1String(name)); }
     void Click(const char* name) { QTest::mouseClick(Button(name), Qt::LeftButton); }
+    // Presses "Show Mavix" and waits for the review the scan leaves.
+    bool ScanToReview()
+    {
+        Click("showStop");
+        return QTest::qWaitFor([this] { return m_pView->IsReviewing(); }, 5000);
+    }
     MessageGridModel& Model() const { return m_pView->Model(); }
     QString Pane(int n) const { return m_pFrame->StatusPaneText(n); }
     bool ReviewButtonsVisible() const

@@ -270,8 +270,7 @@ void TestViewScan::checkAllThenUncheckAll()
     ViewHarness h;
     h.SetAccount(server.Port());
     QVERIFY(h.Build());
-    h.Click("showStop");
-    QTRY_VERIFY(h.m_pView->IsReviewing());
+    QVERIFY(h.ScanToReview());
     QCOMPARE(h.CheckedRows(), 1);
     h.Click("checkAll");
     QCOMPARE(h.CheckedRows(), 3);
@@ -287,8 +286,7 @@ void TestViewScan::spaceTogglesSelectedRows()
     ViewHarness h;
     h.SetAccount(server.Port());
     QVERIFY(h.Build());
-    h.Click("showStop");
-    QTRY_VERIFY(h.m_pView->IsReviewing());
+    QVERIFY(h.ScanToReview());
     QTreeView* pGrid = h.m_pView->Grid();
     pGrid->setFocus();
     pGrid->selectionModel()->select(h.Model().index(0, 0),
@@ -318,8 +316,7 @@ void TestViewScan::cancelReview()
     h.SetAccount(server.Port());
     h.m_settings.WriteInt("Prefs", "End", exitAfter ? 1 : 0);
     QVERIFY(h.Build());
-    h.Click("showStop");
-    QTRY_VERIFY(h.m_pView->IsReviewing());
+    QVERIFY(h.ScanToReview());
     h.Click("cancel");
     QCOMPARE(h.Model().Count(), 0);
     QVERIFY(h.ReviewButtonsHidden());
@@ -352,8 +349,7 @@ void TestViewScan::purgeStopsOnSubjectMismatch()
     ViewHarness h;
     h.SetAccount(server.Port());
     QVERIFY(h.Build());
-    h.Click("showStop");
-    QTRY_VERIFY(h.m_pView->IsReviewing());
+    QVERIFY(h.ScanToReview());
     QCOMPARE(h.CheckedRows(), 1);
     QVERIFY(h.Model().setData(h.Model().index(2, 0), Qt::Checked, Qt::CheckStateRole));
 
@@ -392,8 +388,7 @@ void TestViewScan::purgeNotConfirmedIsReported()
     ViewHarness h;
     h.SetAccount(server.Port());
     QVERIFY(h.Build());
-    h.Click("showStop");
-    QTRY_VERIFY(h.m_pView->IsReviewing());
+    QVERIFY(h.ScanToReview());
     QSignalSpy idle(h.m_pView, &CMavixView::BecameIdle);
     h.Click("removeChecked");
     QVERIFY(idle.wait(10000));
@@ -411,8 +406,7 @@ void TestViewScan::keepAliveSendsNoop()
     h.m_nKeepAliveMs = 50;
     h.SetAccount(server.Port());
     QVERIFY(h.Build());
-    h.Click("showStop");
-    QTRY_VERIFY(h.m_pView->IsReviewing());
+    QVERIFY(h.ScanToReview());
     QTRY_VERIFY(Count(server.Received(), "NOOP\r\n") >= 2);
     QVERIFY(h.m_pView->IsReviewing());
     QCOMPARE(h.Model().Count(), 3);
@@ -432,8 +426,7 @@ void TestViewScan::reviewEndedByBrokenSocket()
     h.m_nKeepAliveMs = 50;
     h.SetAccount(server.Port());
     QVERIFY(h.Build());
-    h.Click("showStop");
-    QTRY_VERIFY(h.m_pView->IsReviewing());
+    QVERIFY(h.ScanToReview());
     QTRY_VERIFY(!h.m_pView->IsReviewing());
     QCOMPARE(h.Model().Count(), 0);
     QVERIFY(h.ReviewButtonsHidden());
@@ -514,8 +507,7 @@ void TestViewScan::newScanEndsOldReview()
     h.m_nKeepAliveMs = 60000;
     h.SetAccount(server.Port());
     QVERIFY(h.Build());
-    h.Click("showStop");
-    QTRY_VERIFY(h.m_pView->IsReviewing());
+    QVERIFY(h.ScanToReview());
     QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
 
     QStringList buttonWhileRows;
@@ -580,8 +572,7 @@ void TestViewScan::closeNeverWaitsPastItsBudget()
     ViewHarness h;
     h.SetAccount(server.Port());
     QVERIFY(h.Build());
-    h.Click("showStop");
-    QTRY_VERIFY(h.m_pView->IsReviewing());
+    QVERIFY(h.ScanToReview());
     h.Click("removeChecked");
     QTRY_VERIFY(gate.Reached());
 

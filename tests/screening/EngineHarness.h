@@ -60,17 +60,28 @@ struct ScanOutcome {
     long m_nResult = -99;
 };
 
+// Hands each note to `handle` until it returns true (done) or the deadline
+// passes; false when the deadline came first.
+template <typename Handle>
+bool DrainUntil(RecordingListener& listener, int ms, Handle handle)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    Note note;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || !listener.Next(note, static_cast<int>(left.count())))
+            return false;
+        if (handle(note))
+            return true;
+    }
+}
+
 // Takes every row as the view would, until WM_SCAN_DONE or the deadline.
 inline ScanOutcome DriveScan(ScreeningEngine& engine, RecordingListener& listener, int ms = 15000)
 {
     ScanOutcome out;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    Note note;
-    while (!out.m_bDone) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || !listener.Next(note, static_cast<int>(left.count())))
-            break;
+    DrainUntil(listener, ms, [&](const Note& note) {
         if (note.m_nMessage == WM_SCAN_ROW) {
             MessageRow row;
             int nSuspect = 0, nRepeat = 0;
@@ -85,7 +96,8 @@ inline ScanOutcome DriveScan(ScreeningEngine& engine, RecordingListener& listene
             out.m_bDone = true;
             out.m_nResult = note.m_wParam;
         }
-    }
+        return out.m_bDone;
+    });
     return out;
 }
 
@@ -97,18 +109,13 @@ struct PurgeOutcome {
 inline PurgeOutcome DrivePurge(RecordingListener& listener, int ms = 15000)
 {
     PurgeOutcome out;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    Note note;
-    while (!out.m_bDone) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || !listener.Next(note, static_cast<int>(left.count())))
-            break;
+    DrainUntil(listener, ms, [&](const Note& note) {
         if (note.m_nMessage == WM_PURGE_PROGRESS)
             out.m_aProgress.emplace_back(note.m_wParam, note.m_lParam);
         else if (note.m_nMessage == WM_PURGE_DONE)
             out.m_bDone = true;
-    }
+        return out.m_bDone;
+    });
     return out;
 }
 
