@@ -26,6 +26,7 @@ void CCliListener::PostMessage(unsigned message, long wParam, long lParam)
         note.m_sGridSubject = m_pEngine->GridSubject();
         note.m_sMsgSubject = m_pEngine->MsgSubject();
         note.m_sReply = m_pEngine->Reply();
+        note.m_nOutcome = m_pEngine->LastOutcome();
     }
     {
         std::lock_guard lock(m_mutex);

@@ -17,6 +17,7 @@ public:
         // For WM_PURGE_PROGRESS: the texts of exactly that row, taken on the
         // purge thread before it goes on to the next one.
         std::string m_sGridSubject, m_sMsgSubject, m_sReply;
+        PurgeOutcome m_nOutcome = PurgeOutcome::kNotChecked;
     };
 
     CCliListener();

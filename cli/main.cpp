@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <string>
@@ -30,6 +31,7 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitMismatch = 3;
 constexpr int kExitInterrupted = 130;
+constexpr int kExitTerminated = 143;
 
 void Error(const std::string& text)
 {
@@ -62,15 +64,17 @@ public:
     int Run(const Account& account, const FilterLists& lists, int hSignals);
 
 private:
-    enum State { kScanning, kPurging, kFinished };
+    enum State { kScanning, kPurging, kEnding, kFinished };
 
     void OnRow();
     void OnScanDone(long result);
     void OnPurgeProgress(const CCliListener::Note& note);
     void OnPurgeDone();
-    void OnInterrupt();
+    void OnSignal(uint32_t nSignal);
+    void WaitForWorkers(int hSignals);
     void StartPurge();
     void EndSession();
+    void OnSessionEnded();
     void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
     const CliOptions& m_options;
@@ -85,6 +89,7 @@ private:
     std::vector<PurgeRow> m_aPurge;
     size_t m_nProgress = 0;
     bool m_bMismatch = false;
+    std::vector<int> m_aDeleted;    // marked deleted; printed once QUIT has committed them
     std::unique_ptr<CTableLayout> m_pTable;
 };
 
@@ -106,7 +111,7 @@ int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals)
         if (fds[1].revents & POLLIN) {
             signalfd_siginfo info;
             if (::read(hSignals, &info, sizeof info) == sizeof info)
-                OnInterrupt();
+                OnSignal(info.ssi_signo);
         }
         CCliListener::Note note;
         while (m_nState != kFinished && m_listener.Pop(note)) {
@@ -123,6 +128,10 @@ int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals)
             case WM_PURGE_DONE:
                 OnPurgeDone();
                 break;
+            case WM_SESSION_ENDED:
+                if (m_nState == kEnding)
+                    OnSessionEnded();
+                break;
             default:
                 break;
             }
@@ -136,16 +145,33 @@ int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals)
             m_nExit = kExitFailed;
     }
     m_engine.SignalQuit();
+    WaitForWorkers(hSignals);
     return m_nExit;
 }
 
-// A second Ctrl-C leaves at once: without QUIT the server never enters its
-// UPDATE state, so nothing is deleted (RFC 1939 §6).
-void CCliRun::OnInterrupt()
+// The workers end at once after SignalQuit, bar a host look-up or a purge's
+// last replies; meanwhile a second Ctrl-C or a SIGTERM still leaves at once.
+void CCliRun::WaitForWorkers(int hSignals)
 {
-    if (m_bInterrupted) {
+    while (!m_engine.WaitEnded(std::chrono::milliseconds(50))) {
+        pollfd fd = {hSignals, POLLIN, 0};
+        if (::poll(&fd, 1, 0) > 0) {
+            signalfd_siginfo info;
+            if (::read(hSignals, &info, sizeof info) == sizeof info) {
+                m_bInterrupted = true;
+                OnSignal(info.ssi_signo);
+            }
+        }
+    }
+}
+
+// A second Ctrl-C, or SIGTERM, leaves at once: without QUIT the server
+// never enters its UPDATE state, so nothing is deleted (RFC 1939 §6).
+void CCliRun::OnSignal(uint32_t nSignal)
+{
+    if (m_bInterrupted || nSignal == SIGTERM) {
         std::fflush(stdout);
-        std::_Exit(kExitInterrupted);
+        std::_Exit(nSignal == SIGTERM ? kExitTerminated : kExitInterrupted);
     }
     m_bInterrupted = true;
     m_nExit = kExitInterrupted;
@@ -156,6 +182,9 @@ void CCliRun::OnInterrupt()
     } else if (m_nState == kPurging) {
         Error("interrupted: resetting the session (RSET), nothing will be deleted");
         m_engine.CancelPurge();
+    } else if (m_nState == kEnding) {
+        // Nothing is marked: the session may end without its QUIT.
+        m_nState = kFinished;
     }
 }
 
@@ -169,7 +198,7 @@ void CCliRun::OnRow()
         // The same message number twice: the listing and the rows no longer
         // agree, and a purge by number could hit the wrong message.
         Error("Protocol Error - restart");
-        m_engine.AbandonScan();
+        m_engine.Stop();
         m_nExit = kExitFailed;
         m_nState = kFinished;
         return;
@@ -198,16 +227,15 @@ void CCliRun::OnScanDone(long result)
     if (!m_aRows.empty())
         std::fprintf(stderr, "  %d eMails :   %d Suspect\n", m_engine.MsgCount(), m_nSuspects);
     if (result == -1) {
+        // The engine has ended the session already.
         if (status.empty())
-            Error("the scan failed: " + Printable(m_engine.Connection().GetLastReply()));
-        EndSession();
+            Error("the scan failed");
         m_nExit = kExitFailed;
         m_nState = kFinished;
         return;
     }
     if (m_options.m_nCommand != CliOptions::kPurge || m_aRows.empty()) {
         EndSession();
-        m_nState = kFinished;
         return;
     }
     StartPurge();
@@ -228,14 +256,14 @@ void CCliRun::StartPurge()
         case CliOptions::kSelectRows: bChecked = wanted.count(num) != 0; break;
         case CliOptions::kSelectNone: break;
         }
-        m_aPurge.push_back(PurgeRow{num, bChecked, m_aRows[i].m_sSubject});
+        m_aPurge.push_back(
+            PurgeRow{num, bChecked, m_aRows[i].m_sSubject, m_aRows[i].m_sUidl, !m_aRows[i].m_bUnavailable});
     }
     for (int num : wanted) {
         if (!listed.count(num)) {
             Error("there is no message " + std::to_string(num) + " on the server; nothing deleted");
             EndSession();
             m_nExit = kExitUsage;
-            m_nState = kFinished;
             return;
         }
     }
@@ -252,9 +280,16 @@ void CCliRun::OnPurgeProgress(const CCliListener::Note& note)
     if (!row.m_bChecked)
         return;
     const std::string num = std::to_string(row.m_nNum);
-    if (note.m_lParam == 0) {
+    const bool bTsv = m_options.m_bTsv;
+    switch (note.m_nOutcome) {
+    case PurgeOutcome::kMarked:
+        m_aDeleted.push_back(row.m_nNum);
+        break;
+    case PurgeOutcome::kChanged:
+    case PurgeOutcome::kUnreadable:
+    case PurgeOutcome::kIdChanged:
         m_bMismatch = true;
-        if (m_options.m_bTsv) {
+        if (bTsv) {
             Print("mismatch\t" + num + "\t" + TsvField(note.m_sGridSubject) + "\t"
                   + TsvField(note.m_sMsgSubject) + "\n");
         } else {
@@ -262,49 +297,85 @@ void CCliRun::OnPurgeProgress(const CCliListener::Note& note)
                   + "\" but the server has \"" + Printable(note.m_sMsgSubject)
                   + "\"; stopped, nothing further deleted\n");
         }
-    } else if (note.m_wParam == 1) {
-        Print(m_options.m_bTsv ? "deleted\t" + num + "\n" : "deleted   " + num + "\n");
-    } else {
-        if (m_options.m_bTsv)
+        break;
+    case PurgeOutcome::kRefused:
+        if (bTsv)
             Print("refused\t" + num + "\t" + TsvField(note.m_sReply) + "\n");
         else
             Print("refused   " + num + ": " + Printable(note.m_sReply) + "\n");
+        break;
+    case PurgeOutcome::kGone:
+        Print(bTsv ? "gone\t" + num + "\n" : "gone      " + num + ": already removed from the server\n");
+        break;
+    case PurgeOutcome::kUnavailable:
+    case PurgeOutcome::kUnidentified:
+        Print(bTsv ? "skipped\t" + num + "\n"
+                   : "skipped   " + num + ": the message could not be read or found, so it is left alone\n");
+        break;
+    case PurgeOutcome::kNotChecked:
+    case PurgeOutcome::kBroken:
+        break;
     }
 }
 
 void CCliRun::OnPurgeDone()
 {
-    std::fflush(stdout);
     m_nState = kFinished;
+    const PurgeResult result = m_engine.LastPurge();
+    // Only deletions QUIT committed are reported as done (RFC 1939 §6).
+    if (result.m_bCommitted)
+        for (int num : m_aDeleted)
+            Print(m_options.m_bTsv ? "deleted\t" + std::to_string(num) + "\n"
+                                   : "deleted   " + std::to_string(num) + "\n");
+    std::fflush(stdout);
     if (m_bInterrupted) {
-        if (m_engine.PurgeCommitted()) {
+        if (result.m_bCommitted) {
             // The interrupt came after the purge had sent its QUIT.
             Error("the purge had already ended; its deletions stand");
             m_nExit = m_bMismatch ? kExitMismatch : kExitOk;
         }
         return;
     }
-    if (m_bMismatch) {
-        m_nExit = kExitMismatch;
-        if (!m_engine.PurgeCommitted())
-            Error("the server did not confirm QUIT: " + Printable(m_engine.Reply()));
+    const std::string summary = PurgeSummaryText(result);
+    if (!result.m_sNotStarted.empty() || result.m_bBroken) {
+        Error(Printable(summary));
+        m_nExit = kExitFailed;
         return;
     }
-    if (!m_engine.PurgeCommitted()) {
+    if (!result.m_bCommitted) {
         Error("the server did not confirm QUIT, so the messages may not have been deleted: "
-              + Printable(m_engine.Reply()));
-        m_nExit = kExitFailed;
+              + Printable(result.m_sReason));
+        m_nExit = m_bMismatch ? kExitMismatch : kExitFailed;
+        return;
+    }
+    // Every checked message that is still on the server, by number.
+    std::vector<int> kept = result.m_aRefused;
+    kept.insert(kept.end(), result.m_aChanged.begin(), result.m_aChanged.end());
+    kept.insert(kept.end(), result.m_aLeft.begin(), result.m_aLeft.end());
+    std::sort(kept.begin(), kept.end());
+    if (!kept.empty() || !result.m_aGone.empty() || result.m_nWithoutId > 0)
+        std::fprintf(stderr, "%s\n", Printable(summary).c_str());
+    if (!kept.empty()) {
+        std::string list;
+        for (int num : kept)
+            list += (list.empty() ? "" : ", ") + std::to_string(num);
+        Error("not deleted: " + list);
+        m_nExit = m_bMismatch ? kExitMismatch : kExitFailed;
     }
 }
 
-// Main thread, with the scan thread idle: a scan leaves its session logged
-// in for a purge; when none follows it ends here. Nothing is marked as
+// Main thread: a scan leaves its session logged in for a purge; when none
+// follows it ends here, on the engine's thread. Nothing is marked as
 // deleted, so QUIT changes nothing on the server.
 void CCliRun::EndSession()
 {
-    CPop3Connection& connection = m_engine.Connection();
-    if (connection.IsConnected())
-        connection.Quit();
+    m_nState = kEnding;
+    m_engine.EndSession(false);
+}
+
+void CCliRun::OnSessionEnded()
+{
+    m_nState = kFinished;
 }
 
 }  // namespace

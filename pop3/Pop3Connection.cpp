@@ -3,15 +3,13 @@
 #include "platform/LastError.h"
 #include "platform/Trace.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <algorithm>
 #include <climits>
 #include <cstring>
-#include <string.h>  // explicit_bzero
+#include <string.h>   // explicit_bzero
 #include <strings.h>  // strncasecmp
-#include <memory>
-#include <new>
 
 using platform::GetLastError;
 using platform::SetLastError;
@@ -27,6 +25,11 @@ bool BeginsWithOk(const char* pText, size_t nLength)
     // "+ok" exist and the reader accepts them.
     return nLength >= 3 && pText[0] == '+' && (pText[1] == 'O' || pText[1] == 'o')
         && (pText[2] == 'K' || pText[2] == 'k');
+}
+
+bool BeginsWithErr(const char* pText, size_t nLength)
+{
+    return nLength >= 4 && strncasecmp(pText, "-ERR", 4) == 0;
 }
 
 bool IsBlank(char c)
@@ -86,14 +89,10 @@ void ForEachListingLine(const char* pText, Fn fn)
     }
 }
 
-// Buffer for a reply of about `expected` bytes. The size comes from what the
-// server announced, so it is bounded by the reply cap; nothing is touched
-// until data arrives, so a generous size costs only address space.
-std::unique_ptr<char[]> AllocateReplyBuffer(unsigned long long expected, size_t& nSize)
+// Text of a reply for a message: what the server sent, up to its first NUL.
+std::string Shown(const std::string& text)
 {
-    nSize = static_cast<size_t>(
-        std::min<unsigned long long>(expected, CPop3Connection::kMaxReplyBytes + 1));
-    return std::unique_ptr<char[]>(new (std::nothrow) char[nSize]);
+    return text.substr(0, text.find('\0'));
 }
 
 }  // namespace
@@ -130,6 +129,17 @@ std::string CPop3Connection::GetFailureReason() const
     return m_sFailureReason;
 }
 
+bool CPop3Connection::IsBroken() const
+{
+    return m_bBroken.load(std::memory_order_acquire);
+}
+
+std::string CPop3Connection::BreakReason() const
+{
+    std::lock_guard lock(m_replyLock);
+    return m_sBreakReason;
+}
+
 void CPop3Connection::SetSecurity(Security mode, const std::string& pinnedFingerprint)
 {
     std::lock_guard lock(m_lock);
@@ -159,10 +169,18 @@ bool CPop3Connection::Login(const std::string& host, const std::string& user, co
     std::lock_guard lock(m_lock);
     if (m_bConnected)
         QuitSession();
-    m_socket.Close();
-    m_bHaveStat = m_bHaveList = m_bHaveUidl = false;
+    CloseSession();
+    m_socket.ClearAbort();
+    m_bBroken.store(false, std::memory_order_release);
+    m_bHaveStat = m_bHaveList = m_bHaveUidl = m_bTriedUidl = false;
+    m_aSizes.clear();
+    m_aUidls.clear();
     m_nDeleted = 0;
     SetFailureReason({});
+    {
+        std::lock_guard replyLock(m_replyLock);
+        m_sBreakReason.clear();
+    }
 
     // RFC 1939 §3: a command line ends at its CR LF, so a CR, LF or NUL in a
     // credential would end the command early and put whatever follows on
@@ -174,6 +192,8 @@ bool CPop3Connection::Login(const std::string& host, const std::string& user, co
         Trace("User name or password longer than %zu characters or holding CR, LF or NUL: not sent\n",
               kMaxCredentialLength);
         SetLastReply("The user name or password is longer than 120 characters or holds a line break or NUL.");
+        SetFailureReason("The user name or password is longer than 120 characters or holds a line break or NUL; "
+                         "nothing was sent.");
         SetLastError(platform::kErrInvalidArgument);
         return false;
     }
@@ -193,13 +213,20 @@ bool CPop3Connection::Login(const std::string& host, const std::string& user, co
     }
     m_bConnected = true;
 
-    // A failed step quits the session; the QUIT exchange must not replace
-    // the reason the step failed for.
-    const auto fail = [this](const char* pszTrace) {
+    // A step the server refused quits the session politely; the QUIT
+    // exchange must not replace the reason the step failed for. A broken
+    // session is already closed.
+    const auto fail = [this](const char* pszTrace, const std::string& refusal) {
         Trace("%s", pszTrace);
         const int error = GetLastError();
         const std::string reply = GetLastReply();
-        QuitSession();
+        if (IsBroken())
+            SetFailureReason(BreakReason());
+        else if (error == platform::kErrProtocol && !refusal.empty())
+            SetFailureReason(refusal + Shown(reply));
+        if (m_bConnected)
+            QuitSession();
+        CloseSession();
         SetLastReply(reply);
         SetLastError(error);
         return false;
@@ -209,8 +236,7 @@ bool CPop3Connection::Login(const std::string& host, const std::string& user, co
     const auto failTls = [this](const std::string& reason) {
         const int error = GetLastError();
         Trace("Failed to secure the connection to the POP3 server: %s\n", reason.c_str());
-        m_bConnected = false;
-        m_socket.Close();
+        CloseSession();
         SetFailureReason(reason);
         SetLastError(error);
         return false;
@@ -218,33 +244,37 @@ bool CPop3Connection::Login(const std::string& host, const std::string& user, co
     std::string reason;
     if (m_nSecurity == Security::kImplicitTls && !m_socket.StartTls(host, m_sPinnedFingerprint, &reason))
         return failTls(reason);
-    if (!ReadCommandReply())
-        return fail("Failed while connected to read a command response from the POP3 server\n");
+    std::string text;
+    if (!ReadReply(ReplyShape::kLine, ReplyPace::kSlow, "the greeting", text)) {
+        if (IsBroken() && GetLastError() == platform::kErrTimedOut && text.empty()) {
+            std::lock_guard replyLock(m_replyLock);
+            m_sBreakReason = "The server accepted the connection but sent no greeting within "
+                             + std::to_string((m_timing.m_nSlowReplyMs + 999) / 1000) + " seconds.";
+        }
+        return fail("Failed while connected to read a command response from the POP3 server\n",
+                    "The server refused the connection: ");
+    }
 
     if (m_nSecurity == Security::kStls) {
         // RFC 2595 §4: STLS only when the capabilities list it. Without it
         // the session ends here, before the user name is sent.
         bool bStls = false;
         if (!ReadCapabilities(&bStls))
-            return fail("Failed while connected to read a CAPA command response from the POP3 server\n");
+            return fail("Failed while connected to read a CAPA command response from the POP3 server\n", "");
         if (!bStls) {
             SetFailureReason("The server does not offer STLS (STARTTLS), so the connection cannot be secured; "
                              "the user name and password were not sent.");
             SetLastError(platform::kErrProtocol);
-            return fail("POP3 server does not offer STLS\n");
+            return fail("POP3 server does not offer STLS\n", "");
         }
-        if (!SendCommand("STLS\r\n", "STLS"))
-            return fail("Failed to send the STLS command to the POP3 server\n");
-        char buffer[1000];
-        GrownBuffer grown;
-        if (!ReadReply(buffer, sizeof buffer, "\r\n", grown, 4096)) {
+        if (!Command("STLS\r\n", "STLS", text)) {
             if (GetLastError() == platform::kErrProtocol)
                 SetFailureReason("The server refused STLS (STARTTLS): " + GetLastReply());
-            return fail("Failed while connected to read a STLS command response from the POP3 server\n");
+            return fail("Failed while connected to read a STLS command response from the POP3 server\n", "");
         }
         // Anything after the one-line answer came before TLS and may be an
         // attacker's: text injected there must not pass for the server's.
-        if (std::strchr(grown.empty() ? buffer : grown.data(), '\n')) {
+        if (m_nInputPos < m_sInput.size()) {
             SetLastError(platform::kErrProtocol);
             return failTls("The server sent more than its answer to STLS (STARTTLS); the connection "
                            "may have been tampered with and was closed.");
@@ -254,98 +284,160 @@ bool CPop3Connection::Login(const std::string& host, const std::string& user, co
         // RFC 2595 §4: what the server said before TLS no longer counts,
         // so ask again; a server may well list more now.
         if (!ReadCapabilities(nullptr))
-            return fail("Failed while connected to read a CAPA command response from the POP3 server\n");
+            return fail("Failed while connected to read a CAPA command response from the POP3 server\n", "");
     }
 
-    if (!m_socket.Send("USER " + user + "\r\n"))
-        return fail("Failed to send the USER command to the POP3 server\n");
-    if (!ReadCommandReply())
-        return fail("Failed while connected to read a USER command response from the POP3 server\n");
+    if (!Command("USER " + user + "\r\n", "USER", text))
+        return fail("Failed while connected to read a USER command response from the POP3 server\n",
+                    "The server refused the log-in: ");
     std::string passCommand;
     passCommand.reserve(password.size() + 7);  // one buffer, never reallocated
     passCommand.append("PASS ").append(password).append("\r\n");
-    const bool bPassSent = m_socket.Send(passCommand);
+    const bool bPassSent = SendCommand(passCommand, "PASS");
     // Leave no copy of the password in freed memory.
     explicit_bzero(passCommand.data(), passCommand.size());
-    if (!bPassSent)
-        return fail("Failed to send the PASS command to the POP3 server\n");
-    m_bAuthReply = true;
-    const bool bAccepted = ReadCommandReply();
-    m_bAuthReply = false;
-    if (!bAccepted)
-        return fail("Failed while connected to read a PASS command response from the POP3 server\n");
+    if (!bPassSent || !ReadReply(ReplyShape::kLine, ReplyPace::kSlow, "PASS", text))
+        return fail("Failed while connected to read a PASS command response from the POP3 server\n",
+                    "The server refused the log-in: ");
     return true;
 }
 
 bool CPop3Connection::Quit()
 {
-    // Wake first: a read pending on another thread holds the lock and fails
-    // at once, and nothing new goes on the wire until the lock is ours.
-    m_socket.Abort();
     std::lock_guard lock(m_lock);
-    m_socket.ClearAbort();
     return QuitSession();
 }
 
 void CPop3Connection::Drop()
 {
-    m_socket.Abort();
     std::lock_guard lock(m_lock);
-    m_socket.ClearAbort();
+    CloseSession();
+}
+
+void CPop3Connection::Abort()
+{
+    m_socket.Abort();
+}
+
+void CPop3Connection::CloseSession()
+{
     m_bConnected = false;
-    m_bHaveList = m_bHaveStat = m_bHaveUidl = false;
+    m_bHaveList = m_bHaveStat = m_bHaveUidl = m_bTriedUidl = false;
+    m_sInput.clear();
+    m_sInput.shrink_to_fit();
+    m_nInputPos = 0;
     m_socket.Close();
+}
+
+void CPop3Connection::Break(const std::string& reason)
+{
+    const int error = GetLastError();
+    if (!m_bBroken.exchange(true, std::memory_order_acq_rel)) {
+        Trace("Replies no longer pair with commands, session closed without QUIT: %s\n", reason.c_str());
+        std::lock_guard lock(m_replyLock);
+        m_sBreakReason = reason;
+    }
+    CloseSession();
+    SetLastError(error);
 }
 
 bool CPop3Connection::QuitSession()
 {
     bool bResult = false;
-    if (m_bConnected) {
-        if (!m_socket.Send("QUIT\r\n"))
-            Trace("Failed to send the QUIT command to the POP3 server\n");
-        bResult = ReadCommandReply();
-        m_bConnected = false;
-        m_bHaveList = m_bHaveStat = m_bHaveUidl = false;
+    if (m_bConnected && !IsBroken()) {
+        std::string text;
+        bResult = Command("QUIT\r\n", "QUIT", text);
     } else {
         Trace("CPop3Connection, Already disconnected\n");
     }
-    m_socket.Close();
+    CloseSession();
     return bResult;
 }
 
-bool CPop3Connection::IsConnected()
+bool CPop3Connection::IsConnected() const
 {
-    // A connection busy with a command on another thread is in use, hence
-    // connected; asking must not wait for that command to finish.
-    std::unique_lock lock(m_lock, std::try_to_lock);
-    if (!lock.owns_lock())
-        return m_bConnected;
-    bool bReadable = false;
-    if (!m_socket.IsReadable(bReadable))
-        m_bConnected = false;
-    return m_bConnected;
+    return m_bConnected.load(std::memory_order_acquire) && !IsBroken();
 }
 
 bool CPop3Connection::SendCommand(const std::string& command, const char* pszName)
 {
+    if (!m_bConnected || IsBroken()) {
+        Trace("Failed to send the %s command to the POP3 server\n", pszName);
+        SetLastError(IsBroken() ? platform::kErrProtocol : ENOTCONN);
+        return false;
+    }
+    if (!CheckInStep(pszName))
+        return false;
     if (m_socket.Send(command))
         return true;
+    const int error = GetLastError();
     Trace("Failed to send the %s command to the POP3 server\n", pszName);
+    Break(std::string("The connection was lost while sending ") + pszName + ": " + std::strerror(error) + ".");
+    SetLastError(error);
     return false;
+}
+
+bool CPop3Connection::CheckInStep(const char* pszName)
+{
+    // Every byte before a command's reply must have been read as the reply
+    // to an earlier command; one that was not means the replies are no
+    // longer where the commands expect them.
+    bool bStray = m_nInputPos < m_sInput.size();
+    if (!bStray) {
+        const platform::WaitResult wait = m_socket.WaitReadable(0);
+        if (wait == platform::WaitResult::kWoken) {
+            SetLastError(platform::kErrInterrupted);
+            Break(std::string("Stopped before ") + pszName + ".");
+            return false;
+        }
+        if (wait == platform::WaitResult::kReady) {
+            char probe[512];
+            const ssize_t got = m_socket.Receive(probe, sizeof probe);
+            if (got == 0) {
+                SetLastError(ECONNRESET);
+                Break(std::string("The server had closed the connection before ") + pszName + ".");
+                return false;
+            }
+            if (got > 0) {
+                m_sInput.append(probe, static_cast<size_t>(got));
+                bStray = true;
+            }
+        }
+    }
+    if (bStray) {
+        SetLastError(platform::kErrProtocol);
+        Break(std::string("The server sent data nobody asked for before ") + pszName + ".");
+        return false;
+    }
+    return true;
+}
+
+bool CPop3Connection::IsIdleAndOpen()
+{
+    std::lock_guard lock(m_lock);
+    if (!IsConnected())
+        return false;
+    if (CheckInStep("the next command"))
+        return true;
+    return false;
+}
+
+bool CPop3Connection::Command(const std::string& command, const char* pszName, std::string& text, ReplyShape shape,
+                              ReplyPace pace, size_t nKeep)
+{
+    text.clear();
+    return SendCommand(command, pszName) && ReadReply(shape, pace, pszName, text, nKeep);
 }
 
 bool CPop3Connection::ReadCapabilities(bool* pbStls)
 {
     if (pbStls)
         *pbStls = false;
-    if (!SendCommand("CAPA\r\n", "CAPA"))
-        return false;
-    char buffer[1000];
-    GrownBuffer grown;
-    if (!ReadReply(buffer, sizeof buffer, "\r\n.\r\n", grown, 4096))
-        return GetLastError() == platform::kErrProtocol;  // -ERR: a server without CAPA lists nothing
+    std::string text;
+    if (!Command("CAPA\r\n", "CAPA", text, ReplyShape::kMultiLine))
+        return GetLastError() == platform::kErrProtocol && !IsBroken();  // -ERR: lists nothing
     // One capability per line, its name first (RFC 2449), in any case.
-    ForEachListingLine(grown.empty() ? buffer : grown.data(), [pbStls](const char* p, const char* pEnd) {
+    ForEachListingLine(text.c_str(), [pbStls](const char* p, const char* pEnd) {
         const size_t nLength = static_cast<size_t>(pEnd - p);
         if (pbStls && nLength >= 4 && strncasecmp(p, "STLS", 4) == 0 && (nLength == 4 || IsBlank(p[4])))
             *pbStls = true;
@@ -353,140 +445,179 @@ bool CPop3Connection::ReadCapabilities(bool* pbStls)
     return true;
 }
 
-bool CPop3Connection::ReadReply(char* pBuffer, size_t nSize, const char* pszTerminator, GrownBuffer& grown,
-                                size_t nGrowBy)
+bool CPop3Connection::ReadReply(ReplyShape shape, ReplyPace pace, const char* pszName, std::string& text,
+                                size_t nKeep)
 {
     std::lock_guard lock(m_lock);
-    const size_t nTermLength = std::strlen(pszTerminator);
-    if (nGrowBy == 0)
-        nGrowBy = 4096;
-    grown.clear();
-
-    char* pText = pBuffer;
-    size_t nCapacity = pBuffer ? nSize : 0;
-    size_t nReceived = 0;
-    bool bStatusSeen = false;  // the status line's CR LF has arrived
-    const auto grow = [&] {
-        if (grown.empty())
-            grown.assign(pText, pText + nReceived);
-        nCapacity += nGrowBy;
-        grown.resize(nCapacity);  // amortised: the vector over-allocates
-        pText = grown.data();
-        pText[nReceived] = '\0';
-    };
-    const auto fail = [&] {
-        const int error = GetLastError();
-        SetLastReply(std::string(pText ? pText : "", nReceived).c_str());
-        SetLastError(error);
+    text.clear();
+    if (!m_bConnected || IsBroken()) {
+        SetLastError(IsBroken() ? platform::kErrProtocol : ENOTCONN);
         return false;
-    };
-    if (nCapacity < 2)
-        grow();
-    pText[0] = '\0';
-
-    auto lastData = Clock::now();
-    const auto timeout = std::chrono::milliseconds(m_bAuthReply ? m_dwAuthReadTimeout : m_dwReadTimeout);
-    for (;;) {
-        // Silence counts from the last data received, so a reply that keeps
-        // trickling in never times out.
-        const auto silent = Clock::now() - lastData;
-        if (silent > timeout) {
-            SetLastError(platform::kErrTimedOut);
-            return fail();
-        }
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(timeout - silent).count() + 1;
-        const platform::WaitResult wait = m_socket.WaitReadable(static_cast<int>(left));
-        if (wait == platform::WaitResult::kTimedOut)
-            continue;
-        if (wait != platform::WaitResult::kReady)
-            return fail();
-
-        const size_t nSpace = nCapacity - nReceived - 1;
-        const ssize_t got = m_socket.Receive(pText + nReceived, nSpace);
-        if (got < 0 && (GetLastError() == EAGAIN || GetLastError() == EWOULDBLOCK))
-            continue;
-        if (got == 0) {
-            SetLastError(ECONNRESET);  // the server closed in mid-reply
-            return fail();
-        }
-        if (got < 0)
-            return fail();
-        const size_t nPrevious = nReceived;
-        nReceived += static_cast<size_t>(got);
-        pText[nReceived] = '\0';
-        lastData = Clock::now();
-
-        if (nReceived > kMaxReplyBytes) {
-            // Stop reading a server that streams without end; what it sends
-            // next could only be mistaken for a later reply, so end the stream.
-            Trace("Reply from the POP3 server longer than %zu bytes: read abandoned\n", kMaxReplyBytes);
-            m_socket.Shutdown();
-            SetLastReply("The POP3 server's reply is longer than 64 MiB.");
-            SetLastError(EMSGSIZE);
-            return false;
-        }
-        if (static_cast<size_t>(got) == nSpace)
-            grow();
-
-        // RFC 1939 §3: only a positive reply is multi-line; a negative
-        // status line is the whole reply, whatever terminator was expected.
-        if (!bStatusSeen) {
-            const size_t from = nPrevious > 0 ? nPrevious - 1 : 0;
-            const char* pCrLf = static_cast<const char*>(
-                nReceived - from >= 2 ? memmem(pText + from, nReceived - from, "\r\n", 2) : nullptr);
-            if (pCrLf) {
-                bStatusSeen = true;
-                const size_t nLine = static_cast<size_t>(pCrLf - pText);
-                if (!BeginsWithOk(pText, nLine)) {
-                    nReceived = nLine;
-                    pText[nReceived] = '\0';
-                    break;
-                }
-            }
-        }
-        // The whole text must end in the terminator; data that follows it
-        // in the same receive hides it.
-        if (nReceived >= nTermLength && std::memcmp(pText + nReceived - nTermLength, pszTerminator, nTermLength) == 0) {
-            nReceived -= nTermLength;
-            pText[nReceived] = '\0';
-            break;
-        }
     }
 
-    if (BeginsWithOk(pText, nReceived))
-        return true;
-    SetLastError(platform::kErrProtocol);
-    SetLastReply(pText);
-    return false;
-}
+    const bool bSlow = pace != ReplyPace::kQuick;
+    const uint32_t nFirstMs = bSlow ? m_timing.m_nSlowReplyMs : m_timing.m_nSilenceMs;
+    const uint32_t nSilenceMs = pace == ReplyPace::kListing ? m_timing.m_nSlowReplyMs : m_timing.m_nSilenceMs;
+    uint64_t nDeadlineMs = shape == ReplyShape::kLine ? m_timing.m_nLineDeadlineMs : m_timing.m_nBlockDeadlineMs;
+    if (bSlow)
+        nDeadlineMs += m_timing.m_nSlowReplyMs;
+    if (pace == ReplyPace::kListing)
+        nDeadlineMs += static_cast<uint64_t>(std::max(m_nMailCount, 0)) * kListingUsPerEntry / 1000;
+    const std::string name = pszName;
 
-bool CPop3Connection::ReadCommandReply()
-{
-    std::lock_guard lock(m_lock);
-    char buffer[1000];
-    GrownBuffer grown;
-    return ReadReply(buffer, sizeof buffer, "\r\n", grown, 4096);
+    const auto start = Clock::now();
+    auto lastData = start;
+    bool bAnyByte = m_nInputPos < m_sInput.size();
+    bool bStatus = false;        // the status line has been read
+    bool bAtLineStart = true;    // the next byte starts a line of the body
+    char lastByte = '\n';        // the last byte of the reply read so far
+    bool bLineAfterCrLf = true;  // the line being read follows a CR LF
+    size_t nTotal = 0;           // bytes of this reply read
+
+    const auto broken = [&](int error, const std::string& why) {
+        if (!bStatus && text.empty())
+            text.assign(m_sInput, m_nInputPos, std::min(m_sInput.size() - m_nInputPos, kMaxStatusLine));
+        SetLastError(error);
+        SetLastReply(Shown(text));
+        Break(why);
+        return false;
+    };
+
+    for (;;) {
+        // Read whatever is buffered; leave bytes past this reply for the next.
+        while (m_nInputPos < m_sInput.size()) {
+            const char* p = m_sInput.data() + m_nInputPos;
+            const size_t nAvail = m_sInput.size() - m_nInputPos;
+            if (!bStatus) {
+                const char* pLf = static_cast<const char*>(std::memchr(p, '\n', std::min(nAvail, kMaxStatusLine)));
+                if (!pLf) {
+                    if (nAvail >= kMaxStatusLine)
+                        return broken(platform::kErrProtocol,
+                                      "The server's answer to " + name + " has no line end.");
+                    break;
+                }
+                const size_t nLine = static_cast<size_t>(pLf - p) + 1;
+                size_t nText = nLine - 1;
+                if (nText > 0 && p[nText - 1] == '\r')
+                    --nText;
+                const bool bPositive = BeginsWithOk(p, nText);
+                if (!bPositive && !BeginsWithErr(p, nText)) {
+                    text.assign(p, std::min(nText, size_t{200}));
+                    return broken(platform::kErrProtocol,
+                                  "The server's answer to " + name + " is not a POP3 reply.");
+                }
+                text.assign(p, std::min(nText, nKeep));
+                m_nInputPos += nLine;
+                nTotal += nLine;
+                // RFC 1939 §3: only a positive reply is multi-line; a
+                // negative status line is the whole reply.
+                if (!bPositive) {
+                    SetLastReply(Shown(text));
+                    SetLastError(platform::kErrProtocol);
+                    return false;
+                }
+                if (shape == ReplyShape::kLine)
+                    return true;
+                bStatus = true;
+                text.append("\r\n");
+                lastByte = '\n';
+                bLineAfterCrLf = nText + 2 == nLine;
+                continue;
+            }
+            // RFC 1939 §3: the reply ends with a line holding only ".", after
+            // a CR LF. Byte-stuffed lines ("..") are kept as they came.
+            if (bAtLineStart && p[0] == '.') {
+                if (nAvail < 3 && (nAvail < 2 || p[1] == '\r'))
+                    break;  // too early to tell
+                if (p[1] == '\r' && p[2] == '\n' && bLineAfterCrLf) {
+                    m_nInputPos += 3;
+                    if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
+                        text.resize(text.size() - 2);
+                    return true;
+                }
+            }
+            const char* pLf = static_cast<const char*>(std::memchr(p, '\n', nAvail));
+            const size_t nPart = pLf ? static_cast<size_t>(pLf - p) + 1 : nAvail;
+            if (text.size() < nKeep)
+                text.append(p, std::min(nPart, nKeep - text.size()));
+            nTotal += nPart;
+            m_nInputPos += nPart;
+            if (pLf) {
+                const char before = nPart >= 2 ? p[nPart - 2] : lastByte;
+                bLineAfterCrLf = before == '\r';
+                bAtLineStart = true;
+            } else {
+                bAtLineStart = false;
+            }
+            lastByte = p[nPart - 1];
+            if (nTotal > kMaxReplyBytes) {
+                Trace("Reply from the POP3 server longer than %zu bytes: read abandoned\n", kMaxReplyBytes);
+                broken(EMSGSIZE, "The server's answer to " + name + " is longer than 64 MiB.");
+                SetLastReply("The POP3 server's reply is longer than 64 MiB.");
+                return false;
+            }
+        }
+        if (m_nInputPos == m_sInput.size()) {
+            m_sInput.clear();
+            m_nInputPos = 0;
+        } else if (m_nInputPos > (size_t{1} << 16)) {
+            m_sInput.erase(0, m_nInputPos);
+            m_nInputPos = 0;
+        }
+
+        const auto now = Clock::now();
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - start).count();
+        const auto silent = std::chrono::duration_cast<std::chrono::milliseconds>(now - lastData).count();
+        const uint32_t nLimitMs = bAnyByte ? nSilenceMs : nFirstMs;
+        if (static_cast<uint64_t>(elapsed) > nDeadlineMs)
+            return broken(platform::kErrTimedOut, "The server's answer to " + name + " did not end within "
+                                                      + std::to_string((nDeadlineMs + 999) / 1000) + " seconds.");
+        if (silent > nLimitMs) {
+            const std::string seconds = std::to_string((nLimitMs + 999) / 1000);
+            return broken(platform::kErrTimedOut,
+                          bAnyByte ? "The server stopped in the middle of its answer to " + name + " (silent for "
+                                         + seconds + " seconds)."
+                                   : "The server did not answer " + name + " within " + seconds + " seconds.");
+        }
+        const long long left = std::min<long long>(static_cast<long long>(nLimitMs) - silent,
+                                                   static_cast<long long>(nDeadlineMs) - elapsed)
+                               + 1;
+        const platform::WaitResult wait = m_socket.WaitReadable(static_cast<int>(std::max(left, 1LL)));
+        if (wait == platform::WaitResult::kTimedOut)
+            continue;
+        if (wait == platform::WaitResult::kWoken)
+            return broken(platform::kErrInterrupted, "Stopped while waiting for the answer to " + name + ".");
+        if (wait != platform::WaitResult::kReady)
+            return broken(GetLastError(), "The connection was lost during " + name + ".");
+
+        constexpr size_t kChunk = size_t{1} << 16;
+        const size_t nOld = m_sInput.size();
+        m_sInput.resize(nOld + kChunk);
+        const ssize_t got = m_socket.Receive(m_sInput.data() + nOld, kChunk);
+        m_sInput.resize(nOld + static_cast<size_t>(std::max<ssize_t>(got, 0)));
+        if (got < 0 && (GetLastError() == EAGAIN || GetLastError() == EWOULDBLOCK))
+            continue;
+        if (got == 0)
+            return broken(ECONNRESET, "The server closed the connection during " + name + ".");
+        if (got < 0) {
+            const int error = GetLastError();
+            return broken(error, "The connection was lost during " + name + ": " + std::strerror(error) + ".");
+        }
+        lastData = Clock::now();
+        bAnyByte = true;
+    }
 }
 
 bool CPop3Connection::Stat(int& count, int& size)
 {
     std::lock_guard lock(m_lock);
-    if (!SendCommand("STAT\r\n", "STAT"))
-        return false;
-    return ReadStatReply(count, size);
-}
-
-bool CPop3Connection::ReadStatReply(int& count, int& size)
-{
-    std::lock_guard lock(m_lock);
-    char buffer[100];
-    GrownBuffer grown;
-    if (!ReadReply(buffer, sizeof buffer, "\r\n", grown, 4096)) {
+    std::string text;
+    if (!Command("STAT\r\n", "STAT", text, ReplyShape::kLine, ReplyPace::kSlow)) {
         Trace("Error retrieving the STAT response from the POP3 server");
         return false;
     }
-    const char* pText = grown.empty() ? buffer : grown.data();
-    const char* pEnd = pText + std::strlen(pText);
+    const char* pText = text.c_str();
+    const char* pEnd = pText + text.size();
     // Unlike the reader, STAT wants the status word exactly as RFC 1939 §5
     // writes it.
     if (std::strncmp(pText, "+OK", 3) != 0) {
@@ -531,18 +662,19 @@ bool CPop3Connection::EnsureStat()
 bool CPop3Connection::List()
 {
     std::lock_guard lock(m_lock);
-    if (!EnsureStat() || !SendCommand("LIST\r\n", "LIST"))
+    if (!EnsureStat())
         return false;
-    m_bHaveList = ReadListReply(m_nMailCount);
+    m_bHaveList = ReadListing("LIST", &CPop3Connection::ParseSizes);
     return m_bHaveList;
 }
 
 bool CPop3Connection::Uidl()
 {
     std::lock_guard lock(m_lock);
-    if (!EnsureStat() || !SendCommand("UIDL\r\n", "UIDL"))
+    if (!EnsureStat())
         return false;
-    m_bHaveUidl = ReadUidlReply(m_nMailCount);
+    m_bTriedUidl = true;
+    m_bHaveUidl = ReadListing("UIDL", &CPop3Connection::ParseUidls);
     return m_bHaveUidl;
 }
 
@@ -598,35 +730,15 @@ void CPop3Connection::ParseUidls(const char* pText)
     });
 }
 
-bool CPop3Connection::ReadListing(int count, const char* pszName, void (CPop3Connection::*parse)(const char*))
+bool CPop3Connection::ReadListing(const char* pszCommand, void (CPop3Connection::*parse)(const char*))
 {
-    std::lock_guard lock(m_lock);
-    size_t nSize = 0;
-    // About 14 bytes per "n value" line, so an ordinary listing never grows.
-    auto buffer = AllocateReplyBuffer(static_cast<unsigned long long>(count < 0 ? 0 : count) * 14 + 100, nSize);
-    GrownBuffer grown;
-    if (!buffer || !ReadReply(buffer.get(), nSize, "\r\n.\r\n", grown, 4096)) {
-        Trace("Error retrieving the %s response from the POP3 server", pszName);
+    std::string text;
+    if (!Command(std::string(pszCommand) + "\r\n", pszCommand, text, ReplyShape::kMultiLine, ReplyPace::kListing)) {
+        Trace("Error retrieving the %s response from the POP3 server", pszCommand);
         return false;
     }
-    const char* pText = grown.empty() ? buffer.get() : grown.data();
-    if (!BeginsWithOk(pText, std::strlen(pText))) {
-        Trace("POP3 server did not respond correctly to the %s response\n", pszName);
-        SetLastError(platform::kErrProtocol);
-        return false;
-    }
-    (this->*parse)(pText);
+    (this->*parse)(text.c_str());
     return true;
-}
-
-bool CPop3Connection::ReadListReply(int count)
-{
-    return ReadListing(count, "LIST", &CPop3Connection::ParseSizes);
-}
-
-bool CPop3Connection::ReadUidlReply(int count)
-{
-    return ReadListing(count, "UIDL", &CPop3Connection::ParseUidls);
 }
 
 bool CPop3Connection::GetSize(int n, uint32_t& size)
@@ -645,7 +757,9 @@ bool CPop3Connection::GetSize(int n, uint32_t& size)
 bool CPop3Connection::GetUidl(int n, std::string& uidl)
 {
     std::lock_guard lock(m_lock);
-    if (!m_bHaveUidl && !Uidl())
+    // UIDL is optional (RFC 1939 §7): a server that refused it is not asked
+    // again in the same session.
+    if (!m_bHaveUidl && (m_bTriedUidl || !Uidl()))
         return false;
     if (n < 1 || static_cast<size_t>(n) > m_aUidls.size() || m_aUidls[static_cast<size_t>(n) - 1].empty()) {
         SetLastError(platform::kErrInvalidArgument);
@@ -658,47 +772,84 @@ bool CPop3Connection::GetUidl(int n, std::string& uidl)
 bool CPop3Connection::Top(int n, CPop3Message& message)
 {
     std::lock_guard lock(m_lock);
+    message.Clear();
+    // Only a message the listing has is asked for.
     uint32_t size = 0;
     if (!GetSize(n, size))
         return false;
-    if (!SendCommand("TOP " + std::to_string(n) + " 0\r\n", "TOP"))
-        return false;
-    return ReadMessageReply(message, size);
-}
-
-bool CPop3Connection::ReadMessageReply(CPop3Message& message, uint32_t size)
-{
-    std::lock_guard lock(m_lock);
-    size_t nSize = 0;
-    auto buffer = AllocateReplyBuffer(static_cast<unsigned long long>(size) + 100, nSize);
-    GrownBuffer grown;
-    if (!buffer || !ReadReply(buffer.get(), nSize, "\r\n.\r\n", grown, 32000)) {
-        Trace("Error retrieving the RETR response");
-        return false;
-    }
-    const char* pText = grown.empty() ? buffer.get() : grown.data();
-    if (!BeginsWithOk(pText, std::strlen(pText))) {
-        Trace("POP3 server did not respond correctly to the RETR response\n");
-        SetLastError(platform::kErrProtocol);
+    const std::string name = "TOP " + std::to_string(n);
+    std::string text;
+    if (!Command(name + " 0\r\n", name.c_str(), text, ReplyShape::kMultiLine, ReplyPace::kQuick,
+                 kMaxHeaderBytes)) {
+        Trace("Error retrieving the TOP response");
         return false;
     }
     // The header block follows the status line. Lines the server
     // byte-stuffed (RFC 1939 §3) keep their doubled leading dot.
-    const char* pLf = std::strchr(pText, '\n');
-    message.SetText(pLf ? pLf + 1 : "");
+    const size_t nLf = text.find('\n');
+    message.SetText(nLf == std::string::npos ? std::string_view() : std::string_view(text).substr(nLf + 1));
+    return true;
+}
+
+bool CPop3Connection::UidlOf(int n, std::string& uidl)
+{
+    std::lock_guard lock(m_lock);
+    const std::string name = "UIDL " + std::to_string(n);
+    std::string text;
+    if (!Command(name + "\r\n", name.c_str(), text))
+        return false;
+    // RFC 1939 §7: "+OK n unique-id". A reply naming another number answers
+    // another command.
+    const char* p = text.c_str() + 3;
+    const char* pEnd = text.c_str() + text.size();
+    unsigned long long number = 0;
+    const char* pWord;
+    const char* pWordEnd;
+    if (!SplitListingLine(p, pEnd, number, pWord, pWordEnd) || number != static_cast<unsigned long long>(n)) {
+        SetLastError(platform::kErrProtocol);
+        SetLastReply(Shown(text));
+        Break("The server's answer to " + name + " names another message.");
+        return false;
+    }
+    uidl.assign(pWord, pWordEnd);
+    return true;
+}
+
+bool CPop3Connection::ListOne(int n, uint64_t& size)
+{
+    std::lock_guard lock(m_lock);
+    const std::string name = "LIST " + std::to_string(n);
+    std::string text;
+    if (!Command(name + "\r\n", name.c_str(), text))
+        return false;
+    const char* p = text.c_str() + 3;
+    const char* pEnd = text.c_str() + text.size();
+    unsigned long long number = 0, value = 0;
+    const char* pWord;
+    const char* pWordEnd;
+    if (!SplitListingLine(p, pEnd, number, pWord, pWordEnd) || number != static_cast<unsigned long long>(n)
+        || !ParseNumber(pWord, pWordEnd, ULLONG_MAX / 10, value)) {
+        SetLastError(platform::kErrProtocol);
+        SetLastReply(Shown(text));
+        Break("The server's answer to " + name + " names another message.");
+        return false;
+    }
+    size = value;
     return true;
 }
 
 bool CPop3Connection::Dele(int n)
 {
     std::lock_guard lock(m_lock);
+    // The listing must be there first: later listings count the messages
+    // marked deleted (ListingBound).
     if (!m_bHaveList && !List())
         return false;
-    if (!SendCommand("DELE " + std::to_string(n) + "\r\n", "DELE"))
-        return false;
+    const std::string name = "DELE " + std::to_string(n);
+    std::string text;
     // Message numbers stay valid for the whole session (RFC 1939 §6), so the
     // cached listings stay as they are.
-    if (!ReadCommandReply())
+    if (!Command(name + "\r\n", name.c_str(), text))
         return false;
     ++m_nDeleted;
     return true;
@@ -707,15 +858,13 @@ bool CPop3Connection::Dele(int n)
 bool CPop3Connection::Rset()
 {
     std::lock_guard lock(m_lock);
-    if (!SendCommand("RSET\r\n", "RSET"))
-        return false;
-    return ReadCommandReply();
+    std::string text;
+    return Command("RSET\r\n", "RSET", text);
 }
 
 bool CPop3Connection::Noop()
 {
     std::lock_guard lock(m_lock);
-    if (!SendCommand("NOOP\r\n", "NOOP"))
-        return false;
-    return ReadCommandReply();
+    std::string text;
+    return Command("NOOP\r\n", "NOOP", text);
 }

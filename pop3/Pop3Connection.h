@@ -15,18 +15,25 @@
 // STAT, LIST, UIDL, TOP n 0, DELE, RSET, NOOP, QUIT; in plain text, over TLS
 // from the start (RFC 8314) or after STLS (RFC 2595), as SetSecurity says.
 //
-// Every command and its reply run under one lock, so threads that share the
-// connection never interleave on the wire or in its state. Quit() may be
-// called from any thread: it first wakes a read (or connect) pending on
-// another thread, which then fails at once, and then ends the session.
+// Replies pair with commands only while every reply is read whole and in
+// order. Any failed read (silence, the reply's deadline, the reply cap, a
+// lost connection, a status line that is neither +OK nor -ERR) and any byte
+// the server sends unasked break that pairing for good: the session is then
+// "broken". A broken session is closed at once without QUIT, so the server
+// never enters its UPDATE state and deletes nothing (RFC 1939 §6), and every
+// later command fails without reaching the wire. BreakReason() says what
+// happened, at which command.
+//
+// Commands run on one thread at a time (the engine's workers take turns);
+// every command and its reply run under one lock. Abort() may be called from
+// any thread: it makes the wait in progress, and every later one, fail at
+// once until the session is ended.
 //
 // Failures return false and leave the reason in platform::GetLastError()
-// (kErrTimedOut after m_dwReadTimeout ms of silence, kErrProtocol for a
-// reply that is not "+OK", kErrInvalidArgument for a host that does not
-// resolve, kErrInterrupted for a read woken by Quit, otherwise the system's
-// errno) and, for failed replies, the reply text in GetLastReply(). A log-in
-// that fails for a reason of our own (TLS, a server without STLS) also says
-// why in GetFailureReason().
+// (kErrTimedOut for silence or a missed deadline, kErrProtocol for a -ERR
+// reply, kErrInvalidArgument for a host that does not resolve,
+// kErrInterrupted for a read woken by Abort, otherwise the system's errno)
+// and, for -ERR replies, the reply text in GetLastReply().
 class CPop3Connection {
 public:
     // How a session is secured. A session that cannot be secured as asked
@@ -37,13 +44,38 @@ public:
         kImplicitTls = 2,  // TLS from the first byte (RFC 8314), usually port 995
     };
 
-    static constexpr size_t kMaxCredentialLength = 120;         // "USER %s\r\n" in 128 bytes
-    static constexpr size_t kMaxReplyBytes = size_t{64} << 20;  // a reply longer than this fails
-    static constexpr size_t kMaxUidLength = 70;                 // RFC 1939 §7
+    // How long the reader waits, in milliseconds. Silence counts from the
+    // last byte received (or from the command, for the first byte); the
+    // deadline from the command, however fast the bytes trickle in.
+    struct Timing {
+        // Every reply but those below: a server answers these at once.
+        uint32_t m_nSilenceMs = 2000;
+        // The first byte of the greeting, the reply to PASS and the replies
+        // to STAT, LIST and UIDL: their work grows with the mailbox (a
+        // server indexes new mail on the first STAT), and servers hold back
+        // a failed log-in's answer on purpose.
+        uint32_t m_nSlowReplyMs = 30000;
+        // A single-line reply, whole.
+        uint32_t m_nLineDeadlineMs = 10000;
+        // A header block (TOP), whole; listings get this plus kListingMsPerEntry
+        // per message.
+        uint32_t m_nBlockDeadlineMs = 60000;
+    };
 
-    // The heap buffer a reply moves into once it outgrows the caller's own;
-    // size() is the reader's capacity. Empty until the reader grows.
-    using GrownBuffer = std::vector<char>;
+    static constexpr size_t kMaxCredentialLength = 120;         // "USER %s\r\n" in 128 bytes
+    // A reply longer than this breaks the session: no honest header block
+    // or listing comes near it, and reading on would let a server stream
+    // without end.
+    static constexpr size_t kMaxReplyBytes = size_t{64} << 20;
+    // RFC 2449 §4 allows 512 octets for a status line; this leaves room for
+    // servers that say more, and stops one that never sends CR LF.
+    static constexpr size_t kMaxStatusLine = 8192;
+    // The header block text kept of one TOP reply; the rest is read and
+    // dropped, so a huge header costs time, never memory.
+    static constexpr size_t kMaxHeaderBytes = size_t{256} << 10;
+    static constexpr size_t kMaxUidLength = 70;                 // RFC 1939 §7
+    // Listing deadline per message: a 1,000,000-message listing gets 160 s.
+    static constexpr uint32_t kListingUsPerEntry = 100;
 
     CPop3Connection();
     virtual ~CPop3Connection();
@@ -52,16 +84,30 @@ public:
 
     // Opens a session: greeting, USER, PASS. An open session is quit first.
     // A user name or password longer than 120 characters or holding CR, LF
-    // or NUL is refused before anything is sent.
+    // or NUL is refused before anything is sent. On failure
+    // GetFailureReason() says why for the user, except when the server could
+    // not be reached at all (empty: "Server Not Found").
     bool Login(const std::string& host, const std::string& user, const std::string& password, int port);
     // Sends QUIT (the server then removes the messages marked deleted, RFC
-    // 1939 §6) and closes. True when the reply was positive. Any thread.
+    // 1939 §6) and closes. True when the reply was positive. A broken
+    // session is only closed: false.
     bool Quit();
     // Closes the connection without QUIT. RFC 1939 §6: a session that ends
     // any other way than by QUIT never enters the UPDATE state, so the
-    // server removes nothing that was marked deleted. Any thread.
+    // server removes nothing that was marked deleted.
     void Drop();
-    bool IsConnected();
+    // Any thread: ends the wait in progress and makes every later one fail
+    // at once, until the session is ended (Quit, Drop, Login).
+    void Abort();
+    // True while a session is open and not broken. Never waits.
+    bool IsConnected() const;
+    // Without sending anything: true when the session is open, the server
+    // has not closed it and nothing unread waits. Otherwise the session is
+    // closed (without QUIT) and false.
+    bool IsIdleAndOpen();
+    // Was the last session broken (replies out of step), and why.
+    bool IsBroken() const;
+    std::string BreakReason() const;
     std::string GetLastReply() const;
 
     // For every later Login: the security, and the SHA-256 fingerprint of a
@@ -72,84 +118,98 @@ public:
     // reads as "0"). False for anything else: an unknown mode must never be
     // taken for plain text.
     static bool ParseSecurity(const std::string& text, Security& mode);
-    // Why the last Login failed, for the user, when the reason is ours
-    // rather than a server reply: the TLS handshake or the certificate, a
-    // server that does not offer or refuses STLS. Empty otherwise.
+    // Why the last Login failed, for the user: the server refused it, sent
+    // no greeting, the TLS handshake or the certificate failed, the server
+    // does not offer STLS. Empty when the server could not be reached.
     std::string GetFailureReason() const;
 
     bool Stat(int& count, int& size);
     bool List();
+    // False with kErrProtocol when the server refused UIDL (it is optional,
+    // RFC 1939 §7): the session goes on without ids.
     bool Uidl();
-    // False when n has no element in the listing.
+    bool HasUidlListing() const { return m_bHaveUidl; }
+    // False when n has no element in the listing (or no usable one).
     bool GetSize(int n, uint32_t& size);
     bool GetUidl(int n, std::string& uidl);
-    // TOP n 0: the header block of message n.
+    // TOP n 0: the header block of message n. A -ERR reply returns false
+    // with kErrProtocol and leaves the message empty; the session goes on.
     bool Top(int n, CPop3Message& message);
+    // "UIDL n": the id the server gives message n now. The reply must name
+    // n; one that names another number breaks the session.
+    bool UidlOf(int n, std::string& uidl);
+    // "LIST n": the size the server gives message n now; like UidlOf, the
+    // reply must name n. After a run of commands it proves the replies
+    // still pair with them: a late or doubled reply before it shows here.
+    bool ListOne(int n, uint64_t& size);
     bool Dele(int n);
     bool Rset();
     bool Noop();
-
-    // The readers, in slot order; every command reaches its reader, and
-    // every reader the raw ReadReply, through these slots.
-    virtual bool ReadStatReply(int& count, int& size);
-    virtual bool ReadCommandReply();
-    virtual bool ReadListReply(int count);
-    virtual bool ReadUidlReply(int count);
-    virtual bool ReadMessageReply(CPop3Message& message, uint32_t size);
-    // Reads one reply ending in pszTerminator into pBuffer (nSize bytes);
-    // when it fills up, the text moves into `grown`, which grows by nGrowBy
-    // bytes at a time. The text (NUL-terminated, terminator cut off) is in
-    // grown.data() when grown is not empty, else in pBuffer. True when it
-    // begins with "+OK" in any case.
-    virtual bool ReadReply(char* pBuffer, size_t nSize, const char* pszTerminator, GrownBuffer& grown,
-                           size_t nGrowBy);
 
 protected:
     void SetLastReply(std::string text);
     void SetFailureReason(std::string text);
 
-    // Silence, in milliseconds since the last data arrived, after which a
-    // read fails with kErrTimedOut. Derived classes may change it.
-    uint32_t m_dwReadTimeout = 2000;
-    // The same for the reply to PASS only. Servers hold back a failed
-    // log-in's answer on purpose (Dovecot about 2 s, longer after repeated
-    // failures from one address), and that answer is the one reply whose
-    // text the user needs to see.
-    uint32_t m_dwAuthReadTimeout = 20000;
+    // Tests shorten these.
+    Timing m_timing;
 
 private:
+    // How one reply is read.
+    enum class ReplyShape { kLine, kMultiLine };
+    enum class ReplyPace { kQuick, kSlow, kListing };
+
     // Each needs m_lock held.
     bool QuitSession();
-    bool EnsureStat();
+    // Sends one command: only on a session in step, with nothing unread
+    // waiting (bytes the server sent unasked break the session).
     bool SendCommand(const std::string& command, const char* pszName);
+    // Before a command: false, with the session broken, when the server
+    // closed the connection or sent bytes nobody asked for.
+    bool CheckInStep(const char* pszName);
+    // Reads the reply to the command named pszName. True for +OK; false
+    // with kErrProtocol for -ERR (the session goes on), any other failure
+    // breaks the session. The text is the status line, then for a
+    // multi-line reply CR LF and the lines (byte-stuffing kept, the last
+    // line's CR LF and the terminator cut off), at most nKeep bytes of it.
+    bool ReadReply(ReplyShape shape, ReplyPace pace, const char* pszName, std::string& text,
+                   size_t nKeep = kMaxReplyBytes);
+    bool Command(const std::string& command, const char* pszName, std::string& text,
+                 ReplyShape shape = ReplyShape::kLine, ReplyPace pace = ReplyPace::kQuick,
+                 size_t nKeep = kMaxReplyBytes);
+    // Marks the session broken (first reason wins) and closes it.
+    void Break(const std::string& reason);
+    void CloseSession();
+    bool EnsureStat();
     // CAPA (RFC 2449). True when a reply came: *pbStls tells whether it
-    // lists STLS (a negative reply lists nothing). False when none came.
+    // lists STLS (a negative reply lists nothing).
     bool ReadCapabilities(bool* pbStls);
-    // Parses a LIST or UIDL listing (the text after the status line) into
-    // m_aSizes or m_aUidls.
     void ParseSizes(const char* pText);
-    // LIST and UIDL replies alike: read the listing, check its status, parse.
-    bool ReadListing(int count, const char* pszName, void (CPop3Connection::*parse)(const char*));
+    bool ReadListing(const char* pszCommand, void (CPop3Connection::*parse)(const char*));
     void ParseUidls(const char* pText);
     // The largest message number a listing may hold: its line count plus
     // the messages marked deleted before it was taken.
     size_t ListingBound(const char* pText) const;
 
-    std::recursive_mutex m_lock;
-    mutable std::mutex m_replyLock;  // guards m_sLastReply and m_sFailureReason only
+    mutable std::recursive_mutex m_lock;
+    mutable std::mutex m_replyLock;  // guards m_sLastReply, m_sFailureReason, m_sBreakReason
 
     CClientSocket m_socket;
+    // Bytes received and not yet read as part of a reply.
+    std::string m_sInput;
+    size_t m_nInputPos = 0;
     int m_nMailCount = 0;
     bool m_bHaveList = false;
     bool m_bHaveStat = false;
     bool m_bHaveUidl = false;
+    bool m_bTriedUidl = false;  // UIDL asked in this session (it is optional)
     std::vector<std::optional<uint32_t>> m_aSizes;  // element n - 1 belongs to message n
     std::vector<std::string> m_aUidls;              // empty: no id for that number
     std::atomic<bool> m_bConnected{false};
+    std::atomic<bool> m_bBroken{false};
     std::string m_sLastReply;
-    std::string m_sFailureReason;  // m_replyLock
+    std::string m_sFailureReason;
+    std::string m_sBreakReason;
     Security m_nSecurity = Security::kNone;
     std::string m_sPinnedFingerprint;
     int m_nDeleted = 0;  // DELE accepted in this session
-    bool m_bAuthReply = false;  // the reply being read answers PASS
 };

@@ -18,6 +18,7 @@
 #include <QTreeView>
 #include <algorithm>
 #include <atomic>
+#include <utility>
 
 namespace {
 
@@ -361,7 +362,7 @@ void CMavixView::OnScanRow()
     if (nRepeat) {
         // The server numbered two messages alike: nothing on this session can
         // be trusted. The engine delivers no further row of this scan.
-        m_pEngine->AbandonScan();
+        m_pEngine->Stop();
         EndScan(-1);
         m_bStop = true;
         Prompter::MessageBox(this, QStringLiteral("Protocol Error - restart"));
@@ -436,6 +437,7 @@ void CMavixView::EndScan(int nResult)
         // Review: the session stays logged in for the purge.
         ShowReviewButtons(true);
         m_bKeepAlive = true;
+        m_bSessionLost = false;
         m_keepAliveTimer.start(m_nKeepAliveMs);
         emit ReviewStarted();
         return;
@@ -451,10 +453,9 @@ void CMavixView::EndScan(int nResult)
     } else {
         m_pShowStop->setEnabled(true);
     }
-    // Nothing to review: a session left open would keep the mailbox locked
-    // against every other client until the server's autologout timer
+    // Nothing to review: the engine has already ended the session, which
+    // would otherwise keep the mailbox locked against every other client
     // (RFC 1939 §3, §8).
-    m_pEngine->Connection().Quit();
     emit BecameIdle();
 }
 
@@ -483,22 +484,30 @@ void CMavixView::EndReview()
 
 void CMavixView::OnKeepAlive()
 {
-    if (!m_bKeepAlive)
-        return;
-    CPop3Connection& connection = m_pEngine->Connection();
-    if (!connection.IsConnected()) {
-        OnCancelReview();
-        return;
-    }
     // RFC 1939 §3: the server may end an idle session after ten minutes; a
-    // NOOP keeps it. In the TRANSACTION state NOOP only ever answers +OK
-    // (§5), so a failure means the session is gone, or, after a time-out,
-    // that replies no longer pair with commands. Nothing may be deleted over
-    // such a session: close it and end the review as Cancel does.
-    if (!connection.Noop()) {
-        connection.Quit();
-        OnCancelReview();
+    // NOOP keeps it. The engine sends it on its own thread and answers with
+    // WM_SESSION_CHECKED.
+    if (m_bKeepAlive && !m_bSessionLost)
+        m_pEngine->KeepAlive();
+}
+
+void CMavixView::OnSessionChecked(bool bAlive, bool bCanReconnect)
+{
+    if (!m_bKeepAlive || m_bSessionLost || bAlive)
+        return;
+    if (bCanReconnect) {
+        // The rows and the user's checks stay: the purge logs in again and
+        // finds each message by its UIDL.
+        m_keepAliveTimer.stop();
+        m_bSessionLost = true;
+        m_frame.SetStatusPaneText(
+            1, QStringLiteral("The server ended the session: Removed Checked Items will log in again."));
+        return;
     }
+    OnCancelReview();
+    Prompter::MessageBox(this, QStringLiteral("The server ended the session. It gives its messages no lasting "
+                                              "ids (UIDL), so the rows can no longer be matched to messages: "
+                                              "scan again."));
 }
 
 void CMavixView::OnCheckAll()
@@ -520,18 +529,25 @@ void CMavixView::OnCancelReview()
     m_frame.SetStatusPaneText(1, QString());
 
     // RFC 1939 §5: RSET unmarks anything marked as deleted, so the QUIT that
-    // follows removes nothing.
-    CPop3Connection& connection = m_pEngine->Connection();
-    if (connection.IsConnected()) {
-        if (!connection.Rset())
-            Prompter::MessageBox(this, FromCp1252(connection.GetLastReply()));
-        if (!connection.Quit())
-            Prompter::MessageBox(this, FromCp1252(connection.GetLastReply()));
-    }
+    // follows removes nothing. The engine sends both on its own thread; what
+    // the server answered arrives with WM_SESSION_ENDED.
+    m_bExitAfterSessionEnd = m_bExitAfter != 0;
+    m_pEngine->EndSession(true);
     m_bRunning = false;
     SetShowStopText(false);
     emit BecameIdle();
-    if (m_bExitAfter)
+}
+
+void CMavixView::OnSessionEnded(bool bAccepted)
+{
+    if (!bAccepted) {
+        const SessionEnd end = m_pEngine->LastSessionEnd();
+        if (end.m_bRsetRefused)
+            Prompter::MessageBox(this, FromCp1252(end.m_sRsetReply));
+        if (end.m_bQuitRefused)
+            Prompter::MessageBox(this, FromCp1252(end.m_sQuitReply));
+    }
+    if (std::exchange(m_bExitAfterSessionEnd, false))
         m_frame.PostClose();
 }
 
@@ -578,7 +594,8 @@ void CMavixView::OnPurgeProgress(long nOutcome, long bContinue)
     if (!m_pProgress)
         CreateProgress();
     m_pProgress->setValue(m_pProgress->value() + 1);
-    if (!bContinue) {
+    // A broken session is told about once the purge has ended.
+    if (!bContinue && m_pEngine->LastOutcome() != PurgeOutcome::kBroken) {
         Prompter::MessageBox(this, QStringLiteral("Grid has ") + FromCp1252(m_pEngine->GridSubject())
                                        + QStringLiteral("\n but Msg has \n")
                                        + FromCp1252(m_pEngine->MsgSubject())
@@ -596,13 +613,18 @@ void CMavixView::OnPurgeDone()
     m_bRunning = false;
     SetShowStopText(false);
     // RFC 1939 §6: messages marked as deleted go only when QUIT enters the
-    // UPDATE state. Without it the user must not believe they are gone.
-    if (m_nPurgeChecked > 0 && !m_pEngine->PurgeCommitted()) {
-        QString text = QStringLiteral(
-            "The server did not confirm the deletions: the checked messages may still be on the server.");
-        const std::string sReply = m_pEngine->Reply();
-        if (!sReply.empty())
-            text += QStringLiteral("\n") + FromCp1252(sReply);
+    // UPDATE state. The user must learn what was and was not deleted.
+    const PurgeResult result = m_pEngine->LastPurge();
+    const QString summary = FromCp1252(PurgeSummaryText(result));
+    if (m_nPurgeChecked > 0)
+        m_frame.SetStatusPaneText(1, summary);
+    const bool bShortfall = !result.m_aRefused.empty() || !result.m_aChanged.empty() || !result.m_aGone.empty()
+                            || !result.m_aLeft.empty() || result.m_bBroken || !result.m_sNotStarted.empty()
+                            || (!result.m_aMarked.empty() && !result.m_bCommitted);
+    if (m_nPurgeChecked > 0 && bShortfall) {
+        QString text = summary;
+        if (!result.m_bCommitted && !result.m_bBroken && !result.m_sReason.empty())
+            text += QStringLiteral("\n") + FromCp1252(result.m_sReason);
         Prompter::MessageBox(this, text);
     }
     m_nPurgeChecked = 0;
@@ -657,6 +679,8 @@ void CMavixView::OnEngineMessage(unsigned message, long wParam, long lParam)
     case WM_SCAN_DONE: OnScanDone(static_cast<int>(wParam)); break;
     case WM_PURGE_PROGRESS: OnPurgeProgress(wParam, lParam); break;
     case WM_PURGE_DONE: OnPurgeDone(); break;
+    case WM_SESSION_CHECKED: OnSessionChecked(wParam != 0, lParam != 0); break;
+    case WM_SESSION_ENDED: OnSessionEnded(wParam != 0); break;
     default: break;
     }
 }

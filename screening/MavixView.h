@@ -106,6 +106,8 @@ private:
     void OnCancelReview();
     void OnRemoveChecked();
     void OnKeepAlive();
+    void OnSessionChecked(bool bAlive, bool bCanReconnect);
+    void OnSessionEnded(bool bAccepted);
 
     void OnEngineMessage(unsigned message, long wParam, long lParam);
     void OnScanAnswered();
@@ -169,6 +171,8 @@ private:
     bool m_bStop = false;           // the rows of the current scan are no longer wanted
     bool m_bAwaitingAnswer = false; // the scan's connection phase has not ended yet
     bool m_bKeepAlive = false;      // review state: keep-alive timer armed
+    bool m_bSessionLost = false;    // review state, but the server ended the session
+    bool m_bExitAfterSessionEnd = false;  // close once the cancelled session has ended
     bool m_bPurging = false;
     bool m_bLayoutReady = false;
     bool m_bClosing = false;

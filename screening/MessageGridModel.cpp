@@ -2,6 +2,7 @@
 
 #include "ui/Text.h"
 
+#include <QColor>
 #include <algorithm>
 
 namespace {
@@ -55,6 +56,11 @@ QVariant MessageGridModel::data(const QModelIndex& index, int role) const
         if (index.column() == kNum)
             return row.m_bChecked ? Qt::Checked : Qt::Unchecked;
         return {};
+    case Qt::ForegroundRole:
+        // A message the server would not show: nothing of it can be judged.
+        if (row.m_row.m_bUnavailable)
+            return QColor(Qt::gray);
+        return {};
     case Qt::TextAlignmentRole:
         if (index.column() == kSize)
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
@@ -67,7 +73,7 @@ QVariant MessageGridModel::data(const QModelIndex& index, int role) const
 bool MessageGridModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     if (role != Qt::CheckStateRole || !index.isValid() || index.column() != kNum
-        || index.row() >= Count())
+        || index.row() >= Count() || m_aRows[static_cast<size_t>(index.row())].m_row.m_bUnavailable)
         return false;
     const bool bChecked = value.value<Qt::CheckState>() != Qt::Unchecked;
     GridRow& row = m_aRows[static_cast<size_t>(index.row())];
@@ -97,7 +103,7 @@ Qt::ItemFlags MessageGridModel::flags(const QModelIndex& index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-    if (index.column() == kNum)
+    if (index.column() == kNum && !m_aRows[static_cast<size_t>(index.row())].m_row.m_bUnavailable)
         f |= Qt::ItemIsUserCheckable;
     return f;
 }
@@ -148,9 +154,11 @@ void MessageGridModel::SetAllChecked(bool bChecked)
 {
     if (m_aRows.empty())
         return;
-    for (GridRow& row : m_aRows)
-        row.m_bChecked = bChecked;
-    m_nChecked = bChecked ? Count() : 0;
+    m_nChecked = 0;
+    for (GridRow& row : m_aRows) {
+        row.m_bChecked = bChecked && !row.m_row.m_bUnavailable;
+        m_nChecked += row.m_bChecked ? 1 : 0;
+    }
     emit dataChanged(index(0, kNum), index(Count() - 1, kNum), {Qt::CheckStateRole});
     emit CheckedCountChanged(m_nChecked);
 }
@@ -163,6 +171,8 @@ void MessageGridModel::ToggleChecked(const std::vector<int>& rows)
         if (r < 0 || r >= Count())
             continue;
         GridRow& row = m_aRows[static_cast<size_t>(r)];
+        if (row.m_row.m_bUnavailable)
+            continue;
         row.m_bChecked = !row.m_bChecked;
         m_nChecked += row.m_bChecked ? 1 : -1;
         nFirst = std::min(nFirst, r);
@@ -190,6 +200,7 @@ std::vector<PurgeRow> MessageGridModel::Snapshot() const
     rows.reserve(m_aRows.size());
     int n = 0;
     for (const GridRow& row : m_aRows)
-        rows.push_back(PurgeRow{++n, row.m_bChecked, row.m_row.m_sSubject});
+        rows.push_back(PurgeRow{++n, row.m_bChecked, row.m_row.m_sSubject, row.m_row.m_sUidl,
+                                !row.m_row.m_bUnavailable});
     return rows;
 }

@@ -13,6 +13,11 @@ struct MessageRow {
     std::string m_sDate;      // "Date": with weekday and two-digit day
     std::string m_sTo;        // "To"
     std::string m_sCC;        // "CC"
+    // Not shown: the server's lasting id for the message (UIDL, RFC 1939
+    // §7), empty when it gave none; and whether the server refused to
+    // show the message, so the row stands for a message nobody has seen.
+    std::string m_sUidl;
+    bool m_bUnavailable = false;
 
     bool operator==(const MessageRow&) const = default;
 };

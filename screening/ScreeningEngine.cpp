@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <algorithm>
 #include <cstdio>
+#include <unordered_map>
 #include <utility>
 
 #include "filters/Classify.h"
@@ -19,12 +21,6 @@ constexpr const char* kDumpFile = "message.txt";
 // CR LF CR LF, twenty asterisks, CR LF CR LF: 28 bytes ahead of every record.
 constexpr char kDumpSeparator[] = "\r\n\r\n********************\r\n\r\n";
 static_assert(sizeof(kDumpSeparator) - 1 == 28);
-
-// How long StartScan waits for a stopped scan to unwind. Its pending read is
-// woken by the stop, so it normally ends at once; only a host look-up that
-// cannot be interrupted holds it longer, and then the new scan is started by
-// ScanThread itself as soon as the old one has ended.
-constexpr std::chrono::milliseconds kUnwindBudget{5000};
 
 // The port text as the account holds it: leading blanks, an optional sign,
 // then decimal digits up to the first non-digit; no digits read as 0. A value
@@ -75,7 +71,34 @@ void WriteRecord(std::FILE* file, int n, uint32_t size, const std::string& text)
     std::fwrite("\n\n", 1, 2, file);
 }
 
+// What the user is told, after a session broke, about what the server did.
+constexpr const char* kDroppedNote = " The session was closed without QUIT, so nothing was deleted.";
+
 }  // namespace
+
+std::string PurgeSummaryText(const PurgeResult& result)
+{
+    if (!result.m_sNotStarted.empty())
+        return result.m_sNotStarted;
+    if (result.m_bBroken)
+        return "Nothing was deleted: " + result.m_sReason + kDroppedNote;
+    if (result.m_bCancelled)
+        return "Cancelled: nothing was deleted.";
+    if (!result.m_bCommitted && !result.m_aMarked.empty())
+        return "The server did not confirm the deletions: the checked messages may still be on the server.";
+    const size_t nDeleted = result.m_bCommitted ? result.m_aMarked.size() : 0;
+    std::string text = std::to_string(nDeleted) + " deleted, " + std::to_string(result.m_aRefused.size())
+                       + " refused by the server, " + std::to_string(result.m_aChanged.size())
+                       + " not deleted (changed on the server)";
+    if (!result.m_aGone.empty())
+        text += ", " + std::to_string(result.m_aGone.size()) + " already removed";
+    if (!result.m_aLeft.empty())
+        text += ", " + std::to_string(result.m_aLeft.size()) + " not deleted (could not be read or found)";
+    if (result.m_nWithoutId > 0)
+        text += "; " + std::to_string(result.m_nWithoutId)
+                + " checked by Subject only (the server gave no usable id)";
+    return text;
+}
 
 ScreeningEngine::ScreeningEngine(IScreeningListener& listener)
     : m_listener(listener)
@@ -101,11 +124,7 @@ void ScreeningEngine::StartThreads()
     m_hScanRun.Reset();
     m_hPurgeQuit.Reset();
     m_hPurgeRun.Reset();
-    // The handle is published before the thread runs, so the thread's own
-    // clearing of it as it ends can never be overwritten.
-    m_pScanThread.store(&m_scanThread, std::memory_order_release);
     m_scanThread = std::thread(&ScreeningEngine::ScanThread, this);
-    m_pPurgeThread.store(&m_purgeThread, std::memory_order_release);
     m_purgeThread = std::thread(&ScreeningEngine::PurgeThread, this);
 }
 
@@ -121,16 +140,25 @@ void ScreeningEngine::ScanThread(ScreeningEngine* pEngine)
             break;
         {
             std::lock_guard lock(e.m_mutex);
-            e.m_bScanBusy.store(true, std::memory_order_release);
             if (e.m_bQuitting.load(std::memory_order_acquire))
                 e.m_bStop.store(true, std::memory_order_release);
         }
-        const int result = e.ScanHeaders();
-        // A stop that came in the middle of the log-in can leave a session
-        // the stop's QUIT never reached; the maildrop stays locked by the
-        // server while it is open (RFC 1939 §8), so end it here.
-        if (e.m_bStop.load(std::memory_order_acquire) && e.m_connection.IsConnected())
-            e.m_connection.Quit();
+        int result = 0;
+        {
+            std::lock_guard session(e.m_sessionMutex);
+            result = e.ScanHeaders();
+            // A stopped or failed scan, or one with nothing to review, ends
+            // its session here: the maildrop stays locked by the server while
+            // it is open (RFC 1939 §8). Nothing is marked, so QUIT deletes
+            // nothing; a broken or stopped session is only closed.
+            const bool bStopped = e.m_bStop.load(std::memory_order_acquire);
+            if (bStopped || result != 0 || e.m_nLastNum == 0) {
+                if (bStopped || e.m_connection.IsBroken())
+                    e.m_connection.Drop();
+                else if (e.m_connection.IsConnected())
+                    e.m_connection.Quit();
+            }
+        }
         e.m_hScanRun.Reset();
         {
             std::lock_guard lock(e.m_mutex);
@@ -139,8 +167,7 @@ void ScreeningEngine::ScanThread(ScreeningEngine* pEngine)
             if (!e.m_bStop.load(std::memory_order_acquire))
                 e.Post(WM_SCAN_DONE, result, 0);
             if (e.m_bScanPending && !e.m_bQuitting.load(std::memory_order_acquire)) {
-                // StartScan gave up waiting for this (stopped) scan to end:
-                // start the new one now.
+                // StartScan stopped this scan to start another: start it now.
                 e.m_bScanPending = false;
                 e.m_bStop.store(false, std::memory_order_release);
                 e.m_bAnswered.store(false, std::memory_order_release);
@@ -155,37 +182,83 @@ void ScreeningEngine::ScanThread(ScreeningEngine* pEngine)
     {
         std::lock_guard lock(e.m_mutex);
         e.m_bScanEnded.store(true, std::memory_order_release);
-        e.m_pScanThread.store(nullptr, std::memory_order_release);
     }
     e.m_changed.notify_all();
 }
 
-// PurgeThread: the same loop around PurgeChecked; WM_PURGE_DONE always.
+// PurgeThread: the same loop around the session jobs; WM_PURGE_DONE after
+// every purge.
 void ScreeningEngine::PurgeThread(ScreeningEngine* pEngine)
 {
     ScreeningEngine& e = *pEngine;
     for (;;) {
         if (platform::WaitForPair(e.m_hPurgeQuit, e.m_hPurgeRun) == 0)
             break;
-        e.PurgeChecked();
-        e.m_hPurgeRun.Reset();
-        e.Post(WM_PURGE_DONE, 0, 0);
-        {
-            std::lock_guard lock(e.m_mutex);
-            e.m_bPurgeBusy.store(false, std::memory_order_release);
+        for (;;) {
+            Job job = Job::kNone;
+            {
+                std::lock_guard lock(e.m_mutex);
+                job = std::exchange(e.m_nJob, Job::kNone);
+                e.m_nRunningJob = job;
+                if (job == Job::kNone) {
+                    e.m_hPurgeRun.Reset();
+                    e.m_bPurgeBusy.store(false, std::memory_order_release);
+                }
+            }
+            if (job == Job::kNone)
+                break;
+            e.RunJob(job);
         }
         e.m_changed.notify_all();
     }
     {
         std::lock_guard lock(e.m_mutex);
         e.m_bPurgeEnded.store(true, std::memory_order_release);
-        e.m_pPurgeThread.store(nullptr, std::memory_order_release);
     }
     e.m_changed.notify_all();
 }
 
+// PurgeThread.
+void ScreeningEngine::RunJob(Job job)
+{
+    std::lock_guard session(m_sessionMutex);
+    switch (job) {
+    case Job::kPurge:
+        PurgeChecked();
+        Post(WM_PURGE_DONE, 0, 0);
+        break;
+    case Job::kKeepAlive:
+        CheckSession();
+        break;
+    case Job::kEndSession:
+    case Job::kEndSessionReset:
+        EndSessionJob(job == Job::kEndSessionReset);
+        break;
+    case Job::kNone:
+        break;
+    }
+}
+
+// ScanThread.
+int ScreeningEngine::FailScan(const std::string& status)
+{
+    SetStatus(status);
+    SetAnswered();
+    return -1;
+}
+
+// ScanThread or PurgeThread: the user's words for a session that broke, or
+// the fallback when it did not.
+std::string ScreeningEngine::SessionStatus(const std::string& fallback) const
+{
+    if (m_connection.IsBroken())
+        return m_connection.BreakReason() + kDroppedNote;
+    return fallback;
+}
+
 // ScanThread. Returns 0 when the scan ran to its end, was stopped or found no
-// mail, -1 when it failed; m_sStatus says why for the user.
+// mail, -1 when it failed; m_sStatus says why for the user. m_nLastNum is the
+// number of the last row delivered (0: none).
 int ScreeningEngine::ScanHeaders()
 {
     Account account;
@@ -200,6 +273,7 @@ int ScreeningEngine::ScanHeaders()
     m_nMsgCount.store(0, std::memory_order_release);
     SetStatus("");
     m_nLastNum = 0;
+    m_bCanReconnect.store(false, std::memory_order_release);
 
     if (m_bStop.load(std::memory_order_acquire)) {
         SetAnswered();
@@ -208,21 +282,24 @@ int ScreeningEngine::ScanHeaders()
 
     // A security setting we do not know must not be taken for plain text.
     CPop3Connection::Security security = CPop3Connection::Security::kNone;
-    if (!CPop3Connection::ParseSecurity(account.m_sSecurity, security)) {
-        SetStatus("Unknown connection security setting \"" + account.m_sSecurity
-                  + "\": choose one under Manage Account.");
-        SetAnswered();
-        return -1;
-    }
+    if (!CPop3Connection::ParseSecurity(account.m_sSecurity, security))
+        return FailScan("Unknown connection security setting \"" + account.m_sSecurity
+                        + "\": choose one under Manage Account.");
     m_connection.SetSecurity(security, account.m_sTlsFingerprint);
     const int port = ParsePort(account.m_sPort);
     if (port == 0 || !m_connection.Login(account.m_sServer, account.m_sUser, account.m_sPass, port)) {
-        // A connection that could not be secured says why; every other
-        // failure keeps its old summary.
+        if (m_bStop.load(std::memory_order_acquire)) {
+            SetAnswered();
+            return 0;
+        }
+        // A host that cannot be reached keeps its old summary; every other
+        // failure names its cause.
         const std::string reason = port == 0 ? std::string() : m_connection.GetFailureReason();
-        SetStatus(reason.empty() ? std::string("Server Not Found") : reason);
-        SetAnswered();
-        return -1;
+        return FailScan(reason.empty() ? std::string("Server Not Found") : reason);
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_sessionAccount = account;
     }
 
     // Stopped while logging in: the thread loop ends the session; the dump
@@ -233,11 +310,8 @@ int ScreeningEngine::ScanHeaders()
     }
 
     int count = 0, total = 0;
-    if (!m_connection.Stat(count, total) || count < 0) {
-        SetStatus("Server Refused STAT Response");
-        SetAnswered();
-        return -1;
-    }
+    if (!m_connection.Stat(count, total) || count < 0)
+        return FailScan(SessionStatus("Server Refused STAT Response"));
     m_nMsgCount.store(count, std::memory_order_release);
     if (count == 0) {
         SetStatus("No emails waiting for you at the Server");
@@ -246,17 +320,23 @@ int ScreeningEngine::ScanHeaders()
     }
 
     uint32_t size = 0;
-    if (!m_connection.GetSize(1, size)) {
-        SetAnswered();
-        return -1;
-    }
+    if (!m_connection.List())
+        return FailScan(SessionStatus("The server refused to list its messages (LIST): "
+                                      + m_connection.GetLastReply()));
+    // UIDL is optional (RFC 1939 §7): without it the rows have no lasting
+    // ids, and a purge can only ever use this session.
+    if (!m_connection.Uidl() && m_connection.IsBroken())
+        return FailScan(SessionStatus(""));
+    const bool bHaveUidl = m_connection.HasUidlListing();
+    // A LIST shorter than the STAT count leaves a number without a size: the
+    // server contradicts itself, so the scan fails rather than show a row
+    // with a made-up size.
+    if (!m_connection.GetSize(1, size))
+        return FailScan("The server's message list does not match its count");
 
     std::FILE* dump = OpenDump();
-    if (!dump) {
-        SetStatus("Failed to write message to file");
-        SetAnswered();
-        return -1;
-    }
+    if (!dump)
+        return FailScan("Failed to write message to file");
 
     SetAnswered();
     {
@@ -264,7 +344,7 @@ int ScreeningEngine::ScanHeaders()
         m_bRowPending.store(false, std::memory_order_release);
     }
 
-    CPop3Message message;                   // reused: a failed TOP keeps the last text
+    CPop3Message message;
     int result = 0;
     for (int n = 1; n <= count && !m_bStop.load(std::memory_order_acquire); ++n) {
         {
@@ -280,27 +360,41 @@ int ScreeningEngine::ScanHeaders()
         }
 
         std::string uidl;
-        if (!m_connection.GetUidl(n, uidl)) {
-            result = -1;
-            break;
-        }
-        // A LIST shorter than the STAT count leaves this number without a
-        // size: the server contradicts itself, so the scan fails here rather
-        // than show a row with a made-up size.
+        if (bHaveUidl)
+            m_connection.GetUidl(n, uidl);  // none usable: the row is checked by Subject alone
         if (!m_connection.GetSize(n, size)) {
+            SetStatus("The server's message list does not match its count");
             result = -1;
             break;
         }
-        m_connection.Top(n, message);
+        const bool bRead = m_connection.Top(n, message);
         // A stop wakes the read above; its empty result must not reach the
         // dump as if it were this message's header.
         if (m_bStop.load(std::memory_order_acquire))
             break;
+        if (!bRead && m_connection.IsBroken()) {
+            SetStatus(SessionStatus(""));
+            result = -1;
+            break;
+        }
 
-        WriteRecord(dump, n, size, message.Text());
-
-        MessageRow row = BuildMessageRow(n, size, message);
-        const int suspect = IsSuspect(lists, row.m_sSubject, row.m_sSize) ? 1 : 0;
+        MessageRow row;
+        int suspect = 0;
+        if (bRead) {
+            WriteRecord(dump, n, size, message.Text());
+            row = BuildMessageRow(n, size, message);
+            suspect = IsSuspect(lists, row.m_sSubject, row.m_sSize) ? 1 : 0;
+        } else {
+            // The server would not show this message: its row carries no
+            // text of any other message, is never checked and never deleted.
+            const std::string mark = "(message unavailable: " + m_connection.GetLastReply() + ")";
+            WriteRecord(dump, n, size, mark + "\r\n");
+            CPop3Message none;
+            row = BuildMessageRow(n, size, none);
+            row.m_sSubject = mark;
+            row.m_bUnavailable = true;
+        }
+        row.m_sUidl = std::move(uidl);
         int repeat = 0;
         if (m_nLastNum == n)
             repeat = 1;
@@ -322,16 +416,77 @@ int ScreeningEngine::ScanHeaders()
         Post(WM_SCAN_ROW, suspect, repeat);
     }
 
+    // A reply that came late, or twice, sits ahead of later replies: the
+    // rows after it would show the wrong messages. LIST n names its number,
+    // so it proves the replies still pair with the commands.
+    uint64_t lastSize = 0;
+    if (result == 0 && m_nLastNum > 0 && !m_bStop.load(std::memory_order_acquire)
+        && !m_connection.ListOne(m_nLastNum, lastSize)) {
+        SetStatus(SessionStatus("The server refused LIST " + std::to_string(m_nLastNum) + ": "
+                                + m_connection.GetLastReply()));
+        result = -1;
+    }
+    if (result == 0)
+        m_bCanReconnect.store(bHaveUidl, std::memory_order_release);
+
     if (std::fclose(dump) != 0)
         platform::Trace("ScanHeaders, could not complete %s\n", kDumpFile);
     return result;
 }
 
-// PurgeThread. Walks the snapshot in grid order: per checked row TOP n 0,
-// compare the Subject byte for byte with the one the user saw, DELE n on
-// equality; the first difference stops the walk. One WM_PURGE_PROGRESS per
-// row visited. QUIT at the end in every case: it is what makes the server
-// remove the messages marked as deleted (RFC 1939 §6).
+// PurgeThread: the review's session was gone. With every row's UIDL from
+// the scan, a new session finds the messages again whatever their numbers
+// now; the rows' numbers are replaced by the new ones (0: gone). False when
+// no new session could be had, with m_sNotStarted saying why.
+bool ScreeningEngine::ReconnectForPurge(std::vector<PurgeRow>& rows, PurgeResult& result)
+{
+    m_connection.Drop();
+    if (!m_bCanReconnect.load(std::memory_order_acquire)) {
+        result.m_sNotStarted = "The server ended the session, and it gives its messages no lasting ids (UIDL), "
+                               "so the rows cannot be matched to messages again: nothing was deleted. Scan again.";
+        return false;
+    }
+    Account account;
+    {
+        std::lock_guard lock(m_mutex);
+        account = m_sessionAccount;
+    }
+    const int port = ParsePort(account.m_sPort);
+    if (port == 0 || !m_connection.Login(account.m_sServer, account.m_sUser, account.m_sPass, port)) {
+        const std::string reason = m_connection.GetFailureReason();
+        result.m_sNotStarted = "The server ended the session and a new log-in failed ("
+                               + (reason.empty() ? std::string("Server Not Found") : reason)
+                               + "): nothing was deleted.";
+        return false;
+    }
+    int count = 0, total = 0;
+    if (!m_connection.Stat(count, total) || !m_connection.Uidl()) {
+        result.m_sNotStarted = SessionStatus("The server's list of message ids could not be read again ("
+                                             + m_connection.GetLastReply() + "): nothing was deleted.");
+        m_connection.Drop();
+        return false;
+    }
+    result.m_bReconnected = true;
+    std::unordered_map<std::string, int> numbers;
+    std::string uidl;
+    for (int n = 1; n <= count; ++n)
+        if (m_connection.GetUidl(n, uidl))
+            numbers.emplace(uidl, n);
+    for (PurgeRow& row : rows) {
+        if (row.m_sUidl.empty())
+            continue;
+        const auto found = numbers.find(row.m_sUidl);
+        row.m_nNum = found == numbers.end() ? 0 : found->second;
+    }
+    return true;
+}
+
+// PurgeThread. Walks the snapshot in message-number order: per checked row
+// TOP n 0, the Subject compared byte for byte with the one the user saw, the
+// UIDL compared with the scan's, then DELE n; the first difference stops the
+// walk. One WM_PURGE_PROGRESS per row visited. QUIT at the end: it is what
+// makes the server remove the messages marked as deleted (RFC 1939 §6). A
+// session that breaks is dropped instead, so nothing at all is deleted.
 void ScreeningEngine::PurgeChecked()
 {
     std::vector<PurgeRow> rows;
@@ -340,41 +495,110 @@ void ScreeningEngine::PurgeChecked()
         rows.swap(m_aPurgeRows);
     }
     m_bPurgeCommitted.store(false, std::memory_order_release);
+    PurgeResult result;
+    // Row numbers as the user saw them, for what the purge reports.
+    std::vector<int> shown;
+    shown.reserve(rows.size());
+    for (const PurgeRow& row : rows)
+        shown.push_back(row.m_nNum);
+
+    const bool bAnyChecked =
+        std::any_of(rows.begin(), rows.end(), [](const PurgeRow& row) { return row.m_bChecked && row.m_bAvailable; });
+    // The review's session may have been logged out or lost meanwhile.
+    const bool bSession = m_connection.IsIdleAndOpen();
+    if (!bSession && bAnyChecked && !ReconnectForPurge(rows, result)) {
+        {
+            std::lock_guard lock(m_textMutex);
+            m_purgeResult = result;
+        }
+        return;
+    }
 
     bool bContinue = true;
-    for (size_t r = 0; r < rows.size() && bContinue; ++r) {
+    size_t r = 0;
+    for (; r < rows.size() && bContinue; ++r) {
         if (m_bPurgeCancel.load(std::memory_order_acquire))
             break;
         const PurgeRow& row = rows[r];
-        int outcome = row.m_bChecked ? 1 : 0;
-        if (row.m_bChecked) {
+        PurgeOutcome outcome = PurgeOutcome::kNotChecked;
+        if (row.m_bChecked && !row.m_bAvailable) {
+            outcome = PurgeOutcome::kUnavailable;
+            result.m_aLeft.push_back(shown[r]);
+        } else if (row.m_bChecked && result.m_bReconnected && row.m_sUidl.empty()) {
+            outcome = PurgeOutcome::kUnidentified;
+            result.m_aLeft.push_back(shown[r]);
+        } else if (row.m_bChecked && result.m_bReconnected && row.m_nNum == 0) {
+            outcome = PurgeOutcome::kGone;
+            result.m_aGone.push_back(shown[r]);
+        } else if (row.m_bChecked) {
             {
                 std::lock_guard lock(m_textMutex);
                 m_sGridSubject = row.m_sSubject;
+                m_sMsgSubject.clear();
             }
-            CPop3Message message;           // fresh: a failed TOP leaves it empty
-            m_connection.Top(row.m_nNum, message);
-            const std::string subject = message.GetSubject();
-            {
+            CPop3Message message;
+            std::string uidl;
+            if (!m_connection.Top(row.m_nNum, message)) {
+                outcome = m_connection.IsBroken() ? PurgeOutcome::kBroken : PurgeOutcome::kUnreadable;
                 std::lock_guard lock(m_textMutex);
-                m_sMsgSubject = subject;
-            }
-            if (subject == row.m_sSubject) {
-                if (m_bPurgeCancel.load(std::memory_order_acquire))
-                    break;
-                if (!m_connection.Dele(row.m_nNum)) {
-                    outcome = 0;
-                    std::lock_guard lock(m_textMutex);
-                    m_sReply = m_connection.GetLastReply();
-                }
+                m_sMsgSubject = "(could not be read again: " + m_connection.GetLastReply() + ")";
             } else {
-                bContinue = false;
+                const std::string subject = message.GetSubject();
+                {
+                    std::lock_guard lock(m_textMutex);
+                    m_sMsgSubject = subject;
+                }
+                if (subject != row.m_sSubject) {
+                    outcome = PurgeOutcome::kChanged;
+                } else if (!row.m_sUidl.empty()
+                           && (!m_connection.UidlOf(row.m_nNum, uidl) || uidl != row.m_sUidl)) {
+                    outcome = m_connection.IsBroken() ? PurgeOutcome::kBroken : PurgeOutcome::kIdChanged;
+                    std::lock_guard lock(m_textMutex);
+                    m_sMsgSubject = subject + " (another message: its id on the server has changed)";
+                } else if (m_bPurgeCancel.load(std::memory_order_acquire)) {
+                    break;
+                } else if (m_connection.Dele(row.m_nNum)) {
+                    outcome = PurgeOutcome::kMarked;
+                    result.m_aMarked.push_back(shown[r]);
+                    if (row.m_sUidl.empty())
+                        ++result.m_nWithoutId;
+                } else {
+                    outcome = m_connection.IsBroken() ? PurgeOutcome::kBroken : PurgeOutcome::kRefused;
+                    if (outcome == PurgeOutcome::kRefused) {
+                        result.m_aRefused.push_back(shown[r]);
+                        std::lock_guard lock(m_textMutex);
+                        m_sReply = m_connection.GetLastReply();
+                    }
+                }
             }
+            if (outcome == PurgeOutcome::kChanged || outcome == PurgeOutcome::kUnreadable
+                || outcome == PurgeOutcome::kIdChanged)
+                result.m_aChanged.push_back(shown[r]);
         }
-        Post(WM_PURGE_PROGRESS, outcome, bContinue ? 1 : 0);
+        // wParam as it always was: 1 for a checked row deleted or stopped
+        // on, 0 for one left alone or refused.
+        const bool bStops = outcome == PurgeOutcome::kChanged || outcome == PurgeOutcome::kUnreadable
+                            || outcome == PurgeOutcome::kIdChanged || outcome == PurgeOutcome::kBroken;
+        if (bStops)
+            bContinue = false;
+        const long wParam = outcome == PurgeOutcome::kMarked || (bStops && outcome != PurgeOutcome::kBroken);
+        {
+            std::lock_guard lock(m_textMutex);
+            m_nLastOutcome = outcome;
+        }
+        Post(WM_PURGE_PROGRESS, wParam, bContinue ? 1 : 0);
     }
+    // Checked rows after the stop are not deleted either.
+    if (!bContinue && !m_connection.IsBroken())
+        for (; r < rows.size(); ++r)
+            if (rows[r].m_bChecked && rows[r].m_bAvailable)
+                result.m_aChanged.push_back(shown[r]);
 
-    if (m_bPurgeCancel.load(std::memory_order_acquire)) {
+    if (m_connection.IsBroken()) {
+        result.m_bBroken = true;
+        result.m_sReason = m_connection.BreakReason();
+    } else if (m_bPurgeCancel.load(std::memory_order_acquire)) {
+        result.m_bCancelled = true;
         // RSET unmarks every message this session marked as deleted (RFC
         // 1939 §5), so the QUIT that follows removes nothing. When RSET is
         // refused, a QUIT would remove what is still marked: the session is
@@ -383,68 +607,85 @@ void ScreeningEngine::PurgeChecked()
             std::lock_guard lock(m_textMutex);
             m_sReply = m_connection.GetLastReply();
             m_connection.Drop();
-            return;
-        }
-        if (!m_connection.Quit()) {
+        } else if (!m_connection.Quit()) {
             std::lock_guard lock(m_textMutex);
             m_sReply = m_connection.GetLastReply();
         }
-        return;
-    }
-    if (m_connection.Quit()) {
+    } else if (m_connection.Quit()) {
+        result.m_bCommitted = true;
         m_bPurgeCommitted.store(true, std::memory_order_release);
     } else {
+        result.m_sReason = m_connection.IsBroken() ? m_connection.BreakReason() : m_connection.GetLastReply();
         std::lock_guard lock(m_textMutex);
-        m_sReply = m_connection.GetLastReply();
+        m_sReply = result.m_sReason;
     }
+    m_connection.Drop();
+    std::lock_guard lock(m_textMutex);
+    m_purgeResult = std::move(result);
+}
+
+// PurgeThread: the keep-alive. RFC 1939 §5: in the TRANSACTION state NOOP
+// only ever answers +OK, so anything else means the session is gone, or
+// that replies no longer pair with commands; either way it is closed.
+void ScreeningEngine::CheckSession()
+{
+    const bool bAlive = m_connection.IsConnected() && m_connection.Noop();
+    if (!bAlive)
+        m_connection.Drop();
+    Post(WM_SESSION_CHECKED, bAlive ? 1 : 0, m_bCanReconnect.load(std::memory_order_acquire) ? 1 : 0);
+}
+
+// PurgeThread: Cancel, or the end of a review nobody purged.
+void ScreeningEngine::EndSessionJob(bool bReset)
+{
+    SessionEnd end;
+    if (m_connection.IsConnected()) {
+        if (bReset && !m_connection.Rset()) {
+            end.m_bRsetRefused = true;
+            end.m_sRsetReply = m_connection.GetLastReply();
+        }
+        if (!m_connection.Quit()) {
+            end.m_bQuitRefused = true;
+            end.m_sQuitReply = m_connection.IsBroken() ? m_connection.BreakReason() : m_connection.GetLastReply();
+        }
+    }
+    m_connection.Drop();
+    m_bCanReconnect.store(false, std::memory_order_release);
+    const bool bOk = !end.m_bRsetRefused && !end.m_bQuitRefused;
+    {
+        std::lock_guard lock(m_textMutex);
+        m_sessionEnd = std::move(end);
+    }
+    Post(WM_SESSION_ENDED, bOk ? 1 : 0, 0);
 }
 
 // UI thread.
 void ScreeningEngine::StartScan(const Account& account, const FilterLists& lists)
 {
-    std::unique_lock lock(m_mutex);
-    if (m_bQuitting.load(std::memory_order_acquire))
-        return;
-    if (m_bScanBusy.load(std::memory_order_acquire)) {
-        // An earlier scan is still under way (stopped and unwinding, or left
-        // running after its connection phase timed out): it must end first,
-        // or the run signal would be swallowed by its run event.
-        const bool bWasStopped = m_bStop.load(std::memory_order_acquire);
-        StopScanLocked();
-        lock.unlock();
-        if (!bWasStopped)
-            m_connection.Quit();
-        lock.lock();
-        if (!WaitScanIdle(lock, kUnwindBudget)) {
-            m_account = account;
-            m_lists = lists;
-            m_bScanPending = true;
+    bool bAbort = false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_bQuitting.load(std::memory_order_acquire))
             return;
+        m_account = account;
+        m_lists = lists;
+        if (m_bScanBusy.load(std::memory_order_acquire)) {
+            // An earlier scan is still under way (stopped and unwinding, or
+            // left running after its connection phase timed out): it ends
+            // first, and ScanThread then starts this one.
+            bAbort = !m_bStop.load(std::memory_order_acquire);
+            StopScanLocked();
+            m_bScanPending = true;
+        } else {
+            m_bStop.store(false, std::memory_order_release);
+            m_bAnswered.store(false, std::memory_order_release);
+            m_bRowPending.store(false, std::memory_order_release);
+            m_bScanBusy.store(true, std::memory_order_release);
+            m_hScanRun.Set();
         }
     }
-    // The purge owns the session until its QUIT.
-    m_changed.wait(lock, [this] { return !m_bPurgeBusy.load(std::memory_order_acquire); });
-    lock.unlock();
-    // A session an earlier scan left logged in (review, keep-alive) ends
-    // before the new log-in, so nothing of it can touch the new session.
-    if (m_connection.IsConnected())
-        m_connection.Quit();
-    lock.lock();
-
-    m_account = account;
-    m_lists = lists;
-    m_bStop.store(false, std::memory_order_release);
-    m_bAnswered.store(false, std::memory_order_release);
-    m_bRowPending.store(false, std::memory_order_release);
-    m_bScanBusy.store(true, std::memory_order_release);
-    m_hScanRun.Set();
-}
-
-// UI thread, m_mutex held.
-bool ScreeningEngine::WaitScanIdle(std::unique_lock<std::mutex>& lock, std::chrono::milliseconds budget)
-{
-    return m_changed.wait_for(lock, budget,
-                              [this] { return !m_bScanBusy.load(std::memory_order_acquire); });
+    if (bAbort)
+        m_connection.Abort();
 }
 
 // m_mutex held.
@@ -469,17 +710,15 @@ bool ScreeningEngine::IsScanning() const
 // UI thread.
 void ScreeningEngine::Stop()
 {
+    bool bAbort = false;
     {
         std::lock_guard lock(m_mutex);
+        bAbort = m_bScanBusy.load(std::memory_order_acquire) && !m_bStop.load(std::memory_order_acquire);
         StopScanLocked();
     }
-    m_connection.Quit();
-}
-
-// UI thread.
-void ScreeningEngine::AbandonScan()
-{
-    Stop();
+    // Wakes a read pending on ScanThread, which then closes the session.
+    if (bAbort)
+        m_connection.Abort();
 }
 
 // UI thread.
@@ -505,14 +744,52 @@ bool ScreeningEngine::TakeRow(MessageRow& row, int& nSuspect, int& nRepeat)
 }
 
 // UI thread.
-void ScreeningEngine::StartPurge(std::vector<PurgeRow> rows)
+void ScreeningEngine::KeepAlive()
 {
     {
         std::lock_guard lock(m_mutex);
         if (m_bPurgeBusy.load(std::memory_order_acquire) || m_bQuitting.load(std::memory_order_acquire))
+            return;
+        m_nJob = Job::kKeepAlive;
+        m_bPurgeBusy.store(true, std::memory_order_release);
+    }
+    m_hPurgeRun.Set();
+}
+
+// UI thread.
+void ScreeningEngine::EndSession(bool bReset)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        // A keep-alive under way is followed by this; a purge ends its own
+        // session.
+        if (m_nRunningJob == Job::kPurge && m_bPurgeBusy.load(std::memory_order_acquire))
+            return;
+        m_nJob = bReset ? Job::kEndSessionReset : Job::kEndSession;
+        m_bPurgeBusy.store(true, std::memory_order_release);
+    }
+    m_hPurgeRun.Set();
+}
+
+bool ScreeningEngine::CanReconnect() const
+{
+    return m_bCanReconnect.load(std::memory_order_acquire);
+}
+
+// UI thread.
+void ScreeningEngine::StartPurge(std::vector<PurgeRow> rows)
+{
+    // Message-number order, whatever order the owner keeps its rows in.
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const PurgeRow& a, const PurgeRow& b) { return a.m_nNum < b.m_nNum; });
+    {
+        std::lock_guard lock(m_mutex);
+        if ((m_bPurgeBusy.load(std::memory_order_acquire) && m_nRunningJob == Job::kPurge)
+            || m_nJob == Job::kPurge || m_bQuitting.load(std::memory_order_acquire))
             return;                         // a purge already runs: no effect
         m_aPurgeRows = std::move(rows);
         m_bPurgeCancel.store(false, std::memory_order_release);
+        m_nJob = Job::kPurge;
         m_bPurgeBusy.store(true, std::memory_order_release);
     }
     m_hPurgeRun.Set();
@@ -528,23 +805,42 @@ bool ScreeningEngine::PurgeCommitted() const
     return m_bPurgeCommitted.load(std::memory_order_acquire);
 }
 
+PurgeResult ScreeningEngine::LastPurge() const
+{
+    std::lock_guard lock(m_textMutex);
+    return m_purgeResult;
+}
+
+SessionEnd ScreeningEngine::LastSessionEnd() const
+{
+    std::lock_guard lock(m_textMutex);
+    return m_sessionEnd;
+}
+
 // UI thread.
 void ScreeningEngine::SignalQuit()
 {
-    bool bStopScan = false;
+    bool bAbort = false;
     {
         std::lock_guard lock(m_mutex);
         m_bQuitting.store(true, std::memory_order_release);
         if (m_bScanBusy.load(std::memory_order_acquire) && !m_bStop.load(std::memory_order_acquire)) {
             StopScanLocked();
-            bStopScan = true;
+            bAbort = true;
         }
+        // Session jobs other than a purge are cut short; nothing they do
+        // matters once the owner leaves, and the server deletes nothing on a
+        // dropped session.
+        if (m_nRunningJob != Job::kPurge && m_bPurgeBusy.load(std::memory_order_acquire))
+            bAbort = true;
+        if (m_nJob != Job::kPurge)
+            m_nJob = Job::kNone;
         m_bScanPending = false;
     }
     m_hScanQuit.Set();
     m_hPurgeQuit.Set();
-    if (bStopScan)
-        m_connection.Quit();
+    if (bAbort)
+        m_connection.Abort();
 }
 
 bool ScreeningEngine::ScanEnded() const
@@ -598,6 +894,12 @@ std::string ScreeningEngine::Reply() const
 {
     std::lock_guard lock(m_textMutex);
     return m_sReply;
+}
+
+PurgeOutcome ScreeningEngine::LastOutcome() const
+{
+    std::lock_guard lock(m_textMutex);
+    return m_nLastOutcome;
 }
 
 // ScanThread: the connection phase is over, in success or failure. The

@@ -20,9 +20,13 @@ enum : unsigned {
     WM_APP = 0x8000,
     WM_SCAN_DONE = WM_APP + 0x0C,      // wParam: result 0 / -1; not posted after a stop
     WM_SCAN_ROW = WM_APP + 0x0D,       // wParam: suspect 1/0; lParam: repeat 1/0
-    WM_PURGE_DONE = WM_APP + 0x0E,     // 0, 0
-    WM_PURGE_PROGRESS = WM_APP + 0x0F, // wParam: outcome; lParam: 1 continue / 0 stopped on mismatch
+    WM_PURGE_DONE = WM_APP + 0x0E,     // 0, 0; LastPurge() has the summary
+    WM_PURGE_PROGRESS = WM_APP + 0x0F, // wParam: outcome; lParam: 1 continue / 0 stopped
     WM_SCAN_ANSWERED = WM_APP + 0x10,  // the scan's connection phase ended (IsAnswered() is true)
+    WM_SESSION_CHECKED = WM_APP + 0x11, // after KeepAlive: wParam 1 alive / 0 gone; lParam: 1 = a
+                                        // purge can log in again and find the rows by UIDL
+    WM_SESSION_ENDED = WM_APP + 0x12,  // after EndSession: wParam 1 = every step accepted / 0;
+                                       // LastSessionEnd() says which was refused
 };
 
 class IScreeningListener {
@@ -51,15 +55,63 @@ struct Account {
 struct PurgeRow {
     int m_nNum;
     bool m_bChecked;
-    std::string m_sSubject;
+    std::string m_sSubject;    // raw bytes, as the scan read them
+    std::string m_sUidl = {};  // the scan's UIDL for the message; empty: none
+    bool m_bAvailable = true;  // false: the server refused to show it, so it is never deleted
 };
 
-// The screening job without a window: the header scan and the purge, each on
-// a long-lived worker thread, sharing one POP3 connection.
+// What the purge did with one row.
+enum class PurgeOutcome {
+    kNotChecked,    // left alone
+    kMarked,        // DELE accepted; gone once QUIT is accepted
+    kRefused,       // DELE refused; the purge goes on
+    kChanged,       // the Subject differs: stopped here
+    kUnreadable,    // the server refused to show the message again: stopped here
+    kIdChanged,     // the UIDL differs: another message has this number now; stopped here
+    kGone,          // on a new session, no message has the row's UIDL: already removed
+    kUnidentified,  // on a new session, the row has no UIDL to find it by: left alone
+    kUnavailable,   // the scan could not read it, so nobody saw it: left alone
+    kBroken,        // replies no longer pair with commands: session dropped, nothing deleted
+};
+
+// The end of one purge, for the owner after WM_PURGE_DONE.
+struct PurgeResult {
+    bool m_bCommitted = false;   // QUIT accepted: the marked messages are gone
+    bool m_bBroken = false;      // dropped without QUIT: nothing was deleted
+    bool m_bCancelled = false;
+    bool m_bReconnected = false; // the review's session was gone; a new one was opened
+    // Nothing was tried: the session was gone and could not be replaced.
+    std::string m_sNotStarted;
+    std::string m_sReason;       // why the session broke, or the failed QUIT's reply
+    std::vector<int> m_aMarked;        // row numbers marked deleted (gone when committed)
+    std::vector<int> m_aRefused;       // DELE refused
+    std::vector<int> m_aChanged;       // the row stopped on, then every checked row after it
+    std::vector<int> m_aGone;          // already removed (new session)
+    std::vector<int> m_aLeft;          // unavailable or unidentified: never tried
+    int m_nWithoutId = 0;              // marked on the Subject check alone (no usable UIDL)
+};
+
+// "N deleted, M refused by the server, K not deleted (changed on the server)",
+// and what else the user must know.
+std::string PurgeSummaryText(const PurgeResult& result);
+
+// The end of EndSession, for the owner after WM_SESSION_ENDED.
+struct SessionEnd {
+    bool m_bRsetRefused = false;
+    bool m_bQuitRefused = false;
+    std::string m_sRsetReply, m_sQuitReply;
+};
+
+// The screening job without a window: the header scan, and the jobs on the
+// session it leaves open (keep-alive, the purge, the end of the session),
+// each on a long-lived worker thread sharing one POP3 connection. The
+// engine owns the session: its owner never touches the network, so no
+// call here waits on a server.
 //
 // Threads: "UI" is whichever single thread owns the engine (the Qt view's
-// thread, or the command-line front end's main thread); ScanThread and
-// PurgeThread are the two workers. Each public method says who may call it.
+// thread, or the command-line front end's main thread); ScanThread runs
+// scans and PurgeThread the session jobs; they take turns on the
+// connection. Each public method says who may call it.
 class ScreeningEngine {
 public:
     explicit ScreeningEngine(IScreeningListener& listener);
@@ -71,30 +123,37 @@ public:
     void StartThreads();
 
     // UI: copies the account and the lists (the scan classifies with its own
-    // copy), stops a scan still under way and waits (up to 5 s; it normally
-    // ends at once) for it to unwind, waits for a running purge to end, quits
-    // a session left logged in by an earlier scan, clears m_bAnswered and
-    // m_bStop, signals m_hScanRun. Should the old scan outlast the wait (a
-    // host look-up cannot be interrupted), ScanThread starts the new scan
-    // itself as soon as the old one has ended: a new scan is never lost.
+    // copy), clears m_bAnswered and m_bStop, signals m_hScanRun. A scan
+    // still under way is stopped first; ScanThread then starts the new scan
+    // as soon as the old one has ended: a new scan is never lost. A session
+    // left open by an earlier scan is ended by the new scan's log-in.
     void StartScan(const Account& account, const FilterLists& lists);
     // UI: the scan's connection phase has ended (success or failure).
     bool IsAnswered() const;
     // UI: a scan has been asked for and has not yet ended (stopped or not).
     bool IsScanning() const;
-    // UI: m_bStop, wakes the row hand-over, quits the connection (a read
-    // pending on ScanThread fails at once). No WM_SCAN_DONE follows; a row
-    // posted in the meantime is refused by TakeRow.
+    // UI: m_bStop, wakes the row hand-over and any read pending on the
+    // scan's session, which ScanThread then closes. Returns at once. No
+    // WM_SCAN_DONE follows; a row posted in the meantime is refused by TakeRow.
     void Stop();
     // UI, once per WM_SCAN_ROW: copies the row and clears m_bRowPending so the
     // scan fetches the next message. False = no row to take (a row of a
-    // stopped or abandoned scan): drop it. The second form also hands back
-    // the flags stored with the row, which always belong to the row taken.
+    // stopped scan): drop it. The second form also hands back the flags
+    // stored with the row, which always belong to the row taken.
     bool TakeRow(MessageRow& row);
     bool TakeRow(MessageRow& row, int& nSuspect, int& nRepeat);
-    // UI: "Protocol Error - restart": the scan is stopped as by Stop and no
-    // further row of it is delivered, whatever the timing.
-    void AbandonScan();
+
+    // UI, during the review: NOOP on PurgeThread, so an idle session is not
+    // logged out (RFC 1939 §3); WM_SESSION_CHECKED tells how it went. No
+    // effect while another session job runs.
+    void KeepAlive();
+    // UI: ends the review's session on PurgeThread, RSET first when asked
+    // (RFC 1939 §5: nothing stays marked), then QUIT; WM_SESSION_ENDED
+    // follows. Without a session it follows at once.
+    void EndSession(bool bReset);
+    // UI: whether a purge could log in again and find the rows of the last
+    // scan by their UIDL, should the session be gone.
+    bool CanReconnect() const;
 
     // UI: hands the purge its snapshot of the grid and signals m_hPurgeRun.
     void StartPurge(std::vector<PurgeRow> rows);
@@ -106,16 +165,21 @@ public:
     // i.e. the server entered the UPDATE state and removed the messages
     // marked as deleted (RFC 1939 §6). False after CancelPurge.
     bool PurgeCommitted() const;
+    // UI, after WM_PURGE_DONE.
+    PurgeResult LastPurge() const;
+    // UI, after WM_SESSION_ENDED.
+    SessionEnd LastSessionEnd() const;
 
-    // UI: signals m_hScanQuit and m_hPurgeQuit; a running scan is stopped so
-    // shutdown never waits on the network. A running purge finishes its job.
+    // UI: signals m_hScanQuit and m_hPurgeQuit; a running scan or session
+    // job is stopped so shutdown never waits on the network. A running
+    // purge finishes its job.
     void SignalQuit();
     bool ScanEnded() const;
     bool PurgeEnded() const;
     // UI: waits until both threads have ended, one shared budget.
     bool WaitEnded(std::chrono::milliseconds budget);
 
-    // UI: the keep-alive's Noop, Cancel's Rset/Quit, IsConnected.
+    // For tests that drive a session by hand; the owner never uses it.
     CPop3Connection& Connection();
 
     // UI: read after the notification that follows their write.
@@ -124,27 +188,37 @@ public:
     std::string GridSubject() const;
     std::string MsgSubject() const;
     std::string Reply() const;
+    // The outcome of the row of the last WM_PURGE_PROGRESS.
+    PurgeOutcome LastOutcome() const;
 
 private:
+    enum class Job { kNone, kPurge, kKeepAlive, kEndSession, kEndSessionReset };
+
     static void ScanThread(ScreeningEngine* pEngine);
     static void PurgeThread(ScreeningEngine* pEngine);
     int ScanHeaders();
+    // The scan's failure: status text and the end of the connection phase.
+    int FailScan(const std::string& status);
+    // The reason a broken session gives the user.
+    std::string SessionStatus(const std::string& fallback) const;
+    void RunJob(Job job);
     void PurgeChecked();
+    void CheckSession();
+    void EndSessionJob(bool bReset);
+    bool ReconnectForPurge(std::vector<PurgeRow>& rows, PurgeResult& result);
     void StopScanLocked();                    // m_mutex held
-    bool WaitScanIdle(std::unique_lock<std::mutex>& lock, std::chrono::milliseconds budget);
     void SetAnswered();
     void SetStatus(const std::string& text);
     void Post(unsigned message, long wParam, long lParam);
 
     IScreeningListener& m_listener;
     CPop3Connection m_connection;
+    // Held by whichever worker uses the session: a scan, or a session job.
+    std::mutex m_sessionMutex;
 
     platform::ManualResetEvent m_hScanQuit, m_hScanRun;
     platform::ManualResetEvent m_hPurgeQuit, m_hPurgeRun;
     std::thread m_scanThread, m_purgeThread;
-    // Set when a thread starts, cleared by the thread itself as it ends.
-    std::atomic<std::thread*> m_pScanThread{nullptr};
-    std::atomic<std::thread*> m_pPurgeThread{nullptr};
     std::atomic<bool> m_bScanEnded{false};
     std::atomic<bool> m_bPurgeEnded{false};
 
@@ -160,17 +234,23 @@ private:
     std::atomic<bool> m_bStop{false};
     std::atomic<bool> m_bAnswered{false};
     std::atomic<bool> m_bRowPending{false};
-    std::atomic<bool> m_bScanBusy{false};      // ScanHeaders is running
-    std::atomic<bool> m_bPurgeBusy{false};     // PurgeChecked is running
+    std::atomic<bool> m_bScanBusy{false};      // a scan is asked for or running
+    std::atomic<bool> m_bPurgeBusy{false};     // a session job is asked for or running
     std::atomic<bool> m_bQuitting{false};
     std::atomic<bool> m_bPurgeCancel{false};
     std::atomic<bool> m_bPurgeCommitted{false};
+    std::atomic<bool> m_bCanReconnect{false};
     std::atomic<int> m_nMsgCount{0};
     bool m_bScanPending = false;              // a scan to start once the stopped one ended (m_mutex)
+    Job m_nJob = Job::kNone;                  // the session job asked for (m_mutex)
+    Job m_nRunningJob = Job::kNone;           // (m_mutex)
 
     // The scan's inputs, copied by StartScan (m_mutex).
     Account m_account;
     FilterLists m_lists;
+    // The account the review's session was opened with, for a purge that
+    // must log in again (m_mutex).
+    Account m_sessionAccount;
     // The row in flight and its flags (m_mutex).
     MessageRow m_row;
     int m_nRowSuspect = 0, m_nRowRepeat = 0;
@@ -178,6 +258,9 @@ private:
     // Texts the UI reads after a notification (m_textMutex).
     std::string m_sStatus;
     std::string m_sGridSubject, m_sMsgSubject, m_sReply;
+    PurgeOutcome m_nLastOutcome = PurgeOutcome::kNotChecked;
+    PurgeResult m_purgeResult;
+    SessionEnd m_sessionEnd;
     // The purge's snapshot (m_mutex).
     std::vector<PurgeRow> m_aPurgeRows;
 };

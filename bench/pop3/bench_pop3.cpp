@@ -27,7 +27,7 @@ namespace {
 // meanwhile; the warm-up session may wait for that.
 class PatientConnection : public CPop3Connection {
 public:
-    PatientConnection() { m_dwReadTimeout = 120000; }
+    PatientConnection() { m_timing.m_nSilenceMs = 120000; }
 };
 
 using Clock = std::chrono::steady_clock;

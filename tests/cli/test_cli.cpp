@@ -201,8 +201,9 @@ private slots:
         QTest::addColumn<int>("exit");
         QTest::addColumn<QString>("stderr");
         QTest::newRow("env password wins over the stored one") << QStringList{} << "p" << 0 << "";
-        QTest::newRow("stored password") << QStringList{} << "" << 1 << "Server Not Found";
-        QTest::newRow("user override") << QStringList{"--user", "someone"} << "p" << 1 << "Server Not Found";
+        QTest::newRow("stored password") << QStringList{} << "" << 1 << "The server refused the log-in: -ERR";
+        QTest::newRow("user override") << QStringList{"--user", "someone"} << "p" << 1
+                                       << "The server refused the log-in: -ERR";
         QTest::newRow("server override") << QStringList{"--server", "no-such-host.invalid"} << "p" << 1
                                          << "Server Not Found";
     }
@@ -241,8 +242,10 @@ private slots:
         QCOMPARE(run.m_nExit, 3);
         const std::vector<std::string> lines = SplitLines(run.m_sOut);
         QCOMPARE(lines.size(), size_t(5));
-        QCOMPARE(lines[3], std::string("deleted\t1"));
-        QCOMPARE(lines[4], std::string("mismatch\t3\tCaf\xC3\xA9 menu\tCaf\xC3\xA9 menu new"));
+        // "deleted" only once QUIT has committed it.
+        QCOMPARE(lines[3], std::string("mismatch\t3\tCaf\xC3\xA9 menu\tCaf\xC3\xA9 menu new"));
+        QCOMPARE(lines[4], std::string("deleted\t1"));
+        QVERIFY2(run.m_sErr.find("not deleted: 3") != std::string::npos, run.m_sErr.c_str());
         QVERIFY(server.WaitNoSession(5000));
         QCOMPARE(server.Messages().size(), size_t(2));
     }
@@ -258,14 +261,18 @@ private slots:
         server.Start();
         StoreAccount(server.Port());
         const CliRun run = Cli({"purge", "--all", "--tsv"});
-        QCOMPARE(run.m_nExit, 0);
+        QCOMPARE(run.m_nExit, 1);  // a checked message is still on the server
         const std::vector<std::string> lines = SplitLines(run.m_sOut);
         QCOMPARE(lines.size(), size_t(6));
-        QCOMPARE(lines[3], std::string("deleted\t1"));
-        QCOMPARE(lines[4], std::string("refused\t2\t-ERR\\tlocked"));
+        QCOMPARE(lines[3], std::string("refused\t2\t-ERR\\tlocked"));
+        QCOMPARE(lines[4], std::string("deleted\t1"));
         QCOMPARE(lines[5], std::string("deleted\t3"));
+        QVERIFY2(run.m_sErr.find("2 deleted, 1 refused by the server, 0 not deleted (changed on the server)")
+                     != std::string::npos,
+                 run.m_sErr.c_str());
+        QVERIFY2(run.m_sErr.find("not deleted: 2") != std::string::npos, run.m_sErr.c_str());
         QVERIFY(server.WaitNoSession(5000));
-        QVERIFY(server.Received().find("DELE 2\r\nTOP 3 0\r\nDELE 3\r\nQUIT\r\n") != std::string::npos);
+        QVERIFY(server.Received().find("DELE 2\r\nTOP 3 0\r\nUIDL 3\r\nDELE 3\r\nQUIT\r\n") != std::string::npos);
     }
 
     // With "Def" set the built-in subject list classifies: "KLEZ" is on it.

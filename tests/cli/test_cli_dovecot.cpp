@@ -67,7 +67,7 @@ private slots:
         const CliRun run = RunCli(QStringList{"purge", "--all"} + Account(dovecot), m_dir.path(),
                                   {"MAVIX_PASSWORD=wrong"});
         QCOMPARE(run.m_nExit, 1);
-        QVERIFY(run.m_sErr.find("Server Not Found") != std::string::npos);
+        QVERIFY(run.m_sErr.find("The server refused the log-in: -ERR") != std::string::npos);
         QCOMPARE(dovecot.MessageFileCount(), 1);
     }
 };

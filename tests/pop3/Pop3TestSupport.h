@@ -4,26 +4,24 @@
 #include "pop3/Pop3Connection.h"
 #include "tests/support/ScriptedPop3Server.h"
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 #include <string>
 #include <vector>
 
-// A connection whose silence budget a test may shorten, and which records
-// the capacity of every buffer the reader grew.
+// A connection whose waits a test may shorten: every silence limit and
+// deadline at most `readTimeoutMs`.
 class TestConnection : public CPop3Connection {
 public:
-    explicit TestConnection(uint32_t readTimeoutMs = 2000) { m_dwReadTimeout = readTimeoutMs; }
-
-    bool ReadReply(char* pBuffer, size_t nSize, const char* pszTerminator, GrownBuffer& grown,
-                   size_t nGrowBy) override
+    explicit TestConnection(uint32_t readTimeoutMs = 2000)
     {
-        const bool result = CPop3Connection::ReadReply(pBuffer, nSize, pszTerminator, grown, nGrowBy);
-        m_aGrownSizes.push_back(grown.size());
-        return result;
+        m_timing.m_nSilenceMs = std::min(m_timing.m_nSilenceMs, readTimeoutMs);
+        m_timing.m_nSlowReplyMs = std::min(m_timing.m_nSlowReplyMs, readTimeoutMs);
+        m_timing.m_nLineDeadlineMs = std::min(m_timing.m_nLineDeadlineMs, 5 * readTimeoutMs);
+        m_timing.m_nBlockDeadlineMs = std::min(m_timing.m_nBlockDeadlineMs, 5 * readTimeoutMs);
     }
-
-    std::vector<size_t> m_aGrownSizes;  // one per reply read; 0 = never grew
+    void SetTiming(const Timing& timing) { m_timing = timing; }
 };
 
 // Captures trace lines while it lives. Its lock lives in static storage:

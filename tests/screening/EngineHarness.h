@@ -101,14 +101,14 @@ inline ScanOutcome DriveScan(ScreeningEngine& engine, RecordingListener& listene
     return out;
 }
 
-struct PurgeOutcome {
+struct PurgeNotes {
     std::vector<std::pair<long, long>> m_aProgress;   // (outcome, continue) per row
     bool m_bDone = false;
 };
 
-inline PurgeOutcome DrivePurge(RecordingListener& listener, int ms = 15000)
+inline PurgeNotes DrivePurge(RecordingListener& listener, int ms = 15000)
 {
-    PurgeOutcome out;
+    PurgeNotes out;
     DrainUntil(listener, ms, [&](const Note& note) {
         if (note.m_nMessage == WM_PURGE_PROGRESS)
             out.m_aProgress.emplace_back(note.m_wParam, note.m_lParam);

@@ -151,14 +151,15 @@ private slots:
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("dump");   // "untouched", "empty"
         QTest::newRow("empty mailbox") << "empty" << "No emails waiting for you at the Server" << 0 << "untouched";
-        QTest::newRow("wrong password") << "password" << "Server Not Found" << -1 << "untouched";
+        QTest::newRow("wrong password") << "password" << "The server refused the log-in: -ERR [AUTH] Authentication failed."
+                                        << -1 << "untouched";
         QTest::newRow("unknown host") << "host" << "Server Not Found" << -1 << "untouched";
         QTest::newRow("port zero") << "port:0" << "Server Not Found" << -1 << "untouched";
         QTest::newRow("port too large") << "port:65536" << "Server Not Found" << -1 << "untouched";
         QTest::newRow("port not a number") << "port:pop3" << "Server Not Found" << -1 << "untouched";
         QTest::newRow("STAT refused") << "STAT" << "Server Refused STAT Response" << -1 << "untouched";
-        QTest::newRow("LIST refused") << "LIST" << "" << -1 << "untouched";
-        QTest::newRow("UIDL refused") << "UIDL" << "" << -1 << "empty";
+        QTest::newRow("LIST refused") << "LIST" << "The server refused to list its messages (LIST): -ERR not now"
+                                      << -1 << "untouched";
     }
 
     // The failure table: status text, result, and whether "message.txt" was
@@ -206,29 +207,39 @@ private slots:
             QCOMPARE(server.SessionCount(), 0);   // refused before any connect
     }
 
-    // A failed TOP keeps the text of the message before it: the row and the
-    // dump repeat it rather than show nothing.
-    void failedTopKeepsPreviousText()
+    // A refused TOP gives its row no text of any other message: it is marked
+    // unavailable, never suspect, and its dump record says so. UIDL is
+    // optional: a server without it still has every message scanned.
+    void refusedTopMarksRowUnavailable()
     {
         ScriptedPop3Server server;
         server.ServeMailbox(m_aMail, "u", "p", [](const std::string& command, int) -> std::optional<std::string> {
             if (command == "TOP 2 0")
                 return std::string("-ERR no such message\r\n");
+            if (command == "UIDL")
+                return std::string("-ERR not supported\r\n");
             return std::nullopt;
         });
         server.Start();
         RecordingListener listener;
         ScreeningEngine engine(listener);
         engine.StartThreads();
-        engine.StartScan(AccountFor(server), Lists());
+        FilterLists lists = Lists();
+        lists.Append(kFilterSubject, "UNAVAILABLE");  // would match the mark's text
+        engine.StartScan(AccountFor(server), lists);
         const ScanOutcome scan = DriveScan(engine, listener);
         QVERIFY(scan.m_bDone);
         QCOMPARE(scan.m_nResult, 0L);
         QCOMPARE(scan.m_aRows.size(), size_t(3));
         QCOMPARE(scan.m_aRows[1].m_sNum, std::string("2"));
-        QCOMPARE(scan.m_aRows[1].m_sSubject, std::string("Hello there"));
+        QVERIFY(scan.m_aRows[1].m_bUnavailable);
+        QCOMPARE(scan.m_aRows[1].m_sSubject, std::string("(message unavailable: -ERR no such message)"));
+        QCOMPARE(scan.m_aRows[1].m_sFrom, std::string());
+        QCOMPARE(scan.m_aSuspect[1], 0);
+        QVERIFY(!engine.CanReconnect());
         const std::string dump = ReadFile("message.txt");
-        QVERIFY(dump.find(DumpRecord(2, m_aMail[1].size(), HeaderOf(m_aMail[0]))) != std::string::npos);
+        QVERIFY(dump.find(DumpRecord(2, m_aMail[1].size(), "(message unavailable: -ERR no such message)\r\n"))
+                != std::string::npos);
     }
 
     // The scan never fetches message n + 1 before the view took row n, however
@@ -329,7 +340,6 @@ private slots:
         QVERIFY(!engine.TakeRow(row));
         QVERIFY(server.WaitNoSession(5000));
         QVERIFY(server.Received().find("TOP 4 0") == std::string::npos);
-        QVERIFY(server.Received().find("QUIT\r\n") != std::string::npos);
         std::string dump;
         for (int n = 1; n <= 3; ++n)
             dump += DumpRecord(n, mail[static_cast<size_t>(n - 1)].size(), HeaderOf(mail[static_cast<size_t>(n - 1)]));
@@ -373,7 +383,7 @@ private slots:
         QCOMPARE(server.SessionCount(), 2);
     }
 
-    // "Protocol Error - restart": after AbandonScan no row of that scan is
+    // "Protocol Error - restart": after Stop no row of that scan is
     // delivered and no WM_SCAN_DONE follows, whatever the scan was doing.
     void abandonDropsEveryLaterRow()
     {
@@ -397,7 +407,7 @@ private slots:
                     ++rows;
                 }
             }
-            engine.AbandonScan();
+            engine.Stop();
             QTRY_VERIFY(!engine.IsScanning());
             for (const Note& late : listener.Drain()) {
                 QVERIFY(late.m_nMessage == WM_SCAN_ROW);
@@ -465,9 +475,9 @@ private slots:
         QTest::newRow("a refused DELE does not stop it")
             << "refused" << "110" << "01 11 01" << "TOP 1 0\r\nDELE 1\r\nTOP 2 0\r\nDELE 2\r\nQUIT\r\n" << true
             << -1;
-        // The server dropped the session during review: the re-read finds no
-        // Subject, the first checked row stops the purge.
-        QTest::newRow("lost session") << "lost" << "111" << "10" << "TOP 1 0\r\n" << false << 3;
+        // The server drops the session at the re-read: replies no longer pair
+        // with commands, so nothing at all is deleted.
+        QTest::newRow("lost session") << "lost" << "111" << "00" << "TOP 1 0\r\n" << false << 3;
         // Cancelled after the first DELE: RSET then QUIT, nothing deleted.
         QTest::newRow("cancel") << "cancel" << "111" << "11" << "TOP 1 0\r\nDELE 1\r\nRSET\r\nQUIT\r\n" << false << 3;
         // RSET refused: a QUIT would commit DELE 1, so the session is dropped.
@@ -513,7 +523,7 @@ private slots:
         for (int i = 0; i < 3; ++i)
             rows.push_back({i + 1, checked[i] == '1', subjects[i]});
         engine.StartPurge(rows);
-        const PurgeOutcome purge = DrivePurge(listener);
+        const PurgeNotes purge = DrivePurge(listener);
         pEngine = nullptr;
         QVERIFY(purge.m_bDone);
         QString seen;
@@ -532,7 +542,8 @@ private slots:
         } else if (fault == "refused") {
             QCOMPARE(engine.Reply(), std::string("-ERR message is locked"));
         } else if (fault == "lost") {
-            QCOMPARE(engine.MsgSubject(), std::string());
+            QVERIFY(engine.LastPurge().m_bBroken);
+            QVERIFY(engine.MsgSubject().starts_with("(could not be read again"));
         } else if (fault == "cancel-rset") {
             QCOMPARE(engine.Reply(), std::string("-ERR cannot reset"));
         }

@@ -89,7 +89,7 @@ private slots:
         for (int n = 1; n <= 4; ++n)
             rows.push_back({n, n % 2 == 0, scan.m_aRows[static_cast<size_t>(n - 1)].m_sSubject});
         engine.StartPurge(rows);
-        const PurgeOutcome purge = DrivePurge(listener);
+        const PurgeNotes purge = DrivePurge(listener);
         QVERIFY(purge.m_bDone);
         QVERIFY2(engine.PurgeCommitted(), engine.Reply().c_str());
         QTRY_COMPARE(dovecot.MessageFileCount(), 2);
