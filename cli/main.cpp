@@ -20,6 +20,7 @@
 #include "cli/RowFormat.h"
 #include "filters/Filters.h"
 #include "platform/Cp1252.h"
+#include "platform/Secrets.h"
 #include "screening/ScreeningEngine.h"
 #include "settings/SettingsStore.h"
 
@@ -311,6 +312,9 @@ void CCliRun::EndSession()
 
 int main(int argc, char** argv)
 {
+    // The password will be in this process's memory: no core file may hold it.
+    platform::DisableCoreDumps();
+
     CliOptions options;
     std::string why;
     if (!ParseCliOptions(argc, argv, options, &why)) {
