@@ -364,6 +364,8 @@ int main(int argc, char** argv)
 
     Filters filters;
     filters.LoadDefaults();
+    if (!filters.DefaultsWarning().empty())
+        Error(filters.DefaultsWarning());
     filters.LoadFilters(settings);
     if (settings.ReadInt("Prefs", "Def", 0) != 0)
         filters.ApplyDefaultsOnLaunch();
