@@ -332,6 +332,8 @@ int main(int argc, char** argv)
     if (settings.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", &bCreated)
         && bCreated)
         settings.ImportIniFile();
+    if (!settings.Problem().empty())
+        Error(settings.Problem());
 
     Account account;
     account.m_sServer = options.m_sServer ? FromUtf8(*options.m_sServer)
