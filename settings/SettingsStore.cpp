@@ -325,7 +325,6 @@ bool SettingsStore::Open(Root root, const std::string& path, bool* pbCreated)
     const std::string file = FilePath();
     if (file.empty())
         return false;
-    m_sFile = file;
     std::string problem;
     const bool ok = EnsureFile(file, pbCreated, &problem);
     std::lock_guard lock(m_pState->mutex);
@@ -431,7 +430,8 @@ SettingsStore::SettingsStore()
 
 std::string SettingsStore::File() const
 {
-    return m_sFile.empty() ? FilePath() : m_sFile;
+    // Computed on every use, as the environment naming the folder may change.
+    return FilePath();
 }
 
 std::string SettingsStore::Problem() const

@@ -83,7 +83,7 @@ public:
 
 private:
     std::string AppName() const;
-    // The file the reads and writes use: the one Open found, else FilePath().
+    // The file the reads and writes use.
     std::string File() const;
     std::shared_ptr<const Snapshot> Load() const;
     std::optional<std::string> ReadValue(const std::string& section, const std::string& name) const;
@@ -91,7 +91,6 @@ private:
 
     struct State;
     std::shared_ptr<State> m_pState;
-    std::string m_sFile;
 
     std::string m_sBasePath;
     Root m_hRoot = HKEY_LOCAL_MACHINE;
