@@ -11,6 +11,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -62,8 +63,9 @@ public:
     }
     ~Folder()
     {
+        std::error_code error;
         if (!m_sPath.empty())
-            [[maybe_unused]] int rc = std::system(("rm -rf '" + m_sPath + "'").c_str());
+            std::filesystem::remove_all(m_sPath, error);
     }
     Folder(const Folder&) = delete;
     Folder& operator=(const Folder&) = delete;
