@@ -1,4 +1,5 @@
 #include "app/MavixApp.h"
+#include "platform/Secrets.h"
 #include "screening/MavixView.h"
 
 #include <QApplication>
@@ -24,6 +25,9 @@ const char kUsage[] =
 
 int main(int argc, char** argv)
 {
+    // The password will be in this process's memory: no core file may hold it.
+    platform::DisableCoreDumps();
+
     // Answered before any window system is needed.
     bool bDesktop = false;
     for (int i = 1; i < argc; ++i) {

@@ -189,13 +189,17 @@ Selection (purge only, exactly one):
 Output:
   --tsv       One line per message, tab-separated: number, size, attachment
               mark, Subject, From, Email, Date, To, CC, suspect (1 or 0).
-              Inside a text, backslash, tab, CR and LF are written as \\, \t,
-              \r and \n. Texts are converted from Windows-1252 to UTF-8.
+              Texts are converted from Windows-1252 to UTF-8. Inside a text,
+              backslash, tab, CR and LF are written as \\, \t, \r and \n, and
+              every other control character (C0, DEL, and the C1 controls
+              U+0080-U+009F) as \xHH, its code in two hex digits, so no
+              server text can send escape sequences to a terminal.
               After the rows, purge adds one line per selected message:
                 deleted<TAB>N
                 refused<TAB>N<TAB>server reply
                 mismatch<TAB>N<TAB>listed Subject<TAB>Subject on the server
   (default)   A table fitted to the terminal width; suspects are marked '*'.
+              Control characters in server texts are shown as blanks.
   The scan's status text and every error go to standard error.
 
 Account (for this run only; nothing is saved):

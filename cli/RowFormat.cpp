@@ -59,26 +59,52 @@ std::string Cell(const std::string& cp1252, int width, bool bRight = false)
 
 }  // namespace
 
-std::string Printable(const std::string& cp1252)
+std::string TerminalText(const std::string& cp1252, TerminalStyle style)
 {
-    return platform::Cp1252ToUtf8(WithoutControls(cp1252));
-}
+    if (style == TerminalStyle::kReadable)
+        return platform::Cp1252ToUtf8(WithoutControls(cp1252));
 
-std::string TsvField(const std::string& cp1252)
-{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const auto escape = [](std::string& out, unsigned char b) {
+        out += "\\x";
+        out += kHex[b >> 4];
+        out += kHex[b & 0xF];
+    };
     const std::string utf8 = platform::Cp1252ToUtf8(cp1252);
     std::string out;
     out.reserve(utf8.size() + 8);
-    for (char c : utf8) {
-        switch (c) {
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        switch (b) {
         case '\\': out += "\\\\"; break;
         case '\t': out += "\\t"; break;
         case '\r': out += "\\r"; break;
         case '\n': out += "\\n"; break;
-        default: out += c; break;
+        default:
+            if (b < 0x20 || b == 0x7F) {
+                escape(out, b);
+            } else if (b == 0xC2 && i + 1 < utf8.size()
+                       && static_cast<unsigned char>(utf8[i + 1]) >= 0x80
+                       && static_cast<unsigned char>(utf8[i + 1]) <= 0x9F) {
+                // U+0080-U+009F, two bytes in UTF-8: a C1 control.
+                escape(out, static_cast<unsigned char>(utf8[++i]));
+            } else {
+                out += static_cast<char>(b);
+            }
+            break;
         }
     }
     return out;
+}
+
+std::string Printable(const std::string& cp1252)
+{
+    return TerminalText(cp1252, TerminalStyle::kReadable);
+}
+
+std::string TsvField(const std::string& cp1252)
+{
+    return TerminalText(cp1252, TerminalStyle::kTsv);
 }
 
 std::string TsvRow(const MessageRow& row, bool bSuspect)

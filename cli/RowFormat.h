@@ -8,13 +8,25 @@
 // How mavix-cli writes rows. Row texts arrive as Windows-1252 bytes and
 // leave as UTF-8.
 
-// A Windows-1252 text for a person's terminal: UTF-8, with every control
-// character a blank, so no header or server reply can move the cursor or
-// send escape sequences to the terminal.
-std::string Printable(const std::string& cp1252);
+// Every text a server controls (header fields, replies, status texts that
+// quote them) reaches the terminal through TerminalText, so no header or
+// server reply can move the cursor, set the window title, write the
+// clipboard or send any other escape sequence to the terminal.
+enum class TerminalStyle {
+    // For a person: UTF-8, every control character (C0, DEL, C1) a blank.
+    kReadable,
+    // For a TSV field: UTF-8, backslash, tab, CR and LF written as \\, \t,
+    // \r, \n, every other C0 control, DEL and C1 control (U+0080-U+009F) as
+    // \xHH, so every record stays on one line with ten fields and holds no
+    // control character at all. Windows-1252's printable bytes 0x80-0x9F
+    // (the euro sign, curly quotes, ...) are characters, not C1 controls.
+    kTsv,
+};
+std::string TerminalText(const std::string& cp1252, TerminalStyle style);
 
-// A text field of a TSV line: UTF-8, with backslash, tab, CR and LF written
-// as \\, \t, \r, \n so every record stays on one line with ten fields.
+// TerminalText(cp1252, TerminalStyle::kReadable).
+std::string Printable(const std::string& cp1252);
+// TerminalText(cp1252, TerminalStyle::kTsv).
 std::string TsvField(const std::string& cp1252);
 // number, size, att, Subject, From, Email, Date, To, CC, suspect; ends in LF.
 std::string TsvRow(const MessageRow& row, bool bSuspect);

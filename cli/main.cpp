@@ -21,6 +21,7 @@
 #include "cli/RowFormat.h"
 #include "filters/Filters.h"
 #include "platform/Cp1252.h"
+#include "platform/Secrets.h"
 #include "screening/ScreeningEngine.h"
 #include "settings/SettingsStore.h"
 
@@ -382,6 +383,9 @@ void CCliRun::OnSessionEnded()
 
 int main(int argc, char** argv)
 {
+    // The password will be in this process's memory: no core file may hold it.
+    platform::DisableCoreDumps();
+
     CliOptions options;
     std::string why;
     if (!ParseCliOptions(argc, argv, options, &why)) {
@@ -399,6 +403,8 @@ int main(int argc, char** argv)
     if (settings.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", &bCreated)
         && bCreated)
         settings.ImportIniFile();
+    if (!settings.Problem().empty())
+        Error(settings.Problem());
 
     Account account;
     account.m_sServer = options.m_sServer ? FromUtf8(*options.m_sServer)
@@ -431,6 +437,8 @@ int main(int argc, char** argv)
 
     Filters filters;
     filters.LoadDefaults();
+    if (!filters.DefaultsWarning().empty())
+        Error(filters.DefaultsWarning());
     filters.LoadFilters(settings);
     if (settings.ReadInt("Prefs", "Def", 0) != 0)
         filters.ApplyDefaultsOnLaunch();

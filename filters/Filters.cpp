@@ -1,7 +1,11 @@
 #include "Filters.h"
 
-#include <filesystem>
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <sstream>
 
 #include "filters/DefaultFilters.h"
 #include "platform/Ascii.h"
@@ -12,6 +16,14 @@ namespace {
 constexpr FilterKind kStoredOrder[] = {kFilterSubject, kFilterSubjectExact, kFilterSize};
 
 using platform::AsciiUpper;
+
+constexpr const char* kDefaultsFile = "defaults.txt";
+
+std::string Ignored(const char* pszWhy)
+{
+    return std::string("defaults.txt was ignored because ") + pszWhy
+           + "; the built-in default filters are used instead.";
+}
 
 }  // namespace
 
@@ -24,14 +36,45 @@ void Filters::LoadDefaults()
 
 bool Filters::ReadDefaultsFile()
 {
-    // A folder of that name cannot be read as a file: the built-in lists
-    // apply, as they do when there is no such file at all.
-    std::error_code error;
-    if (std::filesystem::is_directory("defaults.txt", error))
+    m_sDefaultsWarning.clear();
+    // Checked on the descriptor that is then read, so the file cannot be
+    // swapped between check and read; a link is not followed, and a FIFO
+    // does not block the open.
+    const int fd = ::open(kDefaultsFile, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ELOOP)
+            m_sDefaultsWarning = Ignored("it is a symbolic link");
         return false;
-    std::ifstream in("defaults.txt", std::ios::binary);
-    if (!in)
+    }
+    struct stat st {};
+    const char* pszWhy = nullptr;
+    if (::fstat(fd, &st) != 0)
+        pszWhy = "it cannot be examined";
+    else if (S_ISDIR(st.st_mode))
+        pszWhy = "";                        // a folder of that name: no defaults file, as always
+    else if (!S_ISREG(st.st_mode))
+        pszWhy = "it is not a plain file";
+    else if (st.st_uid != ::geteuid() && st.st_uid != 0)
+        pszWhy = "it belongs to another user";
+    else if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        pszWhy = "others may change it (chmod go-w defaults.txt)";
+    std::string text;
+    if (!pszWhy) {
+        char buffer[1 << 14];
+        ssize_t n = 0;
+        while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))
+            if (n > 0)
+                text.append(buffer, static_cast<size_t>(n));
+        if (n < 0)
+            pszWhy = "it cannot be read";
+    }
+    ::close(fd);
+    if (pszWhy) {
+        if (*pszWhy)
+            m_sDefaultsWarning = Ignored(pszWhy);
         return false;
+    }
+    std::istringstream in(std::move(text));
     ParseDefaults(in, m_filterDefaults);
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "filters/FilterLists.h"
 
 class SettingsStore;
@@ -14,10 +16,18 @@ public:
     int m_bNoStoredFilters = 0;      // set by LoadFilters when all three sections were empty
 
     // Fills m_filterDefaults from "defaults.txt" in the current directory, or
-    // with the built-in lists when that file cannot be opened.
+    // with the built-in lists when that file cannot be opened or is not
+    // trusted.
     void LoadDefaults();
-    // True when "defaults.txt" could be opened (even when it held nothing).
+    // True when "defaults.txt" could be opened and is trusted (even when it
+    // held nothing). Trusted: a plain file (no link), owned by the user or
+    // root, that neither group nor others may write; anything else in a
+    // shared folder could be planted by another user to make every message a
+    // suspect. An untrusted file is not read and DefaultsWarning() says why.
     bool ReadDefaultsFile();
+    // The warning for a "defaults.txt" that was ignored, for the front ends
+    // to show (status text, stderr); empty when there is none.
+    const std::string& DefaultsWarning() const { return m_sDefaultsWarning; }
 
     // Loads the three lists, upper-cased, each up to its first absent or
     // empty value.
@@ -29,4 +39,7 @@ public:
     // The default size and subject lists replace the active ones; the exact
     // list is kept. Nothing is saved.
     void ApplyDefaultsOnLaunch();
+
+private:
+    std::string m_sDefaultsWarning;
 };

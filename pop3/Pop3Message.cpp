@@ -2,6 +2,7 @@
 
 #include "platform/Ascii.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -12,9 +13,21 @@ using platform::AsciiUpper;
 
 void CPop3Message::SetText(std::string_view text)
 {
-    const size_t nul = text.find('\0');
-    m_sText.assign(text.substr(0, nul));
+    m_sText.clear();
     m_bHasText = true;
+    while (!text.empty() && m_sText.size() < kMaxTextBytes) {
+        const size_t nul = text.find('\0');
+        m_sText.append(text.substr(0, std::min(nul, kMaxTextBytes - m_sText.size())));
+        if (nul == std::string_view::npos)
+            break;
+        // Go on at the CR LF (or bare LF) that ends the NUL's line.
+        size_t next = text.find('\n', nul);
+        if (next == std::string_view::npos)
+            break;
+        if (next > nul + 1 && text[next - 1] == '\r')
+            --next;
+        text.remove_prefix(next);
+    }
 }
 
 void CPop3Message::Clear()
@@ -64,5 +77,10 @@ std::string CPop3Message::FindField(const std::string& name, int n) const
         value += block[i] == '\t' ? ' ' : block[i];
     }
 
-    return std::string(platform::TrimSpace(value));
+    std::string trimmed(platform::TrimSpace(value));
+    if (trimmed.size() > kMaxFieldBytes) {
+        trimmed.resize(kMaxFieldBytes - 1);
+        trimmed += kCutMark;
+    }
+    return trimmed;
 }

@@ -8,7 +8,18 @@
 // name on the raw bytes; nothing is decoded here.
 class CPop3Message {
 public:
-    // Keeps the text up to its first NUL, as the reply reader delivers it.
+    // A header block holds a few KiB; this much keeps every honest one whole
+    // while a server's endless header costs a bounded amount of memory.
+    static constexpr size_t kMaxTextBytes = size_t{256} << 10;
+    // The longest field value kept for a row: far more than any screen shows,
+    // small enough that a million rows cannot exhaust memory.
+    static constexpr size_t kMaxFieldBytes = size_t{4} << 10;
+    // Ends a field value that was cut ("\x85" is the ellipsis in Windows-1252).
+    static constexpr char kCutMark = '\x85';
+
+    // Keeps at most kMaxTextBytes of the text. A NUL byte ends the line it
+    // is in: the bytes from it to that line's CR LF are dropped, and the
+    // following lines kept.
     void SetText(std::string_view text);
     void Clear();
     bool HasText() const { return m_bHasText; }
@@ -17,7 +28,9 @@ public:
     // The text before the first empty line; the whole text when there is none.
     std::string HeaderBlock() const;
     // The n-th (0 = first) field called `name`, unfolded, tabs made blanks,
-    // trimmed; empty when there is no such field.
+    // trimmed; empty when there is no such field. A value longer than
+    // kMaxFieldBytes is cut to that length, its last byte kCutMark, so the
+    // same message always gives the same bytes (the purge compares them).
     std::string FindField(const std::string& name, int n) const;
 
     std::string GetFrom() const { return FindField("From", 0); }

@@ -44,7 +44,7 @@ constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "
 
 }  // namespace
 
-std::string SizeText(uint32_t size)
+std::string SizeText(uint64_t size)
 {
     // Decimal thousands, as the size column has always shown them.
     if (size < 1000)
@@ -151,7 +151,7 @@ std::string NormaliseDate(const std::string& value)
     return date;
 }
 
-MessageRow BuildMessageRow(int n, uint32_t size, const CPop3Message& message)
+MessageRow BuildMessageRow(int n, uint64_t size, const CPop3Message& message)
 {
     MessageRow row;
     row.m_sNum = std::to_string(n);

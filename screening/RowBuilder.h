@@ -7,7 +7,7 @@
 #include "screening/MessageRow.h"
 
 // "1K" below 1000 bytes, else the size in decimal thousands, "%dK".
-std::string SizeText(uint32_t size);
+std::string SizeText(uint64_t size);
 
 // "Y" when Content-Type holds "MIXED" or Content-Disposition holds
 // "ATTACHMENT" (either case), else "".
@@ -29,5 +29,6 @@ void AddWeekday(std::string& date);
 std::string NormaliseDate(const std::string& date);
 
 // The whole row for message n of the listing; the scan and the
-// command-line front end both use it.
-MessageRow BuildMessageRow(int n, uint32_t size, const CPop3Message& message);
+// command-line front end both use it. Every text comes from the message's
+// bounded field values, so the Subject is GetSubject() byte for byte.
+MessageRow BuildMessageRow(int n, uint64_t size, const CPop3Message& message);

@@ -1,6 +1,7 @@
 #include "SettingsStore.h"
 
 #include <QDir>
+#include <QHash>
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
@@ -14,6 +15,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -129,10 +131,17 @@ bool MakeDirectories(const std::string& dir)
     return mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
-void SyncDirectory(const std::string& file)
+std::string Folder(const std::string& file)
 {
     const size_t slash = file.find_last_of('/');
-    const std::string dir = slash == std::string::npos ? "." : file.substr(0, slash);
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : file.substr(0, slash);
+}
+
+void SyncDirectory(const std::string& file)
+{
+    const std::string dir = Folder(file);
     const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         fsync(fd);
@@ -140,41 +149,130 @@ void SyncDirectory(const std::string& file)
     }
 }
 
+// The refusals, in words the user can act on.
+std::string LinkProblem(const std::string& path, bool bFolder)
+{
+    return std::string(bFolder ? "The settings folder " : "The settings file ") + path
+           + " is a symbolic link; Mavix does not use settings through a link. "
+             "Replace it with the real " + (bFolder ? "folder." : "file.");
+}
+
+std::string ForeignProblem(const std::string& path)
+{
+    return "The settings file or folder " + path
+           + " belongs to another user or is not a plain file or folder; Mavix does not use it.";
+}
+
+// The folder holding the settings file: a real folder of the user's own,
+// checked through a descriptor that does not follow a link. -1 with
+// *pProblem set when refused.
+int OpenFolder(const std::string& dir, std::string* pProblem)
+{
+    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        struct stat st {};
+        if ((error == ELOOP || error == ENOTDIR) && lstat(dir.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+            *pProblem = LinkProblem(dir, true);
+        else
+            platform::Trace("SettingsStore: cannot open the folder %s (errno %d)\n", dir.c_str(), error);
+        return -1;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || st.st_uid != geteuid()) {
+        *pProblem = ForeignProblem(dir);
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 // Creates the file, mode 0600, when it is missing, so that QSettings (which
 // keeps the mode of an existing file when it replaces it) never writes the
 // password into a file others can read. An existing file that others can
-// read is made private.
-bool EnsureFile(const std::string& path, bool* pbCreated)
+// read is made private, through a descriptor that never follows a link.
+bool EnsureFile(const std::string& path, bool* pbCreated, std::string* pProblem)
 {
     if (pbCreated)
         *pbCreated = false;
-    const size_t slash = path.find_last_of('/');
-    if (slash != std::string::npos && slash > 0 && !MakeDirectories(path.substr(0, slash))) {
+    pProblem->clear();
+    const std::string dir = Folder(path);
+    if (!MakeDirectories(dir)) {
         platform::Trace("SettingsStore: cannot create the folder of %s\n", path.c_str());
         return false;
     }
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const int dirFd = OpenFolder(dir, pProblem);
+    if (dirFd < 0)
+        return false;
+    const std::string name = path.substr(path.find_last_of('/') + 1);
+    int fd = openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0) {
         const bool ok = fchmod(fd, 0600) == 0 && fsync(fd) == 0;
         close(fd);
+        fsync(dirFd);
+        close(dirFd);
         if (pbCreated)
             *pbCreated = true;
-        SyncDirectory(path);
         return ok;
     }
     if (errno != EEXIST) {
         platform::Trace("SettingsStore: cannot create %s (errno %d)\n", path.c_str(), errno);
+        close(dirFd);
+        return false;
+    }
+    fd = openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int error = errno;
+    close(dirFd);
+    if (fd < 0) {
+        if (error == ELOOP)
+            *pProblem = LinkProblem(path, false);
         return false;
     }
     struct stat st {};
-    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
-    if ((st.st_mode & 077) != 0 && chmod(path.c_str(), st.st_mode & 0700) != 0)
-        return false;
-    return true;
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid();
+    if (!ok)
+        *pProblem = ForeignProblem(path);
+    else if ((st.st_mode & 077) != 0)
+        ok = fchmod(fd, st.st_mode & 0700) == 0;
+    close(fd);
+    return ok;
 }
 
+// What tells one version of the file from another: a write renames a new
+// file into place, an edit in place changes the change time.
+struct FileId {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    timespec mtime {}, ctime {};
+
+    explicit FileId(const struct stat& st = {})
+        : dev(st.st_dev), ino(st.st_ino), size(st.st_size), mtime(st.st_mtim), ctime(st.st_ctim)
+    {
+    }
+    bool operator==(const FileId& o) const
+    {
+        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec
+               && mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec
+               && ctime.tv_nsec == o.ctime.tv_nsec;
+    }
+};
+
 }  // namespace
+
+// Every value of the file as it was parsed once.
+struct SettingsStore::Snapshot {
+    QHash<QString, std::string> m_values;   // "group/name" as stored
+    QStringList m_groups;
+    QHash<QString, QStringList> m_keys;     // the names of each group, in QSettings' order
+};
+
+struct SettingsStore::State {
+    std::mutex mutex;
+    std::shared_ptr<const Snapshot> snapshot;
+    FileId id;
+    std::string problem;
+};
 
 std::string SettingsStore::AppName() const
 {
@@ -227,7 +325,12 @@ bool SettingsStore::Open(Root root, const std::string& path, bool* pbCreated)
     const std::string file = FilePath();
     if (file.empty())
         return false;
-    return EnsureFile(file, pbCreated);
+    std::string problem;
+    const bool ok = EnsureFile(file, pbCreated, &problem);
+    std::lock_guard lock(m_pState->mutex);
+    m_pState->snapshot.reset();
+    m_pState->problem = problem;
+    return ok;
 }
 
 namespace {
@@ -270,9 +373,10 @@ private:
 // One write: open, change, rename into place, sync. QSettings writes the
 // whole file to a temporary file and renames it over the old one, so a
 // crash at any moment leaves one of the two complete files.
-bool CommitChange(const std::string& path, const std::function<void(QSettings&)>& change)
+bool CommitChange(const std::string& path, const std::function<void(QSettings&)>& change,
+                  std::string* pProblem)
 {
-    if (path.empty() || !EnsureFile(path, nullptr))
+    if (path.empty() || !EnsureFile(path, nullptr, pProblem))
         return false;
     const WriterLock lock(path);   // outlives `settings`, whose destructor may write
     QSettings settings(QFile::decodeName(path.c_str()), QSettings::IniFormat);
@@ -287,51 +391,147 @@ bool CommitChange(const std::string& path, const std::function<void(QSettings&)>
     return true;
 }
 
-}  // namespace
-
-namespace {
-
-// The stored text, or nothing when the file, the section or the value is
-// missing or the value is too long for the read buffer.
-std::optional<std::string> ReadValue(const std::string& path, const std::string& section,
-                                     const std::string& name)
+// The file as it is now, when it is one the store may read: the user's own
+// plain file in a folder that is no link. Sets *pProblem when refused.
+bool StatUsable(const std::string& path, struct stat& st, std::string* pProblem)
 {
-    if (!IsValidName(section) || !IsValidName(name) || path.empty())
-        return std::nullopt;
-    const QString file = QFile::decodeName(path.c_str());
-    if (!QFile::exists(file))
-        return std::nullopt;
-    QSettings settings(file, QSettings::IniFormat);
-    QString key = ToQ(section) + QLatin1Char('/') + ToQ(name);
-    if (!settings.contains(key)) {
-        const QString group = FindName(settings.childGroups(), ToQ(section));
-        if (group.isEmpty())
-            return std::nullopt;
-        settings.beginGroup(group);
-        const QString found = FindName(settings.childKeys(), ToQ(name));
-        settings.endGroup();
-        if (found.isEmpty())
-            return std::nullopt;
-        key = group + QLatin1Char('/') + found;
+    pProblem->clear();
+    const std::string dir = Folder(path);
+    struct stat dirSt {};
+    if (lstat(dir.c_str(), &dirSt) != 0)
+        return false;
+    if (S_ISLNK(dirSt.st_mode)) {
+        *pProblem = LinkProblem(dir, true);
+        return false;
     }
-    std::string value = VariantToBytes(settings.value(key));
-    if (value.size() + 1 > kReadBuffer)
-        return std::nullopt;
-    return value;
+    if (!S_ISDIR(dirSt.st_mode) || dirSt.st_uid != geteuid()) {
+        *pProblem = ForeignProblem(dir);
+        return false;
+    }
+    if (lstat(path.c_str(), &st) != 0)
+        return false;                       // no file yet: every read gives its default
+    if (S_ISLNK(st.st_mode)) {
+        *pProblem = LinkProblem(path, false);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode) || st.st_uid != geteuid()) {
+        *pProblem = ForeignProblem(path);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
 
+SettingsStore::SettingsStore()
+    : m_pState(std::make_shared<State>())
+{
+}
+
+std::string SettingsStore::File() const
+{
+    // Computed on every use, as the environment naming the folder may change.
+    return FilePath();
+}
+
+std::string SettingsStore::Problem() const
+{
+    std::lock_guard lock(m_pState->mutex);
+    return m_pState->problem;
+}
+
+std::shared_ptr<const SettingsStore::Snapshot> SettingsStore::Load() const
+{
+    const std::string path = File();
+    if (path.empty())
+        return nullptr;
+    State& state = *m_pState;
+    std::lock_guard lock(state.mutex);
+    struct stat st {};
+    if (!StatUsable(path, st, &state.problem)) {
+        state.snapshot.reset();
+        return nullptr;
+    }
+    if (state.snapshot && state.id == FileId(st))
+        return state.snapshot;
+
+    const QString file = QFile::decodeName(path.c_str());
+    std::shared_ptr<Snapshot> snapshot;
+    // A file replaced while it was parsed is parsed again, so the snapshot
+    // never carries the identity of another version.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const FileId before(st);
+        snapshot = std::make_shared<Snapshot>();
+        {
+            QSettings settings(file, QSettings::IniFormat);
+            const QStringList keys = settings.allKeys();
+            snapshot->m_values.reserve(keys.size());
+            for (const QString& key : keys)
+                snapshot->m_values.insert(key, VariantToBytes(settings.value(key)));
+            snapshot->m_groups = settings.childGroups();
+            for (const QString& group : std::as_const(snapshot->m_groups)) {
+                settings.beginGroup(group);
+                snapshot->m_keys.insert(group, settings.childKeys());
+                settings.endGroup();
+            }
+        }
+        if (!StatUsable(path, st, &state.problem))
+            return nullptr;
+        if (FileId(st) == before) {
+            state.snapshot = snapshot;
+            state.id = before;
+            break;
+        }
+    }
+    return snapshot;
+}
+
+// The stored text, or nothing when the file, the section or the value is
+// missing or the value is too long for the read buffer.
+std::optional<std::string> SettingsStore::ReadValue(const std::string& section, const std::string& name) const
+{
+    if (!IsValidName(section) || !IsValidName(name))
+        return std::nullopt;
+    const std::shared_ptr<const Snapshot> snapshot = Load();
+    if (!snapshot)
+        return std::nullopt;
+    auto found = snapshot->m_values.constFind(ToQ(section) + QLatin1Char('/') + ToQ(name));
+    if (found == snapshot->m_values.constEnd()) {
+        const QString group = FindName(snapshot->m_groups, ToQ(section));
+        if (group.isEmpty())
+            return std::nullopt;
+        const QString key = FindName(snapshot->m_keys.value(group), ToQ(name));
+        if (key.isEmpty())
+            return std::nullopt;
+        found = snapshot->m_values.constFind(group + QLatin1Char('/') + key);
+        if (found == snapshot->m_values.constEnd())
+            return std::nullopt;
+    }
+    if (found->size() + 1 > kReadBuffer)
+        return std::nullopt;
+    return *found;
+}
+
+bool SettingsStore::Commit(const std::string& path, const std::function<void(QSettings&)>& change)
+{
+    std::string problem;
+    const bool ok = CommitChange(path, change, &problem);
+    std::lock_guard lock(m_pState->mutex);
+    m_pState->snapshot.reset();
+    m_pState->problem = problem;
+    return ok;
+}
+
 std::string SettingsStore::ReadString(const std::string& section, const std::string& name,
                                       const std::string& sDefault) const
 {
-    std::optional<std::string> value = ReadValue(FilePath(), section, name);
+    std::optional<std::string> value = ReadValue(section, name);
     return value ? std::move(*value) : sDefault;
 }
 
 int SettingsStore::ReadInt(const std::string& section, const std::string& name, int nDefault) const
 {
-    const std::optional<std::string> text = ReadValue(FilePath(), section, name);
+    const std::optional<std::string> text = ReadValue(section, name);
     int value = 0;
     if (!text || !ParseLeadingInt(*text, value))
         return nDefault;
@@ -343,7 +543,7 @@ bool SettingsStore::WriteString(const std::string& section, const std::string& n
 {
     if (!IsValidName(section) || !IsValidName(name))
         return false;
-    return CommitChange(FilePath(), [&](QSettings& s) {
+    return Commit(File(), [&](QSettings& s) {
         s.beginGroup(GroupFor(s, section));
         s.setValue(KeyFor(s, name), ToQ(sValue));
         s.endGroup();
@@ -359,11 +559,11 @@ int SettingsStore::DeleteSection(const std::string& section)
 {
     if (!IsValidName(section))
         return kErrorInvalidParameter;
-    const std::string path = FilePath();
+    const std::string path = File();
     if (path.empty() || !QFile::exists(QFile::decodeName(path.c_str())))
         return kErrorFileNotFound;
     bool found = false;
-    const bool ok = CommitChange(path, [&](QSettings& s) {
+    const bool ok = Commit(path, [&](QSettings& s) {
         const QString group = FindName(s.childGroups(), ToQ(section));
         found = !group.isEmpty();
         if (found)
@@ -383,7 +583,7 @@ bool SettingsStore::ReplaceSections(const std::vector<Section>& sections)
             if (!IsValidName(value.first))
                 return false;
     }
-    return CommitChange(FilePath(), [&](QSettings& s) {
+    return Commit(File(), [&](QSettings& s) {
         for (const Section& section : sections) {
             const QString group = GroupFor(s, section.first);
             s.remove(group);
@@ -414,7 +614,7 @@ void SettingsStore::ImportIniFile()
         return;
     // Section and value names from the file match stored ones regardless of
     // letter case, so "[screen]" fills the section "Screen" is read from.
-    const bool ok = CommitChange(FilePath(), [&](QSettings& s) {
+    const bool ok = Commit(File(), [&](QSettings& s) {
         for (const IniEntry& entry : entries) {
             s.beginGroup(GroupFor(s, entry.m_sSection));
             s.setValue(KeyFor(s, entry.m_sName), ToQ(entry.m_sValue));

@@ -1,18 +1,29 @@
 #pragma once
 
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+class QSettings;
 
 // Every persistent setting goes through this store: one per-user INI file,
 // one INI group per section, every value kept as text. Names and values are
 // Windows-1252 bytes; the file itself holds them as UTF-8 text so that a
 // user can read and edit it, and every byte 0x00-0xFF comes back unchanged.
 //
-// Nothing is cached: every read looks at the file as it is on disk now, and
-// every write is on disk (renamed into place and synced) before it returns,
+// Every read looks at the file as it is on disk now: the file is parsed once
+// into a read-only snapshot, which is used for as long as the file's
+// identity, size and change times stay the same, and dropped by every write.
+// Every write is on disk (renamed into place and synced) before it returns,
 // so a crash leaves either the old file or the new one. The file holds the
 // mailbox password and is kept at mode 0600.
+//
+// The file and its folder must be the user's own and not symbolic links; a
+// settings file that is a link (or in a linked folder, or another user's) is
+// refused, never read, written or chmod-ed through, and Problem() says why.
 //
 // Section and value names match without regard to ASCII letter case, as
 // they do in a hand-written INI file; a write to an existing entry keeps the
@@ -22,6 +33,8 @@ public:
     // Both roots map to the per-user file: a machine-wide file is not
     // writable by a normal user, so every write there would be lost.
     enum Root { HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER };
+
+    SettingsStore();
 
     // Opens (creates) $XDG_CONFIG_HOME/<organisation>/<application>.conf, mode
     // 0600, taking the two names from the last two components of `path`
@@ -62,8 +75,22 @@ public:
     // The per-user file (valid after Open; computed on demand before it).
     std::string FilePath() const;
 
+    // Why the settings file was refused (a symbolic link, another user's),
+    // for the front ends to show; empty when it is in use.
+    std::string Problem() const;
+
+    struct Snapshot;
+
 private:
     std::string AppName() const;
+    // The file the reads and writes use.
+    std::string File() const;
+    std::shared_ptr<const Snapshot> Load() const;
+    std::optional<std::string> ReadValue(const std::string& section, const std::string& name) const;
+    bool Commit(const std::string& path, const std::function<void(QSettings&)>& change);
+
+    struct State;
+    std::shared_ptr<State> m_pState;
 
     std::string m_sBasePath;
     Root m_hRoot = HKEY_LOCAL_MACHINE;

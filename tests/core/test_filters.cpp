@@ -6,6 +6,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <set>
 
 #include "filters/DefaultFilters.h"
@@ -35,6 +38,8 @@ private slots:
     void builtInDefaults();
     void defaultsFile_data();
     void defaultsFile();
+    void untrustedDefaultsIgnored_data();
+    void untrustedDefaultsIgnored();
     void refusesUnstorableEntries();
     void loadFilters();
     void saveFilters();
@@ -149,12 +154,51 @@ void TestFilters::defaultsFile()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(text);
     file.close();
+    QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
 
     Filters filters;
     filters.LoadDefaults();
+    QCOMPARE(filters.DefaultsWarning(), std::string());
     QCOMPARE(ToBytes(filters.m_filterDefaults.List(kFilterSubject)), subject);
     QCOMPARE(ToBytes(filters.m_filterDefaults.List(kFilterSubjectExact)), exact);
     QCOMPARE(ToBytes(filters.m_filterDefaults.List(kFilterSize)), size);
+}
+
+// A "defaults.txt" another user could have planted or changed in a shared
+// folder would decide which messages are suspects: it is not read.
+void TestFilters::untrustedDefaultsIgnored_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("group may write") << 0 << "others may change it";
+    QTest::newRow("others may write") << 1 << "others may change it";
+    QTest::newRow("symbolic link") << 2 << "symbolic link";
+    QTest::newRow("another user's") << 3 << "another user";
+}
+
+void TestFilters::untrustedDefaultsIgnored()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, why);
+    if (kind == 3 && ::geteuid() != 0)
+        QSKIP("planting another user's file needs root");
+    const QByteArray everything("[SUBJECT]\n\n[SIZE]\n1K\n");
+    QFile file(kind == 2 ? "planted.txt" : "defaults.txt");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(everything);
+    file.close();
+    const mode_t modes[] = {0664, 0646, 0644, 0644};
+    QCOMPARE(::chmod(qPrintable(file.fileName()), modes[kind]), 0);
+    if (kind == 2)
+        QVERIFY(QFile::link("planted.txt", "defaults.txt"));
+    if (kind == 3)
+        QCOMPARE(::chown("defaults.txt", 65532, 65532), 0);
+
+    Filters filters;
+    filters.LoadDefaults();
+    QFile::remove("planted.txt");
+    QVERIFY2(QString::fromStdString(filters.DefaultsWarning()).contains(why), filters.DefaultsWarning().c_str());
+    QCOMPARE(filters.m_filterDefaults.List(kFilterSubject).size(), size_t(104));   // the built-in lists
 }
 
 void TestFilters::refusesUnstorableEntries()

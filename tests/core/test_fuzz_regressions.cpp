@@ -22,7 +22,7 @@ void TestFuzzRegressions::replay_data()
     int count = 0;
     for (const QString& kind : {QStringLiteral("regressions"), QStringLiteral("corpus")}) {
         for (const QString& target : {QStringLiteral("fuzz_header_row"), QStringLiteral("fuzz_defaults"),
-                                      QStringLiteral("fuzz_ini_import")}) {
+                                      QStringLiteral("fuzz_ini_import"), QStringLiteral("fuzz_pop3_replies")}) {
             QDirIterator it(root + "/../" + kind + "/" + target, QDir::Files);
             while (it.hasNext()) {
                 const QString path = it.next();
@@ -48,6 +48,8 @@ void TestFuzzRegressions::replay()
         FuzzHeaderRow(data, size);
     else if (target == "fuzz_defaults")
         FuzzDefaultsFile(data, size);
+    else if (target == "fuzz_pop3_replies")
+        FuzzPop3Replies(data, size);
     else
         FuzzIniImport(data, size);
 }

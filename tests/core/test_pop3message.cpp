@@ -12,7 +12,8 @@ private slots:
     void headerBlock_data();
     void headerBlock();
     void unfilledAndRefilled();
-    void textStopsAtNul();
+    void nulEndsOnlyItsLine();
+    void hugeHeadersAreBounded();
 };
 
 void TestPop3Message::findField_data()
@@ -110,13 +111,30 @@ void TestPop3Message::unfilledAndRefilled()
     QCOMPARE(message.GetSubject(), std::string());
 }
 
-void TestPop3Message::textStopsAtNul()
+void TestPop3Message::nulEndsOnlyItsLine()
 {
     CPop3Message message;
-    message.SetText(std::string_view("Subject: a\0b\r\nFrom: x\r\n", 23));
-    QCOMPARE(message.Text(), std::string("Subject: a"));
+    message.SetText(std::string_view("Subject: a\0b\r\nFrom: x\0\r\nTo: y\r\n", 31));
+    QCOMPARE(message.Text(), std::string("Subject: a\r\nFrom: x\r\nTo: y\r\n"));
     QCOMPARE(message.GetSubject(), std::string("a"));
-    QCOMPARE(message.GetFrom(), std::string());
+    QCOMPARE(message.GetFrom(), std::string("x"));
+    QCOMPARE(message.GetTo(), std::string("y"));
+}
+
+void TestPop3Message::hugeHeadersAreBounded()
+{
+    // A folded Subject far over the field limit, in a block over the text limit.
+    std::string text = "Subject: " + std::string(CPop3Message::kMaxFieldBytes, 'x') + "\r\n "
+                       + std::string(CPop3Message::kMaxTextBytes, 'y');
+    CPop3Message message;
+    message.SetText(text);
+    QCOMPARE(message.Text().size(), CPop3Message::kMaxTextBytes);
+    const std::string subject = message.GetSubject();
+    QCOMPARE(subject.size(), CPop3Message::kMaxFieldBytes);
+    QCOMPARE(subject.back(), CPop3Message::kCutMark);
+    CPop3Message again;                             // a re-read gives the same bytes
+    again.SetText(text);
+    QCOMPARE(again.GetSubject(), subject);
 }
 
 QTEST_GUILESS_MAIN(TestPop3Message)

@@ -38,22 +38,24 @@ private slots:
 
 void TestRowBuilder::sizeText_data()
 {
-    QTest::addColumn<uint>("size");
+    QTest::addColumn<quint64>("size");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("0") << 0u << QByteArray("1K");
-    QTest::newRow("999") << 999u << QByteArray("1K");
-    QTest::newRow("1000") << 1000u << QByteArray("1K");
-    QTest::newRow("1999") << 1999u << QByteArray("1K");
-    QTest::newRow("2000") << 2000u << QByteArray("2K");
-    QTest::newRow("2500") << 2500u << QByteArray("2K");
-    QTest::newRow("113000") << 113000u << QByteArray("113K");
-    QTest::newRow("113999") << 113999u << QByteArray("113K");
-    QTest::newRow("largest") << 4294967295u << QByteArray("4294967K");
+    QTest::newRow("0") << quint64{0u} << QByteArray("1K");
+    QTest::newRow("999") << quint64{999u} << QByteArray("1K");
+    QTest::newRow("1000") << quint64{1000u} << QByteArray("1K");
+    QTest::newRow("1999") << quint64{1999u} << QByteArray("1K");
+    QTest::newRow("2000") << quint64{2000u} << QByteArray("2K");
+    QTest::newRow("2500") << quint64{2500u} << QByteArray("2K");
+    QTest::newRow("113000") << quint64{113000u} << QByteArray("113K");
+    QTest::newRow("113999") << quint64{113999u} << QByteArray("113K");
+    QTest::newRow("4 GiB - 1") << quint64{4294967295u} << QByteArray("4294967K");
+    QTest::newRow("4 GiB") << quint64{4294967296u} << QByteArray("4294967K");
+    QTest::newRow("2^63 - 1") << quint64{9223372036854775807u} << QByteArray("9223372036854775K");
 }
 
 void TestRowBuilder::sizeText()
 {
-    QFETCH(uint, size);
+    QFETCH(quint64, size);
     QFETCH(QByteArray, expected);
     QCOMPARE(Q(SizeText(size)), expected);
 }

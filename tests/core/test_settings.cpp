@@ -9,6 +9,7 @@
 
 #include <climits>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "settings/SettingsStore.h"
 
@@ -76,6 +77,8 @@ private slots:
     void import_data();
     void import();
     void importOnlyOnFirstStart();
+    void linksAndForeignFilesRefused_data();
+    void linksAndForeignFilesRefused();
 
 private:
     QString ConfPath() const { return m_sConfig + "/Tarvane Software/Mavix.conf"; }
@@ -410,6 +413,48 @@ void TestSettings::importOnlyOnFirstStart()
     QVERIFY(QFile::remove(IniPath()));
     start(store);
     QCOMPARE(store.ReadString("Acct", "Server", "none"), std::string("none"));
+}
+
+void TestSettings::linksAndForeignFilesRefused_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("file is a link") << 0 << "is a symbolic link";
+    QTest::newRow("folder is a link") << 1 << "is a symbolic link";
+    QTest::newRow("another user's file") << 2 << "belongs to another user";
+}
+
+void TestSettings::linksAndForeignFilesRefused()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, problem);
+    if (kind == 2 && geteuid() != 0)
+        QSKIP("planting another user's file needs root");
+    const QString folder = m_sConfig + "/Tarvane Software";
+    const QString target = m_tmp.path() + "/elsewhere/Mavix.conf";
+    WriteFile(target, "[Acct]\nPass=other\n");
+    QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+    QFile::remove(ConfPath());
+    if (kind == 0) {
+        QVERIFY(QFile::link(target, ConfPath()));
+    } else if (kind == 1) {
+        QVERIFY(QDir(folder).removeRecursively());
+        QVERIFY(QFile::link(m_tmp.path() + "/elsewhere", folder));
+    } else {
+        QVERIFY(QFile::copy(target, ConfPath()));
+        QCOMPARE(::chown(QFile::encodeName(ConfPath()).constData(), 65532, 65532), 0);
+    }
+
+    SettingsStore store;
+    QVERIFY(!store.Open(SettingsStore::HKEY_LOCAL_MACHINE, kPath, nullptr));
+    QVERIFY2(QString::fromStdString(store.Problem()).contains(problem), store.Problem().c_str());
+    QCOMPARE(Q(store.ReadString("Acct", "Pass", "none")), QByteArray("none"));
+    QVERIFY(!store.WriteString("Acct", "Pass", "mine"));
+    QCOMPARE(FileMode(target), mode_t(0604));             // never chmod-ed through
+    QCOMPARE(ReadFile(target), QByteArray("[Acct]\nPass=other\n"));
+
+    QFile::remove(kind == 1 ? folder : ConfPath());
+    QVERIFY(QDir().mkpath(folder));
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

@@ -9,6 +9,7 @@
 #include "filters/DefaultFilters.h"
 #include "platform/Ascii.h"
 #include "pop3/Pop3Message.h"
+#include "pop3/Pop3Replies.h"
 #include "screening/RowBuilder.h"
 #include "settings/IniImport.h"
 
@@ -106,4 +107,43 @@ void FuzzIniImport(const uint8_t* data, size_t size)
         Require(entry.m_sValue.find('\n') == std::string::npos);
         Require(entry.m_sValue.find('\0') == std::string::npos);
     }
+}
+
+void FuzzPop3Replies(const uint8_t* data, size_t size)
+{
+    // The first byte is the bound on message numbers; the rest is the reply.
+    if (size == 0)
+        return;
+    const uint32_t maxNumber = data[0];
+    const std::string_view reply(reinterpret_cast<const char*>(data + 1), size - 1);
+
+    pop3::StatReply stat;
+    if (pop3::ParseStat(reply, stat) == pop3::ReplyError::kNone)
+        Require(stat.m_nCount <= pop3::kMaxMessages && stat.m_nSize <= pop3::kMaxSize);
+
+    pop3::ScanListing sizes;
+    const pop3::ReplyError listError = pop3::ParseScanListing(reply, maxNumber, sizes);
+    Require(sizes.HighestNumber() <= maxNumber && sizes.Listed() <= sizes.HighestNumber());
+    Require(listError == pop3::ReplyError::kNone || sizes.HighestNumber() == 0);
+    for (uint32_t n = 1; n <= sizes.HighestNumber(); ++n)
+        Require(sizes.Size(n) <= pop3::kMaxSize);
+
+    pop3::UidListing ids;
+    pop3::ParseUidListing(reply, maxNumber, ids);
+    Require(ids.HighestNumber() <= maxNumber);
+    for (uint32_t n = 1; n <= ids.HighestNumber(); ++n) {
+        std::string_view id;
+        if (ids.Find(n, &id) == pop3::UidListing::Id::kUsable) {
+            Require(!id.empty() && id.size() <= pop3::kMaxUidLength);
+            for (char c : id)
+                Require(static_cast<unsigned char>(c) >= 0x21 && static_cast<unsigned char>(c) <= 0x7E);
+        }
+    }
+
+    pop3::Capabilities capabilities;
+    pop3::ParseCapabilities(reply, capabilities);
+    Require(capabilities.m_aNames.size() <= pop3::kMaxCapabilityLines);
+    for (const std::string& name : capabilities.m_aNames)
+        Require(!name.empty() && name.size() <= pop3::kMaxCapabilityName && platform::AsciiUpper(name) == name);
+    Require(capabilities.m_bStls == capabilities.Has("STLS"));
 }

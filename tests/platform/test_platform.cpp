@@ -1,10 +1,13 @@
 #include "platform/Cp1252.h"
 #include "platform/Event.h"
+#include "platform/Secrets.h"
 
 #include <QtTest>
 
 #include <atomic>
 #include <thread>
+
+#include <sys/prctl.h>
 
 using namespace std::chrono_literals;
 
@@ -28,6 +31,12 @@ private slots:
         QCOMPARE(platform::Cp1252ToUtf8("\x80"), std::string("\xE2\x82\xAC"));  // euro sign
         QCOMPARE(platform::Cp1252ToUtf8("\x8A"), std::string("\xC5\xA0"));      // S caron
         QCOMPARE(platform::Cp1252ToUtf8("d\xE9j\xE0"), std::string("d\xC3\xA9j\xC3\xA0"));
+    }
+
+    void coreDumpsCanBeTurnedOff()
+    {
+        QVERIFY(platform::DisableCoreDumps());
+        QCOMPARE(::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0), 0);
     }
 
     void utf8OutsideTheCodePageIsMarked()

@@ -1,0 +1,225 @@
+#include "DumpFile.h"
+
+#include <fcntl.h>
+#include <stdlib.h>  // mkostemp
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// CR LF CR LF, twenty asterisks, CR LF CR LF: 28 bytes ahead of every record.
+constexpr char kSeparator[] = "\r\n\r\n********************\r\n\r\n";
+static_assert(sizeof(kSeparator) - 1 == 28);
+
+// Written in one system call per this many bytes.
+constexpr size_t kBufferBytes = size_t{1} << 16;
+
+std::string Folder(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string FileName(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// What went wrong, in the words a user acts on.
+std::string ErrorText(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return "the disk is full";
+    case EACCES:
+    case EPERM:
+        return "permission denied";
+    case EROFS:
+        return "the folder is read-only";
+    case EFBIG:
+        return "the file is too large";
+    default:
+        return std::strerror(error);
+    }
+}
+
+}  // namespace
+
+CDumpFile::CDumpFile(std::string path, uint64_t nMaxBytes)
+    : m_sPath(std::move(path)), m_nMaxBytes(nMaxBytes)
+{
+}
+
+CDumpFile::~CDumpFile()
+{
+    Abort();
+}
+
+bool CDumpFile::Open()
+{
+    Abort();
+    m_nError = 0;
+    m_sReason.clear();
+    m_bCut = false;
+    m_nWritten = 0;
+    m_buffer.clear();
+    m_buffer.reserve(kBufferBytes);
+
+    // A new name of our own: O_EXCL refuses anything already there, a
+    // symlink included, and the file is created 0600 whatever the umask.
+    std::string name = Folder(m_sPath) + "/." + FileName(m_sPath) + ".XXXXXX";
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        Fail(errno, "cannot create a file in the folder of");
+        return false;
+    }
+    m_fd = fd;
+    m_sTempPath = std::move(name);
+    return true;
+}
+
+void CDumpFile::Fail(int error, const char* pszWhat)
+{
+    if (m_nError != 0)
+        return;                              // the first failure is the one to report
+    m_nError = error != 0 ? error : EIO;
+    m_sReason = ErrorText(m_nError) + " (" + pszWhat + " " + m_sPath + ")";
+}
+
+std::string CDumpFile::FailureStatus() const
+{
+    return "Failed to write message to file: " + m_sReason;
+}
+
+std::string CDumpFile::CutStatus() const
+{
+    return FileName(m_sPath) + " was cut at " + std::to_string(m_nMaxBytes >> 20)
+           + " MiB; later messages are listed but not written to it";
+}
+
+void CDumpFile::Append(std::string_view bytes)
+{
+    m_buffer.append(bytes);
+}
+
+bool CDumpFile::WriteAll(std::string_view bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size() && m_nError == 0) {
+        const ssize_t n = ::write(m_fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            Fail(n < 0 ? errno : ENOSPC, "writing");
+        else
+            done += static_cast<size_t>(n);
+    }
+    return m_nError == 0;
+}
+
+bool CDumpFile::Flush()
+{
+    const bool ok = WriteAll(m_buffer);
+    m_buffer.clear();
+    return ok;
+}
+
+bool CDumpFile::WriteRecord(int n, uint64_t size, std::string_view text)
+{
+    if (m_fd < 0 && m_nError == 0)
+        Fail(EBADF, "writing");
+    if (m_nError != 0)
+        return false;
+    if (m_bCut)
+        return true;
+
+    char head[96];
+    const int nHead = std::snprintf(head, sizeof head, "message %d, length is%" PRIu64 "\n\n", n, size);
+    const uint64_t nRecord = (sizeof kSeparator - 1) + static_cast<uint64_t>(nHead) + text.size() + 2;
+    if (m_nWritten + nRecord > m_nMaxBytes) {
+        m_bCut = true;
+        char line[160];
+        const int nLine = std::snprintf(line, sizeof line,
+                                        "%s[The dump was cut here: it reached its limit of %" PRIu64
+                                        " bytes; message %d and later are not in it.]\n",
+                                        kSeparator, m_nMaxBytes, n);
+        Append(std::string_view(line, static_cast<size_t>(nLine)));
+        return Flush();
+    }
+    m_nWritten += nRecord;
+    Append(std::string_view(kSeparator, sizeof kSeparator - 1));
+    Append(std::string_view(head, static_cast<size_t>(nHead)));
+    // A large block goes straight out rather than through the buffer.
+    if (m_buffer.size() + text.size() > kBufferBytes) {
+        if (!Flush() || !WriteAll(text))
+            return false;
+    } else {
+        Append(text);
+    }
+    Append("\n\n");
+    return m_buffer.size() < kBufferBytes || Flush();
+}
+
+bool CDumpFile::Commit()
+{
+    if (m_fd < 0) {
+        if (m_nError == 0)
+            Fail(EBADF, "writing");
+        return false;
+    }
+    Flush();
+    if (m_nError == 0 && ::fsync(m_fd) != 0)
+        Fail(errno, "writing");
+    // close can report a write the file system could only now refuse (NFS).
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0 && errno != EINTR)
+        Fail(errno, "closing");
+    if (m_nError == 0 && ::rename(m_sTempPath.c_str(), m_sPath.c_str()) != 0) {
+        const int error = errno;
+        struct stat st {};
+        // In a folder with the sticky bit, only the owner of the old file
+        // may replace it.
+        if ((error == EPERM || error == EACCES) && ::lstat(m_sPath.c_str(), &st) == 0 && st.st_uid != ::geteuid()) {
+            m_nError = error;
+            m_sReason = m_sPath + " belongs to another user and this folder does not let it be replaced";
+        } else {
+            Fail(error, "replacing");
+        }
+    }
+    if (m_nError != 0) {
+        ::unlink(m_sTempPath.c_str());
+        m_sTempPath.clear();
+        return false;
+    }
+    m_sTempPath.clear();
+    // The new name on disk too, so a crash does not bring the old dump back.
+    const int dir = ::open(Folder(m_sPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+void CDumpFile::Abort()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_sTempPath.empty()) {
+        ::unlink(m_sTempPath.c_str());
+        m_sTempPath.clear();
+    }
+    m_buffer.clear();
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// "message.txt": every header block of one scan, written to a new private
+// file beside it and renamed over it only when the scan ends, so the last
+// complete dump stays until a new one replaces it whole. A file or symlink
+// another user planted under the name is replaced, never written through.
+//
+// Record format, per message: "\r\n\r\n" twenty asterisks "\r\n\r\n", then
+// "message %d, length is%u\n", "\n", the header text, "\n\n".
+//
+// Not thread-safe; one scan owns it.
+class CDumpFile {
+public:
+    // The dump a hostile server could fill is bounded on disk; a person does
+    // not read more than this, and an honest mailbox of 100,000 messages fits.
+    static constexpr uint64_t kMaxDumpBytes = uint64_t{256} << 20;
+
+    explicit CDumpFile(std::string path = "message.txt", uint64_t nMaxBytes = kMaxDumpBytes);
+    ~CDumpFile();                            // Abort() unless committed
+    CDumpFile(const CDumpFile&) = delete;
+    CDumpFile& operator=(const CDumpFile&) = delete;
+
+    // Creates the temporary file (mode 0600, a new name beside the dump).
+    // False, with Reason() set, when it cannot be created.
+    bool Open();
+
+    // Appends one record. Once the records would pass the limit, writes one
+    // line saying the dump was cut and drops this and every later record
+    // (WasCut() then says so); that is not a failure. False after the first
+    // write error, which Reason() describes.
+    bool WriteRecord(int n, uint64_t size, std::string_view text);
+
+    // Flushes, syncs, closes and renames the temporary file over the dump.
+    // False, with Reason() set, when any of it failed; the temporary file is
+    // then removed and the old dump left as it was.
+    bool Commit();
+    // Removes the temporary file; the old dump stays as it was.
+    void Abort();
+
+    bool WasCut() const { return m_bCut; }
+    bool Failed() const { return m_nError != 0; }
+    int Error() const { return m_nError; }        // errno of the first failure, 0 when none
+    const std::string& Reason() const { return m_sReason; }
+    // "Failed to write message to file: " and the reason, for the status line.
+    std::string FailureStatus() const;
+    // The status line for a scan whose dump was cut.
+    std::string CutStatus() const;
+    const std::string& Path() const { return m_sPath; }
+    uint64_t BytesWritten() const { return m_nWritten; }
+
+private:
+    void Append(std::string_view bytes);
+    bool WriteAll(std::string_view bytes);
+    bool Flush();
+    void Fail(int error, const char* pszWhat);
+
+    std::string m_sPath;
+    std::string m_sTempPath;
+    uint64_t m_nMaxBytes;
+    uint64_t m_nWritten = 0;                 // bytes of records accepted, buffered or not
+    std::string m_buffer;
+    int m_fd = -1;
+    bool m_bCut = false;
+    int m_nError = 0;
+    std::string m_sReason;
+};

@@ -1,0 +1,52 @@
+// What server texts look like on a terminal: no control character gets
+// through, in the table or in TSV.
+#include <QTest>
+
+#include "cli/RowFormat.h"
+
+class TestRowFormat : public QObject {
+    Q_OBJECT
+private slots:
+    void terminalText_data();
+    void terminalText();
+};
+
+void TestRowFormat::terminalText_data()
+{
+    QTest::addColumn<QByteArray>("cp1252");
+    QTest::addColumn<QByteArray>("tsv");
+    QTest::addColumn<QByteArray>("readable");
+    QTest::newRow("CSI colour") << QByteArray("\x1B[31mred") << QByteArray("\\x1B[31mred") << QByteArray(" [31mred");
+    QTest::newRow("OSC 0 title") << QByteArray("\x1B]0;pwned\x07") << QByteArray("\\x1B]0;pwned\\x07")
+                                 << QByteArray(" ]0;pwned ");
+    QTest::newRow("OSC 52 clipboard") << QByteArray("\x1B]52;c;ZXZpbA==\x1B\\")
+                                      << QByteArray("\\x1B]52;c;ZXZpbA==\\x1B\\\\") << QByteArray(" ]52;c;ZXZpbA== \\");
+    QTest::newRow("C1 controls (undefined bytes)") << QByteArray("a\x9D" "b\x81\x8D\x8F\x90")
+                                                   << QByteArray("a\\x9Db\\x81\\x8D\\x8F\\x90") << QByteArray("a b    ");
+    QTest::newRow("printable 0x80-0x9F stay") << QByteArray("\x80 \x93x\x94 \x85")
+                                              << QByteArray("\xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D \xE2\x80\xA6")
+                                              << QByteArray("\xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D \xE2\x80\xA6");
+    QTest::newRow("TSV escapes") << QByteArray("a\tb\rc\nd\\e") << QByteArray("a\\tb\\rc\\nd\\\\e")
+                                 << QByteArray("a b c d\\e");
+    QTest::newRow("NUL, BEL, DEL") << QByteArray("\0\x07\x7F", 3) << QByteArray("\\x00\\x07\\x7F") << QByteArray("   ");
+    QTest::newRow("Latin-1 letters") << QByteArray("L\xF6we \xC2") << QByteArray("L\xC3\xB6we \xC3\x82")
+                                     << QByteArray("L\xC3\xB6we \xC3\x82");
+}
+
+void TestRowFormat::terminalText()
+{
+    QFETCH(QByteArray, cp1252);
+    QFETCH(QByteArray, tsv);
+    QFETCH(QByteArray, readable);
+    const std::string text = cp1252.toStdString();
+    QCOMPARE(QByteArray::fromStdString(TerminalText(text, TerminalStyle::kTsv)), tsv);
+    QCOMPARE(QByteArray::fromStdString(TerminalText(text, TerminalStyle::kReadable)), readable);
+    // The rows go through the same function.
+    MessageRow row;
+    row.m_sSubject = text;
+    const std::string line = TsvRow(row, false);
+    QVERIFY(line.find(tsv.toStdString()) != std::string::npos);
+}
+
+QTEST_GUILESS_MAIN(TestRowFormat)
+#include "test_rowformat.moc"
