@@ -69,26 +69,6 @@ bool SplitListingLine(const char* p, const char* pEnd, unsigned long long& numbe
     return pWord != pWordEnd;
 }
 
-// Calls fn(lineBegin, lineEnd) for every line of the listing that follows
-// the status line; CR LF or a bare LF ends a line.
-template <typename Fn>
-void ForEachListingLine(const char* pText, Fn fn)
-{
-    const char* p = std::strchr(pText, '\n');
-    if (!p)
-        return;
-    ++p;
-    while (*p) {
-        const char* pLf = std::strchr(p, '\n');
-        const char* pEnd = pLf ? pLf : p + std::strlen(p);
-        const char* pLineEnd = (pEnd != p && pEnd[-1] == '\r') ? pEnd - 1 : pEnd;
-        fn(p, pLineEnd);
-        if (!pLf)
-            break;
-        p = pLf + 1;
-    }
-}
-
 // Text of a reply for a message: what the server sent, up to its first NUL.
 std::string Shown(const std::string& text)
 {
@@ -173,8 +153,8 @@ bool CPop3Connection::Login(const std::string& host, const std::string& user, co
     m_socket.ClearAbort();
     m_bBroken.store(false, std::memory_order_release);
     m_bHaveStat = m_bHaveList = m_bHaveUidl = m_bTriedUidl = false;
-    m_aSizes.clear();
-    m_aUidls.clear();
+    m_sizes.Clear();
+    m_uids.Clear();
     m_nDeleted = 0;
     SetFailureReason({});
     {
@@ -437,11 +417,11 @@ bool CPop3Connection::ReadCapabilities(bool* pbStls)
     if (!Command("CAPA\r\n", "CAPA", text, ReplyShape::kMultiLine))
         return GetLastError() == platform::kErrProtocol && !IsBroken();  // -ERR: lists nothing
     // One capability per line, its name first (RFC 2449), in any case.
-    ForEachListingLine(text.c_str(), [pbStls](const char* p, const char* pEnd) {
-        const size_t nLength = static_cast<size_t>(pEnd - p);
-        if (pbStls && nLength >= 4 && strncasecmp(p, "STLS", 4) == 0 && (nLength == 4 || IsBlank(p[4])))
-            *pbStls = true;
-    });
+    pop3::Capabilities capabilities;
+    if (pop3::ParseCapabilities(text, capabilities) != pop3::ReplyError::kNone)
+        return true;  // nothing usable listed
+    if (pbStls)
+        *pbStls = capabilities.m_bStls;
     return true;
 }
 
@@ -616,33 +596,19 @@ bool CPop3Connection::Stat(int& count, int& size)
         Trace("Error retrieving the STAT response from the POP3 server");
         return false;
     }
-    const char* pText = text.c_str();
-    const char* pEnd = pText + text.size();
-    // Unlike the reader, STAT wants the status word exactly as RFC 1939 §5
-    // writes it.
-    if (std::strncmp(pText, "+OK", 3) != 0) {
+    // "+OK nn mm": message count, then the maildrop's size in octets; the
+    // status word exactly as RFC 1939 §5 writes it.
+    pop3::StatReply stat;
+    const pop3::ReplyError error = pop3::ParseStat(text, stat);
+    if (error != pop3::ReplyError::kNone) {
         Trace("POP3 server did not respond correctly to the STAT response\n");
-        SetLastError(platform::kErrProtocol);
+        SetLastReply(Shown(text));
+        SetLastError(error == pop3::ReplyError::kTooMany ? EOVERFLOW : platform::kErrProtocol);
         return false;
     }
-    // "+OK nn mm": message count, then the maildrop's size in octets.
-    const char* p = pText + 3;
-    unsigned long long nCount = 0, nSize = 0;
-    while (p != pEnd && IsBlank(*p))
-        ++p;
-    if (p == pText + 3 || !ParseNumber(p, pEnd, INT_MAX, nCount) || p == pEnd || !IsBlank(*p)) {
-        SetLastError(platform::kErrProtocol);
-        return false;
-    }
-    while (p != pEnd && IsBlank(*p))
-        ++p;
-    if (!ParseNumber(p, pEnd, ULLONG_MAX / 10, nSize)) {
-        SetLastError(platform::kErrProtocol);
-        return false;
-    }
-    count = m_nMailCount = static_cast<int>(nCount);
+    count = m_nMailCount = static_cast<int>(stat.m_nCount);
     // A maildrop of 2 GiB or more still has its messages counted right.
-    size = static_cast<int>(std::min<unsigned long long>(nSize, INT_MAX));
+    size = static_cast<int>(std::min<uint64_t>(stat.m_nSize, INT_MAX));
     return true;
 }
 
@@ -662,95 +628,57 @@ bool CPop3Connection::EnsureStat()
 bool CPop3Connection::List()
 {
     std::lock_guard lock(m_lock);
-    if (!EnsureStat())
+    std::string text;
+    if (!EnsureStat() || !ReadListing("LIST", text))
         return false;
-    m_bHaveList = ReadListing("LIST", &CPop3Connection::ParseSizes);
+    m_nListingProblem = pop3::ParseScanListing(text, ListingBound(), m_sizes);
+    m_bHaveList = m_nListingProblem == pop3::ReplyError::kNone;
+    if (!m_bHaveList)
+        SetLastError(platform::kErrProtocol);
     return m_bHaveList;
 }
 
 bool CPop3Connection::Uidl()
 {
     std::lock_guard lock(m_lock);
+    std::string text;
     if (!EnsureStat())
         return false;
     m_bTriedUidl = true;
-    m_bHaveUidl = ReadListing("UIDL", &CPop3Connection::ParseUidls);
+    if (!ReadListing("UIDL", text))
+        return false;
+    m_nListingProblem = pop3::ParseUidListing(text, ListingBound(), m_uids);
+    m_bHaveUidl = m_nListingProblem == pop3::ReplyError::kNone;
+    if (!m_bHaveUidl)
+        SetLastError(platform::kErrProtocol);
     return m_bHaveUidl;
 }
 
-size_t CPop3Connection::ListingBound(const char* pText) const
+uint32_t CPop3Connection::ListingBound() const
 {
-    size_t nLines = 0;
-    for (const char* p = pText; (p = std::strchr(p, '\n')) != nullptr; ++p)
-        ++nLines;
-    return nLines + static_cast<size_t>(m_nDeleted) + 1;
+    return static_cast<uint32_t>(std::max(m_nMailCount, 0)) + static_cast<uint32_t>(m_nDeleted);
 }
 
-void CPop3Connection::ParseSizes(const char* pText)
+bool CPop3Connection::ReadListing(const char* pszCommand, std::string& text)
 {
-    // Sizes are kept by the message number the server prints (RFC 1939 §5
-    // scan listing), so a listing that skips a number leaves only that
-    // number without a size.
-    const size_t nBound = ListingBound(pText);
-    m_aSizes.clear();
-    ForEachListingLine(pText, [&](const char* p, const char* pEnd) {
-        unsigned long long number = 0, size = 0;
-        const char* pWord;
-        const char* pWordEnd;
-        if (!SplitListingLine(p, pEnd, number, pWord, pWordEnd) || number == 0 || number > nBound)
-            return;
-        if (!ParseNumber(pWord, pWordEnd, UINT32_MAX, size) || pWord != pWordEnd)
-            return;
-        if (m_aSizes.size() < number)
-            m_aSizes.resize(number);
-        m_aSizes[number - 1] = static_cast<uint32_t>(size);
-    });
-}
-
-void CPop3Connection::ParseUidls(const char* pText)
-{
-    const size_t nBound = ListingBound(pText);
-    m_aUidls.clear();
-    ForEachListingLine(pText, [&](const char* p, const char* pEnd) {
-        unsigned long long number = 0;
-        const char* pWord;
-        const char* pWordEnd;
-        if (!SplitListingLine(p, pEnd, number, pWord, pWordEnd) || number == 0 || number > nBound)
-            return;
-        // RFC 1939 §7: 1 to 70 characters in the range 0x21 to 0x7E.
-        const size_t nLength = static_cast<size_t>(pWordEnd - pWord);
-        if (nLength > kMaxUidLength)
-            return;
-        for (const char* q = pWord; q != pWordEnd; ++q)
-            if (static_cast<unsigned char>(*q) < 0x21 || static_cast<unsigned char>(*q) > 0x7e)
-                return;
-        if (m_aUidls.size() < number)
-            m_aUidls.resize(number);
-        m_aUidls[number - 1].assign(pWord, nLength);
-    });
-}
-
-bool CPop3Connection::ReadListing(const char* pszCommand, void (CPop3Connection::*parse)(const char*))
-{
-    std::string text;
+    m_nListingProblem = pop3::ReplyError::kNone;
     if (!Command(std::string(pszCommand) + "\r\n", pszCommand, text, ReplyShape::kMultiLine, ReplyPace::kListing)) {
         Trace("Error retrieving the %s response from the POP3 server", pszCommand);
         return false;
     }
-    (this->*parse)(text.c_str());
     return true;
 }
 
-bool CPop3Connection::GetSize(int n, uint32_t& size)
+bool CPop3Connection::GetSize(int n, uint64_t& size)
 {
     std::lock_guard lock(m_lock);
     if (!m_bHaveList && !List())
         return false;
-    if (n < 1 || static_cast<size_t>(n) > m_aSizes.size() || !m_aSizes[static_cast<size_t>(n) - 1]) {
+    if (n < 1 || !m_sizes.Has(static_cast<uint32_t>(n))) {
         SetLastError(platform::kErrInvalidArgument);
         return false;
     }
-    size = *m_aSizes[static_cast<size_t>(n) - 1];
+    size = m_sizes.Size(static_cast<uint32_t>(n));
     return true;
 }
 
@@ -761,11 +689,12 @@ bool CPop3Connection::GetUidl(int n, std::string& uidl)
     // again in the same session.
     if (!m_bHaveUidl && (m_bTriedUidl || !Uidl()))
         return false;
-    if (n < 1 || static_cast<size_t>(n) > m_aUidls.size() || m_aUidls[static_cast<size_t>(n) - 1].empty()) {
+    std::string_view id;
+    if (n < 1 || m_uids.Find(static_cast<uint32_t>(n), &id) != pop3::UidListing::Id::kUsable) {
         SetLastError(platform::kErrInvalidArgument);
         return false;
     }
-    uidl = m_aUidls[static_cast<size_t>(n) - 1];
+    uidl.assign(id);
     return true;
 }
 
@@ -774,7 +703,7 @@ bool CPop3Connection::Top(int n, CPop3Message& message)
     std::lock_guard lock(m_lock);
     message.Clear();
     // Only a message the listing has is asked for.
-    uint32_t size = 0;
+    uint64_t size = 0;
     if (!GetSize(n, size))
         return false;
     const std::string name = "TOP " + std::to_string(n);

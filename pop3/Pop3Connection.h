@@ -2,6 +2,7 @@
 
 #include "pop3/ClientSocket.h"
 #include "pop3/Pop3Message.h"
+#include "pop3/Pop3Replies.h"
 
 #include <atomic>
 #include <cstddef>
@@ -123,14 +124,20 @@ public:
     // does not offer STLS. Empty when the server could not be reached.
     std::string GetFailureReason() const;
 
+    // False with EOVERFLOW when the server counts more than
+    // pop3::kMaxMessages messages.
     bool Stat(int& count, int& size);
     bool List();
     // False with kErrProtocol when the server refused UIDL (it is optional,
     // RFC 1939 §7): the session goes on without ids.
     bool Uidl();
     bool HasUidlListing() const { return m_bHaveUidl; }
+    // Why the last listing could not be used although the server sent it:
+    // a number listed twice or out of range (pop3::ReplyError); kNone when
+    // it was used, or refused with -ERR.
+    pop3::ReplyError ListingProblem() const { return m_nListingProblem; }
     // False when n has no element in the listing (or no usable one).
-    bool GetSize(int n, uint32_t& size);
+    bool GetSize(int n, uint64_t& size);
     bool GetUidl(int n, std::string& uidl);
     // TOP n 0: the header block of message n. A -ERR reply returns false
     // with kErrProtocol and leaves the message empty; the session goes on.
@@ -183,12 +190,11 @@ private:
     // CAPA (RFC 2449). True when a reply came: *pbStls tells whether it
     // lists STLS (a negative reply lists nothing).
     bool ReadCapabilities(bool* pbStls);
-    void ParseSizes(const char* pText);
-    bool ReadListing(const char* pszCommand, void (CPop3Connection::*parse)(const char*));
-    void ParseUidls(const char* pText);
-    // The largest message number a listing may hold: its line count plus
+    // LIST or UIDL: the listing's text, parsed by the caller.
+    bool ReadListing(const char* pszCommand, std::string& text);
+    // The largest message number a listing may hold: the STAT count plus
     // the messages marked deleted before it was taken.
-    size_t ListingBound(const char* pText) const;
+    uint32_t ListingBound() const;
 
     mutable std::recursive_mutex m_lock;
     mutable std::mutex m_replyLock;  // guards m_sLastReply, m_sFailureReason, m_sBreakReason
@@ -202,8 +208,9 @@ private:
     bool m_bHaveStat = false;
     bool m_bHaveUidl = false;
     bool m_bTriedUidl = false;  // UIDL asked in this session (it is optional)
-    std::vector<std::optional<uint32_t>> m_aSizes;  // element n - 1 belongs to message n
-    std::vector<std::string> m_aUidls;              // empty: no id for that number
+    pop3::ScanListing m_sizes;
+    pop3::UidListing m_uids;
+    pop3::ReplyError m_nListingProblem = pop3::ReplyError::kNone;
     std::atomic<bool> m_bConnected{false};
     std::atomic<bool> m_bBroken{false};
     std::string m_sLastReply;

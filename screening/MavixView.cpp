@@ -131,6 +131,13 @@ void CMavixView::OnInitialUpdate()
     m_bDefaultFilters = m_settings.ReadInt("Prefs", "Def", 0);
 
     m_filters.LoadFilters(m_settings);
+    // A settings file or a "defaults.txt" that cannot be trusted is not
+    // used; the user must learn why.
+    std::string warning = m_settings.Problem();
+    if (!m_filters.DefaultsWarning().empty())
+        warning += (warning.empty() ? "" : " ") + m_filters.DefaultsWarning();
+    if (!warning.empty())
+        m_frame.SetStatusPaneText(1, FromCp1252(warning));
     m_frame.ArmStartupTimer();
 }
 

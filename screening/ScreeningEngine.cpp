@@ -1,8 +1,6 @@
 #include "ScreeningEngine.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
+#include <cerrno>
 #include <cctype>
 #include <algorithm>
 #include <cstdio>
@@ -10,17 +8,18 @@
 #include <utility>
 
 #include "filters/Classify.h"
+#include "platform/LastError.h"
+#include "platform/Secrets.h"
 #include "platform/Trace.h"
+#include "screening/DumpFile.h"
 #include "screening/RowBuilder.h"
 
 namespace {
 
-// The dump file every scan that gets past its first LIST writes, in the
-// current directory.
-constexpr const char* kDumpFile = "message.txt";
-// CR LF CR LF, twenty asterisks, CR LF CR LF: 28 bytes ahead of every record.
-constexpr char kDumpSeparator[] = "\r\n\r\n********************\r\n\r\n";
-static_assert(sizeof(kDumpSeparator) - 1 == 28);
+// The row texts one scan may hold for its owner: far beyond any honest
+// mailbox (100,000 rows take about 30 MiB), and it keeps a server that sends
+// huge headers for many messages from filling the memory of the window.
+constexpr uint64_t kMaxScanRowBytes = uint64_t{160} << 20;
 
 // The port text as the account holds it: leading blanks, an optional sign,
 // then decimal digits up to the first non-digit; no digits read as 0. A value
@@ -44,31 +43,12 @@ int ParsePort(const std::string& text)
     return bNegative ? 0 : static_cast<int>(value);
 }
 
-// Created or truncated, private to the user: the dump holds every header of
-// the mailbox. Fully buffered; fclose flushes it on every path.
-std::FILE* OpenDump()
+// The bytes a row's texts take, for the scan's budget.
+uint64_t RowBytes(const MessageRow& row)
 {
-    const int fd = ::open(kDumpFile, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return nullptr;
-    std::FILE* file = ::fdopen(fd, "wb");
-    if (!file) {
-        ::close(fd);
-        return nullptr;
-    }
-    std::setvbuf(file, nullptr, _IOFBF, 1 << 16);
-    return file;
-}
-
-// One record: separator, "message %d, length is%d\n", "\n", the header text
-// (the message object already ends it at its first NUL), "\n\n".
-void WriteRecord(std::FILE* file, int n, uint32_t size, const std::string& text)
-{
-    std::fwrite(kDumpSeparator, 1, sizeof(kDumpSeparator) - 1, file);
-    std::fprintf(file, "message %d, length is%u\n", n, static_cast<unsigned>(size));
-    std::fputc('\n', file);
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fwrite("\n\n", 1, 2, file);
+    return row.m_sNum.size() + row.m_sSize.size() + row.m_sAtt.size() + row.m_sSubject.size() + row.m_sFrom.size()
+           + row.m_sEmail.size() + row.m_sDate.size() + row.m_sTo.size() + row.m_sCC.size() + row.m_sUidl.size()
+           + sizeof(MessageRow);
 }
 
 // What the user is told, after a session broke, about what the server did.
@@ -309,9 +289,16 @@ int ScreeningEngine::ScanHeaders()
         return 0;
     }
 
+    // The scan's copy of the password is not needed past the log-in.
+    platform::SecureWipe(account.m_sPass);
+
     int count = 0, total = 0;
-    if (!m_connection.Stat(count, total) || count < 0)
+    if (!m_connection.Stat(count, total) || count < 0) {
+        if (platform::GetLastError() == EOVERFLOW)
+            return FailScan("The server reports more than " + std::to_string(pop3::kMaxMessages)
+                            + " messages, more than one scan can show: nothing was read.");
         return FailScan(SessionStatus("Server Refused STAT Response"));
+    }
     m_nMsgCount.store(count, std::memory_order_release);
     if (count == 0) {
         SetStatus("No emails waiting for you at the Server");
@@ -319,24 +306,31 @@ int ScreeningEngine::ScanHeaders()
         return 0;
     }
 
-    uint32_t size = 0;
-    if (!m_connection.List())
+    uint64_t size = 0;
+    if (!m_connection.List()) {
+        if (m_connection.ListingProblem() != pop3::ReplyError::kNone)
+            return FailScan(std::string("The server's message list (LIST) cannot be used: ")
+                            + pop3::ReplyErrorText(m_connection.ListingProblem()));
         return FailScan(SessionStatus("The server refused to list its messages (LIST): "
                                       + m_connection.GetLastReply()));
+    }
     // UIDL is optional (RFC 1939 §7): without it the rows have no lasting
     // ids, and a purge can only ever use this session.
     if (!m_connection.Uidl() && m_connection.IsBroken())
         return FailScan(SessionStatus(""));
+    if (m_connection.ListingProblem() != pop3::ReplyError::kNone)
+        return FailScan(std::string("The server's list of message ids (UIDL) cannot be used: ")
+                        + pop3::ReplyErrorText(m_connection.ListingProblem()));
     const bool bHaveUidl = m_connection.HasUidlListing();
     // A LIST shorter than the STAT count leaves a number without a size: the
     // server contradicts itself, so the scan fails rather than show a row
     // with a made-up size.
     if (!m_connection.GetSize(1, size))
-        return FailScan("The server's message list does not match its count");
+        return FailScan(pop3::kListMismatchStatus);
 
-    std::FILE* dump = OpenDump();
-    if (!dump)
-        return FailScan("Failed to write message to file");
+    CDumpFile dump;
+    if (!dump.Open())
+        return FailScan(dump.FailureStatus());
 
     SetAnswered();
     {
@@ -346,6 +340,7 @@ int ScreeningEngine::ScanHeaders()
 
     CPop3Message message;
     int result = 0;
+    uint64_t nRowBytes = 0;
     for (int n = 1; n <= count && !m_bStop.load(std::memory_order_acquire); ++n) {
         {
             // At most one row in flight: the next message is not fetched
@@ -363,7 +358,7 @@ int ScreeningEngine::ScanHeaders()
         if (bHaveUidl)
             m_connection.GetUidl(n, uidl);  // none usable: the row is checked by Subject alone
         if (!m_connection.GetSize(n, size)) {
-            SetStatus("The server's message list does not match its count");
+            SetStatus(pop3::kListMismatchStatus);
             result = -1;
             break;
         }
@@ -381,20 +376,33 @@ int ScreeningEngine::ScanHeaders()
         MessageRow row;
         int suspect = 0;
         if (bRead) {
-            WriteRecord(dump, n, size, message.Text());
+            dump.WriteRecord(n, size, message.Text());
             row = BuildMessageRow(n, size, message);
             suspect = IsSuspect(lists, row.m_sSubject, row.m_sSize) ? 1 : 0;
         } else {
             // The server would not show this message: its row carries no
             // text of any other message, is never checked and never deleted.
             const std::string mark = "(message unavailable: " + m_connection.GetLastReply() + ")";
-            WriteRecord(dump, n, size, mark + "\r\n");
+            dump.WriteRecord(n, size, mark + "\r\n");
             CPop3Message none;
             row = BuildMessageRow(n, size, none);
             row.m_sSubject = mark;
             row.m_bUnavailable = true;
         }
         row.m_sUidl = std::move(uidl);
+        if (dump.Failed()) {
+            SetStatus(dump.FailureStatus());
+            result = -1;
+            break;
+        }
+        nRowBytes += RowBytes(row);
+        if (nRowBytes > kMaxScanRowBytes) {
+            SetStatus("The server's headers are larger than one scan can hold ("
+                      + std::to_string(kMaxScanRowBytes >> 20) + " MiB); the scan stopped at message "
+                      + std::to_string(n) + ".");
+            result = -1;
+            break;
+        }
         int repeat = 0;
         if (m_nLastNum == n)
             repeat = 1;
@@ -429,8 +437,14 @@ int ScreeningEngine::ScanHeaders()
     if (result == 0)
         m_bCanReconnect.store(bHaveUidl, std::memory_order_release);
 
-    if (std::fclose(dump) != 0)
-        platform::Trace("ScanHeaders, could not complete %s\n", kDumpFile);
+    // The dump replaces the last one once the scan has ended or stopped; a
+    // dump that cannot be completed is a failed scan.
+    if (!dump.Commit() && result == 0) {
+        SetStatus(dump.FailureStatus());
+        result = -1;
+    } else if (result == 0 && dump.WasCut()) {
+        SetStatus(dump.CutStatus());
+    }
     return result;
 }
 

@@ -111,9 +111,9 @@ void TestPop3Dovecot::listingsAndHeaders()
 
     std::set<std::string> uids;
     for (int n = 1; n <= 3; ++n) {
-        uint32_t messageSize = 0;
+        uint64_t messageSize = 0;
         QVERIFY(pop.GetSize(n, messageSize));
-        QCOMPARE(messageSize, static_cast<uint32_t>(messages[static_cast<size_t>(n) - 1].size()));
+        QCOMPARE(messageSize, static_cast<uint64_t>(messages[static_cast<size_t>(n) - 1].size()));
         std::string uid;
         QVERIFY(pop.GetUidl(n, uid));
         QVERIFY(!uid.empty() && uid.size() <= 70);
@@ -123,7 +123,7 @@ void TestPop3Dovecot::listingsAndHeaders()
         QCOMPARE(message.Text(), headers[static_cast<size_t>(n) - 1]);
     }
     QCOMPARE(uids.size(), size_t{3});
-    uint32_t none = 0;
+    uint64_t none = 0;
     QVERIFY(!pop.GetSize(4, none));
 
     CPop3Message first;
@@ -198,7 +198,7 @@ void TestPop3Dovecot::noop()
     QVERIFY(pop.Stat(count, size));
     QCOMPARE(count, 0);
     QVERIFY(pop.List());
-    uint32_t none = 0;
+    uint64_t none = 0;
     QVERIFY(!pop.GetSize(1, none));
     QVERIFY(pop.Quit());
 }

@@ -78,7 +78,7 @@ void TestPop3QuitRace::abortWakesPendingRead()
         server.Start();
         CPop3Connection pop;
         QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
-        uint32_t size = 0;
+        uint64_t size = 0;
         QVERIFY(pop.GetSize(3, size));
 
         std::atomic<bool> bDone{false};
