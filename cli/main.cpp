@@ -17,11 +17,16 @@
 
 #include "cli/CliListener.h"
 #include "cli/CliOptions.h"
+#include "cli/JournalPrint.h"
 #include "cli/RowFormat.h"
 #include "filters/Filters.h"
 #include "platform/Cp1252.h"
+#include "screening/DeletionJournal.h"
 #include "screening/ScreeningEngine.h"
+#include "settings/PasswordStore.h"
 #include "settings/SettingsStore.h"
+
+#include <QCoreApplication>
 
 namespace {
 
@@ -323,6 +328,9 @@ int main(int argc, char** argv)
         return kExitOk;
     }
 
+    if (options.m_nCommand == CliOptions::kLog)
+        return PrintJournal(DeletionJournal(), options.m_bTsv, stdout);
+
     SettingsStore settings;
     bool bCreated = false;
     if (settings.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", &bCreated)
@@ -345,10 +353,12 @@ int main(int argc, char** argv)
         else if (account.m_sSecurity != "2" && account.m_sPort == "995")
             account.m_sPort = "110";
     }
+    // The keyring's answer arrives through an event loop.
+    QCoreApplication app(argc, argv);
     if (const char* password = std::getenv("MAVIX_PASSWORD"))
         account.m_sPass = FromUtf8(password);
     else
-        account.m_sPass = settings.ReadString("Acct", "Pass", "");
+        account.m_sPass = PasswordStore(settings).Load(account.m_sServer, account.m_sUser);
 
     if (account.m_sServer.empty() || account.m_sUser.empty() || account.m_sPass.empty()
         || account.m_sPort.empty()) {
