@@ -131,8 +131,8 @@ CAccountDlg::CAccountDlg(QWidget* parent)
     addField(userLabel, m_pUser, m_pUserProblem);
     layout->addWidget(passLabel);
     layout->addWidget(m_pPass, 0, Qt::AlignLeft);
-    layout->addWidget(m_pPassHome);
     layout->addWidget(m_pPassProblem);
+    layout->addWidget(m_pPassHome);
     layout->addSpacing(4);
     layout->addWidget(portLabel);
     auto* portRow = new QHBoxLayout;
