@@ -6,7 +6,7 @@
 # package with dpkg -x and checks it the same way, with its declared
 # dependencies.
 set -euo pipefail
-build=$1
+build=$(cd "$1" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -44,7 +44,9 @@ check_tree() { # root
         || fail "man page $f has warnings"
     done
   fi
-  "$root/usr/bin/mavix-cli" --help | grep -q 'mavix-cli log' || fail "installed mavix-cli --help"
+  local help
+  help=$("$root/usr/bin/mavix-cli" --help) || fail "installed mavix-cli --help"
+  grep -q 'mavix-cli log' <<<"$help" || fail "installed mavix-cli --help: no log command"
   # The completion offers the commands, and an option's values.
   if [ -f /usr/share/bash-completion/bash_completion ]; then
     local got
@@ -63,13 +65,19 @@ DESTDIR="$work/root" cmake --install "$build" --prefix /usr >/dev/null
 check_tree "$work/root"
 
 if [ "${2:-}" = --deb ]; then
-  (cd "$work" && cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/pkg" >/dev/null)
+  (cd "$work" && cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/pkg" >/dev/null 2>"$work/cpack.log") \
+    || { cat "$work/cpack.log"; fail "cpack"; exit 1; }
   deb=$(ls "$work"/pkg/mavix_*.deb)
   [ "$(dpkg-deb -f "$deb" Package)" = mavix ] || fail "package name"
   depends=$(dpkg-deb -f "$deb" Depends)
+  echo "Depends: $depends"
   for d in libqt6widgets6 libqt6keychain1 libsecret-1-0 libssl3 ca-certificates; do
     grep -q "$d" <<<"$depends" || fail "Depends lacks $d: $depends"
   done
+  # apt can resolve everything the package declares on this system.
+  if command -v apt-get >/dev/null; then
+    apt-get install -s -qq "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get install -s"; }
+  fi
   dpkg -x "$deb" "$work/unpacked"
   check_tree "$work/unpacked"
 fi
