@@ -7,6 +7,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -75,6 +77,18 @@ CRecentlyDeletedWindow::CRecentlyDeletedWindow(QWidget* parent, std::string jour
 void CRecentlyDeletedWindow::showEvent(QShowEvent* event)
 {
     Reload();
+    if (!m_bSized) {
+        // Wide enough for every column when the screen allows it.
+        m_bSized = true;
+        int width = m_pTable->frameWidth() * 2 + m_pTable->verticalScrollBar()->sizeHint().width()
+            + 4 * fontMetrics().averageCharWidth();
+        for (int column = 0; column < kColumns; ++column)
+            width += m_pTable->columnWidth(column);
+        width += layout()->contentsMargins().left() + layout()->contentsMargins().right();
+        if (const QScreen* screen = this->screen())
+            width = std::min(width, screen->availableGeometry().width() * 9 / 10);
+        resize(std::max(width, this->width()), height());
+    }
     QDialog::showEvent(event);
 }
 

@@ -26,4 +26,5 @@ private:
     std::string m_sFolder;
     QLabel* m_pSummary;
     QTableWidget* m_pTable;
+    bool m_bSized = false;
 };
