@@ -117,8 +117,6 @@ bool PasswordStore::KeyringAvailable()
                     || (startable.isValid() && startable.value().contains(kSecretService));
             }
         }
-        if (!m_nAvailable)
-            platform::Trace("PasswordStore: no keyring; passwords go to the settings file\n");
     }
     return m_nAvailable != 0;
 }
