@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <clocale>
 #include <cstdlib>
 #include <memory>
 #include <set>
@@ -353,8 +354,10 @@ int main(int argc, char** argv)
         else if (account.m_sSecurity != "2" && account.m_sPort == "995")
             account.m_sPort = "110";
     }
-    // The keyring's answer arrives through an event loop.
+    // The keyring's answer arrives through an event loop. Qt takes the
+    // user's locale; the rest of this program keeps to the C locale.
     QCoreApplication app(argc, argv);
+    std::setlocale(LC_ALL, "C");
     if (const char* password = std::getenv("MAVIX_PASSWORD"))
         account.m_sPass = FromUtf8(password);
     else

@@ -101,6 +101,35 @@ int Hex(char c)
     return -1;
 }
 
+// The length of the well-formed UTF-8 sequence `text` starts with (RFC
+// 3629: no overlong forms, no surrogates, nothing above U+10FFFF), or 0.
+size_t Utf8Length(std::string_view text)
+{
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    size_t n = 0;
+    unsigned char low = 0x80, high = 0xBF;   // bounds of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        n = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        n = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        n = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (text.size() < n || byte(1) < low || byte(1) > high)
+        return 0;
+    for (size_t i = 2; i < n; ++i)
+        if (byte(i) < 0x80 || byte(i) > 0xBF)
+            return 0;
+    return n;
+}
+
 void AppendUtf8(std::string& out, unsigned code)
 {
     if (code < 0x80) {
@@ -247,16 +276,21 @@ std::string DeletionJournal::Escape(std::string_view text)
         if (c < 0x20 || c == 0x7F) {
             std::snprintf(hex, sizeof hex, "\\x%02X", c);
             out += hex;
-        } else if (c == 0xC2 && i + 1 < text.size()
-                   && static_cast<unsigned char>(text[i + 1]) >= 0x80
-                   && static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
-            // A C1 control in UTF-8: some terminals act on it (0x9B starts
-            // a control sequence).
+        } else if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (const size_t n = Utf8Length(text.substr(i)); n == 0) {
+            // Not UTF-8 (Windows-1252 bytes, say): kept byte for byte.
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else if (c == 0xC2 && static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            // A C1 control: some terminals act on it (0x9B starts a
+            // control sequence).
             std::snprintf(hex, sizeof hex, "\\u00%02X", static_cast<unsigned char>(text[i + 1]));
             out += hex;
             ++i;
         } else {
-            out += static_cast<char>(c);
+            out.append(text.substr(i, n));
+            i += n - 1;
         }
     }
     return out;

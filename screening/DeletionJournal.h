@@ -24,8 +24,9 @@ struct JournalEntry {
 // fields:
 //   time (UTC, 2026-12-07T11:04:25Z), account, UIDL, size, From, Subject, reason
 // Inside a field, backslash, tab, CR and LF are written as \\, \t, \r and
-// \n, other control characters as \xHH (C0, DEL) or \u00HH (C1), so no text
-// can break a line or reach a terminal as a control sequence.
+// \n, other control characters as \xHH (C0, DEL) or \u00HH (C1), and bytes
+// that are not UTF-8 as \xHH, so no text can break a line or reach a
+// terminal as a control sequence, and every byte reads back as written.
 //
 // The file is rotated when an append would take it past kRotateBytes: it
 // becomes deleted.log.1 (replacing the older one) and a new file starts.
