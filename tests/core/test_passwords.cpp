@@ -1,23 +1,18 @@
 // The password store against a real Secret Service: gnome-keyring-daemon,
 // unlocked on the private session bus that dbus-run-session gives this test,
 // and the settings file when there is no keyring.
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "settings/PasswordStore.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/KeyringDaemon.h"
 
 namespace {
 
 const char* const kPath = "Software\\Tarvane Software\\Mavix";
-constexpr int kDaemonStartMs = 20000;
 
 // Environment changes for the length of one case.
 class EnvOverride {
@@ -47,7 +42,6 @@ class TestPasswords : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void init();
 
     void keyringRoundTrip_data();
@@ -62,47 +56,14 @@ private:
     SettingsStore OpenStore(bool* pbCreated = nullptr);
     void RequireKeyring();
 
-    QTemporaryDir m_runtime;
-    QProcess m_daemon;
+    KeyringDaemon m_daemon;
     bool m_bKeyring = false;
 };
 
 void TestPasswords::initTestCase()
 {
-    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("gnome-keyring-daemon"));
-    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") || daemon.isEmpty())
-        return;   // the keyring cases skip; the fallback still runs
-    QVERIFY(m_runtime.isValid());
-    QFile::setPermissions(m_runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
-    m_daemon.setProcessEnvironment(env);
-    m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    // --unlock reads the login keyring's password from standard input and
-    // creates that keyring, the default collection, when it is missing.
-    m_daemon.start(daemon, {QStringLiteral("--foreground"), QStringLiteral("--unlock"),
-                            QStringLiteral("--components=secrets")});
-    QVERIFY(m_daemon.waitForStarted());
-    m_daemon.write("test-login");
-    m_daemon.closeWriteChannel();
-    QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
-    QVERIFY(bus);
-    QDeadlineTimer deadline(kDaemonStartMs);
-    while (!bus->isServiceRegistered(QStringLiteral("org.freedesktop.secrets")).value()) {
-        QVERIFY2(!deadline.hasExpired(), "gnome-keyring-daemon did not register on the bus");
-        QVERIFY(m_daemon.state() == QProcess::Running);
-        QTest::qWait(20);
-    }
-    m_bKeyring = true;
-}
-
-void TestPasswords::cleanupTestCase()
-{
-    if (m_daemon.state() != QProcess::NotRunning) {
-        m_daemon.terminate();
-        if (!m_daemon.waitForFinished(5000))
-            m_daemon.kill();
-    }
+    // Without a bus or a daemon the keyring cases skip; the fallback runs.
+    m_bKeyring = m_daemon.Start();
 }
 
 void TestPasswords::init()
