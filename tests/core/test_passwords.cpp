@@ -3,6 +3,7 @@
 // and the settings file when there is no keyring.
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -13,28 +14,6 @@
 namespace {
 
 const char* const kPath = "Software\\Tarvane Software\\Mavix";
-
-// Environment changes for the length of one case.
-class EnvOverride {
-public:
-    EnvOverride(const char* name, const QByteArray& value)
-        : m_name(name), m_bHad(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
-    {
-        qputenv(name, value);
-    }
-    ~EnvOverride()
-    {
-        if (m_bHad)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_bHad;
-    QByteArray m_old;
-};
 
 }  // namespace
 
@@ -177,8 +156,14 @@ void TestPasswords::forget()
 void TestPasswords::fallbackWithoutBus()
 {
     QTemporaryDir runtime;   // no "bus" socket in it
-    EnvOverride bus("DBUS_SESSION_BUS_ADDRESS", QByteArray());
-    EnvOverride dir("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    const QByteArray dir = qgetenv("XDG_RUNTIME_DIR");
+    const auto restore = qScopeGuard([&] {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
+        qputenv("XDG_RUNTIME_DIR", dir);
+    });
+    qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArray());
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     SettingsStore settings = OpenStore();
     PasswordStore store(settings);
     QVERIFY(!store.KeyringAvailable());
