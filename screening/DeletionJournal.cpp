@@ -357,9 +357,17 @@ bool DeletionJournal::Append(const std::vector<JournalEntry>& entries)
 {
     if (entries.empty())
         return true;
+    const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
     std::string text;
-    for (const JournalEntry& entry : entries)
-        text += FormatLine(entry);
+    for (const JournalEntry& entry : entries) {
+        if (entry.m_nTime != 0) {
+            text += FormatLine(entry);
+        } else {
+            JournalEntry stamped = entry;
+            stamped.m_nTime = now;
+            text += FormatLine(stamped);
+        }
+    }
 
     const Fd dir(OpenFolder(m_sFolder, true));
     if (dir.Get() < 0) {

@@ -9,7 +9,7 @@
 // UTF-8 (header bytes go through platform::Cp1252ToUtf8 first) and may hold
 // anything: the journal escapes them.
 struct JournalEntry {
-    std::int64_t m_nTime = 0;      // seconds since 1970-01-01 UTC
+    std::int64_t m_nTime = 0;      // seconds since 1970-01-01 UTC; 0: the time of Append
     std::string m_sAccount;        // DeletionJournal::AccountName(server, user)
     std::string m_sUidl;           // empty when the server has no UIDL
     std::int64_t m_nSize = 0;      // bytes, as LIST gave it

@@ -1,6 +1,7 @@
 // The journal of deletions: one line per entry whatever the texts hold,
 // private files that are never followed through a link, rotation, reading
 // back.
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -86,11 +87,15 @@ private slots:
         file.write("garbage\n2026-12-07T11:04:25Z\ta\tb\tnot-a-size\tf\ts\tr\n"
                    "2026-12-07T11:04:25Z\ta\tb\t1\tf\tbad \\q escape\tr\n");
         file.close();
-        QVERIFY(journal.Append({Entry("second"), Entry("third")}));
+        JournalEntry unstamped = Entry("third");
+        unstamped.m_nTime = 0;
+        const std::int64_t before = QDateTime::currentSecsSinceEpoch();
+        QVERIFY(journal.Append({Entry("second"), unstamped}));
         const std::vector<JournalEntry> entries = journal.Read();
         QCOMPARE(entries.size(), size_t(3));
         QCOMPARE(entries[0].m_sSubject, std::string("first"));
         QCOMPARE(entries[2].m_sSubject, std::string("third"));
+        QVERIFY(entries[2].m_nTime >= before && entries[2].m_nTime <= QDateTime::currentSecsSinceEpoch());
     }
 
     void privateFilesNoLinks()
