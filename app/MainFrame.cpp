@@ -1,5 +1,6 @@
 #include "MainFrame.h"
 
+#include "app/RecentlyDeletedWindow.h"
 #include "settings/SettingsStore.h"
 #include "ui/HelpWindow.h"
 
@@ -132,6 +133,10 @@ void CMainFrame::CreateMenus()
     QAction* pTopics = pHelp->addAction(QStringLiteral("&Help Topics"));
     pTopics->setObjectName(QStringLiteral("actionHelpTopics"));
     connect(pTopics, &QAction::triggered, this, &CMainFrame::OnHelp);
+    QAction* pDeleted = pHelp->addAction(QStringLiteral("Recently &Deleted\u2026"));
+    pDeleted->setObjectName(QStringLiteral("actionRecentlyDeleted"));
+    SetPrompt(pDeleted, "Show the messages Mavix has deleted on the server\nRecently Deleted");
+    connect(pDeleted, &QAction::triggered, this, &CMainFrame::OnRecentlyDeleted);
     pHelp->addSeparator();
     m_pAbout = pHelp->addAction(QStringLiteral("&About Mavix..."));
     m_pAbout->setObjectName(QStringLiteral("actionAbout"));
@@ -244,6 +249,18 @@ void CMainFrame::OnStartupTimer()
 void CMainFrame::OnHelp()
 {
     ShowHelp(this);
+}
+
+void CMainFrame::OnRecentlyDeleted()
+{
+    // One window, raised and read again when asked for a second time.
+    if (!m_pRecentlyDeleted)
+        m_pRecentlyDeleted = new CRecentlyDeletedWindow(this);
+    if (m_pRecentlyDeleted->isVisible())
+        m_pRecentlyDeleted->Reload();
+    m_pRecentlyDeleted->show();
+    m_pRecentlyDeleted->raise();
+    m_pRecentlyDeleted->activateWindow();
 }
 
 // ---------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <QRect>
 #include <chrono>
 
+class CRecentlyDeletedWindow;
 class QAction;
 class QLabel;
 class SettingsStore;
@@ -57,6 +58,7 @@ private:
     void CreateStatusBar();
     void OnStartupTimer();
     void OnHelp();
+    void OnRecentlyDeleted();
     bool WaitForWorkers();
 
     SettingsStore& m_settings;
@@ -70,6 +72,7 @@ private:
     QAction* m_pManageFilter = nullptr;
     QAction* m_pPreferences = nullptr;
     QAction* m_pAbout = nullptr;
+    CRecentlyDeletedWindow* m_pRecentlyDeleted = nullptr;
     std::chrono::milliseconds m_shutdownBudget = kShutdownBudget;
     bool m_bClosed = false;
 };

@@ -52,14 +52,16 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std
         return false;
     };
     if (argc < 2)
-        return fail("no command given (scan or purge)");
+        return fail("no command given (scan, purge or log)");
     const std::string command = argv[1];
     if (command == "scan")
         options.m_nCommand = CliOptions::kScan;
     else if (command == "purge")
         options.m_nCommand = CliOptions::kPurge;
+    else if (command == "log")
+        options.m_nCommand = CliOptions::kLog;
     else
-        return fail("unknown command '" + command + "' (scan or purge)");
+        return fail("unknown command '" + command + "' (scan, purge or log)");
 
     auto select = [&](CliOptions::Selection selection, const std::string& word) {
         if (options.m_nCommand != CliOptions::kPurge)
@@ -95,6 +97,8 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std
         };
 
         std::string text;
+        if (options.m_nCommand == CliOptions::kLog && word != "--tsv")
+            return fail("log takes only --tsv");
         if (word == "--tsv") {
             if (!noValue())
                 return false;
@@ -165,6 +169,7 @@ std::string CliHelpText()
 {
     return R"(Usage: mavix-cli scan [--tsv] [ACCOUNT OPTIONS]
        mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [ACCOUNT OPTIONS]
+       mavix-cli log [--tsv]
        mavix-cli --help
 
 Screens the POP3 mailbox of the stored Mavix account without downloading any
@@ -179,6 +184,12 @@ Commands:
               Subject compared with the one the scan listed; at the first
               difference the purge stops and nothing further is deleted.
               Deletions already made are committed when the session ends.
+  log         Print the journal of deletions that Mavix and mavix-cli made,
+              oldest first: time, size, From, Subject and why the message
+              was deleted. With --tsv: the journal's lines as they are kept,
+              time (UTC), account, UIDL, size in bytes, From, Subject,
+              reason, escaped like the scan's --tsv output. The journal is
+              $XDG_STATE_HOME/Mavix/deleted.log (~/.local/state/Mavix).
 
 Selection (purge only, exactly one):
   --suspects          the suspect rows, as Mavix pre-checks them
@@ -218,7 +229,8 @@ Account (for this run only; nothing is saved):
                       it does not verify, as for a self-signed certificate;
                       an empty HEX ignores a stored fingerprint
 The password is taken from the environment variable MAVIX_PASSWORD when it is
-set, else from the stored account; never from the command line.
+set, else from the desktop's keyring (Secret Service), else from the settings
+file; never from the command line.
 Certificates are verified against the system's trusted CAs and the server
 name. MAVIX_TLS_CA_FILE may name a PEM file of further CAs to trust (for a
 private CA, or for tests).

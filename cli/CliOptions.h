@@ -6,7 +6,7 @@
 
 // The command line of mavix-cli, parsed. Texts are as typed (UTF-8).
 struct CliOptions {
-    enum Command { kNone, kScan, kPurge };
+    enum Command { kNone, kScan, kPurge, kLog };
     enum Selection { kSelectNone, kSelectSuspects, kSelectAll, kSelectRows };
 
     Command m_nCommand = kNone;

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <clocale>
 #include <cstdlib>
 #include <algorithm>
 #include <memory>
@@ -18,12 +19,17 @@
 
 #include "cli/CliListener.h"
 #include "cli/CliOptions.h"
+#include "cli/JournalPrint.h"
 #include "cli/RowFormat.h"
 #include "filters/Filters.h"
 #include "platform/Cp1252.h"
 #include "platform/Secrets.h"
+#include "screening/DeletionJournal.h"
 #include "screening/ScreeningEngine.h"
+#include "settings/PasswordStore.h"
 #include "settings/SettingsStore.h"
+
+#include <QCoreApplication>
 
 namespace {
 
@@ -398,6 +404,9 @@ int main(int argc, char** argv)
         return kExitOk;
     }
 
+    if (options.m_nCommand == CliOptions::kLog)
+        return PrintJournal(DeletionJournal(), options.m_bTsv, stdout);
+
     SettingsStore settings;
     bool bCreated = false;
     if (settings.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", &bCreated)
@@ -422,10 +431,14 @@ int main(int argc, char** argv)
         else if (account.m_sSecurity != "2" && account.m_sPort == "995")
             account.m_sPort = "110";
     }
+    // The keyring's answer arrives through an event loop. Qt takes the
+    // user's locale; the rest of this program keeps to the C locale.
+    QCoreApplication app(argc, argv);
+    std::setlocale(LC_ALL, "C");
     if (const char* password = std::getenv("MAVIX_PASSWORD"))
         account.m_sPass = FromUtf8(password);
     else
-        account.m_sPass = settings.ReadString("Acct", "Pass", "");
+        account.m_sPass = PasswordStore(settings).Load(account.m_sServer, account.m_sUser);
 
     if (account.m_sServer.empty() || account.m_sUser.empty() || account.m_sPass.empty()
         || account.m_sPort.empty()) {

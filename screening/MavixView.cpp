@@ -3,6 +3,7 @@
 #include "filters/FilterManager.h"
 #include "screening/MessageGridModel.h"
 #include "settings/AccountDlg.h"
+#include "settings/PasswordStore.h"
 #include "settings/PrefsDlg.h"
 #include "settings/SettingsStore.h"
 #include "ui/Prompter.h"
@@ -119,10 +120,11 @@ void CMavixView::OnInitialUpdate()
     ShowReviewButtons(false);
     m_pModel->Clear();
 
-    m_sPass = m_settings.ReadString("Acct", "Pass", "");
     m_sPort = m_settings.ReadString("Acct", "Port", "110");
     m_sServer = m_settings.ReadString("Acct", "Server", "");
     m_sUser = m_settings.ReadString("Acct", "User", "");
+    // The keyring's, or the file's "Pass" (which moves to the keyring here).
+    m_sPass = PasswordStore(m_settings).Load(m_sServer, m_sUser);
     m_sSecurity = m_settings.ReadString("Acct", "Security", "0");
     m_sTlsFingerprint = m_settings.ReadString("Acct", "TlsFingerprint", "");
 
@@ -709,15 +711,21 @@ void CMavixView::EditAccount()
     dlg.m_sUser = m_sUser;
     dlg.m_sSecurity = m_sSecurity;
     dlg.m_sTlsFingerprint = m_sTlsFingerprint;
+    PasswordStore passwords(m_settings);
+    dlg.m_nPasswordHome = passwords.Where();
     if (Prompter::RunModal(dlg) != QDialog::Accepted)
         return;
+    // The keyring files the password by server and user: an entry under
+    // the old pair would be left behind.
+    if ((dlg.m_sServer != m_sServer || dlg.m_sUser != m_sUser) && !m_sServer.empty())
+        passwords.Forget(m_sServer, m_sUser);
     m_sPass = dlg.m_sPass;
     m_sUser = dlg.m_sUser;
     m_sServer = dlg.m_sServer;
     m_sPort = dlg.m_sPort;
     m_sSecurity = dlg.m_sSecurity;
     m_sTlsFingerprint = dlg.m_sTlsFingerprint;
-    m_settings.WriteString("Acct", "Pass", m_sPass);
+    passwords.Save(m_sServer, m_sUser, m_sPass);
     m_settings.WriteString("Acct", "Port", m_sPort);
     m_settings.WriteString("Acct", "Server", m_sServer);
     m_settings.WriteString("Acct", "User", m_sUser);

@@ -116,6 +116,10 @@ CAccountDlg::CAccountDlg(QWidget* parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &CAccountDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CAccountDlg::reject);
 
+    m_pPassHome = new QLabel(PasswordHomeText(m_nPasswordHome), this);
+    m_pPassHome->setObjectName(QStringLiteral("passwordHome"));
+    m_pPassHome->setWordWrap(true);
+
     auto* layout = new QVBoxLayout(this);
     auto addField = [layout](QLabel* label, QWidget* field, QLabel* problem) {
         layout->addWidget(label);
@@ -125,7 +129,11 @@ CAccountDlg::CAccountDlg(QWidget* parent)
     };
     addField(serverLabel, m_pServer, m_pServerProblem);
     addField(userLabel, m_pUser, m_pUserProblem);
-    addField(passLabel, m_pPass, m_pPassProblem);
+    layout->addWidget(passLabel);
+    layout->addWidget(m_pPass, 0, Qt::AlignLeft);
+    layout->addWidget(m_pPassProblem);
+    layout->addWidget(m_pPassHome);
+    layout->addSpacing(4);
     layout->addWidget(portLabel);
     auto* portRow = new QHBoxLayout;
     portRow->addWidget(m_pPort);
@@ -154,6 +162,14 @@ CAccountDlg::CAccountDlg(QWidget* parent)
     setTabOrder(m_pFingerprint, buttons);
 
     connect(m_pSecurity, &QComboBox::currentIndexChanged, this, &CAccountDlg::OnSecurityChanged);
+}
+
+QString CAccountDlg::PasswordHomeText(PasswordStore::Home home)
+{
+    return home == PasswordStore::kKeyring
+        ? QStringLiteral("The password is kept in the desktop's keyring.")
+        : QStringLiteral("No keyring was found: the password is kept in Mavix's settings file, "
+                         "readable only by you.");
 }
 
 void CAccountDlg::OnSecurityChanged(int index)
@@ -266,6 +282,7 @@ void CAccountDlg::showEvent(QShowEvent* event)
         m_pServer->setText(FromCp1252(m_sServer));
         m_pUser->setText(FromCp1252(m_sUser));
         m_pPass->setText(FromCp1252(m_sPass));
+        m_pPassHome->setText(PasswordHomeText(m_nPasswordHome));
         m_pPort->setText(FromCp1252(m_sPort));
         // The stored choice is shown as it is: the port is not adjusted.
         const int security = m_sSecurity == "1" ? kSecurityStls

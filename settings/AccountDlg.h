@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <string>
 
+#include "settings/PasswordStore.h"
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -28,6 +30,11 @@ public:
     // Empty, or a SHA-256 fingerprint as platform::NormaliseFingerprint
     // writes it.
     std::string m_sTlsFingerprint;
+    // Where the password will be kept; the dialog says so under the field.
+    PasswordStore::Home m_nPasswordHome = PasswordStore::kSettingsFile;
+
+    // The note under the password field for each home.
+    static QString PasswordHomeText(PasswordStore::Home home);
 
     // The entries of the security choice, in order (its index is the value
     // stored).
@@ -65,6 +72,7 @@ private:
     QLabel* m_pServerProblem;
     QLabel* m_pUserProblem;
     QLabel* m_pPassProblem;
+    QLabel* m_pPassHome;
     QLabel* m_pPortProblem;
     QLabel* m_pPortHint;
     QComboBox* m_pSecurity;

@@ -555,6 +555,25 @@ bool SettingsStore::WriteInt(const std::string& section, const std::string& name
     return WriteString(section, name, std::to_string(nValue));
 }
 
+bool SettingsStore::DeleteValue(const std::string& section, const std::string& name)
+{
+    if (!IsValidName(section) || !IsValidName(name))
+        return false;
+    const std::string path = File();
+    if (path.empty() || !QFile::exists(QFile::decodeName(path.c_str())))
+        return true;
+    return Commit(path, [&](QSettings& s) {
+        const QString group = FindName(s.childGroups(), ToQ(section));
+        if (group.isEmpty())
+            return;
+        s.beginGroup(group);
+        const QString key = FindName(s.childKeys(), ToQ(name));
+        if (!key.isEmpty())
+            s.remove(key);
+        s.endGroup();
+    });
+}
+
 int SettingsStore::DeleteSection(const std::string& section)
 {
     if (!IsValidName(section))

@@ -59,6 +59,10 @@ public:
     bool WriteString(const std::string& section, const std::string& name,
                      const std::string& sValue);
 
+    // Removes one value in one atomic write. True when the value is gone
+    // (also when there was none).
+    bool DeleteValue(const std::string& section, const std::string& name);
+
     // 0 = removed; 2 (file not found) when there was no such section; another
     // non-zero code when the file could not be written.
     int DeleteSection(const std::string& section);

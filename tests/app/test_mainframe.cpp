@@ -249,12 +249,14 @@ void TestMainFrame::menu()
         QCOMPARE(pAction->toolTip(), QString::fromLatin1(e.m_tip));
         QCOMPARE(pAction->shortcut(), e.m_key);
     }
-    // The Help menu: topics, a separator, the About box.
+    // The Help menu: topics, the journal of deletions, a separator, the
+    // About box.
     QMenu* pHelp = h.m_pFrame->menuBar()->actions().at(3)->menu();
-    QCOMPARE(pHelp->actions().size(), 3);
+    QCOMPARE(pHelp->actions().size(), 4);
     QCOMPARE(pHelp->actions().at(0)->text(), QStringLiteral("&Help Topics"));
-    QVERIFY(pHelp->actions().at(1)->isSeparator());
-    QCOMPARE(pHelp->actions().at(2)->text(), QStringLiteral("&About Mavix..."));
+    QCOMPARE(pHelp->actions().at(1)->text(), QStringLiteral("Recently &Deleted\u2026"));
+    QVERIFY(pHelp->actions().at(2)->isSeparator());
+    QCOMPARE(pHelp->actions().at(3)->text(), QStringLiteral("&About Mavix..."));
 
     // No toolbar exists, so its entry cannot be used; the status bar's
     // entry really hides and shows it.

@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "screening/DeletionJournal.h"
 #include "settings/SettingsStore.h"
 #include "tests/support/ScriptedPop3Server.h"
 #include "CliHarness.h"
@@ -107,6 +108,7 @@ private slots:
         QTest::newRow("password on the command line") << QStringList{"scan", "--password", "p"};
         QTest::newRow("unknown option") << QStringList{"scan", "--verbose"};
         QTest::newRow("value on a flag") << QStringList{"scan", "--tsv=1"};
+        QTest::newRow("account option on log") << QStringList{"log", "--server", "x"};
     }
 
     void usageErrors()
@@ -128,6 +130,38 @@ private slots:
                                  "--port", "--user", "MAVIX_PASSWORD", "Ctrl-C", "Exit status", "mismatch",
                                  "refused", "deleted"})
             QVERIFY2(run.m_sOut.find(word) != std::string::npos, word);
+    }
+
+    // Read before any account is needed: none is stored here.
+    void logPrintsTheJournal()
+    {
+        const QString file = QString::fromStdString(DeletionJournal().FilePath());
+        QFile::remove(file);
+        QFile::remove(file + ".1");
+        JournalEntry entry;
+        entry.m_nTime = 1796641465;
+        entry.m_sAccount = "u@127.0.0.1";
+        entry.m_sUidl = "U1";
+        entry.m_nSize = 2500;
+        entry.m_sFrom = "Eve <eve@example.org>";
+        entry.m_sSubject = "Win\x1b[2J\tnow";
+        entry.m_sReason = "subject contains \"WIN\"";
+        JournalEntry second = entry;
+        second.m_sSubject = "Hello";
+        second.m_sReason = DeletionJournal::kCheckedByHand;
+        QVERIFY(DeletionJournal().Append({entry, second}));
+
+        const CliRun tsv = Cli({"log", "--tsv"}, {});
+        QCOMPARE(tsv.m_nExit, 0);
+        QCOMPARE(tsv.m_sOut, DeletionJournal::FormatLine(entry) + DeletionJournal::FormatLine(second));
+        const CliRun text = Cli({"log"}, {});
+        QCOMPARE(text.m_nExit, 0);
+        const std::vector<std::string> lines = SplitLines(text.m_sOut);
+        QCOMPARE(lines.size(), size_t(2));
+        QVERIFY(lines[0].find("2K  Eve <eve@example.org>") != std::string::npos);
+        QVERIFY(lines[0].find("subject contains \"WIN\"") != std::string::npos);
+        QVERIFY(text.m_sOut.find('\x1b') == std::string::npos);
+        QVERIFY(lines[1].find("Hello  |  checked by hand") != std::string::npos);
     }
 
     void blankAccountFails()

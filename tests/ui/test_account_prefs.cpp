@@ -57,6 +57,8 @@ private slots:
     void firstRunShowsDefaultPortAndTakesTyped();
     void cancelKeepsEverything();
     void tabOrderAndMasking();
+    void saysWhereThePasswordIsKept_data();
+    void saysWhereThePasswordIsKept();
     void accountInput_data();
     void accountInput();
 
@@ -154,6 +156,30 @@ void TestAccountPrefs::tabOrderAndMasking()
         bHint = bHint || label->text() == QStringLiteral("The usual port number is 110");
     QVERIFY(bHint);
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Account"));
+}
+
+void TestAccountPrefs::saysWhereThePasswordIsKept_data()
+{
+    QTest::addColumn<int>("home");
+    QTest::addColumn<QString>("note");
+    QTest::newRow("keyring") << int(PasswordStore::kKeyring)
+                             << QStringLiteral("The password is kept in the desktop's keyring.");
+    QTest::newRow("settings file") << int(PasswordStore::kSettingsFile)
+                                   << QStringLiteral("No keyring was found: the password is kept in Mavix's "
+                                                     "settings file, readable only by you.");
+}
+
+void TestAccountPrefs::saysWhereThePasswordIsKept()
+{
+    QFETCH(int, home);
+    QFETCH(QString, note);
+    CAccountDlg dlg;
+    dlg.m_nPasswordHome = static_cast<PasswordStore::Home>(home);
+    dlg.show();
+    auto* label = dlg.findChild<QLabel*>(QStringLiteral("passwordHome"));
+    QVERIFY(label);
+    QVERIFY(label->isVisible());
+    QCOMPARE(label->text(), note);
 }
 
 void TestAccountPrefs::accountInput_data()

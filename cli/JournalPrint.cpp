@@ -1,0 +1,48 @@
+#include "JournalPrint.h"
+
+#include <ctime>
+#include <string>
+
+#include "screening/DeletionJournal.h"
+
+namespace {
+
+std::string LocalTime(std::int64_t time)
+{
+    const std::time_t t = static_cast<std::time_t>(time);
+    std::tm tm {};
+    ::localtime_r(&t, &tm);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &tm);
+    return text;
+}
+
+// Sizes as the grid shows them: "1K" below 1000 bytes, else thousands.
+std::string Size(std::int64_t bytes)
+{
+    return (bytes < 1000 ? std::string("1") : std::to_string(bytes / 1000)) + "K";
+}
+
+}  // namespace
+
+int PrintJournal(const DeletionJournal& journal, bool bTsv, std::FILE* out)
+{
+    const std::vector<JournalEntry> entries = journal.Read();
+    std::string text;
+    for (const JournalEntry& entry : entries) {
+        if (bTsv) {
+            text += DeletionJournal::FormatLine(entry);
+            continue;
+        }
+        // Escaped again: no text reaches the terminal as a control sequence.
+        std::string size = Size(entry.m_nSize);
+        size.insert(0, size.size() < 6 ? 6 - size.size() : 0, ' ');
+        text += LocalTime(entry.m_nTime) + "  " + size + "  " + DeletionJournal::Escape(entry.m_sFrom) + "  |  "
+            + DeletionJournal::Escape(entry.m_sSubject) + "  |  " + DeletionJournal::Escape(entry.m_sReason)
+            + "\n";
+    }
+    if (entries.empty() && !bTsv)
+        std::fprintf(stderr, "Nothing deleted yet (%s).\n", journal.FilePath().c_str());
+    std::fwrite(text.data(), 1, text.size(), out);
+    return std::fflush(out) == 0 && !std::ferror(out) ? 0 : 1;
+}

@@ -1,0 +1,34 @@
+# bash completion for mavix-cli
+
+_mavix_cli()
+{
+    local cur prev words cword
+    _init_completion || return
+
+    case $prev in
+        --security)
+            COMPREPLY=($(compgen -W 'none stls tls' -- "$cur"))
+            return
+            ;;
+        --server)
+            _known_hosts_real -- "$cur"
+            return
+            ;;
+        --port | --user | --rows | --tls-fingerprint)
+            return
+            ;;
+    esac
+
+    if [[ $cword -eq 1 ]]; then
+        COMPREPLY=($(compgen -W 'scan purge log --help' -- "$cur"))
+        return
+    fi
+
+    local account='--server --port --user --security --tls-fingerprint'
+    case ${words[1]} in
+        scan) COMPREPLY=($(compgen -W "--tsv $account --help" -- "$cur")) ;;
+        purge) COMPREPLY=($(compgen -W "--suspects --all --rows --tsv $account --help" -- "$cur")) ;;
+        log) COMPREPLY=($(compgen -W '--tsv --help' -- "$cur")) ;;
+    esac
+} &&
+    complete -F _mavix_cli mavix-cli

@@ -1,0 +1,430 @@
+#include "DeletionJournal.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/Trace.h"
+
+namespace {
+
+constexpr const char* kOldFileName = "deleted.log.1";
+constexpr size_t kFields = 7;
+
+// A descriptor closed on every path.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : m_fd(fd) {}
+    ~Fd() { Reset(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int Get() const { return m_fd; }
+    void Reset(int fd = -1)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+
+private:
+    int m_fd;
+};
+
+std::string StateHome()
+{
+    // The XDG base directory rules ignore a relative path.
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state != nullptr && state[0] == '/')
+        return state;
+    const char* home = std::getenv("HOME");
+    return std::string(home != nullptr ? home : "") + "/.local/state";
+}
+
+// Creates the missing folders of `dir`, each private.
+bool MakeDirectories(const std::string& dir)
+{
+    if (dir.empty())
+        return false;
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode);
+    const size_t slash = dir.find_last_of('/');
+    if (slash != std::string::npos && slash > 0 && !MakeDirectories(dir.substr(0, slash)))
+        return false;
+    return ::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+// The journal's folder, opened without following a link, ours and private.
+int OpenFolder(const std::string& folder, bool bCreate)
+{
+    if (bCreate && !MakeDirectories(folder))
+        return -1;
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || st.st_uid != ::geteuid()
+        || ((st.st_mode & 077) != 0 && bCreate && ::fchmod(fd, 0700) != 0)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool WriteAll(int fd, const std::string& text)
+{
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+int Hex(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The length of the well-formed UTF-8 sequence `text` starts with (RFC
+// 3629: no overlong forms, no surrogates, nothing above U+10FFFF), or 0.
+size_t Utf8Length(std::string_view text)
+{
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    size_t n = 0;
+    unsigned char low = 0x80, high = 0xBF;   // bounds of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        n = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        n = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        n = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (text.size() < n || byte(1) < low || byte(1) > high)
+        return 0;
+    for (size_t i = 2; i < n; ++i)
+        if (byte(i) < 0x80 || byte(i) > 0xBF)
+            return 0;
+    return n;
+}
+
+void AppendUtf8(std::string& out, unsigned code)
+{
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// The reverse of Escape. False on a malformed escape.
+bool Unescape(std::string_view text, std::string& out)
+{
+    out.clear();
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            out += text[i];
+            continue;
+        }
+        if (++i >= text.size())
+            return false;
+        switch (text[i]) {
+        case '\\': out += '\\'; break;
+        case 't': out += '\t'; break;
+        case 'r': out += '\r'; break;
+        case 'n': out += '\n'; break;
+        case 'x': {
+            const int hi = i + 1 < text.size() ? Hex(text[i + 1]) : -1;
+            const int lo = i + 2 < text.size() ? Hex(text[i + 2]) : -1;
+            if (hi < 0 || lo < 0)
+                return false;
+            out += static_cast<char>(hi * 16 + lo);
+            i += 2;
+            break;
+        }
+        case 'u': {
+            unsigned code = 0;
+            for (size_t k = 1; k <= 4; ++k) {
+                const int h = i + k < text.size() ? Hex(text[i + k]) : -1;
+                if (h < 0)
+                    return false;
+                code = code * 16 + static_cast<unsigned>(h);
+            }
+            AppendUtf8(out, code);
+            i += 4;
+            break;
+        }
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ParseTime(std::string_view text, std::int64_t& time)
+{
+    // 2026-12-07T11:04:25Z
+    if (text.size() != 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':'
+        || text[16] != ':' || text[19] != 'Z')
+        return false;
+    auto number = [&](size_t at, size_t len, int& value) {
+        value = 0;
+        for (size_t i = at; i < at + len; ++i) {
+            if (text[i] < '0' || text[i] > '9')
+                return false;
+            value = value * 10 + (text[i] - '0');
+        }
+        return true;
+    };
+    std::tm tm {};
+    int year = 0, month = 0;
+    if (!number(0, 4, year) || !number(5, 2, month) || !number(8, 2, tm.tm_mday)
+        || !number(11, 2, tm.tm_hour) || !number(14, 2, tm.tm_min) || !number(17, 2, tm.tm_sec))
+        return false;
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    time = static_cast<std::int64_t>(::timegm(&tm));
+    return true;
+}
+
+// Reads the end of one file of the journal (at most kReadBytes), starting
+// at a line boundary.
+std::string ReadTail(int dirFd, const char* name)
+{
+    Fd fd(::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st {};
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return {};
+    const off_t start = st.st_size > DeletionJournal::kReadBytes ? st.st_size - DeletionJournal::kReadBytes : 0;
+    std::string text(static_cast<size_t>(st.st_size - start), '\0');
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::pread(fd.Get(), text.data() + done, text.size() - done,
+                                  start + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    text.resize(done);
+    if (start > 0) {
+        const size_t newline = text.find('\n');
+        text.erase(0, newline == std::string::npos ? text.size() : newline + 1);
+    }
+    return text;
+}
+
+}  // namespace
+
+DeletionJournal::DeletionJournal()
+    : m_sFolder(StateHome() + "/Mavix")
+{
+}
+
+DeletionJournal::DeletionJournal(std::string folder)
+    : m_sFolder(std::move(folder))
+{
+}
+
+std::string DeletionJournal::AccountName(const std::string& server, const std::string& user)
+{
+    return user + "@" + server;
+}
+
+std::string DeletionJournal::Escape(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    char hex[8];
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        switch (c) {
+        case '\\': out += "\\\\"; continue;
+        case '\t': out += "\\t"; continue;
+        case '\r': out += "\\r"; continue;
+        case '\n': out += "\\n"; continue;
+        default: break;
+        }
+        if (c < 0x20 || c == 0x7F) {
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (const size_t n = Utf8Length(text.substr(i)); n == 0) {
+            // Not UTF-8 (Windows-1252 bytes, say): kept byte for byte.
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else if (c == 0xC2 && static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            // A C1 control: some terminals act on it (0x9B starts a
+            // control sequence).
+            std::snprintf(hex, sizeof hex, "\\u00%02X", static_cast<unsigned char>(text[i + 1]));
+            out += hex;
+            ++i;
+        } else {
+            out.append(text.substr(i, n));
+            i += n - 1;
+        }
+    }
+    return out;
+}
+
+std::string DeletionJournal::FormatTime(std::int64_t time)
+{
+    const std::time_t t = static_cast<std::time_t>(time);
+    std::tm tm {};
+    ::gmtime_r(&t, &tm);
+    char text[80];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", tm.tm_year + 1900, tm.tm_mon + 1,
+                  tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    return text;
+}
+
+std::string DeletionJournal::FormatLine(const JournalEntry& entry)
+{
+    std::string line = FormatTime(entry.m_nTime);
+    for (const std::string* field : {&entry.m_sAccount, &entry.m_sUidl}) {
+        line += '\t';
+        line += Escape(*field);
+    }
+    line += '\t';
+    line += std::to_string(entry.m_nSize < 0 ? 0 : entry.m_nSize);
+    for (const std::string* field : {&entry.m_sFrom, &entry.m_sSubject, &entry.m_sReason}) {
+        line += '\t';
+        line += Escape(*field);
+    }
+    line += '\n';
+    return line;
+}
+
+bool DeletionJournal::ParseLine(std::string_view line, JournalEntry& entry)
+{
+    if (!line.empty() && line.back() == '\n')
+        line.remove_suffix(1);
+    std::vector<std::string_view> fields;
+    size_t start = 0;
+    for (;;) {
+        const size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+        if (tab == std::string_view::npos)
+            break;
+        start = tab + 1;
+    }
+    if (fields.size() != kFields || !ParseTime(fields[0], entry.m_nTime))
+        return false;
+    const std::string_view size = fields[3];
+    if (size.empty() || size.size() > 18)
+        return false;
+    entry.m_nSize = 0;
+    for (char c : size) {
+        if (c < '0' || c > '9')
+            return false;
+        entry.m_nSize = entry.m_nSize * 10 + (c - '0');
+    }
+    return Unescape(fields[1], entry.m_sAccount) && Unescape(fields[2], entry.m_sUidl)
+        && Unescape(fields[4], entry.m_sFrom) && Unescape(fields[5], entry.m_sSubject)
+        && Unescape(fields[6], entry.m_sReason);
+}
+
+bool DeletionJournal::Append(const std::vector<JournalEntry>& entries)
+{
+    if (entries.empty())
+        return true;
+    const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
+    std::string text;
+    for (const JournalEntry& entry : entries) {
+        if (entry.m_nTime != 0) {
+            text += FormatLine(entry);
+        } else {
+            JournalEntry stamped = entry;
+            stamped.m_nTime = now;
+            text += FormatLine(stamped);
+        }
+    }
+
+    const Fd dir(OpenFolder(m_sFolder, true));
+    if (dir.Get() < 0) {
+        platform::Trace("DeletionJournal: cannot use the folder %s\n", m_sFolder.c_str());
+        return false;
+    }
+    int rc = 0;
+    while ((rc = ::flock(dir.Get(), LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    const int flags = O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC;
+    Fd file(::openat(dir.Get(), kFileName, flags, 0600));
+    struct stat st {};
+    if (file.Get() < 0 || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        platform::Trace("DeletionJournal: cannot open %s (errno %d)\n", FilePath().c_str(), errno);
+        return false;
+    }
+    bool bNewFile = st.st_size == 0;
+    if (st.st_size > 0 && st.st_size + static_cast<std::int64_t>(text.size()) > kRotateBytes) {
+        file.Reset();
+        if (::renameat(dir.Get(), kFileName, dir.Get(), kOldFileName) != 0) {
+            platform::Trace("DeletionJournal: cannot rotate %s (errno %d)\n", FilePath().c_str(), errno);
+            return false;
+        }
+        file.Reset(::openat(dir.Get(), kFileName, flags, 0600));
+        if (file.Get() < 0 || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode))
+            return false;
+        bNewFile = true;
+    }
+    if ((st.st_mode & 077) != 0 && ::fchmod(file.Get(), 0600) != 0)
+        return false;
+    if (!WriteAll(file.Get(), text) || ::fsync(file.Get()) != 0) {
+        platform::Trace("DeletionJournal: cannot write %s (errno %d)\n", FilePath().c_str(), errno);
+        return false;
+    }
+    if (bNewFile)
+        ::fsync(dir.Get());
+    return true;
+}
+
+std::vector<JournalEntry> DeletionJournal::Read() const
+{
+    std::vector<JournalEntry> entries;
+    const Fd dir(OpenFolder(m_sFolder, false));
+    if (dir.Get() < 0)
+        return entries;
+    for (const char* name : {kOldFileName, kFileName}) {
+        const std::string text = ReadTail(dir.Get(), name);
+        size_t start = 0;
+        while (start < text.size()) {
+            size_t end = text.find('\n', start);
+            if (end == std::string::npos)
+                end = text.size();
+            JournalEntry entry;
+            if (ParseLine(std::string_view(text).substr(start, end - start), entry))
+                entries.push_back(std::move(entry));
+            start = end + 1;
+        }
+    }
+    return entries;
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One message that a committed purge removed from the server. Texts are
+// UTF-8 (header bytes go through platform::Cp1252ToUtf8 first) and may hold
+// anything: the journal escapes them.
+struct JournalEntry {
+    std::int64_t m_nTime = 0;      // seconds since 1970-01-01 UTC; 0: the time of Append
+    std::string m_sAccount;        // DeletionJournal::AccountName(server, user)
+    std::string m_sUidl;           // empty when the server has no UIDL
+    std::int64_t m_nSize = 0;      // bytes, as LIST gave it
+    std::string m_sFrom;
+    std::string m_sSubject;
+    std::string m_sReason;         // kCheckedByHand, or why the row was suspect
+};
+
+// The record of deletions: $XDG_STATE_HOME/Mavix/deleted.log (by default
+// ~/.local/state/Mavix), one line per message, folder 0700 and file 0600,
+// neither followed through a symbolic link. A line is seven tab-separated
+// fields:
+//   time (UTC, 2026-12-07T11:04:25Z), account, UIDL, size, From, Subject, reason
+// Inside a field, backslash, tab, CR and LF are written as \\, \t, \r and
+// \n, other control characters as \xHH (C0, DEL) or \u00HH (C1), and bytes
+// that are not UTF-8 as \xHH, so no text can break a line or reach a
+// terminal as a control sequence, and every byte reads back as written.
+//
+// The file is rotated when an append would take it past kRotateBytes: it
+// becomes deleted.log.1 (replacing the older one) and a new file starts.
+// Appends of several processes are serialised by a lock on the folder.
+// No toolkit: plain POSIX files.
+class DeletionJournal {
+public:
+    // The journal at its usual place.
+    DeletionJournal();
+    // The journal in `folder` (tests); the file is folder + "/deleted.log".
+    explicit DeletionJournal(std::string folder);
+
+    // Appends the entries in one write, synced before it returns. False
+    // (and nothing written) when the folder or file cannot be opened safely.
+    bool Append(const std::vector<JournalEntry>& entries);
+
+    // The entries of the previous file and the current one, oldest first;
+    // lines that do not parse are skipped. At most kReadBytes of each file
+    // (its end) are read.
+    std::vector<JournalEntry> Read() const;
+
+    const std::string& Folder() const { return m_sFolder; }
+    std::string FilePath() const { return m_sFolder + "/" + kFileName; }
+
+    // "user@server": how an account is named in the journal.
+    static std::string AccountName(const std::string& server, const std::string& user);
+
+    static std::string FormatLine(const JournalEntry& entry);     // with the final '\n'
+    static bool ParseLine(std::string_view line, JournalEntry& entry);
+    static std::string Escape(std::string_view text);
+    static std::string FormatTime(std::int64_t time);             // 2026-12-07T11:04:25Z
+
+    static constexpr const char* kCheckedByHand = "checked by hand";
+    static constexpr const char* kFileName = "deleted.log";
+    // About 4000 deletions of typical lines: months of screening, and small
+    // enough to read whole into the "Recently Deleted" window.
+    static constexpr std::int64_t kRotateBytes = 1 << 20;
+    // A file grown past rotation by someone else is read from its end only.
+    static constexpr std::int64_t kReadBytes = 2 * kRotateBytes;
+
+private:
+    std::string m_sFolder;
+};

@@ -1,0 +1,79 @@
+// Help › "Recently Deleted…": the journal as a read-only table, newest first.
+
+#include "ViewHarness.h"
+#include "app/RecentlyDeletedWindow.h"
+#include "screening/DeletionJournal.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTableWidget>
+#include <QtTest>
+
+class TestRecentlyDeleted : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        RemoveSettingsFile();
+        const QString file = QString::fromStdString(DeletionJournal().FilePath());
+        QFile::remove(file);
+        QFile::remove(file + ".1");
+    }
+
+    void showsTheJournalNewestFirst()
+    {
+        auto entry = [](std::int64_t time, const char* subject, const char* reason, std::int64_t size) {
+            JournalEntry e;
+            e.m_nTime = time;
+            e.m_sAccount = "ann@pop.example.org";
+            e.m_sUidl = "U" + std::to_string(time);
+            e.m_nSize = size;
+            e.m_sFrom = "Eve <eve@example.org>";
+            e.m_sSubject = subject;
+            e.m_sReason = reason;
+            return e;
+        };
+        QVERIFY(DeletionJournal().Append({entry(1796641000, "Older", DeletionJournal::kCheckedByHand, 800),
+                                          entry(1796642000, "Caf\xc3\xa9\x1b[2J", "subject contains \"CAFE\"", 12345)}));
+
+        ViewHarness h;
+        QVERIFY(h.Build());
+        auto* pAction = h.m_pFrame->findChild<QAction*>(QStringLiteral("actionRecentlyDeleted"));
+        QVERIFY(pAction);
+        pAction->trigger();
+        auto* pWindow = h.m_pFrame->findChild<CRecentlyDeletedWindow*>();
+        QVERIFY(pWindow);
+        QTRY_VERIFY(pWindow->isVisible());
+        QCOMPARE(pWindow->windowTitle(), QStringLiteral("Recently Deleted"));
+        QTableWidget* pTable = pWindow->Table();
+        QCOMPARE(pTable->rowCount(), 2);
+        QCOMPARE(pTable->editTriggers(), QAbstractItemView::NoEditTriggers);
+        using W = CRecentlyDeletedWindow;
+        QCOMPARE(pTable->item(0, W::kSubject)->text(), QString::fromUtf8("Caf\xc3\xa9\\x1B[2J"));
+        QCOMPARE(pTable->item(0, W::kSize)->text(), QStringLiteral("12K"));
+        QCOMPARE(pTable->item(0, W::kReason)->text(), QStringLiteral("subject contains \"CAFE\""));
+        QCOMPARE(pTable->item(1, W::kSubject)->text(), QStringLiteral("Older"));
+        QCOMPARE(pTable->item(1, W::kSize)->text(), QStringLiteral("1K"));
+        QCOMPARE(pTable->item(1, W::kReason)->text(), QStringLiteral("checked by hand"));
+        QCOMPARE(pTable->item(1, W::kUidl)->text(), QStringLiteral("U1796641000"));
+
+        // Asked for again, the same window shows what was added since.
+        QVERIFY(DeletionJournal().Append({entry(1796643000, "Newest", DeletionJournal::kCheckedByHand, 5)}));
+        pAction->trigger();
+        QCOMPARE(h.m_pFrame->findChildren<CRecentlyDeletedWindow*>().size(), 1);
+        QCOMPARE(pTable->rowCount(), 3);
+        QCOMPARE(pTable->item(0, W::kSubject)->text(), QStringLiteral("Newest"));
+    }
+
+    void emptyJournal()
+    {
+        CRecentlyDeletedWindow window;
+        window.show();
+        QCOMPARE(window.Table()->rowCount(), 0);
+        QVERIFY(window.findChild<QLabel*>(QStringLiteral("summary"))->text().startsWith(
+            QStringLiteral("Nothing has been deleted yet.")));
+    }
+};
+
+QTEST_MAIN(TestRecentlyDeleted)
+#include "test_recently_deleted.moc"
