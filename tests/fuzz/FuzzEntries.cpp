@@ -8,6 +8,7 @@
 #include "filters/Classify.h"
 #include "filters/DefaultFilters.h"
 #include "platform/Ascii.h"
+#include "platform/HeaderDecode.h"
 #include "pop3/Pop3Message.h"
 #include "screening/RowBuilder.h"
 #include "settings/IniImport.h"
@@ -106,4 +107,20 @@ void FuzzIniImport(const uint8_t* data, size_t size)
         Require(entry.m_sValue.find('\n') == std::string::npos);
         Require(entry.m_sValue.find('\0') == std::string::npos);
     }
+}
+
+void FuzzHeaderDecode(const uint8_t* data, size_t size)
+{
+    const std::string_view raw(reinterpret_cast<const char*>(data), size);
+    const std::string text = platform::DecodeHeaderText(raw);
+    Require(text.size() <= platform::kMaxDecodedText);
+    Require(platform::IsValidUtf8(text));
+    for (char c : text)
+        Require(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
+    // Text with no encoded word in it and nothing to convert comes back as it was.
+    bool bPlain = raw.size() <= platform::kMaxDecodedText && raw.find("=?") == std::string_view::npos;
+    for (char c : raw)
+        bPlain = bPlain && c >= 0x20 && c < 0x7F;
+    if (bPlain)
+        Require(text == raw);
 }

@@ -9,3 +9,4 @@
 void FuzzHeaderRow(const uint8_t* data, size_t size);
 void FuzzDefaultsFile(const uint8_t* data, size_t size);
 void FuzzIniImport(const uint8_t* data, size_t size);
+void FuzzHeaderDecode(const uint8_t* data, size_t size);
