@@ -9,6 +9,7 @@
 
 #include "filters/Classify.h"
 #include "platform/Trace.h"
+#include "screening/ReadableRow.h"
 #include "screening/RowBuilder.h"
 
 namespace {
@@ -65,14 +66,17 @@ std::FILE* OpenDump()
 }
 
 // One record: separator, "message %d, length is%d\n", "\n", the header text
-// (the message object already ends it at its first NUL), "\n\n".
-void WriteRecord(std::FILE* file, int n, uint32_t size, const std::string& text)
+// (the message object already ends it at its first NUL), "\n\n". Returns
+// where the header text starts in the file ("View Headers" reads it there).
+long long WriteRecord(std::FILE* file, int n, uint32_t size, const std::string& text)
 {
     std::fwrite(kDumpSeparator, 1, sizeof(kDumpSeparator) - 1, file);
     std::fprintf(file, "message %d, length is%u\n", n, static_cast<unsigned>(size));
     std::fputc('\n', file);
+    const long long at = std::ftell(file);
     std::fwrite(text.data(), 1, text.size(), file);
     std::fwrite("\n\n", 1, 2, file);
+    return at;
 }
 
 }  // namespace
@@ -297,10 +301,14 @@ int ScreeningEngine::ScanHeaders()
         if (m_bStop.load(std::memory_order_acquire))
             break;
 
-        WriteRecord(dump, n, size, message.Text());
+        const long long headerAt = WriteRecord(dump, n, size, message.Text());
 
         MessageRow row = BuildMessageRow(n, size, message);
-        const int suspect = IsSuspect(lists, row.m_sSubject, row.m_sSize) ? 1 : 0;
+        AddReadableTexts(row);
+        row.m_sUidl = uidl;
+        row.m_nHeaderAt = headerAt;
+        row.m_nHeaderLength = message.Text().size();
+        const int suspect = ClassifyRow(lists, row);
         int repeat = 0;
         if (m_nLastNum == n)
             repeat = 1;
