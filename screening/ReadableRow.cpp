@@ -18,3 +18,36 @@ int ClassifyRow(const FilterLists& lists, MessageRow& row)
     row.m_sReason = std::move(verdict.m_sReason);
     return verdict.m_bSuspect ? 1 : 0;
 }
+
+std::string ReadableHeaderBlock(std::string_view text)
+{
+    text = text.substr(0, kMaxHeaderView);
+    std::string out;
+    std::string field;
+    auto flush = [&] {
+        if (!field.empty())
+            out += platform::DecodeHeaderText(field) + "\n";
+        field.clear();
+    };
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.empty())
+            break;                            // RFC 5322 §2.1: the body follows
+        // §2.2.3: a line starting with white space continues the field.
+        if ((line[0] == ' ' || line[0] == '\t') && !field.empty()) {
+            field += line;
+            continue;
+        }
+        flush();
+        field = line;
+    }
+    flush();
+    return out;
+}
