@@ -95,7 +95,11 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std
         };
 
         std::string text;
-        if (word == "--tsv") {
+        if (word == "--raw") {
+            if (!noValue())
+                return false;
+            options.m_bRaw = true;
+        } else if (word == "--tsv") {
             if (!noValue())
                 return false;
             options.m_bTsv = true;
@@ -163,14 +167,15 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std
 
 std::string CliHelpText()
 {
-    return R"(Usage: mavix-cli scan [--tsv] [ACCOUNT OPTIONS]
-       mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [ACCOUNT OPTIONS]
+    return R"(Usage: mavix-cli scan [--tsv] [--raw] [ACCOUNT OPTIONS]
+       mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [ACCOUNT OPTIONS]
        mavix-cli --help
 
 Screens the POP3 mailbox of the stored Mavix account without downloading any
 mail: logs in, fetches only the header block of every waiting message
-(TOP n 0) and prints one row per message as it arrives. Rows whose Subject or
-size match the stored filter lists are marked as suspects.
+(TOP n 0) and prints one row per message as it arrives. Rows whose Subject,
+size or sender match the stored filter lists are marked as suspects, with
+the reason; a sender on the trusted list never is.
 
 Commands:
   scan        Scan the mailbox and list the messages. Nothing is deleted.
@@ -188,14 +193,22 @@ Selection (purge only, exactly one):
 
 Output:
   --tsv       One line per message, tab-separated: number, size, attachment
-              mark, Subject, From, Email, Date, To, CC, suspect (1 or 0).
+              mark, Subject, From, Email, Date, To, CC, suspect (1 or 0),
+              reason (why the row is suspect, such as
+              Subject contains "HONEY"; empty when it is not).
               Inside a text, backslash, tab, CR and LF are written as \\, \t,
-              \r and \n. Texts are converted from Windows-1252 to UTF-8.
+              \r and \n. Texts are UTF-8.
               After the rows, purge adds one line per selected message:
                 deleted<TAB>N
                 refused<TAB>N<TAB>server reply
                 mismatch<TAB>N<TAB>listed Subject<TAB>Subject on the server
-  (default)   A table fitted to the terminal width; suspects are marked '*'.
+  (default)   A table fitted to the terminal width; suspects are marked '*'
+              and their reason shown when the terminal is wide enough.
+  --raw       Subject, From, To and CC as the server sent them: encoded
+              words (=?UTF-8?B?...?=) are not decoded, and the bytes are
+              converted from Windows-1252 to UTF-8. Without it they are
+              decoded as a mail program shows them (RFC 2047 encoded words;
+              UTF-8 header bytes; else Windows-1252).
   The scan's status text and every error go to standard error.
 
 Account (for this run only; nothing is saved):

@@ -21,7 +21,7 @@ struct TextColumn {
     int m_nWeight, m_nMin, m_nMax;
 };
 constexpr TextColumn kTextColumns[] = {
-    {"Subject", 6, 16, 1000}, {"From", 2, 10, 30}, {"Date", 2, 25, 31},
+    {"Subject", 6, 16, 1000}, {"From", 2, 10, 30}, {"Reason", 2, 14, 50}, {"Date", 2, 25, 31},
     {"Email", 3, 14, 40},     {"To", 2, 10, 40},   {"CC", 2, 10, 40},
 };
 
@@ -37,21 +37,25 @@ std::string WithoutControls(std::string text)
     return text;
 }
 
-// UTF-8 characters of a Windows-1252 text, controls as blanks, cut to `width`
-// characters (the last one then an ellipsis) and padded to it.
-std::string Cell(const std::string& cp1252, int width, bool bRight = false)
+// A UTF-8 text without controls cut to `width` characters (the last one
+// then an ellipsis) and padded to it. A character counts as one column.
+std::string Cell(const std::string& utf8, int width, bool bRight = false)
 {
-    const std::string clean = WithoutControls(cp1252);
     if (width <= 0)
         return {};
+    // Where each character starts: every byte but a continuation byte.
+    std::vector<size_t> starts;
+    for (size_t i = 0; i < utf8.size(); ++i)
+        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80)
+            starts.push_back(i);
     std::string out;
     int used = 0;
-    if (static_cast<int>(clean.size()) > width) {
-        out = platform::Cp1252ToUtf8(clean.substr(0, static_cast<size_t>(width - 1))) + "\xE2\x80\xA6";
+    if (static_cast<int>(starts.size()) > width) {
+        out = utf8.substr(0, starts[static_cast<size_t>(width - 1)]) + "\xE2\x80\xA6";
         used = width;
     } else {
-        out = platform::Cp1252ToUtf8(clean);
-        used = static_cast<int>(clean.size());
+        out = utf8;
+        used = static_cast<int>(starts.size());
     }
     const std::string pad(static_cast<size_t>(width - used), ' ');
     return bRight ? pad + out : out + pad;
@@ -66,7 +70,11 @@ std::string Printable(const std::string& cp1252)
 
 std::string TsvField(const std::string& cp1252)
 {
-    const std::string utf8 = platform::Cp1252ToUtf8(cp1252);
+    return TsvText(platform::Cp1252ToUtf8(cp1252));
+}
+
+std::string TsvText(const std::string& utf8)
+{
     std::string out;
     out.reserve(utf8.size() + 8);
     for (char c : utf8) {
@@ -81,21 +89,33 @@ std::string TsvField(const std::string& cp1252)
     return out;
 }
 
-std::string TsvRow(const MessageRow& row, bool bSuspect)
+std::vector<std::string> ShownTexts(const MessageRow& row, bool bRaw)
 {
-    const std::string* fields[] = {&row.m_sNum, &row.m_sSize, &row.m_sAtt, &row.m_sSubject,
-                                   &row.m_sFrom, &row.m_sEmail, &row.m_sDate, &row.m_sTo,
-                                   &row.m_sCC};
+    // A decoded text is empty only when its field is.
+    const auto shown = [bRaw](const std::string& raw, const std::string& decoded) {
+        return bRaw || (decoded.empty() && !raw.empty()) ? Printable(raw) : decoded;
+    };
+    return {Printable(row.m_sNum),  Printable(row.m_sSize),
+            Printable(row.m_sAtt),  shown(row.m_sSubject, row.m_sSubjectText),
+            shown(row.m_sFrom, row.m_sFromText), Printable(row.m_sEmail),
+            Printable(row.m_sDate), shown(row.m_sTo, row.m_sToText),
+            shown(row.m_sCC, row.m_sCCText)};
+}
+
+std::string TsvRow(const MessageRow& row, bool bSuspect, bool bRaw)
+{
     std::string line;
-    for (const std::string* field : fields) {
-        line += TsvField(*field);
+    for (const std::string& text : ShownTexts(row, bRaw)) {
+        line += TsvText(text);
         line += '\t';
     }
-    line += bSuspect ? "1\n" : "0\n";
+    line += bSuspect ? "1\t" : "0\t";
+    line += TsvText(row.m_sReason);
+    line += '\n';
     return line;
 }
 
-CTableLayout::CTableLayout(int nWidth, int nMessages)
+CTableLayout::CTableLayout(int nWidth, int nMessages, bool bRaw) : m_bRaw(bRaw)
 {
     m_nNumWidth = 1;
     for (int n = std::max(nMessages, 1); n >= 10; n /= 10)
@@ -160,10 +180,11 @@ std::string CTableLayout::Header() const
 
 std::string CTableLayout::Row(const MessageRow& row, bool bSuspect) const
 {
-    // Text columns in the table's order: Subject, From, Date, Email, To, CC.
-    std::vector<std::string> cells = {row.m_sNum, row.m_sSize, row.m_sAtt, row.m_sSubject,
-                                      row.m_sFrom, row.m_sDate, row.m_sEmail, row.m_sTo,
-                                      row.m_sCC};
+    // Text columns in the table's order: Subject, From, Reason, Date, Email,
+    // To, CC.
+    std::vector<std::string> shown = ShownTexts(row, m_bRaw);
+    std::vector<std::string> cells = {shown[0], shown[1], shown[2], shown[3], shown[4],
+                                      row.m_sReason, shown[6], shown[5], shown[7], shown[8]};
     return Line(cells, bSuspect ? '*' : ' ');
 }
 
