@@ -10,6 +10,7 @@
 #include "platform/Ascii.h"
 #include "platform/HeaderDecode.h"
 #include "pop3/Pop3Message.h"
+#include "screening/ReadableRow.h"
 #include "screening/RowBuilder.h"
 #include "settings/IniImport.h"
 
@@ -32,6 +33,7 @@ const FilterLists& SomeLists()
         FilterLists l;
         AppendBuiltInDefaults(l);
         l.Append(kFilterSubjectExact, "HELLO");
+        l.Append(kFilterSender, "@EXAMPLE.COM");
         return l;
     }();
     return lists;
@@ -75,6 +77,15 @@ void FuzzHeaderRow(const uint8_t* data, size_t size)
     Require(NormaliseSubject(row.m_sSubject).size() == row.m_sSubject.size());
     const int suspect = IsSuspect(SomeLists(), row.m_sSubject, row.m_sSize);
     Require(suspect == 0 || suspect == 1);
+    // The decoded row: the raw rule still holds, and a reason comes with
+    // every suspect row and with no other.
+    MessageRow readable = row;
+    AddReadableTexts(readable);
+    Require(readable.m_sSubject == row.m_sSubject);
+    const int verdict = ClassifyRow(SomeLists(), readable);
+    Require(verdict >= suspect);
+    Require((verdict == 1) == !readable.m_sReason.empty());
+    Require(platform::IsValidUtf8(readable.m_sReason));
 }
 
 void FuzzDefaultsFile(const uint8_t* data, size_t size)
