@@ -17,8 +17,9 @@ struct MessageRow {
     std::string m_sTo;        // "To"
     std::string m_sCC;        // "CC"
 
-    // The texts people read: UTF-8, encoded words decoded (AddReadableTexts).
-    // The purge and "message.txt" keep to the bytes above.
+    // The texts people read: UTF-8, encoded words decoded (AddReadableTexts);
+    // empty where the field reads exactly as its bytes. The purge and
+    // "message.txt" keep to the bytes above.
     std::string m_sSubjectText;
     std::string m_sFromText;
     std::string m_sToText;

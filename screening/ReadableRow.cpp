@@ -3,18 +3,34 @@
 #include "filters/Classify.h"
 #include "platform/HeaderDecode.h"
 
+namespace {
+
+// Most header texts are plain ASCII and read the same decoded: those keep no
+// second copy, which saves a string per field on every row of a large grid.
+std::string Readable(const std::string& raw)
+{
+    std::string text = platform::DecodeHeaderText(raw);
+    if (text == raw)
+        text.clear();
+    return text;
+}
+
+}  // namespace
+
 void AddReadableTexts(MessageRow& row)
 {
-    using platform::DecodeHeaderText;
-    row.m_sSubjectText = DecodeHeaderText(row.m_sSubject);
-    row.m_sFromText = DecodeHeaderText(row.m_sFrom);
-    row.m_sToText = DecodeHeaderText(row.m_sTo);
-    row.m_sCCText = DecodeHeaderText(row.m_sCC);
+    row.m_sSubjectText = Readable(row.m_sSubject);
+    row.m_sFromText = Readable(row.m_sFrom);
+    row.m_sToText = Readable(row.m_sTo);
+    row.m_sCCText = Readable(row.m_sCC);
 }
 
 int ClassifyRow(const FilterLists& lists, MessageRow& row)
 {
-    Verdict verdict = Classify(lists, row.m_sSubject, row.m_sSubjectText, row.m_sSize, row.m_sEmail);
+    const std::string subjectText = row.m_sSubjectText.empty()
+                                        ? platform::DecodeHeaderText(row.m_sSubject)
+                                        : row.m_sSubjectText;
+    Verdict verdict = Classify(lists, row.m_sSubject, subjectText, row.m_sSize, row.m_sEmail);
     row.m_sReason = std::move(verdict.m_sReason);
     return verdict.m_bSuspect ? 1 : 0;
 }
