@@ -14,7 +14,7 @@
 std::string Printable(const std::string& cp1252);
 
 // A text field of a TSV line: UTF-8, with backslash, tab, CR and LF written
-// as \\, \t, \r, \n so every record stays on one line with ten fields.
+// as \\, \t, \r, \n so every record stays on one line with eleven fields.
 std::string TsvField(const std::string& cp1252);
 // The same for a text that is UTF-8 already.
 std::string TsvText(const std::string& utf8);
