@@ -557,10 +557,8 @@ bool CMavixView::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_pGrid && event->type() == QEvent::ContextMenu
         && static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
         const QModelIndex current = m_pGrid->currentIndex();
-        if (current.isValid()) {
-            const QRect rect = m_pGrid->visualRect(current);
-            OnGridContextMenu(QPoint(rect.left(), rect.bottom()));
-        }
+        if (current.isValid())
+            ShowRowMenu(current.row(), m_pGrid->visualRect(current).bottomLeft());
         return true;
     }
     if (watched == m_pGrid && event->type() == QEvent::KeyPress) {
@@ -814,6 +812,8 @@ void CMavixView::SetUpGridExtras()
     connect(m_pGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &CMavixView::ShowCurrentReason);
     connect(m_pModel, &QAbstractItemModel::dataChanged, this, &CMavixView::ShowCurrentReason);
+    connect(m_pModel, &QAbstractItemModel::modelReset, this,
+            [this] { m_frame.SetStatusPaneText(0, QStringLiteral("Ready")); });
     connect(this, &CMavixView::ReviewStarted, this, &CMavixView::PruneChoices);
 }
 
@@ -829,11 +829,15 @@ void CMavixView::ShowCurrentReason()
 
 void CMavixView::OnGridContextMenu(const QPoint& pos)
 {
+    // A click below the last row belongs to no message.
     const QModelIndex index = m_pGrid->indexAt(pos);
-    const int nRow = index.isValid() ? index.row() : m_pGrid->currentIndex().row();
-    if (nRow < 0)
-        return;
-    std::unique_ptr<QMenu> pMenu(RowMenu(nRow));
+    if (index.isValid())
+        ShowRowMenu(index.row(), pos);
+}
+
+void CMavixView::ShowRowMenu(int nDisplayRow, const QPoint& pos)
+{
+    std::unique_ptr<QMenu> pMenu(RowMenu(nDisplayRow));
     if (pMenu)
         pMenu->exec(m_pGrid->viewport()->mapToGlobal(pos));
 }
@@ -901,7 +905,7 @@ void CMavixView::ViewHeaders(int nMessage)
     std::ifstream in("message.txt", std::ios::binary);
     if (row.m_nHeaderAt < 0 || !in.seekg(row.m_nHeaderAt)
         || !in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
-        Prompter::MessageBox(this, QStringLiteral("The headers of this message are no longer in message.txt."));
+        Prompter::MessageBox(this, QStringLiteral("The headers of this message cannot be read from message.txt."));
         return;
     }
     QDialog dlg(window());

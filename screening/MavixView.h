@@ -141,6 +141,8 @@ private:
     // The grid's sorting, context menu and status line for the current row.
     void SetUpGridExtras();
     void OnGridContextMenu(const QPoint& pos);
+    // pos: where the menu opens, in the grid's viewport.
+    void ShowRowMenu(int nDisplayRow, const QPoint& pos);
     void ShowCurrentReason();
     // Adds the entry to a list, saves the lists and classifies the rows again.
     void AddToList(FilterKind kind, const std::string& entry);
