@@ -18,7 +18,7 @@ struct MessageRow {
     std::string m_sCC;        // "CC"
 
     // The texts people read: UTF-8, encoded words decoded (AddReadableTexts);
-    // empty where the field reads exactly as its bytes. The purge and
+    // empty where the field reads as its bytes taken for Windows-1252. The purge and
     // "message.txt" keep to the bytes above.
     std::string m_sSubjectText;
     std::string m_sFromText;

@@ -1,16 +1,18 @@
 #include "ReadableRow.h"
 
 #include "filters/Classify.h"
+#include "platform/Cp1252.h"
 #include "platform/HeaderDecode.h"
 
 namespace {
 
-// Most header texts are plain ASCII and read the same decoded: those keep no
-// second copy, which saves a string per field on every row of a large grid.
+// Most header texts read the same decoded as taken for Windows-1252 (plain
+// ASCII, above all): those keep no second copy, which saves a string per
+// field on every row of a large grid.
 std::string Readable(const std::string& raw)
 {
     std::string text = platform::DecodeHeaderText(raw);
-    if (text == raw)
+    if (text == platform::Cp1252ToUtf8(raw))
         text.clear();
     return text;
 }

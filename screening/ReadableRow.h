@@ -10,7 +10,8 @@ class FilterLists;
 
 // Fills the row's texts for people (m_sSubjectText, m_sFromText, m_sToText,
 // m_sCCText) from its raw column texts, decoded for display. A text that
-// reads exactly as its bytes (plain ASCII) is left empty: show the raw one.
+// reads exactly as its bytes taken for Windows-1252 (plain ASCII, above all)
+// is left empty: show the raw one.
 void AddReadableTexts(MessageRow& row);
 
 // Classifies the row (decoded texts already added) with the lists, keeps the
