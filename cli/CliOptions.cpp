@@ -99,7 +99,11 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std
         std::string text;
         if (options.m_nCommand == CliOptions::kLog && word != "--tsv")
             return fail("log takes only --tsv");
-        if (word == "--tsv") {
+        if (word == "--raw") {
+            if (!noValue())
+                return false;
+            options.m_bRaw = true;
+        } else if (word == "--tsv") {
             if (!noValue())
                 return false;
             options.m_bTsv = true;
@@ -167,15 +171,16 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std
 
 std::string CliHelpText()
 {
-    return R"(Usage: mavix-cli scan [--tsv] [ACCOUNT OPTIONS]
-       mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [ACCOUNT OPTIONS]
+    return R"(Usage: mavix-cli scan [--tsv] [--raw] [ACCOUNT OPTIONS]
+       mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [ACCOUNT OPTIONS]
        mavix-cli log [--tsv]
        mavix-cli --help
 
 Screens the POP3 mailbox of the stored Mavix account without downloading any
 mail: logs in, fetches only the header block of every waiting message
-(TOP n 0) and prints one row per message as it arrives. Rows whose Subject or
-size match the stored filter lists are marked as suspects.
+(TOP n 0) and prints one row per message as it arrives. Rows whose Subject,
+size or sender match the stored filter lists are marked as suspects, with
+the reason; a sender on the trusted list never is.
 
 Commands:
   scan        Scan the mailbox and list the messages. Nothing is deleted.
@@ -199,18 +204,26 @@ Selection (purge only, exactly one):
 
 Output:
   --tsv       One line per message, tab-separated: number, size, attachment
-              mark, Subject, From, Email, Date, To, CC, suspect (1 or 0).
-              Texts are converted from Windows-1252 to UTF-8. Inside a text,
-              backslash, tab, CR and LF are written as \\, \t, \r and \n, and
-              every other control character (C0, DEL, and the C1 controls
-              U+0080-U+009F) as \xHH, its code in two hex digits, so no
-              server text can send escape sequences to a terminal.
+              mark, Subject, From, Email, Date, To, CC, suspect (1 or 0),
+              reason (why the row is suspect, such as
+              Subject contains "HONEY"; empty when it is not).
+              Texts are UTF-8. Inside a text, backslash, tab, CR and LF are
+              written as \\, \t, \r and \n, and every other control
+              character (C0, DEL, and the C1 controls U+0080-U+009F) as
+              \xHH, its code in two hex digits, so no server text can send
+              escape sequences to a terminal.
               After the rows, purge adds one line per selected message:
                 deleted<TAB>N
                 refused<TAB>N<TAB>server reply
                 mismatch<TAB>N<TAB>listed Subject<TAB>Subject on the server
-  (default)   A table fitted to the terminal width; suspects are marked '*'.
+  (default)   A table fitted to the terminal width; suspects are marked '*'
+              and their reason shown when the terminal is wide enough.
               Control characters in server texts are shown as blanks.
+  --raw       Subject, From, To and CC as the server sent them: encoded
+              words (=?UTF-8?B?...?=) are not decoded, and the bytes are
+              converted from Windows-1252 to UTF-8. Without it they are
+              decoded as a mail program shows them (RFC 2047 encoded words;
+              UTF-8 header bytes; else Windows-1252).
   The scan's status text and every error go to standard error.
 
 Account (for this run only; nothing is saved):

@@ -21,37 +21,29 @@ struct TextColumn {
     int m_nWeight, m_nMin, m_nMax;
 };
 constexpr TextColumn kTextColumns[] = {
-    {"Subject", 6, 16, 1000}, {"From", 2, 10, 30}, {"Date", 2, 25, 31},
+    {"Subject", 6, 16, 1000}, {"From", 2, 10, 30}, {"Reason", 2, 14, 50}, {"Date", 2, 25, 31},
     {"Email", 3, 14, 40},     {"To", 2, 10, 40},   {"CC", 2, 10, 40},
 };
 
-// Control characters: C0, DEL, and the five bytes Windows-1252 leaves
-// undefined, which the conversion maps to C1 controls.
-std::string WithoutControls(std::string text)
+// A UTF-8 text without controls cut to `width` characters (the last one
+// then an ellipsis) and padded to it. A character counts as one column.
+std::string Cell(const std::string& utf8, int width, bool bRight = false)
 {
-    for (char& c : text) {
-        const unsigned char b = static_cast<unsigned char>(c);
-        if (b < 0x20 || b == 0x7F || b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D)
-            c = ' ';
-    }
-    return text;
-}
-
-// UTF-8 characters of a Windows-1252 text, controls as blanks, cut to `width`
-// characters (the last one then an ellipsis) and padded to it.
-std::string Cell(const std::string& cp1252, int width, bool bRight = false)
-{
-    const std::string clean = WithoutControls(cp1252);
     if (width <= 0)
         return {};
+    // Where each character starts: every byte but a continuation byte.
+    std::vector<size_t> starts;
+    for (size_t i = 0; i < utf8.size(); ++i)
+        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80)
+            starts.push_back(i);
     std::string out;
     int used = 0;
-    if (static_cast<int>(clean.size()) > width) {
-        out = platform::Cp1252ToUtf8(clean.substr(0, static_cast<size_t>(width - 1))) + "\xE2\x80\xA6";
+    if (static_cast<int>(starts.size()) > width) {
+        out = utf8.substr(0, starts[static_cast<size_t>(width - 1)]) + "\xE2\x80\xA6";
         used = width;
     } else {
-        out = platform::Cp1252ToUtf8(clean);
-        used = static_cast<int>(clean.size());
+        out = utf8;
+        used = static_cast<int>(starts.size());
     }
     const std::string pad(static_cast<size_t>(width - used), ' ');
     return bRight ? pad + out : out + pad;
@@ -59,35 +51,33 @@ std::string Cell(const std::string& cp1252, int width, bool bRight = false)
 
 }  // namespace
 
-std::string TerminalText(const std::string& cp1252, TerminalStyle style)
+std::string TerminalUtf8(const std::string& utf8, TerminalStyle style)
 {
-    if (style == TerminalStyle::kReadable)
-        return platform::Cp1252ToUtf8(WithoutControls(cp1252));
-
     static constexpr char kHex[] = "0123456789ABCDEF";
-    const auto escape = [](std::string& out, unsigned char b) {
-        out += "\\x";
-        out += kHex[b >> 4];
-        out += kHex[b & 0xF];
-    };
-    const std::string utf8 = platform::Cp1252ToUtf8(cp1252);
     std::string out;
     out.reserve(utf8.size() + 8);
     for (size_t i = 0; i < utf8.size(); ++i) {
         const auto b = static_cast<unsigned char>(utf8[i]);
+        // U+0080-U+009F, two bytes in UTF-8: a C1 control.
+        const bool bC1 = b == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) >= 0x80
+                         && static_cast<unsigned char>(utf8[i + 1]) <= 0x9F;
+        if (style == TerminalStyle::kReadable) {
+            if (bC1)
+                ++i;
+            out += b < 0x20 || b == 0x7F || bC1 ? ' ' : static_cast<char>(b);
+            continue;
+        }
         switch (b) {
         case '\\': out += "\\\\"; break;
         case '\t': out += "\\t"; break;
         case '\r': out += "\\r"; break;
         case '\n': out += "\\n"; break;
         default:
-            if (b < 0x20 || b == 0x7F) {
-                escape(out, b);
-            } else if (b == 0xC2 && i + 1 < utf8.size()
-                       && static_cast<unsigned char>(utf8[i + 1]) >= 0x80
-                       && static_cast<unsigned char>(utf8[i + 1]) <= 0x9F) {
-                // U+0080-U+009F, two bytes in UTF-8: a C1 control.
-                escape(out, static_cast<unsigned char>(utf8[++i]));
+            if (b < 0x20 || b == 0x7F || bC1) {
+                const unsigned char code = bC1 ? static_cast<unsigned char>(utf8[++i]) : b;
+                out += "\\x";
+                out += kHex[code >> 4];
+                out += kHex[code & 0xF];
             } else {
                 out += static_cast<char>(b);
             }
@@ -95,6 +85,11 @@ std::string TerminalText(const std::string& cp1252, TerminalStyle style)
         }
     }
     return out;
+}
+
+std::string TerminalText(const std::string& cp1252, TerminalStyle style)
+{
+    return TerminalUtf8(platform::Cp1252ToUtf8(cp1252), style);
 }
 
 std::string Printable(const std::string& cp1252)
@@ -107,21 +102,53 @@ std::string TsvField(const std::string& cp1252)
     return TerminalText(cp1252, TerminalStyle::kTsv);
 }
 
-std::string TsvRow(const MessageRow& row, bool bSuspect)
+std::string TsvText(const std::string& utf8)
 {
-    const std::string* fields[] = {&row.m_sNum, &row.m_sSize, &row.m_sAtt, &row.m_sSubject,
-                                   &row.m_sFrom, &row.m_sEmail, &row.m_sDate, &row.m_sTo,
-                                   &row.m_sCC};
+    return TerminalUtf8(utf8, TerminalStyle::kTsv);
+}
+
+namespace {
+
+// The nine column texts as UTF-8, controls still in them: Subject, From, To
+// and CC decoded, or with bRaw as received.
+std::vector<std::string> ColumnTexts(const MessageRow& row, bool bRaw)
+{
+    // A decoded text is empty only when it reads as its bytes.
+    const auto shown = [bRaw](const std::string& raw, const std::string& decoded) {
+        return bRaw || (decoded.empty() && !raw.empty()) ? platform::Cp1252ToUtf8(raw) : decoded;
+    };
+    const auto bytes = [](const std::string& raw) { return platform::Cp1252ToUtf8(raw); };
+    return {bytes(row.m_sNum),  bytes(row.m_sSize),
+            bytes(row.m_sAtt),  shown(row.m_sSubject, row.m_sSubjectText),
+            shown(row.m_sFrom, row.m_sFromText), bytes(row.m_sEmail),
+            bytes(row.m_sDate), shown(row.m_sTo, row.m_sToText),
+            shown(row.m_sCC, row.m_sCCText)};
+}
+
+}  // namespace
+
+std::vector<std::string> ShownTexts(const MessageRow& row, bool bRaw)
+{
+    std::vector<std::string> texts = ColumnTexts(row, bRaw);
+    for (std::string& text : texts)
+        text = TerminalUtf8(text, TerminalStyle::kReadable);
+    return texts;
+}
+
+std::string TsvRow(const MessageRow& row, bool bSuspect, bool bRaw)
+{
     std::string line;
-    for (const std::string* field : fields) {
-        line += TsvField(*field);
+    for (const std::string& text : ColumnTexts(row, bRaw)) {
+        line += TsvText(text);
         line += '\t';
     }
-    line += bSuspect ? "1\n" : "0\n";
+    line += bSuspect ? "1\t" : "0\t";
+    line += TsvText(row.m_sReason);
+    line += '\n';
     return line;
 }
 
-CTableLayout::CTableLayout(int nWidth, int nMessages)
+CTableLayout::CTableLayout(int nWidth, int nMessages, bool bRaw) : m_bRaw(bRaw)
 {
     m_nNumWidth = 1;
     for (int n = std::max(nMessages, 1); n >= 10; n /= 10)
@@ -186,10 +213,12 @@ std::string CTableLayout::Header() const
 
 std::string CTableLayout::Row(const MessageRow& row, bool bSuspect) const
 {
-    // Text columns in the table's order: Subject, From, Date, Email, To, CC.
-    std::vector<std::string> cells = {row.m_sNum, row.m_sSize, row.m_sAtt, row.m_sSubject,
-                                      row.m_sFrom, row.m_sDate, row.m_sEmail, row.m_sTo,
-                                      row.m_sCC};
+    // Text columns in the table's order: Subject, From, Reason, Date, Email,
+    // To, CC.
+    std::vector<std::string> shown = ShownTexts(row, m_bRaw);
+    std::vector<std::string> cells = {shown[0], shown[1], shown[2], shown[3], shown[4],
+                                      TerminalUtf8(row.m_sReason, TerminalStyle::kReadable), shown[6], shown[5],
+                                      shown[7], shown[8]};
     return Line(cells, bSuspect ? '*' : ' ');
 }
 

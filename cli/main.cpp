@@ -213,10 +213,11 @@ void CCliRun::OnRow()
     if (nSuspect)
         ++m_nSuspects;
     if (m_options.m_bTsv) {
-        Print(TsvRow(row, nSuspect != 0));
+        Print(TsvRow(row, nSuspect != 0, m_options.m_bRaw));
     } else {
         if (!m_pTable) {
-            m_pTable = std::make_unique<CTableLayout>(TerminalWidth(), m_engine.MsgCount());
+            m_pTable = std::make_unique<CTableLayout>(TerminalWidth(), m_engine.MsgCount(),
+                                                      m_options.m_bRaw);
             Print(m_pTable->Header());
         }
         Print(m_pTable->Row(row, nSuspect != 0));

@@ -7,6 +7,10 @@ const std::vector<std::string>& FilterLists::List(FilterKind kind) const
         return m_subExactList;
     case kFilterSize:
         return m_sizeList;
+    case kFilterSender:
+        return m_senderList;
+    case kFilterTrusted:
+        return m_trustedList;
     case kFilterSubject:
     default:
         return m_subList;
@@ -25,6 +29,10 @@ const char* FilterLists::SectionName(FilterKind kind)
         return "SubExactList";
     case kFilterSize:
         return "SizeList";
+    case kFilterSender:
+        return "SenderList";
+    case kFilterTrusted:
+        return "TrustedList";
     case kFilterSubject:
     default:
         return "SubList";

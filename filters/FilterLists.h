@@ -4,15 +4,22 @@
 #include <string>
 #include <vector>
 
-// Numbers the three lists; the filter manager's pages and the settings
-// sections ("SubList", "SubExactList", "SizeList") follow this order.
-enum FilterKind { kFilterSubject = 0, kFilterSubjectExact = 1, kFilterSize = 2 };
+// Numbers the lists; the settings sections ("SubList", "SubExactList",
+// "SizeList", "SenderList", "TrustedList") follow this order. Sender and
+// trusted entries are an address or "@domain".
+enum FilterKind {
+    kFilterSubject = 0,
+    kFilterSubjectExact = 1,
+    kFilterSize = 2,
+    kFilterSender = 3,
+    kFilterTrusted = 4,
+};
 
 // The longest entry the settings store can give back: a value of 260 bytes
 // or more reads as absent there, which would end the stored list early.
 inline constexpr size_t kMaxFilterEntry = 259;
 
-// Three ordered lists of Windows-1252 strings; duplicates are allowed.
+// Five ordered lists of Windows-1252 strings; duplicates are allowed.
 // Every entry held is storable: an empty entry would end the stored list at
 // the next load, and an overlong one would read back as absent.
 class FilterLists {
@@ -40,4 +47,6 @@ private:
     std::vector<std::string> m_sizeList;
     std::vector<std::string> m_subList;
     std::vector<std::string> m_subExactList;
+    std::vector<std::string> m_senderList;
+    std::vector<std::string> m_trustedList;
 };

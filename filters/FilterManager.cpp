@@ -1,5 +1,6 @@
 #include "FilterManager.h"
 
+#include "filters/FilterSenderPage.h"
 #include "filters/FilterSizePage.h"
 #include "filters/FilterSubExPage.h"
 #include "filters/FilterSubPage.h"
@@ -17,13 +18,18 @@ int ManageFilters(QWidget* parent, Filters& filters, SettingsStore& settings)
     QDialog sheet(parent);
     sheet.setWindowTitle(QStringLiteral("Manage Filters"));
     auto* tabs = new QTabWidget(&sheet);
-    // In the order their lists are replaced on OK: size, subject, subject exact.
+    // In the order their lists are replaced on OK: size, subject, subject
+    // exact, senders, trusted senders.
     CFilterPage* const apPages[] = {new CFilterSizePage(filters, tabs),
                                     new CFilterSubPage(filters, tabs),
-                                    new CFilterSubExPage(filters, tabs)};
+                                    new CFilterSubExPage(filters, tabs),
+                                    new CFilterSenderPage(kFilterSender, filters, tabs),
+                                    new CFilterSenderPage(kFilterTrusted, filters, tabs)};
     tabs->addTab(apPages[0], QStringLiteral("Size Filter"));
     tabs->addTab(apPages[1], QStringLiteral("Subject Filter"));
     tabs->addTab(apPages[2], QStringLiteral("Subject Exact Filter"));
+    tabs->addTab(apPages[3], QStringLiteral("Senders"));
+    tabs->addTab(apPages[4], QStringLiteral("Trusted senders"));
 
     // Every change waits for OK, so there is nothing an Apply button could do.
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &sheet);

@@ -13,7 +13,8 @@
 
 namespace {
 
-constexpr FilterKind kStoredOrder[] = {kFilterSubject, kFilterSubjectExact, kFilterSize};
+constexpr FilterKind kStoredOrder[] = {kFilterSubject, kFilterSubjectExact, kFilterSize,
+                                       kFilterSender, kFilterTrusted};
 
 using platform::AsciiUpper;
 
@@ -90,7 +91,8 @@ void Filters::LoadFilters(const SettingsStore& settings)
             const std::string entry = settings.ReadString(section, std::to_string(i), "");
             if (entry.empty() || !m_filters.Append(kind, AsciiUpper(entry)))
                 break;
-            bAny = true;
+            // The sender lists have no defaults to offer in their place.
+            bAny = bAny || kind <= kFilterSize;
         }
     }
     if (!bAny)
@@ -99,7 +101,7 @@ void Filters::LoadFilters(const SettingsStore& settings)
 
 bool Filters::SaveFilters(SettingsStore& settings) const
 {
-    // All three sections go to disk in one write, each replaced whole, so no
+    // All the sections go to disk in one write, each replaced whole, so no
     // value numbered past the end of a list survives and a crash leaves the
     // old lists or the new ones.
     std::vector<SettingsStore::Section> sections;

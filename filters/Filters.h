@@ -13,7 +13,7 @@ class Filters {
 public:
     FilterLists m_filters;           // active lists: classification and the filter manager
     FilterLists m_filterDefaults;    // built once by LoadDefaults, never stored
-    int m_bNoStoredFilters = 0;      // set by LoadFilters when all three sections were empty
+    int m_bNoStoredFilters = 0;      // set by LoadFilters when the subject, exact and size sections were empty
 
     // Fills m_filterDefaults from "defaults.txt" in the current directory, or
     // with the built-in lists when that file cannot be opened or is not
@@ -29,10 +29,10 @@ public:
     // to show (status text, stderr); empty when there is none.
     const std::string& DefaultsWarning() const { return m_sDefaultsWarning; }
 
-    // Loads the three lists, upper-cased, each up to its first absent or
+    // Loads the five lists, upper-cased, each up to its first absent or
     // empty value.
     void LoadFilters(const SettingsStore& settings);
-    // Stores exactly the three active lists, numbered 0..n-1, in one atomic
+    // Stores exactly the five active lists, numbered 0..n-1, in one atomic
     // write. False when the file could not be written.
     bool SaveFilters(SettingsStore& settings) const;
 

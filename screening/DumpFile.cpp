@@ -155,6 +155,7 @@ bool CDumpFile::WriteRecord(int n, uint64_t size, std::string_view text)
         Append(std::string_view(line, static_cast<size_t>(nLine)));
         return Flush();
     }
+    m_nTextOffset = m_nWritten + (sizeof kSeparator - 1) + static_cast<uint64_t>(nHead);
     m_nWritten += nRecord;
     Append(std::string_view(kSeparator, sizeof kSeparator - 1));
     Append(std::string_view(head, static_cast<size_t>(nHead)));

@@ -51,6 +51,9 @@ public:
     std::string CutStatus() const;
     const std::string& Path() const { return m_sPath; }
     uint64_t BytesWritten() const { return m_nWritten; }
+    // Where the header text of the last record written starts in the file
+    // ("View Headers" reads it back from there).
+    uint64_t LastTextOffset() const { return m_nTextOffset; }
 
 private:
     void Append(std::string_view bytes);
@@ -62,6 +65,7 @@ private:
     std::string m_sTempPath;
     uint64_t m_nMaxBytes;
     uint64_t m_nWritten = 0;                 // bytes of records accepted, buffered or not
+    uint64_t m_nTextOffset = 0;
     std::string m_buffer;
     int m_fd = -1;
     bool m_bCut = false;

@@ -1,7 +1,11 @@
 #include "MavixView.h"
 
 #include "filters/FilterManager.h"
+#include "filters/FilterSubPage.h"
+#include "platform/Ascii.h"
+#include "platform/Cp1252.h"
 #include "screening/MessageGridModel.h"
+#include "screening/ReadableRow.h"
 #include "settings/AccountDlg.h"
 #include "settings/PasswordStore.h"
 #include "settings/PrefsDlg.h"
@@ -11,15 +15,22 @@
 
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeView>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <atomic>
 #include <utility>
+#include <fstream>
 
 namespace {
 
@@ -56,12 +67,14 @@ CMavixView::CMavixView(SettingsStore& settings, IMavixFrame& frame, QWidget* par
     m_pGrid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_pGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_pGrid->setTextElideMode(Qt::ElideRight);
-    // The stored widths are per column number, and the purge relies on row r
-    // being message r + 1: no moving columns, no sorting, no stretching.
+    // The stored widths are per column number: no moving columns, no
+    // stretching. Sorting only changes what the model shows; the purge works
+    // in message order.
     m_pGrid->header()->setSectionsMovable(false);
     m_pGrid->header()->setStretchLastSection(false);
     m_pGrid->header()->setSectionResizeMode(QHeaderView::Interactive);
     m_pGrid->installEventFilter(this);
+    SetUpGridExtras();
 
     m_pCheckAll = new QPushButton(QStringLiteral("Check All"), this);
     m_pCheckAll->setObjectName(QStringLiteral("checkAll"));
@@ -140,6 +153,7 @@ void CMavixView::OnInitialUpdate()
         warning += (warning.empty() ? "" : " ") + m_filters.DefaultsWarning();
     if (!warning.empty())
         m_frame.SetStatusPaneText(1, FromCp1252(warning));
+    LoadChoices();
     m_frame.ArmStartupTimer();
 }
 
@@ -564,6 +578,14 @@ bool CMavixView::eventFilter(QObject* watched, QEvent* event)
 {
     // Space flips the check boxes of every selected row, so a run of rows can
     // be marked from the keyboard in one go.
+    // The Menu key (and Shift+F10) opens the current row's menu beside it.
+    if (watched == m_pGrid && event->type() == QEvent::ContextMenu
+        && static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        const QModelIndex current = m_pGrid->currentIndex();
+        if (current.isValid())
+            ShowRowMenu(current.row(), m_pGrid->visualRect(current).bottomLeft());
+        return true;
+    }
     if (watched == m_pGrid && event->type() == QEvent::KeyPress) {
         const auto* pKey = static_cast<QKeyEvent*>(event);
         if (pKey->key() == Qt::Key_Space && pKey->modifiers() == Qt::NoModifier
@@ -731,6 +753,7 @@ void CMavixView::EditAccount()
     m_settings.WriteString("Acct", "User", m_sUser);
     m_settings.WriteString("Acct", "Security", m_sSecurity);
     m_settings.WriteString("Acct", "TlsFingerprint", m_sTlsFingerprint);
+    LoadChoices();
 }
 
 void CMavixView::OnPreferences()
@@ -809,4 +832,154 @@ void CMavixView::AbandonWorkers()
 bool CMavixView::WorkersAbandoned()
 {
     return g_bWorkersAbandoned;
+}
+
+// ---------------------------------------------------------------------------
+// Grid extras: sorting, the row menu, reasons, remembered choices
+
+void CMavixView::SetUpGridExtras()
+{
+    // A click on a column title sorts by it, a second click reverses; the
+    // grid starts in message-number order.
+    m_pGrid->setSortingEnabled(true);
+    m_pGrid->header()->setSortIndicatorShown(true);
+    m_pGrid->sortByColumn(MessageGridModel::kNum, Qt::AscendingOrder);
+    m_pModel->SetChoices(&m_choices);
+
+    m_pGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_pGrid, &QWidget::customContextMenuRequested, this, &CMavixView::OnGridContextMenu);
+    connect(m_pGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &CMavixView::ShowCurrentReason);
+    connect(m_pModel, &QAbstractItemModel::dataChanged, this, &CMavixView::ShowCurrentReason);
+    connect(m_pModel, &QAbstractItemModel::modelReset, this,
+            [this] { m_frame.SetStatusPaneText(0, QStringLiteral("Ready")); });
+    connect(this, &CMavixView::ReviewStarted, this, &CMavixView::PruneChoices);
+}
+
+void CMavixView::ShowCurrentReason()
+{
+    const QModelIndex current = m_pGrid->currentIndex();
+    if (!current.isValid() || current.row() >= m_pModel->Count())
+        return;
+    const MessageRow& row = m_pModel->Row(m_pModel->MessageIndex(current.row()));
+    m_frame.SetStatusPaneText(0, row.m_sReason.empty() ? QStringLiteral("Ready")
+                                                       : QString::fromStdString(row.m_sReason));
+}
+
+void CMavixView::OnGridContextMenu(const QPoint& pos)
+{
+    // A click below the last row belongs to no message.
+    const QModelIndex index = m_pGrid->indexAt(pos);
+    if (index.isValid())
+        ShowRowMenu(index.row(), pos);
+}
+
+void CMavixView::ShowRowMenu(int nDisplayRow, const QPoint& pos)
+{
+    std::unique_ptr<QMenu> pMenu(RowMenu(nDisplayRow));
+    if (pMenu)
+        pMenu->exec(m_pGrid->viewport()->mapToGlobal(pos));
+}
+
+QMenu* CMavixView::RowMenu(int nDisplayRow)
+{
+    if (nDisplayRow < 0 || nDisplayRow >= m_pModel->Count())
+        return nullptr;
+    const int nMessage = m_pModel->MessageIndex(nDisplayRow);
+    const MessageRow& row = m_pModel->Row(nMessage);
+    auto* pMenu = new QMenu(this);
+    pMenu->setObjectName(QStringLiteral("rowMenu"));
+    const std::string email = row.m_sEmail;
+    // The Subject list holds Windows-1252 entries: the decoded text where it
+    // fits that code page, else the bytes as received.
+    bool bLossy = false;
+    std::string subject = platform::Utf8ToCp1252(row.m_sSubjectText, &bLossy);
+    if (bLossy || row.m_sSubjectText.empty())
+        subject = row.m_sSubject;
+    subject = CFilterSubPage::FoldEntry(subject);
+
+    QAction* pTrust = pMenu->addAction(QStringLiteral("Trust this sender"),
+                                       [this, email] { AddToList(kFilterTrusted, email); });
+    QAction* pFlag = pMenu->addAction(QStringLiteral("Always flag this sender"),
+                                      [this, email] { AddToList(kFilterSender, email); });
+    QAction* pSubject = pMenu->addAction(QStringLiteral("Flag this Subject"),
+                                         [this, subject] { AddToList(kFilterSubject, subject); });
+    pMenu->addSeparator();
+    QAction* pView = pMenu->addAction(QStringLiteral("View Headers\u2026"),
+                                      [this, nMessage] { ViewHeaders(nMessage); });
+    pTrust->setEnabled(!email.empty());
+    pFlag->setEnabled(!email.empty());
+    pSubject->setEnabled(!subject.empty());
+    pView->setEnabled(row.m_nHeaderAt >= 0);
+    return pMenu;
+}
+
+void CMavixView::AddToList(FilterKind kind, const std::string& entry)
+{
+    const std::string upper = platform::AsciiUpper(entry);
+    const std::vector<std::string>& list = m_filters.m_filters.List(kind);
+    std::string why;
+    if (std::find(list.begin(), list.end(), upper) != list.end()) {
+        m_pModel->Reclassify(m_filters.m_filters);
+        return;
+    }
+    if (!m_filters.m_filters.Append(kind, upper, &why)) {
+        Prompter::MessageBox(this, FromCp1252(why));
+        return;
+    }
+    if (!m_filters.SaveFilters(m_settings)) {
+        Prompter::MessageBox(this, QStringLiteral("The filter lists could not be saved in %1.\n\n"
+                                                  "The changes apply until Mavix is closed.")
+                                       .arg(QString::fromLocal8Bit(m_settings.FilePath())));
+    }
+    m_pModel->Reclassify(m_filters.m_filters);
+}
+
+void CMavixView::ViewHeaders(int nMessage)
+{
+    const MessageRow& row = m_pModel->Row(nMessage);
+    // The scan wrote the header text to the dump; it is read back from there
+    // rather than kept in memory for every row.
+    std::string text(std::min(row.m_nHeaderLength, kMaxHeaderView), '\0');
+    std::ifstream in("message.txt", std::ios::binary);
+    if (row.m_nHeaderAt < 0 || !in.seekg(row.m_nHeaderAt)
+        || !in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
+        Prompter::MessageBox(this, QStringLiteral("The headers of this message cannot be read from message.txt."));
+        return;
+    }
+    QDialog dlg(window());
+    dlg.setObjectName(QStringLiteral("viewHeaders"));
+    dlg.setWindowTitle(QStringLiteral("Headers of message %1").arg(FromCp1252(row.m_sNum)));
+    auto* pText = new QPlainTextEdit(&dlg);
+    pText->setObjectName(QStringLiteral("headers"));
+    pText->setReadOnly(true);
+    pText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    pText->setPlainText(QString::fromStdString(ReadableHeaderBlock(text)));
+    const int nChar = pText->fontMetrics().averageCharWidth();
+    pText->setMinimumSize(80 * nChar, 24 * pText->fontMetrics().height());
+    auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Close, &dlg);
+    connect(pButtons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
+    auto* pLayout = new QVBoxLayout(&dlg);
+    pLayout->addWidget(pText, 1);
+    pLayout->addWidget(pButtons);
+    Prompter::RunModal(dlg);
+}
+
+void CMavixView::LoadChoices()
+{
+    m_choices.Load(RememberedChoices::PathFor(m_sServer, m_sUser, m_sPort));
+}
+
+void CMavixView::PruneChoices()
+{
+    // Only a scan that listed every message knows which are gone; a server
+    // without UIDL gives nothing to key on.
+    const std::vector<std::string> uidls = m_pModel->Uidls();
+    if (static_cast<int>(uidls.size()) != m_pEngine->MsgCount())
+        return;
+    for (const std::string& uidl : uidls)
+        if (uidl.empty())
+            return;
+    if (m_choices.Prune(uidls))
+        m_choices.Save();
 }

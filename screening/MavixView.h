@@ -2,6 +2,7 @@
 
 #include "filters/Filters.h"
 #include "screening/MessageGridModel.h"
+#include "screening/RememberedChoices.h"
 #include "screening/ScreeningEngine.h"
 
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <string>
 
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTreeView;
@@ -87,6 +89,11 @@ public:
     bool IsReviewing() const { return m_bKeepAlive; }
     bool IsPurging() const { return m_bPurging; }
     Filters& FilterSet() { return m_filters; }
+    RememberedChoices& Choices() { return m_choices; }
+    // The context menu of a grid row (display order): "Trust this sender",
+    // "Always flag this sender", "Flag this Subject", "View Headers…". The
+    // caller owns it.
+    QMenu* RowMenu(int nDisplayRow);
 
 signals:
     // The view reached the review state (rows shown, review buttons up).
@@ -133,9 +140,24 @@ private:
     void WritePlacement();
     void SizeColumns();
 
+    // The grid's sorting, context menu and status line for the current row.
+    void SetUpGridExtras();
+    void OnGridContextMenu(const QPoint& pos);
+    // pos: where the menu opens, in the grid's viewport.
+    void ShowRowMenu(int nDisplayRow, const QPoint& pos);
+    void ShowCurrentReason();
+    // Adds the entry to a list, saves the lists and classifies the rows again.
+    void AddToList(FilterKind kind, const std::string& entry);
+    void ViewHeaders(int nMessage);
+    // The account's remembered choices, read again when the account changes;
+    // pruned to what a complete scan listed.
+    void LoadChoices();
+    void PruneChoices();
+
     SettingsStore& m_settings;
     IMavixFrame& m_frame;
     Filters m_filters;
+    RememberedChoices m_choices;
     std::unique_ptr<ScreeningEngine> m_pEngine;
 
     QPushButton* m_pShowStop;

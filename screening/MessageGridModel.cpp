@@ -1,14 +1,25 @@
 #include "MessageGridModel.h"
 
+#include "screening/ReadableRow.h"
+#include "screening/RememberedChoices.h"
 #include "ui/Text.h"
 
+#include <QBrush>
 #include <QColor>
+#include <QDateTime>
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <numeric>
 
 namespace {
 
 const char* const kTitles[MessageGridModel::kColumnCount] = {
     "#", "Size", "Att.", "Subject", "From", "Email", "Date", "To", "CC"};
+
+// Suspect rows: a light wash of red over whatever the row's own background
+// is, so it reads on light and dark palettes alike.
+const QColor kSuspectTint(230, 60, 40, 40);
 
 const std::string& Field(const MessageRow& row, int column)
 {
@@ -24,6 +35,50 @@ const std::string& Field(const MessageRow& row, int column)
     default: return row.m_sCC;
     }
 }
+
+// What a cell shows: the decoded text where the row has one, else the bytes
+// as Windows-1252.
+QString Shown(const MessageRow& row, int column)
+{
+    const std::string* pDecoded = nullptr;
+    switch (column) {
+    case MessageGridModel::kSubject: pDecoded = &row.m_sSubjectText; break;
+    case MessageGridModel::kFrom: pDecoded = &row.m_sFromText; break;
+    case MessageGridModel::kTo: pDecoded = &row.m_sToText; break;
+    case MessageGridModel::kCC: pDecoded = &row.m_sCCText; break;
+    default: break;
+    }
+    if (pDecoded && !pDecoded->empty())
+        return QString::fromStdString(*pDecoded);
+    return FromCp1252(Field(row, column));
+}
+
+// The Date column's value in seconds since 1970; false when it does not parse
+// (RFC 5322 §3.3, with the obsolete zone names and a trailing comment).
+bool DateValue(const std::string& text, qint64& value)
+{
+    QString date = FromCp1252(text).trimmed();
+    const qsizetype comment = date.indexOf(QLatin1Char('('));
+    if (comment > 0)
+        date = date.left(comment).trimmed();
+    for (const char* zone : {" GMT", " UT", " UTC", " Z"}) {
+        if (date.endsWith(QLatin1String(zone))) {
+            date = date.left(date.size() - qsizetype(std::strlen(zone))) + QStringLiteral(" +0000");
+            break;
+        }
+    }
+    const QDateTime parsed = QDateTime::fromString(date, Qt::RFC2822Date);
+    if (!parsed.isValid())
+        return false;
+    value = parsed.toSecsSinceEpoch();
+    return true;
+}
+
+struct SortKey {
+    qint64 m_nValue = 0;
+    bool m_bValid = true;
+    QString m_sText;
+};
 
 }  // namespace
 
@@ -43,15 +98,16 @@ QVariant MessageGridModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= Count() || index.column() >= kColumnCount)
         return {};
-    const GridRow& row = m_aRows[static_cast<size_t>(index.row())];
+    const GridRow& row = m_aRows[static_cast<size_t>(MessageIndex(index.row()))];
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole: {
-        const std::string& text = Field(row.m_row, index.column());
-        if (role == Qt::ToolTipRole && text.empty())
+        return Shown(row.m_row, index.column());
+    case Qt::ToolTipRole:
+        if (index.column() == kNum && !row.m_row.m_sReason.empty())
+            return QString::fromStdString(row.m_row.m_sReason);
+        if (Field(row.m_row, index.column()).empty())
             return {};
-        return FromCp1252(text);
-    }
+        return Shown(row.m_row, index.column());
     case Qt::CheckStateRole:
         if (index.column() == kNum)
             return row.m_bChecked ? Qt::Checked : Qt::Unchecked;
@@ -60,6 +116,10 @@ QVariant MessageGridModel::data(const QModelIndex& index, int role) const
         // A message the server would not show: nothing of it can be judged.
         if (row.m_row.m_bUnavailable)
             return QColor(Qt::gray);
+        return {};
+    case Qt::BackgroundRole:
+        if (row.m_bSuspect)
+            return QBrush(kSuspectTint);
         return {};
     case Qt::TextAlignmentRole:
         if (index.column() == kSize)
@@ -76,10 +136,12 @@ bool MessageGridModel::setData(const QModelIndex& index, const QVariant& value, 
         || index.row() >= Count() || m_aRows[static_cast<size_t>(index.row())].m_row.m_bUnavailable)
         return false;
     const bool bChecked = value.value<Qt::CheckState>() != Qt::Unchecked;
-    GridRow& row = m_aRows[static_cast<size_t>(index.row())];
+    GridRow& row = m_aRows[static_cast<size_t>(MessageIndex(index.row()))];
     if (row.m_bChecked != bChecked) {
         row.m_bChecked = bChecked;
         m_nChecked += bChecked ? 1 : -1;
+        RememberChoice(row);
+        SaveChoices();
         emit dataChanged(index, index, {Qt::CheckStateRole});
         emit CheckedCountChanged(m_nChecked);
     }
@@ -110,14 +172,8 @@ Qt::ItemFlags MessageGridModel::flags(const QModelIndex& index) const
 
 void MessageGridModel::AppendRow(const MessageRow& row, bool bChecked)
 {
-    const int n = Count();
-    beginInsertRows(QModelIndex(), n, n);
-    m_aRows.push_back(GridRow{row, bChecked});
-    if (bChecked)
-        ++m_nChecked;
-    endInsertRows();
-    if (bChecked)
-        emit CheckedCountChanged(m_nChecked);
+    std::vector<GridRow> rows{GridRow{row, bChecked}};
+    AppendRows(rows);
 }
 
 void MessageGridModel::AppendRows(std::vector<GridRow>& rows)
@@ -129,11 +185,22 @@ void MessageGridModel::AppendRows(std::vector<GridRow>& rows)
     beginInsertRows(QModelIndex(), n, n + static_cast<int>(rows.size()) - 1);
     m_aRows.reserve(m_aRows.size() + rows.size());
     for (GridRow& row : rows) {
+        row.m_bSuspect = row.m_bChecked;
+        if (m_pChoices && !row.m_row.m_sUidl.empty()) {
+            const int choice = m_pChoices->Find(row.m_row.m_sUidl);
+            if (choice >= 0)
+                row.m_bChecked = choice == 1;
+        }
         nNewlyChecked += row.m_bChecked ? 1 : 0;
+        m_aOrder.push_back(static_cast<int>(m_aRows.size()));
+        m_aDisplay.push_back(static_cast<int>(m_aRows.size()));
         m_aRows.push_back(std::move(row));
     }
     m_nChecked += nNewlyChecked;
     endInsertRows();
+    // New rows arrive at the end; a sorted grid puts them in their places.
+    if (m_nSortColumn != kNum || m_nSortOrder != Qt::AscendingOrder)
+        Resort();
     if (nNewlyChecked)
         emit CheckedCountChanged(m_nChecked);
 }
@@ -145,6 +212,10 @@ void MessageGridModel::Clear()
     beginResetModel();
     m_aRows.clear();
     m_aRows.shrink_to_fit();
+    m_aOrder.clear();
+    m_aOrder.shrink_to_fit();
+    m_aDisplay.clear();
+    m_aDisplay.shrink_to_fit();
     m_nChecked = 0;
     endResetModel();
     emit CheckedCountChanged(0);
@@ -170,18 +241,123 @@ void MessageGridModel::ToggleChecked(const std::vector<int>& rows)
     for (int r : rows) {
         if (r < 0 || r >= Count())
             continue;
-        GridRow& row = m_aRows[static_cast<size_t>(r)];
+        GridRow& row = m_aRows[static_cast<size_t>(MessageIndex(r))];
         if (row.m_row.m_bUnavailable)
             continue;
         row.m_bChecked = !row.m_bChecked;
         m_nChecked += row.m_bChecked ? 1 : -1;
+        RememberChoice(row);
         nFirst = std::min(nFirst, r);
         nLast = std::max(nLast, r);
     }
     if (nLast < 0)
         return;
+    SaveChoices();
     emit dataChanged(index(nFirst, kNum), index(nLast, kNum), {Qt::CheckStateRole});
     emit CheckedCountChanged(m_nChecked);
+}
+
+void MessageGridModel::RememberChoice(const GridRow& row)
+{
+    if (m_pChoices)
+        m_pChoices->Record(row.m_row.m_sUidl, row.m_bChecked, row.m_bSuspect);
+}
+
+void MessageGridModel::SaveChoices()
+{
+    // Written at once: the choice must outlive a crash or a killed session.
+    if (m_pChoices && !m_pChoices->Path().empty())
+        m_pChoices->Save();
+}
+
+void MessageGridModel::Reclassify(const FilterLists& lists)
+{
+    if (m_aRows.empty())
+        return;
+    const int nBefore = m_nChecked;
+    for (GridRow& row : m_aRows) {
+        const bool bSuspect = ClassifyRow(lists, row.m_row) != 0;
+        if (bSuspect == row.m_bSuspect)
+            continue;
+        row.m_bSuspect = bSuspect;
+        const bool bRemembered = m_pChoices && m_pChoices->Find(row.m_row.m_sUidl) >= 0;
+        if (!bRemembered && row.m_bChecked != bSuspect) {
+            row.m_bChecked = bSuspect;
+            m_nChecked += bSuspect ? 1 : -1;
+        }
+    }
+    emit dataChanged(index(0, 0), index(Count() - 1, kColumnCount - 1));
+    if (m_nChecked != nBefore)
+        emit CheckedCountChanged(m_nChecked);
+}
+
+std::vector<std::string> MessageGridModel::Uidls() const
+{
+    std::vector<std::string> uidls;
+    uidls.reserve(m_aRows.size());
+    for (const GridRow& row : m_aRows)
+        uidls.push_back(row.m_row.m_sUidl);
+    return uidls;
+}
+
+void MessageGridModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= kColumnCount)
+        column = kNum;
+    m_nSortColumn = column;
+    m_nSortOrder = order;
+    Resort();
+}
+
+void MessageGridModel::Resort()
+{
+    const int column = m_nSortColumn;
+    std::vector<SortKey> keys(m_aRows.size());
+    for (size_t i = 0; i < m_aRows.size(); ++i) {
+        const MessageRow& row = m_aRows[i].m_row;
+        SortKey& key = keys[i];
+        switch (column) {
+        case kNum: key.m_nValue = std::atol(row.m_sNum.c_str()); break;
+        case kSize: key.m_nValue = std::atol(row.m_sSize.c_str()); break;   // "127K": thousands
+        case kDate: key.m_bValid = DateValue(row.m_sDate, key.m_nValue); break;
+        default: key.m_sText = Shown(row, column).toCaseFolded(); break;
+        }
+    }
+    const bool bText = column != kNum && column != kSize && column != kDate;
+    const bool bAscending = m_nSortOrder == Qt::AscendingOrder;
+    std::vector<int> order(m_aRows.size());
+    std::iota(order.begin(), order.end(), 0);
+    // Stable: equal rows keep message order.
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const SortKey& ka = keys[static_cast<size_t>(a)];
+        const SortKey& kb = keys[static_cast<size_t>(b)];
+        if (ka.m_bValid != kb.m_bValid)
+            return ka.m_bValid;
+        const int cmp = bText ? ka.m_sText.compare(kb.m_sText)
+                              : (ka.m_nValue < kb.m_nValue ? -1 : ka.m_nValue > kb.m_nValue ? 1 : 0);
+        return bAscending ? cmp < 0 : cmp > 0;
+    });
+    ApplyOrder(std::move(order));
+}
+
+void MessageGridModel::ApplyOrder(std::vector<int> order)
+{
+    if (order == m_aOrder)
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> display(order.size());
+    for (size_t d = 0; d < order.size(); ++d)
+        display[static_cast<size_t>(order[d])] = static_cast<int>(d);
+    // Selection and current row follow their messages.
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& old : from)
+        to.append(index(display[static_cast<size_t>(MessageIndex(old.row()))], old.column()));
+    m_aOrder = std::move(order);
+    m_aDisplay = std::move(display);
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 bool MessageGridModel::IsChecked(int row) const

@@ -7,10 +7,16 @@
 #include <string>
 #include <vector>
 
-// The rows of one scan, in the order the server numbered them. Texts stay the
-// Windows-1252 bytes the scan produced; they become Unicode only when a cell
-// is painted, so appending thousands of rows costs no conversions. The check
-// box of a row lives on column 0 (checked = delete on the server).
+class FilterLists;
+class RememberedChoices;
+
+// The rows of one scan. They are held in the order the server numbered them
+// ("message order": Row, Text, IsChecked, Snapshot count that way) and shown
+// in the order the user sorted them by ("display order": the model's indexes
+// and ToggleChecked). Cells show the decoded texts, made Unicode only when
+// painted, so appending thousands of rows costs no conversions. The check
+// box of a row lives on column 0 (checked = delete on the server); its
+// tooltip says why the row is suspect, and suspect rows are tinted.
 class MessageGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -25,10 +31,14 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // Numbers, sizes and dates by value (unparsable dates last either way),
+    // texts case-insensitively; rows that compare equal stay in message order.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     struct GridRow {
         MessageRow m_row;
-        bool m_bChecked = false;
+        bool m_bChecked = false;          // as given: the lists' verdict
+        bool m_bSuspect = false;          // set from m_bChecked when the row is appended
     };
 
     void AppendRow(const MessageRow& row, bool bChecked);
@@ -38,8 +48,23 @@ public:
     void Clear();
     // Every row on or off, announced as one change so a large grid repaints once.
     void SetAllChecked(bool bChecked);
-    // Flips the given rows: checked ones off, the others on (Space on a selection).
+    // Flips the given rows (display order): checked ones off, the others on
+    // (Space on a selection). Remembered as the user's choice.
     void ToggleChecked(const std::vector<int>& rows);
+
+    // Where the user's check boxes are remembered (nullptr: nowhere). A row
+    // appended with a remembered choice shows it instead of the verdict.
+    void SetChoices(RememberedChoices* pChoices) { m_pChoices = pChoices; }
+    // Classifies every row again (after a list changed): reasons and tints
+    // follow, and a row whose verdict changed takes it as its check state
+    // unless the user's choice for it is remembered.
+    void Reclassify(const FilterLists& lists);
+    // Every row's UIDL, in message order.
+    std::vector<std::string> Uidls() const;
+    // The message-order index of a display row, and back.
+    int MessageIndex(int displayRow) const { return m_aOrder[static_cast<size_t>(displayRow)]; }
+    int DisplayRow(int messageIndex) const { return m_aDisplay[static_cast<size_t>(messageIndex)]; }
+    bool IsSuspect(int row) const { return m_aRows[static_cast<size_t>(row)].m_bSuspect; }
 
     int Count() const { return static_cast<int>(m_aRows.size()); }
     bool IsChecked(int row) const;
@@ -47,15 +72,28 @@ public:
     // Column texts as bytes, column numbers as in Column.
     const std::string& Text(int row, int column) const;
     int CheckedCount() const { return m_nChecked; }
+    int SortColumn() const { return m_nSortColumn; }
 
-    // What the purge works from: row r stands for message r + 1, as the scan
-    // numbered them, with its check state and the Subject the user saw.
+    // What the purge works from, in message order whatever the display order:
+    // row r stands for message r + 1, as the scan numbered them, with its
+    // check state and the Subject bytes the scan read.
     std::vector<PurgeRow> Snapshot() const;
 
 signals:
     void CheckedCountChanged(int nChecked);
 
 private:
+    // A user's click or key set the row's check box.
+    void RememberChoice(const GridRow& row);
+    void SaveChoices();
+    void Resort();
+    void ApplyOrder(std::vector<int> order);
+
     std::vector<GridRow> m_aRows;
+    std::vector<int> m_aOrder;            // display row -> message-order index
+    std::vector<int> m_aDisplay;          // message-order index -> display row
     int m_nChecked = 0;
+    int m_nSortColumn = kNum;
+    Qt::SortOrder m_nSortOrder = Qt::AscendingOrder;
+    RememberedChoices* m_pChoices = nullptr;
 };

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
-// One grid row: the nine column texts in column order, Windows-1252 bytes.
+// One grid row: the nine column texts in column order, Windows-1252 bytes,
+// as the header held them; then what the screen shows and what the
+// remembered choices and "View Headers" need.
 struct MessageRow {
     std::string m_sNum;       // "#": message number, 1-based
     std::string m_sSize;      // "Size": SizeText of the LIST size
@@ -13,11 +16,23 @@ struct MessageRow {
     std::string m_sDate;      // "Date": with weekday and two-digit day
     std::string m_sTo;        // "To"
     std::string m_sCC;        // "CC"
-    // Not shown: the server's lasting id for the message (UIDL, RFC 1939
-    // §7), empty when it gave none; and whether the server refused to
-    // show the message, so the row stands for a message nobody has seen.
-    std::string m_sUidl;
+    // Not shown: whether the server refused to show the message, so the row
+    // stands for a message nobody has seen.
     bool m_bUnavailable = false;
+
+    // The texts people read: UTF-8, encoded words decoded (AddReadableTexts);
+    // empty where the field reads as its bytes taken for Windows-1252. The purge and
+    // "message.txt" keep to the bytes above.
+    std::string m_sSubjectText;
+    std::string m_sFromText;
+    std::string m_sToText;
+    std::string m_sCCText;
+    std::string m_sUidl;      // the server's unique id (RFC 1939 §7), empty without UIDL
+    std::string m_sReason;    // why the row is suspect, UTF-8; empty when it is not
+    // Where the scan wrote this message's header text in "message.txt", and
+    // its length; -1 when it was not written.
+    long long m_nHeaderAt = -1;
+    size_t m_nHeaderLength = 0;
 
     bool operator==(const MessageRow&) const = default;
 };

@@ -12,6 +12,7 @@
 #include "platform/Secrets.h"
 #include "platform/Trace.h"
 #include "screening/DumpFile.h"
+#include "screening/ReadableRow.h"
 #include "screening/RowBuilder.h"
 
 namespace {
@@ -48,7 +49,8 @@ uint64_t RowBytes(const MessageRow& row)
 {
     return row.m_sNum.size() + row.m_sSize.size() + row.m_sAtt.size() + row.m_sSubject.size() + row.m_sFrom.size()
            + row.m_sEmail.size() + row.m_sDate.size() + row.m_sTo.size() + row.m_sCC.size() + row.m_sUidl.size()
-           + sizeof(MessageRow);
+           + row.m_sSubjectText.size() + row.m_sFromText.size() + row.m_sToText.size() + row.m_sCCText.size()
+           + row.m_sReason.size() + sizeof(MessageRow);
 }
 
 // What the user is told, after a session broke, about what the server did.
@@ -378,7 +380,11 @@ int ScreeningEngine::ScanHeaders()
         if (bRead) {
             dump.WriteRecord(n, size, message.Text());
             row = BuildMessageRow(n, size, message);
-            suspect = IsSuspect(lists, row.m_sSubject, row.m_sSize) ? 1 : 0;
+            AddReadableTexts(row);
+            row.m_nHeaderAt = static_cast<long long>(dump.LastTextOffset());
+            row.m_nHeaderLength = message.Text().size();
+            row.m_sUidl = std::move(uidl);
+            suspect = ClassifyRow(lists, row);
         } else {
             // The server would not show this message: its row carries no
             // text of any other message, is never checked and never deleted.
@@ -388,8 +394,8 @@ int ScreeningEngine::ScanHeaders()
             row = BuildMessageRow(n, size, none);
             row.m_sSubject = mark;
             row.m_bUnavailable = true;
+            row.m_sUidl = std::move(uidl);
         }
-        row.m_sUidl = std::move(uidl);
         if (dump.Failed()) {
             SetStatus(dump.FailureStatus());
             result = -1;

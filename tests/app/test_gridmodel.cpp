@@ -2,6 +2,7 @@
 // bulk check announces.
 
 #include "screening/MessageGridModel.h"
+#include "screening/RememberedChoices.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -29,6 +30,10 @@ private slots:
     void checkStatesAndBulkChanges();
     void snapshotNumbersRowsInGridOrder();
     void modelStaysConsistent();
+    void readableCellsReasonAndRememberedChoice();
+    void sorts_data();
+    void sorts();
+    void checksAndPurgeFollowMessagesWhenSorted();
 };
 
 void TestGridModel::cellsShowWindows1252AsUnicode()
@@ -120,6 +125,103 @@ void TestGridModel::modelStaysConsistent()
     QCOMPARE(model.rowCount(), 0);
     model.AppendRow(Row(1, "again"), false);
     QCOMPARE(model.rowCount(), 1);
+}
+
+void TestGridModel::readableCellsReasonAndRememberedChoice()
+{
+    MessageGridModel model;
+    RememberedChoices choices;
+    choices.Record("U2", false, true);
+    model.SetChoices(&choices);
+    MessageRow row = Row(1, "=?UTF-8?B?UsOpdW5pb24=?=");
+    row.m_sSubjectText = "R\xC3\xA9union";
+    row.m_sReason = "Subject contains \"UNION\"";
+    row.m_sUidl = "U1";
+    model.AppendRow(row, true);
+    row.m_sUidl = "U2";
+    model.AppendRow(row, true);
+    QCOMPARE(model.data(model.index(0, MessageGridModel::kSubject)).toString(), QStringLiteral("R\u00E9union"));
+    QCOMPARE(model.Text(0, MessageGridModel::kSubject), std::string("=?UTF-8?B?UsOpdW5pb24=?="));
+    QCOMPARE(model.data(model.index(0, MessageGridModel::kNum), Qt::ToolTipRole).toString(),
+             QStringLiteral("Subject contains \"UNION\""));
+    QVERIFY(model.data(model.index(0, MessageGridModel::kDate), Qt::BackgroundRole).isValid());
+    // The user unchecked U2 at an earlier scan; clicking it back forgets that.
+    QVERIFY(model.IsChecked(0));
+    QVERIFY(!model.IsChecked(1));
+    QVERIFY(model.IsSuspect(1));
+    model.setData(model.index(1, 0), Qt::Checked, Qt::CheckStateRole);
+    QCOMPARE(choices.Find("U2"), -1);
+    model.ToggleChecked({0});
+    QCOMPARE(choices.Find("U1"), 0);
+}
+
+void TestGridModel::sorts_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QString>("numbers");   // message numbers, display order
+
+    QTest::newRow("number down") << int(MessageGridModel::kNum) << int(Qt::DescendingOrder) << "4 3 2 1";
+    QTest::newRow("size by value") << int(MessageGridModel::kSize) << int(Qt::AscendingOrder) << "3 4 1 2";
+    QTest::newRow("size down") << int(MessageGridModel::kSize) << int(Qt::DescendingOrder) << "2 1 4 3";
+    QTest::newRow("date, unparsable last") << int(MessageGridModel::kDate) << int(Qt::AscendingOrder) << "3 1 4 2";
+    QTest::newRow("date down, unparsable last") << int(MessageGridModel::kDate) << int(Qt::DescendingOrder) << "4 1 3 2";
+    QTest::newRow("subject, decoded, any case") << int(MessageGridModel::kSubject) << int(Qt::AscendingOrder) << "4 3 2 1";
+    QTest::newRow("subject down") << int(MessageGridModel::kSubject) << int(Qt::DescendingOrder) << "1 2 3 4";
+}
+
+void TestGridModel::sorts()
+{
+    QFETCH(int, column);
+    QFETCH(int, order);
+    QFETCH(QString, numbers);
+    MessageGridModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    const char* const sizes[] = {"10K", "120K", "1K", "9K"};
+    const char* const dates[] = {"Tue, 02 Jan 2024 10:00:00 +0000", "yesterday",
+                                 "Mon, 01 Jan 2024 10:00:00 +0000", "Wed, 03 Jan 2024 09:00:00 GMT"};
+    const char* const subjects[] = {"zebra", "=?UTF-8?Q?Pear?=", "Mango", "banana"};
+    for (int i = 0; i < 4; ++i) {
+        MessageRow row = Row(i + 1, subjects[i]);
+        row.m_sSize = sizes[i];
+        row.m_sDate = dates[i];
+        if (i == 1)
+            row.m_sSubjectText = "Pear";
+        model.AppendRow(row, false);
+    }
+    model.sort(column, static_cast<Qt::SortOrder>(order));
+    QStringList shown;
+    for (int r = 0; r < model.rowCount(); ++r)
+        shown << model.data(model.index(r, MessageGridModel::kNum)).toString();
+    QCOMPARE(shown.join(' '), numbers);
+    // A row arriving later finds its place.
+    model.AppendRow(Row(5, "aardvark"), false);
+    if (column == MessageGridModel::kSubject && order == Qt::AscendingOrder)
+        QCOMPARE(model.data(model.index(0, MessageGridModel::kNum)).toString(), QStringLiteral("5"));
+    model.sort(MessageGridModel::kNum, Qt::AscendingOrder);
+    QCOMPARE(model.data(model.index(4, MessageGridModel::kNum)).toString(), QStringLiteral("5"));
+}
+
+void TestGridModel::checksAndPurgeFollowMessagesWhenSorted()
+{
+    MessageGridModel model;
+    for (int i = 1; i <= 5; ++i)
+        model.AppendRow(Row(i, "s"), false);
+    model.sort(MessageGridModel::kNum, Qt::DescendingOrder);
+    // Display row 0 is message 5: a click there checks message 5 only.
+    model.setData(model.index(0, 0), Qt::Checked, Qt::CheckStateRole);
+    model.ToggleChecked({4});                       // display row 4: message 1
+    const std::vector<PurgeRow> rows = model.Snapshot();
+    QCOMPARE(rows.size(), size_t(5));
+    for (int r = 0; r < 5; ++r) {
+        QCOMPARE(rows[size_t(r)].m_nNum, r + 1);    // the purge walks message order
+        QCOMPARE(rows[size_t(r)].m_bChecked, r == 0 || r == 4);
+    }
+    model.SetAllChecked(true);
+    QCOMPARE(model.CheckedCount(), 5);
+    model.SetAllChecked(false);
+    for (const PurgeRow& row : model.Snapshot())
+        QVERIFY(!row.m_bChecked);
 }
 
 QTEST_GUILESS_MAIN(TestGridModel)

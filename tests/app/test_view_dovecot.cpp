@@ -4,6 +4,9 @@
 #include "DovecotServer.h"
 #include "ViewHarness.h"
 
+#include <QAction>
+#include <QMenu>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <fstream>
@@ -28,6 +31,7 @@ private slots:
     void init() { RemoveSettingsFile(); }
     void purgeDeletesCheckedMessages();
     void purgeWithEndClosesWindow();
+    void choicesReasonsAndSortedPurge();
 
 private:
     QTemporaryDir m_dir;
@@ -96,6 +100,92 @@ void TestViewDovecot::purgeWithEndClosesWindow()
     QCOMPARE(server.MessageFileCount(), 1);
     QVERIFY(h.m_pView->Engine().ScanEnded());
     QVERIFY(h.m_pView->Engine().PurgeEnded());
+}
+
+namespace {
+
+void Trigger(CMavixView* pView, int nDisplayRow, const QString& text)
+{
+    std::unique_ptr<QMenu> pMenu(pView->RowMenu(nDisplayRow));
+    for (QAction* pAction : pMenu->actions())
+        if (pAction->text() == text)
+            pAction->trigger();
+}
+
+}  // namespace
+
+// Reasons for each list, a choice kept across scans by UIDL, a trusted sender,
+// and a purge started from a sorted grid deleting exactly the checked messages.
+void TestViewDovecot::choicesReasonsAndSortedPurge()
+{
+    DovecotServer server;
+    server.AddMessage(Mail("Quarterly report"));
+    server.AddMessage(Mail("WIN A PRIZE now"));
+    server.AddMessage(Mail("=?UTF-8?B?R3JhbmQgUFLDjlpFIMOgIGdhZ25lcg==?="));  // "Grand PRÎZE à gagner"
+    server.AddMessage(Mail("Holiday photos", "=?UTF-8?Q?Bj=C3=B6rn?= <bjorn@spam.example>"));
+    std::string error;
+    QVERIFY2(server.Start(&error), error.c_str());
+
+    ViewHarness h;
+    h.SetAccount(server.Port(), server.User(), server.Password());
+    h.m_settings.WriteString("SubList", "0", "PRIZE");
+    h.m_settings.WriteString("SenderList", "0", "@spam.example");
+    QVERIFY(h.Build());
+    QVERIFY(h.ScanToReview());
+    MessageGridModel& m = h.Model();
+    const auto tip = [&m](int r) { return m.data(m.index(r, 0), Qt::ToolTipRole).toString(); };
+    QCOMPARE(m.data(m.index(2, MessageGridModel::kSubject)).toString(),
+             QStringLiteral("Grand PR\u00CEZE \u00E0 gagner"));
+    QCOMPARE(tip(2), QStringLiteral("Subject contains \"PRIZE\""));
+    QCOMPARE(m.data(m.index(3, MessageGridModel::kFrom)).toString(), QStringLiteral("Bj\u00F6rn"));
+    QCOMPARE(tip(3), QStringLiteral("Sender spam.example is on the sender list"));
+    QCOMPARE(h.CheckedRows(), 3);
+
+    // View Headers shows the block the scan read, decoded.
+    QString shown;
+    h.m_fnModal = [&shown](QDialog& dialog) {
+        shown = dialog.findChild<QPlainTextEdit*>()->toPlainText();
+        return int(QDialog::Rejected);
+    };
+    Trigger(h.m_pView, 3, QStringLiteral("View Headers\u2026"));
+    QVERIFY2(shown.contains(QStringLiteral("From: Bj\u00F6rn <bjorn@spam.example>")), qPrintable(shown));
+
+    // The user keeps the PRIZE mail and marks the report; the next scan
+    // shows both as left.
+    m.setData(m.index(1, 0), Qt::Unchecked, Qt::CheckStateRole);
+    m.setData(m.index(0, 0), Qt::Checked, Qt::CheckStateRole);
+    h.Click("cancel");
+    QTRY_VERIFY(!h.m_pView->IsReviewing());
+    QVERIFY(h.ScanToReview());
+    QVERIFY(m.IsChecked(0));
+    QVERIFY(!m.IsChecked(1));
+    QVERIFY(m.IsSuspect(1));
+
+    // Trusting the sender clears the row and outlives the session.
+    Trigger(h.m_pView, 3, QStringLiteral("Trust this sender"));
+    QVERIFY(!m.IsChecked(3));
+    QVERIFY(tip(3) != QStringLiteral("Sender spam.example is on the sender list"));
+    QCOMPARE(h.m_settings.ReadString("TrustedList", "0", ""), std::string("BJORN@SPAM.EXAMPLE"));
+
+    // Sorted by Subject, descending: the purge still deletes messages 1 and 3.
+    h.m_pView->Grid()->sortByColumn(MessageGridModel::kSubject, Qt::DescendingOrder);
+    QCOMPARE(m.data(m.index(0, MessageGridModel::kSubject)).toString(), QStringLiteral("WIN A PRIZE now"));
+    QSignalSpy idle(h.m_pView, &CMavixView::BecameIdle);
+    h.Click("removeChecked");
+    QVERIFY(idle.wait(15000));
+    QVERIFY(h.m_asBoxes.isEmpty());
+    std::string left;
+    for (const std::string& file : server.MessageFiles())
+        left += ReadFile(file);
+    QCOMPARE(server.MessageFileCount(), 2);
+    QVERIFY(left.find("WIN A PRIZE now") != std::string::npos);
+    QVERIFY(left.find("Holiday photos") != std::string::npos);
+
+    // The next complete scan forgets the choice of the deleted report.
+    QCOMPARE(h.m_pView->Choices().Count(), size_t(2));
+    QVERIFY(h.ScanToReview());
+    QCOMPARE(h.m_pView->Choices().Count(), size_t(1));
+    QVERIFY(!m.IsChecked(m.DisplayRow(0)));
 }
 
 QTEST_MAIN(TestViewDovecot)

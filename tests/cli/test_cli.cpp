@@ -188,7 +188,7 @@ private slots:
         std::vector<std::vector<std::string>> rows;
         for (const std::string& line : lines) {
             rows.push_back(SplitTabs(line));
-            QCOMPARE(rows.back().size(), size_t(10));
+            QCOMPARE(rows.back().size(), size_t(11));
         }
         QCOMPARE(rows[0][0], std::string("1"));
         QCOMPARE(rows[0][3], std::string("Hello there"));
@@ -197,6 +197,8 @@ private slots:
         QCOMPARE(rows[0][9], std::string("0"));
         QCOMPARE(rows[1][3], std::string("VIRUS found in C:\\\\temp"));
         QCOMPARE(rows[1][9], std::string("1"));
+        QCOMPARE(rows[1][10], std::string("Subject contains \"VIRUS\""));
+        QCOMPARE(rows[0][10], std::string());
         QCOMPARE(rows[2][1], std::string("2K"));
         QCOMPARE(rows[2][3], std::string("Caf\xC3\xA9 menu"));
         QCOMPARE(rows[2][9], std::string("0"));
@@ -205,6 +207,24 @@ private slots:
         QVERIFY(server.WaitNoSession(5000));
         QVERIFY(server.Received().find("QUIT\r\n") != std::string::npos);
         QCOMPARE(server.Messages().size(), size_t(3));
+    }
+
+    // Encoded words decoded in TSV and table; --raw shows them as received.
+    void decodedAndRawTexts()
+    {
+        m_aMail[0] = Mail(1, "=?UTF-8?B?UsOpdW5pb24gZGUgZmFtaWxsZSDDoCBOb8OrbA==?=");
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p");
+        server.Start();
+        StoreAccount(server.Port());
+        const std::string decoded = "R\xC3\xA9union de famille \xC3\xA0 No\xC3\xABl";
+        const CliRun tsv = Cli({"scan", "--tsv"});
+        QCOMPARE(SplitTabs(SplitLines(tsv.m_sOut)[0])[3], decoded);
+        const CliRun raw = Cli({"scan", "--tsv", "--raw"});
+        QCOMPARE(SplitTabs(SplitLines(raw.m_sOut)[0])[3],
+                 std::string("=?UTF-8?B?UsOpdW5pb24gZGUgZmFtaWxsZSDDoCBOb8OrbA==?="));
+        const CliRun table = Cli({"scan"}, {"MAVIX_PASSWORD=p", "COLUMNS=132"});
+        QVERIFY2(table.m_sOut.find(decoded.substr(0, 16)) != std::string::npos, table.m_sOut.c_str());
     }
 
     // The table fits the width it is given and marks the suspects.

@@ -34,7 +34,7 @@ private slots:
         QCOMPARE(lines.size(), size_t(5));
         for (size_t i = 0; i < lines.size(); ++i) {
             const std::vector<std::string> fields = SplitTabs(lines[i]);
-            QCOMPARE(fields.size(), size_t(10));
+            QCOMPARE(fields.size(), size_t(11));
             QCOMPARE(fields[0], std::to_string(i + 1));
         }
         QVERIFY(QFile::exists(m_dir.filePath("message.txt")));

@@ -1,8 +1,9 @@
-// Accent and case folding, and the three kinds of match.
+// Accent and case folding, the kinds of match and the reasons given.
 #include <QTest>
 
 #include "filters/Classify.h"
 #include "filters/FilterLists.h"
+#include "platform/Cp1252.h"
 
 class TestClassify : public QObject {
     Q_OBJECT
@@ -11,6 +12,8 @@ private slots:
     void suspect_data();
     void suspect();
     void duplicatesAndSeveralLists();
+    void reasons_data();
+    void reasons();
 };
 
 void TestClassify::foldAccentTable()
@@ -81,6 +84,11 @@ void TestClassify::suspect()
     QVERIFY(lists.Append(static_cast<FilterKind>(kind), entry.toStdString()));
     QCOMPARE(IsSuspect(lists, subject.toStdString(), size.toStdString()), expected);
     QCOMPARE(IsSuspect(FilterLists(), subject.toStdString(), size.toStdString()), 0);
+    // The richer rule agrees on a Subject that decodes to itself.
+    const Verdict verdict = Classify(lists, subject.toStdString(),
+                                     platform::Cp1252ToUtf8(subject.toStdString()),
+                                     size.toStdString(), "a@b.example");
+    QCOMPARE(verdict.m_bSuspect, expected == 1);
 }
 
 void TestClassify::duplicatesAndSeveralLists()
@@ -94,6 +102,56 @@ void TestClassify::duplicatesAndSeveralLists()
     QCOMPARE(IsSuspect(lists, "Big Sale", "2K"), 1);
     QCOMPARE(IsSuspect(lists, "nothing", "2K"), 1);
     QCOMPARE(IsSuspect(lists, "nothing", "3K"), 0);
+}
+
+void TestClassify::reasons_data()
+{
+    QTest::addColumn<QByteArray>("subject");      // raw bytes
+    QTest::addColumn<QString>("subjectText");     // as decoded
+    QTest::addColumn<QByteArray>("email");
+    QTest::addColumn<QString>("reason");          // empty: not suspect
+
+    const auto row = [](const char* name, const char* subject, const QString& text,
+                        const char* email, const char* reason) {
+        QTest::newRow(name) << QByteArray(subject) << text << QByteArray(email) << QString::fromUtf8(reason);
+    };
+    row("contains", "Sweet honey", QStringLiteral("Sweet honey"), "a@x.example", "Subject contains \"HONEY\"");
+    row("exact", "hi", QStringLiteral("hi"), "a@x.example", "Subject is exactly \"HI\"");
+    row("size", "plain", QStringLiteral("plain"), "a@x.example", "Size is 127K");
+    row("sender address", "x", QStringLiteral("x"), "Bob@Spam.Example", "Sender Bob@Spam.Example is on the sender list");
+    row("sender domain", "x", QStringLiteral("x"), "anyone@EXAMPLE.biz", "Sender EXAMPLE.biz is on the sender list");
+    row("domain is not a suffix", "x", QStringLiteral("x"), "a@notexample.biz", "");
+    row("decoded contains", "=?UTF-8?B?SE9ORVk=?=", QStringLiteral("HONEY"), "a@x.example", "Subject contains \"HONEY\"");
+    row("decoded folds accents", "=?UTF-8?Q?h=C3=B4ney?=", QStringLiteral("h\u00F4ney"), "a@x.example",
+        "Subject contains \"HONEY\"");
+    row("decoded outside code page splits", "=?UTF-8?Q?ho=E4=B8=ADney?=", QStringLiteral("ho\u4E2Dney"),
+        "a@x.example", "");
+    row("decoded exact needs whole text", "=?UTF-8?Q?hi=E4=B8=AD?=", QStringLiteral("hi\u4E2D"), "a@x.example", "");
+    row("trusted over subject", "honey", QStringLiteral("honey"), "friend@home.example", "");
+    row("trusted domain over sender", "x", QStringLiteral("x"), "boss@work.example", "");
+}
+
+void TestClassify::reasons()
+{
+    QFETCH(QByteArray, subject);
+    QFETCH(QString, subjectText);
+    QFETCH(QByteArray, email);
+    QFETCH(QString, reason);
+    FilterLists lists;
+    QVERIFY(lists.Append(kFilterSubject, "HONEY"));
+    QVERIFY(lists.Append(kFilterSubjectExact, "HI"));
+    QVERIFY(lists.Append(kFilterSize, "127K"));
+    QVERIFY(lists.Append(kFilterSender, "BOB@SPAM.EXAMPLE"));
+    QVERIFY(lists.Append(kFilterSender, "@example.biz"));
+    QVERIFY(lists.Append(kFilterSender, "@WORK.EXAMPLE"));
+    QVERIFY(lists.Append(kFilterTrusted, "FRIEND@HOME.EXAMPLE"));
+    QVERIFY(lists.Append(kFilterTrusted, "@work.example"));
+    const std::string size = subject == "plain" ? "127k" : "2K";
+    const Verdict verdict = Classify(lists, subject.toStdString(), subjectText.toStdString(), size,
+                                     email.toStdString());
+    QCOMPARE(QString::fromStdString(verdict.m_sReason), reason);
+    QCOMPARE(verdict.m_bSuspect, !reason.isEmpty());
+    QCOMPARE(verdict.m_bTrusted, email.endsWith("home.example") || email.endsWith("work.example"));
 }
 
 QTEST_GUILESS_MAIN(TestClassify)

@@ -22,7 +22,8 @@ void TestFuzzRegressions::replay_data()
     int count = 0;
     for (const QString& kind : {QStringLiteral("regressions"), QStringLiteral("corpus")}) {
         for (const QString& target : {QStringLiteral("fuzz_header_row"), QStringLiteral("fuzz_defaults"),
-                                      QStringLiteral("fuzz_ini_import"), QStringLiteral("fuzz_pop3_replies")}) {
+                                      QStringLiteral("fuzz_ini_import"), QStringLiteral("fuzz_pop3_replies"),
+                                      QStringLiteral("fuzz_header_decode")}) {
             QDirIterator it(root + "/../" + kind + "/" + target, QDir::Files);
             while (it.hasNext()) {
                 const QString path = it.next();
@@ -46,6 +47,8 @@ void TestFuzzRegressions::replay()
     const auto size = static_cast<size_t>(bytes.size());
     if (target == "fuzz_header_row")
         FuzzHeaderRow(data, size);
+    else if (target == "fuzz_header_decode")
+        FuzzHeaderDecode(data, size);
     else if (target == "fuzz_defaults")
         FuzzDefaultsFile(data, size);
     else if (target == "fuzz_pop3_replies")

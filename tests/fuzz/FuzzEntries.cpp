@@ -8,8 +8,10 @@
 #include "filters/Classify.h"
 #include "filters/DefaultFilters.h"
 #include "platform/Ascii.h"
+#include "platform/HeaderDecode.h"
 #include "pop3/Pop3Message.h"
 #include "pop3/Pop3Replies.h"
+#include "screening/ReadableRow.h"
 #include "screening/RowBuilder.h"
 #include "settings/IniImport.h"
 
@@ -32,6 +34,7 @@ const FilterLists& SomeLists()
         FilterLists l;
         AppendBuiltInDefaults(l);
         l.Append(kFilterSubjectExact, "HELLO");
+        l.Append(kFilterSender, "@EXAMPLE.COM");
         return l;
     }();
     return lists;
@@ -75,6 +78,15 @@ void FuzzHeaderRow(const uint8_t* data, size_t size)
     Require(NormaliseSubject(row.m_sSubject).size() == row.m_sSubject.size());
     const int suspect = IsSuspect(SomeLists(), row.m_sSubject, row.m_sSize);
     Require(suspect == 0 || suspect == 1);
+    // The decoded row: the raw rule still holds, and a reason comes with
+    // every suspect row and with no other.
+    MessageRow readable = row;
+    AddReadableTexts(readable);
+    Require(readable.m_sSubject == row.m_sSubject);
+    const int verdict = ClassifyRow(SomeLists(), readable);
+    Require(verdict >= suspect);
+    Require((verdict == 1) == !readable.m_sReason.empty());
+    Require(platform::IsValidUtf8(readable.m_sReason));
 }
 
 void FuzzDefaultsFile(const uint8_t* data, size_t size)
@@ -146,4 +158,20 @@ void FuzzPop3Replies(const uint8_t* data, size_t size)
     for (const std::string& name : capabilities.m_aNames)
         Require(!name.empty() && name.size() <= pop3::kMaxCapabilityName && platform::AsciiUpper(name) == name);
     Require(capabilities.m_bStls == capabilities.Has("STLS"));
+}
+
+void FuzzHeaderDecode(const uint8_t* data, size_t size)
+{
+    const std::string_view raw(reinterpret_cast<const char*>(data), size);
+    const std::string text = platform::DecodeHeaderText(raw);
+    Require(text.size() <= platform::kMaxDecodedText);
+    Require(platform::IsValidUtf8(text));
+    for (char c : text)
+        Require(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
+    // Text with no encoded word in it and nothing to convert comes back as it was.
+    bool bPlain = raw.size() <= platform::kMaxDecodedText && raw.find("=?") == std::string_view::npos;
+    for (char c : raw)
+        bPlain = bPlain && c >= 0x20 && c < 0x7F;
+    if (bPlain)
+        Require(text == raw);
 }

@@ -184,10 +184,12 @@ void TestFilterManager::pagesOpenUnselected()
     RunSheet([&](QDialog& sheet) {
         QCOMPARE(sheet.windowTitle(), QStringLiteral("Manage Filters"));
         auto* tabs = sheet.findChild<QTabWidget*>();
-        QCOMPARE(tabs->count(), 3);
+        QCOMPARE(tabs->count(), 5);
         QCOMPARE(tabs->tabText(0), QStringLiteral("Size Filter"));
         QCOMPARE(tabs->tabText(1), QStringLiteral("Subject Filter"));
         QCOMPARE(tabs->tabText(2), QStringLiteral("Subject Exact Filter"));
+        QCOMPARE(tabs->tabText(3), QStringLiteral("Senders"));
+        QCOMPARE(tabs->tabText(4), QStringLiteral("Trusted senders"));
         QCOMPARE(tabs->currentIndex(), 0);
         // OK and Cancel only: every change waits for OK.
         QCOMPARE(sheet.findChild<QDialogButtonBox*>()->buttons().size(), 2);
@@ -224,6 +226,8 @@ void TestFilterManager::addPreparesEntry_data()
     QTest::newRow("size letters only") << 0 << "a-z ok" << "A-Z OK";
     QTest::newRow("subject accents folded") << 1 << QStringLiteral("déjà vu") << "dEjA vu";
     QTest::newRow("exact accents folded") << 2 << QStringLiteral("Ça Ÿ straße œ") << QStringLiteral("Ca Y straße œ");
+    QTest::newRow("sender brackets dropped") << 3 << " <Bob@Spam.example> " << "Bob@Spam.example";
+    QTest::newRow("trusted domain kept") << 4 << "@Home.example" << "@Home.example";
 }
 
 void TestFilterManager::addPreparesEntry()
@@ -231,7 +235,8 @@ void TestFilterManager::addPreparesEntry()
     QFETCH(int, page);
     QFETCH(QString, typed);
     QFETCH(QString, shown);
-    const FilterKind kinds[] = {kFilterSize, kFilterSubject, kFilterSubjectExact};
+    const FilterKind kinds[] = {kFilterSize, kFilterSubject, kFilterSubjectExact, kFilterSender,
+                                kFilterTrusted};
 
     m_filters.m_bNoStoredFilters = 0;
     Answer(typed);

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Header texts for people to read. The bytes a header field holds stay the
+// program's own currency; this turns a copy of them into UTF-8 for display.
+namespace platform {
+
+// The longest decoded text, in bytes: a header field is one line on the
+// screen, and a sender can make its encoded words expand (UTF-7, UTF-16).
+inline constexpr size_t kMaxDecodedText = 16 * 1024;
+// Encoded words decoded in one text; later ones stay as they stand, so a
+// field of thousands of tiny words costs no more than this many conversions.
+inline constexpr size_t kMaxEncodedWords = 256;
+// The longest charset name looked up: real ones are far shorter, and the
+// name comes from the sender.
+inline constexpr size_t kMaxCharsetName = 40;
+
+// UTF-8 for display:
+// - RFC 2047 encoded words ("=?charset?B?...?=", "=?charset?Q?...?=") in any
+//   charset iconv knows, RFC 2231 language suffix ignored; white space
+//   between two adjacent decoded words is dropped (§6.2), and runs of them
+//   in one charset are converted together, so a character split across two
+//   words still comes out whole. A malformed word, or one in a charset
+//   iconv does not know, stays as it stands; bytes invalid in a known
+//   charset become U+FFFD.
+// - The other bytes are UTF-8 as they stand when the whole text is valid
+//   UTF-8 (RFC 6532), else Windows-1252.
+// Control characters (C0, DEL, C1) become blanks, so no header can move a
+// terminal's cursor. The result is valid UTF-8 of at most kMaxDecodedText
+// bytes, cut at a character boundary.
+std::string DecodeHeaderText(std::string_view raw);
+
+// True when the bytes are well-formed UTF-8 (no overlongs, no surrogates,
+// nothing above U+10FFFF).
+bool IsValidUtf8(std::string_view bytes);
+
+}  // namespace platform

@@ -1,0 +1,167 @@
+#include "RememberedChoices.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <unordered_set>
+
+namespace {
+
+constexpr char kFirstLine[] = "Mavix remembered choices 1";
+
+// 64-bit FNV-1a: tells accounts apart in a file name, nothing more.
+std::string NameHash(const std::string& text)
+{
+    unsigned long long hash = 14695981039346656037ULL;
+    for (unsigned char c : text) {
+        hash ^= c;
+        hash *= 1099511628211ULL;
+    }
+    char buffer[17];
+    std::snprintf(buffer, sizeof buffer, "%016llx", hash);
+    return buffer;
+}
+
+bool MakeFolder(const std::string& path)
+{
+    // Every missing level, private to the user.
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string part = path.substr(0, slash);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+        if (slash == std::string::npos)
+            return true;
+    }
+}
+
+}  // namespace
+
+std::string RememberedChoices::PathFor(const std::string& server, const std::string& user,
+                                       const std::string& port)
+{
+    std::string base;
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state && state[0] == '/')
+        base = state;
+    else if (const char* home = std::getenv("HOME"); home && home[0])
+        base = std::string(home) + "/.local/state";
+    else
+        return {};
+    // The readable part helps a person find the file; the hash keeps two
+    // accounts apart whatever their names hold.
+    std::string readable = user + "@" + server;
+    for (char& c : readable) {
+        const bool bSafe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+                           || c == '.' || c == '-' || c == '_' || c == '@';
+        if (!bSafe)
+            c = '_';
+    }
+    readable.resize(std::min<size_t>(readable.size(), 64));
+    return base + "/Mavix/choices-" + readable + "-" + NameHash(server + '\n' + user + '\n' + port);
+}
+
+bool RememberedChoices::IsUidl(const std::string& text)
+{
+    if (text.empty() || text.size() > kMaxUidl)
+        return false;
+    for (char c : text)
+        if (c < 0x21 || c > 0x7E)
+            return false;
+    return true;
+}
+
+bool RememberedChoices::Load(const std::string& path)
+{
+    m_sPath = path;
+    m_choices.clear();
+    if (path.empty())
+        return true;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return errno == ENOENT;
+    std::string line;
+    if (!std::getline(in, line) || line != kFirstLine)
+        return true;                          // not ours, or from a later version: start afresh
+    // "1 <uidl>" checked, "0 <uidl>" unchecked; anything else is skipped.
+    while (m_choices.size() < kMaxChoices && std::getline(in, line)) {
+        if (line.size() < 3 || line.size() > kMaxUidl + 2 || (line[0] != '0' && line[0] != '1')
+            || line[1] != ' ')
+            continue;
+        const std::string uidl = line.substr(2);
+        if (IsUidl(uidl))
+            m_choices[uidl] = line[0] == '1';
+    }
+    return true;
+}
+
+bool RememberedChoices::Save() const
+{
+    if (m_sPath.empty())
+        return false;
+    const size_t slash = m_sPath.rfind('/');
+    if (slash == std::string::npos || !MakeFolder(m_sPath.substr(0, slash)))
+        return false;
+    const std::string temp = m_sPath + ".new";
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    std::string text = std::string(kFirstLine) + "\n";
+    for (const auto& [uidl, bChecked] : m_choices)
+        text += (bChecked ? "1 " : "0 ") + uidl + "\n";
+    bool bOk = true;
+    for (size_t done = 0; bOk && done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        bOk = n > 0;
+        done += n > 0 ? static_cast<size_t>(n) : 0;
+    }
+    bOk = ::fsync(fd) == 0 && bOk;
+    bOk = ::close(fd) == 0 && bOk;
+    if (!bOk || ::rename(temp.c_str(), m_sPath.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+int RememberedChoices::Find(const std::string& uidl) const
+{
+    const auto it = m_choices.find(uidl);
+    return it == m_choices.end() ? -1 : (it->second ? 1 : 0);
+}
+
+bool RememberedChoices::Record(const std::string& uidl, bool bChecked, bool bVerdict)
+{
+    if (!IsUidl(uidl))
+        return false;
+    if (bChecked == bVerdict)
+        return m_choices.erase(uidl) != 0;
+    const auto it = m_choices.find(uidl);
+    if (it != m_choices.end() && it->second == bChecked)
+        return false;
+    if (it == m_choices.end() && m_choices.size() >= kMaxChoices)
+        return false;
+    m_choices[uidl] = bChecked;
+    return true;
+}
+
+bool RememberedChoices::Prune(const std::vector<std::string>& listed)
+{
+    const std::unordered_set<std::string> keep(listed.begin(), listed.end());
+    bool bAny = false;
+    for (auto it = m_choices.begin(); it != m_choices.end();) {
+        if (keep.count(it->first)) {
+            ++it;
+        } else {
+            it = m_choices.erase(it);
+            bAny = true;
+        }
+    }
+    return bAny;
+}
