@@ -91,9 +91,13 @@ private:
     int m_nExit = kExitOk;
     int m_nSuspects = 0;
     bool m_bInterrupted = false;
-    std::vector<MessageRow> m_aRows;
-    std::vector<bool> m_aSuspect;
+    std::vector<ScanRow> m_aTaken;     // the last take from the engine, reused
+    int m_nRowCount = 0;               // rows printed
+    // A purge keeps of each row what it needs: number, UIDL, raw Subject and
+    // whether it is checked; a plain scan keeps nothing once printed.
     std::vector<PurgeRow> m_aPurge;
+    std::set<int> m_wanted, m_listed;  // --rows, and those of them the scan listed
+    std::vector<std::pair<int, bool>> m_aProgressRows;  // number, checked: per WM_PURGE_PROGRESS
     size_t m_nProgress = 0;
     bool m_bMismatch = false;
     std::vector<int> m_aDeleted;    // marked deleted; printed once QUIT has committed them
@@ -197,33 +201,56 @@ void CCliRun::OnSignal(uint32_t nSignal)
 
 void CCliRun::OnRow()
 {
-    MessageRow row;
-    int nSuspect = 0, nRepeat = 0;
-    if (!m_engine.TakeRow(row, nSuspect, nRepeat))
+    if (!m_engine.TakeRows(m_aTaken))
         return;
-    if (nRepeat) {
-        // The same message number twice: the listing and the rows no longer
-        // agree, and a purge by number could hit the wrong message.
-        Error("Protocol Error - restart");
-        m_engine.Stop();
-        m_nExit = kExitFailed;
-        m_nState = kFinished;
-        return;
+    const bool bPurge = m_options.m_nCommand == CliOptions::kPurge;
+    if (bPurge && m_aPurge.empty()) {
+        m_wanted.insert(m_options.m_aRows.begin(), m_options.m_aRows.end());
+        m_aPurge.reserve(static_cast<size_t>(std::max(m_engine.MsgCount(), 0)));
     }
-    if (nSuspect)
-        ++m_nSuspects;
-    if (m_options.m_bTsv) {
-        Print(TsvRow(row, nSuspect != 0, m_options.m_bRaw));
-    } else {
-        if (!m_pTable) {
-            m_pTable = std::make_unique<CTableLayout>(TerminalWidth(), m_engine.MsgCount(),
-                                                      m_options.m_bRaw);
-            Print(m_pTable->Header());
+    std::string out;
+    for (ScanRow& taken : m_aTaken) {
+        MessageRow& row = taken.m_row;
+        const int nSuspect = taken.m_nSuspect;
+        if (taken.m_nRepeat) {
+            // The same message number twice: the listing and the rows no
+            // longer agree, and a purge by number could hit the wrong message.
+            Print(out);
+            Error("Protocol Error - restart");
+            m_engine.Stop();
+            m_nExit = kExitFailed;
+            m_nState = kFinished;
+            return;
         }
-        Print(m_pTable->Row(row, nSuspect != 0));
+        if (nSuspect)
+            ++m_nSuspects;
+        if (m_options.m_bTsv) {
+            out += TsvRow(row, nSuspect != 0, m_options.m_bRaw);
+        } else {
+            if (!m_pTable) {
+                m_pTable = std::make_unique<CTableLayout>(TerminalWidth(), m_engine.MsgCount(),
+                                                          m_options.m_bRaw);
+                out += m_pTable->Header();
+            }
+            out += m_pTable->Row(row, nSuspect != 0);
+        }
+        ++m_nRowCount;
+        if (bPurge) {
+            const int num = std::atoi(row.m_sNum.c_str());
+            bool bChecked = false;
+            switch (m_options.m_nSelection) {
+            case CliOptions::kSelectSuspects: bChecked = nSuspect != 0; break;
+            case CliOptions::kSelectAll: bChecked = true; break;
+            case CliOptions::kSelectRows: bChecked = m_wanted.count(num) != 0; break;
+            case CliOptions::kSelectNone: break;
+            }
+            if (m_wanted.count(num))
+                m_listed.insert(num);
+            m_aPurge.push_back(
+                PurgeRow{num, bChecked, std::move(row.m_sSubject), std::move(row.m_sUidl), !row.m_bUnavailable});
+        }
     }
-    m_aRows.push_back(std::move(row));
-    m_aSuspect.push_back(nSuspect != 0);
+    Print(out);
 }
 
 void CCliRun::OnScanDone(long result)
@@ -232,7 +259,7 @@ void CCliRun::OnScanDone(long result)
     const std::string status = m_engine.Status();
     if (!status.empty())
         std::fprintf(stderr, "%s\n", Printable(status).c_str());
-    if (!m_aRows.empty())
+    if (m_nRowCount > 0)
         std::fprintf(stderr, "  %d eMails :   %d Suspect\n", m_engine.MsgCount(), m_nSuspects);
     if (result == -1) {
         // The engine has ended the session already.
@@ -242,7 +269,7 @@ void CCliRun::OnScanDone(long result)
         m_nState = kFinished;
         return;
     }
-    if (m_options.m_nCommand != CliOptions::kPurge || m_aRows.empty()) {
+    if (m_options.m_nCommand != CliOptions::kPurge || m_nRowCount == 0) {
         EndSession();
         return;
     }
@@ -251,24 +278,8 @@ void CCliRun::OnScanDone(long result)
 
 void CCliRun::StartPurge()
 {
-    std::set<int> wanted(m_options.m_aRows.begin(), m_options.m_aRows.end());
-    std::set<int> listed;
-    m_aPurge.clear();
-    for (size_t i = 0; i < m_aRows.size(); ++i) {
-        const int num = std::atoi(m_aRows[i].m_sNum.c_str());
-        listed.insert(num);
-        bool bChecked = false;
-        switch (m_options.m_nSelection) {
-        case CliOptions::kSelectSuspects: bChecked = m_aSuspect[i]; break;
-        case CliOptions::kSelectAll: bChecked = true; break;
-        case CliOptions::kSelectRows: bChecked = wanted.count(num) != 0; break;
-        case CliOptions::kSelectNone: break;
-        }
-        m_aPurge.push_back(
-            PurgeRow{num, bChecked, m_aRows[i].m_sSubject, m_aRows[i].m_sUidl, !m_aRows[i].m_bUnavailable});
-    }
-    for (int num : wanted) {
-        if (!listed.count(num)) {
+    for (int num : m_wanted) {
+        if (!m_listed.count(num)) {
             Error("there is no message " + std::to_string(num) + " on the server; nothing deleted");
             EndSession();
             m_nExit = kExitUsage;
@@ -277,21 +288,26 @@ void CCliRun::StartPurge()
     }
     m_nState = kPurging;
     m_nProgress = 0;
-    m_engine.StartPurge(m_aPurge);
+    m_aProgressRows.clear();
+    m_aProgressRows.reserve(m_aPurge.size());
+    for (const PurgeRow& row : m_aPurge)
+        m_aProgressRows.emplace_back(row.m_nNum, row.m_bChecked);
+    m_engine.StartPurge(std::move(m_aPurge));
+    m_aPurge = {};
 }
 
 void CCliRun::OnPurgeProgress(const CCliListener::Note& note)
 {
-    if (m_nProgress >= m_aPurge.size())
+    if (m_nProgress >= m_aProgressRows.size())
         return;
-    const PurgeRow& row = m_aPurge[m_nProgress++];
-    if (!row.m_bChecked)
+    const auto [nNum, bChecked] = m_aProgressRows[m_nProgress++];
+    if (!bChecked)
         return;
-    const std::string num = std::to_string(row.m_nNum);
+    const std::string num = std::to_string(nNum);
     const bool bTsv = m_options.m_bTsv;
     switch (note.m_nOutcome) {
     case PurgeOutcome::kMarked:
-        m_aDeleted.push_back(row.m_nNum);
+        m_aDeleted.push_back(nNum);
         break;
     case PurgeOutcome::kChanged:
     case PurgeOutcome::kUnreadable:

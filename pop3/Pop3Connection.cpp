@@ -147,6 +147,22 @@ bool CPop3Connection::Login(const std::string& host, const std::string& user, co
                             int port)
 {
     std::lock_guard lock(m_lock);
+    if (LoginSession(host, user, password, port, true))
+        return true;
+    // RFC 1939 servers answer every unknown command with -ERR, but one that
+    // left CAPA unanswered is logged in again without it: the late answer
+    // could never again be told from the next command's.
+    if (!m_bCapaSilent || m_nSecurity == Security::kStls)
+        return false;
+    Trace("The POP3 server did not answer CAPA: logging in again without it\n");
+    return LoginSession(host, user, password, port, false);
+}
+
+bool CPop3Connection::LoginSession(const std::string& host, const std::string& user, const std::string& password,
+                                   int port, bool bAskCapa)
+{
+    m_bCapaSilent = false;
+    m_bPipelining = false;
     if (m_bConnected)
         QuitSession();
     CloseSession();
@@ -267,6 +283,13 @@ bool CPop3Connection::Login(const std::string& host, const std::string& user, co
             return fail("Failed while connected to read a CAPA command response from the POP3 server\n", "");
     }
 
+    // RFC 2449: what the server can do, PIPELINING above all. STLS sessions
+    // asked above, over TLS.
+    if (m_nSecurity != Security::kStls && bAskCapa && !ReadCapabilities(nullptr)) {
+        m_bCapaSilent = IsBroken() && GetLastError() == platform::kErrTimedOut;
+        return fail("Failed while connected to read a CAPA command response from the POP3 server\n", "");
+    }
+
     if (!Command("USER " + user + "\r\n", "USER", text))
         return fail("Failed while connected to read a USER command response from the POP3 server\n",
                     "The server refused the log-in: ");
@@ -306,6 +329,8 @@ void CPop3Connection::CloseSession()
     m_sInput.clear();
     m_sInput.shrink_to_fit();
     m_nInputPos = 0;
+    m_sOutput.clear();
+    m_aAwaited.clear();
     m_socket.Close();
 }
 
@@ -324,7 +349,11 @@ void CPop3Connection::Break(const std::string& reason)
 bool CPop3Connection::QuitSession()
 {
     bool bResult = false;
-    if (m_bConnected && !IsBroken()) {
+    if (!m_aAwaited.empty()) {
+        // QUIT's reply would come after replies nobody will read: the session
+        // is closed without it, which deletes nothing (RFC 1939 §6).
+        Trace("CPop3Connection, replies outstanding: closed without QUIT\n");
+    } else if (m_bConnected && !IsBroken()) {
         std::string text;
         bResult = Command("QUIT\r\n", "QUIT", text);
     } else {
@@ -406,6 +435,12 @@ bool CPop3Connection::Command(const std::string& command, const char* pszName, s
                               ReplyPace pace, size_t nKeep)
 {
     text.clear();
+    if (!m_aAwaited.empty()) {
+        // Its reply would be read as the answer to a pipelined command.
+        Trace("%s not sent: pipelined replies are outstanding\n", pszName);
+        SetLastError(platform::kErrInvalidArgument);
+        return false;
+    }
     return SendCommand(command, pszName) && ReadReply(shape, pace, pszName, text, nKeep);
 }
 
@@ -413,15 +448,21 @@ bool CPop3Connection::ReadCapabilities(bool* pbStls)
 {
     if (pbStls)
         *pbStls = false;
+    m_bPipelining = false;
     std::string text;
-    if (!Command("CAPA\r\n", "CAPA", text, ReplyShape::kMultiLine))
-        return GetLastError() == platform::kErrProtocol && !IsBroken();  // -ERR: lists nothing
+    if (!Command("CAPA\r\n", "CAPA", text, ReplyShape::kMultiLine)) {
+        if (GetLastError() != platform::kErrProtocol || IsBroken())
+            return false;
+        SetLastReply("");  // -ERR: lists nothing, and is no failure
+        return true;
+    }
     // One capability per line, its name first (RFC 2449), in any case.
     pop3::Capabilities capabilities;
     if (pop3::ParseCapabilities(text, capabilities) != pop3::ReplyError::kNone)
         return true;  // nothing usable listed
     if (pbStls)
         *pbStls = capabilities.m_bStls;
+    m_bPipelining = capabilities.m_bPipelining;
     return true;
 }
 
@@ -702,46 +743,13 @@ bool CPop3Connection::Top(int n, CPop3Message& message)
 {
     std::lock_guard lock(m_lock);
     message.Clear();
-    // Only a message the listing has is asked for.
-    uint64_t size = 0;
-    if (!GetSize(n, size))
-        return false;
-    const std::string name = "TOP " + std::to_string(n);
-    std::string text;
-    if (!Command(name + " 0\r\n", name.c_str(), text, ReplyShape::kMultiLine, ReplyPace::kQuick,
-                 kMaxHeaderBytes)) {
-        Trace("Error retrieving the TOP response");
-        return false;
-    }
-    // The header block follows the status line. Lines the server
-    // byte-stuffed (RFC 1939 §3) keep their doubled leading dot.
-    const size_t nLf = text.find('\n');
-    message.SetText(nLf == std::string::npos ? std::string_view() : std::string_view(text).substr(nLf + 1));
-    return true;
+    return QueueTop(n) && SendQueued() && ReadTop(n, message);
 }
 
 bool CPop3Connection::UidlOf(int n, std::string& uidl)
 {
     std::lock_guard lock(m_lock);
-    const std::string name = "UIDL " + std::to_string(n);
-    std::string text;
-    if (!Command(name + "\r\n", name.c_str(), text))
-        return false;
-    // RFC 1939 §7: "+OK n unique-id". A reply naming another number answers
-    // another command.
-    const char* p = text.c_str() + 3;
-    const char* pEnd = text.c_str() + text.size();
-    unsigned long long number = 0;
-    const char* pWord;
-    const char* pWordEnd;
-    if (!SplitListingLine(p, pEnd, number, pWord, pWordEnd) || number != static_cast<unsigned long long>(n)) {
-        SetLastError(platform::kErrProtocol);
-        SetLastReply(Shown(text));
-        Break("The server's answer to " + name + " names another message.");
-        return false;
-    }
-    uidl.assign(pWord, pWordEnd);
-    return true;
+    return QueueUidlOf(n) && SendQueued() && ReadUidlOf(n, uidl);
 }
 
 bool CPop3Connection::ListOne(int n, uint64_t& size)
@@ -770,17 +778,169 @@ bool CPop3Connection::ListOne(int n, uint64_t& size)
 bool CPop3Connection::Dele(int n)
 {
     std::lock_guard lock(m_lock);
+    return QueueDele(n) && SendQueued() && ReadDele(n);
+}
+
+std::string CPop3Connection::AwaitedName(const Awaited& awaited)
+{
+    const char* pszVerb = awaited.m_cKind == 'T' ? "TOP " : awaited.m_cKind == 'U' ? "UIDL " : "DELE ";
+    return pszVerb + std::to_string(awaited.m_nNum);
+}
+
+void CPop3Connection::Queue(char cKind, int n, const std::string& command)
+{
+    m_sOutput += command;
+    m_aAwaited.push_back({cKind, n});
+}
+
+bool CPop3Connection::QueueTop(int n)
+{
+    std::lock_guard lock(m_lock);
+    // Only a message the listing has is asked for. The listing is read
+    // first when missing, which needs a session with nothing outstanding.
+    uint64_t size = 0;
+    if ((m_aAwaited.empty() || m_bHaveList) && !GetSize(n, size))
+        return false;
+    if (!m_bHaveList) {
+        SetLastError(platform::kErrInvalidArgument);
+        return false;
+    }
+    Queue('T', n, "TOP " + std::to_string(n) + " 0\r\n");
+    return true;
+}
+
+bool CPop3Connection::QueueUidlOf(int n)
+{
+    std::lock_guard lock(m_lock);
+    Queue('U', n, "UIDL " + std::to_string(n) + "\r\n");
+    return true;
+}
+
+bool CPop3Connection::QueueDele(int n)
+{
+    std::lock_guard lock(m_lock);
     // The listing must be there first: later listings count the messages
     // marked deleted (ListingBound).
-    if (!m_bHaveList && !List())
+    if (!m_bHaveList && (!m_aAwaited.empty() || !List())) {
+        if (!m_aAwaited.empty())
+            SetLastError(platform::kErrInvalidArgument);
         return false;
-    const std::string name = "DELE " + std::to_string(n);
+    }
+    Queue('D', n, "DELE " + std::to_string(n) + "\r\n");
+    return true;
+}
+
+bool CPop3Connection::SendQueued()
+{
+    std::lock_guard lock(m_lock);
+    if (m_sOutput.empty())
+        return true;
+    const size_t nBatch = std::count(m_sOutput.begin(), m_sOutput.end(), '\n');
+    const Awaited& first = m_aAwaited[m_aAwaited.size() - nBatch];
+    const std::string name = AwaitedName(first);
+    // Bytes before the batch are stray only while no reply is outstanding;
+    // past that they are the replies to the commands sent earlier.
+    bool bSent = false;
+    if (!m_bConnected || IsBroken()) {
+        SetLastError(IsBroken() ? platform::kErrProtocol : ENOTCONN);
+    } else if (m_aAwaited.size() > nBatch || CheckInStep(name.c_str())) {
+        bSent = m_socket.Send(m_sOutput);
+        if (!bSent) {
+            const int error = GetLastError();
+            Break("The connection was lost while sending " + name + ": " + std::strerror(error) + ".");
+        }
+    }
+    m_sOutput.clear();
+    if (!bSent) {
+        m_aAwaited.erase(m_aAwaited.end() - static_cast<std::ptrdiff_t>(nBatch), m_aAwaited.end());
+        Trace("Failed to send the %s command to the POP3 server\n", name.c_str());
+    }
+    return bSent;
+}
+
+bool CPop3Connection::ReadAwaited(char cKind, int n, std::string& text)
+{
+    text.clear();
+    if (m_aAwaited.empty() || !m_sOutput.empty() || m_aAwaited.front().m_cKind != cKind
+        || m_aAwaited.front().m_nNum != n) {
+        // A reply read for a command other than the one it answers.
+        SetLastError(platform::kErrProtocol);
+        Break("The reply to " + AwaitedName({cKind, n}) + " was read out of turn.");
+        return false;
+    }
+    const Awaited awaited = m_aAwaited.front();
+    m_aAwaited.pop_front();
+    const std::string name = AwaitedName(awaited);
+    if (cKind == 'T')
+        return ReadReply(ReplyShape::kMultiLine, ReplyPace::kQuick, name.c_str(), text, kMaxHeaderBytes);
+    return ReadReply(ReplyShape::kLine, ReplyPace::kQuick, name.c_str(), text);
+}
+
+bool CPop3Connection::ReadTop(int n, CPop3Message& message)
+{
+    std::lock_guard lock(m_lock);
+    message.Clear();
+    std::string text;
+    if (!ReadAwaited('T', n, text)) {
+        Trace("Error retrieving the TOP response");
+        return false;
+    }
+    // The header block follows the status line. Lines the server
+    // byte-stuffed (RFC 1939 §3) keep their doubled leading dot.
+    const size_t nLf = text.find('\n');
+    message.SetText(nLf == std::string::npos ? std::string_view() : std::string_view(text).substr(nLf + 1));
+    return true;
+}
+
+bool CPop3Connection::ReadUidlOf(int n, std::string& uidl)
+{
+    std::lock_guard lock(m_lock);
+    std::string text;
+    if (!ReadAwaited('U', n, text))
+        return false;
+    // RFC 1939 §7: "+OK n unique-id". A reply naming another number answers
+    // another command.
+    const char* p = text.c_str() + 3;
+    const char* pEnd = text.c_str() + text.size();
+    unsigned long long number = 0;
+    const char* pWord;
+    const char* pWordEnd;
+    if (!SplitListingLine(p, pEnd, number, pWord, pWordEnd) || number != static_cast<unsigned long long>(n)) {
+        SetLastError(platform::kErrProtocol);
+        SetLastReply(Shown(text));
+        Break("The server's answer to UIDL " + std::to_string(n) + " names another message.");
+        return false;
+    }
+    uidl.assign(pWord, pWordEnd);
+    return true;
+}
+
+bool CPop3Connection::ReadDele(int n)
+{
+    std::lock_guard lock(m_lock);
     std::string text;
     // Message numbers stay valid for the whole session (RFC 1939 §6), so the
     // cached listings stay as they are.
-    if (!Command(name + "\r\n", name.c_str(), text))
+    if (!ReadAwaited('D', n, text))
         return false;
     ++m_nDeleted;
+    return true;
+}
+
+bool CPop3Connection::SkipReplies()
+{
+    std::lock_guard lock(m_lock);
+    if (!SendQueued())
+        return false;
+    std::string text;
+    while (!m_aAwaited.empty()) {
+        const Awaited awaited = m_aAwaited.front();
+        const bool bOk = ReadAwaited(awaited.m_cKind, awaited.m_nNum, text);
+        if (!bOk && IsBroken())
+            return false;
+        if (bOk && awaited.m_cKind == 'D')
+            ++m_nDeleted;
+    }
     return true;
 }
 

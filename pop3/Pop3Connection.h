@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <deque>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -24,6 +25,15 @@
 // never enters its UPDATE state and deletes nothing (RFC 1939 §6), and every
 // later command fails without reaching the wire. BreakReason() says what
 // happened, at which command.
+//
+// With a server that lists PIPELINING (RFC 2449 §6.6) commands may be sent
+// ahead of their replies: QueueTop, QueueUidlOf and QueueDele add a command
+// to the batch, SendQueued sends the batch in one write, and ReadTop,
+// ReadUidlOf and ReadDele read the replies strictly in the order the
+// commands were queued. Bytes waiting before a batch is sent on a session
+// with no reply outstanding still break it. Top, UidlOf and Dele are the
+// same three steps for one command. Every other command waits until no
+// reply is outstanding.
 //
 // Commands run on one thread at a time (the engine's workers take turns);
 // every command and its reply run under one lock. Abort() may be called from
@@ -150,6 +160,26 @@ public:
     // still pair with them: a late or doubled reply before it shows here.
     bool ListOne(int n, uint64_t& size);
     bool Dele(int n);
+
+    // The server listed PIPELINING in its capabilities (CAPA, asked at
+    // every log-in; a -ERR, or no answer at all, lists nothing).
+    bool CanPipeline() const { return m_bPipelining; }
+    // Pipelined commands. A Queue call that fails sends nothing and leaves
+    // the batch as it was: TOP of a message the listing lacks fails with
+    // kErrInvalidArgument, as Top does. Each Read must name the command
+    // queued first and not yet read; another breaks the session.
+    bool QueueTop(int n);
+    bool QueueUidlOf(int n);
+    bool QueueDele(int n);
+    bool SendQueued();
+    bool ReadTop(int n, CPop3Message& message);
+    bool ReadUidlOf(int n, std::string& uidl);
+    bool ReadDele(int n);
+    // Replies sent for and not yet read (queued commands included).
+    size_t Outstanding() const { return m_aAwaited.size(); }
+    // Reads and drops every outstanding reply. False when the session broke.
+    bool SkipReplies();
+
     bool Rset();
     bool Noop();
 
@@ -164,6 +194,11 @@ private:
     // How one reply is read.
     enum class ReplyShape { kLine, kMultiLine };
     enum class ReplyPace { kQuick, kSlow, kListing };
+    // A command sent (or queued) whose reply is still to be read.
+    struct Awaited {
+        char m_cKind;  // 'T' TOP n 0, 'U' UIDL n, 'D' DELE n
+        int m_nNum;
+    };
 
     // Each needs m_lock held.
     bool QuitSession();
@@ -180,6 +215,15 @@ private:
     // line's CR LF and the terminator cut off), at most nKeep bytes of it.
     bool ReadReply(ReplyShape shape, ReplyPace pace, const char* pszName, std::string& text,
                    size_t nKeep = kMaxReplyBytes);
+    // The opening log-in; bAskCapa false skips CAPA on a plain or implicit
+    // TLS session (a server that left CAPA unanswered).
+    bool LoginSession(const std::string& host, const std::string& user, const std::string& password, int port,
+                      bool bAskCapa);
+    // Queues one pipelined command; reads the reply to the first awaited
+    // one, which must be kind n.
+    void Queue(char cKind, int n, const std::string& command);
+    bool ReadAwaited(char cKind, int n, std::string& text);
+    static std::string AwaitedName(const Awaited& awaited);
     bool Command(const std::string& command, const char* pszName, std::string& text,
                  ReplyShape shape = ReplyShape::kLine, ReplyPace pace = ReplyPace::kQuick,
                  size_t nKeep = kMaxReplyBytes);
@@ -188,7 +232,8 @@ private:
     void CloseSession();
     bool EnsureStat();
     // CAPA (RFC 2449). True when a reply came: *pbStls tells whether it
-    // lists STLS (a negative reply lists nothing).
+    // lists STLS (a negative reply lists nothing); m_bPipelining whether it
+    // lists PIPELINING.
     bool ReadCapabilities(bool* pbStls);
     // LIST or UIDL: the listing's text, parsed by the caller.
     bool ReadListing(const char* pszCommand, std::string& text);
@@ -203,6 +248,12 @@ private:
     // Bytes received and not yet read as part of a reply.
     std::string m_sInput;
     size_t m_nInputPos = 0;
+    // Pipelined commands queued and not yet sent, and every command whose
+    // reply is still to be read, oldest first.
+    std::string m_sOutput;
+    std::deque<Awaited> m_aAwaited;
+    bool m_bPipelining = false;
+    bool m_bCapaSilent = false;  // the last log-in's CAPA went unanswered
     int m_nMailCount = 0;
     bool m_bHaveList = false;
     bool m_bHaveStat = false;

@@ -373,33 +373,35 @@ QString CMavixView::StatusText() const
 
 void CMavixView::OnScanRow()
 {
-    MessageRow row;
-    int nSuspect = 0;
-    int nRepeat = 0;
-    // No row: it belonged to a scan that was stopped or abandoned.
-    if (!m_pEngine->TakeRow(row, nSuspect, nRepeat) || m_bStop)
+    // No rows: they belonged to a scan that was stopped or abandoned, or an
+    // earlier wake-up took them already.
+    if (!m_pEngine->TakeRows(m_aTakenRows) || m_bStop)
         return;
     if (m_bAwaitingAnswer)
         EndAnswerWait();
 
-    if (nRepeat) {
-        // The server numbered two messages alike: nothing on this session can
-        // be trusted. The engine delivers no further row of this scan.
-        m_pEngine->Stop();
-        EndScan(-1);
-        m_bStop = true;
-        Prompter::MessageBox(this, QStringLiteral("Protocol Error - restart"));
-        m_bStop = false;
-        return;
+    m_aPendingRows.reserve(m_aPendingRows.size() + m_aTakenRows.size());
+    for (ScanRow& taken : m_aTakenRows) {
+        if (taken.m_nRepeat) {
+            // The server numbered two messages alike: nothing on this session
+            // can be trusted. The engine delivers no further row of this scan.
+            m_aTakenRows.clear();
+            m_pEngine->Stop();
+            EndScan(-1);
+            m_bStop = true;
+            Prompter::MessageBox(this, QStringLiteral("Protocol Error - restart"));
+            m_bStop = false;
+            return;
+        }
+        if (taken.m_nSuspect) {
+            ++m_nSuspectCount;
+            m_bPendingSuspect = true;
+        }
+        m_aPendingRows.push_back(MessageGridModel::GridRow{std::move(taken.m_row), taken.m_nSuspect != 0});
     }
-
-    if (nSuspect) {
-        ++m_nSuspectCount;
-        m_bPendingSuspect = true;
-    }
-    m_aPendingRows.push_back(MessageGridModel::GridRow{std::move(row), nSuspect != 0});
-    // The row is taken, so the scan is already fetching the next message.
-    // The first row shows at once; later ones are gathered for a moment and
+    m_aTakenRows.clear();
+    // The rows are taken, so the scan is already fetching more messages.
+    // The first rows show at once; later ones are gathered for a moment and
     // shown together: a repaint per row would cost far more than the row,
     // and the scan would wait on the window.
     if (!m_pProgress)

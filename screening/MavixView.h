@@ -173,6 +173,7 @@ private:
     QTimer m_placementTimer;
     QTimer m_flushTimer;
     std::vector<MessageGridModel::GridRow> m_aPendingRows;   // taken, not yet shown
+    std::vector<ScanRow> m_aTakenRows;                       // the last take from the engine, reused
     bool m_bPendingSuspect = false;
     QRect m_rectWritten;            // the placement last stored by a resize
     QRect m_rectPending;            // the placement waiting to be stored

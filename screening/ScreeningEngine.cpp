@@ -153,7 +153,7 @@ void ScreeningEngine::ScanThread(ScreeningEngine* pEngine)
                 e.m_bScanPending = false;
                 e.m_bStop.store(false, std::memory_order_release);
                 e.m_bAnswered.store(false, std::memory_order_release);
-                e.m_bRowPending.store(false, std::memory_order_release);
+                e.m_aRowQueue.clear();
                 e.m_hScanRun.Set();
             } else {
                 e.m_bScanBusy.store(false, std::memory_order_release);
@@ -335,22 +335,20 @@ int ScreeningEngine::ScanHeaders()
         return FailScan(dump.FailureStatus());
 
     SetAnswered();
-    {
-        std::lock_guard lock(m_mutex);
-        m_bRowPending.store(false, std::memory_order_release);
-    }
 
     CPop3Message message;
     int result = 0;
     uint64_t nRowBytes = 0;
+    // With PIPELINING the TOP commands run up to a window ahead of the
+    // replies, which are read strictly in order; without, one at a time.
+    const int nWindow = m_connection.CanPipeline() ? kPipelineWindow : 1;
+    int nQueued = 0;  // the last message whose TOP is sent
     for (int n = 1; n <= count && !m_bStop.load(std::memory_order_acquire); ++n) {
         {
-            // At most one row in flight: the next message is not fetched
-            // until the owner has taken the last row (or stopped the scan).
+            // A full queue waits for the owner to take it (or stop the scan).
             std::unique_lock lock(m_mutex);
             m_changed.wait(lock, [this] {
-                return !m_bRowPending.load(std::memory_order_acquire)
-                       || m_bStop.load(std::memory_order_acquire);
+                return m_aRowQueue.size() < m_nRowLimit || m_bStop.load(std::memory_order_acquire);
             });
             if (m_bStop.load(std::memory_order_acquire))
                 break;
@@ -364,7 +362,19 @@ int ScreeningEngine::ScanHeaders()
             result = -1;
             break;
         }
-        const bool bRead = m_connection.Top(n, message);
+        // Tops the window up once half of it has been read: one write per
+        // half window. A number the listing lacks ends the batch; the scan
+        // fails on it when it gets there.
+        if (nQueued < n || (nQueued - n < nWindow / 2 && nQueued < count)) {
+            for (int k = nQueued + 1; k <= count && k < n + nWindow && m_connection.QueueTop(k); ++k)
+                nQueued = k;
+            if (!m_connection.SendQueued()) {
+                SetStatus(SessionStatus("The connection was lost."));
+                result = -1;
+                break;
+            }
+        }
+        const bool bRead = m_connection.ReadTop(n, message);
         // A stop wakes the read above; its empty result must not reach the
         // dump as if it were this message's header.
         if (m_bStop.load(std::memory_order_acquire))
@@ -415,19 +425,19 @@ int ScreeningEngine::ScanHeaders()
         else
             m_nLastNum = n;
 
+        bool bWake = false;
         {
             std::lock_guard lock(m_mutex);
             if (m_bStop.load(std::memory_order_acquire))
                 break;
-            m_row = std::move(row);
-            m_nRowSuspect = suspect;
-            m_nRowRepeat = repeat;
-            m_bRowPending.store(true, std::memory_order_release);
+            bWake = m_aRowQueue.empty();
+            m_aRowQueue.push_back(ScanRow{std::move(row), suspect, repeat});
         }
-        // Posted outside the lock, so the owner's TakeRow never waits for the
-        // post itself. A post that lands after a Stop is harmless: TakeRow
-        // refuses every row of a stopped scan.
-        Post(WM_SCAN_ROW, suspect, repeat);
+        // The owner is woken once per turn of the queue from empty, and takes
+        // all of it; posted outside the lock, so TakeRows never waits for the
+        // post itself. A post that lands after a Stop finds nothing to take.
+        if (bWake)
+            Post(WM_SCAN_ROW, 0, 0);
     }
 
     // A reply that came late, or twice, sits ahead of later replies: the
@@ -536,6 +546,8 @@ void ScreeningEngine::PurgeChecked()
 
     bool bContinue = true;
     size_t r = 0;
+    if (m_connection.CanPipeline())
+        r = WalkPipelined(rows, shown, r, result, bContinue);
     for (; r < rows.size() && bContinue; ++r) {
         if (m_bPurgeCancel.load(std::memory_order_acquire))
             break;
@@ -644,6 +656,198 @@ void ScreeningEngine::PurgeChecked()
     m_purgeResult = std::move(result);
 }
 
+// PurgeThread: the step a checked row needs before its DELE. None yet.
+bool ScreeningEngine::NeedsStepBeforeDele(const PurgeRow& row) const
+{
+    (void)row;
+    return false;
+}
+
+// PurgeThread: the row's outcome is known; WM_PURGE_PROGRESS as the
+// sequential walk posts it.
+void ScreeningEngine::PostProgress(PurgeOutcome outcome, bool& bContinue)
+{
+    const bool bStops = outcome == PurgeOutcome::kChanged || outcome == PurgeOutcome::kUnreadable
+                        || outcome == PurgeOutcome::kIdChanged || outcome == PurgeOutcome::kBroken;
+    if (bStops)
+        bContinue = false;
+    const long wParam = outcome == PurgeOutcome::kMarked || (bStops && outcome != PurgeOutcome::kBroken);
+    {
+        std::lock_guard lock(m_textMutex);
+        m_nLastOutcome = outcome;
+    }
+    Post(WM_PURGE_PROGRESS, wParam, bContinue ? 1 : 0);
+}
+
+// PurgeThread, on a session whose server lists PIPELINING. In one session
+// the messages cannot change (RFC 1939 §6), so every checked row is read
+// again first (TOP n 0 and UIDL n, pipelined), then the DELEs of the rows
+// before the first difference go out, pipelined: the same deletions, the
+// same stop and the same progress, row by row, as the sequential walk. A
+// session that breaks while the rows are read again has marked nothing.
+size_t ScreeningEngine::WalkPipelined(const std::vector<PurgeRow>& rows, const std::vector<int>& shown,
+                                      size_t first, PurgeResult& result, bool& bContinue)
+{
+    // What reading a row again showed.
+    struct Reread {
+        size_t m_nRow;
+        bool m_bRead = false;     // TOP answered +OK
+        bool m_bIdOk = true;      // no UIDL to check, or UIDL n answered and matched
+        bool m_bBroken = false;   // the session broke on this row's replies
+        std::string m_sSubject = {};  // the Subject now, or the refusal's text
+    };
+    const auto needsReading = [&](const PurgeRow& row) {
+        return row.m_bChecked && row.m_bAvailable
+               && !(result.m_bReconnected && (row.m_sUidl.empty() || row.m_nNum == 0));
+    };
+    // The walk ends before the first row whose DELE must wait for a step.
+    size_t end = first;
+    std::vector<Reread> rereads;
+    for (; end < rows.size(); ++end) {
+        if (!needsReading(rows[end]))
+            continue;
+        if (NeedsStepBeforeDele(rows[end]))
+            break;
+        rereads.push_back(Reread{end});
+    }
+    if (rereads.empty())
+        return first;
+
+    // Every row read again, a window of commands ahead of the replies; after
+    // the first difference nothing more is asked.
+    size_t nSent = 0, nRead = 0;
+    bool bDiffered = false;
+    while (nRead < rereads.size() && !m_bPurgeCancel.load(std::memory_order_acquire)) {
+        if (!bDiffered && nSent < rereads.size() && nSent - nRead < static_cast<size_t>(kPipelineWindow) / 2) {
+            for (; nSent < rereads.size() && nSent - nRead < static_cast<size_t>(kPipelineWindow); ++nSent) {
+                const PurgeRow& row = rows[rereads[nSent].m_nRow];
+                // A number the listing lacks is found unreadable when read.
+                if (!m_connection.QueueTop(row.m_nNum))
+                    break;
+                if (!row.m_sUidl.empty())
+                    m_connection.QueueUidlOf(row.m_nNum);
+            }
+            if (!m_connection.SendQueued()) {
+                rereads[nRead].m_bBroken = true;
+                break;
+            }
+        }
+        if (nRead == nSent) {
+            if (!bDiffered) {
+                // The row's TOP could not be sent: unreadable, as Top says.
+                Reread& reread = rereads[nRead++];
+                reread.m_sSubject = m_connection.GetLastReply();
+                reread.m_bBroken = m_connection.IsBroken();
+            }
+            break;
+        }
+        Reread& reread = rereads[nRead++];
+        const PurgeRow& row = rows[reread.m_nRow];
+        CPop3Message message;
+        reread.m_bRead = m_connection.ReadTop(row.m_nNum, message);
+        reread.m_sSubject = reread.m_bRead ? message.GetSubject() : m_connection.GetLastReply();
+        std::string uidl;
+        if (!row.m_sUidl.empty() && !m_connection.IsBroken())
+            reread.m_bIdOk = m_connection.ReadUidlOf(row.m_nNum, uidl) && uidl == row.m_sUidl;
+        reread.m_bBroken = m_connection.IsBroken();
+        if (reread.m_bBroken)
+            break;
+        bDiffered = bDiffered || !reread.m_bRead || reread.m_sSubject != row.m_sSubject || !reread.m_bIdOk;
+    }
+    if (!m_connection.IsBroken() && !m_connection.SkipReplies())
+        rereads[std::min(nRead, rereads.size() - 1)].m_bBroken = true;
+    if (m_bPurgeCancel.load(std::memory_order_acquire))
+        return first;
+    // Rows past the last one read are not reached: the walk stops before.
+    rereads.resize(nRead);
+
+    // The DELEs, a window ahead, for the rows read again without a
+    // difference; the progress row by row as the sequential walk posts it.
+    const auto clean = [&](const Reread& reread) {
+        return !reread.m_bBroken && reread.m_bRead && reread.m_bIdOk
+               && reread.m_sSubject == rows[reread.m_nRow].m_sSubject;
+    };
+    size_t nDeleSent = 0, nDeleRead = 0, nNext = 0;
+    size_t r = first;
+    for (; r < end && bContinue; ++r) {
+        if (m_bPurgeCancel.load(std::memory_order_acquire)) {
+            // RSET follows: the DELEs in flight are read and undone with it.
+            if (!m_connection.SkipReplies())
+                result.m_bBroken = true;
+            return r;
+        }
+        const PurgeRow& row = rows[r];
+        PurgeOutcome outcome = PurgeOutcome::kNotChecked;
+        if (row.m_bChecked && !row.m_bAvailable) {
+            outcome = PurgeOutcome::kUnavailable;
+            result.m_aLeft.push_back(shown[r]);
+        } else if (row.m_bChecked && result.m_bReconnected && row.m_sUidl.empty()) {
+            outcome = PurgeOutcome::kUnidentified;
+            result.m_aLeft.push_back(shown[r]);
+        } else if (row.m_bChecked && result.m_bReconnected && row.m_nNum == 0) {
+            outcome = PurgeOutcome::kGone;
+            result.m_aGone.push_back(shown[r]);
+        } else if (row.m_bChecked) {
+            if (nNext >= rereads.size()) {
+                // The replies ended before this row: the session broke.
+                outcome = PurgeOutcome::kBroken;
+            } else {
+                const Reread& reread = rereads[nNext++];
+                {
+                    std::lock_guard lock(m_textMutex);
+                    m_sGridSubject = row.m_sSubject;
+                    m_sMsgSubject = reread.m_bRead ? reread.m_sSubject
+                                                   : "(could not be read again: " + reread.m_sSubject + ")";
+                }
+                if (reread.m_bBroken) {
+                    outcome = PurgeOutcome::kBroken;
+                } else if (!reread.m_bRead) {
+                    outcome = PurgeOutcome::kUnreadable;
+                } else if (reread.m_sSubject != row.m_sSubject) {
+                    outcome = PurgeOutcome::kChanged;
+                } else if (!reread.m_bIdOk) {
+                    outcome = PurgeOutcome::kIdChanged;
+                    std::lock_guard lock(m_textMutex);
+                    m_sMsgSubject = reread.m_sSubject + " (another message: its id on the server has changed)";
+                } else {
+                    // This row's DELE and those of the clean rows after it,
+                    // topped up once half the window has been read.
+                    if (nDeleSent == nDeleRead
+                        || (nDeleSent - nDeleRead < static_cast<size_t>(kPipelineWindow) / 2
+                            && nDeleSent < rereads.size())) {
+                        for (nDeleSent = std::max(nDeleSent, nNext - 1);
+                             nDeleSent < rereads.size() && clean(rereads[nDeleSent])
+                             && nDeleSent - nDeleRead < static_cast<size_t>(kPipelineWindow)
+                             && m_connection.QueueDele(rows[rereads[nDeleSent].m_nRow].m_nNum);
+                             ++nDeleSent) {
+                        }
+                        m_connection.SendQueued();
+                    }
+                    ++nDeleRead;
+                    if (m_connection.ReadDele(row.m_nNum)) {
+                        outcome = PurgeOutcome::kMarked;
+                        result.m_aMarked.push_back(shown[r]);
+                        if (row.m_sUidl.empty())
+                            ++result.m_nWithoutId;
+                    } else {
+                        outcome = m_connection.IsBroken() ? PurgeOutcome::kBroken : PurgeOutcome::kRefused;
+                        if (outcome == PurgeOutcome::kRefused) {
+                            result.m_aRefused.push_back(shown[r]);
+                            std::lock_guard lock(m_textMutex);
+                            m_sReply = m_connection.GetLastReply();
+                        }
+                    }
+                }
+            }
+            if (outcome == PurgeOutcome::kChanged || outcome == PurgeOutcome::kUnreadable
+                || outcome == PurgeOutcome::kIdChanged)
+                result.m_aChanged.push_back(shown[r]);
+        }
+        PostProgress(outcome, bContinue);
+    }
+    return r;
+}
+
 // PurgeThread: the keep-alive. RFC 1939 §5: in the TRANSACTION state NOOP
 // only ever answers +OK, so anything else means the session is gone, or
 // that replies no longer pair with commands; either way it is closed.
@@ -699,7 +903,7 @@ void ScreeningEngine::StartScan(const Account& account, const FilterLists& lists
         } else {
             m_bStop.store(false, std::memory_order_release);
             m_bAnswered.store(false, std::memory_order_release);
-            m_bRowPending.store(false, std::memory_order_release);
+            m_aRowQueue.clear();
             m_bScanBusy.store(true, std::memory_order_release);
             m_hScanRun.Set();
         }
@@ -712,7 +916,7 @@ void ScreeningEngine::StartScan(const Account& account, const FilterLists& lists
 void ScreeningEngine::StopScanLocked()
 {
     m_bStop.store(true, std::memory_order_release);
-    m_bRowPending.store(false, std::memory_order_release);
+    m_aRowQueue.clear();
     m_bScanPending = false;
     m_changed.notify_all();
 }
@@ -742,25 +946,25 @@ void ScreeningEngine::Stop()
 }
 
 // UI thread.
-bool ScreeningEngine::TakeRow(MessageRow& row)
+bool ScreeningEngine::TakeRows(std::vector<ScanRow>& rows)
 {
-    int nSuspect = 0, nRepeat = 0;
-    return TakeRow(row, nSuspect, nRepeat);
-}
-
-bool ScreeningEngine::TakeRow(MessageRow& row, int& nSuspect, int& nRepeat)
-{
+    rows.clear();
     {
         std::lock_guard lock(m_mutex);
-        if (m_bStop.load(std::memory_order_acquire) || !m_bRowPending.load(std::memory_order_acquire))
+        if (m_bStop.load(std::memory_order_acquire) || m_aRowQueue.empty())
             return false;
-        row = m_row;
-        nSuspect = m_nRowSuspect;
-        nRepeat = m_nRowRepeat;
-        m_bRowPending.store(false, std::memory_order_release);
+        // The owner's emptied vector becomes the next queue: no allocation
+        // per turn once both have grown.
+        rows.swap(m_aRowQueue);
     }
     m_changed.notify_all();
     return true;
+}
+
+void ScreeningEngine::SetRowQueueLimit(size_t nRows)
+{
+    std::lock_guard lock(m_mutex);
+    m_nRowLimit = std::max<size_t>(nRows, 1);
 }
 
 // UI thread.

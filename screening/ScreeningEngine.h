@@ -19,7 +19,7 @@
 enum : unsigned {
     WM_APP = 0x8000,
     WM_SCAN_DONE = WM_APP + 0x0C,      // wParam: result 0 / -1; not posted after a stop
-    WM_SCAN_ROW = WM_APP + 0x0D,       // wParam: suspect 1/0; lParam: repeat 1/0
+    WM_SCAN_ROW = WM_APP + 0x0D,       // rows wait for TakeRows (posted when the queue turns non-empty)
     WM_PURGE_DONE = WM_APP + 0x0E,     // 0, 0; LastPurge() has the summary
     WM_PURGE_PROGRESS = WM_APP + 0x0F, // wParam: outcome; lParam: 1 continue / 0 stopped
     WM_SCAN_ANSWERED = WM_APP + 0x10,  // the scan's connection phase ended (IsAnswered() is true)
@@ -48,6 +48,13 @@ struct Account {
     // server certificate to trust even when it does not verify, or empty.
     std::string m_sSecurity = "0";
     std::string m_sTlsFingerprint = "";
+};
+
+// One scanned row with its flags, as the owner takes it.
+struct ScanRow {
+    MessageRow m_row;
+    int m_nSuspect = 0;  // 1: a filter matched, pre-check it
+    int m_nRepeat = 0;   // 1: the server numbered two messages alike
 };
 
 // One grid row as the purge sees it: taken by the UI thread when the purge
@@ -132,16 +139,24 @@ public:
     bool IsAnswered() const;
     // UI: a scan has been asked for and has not yet ended (stopped or not).
     bool IsScanning() const;
-    // UI: m_bStop, wakes the row hand-over and any read pending on the
-    // scan's session, which ScanThread then closes. Returns at once. No
-    // WM_SCAN_DONE follows; a row posted in the meantime is refused by TakeRow.
+    // UI: m_bStop, empties the row queue, wakes the scan waiting for room
+    // in it and any read pending on the scan's session, which ScanThread
+    // then closes. Returns at once. No WM_SCAN_DONE follows; no row of the
+    // stopped scan is handed out by TakeRows.
     void Stop();
-    // UI, once per WM_SCAN_ROW: copies the row and clears m_bRowPending so the
-    // scan fetches the next message. False = no row to take (a row of a
-    // stopped scan): drop it. The second form also hands back the flags
-    // stored with the row, which always belong to the row taken.
-    bool TakeRow(MessageRow& row);
-    bool TakeRow(MessageRow& row, int& nSuspect, int& nRepeat);
+    // UI, per WM_SCAN_ROW: replaces rows with every row queued, in message
+    // order, and makes room for the scan to queue more. False = no row to
+    // take (already taken, or the scan was stopped).
+    bool TakeRows(std::vector<ScanRow>& rows);
+    // The rows the scan queues for its owner before it waits for a take:
+    // a few MiB at most, and far more than one wake-up of a busy owner
+    // lets pile up. Tests make it smaller.
+    static constexpr size_t kMaxQueuedRows = 4096;
+    void SetRowQueueLimit(size_t nRows);
+    // TOP commands kept outstanding on a server that lists PIPELINING:
+    // enough to keep both sides busy on any link (about 50 KiB of replies
+    // in flight), small enough that a batch never blocks its own sending.
+    static constexpr int kPipelineWindow = 100;
 
     // UI, during the review: NOOP on PurgeThread, so an idle session is not
     // logged out (RFC 1939 §3); WM_SESSION_CHECKED tells how it went. No
@@ -206,6 +221,15 @@ private:
     void CheckSession();
     void EndSessionJob(bool bReset);
     bool ReconnectForPurge(std::vector<PurgeRow>& rows, PurgeResult& result);
+    // The purge's walk with its commands pipelined, from row `first`: every
+    // checked row read again first, then the DELEs of the rows before the
+    // first difference. Returns the row the sequential walk goes on from.
+    size_t WalkPipelined(const std::vector<PurgeRow>& rows, const std::vector<int>& shown, size_t first,
+                         PurgeResult& result, bool& bContinue);
+    // A step that must run for a checked row before its DELE (nothing yet).
+    // From the first row that needs one the walk runs one row at a time.
+    bool NeedsStepBeforeDele(const PurgeRow& row) const;
+    void PostProgress(PurgeOutcome outcome, bool& bContinue);
     void StopScanLocked();                    // m_mutex held
     void SetAnswered();
     void SetStatus(const std::string& text);
@@ -222,7 +246,7 @@ private:
     std::atomic<bool> m_bScanEnded{false};
     std::atomic<bool> m_bPurgeEnded{false};
 
-    // One lock for the job hand-offs and the row slot; m_changed wakes every
+    // One lock for the job hand-offs and the row queue; m_changed wakes every
     // wait on them. WM_SCAN_DONE and WM_SCAN_ANSWERED are posted under it, so
     // neither is posted once Stop has returned.
     mutable std::mutex m_mutex;
@@ -233,7 +257,6 @@ private:
 
     std::atomic<bool> m_bStop{false};
     std::atomic<bool> m_bAnswered{false};
-    std::atomic<bool> m_bRowPending{false};
     std::atomic<bool> m_bScanBusy{false};      // a scan is asked for or running
     std::atomic<bool> m_bPurgeBusy{false};     // a session job is asked for or running
     std::atomic<bool> m_bQuitting{false};
@@ -251,9 +274,9 @@ private:
     // The account the review's session was opened with, for a purge that
     // must log in again (m_mutex).
     Account m_sessionAccount;
-    // The row in flight and its flags (m_mutex).
-    MessageRow m_row;
-    int m_nRowSuspect = 0, m_nRowRepeat = 0;
+    // The rows queued for the owner, oldest first, and their bound (m_mutex).
+    std::vector<ScanRow> m_aRowQueue;
+    size_t m_nRowLimit = kMaxQueuedRows;
     int m_nLastNum = 0;                       // ScanThread only
     // Texts the UI reads after a notification (m_textMutex).
     std::string m_sStatus;

@@ -68,10 +68,17 @@ private:
     }
 };
 
-// Greeting, USER u, PASS p, each answered at once.
-inline ScriptedPop3Server& ScriptLogin(ScriptedPop3Server& server)
+// Greeting, CAPA (answered with capaReply: by default none, so commands go
+// one at a time), USER u, PASS p, each answered at once.
+inline ScriptedPop3Server& ScriptLogin(ScriptedPop3Server& server, const std::string& capaReply = "-ERR\r\n")
 {
-    return server.Send("+OK ready\r\n").Expect("USER u\r\n").Send("+OK\r\n").Expect("PASS p\r\n").Send("+OK in\r\n");
+    return server.Send("+OK ready\r\n")
+        .Expect("CAPA\r\n")
+        .Send(capaReply)
+        .Expect("USER u\r\n")
+        .Send("+OK\r\n")
+        .Expect("PASS p\r\n")
+        .Send("+OK in\r\n");
 }
 
 inline long long MsSince(std::chrono::steady_clock::time_point start)

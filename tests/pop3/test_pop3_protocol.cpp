@@ -99,7 +99,7 @@ void TestPop3Protocol::sessionTranscript()
     // A command on a closed connection fails at its send.
     QVERIFY(!pop.Noop());
     QVERIFY(trace.Has("Failed to send the NOOP command to the POP3 server\n"));
-    QCOMPARE(server.Received(), std::string("USER u\r\nPASS p\r\nSTAT\r\nSTAT\r\nLIST\r\nUIDL\r\nTOP 2 0\r\n"
+    QCOMPARE(server.Received(), std::string("CAPA\r\nUSER u\r\nPASS p\r\nSTAT\r\nSTAT\r\nLIST\r\nUIDL\r\nTOP 2 0\r\n"
                                             "DELE 1\r\nRSET\r\nNOOP\r\nQUIT\r\n"));
 }
 
@@ -114,7 +114,7 @@ void TestPop3Protocol::replyCutAtEveryOffset()
     const size_t longest = std::max({greeting.size(), stat.size(), list.size(), top.size()});
     for (size_t cut = 1; cut < longest; ++cut) {
         ScriptedPop3Server server;
-        server.SendSplit(greeting, {cut}, 2).Expect("USER u\r\n").Send("+OK\r\n").Expect("PASS p\r\n")
+        server.SendSplit(greeting, {cut}, 2).Expect("CAPA\r\n").Send("-ERR\r\n").Expect("USER u\r\n").Send("+OK\r\n").Expect("PASS p\r\n")
             .SendSplit("+OK\r\n", {cut}, 2)
             .Expect("STAT\r\n").SendSplit(stat, {cut}, 2)
             .Expect("LIST\r\n").SendSplit(list, {cut}, 2)
@@ -153,7 +153,7 @@ void TestPop3Protocol::trickledReplyEndsAtDeadline()
     QVERIFY(pop.IsBroken());
     QVERIFY(!pop.Noop());
     QVERIFY(!pop.Quit());
-    QCOMPARE(server.Received(), std::string("USER u\r\nPASS p\r\nNOOP\r\n"));
+    QCOMPARE(server.Received(), std::string("CAPA\r\nUSER u\r\nPASS p\r\nNOOP\r\n"));
 }
 
 void TestPop3Protocol::closeInMidReply()
@@ -258,7 +258,7 @@ void TestPop3Protocol::failedListingAskedAgain()
 void TestPop3Protocol::caseOfTheStatusWord()
 {
     ScriptedPop3Server server;
-    server.Send("+ok hello\r\n").Expect("USER u\r\n").Send("+Ok\r\n").Expect("PASS p\r\n").Send("+oK\r\n")
+    server.Send("+ok hello\r\n").Expect("CAPA\r\n").Send("-err\r\n").Expect("USER u\r\n").Send("+Ok\r\n").Expect("PASS p\r\n").Send("+oK\r\n")
         .Expect("NOOP\r\n").Send("+ok\r\n")
         .Expect("STAT\r\n").Send("+ok 2 320\r\n")
         .Start();
@@ -285,7 +285,7 @@ void TestPop3Protocol::dataAfterReplyBreaksSession()
     QVERIFY(pop.IsBroken());
     QVERIFY(pop.BreakReason().find("before NOOP") != std::string::npos);
     QVERIFY(server.WaitNoSession(5000));
-    QCOMPARE(server.Received(), std::string("USER u\r\nPASS p\r\nNOOP\r\n"));
+    QCOMPARE(server.Received(), std::string("CAPA\r\nUSER u\r\nPASS p\r\nNOOP\r\n"));
 }
 
 // The real budget: 2000 ms of silence, then 10060 and the text so far.
@@ -390,7 +390,7 @@ void TestPop3Protocol::longestCredentialsAccepted()
     CPop3Connection pop;
     QVERIFY(pop.Login("127.0.0.1", user, password, server.Port()));
     QVERIFY(pop.Quit());
-    QTRY_COMPARE(server.Received(), "USER " + user + "\r\nPASS " + password + "\r\nQUIT\r\n");
+    QTRY_COMPARE(server.Received(), "CAPA\r\nUSER " + user + "\r\nPASS " + password + "\r\nQUIT\r\n");
 }
 
 void TestPop3Protocol::statParsing_data()
@@ -537,8 +537,8 @@ void TestPop3Protocol::listingsFetchedOncePerSession()
     QVERIFY(pop.Rset());
     QVERIFY(pop.Quit());
     QTRY_COMPARE(server.Received(),
-                 std::string("USER u\r\nPASS p\r\nSTAT\r\nLIST\r\nDELE 3\r\nUIDL\r\nQUIT\r\n"
-                             "USER u\r\nPASS p\r\nSTAT\r\nLIST\r\nDELE 2\r\nRSET\r\nQUIT\r\n"));
+                 std::string("CAPA\r\nUSER u\r\nPASS p\r\nSTAT\r\nLIST\r\nDELE 3\r\nUIDL\r\nQUIT\r\n"
+                             "CAPA\r\nUSER u\r\nPASS p\r\nSTAT\r\nLIST\r\nDELE 2\r\nRSET\r\nQUIT\r\n"));
     QCOMPARE(server.Messages().size(), size_t{2});  // the first session's DELE 3 was committed
 }
 
@@ -576,7 +576,7 @@ void TestPop3Protocol::topText()
     // A number without a size is refused before anything is sent.
     QVERIFY(!pop.Top(2, message));
     QVERIFY2(server.WaitFinished(5000), server.Failure().c_str());
-    QCOMPARE(server.Received(), std::string("USER u\r\nPASS p\r\nSTAT\r\nLIST\r\nTOP 1 0\r\n"));
+    QCOMPARE(server.Received(), std::string("CAPA\r\nUSER u\r\nPASS p\r\nSTAT\r\nLIST\r\nTOP 1 0\r\n"));
 }
 
 void TestPop3Protocol::messageNumbersFormatted()
@@ -663,9 +663,9 @@ void TestPop3Protocol::loginFailureTraces_data()
     QTest::newRow("greeting") << 0 << "Failed while connected to read a command response from the POP3 server\n"
                               << "QUIT\r\n";
     QTest::newRow("USER") << 1 << "Failed while connected to read a USER command response from the POP3 server\n"
-                          << "USER u\r\nQUIT\r\n";
+                          << "CAPA\r\nUSER u\r\nQUIT\r\n";
     QTest::newRow("PASS") << 2 << "Failed while connected to read a PASS command response from the POP3 server\n"
-                          << "USER u\r\nPASS p\r\nQUIT\r\n";
+                          << "CAPA\r\nUSER u\r\nPASS p\r\nQUIT\r\n";
 }
 
 void TestPop3Protocol::loginFailureTraces()
@@ -677,7 +677,7 @@ void TestPop3Protocol::loginFailureTraces()
     const std::string refusal = "-ERR [AUTH] refused at step " + std::to_string(failingStep);
     server.Send(failingStep == 0 ? refusal + "\r\n" : "+OK\r\n");
     if (failingStep >= 1)
-        server.Expect("USER u\r\n").Send(failingStep == 1 ? refusal + "\r\n" : "+OK\r\n");
+        server.Expect("CAPA\r\n").Send("-ERR\r\n").Expect("USER u\r\n").Send(failingStep == 1 ? refusal + "\r\n" : "+OK\r\n");
     if (failingStep >= 2)
         server.Expect("PASS p\r\n").Send(refusal + "\r\n");
     // The server then hangs up without answering QUIT: the refusal must
@@ -704,7 +704,7 @@ void TestPop3Protocol::loginQuitsOpenSession()
     QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
     QVERIFY(pop.Dele(1));
     QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
-    QTRY_COMPARE(server.Received(), std::string("USER u\r\nPASS p\r\nSTAT\r\nLIST\r\nDELE 1\r\nQUIT\r\nUSER u\r\nPASS p\r\n"));
+    QTRY_COMPARE(server.Received(), std::string("CAPA\r\nUSER u\r\nPASS p\r\nSTAT\r\nLIST\r\nDELE 1\r\nQUIT\r\nCAPA\r\nUSER u\r\nPASS p\r\n"));
     QVERIFY(server.Messages().empty());  // the old session's QUIT committed its DELE
     QCOMPARE(server.SessionCount(), 2);
 }

@@ -77,18 +77,19 @@ bool DrainUntil(RecordingListener& listener, int ms, Handle handle)
     }
 }
 
-// Takes every row as the view would, until WM_SCAN_DONE or the deadline.
+// Takes every queued row per wake-up as the view does, until WM_SCAN_DONE
+// or the deadline.
 inline ScanOutcome DriveScan(ScreeningEngine& engine, RecordingListener& listener, int ms = 15000)
 {
     ScanOutcome out;
     DrainUntil(listener, ms, [&](const Note& note) {
         if (note.m_nMessage == WM_SCAN_ROW) {
-            MessageRow row;
-            int nSuspect = 0, nRepeat = 0;
-            if (engine.TakeRow(row, nSuspect, nRepeat)) {
-                out.m_aRows.push_back(row);
-                out.m_aSuspect.push_back(static_cast<int>(note.m_wParam));
-                out.m_aRepeat.push_back(static_cast<int>(note.m_lParam));
+            std::vector<ScanRow> rows;
+            engine.TakeRows(rows);
+            for (ScanRow& row : rows) {
+                out.m_aRows.push_back(std::move(row.m_row));
+                out.m_aSuspect.push_back(row.m_nSuspect);
+                out.m_aRepeat.push_back(row.m_nRepeat);
             }
         } else if (note.m_nMessage == WM_SCAN_ANSWERED) {
             ++out.m_nAnswered;

@@ -117,7 +117,7 @@ private slots:
         QCOMPARE(scan.m_aRows[2].m_sNum, std::string("3"));
 
         const std::string wire = server.Received();
-        QVERIFY(wire.rfind("USER u\r\nPASS p\r\nSTAT\r\n", 0) == 0);
+        QVERIFY(wire.rfind("CAPA\r\nUSER u\r\nPASS p\r\nSTAT\r\n", 0) == 0);
         const size_t top1 = wire.find("TOP 1 0\r\n"), top2 = wire.find("TOP 2 0\r\n"),
                      top3 = wire.find("TOP 3 0\r\n");
         QVERIFY(wire.find("UIDL\r\n") < top1 && wire.find("LIST\r\n") < top1);
@@ -140,7 +140,7 @@ private slots:
         QCOMPARE(scan.m_aRepeat, (std::vector<int>{0, 0, 0}));
         QCOMPARE(server.SessionCount(), 2);
         const std::string again = server.Received().substr(wire.size());
-        QVERIFY2(again.rfind("QUIT\r\nUSER u\r\n", 0) == 0, again.c_str());
+        QVERIFY2(again.rfind("QUIT\r\nCAPA\r\nUSER u\r\n", 0) == 0, again.c_str());
         QCOMPARE(ReadFile("message.txt"), dump);
     }
 
@@ -242,8 +242,8 @@ private slots:
                 != std::string::npos);
     }
 
-    // The scan never fetches message n + 1 before the view took row n, however
-    // slow the view is.
+    // With a queue of one row the scan never fetches message n + 1 before
+    // the view took row n, however slow the view is: a full queue holds it.
     void slowViewHoldsTheScan()
     {
         std::atomic<int> taken{0};
@@ -261,6 +261,7 @@ private slots:
         server.Start();
         RecordingListener listener;
         ScreeningEngine engine(listener);
+        engine.SetRowQueueLimit(1);
         engine.StartThreads();
         engine.StartScan(AccountFor(server), FilterLists());
         Note note;
@@ -272,9 +273,10 @@ private slots:
                 // Give a runaway scan the chance to show itself.
                 QVERIFY(!QTest::qWaitFor([&] { return server.Received().find(next) != std::string::npos; }, 40));
                 ++taken;
-                MessageRow row;
-                QVERIFY(engine.TakeRow(row));
-                QCOMPARE(row.m_sNum, std::to_string(++rows));
+                std::vector<ScanRow> taken1;
+                QVERIFY(engine.TakeRows(taken1));
+                QCOMPARE(taken1.size(), size_t(1));
+                QCOMPARE(taken1[0].m_row.m_sNum, std::to_string(++rows));
             }
             done = note.m_nMessage == WM_SCAN_DONE;
         }
@@ -320,24 +322,24 @@ private slots:
         server.Start();
         RecordingListener listener;
         ScreeningEngine engine(listener);
+        engine.SetRowQueueLimit(1);
         engine.StartThreads();
         engine.StartScan(AccountFor(server), FilterLists());
         Note note;
         int rows = 0;
+        std::vector<ScanRow> taken;
         while (rows < 3 && listener.Next(note, 10000)) {
             if (note.m_nMessage != WM_SCAN_ROW)
                 continue;
-            MessageRow row;
             if (++rows < 3)
-                QVERIFY(engine.TakeRow(row));
+                QVERIFY(engine.TakeRows(taken));
         }
         QCOMPARE(rows, 3);
         engine.Stop();
-        MessageRow row;
-        QVERIFY(!engine.TakeRow(row));
+        QVERIFY(!engine.TakeRows(taken));
         QTRY_VERIFY(!engine.IsScanning());
         QVERIFY(listener.Drain().empty());    // no WM_SCAN_DONE, no row
-        QVERIFY(!engine.TakeRow(row));
+        QVERIFY(!engine.TakeRows(taken));
         QVERIFY(server.WaitNoSession(5000));
         QVERIFY(server.Received().find("TOP 4 0") == std::string::npos);
         std::string dump;
@@ -366,8 +368,8 @@ private slots:
         QVERIFY(listener.Next(note, 10000));
         while (note.m_nMessage != WM_SCAN_ROW)
             QVERIFY(listener.Next(note, 10000));
-        MessageRow row;
-        QVERIFY(engine.TakeRow(row));
+        std::vector<ScanRow> taken;
+        QVERIFY(engine.TakeRows(taken));
         QTRY_VERIFY(server.Received().find("TOP 2 0") != std::string::npos);
 
         QElapsedTimer timer;
@@ -402,17 +404,17 @@ private slots:
             int rows = 0;
             while (rows <= round % 3 && listener.Next(note, 10000)) {
                 if (note.m_nMessage == WM_SCAN_ROW) {
-                    MessageRow row;
-                    QVERIFY(engine.TakeRow(row));
-                    ++rows;
+                    std::vector<ScanRow> taken;
+                    QVERIFY(engine.TakeRows(taken));
+                    rows += static_cast<int>(taken.size());
                 }
             }
             engine.Stop();
             QTRY_VERIFY(!engine.IsScanning());
             for (const Note& late : listener.Drain()) {
                 QVERIFY(late.m_nMessage == WM_SCAN_ROW);
-                MessageRow row;
-                QVERIFY(!engine.TakeRow(row));
+                std::vector<ScanRow> taken;
+                QVERIFY(!engine.TakeRows(taken));
             }
         }
     }

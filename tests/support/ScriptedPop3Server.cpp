@@ -100,6 +100,7 @@ struct ScriptedPop3Server::Impl {
     std::vector<Message> m_aMessages;
     std::string m_sUser, m_sPass;
     Override m_override;
+    bool m_bPipelining = false;  // CAPA lists PIPELINING
 
     std::thread m_thread;
     std::vector<std::thread> m_sessionThreads;
@@ -392,6 +393,9 @@ struct ScriptedPop3Server::Impl {
             if (keyword == "QUIT") {
                 normal = "+OK Logging out.\r\n";
                 bQuit = true;
+            } else if (keyword == "CAPA") {
+                normal = std::string("+OK\r\nTOP\r\nUIDL\r\nUSER\r\n") + (m_bPipelining ? "PIPELINING\r\n" : "")
+                         + ".\r\n";
             } else if (!bAuthorised) {
                 if (keyword == "USER") {
                     user = arg;
@@ -601,6 +605,11 @@ void ScriptedPop3Server::ServeMailbox(std::vector<std::string> messages, std::st
     d.m_sUser = std::move(user);
     d.m_sPass = std::move(pass);
     d.m_override = std::move(override);
+}
+
+void ScriptedPop3Server::ListPipelining(bool bPipelining)
+{
+    m_pImpl->m_bPipelining = bPipelining;
 }
 
 void ScriptedPop3Server::Start()

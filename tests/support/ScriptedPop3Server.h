@@ -21,7 +21,7 @@
 // last step the server keeps recording what the client sends until it
 // closes, and answers a QUIT with "+OK" and a close.
 //
-// Mailbox mode answers USER, PASS, STAT, LIST, UIDL, TOP, DELE, RSET, NOOP
+// Mailbox mode answers CAPA, USER, PASS, STAT, LIST, UIDL, TOP, DELE, RSET, NOOP
 // and QUIT from a list of messages for any number of sessions, one thread
 // per session; QUIT after a successful PASS removes the messages marked
 // deleted (RFC 1939 §6).
@@ -56,6 +56,9 @@ public:
     using Override = std::function<std::optional<std::string>(const std::string& command, int session)>;
     void ServeMailbox(std::vector<std::string> messages, std::string user, std::string pass,
                       Override override = {});
+    // Mailbox mode, before Start(): CAPA (answered in every state) lists
+    // PIPELINING (RFC 2449), and the client may send commands ahead.
+    void ListPipelining(bool bPipelining);
 
     void Start();
 
