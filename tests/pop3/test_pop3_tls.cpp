@@ -121,6 +121,8 @@ private:
 // A mailbox of one message that answers at once.
 std::optional<std::string> OneMessage(const std::string& command)
 {
+    if (command == "CAPA")
+        return "+OK\r\nUSER\r\n.\r\n";
     if (command == "STAT")
         return "+OK 1 40\r\n";
     if (command == "LIST")

@@ -1,0 +1,128 @@
+// Pipelined commands (RFC 2449 PIPELINING): the batch on the wire, replies
+// read in order however they arrive, CAPA at every log-in.
+
+#include <QtTest>
+
+#include "platform/LastError.h"
+#include "Pop3TestSupport.h"
+
+namespace {
+
+const std::string kPipelining = "+OK\r\nUSER\r\nPIPELINING\r\n.\r\n";
+
+// Three header blocks, an id and a refused DELE, as one byte stream.
+const std::string kReplies = "+OK\r\nSubject: one\r\n\r\n.\r\n"
+                             "-ERR no such message\r\n"
+                             "+OK\r\nSubject: three\r\n..dot\r\n\r\n.\r\n"
+                             "+OK 3 uid-3\r\n"
+                             "-ERR deleted already\r\n";
+
+}  // namespace
+
+class TestPop3Pipelining : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The whole batch goes out before any reply, in one write; the replies
+    // pair with their commands when cut at every offset, and when all of
+    // them come in one piece (cut 0).
+    void batchAndSplitReplies()
+    {
+        for (size_t cut = 0; cut < kReplies.size(); ++cut) {
+            ScriptedPop3Server server;
+            ScriptLogin(server, kPipelining)
+                .Expect("STAT\r\n").Send("+OK 3 300\r\n")
+                .Expect("LIST\r\n").Send("+OK\r\n1 100\r\n2 100\r\n3 100\r\n.\r\n")
+                .Expect("TOP 1 0\r\nTOP 2 0\r\nTOP 3 0\r\nUIDL 3\r\nDELE 2\r\n")
+                .SendSplit(kReplies, cut == 0 ? std::vector<size_t>{} : std::vector<size_t>{cut}, 2)
+                .Expect("NOOP\r\n").Send("+OK\r\n");
+            server.Start();
+            TestConnection pop;
+            QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+            QVERIFY(pop.CanPipeline());
+            QVERIFY(pop.List());
+            QVERIFY(pop.QueueTop(1) && pop.QueueTop(2) && pop.QueueTop(3));
+            QVERIFY(pop.QueueUidlOf(3) && pop.QueueDele(2));
+            QVERIFY(!pop.Noop());  // refused while replies are outstanding
+            QVERIFY(pop.SendQueued());
+            CPop3Message message;
+            std::string uidl;
+            QVERIFY(pop.ReadTop(1, message));
+            QCOMPARE(message.GetSubject(), std::string("one"));
+            QVERIFY(!pop.ReadTop(2, message));
+            QCOMPARE(pop.GetLastReply(), std::string("-ERR no such message"));
+            QVERIFY(pop.ReadTop(3, message));
+            QCOMPARE(message.Text(), std::string("Subject: three\r\n..dot\r\n"));
+            QVERIFY(pop.ReadUidlOf(3, uidl));
+            QCOMPARE(uidl, std::string("uid-3"));
+            QVERIFY(!pop.ReadDele(2));
+            QVERIFY(!pop.IsBroken());
+            QVERIFY2(pop.Noop(), QByteArray::number(static_cast<int>(cut)));
+            QVERIFY2(server.WaitFinished(5000), server.Failure().c_str());
+        }
+    }
+
+    // Replies out of step: a reply read for another command than the one it
+    // answers, or an extra reply, breaks the session; nothing more is sent.
+    void outOfStepBreaks_data()
+    {
+        QTest::addColumn<QString>("replies");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("id of another message")
+            << "+OK\r\nSubject: a\r\n\r\n.\r\n+OK 2 uid-2\r\n" << "The server's answer to UIDL 1 names another message.";
+        QTest::newRow("doubled header") << "+OK\r\nSubject: a\r\n\r\n.\r\n+OK\r\nSubject: a\r\n\r\n.\r\n"
+                                        << "The server's answer to UIDL 1 names another message.";
+    }
+    void outOfStepBreaks()
+    {
+        QFETCH(QString, replies);
+        QFETCH(QString, reason);
+        ScriptedPop3Server server;
+        ScriptLogin(server, kPipelining)
+            .Expect("STAT\r\n").Send("+OK 1 100\r\n")
+            .Expect("LIST\r\n").Send("+OK\r\n1 100\r\n.\r\n")
+            .Expect("TOP 1 0\r\nUIDL 1\r\nDELE 1\r\n")
+            .Send(replies.toStdString() + "+OK\r\n");
+        server.Start();
+        TestConnection pop;
+        QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+        QVERIFY(pop.List());
+        QVERIFY(pop.QueueTop(1) && pop.QueueUidlOf(1) && pop.QueueDele(1) && pop.SendQueued());
+        CPop3Message message;
+        std::string uidl;
+        QVERIFY(pop.ReadTop(1, message));
+        QVERIFY(!pop.ReadUidlOf(1, uidl));
+        QVERIFY(pop.IsBroken());
+        QCOMPARE(pop.BreakReason(), reason.toStdString());
+        QVERIFY(!pop.ReadDele(1));
+        QVERIFY(!pop.Quit());  // closed without QUIT: the server deletes nothing
+        QVERIFY(server.WaitNoSession(5000));
+        QVERIFY(server.Received().find("QUIT") == std::string::npos);
+    }
+
+    // A server that leaves CAPA unanswered is logged in to again without
+    // it, and sees commands one at a time; one that refuses it likewise.
+    void capaUnanswered()
+    {
+        ScriptedPop3Server server;
+        server.ServeMailbox({"Subject: x\r\n\r\nbody\r\n"}, "u", "p",
+                            [](const std::string& command, int session) -> std::optional<std::string> {
+                                if (command == "CAPA" && session == 0)
+                                    return std::string();  // silence
+                                return std::nullopt;
+                            });
+        server.ListPipelining(true);
+        server.Start();
+        TestConnection pop(300);
+        QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+        QVERIFY(!pop.CanPipeline());
+        QCOMPARE(server.SessionCount(), 2);
+        QCOMPARE(server.Received(), std::string("CAPA\r\nUSER u\r\nPASS p\r\n"));
+        CPop3Message message;
+        QVERIFY(pop.Top(1, message));
+        QCOMPARE(message.GetSubject(), std::string("x"));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestPop3Pipelining)
+#include "test_pop3_pipelining.moc"

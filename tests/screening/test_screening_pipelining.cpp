@@ -1,0 +1,204 @@
+// The scan and the purge on servers that list PIPELINING: the same rows,
+// dump, deletions and progress as one command at a time.
+
+#include <QtTest>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <cstdio>
+
+#include "screening/ScreeningEngine.h"
+#include "tests/support/DovecotServer.h"
+#include "tests/support/ScriptedPop3Server.h"
+#include "EngineHarness.h"
+
+namespace {
+
+// Records, with each progress note, what the getters say at that moment.
+struct Progress {
+    long m_wParam, m_lParam;
+    PurgeOutcome m_nOutcome;
+    std::string m_sGrid, m_sMsg;
+    bool operator==(const Progress&) const = default;
+};
+
+class ProgressListener : public RecordingListener {
+public:
+    void PostMessage(unsigned message, long wParam, long lParam) override
+    {
+        if (message == WM_PURGE_PROGRESS)
+            m_aProgress.push_back({wParam, lParam, m_pEngine->LastOutcome(), m_pEngine->GridSubject(),
+                                   m_pEngine->MsgSubject()});
+        RecordingListener::PostMessage(message, wParam, lParam);
+    }
+    ScreeningEngine* m_pEngine = nullptr;
+    std::vector<Progress> m_aProgress;  // written by PurgeThread, read after WM_PURGE_DONE
+};
+
+QByteArray ReadDump()
+{
+    QFile file("message.txt");
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct PurgeRun {
+    std::vector<Progress> m_aProgress;
+    PurgeResult m_result;
+};
+
+// Scans the account, then purges the rows `checked` (1-based), the row
+// `altered` with a Subject the server does not have.
+PurgeRun ScanAndPurge(const Account& account, const std::vector<int>& checked, int altered)
+{
+    PurgeRun run;
+    ProgressListener listener;
+    ScreeningEngine engine(listener);
+    listener.m_pEngine = &engine;
+    engine.StartThreads();
+    engine.StartScan(account, FilterLists());
+    const ScanOutcome scan = DriveScan(engine, listener);
+    if (!scan.m_bDone || scan.m_nResult != 0)
+        return run;
+    std::vector<PurgeRow> rows;
+    for (const MessageRow& row : scan.m_aRows) {
+        const int n = std::atoi(row.m_sNum.c_str());
+        const bool bChecked = std::find(checked.begin(), checked.end(), n) != checked.end();
+        rows.push_back({n, bChecked, n == altered ? "altered" : row.m_sSubject, row.m_sUidl});
+    }
+    engine.StartPurge(rows);
+    if (!DrivePurge(listener).m_bDone)
+        return run;
+    run.m_aProgress = listener.m_aProgress;
+    run.m_result = engine.LastPurge();
+    return run;
+}
+
+}  // namespace
+
+class TestScreeningPipelining : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_sOldDir;
+
+    Account AccountFor(const ScriptedPop3Server& server)
+    {
+        return {"127.0.0.1", "u", "p", std::to_string(server.Port())};
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_sOldDir = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+    }
+
+    void cleanupTestCase() { QDir::setCurrent(m_sOldDir); }
+
+    // More messages than the window and one the server will not show: rows
+    // and dump are the same bytes either way.
+    void scanSameEitherWay()
+    {
+        std::vector<std::string> mail;
+        for (int n = 1; n <= 260; ++n)
+            mail.push_back(MailText(n, "Subject " + std::to_string(n), static_cast<size_t>(n % 40) * 50));
+        QByteArray dumps[2];
+        std::vector<MessageRow> rows[2];
+        for (int pipelined = 0; pipelined < 2; ++pipelined) {
+            ScriptedPop3Server server;
+            server.ServeMailbox(mail, "u", "p", [](const std::string& command, int) -> std::optional<std::string> {
+                if (command == "TOP 130 0")
+                    return std::string("-ERR no such message\r\n");
+                return std::nullopt;
+            });
+            server.ListPipelining(pipelined != 0);
+            server.Start();
+            RecordingListener listener;
+            ScreeningEngine engine(listener);
+            engine.SetRowQueueLimit(7);  // the scan also waits on a full queue
+            engine.StartThreads();
+            engine.StartScan(AccountFor(server), FilterLists());
+            const ScanOutcome scan = DriveScan(engine, listener, 60000);
+            QVERIFY(scan.m_bDone);
+            QCOMPARE(scan.m_nResult, 0L);
+            rows[pipelined] = scan.m_aRows;
+            dumps[pipelined] = ReadDump();
+            QVERIFY(server.Received().find("LIST 260\r\n") != std::string::npos);
+        }
+        QCOMPARE(rows[0].size(), size_t(260));
+        QVERIFY(rows[0][129].m_bUnavailable);
+        for (size_t i = 0; i < rows[0].size(); ++i) {
+            QCOMPARE(rows[1][i].m_sNum, rows[0][i].m_sNum);
+            QCOMPARE(rows[1][i].m_sSubject, rows[0][i].m_sSubject);
+            QCOMPARE(rows[1][i].m_sUidl, rows[0][i].m_sUidl);
+        }
+        QCOMPARE(dumps[1], dumps[0]);
+    }
+
+    // A server that lists PIPELINING and then answers one TOP twice: the
+    // purge's session breaks while the rows are read again, so no DELE ever
+    // reaches the wire and nothing is deleted.
+    void doubledReplyDeletesNothing()
+    {
+        std::vector<std::string> mail;
+        for (int n = 1; n <= 5; ++n)
+            mail.push_back(MailText(n, "Subject " + std::to_string(n)));
+        std::atomic<int> tops{0};
+        const std::string doubled = "+OK\r\n" + HeaderOf(mail[2]) + "\r\n.\r\n";
+        ScriptedPop3Server server;
+        server.ServeMailbox(mail, "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+            if (command == "TOP 3 0" && ++tops == 2)  // the purge's, not the scan's
+                return doubled + doubled;
+            return std::nullopt;
+        });
+        server.ListPipelining(true);
+        server.Start();
+        const PurgeRun run = ScanAndPurge(AccountFor(server), {1, 3, 4, 5}, 0);
+        QVERIFY(run.m_result.m_bBroken);
+        QVERIFY(run.m_result.m_aMarked.empty());
+        QCOMPARE(run.m_aProgress.back().m_nOutcome, PurgeOutcome::kBroken);
+        QVERIFY(server.WaitNoSession(5000));
+        QCOMPARE(server.Messages().size(), size_t(5));
+        QVERIFY(server.Received().find("DELE") == std::string::npos);
+        QVERIFY(server.Received().find("QUIT") == std::string::npos);
+    }
+
+    // Dovecot lists PIPELINING; the scripted server here does not: the same
+    // checked rows, with a changed Subject in the middle, give the same
+    // progress, the same deletions and the same stop.
+    void purgeSameAsSequential()
+    {
+        std::vector<std::string> mail;
+        for (int n = 1; n <= 12; ++n)
+            mail.push_back(MailText(n, "Message " + std::to_string(n)));
+        const std::vector<int> checked = {2, 3, 5, 8, 9, 11};
+        DovecotServer dovecot;
+        std::string why;
+        QVERIFY2(dovecot.Start(&why), why.c_str());
+        for (const std::string& text : mail)
+            dovecot.AddMessage(text);
+        ScriptedPop3Server server;
+        server.ServeMailbox(mail, "u", "p");
+        server.Start();
+
+        const PurgeRun pipelined = ScanAndPurge(
+            {"127.0.0.1", dovecot.User(), dovecot.Password(), std::to_string(dovecot.Port())}, checked, 8);
+        const PurgeRun sequential = ScanAndPurge(AccountFor(server), checked, 8);
+        QCOMPARE(sequential.m_aProgress.size(), size_t(8));
+        QCOMPARE(sequential.m_aProgress[7].m_nOutcome, PurgeOutcome::kChanged);
+        QVERIFY(pipelined.m_aProgress == sequential.m_aProgress);
+        QCOMPARE(pipelined.m_result.m_aMarked, (std::vector<int>{2, 3, 5}));
+        QCOMPARE(sequential.m_result.m_aMarked, (std::vector<int>{2, 3, 5}));
+        QCOMPARE(pipelined.m_result.m_aChanged, sequential.m_result.m_aChanged);
+        QVERIFY(pipelined.m_result.m_bCommitted && sequential.m_result.m_bCommitted);
+        QTRY_COMPARE(dovecot.MessageFileCount(), 9);
+        QCOMPARE(server.Messages().size(), size_t(9));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScreeningPipelining)
+#include "test_screening_pipelining.moc"
