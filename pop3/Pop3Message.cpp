@@ -44,21 +44,35 @@ std::string CPop3Message::HeaderBlock() const
 
 std::string CPop3Message::FindField(const std::string& name, int n) const
 {
-    // A leading CR LF makes the first field line start like every other, so
-    // the key only matches at a line start (RFC 5322 §2.2: name, then colon).
-    const std::string block = "\r\n" + HeaderBlock();
-    const std::string upper = AsciiUpper(block);
-    const std::string key = "\r\n" + AsciiUpper(name) + ":";
-
-    size_t found = upper.find(key);
-    for (int i = 0; i < n && found != std::string::npos; ++i)
-        found = upper.find(key, found + key.size());
-    if (found == std::string::npos)
+    // Fields start at the text's start or after a CR LF (RFC 5322 §2.2:
+    // name, then colon), in any case; the header block ends at the first
+    // empty line. Read in place: a scan looks up several fields per message.
+    const std::string_view text(m_sText);
+    const std::string_view block = text.substr(0, text.find("\r\n\r\n"));
+    const auto named = [&](size_t pos) {
+        if (block.size() - pos <= name.size() || block[pos + name.size()] != ':')
+            return false;
+        for (size_t i = 0; i < name.size(); ++i)
+            if (AsciiUpper(block[pos + i]) != AsciiUpper(name[i]))
+                return false;
+        return true;
+    };
+    size_t start = std::string_view::npos;
+    for (size_t pos = 0;;) {
+        if (named(pos) && n-- == 0) {
+            start = pos + name.size() + 1;
+            break;
+        }
+        const size_t crlf = block.find("\r\n", pos);
+        if (crlf == std::string_view::npos)
+            break;
+        pos = crlf + 2;
+    }
+    if (start == std::string_view::npos)
         return {};
 
     // The value runs to a CR LF that is not followed by a blank or tab
     // (RFC 5322 §2.2.3: such a line continues the field), or to the end.
-    const size_t start = found + key.size();
     size_t end = start;
     while (end < block.size()) {
         if (block[end] == '\r' && end + 1 < block.size() && block[end + 1] == '\n'
@@ -67,15 +81,16 @@ std::string CPop3Message::FindField(const std::string& name, int n) const
         ++end;
     }
 
-    std::string value;
-    value.reserve(end - start);
+    std::string value(end - start, '\0');
+    char* pOut = value.data();
     for (size_t i = start; i < end; ++i) {
         if (block[i] == '\r' && i + 1 < end && block[i + 1] == '\n') {
             ++i;  // unfold: drop the CR LF, keep the blank that follows
             continue;
         }
-        value += block[i] == '\t' ? ' ' : block[i];
+        *pOut++ = block[i] == '\t' ? ' ' : block[i];
     }
+    value.resize(static_cast<size_t>(pOut - value.data()));
 
     std::string trimmed(platform::TrimSpace(value));
     if (trimmed.size() > kMaxFieldBytes) {

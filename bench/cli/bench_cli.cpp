@@ -1,7 +1,19 @@
-// Times `mavix-cli scan --tsv` over a Dovecot mailbox of 10,000 messages
-// against the plain sequential loop of Python's poplib (TOP n 0 for every
-// message) on the same server in the same run, and reports mavix-cli's peak
-// memory. Usage: bench_cli [messages] [rounds]
+// mavix-cli against Python clients on the same Dovecot in the same run. Each
+// round runs every client once, the order rotating from round to round;
+// the figures are medians over the rounds, the ratios medians of the ratios
+// within each round.
+//
+//   bench_cli scan  [rounds] [messages...]  scan --tsv vs a pipelined Python
+//                                           client and a poplib loop
+//                                           (default 5 rounds; 1000 10000 50000)
+//   bench_cli purge [rounds] [messages]     purge of every other row vs a
+//                                           Python client pipelining TOP,
+//                                           then DELE (default 10000)
+//   bench_cli tls   [rounds] [messages]     scan --tsv over implicit TLS vs
+//                                           plain text (default 10000)
+//   bench_cli rss   [messages...]           mavix-cli's peak memory and its
+//                                           growth per message
+//                                           (default 10000 100000)
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -10,6 +22,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <functional>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -81,6 +94,7 @@ Outcome Run(const std::vector<std::string>& args, const std::vector<std::string>
     return out;
 }
 
+// Every TOP n 0 one after the other, as a mail program with poplib would.
 const char* kPythonLoop = R"(
 import poplib, sys
 host, port, user, password = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
@@ -95,86 +109,272 @@ if count != int(sys.argv[5]):
     sys.exit('expected %s messages, found %d' % (sys.argv[5], count))
 )";
 
+// The limit of the wire: every TOP n 0 sent at once (from a second thread,
+// so the sending never waits on the reading), the replies read in order.
+// With a sixth argument "purge", then DELE of every other message, pipelined
+// the same way, and QUIT.
+const char* kPythonPipelined = R"(
+import socket, sys, threading
+host, port, user, password = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
+purge = len(sys.argv) > 6 and sys.argv[6] == 'purge'
+s = socket.create_connection((host, port))
+f = s.makefile('rb', buffering=1 << 16)
+def line():
+    l = f.readline()
+    if not l.startswith(b'+OK'):
+        sys.exit('bad reply %r' % l)
+    return l
+def block():
+    line()
+    for l in f:
+        if l == b'.\r\n':
+            return
+line()
+s.sendall(b'USER %s\r\nPASS %s\r\nSTAT\r\n' % (user.encode(), password.encode()))
+line(); line(); count = int(line().split()[1])
+def send(data):
+    t = threading.Thread(target=s.sendall, args=(data,))
+    t.start()
+    return t
+t = send(b''.join(b'TOP %d 0\r\n' % n for n in range(1, count + 1)))
+for n in range(count):
+    block()
+t.join()
+if purge:
+    t = send(b''.join(b'DELE %d\r\n' % n for n in range(1, count + 1, 2)))
+    for n in range(1, count + 1, 2):
+        line()
+    t.join()
+s.sendall(b'QUIT\r\n'); line()
+if count != int(sys.argv[5]):
+    sys.exit('expected %s messages, found %d' % (sys.argv[5], count))
+)";
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+struct Client {
+    std::string m_sName;
+    std::vector<std::string> m_aArgs;
+    std::vector<std::string> m_aEnv;
+    std::vector<double> m_aSeconds = {}, m_aCpu = {};
+    std::vector<long> m_aPeakKiB = {};
+};
+
+struct Bench {
+    DovecotServer m_dovecot;
+    std::filesystem::path m_scratch;
+    std::vector<std::string> m_aEnv;
+    int m_nMessages = 0;
+
+    bool Start(bool bTls)
+    {
+        if (bTls)
+            m_dovecot.EnableTls();
+        std::string why;
+        if (!m_dovecot.Start(&why)) {
+            std::fprintf(stderr, "Dovecot did not start: %s\n", why.c_str());
+            return false;
+        }
+        // Settings and the dump go to a scratch directory, never the user's own.
+        m_scratch = std::filesystem::path(m_dovecot.Directory()) / "bench";
+        std::filesystem::create_directories(m_scratch / "config");
+        m_aEnv = {"XDG_CONFIG_HOME=" + (m_scratch / "config").string(),
+                  "MAVIX_SYSCONFDIR=" + (m_scratch / "etc").string(), "MAVIX_PASSWORD=" + m_dovecot.Password()};
+        return true;
+    }
+
+    std::vector<std::string> Cli(const std::string& command, int port) const
+    {
+        std::vector<std::string> args = {MAVIX_CLI_PATH, command, "--tsv", "--server", "127.0.0.1",
+                                         "--port", std::to_string(port), "--user", m_dovecot.User()};
+        // BENCH_CLI_WRAPPER="/usr/bin/perf record -o /tmp/cli.perf" profiles the runs.
+        if (const char* wrapper = std::getenv("BENCH_CLI_WRAPPER")) {
+            std::vector<std::string> words;
+            std::string word;
+            for (const char* p = wrapper;; ++p) {
+                if (*p == ' ' || *p == '\0') {
+                    if (!word.empty())
+                        words.push_back(word);
+                    word.clear();
+                    if (*p == '\0')
+                        break;
+                } else {
+                    word += *p;
+                }
+            }
+            args.insert(args.begin(), words.begin(), words.end());
+        }
+        return args;
+    }
+
+    std::vector<std::string> Python(const char* script, const std::string& extra = "") const
+    {
+        std::vector<std::string> args = {"/usr/bin/python3", "-c", script, "127.0.0.1",
+                                         std::to_string(m_dovecot.Port()), m_dovecot.User(),
+                                         m_dovecot.Password(), std::to_string(m_nMessages)};
+        if (!extra.empty())
+            args.push_back(extra);
+        return args;
+    }
+
+    // Grows the mailbox to `count`; two untimed passes then let Dovecot
+    // index the new files and settle.
+    bool Fill(int count)
+    {
+        if (count > m_nMessages) {
+            std::printf("filling the mailbox to %d messages...\n", count);
+            std::fflush(stdout);
+            m_dovecot.AddMessages(count - m_nMessages);
+            m_nMessages = count;
+        }
+        for (int i = 0; i < 2; ++i)
+            if (!Run(Python(kPythonLoop), {}, m_scratch.string()).m_bOk)
+                return false;
+        return true;
+    }
+
+    // One run of the client, its figures kept.
+    bool RunOne(Client& client)
+    {
+        const Outcome out = Run(client.m_aArgs, client.m_aEnv, m_scratch.string());
+        if (!out.m_bOk)
+            return false;
+        client.m_aSeconds.push_back(out.m_dSeconds);
+        client.m_aCpu.push_back(out.m_dCpuSeconds);
+        client.m_aPeakKiB.push_back(out.m_nPeakKiB);
+        return true;
+    }
+
+    // `rounds` rounds of every client, the order rotating; before each run
+    // `prepare` (untimed) when given.
+    bool Rounds(std::vector<Client>& clients, int rounds, const std::function<bool()>& prepare = {})
+    {
+        for (int r = 0; r < rounds; ++r) {
+            std::printf("round %d:", r + 1);
+            for (size_t i = 0; i < clients.size(); ++i) {
+                Client& client = clients[(i + static_cast<size_t>(r)) % clients.size()];
+                if ((prepare && !prepare()) || !RunOne(client))
+                    return false;
+                std::printf("  %s %.3f s (cpu %.3f s, peak %ld KiB)", client.m_sName.c_str(),
+                            client.m_aSeconds.back(), client.m_aCpu.back(), client.m_aPeakKiB.back());
+            }
+            std::printf("\n");
+            std::fflush(stdout);
+        }
+        return true;
+    }
+};
+
+// The median of clients[0]'s time over clients[other]'s, round by round.
+double MedianRatio(const std::vector<Client>& clients, size_t other)
+{
+    std::vector<double> ratios;
+    for (size_t r = 0; r < clients[0].m_aSeconds.size(); ++r)
+        ratios.push_back(clients[0].m_aSeconds[r] / clients[other].m_aSeconds[r]);
+    return Median(ratios);
+}
+
+void Report(const std::vector<Client>& clients, int messages)
+{
+    std::printf("\n%d messages, medians of %zu rounds\n", messages, clients[0].m_aSeconds.size());
+    for (const Client& client : clients)
+        std::printf("  %-28s %.3f s (cpu %.3f s, peak %.1f MiB)\n", client.m_sName.c_str(),
+                    Median(client.m_aSeconds), Median(client.m_aCpu),
+                    Median(std::vector<double>(client.m_aPeakKiB.begin(), client.m_aPeakKiB.end())) / 1024);
+    for (size_t i = 1; i < clients.size(); ++i)
+        std::printf("  ratio %s / %s: %.2f\n", clients[0].m_sName.c_str(), clients[i].m_sName.c_str(),
+                    MedianRatio(clients, i));
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
-    const int rounds = argc > 2 ? std::max(std::atoi(argv[2]), 1) : 3;
+    const std::string mode = argc > 1 ? argv[1] : "scan";
+    std::vector<int> sizes;
+    int rounds = 5;
+    for (int i = 2; i < argc; ++i) {
+        if (i == 2 && mode != "rss")
+            rounds = std::max(std::atoi(argv[i]), 1);
+        else
+            sizes.push_back(std::atoi(argv[i]));
+    }
 
-    DovecotServer dovecot;
-    std::string why;
-    if (!dovecot.Start(&why)) {
-        std::fprintf(stderr, "Dovecot did not start: %s\n", why.c_str());
+    Bench bench;
+    if (!bench.Start(mode == "tls"))
         return 1;
-    }
-    std::printf("filling the mailbox with %d messages...\n", count);
-    std::fflush(stdout);
-    dovecot.AddMessages(count);
+    const int port = bench.m_dovecot.Port();
 
-    // Settings and the dump go to a scratch directory, never the user's own.
-    const std::filesystem::path scratch = std::filesystem::path(dovecot.Directory()) / "bench";
-    std::filesystem::create_directories(scratch / "config");
-    const std::vector<std::string> env = {"XDG_CONFIG_HOME=" + (scratch / "config").string(),
-                                          "MAVIX_SYSCONFDIR=" + (scratch / "etc").string(),
-                                          "MAVIX_PASSWORD=" + dovecot.Password()};
-    const std::string port = std::to_string(dovecot.Port());
-    std::vector<std::string> cli = {MAVIX_CLI_PATH, "scan", "--tsv", "--server", "127.0.0.1",
-                                    "--port", port, "--user", dovecot.User()};
-    // BENCH_CLI_WRAPPER="/usr/bin/perf record -o /tmp/cli.perf" profiles the runs.
-    if (const char* wrapper = std::getenv("BENCH_CLI_WRAPPER")) {
-        std::vector<std::string> words;
-        std::string word;
-        for (const char* p = wrapper;; ++p) {
-            if (*p == ' ' || *p == '\0') {
-                if (!word.empty())
-                    words.push_back(word);
-                word.clear();
-                if (*p == '\0')
-                    break;
-            } else {
-                word += *p;
-            }
+    if (mode == "scan") {
+        if (sizes.empty())
+            sizes = {1000, 10000, 50000};
+        for (int count : sizes) {
+            if (!bench.Fill(count))
+                return 1;
+            std::vector<Client> clients = {{"mavix-cli scan --tsv", bench.Cli("scan", port), bench.m_aEnv},
+                                           {"python pipelined", bench.Python(kPythonPipelined), {}},
+                                           {"python poplib", bench.Python(kPythonLoop), {}}};
+            if (!bench.Rounds(clients, rounds))
+                return 1;
+            Report(clients, count);
         }
-        cli.insert(cli.begin(), words.begin(), words.end());
-    }
-    const std::vector<std::string> python = {"/usr/bin/python3", "-c", kPythonLoop, "127.0.0.1", port,
-                                             dovecot.User(), dovecot.Password(), std::to_string(count)};
-
-    // Untimed passes: the first lets Dovecot build its index and move every
-    // file to cur/; the session right after that still behaves unlike the
-    // later ones, so it is not timed either.
-    for (int i = 0; i < 2; ++i)
-        if (!Run(python, {}, scratch.string()).m_bOk)
+    } else if (mode == "tls") {
+        const int count = sizes.empty() ? 10000 : sizes[0];
+        if (!bench.Fill(count))
             return 1;
-
-    double bestCli = 1e9, bestPython = 1e9;
-    long peakKiB = 0;
-    for (int r = 0; r < rounds; ++r) {
-        // Alternate which goes first, so neither always meets the server
-        // in the same state.
-        Outcome a, b;
-        if (r % 2 == 0) {
-            a = Run(cli, env, scratch.string());
-            b = Run(python, {}, scratch.string());
-        } else {
-            b = Run(python, {}, scratch.string());
-            a = Run(cli, env, scratch.string());
+        std::vector<std::string> tls = bench.Cli("scan", bench.m_dovecot.TlsPort());
+        tls.insert(tls.end(), {"--security", "tls", "--tls-fingerprint",
+                               bench.m_dovecot.Certificates().m_sFingerprint});
+        std::vector<Client> clients = {{"mavix-cli over TLS", tls, bench.m_aEnv},
+                                       {"mavix-cli plain", bench.Cli("scan", port), bench.m_aEnv}};
+        if (!bench.Rounds(clients, rounds))
+            return 1;
+        Report(clients, count);
+    } else if (mode == "purge") {
+        const int count = sizes.empty() ? 10000 : sizes[0];
+        if (!bench.Fill(count))
+            return 1;
+        std::string rows;
+        for (int n = 1; n <= count; n += 2)
+            rows += (rows.empty() ? "" : ",") + std::to_string(n);
+        std::vector<std::string> cli = bench.Cli("purge", port);
+        cli.insert(cli.end(), {"--rows", rows});
+        std::vector<Client> clients = {{"mavix-cli purge", cli, bench.m_aEnv},
+                                       {"python pipelined TOP, DELE", bench.Python(kPythonPipelined, "purge"), {}}};
+        // Every run deletes half the mailbox: it is filled up again first.
+        if (!bench.Rounds(clients, rounds, [&] {
+                bench.m_nMessages = bench.m_dovecot.MessageFileCount();
+                return bench.Fill(count);
+            }))
+            return 1;
+        Report(clients, count);
+    } else if (mode == "rss") {
+        if (sizes.empty())
+            sizes = {10000, 100000};
+        std::vector<std::pair<int, double>> peaks;
+        for (int count : sizes) {
+            if (!bench.Fill(count))
+                return 1;
+            std::vector<Client> clients = {{"mavix-cli scan --tsv", bench.Cli("scan", port), bench.m_aEnv}};
+            if (!bench.Rounds(clients, 3))
+                return 1;
+            Report(clients, count);
+            peaks.emplace_back(count, Median(std::vector<double>(clients[0].m_aPeakKiB.begin(),
+                                                                 clients[0].m_aPeakKiB.end())));
         }
-        if (!a.m_bOk || !b.m_bOk)
-            return 1;
-        std::printf("round %d: mavix-cli %.3f s (cpu %.3f s, peak %ld KiB), python poplib %.3f s (cpu %.3f s)\n",
-                    r + 1, a.m_dSeconds, a.m_dCpuSeconds, a.m_nPeakKiB, b.m_dSeconds, b.m_dCpuSeconds);
-        bestCli = std::min(bestCli, a.m_dSeconds);
-        bestPython = std::min(bestPython, b.m_dSeconds);
-        peakKiB = std::max(peakKiB, a.m_nPeakKiB);
+        if (peaks.size() >= 2)
+            std::printf("growth per message: %.1f bytes\n",
+                        (peaks.back().second - peaks.front().second) * 1024
+                            / (peaks.back().first - peaks.front().first));
+    } else {
+        std::fprintf(stderr, "usage: bench_cli scan|purge|tls|rss [rounds] [messages...]\n");
+        return 2;
     }
-    std::printf("\n%d messages, best of %d rounds\n", count, rounds);
-    std::printf("mavix-cli scan --tsv : %.3f s\n", bestCli);
-    std::printf("python poplib TOP    : %.3f s\n", bestPython);
-    std::printf("ratio (python / mavix-cli): %.2f  (%s)\n", bestPython / bestCli,
-                bestCli <= bestPython ? "mavix-cli at least as fast" : "mavix-cli SLOWER");
-    std::printf("mavix-cli peak memory: %.1f MiB (%s 64 MiB)\n", peakKiB / 1024.0,
-                peakKiB < 64 * 1024 ? "under" : "NOT under");
     return 0;
 }
