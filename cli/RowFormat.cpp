@@ -57,6 +57,15 @@ std::string TerminalUtf8(const std::string& utf8, TerminalStyle style)
     std::string out;
     out.reserve(utf8.size() + 8);
     for (size_t i = 0; i < utf8.size(); ++i) {
+        // Printable ASCII other than the backslash goes out as a run.
+        size_t run = i;
+        while (run < utf8.size() && utf8[run] >= 0x20 && utf8[run] < 0x7F && utf8[run] != '\\')
+            ++run;
+        if (run > i) {
+            out.append(utf8, i, run - i);
+            i = run - 1;
+            continue;
+        }
         const auto b = static_cast<unsigned char>(utf8[i]);
         // U+0080-U+009F, two bytes in UTF-8: a C1 control.
         const bool bC1 = b == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) >= 0x80

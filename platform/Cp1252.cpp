@@ -44,11 +44,18 @@ std::string Cp1252ToUtf8(std::string_view bytes)
 {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
-    for (unsigned char c : bytes) {
-        if (c < 0x80)
-            out += static_cast<char>(c);
-        else
-            AppendUtf8(out, c < 0xA0 ? kHigh[c - 0x80] : static_cast<char32_t>(c));
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        // ASCII goes across as a run.
+        size_t run = i;
+        while (run < bytes.size() && static_cast<unsigned char>(bytes[run]) < 0x80)
+            ++run;
+        if (run > i) {
+            out.append(bytes.substr(i, run - i));
+            i = run - 1;
+            continue;
+        }
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        AppendUtf8(out, c < 0xA0 ? kHigh[c - 0x80] : static_cast<char32_t>(c));
     }
     return out;
 }

@@ -927,6 +927,12 @@ bool CPop3Connection::ReadDele(int n)
     return true;
 }
 
+bool CPop3Connection::HasUnreadInput() const
+{
+    std::lock_guard lock(m_lock);
+    return m_nInputPos < m_sInput.size();
+}
+
 bool CPop3Connection::SkipReplies()
 {
     std::lock_guard lock(m_lock);

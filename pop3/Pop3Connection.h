@@ -179,6 +179,9 @@ public:
     size_t Outstanding() const { return m_aAwaited.size(); }
     // Reads and drops every outstanding reply. False when the session broke.
     bool SkipReplies();
+    // Bytes already received wait to be read: the next reply needs no wait
+    // on the network, or not from its start.
+    bool HasUnreadInput() const;
 
     bool Rset();
     bool Noop();

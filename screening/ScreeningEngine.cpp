@@ -343,10 +343,28 @@ int ScreeningEngine::ScanHeaders()
     // replies, which are read strictly in order; without, one at a time.
     const int nWindow = m_connection.CanPipeline() ? kPipelineWindow : 1;
     int nQueued = 0;  // the last message whose TOP is sent
+    // The owner is told once the queue has turned non-empty, as soon as the
+    // next reply must be waited for on the network, or after kWakeEvery rows
+    // at the latest: a fast server's replies arrive many to a receive, and
+    // one wake-up per row would cost both threads a switch per row.
+    constexpr int kWakeEvery = 64;
+    bool bWakeDue = false;
+    int nUntold = 0;
+    const auto wake = [&] {
+        if (bWakeDue)
+            Post(WM_SCAN_ROW, 0, 0);
+        bWakeDue = false;
+        nUntold = 0;
+    };
     for (int n = 1; n <= count && !m_bStop.load(std::memory_order_acquire); ++n) {
         {
             // A full queue waits for the owner to take it (or stop the scan).
             std::unique_lock lock(m_mutex);
+            if (m_aRowQueue.size() >= m_nRowLimit && bWakeDue) {
+                lock.unlock();
+                wake();
+                lock.lock();
+            }
             m_changed.wait(lock, [this] {
                 return m_aRowQueue.size() < m_nRowLimit || m_bStop.load(std::memory_order_acquire);
             });
@@ -425,20 +443,22 @@ int ScreeningEngine::ScanHeaders()
         else
             m_nLastNum = n;
 
-        bool bWake = false;
         {
             std::lock_guard lock(m_mutex);
             if (m_bStop.load(std::memory_order_acquire))
                 break;
-            bWake = m_aRowQueue.empty();
+            bWakeDue = bWakeDue || m_aRowQueue.empty();
             m_aRowQueue.push_back(ScanRow{std::move(row), suspect, repeat});
         }
-        // The owner is woken once per turn of the queue from empty, and takes
-        // all of it; posted outside the lock, so TakeRows never waits for the
-        // post itself. A post that lands after a Stop finds nothing to take.
-        if (bWake)
-            Post(WM_SCAN_ROW, 0, 0);
+        // The owner takes all of the queue per wake-up. Posted outside the
+        // lock, so TakeRows never waits for the post itself. A post that
+        // lands after a Stop finds nothing to take.
+        ++nUntold;
+        if (bWakeDue && (nUntold >= kWakeEvery || !m_connection.HasUnreadInput()))
+            wake();
     }
+    if (!m_bStop.load(std::memory_order_acquire))
+        wake();
 
     // A reply that came late, or twice, sits ahead of later replies: the
     // rows after it would show the wrong messages. LIST n names its number,

@@ -156,7 +156,7 @@ public:
     // TOP commands kept outstanding on a server that lists PIPELINING:
     // enough to keep both sides busy on any link (about 50 KiB of replies
     // in flight), small enough that a batch never blocks its own sending.
-    static constexpr int kPipelineWindow = 100;
+    static constexpr int kPipelineWindow = 1000;
 
     // UI, during the review: NOOP on PurgeThread, so an idle session is not
     // logged out (RFC 1939 §3); WM_SESSION_CHECKED tells how it went. No
