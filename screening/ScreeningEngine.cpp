@@ -534,7 +534,9 @@ bool ScreeningEngine::ReconnectForPurge(std::vector<PurgeRow>& rows, PurgeResult
 // PurgeThread. Walks the snapshot in message-number order: per checked row
 // TOP n 0, the Subject compared byte for byte with the one the user saw, the
 // UIDL compared with the scan's, then DELE n; the first difference stops the
-// walk. One WM_PURGE_PROGRESS per row visited. QUIT at the end: it is what
+// walk. One WM_PURGE_PROGRESS per row visited. On a server that lists
+// PIPELINING, WalkPipelined does the same with its commands sent ahead, and
+// this loop goes on from where it stopped. QUIT at the end: it is what
 // makes the server remove the messages marked as deleted (RFC 1939 §6). A
 // session that breaks is dropped instead, so nothing at all is deleted.
 void ScreeningEngine::PurgeChecked()
