@@ -119,6 +119,8 @@ public:
     // reads as "0"). False for anything else: an unknown mode must never be
     // taken for plain text.
     static bool ParseSecurity(const std::string& text, Security& mode);
+    // For every later reply. Before the session's thread starts using it.
+    void SetTiming(const Timing& timing) { m_timing = timing; }
     // Why the last Login failed, for the user: the server refused it, sent
     // no greeting, the TLS handshake or the certificate failed, the server
     // does not offer STLS. Empty when the server could not be reached.
