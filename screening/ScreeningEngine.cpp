@@ -129,6 +129,10 @@ void ScreeningEngine::ScanThread(ScreeningEngine* pEngine)
         {
             std::lock_guard session(e.m_sessionMutex);
             result = e.ScanHeaders();
+            // From here on the count shown is that of the rows delivered, not
+            // what STAT claimed.
+            if (e.m_nLastNum > 0 || result != 0)
+                e.m_nMsgCount.store(e.m_nLastNum, std::memory_order_release);
             // A stopped or failed scan, or one with nothing to review, ends
             // its session here: the maildrop stays locked by the server while
             // it is open (RFC 1939 §8). Nothing is marked, so QUIT deletes

@@ -82,6 +82,10 @@ void TestHostileSessions::faults_data()
     QTest::newRow("status line '+'") << Fault{"TOP 2 0", "+\r\n.\r\n"} << -1 << "not a POP3 reply" << "TOP 2 0"
                                      << all;
     QTest::newRow("trickled TOP") << Fault{"TOP 2 0", "trickle"} << -1 << "did not end within" << "TOP 2 0" << all;
+    // An id the identity check cannot use still shows its row; that row is
+    // checked by its Subject alone.
+    QTest::newRow("unusable UIDL entry") << Fault{"UIDL", "+OK\r\n1 mavix-uid-1\r\n2 bad\x01id\r\n3 mavix-uid-3\r\n.\r\n"} << 0
+                                         << "" << "QUIT" << "";
     // A refused TOP shows no text of another message, and is never deleted.
     QTest::newRow("-ERR to TOP in the scan") << Fault{"TOP 2 0", "-ERR gone\r\n"} << 0 << "" << "QUIT"
                                              << "Meeting notes";
@@ -164,6 +168,8 @@ void TestHostileSessions::faults()
         const PurgeNotes purge = DrivePurge(listener);
         QVERIFY(purge.m_bDone);
         const PurgeResult result = engine.LastPurge();
+        if (fault.m_sCommand == "UIDL")
+            QCOMPARE(result.m_nWithoutId, 1);
         if (wireEnd != "QUIT" || fault.m_sCommand == "QUIT")
             QVERIFY(!result.m_bCommitted);
     }
