@@ -182,6 +182,8 @@ private:
     // line's CR LF and the terminator cut off), at most nKeep bytes of it.
     bool ReadReply(ReplyShape shape, ReplyPace pace, const char* pszName, std::string& text,
                    size_t nKeep = kMaxReplyBytes);
+    // "VERB n", answered "+OK n word": the word, on a reply that names n.
+    bool QueryOne(const char* pszVerb, int n, std::string& word);
     bool Command(const std::string& command, const char* pszName, std::string& text,
                  ReplyShape shape = ReplyShape::kLine, ReplyPace pace = ReplyPace::kQuick,
                  size_t nKeep = kMaxReplyBytes);

@@ -57,6 +57,17 @@ class TestCli : public QObject {
         store.WriteString("Acct", "Port", std::to_string(port));
     }
 
+    // Starts "purge --all --tsv" and returns once the server holds an answer
+    // at the gate.
+    void StartHeldPurge(QProcess& process, Gate& gate, uint16_t port)
+    {
+        StoreAccount(port);
+        PrepareCli(process, m_pDir->path(), {"MAVIX_PASSWORD=p"});
+        process.start(CliBinary(), {"purge", "--all", "--tsv"});
+        QVERIFY(process.waitForStarted(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(gate.Reached(), 20000);
+    }
+
     CliRun Cli(const QStringList& args, const QStringList& env = {"MAVIX_PASSWORD=p"})
     {
         return RunCli(args, m_pDir->path(), env);
@@ -360,12 +371,8 @@ private slots:
             return std::nullopt;
         });
         server.Start();
-        StoreAccount(server.Port());
         QProcess process;
-        PrepareCli(process, m_pDir->path(), {"MAVIX_PASSWORD=p"});
-        process.start(CliBinary(), {"purge", "--all", "--tsv"});
-        QVERIFY(process.waitForStarted(10000));
-        QTRY_VERIFY_WITH_TIMEOUT(gate.Reached(), 20000);
+        StartHeldPurge(process, gate, server.Port());
         ::kill(static_cast<pid_t>(process.processId()), SIGINT);
         std::string err;
         QTRY_VERIFY_WITH_TIMEOUT((err += process.readAllStandardError().toStdString(),
@@ -410,12 +417,8 @@ private slots:
             return std::nullopt;
         });
         server.Start();
-        StoreAccount(server.Port());
         QProcess process;
-        PrepareCli(process, m_pDir->path(), {"MAVIX_PASSWORD=p"});
-        process.start(CliBinary(), {"purge", "--all", "--tsv"});
-        QVERIFY(process.waitForStarted(10000));
-        QTRY_VERIFY_WITH_TIMEOUT(gate.Reached(), 20000);
+        StartHeldPurge(process, gate, server.Port());
         std::string err;
         for (int number : sent) {
             // Signals of one kind do not queue: the next goes once this one
