@@ -255,16 +255,27 @@ current directory.
 
 Ctrl-C during the scan stops it. Ctrl-C during a purge ends the session with
 RSET and QUIT, so nothing at all is deleted (unless the purge had already
-sent its QUIT; that is then reported); a second Ctrl-C leaves at once without
-QUIT, which also deletes nothing.
+sent its QUIT; that is then reported); a second Ctrl-C, or SIGTERM, leaves at
+once without QUIT, which also deletes nothing.
+
+A purge prints "deleted N" only for deletions the server confirmed at QUIT,
+"refused N" for a DELE the server refused, "mismatch N" where it stopped
+because the message changed (its Subject or its id), "gone N" for a message
+another client had removed already, and "skipped N" for one it could not read
+or find. It then says on stderr how many were deleted, refused and not
+deleted, and which checked messages are still on the server. When the
+server's replies stop matching the commands (late, doubled or malformed), the
+session is closed without QUIT: nothing at all is deleted, and it says so.
 
 Exit status:
   0    the scan (and the purge) ended normally, also when no mail was waiting
   1    the scan failed (server not found, connection not secured, log-in or
-       STAT refused, ...), the server did not confirm the purge's QUIT (so
+       STAT refused, ...), a checked message was not deleted (refused, or the
+       session broke), the server did not confirm the purge's QUIT (so
        deletions may not have been made), or the output could not be written
   2    usage error
   3    the purge stopped on a Subject mismatch
-  130  interrupted by Ctrl-C (or SIGTERM)
+  130  interrupted by Ctrl-C
+  143  ended by SIGTERM
 )";
 }

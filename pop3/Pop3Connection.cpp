@@ -746,29 +746,47 @@ bool CPop3Connection::Top(int n, CPop3Message& message)
     return QueueTop(n) && SendQueued() && ReadTop(n, message);
 }
 
-bool CPop3Connection::UidlOf(int n, std::string& uidl)
+bool CPop3Connection::QueryOne(const char* pszVerb, int n, std::string& word)
 {
     std::lock_guard lock(m_lock);
-    return QueueUidlOf(n) && SendQueued() && ReadUidlOf(n, uidl);
+    const std::string name = std::string(pszVerb) + " " + std::to_string(n);
+    std::string text;
+    if (!Command(name + "\r\n", name.c_str(), text))
+        return false;
+    // RFC 1939 §5, §7: "+OK n value". A reply naming another number answers
+    // another command.
+    const char* p = text.c_str() + 3;
+    const char* pEnd = text.c_str() + text.size();
+    unsigned long long number = 0;
+    const char* pWord;
+    const char* pWordEnd;
+    if (!SplitListingLine(p, pEnd, number, pWord, pWordEnd) || number != static_cast<unsigned long long>(n)) {
+        SetLastError(platform::kErrProtocol);
+        SetLastReply(Shown(text));
+        Break("The server's answer to " + name + " names another message.");
+        return false;
+    }
+    word.assign(pWord, pWordEnd);
+    return true;
+}
+
+bool CPop3Connection::UidlOf(int n, std::string& uidl)
+{
+    return QueryOne("UIDL", n, uidl);
 }
 
 bool CPop3Connection::ListOne(int n, uint64_t& size)
 {
     std::lock_guard lock(m_lock);
-    const std::string name = "LIST " + std::to_string(n);
-    std::string text;
-    if (!Command(name + "\r\n", name.c_str(), text))
+    std::string word;
+    if (!QueryOne("LIST", n, word))
         return false;
-    const char* p = text.c_str() + 3;
-    const char* pEnd = text.c_str() + text.size();
-    unsigned long long number = 0, value = 0;
-    const char* pWord;
-    const char* pWordEnd;
-    if (!SplitListingLine(p, pEnd, number, pWord, pWordEnd) || number != static_cast<unsigned long long>(n)
-        || !ParseNumber(pWord, pWordEnd, ULLONG_MAX / 10, value)) {
+    const char* p = word.c_str();
+    unsigned long long value = 0;
+    if (!ParseNumber(p, word.c_str() + word.size(), ULLONG_MAX / 10, value) || *p != '\0') {
         SetLastError(platform::kErrProtocol);
-        SetLastReply(Shown(text));
-        Break("The server's answer to " + name + " names another message.");
+        SetLastReply(word);
+        Break("The server's answer to LIST " + std::to_string(n) + " gives no size.");
         return false;
     }
     size = value;

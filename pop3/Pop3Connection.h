@@ -129,6 +129,8 @@ public:
     // reads as "0"). False for anything else: an unknown mode must never be
     // taken for plain text.
     static bool ParseSecurity(const std::string& text, Security& mode);
+    // For every later reply. Before the session's thread starts using it.
+    void SetTiming(const Timing& timing) { m_timing = timing; }
     // Why the last Login failed, for the user: the server refused it, sent
     // no greeting, the TLS handshake or the certificate failed, the server
     // does not offer STLS. Empty when the server could not be reached.
@@ -227,6 +229,8 @@ private:
     void Queue(char cKind, int n, const std::string& command);
     bool ReadAwaited(char cKind, int n, std::string& text);
     static std::string AwaitedName(const Awaited& awaited);
+    // "VERB n", answered "+OK n word": the word, on a reply that names n.
+    bool QueryOne(const char* pszVerb, int n, std::string& word);
     bool Command(const std::string& command, const char* pszName, std::string& text,
                  ReplyShape shape = ReplyShape::kLine, ReplyPace pace = ReplyPace::kQuick,
                  size_t nKeep = kMaxReplyBytes);

@@ -922,7 +922,7 @@ void CMavixView::AddToList(FilterKind kind, const std::string& entry)
     const std::vector<std::string>& list = m_filters.m_filters.List(kind);
     std::string why;
     if (std::find(list.begin(), list.end(), upper) != list.end()) {
-        m_pModel->Reclassify(m_filters.m_filters);
+        Reclassify();
         return;
     }
     if (!m_filters.m_filters.Append(kind, upper, &why)) {
@@ -934,7 +934,16 @@ void CMavixView::AddToList(FilterKind kind, const std::string& entry)
                                                   "The changes apply until Mavix is closed.")
                                        .arg(QString::fromLocal8Bit(m_settings.FilePath())));
     }
+    Reclassify();
+}
+
+void CMavixView::Reclassify()
+{
     m_pModel->Reclassify(m_filters.m_filters);
+    // The count in the status bar follows the rows.
+    m_nSuspectCount = m_pModel->SuspectCount();
+    if (m_bKeepAlive && !m_bSessionLost)
+        m_frame.SetStatusPaneText(1, StatusText());
 }
 
 void CMavixView::ViewHeaders(int nMessage)

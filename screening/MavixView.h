@@ -115,6 +115,8 @@ private:
     void OnKeepAlive();
     void OnSessionChecked(bool bAlive, bool bCanReconnect);
     void OnSessionEnded(bool bAccepted);
+    // The rows judged again after a filter list changed.
+    void Reclassify();
 
     void OnEngineMessage(unsigned message, long wParam, long lParam);
     void OnScanAnswered();

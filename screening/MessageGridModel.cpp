@@ -276,6 +276,9 @@ void MessageGridModel::Reclassify(const FilterLists& lists)
         return;
     const int nBefore = m_nChecked;
     for (GridRow& row : m_aRows) {
+        // A message the server would not show is never judged.
+        if (row.m_row.m_bUnavailable)
+            continue;
         const bool bSuspect = ClassifyRow(lists, row.m_row) != 0;
         if (bSuspect == row.m_bSuspect)
             continue;
@@ -289,6 +292,12 @@ void MessageGridModel::Reclassify(const FilterLists& lists)
     emit dataChanged(index(0, 0), index(Count() - 1, kColumnCount - 1));
     if (m_nChecked != nBefore)
         emit CheckedCountChanged(m_nChecked);
+}
+
+int MessageGridModel::SuspectCount() const
+{
+    return static_cast<int>(
+        std::count_if(m_aRows.begin(), m_aRows.end(), [](const GridRow& row) { return row.m_bSuspect; }));
 }
 
 std::vector<std::string> MessageGridModel::Uidls() const

@@ -59,6 +59,7 @@ public:
     // follow, and a row whose verdict changed takes it as its check state
     // unless the user's choice for it is remembered.
     void Reclassify(const FilterLists& lists);
+    int SuspectCount() const;
     // Every row's UIDL, in message order.
     std::vector<std::string> Uidls() const;
     // The message-order index of a display row, and back.

@@ -129,6 +129,10 @@ void ScreeningEngine::ScanThread(ScreeningEngine* pEngine)
         {
             std::lock_guard session(e.m_sessionMutex);
             result = e.ScanHeaders();
+            // From here on the count shown is that of the rows delivered, not
+            // what STAT claimed.
+            if (e.m_nLastNum > 0 || result != 0)
+                e.m_nMsgCount.store(e.m_nLastNum, std::memory_order_release);
             // A stopped or failed scan, or one with nothing to review, ends
             // its session here: the maildrop stays locked by the server while
             // it is open (RFC 1939 §8). Nothing is marked, so QUIT deletes
@@ -280,8 +284,10 @@ int ScreeningEngine::ScanHeaders()
         return FailScan(reason.empty() ? std::string("Server Not Found") : reason);
     }
     {
+        // Which account the session is of, without its password.
         std::lock_guard lock(m_mutex);
         m_sessionAccount = account;
+        platform::SecureWipe(m_sessionAccount.m_sPass);
     }
 
     // Stopped while logging in: the thread loop ends the session; the dump
@@ -496,13 +502,27 @@ bool ScreeningEngine::ReconnectForPurge(std::vector<PurgeRow>& rows, PurgeResult
                                "so the rows cannot be matched to messages again: nothing was deleted. Scan again.";
         return false;
     }
+    // The owner's current account, which must still be the one the rows
+    // came from: ids mean nothing on another mailbox.
     Account account;
+    bool bSameAccount = false;
     {
         std::lock_guard lock(m_mutex);
-        account = m_sessionAccount;
+        account = m_account;
+        bSameAccount = account.m_sServer == m_sessionAccount.m_sServer && account.m_sUser == m_sessionAccount.m_sUser
+                       && account.m_sPort == m_sessionAccount.m_sPort;
+    }
+    if (!bSameAccount) {
+        platform::SecureWipe(account.m_sPass);
+        result.m_sNotStarted = "The server ended the session, and the account has changed since the scan: "
+                               "nothing was deleted. Scan again.";
+        return false;
     }
     const int port = ParsePort(account.m_sPort);
-    if (port == 0 || !m_connection.Login(account.m_sServer, account.m_sUser, account.m_sPass, port)) {
+    const bool bLoggedIn =
+        port != 0 && m_connection.Login(account.m_sServer, account.m_sUser, account.m_sPass, port);
+    platform::SecureWipe(account.m_sPass);
+    if (!bLoggedIn) {
         const std::string reason = m_connection.GetFailureReason();
         result.m_sNotStarted = "The server ended the session and a new log-in failed ("
                                + (reason.empty() ? std::string("Server Not Found") : reason)

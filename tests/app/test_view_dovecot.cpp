@@ -166,6 +166,7 @@ void TestViewDovecot::choicesReasonsAndSortedPurge()
     QVERIFY(!m.IsChecked(3));
     QVERIFY(tip(3) != QStringLiteral("Sender spam.example is on the sender list"));
     QCOMPARE(h.m_settings.ReadString("TrustedList", "0", ""), std::string("BJORN@SPAM.EXAMPLE"));
+    QVERIFY2(h.Pane(1).endsWith(QString::number(m.SuspectCount()) + " Suspect"), qPrintable(h.Pane(1)));
 
     // Sorted by Subject, descending: the purge still deletes messages 1 and 3.
     h.m_pView->Grid()->sortByColumn(MessageGridModel::kSubject, Qt::DescendingOrder);

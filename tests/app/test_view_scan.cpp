@@ -2,48 +2,21 @@
 // what the status bar shows while rows arrive, the review and its buttons,
 // the purge's Subject check, and the answer wait.
 
+#include "Gate.h"
 #include "ScriptedPop3Server.h"
 #include "ViewHarness.h"
 
 #include <atomic>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QHeaderView>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <condition_variable>
 #include <mutex>
 
 namespace {
-
-// Holds the server's answer to one command until the test lets it go (or
-// ten seconds pass), so the test can act while the client waits.
-class Gate {
-public:
-    void Wait()
-    {
-        std::unique_lock lock(m_mutex);
-        m_bReached = true;
-        m_changed.notify_all();
-        m_changed.wait_for(lock, std::chrono::seconds(10), [this] { return m_bOpen; });
-    }
-    void Open()
-    {
-        std::lock_guard lock(m_mutex);
-        m_bOpen = true;
-        m_changed.notify_all();
-    }
-    bool Reached()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_bReached;
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_bOpen = false;
-    bool m_bReached = false;
-};
 
 const QString kSuspectStatus1 = QStringLiteral("  3 eMails :   1 Suspect");
 
@@ -93,6 +66,8 @@ private slots:
     void purgeStopsOnSubjectMismatch();
     void purgeNotConfirmedIsReported();
     void keepAliveSendsNoop();
+    void windowNeverWaitsOnServer_data();
+    void windowNeverWaitsOnServer();
     void reviewSurvivesDroppedSession();
     void answerWaitStaysResponsive();
     void answerWaitTimesOut();
@@ -413,6 +388,56 @@ void TestViewScan::keepAliveSendsNoop()
     QTRY_VERIFY(Count(server.Received(), "NOOP\r\n") >= 2);
     QVERIFY(h.m_pView->IsReviewing());
     QCOMPARE(h.Model().Count(), 3);
+}
+
+void TestViewScan::windowNeverWaitsOnServer_data()
+{
+    QTest::addColumn<QString>("held");
+    QTest::newRow("NOOP held") << "NOOP";
+    QTest::newRow("QUIT held") << "QUIT";
+}
+
+// The server holds its answer to the keep-alive's NOOP, or to Cancel's QUIT:
+// the window goes on painting, with no event-loop stall over 100 ms, until
+// the engine has given up on the answer.
+void TestViewScan::windowNeverWaitsOnServer()
+{
+    QFETCH(QString, held);
+    Gate gate(std::chrono::seconds(10));
+    ScriptedPop3Server server;
+    server.ServeMailbox(ThreeMessages(), "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+        if (command == held.toStdString())
+            gate.Wait();
+        return std::nullopt;
+    });
+    server.Start();
+    ViewHarness h;
+    h.m_nKeepAliveMs = held == "NOOP" ? 50 : 600000;
+    h.SetAccount(server.Port());
+    QVERIFY(h.Build());
+    QVERIFY(h.ScanToReview());
+
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0, longest = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longest = std::max(longest, clock.elapsed() - last);
+        last = clock.elapsed();
+    });
+    tick.start(10);
+    if (held == "QUIT") {
+        h.Click("cancel");
+        QVERIFY2(clock.elapsed() < 100, QByteArray::number(clock.elapsed()));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(gate.Reached(), 10000);
+    // The engine gives up after the 2 s silence limit and drops the session.
+    QTRY_VERIFY_WITH_TIMEOUT(held == "NOOP" ? h.Pane(1).startsWith("The server ended the session")
+                                            : !h.m_asBoxes.isEmpty(),
+                             10000);
+    tick.stop();
+    gate.Open();
+    QVERIFY2(longest < 100, QByteArray::number(longest));
 }
 
 // The server drops the session during the review: the rows and the checks

@@ -3,6 +3,7 @@
 
 #include <QtTest>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -14,6 +15,7 @@
 
 #include "screening/DeletionJournal.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/Gate.h"
 #include "tests/support/ScriptedPop3Server.h"
 #include "CliHarness.h"
 
@@ -27,29 +29,6 @@ std::string Mail(int n, const std::string& subject, size_t bodyBytes = 60)
     text += std::string(bodyBytes, 'x') + "\r\n";
     return text;
 }
-
-// A gate a server thread waits at until the test opens it.
-struct Gate {
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    std::atomic<bool> m_bReached{false};
-    bool m_bOpen = false;
-
-    void Arrive()
-    {
-        m_bReached = true;
-        std::unique_lock lock(m_mutex);
-        m_cv.wait_for(lock, std::chrono::seconds(20), [this] { return m_bOpen; });
-    }
-    void Open()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_bOpen = true;
-        }
-        m_cv.notify_all();
-    }
-};
 
 }  // namespace
 
@@ -76,6 +55,17 @@ class TestCli : public QObject {
         store.WriteString("Acct", "User", "u");
         store.WriteString("Acct", "Pass", "stored-but-wrong");
         store.WriteString("Acct", "Port", std::to_string(port));
+    }
+
+    // Starts "purge --all --tsv" and returns once the server holds an answer
+    // at the gate.
+    void StartHeldPurge(QProcess& process, Gate& gate, uint16_t port)
+    {
+        StoreAccount(port);
+        PrepareCli(process, m_pDir->path(), {"MAVIX_PASSWORD=p"});
+        process.start(CliBinary(), {"purge", "--all", "--tsv"});
+        QVERIFY(process.waitForStarted(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(gate.Reached(), 20000);
     }
 
     CliRun Cli(const QStringList& args, const QStringList& env = {"MAVIX_PASSWORD=p"})
@@ -377,16 +367,12 @@ private slots:
         ScriptedPop3Server server;
         server.ServeMailbox(m_aMail, "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
             if (command == "TOP 2 0" && ++top2 == (duringPurge ? 2 : 1))
-                gate.Arrive();
+                gate.Wait();
             return std::nullopt;
         });
         server.Start();
-        StoreAccount(server.Port());
         QProcess process;
-        PrepareCli(process, m_pDir->path(), {"MAVIX_PASSWORD=p"});
-        process.start(CliBinary(), {"purge", "--all", "--tsv"});
-        QVERIFY(process.waitForStarted(10000));
-        QTRY_VERIFY_WITH_TIMEOUT(gate.m_bReached.load(), 20000);
+        StartHeldPurge(process, gate, server.Port());
         ::kill(static_cast<pid_t>(process.processId()), SIGINT);
         std::string err;
         QTRY_VERIFY_WITH_TIMEOUT((err += process.readAllStandardError().toStdString(),
@@ -406,6 +392,52 @@ private slots:
             QVERIFY(wire.find("TOP 3 0") == std::string::npos);
             QVERIFY(wire.find("DELE") == std::string::npos);
         }
+        QCOMPARE(server.Messages().size(), size_t(3));
+    }
+
+    void signalsWhileTheServerStalls_data()
+    {
+        QTest::addColumn<QList<int>>("sent");
+        QTest::addColumn<int>("exit");
+        QTest::newRow("second Ctrl-C") << QList<int>{SIGINT, SIGINT} << 130;
+        QTest::newRow("SIGTERM") << QList<int>{SIGTERM} << 143;
+    }
+
+    // The server holds its answer to DELE 2: a second Ctrl-C, or SIGTERM,
+    // leaves at once, without QUIT, so nothing at all is deleted.
+    void signalsWhileTheServerStalls()
+    {
+        QFETCH(QList<int>, sent);
+        QFETCH(int, exit);
+        Gate gate;
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+            if (command == "DELE 2")
+                gate.Wait();
+            return std::nullopt;
+        });
+        server.Start();
+        QProcess process;
+        StartHeldPurge(process, gate, server.Port());
+        std::string err;
+        for (int number : sent) {
+            // Signals of one kind do not queue: the next goes once this one
+            // has been taken.
+            if (!err.empty())
+                QTRY_VERIFY_WITH_TIMEOUT((err += process.readAllStandardError().toStdString(),
+                                          err.find("interrupted") != std::string::npos), 10000);
+            ::kill(static_cast<pid_t>(process.processId()), number);
+            err += "-";
+        }
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(process.waitForFinished(5000));
+        QVERIFY2(clock.elapsed() < 2000, QByteArray::number(clock.elapsed()));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), exit);
+        gate.Open();
+        QVERIFY(server.WaitNoSession(5000));
+        QVERIFY(server.Received().find("QUIT") == std::string::npos);
         QCOMPARE(server.Messages().size(), size_t(3));
     }
 };

@@ -94,6 +94,50 @@ private slots:
         QVERIFY(left.find("Subject: Dovecot message 4") == std::string::npos);
     }
 
+    // The review's session is gone (the network dropped it) and another
+    // client removed message 1 meanwhile: the purge logs in again, finds the
+    // other rows by UIDL under their new numbers, and reports 1 as removed.
+    void purgeLogsInAgainAfterLostSession()
+    {
+        DovecotServer dovecot;
+        std::string why;
+        QVERIFY2(dovecot.Start(&why), why.c_str());
+        for (int n = 1; n <= 3; ++n)
+            dovecot.AddMessage(MailText(n, "Kept apart " + std::to_string(n)));
+        const Account account{"127.0.0.1", dovecot.User(), dovecot.Password(), std::to_string(dovecot.Port())};
+        RecordingListener listener;
+        ScreeningEngine engine(listener);
+        engine.StartThreads();
+        engine.StartScan(account, FilterLists());
+        const ScanOutcome scan = DriveScan(engine, listener);
+        QCOMPARE(scan.m_nResult, 0L);
+        QVERIFY(engine.CanReconnect());
+        engine.Connection().Drop();
+
+        CPop3Connection other;
+        QVERIFY(other.Login("127.0.0.1", dovecot.User(), dovecot.Password(), dovecot.Port()));
+        QVERIFY(other.Dele(1));
+        QVERIFY(other.Quit());
+        QTRY_COMPARE(dovecot.MessageFileCount(), 2);
+
+        std::vector<PurgeRow> rows;
+        for (const MessageRow& row : scan.m_aRows)
+            rows.push_back({std::stoi(row.m_sNum), row.m_sNum != "2", row.m_sSubject, row.m_sUidl});
+        engine.StartPurge(rows);
+        const PurgeNotes purge = DrivePurge(listener);
+        QVERIFY(purge.m_bDone);
+        const PurgeResult result = engine.LastPurge();
+        QVERIFY(result.m_bReconnected);
+        QVERIFY2(result.m_bCommitted, PurgeSummaryText(result).c_str());
+        QCOMPARE(result.m_aGone, std::vector<int>{1});
+        QCOMPARE(result.m_aMarked, std::vector<int>{3});
+        QCOMPARE(PurgeSummaryText(result),
+                 std::string("1 deleted, 0 refused by the server, 0 not deleted (changed on the server), "
+                             "1 already removed"));
+        QTRY_COMPARE(dovecot.MessageFileCount(), 1);
+        QVERIFY(Slurp(dovecot.MessageFiles().front()).find("Subject: Kept apart 2") != std::string::npos);
+    }
+
     void wrongPasswordNamesTheRefusal()
     {
         DovecotServer dovecot;

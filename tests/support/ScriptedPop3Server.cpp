@@ -20,6 +20,15 @@
 const std::string ScriptedPop3Server::kCloseConnection = std::string("\0close\0", 7);
 
 namespace {
+const std::string kTrickleMark = std::string("\0trickle\0", 9);
+}  // namespace
+
+std::string ScriptedPop3Server::Trickled(const std::string& bytes)
+{
+    return kTrickleMark + bytes;
+}
+
+namespace {
 
 using Clock = std::chrono::steady_clock;
 
@@ -345,6 +354,12 @@ struct ScriptedPop3Server::Impl {
                 if (std::optional<std::string> other = m_override(command, session)) {
                     if (*other == kCloseConnection)
                         return false;
+                    if (other->starts_with(kTrickleMark)) {
+                        for (size_t k = kTrickleMark.size(); k < other->size(); ++k)
+                            if ((k > kTrickleMark.size() && !Sleep(100)) || !WriteAll(fd, other->data() + k, 1))
+                                return false;
+                        return true;
+                    }
                     normal = std::move(*other);
                 }
             }

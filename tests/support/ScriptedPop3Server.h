@@ -29,6 +29,9 @@ class ScriptedPop3Server {
 public:
     // Returned by a mailbox override: close the connection instead of replying.
     static const std::string kCloseConnection;
+    // Returned by a mailbox override: send these bytes one at a time, 100 ms
+    // apart (a server that trickles its answer).
+    static std::string Trickled(const std::string& bytes);
 
     ScriptedPop3Server();  // listens at once, so Port() is known before Start()
     ~ScriptedPop3Server(); // closes every connection and joins the threads
