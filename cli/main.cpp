@@ -25,6 +25,7 @@
 #include "platform/Cp1252.h"
 #include "platform/Secrets.h"
 #include "screening/DeletionJournal.h"
+#include "screening/PurgeJournal.h"
 #include "screening/ScreeningEngine.h"
 #include "settings/PasswordStore.h"
 #include "settings/SettingsStore.h"
@@ -77,6 +78,7 @@ private:
     void OnScanDone(long result);
     void OnPurgeProgress(const CCliListener::Note& note);
     void OnPurgeDone();
+    void JournalDeletions(const PurgeResult& result);
     void OnSignal(uint32_t nSignal);
     void WaitForWorkers(int hSignals);
     void StartPurge();
@@ -91,6 +93,7 @@ private:
     int m_nExit = kExitOk;
     int m_nSuspects = 0;
     bool m_bInterrupted = false;
+    std::string m_sServer, m_sUser;  // the account, for the journal
     std::vector<MessageRow> m_aRows;
     std::vector<bool> m_aSuspect;
     std::vector<PurgeRow> m_aPurge;
@@ -102,6 +105,8 @@ private:
 
 int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals)
 {
+    m_sServer = account.m_sServer;
+    m_sUser = account.m_sUser;
     m_engine.StartThreads();
     m_engine.StartScan(account, lists);
 
@@ -330,6 +335,7 @@ void CCliRun::OnPurgeDone()
 {
     m_nState = kFinished;
     const PurgeResult result = m_engine.LastPurge();
+    JournalDeletions(result);
     // Only deletions QUIT committed are reported as done (RFC 1939 §6).
     if (result.m_bCommitted)
         for (int num : m_aDeleted)
@@ -370,6 +376,20 @@ void CCliRun::OnPurgeDone()
         Error("not deleted: " + list);
         m_nExit = m_bMismatch ? kExitMismatch : kExitFailed;
     }
+}
+
+// Main thread: what QUIT committed goes to the journal of deletions.
+void CCliRun::JournalDeletions(const PurgeResult& result)
+{
+    // The scan delivers message n as row n - 1.
+    const RowLookup rowOf = [this](int nNum) -> const MessageRow* {
+        const size_t i = static_cast<size_t>(nNum - 1);
+        return nNum >= 1 && i < m_aRows.size() && m_aRows[i].m_sNum == std::to_string(nNum) ? &m_aRows[i]
+                                                                                            : nullptr;
+    };
+    DeletionJournal journal;
+    if (!JournalPurge(journal, result, rowOf, m_sServer, m_sUser))
+        Error("the deletions could not be recorded in " + journal.FilePath());
 }
 
 // Main thread: a scan leaves its session logged in for a purge; when none

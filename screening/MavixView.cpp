@@ -5,6 +5,7 @@
 #include "platform/Ascii.h"
 #include "platform/Cp1252.h"
 #include "screening/MessageGridModel.h"
+#include "screening/PurgeJournal.h"
 #include "screening/ReadableRow.h"
 #include "settings/AccountDlg.h"
 #include "settings/PasswordStore.h"
@@ -638,6 +639,8 @@ void CMavixView::OnPurgeDone()
 {
     m_bPurging = false;
     m_pShowStop->setEnabled(true);
+    // The journal takes its texts from the rows: before they go.
+    const bool bJournalled = JournalDeletions();
     m_pModel->Clear();
     m_frame.SetStatusPaneText(1, QString());
     DestroyProgress();
@@ -658,10 +661,23 @@ void CMavixView::OnPurgeDone()
             text += QStringLiteral("\n") + FromCp1252(result.m_sReason);
         Prompter::MessageBox(this, text);
     }
+    if (!bJournalled)
+        m_frame.SetStatusPaneText(1, summary + QStringLiteral(" (not recorded in Recently Deleted)"));
     m_nPurgeChecked = 0;
     emit BecameIdle();
     if (m_bExitAfter)
         m_frame.PostClose();
+}
+
+bool CMavixView::JournalDeletions()
+{
+    // Snapshot row r stands for message r + 1, so the purge's row numbers
+    // lead straight to the model's rows.
+    const RowLookup rowOf = [this](int nNum) -> const MessageRow* {
+        return nNum >= 1 && nNum <= m_pModel->Count() ? &m_pModel->Row(nNum - 1) : nullptr;
+    };
+    DeletionJournal journal;
+    return JournalPurge(journal, m_pEngine->LastPurge(), rowOf, m_sServer, m_sUser);
 }
 
 // ---------------------------------------------------------------------------

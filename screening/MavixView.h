@@ -127,6 +127,9 @@ private:
     void EndScan(int nResult);
     void OnPurgeProgress(long nOutcome, long bContinue);
     void OnPurgeDone();
+    // Appends what the finished purge deleted to the journal; false when it
+    // could not be written.
+    bool JournalDeletions();
 
     void EndReview();
     void ShowReviewButtons(bool bShow);
