@@ -26,6 +26,7 @@
 #include "platform/Secrets.h"
 #include "screening/DeletionJournal.h"
 #include "screening/PurgeJournal.h"
+#include "screening/QuarantineMaildir.h"
 #include "screening/ScreeningEngine.h"
 #include "settings/PasswordStore.h"
 #include "settings/SettingsStore.h"
@@ -69,7 +70,7 @@ public:
             std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
     }
 
-    int Run(const Account& account, const FilterLists& lists, int hSignals);
+    int Run(const Account& account, const FilterLists& lists, int hSignals, QuarantineOptions quarantine);
 
 private:
     enum State { kScanning, kPurging, kEnding, kFinished };
@@ -103,8 +104,9 @@ private:
     std::unique_ptr<CTableLayout> m_pTable;
 };
 
-int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals)
+int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals, QuarantineOptions quarantine)
 {
+    m_engine.SetQuarantine(std::move(quarantine));
     m_sServer = account.m_sServer;
     m_sUser = account.m_sUser;
     m_engine.StartThreads();
@@ -325,6 +327,12 @@ void CCliRun::OnPurgeProgress(const CCliListener::Note& note)
         Print(bTsv ? "skipped\t" + num + "\n"
                    : "skipped   " + num + ": the message could not be read or found, so it is left alone\n");
         break;
+    case PurgeOutcome::kNotKept:
+        if (bTsv)
+            Print("notkept\t" + num + "\t" + TsvField(note.m_sReply) + "\n");
+        else
+            Print("not kept  " + num + ": " + Printable(note.m_sReply) + " Not deleted.\n");
+        break;
     case PurgeOutcome::kNotChecked:
     case PurgeOutcome::kBroken:
         break;
@@ -366,6 +374,7 @@ void CCliRun::OnPurgeDone()
     std::vector<int> kept = result.m_aRefused;
     kept.insert(kept.end(), result.m_aChanged.begin(), result.m_aChanged.end());
     kept.insert(kept.end(), result.m_aLeft.begin(), result.m_aLeft.end());
+    kept.insert(kept.end(), result.m_aNotKept.begin(), result.m_aNotKept.end());
     std::sort(kept.begin(), kept.end());
     if (!kept.empty() || !result.m_aGone.empty() || result.m_nWithoutId > 0)
         std::fprintf(stderr, "%s\n", Printable(summary).c_str());
@@ -490,11 +499,18 @@ int main(int argc, char** argv)
         return kExitFailed;
     }
 
+    // Copies of what the purge deletes, when the preferences ask for them.
+    const int nKeepKB = std::clamp(settings.ReadInt("Prefs", "KeepCopyKB", 0), 0, QuarantineMaildir::kMaxKeepKB);
+    const int nKeepDays = std::max(1, settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays));
+
     int status = kExitFailed;
     {
         CCliRun run(options);
-        status = run.Run(account, filters.m_filters, hSignals);
+        status = run.Run(account, filters.m_filters, hSignals,
+                         QuarantineOptions{static_cast<uint64_t>(nKeepKB) * 1024, {}});
     }
+    if (nKeepKB > 0 && options.m_nCommand == CliOptions::kPurge)
+        QuarantineMaildir().Prune(nKeepDays);
     ::close(hSignals);
     return status;
 }

@@ -6,6 +6,7 @@
 #include "platform/Cp1252.h"
 #include "screening/MessageGridModel.h"
 #include "screening/PurgeJournal.h"
+#include "screening/QuarantineMaildir.h"
 #include "screening/ReadableRow.h"
 #include "settings/AccountDlg.h"
 #include "settings/PasswordStore.h"
@@ -145,6 +146,7 @@ void CMavixView::OnInitialUpdate()
     m_bExitAfter = m_settings.ReadInt("Prefs", "End", 0);
     m_bAutoStart = m_settings.ReadInt("Prefs", "Start", 0);
     m_bDefaultFilters = m_settings.ReadInt("Prefs", "Def", 0);
+    ApplyQuarantine();
 
     m_filters.LoadFilters(m_settings);
     // A settings file or a "defaults.txt" that cannot be trusted is not
@@ -653,17 +655,20 @@ void CMavixView::OnPurgeDone()
     if (m_nPurgeChecked > 0)
         m_frame.SetStatusPaneText(1, summary);
     const bool bShortfall = !result.m_aRefused.empty() || !result.m_aChanged.empty() || !result.m_aGone.empty()
-                            || !result.m_aLeft.empty() || result.m_bBroken || !result.m_sNotStarted.empty()
+                            || !result.m_aLeft.empty() || !result.m_aNotKept.empty() || result.m_bBroken || !result.m_sNotStarted.empty()
                             || (!result.m_aMarked.empty() && !result.m_bCommitted);
     if (m_nPurgeChecked > 0 && bShortfall) {
         QString text = summary;
         if (!result.m_bCommitted && !result.m_bBroken && !result.m_sReason.empty())
             text += QStringLiteral("\n") + FromCp1252(result.m_sReason);
+        else if (!result.m_aNotKept.empty())
+            text += QStringLiteral("\n") + QString::fromStdString(m_pEngine->Reply());
         Prompter::MessageBox(this, text);
     }
     if (!bJournalled)
         m_frame.SetStatusPaneText(1, summary + QStringLiteral(" (not recorded in Recently Deleted)"));
     m_nPurgeChecked = 0;
+    PruneQuarantine();
     emit BecameIdle();
     if (m_bExitAfter)
         m_frame.PostClose();
@@ -786,6 +791,22 @@ void CMavixView::OnPreferences()
     m_settings.WriteInt("Prefs", "End", m_bExitAfter);
     m_settings.WriteInt("Prefs", "Start", m_bAutoStart);
     m_settings.WriteInt("Prefs", "Def", m_bDefaultFilters);
+}
+
+// "Prefs" "KeepCopyKB" (0: off) and "KeepCopyDays": the copies the purge
+// keeps of what it deletes.
+void CMavixView::ApplyQuarantine()
+{
+    const int nKB = std::clamp(m_settings.ReadInt("Prefs", "KeepCopyKB", 0), 0, QuarantineMaildir::kMaxKeepKB);
+    m_pEngine->SetQuarantine(QuarantineOptions{static_cast<uint64_t>(nKB) * 1024, {}});
+    PruneQuarantine();
+}
+
+void CMavixView::PruneQuarantine()
+{
+    if (m_settings.ReadInt("Prefs", "KeepCopyKB", 0) > 0)
+        QuarantineMaildir().Prune(
+            std::max(1, m_settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays)));
 }
 
 void CMavixView::OnManageFilters()

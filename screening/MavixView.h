@@ -130,6 +130,9 @@ private:
     // Appends what the finished purge deleted to the journal; false when it
     // could not be written.
     bool JournalDeletions();
+    // The copies kept before DELE, as the preferences say; old ones pruned.
+    void ApplyQuarantine();
+    void PruneQuarantine();
 
     void EndReview();
     void ShowReviewButtons(bool bShow);

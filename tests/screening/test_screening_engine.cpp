@@ -575,6 +575,75 @@ private slots:
             QCOMPARE(engine.Reply(), std::string("-ERR cannot reset"));
         }
     }
+
+    // Copies before DELE: the small checked message is fetched and stored
+    // (synced into new/) before its DELE is sent; the large one is deleted
+    // without a copy; when the copy cannot be written there is no DELE.
+    void quarantine_data()
+    {
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<QString>("wire");
+        QTest::addColumn<int>("left");
+        QTest::newRow("copy, then DELE")
+            << true << "TOP 1 0\r\nRETR 1\r\nDELE 1\r\nTOP 3 0\r\nDELE 3\r\nQUIT\r\n" << 1;
+        QTest::newRow("no copy, no DELE")
+            << false << "TOP 1 0\r\nRETR 1\r\nTOP 3 0\r\nDELE 3\r\nQUIT\r\n" << 2;
+    }
+
+    void quarantine()
+    {
+        QFETCH(bool, writable);
+        QFETCH(QString, wire);
+        QFETCH(int, left);
+        const QString folder = m_pDir->path() + "/Quarantine";
+        if (!writable) {
+            // A file where the Maildir should be: no copy can be made, even by root.
+            QFile blocker(folder);
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        }
+        m_aMail[0] = MailText(1, "Hello there") + ".starts with a dot\r\n";
+        std::atomic<int> copiesAtDele{-1};
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+            if (command == "RETR 1")
+                return "+OK\r\n" + MailText(1, "Hello there") + "..starts with a dot\r\n.\r\n";
+            if (command == "DELE 1")
+                copiesAtDele = static_cast<int>(QDir(folder + "/new").entryList(QDir::Files).size());
+            return std::nullopt;
+        });
+        server.Start();
+        RecordingListener listener;
+        ScreeningEngine engine(listener);
+        engine.StartThreads();
+        engine.SetQuarantine(QuarantineOptions{1024, folder.toStdString()});
+        ScanToReview(engine, listener, server);
+        const size_t before = server.Received().size();
+        engine.StartPurge({{1, true, "Hello there"}, {2, false, "Re: v\xEDrus alert"}, {3, true, "Quarterly report"}});
+        QVERIFY(DrivePurge(listener).m_bDone);
+        QCOMPARE(QString::fromStdString(server.Received().substr(before)), wire);
+        QVERIFY(engine.PurgeCommitted());
+        QVERIFY(server.WaitNoSession(5000));
+        QCOMPARE(int(server.Messages().size()), left);
+        const PurgeResult result = engine.LastPurge();
+        if (writable) {
+            QCOMPARE(copiesAtDele.load(), 1);
+            const QStringList copies = QDir(folder + "/new").entryList(QDir::Files);
+            QCOMPARE(copies.size(), 1);
+            QVERIFY(QDir(folder + "/tmp").entryList(QDir::Files).isEmpty());
+            std::string lf = m_aMail[0];
+            for (size_t at; (at = lf.find("\r\n")) != std::string::npos;)
+                lf.replace(at, 2, "\n");
+            QCOMPARE(ReadFile(folder + "/new/" + copies[0]), lf);
+            QCOMPARE(QFile(folder + "/new/" + copies[0]).permissions() & 0x0077, QFileDevice::Permissions());
+            QVERIFY(result.m_aNotKept.empty());
+        } else {
+            QCOMPARE(copiesAtDele.load(), -1);
+            QCOMPARE(result.m_aNotKept, std::vector<int>{1});
+            QCOMPARE(result.m_aMarked, std::vector<int>{3});
+            QVERIFY(engine.Reply().starts_with("No copy kept: "));
+            QVERIFY(PurgeSummaryText(result).find("1 not deleted (no copy could be kept)") != std::string::npos);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestScreeningEngine)
