@@ -4,6 +4,7 @@
 #include "filters/FilterSubPage.h"
 #include "platform/Ascii.h"
 #include "platform/Cp1252.h"
+#include "screening/BackgroundCheck.h"
 #include "screening/MessageGridModel.h"
 #include "screening/PurgeJournal.h"
 #include "screening/QuarantineMaildir.h"
@@ -44,6 +45,11 @@ std::atomic<bool> g_bWorkersAbandoned{false};
 constexpr int kGridRightMargin = 17;
 constexpr int kGridBottomMargin = 13;
 constexpr int kGridBelowAnchor = 6;
+
+// The dialog's ranges are the ones the engine and the checks accept.
+static_assert(CPrefsDlg::kMaxKeepKB == QuarantineMaildir::kMaxKeepKB);
+static_assert(CPrefsDlg::kMinCheckMinutes == BackgroundCheck::kMinMinutes
+              && CPrefsDlg::kMaxCheckMinutes == BackgroundCheck::kMaxMinutes);
 
 }  // namespace
 
@@ -323,8 +329,58 @@ void CMavixView::OnShowStop()
     m_answerTimer.start(m_nAnswerWaitMs);
 }
 
+bool CMavixView::StartBackgroundCheck()
+{
+    if (!BackgroundCheck::MayStart(m_bRunning || m_bBackgroundEnding, m_bKeepAlive, m_bPurging) || m_bClosing
+        || m_sPass.empty() || m_sPort.empty() || m_sServer.empty() || m_sUser.empty()
+        || QApplication::activeModalWidget() || QApplication::activePopupWidget())
+        return false;
+    // Rows of an earlier check are replaced; the user's own check boxes come
+    // back with them (remembered by UIDL).
+    ShowReviewButtons(false);
+    m_bBackground = true;
+    m_bStop = false;
+    m_nSuspectCount = 0;
+    m_bRunning = true;
+    SetShowStopText(true);
+    DiscardPendingRows();
+    m_pModel->Clear();
+    DestroyProgress();
+    m_frame.SetStatusPaneText(1, QString());
+    m_pEngine->StartScan(Account{m_sServer, m_sUser, m_sPass, m_sPort, m_sSecurity, m_sTlsFingerprint},
+                         m_filters.m_filters);
+    return true;
+}
+
+void CMavixView::EndBackgroundCheck(int nResult)
+{
+    FlushRows();
+    DestroyProgress();
+    m_bRunning = false;
+    SetShowStopText(false);
+    m_bBackground = false;
+    if (nResult != -1 && m_pModel->Count() > 0) {
+        // Nothing is marked, so QUIT changes nothing; the rows stay, and a
+        // purge of them logs in again. The buttons come once it has ended:
+        // a purge must not take the session job's place.
+        m_bBackgroundEnding = true;
+        m_pShowStop->setEnabled(false);
+        m_pEngine->EndSession(false);
+        return;
+    }
+    if (nResult == -1) {
+        m_pModel->Clear();
+        const std::string sStatus = m_pEngine->Status();
+        m_frame.SetStatusPaneText(1, QStringLiteral("Background check failed: ")
+                                         + FromCp1252(sStatus.empty() ? "Server Not Found" : sStatus));
+    }
+    emit BackgroundCheckEnded(nResult == -1 ? -1 : 1);
+}
+
 void CMavixView::StopScan()
 {
+    if (std::exchange(m_bBackground, false))
+        emit BackgroundCheckEnded(0);
     m_bRunning = false;
     SetShowStopText(false);
     m_bStop = true;
@@ -389,6 +445,10 @@ void CMavixView::OnScanRow()
         // The server numbered two messages alike: nothing on this session can
         // be trusted. The engine delivers no further row of this scan.
         m_pEngine->Stop();
+        if (m_bBackground) {
+            EndBackgroundCheck(-1);
+            return;
+        }
         EndScan(-1);
         m_bStop = true;
         Prompter::MessageBox(this, QStringLiteral("Protocol Error - restart"));
@@ -438,6 +498,10 @@ void CMavixView::DiscardPendingRows()
 
 void CMavixView::OnScanDone(int nResult)
 {
+    if (m_bBackground) {
+        EndBackgroundCheck(nResult);
+        return;
+    }
     FlushRows();
     // The purge deletes message r + 1 for row r: say so when the grid does
     // not count 1, 2, 3 ...
@@ -566,6 +630,13 @@ void CMavixView::OnCancelReview()
 
 void CMavixView::OnSessionEnded(bool bAccepted)
 {
+    if (std::exchange(m_bBackgroundEnding, false)) {
+        // No dialog for a check nobody asked to watch; nothing was marked.
+        m_pShowStop->setEnabled(true);
+        ShowReviewButtons(m_pModel->Count() > 0);
+        emit BackgroundCheckEnded(1);
+        return;
+    }
     if (!bAccepted) {
         const SessionEnd end = m_pEngine->LastSessionEnd();
         if (end.m_bRsetRefused)
@@ -783,6 +854,9 @@ void CMavixView::OnPreferences()
     dlg.m_bExitAfter = m_bExitAfter;
     dlg.m_bAutoStart = m_bAutoStart;
     dlg.m_bDefaultFilters = m_bDefaultFilters;
+    dlg.m_nCheckEvery = m_settings.ReadInt("Prefs", "CheckEvery", 0);
+    dlg.m_nKeepCopyKB = m_settings.ReadInt("Prefs", "KeepCopyKB", 0);
+    dlg.m_nKeepCopyDays = m_settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays);
     if (Prompter::RunModal(dlg) != QDialog::Accepted)
         return;
     m_bExitAfter = dlg.m_bExitAfter;
@@ -791,6 +865,11 @@ void CMavixView::OnPreferences()
     m_settings.WriteInt("Prefs", "End", m_bExitAfter);
     m_settings.WriteInt("Prefs", "Start", m_bAutoStart);
     m_settings.WriteInt("Prefs", "Def", m_bDefaultFilters);
+    // Read by the tray's background checks after this.
+    m_settings.WriteInt("Prefs", "CheckEvery", dlg.m_nCheckEvery);
+    m_settings.WriteInt("Prefs", "KeepCopyKB", dlg.m_nKeepCopyKB);
+    m_settings.WriteInt("Prefs", "KeepCopyDays", dlg.m_nKeepCopyDays);
+    ApplyQuarantine();
 }
 
 // "Prefs" "KeepCopyKB" (0: off) and "KeepCopyDays": the copies the purge

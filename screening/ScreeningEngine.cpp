@@ -678,7 +678,11 @@ void ScreeningEngine::EndSessionJob(bool bReset)
         }
     }
     m_connection.Drop();
-    m_bCanReconnect.store(false, std::memory_order_release);
+    // A review ended without RSET (a scan nobody reviewed yet, as a
+    // background check leaves it) keeps its rows: a purge may still log in
+    // again and find them by UIDL. Cancel throws them away.
+    if (bReset)
+        m_bCanReconnect.store(false, std::memory_order_release);
     const bool bOk = !end.m_bRsetRefused && !end.m_bQuitRefused;
     {
         std::lock_guard lock(m_textMutex);

@@ -162,7 +162,8 @@ public:
     // follows. Without a session it follows at once.
     void EndSession(bool bReset);
     // UI: whether a purge could log in again and find the rows of the last
-    // scan by their UIDL, should the session be gone.
+    // scan by their UIDL, should the session be gone (or ended by
+    // EndSession without RSET).
     bool CanReconnect() const;
 
     // UI: the copies later purges keep before each DELE.
