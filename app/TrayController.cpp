@@ -6,7 +6,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QIcon>
 #include <QMenu>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QWidget>
 
@@ -39,7 +41,11 @@ void CTrayController::ApplySettings()
     }
     const bool bTray = m_logic.IsOn() && QSystemTrayIcon::isSystemTrayAvailable();
     if (bTray && !m_pTray) {
-        m_pTray = new QSystemTrayIcon(QApplication::windowIcon(), this);
+        // The program's icon; a window without one still gets a visible icon.
+        QIcon icon = QApplication::windowIcon();
+        if (icon.isNull())
+            icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxInformation);
+        m_pTray = new QSystemTrayIcon(icon, this);
         m_pMenu = new QMenu;
         m_pMenu->addAction(QStringLiteral("Show Mavix"), this, &CTrayController::ShowWindow);
         m_pMenu->addSeparator();
