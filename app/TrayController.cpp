@@ -19,6 +19,12 @@ CTrayController::CTrayController(SettingsStore& settings, CMavixView& view, QWid
     connect(&m_timer, &QTimer::timeout, this, &CTrayController::OnTimer);
     connect(&m_view, &CMavixView::BackgroundCheckEnded, this, &CTrayController::OnCheckEnded);
     connect(&m_view, &CMavixView::ReviewStarted, this, &CTrayController::OnReviewStarted);
+    connect(&m_view, &CMavixView::BecameIdle, this, [this] {
+        if (m_view.Model().Count() == 0) {
+            m_logic.Forget();
+            UpdateTray();
+        }
+    });
     ApplySettings();
 }
 

@@ -44,6 +44,12 @@ void BackgroundCheck::Seen(int nWaiting, const std::vector<std::string>& suspect
     m_suspects = std::set<std::string>(suspects.begin(), suspects.end());
 }
 
+void BackgroundCheck::Forget()
+{
+    m_nWaiting = -1;
+    m_suspects.clear();
+}
+
 std::string BackgroundCheck::Summary() const
 {
     const int nWaiting = std::max(m_nWaiting, 0);

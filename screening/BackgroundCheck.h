@@ -39,8 +39,11 @@ public:
     bool Succeeded(int nWaiting, const std::vector<std::string>& suspects);
     // A check failed: the next one waits longer.
     void Failed(const std::string& why);
-    // The user's own scan or purge changed what is waiting.
+    // The user's own scan changed what is waiting.
     void Seen(int nWaiting, const std::vector<std::string>& suspects);
+    // The rows are gone (a purge, Cancel): what waits is unknown until the
+    // next check, and any new suspect it finds is news.
+    void Forget();
 
     int Waiting() const { return m_nWaiting; }
     int Suspects() const { return static_cast<int>(m_suspects.size()); }

@@ -51,6 +51,9 @@ private slots:
         QTest::newRow("one replaced: the count did not grow") << QStringList{"a b", "a c"} << "10";
         QTest::newRow("none") << QStringList{"", ""} << "00";
         QTest::newRow("seen by the user's scan") << QStringList{"a", "+a b", "a b"} << "1-0";
+        // '-': the user's purge took the rows away.
+        QTest::newRow("after a purge, one new") << QStringList{"a b c", "-", "d"} << "1-1";
+        QTest::newRow("after a purge, one left") << QStringList{"a b c", "-", "a"} << "1-0";
     }
     void notifies()
     {
@@ -60,6 +63,11 @@ private slots:
         check.SetInterval(15);
         QString seen;
         for (QString step : steps) {
+            if (step == "-") {
+                check.Forget();
+                seen += '-';
+                continue;
+            }
             const bool bUser = step.startsWith('+');
             std::vector<std::string> keys;
             for (const QString& key : step.mid(bUser ? 1 : 0).split(' ', Qt::SkipEmptyParts))
