@@ -1,5 +1,6 @@
 #include "TrayController.h"
 
+#include "platform/Cp1252.h"
 #include "screening/MavixView.h"
 #include "screening/MessageGridModel.h"
 #include "settings/SettingsStore.h"
@@ -134,8 +135,7 @@ void CTrayController::OnCheckEnded(int nResult)
             emit Notified(text);
         }
     } else if (nResult < 0) {
-        const std::string status = m_view.Engine().Status();
-        m_logic.Failed(status.empty() ? "Server Not Found" : status);
+        m_logic.Failed(platform::Cp1252ToUtf8(m_view.BackgroundFailure()));
     }
     UpdateTray();
     if (m_logic.IsOn())

@@ -37,7 +37,7 @@ public:
     // A check ended with the mailbox's message count and the keys of its
     // suspect rows (SuspectKey). True when the user should be notified.
     bool Succeeded(int nWaiting, const std::vector<std::string>& suspects);
-    // A check failed: the next one waits longer.
+    // A check failed (why: UTF-8): the next one waits longer.
     void Failed(const std::string& why);
     // The user's own scan changed what is waiting.
     void Seen(int nWaiting, const std::vector<std::string>& suspects);

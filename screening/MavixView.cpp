@@ -352,7 +352,7 @@ bool CMavixView::StartBackgroundCheck()
     return true;
 }
 
-void CMavixView::EndBackgroundCheck(int nResult)
+void CMavixView::EndBackgroundCheck(int nResult, const std::string& why)
 {
     FlushRows();
     DestroyProgress();
@@ -368,11 +368,13 @@ void CMavixView::EndBackgroundCheck(int nResult)
         m_pEngine->EndSession(false);
         return;
     }
+    m_sBackgroundFailure.clear();
     if (nResult == -1) {
         m_pModel->Clear();
-        const std::string sStatus = m_pEngine->Status();
-        m_frame.SetStatusPaneText(1, QStringLiteral("Background check failed: ")
-                                         + FromCp1252(sStatus.empty() ? "Server Not Found" : sStatus));
+        m_sBackgroundFailure = !why.empty() ? why : m_pEngine->Status();
+        if (m_sBackgroundFailure.empty())
+            m_sBackgroundFailure = "Server Not Found";
+        m_frame.SetStatusPaneText(1, QStringLiteral("Background check failed: ") + FromCp1252(m_sBackgroundFailure));
     }
     emit BackgroundCheckEnded(nResult == -1 ? -1 : 1);
 }
@@ -446,7 +448,7 @@ void CMavixView::OnScanRow()
         // be trusted. The engine delivers no further row of this scan.
         m_pEngine->Stop();
         if (m_bBackground) {
-            EndBackgroundCheck(-1);
+            EndBackgroundCheck(-1, "Protocol Error - restart");
             return;
         }
         EndScan(-1);

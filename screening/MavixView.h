@@ -86,6 +86,8 @@ public:
     bool StartBackgroundCheck();
     bool IsBackgroundCheck() const { return m_bBackground || m_bBackgroundEnding; }
     int SuspectCount() const { return m_nSuspectCount; }
+    // Why the last background check failed (Windows-1252 bytes).
+    const std::string& BackgroundFailure() const { return m_sBackgroundFailure; }
 
     // For tests and benchmarks.
     void SetKeepAlivePeriod(int nMs) { m_nKeepAliveMs = nMs; }
@@ -137,7 +139,7 @@ private:
     void DiscardPendingRows();
     void OnScanDone(int nResult);
     void EndScan(int nResult);
-    void EndBackgroundCheck(int nResult);
+    void EndBackgroundCheck(int nResult, const std::string& why = {});
     void OnPurgeProgress(long nOutcome, long bContinue);
     void OnPurgeDone();
     // Appends what the finished purge deleted to the journal; false when it
@@ -220,4 +222,5 @@ private:
     bool m_bBusyCursor = false;
     bool m_bBackground = false;         // the scan under way is a background check
     bool m_bBackgroundEnding = false;   // its session is being ended
+    std::string m_sBackgroundFailure;
 };
