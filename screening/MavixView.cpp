@@ -636,6 +636,9 @@ void CMavixView::OnSessionEnded(bool bAccepted)
         // No dialog for a check nobody asked to watch; nothing was marked.
         m_pShowStop->setEnabled(true);
         ShowReviewButtons(m_pModel->Count() > 0);
+        // Without UIDL the rows cannot be found again on a new session.
+        if (m_pModel->Count() > 0 && !m_pEngine->CanReconnect())
+            m_frame.SetStatusPaneText(1, StatusText() + QStringLiteral("  (no lasting ids: scan to remove any)"));
         emit BackgroundCheckEnded(1);
         return;
     }
