@@ -25,6 +25,8 @@
 #include "platform/Cp1252.h"
 #include "platform/Secrets.h"
 #include "screening/DeletionJournal.h"
+#include "screening/PurgeJournal.h"
+#include "screening/QuarantineMaildir.h"
 #include "screening/ScreeningEngine.h"
 #include "settings/PasswordStore.h"
 #include "settings/SettingsStore.h"
@@ -68,7 +70,7 @@ public:
             std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
     }
 
-    int Run(const Account& account, const FilterLists& lists, int hSignals);
+    int Run(const Account& account, const FilterLists& lists, int hSignals, QuarantineOptions quarantine);
 
 private:
     enum State { kScanning, kPurging, kEnding, kFinished };
@@ -77,6 +79,7 @@ private:
     void OnScanDone(long result);
     void OnPurgeProgress(const CCliListener::Note& note);
     void OnPurgeDone();
+    void JournalDeletions(const PurgeResult& result);
     void OnSignal(uint32_t nSignal);
     void WaitForWorkers(int hSignals);
     void StartPurge();
@@ -91,6 +94,7 @@ private:
     int m_nExit = kExitOk;
     int m_nSuspects = 0;
     bool m_bInterrupted = false;
+    std::string m_sServer, m_sUser;  // the account, for the journal
     std::vector<MessageRow> m_aRows;
     std::vector<bool> m_aSuspect;
     std::vector<PurgeRow> m_aPurge;
@@ -100,8 +104,11 @@ private:
     std::unique_ptr<CTableLayout> m_pTable;
 };
 
-int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals)
+int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals, QuarantineOptions quarantine)
 {
+    m_engine.SetQuarantine(std::move(quarantine));
+    m_sServer = account.m_sServer;
+    m_sUser = account.m_sUser;
     m_engine.StartThreads();
     m_engine.StartScan(account, lists);
 
@@ -320,6 +327,12 @@ void CCliRun::OnPurgeProgress(const CCliListener::Note& note)
         Print(bTsv ? "skipped\t" + num + "\n"
                    : "skipped   " + num + ": the message could not be read or found, so it is left alone\n");
         break;
+    case PurgeOutcome::kNotKept:
+        if (bTsv)
+            Print("notkept\t" + num + "\t" + TsvField(note.m_sReply) + "\n");
+        else
+            Print("not kept  " + num + ": " + Printable(note.m_sReply) + " Not deleted.\n");
+        break;
     case PurgeOutcome::kNotChecked:
     case PurgeOutcome::kBroken:
         break;
@@ -330,6 +343,7 @@ void CCliRun::OnPurgeDone()
 {
     m_nState = kFinished;
     const PurgeResult result = m_engine.LastPurge();
+    JournalDeletions(result);
     // Only deletions QUIT committed are reported as done (RFC 1939 §6).
     if (result.m_bCommitted)
         for (int num : m_aDeleted)
@@ -360,6 +374,7 @@ void CCliRun::OnPurgeDone()
     std::vector<int> kept = result.m_aRefused;
     kept.insert(kept.end(), result.m_aChanged.begin(), result.m_aChanged.end());
     kept.insert(kept.end(), result.m_aLeft.begin(), result.m_aLeft.end());
+    kept.insert(kept.end(), result.m_aNotKept.begin(), result.m_aNotKept.end());
     std::sort(kept.begin(), kept.end());
     if (!kept.empty() || !result.m_aGone.empty() || result.m_nWithoutId > 0)
         std::fprintf(stderr, "%s\n", Printable(summary).c_str());
@@ -370,6 +385,20 @@ void CCliRun::OnPurgeDone()
         Error("not deleted: " + list);
         m_nExit = m_bMismatch ? kExitMismatch : kExitFailed;
     }
+}
+
+// Main thread: what QUIT committed goes to the journal of deletions.
+void CCliRun::JournalDeletions(const PurgeResult& result)
+{
+    // The scan delivers message n as row n - 1.
+    const RowLookup rowOf = [this](int nNum) -> const MessageRow* {
+        const size_t i = static_cast<size_t>(nNum - 1);
+        return nNum >= 1 && i < m_aRows.size() && m_aRows[i].m_sNum == std::to_string(nNum) ? &m_aRows[i]
+                                                                                            : nullptr;
+    };
+    DeletionJournal journal;
+    if (!JournalPurge(journal, result, rowOf, m_sServer, m_sUser))
+        Error("the deletions could not be recorded in " + journal.FilePath());
 }
 
 // Main thread: a scan leaves its session logged in for a purge; when none
@@ -470,11 +499,18 @@ int main(int argc, char** argv)
         return kExitFailed;
     }
 
+    // Copies of what the purge deletes, when the preferences ask for them.
+    const int nKeepKB = std::clamp(settings.ReadInt("Prefs", "KeepCopyKB", 0), 0, QuarantineMaildir::kMaxKeepKB);
+    const int nKeepDays = std::max(1, settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays));
+
     int status = kExitFailed;
     {
         CCliRun run(options);
-        status = run.Run(account, filters.m_filters, hSignals);
+        status = run.Run(account, filters.m_filters, hSignals,
+                         QuarantineOptions{static_cast<uint64_t>(nKeepKB) * 1024, {}});
     }
+    if (nKeepKB > 0 && options.m_nCommand == CliOptions::kPurge)
+        QuarantineMaildir().Prune(nKeepDays);
     ::close(hSignals);
     return status;
 }
