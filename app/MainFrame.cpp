@@ -1,6 +1,7 @@
 #include "MainFrame.h"
 
 #include "app/RecentlyDeletedWindow.h"
+#include "app/TrayController.h"
 #include "settings/SettingsStore.h"
 #include "ui/HelpWindow.h"
 
@@ -96,7 +97,7 @@ void CMainFrame::CreateMenus()
     QAction* pExit = pFile->addAction(QStringLiteral("E&xit"));
     pExit->setObjectName(QStringLiteral("actionExit"));
     SetPrompt(pExit, "Quit the application; prompts to save documents\nExit");
-    connect(pExit, &QAction::triggered, this, &QWidget::close);
+    connect(pExit, &QAction::triggered, this, &CMainFrame::Exit);
 
     QMenu* pEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
     m_pManageAccount = pEdit->addAction(QStringLiteral("&Manage Account\tF2"));
@@ -177,6 +178,10 @@ CMavixView* CMainFrame::CreateView()
     connect(m_pManageAccount, &QAction::triggered, m_pView, &CMavixView::OnManageAccount);
     connect(m_pManageFilter, &QAction::triggered, m_pView, &CMavixView::OnManageFilters);
     connect(m_pPreferences, &QAction::triggered, m_pView, &CMavixView::OnPreferences);
+    m_pTray = new CTrayController(m_settings, *m_pView, *this);
+    // After the view's own handler has stored the new preferences.
+    connect(m_pPreferences, &QAction::triggered, m_pTray, &CTrayController::ApplySettings);
+    connect(m_pTray, &CTrayController::ExitRequested, this, &CMainFrame::Exit);
     // Give the view its size now, before the window is shown: the view's
     // initial update sizes the columns from the grid's width.
     if (layout())
@@ -268,13 +273,27 @@ void CMainFrame::OnRecentlyDeleted()
 
 void CMainFrame::PostClose()
 {
-    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    // "Automatically Exit After Cancel or Purge" ends the program.
+    QMetaObject::invokeMethod(this, &CMainFrame::Exit, Qt::QueuedConnection);
+}
+
+void CMainFrame::Exit()
+{
+    m_bExiting = true;
+    close();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
     if (m_bClosed) {
         event->accept();
+        return;
+    }
+    if (!m_bExiting && m_pTray && m_pTray->KeepsRunning()) {
+        // Background checks go on in the tray; File › Exit ends them.
+        event->ignore();
+        hide();
+        m_pTray->SayStillRunning();
         return;
     }
     m_bClosed = true;
@@ -301,6 +320,9 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 
     WaitForWorkers();
     event->accept();
+    // With a tray icon the program does not end with its last window.
+    if (!QApplication::quitOnLastWindowClosed())
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
 bool CMainFrame::WaitForWorkers()

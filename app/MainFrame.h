@@ -7,6 +7,7 @@
 #include <chrono>
 
 class CRecentlyDeletedWindow;
+class CTrayController;
 class QAction;
 class QLabel;
 class SettingsStore;
@@ -46,6 +47,10 @@ public:
     QString StatusPaneText(int nPane) const;
     QLabel* StatusPane(int nPane) const;
     QAction* AboutAction() const { return m_pAbout; }
+    // The background checks and the tray icon (made with the view).
+    CTrayController* Tray() const { return m_pTray; }
+    // File › Exit: ends the program even when the tray would keep it.
+    void Exit();
     // For tests: a shorter shutdown budget.
     void SetShutdownBudget(std::chrono::milliseconds budget) { m_shutdownBudget = budget; }
 
@@ -73,6 +78,8 @@ private:
     QAction* m_pPreferences = nullptr;
     QAction* m_pAbout = nullptr;
     CRecentlyDeletedWindow* m_pRecentlyDeleted = nullptr;
+    CTrayController* m_pTray = nullptr;
+    bool m_bExiting = false;        // a close that ends the program, tray or not
     std::chrono::milliseconds m_shutdownBudget = kShutdownBudget;
     bool m_bClosed = false;
 };

@@ -25,6 +25,8 @@
 #include "platform/Cp1252.h"
 #include "platform/Secrets.h"
 #include "screening/DeletionJournal.h"
+#include "screening/PurgeJournal.h"
+#include "screening/QuarantineMaildir.h"
 #include "screening/ScreeningEngine.h"
 #include "settings/PasswordStore.h"
 #include "settings/SettingsStore.h"
@@ -68,7 +70,7 @@ public:
             std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
     }
 
-    int Run(const Account& account, const FilterLists& lists, int hSignals);
+    int Run(const Account& account, const FilterLists& lists, int hSignals, QuarantineOptions quarantine);
 
 private:
     enum State { kScanning, kPurging, kEnding, kFinished };
@@ -77,6 +79,7 @@ private:
     void OnScanDone(long result);
     void OnPurgeProgress(const CCliListener::Note& note);
     void OnPurgeDone();
+    void JournalDeletions(const PurgeResult& result);
     void OnSignal(uint32_t nSignal);
     void WaitForWorkers(int hSignals);
     void StartPurge();
@@ -91,10 +94,14 @@ private:
     int m_nExit = kExitOk;
     int m_nSuspects = 0;
     bool m_bInterrupted = false;
+    std::string m_sServer, m_sUser;  // the account, for the journal
     std::vector<ScanRow> m_aTaken;     // the last take from the engine, reused
     int m_nRowCount = 0;               // rows printed
     // A purge keeps of each row what it needs: number, UIDL, raw Subject and
-    // whether it is checked; a plain scan keeps nothing once printed.
+    // whether it is checked, and the whole row of a checked one for the
+    // journal; a plain scan keeps nothing once printed.
+    std::vector<MessageRow> m_aCheckedRows;
+    std::vector<int> m_aCheckedNums;   // their numbers, ascending
     std::vector<PurgeRow> m_aPurge;
     std::set<int> m_wanted, m_listed;  // --rows, and those of them the scan listed
     std::vector<std::pair<int, bool>> m_aProgressRows;  // number, checked: per WM_PURGE_PROGRESS
@@ -104,8 +111,11 @@ private:
     std::unique_ptr<CTableLayout> m_pTable;
 };
 
-int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals)
+int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals, QuarantineOptions quarantine)
 {
+    m_engine.SetQuarantine(std::move(quarantine));
+    m_sServer = account.m_sServer;
+    m_sUser = account.m_sUser;
     m_engine.StartThreads();
     m_engine.StartScan(account, lists);
 
@@ -246,8 +256,14 @@ void CCliRun::OnRow()
             }
             if (m_wanted.count(num))
                 m_listed.insert(num);
-            m_aPurge.push_back(
-                PurgeRow{num, bChecked, std::move(row.m_sSubject), std::move(row.m_sUidl), !row.m_bUnavailable});
+            if (bChecked) {
+                m_aPurge.push_back(PurgeRow{num, bChecked, row.m_sSubject, row.m_sUidl, !row.m_bUnavailable});
+                m_aCheckedNums.push_back(num);
+                m_aCheckedRows.push_back(std::move(row));
+            } else {
+                m_aPurge.push_back(PurgeRow{num, bChecked, std::move(row.m_sSubject), std::move(row.m_sUidl),
+                                            !row.m_bUnavailable});
+            }
         }
     }
     Print(out);
@@ -336,6 +352,12 @@ void CCliRun::OnPurgeProgress(const CCliListener::Note& note)
         Print(bTsv ? "skipped\t" + num + "\n"
                    : "skipped   " + num + ": the message could not be read or found, so it is left alone\n");
         break;
+    case PurgeOutcome::kNotKept:
+        if (bTsv)
+            Print("notkept\t" + num + "\t" + TsvField(note.m_sReply) + "\n");
+        else
+            Print("not kept  " + num + ": " + Printable(note.m_sReply) + " Not deleted.\n");
+        break;
     case PurgeOutcome::kNotChecked:
     case PurgeOutcome::kBroken:
         break;
@@ -346,6 +368,7 @@ void CCliRun::OnPurgeDone()
 {
     m_nState = kFinished;
     const PurgeResult result = m_engine.LastPurge();
+    JournalDeletions(result);
     // Only deletions QUIT committed are reported as done (RFC 1939 §6).
     if (result.m_bCommitted)
         for (int num : m_aDeleted)
@@ -376,6 +399,7 @@ void CCliRun::OnPurgeDone()
     std::vector<int> kept = result.m_aRefused;
     kept.insert(kept.end(), result.m_aChanged.begin(), result.m_aChanged.end());
     kept.insert(kept.end(), result.m_aLeft.begin(), result.m_aLeft.end());
+    kept.insert(kept.end(), result.m_aNotKept.begin(), result.m_aNotKept.end());
     std::sort(kept.begin(), kept.end());
     if (!kept.empty() || !result.m_aGone.empty() || result.m_nWithoutId > 0)
         std::fprintf(stderr, "%s\n", Printable(summary).c_str());
@@ -386,6 +410,21 @@ void CCliRun::OnPurgeDone()
         Error("not deleted: " + list);
         m_nExit = m_bMismatch ? kExitMismatch : kExitFailed;
     }
+}
+
+// Main thread: what QUIT committed goes to the journal of deletions.
+void CCliRun::JournalDeletions(const PurgeResult& result)
+{
+    // Only checked rows are committed; the scan delivers them in number order.
+    const RowLookup rowOf = [this](int nNum) -> const MessageRow* {
+        const auto found = std::lower_bound(m_aCheckedNums.begin(), m_aCheckedNums.end(), nNum);
+        return found != m_aCheckedNums.end() && *found == nNum
+                   ? &m_aCheckedRows[static_cast<size_t>(found - m_aCheckedNums.begin())]
+                   : nullptr;
+    };
+    DeletionJournal journal;
+    if (!JournalPurge(journal, result, rowOf, m_sServer, m_sUser))
+        Error("the deletions could not be recorded in " + journal.FilePath());
 }
 
 // Main thread: a scan leaves its session logged in for a purge; when none
@@ -486,11 +525,18 @@ int main(int argc, char** argv)
         return kExitFailed;
     }
 
+    // Copies of what the purge deletes, when the preferences ask for them.
+    const int nKeepKB = std::clamp(settings.ReadInt("Prefs", "KeepCopyKB", 0), 0, QuarantineMaildir::kMaxKeepKB);
+    const int nKeepDays = std::max(1, settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays));
+
     int status = kExitFailed;
     {
         CCliRun run(options);
-        status = run.Run(account, filters.m_filters, hSignals);
+        status = run.Run(account, filters.m_filters, hSignals,
+                         QuarantineOptions{static_cast<uint64_t>(nKeepKB) * 1024, {}});
     }
+    if (nKeepKB > 0 && options.m_nCommand == CliOptions::kPurge)
+        QuarantineMaildir().Prune(nKeepDays);
     ::close(hSignals);
     return status;
 }

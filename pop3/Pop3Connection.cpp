@@ -981,3 +981,40 @@ bool CPop3Connection::Noop()
     std::string text;
     return Command("NOOP\r\n", "NOOP", text);
 }
+
+bool CPop3Connection::Retr(int n, std::string& text, size_t limit)
+{
+    std::lock_guard lock(m_lock);
+    text.clear();
+    const std::string name = "RETR " + std::to_string(n);
+    std::string reply;
+    // Room for the status line, the byte-stuffing and one byte that tells a
+    // message longer than the limit.
+    const size_t nKeep = std::min(kMaxReplyBytes, limit + limit / 8 + kMaxStatusLine + 1);
+    if (!Command(name + "\r\n", name.c_str(), reply, ReplyShape::kMultiLine, ReplyPace::kQuick, nKeep))
+        return false;
+    // An empty message: the status line alone.
+    const size_t nBody = reply.find('\n');
+    if (nBody == std::string::npos)
+        return true;
+    // RFC 1939 §3: a line starting with "." came with one more in front.
+    text.reserve(std::min(reply.size() - nBody, limit + 1));
+    bool bLineStart = true;
+    for (size_t i = nBody + 1; i < reply.size(); ++i) {
+        const char c = reply[i];
+        if (!(bLineStart && c == '.'))
+            text += c;
+        bLineStart = c == '\n';
+        if (text.size() > limit)
+            break;
+    }
+    // The reader cut the CR LF before the terminator; the message keeps it.
+    if (!text.empty())
+        text += "\r\n";
+    if (reply.size() >= nKeep || text.size() > limit) {
+        text.clear();
+        SetLastError(EMSGSIZE);
+        return false;
+    }
+    return true;
+}

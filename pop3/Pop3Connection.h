@@ -187,6 +187,11 @@ public:
 
     bool Rset();
     bool Noop();
+    // RETR n: the whole message, dot-unstuffed (RFC 1939 §3), CR LF line
+    // ends as sent, at most `limit` bytes of it. A message longer than that
+    // is read to its end and dropped: false with EMSGSIZE, the session goes
+    // on. A -ERR reply: false with kErrProtocol, the session goes on.
+    bool Retr(int n, std::string& text, size_t limit);
 
 protected:
     void SetLastReply(std::string text);

@@ -4,7 +4,10 @@
 #include "filters/FilterSubPage.h"
 #include "platform/Ascii.h"
 #include "platform/Cp1252.h"
+#include "screening/BackgroundCheck.h"
 #include "screening/MessageGridModel.h"
+#include "screening/PurgeJournal.h"
+#include "screening/QuarantineMaildir.h"
 #include "screening/ReadableRow.h"
 #include "settings/AccountDlg.h"
 #include "settings/PasswordStore.h"
@@ -42,6 +45,11 @@ std::atomic<bool> g_bWorkersAbandoned{false};
 constexpr int kGridRightMargin = 17;
 constexpr int kGridBottomMargin = 13;
 constexpr int kGridBelowAnchor = 6;
+
+// The dialog's ranges are the ones the engine and the checks accept.
+static_assert(CPrefsDlg::kMaxKeepKB == QuarantineMaildir::kMaxKeepKB);
+static_assert(CPrefsDlg::kMinCheckMinutes == BackgroundCheck::kMinMinutes
+              && CPrefsDlg::kMaxCheckMinutes == BackgroundCheck::kMaxMinutes);
 
 }  // namespace
 
@@ -144,6 +152,7 @@ void CMavixView::OnInitialUpdate()
     m_bExitAfter = m_settings.ReadInt("Prefs", "End", 0);
     m_bAutoStart = m_settings.ReadInt("Prefs", "Start", 0);
     m_bDefaultFilters = m_settings.ReadInt("Prefs", "Def", 0);
+    ApplyQuarantine();
 
     m_filters.LoadFilters(m_settings);
     // A settings file or a "defaults.txt" that cannot be trusted is not
@@ -320,8 +329,60 @@ void CMavixView::OnShowStop()
     m_answerTimer.start(m_nAnswerWaitMs);
 }
 
+bool CMavixView::StartBackgroundCheck()
+{
+    if (!BackgroundCheck::MayStart(m_bRunning || m_bBackgroundEnding, m_bKeepAlive, m_bPurging) || m_bClosing
+        || m_sPass.empty() || m_sPort.empty() || m_sServer.empty() || m_sUser.empty()
+        || QApplication::activeModalWidget() || QApplication::activePopupWidget())
+        return false;
+    // Rows of an earlier check are replaced; the user's own check boxes come
+    // back with them (remembered by UIDL).
+    ShowReviewButtons(false);
+    m_bBackground = true;
+    m_bStop = false;
+    m_nSuspectCount = 0;
+    m_bRunning = true;
+    SetShowStopText(true);
+    DiscardPendingRows();
+    m_pModel->Clear();
+    DestroyProgress();
+    m_frame.SetStatusPaneText(1, QString());
+    m_pEngine->StartScan(Account{m_sServer, m_sUser, m_sPass, m_sPort, m_sSecurity, m_sTlsFingerprint},
+                         m_filters.m_filters);
+    return true;
+}
+
+void CMavixView::EndBackgroundCheck(int nResult, const std::string& why)
+{
+    FlushRows();
+    DestroyProgress();
+    m_bRunning = false;
+    SetShowStopText(false);
+    m_bBackground = false;
+    if (nResult != -1 && m_pModel->Count() > 0) {
+        // Nothing is marked, so QUIT changes nothing; the rows stay, and a
+        // purge of them logs in again. The buttons come once it has ended:
+        // a purge must not take the session job's place.
+        m_bBackgroundEnding = true;
+        m_pShowStop->setEnabled(false);
+        m_pEngine->EndSession(false);
+        return;
+    }
+    m_sBackgroundFailure.clear();
+    if (nResult == -1) {
+        m_pModel->Clear();
+        m_sBackgroundFailure = !why.empty() ? why : m_pEngine->Status();
+        if (m_sBackgroundFailure.empty())
+            m_sBackgroundFailure = "Server Not Found";
+        m_frame.SetStatusPaneText(1, QStringLiteral("Background check failed: ") + FromCp1252(m_sBackgroundFailure));
+    }
+    emit BackgroundCheckEnded(nResult == -1 ? -1 : 1);
+}
+
 void CMavixView::StopScan()
 {
+    if (std::exchange(m_bBackground, false))
+        emit BackgroundCheckEnded(0);
     m_bRunning = false;
     SetShowStopText(false);
     m_bStop = true;
@@ -387,6 +448,10 @@ void CMavixView::OnScanRow()
             // can be trusted. The engine delivers no further row of this scan.
             m_aTakenRows.clear();
             m_pEngine->Stop();
+            if (m_bBackground) {
+                EndBackgroundCheck(-1, "Protocol Error - restart");
+                return;
+            }
             EndScan(-1);
             m_bStop = true;
             Prompter::MessageBox(this, QStringLiteral("Protocol Error - restart"));
@@ -437,6 +502,10 @@ void CMavixView::DiscardPendingRows()
 
 void CMavixView::OnScanDone(int nResult)
 {
+    if (m_bBackground) {
+        EndBackgroundCheck(nResult);
+        return;
+    }
     FlushRows();
     // The purge deletes message r + 1 for row r: say so when the grid does
     // not count 1, 2, 3 ...
@@ -565,6 +634,16 @@ void CMavixView::OnCancelReview()
 
 void CMavixView::OnSessionEnded(bool bAccepted)
 {
+    if (std::exchange(m_bBackgroundEnding, false)) {
+        // No dialog for a check nobody asked to watch; nothing was marked.
+        m_pShowStop->setEnabled(true);
+        ShowReviewButtons(m_pModel->Count() > 0);
+        // Without UIDL the rows cannot be found again on a new session.
+        if (m_pModel->Count() > 0 && !m_pEngine->CanReconnect())
+            m_frame.SetStatusPaneText(1, StatusText() + QStringLiteral("  (no lasting ids: scan to remove any)"));
+        emit BackgroundCheckEnded(1);
+        return;
+    }
     if (!bAccepted) {
         const SessionEnd end = m_pEngine->LastSessionEnd();
         if (end.m_bRsetRefused)
@@ -640,6 +719,8 @@ void CMavixView::OnPurgeDone()
 {
     m_bPurging = false;
     m_pShowStop->setEnabled(true);
+    // The journal takes its texts from the rows: before they go.
+    const bool bJournalled = JournalDeletions();
     m_pModel->Clear();
     m_frame.SetStatusPaneText(1, QString());
     DestroyProgress();
@@ -652,18 +733,34 @@ void CMavixView::OnPurgeDone()
     if (m_nPurgeChecked > 0)
         m_frame.SetStatusPaneText(1, summary);
     const bool bShortfall = !result.m_aRefused.empty() || !result.m_aChanged.empty() || !result.m_aGone.empty()
-                            || !result.m_aLeft.empty() || result.m_bBroken || !result.m_sNotStarted.empty()
+                            || !result.m_aLeft.empty() || !result.m_aNotKept.empty() || result.m_bBroken || !result.m_sNotStarted.empty()
                             || (!result.m_aMarked.empty() && !result.m_bCommitted);
     if (m_nPurgeChecked > 0 && bShortfall) {
         QString text = summary;
         if (!result.m_bCommitted && !result.m_bBroken && !result.m_sReason.empty())
             text += QStringLiteral("\n") + FromCp1252(result.m_sReason);
+        else if (!result.m_aNotKept.empty())
+            text += QStringLiteral("\n") + QString::fromStdString(m_pEngine->Reply());
         Prompter::MessageBox(this, text);
     }
+    if (!bJournalled)
+        m_frame.SetStatusPaneText(1, summary + QStringLiteral(" (not recorded in Recently Deleted)"));
     m_nPurgeChecked = 0;
+    PruneQuarantine();
     emit BecameIdle();
     if (m_bExitAfter)
         m_frame.PostClose();
+}
+
+bool CMavixView::JournalDeletions()
+{
+    // Snapshot row r stands for message r + 1, so the purge's row numbers
+    // lead straight to the model's rows.
+    const RowLookup rowOf = [this](int nNum) -> const MessageRow* {
+        return nNum >= 1 && nNum <= m_pModel->Count() ? &m_pModel->Row(nNum - 1) : nullptr;
+    };
+    DeletionJournal journal;
+    return JournalPurge(journal, m_pEngine->LastPurge(), rowOf, m_sServer, m_sUser);
 }
 
 // ---------------------------------------------------------------------------
@@ -764,6 +861,9 @@ void CMavixView::OnPreferences()
     dlg.m_bExitAfter = m_bExitAfter;
     dlg.m_bAutoStart = m_bAutoStart;
     dlg.m_bDefaultFilters = m_bDefaultFilters;
+    dlg.m_nCheckEvery = m_settings.ReadInt("Prefs", "CheckEvery", 0);
+    dlg.m_nKeepCopyKB = m_settings.ReadInt("Prefs", "KeepCopyKB", 0);
+    dlg.m_nKeepCopyDays = m_settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays);
     if (Prompter::RunModal(dlg) != QDialog::Accepted)
         return;
     m_bExitAfter = dlg.m_bExitAfter;
@@ -772,6 +872,27 @@ void CMavixView::OnPreferences()
     m_settings.WriteInt("Prefs", "End", m_bExitAfter);
     m_settings.WriteInt("Prefs", "Start", m_bAutoStart);
     m_settings.WriteInt("Prefs", "Def", m_bDefaultFilters);
+    // Read by the tray's background checks after this.
+    m_settings.WriteInt("Prefs", "CheckEvery", dlg.m_nCheckEvery);
+    m_settings.WriteInt("Prefs", "KeepCopyKB", dlg.m_nKeepCopyKB);
+    m_settings.WriteInt("Prefs", "KeepCopyDays", dlg.m_nKeepCopyDays);
+    ApplyQuarantine();
+}
+
+// "Prefs" "KeepCopyKB" (0: off) and "KeepCopyDays": the copies the purge
+// keeps of what it deletes.
+void CMavixView::ApplyQuarantine()
+{
+    const int nKB = std::clamp(m_settings.ReadInt("Prefs", "KeepCopyKB", 0), 0, QuarantineMaildir::kMaxKeepKB);
+    m_pEngine->SetQuarantine(QuarantineOptions{static_cast<uint64_t>(nKB) * 1024, {}});
+    PruneQuarantine();
+}
+
+void CMavixView::PruneQuarantine()
+{
+    if (m_settings.ReadInt("Prefs", "KeepCopyKB", 0) > 0)
+        QuarantineMaildir().Prune(
+            std::max(1, m_settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays)));
 }
 
 void CMavixView::OnManageFilters()

@@ -78,6 +78,17 @@ public:
     // Worker threads: queue a notification for the GUI thread.
     void PostMessage(unsigned message, long wParam, long lParam) override;
 
+    // Background checks: a scan with no review. It logs in, reads the
+    // headers, quits and keeps the rows, with no dialog on the way.
+    // "Removed Checked Items" on those rows logs in again and finds the
+    // messages by UIDL. False (nothing started) while a scan, review or
+    // purge is under way, a dialog is open, or the account is incomplete.
+    bool StartBackgroundCheck();
+    bool IsBackgroundCheck() const { return m_bBackground || m_bBackgroundEnding; }
+    int SuspectCount() const { return m_nSuspectCount; }
+    // Why the last background check failed (Windows-1252 bytes).
+    const std::string& BackgroundFailure() const { return m_sBackgroundFailure; }
+
     // For tests and benchmarks.
     void SetKeepAlivePeriod(int nMs) { m_nKeepAliveMs = nMs; }
     void SetAnswerWait(int nMs) { m_nAnswerWaitMs = nMs; }
@@ -100,6 +111,9 @@ signals:
     void ReviewStarted();
     // The view went back to idle after a scan, a cancel or a purge.
     void BecameIdle();
+    // A background check ended: 1 done (the rows are shown, the session
+    // ended), 0 stopped by the user, -1 failed (the reason in status pane 1).
+    void BackgroundCheckEnded(int nResult);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -127,8 +141,15 @@ private:
     void DiscardPendingRows();
     void OnScanDone(int nResult);
     void EndScan(int nResult);
+    void EndBackgroundCheck(int nResult, const std::string& why = {});
     void OnPurgeProgress(long nOutcome, long bContinue);
     void OnPurgeDone();
+    // Appends what the finished purge deleted to the journal; false when it
+    // could not be written.
+    bool JournalDeletions();
+    // The copies kept before DELE, as the preferences say; old ones pruned.
+    void ApplyQuarantine();
+    void PruneQuarantine();
 
     void EndReview();
     void ShowReviewButtons(bool bShow);
@@ -202,4 +223,7 @@ private:
     bool m_bLayoutReady = false;
     bool m_bClosing = false;
     bool m_bBusyCursor = false;
+    bool m_bBackground = false;         // the scan under way is a background check
+    bool m_bBackgroundEnding = false;   // its session is being ended
+    std::string m_sBackgroundFailure;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 // One grid row: the nine column texts in column order, Windows-1252 bytes,
@@ -33,6 +34,7 @@ struct MessageRow {
     // its length; -1 when it was not written.
     long long m_nHeaderAt = -1;
     size_t m_nHeaderLength = 0;
+    uint64_t m_nSize = 0;     // the LIST size in bytes, for the journal and the kept copy
 
     bool operator==(const MessageRow&) const = default;
 };

@@ -156,6 +156,7 @@ MessageRow BuildMessageRow(int n, uint64_t size, const CPop3Message& message)
     MessageRow row;
     row.m_sNum = std::to_string(n);
     row.m_sSize = SizeText(size);
+    row.m_nSize = size;
     row.m_sAtt = AttachmentMark(message);
     row.m_sSubject = message.GetSubject();
     SplitFrom(message.GetFrom(), row.m_sFrom, row.m_sEmail);

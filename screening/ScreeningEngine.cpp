@@ -12,6 +12,7 @@
 #include "platform/Secrets.h"
 #include "platform/Trace.h"
 #include "screening/DumpFile.h"
+#include "screening/QuarantineMaildir.h"
 #include "screening/ReadableRow.h"
 #include "screening/RowBuilder.h"
 
@@ -76,6 +77,8 @@ std::string PurgeSummaryText(const PurgeResult& result)
         text += ", " + std::to_string(result.m_aGone.size()) + " already removed";
     if (!result.m_aLeft.empty())
         text += ", " + std::to_string(result.m_aLeft.size()) + " not deleted (could not be read or found)";
+    if (!result.m_aNotKept.empty())
+        text += ", " + std::to_string(result.m_aNotKept.size()) + " not deleted (no copy could be kept)";
     if (result.m_nWithoutId > 0)
         text += "; " + std::to_string(result.m_nWithoutId)
                 + " checked by Subject only (the server gave no usable id)";
@@ -631,6 +634,11 @@ void ScreeningEngine::PurgeChecked()
                     m_sMsgSubject = subject + " (another message: its id on the server has changed)";
                 } else if (m_bPurgeCancel.load(std::memory_order_acquire)) {
                     break;
+                } else if (!KeepCopy(row.m_nNum)) {
+                    // The copy the user asked for failed: no DELE, the purge goes on.
+                    outcome = m_connection.IsBroken() ? PurgeOutcome::kBroken : PurgeOutcome::kNotKept;
+                    if (outcome == PurgeOutcome::kNotKept)
+                        result.m_aNotKept.push_back(shown[r]);
                 } else if (m_connection.Dele(row.m_nNum)) {
                     outcome = PurgeOutcome::kMarked;
                     result.m_aMarked.push_back(shown[r]);
@@ -698,11 +706,18 @@ void ScreeningEngine::PurgeChecked()
     m_purgeResult = std::move(result);
 }
 
-// PurgeThread: the step a checked row needs before its DELE. None yet.
-bool ScreeningEngine::NeedsStepBeforeDele(const PurgeRow& row) const
+// PurgeThread, with no reply outstanding: whether KeepCopy would fetch a
+// copy of the row's message before its DELE (the copy must be written
+// before the DELE goes out). Unsure counts as yes.
+bool ScreeningEngine::NeedsStepBeforeDele(const PurgeRow& row)
 {
-    (void)row;
-    return false;
+    uint64_t nMaxBytes = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        nMaxBytes = m_quarantine.m_nMaxBytes;
+    }
+    uint64_t size = 0;
+    return nMaxBytes != 0 && (!m_connection.GetSize(row.m_nNum, size) || size <= nMaxBytes);
 }
 
 // PurgeThread: the row's outcome is known; WM_PURGE_PROGRESS as the
@@ -916,7 +931,11 @@ void ScreeningEngine::EndSessionJob(bool bReset)
         }
     }
     m_connection.Drop();
-    m_bCanReconnect.store(false, std::memory_order_release);
+    // A review ended without RSET (a scan nobody reviewed yet, as a
+    // background check leaves it) keeps its rows: a purge may still log in
+    // again and find them by UIDL. Cancel throws them away.
+    if (bReset)
+        m_bCanReconnect.store(false, std::memory_order_release);
     const bool bOk = !end.m_bRsetRefused && !end.m_bQuitRefused;
     {
         std::lock_guard lock(m_textMutex);
@@ -1187,4 +1206,45 @@ void ScreeningEngine::SetStatus(const std::string& text)
 void ScreeningEngine::Post(unsigned message, long wParam, long lParam)
 {
     m_listener.PostMessage(message, wParam, lParam);
+}
+
+// UI thread.
+void ScreeningEngine::SetQuarantine(QuarantineOptions options)
+{
+    std::lock_guard lock(m_mutex);
+    m_quarantine = std::move(options);
+}
+
+// PurgeThread: RETR n into the Maildir before DELE n. A message larger than
+// asked for is deleted without a copy; one whose size is unknown is not
+// deleted at all.
+bool ScreeningEngine::KeepCopy(int n)
+{
+    QuarantineOptions options;
+    {
+        std::lock_guard lock(m_mutex);
+        options = m_quarantine;
+    }
+    if (options.m_nMaxBytes == 0)
+        return true;
+    const auto fail = [this](const std::string& why) {
+        std::lock_guard lock(m_textMutex);
+        m_sReply = why;
+        return false;
+    };
+    uint64_t size = 0;
+    if (!m_connection.GetSize(n, size))
+        return fail("No copy kept: the server gives no size for the message.");
+    if (size > options.m_nMaxBytes)
+        return true;
+    // Room for a server whose LIST size is a little short of the message.
+    const size_t limit = static_cast<size_t>(options.m_nMaxBytes + options.m_nMaxBytes / 4 + 4096);
+    std::string text;
+    if (!m_connection.Retr(n, text, limit))
+        return fail("No copy kept: the server did not send the message (" + m_connection.GetLastReply() + ").");
+    QuarantineMaildir maildir = options.m_sFolder.empty() ? QuarantineMaildir()
+                                                          : QuarantineMaildir(options.m_sFolder);
+    if (!maildir.Store(text))
+        return fail("No copy kept: " + maildir.FailureReason() + ".");
+    return true;
 }

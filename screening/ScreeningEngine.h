@@ -79,6 +79,7 @@ enum class PurgeOutcome {
     kUnidentified,  // on a new session, the row has no UIDL to find it by: left alone
     kUnavailable,   // the scan could not read it, so nobody saw it: left alone
     kBroken,        // replies no longer pair with commands: session dropped, nothing deleted
+    kNotKept,       // the copy asked for could not be kept, so no DELE; the purge goes on
 };
 
 // The end of one purge, for the owner after WM_PURGE_DONE.
@@ -95,12 +96,21 @@ struct PurgeResult {
     std::vector<int> m_aChanged;       // the row stopped on, then every checked row after it
     std::vector<int> m_aGone;          // already removed (new session)
     std::vector<int> m_aLeft;          // unavailable or unidentified: never tried
+    std::vector<int> m_aNotKept;       // no copy could be kept: not deleted
     int m_nWithoutId = 0;              // marked on the Subject check alone (no usable UIDL)
 };
 
 // "N deleted, M refused by the server, K not deleted (changed on the server)",
 // and what else the user must know.
 std::string PurgeSummaryText(const PurgeResult& result);
+
+// Copies of the checked messages, kept before their DELE (off unless the
+// user asks for it): messages of at most m_nMaxBytes (LIST size) are
+// fetched with RETR into the Maildir; a copy that fails means no DELE.
+struct QuarantineOptions {
+    uint64_t m_nMaxBytes = 0;      // 0: no copies
+    std::string m_sFolder;         // the Maildir; empty: QuarantineMaildir's usual place
+};
 
 // The end of EndSession, for the owner after WM_SESSION_ENDED.
 struct SessionEnd {
@@ -170,8 +180,12 @@ public:
     // follows. Without a session it follows at once.
     void EndSession(bool bReset);
     // UI: whether a purge could log in again and find the rows of the last
-    // scan by their UIDL, should the session be gone.
+    // scan by their UIDL, should the session be gone (or ended by
+    // EndSession without RSET).
     bool CanReconnect() const;
+
+    // UI: the copies later purges keep before each DELE.
+    void SetQuarantine(QuarantineOptions options);
 
     // UI: hands the purge its snapshot of the grid and signals m_hPurgeRun.
     void StartPurge(std::vector<PurgeRow> rows);
@@ -229,10 +243,14 @@ private:
     // first difference. Returns the row the sequential walk goes on from.
     size_t WalkPipelined(const std::vector<PurgeRow>& rows, const std::vector<int>& shown, size_t first,
                          PurgeResult& result, bool& bContinue);
-    // A step that must run for a checked row before its DELE (nothing yet).
-    // From the first row that needs one the walk runs one row at a time.
-    bool NeedsStepBeforeDele(const PurgeRow& row) const;
+    // Whether a checked row needs a step before its DELE (a copy KeepCopy
+    // would fetch). From the first row that needs one the walk runs one row
+    // at a time.
+    bool NeedsStepBeforeDele(const PurgeRow& row);
     void PostProgress(PurgeOutcome outcome, bool& bContinue);
+    // The copy of message n asked for by SetQuarantine, kept before its
+    // DELE; true when none is asked for. m_sReply says why a copy failed.
+    bool KeepCopy(int n);
     void StopScanLocked();                    // m_mutex held
     void SetAnswered();
     void SetStatus(const std::string& text);
@@ -289,4 +307,5 @@ private:
     SessionEnd m_sessionEnd;
     // The purge's snapshot (m_mutex).
     std::vector<PurgeRow> m_aPurgeRows;
+    QuarantineOptions m_quarantine;           // (m_mutex)
 };

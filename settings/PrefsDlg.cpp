@@ -2,6 +2,9 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSpinBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -18,6 +21,38 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
         QStringLiteral("Automatically Set the Filter lists to the Default on Launch"), this);
     m_pDefaultFilters->setObjectName(QStringLiteral("defaultFilters"));
 
+    // Off unless ticked: background checks, and copies of what is deleted
+    // (they download whole messages).
+    m_pCheck = new QCheckBox(QStringLiteral("Check for mail every"), this);
+    m_pCheck->setObjectName(QStringLiteral("checkEvery"));
+    m_pCheckMinutes = new QSpinBox(this);
+    m_pCheckMinutes->setObjectName(QStringLiteral("checkMinutes"));
+    m_pCheckMinutes->setRange(kMinCheckMinutes, kMaxCheckMinutes);
+    m_pKeepCopy = new QCheckBox(QStringLiteral("Keep a copy of deleted messages up to"), this);
+    m_pKeepCopy->setObjectName(QStringLiteral("keepCopy"));
+    m_pKeepKB = new QSpinBox(this);
+    m_pKeepKB->setObjectName(QStringLiteral("keepKB"));
+    m_pKeepKB->setRange(1, kMaxKeepKB);
+    m_pKeepDays = new QSpinBox(this);
+    m_pKeepDays->setObjectName(QStringLiteral("keepDays"));
+    m_pKeepDays->setRange(1, kMaxKeepDays);
+    connect(m_pCheck, &QCheckBox::toggled, m_pCheckMinutes, &QWidget::setEnabled);
+    connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepKB, &QWidget::setEnabled);
+    connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepDays, &QWidget::setEnabled);
+
+    auto* checkRow = new QHBoxLayout;
+    checkRow->addWidget(m_pCheck);
+    checkRow->addWidget(m_pCheckMinutes);
+    checkRow->addWidget(new QLabel(QStringLiteral("minutes"), this));
+    checkRow->addStretch(1);
+    auto* keepRow = new QHBoxLayout;
+    keepRow->addWidget(m_pKeepCopy);
+    keepRow->addWidget(m_pKeepKB);
+    keepRow->addWidget(new QLabel(QStringLiteral("KB, for"), this));
+    keepRow->addWidget(m_pKeepDays);
+    keepRow->addWidget(new QLabel(QStringLiteral("days"), this));
+    keepRow->addStretch(1);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &CPrefsDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CPrefsDlg::reject);
@@ -26,6 +61,8 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     layout->addWidget(m_pAutoStart);
     layout->addWidget(m_pExitAfter);
     layout->addWidget(m_pDefaultFilters);
+    layout->addLayout(checkRow);
+    layout->addLayout(keepRow);
     layout->addSpacing(8);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -38,6 +75,11 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     setTabOrder(cancel, m_pAutoStart);
     setTabOrder(m_pAutoStart, m_pExitAfter);
     setTabOrder(m_pExitAfter, m_pDefaultFilters);
+    setTabOrder(m_pDefaultFilters, m_pCheck);
+    setTabOrder(m_pCheck, m_pCheckMinutes);
+    setTabOrder(m_pCheckMinutes, m_pKeepCopy);
+    setTabOrder(m_pKeepCopy, m_pKeepKB);
+    setTabOrder(m_pKeepKB, m_pKeepDays);
 }
 
 void CPrefsDlg::accept()
@@ -45,6 +87,9 @@ void CPrefsDlg::accept()
     m_bExitAfter = m_pExitAfter->isChecked() ? 1 : 0;
     m_bAutoStart = m_pAutoStart->isChecked() ? 1 : 0;
     m_bDefaultFilters = m_pDefaultFilters->isChecked() ? 1 : 0;
+    m_nCheckEvery = m_pCheck->isChecked() ? m_pCheckMinutes->value() : 0;
+    m_nKeepCopyKB = m_pKeepCopy->isChecked() ? m_pKeepKB->value() : 0;
+    m_nKeepCopyDays = m_pKeepDays->value();
     QDialog::accept();
 }
 
@@ -55,6 +100,14 @@ void CPrefsDlg::showEvent(QShowEvent* event)
         m_pExitAfter->setChecked(m_bExitAfter != 0);
         m_pAutoStart->setChecked(m_bAutoStart != 0);
         m_pDefaultFilters->setChecked(m_bDefaultFilters != 0);
+        m_pCheck->setChecked(m_nCheckEvery > 0);
+        m_pCheckMinutes->setValue(m_nCheckEvery > 0 ? m_nCheckEvery : kDefaultCheckMinutes);
+        m_pCheckMinutes->setEnabled(m_nCheckEvery > 0);
+        m_pKeepCopy->setChecked(m_nKeepCopyKB > 0);
+        m_pKeepKB->setValue(m_nKeepCopyKB > 0 ? m_nKeepCopyKB : kDefaultKeepKB);
+        m_pKeepKB->setEnabled(m_nKeepCopyKB > 0);
+        m_pKeepDays->setValue(m_nKeepCopyDays);
+        m_pKeepDays->setEnabled(m_nKeepCopyKB > 0);
         if (auto* buttons = findChild<QDialogButtonBox*>())
             buttons->button(QDialogButtonBox::Ok)->setFocus();
     }

@@ -3,6 +3,7 @@
 
 #include <QtTest>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,6 +15,7 @@
 #include <mutex>
 
 #include "screening/DeletionJournal.h"
+#include "screening/QuarantineMaildir.h"
 #include "settings/SettingsStore.h"
 #include "tests/support/Gate.h"
 #include "tests/support/ScriptedPop3Server.h"
@@ -335,6 +337,34 @@ private slots:
         QCOMPARE(lines[3], std::string("deleted\t2"));
         QVERIFY(server.WaitNoSession(5000));
         QCOMPARE(server.Messages(), (std::vector<std::string>{m_aMail[0], m_aMail[2]}));
+    }
+
+    // mavix-cli follows the copies preference: message 1 is fetched and
+    // stored before its DELE, message 3 (over 1 KB) deleted without a copy;
+    // the journal records both once QUIT committed them.
+    void purgeKeepsCopiesAndJournals()
+    {
+        const QString folder = QString::fromStdString(QuarantineMaildir::DefaultFolder());
+        QDir(folder).removeRecursively();
+        const size_t nJournal = DeletionJournal().Read().size();
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+            if (command == "RETR 1")
+                return "+OK\r\n" + m_aMail[0] + ".\r\n";
+            return std::nullopt;
+        });
+        server.Start();
+        StoreAccount(server.Port());
+        Store().WriteInt("Prefs", "KeepCopyKB", 1);
+        const CliRun run = Cli({"purge", "--rows", "1,3", "--tsv"});
+        QCOMPARE(run.m_nExit, 0);
+        QVERIFY(server.WaitNoSession(5000));
+        QVERIFY(server.Received().find("RETR 1\r\nDELE 1\r\n") != std::string::npos);
+        QVERIFY(server.Received().find("TOP 3 0\r\nUIDL 3\r\nDELE 3\r\n") != std::string::npos);
+        QCOMPARE(QDir(folder + "/new").entryList(QDir::Files).size(), 1);
+        const std::vector<JournalEntry> journal = DeletionJournal().Read();
+        QCOMPARE(journal.size(), nJournal + 2);
+        QCOMPARE(journal[nJournal + 1].m_sSubject, std::string("Caf\xC3\xA9 menu"));
     }
 
     void purgeOfAnUnlistedNumberDeletesNothing()

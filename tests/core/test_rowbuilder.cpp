@@ -230,6 +230,7 @@ void TestRowBuilder::wholeRow()
     expected.m_sDate = "Wed, 05 Jan 2005 10:00:00 +0000";
     expected.m_sTo = "bob@example.com";
     expected.m_sCC = "carl@example.com, dora@example.com";
+    expected.m_nSize = 113999;
     QVERIFY(BuildMessageRow(12, 113999, message) == expected);
 
     // A message that TOP never filled gives a row of empty fields.

@@ -52,6 +52,8 @@ private slots:
     void loginQuitsOpenSession();
     void connectionStateAfterServerClose();
     void connectTimeoutBounded();
+    void retrText_data();
+    void retrText();
 };
 
 // Login, every command, Quit: the client's bytes exactly, and Quit twice
@@ -749,6 +751,48 @@ void TestPop3Protocol::connectTimeoutBounded()
     QVERIFY(MsSince(start) >= 290);
     QVERIFY(!socket.IsOpen());
     ::close(listener);
+}
+
+// RETR: the message unstuffed, bounded, and the session still in step
+// after a refusal or a message over the limit (NOOP answers after it).
+void TestPop3Protocol::retrText_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("message") << QByteArray("+OK 31 octets\r\nSubject: s\r\n\r\nbody\r\n.\r\n") << 100 << true
+                             << QByteArray("Subject: s\r\n\r\nbody\r\n");
+    QTest::newRow("dot-unstuffed") << QByteArray("+OK\r\nX: a\r\n\r\n..dot\r\n...\r\nend.\r\n.\r\n") << 100
+                                   << true << QByteArray("X: a\r\n\r\n.dot\r\n..\r\nend.\r\n");
+    QTest::newRow("empty") << QByteArray("+OK\r\n.\r\n") << 100 << true << QByteArray("");
+    QTest::newRow("exactly the limit") << QByteArray("+OK\r\n0123456789\r\n.\r\n") << 12 << true
+                                       << QByteArray("0123456789\r\n");
+    QTest::newRow("over the limit") << QByteArray("+OK\r\n0123456789\r\n.\r\n") << 11 << false
+                                    << QByteArray("");
+    QTest::newRow("far over the limit") << QByteArray("+OK\r\n" + QByteArray(20000, 'x') + "\r\n.\r\n") << 100
+                                        << false << QByteArray("");
+    QTest::newRow("refused") << QByteArray("-ERR no such message\r\n") << 100 << false << QByteArray("");
+}
+
+void TestPop3Protocol::retrText()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(int, limit);
+    QFETCH(bool, ok);
+    QFETCH(QByteArray, text);
+    ScriptedPop3Server server;
+    ScriptLogin(server)
+        .Expect("RETR 1\r\n").Send(reply.toStdString())
+        .Expect("NOOP\r\n").Send("+OK\r\n")
+        .Start();
+    CPop3Connection pop;
+    QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+    std::string got = "previous";
+    QCOMPARE(pop.Retr(1, got, static_cast<size_t>(limit)), ok);
+    QCOMPARE(got, text.toStdString());
+    QVERIFY(pop.Noop());
+    QVERIFY2(server.WaitFinished(5000), server.Failure().c_str());
 }
 
 QTEST_GUILESS_MAIN(TestPop3Protocol)

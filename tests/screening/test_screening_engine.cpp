@@ -9,6 +9,7 @@
 #include <atomic>
 #include <memory>
 
+#include "screening/PurgeJournal.h"
 #include "screening/ScreeningEngine.h"
 #include "tests/support/ScriptedPop3Server.h"
 #include "EngineHarness.h"
@@ -64,13 +65,16 @@ class TestScreeningEngine : public QObject {
     }
 
     // Scans the mailbox to its end, as the review state needs it.
-    void ScanToReview(ScreeningEngine& engine, RecordingListener& listener, ScriptedPop3Server& server)
+    void ScanToReview(ScreeningEngine& engine, RecordingListener& listener, ScriptedPop3Server& server,
+                      std::vector<MessageRow>* pRows = nullptr)
     {
         engine.StartScan(AccountFor(server), Lists());
         const ScanOutcome scan = DriveScan(engine, listener);
         QVERIFY(scan.m_bDone);
         QCOMPARE(scan.m_nResult, 0L);
         QCOMPARE(scan.m_aRows.size(), m_aMail.size());
+        if (pRows)
+            *pRows = scan.m_aRows;
     }
 
 private slots:
@@ -468,23 +472,24 @@ private slots:
         QTest::addColumn<QString>("wire");           // what the purge sent
         QTest::addColumn<bool>("committed");
         QTest::addColumn<int>("left");               // messages on the server after QUIT
+        QTest::addColumn<int>("journalled");         // lines the journal gained
         QTest::newRow("nothing checked: QUIT only")
-            << "" << "000" << "01 01 01" << "QUIT\r\n" << true << 3;
+            << "" << "000" << "01 01 01" << "QUIT\r\n" << true << 3 << 0;
         // Rows 1 and 3 checked, message 3 re-reads with another Subject: 1 is
         // deleted, 3 is not, and QUIT commits the deletion of 1.
         QTest::newRow("changed Subject stops the purge")
-            << "changed" << "101" << "11 01 10" << "TOP 1 0\r\nDELE 1\r\nTOP 3 0\r\nQUIT\r\n" << true << 2;
+            << "changed" << "101" << "11 01 10" << "TOP 1 0\r\nDELE 1\r\nTOP 3 0\r\nQUIT\r\n" << true << 2 << 1;
         QTest::newRow("a refused DELE does not stop it")
             << "refused" << "110" << "01 11 01" << "TOP 1 0\r\nDELE 1\r\nTOP 2 0\r\nDELE 2\r\nQUIT\r\n" << true
-            << -1;
+            << -1 << 1;
         // The server drops the session at the re-read: replies no longer pair
         // with commands, so nothing at all is deleted.
-        QTest::newRow("lost session") << "lost" << "111" << "00" << "TOP 1 0\r\n" << false << 3;
+        QTest::newRow("lost session") << "lost" << "111" << "00" << "TOP 1 0\r\n" << false << 3 << 0;
         // Cancelled after the first DELE: RSET then QUIT, nothing deleted.
-        QTest::newRow("cancel") << "cancel" << "111" << "11" << "TOP 1 0\r\nDELE 1\r\nRSET\r\nQUIT\r\n" << false << 3;
+        QTest::newRow("cancel") << "cancel" << "111" << "11" << "TOP 1 0\r\nDELE 1\r\nRSET\r\nQUIT\r\n" << false << 3 << 0;
         // RSET refused: a QUIT would commit DELE 1, so the session is dropped.
         QTest::newRow("cancel, RSET refused")
-            << "cancel-rset" << "111" << "11" << "TOP 1 0\r\nDELE 1\r\nRSET\r\n" << false << 3;
+            << "cancel-rset" << "111" << "11" << "TOP 1 0\r\nDELE 1\r\nRSET\r\n" << false << 3 << 0;
     }
 
     void purge()
@@ -495,6 +500,7 @@ private slots:
         QFETCH(QString, wire);
         QFETCH(bool, committed);
         QFETCH(int, left);
+        QFETCH(int, journalled);
 
         std::atomic<int> tops{0};
         std::atomic<ScreeningEngine*> pEngine{nullptr};
@@ -517,7 +523,8 @@ private slots:
         ScreeningEngine engine(listener);
         pEngine = &engine;
         engine.StartThreads();
-        ScanToReview(engine, listener, server);
+        std::vector<MessageRow> scanned;
+        ScanToReview(engine, listener, server, &scanned);
         const size_t before = server.Received().size();
 
         const char* subjects[] = {"Hello there", "Re: v\xEDrus alert", "Quarterly report"};
@@ -534,6 +541,26 @@ private slots:
         QCOMPARE(seen, progress);
         QCOMPARE(QString::fromStdString(server.Received().substr(before)), wire);
         QCOMPARE(engine.PurgeCommitted(), committed);
+
+        // The journal gets what QUIT committed, and nothing after a cancel
+        // or a dropped session.
+        DeletionJournal journal((m_pDir->path() + "/state").toStdString());
+        const RowLookup rowOf = [&](int nNum) { return &scanned.at(static_cast<size_t>(nNum - 1)); };
+        QVERIFY(JournalPurge(journal, engine.LastPurge(), rowOf, "127.0.0.1", "u"));
+        const std::vector<JournalEntry> entries = journal.Read();
+        QCOMPARE(int(entries.size()), journalled);
+        if (fault == "changed") {
+            QCOMPARE(entries[0].m_sAccount, std::string("u@127.0.0.1"));
+            QCOMPARE(entries[0].m_sSubject, std::string("Hello there"));
+            QCOMPARE(entries[0].m_sFrom, std::string("Sender 1 <sender1@example.com>"));
+            QCOMPARE(entries[0].m_sReason, std::string(DeletionJournal::kCheckedByHand));
+            QCOMPARE(entries[0].m_nSize, static_cast<std::int64_t>(m_aMail[0].size()));
+            QCOMPARE(entries[0].m_sUidl, scanned[0].m_sUidl);
+        } else if (fault == "refused") {
+            QCOMPARE(entries[0].m_sSubject, std::string("Re: v\u00EDrus alert"));
+            QCOMPARE(entries[0].m_sReason, scanned[1].m_sReason);
+            QVERIFY(!scanned[1].m_sReason.empty());
+        }
         QVERIFY(server.WaitNoSession(5000));
         if (left >= 0)
             QCOMPARE(int(server.Messages().size()), left);
@@ -548,6 +575,81 @@ private slots:
             QVERIFY(engine.MsgSubject().starts_with("(could not be read again"));
         } else if (fault == "cancel-rset") {
             QCOMPARE(engine.Reply(), std::string("-ERR cannot reset"));
+        }
+    }
+
+    // Copies before DELE: the small checked message is fetched and stored
+    // (synced into new/) before its DELE is sent; the large one is deleted
+    // without a copy; when the copy cannot be written there is no DELE.
+    void quarantine_data()
+    {
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<QString>("wire");
+        QTest::addColumn<int>("left");
+        QTest::addColumn<bool>("pipelined");
+        QTest::newRow("copy, then DELE")
+            << true << "TOP 1 0\r\nRETR 1\r\nDELE 1\r\nTOP 3 0\r\nDELE 3\r\nQUIT\r\n" << 1 << false;
+        QTest::newRow("no copy, no DELE")
+            << false << "TOP 1 0\r\nRETR 1\r\nTOP 3 0\r\nDELE 3\r\nQUIT\r\n" << 2 << false;
+        // A row with a copy to keep is walked one command at a time.
+        QTest::newRow("pipelined: copy, then DELE")
+            << true << "TOP 1 0\r\nRETR 1\r\nDELE 1\r\nTOP 3 0\r\nDELE 3\r\nQUIT\r\n" << 1 << true;
+    }
+
+    void quarantine()
+    {
+        QFETCH(bool, writable);
+        QFETCH(QString, wire);
+        QFETCH(int, left);
+        QFETCH(bool, pipelined);
+        const QString folder = m_pDir->path() + "/Quarantine";
+        if (!writable) {
+            // A file where the Maildir should be: no copy can be made, even by root.
+            QFile blocker(folder);
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        }
+        m_aMail[0] = MailText(1, "Hello there") + ".starts with a dot\r\n";
+        std::atomic<int> copiesAtDele{-1};
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+            if (command == "RETR 1")
+                return "+OK\r\n" + MailText(1, "Hello there") + "..starts with a dot\r\n.\r\n";
+            if (command == "DELE 1")
+                copiesAtDele = static_cast<int>(QDir(folder + "/new").entryList(QDir::Files).size());
+            return std::nullopt;
+        });
+        server.ListPipelining(pipelined);
+        server.Start();
+        RecordingListener listener;
+        ScreeningEngine engine(listener);
+        engine.StartThreads();
+        engine.SetQuarantine(QuarantineOptions{1024, folder.toStdString()});
+        ScanToReview(engine, listener, server);
+        const size_t before = server.Received().size();
+        engine.StartPurge({{1, true, "Hello there"}, {2, false, "Re: v\xEDrus alert"}, {3, true, "Quarterly report"}});
+        QVERIFY(DrivePurge(listener).m_bDone);
+        QCOMPARE(QString::fromStdString(server.Received().substr(before)), wire);
+        QVERIFY(engine.PurgeCommitted());
+        QVERIFY(server.WaitNoSession(5000));
+        QCOMPARE(int(server.Messages().size()), left);
+        const PurgeResult result = engine.LastPurge();
+        if (writable) {
+            QCOMPARE(copiesAtDele.load(), 1);
+            const QStringList copies = QDir(folder + "/new").entryList(QDir::Files);
+            QCOMPARE(copies.size(), 1);
+            QVERIFY(QDir(folder + "/tmp").entryList(QDir::Files).isEmpty());
+            std::string lf = m_aMail[0];
+            for (size_t at; (at = lf.find("\r\n")) != std::string::npos;)
+                lf.replace(at, 2, "\n");
+            QCOMPARE(ReadFile(folder + "/new/" + copies[0]), lf);
+            QCOMPARE(QFile(folder + "/new/" + copies[0]).permissions() & 0x0077, QFileDevice::Permissions());
+            QVERIFY(result.m_aNotKept.empty());
+        } else {
+            QCOMPARE(copiesAtDele.load(), -1);
+            QCOMPARE(result.m_aNotKept, std::vector<int>{1});
+            QCOMPARE(result.m_aMarked, std::vector<int>{3});
+            QVERIFY(engine.Reply().starts_with("No copy kept: "));
+            QVERIFY(PurgeSummaryText(result).find("1 not deleted (no copy could be kept)") != std::string::npos);
         }
     }
 };

@@ -302,7 +302,8 @@ void TestAccountPrefs::preferences()
     QStringList order;
     driver.On<CPrefsDlg>([&](CPrefsDlg& dlg) {
         const QList<QCheckBox*> boxes = dlg.findChildren<QCheckBox*>();
-        QCOMPARE(boxes.size(), 3);
+        // The three launch and exit boxes, then background checks and copies.
+        QCOMPARE(boxes.size(), 5);
         // Tab walks the boxes top to bottom.
         for (QWidget* w = boxes.first(); order.size() < 3; w = w->nextInFocusChain()) {
             if (auto* box = qobject_cast<QCheckBox*>(w))

@@ -1,0 +1,72 @@
+#include "BackgroundCheck.h"
+
+#include <algorithm>
+
+void BackgroundCheck::SetInterval(int nMinutes)
+{
+    m_nMinutes = nMinutes <= 0 ? 0 : std::clamp(nMinutes, kMinMinutes, kMaxMinutes);
+    m_nFailures = 0;
+}
+
+std::chrono::milliseconds BackgroundCheck::NextDelay() const
+{
+    long long minutes = std::max(m_nMinutes, kMinMinutes);
+    for (int i = 0; i < m_nFailures && minutes < kMaxBackoffMinutes; ++i)
+        minutes *= 2;
+    minutes = std::min<long long>(minutes, std::max(kMaxBackoffMinutes, m_nMinutes));
+    return std::chrono::minutes(minutes);
+}
+
+bool BackgroundCheck::Succeeded(int nWaiting, const std::vector<std::string>& suspects)
+{
+    m_nFailures = 0;
+    m_sFailure.clear();
+    const size_t nBefore = m_suspects.size();
+    Seen(nWaiting, suspects);
+    const bool bNew = std::any_of(m_suspects.begin(), m_suspects.end(),
+                                  [this](const std::string& key) { return !m_notified.count(key); });
+    const bool bNotify = m_suspects.size() > nBefore && bNew;
+    // Only suspects still waiting are remembered: the set stays as small as
+    // the mailbox.
+    m_notified = m_suspects;
+    return bNotify;
+}
+
+void BackgroundCheck::Failed(const std::string& why)
+{
+    ++m_nFailures;
+    m_sFailure = why;
+}
+
+void BackgroundCheck::Seen(int nWaiting, const std::vector<std::string>& suspects)
+{
+    m_nWaiting = std::max(nWaiting, 0);
+    m_suspects = std::set<std::string>(suspects.begin(), suspects.end());
+}
+
+void BackgroundCheck::Forget()
+{
+    m_nWaiting = -1;
+    m_suspects.clear();
+}
+
+std::string BackgroundCheck::Summary() const
+{
+    const int nWaiting = std::max(m_nWaiting, 0);
+    return std::to_string(nWaiting) + (nWaiting == 1 ? " message" : " messages") + " waiting, "
+           + std::to_string(m_suspects.size()) + " suspect";
+}
+
+std::string BackgroundCheck::Tooltip() const
+{
+    if (!m_sFailure.empty())
+        return "Mavix\nThe last check failed: " + m_sFailure;
+    if (m_nWaiting < 0)
+        return "Mavix";
+    return "Mavix\n" + Summary();
+}
+
+std::string BackgroundCheck::SuspectKey(const std::string& uidl, const std::string& num, const std::string& subject)
+{
+    return uidl.empty() ? "#" + num + " " + subject : "=" + uidl;
+}

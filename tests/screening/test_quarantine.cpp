@@ -1,0 +1,52 @@
+// The Maildir of kept copies on its own: what a copy looks like on disk,
+// pruning by age, and a folder that is a link is not written through.
+
+#include <QtTest>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "screening/QuarantineMaildir.h"
+
+class TestQuarantine : public QObject {
+    Q_OBJECT
+private slots:
+    void storeAndPrune()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + "/Mavix/Quarantine";
+        QuarantineMaildir maildir(folder.toStdString());
+        QVERIFY(maildir.Store("Subject: a\r\n\r\n"));
+        QVERIFY(maildir.Store("Subject: b\r\n\r\n"));
+        const QStringList copies = QDir(folder + "/new").entryList(QDir::Files, QDir::Name);
+        QCOMPARE(copies.size(), 2);
+        for (const char* sub : {"tmp", "cur", "new"})
+            QCOMPARE(QFile(folder + "/" + sub).permissions() & 0x0077, QFileDevice::Permissions());
+
+        // One copy made 31 days old: a 30-day limit removes it alone.
+        const std::string old = (folder + "/new/" + copies[0]).toStdString();
+        const timespec times[2] = {{time(nullptr) - 31 * 86400, 0}, {time(nullptr) - 31 * 86400, 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, old.c_str(), times, 0), 0);
+        QCOMPARE(maildir.Prune(30), 1);
+        QCOMPARE(QDir(folder + "/new").entryList(QDir::Files), QStringList{copies[1]});
+    }
+
+    void linkedFolderRefused()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("elsewhere"));
+        QVERIFY(QFile::link(dir.path() + "/elsewhere", dir.path() + "/Quarantine"));
+        QuarantineMaildir maildir((dir.path() + "/Quarantine").toStdString());
+        QVERIFY(!maildir.Store("Subject: a\r\n\r\n"));
+        QVERIFY(!maildir.FailureReason().empty());
+        QVERIFY(QDir(dir.path() + "/elsewhere").entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQuarantine)
+#include "test_quarantine.moc"
