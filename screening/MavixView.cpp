@@ -441,7 +441,9 @@ void CMavixView::OnScanRow()
     if (m_bAwaitingAnswer)
         EndAnswerWait();
 
-    m_aPendingRows.reserve(m_aPendingRows.size() + m_aTakenRows.size());
+    // The grid's room for the whole scan, once, at its first rows.
+    if (m_pModel->Count() == 0 && m_aPendingRows.empty())
+        m_pModel->Reserve(static_cast<size_t>(std::clamp(m_pEngine->MsgCount(), 0, kMaxReservedRows)));
     for (ScanRow& taken : m_aTakenRows) {
         if (taken.m_nRepeat) {
             // The server numbered two messages alike: nothing on this session

@@ -48,6 +48,9 @@ public:
     static constexpr int kPlacementWriteDelayMs = 250;
     // Rows arriving within this time are shown together.
     static constexpr int kRowFlushMs = 50;
+    // Rows the grid makes room for at once; a server's count beyond this
+    // (it may lie) only grows the grid as rows really arrive.
+    static constexpr int kMaxReservedRows = 200000;
 
     CMavixView(SettingsStore& settings, IMavixFrame& frame, QWidget* parent = nullptr);
     ~CMavixView() override;

@@ -176,6 +176,13 @@ void MessageGridModel::AppendRow(const MessageRow& row, bool bChecked)
     AppendRows(rows);
 }
 
+void MessageGridModel::Reserve(size_t nRows)
+{
+    m_aRows.reserve(nRows);
+    m_aOrder.reserve(nRows);
+    m_aDisplay.reserve(nRows);
+}
+
 void MessageGridModel::AppendRows(std::vector<GridRow>& rows)
 {
     if (rows.empty())
@@ -183,7 +190,10 @@ void MessageGridModel::AppendRows(std::vector<GridRow>& rows)
     const int n = Count();
     int nNewlyChecked = 0;
     beginInsertRows(QModelIndex(), n, n + static_cast<int>(rows.size()) - 1);
-    m_aRows.reserve(m_aRows.size() + rows.size());
+    // Grown by half at least: an exact reserve per batch would copy every
+    // row again for each batch.
+    if (m_aRows.capacity() < m_aRows.size() + rows.size())
+        Reserve(std::max(m_aRows.size() + rows.size(), m_aRows.capacity() * 3 / 2));
     for (GridRow& row : rows) {
         row.m_bSuspect = row.m_bChecked;
         if (m_pChoices && !row.m_row.m_sUidl.empty()) {

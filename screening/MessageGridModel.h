@@ -45,6 +45,8 @@ public:
     // Appends a run of rows as one insertion: a view lays itself out and
     // repaints once for the run, not once per row.
     void AppendRows(std::vector<GridRow>& rows);
+    // Room for this many rows, taken once the scan's count is known.
+    void Reserve(size_t nRows);
     void Clear();
     // Every row on or off, announced as one change so a large grid repaints once.
     void SetAllChecked(bool bChecked);
