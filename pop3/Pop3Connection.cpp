@@ -751,8 +751,11 @@ bool CPop3Connection::QueryOne(const char* pszVerb, int n, std::string& word)
     std::lock_guard lock(m_lock);
     const std::string name = std::string(pszVerb) + " " + std::to_string(n);
     std::string text;
-    if (!Command(name + "\r\n", name.c_str(), text))
-        return false;
+    return Command(name + "\r\n", name.c_str(), text) && WordNaming(n, name, text, word);
+}
+
+bool CPop3Connection::WordNaming(int n, const std::string& name, const std::string& text, std::string& word)
+{
     // RFC 1939 §5, §7: "+OK n value". A reply naming another number answers
     // another command.
     const char* p = text.c_str() + 3;
@@ -914,23 +917,7 @@ bool CPop3Connection::ReadUidlOf(int n, std::string& uidl)
 {
     std::lock_guard lock(m_lock);
     std::string text;
-    if (!ReadAwaited('U', n, text))
-        return false;
-    // RFC 1939 §7: "+OK n unique-id". A reply naming another number answers
-    // another command.
-    const char* p = text.c_str() + 3;
-    const char* pEnd = text.c_str() + text.size();
-    unsigned long long number = 0;
-    const char* pWord;
-    const char* pWordEnd;
-    if (!SplitListingLine(p, pEnd, number, pWord, pWordEnd) || number != static_cast<unsigned long long>(n)) {
-        SetLastError(platform::kErrProtocol);
-        SetLastReply(Shown(text));
-        Break("The server's answer to UIDL " + std::to_string(n) + " names another message.");
-        return false;
-    }
-    uidl.assign(pWord, pWordEnd);
-    return true;
+    return ReadAwaited('U', n, text) && WordNaming(n, "UIDL " + std::to_string(n), text, uidl);
 }
 
 bool CPop3Connection::ReadDele(int n)

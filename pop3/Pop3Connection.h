@@ -236,6 +236,9 @@ private:
     static std::string AwaitedName(const Awaited& awaited);
     // "VERB n", answered "+OK n word": the word, on a reply that names n.
     bool QueryOne(const char* pszVerb, int n, std::string& word);
+    // The word of a reply "+OK n word" to the command `name`; a reply that
+    // names another number breaks the session.
+    bool WordNaming(int n, const std::string& name, const std::string& text, std::string& word);
     bool Command(const std::string& command, const char* pszName, std::string& text,
                  ReplyShape shape = ReplyShape::kLine, ReplyPace pace = ReplyPace::kQuick,
                  size_t nKeep = kMaxReplyBytes);

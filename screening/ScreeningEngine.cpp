@@ -639,18 +639,8 @@ void ScreeningEngine::PurgeChecked()
                     outcome = m_connection.IsBroken() ? PurgeOutcome::kBroken : PurgeOutcome::kNotKept;
                     if (outcome == PurgeOutcome::kNotKept)
                         result.m_aNotKept.push_back(shown[r]);
-                } else if (m_connection.Dele(row.m_nNum)) {
-                    outcome = PurgeOutcome::kMarked;
-                    result.m_aMarked.push_back(shown[r]);
-                    if (row.m_sUidl.empty())
-                        ++result.m_nWithoutId;
                 } else {
-                    outcome = m_connection.IsBroken() ? PurgeOutcome::kBroken : PurgeOutcome::kRefused;
-                    if (outcome == PurgeOutcome::kRefused) {
-                        result.m_aRefused.push_back(shown[r]);
-                        std::lock_guard lock(m_textMutex);
-                        m_sReply = m_connection.GetLastReply();
-                    }
+                    outcome = DeleOutcome(m_connection.Dele(row.m_nNum), row, shown[r], result);
                 }
             }
             if (outcome == PurgeOutcome::kChanged || outcome == PurgeOutcome::kUnreadable
@@ -881,19 +871,7 @@ size_t ScreeningEngine::WalkPipelined(const std::vector<PurgeRow>& rows, const s
                         m_connection.SendQueued();
                     }
                     ++nDeleRead;
-                    if (m_connection.ReadDele(row.m_nNum)) {
-                        outcome = PurgeOutcome::kMarked;
-                        result.m_aMarked.push_back(shown[r]);
-                        if (row.m_sUidl.empty())
-                            ++result.m_nWithoutId;
-                    } else {
-                        outcome = m_connection.IsBroken() ? PurgeOutcome::kBroken : PurgeOutcome::kRefused;
-                        if (outcome == PurgeOutcome::kRefused) {
-                            result.m_aRefused.push_back(shown[r]);
-                            std::lock_guard lock(m_textMutex);
-                            m_sReply = m_connection.GetLastReply();
-                        }
-                    }
+                    outcome = DeleOutcome(m_connection.ReadDele(row.m_nNum), row, shown[r], result);
                 }
             }
             if (outcome == PurgeOutcome::kChanged || outcome == PurgeOutcome::kUnreadable
@@ -903,6 +881,23 @@ size_t ScreeningEngine::WalkPipelined(const std::vector<PurgeRow>& rows, const s
         PostProgress(outcome, bContinue);
     }
     return r;
+}
+
+// PurgeThread: what the answer to a row's DELE makes of it.
+PurgeOutcome ScreeningEngine::DeleOutcome(bool bAccepted, const PurgeRow& row, int nShown, PurgeResult& result)
+{
+    if (bAccepted) {
+        result.m_aMarked.push_back(nShown);
+        if (row.m_sUidl.empty())
+            ++result.m_nWithoutId;
+        return PurgeOutcome::kMarked;
+    }
+    if (m_connection.IsBroken())
+        return PurgeOutcome::kBroken;
+    result.m_aRefused.push_back(nShown);
+    std::lock_guard lock(m_textMutex);
+    m_sReply = m_connection.GetLastReply();
+    return PurgeOutcome::kRefused;
 }
 
 // PurgeThread: the keep-alive. RFC 1939 §5: in the TRANSACTION state NOOP

@@ -235,6 +235,7 @@ private:
     std::string SessionStatus(const std::string& fallback) const;
     void RunJob(Job job);
     void PurgeChecked();
+    PurgeOutcome DeleOutcome(bool bAccepted, const PurgeRow& row, int nShown, PurgeResult& result);
     void CheckSession();
     void EndSessionJob(bool bReset);
     bool ReconnectForPurge(std::vector<PurgeRow>& rows, PurgeResult& result);
