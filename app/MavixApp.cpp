@@ -1,5 +1,7 @@
 #include "MavixApp.h"
 
+#include "platform/UserFolders.h"
+
 #include "app/MainFrame.h"
 #include "ui/AboutDlg.h"
 #include "ui/Prompter.h"
@@ -66,12 +68,5 @@ bool CMavixApp::EnterDataDirectory(std::string* psDir)
         *psDir = dir;
     // Each level that is missing is made private: the folder will hold
     // "message.txt", the headers of the user's mail.
-    for (size_t pos = 1; pos <= dir.size(); ++pos) {
-        if (pos != dir.size() && dir[pos] != '/')
-            continue;
-        const std::string part = dir.substr(0, pos);
-        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
-    }
-    return chdir(dir.c_str()) == 0;
+    return platform::MakePrivateFolders(dir) && chdir(dir.c_str()) == 0;
 }

@@ -1,5 +1,7 @@
 #include "DeletionJournal.h"
 
+#include "platform/UserFolders.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -35,34 +37,10 @@ private:
     int m_fd;
 };
 
-std::string StateHome()
-{
-    // The XDG base directory rules ignore a relative path.
-    const char* state = std::getenv("XDG_STATE_HOME");
-    if (state != nullptr && state[0] == '/')
-        return state;
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "") + "/.local/state";
-}
-
-// Creates the missing folders of `dir`, each private.
-bool MakeDirectories(const std::string& dir)
-{
-    if (dir.empty())
-        return false;
-    struct stat st {};
-    if (::stat(dir.c_str(), &st) == 0)
-        return S_ISDIR(st.st_mode);
-    const size_t slash = dir.find_last_of('/');
-    if (slash != std::string::npos && slash > 0 && !MakeDirectories(dir.substr(0, slash)))
-        return false;
-    return ::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
 // The journal's folder, opened without following a link, ours and private.
 int OpenFolder(const std::string& folder, bool bCreate)
 {
-    if (bCreate && !MakeDirectories(folder))
+    if (bCreate && !platform::MakePrivateFolders(folder))
         return -1;
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
@@ -245,7 +223,7 @@ std::string ReadTail(int dirFd, const char* name)
 }  // namespace
 
 DeletionJournal::DeletionJournal()
-    : m_sFolder(StateHome() + "/Mavix")
+    : m_sFolder(platform::XdgFolder("XDG_STATE_HOME", ".local/state") + "/Mavix")
 {
 }
 

@@ -1,5 +1,7 @@
 #include "QuarantineMaildir.h"
 
+#include "platform/UserFolders.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -28,20 +30,6 @@ public:
 private:
     int m_fd;
 };
-
-// Creates the missing folders of `dir`, each private.
-bool MakeDirectories(const std::string& dir)
-{
-    if (dir.empty())
-        return false;
-    struct stat st {};
-    if (::stat(dir.c_str(), &st) == 0)
-        return S_ISDIR(st.st_mode);
-    const size_t slash = dir.find_last_of('/');
-    if (slash != std::string::npos && slash > 0 && !MakeDirectories(dir.substr(0, slash)))
-        return false;
-    return ::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
-}
 
 // A folder of ours, opened without following a link and made private.
 int OpenPrivateFolder(int parent, const char* name)
@@ -118,18 +106,13 @@ QuarantineMaildir::QuarantineMaildir(std::string folder)
 
 std::string QuarantineMaildir::DefaultFolder()
 {
-    // The XDG base directory rules ignore a relative path.
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data != nullptr && data[0] == '/')
-        return std::string(data) + "/Mavix/Quarantine";
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "") + "/.local/share/Mavix/Quarantine";
+    return platform::XdgFolder("XDG_DATA_HOME", ".local/share") + "/Mavix/Quarantine";
 }
 
 bool QuarantineMaildir::Store(std::string_view message)
 {
     m_sFailure.clear();
-    if (!MakeDirectories(m_sFolder)) {
+    if (!platform::MakePrivateFolders(m_sFolder)) {
         m_sFailure = ErrorText("cannot make " + m_sFolder);
         return false;
     }

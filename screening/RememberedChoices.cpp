@@ -1,5 +1,7 @@
 #include "RememberedChoices.h"
 
+#include "platform/UserFolders.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,29 +30,13 @@ std::string NameHash(const std::string& text)
     return buffer;
 }
 
-bool MakeFolder(const std::string& path)
-{
-    // Every missing level, private to the user.
-    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        const std::string part = path.substr(0, slash);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
-        if (slash == std::string::npos)
-            return true;
-    }
-}
-
 }  // namespace
 
 std::string RememberedChoices::PathFor(const std::string& server, const std::string& user,
                                        const std::string& port)
 {
-    std::string base;
-    if (const char* state = std::getenv("XDG_STATE_HOME"); state && state[0] == '/')
-        base = state;
-    else if (const char* home = std::getenv("HOME"); home && home[0])
-        base = std::string(home) + "/.local/state";
-    else
+    const std::string base = platform::XdgFolder("XDG_STATE_HOME", ".local/state");
+    if (base.empty())
         return {};
     // The readable part helps a person find the file; the hash keeps two
     // accounts apart whatever their names hold.
@@ -104,7 +90,7 @@ bool RememberedChoices::Save() const
     if (m_sPath.empty())
         return false;
     const size_t slash = m_sPath.rfind('/');
-    if (slash == std::string::npos || !MakeFolder(m_sPath.substr(0, slash)))
+    if (slash == std::string::npos || !platform::MakePrivateFolders(m_sPath.substr(0, slash)))
         return false;
     const std::string temp = m_sPath + ".new";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);

@@ -1,5 +1,7 @@
 #include "SettingsStore.h"
 
+#include "platform/UserFolders.h"
+
 #include <QDir>
 #include <QHash>
 #include <QFile>
@@ -117,20 +119,6 @@ bool ParseLeadingInt(std::string_view text, int& result)
     return true;
 }
 
-bool MakeDirectories(const std::string& dir)
-{
-    if (dir.empty())
-        return false;
-    struct stat st {};
-    if (stat(dir.c_str(), &st) == 0)
-        return S_ISDIR(st.st_mode);
-    const size_t slash = dir.find_last_of('/');
-    if (slash != std::string::npos && slash > 0 && !MakeDirectories(dir.substr(0, slash)))
-        return false;
-    // Only the folders made here are private; existing ones are left alone.
-    return mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
 std::string Folder(const std::string& file)
 {
     const size_t slash = file.find_last_of('/');
@@ -197,7 +185,7 @@ bool EnsureFile(const std::string& path, bool* pbCreated, std::string* pProblem)
         *pbCreated = false;
     pProblem->clear();
     const std::string dir = Folder(path);
-    if (!MakeDirectories(dir)) {
+    if (!platform::MakePrivateFolders(dir)) {
         platform::Trace("SettingsStore: cannot create the folder of %s\n", path.c_str());
         return false;
     }

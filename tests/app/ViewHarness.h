@@ -28,6 +28,11 @@ inline void RemoveSettingsFile()
     SettingsStore store;
     store.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", nullptr);
     QFile::remove(QString::fromStdString(store.FilePath()));
+    // And what earlier runs left in the state folder (remembered choices,
+    // the journal): a port used again would bring their choices back.
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!state.isEmpty())
+        QDir(state + QStringLiteral("/Mavix")).removeRecursively();
 }
 
 class ViewHarness {

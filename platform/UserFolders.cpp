@@ -1,0 +1,33 @@
+#include "UserFolders.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace platform {
+
+std::string XdgFolder(const char* pszVariable, const char* pszFallback)
+{
+    if (const char* value = std::getenv(pszVariable); value != nullptr && value[0] == '/')
+        return value;
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] == '\0')
+        return {};
+    return std::string(home) + "/" + pszFallback;
+}
+
+bool MakePrivateFolders(const std::string& dir)
+{
+    if (dir.empty())
+        return false;
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode);
+    const size_t slash = dir.find_last_of('/');
+    if (slash != std::string::npos && slash > 0 && !MakePrivateFolders(dir.substr(0, slash)))
+        return false;
+    return ::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+}  // namespace platform
