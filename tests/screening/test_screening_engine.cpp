@@ -401,6 +401,8 @@ private slots:
         server.Start();
         RecordingListener listener;
         ScreeningEngine engine(listener);
+        // One row waiting at most: the scan cannot end before the stop.
+        engine.SetRowQueueLimit(1);
         engine.StartThreads();
         for (int round = 0; round < 5; ++round) {
             engine.StartScan(AccountFor(server), FilterLists());
