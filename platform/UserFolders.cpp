@@ -1,6 +1,7 @@
 #include "UserFolders.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -28,6 +29,20 @@ bool MakePrivateFolders(const std::string& dir)
     if (slash != std::string::npos && slash > 0 && !MakePrivateFolders(dir.substr(0, slash)))
         return false;
     return ::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+bool WriteAll(int fd, std::string_view text)
+{
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
 }
 
 }  // namespace platform

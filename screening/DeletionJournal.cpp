@@ -54,19 +54,6 @@ int OpenFolder(const std::string& folder, bool bCreate)
     return fd;
 }
 
-bool WriteAll(int fd, const std::string& text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
 
 int Hex(char c)
 {
@@ -376,7 +363,7 @@ bool DeletionJournal::Append(const std::vector<JournalEntry>& entries)
     }
     if ((st.st_mode & 077) != 0 && ::fchmod(file.Get(), 0600) != 0)
         return false;
-    if (!WriteAll(file.Get(), text) || ::fsync(file.Get()) != 0) {
+    if (!platform::WriteAll(file.Get(), text) || ::fsync(file.Get()) != 0) {
         platform::Trace("DeletionJournal: cannot write %s (errno %d)\n", FilePath().c_str(), errno);
         return false;
     }

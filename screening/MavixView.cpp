@@ -307,6 +307,21 @@ void CMavixView::OnShowStop()
     if (m_bKeepAlive)
         EndReview();
 
+    // The answer wait does not block: the window keeps painting and Stop
+    // keeps working. Rows cannot overtake the answer, since the scan posts
+    // WM_SCAN_ANSWERED before its first row.
+    m_bAwaitingAnswer = true;
+    BeginScan();
+    if (!m_bBusyCursor) {
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        m_bBusyCursor = true;
+    }
+    m_answerTimer.start(m_nAnswerWaitMs);
+}
+
+// An empty grid and status, then the scan of the current account and lists.
+void CMavixView::BeginScan()
+{
     m_bStop = false;
     m_nSuspectCount = 0;
     m_bRunning = true;
@@ -315,18 +330,8 @@ void CMavixView::OnShowStop()
     m_pModel->Clear();
     DestroyProgress();
     m_frame.SetStatusPaneText(1, QString());
-
-    // The answer wait does not block: the window keeps painting and Stop
-    // keeps working. Rows cannot overtake the answer, since the scan posts
-    // WM_SCAN_ANSWERED before its first row.
-    m_bAwaitingAnswer = true;
     m_pEngine->StartScan(Account{m_sServer, m_sUser, m_sPass, m_sPort, m_sSecurity, m_sTlsFingerprint},
                          m_filters.m_filters);
-    if (!m_bBusyCursor) {
-        QApplication::setOverrideCursor(Qt::BusyCursor);
-        m_bBusyCursor = true;
-    }
-    m_answerTimer.start(m_nAnswerWaitMs);
 }
 
 bool CMavixView::StartBackgroundCheck()
@@ -339,16 +344,7 @@ bool CMavixView::StartBackgroundCheck()
     // back with them (remembered by UIDL).
     ShowReviewButtons(false);
     m_bBackground = true;
-    m_bStop = false;
-    m_nSuspectCount = 0;
-    m_bRunning = true;
-    SetShowStopText(true);
-    DiscardPendingRows();
-    m_pModel->Clear();
-    DestroyProgress();
-    m_frame.SetStatusPaneText(1, QString());
-    m_pEngine->StartScan(Account{m_sServer, m_sUser, m_sPass, m_sPort, m_sSecurity, m_sTlsFingerprint},
-                         m_filters.m_filters);
+    BeginScan();
     return true;
 }
 

@@ -124,6 +124,7 @@ protected:
 
 private:
     void OnShowStop();
+    void BeginScan();
     void StopScan();
     void OnCheckAll();
     void OnUncheckAll();

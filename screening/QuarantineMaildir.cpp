@@ -49,19 +49,6 @@ int OpenPrivateFolder(int parent, const char* name)
     return fd;
 }
 
-bool WriteAll(int fd, std::string_view text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
 
 // A name no other delivery can have (the Maildir rule): time, microseconds,
 // process, a counter of this process, and the host with '/' and ':'
@@ -135,7 +122,7 @@ bool QuarantineMaildir::Store(std::string_view message)
     bool bWritten = false;
     {
         const Fd file(::openat(tmp.Get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-        bWritten = file.Get() >= 0 && WriteAll(file.Get(), text) && ::fsync(file.Get()) == 0;
+        bWritten = file.Get() >= 0 && platform::WriteAll(file.Get(), text) && ::fsync(file.Get()) == 0;
         if (!bWritten)
             m_sFailure = ErrorText("cannot write a copy in " + m_sFolder + "/tmp");
     }

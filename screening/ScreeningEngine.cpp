@@ -597,17 +597,8 @@ void ScreeningEngine::PurgeChecked()
         if (m_bPurgeCancel.load(std::memory_order_acquire))
             break;
         const PurgeRow& row = rows[r];
-        PurgeOutcome outcome = PurgeOutcome::kNotChecked;
-        if (row.m_bChecked && !row.m_bAvailable) {
-            outcome = PurgeOutcome::kUnavailable;
-            result.m_aLeft.push_back(shown[r]);
-        } else if (row.m_bChecked && result.m_bReconnected && row.m_sUidl.empty()) {
-            outcome = PurgeOutcome::kUnidentified;
-            result.m_aLeft.push_back(shown[r]);
-        } else if (row.m_bChecked && result.m_bReconnected && row.m_nNum == 0) {
-            outcome = PurgeOutcome::kGone;
-            result.m_aGone.push_back(shown[r]);
-        } else if (row.m_bChecked) {
+        PurgeOutcome outcome = LeftAlone(row, shown[r], result);
+        if (outcome == PurgeOutcome::kNotChecked && row.m_bChecked) {
             {
                 std::lock_guard lock(m_textMutex);
                 m_sGridSubject = row.m_sSubject;
@@ -824,17 +815,8 @@ size_t ScreeningEngine::WalkPipelined(const std::vector<PurgeRow>& rows, const s
             return r;
         }
         const PurgeRow& row = rows[r];
-        PurgeOutcome outcome = PurgeOutcome::kNotChecked;
-        if (row.m_bChecked && !row.m_bAvailable) {
-            outcome = PurgeOutcome::kUnavailable;
-            result.m_aLeft.push_back(shown[r]);
-        } else if (row.m_bChecked && result.m_bReconnected && row.m_sUidl.empty()) {
-            outcome = PurgeOutcome::kUnidentified;
-            result.m_aLeft.push_back(shown[r]);
-        } else if (row.m_bChecked && result.m_bReconnected && row.m_nNum == 0) {
-            outcome = PurgeOutcome::kGone;
-            result.m_aGone.push_back(shown[r]);
-        } else if (row.m_bChecked) {
+        PurgeOutcome outcome = LeftAlone(row, shown[r], result);
+        if (outcome == PurgeOutcome::kNotChecked && row.m_bChecked) {
             if (nNext >= rereads.size()) {
                 // The replies ended before this row: the session broke.
                 outcome = PurgeOutcome::kBroken;
@@ -881,6 +863,24 @@ size_t ScreeningEngine::WalkPipelined(const std::vector<PurgeRow>& rows, const s
         PostProgress(outcome, bContinue);
     }
     return r;
+}
+
+// PurgeThread: a checked row the purge cannot try (the scan could not read
+// it; on a new session, it has no id or its id is gone), recorded in the
+// result; kNotChecked for every other row.
+PurgeOutcome ScreeningEngine::LeftAlone(const PurgeRow& row, int nShown, PurgeResult& result)
+{
+    if (!row.m_bChecked)
+        return PurgeOutcome::kNotChecked;
+    if (!row.m_bAvailable || (result.m_bReconnected && row.m_sUidl.empty())) {
+        result.m_aLeft.push_back(nShown);
+        return row.m_bAvailable ? PurgeOutcome::kUnidentified : PurgeOutcome::kUnavailable;
+    }
+    if (result.m_bReconnected && row.m_nNum == 0) {
+        result.m_aGone.push_back(nShown);
+        return PurgeOutcome::kGone;
+    }
+    return PurgeOutcome::kNotChecked;
 }
 
 // PurgeThread: what the answer to a row's DELE makes of it.

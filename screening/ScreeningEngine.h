@@ -235,6 +235,7 @@ private:
     std::string SessionStatus(const std::string& fallback) const;
     void RunJob(Job job);
     void PurgeChecked();
+    PurgeOutcome LeftAlone(const PurgeRow& row, int nShown, PurgeResult& result);
     PurgeOutcome DeleOutcome(bool bAccepted, const PurgeRow& row, int nShown, PurgeResult& result);
     void CheckSession();
     void EndSessionJob(bool bReset);
