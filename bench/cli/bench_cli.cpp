@@ -180,10 +180,13 @@ struct Bench {
             std::fprintf(stderr, "Dovecot did not start: %s\n", why.c_str());
             return false;
         }
-        // Settings and the dump go to a scratch directory, never the user's own.
+        // Settings, the dump and the deletion log go to a scratch directory, never
+        // the user's own.
         m_scratch = std::filesystem::path(m_dovecot.Directory()) / "bench";
         std::filesystem::create_directories(m_scratch / "config");
         m_aEnv = {"XDG_CONFIG_HOME=" + (m_scratch / "config").string(),
+                  "XDG_STATE_HOME=" + (m_scratch / "state").string(),
+                  "XDG_DATA_HOME=" + (m_scratch / "data").string(),
                   "MAVIX_SYSCONFDIR=" + (m_scratch / "etc").string(), "MAVIX_PASSWORD=" + m_dovecot.Password()};
         return true;
     }

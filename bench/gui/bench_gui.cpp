@@ -168,11 +168,13 @@ int main(int argc, char** argv)
     std::fflush(stdout);
     dovecot.AddMessages(count);
 
-    // Settings and the dump go to a scratch directory, never the user's own;
-    // the window and mavix-cli read the same settings file.
+    // Settings, the dump and the deletion log go to a scratch directory, never
+    // the user's own; the window and mavix-cli read the same settings file.
     const std::filesystem::path scratch = std::filesystem::path(dovecot.Directory()) / "bench";
     std::filesystem::create_directories(scratch / "config");
     setenv("XDG_CONFIG_HOME", (scratch / "config").c_str(), 1);
+    setenv("XDG_STATE_HOME", (scratch / "state").c_str(), 1);
+    setenv("XDG_DATA_HOME", (scratch / "data").c_str(), 1);
     setenv("MAVIX_SYSCONFDIR", (scratch / "etc").c_str(), 1);
     const std::string port = std::to_string(dovecot.Port());
 
