@@ -3,6 +3,7 @@
 #include "platform/TlsStream.h"
 
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 
@@ -35,143 +36,108 @@ bool ParseRows(const std::string& text, std::vector<int>& rows)
     }
 }
 
-}  // namespace
-
-bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std::string* psError)
+// --suspects, --all, --rows: which rows a purge takes. Empty when applied,
+// else what is wrong.
+std::string Select(CliOptions& options, CliOptions::Selection selection, const std::string& word)
 {
-    options = CliOptions();
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            options.m_bHelp = true;
-            return true;
-        }
-    }
-    auto fail = [psError](std::string why) {
-        if (psError)
-            *psError = std::move(why);
-        return false;
-    };
-    if (argc < 2)
-        return fail("no command given (scan, purge or log)");
-    const std::string command = argv[1];
-    if (command == "scan")
-        options.m_nCommand = CliOptions::kScan;
-    else if (command == "purge")
-        options.m_nCommand = CliOptions::kPurge;
-    else if (command == "log")
-        options.m_nCommand = CliOptions::kLog;
+    if (options.m_nCommand != CliOptions::kPurge)
+        return word + " belongs to the purge command";
+    if (options.m_nSelection != CliOptions::kSelectNone)
+        return "give only one of --suspects, --all and --rows";
+    options.m_nSelection = selection;
+    return {};
+}
+
+// An option that takes no value. Empty when applied, else what is wrong.
+std::string ApplyFlag(CliOptions& options, const std::string& word)
+{
+    if (word == "--raw")
+        options.m_bRaw = true;
+    else if (word == "--tsv")
+        options.m_bTsv = true;
     else
-        return fail("unknown command '" + command + "' (scan, purge or log)");
+        return Select(options, word == "--all" ? CliOptions::kSelectAll : CliOptions::kSelectSuspects, word);
+    return {};
+}
 
-    auto select = [&](CliOptions::Selection selection, const std::string& word) {
-        if (options.m_nCommand != CliOptions::kPurge)
-            return fail(word + " belongs to the purge command");
-        if (options.m_nSelection != CliOptions::kSelectNone)
-            return fail("give only one of --suspects, --all and --rows");
-        options.m_nSelection = selection;
-        return true;
-    };
+// An option with its value. Empty when applied, else what is wrong.
+std::string ApplyValue(CliOptions& options, const std::string& word, const std::string& text)
+{
+    if (word == "--rows") {
+        if (std::string why = Select(options, CliOptions::kSelectRows, word); !why.empty())
+            return why;
+        if (!ParseRows(text, options.m_aRows))
+            return "--rows wants message numbers such as 1,3,7";
+    } else if (word == "--server") {
+        if (text.empty())
+            return "--server needs a host name";
+        options.m_sServer = text;
+    } else if (word == "--port") {
+        int port = 0;
+        if (!ParsePositive(text, port) || port > 65535)
+            return "--port wants a number from 1 to 65535";
+        options.m_sPort = text;
+    } else if (word == "--user") {
+        if (text.empty())
+            return "--user needs a name";
+        options.m_sUser = text;
+    } else if (word == "--security") {
+        if (text != "none" && text != "stls" && text != "tls")
+            return "--security wants none, stls or tls";
+        options.m_sSecurity = text == "none" ? "0" : text == "stls" ? "1" : "2";
+    } else {  // --tls-fingerprint
+        options.m_sTlsFingerprint = platform::NormaliseFingerprint(text);
+        // Empty clears a stored fingerprint for this run.
+        if (options.m_sTlsFingerprint->empty() && !text.empty())
+            return "--tls-fingerprint wants a SHA-256 fingerprint: 64 hex digits, colons allowed";
+    }
+    return {};
+}
 
+bool IsOneOf(const std::string& word, std::initializer_list<const char*> words)
+{
+    for (const char* candidate : words)
+        if (word == candidate)
+            return true;
+    return false;
+}
+
+// The options after the command, one word (or word and value) at a time.
+// Empty when all were applied, else what is wrong with the first bad one.
+std::string ApplyOptions(int argc, const char* const* argv, CliOptions& options)
+{
     for (int i = 2; i < argc; ++i) {
         std::string word = argv[i];
         std::optional<std::string> inlineValue;
-        if (word.rfind("--", 0) == 0) {
-            const size_t eq = word.find('=');
-            if (eq != std::string::npos) {
-                inlineValue = word.substr(eq + 1);
-                word.resize(eq);
-            }
+        if (const size_t eq = word.find('='); word.rfind("--", 0) == 0 && eq != std::string::npos) {
+            inlineValue = word.substr(eq + 1);
+            word.resize(eq);
         }
-        auto value = [&](std::string& out) {
-            if (inlineValue) {
-                out = *inlineValue;
-            } else if (i + 1 < argc) {
-                out = argv[++i];
-            } else {
-                return fail(word + " needs a value");
-            }
-            return true;
-        };
-        auto noValue = [&]() {
-            return inlineValue ? fail(word + " takes no value") : true;
-        };
-
-        std::string text;
-        if (options.m_nCommand == CliOptions::kLog && word != "--tsv")
-            return fail("log takes only --tsv");
-        if (word == "--raw") {
-            if (!noValue())
-                return false;
-            options.m_bRaw = true;
-        } else if (word == "--tsv") {
-            if (!noValue())
-                return false;
-            options.m_bTsv = true;
-        } else if (word == "--suspects") {
-            if (!noValue() || !select(CliOptions::kSelectSuspects, word))
-                return false;
-        } else if (word == "--all") {
-            if (!noValue() || !select(CliOptions::kSelectAll, word))
-                return false;
-        } else if (word == "--rows") {
-            if (!value(text) || !select(CliOptions::kSelectRows, word))
-                return false;
-            if (!ParseRows(text, options.m_aRows))
-                return fail("--rows wants message numbers such as 1,3,7");
-        } else if (word == "--server") {
-            if (!value(text))
-                return false;
-            if (text.empty())
-                return fail("--server needs a host name");
-            options.m_sServer = text;
-        } else if (word == "--port") {
-            if (!value(text))
-                return false;
-            int port = 0;
-            if (!ParsePositive(text, port) || port > 65535)
-                return fail("--port wants a number from 1 to 65535");
-            options.m_sPort = text;
-        } else if (word == "--user") {
-            if (!value(text))
-                return false;
-            if (text.empty())
-                return fail("--user needs a name");
-            options.m_sUser = text;
-        } else if (word == "--security") {
-            if (!value(text))
-                return false;
-            if (text == "none")
-                options.m_sSecurity = "0";
-            else if (text == "stls")
-                options.m_sSecurity = "1";
-            else if (text == "tls")
-                options.m_sSecurity = "2";
-            else
-                return fail("--security wants none, stls or tls");
-        } else if (word == "--tls-fingerprint") {
-            if (!value(text))
-                return false;
-            options.m_sTlsFingerprint = platform::NormaliseFingerprint(text);
-            // Empty clears a stored fingerprint for this run.
-            if (options.m_sTlsFingerprint->empty() && !text.empty())
-                return fail("--tls-fingerprint wants a SHA-256 fingerprint: 64 hex digits, colons allowed");
+        std::string why;
+        if (options.m_nCommand == CliOptions::kLog && word != "--tsv") {
+            why = "log takes only --tsv";
+        } else if (IsOneOf(word, {"--raw", "--tsv", "--suspects", "--all"})) {
+            why = inlineValue ? word + " takes no value" : ApplyFlag(options, word);
+        } else if (IsOneOf(word, {"--rows", "--server", "--port", "--user", "--security", "--tls-fingerprint"})) {
+            if (!inlineValue && i + 1 >= argc)
+                return word + " needs a value";
+            why = ApplyValue(options, word, inlineValue ? *inlineValue : std::string(argv[++i]));
         } else if (word == "--password" || word == "--pass") {
             // Anything on a command line is visible to every user of the
             // machine (ps, /proc/<pid>/cmdline) and lands in shell history.
-            return fail("the password is never taken from the command line: "
-                        "set MAVIX_PASSWORD or store it with Mavix's Manage Account");
+            why = "the password is never taken from the command line: "
+                  "set MAVIX_PASSWORD or store it with Mavix's Manage Account";
         } else {
-            return fail("unknown option '" + word + "'");
+            why = "unknown option '" + word + "'";
         }
+        if (!why.empty())
+            return why;
     }
-    if (options.m_nCommand == CliOptions::kPurge && options.m_nSelection == CliOptions::kSelectNone)
-        return fail("purge needs one of --suspects, --all or --rows N[,N...]");
-    return true;
+    return {};
 }
 
-std::string CliHelpText()
-{
-    return R"(Usage: mavix-cli scan [--tsv] [--raw] [ACCOUNT OPTIONS]
+// The text of --help.
+constexpr const char kHelpText[] = R"(Usage: mavix-cli scan [--tsv] [--raw] [ACCOUNT OPTIONS]
        mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [ACCOUNT OPTIONS]
        mavix-cli log [--tsv]
        mavix-cli --help
@@ -278,4 +244,42 @@ Exit status:
   130  interrupted by Ctrl-C
   143  ended by SIGTERM
 )";
+
+}  // namespace
+
+bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std::string* psError)
+{
+    options = CliOptions();
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            options.m_bHelp = true;
+            return true;
+        }
+    }
+    std::string why;
+    const std::string command = argc < 2 ? std::string() : argv[1];
+    if (argc < 2)
+        why = "no command given (scan, purge or log)";
+    else if (command == "scan")
+        options.m_nCommand = CliOptions::kScan;
+    else if (command == "purge")
+        options.m_nCommand = CliOptions::kPurge;
+    else if (command == "log")
+        options.m_nCommand = CliOptions::kLog;
+    else
+        why = "unknown command '" + command + "' (scan, purge or log)";
+    if (why.empty())
+        why = ApplyOptions(argc, argv, options);
+    if (why.empty() && options.m_nCommand == CliOptions::kPurge && options.m_nSelection == CliOptions::kSelectNone)
+        why = "purge needs one of --suspects, --all or --rows N[,N...]";
+    if (why.empty())
+        return true;
+    if (psError)
+        *psError = std::move(why);
+    return false;
+}
+
+std::string CliHelpText()
+{
+    return kHelpText;
 }
