@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <string>
 
+#include "settings/AccountSettings.h"
 #include "settings/PasswordStore.h"
 
 class QComboBox;
@@ -38,7 +39,11 @@ public:
 
     // The entries of the security choice, in order (its index is the value
     // stored).
-    enum { kSecurityNone, kSecurityStls, kSecurityImplicitTls };
+    enum {
+        kSecurityNone = AccountSettings::kSecurityNone,
+        kSecurityStls = AccountSettings::kSecurityStls,
+        kSecurityImplicitTls = AccountSettings::kSecurityImplicitTls
+    };
 
     // Longest user name or password the connection sends: the USER and PASS
     // command lines must stay well inside RFC 1939's 255-octet argument limit

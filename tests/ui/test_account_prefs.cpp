@@ -73,8 +73,7 @@ void TestAccountPrefs::init()
 {
     QFile::remove(QString::fromStdString(m_settings.FilePath()));
     bool bCreated = false;
-    QVERIFY(m_settings.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix",
-                            &bCreated));
+    QVERIFY(m_settings.Open(&bCreated));
 }
 
 void TestAccountPrefs::firstRunShowsDefaultPortAndTakesTyped()
