@@ -140,18 +140,10 @@ void CMavixView::OnInitialUpdate()
     ShowReviewButtons(false);
     m_pModel->Clear();
 
-    {
-        // The keyring's password, or the file's "Pass" (which moves to the
-        // keyring here).
-        PasswordStore passwords(m_settings);
-        AccountSettings account = AccountSettings::Load(m_settings, &passwords);
-        m_sServer = std::move(account.m_sServer);
-        m_sUser = std::move(account.m_sUser);
-        m_sPass = std::move(account.m_sPass);
-        m_sPort = std::move(account.m_sPort);
-        m_sSecurity = std::move(account.m_sSecurity);
-        m_sTlsFingerprint = std::move(account.m_sTlsFingerprint);
-    }
+    // The keyring's password, or the file's "Pass" (which moves to the
+    // keyring here).
+    PasswordStore passwords(m_settings);
+    SetAccount(AccountSettings::Load(m_settings, &passwords));
 
     m_bExitAfter = m_settings.ReadInt("Prefs", "End", 0);
     m_bAutoStart = m_settings.ReadInt("Prefs", "Start", 0);
@@ -789,27 +781,26 @@ void CMavixView::OnManageAccount()
 
 void CMavixView::EditAccount()
 {
+    const AccountSettings before{m_sServer, m_sUser, m_sPass, m_sPort, m_sSecurity, m_sTlsFingerprint};
     CAccountDlg dlg(window());
-    dlg.m_sPass = m_sPass;
-    dlg.m_sPort = m_sPort;
-    dlg.m_sServer = m_sServer;
-    dlg.m_sUser = m_sUser;
-    dlg.m_sSecurity = m_sSecurity;
-    dlg.m_sTlsFingerprint = m_sTlsFingerprint;
+    dlg.m_account = before;
     PasswordStore passwords(m_settings);
     dlg.m_nPasswordHome = passwords.Where();
     if (Prompter::RunModal(dlg) != QDialog::Accepted)
         return;
-    const AccountSettings before{m_sServer, m_sUser, m_sPass, m_sPort, m_sSecurity, m_sTlsFingerprint};
-    m_sPass = dlg.m_sPass;
-    m_sUser = dlg.m_sUser;
-    m_sServer = dlg.m_sServer;
-    m_sPort = dlg.m_sPort;
-    m_sSecurity = dlg.m_sSecurity;
-    m_sTlsFingerprint = dlg.m_sTlsFingerprint;
-    AccountSettings{m_sServer, m_sUser, m_sPass, m_sPort, m_sSecurity, m_sTlsFingerprint}.Save(m_settings, passwords,
-                                                                                              before);
+    dlg.m_account.Save(m_settings, passwords, before);
+    SetAccount(std::move(dlg.m_account));
     LoadChoices();
+}
+
+void CMavixView::SetAccount(AccountSettings account)
+{
+    m_sServer = std::move(account.m_sServer);
+    m_sUser = std::move(account.m_sUser);
+    m_sPass = std::move(account.m_sPass);
+    m_sPort = std::move(account.m_sPort);
+    m_sSecurity = std::move(account.m_sSecurity);
+    m_sTlsFingerprint = std::move(account.m_sTlsFingerprint);
 }
 
 void CMavixView::OnPreferences()

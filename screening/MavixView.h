@@ -4,6 +4,7 @@
 #include "screening/MessageGridModel.h"
 #include "screening/RememberedChoices.h"
 #include "screening/ScreeningEngine.h"
+#include "settings/AccountSettings.h"
 #include "settings/ColumnWidths.h"
 
 #include <QTimer>
@@ -164,6 +165,7 @@ private:
     void SetShowStopText(bool bRunning);
     QString StatusText() const;
     QString AccountText() const;
+    void SetAccount(AccountSettings account);
     void LayoutButtons();
     void LayoutGrid();
     void SizeColumns();

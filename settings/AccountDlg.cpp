@@ -260,12 +260,12 @@ void CAccountDlg::accept()
 
     m_pServer->setText(server);
     m_pPort->setText(port);
-    m_sServer = ToCp1252(server);
-    m_sUser = ToCp1252(m_pUser->text());
-    m_sPass = ToCp1252(m_pPass->text());
-    m_sPort = ToCp1252(port);
-    m_sSecurity = std::to_string(m_pSecurity->currentIndex());
-    m_sTlsFingerprint = fingerprint;
+    m_account.m_sServer = ToCp1252(server);
+    m_account.m_sUser = ToCp1252(m_pUser->text());
+    m_account.m_sPass = ToCp1252(m_pPass->text());
+    m_account.m_sPort = ToCp1252(port);
+    m_account.m_sSecurity = std::to_string(m_pSecurity->currentIndex());
+    m_account.m_sTlsFingerprint = fingerprint;
     m_pFingerprint->setText(QString::fromStdString(fingerprint));
     QDialog::accept();
 }
@@ -274,20 +274,20 @@ void CAccountDlg::showEvent(QShowEvent* event)
 {
     if (!m_bInitialised) {
         m_bInitialised = true;
-        m_pServer->setText(FromCp1252(m_sServer));
-        m_pUser->setText(FromCp1252(m_sUser));
-        m_pPass->setText(FromCp1252(m_sPass));
+        m_pServer->setText(FromCp1252(m_account.m_sServer));
+        m_pUser->setText(FromCp1252(m_account.m_sUser));
+        m_pPass->setText(FromCp1252(m_account.m_sPass));
         m_pPassHome->setText(PasswordHomeText(m_nPasswordHome));
-        m_pPort->setText(FromCp1252(m_sPort));
+        m_pPort->setText(FromCp1252(m_account.m_sPort));
         // The stored choice is shown as it is: the port is not adjusted.
-        const int security = AccountSettings::SecurityOf(m_sSecurity);
+        const int security = AccountSettings::SecurityOf(m_account.m_sSecurity);
         m_nSecurityShown = security;
         {
             const QSignalBlocker blocker(m_pSecurity);
             m_pSecurity->setCurrentIndex(security);
         }
         m_pPortHint->setText(PortHint(security));
-        m_pFingerprint->setText(FromCp1252(m_sTlsFingerprint));
+        m_pFingerprint->setText(FromCp1252(m_account.m_sTlsFingerprint));
         m_pServer->setFocus();
     }
     QDialog::showEvent(event);

@@ -13,8 +13,7 @@ struct AccountSettings {
     // The security choices; the stored value is the number ("0", "1", "2").
     enum Security { kSecurityNone, kSecurityStls, kSecurityImplicitTls };
 
-    std::string m_sServer, m_sUser, m_sPass;
-    std::string m_sPort = "110";
+    std::string m_sServer, m_sUser, m_sPass, m_sPort;
     std::string m_sSecurity = "0";
     // Empty, or a SHA-256 fingerprint as platform::NormaliseFingerprint
     // writes it.
