@@ -1,7 +1,6 @@
 #include "AccountDlg.h"
 
 #include "platform/Cp1252.h"
-#include "settings/AccountSettings.h"
 #include "platform/TlsStream.h"
 #include "ui/Text.h"
 
