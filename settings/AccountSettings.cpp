@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr const char* kSection = "Acct";
 constexpr uint64_t kMaxPort = 65535;
 
 }  // namespace

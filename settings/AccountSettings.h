@@ -10,6 +10,8 @@ class SettingsStore;
 // Every value is Windows-1252 bytes as stored, the port and the security
 // choice included; the password lives where PasswordStore keeps it.
 struct AccountSettings {
+    static constexpr const char* kSection = "Acct";
+
     // The security choices; the stored value is the number ("0", "1", "2").
     enum Security { kSecurityNone, kSecurityStls, kSecurityImplicitTls };
 
