@@ -2,7 +2,9 @@
 
 #include "app/RecentlyDeletedWindow.h"
 #include "app/TrayController.h"
+#include "settings/ColumnWidths.h"
 #include "settings/SettingsStore.h"
+#include "settings/WindowPlacement.h"
 #include "ui/HelpWindow.h"
 
 #include <QAction>
@@ -31,6 +33,11 @@ void SetPrompt(QAction* pAction, const char* prompt)
     pAction->setToolTip(nl < 0 ? QString() : text.mid(nl + 1));
 }
 
+WindowPlacement PlacementOf(const QRect& rect)
+{
+    return {rect.left(), rect.top(), rect.width(), rect.height()};
+}
+
 QSize WorkAreaSize()
 {
     const QScreen* pScreen = QGuiApplication::primaryScreen();
@@ -43,6 +50,8 @@ CMainFrame::CMainFrame(SettingsStore& settings, QWidget* parent)
     : QMainWindow(parent), m_settings(settings)
 {
     setWindowTitle(QStringLiteral("Mavix"));
+    m_placementTimer.setSingleShot(true);
+    connect(&m_placementTimer, &QTimer::timeout, this, &CMainFrame::WritePlacement);
     PreCreateWindow();
     CreateMenus();
     CreateStatusBar();
@@ -76,19 +85,37 @@ QRect CMainFrame::ChoosePlacement(int x, int y, int cx, int cy, const QSize& wor
 
 void CMainFrame::PreCreateWindow()
 {
-    const int x = m_settings.ReadInt("Screen", "x", 0);
-    const int y = m_settings.ReadInt("Screen", "y", 0);
-    const int cx = m_settings.ReadInt("Screen", "cx", 0);
-    const int cy = m_settings.ReadInt("Screen", "cy", 0);
+    const WindowPlacement stored = WindowPlacement::Load(m_settings);
     bool bDefault = false;
-    m_rectPlacement = ChoosePlacement(x, y, cx, cy, WorkAreaSize(), &bDefault);
-    if (bDefault) {
-        m_settings.WriteInt("Screen", "x", m_rectPlacement.x());
-        m_settings.WriteInt("Screen", "y", m_rectPlacement.y());
-        m_settings.WriteInt("Screen", "cx", m_rectPlacement.width());
-        m_settings.WriteInt("Screen", "cy", m_rectPlacement.height());
-    }
+    m_rectPlacement =
+        ChoosePlacement(stored.m_nX, stored.m_nY, stored.m_nWidth, stored.m_nHeight, WorkAreaSize(), &bDefault);
+    if (bDefault)
+        m_settings.ReplaceSections({PlacementOf(m_rectPlacement).ToSection()});
     setGeometry(m_rectPlacement);
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (m_bClosed)
+        return;     // the close sequence stored the final placement
+    // Every resize records the window's placement, so the next start finds it
+    // even when this run does not end through the close sequence. A drag
+    // resizes many times a second and each write is synced to disk, so the
+    // four values go out together once the size has held still briefly.
+    const QRect rect = geometry();
+    if (rect != m_rectWritten) {
+        m_rectPending = rect;
+        m_placementTimer.start(kPlacementWriteDelayMs);
+    } else {
+        m_placementTimer.stop();
+    }
+}
+
+void CMainFrame::WritePlacement()
+{
+    m_settings.ReplaceSections({PlacementOf(m_rectPending).ToSection()});
+    m_rectWritten = m_rectPending;
 }
 
 void CMainFrame::CreateMenus()
@@ -174,6 +201,7 @@ CMavixView* CMainFrame::CreateView()
         return m_pView;
     m_pView = new CMavixView(m_settings, *this, this);
     m_pView->setObjectName(QStringLiteral("view"));
+    m_pView->SetStoredColumnWidths(ColumnWidths::Load(m_settings, CMavixView::kColumns));
     setCentralWidget(m_pView);
     connect(m_pManageAccount, &QAction::triggered, m_pView, &CMavixView::OnManageAccount);
     connect(m_pManageFilter, &QAction::triggered, m_pView, &CMavixView::OnManageFilters);
@@ -297,25 +325,18 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         return;
     }
     m_bClosed = true;
+    m_placementTimer.stop();
 
     std::vector<SettingsStore::Section> sections;
     if (m_pView) {
         m_pView->BeginClose();
         m_pView->StopKeepAlive();
-        std::vector<std::pair<std::string, std::string>> widths;
         const auto anWidths = m_pView->ColumnWidths();
-        for (size_t i = 0; i < anWidths.size(); ++i)
-            widths.emplace_back("col" + std::to_string(i), std::to_string(anWidths[i]));
-        sections.emplace_back("List", std::move(widths));
+        sections.push_back(ColumnWidths(std::vector<int>(anWidths.begin(), anWidths.end())).ToSection());
     }
     // Stored as it is, even maximised or minimised: a rectangle that is not
     // usable at the next start is replaced then.
-    const QRect rect = geometry();
-    sections.emplace_back("Screen", std::vector<std::pair<std::string, std::string>>{
-                                        {"x", std::to_string(rect.left())},
-                                        {"y", std::to_string(rect.top())},
-                                        {"cx", std::to_string(rect.width())},
-                                        {"cy", std::to_string(rect.height())}});
+    sections.push_back(PlacementOf(geometry()).ToSection());
     m_settings.ReplaceSections(sections);
 
     WaitForWorkers();

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QRect>
+#include <QTimer>
 #include <chrono>
 
 class CRecentlyDeletedWindow;
@@ -13,13 +14,16 @@ class QLabel;
 class SettingsStore;
 
 // The one top-level window: the menu, the two-pane status bar and the
-// screening view. It places itself from the stored placement, starts the
-// view's start-up action once, and on close saves the column widths and the
-// placement and lets the workers end within a bounded time.
+// screening view. It owns the window's state in the settings file: it places
+// itself from the stored placement and stores it after every resize, hands
+// the view its stored column widths, and on close saves both and lets the
+// workers end within a bounded time.
 class CMainFrame : public QMainWindow, public IMavixFrame {
     Q_OBJECT
 public:
     static constexpr int kStartupDelayMs = 200;
+    // How long the size must hold still before a resize is stored.
+    static constexpr int kPlacementWriteDelayMs = 250;
     static constexpr std::chrono::milliseconds kShutdownBudget{20000};
 
     explicit CMainFrame(SettingsStore& settings, QWidget* parent = nullptr);
@@ -56,9 +60,11 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void PreCreateWindow();
+    void WritePlacement();
     void CreateMenus();
     void CreateStatusBar();
     void OnStartupTimer();
@@ -68,6 +74,9 @@ private:
 
     SettingsStore& m_settings;
     QRect m_rectPlacement;
+    QTimer m_placementTimer;
+    QRect m_rectWritten;            // the placement last stored by a resize
+    QRect m_rectPending;            // the placement waiting to be stored
     int m_bStartupTimerArmed = 0;
     QStatusBar* m_pStatusBar = nullptr;
     QLabel* m_pPane0 = nullptr;

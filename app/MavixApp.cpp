@@ -34,8 +34,7 @@ bool CMavixApp::InitInstance()
     // The first start imports the administrator's defaults, before the
     // window reads its placement.
     bool bCreated = false;
-    if (m_settings.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", &bCreated)
-        && bCreated)
+    if (m_settings.Open(&bCreated) && bCreated)
         m_settings.ImportIniFile();
 
     QIcon icon;

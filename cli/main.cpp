@@ -28,6 +28,7 @@
 #include "screening/PurgeJournal.h"
 #include "screening/QuarantineMaildir.h"
 #include "screening/ScreeningEngine.h"
+#include "settings/AccountSettings.h"
 #include "settings/PasswordStore.h"
 #include "settings/SettingsStore.h"
 
@@ -441,6 +442,30 @@ void CCliRun::OnSessionEnded()
     m_nState = kFinished;
 }
 
+// The stored account, with what the command line gives in its place; the
+// password is read later.
+AccountSettings AccountFor(const CliOptions& options, const SettingsStore& settings)
+{
+    AccountSettings account = AccountSettings::Load(settings);
+    if (options.m_sServer)
+        account.m_sServer = FromUtf8(*options.m_sServer);
+    if (options.m_sUser)
+        account.m_sUser = FromUtf8(*options.m_sUser);
+    if (options.m_sPort)
+        account.m_sPort = *options.m_sPort;
+    if (options.m_sTlsFingerprint)
+        account.m_sTlsFingerprint = *options.m_sTlsFingerprint;
+    if (options.m_sSecurity) {
+        account.m_sSecurity = *options.m_sSecurity;
+        // As in the account window: a standard port follows a security
+        // mode given on the command line.
+        if (!options.m_sPort)
+            account.m_sPort =
+                AccountSettings::PortFor(AccountSettings::SecurityOf(account.m_sSecurity), account.m_sPort);
+    }
+    return account;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -465,28 +490,12 @@ int main(int argc, char** argv)
 
     SettingsStore settings;
     bool bCreated = false;
-    if (settings.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", &bCreated)
-        && bCreated)
+    if (settings.Open(&bCreated) && bCreated)
         settings.ImportIniFile();
     if (!settings.Problem().empty())
         Error(settings.Problem());
 
-    Account account;
-    account.m_sServer = options.m_sServer ? FromUtf8(*options.m_sServer)
-                                          : settings.ReadString("Acct", "Server", "");
-    account.m_sUser = options.m_sUser ? FromUtf8(*options.m_sUser) : settings.ReadString("Acct", "User", "");
-    account.m_sPort = options.m_sPort ? *options.m_sPort : settings.ReadString("Acct", "Port", "110");
-    account.m_sSecurity = options.m_sSecurity ? *options.m_sSecurity : settings.ReadString("Acct", "Security", "0");
-    account.m_sTlsFingerprint =
-        options.m_sTlsFingerprint ? *options.m_sTlsFingerprint : settings.ReadString("Acct", "TlsFingerprint", "");
-    // As in the account window: a standard port follows a security mode
-    // given on the command line (RFC 8314: 995 for implicit TLS).
-    if (options.m_sSecurity && !options.m_sPort) {
-        if (account.m_sSecurity == "2" && account.m_sPort == "110")
-            account.m_sPort = "995";
-        else if (account.m_sSecurity != "2" && account.m_sPort == "995")
-            account.m_sPort = "110";
-    }
+    AccountSettings account = AccountFor(options, settings);
     // The keyring's answer arrives through an event loop. Qt takes the
     // user's locale; the rest of this program keeps to the C locale.
     QCoreApplication app(argc, argv);
@@ -496,8 +505,7 @@ int main(int argc, char** argv)
     else
         account.m_sPass = PasswordStore(settings).Load(account.m_sServer, account.m_sUser);
 
-    if (account.m_sServer.empty() || account.m_sUser.empty() || account.m_sPass.empty()
-        || account.m_sPort.empty()) {
+    if (!account.IsComplete()) {
         std::fprintf(stderr, "Failed to connect (some field is blank)\nserver=%s, user=%s port=%s\n",
                      Printable(account.m_sServer).c_str(), Printable(account.m_sUser).c_str(),
                      Printable(account.m_sPort).c_str());
@@ -532,7 +540,9 @@ int main(int argc, char** argv)
     int status = kExitFailed;
     {
         CCliRun run(options);
-        status = run.Run(account, filters.m_filters, hSignals,
+        status = run.Run(Account{account.m_sServer, account.m_sUser, account.m_sPass, account.m_sPort,
+                                 account.m_sSecurity, account.m_sTlsFingerprint},
+                         filters.m_filters, hSignals,
                          QuarantineOptions{static_cast<uint64_t>(nKeepKB) * 1024, {}});
     }
     if (nKeepKB > 0 && options.m_nCommand == CliOptions::kPurge)

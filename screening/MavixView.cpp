@@ -10,6 +10,7 @@
 #include "screening/QuarantineMaildir.h"
 #include "screening/ReadableRow.h"
 #include "settings/AccountDlg.h"
+#include "settings/AccountSettings.h"
 #include "settings/PasswordStore.h"
 #include "settings/PrefsDlg.h"
 #include "settings/SettingsStore.h"
@@ -113,8 +114,6 @@ CMavixView::CMavixView(SettingsStore& settings, IMavixFrame& frame, QWidget* par
     connect(&m_answerTimer, &QTimer::timeout, this, &CMavixView::OnAnswerTimeout);
     m_flushTimer.setSingleShot(true);
     connect(&m_flushTimer, &QTimer::timeout, this, &CMavixView::FlushRows);
-    m_placementTimer.setSingleShot(true);
-    connect(&m_placementTimer, &QTimer::timeout, this, &CMavixView::WritePlacement);
 
     LayoutButtons();
     m_pEngine = std::make_unique<ScreeningEngine>(*this);
@@ -141,13 +140,10 @@ void CMavixView::OnInitialUpdate()
     ShowReviewButtons(false);
     m_pModel->Clear();
 
-    m_sPort = m_settings.ReadString("Acct", "Port", "110");
-    m_sServer = m_settings.ReadString("Acct", "Server", "");
-    m_sUser = m_settings.ReadString("Acct", "User", "");
-    // The keyring's, or the file's "Pass" (which moves to the keyring here).
-    m_sPass = PasswordStore(m_settings).Load(m_sServer, m_sUser);
-    m_sSecurity = m_settings.ReadString("Acct", "Security", "0");
-    m_sTlsFingerprint = m_settings.ReadString("Acct", "TlsFingerprint", "");
+    // The keyring's password, or the file's "Pass" (which moves to the
+    // keyring here).
+    PasswordStore passwords(m_settings);
+    SetAccount(AccountSettings::Load(m_settings, &passwords));
 
     m_bExitAfter = m_settings.ReadInt("Prefs", "End", 0);
     m_bAutoStart = m_settings.ReadInt("Prefs", "Start", 0);
@@ -179,28 +175,11 @@ void CMavixView::OnStartup()
         OnShowStop();
 }
 
-// Column widths come back only as a complete set that fits the grid; anything
-// else (a zero, a column wider than the grid, a sum too wide) means the
-// stored set belongs to another screen, and every column starts at a tenth.
 void CMavixView::SizeColumns()
 {
-    const int nWidth = m_pGrid->contentsRect().width();
-    const int nDefault = nWidth * 9 / 90;
-    std::array<int, kColumns> anWidths{};
-    long long nSum = 0;
-    bool bUsable = true;
-    for (int i = 0; i < kColumns; ++i) {
-        const std::string name = "col" + std::to_string(i);
-        anWidths[static_cast<size_t>(i)] = m_settings.ReadInt("List", name, nDefault);
-        const int n = anWidths[static_cast<size_t>(i)];
-        if (n <= 0 || n > nWidth)
-            bUsable = false;
-        nSum += n;
-    }
-    if (nSum > nWidth)
-        bUsable = false;
+    const std::vector<int> anWidths = m_storedWidths.ForGrid(kColumns, m_pGrid->contentsRect().width());
     for (int i = 0; i < kColumns; ++i)
-        m_pGrid->header()->resizeSection(i, bUsable ? anWidths[static_cast<size_t>(i)] : nDefault);
+        m_pGrid->header()->resizeSection(i, anWidths[static_cast<size_t>(i)]);
 }
 
 // ---------------------------------------------------------------------------
@@ -252,27 +231,6 @@ void CMavixView::LayoutGrid()
     const int nTop = m_nAnchorTop + kGridBelowAnchor;
     m_pGrid->setGeometry(nLeft, nTop, std::max(0, (width() - kGridRightMargin) - nLeft),
                          std::max(0, (height() - kGridBottomMargin) - nTop));
-    // Every resize records the window's placement, so the next start finds it
-    // even when this run does not end through the close sequence. A drag
-    // resizes many times a second and each write is synced to disk, so the
-    // four values go out together once the size has held still briefly.
-    const QRect rect = window()->geometry();
-    if (rect != m_rectWritten) {
-        m_rectPending = rect;
-        m_placementTimer.start(kPlacementWriteDelayMs);
-    } else {
-        m_placementTimer.stop();
-    }
-}
-
-void CMavixView::WritePlacement()
-{
-    const QRect& rect = m_rectPending;
-    m_settings.ReplaceSection("Screen", {{"x", std::to_string(rect.left())},
-                                         {"y", std::to_string(rect.top())},
-                                         {"cx", std::to_string(rect.width())},
-                                         {"cy", std::to_string(rect.height())}});
-    m_rectWritten = rect;
 }
 
 // ---------------------------------------------------------------------------
@@ -823,34 +781,26 @@ void CMavixView::OnManageAccount()
 
 void CMavixView::EditAccount()
 {
+    const AccountSettings before{m_sServer, m_sUser, m_sPass, m_sPort, m_sSecurity, m_sTlsFingerprint};
     CAccountDlg dlg(window());
-    dlg.m_sPass = m_sPass;
-    dlg.m_sPort = m_sPort;
-    dlg.m_sServer = m_sServer;
-    dlg.m_sUser = m_sUser;
-    dlg.m_sSecurity = m_sSecurity;
-    dlg.m_sTlsFingerprint = m_sTlsFingerprint;
+    dlg.m_account = before;
     PasswordStore passwords(m_settings);
     dlg.m_nPasswordHome = passwords.Where();
     if (Prompter::RunModal(dlg) != QDialog::Accepted)
         return;
-    // The keyring files the password by server and user: an entry under
-    // the old pair would be left behind.
-    if ((dlg.m_sServer != m_sServer || dlg.m_sUser != m_sUser) && !m_sServer.empty())
-        passwords.Forget(m_sServer, m_sUser);
-    m_sPass = dlg.m_sPass;
-    m_sUser = dlg.m_sUser;
-    m_sServer = dlg.m_sServer;
-    m_sPort = dlg.m_sPort;
-    m_sSecurity = dlg.m_sSecurity;
-    m_sTlsFingerprint = dlg.m_sTlsFingerprint;
-    passwords.Save(m_sServer, m_sUser, m_sPass);
-    m_settings.WriteString("Acct", "Port", m_sPort);
-    m_settings.WriteString("Acct", "Server", m_sServer);
-    m_settings.WriteString("Acct", "User", m_sUser);
-    m_settings.WriteString("Acct", "Security", m_sSecurity);
-    m_settings.WriteString("Acct", "TlsFingerprint", m_sTlsFingerprint);
+    dlg.m_account.Save(m_settings, passwords, before);
+    SetAccount(std::move(dlg.m_account));
     LoadChoices();
+}
+
+void CMavixView::SetAccount(AccountSettings account)
+{
+    m_sServer = std::move(account.m_sServer);
+    m_sUser = std::move(account.m_sUser);
+    m_sPass = std::move(account.m_sPass);
+    m_sPort = std::move(account.m_sPort);
+    m_sSecurity = std::move(account.m_sSecurity);
+    m_sTlsFingerprint = std::move(account.m_sTlsFingerprint);
 }
 
 void CMavixView::OnPreferences()
@@ -908,8 +858,6 @@ void CMavixView::BeginClose()
     m_bClosing = true;
     EndAnswerWait();
     DiscardPendingRows();
-    // The close sequence stores the final placement itself.
-    m_placementTimer.stop();
     if (m_pEngine)
         m_pEngine->SignalQuit();
 }

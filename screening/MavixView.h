@@ -4,6 +4,8 @@
 #include "screening/MessageGridModel.h"
 #include "screening/RememberedChoices.h"
 #include "screening/ScreeningEngine.h"
+#include "settings/AccountSettings.h"
+#include "settings/ColumnWidths.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -45,7 +47,6 @@ public:
     static constexpr int kColumns = 9;
     static constexpr int kKeepAlivePeriodMs = 60000;
     static constexpr int kAnswerWaitMs = 30000;
-    static constexpr int kPlacementWriteDelayMs = 250;
     // Rows arriving within this time are shown together.
     static constexpr int kRowFlushMs = 50;
     // Rows the grid makes room for at once; a server's count beyond this
@@ -74,6 +75,8 @@ public:
     void BeginClose();
     void StopKeepAlive();
     std::array<int, kColumns> ColumnWidths() const;
+    // The widths OnInitialUpdate gives the columns (the frame's to store).
+    void SetStoredColumnWidths(::ColumnWidths widths) { m_storedWidths = std::move(widths); }
     bool WaitForWorkers(std::chrono::milliseconds budget);
     void AbandonWorkers();
     static bool WorkersAbandoned();
@@ -162,9 +165,9 @@ private:
     void SetShowStopText(bool bRunning);
     QString StatusText() const;
     QString AccountText() const;
+    void SetAccount(AccountSettings account);
     void LayoutButtons();
     void LayoutGrid();
-    void WritePlacement();
     void SizeColumns();
 
     // The grid's sorting, context menu and status line for the current row.
@@ -197,13 +200,11 @@ private:
     QProgressBar* m_pProgress = nullptr;
     QTimer m_keepAliveTimer;
     QTimer m_answerTimer;
-    QTimer m_placementTimer;
     QTimer m_flushTimer;
     std::vector<MessageGridModel::GridRow> m_aPendingRows;   // taken, not yet shown
     std::vector<ScanRow> m_aTakenRows;                       // the last take from the engine, reused
     bool m_bPendingSuspect = false;
-    QRect m_rectWritten;            // the placement last stored by a resize
-    QRect m_rectPending;            // the placement waiting to be stored
+    ::ColumnWidths m_storedWidths;
 
     std::string m_sPass, m_sPort, m_sServer, m_sUser;
     std::string m_sSecurity = "0", m_sTlsFingerprint;  // "Acct" "Security", "TlsFingerprint"

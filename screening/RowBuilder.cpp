@@ -3,40 +3,14 @@
 #include "platform/Ascii.h"
 
 #include <chrono>
-#include <climits>
 #include <string_view>
 
 namespace {
 
 using platform::AsciiUpper;
-using platform::IsSpace;
+using platform::IsDigit;
 
-std::string Trim(std::string_view text)
-{
-    return std::string(platform::TrimSpace(text));
-}
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// atoi: blanks skipped, optional sign, leading digits; no digits give 0.
-// Saturates instead of overflowing, which keeps out-of-range values out of
-// range.
-long LeadingNumber(std::string_view text)
-{
-    size_t i = 0;
-    while (i < text.size() && IsSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    long value = 0;
-    for (; i < text.size() && IsDigit(text[i]); ++i)
-        value = value > LONG_MAX / 20 ? LONG_MAX / 20 : value * 10 + (text[i] - '0');
-    return negative ? -value : value;
-}
+using platform::TrimSpace;
 
 constexpr const char* kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                    "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
@@ -74,8 +48,8 @@ void SplitFrom(const std::string& from, std::string& name, std::string& email)
         for (size_t i = 0; i < lt; ++i)
             if (from[i] != '"')
                 display += from[i];
-        name = Trim(display);
-        email = gt > lt ? Trim(std::string_view(from).substr(lt + 1, gt - lt - 1)) : std::string();
+        name = TrimSpace(display);
+        email = gt > lt ? TrimSpace(std::string_view(from).substr(lt + 1, gt - lt - 1)) : std::string_view();
     }
     if (name.empty())
         name = email;
@@ -104,7 +78,7 @@ void AddWeekday(std::string& date)
     if (cut == std::string::npos)
         return;
     const std::string_view dayToken = std::string_view(date).substr(0, cut);
-    const std::string rest = Trim(std::string_view(date).substr(cut + 1));
+    const std::string rest(TrimSpace(std::string_view(date).substr(cut + 1)));
 
     const size_t monthEnd = rest.find(' ');
     if (monthEnd == std::string::npos)
@@ -121,8 +95,9 @@ void AddWeekday(std::string& date)
             monthNumber = m + 1;
     if (monthNumber == 0)
         return;
-    const long year = LeadingNumber(yearToken);
-    const long day = LeadingNumber(dayToken);
+    // atoi: no digits give 0; out of range saturates and stays out of range.
+    const int64_t year = platform::LeadingDecimal(yearToken).value_or(0);
+    const int64_t day = platform::LeadingDecimal(dayToken).value_or(0);
     if (year < 2000 || year > 3000 || day < 1 || day > 31)
         return;
 
@@ -144,7 +119,7 @@ std::string NormaliseDate(const std::string& value)
     // dates line up.
     const size_t comma = date.find(',');
     if (comma != std::string::npos) {
-        const std::string tail = Trim(std::string_view(date).substr(comma + 1));
+        const std::string tail(TrimSpace(std::string_view(date).substr(comma + 1)));
         if (tail.size() >= 2 && tail[1] == ' ')
             date = date.substr(0, comma) + ", 0" + tail;
     }

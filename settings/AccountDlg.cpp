@@ -33,15 +33,10 @@ bool HasControl(const QString& text)
     return false;
 }
 
-// The standard ports (RFC 1939 §3, RFC 8314): the port follows the
-// security choice only while it reads the other choice's standard port.
-const QString kPlainPort = QStringLiteral("110");
-const QString kTlsPort = QStringLiteral("995");
-
 QString PortHint(int security)
 {
     return QStringLiteral("The usual port number is %1")
-        .arg(security == CAccountDlg::kSecurityImplicitTls ? kTlsPort : kPlainPort);
+        .arg(QLatin1String(AccountSettings::StandardPort(static_cast<AccountSettings::Security>(security))));
 }
 
 QLabel* MakeProblemLabel(QWidget* parent)
@@ -174,11 +169,15 @@ QString CAccountDlg::PasswordHomeText(PasswordStore::Home home)
 
 void CAccountDlg::OnSecurityChanged(int index)
 {
-    const QString port = m_pPort->text().trimmed();
-    if (index == kSecurityImplicitTls && port == kPlainPort)
-        m_pPort->setText(kTlsPort);
-    else if (m_nSecurityShown == kSecurityImplicitTls && index != kSecurityImplicitTls && port == kTlsPort)
-        m_pPort->setText(kPlainPort);
+    // Only a change between implicit TLS and the plain port's choices can
+    // make another port standard.
+    if ((index == kSecurityImplicitTls) != (m_nSecurityShown == kSecurityImplicitTls)) {
+        const QString port = m_pPort->text().trimmed();
+        const QString follow = QString::fromStdString(
+            AccountSettings::PortFor(static_cast<AccountSettings::Security>(index), port.toStdString()));
+        if (follow != port)
+            m_pPort->setText(follow);
+    }
     m_nSecurityShown = index;
     m_pPortHint->setText(PortHint(index));
 }
@@ -203,18 +202,13 @@ QString CAccountDlg::CredentialProblem(const QString& text, const QString& what)
 
 QString CAccountDlg::NormalisePort(const QString& text)
 {
+    // Any blank Qt knows around it; within it, nothing but ASCII digits.
     const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty())
-        return {};
     for (QChar c : trimmed) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+        if (c.unicode() > 0x7F)
             return {};
     }
-    bool bOk = false;
-    const qulonglong value = trimmed.toULongLong(&bOk);
-    if (!bOk || value < 1 || value > 65535)
-        return {};
-    return QString::number(value);
+    return QString::fromStdString(AccountSettings::NormalisePort(trimmed.toStdString()));
 }
 
 void CAccountDlg::SetProblem(QLabel* label, const QString& text)
@@ -265,12 +259,12 @@ void CAccountDlg::accept()
 
     m_pServer->setText(server);
     m_pPort->setText(port);
-    m_sServer = ToCp1252(server);
-    m_sUser = ToCp1252(m_pUser->text());
-    m_sPass = ToCp1252(m_pPass->text());
-    m_sPort = ToCp1252(port);
-    m_sSecurity = std::to_string(m_pSecurity->currentIndex());
-    m_sTlsFingerprint = fingerprint;
+    m_account.m_sServer = ToCp1252(server);
+    m_account.m_sUser = ToCp1252(m_pUser->text());
+    m_account.m_sPass = ToCp1252(m_pPass->text());
+    m_account.m_sPort = ToCp1252(port);
+    m_account.m_sSecurity = std::to_string(m_pSecurity->currentIndex());
+    m_account.m_sTlsFingerprint = fingerprint;
     m_pFingerprint->setText(QString::fromStdString(fingerprint));
     QDialog::accept();
 }
@@ -279,22 +273,20 @@ void CAccountDlg::showEvent(QShowEvent* event)
 {
     if (!m_bInitialised) {
         m_bInitialised = true;
-        m_pServer->setText(FromCp1252(m_sServer));
-        m_pUser->setText(FromCp1252(m_sUser));
-        m_pPass->setText(FromCp1252(m_sPass));
+        m_pServer->setText(FromCp1252(m_account.m_sServer));
+        m_pUser->setText(FromCp1252(m_account.m_sUser));
+        m_pPass->setText(FromCp1252(m_account.m_sPass));
         m_pPassHome->setText(PasswordHomeText(m_nPasswordHome));
-        m_pPort->setText(FromCp1252(m_sPort));
+        m_pPort->setText(FromCp1252(m_account.m_sPort));
         // The stored choice is shown as it is: the port is not adjusted.
-        const int security = m_sSecurity == "1" ? kSecurityStls
-                             : m_sSecurity == "2" ? kSecurityImplicitTls
-                                                  : kSecurityNone;
+        const int security = AccountSettings::SecurityOf(m_account.m_sSecurity);
         m_nSecurityShown = security;
         {
             const QSignalBlocker blocker(m_pSecurity);
             m_pSecurity->setCurrentIndex(security);
         }
         m_pPortHint->setText(PortHint(security));
-        m_pFingerprint->setText(FromCp1252(m_sTlsFingerprint));
+        m_pFingerprint->setText(FromCp1252(m_account.m_sTlsFingerprint));
         m_pServer->setFocus();
     }
     QDialog::showEvent(event);

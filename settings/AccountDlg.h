@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <string>
 
+#include "settings/AccountSettings.h"
 #include "settings/PasswordStore.h"
 
 class QComboBox;
@@ -12,24 +13,14 @@ class QLineEdit;
 // The POP3 account: server, user name, password, port, connection security
 // and, optionally, the fingerprint of a server certificate to trust.
 //
-// The owner copies its values into the public members, runs the dialog
-// modally and reads them back only when it was accepted. The members hold
-// Windows-1252 bytes, as everything the settings store and the connection
-// see does.
+// The owner copies the account into m_account, runs the dialog modally and
+// reads it back only when it was accepted.
 class CAccountDlg : public QDialog {
     Q_OBJECT
 public:
     explicit CAccountDlg(QWidget* parent = nullptr);
 
-    std::string m_sPass;
-    std::string m_sPort;
-    std::string m_sServer;
-    std::string m_sUser;
-    // "0" plain text, "1" STLS, "2" implicit TLS, as the settings store it.
-    std::string m_sSecurity = "0";
-    // Empty, or a SHA-256 fingerprint as platform::NormaliseFingerprint
-    // writes it.
-    std::string m_sTlsFingerprint;
+    AccountSettings m_account;
     // Where the password will be kept; the dialog says so under the field.
     PasswordStore::Home m_nPasswordHome = PasswordStore::kSettingsFile;
 
@@ -38,7 +29,11 @@ public:
 
     // The entries of the security choice, in order (its index is the value
     // stored).
-    enum { kSecurityNone, kSecurityStls, kSecurityImplicitTls };
+    enum {
+        kSecurityNone = AccountSettings::kSecurityNone,
+        kSecurityStls = AccountSettings::kSecurityStls,
+        kSecurityImplicitTls = AccountSettings::kSecurityImplicitTls
+    };
 
     // Longest user name or password the connection sends: the USER and PASS
     // command lines must stay well inside RFC 1939's 255-octet argument limit

@@ -15,9 +15,13 @@
 
 #include "platform/Cp1252.h"
 #include "platform/Trace.h"
+#include "settings/AccountSettings.h"
 #include "settings/SettingsStore.h"
 
 namespace {
+
+// The account's value that holds the password where no keyring takes it.
+constexpr const char* kFileValue = "Pass";
 
 const QString kSecretService = QStringLiteral("org.freedesktop.secrets");
 
@@ -146,7 +150,7 @@ bool PasswordStore::WriteKeyring(const std::string& key, const std::string& pass
 
 std::string PasswordStore::Load(const std::string& server, const std::string& user)
 {
-    const std::string inFile = m_settings.ReadString("Acct", "Pass", "");
+    const std::string inFile = m_settings.ReadString(AccountSettings::kSection, kFileValue, "");
     if (!KeyringAvailable())
         return inFile;
     const std::string key = KeyFor(server, user);
@@ -154,7 +158,7 @@ std::string PasswordStore::Load(const std::string& server, const std::string& us
         // Removed from the file only once the keyring gives it back.
         std::string check;
         if (WriteKeyring(key, inFile) && ReadKeyring(key, check) == kOk && check == inFile)
-            m_settings.DeleteValue("Acct", "Pass");
+            m_settings.DeleteValue(AccountSettings::kSection, kFileValue);
         return inFile;
     }
     std::string password;
@@ -165,10 +169,10 @@ PasswordStore::Home PasswordStore::Save(const std::string& server, const std::st
                                         const std::string& password)
 {
     if (KeyringAvailable() && WriteKeyring(KeyFor(server, user), password)) {
-        m_settings.DeleteValue("Acct", "Pass");
+        m_settings.DeleteValue(AccountSettings::kSection, kFileValue);
         return kKeyring;
     }
-    m_settings.WriteString("Acct", "Pass", password);
+    m_settings.WriteString(AccountSettings::kSection, kFileValue, password);
     return kSettingsFile;
 }
 

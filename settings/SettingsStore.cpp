@@ -30,12 +30,6 @@
 
 namespace {
 
-// Status codes of DeleteSection, kept from the registry API so that callers
-// can tell "nothing to delete" from a failure.
-constexpr int kErrorFileNotFound = 2;
-constexpr int kErrorAccessDenied = 5;
-constexpr int kErrorInvalidParameter = 87;
-
 // A value is read into a 260-byte buffer, terminator included.
 constexpr size_t kReadBuffer = 260;
 
@@ -91,32 +85,6 @@ std::string VariantToBytes(const QVariant& value)
     if (value.typeId() == QMetaType::QStringList)
         return FromQ(value.toStringList().join(QLatin1Char(',')));
     return FromQ(value.toString());
-}
-
-// "%d": white space skipped, optional sign, at least one digit. Values out of
-// range saturate rather than wrap.
-bool ParseLeadingInt(std::string_view text, int& result)
-{
-    size_t i = 0;
-    while (i < text.size() && platform::IsSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    if (i >= text.size() || text[i] < '0' || text[i] > '9')
-        return false;
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
-            value = static_cast<long long>(INT_MAX) + 1;
-    }
-    if (negative)
-        value = -value;
-    result = value > INT_MAX ? INT_MAX : static_cast<int>(value);
-    return true;
 }
 
 std::string Folder(const std::string& file)
@@ -262,59 +230,21 @@ struct SettingsStore::State {
     std::string problem;
 };
 
-std::string SettingsStore::AppName() const
-{
-    return m_sApplication;
-}
-
 std::string SettingsStore::FilePath() const
 {
     QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     // The XDG base directory rules ignore a relative XDG_CONFIG_HOME.
     if (base.isEmpty() || QDir::isRelativePath(base))
         base = QDir::homePath() + QStringLiteral("/.config");
-    QString path = base + QLatin1Char('/');
-    if (!m_sOrganisation.empty())
-        path += QString::fromStdString(m_sOrganisation) + QLatin1Char('/');
-    path += QString::fromStdString(m_sApplication) + QStringLiteral(".conf");
-    return QFile::encodeName(path).toStdString();
+    return QFile::encodeName(base + QLatin1Char('/') + QLatin1String(kRelativePath)).toStdString();
 }
 
-bool SettingsStore::Open(Root root, const std::string& path, bool* pbCreated)
+bool SettingsStore::Open(bool* pbCreated)
 {
     if (pbCreated)
         *pbCreated = false;
-    m_hRoot = root;
-    m_sBasePath = path;
-
-    // "Software\<organisation>\<application>": the leading "Software" is
-    // the registry's convention and names no folder here.
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= path.size()) {
-        const size_t end = std::min(path.find('\\', start), path.size());
-        if (end > start)
-            parts.push_back(path.substr(start, end - start));
-        start = end + 1;
-    }
-    if (!parts.empty() && QString::fromStdString(parts.front())
-                                  .compare(QStringLiteral("Software"), Qt::CaseInsensitive) == 0)
-        parts.erase(parts.begin());
-    if (parts.empty())
-        return false;
-    for (const std::string& part : parts)
-        if (part.find('/') != std::string::npos || part == "." || part == "..")
-            return false;
-    m_sApplication = parts.back();
-    m_sOrganisation.clear();
-    if (parts.size() >= 2)
-        m_sOrganisation = parts[parts.size() - 2];
-
-    const std::string file = FilePath();
-    if (file.empty())
-        return false;
     std::string problem;
-    const bool ok = EnsureFile(file, pbCreated, &problem);
+    const bool ok = EnsureFile(FilePath(), pbCreated, &problem);
     std::lock_guard lock(m_pState->mutex);
     m_pState->snapshot.reset();
     m_pState->problem = problem;
@@ -520,10 +450,17 @@ std::string SettingsStore::ReadString(const std::string& section, const std::str
 int SettingsStore::ReadInt(const std::string& section, const std::string& name, int nDefault) const
 {
     const std::optional<std::string> text = ReadValue(section, name);
-    int value = 0;
-    if (!text || !ParseLeadingInt(*text, value))
-        return nDefault;
-    return value;
+    const std::optional<int> value = text ? ParseInt(*text) : std::nullopt;
+    return value.value_or(nDefault);
+}
+
+std::optional<int> SettingsStore::ParseInt(std::string_view text)
+{
+    const std::optional<int64_t> value = platform::LeadingDecimal(text);
+    if (!value)
+        return std::nullopt;
+    // Out of range saturates rather than wraps.
+    return static_cast<int>(std::clamp<int64_t>(*value, INT_MIN, INT_MAX));
 }
 
 bool SettingsStore::WriteString(const std::string& section, const std::string& name,
@@ -562,13 +499,13 @@ bool SettingsStore::DeleteValue(const std::string& section, const std::string& n
     });
 }
 
-int SettingsStore::DeleteSection(const std::string& section)
+SettingsStore::DeleteResult SettingsStore::DeleteSection(const std::string& section)
 {
     if (!IsValidName(section))
-        return kErrorInvalidParameter;
+        return kDeleteFailed;
     const std::string path = File();
     if (path.empty() || !QFile::exists(QFile::decodeName(path.c_str())))
-        return kErrorFileNotFound;
+        return kNoSuchSection;
     bool found = false;
     const bool ok = Commit(path, [&](QSettings& s) {
         const QString group = FindName(s.childGroups(), ToQ(section));
@@ -577,8 +514,8 @@ int SettingsStore::DeleteSection(const std::string& section)
             s.remove(group);
     });
     if (!ok)
-        return kErrorAccessDenied;
-    return found ? 0 : kErrorFileNotFound;
+        return kDeleteFailed;
+    return found ? kSectionDeleted : kNoSuchSection;
 }
 
 bool SettingsStore::ReplaceSections(const std::vector<Section>& sections)
@@ -612,7 +549,8 @@ void SettingsStore::ImportIniFile()
 {
     const char* dir = std::getenv("MAVIX_SYSCONFDIR");
     std::string file = (dir != nullptr && *dir != '\0') ? dir : "/etc";
-    file += "/" + AppName() + ".INI";
+    file += "/";
+    file += kImportFile;
     std::ifstream in(file, std::ios::binary);
     if (!in)
         return;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -30,21 +31,21 @@ class QSettings;
 // spelling it was first stored with.
 class SettingsStore {
 public:
-    // Both roots map to the per-user file: a machine-wide file is not
-    // writable by a normal user, so every write there would be lost.
-    enum Root { HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER };
+    // The settings file, under $XDG_CONFIG_HOME (~/.config when that is not
+    // set or not absolute).
+    static constexpr const char* kRelativePath = "Tarvane Software/Mavix.conf";
+    // The administrator's first-run defaults, in $MAVIX_SYSCONFDIR or /etc.
+    static constexpr const char* kImportFile = "Mavix.INI";
 
     SettingsStore();
 
-    // Opens (creates) $XDG_CONFIG_HOME/<organisation>/<application>.conf, mode
-    // 0600, taking the two names from the last two components of `path`
-    // ("Software\\Tarvane Software\\Mavix"). *pbCreated says the file did not
-    // exist before this call, which is when ImportIniFile is due.
-    bool Open(Root root, const std::string& path, bool* pbCreated);
+    // Opens (creates) the settings file, mode 0600. *pbCreated says the file
+    // did not exist before this call, which is when ImportIniFile is due.
+    bool Open(bool* pbCreated = nullptr);
 
-    // First-run import of "Mavix.INI" (the application name plus ".INI") from
-    // $MAVIX_SYSCONFDIR, or /etc when that is not set. A missing file imports
-    // nothing. All imported values are written in one atomic write.
+    // First-run import of kImportFile from $MAVIX_SYSCONFDIR, or /etc when
+    // that is not set. A missing file imports nothing. All imported values
+    // are written in one atomic write.
     void ImportIniFile();
 
     // Reads never fail and never create anything: a missing section or value,
@@ -52,6 +53,10 @@ public:
     int ReadInt(const std::string& section, const std::string& name, int nDefault) const;
     std::string ReadString(const std::string& section, const std::string& name,
                            const std::string& sDefault) const;
+
+    // How ReadInt reads a stored text ("%d": blanks, sign, digits, the rest
+    // ignored; saturating at the ends of int). Nothing without a digit.
+    static std::optional<int> ParseInt(std::string_view text);
 
     // A write creates the file and the section when missing. False when the
     // value could not be put on disk (or a name is empty or holds '/').
@@ -63,9 +68,10 @@ public:
     // (also when there was none).
     bool DeleteValue(const std::string& section, const std::string& name);
 
-    // 0 = removed; 2 (file not found) when there was no such section; another
-    // non-zero code when the file could not be written.
-    int DeleteSection(const std::string& section);
+    // Removes a whole section in one atomic write. kDeleteFailed also for a
+    // name the store cannot hold (empty, or holding '/').
+    enum DeleteResult { kSectionDeleted, kNoSuchSection, kDeleteFailed };
+    DeleteResult DeleteSection(const std::string& section);
 
     // Replaces a whole section in one atomic write: whatever happens, the
     // section on disk is either the old one or the new one, never a mix.
@@ -76,7 +82,7 @@ public:
     // Replaces several sections in one atomic write (one file rename).
     bool ReplaceSections(const std::vector<Section>& sections);
 
-    // The per-user file (valid after Open; computed on demand before it).
+    // The settings file's full path, from the environment as it is now.
     std::string FilePath() const;
 
     // Why the settings file was refused (a symbolic link, another user's),
@@ -86,7 +92,6 @@ public:
     struct Snapshot;
 
 private:
-    std::string AppName() const;
     // The file the reads and writes use.
     std::string File() const;
     std::shared_ptr<const Snapshot> Load() const;
@@ -95,9 +100,4 @@ private:
 
     struct State;
     std::shared_ptr<State> m_pState;
-
-    std::string m_sBasePath;
-    Root m_hRoot = HKEY_LOCAL_MACHINE;
-    std::string m_sOrganisation = "Tarvane Software";
-    std::string m_sApplication = "Mavix";
 };

@@ -184,7 +184,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "message box: %s\n", qPrintable(text));
     });
     SettingsStore settings;
-    settings.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", nullptr);
+    settings.Open();
     settings.WriteString("Acct", "Server", "127.0.0.1");
     settings.WriteString("Acct", "Port", port);
     settings.WriteString("Acct", "User", dovecot.User());

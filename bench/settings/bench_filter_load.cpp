@@ -64,7 +64,7 @@ int main(int argc, char** argv)
     std::printf("%8s  %10s  %8s\n", "filters", "load (s)", "loaded");
     for (int count : counts) {
         SettingsStore settings;
-        if (!settings.Open(SettingsStore::HKEY_CURRENT_USER, "Software\\Tarvane Software\\Mavix", nullptr)) {
+        if (!settings.Open()) {
             std::fprintf(stderr, "cannot open the settings in %s\n", home);
             return 1;
         }

@@ -26,7 +26,7 @@
 inline void RemoveSettingsFile()
 {
     SettingsStore store;
-    store.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", nullptr);
+    store.Open();
     QFile::remove(QString::fromStdString(store.FilePath()));
     // And what earlier runs left in the state folder (remembered choices,
     // the journal): a port used again would bring their choices back.
@@ -39,7 +39,7 @@ class ViewHarness {
 public:
     ViewHarness()
     {
-        m_settings.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", nullptr);
+        m_settings.Open();
         Prompter::SetMessageBoxHook([this](QWidget*, const QString& text) { m_asBoxes << text; });
         Prompter::SetModalHook([this](QDialog& dialog) {
             m_asDialogs << QString::fromLatin1(dialog.metaObject()->className());

@@ -72,7 +72,7 @@ void TestMainFrame::firstStart()
     Prompter::SetModalHook([&](QDialog& dialog) {
         dialogs << QString::fromLatin1(dialog.metaObject()->className());
         if (auto* pAccount = qobject_cast<CAccountDlg*>(&dialog))
-            sPortShown = pAccount->m_sPort;
+            sPortShown = pAccount->m_account.m_sPort;
         return int(QDialog::Rejected);
     });
 

@@ -92,7 +92,7 @@ void TestViewScan::init()
     QFile::remove("defaults.txt");
     // One entry that makes "You won the LOTTERY" suspect.
     SettingsStore store;
-    store.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", nullptr);
+    store.Open();
     store.WriteString("SubList", "0", "LOTTERY");
 }
 

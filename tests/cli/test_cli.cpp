@@ -44,7 +44,7 @@ class TestCli : public QObject {
     {
         SettingsStore store;
         bool created = false;
-        store.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", &created);
+        store.Open(&created);
         return store;
     }
 

@@ -19,7 +19,7 @@ class TestCliKeyring : public QObject {
     static SettingsStore Store()
     {
         SettingsStore store;
-        store.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", nullptr);
+        store.Open();
         return store;
     }
 

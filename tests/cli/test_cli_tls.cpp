@@ -25,7 +25,7 @@ private slots:
         const std::string fingerprint = dovecot.Certificates().m_sFingerprint;
 
         SettingsStore store;
-        QVERIFY(store.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", nullptr));
+        QVERIFY(store.Open());
         store.WriteString("Acct", "Server", "127.0.0.1");
         store.WriteString("Acct", "User", dovecot.User());
         store.WriteString("Acct", "Pass", dovecot.Password());

@@ -9,7 +9,7 @@
 int main()
 {
     SettingsStore store;
-    if (!store.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", nullptr))
+    if (!store.Open())
         return 2;
     for (unsigned g = 1;; ++g) {
         Filters filters;

@@ -68,7 +68,7 @@ void TestFilters::cleanupTestCase()
 void TestFilters::init()
 {
     QFile::remove("defaults.txt");
-    QVERIFY(m_store.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", nullptr));
+    QVERIFY(m_store.Open());
     QFile::remove(QString::fromStdString(m_store.FilePath()));
 }
 

@@ -11,12 +11,6 @@
 #include "settings/SettingsStore.h"
 #include "tests/support/KeyringDaemon.h"
 
-namespace {
-
-const char* const kPath = "Software\\Tarvane Software\\Mavix";
-
-}  // namespace
-
 class TestPasswords : public QObject {
     Q_OBJECT
 private slots:
@@ -57,7 +51,7 @@ void TestPasswords::init()
 SettingsStore TestPasswords::OpenStore(bool* pbCreated)
 {
     SettingsStore store;
-    store.Open(SettingsStore::HKEY_LOCAL_MACHINE, kPath, pbCreated);
+    store.Open(pbCreated);
     return store;
 }
 

@@ -11,11 +11,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "settings/AccountSettings.h"
+#include "settings/PasswordStore.h"
 #include "settings/SettingsStore.h"
 
 namespace {
-
-const char* const kPath = "Software\\Tarvane Software\\Mavix";
 
 QByteArray Q(const std::string& s)
 {
@@ -79,6 +79,9 @@ private slots:
     void importOnlyOnFirstStart();
     void linksAndForeignFilesRefused_data();
     void linksAndForeignFilesRefused();
+    void accountRoundTrip();
+    void accountPorts_data();
+    void accountPorts();
 
 private:
     QString ConfPath() const { return m_sConfig + "/Tarvane Software/Mavix.conf"; }
@@ -108,7 +111,7 @@ void TestSettings::init()
     QFile::remove(ConfPath());
     QFile::remove(IniPath());
     bool created = false;
-    QVERIFY(m_store.Open(SettingsStore::HKEY_LOCAL_MACHINE, kPath, &created));
+    QVERIFY(m_store.Open(&created));
     QVERIFY(created);
 }
 
@@ -118,23 +121,23 @@ void TestSettings::openCreatesPrivateFile()
     QVERIFY(QFile::exists(ConfPath()));
     QCOMPARE(FileMode(ConfPath()), mode_t(0600));
 
-    // A second open finds the file; the user root maps to the same file.
+    // A second open finds the same file.
     bool created = true;
     SettingsStore other;
-    QVERIFY(other.Open(SettingsStore::HKEY_CURRENT_USER, kPath, &created));
+    QVERIFY(other.Open(&created));
     QVERIFY(!created);
     QCOMPARE(other.FilePath(), m_store.FilePath());
 
     // A file others could read (left by an older program) is made private.
     QVERIFY(QFile::setPermissions(ConfPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
                                                   | QFile::ReadOther));
-    QVERIFY(other.Open(SettingsStore::HKEY_LOCAL_MACHINE, kPath, &created));
+    QVERIFY(other.Open(&created));
     QCOMPARE(FileMode(ConfPath()), mode_t(0600));
 
     // The folder made for the file is private too.
     QFile::remove(ConfPath());
     QVERIFY(QDir(m_sConfig + "/Tarvane Software").removeRecursively());
-    QVERIFY(other.Open(SettingsStore::HKEY_LOCAL_MACHINE, kPath, &created));
+    QVERIFY(other.Open(&created));
     QVERIFY(created);
     QCOMPARE(FileMode(m_sConfig + "/Tarvane Software"), mode_t(0700));
 }
@@ -259,7 +262,7 @@ void TestSettings::modeKeptOnRewrite()
     QCOMPARE(FileMode(ConfPath()), mode_t(0600));
     QVERIFY(m_store.ReplaceSection("SizeList", {{"0", "113K"}}));
     QCOMPARE(FileMode(ConfPath()), mode_t(0600));
-    QCOMPARE(m_store.DeleteSection("SizeList"), 0);
+    QCOMPARE(m_store.DeleteSection("SizeList"), SettingsStore::kSectionDeleted);
     QCOMPARE(FileMode(ConfPath()), mode_t(0600));
     // A lax umask does not loosen the file either.
     const mode_t old = umask(0);
@@ -273,7 +276,7 @@ void TestSettings::noStaleReads()
     // Another store object (another window, another process) sees every
     // write at once, and so do hand edits of the file.
     SettingsStore other;
-    QVERIFY(other.Open(SettingsStore::HKEY_LOCAL_MACHINE, kPath, nullptr));
+    QVERIFY(other.Open());
     for (int i = 0; i < 20; ++i) {
         QVERIFY(m_store.WriteInt("Screen", "x", i));
         QCOMPARE(other.ReadInt("Screen", "x", -1), i);
@@ -304,7 +307,7 @@ void TestSettings::namesIgnoreCase()
 
 void TestSettings::deleteAndReplace()
 {
-    QCOMPARE(m_store.DeleteSection("SubList"), 2);
+    QCOMPARE(m_store.DeleteSection("SubList"), SettingsStore::kNoSuchSection);
     for (int i = 0; i < 5; ++i)
         QVERIFY(m_store.WriteString("SubList", std::to_string(i), "e" + std::to_string(i)));
     QVERIFY(m_store.WriteInt("Prefs", "End", 1));
@@ -312,10 +315,10 @@ void TestSettings::deleteAndReplace()
     QCOMPARE(m_store.ReadString("SubList", "1", ""), std::string("b"));
     QCOMPARE(m_store.ReadString("SubList", "2", ""), std::string());
     QCOMPARE(m_store.ReadInt("Prefs", "End", 0), 1);
-    QCOMPARE(m_store.DeleteSection("sublist"), 0);
+    QCOMPARE(m_store.DeleteSection("sublist"), SettingsStore::kSectionDeleted);
     QCOMPARE(m_store.ReadString("SubList", "0", ""), std::string());
     QCOMPARE(m_store.ReadInt("Prefs", "End", 0), 1);
-    QCOMPARE(m_store.DeleteSection("SubList"), 2);
+    QCOMPARE(m_store.DeleteSection("SubList"), SettingsStore::kNoSuchSection);
 }
 
 void TestSettings::import_data()
@@ -384,7 +387,7 @@ void TestSettings::importOnlyOnFirstStart()
     // What the application does at start: import only into a new file.
     auto start = [this](SettingsStore& store) {
         bool created = false;
-        QVERIFY(store.Open(SettingsStore::HKEY_LOCAL_MACHINE, kPath, &created));
+        QVERIFY(store.Open(&created));
         if (created)
             store.ImportIniFile();
     };
@@ -446,7 +449,7 @@ void TestSettings::linksAndForeignFilesRefused()
     }
 
     SettingsStore store;
-    QVERIFY(!store.Open(SettingsStore::HKEY_LOCAL_MACHINE, kPath, nullptr));
+    QVERIFY(!store.Open());
     QVERIFY2(QString::fromStdString(store.Problem()).contains(problem), store.Problem().c_str());
     QCOMPARE(Q(store.ReadString("Acct", "Pass", "none")), QByteArray("none"));
     QVERIFY(!store.WriteString("Acct", "Pass", "mine"));
@@ -455,6 +458,71 @@ void TestSettings::linksAndForeignFilesRefused()
 
     QFile::remove(kind == 1 ? folder : ConfPath());
     QVERIFY(QDir().mkpath(folder));
+}
+
+// The account as the account window stores it and both front ends read it:
+// every value's bytes, the defaults, and the file as it was always written.
+void TestSettings::accountRoundTrip()
+{
+    const AccountSettings none = AccountSettings::Load(m_store);
+    QCOMPARE(none.m_sPort, std::string("110"));
+    QCOMPARE(none.m_sSecurity, std::string("0"));
+    QVERIFY(none.m_sServer.empty() && none.m_sUser.empty() && none.m_sTlsFingerprint.empty());
+
+    PasswordStore passwords(m_store);
+    if (passwords.Where() != PasswordStore::kSettingsFile)
+        QSKIP("a keyring answers here; this checks the password's place in the file");
+    const AccountSettings account{"pop.example.org", "ann", "p\x80ss", "995", "2", "AB:CD"};
+    account.Save(m_store, passwords, none);
+    const AccountSettings back = AccountSettings::Load(m_store, &passwords);
+    QCOMPARE(back.m_sServer, account.m_sServer);
+    QCOMPARE(back.m_sUser, account.m_sUser);
+    QCOMPARE(Q(back.m_sPass), Q(account.m_sPass));
+    QCOMPARE(back.m_sPort, account.m_sPort);
+    QCOMPARE(back.m_sSecurity, account.m_sSecurity);
+    QCOMPARE(back.m_sTlsFingerprint, account.m_sTlsFingerprint);
+    QCOMPARE(ReadFile(ConfPath()), QByteArray("[Acct]\nPass=p\xE2\x82\xACss\nPort=995\nSecurity=2\n"
+                                              "Server=pop.example.org\nTlsFingerprint=AB:CD\nUser=ann\n"));
+}
+
+void TestSettings::accountPorts_data()
+{
+    // The port a security choice leaves, and how a typed port is stored.
+    QTest::addColumn<QByteArray>("security");
+    QTest::addColumn<QByteArray>("port");
+    QTest::addColumn<QByteArray>("follows");
+    QTest::addColumn<QByteArray>("normalised");
+    QTest::newRow("110 becomes 995 for TLS") << QByteArray("2") << QByteArray("110") << QByteArray("995")
+                                             << QByteArray("110");
+    QTest::newRow("995 becomes 110 for none") << QByteArray("0") << QByteArray("995") << QByteArray("110")
+                                              << QByteArray("995");
+    QTest::newRow("995 becomes 110 for STLS") << QByteArray("1") << QByteArray("995") << QByteArray("110")
+                                              << QByteArray("995");
+    QTest::newRow("an own port stays") << QByteArray("2") << QByteArray("2110") << QByteArray("2110")
+                                       << QByteArray("2110");
+    QTest::newRow("blanks and zeros around") << QByteArray("2") << QByteArray(" 0110\t") << QByteArray(" 0110\t")
+                                             << QByteArray("110");
+    QTest::newRow("highest port") << QByteArray("0") << QByteArray("65535") << QByteArray("65535")
+                                  << QByteArray("65535");
+    QTest::newRow("beyond the highest") << QByteArray("0") << QByteArray("65536") << QByteArray("65536")
+                                        << QByteArray();
+    QTest::newRow("beyond 64 bits") << QByteArray("0") << QByteArray("184467440737095516170")
+                                    << QByteArray("184467440737095516170") << QByteArray();
+    QTest::newRow("zero") << QByteArray("0") << QByteArray("0") << QByteArray("0") << QByteArray();
+    QTest::newRow("sign") << QByteArray("0") << QByteArray("+110") << QByteArray("+110") << QByteArray();
+    QTest::newRow("blank inside") << QByteArray("0") << QByteArray("1 10") << QByteArray("1 10") << QByteArray();
+    QTest::newRow("empty") << QByteArray("0") << QByteArray("") << QByteArray("") << QByteArray();
+}
+
+void TestSettings::accountPorts()
+{
+    QFETCH(QByteArray, security);
+    QFETCH(QByteArray, port);
+    QFETCH(QByteArray, follows);
+    QFETCH(QByteArray, normalised);
+    const AccountSettings::Security choice = AccountSettings::SecurityOf(security.toStdString());
+    QCOMPARE(Q(AccountSettings::PortFor(choice, port.toStdString())), follows);
+    QCOMPARE(Q(AccountSettings::NormalisePort(port.toStdString())), normalised);
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

@@ -40,7 +40,7 @@ void TestSettingsAtomic::initTestCase()
 void TestSettingsAtomic::killedWriterLeavesWholeLists()
 {
     SettingsStore store;
-    QVERIFY(store.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix", nullptr));
+    QVERIFY(store.Open());
     const QString file = QString::fromStdString(store.FilePath());
     Filters first;
     first.m_filters = ListsOfSave(0);

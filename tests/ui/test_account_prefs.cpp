@@ -73,8 +73,7 @@ void TestAccountPrefs::init()
 {
     QFile::remove(QString::fromStdString(m_settings.FilePath()));
     bool bCreated = false;
-    QVERIFY(m_settings.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix",
-                            &bCreated));
+    QVERIFY(m_settings.Open(&bCreated));
 }
 
 void TestAccountPrefs::firstRunShowsDefaultPortAndTakesTyped()
@@ -92,12 +91,9 @@ void TestAccountPrefs::firstRunShowsDefaultPortAndTakesTyped()
         DialogDriver::Press(dlg, QDialogButtonBox::Ok);
     });
 
-    // What the owner does: copy the stored values in, run, copy back, write.
+    // What the owner does: copy the stored account in, run, copy back.
     CAccountDlg dlg;
-    dlg.m_sPass = m_settings.ReadString("Acct", "Pass", "");
-    dlg.m_sPort = m_settings.ReadString("Acct", "Port", "110");
-    dlg.m_sServer = m_settings.ReadString("Acct", "Server", "");
-    dlg.m_sUser = m_settings.ReadString("Acct", "User", "");
+    dlg.m_account = AccountSettings::Load(m_settings);
     QCOMPARE(Prompter::RunModal(dlg), int(QDialog::Accepted));
 
     QCOMPARE(shown[0], QString());
@@ -105,10 +101,10 @@ void TestAccountPrefs::firstRunShowsDefaultPortAndTakesTyped()
     QCOMPARE(shown[2], QString());
     QCOMPARE(shown[3], QStringLiteral("110"));
     // Windows-1252 bytes, as the settings store and the server get them.
-    QCOMPARE(dlg.m_sServer, std::string("pop.example.org"));
-    QCOMPARE(dlg.m_sUser, std::string("j\xF6rg"));
-    QCOMPARE(dlg.m_sPass, std::string("s3cret \x80uro"));
-    QCOMPARE(dlg.m_sPort, std::string("110"));
+    QCOMPARE(dlg.m_account.m_sServer, std::string("pop.example.org"));
+    QCOMPARE(dlg.m_account.m_sUser, std::string("j\xF6rg"));
+    QCOMPARE(dlg.m_account.m_sPass, std::string("s3cret \x80uro"));
+    QCOMPARE(dlg.m_account.m_sPort, std::string("110"));
 }
 
 void TestAccountPrefs::cancelKeepsEverything()
@@ -120,13 +116,13 @@ void TestAccountPrefs::cancelKeepsEverything()
         DialogDriver::Press(dlg, QDialogButtonBox::Cancel);
     });
     CAccountDlg dlg;
-    dlg.m_sServer = "pop.example.org";
-    dlg.m_sUser = "u";
-    dlg.m_sPass = "p";
-    dlg.m_sPort = "110";
+    dlg.m_account.m_sServer = "pop.example.org";
+    dlg.m_account.m_sUser = "u";
+    dlg.m_account.m_sPass = "p";
+    dlg.m_account.m_sPort = "110";
     QCOMPARE(Prompter::RunModal(dlg), int(QDialog::Rejected));
-    QCOMPARE(dlg.m_sServer, std::string("pop.example.org"));
-    QCOMPARE(dlg.m_sPort, std::string("110"));
+    QCOMPARE(dlg.m_account.m_sServer, std::string("pop.example.org"));
+    QCOMPARE(dlg.m_account.m_sPort, std::string("110"));
 
     // Escape is Cancel too, and a refused OK does not count as confirmation.
     driver.On<CPrefsDlg>([](CPrefsDlg& prefs) {
@@ -141,7 +137,7 @@ void TestAccountPrefs::cancelKeepsEverything()
 void TestAccountPrefs::tabOrderAndMasking()
 {
     CAccountDlg dlg;
-    dlg.m_sPass = "plain";
+    dlg.m_account.m_sPass = "plain";
     dlg.show();
     QLineEdit* server = Field(dlg, "server");
     QCOMPARE(dlg.focusWidget(), server);
@@ -225,8 +221,8 @@ void TestAccountPrefs::accountInput()
     QFETCH(QString, storedPort);
 
     CAccountDlg dlg;
-    dlg.m_sServer = "old.example.org";
-    dlg.m_sPort = "110";
+    dlg.m_account.m_sServer = "old.example.org";
+    dlg.m_account.m_sPort = "110";
     dlg.show();
     // setText: some of these cannot be typed, but can be pasted.
     Field(dlg, "server")->setText(server);
@@ -239,15 +235,15 @@ void TestAccountPrefs::accountInput()
     if (refused.isEmpty()) {
         QVERIFY(!dlg.isVisible());
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        QCOMPARE(QString::fromLatin1(dlg.m_sServer), storedServer);
-        QCOMPARE(QString::fromLatin1(dlg.m_sPort), storedPort);
+        QCOMPARE(QString::fromLatin1(dlg.m_account.m_sServer), storedServer);
+        QCOMPARE(QString::fromLatin1(dlg.m_account.m_sPort), storedPort);
         for (const char* name : names)
             QCOMPARE(ProblemBeside(dlg, Field(dlg, name)), QString());
         return;
     }
     QVERIFY(dlg.isVisible());
-    QCOMPARE(dlg.m_sServer, std::string("old.example.org"));
-    QCOMPARE(dlg.m_sPort, std::string("110"));
+    QCOMPARE(dlg.m_account.m_sServer, std::string("old.example.org"));
+    QCOMPARE(dlg.m_account.m_sPort, std::string("110"));
     for (const char* name : names) {
         const QString note = ProblemBeside(dlg, Field(dlg, name));
         if (refused == QLatin1String(name)) {
@@ -264,7 +260,7 @@ void TestAccountPrefs::accountInput()
     Field(dlg, "port")->setText(QStringLiteral("110"));
     DialogDriver::Press(dlg, QDialogButtonBox::Ok);
     QVERIFY(!dlg.isVisible());
-    QCOMPARE(dlg.m_sPass, std::string("pass"));
+    QCOMPARE(dlg.m_account.m_sPass, std::string("pass"));
 }
 
 void TestAccountPrefs::preferences_data()

@@ -44,11 +44,11 @@ void TestAccountSecurity::portFollowsSecurity()
     QFETCH(QStringList, ports);
 
     CAccountDlg dlg;
-    dlg.m_sServer = "pop.example.org";
-    dlg.m_sUser = "u";
-    dlg.m_sPass = "p";
-    dlg.m_sPort = storedPort.toStdString();
-    dlg.m_sSecurity = storedSecurity.toStdString();
+    dlg.m_account.m_sServer = "pop.example.org";
+    dlg.m_account.m_sUser = "u";
+    dlg.m_account.m_sPass = "p";
+    dlg.m_account.m_sPort = storedPort.toStdString();
+    dlg.m_account.m_sSecurity = storedSecurity.toStdString();
     dlg.show();
     auto* security = dlg.findChild<QComboBox*>(QStringLiteral("security"));
     auto* port = dlg.findChild<QLineEdit*>(QStringLiteral("port"));
@@ -71,8 +71,8 @@ void TestAccountSecurity::portFollowsSecurity()
 
     DialogDriver::Press(dlg, QDialogButtonBox::Ok);
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
-    QCOMPARE(QString::fromStdString(dlg.m_sPort), ports.last());
-    QCOMPARE(dlg.m_sSecurity, std::to_string(choices.last()));
+    QCOMPARE(QString::fromStdString(dlg.m_account.m_sPort), ports.last());
+    QCOMPARE(dlg.m_account.m_sSecurity, std::to_string(choices.last()));
 }
 
 void TestAccountSecurity::fingerprint_data()
@@ -96,9 +96,9 @@ void TestAccountSecurity::fingerprint()
     QFETCH(QString, stored);
 
     CAccountDlg dlg;
-    dlg.m_sPort = "995";
-    dlg.m_sSecurity = "2";
-    dlg.m_sTlsFingerprint = "old";
+    dlg.m_account.m_sPort = "995";
+    dlg.m_account.m_sSecurity = "2";
+    dlg.m_account.m_sTlsFingerprint = "old";
     dlg.show();
     auto* field = dlg.findChild<QLineEdit*>(QStringLiteral("fingerprint"));
     QCOMPARE(field->text(), QStringLiteral("old"));
@@ -107,12 +107,12 @@ void TestAccountSecurity::fingerprint()
     if (stored == QLatin1String("refused")) {
         QVERIFY(dlg.isVisible());
         QCOMPARE(dlg.focusWidget(), field);
-        QCOMPARE(dlg.m_sTlsFingerprint, std::string("old"));
+        QCOMPARE(dlg.m_account.m_sTlsFingerprint, std::string("old"));
         return;
     }
     QVERIFY(!dlg.isVisible());
-    QCOMPARE(QString::fromStdString(dlg.m_sTlsFingerprint), stored);
-    QCOMPARE(dlg.m_sSecurity, std::string("2"));
+    QCOMPARE(QString::fromStdString(dlg.m_account.m_sTlsFingerprint), stored);
+    QCOMPARE(dlg.m_account.m_sSecurity, std::string("2"));
 }
 
 QTEST_MAIN(TestAccountSecurity)

@@ -108,8 +108,7 @@ void TestFilterManager::init()
 {
     QFile::remove(QString::fromStdString(m_settings.FilePath()));
     bool bCreated = false;
-    QVERIFY(m_settings.Open(SettingsStore::HKEY_LOCAL_MACHINE, "Software\\Tarvane Software\\Mavix",
-                            &bCreated));
+    QVERIFY(m_settings.Open(&bCreated));
     m_filters = Filters();
     m_filters.LoadDefaults();
     m_filters.LoadFilters(m_settings);

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class PasswordStore;
+class SettingsStore;
+
+// The POP3 account as the settings file keeps it, in the section "Acct".
+// Every value is Windows-1252 bytes as stored, the port and the security
+// choice included; the password lives where PasswordStore keeps it.
+struct AccountSettings {
+    static constexpr const char* kSection = "Acct";
+
+    // The security choices; the stored value is the number ("0", "1", "2").
+    enum Security { kSecurityNone, kSecurityStls, kSecurityImplicitTls };
+
+    std::string m_sServer, m_sUser, m_sPass, m_sPort;
+    std::string m_sSecurity = "0";
+    // Empty, or a SHA-256 fingerprint as platform::NormaliseFingerprint
+    // writes it.
+    std::string m_sTlsFingerprint;
+
+    // The stored account, a missing value giving its default. The password
+    // is read only when `passwords` is given; reading it may move it from
+    // the file to the keyring.
+    static AccountSettings Load(const SettingsStore& settings, PasswordStore* passwords = nullptr);
+
+    // Stores the account: the password first, where `passwords` puts it (the
+    // keyring's entry of `before` is removed when the server or the user
+    // changed), then Port, Server, User, Security and TlsFingerprint.
+    void Save(SettingsStore& settings, PasswordStore& passwords, const AccountSettings& before) const;
+
+    // Server, user name, password and port are all given: no connection is
+    // tried without each of them.
+    bool IsComplete() const;
+
+    // A stored choice: "1" STLS, "2" implicit TLS, anything else none.
+    static Security SecurityOf(const std::string& stored);
+
+    // RFC 8314 §3.3: 995 for implicit TLS; RFC 1939 §3: 110 otherwise.
+    static const char* StandardPort(Security security);
+
+    // A standard port follows the security choice: after the choice became
+    // `security`, the other kind's standard port becomes this kind's; any
+    // other port is the user's own and stays.
+    static std::string PortFor(Security security, const std::string& port);
+
+    // The port as canonical decimal text ("110"), or empty when the text is
+    // not a whole number from 1 to 65535 (blanks around it are allowed).
+    static std::string NormalisePort(std::string_view text);
+};
