@@ -89,4 +89,16 @@ constexpr std::optional<int64_t> LeadingDecimal(std::string_view text)
     return -static_cast<int64_t>(magnitude);
 }
 
+// The value of one hexadecimal digit (either case), or -1.
+constexpr int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
 }  // namespace platform

@@ -14,6 +14,18 @@ constexpr std::array<char32_t, 32> kHigh = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
+int ToCp1252(char32_t cp)
+{
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
+        return static_cast<int>(cp);
+    for (size_t i = 0; i < kHigh.size(); ++i)
+        if (kHigh[i] == cp)
+            return static_cast<int>(0x80 + i);
+    return -1;
+}
+
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t cp)
 {
     if (cp < 0x80) {
@@ -27,18 +39,6 @@ void AppendUtf8(std::string& out, char32_t cp)
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
-
-int ToCp1252(char32_t cp)
-{
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
-        return static_cast<int>(cp);
-    for (size_t i = 0; i < kHigh.size(); ++i)
-        if (kHigh[i] == cp)
-            return static_cast<int>(0x80 + i);
-    return -1;
-}
-
-}  // namespace
 
 std::string Cp1252ToUtf8(std::string_view bytes)
 {

@@ -16,4 +16,7 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 // *pbLossy, when given, says whether that happened.
 std::string Utf8ToCp1252(std::string_view utf8, bool* pbLossy = nullptr);
 
+// Appends the UTF-8 form of a character of the Basic Multilingual Plane.
+void AppendUtf8(std::string& out, char32_t cp);
+
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/Ascii.h"
 #include "platform/Cp1252.h"
 
 namespace platform {
@@ -65,17 +66,6 @@ bool IsCharsetChar(char c)
     }
 }
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 int Base64Value(char c)
 {
     if (c >= 'A' && c <= 'Z')
@@ -126,8 +116,8 @@ bool DecodeQ(std::string_view text, std::string& out)
         } else if (c == '=') {
             if (i + 2 >= text.size())
                 return false;
-            const int hi = HexValue(text[i + 1]);
-            const int lo = HexValue(text[i + 2]);
+            const int hi = HexDigitValue(text[i + 1]);
+            const int lo = HexDigitValue(text[i + 2]);
             if (hi < 0 || lo < 0)
                 return false;
             out += static_cast<char>(hi * 16 + lo);

@@ -1,5 +1,7 @@
 #include "DeletionJournal.h"
 
+#include "platform/Ascii.h"
+#include "platform/Cp1252.h"
 #include "platform/UserFolders.h"
 
 #include <cerrno>
@@ -55,17 +57,6 @@ int OpenFolder(const std::string& folder, bool bCreate)
 }
 
 
-int Hex(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The length of the well-formed UTF-8 sequence `text` starts with (RFC
 // 3629: no overlong forms, no surrogates, nothing above U+10FFFF), or 0.
 size_t Utf8Length(std::string_view text)
@@ -95,20 +86,6 @@ size_t Utf8Length(std::string_view text)
     return n;
 }
 
-void AppendUtf8(std::string& out, unsigned code)
-{
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 // The reverse of Escape. False on a malformed escape.
 bool Unescape(std::string_view text, std::string& out)
 {
@@ -126,8 +103,8 @@ bool Unescape(std::string_view text, std::string& out)
         case 'r': out += '\r'; break;
         case 'n': out += '\n'; break;
         case 'x': {
-            const int hi = i + 1 < text.size() ? Hex(text[i + 1]) : -1;
-            const int lo = i + 2 < text.size() ? Hex(text[i + 2]) : -1;
+            const int hi = i + 1 < text.size() ? platform::HexDigitValue(text[i + 1]) : -1;
+            const int lo = i + 2 < text.size() ? platform::HexDigitValue(text[i + 2]) : -1;
             if (hi < 0 || lo < 0)
                 return false;
             out += static_cast<char>(hi * 16 + lo);
@@ -137,12 +114,12 @@ bool Unescape(std::string_view text, std::string& out)
         case 'u': {
             unsigned code = 0;
             for (size_t k = 1; k <= 4; ++k) {
-                const int h = i + k < text.size() ? Hex(text[i + k]) : -1;
+                const int h = i + k < text.size() ? platform::HexDigitValue(text[i + k]) : -1;
                 if (h < 0)
                     return false;
                 code = code * 16 + static_cast<unsigned>(h);
             }
-            AppendUtf8(out, code);
+            platform::AppendUtf8(out, code);
             i += 4;
             break;
         }
