@@ -1,5 +1,6 @@
 #include "UserFolders.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,6 +8,26 @@
 #include <cstdlib>
 
 namespace platform {
+
+void UniqueFd::Reset(int fd)
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = fd;
+}
+
+int OpenOwnFolder(int parent, const char* name, bool bMakePrivate)
+{
+    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    UniqueFd fd(parent >= 0 ? ::openat(parent, name, flags) : ::open(name, flags));
+    if (fd.Get() < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) != 0 || st.st_uid != ::geteuid()
+        || ((st.st_mode & 077) != 0 && bMakePrivate && ::fchmod(fd.Get(), 0700) != 0))
+        return -1;
+    return fd.Release();
+}
 
 std::string XdgFolder(const char* pszVariable, const char* pszFallback)
 {

@@ -20,40 +20,12 @@ namespace {
 constexpr const char* kOldFileName = "deleted.log.1";
 constexpr size_t kFields = 7;
 
-// A descriptor closed on every path.
-class Fd {
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd() { Reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int Get() const { return m_fd; }
-    void Reset(int fd = -1)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
-
 // The journal's folder, opened without following a link, ours and private.
 int OpenFolder(const std::string& folder, bool bCreate)
 {
     if (bCreate && !platform::MakePrivateFolders(folder))
         return -1;
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || st.st_uid != ::geteuid()
-        || ((st.st_mode & 077) != 0 && bCreate && ::fchmod(fd, 0700) != 0)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    return platform::OpenOwnFolder(-1, folder.c_str(), bCreate);
 }
 
 
@@ -160,7 +132,7 @@ bool ParseTime(std::string_view text, std::int64_t& time)
 // at a line boundary.
 std::string ReadTail(int dirFd, const char* name)
 {
-    Fd fd(::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    platform::UniqueFd fd(::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st {};
     if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))
         return {};
@@ -311,7 +283,7 @@ bool DeletionJournal::Append(const std::vector<JournalEntry>& entries)
         }
     }
 
-    const Fd dir(OpenFolder(m_sFolder, true));
+    const platform::UniqueFd dir(OpenFolder(m_sFolder, true));
     if (dir.Get() < 0) {
         platform::Trace("DeletionJournal: cannot use the folder %s\n", m_sFolder.c_str());
         return false;
@@ -320,7 +292,7 @@ bool DeletionJournal::Append(const std::vector<JournalEntry>& entries)
     while ((rc = ::flock(dir.Get(), LOCK_EX)) != 0 && errno == EINTR) {
     }
     const int flags = O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC;
-    Fd file(::openat(dir.Get(), kFileName, flags, 0600));
+    platform::UniqueFd file(::openat(dir.Get(), kFileName, flags, 0600));
     struct stat st {};
     if (file.Get() < 0 || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         platform::Trace("DeletionJournal: cannot open %s (errno %d)\n", FilePath().c_str(), errno);
@@ -352,7 +324,7 @@ bool DeletionJournal::Append(const std::vector<JournalEntry>& entries)
 std::vector<JournalEntry> DeletionJournal::Read() const
 {
     std::vector<JournalEntry> entries;
-    const Fd dir(OpenFolder(m_sFolder, false));
+    const platform::UniqueFd dir(OpenFolder(m_sFolder, false));
     if (dir.Get() < 0)
         return entries;
     for (const char* name : {kOldFileName, kFileName}) {

@@ -14,39 +14,12 @@
 
 namespace {
 
-// A descriptor closed on every path.
-class Fd {
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 // A folder of ours, opened without following a link and made private.
 int OpenPrivateFolder(int parent, const char* name)
 {
     if (parent >= 0 && ::mkdirat(parent, name, 0700) != 0 && errno != EEXIST)
         return -1;
-    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-    const int fd = parent >= 0 ? ::openat(parent, name, flags) : ::open(name, flags);
-    if (fd < 0)
-        return -1;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || st.st_uid != ::geteuid()
-        || ((st.st_mode & 077) != 0 && ::fchmod(fd, 0700) != 0)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    return platform::OpenOwnFolder(parent, name, true);
 }
 
 
@@ -103,10 +76,10 @@ bool QuarantineMaildir::Store(std::string_view message)
         m_sFailure = ErrorText("cannot make " + m_sFolder);
         return false;
     }
-    const Fd root(OpenPrivateFolder(-1, m_sFolder.c_str()));
-    const Fd tmp(root.Get() >= 0 ? OpenPrivateFolder(root.Get(), "tmp") : -1);
-    const Fd fresh(tmp.Get() >= 0 ? OpenPrivateFolder(root.Get(), "new") : -1);
-    const Fd cur(fresh.Get() >= 0 ? OpenPrivateFolder(root.Get(), "cur") : -1);
+    const platform::UniqueFd root(OpenPrivateFolder(-1, m_sFolder.c_str()));
+    const platform::UniqueFd tmp(root.Get() >= 0 ? OpenPrivateFolder(root.Get(), "tmp") : -1);
+    const platform::UniqueFd fresh(tmp.Get() >= 0 ? OpenPrivateFolder(root.Get(), "new") : -1);
+    const platform::UniqueFd cur(fresh.Get() >= 0 ? OpenPrivateFolder(root.Get(), "cur") : -1);
     if (cur.Get() < 0) {
         m_sFailure = ErrorText("cannot use the folder " + m_sFolder);
         return false;
@@ -121,7 +94,8 @@ bool QuarantineMaildir::Store(std::string_view message)
     const std::string name = UniqueName();
     bool bWritten = false;
     {
-        const Fd file(::openat(tmp.Get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+        const platform::UniqueFd file(::openat(tmp.Get(), name.c_str(), flags, 0600));
         bWritten = file.Get() >= 0 && platform::WriteAll(file.Get(), text) && ::fsync(file.Get()) == 0;
         if (!bWritten)
             m_sFailure = ErrorText("cannot write a copy in " + m_sFolder + "/tmp");
