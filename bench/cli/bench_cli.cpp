@@ -15,10 +15,6 @@
 //                                           growth per message
 //                                           (default 10000 100000)
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -30,69 +26,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchRun.h"
 #include "tests/support/DovecotServer.h"
 
-extern char** environ;
-
 namespace {
-
-struct Outcome {
-    bool m_bOk = false;
-    double m_dSeconds = 0;
-    double m_dCpuSeconds = 0;                 // user + system time of the child
-    long m_nPeakKiB = 0;
-};
-
-// Runs argv with stdout to /dev/null and the given extra environment; the
-// wall time and the child's own peak resident set (wait4).
-Outcome Run(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
-            const std::string& workDir)
-{
-    std::vector<std::string> envStrings;
-    for (char** e = environ; *e; ++e)
-        envStrings.emplace_back(*e);
-    for (const std::string& pair : extraEnv)
-        envStrings.push_back(pair);
-    std::vector<char*> envp, argv;
-    for (std::string& s : envStrings)
-        envp.push_back(s.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> argStrings = args;
-    for (std::string& s : argStrings)
-        argv.push_back(s.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const std::string cwd = std::filesystem::current_path().string();
-    std::filesystem::current_path(workDir);
-
-    Outcome out;
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    std::filesystem::current_path(cwd);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
-        std::fprintf(stderr, "cannot start %s\n", argv[0]);
-        return out;
-    }
-    int status = 0;
-    rusage usage{};
-    if (::wait4(pid, &status, 0, &usage) != pid)
-        return out;
-    out.m_dSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    out.m_nPeakKiB = usage.ru_maxrss;
-    out.m_dCpuSeconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
-                        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    out.m_bOk = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    if (!out.m_bOk)
-        std::fprintf(stderr, "%s ended with status %d (its stderr: %s/stderr.txt)\n", argv[0], status,
-                     workDir.c_str());
-    return out;
-}
 
 // Every TOP n 0 one after the other, as a mail program with poplib would.
 const char* kPythonLoop = R"(
@@ -149,13 +86,6 @@ s.sendall(b'QUIT\r\n'); line()
 if count != int(sys.argv[5]):
     sys.exit('expected %s messages, found %d' % (sys.argv[5], count))
 )";
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 struct Client {
     std::string m_sName;
@@ -236,7 +166,7 @@ struct Bench {
             m_nMessages = count;
         }
         for (int i = 0; i < 2; ++i)
-            if (!Run(Python(kPythonLoop), {}, m_scratch.string()).m_bOk)
+            if (!RunTimed(Python(kPythonLoop), {}, m_scratch.string()).m_bOk)
                 return false;
         return true;
     }
@@ -244,7 +174,7 @@ struct Bench {
     // One run of the client, its figures kept.
     bool RunOne(Client& client)
     {
-        const Outcome out = Run(client.m_aArgs, client.m_aEnv, m_scratch.string());
+        const BenchOutcome out = RunTimed(client.m_aArgs, client.m_aEnv, m_scratch.string());
         if (!out.m_bOk)
             return false;
         client.m_aSeconds.push_back(out.m_dSeconds);

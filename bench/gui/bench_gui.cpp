@@ -12,6 +12,7 @@
 #include "screening/MessageGridModel.h"
 #include "settings/SettingsStore.h"
 #include "tests/support/DovecotServer.h"
+#include "bench/BenchRun.h"
 #include "ui/Prompter.h"
 
 #include <QApplication>
@@ -22,16 +23,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -42,47 +37,13 @@ double Seconds(Clock::duration d)
     return std::chrono::duration<double>(d).count();
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 // Runs mavix-cli with stdout to /dev/null in workDir; the wall time, or a
 // negative value when it failed.
 double RunCli(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
               const std::string& workDir)
 {
-    std::vector<std::string> envStrings;
-    for (char** e = environ; *e; ++e)
-        envStrings.emplace_back(*e);
-    envStrings.insert(envStrings.end(), extraEnv.begin(), extraEnv.end());
-    std::vector<char*> envp, argv;
-    for (std::string& s : envStrings)
-        envp.push_back(s.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> argStrings = args;
-    for (std::string& s : argStrings)
-        argv.push_back(s.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    const std::filesystem::path cwd = std::filesystem::current_path();
-    std::filesystem::current_path(workDir);
-    const Clock::time_point start = Clock::now();
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    std::filesystem::current_path(cwd);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        return -1;
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return -1;
-    return Seconds(Clock::now() - start);
+    const BenchOutcome out = RunTimed(args, extraEnv, workDir);
+    return out.m_bOk ? out.m_dSeconds : -1;
 }
 
 struct GuiOutcome {
