@@ -150,9 +150,9 @@ void TestHostileSessions::faults()
     const ScanOutcome scan = DriveScan(engine, listener);
     QVERIFY(scan.m_bDone);
     QCOMPARE(scan.m_nResult, long(scanResult));
-    QVERIFY2(engine.Status().find(status.toStdString()) != std::string::npos, engine.Status().c_str());
+    QVERIFY2(scan.m_sStatus.find(status.toStdString()) != std::string::npos, scan.m_sStatus.c_str());
     if (scanResult == 0)
-        QCOMPARE(engine.Status(), std::string());
+        QCOMPARE(scan.m_sStatus, std::string());
 
     // Whatever a row shows is what the purge may delete: every row checked.
     std::map<int, std::string> shown;
@@ -167,7 +167,7 @@ void TestHostileSessions::faults()
         engine.StartPurge(rows);
         const PurgeNotes purge = DrivePurge(listener);
         QVERIFY(purge.m_bDone);
-        const PurgeResult result = engine.LastPurge();
+        const PurgeResult& result = purge.m_done.m_result;
         if (fault.m_sCommand == "UIDL")
             QCOMPARE(result.m_nWithoutId, 1);
         if (wireEnd != "QUIT" || fault.m_sCommand == "QUIT")

@@ -111,7 +111,7 @@ private slots:
         QCOMPARE(scan.m_nAnswered, 1);
         QVERIFY(engine.IsAnswered());
         QCOMPARE(engine.MsgCount(), 3);
-        QCOMPARE(engine.Status(), std::string());
+        QCOMPARE(scan.m_sStatus, std::string());
         QCOMPARE(scan.m_aRows.size(), size_t(3));
         QCOMPARE(scan.m_aSuspect, (std::vector<int>{0, 1, 1}));
         QCOMPARE(scan.m_aRepeat, (std::vector<int>{0, 0, 0}));
@@ -202,7 +202,7 @@ private slots:
         const ScanOutcome scan = DriveScan(engine, listener);
         QVERIFY(scan.m_bDone);
         QCOMPARE(scan.m_nResult, long(result));
-        QCOMPARE(engine.Status(), status.toStdString());
+        QCOMPARE(scan.m_sStatus, status.toStdString());
         QVERIFY(engine.IsAnswered());
         QCOMPARE(scan.m_nAnswered, 1);
         QVERIFY(scan.m_aRows.empty());
@@ -272,7 +272,7 @@ private slots:
         int rows = 0;
         bool done = false;
         while (!done && listener.Next(note, 10000)) {
-            if (note.m_nMessage == WM_SCAN_ROW) {
+            if (Is<ScanRowsWaiting>(note)) {
                 const std::string next = "TOP " + std::to_string(rows + 2) + " 0";
                 // Give a runaway scan the chance to show itself.
                 QVERIFY(!QTest::qWaitFor([&] { return server.Received().find(next) != std::string::npos; }, 40));
@@ -282,7 +282,7 @@ private slots:
                 QCOMPARE(taken1.size(), size_t(1));
                 QCOMPARE(taken1[0].m_row.m_sNum, std::to_string(++rows));
             }
-            done = note.m_nMessage == WM_SCAN_DONE;
+            done = Is<ScanDone>(note);
         }
         QVERIFY(done);
         QCOMPARE(rows, 6);
@@ -333,7 +333,7 @@ private slots:
         int rows = 0;
         std::vector<ScanRow> taken;
         while (rows < 3 && listener.Next(note, 10000)) {
-            if (note.m_nMessage != WM_SCAN_ROW)
+            if (!Is<ScanRowsWaiting>(note))
                 continue;
             if (++rows < 3)
                 QVERIFY(engine.TakeRows(taken));
@@ -342,7 +342,7 @@ private slots:
         engine.Stop();
         QVERIFY(!engine.TakeRows(taken));
         QTRY_VERIFY(!engine.IsScanning());
-        QVERIFY(listener.Drain().empty());    // no WM_SCAN_DONE, no row
+        QVERIFY(listener.Drain().empty());    // no OnScanDone, no row
         QVERIFY(!engine.TakeRows(taken));
         QVERIFY(server.WaitNoSession(5000));
         QVERIFY(server.Received().find("TOP 4 0") == std::string::npos);
@@ -370,7 +370,7 @@ private slots:
         engine.StartScan(AccountFor(server), Lists());
         Note note;
         QVERIFY(listener.Next(note, 10000));
-        while (note.m_nMessage != WM_SCAN_ROW)
+        while (!Is<ScanRowsWaiting>(note))
             QVERIFY(listener.Next(note, 10000));
         std::vector<ScanRow> taken;
         QVERIFY(engine.TakeRows(taken));
@@ -390,7 +390,7 @@ private slots:
     }
 
     // "Protocol Error - restart": after Stop no row of that scan is
-    // delivered and no WM_SCAN_DONE follows, whatever the scan was doing.
+    // delivered and no OnScanDone follows, whatever the scan was doing.
     void abandonDropsEveryLaterRow()
     {
         std::vector<std::string> mail;
@@ -409,7 +409,7 @@ private slots:
             Note note;
             int rows = 0;
             while (rows <= round % 3 && listener.Next(note, 10000)) {
-                if (note.m_nMessage == WM_SCAN_ROW) {
+                if (Is<ScanRowsWaiting>(note)) {
                     std::vector<ScanRow> taken;
                     QVERIFY(engine.TakeRows(taken));
                     rows += static_cast<int>(taken.size());
@@ -418,7 +418,7 @@ private slots:
             engine.Stop();
             QTRY_VERIFY(!engine.IsScanning());
             for (const Note& late : listener.Drain()) {
-                QVERIFY(late.m_nMessage == WM_SCAN_ROW);
+                QVERIFY(Is<ScanRowsWaiting>(late));
                 std::vector<ScanRow> taken;
                 QVERIFY(!engine.TakeRows(taken));
             }
@@ -463,7 +463,7 @@ private slots:
         QVERIFY(engine.WaitEnded(5000ms));
         QVERIFY2(timer.elapsed() < 1500, QByteArray::number(timer.elapsed()));
         for (const Note& note : listener.Drain())
-            QVERIFY(note.m_nMessage != WM_SCAN_DONE && note.m_nMessage != WM_SCAN_ROW);
+            QVERIFY(!Is<ScanDone>(note) && !Is<ScanRowsWaiting>(note));
     }
 
     void purge_data()
@@ -542,13 +542,13 @@ private slots:
             seen += (seen.isEmpty() ? "" : " ") + QString::number(outcome) + QString::number(more);
         QCOMPARE(seen, progress);
         QCOMPARE(QString::fromStdString(server.Received().substr(before)), wire);
-        QCOMPARE(engine.PurgeCommitted(), committed);
+        QCOMPARE(purge.m_done.m_result.m_bCommitted, committed);
 
         // The journal gets what QUIT committed, and nothing after a cancel
         // or a dropped session.
         DeletionJournal journal((m_pDir->path() + "/state").toStdString());
         const RowLookup rowOf = [&](int nNum) { return &scanned.at(static_cast<size_t>(nNum - 1)); };
-        QVERIFY(JournalPurge(journal, engine.LastPurge(), rowOf, "127.0.0.1", "u"));
+        QVERIFY(JournalPurge(journal, purge.m_done.m_result, rowOf, "127.0.0.1", "u"));
         const std::vector<JournalEntry> entries = journal.Read();
         QCOMPARE(int(entries.size()), journalled);
         if (fault == "changed") {
@@ -567,16 +567,17 @@ private slots:
         if (left >= 0)
             QCOMPARE(int(server.Messages().size()), left);
         if (fault == "changed") {
-            QCOMPARE(engine.GridSubject(), std::string("Quarterly report"));
-            QCOMPARE(engine.MsgSubject(), std::string("Quarterly report (corrected)"));
+            QCOMPARE(purge.m_aRows.back().m_sGridSubject, std::string("Quarterly report"));
+            QCOMPARE(purge.m_aRows.back().m_sServerSubject, std::string("Quarterly report (corrected)"));
             QCOMPARE(server.Messages().front(), m_aMail[1]);
         } else if (fault == "refused") {
-            QCOMPARE(engine.Reply(), std::string("-ERR message is locked"));
+            QCOMPARE(purge.m_aRows[0].m_sReply, std::string("-ERR message is locked"));
+            QCOMPARE(purge.m_done.m_result.m_sLastReply, std::string("-ERR message is locked"));
         } else if (fault == "lost") {
-            QVERIFY(engine.LastPurge().m_bBroken);
-            QVERIFY(engine.MsgSubject().starts_with("(could not be read again"));
+            QVERIFY(purge.m_done.m_result.m_bBroken);
+            QVERIFY(purge.m_aRows.back().m_sServerSubject.starts_with("(could not be read again"));
         } else if (fault == "cancel-rset") {
-            QCOMPARE(engine.Reply(), std::string("-ERR cannot reset"));
+            QCOMPARE(purge.m_done.m_result.m_sLastReply, std::string("-ERR cannot reset"));
         }
     }
 
@@ -629,12 +630,13 @@ private slots:
         ScanToReview(engine, listener, server);
         const size_t before = server.Received().size();
         engine.StartPurge({{1, true, "Hello there"}, {2, false, "Re: v\xEDrus alert"}, {3, true, "Quarterly report"}});
-        QVERIFY(DrivePurge(listener).m_bDone);
+        const PurgeNotes purge = DrivePurge(listener);
+        QVERIFY(purge.m_bDone);
         QCOMPARE(QString::fromStdString(server.Received().substr(before)), wire);
-        QVERIFY(engine.PurgeCommitted());
+        QVERIFY(purge.m_done.m_result.m_bCommitted);
         QVERIFY(server.WaitNoSession(5000));
         QCOMPARE(int(server.Messages().size()), left);
-        const PurgeResult result = engine.LastPurge();
+        const PurgeResult& result = purge.m_done.m_result;
         if (writable) {
             QCOMPARE(copiesAtDele.load(), 1);
             const QStringList copies = QDir(folder + "/new").entryList(QDir::Files);
@@ -650,7 +652,8 @@ private slots:
             QCOMPARE(copiesAtDele.load(), -1);
             QCOMPARE(result.m_aNotKept, std::vector<int>{1});
             QCOMPARE(result.m_aMarked, std::vector<int>{3});
-            QVERIFY(engine.Reply().starts_with("No copy kept: "));
+            QVERIFY(result.m_sLastReply.starts_with("No copy kept: "));
+            QCOMPARE(purge.m_aRows[0].m_sReply, result.m_sLastReply);
             QVERIFY(PurgeSummaryText(result).find("1 not deleted (no copy could be kept)") != std::string::npos);
         }
     }

@@ -17,25 +17,12 @@
 
 namespace {
 
-// Records, with each progress note, what the getters say at that moment.
+// What one progress note said about its row.
 struct Progress {
-    long m_wParam, m_lParam;
+    long m_nDeletedOrStopped, m_nGoesOn;
     PurgeOutcome m_nOutcome;
     std::string m_sGrid, m_sMsg;
     bool operator==(const Progress&) const = default;
-};
-
-class ProgressListener : public RecordingListener {
-public:
-    void PostMessage(unsigned message, long wParam, long lParam) override
-    {
-        if (message == WM_PURGE_PROGRESS)
-            m_aProgress.push_back({wParam, lParam, m_pEngine->LastOutcome(), m_pEngine->GridSubject(),
-                                   m_pEngine->MsgSubject()});
-        RecordingListener::PostMessage(message, wParam, lParam);
-    }
-    ScreeningEngine* m_pEngine = nullptr;
-    std::vector<Progress> m_aProgress;  // written by PurgeThread, read after WM_PURGE_DONE
 };
 
 QByteArray ReadDump()
@@ -54,9 +41,8 @@ struct PurgeRun {
 PurgeRun ScanAndPurge(const Account& account, const std::vector<int>& checked, int altered)
 {
     PurgeRun run;
-    ProgressListener listener;
+    RecordingListener listener;
     ScreeningEngine engine(listener);
-    listener.m_pEngine = &engine;
     engine.StartThreads();
     engine.StartScan(account, FilterLists());
     const ScanOutcome scan = DriveScan(engine, listener);
@@ -69,10 +55,15 @@ PurgeRun ScanAndPurge(const Account& account, const std::vector<int>& checked, i
         rows.push_back({n, bChecked, n == altered ? "altered" : row.m_sSubject, row.m_sUidl});
     }
     engine.StartPurge(rows);
-    if (!DrivePurge(listener).m_bDone)
+    const PurgeNotes purge = DrivePurge(listener);
+    if (!purge.m_bDone)
         return run;
-    run.m_aProgress = listener.m_aProgress;
-    run.m_result = engine.LastPurge();
+    for (size_t i = 0; i < purge.m_aRows.size(); ++i) {
+        const PurgeProgress& row = purge.m_aRows[i];
+        run.m_aProgress.push_back({purge.m_aProgress[i].first, purge.m_aProgress[i].second, row.m_nOutcome,
+                                   row.m_sGridSubject, row.m_sServerSubject});
+    }
+    run.m_result = purge.m_done.m_result;
     return run;
 }
 
