@@ -35,143 +35,8 @@ bool ParseRows(const std::string& text, std::vector<int>& rows)
     }
 }
 
-}  // namespace
-
-bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std::string* psError)
-{
-    options = CliOptions();
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            options.m_bHelp = true;
-            return true;
-        }
-    }
-    auto fail = [psError](std::string why) {
-        if (psError)
-            *psError = std::move(why);
-        return false;
-    };
-    if (argc < 2)
-        return fail("no command given (scan, purge or log)");
-    const std::string command = argv[1];
-    if (command == "scan")
-        options.m_nCommand = CliOptions::kScan;
-    else if (command == "purge")
-        options.m_nCommand = CliOptions::kPurge;
-    else if (command == "log")
-        options.m_nCommand = CliOptions::kLog;
-    else
-        return fail("unknown command '" + command + "' (scan, purge or log)");
-
-    auto select = [&](CliOptions::Selection selection, const std::string& word) {
-        if (options.m_nCommand != CliOptions::kPurge)
-            return fail(word + " belongs to the purge command");
-        if (options.m_nSelection != CliOptions::kSelectNone)
-            return fail("give only one of --suspects, --all and --rows");
-        options.m_nSelection = selection;
-        return true;
-    };
-
-    for (int i = 2; i < argc; ++i) {
-        std::string word = argv[i];
-        std::optional<std::string> inlineValue;
-        if (word.rfind("--", 0) == 0) {
-            const size_t eq = word.find('=');
-            if (eq != std::string::npos) {
-                inlineValue = word.substr(eq + 1);
-                word.resize(eq);
-            }
-        }
-        auto value = [&](std::string& out) {
-            if (inlineValue) {
-                out = *inlineValue;
-            } else if (i + 1 < argc) {
-                out = argv[++i];
-            } else {
-                return fail(word + " needs a value");
-            }
-            return true;
-        };
-        auto noValue = [&]() {
-            return inlineValue ? fail(word + " takes no value") : true;
-        };
-
-        std::string text;
-        if (options.m_nCommand == CliOptions::kLog && word != "--tsv")
-            return fail("log takes only --tsv");
-        if (word == "--raw") {
-            if (!noValue())
-                return false;
-            options.m_bRaw = true;
-        } else if (word == "--tsv") {
-            if (!noValue())
-                return false;
-            options.m_bTsv = true;
-        } else if (word == "--suspects") {
-            if (!noValue() || !select(CliOptions::kSelectSuspects, word))
-                return false;
-        } else if (word == "--all") {
-            if (!noValue() || !select(CliOptions::kSelectAll, word))
-                return false;
-        } else if (word == "--rows") {
-            if (!value(text) || !select(CliOptions::kSelectRows, word))
-                return false;
-            if (!ParseRows(text, options.m_aRows))
-                return fail("--rows wants message numbers such as 1,3,7");
-        } else if (word == "--server") {
-            if (!value(text))
-                return false;
-            if (text.empty())
-                return fail("--server needs a host name");
-            options.m_sServer = text;
-        } else if (word == "--port") {
-            if (!value(text))
-                return false;
-            int port = 0;
-            if (!ParsePositive(text, port) || port > 65535)
-                return fail("--port wants a number from 1 to 65535");
-            options.m_sPort = text;
-        } else if (word == "--user") {
-            if (!value(text))
-                return false;
-            if (text.empty())
-                return fail("--user needs a name");
-            options.m_sUser = text;
-        } else if (word == "--security") {
-            if (!value(text))
-                return false;
-            if (text == "none")
-                options.m_sSecurity = "0";
-            else if (text == "stls")
-                options.m_sSecurity = "1";
-            else if (text == "tls")
-                options.m_sSecurity = "2";
-            else
-                return fail("--security wants none, stls or tls");
-        } else if (word == "--tls-fingerprint") {
-            if (!value(text))
-                return false;
-            options.m_sTlsFingerprint = platform::NormaliseFingerprint(text);
-            // Empty clears a stored fingerprint for this run.
-            if (options.m_sTlsFingerprint->empty() && !text.empty())
-                return fail("--tls-fingerprint wants a SHA-256 fingerprint: 64 hex digits, colons allowed");
-        } else if (word == "--password" || word == "--pass") {
-            // Anything on a command line is visible to every user of the
-            // machine (ps, /proc/<pid>/cmdline) and lands in shell history.
-            return fail("the password is never taken from the command line: "
-                        "set MAVIX_PASSWORD or store it with Mavix's Manage Account");
-        } else {
-            return fail("unknown option '" + word + "'");
-        }
-    }
-    if (options.m_nCommand == CliOptions::kPurge && options.m_nSelection == CliOptions::kSelectNone)
-        return fail("purge needs one of --suspects, --all or --rows N[,N...]");
-    return true;
-}
-
-std::string CliHelpText()
-{
-    return R"(Usage: mavix-cli scan [--tsv] [--raw] [ACCOUNT OPTIONS]
+// The text of --help.
+constexpr const char kHelpText[] = R"(Usage: mavix-cli scan [--tsv] [--raw] [ACCOUNT OPTIONS]
        mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [ACCOUNT OPTIONS]
        mavix-cli log [--tsv]
        mavix-cli --help
@@ -278,4 +143,203 @@ Exit status:
   130  interrupted by Ctrl-C
   143  ended by SIGTERM
 )";
+
+}  // namespace
+
+namespace {
+
+// One pass over the words of a command line.
+class CliParser {
+public:
+    CliParser(int argc, const char* const* argv, CliOptions& options, std::string* psError)
+        : m_argc(argc), m_argv(argv), m_options(options), m_psError(psError)
+    {
+    }
+
+    bool Parse();
+
+private:
+    bool Fail(std::string why);
+    bool ParseCommand();
+    // The value of the word: after its '=', or the next word.
+    bool Value(std::string& out);
+    bool NoValue();
+    bool Select(CliOptions::Selection selection);
+    // The options of the output and of the purge's selection, then those of
+    // the account; bKnown says whether the word was one of them.
+    bool OutputOption(bool& bKnown);
+    bool AccountOption(bool& bKnown);
+
+    int m_argc;
+    const char* const* m_argv;
+    CliOptions& m_options;
+    std::string* m_psError;
+    int m_i = 2;                                  // the word being read
+    std::string m_sWord;                          // its option name
+    std::optional<std::string> m_inlineValue;     // its "=value", if any
+};
+
+bool CliParser::Fail(std::string why)
+{
+    if (m_psError)
+        *m_psError = std::move(why);
+    return false;
+}
+
+bool CliParser::ParseCommand()
+{
+    if (m_argc < 2)
+        return Fail("no command given (scan, purge or log)");
+    const std::string command = m_argv[1];
+    if (command == "scan")
+        m_options.m_nCommand = CliOptions::kScan;
+    else if (command == "purge")
+        m_options.m_nCommand = CliOptions::kPurge;
+    else if (command == "log")
+        m_options.m_nCommand = CliOptions::kLog;
+    else
+        return Fail("unknown command '" + command + "' (scan, purge or log)");
+    return true;
+}
+
+bool CliParser::Value(std::string& out)
+{
+    if (m_inlineValue)
+        out = *m_inlineValue;
+    else if (m_i + 1 < m_argc)
+        out = m_argv[++m_i];
+    else
+        return Fail(m_sWord + " needs a value");
+    return true;
+}
+
+bool CliParser::NoValue()
+{
+    return m_inlineValue ? Fail(m_sWord + " takes no value") : true;
+}
+
+bool CliParser::Select(CliOptions::Selection selection)
+{
+    if (m_options.m_nCommand != CliOptions::kPurge)
+        return Fail(m_sWord + " belongs to the purge command");
+    if (m_options.m_nSelection != CliOptions::kSelectNone)
+        return Fail("give only one of --suspects, --all and --rows");
+    m_options.m_nSelection = selection;
+    return true;
+}
+
+bool CliParser::Parse()
+{
+    m_options = CliOptions();
+    for (int i = 1; i < m_argc; ++i) {
+        if (std::strcmp(m_argv[i], "--help") == 0 || std::strcmp(m_argv[i], "-h") == 0) {
+            m_options.m_bHelp = true;
+            return true;
+        }
+    }
+    if (!ParseCommand())
+        return false;
+    for (m_i = 2; m_i < m_argc; ++m_i) {
+        m_sWord = m_argv[m_i];
+        m_inlineValue.reset();
+        if (m_sWord.rfind("--", 0) == 0) {
+            const size_t eq = m_sWord.find('=');
+            if (eq != std::string::npos) {
+                m_inlineValue = m_sWord.substr(eq + 1);
+                m_sWord.resize(eq);
+            }
+        }
+        if (m_options.m_nCommand == CliOptions::kLog && m_sWord != "--tsv")
+            return Fail("log takes only --tsv");
+        bool bKnown = false;
+        if (!OutputOption(bKnown) || (!bKnown && !AccountOption(bKnown)))
+            return false;
+        if (!bKnown)
+            return Fail("unknown option '" + m_sWord + "'");
+    }
+    if (m_options.m_nCommand == CliOptions::kPurge && m_options.m_nSelection == CliOptions::kSelectNone)
+        return Fail("purge needs one of --suspects, --all or --rows N[,N...]");
+    return true;
+}
+
+bool CliParser::OutputOption(bool& bKnown)
+{
+    bKnown = true;
+    std::string text;
+    if (m_sWord == "--raw") {
+        if (!NoValue())
+            return false;
+        m_options.m_bRaw = true;
+    } else if (m_sWord == "--tsv") {
+        if (!NoValue())
+            return false;
+        m_options.m_bTsv = true;
+    } else if (m_sWord == "--suspects") {
+        return NoValue() && Select(CliOptions::kSelectSuspects);
+    } else if (m_sWord == "--all") {
+        return NoValue() && Select(CliOptions::kSelectAll);
+    } else if (m_sWord == "--rows") {
+        if (!Value(text) || !Select(CliOptions::kSelectRows))
+            return false;
+        if (!ParseRows(text, m_options.m_aRows))
+            return Fail("--rows wants message numbers such as 1,3,7");
+    } else {
+        bKnown = false;
+    }
+    return true;
+}
+
+bool CliParser::AccountOption(bool& bKnown)
+{
+    bKnown = true;
+    std::string text;
+    if (m_sWord == "--password" || m_sWord == "--pass") {
+        // Anything on a command line is visible to every user of the
+        // machine (ps, /proc/<pid>/cmdline) and lands in shell history.
+        return Fail("the password is never taken from the command line: "
+                    "set MAVIX_PASSWORD or store it with Mavix's Manage Account");
+    }
+    if (m_sWord != "--server" && m_sWord != "--port" && m_sWord != "--user" && m_sWord != "--security"
+        && m_sWord != "--tls-fingerprint") {
+        bKnown = false;
+        return true;
+    }
+    if (!Value(text))
+        return false;
+    int port = 0;
+    if (m_sWord == "--server") {
+        if (text.empty())
+            return Fail("--server needs a host name");
+        m_options.m_sServer = text;
+    } else if (m_sWord == "--port") {
+        if (!ParsePositive(text, port) || port > 65535)
+            return Fail("--port wants a number from 1 to 65535");
+        m_options.m_sPort = text;
+    } else if (m_sWord == "--user") {
+        if (text.empty())
+            return Fail("--user needs a name");
+        m_options.m_sUser = text;
+    } else if (m_sWord == "--security") {
+        if (text != "none" && text != "stls" && text != "tls")
+            return Fail("--security wants none, stls or tls");
+        m_options.m_sSecurity = text == "none" ? "0" : text == "stls" ? "1" : "2";
+    } else {
+        m_options.m_sTlsFingerprint = platform::NormaliseFingerprint(text);
+        // Empty clears a stored fingerprint for this run.
+        if (m_options.m_sTlsFingerprint->empty() && !text.empty())
+            return Fail("--tls-fingerprint wants a SHA-256 fingerprint: 64 hex digits, colons allowed");
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std::string* psError)
+{
+    return CliParser(argc, argv, options, psError).Parse();
+}
+
+std::string CliHelpText()
+{
+    return kHelpText;
 }

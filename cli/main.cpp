@@ -15,8 +15,6 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <type_traits>
-#include <variant>
 #include <vector>
 
 #include "cli/CliListener.h"
@@ -74,12 +72,16 @@ public:
 
     int Run(const Account& account, const FilterLists& lists, int hSignals, QuarantineOptions quarantine);
 
-private:
-    void OnNote(const ScreeningNote& note);
-    void OnRow();
+    // The engine's notifications, on the main thread.
+    void OnScanAnswered(const ScanAnswered&) {}
+    void OnScanRow(const ScanRowsWaiting&);
     void OnScanDone(const ScanDone& done);
     void OnPurgeProgress(const PurgeProgress& progress);
     void OnPurgeDone(const PurgeDone& done);
+    void OnSessionChecked(const SessionChecked&) {}
+    void OnSessionEnded(const SessionEnd&) { m_machine.SessionEnded(); }
+
+private:
     void JournalDeletions(const PurgeResult& result);
     void OnSignal(uint32_t nSignal);
     void WaitForWorkers(int hSignals);
@@ -135,7 +137,7 @@ int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals,
         }
         ScreeningNote note;
         while (m_machine.Current() != SessionMachine::State::kIdle && m_listener.Pop(note))
-            OnNote(note);
+            DeliverNote(note, *this);
     }
     // A script reading the output must learn when it is incomplete (a full
     // disk, for instance).
@@ -147,25 +149,6 @@ int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals,
     m_engine.SignalQuit();
     WaitForWorkers(hSignals);
     return m_nExit;
-}
-
-void CCliRun::OnNote(const ScreeningNote& note)
-{
-    std::visit(
-        [this](const auto& value) {
-            using Note = std::decay_t<decltype(value)>;
-            if constexpr (std::is_same_v<Note, ScanRowsWaiting>)
-                OnRow();
-            else if constexpr (std::is_same_v<Note, ScanDone>)
-                OnScanDone(value);
-            else if constexpr (std::is_same_v<Note, PurgeProgress>)
-                OnPurgeProgress(value);
-            else if constexpr (std::is_same_v<Note, PurgeDone>)
-                OnPurgeDone(value);
-            else if constexpr (std::is_same_v<Note, SessionEnd>)
-                m_machine.SessionEnded();
-        },
-        note);
 }
 
 // The workers end at once after SignalQuit, bar a host look-up or a purge's
@@ -207,7 +190,7 @@ void CCliRun::OnSignal(uint32_t nSignal)
     }
 }
 
-void CCliRun::OnRow()
+void CCliRun::OnScanRow(const ScanRowsWaiting&)
 {
     if (!m_engine.TakeRows(m_aTaken))
         return;
@@ -424,6 +407,58 @@ void CCliRun::EndSession()
     m_engine.EndSession(false);
 }
 
+// Every field the log-in needs, or the user is told which are blank.
+bool AccountComplete(const Account& account)
+{
+    if (!account.m_sServer.empty() && !account.m_sUser.empty() && !account.m_sPass.empty()
+        && !account.m_sPort.empty())
+        return true;
+    std::fprintf(stderr, "Failed to connect (some field is blank)\nserver=%s, user=%s port=%s\n",
+                 Printable(account.m_sServer).c_str(), Printable(account.m_sUser).c_str(),
+                 Printable(account.m_sPort).c_str());
+    return false;
+}
+
+void LoadLists(Filters& filters, SettingsStore& settings)
+{
+    filters.LoadDefaults();
+    if (!filters.DefaultsWarning().empty())
+        Error(filters.DefaultsWarning());
+    filters.LoadFilters(settings);
+    if (settings.ReadInt("Prefs", "Def", 0) != 0)
+        filters.ApplyDefaultsOnLaunch();
+}
+
+// Ctrl-C and SIGTERM arrive through a descriptor the main loop polls;
+// blocked before the workers start, so they never see them. -1: none.
+int WatchSignals()
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    return ::signalfd(-1, &signals, SFD_CLOEXEC);
+}
+
+// The scan, or the scan and its purge; the exit status.
+int RunScreening(const CliOptions& options, const Account& account, const Filters& filters,
+                 SettingsStore& settings, int hSignals)
+{
+    // Copies of what the purge deletes, when the preferences ask for them.
+    const int nKeepKB = std::clamp(settings.ReadInt("Prefs", "KeepCopyKB", 0), 0, QuarantineMaildir::kMaxKeepKB);
+    const int nKeepDays = std::max(1, settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays));
+    int status = kExitFailed;
+    {
+        CCliRun run(options);
+        status = run.Run(account, filters.m_filters, hSignals,
+                         QuarantineOptions{static_cast<uint64_t>(nKeepKB) * 1024, {}});
+    }
+    if (nKeepKB > 0 && options.m_nCommand == CliOptions::kPurge)
+        QuarantineMaildir().Prune(nKeepDays);
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -479,47 +514,16 @@ int main(int argc, char** argv)
     else
         account.m_sPass = PasswordStore(settings).Load(account.m_sServer, account.m_sUser);
 
-    if (account.m_sServer.empty() || account.m_sUser.empty() || account.m_sPass.empty()
-        || account.m_sPort.empty()) {
-        std::fprintf(stderr, "Failed to connect (some field is blank)\nserver=%s, user=%s port=%s\n",
-                     Printable(account.m_sServer).c_str(), Printable(account.m_sUser).c_str(),
-                     Printable(account.m_sPort).c_str());
+    if (!AccountComplete(account))
         return kExitFailed;
-    }
-
     Filters filters;
-    filters.LoadDefaults();
-    if (!filters.DefaultsWarning().empty())
-        Error(filters.DefaultsWarning());
-    filters.LoadFilters(settings);
-    if (settings.ReadInt("Prefs", "Def", 0) != 0)
-        filters.ApplyDefaultsOnLaunch();
-
-    // Ctrl-C and SIGTERM arrive through a descriptor the main loop polls;
-    // blocked before the workers start, so they never see them.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    const int hSignals = ::signalfd(-1, &signals, SFD_CLOEXEC);
+    LoadLists(filters, settings);
+    const int hSignals = WatchSignals();
     if (hSignals < 0) {
         Error("cannot watch for Ctrl-C");
         return kExitFailed;
     }
-
-    // Copies of what the purge deletes, when the preferences ask for them.
-    const int nKeepKB = std::clamp(settings.ReadInt("Prefs", "KeepCopyKB", 0), 0, QuarantineMaildir::kMaxKeepKB);
-    const int nKeepDays = std::max(1, settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays));
-
-    int status = kExitFailed;
-    {
-        CCliRun run(options);
-        status = run.Run(account, filters.m_filters, hSignals,
-                         QuarantineOptions{static_cast<uint64_t>(nKeepKB) * 1024, {}});
-    }
-    if (nKeepKB > 0 && options.m_nCommand == CliOptions::kPurge)
-        QuarantineMaildir().Prune(nKeepDays);
+    const int status = RunScreening(options, account, filters, settings, hSignals);
     ::close(hSignals);
     return status;
 }

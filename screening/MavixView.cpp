@@ -32,8 +32,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <atomic>
-#include <type_traits>
-#include <variant>
 #include <utility>
 #include <fstream>
 
@@ -427,7 +425,7 @@ void CMavixView::EndAnswerWait()
     }
 }
 
-void CMavixView::OnScanAnswered()
+void CMavixView::OnScanAnswered(const ScanAnswered&)
 {
     if (m_machine.AwaitsAnswer())
         EndAnswerWait();
@@ -455,7 +453,7 @@ QString CMavixView::StatusText() const
     return QString::asprintf("  %d eMails :   %d Suspect", m_pEngine->MsgCount(), m_nSuspectCount);
 }
 
-void CMavixView::OnScanRow()
+void CMavixView::OnScanRow(const ScanRowsWaiting&)
 {
     // No rows: they belonged to a scan that was stopped or abandoned, or an
     // earlier wake-up took them already.
@@ -819,25 +817,7 @@ void CMavixView::OnEngineNote(const ScreeningNote& note)
 {
     if (m_bClosing)
         return;
-    std::visit(
-        [this](const auto& value) {
-            using Note = std::decay_t<decltype(value)>;
-            if constexpr (std::is_same_v<Note, ScanAnswered>)
-                OnScanAnswered();
-            else if constexpr (std::is_same_v<Note, ScanRowsWaiting>)
-                OnScanRow();
-            else if constexpr (std::is_same_v<Note, ScanDone>)
-                OnScanDone(value);
-            else if constexpr (std::is_same_v<Note, PurgeProgress>)
-                OnPurgeProgress(value);
-            else if constexpr (std::is_same_v<Note, PurgeDone>)
-                OnPurgeDone(value);
-            else if constexpr (std::is_same_v<Note, SessionChecked>)
-                OnSessionChecked(value);
-            else
-                OnSessionEnded(value);
-        },
-        note);
+    DeliverNote(note, *this);
 }
 
 // ---------------------------------------------------------------------------

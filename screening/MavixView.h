@@ -141,11 +141,13 @@ private:
     // The rows judged again after a filter list changed.
     void Reclassify();
 
+    template <typename Owner>
+    friend void DeliverNote(const ScreeningNote& note, Owner& owner);
     void OnEngineNote(const ScreeningNote& note);
-    void OnScanAnswered();
+    void OnScanAnswered(const ScanAnswered& answered);
     void OnAnswerTimeout();
     void EndAnswerWait();
-    void OnScanRow();
+    void OnScanRow(const ScanRowsWaiting& waiting);
     void FlushRows();
     void DiscardPendingRows();
     void OnScanDone(const ScanDone& done);

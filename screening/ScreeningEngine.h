@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -147,6 +148,33 @@ public:
 // Any one notification, for an owner that keeps them in one queue.
 using ScreeningNote =
     std::variant<ScanAnswered, ScanRowsWaiting, ScanDone, PurgeProgress, PurgeDone, SessionChecked, SessionEnd>;
+
+// On the owner's thread: hands a queued notification to the owner's
+// handler of the listener's name for it (owner.OnScanDone(const ScanDone&),
+// and so on).
+template <typename Owner>
+void DeliverNote(const ScreeningNote& note, Owner& owner)
+{
+    std::visit(
+        [&owner](const auto& value) {
+            using Note = std::decay_t<decltype(value)>;
+            if constexpr (std::is_same_v<Note, ScanAnswered>)
+                owner.OnScanAnswered(value);
+            else if constexpr (std::is_same_v<Note, ScanRowsWaiting>)
+                owner.OnScanRow(value);
+            else if constexpr (std::is_same_v<Note, ScanDone>)
+                owner.OnScanDone(value);
+            else if constexpr (std::is_same_v<Note, PurgeProgress>)
+                owner.OnPurgeProgress(value);
+            else if constexpr (std::is_same_v<Note, PurgeDone>)
+                owner.OnPurgeDone(value);
+            else if constexpr (std::is_same_v<Note, SessionChecked>)
+                owner.OnSessionChecked(value);
+            else
+                owner.OnSessionEnded(value);
+        },
+        note);
+}
 
 // A listener that hands every notification to one queue of the owner's.
 class NoteQueueListener : public IScreeningListener {
