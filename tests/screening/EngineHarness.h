@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "screening/ScreeningEngine.h"
+#include "tests/support/ScriptedPop3Server.h"
 
 // A listener that records every notification, and a driver that plays the
 // owner's part for a scan or a purge from the test's thread.
@@ -135,6 +136,37 @@ inline PurgeNotes DrivePurge(RecordingListener& listener, int ms = 15000)
     });
     return out;
 }
+
+// The usual engine test: a scripted mailbox for user "u" with password
+// "p", an engine whose workers have started, and its scans and purges
+// driven from the test's thread. Set the engine or the server up before
+// Serve where a test needs to.
+struct EngineFixture {
+    ScriptedPop3Server m_server;
+    RecordingListener m_listener;
+    ScreeningEngine m_engine{m_listener};
+
+    void Serve(std::vector<std::string> mail, ScriptedPop3Server::Override override = {})
+    {
+        m_server.ServeMailbox(std::move(mail), "u", "p", std::move(override));
+        m_server.Start();
+        m_engine.StartThreads();
+    }
+    Account AccountFor(std::string pass = "p") const
+    {
+        return Account{"127.0.0.1", "u", std::move(pass), std::to_string(m_server.Port())};
+    }
+    ScanOutcome Scan(const FilterLists& lists = {}, int ms = 15000)
+    {
+        m_engine.StartScan(AccountFor(), lists);
+        return DriveScan(m_engine, m_listener, ms);
+    }
+    PurgeNotes Purge(std::vector<PurgeRow> rows)
+    {
+        m_engine.StartPurge(std::move(rows));
+        return DrivePurge(m_listener);
+    }
+};
 
 // A message as a mail program would leave it on the server.
 inline std::string MailText(int n, const std::string& subject, size_t bodyBytes = 60)

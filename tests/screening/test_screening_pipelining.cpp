@@ -100,25 +100,20 @@ private slots:
         QByteArray dumps[2];
         std::vector<MessageRow> rows[2];
         for (int pipelined = 0; pipelined < 2; ++pipelined) {
-            ScriptedPop3Server server;
-            server.ServeMailbox(mail, "u", "p", [](const std::string& command, int) -> std::optional<std::string> {
+            EngineFixture f;
+            f.m_server.ListPipelining(pipelined != 0);
+            f.m_engine.SetRowQueueLimit(7);  // the scan also waits on a full queue
+            f.Serve(mail, [](const std::string& command, int) -> std::optional<std::string> {
                 if (command == "TOP 130 0")
                     return std::string("-ERR no such message\r\n");
                 return std::nullopt;
             });
-            server.ListPipelining(pipelined != 0);
-            server.Start();
-            RecordingListener listener;
-            ScreeningEngine engine(listener);
-            engine.SetRowQueueLimit(7);  // the scan also waits on a full queue
-            engine.StartThreads();
-            engine.StartScan(AccountFor(server), FilterLists());
-            const ScanOutcome scan = DriveScan(engine, listener, 60000);
+            const ScanOutcome scan = f.Scan({}, 60000);
             QVERIFY(scan.m_bDone);
             QCOMPARE(scan.m_nResult, 0L);
             rows[pipelined] = scan.m_aRows;
             dumps[pipelined] = ReadDump();
-            QVERIFY(server.Received().find("LIST 260\r\n") != std::string::npos);
+            QVERIFY(f.m_server.Received().find("LIST 260\r\n") != std::string::npos);
         }
         QCOMPARE(rows[0].size(), size_t(260));
         QVERIFY(rows[0][129].m_bUnavailable);
