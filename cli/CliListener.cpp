@@ -32,7 +32,7 @@ bool CCliListener::Pop(ScreeningNote& note)
     uint64_t count = 0;
     std::lock_guard lock(m_mutex);
     if (m_aNotes.empty()) {
-        // Drained: clear the counter so the next poll waits for a new post.
+        // Drained: clear the counter so the next poll waits for a new note.
         // Queue pushes under this lock before it writes the counter, so no
         // note can be left behind unannounced.
         [[maybe_unused]] ssize_t n = ::read(m_hEvent, &count, sizeof count);

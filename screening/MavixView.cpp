@@ -158,7 +158,7 @@ CMavixView::~CMavixView()
 {
     EndAnswerWait();
     // The engine joins its workers here, before the widget part goes away:
-    // a worker may post to this object until it has ended.
+    // a worker may queue notifications for this object until it has ended.
     m_pEngine.reset();
 }
 

@@ -5,7 +5,7 @@
 // drives the form through its widgets.
 
 #include "app/MainFrame.h"
-#include "ScriptedPop3Server.h"
+#include "tests/support/ScriptedPop3Server.h"
 #include "screening/MavixView.h"
 #include "screening/MessageGridModel.h"
 #include "settings/SettingsStore.h"

@@ -34,7 +34,7 @@ int Count(const std::string& received, const std::string& line)
     return n;
 }
 
-// Ends both workers and delivers everything they posted before they ended,
+// Ends both workers and delivers everything they sent before they ended,
 // so a test can tell that nothing more is coming.
 void DrainWorkers(ViewHarness& h)
 {
@@ -224,7 +224,7 @@ void TestViewScan::stopWhileRowsArrive()
     QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
     QVERIFY(!h.m_pView->Progress());
     gate.Open();
-    // Whatever the stopped scan still posted is delivered and dropped.
+    // Whatever the stopped scan still sent is delivered and dropped.
     DrainWorkers(h);
     QCOMPARE(h.Model().Count(), 0);
     QVERIFY(h.ReviewButtonsHidden());

@@ -287,7 +287,7 @@ private slots:
     }
 
     // Stop with a row in flight: that row is never delivered, nothing more is
-    // posted once Stop has returned, the dump is closed with whole records.
+    // sent once Stop has returned, the dump is closed with whole records.
     void stopInMidScan()
     {
         std::vector<std::string> mail;
