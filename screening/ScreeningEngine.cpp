@@ -249,18 +249,19 @@ int ScreeningEngine::ScanFailed(const std::string& status)
     return -1;
 }
 
+// ScanThread: the scan ends in its connection phase (stopped, failed or
+// no mail), with this result.
+int ScreeningEngine::EndInConnectionPhase(int result)
+{
+    SetAnswered();
+    return result;
+}
+
 // ScanThread: a failure in the connection phase, which it ends.
 int ScreeningEngine::FailScan(const std::string& status)
 {
     SetAnswered();
     return ScanFailed(status);
-}
-
-// ScanThread: stopped in the connection phase, which it ends.
-int ScreeningEngine::StoppedScan()
-{
-    SetAnswered();
-    return 0;
 }
 
 bool ScreeningEngine::Stopped() const
@@ -342,7 +343,7 @@ int ScreeningEngine::ScanHeaders()
 std::optional<int> ScreeningEngine::LogIn(const Account& account)
 {
     if (Stopped())
-        return StoppedScan();
+        return EndInConnectionPhase(0);
     // A security setting we do not know must not be taken for plain text.
     CPop3Connection::Security security = CPop3Connection::Security::kNone;
     if (!CPop3Connection::ParseSecurity(account.m_sSecurity, security))
@@ -352,7 +353,7 @@ std::optional<int> ScreeningEngine::LogIn(const Account& account)
     const int port = ParsePort(account.m_sPort);
     if (port == 0 || !m_connection.Login(account.m_sServer, account.m_sUser, account.m_sPass, port)) {
         if (Stopped())
-            return StoppedScan();
+            return EndInConnectionPhase(0);
         // A host that cannot be reached keeps its old summary; every other
         // failure names its cause.
         const std::string reason = port == 0 ? std::string() : m_connection.GetFailureReason();
@@ -367,7 +368,7 @@ std::optional<int> ScreeningEngine::LogIn(const Account& account)
     // Stopped while logging in: the thread loop ends the session; the dump
     // of the last scan is left as it is.
     if (Stopped())
-        return StoppedScan();
+        return EndInConnectionPhase(0);
     return std::nullopt;
 }
 
@@ -386,7 +387,7 @@ std::optional<int> ScreeningEngine::ReadListing(ScanWalk& walk)
     walk.m_nCount = count;
     if (count == 0) {
         m_sScanStatus = "No emails waiting for you at the Server";
-        return StoppedScan();
+        return EndInConnectionPhase(0);
     }
     if (!m_connection.List()) {
         if (m_connection.ListingProblem() != pop3::ReplyError::kNone)

@@ -303,7 +303,7 @@ private:
     int FinishScan(ScanWalk& walk, int result);
     int ScanFailed(const std::string& status);
     int FailScan(const std::string& status);
-    int StoppedScan();
+    int EndInConnectionPhase(int result);
     bool Stopped() const;
     void SetAnswered();
     // The reason a broken session gives the user.
