@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -407,6 +408,25 @@ void CCliRun::EndSession()
     m_engine.EndSession(false);
 }
 
+// The command line, and what it asks for that needs no account: a usage
+// error, --help, or the log. Empty: a scan or a purge follows.
+std::optional<int> RunWithoutAccount(int argc, char** argv, CliOptions& options)
+{
+    std::string why;
+    if (!ParseCliOptions(argc, argv, options, &why)) {
+        Error(why);
+        std::fprintf(stderr, "Try 'mavix-cli --help'.\n");
+        return kExitUsage;
+    }
+    if (options.m_bHelp) {
+        std::fputs(CliHelpText().c_str(), stdout);
+        return kExitOk;
+    }
+    if (options.m_nCommand == CliOptions::kLog)
+        return PrintJournal(DeletionJournal(), options.m_bTsv, stdout);
+    return std::nullopt;
+}
+
 // Every field the log-in needs, or the user is told which are blank.
 bool AccountComplete(const Account& account)
 {
@@ -467,19 +487,8 @@ int main(int argc, char** argv)
     platform::DisableCoreDumps();
 
     CliOptions options;
-    std::string why;
-    if (!ParseCliOptions(argc, argv, options, &why)) {
-        Error(why);
-        std::fprintf(stderr, "Try 'mavix-cli --help'.\n");
-        return kExitUsage;
-    }
-    if (options.m_bHelp) {
-        std::fputs(CliHelpText().c_str(), stdout);
-        return kExitOk;
-    }
-
-    if (options.m_nCommand == CliOptions::kLog)
-        return PrintJournal(DeletionJournal(), options.m_bTsv, stdout);
+    if (const std::optional<int> status = RunWithoutAccount(argc, argv, options))
+        return *status;
 
     SettingsStore settings;
     bool bCreated = false;
