@@ -170,8 +170,10 @@ void DeliverNote(const ScreeningNote& note, Owner& owner)
                 owner.OnPurgeDone(value);
             else if constexpr (std::is_same_v<Note, SessionChecked>)
                 owner.OnSessionChecked(value);
-            else
+            else {
+                static_assert(std::is_same_v<Note, SessionEnd>, "a notification without a handler");
                 owner.OnSessionEnded(value);
+            }
         },
         note);
 }
