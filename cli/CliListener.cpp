@@ -16,18 +16,8 @@ CCliListener::~CCliListener()
         ::close(m_hEvent);
 }
 
-void CCliListener::PostMessage(unsigned message, long wParam, long lParam)
+void CCliListener::Queue(ScreeningNote note)
 {
-    Note note;
-    note.m_nMessage = message;
-    note.m_wParam = wParam;
-    note.m_lParam = lParam;
-    if (message == WM_PURGE_PROGRESS && m_pEngine) {
-        note.m_sGridSubject = m_pEngine->GridSubject();
-        note.m_sMsgSubject = m_pEngine->MsgSubject();
-        note.m_sReply = m_pEngine->Reply();
-        note.m_nOutcome = m_pEngine->LastOutcome();
-    }
     {
         std::lock_guard lock(m_mutex);
         m_aNotes.push_back(std::move(note));
@@ -37,13 +27,13 @@ void CCliListener::PostMessage(unsigned message, long wParam, long lParam)
     [[maybe_unused]] ssize_t n = ::write(m_hEvent, &one, sizeof one);
 }
 
-bool CCliListener::Pop(Note& note)
+bool CCliListener::Pop(ScreeningNote& note)
 {
     uint64_t count = 0;
     std::lock_guard lock(m_mutex);
     if (m_aNotes.empty()) {
-        // Drained: clear the counter so the next poll waits for a new post.
-        // A post pushes under this lock before it writes the counter, so no
+        // Drained: clear the counter so the next poll waits for a new note.
+        // Queue pushes under this lock before it writes the counter, so no
         // note can be left behind unannounced.
         [[maybe_unused]] ssize_t n = ::read(m_hEvent, &count, sizeof count);
         return false;

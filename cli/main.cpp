@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -28,6 +29,7 @@
 #include "screening/PurgeJournal.h"
 #include "screening/QuarantineMaildir.h"
 #include "screening/ScreeningEngine.h"
+#include "screening/SessionMachine.h"
 #include "settings/AccountSettings.h"
 #include "settings/PasswordStore.h"
 #include "settings/SettingsStore.h"
@@ -64,7 +66,6 @@ public:
     explicit CCliRun(const CliOptions& options)
         : m_options(options), m_engine(m_listener)
     {
-        m_listener.Attach(&m_engine);
         if (!m_options.m_bTsv && ::isatty(STDOUT_FILENO))
             std::setvbuf(stdout, nullptr, _IOLBF, 0);
         else
@@ -73,25 +74,27 @@ public:
 
     int Run(const Account& account, const FilterLists& lists, int hSignals, QuarantineOptions quarantine);
 
-private:
-    enum State { kScanning, kPurging, kEnding, kFinished };
+    // The engine's notifications, on the main thread.
+    void OnScanAnswered(const ScanAnswered&) {}
+    void OnScanRow(const ScanRowsWaiting&);
+    void OnScanDone(const ScanDone& done);
+    void OnPurgeProgress(const PurgeProgress& progress);
+    void OnPurgeDone(const PurgeDone& done);
+    void OnSessionChecked(const SessionChecked&) {}
+    void OnSessionEnded(const SessionEnd&) { m_machine.SessionEnded(); }
 
-    void OnRow();
-    void OnScanDone(long result);
-    void OnPurgeProgress(const CCliListener::Note& note);
-    void OnPurgeDone();
+private:
     void JournalDeletions(const PurgeResult& result);
     void OnSignal(uint32_t nSignal);
     void WaitForWorkers(int hSignals);
     void StartPurge();
     void EndSession();
-    void OnSessionEnded();
     void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
     const CliOptions& m_options;
     CCliListener m_listener;
     ScreeningEngine m_engine;
-    State m_nState = kScanning;
+    SessionMachine m_machine;
     int m_nExit = kExitOk;
     int m_nSuspects = 0;
     bool m_bInterrupted = false;
@@ -105,8 +108,6 @@ private:
     std::vector<int> m_aCheckedNums;   // their numbers, ascending
     std::vector<PurgeRow> m_aPurge;
     std::set<int> m_wanted, m_listed;  // --rows, and those of them the scan listed
-    std::vector<std::pair<int, bool>> m_aProgressRows;  // number, checked: per WM_PURGE_PROGRESS
-    size_t m_nProgress = 0;
     bool m_bMismatch = false;
     std::vector<int> m_aDeleted;    // marked deleted; printed once QUIT has committed them
     std::unique_ptr<CTableLayout> m_pTable;
@@ -118,9 +119,10 @@ int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals,
     m_sServer = account.m_sServer;
     m_sUser = account.m_sUser;
     m_engine.StartThreads();
+    m_machine.StartScan(false);
     m_engine.StartScan(account, lists);
 
-    while (m_nState != kFinished) {
+    while (m_machine.Current() != SessionMachine::State::kIdle) {
         pollfd fds[2] = {{m_listener.Fd(), POLLIN, 0}, {hSignals, POLLIN, 0}};
         if (::poll(fds, 2, -1) < 0) {
             if (errno == EINTR)
@@ -135,29 +137,9 @@ int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals,
             if (::read(hSignals, &info, sizeof info) == sizeof info)
                 OnSignal(info.ssi_signo);
         }
-        CCliListener::Note note;
-        while (m_nState != kFinished && m_listener.Pop(note)) {
-            switch (note.m_nMessage) {
-            case WM_SCAN_ROW:
-                OnRow();
-                break;
-            case WM_SCAN_DONE:
-                OnScanDone(note.m_wParam);
-                break;
-            case WM_PURGE_PROGRESS:
-                OnPurgeProgress(note);
-                break;
-            case WM_PURGE_DONE:
-                OnPurgeDone();
-                break;
-            case WM_SESSION_ENDED:
-                if (m_nState == kEnding)
-                    OnSessionEnded();
-                break;
-            default:
-                break;
-            }
-        }
+        ScreeningNote note;
+        while (m_machine.Current() != SessionMachine::State::kIdle && m_listener.Pop(note))
+            DeliverNote(note, *this);
     }
     // A script reading the output must learn when it is incomplete (a full
     // disk, for instance).
@@ -197,20 +179,20 @@ void CCliRun::OnSignal(uint32_t nSignal)
     }
     m_bInterrupted = true;
     m_nExit = kExitInterrupted;
-    if (m_nState == kScanning) {
+    if (m_machine.IsScanning()) {
         Error("interrupted: scan stopped");
         m_engine.Stop();
-        m_nState = kFinished;
-    } else if (m_nState == kPurging) {
+        m_machine.Stop();
+    } else if (m_machine.IsPurging()) {
         Error("interrupted: resetting the session (RSET), nothing will be deleted");
         m_engine.CancelPurge();
-    } else if (m_nState == kEnding) {
+    } else if (m_machine.Current() == SessionMachine::State::kEnding) {
         // Nothing is marked: the session may end without its QUIT.
-        m_nState = kFinished;
+        m_machine.Stop();
     }
 }
 
-void CCliRun::OnRow()
+void CCliRun::OnScanRow(const ScanRowsWaiting&)
 {
     if (!m_engine.TakeRows(m_aTaken))
         return;
@@ -230,7 +212,7 @@ void CCliRun::OnRow()
             Error("Protocol Error - restart");
             m_engine.Stop();
             m_nExit = kExitFailed;
-            m_nState = kFinished;
+            m_machine.Stop();
             return;
         }
         if (nSuspect)
@@ -270,20 +252,20 @@ void CCliRun::OnRow()
     Print(out);
 }
 
-void CCliRun::OnScanDone(long result)
+void CCliRun::OnScanDone(const ScanDone& done)
 {
     std::fflush(stdout);
-    const std::string status = m_engine.Status();
+    const std::string& status = done.m_sStatus;
     if (!status.empty())
         std::fprintf(stderr, "%s\n", Printable(status).c_str());
     if (m_nRowCount > 0)
         std::fprintf(stderr, "  %d eMails :   %d Suspect\n", m_engine.MsgCount(), m_nSuspects);
-    if (result == -1) {
+    m_machine.ScanDone(done.m_nResult == -1, m_nRowCount > 0);
+    if (done.m_nResult == -1) {
         // The engine has ended the session already.
         if (status.empty())
             Error("the scan failed");
         m_nExit = kExitFailed;
-        m_nState = kFinished;
         return;
     }
     if (m_options.m_nCommand != CliOptions::kPurge || m_nRowCount == 0) {
@@ -303,47 +285,37 @@ void CCliRun::StartPurge()
             return;
         }
     }
-    m_nState = kPurging;
-    m_nProgress = 0;
-    m_aProgressRows.clear();
-    m_aProgressRows.reserve(m_aPurge.size());
-    for (const PurgeRow& row : m_aPurge)
-        m_aProgressRows.emplace_back(row.m_nNum, row.m_bChecked);
+    m_machine.StartPurge();
     m_engine.StartPurge(std::move(m_aPurge));
     m_aPurge = {};
 }
 
-void CCliRun::OnPurgeProgress(const CCliListener::Note& note)
+void CCliRun::OnPurgeProgress(const PurgeProgress& progress)
 {
-    if (m_nProgress >= m_aProgressRows.size())
-        return;
-    const auto [nNum, bChecked] = m_aProgressRows[m_nProgress++];
-    if (!bChecked)
-        return;
-    const std::string num = std::to_string(nNum);
+    const std::string num = std::to_string(progress.m_nNum);
     const bool bTsv = m_options.m_bTsv;
-    switch (note.m_nOutcome) {
+    switch (progress.m_nOutcome) {
     case PurgeOutcome::kMarked:
-        m_aDeleted.push_back(nNum);
+        m_aDeleted.push_back(progress.m_nNum);
         break;
     case PurgeOutcome::kChanged:
     case PurgeOutcome::kUnreadable:
     case PurgeOutcome::kIdChanged:
         m_bMismatch = true;
         if (bTsv) {
-            Print("mismatch\t" + num + "\t" + TsvField(note.m_sGridSubject) + "\t"
-                  + TsvField(note.m_sMsgSubject) + "\n");
+            Print("mismatch\t" + num + "\t" + TsvField(progress.m_sGridSubject) + "\t"
+                  + TsvField(progress.m_sServerSubject) + "\n");
         } else {
-            Print("mismatch  " + num + ": the list has \"" + Printable(note.m_sGridSubject)
-                  + "\" but the server has \"" + Printable(note.m_sMsgSubject)
+            Print("mismatch  " + num + ": the list has \"" + Printable(progress.m_sGridSubject)
+                  + "\" but the server has \"" + Printable(progress.m_sServerSubject)
                   + "\"; stopped, nothing further deleted\n");
         }
         break;
     case PurgeOutcome::kRefused:
         if (bTsv)
-            Print("refused\t" + num + "\t" + TsvField(note.m_sReply) + "\n");
+            Print("refused\t" + num + "\t" + TsvField(progress.m_sReply) + "\n");
         else
-            Print("refused   " + num + ": " + Printable(note.m_sReply) + "\n");
+            Print("refused   " + num + ": " + Printable(progress.m_sReply) + "\n");
         break;
     case PurgeOutcome::kGone:
         Print(bTsv ? "gone\t" + num + "\n" : "gone      " + num + ": already removed from the server\n");
@@ -355,9 +327,9 @@ void CCliRun::OnPurgeProgress(const CCliListener::Note& note)
         break;
     case PurgeOutcome::kNotKept:
         if (bTsv)
-            Print("notkept\t" + num + "\t" + TsvField(note.m_sReply) + "\n");
+            Print("notkept\t" + num + "\t" + TsvField(progress.m_sReply) + "\n");
         else
-            Print("not kept  " + num + ": " + Printable(note.m_sReply) + " Not deleted.\n");
+            Print("not kept  " + num + ": " + Printable(progress.m_sReply) + " Not deleted.\n");
         break;
     case PurgeOutcome::kNotChecked:
     case PurgeOutcome::kBroken:
@@ -365,10 +337,10 @@ void CCliRun::OnPurgeProgress(const CCliListener::Note& note)
     }
 }
 
-void CCliRun::OnPurgeDone()
+void CCliRun::OnPurgeDone(const PurgeDone& done)
 {
-    m_nState = kFinished;
-    const PurgeResult result = m_engine.LastPurge();
+    m_machine.PurgeDone();
+    const PurgeResult& result = done.m_result;
     JournalDeletions(result);
     // Only deletions QUIT committed are reported as done (RFC 1939 §6).
     if (result.m_bCommitted)
@@ -384,7 +356,7 @@ void CCliRun::OnPurgeDone()
         }
         return;
     }
-    const std::string summary = PurgeSummaryText(result);
+    const std::string& summary = done.m_sSummary;
     if (!result.m_sNotStarted.empty() || result.m_bBroken) {
         Error(Printable(summary));
         m_nExit = kExitFailed;
@@ -433,13 +405,8 @@ void CCliRun::JournalDeletions(const PurgeResult& result)
 // deleted, so QUIT changes nothing on the server.
 void CCliRun::EndSession()
 {
-    m_nState = kEnding;
+    m_machine.EndSession();
     m_engine.EndSession(false);
-}
-
-void CCliRun::OnSessionEnded()
-{
-    m_nState = kFinished;
 }
 
 // The stored account, with what the command line gives in its place; the
@@ -466,14 +433,10 @@ AccountSettings AccountFor(const CliOptions& options, const SettingsStore& setti
     return account;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// The command line, and what it asks for that needs no account: a usage
+// error, --help, or the log. Empty: a scan or a purge follows.
+std::optional<int> RunWithoutAccount(int argc, char** argv, CliOptions& options)
 {
-    // The password will be in this process's memory: no core file may hold it.
-    platform::DisableCoreDumps();
-
-    CliOptions options;
     std::string why;
     if (!ParseCliOptions(argc, argv, options, &why)) {
         Error(why);
@@ -484,9 +447,72 @@ int main(int argc, char** argv)
         std::fputs(CliHelpText().c_str(), stdout);
         return kExitOk;
     }
-
     if (options.m_nCommand == CliOptions::kLog)
         return PrintJournal(DeletionJournal(), options.m_bTsv, stdout);
+    return std::nullopt;
+}
+
+// Every field the log-in needs, or the user is told which are blank.
+bool AccountComplete(const AccountSettings& account)
+{
+    if (account.IsComplete())
+        return true;
+    std::fprintf(stderr, "Failed to connect (some field is blank)\nserver=%s, user=%s port=%s\n",
+                 Printable(account.m_sServer).c_str(), Printable(account.m_sUser).c_str(),
+                 Printable(account.m_sPort).c_str());
+    return false;
+}
+
+void LoadLists(Filters& filters, SettingsStore& settings)
+{
+    filters.LoadDefaults();
+    if (!filters.DefaultsWarning().empty())
+        Error(filters.DefaultsWarning());
+    filters.LoadFilters(settings);
+    if (settings.ReadInt("Prefs", "Def", 0) != 0)
+        filters.ApplyDefaultsOnLaunch();
+}
+
+// Ctrl-C and SIGTERM arrive through a descriptor the main loop polls;
+// blocked before the workers start, so they never see them. -1: none.
+int WatchSignals()
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    return ::signalfd(-1, &signals, SFD_CLOEXEC);
+}
+
+// The scan, or the scan and its purge; the exit status.
+int RunScreening(const CliOptions& options, const Account& account, const Filters& filters,
+                 SettingsStore& settings, int hSignals)
+{
+    // Copies of what the purge deletes, when the preferences ask for them.
+    const int nKeepKB = std::clamp(settings.ReadInt("Prefs", "KeepCopyKB", 0), 0, QuarantineMaildir::kMaxKeepKB);
+    const int nKeepDays = std::max(1, settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays));
+    int status = kExitFailed;
+    {
+        CCliRun run(options);
+        status = run.Run(account, filters.m_filters, hSignals,
+                         QuarantineOptions{static_cast<uint64_t>(nKeepKB) * 1024, {}});
+    }
+    if (nKeepKB > 0 && options.m_nCommand == CliOptions::kPurge)
+        QuarantineMaildir().Prune(nKeepDays);
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // The password will be in this process's memory: no core file may hold it.
+    platform::DisableCoreDumps();
+
+    CliOptions options;
+    if (const std::optional<int> status = RunWithoutAccount(argc, argv, options))
+        return *status;
 
     SettingsStore settings;
     bool bCreated = false;
@@ -505,48 +531,19 @@ int main(int argc, char** argv)
     else
         account.m_sPass = PasswordStore(settings).Load(account.m_sServer, account.m_sUser);
 
-    if (!account.IsComplete()) {
-        std::fprintf(stderr, "Failed to connect (some field is blank)\nserver=%s, user=%s port=%s\n",
-                     Printable(account.m_sServer).c_str(), Printable(account.m_sUser).c_str(),
-                     Printable(account.m_sPort).c_str());
+    if (!AccountComplete(account))
         return kExitFailed;
-    }
-
     Filters filters;
-    filters.LoadDefaults();
-    if (!filters.DefaultsWarning().empty())
-        Error(filters.DefaultsWarning());
-    filters.LoadFilters(settings);
-    if (settings.ReadInt("Prefs", "Def", 0) != 0)
-        filters.ApplyDefaultsOnLaunch();
-
-    // Ctrl-C and SIGTERM arrive through a descriptor the main loop polls;
-    // blocked before the workers start, so they never see them.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    const int hSignals = ::signalfd(-1, &signals, SFD_CLOEXEC);
+    LoadLists(filters, settings);
+    const int hSignals = WatchSignals();
     if (hSignals < 0) {
         Error("cannot watch for Ctrl-C");
         return kExitFailed;
     }
-
-    // Copies of what the purge deletes, when the preferences ask for them.
-    const int nKeepKB = std::clamp(settings.ReadInt("Prefs", "KeepCopyKB", 0), 0, QuarantineMaildir::kMaxKeepKB);
-    const int nKeepDays = std::max(1, settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays));
-
-    int status = kExitFailed;
-    {
-        CCliRun run(options);
-        status = run.Run(Account{account.m_sServer, account.m_sUser, account.m_sPass, account.m_sPort,
-                                 account.m_sSecurity, account.m_sTlsFingerprint},
-                         filters.m_filters, hSignals,
-                         QuarantineOptions{static_cast<uint64_t>(nKeepKB) * 1024, {}});
-    }
-    if (nKeepKB > 0 && options.m_nCommand == CliOptions::kPurge)
-        QuarantineMaildir().Prune(nKeepDays);
+    const int status = RunScreening(options,
+                                    Account{account.m_sServer, account.m_sUser, account.m_sPass, account.m_sPort,
+                                            account.m_sSecurity, account.m_sTlsFingerprint},
+                                    filters, settings, hSignals);
     ::close(hSignals);
     return status;
 }

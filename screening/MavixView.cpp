@@ -54,13 +54,43 @@ static_assert(CPrefsDlg::kMinCheckMinutes == BackgroundCheck::kMinMinutes
 
 }  // namespace
 
+// The engine's listener: queues each notification, with its value, for the
+// GUI thread, in the order the workers sent them.
+class CMavixView::EngineListener : public NoteQueueListener {
+public:
+    explicit EngineListener(CMavixView& view) : m_view(view) {}
+
+protected:
+    // Worker thread: only queue. The lambda runs on the GUI thread; it is
+    // dropped if the view is gone by then.
+    void Queue(ScreeningNote note) override
+    {
+        CMavixView* pView = &m_view;
+        QMetaObject::invokeMethod(
+            pView, [pView, note = std::move(note)] { pView->OnEngineNote(note); }, Qt::QueuedConnection);
+    }
+
+private:
+    CMavixView& m_view;
+};
+
 CMavixView::CMavixView(SettingsStore& settings, IMavixFrame& frame, QWidget* parent)
     : QWidget(parent), m_settings(settings), m_frame(frame)
 {
     m_pShowStop = new QPushButton(QStringLiteral("Show Mavix"), this);
     m_pShowStop->setObjectName(QStringLiteral("showStop"));
     m_pShowStop->setDefault(true);
+    CreateGrid();
+    CreateButtons();
+    ConnectTimers();
+    LayoutButtons();
+    m_pListener = std::make_unique<EngineListener>(*this);
+    m_pEngine = std::make_unique<ScreeningEngine>(*m_pListener);
+    m_filters.LoadDefaults();
+}
 
+void CMavixView::CreateGrid()
+{
     m_pGrid = new QTreeView(this);
     m_pGrid->setObjectName(QStringLiteral("grid"));
     m_pModel = new MessageGridModel(this);
@@ -84,7 +114,11 @@ CMavixView::CMavixView(SettingsStore& settings, IMavixFrame& frame, QWidget* par
     m_pGrid->header()->setSectionResizeMode(QHeaderView::Interactive);
     m_pGrid->installEventFilter(this);
     SetUpGridExtras();
+}
 
+// The review buttons, hidden until a review, in tab order after the grid.
+void CMavixView::CreateButtons()
+{
     m_pCheckAll = new QPushButton(QStringLiteral("Check All"), this);
     m_pCheckAll->setObjectName(QStringLiteral("checkAll"));
     m_pUncheckAll = new QPushButton(QStringLiteral("Uncheck All"), this);
@@ -108,23 +142,22 @@ CMavixView::CMavixView(SettingsStore& settings, IMavixFrame& frame, QWidget* par
     connect(m_pUncheckAll, &QPushButton::clicked, this, &CMavixView::OnUncheckAll);
     connect(m_pCancel, &QPushButton::clicked, this, &CMavixView::OnCancelReview);
     connect(m_pRemoveChecked, &QPushButton::clicked, this, &CMavixView::OnRemoveChecked);
+}
 
+void CMavixView::ConnectTimers()
+{
     connect(&m_keepAliveTimer, &QTimer::timeout, this, &CMavixView::OnKeepAlive);
     m_answerTimer.setSingleShot(true);
     connect(&m_answerTimer, &QTimer::timeout, this, &CMavixView::OnAnswerTimeout);
     m_flushTimer.setSingleShot(true);
     connect(&m_flushTimer, &QTimer::timeout, this, &CMavixView::FlushRows);
-
-    LayoutButtons();
-    m_pEngine = std::make_unique<ScreeningEngine>(*this);
-    m_filters.LoadDefaults();
 }
 
 CMavixView::~CMavixView()
 {
     EndAnswerWait();
     // The engine joins its workers here, before the widget part goes away:
-    // a worker may post to this object until it has ended.
+    // a worker may queue notifications for this object until it has ended.
     m_pEngine.reset();
 }
 
@@ -145,7 +178,7 @@ void CMavixView::OnInitialUpdate()
     PasswordStore passwords(m_settings);
     SetAccount(AccountSettings::Load(m_settings, &passwords));
 
-    m_bExitAfter = m_settings.ReadInt("Prefs", "End", 0);
+    m_machine.SetCloseWhenDone(m_settings.ReadInt("Prefs", "End", 0) != 0);
     m_bAutoStart = m_settings.ReadInt("Prefs", "Start", 0);
     m_bDefaultFilters = m_settings.ReadInt("Prefs", "Def", 0);
     ApplyQuarantine();
@@ -249,7 +282,7 @@ void CMavixView::SetShowStopText(bool bRunning)
 
 void CMavixView::OnShowStop()
 {
-    if (m_bRunning) {
+    if (m_machine.CanStop()) {
         StopScan();
         return;
     }
@@ -262,14 +295,13 @@ void CMavixView::OnShowStop()
     // keep-alive must not touch the connection the scan is about to use, and
     // its buttons must not act on rows that are going away. The engine quits
     // that session before it logs in again.
-    if (m_bKeepAlive)
+    if (m_machine.IsReviewing())
         EndReview();
 
     // The answer wait does not block: the window keeps painting and Stop
-    // keeps working. Rows cannot overtake the answer, since the scan posts
-    // WM_SCAN_ANSWERED before its first row.
-    m_bAwaitingAnswer = true;
-    BeginScan();
+    // keeps working. Rows cannot overtake the answer, since the scan sends
+    // OnScanAnswered before its first row.
+    BeginScan(false);
     if (!m_bBusyCursor) {
         QApplication::setOverrideCursor(Qt::BusyCursor);
         m_bBusyCursor = true;
@@ -278,11 +310,10 @@ void CMavixView::OnShowStop()
 }
 
 // An empty grid and status, then the scan of the current account and lists.
-void CMavixView::BeginScan()
+void CMavixView::BeginScan(bool bBackground)
 {
-    m_bStop = false;
+    m_machine.StartScan(bBackground);
     m_nSuspectCount = 0;
-    m_bRunning = true;
     SetShowStopText(true);
     DiscardPendingRows();
     m_pModel->Clear();
@@ -294,56 +325,50 @@ void CMavixView::BeginScan()
 
 bool CMavixView::StartBackgroundCheck()
 {
-    if (!BackgroundCheck::MayStart(m_bRunning || m_bBackgroundEnding, m_bKeepAlive, m_bPurging) || m_bClosing
-        || m_sPass.empty() || m_sPort.empty() || m_sServer.empty() || m_sUser.empty()
-        || QApplication::activeModalWidget() || QApplication::activePopupWidget())
+    if (!m_machine.MayStartBackground() || m_bClosing || m_sPass.empty() || m_sPort.empty() || m_sServer.empty()
+        || m_sUser.empty() || QApplication::activeModalWidget() || QApplication::activePopupWidget())
         return false;
     // Rows of an earlier check are replaced; the user's own check boxes come
     // back with them (remembered by UIDL).
     ShowReviewButtons(false);
-    m_bBackground = true;
-    BeginScan();
+    BeginScan(true);
     return true;
 }
 
-void CMavixView::EndBackgroundCheck(int nResult, const std::string& why)
+void CMavixView::EndBackgroundCheck(const ScanDone& done)
 {
     FlushRows();
     DestroyProgress();
-    m_bRunning = false;
     SetShowStopText(false);
-    m_bBackground = false;
-    if (nResult != -1 && m_pModel->Count() > 0) {
+    const bool bFailed = done.m_nResult == -1;
+    if (m_machine.ScanDone(bFailed, m_pModel->Count() > 0) == SessionMachine::AfterScan::kEndSession) {
         // Nothing is marked, so QUIT changes nothing; the rows stay, and a
         // purge of them logs in again. The buttons come once it has ended:
         // a purge must not take the session job's place.
-        m_bBackgroundEnding = true;
         m_pShowStop->setEnabled(false);
         m_pEngine->EndSession(false);
         return;
     }
     m_sBackgroundFailure.clear();
-    if (nResult == -1) {
+    if (bFailed) {
         m_pModel->Clear();
-        m_sBackgroundFailure = !why.empty() ? why : m_pEngine->Status();
-        if (m_sBackgroundFailure.empty())
-            m_sBackgroundFailure = "Server Not Found";
+        m_sBackgroundFailure = done.m_sStatus.empty() ? std::string("Server Not Found") : done.m_sStatus;
         m_frame.SetStatusPaneText(1, QStringLiteral("Background check failed: ") + FromCp1252(m_sBackgroundFailure));
     }
-    emit BackgroundCheckEnded(nResult == -1 ? -1 : 1);
+    emit BackgroundCheckEnded(bFailed ? -1 : 1);
 }
 
 void CMavixView::StopScan()
 {
-    if (std::exchange(m_bBackground, false))
+    const bool bBackground = m_machine.IsBackground();
+    m_machine.Stop();
+    if (bBackground)
         emit BackgroundCheckEnded(0);
-    m_bRunning = false;
     SetShowStopText(false);
-    m_bStop = true;
     DiscardPendingRows();
     m_pModel->Clear();
     // Quits the connection: a read pending on the scan's thread fails at
-    // once, and the scan posts nothing more.
+    // once, and the scan sends nothing more.
     m_pEngine->Stop();
     EndAnswerWait();
     DestroyProgress();
@@ -352,32 +377,32 @@ void CMavixView::StopScan()
 void CMavixView::EndAnswerWait()
 {
     m_answerTimer.stop();
-    m_bAwaitingAnswer = false;
     if (m_bBusyCursor) {
         QApplication::restoreOverrideCursor();
         m_bBusyCursor = false;
     }
 }
 
-void CMavixView::OnScanAnswered()
+void CMavixView::OnScanAnswered(const ScanAnswered&)
 {
-    if (m_bAwaitingAnswer)
+    if (m_machine.AwaitsAnswer())
         EndAnswerWait();
+    m_machine.Answered();
 }
 
 void CMavixView::OnAnswerTimeout()
 {
-    if (!m_bAwaitingAnswer)
+    if (!m_machine.AwaitsAnswer())
         return;
+    EndAnswerWait();
     // An answer already on its way to this thread is no time-out.
     if (m_pEngine->IsAnswered()) {
-        EndAnswerWait();
+        m_machine.Answered();
         return;
     }
-    EndAnswerWait();
+    // The scan goes on; its outcome still arrives as OnScanDone.
+    m_machine.AnswerTimedOut();
     Prompter::MessageBox(this, QStringLiteral("Failed to connect. ") + AccountText());
-    // The scan goes on; its outcome still arrives as WM_SCAN_DONE.
-    m_bRunning = false;
     SetShowStopText(false);
 }
 
@@ -386,32 +411,22 @@ QString CMavixView::StatusText() const
     return QString::asprintf("  %d eMails :   %d Suspect", m_pEngine->MsgCount(), m_nSuspectCount);
 }
 
-void CMavixView::OnScanRow()
+void CMavixView::OnScanRow(const ScanRowsWaiting&)
 {
     // No rows: they belonged to a scan that was stopped or abandoned, or an
     // earlier wake-up took them already.
-    if (!m_pEngine->TakeRows(m_aTakenRows) || m_bStop)
+    if (!m_pEngine->TakeRows(m_aTakenRows) || !m_machine.IsScanning())
         return;
-    if (m_bAwaitingAnswer)
+    if (m_machine.AwaitsAnswer())
         EndAnswerWait();
+    m_machine.Answered();
 
     // The grid's room for the whole scan, once, at its first rows.
     if (m_pModel->Count() == 0 && m_aPendingRows.empty())
         m_pModel->Reserve(static_cast<size_t>(std::clamp(m_pEngine->MsgCount(), 0, kMaxReservedRows)));
     for (ScanRow& taken : m_aTakenRows) {
         if (taken.m_nRepeat) {
-            // The server numbered two messages alike: nothing on this session
-            // can be trusted. The engine delivers no further row of this scan.
-            m_aTakenRows.clear();
-            m_pEngine->Stop();
-            if (m_bBackground) {
-                EndBackgroundCheck(-1, "Protocol Error - restart");
-                return;
-            }
-            EndScan(-1);
-            m_bStop = true;
-            Prompter::MessageBox(this, QStringLiteral("Protocol Error - restart"));
-            m_bStop = false;
+            OnRepeatedNumber();
             return;
         }
         if (taken.m_nSuspect) {
@@ -429,6 +444,21 @@ void CMavixView::OnScanRow()
         FlushRows();
     else if (!m_flushTimer.isActive())
         m_flushTimer.start(kRowFlushMs);
+}
+
+// The server numbered two messages alike: nothing on this session can be
+// trusted. The engine delivers no further row of this scan.
+void CMavixView::OnRepeatedNumber()
+{
+    const ScanDone abandoned{-1, "Protocol Error - restart"};
+    m_aTakenRows.clear();
+    m_pEngine->Stop();
+    if (m_machine.IsBackground()) {
+        EndBackgroundCheck(abandoned);
+        return;
+    }
+    EndScan(ScanDone{-1, {}});
+    Prompter::MessageBox(this, FromCp1252(abandoned.m_sStatus));
 }
 
 void CMavixView::FlushRows()
@@ -456,10 +486,10 @@ void CMavixView::DiscardPendingRows()
     m_bPendingSuspect = false;
 }
 
-void CMavixView::OnScanDone(int nResult)
+void CMavixView::OnScanDone(const ScanDone& done)
 {
-    if (m_bBackground) {
-        EndBackgroundCheck(nResult);
+    if (m_machine.IsBackground()) {
+        EndBackgroundCheck(done);
         return;
     }
     FlushRows();
@@ -472,37 +502,32 @@ void CMavixView::OnScanDone(int nResult)
             break;
         }
     }
-    EndScan(nResult);
+    EndScan(done);
 }
 
-void CMavixView::EndScan(int nResult)
+void CMavixView::EndScan(const ScanDone& done)
 {
     FlushRows();
     DestroyProgress();
     EndAnswerWait();
-    m_bRunning = false;
     SetShowStopText(false);
 
-    if (m_pModel->Count() > 0 && nResult != -1) {
+    const bool bFailed = done.m_nResult == -1;
+    if (m_machine.ScanDone(bFailed, m_pModel->Count() > 0) == SessionMachine::AfterScan::kReview) {
         // Review: the session stays logged in for the purge.
         ShowReviewButtons(true);
-        m_bKeepAlive = true;
-        m_bSessionLost = false;
         m_keepAliveTimer.start(m_nKeepAliveMs);
         emit ReviewStarted();
         return;
     }
 
-    const std::string sStatus = m_pEngine->Status();
-    if (!sStatus.empty())
-        Prompter::MessageBox(this, FromCp1252(sStatus));
+    if (!done.m_sStatus.empty())
+        Prompter::MessageBox(this, FromCp1252(done.m_sStatus));
 
-    if (nResult == -1) {
-        m_bStop = true;
+    if (bFailed)
         m_pModel->Clear();
-    } else {
+    else
         m_pShowStop->setEnabled(true);
-    }
     // Nothing to review: the engine has already ended the session, which
     // would otherwise keep the mailbox locked against every other client
     // (RFC 1939 §3, §8).
@@ -520,10 +545,7 @@ void CMavixView::ShowReviewButtons(bool bShow)
 
 void CMavixView::StopKeepAlive()
 {
-    if (m_bKeepAlive) {
-        m_keepAliveTimer.stop();
-        m_bKeepAlive = false;
-    }
+    m_keepAliveTimer.stop();
 }
 
 void CMavixView::EndReview()
@@ -536,28 +558,30 @@ void CMavixView::OnKeepAlive()
 {
     // RFC 1939 §3: the server may end an idle session after ten minutes; a
     // NOOP keeps it. The engine sends it on its own thread and answers with
-    // WM_SESSION_CHECKED.
-    if (m_bKeepAlive && !m_bSessionLost)
+    // OnSessionChecked.
+    if (m_machine.KeepsAlive())
         m_pEngine->KeepAlive();
 }
 
-void CMavixView::OnSessionChecked(bool bAlive, bool bCanReconnect)
+void CMavixView::OnSessionChecked(const SessionChecked& check)
 {
-    if (!m_bKeepAlive || m_bSessionLost || bAlive)
-        return;
-    if (bCanReconnect) {
+    switch (m_machine.SessionChecked(check.m_bAlive, check.m_bCanReconnect)) {
+    case SessionMachine::AfterCheck::kNothing:
+        break;
+    case SessionMachine::AfterCheck::kSessionLost:
         // The rows and the user's checks stay: the purge logs in again and
         // finds each message by its UIDL.
         m_keepAliveTimer.stop();
-        m_bSessionLost = true;
         m_frame.SetStatusPaneText(
             1, QStringLiteral("The server ended the session: Removed Checked Items will log in again."));
-        return;
+        break;
+    case SessionMachine::AfterCheck::kCancel:
+        OnCancelReview();
+        Prompter::MessageBox(this, QStringLiteral("The server ended the session. It gives its messages no lasting "
+                                                  "ids (UIDL), so the rows can no longer be matched to messages: "
+                                                  "scan again."));
+        break;
     }
-    OnCancelReview();
-    Prompter::MessageBox(this, QStringLiteral("The server ended the session. It gives its messages no lasting "
-                                              "ids (UIDL), so the rows can no longer be matched to messages: "
-                                              "scan again."));
 }
 
 void CMavixView::OnCheckAll()
@@ -580,17 +604,17 @@ void CMavixView::OnCancelReview()
 
     // RFC 1939 §5: RSET unmarks anything marked as deleted, so the QUIT that
     // follows removes nothing. The engine sends both on its own thread; what
-    // the server answered arrives with WM_SESSION_ENDED.
-    m_bExitAfterSessionEnd = m_bExitAfter != 0;
+    // the server answered arrives with OnSessionEnded.
+    m_machine.Cancel();
     m_pEngine->EndSession(true);
-    m_bRunning = false;
     SetShowStopText(false);
     emit BecameIdle();
 }
 
-void CMavixView::OnSessionEnded(bool bAccepted)
+void CMavixView::OnSessionEnded(const SessionEnd& end)
 {
-    if (std::exchange(m_bBackgroundEnding, false)) {
+    const SessionMachine::AfterSessionEnd after = m_machine.SessionEnded();
+    if (after == SessionMachine::AfterSessionEnd::kBackgroundDone) {
         // No dialog for a check nobody asked to watch; nothing was marked.
         m_pShowStop->setEnabled(true);
         ShowReviewButtons(m_pModel->Count() > 0);
@@ -600,14 +624,11 @@ void CMavixView::OnSessionEnded(bool bAccepted)
         emit BackgroundCheckEnded(1);
         return;
     }
-    if (!bAccepted) {
-        const SessionEnd end = m_pEngine->LastSessionEnd();
-        if (end.m_bRsetRefused)
-            Prompter::MessageBox(this, FromCp1252(end.m_sRsetReply));
-        if (end.m_bQuitRefused)
-            Prompter::MessageBox(this, FromCp1252(end.m_sQuitReply));
-    }
-    if (std::exchange(m_bExitAfterSessionEnd, false))
+    if (end.m_bRsetRefused)
+        Prompter::MessageBox(this, FromCp1252(end.m_sRsetReply));
+    if (end.m_bQuitRefused)
+        Prompter::MessageBox(this, FromCp1252(end.m_sQuitReply));
+    if (after == SessionMachine::AfterSessionEnd::kTellAndClose)
         m_frame.PostClose();
 }
 
@@ -651,64 +672,68 @@ void CMavixView::OnRemoveChecked()
     m_frame.SetStatusPaneText(1, QString());
     // A scan started now would log in over the session the purge is using.
     m_pShowStop->setEnabled(false);
-    m_bPurging = true;
+    m_machine.StartPurge();
     m_nPurgeChecked = m_pModel->CheckedCount();
     m_pEngine->StartPurge(m_pModel->Snapshot());
 }
 
-void CMavixView::OnPurgeProgress(long nOutcome, long bContinue)
+void CMavixView::OnPurgeProgress(const PurgeProgress& progress)
 {
-    (void)nOutcome;
     if (!m_pProgress)
         CreateProgress();
     m_pProgress->setValue(m_pProgress->value() + 1);
     // A broken session is told about once the purge has ended.
-    if (!bContinue && m_pEngine->LastOutcome() != PurgeOutcome::kBroken) {
-        Prompter::MessageBox(this, QStringLiteral("Grid has ") + FromCp1252(m_pEngine->GridSubject())
+    if (IsMismatch(progress.m_nOutcome)) {
+        Prompter::MessageBox(this, QStringLiteral("Grid has ") + FromCp1252(progress.m_sGridSubject)
                                        + QStringLiteral("\n but Msg has \n")
-                                       + FromCp1252(m_pEngine->MsgSubject())
+                                       + FromCp1252(progress.m_sServerSubject)
                                        + QStringLiteral("\n\n Aborting"));
     }
 }
 
-void CMavixView::OnPurgeDone()
+void CMavixView::OnPurgeDone(const PurgeDone& done)
 {
-    m_bPurging = false;
+    const bool bClose = m_machine.PurgeDone();
     m_pShowStop->setEnabled(true);
     // The journal takes its texts from the rows: before they go.
-    const bool bJournalled = JournalDeletions();
+    const bool bJournalled = JournalDeletions(done.m_result);
     m_pModel->Clear();
     m_frame.SetStatusPaneText(1, QString());
     DestroyProgress();
-    m_bRunning = false;
     SetShowStopText(false);
     // RFC 1939 §6: messages marked as deleted go only when QUIT enters the
     // UPDATE state. The user must learn what was and was not deleted.
-    const PurgeResult result = m_pEngine->LastPurge();
-    const QString summary = FromCp1252(PurgeSummaryText(result));
-    if (m_nPurgeChecked > 0)
+    const QString summary = FromCp1252(done.m_sSummary);
+    if (m_nPurgeChecked > 0) {
         m_frame.SetStatusPaneText(1, summary);
-    const bool bShortfall = !result.m_aRefused.empty() || !result.m_aChanged.empty() || !result.m_aGone.empty()
-                            || !result.m_aLeft.empty() || !result.m_aNotKept.empty() || result.m_bBroken || !result.m_sNotStarted.empty()
-                            || (!result.m_aMarked.empty() && !result.m_bCommitted);
-    if (m_nPurgeChecked > 0 && bShortfall) {
-        QString text = summary;
-        if (!result.m_bCommitted && !result.m_bBroken && !result.m_sReason.empty())
-            text += QStringLiteral("\n") + FromCp1252(result.m_sReason);
-        else if (!result.m_aNotKept.empty())
-            text += QStringLiteral("\n") + QString::fromStdString(m_pEngine->Reply());
-        Prompter::MessageBox(this, text);
+        ReportShortfall(done);
     }
     if (!bJournalled)
         m_frame.SetStatusPaneText(1, summary + QStringLiteral(" (not recorded in Recently Deleted)"));
     m_nPurgeChecked = 0;
     PruneQuarantine();
     emit BecameIdle();
-    if (m_bExitAfter)
+    if (bClose)
         m_frame.PostClose();
 }
 
-bool CMavixView::JournalDeletions()
+void CMavixView::ReportShortfall(const PurgeDone& done)
+{
+    const PurgeResult& result = done.m_result;
+    const bool bShortfall = !result.m_aRefused.empty() || !result.m_aChanged.empty() || !result.m_aGone.empty()
+                            || !result.m_aLeft.empty() || !result.m_aNotKept.empty() || result.m_bBroken
+                            || !result.m_sNotStarted.empty() || (!result.m_aMarked.empty() && !result.m_bCommitted);
+    if (!bShortfall)
+        return;
+    QString text = FromCp1252(done.m_sSummary);
+    if (!result.m_bCommitted && !result.m_bBroken && !result.m_sReason.empty())
+        text += QStringLiteral("\n") + FromCp1252(result.m_sReason);
+    else if (!result.m_aNotKept.empty())
+        text += QStringLiteral("\n") + QString::fromStdString(result.m_sLastReply);
+    Prompter::MessageBox(this, text);
+}
+
+bool CMavixView::JournalDeletions(const PurgeResult& result)
 {
     // Snapshot row r stands for message r + 1, so the purge's row numbers
     // lead straight to the model's rows.
@@ -716,7 +741,7 @@ bool CMavixView::JournalDeletions()
         return nNum >= 1 && nNum <= m_pModel->Count() ? &m_pModel->Row(nNum - 1) : nullptr;
     };
     DeletionJournal journal;
-    return JournalPurge(journal, m_pEngine->LastPurge(), rowOf, m_sServer, m_sUser);
+    return JournalPurge(journal, result, rowOf, m_sServer, m_sUser);
 }
 
 // ---------------------------------------------------------------------------
@@ -746,29 +771,11 @@ void CMavixView::DestroyProgress()
 // ---------------------------------------------------------------------------
 // Notifications from the workers
 
-void CMavixView::PostMessage(unsigned message, long wParam, long lParam)
-{
-    // Worker thread: only queue. The lambda runs on the GUI thread, in the
-    // order posted; it is dropped if the view is gone by then.
-    QMetaObject::invokeMethod(
-        this, [this, message, wParam, lParam] { OnEngineMessage(message, wParam, lParam); },
-        Qt::QueuedConnection);
-}
-
-void CMavixView::OnEngineMessage(unsigned message, long wParam, long lParam)
+void CMavixView::OnEngineNote(const ScreeningNote& note)
 {
     if (m_bClosing)
         return;
-    switch (message) {
-    case WM_SCAN_ANSWERED: OnScanAnswered(); break;
-    case WM_SCAN_ROW: OnScanRow(); break;
-    case WM_SCAN_DONE: OnScanDone(static_cast<int>(wParam)); break;
-    case WM_PURGE_PROGRESS: OnPurgeProgress(wParam, lParam); break;
-    case WM_PURGE_DONE: OnPurgeDone(); break;
-    case WM_SESSION_CHECKED: OnSessionChecked(wParam != 0, lParam != 0); break;
-    case WM_SESSION_ENDED: OnSessionEnded(wParam != 0); break;
-    default: break;
-    }
+    DeliverNote(note, *this);
 }
 
 // ---------------------------------------------------------------------------
@@ -806,7 +813,7 @@ void CMavixView::SetAccount(AccountSettings account)
 void CMavixView::OnPreferences()
 {
     CPrefsDlg dlg(window());
-    dlg.m_bExitAfter = m_bExitAfter;
+    dlg.m_bExitAfter = m_machine.CloseWhenDone() ? 1 : 0;
     dlg.m_bAutoStart = m_bAutoStart;
     dlg.m_bDefaultFilters = m_bDefaultFilters;
     dlg.m_nCheckEvery = m_settings.ReadInt("Prefs", "CheckEvery", 0);
@@ -814,10 +821,10 @@ void CMavixView::OnPreferences()
     dlg.m_nKeepCopyDays = m_settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays);
     if (Prompter::RunModal(dlg) != QDialog::Accepted)
         return;
-    m_bExitAfter = dlg.m_bExitAfter;
+    m_machine.SetCloseWhenDone(dlg.m_bExitAfter != 0);
     m_bAutoStart = dlg.m_bAutoStart;
     m_bDefaultFilters = dlg.m_bDefaultFilters;
-    m_settings.WriteInt("Prefs", "End", m_bExitAfter);
+    m_settings.WriteInt("Prefs", "End", dlg.m_bExitAfter);
     m_settings.WriteInt("Prefs", "Start", m_bAutoStart);
     m_settings.WriteInt("Prefs", "Def", m_bDefaultFilters);
     // Read by the tray's background checks after this.
@@ -1009,7 +1016,7 @@ void CMavixView::Reclassify()
     m_pModel->Reclassify(m_filters.m_filters);
     // The count in the status bar follows the rows.
     m_nSuspectCount = m_pModel->SuspectCount();
-    if (m_bKeepAlive && !m_bSessionLost)
+    if (m_machine.KeepsAlive())
         m_frame.SetStatusPaneText(1, StatusText());
 }
 

@@ -4,6 +4,7 @@
 #include "screening/MessageGridModel.h"
 #include "screening/RememberedChoices.h"
 #include "screening/ScreeningEngine.h"
+#include "screening/SessionMachine.h"
 #include "settings/AccountSettings.h"
 #include "settings/ColumnWidths.h"
 
@@ -40,8 +41,10 @@ public:
 // notifications into what the user sees.
 //
 // Everything here runs on the GUI thread. The engine's workers reach the view
-// only through PostMessage, which queues the notification for this thread.
-class CMavixView : public QWidget, public IScreeningListener {
+// only through its listener, which queues each notification for this thread.
+// The session's state is the SessionMachine's; the view maps it to what is
+// enabled and shown.
+class CMavixView : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kColumns = 9;
@@ -81,16 +84,13 @@ public:
     void AbandonWorkers();
     static bool WorkersAbandoned();
 
-    // Worker threads: queue a notification for the GUI thread.
-    void PostMessage(unsigned message, long wParam, long lParam) override;
-
     // Background checks: a scan with no review. It logs in, reads the
     // headers, quits and keeps the rows, with no dialog on the way.
     // "Removed Checked Items" on those rows logs in again and finds the
     // messages by UIDL. False (nothing started) while a scan, review or
     // purge is under way, a dialog is open, or the account is incomplete.
     bool StartBackgroundCheck();
-    bool IsBackgroundCheck() const { return m_bBackground || m_bBackgroundEnding; }
+    bool IsBackgroundCheck() const { return m_machine.IsBackground(); }
     int SuspectCount() const { return m_nSuspectCount; }
     // Why the last background check failed (Windows-1252 bytes).
     const std::string& BackgroundFailure() const { return m_sBackgroundFailure; }
@@ -102,9 +102,9 @@ public:
     MessageGridModel& Model() { return *m_pModel; }
     QTreeView* Grid() const { return m_pGrid; }
     QProgressBar* Progress() const { return m_pProgress; }
-    bool IsRunning() const { return m_bRunning; }
-    bool IsReviewing() const { return m_bKeepAlive; }
-    bool IsPurging() const { return m_bPurging; }
+    bool IsRunning() const { return m_machine.CanStop(); }
+    bool IsReviewing() const { return m_machine.IsReviewing(); }
+    bool IsPurging() const { return m_machine.IsPurging(); }
     Filters& FilterSet() { return m_filters; }
     RememberedChoices& Choices() { return m_choices; }
     // The context menu of a grid row (display order): "Trust this sender",
@@ -126,34 +126,45 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    class EngineListener;
+
+    void CreateGrid();
+    void CreateButtons();
+    void ConnectTimers();
     void OnShowStop();
-    void BeginScan();
+    void BeginScan(bool bBackground);
     void StopScan();
     void OnCheckAll();
     void OnUncheckAll();
     void OnCancelReview();
     void OnRemoveChecked();
     void OnKeepAlive();
-    void OnSessionChecked(bool bAlive, bool bCanReconnect);
-    void OnSessionEnded(bool bAccepted);
+    void OnSessionChecked(const SessionChecked& check);
+    void OnSessionEnded(const SessionEnd& end);
     // The rows judged again after a filter list changed.
     void Reclassify();
 
-    void OnEngineMessage(unsigned message, long wParam, long lParam);
-    void OnScanAnswered();
+    template <typename Owner>
+    friend void DeliverNote(const ScreeningNote& note, Owner& owner);
+    void OnEngineNote(const ScreeningNote& note);
+    void OnScanAnswered(const ScanAnswered& answered);
     void OnAnswerTimeout();
     void EndAnswerWait();
-    void OnScanRow();
+    void OnScanRow(const ScanRowsWaiting& waiting);
     void FlushRows();
     void DiscardPendingRows();
-    void OnScanDone(int nResult);
-    void EndScan(int nResult);
-    void EndBackgroundCheck(int nResult, const std::string& why = {});
-    void OnPurgeProgress(long nOutcome, long bContinue);
-    void OnPurgeDone();
+    void OnScanDone(const ScanDone& done);
+    void EndScan(const ScanDone& done);
+    void EndBackgroundCheck(const ScanDone& done);
+    // The server numbered two messages alike: the scan is abandoned.
+    void OnRepeatedNumber();
+    void OnPurgeProgress(const PurgeProgress& progress);
+    void OnPurgeDone(const PurgeDone& done);
+    // Tells the user what the purge could not do, as a message box.
+    void ReportShortfall(const PurgeDone& done);
     // Appends what the finished purge deleted to the journal; false when it
     // could not be written.
-    bool JournalDeletions();
+    bool JournalDeletions(const PurgeResult& result);
     // The copies kept before DELE, as the preferences say; old ones pruned.
     void ApplyQuarantine();
     void PruneQuarantine();
@@ -188,6 +199,10 @@ private:
     IMavixFrame& m_frame;
     Filters m_filters;
     RememberedChoices m_choices;
+    SessionMachine m_machine;
+    // The engine's listener outlives the engine, which calls it until its
+    // workers have ended.
+    std::unique_ptr<EngineListener> m_pListener;
     std::unique_ptr<ScreeningEngine> m_pEngine;
 
     QPushButton* m_pShowStop;
@@ -208,7 +223,6 @@ private:
 
     std::string m_sPass, m_sPort, m_sServer, m_sUser;
     std::string m_sSecurity = "0", m_sTlsFingerprint;  // "Acct" "Security", "TlsFingerprint"
-    int m_bExitAfter = 0;
     int m_bAutoStart = 0;
     int m_bDefaultFilters = 0;
 
@@ -218,17 +232,8 @@ private:
     int m_nAnchorLeft = 0;
     int m_nKeepAliveMs = kKeepAlivePeriodMs;
     int m_nAnswerWaitMs = kAnswerWaitMs;
-    bool m_bRunning = false;        // a scan is under way: the button reads "Stop"
-    bool m_bStop = false;           // the rows of the current scan are no longer wanted
-    bool m_bAwaitingAnswer = false; // the scan's connection phase has not ended yet
-    bool m_bKeepAlive = false;      // review state: keep-alive timer armed
-    bool m_bSessionLost = false;    // review state, but the server ended the session
-    bool m_bExitAfterSessionEnd = false;  // close once the cancelled session has ended
-    bool m_bPurging = false;
     bool m_bLayoutReady = false;
     bool m_bClosing = false;
     bool m_bBusyCursor = false;
-    bool m_bBackground = false;         // the scan under way is a background check
-    bool m_bBackgroundEnding = false;   // its session is being ended
     std::string m_sBackgroundFailure;
 };

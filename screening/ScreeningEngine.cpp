@@ -4,6 +4,7 @@
 #include <cctype>
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -58,6 +59,17 @@ uint64_t RowBytes(const MessageRow& row)
 constexpr const char* kDroppedNote = " The session was closed without QUIT, so nothing was deleted.";
 
 }  // namespace
+
+bool IsMismatch(PurgeOutcome outcome)
+{
+    return outcome == PurgeOutcome::kChanged || outcome == PurgeOutcome::kUnreadable
+           || outcome == PurgeOutcome::kIdChanged;
+}
+
+bool StopsPurge(PurgeOutcome outcome)
+{
+    return IsMismatch(outcome) || outcome == PurgeOutcome::kBroken;
+}
 
 std::string PurgeSummaryText(const PurgeResult& result)
 {
@@ -151,10 +163,10 @@ void ScreeningEngine::ScanThread(ScreeningEngine* pEngine)
         e.m_hScanRun.Reset();
         {
             std::lock_guard lock(e.m_mutex);
-            // Posted under the lock Stop takes: once Stop has returned, no
-            // WM_SCAN_DONE of the stopped scan can reach the owner.
+            // Told under the lock Stop takes: once Stop has returned, no
+            // OnScanDone of the stopped scan can reach the owner.
             if (!e.m_bStop.load(std::memory_order_acquire))
-                e.Post(WM_SCAN_DONE, result, 0);
+                e.m_listener.OnScanDone(ScanDone{result, e.m_sScanStatus});
             if (e.m_bScanPending && !e.m_bQuitting.load(std::memory_order_acquire)) {
                 // StartScan stopped this scan to start another: start it now.
                 e.m_bScanPending = false;
@@ -175,7 +187,7 @@ void ScreeningEngine::ScanThread(ScreeningEngine* pEngine)
     e.m_changed.notify_all();
 }
 
-// PurgeThread: the same loop around the session jobs; WM_PURGE_DONE after
+// PurgeThread: the same loop around the session jobs; OnPurgeDone after
 // every purge.
 void ScreeningEngine::PurgeThread(ScreeningEngine* pEngine)
 {
@@ -212,10 +224,12 @@ void ScreeningEngine::RunJob(Job job)
 {
     std::lock_guard session(m_sessionMutex);
     switch (job) {
-    case Job::kPurge:
-        PurgeChecked();
-        Post(WM_PURGE_DONE, 0, 0);
+    case Job::kPurge: {
+        PurgeResult result = PurgeChecked();
+        std::string summary = PurgeSummaryText(result);
+        m_listener.OnPurgeDone(PurgeDone{std::move(result), std::move(summary)});
         break;
+    }
     case Job::kKeepAlive:
         CheckSession();
         break;
@@ -228,12 +242,31 @@ void ScreeningEngine::RunJob(Job job)
     }
 }
 
-// ScanThread.
+// ScanThread: the scan failed; m_sScanStatus says why.
+int ScreeningEngine::ScanFailed(const std::string& status)
+{
+    m_sScanStatus = status;
+    return -1;
+}
+
+// ScanThread: the scan ends in its connection phase (stopped, failed or
+// no mail), with this result.
+int ScreeningEngine::EndInConnectionPhase(int result)
+{
+    SetAnswered();
+    return result;
+}
+
+// ScanThread: a failure in the connection phase, which it ends.
 int ScreeningEngine::FailScan(const std::string& status)
 {
-    SetStatus(status);
     SetAnswered();
-    return -1;
+    return ScanFailed(status);
+}
+
+bool ScreeningEngine::Stopped() const
+{
+    return m_bStop.load(std::memory_order_acquire);
 }
 
 // ScanThread or PurgeThread: the user's words for a session that broke, or
@@ -245,9 +278,24 @@ std::string ScreeningEngine::SessionStatus(const std::string& fallback) const
     return fallback;
 }
 
+// What one scan keeps from message to message (ScanThread).
+struct ScreeningEngine::ScanWalk {
+    explicit ScanWalk(const FilterLists& lists) : m_lists(lists) {}
+    const FilterLists& m_lists;
+    CDumpFile m_dump;
+    int m_nCount = 0;              // the messages STAT announced
+    bool m_bHaveUidl = false;
+    int m_nWindow = 1;             // TOP commands kept outstanding
+    int m_nQueued = 0;             // the last message whose TOP is sent
+    uint64_t m_nRowBytes = 0;      // for kMaxScanRowBytes
+    bool m_bWakeDue = false;       // the queue turned non-empty since the owner was told
+    int m_nUntold = 0;             // rows queued since the owner was told
+    CPop3Message m_message;        // the reply being read, reused
+};
+
 // ScanThread. Returns 0 when the scan ran to its end, was stopped or found no
-// mail, -1 when it failed; m_sStatus says why for the user. m_nLastNum is the
-// number of the last row delivered (0: none).
+// mail, -1 when it failed; m_sScanStatus says why for the user. m_nLastNum is
+// the number of the last row delivered (0: none).
 int ScreeningEngine::ScanHeaders()
 {
     Account account;
@@ -260,15 +308,42 @@ int ScreeningEngine::ScanHeaders()
         lists = m_lists;
     }
     m_nMsgCount.store(0, std::memory_order_release);
-    SetStatus("");
+    m_sScanStatus.clear();
     m_nLastNum = 0;
     m_bCanReconnect.store(false, std::memory_order_release);
 
-    if (m_bStop.load(std::memory_order_acquire)) {
-        SetAnswered();
-        return 0;
-    }
+    const std::optional<int> loggedOut = LogIn(account);
+    // The scan's copy of the password is not needed past the log-in.
+    platform::SecureWipe(account.m_sPass);
+    if (loggedOut)
+        return *loggedOut;
+    ScanWalk walk{lists};
+    if (const std::optional<int> ended = ReadListing(walk))
+        return *ended;
+    if (!walk.m_dump.Open())
+        return FailScan(walk.m_dump.FailureStatus());
+    SetAnswered();
 
+    // With PIPELINING the TOP commands run up to a window ahead of the
+    // replies, which are read strictly in order; without, one at a time.
+    walk.m_nWindow = m_connection.CanPipeline() ? kPipelineWindow : 1;
+    int result = 0;
+    for (int n = 1; n <= walk.m_nCount && result == 0 && !Stopped(); ++n) {
+        if (!WaitForRoom(walk))
+            break;
+        result = ReadNextRow(walk, n);
+    }
+    if (!Stopped())
+        WakeOwner(walk);
+    return FinishScan(walk, result);
+}
+
+// ScanThread: the connection phase up to the session. Empty once logged in;
+// else the scan's result.
+std::optional<int> ScreeningEngine::LogIn(const Account& account)
+{
+    if (Stopped())
+        return EndInConnectionPhase(0);
     // A security setting we do not know must not be taken for plain text.
     CPop3Connection::Security security = CPop3Connection::Security::kNone;
     if (!CPop3Connection::ParseSecurity(account.m_sSecurity, security))
@@ -277,10 +352,8 @@ int ScreeningEngine::ScanHeaders()
     m_connection.SetSecurity(security, account.m_sTlsFingerprint);
     const int port = ParsePort(account.m_sPort);
     if (port == 0 || !m_connection.Login(account.m_sServer, account.m_sUser, account.m_sPass, port)) {
-        if (m_bStop.load(std::memory_order_acquire)) {
-            SetAnswered();
-            return 0;
-        }
+        if (Stopped())
+            return EndInConnectionPhase(0);
         // A host that cannot be reached keeps its old summary; every other
         // failure names its cause.
         const std::string reason = port == 0 ? std::string() : m_connection.GetFailureReason();
@@ -292,17 +365,17 @@ int ScreeningEngine::ScanHeaders()
         m_sessionAccount = account;
         platform::SecureWipe(m_sessionAccount.m_sPass);
     }
-
     // Stopped while logging in: the thread loop ends the session; the dump
     // of the last scan is left as it is.
-    if (m_bStop.load(std::memory_order_acquire)) {
-        SetAnswered();
-        return 0;
-    }
+    if (Stopped())
+        return EndInConnectionPhase(0);
+    return std::nullopt;
+}
 
-    // The scan's copy of the password is not needed past the log-in.
-    platform::SecureWipe(account.m_sPass);
-
+// ScanThread: STAT, LIST and UIDL into the walk. Empty when there are rows
+// to read; else the scan's result.
+std::optional<int> ScreeningEngine::ReadListing(ScanWalk& walk)
+{
     int count = 0, total = 0;
     if (!m_connection.Stat(count, total) || count < 0) {
         if (platform::GetLastError() == EOVERFLOW)
@@ -311,13 +384,11 @@ int ScreeningEngine::ScanHeaders()
         return FailScan(SessionStatus("Server Refused STAT Response"));
     }
     m_nMsgCount.store(count, std::memory_order_release);
+    walk.m_nCount = count;
     if (count == 0) {
-        SetStatus("No emails waiting for you at the Server");
-        SetAnswered();
-        return 0;
+        m_sScanStatus = "No emails waiting for you at the Server";
+        return EndInConnectionPhase(0);
     }
-
-    uint64_t size = 0;
     if (!m_connection.List()) {
         if (m_connection.ListingProblem() != pop3::ReplyError::kNone)
             return FailScan(std::string("The server's message list (LIST) cannot be used: ")
@@ -332,164 +403,149 @@ int ScreeningEngine::ScanHeaders()
     if (m_connection.ListingProblem() != pop3::ReplyError::kNone)
         return FailScan(std::string("The server's list of message ids (UIDL) cannot be used: ")
                         + pop3::ReplyErrorText(m_connection.ListingProblem()));
-    const bool bHaveUidl = m_connection.HasUidlListing();
+    walk.m_bHaveUidl = m_connection.HasUidlListing();
     // A LIST shorter than the STAT count leaves a number without a size: the
     // server contradicts itself, so the scan fails rather than show a row
     // with a made-up size.
+    uint64_t size = 0;
     if (!m_connection.GetSize(1, size))
         return FailScan(pop3::kListMismatchStatus);
+    return std::nullopt;
+}
 
-    CDumpFile dump;
-    if (!dump.Open())
-        return FailScan(dump.FailureStatus());
-
-    SetAnswered();
-
-    CPop3Message message;
-    int result = 0;
-    uint64_t nRowBytes = 0;
-    // With PIPELINING the TOP commands run up to a window ahead of the
-    // replies, which are read strictly in order; without, one at a time.
-    const int nWindow = m_connection.CanPipeline() ? kPipelineWindow : 1;
-    int nQueued = 0;  // the last message whose TOP is sent
-    // The owner is told once the queue has turned non-empty, as soon as the
-    // next reply must be waited for on the network, or after kWakeEvery rows
-    // at the latest: a fast server's replies arrive many to a receive, and
-    // one wake-up per row would cost both threads a switch per row.
-    constexpr int kWakeEvery = 64;
-    bool bWakeDue = false;
-    int nUntold = 0;
-    const auto wake = [&] {
-        if (bWakeDue)
-            Post(WM_SCAN_ROW, 0, 0);
-        bWakeDue = false;
-        nUntold = 0;
-    };
-    for (int n = 1; n <= count && !m_bStop.load(std::memory_order_acquire); ++n) {
-        {
-            // A full queue waits for the owner to take it (or stop the scan).
-            std::unique_lock lock(m_mutex);
-            if (m_aRowQueue.size() >= m_nRowLimit && bWakeDue) {
-                lock.unlock();
-                wake();
-                lock.lock();
-            }
-            m_changed.wait(lock, [this] {
-                return m_aRowQueue.size() < m_nRowLimit || m_bStop.load(std::memory_order_acquire);
-            });
-            if (m_bStop.load(std::memory_order_acquire))
-                break;
-        }
-
-        std::string uidl;
-        if (bHaveUidl)
-            m_connection.GetUidl(n, uidl);  // none usable: the row is checked by Subject alone
-        if (!m_connection.GetSize(n, size)) {
-            SetStatus(pop3::kListMismatchStatus);
-            result = -1;
-            break;
-        }
-        // Tops the window up once half of it has been read: one write per
-        // half window. A number the listing lacks ends the batch; the scan
-        // fails on it when it gets there.
-        if (nQueued < n || (nQueued - n < nWindow / 2 && nQueued < count)) {
-            for (int k = nQueued + 1; k <= count && k < n + nWindow && m_connection.QueueTop(k); ++k)
-                nQueued = k;
-            if (!m_connection.SendQueued()) {
-                SetStatus(SessionStatus("The connection was lost."));
-                result = -1;
-                break;
-            }
-        }
-        const bool bRead = m_connection.ReadTop(n, message);
-        // A stop wakes the read above; its empty result must not reach the
-        // dump as if it were this message's header.
-        if (m_bStop.load(std::memory_order_acquire))
-            break;
-        if (!bRead && m_connection.IsBroken()) {
-            SetStatus(SessionStatus(""));
-            result = -1;
-            break;
-        }
-
-        MessageRow row;
-        int suspect = 0;
-        if (bRead) {
-            dump.WriteRecord(n, size, message.Text());
-            row = BuildMessageRow(n, size, message);
-            AddReadableTexts(row);
-            row.m_nHeaderAt = static_cast<long long>(dump.LastTextOffset());
-            row.m_nHeaderLength = message.Text().size();
-            row.m_sUidl = std::move(uidl);
-            suspect = ClassifyRow(lists, row);
-        } else {
-            // The server would not show this message: its row carries no
-            // text of any other message, is never checked and never deleted.
-            const std::string mark = "(message unavailable: " + m_connection.GetLastReply() + ")";
-            dump.WriteRecord(n, size, mark + "\r\n");
-            CPop3Message none;
-            row = BuildMessageRow(n, size, none);
-            row.m_sSubject = mark;
-            row.m_bUnavailable = true;
-            row.m_sUidl = std::move(uidl);
-        }
-        if (dump.Failed()) {
-            SetStatus(dump.FailureStatus());
-            result = -1;
-            break;
-        }
-        nRowBytes += RowBytes(row);
-        if (nRowBytes > kMaxScanRowBytes) {
-            SetStatus("The server's headers are larger than one scan can hold ("
-                      + std::to_string(kMaxScanRowBytes >> 20) + " MiB); the scan stopped at message "
-                      + std::to_string(n) + ".");
-            result = -1;
-            break;
-        }
-        int repeat = 0;
-        if (m_nLastNum == n)
-            repeat = 1;
-        else
-            m_nLastNum = n;
-
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_bStop.load(std::memory_order_acquire))
-                break;
-            bWakeDue = bWakeDue || m_aRowQueue.empty();
-            m_aRowQueue.push_back(ScanRow{std::move(row), suspect, repeat});
-        }
-        // The owner takes all of the queue per wake-up. Posted outside the
-        // lock, so TakeRows never waits for the post itself. A post that
-        // lands after a Stop finds nothing to take.
-        ++nUntold;
-        if (bWakeDue && (nUntold >= kWakeEvery || !m_connection.HasUnreadInput()))
-            wake();
+// ScanThread: a full queue waits for the owner to take it (or stop the
+// scan). False: stopped.
+bool ScreeningEngine::WaitForRoom(ScanWalk& walk)
+{
+    std::unique_lock lock(m_mutex);
+    if (m_aRowQueue.size() >= m_nRowLimit && walk.m_bWakeDue) {
+        lock.unlock();
+        WakeOwner(walk);
+        lock.lock();
     }
-    if (!m_bStop.load(std::memory_order_acquire))
-        wake();
+    m_changed.wait(lock, [this] { return m_aRowQueue.size() < m_nRowLimit || Stopped(); });
+    return !Stopped();
+}
 
+// ScanThread: the owner is told once the queue has turned non-empty.
+void ScreeningEngine::WakeOwner(ScanWalk& walk)
+{
+    if (walk.m_bWakeDue)
+        m_listener.OnScanRow(ScanRowsWaiting{});
+    walk.m_bWakeDue = false;
+    walk.m_nUntold = 0;
+}
+
+// ScanThread: message n read, dumped, classified and queued for the owner.
+// 0: go on (or stopped); -1: the scan failed.
+int ScreeningEngine::ReadNextRow(ScanWalk& walk, int n)
+{
+    std::string uidl;
+    if (walk.m_bHaveUidl)
+        m_connection.GetUidl(n, uidl);  // none usable: the row is checked by Subject alone
+    uint64_t size = 0;
+    if (!m_connection.GetSize(n, size))
+        return ScanFailed(pop3::kListMismatchStatus);
+    // Tops the window up once half of it has been read: one write per half
+    // window. A number the listing lacks ends the batch; the scan fails on
+    // it when it gets there.
+    if (walk.m_nQueued < n || (walk.m_nQueued - n < walk.m_nWindow / 2 && walk.m_nQueued < walk.m_nCount)) {
+        for (int k = walk.m_nQueued + 1; k <= walk.m_nCount && k < n + walk.m_nWindow && m_connection.QueueTop(k);
+             ++k)
+            walk.m_nQueued = k;
+        if (!m_connection.SendQueued())
+            return ScanFailed(SessionStatus("The connection was lost."));
+    }
+    const bool bRead = m_connection.ReadTop(n, walk.m_message);
+    // A stop wakes the read above; its empty result must not reach the
+    // dump as if it were this message's header.
+    if (Stopped())
+        return 0;
+    if (!bRead && m_connection.IsBroken())
+        return ScanFailed(SessionStatus(""));
+
+    ScanRow queued{bRead ? ReadRow(walk, n, size) : UnavailableRow(walk, n, size)};
+    queued.m_row.m_sUidl = std::move(uidl);
+    if (bRead)
+        queued.m_nSuspect = ClassifyRow(walk.m_lists, queued.m_row);
+    if (walk.m_dump.Failed())
+        return ScanFailed(walk.m_dump.FailureStatus());
+    walk.m_nRowBytes += RowBytes(queued.m_row);
+    if (walk.m_nRowBytes > kMaxScanRowBytes)
+        return ScanFailed("The server's headers are larger than one scan can hold ("
+                          + std::to_string(kMaxScanRowBytes >> 20) + " MiB); the scan stopped at message "
+                          + std::to_string(n) + ".");
+    if (m_nLastNum == n)
+        queued.m_nRepeat = 1;
+    else
+        m_nLastNum = n;
+    QueueRow(walk, std::move(queued));
+    return 0;
+}
+
+// ScanThread: the row of a message whose header the server showed.
+MessageRow ScreeningEngine::ReadRow(ScanWalk& walk, int n, uint64_t size)
+{
+    walk.m_dump.WriteRecord(n, size, walk.m_message.Text());
+    MessageRow row = BuildMessageRow(n, size, walk.m_message);
+    AddReadableTexts(row);
+    row.m_nHeaderAt = static_cast<long long>(walk.m_dump.LastTextOffset());
+    row.m_nHeaderLength = walk.m_message.Text().size();
+    return row;
+}
+
+// ScanThread: the server would not show this message: its row carries no
+// text of any other message, is never checked and never deleted.
+MessageRow ScreeningEngine::UnavailableRow(ScanWalk& walk, int n, uint64_t size)
+{
+    const std::string mark = "(message unavailable: " + m_connection.GetLastReply() + ")";
+    walk.m_dump.WriteRecord(n, size, mark + "\r\n");
+    MessageRow row = BuildMessageRow(n, size, CPop3Message());
+    row.m_sSubject = mark;
+    row.m_bUnavailable = true;
+    return row;
+}
+
+// ScanThread: the owner takes all of the queue per wake-up, told as soon
+// as the next reply must be waited for on the network, or after
+// kWakeEvery rows at the latest: a fast server's replies arrive many to a
+// receive, and one wake-up per row would cost both threads a switch per
+// row. Told outside the lock, so TakeRows never waits for the call
+// itself; a call that lands after a Stop finds nothing to take.
+void ScreeningEngine::QueueRow(ScanWalk& walk, ScanRow row)
+{
+    constexpr int kWakeEvery = 64;
+    {
+        std::lock_guard lock(m_mutex);
+        if (Stopped())
+            return;
+        walk.m_bWakeDue = walk.m_bWakeDue || m_aRowQueue.empty();
+        m_aRowQueue.push_back(std::move(row));
+    }
+    ++walk.m_nUntold;
+    if (walk.m_bWakeDue && (walk.m_nUntold >= kWakeEvery || !m_connection.HasUnreadInput()))
+        WakeOwner(walk);
+}
+
+// ScanThread: the checks after the last row, and the dump put in place.
+int ScreeningEngine::FinishScan(ScanWalk& walk, int result)
+{
     // A reply that came late, or twice, sits ahead of later replies: the
     // rows after it would show the wrong messages. LIST n names its number,
     // so it proves the replies still pair with the commands.
     uint64_t lastSize = 0;
-    if (result == 0 && m_nLastNum > 0 && !m_bStop.load(std::memory_order_acquire)
-        && !m_connection.ListOne(m_nLastNum, lastSize)) {
-        SetStatus(SessionStatus("The server refused LIST " + std::to_string(m_nLastNum) + ": "
-                                + m_connection.GetLastReply()));
-        result = -1;
-    }
+    if (result == 0 && m_nLastNum > 0 && !Stopped() && !m_connection.ListOne(m_nLastNum, lastSize))
+        result = ScanFailed(SessionStatus("The server refused LIST " + std::to_string(m_nLastNum) + ": "
+                                          + m_connection.GetLastReply()));
     if (result == 0)
-        m_bCanReconnect.store(bHaveUidl, std::memory_order_release);
+        m_bCanReconnect.store(walk.m_bHaveUidl, std::memory_order_release);
 
     // The dump replaces the last one once the scan has ended or stopped; a
     // dump that cannot be completed is a failed scan.
-    if (!dump.Commit() && result == 0) {
-        SetStatus(dump.FailureStatus());
-        result = -1;
-    } else if (result == 0 && dump.WasCut()) {
-        SetStatus(dump.CutStatus());
-    }
+    if (!walk.m_dump.Commit() && result == 0)
+        result = ScanFailed(walk.m_dump.FailureStatus());
+    else if (result == 0 && walk.m_dump.WasCut())
+        m_sScanStatus = walk.m_dump.CutStatus();
     return result;
 }
 
@@ -557,19 +613,19 @@ bool ScreeningEngine::ReconnectForPurge(std::vector<PurgeRow>& rows, PurgeResult
 // PurgeThread. Walks the snapshot in message-number order: per checked row
 // TOP n 0, the Subject compared byte for byte with the one the user saw, the
 // UIDL compared with the scan's, then DELE n; the first difference stops the
-// walk. One WM_PURGE_PROGRESS per row visited. On a server that lists
+// walk. One OnPurgeProgress per row visited. On a server that lists
 // PIPELINING, WalkPipelined does the same with its commands sent ahead, and
-// this loop goes on from where it stopped. QUIT at the end: it is what
-// makes the server remove the messages marked as deleted (RFC 1939 §6). A
-// session that breaks is dropped instead, so nothing at all is deleted.
-void ScreeningEngine::PurgeChecked()
+// the walk goes on one row at a time from where it stopped. QUIT at the end:
+// it is what makes the server remove the messages marked as deleted (RFC
+// 1939 §6). A session that breaks is dropped instead, so nothing at all is
+// deleted.
+PurgeResult ScreeningEngine::PurgeChecked()
 {
     std::vector<PurgeRow> rows;
     {
         std::lock_guard lock(m_mutex);
         rows.swap(m_aPurgeRows);
     }
-    m_bPurgeCommitted.store(false, std::memory_order_release);
     PurgeResult result;
     // Row numbers as the user saw them, for what the purge reports.
     std::vector<int> shown;
@@ -581,110 +637,93 @@ void ScreeningEngine::PurgeChecked()
         std::any_of(rows.begin(), rows.end(), [](const PurgeRow& row) { return row.m_bChecked && row.m_bAvailable; });
     // The review's session may have been logged out or lost meanwhile.
     const bool bSession = m_connection.IsIdleAndOpen();
-    if (!bSession && bAnyChecked && !ReconnectForPurge(rows, result)) {
-        {
-            std::lock_guard lock(m_textMutex);
-            m_purgeResult = result;
-        }
-        return;
-    }
+    if (!bSession && bAnyChecked && !ReconnectForPurge(rows, result))
+        return result;
 
     bool bContinue = true;
     size_t r = 0;
     if (m_connection.CanPipeline())
         r = WalkPipelined(rows, shown, r, result, bContinue);
-    for (; r < rows.size() && bContinue; ++r) {
-        if (m_bPurgeCancel.load(std::memory_order_acquire))
+    for (; r < rows.size() && bContinue && !PurgeCancelled(); ++r) {
+        std::optional<PurgeProgress> note = VisitRow(rows[r], shown[r], result);
+        if (!note)
             break;
-        const PurgeRow& row = rows[r];
-        PurgeOutcome outcome = LeftAlone(row, shown[r], result);
-        if (outcome == PurgeOutcome::kNotChecked && row.m_bChecked) {
-            {
-                std::lock_guard lock(m_textMutex);
-                m_sGridSubject = row.m_sSubject;
-                m_sMsgSubject.clear();
-            }
-            CPop3Message message;
-            std::string uidl;
-            if (!m_connection.Top(row.m_nNum, message)) {
-                outcome = m_connection.IsBroken() ? PurgeOutcome::kBroken : PurgeOutcome::kUnreadable;
-                std::lock_guard lock(m_textMutex);
-                m_sMsgSubject = "(could not be read again: " + m_connection.GetLastReply() + ")";
-            } else {
-                const std::string subject = message.GetSubject();
-                {
-                    std::lock_guard lock(m_textMutex);
-                    m_sMsgSubject = subject;
-                }
-                if (subject != row.m_sSubject) {
-                    outcome = PurgeOutcome::kChanged;
-                } else if (!row.m_sUidl.empty()
-                           && (!m_connection.UidlOf(row.m_nNum, uidl) || uidl != row.m_sUidl)) {
-                    outcome = m_connection.IsBroken() ? PurgeOutcome::kBroken : PurgeOutcome::kIdChanged;
-                    std::lock_guard lock(m_textMutex);
-                    m_sMsgSubject = subject + " (another message: its id on the server has changed)";
-                } else if (m_bPurgeCancel.load(std::memory_order_acquire)) {
-                    break;
-                } else if (!KeepCopy(row.m_nNum)) {
-                    // The copy the user asked for failed: no DELE, the purge goes on.
-                    outcome = m_connection.IsBroken() ? PurgeOutcome::kBroken : PurgeOutcome::kNotKept;
-                    if (outcome == PurgeOutcome::kNotKept)
-                        result.m_aNotKept.push_back(shown[r]);
-                } else {
-                    outcome = DeleOutcome(m_connection.Dele(row.m_nNum), row, shown[r], result);
-                }
-            }
-            if (outcome == PurgeOutcome::kChanged || outcome == PurgeOutcome::kUnreadable
-                || outcome == PurgeOutcome::kIdChanged)
-                result.m_aChanged.push_back(shown[r]);
-        }
-        // wParam as it always was: 1 for a checked row deleted or stopped
-        // on, 0 for one left alone or refused.
-        const bool bStops = outcome == PurgeOutcome::kChanged || outcome == PurgeOutcome::kUnreadable
-                            || outcome == PurgeOutcome::kIdChanged || outcome == PurgeOutcome::kBroken;
-        if (bStops)
-            bContinue = false;
-        const long wParam = outcome == PurgeOutcome::kMarked || (bStops && outcome != PurgeOutcome::kBroken);
-        {
-            std::lock_guard lock(m_textMutex);
-            m_nLastOutcome = outcome;
-        }
-        Post(WM_PURGE_PROGRESS, wParam, bContinue ? 1 : 0);
+        PostProgress(std::move(*note), bContinue);
     }
     // Checked rows after the stop are not deleted either.
     if (!bContinue && !m_connection.IsBroken())
         for (; r < rows.size(); ++r)
             if (rows[r].m_bChecked && rows[r].m_bAvailable)
                 result.m_aChanged.push_back(shown[r]);
+    EndPurgeSession(result);
+    m_connection.Drop();
+    return result;
+}
 
+bool ScreeningEngine::PurgeCancelled() const
+{
+    return m_bPurgeCancel.load(std::memory_order_acquire);
+}
+
+// PurgeThread: one row of the sequential walk, read again and deleted when
+// it is still the message the user saw. Empty: cancelled before its DELE.
+std::optional<PurgeProgress> ScreeningEngine::VisitRow(const PurgeRow& row, int nShown, PurgeResult& result)
+{
+    PurgeProgress note{nShown, LeftAlone(row, nShown, result)};
+    if (note.m_nOutcome != PurgeOutcome::kNotChecked || !row.m_bChecked)
+        return note;
+    note.m_sGridSubject = row.m_sSubject;
+    CPop3Message message;
+    std::string uidl;
+    if (!m_connection.Top(row.m_nNum, message)) {
+        note.m_nOutcome = m_connection.IsBroken() ? PurgeOutcome::kBroken : PurgeOutcome::kUnreadable;
+        note.m_sServerSubject = "(could not be read again: " + m_connection.GetLastReply() + ")";
+    } else if ((note.m_sServerSubject = message.GetSubject()) != row.m_sSubject) {
+        note.m_nOutcome = PurgeOutcome::kChanged;
+    } else if (!row.m_sUidl.empty() && (!m_connection.UidlOf(row.m_nNum, uidl) || uidl != row.m_sUidl)) {
+        note.m_nOutcome = m_connection.IsBroken() ? PurgeOutcome::kBroken : PurgeOutcome::kIdChanged;
+        note.m_sServerSubject += " (another message: its id on the server has changed)";
+    } else if (PurgeCancelled()) {
+        return std::nullopt;
+    } else if (!KeepCopy(row.m_nNum, note.m_sReply)) {
+        // The copy the user asked for failed: no DELE, the purge goes on.
+        result.m_sLastReply = note.m_sReply;
+        note.m_nOutcome = m_connection.IsBroken() ? PurgeOutcome::kBroken : PurgeOutcome::kNotKept;
+        if (note.m_nOutcome == PurgeOutcome::kNotKept)
+            result.m_aNotKept.push_back(nShown);
+    } else {
+        note.m_nOutcome = DeleOutcome(m_connection.Dele(row.m_nNum), row, nShown, result, note.m_sReply);
+    }
+    if (IsMismatch(note.m_nOutcome))
+        result.m_aChanged.push_back(nShown);
+    return note;
+}
+
+// PurgeThread: the purge's session ends. QUIT commits what is marked; a
+// cancelled purge unmarks it first.
+void ScreeningEngine::EndPurgeSession(PurgeResult& result)
+{
     if (m_connection.IsBroken()) {
         result.m_bBroken = true;
         result.m_sReason = m_connection.BreakReason();
-    } else if (m_bPurgeCancel.load(std::memory_order_acquire)) {
+    } else if (PurgeCancelled()) {
         result.m_bCancelled = true;
         // RSET unmarks every message this session marked as deleted (RFC
         // 1939 §5), so the QUIT that follows removes nothing. When RSET is
         // refused, a QUIT would remove what is still marked: the session is
         // dropped instead, which removes nothing either (RFC 1939 §6).
         if (!m_connection.Rset()) {
-            std::lock_guard lock(m_textMutex);
-            m_sReply = m_connection.GetLastReply();
+            result.m_sLastReply = m_connection.GetLastReply();
             m_connection.Drop();
         } else if (!m_connection.Quit()) {
-            std::lock_guard lock(m_textMutex);
-            m_sReply = m_connection.GetLastReply();
+            result.m_sLastReply = m_connection.GetLastReply();
         }
     } else if (m_connection.Quit()) {
         result.m_bCommitted = true;
-        m_bPurgeCommitted.store(true, std::memory_order_release);
     } else {
         result.m_sReason = m_connection.IsBroken() ? m_connection.BreakReason() : m_connection.GetLastReply();
-        std::lock_guard lock(m_textMutex);
-        m_sReply = result.m_sReason;
+        result.m_sLastReply = result.m_sReason;
     }
-    m_connection.Drop();
-    std::lock_guard lock(m_textMutex);
-    m_purgeResult = std::move(result);
 }
 
 // PurgeThread, with no reply outstanding: whether KeepCopy would fetch a
@@ -701,21 +740,27 @@ bool ScreeningEngine::NeedsStepBeforeDele(const PurgeRow& row)
     return nMaxBytes != 0 && (!m_connection.GetSize(row.m_nNum, size) || size <= nMaxBytes);
 }
 
-// PurgeThread: the row's outcome is known; WM_PURGE_PROGRESS as the
-// sequential walk posts it.
-void ScreeningEngine::PostProgress(PurgeOutcome outcome, bool& bContinue)
+// PurgeThread: the row's outcome is known.
+void ScreeningEngine::PostProgress(PurgeProgress note, bool& bContinue)
 {
-    const bool bStops = outcome == PurgeOutcome::kChanged || outcome == PurgeOutcome::kUnreadable
-                        || outcome == PurgeOutcome::kIdChanged || outcome == PurgeOutcome::kBroken;
-    if (bStops)
+    if (StopsPurge(note.m_nOutcome))
         bContinue = false;
-    const long wParam = outcome == PurgeOutcome::kMarked || (bStops && outcome != PurgeOutcome::kBroken);
-    {
-        std::lock_guard lock(m_textMutex);
-        m_nLastOutcome = outcome;
-    }
-    Post(WM_PURGE_PROGRESS, wParam, bContinue ? 1 : 0);
+    m_listener.OnPurgeProgress(note);
 }
+
+// What reading a row again showed (the pipelined walk).
+struct ScreeningEngine::Reread {
+    size_t m_nRow;
+    bool m_bRead = false;     // TOP answered +OK
+    bool m_bIdOk = true;      // no UIDL to check, or UIDL n answered and matched
+    bool m_bBroken = false;   // the session broke on this row's replies
+    std::string m_sSubject = {};  // the Subject now, or the refusal's text
+};
+
+// The pipelined DELEs: sent, answered, and the next reread to use.
+struct ScreeningEngine::DeleWindow {
+    size_t m_nSent = 0, m_nRead = 0, m_nNext = 0;
+};
 
 // PurgeThread, on a session whose server lists PIPELINING. In one session
 // the messages cannot change (RFC 1939 §6), so every checked row is read
@@ -726,14 +771,6 @@ void ScreeningEngine::PostProgress(PurgeOutcome outcome, bool& bContinue)
 size_t ScreeningEngine::WalkPipelined(const std::vector<PurgeRow>& rows, const std::vector<int>& shown,
                                       size_t first, PurgeResult& result, bool& bContinue)
 {
-    // What reading a row again showed.
-    struct Reread {
-        size_t m_nRow;
-        bool m_bRead = false;     // TOP answered +OK
-        bool m_bIdOk = true;      // no UIDL to check, or UIDL n answered and matched
-        bool m_bBroken = false;   // the session broke on this row's replies
-        std::string m_sSubject = {};  // the Subject now, or the refusal's text
-    };
     const auto needsReading = [&](const PurgeRow& row) {
         return row.m_bChecked && row.m_bAvailable
                && !(result.m_bReconnected && (row.m_sUidl.empty() || row.m_nNum == 0));
@@ -750,12 +787,44 @@ size_t ScreeningEngine::WalkPipelined(const std::vector<PurgeRow>& rows, const s
     }
     if (rereads.empty())
         return first;
+    ReadAgainPipelined(rows, rereads);
+    if (PurgeCancelled())
+        return first;
 
-    // Every row read again, a window of commands ahead of the replies; after
-    // the first difference nothing more is asked.
+    // The DELEs, a window ahead, for the rows read again without a
+    // difference; the progress row by row as the sequential walk posts it.
+    DeleWindow window;
+    size_t r = first;
+    for (; r < end && bContinue; ++r) {
+        if (PurgeCancelled()) {
+            // RSET follows: the DELEs in flight are read and undone with it.
+            if (!m_connection.SkipReplies())
+                result.m_bBroken = true;
+            return r;
+        }
+        const PurgeRow& row = rows[r];
+        PurgeProgress note{shown[r], LeftAlone(row, shown[r], result)};
+        if (note.m_nOutcome == PurgeOutcome::kNotChecked && row.m_bChecked) {
+            if (window.m_nNext >= rereads.size())
+                note.m_nOutcome = PurgeOutcome::kBroken;  // the replies ended before this row
+            else
+                JudgeReread(rows, rereads, window, note, result);
+            if (IsMismatch(note.m_nOutcome))
+                result.m_aChanged.push_back(shown[r]);
+        }
+        PostProgress(std::move(note), bContinue);
+    }
+    return r;
+}
+
+// PurgeThread: every row of `rereads` read again, a window of commands
+// ahead of the replies; after the first difference nothing more is asked.
+// Rows past the last one read are dropped: the walk stops before them.
+void ScreeningEngine::ReadAgainPipelined(const std::vector<PurgeRow>& rows, std::vector<Reread>& rereads)
+{
     size_t nSent = 0, nRead = 0;
     bool bDiffered = false;
-    while (nRead < rereads.size() && !m_bPurgeCancel.load(std::memory_order_acquire)) {
+    while (nRead < rereads.size() && !PurgeCancelled()) {
         if (!bDiffered && nSent < rereads.size() && nSent - nRead < static_cast<size_t>(kPipelineWindow) / 2) {
             for (; nSent < rereads.size() && nSent - nRead < static_cast<size_t>(kPipelineWindow); ++nSent) {
                 const PurgeRow& row = rows[rereads[nSent].m_nRow];
@@ -794,75 +863,47 @@ size_t ScreeningEngine::WalkPipelined(const std::vector<PurgeRow>& rows, const s
     }
     if (!m_connection.IsBroken() && !m_connection.SkipReplies())
         rereads[std::min(nRead, rereads.size() - 1)].m_bBroken = true;
-    if (m_bPurgeCancel.load(std::memory_order_acquire))
-        return first;
-    // Rows past the last one read are not reached: the walk stops before.
-    rereads.resize(nRead);
+    if (!PurgeCancelled())
+        rereads.resize(nRead);
+}
 
-    // The DELEs, a window ahead, for the rows read again without a
-    // difference; the progress row by row as the sequential walk posts it.
+// PurgeThread: the next reread judged for its row (`note`), and the row's
+// DELE, with those of the clean rows after it topped up once half the
+// window has been answered.
+void ScreeningEngine::JudgeReread(const std::vector<PurgeRow>& rows, const std::vector<Reread>& rereads,
+                                  DeleWindow& window, PurgeProgress& note, PurgeResult& result)
+{
     const auto clean = [&](const Reread& reread) {
         return !reread.m_bBroken && reread.m_bRead && reread.m_bIdOk
                && reread.m_sSubject == rows[reread.m_nRow].m_sSubject;
     };
-    size_t nDeleSent = 0, nDeleRead = 0, nNext = 0;
-    size_t r = first;
-    for (; r < end && bContinue; ++r) {
-        if (m_bPurgeCancel.load(std::memory_order_acquire)) {
-            // RSET follows: the DELEs in flight are read and undone with it.
-            if (!m_connection.SkipReplies())
-                result.m_bBroken = true;
-            return r;
-        }
-        const PurgeRow& row = rows[r];
-        PurgeOutcome outcome = LeftAlone(row, shown[r], result);
-        if (outcome == PurgeOutcome::kNotChecked && row.m_bChecked) {
-            if (nNext >= rereads.size()) {
-                // The replies ended before this row: the session broke.
-                outcome = PurgeOutcome::kBroken;
-            } else {
-                const Reread& reread = rereads[nNext++];
-                {
-                    std::lock_guard lock(m_textMutex);
-                    m_sGridSubject = row.m_sSubject;
-                    m_sMsgSubject = reread.m_bRead ? reread.m_sSubject
-                                                   : "(could not be read again: " + reread.m_sSubject + ")";
-                }
-                if (reread.m_bBroken) {
-                    outcome = PurgeOutcome::kBroken;
-                } else if (!reread.m_bRead) {
-                    outcome = PurgeOutcome::kUnreadable;
-                } else if (reread.m_sSubject != row.m_sSubject) {
-                    outcome = PurgeOutcome::kChanged;
-                } else if (!reread.m_bIdOk) {
-                    outcome = PurgeOutcome::kIdChanged;
-                    std::lock_guard lock(m_textMutex);
-                    m_sMsgSubject = reread.m_sSubject + " (another message: its id on the server has changed)";
-                } else {
-                    // This row's DELE and those of the clean rows after it,
-                    // topped up once half the window has been read.
-                    if (nDeleSent == nDeleRead
-                        || (nDeleSent - nDeleRead < static_cast<size_t>(kPipelineWindow) / 2
-                            && nDeleSent < rereads.size())) {
-                        for (nDeleSent = std::max(nDeleSent, nNext - 1);
-                             nDeleSent < rereads.size() && clean(rereads[nDeleSent])
-                             && nDeleSent - nDeleRead < static_cast<size_t>(kPipelineWindow)
-                             && m_connection.QueueDele(rows[rereads[nDeleSent].m_nRow].m_nNum);
-                             ++nDeleSent) {
-                        }
-                        m_connection.SendQueued();
-                    }
-                    ++nDeleRead;
-                    outcome = DeleOutcome(m_connection.ReadDele(row.m_nNum), row, shown[r], result);
-                }
+    const Reread& reread = rereads[window.m_nNext++];
+    const PurgeRow& row = rows[reread.m_nRow];
+    note.m_sGridSubject = row.m_sSubject;
+    note.m_sServerSubject = reread.m_bRead ? reread.m_sSubject : "(could not be read again: " + reread.m_sSubject + ")";
+    if (reread.m_bBroken) {
+        note.m_nOutcome = PurgeOutcome::kBroken;
+    } else if (!reread.m_bRead) {
+        note.m_nOutcome = PurgeOutcome::kUnreadable;
+    } else if (reread.m_sSubject != row.m_sSubject) {
+        note.m_nOutcome = PurgeOutcome::kChanged;
+    } else if (!reread.m_bIdOk) {
+        note.m_nOutcome = PurgeOutcome::kIdChanged;
+        note.m_sServerSubject = reread.m_sSubject + " (another message: its id on the server has changed)";
+    } else {
+        constexpr size_t kWindow = static_cast<size_t>(kPipelineWindow);
+        size_t& nSent = window.m_nSent;
+        if (nSent == window.m_nRead || (nSent - window.m_nRead < kWindow / 2 && nSent < rereads.size())) {
+            for (nSent = std::max(nSent, window.m_nNext - 1); nSent < rereads.size() && clean(rereads[nSent])
+                                                              && nSent - window.m_nRead < kWindow
+                                                              && m_connection.QueueDele(rows[rereads[nSent].m_nRow].m_nNum);
+                 ++nSent) {
             }
-            if (outcome == PurgeOutcome::kChanged || outcome == PurgeOutcome::kUnreadable
-                || outcome == PurgeOutcome::kIdChanged)
-                result.m_aChanged.push_back(shown[r]);
+            m_connection.SendQueued();
         }
-        PostProgress(outcome, bContinue);
+        ++window.m_nRead;
+        note.m_nOutcome = DeleOutcome(m_connection.ReadDele(row.m_nNum), row, note.m_nNum, result, note.m_sReply);
     }
-    return r;
 }
 
 // PurgeThread: a checked row the purge cannot try (the scan could not read
@@ -883,8 +924,10 @@ PurgeOutcome ScreeningEngine::LeftAlone(const PurgeRow& row, int nShown, PurgeRe
     return PurgeOutcome::kNotChecked;
 }
 
-// PurgeThread: what the answer to a row's DELE makes of it.
-PurgeOutcome ScreeningEngine::DeleOutcome(bool bAccepted, const PurgeRow& row, int nShown, PurgeResult& result)
+// PurgeThread: what the answer to a row's DELE makes of it; `reply` gets
+// the server's refusal.
+PurgeOutcome ScreeningEngine::DeleOutcome(bool bAccepted, const PurgeRow& row, int nShown, PurgeResult& result,
+                                          std::string& reply)
 {
     if (bAccepted) {
         result.m_aMarked.push_back(nShown);
@@ -895,8 +938,7 @@ PurgeOutcome ScreeningEngine::DeleOutcome(bool bAccepted, const PurgeRow& row, i
     if (m_connection.IsBroken())
         return PurgeOutcome::kBroken;
     result.m_aRefused.push_back(nShown);
-    std::lock_guard lock(m_textMutex);
-    m_sReply = m_connection.GetLastReply();
+    reply = result.m_sLastReply = m_connection.GetLastReply();
     return PurgeOutcome::kRefused;
 }
 
@@ -908,7 +950,7 @@ void ScreeningEngine::CheckSession()
     const bool bAlive = m_connection.IsConnected() && m_connection.Noop();
     if (!bAlive)
         m_connection.Drop();
-    Post(WM_SESSION_CHECKED, bAlive ? 1 : 0, m_bCanReconnect.load(std::memory_order_acquire) ? 1 : 0);
+    m_listener.OnSessionChecked(SessionChecked{bAlive, m_bCanReconnect.load(std::memory_order_acquire)});
 }
 
 // PurgeThread: Cancel, or the end of a review nobody purged.
@@ -931,12 +973,7 @@ void ScreeningEngine::EndSessionJob(bool bReset)
     // again and find them by UIDL. Cancel throws them away.
     if (bReset)
         m_bCanReconnect.store(false, std::memory_order_release);
-    const bool bOk = !end.m_bRsetRefused && !end.m_bQuitRefused;
-    {
-        std::lock_guard lock(m_textMutex);
-        m_sessionEnd = std::move(end);
-    }
-    Post(WM_SESSION_ENDED, bOk ? 1 : 0, 0);
+    m_listener.OnSessionEnded(end);
 }
 
 // UI thread.
@@ -1080,23 +1117,6 @@ void ScreeningEngine::CancelPurge()
     m_bPurgeCancel.store(true, std::memory_order_release);
 }
 
-bool ScreeningEngine::PurgeCommitted() const
-{
-    return m_bPurgeCommitted.load(std::memory_order_acquire);
-}
-
-PurgeResult ScreeningEngine::LastPurge() const
-{
-    std::lock_guard lock(m_textMutex);
-    return m_purgeResult;
-}
-
-SessionEnd ScreeningEngine::LastSessionEnd() const
-{
-    std::lock_guard lock(m_textMutex);
-    return m_sessionEnd;
-}
-
 // UI thread.
 void ScreeningEngine::SignalQuit()
 {
@@ -1152,55 +1172,14 @@ int ScreeningEngine::MsgCount() const
     return m_nMsgCount.load(std::memory_order_acquire);
 }
 
-std::string ScreeningEngine::Status() const
-{
-    std::lock_guard lock(m_textMutex);
-    return m_sStatus;
-}
-
-std::string ScreeningEngine::GridSubject() const
-{
-    std::lock_guard lock(m_textMutex);
-    return m_sGridSubject;
-}
-
-std::string ScreeningEngine::MsgSubject() const
-{
-    std::lock_guard lock(m_textMutex);
-    return m_sMsgSubject;
-}
-
-std::string ScreeningEngine::Reply() const
-{
-    std::lock_guard lock(m_textMutex);
-    return m_sReply;
-}
-
-PurgeOutcome ScreeningEngine::LastOutcome() const
-{
-    std::lock_guard lock(m_textMutex);
-    return m_nLastOutcome;
-}
-
 // ScanThread: the connection phase is over, in success or failure. The
-// owner's 30-second wait ends on WM_SCAN_ANSWERED at once.
+// owner's 30-second wait ends on OnScanAnswered at once.
 void ScreeningEngine::SetAnswered()
 {
     std::lock_guard lock(m_mutex);
     m_bAnswered.store(true, std::memory_order_release);
     if (!m_bStop.load(std::memory_order_acquire))
-        Post(WM_SCAN_ANSWERED, 0, 0);
-}
-
-void ScreeningEngine::SetStatus(const std::string& text)
-{
-    std::lock_guard lock(m_textMutex);
-    m_sStatus = text;
-}
-
-void ScreeningEngine::Post(unsigned message, long wParam, long lParam)
-{
-    m_listener.PostMessage(message, wParam, lParam);
+        m_listener.OnScanAnswered(ScanAnswered{});
 }
 
 // UI thread.
@@ -1213,7 +1192,7 @@ void ScreeningEngine::SetQuarantine(QuarantineOptions options)
 // PurgeThread: RETR n into the Maildir before DELE n. A message larger than
 // asked for is deleted without a copy; one whose size is unknown is not
 // deleted at all.
-bool ScreeningEngine::KeepCopy(int n)
+bool ScreeningEngine::KeepCopy(int n, std::string& why)
 {
     QuarantineOptions options;
     {
@@ -1222,9 +1201,8 @@ bool ScreeningEngine::KeepCopy(int n)
     }
     if (options.m_nMaxBytes == 0)
         return true;
-    const auto fail = [this](const std::string& why) {
-        std::lock_guard lock(m_textMutex);
-        m_sReply = why;
+    const auto fail = [&why](const std::string& text) {
+        why = text;
         return false;
     };
     uint64_t size = 0;

@@ -4,8 +4,11 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 #include "filters/FilterLists.h"
@@ -13,33 +16,6 @@
 #include "pop3/Pop3Connection.h"
 #include "pop3/Pop3Message.h"
 #include "screening/MessageRow.h"
-
-// Notification numbers, kept from the days when the workers posted window
-// messages; the owner's listener turns them into whatever its loop uses.
-enum : unsigned {
-    WM_APP = 0x8000,
-    WM_SCAN_DONE = WM_APP + 0x0C,      // wParam: result 0 / -1; not posted after a stop
-    WM_SCAN_ROW = WM_APP + 0x0D,       // rows wait for TakeRows (posted when the queue turns non-empty)
-    WM_PURGE_DONE = WM_APP + 0x0E,     // 0, 0; LastPurge() has the summary
-    WM_PURGE_PROGRESS = WM_APP + 0x0F, // wParam: outcome; lParam: 1 continue / 0 stopped
-    WM_SCAN_ANSWERED = WM_APP + 0x10,  // the scan's connection phase ended (IsAnswered() is true)
-    WM_SESSION_CHECKED = WM_APP + 0x11, // after KeepAlive: wParam 1 alive / 0 gone; lParam: 1 = a
-                                        // purge can log in again and find the rows by UIDL
-    WM_SESSION_ENDED = WM_APP + 0x12,  // after EndSession: wParam 1 = every step accepted / 0;
-                                       // LastSessionEnd() says which was refused
-};
-
-class IScreeningListener {
-public:
-    virtual ~IScreeningListener() = default;
-    // Called on a worker thread; must only queue (message, wParam, lParam) for
-    // the owner's thread (the Qt view: QMetaObject::invokeMethod(...,
-    // Qt::QueuedConnection)). It must deliver in the order posted. Inside the
-    // call only the getters (MsgCount, IsAnswered, Status, GridSubject,
-    // MsgSubject, Reply) may be used: they then show the texts that belong to
-    // exactly this notification.
-    virtual void PostMessage(unsigned message, long wParam, long lParam) = 0;
-};
 
 struct Account {
     std::string m_sServer, m_sUser, m_sPass, m_sPort;
@@ -82,7 +58,7 @@ enum class PurgeOutcome {
     kNotKept,       // the copy asked for could not be kept, so no DELE; the purge goes on
 };
 
-// The end of one purge, for the owner after WM_PURGE_DONE.
+// The end of one purge.
 struct PurgeResult {
     bool m_bCommitted = false;   // QUIT accepted: the marked messages are gone
     bool m_bBroken = false;      // dropped without QUIT: nothing was deleted
@@ -98,6 +74,9 @@ struct PurgeResult {
     std::vector<int> m_aLeft;          // unavailable or unidentified: never tried
     std::vector<int> m_aNotKept;       // no copy could be kept: not deleted
     int m_nWithoutId = 0;              // marked on the Subject check alone (no usable UIDL)
+    // The last refusal or failure the purge met (a DELE, a copy, RSET or
+    // QUIT), for the user's message.
+    std::string m_sLastReply;
 };
 
 // "N deleted, M refused by the server, K not deleted (changed on the server)",
@@ -112,11 +91,107 @@ struct QuarantineOptions {
     std::string m_sFolder;         // the Maildir; empty: QuarantineMaildir's usual place
 };
 
-// The end of EndSession, for the owner after WM_SESSION_ENDED.
+
+// The end of EndSession: what the server refused, if anything.
 struct SessionEnd {
     bool m_bRsetRefused = false;
     bool m_bQuitRefused = false;
     std::string m_sRsetReply, m_sQuitReply;
+    bool Accepted() const { return !m_bRsetRefused && !m_bQuitRefused; }
+};
+
+// The notifications, each a value that carries everything its owner needs:
+// nothing is read back from the engine afterwards.
+struct ScanAnswered {};                // the scan's connection phase ended
+struct ScanRowsWaiting {};             // rows wait for TakeRows (the queue turned non-empty)
+struct ScanDone {                      // not sent after a stop
+    int m_nResult = 0;                 // 0: ran to its end or found no mail; -1: failed
+    std::string m_sStatus;             // what the user is told; empty: nothing
+};
+struct PurgeProgress {                 // one per row the purge visited, in order
+    int m_nNum = 0;                    // the row's number as the user saw it
+    PurgeOutcome m_nOutcome = PurgeOutcome::kNotChecked;
+    std::string m_sGridSubject = {};   // a checked row read again: its Subject in the grid
+    std::string m_sServerSubject = {}; // and what the server has now (or why it could not be read)
+    std::string m_sReply = {};         // kRefused, kNotKept: the server's refusal, or why no copy was kept
+};
+struct PurgeDone {
+    PurgeResult m_result;
+    std::string m_sSummary;            // PurgeSummaryText(m_result)
+};
+struct SessionChecked {                // after KeepAlive
+    bool m_bAlive = false;
+    bool m_bCanReconnect = false;      // a purge can log in again and find the rows by UIDL
+};
+
+// Whether the purge stops at a row with this outcome, and whether the
+// outcome is a row that differs from what the user saw.
+bool StopsPurge(PurgeOutcome outcome);
+bool IsMismatch(PurgeOutcome outcome);
+
+// The engine's owner. Every method is called on a worker thread and must
+// only queue its value for the owner's thread (the Qt view:
+// QMetaObject::invokeMethod(..., Qt::QueuedConnection)), delivering in the
+// order called.
+class IScreeningListener {
+public:
+    virtual ~IScreeningListener() = default;
+    virtual void OnScanAnswered(const ScanAnswered& note) = 0;
+    virtual void OnScanRow(const ScanRowsWaiting& note) = 0;
+    virtual void OnScanDone(const ScanDone& note) = 0;
+    virtual void OnPurgeProgress(const PurgeProgress& note) = 0;
+    virtual void OnPurgeDone(const PurgeDone& note) = 0;
+    virtual void OnSessionChecked(const SessionChecked& note) = 0;
+    virtual void OnSessionEnded(const SessionEnd& note) = 0;
+};
+
+// Any one notification, for an owner that keeps them in one queue.
+using ScreeningNote =
+    std::variant<ScanAnswered, ScanRowsWaiting, ScanDone, PurgeProgress, PurgeDone, SessionChecked, SessionEnd>;
+
+// On the owner's thread: hands a queued notification to the owner's
+// handler of the listener's name for it (owner.OnScanDone(const ScanDone&),
+// and so on).
+template <typename Owner>
+void DeliverNote(const ScreeningNote& note, Owner& owner)
+{
+    std::visit(
+        [&owner](const auto& value) {
+            using Note = std::decay_t<decltype(value)>;
+            if constexpr (std::is_same_v<Note, ScanAnswered>)
+                owner.OnScanAnswered(value);
+            else if constexpr (std::is_same_v<Note, ScanRowsWaiting>)
+                owner.OnScanRow(value);
+            else if constexpr (std::is_same_v<Note, ScanDone>)
+                owner.OnScanDone(value);
+            else if constexpr (std::is_same_v<Note, PurgeProgress>)
+                owner.OnPurgeProgress(value);
+            else if constexpr (std::is_same_v<Note, PurgeDone>)
+                owner.OnPurgeDone(value);
+            else if constexpr (std::is_same_v<Note, SessionChecked>)
+                owner.OnSessionChecked(value);
+            else {
+                static_assert(std::is_same_v<Note, SessionEnd>, "a notification without a handler");
+                owner.OnSessionEnded(value);
+            }
+        },
+        note);
+}
+
+// A listener that hands every notification to one queue of the owner's.
+class NoteQueueListener : public IScreeningListener {
+public:
+    void OnScanAnswered(const ScanAnswered& note) override { Queue(note); }
+    void OnScanRow(const ScanRowsWaiting& note) override { Queue(note); }
+    void OnScanDone(const ScanDone& note) override { Queue(note); }
+    void OnPurgeProgress(const PurgeProgress& note) override { Queue(note); }
+    void OnPurgeDone(const PurgeDone& note) override { Queue(note); }
+    void OnSessionChecked(const SessionChecked& note) override { Queue(note); }
+    void OnSessionEnded(const SessionEnd& note) override { Queue(note); }
+
+protected:
+    // Worker threads: only queue.
+    virtual void Queue(ScreeningNote note) = 0;
 };
 
 // The screening job without a window: the header scan, and the jobs on the
@@ -151,10 +226,10 @@ public:
     bool IsScanning() const;
     // UI: m_bStop, empties the row queue, wakes the scan waiting for room
     // in it and any read pending on the scan's session, which ScanThread
-    // then closes. Returns at once. No WM_SCAN_DONE follows; no row of the
+    // then closes. Returns at once. No OnScanDone follows; no row of the
     // stopped scan is handed out by TakeRows.
     void Stop();
-    // UI, per WM_SCAN_ROW: replaces rows with every row queued, in message
+    // UI, per OnScanRow: replaces rows with every row queued, in message
     // order, and makes room for the scan to queue more. False = no row to
     // take (already taken, or the scan was stopped).
     bool TakeRows(std::vector<ScanRow>& rows);
@@ -172,11 +247,11 @@ public:
     static constexpr int kPipelineWindow = 1000;
 
     // UI, during the review: NOOP on PurgeThread, so an idle session is not
-    // logged out (RFC 1939 §3); WM_SESSION_CHECKED tells how it went. No
+    // logged out (RFC 1939 §3); OnSessionChecked tells how it went. No
     // effect while another session job runs.
     void KeepAlive();
     // UI: ends the review's session on PurgeThread, RSET first when asked
-    // (RFC 1939 §5: nothing stays marked), then QUIT; WM_SESSION_ENDED
+    // (RFC 1939 §5: nothing stays marked), then QUIT; OnSessionEnded
     // follows. Without a session it follows at once.
     void EndSession(bool bReset);
     // UI: whether a purge could log in again and find the rows of the last
@@ -193,14 +268,6 @@ public:
     // ends the session with RSET then QUIT, so nothing at all is deleted
     // (RFC 1939 §5 RSET unmarks every message marked as deleted).
     void CancelPurge();
-    // UI, after WM_PURGE_DONE: whether the purge's closing QUIT was accepted,
-    // i.e. the server entered the UPDATE state and removed the messages
-    // marked as deleted (RFC 1939 §6). False after CancelPurge.
-    bool PurgeCommitted() const;
-    // UI, after WM_PURGE_DONE.
-    PurgeResult LastPurge() const;
-    // UI, after WM_SESSION_ENDED.
-    SessionEnd LastSessionEnd() const;
 
     // UI: signals m_hScanQuit and m_hPurgeQuit; a running scan or session
     // job is stopped so shutdown never waits on the network. A running
@@ -214,49 +281,67 @@ public:
     // For tests that drive a session by hand; the owner never uses it.
     CPop3Connection& Connection();
 
-    // UI: read after the notification that follows their write.
+    // UI: the messages of the last scan: the STAT count until the scan
+    // ends, then the number of rows it delivered.
     int MsgCount() const;
-    std::string Status() const;
-    std::string GridSubject() const;
-    std::string MsgSubject() const;
-    std::string Reply() const;
-    // The outcome of the row of the last WM_PURGE_PROGRESS.
-    PurgeOutcome LastOutcome() const;
 
 private:
     enum class Job { kNone, kPurge, kKeepAlive, kEndSession, kEndSessionReset };
 
     static void ScanThread(ScreeningEngine* pEngine);
     static void PurgeThread(ScreeningEngine* pEngine);
+
+    // The scan (ScanThread).
+    struct ScanWalk;
     int ScanHeaders();
-    // The scan's failure: status text and the end of the connection phase.
+    std::optional<int> LogIn(const Account& account);
+    std::optional<int> ReadListing(ScanWalk& walk);
+    bool WaitForRoom(ScanWalk& walk);
+    void WakeOwner(ScanWalk& walk);
+    int ReadNextRow(ScanWalk& walk, int n);
+    MessageRow ReadRow(ScanWalk& walk, int n, uint64_t size);
+    MessageRow UnavailableRow(ScanWalk& walk, int n, uint64_t size);
+    void QueueRow(ScanWalk& walk, ScanRow row);
+    int FinishScan(ScanWalk& walk, int result);
+    int ScanFailed(const std::string& status);
     int FailScan(const std::string& status);
+    int EndInConnectionPhase(int result);
+    bool Stopped() const;
+    void SetAnswered();
     // The reason a broken session gives the user.
     std::string SessionStatus(const std::string& fallback) const;
+
+    // The session jobs (PurgeThread).
     void RunJob(Job job);
-    void PurgeChecked();
+    PurgeResult PurgeChecked();
+    bool PurgeCancelled() const;
+    std::optional<PurgeProgress> VisitRow(const PurgeRow& row, int nShown, PurgeResult& result);
+    void EndPurgeSession(PurgeResult& result);
     PurgeOutcome LeftAlone(const PurgeRow& row, int nShown, PurgeResult& result);
-    PurgeOutcome DeleOutcome(bool bAccepted, const PurgeRow& row, int nShown, PurgeResult& result);
+    PurgeOutcome DeleOutcome(bool bAccepted, const PurgeRow& row, int nShown, PurgeResult& result,
+                             std::string& reply);
     void CheckSession();
     void EndSessionJob(bool bReset);
     bool ReconnectForPurge(std::vector<PurgeRow>& rows, PurgeResult& result);
     // The purge's walk with its commands pipelined, from row `first`: every
     // checked row read again first, then the DELEs of the rows before the
     // first difference. Returns the row the sequential walk goes on from.
+    struct Reread;
+    struct DeleWindow;
     size_t WalkPipelined(const std::vector<PurgeRow>& rows, const std::vector<int>& shown, size_t first,
                          PurgeResult& result, bool& bContinue);
+    void ReadAgainPipelined(const std::vector<PurgeRow>& rows, std::vector<Reread>& rereads);
+    void JudgeReread(const std::vector<PurgeRow>& rows, const std::vector<Reread>& rereads, DeleWindow& window,
+                     PurgeProgress& note, PurgeResult& result);
     // Whether a checked row needs a step before its DELE (a copy KeepCopy
     // would fetch). From the first row that needs one the walk runs one row
     // at a time.
     bool NeedsStepBeforeDele(const PurgeRow& row);
-    void PostProgress(PurgeOutcome outcome, bool& bContinue);
+    void PostProgress(PurgeProgress note, bool& bContinue);
     // The copy of message n asked for by SetQuarantine, kept before its
-    // DELE; true when none is asked for. m_sReply says why a copy failed.
-    bool KeepCopy(int n);
+    // DELE; true when none is asked for. `why` says why a copy failed.
+    bool KeepCopy(int n, std::string& why);
     void StopScanLocked();                    // m_mutex held
-    void SetAnswered();
-    void SetStatus(const std::string& text);
-    void Post(unsigned message, long wParam, long lParam);
 
     IScreeningListener& m_listener;
     CPop3Connection m_connection;
@@ -270,13 +355,10 @@ private:
     std::atomic<bool> m_bPurgeEnded{false};
 
     // One lock for the job hand-offs and the row queue; m_changed wakes every
-    // wait on them. WM_SCAN_DONE and WM_SCAN_ANSWERED are posted under it, so
-    // neither is posted once Stop has returned.
+    // wait on them. OnScanDone and OnScanAnswered are called under it, so
+    // neither comes once Stop has returned.
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
-    // The texts the owner reads (may be taken under m_mutex, never the reverse),
-    // so the getters may be called from inside PostMessage.
-    mutable std::mutex m_textMutex;
 
     std::atomic<bool> m_bStop{false};
     std::atomic<bool> m_bAnswered{false};
@@ -284,7 +366,6 @@ private:
     std::atomic<bool> m_bPurgeBusy{false};     // a session job is asked for or running
     std::atomic<bool> m_bQuitting{false};
     std::atomic<bool> m_bPurgeCancel{false};
-    std::atomic<bool> m_bPurgeCommitted{false};
     std::atomic<bool> m_bCanReconnect{false};
     std::atomic<int> m_nMsgCount{0};
     bool m_bScanPending = false;              // a scan to start once the stopped one ended (m_mutex)
@@ -301,12 +382,7 @@ private:
     std::vector<ScanRow> m_aRowQueue;
     size_t m_nRowLimit = kMaxQueuedRows;
     int m_nLastNum = 0;                       // ScanThread only
-    // Texts the UI reads after a notification (m_textMutex).
-    std::string m_sStatus;
-    std::string m_sGridSubject, m_sMsgSubject, m_sReply;
-    PurgeOutcome m_nLastOutcome = PurgeOutcome::kNotChecked;
-    PurgeResult m_purgeResult;
-    SessionEnd m_sessionEnd;
+    std::string m_sScanStatus;                // what the scan tells the user (ScanThread only)
     // The purge's snapshot (m_mutex).
     std::vector<PurgeRow> m_aPurgeRows;
     QuarantineOptions m_quarantine;           // (m_mutex)

@@ -5,6 +5,7 @@
 // drives the form through its widgets.
 
 #include "app/MainFrame.h"
+#include "tests/support/ScriptedPop3Server.h"
 #include "screening/MavixView.h"
 #include "screening/MessageGridModel.h"
 #include "settings/SettingsStore.h"
@@ -49,11 +50,23 @@ public:
     ~ViewHarness()
     {
         m_pFrame.reset();
+        m_pServer.reset();
         Prompter::SetMessageBoxHook({});
         Prompter::SetModalHook({});
     }
     ViewHarness(const ViewHarness&) = delete;
     ViewHarness& operator=(const ViewHarness&) = delete;
+
+    // A scripted mailbox for user "u" with password "p", started, as the
+    // account; it lives as long as the harness.
+    ScriptedPop3Server& Serve(std::vector<std::string> mail, ScriptedPop3Server::Override override = {})
+    {
+        m_pServer = std::make_unique<ScriptedPop3Server>();
+        m_pServer->ServeMailbox(std::move(mail), "u", "p", std::move(override));
+        m_pServer->Start();
+        SetAccount(m_pServer->Port());
+        return *m_pServer;
+    }
 
     void SetAccount(uint16_t port, const std::string& user = "u", const std::string& pass = "p")
     {
@@ -106,6 +119,7 @@ public:
     }
 
     SettingsStore m_settings;
+    std::unique_ptr<ScriptedPop3Server> m_pServer;
     std::unique_ptr<CMainFrame> m_pFrame;
     CMavixView* m_pView = nullptr;
     QStringList m_asBoxes;

@@ -34,7 +34,7 @@ int Count(const std::string& received, const std::string& line)
     return n;
 }
 
-// Ends both workers and delivers everything they posted before they ended,
+// Ends both workers and delivers everything they sent before they ended,
 // so a test can tell that nothing more is coming.
 void DrainWorkers(ViewHarness& h)
 {
@@ -127,15 +127,12 @@ void TestViewScan::scanOfThreeWithSecondSuspect()
 {
     // Each TOP after the first waits for the test, so every row is seen alone.
     Gate gates[4];
-    ScriptedPop3Server server;
-    server.ServeMailbox(ThreeMessages(), "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+    ViewHarness h;
+    h.Serve(ThreeMessages(), [&](const std::string& command, int) -> std::optional<std::string> {
         if (command == "TOP 2 0" || command == "TOP 3 0")
             gates[command[4] - '0'].Wait();
         return std::nullopt;
     });
-    server.Start();
-    ViewHarness h;
-    h.SetAccount(server.Port());
     QVERIFY(h.Build());
 
     QStringList panes;
@@ -171,11 +168,8 @@ void TestViewScan::scanOfThreeWithSecondSuspect()
 
 void TestViewScan::noMail()
 {
-    ScriptedPop3Server server;
-    server.ServeMailbox({}, "u", "p");
-    server.Start();
     ViewHarness h;
-    h.SetAccount(server.Port());
+    ScriptedPop3Server& server = h.Serve({});
     QVERIFY(h.Build());
     h.Click("showStop");
     QTRY_COMPARE(h.m_asBoxes, QStringList{"No emails waiting for you at the Server"});
@@ -230,7 +224,7 @@ void TestViewScan::stopWhileRowsArrive()
     QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
     QVERIFY(!h.m_pView->Progress());
     gate.Open();
-    // Whatever the stopped scan still posted is delivered and dropped.
+    // Whatever the stopped scan still sent is delivered and dropped.
     DrainWorkers(h);
     QCOMPARE(h.Model().Count(), 0);
     QVERIFY(h.ReviewButtonsHidden());
@@ -240,11 +234,8 @@ void TestViewScan::stopWhileRowsArrive()
 
 void TestViewScan::checkAllThenUncheckAll()
 {
-    ScriptedPop3Server server;
-    server.ServeMailbox(ThreeMessages(), "u", "p");
-    server.Start();
     ViewHarness h;
-    h.SetAccount(server.Port());
+    h.Serve(ThreeMessages());
     QVERIFY(h.Build());
     QVERIFY(h.ScanToReview());
     QCOMPARE(h.CheckedRows(), 1);
@@ -256,11 +247,8 @@ void TestViewScan::checkAllThenUncheckAll()
 
 void TestViewScan::spaceTogglesSelectedRows()
 {
-    ScriptedPop3Server server;
-    server.ServeMailbox(ThreeMessages(), "u", "p");
-    server.Start();
     ViewHarness h;
-    h.SetAccount(server.Port());
+    h.Serve(ThreeMessages());
     QVERIFY(h.Build());
     QVERIFY(h.ScanToReview());
     QTreeView* pGrid = h.m_pView->Grid();
@@ -285,11 +273,8 @@ void TestViewScan::cancelReview_data()
 void TestViewScan::cancelReview()
 {
     QFETCH(bool, exitAfter);
-    ScriptedPop3Server server;
-    server.ServeMailbox(ThreeMessages(), "u", "p");
-    server.Start();
     ViewHarness h;
-    h.SetAccount(server.Port());
+    ScriptedPop3Server& server = h.Serve(ThreeMessages());
     h.m_settings.WriteInt("Prefs", "End", exitAfter ? 1 : 0);
     QVERIFY(h.Build());
     QVERIFY(h.ScanToReview());
@@ -480,15 +465,12 @@ void TestViewScan::reviewSurvivesDroppedSession()
 void TestViewScan::answerWaitStaysResponsive()
 {
     Gate gate;
-    ScriptedPop3Server server;
-    server.ServeMailbox(ThreeMessages(), "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+    ViewHarness h;
+    h.Serve(ThreeMessages(), [&](const std::string& command, int) -> std::optional<std::string> {
         if (command.empty())   // the greeting
             gate.Wait();
         return std::nullopt;
     });
-    server.Start();
-    ViewHarness h;
-    h.SetAccount(server.Port());
     QVERIFY(h.Build());
     h.Click("showStop");
     QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Stop"));
@@ -582,11 +564,8 @@ void TestViewScan::launchAppliesDefaultsBeforeAutoScan()
         QVERIFY(defaults.open(QIODevice::WriteOnly));
         defaults.write("[SUBJECT]\nINVOICE\n[SUBJECT EXACT]\n[SIZE]\n");
     }
-    ScriptedPop3Server server;
-    server.ServeMailbox({Mail("Your INVOICE 42"), Mail("You won the LOTTERY")}, "u", "p");
-    server.Start();
     ViewHarness h;
-    h.SetAccount(server.Port());
+    h.Serve({Mail("Your INVOICE 42"), Mail("You won the LOTTERY")});
     h.m_settings.WriteInt("Prefs", "Start", 1);
     h.m_settings.WriteInt("Prefs", "Def", 1);
     QVERIFY(h.Build());
@@ -603,15 +582,12 @@ void TestViewScan::closeNeverWaitsPastItsBudget()
 {
     Gate gate;
     int nTop2 = 0;
-    ScriptedPop3Server server;
-    server.ServeMailbox(ThreeMessages(), "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+    ViewHarness h;
+    h.Serve(ThreeMessages(), [&](const std::string& command, int) -> std::optional<std::string> {
         if (command == "TOP 2 0" && ++nTop2 == 2)
             gate.Wait();
         return std::nullopt;
     });
-    server.Start();
-    ViewHarness h;
-    h.SetAccount(server.Port());
     QVERIFY(h.Build());
     QVERIFY(h.ScanToReview());
     h.Click("removeChecked");

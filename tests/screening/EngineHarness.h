@@ -5,28 +5,24 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "screening/ScreeningEngine.h"
+#include "tests/support/ScriptedPop3Server.h"
 
 // A listener that records every notification, and a driver that plays the
 // owner's part for a scan or a purge from the test's thread.
-struct Note {
-    unsigned m_nMessage;
-    long m_wParam, m_lParam;
-};
+using Note = ScreeningNote;
 
-class RecordingListener : public IScreeningListener {
+template <typename T>
+bool Is(const Note& note)
+{
+    return std::holds_alternative<T>(note);
+}
+
+class RecordingListener : public NoteQueueListener {
 public:
-    void PostMessage(unsigned message, long wParam, long lParam) override
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_aNotes.push_back({message, wParam, lParam});
-        }
-        m_changed.notify_all();
-    }
-
     // The oldest unread note, waiting up to `ms` for one.
     bool Next(Note& note, int ms)
     {
@@ -46,6 +42,16 @@ public:
         return notes;
     }
 
+protected:
+    void Queue(Note note) override
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_aNotes.push_back(std::move(note));
+        }
+        m_changed.notify_all();
+    }
+
 private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -55,9 +61,10 @@ private:
 struct ScanOutcome {
     std::vector<MessageRow> m_aRows;
     std::vector<int> m_aSuspect, m_aRepeat;
-    int m_nAnswered = 0;                      // WM_SCAN_ANSWERED seen
+    int m_nAnswered = 0;                      // OnScanAnswered seen
     bool m_bDone = false;
     long m_nResult = -99;
+    std::string m_sStatus;
 };
 
 // Hands each note to `handle` until it returns true (done) or the deadline
@@ -77,13 +84,13 @@ bool DrainUntil(RecordingListener& listener, int ms, Handle handle)
     }
 }
 
-// Takes every queued row per wake-up as the view does, until WM_SCAN_DONE
+// Takes every queued row per wake-up as the view does, until OnScanDone
 // or the deadline.
 inline ScanOutcome DriveScan(ScreeningEngine& engine, RecordingListener& listener, int ms = 15000)
 {
     ScanOutcome out;
     DrainUntil(listener, ms, [&](const Note& note) {
-        if (note.m_nMessage == WM_SCAN_ROW) {
+        if (Is<ScanRowsWaiting>(note)) {
             std::vector<ScanRow> rows;
             engine.TakeRows(rows);
             for (ScanRow& row : rows) {
@@ -91,11 +98,12 @@ inline ScanOutcome DriveScan(ScreeningEngine& engine, RecordingListener& listene
                 out.m_aSuspect.push_back(row.m_nSuspect);
                 out.m_aRepeat.push_back(row.m_nRepeat);
             }
-        } else if (note.m_nMessage == WM_SCAN_ANSWERED) {
+        } else if (Is<ScanAnswered>(note)) {
             ++out.m_nAnswered;
-        } else if (note.m_nMessage == WM_SCAN_DONE) {
+        } else if (const auto* pDone = std::get_if<ScanDone>(&note)) {
             out.m_bDone = true;
-            out.m_nResult = note.m_wParam;
+            out.m_nResult = pDone->m_nResult;
+            out.m_sStatus = pDone->m_sStatus;
         }
         return out.m_bDone;
     });
@@ -103,22 +111,62 @@ inline ScanOutcome DriveScan(ScreeningEngine& engine, RecordingListener& listene
 }
 
 struct PurgeNotes {
-    std::vector<std::pair<long, long>> m_aProgress;   // (outcome, continue) per row
+    // Per row: 1 for a row deleted or stopped on, then 1 while the purge
+    // goes on.
+    std::vector<std::pair<long, long>> m_aProgress;
+    std::vector<PurgeProgress> m_aRows;
     bool m_bDone = false;
+    PurgeDone m_done;
 };
 
 inline PurgeNotes DrivePurge(RecordingListener& listener, int ms = 15000)
 {
     PurgeNotes out;
     DrainUntil(listener, ms, [&](const Note& note) {
-        if (note.m_nMessage == WM_PURGE_PROGRESS)
-            out.m_aProgress.emplace_back(note.m_wParam, note.m_lParam);
-        else if (note.m_nMessage == WM_PURGE_DONE)
+        if (const auto* pRow = std::get_if<PurgeProgress>(&note)) {
+            out.m_aRows.push_back(*pRow);
+            const PurgeOutcome outcome = pRow->m_nOutcome;
+            out.m_aProgress.emplace_back(outcome == PurgeOutcome::kMarked || IsMismatch(outcome),
+                                         !StopsPurge(outcome));
+        } else if (const auto* pDone = std::get_if<PurgeDone>(&note)) {
             out.m_bDone = true;
+            out.m_done = *pDone;
+        }
         return out.m_bDone;
     });
     return out;
 }
+
+// The usual engine test: a scripted mailbox for user "u" with password
+// "p", an engine whose workers have started, and its scans and purges
+// driven from the test's thread. Set the engine or the server up before
+// Serve where a test needs to.
+struct EngineFixture {
+    ScriptedPop3Server m_server;
+    RecordingListener m_listener;
+    ScreeningEngine m_engine{m_listener};
+
+    void Serve(std::vector<std::string> mail, ScriptedPop3Server::Override override = {})
+    {
+        m_server.ServeMailbox(std::move(mail), "u", "p", std::move(override));
+        m_server.Start();
+        m_engine.StartThreads();
+    }
+    Account AccountFor(std::string pass = "p") const
+    {
+        return Account{"127.0.0.1", "u", std::move(pass), std::to_string(m_server.Port())};
+    }
+    ScanOutcome Scan(const FilterLists& lists = {}, int ms = 15000)
+    {
+        m_engine.StartScan(AccountFor(), lists);
+        return DriveScan(m_engine, m_listener, ms);
+    }
+    PurgeNotes Purge(std::vector<PurgeRow> rows)
+    {
+        m_engine.StartPurge(std::move(rows));
+        return DrivePurge(m_listener);
+    }
+};
 
 // A message as a mail program would leave it on the server.
 inline std::string MailText(int n, const std::string& subject, size_t bodyBytes = 60)

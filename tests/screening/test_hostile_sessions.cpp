@@ -114,8 +114,15 @@ void TestHostileSessions::faults()
     Gate gate(std::chrono::seconds(5));
     std::atomic<bool> bPurging{false};
     std::atomic<int> seen{0};
-    ScriptedPop3Server server;
-    server.ServeMailbox(mail, "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+    EngineFixture f;
+    auto& [server, listener, engine] = f;
+    CPop3Connection::Timing timing;
+    timing.m_nSilenceMs = 300;
+    timing.m_nSlowReplyMs = 600;
+    timing.m_nLineDeadlineMs = 1500;
+    timing.m_nBlockDeadlineMs = 1500;
+    engine.Connection().SetTiming(timing);
+    f.Serve(mail, [&](const std::string& command, int) -> std::optional<std::string> {
         if (command != fault.m_sCommand || fault.m_bInPurge != bPurging.load())
             return std::nullopt;
         // A command the scan and the purge both send: only its first time
@@ -135,24 +142,12 @@ void TestHostileSessions::faults()
             return ScriptedPop3Server::Trickled(NormalAnswer(command, mail));
         return action;
     });
-    server.Start();
-
-    RecordingListener listener;
-    ScreeningEngine engine(listener);
-    CPop3Connection::Timing timing;
-    timing.m_nSilenceMs = 300;
-    timing.m_nSlowReplyMs = 600;
-    timing.m_nLineDeadlineMs = 1500;
-    timing.m_nBlockDeadlineMs = 1500;
-    engine.Connection().SetTiming(timing);
-    engine.StartThreads();
-    engine.StartScan(Account{"127.0.0.1", "u", "p", std::to_string(server.Port())}, FilterLists());
-    const ScanOutcome scan = DriveScan(engine, listener);
+    const ScanOutcome scan = f.Scan();
     QVERIFY(scan.m_bDone);
     QCOMPARE(scan.m_nResult, long(scanResult));
-    QVERIFY2(engine.Status().find(status.toStdString()) != std::string::npos, engine.Status().c_str());
+    QVERIFY2(scan.m_sStatus.find(status.toStdString()) != std::string::npos, scan.m_sStatus.c_str());
     if (scanResult == 0)
-        QCOMPARE(engine.Status(), std::string());
+        QCOMPARE(scan.m_sStatus, std::string());
 
     // Whatever a row shows is what the purge may delete: every row checked.
     std::map<int, std::string> shown;
@@ -164,10 +159,9 @@ void TestHostileSessions::faults()
         }
         bPurging = true;
         seen = 0;
-        engine.StartPurge(rows);
-        const PurgeNotes purge = DrivePurge(listener);
+        const PurgeNotes purge = f.Purge(rows);
         QVERIFY(purge.m_bDone);
-        const PurgeResult result = engine.LastPurge();
+        const PurgeResult& result = purge.m_done.m_result;
         if (fault.m_sCommand == "UIDL")
             QCOMPARE(result.m_nWithoutId, 1);
         if (wireEnd != "QUIT" || fault.m_sCommand == "QUIT")

@@ -60,7 +60,7 @@ private slots:
         const ScanOutcome scan = DriveScan(engine, listener);
         QVERIFY(scan.m_bDone);
         QCOMPARE(scan.m_nResult, 0L);
-        QCOMPARE(engine.Status(), std::string());
+        QCOMPARE(scan.m_sStatus, std::string());
         QCOMPARE(scan.m_aRows.size(), size_t(4));
         QCOMPARE(scan.m_aSuspect, (std::vector<int>{0, 0, 0, 1}));
         for (int n = 1; n <= 4; ++n) {
@@ -82,7 +82,7 @@ private slots:
         const PurgeNotes purge = DrivePurge(listener);
         QVERIFY(purge.m_bDone);
         QCOMPARE(purge.m_aProgress, (std::vector<std::pair<long, long>>{{0, 1}, {1, 1}, {0, 1}, {1, 1}}));
-        QVERIFY2(engine.PurgeCommitted(), engine.Reply().c_str());
+        QVERIFY2(purge.m_done.m_result.m_bCommitted, purge.m_done.m_result.m_sLastReply.c_str());
 
         QTRY_COMPARE(dovecot.MessageFileCount(), 2);
         std::string left;
@@ -126,7 +126,7 @@ private slots:
         engine.StartPurge(rows);
         const PurgeNotes purge = DrivePurge(listener);
         QVERIFY(purge.m_bDone);
-        const PurgeResult result = engine.LastPurge();
+        const PurgeResult& result = purge.m_done.m_result;
         QVERIFY(result.m_bReconnected);
         QVERIFY2(result.m_bCommitted, PurgeSummaryText(result).c_str());
         QCOMPARE(result.m_aGone, std::vector<int>{1});
@@ -152,7 +152,7 @@ private slots:
         const ScanOutcome scan = DriveScan(engine, listener, 30000);
         QVERIFY(scan.m_bDone);
         QCOMPARE(scan.m_nResult, -1L);
-        QVERIFY2(engine.Status().starts_with("The server refused the log-in: -ERR"), engine.Status().c_str());
+        QVERIFY2(scan.m_sStatus.starts_with("The server refused the log-in: -ERR"), scan.m_sStatus.c_str());
         QCOMPARE(dovecot.MessageFileCount(), 1);
     }
 };

@@ -51,11 +51,6 @@ class TestScreeningEngine : public QObject {
                    MailText(3, "Quarterly report", 2500)};
     }
 
-    Account AccountFor(const ScriptedPop3Server& server, std::string pass = "p")
-    {
-        return Account{"127.0.0.1", "u", std::move(pass), std::to_string(server.Port())};
-    }
-
     static FilterLists Lists()
     {
         FilterLists lists;
@@ -65,11 +60,9 @@ class TestScreeningEngine : public QObject {
     }
 
     // Scans the mailbox to its end, as the review state needs it.
-    void ScanToReview(ScreeningEngine& engine, RecordingListener& listener, ScriptedPop3Server& server,
-                      std::vector<MessageRow>* pRows = nullptr)
+    void ScanToReview(EngineFixture& f, std::vector<MessageRow>* pRows = nullptr)
     {
-        engine.StartScan(AccountFor(server), Lists());
-        const ScanOutcome scan = DriveScan(engine, listener);
+        const ScanOutcome scan = f.Scan(Lists());
         QVERIFY(scan.m_bDone);
         QCOMPARE(scan.m_nResult, 0L);
         QCOMPARE(scan.m_aRows.size(), m_aMail.size());
@@ -97,21 +90,17 @@ private slots:
     // same engine, which first quits the session the first one left open.
     void fullScanThenRescan()
     {
-        ScriptedPop3Server server;
-        server.ServeMailbox(m_aMail, "u", "p");
-        server.Start();
-        RecordingListener listener;
-        ScreeningEngine engine(listener);
-        engine.StartThreads();
+        EngineFixture f;
+        auto& [server, listener, engine] = f;
+        f.Serve(m_aMail);
 
-        engine.StartScan(AccountFor(server), Lists());
-        ScanOutcome scan = DriveScan(engine, listener);
+        ScanOutcome scan = f.Scan(Lists());
         QVERIFY(scan.m_bDone);
         QCOMPARE(scan.m_nResult, 0L);
         QCOMPARE(scan.m_nAnswered, 1);
         QVERIFY(engine.IsAnswered());
         QCOMPARE(engine.MsgCount(), 3);
-        QCOMPARE(engine.Status(), std::string());
+        QCOMPARE(scan.m_sStatus, std::string());
         QCOMPARE(scan.m_aRows.size(), size_t(3));
         QCOMPARE(scan.m_aSuspect, (std::vector<int>{0, 1, 1}));
         QCOMPARE(scan.m_aRepeat, (std::vector<int>{0, 0, 0}));
@@ -137,8 +126,7 @@ private slots:
         }
         QCOMPARE(ReadFile("message.txt"), dump);
 
-        engine.StartScan(AccountFor(server), Lists());
-        scan = DriveScan(engine, listener);
+        scan = f.Scan(Lists());
         QVERIFY(scan.m_bDone);
         QCOMPARE(scan.m_nResult, 0L);
         QCOMPARE(scan.m_aRepeat, (std::vector<int>{0, 0, 0}));
@@ -180,29 +168,25 @@ private slots:
             QVERIFY(old.open(QIODevice::WriteOnly));
             old.write("earlier dump");
         }
-        ScriptedPop3Server server;
+        EngineFixture f;
+        auto& [server, listener, engine] = f;
         const std::string refused = fault.toStdString();
-        server.ServeMailbox(fault == "empty" ? std::vector<std::string>{} : m_aMail, "u", "p",
-                            [refused](const std::string& command, int) -> std::optional<std::string> {
-                                if (command == refused)
-                                    return std::string("-ERR not now\r\n");
-                                return std::nullopt;
-                            });
-        server.Start();
-        Account account = AccountFor(server, fault == "password" ? "wrong" : "p");
+        f.Serve(fault == "empty" ? std::vector<std::string>{} : m_aMail,
+                [refused](const std::string& command, int) -> std::optional<std::string> {
+                    if (command == refused)
+                        return std::string("-ERR not now\r\n");
+                    return std::nullopt;
+                });
+        Account account = f.AccountFor(fault == "password" ? "wrong" : "p");
         if (fault == "host")
             account.m_sServer = "no-such-host.invalid";
         if (fault.startsWith("port:"))
             account.m_sPort = fault.mid(5).toStdString();
-
-        RecordingListener listener;
-        ScreeningEngine engine(listener);
-        engine.StartThreads();
         engine.StartScan(account, Lists());
         const ScanOutcome scan = DriveScan(engine, listener);
         QVERIFY(scan.m_bDone);
         QCOMPARE(scan.m_nResult, long(result));
-        QCOMPARE(engine.Status(), status.toStdString());
+        QCOMPARE(scan.m_sStatus, status.toStdString());
         QVERIFY(engine.IsAnswered());
         QCOMPARE(scan.m_nAnswered, 1);
         QVERIFY(scan.m_aRows.empty());
@@ -216,22 +200,18 @@ private slots:
     // optional: a server without it still has every message scanned.
     void refusedTopMarksRowUnavailable()
     {
-        ScriptedPop3Server server;
-        server.ServeMailbox(m_aMail, "u", "p", [](const std::string& command, int) -> std::optional<std::string> {
+        EngineFixture f;
+        auto& [server, listener, engine] = f;
+        f.Serve(m_aMail, [](const std::string& command, int) -> std::optional<std::string> {
             if (command == "TOP 2 0")
                 return std::string("-ERR no such message\r\n");
             if (command == "UIDL")
                 return std::string("-ERR not supported\r\n");
             return std::nullopt;
         });
-        server.Start();
-        RecordingListener listener;
-        ScreeningEngine engine(listener);
-        engine.StartThreads();
         FilterLists lists = Lists();
         lists.Append(kFilterSubject, "UNAVAILABLE");  // would match the mark's text
-        engine.StartScan(AccountFor(server), lists);
-        const ScanOutcome scan = DriveScan(engine, listener);
+        const ScanOutcome scan = f.Scan(lists);
         QVERIFY(scan.m_bDone);
         QCOMPARE(scan.m_nResult, 0L);
         QCOMPARE(scan.m_aRows.size(), size_t(3));
@@ -255,24 +235,21 @@ private slots:
         std::vector<std::string> mail;
         for (int n = 1; n <= 6; ++n)
             mail.push_back(MailText(n, "Subject " + std::to_string(n)));
-        ScriptedPop3Server server;
-        server.ServeMailbox(mail, "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+        EngineFixture f;
+        auto& [server, listener, engine] = f;
+        engine.SetRowQueueLimit(1);
+        f.Serve(mail, [&](const std::string& command, int) -> std::optional<std::string> {
             int n = 0;
             if (std::sscanf(command.c_str(), "TOP %d 0", &n) == 1 && taken.load() < n - 1)
                 ++early;
             return std::nullopt;
         });
-        server.Start();
-        RecordingListener listener;
-        ScreeningEngine engine(listener);
-        engine.SetRowQueueLimit(1);
-        engine.StartThreads();
-        engine.StartScan(AccountFor(server), FilterLists());
+        engine.StartScan(f.AccountFor(), FilterLists());
         Note note;
         int rows = 0;
         bool done = false;
         while (!done && listener.Next(note, 10000)) {
-            if (note.m_nMessage == WM_SCAN_ROW) {
+            if (Is<ScanRowsWaiting>(note)) {
                 const std::string next = "TOP " + std::to_string(rows + 2) + " 0";
                 // Give a runaway scan the chance to show itself.
                 QVERIFY(!QTest::qWaitFor([&] { return server.Received().find(next) != std::string::npos; }, 40));
@@ -282,7 +259,7 @@ private slots:
                 QCOMPARE(taken1.size(), size_t(1));
                 QCOMPARE(taken1[0].m_row.m_sNum, std::to_string(++rows));
             }
-            done = note.m_nMessage == WM_SCAN_DONE;
+            done = Is<ScanDone>(note);
         }
         QVERIFY(done);
         QCOMPARE(rows, 6);
@@ -296,14 +273,9 @@ private slots:
         std::vector<std::string> mail;
         for (int n = 1; n <= 300; ++n)
             mail.push_back(MailText(n, "Subject " + std::to_string(n), static_cast<size_t>(n * 7)));
-        ScriptedPop3Server server;
-        server.ServeMailbox(mail, "u", "p");
-        server.Start();
-        RecordingListener listener;
-        ScreeningEngine engine(listener);
-        engine.StartThreads();
-        engine.StartScan(AccountFor(server), FilterLists());
-        const ScanOutcome scan = DriveScan(engine, listener, 60000);
+        EngineFixture f;
+        f.Serve(mail);
+        const ScanOutcome scan = f.Scan({}, 60000);
         QVERIFY(scan.m_bDone);
         QCOMPARE(scan.m_aRows.size(), size_t(300));
         for (size_t i = 0; i < scan.m_aRows.size(); ++i) {
@@ -315,25 +287,22 @@ private slots:
     }
 
     // Stop with a row in flight: that row is never delivered, nothing more is
-    // posted once Stop has returned, the dump is closed with whole records.
+    // sent once Stop has returned, the dump is closed with whole records.
     void stopInMidScan()
     {
         std::vector<std::string> mail;
         for (int n = 1; n <= 6; ++n)
             mail.push_back(MailText(n, "Subject " + std::to_string(n)));
-        ScriptedPop3Server server;
-        server.ServeMailbox(mail, "u", "p");
-        server.Start();
-        RecordingListener listener;
-        ScreeningEngine engine(listener);
+        EngineFixture f;
+        auto& [server, listener, engine] = f;
         engine.SetRowQueueLimit(1);
-        engine.StartThreads();
-        engine.StartScan(AccountFor(server), FilterLists());
+        f.Serve(mail);
+        engine.StartScan(f.AccountFor(), FilterLists());
         Note note;
         int rows = 0;
         std::vector<ScanRow> taken;
         while (rows < 3 && listener.Next(note, 10000)) {
-            if (note.m_nMessage != WM_SCAN_ROW)
+            if (!Is<ScanRowsWaiting>(note))
                 continue;
             if (++rows < 3)
                 QVERIFY(engine.TakeRows(taken));
@@ -342,7 +311,7 @@ private slots:
         engine.Stop();
         QVERIFY(!engine.TakeRows(taken));
         QTRY_VERIFY(!engine.IsScanning());
-        QVERIFY(listener.Drain().empty());    // no WM_SCAN_DONE, no row
+        QVERIFY(listener.Drain().empty());    // no OnScanDone, no row
         QVERIFY(!engine.TakeRows(taken));
         QVERIFY(server.WaitNoSession(5000));
         QVERIFY(server.Received().find("TOP 4 0") == std::string::npos);
@@ -357,20 +326,17 @@ private slots:
     // not lost: it runs once the stopped one has unwound.
     void stopWakesTheReadAndNextScanRuns()
     {
-        ScriptedPop3Server server;
-        server.ServeMailbox(m_aMail, "u", "p", [](const std::string& command, int session) -> std::optional<std::string> {
+        EngineFixture f;
+        auto& [server, listener, engine] = f;
+        f.Serve(m_aMail, [](const std::string& command, int session) -> std::optional<std::string> {
             if (session == 0 && command == "TOP 2 0")
                 return std::string();            // silence
             return std::nullopt;
         });
-        server.Start();
-        RecordingListener listener;
-        ScreeningEngine engine(listener);
-        engine.StartThreads();
-        engine.StartScan(AccountFor(server), Lists());
+        engine.StartScan(f.AccountFor(), Lists());
         Note note;
         QVERIFY(listener.Next(note, 10000));
-        while (note.m_nMessage != WM_SCAN_ROW)
+        while (!Is<ScanRowsWaiting>(note))
             QVERIFY(listener.Next(note, 10000));
         std::vector<ScanRow> taken;
         QVERIFY(engine.TakeRows(taken));
@@ -379,7 +345,7 @@ private slots:
         QElapsedTimer timer;
         timer.start();
         engine.Stop();
-        engine.StartScan(AccountFor(server), Lists());
+        engine.StartScan(f.AccountFor(), Lists());
         QVERIFY2(timer.elapsed() < 1500, QByteArray::number(timer.elapsed()));
         const ScanOutcome scan = DriveScan(engine, listener);
         QVERIFY(scan.m_bDone);
@@ -390,26 +356,23 @@ private slots:
     }
 
     // "Protocol Error - restart": after Stop no row of that scan is
-    // delivered and no WM_SCAN_DONE follows, whatever the scan was doing.
+    // delivered and no OnScanDone follows, whatever the scan was doing.
     void abandonDropsEveryLaterRow()
     {
         std::vector<std::string> mail;
         for (int n = 1; n <= 5; ++n)
             mail.push_back(MailText(n, "Subject " + std::to_string(n)));
-        ScriptedPop3Server server;
-        server.ServeMailbox(mail, "u", "p");
-        server.Start();
-        RecordingListener listener;
-        ScreeningEngine engine(listener);
+        EngineFixture f;
+        auto& [server, listener, engine] = f;
         // One row waiting at most: the scan cannot end before the stop.
         engine.SetRowQueueLimit(1);
-        engine.StartThreads();
+        f.Serve(mail);
         for (int round = 0; round < 5; ++round) {
-            engine.StartScan(AccountFor(server), FilterLists());
+            engine.StartScan(f.AccountFor(), FilterLists());
             Note note;
             int rows = 0;
             while (rows <= round % 3 && listener.Next(note, 10000)) {
-                if (note.m_nMessage == WM_SCAN_ROW) {
+                if (Is<ScanRowsWaiting>(note)) {
                     std::vector<ScanRow> taken;
                     QVERIFY(engine.TakeRows(taken));
                     rows += static_cast<int>(taken.size());
@@ -418,7 +381,7 @@ private slots:
             engine.Stop();
             QTRY_VERIFY(!engine.IsScanning());
             for (const Note& late : listener.Drain()) {
-                QVERIFY(late.m_nMessage == WM_SCAN_ROW);
+                QVERIFY(Is<ScanRowsWaiting>(late));
                 std::vector<ScanRow> taken;
                 QVERIFY(!engine.TakeRows(taken));
             }
@@ -445,17 +408,14 @@ private slots:
     // the read time-out.
     void quitStopsARunningScan()
     {
-        ScriptedPop3Server server;
-        server.ServeMailbox(m_aMail, "u", "p", [](const std::string& command, int) -> std::optional<std::string> {
+        EngineFixture f;
+        auto& [server, listener, engine] = f;
+        f.Serve(m_aMail, [](const std::string& command, int) -> std::optional<std::string> {
             if (command == "TOP 1 0")
                 return std::string();
             return std::nullopt;
         });
-        server.Start();
-        RecordingListener listener;
-        ScreeningEngine engine(listener);
-        engine.StartThreads();
-        engine.StartScan(AccountFor(server), Lists());
+        engine.StartScan(f.AccountFor(), Lists());
         QTRY_VERIFY(server.Received().find("TOP 1 0") != std::string::npos);
         QElapsedTimer timer;
         timer.start();
@@ -463,7 +423,7 @@ private slots:
         QVERIFY(engine.WaitEnded(5000ms));
         QVERIFY2(timer.elapsed() < 1500, QByteArray::number(timer.elapsed()));
         for (const Note& note : listener.Drain())
-            QVERIFY(note.m_nMessage != WM_SCAN_DONE && note.m_nMessage != WM_SCAN_ROW);
+            QVERIFY(!Is<ScanDone>(note) && !Is<ScanRowsWaiting>(note));
     }
 
     void purge_data()
@@ -506,8 +466,10 @@ private slots:
 
         std::atomic<int> tops{0};
         std::atomic<ScreeningEngine*> pEngine{nullptr};
-        ScriptedPop3Server server;
-        server.ServeMailbox(m_aMail, "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+        EngineFixture f;
+        auto& [server, listener, engine] = f;
+        pEngine = &engine;
+        f.Serve(m_aMail, [&](const std::string& command, int) -> std::optional<std::string> {
             if (fault == "changed" && command == "TOP 3 0" && ++tops == 2)
                 return std::string("+OK\r\nSubject: Quarterly report (corrected)\r\n\r\n.\r\n");
             if (fault == "refused" && command == "DELE 1")
@@ -520,21 +482,15 @@ private slots:
                 return std::string("-ERR cannot reset\r\n");
             return std::nullopt;
         });
-        server.Start();
-        RecordingListener listener;
-        ScreeningEngine engine(listener);
-        pEngine = &engine;
-        engine.StartThreads();
         std::vector<MessageRow> scanned;
-        ScanToReview(engine, listener, server, &scanned);
+        ScanToReview(f, &scanned);
         const size_t before = server.Received().size();
 
         const char* subjects[] = {"Hello there", "Re: v\xEDrus alert", "Quarterly report"};
         std::vector<PurgeRow> rows;
         for (int i = 0; i < 3; ++i)
             rows.push_back({i + 1, checked[i] == '1', subjects[i]});
-        engine.StartPurge(rows);
-        const PurgeNotes purge = DrivePurge(listener);
+        const PurgeNotes purge = f.Purge(rows);
         pEngine = nullptr;
         QVERIFY(purge.m_bDone);
         QString seen;
@@ -542,13 +498,13 @@ private slots:
             seen += (seen.isEmpty() ? "" : " ") + QString::number(outcome) + QString::number(more);
         QCOMPARE(seen, progress);
         QCOMPARE(QString::fromStdString(server.Received().substr(before)), wire);
-        QCOMPARE(engine.PurgeCommitted(), committed);
+        QCOMPARE(purge.m_done.m_result.m_bCommitted, committed);
 
         // The journal gets what QUIT committed, and nothing after a cancel
         // or a dropped session.
         DeletionJournal journal((m_pDir->path() + "/state").toStdString());
         const RowLookup rowOf = [&](int nNum) { return &scanned.at(static_cast<size_t>(nNum - 1)); };
-        QVERIFY(JournalPurge(journal, engine.LastPurge(), rowOf, "127.0.0.1", "u"));
+        QVERIFY(JournalPurge(journal, purge.m_done.m_result, rowOf, "127.0.0.1", "u"));
         const std::vector<JournalEntry> entries = journal.Read();
         QCOMPARE(int(entries.size()), journalled);
         if (fault == "changed") {
@@ -567,16 +523,17 @@ private slots:
         if (left >= 0)
             QCOMPARE(int(server.Messages().size()), left);
         if (fault == "changed") {
-            QCOMPARE(engine.GridSubject(), std::string("Quarterly report"));
-            QCOMPARE(engine.MsgSubject(), std::string("Quarterly report (corrected)"));
+            QCOMPARE(purge.m_aRows.back().m_sGridSubject, std::string("Quarterly report"));
+            QCOMPARE(purge.m_aRows.back().m_sServerSubject, std::string("Quarterly report (corrected)"));
             QCOMPARE(server.Messages().front(), m_aMail[1]);
         } else if (fault == "refused") {
-            QCOMPARE(engine.Reply(), std::string("-ERR message is locked"));
+            QCOMPARE(purge.m_aRows[0].m_sReply, std::string("-ERR message is locked"));
+            QCOMPARE(purge.m_done.m_result.m_sLastReply, std::string("-ERR message is locked"));
         } else if (fault == "lost") {
-            QVERIFY(engine.LastPurge().m_bBroken);
-            QVERIFY(engine.MsgSubject().starts_with("(could not be read again"));
+            QVERIFY(purge.m_done.m_result.m_bBroken);
+            QVERIFY(purge.m_aRows.back().m_sServerSubject.starts_with("(could not be read again"));
         } else if (fault == "cancel-rset") {
-            QCOMPARE(engine.Reply(), std::string("-ERR cannot reset"));
+            QCOMPARE(purge.m_done.m_result.m_sLastReply, std::string("-ERR cannot reset"));
         }
     }
 
@@ -612,29 +569,26 @@ private slots:
         }
         m_aMail[0] = MailText(1, "Hello there") + ".starts with a dot\r\n";
         std::atomic<int> copiesAtDele{-1};
-        ScriptedPop3Server server;
-        server.ServeMailbox(m_aMail, "u", "p", [&](const std::string& command, int) -> std::optional<std::string> {
+        EngineFixture f;
+        auto& [server, listener, engine] = f;
+        server.ListPipelining(pipelined);
+        f.Serve(m_aMail, [&](const std::string& command, int) -> std::optional<std::string> {
             if (command == "RETR 1")
                 return "+OK\r\n" + MailText(1, "Hello there") + "..starts with a dot\r\n.\r\n";
             if (command == "DELE 1")
                 copiesAtDele = static_cast<int>(QDir(folder + "/new").entryList(QDir::Files).size());
             return std::nullopt;
         });
-        server.ListPipelining(pipelined);
-        server.Start();
-        RecordingListener listener;
-        ScreeningEngine engine(listener);
-        engine.StartThreads();
         engine.SetQuarantine(QuarantineOptions{1024, folder.toStdString()});
-        ScanToReview(engine, listener, server);
+        ScanToReview(f);
         const size_t before = server.Received().size();
-        engine.StartPurge({{1, true, "Hello there"}, {2, false, "Re: v\xEDrus alert"}, {3, true, "Quarterly report"}});
-        QVERIFY(DrivePurge(listener).m_bDone);
+        const PurgeNotes purge = f.Purge({{1, true, "Hello there"}, {2, false, "Re: v\xEDrus alert"}, {3, true, "Quarterly report"}});
+        QVERIFY(purge.m_bDone);
         QCOMPARE(QString::fromStdString(server.Received().substr(before)), wire);
-        QVERIFY(engine.PurgeCommitted());
+        QVERIFY(purge.m_done.m_result.m_bCommitted);
         QVERIFY(server.WaitNoSession(5000));
         QCOMPARE(int(server.Messages().size()), left);
-        const PurgeResult result = engine.LastPurge();
+        const PurgeResult& result = purge.m_done.m_result;
         if (writable) {
             QCOMPARE(copiesAtDele.load(), 1);
             const QStringList copies = QDir(folder + "/new").entryList(QDir::Files);
@@ -650,7 +604,8 @@ private slots:
             QCOMPARE(copiesAtDele.load(), -1);
             QCOMPARE(result.m_aNotKept, std::vector<int>{1});
             QCOMPARE(result.m_aMarked, std::vector<int>{3});
-            QVERIFY(engine.Reply().starts_with("No copy kept: "));
+            QVERIFY(result.m_sLastReply.starts_with("No copy kept: "));
+            QCOMPARE(purge.m_aRows[0].m_sReply, result.m_sLastReply);
             QVERIFY(PurgeSummaryText(result).find("1 not deleted (no copy could be kept)") != std::string::npos);
         }
     }

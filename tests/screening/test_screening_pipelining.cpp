@@ -17,25 +17,12 @@
 
 namespace {
 
-// Records, with each progress note, what the getters say at that moment.
+// What one progress note said about its row.
 struct Progress {
-    long m_wParam, m_lParam;
+    long m_nDeletedOrStopped, m_nGoesOn;
     PurgeOutcome m_nOutcome;
     std::string m_sGrid, m_sMsg;
     bool operator==(const Progress&) const = default;
-};
-
-class ProgressListener : public RecordingListener {
-public:
-    void PostMessage(unsigned message, long wParam, long lParam) override
-    {
-        if (message == WM_PURGE_PROGRESS)
-            m_aProgress.push_back({wParam, lParam, m_pEngine->LastOutcome(), m_pEngine->GridSubject(),
-                                   m_pEngine->MsgSubject()});
-        RecordingListener::PostMessage(message, wParam, lParam);
-    }
-    ScreeningEngine* m_pEngine = nullptr;
-    std::vector<Progress> m_aProgress;  // written by PurgeThread, read after WM_PURGE_DONE
 };
 
 QByteArray ReadDump()
@@ -54,9 +41,8 @@ struct PurgeRun {
 PurgeRun ScanAndPurge(const Account& account, const std::vector<int>& checked, int altered)
 {
     PurgeRun run;
-    ProgressListener listener;
+    RecordingListener listener;
     ScreeningEngine engine(listener);
-    listener.m_pEngine = &engine;
     engine.StartThreads();
     engine.StartScan(account, FilterLists());
     const ScanOutcome scan = DriveScan(engine, listener);
@@ -69,10 +55,15 @@ PurgeRun ScanAndPurge(const Account& account, const std::vector<int>& checked, i
         rows.push_back({n, bChecked, n == altered ? "altered" : row.m_sSubject, row.m_sUidl});
     }
     engine.StartPurge(rows);
-    if (!DrivePurge(listener).m_bDone)
+    const PurgeNotes purge = DrivePurge(listener);
+    if (!purge.m_bDone)
         return run;
-    run.m_aProgress = listener.m_aProgress;
-    run.m_result = engine.LastPurge();
+    for (size_t i = 0; i < purge.m_aRows.size(); ++i) {
+        const PurgeProgress& row = purge.m_aRows[i];
+        run.m_aProgress.push_back({purge.m_aProgress[i].first, purge.m_aProgress[i].second, row.m_nOutcome,
+                                   row.m_sGridSubject, row.m_sServerSubject});
+    }
+    run.m_result = purge.m_done.m_result;
     return run;
 }
 
@@ -109,25 +100,20 @@ private slots:
         QByteArray dumps[2];
         std::vector<MessageRow> rows[2];
         for (int pipelined = 0; pipelined < 2; ++pipelined) {
-            ScriptedPop3Server server;
-            server.ServeMailbox(mail, "u", "p", [](const std::string& command, int) -> std::optional<std::string> {
+            EngineFixture f;
+            f.m_server.ListPipelining(pipelined != 0);
+            f.m_engine.SetRowQueueLimit(7);  // the scan also waits on a full queue
+            f.Serve(mail, [](const std::string& command, int) -> std::optional<std::string> {
                 if (command == "TOP 130 0")
                     return std::string("-ERR no such message\r\n");
                 return std::nullopt;
             });
-            server.ListPipelining(pipelined != 0);
-            server.Start();
-            RecordingListener listener;
-            ScreeningEngine engine(listener);
-            engine.SetRowQueueLimit(7);  // the scan also waits on a full queue
-            engine.StartThreads();
-            engine.StartScan(AccountFor(server), FilterLists());
-            const ScanOutcome scan = DriveScan(engine, listener, 60000);
+            const ScanOutcome scan = f.Scan({}, 60000);
             QVERIFY(scan.m_bDone);
             QCOMPARE(scan.m_nResult, 0L);
             rows[pipelined] = scan.m_aRows;
             dumps[pipelined] = ReadDump();
-            QVERIFY(server.Received().find("LIST 260\r\n") != std::string::npos);
+            QVERIFY(f.m_server.Received().find("LIST 260\r\n") != std::string::npos);
         }
         QCOMPARE(rows[0].size(), size_t(260));
         QVERIFY(rows[0][129].m_bUnavailable);

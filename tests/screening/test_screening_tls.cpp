@@ -91,7 +91,7 @@ private slots:
         engine.StartPurge(rows);
         const PurgeNotes purge = DrivePurge(listener);
         QVERIFY(purge.m_bDone);
-        QVERIFY2(engine.PurgeCommitted(), engine.Reply().c_str());
+        QVERIFY2(purge.m_done.m_result.m_bCommitted, purge.m_done.m_result.m_sLastReply.c_str());
         QTRY_COMPARE(dovecot.MessageFileCount(), 2);
         std::string left;
         for (const std::string& file : dovecot.MessageFiles())
@@ -130,13 +130,13 @@ private slots:
         engine.StartThreads();
         ScanOutcome scan = Scan(engine, listener, account);
         QCOMPARE(scan.m_nResult, -1L);
-        QVERIFY2(engine.Status().starts_with("The server's certificate is not trusted"), engine.Status().c_str());
-        QVERIFY2(engine.Status().find(fingerprint) != std::string::npos, engine.Status().c_str());
+        QVERIFY2(scan.m_sStatus.starts_with("The server's certificate is not trusted"), scan.m_sStatus.c_str());
+        QVERIFY2(scan.m_sStatus.find(fingerprint) != std::string::npos, scan.m_sStatus.c_str());
 
         qputenv("MAVIX_TLS_CA_FILE", QByteArray::fromStdString(dovecot.Certificates().m_sCaFile));
         scan = Scan(engine, listener, account);
         QCOMPARE(scan.m_nResult, -1L);
-        QVERIFY2(engine.Status().find("IP address mismatch") != std::string::npos, engine.Status().c_str());
+        QVERIFY2(scan.m_sStatus.find("IP address mismatch") != std::string::npos, scan.m_sStatus.c_str());
         bool bAllTls = false;
         QCOMPARE(Logins(dovecot, &bAllTls), 0);
 
@@ -144,7 +144,7 @@ private slots:
         account.m_sTlsFingerprint = fingerprint;
         scan = Scan(engine, listener, account);
         QCOMPARE(scan.m_nResult, 0L);
-        QCOMPARE(engine.Status(), std::string());
+        QCOMPARE(scan.m_sStatus, std::string());
         QCOMPARE(scan.m_aRows.size(), size_t(1));
         engine.Connection().Quit();
         QCOMPARE(Logins(dovecot, &bAllTls), 1);
@@ -159,7 +159,7 @@ private slots:
         engine.StartThreads();
         const ScanOutcome scan = Scan(engine, listener, {"127.0.0.1", "u", "p", "1", "3"});
         QCOMPARE(scan.m_nResult, -1L);
-        QCOMPARE(engine.Status(), std::string("Unknown connection security setting \"3\": choose one under Manage Account."));
+        QCOMPARE(scan.m_sStatus, std::string("Unknown connection security setting \"3\": choose one under Manage Account."));
     }
 };
 
