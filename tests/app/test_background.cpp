@@ -4,13 +4,13 @@
 
 #include "DovecotServer.h"
 #include "ScriptedPop3Server.h"
+#include "ScratchDirectory.h"
 #include "ViewHarness.h"
 
 #include "app/TrayController.h"
 #include "screening/DeletionJournal.h"
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace std::chrono_literals;
@@ -20,8 +20,7 @@ class TestBackground : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        QVERIFY(QDir::setCurrent(m_dir.path()));
+        QVERIFY(m_dir.Enter());
     }
     void init() { RemoveSettingsFile(); }
     void checksNotifyOnceAndPurgeLogsInAgain();
@@ -38,7 +37,7 @@ private:
         return ended.last().at(0).toInt();
     }
 
-    QTemporaryDir m_dir;
+    ScratchDirectory m_dir;
 };
 
 void TestBackground::checksNotifyOnceAndPurgeLogsInAgain()

@@ -2,12 +2,12 @@
 // purge of the checked rows, and what is left on the server.
 
 #include "DovecotServer.h"
+#include "ScratchDirectory.h"
 #include "ViewHarness.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <fstream>
 #include <sstream>
@@ -34,13 +34,12 @@ private slots:
     void choicesReasonsAndSortedPurge();
 
 private:
-    QTemporaryDir m_dir;
+    ScratchDirectory m_dir;
 };
 
 void TestViewDovecot::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    QVERIFY(QDir::setCurrent(m_dir.path()));
+    QVERIFY(m_dir.Enter());
 }
 
 void TestViewDovecot::purgeDeletesCheckedMessages()

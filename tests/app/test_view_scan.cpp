@@ -4,6 +4,7 @@
 
 #include "Gate.h"
 #include "ScriptedPop3Server.h"
+#include "ScratchDirectory.h"
 #include "ViewHarness.h"
 
 #include <atomic>
@@ -11,7 +12,6 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QTimer>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <condition_variable>
 #include <mutex>
@@ -76,14 +76,13 @@ private slots:
     void closeNeverWaitsPastItsBudget();   // last: it leaves a worker behind
 
 private:
-    QTemporaryDir m_dir;
+    ScratchDirectory m_dir;
 };
 
 void TestViewScan::initTestCase()
 {
     // "message.txt" and "defaults.txt" live in the working directory.
-    QVERIFY(m_dir.isValid());
-    QVERIFY(QDir::setCurrent(m_dir.path()));
+    QVERIFY(m_dir.Enter());
 }
 
 void TestViewScan::init()

@@ -4,7 +4,6 @@
 // row showed that very message.
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -14,6 +13,7 @@
 #include "EngineHarness.h"
 #include "tests/support/Gate.h"
 #include "tests/support/ScriptedPop3Server.h"
+#include "tests/support/ScratchDirectory.h"
 
 namespace {
 
@@ -53,12 +53,12 @@ Q_DECLARE_METATYPE(Fault)
 class TestHostileSessions : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); QVERIFY(QDir::setCurrent(m_dir.path())); }
+    void initTestCase() { QVERIFY(m_dir.Enter()); }
     void faults_data();
     void faults();
 
 private:
-    QTemporaryDir m_dir;
+    ScratchDirectory m_dir;
 };
 
 void TestHostileSessions::faults_data()

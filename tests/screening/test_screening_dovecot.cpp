@@ -4,13 +4,13 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <fstream>
 #include <sstream>
 
 #include "screening/ScreeningEngine.h"
 #include "tests/support/DovecotServer.h"
+#include "tests/support/ScratchDirectory.h"
 #include "EngineHarness.h"
 
 namespace {
@@ -28,18 +28,14 @@ std::string Slurp(const std::string& path)
 class TestScreeningDovecot : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString m_sOldDir;
+    ScratchDirectory m_dir;
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        m_sOldDir = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_dir.path()));
+        QVERIFY(m_dir.Enter());
     }
 
-    void cleanupTestCase() { QDir::setCurrent(m_sOldDir); }
 
     // Scan four messages, purge 2 and 4: exactly their files are gone.
     void scanAndPurge()

@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <atomic>
 #include <cstdio>
@@ -13,6 +12,7 @@
 #include "screening/ScreeningEngine.h"
 #include "tests/support/DovecotServer.h"
 #include "tests/support/ScriptedPop3Server.h"
+#include "tests/support/ScratchDirectory.h"
 #include "EngineHarness.h"
 
 namespace {
@@ -72,8 +72,7 @@ PurgeRun ScanAndPurge(const Account& account, const std::vector<int>& checked, i
 class TestScreeningPipelining : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString m_sOldDir;
+    ScratchDirectory m_dir;
 
     Account AccountFor(const ScriptedPop3Server& server)
     {
@@ -83,12 +82,9 @@ class TestScreeningPipelining : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        m_sOldDir = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_dir.path()));
+        QVERIFY(m_dir.Enter());
     }
 
-    void cleanupTestCase() { QDir::setCurrent(m_sOldDir); }
 
     // More messages than the window and one the server will not show: rows
     // and dump are the same bytes either way.

@@ -5,13 +5,13 @@
 #include <QtTest>
 
 #include <QDir>
-#include <QTemporaryDir>
 
 #include <fstream>
 #include <sstream>
 
 #include "screening/ScreeningEngine.h"
 #include "tests/support/DovecotServer.h"
+#include "tests/support/ScratchDirectory.h"
 #include "EngineHarness.h"
 
 namespace {
@@ -44,8 +44,7 @@ int Logins(const DovecotServer& dovecot, bool* pbAllTls)
 class TestScreeningTls : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString m_sOldDir;
+    ScratchDirectory m_dir;
 
     ScanOutcome Scan(ScreeningEngine& engine, RecordingListener& listener, const Account& account)
     {
@@ -56,11 +55,8 @@ class TestScreeningTls : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        m_sOldDir = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_dir.path()));
+        QVERIFY(m_dir.Enter());
     }
-    void cleanupTestCase() { QDir::setCurrent(m_sOldDir); }
     void init() { qunsetenv("MAVIX_TLS_CA_FILE"); }
 
     // Implicit TLS: scan four, purge 2 and 4; STLS on the plain port scans
