@@ -18,6 +18,9 @@
 // One POP3 session (RFC 1939) over one TCP connection: USER/PASS log-in,
 // STAT, LIST, UIDL, TOP n 0, DELE, RSET, NOOP, QUIT; in plain text, over TLS
 // from the start (RFC 8314) or after STLS (RFC 2595), as SetSecurity says.
+// One table (Spec) says for every command what goes on the wire and how its
+// reply is read; the replies are parsed by the pure functions of
+// Pop3Replies.h.
 //
 // Replies pair with commands only while every reply is read whole and in
 // order. Any failed read (silence, the reply's deadline, the reply cap, a

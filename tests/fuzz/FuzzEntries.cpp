@@ -183,7 +183,7 @@ void FuzzPop3Status(const uint8_t* data, size_t size)
     std::string_view word;
     if (pop3::ParseNumberedReply(reply, n, word) == pop3::ReplyError::kNone) {
         Require(status.IsOk() && !word.empty() && within(word));
-        Require(word.find_first_of(" \t\r\n") == std::string_view::npos);
+        Require(word.find_first_of(" \t\n") == std::string_view::npos);
     }
     // A size is what strtoull reads from digits alone, below 2^63.
     const std::string_view sizeWord = word.empty() ? reply : word;
