@@ -293,10 +293,10 @@ bool CPop3Connection::Connect(const std::string& host, int port)
 
 bool CPop3Connection::ReadGreeting()
 {
-    std::string text;
-    if (ReadReply(Command::kGreeting, Name(Command::kGreeting, 0), text))
+    const Reply greeting = ReadReply(Command::kGreeting, Name(Command::kGreeting, 0));
+    if (greeting)
         return true;
-    if (IsBroken() && GetLastError() == platform::kErrTimedOut && text.empty())
+    if (IsBroken() && GetLastError() == platform::kErrTimedOut && greeting.m_sText.empty())
         SetBreakReason("The server accepted the connection but sent no greeting within "
                        + Seconds(m_timing.m_nSlowReplyMs) + " seconds.");
     return FailStep("Failed while connected to read a command response from the POP3 server\n",
@@ -316,8 +316,7 @@ bool CPop3Connection::NegotiateStls(const std::string& host)
         SetLastError(platform::kErrProtocol);
         return FailStep("POP3 server does not offer STLS\n");
     }
-    std::string text;
-    if (!Run(Command::kStls, 0, text)) {
+    if (!Run(Command::kStls)) {
         if (GetLastError() == platform::kErrProtocol)
             SetFailure(LoginFailure::kStlsRefused, GetLastReply());
         return FailStep("Failed while connected to read a STLS command response from the POP3 server\n");
@@ -338,8 +337,7 @@ bool CPop3Connection::NegotiateStls(const std::string& host)
 
 bool CPop3Connection::Authenticate(const std::string& user, const std::string& password)
 {
-    std::string text;
-    if (!Exchange(Command::kUser, "USER " + user + "\r\n", "USER", text))
+    if (!Exchange(Command::kUser, "USER " + user + "\r\n", "USER"))
         return FailStep("Failed while connected to read a USER command response from the POP3 server\n",
                         LoginFailure::kLoginRefused);
     std::string passCommand;
@@ -348,7 +346,7 @@ bool CPop3Connection::Authenticate(const std::string& user, const std::string& p
     const bool bPassSent = SendCommand(passCommand, "PASS");
     // Leave no copy of the password in freed memory.
     explicit_bzero(passCommand.data(), passCommand.size());
-    if (!bPassSent || !ReadReply(Command::kPass, "PASS", text))
+    if (!bPassSent || !ReadReply(Command::kPass, "PASS"))
         return FailStep("Failed while connected to read a PASS command response from the POP3 server\n",
                         LoginFailure::kLoginRefused);
     return true;
@@ -433,8 +431,7 @@ bool CPop3Connection::QuitSession()
         // is closed without it, which deletes nothing (RFC 1939 §6).
         Trace("CPop3Connection, replies outstanding: closed without QUIT\n");
     } else if (IsConnected()) {
-        std::string text;
-        bResult = Run(Command::kQuit, 0, text);
+        bResult = Run(Command::kQuit).m_bOk;
     } else {
         Trace("CPop3Connection, Already disconnected\n");
     }
@@ -508,22 +505,23 @@ bool CPop3Connection::IsIdleAndOpen()
     return IsConnected() && CheckInStep("the next command");
 }
 
-bool CPop3Connection::Run(Command command, int n, std::string& text, size_t nKeep)
+CPop3Connection::Reply CPop3Connection::Run(Command command, int n, size_t nKeep)
 {
-    return Exchange(command, Line(command, n), Name(command, n), text, nKeep);
+    return Exchange(command, Line(command, n), Name(command, n), nKeep);
 }
 
-bool CPop3Connection::Exchange(Command command, const std::string& line, const std::string& name,
-                               std::string& text, size_t nKeep)
+CPop3Connection::Reply CPop3Connection::Exchange(Command command, const std::string& line,
+                                                 const std::string& name, size_t nKeep)
 {
-    text.clear();
     if (!m_aAwaited.empty()) {
         // Its reply would be read as the answer to a pipelined command.
         Trace("%s not sent: pipelined replies are outstanding\n", name.c_str());
         SetLastError(platform::kErrInvalidArgument);
-        return false;
+        return {};
     }
-    return SendCommand(line, name) && ReadReply(command, name, text, nKeep);
+    if (!SendCommand(line, name))
+        return {};
+    return ReadReply(command, name, nKeep);
 }
 
 bool CPop3Connection::ReadCapabilities(bool* pbStls)
@@ -531,15 +529,15 @@ bool CPop3Connection::ReadCapabilities(bool* pbStls)
     if (pbStls)
         *pbStls = false;
     m_bPipelining = false;
-    std::string text;
-    if (!Run(Command::kCapa, 0, text)) {
+    const Reply reply = Run(Command::kCapa);
+    if (!reply) {
         if (GetLastError() != platform::kErrProtocol || IsBroken())
             return false;
         SetLastReply("");  // -ERR: lists nothing, and is no failure
         return true;
     }
     pop3::Capabilities capabilities;
-    if (pop3::ParseCapabilities(text, capabilities) != pop3::ReplyError::kNone)
+    if (pop3::ParseCapabilities(reply.m_sText, capabilities) != pop3::ReplyError::kNone)
         return true;  // nothing usable listed
     if (pbStls)
         *pbStls = capabilities.m_bStls;
@@ -566,16 +564,16 @@ struct CPop3Connection::ReplyRead {
     size_t m_nTotal = 0;           // bytes of this reply read
 };
 
-bool CPop3Connection::ReadReply(Command command, const std::string& name, std::string& text, size_t nKeep)
+CPop3Connection::Reply CPop3Connection::ReadReply(Command command, const std::string& name, size_t nKeep)
 {
     std::lock_guard lock(m_lock);
-    text.clear();
+    Reply reply;
     if (!RequireOpen())
-        return false;
+        return reply;
     const CommandSpec& spec = Spec(command);
     const bool bSlow = spec.m_pace != ReplyPace::kQuick;
     const auto start = m_socket.Now();
-    ReplyRead read{spec.m_shape, name, text, nKeep ? nKeep : spec.m_nKeep,
+    ReplyRead read{spec.m_shape, name, reply.m_sText, nKeep ? nKeep : spec.m_nKeep,
                    bSlow ? m_timing.m_nSlowReplyMs : m_timing.m_nSilenceMs,
                    spec.m_pace == ReplyPace::kListing ? m_timing.m_nSlowReplyMs : m_timing.m_nSilenceMs,
                    spec.m_shape == ReplyShape::kLine ? m_timing.m_nLineDeadlineMs : m_timing.m_nBlockDeadlineMs,
@@ -585,11 +583,13 @@ bool CPop3Connection::ReadReply(Command command, const std::string& name, std::s
     if (spec.m_pace == ReplyPace::kListing)
         read.m_nDeadlineMs += static_cast<uint64_t>(std::max(m_nMailCount, 0)) * kListingUsPerEntry / 1000;
     for (;;) {
-        if (const std::optional<bool> done = TakeBuffered(read))
-            return *done;
+        if (const std::optional<bool> done = TakeBuffered(read)) {
+            reply.m_bOk = *done;
+            return reply;
+        }
         CompactInput();
         if (!ReceiveMore(read))
-            return false;
+            return reply;
     }
 }
 
@@ -754,16 +754,16 @@ bool CPop3Connection::ReceiveMore(ReplyRead& read)
 bool CPop3Connection::Stat(int& count, int& size)
 {
     std::lock_guard lock(m_lock);
-    std::string text;
-    if (!Run(Command::kStat, 0, text)) {
+    const Reply reply = Run(Command::kStat);
+    if (!reply) {
         Trace("Error retrieving the STAT response from the POP3 server");
         return false;
     }
     pop3::StatReply stat;
-    const pop3::ReplyError error = pop3::ParseStat(text, stat);
+    const pop3::ReplyError error = pop3::ParseStat(reply.m_sText, stat);
     if (error != pop3::ReplyError::kNone) {
         Trace("POP3 server did not respond correctly to the STAT response\n");
-        SetLastReply(Shown(text));
+        SetLastReply(Shown(reply.m_sText));
         SetLastError(error == pop3::ReplyError::kTooMany ? EOVERFLOW : platform::kErrProtocol);
         return false;
     }
@@ -814,12 +814,12 @@ bool CPop3Connection::ReadListing(Command command, bool& bHave,
                                   const std::function<pop3::ReplyError(std::string_view)>& parse)
 {
     m_nListingProblem = pop3::ReplyError::kNone;
-    std::string text;
-    if (!Run(command, 0, text)) {
+    const Reply reply = Run(command);
+    if (!reply) {
         Trace("Error retrieving the %s response from the POP3 server", Spec(command).m_pszVerb);
         return false;
     }
-    m_nListingProblem = parse(text);
+    m_nListingProblem = parse(reply.m_sText);
     bHave = m_nListingProblem == pop3::ReplyError::kNone;
     if (!bHave)
         SetLastError(platform::kErrProtocol);
@@ -864,8 +864,8 @@ bool CPop3Connection::Top(int n, CPop3Message& message)
 
 bool CPop3Connection::QueryOne(Command command, int n, std::string& word)
 {
-    std::string text;
-    return Run(command, n, text) && WordNaming(n, Name(command, n), text, word);
+    const Reply reply = Run(command, n);
+    return reply && WordNaming(n, Name(command, n), reply.m_sText, word);
 }
 
 bool CPop3Connection::WordNaming(int n, const std::string& name, const std::string& text, std::string& word)
@@ -979,50 +979,48 @@ bool CPop3Connection::SendQueued()
     return bSent;
 }
 
-bool CPop3Connection::ReadAwaited(Command command, int n, std::string& text)
+CPop3Connection::Reply CPop3Connection::ReadAwaited(Command command, int n)
 {
-    text.clear();
     if (m_aAwaited.empty() || !m_sOutput.empty() || m_aAwaited.front().m_command != command
         || m_aAwaited.front().m_nNum != n) {
         // A reply read for a command other than the one it answers.
         SetLastError(platform::kErrProtocol);
         Break("The reply to " + Name(command, n) + " was read out of turn.");
-        return false;
+        return {};
     }
     m_aAwaited.pop_front();
-    return ReadReply(command, Name(command, n), text);
+    return ReadReply(command, Name(command, n));
 }
 
 bool CPop3Connection::ReadTop(int n, CPop3Message& message)
 {
     std::lock_guard lock(m_lock);
     message.Clear();
-    std::string text;
-    if (!ReadAwaited(Command::kTop, n, text)) {
+    const Reply reply = ReadAwaited(Command::kTop, n);
+    if (!reply) {
         Trace("Error retrieving the TOP response");
         return false;
     }
     // The header block follows the status line. Lines the server
     // byte-stuffed (RFC 1939 §3) keep their doubled leading dot.
-    const size_t nLf = text.find('\n');
-    message.SetText(nLf == std::string::npos ? std::string_view() : std::string_view(text).substr(nLf + 1));
+    const size_t nLf = reply.m_sText.find('\n');
+    message.SetText(nLf == std::string::npos ? std::string_view() : std::string_view(reply.m_sText).substr(nLf + 1));
     return true;
 }
 
 bool CPop3Connection::ReadUidlOf(int n, std::string& uidl)
 {
     std::lock_guard lock(m_lock);
-    std::string text;
-    return ReadAwaited(Command::kUidlOne, n, text) && WordNaming(n, Name(Command::kUidlOne, n), text, uidl);
+    const Reply reply = ReadAwaited(Command::kUidlOne, n);
+    return reply && WordNaming(n, Name(Command::kUidlOne, n), reply.m_sText, uidl);
 }
 
 bool CPop3Connection::ReadDele(int n)
 {
     std::lock_guard lock(m_lock);
-    std::string text;
     // Message numbers stay valid for the whole session (RFC 1939 §6), so the
     // cached listings stay as they are.
-    if (!ReadAwaited(Command::kDele, n, text))
+    if (!ReadAwaited(Command::kDele, n))
         return false;
     ++m_cache.m_nDeleted;
     return true;
@@ -1039,10 +1037,9 @@ bool CPop3Connection::SkipReplies()
     std::lock_guard lock(m_lock);
     if (!SendQueued())
         return false;
-    std::string text;
     while (!m_aAwaited.empty()) {
         const Awaited awaited = m_aAwaited.front();
-        const bool bOk = ReadAwaited(awaited.m_command, awaited.m_nNum, text);
+        const bool bOk = ReadAwaited(awaited.m_command, awaited.m_nNum).m_bOk;
         if (!bOk && IsBroken())
             return false;
         if (bOk && awaited.m_command == Command::kDele)
@@ -1054,27 +1051,26 @@ bool CPop3Connection::SkipReplies()
 bool CPop3Connection::Rset()
 {
     std::lock_guard lock(m_lock);
-    std::string text;
-    return Run(Command::kRset, 0, text);
+    return Run(Command::kRset).m_bOk;
 }
 
 bool CPop3Connection::Noop()
 {
     std::lock_guard lock(m_lock);
-    std::string text;
-    return Run(Command::kNoop, 0, text);
+    return Run(Command::kNoop).m_bOk;
 }
 
 bool CPop3Connection::Retr(int n, std::string& text, size_t limit)
 {
     std::lock_guard lock(m_lock);
     text.clear();
-    std::string reply;
     // Room for the status line, the byte-stuffing and one byte that tells a
     // message longer than the limit.
     const size_t nKeep = std::min(kMaxReplyBytes, limit + limit / 8 + kMaxStatusLine + 1);
-    if (!Run(Command::kRetr, n, reply, nKeep))
+    const Reply answer = Run(Command::kRetr, n, nKeep);
+    if (!answer)
         return false;
+    const std::string& reply = answer.m_sText;
     // An empty message: the status line alone.
     const size_t nBody = reply.find('\n');
     if (nBody == std::string::npos)

@@ -275,12 +275,18 @@ private:
     bool CheckInStep(const std::string& name);
     // False, with the last error set, when no session is open.
     bool RequireOpen();
-    // Reads the reply to `command`, named `name`. True for +OK; false with
-    // kErrProtocol for -ERR (the session goes on), any other failure breaks
+    // A reply as read: positive or not, and its text.
+    struct Reply {
+        bool m_bOk = false;
+        std::string m_sText;
+        explicit operator bool() const { return m_bOk; }
+    };
+    // Reads the reply to `command`, named `name`. Positive for +OK; for -ERR
+    // not, with kErrProtocol (the session goes on); any other failure breaks
     // the session. The text is the status line, then for a multi-line reply
     // CR LF and the lines (byte-stuffing kept, the last line's CR LF and the
     // terminator cut off), at most nKeep bytes of it (0: as the table says).
-    bool ReadReply(Command command, const std::string& name, std::string& text, size_t nKeep = 0);
+    Reply ReadReply(Command command, const std::string& name, size_t nKeep = 0);
     // Moves the bytes buffered into the reply: true or false when it ended
     // (as ReadReply), empty when more bytes are needed.
     std::optional<bool> TakeBuffered(ReplyRead& read);
@@ -292,9 +298,8 @@ private:
     bool FailRead(ReplyRead& read, int error, const std::string& why);
     void CompactInput();
     // Sends `command` and reads its reply; only with no reply outstanding.
-    bool Run(Command command, int n, std::string& text, size_t nKeep = 0);
-    bool Exchange(Command command, const std::string& line, const std::string& name, std::string& text,
-                  size_t nKeep = 0);
+    Reply Run(Command command, int n = 0, size_t nKeep = 0);
+    Reply Exchange(Command command, const std::string& line, const std::string& name, size_t nKeep = 0);
 
     // The steps of one log-in; bAskCapa false skips CAPA on a plain or
     // implicit TLS session (a server that left CAPA unanswered).
@@ -317,7 +322,7 @@ private:
     // Queues one pipelined command; reads the reply to the first awaited
     // one, which must be `command` for n.
     void Queue(Command command, int n);
-    bool ReadAwaited(Command command, int n, std::string& text);
+    Reply ReadAwaited(Command command, int n);
     // "VERB n", answered "+OK n word": the word, on a reply that names n.
     bool QueryOne(Command command, int n, std::string& word);
     // The word of a reply "+OK n word" to the command `name`; a reply that
