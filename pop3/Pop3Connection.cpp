@@ -31,7 +31,7 @@ std::string Seconds(uint64_t ms)
 
 // One row of the command table: what goes on the wire and how the reply is
 // read. RFC 1939 §3: only a positive reply can be multi-line.
-struct CPop3Connection::CommandSpec {
+struct CPop3Connection::CommandRow {
     Command m_command;
     const char* m_pszVerb;  // the greeting: its name in messages, nothing sent
     Argument m_argument;
@@ -44,11 +44,11 @@ struct CPop3Connection::CommandSpec {
     size_t m_nKeep;  // reply bytes kept
 };
 
-const CPop3Connection::CommandSpec& CPop3Connection::Spec(Command command)
+const CPop3Connection::CommandRow& CPop3Connection::Row(Command command)
 {
     using enum ReplyShape;
     using enum ReplyPace;
-    static constexpr CommandSpec kTable[] = {
+    static constexpr CommandRow kTable[] = {
         {Command::kGreeting, "the greeting", Argument::kNone, kLine, kSlow, kMaxReplyBytes},
         {Command::kCapa, "CAPA", Argument::kNone, kMultiLine, kQuick, kMaxReplyBytes},
         {Command::kStls, "STLS", Argument::kNone, kLine, kQuick, kMaxReplyBytes},
@@ -67,23 +67,23 @@ const CPop3Connection::CommandSpec& CPop3Connection::Spec(Command command)
         {Command::kQuit, "QUIT", Argument::kNone, kLine, kQuick, kMaxReplyBytes},
     };
     static_assert(std::size(kTable) == static_cast<size_t>(Command::kQuit) + 1);
-    static_assert(std::ranges::all_of(kTable, [](const CommandSpec& spec) {
-        return &spec - kTable == static_cast<std::ptrdiff_t>(spec.m_command);
+    static_assert(std::ranges::all_of(kTable, [](const CommandRow& row) {
+        return &row - kTable == static_cast<std::ptrdiff_t>(row.m_command);
     }), "one row per command, in the order of Command");
     return kTable[static_cast<size_t>(command)];
 }
 
 std::string CPop3Connection::Name(Command command, int n)
 {
-    const CommandSpec& spec = Spec(command);
-    if (spec.m_argument == Argument::kNumber || spec.m_argument == Argument::kNumberZero)
-        return std::string(spec.m_pszVerb) + " " + std::to_string(n);
-    return spec.m_pszVerb;
+    const CommandRow& row = Row(command);
+    if (row.m_argument == Argument::kNumber || row.m_argument == Argument::kNumberZero)
+        return std::string(row.m_pszVerb) + " " + std::to_string(n);
+    return row.m_pszVerb;
 }
 
 std::string CPop3Connection::Line(Command command, int n)
 {
-    return Name(command, n) + (Spec(command).m_argument == Argument::kNumberZero ? " 0\r\n" : "\r\n");
+    return Name(command, n) + (Row(command).m_argument == Argument::kNumberZero ? " 0\r\n" : "\r\n");
 }
 
 const char* CPop3Connection::LoginFailureText(LoginFailure failure)
@@ -570,17 +570,17 @@ CPop3Connection::Reply CPop3Connection::ReadReply(Command command, const std::st
     Reply reply;
     if (!RequireOpen())
         return reply;
-    const CommandSpec& spec = Spec(command);
-    const bool bSlow = spec.m_pace != ReplyPace::kQuick;
+    const CommandRow& row = Row(command);
+    const bool bSlow = row.m_pace != ReplyPace::kQuick;
     const auto start = m_socket.Now();
-    ReplyRead read{spec.m_shape, name, reply.m_sText, nKeep ? nKeep : spec.m_nKeep,
+    ReplyRead read{row.m_shape, name, reply.m_sText, nKeep ? nKeep : row.m_nKeep,
                    bSlow ? m_timing.m_nSlowReplyMs : m_timing.m_nSilenceMs,
-                   spec.m_pace == ReplyPace::kListing ? m_timing.m_nSlowReplyMs : m_timing.m_nSilenceMs,
-                   spec.m_shape == ReplyShape::kLine ? m_timing.m_nLineDeadlineMs : m_timing.m_nBlockDeadlineMs,
+                   row.m_pace == ReplyPace::kListing ? m_timing.m_nSlowReplyMs : m_timing.m_nSilenceMs,
+                   row.m_shape == ReplyShape::kLine ? m_timing.m_nLineDeadlineMs : m_timing.m_nBlockDeadlineMs,
                    start, start, m_nInputPos < m_sInput.size()};
     if (bSlow)
         read.m_nDeadlineMs += m_timing.m_nSlowReplyMs;
-    if (spec.m_pace == ReplyPace::kListing)
+    if (row.m_pace == ReplyPace::kListing)
         read.m_nDeadlineMs += static_cast<uint64_t>(std::max(m_nMailCount, 0)) * kListingUsPerEntry / 1000;
     for (;;) {
         if (const std::optional<bool> done = TakeBuffered(read)) {
@@ -816,7 +816,7 @@ bool CPop3Connection::ReadListing(Command command, bool& bHave,
     m_nListingProblem = pop3::ReplyError::kNone;
     const Reply reply = Run(command);
     if (!reply) {
-        Trace("Error retrieving the %s response from the POP3 server", Spec(command).m_pszVerb);
+        Trace("Error retrieving the %s response from the POP3 server", Row(command).m_pszVerb);
         return false;
     }
     m_nListingProblem = parse(reply.m_sText);

@@ -18,7 +18,7 @@
 // One POP3 session (RFC 1939) over one TCP connection: USER/PASS log-in,
 // STAT, LIST, UIDL, TOP n 0, DELE, RSET, NOOP, QUIT; in plain text, over TLS
 // from the start (RFC 8314) or after STLS (RFC 2595), as SetSecurity says.
-// One table (Spec) says for every command what goes on the wire and how its
+// One table (Row) says for every command what goes on the wire and how its
 // reply is read; the replies are parsed by the pure functions of
 // Pop3Replies.h.
 //
@@ -234,8 +234,8 @@ private:
     enum class ReplyShape : uint8_t { kLine, kMultiLine };
     enum class ReplyPace : uint8_t { kQuick, kSlow, kListing };
     enum class Argument : uint8_t { kNone, kText, kNumber, kNumberZero };
-    struct CommandSpec;
-    static const CommandSpec& Spec(Command command);
+    struct CommandRow;
+    static const CommandRow& Row(Command command);
     // "TOP 3 0\r\n", and the name traces and reasons give it: "TOP 3".
     static std::string Line(Command command, int n);
     static std::string Name(Command command, int n);
