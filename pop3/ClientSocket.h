@@ -3,21 +3,37 @@
 #include "platform/Socket.h"
 #include "platform/TlsStream.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 // The POP3 connection's socket: one TCP stream to the server. All bytes go
 // through m_pStream: the socket itself, or after StartTls() a TLS stream
-// over the same socket, without the reply reader noticing.
+// over the same socket, without the reply reader noticing; or a stream a
+// StreamSource made in place of the connection.
 class CClientSocket {
 public:
+    using Clock = std::chrono::steady_clock;
+    // A stream that stands in for the TCP connection, played in-process: it
+    // also keeps the clock the reader's waits are measured on, so that its
+    // silence costs no real time.
+    class IStandIn : public platform::IByteStream {
+    public:
+        virtual Clock::time_point Now() const = 0;
+    };
+    // Makes the stream for each Connect; nullptr refuses the connection.
+    using StreamSource = std::function<std::shared_ptr<IStandIn>(const std::string& host, uint16_t nPort)>;
+
     CClientSocket() = default;
     CClientSocket(const CClientSocket&) = delete;
     CClientSocket& operator=(const CClientSocket&) = delete;
     ~CClientSocket();
 
+    // Every later Connect goes to `source` instead of TCP (empty: TCP).
+    void SetStreamSource(StreamSource source) { m_source = std::move(source); }
     // Readies the socket object; false with the system's error when it
     // cannot be had.
     bool Create();
@@ -33,11 +49,10 @@ public:
     bool Send(const std::string& text) { return Send(text.data(), text.size()); }
     // Bytes received, 0 when the server closed, -1 on error (never blocks).
     ssize_t Receive(char* pBuffer, size_t nLength) { return m_pStream->Receive(pBuffer, nLength); }
-    platform::WaitResult WaitReadable(int nTimeoutMs) { return m_pStream->WaitReadable(nTimeoutMs); }
-    // Zero-wait poll: false when the socket is closed or broken.
-    bool IsReadable(bool& bReadable) { return m_sock.PollReadable(bReadable); }
-    bool IsOpen() const { return m_sock.IsOpen(); }
-    void Shutdown() { m_sock.Shutdown(); }
+    platform::WaitResult WaitReadable(int nTimeoutMs);
+    // The time the waits above are measured on.
+    Clock::time_point Now() const { return m_pStandIn ? m_pStandIn->Now() : Clock::now(); }
+    bool IsOpen() const { return m_pStandIn || m_sock.IsOpen(); }
     // Ends TLS (close_notify) when it is on, then closes the socket.
     void Close();
 
@@ -50,5 +65,7 @@ public:
 private:
     platform::Socket m_sock;
     std::unique_ptr<platform::TlsStream> m_pTls;
+    StreamSource m_source;
+    std::shared_ptr<IStandIn> m_pStandIn;
     platform::IByteStream* m_pStream = &m_sock;
 };

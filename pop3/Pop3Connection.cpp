@@ -9,7 +9,6 @@
 #include <climits>
 #include <cstring>
 #include <string.h>   // explicit_bzero
-#include <strings.h>  // strncasecmp
 
 using platform::GetLastError;
 using platform::SetLastError;
@@ -17,72 +16,109 @@ using platform::Trace;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-bool BeginsWithOk(const char* pText, size_t nLength)
-{
-    // RFC 1939 §3: status indicators are upper case, but servers that write
-    // "+ok" exist and the reader accepts them.
-    return nLength >= 3 && pText[0] == '+' && (pText[1] == 'O' || pText[1] == 'o')
-        && (pText[2] == 'K' || pText[2] == 'k');
-}
-
-bool BeginsWithErr(const char* pText, size_t nLength)
-{
-    return nLength >= 4 && strncasecmp(pText, "-ERR", 4) == 0;
-}
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-// A decimal number of at most `limit` at *pp, advancing past it; no sign.
-bool ParseNumber(const char*& p, const char* pEnd, unsigned long long limit, unsigned long long& value)
-{
-    if (p == pEnd || *p < '0' || *p > '9')
-        return false;
-    value = 0;
-    for (; p != pEnd && *p >= '0' && *p <= '9'; ++p) {
-        value = value * 10 + static_cast<unsigned>(*p - '0');
-        if (value > limit)
-            return false;
-    }
-    return true;
-}
-
-// One listing line "msg SP word" (RFC 1939 §5, §7), CR already cut off:
-// the message number and the word that follows it.
-bool SplitListingLine(const char* p, const char* pEnd, unsigned long long& number, const char*& pWord,
-                      const char*& pWordEnd)
-{
-    while (p != pEnd && IsBlank(*p))
-        ++p;
-    if (!ParseNumber(p, pEnd, INT_MAX, number) || p == pEnd || !IsBlank(*p))
-        return false;
-    while (p != pEnd && IsBlank(*p))
-        ++p;
-    pWord = p;
-    while (p != pEnd && !IsBlank(*p))
-        ++p;
-    pWordEnd = p;
-    return pWord != pWordEnd;
-}
-
 // Text of a reply for a message: what the server sent, up to its first NUL.
 std::string Shown(const std::string& text)
 {
     return text.substr(0, text.find('\0'));
 }
 
+std::string Seconds(uint64_t ms)
+{
+    return std::to_string((ms + 999) / 1000);
+}
+
 }  // namespace
+
+// One row of the command table: what goes on the wire and how the reply is
+// read. RFC 1939 §3: only a positive reply can be multi-line.
+struct CPop3Connection::CommandRow {
+    Command m_command;
+    const char* m_pszVerb;  // the greeting: its name in messages, nothing sent
+    Argument m_argument;
+    ReplyShape m_shape;
+    // kSlow: the first byte may take m_nSlowReplyMs (a server's work grows
+    // with the mailbox, or it holds back a failed log-in's answer on
+    // purpose); kListing: so may every pause, and the deadline grows with
+    // the message count.
+    ReplyPace m_pace;
+    size_t m_nKeep;  // reply bytes kept
+};
+
+const CPop3Connection::CommandRow& CPop3Connection::Row(Command command)
+{
+    using enum ReplyShape;
+    using enum ReplyPace;
+    static constexpr CommandRow kTable[] = {
+        {Command::kGreeting, "the greeting", Argument::kNone, kLine, kSlow, kMaxReplyBytes},
+        {Command::kCapa, "CAPA", Argument::kNone, kMultiLine, kQuick, kMaxReplyBytes},
+        {Command::kStls, "STLS", Argument::kNone, kLine, kQuick, kMaxReplyBytes},
+        {Command::kUser, "USER", Argument::kText, kLine, kQuick, kMaxReplyBytes},
+        {Command::kPass, "PASS", Argument::kText, kLine, kSlow, kMaxReplyBytes},
+        {Command::kStat, "STAT", Argument::kNone, kLine, kSlow, kMaxReplyBytes},
+        {Command::kList, "LIST", Argument::kNone, kMultiLine, kListing, kMaxReplyBytes},
+        {Command::kUidl, "UIDL", Argument::kNone, kMultiLine, kListing, kMaxReplyBytes},
+        {Command::kListOne, "LIST", Argument::kNumber, kLine, kQuick, kMaxReplyBytes},
+        {Command::kUidlOne, "UIDL", Argument::kNumber, kLine, kQuick, kMaxReplyBytes},
+        {Command::kTop, "TOP", Argument::kNumberZero, kMultiLine, kQuick, kMaxHeaderBytes},
+        {Command::kRetr, "RETR", Argument::kNumber, kMultiLine, kQuick, kMaxReplyBytes},
+        {Command::kDele, "DELE", Argument::kNumber, kLine, kQuick, kMaxReplyBytes},
+        {Command::kRset, "RSET", Argument::kNone, kLine, kQuick, kMaxReplyBytes},
+        {Command::kNoop, "NOOP", Argument::kNone, kLine, kQuick, kMaxReplyBytes},
+        {Command::kQuit, "QUIT", Argument::kNone, kLine, kQuick, kMaxReplyBytes},
+    };
+    static_assert(std::size(kTable) == static_cast<size_t>(Command::kQuit) + 1);
+    static_assert(std::ranges::all_of(kTable, [](const CommandRow& row) {
+        return &row - kTable == static_cast<std::ptrdiff_t>(row.m_command);
+    }), "one row per command, in the order of Command");
+    return kTable[static_cast<size_t>(command)];
+}
+
+std::string CPop3Connection::Name(Command command, int n)
+{
+    const CommandRow& row = Row(command);
+    if (row.m_argument == Argument::kNumber || row.m_argument == Argument::kNumberZero)
+        return std::string(row.m_pszVerb) + " " + std::to_string(n);
+    return row.m_pszVerb;
+}
+
+std::string CPop3Connection::Line(Command command, int n)
+{
+    return Name(command, n) + (Row(command).m_argument == Argument::kNumberZero ? " 0\r\n" : "\r\n");
+}
+
+const char* CPop3Connection::LoginFailureText(LoginFailure failure)
+{
+    switch (failure) {
+    case LoginFailure::kNone: return "";
+    case LoginFailure::kCredentials:
+        return "The user name or password is longer than 120 characters or holds a line break or NUL; "
+               "nothing was sent.";
+    case LoginFailure::kConnectionRefused: return "The server refused the connection: ";
+    case LoginFailure::kLoginRefused: return "The server refused the log-in: ";
+    case LoginFailure::kNoStls:
+        return "The server does not offer STLS (STARTTLS), so the connection cannot be secured; "
+               "the user name and password were not sent.";
+    case LoginFailure::kStlsRefused: return "The server refused STLS (STARTTLS): ";
+    case LoginFailure::kStlsTampered:
+        return "The server sent more than its answer to STLS (STARTTLS); the connection "
+               "may have been tampered with and was closed.";
+    case LoginFailure::kTls:
+    case LoginFailure::kBroken: return "";
+    }
+    return "";
+}
 
 CPop3Connection::CPop3Connection() = default;
 
 CPop3Connection::~CPop3Connection()
 {
-    if (m_bConnected)
+    if (IsConnected())
         Quit();
+}
+
+CPop3Connection::SessionState CPop3Connection::SetState(SessionState state)
+{
+    return m_nState.exchange(state, std::memory_order_acq_rel);
 }
 
 void CPop3Connection::SetLastReply(std::string text)
@@ -97,21 +133,39 @@ std::string CPop3Connection::GetLastReply() const
     return m_sLastReply;
 }
 
-void CPop3Connection::SetFailureReason(std::string text)
+void CPop3Connection::SetFailure(LoginFailure failure, std::string detail)
 {
     std::lock_guard lock(m_replyLock);
-    m_sFailureReason = std::move(text);
+    m_nFailure = failure;
+    m_sFailureDetail = std::move(detail);
 }
 
 std::string CPop3Connection::GetFailureReason() const
 {
     std::lock_guard lock(m_replyLock);
-    return m_sFailureReason;
+    return LoginFailureText(m_nFailure) + m_sFailureDetail;
+}
+
+CPop3Connection::LoginFailure CPop3Connection::GetLoginFailure() const
+{
+    std::lock_guard lock(m_replyLock);
+    return m_nFailure;
+}
+
+void CPop3Connection::SetBreakReason(std::string reason)
+{
+    std::lock_guard lock(m_replyLock);
+    m_sBreakReason = std::move(reason);
 }
 
 bool CPop3Connection::IsBroken() const
 {
-    return m_bBroken.load(std::memory_order_acquire);
+    return m_nState.load(std::memory_order_acquire) == SessionState::kBroken;
+}
+
+bool CPop3Connection::IsConnected() const
+{
+    return m_nState.load(std::memory_order_acquire) == SessionState::kOpen;
 }
 
 std::string CPop3Connection::BreakReason() const
@@ -125,6 +179,12 @@ void CPop3Connection::SetSecurity(Security mode, const std::string& pinnedFinger
     std::lock_guard lock(m_lock);
     m_nSecurity = mode;
     m_sPinnedFingerprint = pinnedFingerprint;
+}
+
+void CPop3Connection::SetStreamSource(CClientSocket::StreamSource source)
+{
+    std::lock_guard lock(m_lock);
+    m_socket.SetStreamSource(std::move(source));
 }
 
 bool CPop3Connection::ParseSecurity(const std::string& text, Security& mode)
@@ -161,39 +221,59 @@ bool CPop3Connection::Login(const std::string& host, const std::string& user, co
 bool CPop3Connection::LoginSession(const std::string& host, const std::string& user, const std::string& password,
                                    int port, bool bAskCapa)
 {
+    ResetForLogin();
+    if (!CheckCredentials(user, password) || !Connect(host, port))
+        return false;
+    std::string reason;
+    if (m_nSecurity == Security::kImplicitTls && !m_socket.StartTls(host, m_sPinnedFingerprint, &reason))
+        return FailTls(LoginFailure::kTls, reason);
+    if (!ReadGreeting())
+        return false;
+    if (m_nSecurity == Security::kStls) {
+        if (!NegotiateStls(host))
+            return false;
+    } else if (bAskCapa && !ReadCapabilities(nullptr)) {
+        // RFC 2449: what the server can do, PIPELINING above all. STLS
+        // sessions asked above, over TLS.
+        m_bCapaSilent = IsBroken() && GetLastError() == platform::kErrTimedOut;
+        return FailStep("Failed while connected to read a CAPA command response from the POP3 server\n");
+    }
+    return Authenticate(user, password);
+}
+
+void CPop3Connection::ResetForLogin()
+{
     m_bCapaSilent = false;
     m_bPipelining = false;
-    if (m_bConnected)
+    if (IsConnected())
         QuitSession();
     CloseSession();
     m_socket.ClearAbort();
-    m_bBroken.store(false, std::memory_order_release);
-    m_bHaveStat = m_bHaveList = m_bHaveUidl = m_bTriedUidl = false;
-    m_sizes.Clear();
-    m_uids.Clear();
-    m_nDeleted = 0;
-    SetFailureReason({});
-    {
-        std::lock_guard replyLock(m_replyLock);
-        m_sBreakReason.clear();
-    }
+    SetState(SessionState::kClosed);
+    SetFailure(LoginFailure::kNone);
+    SetBreakReason({});
+}
 
+bool CPop3Connection::CheckCredentials(const std::string& user, const std::string& password)
+{
     // RFC 1939 §3: a command line ends at its CR LF, so a CR, LF or NUL in a
     // credential would end the command early and put whatever follows on
     // the wire as a command of its own.
     const auto sendable = [](const std::string& text) {
         return text.size() <= kMaxCredentialLength && text.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
     };
-    if (!sendable(user) || !sendable(password)) {
-        Trace("User name or password longer than %zu characters or holding CR, LF or NUL: not sent\n",
-              kMaxCredentialLength);
-        SetLastReply("The user name or password is longer than 120 characters or holds a line break or NUL.");
-        SetFailureReason("The user name or password is longer than 120 characters or holds a line break or NUL; "
-                         "nothing was sent.");
-        SetLastError(platform::kErrInvalidArgument);
-        return false;
-    }
+    if (sendable(user) && sendable(password))
+        return true;
+    Trace("User name or password longer than %zu characters or holding CR, LF or NUL: not sent\n",
+          kMaxCredentialLength);
+    SetLastReply("The user name or password is longer than 120 characters or holds a line break or NUL.");
+    SetFailure(LoginFailure::kCredentials);
+    SetLastError(platform::kErrInvalidArgument);
+    return false;
+}
 
+bool CPop3Connection::Connect(const std::string& host, int port)
+{
     if (!m_socket.Create()) {
         Trace("Failed to create client socket, GetLastError:%d\n", GetLastError());
         return false;
@@ -207,102 +287,99 @@ bool CPop3Connection::LoginSession(const std::string& host, const std::string& u
         SetLastError(error);
         return false;
     }
-    m_bConnected = true;
+    SetState(SessionState::kOpen);
+    return true;
+}
 
-    // A step the server refused quits the session politely; the QUIT
-    // exchange must not replace the reason the step failed for. A broken
-    // session is already closed.
-    const auto fail = [this](const char* pszTrace, const std::string& refusal) {
-        Trace("%s", pszTrace);
-        const int error = GetLastError();
-        const std::string reply = GetLastReply();
-        if (IsBroken())
-            SetFailureReason(BreakReason());
-        else if (error == platform::kErrProtocol && !refusal.empty())
-            SetFailureReason(refusal + Shown(reply));
-        if (m_bConnected)
-            QuitSession();
-        CloseSession();
-        SetLastReply(reply);
-        SetLastError(error);
-        return false;
-    };
-    // TLS that cannot be had ends the connection without QUIT: nothing more
-    // may cross it, least of all in plain text on a TLS port.
-    const auto failTls = [this](const std::string& reason) {
-        const int error = GetLastError();
-        Trace("Failed to secure the connection to the POP3 server: %s\n", reason.c_str());
-        CloseSession();
-        SetFailureReason(reason);
-        SetLastError(error);
-        return false;
-    };
+bool CPop3Connection::ReadGreeting()
+{
+    const Reply greeting = ReadReply(Command::kGreeting, Name(Command::kGreeting, 0));
+    if (greeting)
+        return true;
+    if (IsBroken() && GetLastError() == platform::kErrTimedOut && greeting.m_sText.empty())
+        SetBreakReason("The server accepted the connection but sent no greeting within "
+                       + Seconds(m_timing.m_nSlowReplyMs) + " seconds.");
+    return FailStep("Failed while connected to read a command response from the POP3 server\n",
+                    LoginFailure::kConnectionRefused);
+}
+
+bool CPop3Connection::NegotiateStls(const std::string& host)
+{
+    // RFC 2595 §4: STLS only when the capabilities list it. Without it the
+    // session ends here, before the user name is sent.
+    const char* pszCapaFailed = "Failed while connected to read a CAPA command response from the POP3 server\n";
+    bool bStls = false;
+    if (!ReadCapabilities(&bStls))
+        return FailStep(pszCapaFailed);
+    if (!bStls) {
+        SetFailure(LoginFailure::kNoStls);
+        SetLastError(platform::kErrProtocol);
+        return FailStep("POP3 server does not offer STLS\n");
+    }
+    if (!Run(Command::kStls)) {
+        if (GetLastError() == platform::kErrProtocol)
+            SetFailure(LoginFailure::kStlsRefused, GetLastReply());
+        return FailStep("Failed while connected to read a STLS command response from the POP3 server\n");
+    }
+    // Anything after the one-line answer came before TLS and may be an
+    // attacker's: text injected there must not pass for the server's.
+    if (m_nInputPos < m_sInput.size()) {
+        SetLastError(platform::kErrProtocol);
+        return FailTls(LoginFailure::kStlsTampered, {});
+    }
     std::string reason;
-    if (m_nSecurity == Security::kImplicitTls && !m_socket.StartTls(host, m_sPinnedFingerprint, &reason))
-        return failTls(reason);
-    std::string text;
-    if (!ReadReply(ReplyShape::kLine, ReplyPace::kSlow, "the greeting", text)) {
-        if (IsBroken() && GetLastError() == platform::kErrTimedOut && text.empty()) {
-            std::lock_guard replyLock(m_replyLock);
-            m_sBreakReason = "The server accepted the connection but sent no greeting within "
-                             + std::to_string((m_timing.m_nSlowReplyMs + 999) / 1000) + " seconds.";
-        }
-        return fail("Failed while connected to read a command response from the POP3 server\n",
-                    "The server refused the connection: ");
-    }
+    if (!m_socket.StartTls(host, m_sPinnedFingerprint, &reason))
+        return FailTls(LoginFailure::kTls, reason);
+    // RFC 2595 §4: what the server said before TLS no longer counts, so ask
+    // again; a server may well list more now.
+    return ReadCapabilities(nullptr) || FailStep(pszCapaFailed);
+}
 
-    if (m_nSecurity == Security::kStls) {
-        // RFC 2595 §4: STLS only when the capabilities list it. Without it
-        // the session ends here, before the user name is sent.
-        bool bStls = false;
-        if (!ReadCapabilities(&bStls))
-            return fail("Failed while connected to read a CAPA command response from the POP3 server\n", "");
-        if (!bStls) {
-            SetFailureReason("The server does not offer STLS (STARTTLS), so the connection cannot be secured; "
-                             "the user name and password were not sent.");
-            SetLastError(platform::kErrProtocol);
-            return fail("POP3 server does not offer STLS\n", "");
-        }
-        if (!Command("STLS\r\n", "STLS", text)) {
-            if (GetLastError() == platform::kErrProtocol)
-                SetFailureReason("The server refused STLS (STARTTLS): " + GetLastReply());
-            return fail("Failed while connected to read a STLS command response from the POP3 server\n", "");
-        }
-        // Anything after the one-line answer came before TLS and may be an
-        // attacker's: text injected there must not pass for the server's.
-        if (m_nInputPos < m_sInput.size()) {
-            SetLastError(platform::kErrProtocol);
-            return failTls("The server sent more than its answer to STLS (STARTTLS); the connection "
-                           "may have been tampered with and was closed.");
-        }
-        if (!m_socket.StartTls(host, m_sPinnedFingerprint, &reason))
-            return failTls(reason);
-        // RFC 2595 §4: what the server said before TLS no longer counts,
-        // so ask again; a server may well list more now.
-        if (!ReadCapabilities(nullptr))
-            return fail("Failed while connected to read a CAPA command response from the POP3 server\n", "");
-    }
-
-    // RFC 2449: what the server can do, PIPELINING above all. STLS sessions
-    // asked above, over TLS.
-    if (m_nSecurity != Security::kStls && bAskCapa && !ReadCapabilities(nullptr)) {
-        m_bCapaSilent = IsBroken() && GetLastError() == platform::kErrTimedOut;
-        return fail("Failed while connected to read a CAPA command response from the POP3 server\n", "");
-    }
-
-    if (!Command("USER " + user + "\r\n", "USER", text))
-        return fail("Failed while connected to read a USER command response from the POP3 server\n",
-                    "The server refused the log-in: ");
+bool CPop3Connection::Authenticate(const std::string& user, const std::string& password)
+{
+    if (!Exchange(Command::kUser, "USER " + user + "\r\n", "USER"))
+        return FailStep("Failed while connected to read a USER command response from the POP3 server\n",
+                        LoginFailure::kLoginRefused);
     std::string passCommand;
     passCommand.reserve(password.size() + 7);  // one buffer, never reallocated
     passCommand.append("PASS ").append(password).append("\r\n");
     const bool bPassSent = SendCommand(passCommand, "PASS");
     // Leave no copy of the password in freed memory.
     explicit_bzero(passCommand.data(), passCommand.size());
-    if (!bPassSent || !ReadReply(ReplyShape::kLine, ReplyPace::kSlow, "PASS", text))
-        return fail("Failed while connected to read a PASS command response from the POP3 server\n",
-                    "The server refused the log-in: ");
+    if (!bPassSent || !ReadReply(Command::kPass, "PASS"))
+        return FailStep("Failed while connected to read a PASS command response from the POP3 server\n",
+                        LoginFailure::kLoginRefused);
     return true;
+}
+
+bool CPop3Connection::FailStep(const char* pszTrace, LoginFailure refusal)
+{
+    Trace("%s", pszTrace);
+    const int error = GetLastError();
+    const std::string reply = GetLastReply();
+    if (IsBroken())
+        SetFailure(LoginFailure::kBroken, BreakReason());
+    else if (error == platform::kErrProtocol && refusal != LoginFailure::kNone)
+        SetFailure(refusal, Shown(reply));
+    if (IsConnected())
+        QuitSession();
+    CloseSession();
+    SetLastReply(reply);
+    SetLastError(error);
+    return false;
+}
+
+bool CPop3Connection::FailTls(LoginFailure failure, const std::string& detail)
+{
+    // Nothing more may cross the connection, least of all in plain text on
+    // a TLS port.
+    const int error = GetLastError();
+    const std::string reason = LoginFailureText(failure) + detail;
+    Trace("Failed to secure the connection to the POP3 server: %s\n", reason.c_str());
+    CloseSession();
+    SetFailure(failure, detail);
+    SetLastError(error);
+    return false;
 }
 
 bool CPop3Connection::Quit()
@@ -324,8 +401,9 @@ void CPop3Connection::Abort()
 
 void CPop3Connection::CloseSession()
 {
-    m_bConnected = false;
-    m_bHaveList = m_bHaveStat = m_bHaveUidl = m_bTriedUidl = false;
+    if (IsConnected())
+        SetState(SessionState::kClosed);
+    m_cache = {};
     m_sInput.clear();
     m_sInput.shrink_to_fit();
     m_nInputPos = 0;
@@ -337,10 +415,9 @@ void CPop3Connection::CloseSession()
 void CPop3Connection::Break(const std::string& reason)
 {
     const int error = GetLastError();
-    if (!m_bBroken.exchange(true, std::memory_order_acq_rel)) {
+    if (SetState(SessionState::kBroken) != SessionState::kBroken) {
         Trace("Replies no longer pair with commands, session closed without QUIT: %s\n", reason.c_str());
-        std::lock_guard lock(m_replyLock);
-        m_sBreakReason = reason;
+        SetBreakReason(reason);
     }
     CloseSession();
     SetLastError(error);
@@ -353,9 +430,8 @@ bool CPop3Connection::QuitSession()
         // QUIT's reply would come after replies nobody will read: the session
         // is closed without it, which deletes nothing (RFC 1939 §6).
         Trace("CPop3Connection, replies outstanding: closed without QUIT\n");
-    } else if (m_bConnected && !IsBroken()) {
-        std::string text;
-        bResult = Command("QUIT\r\n", "QUIT", text);
+    } else if (IsConnected()) {
+        bResult = Run(Command::kQuit).m_bOk;
     } else {
         Trace("CPop3Connection, Already disconnected\n");
     }
@@ -363,30 +439,32 @@ bool CPop3Connection::QuitSession()
     return bResult;
 }
 
-bool CPop3Connection::IsConnected() const
+bool CPop3Connection::RequireOpen()
 {
-    return m_bConnected.load(std::memory_order_acquire) && !IsBroken();
+    if (IsConnected())
+        return true;
+    SetLastError(IsBroken() ? platform::kErrProtocol : ENOTCONN);
+    return false;
 }
 
-bool CPop3Connection::SendCommand(const std::string& command, const char* pszName)
+bool CPop3Connection::SendCommand(const std::string& line, const std::string& name)
 {
-    if (!m_bConnected || IsBroken()) {
-        Trace("Failed to send the %s command to the POP3 server\n", pszName);
-        SetLastError(IsBroken() ? platform::kErrProtocol : ENOTCONN);
-        return false;
+    if (!IsConnected()) {
+        Trace("Failed to send the %s command to the POP3 server\n", name.c_str());
+        return RequireOpen();
     }
-    if (!CheckInStep(pszName))
+    if (!CheckInStep(name))
         return false;
-    if (m_socket.Send(command))
+    if (m_socket.Send(line))
         return true;
     const int error = GetLastError();
-    Trace("Failed to send the %s command to the POP3 server\n", pszName);
-    Break(std::string("The connection was lost while sending ") + pszName + ": " + std::strerror(error) + ".");
+    Trace("Failed to send the %s command to the POP3 server\n", name.c_str());
+    Break("The connection was lost while sending " + name + ": " + std::strerror(error) + ".");
     SetLastError(error);
     return false;
 }
 
-bool CPop3Connection::CheckInStep(const char* pszName)
+bool CPop3Connection::CheckInStep(const std::string& name)
 {
     // Every byte before a command's reply must have been read as the reply
     // to an earlier command; one that was not means the replies are no
@@ -396,7 +474,7 @@ bool CPop3Connection::CheckInStep(const char* pszName)
         const platform::WaitResult wait = m_socket.WaitReadable(0);
         if (wait == platform::WaitResult::kWoken) {
             SetLastError(platform::kErrInterrupted);
-            Break(std::string("Stopped before ") + pszName + ".");
+            Break("Stopped before " + name + ".");
             return false;
         }
         if (wait == platform::WaitResult::kReady) {
@@ -404,7 +482,7 @@ bool CPop3Connection::CheckInStep(const char* pszName)
             const ssize_t got = m_socket.Receive(probe, sizeof probe);
             if (got == 0) {
                 SetLastError(ECONNRESET);
-                Break(std::string("The server had closed the connection before ") + pszName + ".");
+                Break("The server had closed the connection before " + name + ".");
                 return false;
             }
             if (got > 0) {
@@ -415,7 +493,7 @@ bool CPop3Connection::CheckInStep(const char* pszName)
     }
     if (bStray) {
         SetLastError(platform::kErrProtocol);
-        Break(std::string("The server sent data nobody asked for before ") + pszName + ".");
+        Break("The server sent data nobody asked for before " + name + ".");
         return false;
     }
     return true;
@@ -424,24 +502,26 @@ bool CPop3Connection::CheckInStep(const char* pszName)
 bool CPop3Connection::IsIdleAndOpen()
 {
     std::lock_guard lock(m_lock);
-    if (!IsConnected())
-        return false;
-    if (CheckInStep("the next command"))
-        return true;
-    return false;
+    return IsConnected() && CheckInStep("the next command");
 }
 
-bool CPop3Connection::Command(const std::string& command, const char* pszName, std::string& text, ReplyShape shape,
-                              ReplyPace pace, size_t nKeep)
+CPop3Connection::Reply CPop3Connection::Run(Command command, int n, size_t nKeep)
 {
-    text.clear();
+    return Exchange(command, Line(command, n), Name(command, n), nKeep);
+}
+
+CPop3Connection::Reply CPop3Connection::Exchange(Command command, const std::string& line,
+                                                 const std::string& name, size_t nKeep)
+{
     if (!m_aAwaited.empty()) {
         // Its reply would be read as the answer to a pipelined command.
-        Trace("%s not sent: pipelined replies are outstanding\n", pszName);
+        Trace("%s not sent: pipelined replies are outstanding\n", name.c_str());
         SetLastError(platform::kErrInvalidArgument);
-        return false;
+        return {};
     }
-    return SendCommand(command, pszName) && ReadReply(shape, pace, pszName, text, nKeep);
+    if (!SendCommand(line, name))
+        return {};
+    return ReadReply(command, name, nKeep);
 }
 
 bool CPop3Connection::ReadCapabilities(bool* pbStls)
@@ -449,16 +529,15 @@ bool CPop3Connection::ReadCapabilities(bool* pbStls)
     if (pbStls)
         *pbStls = false;
     m_bPipelining = false;
-    std::string text;
-    if (!Command("CAPA\r\n", "CAPA", text, ReplyShape::kMultiLine)) {
+    const Reply reply = Run(Command::kCapa);
+    if (!reply) {
         if (GetLastError() != platform::kErrProtocol || IsBroken())
             return false;
         SetLastReply("");  // -ERR: lists nothing, and is no failure
         return true;
     }
-    // One capability per line, its name first (RFC 2449), in any case.
     pop3::Capabilities capabilities;
-    if (pop3::ParseCapabilities(text, capabilities) != pop3::ReplyError::kNone)
+    if (pop3::ParseCapabilities(reply.m_sText, capabilities) != pop3::ReplyError::kNone)
         return true;  // nothing usable listed
     if (pbStls)
         *pbStls = capabilities.m_bStls;
@@ -466,184 +545,225 @@ bool CPop3Connection::ReadCapabilities(bool* pbStls)
     return true;
 }
 
-bool CPop3Connection::ReadReply(ReplyShape shape, ReplyPace pace, const char* pszName, std::string& text,
-                                size_t nKeep)
+// One reply being read: where it stands, and the limits on its waits.
+struct CPop3Connection::ReplyRead {
+    ReplyShape m_shape;
+    const std::string& m_name;
+    std::string& m_text;
+    size_t m_nKeep;
+    uint32_t m_nFirstMs;         // silence allowed before the first byte
+    uint32_t m_nSilenceMs;       // and after every later one
+    uint64_t m_nDeadlineMs;      // for the whole reply, from the command
+    CClientSocket::Clock::time_point m_start;
+    CClientSocket::Clock::time_point m_lastData;
+    bool m_bAnyByte = false;
+    bool m_bStatus = false;        // the status line has been read
+    bool m_bAtLineStart = true;    // the next byte starts a line of the body
+    char m_lastByte = '\n';        // the last byte of the reply read so far
+    bool m_bLineAfterCrLf = true;  // the line being read follows a CR LF
+    size_t m_nTotal = 0;           // bytes of this reply read
+};
+
+CPop3Connection::Reply CPop3Connection::ReadReply(Command command, const std::string& name, size_t nKeep)
 {
     std::lock_guard lock(m_lock);
-    text.clear();
-    if (!m_bConnected || IsBroken()) {
-        SetLastError(IsBroken() ? platform::kErrProtocol : ENOTCONN);
-        return false;
-    }
-
-    const bool bSlow = pace != ReplyPace::kQuick;
-    const uint32_t nFirstMs = bSlow ? m_timing.m_nSlowReplyMs : m_timing.m_nSilenceMs;
-    const uint32_t nSilenceMs = pace == ReplyPace::kListing ? m_timing.m_nSlowReplyMs : m_timing.m_nSilenceMs;
-    uint64_t nDeadlineMs = shape == ReplyShape::kLine ? m_timing.m_nLineDeadlineMs : m_timing.m_nBlockDeadlineMs;
+    Reply reply;
+    if (!RequireOpen())
+        return reply;
+    const CommandRow& row = Row(command);
+    const bool bSlow = row.m_pace != ReplyPace::kQuick;
+    const auto start = m_socket.Now();
+    ReplyRead read{row.m_shape, name, reply.m_sText, nKeep ? nKeep : row.m_nKeep,
+                   bSlow ? m_timing.m_nSlowReplyMs : m_timing.m_nSilenceMs,
+                   row.m_pace == ReplyPace::kListing ? m_timing.m_nSlowReplyMs : m_timing.m_nSilenceMs,
+                   row.m_shape == ReplyShape::kLine ? m_timing.m_nLineDeadlineMs : m_timing.m_nBlockDeadlineMs,
+                   start, start, m_nInputPos < m_sInput.size()};
     if (bSlow)
-        nDeadlineMs += m_timing.m_nSlowReplyMs;
-    if (pace == ReplyPace::kListing)
-        nDeadlineMs += static_cast<uint64_t>(std::max(m_nMailCount, 0)) * kListingUsPerEntry / 1000;
-    const std::string name = pszName;
-
-    const auto start = Clock::now();
-    auto lastData = start;
-    bool bAnyByte = m_nInputPos < m_sInput.size();
-    bool bStatus = false;        // the status line has been read
-    bool bAtLineStart = true;    // the next byte starts a line of the body
-    char lastByte = '\n';        // the last byte of the reply read so far
-    bool bLineAfterCrLf = true;  // the line being read follows a CR LF
-    size_t nTotal = 0;           // bytes of this reply read
-
-    const auto broken = [&](int error, const std::string& why) {
-        if (!bStatus && text.empty())
-            text.assign(m_sInput, m_nInputPos, std::min(m_sInput.size() - m_nInputPos, kMaxStatusLine));
-        SetLastError(error);
-        SetLastReply(Shown(text));
-        Break(why);
-        return false;
-    };
-
+        read.m_nDeadlineMs += m_timing.m_nSlowReplyMs;
+    if (row.m_pace == ReplyPace::kListing)
+        read.m_nDeadlineMs += static_cast<uint64_t>(std::max(m_nMailCount, 0)) * kListingUsPerEntry / 1000;
     for (;;) {
-        // Read whatever is buffered; leave bytes past this reply for the next.
-        while (m_nInputPos < m_sInput.size()) {
-            const char* p = m_sInput.data() + m_nInputPos;
-            const size_t nAvail = m_sInput.size() - m_nInputPos;
-            if (!bStatus) {
-                const char* pLf = static_cast<const char*>(std::memchr(p, '\n', std::min(nAvail, kMaxStatusLine)));
-                if (!pLf) {
-                    if (nAvail >= kMaxStatusLine)
-                        return broken(platform::kErrProtocol,
-                                      "The server's answer to " + name + " has no line end.");
-                    break;
-                }
-                const size_t nLine = static_cast<size_t>(pLf - p) + 1;
-                size_t nText = nLine - 1;
-                if (nText > 0 && p[nText - 1] == '\r')
-                    --nText;
-                const bool bPositive = BeginsWithOk(p, nText);
-                if (!bPositive && !BeginsWithErr(p, nText)) {
-                    text.assign(p, std::min(nText, size_t{200}));
-                    return broken(platform::kErrProtocol,
-                                  "The server's answer to " + name + " is not a POP3 reply.");
-                }
-                text.assign(p, std::min(nText, nKeep));
-                m_nInputPos += nLine;
-                nTotal += nLine;
-                // RFC 1939 §3: only a positive reply is multi-line; a
-                // negative status line is the whole reply.
-                if (!bPositive) {
-                    SetLastReply(Shown(text));
-                    SetLastError(platform::kErrProtocol);
-                    return false;
-                }
-                if (shape == ReplyShape::kLine)
-                    return true;
-                bStatus = true;
-                text.append("\r\n");
-                lastByte = '\n';
-                bLineAfterCrLf = nText + 2 == nLine;
-                continue;
-            }
-            // RFC 1939 §3: the reply ends with a line holding only ".", after
-            // a CR LF. Byte-stuffed lines ("..") are kept as they came.
-            if (bAtLineStart && p[0] == '.') {
-                if (nAvail < 3 && (nAvail < 2 || p[1] == '\r'))
-                    break;  // too early to tell
-                if (p[1] == '\r' && p[2] == '\n' && bLineAfterCrLf) {
-                    m_nInputPos += 3;
-                    if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
-                        text.resize(text.size() - 2);
-                    return true;
-                }
-            }
-            const char* pLf = static_cast<const char*>(std::memchr(p, '\n', nAvail));
-            const size_t nPart = pLf ? static_cast<size_t>(pLf - p) + 1 : nAvail;
-            if (text.size() < nKeep)
-                text.append(p, std::min(nPart, nKeep - text.size()));
-            nTotal += nPart;
-            m_nInputPos += nPart;
-            if (pLf) {
-                const char before = nPart >= 2 ? p[nPart - 2] : lastByte;
-                bLineAfterCrLf = before == '\r';
-                bAtLineStart = true;
-            } else {
-                bAtLineStart = false;
-            }
-            lastByte = p[nPart - 1];
-            if (nTotal > kMaxReplyBytes) {
-                Trace("Reply from the POP3 server longer than %zu bytes: read abandoned\n", kMaxReplyBytes);
-                broken(EMSGSIZE, "The server's answer to " + name + " is longer than 64 MiB.");
-                SetLastReply("The POP3 server's reply is longer than 64 MiB.");
-                return false;
-            }
+        if (const std::optional<bool> done = TakeBuffered(read)) {
+            reply.m_bOk = *done;
+            return reply;
         }
-        if (m_nInputPos == m_sInput.size()) {
-            m_sInput.clear();
-            m_nInputPos = 0;
-        } else if (m_nInputPos > (size_t{1} << 16)) {
-            m_sInput.erase(0, m_nInputPos);
-            m_nInputPos = 0;
-        }
-
-        const auto now = Clock::now();
-        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - start).count();
-        const auto silent = std::chrono::duration_cast<std::chrono::milliseconds>(now - lastData).count();
-        const uint32_t nLimitMs = bAnyByte ? nSilenceMs : nFirstMs;
-        if (static_cast<uint64_t>(elapsed) > nDeadlineMs)
-            return broken(platform::kErrTimedOut, "The server's answer to " + name + " did not end within "
-                                                      + std::to_string((nDeadlineMs + 999) / 1000) + " seconds.");
-        if (silent > nLimitMs) {
-            const std::string seconds = std::to_string((nLimitMs + 999) / 1000);
-            return broken(platform::kErrTimedOut,
-                          bAnyByte ? "The server stopped in the middle of its answer to " + name + " (silent for "
-                                         + seconds + " seconds)."
-                                   : "The server did not answer " + name + " within " + seconds + " seconds.");
-        }
-        const long long left = std::min<long long>(static_cast<long long>(nLimitMs) - silent,
-                                                   static_cast<long long>(nDeadlineMs) - elapsed)
-                               + 1;
-        const platform::WaitResult wait = m_socket.WaitReadable(static_cast<int>(std::max(left, 1LL)));
-        if (wait == platform::WaitResult::kTimedOut)
-            continue;
-        if (wait == platform::WaitResult::kWoken)
-            return broken(platform::kErrInterrupted, "Stopped while waiting for the answer to " + name + ".");
-        if (wait != platform::WaitResult::kReady)
-            return broken(GetLastError(), "The connection was lost during " + name + ".");
-
-        constexpr size_t kChunk = size_t{1} << 16;
-        const size_t nOld = m_sInput.size();
-        m_sInput.resize(nOld + kChunk);
-        const ssize_t got = m_socket.Receive(m_sInput.data() + nOld, kChunk);
-        m_sInput.resize(nOld + static_cast<size_t>(std::max<ssize_t>(got, 0)));
-        if (got < 0 && (GetLastError() == EAGAIN || GetLastError() == EWOULDBLOCK))
-            continue;
-        if (got == 0)
-            return broken(ECONNRESET, "The server closed the connection during " + name + ".");
-        if (got < 0) {
-            const int error = GetLastError();
-            return broken(error, "The connection was lost during " + name + ": " + std::strerror(error) + ".");
-        }
-        lastData = Clock::now();
-        bAnyByte = true;
+        CompactInput();
+        if (!ReceiveMore(read))
+            return reply;
     }
+}
+
+bool CPop3Connection::FailRead(ReplyRead& read, int error, const std::string& why)
+{
+    if (!read.m_bStatus && read.m_text.empty())
+        read.m_text.assign(m_sInput, m_nInputPos, std::min(m_sInput.size() - m_nInputPos, kMaxStatusLine));
+    SetLastError(error);
+    SetLastReply(Shown(read.m_text));
+    Break(why);
+    return false;
+}
+
+std::optional<bool> CPop3Connection::TakeBuffered(ReplyRead& read)
+{
+    // Leave bytes past this reply for the next.
+    while (m_nInputPos < m_sInput.size()) {
+        const size_t nBefore = m_nInputPos;
+        const std::optional<bool> done = read.m_bStatus ? TakeBodyBytes(read) : TakeStatusLine(read);
+        if (done)
+            return done;
+        if (m_nInputPos == nBefore)
+            break;  // the bytes so far cannot tell yet
+    }
+    return std::nullopt;
+}
+
+std::optional<bool> CPop3Connection::TakeStatusLine(ReplyRead& read)
+{
+    const char* p = m_sInput.data() + m_nInputPos;
+    const size_t nAvail = m_sInput.size() - m_nInputPos;
+    const char* pLf = static_cast<const char*>(std::memchr(p, '\n', std::min(nAvail, kMaxStatusLine)));
+    if (!pLf) {
+        if (nAvail >= kMaxStatusLine)
+            return FailRead(read, platform::kErrProtocol,
+                            "The server's answer to " + read.m_name + " has no line end.");
+        return std::nullopt;
+    }
+    const size_t nLine = static_cast<size_t>(pLf - p) + 1;
+    size_t nText = nLine - 1;
+    if (nText > 0 && p[nText - 1] == '\r')
+        --nText;
+    const pop3::Status status = pop3::ParseStatusLine(std::string_view(p, nText)).m_status;
+    if (status == pop3::Status::kOther) {
+        read.m_text.assign(p, std::min(nText, size_t{200}));
+        return FailRead(read, platform::kErrProtocol,
+                        "The server's answer to " + read.m_name + " is not a POP3 reply.");
+    }
+    read.m_text.assign(p, std::min(nText, read.m_nKeep));
+    m_nInputPos += nLine;
+    read.m_nTotal += nLine;
+    // RFC 1939 §3: only a positive reply is multi-line; a negative status
+    // line is the whole reply.
+    if (status == pop3::Status::kErr) {
+        SetLastReply(Shown(read.m_text));
+        SetLastError(platform::kErrProtocol);
+        return false;
+    }
+    if (read.m_shape == ReplyShape::kLine)
+        return true;
+    read.m_bStatus = true;
+    read.m_text.append("\r\n");
+    read.m_lastByte = '\n';
+    read.m_bLineAfterCrLf = nText + 2 == nLine;
+    return std::nullopt;
+}
+
+std::optional<bool> CPop3Connection::TakeBodyBytes(ReplyRead& read)
+{
+    const char* p = m_sInput.data() + m_nInputPos;
+    const size_t nAvail = m_sInput.size() - m_nInputPos;
+    // RFC 1939 §3: the reply ends with a line holding only ".", after a CR
+    // LF. Byte-stuffed lines ("..") are kept as they came.
+    if (read.m_bAtLineStart && p[0] == '.') {
+        if (nAvail < 3 && (nAvail < 2 || p[1] == '\r'))
+            return std::nullopt;  // too early to tell
+        if (p[1] == '\r' && p[2] == '\n' && read.m_bLineAfterCrLf) {
+            m_nInputPos += 3;
+            std::string& text = read.m_text;
+            if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
+                text.resize(text.size() - 2);
+            return true;
+        }
+    }
+    const char* pLf = static_cast<const char*>(std::memchr(p, '\n', nAvail));
+    const size_t nPart = pLf ? static_cast<size_t>(pLf - p) + 1 : nAvail;
+    if (read.m_text.size() < read.m_nKeep)
+        read.m_text.append(p, std::min(nPart, read.m_nKeep - read.m_text.size()));
+    read.m_nTotal += nPart;
+    m_nInputPos += nPart;
+    read.m_bAtLineStart = pLf != nullptr;
+    if (pLf)
+        read.m_bLineAfterCrLf = (nPart >= 2 ? p[nPart - 2] : read.m_lastByte) == '\r';
+    read.m_lastByte = p[nPart - 1];
+    if (read.m_nTotal > kMaxReplyBytes) {
+        Trace("Reply from the POP3 server longer than %zu bytes: read abandoned\n", kMaxReplyBytes);
+        FailRead(read, EMSGSIZE, "The server's answer to " + read.m_name + " is longer than 64 MiB.");
+        SetLastReply("The POP3 server's reply is longer than 64 MiB.");
+        return false;
+    }
+    return std::nullopt;
+}
+
+void CPop3Connection::CompactInput()
+{
+    if (m_nInputPos == m_sInput.size()) {
+        m_sInput.clear();
+        m_nInputPos = 0;
+    } else if (m_nInputPos > (size_t{1} << 16)) {
+        m_sInput.erase(0, m_nInputPos);
+        m_nInputPos = 0;
+    }
+}
+
+bool CPop3Connection::ReceiveMore(ReplyRead& read)
+{
+    using std::chrono::duration_cast;
+    using std::chrono::milliseconds;
+    const std::string& name = read.m_name;
+    const auto now = m_socket.Now();
+    const long long elapsed = duration_cast<milliseconds>(now - read.m_start).count();
+    const long long silent = duration_cast<milliseconds>(now - read.m_lastData).count();
+    const uint32_t nLimitMs = read.m_bAnyByte ? read.m_nSilenceMs : read.m_nFirstMs;
+    if (static_cast<uint64_t>(elapsed) > read.m_nDeadlineMs)
+        return FailRead(read, platform::kErrTimedOut, "The server's answer to " + name + " did not end within "
+                                                          + Seconds(read.m_nDeadlineMs) + " seconds.");
+    if (silent > nLimitMs)
+        return FailRead(read, platform::kErrTimedOut,
+                        read.m_bAnyByte ? "The server stopped in the middle of its answer to " + name + " (silent for "
+                                              + Seconds(nLimitMs) + " seconds)."
+                                        : "The server did not answer " + name + " within " + Seconds(nLimitMs)
+                                              + " seconds.");
+    const long long left = std::min<long long>(static_cast<long long>(nLimitMs) - silent,
+                                               static_cast<long long>(read.m_nDeadlineMs) - elapsed)
+                           + 1;
+    const platform::WaitResult wait = m_socket.WaitReadable(static_cast<int>(std::max(left, 1LL)));
+    if (wait == platform::WaitResult::kTimedOut)
+        return true;
+    if (wait == platform::WaitResult::kWoken)
+        return FailRead(read, platform::kErrInterrupted, "Stopped while waiting for the answer to " + name + ".");
+    if (wait != platform::WaitResult::kReady)
+        return FailRead(read, GetLastError(), "The connection was lost during " + name + ".");
+
+    constexpr size_t kChunk = size_t{1} << 16;
+    const size_t nOld = m_sInput.size();
+    m_sInput.resize(nOld + kChunk);
+    const ssize_t got = m_socket.Receive(m_sInput.data() + nOld, kChunk);
+    m_sInput.resize(nOld + static_cast<size_t>(std::max<ssize_t>(got, 0)));
+    if (got < 0 && (GetLastError() == EAGAIN || GetLastError() == EWOULDBLOCK))
+        return true;
+    if (got == 0)
+        return FailRead(read, ECONNRESET, "The server closed the connection during " + name + ".");
+    if (got < 0) {
+        const int error = GetLastError();
+        return FailRead(read, error, "The connection was lost during " + name + ": " + std::strerror(error) + ".");
+    }
+    read.m_lastData = m_socket.Now();
+    read.m_bAnyByte = true;
+    return true;
 }
 
 bool CPop3Connection::Stat(int& count, int& size)
 {
     std::lock_guard lock(m_lock);
-    std::string text;
-    if (!Command("STAT\r\n", "STAT", text, ReplyShape::kLine, ReplyPace::kSlow)) {
+    const Reply reply = Run(Command::kStat);
+    if (!reply) {
         Trace("Error retrieving the STAT response from the POP3 server");
         return false;
     }
-    // "+OK nn mm": message count, then the maildrop's size in octets; the
-    // status word exactly as RFC 1939 §5 writes it.
     pop3::StatReply stat;
-    const pop3::ReplyError error = pop3::ParseStat(text, stat);
+    const pop3::ReplyError error = pop3::ParseStat(reply.m_sText, stat);
     if (error != pop3::ReplyError::kNone) {
         Trace("POP3 server did not respond correctly to the STAT response\n");
-        SetLastReply(Shown(text));
+        SetLastReply(Shown(reply.m_sText));
         SetLastError(error == pop3::ReplyError::kTooMany ? EOVERFLOW : platform::kErrProtocol);
         return false;
     }
@@ -657,11 +777,11 @@ bool CPop3Connection::EnsureStat()
 {
     // The listings are sized from the message count, so the first listing
     // of a session asks STAT for it even when the caller just did.
-    if (!m_bHaveStat) {
+    if (!m_cache.m_bHaveStat) {
         int count = 0, size = 0;
         if (!Stat(count, size))
             return false;
-        m_bHaveStat = true;
+        m_cache.m_bHaveStat = true;
     }
     return true;
 }
@@ -669,57 +789,53 @@ bool CPop3Connection::EnsureStat()
 bool CPop3Connection::List()
 {
     std::lock_guard lock(m_lock);
-    std::string text;
-    if (!EnsureStat() || !ReadListing("LIST", text))
-        return false;
-    m_nListingProblem = pop3::ParseScanListing(text, ListingBound(), m_sizes);
-    m_bHaveList = m_nListingProblem == pop3::ReplyError::kNone;
-    if (!m_bHaveList)
-        SetLastError(platform::kErrProtocol);
-    return m_bHaveList;
+    return EnsureStat() && ReadListing(Command::kList, m_cache.m_bHaveList, [this](std::string_view text) {
+               return pop3::ParseScanListing(text, ListingBound(), m_cache.m_sizes);
+           });
 }
 
 bool CPop3Connection::Uidl()
 {
     std::lock_guard lock(m_lock);
-    std::string text;
     if (!EnsureStat())
         return false;
-    m_bTriedUidl = true;
-    if (!ReadListing("UIDL", text))
-        return false;
-    m_nListingProblem = pop3::ParseUidListing(text, ListingBound(), m_uids);
-    m_bHaveUidl = m_nListingProblem == pop3::ReplyError::kNone;
-    if (!m_bHaveUidl)
-        SetLastError(platform::kErrProtocol);
-    return m_bHaveUidl;
+    m_cache.m_bTriedUidl = true;
+    return ReadListing(Command::kUidl, m_cache.m_bHaveUidl, [this](std::string_view text) {
+        return pop3::ParseUidListing(text, ListingBound(), m_cache.m_uids);
+    });
 }
 
 uint32_t CPop3Connection::ListingBound() const
 {
-    return static_cast<uint32_t>(std::max(m_nMailCount, 0)) + static_cast<uint32_t>(m_nDeleted);
+    return static_cast<uint32_t>(std::max(m_nMailCount, 0)) + static_cast<uint32_t>(m_cache.m_nDeleted);
 }
 
-bool CPop3Connection::ReadListing(const char* pszCommand, std::string& text)
+bool CPop3Connection::ReadListing(Command command, bool& bHave,
+                                  const std::function<pop3::ReplyError(std::string_view)>& parse)
 {
     m_nListingProblem = pop3::ReplyError::kNone;
-    if (!Command(std::string(pszCommand) + "\r\n", pszCommand, text, ReplyShape::kMultiLine, ReplyPace::kListing)) {
-        Trace("Error retrieving the %s response from the POP3 server", pszCommand);
+    const Reply reply = Run(command);
+    if (!reply) {
+        Trace("Error retrieving the %s response from the POP3 server", Row(command).m_pszVerb);
         return false;
     }
-    return true;
+    m_nListingProblem = parse(reply.m_sText);
+    bHave = m_nListingProblem == pop3::ReplyError::kNone;
+    if (!bHave)
+        SetLastError(platform::kErrProtocol);
+    return bHave;
 }
 
 bool CPop3Connection::GetSize(int n, uint64_t& size)
 {
     std::lock_guard lock(m_lock);
-    if (!m_bHaveList && !List())
+    if (!m_cache.m_bHaveList && !List())
         return false;
-    if (n < 1 || !m_sizes.Has(static_cast<uint32_t>(n))) {
+    if (n < 1 || !m_cache.m_sizes.Has(static_cast<uint32_t>(n))) {
         SetLastError(platform::kErrInvalidArgument);
         return false;
     }
-    size = m_sizes.Size(static_cast<uint32_t>(n));
+    size = m_cache.m_sizes.Size(static_cast<uint32_t>(n));
     return true;
 }
 
@@ -728,10 +844,10 @@ bool CPop3Connection::GetUidl(int n, std::string& uidl)
     std::lock_guard lock(m_lock);
     // UIDL is optional (RFC 1939 §7): a server that refused it is not asked
     // again in the same session.
-    if (!m_bHaveUidl && (m_bTriedUidl || !Uidl()))
+    if (!m_cache.m_bHaveUidl && (m_cache.m_bTriedUidl || !Uidl()))
         return false;
     std::string_view id;
-    if (n < 1 || m_uids.Find(static_cast<uint32_t>(n), &id) != pop3::UidListing::Id::kUsable) {
+    if (n < 1 || m_cache.m_uids.Find(static_cast<uint32_t>(n), &id) != pop3::UidListing::Id::kUsable) {
         SetLastError(platform::kErrInvalidArgument);
         return false;
     }
@@ -746,53 +862,45 @@ bool CPop3Connection::Top(int n, CPop3Message& message)
     return QueueTop(n) && SendQueued() && ReadTop(n, message);
 }
 
-bool CPop3Connection::QueryOne(const char* pszVerb, int n, std::string& word)
+bool CPop3Connection::QueryOne(Command command, int n, std::string& word)
 {
-    std::lock_guard lock(m_lock);
-    const std::string name = std::string(pszVerb) + " " + std::to_string(n);
-    std::string text;
-    return Command(name + "\r\n", name.c_str(), text) && WordNaming(n, name, text, word);
+    const Reply reply = Run(command, n);
+    return reply && WordNaming(n, Name(command, n), reply.m_sText, word);
 }
 
 bool CPop3Connection::WordNaming(int n, const std::string& name, const std::string& text, std::string& word)
 {
     // RFC 1939 §5, §7: "+OK n value". A reply naming another number answers
     // another command.
-    const char* p = text.c_str() + 3;
-    const char* pEnd = text.c_str() + text.size();
-    unsigned long long number = 0;
-    const char* pWord;
-    const char* pWordEnd;
-    if (!SplitListingLine(p, pEnd, number, pWord, pWordEnd) || number != static_cast<unsigned long long>(n)) {
+    std::string_view found;
+    if (pop3::ParseNumberedReply(text, static_cast<uint32_t>(n), found) != pop3::ReplyError::kNone) {
         SetLastError(platform::kErrProtocol);
         SetLastReply(Shown(text));
         Break("The server's answer to " + name + " names another message.");
         return false;
     }
-    word.assign(pWord, pWordEnd);
+    word.assign(found);
     return true;
 }
 
 bool CPop3Connection::UidlOf(int n, std::string& uidl)
 {
-    return QueryOne("UIDL", n, uidl);
+    std::lock_guard lock(m_lock);
+    return QueryOne(Command::kUidlOne, n, uidl);
 }
 
 bool CPop3Connection::ListOne(int n, uint64_t& size)
 {
     std::lock_guard lock(m_lock);
     std::string word;
-    if (!QueryOne("LIST", n, word))
+    if (!QueryOne(Command::kListOne, n, word))
         return false;
-    const char* p = word.c_str();
-    unsigned long long value = 0;
-    if (!ParseNumber(p, word.c_str() + word.size(), ULLONG_MAX / 10, value) || *p != '\0') {
+    if (pop3::ParseSize(word, size) != pop3::ReplyError::kNone) {
         SetLastError(platform::kErrProtocol);
         SetLastReply(word);
-        Break("The server's answer to LIST " + std::to_string(n) + " gives no size.");
+        Break("The server's answer to " + Name(Command::kListOne, n) + " gives no size.");
         return false;
     }
-    size = value;
     return true;
 }
 
@@ -802,16 +910,10 @@ bool CPop3Connection::Dele(int n)
     return QueueDele(n) && SendQueued() && ReadDele(n);
 }
 
-std::string CPop3Connection::AwaitedName(const Awaited& awaited)
+void CPop3Connection::Queue(Command command, int n)
 {
-    const char* pszVerb = awaited.m_cKind == 'T' ? "TOP " : awaited.m_cKind == 'U' ? "UIDL " : "DELE ";
-    return pszVerb + std::to_string(awaited.m_nNum);
-}
-
-void CPop3Connection::Queue(char cKind, int n, const std::string& command)
-{
-    m_sOutput += command;
-    m_aAwaited.push_back({cKind, n});
+    m_sOutput += Line(command, n);
+    m_aAwaited.push_back({command, n});
 }
 
 bool CPop3Connection::QueueTop(int n)
@@ -820,20 +922,20 @@ bool CPop3Connection::QueueTop(int n)
     // Only a message the listing has is asked for. The listing is read
     // first when missing, which needs a session with nothing outstanding.
     uint64_t size = 0;
-    if ((m_aAwaited.empty() || m_bHaveList) && !GetSize(n, size))
+    if ((m_aAwaited.empty() || m_cache.m_bHaveList) && !GetSize(n, size))
         return false;
-    if (!m_bHaveList) {
+    if (!m_cache.m_bHaveList) {
         SetLastError(platform::kErrInvalidArgument);
         return false;
     }
-    Queue('T', n, "TOP " + std::to_string(n) + " 0\r\n");
+    Queue(Command::kTop, n);
     return true;
 }
 
 bool CPop3Connection::QueueUidlOf(int n)
 {
     std::lock_guard lock(m_lock);
-    Queue('U', n, "UIDL " + std::to_string(n) + "\r\n");
+    Queue(Command::kUidlOne, n);
     return true;
 }
 
@@ -842,12 +944,12 @@ bool CPop3Connection::QueueDele(int n)
     std::lock_guard lock(m_lock);
     // The listing must be there first: later listings count the messages
     // marked deleted (ListingBound).
-    if (!m_bHaveList && (!m_aAwaited.empty() || !List())) {
+    if (!m_cache.m_bHaveList && (!m_aAwaited.empty() || !List())) {
         if (!m_aAwaited.empty())
             SetLastError(platform::kErrInvalidArgument);
         return false;
     }
-    Queue('D', n, "DELE " + std::to_string(n) + "\r\n");
+    Queue(Command::kDele, n);
     return true;
 }
 
@@ -858,13 +960,11 @@ bool CPop3Connection::SendQueued()
         return true;
     const size_t nBatch = std::count(m_sOutput.begin(), m_sOutput.end(), '\n');
     const Awaited& first = m_aAwaited[m_aAwaited.size() - nBatch];
-    const std::string name = AwaitedName(first);
+    const std::string name = Name(first.m_command, first.m_nNum);
     // Bytes before the batch are stray only while no reply is outstanding;
     // past that they are the replies to the commands sent earlier.
     bool bSent = false;
-    if (!m_bConnected || IsBroken()) {
-        SetLastError(IsBroken() ? platform::kErrProtocol : ENOTCONN);
-    } else if (m_aAwaited.size() > nBatch || CheckInStep(name.c_str())) {
+    if (RequireOpen() && (m_aAwaited.size() > nBatch || CheckInStep(name))) {
         bSent = m_socket.Send(m_sOutput);
         if (!bSent) {
             const int error = GetLastError();
@@ -879,56 +979,50 @@ bool CPop3Connection::SendQueued()
     return bSent;
 }
 
-bool CPop3Connection::ReadAwaited(char cKind, int n, std::string& text)
+CPop3Connection::Reply CPop3Connection::ReadAwaited(Command command, int n)
 {
-    text.clear();
-    if (m_aAwaited.empty() || !m_sOutput.empty() || m_aAwaited.front().m_cKind != cKind
+    if (m_aAwaited.empty() || !m_sOutput.empty() || m_aAwaited.front().m_command != command
         || m_aAwaited.front().m_nNum != n) {
         // A reply read for a command other than the one it answers.
         SetLastError(platform::kErrProtocol);
-        Break("The reply to " + AwaitedName({cKind, n}) + " was read out of turn.");
-        return false;
+        Break("The reply to " + Name(command, n) + " was read out of turn.");
+        return {};
     }
-    const Awaited awaited = m_aAwaited.front();
     m_aAwaited.pop_front();
-    const std::string name = AwaitedName(awaited);
-    if (cKind == 'T')
-        return ReadReply(ReplyShape::kMultiLine, ReplyPace::kQuick, name.c_str(), text, kMaxHeaderBytes);
-    return ReadReply(ReplyShape::kLine, ReplyPace::kQuick, name.c_str(), text);
+    return ReadReply(command, Name(command, n));
 }
 
 bool CPop3Connection::ReadTop(int n, CPop3Message& message)
 {
     std::lock_guard lock(m_lock);
     message.Clear();
-    std::string text;
-    if (!ReadAwaited('T', n, text)) {
+    const Reply reply = ReadAwaited(Command::kTop, n);
+    if (!reply) {
         Trace("Error retrieving the TOP response");
         return false;
     }
     // The header block follows the status line. Lines the server
     // byte-stuffed (RFC 1939 §3) keep their doubled leading dot.
-    const size_t nLf = text.find('\n');
-    message.SetText(nLf == std::string::npos ? std::string_view() : std::string_view(text).substr(nLf + 1));
+    const size_t nLf = reply.m_sText.find('\n');
+    message.SetText(nLf == std::string::npos ? std::string_view() : std::string_view(reply.m_sText).substr(nLf + 1));
     return true;
 }
 
 bool CPop3Connection::ReadUidlOf(int n, std::string& uidl)
 {
     std::lock_guard lock(m_lock);
-    std::string text;
-    return ReadAwaited('U', n, text) && WordNaming(n, "UIDL " + std::to_string(n), text, uidl);
+    const Reply reply = ReadAwaited(Command::kUidlOne, n);
+    return reply && WordNaming(n, Name(Command::kUidlOne, n), reply.m_sText, uidl);
 }
 
 bool CPop3Connection::ReadDele(int n)
 {
     std::lock_guard lock(m_lock);
-    std::string text;
     // Message numbers stay valid for the whole session (RFC 1939 §6), so the
     // cached listings stay as they are.
-    if (!ReadAwaited('D', n, text))
+    if (!ReadAwaited(Command::kDele, n))
         return false;
-    ++m_nDeleted;
+    ++m_cache.m_nDeleted;
     return true;
 }
 
@@ -943,14 +1037,13 @@ bool CPop3Connection::SkipReplies()
     std::lock_guard lock(m_lock);
     if (!SendQueued())
         return false;
-    std::string text;
     while (!m_aAwaited.empty()) {
         const Awaited awaited = m_aAwaited.front();
-        const bool bOk = ReadAwaited(awaited.m_cKind, awaited.m_nNum, text);
+        const bool bOk = ReadAwaited(awaited.m_command, awaited.m_nNum).m_bOk;
         if (!bOk && IsBroken())
             return false;
-        if (bOk && awaited.m_cKind == 'D')
-            ++m_nDeleted;
+        if (bOk && awaited.m_command == Command::kDele)
+            ++m_cache.m_nDeleted;
     }
     return true;
 }
@@ -958,28 +1051,26 @@ bool CPop3Connection::SkipReplies()
 bool CPop3Connection::Rset()
 {
     std::lock_guard lock(m_lock);
-    std::string text;
-    return Command("RSET\r\n", "RSET", text);
+    return Run(Command::kRset).m_bOk;
 }
 
 bool CPop3Connection::Noop()
 {
     std::lock_guard lock(m_lock);
-    std::string text;
-    return Command("NOOP\r\n", "NOOP", text);
+    return Run(Command::kNoop).m_bOk;
 }
 
 bool CPop3Connection::Retr(int n, std::string& text, size_t limit)
 {
     std::lock_guard lock(m_lock);
     text.clear();
-    const std::string name = "RETR " + std::to_string(n);
-    std::string reply;
     // Room for the status line, the byte-stuffing and one byte that tells a
     // message longer than the limit.
     const size_t nKeep = std::min(kMaxReplyBytes, limit + limit / 8 + kMaxStatusLine + 1);
-    if (!Command(name + "\r\n", name.c_str(), reply, ReplyShape::kMultiLine, ReplyPace::kQuick, nKeep))
+    const Reply answer = Run(Command::kRetr, n, nKeep);
+    if (!answer)
         return false;
+    const std::string& reply = answer.m_sText;
     // An empty message: the status line alone.
     const size_t nBody = reply.find('\n');
     if (nBody == std::string::npos)

@@ -7,15 +7,20 @@
 #include <atomic>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One POP3 session (RFC 1939) over one TCP connection: USER/PASS log-in,
 // STAT, LIST, UIDL, TOP n 0, DELE, RSET, NOOP, QUIT; in plain text, over TLS
 // from the start (RFC 8314) or after STLS (RFC 2595), as SetSecurity says.
+// One table (Row) says for every command what goes on the wire and how its
+// reply is read; the replies are parsed by the pure functions of
+// Pop3Replies.h.
 //
 // Replies pair with commands only while every reply is read whole and in
 // order. Any failed read (silence, the reply's deadline, the reply cap, a
@@ -93,6 +98,23 @@ public:
     CPop3Connection(const CPop3Connection&) = delete;
     CPop3Connection& operator=(const CPop3Connection&) = delete;
 
+    // Why the last Login failed, in our own words; the server's text, when
+    // it gave one, travels beside it (GetFailureReason).
+    enum class LoginFailure {
+        kNone,               // logged in, or the server could not be reached at all
+        kCredentials,        // unsendable user name or password: nothing was sent
+        kConnectionRefused,  // a negative greeting; the server's line follows
+        kLoginRefused,       // USER or PASS refused; the server's line follows
+        kNoStls,             // STLS asked for, not offered
+        kStlsRefused,        // STLS refused; the server's line follows
+        kStlsTampered,       // bytes after the STLS answer, before TLS
+        kTls,                // the TLS layer's reason follows
+        kBroken,             // the session broke; BreakReason() follows
+    };
+    // Our words for a failure; for those marked above, the start of a
+    // sentence that the server's or the TLS layer's text completes.
+    static const char* LoginFailureText(LoginFailure failure);
+
     // Opens a session: greeting, USER, PASS. An open session is quit first.
     // A user name or password longer than 120 characters or holding CR, LF
     // or NUL is refused before anything is sent. On failure
@@ -131,10 +153,15 @@ public:
     static bool ParseSecurity(const std::string& text, Security& mode);
     // For every later reply. Before the session's thread starts using it.
     void SetTiming(const Timing& timing) { m_timing = timing; }
-    // Why the last Login failed, for the user: the server refused it, sent
-    // no greeting, the TLS handshake or the certificate failed, the server
-    // does not offer STLS. Empty when the server could not be reached.
+    // For every later Login: sessions run over the streams `source` makes
+    // instead of TCP (tests play a server in-process this way). Before the
+    // session's thread starts using it.
+    void SetStreamSource(CClientSocket::StreamSource source);
+    // Why the last Login failed: LoginFailureText and, where one belongs,
+    // the server's line or the TLS layer's reason. Empty when the server
+    // could not be reached.
     std::string GetFailureReason() const;
+    LoginFailure GetLoginFailure() const;
 
     // False with EOVERFLOW when the server counts more than
     // pop3::kMaxMessages messages.
@@ -143,7 +170,7 @@ public:
     // False with kErrProtocol when the server refused UIDL (it is optional,
     // RFC 1939 §7): the session goes on without ids.
     bool Uidl();
-    bool HasUidlListing() const { return m_bHaveUidl; }
+    bool HasUidlListing() const { return m_cache.m_bHaveUidl; }
     // Why the last listing could not be used although the server sent it:
     // a number listed twice or out of range (pop3::ReplyError); kNone when
     // it was used, or refused with -ERR.
@@ -194,54 +221,113 @@ public:
     bool Retr(int n, std::string& text, size_t limit);
 
 protected:
-    void SetLastReply(std::string text);
-    void SetFailureReason(std::string text);
-
     // Tests shorten these.
     Timing m_timing;
 
 private:
+    // Every command sent, and the greeting, which is read like a reply.
+    enum class Command : uint8_t {
+        kGreeting, kCapa, kStls, kUser, kPass, kStat, kList, kUidl,
+        kListOne, kUidlOne, kTop, kRetr, kDele, kRset, kNoop, kQuit,
+    };
     // How one reply is read.
-    enum class ReplyShape { kLine, kMultiLine };
-    enum class ReplyPace { kQuick, kSlow, kListing };
+    enum class ReplyShape : uint8_t { kLine, kMultiLine };
+    enum class ReplyPace : uint8_t { kQuick, kSlow, kListing };
+    enum class Argument : uint8_t { kNone, kText, kNumber, kNumberZero };
+    struct CommandRow;
+    static const CommandRow& Row(Command command);
+    // "TOP 3 0\r\n", and the name traces and reasons give it: "TOP 3".
+    static std::string Line(Command command, int n);
+    static std::string Name(Command command, int n);
+
+    // Closed, open, or closed because the replies no longer pair with the
+    // commands. Changed only by SetState, under m_lock.
+    enum class SessionState : uint8_t { kClosed, kOpen, kBroken };
+    SessionState SetState(SessionState state);
+    // What one session learnt; forgotten when it closes.
+    struct SessionCache {
+        bool m_bHaveStat = false;
+        bool m_bHaveList = false;
+        bool m_bHaveUidl = false;
+        bool m_bTriedUidl = false;  // UIDL asked (it is optional)
+        int m_nDeleted = 0;         // DELE accepted
+        pop3::ScanListing m_sizes;
+        pop3::UidListing m_uids;
+    };
     // A command sent (or queued) whose reply is still to be read.
     struct Awaited {
-        char m_cKind;  // 'T' TOP n 0, 'U' UIDL n, 'D' DELE n
+        Command m_command;
         int m_nNum;
     };
+    struct ReplyRead;
+
+    void SetLastReply(std::string text);
+    void SetFailure(LoginFailure failure, std::string detail = {});
+    void SetBreakReason(std::string reason);
 
     // Each needs m_lock held.
     bool QuitSession();
     // Sends one command: only on a session in step, with nothing unread
     // waiting (bytes the server sent unasked break the session).
-    bool SendCommand(const std::string& command, const char* pszName);
+    bool SendCommand(const std::string& line, const std::string& name);
     // Before a command: false, with the session broken, when the server
     // closed the connection or sent bytes nobody asked for.
-    bool CheckInStep(const char* pszName);
-    // Reads the reply to the command named pszName. True for +OK; false
-    // with kErrProtocol for -ERR (the session goes on), any other failure
-    // breaks the session. The text is the status line, then for a
-    // multi-line reply CR LF and the lines (byte-stuffing kept, the last
-    // line's CR LF and the terminator cut off), at most nKeep bytes of it.
-    bool ReadReply(ReplyShape shape, ReplyPace pace, const char* pszName, std::string& text,
-                   size_t nKeep = kMaxReplyBytes);
-    // The opening log-in; bAskCapa false skips CAPA on a plain or implicit
-    // TLS session (a server that left CAPA unanswered).
+    bool CheckInStep(const std::string& name);
+    // False, with the last error set, when no session is open.
+    bool RequireOpen();
+    // A reply as read: positive or not, and its text.
+    struct Reply {
+        bool m_bOk = false;
+        std::string m_sText;
+        explicit operator bool() const { return m_bOk; }
+    };
+    // Reads the reply to `command`, named `name`. Positive for +OK; for -ERR
+    // not, with kErrProtocol (the session goes on); any other failure breaks
+    // the session. The text is the status line, then for a multi-line reply
+    // CR LF and the lines (byte-stuffing kept, the last line's CR LF and the
+    // terminator cut off), at most nKeep bytes of it (0: as the table says).
+    Reply ReadReply(Command command, const std::string& name, size_t nKeep = 0);
+    // Moves the bytes buffered into the reply: true or false when it ended
+    // (as ReadReply), empty when more bytes are needed.
+    std::optional<bool> TakeBuffered(ReplyRead& read);
+    std::optional<bool> TakeStatusLine(ReplyRead& read);
+    std::optional<bool> TakeBodyBytes(ReplyRead& read);
+    // Waits for more bytes within the reply's limits and receives them.
+    // False, with the session broken, when none may come any more.
+    bool ReceiveMore(ReplyRead& read);
+    bool FailRead(ReplyRead& read, int error, const std::string& why);
+    void CompactInput();
+    // Sends `command` and reads its reply; only with no reply outstanding.
+    Reply Run(Command command, int n = 0, size_t nKeep = 0);
+    Reply Exchange(Command command, const std::string& line, const std::string& name, size_t nKeep = 0);
+
+    // The steps of one log-in; bAskCapa false skips CAPA on a plain or
+    // implicit TLS session (a server that left CAPA unanswered).
     bool LoginSession(const std::string& host, const std::string& user, const std::string& password, int port,
                       bool bAskCapa);
+    void ResetForLogin();
+    bool CheckCredentials(const std::string& user, const std::string& password);
+    bool Connect(const std::string& host, int port);
+    bool ReadGreeting();
+    // RFC 2595 §4: CAPA, STLS, the handshake, CAPA again over TLS.
+    bool NegotiateStls(const std::string& host);
+    bool Authenticate(const std::string& user, const std::string& password);
+    // A step the server refused quits the session politely; the QUIT
+    // exchange must not replace the reason the step failed for. A broken
+    // session is already closed. `refusal` names a -ERR reply to the step.
+    bool FailStep(const char* pszTrace, LoginFailure refusal = LoginFailure::kNone);
+    // TLS that cannot be had ends the connection without QUIT.
+    bool FailTls(LoginFailure failure, const std::string& detail);
+
     // Queues one pipelined command; reads the reply to the first awaited
-    // one, which must be kind n.
-    void Queue(char cKind, int n, const std::string& command);
-    bool ReadAwaited(char cKind, int n, std::string& text);
-    static std::string AwaitedName(const Awaited& awaited);
+    // one, which must be `command` for n.
+    void Queue(Command command, int n);
+    Reply ReadAwaited(Command command, int n);
     // "VERB n", answered "+OK n word": the word, on a reply that names n.
-    bool QueryOne(const char* pszVerb, int n, std::string& word);
+    bool QueryOne(Command command, int n, std::string& word);
     // The word of a reply "+OK n word" to the command `name`; a reply that
     // names another number breaks the session.
     bool WordNaming(int n, const std::string& name, const std::string& text, std::string& word);
-    bool Command(const std::string& command, const char* pszName, std::string& text,
-                 ReplyShape shape = ReplyShape::kLine, ReplyPace pace = ReplyPace::kQuick,
-                 size_t nKeep = kMaxReplyBytes);
     // Marks the session broken (first reason wins) and closes it.
     void Break(const std::string& reason);
     void CloseSession();
@@ -250,14 +336,15 @@ private:
     // lists STLS (a negative reply lists nothing); m_bPipelining whether it
     // lists PIPELINING.
     bool ReadCapabilities(bool* pbStls);
-    // LIST or UIDL: the listing's text, parsed by the caller.
-    bool ReadListing(const char* pszCommand, std::string& text);
+    // LIST or UIDL, its text parsed by `parse`; bHave says whether the
+    // listing can be used.
+    bool ReadListing(Command command, bool& bHave, const std::function<pop3::ReplyError(std::string_view)>& parse);
     // The largest message number a listing may hold: the STAT count plus
     // the messages marked deleted before it was taken.
     uint32_t ListingBound() const;
 
     mutable std::recursive_mutex m_lock;
-    mutable std::mutex m_replyLock;  // guards m_sLastReply, m_sFailureReason, m_sBreakReason
+    mutable std::mutex m_replyLock;  // guards m_sLastReply, the failure, m_sBreakReason
 
     CClientSocket m_socket;
     // Bytes received and not yet read as part of a reply.
@@ -267,22 +354,16 @@ private:
     // reply is still to be read, oldest first.
     std::string m_sOutput;
     std::deque<Awaited> m_aAwaited;
+    std::atomic<SessionState> m_nState{SessionState::kClosed};
+    SessionCache m_cache;
     bool m_bPipelining = false;
     bool m_bCapaSilent = false;  // the last log-in's CAPA went unanswered
-    int m_nMailCount = 0;
-    bool m_bHaveList = false;
-    bool m_bHaveStat = false;
-    bool m_bHaveUidl = false;
-    bool m_bTriedUidl = false;  // UIDL asked in this session (it is optional)
-    pop3::ScanListing m_sizes;
-    pop3::UidListing m_uids;
+    int m_nMailCount = 0;        // the last STAT count
     pop3::ReplyError m_nListingProblem = pop3::ReplyError::kNone;
-    std::atomic<bool> m_bConnected{false};
-    std::atomic<bool> m_bBroken{false};
     std::string m_sLastReply;
-    std::string m_sFailureReason;
+    LoginFailure m_nFailure = LoginFailure::kNone;
+    std::string m_sFailureDetail;  // the server's line or the TLS layer's reason
     std::string m_sBreakReason;
     Security m_nSecurity = Security::kNone;
     std::string m_sPinnedFingerprint;
-    int m_nDeleted = 0;  // DELE accepted in this session
 };

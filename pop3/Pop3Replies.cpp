@@ -120,8 +120,12 @@ StatusLine ParseStatusLine(std::string_view reply)
     // "+ok" exist and are accepted.
     const std::string_view line = FirstLine(reply);
     StatusLine status;
-    status.m_bOk = line.size() >= 3 && line[0] == '+' && platform::AsciiUpper(line[1]) == 'O'
-                   && platform::AsciiUpper(line[2]) == 'K';
+    if (line.size() >= 3 && line[0] == '+' && platform::AsciiUpper(line[1]) == 'O'
+        && platform::AsciiUpper(line[2]) == 'K')
+        status.m_status = Status::kOk;
+    else if (line.size() >= 4 && line[0] == '-' && platform::AsciiUpper(line[1]) == 'E'
+             && platform::AsciiUpper(line[2]) == 'R' && platform::AsciiUpper(line[3]) == 'R')
+        status.m_status = Status::kErr;
     const size_t word = std::min(line.find_first_of(" \t"), line.size());
     status.m_text = line.substr(std::min(word + 1, line.size()));
     return status;
@@ -130,7 +134,7 @@ StatusLine ParseStatusLine(std::string_view reply)
 ReplyError ParseStat(std::string_view reply, StatReply& stat)
 {
     std::string_view line = FirstLine(reply);
-    if (!ParseStatusLine(line).m_bOk)
+    if (!ParseStatusLine(line).IsOk())
         return ReplyError::kNegative;
     // Unlike the other replies, STAT wants the status word exactly as
     // RFC 1939 §5 writes it.
@@ -155,6 +159,32 @@ ReplyError ParseStat(std::string_view reply, StatReply& stat)
     return ReplyError::kNone;
 }
 
+ReplyError ParseNumberedReply(std::string_view reply, uint32_t n, std::string_view& word)
+{
+    word = {};
+    std::string_view line = FirstLine(reply);
+    if (!ParseStatusLine(line).IsOk())
+        return ReplyError::kNegative;
+    line.remove_prefix(3);
+    uint64_t number = 0;
+    if (!SplitListingLine(line, number, word) || number != n) {
+        word = {};
+        return ReplyError::kMalformed;
+    }
+    return ReplyError::kNone;
+}
+
+ReplyError ParseSize(std::string_view word, uint64_t& size)
+{
+    uint64_t value = 0;
+    if (!TakeNumber(word, value) || !word.empty())
+        return ReplyError::kMalformed;
+    if (value > kMaxSize)
+        return ReplyError::kOutOfRange;
+    size = value;
+    return ReplyError::kNone;
+}
+
 void ScanListing::Clear()
 {
     m_aSizes.clear();
@@ -164,7 +194,7 @@ void ScanListing::Clear()
 ReplyError ParseScanListing(std::string_view reply, uint32_t nMaxNumber, ScanListing& listing)
 {
     listing.Clear();
-    if (!ParseStatusLine(reply).m_bOk)
+    if (!ParseStatusLine(reply).IsOk())
         return ReplyError::kNegative;
     ReplyError error = ReplyError::kNone;
     ForEachLine(reply, [&](std::string_view line) {
@@ -174,10 +204,11 @@ ReplyError ParseScanListing(std::string_view reply, uint32_t nMaxNumber, ScanLis
             return true;                     // not "number size": that message has no size
         if ((error = CheckNumber(number, nMaxNumber)) != ReplyError::kNone)
             return false;
-        if (!TakeNumber(word, size) || !word.empty())
+        const ReplyError sizeError = ParseSize(word, size);
+        if (sizeError == ReplyError::kMalformed)
             return true;                     // not a size: that message has none
-        if (size > kMaxSize) {
-            error = ReplyError::kOutOfRange;
+        if (sizeError != ReplyError::kNone) {
+            error = sizeError;
             return false;
         }
         const auto n = static_cast<size_t>(number);
@@ -220,7 +251,7 @@ ReplyError ParseUidListing(std::string_view reply, uint32_t nMaxNumber, UidListi
 {
     static_assert(kMaxUidLength < UidListing::kUnusable);
     listing.Clear();
-    if (!ParseStatusLine(reply).m_bOk)
+    if (!ParseStatusLine(reply).IsOk())
         return ReplyError::kNegative;
     ReplyError error = ReplyError::kNone;
     ForEachLine(reply, [&](std::string_view line) {
@@ -260,7 +291,7 @@ bool Capabilities::Has(std::string_view name) const
 ReplyError ParseCapabilities(std::string_view reply, Capabilities& capabilities)
 {
     capabilities = Capabilities();
-    if (!ParseStatusLine(reply).m_bOk)
+    if (!ParseStatusLine(reply).IsOk())
         return ReplyError::kNegative;
     size_t lines = 0;
     const bool complete = ForEachLine(reply, [&](std::string_view line) {

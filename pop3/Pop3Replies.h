@@ -42,11 +42,19 @@ const char* ReplyErrorText(ReplyError error);
 // each other.
 inline constexpr const char* kListMismatchStatus = "The server's message list does not match its count";
 
-// The status line: "+OK" in any letter case (servers writing "+ok" exist),
-// else negative. `text` is what follows the status word and one blank.
+// The status word of a reply's first line (RFC 1939 §3). Both are taken in
+// any letter case, as a prefix: servers writing "+ok" exist.
+enum class Status {
+    kOk,     // "+OK"
+    kErr,    // "-ERR"
+    kOther,  // neither: not a POP3 reply at all
+};
+
+// The status line. `text` is what follows the status word and one blank.
 struct StatusLine {
-    bool m_bOk = false;
+    Status m_status = Status::kOther;
     std::string_view m_text;
+    bool IsOk() const { return m_status == Status::kOk; }
 };
 StatusLine ParseStatusLine(std::string_view reply);
 
@@ -56,6 +64,13 @@ struct StatReply {
     uint64_t m_nSize = 0;
 };
 ReplyError ParseStat(std::string_view reply, StatReply& stat);
+
+// "+OK n word", the one-line answer to "LIST n" (RFC 1939 §5) and "UIDL n"
+// (§7): the word after the number. kMalformed for a reply of another form or
+// one that names another message than n: it answers another command.
+ReplyError ParseNumberedReply(std::string_view reply, uint32_t n, std::string_view& word);
+// A size as a listing gives it: decimal digits only, below 2^63.
+ReplyError ParseSize(std::string_view word, uint64_t& size);
 
 // The scan listing of LIST: message number to size. Numbers the server
 // skips (deleted messages) have no size.

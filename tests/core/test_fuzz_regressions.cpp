@@ -23,7 +23,7 @@ void TestFuzzRegressions::replay_data()
     for (const QString& kind : {QStringLiteral("regressions"), QStringLiteral("corpus")}) {
         for (const QString& target : {QStringLiteral("fuzz_header_row"), QStringLiteral("fuzz_defaults"),
                                       QStringLiteral("fuzz_ini_import"), QStringLiteral("fuzz_pop3_replies"),
-                                      QStringLiteral("fuzz_header_decode")}) {
+                                      QStringLiteral("fuzz_pop3_status"), QStringLiteral("fuzz_header_decode")}) {
             QDirIterator it(root + "/../" + kind + "/" + target, QDir::Files);
             while (it.hasNext()) {
                 const QString path = it.next();
@@ -53,6 +53,8 @@ void TestFuzzRegressions::replay()
         FuzzDefaultsFile(data, size);
     else if (target == "fuzz_pop3_replies")
         FuzzPop3Replies(data, size);
+    else if (target == "fuzz_pop3_status")
+        FuzzPop3Status(data, size);
     else
         FuzzIniImport(data, size);
 }

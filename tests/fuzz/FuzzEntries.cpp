@@ -1,6 +1,8 @@
 #include "FuzzEntries.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -158,6 +160,41 @@ void FuzzPop3Replies(const uint8_t* data, size_t size)
     for (const std::string& name : capabilities.m_aNames)
         Require(!name.empty() && name.size() <= pop3::kMaxCapabilityName && platform::AsciiUpper(name) == name);
     Require(capabilities.m_bStls == capabilities.Has("STLS"));
+}
+
+void FuzzPop3Status(const uint8_t* data, size_t size)
+{
+    // The first byte is the message number asked for; the rest is the reply.
+    if (size == 0)
+        return;
+    const uint32_t n = data[0];
+    const std::string_view reply(reinterpret_cast<const char*>(data + 1), size - 1);
+    const auto within = [&](std::string_view part) {
+        return part.empty()
+               || (part.data() >= reply.data() && part.data() + part.size() <= reply.data() + reply.size());
+    };
+
+    const pop3::StatusLine status = pop3::ParseStatusLine(reply);
+    const std::string head = platform::AsciiUpper(std::string(reply.substr(0, 4)));
+    Require((status.m_status == pop3::Status::kOk) == head.starts_with("+OK"));
+    Require((status.m_status == pop3::Status::kErr) == head.starts_with("-ERR"));
+    Require(within(status.m_text) && status.m_text.find('\n') == std::string_view::npos);
+
+    std::string_view word;
+    if (pop3::ParseNumberedReply(reply, n, word) == pop3::ReplyError::kNone) {
+        Require(status.IsOk() && !word.empty() && within(word));
+        Require(word.find_first_of(" \t\n") == std::string_view::npos);
+    }
+    // A size is what strtoull reads from digits alone, below 2^63.
+    const std::string_view sizeWord = word.empty() ? reply : word;
+    uint64_t size64 = 0;
+    const std::string digits(sizeWord);
+    const bool bDigits = !digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos;
+    errno = 0;
+    const unsigned long long expected = bDigits ? std::strtoull(digits.c_str(), nullptr, 10) : 0;
+    const bool bFits = bDigits && errno == 0 && expected <= pop3::kMaxSize;
+    Require((pop3::ParseSize(sizeWord, size64) == pop3::ReplyError::kNone) == bFits);
+    Require(!bFits || size64 == expected);
 }
 
 void FuzzHeaderDecode(const uint8_t* data, size_t size)

@@ -10,4 +10,5 @@ void FuzzHeaderRow(const uint8_t* data, size_t size);
 void FuzzDefaultsFile(const uint8_t* data, size_t size);
 void FuzzIniImport(const uint8_t* data, size_t size);
 void FuzzPop3Replies(const uint8_t* data, size_t size);
+void FuzzPop3Status(const uint8_t* data, size_t size);
 void FuzzHeaderDecode(const uint8_t* data, size_t size);

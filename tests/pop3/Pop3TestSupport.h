@@ -2,6 +2,7 @@
 
 #include "platform/Trace.h"
 #include "pop3/Pop3Connection.h"
+#include "ScriptedStream.h"
 #include "tests/support/ScriptedPop3Server.h"
 
 #include <algorithm>
@@ -69,8 +70,10 @@ private:
 };
 
 // Greeting, CAPA (answered with capaReply: by default none, so commands go
-// one at a time), USER u, PASS p, each answered at once.
-inline ScriptedPop3Server& ScriptLogin(ScriptedPop3Server& server, const std::string& capaReply = "-ERR\r\n")
+// one at a time), USER u, PASS p, each answered at once; on a
+// ScriptedPop3Server or a ScriptedStream.
+template <typename Script>
+Script& ScriptLogin(Script& server, const std::string& capaReply = "-ERR\r\n")
 {
     return server.Send("+OK ready\r\n")
         .Expect("CAPA\r\n")
@@ -79,6 +82,13 @@ inline ScriptedPop3Server& ScriptLogin(ScriptedPop3Server& server, const std::st
         .Send("+OK\r\n")
         .Expect("PASS p\r\n")
         .Send("+OK in\r\n");
+}
+
+// Logs in as "u" with "p" to the server the stream plays.
+inline bool LoginTo(CPop3Connection& pop, ScriptedStream& server)
+{
+    pop.SetStreamSource(server.Source());
+    return pop.Login("pop.example", "u", "p", 110);
 }
 
 inline long long MsSince(std::chrono::steady_clock::time_point start)

@@ -24,21 +24,22 @@ class TestPop3Pipelining : public QObject {
 
 private slots:
     // The whole batch goes out before any reply, in one write; the replies
-    // pair with their commands when cut at every offset, and when all of
-    // them come in one piece (cut 0).
+    // pair with their commands when cut at every offset, when all of them
+    // come in one piece (cut 0), and when each byte comes on its own (cut
+    // past the end).
     void batchAndSplitReplies()
     {
-        for (size_t cut = 0; cut < kReplies.size(); ++cut) {
-            ScriptedPop3Server server;
+        for (size_t cut = 0; cut <= kReplies.size(); ++cut) {
+            ScriptedStream server;
             ScriptLogin(server, kPipelining)
                 .Expect("STAT\r\n").Send("+OK 3 300\r\n")
                 .Expect("LIST\r\n").Send("+OK\r\n1 100\r\n2 100\r\n3 100\r\n.\r\n")
                 .Expect("TOP 1 0\r\nTOP 2 0\r\nTOP 3 0\r\nUIDL 3\r\nDELE 2\r\n")
-                .SendSplit(kReplies, cut == 0 ? std::vector<size_t>{} : std::vector<size_t>{cut}, 2)
-                .Expect("NOOP\r\n").Send("+OK\r\n");
-            server.Start();
+                .SendSplit(kReplies, {cut})
+                .Expect("NOOP\r\n").Send("+OK\r\n")
+                .SetChunk(cut == kReplies.size() ? 1 : ~size_t{0});
             TestConnection pop;
-            QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+            QVERIFY(LoginTo(pop, server));
             QVERIFY(pop.CanPipeline());
             QVERIFY(pop.List());
             QVERIFY(pop.QueueTop(1) && pop.QueueTop(2) && pop.QueueTop(3));
@@ -58,7 +59,7 @@ private slots:
             QVERIFY(!pop.ReadDele(2));
             QVERIFY(!pop.IsBroken());
             QVERIFY2(pop.Noop(), QByteArray::number(static_cast<int>(cut)));
-            QVERIFY2(server.WaitFinished(5000), server.Failure().c_str());
+            QVERIFY2(server.Finished(), server.Failure().c_str());
         }
     }
 
@@ -77,15 +78,14 @@ private slots:
     {
         QFETCH(QString, replies);
         QFETCH(QString, reason);
-        ScriptedPop3Server server;
+        ScriptedStream server;
         ScriptLogin(server, kPipelining)
             .Expect("STAT\r\n").Send("+OK 1 100\r\n")
             .Expect("LIST\r\n").Send("+OK\r\n1 100\r\n.\r\n")
             .Expect("TOP 1 0\r\nUIDL 1\r\nDELE 1\r\n")
             .Send(replies.toStdString() + "+OK\r\n");
-        server.Start();
         TestConnection pop;
-        QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
+        QVERIFY(LoginTo(pop, server));
         QVERIFY(pop.List());
         QVERIFY(pop.QueueTop(1) && pop.QueueUidlOf(1) && pop.QueueDele(1) && pop.SendQueued());
         CPop3Message message;
@@ -96,7 +96,6 @@ private slots:
         QCOMPARE(pop.BreakReason(), reason.toStdString());
         QVERIFY(!pop.ReadDele(1));
         QVERIFY(!pop.Quit());  // closed without QUIT: the server deletes nothing
-        QVERIFY(server.WaitNoSession(5000));
         QVERIFY(server.Received().find("QUIT") == std::string::npos);
     }
 

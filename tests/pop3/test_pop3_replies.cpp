@@ -7,10 +7,15 @@
 using namespace pop3;
 
 Q_DECLARE_METATYPE(pop3::ReplyError)
+Q_DECLARE_METATYPE(pop3::Status)
 
 class TestPop3Replies : public QObject {
     Q_OBJECT
 private slots:
+    void statusLine_data();
+    void statusLine();
+    void numberedReply_data();
+    void numberedReply();
     void stat_data();
     void stat();
     void scanListing_data();
@@ -19,6 +24,70 @@ private slots:
     void capabilities_data();
     void capabilities();
 };
+
+// RFC 1939 §3 status words, taken in any case: a line that is neither is
+// no POP3 reply.
+void TestPop3Replies::statusLine_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<Status>("status");
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("+OK") << QByteArray("+OK ready <1.2@host>\r\n1 2") << Status::kOk << QByteArray("ready <1.2@host>");
+    QTest::newRow("+ok, nothing after") << QByteArray("+ok") << Status::kOk << QByteArray();
+    QTest::newRow("-ERR") << QByteArray("-ERR [IN-USE] locked") << Status::kErr << QByteArray("[IN-USE] locked");
+    QTest::newRow("-err glued") << QByteArray("-errno") << Status::kErr << QByteArray();
+    QTest::newRow("IMAP") << QByteArray("* OK IMAP4 ready") << Status::kOther << QByteArray("OK IMAP4 ready");
+    QTest::newRow("cut short") << QByteArray("+O") << Status::kOther << QByteArray();
+}
+
+void TestPop3Replies::statusLine()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(Status, status);
+    QFETCH(QByteArray, text);
+    const std::string bytes = reply.toStdString();
+    const StatusLine line = ParseStatusLine(bytes);
+    QCOMPARE(line.m_status, status);
+    QCOMPARE(QByteArray::fromStdString(std::string(line.m_text)), text);
+}
+
+// "LIST n" and "UIDL n" answers must name n: one that names another
+// message answers another command. The size word must be a size.
+void TestPop3Replies::numberedReply_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<ReplyError>("error");
+    QTest::addColumn<QByteArray>("word");
+    QTest::addColumn<ReplyError>("sizeError");
+    QTest::newRow("size") << QByteArray("+OK 3 4200\r\n") << ReplyError::kNone << QByteArray("4200") << ReplyError::kNone;
+    QTest::newRow("id, blanks") << QByteArray("+OK\t 3  uid-3 more") << ReplyError::kNone << QByteArray("uid-3")
+                                << ReplyError::kMalformed;
+    QTest::newRow("another message") << QByteArray("+OK 2 4200") << ReplyError::kMalformed << QByteArray()
+                                     << ReplyError::kMalformed;
+    QTest::newRow("3 as a prefix") << QByteArray("+OK 33 4200") << ReplyError::kMalformed << QByteArray()
+                                   << ReplyError::kMalformed;
+    QTest::newRow("no word") << QByteArray("+OK 3") << ReplyError::kMalformed << QByteArray() << ReplyError::kMalformed;
+    QTest::newRow("refused") << QByteArray("-ERR no such message") << ReplyError::kNegative << QByteArray()
+                             << ReplyError::kMalformed;
+    QTest::newRow("size of 2^63") << QByteArray("+OK 3 9223372036854775808") << ReplyError::kNone
+                                  << QByteArray("9223372036854775808") << ReplyError::kOutOfRange;
+}
+
+void TestPop3Replies::numberedReply()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(ReplyError, error);
+    QFETCH(QByteArray, word);
+    QFETCH(ReplyError, sizeError);
+    const std::string bytes = reply.toStdString();
+    std::string_view got;
+    QCOMPARE(ParseNumberedReply(bytes, 3, got), error);
+    QCOMPARE(QByteArray::fromStdString(std::string(got)), word);
+    uint64_t size = 0;
+    QCOMPARE(ParseSize(got, size), sizeError);
+    if (sizeError == ReplyError::kNone)
+        QCOMPARE(QByteArray::number(quint64(size)), word);
+}
 
 void TestPop3Replies::stat_data()
 {

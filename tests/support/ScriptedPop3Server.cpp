@@ -90,6 +90,11 @@ std::string Upper(std::string text)
 
 }  // namespace
 
+std::string ScriptedPop3Server::Printable(const std::string& bytes)
+{
+    return Escape(bytes);
+}
+
 struct ScriptedPop3Server::Impl {
     int m_hListen = -1;
     int m_hStop = -1;

@@ -33,6 +33,10 @@ public:
     // apart (a server that trickles its answer).
     static std::string Trickled(const std::string& bytes);
 
+    // Bytes in printable form for failure messages: CR, LF and other
+    // control or 8-bit bytes escaped.
+    static std::string Printable(const std::string& bytes);
+
     ScriptedPop3Server();  // listens at once, so Port() is known before Start()
     ~ScriptedPop3Server(); // closes every connection and joins the threads
     ScriptedPop3Server(const ScriptedPop3Server&) = delete;
