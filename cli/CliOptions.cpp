@@ -1,7 +1,9 @@
 #include "CliOptions.h"
 
+#include "platform/Ascii.h"
 #include "platform/TlsStream.h"
 
+#include <climits>
 #include <cstring>
 #include <initializer_list>
 
@@ -10,15 +12,12 @@ namespace {
 // "1", "2", "3": positive decimal numbers that fit an int, nothing else.
 bool ParsePositive(const std::string& text, int& value)
 {
-    if (text.empty() || text.size() > 9)
+    std::string_view digits = text;
+    uint64_t number = 0;
+    if (!platform::TakeDecimal(digits, number) || !digits.empty() || number == 0 || number > INT_MAX)
         return false;
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        value = value * 10 + (c - '0');
-    }
-    return value > 0;
+    value = static_cast<int>(number);
+    return true;
 }
 
 bool ParseRows(const std::string& text, std::vector<int>& rows)

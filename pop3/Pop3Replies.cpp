@@ -13,29 +13,6 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t';
 }
 
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// The decimal number at the front of `text`, which then starts after it;
-// no sign. A number too large for 64 bits saturates, so it stays out of
-// every range. False when there is no digit.
-bool TakeNumber(std::string_view& text, uint64_t& value)
-{
-    if (text.empty() || !IsDigit(text.front()))
-        return false;
-    constexpr uint64_t kMax = ~uint64_t{0};
-    value = 0;
-    size_t i = 0;
-    for (; i < text.size() && IsDigit(text[i]); ++i) {
-        const unsigned digit = static_cast<unsigned>(text[i] - '0');
-        value = value > (kMax - digit) / 10 ? kMax : value * 10 + digit;
-    }
-    text.remove_prefix(i);
-    return true;
-}
-
 void SkipBlanks(std::string_view& text)
 {
     while (!text.empty() && IsBlank(text.front()))
@@ -73,7 +50,7 @@ bool ForEachLine(std::string_view reply, Fn fn)
 bool SplitListingLine(std::string_view line, uint64_t& number, std::string_view& word)
 {
     SkipBlanks(line);
-    if (!TakeNumber(line, number) || line.empty() || !IsBlank(line.front()))
+    if (!platform::TakeDecimal(line, number) || line.empty() || !IsBlank(line.front()))
         return false;
     SkipBlanks(line);
     size_t end = 0;
@@ -145,10 +122,10 @@ ReplyError ParseStat(std::string_view reply, StatReply& stat)
         return ReplyError::kMalformed;
     SkipBlanks(line);
     uint64_t count = 0, size = 0;
-    if (!TakeNumber(line, count) || line.empty() || !IsBlank(line.front()))
+    if (!platform::TakeDecimal(line, count) || line.empty() || !IsBlank(line.front()))
         return ReplyError::kMalformed;
     SkipBlanks(line);
-    if (!TakeNumber(line, size))
+    if (!platform::TakeDecimal(line, size))
         return ReplyError::kMalformed;
     if (size > kMaxSize)
         return ReplyError::kOutOfRange;
@@ -177,7 +154,7 @@ ReplyError ParseNumberedReply(std::string_view reply, uint32_t n, std::string_vi
 ReplyError ParseSize(std::string_view word, uint64_t& size)
 {
     uint64_t value = 0;
-    if (!TakeNumber(word, value) || !word.empty())
+    if (!platform::TakeDecimal(word, value) || !word.empty())
         return ReplyError::kMalformed;
     if (value > kMaxSize)
         return ReplyError::kOutOfRange;

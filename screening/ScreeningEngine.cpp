@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "filters/Classify.h"
+#include "platform/Ascii.h"
 #include "platform/LastError.h"
 #include "platform/Secrets.h"
 #include "platform/Trace.h"
@@ -29,21 +30,8 @@ constexpr uint64_t kMaxScanRowBytes = uint64_t{160} << 20;
 // that is not a usable TCP port (0, negative, above 65535) gives 0.
 int ParsePort(const std::string& text)
 {
-    size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
-        ++i;
-    bool bNegative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        bNegative = text[i] == '-';
-        ++i;
-    }
-    long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > 65535)
-            return 0;                       // stop before any overflow
-    }
-    return bNegative ? 0 : static_cast<int>(value);
+    const std::optional<int64_t> value = platform::LeadingDecimal(text);
+    return value && *value > 0 && *value <= 65535 ? static_cast<int>(*value) : 0;
 }
 
 // The bytes a row's texts take, for the scan's budget.
