@@ -181,7 +181,7 @@ void TestPop3Protocol::closeInMidReply()
 }
 
 // A negative status line is the whole reply (RFC 1939 §3), for multi-line
-// commands too: it fails at once with 10043 and the line in the last reply.
+// commands too: it fails at once with kErrProtocol and the line in the last reply.
 void TestPop3Protocol::negativeReplies_data()
 {
     QTest::addColumn<QString>("command");
@@ -286,7 +286,7 @@ void TestPop3Protocol::dataAfterReplyBreaksSession()
     QCOMPARE(server.Received(), std::string("CAPA\r\nUSER u\r\nPASS p\r\nNOOP\r\n"));
 }
 
-// The real budget: 2000 ms of silence, then 10060 and the text so far.
+// The real budget: 2000 ms of silence, then kErrTimedOut and the text so far.
 void TestPop3Protocol::silenceTimesOutAfterTwoSeconds()
 {
     ScriptedStream server;
@@ -587,7 +587,7 @@ void TestPop3Protocol::messageNumbersFormatted()
     QVERIFY2(server.Finished(), server.Failure().c_str());
 }
 
-// Host names, dotted IPv4 and IPv6 literals; 10022 when nothing resolves.
+// Host names, dotted IPv4 and IPv6 literals; kErrInvalidArgument when nothing resolves.
 void TestPop3Protocol::hostForms_data()
 {
     QTest::addColumn<QString>("host");
