@@ -166,6 +166,14 @@ struct EngineFixture {
         m_engine.StartPurge(std::move(rows));
         return DrivePurge(m_listener);
     }
+    // Every reply may take a minute: what ends sooner did not wait for the
+    // server, however slowly the test runs (sanitizers).
+    static constexpr std::chrono::seconds kPatience{60};
+    void BePatient()
+    {
+        const auto ms = static_cast<uint32_t>(std::chrono::milliseconds(kPatience).count());
+        m_engine.Connection().SetTiming({ms, ms, ms, ms});
+    }
 };
 
 // A message as a mail program would leave it on the server.
