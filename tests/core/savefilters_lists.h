@@ -9,7 +9,7 @@
 inline FilterLists ListsOfSave(unsigned g)
 {
     FilterLists lists;
-    const std::string tag = "G" + std::to_string(g) + " ";
+    const std::string tag = std::string(1, 'G').append(std::to_string(g)).append(" ");
     for (unsigned i = 0; i < 100 + (g % 7) * 15; ++i)
         lists.Append(kFilterSubject, tag + "S" + std::to_string(i) + std::string(i % 200, '.'));
     for (unsigned i = 0; i < 1 + g % 3; ++i)
