@@ -18,10 +18,16 @@ CCliListener::~CCliListener()
 
 void CCliListener::Queue(ScreeningNote note)
 {
+    bool bWasEmpty = false;
     {
         std::lock_guard lock(m_mutex);
+        bWasEmpty = m_aNotes.empty();
         m_aNotes.push_back(std::move(note));
     }
+    // The main thread drains the whole queue per wake-up, so only a queue
+    // that turns non-empty needs to wake it: the purge posts a note per row.
+    if (!bWasEmpty)
+        return;
     const uint64_t one = 1;
     // The counter only has to become non-zero; a full counter is still readable.
     [[maybe_unused]] ssize_t n = ::write(m_hEvent, &one, sizeof one);
