@@ -1,9 +1,15 @@
 #pragma once
 
+#include "platform/Socket.h"
 #include "platform/Trace.h"
 #include "pop3/Pop3Connection.h"
 #include "ScriptedStream.h"
 #include "tests/support/ScriptedPop3Server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -95,3 +101,41 @@ inline long long MsSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
 }
+
+// A loopback port whose accept queue is full: one connection fills it and
+// nobody accepts, so the SYN of the next connect goes unanswered and that
+// connect hangs until its budget runs out or it is aborted.
+class FullBacklogListener {
+public:
+    FullBacklogListener()
+    {
+        m_hListen = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof addr;
+        if (m_hListen < 0 || ::bind(m_hListen, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0
+            || ::listen(m_hListen, 0) != 0
+            || ::getsockname(m_hListen, reinterpret_cast<sockaddr*>(&addr), &length) != 0)
+            return;
+        m_nPort = ntohs(addr.sin_port);
+        m_bFull = m_filler.Connect("127.0.0.1", m_nPort, 5000);
+    }
+    ~FullBacklogListener()
+    {
+        if (m_hListen >= 0)
+            ::close(m_hListen);
+    }
+    FullBacklogListener(const FullBacklogListener&) = delete;
+    FullBacklogListener& operator=(const FullBacklogListener&) = delete;
+
+    // The queue is full: a connect to Port() now hangs.
+    bool IsFull() const { return m_bFull; }
+    uint16_t Port() const { return m_nPort; }
+
+private:
+    int m_hListen = -1;
+    uint16_t m_nPort = 0;
+    platform::Socket m_filler;
+    bool m_bFull = false;
+};

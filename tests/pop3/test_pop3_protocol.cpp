@@ -723,24 +723,14 @@ void TestPop3Protocol::connectionStateAfterServerClose()
 // SYN; the connect gives up when its budget runs out.
 void TestPop3Protocol::connectTimeoutBounded()
 {
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof addr;
-    QVERIFY(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0);
-    QVERIFY(::listen(listener, 0) == 0);
-    QVERIFY(::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &length) == 0);
-    platform::Socket filler;
-    QVERIFY(filler.Connect("127.0.0.1", ntohs(addr.sin_port), 5000));
-
+    const FullBacklogListener listener;
+    QVERIFY(listener.IsFull());
     platform::Socket socket;
     const auto start = Clock::now();
-    QVERIFY(!socket.Connect("127.0.0.1", ntohs(addr.sin_port), 300));
+    QVERIFY(!socket.Connect("127.0.0.1", listener.Port(), 300));
     QCOMPARE(platform::GetLastError(), platform::kErrTimedOut);
     QVERIFY(MsSince(start) >= 290);
     QVERIFY(!socket.IsOpen());
-    ::close(listener);
 }
 
 // RETR: the message unstuffed, bounded, and the session still in step

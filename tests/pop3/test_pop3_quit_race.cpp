@@ -151,17 +151,9 @@ void TestPop3QuitRace::abortAtRandomMoments()
 // goes unanswered) ends at once when Abort is called from another thread.
 void TestPop3QuitRace::abortEndsConnect()
 {
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof addr;
-    QVERIFY(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0);
-    QVERIFY(::listen(listener, 0) == 0);
-    QVERIFY(::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &length) == 0);
-    const uint16_t port = ntohs(addr.sin_port);
-    platform::Socket filler;
-    QVERIFY(filler.Connect("127.0.0.1", port, 5000));
+    const FullBacklogListener listener;
+    QVERIFY(listener.IsFull());
+    const uint16_t port = listener.Port();
 
     for (int round = 0; round < 5; ++round) {
         TraceCapture trace;
@@ -191,7 +183,6 @@ void TestPop3QuitRace::abortEndsConnect()
         ScriptLogin(server).Start();
         QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
     }
-    ::close(listener);
 }
 
 QTEST_GUILESS_MAIN(TestPop3QuitRace)
