@@ -513,18 +513,17 @@ struct ScriptedPop3Server::Impl {
                 normal = "-ERR Unknown command.\r\n";
             }
 
-            if (!reply(line, normal))
-                return;
-            if (bQuit) {
-                if (bAuthorised) {
-                    // RFC 1939 §6: the UPDATE state removes what was marked.
-                    std::lock_guard lock(m_lock);
-                    for (size_t i = 0; i < maildrop.size(); ++i)
-                        if (deleted[i])
-                            std::erase_if(m_aMessages, [&](const Message& m) { return m.m_sUid == maildrop[i].m_sUid; });
-                }
-                return;
+            if (bQuit && bAuthorised) {
+                // RFC 1939 §6: the UPDATE state removes what was marked, and
+                // only then answers, so a client that has the answer finds
+                // the messages gone.
+                std::lock_guard lock(m_lock);
+                for (size_t i = 0; i < maildrop.size(); ++i)
+                    if (deleted[i])
+                        std::erase_if(m_aMessages, [&](const Message& m) { return m.m_sUid == maildrop[i].m_sUid; });
             }
+            if (!reply(line, normal) || bQuit)
+                return;
         }
     }
 };
