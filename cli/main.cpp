@@ -540,10 +540,7 @@ int main(int argc, char** argv)
         Error("cannot watch for Ctrl-C");
         return kExitFailed;
     }
-    const int status = RunScreening(options,
-                                    Account{account.m_sServer, account.m_sUser, account.m_sPass, account.m_sPort,
-                                            account.m_sSecurity, account.m_sTlsFingerprint},
-                                    filters, settings, hSignals);
+    const int status = RunScreening(options, account, filters, settings, hSignals);
     ::close(hSignals);
     return status;
 }

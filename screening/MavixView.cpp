@@ -197,7 +197,7 @@ void CMavixView::OnInitialUpdate()
 
 void CMavixView::OnStartup()
 {
-    if (m_sServer.empty()) {
+    if (m_account.m_sServer.empty()) {
         Prompter::MessageBox(this, QStringLiteral("Please set up an account using \"Edit\" on the menu."));
         EditAccount();
     }
@@ -272,7 +272,7 @@ void CMavixView::LayoutGrid()
 QString CMavixView::AccountText() const
 {
     return QStringLiteral("server=%1, user=%2 port=%3")
-        .arg(FromCp1252(m_sServer), FromCp1252(m_sUser), FromCp1252(m_sPort));
+        .arg(FromCp1252(m_account.m_sServer), FromCp1252(m_account.m_sUser), FromCp1252(m_account.m_sPort));
 }
 
 void CMavixView::SetShowStopText(bool bRunning)
@@ -286,7 +286,7 @@ void CMavixView::OnShowStop()
         StopScan();
         return;
     }
-    if (m_sPass.empty() || m_sPort.empty() || m_sServer.empty() || m_sUser.empty()) {
+    if (!m_account.IsComplete()) {
         Prompter::MessageBox(this, QStringLiteral("Failed to connect (some field is blank)\n")
                                        + AccountText());
         return;
@@ -319,14 +319,14 @@ void CMavixView::BeginScan(bool bBackground)
     m_pModel->Clear();
     DestroyProgress();
     m_frame.SetStatusPaneText(1, QString());
-    m_pEngine->StartScan(Account{m_sServer, m_sUser, m_sPass, m_sPort, m_sSecurity, m_sTlsFingerprint},
+    m_pEngine->StartScan(m_account,
                          m_filters.m_filters);
 }
 
 bool CMavixView::StartBackgroundCheck()
 {
-    if (!m_machine.MayStartBackground() || m_bClosing || m_sPass.empty() || m_sPort.empty() || m_sServer.empty()
-        || m_sUser.empty() || QApplication::activeModalWidget() || QApplication::activePopupWidget())
+    if (!m_machine.MayStartBackground() || m_bClosing || !m_account.IsComplete() || QApplication::activeModalWidget()
+        || QApplication::activePopupWidget())
         return false;
     // Rows of an earlier check are replaced; the user's own check boxes come
     // back with them (remembered by UIDL).
@@ -741,7 +741,7 @@ bool CMavixView::JournalDeletions(const PurgeResult& result)
         return nNum >= 1 && nNum <= m_pModel->Count() ? &m_pModel->Row(nNum - 1) : nullptr;
     };
     DeletionJournal journal;
-    return JournalPurge(journal, result, rowOf, m_sServer, m_sUser);
+    return JournalPurge(journal, result, rowOf, m_account.m_sServer, m_account.m_sUser);
 }
 
 // ---------------------------------------------------------------------------
@@ -788,26 +788,20 @@ void CMavixView::OnManageAccount()
 
 void CMavixView::EditAccount()
 {
-    const AccountSettings before{m_sServer, m_sUser, m_sPass, m_sPort, m_sSecurity, m_sTlsFingerprint};
     CAccountDlg dlg(window());
-    dlg.m_account = before;
+    dlg.m_account = m_account;
     PasswordStore passwords(m_settings);
     dlg.m_nPasswordHome = passwords.Where();
     if (Prompter::RunModal(dlg) != QDialog::Accepted)
         return;
-    dlg.m_account.Save(m_settings, passwords, before);
+    dlg.m_account.Save(m_settings, passwords, m_account);
     SetAccount(std::move(dlg.m_account));
     LoadChoices();
 }
 
 void CMavixView::SetAccount(AccountSettings account)
 {
-    m_sServer = std::move(account.m_sServer);
-    m_sUser = std::move(account.m_sUser);
-    m_sPass = std::move(account.m_sPass);
-    m_sPort = std::move(account.m_sPort);
-    m_sSecurity = std::move(account.m_sSecurity);
-    m_sTlsFingerprint = std::move(account.m_sTlsFingerprint);
+    m_account = std::move(account);
 }
 
 void CMavixView::OnPreferences()
@@ -1052,7 +1046,7 @@ void CMavixView::ViewHeaders(int nMessage)
 
 void CMavixView::LoadChoices()
 {
-    m_choices.Load(RememberedChoices::PathFor(m_sServer, m_sUser, m_sPort));
+    m_choices.Load(RememberedChoices::PathFor(m_account.m_sServer, m_account.m_sUser, m_account.m_sPort));
 }
 
 void CMavixView::PruneChoices()

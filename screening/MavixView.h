@@ -221,8 +221,7 @@ private:
     bool m_bPendingSuspect = false;
     ::ColumnWidths m_storedWidths;
 
-    std::string m_sPass, m_sPort, m_sServer, m_sUser;
-    std::string m_sSecurity = "0", m_sTlsFingerprint;  // "Acct" "Security", "TlsFingerprint"
+    AccountSettings m_account;  // with its password
     int m_bAutoStart = 0;
     int m_bDefaultFilters = 0;
 

@@ -16,15 +16,12 @@
 #include "pop3/Pop3Connection.h"
 #include "pop3/Pop3Message.h"
 #include "screening/MessageRow.h"
+#include "settings/AccountSettings.h"
 
-struct Account {
-    std::string m_sServer, m_sUser, m_sPass, m_sPort;
-    // As the settings store them: "0" plain text, "1" STLS, "2" implicit
-    // TLS (CPop3Connection::ParseSecurity); and the SHA-256 fingerprint of a
-    // server certificate to trust even when it does not verify, or empty.
-    std::string m_sSecurity = "0";
-    std::string m_sTlsFingerprint = "";
-};
+// What a scan logs in with: the account as the settings keep it (security
+// "0" plain text, "1" STLS, "2" implicit TLS, as CPop3Connection::
+// ParseSecurity reads it), with the password filled in.
+using Account = AccountSettings;
 
 // One scanned row with its flags, as the owner takes it.
 struct ScanRow {

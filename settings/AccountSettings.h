@@ -19,7 +19,7 @@ struct AccountSettings {
     std::string m_sSecurity = "0";
     // Empty, or a SHA-256 fingerprint as platform::NormaliseFingerprint
     // writes it.
-    std::string m_sTlsFingerprint;
+    std::string m_sTlsFingerprint = "";
 
     // The stored account, a missing value giving its default. The password
     // is read only when `passwords` is given; reading it may move it from
