@@ -768,6 +768,7 @@ bool CPop3Connection::Stat(int& count, int& size)
         return false;
     }
     count = m_nMailCount = static_cast<int>(stat.m_nCount);
+    m_cache.m_bHaveStat = true;
     // A maildrop of 2 GiB or more still has its messages counted right.
     size = static_cast<int>(std::min<uint64_t>(stat.m_nSize, INT_MAX));
     return true;
@@ -775,15 +776,10 @@ bool CPop3Connection::Stat(int& count, int& size)
 
 bool CPop3Connection::EnsureStat()
 {
-    // The listings are sized from the message count, so the first listing
-    // of a session asks STAT for it even when the caller just did.
-    if (!m_cache.m_bHaveStat) {
-        int count = 0, size = 0;
-        if (!Stat(count, size))
-            return false;
-        m_cache.m_bHaveStat = true;
-    }
-    return true;
+    // The listings are sized from the message count: the first listing of
+    // a session asks STAT for it unless the caller already did.
+    int count = 0, size = 0;
+    return m_cache.m_bHaveStat || Stat(count, size);
 }
 
 bool CPop3Connection::List()
