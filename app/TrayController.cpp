@@ -104,8 +104,8 @@ std::vector<std::string> CTrayController::SuspectKeys() const
     for (int i = 0; i < model.Count(); ++i) {
         if (!model.IsSuspect(i))
             continue;
-        const MessageRow& row = model.Row(i);
-        keys.push_back(BackgroundCheck::SuspectKey(row.m_sUidl, row.m_sNum, row.m_sSubject));
+        keys.push_back(BackgroundCheck::SuspectKey(model.Uidl(i), model.Text(i, MessageGridModel::kNum),
+                                                   model.Text(i, MessageGridModel::kSubject)));
     }
     return keys;
 }

@@ -66,7 +66,12 @@ std::string BackgroundCheck::Tooltip() const
     return "Mavix\n" + Summary();
 }
 
-std::string BackgroundCheck::SuspectKey(const std::string& uidl, const std::string& num, const std::string& subject)
+std::string BackgroundCheck::SuspectKey(std::string_view uidl, std::string_view num, std::string_view subject)
 {
-    return uidl.empty() ? "#" + num + " " + subject : "=" + uidl;
+    std::string key = uidl.empty() ? "#" : "=";
+    if (uidl.empty())
+        key.append(num).append(" ").append(subject);
+    else
+        key.append(uidl);
+    return key;
 }

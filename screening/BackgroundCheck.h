@@ -3,6 +3,7 @@
 #include <chrono>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The rules of the background checks, without a timer or a tray: how long
@@ -55,7 +56,7 @@ public:
 
     // How a row is told apart from the others across checks: its UIDL, or
     // (a server without UIDL) its number and Subject bytes.
-    static std::string SuspectKey(const std::string& uidl, const std::string& num, const std::string& subject);
+    static std::string SuspectKey(std::string_view uidl, std::string_view num, std::string_view subject);
 
 private:
     int m_nMinutes = 0;

@@ -737,8 +737,12 @@ bool CMavixView::JournalDeletions(const PurgeResult& result)
 {
     // Snapshot row r stands for message r + 1, so the purge's row numbers
     // lead straight to the model's rows.
-    const RowLookup rowOf = [this](int nNum) -> const MessageRow* {
-        return nNum >= 1 && nNum <= m_pModel->Count() ? &m_pModel->Row(nNum - 1) : nullptr;
+    // The grid keeps its rows packed: each lookup unpacks one, valid until the next.
+    const RowLookup rowOf = [this, held = MessageRow()](int nNum) mutable -> const MessageRow* {
+        if (nNum < 1 || nNum > m_pModel->Count())
+            return nullptr;
+        held = m_pModel->Row(nNum - 1);
+        return &held;
     };
     DeletionJournal journal;
     return JournalPurge(journal, result, rowOf, m_account.m_sServer, m_account.m_sUser);
@@ -931,7 +935,7 @@ void CMavixView::ShowCurrentReason()
     const QModelIndex current = m_pGrid->currentIndex();
     if (!current.isValid() || current.row() >= m_pModel->Count())
         return;
-    const MessageRow& row = m_pModel->Row(m_pModel->MessageIndex(current.row()));
+    const MessageRow row = m_pModel->Row(m_pModel->MessageIndex(current.row()));
     m_frame.SetStatusPaneText(0, row.m_sReason.empty() ? QStringLiteral("Ready")
                                                        : QString::fromStdString(row.m_sReason));
 }
@@ -956,7 +960,7 @@ QMenu* CMavixView::RowMenu(int nDisplayRow)
     if (nDisplayRow < 0 || nDisplayRow >= m_pModel->Count())
         return nullptr;
     const int nMessage = m_pModel->MessageIndex(nDisplayRow);
-    const MessageRow& row = m_pModel->Row(nMessage);
+    const MessageRow row = m_pModel->Row(nMessage);
     auto* pMenu = new QMenu(this);
     pMenu->setObjectName(QStringLiteral("rowMenu"));
     const std::string email = row.m_sEmail;
@@ -1016,7 +1020,7 @@ void CMavixView::Reclassify()
 
 void CMavixView::ViewHeaders(int nMessage)
 {
-    const MessageRow& row = m_pModel->Row(nMessage);
+    const MessageRow row = m_pModel->Row(nMessage);
     // The scan wrote the header text to the dump; it is read back from there
     // rather than kept in memory for every row.
     std::string text(std::min(row.m_nHeaderLength, kMaxHeaderView), '\0');

@@ -1,6 +1,7 @@
 #include "MessageGridModel.h"
 
 #include "screening/ReadableRow.h"
+#include "platform/Ascii.h"
 #include "screening/RememberedChoices.h"
 #include "ui/Text.h"
 
@@ -21,41 +22,31 @@ const char* const kTitles[MessageGridModel::kColumnCount] = {
 // is, so it reads on light and dark palettes alike.
 const QColor kSuspectTint(230, 60, 40, 40);
 
-const std::string& Field(const MessageRow& row, int column)
+std::string_view Field(const PackedRow& row, int column)
 {
-    switch (column) {
-    case MessageGridModel::kNum: return row.m_sNum;
-    case MessageGridModel::kSize: return row.m_sSize;
-    case MessageGridModel::kAtt: return row.m_sAtt;
-    case MessageGridModel::kSubject: return row.m_sSubject;
-    case MessageGridModel::kFrom: return row.m_sFrom;
-    case MessageGridModel::kEmail: return row.m_sEmail;
-    case MessageGridModel::kDate: return row.m_sDate;
-    case MessageGridModel::kTo: return row.m_sTo;
-    default: return row.m_sCC;
-    }
+    return row.Get(static_cast<PackedRow::Text>(std::clamp(column, 0, MessageGridModel::kColumnCount - 1)));
 }
 
 // What a cell shows: the decoded text where the row has one, else the bytes
 // as Windows-1252.
-QString Shown(const MessageRow& row, int column)
+QString Shown(const PackedRow& row, int column)
 {
-    const std::string* pDecoded = nullptr;
+    std::string_view decoded;
     switch (column) {
-    case MessageGridModel::kSubject: pDecoded = &row.m_sSubjectText; break;
-    case MessageGridModel::kFrom: pDecoded = &row.m_sFromText; break;
-    case MessageGridModel::kTo: pDecoded = &row.m_sToText; break;
-    case MessageGridModel::kCC: pDecoded = &row.m_sCCText; break;
+    case MessageGridModel::kSubject: decoded = row.Get(PackedRow::kSubjectText); break;
+    case MessageGridModel::kFrom: decoded = row.Get(PackedRow::kFromText); break;
+    case MessageGridModel::kTo: decoded = row.Get(PackedRow::kToText); break;
+    case MessageGridModel::kCC: decoded = row.Get(PackedRow::kCCText); break;
     default: break;
     }
-    if (pDecoded && !pDecoded->empty())
-        return QString::fromStdString(*pDecoded);
+    if (!decoded.empty())
+        return QString::fromUtf8(decoded.data(), static_cast<qsizetype>(decoded.size()));
     return FromCp1252(Field(row, column));
 }
 
 // The Date column's value in seconds since 1970; false when it does not parse
 // (RFC 5322 §3.3, with the obsolete zone names and a trailing comment).
-bool DateValue(const std::string& text, qint64& value)
+bool DateValue(std::string_view text, qint64& value)
 {
     QString date = FromCp1252(text).trimmed();
     const qsizetype comment = date.indexOf(QLatin1Char('('));
@@ -72,6 +63,12 @@ bool DateValue(const std::string& text, qint64& value)
         return false;
     value = parsed.toSecsSinceEpoch();
     return true;
+}
+
+// A number column's value: "12", or "127K" read as 127.
+qint64 LeadingNumber(std::string_view text)
+{
+    return platform::LeadingDecimal(text).value_or(0);
 }
 
 struct SortKey {
@@ -98,23 +95,25 @@ QVariant MessageGridModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= Count() || index.column() >= kColumnCount)
         return {};
-    const GridRow& row = m_aRows[static_cast<size_t>(MessageIndex(index.row()))];
+    const StoredRow& row = m_aRows[static_cast<size_t>(MessageIndex(index.row()))];
     switch (role) {
     case Qt::DisplayRole:
-        return Shown(row.m_row, index.column());
+        return Shown(row.m_texts, index.column());
     case Qt::ToolTipRole:
-        if (index.column() == kNum && !row.m_row.m_sReason.empty())
-            return QString::fromStdString(row.m_row.m_sReason);
-        if (Field(row.m_row, index.column()).empty())
+        if (index.column() == kNum && !row.m_texts.Get(PackedRow::kReason).empty()) {
+            const std::string_view reason = row.m_texts.Get(PackedRow::kReason);
+            return QString::fromUtf8(reason.data(), static_cast<qsizetype>(reason.size()));
+        }
+        if (Field(row.m_texts, index.column()).empty())
             return {};
-        return Shown(row.m_row, index.column());
+        return Shown(row.m_texts, index.column());
     case Qt::CheckStateRole:
         if (index.column() == kNum)
             return row.m_bChecked ? Qt::Checked : Qt::Unchecked;
         return {};
     case Qt::ForegroundRole:
         // A message the server would not show: nothing of it can be judged.
-        if (row.m_row.m_bUnavailable)
+        if (row.m_texts.IsUnavailable())
             return QColor(Qt::gray);
         return {};
     case Qt::BackgroundRole:
@@ -132,11 +131,12 @@ QVariant MessageGridModel::data(const QModelIndex& index, int role) const
 
 bool MessageGridModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (role != Qt::CheckStateRole || !index.isValid() || index.column() != kNum
-        || index.row() >= Count() || m_aRows[static_cast<size_t>(index.row())].m_row.m_bUnavailable)
+    if (role != Qt::CheckStateRole || !index.isValid() || index.column() != kNum || index.row() >= Count())
+        return false;
+    StoredRow& row = m_aRows[static_cast<size_t>(MessageIndex(index.row()))];
+    if (row.m_texts.IsUnavailable())
         return false;
     const bool bChecked = value.value<Qt::CheckState>() != Qt::Unchecked;
-    GridRow& row = m_aRows[static_cast<size_t>(MessageIndex(index.row()))];
     if (row.m_bChecked != bChecked) {
         row.m_bChecked = bChecked;
         m_nChecked += bChecked ? 1 : -1;
@@ -165,7 +165,8 @@ Qt::ItemFlags MessageGridModel::flags(const QModelIndex& index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-    if (index.column() == kNum && !m_aRows[static_cast<size_t>(index.row())].m_row.m_bUnavailable)
+    if (index.column() == kNum && index.row() < Count()
+        && !m_aRows[static_cast<size_t>(MessageIndex(index.row()))].m_texts.IsUnavailable())
         f |= Qt::ItemIsUserCheckable;
     return f;
 }
@@ -194,17 +195,17 @@ void MessageGridModel::AppendRows(std::vector<GridRow>& rows)
     // row again for each batch.
     if (m_aRows.capacity() < m_aRows.size() + rows.size())
         Reserve(std::max(m_aRows.size() + rows.size(), m_aRows.capacity() * 3 / 2));
-    for (GridRow& row : rows) {
-        row.m_bSuspect = row.m_bChecked;
+    for (const GridRow& row : rows) {
+        StoredRow stored{PackedRow(row.m_row), row.m_bChecked, row.m_bChecked};
         if (m_pChoices && !row.m_row.m_sUidl.empty()) {
             const int choice = m_pChoices->Find(row.m_row.m_sUidl);
             if (choice >= 0)
-                row.m_bChecked = choice == 1;
+                stored.m_bChecked = choice == 1;
         }
-        nNewlyChecked += row.m_bChecked ? 1 : 0;
+        nNewlyChecked += stored.m_bChecked ? 1 : 0;
         m_aOrder.push_back(static_cast<int>(m_aRows.size()));
         m_aDisplay.push_back(static_cast<int>(m_aRows.size()));
-        m_aRows.push_back(std::move(row));
+        m_aRows.push_back(std::move(stored));
     }
     m_nChecked += nNewlyChecked;
     endInsertRows();
@@ -236,8 +237,8 @@ void MessageGridModel::SetAllChecked(bool bChecked)
     if (m_aRows.empty())
         return;
     m_nChecked = 0;
-    for (GridRow& row : m_aRows) {
-        row.m_bChecked = bChecked && !row.m_row.m_bUnavailable;
+    for (StoredRow& row : m_aRows) {
+        row.m_bChecked = bChecked && !row.m_texts.IsUnavailable();
         m_nChecked += row.m_bChecked ? 1 : 0;
     }
     emit dataChanged(index(0, kNum), index(Count() - 1, kNum), {Qt::CheckStateRole});
@@ -251,8 +252,8 @@ void MessageGridModel::ToggleChecked(const std::vector<int>& rows)
     for (int r : rows) {
         if (r < 0 || r >= Count())
             continue;
-        GridRow& row = m_aRows[static_cast<size_t>(MessageIndex(r))];
-        if (row.m_row.m_bUnavailable)
+        StoredRow& row = m_aRows[static_cast<size_t>(MessageIndex(r))];
+        if (row.m_texts.IsUnavailable())
             continue;
         row.m_bChecked = !row.m_bChecked;
         m_nChecked += row.m_bChecked ? 1 : -1;
@@ -267,10 +268,10 @@ void MessageGridModel::ToggleChecked(const std::vector<int>& rows)
     emit CheckedCountChanged(m_nChecked);
 }
 
-void MessageGridModel::RememberChoice(const GridRow& row)
+void MessageGridModel::RememberChoice(const StoredRow& row)
 {
     if (m_pChoices)
-        m_pChoices->Record(row.m_row.m_sUidl, row.m_bChecked, row.m_bSuspect);
+        m_pChoices->Record(std::string(row.m_texts.Get(PackedRow::kUidl)), row.m_bChecked, row.m_bSuspect);
 }
 
 void MessageGridModel::SaveChoices()
@@ -285,15 +286,17 @@ void MessageGridModel::Reclassify(const FilterLists& lists)
     if (m_aRows.empty())
         return;
     const int nBefore = m_nChecked;
-    for (GridRow& row : m_aRows) {
+    for (StoredRow& row : m_aRows) {
         // A message the server would not show is never judged.
-        if (row.m_row.m_bUnavailable)
+        if (row.m_texts.IsUnavailable())
             continue;
-        const bool bSuspect = ClassifyRow(lists, row.m_row) != 0;
+        MessageRow judged = row.m_texts.Unpack();
+        const bool bSuspect = ClassifyRow(lists, judged) != 0;
+        row.m_texts.SetReason(judged.m_sReason);
         if (bSuspect == row.m_bSuspect)
             continue;
         row.m_bSuspect = bSuspect;
-        const bool bRemembered = m_pChoices && m_pChoices->Find(row.m_row.m_sUidl) >= 0;
+        const bool bRemembered = m_pChoices && m_pChoices->Find(judged.m_sUidl) >= 0;
         if (!bRemembered && row.m_bChecked != bSuspect) {
             row.m_bChecked = bSuspect;
             m_nChecked += bSuspect ? 1 : -1;
@@ -307,15 +310,15 @@ void MessageGridModel::Reclassify(const FilterLists& lists)
 int MessageGridModel::SuspectCount() const
 {
     return static_cast<int>(
-        std::count_if(m_aRows.begin(), m_aRows.end(), [](const GridRow& row) { return row.m_bSuspect; }));
+        std::count_if(m_aRows.begin(), m_aRows.end(), [](const StoredRow& row) { return row.m_bSuspect; }));
 }
 
 std::vector<std::string> MessageGridModel::Uidls() const
 {
     std::vector<std::string> uidls;
     uidls.reserve(m_aRows.size());
-    for (const GridRow& row : m_aRows)
-        uidls.push_back(row.m_row.m_sUidl);
+    for (const StoredRow& row : m_aRows)
+        uidls.emplace_back(row.m_texts.Get(PackedRow::kUidl));
     return uidls;
 }
 
@@ -333,12 +336,12 @@ void MessageGridModel::Resort()
     const int column = m_nSortColumn;
     std::vector<SortKey> keys(m_aRows.size());
     for (size_t i = 0; i < m_aRows.size(); ++i) {
-        const MessageRow& row = m_aRows[i].m_row;
+        const PackedRow& row = m_aRows[i].m_texts;
         SortKey& key = keys[i];
         switch (column) {
-        case kNum: key.m_nValue = std::atol(row.m_sNum.c_str()); break;
-        case kSize: key.m_nValue = std::atol(row.m_sSize.c_str()); break;   // "127K": thousands
-        case kDate: key.m_bValid = DateValue(row.m_sDate, key.m_nValue); break;
+        case kNum: key.m_nValue = LeadingNumber(row.Get(PackedRow::kNum)); break;
+        case kSize: key.m_nValue = LeadingNumber(row.Get(PackedRow::kSize)); break;   // "127K": thousands
+        case kDate: key.m_bValid = DateValue(row.Get(PackedRow::kDate), key.m_nValue); break;
         default: key.m_sText = Shown(row, column).toCaseFolded(); break;
         }
     }
@@ -384,9 +387,9 @@ bool MessageGridModel::IsChecked(int row) const
     return row >= 0 && row < Count() && m_aRows[static_cast<size_t>(row)].m_bChecked;
 }
 
-const std::string& MessageGridModel::Text(int row, int column) const
+std::string_view MessageGridModel::Text(int row, int column) const
 {
-    return Field(m_aRows[static_cast<size_t>(row)].m_row, column);
+    return Field(m_aRows[static_cast<size_t>(row)].m_texts, column);
 }
 
 std::vector<PurgeRow> MessageGridModel::Snapshot() const
@@ -394,8 +397,8 @@ std::vector<PurgeRow> MessageGridModel::Snapshot() const
     std::vector<PurgeRow> rows;
     rows.reserve(m_aRows.size());
     int n = 0;
-    for (const GridRow& row : m_aRows)
-        rows.push_back(PurgeRow{++n, row.m_bChecked, row.m_row.m_sSubject, row.m_row.m_sUidl,
-                                !row.m_row.m_bUnavailable});
+    for (const StoredRow& row : m_aRows)
+        rows.push_back(PurgeRow{++n, row.m_bChecked, std::string(row.m_texts.Get(PackedRow::kSubject)),
+                                std::string(row.m_texts.Get(PackedRow::kUidl)), !row.m_texts.IsUnavailable()});
     return rows;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "screening/MessageRow.h"
+#include "screening/PackedRow.h"
 #include "screening/ScreeningEngine.h"
 
 #include <QAbstractTableModel>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class FilterLists;
@@ -35,10 +37,10 @@ public:
     // texts case-insensitively; rows that compare equal stay in message order.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
+    // A row as it is appended: the row the scan built and the lists' verdict.
     struct GridRow {
         MessageRow m_row;
-        bool m_bChecked = false;          // as given: the lists' verdict
-        bool m_bSuspect = false;          // set from m_bChecked when the row is appended
+        bool m_bChecked = false;
     };
 
     void AppendRow(const MessageRow& row, bool bChecked);
@@ -71,9 +73,11 @@ public:
 
     int Count() const { return static_cast<int>(m_aRows.size()); }
     bool IsChecked(int row) const;
-    const MessageRow& Row(int row) const { return m_aRows[static_cast<size_t>(row)].m_row; }
+    // A copy of the row: the grid keeps its rows packed.
+    MessageRow Row(int row) const { return m_aRows[static_cast<size_t>(row)].m_texts.Unpack(); }
     // Column texts as bytes, column numbers as in Column.
-    const std::string& Text(int row, int column) const;
+    std::string_view Text(int row, int column) const;
+    std::string_view Uidl(int row) const { return m_aRows[static_cast<size_t>(row)].m_texts.Get(PackedRow::kUidl); }
     int CheckedCount() const { return m_nChecked; }
     int SortColumn() const { return m_nSortColumn; }
 
@@ -86,13 +90,19 @@ signals:
     void CheckedCountChanged(int nChecked);
 
 private:
+    struct StoredRow {
+        PackedRow m_texts;
+        bool m_bChecked = false;
+        bool m_bSuspect = false;          // the lists' verdict, whatever the user's choice
+    };
+
     // A user's click or key set the row's check box.
-    void RememberChoice(const GridRow& row);
+    void RememberChoice(const StoredRow& row);
     void SaveChoices();
     void Resort();
     void ApplyOrder(std::vector<int> order);
 
-    std::vector<GridRow> m_aRows;
+    std::vector<StoredRow> m_aRows;
     std::vector<int> m_aOrder;            // display row -> message-order index
     std::vector<int> m_aDisplay;          // message-order index -> display row
     int m_nChecked = 0;

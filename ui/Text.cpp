@@ -2,7 +2,7 @@
 
 #include "platform/Cp1252.h"
 
-QString FromCp1252(const std::string& bytes)
+QString FromCp1252(std::string_view bytes)
 {
     return QString::fromStdString(platform::Cp1252ToUtf8(bytes));
 }

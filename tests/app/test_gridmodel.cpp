@@ -1,6 +1,7 @@
 // The grid's model: what a cell shows, check states, and the one change a
 // bulk check announces.
 
+#include "filters/FilterLists.h"
 #include "screening/MessageGridModel.h"
 #include "screening/RememberedChoices.h"
 
@@ -153,6 +154,23 @@ void TestGridModel::readableCellsReasonAndRememberedChoice()
     QCOMPARE(choices.Find("U2"), -1);
     model.ToggleChecked({0});
     QCOMPARE(choices.Find("U1"), 0);
+
+    // The grid packs its rows: every text comes back whole, and a new verdict
+    // replaces the reason alone.
+    row.m_sAtt = "Y";
+    row.m_sDate = "Mon, 7 Dec 2026 10:00:00 +0000";
+    row.m_sTo = "bob@example.org";
+    row.m_sCC = "";
+    row.m_sToText = "Bob";
+    row.m_nHeaderAt = 4096;
+    row.m_nHeaderLength = 321;
+    row.m_nSize = 12345;
+    model.AppendRow(row, true);
+    QVERIFY(model.Row(2) == row);
+    model.Reclassify(FilterLists());
+    row.m_sReason.clear();
+    QVERIFY(model.Row(2) == row);
+    QVERIFY(!model.IsSuspect(2));
 }
 
 void TestGridModel::sorts_data()
@@ -205,12 +223,19 @@ void TestGridModel::sorts()
 void TestGridModel::checksAndPurgeFollowMessagesWhenSorted()
 {
     MessageGridModel model;
-    for (int i = 1; i <= 5; ++i)
-        model.AppendRow(Row(i, "s"), false);
+    for (int i = 1; i <= 5; ++i) {
+        MessageRow row = Row(i, "s");
+        row.m_bUnavailable = i == 2;                // shown grey, never checked
+        model.AppendRow(row, false);
+    }
     model.sort(MessageGridModel::kNum, Qt::DescendingOrder);
     // Display row 0 is message 5: a click there checks message 5 only.
     model.setData(model.index(0, 0), Qt::Checked, Qt::CheckStateRole);
     model.ToggleChecked({4});                       // display row 4: message 1
+    // Display row 3 is message 2, which nobody has seen; display row 1 is message 4.
+    QVERIFY(!model.setData(model.index(3, 0), Qt::Checked, Qt::CheckStateRole));
+    QVERIFY(!(model.flags(model.index(3, 0)) & Qt::ItemIsUserCheckable));
+    QVERIFY(model.flags(model.index(1, 0)) & Qt::ItemIsUserCheckable);
     const std::vector<PurgeRow> rows = model.Snapshot();
     QCOMPARE(rows.size(), size_t(5));
     for (int r = 0; r < 5; ++r) {
@@ -218,7 +243,7 @@ void TestGridModel::checksAndPurgeFollowMessagesWhenSorted()
         QCOMPARE(rows[size_t(r)].m_bChecked, r == 0 || r == 4);
     }
     model.SetAllChecked(true);
-    QCOMPARE(model.CheckedCount(), 5);
+    QCOMPARE(model.CheckedCount(), 4);
     model.SetAllChecked(false);
     for (const PurgeRow& row : model.Snapshot())
         QVERIFY(!row.m_bChecked);
