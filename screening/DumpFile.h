@@ -59,6 +59,9 @@ private:
     void Append(std::string_view bytes);
     bool WriteAll(std::string_view bytes);
     bool Flush();
+    // Starts the disk writing what has reached the file so far, without
+    // waiting for it, so Commit's fsync is left with little to do.
+    void StartWriteback();
     void Fail(int error, const char* pszWhat);
 
     std::string m_sPath;
@@ -66,6 +69,8 @@ private:
     uint64_t m_nMaxBytes;
     uint64_t m_nWritten = 0;                 // bytes of records accepted, buffered or not
     uint64_t m_nTextOffset = 0;
+    uint64_t m_nInFile = 0;                  // bytes handed to write()
+    uint64_t m_nWritebackFrom = 0;           // where StartWriteback has not reached yet
     std::string m_buffer;
     int m_fd = -1;
     bool m_bCut = false;
