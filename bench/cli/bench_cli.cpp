@@ -8,8 +8,8 @@
 //                                           (default 5 rounds; 1000 10000 50000)
 //   bench_cli purge [rounds] [messages]     purge of every other row vs a
 //                                           Python client pipelining TOP,
-//                                           then DELE, and one that also
-//                                           re-reads (default 10000)
+//                                           then DELE, and two that also
+//                                           re-read first (default 10000)
 //   bench_cli tls   [rounds] [messages]     scan --tsv over implicit TLS vs
 //                                           plain text (default 10000)
 //   bench_cli rss   [messages...]           mavix-cli's peak memory and its
@@ -50,14 +50,15 @@ if count != int(sys.argv[5]):
 // The limit of the wire: every TOP n 0 sent at once (from a second thread,
 // so the sending never waits on the reading), the replies read in order.
 // With a sixth argument "purge", then DELE of every other message, pipelined
-// the same way, and QUIT. With "reread", the purge first reads those
-// messages again as mavix-cli does (TOP n 0 and UIDL n each, pipelined):
-// the same commands on the wire, without the checks.
+// the same way, and QUIT. With "reread-top", the purge first reads those
+// messages again (TOP n 0, pipelined); with "reread", as mavix-cli does
+// (TOP n 0 and UIDL n each, pipelined): the same commands on the wire,
+// without the checks.
 const char* kPythonPipelined = R"(
 import socket, sys, threading
 host, port, user, password = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
-purge = len(sys.argv) > 6 and sys.argv[6] in ('purge', 'reread')
-reread = len(sys.argv) > 6 and sys.argv[6] == 'reread'
+mode = sys.argv[6] if len(sys.argv) > 6 else ''
+purge = mode in ('purge', 'reread-top', 'reread')
 s = socket.create_connection((host, port))
 f = s.makefile('rb', buffering=1 << 16)
 def line():
@@ -81,11 +82,14 @@ t = send(b''.join(b'TOP %d 0\r\n' % n for n in range(1, count + 1)))
 for n in range(count):
     block()
 t.join()
-if reread:
-    t = send(b''.join(b'TOP %d 0\r\nUIDL %d\r\n' % (n, n) for n in range(1, count + 1, 2)))
+if mode.startswith('reread'):
+    uidl = mode == 'reread'
+    t = send(b''.join(b'TOP %d 0\r\n' % n + (b'UIDL %d\r\n' % n if uidl else b'')
+                      for n in range(1, count + 1, 2)))
     for n in range(1, count + 1, 2):
         block()
-        line()
+        if uidl:
+            line()
     t.join()
 if purge:
     t = send(b''.join(b'DELE %d\r\n' % n for n in range(1, count + 1, 2)))
@@ -290,7 +294,8 @@ int main(int argc, char** argv)
         cli.insert(cli.end(), {"--rows", rows});
         std::vector<Client> clients = {{"mavix-cli purge", cli, bench.m_aEnv},
                                        {"python pipelined TOP, DELE", bench.Python(kPythonPipelined, "purge"), {}},
-                                       {"python, re-reading as mavix", bench.Python(kPythonPipelined, "reread"), {}}};
+                                       {"python re-reading TOP", bench.Python(kPythonPipelined, "reread-top"), {}},
+                                       {"python re-reading as mavix", bench.Python(kPythonPipelined, "reread"), {}}};
         // Every run deletes half the mailbox: it is filled up again first.
         if (!bench.Rounds(clients, rounds, [&] {
                 bench.m_nMessages = bench.m_dovecot.MessageFileCount();
