@@ -213,9 +213,34 @@ bool IsFoldingSpace(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// Length of the well-formed UTF-8 sequence at the start of `s`, or 0.
-size_t SequenceLength(std::string_view s)
+// Well-formed UTF-8 with controls as blanks and at most kMaxDecodedText bytes,
+// cut between characters.
+std::string Sanitise(std::string_view text)
 {
+    std::string out;
+    out.reserve(std::min(text.size(), kMaxDecodedText));
+    size_t i = 0;
+    while (i < text.size()) {
+        const size_t n = Utf8SequenceLength(text.substr(i));
+        std::string_view piece = n ? text.substr(i, n) : std::string_view(kReplacement);
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const bool bC1 = n == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
+        if ((n == 1 && (c < 0x20 || c == 0x7F)) || bC1)
+            piece = " ";
+        if (out.size() + piece.size() > kMaxDecodedText)
+            break;
+        out += piece;
+        i += n ? n : 1;
+    }
+    return out;
+}
+
+}  // namespace
+
+size_t Utf8SequenceLength(std::string_view s)
+{
+    if (s.empty())
+        return 0;
     const unsigned char c = static_cast<unsigned char>(s[0]);
     if (c < 0x80)
         return 1;
@@ -251,34 +276,10 @@ size_t SequenceLength(std::string_view s)
     return n;
 }
 
-// Well-formed UTF-8 with controls as blanks and at most kMaxDecodedText bytes,
-// cut between characters.
-std::string Sanitise(std::string_view text)
-{
-    std::string out;
-    out.reserve(std::min(text.size(), kMaxDecodedText));
-    size_t i = 0;
-    while (i < text.size()) {
-        const size_t n = SequenceLength(text.substr(i));
-        std::string_view piece = n ? text.substr(i, n) : std::string_view(kReplacement);
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        const bool bC1 = n == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
-        if ((n == 1 && (c < 0x20 || c == 0x7F)) || bC1)
-            piece = " ";
-        if (out.size() + piece.size() > kMaxDecodedText)
-            break;
-        out += piece;
-        i += n ? n : 1;
-    }
-    return out;
-}
-
-}  // namespace
-
 bool IsValidUtf8(std::string_view bytes)
 {
     for (size_t i = 0; i < bytes.size();) {
-        const size_t n = SequenceLength(bytes.substr(i));
+        const size_t n = Utf8SequenceLength(bytes.substr(i));
         if (n == 0)
             return false;
         i += n;

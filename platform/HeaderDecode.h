@@ -33,8 +33,11 @@ inline constexpr size_t kMaxCharsetName = 40;
 // bytes, cut at a character boundary.
 std::string DecodeHeaderText(std::string_view raw);
 
-// True when the bytes are well-formed UTF-8 (no overlongs, no surrogates,
-// nothing above U+10FFFF).
+// The length of the well-formed UTF-8 sequence `s` starts with (RFC 3629:
+// no overlong forms, no surrogates, nothing above U+10FFFF), or 0.
+size_t Utf8SequenceLength(std::string_view s);
+
+// True when the bytes are well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include "platform/Ascii.h"
 #include "platform/Cp1252.h"
+#include "platform/HeaderDecode.h"
 #include "platform/UserFolders.h"
 
 #include <cerrno>
@@ -26,36 +27,6 @@ int OpenFolder(const std::string& folder, bool bCreate)
     if (bCreate && !platform::MakePrivateFolders(folder))
         return -1;
     return platform::OpenOwnFolder(-1, folder.c_str(), bCreate);
-}
-
-
-// The length of the well-formed UTF-8 sequence `text` starts with (RFC
-// 3629: no overlong forms, no surrogates, nothing above U+10FFFF), or 0.
-size_t Utf8Length(std::string_view text)
-{
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    size_t n = 0;
-    unsigned char low = 0x80, high = 0xBF;   // bounds of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        n = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        n = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        n = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (text.size() < n || byte(1) < low || byte(1) > high)
-        return 0;
-    for (size_t i = 2; i < n; ++i)
-        if (byte(i) < 0x80 || byte(i) > 0xBF)
-            return 0;
-    return n;
 }
 
 // The reverse of Escape. False on a malformed escape.
@@ -192,7 +163,7 @@ std::string DeletionJournal::Escape(std::string_view text)
             out += hex;
         } else if (c < 0x80) {
             out += static_cast<char>(c);
-        } else if (const size_t n = Utf8Length(text.substr(i)); n == 0) {
+        } else if (const size_t n = platform::Utf8SequenceLength(text.substr(i)); n == 0) {
             // Not UTF-8 (Windows-1252 bytes, say): kept byte for byte.
             std::snprintf(hex, sizeof hex, "\\x%02X", c);
             out += hex;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -36,5 +37,19 @@ struct MessageRow {
     size_t m_nHeaderLength = 0;
     uint64_t m_nSize = 0;     // the LIST size in bytes, for the journal and the kept copy
 
+    // The fifteen texts in the order above, for code that treats them alike.
+    static constexpr size_t kTextCount = 15;
+    std::array<const std::string*, kTextCount> Texts() const { return TextsOf(*this); }
+    std::array<std::string*, kTextCount> Texts() { return TextsOf(*this); }
+
     bool operator==(const MessageRow&) const = default;
+
+private:
+    template <typename Row>
+    static auto TextsOf(Row& row) -> std::array<decltype(&row.m_sNum), kTextCount>
+    {
+        return {&row.m_sNum,      &row.m_sSize,   &row.m_sAtt,    &row.m_sSubject, &row.m_sFrom,
+                &row.m_sEmail,    &row.m_sDate,   &row.m_sTo,     &row.m_sCC,      &row.m_sSubjectText,
+                &row.m_sFromText, &row.m_sToText, &row.m_sCCText, &row.m_sUidl,    &row.m_sReason};
+    }
 };

@@ -5,12 +5,14 @@
 
 namespace {
 
-// The texts of a row in PackedRow::Text order.
+// A row's texts as views, in PackedRow::Text order.
 std::array<std::string_view, PackedRow::kTextCount> Texts(const MessageRow& row)
 {
-    return {row.m_sNum,         row.m_sSize,     row.m_sAtt,    row.m_sSubject, row.m_sFrom,
-            row.m_sEmail,       row.m_sDate,     row.m_sTo,     row.m_sCC,      row.m_sSubjectText,
-            row.m_sFromText,    row.m_sToText,   row.m_sCCText, row.m_sUidl,    row.m_sReason};
+    std::array<std::string_view, PackedRow::kTextCount> texts;
+    const auto fields = row.Texts();
+    for (size_t i = 0; i < texts.size(); ++i)
+        texts[i] = *fields[i];
+    return texts;
 }
 
 }  // namespace
@@ -49,12 +51,9 @@ std::string_view PackedRow::Get(Text text) const
 MessageRow PackedRow::Unpack() const
 {
     MessageRow row;
-    std::string* const fields[kTextCount] = {
-        &row.m_sNum,      &row.m_sSize,   &row.m_sAtt,    &row.m_sSubject, &row.m_sFrom,
-        &row.m_sEmail,    &row.m_sDate,   &row.m_sTo,     &row.m_sCC,      &row.m_sSubjectText,
-        &row.m_sFromText, &row.m_sToText, &row.m_sCCText, &row.m_sUidl,    &row.m_sReason};
+    const auto fields = row.Texts();
     for (int i = 0; i < kTextCount; ++i)
-        fields[i]->assign(Get(static_cast<Text>(i)));
+        fields[static_cast<size_t>(i)]->assign(Get(static_cast<Text>(i)));
     row.m_bUnavailable = m_bUnavailable;
     row.m_nHeaderAt = m_nHeaderAt;
     row.m_nHeaderLength = m_nHeaderLength;

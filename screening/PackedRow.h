@@ -19,6 +19,7 @@ public:
         kNum, kSize, kAtt, kSubject, kFrom, kEmail, kDate, kTo, kCC,
         kSubjectText, kFromText, kToText, kCCText, kUidl, kReason, kTextCount
     };
+    static_assert(kTextCount == MessageRow::kTextCount);
 
     PackedRow() = default;
     explicit PackedRow(const MessageRow& row);

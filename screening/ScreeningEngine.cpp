@@ -37,14 +37,36 @@ int ParsePort(const std::string& text)
 // The bytes a row's texts take, for the scan's budget.
 uint64_t RowBytes(const MessageRow& row)
 {
-    return row.m_sNum.size() + row.m_sSize.size() + row.m_sAtt.size() + row.m_sSubject.size() + row.m_sFrom.size()
-           + row.m_sEmail.size() + row.m_sDate.size() + row.m_sTo.size() + row.m_sCC.size() + row.m_sUidl.size()
-           + row.m_sSubjectText.size() + row.m_sFromText.size() + row.m_sToText.size() + row.m_sCCText.size()
-           + row.m_sReason.size() + sizeof(MessageRow);
+    size_t bytes = sizeof(MessageRow);
+    for (const std::string* text : row.Texts())
+        bytes += text->size();
+    return bytes;
 }
 
 // What the user is told, after a session broke, about what the server did.
 constexpr const char* kDroppedNote = " The session was closed without QUIT, so nothing was deleted.";
+
+// A checked row read again: whether it is still the message the user saw
+// (the Subject byte for byte, and the scan's id where the row has one).
+// kNotChecked when it is; `note` gets both Subjects either way. `text` is
+// the Subject read, or the refusal when the message could not be read.
+PurgeOutcome JudgeReadAgain(const PurgeRow& row, bool bRead, const std::string& text, bool bIdOk,
+                            PurgeProgress& note)
+{
+    note.m_sGridSubject = row.m_sSubject;
+    if (!bRead) {
+        note.m_sServerSubject = "(could not be read again: " + text + ")";
+        return PurgeOutcome::kUnreadable;
+    }
+    note.m_sServerSubject = text;
+    if (text != row.m_sSubject)
+        return PurgeOutcome::kChanged;
+    if (!bIdOk) {
+        note.m_sServerSubject += " (another message: its id on the server has changed)";
+        return PurgeOutcome::kIdChanged;
+    }
+    return PurgeOutcome::kNotChecked;
+}
 
 }  // namespace
 
@@ -246,7 +268,7 @@ int ScreeningEngine::EndInConnectionPhase(int result)
 }
 
 // ScanThread: a failure in the connection phase, which it ends.
-int ScreeningEngine::FailScan(const std::string& status)
+int ScreeningEngine::FailInConnectionPhase(const std::string& status)
 {
     SetAnswered();
     return ScanFailed(status);
@@ -309,7 +331,7 @@ int ScreeningEngine::ScanHeaders()
     if (const std::optional<int> ended = ReadListing(walk))
         return *ended;
     if (!walk.m_dump.Open())
-        return FailScan(walk.m_dump.FailureStatus());
+        return FailInConnectionPhase(walk.m_dump.FailureStatus());
     SetAnswered();
 
     // With PIPELINING the TOP commands run up to a window ahead of the
@@ -335,7 +357,7 @@ std::optional<int> ScreeningEngine::LogIn(const Account& account)
     // A security setting we do not know must not be taken for plain text.
     CPop3Connection::Security security = CPop3Connection::Security::kNone;
     if (!CPop3Connection::ParseSecurity(account.m_sSecurity, security))
-        return FailScan("Unknown connection security setting \"" + account.m_sSecurity
+        return FailInConnectionPhase("Unknown connection security setting \"" + account.m_sSecurity
                         + "\": choose one under Manage Account.");
     m_connection.SetSecurity(security, account.m_sTlsFingerprint);
     const int port = ParsePort(account.m_sPort);
@@ -345,7 +367,7 @@ std::optional<int> ScreeningEngine::LogIn(const Account& account)
         // A host that cannot be reached keeps its old summary; every other
         // failure names its cause.
         const std::string reason = port == 0 ? std::string() : m_connection.GetFailureReason();
-        return FailScan(reason.empty() ? std::string("Server Not Found") : reason);
+        return FailInConnectionPhase(reason.empty() ? std::string("Server Not Found") : reason);
     }
     {
         // Which account the session is of, without its password.
@@ -367,9 +389,9 @@ std::optional<int> ScreeningEngine::ReadListing(ScanWalk& walk)
     int count = 0, total = 0;
     if (!m_connection.Stat(count, total) || count < 0) {
         if (platform::GetLastError() == EOVERFLOW)
-            return FailScan("The server reports more than " + std::to_string(pop3::kMaxMessages)
+            return FailInConnectionPhase("The server reports more than " + std::to_string(pop3::kMaxMessages)
                             + " messages, more than one scan can show: nothing was read.");
-        return FailScan(SessionStatus("Server Refused STAT Response"));
+        return FailInConnectionPhase(SessionStatus("Server Refused STAT Response"));
     }
     m_nMsgCount.store(count, std::memory_order_release);
     walk.m_nCount = count;
@@ -379,17 +401,17 @@ std::optional<int> ScreeningEngine::ReadListing(ScanWalk& walk)
     }
     if (!m_connection.List()) {
         if (m_connection.ListingProblem() != pop3::ReplyError::kNone)
-            return FailScan(std::string("The server's message list (LIST) cannot be used: ")
+            return FailInConnectionPhase(std::string("The server's message list (LIST) cannot be used: ")
                             + pop3::ReplyErrorText(m_connection.ListingProblem()));
-        return FailScan(SessionStatus("The server refused to list its messages (LIST): "
+        return FailInConnectionPhase(SessionStatus("The server refused to list its messages (LIST): "
                                       + m_connection.GetLastReply()));
     }
     // UIDL is optional (RFC 1939 §7): without it the rows have no lasting
     // ids, and a purge can only ever use this session.
     if (!m_connection.Uidl() && m_connection.IsBroken())
-        return FailScan(SessionStatus(""));
+        return FailInConnectionPhase(SessionStatus(""));
     if (m_connection.ListingProblem() != pop3::ReplyError::kNone)
-        return FailScan(std::string("The server's list of message ids (UIDL) cannot be used: ")
+        return FailInConnectionPhase(std::string("The server's list of message ids (UIDL) cannot be used: ")
                         + pop3::ReplyErrorText(m_connection.ListingProblem()));
     walk.m_bHaveUidl = m_connection.HasUidlListing();
     // A LIST shorter than the STAT count leaves a number without a size: the
@@ -397,7 +419,7 @@ std::optional<int> ScreeningEngine::ReadListing(ScanWalk& walk)
     // with a made-up size.
     uint64_t size = 0;
     if (!m_connection.GetSize(1, size))
-        return FailScan(pop3::kListMismatchStatus);
+        return FailInConnectionPhase(pop3::kListMismatchStatus);
     return std::nullopt;
 }
 
@@ -660,17 +682,18 @@ std::optional<PurgeProgress> ScreeningEngine::VisitRow(const PurgeRow& row, int 
     PurgeProgress note{nShown, LeftAlone(row, nShown, result)};
     if (note.m_nOutcome != PurgeOutcome::kNotChecked || !row.m_bChecked)
         return note;
-    note.m_sGridSubject = row.m_sSubject;
     CPop3Message message;
+    const bool bRead = m_connection.Top(row.m_nNum, message);
+    const std::string text = bRead ? message.GetSubject() : m_connection.GetLastReply();
+    // UIDL n only for a row whose Subject still matches.
     std::string uidl;
-    if (!m_connection.Top(row.m_nNum, message)) {
-        note.m_nOutcome = m_connection.IsBroken() ? PurgeOutcome::kBroken : PurgeOutcome::kUnreadable;
-        note.m_sServerSubject = "(could not be read again: " + m_connection.GetLastReply() + ")";
-    } else if ((note.m_sServerSubject = message.GetSubject()) != row.m_sSubject) {
-        note.m_nOutcome = PurgeOutcome::kChanged;
-    } else if (!row.m_sUidl.empty() && (!m_connection.UidlOf(row.m_nNum, uidl) || uidl != row.m_sUidl)) {
-        note.m_nOutcome = m_connection.IsBroken() ? PurgeOutcome::kBroken : PurgeOutcome::kIdChanged;
-        note.m_sServerSubject += " (another message: its id on the server has changed)";
+    const bool bIdOk = !bRead || text != row.m_sSubject || row.m_sUidl.empty()
+                       || (m_connection.UidlOf(row.m_nNum, uidl) && uidl == row.m_sUidl);
+    note.m_nOutcome = JudgeReadAgain(row, bRead, text, bIdOk, note);
+    if (m_connection.IsBroken()) {
+        note.m_nOutcome = PurgeOutcome::kBroken;
+    } else if (note.m_nOutcome != PurgeOutcome::kNotChecked) {
+        // A difference: no DELE.
     } else if (PurgeCancelled()) {
         return std::nullopt;
     } else if (!KeepCopy(row.m_nNum, note.m_sReply)) {
@@ -743,6 +766,9 @@ struct ScreeningEngine::Reread {
     bool m_bIdOk = true;      // no UIDL to check, or UIDL n answered and matched
     bool m_bBroken = false;   // the session broke on this row's replies
     std::string m_sSubject = {};  // the Subject now, or the refusal's text
+
+    // Still the message the user saw: JudgeReadAgain would find no difference.
+    bool Matches(const PurgeRow& row) const { return m_bRead && m_bIdOk && m_sSubject == row.m_sSubject; }
 };
 
 // The pipelined DELEs: sent, answered, and the next reread to use.
@@ -847,7 +873,7 @@ void ScreeningEngine::ReadAgainPipelined(const std::vector<PurgeRow>& rows, std:
         reread.m_bBroken = m_connection.IsBroken();
         if (reread.m_bBroken)
             break;
-        bDiffered = bDiffered || !reread.m_bRead || reread.m_sSubject != row.m_sSubject || !reread.m_bIdOk;
+        bDiffered = bDiffered || !reread.Matches(row);
     }
     if (!m_connection.IsBroken() && !m_connection.SkipReplies())
         rereads[std::min(nRead, rereads.size() - 1)].m_bBroken = true;
@@ -861,24 +887,13 @@ void ScreeningEngine::ReadAgainPipelined(const std::vector<PurgeRow>& rows, std:
 void ScreeningEngine::JudgeReread(const std::vector<PurgeRow>& rows, const std::vector<Reread>& rereads,
                                   DeleWindow& window, PurgeProgress& note, PurgeResult& result)
 {
-    const auto clean = [&](const Reread& reread) {
-        return !reread.m_bBroken && reread.m_bRead && reread.m_bIdOk
-               && reread.m_sSubject == rows[reread.m_nRow].m_sSubject;
-    };
+    const auto clean = [&](const Reread& reread) { return !reread.m_bBroken && reread.Matches(rows[reread.m_nRow]); };
     const Reread& reread = rereads[window.m_nNext++];
     const PurgeRow& row = rows[reread.m_nRow];
-    note.m_sGridSubject = row.m_sSubject;
-    note.m_sServerSubject = reread.m_bRead ? reread.m_sSubject : "(could not be read again: " + reread.m_sSubject + ")";
+    note.m_nOutcome = JudgeReadAgain(row, reread.m_bRead, reread.m_sSubject, reread.m_bIdOk, note);
     if (reread.m_bBroken) {
         note.m_nOutcome = PurgeOutcome::kBroken;
-    } else if (!reread.m_bRead) {
-        note.m_nOutcome = PurgeOutcome::kUnreadable;
-    } else if (reread.m_sSubject != row.m_sSubject) {
-        note.m_nOutcome = PurgeOutcome::kChanged;
-    } else if (!reread.m_bIdOk) {
-        note.m_nOutcome = PurgeOutcome::kIdChanged;
-        note.m_sServerSubject = reread.m_sSubject + " (another message: its id on the server has changed)";
-    } else {
+    } else if (note.m_nOutcome == PurgeOutcome::kNotChecked) {
         constexpr size_t kWindow = static_cast<size_t>(kPipelineWindow);
         size_t& nSent = window.m_nSent;
         if (nSent == window.m_nRead || (nSent - window.m_nRead < kWindow / 2 && nSent < rereads.size())) {

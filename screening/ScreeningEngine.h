@@ -88,7 +88,6 @@ struct QuarantineOptions {
     std::string m_sFolder;         // the Maildir; empty: QuarantineMaildir's usual place
 };
 
-
 // The end of EndSession: what the server refused, if anything.
 struct SessionEnd {
     bool m_bRsetRefused = false;
@@ -301,7 +300,7 @@ private:
     void QueueRow(ScanWalk& walk, ScanRow row);
     int FinishScan(ScanWalk& walk, int result);
     int ScanFailed(const std::string& status);
-    int FailScan(const std::string& status);
+    int FailInConnectionPhase(const std::string& status);
     int EndInConnectionPhase(int result);
     bool Stopped() const;
     void SetAnswered();
