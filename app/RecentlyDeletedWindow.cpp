@@ -111,7 +111,10 @@ void CRecentlyDeletedWindow::Reload()
         m_pTable->setItem(row, kSize, size);
         m_pTable->setItem(row, kFrom, new QTableWidgetItem(Shown(e.m_sFrom)));
         m_pTable->setItem(row, kSubject, new QTableWidgetItem(Shown(e.m_sSubject)));
-        m_pTable->setItem(row, kReason, new QTableWidgetItem(Shown(e.m_sReason)));
+        std::string reason = e.m_sReason;
+        if (e.m_nState != JournalEntry::State::kDeleted)
+            reason += std::string(" (") + DeletionJournal::StateText(e.m_nState) + ")";
+        m_pTable->setItem(row, kReason, new QTableWidgetItem(Shown(reason)));
         m_pTable->setItem(row, kAccount, new QTableWidgetItem(Shown(e.m_sAccount)));
         m_pTable->setItem(row, kUidl, new QTableWidgetItem(Shown(e.m_sUidl)));
     }

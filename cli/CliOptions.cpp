@@ -218,13 +218,22 @@ the preference "Automatically Set the Filter lists to the Default on Launch").
 "defaults.txt" is read from, and the header dump "message.txt" written to, the
 current directory.
 
-Ctrl-C during the scan stops it. Ctrl-C during a purge ends the session with
-RSET and QUIT, so nothing at all is deleted (unless the purge had already
-sent its QUIT; that is then reported); a second Ctrl-C, or SIGTERM, leaves at
-once without QUIT, which also deletes nothing.
+Ctrl-C during the scan stops it. Ctrl-C during a purge stops it at once:
+before its QUIT the session is closed without QUIT, so nothing at all is
+deleted; once QUIT is sent the server may already be deleting, and the
+messages are then reported, and journaled, as possibly deleted. A second
+Ctrl-C, or SIGTERM, leaves at once.
+
+Before its QUIT a purge writes the messages it marked to the journal of
+deletions ("mavix-cli log") as pending; QUIT's answer makes them deleted. When
+the answer never comes they stay "possibly deleted" until the next scan of
+the account settles them by their ids. When the journal cannot be written,
+the session is closed without QUIT and nothing is deleted. One purge of an
+account runs at a time; a second one waits a few seconds, then gives up.
 
 A purge prints "deleted N" only for deletions the server confirmed at QUIT,
-"refused N" for a DELE the server refused, "mismatch N" where it stopped
+"possibly deleted N" (with --tsv "unconfirmed N") when QUIT went out but its
+answer did not come, "refused N" for a DELE the server refused, "mismatch N" where it stopped
 because the message changed (its Subject or its id), "gone N" for a message
 another client had removed already, and "skipped N" for one it could not read
 or find. It then says on stderr how many were deleted, refused and not
@@ -237,7 +246,9 @@ Exit status:
   1    the scan failed (server not found, connection not secured, log-in or
        STAT refused, ...), a checked message was not deleted (refused, or the
        session broke), the server did not confirm the purge's QUIT (so
-       deletions may not have been made), or the output could not be written
+       deletions may or may not have been made), the journal of deletions
+       could not be written (nothing deleted), another purge of the account
+       was running, or the output could not be written
   2    usage error
   3    the purge stopped on a Subject mismatch
   130  interrupted by Ctrl-C

@@ -38,8 +38,10 @@ int PrintJournal(const DeletionJournal& journal, bool bTsv, std::FILE* out)
         std::string size = Size(entry.m_nSize);
         size.insert(0, size.size() < 6 ? 6 - size.size() : 0, ' ');
         text += LocalTime(entry.m_nTime) + "  " + size + "  " + DeletionJournal::Escape(entry.m_sFrom) + "  |  "
-            + DeletionJournal::Escape(entry.m_sSubject) + "  |  " + DeletionJournal::Escape(entry.m_sReason)
-            + "\n";
+            + DeletionJournal::Escape(entry.m_sSubject) + "  |  " + DeletionJournal::Escape(entry.m_sReason);
+        if (entry.m_nState != JournalEntry::State::kDeleted)
+            text += std::string(" (") + DeletionJournal::StateText(entry.m_nState) + ")";
+        text += "\n";
     }
     if (entries.empty() && !bTsv)
         std::fprintf(stderr, "Nothing deleted yet (%s).\n", journal.FilePath().c_str());

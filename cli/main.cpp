@@ -84,7 +84,6 @@ public:
     void OnSessionEnded(const SessionEnd&) { m_machine.SessionEnded(); }
 
 private:
-    void JournalDeletions(const PurgeResult& result);
     void OnSignal(uint32_t nSignal);
     void WaitForWorkers(int hSignals);
     void StartPurge();
@@ -98,14 +97,11 @@ private:
     int m_nExit = kExitOk;
     int m_nSuspects = 0;
     bool m_bInterrupted = false;
-    std::string m_sServer, m_sUser;  // the account, for the journal
     std::vector<ScanRow> m_aTaken;     // the last take from the engine, reused
     int m_nRowCount = 0;               // rows printed
-    // A purge keeps of each row what it needs: number, UIDL, raw Subject and
-    // whether it is checked, and the whole row of a checked one for the
-    // journal; a plain scan keeps nothing once printed.
-    std::vector<MessageRow> m_aCheckedRows;
-    std::vector<int> m_aCheckedNums;   // their numbers, ascending
+    // A purge keeps of each row what it needs (PurgeRowOf): number, UIDL,
+    // raw Subject and whether it is checked, and of a checked one what the
+    // journal records; a plain scan keeps nothing once printed.
     std::vector<PurgeRow> m_aPurge;
     std::set<int> m_wanted, m_listed;  // --rows, and those of them the scan listed
     bool m_bMismatch = false;
@@ -116,8 +112,6 @@ private:
 int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals, QuarantineOptions quarantine)
 {
     m_engine.SetQuarantine(std::move(quarantine));
-    m_sServer = account.m_sServer;
-    m_sUser = account.m_sUser;
     m_engine.StartThreads();
     m_machine.StartScan(false);
     m_engine.StartScan(account, lists);
@@ -184,7 +178,9 @@ void CCliRun::OnSignal(uint32_t nSignal)
         m_engine.Stop();
         m_machine.Stop();
     } else if (m_machine.IsPurging()) {
-        Error("interrupted: resetting the session (RSET), nothing will be deleted");
+        // Before QUIT nothing is deleted; after it, the journal says what
+        // may have been. OnPurgeDone tells which.
+        Error("interrupted: stopping the purge");
         m_engine.CancelPurge();
     } else if (m_machine.Current() == SessionMachine::State::kEnding) {
         // Nothing is marked: the session may end without its QUIT.
@@ -239,14 +235,7 @@ void CCliRun::OnScanRow(const ScanRowsWaiting&)
             }
             if (m_wanted.count(num))
                 m_listed.insert(num);
-            if (bChecked) {
-                m_aPurge.push_back(PurgeRow{num, bChecked, row.m_sSubject, row.m_sUidl, !row.m_bUnavailable});
-                m_aCheckedNums.push_back(num);
-                m_aCheckedRows.push_back(std::move(row));
-            } else {
-                m_aPurge.push_back(PurgeRow{num, bChecked, std::move(row.m_sSubject), std::move(row.m_sUidl),
-                                            !row.m_bUnavailable});
-            }
+            m_aPurge.push_back(PurgeRowOf(row, num, bChecked));
         }
     }
     Print(out);
@@ -341,30 +330,36 @@ void CCliRun::OnPurgeDone(const PurgeDone& done)
 {
     m_machine.PurgeDone();
     const PurgeResult& result = done.m_result;
-    JournalDeletions(result);
-    // Only deletions QUIT committed are reported as done (RFC 1939 §6).
-    if (result.m_bCommitted)
+    // Only deletions QUIT committed are reported as done (RFC 1939 §6);
+    // those whose QUIT went unanswered may be done.
+    if (result.m_bCommitted || result.m_bUnconfirmed)
         for (int num : m_aDeleted)
-            Print(m_options.m_bTsv ? "deleted\t" + std::to_string(num) + "\n"
-                                   : "deleted   " + std::to_string(num) + "\n");
+            Print(m_options.m_bTsv ? (result.m_bCommitted ? "deleted\t" : "unconfirmed\t") + std::to_string(num) + "\n"
+                                   : (result.m_bCommitted ? "deleted   " : "possibly deleted  ") + std::to_string(num)
+                                         + "\n");
     std::fflush(stdout);
+    if (result.m_bJournalBehind)
+        Error("the deletions stand, but the journal could not record them as done; the next scan settles them");
+    const std::string& summary = done.m_sSummary;
     if (m_bInterrupted) {
         if (result.m_bCommitted) {
             // The interrupt came after the purge had sent its QUIT.
             Error("the purge had already ended; its deletions stand");
             m_nExit = m_bMismatch ? kExitMismatch : kExitOk;
+        } else if (result.m_bUnconfirmed) {
+            Error("interrupted while waiting for QUIT's reply: " + Printable(summary));
+        } else {
+            Error("nothing was deleted");
         }
         return;
     }
-    const std::string& summary = done.m_sSummary;
-    if (!result.m_sNotStarted.empty() || result.m_bBroken) {
+    if (!result.m_sNotStarted.empty() || result.m_bBroken || result.m_bNotRecorded) {
         Error(Printable(summary));
         m_nExit = kExitFailed;
         return;
     }
     if (!result.m_bCommitted) {
-        Error("the server did not confirm QUIT, so the messages may not have been deleted: "
-              + Printable(result.m_sReason));
+        Error(Printable(summary) + (result.m_sReason.empty() ? "" : " (" + Printable(result.m_sReason) + ")"));
         m_nExit = m_bMismatch ? kExitMismatch : kExitFailed;
         return;
     }
@@ -383,21 +378,6 @@ void CCliRun::OnPurgeDone(const PurgeDone& done)
         Error("not deleted: " + list);
         m_nExit = m_bMismatch ? kExitMismatch : kExitFailed;
     }
-}
-
-// Main thread: what QUIT committed goes to the journal of deletions.
-void CCliRun::JournalDeletions(const PurgeResult& result)
-{
-    // Only checked rows are committed; the scan delivers them in number order.
-    const RowLookup rowOf = [this](int nNum) -> const MessageRow* {
-        const auto found = std::lower_bound(m_aCheckedNums.begin(), m_aCheckedNums.end(), nNum);
-        return found != m_aCheckedNums.end() && *found == nNum
-                   ? &m_aCheckedRows[static_cast<size_t>(found - m_aCheckedNums.begin())]
-                   : nullptr;
-    };
-    DeletionJournal journal;
-    if (!JournalPurge(journal, result, rowOf, m_sServer, m_sUser))
-        Error("the deletions could not be recorded in " + journal.FilePath());
 }
 
 // Main thread: a scan leaves its session logged in for a purge; when none

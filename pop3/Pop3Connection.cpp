@@ -248,7 +248,8 @@ void CPop3Connection::ResetForLogin()
     if (IsConnected())
         QuitSession();
     CloseSession();
-    m_socket.ClearAbort();
+    if (!m_bKeepAbort.load(std::memory_order_acquire))
+        m_socket.ClearAbort();
     SetState(SessionState::kClosed);
     SetFailure(LoginFailure::kNone);
     SetBreakReason({});
@@ -399,6 +400,17 @@ void CPop3Connection::Abort()
     m_socket.Abort();
 }
 
+void CPop3Connection::ClearAbort()
+{
+    m_socket.ClearAbort();
+}
+
+bool CPop3Connection::QuitSent() const
+{
+    std::lock_guard lock(m_lock);
+    return m_bQuitSent;
+}
+
 void CPop3Connection::CloseSession()
 {
     if (IsConnected())
@@ -426,6 +438,7 @@ void CPop3Connection::Break(const std::string& reason)
 bool CPop3Connection::QuitSession()
 {
     bool bResult = false;
+    m_bQuitSent = false;
     if (!m_aAwaited.empty()) {
         // QUIT's reply would come after replies nobody will read: the session
         // is closed without it, which deletes nothing (RFC 1939 §6).
@@ -521,6 +534,8 @@ CPop3Connection::Reply CPop3Connection::Exchange(Command command, const std::str
     }
     if (!SendCommand(line, name))
         return {};
+    if (command == Command::kQuit)
+        m_bQuitSent = true;
     return ReadReply(command, name, nKeep);
 }
 

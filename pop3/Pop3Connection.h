@@ -130,8 +130,16 @@ public:
     // server removes nothing that was marked deleted.
     void Drop();
     // Any thread: ends the wait in progress and makes every later one fail
-    // at once, until the session is ended (Quit, Drop, Login).
+    // at once, until the next Login (or ClearAbort, see KeepAbortOnLogin).
     void Abort();
+    // With bKeep, Login no longer clears an Abort: the owner calls
+    // ClearAbort itself, under the lock that orders it with its own stop
+    // flag, so a stop that lands just before a log-in still ends it.
+    void KeepAbortOnLogin(bool bKeep) { m_bKeepAbort = bKeep; }
+    void ClearAbort();
+    // Whether the last Quit put QUIT on the wire: from then on the server
+    // may remove the marked messages (RFC 1939 §6), whatever its reply.
+    bool QuitSent() const;
     // True while a session is open and not broken. Never waits.
     bool IsConnected() const;
     // Without sending anything: true when the session is open, the server
@@ -358,6 +366,8 @@ private:
     SessionCache m_cache;
     bool m_bPipelining = false;
     bool m_bCapaSilent = false;  // the last log-in's CAPA went unanswered
+    bool m_bQuitSent = false;    // the last Quit sent QUIT
+    std::atomic<bool> m_bKeepAbort{false};
     int m_nMailCount = 0;        // the last STAT count
     pop3::ReplyError m_nListingProblem = pop3::ReplyError::kNone;
     std::string m_sLastReply;

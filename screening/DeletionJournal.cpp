@@ -5,7 +5,9 @@
 #include "platform/HeaderDecode.h"
 #include "platform/UserFolders.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -19,7 +21,8 @@
 namespace {
 
 constexpr const char* kOldFileName = "deleted.log.1";
-constexpr size_t kFields = 7;
+constexpr size_t kFields = 7;           // a deletion
+constexpr size_t kFieldsWithState = 8;  // pending, or not deleted
 
 // The journal's folder, opened without following a link, ours and private.
 int OpenFolder(const std::string& folder, bool bCreate)
@@ -205,8 +208,30 @@ std::string DeletionJournal::FormatLine(const JournalEntry& entry)
         line += '\t';
         line += Escape(*field);
     }
+    if (entry.m_nState != JournalEntry::State::kDeleted) {
+        line += '\t';
+        line += entry.m_nState == JournalEntry::State::kPending ? kPendingField : kNotDeletedField;
+    }
     line += '\n';
     return line;
+}
+
+bool JournalEntry::SameMessage(const JournalEntry& other) const
+{
+    if (m_sAccount != other.m_sAccount || m_sUidl != other.m_sUidl)
+        return false;
+    return !m_sUidl.empty()
+           || (m_nSize == other.m_nSize && m_sFrom == other.m_sFrom && m_sSubject == other.m_sSubject);
+}
+
+const char* DeletionJournal::StateText(JournalEntry::State state)
+{
+    switch (state) {
+    case JournalEntry::State::kPending: return "possibly deleted";
+    case JournalEntry::State::kNotDeleted: return "not deleted";
+    case JournalEntry::State::kDeleted: break;
+    }
+    return "";
 }
 
 bool DeletionJournal::ParseLine(std::string_view line, JournalEntry& entry)
@@ -222,8 +247,17 @@ bool DeletionJournal::ParseLine(std::string_view line, JournalEntry& entry)
             break;
         start = tab + 1;
     }
-    if (fields.size() != kFields || !ParseTime(fields[0], entry.m_nTime))
+    if ((fields.size() != kFields && fields.size() != kFieldsWithState) || !ParseTime(fields[0], entry.m_nTime))
         return false;
+    entry.m_nState = JournalEntry::State::kDeleted;
+    if (fields.size() == kFieldsWithState) {
+        if (fields[7] == kPendingField)
+            entry.m_nState = JournalEntry::State::kPending;
+        else if (fields[7] == kNotDeletedField)
+            entry.m_nState = JournalEntry::State::kNotDeleted;
+        else
+            return false;
+    }
     const std::string_view size = fields[3];
     if (size.empty() || size.size() > 18)
         return false;
@@ -293,6 +327,44 @@ bool DeletionJournal::Append(const std::vector<JournalEntry>& entries)
 }
 
 std::vector<JournalEntry> DeletionJournal::Read() const
+{
+    // A line that settles a pending entry takes its place; one that settles
+    // nothing stands on its own (a deletion), or is dropped (not deleted).
+    std::vector<JournalEntry> lines = ReadLines();
+    std::vector<JournalEntry> entries;
+    entries.reserve(lines.size());
+    std::vector<size_t> pending;  // indexes into entries, oldest first
+    for (JournalEntry& line : lines) {
+        if (line.m_nState != JournalEntry::State::kPending) {
+            const auto settled = std::find_if(pending.rbegin(), pending.rend(), [&](size_t i) {
+                return entries[i].SameMessage(line);
+            });
+            if (settled != pending.rend()) {
+                entries[*settled].m_nState = line.m_nState;
+                pending.erase(std::next(settled).base());
+                continue;
+            }
+            if (line.m_nState == JournalEntry::State::kNotDeleted)
+                continue;
+        } else {
+            pending.push_back(entries.size());
+        }
+        entries.push_back(std::move(line));
+    }
+    std::erase_if(entries, [](const JournalEntry& entry) { return entry.m_nState == JournalEntry::State::kNotDeleted; });
+    return entries;
+}
+
+std::vector<JournalEntry> DeletionJournal::Pending(const std::string& account) const
+{
+    std::vector<JournalEntry> entries = Read();
+    std::erase_if(entries, [&](const JournalEntry& entry) {
+        return entry.m_nState != JournalEntry::State::kPending || entry.m_sAccount != account;
+    });
+    return entries;
+}
+
+std::vector<JournalEntry> DeletionJournal::ReadLines() const
 {
     std::vector<JournalEntry> entries;
     const platform::UniqueFd dir(OpenFolder(m_sFolder, false));

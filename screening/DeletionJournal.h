@@ -5,10 +5,19 @@
 #include <string_view>
 #include <vector>
 
-// One message that a committed purge removed from the server. Texts are
-// UTF-8 (header bytes go through platform::Cp1252ToUtf8 first) and may hold
-// anything: the journal escapes them.
+// One message a purge removed from the server, or was about to remove when
+// it sent QUIT. Texts are UTF-8 (header bytes go through
+// platform::Cp1252ToUtf8 first) and may hold anything: the journal escapes
+// them.
 struct JournalEntry {
+    // What is known of the deletion. A purge writes its marked messages as
+    // kPending before it sends QUIT (RFC 1939 §6: the server removes them
+    // while it answers), then kDeleted once QUIT is accepted. A pending
+    // entry whose QUIT went unanswered (a late or lost reply, an interrupt,
+    // a crash) is settled by the next scan of the account: kDeleted when the
+    // server no longer lists its UIDL, kNotDeleted when it does.
+    enum class State { kDeleted, kPending, kNotDeleted };
+
     std::int64_t m_nTime = 0;      // seconds since 1970-01-01 UTC; 0: the time of Append
     std::string m_sAccount;        // DeletionJournal::AccountName(server, user)
     std::string m_sUidl;           // empty when the server has no UIDL
@@ -16,6 +25,12 @@ struct JournalEntry {
     std::string m_sFrom;
     std::string m_sSubject;
     std::string m_sReason;         // kCheckedByHand, or why the row was suspect
+    State m_nState = State::kDeleted;
+
+    // The same message: a later entry of the same account with the same
+    // UIDL (or, without one, the same size, From and Subject) settles an
+    // earlier pending one.
+    bool SameMessage(const JournalEntry& other) const;
 };
 
 // The record of deletions: $XDG_STATE_HOME/Mavix/deleted.log (by default
@@ -23,6 +38,10 @@ struct JournalEntry {
 // neither followed through a symbolic link. A line is seven tab-separated
 // fields:
 //   time (UTC, 2026-12-07T11:04:25Z), account, UIDL, size, From, Subject, reason
+// for a deletion, and an eighth, "pending" or "not deleted", for a deletion
+// asked for but not (yet) confirmed and for one the server did not carry
+// out; readers that know only seven fields skip those lines. The file is
+// only ever appended to: a later line settles an earlier pending one.
 // Inside a field, backslash, tab, CR and LF are written as \\, \t, \r and
 // \n, other control characters as \xHH (C0, DEL) or \u00HH (C1), and bytes
 // that are not UTF-8 as \xHH, so no text can break a line or reach a
@@ -43,10 +62,18 @@ public:
     // (and nothing written) when the folder or file cannot be opened safely.
     bool Append(const std::vector<JournalEntry>& entries);
 
-    // The entries of the previous file and the current one, oldest first;
-    // lines that do not parse are skipped. At most kReadBytes of each file
-    // (its end) are read.
+    // The deletions of the previous file and the current one, oldest first,
+    // each pending entry settled by the later lines of the same message and
+    // shown with its time: kDeleted, or kPending while nothing settled it;
+    // those the server did not carry out are left out. Lines that do not
+    // parse are skipped. At most kReadBytes of each file (its end) are read.
     std::vector<JournalEntry> Read() const;
+    // The entries of the account still pending, oldest first.
+    std::vector<JournalEntry> Pending(const std::string& account) const;
+
+    // "possibly deleted" for a pending entry, empty for a deletion: what
+    // the log and the "Recently Deleted" window add to the reason.
+    static const char* StateText(JournalEntry::State state);
 
     const std::string& Folder() const { return m_sFolder; }
     std::string FilePath() const { return m_sFolder + "/" + kFileName; }
@@ -60,6 +87,8 @@ public:
     static std::string FormatTime(std::int64_t time);             // 2026-12-07T11:04:25Z
 
     static constexpr const char* kCheckedByHand = "checked by hand";
+    static constexpr const char* kPendingField = "pending";
+    static constexpr const char* kNotDeletedField = "not deleted";
     static constexpr const char* kFileName = "deleted.log";
     // About 4000 deletions of typical lines: months of screening, and small
     // enough to read whole into the "Recently Deleted" window.
@@ -68,5 +97,8 @@ public:
     static constexpr std::int64_t kReadBytes = 2 * kRotateBytes;
 
 private:
+    // Every parsed line of both files, oldest first, unsettled.
+    std::vector<JournalEntry> ReadLines() const;
+
     std::string m_sFolder;
 };

@@ -282,6 +282,12 @@ void CMavixView::SetShowStopText(bool bRunning)
 
 void CMavixView::OnShowStop()
 {
+    if (m_machine.IsPurging()) {
+        // Wakes the purge's wait at once; before QUIT nothing is deleted.
+        m_pShowStop->setEnabled(false);
+        m_pEngine->CancelPurge();
+        return;
+    }
     if (m_machine.CanStop()) {
         StopScan();
         return;
@@ -670,8 +676,9 @@ void CMavixView::OnRemoveChecked()
     ShowReviewButtons(false);
     StopKeepAlive();
     m_frame.SetStatusPaneText(1, QString());
-    // A scan started now would log in over the session the purge is using.
-    m_pShowStop->setEnabled(false);
+    // The button stops the purge: no scan may log in over the session the
+    // purge is using.
+    SetShowStopText(true);
     m_machine.StartPurge();
     m_nPurgeChecked = m_pModel->CheckedCount();
     m_pEngine->StartPurge(m_pModel->Snapshot());
@@ -695,8 +702,8 @@ void CMavixView::OnPurgeDone(const PurgeDone& done)
 {
     const bool bClose = m_machine.PurgeDone();
     m_pShowStop->setEnabled(true);
-    // The journal takes its texts from the rows: before they go.
-    const bool bJournalled = JournalDeletions(done.m_result);
+    // The engine has journaled the purge before and after its QUIT.
+    const bool bJournalled = !done.m_result.m_bJournalBehind;
     m_pModel->Clear();
     m_frame.SetStatusPaneText(1, QString());
     DestroyProgress();
@@ -722,30 +729,16 @@ void CMavixView::ReportShortfall(const PurgeDone& done)
     const PurgeResult& result = done.m_result;
     const bool bShortfall = !result.m_aRefused.empty() || !result.m_aChanged.empty() || !result.m_aGone.empty()
                             || !result.m_aLeft.empty() || !result.m_aNotKept.empty() || result.m_bBroken
-                            || !result.m_sNotStarted.empty() || (!result.m_aMarked.empty() && !result.m_bCommitted);
+                            || !result.m_sNotStarted.empty() || result.m_bNotRecorded
+                            || (!result.m_aMarked.empty() && !result.m_bCommitted);
     if (!bShortfall)
         return;
     QString text = FromCp1252(done.m_sSummary);
-    if (!result.m_bCommitted && !result.m_bBroken && !result.m_sReason.empty())
+    if (!result.m_bCommitted && !result.m_bBroken && !result.m_bNotRecorded && !result.m_sReason.empty())
         text += QStringLiteral("\n") + FromCp1252(result.m_sReason);
     else if (!result.m_aNotKept.empty())
         text += QStringLiteral("\n") + QString::fromStdString(result.m_sLastReply);
     Prompter::MessageBox(this, text);
-}
-
-bool CMavixView::JournalDeletions(const PurgeResult& result)
-{
-    // Snapshot row r stands for message r + 1, so the purge's row numbers
-    // lead straight to the model's rows.
-    // The grid keeps its rows packed: each lookup unpacks one, valid until the next.
-    const RowLookup rowOf = [this, held = MessageRow()](int nNum) mutable -> const MessageRow* {
-        if (nNum < 1 || nNum > m_pModel->Count())
-            return nullptr;
-        held = m_pModel->Row(nNum - 1);
-        return &held;
-    };
-    DeletionJournal journal;
-    return JournalPurge(journal, result, rowOf, m_account.m_sServer, m_account.m_sUser);
 }
 
 // ---------------------------------------------------------------------------

@@ -164,7 +164,6 @@ private:
     void ReportShortfall(const PurgeDone& done);
     // Appends what the finished purge deleted to the journal; false when it
     // could not be written.
-    bool JournalDeletions(const PurgeResult& result);
     // The copies kept before DELE, as the preferences say; old ones pruned.
     void ApplyQuarantine();
     void PruneQuarantine();

@@ -1,5 +1,6 @@
 #include "MessageGridModel.h"
 
+#include "screening/PurgeJournal.h"
 #include "screening/ReadableRow.h"
 #include "platform/Ascii.h"
 #include "screening/RememberedChoices.h"
@@ -397,8 +398,13 @@ std::vector<PurgeRow> MessageGridModel::Snapshot() const
     std::vector<PurgeRow> rows;
     rows.reserve(m_aRows.size());
     int n = 0;
-    for (const StoredRow& row : m_aRows)
-        rows.push_back(PurgeRow{++n, row.m_bChecked, std::string(row.m_texts.Get(PackedRow::kSubject)),
-                                std::string(row.m_texts.Get(PackedRow::kUidl)), !row.m_texts.IsUnavailable()});
+    for (const StoredRow& row : m_aRows) {
+        ++n;
+        if (row.m_bChecked)
+            rows.push_back(PurgeRowOf(row.m_texts.Unpack(), n, true));
+        else
+            rows.push_back(PurgeRow{n, false, std::string(row.m_texts.Get(PackedRow::kSubject)),
+                                    std::string(row.m_texts.Get(PackedRow::kUidl)), !row.m_texts.IsUnavailable()});
+    }
     return rows;
 }

@@ -1,5 +1,7 @@
 #include "PurgeJournal.h"
 
+#include <memory>
+
 #include "platform/Cp1252.h"
 
 namespace {
@@ -23,37 +25,21 @@ std::string Sender(const MessageRow& row)
 
 }  // namespace
 
-std::vector<JournalEntry> CommittedDeletions(const PurgeResult& result, const RowLookup& rowOf,
-                                             const std::string& server, const std::string& user)
+JournalEntry JournalEntryOf(const MessageRow& row)
 {
-    std::vector<JournalEntry> entries;
-    if (!result.m_bCommitted || result.m_bBroken || result.m_bCancelled)
-        return entries;
-    const std::string account =
-        DeletionJournal::AccountName(platform::Cp1252ToUtf8(server), platform::Cp1252ToUtf8(user));
-    for (int num : result.m_aMarked) {
-        const MessageRow* pRow = rowOf ? rowOf(num) : nullptr;
-        JournalEntry entry;
-        entry.m_sAccount = account;
-        if (pRow) {
-            entry.m_sUidl = pRow->m_sUidl;
-            entry.m_nSize = static_cast<std::int64_t>(pRow->m_nSize);
-            entry.m_sFrom = Sender(*pRow);
-            entry.m_sSubject = Readable(pRow->m_sSubjectText, pRow->m_sSubject);
-            entry.m_sReason = pRow->m_sReason.empty() ? DeletionJournal::kCheckedByHand : pRow->m_sReason;
-        } else {
-            // Deleted all the same: the line says which message number.
-            entry.m_sSubject = "(message " + std::to_string(num) + ")";
-            entry.m_sReason = DeletionJournal::kCheckedByHand;
-        }
-        entries.push_back(std::move(entry));
-    }
-    return entries;
+    JournalEntry entry;
+    entry.m_sUidl = row.m_sUidl;
+    entry.m_nSize = static_cast<std::int64_t>(row.m_nSize);
+    entry.m_sFrom = Sender(row);
+    entry.m_sSubject = Readable(row.m_sSubjectText, row.m_sSubject);
+    entry.m_sReason = row.m_sReason.empty() ? DeletionJournal::kCheckedByHand : row.m_sReason;
+    return entry;
 }
 
-bool JournalPurge(DeletionJournal& journal, const PurgeResult& result, const RowLookup& rowOf,
-                  const std::string& server, const std::string& user)
+PurgeRow PurgeRowOf(const MessageRow& row, int nNum, bool bChecked)
 {
-    const std::vector<JournalEntry> entries = CommittedDeletions(result, rowOf, server, user);
-    return entries.empty() || journal.Append(entries);
+    PurgeRow purge{nNum, bChecked, row.m_sSubject, row.m_sUidl, !row.m_bUnavailable};
+    if (bChecked)
+        purge.m_pJournal = std::make_shared<const JournalEntry>(JournalEntryOf(row));
+    return purge;
 }

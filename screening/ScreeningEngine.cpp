@@ -6,14 +6,17 @@
 #include <cstdio>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "filters/Classify.h"
 #include "platform/Ascii.h"
+#include "platform/Cp1252.h"
 #include "platform/LastError.h"
 #include "platform/Secrets.h"
 #include "platform/Trace.h"
 #include "screening/DumpFile.h"
+#include "screening/PurgeLock.h"
 #include "screening/QuarantineMaildir.h"
 #include "screening/ReadableRow.h"
 #include "screening/RowBuilder.h"
@@ -87,8 +90,14 @@ std::string PurgeSummaryText(const PurgeResult& result)
         return result.m_sNotStarted;
     if (result.m_bBroken)
         return "Nothing was deleted: " + result.m_sReason + kDroppedNote;
+    if (result.m_bNotRecorded)
+        return "Nothing was deleted: " + result.m_sReason + ", so the session was closed without QUIT.";
     if (result.m_bCancelled)
         return "Cancelled: nothing was deleted.";
+    if (result.m_bUnconfirmed)
+        return "The server did not confirm the deletions (QUIT): the " + std::to_string(result.m_aMarked.size())
+               + " messages marked may or may not have been deleted. Recently Deleted lists them as possibly "
+                 "deleted until the next scan of the account settles it.";
     if (!result.m_bCommitted && !result.m_aMarked.empty())
         return "The server did not confirm the deletions: the checked messages may still be on the server.";
     const size_t nDeleted = result.m_bCommitted ? result.m_aMarked.size() : 0;
@@ -110,6 +119,8 @@ std::string PurgeSummaryText(const PurgeResult& result)
 ScreeningEngine::ScreeningEngine(IScreeningListener& listener)
     : m_listener(listener)
 {
+    // Stop and CancelPurge clear their Abort themselves, under m_mutex.
+    m_connection.KeepAbortOnLogin(true);
 }
 
 // UI thread.
@@ -330,6 +341,8 @@ int ScreeningEngine::ScanHeaders()
     ScanWalk walk{lists};
     if (const std::optional<int> ended = ReadListing(walk))
         return *ended;
+    if (walk.m_bHaveUidl)
+        SettleJournal(walk.m_nCount);
     if (!walk.m_dump.Open())
         return FailInConnectionPhase(walk.m_dump.FailureStatus());
     SetAnswered();
@@ -360,6 +373,13 @@ std::optional<int> ScreeningEngine::LogIn(const Account& account)
         return FailInConnectionPhase("Unknown connection security setting \"" + account.m_sSecurity
                         + "\": choose one under Manage Account.");
     m_connection.SetSecurity(security, account.m_sTlsFingerprint);
+    {
+        // A stop after this is seen by the log-in; one before it, here.
+        std::lock_guard lock(m_mutex);
+        if (Stopped())
+            return EndInConnectionPhase(0);
+        m_connection.ClearAbort();
+    }
     const int port = ParsePort(account.m_sPort);
     if (port == 0 || !m_connection.Login(account.m_sServer, account.m_sUser, account.m_sPass, port)) {
         if (Stopped())
@@ -587,10 +607,24 @@ bool ScreeningEngine::ReconnectForPurge(std::vector<PurgeRow>& rows, PurgeResult
                                "nothing was deleted. Scan again.";
         return false;
     }
+    {
+        // A cancel after this wakes the log-in; one before it ends here.
+        std::lock_guard lock(m_mutex);
+        if (PurgeCancelled()) {
+            platform::SecureWipe(account.m_sPass);
+            result.m_bCancelled = true;
+            return false;
+        }
+        m_connection.ClearAbort();
+    }
     const int port = ParsePort(account.m_sPort);
     const bool bLoggedIn =
         port != 0 && m_connection.Login(account.m_sServer, account.m_sUser, account.m_sPass, port);
     platform::SecureWipe(account.m_sPass);
+    if (!bLoggedIn && PurgeCancelled()) {
+        result.m_bCancelled = true;
+        return false;
+    }
     if (!bLoggedIn) {
         const std::string reason = m_connection.GetFailureReason();
         result.m_sNotStarted = "The server ended the session and a new log-in failed ("
@@ -600,6 +634,11 @@ bool ScreeningEngine::ReconnectForPurge(std::vector<PurgeRow>& rows, PurgeResult
     }
     int count = 0, total = 0;
     if (!m_connection.Stat(count, total) || !m_connection.Uidl()) {
+        if (PurgeCancelled()) {
+            result.m_bCancelled = true;
+            m_connection.Drop();
+            return false;
+        }
         result.m_sNotStarted = SessionStatus("The server's list of message ids could not be read again ("
                                              + m_connection.GetLastReply() + "): nothing was deleted.");
         m_connection.Drop();
@@ -645,10 +684,34 @@ PurgeResult ScreeningEngine::PurgeChecked()
 
     const bool bAnyChecked =
         std::any_of(rows.begin(), rows.end(), [](const PurgeRow& row) { return row.m_bChecked && row.m_bAvailable; });
+    if (PurgeCancelled()) {
+        result.m_bCancelled = true;
+        m_connection.Drop();
+        return result;
+    }
+    // One purge of the account at a time, held until the journal has its
+    // last word.
+    std::string account;
+    DeletionJournal journal = SessionJournal(&account);
+    PurgeLock lock(journal.Folder(), account);
+    if (bAnyChecked && !lock.Acquire(PurgeLock::kWait, [this] { return PurgeCancelled(); })) {
+        if (PurgeCancelled())
+            result.m_bCancelled = true;
+        else if (lock.Busy())
+            result.m_sNotStarted = "Another purge of this account is running: nothing was deleted. "
+                                   "Scan again once it has ended.";
+        else
+            result.m_sNotStarted = "The deletions could not be recorded in " + journal.FilePath()
+                                   + ": nothing was deleted.";
+        m_connection.Drop();
+        return result;
+    }
     // The review's session may have been logged out or lost meanwhile.
     const bool bSession = m_connection.IsIdleAndOpen();
-    if (!bSession && bAnyChecked && !ReconnectForPurge(rows, result))
+    if (!bSession && bAnyChecked && !ReconnectForPurge(rows, result)) {
+        m_connection.Drop();
         return result;
+    }
 
     bool bContinue = true;
     size_t r = 0;
@@ -665,7 +728,7 @@ PurgeResult ScreeningEngine::PurgeChecked()
         for (; r < rows.size(); ++r)
             if (rows[r].m_bChecked && rows[r].m_bAvailable)
                 result.m_aChanged.push_back(shown[r]);
-    EndPurgeSession(result);
+    EndPurgeSession(rows, shown, result);
     m_connection.Drop();
     return result;
 }
@@ -710,31 +773,121 @@ std::optional<PurgeProgress> ScreeningEngine::VisitRow(const PurgeRow& row, int 
     return note;
 }
 
-// PurgeThread: the purge's session ends. QUIT commits what is marked; a
-// cancelled purge unmarks it first.
-void ScreeningEngine::EndPurgeSession(PurgeResult& result)
+// PurgeThread: the purge's session ends. The journal learns of the marked
+// messages before the server does: they are written as pending (and
+// synced), then QUIT commits them and they are written as deleted. A journal
+// that cannot be written, a cancel or a broken session before QUIT drop the
+// session without it, which deletes nothing (RFC 1939 §6). A QUIT sent but
+// not answered leaves them pending, for the next scan to settle.
+void ScreeningEngine::EndPurgeSession(const std::vector<PurgeRow>& rows, const std::vector<int>& shown,
+                                      PurgeResult& result)
 {
-    if (m_connection.IsBroken()) {
-        result.m_bBroken = true;
-        result.m_sReason = m_connection.BreakReason();
-    } else if (PurgeCancelled()) {
-        result.m_bCancelled = true;
-        // RSET unmarks every message this session marked as deleted (RFC
-        // 1939 §5), so the QUIT that follows removes nothing. When RSET is
-        // refused, a QUIT would remove what is still marked: the session is
-        // dropped instead, which removes nothing either (RFC 1939 §6).
-        if (!m_connection.Rset()) {
-            result.m_sLastReply = m_connection.GetLastReply();
-            m_connection.Drop();
-        } else if (!m_connection.Quit()) {
-            result.m_sLastReply = m_connection.GetLastReply();
+    const auto ended = [&] {
+        if (PurgeCancelled()) {
+            result.m_bCancelled = true;
+        } else {
+            result.m_bBroken = true;
+            result.m_sReason = m_connection.IsBroken() ? m_connection.BreakReason() : m_connection.GetLastReply();
         }
-    } else if (m_connection.Quit()) {
-        result.m_bCommitted = true;
-    } else {
-        result.m_sReason = m_connection.IsBroken() ? m_connection.BreakReason() : m_connection.GetLastReply();
-        result.m_sLastReply = result.m_sReason;
+        m_connection.Drop();
+    };
+    if (PurgeCancelled() || m_connection.IsBroken())
+        return ended();
+    DeletionJournal journal = SessionJournal(nullptr);
+    const bool bMarked = !result.m_aMarked.empty();
+    if (bMarked && !journal.Append(MarkedEntries(rows, shown, result, JournalEntry::State::kPending))) {
+        result.m_bNotRecorded = true;
+        result.m_sReason = "the deletions could not be recorded in " + journal.FilePath();
+        m_connection.Drop();
+        return;
     }
+    if (m_connection.Quit()) {
+        result.m_bCommitted = true;
+        if (bMarked && !journal.Append(MarkedEntries(rows, shown, result, JournalEntry::State::kDeleted)))
+            result.m_bJournalBehind = true;
+        return;
+    }
+    if (!m_connection.QuitSent()) {
+        // QUIT never left: nothing was deleted, and the journal says so.
+        if (bMarked)
+            journal.Append(MarkedEntries(rows, shown, result, JournalEntry::State::kNotDeleted));
+        return ended();
+    }
+    result.m_bUnconfirmed = bMarked;
+    result.m_sReason = m_connection.IsBroken() ? m_connection.BreakReason() : m_connection.GetLastReply();
+    result.m_sLastReply = result.m_sReason;
+}
+
+std::vector<JournalEntry> ScreeningEngine::MarkedEntries(const std::vector<PurgeRow>& rows,
+                                                         const std::vector<int>& shown, const PurgeResult& result,
+                                                         JournalEntry::State state) const
+{
+    std::string account;
+    SessionJournal(&account);
+    std::unordered_map<int, size_t> rowOf;
+    for (size_t i = 0; i < rows.size(); ++i)
+        rowOf.emplace(shown[i], i);
+    std::vector<JournalEntry> entries;
+    entries.reserve(result.m_aMarked.size());
+    for (const int num : result.m_aMarked) {
+        const auto found = rowOf.find(num);
+        const PurgeRow* pRow = found == rowOf.end() ? nullptr : &rows[found->second];
+        JournalEntry entry;
+        if (pRow && pRow->m_pJournal) {
+            entry = *pRow->m_pJournal;
+        } else {
+            // Deleted all the same: the line says which message.
+            entry.m_sUidl = pRow ? pRow->m_sUidl : std::string();
+            entry.m_sSubject = "(message " + std::to_string(num) + ")";
+            entry.m_sReason = DeletionJournal::kCheckedByHand;
+        }
+        entry.m_sAccount = account;
+        entry.m_nTime = 0;
+        entry.m_nState = state;
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+DeletionJournal ScreeningEngine::SessionJournal(std::string* pAccount) const
+{
+    std::lock_guard lock(m_mutex);
+    if (pAccount)
+        *pAccount = DeletionJournal::AccountName(platform::Cp1252ToUtf8(m_sessionAccount.m_sServer),
+                                                 platform::Cp1252ToUtf8(m_sessionAccount.m_sUser));
+    return m_sJournalFolder.empty() ? DeletionJournal() : DeletionJournal(m_sJournalFolder);
+}
+
+// ScanThread: a purge whose QUIT went unanswered (or a process that ended
+// before it heard) left its messages pending. The server's UIDL listing
+// settles them: an id no longer listed was deleted, one still listed was
+// not (RFC 1939 §7: ids are not reused). Only while no purge of the account
+// runs, which may be waiting for its own QUIT reply.
+void ScreeningEngine::SettleJournal(int count)
+{
+    std::string account;
+    DeletionJournal journal = SessionJournal(&account);
+    const auto withId = [&] {
+        std::vector<JournalEntry> pending = journal.Pending(account);
+        std::erase_if(pending, [](const JournalEntry& entry) { return entry.m_sUidl.empty(); });
+        return pending;
+    };
+    if (withId().empty())
+        return;
+    PurgeLock lock(journal.Folder(), account);
+    if (!lock.Acquire(std::chrono::milliseconds(0)))
+        return;
+    std::vector<JournalEntry> pending = withId();
+    std::unordered_set<std::string> listed;
+    std::string uidl;
+    for (int n = 1; n <= count; ++n)
+        if (m_connection.GetUidl(n, uidl))
+            listed.insert(uidl);
+    for (JournalEntry& entry : pending) {
+        entry.m_nState = listed.count(entry.m_sUidl) ? JournalEntry::State::kNotDeleted : JournalEntry::State::kDeleted;
+        entry.m_nTime = 0;
+    }
+    journal.Append(pending);
 }
 
 // PurgeThread, with no reply outstanding: whether KeepCopy would fetch a
@@ -810,12 +963,8 @@ size_t ScreeningEngine::WalkPipelined(const std::vector<PurgeRow>& rows, const s
     DeleWindow window;
     size_t r = first;
     for (; r < end && bContinue; ++r) {
-        if (PurgeCancelled()) {
-            // RSET follows: the DELEs in flight are read and undone with it.
-            if (!m_connection.SkipReplies())
-                result.m_bBroken = true;
-            return r;
-        }
+        if (PurgeCancelled())
+            return r;  // the session is dropped before QUIT: the DELEs in flight count for nothing
         const PurgeRow& row = rows[r];
         PurgeProgress note{shown[r], LeftAlone(row, shown[r], result)};
         if (note.m_nOutcome == PurgeOutcome::kNotChecked && row.m_bChecked) {
@@ -1117,7 +1266,15 @@ void ScreeningEngine::StartPurge(std::vector<PurgeRow> rows)
 
 void ScreeningEngine::CancelPurge()
 {
+    std::lock_guard lock(m_mutex);
+    const bool bPurge = m_nJob == Job::kPurge
+                        || (m_nRunningJob == Job::kPurge && m_bPurgeBusy.load(std::memory_order_acquire));
+    if (!bPurge)
+        return;
     m_bPurgeCancel.store(true, std::memory_order_release);
+    // Wakes the wait in progress; stays set until the next log-in clears
+    // it under this lock.
+    m_connection.Abort();
 }
 
 // UI thread.
@@ -1131,11 +1288,14 @@ void ScreeningEngine::SignalQuit()
             StopScanLocked();
             bAbort = true;
         }
-        // Session jobs other than a purge are cut short; nothing they do
-        // matters once the owner leaves, and the server deletes nothing on a
-        // dropped session.
-        if (m_nRunningJob != Job::kPurge && m_bPurgeBusy.load(std::memory_order_acquire))
+        // Session jobs are cut short; nothing they do matters once the owner
+        // leaves, and the server deletes nothing on a dropped session. A
+        // purge is cancelled: dropped before its QUIT, or not waited for
+        // after it (its journal says so).
+        if (m_bPurgeBusy.load(std::memory_order_acquire))
             bAbort = true;
+        if (m_nRunningJob == Job::kPurge || m_nJob == Job::kPurge)
+            m_bPurgeCancel.store(true, std::memory_order_release);
         if (m_nJob != Job::kPurge)
             m_nJob = Job::kNone;
         m_bScanPending = false;
@@ -1190,6 +1350,13 @@ void ScreeningEngine::SetQuarantine(QuarantineOptions options)
 {
     std::lock_guard lock(m_mutex);
     m_quarantine = std::move(options);
+}
+
+// UI thread.
+void ScreeningEngine::SetJournalFolder(std::string folder)
+{
+    std::lock_guard lock(m_mutex);
+    m_sJournalFolder = std::move(folder);
 }
 
 // PurgeThread: RETR n into the Maildir before DELE n. A message larger than

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "filters/FilterLists.h"
 #include "platform/Event.h"
+#include "screening/DeletionJournal.h"
 #include "pop3/Pop3Connection.h"
 #include "pop3/Pop3Message.h"
 #include "screening/MessageRow.h"
@@ -38,6 +40,10 @@ struct PurgeRow {
     std::string m_sSubject;    // raw bytes, as the scan read them
     std::string m_sUidl = {};  // the scan's UIDL for the message; empty: none
     bool m_bAvailable = true;  // false: the server refused to show it, so it is never deleted
+    // A checked row: what the journal records should the purge delete it
+    // (PurgeRowOf fills it); the engine adds the account and the time.
+    // Shared, so a snapshot of many rows stays cheap to copy.
+    std::shared_ptr<const JournalEntry> m_pJournal = {};
 };
 
 // What the purge did with one row.
@@ -59,7 +65,17 @@ enum class PurgeOutcome {
 struct PurgeResult {
     bool m_bCommitted = false;   // QUIT accepted: the marked messages are gone
     bool m_bBroken = false;      // dropped without QUIT: nothing was deleted
-    bool m_bCancelled = false;
+    bool m_bCancelled = false;   // stopped before QUIT: dropped, nothing was deleted
+    // QUIT was sent but its reply never came (late, lost or interrupted):
+    // the marked messages may be gone. The journal holds them as pending
+    // until the next scan of the account settles them.
+    bool m_bUnconfirmed = false;
+    // The journal could not record the marked messages before QUIT, so the
+    // session was dropped without it: nothing was deleted.
+    bool m_bNotRecorded = false;
+    // QUIT was accepted but the journal could not be told: its entries stay
+    // pending until the next scan settles them.
+    bool m_bJournalBehind = false;
     bool m_bReconnected = false; // the review's session was gone; a new one was opened
     // Nothing was tried: the session was gone and could not be replaced.
     std::string m_sNotStarted;
@@ -257,17 +273,24 @@ public:
 
     // UI: the copies later purges keep before each DELE.
     void SetQuarantine(QuarantineOptions options);
+    // UI: the journal's folder for later purges and scans (tests); by
+    // default the usual place (DeletionJournal()). The purge writes its
+    // marked rows there before QUIT, as pending, and as deleted once QUIT
+    // is accepted; a scan settles the account's pending entries by UIDL.
+    void SetJournalFolder(std::string folder);
 
     // UI: hands the purge its snapshot of the grid and signals m_hPurgeRun.
     void StartPurge(std::vector<PurgeRow> rows);
-    // UI (any thread): ends the running purge before its next command and
-    // ends the session with RSET then QUIT, so nothing at all is deleted
-    // (RFC 1939 §5 RSET unmarks every message marked as deleted).
+    // UI (any thread): stops the running purge at once: a wait for the
+    // server (the reconnect's log-in and listings, the re-reads, the DELEs)
+    // is woken, and before QUIT the session is dropped without it, so
+    // nothing at all is deleted (RFC 1939 §6). A QUIT already sent is not
+    // waited for; its messages are then journaled as possibly deleted.
     void CancelPurge();
 
     // UI: signals m_hScanQuit and m_hPurgeQuit; a running scan or session
     // job is stopped so shutdown never waits on the network. A running
-    // purge finishes its job.
+    // purge is cancelled as CancelPurge says.
     void SignalQuit();
     bool ScanEnded() const;
     bool PurgeEnded() const;
@@ -312,7 +335,15 @@ private:
     PurgeResult PurgeChecked();
     bool PurgeCancelled() const;
     std::optional<PurgeProgress> VisitRow(const PurgeRow& row, int nShown, PurgeResult& result);
-    void EndPurgeSession(PurgeResult& result);
+    void EndPurgeSession(const std::vector<PurgeRow>& rows, const std::vector<int>& shown, PurgeResult& result);
+    // The journal entries of the marked rows, in the given state.
+    std::vector<JournalEntry> MarkedEntries(const std::vector<PurgeRow>& rows, const std::vector<int>& shown,
+                                            const PurgeResult& result, JournalEntry::State state) const;
+    // The journal and the account name of the review's session.
+    DeletionJournal SessionJournal(std::string* pAccount) const;
+    // ScanThread, after the listings: pending journal entries of the
+    // account settled by the UIDLs the server lists now.
+    void SettleJournal(int count);
     PurgeOutcome LeftAlone(const PurgeRow& row, int nShown, PurgeResult& result);
     PurgeOutcome DeleOutcome(bool bAccepted, const PurgeRow& row, int nShown, PurgeResult& result,
                              std::string& reply);
@@ -382,4 +413,5 @@ private:
     // The purge's snapshot (m_mutex).
     std::vector<PurgeRow> m_aPurgeRows;
     QuarantineOptions m_quarantine;           // (m_mutex)
+    std::string m_sJournalFolder;             // empty: the usual place (m_mutex)
 };

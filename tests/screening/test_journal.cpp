@@ -76,6 +76,48 @@ private slots:
         QVERIFY(Same(back, entry));
     }
 
+    // Lines as appended, each "<uidl><state>" (D deleted, P pending, N not
+    // deleted), and what Read makes of them.
+    void pendingEntriesAreSettled_data()
+    {
+        QTest::addColumn<QString>("lines");
+        QTest::addColumn<QString>("read");
+        QTest::newRow("deletions stand alone") << "aD aD bD" << "aD aD bD";
+        QTest::newRow("pending, then deleted") << "aP bP aD" << "aD bP";
+        QTest::newRow("pending, then not deleted") << "aP bD aN" << "bD";
+        QTest::newRow("a stray settle line") << "aN bD" << "bD";
+        QTest::newRow("settles the latest pending") << "aP aP aD" << "aP aD";
+    }
+
+    void pendingEntriesAreSettled()
+    {
+        QFETCH(QString, lines);
+        QFETCH(QString, read);
+        QTemporaryDir dir;
+        DeletionJournal journal(QFile::encodeName(dir.filePath("Mavix")).toStdString());
+        std::vector<JournalEntry> entries;
+        for (const QString& line : lines.split(' ')) {
+            JournalEntry entry = Entry("s");
+            entry.m_sUidl = line.left(1).toStdString();
+            entry.m_nState = line.endsWith('P')   ? JournalEntry::State::kPending
+                             : line.endsWith('N') ? JournalEntry::State::kNotDeleted
+                                                  : JournalEntry::State::kDeleted;
+            entries.push_back(entry);
+        }
+        QVERIFY(journal.Append(entries));
+        QString seen;
+        for (const JournalEntry& entry : journal.Read())
+            seen += (seen.isEmpty() ? "" : " ") + QString::fromStdString(entry.m_sUidl)
+                    + (entry.m_nState == JournalEntry::State::kPending ? "P" : "D");
+        QCOMPARE(seen, read);
+        // A reader that knows seven fields only sees the deletions.
+        QFile file(QString::fromStdString(journal.FilePath()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> written = file.readAll().split('\n');
+        QCOMPARE(int(std::count_if(written.begin(), written.end(), [](const QByteArray& l) { return l.count('\t') == 6; })),
+                 int(lines.count('D')));
+    }
+
     void malformedLinesAreSkipped()
     {
         QTemporaryDir dir;

@@ -10,6 +10,8 @@
 #include <memory>
 
 #include "screening/PurgeJournal.h"
+#include "screening/PurgeLock.h"
+#include "tests/support/Gate.h"
 #include "screening/ScreeningEngine.h"
 #include "tests/support/ScriptedPop3Server.h"
 #include "EngineHarness.h"
@@ -426,28 +428,45 @@ private slots:
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("checked");        // '1' per checked row
-        QTest::addColumn<QString>("progress");       // outcome and continue flag per row
+        QTest::addColumn<QString>("progress");       // outcome and continue flag per row; "*": any
         QTest::addColumn<QString>("wire");           // what the purge sent
         QTest::addColumn<bool>("committed");
         QTest::addColumn<int>("left");               // messages on the server after QUIT
-        QTest::addColumn<int>("journalled");         // lines the journal gained
+        QTest::addColumn<QString>("journal");        // the journal's entries: D deleted, P pending
         QTest::newRow("nothing checked: QUIT only")
-            << "" << "000" << "01 01 01" << "QUIT\r\n" << true << 3 << 0;
+            << "" << "000" << "01 01 01" << "QUIT\r\n" << true << 3 << "";
         // Rows 1 and 3 checked, message 3 re-reads with another Subject: 1 is
         // deleted, 3 is not, and QUIT commits the deletion of 1.
         QTest::newRow("changed Subject stops the purge")
-            << "changed" << "101" << "11 01 10" << "TOP 1 0\r\nDELE 1\r\nTOP 3 0\r\nQUIT\r\n" << true << 2 << 1;
+            << "changed" << "101" << "11 01 10" << "TOP 1 0\r\nDELE 1\r\nTOP 3 0\r\nQUIT\r\n" << true << 2 << "D";
         QTest::newRow("a refused DELE does not stop it")
             << "refused" << "110" << "01 11 01" << "TOP 1 0\r\nDELE 1\r\nTOP 2 0\r\nDELE 2\r\nQUIT\r\n" << true
-            << -1 << 1;
+            << -1 << "D";
         // The server drops the session at the re-read: replies no longer pair
         // with commands, so nothing at all is deleted.
-        QTest::newRow("lost session") << "lost" << "111" << "00" << "TOP 1 0\r\n" << false << 3 << 0;
-        // Cancelled after the first DELE: RSET then QUIT, nothing deleted.
-        QTest::newRow("cancel") << "cancel" << "111" << "11" << "TOP 1 0\r\nDELE 1\r\nRSET\r\nQUIT\r\n" << false << 3 << 0;
-        // RSET refused: a QUIT would commit DELE 1, so the session is dropped.
-        QTest::newRow("cancel, RSET refused")
-            << "cancel-rset" << "111" << "11" << "TOP 1 0\r\nDELE 1\r\nRSET\r\n" << false << 3 << 0;
+        QTest::newRow("lost session") << "lost" << "111" << "00" << "TOP 1 0\r\n" << false << 3 << "";
+        // Cancelled while DELE 1 is answered: dropped without QUIT.
+        QTest::newRow("cancel") << "cancel" << "111" << "*" << "TOP 1 0\r\nDELE 1\r\n" << false << 3 << "";
+        // The server removes the message but its QUIT reply never comes
+        // (lost, or the user stops the wait): possibly deleted, until the
+        // next scan settles it.
+        QTest::newRow("QUIT reply lost")
+            << "quit-lost" << "100" << "11 01 01" << "TOP 1 0\r\nDELE 1\r\nQUIT\r\n" << false << 2 << "P";
+        QTest::newRow("QUIT reply late")
+            << "quit-late" << "100" << "11 01 01" << "TOP 1 0\r\nDELE 1\r\nQUIT\r\n" << false << 2 << "P";
+        QTest::newRow("interrupted waiting for QUIT")
+            << "quit-cancel" << "100" << "11 01 01" << "TOP 1 0\r\nDELE 1\r\nQUIT\r\n" << false << 2 << "P";
+        // The journal cannot be written (a planted link): no QUIT.
+        QTest::newRow("journal unwritable")
+            << "journal-link" << "100" << "11 01 01" << "TOP 1 0\r\nDELE 1\r\n" << false << 3 << "";
+    }
+
+    static QString States(const std::vector<JournalEntry>& entries)
+    {
+        QString text;
+        for (const JournalEntry& entry : entries)
+            text += entry.m_nState == JournalEntry::State::kPending ? 'P' : 'D';
+        return text;
     }
 
     void purge()
@@ -458,12 +477,19 @@ private slots:
         QFETCH(QString, wire);
         QFETCH(bool, committed);
         QFETCH(int, left);
-        QFETCH(int, journalled);
+        QFETCH(QString, journal);
 
         std::atomic<int> tops{0};
         std::atomic<ScreeningEngine*> pEngine{nullptr};
+        Gate quitHeld;
         EngineFixture f;
         auto& [server, listener, engine] = f;
+        const std::string state = (m_pDir->path() + "/state").toStdString();
+        engine.SetJournalFolder(state);
+        if (fault == "journal-link") {
+            QVERIFY(QDir().mkpath(QString::fromStdString(state)));
+            QVERIFY(QFile::link(m_pDir->path() + "/elsewhere", QString::fromStdString(state + "/deleted.log")));
+        }
         pEngine = &engine;
         f.Serve(m_aMail, [&](const std::string& command, int) -> std::optional<std::string> {
             if (fault == "changed" && command == "TOP 3 0" && ++tops == 2)
@@ -472,48 +498,60 @@ private slots:
                 return std::string("-ERR message is locked\r\n");
             if (fault == "lost" && command == "TOP 1 0" && ++tops == 2)
                 return ScriptedPop3Server::kCloseConnection;
-            if (ScreeningEngine* p = pEngine.load(); p && fault.startsWith("cancel") && command == "DELE 1")
+            if (ScreeningEngine* p = pEngine.load(); p && fault == "cancel" && command == "DELE 1")
                 p->CancelPurge();
-            if (fault == "cancel-rset" && command == "RSET")
-                return std::string("-ERR cannot reset\r\n");
+            if (command == "QUIT" && fault == "quit-lost")
+                return ScriptedPop3Server::kCloseConnection;
+            if (command == "QUIT" && fault.startsWith("quit-")) {
+                if (ScreeningEngine* p = pEngine.load(); p && fault == "quit-cancel")
+                    p->CancelPurge();
+                quitHeld.Wait();  // the messages are gone; the answer is held
+            }
             return std::nullopt;
         });
         std::vector<MessageRow> scanned;
         ScanToReview(f, &scanned);
         const size_t before = server.Received().size();
+        if (fault == "quit-late")
+            engine.Connection().SetTiming({300, 300, 300, 300});
 
         const char* subjects[] = {"Hello there", "Re: v\xEDrus alert", "Quarterly report"};
         std::vector<PurgeRow> rows;
-        for (int i = 0; i < 3; ++i)
-            rows.push_back({i + 1, checked[i] == '1', subjects[i]});
+        for (size_t i = 0; i < 3; ++i) {
+            rows.push_back({int(i) + 1, checked[int(i)] == '1', subjects[i]});
+            rows.back().m_pJournal = std::make_shared<const JournalEntry>(JournalEntryOf(scanned[i]));
+        }
         const PurgeNotes purge = f.Purge(rows);
+        quitHeld.Open();
         pEngine = nullptr;
         QVERIFY(purge.m_bDone);
+        const PurgeResult& result = purge.m_done.m_result;
         QString seen;
         for (const auto& [outcome, more] : purge.m_aProgress)
             seen += (seen.isEmpty() ? "" : " ") + QString::number(outcome) + QString::number(more);
-        QCOMPARE(seen, progress);
+        if (progress != "*")
+            QCOMPARE(seen, progress);
         QCOMPARE(QString::fromStdString(server.Received().substr(before)), wire);
-        QCOMPARE(purge.m_done.m_result.m_bCommitted, committed);
+        QCOMPARE(result.m_bCommitted, committed);
+        QCOMPARE(result.m_bUnconfirmed, fault.startsWith("quit-"));
+        QCOMPARE(result.m_bCancelled, fault == "cancel");
+        QCOMPARE(result.m_bNotRecorded, fault == "journal-link");
 
-        // The journal gets what QUIT committed, and nothing after a cancel
-        // or a dropped session.
-        DeletionJournal journal((m_pDir->path() + "/state").toStdString());
-        const RowLookup rowOf = [&](int nNum) { return &scanned.at(static_cast<size_t>(nNum - 1)); };
-        QVERIFY(JournalPurge(journal, purge.m_done.m_result, rowOf, "127.0.0.1", "u"));
-        const std::vector<JournalEntry> entries = journal.Read();
-        QCOMPARE(int(entries.size()), journalled);
+        // The journal has every message marked before QUIT went out, as
+        // deleted once QUIT is accepted, as pending while nobody knows.
+        const DeletionJournal deletions(state);
+        QCOMPARE(States(deletions.Read()), journal);
         if (fault == "changed") {
-            QCOMPARE(entries[0].m_sAccount, std::string("u@127.0.0.1"));
-            QCOMPARE(entries[0].m_sSubject, std::string("Hello there"));
-            QCOMPARE(entries[0].m_sFrom, std::string("Sender 1 <sender1@example.com>"));
-            QCOMPARE(entries[0].m_sReason, std::string(DeletionJournal::kCheckedByHand));
-            QCOMPARE(entries[0].m_nSize, static_cast<std::int64_t>(m_aMail[0].size()));
-            QCOMPARE(entries[0].m_sUidl, scanned[0].m_sUidl);
+            const JournalEntry entry = deletions.Read().at(0);
+            QCOMPARE(entry.m_sAccount, std::string("u@127.0.0.1"));
+            QCOMPARE(entry.m_sSubject, std::string("Hello there"));
+            QCOMPARE(entry.m_sFrom, std::string("Sender 1 <sender1@example.com>"));
+            QCOMPARE(entry.m_sReason, std::string(DeletionJournal::kCheckedByHand));
+            QCOMPARE(entry.m_nSize, static_cast<std::int64_t>(m_aMail[0].size()));
+            QCOMPARE(entry.m_sUidl, scanned[0].m_sUidl);
         } else if (fault == "refused") {
-            QCOMPARE(entries[0].m_sSubject, std::string("Re: v\u00EDrus alert"));
-            QCOMPARE(entries[0].m_sReason, scanned[1].m_sReason);
-            QVERIFY(!scanned[1].m_sReason.empty());
+            QCOMPARE(deletions.Read().at(0).m_sSubject, std::string("Re: v\u00EDrus alert"));
+            QCOMPARE(deletions.Read().at(0).m_sReason, scanned[1].m_sReason);
         }
         QVERIFY(server.WaitNoSession(5000));
         if (left >= 0)
@@ -524,13 +562,85 @@ private slots:
             QCOMPARE(server.Messages().front(), m_aMail[1]);
         } else if (fault == "refused") {
             QCOMPARE(purge.m_aRows[0].m_sReply, std::string("-ERR message is locked"));
-            QCOMPARE(purge.m_done.m_result.m_sLastReply, std::string("-ERR message is locked"));
+            QCOMPARE(result.m_sLastReply, std::string("-ERR message is locked"));
         } else if (fault == "lost") {
-            QVERIFY(purge.m_done.m_result.m_bBroken);
+            QVERIFY(result.m_bBroken);
             QVERIFY(purge.m_aRows.back().m_sServerSubject.starts_with("(could not be read again"));
-        } else if (fault == "cancel-rset") {
-            QCOMPARE(purge.m_done.m_result.m_sLastReply, std::string("-ERR cannot reset"));
+        } else if (fault.startsWith("quit-")) {
+            // The next scan of the account settles it: the id is gone.
+            f.BePatient();
+            const ScanOutcome again = f.Scan(Lists());
+            QVERIFY(again.m_bDone);
+            QCOMPARE(States(deletions.Read()), QString("D"));
         }
+    }
+
+    // Ctrl-C, Cancel or closing the window while the purge waits for a
+    // silent server: the wait ends at once and nothing is deleted.
+    void cancelWakesTheWait_data()
+    {
+        QTest::addColumn<QString>("held");  // the command whose answer is held
+        QTest::newRow("re-read") << "TOP 1 0";
+        QTest::newRow("new session's STAT") << "STAT";
+    }
+
+    void cancelWakesTheWait()
+    {
+        QFETCH(QString, held);
+        Gate gate;
+        EngineFixture f;
+        f.m_engine.SetJournalFolder((m_pDir->path() + "/state").toStdString());
+        const std::string command = held.toStdString();
+        std::atomic<bool> armed{false};
+        f.Serve(m_aMail, [&](const std::string& line, int) -> std::optional<std::string> {
+            if (line == command && armed)
+                gate.Wait();
+            return std::nullopt;
+        });
+        f.BePatient();
+        std::vector<MessageRow> scanned;
+        ScanToReview(f, &scanned);
+        if (command == "STAT") {
+            // The review's session ends; the purge must log in again.
+            f.m_engine.EndSession(false);
+            QVERIFY(DrainUntil(f.m_listener, 15000, [](const Note& note) { return Is<SessionEnd>(note); }));
+        }
+        std::vector<PurgeRow> rows;
+        for (size_t i = 0; i < scanned.size(); ++i)
+            rows.push_back(PurgeRowOf(scanned[i], int(i) + 1, true));
+        const size_t before = f.m_server.Received().size();
+        armed = true;
+        f.m_engine.StartPurge(rows);
+        QTRY_VERIFY_WITH_TIMEOUT(gate.Reached(), 15000);
+        QElapsedTimer timer;
+        timer.start();
+        f.m_engine.CancelPurge();
+        const PurgeNotes purge = DrivePurge(f.m_listener);
+        gate.Open();
+        QVERIFY(purge.m_bDone);
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(purge.m_done.m_result.m_bCancelled);
+        QVERIFY(f.m_server.WaitNoSession(5000));
+        QCOMPARE(f.m_server.Messages().size(), m_aMail.size());
+        QVERIFY(f.m_server.Received().find("QUIT", before) == std::string::npos);
+    }
+
+    // A second purge of the account waits briefly, then gives up.
+    void onePurgePerAccount()
+    {
+        EngineFixture f;
+        const std::string state = (m_pDir->path() + "/state").toStdString();
+        f.m_engine.SetJournalFolder(state);
+        f.Serve(m_aMail);
+        std::vector<MessageRow> scanned;
+        ScanToReview(f, &scanned);
+        PurgeLock other(state, "u@127.0.0.1");
+        QVERIFY(other.Acquire(std::chrono::milliseconds(0)));
+        const PurgeNotes purge = f.Purge({PurgeRowOf(scanned[0], 1, true)});
+        QVERIFY(purge.m_bDone);
+        QVERIFY(purge.m_done.m_sSummary.starts_with("Another purge of this account is running"));
+        QVERIFY(f.m_server.WaitNoSession(5000));
+        QCOMPARE(f.m_server.Messages().size(), m_aMail.size());
     }
 
     // Copies before DELE: the small checked message is fetched and stored
