@@ -946,6 +946,9 @@ bool CPop3Connection::QueueTop(int n)
 bool CPop3Connection::QueueUidlOf(int n)
 {
     std::lock_guard lock(m_lock);
+    // A closed session keeps nothing queued (CloseSession forgets it all).
+    if (!RequireOpen())
+        return false;
     Queue(Command::kUidlOne, n);
     return true;
 }
@@ -970,7 +973,7 @@ bool CPop3Connection::SendQueued()
     if (m_sOutput.empty())
         return true;
     const size_t nBatch = std::count(m_sOutput.begin(), m_sOutput.end(), '\n');
-    const Awaited& first = m_aAwaited[m_aAwaited.size() - nBatch];
+    const Awaited first = m_aAwaited[m_aAwaited.size() - nBatch];
     const std::string name = Name(first.m_command, first.m_nNum);
     // Bytes before the batch are stray only while no reply is outstanding;
     // past that they are the replies to the commands sent earlier.
@@ -984,7 +987,10 @@ bool CPop3Connection::SendQueued()
     }
     m_sOutput.clear();
     if (!bSent) {
-        m_aAwaited.erase(m_aAwaited.end() - static_cast<std::ptrdiff_t>(nBatch), m_aAwaited.end());
+        // The session is closed now, whether it was already or broke above
+        // (which forgot every command, this batch's too): no reply is
+        // outstanding on it.
+        m_aAwaited.clear();
         Trace("Failed to send the %s command to the POP3 server\n", name.c_str());
     }
     return bSent;

@@ -203,8 +203,10 @@ public:
     bool CanPipeline() const { return m_bPipelining; }
     // Pipelined commands. A Queue call that fails sends nothing and leaves
     // the batch as it was: TOP of a message the listing lacks fails with
-    // kErrInvalidArgument, as Top does. Each Read must name the command
-    // queued first and not yet read; another breaks the session.
+    // kErrInvalidArgument, as Top does; every Queue call fails on a session
+    // that is not open. A SendQueued that fails leaves the session closed
+    // with nothing outstanding. Each Read must name the command queued
+    // first and not yet read; another breaks the session.
     bool QueueTop(int n);
     bool QueueUidlOf(int n);
     bool QueueDele(int n);

@@ -23,7 +23,8 @@ void TestFuzzRegressions::replay_data()
     for (const QString& kind : {QStringLiteral("regressions"), QStringLiteral("corpus")}) {
         for (const QString& target : {QStringLiteral("fuzz_header_row"), QStringLiteral("fuzz_defaults"),
                                       QStringLiteral("fuzz_ini_import"), QStringLiteral("fuzz_pop3_replies"),
-                                      QStringLiteral("fuzz_pop3_status"), QStringLiteral("fuzz_header_decode")}) {
+                                      QStringLiteral("fuzz_pop3_status"), QStringLiteral("fuzz_header_decode"),
+                                      QStringLiteral("fuzz_session")}) {
             QDirIterator it(root + "/../" + kind + "/" + target, QDir::Files);
             while (it.hasNext()) {
                 const QString path = it.next();
@@ -55,6 +56,8 @@ void TestFuzzRegressions::replay()
         FuzzPop3Replies(data, size);
     else if (target == "fuzz_pop3_status")
         FuzzPop3Status(data, size);
+    else if (target == "fuzz_session")
+        FuzzSession(data, size);
     else
         FuzzIniImport(data, size);
 }

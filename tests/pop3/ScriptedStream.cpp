@@ -43,6 +43,11 @@ ScriptedStream& ScriptedStream::Expect(std::string clientBytes)
     return Add(Kind::kExpect, std::move(clientBytes));
 }
 
+ScriptedStream& ScriptedStream::ExpectLine()
+{
+    return Add(Kind::kExpectLine);
+}
+
 ScriptedStream& ScriptedStream::Pause(int ms)
 {
     return Add(Kind::kPause, {}, {}, ms);
@@ -108,6 +113,11 @@ void ScriptedStream::Advance()
             if (m_sInbox.size() < want.size())
                 return;
             m_sInbox.erase(0, want.size());
+        } else if (step.m_kind == Kind::kExpectLine) {
+            const size_t lf = m_sInbox.find('\n');
+            if (lf == std::string::npos)
+                return;
+            m_sInbox.erase(0, lf + 1);
         } else if (step.m_kind == Kind::kClose) {
             m_bClosed = true;
         } else if ((step.m_kind == Kind::kSend && step.m_nPos < step.m_sBytes.size())

@@ -30,6 +30,9 @@ public:
     // Exactly these bytes as the client's next; anything else ends the
     // script and closes the connection.
     ScriptedStream& Expect(std::string clientBytes);
+    // The client's next line, whatever it holds: a server that answers
+    // each command without looking at it (the session fuzz target).
+    ScriptedStream& ExpectLine();
     ScriptedStream& Pause(int ms);
     ScriptedStream& CloseConnection();
     // No Receive hands out more than this (1: the bytes cut at every offset).
@@ -51,7 +54,7 @@ public:
     Clock::time_point Now() const override { return m_now; }
 
 private:
-    enum class Kind { kSend, kExpect, kPause, kClose };
+    enum class Kind { kSend, kExpect, kExpectLine, kPause, kClose };
     struct Step {
         Kind m_kind;
         std::string m_sBytes;

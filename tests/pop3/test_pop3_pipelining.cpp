@@ -99,6 +99,58 @@ private slots:
         QVERIFY(server.Received().find("QUIT") == std::string::npos);
     }
 
+    // The session breaks while the batch is being sent: bytes nobody asked
+    // for wait before it (a listing sent twice), the server has closed, or
+    // the user stopped. The batch (longer than one block of the queue of
+    // awaited replies) never reaches the wire, no reply is left
+    // outstanding, and every later step fails without sending anything.
+    void brokenBeforeTheBatch_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("UIDL listing sent twice") << "twice" << "The server sent data nobody asked for before TOP 1.";
+        QTest::newRow("closed right after the listing")
+            << "close" << "The server had closed the connection before TOP 1.";
+        QTest::newRow("stopped before the batch") << "stop" << "Stopped before TOP 1.";
+    }
+    void brokenBeforeTheBatch()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, reason);
+        constexpr int kCount = 100;
+        std::string sizes = "+OK\r\n", ids = "+OK\r\n";
+        for (int n = 1; n <= kCount; ++n) {
+            sizes += std::to_string(n) + " 100\r\n";
+            ids += std::to_string(n) + " uid-" + std::to_string(n) + "\r\n";
+        }
+        ScriptedStream server;
+        ScriptLogin(server, kPipelining)
+            .Expect("STAT\r\n").Send("+OK " + std::to_string(kCount) + " 10000\r\n")
+            .Expect("LIST\r\n").Send(sizes + ".\r\n")
+            .Expect("UIDL\r\n").Send(ids + ".\r\n");
+        if (fault == "twice")
+            server.Send(ids + ".\r\n");
+        else if (fault == "close")
+            server.CloseConnection();
+        TestConnection pop;
+        QVERIFY(LoginTo(pop, server));
+        QVERIFY(pop.List() && pop.Uidl());
+        for (int n = 1; n <= kCount; ++n)
+            QVERIFY(pop.QueueTop(n) && pop.QueueUidlOf(n));
+        if (fault == "stop")
+            pop.Abort();
+        const std::string sent = server.Received();
+        QVERIFY(!pop.SendQueued());
+        QVERIFY(pop.IsBroken());
+        QCOMPARE(pop.BreakReason(), reason.toStdString());
+        QCOMPARE(pop.Outstanding(), size_t{0});
+        CPop3Message message;
+        QVERIFY(!pop.ReadTop(1, message));
+        QVERIFY(!pop.QueueTop(1));
+        QVERIFY(!pop.Quit());
+        QCOMPARE(server.Received(), sent);  // nothing more, no QUIT: the server deletes nothing
+    }
+
     // A server that leaves CAPA unanswered is logged in to again without
     // it, and sees commands one at a time; one that refuses it likewise.
     void capaUnanswered()

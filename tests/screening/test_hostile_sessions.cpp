@@ -76,6 +76,9 @@ void TestHostileSessions::faults_data()
     QTest::newRow("late LIST") << Fault{"LIST", "late"} << -1 << "did not answer LIST" << "LIST" << all;
     QTest::newRow("late UIDL") << Fault{"UIDL", "late"} << -1 << "did not answer UIDL" << "UIDL" << all;
     QTest::newRow("late TOP") << Fault{"TOP 1 0", "late"} << -1 << "did not answer TOP 1" << "TOP 1 0" << all;
+    const std::string listing = "+OK\r\n1 mavix-uid-1\r\n2 mavix-uid-2\r\n3 mavix-uid-3\r\n.\r\n";
+    QTest::newRow("UIDL listing sent twice") << Fault{"UIDL", listing + listing} << -1 << "nobody asked for before TOP 1"
+                                             << "UIDL" << all;
     QTest::newRow("doubled TOP") << Fault{"TOP 1 0", "double"} << -1 << "" << "" << all;
     QTest::newRow("stray line after a reply") << Fault{"TOP 2 0", "stray"} << -1 << "nobody asked for" << "TOP 2 0"
                                               << all;
