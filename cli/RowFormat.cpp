@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/Cp1252.h"
+#include "platform/HeaderDecode.h"
 
 namespace {
 
@@ -67,6 +69,14 @@ std::string TerminalUtf8(const std::string& utf8, TerminalStyle style)
             continue;
         }
         const auto b = static_cast<unsigned char>(utf8[i]);
+        if (const char32_t control = platform::DirectionControlAt(std::string_view(utf8).substr(i))) {
+            char escaped[16];
+            std::snprintf(escaped, sizeof escaped, style == TerminalStyle::kReadable ? "<U+%04X>" : "\\u%04X",
+                          static_cast<unsigned>(control));
+            out += escaped;
+            i += control < 0x800 ? 1 : 2;
+            continue;
+        }
         // U+0080-U+009F, two bytes in UTF-8: a C1 control.
         const bool bC1 = b == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) >= 0x80
                          && static_cast<unsigned char>(utf8[i + 1]) <= 0x9F;

@@ -13,13 +13,16 @@
 // server reply can move the cursor, set the window title, write the
 // clipboard or send any other escape sequence to the terminal.
 enum class TerminalStyle {
-    // For a person: every control character (C0, DEL, C1) a blank.
+    // For a person: every control character (C0, DEL, C1) a blank; a
+    // direction control (platform::DirectionControlAt) shown as "<U+202E>",
+    // so no text reads in an order its bytes do not have.
     kReadable,
     // For a TSV field: backslash, tab, CR and LF written as \\, \t, \r, \n,
     // every other C0 control, DEL and C1 control (U+0080-U+009F) as \xHH,
     // so every record stays on one line with eleven fields and holds no
     // control character at all. Windows-1252's printable bytes 0x80-0x9F
     // (the euro sign, curly quotes, ...) are characters, not C1 controls.
+    // A direction control is written as \uHHHH, as the journal writes it.
     kTsv,
 };
 std::string TerminalUtf8(const std::string& utf8, TerminalStyle style);

@@ -114,7 +114,13 @@ int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals,
     m_engine.SetQuarantine(std::move(quarantine));
     m_engine.StartThreads();
     m_machine.StartScan(false);
-    m_engine.StartScan(account, lists);
+    // What OnScanRow keeps once a row is printed: a scan nothing; a purge a
+    // PurgeRow of each row and the whole row of each it checks (the rows
+    // --rows names are as many as the user typed).
+    RowKeeping keeping = RowKeeping::kNone;
+    if (m_options.m_nCommand == CliOptions::kPurge)
+        keeping = m_options.m_nSelection == CliOptions::kSelectAll ? RowKeeping::kEveryRow : RowKeeping::kPurgeRows;
+    m_engine.StartScan(account, lists, keeping);
 
     while (m_machine.Current() != SessionMachine::State::kIdle) {
         pollfd fds[2] = {{m_listener.Fd(), POLLIN, 0}, {hSignals, POLLIN, 0}};

@@ -169,6 +169,13 @@ Verdict Classify(const FilterLists& lists, const std::string& subject,
         }
     }
     std::string& reason = verdict.m_sReason;
+    // The marks LRM, RLM and ALM alone are left alone: honest right-to-left
+    // mail carries them, and they reorder no run of letters.
+    if (platform::HasExplicitDirectionControl(subjectText)) {
+        reason = kHiddenDirectionReason;
+        verdict.m_bSuspect = true;
+        return verdict;
+    }
     bool bSuspect = MatchSubject(lists, {NormaliseSubject(subject)}, reason);
     // The decoded text is looked at only when it says something the bytes
     // do not: a plain Subject decodes to itself.

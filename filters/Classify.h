@@ -24,12 +24,19 @@ struct Verdict {
     std::string m_sReason;        // UTF-8 for people; empty when not suspect
 };
 
-// The rule of IsSuspect applied to the raw Subject and again to the decoded
-// one (UTF-8, mapped to Windows-1252; a character outside that code page
-// matches no entry), then the sender list on the address; a sender on the
-// trusted list is never suspect. The reason names the first list and entry
-// that matched: "Subject contains "HONEY"", "Subject is exactly "Hi"",
-// "Size is 127K", "Sender example.biz is on the sender list".
+// The reason of a decoded Subject that holds an explicit direction control
+// (platform::IsExplicitDirectionControl): it can make the Subject, an
+// attachment's name in it say, read in an order its characters do not have.
+inline constexpr const char* kHiddenDirectionReason = "Subject hides its reading direction";
+
+// A decoded Subject with an explicit direction control first
+// (kHiddenDirectionReason), then the rule of IsSuspect applied to the raw
+// Subject and again to the decoded one (UTF-8, mapped to Windows-1252; a
+// character outside that code page matches no entry), then the sender list
+// on the address; a sender on the trusted list is never suspect. The reason
+// names the first list and entry that matched: "Subject contains "HONEY"",
+// "Subject is exactly "Hi"", "Size is 127K", "Sender example.biz is on the
+// sender list".
 Verdict Classify(const FilterLists& lists, const std::string& subject,
                  const std::string& subjectText, const std::string& sizeText,
                  const std::string& email);

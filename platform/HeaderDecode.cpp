@@ -276,6 +276,26 @@ size_t Utf8SequenceLength(std::string_view s)
     return n;
 }
 
+char32_t DirectionControlAt(std::string_view s)
+{
+    const auto byte = [s](size_t i) { return i < s.size() ? static_cast<unsigned char>(s[i]) : 0u; };
+    if (byte(0) == 0xD8 && byte(1) == 0x9C)
+        return 0x061C;
+    // U+2000..U+207F: E2 80..81 80..BF.
+    if (byte(0) != 0xE2 || (byte(1) != 0x80 && byte(1) != 0x81) || byte(2) < 0x80 || byte(2) > 0xBF)
+        return 0;
+    const char32_t c = 0x2000 + ((byte(1) & 0x3Fu) << 6) + (byte(2) & 0x3Fu);
+    return c == 0x200E || c == 0x200F || IsExplicitDirectionControl(c) ? c : 0;
+}
+
+bool HasExplicitDirectionControl(std::string_view utf8)
+{
+    for (size_t at = utf8.find('\xE2'); at != std::string_view::npos; at = utf8.find('\xE2', at + 1))
+        if (IsExplicitDirectionControl(DirectionControlAt(utf8.substr(at))))
+            return true;
+    return false;
+}
+
 bool IsValidUtf8(std::string_view bytes)
 {
     for (size_t i = 0; i < bytes.size();) {

@@ -37,6 +37,25 @@ std::string DecodeHeaderText(std::string_view raw);
 // no overlong forms, no surrogates, nothing above U+10FFFF), or 0.
 size_t Utf8SequenceLength(std::string_view s);
 
+// The Unicode format characters that can reorder or hide the text around
+// them (UAX #9), as the UTF-8 text `s` starts with one: the character, else
+// 0. Its UTF-8 form is 2 bytes long for U+061C, 3 for the others. They are
+// the marks ALM U+061C, LRM U+200E and RLM U+200F, which only settle the
+// direction of the neutral characters next to them, and the explicit
+// controls (IsExplicitDirectionControl).
+char32_t DirectionControlAt(std::string_view s);
+
+// U+202A..U+202E (embeddings, overrides and their end) and U+2066..U+2069
+// (isolates): they reorder whole runs of letters, so "Invoice <U+202E>fdp.exe"
+// reads "Invoice exe.pdf". Honest mail seldom holds them.
+constexpr bool IsExplicitDirectionControl(char32_t c)
+{
+    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+// Whether the UTF-8 text holds an explicit direction control.
+bool HasExplicitDirectionControl(std::string_view utf8);
+
 // True when the bytes are well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);
 

@@ -176,6 +176,13 @@ std::string DeletionJournal::Escape(std::string_view text)
             std::snprintf(hex, sizeof hex, "\\u00%02X", static_cast<unsigned char>(text[i + 1]));
             out += hex;
             ++i;
+        } else if (const char32_t control = platform::DirectionControlAt(text.substr(i)); control != 0) {
+            // It would reorder the text around it on the screen; Unescape
+            // reads it back as the same character.
+            char code[16];
+            std::snprintf(code, sizeof code, "\\u%04X", static_cast<unsigned>(control));
+            out += code;
+            i += n - 1;
         } else {
             out.append(text.substr(i, n));
             i += n - 1;

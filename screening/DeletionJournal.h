@@ -83,6 +83,10 @@ public:
 
     static std::string FormatLine(const JournalEntry& entry);     // with the final '\n'
     static bool ParseLine(std::string_view line, JournalEntry& entry);
+    // Backslash, tab, CR and LF as \\, \t, \r, \n; other C0 controls, DEL
+    // and bytes that are not UTF-8 as \xHH; C1 controls and the direction
+    // controls (platform::DirectionControlAt) as \uHHHH. ParseLine reads
+    // each back to the bytes it stands for.
     static std::string Escape(std::string_view text);
     static std::string FormatTime(std::int64_t time);             // 2026-12-07T11:04:25Z
 

@@ -930,7 +930,7 @@ void CMavixView::ShowCurrentReason()
         return;
     const MessageRow row = m_pModel->Row(m_pModel->MessageIndex(current.row()));
     m_frame.SetStatusPaneText(0, row.m_sReason.empty() ? QStringLiteral("Ready")
-                                                       : QString::fromStdString(row.m_sReason));
+                                                       : ShownUtf8(row.m_sReason));
 }
 
 void CMavixView::OnGridContextMenu(const QPoint& pos)
@@ -1030,7 +1030,7 @@ void CMavixView::ViewHeaders(int nMessage)
     pText->setObjectName(QStringLiteral("headers"));
     pText->setReadOnly(true);
     pText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    pText->setPlainText(QString::fromStdString(ReadableHeaderBlock(text)));
+    pText->setPlainText(ShownUtf8(ReadableHeaderBlock(text)));
     const int nChar = pText->fontMetrics().averageCharWidth();
     pText->setMinimumSize(80 * nChar, 24 * pText->fontMetrics().height());
     auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Close, &dlg);

@@ -41,7 +41,7 @@ QString Shown(const PackedRow& row, int column)
     default: break;
     }
     if (!decoded.empty())
-        return QString::fromUtf8(decoded.data(), static_cast<qsizetype>(decoded.size()));
+        return ShownUtf8(decoded);
     return FromCp1252(Field(row, column));
 }
 
@@ -102,8 +102,7 @@ QVariant MessageGridModel::data(const QModelIndex& index, int role) const
         return Shown(row.m_texts, index.column());
     case Qt::ToolTipRole:
         if (index.column() == kNum && !row.m_texts.Get(PackedRow::kReason).empty()) {
-            const std::string_view reason = row.m_texts.Get(PackedRow::kReason);
-            return QString::fromUtf8(reason.data(), static_cast<qsizetype>(reason.size()));
+            return ShownUtf8(row.m_texts.Get(PackedRow::kReason));
         }
         if (Field(row.m_texts, index.column()).empty())
             return {};

@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 #include <unordered_set>
 
 namespace {
@@ -67,9 +67,36 @@ bool RememberedChoices::Load(const std::string& path)
     m_choices.clear();
     if (path.empty())
         return true;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return false;
+    // The folder and the file are opened without following a link: one
+    // planted there must not hand us another file's lines as choices.
+    errno = 0;
+    const platform::UniqueFd dir(platform::OpenOwnFolder(-1, path.substr(0, slash).c_str(), false));
+    if (dir.Get() < 0)
         return errno == ENOENT;
+    const platform::UniqueFd fd(::openat(dir.Get(), path.c_str() + slash + 1, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (fd.Get() < 0)
+        return errno == ENOENT;
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    std::string text(static_cast<size_t>(std::min(st.st_size, static_cast<off_t>(kMaxFileBytes))), '\0');
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::read(fd.Get(), text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    text.resize(done);
+
+    std::istringstream in(text);
     std::string line;
     if (!std::getline(in, line) || line != kFirstLine)
         return true;                          // not ours, or from a later version: start afresh
@@ -90,29 +117,39 @@ bool RememberedChoices::Save() const
     if (m_sPath.empty())
         return false;
     const size_t slash = m_sPath.rfind('/');
-    if (slash == std::string::npos || !platform::MakePrivateFolders(m_sPath.substr(0, slash)))
+    if (slash == std::string::npos)
         return false;
-    const std::string temp = m_sPath + ".new";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
+    // Written as the deletion journal writes: in our own folder (a real
+    // folder of ours, not a link), through a file this call creates itself,
+    // so a link planted at either name is never written through.
+    const std::string folder = m_sPath.substr(0, slash);
+    if (!platform::MakePrivateFolders(folder))
+        return false;
+    const platform::UniqueFd dir(platform::OpenOwnFolder(-1, folder.c_str(), true));
+    if (dir.Get() < 0)
+        return false;
+    const std::string name = m_sPath.substr(slash + 1);
+    const std::string temp = name + ".new";
+    // A stale one, left by a crash or planted: unlink removes a link itself,
+    // never what it points at.
+    if (::unlinkat(dir.Get(), temp.c_str(), 0) != 0 && errno != ENOENT)
+        return false;
+    platform::UniqueFd fd(
+        ::openat(dir.Get(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (fd.Get() < 0)
         return false;
     std::string text = std::string(kFirstLine) + "\n";
     for (const auto& [uidl, bChecked] : m_choices)
         text += (bChecked ? "1 " : "0 ") + uidl + "\n";
-    bool bOk = true;
-    for (size_t done = 0; bOk && done < text.size();) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        bOk = n > 0;
-        done += n > 0 ? static_cast<size_t>(n) : 0;
-    }
-    bOk = ::fsync(fd) == 0 && bOk;
-    bOk = ::close(fd) == 0 && bOk;
-    if (!bOk || ::rename(temp.c_str(), m_sPath.c_str()) != 0) {
-        ::unlink(temp.c_str());
+    bool bOk = platform::WriteAll(fd.Get(), text);
+    bOk = ::fsync(fd.Get()) == 0 && bOk;
+    bOk = ::close(fd.Release()) == 0 && bOk;
+    if (!bOk || ::renameat(dir.Get(), temp.c_str(), dir.Get(), name.c_str()) != 0) {
+        ::unlinkat(dir.Get(), temp.c_str(), 0);
         return false;
     }
+    // The rename lasts once the folder's entry is on disk.
+    ::fsync(dir.Get());
     return true;
 }
 

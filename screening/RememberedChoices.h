@@ -17,6 +17,9 @@ public:
     static constexpr size_t kMaxChoices = 100000;
     // RFC 1939 §7: a unique-id is 1 to 70 characters 0x21..0x7E.
     static constexpr size_t kMaxUidl = 70;
+    // The file read back at most: the first line and kMaxChoices lines of
+    // "1 <uidl>"; a longer file is not one we wrote.
+    static constexpr size_t kMaxFileBytes = 64 + kMaxChoices * (kMaxUidl + 3);
 
     // The file of an account: "$XDG_STATE_HOME/Mavix/choices-<name>" (else
     // "~/.local/state/Mavix/..."), <name> told apart by server, user and port.
@@ -24,10 +27,12 @@ public:
                                const std::string& port);
 
     // Forgets what was held and reads the file at `path` (absent: no
-    // choices). False when it exists but cannot be read.
+    // choices). False when it exists but cannot be read, or when the file or
+    // its folder is a link or the folder is not ours: nothing is read then.
     bool Load(const std::string& path);
     // Writes every choice, replacing the file atomically; the file is 0600
-    // and its folder is created 0700. False on failure. Nothing without a path.
+    // and its folder is created 0700. False on failure, and when the folder
+    // is a link or not ours. Nothing without a path.
     bool Save() const;
 
     // 1 checked, 0 unchecked, -1 no choice kept for this UIDL.

@@ -23,11 +23,6 @@
 
 namespace {
 
-// The row texts one scan may hold for its owner: far beyond any honest
-// mailbox (100,000 rows take about 30 MiB), and it keeps a server that sends
-// huge headers for many messages from filling the memory of the window.
-constexpr uint64_t kMaxScanRowBytes = uint64_t{160} << 20;
-
 // The port text as the account holds it: leading blanks, an optional sign,
 // then decimal digits up to the first non-digit; no digits read as 0. A value
 // that is not a usable TCP port (0, negative, above 65535) gives 0.
@@ -44,6 +39,22 @@ uint64_t RowBytes(const MessageRow& row)
     for (const std::string* text : row.Texts())
         bytes += text->size();
     return bytes;
+}
+
+// The bytes of a row its owner keeps, for the scan's budget.
+uint64_t KeptBytes(const ScanRow& row, RowKeeping keeping)
+{
+    switch (keeping) {
+    case RowKeeping::kEveryRow:
+        return RowBytes(row.m_row);
+    case RowKeeping::kPurgeRows: {
+        const uint64_t share = sizeof(PurgeRow) + row.m_row.m_sSubject.size() + row.m_row.m_sUidl.size();
+        return row.m_nSuspect ? share + RowBytes(row.m_row) : share;
+    }
+    case RowKeeping::kNone:
+        break;
+    }
+    return 0;
 }
 
 // What the user is told, after a session broke, about what the server did.
@@ -303,12 +314,14 @@ std::string ScreeningEngine::SessionStatus(const std::string& fallback) const
 struct ScreeningEngine::ScanWalk {
     explicit ScanWalk(const FilterLists& lists) : m_lists(lists) {}
     const FilterLists& m_lists;
+    RowKeeping m_nKeeping = RowKeeping::kEveryRow;
+    uint64_t m_nRowBudget = kMaxScanRowBytes;
     CDumpFile m_dump;
     int m_nCount = 0;              // the messages STAT announced
     bool m_bHaveUidl = false;
     int m_nWindow = 1;             // TOP commands kept outstanding
     int m_nQueued = 0;             // the last message whose TOP is sent
-    uint64_t m_nRowBytes = 0;      // for kMaxScanRowBytes
+    uint64_t m_nRowBytes = 0;      // what the owner keeps, for m_nRowBudget
     bool m_bWakeDue = false;       // the queue turned non-empty since the owner was told
     int m_nUntold = 0;             // rows queued since the owner was told
     CPop3Message m_message;        // the reply being read, reused
@@ -321,12 +334,16 @@ int ScreeningEngine::ScanHeaders()
 {
     Account account;
     FilterLists lists;
+    RowKeeping keeping = RowKeeping::kEveryRow;
+    uint64_t budget = kMaxScanRowBytes;
     {
         // The scan's own copy of the lists: the filter manager may replace
         // the owner's lists at any time without racing the classification.
         std::lock_guard lock(m_mutex);
         account = m_account;
         lists = m_lists;
+        keeping = m_nKeeping;
+        budget = m_nRowBudget;
     }
     m_nMsgCount.store(0, std::memory_order_release);
     m_sScanStatus.clear();
@@ -339,6 +356,8 @@ int ScreeningEngine::ScanHeaders()
     if (loggedOut)
         return *loggedOut;
     ScanWalk walk{lists};
+    walk.m_nKeeping = keeping;
+    walk.m_nRowBudget = budget;
     if (const std::optional<int> ended = ReadListing(walk))
         return *ended;
     if (walk.m_bHaveUidl)
@@ -500,10 +519,10 @@ int ScreeningEngine::ReadNextRow(ScanWalk& walk, int n)
         queued.m_nSuspect = ClassifyRow(walk.m_lists, queued.m_row);
     if (walk.m_dump.Failed())
         return ScanFailed(walk.m_dump.FailureStatus());
-    walk.m_nRowBytes += RowBytes(queued.m_row);
-    if (walk.m_nRowBytes > kMaxScanRowBytes)
+    walk.m_nRowBytes += KeptBytes(queued, walk.m_nKeeping);
+    if (walk.m_nRowBytes > walk.m_nRowBudget)
         return ScanFailed("The server's headers are larger than one scan can hold ("
-                          + std::to_string(kMaxScanRowBytes >> 20) + " MiB); the scan stopped at message "
+                          + std::to_string(walk.m_nRowBudget >> 20) + " MiB); the scan stopped at message "
                           + std::to_string(n) + ".");
     if (m_nLastNum == n)
         queued.m_nRepeat = 1;
@@ -1129,7 +1148,7 @@ void ScreeningEngine::EndSessionJob(bool bReset)
 }
 
 // UI thread.
-void ScreeningEngine::StartScan(const Account& account, const FilterLists& lists)
+void ScreeningEngine::StartScan(const Account& account, const FilterLists& lists, RowKeeping keeping)
 {
     bool bAbort = false;
     {
@@ -1138,6 +1157,7 @@ void ScreeningEngine::StartScan(const Account& account, const FilterLists& lists
             return;
         m_account = account;
         m_lists = lists;
+        m_nKeeping = keeping;
         if (m_bScanBusy.load(std::memory_order_acquire)) {
             // An earlier scan is still under way (stopped and unwinding, or
             // left running after its connection phase timed out): it ends
@@ -1210,6 +1230,13 @@ void ScreeningEngine::SetRowQueueLimit(size_t nRows)
 {
     std::lock_guard lock(m_mutex);
     m_nRowLimit = std::max<size_t>(nRows, 1);
+}
+
+// UI thread, before StartScan.
+void ScreeningEngine::SetRowBudget(uint64_t nBytes)
+{
+    std::lock_guard lock(m_mutex);
+    m_nRowBudget = nBytes;
 }
 
 // UI thread.

@@ -46,6 +46,16 @@ struct PurgeRow {
     std::shared_ptr<const JournalEntry> m_pJournal = {};
 };
 
+// What the owner keeps of the rows it takes. The scan charges its budget of
+// row texts (ScreeningEngine::kMaxScanRowBytes) only for what is kept, so an
+// owner that keeps nothing can read as many messages as a listing may hold
+// (pop3::kMaxMessages).
+enum class RowKeeping {
+    kEveryRow,   // every row whole (the window's grid)
+    kPurgeRows,  // a PurgeRow of every row, and the whole row of each suspect
+    kNone,       // nothing: each row is printed and dropped
+};
+
 // What the purge did with one row.
 enum class PurgeOutcome {
     kNotChecked,    // left alone
@@ -231,7 +241,10 @@ public:
     // still under way is stopped first; ScanThread then starts the new scan
     // as soon as the old one has ended: a new scan is never lost. A session
     // left open by an earlier scan is ended by the new scan's log-in.
-    void StartScan(const Account& account, const FilterLists& lists);
+    // `keeping` says what of the rows the owner will hold, for the scan's
+    // budget of row texts.
+    void StartScan(const Account& account, const FilterLists& lists,
+                   RowKeeping keeping = RowKeeping::kEveryRow);
     // UI: the scan's connection phase has ended (success or failure).
     bool IsAnswered() const;
     // UI: a scan has been asked for and has not yet ended (stopped or not).
@@ -250,6 +263,12 @@ public:
     // lets pile up. Tests make it smaller.
     static constexpr size_t kMaxQueuedRows = 4096;
     void SetRowQueueLimit(size_t nRows);
+    // The row texts one scan may leave its owner holding: far beyond any
+    // honest mailbox (100,000 rows take about 30 MiB), and it keeps a server
+    // that sends huge headers for many messages from filling the memory of
+    // the window. Past it the scan fails. Tests make it smaller.
+    static constexpr uint64_t kMaxScanRowBytes = uint64_t{160} << 20;
+    void SetRowBudget(uint64_t nBytes);
     // TOP commands kept outstanding on a server that lists PIPELINING.
     // Measured on a loaded loopback Dovecot: 100 left the server idle
     // whenever the scan lost its CPU for a moment, 1,000 kept pace with a
@@ -402,6 +421,8 @@ private:
     // The scan's inputs, copied by StartScan (m_mutex).
     Account m_account;
     FilterLists m_lists;
+    RowKeeping m_nKeeping = RowKeeping::kEveryRow;
+    uint64_t m_nRowBudget = kMaxScanRowBytes;
     // The account the review's session was opened with, for a purge that
     // must log in again (m_mutex).
     Account m_sessionAccount;

@@ -46,6 +46,13 @@ void TestGridModel::cellsShowWindows1252AsUnicode()
     QCOMPARE(model.data(model.index(0, MessageGridModel::kSubject)).toString(),
              QString::fromUtf8("€5 off “today” été"));
     QCOMPARE(model.Text(0, MessageGridModel::kSubject), std::string("\x80" "5 off \x93today\x94 \xe9t\xe9"));
+    // A decoded override shows as a mark, so "fdp.exe" cannot read "exe.pdf";
+    // a right-to-left mark stays for the text it belongs to.
+    MessageRow tricked = Row(2, "=?UTF-8?Q?...?=");
+    tricked.m_sSubjectText = "Invoice \xE2\x80\xAE" "fdp.exe \xD7\x90\xE2\x80\x8F";
+    model.AppendRow(tricked, false);
+    QCOMPARE(model.data(model.index(1, MessageGridModel::kSubject)).toString(),
+             QString::fromUtf8("Invoice ⟨U+202E⟩fdp.exe \xD7\x90\xE2\x80\x8F"));
 
     const QStringList titles{"#", "Size", "Att.", "Subject", "From", "Email", "Date", "To", "CC"};
     QCOMPARE(model.columnCount(), 9);

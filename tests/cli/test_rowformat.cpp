@@ -9,6 +9,8 @@ class TestRowFormat : public QObject {
 private slots:
     void terminalText_data();
     void terminalText();
+    void directionControls_data();
+    void directionControls();
 };
 
 void TestRowFormat::terminalText_data()
@@ -46,6 +48,39 @@ void TestRowFormat::terminalText()
     row.m_sSubject = text;
     const std::string line = TsvRow(row, false);
     QVERIFY(line.find(tsv.toStdString()) != std::string::npos);
+}
+
+void TestRowFormat::directionControls_data()
+{
+    QTest::addColumn<QString>("decoded");
+    QTest::addColumn<QByteArray>("tsv");
+    QTest::addColumn<QByteArray>("readable");
+    QTest::newRow("override") << QStringLiteral("Invoice \u202Efdp.exe") << QByteArray("Invoice \\u202Efdp.exe")
+                              << QByteArray("Invoice <U+202E>fdp.exe");
+    QTest::newRow("embeddings and isolates")
+        << QStringLiteral("\u202Aa\u202Bb\u202Cc\u202Dd\u2066e\u2067f\u2068g\u2069")
+        << QByteArray("\\u202Aa\\u202Bb\\u202Cc\\u202Dd\\u2066e\\u2067f\\u2068g\\u2069")
+        << QByteArray("<U+202A>a<U+202B>b<U+202C>c<U+202D>d<U+2066>e<U+2067>f<U+2068>g<U+2069>");
+    QTest::newRow("marks") << QStringLiteral("\u05D0\u200F \u200E \u061C") << QByteArray("\xD7\x90\\u200F \\u200E \\u061C")
+                           << QByteArray("\xD7\x90<U+200F> <U+200E> <U+061C>");
+    // Their neighbours are ordinary characters: joiner, per mille, U+2065, superscript 0.
+    QTest::newRow("neighbours stay") << QStringLiteral("\u200D\u2030\u2065\u2070")
+                                     << QByteArray("\xE2\x80\x8D\xE2\x80\xB0\xE2\x81\xA5\xE2\x81\xB0")
+                                     << QByteArray("\xE2\x80\x8D\xE2\x80\xB0\xE2\x81\xA5\xE2\x81\xB0");
+}
+
+// Format characters that reorder or hide text reach no terminal as they
+// are: a Subject cannot make "exe" read as "pdf".
+void TestRowFormat::directionControls()
+{
+    QFETCH(QString, decoded);
+    QFETCH(QByteArray, tsv);
+    QFETCH(QByteArray, readable);
+    MessageRow row;
+    row.m_sSubject = "=?UTF-8?B?...?=";
+    row.m_sSubjectText = decoded.toStdString();
+    QCOMPARE(QByteArray::fromStdString(ShownTexts(row, false)[3]), readable);
+    QCOMPARE(QByteArray::fromStdString(TsvRow(row, false)).split('\t').value(3), tsv);
 }
 
 QTEST_GUILESS_MAIN(TestRowFormat)

@@ -127,6 +127,10 @@ void TestClassify::reasons_data()
     row("decoded outside code page splits", "=?UTF-8?Q?ho=E4=B8=ADney?=", QStringLiteral("ho\u4E2Dney"),
         "a@x.example", "");
     row("decoded exact needs whole text", "=?UTF-8?Q?hi=E4=B8=AD?=", QStringLiteral("hi\u4E2D"), "a@x.example", "");
+    row("direction override", "=?UTF-8?Q?Invoice_=E2=80=AEfdp.exe?=", QStringLiteral("Invoice \u202Efdp.exe"),
+        "a@x.example", "Subject hides its reading direction");
+    row("right-to-left mark alone", "=?UTF-8?Q?=D7=A9=D7=9C=D7=95=D7=9D=E2=80=8F!?=",
+        QStringLiteral("\u05E9\u05DC\u05D5\u05DD\u200F!"), "a@x.example", "");
     row("trusted over subject", "honey", QStringLiteral("honey"), "friend@home.example", "");
     row("trusted domain over sender", "x", QStringLiteral("x"), "boss@work.example", "");
 }

@@ -3,8 +3,10 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
+#include <iterator>
 
 #include "screening/RememberedChoices.h"
 
@@ -13,6 +15,8 @@ class TestRememberedChoices : public QObject {
 private slots:
     void keepsOnlyDepartures();
     void fileRoundTripPrivateAndPruned();
+    void plantedLinksAreNotFollowed_data();
+    void plantedLinksAreNotFollowed();
 };
 
 void TestRememberedChoices::keepsOnlyDepartures()
@@ -65,6 +69,56 @@ void TestRememberedChoices::fileRoundTripPrivateAndPruned()
     QVERIFY(third.Load(path));
     QCOMPARE(third.Count(), size_t(1));
     QCOMPARE(third.Find("a"), 0);
+}
+
+void TestRememberedChoices::plantedLinksAreNotFollowed_data()
+{
+    QTest::addColumn<QString>("link");    // which name is a link to the victim
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("state folder") << "folder" << false;
+    QTest::newRow("temporary file") << "new" << true;
+    QTest::newRow("choices file") << "file" << true;
+}
+
+// A link planted at the folder, the temporary file or the file itself is
+// neither read nor written through: the victim keeps its bytes.
+void TestRememberedChoices::plantedLinksAreNotFollowed()
+{
+    QFETCH(QString, link);
+    QFETCH(bool, saved);
+    QTemporaryDir dir;
+    const std::string root = dir.path().toStdString();
+    qputenv("XDG_STATE_HOME", dir.path().toUtf8());
+    const std::string path = RememberedChoices::PathFor("pop.example", "ann", "110");
+    const std::string name = path.substr(path.rfind('/') + 1);
+    const std::string victimText = "Mavix remembered choices 1\n1 planted\n";
+    std::string victim = root + "/victim";
+    if (link == "folder") {
+        QCOMPARE(::mkdir((root + "/elsewhere").c_str(), 0700), 0);
+        QCOMPARE(::symlink((root + "/elsewhere").c_str(), (root + "/Mavix").c_str()), 0);
+        victim = root + "/elsewhere/" + name;
+    } else {
+        QCOMPARE(::mkdir((root + "/Mavix").c_str(), 0700), 0);
+        QCOMPARE(::symlink(victim.c_str(), (link == "new" ? path + ".new" : path).c_str()), 0);
+    }
+    std::ofstream(victim) << victimText;
+
+    RememberedChoices choices;
+    QVERIFY(!choices.Load(path) || link == "new");
+    QCOMPARE(choices.Count(), size_t(0));     // nothing read through a link
+    choices.Record("mine", true, false);
+    QCOMPARE(choices.Save(), saved);
+    std::ifstream in(victim);
+    QCOMPARE(std::string(std::istreambuf_iterator<char>(in), {}), victimText);
+    if (saved) {
+        struct stat st {};
+        QCOMPARE(::lstat(path.c_str(), &st), 0);
+        QVERIFY(S_ISREG(st.st_mode));
+        QCOMPARE(::lstat((path + ".new").c_str(), &st), -1);
+        RememberedChoices again;
+        QVERIFY(again.Load(path));
+        QCOMPARE(again.Find("mine"), 1);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRememberedChoices)

@@ -9,6 +9,7 @@
 
 #include <sys/stat.h>
 
+#include "platform/HeaderDecode.h"
 #include "screening/DeletionJournal.h"
 
 namespace {
@@ -54,6 +55,7 @@ private slots:
         QTest::newRow("escape sequence") << QByteArray("\x1b[2J\x07\x7f\x01");
         QTest::newRow("C1 control in UTF-8") << QByteArray("x\xc2\x9b" "31m y");
         QTest::newRow("UTF-8 text") << QByteArray("Caf\xc3\xa9 \xe2\x82\xac 5 \xf0\x9f\x93\xa7");
+        QTest::newRow("direction controls") << QByteArray("Invoice \xe2\x80\xae" "fdp.exe \xe2\x81\xa6\xe2\x80\x8f\xd8\x9c");
         // Windows-1252 bytes, a cut sequence, an overlong form, a surrogate.
         QTest::newRow("not UTF-8") << QByteArray("Caf\xe9 \xe2\x82 \xc0\xaf \xed\xa0\x80");
     }
@@ -69,6 +71,8 @@ private slots:
         for (char c : line)
             QVERIFY((static_cast<unsigned char>(c) >= 0x20 && c != 0x7f) || c == '\t' || c == '\n');
         QVERIFY(line.find("\xc2\x9b") == std::string::npos);
+        for (size_t i = 0; i < line.size(); ++i)
+            QVERIFY(platform::DirectionControlAt(std::string_view(line).substr(i)) == 0);
         QVERIFY(QString::fromUtf8(line).toUtf8() == QByteArray::fromStdString(line));
         QVERIFY(line.rfind("2026-12-07T11:04:25Z\tann@pop.example.org\tUID-17\t2345\t", 0) == 0);
         JournalEntry back;

@@ -288,6 +288,55 @@ private slots:
         }
     }
 
+    void rowBudgetChargesKeptRows_data()
+    {
+        QTest::addColumn<int>("keeping");
+        QTest::addColumn<bool>("suspects");
+        QTest::addColumn<int>("stoppedAt");   // 0: the scan ran to its end
+        QTest::newRow("window keeps every row") << int(RowKeeping::kEveryRow) << false << 2;
+        QTest::newRow("scan keeps none") << int(RowKeeping::kNone) << true << 0;
+        QTest::newRow("purge keeps a share of plain rows") << int(RowKeeping::kPurgeRows) << false << 0;
+        QTest::newRow("purge keeps suspect rows whole") << int(RowKeeping::kPurgeRows) << true << 2;
+    }
+
+    // Only the rows the owner keeps count against the budget: ten rows of
+    // about 3 KB each against a budget of 4 KiB.
+    void rowBudgetChargesKeptRows()
+    {
+        QFETCH(int, keeping);
+        QFETCH(bool, suspects);
+        QFETCH(int, stoppedAt);
+        std::string to = "To: ";
+        for (int k = 0; k < 100; ++k)
+            to += "reader" + std::to_string(k) + "@example.com,\r\n ";
+        to += "me@example.com";
+        std::vector<std::string> mail;
+        for (int n = 1; n <= 10; ++n) {
+            std::string text = MailText(n, "Subject " + std::to_string(n));
+            text.replace(text.find("To: me@example.com"), 18, to);
+            mail.push_back(text);
+        }
+        EngineFixture f;
+        auto& [server, listener, engine] = f;
+        engine.SetRowBudget(4096);
+        f.Serve(mail);
+        FilterLists lists;
+        if (suspects)
+            lists.Append(kFilterSubject, "Subject");
+        engine.StartScan(f.AccountFor(), lists, static_cast<RowKeeping>(keeping));
+        const ScanOutcome scan = DriveScan(engine, listener);
+        QVERIFY(scan.m_bDone);
+        if (stoppedAt == 0) {
+            QCOMPARE(scan.m_nResult, 0L);
+            QCOMPARE(scan.m_aRows.size(), size_t(10));
+        } else {
+            QCOMPARE(scan.m_nResult, -1L);
+            QVERIFY2(scan.m_sStatus.find("the scan stopped at message " + std::to_string(stoppedAt) + ".")
+                         != std::string::npos,
+                     scan.m_sStatus.c_str());
+        }
+    }
+
     // Stop with a row in flight: that row is never delivered, nothing more is
     // sent once Stop has returned, the dump is closed with whole records.
     void stopInMidScan()
