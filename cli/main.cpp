@@ -240,12 +240,13 @@ void CCliRun::OnScanRow(const ScanRowsWaiting&)
             if (m_wanted.count(num))
                 m_listed.insert(num);
             if (bChecked) {
-                m_aPurge.push_back(PurgeRow{num, bChecked, row.m_sSubject, row.m_sUidl, !row.m_bUnavailable});
+                m_aPurge.push_back(
+                    PurgeRow{num, bChecked, row.m_sSubject, row.m_sUidl, !row.m_bUnavailable, row.m_sIdentity});
                 m_aCheckedNums.push_back(num);
                 m_aCheckedRows.push_back(std::move(row));
             } else {
                 m_aPurge.push_back(PurgeRow{num, bChecked, std::move(row.m_sSubject), std::move(row.m_sUidl),
-                                            !row.m_bUnavailable});
+                                            !row.m_bUnavailable, std::move(row.m_sIdentity)});
             }
         }
     }

@@ -399,6 +399,7 @@ std::vector<PurgeRow> MessageGridModel::Snapshot() const
     int n = 0;
     for (const StoredRow& row : m_aRows)
         rows.push_back(PurgeRow{++n, row.m_bChecked, std::string(row.m_texts.Get(PackedRow::kSubject)),
-                                std::string(row.m_texts.Get(PackedRow::kUidl)), !row.m_texts.IsUnavailable()});
+                                std::string(row.m_texts.Get(PackedRow::kUidl)), !row.m_texts.IsUnavailable(),
+                                std::string(row.m_texts.Get(PackedRow::kIdentity))});
     return rows;
 }

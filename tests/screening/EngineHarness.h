@@ -110,6 +110,12 @@ inline ScanOutcome DriveScan(ScreeningEngine& engine, RecordingListener& listene
     return out;
 }
 
+// The purge's row for a scanned row, as the window's snapshot takes it.
+inline PurgeRow PurgeRowOf(const MessageRow& row, bool bChecked)
+{
+    return {std::stoi(row.m_sNum), bChecked, row.m_sSubject, row.m_sUidl, !row.m_bUnavailable, row.m_sIdentity};
+}
+
 struct PurgeNotes {
     // Per row: 1 for a row deleted or stopped on, then 1 while the purge
     // goes on.
