@@ -866,6 +866,12 @@ bool CPop3Connection::GetUidl(int n, std::string& uidl)
     return true;
 }
 
+bool CPop3Connection::IsUidlAmbiguous(const std::string& uidl) const
+{
+    std::lock_guard lock(m_lock);
+    return m_cache.m_bHaveUidl && m_cache.m_uids.IsAmbiguous(uidl);
+}
+
 bool CPop3Connection::Top(int n, CPop3Message& message)
 {
     std::lock_guard lock(m_lock);

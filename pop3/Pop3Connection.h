@@ -185,7 +185,11 @@ public:
     pop3::ReplyError ListingProblem() const { return m_nListingProblem; }
     // False when n has no element in the listing (or no usable one).
     bool GetSize(int n, uint64_t& size);
+    // False also when the listing gives n's id to another message too: such
+    // an id identifies neither (IsUidlAmbiguous).
     bool GetUidl(int n, std::string& uidl);
+    // This session's UIDL listing gives the id to more than one message.
+    bool IsUidlAmbiguous(const std::string& uidl) const;
     // TOP n 0: the header block of message n. A -ERR reply returns false
     // with kErrProtocol and leaves the message empty; the session goes on.
     bool Top(int n, CPop3Message& message);

@@ -44,6 +44,11 @@ std::string CPop3Message::HeaderBlock() const
 
 std::string CPop3Message::FindField(const std::string& name, int n) const
 {
+    return FindFieldIf(name, n).value_or(std::string());
+}
+
+std::optional<std::string> CPop3Message::FindFieldIf(const std::string& name, int n) const
+{
     // Fields start at the text's start or after a CR LF (RFC 5322 §2.2:
     // name, then colon), in any case; the header block ends at the first
     // empty line. Read in place: a scan looks up several fields per message.
@@ -69,7 +74,7 @@ std::string CPop3Message::FindField(const std::string& name, int n) const
         pos = crlf + 2;
     }
     if (start == std::string_view::npos)
-        return {};
+        return std::nullopt;
 
     // The value runs to a CR LF that is not followed by a blank or tab
     // (RFC 5322 §2.2.3: such a line continues the field), or to the end.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,9 @@ public:
     // kMaxFieldBytes is cut to that length, its last byte kCutMark, so the
     // same message always gives the same bytes (the purge compares them).
     std::string FindField(const std::string& name, int n) const;
+    // As FindField, but empty (no value) when there is no such field, so an
+    // absent field differs from one whose value is empty.
+    std::optional<std::string> FindFieldIf(const std::string& name, int n) const;
 
     std::string GetFrom() const { return FindField("From", 0); }
     std::string GetSubject() const { return FindField("Subject", 0); }

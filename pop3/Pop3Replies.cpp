@@ -1,6 +1,8 @@
 #include "Pop3Replies.h"
 
 #include <algorithm>
+#include <functional>
+#include <unordered_map>
 
 #include "platform/Ascii.h"
 
@@ -208,6 +210,12 @@ void UidListing::Clear()
 {
     m_sIds.clear();
     m_aEntries.clear();
+    m_aAmbiguous.clear();
+}
+
+bool UidListing::IsAmbiguous(std::string_view id) const
+{
+    return std::binary_search(m_aAmbiguous.begin(), m_aAmbiguous.end(), id, std::less<>());
 }
 
 UidListing::Id UidListing::Find(uint32_t n, std::string_view* pId) const
@@ -221,7 +229,7 @@ UidListing::Id UidListing::Find(uint32_t n, std::string_view* pId) const
         return Id::kUnusable;
     if (pId)
         *pId = std::string_view(m_sIds).substr(entry.m_nOffset, entry.m_nLength);
-    return Id::kUsable;
+    return entry.m_bAmbiguous ? Id::kAmbiguous : Id::kUsable;
 }
 
 ReplyError ParseUidListing(std::string_view reply, uint32_t nMaxNumber, UidListing& listing)
@@ -255,8 +263,26 @@ ReplyError ParseUidListing(std::string_view reply, uint32_t nMaxNumber, UidListi
         listing.m_sIds.append(id);
         return true;
     });
-    if (error != ReplyError::kNone)
+    if (error != ReplyError::kNone) {
         listing.Clear();
+        return error;
+    }
+    // Every message whose id another message shares is marked; the ids are
+    // read once the listing is whole, as m_sIds no longer moves.
+    std::unordered_map<std::string_view, UidListing::Entry*> first;
+    first.reserve(listing.m_aEntries.size());
+    for (UidListing::Entry& entry : listing.m_aEntries) {
+        if (entry.m_nLength == UidListing::kNotListed || entry.m_nLength == UidListing::kUnusable)
+            continue;
+        const std::string_view id = std::string_view(listing.m_sIds).substr(entry.m_nOffset, entry.m_nLength);
+        const auto [at, bNew] = first.emplace(id, &entry);
+        if (bNew)
+            continue;
+        if (!at->second->m_bAmbiguous)
+            listing.m_aAmbiguous.emplace_back(id);
+        at->second->m_bAmbiguous = entry.m_bAmbiguous = true;
+    }
+    std::sort(listing.m_aAmbiguous.begin(), listing.m_aAmbiguous.end());
     return error;
 }
 

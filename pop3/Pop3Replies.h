@@ -98,11 +98,16 @@ ReplyError ParseScanListing(std::string_view reply, uint32_t nMaxNumber, ScanLis
 // The unique-id listing of UIDL: message number to id. A message whose id
 // breaks RFC 1939 §7 (a byte outside 0x21-0x7E, more than 70 characters) is
 // kept as listed without a usable id, so it still shows and can still be
-// checked by its Subject.
+// checked by its Subject. So is a message whose id the listing gives more
+// than one message (kAmbiguous): RFC 1939 §7 forbids it, and such an id
+// cannot tell which message a row stands for.
 class UidListing {
 public:
-    enum class Id { kNotListed, kUnusable, kUsable };
+    enum class Id { kNotListed, kUnusable, kAmbiguous, kUsable };
+    // *pId gets the id for kUsable and kAmbiguous.
     Id Find(uint32_t n, std::string_view* pId = nullptr) const;
+    // The listing gives this id to more than one message.
+    bool IsAmbiguous(std::string_view id) const;
     uint32_t HighestNumber() const { return static_cast<uint32_t>(m_aEntries.size()); }
     void Clear();
 
@@ -113,9 +118,11 @@ private:
     struct Entry {
         uint32_t m_nOffset = 0;              // into m_sIds
         uint8_t m_nLength = kNotListed;      // 1..70, or a marker above
+        bool m_bAmbiguous = false;           // another message has the same id
     };
     std::string m_sIds;                      // every id, one after another
     std::vector<Entry> m_aEntries;           // element n - 1 belongs to message n
+    std::vector<std::string> m_aAmbiguous;   // the ids listed more than once, sorted
 };
 // Number bounds and duplicates as for ParseScanListing.
 ReplyError ParseUidListing(std::string_view reply, uint32_t nMaxNumber, UidListing& listing);

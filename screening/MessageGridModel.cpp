@@ -403,7 +403,8 @@ std::vector<PurgeRow> MessageGridModel::Snapshot() const
             rows.push_back(PurgeRowOf(row.m_texts.Unpack(), n, true));
         else
             rows.push_back(PurgeRow{n, false, std::string(row.m_texts.Get(PackedRow::kSubject)),
-                                    std::string(row.m_texts.Get(PackedRow::kUidl)), !row.m_texts.IsUnavailable()});
+                                    std::string(row.m_texts.Get(PackedRow::kUidl)), !row.m_texts.IsUnavailable(),
+                                    std::string(row.m_texts.Get(PackedRow::kIdentity))});
     }
     return rows;
 }

@@ -31,14 +31,17 @@ struct MessageRow {
     std::string m_sCCText;
     std::string m_sUidl;      // the server's unique id (RFC 1939 §7), empty without UIDL
     std::string m_sReason;    // why the row is suspect, UTF-8; empty when it is not
+    // Which message the row shows: MessageIdentity of the header the scan
+    // read (binary bytes); empty for a row without one (unavailable).
+    std::string m_sIdentity;
     // Where the scan wrote this message's header text in "message.txt", and
     // its length; -1 when it was not written.
     long long m_nHeaderAt = -1;
     size_t m_nHeaderLength = 0;
     uint64_t m_nSize = 0;     // the LIST size in bytes, for the journal and the kept copy
 
-    // The fifteen texts in the order above, for code that treats them alike.
-    static constexpr size_t kTextCount = 15;
+    // The sixteen texts in the order above, for code that treats them alike.
+    static constexpr size_t kTextCount = 16;
     std::array<const std::string*, kTextCount> Texts() const { return TextsOf(*this); }
     std::array<std::string*, kTextCount> Texts() { return TextsOf(*this); }
 
@@ -50,6 +53,7 @@ private:
     {
         return {&row.m_sNum,      &row.m_sSize,   &row.m_sAtt,    &row.m_sSubject, &row.m_sFrom,
                 &row.m_sEmail,    &row.m_sDate,   &row.m_sTo,     &row.m_sCC,      &row.m_sSubjectText,
-                &row.m_sFromText, &row.m_sToText, &row.m_sCCText, &row.m_sUidl,    &row.m_sReason};
+                &row.m_sFromText, &row.m_sToText, &row.m_sCCText, &row.m_sUidl,    &row.m_sReason,
+                &row.m_sIdentity};
     }
 };

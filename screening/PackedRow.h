@@ -7,8 +7,8 @@
 #include <memory>
 #include <string_view>
 
-// A row as a long-lived list keeps it: its fifteen texts back to back in
-// one block. A MessageRow is fifteen strings of 32 bytes each and an
+// A row as a long-lived list keeps it: its sixteen texts back to back in
+// one block. A MessageRow is sixteen strings of 32 bytes each and an
 // allocation for every text longer than 15 bytes; a packed row is about
 // 100 bytes and one allocation, which is what lets a review of 100,000
 // messages fit its memory budget.
@@ -17,7 +17,7 @@ public:
     // The texts in MessageRow's order; the first nine are the grid's columns.
     enum Text {
         kNum, kSize, kAtt, kSubject, kFrom, kEmail, kDate, kTo, kCC,
-        kSubjectText, kFromText, kToText, kCCText, kUidl, kReason, kTextCount
+        kSubjectText, kFromText, kToText, kCCText, kUidl, kReason, kIdentity, kTextCount
     };
     static_assert(kTextCount == MessageRow::kTextCount);
 

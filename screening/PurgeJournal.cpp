@@ -38,7 +38,7 @@ JournalEntry JournalEntryOf(const MessageRow& row)
 
 PurgeRow PurgeRowOf(const MessageRow& row, int nNum, bool bChecked)
 {
-    PurgeRow purge{nNum, bChecked, row.m_sSubject, row.m_sUidl, !row.m_bUnavailable};
+    PurgeRow purge{nNum, bChecked, row.m_sSubject, row.m_sUidl, !row.m_bUnavailable, row.m_sIdentity};
     if (bChecked)
         purge.m_pJournal = std::make_shared<const JournalEntry>(JournalEntryOf(row));
     return purge;

@@ -1,8 +1,11 @@
 #include "RowBuilder.h"
 
 #include "platform/Ascii.h"
+#include "platform/Digest.h"
 
 #include <chrono>
+#include <optional>
+#include <type_traits>
 #include <string_view>
 
 namespace {
@@ -139,4 +142,20 @@ MessageRow BuildMessageRow(int n, uint64_t size, const CPop3Message& message)
     row.m_sTo = StripToBrackets(message.GetTo());
     row.m_sCC = message.GetCC();
     return row;
+}
+
+std::string MessageIdentity(const CPop3Message& message)
+{
+    // Each field as "-" when absent, else "+", its length, ':' and its bytes,
+    // so no two different sets of fields give the same input.
+    std::string fields;
+    for (const char* name : {"From", "Date", "Message-ID"}) {
+        const std::optional<std::string> value = message.FindFieldIf(name, 0);
+        fields += value ? "+" + std::to_string(value->size()) + ":" + *value : std::string("-");
+    }
+    const auto digest = platform::Sha256(fields);
+    if (!digest)
+        return {};
+    static_assert(kIdentityBytes <= std::tuple_size_v<std::decay_t<decltype(*digest)>>);
+    return std::string(reinterpret_cast<const char*>(digest->data()), kIdentityBytes);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -32,3 +33,11 @@ std::string NormaliseDate(const std::string& date);
 // command-line front end both use it. Every text comes from the message's
 // bounded field values, so the Subject is GetSubject() byte for byte.
 MessageRow BuildMessageRow(int n, uint64_t size, const CPop3Message& message);
+
+// Which message a header block belongs to, as far as its header tells: a
+// digest of the raw From, Date and Message-ID fields (an absent field
+// differs from an empty one), kIdentityBytes long. The purge compares it
+// with what it reads again, so a message that took another's number, id and
+// Subject is still told apart. Empty when no digest could be made.
+inline constexpr size_t kIdentityBytes = 16;
+std::string MessageIdentity(const CPop3Message& message);

@@ -57,15 +57,35 @@ uint64_t KeptBytes(const ScanRow& row, RowKeeping keeping)
     return 0;
 }
 
+// How far a kept copy's length may stray from the message's LIST size.
+// RFC 1939 §11 counts CR LF line ends, but some servers count their stored
+// LF ends, so an honest copy may be up to twice as long (empty lines alone)
+// and, with a server that counts otherwise, down to half; the slack covers
+// a short message whose lines are mostly ends.
+constexpr uint64_t kCopySizeSlack = 512;
+
+bool PlausibleCopySize(uint64_t copyBytes, uint64_t listSize)
+{
+    return copyBytes * 2 >= listSize && copyBytes <= listSize * 2 + kCopySizeSlack;
+}
+
 // What the user is told, after a session broke, about what the server did.
 constexpr const char* kDroppedNote = " The session was closed without QUIT, so nothing was deleted.";
 
+// Whether the header read again is that of the message the row showed, by
+// its sender, date and Message-ID. A row without an identity matches none.
+bool SameIdentity(const PurgeRow& row, const std::string& identity)
+{
+    return !row.m_sIdentity.empty() && identity == row.m_sIdentity;
+}
+
 // A checked row read again: whether it is still the message the user saw
-// (the Subject byte for byte, and the scan's id where the row has one).
-// kNotChecked when it is; `note` gets both Subjects either way. `text` is
-// the Subject read, or the refusal when the message could not be read.
+// (the Subject byte for byte, the scan's id where the row has one, and the
+// message's identity). kNotChecked when it is; `note` gets both Subjects
+// either way. `text` is the Subject read, or the refusal when the message
+// could not be read; `identity` the MessageIdentity of what was read.
 PurgeOutcome JudgeReadAgain(const PurgeRow& row, bool bRead, const std::string& text, bool bIdOk,
-                            PurgeProgress& note)
+                            const std::string& identity, PurgeProgress& note)
 {
     note.m_sGridSubject = row.m_sSubject;
     if (!bRead) {
@@ -77,6 +97,10 @@ PurgeOutcome JudgeReadAgain(const PurgeRow& row, bool bRead, const std::string& 
         return PurgeOutcome::kChanged;
     if (!bIdOk) {
         note.m_sServerSubject += " (another message: its id on the server has changed)";
+        return PurgeOutcome::kIdChanged;
+    }
+    if (!SameIdentity(row, identity)) {
+        note.m_sServerSubject += " (another message: its sender, date or Message-ID differs)";
         return PurgeOutcome::kIdChanged;
     }
     return PurgeOutcome::kNotChecked;
@@ -119,8 +143,11 @@ std::string PurgeSummaryText(const PurgeResult& result)
         text += ", " + std::to_string(result.m_aGone.size()) + " already removed";
     if (!result.m_aLeft.empty())
         text += ", " + std::to_string(result.m_aLeft.size()) + " not deleted (could not be read or found)";
-    if (!result.m_aNotKept.empty())
-        text += ", " + std::to_string(result.m_aNotKept.size()) + " not deleted (no copy could be kept)";
+    const size_t nDiffered = result.m_aCopyDiffered.size();
+    if (result.m_aNotKept.size() > nDiffered)
+        text += ", " + std::to_string(result.m_aNotKept.size() - nDiffered) + " not deleted (no copy could be kept)";
+    if (nDiffered > 0)
+        text += ", " + std::to_string(nDiffered) + " not deleted (the copy did not match)";
     if (result.m_nWithoutId > 0)
         text += "; " + std::to_string(result.m_nWithoutId)
                 + " checked by Subject only (the server gave no usable id)";
@@ -537,6 +564,7 @@ MessageRow ScreeningEngine::ReadRow(ScanWalk& walk, int n, uint64_t size)
 {
     walk.m_dump.WriteRecord(n, size, walk.m_message.Text());
     MessageRow row = BuildMessageRow(n, size, walk.m_message);
+    row.m_sIdentity = MessageIdentity(walk.m_message);
     AddReadableTexts(row);
     row.m_nHeaderAt = static_cast<long long>(walk.m_dump.LastTextOffset());
     row.m_nHeaderLength = walk.m_message.Text().size();
@@ -670,6 +698,10 @@ bool ScreeningEngine::ReconnectForPurge(std::vector<PurgeRow>& rows, PurgeResult
         if (m_connection.GetUidl(n, uidl))
             numbers.emplace(uidl, n);
     for (PurgeRow& row : rows) {
+        // An id the server now gives two messages names neither: the row is
+        // left alone as one without an id, never taken for removed.
+        if (m_connection.IsUidlAmbiguous(row.m_sUidl))
+            row.m_sUidl.clear();
         if (row.m_sUidl.empty())
             continue;
         const auto found = numbers.find(row.m_sUidl);
@@ -771,19 +803,23 @@ std::optional<PurgeProgress> ScreeningEngine::VisitRow(const PurgeRow& row, int 
     std::string uidl;
     const bool bIdOk = !bRead || text != row.m_sSubject || row.m_sUidl.empty()
                        || (m_connection.UidlOf(row.m_nNum, uidl) && uidl == row.m_sUidl);
-    note.m_nOutcome = JudgeReadAgain(row, bRead, text, bIdOk, note);
+    note.m_nOutcome = JudgeReadAgain(row, bRead, text, bIdOk, MessageIdentity(message), note);
     if (m_connection.IsBroken()) {
         note.m_nOutcome = PurgeOutcome::kBroken;
     } else if (note.m_nOutcome != PurgeOutcome::kNotChecked) {
         // A difference: no DELE.
     } else if (PurgeCancelled()) {
         return std::nullopt;
-    } else if (!KeepCopy(row.m_nNum, note.m_sReply)) {
-        // The copy the user asked for failed: no DELE, the purge goes on.
+    } else if (const Copy copy = KeepCopy(row, note.m_sReply); copy != Copy::kKept) {
+        // The copy the user asked for failed, or was another message: no
+        // DELE, the purge goes on.
         result.m_sLastReply = note.m_sReply;
         note.m_nOutcome = m_connection.IsBroken() ? PurgeOutcome::kBroken : PurgeOutcome::kNotKept;
-        if (note.m_nOutcome == PurgeOutcome::kNotKept)
+        if (note.m_nOutcome == PurgeOutcome::kNotKept) {
             result.m_aNotKept.push_back(nShown);
+            if (copy == Copy::kDiffered)
+                result.m_aCopyDiffered.push_back(nShown);
+        }
     } else {
         note.m_nOutcome = DeleOutcome(m_connection.Dele(row.m_nNum), row, nShown, result, note.m_sReply);
     }
@@ -903,7 +939,9 @@ void ScreeningEngine::SettleJournal(int count)
         if (m_connection.GetUidl(n, uidl))
             listed.insert(uidl);
     for (JournalEntry& entry : pending) {
-        entry.m_nState = listed.count(entry.m_sUidl) ? JournalEntry::State::kNotDeleted : JournalEntry::State::kDeleted;
+        // An id the server lists twice is still there, whichever it is.
+        const bool bListed = listed.count(entry.m_sUidl) || m_connection.IsUidlAmbiguous(entry.m_sUidl);
+        entry.m_nState = bListed ? JournalEntry::State::kNotDeleted : JournalEntry::State::kDeleted;
         entry.m_nTime = 0;
     }
     journal.Append(pending);
@@ -938,9 +976,13 @@ struct ScreeningEngine::Reread {
     bool m_bIdOk = true;      // no UIDL to check, or UIDL n answered and matched
     bool m_bBroken = false;   // the session broke on this row's replies
     std::string m_sSubject = {};  // the Subject now, or the refusal's text
+    std::string m_sIdentity = {}; // MessageIdentity of the header read
 
     // Still the message the user saw: JudgeReadAgain would find no difference.
-    bool Matches(const PurgeRow& row) const { return m_bRead && m_bIdOk && m_sSubject == row.m_sSubject; }
+    bool Matches(const PurgeRow& row) const
+    {
+        return m_bRead && m_bIdOk && m_sSubject == row.m_sSubject && SameIdentity(row, m_sIdentity);
+    }
 };
 
 // The pipelined DELEs: sent, answered, and the next reread to use.
@@ -1035,6 +1077,8 @@ void ScreeningEngine::ReadAgainPipelined(const std::vector<PurgeRow>& rows, std:
         CPop3Message message;
         reread.m_bRead = m_connection.ReadTop(row.m_nNum, message);
         reread.m_sSubject = reread.m_bRead ? message.GetSubject() : m_connection.GetLastReply();
+        if (reread.m_bRead)
+            reread.m_sIdentity = MessageIdentity(message);
         std::string uidl;
         if (!row.m_sUidl.empty() && !m_connection.IsBroken())
             reread.m_bIdOk = m_connection.ReadUidlOf(row.m_nNum, uidl) && uidl == row.m_sUidl;
@@ -1058,7 +1102,8 @@ void ScreeningEngine::JudgeReread(const std::vector<PurgeRow>& rows, const std::
     const auto clean = [&](const Reread& reread) { return !reread.m_bBroken && reread.Matches(rows[reread.m_nRow]); };
     const Reread& reread = rereads[window.m_nNext++];
     const PurgeRow& row = rows[reread.m_nRow];
-    note.m_nOutcome = JudgeReadAgain(row, reread.m_bRead, reread.m_sSubject, reread.m_bIdOk, note);
+    note.m_nOutcome =
+        JudgeReadAgain(row, reread.m_bRead, reread.m_sSubject, reread.m_bIdOk, reread.m_sIdentity, note);
     if (reread.m_bBroken) {
         note.m_nOutcome = PurgeOutcome::kBroken;
     } else if (note.m_nOutcome == PurgeOutcome::kNotChecked) {
@@ -1388,8 +1433,8 @@ void ScreeningEngine::SetJournalFolder(std::string folder)
 
 // PurgeThread: RETR n into the Maildir before DELE n. A message larger than
 // asked for is deleted without a copy; one whose size is unknown is not
-// deleted at all.
-bool ScreeningEngine::KeepCopy(int n, std::string& why)
+// deleted at all, nor one whose copy is not the message the row shows.
+ScreeningEngine::Copy ScreeningEngine::KeepCopy(const PurgeRow& row, std::string& why)
 {
     QuarantineOptions options;
     {
@@ -1397,24 +1442,32 @@ bool ScreeningEngine::KeepCopy(int n, std::string& why)
         options = m_quarantine;
     }
     if (options.m_nMaxBytes == 0)
-        return true;
-    const auto fail = [&why](const std::string& text) {
+        return Copy::kKept;
+    const auto fail = [&why](const std::string& text, Copy copy = Copy::kFailed) {
         why = text;
-        return false;
+        return copy;
     };
     uint64_t size = 0;
-    if (!m_connection.GetSize(n, size))
+    if (!m_connection.GetSize(row.m_nNum, size))
         return fail("No copy kept: the server gives no size for the message.");
     if (size > options.m_nMaxBytes)
-        return true;
+        return Copy::kKept;
     // Room for a server whose LIST size is a little short of the message.
     const size_t limit = static_cast<size_t>(options.m_nMaxBytes + options.m_nMaxBytes / 4 + 4096);
     std::string text;
-    if (!m_connection.Retr(n, text, limit))
+    if (!m_connection.Retr(row.m_nNum, text, limit))
         return fail("No copy kept: the server did not send the message (" + m_connection.GetLastReply() + ").");
+    // The copy must be the message the row showed: the same header, and a
+    // size LIST could have counted. A copy of another message, or none at
+    // all, would stand in for a message deleted unseen.
+    CPop3Message header;
+    header.SetText(text);
+    if (!PlausibleCopySize(text.size(), size) || header.GetSubject() != row.m_sSubject
+        || MessageIdentity(header) != row.m_sIdentity || row.m_sIdentity.empty())
+        return fail("No copy kept: the copy did not match the message.", Copy::kDiffered);
     QuarantineMaildir maildir = options.m_sFolder.empty() ? QuarantineMaildir()
                                                           : QuarantineMaildir(options.m_sFolder);
     if (!maildir.Store(text))
         return fail("No copy kept: " + maildir.FailureReason() + ".");
-    return true;
+    return Copy::kKept;
 }

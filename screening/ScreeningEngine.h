@@ -40,6 +40,7 @@ struct PurgeRow {
     std::string m_sSubject;    // raw bytes, as the scan read them
     std::string m_sUidl = {};  // the scan's UIDL for the message; empty: none
     bool m_bAvailable = true;  // false: the server refused to show it, so it is never deleted
+    std::string m_sIdentity = {};  // MessageRow::m_sIdentity; empty: no message to match, never deleted
     // A checked row: what the journal records should the purge delete it
     // (PurgeRowOf fills it); the engine adds the account and the time.
     // Shared, so a snapshot of many rows stays cheap to copy.
@@ -63,12 +64,12 @@ enum class PurgeOutcome {
     kRefused,       // DELE refused; the purge goes on
     kChanged,       // the Subject differs: stopped here
     kUnreadable,    // the server refused to show the message again: stopped here
-    kIdChanged,     // the UIDL differs: another message has this number now; stopped here
+    kIdChanged,     // the UIDL, sender, date or Message-ID differs: another message; stopped here
     kGone,          // on a new session, no message has the row's UIDL: already removed
-    kUnidentified,  // on a new session, the row has no UIDL to find it by: left alone
+    kUnidentified,  // on a new session, the row has no UIDL to find it by, or one given twice: left alone
     kUnavailable,   // the scan could not read it, so nobody saw it: left alone
     kBroken,        // replies no longer pair with commands: session dropped, nothing deleted
-    kNotKept,       // the copy asked for could not be kept, so no DELE; the purge goes on
+    kNotKept,       // the copy asked for could not be kept, or was not the message: no DELE; the purge goes on
 };
 
 // The end of one purge.
@@ -96,6 +97,7 @@ struct PurgeResult {
     std::vector<int> m_aGone;          // already removed (new session)
     std::vector<int> m_aLeft;          // unavailable or unidentified: never tried
     std::vector<int> m_aNotKept;       // no copy could be kept: not deleted
+    std::vector<int> m_aCopyDiffered;  // of m_aNotKept: the copy the server sent was not the message
     int m_nWithoutId = 0;              // marked on the Subject check alone (no usable UIDL)
     // The last refusal or failure the purge met (a DELE, a copy, RSET or
     // QUIT), for the user's message.
@@ -384,9 +386,10 @@ private:
     // at a time.
     bool NeedsStepBeforeDele(const PurgeRow& row);
     void PostProgress(PurgeProgress note, bool& bContinue);
-    // The copy of message n asked for by SetQuarantine, kept before its
-    // DELE; true when none is asked for. `why` says why a copy failed.
-    bool KeepCopy(int n, std::string& why);
+    // The copy of the row's message asked for by SetQuarantine, kept before
+    // its DELE; kKept also when none is asked for. `why` says why not.
+    enum class Copy { kKept, kFailed, kDiffered };
+    Copy KeepCopy(const PurgeRow& row, std::string& why);
     void StopScanLocked();                    // m_mutex held
 
     IScreeningListener& m_listener;

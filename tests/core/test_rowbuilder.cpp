@@ -34,6 +34,8 @@ private slots:
     void date();
     void dateIgnoresTimeZone();
     void wholeRow();
+    void identity_data();
+    void identity();
 };
 
 void TestRowBuilder::sizeText_data()
@@ -240,6 +242,34 @@ void TestRowBuilder::wholeRow()
     QVERIFY(empty.m_sAtt.empty() && empty.m_sSubject.empty() && empty.m_sFrom.empty()
             && empty.m_sEmail.empty() && empty.m_sDate.empty() && empty.m_sTo.empty()
             && empty.m_sCC.empty());
+}
+
+// Two header blocks are the same message to the purge exactly when their
+// From, Date and Message-ID fields are.
+void TestRowBuilder::identity_data()
+{
+    QTest::addColumn<QByteArray>("one");
+    QTest::addColumn<QByteArray>("other");
+    QTest::addColumn<bool>("same");
+    QTest::newRow("absent and empty Message-ID differ")
+        << QByteArray("From: a\r\nDate: d\r\n") << QByteArray("From: a\r\nDate: d\r\nMessage-ID:\r\n") << false;
+    QTest::newRow("a byte moved from one field to the next differs")
+        << QByteArray("From: ab\r\nDate: c\r\n") << QByteArray("From: a\r\nDate: bc\r\n") << false;
+    QTest::newRow("another sender differs")
+        << QByteArray("From: boss@corp\r\nSubject: x\r\n") << QByteArray("From: spam@junk\r\nSubject: x\r\n") << false;
+    QTest::newRow("other fields, order and case do not count")
+        << QByteArray("Subject: x\r\nfrom: a\r\nMessage-ID: <m>\r\n")
+        << QByteArray("Message-Id: <m>\r\nReceived: y\r\nFROM: a\r\n\r\n") << true;
+}
+
+void TestRowBuilder::identity()
+{
+    QFETCH(QByteArray, one);
+    QFETCH(QByteArray, other);
+    QFETCH(bool, same);
+    const std::string identity = MessageIdentity(Message(one));
+    QCOMPARE(identity.size(), kIdentityBytes);
+    QCOMPARE(identity == MessageIdentity(Message(other)), same);
 }
 
 QTEST_GUILESS_MAIN(TestRowBuilder)

@@ -147,7 +147,9 @@ void FuzzPop3Replies(const uint8_t* data, size_t size)
     Require(ids.HighestNumber() <= maxNumber);
     for (uint32_t n = 1; n <= ids.HighestNumber(); ++n) {
         std::string_view id;
-        if (ids.Find(n, &id) == pop3::UidListing::Id::kUsable) {
+        const pop3::UidListing::Id kind = ids.Find(n, &id);
+        Require((kind == pop3::UidListing::Id::kAmbiguous) == (!id.empty() && ids.IsAmbiguous(id)));
+        if (kind == pop3::UidListing::Id::kUsable) {
             Require(!id.empty() && id.size() <= pop3::kMaxUidLength);
             for (char c : id)
                 Require(static_cast<unsigned char>(c) >= 0x21 && static_cast<unsigned char>(c) <= 0x7E);

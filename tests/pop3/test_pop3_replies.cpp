@@ -179,6 +179,12 @@ void TestPop3Replies::uidListing()
     QCOMPARE(listing.Find(5, &id), UidListing::Id::kUsable);
     QCOMPARE(id.size(), size_t(70));
     QCOMPARE(listing.Find(6), UidListing::Id::kNotListed);
+    // An id two messages share names neither of them.
+    QCOMPARE(ParseUidListing("+OK\r\n1 x\r\n2 same\r\n3 y\r\n4 same", 5, listing), ReplyError::kNone);
+    QCOMPARE(listing.Find(2), UidListing::Id::kAmbiguous);
+    QCOMPARE(listing.Find(3), UidListing::Id::kUsable);
+    QCOMPARE(listing.Find(4), UidListing::Id::kAmbiguous);
+    QVERIFY(listing.IsAmbiguous("same") && !listing.IsAmbiguous("x"));
     QCOMPARE(ParseUidListing("+OK\r\n1 a\r\n1 b", 5, listing), ReplyError::kDuplicate);
     QCOMPARE(listing.HighestNumber(), 0u);
     QCOMPARE(ParseUidListing("+OK\r\n6 a", 5, listing), ReplyError::kOutOfRange);

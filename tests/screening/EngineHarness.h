@@ -8,6 +8,7 @@
 #include <variant>
 #include <vector>
 
+#include "screening/PurgeJournal.h"
 #include "screening/ScreeningEngine.h"
 #include "tests/support/ScriptedPop3Server.h"
 
@@ -108,6 +109,12 @@ inline ScanOutcome DriveScan(ScreeningEngine& engine, RecordingListener& listene
         return out.m_bDone;
     });
     return out;
+}
+
+// The purge's row for a scanned row, as the front ends take it.
+inline PurgeRow PurgeRowOf(const MessageRow& row, bool bChecked)
+{
+    return PurgeRowOf(row, std::stoi(row.m_sNum), bChecked);
 }
 
 struct PurgeNotes {

@@ -564,11 +564,11 @@ private slots:
         if (fault == "quit-late")
             engine.Connection().SetTiming({300, 300, 300, 300});
 
-        const char* subjects[] = {"Hello there", "Re: v\xEDrus alert", "Quarterly report"};
+        // Without the UIDLs: the Subject and the identity alone, one command per row.
         std::vector<PurgeRow> rows;
-        for (size_t i = 0; i < 3; ++i) {
-            rows.push_back({int(i) + 1, checked[int(i)] == '1', subjects[i]});
-            rows.back().m_pJournal = std::make_shared<const JournalEntry>(JournalEntryOf(scanned[i]));
+        for (int i = 0; i < 3; ++i) {
+            rows.push_back(PurgeRowOf(scanned[static_cast<size_t>(i)], checked[i] == '1'));
+            rows.back().m_sUidl.clear();
         }
         const PurgeNotes purge = f.Purge(rows);
         quitHeld.Open();
@@ -692,27 +692,104 @@ private slots:
         QCOMPARE(f.m_server.Messages().size(), m_aMail.size());
     }
 
+    // The review's session is gone: the purge logs in again and finds row 2
+    // by its UIDL. Messages 1 and 2 share a Subject; an id the server lists
+    // twice, or gives a new message, must never have another message deleted.
+    void reconnect_data()
+    {
+        QTest::addColumn<QString>("scanIds");    // the scan's UIDL listing; empty: the server's own
+        QTest::addColumn<QString>("newIds");     // the new session's
+        QTest::addColumn<bool>("replaced");      // message 2 is another sender's with the same Subject now
+        QTest::addColumn<bool>("pipelined");
+        QTest::addColumn<int>("outcome");        // row 2's PurgeOutcome
+        QTest::addColumn<int>("left");           // messages on the server afterwards
+        const QString twice = "+OK\r\n1 SAME\r\n2 SAME\r\n3 mavix-uid-3\r\n.\r\n";
+        const auto marked = int(PurgeOutcome::kMarked), unidentified = int(PurgeOutcome::kUnidentified),
+                   idChanged = int(PurgeOutcome::kIdChanged);
+        QTest::newRow("found again: deleted") << "" << "" << false << false << marked << 2;
+        QTest::newRow("found again, pipelined: deleted") << "" << "" << false << true << marked << 2;
+        QTest::newRow("UIDL listed twice at the scan") << twice << twice << false << false << unidentified << 3;
+        QTest::newRow("UIDL listed twice on the new session")
+            << "" << "+OK\r\n1 mavix-uid-2\r\n2 mavix-uid-2\r\n3 mavix-uid-3\r\n.\r\n" << false << false
+            << unidentified << 3;
+        QTest::newRow("UIDL reused with the same Subject") << "" << "" << true << false << idChanged << 3;
+        QTest::newRow("UIDL reused, pipelined") << "" << "" << true << true << idChanged << 3;
+    }
+
+    void reconnect()
+    {
+        QFETCH(QString, scanIds);
+        QFETCH(QString, newIds);
+        QFETCH(bool, replaced);
+        QFETCH(bool, pipelined);
+        QFETCH(int, outcome);
+        QFETCH(int, left);
+        const std::string boss = "From: boss@corp\r\nSubject: Invoice\r\nDate: 5 Jan 2005 10:00:00 +0000\r\n\r\nPay.\r\n";
+        m_aMail = {boss, "From: spam@junk\r\nSubject: Invoice\r\nDate: 5 Jan 2005 10:00:00 +0000\r\n\r\nBuy.\r\n",
+                   MailText(3, "Lunch?")};
+        EngineFixture f;
+        auto& [server, listener, engine] = f;
+        server.ListPipelining(pipelined);
+        f.Serve(m_aMail, [&](const std::string& command, int session) -> std::optional<std::string> {
+            const QString& ids = session == 0 ? scanIds : newIds;
+            if (command == "UIDL" && !ids.isEmpty())
+                return ids.toStdString();
+            if (replaced && session > 0 && command == "TOP 2 0")
+                return std::string("+OK\r\nFrom: colleague@corp\r\nSubject: Invoice\r\n"
+                                   "Date: 6 Jan 2005 09:00:00 +0000\r\n\r\n.\r\n");
+            return std::nullopt;
+        });
+        std::vector<MessageRow> scanned;
+        ScanToReview(f, &scanned);
+        QVERIFY(engine.CanReconnect());
+        engine.Connection().Drop();
+
+        std::vector<PurgeRow> rows;
+        for (const MessageRow& row : scanned)
+            rows.push_back(PurgeRowOf(row, row.m_sNum == "2"));
+        const PurgeNotes purge = f.Purge(rows);
+        QVERIFY(purge.m_bDone);
+        const PurgeResult& result = purge.m_done.m_result;
+        QVERIFY2(result.m_bReconnected && result.m_bCommitted, purge.m_done.m_sSummary.c_str());
+        const auto row2 = std::find_if(purge.m_aRows.begin(), purge.m_aRows.end(),
+                                       [](const PurgeProgress& note) { return note.m_nNum == 2; });
+        QVERIFY(row2 != purge.m_aRows.end());
+        QCOMPARE(int(row2->m_nOutcome), outcome);
+        QVERIFY(result.m_aGone.empty());
+        if (outcome == int(PurgeOutcome::kIdChanged))
+            QVERIFY2(row2->m_sServerSubject.find("(another message: its sender") != std::string::npos,
+                     row2->m_sServerSubject.c_str());
+        QVERIFY(server.WaitNoSession(5000));
+        QCOMPARE(int(server.Messages().size()), left);
+        QCOMPARE(server.Messages().front(), boss);
+    }
+
     // Copies before DELE: the small checked message is fetched and stored
     // (synced into new/) before its DELE is sent; the large one is deleted
-    // without a copy; when the copy cannot be written there is no DELE.
+    // without a copy; when the copy cannot be written, or RETR sends what
+    // is not the message, there is no DELE.
     void quarantine_data()
     {
         QTest::addColumn<bool>("writable");
+        QTest::addColumn<QString>("copy");           // what RETR 1 sends: "same" message, or not
         QTest::addColumn<QString>("wire");
         QTest::addColumn<int>("left");
         QTest::addColumn<bool>("pipelined");
-        QTest::newRow("copy, then DELE")
-            << true << "TOP 1 0\r\nRETR 1\r\nDELE 1\r\nTOP 3 0\r\nDELE 3\r\nQUIT\r\n" << 1 << false;
-        QTest::newRow("no copy, no DELE")
-            << false << "TOP 1 0\r\nRETR 1\r\nTOP 3 0\r\nDELE 3\r\nQUIT\r\n" << 2 << false;
+        const QString kept = "TOP 1 0\r\nRETR 1\r\nDELE 1\r\nTOP 3 0\r\nDELE 3\r\nQUIT\r\n";
+        const QString notKept = "TOP 1 0\r\nRETR 1\r\nTOP 3 0\r\nDELE 3\r\nQUIT\r\n";
+        QTest::newRow("copy, then DELE") << true << "same" << kept << 1 << false;
+        QTest::newRow("no copy, no DELE") << false << "same" << notKept << 2 << false;
         // A row with a copy to keep is walked one command at a time.
-        QTest::newRow("pipelined: copy, then DELE")
-            << true << "TOP 1 0\r\nRETR 1\r\nDELE 1\r\nTOP 3 0\r\nDELE 3\r\nQUIT\r\n" << 1 << true;
+        QTest::newRow("pipelined: copy, then DELE") << true << "same" << kept << 1 << true;
+        QTest::newRow("copy of another message") << true << "other" << notKept << 2 << false;
+        QTest::newRow("empty copy") << true << "empty" << notKept << 2 << false;
+        QTest::newRow("copy far shorter than LIST") << true << "header" << notKept << 2 << false;
     }
 
     void quarantine()
     {
         QFETCH(bool, writable);
+        QFETCH(QString, copy);
         QFETCH(QString, wire);
         QFETCH(int, left);
         QFETCH(bool, pipelined);
@@ -722,29 +799,41 @@ private slots:
             QFile blocker(folder);
             QVERIFY(blocker.open(QIODevice::WriteOnly));
         }
-        m_aMail[0] = MailText(1, "Hello there") + ".starts with a dot\r\n";
+        m_aMail[0] = MailText(1, "Hello there", 400) + ".starts with a dot\r\n";
         std::atomic<int> copiesAtDele{-1};
         EngineFixture f;
         auto& [server, listener, engine] = f;
         server.ListPipelining(pipelined);
         f.Serve(m_aMail, [&](const std::string& command, int) -> std::optional<std::string> {
-            if (command == "RETR 1")
-                return "+OK\r\n" + MailText(1, "Hello there") + "..starts with a dot\r\n.\r\n";
+            if (command == "RETR 1" && copy == "same")
+                return "+OK\r\n" + MailText(1, "Hello there", 400) + "..starts with a dot\r\n.\r\n";
+            if (command == "RETR 1" && copy == "other")
+                return "+OK\r\n" + MailText(7, "Hello there", 400) + ".\r\n";
+            if (command == "RETR 1" && copy == "empty")
+                return std::string("+OK\r\n.\r\n");
+            if (command == "RETR 1" && copy == "header")
+                return "+OK\r\n" + HeaderOf(m_aMail[0]) + ".\r\n";
             if (command == "DELE 1")
                 copiesAtDele = static_cast<int>(QDir(folder + "/new").entryList(QDir::Files).size());
             return std::nullopt;
         });
         engine.SetQuarantine(QuarantineOptions{1024, folder.toStdString()});
-        ScanToReview(f);
+        std::vector<MessageRow> scanned;
+        ScanToReview(f, &scanned);
         const size_t before = server.Received().size();
-        const PurgeNotes purge = f.Purge({{1, true, "Hello there"}, {2, false, "Re: v\xEDrus alert"}, {3, true, "Quarterly report"}});
+        std::vector<PurgeRow> rows;
+        for (const MessageRow& row : scanned) {
+            rows.push_back(PurgeRowOf(row, row.m_sNum != "2"));
+            rows.back().m_sUidl.clear();
+        }
+        const PurgeNotes purge = f.Purge(rows);
         QVERIFY(purge.m_bDone);
         QCOMPARE(QString::fromStdString(server.Received().substr(before)), wire);
         QVERIFY(purge.m_done.m_result.m_bCommitted);
         QVERIFY(server.WaitNoSession(5000));
         QCOMPARE(int(server.Messages().size()), left);
         const PurgeResult& result = purge.m_done.m_result;
-        if (writable) {
+        if (writable && copy == "same") {
             QCOMPARE(copiesAtDele.load(), 1);
             const QStringList copies = QDir(folder + "/new").entryList(QDir::Files);
             QCOMPARE(copies.size(), 1);
@@ -761,7 +850,14 @@ private slots:
             QCOMPARE(result.m_aMarked, std::vector<int>{3});
             QVERIFY(result.m_sLastReply.starts_with("No copy kept: "));
             QCOMPARE(purge.m_aRows[0].m_sReply, result.m_sLastReply);
-            QVERIFY(PurgeSummaryText(result).find("1 not deleted (no copy could be kept)") != std::string::npos);
+            const bool bDiffered = copy != "same";
+            QCOMPARE(result.m_aCopyDiffered, bDiffered ? std::vector<int>{1} : std::vector<int>{});
+            const std::string summary = PurgeSummaryText(result);
+            QVERIFY2(summary.find(bDiffered ? "1 not deleted (the copy did not match)"
+                                            : "1 not deleted (no copy could be kept)")
+                         != std::string::npos,
+                     summary.c_str());
+            QVERIFY(QDir(folder + "/new").entryList(QDir::Files).isEmpty());
         }
     }
 };

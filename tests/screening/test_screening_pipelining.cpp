@@ -52,7 +52,9 @@ PurgeRun ScanAndPurge(const Account& account, const std::vector<int>& checked, i
     for (const MessageRow& row : scan.m_aRows) {
         const int n = std::atoi(row.m_sNum.c_str());
         const bool bChecked = std::find(checked.begin(), checked.end(), n) != checked.end();
-        rows.push_back({n, bChecked, n == altered ? "altered" : row.m_sSubject, row.m_sUidl});
+        rows.push_back(PurgeRowOf(row, bChecked));
+        if (n == altered)
+            rows.back().m_sSubject = "altered";
     }
     engine.StartPurge(rows);
     const PurgeNotes purge = DrivePurge(listener);

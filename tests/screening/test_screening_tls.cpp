@@ -83,7 +83,7 @@ private slots:
 
         std::vector<PurgeRow> rows;
         for (int n = 1; n <= 4; ++n)
-            rows.push_back({n, n % 2 == 0, scan.m_aRows[static_cast<size_t>(n - 1)].m_sSubject});
+            rows.push_back(PurgeRowOf(scan.m_aRows[static_cast<size_t>(n - 1)], n % 2 == 0));
         engine.StartPurge(rows);
         const PurgeNotes purge = DrivePurge(listener);
         QVERIFY(purge.m_bDone);

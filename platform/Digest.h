@@ -1,0 +1,14 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace platform {
+
+// SHA-256 (FIPS 180-4) of the bytes, through OpenSSL's EVP interface;
+// empty when OpenSSL cannot give one (no SHA-256, no memory).
+std::optional<std::array<uint8_t, 32>> Sha256(std::string_view bytes);
+
+}  // namespace platform
