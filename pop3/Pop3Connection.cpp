@@ -969,7 +969,10 @@ bool CPop3Connection::SendQueued()
     }
     m_sOutput.clear();
     if (!bSent) {
-        m_aAwaited.erase(m_aAwaited.end() - static_cast<std::ptrdiff_t>(nBatch), m_aAwaited.end());
+        // A Break above has forgotten every awaited reply already, with the
+        // session.
+        if (m_aAwaited.size() >= nBatch)
+            m_aAwaited.erase(m_aAwaited.end() - static_cast<std::ptrdiff_t>(nBatch), m_aAwaited.end());
         Trace("Failed to send the %s command to the POP3 server\n", name.c_str());
     }
     return bSent;
