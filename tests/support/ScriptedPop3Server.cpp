@@ -44,6 +44,7 @@ struct Step {
 struct Message {
     std::string m_sUid;
     std::string m_sText;  // CR LF line ends
+    uint64_t m_nSerial = 0;  // which message this is, whatever its id
 };
 
 // Makes every line end in CR LF, the form POP3 puts on the wire.
@@ -114,6 +115,8 @@ struct ScriptedPop3Server::Impl {
     std::vector<Message> m_aMessages;
     std::string m_sUser, m_sPass;
     Override m_override;
+    Shaper m_shaper;
+    uint64_t m_nNextSerial = 0;
     bool m_bPipelining = false;  // CAPA lists PIPELINING
 
     std::thread m_thread;
@@ -368,6 +371,21 @@ struct ScriptedPop3Server::Impl {
                     normal = std::move(*other);
                 }
             }
+            if (m_shaper) {
+                const ReplyShape shape = m_shaper(command, session, normal);
+                if (shape.m_bClose || !Sleep(shape.m_nDelayMs))
+                    return false;
+                size_t from = 0;
+                for (size_t cut : shape.m_aCuts) {
+                    cut = std::min(cut, normal.size());
+                    if (cut <= from)
+                        continue;
+                    if (!WriteAll(fd, normal.data() + from, cut - from) || !Sleep(kSegmentPauseMs))
+                        return false;
+                    from = cut;
+                }
+                normal.erase(0, from);
+            }
             return normal.empty() || WriteAll(fd, normal);
         };
         if (!reply("", Greeting()))
@@ -520,7 +538,8 @@ struct ScriptedPop3Server::Impl {
                 std::lock_guard lock(m_lock);
                 for (size_t i = 0; i < maildrop.size(); ++i)
                     if (deleted[i])
-                        std::erase_if(m_aMessages, [&](const Message& m) { return m.m_sUid == maildrop[i].m_sUid; });
+                        std::erase_if(m_aMessages,
+                                      [&](const Message& m) { return m.m_nSerial == maildrop[i].m_nSerial; });
             }
             if (!reply(line, normal) || bQuit)
                 return;
@@ -620,7 +639,7 @@ void ScriptedPop3Server::ServeMailbox(std::vector<std::string> messages, std::st
     d.m_bMailbox = true;
     d.m_aMessages.clear();
     for (size_t i = 0; i < messages.size(); ++i)
-        d.m_aMessages.push_back({"mavix-uid-" + std::to_string(i + 1), ToCrLf(messages[i])});
+        d.m_aMessages.push_back({"mavix-uid-" + std::to_string(i + 1), ToCrLf(messages[i]), d.m_nNextSerial++});
     d.m_sUser = std::move(user);
     d.m_sPass = std::move(pass);
     d.m_override = std::move(override);
@@ -629,6 +648,36 @@ void ScriptedPop3Server::ServeMailbox(std::vector<std::string> messages, std::st
 void ScriptedPop3Server::ListPipelining(bool bPipelining)
 {
     m_pImpl->m_bPipelining = bPipelining;
+}
+
+void ScriptedPop3Server::ShapeReplies(Shaper shaper)
+{
+    m_pImpl->m_shaper = std::move(shaper);
+}
+
+void ScriptedPop3Server::SetMailbox(std::vector<MailboxMessage> messages)
+{
+    Impl& d = *m_pImpl;
+    std::lock_guard lock(d.m_lock);
+    d.m_aMessages.clear();
+    for (MailboxMessage& m : messages)
+        d.m_aMessages.push_back({std::move(m.m_sUid), ToCrLf(m.m_sText), d.m_nNextSerial++});
+}
+
+std::vector<ScriptedPop3Server::MailboxMessage> ScriptedPop3Server::Mailbox() const
+{
+    std::lock_guard lock(m_pImpl->m_lock);
+    std::vector<MailboxMessage> messages;
+    for (const Message& m : m_pImpl->m_aMessages)
+        messages.push_back({m.m_sUid, m.m_sText});
+    return messages;
+}
+
+void ScriptedPop3Server::DropSessions()
+{
+    std::lock_guard lock(m_pImpl->m_lock);
+    for (int fd : m_pImpl->m_openFds)
+        ::shutdown(fd, SHUT_RDWR);
 }
 
 void ScriptedPop3Server::Start()

@@ -66,6 +66,33 @@ public:
     // Mailbox mode, before Start(): CAPA (answered in every state) lists
     // PIPELINING (RFC 2449), and the client may send commands ahead.
     void ListPipelining(bool bPipelining);
+    // Mailbox mode, before Start(): how each reply goes out, decided after
+    // the override. The shaper may change the reply's bytes in place; the
+    // reply is then held back m_nDelayMs and written in segments cut at
+    // m_aCuts, kSegmentPauseMs apart, or the connection is closed instead.
+    struct ReplyShape {
+        int m_nDelayMs = 0;
+        std::vector<size_t> m_aCuts;
+        bool m_bClose = false;
+    };
+    using Shaper = std::function<ReplyShape(const std::string& command, int session, std::string& reply)>;
+    void ShapeReplies(Shaper shaper);
+    static constexpr int kSegmentPauseMs = 2;
+
+    // Mailbox mode: the messages with the ids UIDL gives them. SetMailbox
+    // replaces the mailbox (texts get CR LF line ends); a session already
+    // logged in keeps the view it took at PASS, and its QUIT removes only
+    // the messages of that view it marked, whatever their ids. Two messages
+    // may share an id, as on a server at fault.
+    struct MailboxMessage {
+        std::string m_sUid;
+        std::string m_sText;
+    };
+    void SetMailbox(std::vector<MailboxMessage> messages);
+    std::vector<MailboxMessage> Mailbox() const;
+    // Closes every open connection at once, as a server that logs idle
+    // sessions out.
+    void DropSessions();
 
     void Start();
 
