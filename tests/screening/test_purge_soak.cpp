@@ -287,8 +287,12 @@ Server::ReplyShape Soak::Shape(const std::string& command, int session, std::str
             reply += reply;
             break;
         default:
-            apply(kErr);
-            reply = "-ERR soak fault\r\n";
+            // Not for DELE: this server has marked the message already, and a
+            // -ERR would be a lie no client can see through.
+            if (!command.starts_with("DELE ")) {
+                apply(kErr);
+                reply = "-ERR soak fault\r\n";
+            }
             break;
         }
     }
