@@ -127,7 +127,7 @@ const std::vector<std::string>& BuiltInSizeDefaults()
 void AppendBuiltInDefaults(FilterLists& lists)
 {
     for (const std::string& entry : BuiltInSubjectDefaults())
-        lists.Append(kFilterSubject, entry);
+        lists.Append(kFilterSubject, FilterEntry{entry, SubjectMatch::kWholeWord, false});
     for (const std::string& entry : BuiltInSizeDefaults())
         lists.Append(kFilterSize, entry);
 }
@@ -154,7 +154,11 @@ void ParseDefaults(std::istream& in, FilterLists& lists)
         } else if (!line.empty() && bHaveTarget) {
             // An entry longer than a stored value can be would cut the user's
             // list short once saved; it is left out.
-            lists.Append(target, std::string(line));
+            // Subject suggestions are whole words: "fat" must not flag
+            // "Father's day".
+            const SubjectMatch match = target == kFilterSubject ? SubjectMatch::kWholeWord
+                                                                 : SubjectMatch::kContains;
+            lists.Append(target, FilterEntry{std::string(line), match, false});
         }
     }
 }

@@ -1,14 +1,19 @@
 #pragma once
 
+#include "filters/FilterLists.h"
+
 #include <QDialog>
 #include <string>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 
 // Takes the text of one filter entry, for Add and for Edit. The caller sets
-// m_bEdit and m_sFilter, runs the dialog modally and, when it was accepted,
-// reads m_sFilter (Windows-1252 bytes, as typed).
+// m_bEdit, m_sFilter (with m_bUtf8 and m_match for a Subject entry) and what
+// the list takes (m_bUnicode, m_bModes), runs the dialog modally and, when
+// it was accepted, reads them back: m_sFilter is Windows-1252 bytes as
+// typed, or UTF-8 when m_bUtf8 (FilterEntry::FromUtf8).
 class CFilterEditDlg : public QDialog {
     Q_OBJECT
 public:
@@ -16,9 +21,18 @@ public:
 
     int m_bEdit = 0;
     std::string m_sFilter;
+    bool m_bUtf8 = false;
+    SubjectMatch m_match = SubjectMatch::kContains;
+    // The list takes any Unicode text (the Subject lists); else only
+    // Windows-1252, as the size and sender lists compare bytes.
+    bool m_bUnicode = false;
+    // The list has match modes (the Subject list): the dialog offers them.
+    bool m_bModes = false;
 
-    // Why the text cannot be a filter entry, or empty when it can.
+    // Why the text cannot be a filter entry, or empty when it can: of a
+    // Windows-1252 list, and of a list taking Unicode text in a mode.
     static QString EntryProblem(const QString& text);
+    static QString EntryProblem(const QString& text, bool bUnicode, SubjectMatch match);
 
 public slots:
     void accept() override;
@@ -27,7 +41,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    SubjectMatch ChosenMatch() const;
+
     QLineEdit* m_edit;
+    QComboBox* m_pMatch;
+    QLabel* m_pMatchLabel;
     QLabel* m_pProblem;
     bool m_bInitialised = false;
 };

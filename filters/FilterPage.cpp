@@ -15,13 +15,39 @@
 namespace {
 
 // The entry's bytes ride along with the item, so that what is stored is
-// exactly what was loaded or typed, whatever the display makes of it.
+// exactly what was loaded or typed, whatever the display makes of it; so do
+// its mode and encoding, and the text it sorts by (without the mode).
 constexpr int kBytesRole = Qt::UserRole;
+constexpr int kMatchRole = Qt::UserRole + 1;
+constexpr int kUtf8Role = Qt::UserRole + 2;
+constexpr int kSortRole = Qt::UserRole + 3;
 
 std::string ItemBytes(const QListWidgetItem* item)
 {
     const QByteArray bytes = item->data(kBytesRole).toByteArray();
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+FilterEntry ItemEntry(const QListWidgetItem* item)
+{
+    return FilterEntry{ItemBytes(item), static_cast<SubjectMatch>(item->data(kMatchRole).toInt()),
+                       item->data(kUtf8Role).toBool()};
+}
+
+// What the list box shows: the text, and the mode where it is not the
+// plain "contains".
+QString Shown(const FilterEntry& entry)
+{
+    const QString text = QString::fromStdString(entry.Utf8());
+    switch (entry.m_match) {
+    case SubjectMatch::kWholeWord:
+        return text + QStringLiteral("   (whole word)");
+    case SubjectMatch::kPattern:
+        return text + QStringLiteral("   (regular expression)");
+    case SubjectMatch::kContains:
+    default:
+        return text;
+    }
 }
 
 }  // namespace
@@ -86,6 +112,15 @@ std::vector<std::string> CFilterPage::Entries() const
     return entries;
 }
 
+std::vector<FilterEntry> CFilterPage::FilterEntries() const
+{
+    std::vector<FilterEntry> entries;
+    entries.reserve(static_cast<size_t>(m_list->count()));
+    for (int i = 0; i < m_list->count(); ++i)
+        entries.push_back(ItemEntry(m_list->item(i)));
+    return entries;
+}
+
 int CFilterPage::SelectedIndex() const
 {
     const QList<QListWidgetItem*> selected = m_list->selectedItems();
@@ -103,42 +138,55 @@ void CFilterPage::SelectEntry(int index)
     }
 }
 
-int CFilterPage::InsertSorted(const std::string& text)
+int CFilterPage::InsertSorted(const FilterEntry& entry)
 {
     // The list stays in case-insensitive order whatever order entries arrive
     // in; an entry equal to others goes after them. QListWidget's own sorting
     // is case-sensitive, hence the explicit search.
-    const QString display = FromCp1252(text);
+    const QString sortText = QString::fromStdString(entry.Utf8());
     int nLow = 0;
     int nHigh = m_list->count();
     while (nLow < nHigh) {
         const int nMid = nLow + (nHigh - nLow) / 2;
-        if (QString::compare(m_list->item(nMid)->text(), display, Qt::CaseInsensitive) <= 0)
+        if (QString::compare(m_list->item(nMid)->data(kSortRole).toString(), sortText, Qt::CaseInsensitive) <= 0)
             nLow = nMid + 1;
         else
             nHigh = nMid;
     }
-    auto* item = new QListWidgetItem(display);
+    const std::string& text = entry.m_sText;
+    auto* item = new QListWidgetItem(Shown(entry));
     item->setData(kBytesRole, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+    item->setData(kMatchRole, static_cast<int>(entry.m_match));
+    item->setData(kUtf8Role, entry.m_bUtf8);
+    item->setData(kSortRole, sortText);
     m_list->insertItem(nLow, item);
     return nLow;
 }
 
-void CFilterPage::FillListBox(const std::vector<std::string>& entries)
+void CFilterPage::FillListBox(const std::vector<FilterEntry>& entries)
 {
-    for (const std::string& entry : entries)
+    for (const FilterEntry& entry : entries)
         InsertSorted(entry);
-}
-
-void CFilterPage::AddToListBox(const std::string& text)
-{
-    SelectEntry(InsertSorted(text));
 }
 
 void CFilterPage::AddFilter(const std::string& text)
 {
-    AddToListBox(PrepareEntry(text));
+    AddFilter(FilterEntry{text, SubjectMatch::kContains, false});
+}
+
+void CFilterPage::AddFilter(FilterEntry entry)
+{
+    // Preparing works on Windows-1252 bytes; a pattern is taken as typed.
+    if (!entry.m_bUtf8)
+        entry.m_sText = PrepareEntry(entry.m_sText);
+    SelectEntry(InsertSorted(entry));
     OnSelchangeList();
+}
+
+void CFilterPage::SetUpEditor(CFilterEditDlg& dlg) const
+{
+    dlg.m_bUnicode = m_nKind == kFilterSubject || m_nKind == kFilterSubjectExact;
+    dlg.m_bModes = m_nKind == kFilterSubject;
 }
 
 void CFilterPage::DeleteSelected()
@@ -155,7 +203,7 @@ void CFilterPage::DeleteSelected()
 
 void CFilterPage::OnInitDialog()
 {
-    FillListBox(m_filters.m_filters.List(m_nKind));
+    FillListBox(m_filters.m_filters.Entries(m_nKind));
     m_btnDelete->setEnabled(false);
     m_btnEdit->setEnabled(true);
 }
@@ -173,8 +221,12 @@ void CFilterPage::OnAddFilter()
 {
     CFilterEditDlg dlg(this);
     dlg.m_bEdit = 0;
+    SetUpEditor(dlg);
+    // A new Subject entry is whole-word unless the user says otherwise.
+    if (dlg.m_bModes)
+        dlg.m_match = SubjectMatch::kWholeWord;
     if (Prompter::RunModal(dlg) == QDialog::Accepted)
-        AddFilter(dlg.m_sFilter);
+        AddFilter(FilterEntry{dlg.m_sFilter, dlg.m_match, dlg.m_bUtf8});
 }
 
 void CFilterPage::OnDeleteFilter()
@@ -190,19 +242,23 @@ void CFilterPage::OnEditFilter()
         return;
     CFilterEditDlg dlg(this);
     dlg.m_bEdit = 1;
-    dlg.m_sFilter = ItemBytes(m_list->item(index));
+    SetUpEditor(dlg);
+    const FilterEntry old = ItemEntry(m_list->item(index));
+    dlg.m_sFilter = old.m_sText;
+    dlg.m_match = old.m_match;
+    dlg.m_bUtf8 = old.m_bUtf8;
     if (Prompter::RunModal(dlg) != QDialog::Accepted)
         return;
     // The old entry goes only now that the new text is confirmed; the new
     // one is prepared like any added entry and sorted into its place.
     delete m_list->takeItem(index);
-    AddFilter(dlg.m_sFilter);
+    AddFilter(FilterEntry{dlg.m_sFilter, dlg.m_match, dlg.m_bUtf8});
 }
 
 void CFilterPage::OnRestoreDefaults()
 {
     m_list->clear();
-    FillListBox(m_filters.m_filterDefaults.List(m_nKind));
+    FillListBox(m_filters.m_filterDefaults.Entries(m_nKind));
     SelectEntry(-1);
     OnSelchangeList();
 }
@@ -216,5 +272,5 @@ void CFilterPage::OnSelchangeList()
 
 void CFilterPage::OnOK()
 {
-    m_filters.m_filters.Replace(m_nKind, Entries());
+    m_filters.m_filters.ReplaceEntries(m_nKind, FilterEntries());
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class CFilterEditDlg;
 class Filters;
 class QListWidget;
 class QPushButton;
@@ -24,15 +25,20 @@ public:
     // The page has been shown (and filled from its active list).
     bool IsInitialised() const { return m_bInitialised; }
 
-    // The list box's entries in its order, as Windows-1252 bytes.
+    // The list box's entries' texts in its order (Windows-1252 bytes, or
+    // UTF-8 for a Unicode entry or a pattern).
     std::vector<std::string> Entries() const;
+    // The same entries whole, with their modes.
+    std::vector<FilterEntry> FilterEntries() const;
     // Selects the entry at index (nothing when out of range) and shows it.
     void SelectEntry(int index);
     // Index of the selected entry, or -1.
     int SelectedIndex() const;
 
-    // Prepares the text as this page's kind of entry and adds it, selected.
+    // Prepares the text as this page's kind of entry and adds it, selected:
+    // a Windows-1252 "contains" entry, or the entry given.
     void AddFilter(const std::string& text);
+    void AddFilter(FilterEntry entry);
     // The sheet was confirmed: the active list becomes the list box.
     void OnOK();
 
@@ -59,11 +65,12 @@ private slots:
     void OnSelchangeList();
 
 private:
-    void FillListBox(const std::vector<std::string>& entries);
-    void AddToListBox(const std::string& text);
+    void FillListBox(const std::vector<FilterEntry>& entries);
     void DeleteSelected();
     // Inserts at the place the list box's sort gives; returns the index.
-    int InsertSorted(const std::string& text);
+    int InsertSorted(const FilterEntry& entry);
+    // What this page's list takes: Unicode text, match modes.
+    void SetUpEditor(CFilterEditDlg& dlg) const;
 
     const FilterKind m_nKind;
     QPushButton* m_btnEdit;

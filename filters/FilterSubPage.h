@@ -2,8 +2,8 @@
 
 #include "filters/FilterPage.h"
 
-// "Subject Filter": an entry marks a message when it occurs anywhere in the
-// Subject, with case and Western accents ignored.
+// "Subject Filter": an entry marks a message when it occurs in the Subject
+// in the entry's mode (SubjectMatch), with case and Western accents ignored.
 class CFilterSubPage : public CFilterPage {
     Q_OBJECT
 public:

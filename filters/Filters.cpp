@@ -4,7 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <optional>
+#include <string_view>
 #include <sstream>
 
 #include "filters/DefaultFilters.h"
@@ -19,6 +22,44 @@ constexpr FilterKind kStoredOrder[] = {kFilterSubject, kFilterSubjectExact, kFil
 using platform::AsciiUpper;
 
 constexpr const char* kDefaultsFile = "defaults.txt";
+
+// How the stored lists carry what the numbered values "0", "1", ... cannot
+// say, so that an older Mavix still reads those exactly as before:
+// - "Match<i>=word" beside value <i> makes it a whole-word entry (an older
+//   reader takes it as "contains", as it took its own defaults);
+// - "Tagged0", "Tagged1", ... hold the entries an older reader must not see
+//   as text: patterns (a "." would flag every Subject with a full stop) and
+//   entries outside Windows-1252, each as "<mode>:<UTF-8 text>".
+constexpr const char* kMatchKey = "Match";
+constexpr const char* kTaggedKey = "Tagged";
+constexpr const char* kWordTag = "word";
+
+struct ModeTag {
+    SubjectMatch m_match;
+    std::string_view m_sTag;
+};
+constexpr ModeTag kModeTags[] = {{SubjectMatch::kContains, "contains"},
+                                 {SubjectMatch::kWholeWord, kWordTag},
+                                 {SubjectMatch::kPattern, "pattern"}};
+
+std::string Tagged(const FilterEntry& entry)
+{
+    for (const ModeTag& tag : kModeTags)
+        if (tag.m_match == entry.m_match)
+            return std::string(tag.m_sTag) + ":" + entry.m_sText;
+    return {};
+}
+
+std::optional<FilterEntry> Untagged(std::string_view value)
+{
+    const size_t colon = value.find(':');
+    if (colon == std::string_view::npos || colon + 1 == value.size())
+        return std::nullopt;
+    for (const ModeTag& tag : kModeTags)
+        if (tag.m_sTag == value.substr(0, colon))
+            return FilterEntry{std::string(value.substr(colon + 1)), tag.m_match, true};
+    return std::nullopt;
+}
 
 std::string Ignored(const char* pszWhy)
 {
@@ -86,12 +127,25 @@ void Filters::LoadFilters(const SettingsStore& settings)
     for (FilterKind kind : kStoredOrder) {
         const char* section = FilterLists::SectionName(kind);
         m_filters.Clear(kind);
-        // The list ends at the first number that is absent or empty.
+        // Each family ends at the first number that is absent or empty.
         for (int i = 0;; ++i) {
             const std::string entry = settings.ReadString(section, std::to_string(i), "");
-            if (entry.empty() || !m_filters.Append(kind, AsciiUpper(entry)))
+            FilterEntry whole{AsciiUpper(entry), SubjectMatch::kContains, false};
+            if (settings.ReadString(section, kMatchKey + std::to_string(i), "") == kWordTag)
+                whole.m_match = SubjectMatch::kWholeWord;
+            if (entry.empty() || !m_filters.Append(kind, whole))
                 break;
             // The sender lists have no defaults to offer in their place.
+            bAny = bAny || kind <= kFilterSize;
+        }
+        for (int i = 0;; ++i) {
+            const std::string value = settings.ReadString(section, kTaggedKey + std::to_string(i), "");
+            const std::optional<FilterEntry> entry = Untagged(value);
+            if (value.empty())
+                break;
+            // A mode this version does not know matches nothing here: left out.
+            if (!entry || !m_filters.Append(kind, *entry))
+                continue;
             bAny = bAny || kind <= kFilterSize;
         }
     }
@@ -107,9 +161,17 @@ bool Filters::SaveFilters(SettingsStore& settings) const
     std::vector<SettingsStore::Section> sections;
     for (FilterKind kind : kStoredOrder) {
         SettingsStore::Section section(FilterLists::SectionName(kind), {});
-        const std::vector<std::string>& list = m_filters.List(kind);
-        for (size_t i = 0; i < list.size(); ++i)
-            section.second.emplace_back(std::to_string(i), list[i]);
+        size_t nNumbered = 0;
+        size_t nTagged = 0;
+        for (const FilterEntry& entry : m_filters.Entries(kind)) {
+            if (entry.m_bUtf8) {
+                section.second.emplace_back(kTaggedKey + std::to_string(nTagged++), Tagged(entry));
+                continue;
+            }
+            if (entry.m_match == SubjectMatch::kWholeWord)
+                section.second.emplace_back(kMatchKey + std::to_string(nNumbered), kWordTag);
+            section.second.emplace_back(std::to_string(nNumbered++), entry.m_sText);
+        }
         sections.push_back(std::move(section));
     }
     return settings.ReplaceSections(sections);
@@ -117,6 +179,22 @@ bool Filters::SaveFilters(SettingsStore& settings) const
 
 void Filters::ApplyDefaultsOnLaunch()
 {
-    m_filters.Replace(kFilterSize, m_filterDefaults.List(kFilterSize));
-    m_filters.Replace(kFilterSubject, m_filterDefaults.List(kFilterSubject));
+    for (FilterKind kind : {kFilterSize, kFilterSubject}) {
+        std::vector<FilterEntry> merged;
+        const std::vector<FilterEntry>& defaults = m_filterDefaults.Entries(kind);
+        // An entry of the user's with a default's text gives way to the
+        // default, mode and all: an older Mavix stored the defaults as
+        // "contains" entries, which would go on matching inside words.
+        for (const FilterEntry& entry : m_filters.Entries(kind)) {
+            const bool bDefault = std::any_of(defaults.begin(), defaults.end(), [&](const FilterEntry& d) {
+                return d.m_bUtf8 == entry.m_bUtf8 && d.m_match != SubjectMatch::kPattern
+                       && entry.m_match != SubjectMatch::kPattern
+                       && AsciiUpper(d.m_sText) == AsciiUpper(entry.m_sText);
+            });
+            if (!bDefault)
+                merged.push_back(entry);
+        }
+        merged.insert(merged.end(), defaults.begin(), defaults.end());
+        m_filters.ReplaceEntries(kind, merged);
+    }
 }

@@ -29,15 +29,19 @@ public:
     // to show (status text, stderr); empty when there is none.
     const std::string& DefaultsWarning() const { return m_sDefaultsWarning; }
 
-    // Loads the five lists, upper-cased, each up to its first absent or
-    // empty value.
+    // Loads the five lists, each up to its first absent or empty value:
+    // the Windows-1252 entries upper-cased, "contains" unless marked whole
+    // word, then the tagged ones (patterns, Unicode) as stored.
     void LoadFilters(const SettingsStore& settings);
-    // Stores exactly the five active lists, numbered 0..n-1, in one atomic
-    // write. False when the file could not be written.
+    // Stores exactly the five active lists in one atomic write: the
+    // Windows-1252 entries numbered 0..n-1 as always, the others tagged
+    // (Filters.cpp). False when the file could not be written.
     bool SaveFilters(SettingsStore& settings) const;
 
-    // The default size and subject lists replace the active ones; the exact
-    // list is kept. Nothing is saved.
+    // The default size and subject entries are merged into the active
+    // lists: the user's own entries stay (an entry added from a row is the
+    // user's), one with a default's text gives way to that default, and the
+    // defaults follow them. The exact list is kept. Nothing is saved.
     void ApplyDefaultsOnLaunch();
 
 private:

@@ -176,9 +176,19 @@ bool ReadWord(std::string_view raw, size_t at, Converters& converters, Word& wor
     return true;
 }
 
+// Whether an encoded word was meant at `at` ("=?" already seen): a charset
+// name and its '?' follow. A lone "=?" in ordinary text is no such attempt.
+bool LooksLikeWord(std::string_view raw, size_t at)
+{
+    size_t i = at + 2;
+    while (i < raw.size() && IsCharsetChar(raw[i]))
+        ++i;
+    return i > at + 2 && i < raw.size() && raw[i] == '?';
+}
+
 // The bytes of one charset converted to UTF-8; a byte iconv rejects becomes
-// U+FFFD and the conversion goes on after it.
-void Convert(iconv_t cd, const std::string& bytes, std::string& out)
+// U+FFFD (and sets *pbBad) and the conversion goes on after it.
+void Convert(iconv_t cd, const std::string& bytes, std::string& out, bool* pbBad)
 {
     ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
     char* in = const_cast<char*>(bytes.data());
@@ -201,6 +211,7 @@ void Convert(iconv_t cd, const std::string& bytes, std::string& out)
         if (error == E2BIG)
             continue;
         out += kReplacement;
+        *pbBad = true;
         if (error != EILSEQ || inLeft == 0)
             return;                           // EINVAL: a character cut off at the end
         ++in;
@@ -307,8 +318,9 @@ bool IsValidUtf8(std::string_view bytes)
     return true;
 }
 
-std::string DecodeHeaderText(std::string_view raw)
+std::string DecodeHeaderText(std::string_view raw, bool* pbUndecodable)
 {
+    bool bUndecodable = false;
     const bool bUtf8 = IsValidUtf8(raw);
     auto literal = [bUtf8](std::string_view text) {
         return bUtf8 ? std::string(text) : Cp1252ToUtf8(text);
@@ -324,7 +336,7 @@ std::string DecodeHeaderText(std::string_view raw)
     std::string runBytes;
     auto flush = [&] {
         if (runCd != Converters::Invalid())
-            Convert(runCd, runBytes, out);
+            Convert(runCd, runBytes, out, &bUndecodable);
         runCd = Converters::Invalid();
         runBytes.clear();
     };
@@ -335,6 +347,7 @@ std::string DecodeHeaderText(std::string_view raw)
             break;
         Word word;
         if (!ReadWord(raw, at, converters, word)) {
+            bUndecodable = bUndecodable || LooksLikeWord(raw, at);
             scan = at + 1;
             continue;
         }
@@ -358,6 +371,8 @@ std::string DecodeHeaderText(std::string_view raw)
     flush();
     if (out.size() <= kMaxDecodedText)
         out += literal(raw.substr(pos, kMaxDecodedText + 1));
+    if (pbUndecodable)
+        *pbUndecodable = bUndecodable;
     return Sanitise(out);
 }
 

@@ -31,7 +31,11 @@ inline constexpr size_t kMaxCharsetName = 40;
 // Control characters (C0, DEL, C1) become blanks, so no header can move a
 // terminal's cursor. The result is valid UTF-8 of at most kMaxDecodedText
 // bytes, cut at a character boundary.
-std::string DecodeHeaderText(std::string_view raw);
+// *pbUndecodable, when given, says whether an encoded word was meant (a
+// charset name and '?' after "=?") but did not decode: malformed, in a
+// charset iconv does not know, or holding bytes invalid in its charset.
+// Honest mail software never sends one; junk often does.
+std::string DecodeHeaderText(std::string_view raw, bool* pbUndecodable = nullptr);
 
 // The length of the well-formed UTF-8 sequence `s` starts with (RFC 3629:
 // no overlong forms, no surrogates, nothing above U+10FFFF), or 0.

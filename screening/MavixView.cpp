@@ -46,6 +46,9 @@ std::atomic<bool> g_bWorkersAbandoned{false};
 constexpr int kGridRightMargin = 17;
 constexpr int kGridBottomMargin = 13;
 constexpr int kGridBelowAnchor = 6;
+// The most characters of a Subject the row menu shows in its action: a
+// sender's Subject can be 16 KiB, a menu is one line wide.
+constexpr qsizetype kMaxMenuSubject = 60;
 
 // The dialog's ranges are the ones the engine and the checks accept.
 static_assert(CPrefsDlg::kMaxKeepKB == QuarantineMaildir::kMaxKeepKB);
@@ -957,34 +960,40 @@ QMenu* CMavixView::RowMenu(int nDisplayRow)
     auto* pMenu = new QMenu(this);
     pMenu->setObjectName(QStringLiteral("rowMenu"));
     const std::string email = row.m_sEmail;
-    // The Subject list holds Windows-1252 entries: the decoded text where it
-    // fits that code page, else the bytes as received.
-    bool bLossy = false;
-    std::string subject = platform::Utf8ToCp1252(row.m_sSubjectText, &bLossy);
-    if (bLossy || row.m_sSubjectText.empty())
-        subject = row.m_sSubject;
-    subject = CFilterSubPage::FoldEntry(subject);
+    // The Subject as the user reads it, as an exact entry: a contained one
+    // would also flag "Invoice 12" for "Invoice 1". Outside Windows-1252 the
+    // entry holds the decoded text.
+    FilterEntry subject = row.m_sSubjectText.empty()
+                              ? FilterEntry{row.m_sSubject, SubjectMatch::kContains, false}
+                              : FilterEntry::FromUtf8(row.m_sSubjectText, SubjectMatch::kContains);
+    if (!subject.m_bUtf8)
+        subject.m_sText = CFilterSubPage::FoldEntry(subject.m_sText);
+    QString shown = QString::fromStdString(subject.Utf8());
+    if (shown.size() > kMaxMenuSubject)
+        shown = shown.left(kMaxMenuSubject - 1) + QChar(0x2026);
 
     QAction* pTrust = pMenu->addAction(QStringLiteral("Trust this sender"),
-                                       [this, email] { AddToList(kFilterTrusted, email); });
+                                       [this, email] { AddToList(kFilterTrusted, FilterEntry{email}); });
     QAction* pFlag = pMenu->addAction(QStringLiteral("Always flag this sender"),
-                                      [this, email] { AddToList(kFilterSender, email); });
-    QAction* pSubject = pMenu->addAction(QStringLiteral("Flag this Subject"),
-                                         [this, subject] { AddToList(kFilterSubject, subject); });
+                                      [this, email] { AddToList(kFilterSender, FilterEntry{email}); });
+    QAction* pSubject = pMenu->addAction(QStringLiteral("Flag Subjects that are exactly \u201C%1\u201D").arg(shown),
+                                         [this, subject] { AddToList(kFilterSubjectExact, subject); });
+    pSubject->setObjectName(QStringLiteral("flagSubject"));
     pMenu->addSeparator();
     QAction* pView = pMenu->addAction(QStringLiteral("View Headers\u2026"),
                                       [this, nMessage] { ViewHeaders(nMessage); });
     pTrust->setEnabled(!email.empty());
     pFlag->setEnabled(!email.empty());
-    pSubject->setEnabled(!subject.empty());
+    pSubject->setEnabled(!subject.m_sText.empty());
     pView->setEnabled(row.m_nHeaderAt >= 0);
     return pMenu;
 }
 
-void CMavixView::AddToList(FilterKind kind, const std::string& entry)
+void CMavixView::AddToList(FilterKind kind, FilterEntry entry)
 {
-    const std::string upper = platform::AsciiUpper(entry);
-    const std::vector<std::string>& list = m_filters.m_filters.List(kind);
+    entry.m_sText = platform::AsciiUpper(entry.m_sText);
+    const FilterEntry& upper = entry;
+    const std::vector<FilterEntry>& list = m_filters.m_filters.Entries(kind);
     std::string why;
     if (std::find(list.begin(), list.end(), upper) != list.end()) {
         Reclassify();

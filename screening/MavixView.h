@@ -108,8 +108,8 @@ public:
     Filters& FilterSet() { return m_filters; }
     RememberedChoices& Choices() { return m_choices; }
     // The context menu of a grid row (display order): "Trust this sender",
-    // "Always flag this sender", "Flag this Subject", "View Headers…". The
-    // caller owns it.
+    // "Always flag this sender", "Flag Subjects that are exactly "…"" (the
+    // Subject Exact list), "View Headers…". The caller owns it.
     QMenu* RowMenu(int nDisplayRow);
 
 signals:
@@ -187,7 +187,7 @@ private:
     void ShowRowMenu(int nDisplayRow, const QPoint& pos);
     void ShowCurrentReason();
     // Adds the entry to a list, saves the lists and classifies the rows again.
-    void AddToList(FilterKind kind, const std::string& entry);
+    void AddToList(FilterKind kind, FilterEntry entry);
     void ViewHeaders(int nMessage);
     // The account's remembered choices, read again when the account changes;
     // pruned to what a complete scan listed.

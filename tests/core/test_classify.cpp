@@ -4,6 +4,7 @@
 #include "filters/Classify.h"
 #include "filters/FilterLists.h"
 #include "platform/Cp1252.h"
+#include "platform/HeaderDecode.h"
 
 class TestClassify : public QObject {
     Q_OBJECT
@@ -14,6 +15,8 @@ private slots:
     void duplicatesAndSeveralLists();
     void reasons_data();
     void reasons();
+    void modes_data();
+    void modes();
 };
 
 void TestClassify::foldAccentTable()
@@ -156,6 +159,76 @@ void TestClassify::reasons()
     QCOMPARE(QString::fromStdString(verdict.m_sReason), reason);
     QCOMPARE(verdict.m_bSuspect, !reason.isEmpty());
     QCOMPARE(verdict.m_bTrusted, email.endsWith("home.example") || email.endsWith("work.example"));
+}
+
+// Each match mode against plain, decoded and undecodable Subjects, with
+// Unicode entries: what a user's list does to real mail.
+void TestClassify::modes_data()
+{
+    QTest::addColumn<int>("kind");              // the list
+    QTest::addColumn<int>("match");             // SubjectMatch
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QByteArray>("subject");    // raw
+    QTest::addColumn<QString>("reason");        // empty: not suspect
+
+    const int sub = kFilterSubject, exact = kFilterSubjectExact;
+    const int contains = int(SubjectMatch::kContains), word = int(SubjectMatch::kWholeWord),
+              pattern = int(SubjectMatch::kPattern);
+    const auto row = [](const char* name, int kind, int match, const QString& entry, const char* subject,
+                        const QString& reason) {
+        QTest::newRow(name) << kind << match << entry << QByteArray(subject) << reason;
+    };
+    const QString none;
+    const QString undecodable = QString::fromUtf8(kUndecodableReason);
+    row("contains inside a word", sub, contains, "fat", "Father's day plans", "Subject contains \"fat\"");
+    row("word not inside a word", sub, word, "fat", "Father's day plans", none);
+    row("word at the start", sub, word, "fat", "FAT burner, 50% off", "Subject has the word \"fat\"");
+    row("word, longer number", sub, word, "Invoice 1", "Invoice 12", none);
+    row("word, accent folded in decoded", sub, word, "cafe", "=?UTF-8?Q?Caf=C3=A9_cr=C3=A8me?=",
+        "Subject has the word \"cafe\"");
+    row("word not in the encoded form", sub, word, "utf", "=?UTF-8?B?SGk=?=", none);
+    row("word before a character outside the code page", sub, word, "fat",
+        "=?UTF-8?B?ZmF00LbQuNGA?=", none);                                   // "fatжир"
+    row("=? on a decoded Russian Subject", sub, word, "=?", "=?UTF-8?B?0J/RgNC40LLQtdGC?=", none);
+    row("=? on a decoded Japanese Subject", sub, contains, "=?", "=?ISO-2022-JP?B?GyRCMnE1RBsoQg==?=", none);
+    row("=? on a plain Subject", sub, contains, "=?", "What =? means", none);
+    row("=? on an unknown charset", sub, word, "=?", "=?x-no-such-set?B?SGk=?=", undecodable);
+    row("=? on a malformed word", sub, contains, "=?", "Hi =?UTF-8?B?*bad*?=", undecodable);
+    row("=? on bytes invalid in their charset", sub, contains, "=?", "=?UTF-8?Q?caf=E9?=", undecodable);
+    row("Unicode contains, case", sub, contains, QStringLiteral("ПРИВЕТ"), "=?UTF-8?B?0J/RgNC40LLQtdGC?=",
+        QStringLiteral("Subject contains \"ПРИВЕТ\""));
+    row("Unicode word inside a word", sub, word, QStringLiteral("мама"),
+        "=?UTF-8?B?0LzQsNC80LDRiNCw?=", none);                                // "мамаша"
+    row("Unicode word, Greek", sub, word, QStringLiteral("γεια"), "=?UTF-8?B?zpPOtc65zrEgz4POv8+F?=",
+        QStringLiteral("Subject has the word \"γεια\""));                   // "Γεια σου"
+    row("Unicode word in Japanese", sub, word, QStringLiteral("会議"),
+        "=?UTF-8?B?5piO5pel44Gu5Lya6K2w44Gr44Gk44GE44Gm?=",
+        QStringLiteral("Subject has the word \"会議\""));                   // "明日の会議について"
+    row("pattern", sub, pattern, "^invoice \\d+$", "Invoice 12", "Subject matches the pattern \"^invoice \\d+$\"");
+    row("pattern on decoded text", sub, pattern, QStringLiteral("^при"), "=?UTF-8?B?0J/RgNC40LLQtdGC?=",
+        QStringLiteral("Subject matches the pattern \"^при\""));
+    row("invalid pattern never matches", sub, pattern, "(invoice", "(invoice", none);
+    row("pattern matching all never matches", sub, pattern, "x*", "xxx", none);
+    row("Unicode exact", exact, contains, QStringLiteral("Привет"), "=?UTF-8?B?0L/RgNC40LLQtdGC?=",
+        QStringLiteral("Subject is exactly \"Привет\""));                   // "привет"
+    row("Unicode exact, more text", exact, contains, QStringLiteral("Привет"),
+        "=?UTF-8?B?0J/RgNC40LLQtdGCIQ==?=", none);                             // "Привет!"
+}
+
+void TestClassify::modes()
+{
+    QFETCH(int, kind);
+    QFETCH(int, match);
+    QFETCH(QString, entry);
+    QFETCH(QByteArray, subject);
+    QFETCH(QString, reason);
+    FilterLists lists;
+    QVERIFY(lists.Append(static_cast<FilterKind>(kind),
+                         FilterEntry::FromUtf8(entry.toStdString(), static_cast<SubjectMatch>(match))));
+    const std::string raw = subject.toStdString();
+    const Verdict verdict = Classify(lists, raw, platform::DecodeHeaderText(raw), "1K", "a@b.example");
+    QCOMPARE(QString::fromStdString(verdict.m_sReason), reason);
+    QCOMPARE(verdict.m_bSuspect, !reason.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestClassify)

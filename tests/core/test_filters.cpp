@@ -44,6 +44,7 @@ private slots:
     void loadFilters();
     void saveFilters();
     void applyDefaultsOnLaunch();
+    void storedFileKeepsMeaning();
 
 private:
     QTemporaryDir m_tmp;
@@ -322,14 +323,56 @@ void TestFilters::applyDefaultsOnLaunch()
     filters.LoadDefaults();
     filters.LoadFilters(m_store);
     filters.ApplyDefaultsOnLaunch();
-    QCOMPARE(filters.m_filters.List(kFilterSubject), BuiltInSubjectDefaults());
-    QCOMPARE(filters.m_filters.List(kFilterSize), BuiltInSizeDefaults());
+    // Merged: the user's own entries stay, the defaults follow them.
+    std::vector<std::string> subjects{"STORED"};
+    subjects.insert(subjects.end(), BuiltInSubjectDefaults().begin(), BuiltInSubjectDefaults().end());
+    QCOMPARE(filters.m_filters.List(kFilterSubject), subjects);
+    std::vector<std::string> sizes{"9K"};
+    sizes.insert(sizes.end(), BuiltInSizeDefaults().begin(), BuiltInSizeDefaults().end());
+    QCOMPARE(filters.m_filters.List(kFilterSize), sizes);
     QCOMPARE(ToBytes(filters.m_filters.List(kFilterSubjectExact)), Bytes{"EXACT ONE"});
     QCOMPARE(filters.m_bNoStoredFilters, 0);
 
     QFile f(QString::fromStdString(m_store.FilePath()));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), before);
+}
+
+// A settings file written before entries had modes keeps every entry's
+// meaning; new entries round-trip, and the values an older Mavix reads (the
+// numbered ones) still hold exactly its entries.
+void TestFilters::storedFileKeepsMeaning()
+{
+    QFile file(QString::fromStdString(m_store.FilePath()));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[SubList]\n0=fat\n1=L\xC3\xB6west\n2==?\n[SubExactList]\n0=hello\n[SizeList]\n0=113K\n");
+    file.close();
+    Filters filters;
+    filters.LoadFilters(m_store);
+    const std::vector<FilterEntry> old{{"FAT"}, {"L\xF6WEST"}, {"=?"}};
+    QVERIFY(filters.m_filters.Entries(kFilterSubject) == old);     // "contains", Windows-1252
+    QCOMPARE(ToBytes(filters.m_filters.List(kFilterSubjectExact)), Bytes{"HELLO"});
+    QCOMPARE(ToBytes(filters.m_filters.List(kFilterSize)), Bytes{"113K"});
+
+    const FilterEntry word{"DIET", SubjectMatch::kWholeWord, false};
+    const FilterEntry unicode = FilterEntry::FromUtf8("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82",
+                                                      SubjectMatch::kWholeWord);     // "Привет"
+    const FilterEntry pattern = FilterEntry::FromUtf8("^re: \\d+$", SubjectMatch::kPattern);
+    QVERIFY(unicode.m_bUtf8 && pattern.m_bUtf8);
+    for (const FilterEntry& entry : {word, unicode, pattern})
+        QVERIFY(filters.m_filters.Append(kFilterSubject, entry));
+    QVERIFY(filters.m_filters.Append(kFilterSubjectExact, FilterEntry::FromUtf8(unicode.m_sText, SubjectMatch::kContains)));
+    QVERIFY(filters.SaveFilters(m_store));
+
+    Filters back;
+    back.LoadFilters(m_store);
+    QVERIFY(back.m_filters == filters.m_filters);
+    // What an older Mavix reads: the numbered values, up to the first gap.
+    Bytes numbered;
+    for (int i = 0; !m_store.ReadString("SubList", std::to_string(i), "").empty(); ++i)
+        numbered << QByteArray::fromStdString(m_store.ReadString("SubList", std::to_string(i), ""));
+    QCOMPARE(numbered, (Bytes{"FAT", "L\xF6WEST", "=?", "DIET"}));
+    QCOMPARE(m_store.ReadString("SubExactList", "1", ""), std::string());
 }
 
 QTEST_GUILESS_MAIN(TestFilters)
