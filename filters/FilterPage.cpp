@@ -1,5 +1,6 @@
 #include "FilterPage.h"
 
+#include "filters/Classify.h"
 #include "filters/FilterEditDlg.h"
 #include "filters/Filters.h"
 #include "ui/Prompter.h"
@@ -39,6 +40,8 @@ FilterEntry ItemEntry(const QListWidgetItem* item)
 QString Shown(const FilterEntry& entry)
 {
     const QString text = QString::fromStdString(entry.Utf8());
+    if (entry.m_match != SubjectMatch::kPattern && entry.m_sText == kEncodedWordEntry)
+        return text + QStringLiteral("   (an encoded word that does not decode)");
     switch (entry.m_match) {
     case SubjectMatch::kWholeWord:
         return text + QStringLiteral("   (whole word)");
