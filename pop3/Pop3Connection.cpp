@@ -301,8 +301,8 @@ bool CPop3Connection::Connect(const std::string& host, int port)
         const int error = GetLastError();
         m_socket.Close();
         Trace("Could not connect to the POP3 mailbox, GetLastError:%d\n", error);
-        // The name resolved and the host (or the way to it) answered: the
-        // user learns what it said, not that there is no such server.
+        // The name resolved: the user learns what the connect met (a
+        // refusal, no route, no answer), not that there is no such server.
         const std::string where = " on port " + std::to_string(port);
         if (error == platform::kErrTimedOut)
             SetFailure(LoginFailure::kUnreachable,
