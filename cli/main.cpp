@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,7 @@
 #include "screening/SessionMachine.h"
 #include "settings/AccountSettings.h"
 #include "settings/PasswordStore.h"
+#include "settings/ServerWait.h"
 #include "settings/SettingsStore.h"
 
 #include <QCoreApplication>
@@ -72,7 +74,8 @@ public:
             std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
     }
 
-    int Run(const Account& account, const FilterLists& lists, int hSignals, QuarantineOptions quarantine);
+    int Run(const Account& account, const FilterLists& lists, int hSignals, QuarantineOptions quarantine,
+            std::chrono::seconds wait);
 
     // The engine's notifications, on the main thread.
     void OnScanAnswered(const ScanAnswered&) {}
@@ -82,6 +85,8 @@ public:
     void OnPurgeDone(const PurgeDone& done);
     void OnSessionChecked(const SessionChecked&) {}
     void OnSessionEnded(const SessionEnd&) { m_machine.SessionEnded(); }
+    void OnServerWaiting(const ServerWaiting& waiting);
+    void EraseWaitLine();
 
 private:
     void OnSignal(uint32_t nSignal);
@@ -97,6 +102,7 @@ private:
     int m_nExit = kExitOk;
     int m_nSuspects = 0;
     bool m_bInterrupted = false;
+    bool m_bWaitShown = false;         // "Waiting for the server" is on the terminal's last line
     std::vector<ScanRow> m_aTaken;     // the last take from the engine, reused
     int m_nRowCount = 0;               // rows printed
     // A purge keeps of each row what it needs (PurgeRowOf): number, UIDL,
@@ -109,9 +115,11 @@ private:
     std::unique_ptr<CTableLayout> m_pTable;
 };
 
-int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals, QuarantineOptions quarantine)
+int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals, QuarantineOptions quarantine,
+                 std::chrono::seconds wait)
 {
     m_engine.SetQuarantine(std::move(quarantine));
+    m_engine.SetServerWait(wait);
     m_engine.StartThreads();
     m_machine.StartScan(false);
     // What OnScanRow keeps once a row is printed: a scan nothing; a purge a
@@ -177,6 +185,7 @@ void CCliRun::OnSignal(uint32_t nSignal)
         std::fflush(stdout);
         std::_Exit(nSignal == SIGTERM ? kExitTerminated : kExitInterrupted);
     }
+    EraseWaitLine();
     m_bInterrupted = true;
     m_nExit = kExitInterrupted;
     if (m_machine.IsScanning()) {
@@ -192,6 +201,25 @@ void CCliRun::OnSignal(uint32_t nSignal)
         // Nothing is marked: the session may end without its QUIT.
         m_machine.Stop();
     }
+}
+
+// On a terminal only, one line rewritten in place and erased when the server
+// speaks again: a script reading stderr gets no progress noise.
+void CCliRun::OnServerWaiting(const ServerWaiting& waiting)
+{
+    static const bool bTerminal = ::isatty(STDERR_FILENO) != 0;
+    if (waiting.m_nSeconds == 0 || !bTerminal || (!m_machine.IsScanning() && !m_machine.IsPurging())) {
+        EraseWaitLine();
+        return;
+    }
+    std::fprintf(stderr, "\rWaiting for the server (%u s)...", waiting.m_nSeconds);
+    m_bWaitShown = true;
+}
+
+void CCliRun::EraseWaitLine()
+{
+    if (std::exchange(m_bWaitShown, false))
+        std::fputs("\r\033[K", stderr);
 }
 
 void CCliRun::OnScanRow(const ScanRowsWaiting&)
@@ -482,7 +510,8 @@ int RunScreening(const CliOptions& options, const Account& account, const Filter
     {
         CCliRun run(options);
         status = run.Run(account, filters.m_filters, hSignals,
-                         QuarantineOptions{static_cast<uint64_t>(nKeepKB) * 1024, {}});
+                         QuarantineOptions{static_cast<uint64_t>(nKeepKB) * 1024, {}},
+                         ServerWait::Load(settings).Duration());
     }
     if (nKeepKB > 0 && options.m_nCommand == CliOptions::kPurge)
         QuarantineMaildir().Prune(nKeepDays);

@@ -103,9 +103,25 @@ const char* CPop3Connection::LoginFailureText(LoginFailure failure)
         return "The server sent more than its answer to STLS (STARTTLS); the connection "
                "may have been tampered with and was closed.";
     case LoginFailure::kTls:
-    case LoginFailure::kBroken: return "";
+    case LoginFailure::kBroken:
+    case LoginFailure::kUnreachable: return "";
     }
     return "";
+}
+
+CPop3Connection::Timing CPop3Connection::Timing::ForSilence(uint32_t ms)
+{
+    Timing timing;
+    timing.m_nSilenceMs = ms;
+    timing.m_nSlowReplyMs = std::max(timing.m_nSlowReplyMs, ms);
+    timing.m_nLineDeadlineMs = ms + kLineTransferMs;
+    timing.m_nBlockDeadlineMs = ms + kBlockTransferMs;
+    return timing;
+}
+
+uint64_t CPop3Connection::QuitWaitMs(const Timing& timing, int nMarked)
+{
+    return timing.m_nSilenceMs + static_cast<uint64_t>(std::max(nMarked, 0)) * kQuitMsPerMarked;
 }
 
 CPop3Connection::CPop3Connection() = default;
@@ -285,6 +301,14 @@ bool CPop3Connection::Connect(const std::string& host, int port)
         const int error = GetLastError();
         m_socket.Close();
         Trace("Could not connect to the POP3 mailbox, GetLastError:%d\n", error);
+        // The name resolved: the user learns what the connect met (a
+        // refusal, no route, no answer), not that there is no such server.
+        const std::string where = " on port " + std::to_string(port);
+        if (error == platform::kErrTimedOut)
+            SetFailure(LoginFailure::kUnreachable,
+                       "No answer" + where + " within " + Seconds(platform::Socket::kConnectTimeoutMs) + " seconds");
+        else if (error != platform::kErrInvalidArgument && error != platform::kErrInterrupted)
+            SetFailure(LoginFailure::kUnreachable, std::strerror(error) + where);
         SetLastError(error);
         return false;
     }
@@ -577,6 +601,7 @@ struct CPop3Connection::ReplyRead {
     char m_lastByte = '\n';        // the last byte of the reply read so far
     bool m_bLineAfterCrLf = true;  // the line being read follows a CR LF
     size_t m_nTotal = 0;           // bytes of this reply read
+    uint32_t m_nReportedSeconds = 0;  // the silence last told the wait observer
 };
 
 CPop3Connection::Reply CPop3Connection::ReadReply(Command command, const std::string& name, size_t nKeep)
@@ -597,6 +622,11 @@ CPop3Connection::Reply CPop3Connection::ReadReply(Command command, const std::st
         read.m_nDeadlineMs += m_timing.m_nSlowReplyMs;
     if (row.m_pace == ReplyPace::kListing)
         read.m_nDeadlineMs += static_cast<uint64_t>(std::max(m_nMailCount, 0)) * kListingUsPerEntry / 1000;
+    if (command == Command::kQuit) {
+        const uint64_t extra = QuitWaitMs(m_timing, m_cache.m_nDeleted) - m_timing.m_nSilenceMs;
+        read.m_nFirstMs = static_cast<uint32_t>(std::min<uint64_t>(read.m_nFirstMs + extra, UINT32_MAX));
+        read.m_nDeadlineMs += extra;
+    }
     for (;;) {
         if (const std::optional<bool> done = TakeBuffered(read)) {
             reply.m_bOk = *done;
@@ -610,6 +640,7 @@ CPop3Connection::Reply CPop3Connection::ReadReply(Command command, const std::st
 
 bool CPop3Connection::FailRead(ReplyRead& read, int error, const std::string& why)
 {
+    ReportSilence(read, 0);
     if (!read.m_bStatus && read.m_text.empty())
         read.m_text.assign(m_sInput, m_nInputPos, std::min(m_sInput.size() - m_nInputPos, kMaxStatusLine));
     SetLastError(error);
@@ -737,9 +768,17 @@ bool CPop3Connection::ReceiveMore(ReplyRead& read)
                                               + Seconds(nLimitMs) + " seconds)."
                                         : "The server did not answer " + name + " within " + Seconds(nLimitMs)
                                               + " seconds.");
-    const long long left = std::min<long long>(static_cast<long long>(nLimitMs) - silent,
-                                               static_cast<long long>(read.m_nDeadlineMs) - elapsed)
-                           + 1;
+    long long left = std::min<long long>(static_cast<long long>(nLimitMs) - silent,
+                                         static_cast<long long>(read.m_nDeadlineMs) - elapsed)
+                     + 1;
+    if (m_waitObserver) {
+        // Wake at the next whole second worth telling, from
+        // kReportSilenceAfterMs on.
+        if (silent >= kReportSilenceAfterMs)
+            ReportSilence(read, static_cast<uint32_t>(silent / 1000));
+        const long long next = std::max<long long>(kReportSilenceAfterMs, (silent / 1000 + 1) * 1000);
+        left = std::min(left, next - silent);
+    }
     const platform::WaitResult wait = m_socket.WaitReadable(static_cast<int>(std::max(left, 1LL)));
     if (wait == platform::WaitResult::kTimedOut)
         return true;
@@ -763,7 +802,16 @@ bool CPop3Connection::ReceiveMore(ReplyRead& read)
     }
     read.m_lastData = m_socket.Now();
     read.m_bAnyByte = true;
+    ReportSilence(read, 0);
     return true;
+}
+
+void CPop3Connection::ReportSilence(ReplyRead& read, uint32_t nSeconds)
+{
+    if (!m_waitObserver || read.m_nReportedSeconds == nSeconds)
+        return;
+    read.m_nReportedSeconds = nSeconds;
+    m_waitObserver(nSeconds);
 }
 
 bool CPop3Connection::Stat(int& count, int& size)

@@ -13,6 +13,7 @@
 #include "settings/AccountSettings.h"
 #include "settings/PasswordStore.h"
 #include "settings/PrefsDlg.h"
+#include "settings/ServerWait.h"
 #include "settings/SettingsStore.h"
 #include "ui/Prompter.h"
 #include "ui/Text.h"
@@ -185,6 +186,7 @@ void CMavixView::OnInitialUpdate()
     m_bAutoStart = m_settings.ReadInt("Prefs", "Start", 0);
     m_bDefaultFilters = m_settings.ReadInt("Prefs", "Def", 0);
     ApplyQuarantine();
+    m_pEngine->SetServerWait(ServerWait::Load(m_settings).Duration());
 
     m_filters.LoadFilters(m_settings);
     // A settings file or a "defaults.txt" that cannot be trusted is not
@@ -744,6 +746,17 @@ void CMavixView::ReportShortfall(const PurgeDone& done)
     Prompter::MessageBox(this, text);
 }
 
+void CMavixView::OnServerWaiting(const ServerWaiting& waiting)
+{
+    // A keep-alive or a session's end waits unseen; so does a stopped scan.
+    if (!m_machine.IsScanning() && !m_machine.IsPurging())
+        return;
+    if (waiting.m_nSeconds > 0)
+        m_frame.SetStatusPaneText(1, QStringLiteral("Waiting for the server (%1 s)\u2026").arg(waiting.m_nSeconds));
+    else
+        m_frame.SetStatusPaneText(1, m_machine.IsScanning() && m_pModel->Count() > 0 ? StatusText() : QString());
+}
+
 // ---------------------------------------------------------------------------
 // Progress over status pane 0
 
@@ -813,6 +826,7 @@ void CMavixView::OnPreferences()
     dlg.m_nCheckEvery = m_settings.ReadInt("Prefs", "CheckEvery", 0);
     dlg.m_nKeepCopyKB = m_settings.ReadInt("Prefs", "KeepCopyKB", 0);
     dlg.m_nKeepCopyDays = m_settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays);
+    dlg.m_nWaitSeconds = ServerWait::Load(m_settings).m_nSeconds;
     if (Prompter::RunModal(dlg) != QDialog::Accepted)
         return;
     m_machine.SetCloseWhenDone(dlg.m_bExitAfter != 0);
@@ -826,6 +840,9 @@ void CMavixView::OnPreferences()
     m_settings.WriteInt("Prefs", "KeepCopyKB", dlg.m_nKeepCopyKB);
     m_settings.WriteInt("Prefs", "KeepCopyDays", dlg.m_nKeepCopyDays);
     ApplyQuarantine();
+    const ServerWait wait{dlg.m_nWaitSeconds};
+    wait.Save(m_settings);
+    m_pEngine->SetServerWait(wait.Duration());
 }
 
 // "Prefs" "KeepCopyKB" (0: off) and "KeepCopyDays": the copies the purge

@@ -160,6 +160,9 @@ private:
     void OnRepeatedNumber();
     void OnPurgeProgress(const PurgeProgress& progress);
     void OnPurgeDone(const PurgeDone& done);
+    // "Waiting for the server (N s)…" in status pane 1 while a scan or purge
+    // waits on a silent server; the pane's own text again once bytes come.
+    void OnServerWaiting(const ServerWaiting& waiting);
     // Tells the user what the purge could not do, as a message box.
     void ReportShortfall(const PurgeDone& done);
     // Appends what the finished purge deleted to the journal; false when it

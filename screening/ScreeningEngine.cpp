@@ -159,6 +159,9 @@ ScreeningEngine::ScreeningEngine(IScreeningListener& listener)
 {
     // Stop and CancelPurge clear their Abort themselves, under m_mutex.
     m_connection.KeepAbortOnLogin(true);
+    // The worker reading a reply tells the owner how long the server has
+    // been silent in it.
+    m_connection.SetWaitObserver([this](uint32_t nSeconds) { m_listener.OnServerWaiting(ServerWaiting{nSeconds}); });
 }
 
 // UI thread.
@@ -282,6 +285,7 @@ void ScreeningEngine::PurgeThread(ScreeningEngine* pEngine)
 void ScreeningEngine::RunJob(Job job)
 {
     std::lock_guard session(m_sessionMutex);
+    ApplyTiming();
     switch (job) {
     case Job::kPurge: {
         PurgeResult result = PurgeChecked();
@@ -372,6 +376,7 @@ int ScreeningEngine::ScanHeaders()
         keeping = m_nKeeping;
         budget = m_nRowBudget;
     }
+    ApplyTiming();
     m_nMsgCount.store(0, std::memory_order_release);
     m_sScanStatus.clear();
     m_nLastNum = 0;
@@ -1422,6 +1427,22 @@ void ScreeningEngine::SetQuarantine(QuarantineOptions options)
 {
     std::lock_guard lock(m_mutex);
     m_quarantine = std::move(options);
+}
+
+// UI thread.
+void ScreeningEngine::SetServerWait(std::chrono::milliseconds wait)
+{
+    const auto ms = std::clamp<std::chrono::milliseconds::rep>(wait.count(), 1, UINT32_MAX / 2);
+    std::lock_guard lock(m_mutex);
+    m_timing = CPop3Connection::Timing::ForSilence(static_cast<uint32_t>(ms));
+}
+
+// ScanThread or PurgeThread, holding m_sessionMutex: no command runs now.
+void ScreeningEngine::ApplyTiming()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_timing)
+        m_connection.SetTiming(*m_timing);
 }
 
 // UI thread.

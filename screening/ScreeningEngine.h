@@ -147,6 +147,13 @@ struct SessionChecked {                // after KeepAlive
     bool m_bAlive = false;
     bool m_bCanReconnect = false;      // a purge can log in again and find the rows by UIDL
 };
+// A reply keeps the server silent: whole seconds from
+// CPop3Connection::kReportSilenceAfterMs on, once a second; 0 when bytes
+// came again or the wait ended. Only the reader can tell, on its own clock,
+// so it is pushed like every other note rather than polled.
+struct ServerWaiting {
+    uint32_t m_nSeconds = 0;
+};
 
 // Whether the purge stops at a row with this outcome, and whether the
 // outcome is a row that differs from what the user saw.
@@ -167,11 +174,13 @@ public:
     virtual void OnPurgeDone(const PurgeDone& note) = 0;
     virtual void OnSessionChecked(const SessionChecked& note) = 0;
     virtual void OnSessionEnded(const SessionEnd& note) = 0;
+    virtual void OnServerWaiting(const ServerWaiting& note) = 0;
 };
 
 // Any one notification, for an owner that keeps them in one queue.
 using ScreeningNote =
-    std::variant<ScanAnswered, ScanRowsWaiting, ScanDone, PurgeProgress, PurgeDone, SessionChecked, SessionEnd>;
+    std::variant<ScanAnswered, ScanRowsWaiting, ScanDone, PurgeProgress, PurgeDone, SessionChecked, SessionEnd,
+                 ServerWaiting>;
 
 // On the owner's thread: hands a queued notification to the owner's
 // handler of the listener's name for it (owner.OnScanDone(const ScanDone&),
@@ -194,6 +203,8 @@ void DeliverNote(const ScreeningNote& note, Owner& owner)
                 owner.OnPurgeDone(value);
             else if constexpr (std::is_same_v<Note, SessionChecked>)
                 owner.OnSessionChecked(value);
+            else if constexpr (std::is_same_v<Note, ServerWaiting>)
+                owner.OnServerWaiting(value);
             else {
                 static_assert(std::is_same_v<Note, SessionEnd>, "a notification without a handler");
                 owner.OnSessionEnded(value);
@@ -212,6 +223,7 @@ public:
     void OnPurgeDone(const PurgeDone& note) override { Queue(note); }
     void OnSessionChecked(const SessionChecked& note) override { Queue(note); }
     void OnSessionEnded(const SessionEnd& note) override { Queue(note); }
+    void OnServerWaiting(const ServerWaiting& note) override { Queue(note); }
 
 protected:
     // Worker threads: only queue.
@@ -294,6 +306,10 @@ public:
 
     // UI: the copies later purges keep before each DELE.
     void SetQuarantine(QuarantineOptions options);
+    // UI: the silence the server may keep within a reply, for every later
+    // job (CPop3Connection::Timing::ForSilence). Until the first call the
+    // connection keeps its own timing (tests set theirs on Connection()).
+    void SetServerWait(std::chrono::milliseconds wait);
     // UI: the journal's folder for later purges and scans (tests); by
     // default the usual place (DeletionJournal()). The purge writes its
     // marked rows there before QUIT, as pending, and as deleted once QUIT
@@ -391,6 +407,8 @@ private:
     enum class Copy { kKept, kFailed, kDiffered };
     Copy KeepCopy(const PurgeRow& row, std::string& why);
     void StopScanLocked();                    // m_mutex held
+    // A worker holding the session, before its job: SetServerWait's timing.
+    void ApplyTiming();
 
     IScreeningListener& m_listener;
     CPop3Connection m_connection;
@@ -437,5 +455,6 @@ private:
     // The purge's snapshot (m_mutex).
     std::vector<PurgeRow> m_aPurgeRows;
     QuarantineOptions m_quarantine;           // (m_mutex)
+    std::optional<CPop3Connection::Timing> m_timing;  // SetServerWait's, for the next job (m_mutex)
     std::string m_sJournalFolder;             // empty: the usual place (m_mutex)
 };

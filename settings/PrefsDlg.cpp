@@ -36,6 +36,9 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     m_pKeepDays = new QSpinBox(this);
     m_pKeepDays->setObjectName(QStringLiteral("keepDays"));
     m_pKeepDays->setRange(1, kMaxKeepDays);
+    m_pWaitSeconds = new QSpinBox(this);
+    m_pWaitSeconds->setObjectName(QStringLiteral("waitSeconds"));
+    m_pWaitSeconds->setRange(ServerWait::kMinSeconds, ServerWait::kMaxSeconds);
     connect(m_pCheck, &QCheckBox::toggled, m_pCheckMinutes, &QWidget::setEnabled);
     connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepKB, &QWidget::setEnabled);
     connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepDays, &QWidget::setEnabled);
@@ -52,6 +55,13 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     keepRow->addWidget(m_pKeepDays);
     keepRow->addWidget(new QLabel(QStringLiteral("days"), this));
     keepRow->addStretch(1);
+    auto* waitRow = new QHBoxLayout;
+    auto* waitLabel = new QLabel(QStringLiteral("Wait for the server up to"), this);
+    waitLabel->setBuddy(m_pWaitSeconds);
+    waitRow->addWidget(waitLabel);
+    waitRow->addWidget(m_pWaitSeconds);
+    waitRow->addWidget(new QLabel(QStringLiteral("seconds"), this));
+    waitRow->addStretch(1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &CPrefsDlg::accept);
@@ -63,6 +73,7 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     layout->addWidget(m_pDefaultFilters);
     layout->addLayout(checkRow);
     layout->addLayout(keepRow);
+    layout->addLayout(waitRow);
     layout->addSpacing(8);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -80,6 +91,7 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     setTabOrder(m_pCheckMinutes, m_pKeepCopy);
     setTabOrder(m_pKeepCopy, m_pKeepKB);
     setTabOrder(m_pKeepKB, m_pKeepDays);
+    setTabOrder(m_pKeepDays, m_pWaitSeconds);
 }
 
 void CPrefsDlg::accept()
@@ -90,6 +102,7 @@ void CPrefsDlg::accept()
     m_nCheckEvery = m_pCheck->isChecked() ? m_pCheckMinutes->value() : 0;
     m_nKeepCopyKB = m_pKeepCopy->isChecked() ? m_pKeepKB->value() : 0;
     m_nKeepCopyDays = m_pKeepDays->value();
+    m_nWaitSeconds = m_pWaitSeconds->value();
     QDialog::accept();
 }
 
@@ -108,6 +121,7 @@ void CPrefsDlg::showEvent(QShowEvent* event)
         m_pKeepKB->setEnabled(m_nKeepCopyKB > 0);
         m_pKeepDays->setValue(m_nKeepCopyDays);
         m_pKeepDays->setEnabled(m_nKeepCopyKB > 0);
+        m_pWaitSeconds->setValue(m_nWaitSeconds);
         if (auto* buttons = findChild<QDialogButtonBox*>())
             buttons->button(QDialogButtonBox::Ok)->setFocus();
     }

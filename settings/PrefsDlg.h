@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/ServerWait.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -21,6 +23,8 @@ public:
     int m_nCheckEvery = 0;
     int m_nKeepCopyKB = 0;
     int m_nKeepCopyDays = 30;
+    // The silence a server may keep within a reply (ServerWait's range).
+    int m_nWaitSeconds = ServerWait::kDefaultSeconds;
 
     static constexpr int kMinCheckMinutes = 5;
     static constexpr int kMaxCheckMinutes = 1440;
@@ -44,5 +48,6 @@ private:
     QCheckBox* m_pKeepCopy;
     QSpinBox* m_pKeepKB;
     QSpinBox* m_pKeepDays;
+    QSpinBox* m_pWaitSeconds;
     bool m_bInitialised = false;
 };

@@ -124,7 +124,8 @@ void TestViewScan::showWithBlankField()
 // Pane 1 after each row, the check boxes, the progress range, the review.
 void TestViewScan::scanOfThreeWithSecondSuspect()
 {
-    // Each TOP after the first waits for the test, so every row is seen alone.
+    // Each TOP after the first waits for the test, so every row is seen alone
+    // (and the pane then names the wait).
     Gate gates[4];
     ViewHarness h;
     h.Serve(ThreeMessages(), [&](const std::string& command, int) -> std::optional<std::string> {
@@ -144,6 +145,9 @@ void TestViewScan::scanOfThreeWithSecondSuspect()
             QVERIFY(h.m_pView->Progress());
             QCOMPARE(h.m_pView->Progress()->maximum(), 3);
             QCOMPARE(h.m_pView->Progress()->value(), n);
+            // A server silent for 2 s is waited for, and the user sees it.
+            if (n == 2)
+                QTRY_COMPARE_WITH_TIMEOUT(h.Pane(1), QStringLiteral("Waiting for the server (2 s)\u2026"), 5000);
             gates[n + 1].Open();
         }
     }
@@ -383,8 +387,9 @@ void TestViewScan::windowNeverWaitsOnServer_data()
 
 // The server holds its answer to the keep-alive's NOOP, or to Cancel's QUIT:
 // the window goes on painting until the engine has given up on the answer
-// after 2 s of silence. A window that waited would stall for those 2 s; the
-// bound below leaves room for slow (sanitizer) runs.
+// after 2 s of silence (the test's own wait for the server). A window that
+// waited would stall for those 2 s; the bound below leaves room for slow
+// (sanitizer) runs.
 void TestViewScan::windowNeverWaitsOnServer()
 {
     constexpr qint64 kMaxStallMs = 1000;
@@ -401,6 +406,7 @@ void TestViewScan::windowNeverWaitsOnServer()
     h.m_nKeepAliveMs = held == "NOOP" ? 50 : 600000;
     h.SetAccount(server.Port());
     QVERIFY(h.Build());
+    h.m_pView->Engine().SetServerWait(std::chrono::seconds(2));
     QVERIFY(h.ScanToReview());
 
     QElapsedTimer clock;

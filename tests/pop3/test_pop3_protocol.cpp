@@ -29,7 +29,12 @@ private slots:
     void failedListingAskedAgain();
     void caseOfTheStatusWord();
     void dataAfterReplyBreaksSession();
-    void silenceTimesOutAfterTwoSeconds();
+    void silenceTimesOutAfterThirtySeconds();
+    void pausedTop_data();
+    void pausedTop();
+    void silenceReportedEverySecond();
+    void quitWaitGrowsWithMarked_data();
+    void quitWaitGrowsWithMarked();
     void hugeHeaderKeptBounded();
     void replyCap();
     void credentialsRefused_data();
@@ -52,6 +57,7 @@ private slots:
     void loginQuitsOpenSession();
     void connectionStateAfterServerClose();
     void connectTimeoutBounded();
+    void refusedPortNamed();
     void retrText_data();
     void retrText();
 };
@@ -285,8 +291,8 @@ void TestPop3Protocol::dataAfterReplyBreaksSession()
     QCOMPARE(server.Received(), std::string("CAPA\r\nUSER u\r\nPASS p\r\nNOOP\r\n"));
 }
 
-// The real budget: 2000 ms of silence, then kErrTimedOut and the text so far.
-void TestPop3Protocol::silenceTimesOutAfterTwoSeconds()
+// The real budget: 30 s of silence, then kErrTimedOut and the text so far.
+void TestPop3Protocol::silenceTimesOutAfterThirtySeconds()
 {
     ScriptedStream server;
     ScriptLogin(server).Expect("NOOP\r\n").Send("+OK half a li");
@@ -297,7 +303,98 @@ void TestPop3Protocol::silenceTimesOutAfterTwoSeconds()
     const long long elapsed = server.ElapsedMs() - start;
     QCOMPARE(platform::GetLastError(), platform::kErrTimedOut);
     QCOMPARE(pop.GetLastReply(), std::string("+OK half a li"));
-    QVERIFY2(elapsed >= 1990 && elapsed < 3000, qPrintable(QString::number(elapsed)));
+    QVERIFY2(elapsed >= 29990 && elapsed < 31000, qPrintable(QString::number(elapsed)));
+}
+
+// A server that pauses before a header block: within the silence limit the
+// scan goes on, past it the session breaks. The default limit outlasts the
+// pauses of busy servers.
+void TestPop3Protocol::pausedTop_data()
+{
+    QTest::addColumn<uint>("limitMs");  // 0: the default
+    QTest::addColumn<int>("pauseMs");
+    QTest::addColumn<bool>("answered");
+    QTest::newRow("2.5 s pause, default limit") << 0u << 2500 << true;
+    QTest::newRow("0.5 s pause, 1.5 s limit") << 1500u << 500 << true;
+    QTest::newRow("0.6 s pause, 0.3 s limit") << 300u << 600 << false;
+}
+
+void TestPop3Protocol::pausedTop()
+{
+    QFETCH(uint, limitMs);
+    QFETCH(int, pauseMs);
+    QFETCH(bool, answered);
+    ScriptedStream server;
+    ScriptLogin(server)
+        .Expect("STAT\r\n").Send("+OK 1 50\r\n")
+        .Expect("LIST\r\n").Send("+OK\r\n1 50\r\n.\r\n")
+        .Expect("TOP 1 0\r\n").Pause(pauseMs).Send("+OK\r\nSubject: late\r\n\r\n.\r\n");
+    CPop3Connection pop;
+    if (limitMs > 0)
+        pop.SetTiming(CPop3Connection::Timing::ForSilence(limitMs));
+    QVERIFY(LoginTo(pop, server));
+    CPop3Message message;
+    QCOMPARE(pop.Top(1, message), answered);
+    QCOMPARE(pop.IsBroken(), !answered);
+    if (answered)
+        QCOMPARE(message.GetSubject(), std::string("late"));
+    else
+        QCOMPARE(pop.BreakReason(), std::string("The server did not answer TOP 1 within 1 seconds."));
+}
+
+// The reader tells its observer of a silence from 2 s on, once a second,
+// and that it ended.
+void TestPop3Protocol::silenceReportedEverySecond()
+{
+    ScriptedStream server;
+    ScriptLogin(server).Expect("NOOP\r\n").Pause(1500).Send("+OK").Pause(4500).Send("\r\n");
+    CPop3Connection pop;
+    std::vector<uint32_t> told;
+    pop.SetWaitObserver([&told](uint32_t nSeconds) { told.push_back(nSeconds); });
+    QVERIFY(LoginTo(pop, server));
+    QVERIFY(pop.Noop());
+    QCOMPARE(told, (std::vector<uint32_t>{2, 3, 4, 0}));
+}
+
+// RFC 1939 §6: the server removes the marked messages before it answers
+// QUIT, so the wait for its answer grows with their number.
+void TestPop3Protocol::quitWaitGrowsWithMarked_data()
+{
+    QTest::addColumn<int>("marked");
+    QTest::addColumn<int>("pauseMs");
+    QTest::addColumn<bool>("answered");
+    QTest::newRow("none marked, answered in time") << 0 << 900 << true;
+    QTest::newRow("none marked, answered late") << 0 << 1100 << false;
+    QTest::newRow("400 marked, answered in their time") << 400 << 1700 << true;
+    QTest::newRow("400 marked, answered late") << 400 << 1900 << false;
+}
+
+void TestPop3Protocol::quitWaitGrowsWithMarked()
+{
+    QFETCH(int, marked);
+    QFETCH(int, pauseMs);
+    QFETCH(bool, answered);
+    const CPop3Connection::Timing timing = CPop3Connection::Timing::ForSilence(1000);
+    QCOMPARE(CPop3Connection::QuitWaitMs(timing, marked),
+             uint64_t{1000} + uint64_t(marked) * CPop3Connection::kQuitMsPerMarked);
+    std::string list = "+OK\r\n";
+    for (int n = 1; n <= marked; ++n)
+        list += std::to_string(n) + " 50\r\n";
+    ScriptedStream server;
+    ScriptLogin(server)
+        .Expect("STAT\r\n").Send("+OK " + std::to_string(marked) + " 50\r\n")
+        .Expect("LIST\r\n").Send(list + ".\r\n");
+    for (int n = 1; n <= marked; ++n)
+        server.Expect("DELE " + std::to_string(n) + "\r\n").Send("+OK\r\n");
+    server.Expect("QUIT\r\n").Pause(pauseMs).Send("+OK bye\r\n");
+    TestConnection pop;
+    pop.SetTiming(timing);
+    QVERIFY(LoginTo(pop, server));
+    QVERIFY(pop.List());
+    for (int n = 1; n <= marked; ++n)
+        QVERIFY(pop.Dele(n));
+    QCOMPARE(pop.Quit(), answered);
+    QVERIFY(pop.QuitSent());
 }
 
 // A header block beyond what a row could use is read to its end and cut:
@@ -641,6 +738,7 @@ void TestPop3Protocol::hostForms()
     QVERIFY(!pop.Login("no-such-host.invalid", "u", "p", 110));
     QCOMPARE(platform::GetLastError(), platform::kErrInvalidArgument);
     QVERIFY(trace.Has("Could not connect to the POP3 mailbox, GetLastError:10022\n"));
+    QCOMPARE(pop.GetFailureReason(), std::string());  // "Server Not Found"
     QVERIFY(!pop.Login("", "u", "p", 110));
     QCOMPARE(platform::GetLastError(), platform::kErrInvalidArgument);
 }
@@ -730,6 +828,26 @@ void TestPop3Protocol::connectTimeoutBounded()
     QCOMPARE(platform::GetLastError(), platform::kErrTimedOut);
     QVERIFY(MsSince(start) >= 290);
     QVERIFY(!socket.IsOpen());
+}
+
+// A host that answers with a refusal is no missing server: the reason
+// names the port (a name that does not resolve has none, see hostForms).
+void TestPop3Protocol::refusedPortNamed()
+{
+    // Bound and not listening: nobody else can take the port meanwhile.
+    const int closed = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof addr;
+    QVERIFY(closed >= 0 && ::bind(closed, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0);
+    QVERIFY(::getsockname(closed, reinterpret_cast<sockaddr*>(&addr), &length) == 0);
+    const int port = ntohs(addr.sin_port);
+    CPop3Connection pop;
+    QVERIFY(!pop.Login("127.0.0.1", "u", "p", port));
+    ::close(closed);
+    QCOMPARE(platform::GetLastError(), ECONNREFUSED);
+    QCOMPARE(pop.GetFailureReason(), "Connection refused on port " + std::to_string(port));
 }
 
 // RETR: the message unstuffed, bounded, and the session still in step

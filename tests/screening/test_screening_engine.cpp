@@ -407,6 +407,40 @@ private slots:
         QCOMPARE(server.SessionCount(), 2);
     }
 
+    // The owner's wait for the server reaches the reader: a pause at TOP
+    // within it costs the scan nothing, one beyond it ends the scan.
+    void pausedTopWithinServerWait_data()
+    {
+        QTest::addColumn<int>("waitMs");
+        QTest::addColumn<int>("pauseMs");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("pause within the wait") << 1500 << 500 << 3;
+        QTest::newRow("pause beyond the wait") << 300 << 600 << 0;
+    }
+
+    void pausedTopWithinServerWait()
+    {
+        QFETCH(int, waitMs);
+        QFETCH(int, pauseMs);
+        QFETCH(int, rows);
+        EngineFixture f;
+        auto& [server, listener, engine] = f;
+        server.ShapeReplies([pauseMs](const std::string& command, int, std::string&) {
+            ScriptedPop3Server::ReplyShape shape;
+            if (command == "TOP 2 0")
+                shape.m_nDelayMs = pauseMs;
+            return shape;
+        });
+        engine.SetServerWait(std::chrono::milliseconds(waitMs));
+        f.Serve(m_aMail);
+        const ScanOutcome scan = f.Scan(Lists());
+        QVERIFY(scan.m_bDone);
+        QCOMPARE(scan.m_aRows.size() == 3, rows == 3);
+        QCOMPARE(scan.m_nResult, rows == 3 ? 0L : -1L);
+        if (rows == 0)
+            QVERIFY2(scan.m_sStatus.find("did not answer TOP 2") != std::string::npos, scan.m_sStatus.c_str());
+    }
+
     // "Protocol Error - restart": after Stop no row of that scan is
     // delivered and no OnScanDone follows, whatever the scan was doing.
     void abandonDropsEveryLaterRow()
