@@ -577,9 +577,10 @@ void TestViewScan::launchAppliesDefaultsBeforeAutoScan()
     h.m_settings.WriteInt("Prefs", "Def", 1);
     QVERIFY(h.Build());
     QTRY_VERIFY(h.m_pView->IsReviewing());
-    // The default subject list replaced the stored one ("LOTTERY").
+    // The default subject list is merged into the stored one: the user's
+    // own "LOTTERY" stays beside the default "INVOICE".
     QVERIFY(h.Model().IsChecked(0));
-    QVERIFY(!h.Model().IsChecked(1));
+    QVERIFY(h.Model().IsChecked(1));
     QVERIFY(h.m_asBoxes.isEmpty());
 }
 
