@@ -36,6 +36,8 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     m_pKeepDays = new QSpinBox(this);
     m_pKeepDays->setObjectName(QStringLiteral("keepDays"));
     m_pKeepDays->setRange(1, kMaxKeepDays);
+    m_pAskBeforeDelete = new QCheckBox(QStringLiteral("Ask before deleting messages"), this);
+    m_pAskBeforeDelete->setObjectName(QStringLiteral("askBeforeDelete"));
     connect(m_pCheck, &QCheckBox::toggled, m_pCheckMinutes, &QWidget::setEnabled);
     connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepKB, &QWidget::setEnabled);
     connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepDays, &QWidget::setEnabled);
@@ -63,6 +65,7 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     layout->addWidget(m_pDefaultFilters);
     layout->addLayout(checkRow);
     layout->addLayout(keepRow);
+    layout->addWidget(m_pAskBeforeDelete);
     layout->addSpacing(8);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -80,6 +83,7 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     setTabOrder(m_pCheckMinutes, m_pKeepCopy);
     setTabOrder(m_pKeepCopy, m_pKeepKB);
     setTabOrder(m_pKeepKB, m_pKeepDays);
+    setTabOrder(m_pKeepDays, m_pAskBeforeDelete);
 }
 
 void CPrefsDlg::accept()
@@ -90,6 +94,7 @@ void CPrefsDlg::accept()
     m_nCheckEvery = m_pCheck->isChecked() ? m_pCheckMinutes->value() : 0;
     m_nKeepCopyKB = m_pKeepCopy->isChecked() ? m_pKeepKB->value() : 0;
     m_nKeepCopyDays = m_pKeepDays->value();
+    m_bAskBeforeDelete = m_pAskBeforeDelete->isChecked() ? 1 : 0;
     QDialog::accept();
 }
 
@@ -108,6 +113,7 @@ void CPrefsDlg::showEvent(QShowEvent* event)
         m_pKeepKB->setEnabled(m_nKeepCopyKB > 0);
         m_pKeepDays->setValue(m_nKeepCopyDays);
         m_pKeepDays->setEnabled(m_nKeepCopyKB > 0);
+        m_pAskBeforeDelete->setChecked(m_bAskBeforeDelete != 0);
         if (auto* buttons = findChild<QDialogButtonBox*>())
             buttons->button(QDialogButtonBox::Ok)->setFocus();
     }

@@ -21,6 +21,8 @@ public:
     int m_nCheckEvery = 0;
     int m_nKeepCopyKB = 0;
     int m_nKeepCopyDays = 30;
+    // The question before each purge (on unless the user said otherwise).
+    int m_bAskBeforeDelete = 1;
 
     static constexpr int kMinCheckMinutes = 5;
     static constexpr int kMaxCheckMinutes = 1440;
@@ -44,5 +46,6 @@ private:
     QCheckBox* m_pKeepCopy;
     QSpinBox* m_pKeepKB;
     QSpinBox* m_pKeepDays;
+    QCheckBox* m_pAskBeforeDelete;
     bool m_bInitialised = false;
 };
