@@ -192,6 +192,11 @@ void CMainFrame::CreateStatusBar()
     m_pPane1->setObjectName(QStringLiteral("pane1"));
     m_pPane1->setMargin(0);
     m_pStatusBar->addPermanentWidget(m_pPane1);
+    // Pane 2: how many rows are checked, beside pane 1's counts.
+    m_pPane2 = new QLabel;
+    m_pPane2->setObjectName(QStringLiteral("pane2"));
+    m_pPane2->setMargin(0);
+    m_pStatusBar->addPermanentWidget(m_pPane2);
     SetStatusPaneText(1, QString::fromLatin1(kPane1Indicator));
 }
 
@@ -239,6 +244,7 @@ QLabel* CMainFrame::StatusPane(int nPane) const
     switch (nPane) {
     case 0: return m_pPane0;
     case 1: return m_pPane1;
+    case 2: return m_pPane2;
     default: return nullptr;
     }
 }

@@ -81,6 +81,7 @@ private:
     QStatusBar* m_pStatusBar = nullptr;
     QLabel* m_pPane0 = nullptr;
     QLabel* m_pPane1 = nullptr;
+    QLabel* m_pPane2 = nullptr;
     CMavixView* m_pView = nullptr;
     QAction* m_pManageAccount = nullptr;
     QAction* m_pManageFilter = nullptr;

@@ -1,9 +1,17 @@
 #include "RecentlyDeletedWindow.h"
 
 #include "screening/DeletionJournal.h"
+#include "screening/QuarantineMaildir.h"
+#include "ui/Prompter.h"
 
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QUrl>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -11,6 +19,7 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <map>
 
 namespace {
 
@@ -52,8 +61,9 @@ CRecentlyDeletedWindow::CRecentlyDeletedWindow(QWidget* parent, std::string jour
 
     m_pTable = new QTableWidget(0, kColumns, this);
     m_pTable->setHorizontalHeaderLabels({QStringLiteral("Deleted"), QStringLiteral("Size"), QStringLiteral("From"),
-                                         QStringLiteral("Subject"), QStringLiteral("Why"), QStringLiteral("Account"),
-                                         QStringLiteral("UIDL")});
+                                         QStringLiteral("Subject"), QStringLiteral("Why"), QStringLiteral("Copy"),
+                                         QStringLiteral("Account"), QStringLiteral("UIDL")});
+    m_pTable->setSelectionMode(QAbstractItemView::SingleSelection);
     m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_pTable->verticalHeader()->hide();
@@ -63,6 +73,13 @@ CRecentlyDeletedWindow::CRecentlyDeletedWindow(QWidget* parent, std::string jour
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     QPushButton* reload = buttons->addButton(QStringLiteral("&Reload"), QDialogButtonBox::ActionRole);
     connect(reload, &QPushButton::clicked, this, &CRecentlyDeletedWindow::Reload);
+    m_pSave = buttons->addButton(QStringLiteral("&Save Copy As\u2026"), QDialogButtonBox::ActionRole);
+    m_pSave->setObjectName(QStringLiteral("saveCopy"));
+    m_pOpen = buttons->addButton(QStringLiteral("&Open in Mail Program"), QDialogButtonBox::ActionRole);
+    m_pOpen->setObjectName(QStringLiteral("openCopy"));
+    connect(m_pSave, &QPushButton::clicked, this, &CRecentlyDeletedWindow::SaveCopy);
+    connect(m_pOpen, &QPushButton::clicked, this, &CRecentlyDeletedWindow::OpenCopy);
+    connect(m_pTable, &QTableWidget::currentCellChanged, this, &CRecentlyDeletedWindow::UpdateButtons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
 
     auto* layout = new QVBoxLayout(this);
@@ -73,6 +90,8 @@ CRecentlyDeletedWindow::CRecentlyDeletedWindow(QWidget* parent, std::string jour
     const int nChar = fontMetrics().averageCharWidth();
     resize(120 * nChar, 30 * fontMetrics().height());
 }
+
+CRecentlyDeletedWindow::~CRecentlyDeletedWindow() = default;
 
 void CRecentlyDeletedWindow::showEvent(QShowEvent* event)
 {
@@ -96,6 +115,7 @@ void CRecentlyDeletedWindow::Reload()
 {
     const DeletionJournal journal = m_sFolder.empty() ? DeletionJournal() : DeletionJournal(m_sFolder);
     const std::vector<JournalEntry> entries = journal.Read();
+    const std::map<std::string, std::string> copies = QuarantineMaildir().Copies();
 
     m_pTable->setSortingEnabled(false);
     m_pTable->setRowCount(static_cast<int>(entries.size()));
@@ -115,6 +135,14 @@ void CRecentlyDeletedWindow::Reload()
         if (e.m_nState != JournalEntry::State::kDeleted)
             reason += std::string(" (") + DeletionJournal::StateText(e.m_nState) + ")";
         m_pTable->setItem(row, kReason, new QTableWidgetItem(Shown(reason)));
+        const auto copy = e.m_sUidl.empty() ? copies.end()
+                                            : copies.find(QuarantineMaildir::CopyKey(e.m_sAccount, e.m_sUidl));
+        auto* kept = new QTableWidgetItem(copy != copies.end() ? QStringLiteral("kept") : QStringLiteral("\u2014"));
+        if (copy != copies.end()) {
+            kept->setData(Qt::UserRole, QString::fromStdString(copy->second));
+            kept->setToolTip(QString::fromStdString(copy->second));
+        }
+        m_pTable->setItem(row, kCopy, kept);
         m_pTable->setItem(row, kAccount, new QTableWidgetItem(Shown(e.m_sAccount)));
         m_pTable->setItem(row, kUidl, new QTableWidgetItem(Shown(e.m_sUidl)));
     }
@@ -126,7 +154,77 @@ void CRecentlyDeletedWindow::Reload()
         m_pTable->setColumnWidth(column, std::min(m_pTable->columnWidth(column), nWide));
 
     const QString path = QString::fromStdString(journal.FilePath());
-    m_pSummary->setText(entries.empty()
+    const QString back = QStringLiteral(
+        "\nPOP3 cannot put a message back on the server. Where a copy was kept, select its row to save it as a "
+        "file or open it in your mail program.");
+    m_pSummary->setText((entries.empty()
         ? QStringLiteral("Nothing has been deleted yet. Deletions are recorded in %1.").arg(path)
-        : QStringLiteral("%1 deleted messages, newest first, from %2.").arg(entries.size()).arg(path));
+        : QStringLiteral("%1 deleted messages, newest first, from %2.").arg(entries.size()).arg(path)) + back);
+    UpdateButtons();
+}
+
+QString CRecentlyDeletedWindow::CurrentCopy() const
+{
+    const int row = m_pTable->currentRow();
+    const QTableWidgetItem* item = row >= 0 ? m_pTable->item(row, kCopy) : nullptr;
+    const QString path = item ? item->data(Qt::UserRole).toString() : QString();
+    // The mail program or a prune may have taken it since.
+    return !path.isEmpty() && QFile::exists(path) ? path : QString();
+}
+
+void CRecentlyDeletedWindow::UpdateButtons()
+{
+    const int row = m_pTable->currentRow();
+    const QTableWidgetItem* item = row >= 0 ? m_pTable->item(row, kCopy) : nullptr;
+    const bool bCopy = item && !item->data(Qt::UserRole).toString().isEmpty();
+    m_pSave->setEnabled(bCopy);
+    m_pOpen->setEnabled(bCopy);
+}
+
+bool CRecentlyDeletedWindow::SaveCopy()
+{
+    const QString copy = CurrentCopy();
+    if (copy.isEmpty()) {
+        Prompter::MessageBox(this, QStringLiteral("The kept copy of this message is gone."));
+        return false;
+    }
+    QFileDialog dialog(this, QStringLiteral("Save Copy As"));
+    dialog.setObjectName(QStringLiteral("saveCopyDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QStringLiteral("Mail messages (*.eml)"));
+    dialog.setDefaultSuffix(QStringLiteral("eml"));
+    dialog.selectFile(QStringLiteral("message.eml"));
+    if (Prompter::RunModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    const QString target = dialog.selectedFiles().constFirst();
+    QFile in(copy);
+    QSaveFile out(target);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly) || out.write(in.readAll()) < 0
+        || !out.commit()) {
+        Prompter::MessageBox(this, QStringLiteral("The copy could not be saved as %1.").arg(target));
+        return false;
+    }
+    return true;
+}
+
+bool CRecentlyDeletedWindow::OpenCopy()
+{
+    const QString copy = CurrentCopy();
+    if (copy.isEmpty()) {
+        Prompter::MessageBox(this, QStringLiteral("The kept copy of this message is gone."));
+        return false;
+    }
+    // A private copy: the mail program may change or move what it opens,
+    // and the Maildir stays Mavix's own.
+    if (!m_pOpened)
+        m_pOpened = std::make_unique<QTemporaryDir>();
+    const QString target = m_pOpened->filePath(QStringLiteral("message-%1.eml").arg(m_pTable->currentRow() + 1));
+    QFile::remove(target);
+    if (!m_pOpened->isValid() || !QFile::copy(copy, target)
+        || !QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner)
+        || !QDesktopServices::openUrl(QUrl::fromLocalFile(target))) {
+        Prompter::MessageBox(this, QStringLiteral("The copy could not be opened in your mail program."));
+        return false;
+    }
+    return true;
 }

@@ -155,10 +155,13 @@ Commands:
               difference the purge stops and nothing further is deleted.
               Deletions already made are committed when the session ends.
   log         Print the journal of deletions that Mavix and mavix-cli made,
-              oldest first: time, size, From, Subject and why the message
-              was deleted. With --tsv: the journal's lines as they are kept,
-              time (UTC), account, UIDL, size in bytes, From, Subject,
-              reason, escaped like the scan's --tsv output. The journal is
+              oldest first: time, size, From, Subject, why the message
+              was deleted, and "copy: PATH" where a copy was kept (POP3
+              cannot put a message back; the copy can). With --tsv: the
+              journal's lines as they are kept, time (UTC), account, UIDL,
+              size in bytes, From, Subject, reason, escaped like the scan's
+              --tsv output; a message with a kept copy adds a state field
+              (empty for a deletion) and the copy's path. The journal is
               $XDG_STATE_HOME/Mavix/deleted.log (~/.local/state/Mavix).
 
 Selection (purge only, exactly one):

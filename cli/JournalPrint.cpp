@@ -1,9 +1,11 @@
 #include "JournalPrint.h"
 
 #include <ctime>
+#include <map>
 #include <string>
 
 #include "screening/DeletionJournal.h"
+#include "screening/QuarantineMaildir.h"
 
 namespace {
 
@@ -25,13 +27,24 @@ std::string Size(std::int64_t bytes)
 
 }  // namespace
 
-int PrintJournal(const DeletionJournal& journal, bool bTsv, std::FILE* out)
+int PrintJournal(const DeletionJournal& journal, const QuarantineMaildir& copies, bool bTsv, std::FILE* out)
 {
     const std::vector<JournalEntry> entries = journal.Read();
+    const std::map<std::string, std::string> kept = entries.empty() ? std::map<std::string, std::string>()
+                                                                     : copies.Copies();
     std::string text;
     for (const JournalEntry& entry : entries) {
+        const auto copy = kept.find(QuarantineMaildir::CopyKey(entry.m_sAccount, entry.m_sUidl));
+        const bool bCopy = !entry.m_sUidl.empty() && copy != kept.end();
         if (bTsv) {
-            text += DeletionJournal::FormatLine(entry);
+            std::string line = DeletionJournal::FormatLine(entry);
+            if (bCopy) {
+                line.pop_back();
+                if (entry.m_nState == JournalEntry::State::kDeleted)
+                    line += '\t';
+                line += '\t' + DeletionJournal::Escape(copy->second) + '\n';
+            }
+            text += line;
             continue;
         }
         // Escaped again: no text reaches the terminal as a control sequence.
@@ -41,6 +54,8 @@ int PrintJournal(const DeletionJournal& journal, bool bTsv, std::FILE* out)
             + DeletionJournal::Escape(entry.m_sSubject) + "  |  " + DeletionJournal::Escape(entry.m_sReason);
         if (entry.m_nState != JournalEntry::State::kDeleted)
             text += std::string(" (") + DeletionJournal::StateText(entry.m_nState) + ")";
+        if (bCopy)
+            text += "  |  copy: " + DeletionJournal::Escape(copy->second);
         text += "\n";
     }
     if (entries.empty() && !bTsv)

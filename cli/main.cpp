@@ -462,7 +462,7 @@ std::optional<int> RunWithoutAccount(int argc, char** argv, CliOptions& options)
         return kExitOk;
     }
     if (options.m_nCommand == CliOptions::kLog)
-        return PrintJournal(DeletionJournal(), options.m_bTsv, stdout);
+        return PrintJournal(DeletionJournal(), QuarantineMaildir(), options.m_bTsv, stdout);
     return std::nullopt;
 }
 
@@ -504,7 +504,8 @@ int RunScreening(const CliOptions& options, const Account& account, const Filter
                  SettingsStore& settings, int hSignals)
 {
     // Copies of what the purge deletes, when the preferences ask for them.
-    const int nKeepKB = std::clamp(settings.ReadInt("Prefs", "KeepCopyKB", 0), 0, QuarantineMaildir::kMaxKeepKB);
+    const int nKeepKB = std::clamp(settings.ReadInt("Prefs", "KeepCopyKB", QuarantineMaildir::kDefaultKeepKB), 0,
+                                   QuarantineMaildir::kMaxKeepKB);
     const int nKeepDays = std::max(1, settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays));
     int status = kExitFailed;
     {

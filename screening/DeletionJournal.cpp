@@ -23,6 +23,9 @@ namespace {
 constexpr const char* kOldFileName = "deleted.log.1";
 constexpr size_t kFields = 7;           // a deletion
 constexpr size_t kFieldsWithState = 8;  // pending, or not deleted
+// `mavix-cli log --tsv` adds where the kept copy is, after a state field
+// (empty for a deletion); never written to the file, skipped when read.
+constexpr size_t kFieldsWithCopy = 9;
 
 // The journal's folder, opened without following a link, ours and private.
 int OpenFolder(const std::string& folder, bool bCreate)
@@ -254,10 +257,13 @@ bool DeletionJournal::ParseLine(std::string_view line, JournalEntry& entry)
             break;
         start = tab + 1;
     }
-    if ((fields.size() != kFields && fields.size() != kFieldsWithState) || !ParseTime(fields[0], entry.m_nTime))
+    if ((fields.size() != kFields && fields.size() != kFieldsWithState && fields.size() != kFieldsWithCopy)
+        || !ParseTime(fields[0], entry.m_nTime))
         return false;
     entry.m_nState = JournalEntry::State::kDeleted;
-    if (fields.size() == kFieldsWithState) {
+    if (fields.size() == kFieldsWithCopy && fields[7].empty()) {
+        // A deletion, with its copy's path.
+    } else if (fields.size() >= kFieldsWithState) {
         if (fields[7] == kPendingField)
             entry.m_nState = JournalEntry::State::kPending;
         else if (fields[7] == kNotDeletedField)

@@ -40,7 +40,9 @@ struct JournalEntry {
 //   time (UTC, 2026-12-07T11:04:25Z), account, UIDL, size, From, Subject, reason
 // for a deletion, and an eighth, "pending" or "not deleted", for a deletion
 // asked for but not (yet) confirmed and for one the server did not carry
-// out; readers that know only seven fields skip those lines. The file is
+// out; readers that know only seven fields skip those lines. A ninth, the
+// kept copy's path (`mavix-cli log --tsv`, after an empty eighth for a
+// deletion), is read and ignored; the file never holds it. The file is
 // only ever appended to: a later line settles an earlier pending one.
 // Inside a field, backslash, tab, CR and LF are written as \\, \t, \r and
 // \n, other control characters as \xHH (C0, DEL) or \u00HH (C1), and bytes

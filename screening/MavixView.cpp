@@ -53,6 +53,13 @@ constexpr qsizetype kMaxMenuSubject = 60;
 
 // The dialog's ranges are the ones the engine and the checks accept.
 static_assert(CPrefsDlg::kMaxKeepKB == QuarantineMaildir::kMaxKeepKB);
+static_assert(CPrefsDlg::kDefaultKeepKB == QuarantineMaildir::kDefaultKeepKB);
+
+// What pane 0 says while the rows left by a purge are shown.
+const char kFromLastScan[] = "From the last scan: press Show Mavix to scan again";
+
+// [Prefs] AskBeforeDelete: 1 (the default) asks before each purge.
+constexpr int kDefaultAskBeforeDelete = 1;
 static_assert(CPrefsDlg::kMinCheckMinutes == BackgroundCheck::kMinMinutes
               && CPrefsDlg::kMaxCheckMinutes == BackgroundCheck::kMaxMinutes);
 
@@ -678,6 +685,15 @@ bool CMavixView::eventFilter(QObject* watched, QEvent* event)
 
 void CMavixView::OnRemoveChecked()
 {
+    // Nothing to delete: the review and its rows stay as they are.
+    if (m_pModel->CheckedCount() == 0) {
+        Prompter::MessageBox(this, QStringLiteral("No messages are checked."));
+        return;
+    }
+    // While the question is up the session may be lost and the review
+    // cancelled: only the review still shown is purged.
+    if (!ConfirmPurge() || !m_pRemoveChecked->isVisible() || m_pModel->CheckedCount() == 0)
+        return;
     ShowReviewButtons(false);
     StopKeepAlive();
     m_frame.SetStatusPaneText(1, QString());
@@ -687,6 +703,50 @@ void CMavixView::OnRemoveChecked()
     m_machine.StartPurge();
     m_nPurgeChecked = m_pModel->CheckedCount();
     m_pEngine->StartPurge(m_pModel->Snapshot());
+}
+
+bool CMavixView::ConfirmPurge()
+{
+    if (m_settings.ReadInt("Prefs", "AskBeforeDelete", kDefaultAskBeforeDelete) == 0)
+        return true;
+    const int nChecked = m_pModel->CheckedCount();
+    Prompter::Confirmation question;
+    question.m_sQuestion = QStringLiteral("Delete %1 %2 from %3@%4 on the server?")
+                               .arg(nChecked)
+                               .arg(nChecked == 1 ? QStringLiteral("message") : QStringLiteral("messages"))
+                               .arg(FromCp1252(m_account.m_sUser), FromCp1252(m_account.m_sServer));
+    QStringList lines;
+    const QStringList subjects = m_pModel->CheckedSubjects(kMaxAskedSubjects);
+    for (const QString& subject : subjects) {
+        const QString shown = subject.trimmed().isEmpty() ? QStringLiteral("(no subject)") : subject.simplified();
+        lines << QStringLiteral("\u2022 ")
+                     + (shown.size() > kMaxAskedSubject ? shown.left(kMaxAskedSubject - 1) + QChar(0x2026) : shown);
+    }
+    if (nChecked > static_cast<int>(subjects.size()))
+        lines << QStringLiteral("and %1 more").arg(nChecked - static_cast<int>(subjects.size()));
+    lines << QString();
+    const int nKeepKB = m_settings.ReadInt("Prefs", "KeepCopyKB", QuarantineMaildir::kDefaultKeepKB);
+    if (nKeepKB > 0)
+        lines << QStringLiteral("POP3 cannot put a message back on the server. A copy of each message up to "
+                                "%1 KB is kept for %2 days: Help \u203A Recently Deleted\u2026 can save or open it.")
+                     .arg(nKeepKB)
+                     .arg(m_settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays));
+    else
+        lines << QStringLiteral("POP3 cannot put a message back on the server, and no copy is kept "
+                                "(Edit \u203A Preferences).");
+    question.m_sDetails = lines.join(QLatin1Char('\n'));
+    question.m_sYes = QStringLiteral("Delete");
+    question.m_bOfferDontAsk = true;
+    const Prompter::ConfirmAnswer answer = Prompter::Confirm(this, question);
+    if (answer.m_bYes && answer.m_bDontAskAgain)
+        m_settings.WriteInt("Prefs", "AskBeforeDelete", 0);
+    return answer.m_bYes;
+}
+
+void CMavixView::ShowCheckedCount()
+{
+    m_frame.SetStatusPaneText(kCheckedPane, m_pModel->Count() == 0 ? QString()
+                                                 : QStringLiteral("  %1 checked").arg(m_pModel->CheckedCount()));
 }
 
 void CMavixView::OnPurgeProgress(const PurgeProgress& progress)
@@ -709,7 +769,15 @@ void CMavixView::OnPurgeDone(const PurgeDone& done)
     m_pShowStop->setEnabled(true);
     // The engine has journaled the purge before and after its QUIT.
     const bool bJournalled = !done.m_result.m_bJournalBehind;
-    m_pModel->Clear();
+    // The messages kept on the server stay in view until the next scan;
+    // what was (or may have been) deleted goes.
+    std::vector<int> removed;
+    if (done.m_result.m_bCommitted || done.m_result.m_bUnconfirmed)
+        removed = done.m_result.m_aMarked;
+    removed.insert(removed.end(), done.m_result.m_aGone.begin(), done.m_result.m_aGone.end());
+    m_pModel->KeepAfterPurge(removed);
+    if (m_pModel->Count() > 0)
+        m_frame.SetStatusPaneText(0, QString::fromLatin1(kFromLastScan));
     m_frame.SetStatusPaneText(1, QString());
     DestroyProgress();
     SetShowStopText(false);
@@ -824,7 +892,8 @@ void CMavixView::OnPreferences()
     dlg.m_bAutoStart = m_bAutoStart;
     dlg.m_bDefaultFilters = m_bDefaultFilters;
     dlg.m_nCheckEvery = m_settings.ReadInt("Prefs", "CheckEvery", 0);
-    dlg.m_nKeepCopyKB = m_settings.ReadInt("Prefs", "KeepCopyKB", 0);
+    dlg.m_nKeepCopyKB = m_settings.ReadInt("Prefs", "KeepCopyKB", QuarantineMaildir::kDefaultKeepKB);
+    dlg.m_bAskBeforeDelete = m_settings.ReadInt("Prefs", "AskBeforeDelete", kDefaultAskBeforeDelete);
     dlg.m_nKeepCopyDays = m_settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays);
     dlg.m_nWaitSeconds = ServerWait::Load(m_settings).m_nSeconds;
     if (Prompter::RunModal(dlg) != QDialog::Accepted)
@@ -839,24 +908,27 @@ void CMavixView::OnPreferences()
     m_settings.WriteInt("Prefs", "CheckEvery", dlg.m_nCheckEvery);
     m_settings.WriteInt("Prefs", "KeepCopyKB", dlg.m_nKeepCopyKB);
     m_settings.WriteInt("Prefs", "KeepCopyDays", dlg.m_nKeepCopyDays);
+    m_settings.WriteInt("Prefs", "AskBeforeDelete", dlg.m_bAskBeforeDelete);
     ApplyQuarantine();
     const ServerWait wait{dlg.m_nWaitSeconds};
     wait.Save(m_settings);
     m_pEngine->SetServerWait(wait.Duration());
 }
 
-// "Prefs" "KeepCopyKB" (0: off) and "KeepCopyDays": the copies the purge
-// keeps of what it deletes.
+// "Prefs" "KeepCopyKB" (0: off; without the key, on) and "KeepCopyDays":
+// the copies the purge keeps of what it deletes.
 void CMavixView::ApplyQuarantine()
 {
-    const int nKB = std::clamp(m_settings.ReadInt("Prefs", "KeepCopyKB", 0), 0, QuarantineMaildir::kMaxKeepKB);
+    const int nKB = std::clamp(m_settings.ReadInt("Prefs", "KeepCopyKB", QuarantineMaildir::kDefaultKeepKB), 0,
+                               QuarantineMaildir::kMaxKeepKB);
     m_pEngine->SetQuarantine(QuarantineOptions{static_cast<uint64_t>(nKB) * 1024, {}});
     PruneQuarantine();
 }
 
 void CMavixView::PruneQuarantine()
 {
-    if (m_settings.ReadInt("Prefs", "KeepCopyKB", 0) > 0)
+    // Also bounded to QuarantineMaildir::kMaxTotalBytes, oldest first.
+    if (m_settings.ReadInt("Prefs", "KeepCopyKB", QuarantineMaildir::kDefaultKeepKB) > 0)
         QuarantineMaildir().Prune(
             std::max(1, m_settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays)));
 }
@@ -941,6 +1013,10 @@ void CMavixView::SetUpGridExtras()
     connect(m_pModel, &QAbstractItemModel::modelReset, this,
             [this] { m_frame.SetStatusPaneText(0, QStringLiteral("Ready")); });
     connect(this, &CMavixView::ReviewStarted, this, &CMavixView::PruneChoices);
+    // "N checked" follows every tick, and appears with the first rows.
+    connect(m_pModel, &MessageGridModel::CheckedCountChanged, this, &CMavixView::ShowCheckedCount);
+    connect(m_pModel, &QAbstractItemModel::rowsInserted, this, &CMavixView::ShowCheckedCount);
+    connect(m_pModel, &QAbstractItemModel::modelReset, this, &CMavixView::ShowCheckedCount);
 }
 
 void CMavixView::ShowCurrentReason()
@@ -948,6 +1024,10 @@ void CMavixView::ShowCurrentReason()
     const QModelIndex current = m_pGrid->currentIndex();
     if (!current.isValid() || current.row() >= m_pModel->Count())
         return;
+    if (m_pModel->IsFromLastScan()) {
+        m_frame.SetStatusPaneText(0, QString::fromLatin1(kFromLastScan));
+        return;
+    }
     const MessageRow row = m_pModel->Row(m_pModel->MessageIndex(current.row()));
     m_frame.SetStatusPaneText(0, row.m_sReason.empty() ? QStringLiteral("Ready")
                                                        : ShownUtf8(row.m_sReason));

@@ -55,6 +55,12 @@ public:
     // Rows the grid makes room for at once; a server's count beyond this
     // (it may lie) only grows the grid as rows really arrive.
     static constexpr int kMaxReservedRows = 200000;
+    // The question before a purge names this many Subjects, each cut to
+    // kMaxAskedSubject characters (a server's Subject can be any length).
+    static constexpr int kMaxAskedSubjects = 5;
+    static constexpr int kMaxAskedSubject = 80;
+    // The status pane that says how many rows are checked.
+    static constexpr int kCheckedPane = 2;
 
     CMavixView(SettingsStore& settings, IMavixFrame& frame, QWidget* parent = nullptr);
     ~CMavixView() override;
@@ -138,6 +144,10 @@ private:
     void OnUncheckAll();
     void OnCancelReview();
     void OnRemoveChecked();
+    // "Delete N messages from user@server on the server?", unless the user
+    // said not to ask again; true to go ahead.
+    bool ConfirmPurge();
+    void ShowCheckedCount();
     void OnKeepAlive();
     void OnSessionChecked(const SessionChecked& check);
     void OnSessionEnded(const SessionEnd& end);

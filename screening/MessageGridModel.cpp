@@ -101,6 +101,8 @@ QVariant MessageGridModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         return Shown(row.m_texts, index.column());
     case Qt::ToolTipRole:
+        if (index.column() == kNum && m_bFromLastScan)
+            return QStringLiteral("From the last scan: scan again to check or remove it");
         if (index.column() == kNum && !row.m_texts.Get(PackedRow::kReason).empty()) {
             return ShownUtf8(row.m_texts.Get(PackedRow::kReason));
         }
@@ -113,11 +115,11 @@ QVariant MessageGridModel::data(const QModelIndex& index, int role) const
         return {};
     case Qt::ForegroundRole:
         // A message the server would not show: nothing of it can be judged.
-        if (row.m_texts.IsUnavailable())
+        if (Fixed(row))
             return QColor(Qt::gray);
         return {};
     case Qt::BackgroundRole:
-        if (row.m_bSuspect)
+        if (row.m_bSuspect && !m_bFromLastScan)
             return QBrush(kSuspectTint);
         return {};
     case Qt::TextAlignmentRole:
@@ -134,7 +136,7 @@ bool MessageGridModel::setData(const QModelIndex& index, const QVariant& value, 
     if (role != Qt::CheckStateRole || !index.isValid() || index.column() != kNum || index.row() >= Count())
         return false;
     StoredRow& row = m_aRows[static_cast<size_t>(MessageIndex(index.row()))];
-    if (row.m_texts.IsUnavailable())
+    if (Fixed(row))
         return false;
     const bool bChecked = value.value<Qt::CheckState>() != Qt::Unchecked;
     if (row.m_bChecked != bChecked) {
@@ -166,7 +168,7 @@ Qt::ItemFlags MessageGridModel::flags(const QModelIndex& index) const
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
     if (index.column() == kNum && index.row() < Count()
-        && !m_aRows[static_cast<size_t>(MessageIndex(index.row()))].m_texts.IsUnavailable())
+        && !Fixed(m_aRows[static_cast<size_t>(MessageIndex(index.row()))]))
         f |= Qt::ItemIsUserCheckable;
     return f;
 }
@@ -218,6 +220,7 @@ void MessageGridModel::AppendRows(std::vector<GridRow>& rows)
 
 void MessageGridModel::Clear()
 {
+    m_bFromLastScan = false;
     if (m_aRows.empty())
         return;
     beginResetModel();
@@ -238,7 +241,7 @@ void MessageGridModel::SetAllChecked(bool bChecked)
         return;
     m_nChecked = 0;
     for (StoredRow& row : m_aRows) {
-        row.m_bChecked = bChecked && !row.m_texts.IsUnavailable();
+        row.m_bChecked = bChecked && !Fixed(row);
         m_nChecked += row.m_bChecked ? 1 : 0;
     }
     emit dataChanged(index(0, kNum), index(Count() - 1, kNum), {Qt::CheckStateRole});
@@ -253,7 +256,7 @@ void MessageGridModel::ToggleChecked(const std::vector<int>& rows)
         if (r < 0 || r >= Count())
             continue;
         StoredRow& row = m_aRows[static_cast<size_t>(MessageIndex(r))];
-        if (row.m_texts.IsUnavailable())
+        if (Fixed(row))
             continue;
         row.m_bChecked = !row.m_bChecked;
         m_nChecked += row.m_bChecked ? 1 : -1;
@@ -287,8 +290,9 @@ void MessageGridModel::Reclassify(const FilterLists& lists)
         return;
     const int nBefore = m_nChecked;
     for (StoredRow& row : m_aRows) {
-        // A message the server would not show is never judged.
-        if (row.m_texts.IsUnavailable())
+        // A message the server would not show is never judged, nor one
+        // from the last scan.
+        if (Fixed(row))
             continue;
         MessageRow judged = row.m_texts.Unpack();
         const bool bSuspect = ClassifyRow(lists, judged) != 0;
@@ -407,4 +411,42 @@ std::vector<PurgeRow> MessageGridModel::Snapshot() const
                                     std::string(row.m_texts.Get(PackedRow::kIdentity))});
     }
     return rows;
+}
+
+void MessageGridModel::KeepAfterPurge(const std::vector<int>& removed)
+{
+    beginResetModel();
+    std::vector<bool> gone(m_aRows.size(), false);
+    for (int num : removed)
+        if (num >= 1 && num <= Count())
+            gone[static_cast<size_t>(num - 1)] = true;
+    std::vector<StoredRow> kept;
+    kept.reserve(m_aRows.size() - static_cast<size_t>(std::count(gone.begin(), gone.end(), true)));
+    for (size_t i = 0; i < m_aRows.size(); ++i) {
+        if (gone[i])
+            continue;
+        kept.push_back(std::move(m_aRows[i]));
+        kept.back().m_bChecked = false;
+    }
+    m_aRows = std::move(kept);
+    m_aOrder.resize(m_aRows.size());
+    std::iota(m_aOrder.begin(), m_aOrder.end(), 0);
+    m_aDisplay = m_aOrder;
+    m_nChecked = 0;
+    m_bFromLastScan = true;
+    endResetModel();
+    Resort();
+    emit CheckedCountChanged(0);
+}
+
+QStringList MessageGridModel::CheckedSubjects(int nMax) const
+{
+    QStringList subjects;
+    for (const StoredRow& row : m_aRows) {
+        if (subjects.size() >= nMax)
+            break;
+        if (row.m_bChecked)
+            subjects << Shown(row.m_texts, kSubject);
+    }
+    return subjects;
 }

@@ -5,6 +5,7 @@
 #include "screening/ScreeningEngine.h"
 
 #include <QAbstractTableModel>
+#include <QStringList>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,6 +80,17 @@ public:
     std::string_view Text(int row, int column) const;
     std::string_view Uidl(int row) const { return m_aRows[static_cast<size_t>(row)].m_texts.Get(PackedRow::kUidl); }
     int CheckedCount() const { return m_nChecked; }
+
+    // After a purge: the rows of the deleted (or possibly deleted) messages
+    // go, numbers as in Snapshot; the others stay in view, greyed and
+    // unchecked, "from the last scan". Their numbers and check boxes no
+    // longer match the server, so none can be checked again; the next scan
+    // (Clear) ends this.
+    void KeepAfterPurge(const std::vector<int>& removed);
+    bool IsFromLastScan() const { return m_bFromLastScan; }
+    // The first nMax checked rows' Subjects as shown (message order), for
+    // the question before a purge.
+    QStringList CheckedSubjects(int nMax) const;
     int SortColumn() const { return m_nSortColumn; }
 
     // What the purge works from, in message order whatever the display order:
@@ -96,6 +108,9 @@ private:
         bool m_bSuspect = false;          // the lists' verdict, whatever the user's choice
     };
 
+    // A row whose check box cannot change: the server would not show the
+    // message, or the row is from the last scan.
+    bool Fixed(const StoredRow& row) const { return m_bFromLastScan || row.m_texts.IsUnavailable(); }
     // A user's click or key set the row's check box.
     void RememberChoice(const StoredRow& row);
     void SaveChoices();
@@ -109,4 +124,5 @@ private:
     int m_nSortColumn = kNum;
     Qt::SortOrder m_nSortOrder = Qt::AscendingOrder;
     RememberedChoices* m_pChoices = nullptr;
+    bool m_bFromLastScan = false;
 };

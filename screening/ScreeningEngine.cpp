@@ -1488,7 +1488,10 @@ ScreeningEngine::Copy ScreeningEngine::KeepCopy(const PurgeRow& row, std::string
         return fail("No copy kept: the copy did not match the message.", Copy::kDiffered);
     QuarantineMaildir maildir = options.m_sFolder.empty() ? QuarantineMaildir()
                                                           : QuarantineMaildir(options.m_sFolder);
-    if (!maildir.Store(text))
+    // Named so Recently Deleted and `mavix-cli log` find it from the journal.
+    std::string account;
+    (void)SessionJournal(&account);
+    if (!maildir.Store(text, QuarantineMaildir::CopyKey(account, row.m_sUidl)))
         return fail("No copy kept: " + maildir.FailureReason() + ".");
     return Copy::kKept;
 }

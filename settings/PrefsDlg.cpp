@@ -39,6 +39,8 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     m_pWaitSeconds = new QSpinBox(this);
     m_pWaitSeconds->setObjectName(QStringLiteral("waitSeconds"));
     m_pWaitSeconds->setRange(ServerWait::kMinSeconds, ServerWait::kMaxSeconds);
+    m_pAskBeforeDelete = new QCheckBox(QStringLiteral("Ask before deleting messages"), this);
+    m_pAskBeforeDelete->setObjectName(QStringLiteral("askBeforeDelete"));
     connect(m_pCheck, &QCheckBox::toggled, m_pCheckMinutes, &QWidget::setEnabled);
     connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepKB, &QWidget::setEnabled);
     connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepDays, &QWidget::setEnabled);
@@ -74,6 +76,7 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     layout->addLayout(checkRow);
     layout->addLayout(keepRow);
     layout->addLayout(waitRow);
+    layout->addWidget(m_pAskBeforeDelete);
     layout->addSpacing(8);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -92,6 +95,7 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     setTabOrder(m_pKeepCopy, m_pKeepKB);
     setTabOrder(m_pKeepKB, m_pKeepDays);
     setTabOrder(m_pKeepDays, m_pWaitSeconds);
+    setTabOrder(m_pWaitSeconds, m_pAskBeforeDelete);
 }
 
 void CPrefsDlg::accept()
@@ -103,6 +107,7 @@ void CPrefsDlg::accept()
     m_nKeepCopyKB = m_pKeepCopy->isChecked() ? m_pKeepKB->value() : 0;
     m_nKeepCopyDays = m_pKeepDays->value();
     m_nWaitSeconds = m_pWaitSeconds->value();
+    m_bAskBeforeDelete = m_pAskBeforeDelete->isChecked() ? 1 : 0;
     QDialog::accept();
 }
 
@@ -122,6 +127,7 @@ void CPrefsDlg::showEvent(QShowEvent* event)
         m_pKeepDays->setValue(m_nKeepCopyDays);
         m_pKeepDays->setEnabled(m_nKeepCopyKB > 0);
         m_pWaitSeconds->setValue(m_nWaitSeconds);
+        m_pAskBeforeDelete->setChecked(m_bAskBeforeDelete != 0);
         if (auto* buttons = findChild<QDialogButtonBox*>())
             buttons->button(QDialogButtonBox::Ok)->setFocus();
     }

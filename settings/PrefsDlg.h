@@ -25,6 +25,8 @@ public:
     int m_nKeepCopyDays = 30;
     // The silence a server may keep within a reply (ServerWait's range).
     int m_nWaitSeconds = ServerWait::kDefaultSeconds;
+    // The question before each purge (on unless the user said otherwise).
+    int m_bAskBeforeDelete = 1;
 
     static constexpr int kMinCheckMinutes = 5;
     static constexpr int kMaxCheckMinutes = 1440;
@@ -49,5 +51,6 @@ private:
     QSpinBox* m_pKeepKB;
     QSpinBox* m_pKeepDays;
     QSpinBox* m_pWaitSeconds;
+    QCheckBox* m_pAskBeforeDelete;
     bool m_bInitialised = false;
 };

@@ -46,6 +46,12 @@ public:
             m_asDialogs << QString::fromLatin1(dialog.metaObject()->className());
             return m_fnModal ? m_fnModal(dialog) : int(QDialog::Rejected);
         });
+        // The question before a purge: recorded, and answered "Delete"
+        // unless a test says otherwise.
+        Prompter::SetConfirmHook([this](QWidget*, const Prompter::Confirmation& question) {
+            m_asQuestions << question.m_sQuestion + QLatin1Char('\n') + question.m_sDetails;
+            return m_confirmAnswer;
+        });
     }
     ~ViewHarness()
     {
@@ -53,6 +59,7 @@ public:
         m_pServer.reset();
         Prompter::SetMessageBoxHook({});
         Prompter::SetModalHook({});
+        Prompter::SetConfirmHook({});
     }
     ViewHarness(const ViewHarness&) = delete;
     ViewHarness& operator=(const ViewHarness&) = delete;
@@ -124,6 +131,8 @@ public:
     CMavixView* m_pView = nullptr;
     QStringList m_asBoxes;
     QStringList m_asDialogs;
+    QStringList m_asQuestions;
+    Prompter::ConfirmAnswer m_confirmAnswer{true, false};
     std::function<int(QDialog&)> m_fnModal;
     int m_nKeepAliveMs = CMavixView::kKeepAlivePeriodMs;
 };

@@ -299,7 +299,7 @@ void TestMainFrame::statusBar()
     QVERIFY(pPane->width() < nLong);
     QVERIFY(h.m_pFrame->SetStatusPaneText(1, QString()));
     QCOMPARE(pPane->width(), 2);
-    QVERIFY(!h.m_pFrame->SetStatusPaneText(2, longText));
+    QVERIFY(!h.m_pFrame->SetStatusPaneText(3, longText));
 }
 
 // The grid keeps its margins to the right and bottom edges, and the window's

@@ -3,6 +3,11 @@
 #include "ViewHarness.h"
 #include "app/RecentlyDeletedWindow.h"
 #include "screening/DeletionJournal.h"
+#include "screening/QuarantineMaildir.h"
+
+#include <QFileDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
 
 #include <QAction>
 #include <QLabel>
@@ -63,6 +68,50 @@ private slots:
         QCOMPARE(h.m_pFrame->findChildren<CRecentlyDeletedWindow*>().size(), 1);
         QCOMPARE(pTable->rowCount(), 3);
         QCOMPARE(pTable->item(0, W::kSubject)->text(), QStringLiteral("Newest"));
+    }
+
+    // A row whose copy was kept saves it as an .eml file; a row without one
+    // offers nothing.
+    void savesKeptCopy()
+    {
+        const std::string account = "ann@pop.example.org";
+        const QString copies = QString::fromStdString(QuarantineMaildir::DefaultFolder());
+        QDir(copies).removeRecursively();
+        QVERIFY(QuarantineMaildir().Store("Subject: Kept\r\n\r\nBody\r\n", QuarantineMaildir::CopyKey(account, "U2")));
+        JournalEntry kept, lost;
+        kept.m_nTime = 1796642000;
+        kept.m_sAccount = lost.m_sAccount = account;
+        kept.m_sUidl = "U2";
+        lost.m_sUidl = "U1";
+        lost.m_nTime = 1796641000;
+        QVERIFY(DeletionJournal().Append({lost, kept}));
+
+        ViewHarness h;
+        QTemporaryDir target;
+        const QString file = target.filePath("saved.eml");
+        h.m_fnModal = [&](QDialog& dialog) {
+            auto& files = static_cast<QFileDialog&>(dialog);
+            files.setOption(QFileDialog::DontUseNativeDialog);
+            files.selectFile(file);
+            return int(QDialog::Accepted);
+        };
+        CRecentlyDeletedWindow window;
+        window.show();
+        using W = CRecentlyDeletedWindow;
+        QCOMPARE(window.Table()->item(0, W::kCopy)->text(), QStringLiteral("kept"));
+        QCOMPARE(window.Table()->item(1, W::kCopy)->text(), QStringLiteral("\u2014"));
+        QVERIFY(window.findChild<QLabel*>(QStringLiteral("summary"))->text().contains(
+            QStringLiteral("POP3 cannot put a message back on the server")));
+        auto* pSave = window.findChild<QPushButton*>(QStringLiteral("saveCopy"));
+        window.Table()->setCurrentCell(1, 0);
+        QVERIFY(!pSave->isEnabled());
+        window.Table()->setCurrentCell(0, 0);
+        QVERIFY(pSave->isEnabled());
+        QVERIFY(window.SaveCopy());
+        QFile saved(file);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), QByteArray("Subject: Kept\n\nBody\n"));
+        QCOMPARE(h.m_asDialogs, QStringList{QStringLiteral("QFileDialog")});
     }
 
     void emptyJournal()

@@ -6,6 +6,7 @@
 #include "ScriptedPop3Server.h"
 #include "ScratchDirectory.h"
 #include "ViewHarness.h"
+#include "screening/QuarantineMaildir.h"
 
 #include <atomic>
 #include <QApplication>
@@ -63,6 +64,9 @@ private slots:
     void spaceTogglesSelectedRows();
     void cancelReview_data();
     void cancelReview();
+    void purgeAsksFirst_data();
+    void purgeAsksFirst();
+    void removeWithNothingChecked();
     void purgeStopsOnSubjectMismatch();
     void purgeNotConfirmedIsReported();
     void keepAliveSendsNoop();
@@ -242,10 +246,14 @@ void TestViewScan::checkAllThenUncheckAll()
     QVERIFY(h.Build());
     QVERIFY(h.ScanToReview());
     QCOMPARE(h.CheckedRows(), 1);
+    QCOMPARE(h.Pane(2), QStringLiteral("  1 checked"));
     h.Click("checkAll");
     QCOMPARE(h.CheckedRows(), 3);
+    QCOMPARE(h.Pane(2), QStringLiteral("  3 checked"));
     h.Click("uncheckAll");
     QCOMPARE(h.CheckedRows(), 0);   // the suspect row too
+    QCOMPARE(h.Pane(2), QStringLiteral("  0 checked"));
+    QCOMPARE(h.Pane(1), kSuspectStatus1);   // the lists' verdict, not the ticks
 }
 
 void TestViewScan::spaceTogglesSelectedRows()
@@ -263,6 +271,7 @@ void TestViewScan::spaceTogglesSelectedRows()
     QVERIFY(h.Model().IsChecked(0));
     QVERIFY(!h.Model().IsChecked(1));
     QVERIFY(!h.Model().IsChecked(2));
+    QCOMPARE(h.Pane(2), QStringLiteral("  1 checked"));
 }
 
 void TestViewScan::cancelReview_data()
@@ -297,10 +306,92 @@ void TestViewScan::cancelReview()
         QVERIFY(h.m_pFrame->isVisible());
 }
 
+void TestViewScan::purgeAsksFirst_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<bool>("dontAsk");
+    QTest::newRow("cancel: the review stays") << false << false;
+    QTest::newRow("delete") << true << false;
+    QTest::newRow("delete, don't ask again") << true << true;
+}
+
+// Check All on seven messages: the question names the account, five
+// Subjects and the rest; only "Delete" deletes, and "Don't ask again"
+// holds until Preferences bring the question back.
+void TestViewScan::purgeAsksFirst()
+{
+    QFETCH(bool, yes);
+    QFETCH(bool, dontAsk);
+    std::vector<std::string> mail = ThreeMessages();
+    for (const char* subject : {"Four", "=?UTF-8?Q?Caf=C3=A9?=", "Six", "Seven"})
+        mail.push_back(Mail(subject));
+    {
+        ViewHarness h;
+        ScriptedPop3Server& server = h.Serve(mail);
+        h.m_settings.WriteInt("Prefs", "KeepCopyKB", 0);
+        h.m_confirmAnswer = {yes, dontAsk};
+        QVERIFY(h.Build());
+        QVERIFY(h.ScanToReview());
+        h.Click("checkAll");
+        QSignalSpy idle(h.m_pView, &CMavixView::BecameIdle);
+        h.Click("removeChecked");
+        QCOMPARE(h.m_asQuestions.size(), 1);
+        const QStringList lines = h.m_asQuestions.first().split(QLatin1Char('\n'));
+        QCOMPARE(lines.mid(0, 7), (QStringList{QStringLiteral("Delete 7 messages from u@127.0.0.1 on the server?"),
+                                               QStringLiteral("\u2022 Minutes of Monday"),
+                                               QStringLiteral("\u2022 You won the LOTTERY"), QStringLiteral("\u2022 Lunch?"),
+                                               QStringLiteral("\u2022 Four"), QStringLiteral("\u2022 Caf\u00e9"),
+                                               QStringLiteral("and 2 more")}));
+        QVERIFY(h.m_asQuestions.first().contains(QStringLiteral("POP3 cannot put a message back on the server")));
+        if (!yes) {
+            QVERIFY(h.m_pView->IsReviewing());
+            QVERIFY(h.ReviewButtonsVisible());
+            QCOMPARE(h.CheckedRows(), 7);
+            QCOMPARE(Count(server.Received(), "DELE"), 0);
+            return;
+        }
+        QVERIFY(idle.wait(10000));
+        QCOMPARE(Count(server.Received(), "DELE"), 7);
+        QCOMPARE(h.m_settings.ReadInt("Prefs", "AskBeforeDelete", 1), dontAsk ? 0 : 1);
+    }
+
+    // The next purge, on the same settings, asks again unless told not to.
+    ViewHarness h;
+    h.Serve(ThreeMessages());
+    QVERIFY(h.Build());
+    QVERIFY(h.ScanToReview());
+    QSignalSpy idle(h.m_pView, &CMavixView::BecameIdle);
+    h.Click("removeChecked");
+    QVERIFY(idle.wait(10000));
+    QCOMPARE(h.m_asQuestions.size(), dontAsk ? 0 : 1);
+}
+
+// The button with nothing checked deletes nothing and keeps the review.
+void TestViewScan::removeWithNothingChecked()
+{
+    ViewHarness h;
+    ScriptedPop3Server& server = h.Serve(ThreeMessages());
+    QVERIFY(h.Build());
+    QVERIFY(h.ScanToReview());
+    h.Click("uncheckAll");
+    h.Click("removeChecked");
+    QCOMPARE(h.m_asBoxes, QStringList{QStringLiteral("No messages are checked.")});
+    QVERIFY(h.m_asQuestions.isEmpty());
+    QVERIFY(h.m_pView->IsReviewing());
+    QVERIFY(h.ReviewButtonsVisible());
+    QCOMPARE(h.Model().Count(), 3);
+    QCOMPARE(h.Pane(1), kSuspectStatus1);
+    QVERIFY(server.Received().find("QUIT") == std::string::npos);
+}
+
 // Rows 1 and 3 checked; message 3 changed its Subject since the scan: 1 is
-// deleted, 3 is not, and the user sees both subjects.
+// deleted (a copy kept first, as new settings do), 3 is not, and the user
+// sees both subjects. The rows of the messages left stay in view, greyed,
+// until the next scan.
 void TestViewScan::purgeStopsOnSubjectMismatch()
 {
+    const QString copies = QString::fromStdString(QuarantineMaildir::DefaultFolder());
+    QDir(copies).removeRecursively();
     ScriptedPop3Server server;
     int nTop3 = 0;
     server.ServeMailbox({Mail("Cheap LOTTERY tickets"), Mail("Project plan"), Mail("Old subject"), Mail("Tea")}, "u",
@@ -326,13 +417,21 @@ void TestViewScan::purgeStopsOnSubjectMismatch()
     QCOMPARE(h.m_asBoxes, (QStringList{"Grid has Old subject\n but Msg has \nNew subject\n\n Aborting",
                                        "1 deleted, 0 refused by the server, 1 not deleted (changed on the server)"}));
     QCOMPARE(h.Pane(1), h.m_asBoxes.at(1));
-    QCOMPARE(h.Model().Count(), 0);
+    QCOMPARE(h.Model().Count(), 3);
+    QVERIFY(h.Model().IsFromLastScan());
+    QCOMPARE(h.Model().data(h.Model().index(0, MessageGridModel::kSubject)).toString(), QStringLiteral("Project plan"));
+    QCOMPARE(h.Model().data(h.Model().index(1, 0), Qt::ForegroundRole).value<QColor>(), QColor(Qt::gray));
+    QVERIFY(!(h.Model().flags(h.Model().index(1, 0)) & Qt::ItemIsUserCheckable));
+    QVERIFY(!h.Model().setData(h.Model().index(1, 0), Qt::Checked, Qt::CheckStateRole));
+    QCOMPARE(h.Pane(0), QStringLiteral("From the last scan: press Show Mavix to scan again"));
+    QVERIFY(h.ReviewButtonsHidden());
+    QCOMPARE(QDir(copies + "/new").entryList(QDir::Files).size(), 1);
     QVERIFY(!h.m_pView->Progress());
     QVERIFY(h.Button("showStop")->isEnabled());
     QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
 
     const std::string received = server.Received();
-    QVERIFY(received.find("TOP 1 0\r\nUIDL 1\r\nDELE 1\r\nTOP 3 0\r\nQUIT\r\n") != std::string::npos);
+    QVERIFY(received.find("TOP 1 0\r\nUIDL 1\r\nRETR 1\r\nDELE 1\r\nTOP 3 0\r\nQUIT\r\n") != std::string::npos);
     QCOMPARE(Count(received, "DELE"), 1);
     const auto left = server.Messages();
     QCOMPARE(left.size(), size_t(3));

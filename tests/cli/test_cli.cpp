@@ -57,6 +57,9 @@ class TestCli : public QObject {
         store.WriteString("Acct", "User", "u");
         store.WriteString("Acct", "Pass", "stored-but-wrong");
         store.WriteString("Acct", "Port", std::to_string(port));
+        // New settings keep copies; these transcripts are of the purge
+        // alone, so only a test that asks for copies gets them.
+        store.WriteInt("Prefs", "KeepCopyKB", 0);
     }
 
     // Starts "purge --all --tsv" and returns once the server holds an answer
@@ -365,6 +368,16 @@ private slots:
         const std::vector<JournalEntry> journal = DeletionJournal().Read();
         QCOMPARE(journal.size(), nJournal + 2);
         QCOMPARE(journal[nJournal + 1].m_sSubject, std::string("Caf\xC3\xA9 menu"));
+
+        // `log` says where message 1's copy is; its TSV line still parses.
+        const std::string where = "\t\t" + folder.toStdString() + "/new/";
+        const std::vector<std::string> tsv = SplitLines(Cli({"log", "--tsv"}).m_sOut);
+        JournalEntry parsed;
+        QVERIFY(DeletionJournal::ParseLine(tsv[tsv.size() - 2], parsed));
+        QCOMPARE(parsed.m_sUidl, journal[nJournal].m_sUidl);
+        QVERIFY(tsv[tsv.size() - 2].find(where) != std::string::npos);
+        QVERIFY(tsv.back().find(where) == std::string::npos);
+        QVERIFY(Cli({"log"}).m_sOut.find("  |  copy: " + folder.toStdString() + "/new/") != std::string::npos);
     }
 
     // The journal hears of a deletion before the server: a QUIT whose

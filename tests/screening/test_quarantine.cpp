@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <fcntl.h>
@@ -34,6 +35,34 @@ private slots:
         QCOMPARE(::utimensat(AT_FDCWD, old.c_str(), times, 0), 0);
         QCOMPARE(maildir.Prune(30), 1);
         QCOMPARE(QDir(folder + "/new").entryList(QDir::Files), QStringList{copies[1]});
+    }
+
+    // Copies are found by account and UIDL; past the total, the oldest go.
+    void findAndBoundByBytes()
+    {
+        QTemporaryDir dir;
+        QuarantineMaildir maildir((dir.path() + "/Quarantine").toStdString());
+        const std::string first = QuarantineMaildir::CopyKey("ann@pop.example.org", "U1");
+        const std::string second = QuarantineMaildir::CopyKey("ann@pop.example.org", "U2");
+        QCOMPARE(first.size(), size_t(32));
+        QVERIFY(first != second && first != QuarantineMaildir::CopyKey("bob@pop.example.org", "U1"));
+        QVERIFY(QuarantineMaildir::CopyKey("ann@pop.example.org", "").empty());
+        QVERIFY(maildir.Store(std::string(600, 'a'), first));
+        QVERIFY(maildir.Store(std::string(600, 'b'), second));
+        QVERIFY(maildir.Store("no key"));
+        // A mail program moved the first to cur/ and flagged it seen.
+        const std::string firstPath = maildir.Copies().at(first);
+        const QString fileName = QFileInfo(QString::fromStdString(firstPath)).fileName();
+        QVERIFY(QFile::rename(QString::fromStdString(firstPath), dir.path() + "/Quarantine/cur/" + fileName + ":2,S"));
+        const timespec old[2] = {{time(nullptr) - 100, 0}, {time(nullptr) - 100, 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, (dir.path() + "/Quarantine/cur/" + fileName + ":2,S").toUtf8().constData(),
+                             old, 0), 0);
+        QCOMPARE(maildir.Copies().size(), size_t(2));
+
+        QCOMPARE(maildir.Prune(30, 1000), 1);   // 1206 bytes in all: the oldest goes
+        const auto left = maildir.Copies();
+        QCOMPARE(left.size(), size_t(1));
+        QVERIFY(left.count(second));
     }
 
     void linkedFolderRefused()

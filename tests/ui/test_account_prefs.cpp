@@ -282,6 +282,9 @@ void TestAccountPrefs::preferences_data()
     QTest::newRow("exit only") << 0 << 0 << 0 << QStringList{exit} << 1 << 0 << 0;
     QTest::newRow("defaults only") << 0 << 0 << 0 << QStringList{def} << 0 << 0 << 1;
     QTest::newRow("unchanged") << 1 << 0 << 1 << QStringList{} << 1 << 0 << 1;
+    // The question before a purge, on by default, can be turned off and on.
+    QTest::newRow("no question") << 0 << 0 << 0 << QStringList{QStringLiteral("Ask before deleting messages")} << 0
+                                 << 0 << 0;
 }
 
 void TestAccountPrefs::preferences()
@@ -298,8 +301,9 @@ void TestAccountPrefs::preferences()
     QStringList order;
     driver.On<CPrefsDlg>([&](CPrefsDlg& dlg) {
         const QList<QCheckBox*> boxes = dlg.findChildren<QCheckBox*>();
-        // The three launch and exit boxes, then background checks and copies.
-        QCOMPARE(boxes.size(), 5);
+        // The three launch and exit boxes, then background checks, copies
+        // and the question before a purge.
+        QCOMPARE(boxes.size(), 6);
         // Tab walks the boxes top to bottom.
         for (QWidget* w = boxes.first(); order.size() < 3; w = w->nextInFocusChain()) {
             if (auto* box = qobject_cast<QCheckBox*>(w))
@@ -325,6 +329,7 @@ void TestAccountPrefs::preferences()
     QCOMPARE(dlg.m_bExitAfter, exitAfter);
     QCOMPARE(dlg.m_bAutoStart, startAfter);
     QCOMPARE(dlg.m_bDefaultFilters, defAfter);
+    QCOMPARE(dlg.m_bAskBeforeDelete, click.contains(QStringLiteral("Ask before deleting messages")) ? 0 : 1);
 
     // Stored as the owner stores them, they read back as the texts 1 and 0.
     m_settings.WriteInt("Prefs", "End", dlg.m_bExitAfter);
