@@ -34,8 +34,10 @@ bool CMavixApp::InitInstance()
     // The first start imports the administrator's defaults, before the
     // window reads its placement.
     bool bCreated = false;
-    if (m_settings.Open(&bCreated) && bCreated)
+    if (m_settings.Open(&bCreated) && bCreated) {
+        m_settings.WriteNewSettingsDefaults();
         m_settings.ImportIniFile();
+    }
 
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256})

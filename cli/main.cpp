@@ -504,7 +504,7 @@ int RunScreening(const CliOptions& options, const Account& account, const Filter
                  SettingsStore& settings, int hSignals)
 {
     // Copies of what the purge deletes, when the preferences ask for them.
-    const int nKeepKB = std::clamp(settings.ReadInt("Prefs", "KeepCopyKB", QuarantineMaildir::kDefaultKeepKB), 0,
+    const int nKeepKB = std::clamp(settings.ReadInt("Prefs", "KeepCopyKB", 0), 0,
                                    QuarantineMaildir::kMaxKeepKB);
     const int nKeepDays = std::max(1, settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays));
     int status = kExitFailed;
@@ -532,8 +532,10 @@ int main(int argc, char** argv)
 
     SettingsStore settings;
     bool bCreated = false;
-    if (settings.Open(&bCreated) && bCreated)
+    if (settings.Open(&bCreated) && bCreated) {
+        settings.WriteNewSettingsDefaults();
         settings.ImportIniFile();
+    }
     if (!settings.Problem().empty())
         Error(settings.Problem());
 

@@ -53,7 +53,8 @@ constexpr qsizetype kMaxMenuSubject = 60;
 
 // The dialog's ranges are the ones the engine and the checks accept.
 static_assert(CPrefsDlg::kMaxKeepKB == QuarantineMaildir::kMaxKeepKB);
-static_assert(CPrefsDlg::kDefaultKeepKB == QuarantineMaildir::kDefaultKeepKB);
+static_assert(CPrefsDlg::kDefaultKeepKB == QuarantineMaildir::kDefaultKeepKB
+              && SettingsStore::kNewKeepCopyKB == QuarantineMaildir::kDefaultKeepKB);
 
 // What pane 0 says while the rows left by a purge are shown.
 const char kFromLastScan[] = "From the last scan: press Show Mavix to scan again";
@@ -725,7 +726,7 @@ bool CMavixView::ConfirmPurge()
     if (nChecked > static_cast<int>(subjects.size()))
         lines << QStringLiteral("and %1 more").arg(nChecked - static_cast<int>(subjects.size()));
     lines << QString();
-    const int nKeepKB = m_settings.ReadInt("Prefs", "KeepCopyKB", QuarantineMaildir::kDefaultKeepKB);
+    const int nKeepKB = m_settings.ReadInt("Prefs", "KeepCopyKB", 0);
     if (nKeepKB > 0)
         lines << QStringLiteral("POP3 cannot put a message back on the server. A copy of each message up to "
                                 "%1 KB is kept for %2 days: Help \u203A Recently Deleted\u2026 can save or open it.")
@@ -892,7 +893,7 @@ void CMavixView::OnPreferences()
     dlg.m_bAutoStart = m_bAutoStart;
     dlg.m_bDefaultFilters = m_bDefaultFilters;
     dlg.m_nCheckEvery = m_settings.ReadInt("Prefs", "CheckEvery", 0);
-    dlg.m_nKeepCopyKB = m_settings.ReadInt("Prefs", "KeepCopyKB", QuarantineMaildir::kDefaultKeepKB);
+    dlg.m_nKeepCopyKB = m_settings.ReadInt("Prefs", "KeepCopyKB", 0);
     dlg.m_bAskBeforeDelete = m_settings.ReadInt("Prefs", "AskBeforeDelete", kDefaultAskBeforeDelete);
     dlg.m_nKeepCopyDays = m_settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays);
     dlg.m_nWaitSeconds = ServerWait::Load(m_settings).m_nSeconds;
@@ -919,7 +920,7 @@ void CMavixView::OnPreferences()
 // the copies the purge keeps of what it deletes.
 void CMavixView::ApplyQuarantine()
 {
-    const int nKB = std::clamp(m_settings.ReadInt("Prefs", "KeepCopyKB", QuarantineMaildir::kDefaultKeepKB), 0,
+    const int nKB = std::clamp(m_settings.ReadInt("Prefs", "KeepCopyKB", 0), 0,
                                QuarantineMaildir::kMaxKeepKB);
     m_pEngine->SetQuarantine(QuarantineOptions{static_cast<uint64_t>(nKB) * 1024, {}});
     PruneQuarantine();
@@ -928,7 +929,7 @@ void CMavixView::ApplyQuarantine()
 void CMavixView::PruneQuarantine()
 {
     // Also bounded to QuarantineMaildir::kMaxTotalBytes, oldest first.
-    if (m_settings.ReadInt("Prefs", "KeepCopyKB", QuarantineMaildir::kDefaultKeepKB) > 0)
+    if (m_settings.ReadInt("Prefs", "KeepCopyKB", 0) > 0)
         QuarantineMaildir().Prune(
             std::max(1, m_settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays)));
 }

@@ -51,9 +51,10 @@ public:
     // The largest copy a user may ask for, in KB: far above ordinary mail,
     // and below the reply cap of the POP3 reader (64 MiB).
     static constexpr int kMaxKeepKB = 50 * 1024;
-    // The per-message limit a settings file without "KeepCopyKB" gets:
-    // copies are on unless the user turned them off, since POP3 cannot put
-    // a deleted message back (RFC 1939 has no command for it).
+    // The per-message limit new settings start with (SettingsStore writes
+    // it into a file it creates): copies are on unless the user turned them
+    // off, since POP3 cannot put a deleted message back (RFC 1939 has no
+    // command for it).
     static constexpr int kDefaultKeepKB = 500;
     // All copies together: 200 MB, the oldest going first, so a busy purge
     // of large mail cannot fill the user's disk.

@@ -251,6 +251,13 @@ bool SettingsStore::Open(bool* pbCreated)
     return ok;
 }
 
+void SettingsStore::WriteNewSettingsDefaults()
+{
+    // New settings keep a copy of what they delete; a file from before,
+    // without the key, keeps its old meaning (no copies).
+    WriteInt("Prefs", "KeepCopyKB", kNewKeepCopyKB);
+}
+
 namespace {
 
 // Serialises the writers of all processes on the settings folder. The

@@ -42,6 +42,11 @@ public:
     // Opens (creates) the settings file, mode 0600. *pbCreated says the file
     // did not exist before this call, which is when ImportIniFile is due.
     bool Open(bool* pbCreated = nullptr);
+    // The program's first start, once Open has created the file: what new
+    // settings begin with ([Prefs] KeepCopyKB = kNewKeepCopyKB), before
+    // ImportIniFile may replace it.
+    void WriteNewSettingsDefaults();
+    static constexpr int kNewKeepCopyKB = 500;
 
     // First-run import of kImportFile from $MAVIX_SYSCONFDIR, or /etc when
     // that is not set. A missing file imports nothing. All imported values

@@ -21,6 +21,8 @@ void Prompter::MessageBox(QWidget* parent, const QString& text)
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Mavix"), text, QMessageBox::Ok, parent);
+    // The texts carry the server's Subjects and replies: never markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -402,6 +402,7 @@ void TestViewScan::purgeStopsOnSubjectMismatch()
                         });
     server.Start();
     ViewHarness h;
+    h.m_settings.WriteNewSettingsDefaults();  // as at the first start
     h.SetAccount(server.Port());
     QVERIFY(h.Build());
     QVERIFY(h.ScanToReview());
