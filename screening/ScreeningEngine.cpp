@@ -297,9 +297,20 @@ void ScreeningEngine::RunJob(Job job)
         CheckSession();
         break;
     case Job::kEndSession:
-    case Job::kEndSessionReset:
-        EndSessionJob(job == Job::kEndSessionReset);
+    case Job::kEndSessionReset: {
+        // A scan asked for after this end has its own session by now (its
+        // log-in ended the old one): that session is not this job's to end.
+        bool bStale = false;
+        {
+            std::lock_guard lock(m_mutex);
+            bStale = m_nJobGeneration != m_nScanGeneration;
+        }
+        if (bStale)
+            m_listener.OnSessionEnded(SessionEnd{});
+        else
+            EndSessionJob(job == Job::kEndSessionReset);
         break;
+    }
     case Job::kNone:
         break;
     }
@@ -1207,6 +1218,7 @@ void ScreeningEngine::StartScan(const Account& account, const FilterLists& lists
             return;
         m_account = account;
         m_lists = lists;
+        ++m_nScanGeneration;
         m_nKeeping = keeping;
         if (m_bScanBusy.load(std::memory_order_acquire)) {
             // An earlier scan is still under way (stopped and unwinding, or
@@ -1312,6 +1324,7 @@ void ScreeningEngine::EndSession(bool bReset)
         if (m_nRunningJob == Job::kPurge && m_bPurgeBusy.load(std::memory_order_acquire))
             return;
         m_nJob = bReset ? Job::kEndSessionReset : Job::kEndSession;
+        m_nJobGeneration = m_nScanGeneration;
         m_bPurgeBusy.store(true, std::memory_order_release);
     }
     m_hPurgeRun.Set();

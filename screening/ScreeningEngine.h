@@ -438,6 +438,11 @@ private:
     bool m_bScanPending = false;              // a scan to start once the stopped one ended (m_mutex)
     Job m_nJob = Job::kNone;                  // the session job asked for (m_mutex)
     Job m_nRunningJob = Job::kNone;           // (m_mutex)
+    // Scans asked for so far, and how many there were when the session end
+    // waiting in m_nJob was asked for: one asked for before a newer scan
+    // must not end that scan's session (m_mutex).
+    uint64_t m_nScanGeneration = 0;
+    uint64_t m_nJobGeneration = 0;
 
     // The scan's inputs, copied by StartScan (m_mutex).
     Account m_account;

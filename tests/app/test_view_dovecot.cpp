@@ -175,7 +175,7 @@ void TestViewDovecot::choicesReasonsAndSortedPurge()
     QSignalSpy idle(h.m_pView, &CMavixView::BecameIdle);
     h.Click("removeChecked");
     QVERIFY(idle.wait(15000));
-    QVERIFY(h.m_asBoxes.isEmpty());
+    QVERIFY2(h.m_asBoxes.isEmpty(), qPrintable(h.m_asBoxes.join('|')));
     std::string left;
     for (const std::string& file : server.MessageFiles())
         left += ReadFile(file);
