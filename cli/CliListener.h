@@ -3,7 +3,7 @@
 #include <deque>
 #include <mutex>
 
-#include "screening/ScreeningEngine.h"
+#include "core/session/ScreeningEngine.h"
 
 // The engine's listener for mavix-cli: a queue the main thread drains. Each
 // notification also makes an eventfd readable, so the main thread can wait

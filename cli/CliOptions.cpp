@@ -1,7 +1,7 @@
 #include "CliOptions.h"
 
-#include "platform/Ascii.h"
-#include "platform/TlsStream.h"
+#include "core/platform/Ascii.h"
+#include "core/platform/TlsStream.h"
 
 #include <climits>
 #include <cstring>

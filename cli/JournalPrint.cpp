@@ -4,8 +4,8 @@
 #include <map>
 #include <string>
 
-#include "screening/DeletionJournal.h"
-#include "screening/QuarantineMaildir.h"
+#include "core/storage/DeletionJournal.h"
+#include "core/storage/QuarantineMaildir.h"
 
 namespace {
 

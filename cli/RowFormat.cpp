@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/Cp1252.h"
-#include "platform/HeaderDecode.h"
+#include "core/platform/Cp1252.h"
+#include "core/platform/HeaderDecode.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "screening/MessageRow.h"
+#include "core/rows/MessageRow.h"
 
 // How mavix-cli writes rows. Row texts arrive as Windows-1252 bytes (with
 // their decoded UTF-8 forms beside them) and leave as UTF-8.

@@ -7,13 +7,13 @@
 // within each round. Offscreen unless QT_QPA_PLATFORM says otherwise.
 // Usage: bench_gui [messages] [rounds]   (default 10000, 5)
 
-#include "app/MainFrame.h"
-#include "screening/MavixView.h"
-#include "screening/MessageGridModel.h"
-#include "settings/SettingsStore.h"
+#include "gui/app/MainFrame.h"
+#include "gui/review/MavixView.h"
+#include "gui/review/MessageGridModel.h"
+#include "core/storage/SettingsStore.h"
 #include "tests/support/DovecotServer.h"
 #include "bench/BenchRun.h"
-#include "ui/Prompter.h"
+#include "gui/widgets/Prompter.h"
 
 #include <QApplication>
 #include <QEventLoop>

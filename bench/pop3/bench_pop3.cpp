@@ -6,8 +6,8 @@
 // plain run.
 //
 //   bench_pop3 [messages] [header bytes] [rounds]
-#include "platform/LastError.h"
-#include "pop3/Pop3Connection.h"
+#include "core/platform/LastError.h"
+#include "core/pop3/Pop3Connection.h"
 #include "tests/support/DovecotServer.h"
 
 #include <algorithm>

@@ -4,8 +4,8 @@
 // size.
 //
 //   bench_filter_load [count...]       (default: 2000 8000 10000)
-#include "filters/Filters.h"
-#include "settings/SettingsStore.h"
+#include "core/storage/Filters.h"
+#include "core/storage/SettingsStore.h"
 
 #include <chrono>
 #include <cstdio>

@@ -14,9 +14,9 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "screening/DeletionJournal.h"
-#include "screening/QuarantineMaildir.h"
-#include "settings/SettingsStore.h"
+#include "core/storage/DeletionJournal.h"
+#include "core/storage/QuarantineMaildir.h"
+#include "core/storage/SettingsStore.h"
 #include "tests/support/Gate.h"
 #include "tests/support/ScriptedPop3Server.h"
 #include "CliHarness.h"

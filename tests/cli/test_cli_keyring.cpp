@@ -5,8 +5,8 @@
 
 #include <QTemporaryDir>
 
-#include "settings/PasswordStore.h"
-#include "settings/SettingsStore.h"
+#include "core/storage/PasswordStore.h"
+#include "core/storage/SettingsStore.h"
 #include "tests/support/KeyringDaemon.h"
 #include "tests/support/ScriptedPop3Server.h"
 #include "CliHarness.h"

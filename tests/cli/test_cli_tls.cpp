@@ -5,7 +5,7 @@
 
 #include <QTemporaryDir>
 
-#include "settings/SettingsStore.h"
+#include "core/storage/SettingsStore.h"
 #include "tests/support/DovecotServer.h"
 #include "CliHarness.h"
 

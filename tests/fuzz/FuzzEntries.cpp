@@ -7,15 +7,15 @@
 #include <string>
 #include <string_view>
 
-#include "filters/Classify.h"
-#include "filters/DefaultFilters.h"
-#include "platform/Ascii.h"
-#include "platform/HeaderDecode.h"
-#include "pop3/Pop3Message.h"
-#include "pop3/Pop3Replies.h"
-#include "screening/ReadableRow.h"
-#include "screening/RowBuilder.h"
-#include "settings/IniImport.h"
+#include "core/filters/Classify.h"
+#include "core/filters/DefaultFilters.h"
+#include "core/platform/Ascii.h"
+#include "core/platform/HeaderDecode.h"
+#include "core/pop3/Pop3Message.h"
+#include "core/pop3/Pop3Replies.h"
+#include "core/rows/ReadableRow.h"
+#include "core/rows/RowBuilder.h"
+#include "core/platform/IniImport.h"
 
 namespace {
 

@@ -25,11 +25,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/Trace.h"
-#include "pop3/Pop3Connection.h"
-#include "pop3/Pop3Message.h"
-#include "screening/ScreeningEngine.h"
-#include "tests/pop3/ScriptedStream.h"
+#include "core/platform/Trace.h"
+#include "core/pop3/Pop3Connection.h"
+#include "core/pop3/Pop3Message.h"
+#include "core/session/ScreeningEngine.h"
+#include "tests/core/pop3/ScriptedStream.h"
 
 namespace {
 

@@ -1,0 +1,70 @@
+#include "AccountSettings.h"
+
+#include "core/platform/Ascii.h"
+#include "core/storage/PasswordStore.h"
+#include "core/storage/SettingsStore.h"
+
+namespace {
+
+constexpr uint64_t kMaxPort = 65535;
+
+}  // namespace
+
+AccountSettings AccountSettings::Load(const SettingsStore& settings, PasswordStore* passwords)
+{
+    AccountSettings account;
+    account.m_sPort = settings.ReadString(kSection, "Port", "110");
+    account.m_sServer = settings.ReadString(kSection, "Server", "");
+    account.m_sUser = settings.ReadString(kSection, "User", "");
+    if (passwords)
+        account.m_sPass = passwords->Load(account.m_sServer, account.m_sUser);
+    account.m_sSecurity = settings.ReadString(kSection, "Security", "0");
+    account.m_sTlsFingerprint = settings.ReadString(kSection, "TlsFingerprint", "");
+    return account;
+}
+
+void AccountSettings::Save(SettingsStore& settings, PasswordStore& passwords, const AccountSettings& before) const
+{
+    // The keyring files the password by server and user: an entry under
+    // the old pair would be left behind.
+    if ((m_sServer != before.m_sServer || m_sUser != before.m_sUser) && !before.m_sServer.empty())
+        passwords.Forget(before.m_sServer, before.m_sUser);
+    passwords.Save(m_sServer, m_sUser, m_sPass);
+    settings.WriteString(kSection, "Port", m_sPort);
+    settings.WriteString(kSection, "Server", m_sServer);
+    settings.WriteString(kSection, "User", m_sUser);
+    settings.WriteString(kSection, "Security", m_sSecurity);
+    settings.WriteString(kSection, "TlsFingerprint", m_sTlsFingerprint);
+}
+
+bool AccountSettings::IsComplete() const
+{
+    return !m_sPass.empty() && !m_sPort.empty() && !m_sServer.empty() && !m_sUser.empty();
+}
+
+AccountSettings::Security AccountSettings::SecurityOf(const std::string& stored)
+{
+    return stored == "1"   ? kSecurityStls
+           : stored == "2" ? kSecurityImplicitTls
+                           : kSecurityNone;
+}
+
+const char* AccountSettings::StandardPort(Security security)
+{
+    return security == kSecurityImplicitTls ? "995" : "110";
+}
+
+std::string AccountSettings::PortFor(Security security, const std::string& port)
+{
+    const bool bTls = security == kSecurityImplicitTls;
+    return port == StandardPort(bTls ? kSecurityNone : kSecurityImplicitTls) ? StandardPort(security) : port;
+}
+
+std::string AccountSettings::NormalisePort(std::string_view text)
+{
+    text = platform::TrimSpace(text);
+    uint64_t value = 0;
+    if (!platform::TakeDecimal(text, value) || !text.empty() || value < 1 || value > kMaxPort)
+        return {};
+    return std::to_string(value);
+}

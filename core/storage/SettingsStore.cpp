@@ -1,0 +1,578 @@
+#include "SettingsStore.h"
+
+#include "core/platform/UserFolders.h"
+
+#include <QDir>
+#include <QHash>
+#include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStringList>
+#include <QVariant>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/platform/Ascii.h"
+#include "core/platform/Cp1252.h"
+#include "core/platform/Trace.h"
+#include "core/platform/IniImport.h"
+
+namespace {
+
+// A value is read into a 260-byte buffer, terminator included.
+constexpr size_t kReadBuffer = 260;
+
+QString ToQ(const std::string& bytes)
+{
+    const std::string utf8 = platform::Cp1252ToUtf8(bytes);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string FromQ(const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return platform::Utf8ToCp1252(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+}
+
+// QSettings treats '/' as a group separator, so such a name could not be
+// kept as one name.
+bool IsValidName(const std::string& name)
+{
+    return !name.empty() && name.find('/') == std::string::npos;
+}
+
+// The stored spelling of `name` among `names`: the exact one first, else
+// the first that differs only in letter case. Empty when there is none.
+QString FindName(const QStringList& names, const QString& name)
+{
+    if (names.contains(name))
+        return name;
+    for (const QString& n : names)
+        if (n.compare(name, Qt::CaseInsensitive) == 0)
+            return n;
+    return {};
+}
+
+QString GroupFor(const QSettings& s, const std::string& section)
+{
+    const QString wanted = ToQ(section);
+    const QString found = FindName(s.childGroups(), wanted);
+    return found.isEmpty() ? wanted : found;
+}
+
+// Within the current group.
+QString KeyFor(const QSettings& s, const std::string& name)
+{
+    const QString wanted = ToQ(name);
+    const QString found = FindName(s.childKeys(), wanted);
+    return found.isEmpty() ? wanted : found;
+}
+
+std::string VariantToBytes(const QVariant& value)
+{
+    // A hand-edited line with unquoted commas reads as a list.
+    if (value.typeId() == QMetaType::QStringList)
+        return FromQ(value.toStringList().join(QLatin1Char(',')));
+    return FromQ(value.toString());
+}
+
+std::string Folder(const std::string& file)
+{
+    const size_t slash = file.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : file.substr(0, slash);
+}
+
+void SyncDirectory(const std::string& file)
+{
+    const std::string dir = Folder(file);
+    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+// The refusals, in words the user can act on.
+std::string LinkProblem(const std::string& path, bool bFolder)
+{
+    return std::string(bFolder ? "The settings folder " : "The settings file ") + path
+           + " is a symbolic link; Mavix does not use settings through a link. "
+             "Replace it with the real " + (bFolder ? "folder." : "file.");
+}
+
+std::string ForeignProblem(const std::string& path)
+{
+    return "The settings file or folder " + path
+           + " belongs to another user or is not a plain file or folder; Mavix does not use it.";
+}
+
+// The folder holding the settings file: a real folder of the user's own,
+// checked through a descriptor that does not follow a link. -1 with
+// *pProblem set when refused.
+int OpenFolder(const std::string& dir, std::string* pProblem)
+{
+    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        struct stat st {};
+        if ((error == ELOOP || error == ENOTDIR) && lstat(dir.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+            *pProblem = LinkProblem(dir, true);
+        else
+            platform::Trace("SettingsStore: cannot open the folder %s (errno %d)\n", dir.c_str(), error);
+        return -1;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || st.st_uid != geteuid()) {
+        *pProblem = ForeignProblem(dir);
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Creates the file, mode 0600, when it is missing, so that QSettings (which
+// keeps the mode of an existing file when it replaces it) never writes the
+// password into a file others can read. An existing file that others can
+// read is made private, through a descriptor that never follows a link.
+bool EnsureFile(const std::string& path, bool* pbCreated, std::string* pProblem)
+{
+    if (pbCreated)
+        *pbCreated = false;
+    pProblem->clear();
+    const std::string dir = Folder(path);
+    if (!platform::MakePrivateFolders(dir)) {
+        platform::Trace("SettingsStore: cannot create the folder of %s\n", path.c_str());
+        return false;
+    }
+    const int dirFd = OpenFolder(dir, pProblem);
+    if (dirFd < 0)
+        return false;
+    const std::string name = path.substr(path.find_last_of('/') + 1);
+    int fd = openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        const bool ok = fchmod(fd, 0600) == 0 && fsync(fd) == 0;
+        close(fd);
+        fsync(dirFd);
+        close(dirFd);
+        if (pbCreated)
+            *pbCreated = true;
+        return ok;
+    }
+    if (errno != EEXIST) {
+        platform::Trace("SettingsStore: cannot create %s (errno %d)\n", path.c_str(), errno);
+        close(dirFd);
+        return false;
+    }
+    fd = openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int error = errno;
+    close(dirFd);
+    if (fd < 0) {
+        if (error == ELOOP)
+            *pProblem = LinkProblem(path, false);
+        return false;
+    }
+    struct stat st {};
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid();
+    if (!ok)
+        *pProblem = ForeignProblem(path);
+    else if ((st.st_mode & 077) != 0)
+        ok = fchmod(fd, st.st_mode & 0700) == 0;
+    close(fd);
+    return ok;
+}
+
+// What tells one version of the file from another: a write renames a new
+// file into place, an edit in place changes the change time.
+struct FileId {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    timespec mtime {}, ctime {};
+
+    explicit FileId(const struct stat& st = {})
+        : dev(st.st_dev), ino(st.st_ino), size(st.st_size), mtime(st.st_mtim), ctime(st.st_ctim)
+    {
+    }
+    bool operator==(const FileId& o) const
+    {
+        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec
+               && mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec
+               && ctime.tv_nsec == o.ctime.tv_nsec;
+    }
+};
+
+}  // namespace
+
+// Every value of the file as it was parsed once.
+struct SettingsStore::Snapshot {
+    QHash<QString, std::string> m_values;   // "group/name" as stored
+    QStringList m_groups;
+    QHash<QString, QStringList> m_keys;     // the names of each group, in QSettings' order
+};
+
+struct SettingsStore::State {
+    std::mutex mutex;
+    std::shared_ptr<const Snapshot> snapshot;
+    FileId id;
+    std::string problem;
+};
+
+std::string SettingsStore::FilePath() const
+{
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    // The XDG base directory rules ignore a relative XDG_CONFIG_HOME.
+    if (base.isEmpty() || QDir::isRelativePath(base))
+        base = QDir::homePath() + QStringLiteral("/.config");
+    return QFile::encodeName(base + QLatin1Char('/') + QLatin1String(kRelativePath)).toStdString();
+}
+
+bool SettingsStore::Open(bool* pbCreated)
+{
+    if (pbCreated)
+        *pbCreated = false;
+    std::string problem;
+    const bool ok = EnsureFile(FilePath(), pbCreated, &problem);
+    std::lock_guard lock(m_pState->mutex);
+    m_pState->snapshot.reset();
+    m_pState->problem = problem;
+    return ok;
+}
+
+void SettingsStore::WriteNewSettingsDefaults()
+{
+    // New settings keep a copy of what they delete; a file from before,
+    // without the key, keeps its old meaning (no copies).
+    WriteInt("Prefs", "KeepCopyKB", kNewKeepCopyKB);
+}
+
+namespace {
+
+// Serialises the writers of all processes on the settings folder. The
+// kernel drops the lock when its holder dies, so a crashed writer never
+// blocks the next one.
+class WriterLock {
+public:
+    explicit WriterLock(const std::string& file)
+    {
+        const size_t slash = file.find_last_of('/');
+        const std::string dir = slash == std::string::npos ? "." : file.substr(0, slash);
+        m_fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (m_fd < 0)
+            return;
+        int rc = 0;
+        while ((rc = flock(m_fd, LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        // QSettings also takes a lock file of its own. One left by a writer
+        // that was killed before it wrote its process id into it is only
+        // recognised as stale after 30 seconds; under this lock no other
+        // writer can hold it, so whatever is there is stale. Without this
+        // lock (a file system that has none) QSettings' own lock still rules.
+        if (rc == 0)
+            unlink((file + ".lock").c_str());
+    }
+    ~WriterLock()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    WriterLock(const WriterLock&) = delete;
+    WriterLock& operator=(const WriterLock&) = delete;
+
+private:
+    int m_fd = -1;
+};
+
+// One write: open, change, rename into place, sync. QSettings writes the
+// whole file to a temporary file and renames it over the old one, so a
+// crash at any moment leaves one of the two complete files.
+bool CommitChange(const std::string& path, const std::function<void(QSettings&)>& change,
+                  std::string* pProblem)
+{
+    if (path.empty() || !EnsureFile(path, nullptr, pProblem))
+        return false;
+    const WriterLock lock(path);   // outlives `settings`, whose destructor may write
+    QSettings settings(QFile::decodeName(path.c_str()), QSettings::IniFormat);
+    settings.setAtomicSyncRequired(true);
+    change(settings);
+    settings.sync();
+    if (settings.status() == QSettings::AccessError) {
+        platform::Trace("SettingsStore: cannot write %s\n", path.c_str());
+        return false;
+    }
+    SyncDirectory(path);
+    return true;
+}
+
+// The file as it is now, when it is one the store may read: the user's own
+// plain file in a folder that is no link. Sets *pProblem when refused.
+bool StatUsable(const std::string& path, struct stat& st, std::string* pProblem)
+{
+    pProblem->clear();
+    const std::string dir = Folder(path);
+    struct stat dirSt {};
+    if (lstat(dir.c_str(), &dirSt) != 0)
+        return false;
+    if (S_ISLNK(dirSt.st_mode)) {
+        *pProblem = LinkProblem(dir, true);
+        return false;
+    }
+    if (!S_ISDIR(dirSt.st_mode) || dirSt.st_uid != geteuid()) {
+        *pProblem = ForeignProblem(dir);
+        return false;
+    }
+    if (lstat(path.c_str(), &st) != 0)
+        return false;                       // no file yet: every read gives its default
+    if (S_ISLNK(st.st_mode)) {
+        *pProblem = LinkProblem(path, false);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode) || st.st_uid != geteuid()) {
+        *pProblem = ForeignProblem(path);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+SettingsStore::SettingsStore()
+    : m_pState(std::make_shared<State>())
+{
+}
+
+std::string SettingsStore::File() const
+{
+    // Computed on every use, as the environment naming the folder may change.
+    return FilePath();
+}
+
+std::string SettingsStore::Problem() const
+{
+    std::lock_guard lock(m_pState->mutex);
+    return m_pState->problem;
+}
+
+std::shared_ptr<const SettingsStore::Snapshot> SettingsStore::Load() const
+{
+    const std::string path = File();
+    if (path.empty())
+        return nullptr;
+    State& state = *m_pState;
+    std::lock_guard lock(state.mutex);
+    struct stat st {};
+    if (!StatUsable(path, st, &state.problem)) {
+        state.snapshot.reset();
+        return nullptr;
+    }
+    if (state.snapshot && state.id == FileId(st))
+        return state.snapshot;
+
+    const QString file = QFile::decodeName(path.c_str());
+    std::shared_ptr<Snapshot> snapshot;
+    // A file replaced while it was parsed is parsed again, so the snapshot
+    // never carries the identity of another version.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const FileId before(st);
+        snapshot = std::make_shared<Snapshot>();
+        {
+            QSettings settings(file, QSettings::IniFormat);
+            const QStringList keys = settings.allKeys();
+            snapshot->m_values.reserve(keys.size());
+            for (const QString& key : keys)
+                snapshot->m_values.insert(key, VariantToBytes(settings.value(key)));
+            snapshot->m_groups = settings.childGroups();
+            for (const QString& group : std::as_const(snapshot->m_groups)) {
+                settings.beginGroup(group);
+                snapshot->m_keys.insert(group, settings.childKeys());
+                settings.endGroup();
+            }
+        }
+        if (!StatUsable(path, st, &state.problem))
+            return nullptr;
+        if (FileId(st) == before) {
+            state.snapshot = snapshot;
+            state.id = before;
+            break;
+        }
+    }
+    return snapshot;
+}
+
+// The stored text, or nothing when the file, the section or the value is
+// missing or the value is too long for the read buffer.
+std::optional<std::string> SettingsStore::ReadValue(const std::string& section, const std::string& name) const
+{
+    if (!IsValidName(section) || !IsValidName(name))
+        return std::nullopt;
+    const std::shared_ptr<const Snapshot> snapshot = Load();
+    if (!snapshot)
+        return std::nullopt;
+    auto found = snapshot->m_values.constFind(ToQ(section) + QLatin1Char('/') + ToQ(name));
+    if (found == snapshot->m_values.constEnd()) {
+        const QString group = FindName(snapshot->m_groups, ToQ(section));
+        if (group.isEmpty())
+            return std::nullopt;
+        const QString key = FindName(snapshot->m_keys.value(group), ToQ(name));
+        if (key.isEmpty())
+            return std::nullopt;
+        found = snapshot->m_values.constFind(group + QLatin1Char('/') + key);
+        if (found == snapshot->m_values.constEnd())
+            return std::nullopt;
+    }
+    if (found->size() + 1 > kReadBuffer)
+        return std::nullopt;
+    return *found;
+}
+
+bool SettingsStore::Commit(const std::string& path, const std::function<void(QSettings&)>& change)
+{
+    std::string problem;
+    const bool ok = CommitChange(path, change, &problem);
+    std::lock_guard lock(m_pState->mutex);
+    m_pState->snapshot.reset();
+    m_pState->problem = problem;
+    return ok;
+}
+
+std::string SettingsStore::ReadString(const std::string& section, const std::string& name,
+                                      const std::string& sDefault) const
+{
+    std::optional<std::string> value = ReadValue(section, name);
+    return value ? std::move(*value) : sDefault;
+}
+
+int SettingsStore::ReadInt(const std::string& section, const std::string& name, int nDefault) const
+{
+    const std::optional<std::string> text = ReadValue(section, name);
+    const std::optional<int> value = text ? ParseInt(*text) : std::nullopt;
+    return value.value_or(nDefault);
+}
+
+std::optional<int> SettingsStore::ParseInt(std::string_view text)
+{
+    const std::optional<int64_t> value = platform::LeadingDecimal(text);
+    if (!value)
+        return std::nullopt;
+    // Out of range saturates rather than wraps.
+    return static_cast<int>(std::clamp<int64_t>(*value, INT_MIN, INT_MAX));
+}
+
+bool SettingsStore::WriteString(const std::string& section, const std::string& name,
+                                const std::string& sValue)
+{
+    if (!IsValidName(section) || !IsValidName(name))
+        return false;
+    return Commit(File(), [&](QSettings& s) {
+        s.beginGroup(GroupFor(s, section));
+        s.setValue(KeyFor(s, name), ToQ(sValue));
+        s.endGroup();
+    });
+}
+
+bool SettingsStore::WriteInt(const std::string& section, const std::string& name, int nValue)
+{
+    return WriteString(section, name, std::to_string(nValue));
+}
+
+bool SettingsStore::DeleteValue(const std::string& section, const std::string& name)
+{
+    if (!IsValidName(section) || !IsValidName(name))
+        return false;
+    const std::string path = File();
+    if (path.empty() || !QFile::exists(QFile::decodeName(path.c_str())))
+        return true;
+    return Commit(path, [&](QSettings& s) {
+        const QString group = FindName(s.childGroups(), ToQ(section));
+        if (group.isEmpty())
+            return;
+        s.beginGroup(group);
+        const QString key = FindName(s.childKeys(), ToQ(name));
+        if (!key.isEmpty())
+            s.remove(key);
+        s.endGroup();
+    });
+}
+
+SettingsStore::DeleteResult SettingsStore::DeleteSection(const std::string& section)
+{
+    if (!IsValidName(section))
+        return kDeleteFailed;
+    const std::string path = File();
+    if (path.empty() || !QFile::exists(QFile::decodeName(path.c_str())))
+        return kNoSuchSection;
+    bool found = false;
+    const bool ok = Commit(path, [&](QSettings& s) {
+        const QString group = FindName(s.childGroups(), ToQ(section));
+        found = !group.isEmpty();
+        if (found)
+            s.remove(group);
+    });
+    if (!ok)
+        return kDeleteFailed;
+    return found ? kSectionDeleted : kNoSuchSection;
+}
+
+bool SettingsStore::ReplaceSections(const std::vector<Section>& sections)
+{
+    for (const Section& section : sections) {
+        if (!IsValidName(section.first))
+            return false;
+        for (const auto& value : section.second)
+            if (!IsValidName(value.first))
+                return false;
+    }
+    return Commit(File(), [&](QSettings& s) {
+        for (const Section& section : sections) {
+            const QString group = GroupFor(s, section.first);
+            s.remove(group);
+            s.beginGroup(group);
+            for (const auto& value : section.second)
+                s.setValue(ToQ(value.first), ToQ(value.second));
+            s.endGroup();
+        }
+    });
+}
+
+bool SettingsStore::ReplaceSection(const std::string& section,
+                                   const std::vector<std::pair<std::string, std::string>>& values)
+{
+    return ReplaceSections({Section(section, values)});
+}
+
+void SettingsStore::ImportIniFile()
+{
+    const char* dir = std::getenv("MAVIX_SYSCONFDIR");
+    std::string file = (dir != nullptr && *dir != '\0') ? dir : "/etc";
+    file += "/";
+    file += kImportFile;
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return;
+    const std::vector<IniEntry> entries = ParseIni(in);
+    if (entries.empty())
+        return;
+    // Section and value names from the file match stored ones regardless of
+    // letter case, so "[screen]" fills the section "Screen" is read from.
+    const bool ok = Commit(File(), [&](QSettings& s) {
+        for (const IniEntry& entry : entries) {
+            s.beginGroup(GroupFor(s, entry.m_sSection));
+            s.setValue(KeyFor(s, entry.m_sName), ToQ(entry.m_sValue));
+            s.endGroup();
+        }
+    });
+    if (!ok)
+        platform::Trace("SettingsStore: import of %s failed\n", file.c_str());
+}

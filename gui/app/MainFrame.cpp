@@ -1,0 +1,366 @@
+#include "MainFrame.h"
+
+#include "gui/dialogs/RecentlyDeletedWindow.h"
+#include "gui/app/TrayController.h"
+#include "core/storage/ColumnWidths.h"
+#include "core/storage/SettingsStore.h"
+#include "core/storage/WindowPlacement.h"
+#include "gui/dialogs/HelpWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <string>
+
+namespace {
+
+// Pane 1 starts as wide as this text: thirteen blanks.
+const char kPane1Indicator[] = "             ";
+
+// A menu prompt is "status-bar text\ntool-tip text".
+void SetPrompt(QAction* pAction, const char* prompt)
+{
+    const QString text = QString::fromLatin1(prompt);
+    const qsizetype nl = text.indexOf(QLatin1Char('\n'));
+    pAction->setStatusTip(nl < 0 ? text : text.left(nl));
+    pAction->setToolTip(nl < 0 ? QString() : text.mid(nl + 1));
+}
+
+WindowPlacement PlacementOf(const QRect& rect)
+{
+    return {rect.left(), rect.top(), rect.width(), rect.height()};
+}
+
+QSize WorkAreaSize()
+{
+    const QScreen* pScreen = QGuiApplication::primaryScreen();
+    return pScreen ? pScreen->availableGeometry().size() : QSize(800, 600);
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(SettingsStore& settings, QWidget* parent)
+    : QMainWindow(parent), m_settings(settings)
+{
+    setWindowTitle(QStringLiteral("Mavix"));
+    m_placementTimer.setSingleShot(true);
+    connect(&m_placementTimer, &QTimer::timeout, this, &CMainFrame::WritePlacement);
+    PreCreateWindow();
+    CreateMenus();
+    CreateStatusBar();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QRect CMainFrame::ChoosePlacement(int x, int y, int cx, int cy, const QSize& workArea, bool* pbDefault)
+{
+    const int w = workArea.width();
+    const int h = workArea.height();
+    // Origin and size are each tested against the work area's size alone, so
+    // a window may reach past the right or bottom edge. A negative origin is
+    // what a maximised window leaves behind.
+    const bool bUnusable = cx <= 0 || cy <= 0 || x < 0 || y < 0 || cx > w || cy > h || x > w || y > h;
+    if (pbDefault)
+        *pbDefault = bUnusable;
+    if (bUnusable) {
+        // The factor is 0.95 rounded to single precision (0.949999988), the
+        // product taken in double and truncated: a 1280-pixel work area gives
+        // 1215, the same window every earlier version opened. (A product
+        // rounded back to float would give 1216.)
+        constexpr double kFactor = static_cast<double>(0.95f);
+        cx = static_cast<int>(static_cast<double>(w) * kFactor);
+        cy = static_cast<int>(static_cast<double>(h) * kFactor);
+        x = (w - cx) / 2;
+        y = (h - cy) / 2;
+    }
+    return QRect(x, y, cx, cy);
+}
+
+void CMainFrame::PreCreateWindow()
+{
+    const WindowPlacement stored = WindowPlacement::Load(m_settings);
+    bool bDefault = false;
+    m_rectPlacement =
+        ChoosePlacement(stored.m_nX, stored.m_nY, stored.m_nWidth, stored.m_nHeight, WorkAreaSize(), &bDefault);
+    if (bDefault)
+        m_settings.ReplaceSections({PlacementOf(m_rectPlacement).ToSection()});
+    setGeometry(m_rectPlacement);
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (m_bClosed)
+        return;     // the close sequence stored the final placement
+    // Every resize records the window's placement, so the next start finds it
+    // even when this run does not end through the close sequence. A drag
+    // resizes many times a second and each write is synced to disk, so the
+    // four values go out together once the size has held still briefly.
+    const QRect rect = geometry();
+    if (rect != m_rectWritten) {
+        m_rectPending = rect;
+        m_placementTimer.start(kPlacementWriteDelayMs);
+    } else {
+        m_placementTimer.stop();
+    }
+}
+
+void CMainFrame::WritePlacement()
+{
+    m_settings.ReplaceSections({PlacementOf(m_rectPending).ToSection()});
+    m_rectWritten = m_rectPending;
+}
+
+void CMainFrame::CreateMenus()
+{
+    QMenu* pFile = menuBar()->addMenu(QStringLiteral("&File"));
+    QAction* pExit = pFile->addAction(QStringLiteral("E&xit"));
+    pExit->setObjectName(QStringLiteral("actionExit"));
+    SetPrompt(pExit, "Quit the application; prompts to save documents\nExit");
+    connect(pExit, &QAction::triggered, this, &CMainFrame::Exit);
+
+    QMenu* pEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    m_pManageAccount = pEdit->addAction(QStringLiteral("&Manage Account\tF2"));
+    m_pManageAccount->setObjectName(QStringLiteral("actionManageAccount"));
+    m_pManageAccount->setShortcut(QKeySequence(Qt::Key_F2));
+    SetPrompt(m_pManageAccount, "Account\nAccount");
+    m_pManageFilter = pEdit->addAction(QStringLiteral("Manage &Filter\tF3"));
+    m_pManageFilter->setObjectName(QStringLiteral("actionManageFilter"));
+    m_pManageFilter->setShortcut(QKeySequence(Qt::Key_F3));
+    SetPrompt(m_pManageFilter, "Manage Filter\nManage Filter");
+    m_pPreferences = pEdit->addAction(QStringLiteral("&Preferences\tF4"));
+    m_pPreferences->setObjectName(QStringLiteral("actionPreferences"));
+    m_pPreferences->setShortcut(QKeySequence(Qt::Key_F4));
+    SetPrompt(m_pPreferences, "Preferences\nPreferences");
+
+    QMenu* pView = menuBar()->addMenu(QStringLiteral("&View"));
+    // The window has no toolbar, so there is nothing for this entry to toggle.
+    QAction* pToolbar = pView->addAction(QStringLiteral("&Toolbar"));
+    pToolbar->setObjectName(QStringLiteral("actionToolbar"));
+    pToolbar->setCheckable(true);
+    pToolbar->setEnabled(false);
+    SetPrompt(pToolbar, "Show or hide the toolbar\nToggle ToolBar");
+    QAction* pStatusBar = pView->addAction(QStringLiteral("&Status Bar"));
+    pStatusBar->setObjectName(QStringLiteral("actionStatusBar"));
+    pStatusBar->setCheckable(true);
+    pStatusBar->setChecked(true);
+    SetPrompt(pStatusBar, "Show or hide the status bar\nToggle StatusBar");
+    connect(pStatusBar, &QAction::toggled, this, [this](bool bOn) {
+        if (m_pStatusBar)
+            m_pStatusBar->setVisible(bOn);
+    });
+
+    QMenu* pHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    QAction* pTopics = pHelp->addAction(QStringLiteral("&Help Topics"));
+    pTopics->setObjectName(QStringLiteral("actionHelpTopics"));
+    connect(pTopics, &QAction::triggered, this, &CMainFrame::OnHelp);
+    QAction* pDeleted = pHelp->addAction(QStringLiteral("Recently &Deleted\u2026"));
+    pDeleted->setObjectName(QStringLiteral("actionRecentlyDeleted"));
+    SetPrompt(pDeleted, "Show the messages Mavix has deleted on the server\nRecently Deleted");
+    connect(pDeleted, &QAction::triggered, this, &CMainFrame::OnRecentlyDeleted);
+    pHelp->addSeparator();
+    m_pAbout = pHelp->addAction(QStringLiteral("&About Mavix..."));
+    m_pAbout->setObjectName(QStringLiteral("actionAbout"));
+    SetPrompt(m_pAbout, "Display program information, version number and copyright\nAbout");
+
+    // F1 opens the manual from anywhere in the window; it has no menu entry.
+    auto* pF1 = new QAction(this);
+    pF1->setObjectName(QStringLiteral("actionHelp"));
+    pF1->setShortcut(QKeySequence(Qt::Key_F1));
+    pF1->setShortcutContext(Qt::WindowShortcut);
+    connect(pF1, &QAction::triggered, this, &CMainFrame::OnHelp);
+    addAction(pF1);
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    m_pStatusBar = statusBar();
+    m_pStatusBar->setObjectName(QStringLiteral("statusBar"));
+    // Pane 0 stretches: the idle text "Ready", the menu prompts (shown over
+    // it as the status bar's temporary message) and the view's progress bar.
+    m_pPane0 = new QLabel(QStringLiteral("Ready"));
+    m_pPane0->setObjectName(QStringLiteral("pane0"));
+    m_pStatusBar->addWidget(m_pPane0, 1);
+    m_pPane1 = new QLabel;
+    m_pPane1->setObjectName(QStringLiteral("pane1"));
+    m_pPane1->setMargin(0);
+    m_pStatusBar->addPermanentWidget(m_pPane1);
+    // Pane 2: how many rows are checked, beside pane 1's counts.
+    m_pPane2 = new QLabel;
+    m_pPane2->setObjectName(QStringLiteral("pane2"));
+    m_pPane2->setMargin(0);
+    m_pStatusBar->addPermanentWidget(m_pPane2);
+    SetStatusPaneText(1, QString::fromLatin1(kPane1Indicator));
+}
+
+CMavixView* CMainFrame::CreateView()
+{
+    if (m_pView)
+        return m_pView;
+    m_pView = new CMavixView(m_settings, *this, this);
+    m_pView->setObjectName(QStringLiteral("view"));
+    m_pView->SetStoredColumnWidths(ColumnWidths::Load(m_settings, CMavixView::kColumns));
+    setCentralWidget(m_pView);
+    connect(m_pManageAccount, &QAction::triggered, m_pView, &CMavixView::OnManageAccount);
+    connect(m_pManageFilter, &QAction::triggered, m_pView, &CMavixView::OnManageFilters);
+    connect(m_pPreferences, &QAction::triggered, m_pView, &CMavixView::OnPreferences);
+    m_pTray = new CTrayController(m_settings, *m_pView, *this);
+    // After the view's own handler has stored the new preferences.
+    connect(m_pPreferences, &QAction::triggered, m_pTray, &CTrayController::ApplySettings);
+    connect(m_pTray, &CTrayController::ExitRequested, this, &CMainFrame::Exit);
+    // Give the view its size now, before the window is shown: the view's
+    // initial update sizes the columns from the grid's width.
+    if (layout())
+        layout()->activate();
+    return m_pView;
+}
+
+// ---------------------------------------------------------------------------
+// Status bar
+
+bool CMainFrame::SetStatusPaneText(int nPane, const QString& text)
+{
+    QLabel* pPane = StatusPane(nPane);
+    if (!pPane)
+        return false;
+    if (nPane == 1) {
+        // The pane is exactly as wide as its text (plus 2 pixels), so a long
+        // text widens it and a shorter one narrows it again.
+        pPane->setFixedWidth(pPane->fontMetrics().horizontalAdvance(text) + 2);
+    }
+    pPane->setText(text);
+    return true;
+}
+
+QLabel* CMainFrame::StatusPane(int nPane) const
+{
+    switch (nPane) {
+    case 0: return m_pPane0;
+    case 1: return m_pPane1;
+    case 2: return m_pPane2;
+    default: return nullptr;
+    }
+}
+
+QString CMainFrame::StatusPaneText(int nPane) const
+{
+    const QLabel* pPane = StatusPane(nPane);
+    return pPane ? pPane->text() : QString();
+}
+
+void CMainFrame::CoverStatusPane(QWidget* pBar)
+{
+    m_pPane0->hide();
+    m_pStatusBar->insertWidget(0, pBar, 1);
+    pBar->show();
+}
+
+void CMainFrame::UncoverStatusPane(QWidget* pBar)
+{
+    m_pStatusBar->removeWidget(pBar);
+    m_pPane0->show();
+}
+
+// ---------------------------------------------------------------------------
+// Start-up
+
+void CMainFrame::ArmStartupTimer()
+{
+    if (m_bStartupTimerArmed)
+        return;
+    m_bStartupTimerArmed = 1;
+    QTimer::singleShot(kStartupDelayMs, this, &CMainFrame::OnStartupTimer);
+}
+
+void CMainFrame::OnStartupTimer()
+{
+    if (m_pView && !m_bClosed)
+        m_pView->OnStartup();
+}
+
+void CMainFrame::OnHelp()
+{
+    ShowHelp(this);
+}
+
+void CMainFrame::OnRecentlyDeleted()
+{
+    // One window, raised and read again when asked for a second time.
+    if (!m_pRecentlyDeleted)
+        m_pRecentlyDeleted = new CRecentlyDeletedWindow(this);
+    if (m_pRecentlyDeleted->isVisible())
+        m_pRecentlyDeleted->Reload();
+    m_pRecentlyDeleted->show();
+    m_pRecentlyDeleted->raise();
+    m_pRecentlyDeleted->activateWindow();
+}
+
+// ---------------------------------------------------------------------------
+// Close
+
+void CMainFrame::PostClose()
+{
+    // "Automatically Exit After Cancel or Purge" ends the program.
+    QMetaObject::invokeMethod(this, &CMainFrame::Exit, Qt::QueuedConnection);
+}
+
+void CMainFrame::Exit()
+{
+    m_bExiting = true;
+    close();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (m_bClosed) {
+        event->accept();
+        return;
+    }
+    if (!m_bExiting && m_pTray && m_pTray->KeepsRunning()) {
+        // Background checks go on in the tray; File › Exit ends them.
+        event->ignore();
+        hide();
+        m_pTray->SayStillRunning();
+        return;
+    }
+    m_bClosed = true;
+    m_placementTimer.stop();
+
+    std::vector<SettingsStore::Section> sections;
+    if (m_pView) {
+        m_pView->BeginClose();
+        m_pView->StopKeepAlive();
+        const auto anWidths = m_pView->ColumnWidths();
+        sections.push_back(ColumnWidths(std::vector<int>(anWidths.begin(), anWidths.end())).ToSection());
+    }
+    // Stored as it is, even maximised or minimised: a rectangle that is not
+    // usable at the next start is replaced then.
+    sections.push_back(PlacementOf(geometry()).ToSection());
+    m_settings.ReplaceSections(sections);
+
+    WaitForWorkers();
+    event->accept();
+    // With a tray icon the program does not end with its last window.
+    if (!QApplication::quitOnLastWindowClosed())
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+bool CMainFrame::WaitForWorkers()
+{
+    SetStatusPaneText(1, QStringLiteral("Shutting down... May take 20 seconds"));
+    if (!m_pView)
+        return true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool bEnded = m_pView->WaitForWorkers(m_shutdownBudget);
+    QApplication::restoreOverrideCursor();
+    if (!bEnded)
+        m_pView->AbandonWorkers();
+    return bEnded;
+}

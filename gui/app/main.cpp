@@ -1,0 +1,72 @@
+#include "gui/app/MavixApp.h"
+#include "core/platform/Secrets.h"
+#include "gui/review/MavixView.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char kUsage[] =
+    "Usage: mavix [--desktop]\n"
+    "Screens a POP3 mailbox: shows the headers of the waiting mail and deletes\n"
+    "the checked messages on the server before any mail program downloads them.\n"
+    "\"message.txt\" (the headers of the last scan) and \"defaults.txt\" (default\n"
+    "filter lists) are written and read in the current folder.\n"
+    "\n"
+    "  --desktop   work in $XDG_DATA_HOME/Mavix (what the desktop launcher does)\n"
+    "  --help      show this text\n"
+    "  --version   show the version\n"
+    "Qt's own options (-platform, -style, ...) are accepted too.\n";
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // The password will be in this process's memory: no core file may hold it.
+    platform::DisableCoreDumps();
+
+    // Answered before any window system is needed.
+    bool bDesktop = false;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (!std::strcmp(argv[i], "--version") || !std::strcmp(argv[i], "-v")) {
+            std::printf("mavix %s\n", MAVIX_VERSION);
+            return 0;
+        }
+        if (!std::strcmp(argv[i], "--desktop"))
+            bDesktop = true;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Mavix"));
+    QApplication::setApplicationVersion(QStringLiteral(MAVIX_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("mavix"));
+
+    if (bDesktop) {
+        std::string dir;
+        if (!CMavixApp::EnterDataDirectory(&dir))
+            std::fprintf(stderr, "mavix: cannot work in %s; staying in the current folder\n", dir.c_str());
+    }
+
+    int rc = 0;
+    {
+        CMavixApp theApp;
+        if (!theApp.InitInstance())
+            return 0;
+        rc = QApplication::exec();
+        // A worker that did not end within the shutdown budget still runs
+        // inside the window's objects: leave without tearing them down. The
+        // settings were saved by the close sequence.
+        if (CMavixView::WorkersAbandoned()) {
+            std::fflush(nullptr);
+            std::_Exit(rc);
+        }
+    }
+    return rc;
+}

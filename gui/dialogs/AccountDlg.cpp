@@ -1,0 +1,293 @@
+#include "AccountDlg.h"
+
+#include "core/platform/Cp1252.h"
+#include "core/platform/TlsStream.h"
+#include "gui/widgets/Text.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace {
+
+// The user sees a '?' in place of a character the settings file and the
+// server would never receive as typed; refuse it instead of storing it.
+bool FitsCp1252(const QString& text)
+{
+    bool bLossy = false;
+    platform::Utf8ToCp1252(text.toStdString(), &bLossy);
+    return !bLossy;
+}
+
+bool HasControl(const QString& text)
+{
+    for (QChar c : text) {
+        if (c.category() == QChar::Other_Control)
+            return true;
+    }
+    return false;
+}
+
+QString PortHint(int security)
+{
+    return QStringLiteral("The usual port number is %1")
+        .arg(QLatin1String(AccountSettings::StandardPort(static_cast<AccountSettings::Security>(security))));
+}
+
+QLabel* MakeProblemLabel(QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    label->setWordWrap(true);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QColor(0xB0, 0x00, 0x20));
+    label->setPalette(palette);
+    label->hide();
+    return label;
+}
+
+}  // namespace
+
+CAccountDlg::CAccountDlg(QWidget* parent)
+    : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Account"));
+
+    m_pServer = new QLineEdit(this);
+    m_pServer->setObjectName(QStringLiteral("server"));
+    m_pUser = new QLineEdit(this);
+    m_pUser->setObjectName(QStringLiteral("user"));
+    m_pPass = new QLineEdit(this);
+    m_pPass->setObjectName(QStringLiteral("password"));
+    // Masked on screen; kept and stored as typed.
+    m_pPass->setEchoMode(QLineEdit::Password);
+    m_pPort = new QLineEdit(this);
+    m_pPort->setObjectName(QStringLiteral("port"));
+    m_pSecurity = new QComboBox(this);
+    m_pSecurity->setObjectName(QStringLiteral("security"));
+    m_pSecurity->addItem(QStringLiteral("None"));
+    m_pSecurity->addItem(QStringLiteral("STARTTLS (STLS)"));
+    m_pSecurity->addItem(QStringLiteral("TLS (implicit)"));
+    m_pFingerprint = new QLineEdit(this);
+    m_pFingerprint->setObjectName(QStringLiteral("fingerprint"));
+
+    const int nChar = fontMetrics().averageCharWidth();
+    m_pServer->setMinimumWidth(36 * nChar);
+    m_pUser->setMinimumWidth(36 * nChar);
+    m_pPass->setMinimumWidth(22 * nChar);
+    m_pPort->setFixedWidth(8 * nChar);
+    m_pFingerprint->setMinimumWidth(50 * nChar);
+
+    m_pServerProblem = MakeProblemLabel(this);
+    m_pUserProblem = MakeProblemLabel(this);
+    m_pPassProblem = MakeProblemLabel(this);
+    m_pPortProblem = MakeProblemLabel(this);
+    m_pFingerprintProblem = MakeProblemLabel(this);
+
+    auto* serverLabel = new QLabel(QStringLiteral("Server"), this);
+    serverLabel->setBuddy(m_pServer);
+    auto* userLabel = new QLabel(QStringLiteral("User Name"), this);
+    userLabel->setBuddy(m_pUser);
+    auto* passLabel = new QLabel(QStringLiteral("Password"), this);
+    passLabel->setBuddy(m_pPass);
+    auto* portLabel = new QLabel(QStringLiteral("Port Number"), this);
+    portLabel->setBuddy(m_pPort);
+    m_pPortHint = new QLabel(PortHint(kSecurityNone), this);
+    auto* securityLabel = new QLabel(QStringLiteral("Security"), this);
+    securityLabel->setBuddy(m_pSecurity);
+    auto* fingerprintLabel = new QLabel(QStringLiteral("Certificate fingerprint (SHA-256)"), this);
+    fingerprintLabel->setBuddy(m_pFingerprint);
+    auto* fingerprintHint = new QLabel(
+        QStringLiteral("Optional. Trusts the server's certificate with exactly this fingerprint even when it "
+                       "cannot be verified (a self-signed one); enter it only as your provider gives it."),
+        this);
+    fingerprintHint->setWordWrap(true);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CAccountDlg::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CAccountDlg::reject);
+
+    m_pPassHome = new QLabel(PasswordHomeText(m_nPasswordHome), this);
+    m_pPassHome->setObjectName(QStringLiteral("passwordHome"));
+    m_pPassHome->setWordWrap(true);
+
+    auto* layout = new QVBoxLayout(this);
+    auto addField = [layout](QLabel* label, QWidget* field, QLabel* problem) {
+        layout->addWidget(label);
+        layout->addWidget(field, 0, Qt::AlignLeft);
+        layout->addWidget(problem);
+        layout->addSpacing(4);
+    };
+    addField(serverLabel, m_pServer, m_pServerProblem);
+    addField(userLabel, m_pUser, m_pUserProblem);
+    layout->addWidget(passLabel);
+    layout->addWidget(m_pPass, 0, Qt::AlignLeft);
+    layout->addWidget(m_pPassProblem);
+    layout->addWidget(m_pPassHome);
+    layout->addSpacing(4);
+    layout->addWidget(portLabel);
+    auto* portRow = new QHBoxLayout;
+    portRow->addWidget(m_pPort);
+    portRow->addSpacing(nChar);
+    portRow->addWidget(m_pPortHint);
+    portRow->addStretch(1);
+    layout->addLayout(portRow);
+    layout->addWidget(m_pPortProblem);
+    layout->addSpacing(4);
+    layout->addWidget(securityLabel);
+    layout->addWidget(m_pSecurity, 0, Qt::AlignLeft);
+    layout->addSpacing(4);
+    layout->addWidget(fingerprintLabel);
+    layout->addWidget(m_pFingerprint, 0, Qt::AlignLeft);
+    layout->addWidget(m_pFingerprintProblem);
+    layout->addWidget(fingerprintHint);
+    layout->addSpacing(4);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    setTabOrder(m_pServer, m_pUser);
+    setTabOrder(m_pUser, m_pPass);
+    setTabOrder(m_pPass, m_pPort);
+    setTabOrder(m_pPort, m_pSecurity);
+    setTabOrder(m_pSecurity, m_pFingerprint);
+    setTabOrder(m_pFingerprint, buttons);
+
+    connect(m_pSecurity, &QComboBox::currentIndexChanged, this, &CAccountDlg::OnSecurityChanged);
+}
+
+QString CAccountDlg::PasswordHomeText(PasswordStore::Home home)
+{
+    return home == PasswordStore::kKeyring
+        ? QStringLiteral("The password is kept in the desktop's keyring.")
+        : QStringLiteral("No keyring was found: the password is kept in Mavix's settings file, "
+                         "readable only by you.");
+}
+
+void CAccountDlg::OnSecurityChanged(int index)
+{
+    // Only a change between implicit TLS and the plain port's choices can
+    // make another port standard.
+    if ((index == kSecurityImplicitTls) != (m_nSecurityShown == kSecurityImplicitTls)) {
+        const QString port = m_pPort->text().trimmed();
+        const QString follow = QString::fromStdString(
+            AccountSettings::PortFor(static_cast<AccountSettings::Security>(index), port.toStdString()));
+        if (follow != port)
+            m_pPort->setText(follow);
+    }
+    m_nSecurityShown = index;
+    m_pPortHint->setText(PortHint(index));
+}
+
+QString CAccountDlg::CredentialProblem(const QString& text, const QString& what)
+{
+    // CR or LF would end the USER/PASS command line early and let the rest
+    // be read as a further command (RFC 1939 §3); no other control
+    // character belongs in a user name or password either.
+    if (HasControl(text))
+        return QStringLiteral("The %1 cannot contain control characters.").arg(what);
+    if (text.size() > kMaxCredential) {
+        return QStringLiteral("The %1 can be at most %2 characters long; this one has %3.")
+            .arg(what)
+            .arg(kMaxCredential)
+            .arg(text.size());
+    }
+    if (!FitsCp1252(text))
+        return QStringLiteral("The %1 can only hold Western (Windows-1252) characters.").arg(what);
+    return {};
+}
+
+QString CAccountDlg::NormalisePort(const QString& text)
+{
+    // Any blank Qt knows around it; within it, nothing but ASCII digits.
+    const QString trimmed = text.trimmed();
+    for (QChar c : trimmed) {
+        if (c.unicode() > 0x7F)
+            return {};
+    }
+    return QString::fromStdString(AccountSettings::NormalisePort(trimmed.toStdString()));
+}
+
+void CAccountDlg::SetProblem(QLabel* label, const QString& text)
+{
+    label->setText(text);
+    label->setVisible(!text.isEmpty());
+}
+
+void CAccountDlg::accept()
+{
+    const QString server = m_pServer->text().trimmed();
+    const QString port = NormalisePort(m_pPort->text());
+
+    QString serverProblem;
+    if (HasControl(server))
+        serverProblem = QStringLiteral("The server name cannot contain control characters.");
+    else if (!FitsCp1252(server))
+        serverProblem = QStringLiteral("The server name can only hold Western (Windows-1252) characters.");
+    const QString userProblem = CredentialProblem(m_pUser->text(), QStringLiteral("user name"));
+    const QString passProblem = CredentialProblem(m_pPass->text(), QStringLiteral("password"));
+    const QString portProblem = port.isEmpty()
+        ? QStringLiteral("Enter the port as a whole number from 1 to 65535.")
+        : QString();
+    const QString fingerprintText = m_pFingerprint->text().trimmed();
+    const std::string fingerprint = platform::NormaliseFingerprint(fingerprintText.toStdString());
+    const QString fingerprintProblem = !fingerprintText.isEmpty() && fingerprint.empty()
+        ? QStringLiteral("Enter the SHA-256 fingerprint as 64 hex digits, with or without colons, or leave it empty.")
+        : QString();
+
+    SetProblem(m_pServerProblem, serverProblem);
+    SetProblem(m_pUserProblem, userProblem);
+    SetProblem(m_pPassProblem, passProblem);
+    SetProblem(m_pPortProblem, portProblem);
+    SetProblem(m_pFingerprintProblem, fingerprintProblem);
+
+    // Nothing is stored while any field is refused; the first refused field
+    // takes the focus so the user can correct it at once.
+    const std::pair<const QString*, QLineEdit*> checks[] = {
+        {&serverProblem, m_pServer}, {&userProblem, m_pUser},
+        {&passProblem, m_pPass}, {&portProblem, m_pPort}, {&fingerprintProblem, m_pFingerprint}};
+    for (const auto& [problem, field] : checks) {
+        if (!problem->isEmpty()) {
+            field->setFocus();
+            field->selectAll();
+            return;
+        }
+    }
+
+    m_pServer->setText(server);
+    m_pPort->setText(port);
+    m_account.m_sServer = ToCp1252(server);
+    m_account.m_sUser = ToCp1252(m_pUser->text());
+    m_account.m_sPass = ToCp1252(m_pPass->text());
+    m_account.m_sPort = ToCp1252(port);
+    m_account.m_sSecurity = std::to_string(m_pSecurity->currentIndex());
+    m_account.m_sTlsFingerprint = fingerprint;
+    m_pFingerprint->setText(QString::fromStdString(fingerprint));
+    QDialog::accept();
+}
+
+void CAccountDlg::showEvent(QShowEvent* event)
+{
+    if (!m_bInitialised) {
+        m_bInitialised = true;
+        m_pServer->setText(FromCp1252(m_account.m_sServer));
+        m_pUser->setText(FromCp1252(m_account.m_sUser));
+        m_pPass->setText(FromCp1252(m_account.m_sPass));
+        m_pPassHome->setText(PasswordHomeText(m_nPasswordHome));
+        m_pPort->setText(FromCp1252(m_account.m_sPort));
+        // The stored choice is shown as it is: the port is not adjusted.
+        const int security = AccountSettings::SecurityOf(m_account.m_sSecurity);
+        m_nSecurityShown = security;
+        {
+            const QSignalBlocker blocker(m_pSecurity);
+            m_pSecurity->setCurrentIndex(security);
+        }
+        m_pPortHint->setText(PortHint(security));
+        m_pFingerprint->setText(FromCp1252(m_account.m_sTlsFingerprint));
+        m_pServer->setFocus();
+    }
+    QDialog::showEvent(event);
+}

@@ -1,0 +1,57 @@
+#include "FilterManager.h"
+
+#include "gui/dialogs/FilterSenderPage.h"
+#include "gui/dialogs/FilterSizePage.h"
+#include "gui/dialogs/FilterSubExPage.h"
+#include "gui/dialogs/FilterSubPage.h"
+#include "core/storage/Filters.h"
+#include "core/storage/SettingsStore.h"
+#include "gui/widgets/Prompter.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+int ManageFilters(QWidget* parent, Filters& filters, SettingsStore& settings)
+{
+    QDialog sheet(parent);
+    sheet.setWindowTitle(QStringLiteral("Manage Filters"));
+    auto* tabs = new QTabWidget(&sheet);
+    // In the order their lists are replaced on OK: size, subject, subject
+    // exact, senders, trusted senders.
+    CFilterPage* const apPages[] = {new CFilterSizePage(filters, tabs),
+                                    new CFilterSubPage(filters, tabs),
+                                    new CFilterSubExPage(filters, tabs),
+                                    new CFilterSenderPage(kFilterSender, filters, tabs),
+                                    new CFilterSenderPage(kFilterTrusted, filters, tabs)};
+    tabs->addTab(apPages[0], QStringLiteral("Size Filter"));
+    tabs->addTab(apPages[1], QStringLiteral("Subject Filter"));
+    tabs->addTab(apPages[2], QStringLiteral("Subject Exact Filter"));
+    tabs->addTab(apPages[3], QStringLiteral("Senders"));
+    tabs->addTab(apPages[4], QStringLiteral("Trusted senders"));
+
+    // Every change waits for OK, so there is nothing an Apply button could do.
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &sheet);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &sheet, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &sheet, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&sheet);
+    layout->addWidget(tabs, 1);
+    layout->addWidget(buttons);
+
+    const int result = Prompter::RunModal(sheet);
+    if (result != QDialog::Accepted)
+        return result;
+    // A page the user never opened was never filled; its list stays as it is.
+    for (CFilterPage* page : apPages) {
+        if (page->IsInitialised())
+            page->OnOK();
+    }
+    if (!filters.SaveFilters(settings)) {
+        Prompter::MessageBox(parent,
+                             QStringLiteral("The filter lists could not be saved in %1.\n\n"
+                                            "The changes apply until Mavix is closed.")
+                                 .arg(QString::fromLocal8Bit(settings.FilePath())));
+    }
+    return result;
+}

@@ -1,0 +1,250 @@
+#pragma once
+
+#include "core/storage/Filters.h"
+#include "gui/review/MessageGridModel.h"
+#include "core/storage/RememberedChoices.h"
+#include "core/session/ScreeningEngine.h"
+#include "core/session/SessionMachine.h"
+#include "core/storage/AccountSettings.h"
+#include "core/storage/ColumnWidths.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <chrono>
+#include <memory>
+#include <string>
+
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QTreeView;
+class SettingsStore;
+
+// What the screening view needs from the window that holds it.
+class IMavixFrame {
+public:
+    virtual ~IMavixFrame() = default;
+    // Writes a status-bar pane's text and fits the pane to it.
+    virtual bool SetStatusPaneText(int nPane, const QString& text) = 0;
+    // Puts the view's progress bar over status pane 0, or takes it away again.
+    virtual void CoverStatusPane(QWidget* pBar) = 0;
+    virtual void UncoverStatusPane(QWidget* pBar) = 0;
+    // The one-shot start-up timer that later calls the view's OnStartup.
+    virtual void ArmStartupTimer() = 0;
+    // Asks the window to close, after the current handler has returned.
+    virtual void PostClose() = 0;
+};
+
+// The screening form: the Show/Stop button, the message grid and the review
+// buttons. It drives the screening engine and turns the engine's
+// notifications into what the user sees.
+//
+// Everything here runs on the GUI thread. The engine's workers reach the view
+// only through its listener, which queues each notification for this thread.
+// The session's state is the SessionMachine's; the view maps it to what is
+// enabled and shown.
+class CMavixView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kColumns = 9;
+    static constexpr int kKeepAlivePeriodMs = 60000;
+    static constexpr int kAnswerWaitMs = 30000;
+    // Rows arriving within this time are shown together.
+    static constexpr int kRowFlushMs = 50;
+    // Rows the grid makes room for at once; a server's count beyond this
+    // (it may lie) only grows the grid as rows really arrive.
+    static constexpr int kMaxReservedRows = 200000;
+    // The question before a purge names this many Subjects, each cut to
+    // kMaxAskedSubject characters (a server's Subject can be any length).
+    static constexpr int kMaxAskedSubjects = 5;
+    static constexpr int kMaxAskedSubject = 80;
+    // The status pane that says how many rows are checked.
+    static constexpr int kCheckedPane = 2;
+
+    CMavixView(SettingsStore& settings, IMavixFrame& frame, QWidget* parent = nullptr);
+    ~CMavixView() override;
+
+    // Runs once, after the frame has placed itself: columns, workers,
+    // account, preferences, filter lists, then the start-up timer.
+    void OnInitialUpdate();
+    // The start-up action, run once by the frame's start-up timer.
+    void OnStartup();
+
+    // Menu commands.
+    void OnManageAccount();
+    void EditAccount();
+    void OnPreferences();
+    void OnManageFilters();
+
+    // The close sequence. BeginClose makes the view ignore every later
+    // notification and tells both workers to end; WaitForWorkers waits for
+    // them within the budget. When they do not end in time, AbandonWorkers
+    // lets the program leave without them (they are never killed).
+    void BeginClose();
+    void StopKeepAlive();
+    std::array<int, kColumns> ColumnWidths() const;
+    // The widths OnInitialUpdate gives the columns (the frame's to store).
+    void SetStoredColumnWidths(::ColumnWidths widths) { m_storedWidths = std::move(widths); }
+    bool WaitForWorkers(std::chrono::milliseconds budget);
+    void AbandonWorkers();
+    static bool WorkersAbandoned();
+
+    // Background checks: a scan with no review. It logs in, reads the
+    // headers, quits and keeps the rows, with no dialog on the way.
+    // "Removed Checked Items" on those rows logs in again and finds the
+    // messages by UIDL. False (nothing started) while a scan, review or
+    // purge is under way, a dialog is open, or the account is incomplete.
+    bool StartBackgroundCheck();
+    bool IsBackgroundCheck() const { return m_machine.IsBackground(); }
+    int SuspectCount() const { return m_nSuspectCount; }
+    // Why the last background check failed (Windows-1252 bytes).
+    const std::string& BackgroundFailure() const { return m_sBackgroundFailure; }
+
+    // For tests and benchmarks.
+    void SetKeepAlivePeriod(int nMs) { m_nKeepAliveMs = nMs; }
+    void SetAnswerWait(int nMs) { m_nAnswerWaitMs = nMs; }
+    ScreeningEngine& Engine() { return *m_pEngine; }
+    MessageGridModel& Model() { return *m_pModel; }
+    QTreeView* Grid() const { return m_pGrid; }
+    QProgressBar* Progress() const { return m_pProgress; }
+    bool IsRunning() const { return m_machine.CanStop(); }
+    bool IsReviewing() const { return m_machine.IsReviewing(); }
+    bool IsPurging() const { return m_machine.IsPurging(); }
+    Filters& FilterSet() { return m_filters; }
+    RememberedChoices& Choices() { return m_choices; }
+    // The context menu of a grid row (display order): "Trust this sender",
+    // "Always flag this sender", "Flag Subjects that are exactly "…"" (the
+    // Subject Exact list), "View Headers…". The caller owns it.
+    QMenu* RowMenu(int nDisplayRow);
+
+signals:
+    // The view reached the review state (rows shown, review buttons up).
+    void ReviewStarted();
+    // The view went back to idle after a scan, a cancel or a purge.
+    void BecameIdle();
+    // A background check ended: 1 done (the rows are shown, the session
+    // ended), 0 stopped by the user, -1 failed (the reason in status pane 1).
+    void BackgroundCheckEnded(int nResult);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    class EngineListener;
+
+    void CreateGrid();
+    void CreateButtons();
+    void ConnectTimers();
+    void OnShowStop();
+    void BeginScan(bool bBackground);
+    void StopScan();
+    void OnCheckAll();
+    void OnUncheckAll();
+    void OnCancelReview();
+    void OnRemoveChecked();
+    // "Delete N messages from user@server on the server?", unless the user
+    // said not to ask again; true to go ahead.
+    bool ConfirmPurge();
+    void ShowCheckedCount();
+    void OnKeepAlive();
+    void OnSessionChecked(const SessionChecked& check);
+    void OnSessionEnded(const SessionEnd& end);
+    // The rows judged again after a filter list changed.
+    void Reclassify();
+
+    template <typename Owner>
+    friend void DeliverNote(const ScreeningNote& note, Owner& owner);
+    void OnEngineNote(const ScreeningNote& note);
+    void OnScanAnswered(const ScanAnswered& answered);
+    void OnAnswerTimeout();
+    void EndAnswerWait();
+    void OnScanRow(const ScanRowsWaiting& waiting);
+    void FlushRows();
+    void DiscardPendingRows();
+    void OnScanDone(const ScanDone& done);
+    void EndScan(const ScanDone& done);
+    void EndBackgroundCheck(const ScanDone& done);
+    // The server numbered two messages alike: the scan is abandoned.
+    void OnRepeatedNumber();
+    void OnPurgeProgress(const PurgeProgress& progress);
+    void OnPurgeDone(const PurgeDone& done);
+    // "Waiting for the server (N s)…" in status pane 1 while a scan or purge
+    // waits on a silent server; the pane's own text again once bytes come.
+    void OnServerWaiting(const ServerWaiting& waiting);
+    // Tells the user what the purge could not do, as a message box.
+    void ReportShortfall(const PurgeDone& done);
+    // Appends what the finished purge deleted to the journal; false when it
+    // could not be written.
+    // The copies kept before DELE, as the preferences say; old ones pruned.
+    void ApplyQuarantine();
+    void PruneQuarantine();
+
+    void EndReview();
+    void ShowReviewButtons(bool bShow);
+    void CreateProgress();
+    void DestroyProgress();
+    void SetShowStopText(bool bRunning);
+    QString StatusText() const;
+    QString AccountText() const;
+    void SetAccount(AccountSettings account);
+    void LayoutButtons();
+    void LayoutGrid();
+    void SizeColumns();
+
+    // The grid's sorting, context menu and status line for the current row.
+    void SetUpGridExtras();
+    void OnGridContextMenu(const QPoint& pos);
+    // pos: where the menu opens, in the grid's viewport.
+    void ShowRowMenu(int nDisplayRow, const QPoint& pos);
+    void ShowCurrentReason();
+    // Adds the entry to a list, saves the lists and classifies the rows again.
+    void AddToList(FilterKind kind, FilterEntry entry);
+    void ViewHeaders(int nMessage);
+    // The account's remembered choices, read again when the account changes;
+    // pruned to what a complete scan listed.
+    void LoadChoices();
+    void PruneChoices();
+
+    SettingsStore& m_settings;
+    IMavixFrame& m_frame;
+    Filters m_filters;
+    RememberedChoices m_choices;
+    SessionMachine m_machine;
+    // The engine's listener outlives the engine, which calls it until its
+    // workers have ended.
+    std::unique_ptr<EngineListener> m_pListener;
+    std::unique_ptr<ScreeningEngine> m_pEngine;
+
+    QPushButton* m_pShowStop;
+    QPushButton* m_pCheckAll;
+    QPushButton* m_pUncheckAll;
+    QPushButton* m_pCancel;
+    QPushButton* m_pRemoveChecked;
+    QTreeView* m_pGrid;
+    MessageGridModel* m_pModel;
+    QProgressBar* m_pProgress = nullptr;
+    QTimer m_keepAliveTimer;
+    QTimer m_answerTimer;
+    QTimer m_flushTimer;
+    std::vector<MessageGridModel::GridRow> m_aPendingRows;   // taken, not yet shown
+    std::vector<ScanRow> m_aTakenRows;                       // the last take from the engine, reused
+    bool m_bPendingSuspect = false;
+    ::ColumnWidths m_storedWidths;
+
+    AccountSettings m_account;  // with its password
+    int m_bAutoStart = 0;
+    int m_bDefaultFilters = 0;
+
+    int m_nSuspectCount = 0;
+    int m_nPurgeChecked = 0;        // rows the running purge was given checked
+    int m_nAnchorTop = 0;           // where the grid starts, below the buttons
+    int m_nAnchorLeft = 0;
+    int m_nKeepAliveMs = kKeepAlivePeriodMs;
+    int m_nAnswerWaitMs = kAnswerWaitMs;
+    bool m_bLayoutReady = false;
+    bool m_bClosing = false;
+    bool m_bBusyCursor = false;
+    std::string m_sBackgroundFailure;
+};

@@ -1,0 +1,452 @@
+#include "MessageGridModel.h"
+
+#include "core/session/PurgeJournal.h"
+#include "core/rows/ReadableRow.h"
+#include "core/platform/Ascii.h"
+#include "core/storage/RememberedChoices.h"
+#include "gui/widgets/Text.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QDateTime>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <numeric>
+
+namespace {
+
+const char* const kTitles[MessageGridModel::kColumnCount] = {
+    "#", "Size", "Att.", "Subject", "From", "Email", "Date", "To", "CC"};
+
+// Suspect rows: a light wash of red over whatever the row's own background
+// is, so it reads on light and dark palettes alike.
+const QColor kSuspectTint(230, 60, 40, 40);
+
+std::string_view Field(const PackedRow& row, int column)
+{
+    return row.Get(static_cast<PackedRow::Text>(std::clamp(column, 0, MessageGridModel::kColumnCount - 1)));
+}
+
+// What a cell shows: the decoded text where the row has one, else the bytes
+// as Windows-1252.
+QString Shown(const PackedRow& row, int column)
+{
+    std::string_view decoded;
+    switch (column) {
+    case MessageGridModel::kSubject: decoded = row.Get(PackedRow::kSubjectText); break;
+    case MessageGridModel::kFrom: decoded = row.Get(PackedRow::kFromText); break;
+    case MessageGridModel::kTo: decoded = row.Get(PackedRow::kToText); break;
+    case MessageGridModel::kCC: decoded = row.Get(PackedRow::kCCText); break;
+    default: break;
+    }
+    if (!decoded.empty())
+        return ShownUtf8(decoded);
+    return FromCp1252(Field(row, column));
+}
+
+// The Date column's value in seconds since 1970; false when it does not parse
+// (RFC 5322 §3.3, with the obsolete zone names and a trailing comment).
+bool DateValue(std::string_view text, qint64& value)
+{
+    QString date = FromCp1252(text).trimmed();
+    const qsizetype comment = date.indexOf(QLatin1Char('('));
+    if (comment > 0)
+        date = date.left(comment).trimmed();
+    for (const char* zone : {" GMT", " UT", " UTC", " Z"}) {
+        if (date.endsWith(QLatin1String(zone))) {
+            date = date.left(date.size() - qsizetype(std::strlen(zone))) + QStringLiteral(" +0000");
+            break;
+        }
+    }
+    const QDateTime parsed = QDateTime::fromString(date, Qt::RFC2822Date);
+    if (!parsed.isValid())
+        return false;
+    value = parsed.toSecsSinceEpoch();
+    return true;
+}
+
+// A number column's value: "12", or "127K" read as 127.
+qint64 LeadingNumber(std::string_view text)
+{
+    return platform::LeadingDecimal(text).value_or(0);
+}
+
+struct SortKey {
+    qint64 m_nValue = 0;
+    bool m_bValid = true;
+    QString m_sText;
+};
+
+}  // namespace
+
+MessageGridModel::MessageGridModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+int MessageGridModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : Count();
+}
+
+int MessageGridModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant MessageGridModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= Count() || index.column() >= kColumnCount)
+        return {};
+    const StoredRow& row = m_aRows[static_cast<size_t>(MessageIndex(index.row()))];
+    switch (role) {
+    case Qt::DisplayRole:
+        return Shown(row.m_texts, index.column());
+    case Qt::ToolTipRole:
+        if (index.column() == kNum && m_bFromLastScan)
+            return QStringLiteral("From the last scan: scan again to check or remove it");
+        if (index.column() == kNum && !row.m_texts.Get(PackedRow::kReason).empty()) {
+            return ShownUtf8(row.m_texts.Get(PackedRow::kReason));
+        }
+        if (Field(row.m_texts, index.column()).empty())
+            return {};
+        return Shown(row.m_texts, index.column());
+    case Qt::CheckStateRole:
+        if (index.column() == kNum)
+            return row.m_bChecked ? Qt::Checked : Qt::Unchecked;
+        return {};
+    case Qt::ForegroundRole:
+        // A message the server would not show: nothing of it can be judged.
+        if (Fixed(row))
+            return QColor(Qt::gray);
+        return {};
+    case Qt::BackgroundRole:
+        if (row.m_bSuspect && !m_bFromLastScan)
+            return QBrush(kSuspectTint);
+        return {};
+    case Qt::TextAlignmentRole:
+        if (index.column() == kSize)
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    default:
+        return {};
+    }
+}
+
+bool MessageGridModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::CheckStateRole || !index.isValid() || index.column() != kNum || index.row() >= Count())
+        return false;
+    StoredRow& row = m_aRows[static_cast<size_t>(MessageIndex(index.row()))];
+    if (Fixed(row))
+        return false;
+    const bool bChecked = value.value<Qt::CheckState>() != Qt::Unchecked;
+    if (row.m_bChecked != bChecked) {
+        row.m_bChecked = bChecked;
+        m_nChecked += bChecked ? 1 : -1;
+        RememberChoice(row);
+        SaveChoices();
+        emit dataChanged(index, index, {Qt::CheckStateRole});
+        emit CheckedCountChanged(m_nChecked);
+    }
+    return true;
+}
+
+QVariant MessageGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount)
+        return {};
+    if (role == Qt::DisplayRole)
+        return QString::fromLatin1(kTitles[section]);
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue((section == kSize ? Qt::AlignRight : Qt::AlignLeft)
+                                   | Qt::AlignVCenter);
+    return {};
+}
+
+Qt::ItemFlags MessageGridModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (index.column() == kNum && index.row() < Count()
+        && !Fixed(m_aRows[static_cast<size_t>(MessageIndex(index.row()))]))
+        f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+void MessageGridModel::AppendRow(const MessageRow& row, bool bChecked)
+{
+    std::vector<GridRow> rows{GridRow{row, bChecked}};
+    AppendRows(rows);
+}
+
+void MessageGridModel::Reserve(size_t nRows)
+{
+    m_aRows.reserve(nRows);
+    m_aOrder.reserve(nRows);
+    m_aDisplay.reserve(nRows);
+}
+
+void MessageGridModel::AppendRows(std::vector<GridRow>& rows)
+{
+    if (rows.empty())
+        return;
+    const int n = Count();
+    int nNewlyChecked = 0;
+    beginInsertRows(QModelIndex(), n, n + static_cast<int>(rows.size()) - 1);
+    // Grown by half at least: an exact reserve per batch would copy every
+    // row again for each batch.
+    if (m_aRows.capacity() < m_aRows.size() + rows.size())
+        Reserve(std::max(m_aRows.size() + rows.size(), m_aRows.capacity() * 3 / 2));
+    for (const GridRow& row : rows) {
+        StoredRow stored{PackedRow(row.m_row), row.m_bChecked, row.m_bChecked};
+        if (m_pChoices && !row.m_row.m_sUidl.empty()) {
+            const int choice = m_pChoices->Find(row.m_row.m_sUidl);
+            if (choice >= 0)
+                stored.m_bChecked = choice == 1;
+        }
+        nNewlyChecked += stored.m_bChecked ? 1 : 0;
+        m_aOrder.push_back(static_cast<int>(m_aRows.size()));
+        m_aDisplay.push_back(static_cast<int>(m_aRows.size()));
+        m_aRows.push_back(std::move(stored));
+    }
+    m_nChecked += nNewlyChecked;
+    endInsertRows();
+    // New rows arrive at the end; a sorted grid puts them in their places.
+    if (m_nSortColumn != kNum || m_nSortOrder != Qt::AscendingOrder)
+        Resort();
+    if (nNewlyChecked)
+        emit CheckedCountChanged(m_nChecked);
+}
+
+void MessageGridModel::Clear()
+{
+    m_bFromLastScan = false;
+    if (m_aRows.empty())
+        return;
+    beginResetModel();
+    m_aRows.clear();
+    m_aRows.shrink_to_fit();
+    m_aOrder.clear();
+    m_aOrder.shrink_to_fit();
+    m_aDisplay.clear();
+    m_aDisplay.shrink_to_fit();
+    m_nChecked = 0;
+    endResetModel();
+    emit CheckedCountChanged(0);
+}
+
+void MessageGridModel::SetAllChecked(bool bChecked)
+{
+    if (m_aRows.empty())
+        return;
+    m_nChecked = 0;
+    for (StoredRow& row : m_aRows) {
+        row.m_bChecked = bChecked && !Fixed(row);
+        m_nChecked += row.m_bChecked ? 1 : 0;
+    }
+    emit dataChanged(index(0, kNum), index(Count() - 1, kNum), {Qt::CheckStateRole});
+    emit CheckedCountChanged(m_nChecked);
+}
+
+void MessageGridModel::ToggleChecked(const std::vector<int>& rows)
+{
+    int nFirst = Count();
+    int nLast = -1;
+    for (int r : rows) {
+        if (r < 0 || r >= Count())
+            continue;
+        StoredRow& row = m_aRows[static_cast<size_t>(MessageIndex(r))];
+        if (Fixed(row))
+            continue;
+        row.m_bChecked = !row.m_bChecked;
+        m_nChecked += row.m_bChecked ? 1 : -1;
+        RememberChoice(row);
+        nFirst = std::min(nFirst, r);
+        nLast = std::max(nLast, r);
+    }
+    if (nLast < 0)
+        return;
+    SaveChoices();
+    emit dataChanged(index(nFirst, kNum), index(nLast, kNum), {Qt::CheckStateRole});
+    emit CheckedCountChanged(m_nChecked);
+}
+
+void MessageGridModel::RememberChoice(const StoredRow& row)
+{
+    if (m_pChoices)
+        m_pChoices->Record(std::string(row.m_texts.Get(PackedRow::kUidl)), row.m_bChecked, row.m_bSuspect);
+}
+
+void MessageGridModel::SaveChoices()
+{
+    // Written at once: the choice must outlive a crash or a killed session.
+    if (m_pChoices && !m_pChoices->Path().empty())
+        m_pChoices->Save();
+}
+
+void MessageGridModel::Reclassify(const FilterLists& lists)
+{
+    if (m_aRows.empty())
+        return;
+    const int nBefore = m_nChecked;
+    for (StoredRow& row : m_aRows) {
+        // A message the server would not show is never judged, nor one
+        // from the last scan.
+        if (Fixed(row))
+            continue;
+        MessageRow judged = row.m_texts.Unpack();
+        const bool bSuspect = ClassifyRow(lists, judged) != 0;
+        row.m_texts.SetReason(judged.m_sReason);
+        if (bSuspect == row.m_bSuspect)
+            continue;
+        row.m_bSuspect = bSuspect;
+        const bool bRemembered = m_pChoices && m_pChoices->Find(judged.m_sUidl) >= 0;
+        if (!bRemembered && row.m_bChecked != bSuspect) {
+            row.m_bChecked = bSuspect;
+            m_nChecked += bSuspect ? 1 : -1;
+        }
+    }
+    emit dataChanged(index(0, 0), index(Count() - 1, kColumnCount - 1));
+    if (m_nChecked != nBefore)
+        emit CheckedCountChanged(m_nChecked);
+}
+
+int MessageGridModel::SuspectCount() const
+{
+    return static_cast<int>(
+        std::count_if(m_aRows.begin(), m_aRows.end(), [](const StoredRow& row) { return row.m_bSuspect; }));
+}
+
+std::vector<std::string> MessageGridModel::Uidls() const
+{
+    std::vector<std::string> uidls;
+    uidls.reserve(m_aRows.size());
+    for (const StoredRow& row : m_aRows)
+        uidls.emplace_back(row.m_texts.Get(PackedRow::kUidl));
+    return uidls;
+}
+
+void MessageGridModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= kColumnCount)
+        column = kNum;
+    m_nSortColumn = column;
+    m_nSortOrder = order;
+    Resort();
+}
+
+void MessageGridModel::Resort()
+{
+    const int column = m_nSortColumn;
+    std::vector<SortKey> keys(m_aRows.size());
+    for (size_t i = 0; i < m_aRows.size(); ++i) {
+        const PackedRow& row = m_aRows[i].m_texts;
+        SortKey& key = keys[i];
+        switch (column) {
+        case kNum: key.m_nValue = LeadingNumber(row.Get(PackedRow::kNum)); break;
+        case kSize: key.m_nValue = LeadingNumber(row.Get(PackedRow::kSize)); break;   // "127K": thousands
+        case kDate: key.m_bValid = DateValue(row.Get(PackedRow::kDate), key.m_nValue); break;
+        default: key.m_sText = Shown(row, column).toCaseFolded(); break;
+        }
+    }
+    const bool bText = column != kNum && column != kSize && column != kDate;
+    const bool bAscending = m_nSortOrder == Qt::AscendingOrder;
+    std::vector<int> order(m_aRows.size());
+    std::iota(order.begin(), order.end(), 0);
+    // Stable: equal rows keep message order.
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const SortKey& ka = keys[static_cast<size_t>(a)];
+        const SortKey& kb = keys[static_cast<size_t>(b)];
+        if (ka.m_bValid != kb.m_bValid)
+            return ka.m_bValid;
+        const int cmp = bText ? ka.m_sText.compare(kb.m_sText)
+                              : (ka.m_nValue < kb.m_nValue ? -1 : ka.m_nValue > kb.m_nValue ? 1 : 0);
+        return bAscending ? cmp < 0 : cmp > 0;
+    });
+    ApplyOrder(std::move(order));
+}
+
+void MessageGridModel::ApplyOrder(std::vector<int> order)
+{
+    if (order == m_aOrder)
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> display(order.size());
+    for (size_t d = 0; d < order.size(); ++d)
+        display[static_cast<size_t>(order[d])] = static_cast<int>(d);
+    // Selection and current row follow their messages.
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& old : from)
+        to.append(index(display[static_cast<size_t>(MessageIndex(old.row()))], old.column()));
+    m_aOrder = std::move(order);
+    m_aDisplay = std::move(display);
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+bool MessageGridModel::IsChecked(int row) const
+{
+    return row >= 0 && row < Count() && m_aRows[static_cast<size_t>(row)].m_bChecked;
+}
+
+std::string_view MessageGridModel::Text(int row, int column) const
+{
+    return Field(m_aRows[static_cast<size_t>(row)].m_texts, column);
+}
+
+std::vector<PurgeRow> MessageGridModel::Snapshot() const
+{
+    std::vector<PurgeRow> rows;
+    rows.reserve(m_aRows.size());
+    int n = 0;
+    for (const StoredRow& row : m_aRows) {
+        ++n;
+        if (row.m_bChecked)
+            rows.push_back(PurgeRowOf(row.m_texts.Unpack(), n, true));
+        else
+            rows.push_back(PurgeRow{n, false, std::string(row.m_texts.Get(PackedRow::kSubject)),
+                                    std::string(row.m_texts.Get(PackedRow::kUidl)), !row.m_texts.IsUnavailable(),
+                                    std::string(row.m_texts.Get(PackedRow::kIdentity))});
+    }
+    return rows;
+}
+
+void MessageGridModel::KeepAfterPurge(const std::vector<int>& removed)
+{
+    beginResetModel();
+    std::vector<bool> gone(m_aRows.size(), false);
+    for (int num : removed)
+        if (num >= 1 && num <= Count())
+            gone[static_cast<size_t>(num - 1)] = true;
+    std::vector<StoredRow> kept;
+    kept.reserve(m_aRows.size() - static_cast<size_t>(std::count(gone.begin(), gone.end(), true)));
+    for (size_t i = 0; i < m_aRows.size(); ++i) {
+        if (gone[i])
+            continue;
+        kept.push_back(std::move(m_aRows[i]));
+        kept.back().m_bChecked = false;
+    }
+    m_aRows = std::move(kept);
+    m_aOrder.resize(m_aRows.size());
+    std::iota(m_aOrder.begin(), m_aOrder.end(), 0);
+    m_aDisplay = m_aOrder;
+    m_nChecked = 0;
+    m_bFromLastScan = true;
+    endResetModel();
+    Resort();
+    emit CheckedCountChanged(0);
+}
+
+QStringList MessageGridModel::CheckedSubjects(int nMax) const
+{
+    QStringList subjects;
+    for (const StoredRow& row : m_aRows) {
+        if (subjects.size() >= nMax)
+            break;
+        if (row.m_bChecked)
+            subjects << Shown(row.m_texts, kSubject);
+    }
+    return subjects;
+}
