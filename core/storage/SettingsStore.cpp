@@ -1,4 +1,5 @@
 #include "SettingsStore.h"
+#include "core/storage/SettingsKeys.h"
 
 #include "core/platform/UserFolders.h"
 
@@ -255,7 +256,7 @@ void SettingsStore::WriteNewSettingsDefaults()
 {
     // New settings keep a copy of what they delete; a file from before,
     // without the key, keeps its old meaning (no copies).
-    WriteInt("Prefs", "KeepCopyKB", kNewKeepCopyKB);
+    WriteInt(settings_keys::kPrefs, settings_keys::kKeepCopyKB, kNewKeepCopyKB);
 }
 
 namespace {
