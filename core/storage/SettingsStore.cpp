@@ -135,8 +135,8 @@ int OpenFolder(const std::string& dir, std::string* pProblem)
     return fd;
 }
 
-// Creates the file, mode 0600, when it is missing, so that QSettings (which
-// keeps the mode of an existing file when it replaces it) never writes the
+// Creates the file, mode 0600, when it is missing, so that a write (which
+// keeps the owner's part of the mode of the file it replaces) never puts the
 // password into a file others can read. An existing file that others can
 // read is made private, through a descriptor that never follows a link.
 bool EnsureFile(const std::string& path, bool* pbCreated, std::string* pProblem)
