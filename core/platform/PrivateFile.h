@@ -36,6 +36,9 @@ public:
     bool CreateBeside(const std::string& path);
 
     int Fd() const { return m_fd.Get(); }
+    // The temporary file's name in its folder, until Commit or Abort; for a
+    // caller that lets another writer (QSettings) work on it first.
+    const std::string& TempName() const { return m_sTempName; }
     // Every byte of `bytes`, going on after EINTR.
     bool Write(std::string_view bytes);
 

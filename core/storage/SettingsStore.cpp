@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <functional>
@@ -135,8 +136,8 @@ int OpenFolder(const std::string& dir, std::string* pProblem)
     return fd;
 }
 
-// Creates the file, mode 0600, when it is missing, so that QSettings (which
-// keeps the mode of an existing file when it replaces it) never writes the
+// Creates the file, mode 0600, when it is missing, so that a write (which
+// keeps the owner's part of the mode of the file it replaces) never puts the
 // password into a file others can read. An existing file that others can
 // read is made private, through a descriptor that never follows a link.
 bool EnsureFile(const std::string& path, bool* pbCreated, std::string* pProblem)
@@ -252,6 +253,40 @@ void SettingsStore::WriteNewSettingsDefaults()
 
 namespace {
 
+// The most the store reads of the settings file (and of what QSettings
+// makes of it) to write it again. The file is the user's own, but a huge or
+// hostile one must not be read whole without limit; this is far above any
+// file the store writes itself (values of under 260 bytes, lists of some
+// thousand entries), and a write over it is refused instead.
+constexpr size_t kMaxSettingsBytes = size_t{64} << 20;
+
+// Every temporary file of a write is named ".<file>.<letters>" (the scratch
+// copy, the new file) or begins so (what QSettings puts beside the scratch
+// copy: its own temporary file and its lock).
+std::string TempPrefix(const std::string& file)
+{
+    return "." + file.substr(file.find_last_of('/') + 1) + ".";
+}
+
+// Under the writer lock no other writer is inside a write, so any file
+// named as the temporaries of a write are was left by a killed one.
+void RemoveLeftovers(int dirFd, const std::string& file)
+{
+    const int fd = openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
+    if (!dir) {
+        if (fd >= 0)
+            close(fd);
+        return;
+    }
+    const std::string prefix = TempPrefix(file);
+    while (const dirent* entry = readdir(dir)) {
+        if (std::string_view(entry->d_name).substr(0, prefix.size()) == prefix)
+            unlinkat(dirFd, entry->d_name, 0);   // a link itself, never what it names
+    }
+    closedir(dir);
+}
+
 // Serialises the writers of all processes on the settings folder. The
 // kernel drops the lock when its holder dies, so a crashed writer never
 // blocks the next one.
@@ -267,13 +302,14 @@ public:
         int rc = 0;
         while ((rc = flock(m_fd, LOCK_EX)) != 0 && errno == EINTR) {
         }
-        // QSettings also takes a lock file of its own. One left by a writer
-        // that was killed before it wrote its process id into it is only
-        // recognised as stale after 30 seconds; under this lock no other
-        // writer can hold it, so whatever is there is stale. Without this
-        // lock (a file system that has none) QSettings' own lock still rules.
-        if (rc == 0)
+        // Under this lock whatever a killed writer left is stale: the
+        // temporary files of a write, and the lock file QSettings took when
+        // it wrote the settings file itself (recognised as stale only after
+        // 30 seconds when its writer died before writing its process id).
+        if (rc == 0) {
             unlink((file + ".lock").c_str());
+            RemoveLeftovers(m_fd, file);
+        }
     }
     ~WriterLock()
     {
@@ -287,25 +323,117 @@ private:
     int m_fd = -1;
 };
 
-// One write: open, change, rename into place, sync. QSettings writes the
-// whole file to a temporary file and renames it over the old one, so a
-// crash at any moment leaves one of the two complete files.
+// Everything `fd` holds from where it is, when that is at most
+// kMaxSettingsBytes.
+bool ReadBounded(int fd, std::string* pBytes)
+{
+    pBytes->clear();
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        if (pBytes->size() + static_cast<size_t>(n) > kMaxSettingsBytes) {
+            platform::Trace("SettingsStore: a settings file over %zu bytes is not written\n", kMaxSettingsBytes);
+            return false;
+        }
+        pBytes->append(buffer, static_cast<size_t>(n));
+    }
+}
+
+// The settings file's bytes and owner's mode, when the user may write the
+// file (as QSettings demanded when it wrote the file itself): the user's own
+// plain file, never one through a link.
+bool ReadCurrent(const std::string& path, std::string* pBytes, mode_t* pMode, std::string* pProblem)
+{
+    const platform::UniqueFd fd(open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (fd.Get() < 0) {
+        const int error = errno;
+        if (error == ELOOP)
+            *pProblem = LinkProblem(path, false);
+        platform::Trace("SettingsStore: cannot write %s (errno %d)\n", path.c_str(), error);
+        return false;
+    }
+    struct stat st {};
+    if (fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) {
+        *pProblem = ForeignProblem(path);
+        return false;
+    }
+    *pMode = st.st_mode & 0700;
+    return ReadBounded(fd.Get(), pBytes);
+}
+
+// What QSettings makes of `bytes` with `change` applied: it works on a
+// private scratch copy beside `path`, which is removed whatever happens.
+std::optional<std::string> ApplyChange(const std::string& path, const std::string& bytes,
+                                       const std::function<void(QSettings&)>& change)
+{
+    platform::PrivateFile scratch;
+    if (!scratch.CreateBeside(path) || !scratch.Write(bytes)) {
+        platform::Trace("SettingsStore: cannot write beside %s (errno %d)\n", path.c_str(), scratch.Error());
+        return std::nullopt;
+    }
+    const std::string scratchPath = Folder(path) + "/" + scratch.TempName();
+    {
+        QSettings settings(QFile::decodeName(scratchPath.c_str()), QSettings::IniFormat);
+        settings.setAtomicSyncRequired(true);
+        change(settings);
+        settings.sync();
+        if (settings.status() == QSettings::AccessError) {
+            platform::Trace("SettingsStore: cannot write %s\n", scratchPath.c_str());
+            return std::nullopt;
+        }
+    }
+    // QSettings renamed its own new file over the scratch copy's name.
+    const platform::UniqueFd fd(open(scratchPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    std::string result;
+    if (fd.Get() < 0 || !ReadBounded(fd.Get(), &result))
+        return std::nullopt;
+    return result;
+}
+
+// Puts `bytes` in place of the settings file, through a new file of the
+// owner's mode the file had, renamed over it; the folder synced.
+bool PutInPlace(const std::string& path, const std::string& bytes, mode_t mode)
+{
+    platform::PrivateFile file;
+    bool ok = file.CreateBeside(path);
+    // PrivateFile makes 0600; a file the user made 0700 stays so.
+    if (ok && mode != 0600 && fchmod(file.Fd(), mode) != 0) {
+        platform::Trace("SettingsStore: cannot set the mode of %s (errno %d)\n", path.c_str(), errno);
+        return false;
+    }
+    ok = ok && file.Write(bytes) && file.Commit();
+    if (!ok && file.FailedStep() != platform::PrivateFile::Step::kSyncFolder) {
+        platform::Trace("SettingsStore: cannot write %s (step %d, errno %d)\n", path.c_str(),
+                        static_cast<int>(file.FailedStep()), file.Error());
+        return false;
+    }
+    return true;
+}
+
+// One write, under the writer lock: the file's bytes, QSettings' change to
+// them in a scratch copy, and the result renamed into place and synced by
+// the private file writer, so a crash at any moment leaves the old file or
+// the new one, whole. A change that changes no byte writes nothing.
 bool CommitChange(const std::string& path, const std::function<void(QSettings&)>& change,
                   std::string* pProblem)
 {
     if (path.empty() || !EnsureFile(path, nullptr, pProblem))
         return false;
-    const WriterLock lock(path);   // outlives `settings`, whose destructor may write
-    QSettings settings(QFile::decodeName(path.c_str()), QSettings::IniFormat);
-    settings.setAtomicSyncRequired(true);
-    change(settings);
-    settings.sync();
-    if (settings.status() == QSettings::AccessError) {
-        platform::Trace("SettingsStore: cannot write %s\n", path.c_str());
+    const WriterLock lock(path);
+    std::string before;
+    mode_t mode = 0600;
+    if (!ReadCurrent(path, &before, &mode, pProblem))
         return false;
-    }
-    platform::SyncFolder(Folder(path));
-    return true;
+    const std::optional<std::string> after = ApplyChange(path, before, change);
+    if (!after)
+        return false;
+    return *after == before || PutInPlace(path, *after, mode);
 }
 
 // The file as it is now, when it is one the store may read: the user's own

@@ -71,6 +71,7 @@ private slots:
     void writeCreatesWhatIsMissing();
     void bytesRoundTrip();
     void modeKeptOnRewrite();
+    void nothingLeftBeside();
     void noStaleReads();
     void namesIgnoreCase();
     void deleteAndReplace();
@@ -269,6 +270,26 @@ void TestSettings::modeKeptOnRewrite()
     QVERIFY(m_store.WriteInt("Prefs", "Def", 1));
     umask(old);
     QCOMPARE(FileMode(ConfPath()), mode_t(0600));
+}
+
+// A write leaves nothing beside the file, also not what a killed writer
+// left, keeps the mode the owner chose, and never replaces a file its owner
+// made read-only.
+void TestSettings::nothingLeftBeside()
+{
+    const QString folder = QFileInfo(ConfPath()).absolutePath();
+    WriteFile(folder + "/.Mavix.conf.k1LLed", "[Acct]\nPass=half");
+    QVERIFY(QFile::setPermissions(ConfPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(m_store.WriteString("Acct", "User", "ann"));
+    QCOMPARE(FileMode(ConfPath()), mode_t(0700));
+    const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+    QCOMPARE(QDir(folder).entryList(all), QStringList {"Mavix.conf"});
+    if (geteuid() != 0) {                                  // root may write it all the same
+        QVERIFY(QFile::setPermissions(ConfPath(), QFile::ReadOwner));
+        QVERIFY(!m_store.WriteString("Acct", "User", "bob"));
+        QCOMPARE(m_store.ReadString("Acct", "User", ""), std::string("ann"));
+        QCOMPARE(QDir(folder).entryList(all), QStringList {"Mavix.conf"});
+    }
 }
 
 void TestSettings::noStaleReads()

@@ -78,8 +78,13 @@ void TestSettingsAtomic::killedWriterLeavesWholeLists()
         QCOMPARE(::kill(static_cast<pid_t>(writer.processId()), SIGKILL), 0);
         QVERIFY(writer.waitForFinished(10000));
 
-        // A lock left behind means the writer died inside a save.
-        if (QFile::exists(file + ".lock"))
+        // A scratch copy or temporary left beside the file means the writer
+        // died inside a save (the next save removes them).
+        const QFileInfo settingsFile(file);
+        if (!QDir(settingsFile.absolutePath())
+                 .entryList({QLatin1Char('.') + settingsFile.fileName() + QStringLiteral(".*")},
+                            QDir::Files | QDir::Hidden)
+                 .isEmpty())
             ++killedInsideSave;
 
         QSettings raw(file, QSettings::IniFormat);
@@ -106,7 +111,7 @@ void TestSettingsAtomic::killedWriterLeavesWholeLists()
 
     // A half-written temporary file that a killed writer left behind is as
     // private as the file itself.
-    const QFileInfoList leftovers = QDir(QFileInfo(file).absolutePath()).entryInfoList(QDir::Files);
+    const QFileInfoList leftovers = QDir(QFileInfo(file).absolutePath()).entryInfoList(QDir::Files | QDir::Hidden);
     for (const QFileInfo& info : leftovers) {
         if (info.fileName().endsWith(".lock"))
             continue;
