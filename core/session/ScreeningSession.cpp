@@ -70,14 +70,14 @@ uint8_t ScreeningSession::Decide(const ScanRow& row, int nNum) const
     uint8_t flags = row.m_nSuspect ? kSuspect : 0;
     if (row.m_row.m_bUnavailable)
         flags |= kUnavailable;
-    if (m_pAdvance)
-        return flags | ((m_pAdvance->m_bAll || m_pAdvance->m_rows.count(nNum)) ? kChecked : 0);
-    if (row.m_nSuspect)
-        flags |= kChecked;
     const int choice = row.m_row.m_sUidl.empty() ? -1 : m_choices.Find(row.m_row.m_sUidl);
     if (choice >= 0)
-        flags = static_cast<uint8_t>((flags & ~kChecked) | kByChoice | (choice == 1 ? kChecked : 0));
-    return flags;
+        flags |= static_cast<uint8_t>(kByChoice | (choice == 1 ? kPreChecked : 0));
+    else if (row.m_nSuspect)
+        flags |= kPreChecked;
+    if (m_pAdvance)
+        return flags | ((m_pAdvance->m_bAll || m_pAdvance->m_rows.count(nNum)) ? kChecked : 0);
+    return flags | ((flags & kPreChecked) ? kChecked : 0);
 }
 
 void ScreeningSession::KeepRow(const MessageRow& row, int nNum, bool bChecked)
@@ -253,8 +253,12 @@ void ScreeningSession::PruneChoices()
         return;
     std::vector<std::string> uidls;
     uidls.reserve(m_aRows.size());
-    for (const PurgeRow& row : m_aRows)
+    // A server without UIDL gives nothing to key on.
+    for (const PurgeRow& row : m_aRows) {
+        if (row.m_sUidl.empty())
+            return;
         uidls.push_back(row.m_sUidl);
+    }
     if (m_choices.Prune(uidls))
         SaveChoices();
 }

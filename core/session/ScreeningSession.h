@@ -86,6 +86,7 @@ public:
     // The engine, for an owner that lets the program leave without waiting
     // for its workers (they are never killed).
     ScreeningEngine* ReleaseEngine() { return m_pEngine.release(); }
+    bool HasEngine() const { return m_pEngine != nullptr; }
 
     // The account's remembered choices: read from the account's file, or
     // from `path` (tests); an empty path keeps none.
@@ -119,6 +120,9 @@ public:
     size_t Count() const { return m_aFlags.size(); }
     bool IsChecked(size_t nIndex) const { return Has(nIndex, kChecked); }
     bool IsSuspect(size_t nIndex) const { return Has(nIndex, kSuspect); }
+    // What Mavix pre-checks, whatever checks were given in advance: the
+    // verdict, then the remembered choice.
+    bool IsPreChecked(size_t nIndex) const { return Has(nIndex, kPreChecked); }
     // The row's check box cannot change: the server would not show the
     // message, or the row is from the last scan.
     bool IsFixed(size_t nIndex) const { return m_bFromLastScan || Has(nIndex, kUnavailable); }
@@ -161,7 +165,7 @@ public:
     void OnServerWaiting(const ServerWaiting& note) { m_owner.OnServerWaiting(note); }
 
 private:
-    enum Flag : uint8_t { kChecked = 1, kSuspect = 2, kByChoice = 4, kUnavailable = 8 };
+    enum Flag : uint8_t { kChecked = 1, kSuspect = 2, kByChoice = 4, kUnavailable = 8, kPreChecked = 16 };
     bool Has(size_t nIndex, uint8_t flag) const { return nIndex < m_aFlags.size() && (m_aFlags[nIndex] & flag); }
     // The rule at a row's arrival: the verdict, then the remembered choice,
     // or the checks given in advance.

@@ -99,15 +99,7 @@ QString CTrayController::Tooltip() const
 
 std::vector<std::string> CTrayController::SuspectKeys() const
 {
-    std::vector<std::string> keys;
-    const MessageGridModel& model = m_view.Model();
-    for (int i = 0; i < model.Count(); ++i) {
-        if (!model.IsSuspect(i))
-            continue;
-        keys.push_back(BackgroundCheck::SuspectKey(model.Uidl(i), model.Text(i, MessageGridModel::kNum),
-                                                   model.Text(i, MessageGridModel::kSubject)));
-    }
-    return keys;
+    return m_view.Session().SuspectKeys();
 }
 
 void CTrayController::Arm(std::chrono::milliseconds delay)
@@ -128,7 +120,7 @@ void CTrayController::OnTimer()
 void CTrayController::OnCheckEnded(int nResult)
 {
     if (nResult > 0) {
-        if (m_logic.Succeeded(m_view.Engine().MsgCount(), SuspectKeys())) {
+        if (m_logic.Succeeded(m_view.Session().MsgCount(), SuspectKeys())) {
             const QString text = QString::fromStdString(m_logic.Summary());
             if (m_pTray)
                 m_pTray->showMessage(QStringLiteral("Mavix"), text, QSystemTrayIcon::Information);
@@ -145,7 +137,7 @@ void CTrayController::OnCheckEnded(int nResult)
 void CTrayController::OnReviewStarted()
 {
     // What the user's own scan found counts as seen.
-    m_logic.Seen(m_view.Engine().MsgCount(), SuspectKeys());
+    m_logic.Seen(m_view.Session().MsgCount(), SuspectKeys());
     UpdateTray();
 }
 
