@@ -385,6 +385,32 @@ bool SenderMatches(const std::string& entry, const std::string& email, std::stri
     return true;
 }
 
+namespace {
+
+// The last two lists, after every Subject rule: the size as the grid shows
+// it, then the sender. Sets `reason` for the first that matches.
+bool MatchSizeOrSender(const FilterLists& lists, const std::string& sizeText, const std::string& email,
+                       std::string& reason)
+{
+    const std::string size = AsciiUpper(sizeText);
+    for (const std::string& entry : lists.List(kFilterSize)) {
+        if (entry == size) {
+            reason = "Size is " + platform::Cp1252ToUtf8(size);
+            return true;
+        }
+    }
+    std::string shown;
+    for (const std::string& entry : lists.List(kFilterSender)) {
+        if (SenderMatches(entry, email, &shown)) {
+            reason = "Sender " + platform::DecodeHeaderText(shown) + " is on the sender list";
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 Verdict Classify(const FilterLists& lists, const std::string& subject,
                  const std::string& subjectText, const std::string& sizeText,
                  const std::string& email)
@@ -426,26 +452,6 @@ Verdict Classify(const FilterLists& lists, const std::string& subject,
             }
         }
     }
-    if (!bSuspect) {
-        const std::string size = AsciiUpper(sizeText);
-        for (const std::string& entry : lists.List(kFilterSize)) {
-            if (entry == size) {
-                reason = "Size is " + platform::Cp1252ToUtf8(size);
-                bSuspect = true;
-                break;
-            }
-        }
-    }
-    if (!bSuspect) {
-        std::string shown;
-        for (const std::string& entry : lists.List(kFilterSender)) {
-            if (SenderMatches(entry, email, &shown)) {
-                reason = "Sender " + platform::DecodeHeaderText(shown) + " is on the sender list";
-                bSuspect = true;
-                break;
-            }
-        }
-    }
-    verdict.m_bSuspect = bSuspect;
+    verdict.m_bSuspect = bSuspect || MatchSizeOrSender(lists, sizeText, email, reason);
     return verdict;
 }

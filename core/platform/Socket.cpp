@@ -192,12 +192,33 @@ bool Socket::Connect(const std::string& host, uint16_t nPort, int nTimeoutMs)
         SetLastError(kErrInterrupted);
         return false;
     }
+    addrinfo* pList = nullptr;
+    const bool bResolved = Resolve(host, std::to_string(nPort), deadline, &pList);
+    const AddrInfoPtr addresses(pList);
+    if (!bResolved)
+        return false;
 
+    // Try every address in the resolver's order until one answers
+    // (RFC 6724 ordering is the resolver's business).
+    int lastError = ECONNREFUSED;
+    for (const addrinfo* p = addresses.get(); p; p = p->ai_next) {
+        switch (ConnectTo(*p, deadline, lastError)) {
+        case Attempt::kConnected: return true;
+        case Attempt::kStop: return false;
+        case Attempt::kNext: break;
+        }
+    }
+    SetLastError(lastError);
+    return false;
+}
+
+bool Socket::Resolve(const std::string& host, const std::string& service, Clock::time_point deadline,
+                     addrinfo** ppList)
+{
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_NUMERICSERV | AI_NUMERICHOST;
-    const std::string service = std::to_string(nPort);
 
     AddrInfoPtr addresses;
     {
@@ -211,101 +232,114 @@ bool Socket::Connect(const std::string& host, uint16_t nPort, int nTimeoutMs)
         }
     }
     if (!addresses && !host.empty()) {
-        auto lookup = std::make_shared<Lookup>();
-        lookup->m_hDone = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-        if (lookup->m_hDone < 0) {
-            SetLastError(errno);
-            return false;
-        }
         hints.ai_flags = AI_NUMERICSERV;
-        try {
-            std::thread([lookup, host, service, hints] {
-                addrinfo* pList = nullptr;
-                const int rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &pList);
-                std::lock_guard lock(lookup->m_lock);
-                lookup->m_pResult.reset(pList);
-                lookup->m_nStatus = rc;
-                WriteEvent(lookup->m_hDone);
-            }).detach();
-        } catch (const std::system_error& error) {
-            SetLastError(error.code().value());  // no thread to be had
+        addrinfo* pFound = nullptr;
+        if (!LookUpName(host, service, hints, deadline, &pFound))
             return false;
-        }
-
-        for (;;) {
-            pollfd fds[2] = {{lookup->m_hDone, POLLIN, 0}, {m_hWake, POLLIN, 0}};
-            const int rc = ::poll(fds, m_hWake >= 0 ? 2 : 1, RemainingMs(deadline));
-            if (rc < 0 && errno == EINTR)
-                continue;
-            if (IsWoken()) {
-                SetLastError(kErrInterrupted);
-                return false;
-            }
-            if (rc < 0) {
-                SetLastError(errno);
-                return false;
-            }
-            if (rc == 0) {
-                SetLastError(kErrTimedOut);
-                return false;
-            }
-            if (fds[0].revents != 0)
-                break;
-            DrainWake();  // a stale wake already cleared
-        }
-        std::lock_guard lock(lookup->m_lock);
-        if (lookup->m_nStatus != 0 || !lookup->m_pResult) {
-            SetLastError(kErrInvalidArgument);
-            return false;
-        }
-        addresses = std::move(lookup->m_pResult);
+        addresses.reset(pFound);
     }
     if (!addresses) {
         SetLastError(kErrInvalidArgument);
         return false;
     }
+    *ppList = addresses.release();
+    return true;
+}
 
-    // Try every address in the resolver's order until one answers
-    // (RFC 6724 ordering is the resolver's business).
-    int lastError = ECONNREFUSED;
-    for (const addrinfo* p = addresses.get(); p; p = p->ai_next) {
-        m_hSocket = ::socket(p->ai_family, p->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, p->ai_protocol);
-        if (m_hSocket < 0) {
-            lastError = errno;
-            continue;
-        }
-        // Commands go out in one write each and we wait for every reply, so
-        // Nagle's delay would only add latency.
-        const int one = 1;
-        ::setsockopt(m_hSocket, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-
-        int rc;
-        do
-            rc = ::connect(m_hSocket, p->ai_addr, p->ai_addrlen);
-        while (rc < 0 && errno == EINTR);
-        if (rc == 0)
-            return true;
-        if (errno == EINPROGRESS) {
-            const WaitResult wait = WaitFor(POLLOUT, RemainingMs(deadline));
-            if (wait == WaitResult::kReady) {
-                int error = 0;
-                socklen_t length = sizeof error;
-                if (::getsockopt(m_hSocket, SOL_SOCKET, SO_ERROR, &error, &length) < 0)
-                    error = errno;
-                if (error == 0)
-                    return true;
-                lastError = error;
-            } else {
-                Close();       // WaitFor left the reason in the last error
-                return false;  // woken or out of time: no further address
-            }
-        } else {
-            lastError = errno;
-        }
-        Close();
+bool Socket::LookUpName(const std::string& host, const std::string& service, const addrinfo& hints,
+                        Clock::time_point deadline, addrinfo** ppList)
+{
+    auto lookup = std::make_shared<Lookup>();
+    lookup->m_hDone = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (lookup->m_hDone < 0) {
+        SetLastError(errno);
+        return false;
     }
-    SetLastError(lastError);
-    return false;
+    try {
+        std::thread([lookup, host, service, hints] {
+            addrinfo* pList = nullptr;
+            const int rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &pList);
+            std::lock_guard lock(lookup->m_lock);
+            lookup->m_pResult.reset(pList);
+            lookup->m_nStatus = rc;
+            WriteEvent(lookup->m_hDone);
+        }).detach();
+    } catch (const std::system_error& error) {
+        SetLastError(error.code().value());  // no thread to be had
+        return false;
+    }
+    if (!WaitForLookup(lookup->m_hDone, deadline))
+        return false;
+    std::lock_guard lock(lookup->m_lock);
+    if (lookup->m_nStatus != 0 || !lookup->m_pResult) {
+        SetLastError(kErrInvalidArgument);
+        return false;
+    }
+    *ppList = lookup->m_pResult.release();
+    return true;
+}
+
+bool Socket::WaitForLookup(int hDone, Clock::time_point deadline)
+{
+    for (;;) {
+        pollfd fds[2] = {{hDone, POLLIN, 0}, {m_hWake, POLLIN, 0}};
+        const int rc = ::poll(fds, m_hWake >= 0 ? 2 : 1, RemainingMs(deadline));
+        if (rc < 0 && errno == EINTR)
+            continue;
+        if (IsWoken()) {
+            SetLastError(kErrInterrupted);
+            return false;
+        }
+        if (rc < 0) {
+            SetLastError(errno);
+            return false;
+        }
+        if (rc == 0) {
+            SetLastError(kErrTimedOut);
+            return false;
+        }
+        if (fds[0].revents != 0)
+            return true;
+        DrainWake();  // a stale wake already cleared
+    }
+}
+
+Socket::Attempt Socket::ConnectTo(const addrinfo& address, Clock::time_point deadline, int& lastError)
+{
+    m_hSocket = ::socket(address.ai_family, address.ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, address.ai_protocol);
+    if (m_hSocket < 0) {
+        lastError = errno;
+        return Attempt::kNext;
+    }
+    // Commands go out in one write each and we wait for every reply, so
+    // Nagle's delay would only add latency.
+    const int one = 1;
+    ::setsockopt(m_hSocket, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+
+    int rc;
+    do
+        rc = ::connect(m_hSocket, address.ai_addr, address.ai_addrlen);
+    while (rc < 0 && errno == EINTR);
+    if (rc == 0)
+        return Attempt::kConnected;
+    if (errno == EINPROGRESS) {
+        const WaitResult wait = WaitFor(POLLOUT, RemainingMs(deadline));
+        if (wait != WaitResult::kReady) {
+            Close();               // WaitFor left the reason in the last error
+            return Attempt::kStop;  // woken or out of time: no further address
+        }
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (::getsockopt(m_hSocket, SOL_SOCKET, SO_ERROR, &error, &length) < 0)
+            error = errno;
+        if (error == 0)
+            return Attempt::kConnected;
+        lastError = error;
+    } else {
+        lastError = errno;
+    }
+    Close();
+    return Attempt::kNext;
 }
 
 bool Socket::SendAll(const char* pData, size_t nLength)

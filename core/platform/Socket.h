@@ -1,10 +1,13 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <sys/types.h>
+
+struct addrinfo;
 
 // The TCP client socket under the POP3 session, over POSIX sockets.
 //
@@ -93,6 +96,20 @@ private:
     // waits without limit.
     WaitResult WaitFor(short nEvents, int nTimeoutMs);
     void DrainWake();
+
+    // The steps of Connect, each within its deadline. The addresses of
+    // `host` (*ppList, for the caller to free): a literal at once, a name
+    // on a helper thread that the wait abandons when woken or out of time.
+    using Clock = std::chrono::steady_clock;
+    bool Resolve(const std::string& host, const std::string& service, Clock::time_point deadline,
+                 addrinfo** ppList);
+    bool LookUpName(const std::string& host, const std::string& service, const addrinfo& hints,
+                    Clock::time_point deadline, addrinfo** ppList);
+    bool WaitForLookup(int hDone, Clock::time_point deadline);
+    // One connect attempt: kNext when this address failed (lastError says
+    // why), kStop when woken or out of time (the last error says which).
+    enum class Attempt : uint8_t { kConnected, kNext, kStop };
+    Attempt ConnectTo(const addrinfo& address, Clock::time_point deadline, int& lastError);
 
     int m_hSocket = -1;
     int m_hWake = -1;  // eventfd, for the socket object's whole life

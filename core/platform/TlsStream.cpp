@@ -317,6 +317,22 @@ WaitResult TlsStream::WaitFor(int nSslError, int nTimeoutMs)
 bool TlsStream::Handshake(const std::string& host, const std::string& pinnedFingerprint, int nTimeoutMs)
 {
     const auto deadline = Clock::now() + std::chrono::milliseconds(nTimeoutMs);
+    Reset(host);
+    if (!Prepare(pinnedFingerprint) || !Negotiate(deadline))
+        return false;
+    // The callback has seen every complaint; this only guards against a
+    // handshake that somehow ended without a certificate to judge.
+    if (!SSL_get0_peer_certificate(m_pSsl)
+        || (SSL_get_verify_result(m_pSsl) != X509_V_OK && !m_bTrustedByPin))
+        return Fail(Failure::kUntrusted, "it could not be verified", kErrProtocol);
+    m_bReady = true;
+    Trace("TLS with %s: %s, %s%s\n", m_sHost.c_str(), SSL_get_version(m_pSsl), SSL_get_cipher_name(m_pSsl),
+          m_bTrustedByPin ? ", certificate trusted by its pinned fingerprint" : "");
+    return true;
+}
+
+void TlsStream::Reset(const std::string& host)
+{
     m_sHost = host;
     // A fully qualified name's trailing dot belongs neither in SNI (RFC 6066
     // §3) nor in the name compared with the certificate.
@@ -331,7 +347,10 @@ bool TlsStream::Handshake(const std::string& host, const std::string& pinnedFing
     m_nVerifyError = 0;
     m_sPeerFingerprint.clear();
     m_sPin.clear();
+}
 
+bool TlsStream::Prepare(const std::string& pinnedFingerprint)
+{
     if (!pinnedFingerprint.empty()) {
         m_sPin = NormaliseFingerprint(pinnedFingerprint);
         if (m_sPin.empty())
@@ -358,23 +377,27 @@ bool TlsStream::Handshake(const std::string& host, const std::string& pinnedFing
     SSL_set_connect_state(m_pSsl);
     // Fewer reads per reply: everything the socket holds comes in at once.
     SSL_set_read_ahead(m_pSsl, 1);
+    if (!NameHost())
+        return Fail(Failure::kSetup, "The server name \"" + m_sHost + "\" cannot be checked against a certificate.",
+                    kErrInvalidArgument);
+    SSL_set_verify(m_pSsl, SSL_VERIFY_PEER, &TlsStream::VerifyCallback);
+    return true;
+}
 
+bool TlsStream::NameHost()
+{
     // RFC 6125: the certificate must name the host we were asked to reach,
     // an address for an IP literal; no partial-label wildcards ("w*.example").
     X509_VERIFY_PARAM* pParam = SSL_get0_param(m_pSsl);
     X509_VERIFY_PARAM_set_hostflags(pParam, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
-    bool bNamed;
-    if (IsIpLiteral(m_sHost)) {
-        bNamed = X509_VERIFY_PARAM_set1_ip_asc(pParam, m_sHost.c_str()) == 1;
-    } else {
-        bNamed = !m_sHost.empty() && X509_VERIFY_PARAM_set1_host(pParam, m_sHost.c_str(), m_sHost.size()) == 1
-                 && SSL_set_tlsext_host_name(m_pSsl, m_sHost.c_str()) == 1;
-    }
-    if (!bNamed)
-        return Fail(Failure::kSetup, "The server name \"" + m_sHost + "\" cannot be checked against a certificate.",
-                    kErrInvalidArgument);
-    SSL_set_verify(m_pSsl, SSL_VERIFY_PEER, &TlsStream::VerifyCallback);
+    if (IsIpLiteral(m_sHost))
+        return X509_VERIFY_PARAM_set1_ip_asc(pParam, m_sHost.c_str()) == 1;
+    return !m_sHost.empty() && X509_VERIFY_PARAM_set1_host(pParam, m_sHost.c_str(), m_sHost.size()) == 1
+           && SSL_set_tlsext_host_name(m_pSsl, m_sHost.c_str()) == 1;
+}
 
+bool TlsStream::Negotiate(std::chrono::steady_clock::time_point deadline)
+{
     for (;;) {
         if (m_socket.IsWoken())
             return Fail(Failure::kInterrupted, {}, kErrInterrupted);
@@ -382,7 +405,7 @@ bool TlsStream::Handshake(const std::string& host, const std::string& pinnedFing
         errno = 0;
         const int rc = SSL_connect(m_pSsl);
         if (rc == 1)
-            break;
+            return true;
         const int sslError = SSL_get_error(m_pSsl, rc);
         if (sslError == SSL_ERROR_WANT_READ || sslError == SSL_ERROR_WANT_WRITE) {
             switch (WaitFor(sslError, RemainingMs(deadline))) {
@@ -398,32 +421,27 @@ bool TlsStream::Handshake(const std::string& host, const std::string& pinnedFing
             }
             }
         }
-        if (m_nVerifyError != 0) {
-            std::string detail = X509_verify_cert_error_string(m_nVerifyError);
-            if (m_nVerifyError == X509_V_ERR_HOSTNAME_MISMATCH || m_nVerifyError == X509_V_ERR_IP_ADDRESS_MISMATCH)
-                detail += " (it is not valid for " + m_sHost + ")";
-            return Fail(Failure::kUntrusted, detail, kErrProtocol);
-        }
-        if (sslError == SSL_ERROR_SYSCALL && errno != 0) {
-            const int nError = errno;
-            return Fail(Failure::kSocket, std::strerror(nError), nError);
-        }
-        const unsigned long code = ERR_peek_last_error();
-        if (sslError == SSL_ERROR_ZERO_RETURN || sslError == SSL_ERROR_SYSCALL
-            || (ERR_GET_LIB(code) == ERR_LIB_SSL && ERR_GET_REASON(code) == SSL_R_UNEXPECTED_EOF_WHILE_READING))
-            return Fail(Failure::kClosed, {}, ECONNRESET);
-        return Fail(Failure::kHandshake, TakeOpenSslError(), kErrProtocol);
+        return FailNegotiation(sslError);
     }
+}
 
-    // The callback has seen every complaint; this only guards against a
-    // handshake that somehow ended without a certificate to judge.
-    if (!SSL_get0_peer_certificate(m_pSsl)
-        || (SSL_get_verify_result(m_pSsl) != X509_V_OK && !m_bTrustedByPin))
-        return Fail(Failure::kUntrusted, "it could not be verified", kErrProtocol);
-    m_bReady = true;
-    Trace("TLS with %s: %s, %s%s\n", m_sHost.c_str(), SSL_get_version(m_pSsl), SSL_get_cipher_name(m_pSsl),
-          m_bTrustedByPin ? ", certificate trusted by its pinned fingerprint" : "");
-    return true;
+bool TlsStream::FailNegotiation(int nSslError)
+{
+    if (m_nVerifyError != 0) {
+        std::string detail = X509_verify_cert_error_string(m_nVerifyError);
+        if (m_nVerifyError == X509_V_ERR_HOSTNAME_MISMATCH || m_nVerifyError == X509_V_ERR_IP_ADDRESS_MISMATCH)
+            detail += " (it is not valid for " + m_sHost + ")";
+        return Fail(Failure::kUntrusted, detail, kErrProtocol);
+    }
+    if (nSslError == SSL_ERROR_SYSCALL && errno != 0) {
+        const int nError = errno;
+        return Fail(Failure::kSocket, std::strerror(nError), nError);
+    }
+    const unsigned long code = ERR_peek_last_error();
+    if (nSslError == SSL_ERROR_ZERO_RETURN || nSslError == SSL_ERROR_SYSCALL
+        || (ERR_GET_LIB(code) == ERR_LIB_SSL && ERR_GET_REASON(code) == SSL_R_UNEXPECTED_EOF_WHILE_READING))
+        return Fail(Failure::kClosed, {}, ECONNRESET);
+    return Fail(Failure::kHandshake, TakeOpenSslError(), kErrProtocol);
 }
 
 bool TlsStream::SendAll(const char* pData, size_t nLength)

@@ -2,6 +2,7 @@
 
 #include "core/platform/Socket.h"
 
+#include <chrono>
 #include <string>
 
 struct ssl_st;
@@ -80,6 +81,14 @@ private:
     bool Fail(Failure failure, std::string detail, int nLastError);
     // Waits for what OpenSSL asked for (SSL_ERROR_WANT_READ/WANT_WRITE).
     WaitResult WaitFor(int nSslError, int nTimeoutMs);
+    // The steps of Handshake: forget the last one, set up the connection
+    // object with the names the certificate must carry, run the exchange
+    // until it ends or the deadline passes, and say why it failed.
+    void Reset(const std::string& host);
+    bool Prepare(const std::string& pinnedFingerprint);
+    bool NameHost();
+    bool Negotiate(std::chrono::steady_clock::time_point deadline);
+    bool FailNegotiation(int nSslError);
 
     Socket& m_socket;
     ssl_st* m_pSsl = nullptr;

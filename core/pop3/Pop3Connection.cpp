@@ -1,11 +1,12 @@
 #include "Pop3Connection.h"
 
+#include "Pop3Login.h"
+
 #include "core/platform/LastError.h"
 #include "core/platform/Trace.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstring>
 #include <string.h>   // explicit_bzero
@@ -81,9 +82,18 @@ std::string CPop3Connection::Name(Command command, int n)
     return row.m_pszVerb;
 }
 
-std::string CPop3Connection::Line(Command command, int n)
+std::string CPop3Connection::Line(Command command, int n, std::string_view text)
 {
-    return Name(command, n) + (Row(command).m_argument == Argument::kNumberZero ? " 0\r\n" : "\r\n");
+    const std::string name = Name(command, n);
+    const Argument argument = Row(command).m_argument;
+    std::string line;
+    line.reserve(name.size() + text.size() + 5);  // one buffer, never reallocated
+    line.append(name);
+    if (argument == Argument::kText)
+        line.append(" ").append(text);
+    else if (argument == Argument::kNumberZero)
+        line.append(" 0");
+    return line.append("\r\n");
 }
 
 const char* CPop3Connection::LoginFailureText(LoginFailure failure)
@@ -219,47 +229,63 @@ bool CPop3Connection::ParseSecurity(const std::string& text, Security& mode)
     return true;
 }
 
+// The connection as the log-in sequence drives it.
+class CPop3Connection::LoginCommands final : public ILoginCommands {
+public:
+    explicit LoginCommands(CPop3Connection& connection) : m_c(connection) {}
+
+    void Reset() override { m_c.ResetForLogin(); }
+    bool Connect(const std::string& host, int port) override { return m_c.Connect(host, port); }
+    bool StartTls(const std::string& host, std::string* psReason) override
+    {
+        return m_c.m_socket.StartTls(host, m_c.m_sPinnedFingerprint, psReason);
+    }
+    bool Read(Command command, std::string* psText) override
+    {
+        Reply reply = m_c.ReadReply(command, Name(command, 0));
+        *psText = std::move(reply.m_sText);
+        return reply.m_bOk;
+    }
+    bool Run(Command command, const std::string& argument, std::string* psText) override
+    {
+        Reply reply = m_c.Exchange(command, Line(command, 0, argument), Name(command, 0));
+        if (psText)
+            *psText = std::move(reply.m_sText);
+        return reply.m_bOk;
+    }
+    bool RunSecret(Command command, const std::string& argument) override { return m_c.RunSecret(command, argument); }
+    bool HasUnreadInput() const override { return m_c.m_reader.HasUnread(); }
+    void SetPipelining(bool bPipelining) override { m_c.m_bPipelining = bPipelining; }
+    bool IsBroken() const override { return m_c.IsBroken(); }
+    std::string BreakReason() const override { return m_c.BreakReason(); }
+    void SetBreakReason(std::string reason) override { m_c.SetBreakReason(std::move(reason)); }
+    std::string GetLastReply() const override { return m_c.GetLastReply(); }
+    void SetLastReply(std::string text) override { m_c.SetLastReply(std::move(text)); }
+    void SetFailure(LoginFailure failure, std::string detail) override
+    {
+        m_c.SetFailure(failure, std::move(detail));
+    }
+    void End(bool bQuit) override
+    {
+        if (bQuit && m_c.IsConnected())
+            m_c.QuitSession();
+        m_c.CloseSession();
+    }
+
+private:
+    CPop3Connection& m_c;
+};
+
 bool CPop3Connection::Login(const std::string& host, const std::string& user, const std::string& password,
                             int port)
 {
     std::lock_guard lock(m_lock);
-    if (LoginSession(host, user, password, port, true))
-        return true;
-    // RFC 1939 servers answer every unknown command with -ERR, but one that
-    // left CAPA unanswered is logged in again without it: the late answer
-    // could never again be told from the next command's.
-    if (!m_bCapaSilent || m_nSecurity == Security::kStls)
-        return false;
-    Trace("The POP3 server did not answer CAPA: logging in again without it\n");
-    return LoginSession(host, user, password, port, false);
-}
-
-bool CPop3Connection::LoginSession(const std::string& host, const std::string& user, const std::string& password,
-                                   int port, bool bAskCapa)
-{
-    ResetForLogin();
-    if (!CheckCredentials(user, password) || !Connect(host, port))
-        return false;
-    std::string reason;
-    if (m_nSecurity == Security::kImplicitTls && !m_socket.StartTls(host, m_sPinnedFingerprint, &reason))
-        return FailTls(LoginFailure::kTls, reason);
-    if (!ReadGreeting())
-        return false;
-    if (m_nSecurity == Security::kStls) {
-        if (!NegotiateStls(host))
-            return false;
-    } else if (bAskCapa && !ReadCapabilities(nullptr)) {
-        // RFC 2449: what the server can do, PIPELINING above all. STLS
-        // sessions asked above, over TLS.
-        m_bCapaSilent = IsBroken() && GetLastError() == platform::kErrTimedOut;
-        return FailStep("Failed while connected to read a CAPA command response from the POP3 server\n");
-    }
-    return Authenticate(user, password);
+    LoginCommands commands(*this);
+    return Pop3Login(commands, {host, port, user, password, m_nSecurity}, m_timing.m_nSlowReplyMs).Run();
 }
 
 void CPop3Connection::ResetForLogin()
 {
-    m_bCapaSilent = false;
     m_bPipelining = false;
     if (IsConnected())
         QuitSession();
@@ -269,24 +295,6 @@ void CPop3Connection::ResetForLogin()
     SetState(SessionState::kClosed);
     SetFailure(LoginFailure::kNone);
     SetBreakReason({});
-}
-
-bool CPop3Connection::CheckCredentials(const std::string& user, const std::string& password)
-{
-    // RFC 1939 §3: a command line ends at its CR LF, so a CR, LF or NUL in a
-    // credential would end the command early and put whatever follows on
-    // the wire as a command of its own.
-    const auto sendable = [](const std::string& text) {
-        return text.size() <= kMaxCredentialLength && text.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
-    };
-    if (sendable(user) && sendable(password))
-        return true;
-    Trace("User name or password longer than %zu characters or holding CR, LF or NUL: not sent\n",
-          kMaxCredentialLength);
-    SetLastReply("The user name or password is longer than 120 characters or holds a line break or NUL.");
-    SetFailure(LoginFailure::kCredentials);
-    SetLastError(platform::kErrInvalidArgument);
-    return false;
 }
 
 bool CPop3Connection::Connect(const std::string& host, int port)
@@ -314,97 +322,6 @@ bool CPop3Connection::Connect(const std::string& host, int port)
     }
     SetState(SessionState::kOpen);
     return true;
-}
-
-bool CPop3Connection::ReadGreeting()
-{
-    const Reply greeting = ReadReply(Command::kGreeting, Name(Command::kGreeting, 0));
-    if (greeting)
-        return true;
-    if (IsBroken() && GetLastError() == platform::kErrTimedOut && greeting.m_sText.empty())
-        SetBreakReason("The server accepted the connection but sent no greeting within "
-                       + Seconds(m_timing.m_nSlowReplyMs) + " seconds.");
-    return FailStep("Failed while connected to read a command response from the POP3 server\n",
-                    LoginFailure::kConnectionRefused);
-}
-
-bool CPop3Connection::NegotiateStls(const std::string& host)
-{
-    // RFC 2595 §4: STLS only when the capabilities list it. Without it the
-    // session ends here, before the user name is sent.
-    const char* pszCapaFailed = "Failed while connected to read a CAPA command response from the POP3 server\n";
-    bool bStls = false;
-    if (!ReadCapabilities(&bStls))
-        return FailStep(pszCapaFailed);
-    if (!bStls) {
-        SetFailure(LoginFailure::kNoStls);
-        SetLastError(platform::kErrProtocol);
-        return FailStep("POP3 server does not offer STLS\n");
-    }
-    if (!Run(Command::kStls)) {
-        if (GetLastError() == platform::kErrProtocol)
-            SetFailure(LoginFailure::kStlsRefused, GetLastReply());
-        return FailStep("Failed while connected to read a STLS command response from the POP3 server\n");
-    }
-    // Anything after the one-line answer came before TLS and may be an
-    // attacker's: text injected there must not pass for the server's.
-    if (m_nInputPos < m_sInput.size()) {
-        SetLastError(platform::kErrProtocol);
-        return FailTls(LoginFailure::kStlsTampered, {});
-    }
-    std::string reason;
-    if (!m_socket.StartTls(host, m_sPinnedFingerprint, &reason))
-        return FailTls(LoginFailure::kTls, reason);
-    // RFC 2595 §4: what the server said before TLS no longer counts, so ask
-    // again; a server may well list more now.
-    return ReadCapabilities(nullptr) || FailStep(pszCapaFailed);
-}
-
-bool CPop3Connection::Authenticate(const std::string& user, const std::string& password)
-{
-    if (!Exchange(Command::kUser, "USER " + user + "\r\n", "USER"))
-        return FailStep("Failed while connected to read a USER command response from the POP3 server\n",
-                        LoginFailure::kLoginRefused);
-    std::string passCommand;
-    passCommand.reserve(password.size() + 7);  // one buffer, never reallocated
-    passCommand.append("PASS ").append(password).append("\r\n");
-    const bool bPassSent = SendCommand(passCommand, "PASS");
-    // Leave no copy of the password in freed memory.
-    explicit_bzero(passCommand.data(), passCommand.size());
-    if (!bPassSent || !ReadReply(Command::kPass, "PASS"))
-        return FailStep("Failed while connected to read a PASS command response from the POP3 server\n",
-                        LoginFailure::kLoginRefused);
-    return true;
-}
-
-bool CPop3Connection::FailStep(const char* pszTrace, LoginFailure refusal)
-{
-    Trace("%s", pszTrace);
-    const int error = GetLastError();
-    const std::string reply = GetLastReply();
-    if (IsBroken())
-        SetFailure(LoginFailure::kBroken, BreakReason());
-    else if (error == platform::kErrProtocol && refusal != LoginFailure::kNone)
-        SetFailure(refusal, Shown(reply));
-    if (IsConnected())
-        QuitSession();
-    CloseSession();
-    SetLastReply(reply);
-    SetLastError(error);
-    return false;
-}
-
-bool CPop3Connection::FailTls(LoginFailure failure, const std::string& detail)
-{
-    // Nothing more may cross the connection, least of all in plain text on
-    // a TLS port.
-    const int error = GetLastError();
-    const std::string reason = LoginFailureText(failure) + detail;
-    Trace("Failed to secure the connection to the POP3 server: %s\n", reason.c_str());
-    CloseSession();
-    SetFailure(failure, detail);
-    SetLastError(error);
-    return false;
 }
 
 bool CPop3Connection::Quit()
@@ -440,9 +357,7 @@ void CPop3Connection::CloseSession()
     if (IsConnected())
         SetState(SessionState::kClosed);
     m_cache = {};
-    m_sInput.clear();
-    m_sInput.shrink_to_fit();
-    m_nInputPos = 0;
+    m_reader.Clear();
     m_sOutput.clear();
     m_aAwaited.clear();
     m_socket.Close();
@@ -506,34 +421,23 @@ bool CPop3Connection::CheckInStep(const std::string& name)
     // Every byte before a command's reply must have been read as the reply
     // to an earlier command; one that was not means the replies are no
     // longer where the commands expect them.
-    bool bStray = m_nInputPos < m_sInput.size();
-    if (!bStray) {
-        const platform::WaitResult wait = m_socket.WaitReadable(0);
-        if (wait == platform::WaitResult::kWoken) {
-            SetLastError(platform::kErrInterrupted);
-            Break("Stopped before " + name + ".");
-            return false;
-        }
-        if (wait == platform::WaitResult::kReady) {
-            char probe[512];
-            const ssize_t got = m_socket.Receive(probe, sizeof probe);
-            if (got == 0) {
-                SetLastError(ECONNRESET);
-                Break("The server had closed the connection before " + name + ".");
-                return false;
-            }
-            if (got > 0) {
-                m_sInput.append(probe, static_cast<size_t>(got));
-                bStray = true;
-            }
-        }
-    }
-    if (bStray) {
-        SetLastError(platform::kErrProtocol);
-        Break("The server sent data nobody asked for before " + name + ".");
+    switch (m_reader.Probe()) {
+    case pop3::ReplyReader::Pending::kNothing:
+        return true;
+    case pop3::ReplyReader::Pending::kStopped:
+        SetLastError(platform::kErrInterrupted);
+        Break("Stopped before " + name + ".");
         return false;
+    case pop3::ReplyReader::Pending::kClosed:
+        SetLastError(ECONNRESET);
+        Break("The server had closed the connection before " + name + ".");
+        return false;
+    case pop3::ReplyReader::Pending::kStray:
+        break;
     }
-    return true;
+    SetLastError(platform::kErrProtocol);
+    Break("The server sent data nobody asked for before " + name + ".");
+    return false;
 }
 
 bool CPop3Connection::IsIdleAndOpen()
@@ -563,47 +467,6 @@ CPop3Connection::Reply CPop3Connection::Exchange(Command command, const std::str
     return ReadReply(command, name, nKeep);
 }
 
-bool CPop3Connection::ReadCapabilities(bool* pbStls)
-{
-    if (pbStls)
-        *pbStls = false;
-    m_bPipelining = false;
-    const Reply reply = Run(Command::kCapa);
-    if (!reply) {
-        if (GetLastError() != platform::kErrProtocol || IsBroken())
-            return false;
-        SetLastReply("");  // -ERR: lists nothing, and is no failure
-        return true;
-    }
-    pop3::Capabilities capabilities;
-    if (pop3::ParseCapabilities(reply.m_sText, capabilities) != pop3::ReplyError::kNone)
-        return true;  // nothing usable listed
-    if (pbStls)
-        *pbStls = capabilities.m_bStls;
-    m_bPipelining = capabilities.m_bPipelining;
-    return true;
-}
-
-// One reply being read: where it stands, and the limits on its waits.
-struct CPop3Connection::ReplyRead {
-    ReplyShape m_shape;
-    const std::string& m_name;
-    std::string& m_text;
-    size_t m_nKeep;
-    uint32_t m_nFirstMs;         // silence allowed before the first byte
-    uint32_t m_nSilenceMs;       // and after every later one
-    uint64_t m_nDeadlineMs;      // for the whole reply, from the command
-    CClientSocket::Clock::time_point m_start;
-    CClientSocket::Clock::time_point m_lastData;
-    bool m_bAnyByte = false;
-    bool m_bStatus = false;        // the status line has been read
-    bool m_bAtLineStart = true;    // the next byte starts a line of the body
-    char m_lastByte = '\n';        // the last byte of the reply read so far
-    bool m_bLineAfterCrLf = true;  // the line being read follows a CR LF
-    size_t m_nTotal = 0;           // bytes of this reply read
-    uint32_t m_nReportedSeconds = 0;  // the silence last told the wait observer
-};
-
 CPop3Connection::Reply CPop3Connection::ReadReply(Command command, const std::string& name, size_t nKeep)
 {
     std::lock_guard lock(m_lock);
@@ -611,207 +474,44 @@ CPop3Connection::Reply CPop3Connection::ReadReply(Command command, const std::st
     if (!RequireOpen())
         return reply;
     const CommandRow& row = Row(command);
+    pop3::ReplyReader::Request request{row.m_shape == ReplyShape::kMultiLine, name, nKeep ? nKeep : row.m_nKeep, 0, 0, 0};
+    SetWaits(command, request);
+    pop3::ReplyReader::Failure failure;
+    switch (m_reader.Read(request, reply.m_sText, failure)) {
+    case pop3::ReplyReader::Outcome::kPositive:
+        reply.m_bOk = true;
+        break;
+    case pop3::ReplyReader::Outcome::kNegative:
+        SetLastReply(Shown(reply.m_sText));
+        SetLastError(platform::kErrProtocol);
+        break;
+    case pop3::ReplyReader::Outcome::kFailed:
+        SetLastError(failure.m_nError);
+        SetLastReply(Shown(reply.m_sText));
+        Break(failure.m_sWhy);
+        if (failure.m_pszShown)
+            SetLastReply(failure.m_pszShown);
+        break;
+    }
+    return reply;
+}
+
+void CPop3Connection::SetWaits(Command command, pop3::ReplyReader::Request& request) const
+{
+    const CommandRow& row = Row(command);
     const bool bSlow = row.m_pace != ReplyPace::kQuick;
-    const auto start = m_socket.Now();
-    ReplyRead read{row.m_shape, name, reply.m_sText, nKeep ? nKeep : row.m_nKeep,
-                   bSlow ? m_timing.m_nSlowReplyMs : m_timing.m_nSilenceMs,
-                   row.m_pace == ReplyPace::kListing ? m_timing.m_nSlowReplyMs : m_timing.m_nSilenceMs,
-                   row.m_shape == ReplyShape::kLine ? m_timing.m_nLineDeadlineMs : m_timing.m_nBlockDeadlineMs,
-                   start, start, m_nInputPos < m_sInput.size()};
+    request.m_nFirstMs = bSlow ? m_timing.m_nSlowReplyMs : m_timing.m_nSilenceMs;
+    request.m_nSilenceMs = row.m_pace == ReplyPace::kListing ? m_timing.m_nSlowReplyMs : m_timing.m_nSilenceMs;
+    request.m_nDeadlineMs = row.m_shape == ReplyShape::kLine ? m_timing.m_nLineDeadlineMs : m_timing.m_nBlockDeadlineMs;
     if (bSlow)
-        read.m_nDeadlineMs += m_timing.m_nSlowReplyMs;
+        request.m_nDeadlineMs += m_timing.m_nSlowReplyMs;
     if (row.m_pace == ReplyPace::kListing)
-        read.m_nDeadlineMs += static_cast<uint64_t>(std::max(m_nMailCount, 0)) * kListingUsPerEntry / 1000;
+        request.m_nDeadlineMs += static_cast<uint64_t>(std::max(m_nMailCount, 0)) * kListingUsPerEntry / 1000;
     if (command == Command::kQuit) {
         const uint64_t extra = QuitWaitMs(m_timing, m_cache.m_nDeleted) - m_timing.m_nSilenceMs;
-        read.m_nFirstMs = static_cast<uint32_t>(std::min<uint64_t>(read.m_nFirstMs + extra, UINT32_MAX));
-        read.m_nDeadlineMs += extra;
+        request.m_nFirstMs = static_cast<uint32_t>(std::min<uint64_t>(request.m_nFirstMs + extra, UINT32_MAX));
+        request.m_nDeadlineMs += extra;
     }
-    for (;;) {
-        if (const std::optional<bool> done = TakeBuffered(read)) {
-            reply.m_bOk = *done;
-            return reply;
-        }
-        CompactInput();
-        if (!ReceiveMore(read))
-            return reply;
-    }
-}
-
-bool CPop3Connection::FailRead(ReplyRead& read, int error, const std::string& why)
-{
-    ReportSilence(read, 0);
-    if (!read.m_bStatus && read.m_text.empty())
-        read.m_text.assign(m_sInput, m_nInputPos, std::min(m_sInput.size() - m_nInputPos, kMaxStatusLine));
-    SetLastError(error);
-    SetLastReply(Shown(read.m_text));
-    Break(why);
-    return false;
-}
-
-std::optional<bool> CPop3Connection::TakeBuffered(ReplyRead& read)
-{
-    // Leave bytes past this reply for the next.
-    while (m_nInputPos < m_sInput.size()) {
-        const size_t nBefore = m_nInputPos;
-        const std::optional<bool> done = read.m_bStatus ? TakeBodyBytes(read) : TakeStatusLine(read);
-        if (done)
-            return done;
-        if (m_nInputPos == nBefore)
-            break;  // the bytes so far cannot tell yet
-    }
-    return std::nullopt;
-}
-
-std::optional<bool> CPop3Connection::TakeStatusLine(ReplyRead& read)
-{
-    const char* p = m_sInput.data() + m_nInputPos;
-    const size_t nAvail = m_sInput.size() - m_nInputPos;
-    const char* pLf = static_cast<const char*>(std::memchr(p, '\n', std::min(nAvail, kMaxStatusLine)));
-    if (!pLf) {
-        if (nAvail >= kMaxStatusLine)
-            return FailRead(read, platform::kErrProtocol,
-                            "The server's answer to " + read.m_name + " has no line end.");
-        return std::nullopt;
-    }
-    const size_t nLine = static_cast<size_t>(pLf - p) + 1;
-    size_t nText = nLine - 1;
-    if (nText > 0 && p[nText - 1] == '\r')
-        --nText;
-    const pop3::Status status = pop3::ParseStatusLine(std::string_view(p, nText)).m_status;
-    if (status == pop3::Status::kOther) {
-        read.m_text.assign(p, std::min(nText, size_t{200}));
-        return FailRead(read, platform::kErrProtocol,
-                        "The server's answer to " + read.m_name + " is not a POP3 reply.");
-    }
-    read.m_text.assign(p, std::min(nText, read.m_nKeep));
-    m_nInputPos += nLine;
-    read.m_nTotal += nLine;
-    // RFC 1939 §3: only a positive reply is multi-line; a negative status
-    // line is the whole reply.
-    if (status == pop3::Status::kErr) {
-        SetLastReply(Shown(read.m_text));
-        SetLastError(platform::kErrProtocol);
-        return false;
-    }
-    if (read.m_shape == ReplyShape::kLine)
-        return true;
-    read.m_bStatus = true;
-    read.m_text.append("\r\n");
-    read.m_lastByte = '\n';
-    read.m_bLineAfterCrLf = nText + 2 == nLine;
-    return std::nullopt;
-}
-
-std::optional<bool> CPop3Connection::TakeBodyBytes(ReplyRead& read)
-{
-    const char* p = m_sInput.data() + m_nInputPos;
-    const size_t nAvail = m_sInput.size() - m_nInputPos;
-    // RFC 1939 §3: the reply ends with a line holding only ".", after a CR
-    // LF. Byte-stuffed lines ("..") are kept as they came.
-    if (read.m_bAtLineStart && p[0] == '.') {
-        if (nAvail < 3 && (nAvail < 2 || p[1] == '\r'))
-            return std::nullopt;  // too early to tell
-        if (p[1] == '\r' && p[2] == '\n' && read.m_bLineAfterCrLf) {
-            m_nInputPos += 3;
-            std::string& text = read.m_text;
-            if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
-                text.resize(text.size() - 2);
-            return true;
-        }
-    }
-    const char* pLf = static_cast<const char*>(std::memchr(p, '\n', nAvail));
-    const size_t nPart = pLf ? static_cast<size_t>(pLf - p) + 1 : nAvail;
-    if (read.m_text.size() < read.m_nKeep)
-        read.m_text.append(p, std::min(nPart, read.m_nKeep - read.m_text.size()));
-    read.m_nTotal += nPart;
-    m_nInputPos += nPart;
-    read.m_bAtLineStart = pLf != nullptr;
-    if (pLf)
-        read.m_bLineAfterCrLf = (nPart >= 2 ? p[nPart - 2] : read.m_lastByte) == '\r';
-    read.m_lastByte = p[nPart - 1];
-    if (read.m_nTotal > kMaxReplyBytes) {
-        Trace("Reply from the POP3 server longer than %zu bytes: read abandoned\n", kMaxReplyBytes);
-        FailRead(read, EMSGSIZE, "The server's answer to " + read.m_name + " is longer than 64 MiB.");
-        SetLastReply("The POP3 server's reply is longer than 64 MiB.");
-        return false;
-    }
-    return std::nullopt;
-}
-
-void CPop3Connection::CompactInput()
-{
-    if (m_nInputPos == m_sInput.size()) {
-        m_sInput.clear();
-        m_nInputPos = 0;
-    } else if (m_nInputPos > (size_t{1} << 16)) {
-        m_sInput.erase(0, m_nInputPos);
-        m_nInputPos = 0;
-    }
-}
-
-bool CPop3Connection::ReceiveMore(ReplyRead& read)
-{
-    using std::chrono::duration_cast;
-    using std::chrono::milliseconds;
-    const std::string& name = read.m_name;
-    const auto now = m_socket.Now();
-    const long long elapsed = duration_cast<milliseconds>(now - read.m_start).count();
-    const long long silent = duration_cast<milliseconds>(now - read.m_lastData).count();
-    const uint32_t nLimitMs = read.m_bAnyByte ? read.m_nSilenceMs : read.m_nFirstMs;
-    if (static_cast<uint64_t>(elapsed) > read.m_nDeadlineMs)
-        return FailRead(read, platform::kErrTimedOut, "The server's answer to " + name + " did not end within "
-                                                          + Seconds(read.m_nDeadlineMs) + " seconds.");
-    if (silent > nLimitMs)
-        return FailRead(read, platform::kErrTimedOut,
-                        read.m_bAnyByte ? "The server stopped in the middle of its answer to " + name + " (silent for "
-                                              + Seconds(nLimitMs) + " seconds)."
-                                        : "The server did not answer " + name + " within " + Seconds(nLimitMs)
-                                              + " seconds.");
-    long long left = std::min<long long>(static_cast<long long>(nLimitMs) - silent,
-                                         static_cast<long long>(read.m_nDeadlineMs) - elapsed)
-                     + 1;
-    if (m_waitObserver) {
-        // Wake at the next whole second worth telling, from
-        // kReportSilenceAfterMs on.
-        if (silent >= kReportSilenceAfterMs)
-            ReportSilence(read, static_cast<uint32_t>(silent / 1000));
-        const long long next = std::max<long long>(kReportSilenceAfterMs, (silent / 1000 + 1) * 1000);
-        left = std::min(left, next - silent);
-    }
-    const platform::WaitResult wait = m_socket.WaitReadable(static_cast<int>(std::max(left, 1LL)));
-    if (wait == platform::WaitResult::kTimedOut)
-        return true;
-    if (wait == platform::WaitResult::kWoken)
-        return FailRead(read, platform::kErrInterrupted, "Stopped while waiting for the answer to " + name + ".");
-    if (wait != platform::WaitResult::kReady)
-        return FailRead(read, GetLastError(), "The connection was lost during " + name + ".");
-
-    constexpr size_t kChunk = size_t{1} << 16;
-    const size_t nOld = m_sInput.size();
-    m_sInput.resize(nOld + kChunk);
-    const ssize_t got = m_socket.Receive(m_sInput.data() + nOld, kChunk);
-    m_sInput.resize(nOld + static_cast<size_t>(std::max<ssize_t>(got, 0)));
-    if (got < 0 && (GetLastError() == EAGAIN || GetLastError() == EWOULDBLOCK))
-        return true;
-    if (got == 0)
-        return FailRead(read, ECONNRESET, "The server closed the connection during " + name + ".");
-    if (got < 0) {
-        const int error = GetLastError();
-        return FailRead(read, error, "The connection was lost during " + name + ": " + std::strerror(error) + ".");
-    }
-    read.m_lastData = m_socket.Now();
-    read.m_bAnyByte = true;
-    ReportSilence(read, 0);
-    return true;
-}
-
-void CPop3Connection::ReportSilence(ReplyRead& read, uint32_t nSeconds)
-{
-    if (!m_waitObserver || read.m_nReportedSeconds == nSeconds)
-        return;
-    read.m_nReportedSeconds = nSeconds;
-    m_waitObserver(nSeconds);
 }
 
 bool CPop3Connection::Stat(int& count, int& size)
@@ -1100,7 +800,7 @@ bool CPop3Connection::ReadDele(int n)
 bool CPop3Connection::HasUnreadInput() const
 {
     std::lock_guard lock(m_lock);
-    return m_nInputPos < m_sInput.size();
+    return m_reader.HasUnread();
 }
 
 bool CPop3Connection::SkipReplies()
@@ -1166,4 +866,13 @@ bool CPop3Connection::Retr(int n, std::string& text, size_t limit)
         return false;
     }
     return true;
+}
+
+bool CPop3Connection::RunSecret(Command command, const std::string& argument)
+{
+    std::string line = Line(command, 0, argument);
+    const bool bSent = SendCommand(line, Name(command, 0));
+    // Leave no copy of the secret in freed memory.
+    explicit_bzero(line.data(), line.size());
+    return bSent && ReadReply(command, Name(command, 0));
 }

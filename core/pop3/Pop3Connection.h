@@ -3,6 +3,7 @@
 #include "core/pop3/ClientSocket.h"
 #include "core/pop3/Pop3Message.h"
 #include "core/pop3/Pop3Replies.h"
+#include "core/pop3/ReplyReader.h"
 
 #include <atomic>
 #include <cstddef>
@@ -10,7 +11,6 @@
 #include <functional>
 #include <cstdint>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,8 +19,9 @@
 // STAT, LIST, UIDL, TOP n 0, DELE, RSET, NOOP, QUIT; in plain text, over TLS
 // from the start (RFC 8314) or after STLS (RFC 2595), as SetSecurity says.
 // One table (Row) says for every command what goes on the wire and how its
-// reply is read; the replies are parsed by the pure functions of
-// Pop3Replies.h.
+// reply is read; pop3::ReplyReader reads the replies within their waits,
+// Pop3Login runs the log-in over the commands, and the replies are parsed
+// by the pure functions of Pop3Replies.h.
 //
 // Replies pair with commands only while every reply is read whole and in
 // order. Any failed read (silence, the reply's deadline, the reply cap, a
@@ -74,9 +75,7 @@ public:
     // on top of the silence limit leaves room for slow disks and for mbox
     // files rewritten whole.
     static constexpr uint32_t kQuitMsPerMarked = 2;
-    // Silence reported to the wait observer from this long on, then once a
-    // second: shorter pauses are ordinary and not worth a word.
-    static constexpr uint32_t kReportSilenceAfterMs = 2000;
+    static constexpr uint32_t kReportSilenceAfterMs = pop3::ReplyReader::kReportSilenceAfterMs;
 
     // How long the reader waits, in milliseconds. Silence counts from the
     // last byte received (or from the command, for the first byte); the
@@ -105,13 +104,10 @@ public:
     static uint64_t QuitWaitMs(const Timing& timing, int nMarked);
 
     static constexpr size_t kMaxCredentialLength = 120;         // "USER %s\r\n" in 128 bytes
-    // A reply longer than this breaks the session: no honest header block
-    // or listing comes near it, and reading on would let a server stream
-    // without end.
-    static constexpr size_t kMaxReplyBytes = size_t{64} << 20;
-    // RFC 2449 §4 allows 512 octets for a status line; this leaves room for
-    // servers that say more, and stops one that never sends CR LF.
-    static constexpr size_t kMaxStatusLine = 8192;
+    // A reply longer than this, or a status line without CR LF as long,
+    // breaks the session (see pop3::ReplyReader).
+    static constexpr size_t kMaxReplyBytes = pop3::ReplyReader::kMaxReplyBytes;
+    static constexpr size_t kMaxStatusLine = pop3::ReplyReader::kMaxStatusLine;
     // The header block text kept of one TOP reply; the rest is read and
     // dropped, so a huge header costs time, never memory.
     static constexpr size_t kMaxHeaderBytes = size_t{256} << 10;
@@ -194,8 +190,8 @@ public:
     // silent in it: whole seconds from kReportSilenceAfterMs on, once a
     // second, then 0 when bytes come again (or the read fails). Set before
     // the session's thread starts using the connection.
-    using WaitObserver = std::function<void(uint32_t nSilentSeconds)>;
-    void SetWaitObserver(WaitObserver observer) { m_waitObserver = std::move(observer); }
+    using WaitObserver = pop3::ReplyReader::WaitObserver;
+    void SetWaitObserver(WaitObserver observer) { m_reader.SetWaitObserver(std::move(observer)); }
     // For every later Login: sessions run over the streams `source` makes
     // instead of TCP (tests play a server in-process this way). Before the
     // session's thread starts using it.
@@ -269,24 +265,27 @@ public:
     // on. A -ERR reply: false with kErrProtocol, the session goes on.
     bool Retr(int n, std::string& text, size_t limit);
 
+    // Every command sent, and the greeting, which is read like a reply. The
+    // command table says how each goes on the wire and how its reply is read.
+    enum class Command : uint8_t {
+        kGreeting, kCapa, kStls, kUser, kPass, kStat, kList, kUidl,
+        kListOne, kUidlOne, kTop, kRetr, kDele, kRset, kNoop, kQuit,
+    };
+
 protected:
     // Tests shorten these.
     Timing m_timing;
 
 private:
-    // Every command sent, and the greeting, which is read like a reply.
-    enum class Command : uint8_t {
-        kGreeting, kCapa, kStls, kUser, kPass, kStat, kList, kUidl,
-        kListOne, kUidlOne, kTop, kRetr, kDele, kRset, kNoop, kQuit,
-    };
     // How one reply is read.
     enum class ReplyShape : uint8_t { kLine, kMultiLine };
     enum class ReplyPace : uint8_t { kQuick, kSlow, kListing };
     enum class Argument : uint8_t { kNone, kText, kNumber, kNumberZero };
     struct CommandRow;
     static const CommandRow& Row(Command command);
-    // "TOP 3 0\r\n", and the name traces and reasons give it: "TOP 3".
-    static std::string Line(Command command, int n);
+    // "TOP 3 0\r\n" (or "USER name\r\n" for a command that takes text,
+    // built in one buffer), and the name traces and reasons give it: "TOP 3".
+    static std::string Line(Command command, int n, std::string_view text = {});
     static std::string Name(Command command, int n);
 
     // Closed, open, or closed because the replies no longer pair with the
@@ -308,7 +307,8 @@ private:
         Command m_command;
         int m_nNum;
     };
-    struct ReplyRead;
+    // The log-in sequence's view of the connection (ILoginCommands).
+    class LoginCommands;
 
     void SetLastReply(std::string text);
     void SetFailure(LoginFailure failure, std::string detail = {});
@@ -332,44 +332,23 @@ private:
     };
     // Reads the reply to `command`, named `name`. Positive for +OK; for -ERR
     // not, with kErrProtocol (the session goes on); any other failure breaks
-    // the session. The text is the status line, then for a multi-line reply
-    // CR LF and the lines (byte-stuffing kept, the last line's CR LF and the
-    // terminator cut off), at most nKeep bytes of it (0: as the table says).
+    // the session. The text as pop3::ReplyReader::Read gives it, at most
+    // nKeep bytes (0: as the table says).
     Reply ReadReply(Command command, const std::string& name, size_t nKeep = 0);
-    // Moves the bytes buffered into the reply: true or false when it ended
-    // (as ReadReply), empty when more bytes are needed.
-    std::optional<bool> TakeBuffered(ReplyRead& read);
-    std::optional<bool> TakeStatusLine(ReplyRead& read);
-    std::optional<bool> TakeBodyBytes(ReplyRead& read);
-    // Waits for more bytes within the reply's limits and receives them.
-    // False, with the session broken, when none may come any more.
-    bool ReceiveMore(ReplyRead& read);
-    bool FailRead(ReplyRead& read, int error, const std::string& why);
-    // Tells the wait observer the silence so far (0: it has ended), once
-    // per change.
-    void ReportSilence(ReplyRead& read, uint32_t nSeconds);
-    void CompactInput();
+    // The waits for the reply to `command`: from the table's pace, the
+    // timing, the message count and, for QUIT, the messages marked deleted.
+    void SetWaits(Command command, pop3::ReplyReader::Request& request) const;
     // Sends `command` and reads its reply; only with no reply outstanding.
     Reply Run(Command command, int n = 0, size_t nKeep = 0);
     Reply Exchange(Command command, const std::string& line, const std::string& name, size_t nKeep = 0);
 
-    // The steps of one log-in; bAskCapa false skips CAPA on a plain or
-    // implicit TLS session (a server that left CAPA unanswered).
-    bool LoginSession(const std::string& host, const std::string& user, const std::string& password, int port,
-                      bool bAskCapa);
+    // For the log-in sequence: ends the session before it, and the TCP
+    // connection with its failure for the user.
     void ResetForLogin();
-    bool CheckCredentials(const std::string& user, const std::string& password);
     bool Connect(const std::string& host, int port);
-    bool ReadGreeting();
-    // RFC 2595 §4: CAPA, STLS, the handshake, CAPA again over TLS.
-    bool NegotiateStls(const std::string& host);
-    bool Authenticate(const std::string& user, const std::string& password);
-    // A step the server refused quits the session politely; the QUIT
-    // exchange must not replace the reason the step failed for. A broken
-    // session is already closed. `refusal` names a -ERR reply to the step.
-    bool FailStep(const char* pszTrace, LoginFailure refusal = LoginFailure::kNone);
-    // TLS that cannot be had ends the connection without QUIT.
-    bool FailTls(LoginFailure failure, const std::string& detail);
+    // Sends a command line whose argument is secret, leaving no copy of it
+    // in freed memory, and reads the reply.
+    bool RunSecret(Command command, const std::string& argument);
 
     // Queues one pipelined command; reads the reply to the first awaited
     // one, which must be `command` for n.
@@ -384,10 +363,6 @@ private:
     void Break(const std::string& reason);
     void CloseSession();
     bool EnsureStat();
-    // CAPA (RFC 2449). True when a reply came: *pbStls tells whether it
-    // lists STLS (a negative reply lists nothing); m_bPipelining whether it
-    // lists PIPELINING.
-    bool ReadCapabilities(bool* pbStls);
     // LIST or UIDL, its text parsed by `parse`; bHave says whether the
     // listing can be used.
     bool ReadListing(Command command, bool& bHave, const std::function<pop3::ReplyError(std::string_view)>& parse);
@@ -399,9 +374,7 @@ private:
     mutable std::mutex m_replyLock;  // guards m_sLastReply, the failure, m_sBreakReason
 
     CClientSocket m_socket;
-    // Bytes received and not yet read as part of a reply.
-    std::string m_sInput;
-    size_t m_nInputPos = 0;
+    pop3::ReplyReader m_reader{m_socket};
     // Pipelined commands queued and not yet sent, and every command whose
     // reply is still to be read, oldest first.
     std::string m_sOutput;
@@ -409,7 +382,6 @@ private:
     std::atomic<SessionState> m_nState{SessionState::kClosed};
     SessionCache m_cache;
     bool m_bPipelining = false;
-    bool m_bCapaSilent = false;  // the last log-in's CAPA went unanswered
     bool m_bQuitSent = false;    // the last Quit sent QUIT
     std::atomic<bool> m_bKeepAbort{false};
     int m_nMailCount = 0;        // the last STAT count
@@ -420,5 +392,4 @@ private:
     std::string m_sBreakReason;
     Security m_nSecurity = Security::kNone;
     std::string m_sPinnedFingerprint;
-    WaitObserver m_waitObserver;
 };

@@ -13,13 +13,13 @@ constexpr uint64_t kMaxPort = 65535;
 AccountSettings AccountSettings::Load(const SettingsStore& settings, PasswordStore* passwords)
 {
     AccountSettings account;
-    account.m_sPort = settings.ReadString(kSection, "Port", "110");
-    account.m_sServer = settings.ReadString(kSection, "Server", "");
-    account.m_sUser = settings.ReadString(kSection, "User", "");
+    account.m_sPort = settings.ReadString(kSection, settings_keys::kPort, "110");
+    account.m_sServer = settings.ReadString(kSection, settings_keys::kServer, "");
+    account.m_sUser = settings.ReadString(kSection, settings_keys::kUser, "");
     if (passwords)
         account.m_sPass = passwords->Load(account.m_sServer, account.m_sUser);
-    account.m_sSecurity = settings.ReadString(kSection, "Security", "0");
-    account.m_sTlsFingerprint = settings.ReadString(kSection, "TlsFingerprint", "");
+    account.m_sSecurity = settings.ReadString(kSection, settings_keys::kSecurity, "0");
+    account.m_sTlsFingerprint = settings.ReadString(kSection, settings_keys::kTlsFingerprint, "");
     return account;
 }
 
@@ -30,11 +30,11 @@ void AccountSettings::Save(SettingsStore& settings, PasswordStore& passwords, co
     if ((m_sServer != before.m_sServer || m_sUser != before.m_sUser) && !before.m_sServer.empty())
         passwords.Forget(before.m_sServer, before.m_sUser);
     passwords.Save(m_sServer, m_sUser, m_sPass);
-    settings.WriteString(kSection, "Port", m_sPort);
-    settings.WriteString(kSection, "Server", m_sServer);
-    settings.WriteString(kSection, "User", m_sUser);
-    settings.WriteString(kSection, "Security", m_sSecurity);
-    settings.WriteString(kSection, "TlsFingerprint", m_sTlsFingerprint);
+    settings.WriteString(kSection, settings_keys::kPort, m_sPort);
+    settings.WriteString(kSection, settings_keys::kServer, m_sServer);
+    settings.WriteString(kSection, settings_keys::kUser, m_sUser);
+    settings.WriteString(kSection, settings_keys::kSecurity, m_sSecurity);
+    settings.WriteString(kSection, settings_keys::kTlsFingerprint, m_sTlsFingerprint);
 }
 
 bool AccountSettings::IsComplete() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/storage/SettingsKeys.h"
+
 #include <string>
 #include <string_view>
 
@@ -10,7 +12,7 @@ class SettingsStore;
 // Every value is Windows-1252 bytes as stored, the port and the security
 // choice included; the password lives where PasswordStore keeps it.
 struct AccountSettings {
-    static constexpr const char* kSection = "Acct";
+    static constexpr const char* kSection = settings_keys::kAccount;
 
     // The security choices; the stored value is the number ("0", "1", "2").
     enum Security { kSecurityNone, kSecurityStls, kSecurityImplicitTls };

@@ -1,11 +1,12 @@
 #include "ColumnWidths.h"
+#include "core/storage/SettingsKeys.h"
 
 #include <algorithm>
 #include <string>
 
 namespace {
 
-constexpr const char* kSection = "List";
+constexpr const char* kSection = settings_keys::kList;
 
 std::string Name(size_t column)
 {

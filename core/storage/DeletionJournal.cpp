@@ -3,6 +3,7 @@
 #include "core/platform/Ascii.h"
 #include "core/platform/Cp1252.h"
 #include "core/platform/HeaderDecode.h"
+#include "core/platform/PrivateFile.h"
 #include "core/platform/UserFolders.h"
 
 #include <algorithm>
@@ -309,10 +310,9 @@ bool DeletionJournal::Append(const std::vector<JournalEntry>& entries)
     int rc = 0;
     while ((rc = ::flock(dir.Get(), LOCK_EX)) != 0 && errno == EINTR) {
     }
-    const int flags = O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC;
-    platform::UniqueFd file(::openat(dir.Get(), kFileName, flags, 0600));
     struct stat st {};
-    if (file.Get() < 0 || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    platform::UniqueFd file(platform::OpenPrivateAppend(dir.Get(), kFileName, &st));
+    if (file.Get() < 0) {
         platform::Trace("DeletionJournal: cannot open %s (errno %d)\n", FilePath().c_str(), errno);
         return false;
     }
@@ -323,13 +323,11 @@ bool DeletionJournal::Append(const std::vector<JournalEntry>& entries)
             platform::Trace("DeletionJournal: cannot rotate %s (errno %d)\n", FilePath().c_str(), errno);
             return false;
         }
-        file.Reset(::openat(dir.Get(), kFileName, flags, 0600));
-        if (file.Get() < 0 || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode))
+        file.Reset(platform::OpenPrivateAppend(dir.Get(), kFileName, &st));
+        if (file.Get() < 0)
             return false;
         bNewFile = true;
     }
-    if ((st.st_mode & 077) != 0 && ::fchmod(file.Get(), 0600) != 0)
-        return false;
     if (!platform::WriteAll(file.Get(), text) || ::fsync(file.Get()) != 0) {
         platform::Trace("DeletionJournal: cannot write %s (errno %d)\n", FilePath().c_str(), errno);
         return false;

@@ -1,7 +1,6 @@
 #include "DumpFile.h"
 
 #include <fcntl.h>
-#include <stdlib.h>  // mkostemp
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,14 +17,6 @@ static_assert(sizeof(kSeparator) - 1 == 28);
 
 // Written in one system call per this many bytes.
 constexpr size_t kBufferBytes = size_t{1} << 16;
-
-std::string Folder(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 std::string FileName(const std::string& path)
 {
@@ -76,14 +67,11 @@ bool CDumpFile::Open()
 
     // A new name of our own: O_EXCL refuses anything already there, a
     // symlink included, and the file is created 0600 whatever the umask.
-    std::string name = Folder(m_sPath) + "/." + FileName(m_sPath) + ".XXXXXX";
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) {
-        Fail(errno, "cannot create a file in the folder of");
+    if (!m_file.CreateBeside(m_sPath)) {
+        Fail(m_file.Error(), "cannot create a file in the folder of");
         return false;
     }
-    m_fd = fd;
-    m_sTempPath = std::move(name);
+    m_bOpen = true;
     return true;
 }
 
@@ -115,7 +103,7 @@ bool CDumpFile::WriteAll(std::string_view bytes)
 {
     size_t done = 0;
     while (done < bytes.size() && m_nError == 0) {
-        const ssize_t n = ::write(m_fd, bytes.data() + done, bytes.size() - done);
+        const ssize_t n = ::write(m_file.Fd(), bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -137,7 +125,7 @@ void CDumpFile::StartWriteback()
     if (m_nInFile - m_nWritebackFrom < kWritebackStep)
         return;
     // Advice only: where the file system cannot, Commit's fsync does it all.
-    ::sync_file_range(m_fd, static_cast<off_t>(m_nWritebackFrom), static_cast<off_t>(m_nInFile - m_nWritebackFrom),
+    ::sync_file_range(m_file.Fd(), static_cast<off_t>(m_nWritebackFrom), static_cast<off_t>(m_nInFile - m_nWritebackFrom),
                       SYNC_FILE_RANGE_WRITE);
     m_nWritebackFrom = m_nInFile;
 #endif
@@ -152,7 +140,7 @@ bool CDumpFile::Flush()
 
 bool CDumpFile::WriteRecord(int n, uint64_t size, std::string_view text)
 {
-    if (m_fd < 0 && m_nError == 0)
+    if (!m_bOpen && m_nError == 0)
         Fail(EBADF, "writing");
     if (m_nError != 0)
         return false;
@@ -189,22 +177,28 @@ bool CDumpFile::WriteRecord(int n, uint64_t size, std::string_view text)
 
 bool CDumpFile::Commit()
 {
-    if (m_fd < 0) {
+    if (!m_bOpen) {
         if (m_nError == 0)
             Fail(EBADF, "writing");
         return false;
     }
     Flush();
-    if (m_nError == 0 && ::fsync(m_fd) != 0)
-        Fail(errno, "writing");
-    // close can report a write the file system could only now refuse (NFS).
-    const int fd = m_fd;
-    m_fd = -1;
-    if (::close(fd) != 0 && errno != EINTR)
-        Fail(errno, "closing");
-    if (m_nError == 0 && ::rename(m_sTempPath.c_str(), m_sPath.c_str()) != 0) {
-        const int error = errno;
-        struct stat st {};
+    m_bOpen = false;
+    if (m_nError != 0) {
+        m_file.Abort();
+        return false;
+    }
+    // Once renamed, an unsynced folder only risks the old dump coming back
+    // after a crash: not a failure of this scan.
+    if (m_file.Commit() || m_file.FailedStep() == platform::PrivateFile::Step::kSyncFolder)
+        return true;
+    const int error = m_file.Error();
+    struct stat st {};
+    switch (m_file.FailedStep()) {
+    case platform::PrivateFile::Step::kClose:
+        Fail(error, "closing");
+        break;
+    case platform::PrivateFile::Step::kRename:
         // In a folder with the sticky bit, only the owner of the old file
         // may replace it.
         if ((error == EPERM || error == EACCES) && ::lstat(m_sPath.c_str(), &st) == 0 && st.st_uid != ::geteuid()) {
@@ -213,31 +207,17 @@ bool CDumpFile::Commit()
         } else {
             Fail(error, "replacing");
         }
+        break;
+    default:
+        Fail(error, "writing");
+        break;
     }
-    if (m_nError != 0) {
-        ::unlink(m_sTempPath.c_str());
-        m_sTempPath.clear();
-        return false;
-    }
-    m_sTempPath.clear();
-    // The new name on disk too, so a crash does not bring the old dump back.
-    const int dir = ::open(Folder(m_sPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
+    return false;
 }
 
 void CDumpFile::Abort()
 {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
-    if (!m_sTempPath.empty()) {
-        ::unlink(m_sTempPath.c_str());
-        m_sTempPath.clear();
-    }
+    m_file.Abort();
+    m_bOpen = false;
     m_buffer.clear();
 }

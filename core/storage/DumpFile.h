@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/platform/PrivateFile.h"
+
 // "message.txt": every header block of one scan, written to a new private
 // file beside it and renamed over it only when the scan ends, so the last
 // complete dump stays until a new one replaces it whole. A file or symlink
@@ -65,14 +67,14 @@ private:
     void Fail(int error, const char* pszWhat);
 
     std::string m_sPath;
-    std::string m_sTempPath;
+    platform::PrivateFile m_file;            // the new dump, until Commit puts it in place
     uint64_t m_nMaxBytes;
     uint64_t m_nWritten = 0;                 // bytes of records accepted, buffered or not
     uint64_t m_nTextOffset = 0;
     uint64_t m_nInFile = 0;                  // bytes handed to write()
     uint64_t m_nWritebackFrom = 0;           // where StartWriteback has not reached yet
     std::string m_buffer;
-    int m_fd = -1;
+    bool m_bOpen = false;
     bool m_bCut = false;
     int m_nError = 0;
     std::string m_sReason;

@@ -16,12 +16,13 @@
 #include "core/platform/Cp1252.h"
 #include "core/platform/Trace.h"
 #include "core/storage/AccountSettings.h"
+#include "core/storage/SettingsKeys.h"
 #include "core/storage/SettingsStore.h"
 
 namespace {
 
 // The account's value that holds the password where no keyring takes it.
-constexpr const char* kFileValue = "Pass";
+constexpr const char* kFileValue = settings_keys::kPass;
 
 const QString kSecretService = QStringLiteral("org.freedesktop.secrets");
 

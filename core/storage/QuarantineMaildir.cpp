@@ -1,6 +1,7 @@
 #include "QuarantineMaildir.h"
 
 #include "core/platform/Digest.h"
+#include "core/platform/PrivateFile.h"
 #include "core/platform/UserFolders.h"
 
 #include <algorithm>
@@ -92,9 +93,9 @@ void ForEachCopy(const std::string& root, bool bTmp, F&& f)
     }
 }
 
-std::string ErrorText(const std::string& what)
+std::string ErrorText(const std::string& what, int error = errno)
 {
-    return what + ": " + std::strerror(errno);
+    return what + ": " + std::strerror(error);
 }
 
 }  // namespace
@@ -175,28 +176,22 @@ bool QuarantineMaildir::Store(std::string_view message, std::string_view key)
     std::string name = UniqueName();
     if (key.size() == kKeyDigits)
         name += std::string(kKeyTag) + std::string(key);
-    bool bWritten = false;
-    {
-        const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
-        const platform::UniqueFd file(::openat(tmp.Get(), name.c_str(), flags, 0600));
-        bWritten = file.Get() >= 0 && platform::WriteAll(file.Get(), text) && ::fsync(file.Get()) == 0;
-        if (!bWritten)
-            m_sFailure = ErrorText("cannot write a copy in " + m_sFolder + "/tmp");
-    }
-    if (bWritten && ::renameat(tmp.Get(), name.c_str(), fresh.Get(), name.c_str()) != 0) {
-        m_sFailure = ErrorText("cannot move the copy into " + m_sFolder + "/new");
-        bWritten = false;
-    }
-    if (!bWritten) {
-        ::unlinkat(tmp.Get(), name.c_str(), 0);
-        return false;
-    }
-    if (::fsync(fresh.Get()) != 0) {
-        m_sFailure = ErrorText("cannot sync " + m_sFolder + "/new");
+    platform::PrivateFile file;
+    if (file.CreateIn(tmp.Get(), name) && file.Write(text) && file.CommitTo(fresh.Get(), name))
+        return true;
+    switch (file.FailedStep()) {
+    case platform::PrivateFile::Step::kRename:
+        m_sFailure = ErrorText("cannot move the copy into " + m_sFolder + "/new", file.Error());
+        break;
+    case platform::PrivateFile::Step::kSyncFolder:
+        m_sFailure = ErrorText("cannot sync " + m_sFolder + "/new", file.Error());
         ::unlinkat(fresh.Get(), name.c_str(), 0);
-        return false;
+        break;
+    default:
+        m_sFailure = ErrorText("cannot write a copy in " + m_sFolder + "/tmp", file.Error());
+        break;
     }
-    return true;
+    return false;
 }
 
 int QuarantineMaildir::Prune(int days, std::uint64_t maxBytes, std::time_t now)

@@ -1,5 +1,6 @@
 #include "RememberedChoices.h"
 
+#include "core/platform/PrivateFile.h"
 #include "core/platform/UserFolders.h"
 
 #include <fcntl.h>
@@ -134,23 +135,10 @@ bool RememberedChoices::Save() const
     // never what it points at.
     if (::unlinkat(dir.Get(), temp.c_str(), 0) != 0 && errno != ENOENT)
         return false;
-    platform::UniqueFd fd(
-        ::openat(dir.Get(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (fd.Get() < 0)
-        return false;
     std::string text = std::string(kFirstLine) + "\n";
     for (const auto& [uidl, bChecked] : m_choices)
         text += (bChecked ? "1 " : "0 ") + uidl + "\n";
-    bool bOk = platform::WriteAll(fd.Get(), text);
-    bOk = ::fsync(fd.Get()) == 0 && bOk;
-    bOk = ::close(fd.Release()) == 0 && bOk;
-    if (!bOk || ::renameat(dir.Get(), temp.c_str(), dir.Get(), name.c_str()) != 0) {
-        ::unlinkat(dir.Get(), temp.c_str(), 0);
-        return false;
-    }
-    // The rename lasts once the folder's entry is on disk.
-    ::fsync(dir.Get());
-    return true;
+    return platform::ReplacePrivateFile(dir.Get(), name, temp, text);
 }
 
 int RememberedChoices::Find(const std::string& uidl) const

@@ -6,11 +6,9 @@ class SettingsStore;
 
 // How long the server may stay silent within one reply before the session
 // is given up: the preference "Wait for the server up to N seconds", in the
-// section "Prefs" as "WaitSeconds". The window, its background checks and
+// section "Prefs" as "WaitSeconds" (SettingsKeys.h). The window, its background checks and
 // mavix-cli all read it here.
 struct ServerWait {
-    static constexpr const char* kSection = "Prefs";
-    static constexpr const char* kKey = "WaitSeconds";
     static constexpr int kDefaultSeconds = 30;
     // Below 5 s the ordinary pause of a busy server or a slow link ends a
     // scan; past 5 minutes a silent server is gone, and Stop is there for

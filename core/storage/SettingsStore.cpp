@@ -1,5 +1,7 @@
 #include "SettingsStore.h"
+#include "core/storage/SettingsKeys.h"
 
+#include "core/platform/PrivateFile.h"
 #include "core/platform/UserFolders.h"
 
 #include <QDir>
@@ -93,16 +95,6 @@ std::string Folder(const std::string& file)
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : file.substr(0, slash);
-}
-
-void SyncDirectory(const std::string& file)
-{
-    const std::string dir = Folder(file);
-    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
 }
 
 // The refusals, in words the user can act on.
@@ -255,7 +247,7 @@ void SettingsStore::WriteNewSettingsDefaults()
 {
     // New settings keep a copy of what they delete; a file from before,
     // without the key, keeps its old meaning (no copies).
-    WriteInt("Prefs", "KeepCopyKB", kNewKeepCopyKB);
+    WriteInt(settings_keys::kPrefs, settings_keys::kKeepCopyKB, kNewKeepCopyKB);
 }
 
 namespace {
@@ -312,7 +304,7 @@ bool CommitChange(const std::string& path, const std::function<void(QSettings&)>
         platform::Trace("SettingsStore: cannot write %s\n", path.c_str());
         return false;
     }
-    SyncDirectory(path);
+    platform::SyncFolder(Folder(path));
     return true;
 }
 

@@ -1,22 +1,24 @@
 #include "WindowPlacement.h"
+#include "core/storage/SettingsKeys.h"
 
 namespace {
 
-constexpr const char* kSection = "Screen";
+constexpr const char* kSection = settings_keys::kScreen;
 
 }  // namespace
 
 WindowPlacement WindowPlacement::Load(const SettingsStore& settings)
 {
-    return {settings.ReadInt(kSection, "x", 0), settings.ReadInt(kSection, "y", 0),
-            settings.ReadInt(kSection, "cx", 0), settings.ReadInt(kSection, "cy", 0)};
+    using namespace settings_keys;
+    return {settings.ReadInt(kSection, kScreenX, 0), settings.ReadInt(kSection, kScreenY, 0),
+            settings.ReadInt(kSection, kScreenWidth, 0), settings.ReadInt(kSection, kScreenHeight, 0)};
 }
 
 SettingsStore::Section WindowPlacement::ToSection() const
 {
     return {kSection,
-            {{"x", std::to_string(m_nX)},
-             {"y", std::to_string(m_nY)},
-             {"cx", std::to_string(m_nWidth)},
-             {"cy", std::to_string(m_nHeight)}}};
+            {{settings_keys::kScreenX, std::to_string(m_nX)},
+             {settings_keys::kScreenY, std::to_string(m_nY)},
+             {settings_keys::kScreenWidth, std::to_string(m_nWidth)},
+             {settings_keys::kScreenHeight, std::to_string(m_nHeight)}}};
 }

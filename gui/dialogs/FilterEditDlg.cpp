@@ -1,8 +1,6 @@
 #include "FilterEditDlg.h"
 
-#include "core/filters/Classify.h"
-#include "core/filters/FilterLists.h"
-#include "core/platform/Cp1252.h"
+#include "core/filters/EntryRules.h"
 #include "gui/widgets/Text.h"
 
 #include <QComboBox>
@@ -63,31 +61,7 @@ QString CFilterEditDlg::EntryProblem(const QString& text)
 
 QString CFilterEditDlg::EntryProblem(const QString& text, bool bUnicode, SubjectMatch match)
 {
-    // The stored list ends at its first empty value, so an empty entry would
-    // cut off every entry after it at the next start; an entry of blanks
-    // alone would match almost every subject and mark it for deletion.
-    if (text.trimmed().isEmpty())
-        return QStringLiteral("Type the text of the filter.");
-    const std::string utf8 = text.toStdString();
-    if (match == SubjectMatch::kPattern) {
-        const std::string problem = PatternProblem(utf8);
-        if (!problem.empty())
-            return QString::fromStdString(problem);
-    }
-    bool bLossy = false;
-    const std::string bytes = platform::Utf8ToCp1252(utf8, &bLossy);
-    if (bLossy && !bUnicode)
-        return QStringLiteral("This list can only hold Western (Windows-1252) characters.");
-    // A longer value reads back as absent and would end the stored list.
-    if (!bLossy && match != SubjectMatch::kPattern && bytes.size() > kMaxFilterEntry) {
-        return QStringLiteral("A filter can be at most %1 characters long; this one has %2.")
-            .arg(kMaxFilterEntry)
-            .arg(bytes.size());
-    }
-    std::string why;
-    if (!FilterLists::IsStorable(FilterEntry::FromUtf8(utf8, match), &why))
-        return QString::fromStdString(why);
-    return {};
+    return QString::fromStdString(entry_rules::EntryProblem(text.toStdString(), bUnicode, match));
 }
 
 SubjectMatch CFilterEditDlg::ChosenMatch() const
@@ -105,14 +79,9 @@ void CFilterEditDlg::accept()
         m_edit->setFocus();
         return;
     }
-    if (m_bUnicode) {
-        const FilterEntry entry = FilterEntry::FromUtf8(m_edit->text().toStdString(), match);
-        m_sFilter = entry.m_sText;
-        m_bUtf8 = entry.m_bUtf8;
-    } else {
-        m_sFilter = ToCp1252(m_edit->text());
-        m_bUtf8 = false;
-    }
+    const FilterEntry entry = entry_rules::TypedEntry(m_edit->text().toStdString(), m_bUnicode, match);
+    m_sFilter = entry.m_sText;
+    m_bUtf8 = entry.m_bUtf8;
     m_match = match;
     QDialog::accept();
 }

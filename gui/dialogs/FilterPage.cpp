@@ -1,6 +1,7 @@
 #include "FilterPage.h"
 
 #include "core/filters/Classify.h"
+#include "core/filters/EntryRules.h"
 #include "gui/dialogs/FilterEditDlg.h"
 #include "core/storage/Filters.h"
 #include "gui/widgets/Prompter.h"
@@ -179,10 +180,7 @@ void CFilterPage::AddFilter(const std::string& text)
 
 void CFilterPage::AddFilter(FilterEntry entry)
 {
-    // Preparing works on Windows-1252 bytes; a pattern is taken as typed.
-    if (!entry.m_bUtf8)
-        entry.m_sText = PrepareEntry(entry.m_sText);
-    SelectEntry(InsertSorted(entry));
+    SelectEntry(InsertSorted(entry_rules::PrepareEntry(m_nKind, std::move(entry))));
     OnSelchangeList();
 }
 

@@ -49,8 +49,6 @@ public:
     QPushButton* RestoreButton() const { return m_btnRestore; }
 
 protected:
-    // The form a typed text takes in this page's list.
-    virtual std::string PrepareEntry(const std::string& text) const = 0;
     // Runs once, when the page is first shown.
     virtual void OnInitDialog();
     void showEvent(QShowEvent* event) override;

@@ -1,7 +1,5 @@
 #include "FilterSenderPage.h"
 
-#include "core/platform/Ascii.h"
-
 #include <QPushButton>
 
 namespace {
@@ -21,17 +19,4 @@ CFilterSenderPage::CFilterSenderPage(FilterKind kind, Filters& filters, QWidget*
     : CFilterPage(kind, filters, Note(kind), parent)
 {
     RestoreButton()->hide();
-}
-
-std::string CFilterSenderPage::TrimAddress(const std::string& text)
-{
-    std::string_view entry = platform::TrimSpace(text);
-    if (entry.size() >= 2 && entry.front() == '<' && entry.back() == '>')
-        entry = platform::TrimSpace(entry.substr(1, entry.size() - 2));
-    return std::string(entry);
-}
-
-std::string CFilterSenderPage::PrepareEntry(const std::string& text) const
-{
-    return TrimAddress(text);
 }

@@ -11,11 +11,4 @@ class CFilterSenderPage : public CFilterPage {
 public:
     // kind: kFilterSender or kFilterTrusted.
     CFilterSenderPage(FilterKind kind, Filters& filters, QWidget* parent = nullptr);
-
-    // A typed address without blanks around it or the angle brackets it was
-    // copied with.
-    static std::string TrimAddress(const std::string& text);
-
-protected:
-    std::string PrepareEntry(const std::string& text) const override;
 };

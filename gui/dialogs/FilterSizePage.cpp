@@ -17,18 +17,6 @@ CFilterSizePage::CFilterSizePage(Filters& filters, QWidget* parent)
     connect(m_pHintTimer, &QTimer::timeout, this, &CFilterSizePage::OnTimer);
 }
 
-std::string CFilterSizePage::PrepareEntry(const std::string& text) const
-{
-    // Size entries are compared byte for byte with the size text, which is
-    // always upper case ("113K").
-    std::string entry = text;
-    for (char& c : entry) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return entry;
-}
-
 void CFilterSizePage::OnInitDialog()
 {
     CFilterPage::OnInitDialog();

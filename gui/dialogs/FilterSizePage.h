@@ -20,7 +20,6 @@ signals:
     void HintChecked();
 
 protected:
-    std::string PrepareEntry(const std::string& text) const override;
     void OnInitDialog() override;
 
 private slots:

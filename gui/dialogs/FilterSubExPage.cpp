@@ -1,16 +1,9 @@
 #include "FilterSubExPage.h"
 
-#include "gui/dialogs/FilterSubPage.h"
-
 CFilterSubExPage::CFilterSubExPage(Filters& filters, QWidget* parent)
     : CFilterPage(kFilterSubjectExact, filters,
                   QStringLiteral("If the Subject of the email exactly matches the text shown above, "
                                  "the email is marked for deletion."),
                   parent)
 {
-}
-
-std::string CFilterSubExPage::PrepareEntry(const std::string& text) const
-{
-    return CFilterSubPage::FoldEntry(text);
 }

@@ -8,7 +8,4 @@ class CFilterSubExPage : public CFilterPage {
     Q_OBJECT
 public:
     explicit CFilterSubExPage(Filters& filters, QWidget* parent = nullptr);
-
-protected:
-    std::string PrepareEntry(const std::string& text) const override;
 };

@@ -1,6 +1,6 @@
 #include "FilterSubPage.h"
 
-#include "core/filters/Classify.h"
+#include "core/filters/EntryRules.h"
 
 CFilterSubPage::CFilterSubPage(Filters& filters, QWidget* parent)
     : CFilterPage(kFilterSubject, filters,
@@ -13,13 +13,5 @@ CFilterSubPage::CFilterSubPage(Filters& filters, QWidget* parent)
 
 std::string CFilterSubPage::FoldEntry(const std::string& text)
 {
-    std::string entry = text;
-    for (char& c : entry)
-        c = static_cast<char>(FoldAccent(static_cast<unsigned char>(c)));
-    return entry;
-}
-
-std::string CFilterSubPage::PrepareEntry(const std::string& text) const
-{
-    return FoldEntry(text);
+    return entry_rules::FoldEntry(text);
 }

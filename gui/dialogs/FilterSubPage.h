@@ -12,7 +12,4 @@ public:
     // Folds each accented letter of a typed subject entry to its plain
     // capital; every other byte keeps its case.
     static std::string FoldEntry(const std::string& text);
-
-protected:
-    std::string PrepareEntry(const std::string& text) const override;
 };

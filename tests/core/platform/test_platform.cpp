@@ -1,5 +1,6 @@
 #include "core/platform/Cp1252.h"
 #include "core/platform/Event.h"
+#include "core/platform/PrivateFile.h"
 #include "core/platform/Secrets.h"
 
 #include <QtTest>
@@ -7,7 +8,10 @@
 #include <atomic>
 #include <thread>
 
+#include <fcntl.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -77,6 +81,79 @@ private slots:
         QVERIFY(!event.Wait(20ms));
         event.Set();
         QVERIFY(event.Wait(0ms));
+    }
+
+    // What is planted at the target or temporary name before a replace:
+    // the new bytes land whole at the target, 0600, and nothing else is
+    // written or left behind.
+    void privateFileReplace_data()
+    {
+        QTest::addColumn<QString>("planted");
+        QTest::addColumn<bool>("bOk");
+        QTest::newRow("no file yet") << "" << true;
+        QTest::newRow("old file replaced") << "file" << true;
+        QTest::newRow("link at the target replaced") << "target link" << true;
+        QTest::newRow("link at the temporary name refused") << "temp link" << false;
+        QTest::newRow("folder missing") << "no folder" << false;
+    }
+
+    void privateFileReplace()
+    {
+        QFETCH(QString, planted);
+        QFETCH(bool, bOk);
+        QTemporaryDir tmp;
+        const std::string root = tmp.path().toStdString();
+        const std::string folder = root + (planted == "no folder" ? "/missing" : "/own");
+        const std::string victim = root + "/victim";
+        QVERIFY(::mkdir((root + "/own").c_str(), 0700) == 0);
+        {
+            std::FILE* f = std::fopen(victim.c_str(), "w");
+            QVERIFY(f);
+            std::fputs("theirs", f);
+            std::fclose(f);
+        }
+        const mode_t oldMask = ::umask(022);
+        if (planted == "file") {
+            std::FILE* f = std::fopen((folder + "/f").c_str(), "w");
+            QVERIFY(f);
+            std::fputs("old and longer", f);
+            std::fclose(f);
+        } else if (planted == "target link") {
+            QCOMPARE(::symlink(victim.c_str(), (folder + "/f").c_str()), 0);
+        } else if (planted == "temp link") {
+            QCOMPARE(::symlink(victim.c_str(), (folder + "/f.new").c_str()), 0);
+        }
+        platform::UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        int error = 0;
+        const bool ok = dir.Get() >= 0 && platform::ReplacePrivateFile(dir.Get(), "f", "f.new", "new", &error);
+        platform::PrivateFile beside;
+        const bool besideOk = beside.CreateBeside(folder + "/g") && beside.Write("new") && beside.Commit();
+        ::umask(oldMask);
+        QCOMPARE(ok, bOk);
+        QCOMPARE(besideOk, planted != "no folder");
+        QFile theirs(QString::fromStdString(victim));
+        QVERIFY(theirs.open(QIODevice::ReadOnly));
+        QCOMPARE(theirs.readAll(), QByteArray("theirs"));
+        if (planted == "no folder") {
+            QCOMPARE(beside.FailedStep(), platform::PrivateFile::Step::kFolder);
+            QCOMPARE(beside.Error(), ENOENT);
+            return;
+        }
+        if (!bOk) {
+            QCOMPARE(error, EEXIST);
+            return;
+        }
+        QStringList names = QDir(QString::fromStdString(folder)).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        QCOMPARE(names, QStringList({"f", "g"}));
+        for (const char* name : {"/f", "/g"}) {
+            struct stat st {};
+            QCOMPARE(::lstat((folder + name).c_str(), &st), 0);
+            QVERIFY(S_ISREG(st.st_mode));
+            QCOMPARE(st.st_mode & 07777, mode_t(0600));
+            QFile written(QString::fromStdString(folder + name));
+            QVERIFY(written.open(QIODevice::ReadOnly));
+            QCOMPARE(written.readAll(), QByteArray("new"));
+        }
     }
 };
 

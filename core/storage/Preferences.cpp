@@ -1,0 +1,62 @@
+#include "Preferences.h"
+
+#include <algorithm>
+
+#include "core/storage/QuarantineMaildir.h"
+#include "core/storage/SettingsKeys.h"
+#include "core/storage/SettingsStore.h"
+
+using namespace settings_keys;
+
+Preferences::Preferences() : m_nKeepCopyDays(QuarantineMaildir::kDefaultDays) {}
+
+Preferences Preferences::Load(const SettingsStore& settings)
+{
+    Preferences prefs;
+    prefs.m_bCloseWhenDone = settings.ReadInt(kPrefs, kCloseWhenDone, 0);
+    prefs.m_bAutoStart = settings.ReadInt(kPrefs, kAutoStart, 0);
+    prefs.m_bDefaultFilters = settings.ReadInt(kPrefs, kDefaultFilters, 0);
+    prefs.m_nCheckEvery = settings.ReadInt(kPrefs, kCheckEvery, 0);
+    prefs.m_nKeepCopyKB = settings.ReadInt(kPrefs, kKeepCopyKB, 0);
+    prefs.m_nKeepCopyDays = settings.ReadInt(kPrefs, kKeepCopyDays, QuarantineMaildir::kDefaultDays);
+    prefs.m_bAskBeforeDelete = settings.ReadInt(kPrefs, kAskBeforeDelete, kDefaultAskBeforeDelete);
+    prefs.m_wait = ServerWait::Load(settings);
+    return prefs;
+}
+
+bool Preferences::Save(SettingsStore& settings) const
+{
+    bool ok = settings.WriteInt(kPrefs, kCloseWhenDone, m_bCloseWhenDone);
+    ok = settings.WriteInt(kPrefs, kAutoStart, m_bAutoStart) && ok;
+    ok = settings.WriteInt(kPrefs, kDefaultFilters, m_bDefaultFilters) && ok;
+    ok = settings.WriteInt(kPrefs, kCheckEvery, m_nCheckEvery) && ok;
+    ok = settings.WriteInt(kPrefs, kKeepCopyKB, m_nKeepCopyKB) && ok;
+    ok = settings.WriteInt(kPrefs, kKeepCopyDays, m_nKeepCopyDays) && ok;
+    ok = settings.WriteInt(kPrefs, kAskBeforeDelete, m_bAskBeforeDelete) && ok;
+    return m_wait.Save(settings) && ok;
+}
+
+bool Preferences::SaveAskBeforeDelete(SettingsStore& settings, bool bAsk)
+{
+    return settings.WriteInt(kPrefs, kAskBeforeDelete, bAsk ? 1 : 0);
+}
+
+bool Preferences::TrayNoted(const SettingsStore& settings)
+{
+    return settings.ReadInt(kPrefs, kTrayNoted, 0) != 0;
+}
+
+bool Preferences::NoteTray(SettingsStore& settings)
+{
+    return settings.WriteInt(kPrefs, kTrayNoted, 1);
+}
+
+uint64_t Preferences::KeepCopyBytes() const
+{
+    return static_cast<uint64_t>(std::clamp(m_nKeepCopyKB, 0, QuarantineMaildir::kMaxKeepKB)) * 1024;
+}
+
+int Preferences::KeepCopyDaysAtLeastOne() const
+{
+    return std::max(1, m_nKeepCopyDays);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+
+#include "core/storage/ServerWait.h"
+
+class SettingsStore;
+
+// The section "Prefs", typed: what the preferences dialog sets and the
+// screening reads. Values are kept as stored (a flag may hold any number);
+// the readers below give them their meaning and bounds.
+struct Preferences {
+    // Whether a purge asks first, when the key is missing.
+    static constexpr int kDefaultAskBeforeDelete = 1;
+
+    int m_bCloseWhenDone = 0;    // "End": close the window once the purge is done
+    int m_bAutoStart = 0;        // "Start": scan as the window opens
+    int m_bDefaultFilters = 0;   // "Def": use the built-in lists, not the stored ones
+    int m_nCheckEvery = 0;       // "CheckEvery": minutes between background checks, 0: off
+    int m_nKeepCopyKB = 0;       // "KeepCopyKB": 0 or missing, no copies
+    int m_nKeepCopyDays;         // "KeepCopyDays"
+    int m_bAskBeforeDelete = kDefaultAskBeforeDelete;  // "AskBeforeDelete"
+    ServerWait m_wait;           // "WaitSeconds"
+
+    Preferences();
+    static Preferences Load(const SettingsStore& settings);
+    // Writes what the preferences dialog sets, in the order it always has.
+    bool Save(SettingsStore& settings) const;
+    // "Don't ask again" under the purge's question.
+    static bool SaveAskBeforeDelete(SettingsStore& settings, bool bAsk);
+    // The tray's one-time notice that Mavix stays in the tray.
+    static bool TrayNoted(const SettingsStore& settings);
+    static bool NoteTray(SettingsStore& settings);
+
+    // The largest message a purge keeps a copy of, in bytes (0: none).
+    uint64_t KeepCopyBytes() const;
+    // How long kept copies stay, at least a day.
+    int KeepCopyDaysAtLeastOne() const;
+};

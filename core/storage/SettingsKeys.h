@@ -1,0 +1,39 @@
+#pragma once
+
+// Every section and key of the settings file, named once. The file is the
+// user's and older versions read it too: these texts never change.
+namespace settings_keys {
+
+// The account: see AccountSettings; the password only until the keyring
+// takes it (PasswordStore).
+inline constexpr const char* kAccount = "Acct";
+inline constexpr const char* kPort = "Port";
+inline constexpr const char* kServer = "Server";
+inline constexpr const char* kUser = "User";
+inline constexpr const char* kSecurity = "Security";
+inline constexpr const char* kTlsFingerprint = "TlsFingerprint";
+inline constexpr const char* kPass = "Pass";
+
+// The window's place and size: see WindowPlacement.
+inline constexpr const char* kScreen = "Screen";
+inline constexpr const char* kScreenX = "x";
+inline constexpr const char* kScreenY = "y";
+inline constexpr const char* kScreenWidth = "cx";
+inline constexpr const char* kScreenHeight = "cy";
+// The review's column widths: see ColumnWidths (keys by column).
+// The filter lists have a section each: FilterLists::SectionName.
+inline constexpr const char* kList = "List";
+
+// The preferences: see Preferences.
+inline constexpr const char* kPrefs = "Prefs";
+inline constexpr const char* kCloseWhenDone = "End";
+inline constexpr const char* kAutoStart = "Start";
+inline constexpr const char* kDefaultFilters = "Def";
+inline constexpr const char* kCheckEvery = "CheckEvery";
+inline constexpr const char* kKeepCopyKB = "KeepCopyKB";
+inline constexpr const char* kKeepCopyDays = "KeepCopyDays";
+inline constexpr const char* kAskBeforeDelete = "AskBeforeDelete";
+inline constexpr const char* kWaitSeconds = "WaitSeconds";
+inline constexpr const char* kTrayNoted = "TrayNoted";
+
+}  // namespace settings_keys
