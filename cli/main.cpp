@@ -28,6 +28,7 @@
 #include "core/session/ScreeningEngine.h"
 #include "core/storage/AccountSettings.h"
 #include "core/storage/PasswordStore.h"
+#include "core/storage/Preferences.h"
 #include "core/storage/ServerWait.h"
 #include "core/storage/SettingsStore.h"
 
@@ -106,7 +107,7 @@ void LoadLists(Filters& filters, SettingsStore& settings)
     if (!filters.DefaultsWarning().empty())
         CliError(filters.DefaultsWarning());
     filters.LoadFilters(settings);
-    if (settings.ReadInt("Prefs", "Def", 0) != 0)
+    if (Preferences::Load(settings).m_bDefaultFilters != 0)
         filters.ApplyDefaultsOnLaunch();
 }
 
@@ -127,18 +128,15 @@ int RunScreening(const CliOptions& options, const Account& account, const Filter
                  SettingsStore& settings, int hSignals)
 {
     // Copies of what the purge deletes, when the preferences ask for them.
-    const int nKeepKB = std::clamp(settings.ReadInt("Prefs", "KeepCopyKB", 0), 0,
-                                   QuarantineMaildir::kMaxKeepKB);
-    const int nKeepDays = std::max(1, settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays));
+    const Preferences prefs = Preferences::Load(settings);
     int status = kExitFailed;
     {
         CCliRun run(options);
         status = run.Run(account, filters.m_filters, hSignals,
-                         QuarantineOptions{static_cast<uint64_t>(nKeepKB) * 1024, {}},
-                         ServerWait::Load(settings).Duration());
+                         QuarantineOptions{prefs.KeepCopyBytes(), {}}, prefs.m_wait.Duration());
     }
-    if (nKeepKB > 0 && options.m_nCommand == CliOptions::kPurge)
-        QuarantineMaildir().Prune(nKeepDays);
+    if (prefs.KeepCopyBytes() > 0 && options.m_nCommand == CliOptions::kPurge)
+        QuarantineMaildir().Prune(prefs.KeepCopyDaysAtLeastOne());
     return status;
 }
 

@@ -1,4 +1,5 @@
 #include "TrayController.h"
+#include "core/storage/Preferences.h"
 
 #include "core/platform/Cp1252.h"
 #include "gui/review/MavixView.h"
@@ -36,7 +37,7 @@ CTrayController::~CTrayController()
 
 void CTrayController::ApplySettings()
 {
-    const int nMinutes = m_settings.ReadInt("Prefs", "CheckEvery", 0);
+    const int nMinutes = Preferences::Load(m_settings).m_nCheckEvery;
     BackgroundCheck wanted;
     wanted.SetInterval(nMinutes);
     if (wanted.IntervalMinutes() != m_logic.IntervalMinutes()) {
@@ -83,9 +84,9 @@ bool CTrayController::KeepsRunning() const
 
 void CTrayController::SayStillRunning()
 {
-    if (m_settings.ReadInt("Prefs", "TrayNoted", 0) != 0 || !m_pTray)
+    if (Preferences::TrayNoted(m_settings) || !m_pTray)
         return;
-    m_settings.WriteInt("Prefs", "TrayNoted", 1);
+    Preferences::NoteTray(m_settings);
     m_pTray->showMessage(QStringLiteral("Mavix"),
                          QStringLiteral("Mavix keeps checking for mail in the background. "
                                         "File \u203a Exit quits."),

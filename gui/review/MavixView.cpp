@@ -1,4 +1,5 @@
 #include "MavixView.h"
+#include "core/storage/Preferences.h"
 
 #include "gui/dialogs/FilterManager.h"
 #include "gui/dialogs/FilterSubPage.h"
@@ -58,8 +59,6 @@ static_assert(CPrefsDlg::kDefaultKeepKB == QuarantineMaildir::kDefaultKeepKB
 // What pane 0 says while the rows left by a purge are shown.
 const char kFromLastScan[] = "From the last scan: press Show Mavix to scan again";
 
-// [Prefs] AskBeforeDelete: 1 (the default) asks before each purge.
-constexpr int kDefaultAskBeforeDelete = 1;
 static_assert(CPrefsDlg::kMinCheckMinutes == BackgroundCheck::kMinMinutes
               && CPrefsDlg::kMaxCheckMinutes == BackgroundCheck::kMaxMinutes);
 
@@ -191,11 +190,12 @@ void CMavixView::OnInitialUpdate()
     PasswordStore passwords(m_settings);
     SetAccount(AccountSettings::Load(m_settings, &passwords));
 
-    Machine().SetCloseWhenDone(m_settings.ReadInt("Prefs", "End", 0) != 0);
-    m_bAutoStart = m_settings.ReadInt("Prefs", "Start", 0);
-    m_bDefaultFilters = m_settings.ReadInt("Prefs", "Def", 0);
+    const Preferences prefs = Preferences::Load(m_settings);
+    Machine().SetCloseWhenDone(prefs.m_bCloseWhenDone != 0);
+    m_bAutoStart = prefs.m_bAutoStart;
+    m_bDefaultFilters = prefs.m_bDefaultFilters;
     ApplyQuarantine();
-    m_pSession->Engine().SetServerWait(ServerWait::Load(m_settings).Duration());
+    m_pSession->Engine().SetServerWait(prefs.m_wait.Duration());
 
     m_filters.LoadFilters(m_settings);
     // A settings file or a "defaults.txt" that cannot be trusted is not
@@ -695,7 +695,8 @@ void CMavixView::OnRemoveChecked()
 
 bool CMavixView::ConfirmPurge()
 {
-    if (m_settings.ReadInt("Prefs", "AskBeforeDelete", kDefaultAskBeforeDelete) == 0)
+    const Preferences prefs = Preferences::Load(m_settings);
+    if (prefs.m_bAskBeforeDelete == 0)
         return true;
     const int nChecked = m_pModel->CheckedCount();
     Prompter::Confirmation question;
@@ -713,12 +714,12 @@ bool CMavixView::ConfirmPurge()
     if (nChecked > static_cast<int>(subjects.size()))
         lines << QStringLiteral("and %1 more").arg(nChecked - static_cast<int>(subjects.size()));
     lines << QString();
-    const int nKeepKB = m_settings.ReadInt("Prefs", "KeepCopyKB", 0);
+    const int nKeepKB = prefs.m_nKeepCopyKB;
     if (nKeepKB > 0)
         lines << QStringLiteral("POP3 cannot put a message back on the server. A copy of each message up to "
                                 "%1 KB is kept for %2 days: Help \u203A Recently Deleted\u2026 can save or open it.")
                      .arg(nKeepKB)
-                     .arg(m_settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays));
+                     .arg(prefs.m_nKeepCopyDays);
     else
         lines << QStringLiteral("POP3 cannot put a message back on the server, and no copy is kept "
                                 "(Edit \u203A Preferences).");
@@ -727,7 +728,7 @@ bool CMavixView::ConfirmPurge()
     question.m_bOfferDontAsk = true;
     const Prompter::ConfirmAnswer answer = Prompter::Confirm(this, question);
     if (answer.m_bYes && answer.m_bDontAskAgain)
-        m_settings.WriteInt("Prefs", "AskBeforeDelete", 0);
+        Preferences::SaveAskBeforeDelete(m_settings, false);
     return answer.m_bYes;
 }
 
@@ -874,46 +875,45 @@ void CMavixView::OnPreferences()
     dlg.m_bExitAfter = Machine().CloseWhenDone() ? 1 : 0;
     dlg.m_bAutoStart = m_bAutoStart;
     dlg.m_bDefaultFilters = m_bDefaultFilters;
-    dlg.m_nCheckEvery = m_settings.ReadInt("Prefs", "CheckEvery", 0);
-    dlg.m_nKeepCopyKB = m_settings.ReadInt("Prefs", "KeepCopyKB", 0);
-    dlg.m_bAskBeforeDelete = m_settings.ReadInt("Prefs", "AskBeforeDelete", kDefaultAskBeforeDelete);
-    dlg.m_nKeepCopyDays = m_settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays);
-    dlg.m_nWaitSeconds = ServerWait::Load(m_settings).m_nSeconds;
+    Preferences prefs = Preferences::Load(m_settings);
+    dlg.m_nCheckEvery = prefs.m_nCheckEvery;
+    dlg.m_nKeepCopyKB = prefs.m_nKeepCopyKB;
+    dlg.m_bAskBeforeDelete = prefs.m_bAskBeforeDelete;
+    dlg.m_nKeepCopyDays = prefs.m_nKeepCopyDays;
+    dlg.m_nWaitSeconds = prefs.m_wait.m_nSeconds;
     if (Prompter::RunModal(dlg) != QDialog::Accepted)
         return;
     Machine().SetCloseWhenDone(dlg.m_bExitAfter != 0);
     m_bAutoStart = dlg.m_bAutoStart;
     m_bDefaultFilters = dlg.m_bDefaultFilters;
-    m_settings.WriteInt("Prefs", "End", dlg.m_bExitAfter);
-    m_settings.WriteInt("Prefs", "Start", m_bAutoStart);
-    m_settings.WriteInt("Prefs", "Def", m_bDefaultFilters);
+    prefs.m_bCloseWhenDone = dlg.m_bExitAfter;
+    prefs.m_bAutoStart = m_bAutoStart;
+    prefs.m_bDefaultFilters = m_bDefaultFilters;
     // Read by the tray's background checks after this.
-    m_settings.WriteInt("Prefs", "CheckEvery", dlg.m_nCheckEvery);
-    m_settings.WriteInt("Prefs", "KeepCopyKB", dlg.m_nKeepCopyKB);
-    m_settings.WriteInt("Prefs", "KeepCopyDays", dlg.m_nKeepCopyDays);
-    m_settings.WriteInt("Prefs", "AskBeforeDelete", dlg.m_bAskBeforeDelete);
+    prefs.m_nCheckEvery = dlg.m_nCheckEvery;
+    prefs.m_nKeepCopyKB = dlg.m_nKeepCopyKB;
+    prefs.m_nKeepCopyDays = dlg.m_nKeepCopyDays;
+    prefs.m_bAskBeforeDelete = dlg.m_bAskBeforeDelete;
+    prefs.m_wait = ServerWait{dlg.m_nWaitSeconds};
+    prefs.Save(m_settings);
     ApplyQuarantine();
-    const ServerWait wait{dlg.m_nWaitSeconds};
-    wait.Save(m_settings);
-    m_pSession->Engine().SetServerWait(wait.Duration());
+    m_pSession->Engine().SetServerWait(prefs.m_wait.Duration());
 }
 
-// "Prefs" "KeepCopyKB" (0: off; without the key, on) and "KeepCopyDays":
-// the copies the purge keeps of what it deletes.
+// The preferences' KeepCopyKB (0: off; without the key, on) and
+// KeepCopyDays: the copies the purge keeps of what it deletes.
 void CMavixView::ApplyQuarantine()
 {
-    const int nKB = std::clamp(m_settings.ReadInt("Prefs", "KeepCopyKB", 0), 0,
-                               QuarantineMaildir::kMaxKeepKB);
-    m_pSession->Engine().SetQuarantine(QuarantineOptions{static_cast<uint64_t>(nKB) * 1024, {}});
+    m_pSession->SetQuarantine(QuarantineOptions{Preferences::Load(m_settings).KeepCopyBytes(), {}});
     PruneQuarantine();
 }
 
 void CMavixView::PruneQuarantine()
 {
     // Also bounded to QuarantineMaildir::kMaxTotalBytes, oldest first.
-    if (m_settings.ReadInt("Prefs", "KeepCopyKB", 0) > 0)
-        QuarantineMaildir().Prune(
-            std::max(1, m_settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays)));
+    const Preferences prefs = Preferences::Load(m_settings);
+    if (prefs.m_nKeepCopyKB > 0)
+        QuarantineMaildir().Prune(prefs.KeepCopyDaysAtLeastOne());
 }
 
 void CMavixView::OnManageFilters()
