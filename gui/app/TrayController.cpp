@@ -1,4 +1,5 @@
 #include "TrayController.h"
+#include "core/storage/Preferences.h"
 
 #include "core/platform/Cp1252.h"
 #include "gui/review/MavixView.h"
@@ -36,7 +37,7 @@ CTrayController::~CTrayController()
 
 void CTrayController::ApplySettings()
 {
-    const int nMinutes = m_settings.ReadInt("Prefs", "CheckEvery", 0);
+    const int nMinutes = Preferences::Load(m_settings).m_nCheckEvery;
     BackgroundCheck wanted;
     wanted.SetInterval(nMinutes);
     if (wanted.IntervalMinutes() != m_logic.IntervalMinutes()) {
@@ -83,9 +84,9 @@ bool CTrayController::KeepsRunning() const
 
 void CTrayController::SayStillRunning()
 {
-    if (m_settings.ReadInt("Prefs", "TrayNoted", 0) != 0 || !m_pTray)
+    if (Preferences::TrayNoted(m_settings) || !m_pTray)
         return;
-    m_settings.WriteInt("Prefs", "TrayNoted", 1);
+    Preferences::NoteTray(m_settings);
     m_pTray->showMessage(QStringLiteral("Mavix"),
                          QStringLiteral("Mavix keeps checking for mail in the background. "
                                         "File \u203a Exit quits."),
@@ -99,15 +100,7 @@ QString CTrayController::Tooltip() const
 
 std::vector<std::string> CTrayController::SuspectKeys() const
 {
-    std::vector<std::string> keys;
-    const MessageGridModel& model = m_view.Model();
-    for (int i = 0; i < model.Count(); ++i) {
-        if (!model.IsSuspect(i))
-            continue;
-        keys.push_back(BackgroundCheck::SuspectKey(model.Uidl(i), model.Text(i, MessageGridModel::kNum),
-                                                   model.Text(i, MessageGridModel::kSubject)));
-    }
-    return keys;
+    return m_view.Session().SuspectKeys();
 }
 
 void CTrayController::Arm(std::chrono::milliseconds delay)
@@ -128,7 +121,7 @@ void CTrayController::OnTimer()
 void CTrayController::OnCheckEnded(int nResult)
 {
     if (nResult > 0) {
-        if (m_logic.Succeeded(m_view.Engine().MsgCount(), SuspectKeys())) {
+        if (m_logic.Succeeded(m_view.Session().MsgCount(), SuspectKeys())) {
             const QString text = QString::fromStdString(m_logic.Summary());
             if (m_pTray)
                 m_pTray->showMessage(QStringLiteral("Mavix"), text, QSystemTrayIcon::Information);
@@ -145,7 +138,7 @@ void CTrayController::OnCheckEnded(int nResult)
 void CTrayController::OnReviewStarted()
 {
     // What the user's own scan found counts as seen.
-    m_logic.Seen(m_view.Engine().MsgCount(), SuspectKeys());
+    m_logic.Seen(m_view.Session().MsgCount(), SuspectKeys());
     UpdateTray();
 }
 

@@ -1,4 +1,5 @@
 #include "MavixView.h"
+#include "core/storage/Preferences.h"
 
 #include "gui/dialogs/FilterManager.h"
 #include "gui/dialogs/FilterSubPage.h"
@@ -17,7 +18,6 @@
 #include "core/storage/SettingsStore.h"
 #include "gui/widgets/Prompter.h"
 #include "gui/widgets/Text.h"
-
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -59,8 +59,6 @@ static_assert(CPrefsDlg::kDefaultKeepKB == QuarantineMaildir::kDefaultKeepKB
 // What pane 0 says while the rows left by a purge are shown.
 const char kFromLastScan[] = "From the last scan: press Show Mavix to scan again";
 
-// [Prefs] AskBeforeDelete: 1 (the default) asks before each purge.
-constexpr int kDefaultAskBeforeDelete = 1;
 static_assert(CPrefsDlg::kMinCheckMinutes == BackgroundCheck::kMinMinutes
               && CPrefsDlg::kMaxCheckMinutes == BackgroundCheck::kMaxMinutes);
 
@@ -97,7 +95,9 @@ CMavixView::CMavixView(SettingsStore& settings, IMavixFrame& frame, QWidget* par
     ConnectTimers();
     LayoutButtons();
     m_pListener = std::make_unique<EngineListener>(*this);
-    m_pEngine = std::make_unique<ScreeningEngine>(*m_pListener);
+    ISessionListener& owner = *this;
+    m_pSession = std::make_unique<ScreeningSession>(*m_pListener, owner);
+    m_pModel->SetSession(m_pSession.get());
     m_filters.LoadDefaults();
 }
 
@@ -170,7 +170,7 @@ CMavixView::~CMavixView()
     EndAnswerWait();
     // The engine joins its workers here, before the widget part goes away:
     // a worker may queue notifications for this object until it has ended.
-    m_pEngine.reset();
+    m_pSession.reset();
 }
 
 // ---------------------------------------------------------------------------
@@ -181,7 +181,7 @@ void CMavixView::OnInitialUpdate()
     m_bLayoutReady = true;
     LayoutGrid();
     SizeColumns();
-    m_pEngine->StartThreads();
+    m_pSession->Engine().StartThreads();
     ShowReviewButtons(false);
     m_pModel->Clear();
 
@@ -190,11 +190,12 @@ void CMavixView::OnInitialUpdate()
     PasswordStore passwords(m_settings);
     SetAccount(AccountSettings::Load(m_settings, &passwords));
 
-    m_machine.SetCloseWhenDone(m_settings.ReadInt("Prefs", "End", 0) != 0);
-    m_bAutoStart = m_settings.ReadInt("Prefs", "Start", 0);
-    m_bDefaultFilters = m_settings.ReadInt("Prefs", "Def", 0);
+    const Preferences prefs = Preferences::Load(m_settings);
+    Machine().SetCloseWhenDone(prefs.m_bCloseWhenDone != 0);
+    m_bAutoStart = prefs.m_bAutoStart;
+    m_bDefaultFilters = prefs.m_bDefaultFilters;
     ApplyQuarantine();
-    m_pEngine->SetServerWait(ServerWait::Load(m_settings).Duration());
+    m_pSession->Engine().SetServerWait(prefs.m_wait.Duration());
 
     m_filters.LoadFilters(m_settings);
     // A settings file or a "defaults.txt" that cannot be trusted is not
@@ -204,7 +205,7 @@ void CMavixView::OnInitialUpdate()
         warning += (warning.empty() ? "" : " ") + m_filters.DefaultsWarning();
     if (!warning.empty())
         m_frame.SetStatusPaneText(1, FromCp1252(warning));
-    LoadChoices();
+    m_pSession->LoadChoices(m_account);
     m_frame.ArmStartupTimer();
 }
 
@@ -295,13 +296,13 @@ void CMavixView::SetShowStopText(bool bRunning)
 
 void CMavixView::OnShowStop()
 {
-    if (m_machine.IsPurging()) {
+    if (Machine().IsPurging()) {
         // Wakes the purge's wait at once; before QUIT nothing is deleted.
         m_pShowStop->setEnabled(false);
-        m_pEngine->CancelPurge();
+        m_pSession->Engine().CancelPurge();
         return;
     }
-    if (m_machine.CanStop()) {
+    if (Machine().CanStop()) {
         StopScan();
         return;
     }
@@ -314,7 +315,7 @@ void CMavixView::OnShowStop()
     // keep-alive must not touch the connection the scan is about to use, and
     // its buttons must not act on rows that are going away. The engine quits
     // that session before it logs in again.
-    if (m_machine.IsReviewing())
+    if (Machine().IsReviewing())
         EndReview();
 
     // The answer wait does not block: the window keeps painting and Stop
@@ -331,20 +332,18 @@ void CMavixView::OnShowStop()
 // An empty grid and status, then the scan of the current account and lists.
 void CMavixView::BeginScan(bool bBackground)
 {
-    m_machine.StartScan(bBackground);
     m_nSuspectCount = 0;
     SetShowStopText(true);
     DiscardPendingRows();
     m_pModel->Clear();
     DestroyProgress();
     m_frame.SetStatusPaneText(1, QString());
-    m_pEngine->StartScan(m_account,
-                         m_filters.m_filters);
+    m_pSession->StartScan(m_account, m_filters.m_filters, RowKeeping::kEveryRow, bBackground);
 }
 
 bool CMavixView::StartBackgroundCheck()
 {
-    if (!m_machine.MayStartBackground() || m_bClosing || !m_account.IsComplete() || QApplication::activeModalWidget()
+    if (!Machine().MayStartBackground() || m_bClosing || !m_account.IsComplete() || QApplication::activeModalWidget()
         || QApplication::activePopupWidget())
         return false;
     // Rows of an earlier check are replaced; the user's own check boxes come
@@ -360,12 +359,12 @@ void CMavixView::EndBackgroundCheck(const ScanDone& done)
     DestroyProgress();
     SetShowStopText(false);
     const bool bFailed = done.m_nResult == -1;
-    if (m_machine.ScanDone(bFailed, m_pModel->Count() > 0) == SessionMachine::AfterScan::kEndSession) {
+    if (Machine().ScanDone(bFailed, m_pModel->Count() > 0) == SessionMachine::AfterScan::kEndSession) {
         // Nothing is marked, so QUIT changes nothing; the rows stay, and a
         // purge of them logs in again. The buttons come once it has ended:
         // a purge must not take the session job's place.
         m_pShowStop->setEnabled(false);
-        m_pEngine->EndSession(false);
+        m_pSession->Engine().EndSession(false);
         return;
     }
     m_sBackgroundFailure.clear();
@@ -379,16 +378,13 @@ void CMavixView::EndBackgroundCheck(const ScanDone& done)
 
 void CMavixView::StopScan()
 {
-    const bool bBackground = m_machine.IsBackground();
-    m_machine.Stop();
+    const bool bBackground = Machine().IsBackground();
+    m_pSession->StopScan();
     if (bBackground)
         emit BackgroundCheckEnded(0);
     SetShowStopText(false);
     DiscardPendingRows();
     m_pModel->Clear();
-    // Quits the connection: a read pending on the scan's thread fails at
-    // once, and the scan sends nothing more.
-    m_pEngine->Stop();
     EndAnswerWait();
     DestroyProgress();
 }
@@ -404,57 +400,47 @@ void CMavixView::EndAnswerWait()
 
 void CMavixView::OnScanAnswered(const ScanAnswered&)
 {
-    if (m_machine.AwaitsAnswer())
+    if (Machine().AwaitsAnswer())
         EndAnswerWait();
-    m_machine.Answered();
+    Machine().Answered();
 }
 
 void CMavixView::OnAnswerTimeout()
 {
-    if (!m_machine.AwaitsAnswer())
+    if (!Machine().AwaitsAnswer())
         return;
     EndAnswerWait();
     // An answer already on its way to this thread is no time-out.
-    if (m_pEngine->IsAnswered()) {
-        m_machine.Answered();
+    if (m_pSession->Engine().IsAnswered()) {
+        Machine().Answered();
         return;
     }
     // The scan goes on; its outcome still arrives as OnScanDone.
-    m_machine.AnswerTimedOut();
+    Machine().AnswerTimedOut();
     Prompter::MessageBox(this, QStringLiteral("Failed to connect. ") + AccountText());
     SetShowStopText(false);
 }
 
 QString CMavixView::StatusText() const
 {
-    return QString::asprintf("  %d eMails :   %d Suspect", m_pEngine->MsgCount(), m_nSuspectCount);
+    return QString::asprintf("  %d eMails :   %d Suspect", m_pSession->Engine().MsgCount(), m_nSuspectCount);
 }
 
-void CMavixView::OnScanRow(const ScanRowsWaiting&)
+void CMavixView::OnRowsAdded(const RowsAdded& added)
 {
-    // No rows: they belonged to a scan that was stopped or abandoned, or an
-    // earlier wake-up took them already.
-    if (!m_pEngine->TakeRows(m_aTakenRows) || !m_machine.IsScanning())
-        return;
-    if (m_machine.AwaitsAnswer())
+    if (Machine().AwaitsAnswer())
         EndAnswerWait();
-    m_machine.Answered();
+    Machine().Answered();
 
     // The grid's room for the whole scan, once, at its first rows.
     if (m_pModel->Count() == 0 && m_aPendingRows.empty())
-        m_pModel->Reserve(static_cast<size_t>(std::clamp(m_pEngine->MsgCount(), 0, kMaxReservedRows)));
-    for (ScanRow& taken : m_aTakenRows) {
-        if (taken.m_nRepeat) {
-            OnRepeatedNumber();
-            return;
-        }
-        if (taken.m_nSuspect) {
-            ++m_nSuspectCount;
-            m_bPendingSuspect = true;
-        }
-        m_aPendingRows.push_back(MessageGridModel::GridRow{std::move(taken.m_row), taken.m_nSuspect != 0});
+        m_pModel->Reserve(static_cast<size_t>(std::clamp(m_pSession->MsgCount(), 0, kMaxReservedRows)));
+    if (m_pSession->SuspectCount() != m_nSuspectCount) {
+        m_nSuspectCount = m_pSession->SuspectCount();
+        m_bPendingSuspect = true;
     }
-    m_aTakenRows.clear();
+    for (ScanRow& row : *added.m_pRows)
+        m_aPendingRows.push_back(std::move(row));
     // The rows are taken, so the scan is already fetching more messages.
     // The first rows show at once; later ones are gathered for a moment and
     // shown together: a repaint per row would cost far more than the row,
@@ -465,14 +451,17 @@ void CMavixView::OnScanRow(const ScanRowsWaiting&)
         m_flushTimer.start(kRowFlushMs);
 }
 
+void CMavixView::OnCheckChanged(const CheckChanged& changed)
+{
+    m_pModel->OnCheckChanged(changed);
+}
+
 // The server numbered two messages alike: nothing on this session can be
 // trusted. The engine delivers no further row of this scan.
-void CMavixView::OnRepeatedNumber()
+void CMavixView::OnRepeatedNumber(const RepeatedNumber&)
 {
     const ScanDone abandoned{-1, "Protocol Error - restart"};
-    m_aTakenRows.clear();
-    m_pEngine->Stop();
-    if (m_machine.IsBackground()) {
+    if (Machine().IsBackground()) {
         EndBackgroundCheck(abandoned);
         return;
     }
@@ -493,7 +482,7 @@ void CMavixView::FlushRows()
     }
     m_bPendingSuspect = false;
     const int nRows = static_cast<int>(m_aPendingRows.size());
-    m_pModel->AppendRows(m_aPendingRows);
+    m_pModel->ShowRows(m_aPendingRows);
     m_aPendingRows.clear();
     m_pProgress->setValue(m_pProgress->value() + nRows);
 }
@@ -505,9 +494,9 @@ void CMavixView::DiscardPendingRows()
     m_bPendingSuspect = false;
 }
 
-void CMavixView::OnScanDone(const ScanDone& done)
+void CMavixView::OnScanFinished(const ScanDone& done)
 {
-    if (m_machine.IsBackground()) {
+    if (Machine().IsBackground()) {
         EndBackgroundCheck(done);
         return;
     }
@@ -532,7 +521,7 @@ void CMavixView::EndScan(const ScanDone& done)
     SetShowStopText(false);
 
     const bool bFailed = done.m_nResult == -1;
-    if (m_machine.ScanDone(bFailed, m_pModel->Count() > 0) == SessionMachine::AfterScan::kReview) {
+    if (Machine().ScanDone(bFailed, m_pModel->Count() > 0) == SessionMachine::AfterScan::kReview) {
         // Review: the session stays logged in for the purge.
         ShowReviewButtons(true);
         m_keepAliveTimer.start(m_nKeepAliveMs);
@@ -578,13 +567,13 @@ void CMavixView::OnKeepAlive()
     // RFC 1939 §3: the server may end an idle session after ten minutes; a
     // NOOP keeps it. The engine sends it on its own thread and answers with
     // OnSessionChecked.
-    if (m_machine.KeepsAlive())
-        m_pEngine->KeepAlive();
+    if (Machine().KeepsAlive())
+        m_pSession->Engine().KeepAlive();
 }
 
 void CMavixView::OnSessionChecked(const SessionChecked& check)
 {
-    switch (m_machine.SessionChecked(check.m_bAlive, check.m_bCanReconnect)) {
+    switch (Machine().SessionChecked(check.m_bAlive, check.m_bCanReconnect)) {
     case SessionMachine::AfterCheck::kNothing:
         break;
     case SessionMachine::AfterCheck::kSessionLost:
@@ -624,21 +613,21 @@ void CMavixView::OnCancelReview()
     // RFC 1939 §5: RSET unmarks anything marked as deleted, so the QUIT that
     // follows removes nothing. The engine sends both on its own thread; what
     // the server answered arrives with OnSessionEnded.
-    m_machine.Cancel();
-    m_pEngine->EndSession(true);
+    Machine().Cancel();
+    m_pSession->Engine().EndSession(true);
     SetShowStopText(false);
     emit BecameIdle();
 }
 
 void CMavixView::OnSessionEnded(const SessionEnd& end)
 {
-    const SessionMachine::AfterSessionEnd after = m_machine.SessionEnded();
+    const SessionMachine::AfterSessionEnd after = Machine().SessionEnded();
     if (after == SessionMachine::AfterSessionEnd::kBackgroundDone) {
         // No dialog for a check nobody asked to watch; nothing was marked.
         m_pShowStop->setEnabled(true);
         ShowReviewButtons(m_pModel->Count() > 0);
         // Without UIDL the rows cannot be found again on a new session.
-        if (m_pModel->Count() > 0 && !m_pEngine->CanReconnect())
+        if (m_pModel->Count() > 0 && !m_pSession->Engine().CanReconnect())
             m_frame.SetStatusPaneText(1, StatusText() + QStringLiteral("  (no lasting ids: scan to remove any)"));
         emit BackgroundCheckEnded(1);
         return;
@@ -701,14 +690,13 @@ void CMavixView::OnRemoveChecked()
     // The button stops the purge: no scan may log in over the session the
     // purge is using.
     SetShowStopText(true);
-    m_machine.StartPurge();
-    m_nPurgeChecked = m_pModel->CheckedCount();
-    m_pEngine->StartPurge(m_pModel->Snapshot());
+    m_pSession->StartPurge();
 }
 
 bool CMavixView::ConfirmPurge()
 {
-    if (m_settings.ReadInt("Prefs", "AskBeforeDelete", kDefaultAskBeforeDelete) == 0)
+    const Preferences prefs = Preferences::Load(m_settings);
+    if (prefs.m_bAskBeforeDelete == 0)
         return true;
     const int nChecked = m_pModel->CheckedCount();
     Prompter::Confirmation question;
@@ -726,12 +714,12 @@ bool CMavixView::ConfirmPurge()
     if (nChecked > static_cast<int>(subjects.size()))
         lines << QStringLiteral("and %1 more").arg(nChecked - static_cast<int>(subjects.size()));
     lines << QString();
-    const int nKeepKB = m_settings.ReadInt("Prefs", "KeepCopyKB", 0);
+    const int nKeepKB = prefs.m_nKeepCopyKB;
     if (nKeepKB > 0)
         lines << QStringLiteral("POP3 cannot put a message back on the server. A copy of each message up to "
                                 "%1 KB is kept for %2 days: Help \u203A Recently Deleted\u2026 can save or open it.")
                      .arg(nKeepKB)
-                     .arg(m_settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays));
+                     .arg(prefs.m_nKeepCopyDays);
     else
         lines << QStringLiteral("POP3 cannot put a message back on the server, and no copy is kept "
                                 "(Edit \u203A Preferences).");
@@ -740,7 +728,7 @@ bool CMavixView::ConfirmPurge()
     question.m_bOfferDontAsk = true;
     const Prompter::ConfirmAnswer answer = Prompter::Confirm(this, question);
     if (answer.m_bYes && answer.m_bDontAskAgain)
-        m_settings.WriteInt("Prefs", "AskBeforeDelete", 0);
+        Preferences::SaveAskBeforeDelete(m_settings, false);
     return answer.m_bYes;
 }
 
@@ -764,19 +752,15 @@ void CMavixView::OnPurgeProgress(const PurgeProgress& progress)
     }
 }
 
-void CMavixView::OnPurgeDone(const PurgeDone& done)
+void CMavixView::OnPurgeFinished(const PurgeFinished& done)
 {
-    const bool bClose = m_machine.PurgeDone();
+    const bool bClose = done.m_bClose;
     m_pShowStop->setEnabled(true);
     // The engine has journaled the purge before and after its QUIT.
     const bool bJournalled = !done.m_result.m_bJournalBehind;
     // The messages kept on the server stay in view until the next scan;
     // what was (or may have been) deleted goes.
-    std::vector<int> removed;
-    if (done.m_result.m_bCommitted || done.m_result.m_bUnconfirmed)
-        removed = done.m_result.m_aMarked;
-    removed.insert(removed.end(), done.m_result.m_aGone.begin(), done.m_result.m_aGone.end());
-    m_pModel->KeepAfterPurge(removed);
+    m_pModel->KeepAfterPurge(done.m_aRemoved);
     if (m_pModel->Count() > 0)
         m_frame.SetStatusPaneText(0, QString::fromLatin1(kFromLastScan));
     m_frame.SetStatusPaneText(1, QString());
@@ -785,20 +769,19 @@ void CMavixView::OnPurgeDone(const PurgeDone& done)
     // RFC 1939 §6: messages marked as deleted go only when QUIT enters the
     // UPDATE state. The user must learn what was and was not deleted.
     const QString summary = FromCp1252(done.m_sSummary);
-    if (m_nPurgeChecked > 0) {
+    if (done.m_nChecked > 0) {
         m_frame.SetStatusPaneText(1, summary);
         ReportShortfall(done);
     }
     if (!bJournalled)
         m_frame.SetStatusPaneText(1, summary + QStringLiteral(" (not recorded in Recently Deleted)"));
-    m_nPurgeChecked = 0;
     PruneQuarantine();
     emit BecameIdle();
     if (bClose)
         m_frame.PostClose();
 }
 
-void CMavixView::ReportShortfall(const PurgeDone& done)
+void CMavixView::ReportShortfall(const PurgeFinished& done)
 {
     const PurgeResult& result = done.m_result;
     const bool bShortfall = !result.m_aRefused.empty() || !result.m_aChanged.empty() || !result.m_aGone.empty()
@@ -818,12 +801,12 @@ void CMavixView::ReportShortfall(const PurgeDone& done)
 void CMavixView::OnServerWaiting(const ServerWaiting& waiting)
 {
     // A keep-alive or a session's end waits unseen; so does a stopped scan.
-    if (!m_machine.IsScanning() && !m_machine.IsPurging())
+    if (!Machine().IsScanning() && !Machine().IsPurging())
         return;
     if (waiting.m_nSeconds > 0)
         m_frame.SetStatusPaneText(1, QStringLiteral("Waiting for the server (%1 s)\u2026").arg(waiting.m_nSeconds));
     else
-        m_frame.SetStatusPaneText(1, m_machine.IsScanning() && m_pModel->Count() > 0 ? StatusText() : QString());
+        m_frame.SetStatusPaneText(1, Machine().IsScanning() && m_pModel->Count() > 0 ? StatusText() : QString());
 }
 
 // ---------------------------------------------------------------------------
@@ -836,7 +819,7 @@ void CMavixView::CreateProgress()
     m_pProgress = new QProgressBar;
     m_pProgress->setObjectName(QStringLiteral("progress"));
     m_pProgress->setTextVisible(false);
-    m_pProgress->setRange(0, std::max(0, m_pEngine->MsgCount()));
+    m_pProgress->setRange(0, std::max(0, m_pSession->Engine().MsgCount()));
     m_pProgress->setValue(0);
     m_frame.CoverStatusPane(m_pProgress);
 }
@@ -857,7 +840,7 @@ void CMavixView::OnEngineNote(const ScreeningNote& note)
 {
     if (m_bClosing)
         return;
-    DeliverNote(note, *this);
+    DeliverNote(note, *m_pSession);
 }
 
 // ---------------------------------------------------------------------------
@@ -878,7 +861,7 @@ void CMavixView::EditAccount()
         return;
     dlg.m_account.Save(m_settings, passwords, m_account);
     SetAccount(std::move(dlg.m_account));
-    LoadChoices();
+    m_pSession->LoadChoices(m_account);
 }
 
 void CMavixView::SetAccount(AccountSettings account)
@@ -889,49 +872,48 @@ void CMavixView::SetAccount(AccountSettings account)
 void CMavixView::OnPreferences()
 {
     CPrefsDlg dlg(window());
-    dlg.m_bExitAfter = m_machine.CloseWhenDone() ? 1 : 0;
+    dlg.m_bExitAfter = Machine().CloseWhenDone() ? 1 : 0;
     dlg.m_bAutoStart = m_bAutoStart;
     dlg.m_bDefaultFilters = m_bDefaultFilters;
-    dlg.m_nCheckEvery = m_settings.ReadInt("Prefs", "CheckEvery", 0);
-    dlg.m_nKeepCopyKB = m_settings.ReadInt("Prefs", "KeepCopyKB", 0);
-    dlg.m_bAskBeforeDelete = m_settings.ReadInt("Prefs", "AskBeforeDelete", kDefaultAskBeforeDelete);
-    dlg.m_nKeepCopyDays = m_settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays);
-    dlg.m_nWaitSeconds = ServerWait::Load(m_settings).m_nSeconds;
+    Preferences prefs = Preferences::Load(m_settings);
+    dlg.m_nCheckEvery = prefs.m_nCheckEvery;
+    dlg.m_nKeepCopyKB = prefs.m_nKeepCopyKB;
+    dlg.m_bAskBeforeDelete = prefs.m_bAskBeforeDelete;
+    dlg.m_nKeepCopyDays = prefs.m_nKeepCopyDays;
+    dlg.m_nWaitSeconds = prefs.m_wait.m_nSeconds;
     if (Prompter::RunModal(dlg) != QDialog::Accepted)
         return;
-    m_machine.SetCloseWhenDone(dlg.m_bExitAfter != 0);
+    Machine().SetCloseWhenDone(dlg.m_bExitAfter != 0);
     m_bAutoStart = dlg.m_bAutoStart;
     m_bDefaultFilters = dlg.m_bDefaultFilters;
-    m_settings.WriteInt("Prefs", "End", dlg.m_bExitAfter);
-    m_settings.WriteInt("Prefs", "Start", m_bAutoStart);
-    m_settings.WriteInt("Prefs", "Def", m_bDefaultFilters);
+    prefs.m_bCloseWhenDone = dlg.m_bExitAfter;
+    prefs.m_bAutoStart = m_bAutoStart;
+    prefs.m_bDefaultFilters = m_bDefaultFilters;
     // Read by the tray's background checks after this.
-    m_settings.WriteInt("Prefs", "CheckEvery", dlg.m_nCheckEvery);
-    m_settings.WriteInt("Prefs", "KeepCopyKB", dlg.m_nKeepCopyKB);
-    m_settings.WriteInt("Prefs", "KeepCopyDays", dlg.m_nKeepCopyDays);
-    m_settings.WriteInt("Prefs", "AskBeforeDelete", dlg.m_bAskBeforeDelete);
+    prefs.m_nCheckEvery = dlg.m_nCheckEvery;
+    prefs.m_nKeepCopyKB = dlg.m_nKeepCopyKB;
+    prefs.m_nKeepCopyDays = dlg.m_nKeepCopyDays;
+    prefs.m_bAskBeforeDelete = dlg.m_bAskBeforeDelete;
+    prefs.m_wait = ServerWait{dlg.m_nWaitSeconds};
+    prefs.Save(m_settings);
     ApplyQuarantine();
-    const ServerWait wait{dlg.m_nWaitSeconds};
-    wait.Save(m_settings);
-    m_pEngine->SetServerWait(wait.Duration());
+    m_pSession->Engine().SetServerWait(prefs.m_wait.Duration());
 }
 
-// "Prefs" "KeepCopyKB" (0: off; without the key, on) and "KeepCopyDays":
-// the copies the purge keeps of what it deletes.
+// The preferences' KeepCopyKB (0: off; without the key, on) and
+// KeepCopyDays: the copies the purge keeps of what it deletes.
 void CMavixView::ApplyQuarantine()
 {
-    const int nKB = std::clamp(m_settings.ReadInt("Prefs", "KeepCopyKB", 0), 0,
-                               QuarantineMaildir::kMaxKeepKB);
-    m_pEngine->SetQuarantine(QuarantineOptions{static_cast<uint64_t>(nKB) * 1024, {}});
+    m_pSession->SetQuarantine(QuarantineOptions{Preferences::Load(m_settings).KeepCopyBytes(), {}});
     PruneQuarantine();
 }
 
 void CMavixView::PruneQuarantine()
 {
     // Also bounded to QuarantineMaildir::kMaxTotalBytes, oldest first.
-    if (m_settings.ReadInt("Prefs", "KeepCopyKB", 0) > 0)
-        QuarantineMaildir().Prune(
-            std::max(1, m_settings.ReadInt("Prefs", "KeepCopyDays", QuarantineMaildir::kDefaultDays)));
+    const Preferences prefs = Preferences::Load(m_settings);
+    if (prefs.m_nKeepCopyKB > 0)
+        QuarantineMaildir().Prune(prefs.KeepCopyDaysAtLeastOne());
 }
 
 void CMavixView::OnManageFilters()
@@ -949,8 +931,8 @@ void CMavixView::BeginClose()
     m_bClosing = true;
     EndAnswerWait();
     DiscardPendingRows();
-    if (m_pEngine)
-        m_pEngine->SignalQuit();
+    if (m_pSession && m_pSession->HasEngine())
+        m_pSession->Engine().SignalQuit();
 }
 
 std::array<int, CMavixView::kColumns> CMavixView::ColumnWidths() const
@@ -963,7 +945,7 @@ std::array<int, CMavixView::kColumns> CMavixView::ColumnWidths() const
 
 bool CMavixView::WaitForWorkers(std::chrono::milliseconds budget)
 {
-    if (!m_pEngine)
+    if (!m_pSession || !m_pSession->HasEngine())
         return true;
     // Wait in short slices and let the window repaint in between (user input
     // stays queued), so "Shutting down..." shows and the window never looks
@@ -973,8 +955,8 @@ bool CMavixView::WaitForWorkers(std::chrono::milliseconds budget)
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0)
-            return m_pEngine->ScanEnded() && m_pEngine->PurgeEnded();
-        if (m_pEngine->WaitEnded(std::min(left, std::chrono::milliseconds(50))))
+            return m_pSession->Engine().ScanEnded() && m_pSession->Engine().PurgeEnded();
+        if (m_pSession->Engine().WaitEnded(std::min(left, std::chrono::milliseconds(50))))
             return true;
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
@@ -986,7 +968,7 @@ void CMavixView::AbandonWorkers()
     // the engine would join it and hang the exit. The process leaves without
     // it (the settings are already saved); it is never killed mid-command.
     g_bWorkersAbandoned = true;
-    (void)m_pEngine.release();
+    (void)m_pSession->ReleaseEngine();
 }
 
 bool CMavixView::WorkersAbandoned()
@@ -1004,7 +986,6 @@ void CMavixView::SetUpGridExtras()
     m_pGrid->setSortingEnabled(true);
     m_pGrid->header()->setSortIndicatorShown(true);
     m_pGrid->sortByColumn(MessageGridModel::kNum, Qt::AscendingOrder);
-    m_pModel->SetChoices(&m_choices);
 
     m_pGrid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_pGrid, &QWidget::customContextMenuRequested, this, &CMavixView::OnGridContextMenu);
@@ -1013,7 +994,7 @@ void CMavixView::SetUpGridExtras()
     connect(m_pModel, &QAbstractItemModel::dataChanged, this, &CMavixView::ShowCurrentReason);
     connect(m_pModel, &QAbstractItemModel::modelReset, this,
             [this] { m_frame.SetStatusPaneText(0, QStringLiteral("Ready")); });
-    connect(this, &CMavixView::ReviewStarted, this, &CMavixView::PruneChoices);
+    connect(this, &CMavixView::ReviewStarted, this, [this] { m_pSession->PruneChoices(); });
     // "N checked" follows every tick, and appears with the first rows.
     connect(m_pModel, &MessageGridModel::CheckedCountChanged, this, &CMavixView::ShowCheckedCount);
     connect(m_pModel, &QAbstractItemModel::rowsInserted, this, &CMavixView::ShowCheckedCount);
@@ -1114,7 +1095,7 @@ void CMavixView::Reclassify()
     m_pModel->Reclassify(m_filters.m_filters);
     // The count in the status bar follows the rows.
     m_nSuspectCount = m_pModel->SuspectCount();
-    if (m_machine.KeepsAlive())
+    if (Machine().KeepsAlive())
         m_frame.SetStatusPaneText(1, StatusText());
 }
 
@@ -1148,21 +1129,3 @@ void CMavixView::ViewHeaders(int nMessage)
     Prompter::RunModal(dlg);
 }
 
-void CMavixView::LoadChoices()
-{
-    m_choices.Load(RememberedChoices::PathFor(m_account.m_sServer, m_account.m_sUser, m_account.m_sPort));
-}
-
-void CMavixView::PruneChoices()
-{
-    // Only a scan that listed every message knows which are gone; a server
-    // without UIDL gives nothing to key on.
-    const std::vector<std::string> uidls = m_pModel->Uidls();
-    if (static_cast<int>(uidls.size()) != m_pEngine->MsgCount())
-        return;
-    for (const std::string& uidl : uidls)
-        if (uidl.empty())
-            return;
-    if (m_choices.Prune(uidls))
-        m_choices.Save();
-}

@@ -2,9 +2,7 @@
 
 #include "core/storage/Filters.h"
 #include "gui/review/MessageGridModel.h"
-#include "core/storage/RememberedChoices.h"
-#include "core/session/ScreeningEngine.h"
-#include "core/session/SessionMachine.h"
+#include "core/session/ScreeningSession.h"
 #include "core/storage/AccountSettings.h"
 #include "core/storage/ColumnWidths.h"
 
@@ -43,8 +41,9 @@ public:
 // Everything here runs on the GUI thread. The engine's workers reach the view
 // only through its listener, which queues each notification for this thread.
 // The session's state is the SessionMachine's; the view maps it to what is
-// enabled and shown.
-class CMavixView : public QWidget {
+// enabled and shown. Which rows are checked is the ScreeningSession's to
+// decide: the view and its grid only render what it says.
+class CMavixView : public QWidget, private ISessionListener {
     Q_OBJECT
 public:
     static constexpr int kColumns = 9;
@@ -96,7 +95,7 @@ public:
     // messages by UIDL. False (nothing started) while a scan, review or
     // purge is under way, a dialog is open, or the account is incomplete.
     bool StartBackgroundCheck();
-    bool IsBackgroundCheck() const { return m_machine.IsBackground(); }
+    bool IsBackgroundCheck() const { return Machine().IsBackground(); }
     int SuspectCount() const { return m_nSuspectCount; }
     // Why the last background check failed (Windows-1252 bytes).
     const std::string& BackgroundFailure() const { return m_sBackgroundFailure; }
@@ -104,15 +103,16 @@ public:
     // For tests and benchmarks.
     void SetKeepAlivePeriod(int nMs) { m_nKeepAliveMs = nMs; }
     void SetAnswerWait(int nMs) { m_nAnswerWaitMs = nMs; }
-    ScreeningEngine& Engine() { return *m_pEngine; }
+    ScreeningEngine& Engine() { return m_pSession->Engine(); }
+    ScreeningSession& Session() { return *m_pSession; }
+    const RememberedChoices& Choices() const { return m_pSession->Choices(); }
     MessageGridModel& Model() { return *m_pModel; }
     QTreeView* Grid() const { return m_pGrid; }
     QProgressBar* Progress() const { return m_pProgress; }
-    bool IsRunning() const { return m_machine.CanStop(); }
-    bool IsReviewing() const { return m_machine.IsReviewing(); }
-    bool IsPurging() const { return m_machine.IsPurging(); }
+    bool IsRunning() const { return Machine().CanStop(); }
+    bool IsReviewing() const { return Machine().IsReviewing(); }
+    bool IsPurging() const { return Machine().IsPurging(); }
     Filters& FilterSet() { return m_filters; }
-    RememberedChoices& Choices() { return m_choices; }
     // The context menu of a grid row (display order): "Trust this sender",
     // "Always flag this sender", "Flag Subjects that are exactly "…"" (the
     // Subject Exact list), "View Headers…". The caller owns it.
@@ -133,6 +133,8 @@ protected:
 
 private:
     class EngineListener;
+    SessionMachine& Machine() { return m_pSession->Machine(); }
+    const SessionMachine& Machine() const { return m_pSession->Machine(); }
 
     void CreateGrid();
     void CreateButtons();
@@ -149,32 +151,31 @@ private:
     bool ConfirmPurge();
     void ShowCheckedCount();
     void OnKeepAlive();
-    void OnSessionChecked(const SessionChecked& check);
-    void OnSessionEnded(const SessionEnd& end);
+    void OnSessionChecked(const SessionChecked& check) override;
+    void OnSessionEnded(const SessionEnd& end) override;
     // The rows judged again after a filter list changed.
     void Reclassify();
 
-    template <typename Owner>
-    friend void DeliverNote(const ScreeningNote& note, Owner& owner);
     void OnEngineNote(const ScreeningNote& note);
-    void OnScanAnswered(const ScanAnswered& answered);
+    void OnScanAnswered(const ScanAnswered& answered) override;
     void OnAnswerTimeout();
     void EndAnswerWait();
-    void OnScanRow(const ScanRowsWaiting& waiting);
+    void OnRowsAdded(const RowsAdded& added) override;
+    void OnCheckChanged(const CheckChanged& changed) override;
     void FlushRows();
     void DiscardPendingRows();
-    void OnScanDone(const ScanDone& done);
+    void OnScanFinished(const ScanDone& done) override;
     void EndScan(const ScanDone& done);
     void EndBackgroundCheck(const ScanDone& done);
     // The server numbered two messages alike: the scan is abandoned.
-    void OnRepeatedNumber();
-    void OnPurgeProgress(const PurgeProgress& progress);
-    void OnPurgeDone(const PurgeDone& done);
+    void OnRepeatedNumber(const RepeatedNumber&) override;
+    void OnPurgeProgress(const PurgeProgress& progress) override;
+    void OnPurgeFinished(const PurgeFinished& done) override;
     // "Waiting for the server (N s)…" in status pane 1 while a scan or purge
     // waits on a silent server; the pane's own text again once bytes come.
-    void OnServerWaiting(const ServerWaiting& waiting);
+    void OnServerWaiting(const ServerWaiting& waiting) override;
     // Tells the user what the purge could not do, as a message box.
-    void ReportShortfall(const PurgeDone& done);
+    void ReportShortfall(const PurgeFinished& done);
     // Appends what the finished purge deleted to the journal; false when it
     // could not be written.
     // The copies kept before DELE, as the preferences say; old ones pruned.
@@ -202,20 +203,14 @@ private:
     // Adds the entry to a list, saves the lists and classifies the rows again.
     void AddToList(FilterKind kind, FilterEntry entry);
     void ViewHeaders(int nMessage);
-    // The account's remembered choices, read again when the account changes;
-    // pruned to what a complete scan listed.
-    void LoadChoices();
-    void PruneChoices();
 
     SettingsStore& m_settings;
     IMavixFrame& m_frame;
     Filters m_filters;
-    RememberedChoices m_choices;
-    SessionMachine m_machine;
-    // The engine's listener outlives the engine, which calls it until its
-    // workers have ended.
+    // The engine's listener outlives the session's engine, which calls it
+    // until its workers have ended.
     std::unique_ptr<EngineListener> m_pListener;
-    std::unique_ptr<ScreeningEngine> m_pEngine;
+    std::unique_ptr<ScreeningSession> m_pSession;
 
     QPushButton* m_pShowStop;
     QPushButton* m_pCheckAll;
@@ -228,8 +223,7 @@ private:
     QTimer m_keepAliveTimer;
     QTimer m_answerTimer;
     QTimer m_flushTimer;
-    std::vector<MessageGridModel::GridRow> m_aPendingRows;   // taken, not yet shown
-    std::vector<ScanRow> m_aTakenRows;                       // the last take from the engine, reused
+    std::vector<ScanRow> m_aPendingRows;    // decided by the session, not yet shown
     bool m_bPendingSuspect = false;
     ::ColumnWidths m_storedWidths;
 
@@ -238,7 +232,6 @@ private:
     int m_bDefaultFilters = 0;
 
     int m_nSuspectCount = 0;
-    int m_nPurgeChecked = 0;        // rows the running purge was given checked
     int m_nAnchorTop = 0;           // where the grid starts, below the buttons
     int m_nAnchorLeft = 0;
     int m_nKeepAliveMs = kKeepAlivePeriodMs;

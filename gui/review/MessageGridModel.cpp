@@ -3,7 +3,6 @@
 #include "core/session/PurgeJournal.h"
 #include "core/rows/ReadableRow.h"
 #include "core/platform/Ascii.h"
-#include "core/storage/RememberedChoices.h"
 #include "gui/widgets/Text.h"
 
 #include <QBrush>
@@ -80,7 +79,38 @@ struct SortKey {
 
 }  // namespace
 
-MessageGridModel::MessageGridModel(QObject* parent) : QAbstractTableModel(parent) {}
+// The session of a model nobody gave one: its notes come straight back.
+class MessageGridModel::OwnSession : public NoteQueueListener, public ISessionListener {
+public:
+    explicit OwnSession(MessageGridModel& model) : m_model(model), m_session(*this, *this) {}
+    void OnRowsAdded(const RowsAdded& added) override { m_model.ShowRows(*added.m_pRows); }
+    void OnCheckChanged(const CheckChanged& changed) override { m_model.OnCheckChanged(changed); }
+    ScreeningSession& Session() { return m_session; }
+
+protected:
+    void Queue(ScreeningNote) override {}   // never started
+
+private:
+    MessageGridModel& m_model;
+    ScreeningSession m_session;
+};
+
+MessageGridModel::MessageGridModel(QObject* parent) : QAbstractTableModel(parent)
+{
+    SetSession(nullptr);
+}
+
+MessageGridModel::~MessageGridModel() = default;
+
+void MessageGridModel::SetSession(ScreeningSession* pSession)
+{
+    if (!pSession) {
+        if (!m_pOwn)
+            m_pOwn = std::make_unique<OwnSession>(*this);
+        pSession = &m_pOwn->Session();
+    }
+    m_pSession = pSession;
+}
 
 int MessageGridModel::rowCount(const QModelIndex& parent) const
 {
@@ -96,12 +126,14 @@ QVariant MessageGridModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= Count() || index.column() >= kColumnCount)
         return {};
-    const StoredRow& row = m_aRows[static_cast<size_t>(MessageIndex(index.row()))];
+    const int nIndex = MessageIndex(index.row());
+    const StoredRow& row = m_aRows[static_cast<size_t>(nIndex)];
+    const bool bFromLastScan = m_pSession->IsFromLastScan();
     switch (role) {
     case Qt::DisplayRole:
         return Shown(row.m_texts, index.column());
     case Qt::ToolTipRole:
-        if (index.column() == kNum && m_bFromLastScan)
+        if (index.column() == kNum && bFromLastScan)
             return QStringLiteral("From the last scan: scan again to check or remove it");
         if (index.column() == kNum && !row.m_texts.Get(PackedRow::kReason).empty()) {
             return ShownUtf8(row.m_texts.Get(PackedRow::kReason));
@@ -111,15 +143,15 @@ QVariant MessageGridModel::data(const QModelIndex& index, int role) const
         return Shown(row.m_texts, index.column());
     case Qt::CheckStateRole:
         if (index.column() == kNum)
-            return row.m_bChecked ? Qt::Checked : Qt::Unchecked;
+            return m_pSession->IsChecked(static_cast<size_t>(nIndex)) ? Qt::Checked : Qt::Unchecked;
         return {};
     case Qt::ForegroundRole:
         // A message the server would not show: nothing of it can be judged.
-        if (Fixed(row))
+        if (Fixed(nIndex))
             return QColor(Qt::gray);
         return {};
     case Qt::BackgroundRole:
-        if (row.m_bSuspect && !m_bFromLastScan)
+        if (IsSuspect(nIndex) && !bFromLastScan)
             return QBrush(kSuspectTint);
         return {};
     case Qt::TextAlignmentRole:
@@ -135,19 +167,9 @@ bool MessageGridModel::setData(const QModelIndex& index, const QVariant& value, 
 {
     if (role != Qt::CheckStateRole || !index.isValid() || index.column() != kNum || index.row() >= Count())
         return false;
-    StoredRow& row = m_aRows[static_cast<size_t>(MessageIndex(index.row()))];
-    if (Fixed(row))
-        return false;
-    const bool bChecked = value.value<Qt::CheckState>() != Qt::Unchecked;
-    if (row.m_bChecked != bChecked) {
-        row.m_bChecked = bChecked;
-        m_nChecked += bChecked ? 1 : -1;
-        RememberChoice(row);
-        SaveChoices();
-        emit dataChanged(index, index, {Qt::CheckStateRole});
-        emit CheckedCountChanged(m_nChecked);
-    }
-    return true;
+    // The session remembers the click and tells of the change.
+    return m_pSession->SetChecked(static_cast<size_t>(MessageIndex(index.row())),
+                                  value.value<Qt::CheckState>() != Qt::Unchecked);
 }
 
 QVariant MessageGridModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -168,7 +190,7 @@ Qt::ItemFlags MessageGridModel::flags(const QModelIndex& index) const
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
     if (index.column() == kNum && index.row() < Count()
-        && !Fixed(m_aRows[static_cast<size_t>(MessageIndex(index.row()))]))
+        && !Fixed(MessageIndex(index.row())))
         f |= Qt::ItemIsUserCheckable;
     return f;
 }
@@ -188,39 +210,63 @@ void MessageGridModel::Reserve(size_t nRows)
 
 void MessageGridModel::AppendRows(std::vector<GridRow>& rows)
 {
+    std::vector<ScanRow> scanned;
+    scanned.reserve(rows.size());
+    for (GridRow& row : rows)
+        scanned.push_back(ScanRow{std::move(row.m_row), row.m_bChecked ? 1 : 0, 0});
+    m_pSession->AddRows(scanned);
+}
+
+void MessageGridModel::ShowRows(std::vector<ScanRow>& rows)
+{
     if (rows.empty())
         return;
     const int n = Count();
-    int nNewlyChecked = 0;
     beginInsertRows(QModelIndex(), n, n + static_cast<int>(rows.size()) - 1);
     // Grown by half at least: an exact reserve per batch would copy every
     // row again for each batch.
     if (m_aRows.capacity() < m_aRows.size() + rows.size())
         Reserve(std::max(m_aRows.size() + rows.size(), m_aRows.capacity() * 3 / 2));
-    for (const GridRow& row : rows) {
-        StoredRow stored{PackedRow(row.m_row), row.m_bChecked, row.m_bChecked};
-        if (m_pChoices && !row.m_row.m_sUidl.empty()) {
-            const int choice = m_pChoices->Find(row.m_row.m_sUidl);
-            if (choice >= 0)
-                stored.m_bChecked = choice == 1;
-        }
-        nNewlyChecked += stored.m_bChecked ? 1 : 0;
+    int nNewlyChecked = 0;
+    for (const ScanRow& row : rows) {
+        nNewlyChecked += m_pSession->IsChecked(m_aRows.size()) ? 1 : 0;
         m_aOrder.push_back(static_cast<int>(m_aRows.size()));
         m_aDisplay.push_back(static_cast<int>(m_aRows.size()));
-        m_aRows.push_back(std::move(stored));
+        m_aRows.push_back(StoredRow{PackedRow(row.m_row)});
     }
-    m_nChecked += nNewlyChecked;
     endInsertRows();
     // New rows arrive at the end; a sorted grid puts them in their places.
     if (m_nSortColumn != kNum || m_nSortOrder != Qt::AscendingOrder)
         Resort();
     if (nNewlyChecked)
-        emit CheckedCountChanged(m_nChecked);
+        emit CheckedCountChanged(CheckedCount());
+}
+
+void MessageGridModel::OnCheckChanged(const CheckChanged& changed)
+{
+    if (m_aRows.empty())
+        return;
+    // The display rows of the changed messages, or the whole column for a
+    // long run.
+    constexpr size_t kMaxMapped = 1024;
+    const size_t nLast = std::min(changed.m_nLast, m_aRows.size() - 1);
+    int nFirstRow = 0;
+    int nLastRow = Count() - 1;
+    if (changed.m_nFirst <= nLast && nLast - changed.m_nFirst < kMaxMapped) {
+        nFirstRow = Count();
+        nLastRow = -1;
+        for (size_t i = changed.m_nFirst; i <= nLast; ++i) {
+            nFirstRow = std::min(nFirstRow, DisplayRow(static_cast<int>(i)));
+            nLastRow = std::max(nLastRow, DisplayRow(static_cast<int>(i)));
+        }
+    }
+    emit dataChanged(index(nFirstRow, kNum), index(nLastRow, kNum), {Qt::CheckStateRole});
+    emit CheckedCountChanged(changed.m_nChecked);
 }
 
 void MessageGridModel::Clear()
 {
-    m_bFromLastScan = false;
+    m_pSession->ClearRows();
     if (m_aRows.empty())
         return;
     beginResetModel();
@@ -230,100 +276,37 @@ void MessageGridModel::Clear()
     m_aOrder.shrink_to_fit();
     m_aDisplay.clear();
     m_aDisplay.shrink_to_fit();
-    m_nChecked = 0;
     endResetModel();
     emit CheckedCountChanged(0);
 }
 
 void MessageGridModel::SetAllChecked(bool bChecked)
 {
-    if (m_aRows.empty())
-        return;
-    m_nChecked = 0;
-    for (StoredRow& row : m_aRows) {
-        row.m_bChecked = bChecked && !Fixed(row);
-        m_nChecked += row.m_bChecked ? 1 : 0;
-    }
-    emit dataChanged(index(0, kNum), index(Count() - 1, kNum), {Qt::CheckStateRole});
-    emit CheckedCountChanged(m_nChecked);
+    if (!m_aRows.empty())
+        m_pSession->SetAllChecked(bChecked);
 }
 
 void MessageGridModel::ToggleChecked(const std::vector<int>& rows)
 {
-    int nFirst = Count();
-    int nLast = -1;
-    for (int r : rows) {
-        if (r < 0 || r >= Count())
-            continue;
-        StoredRow& row = m_aRows[static_cast<size_t>(MessageIndex(r))];
-        if (Fixed(row))
-            continue;
-        row.m_bChecked = !row.m_bChecked;
-        m_nChecked += row.m_bChecked ? 1 : -1;
-        RememberChoice(row);
-        nFirst = std::min(nFirst, r);
-        nLast = std::max(nLast, r);
-    }
-    if (nLast < 0)
-        return;
-    SaveChoices();
-    emit dataChanged(index(nFirst, kNum), index(nLast, kNum), {Qt::CheckStateRole});
-    emit CheckedCountChanged(m_nChecked);
-}
-
-void MessageGridModel::RememberChoice(const StoredRow& row)
-{
-    if (m_pChoices)
-        m_pChoices->Record(std::string(row.m_texts.Get(PackedRow::kUidl)), row.m_bChecked, row.m_bSuspect);
-}
-
-void MessageGridModel::SaveChoices()
-{
-    // Written at once: the choice must outlive a crash or a killed session.
-    if (m_pChoices && !m_pChoices->Path().empty())
-        m_pChoices->Save();
+    std::vector<size_t> indexes;
+    for (int r : rows)
+        if (r >= 0 && r < Count())
+            indexes.push_back(static_cast<size_t>(MessageIndex(r)));
+    m_pSession->ToggleChecked(indexes);
 }
 
 void MessageGridModel::Reclassify(const FilterLists& lists)
 {
-    if (m_aRows.empty())
-        return;
-    const int nBefore = m_nChecked;
-    for (StoredRow& row : m_aRows) {
-        // A message the server would not show is never judged, nor one
-        // from the last scan.
-        if (Fixed(row))
-            continue;
-        MessageRow judged = row.m_texts.Unpack();
-        const bool bSuspect = ClassifyRow(lists, judged) != 0;
-        row.m_texts.SetReason(judged.m_sReason);
-        if (bSuspect == row.m_bSuspect)
-            continue;
-        row.m_bSuspect = bSuspect;
-        const bool bRemembered = m_pChoices && m_pChoices->Find(judged.m_sUidl) >= 0;
-        if (!bRemembered && row.m_bChecked != bSuspect) {
-            row.m_bChecked = bSuspect;
-            m_nChecked += bSuspect ? 1 : -1;
-        }
-    }
-    emit dataChanged(index(0, 0), index(Count() - 1, kColumnCount - 1));
-    if (m_nChecked != nBefore)
-        emit CheckedCountChanged(m_nChecked);
+    // The session's rule decides; the reasons land in the packed texts.
+    m_pSession->Reclassify(lists, *this);
+    // Reasons and tints follow.
+    if (!m_aRows.empty())
+        emit dataChanged(index(0, 0), index(Count() - 1, kColumnCount - 1));
 }
 
 int MessageGridModel::SuspectCount() const
 {
-    return static_cast<int>(
-        std::count_if(m_aRows.begin(), m_aRows.end(), [](const StoredRow& row) { return row.m_bSuspect; }));
-}
-
-std::vector<std::string> MessageGridModel::Uidls() const
-{
-    std::vector<std::string> uidls;
-    uidls.reserve(m_aRows.size());
-    for (const StoredRow& row : m_aRows)
-        uidls.emplace_back(row.m_texts.Get(PackedRow::kUidl));
-    return uidls;
+    return m_pSession->SuspectCount();
 }
 
 void MessageGridModel::sort(int column, Qt::SortOrder order)
@@ -388,7 +371,7 @@ void MessageGridModel::ApplyOrder(std::vector<int> order)
 
 bool MessageGridModel::IsChecked(int row) const
 {
-    return row >= 0 && row < Count() && m_aRows[static_cast<size_t>(row)].m_bChecked;
+    return row >= 0 && row < Count() && m_pSession->IsChecked(static_cast<size_t>(row));
 }
 
 std::string_view MessageGridModel::Text(int row, int column) const
@@ -398,19 +381,7 @@ std::string_view MessageGridModel::Text(int row, int column) const
 
 std::vector<PurgeRow> MessageGridModel::Snapshot() const
 {
-    std::vector<PurgeRow> rows;
-    rows.reserve(m_aRows.size());
-    int n = 0;
-    for (const StoredRow& row : m_aRows) {
-        ++n;
-        if (row.m_bChecked)
-            rows.push_back(PurgeRowOf(row.m_texts.Unpack(), n, true));
-        else
-            rows.push_back(PurgeRow{n, false, std::string(row.m_texts.Get(PackedRow::kSubject)),
-                                    std::string(row.m_texts.Get(PackedRow::kUidl)), !row.m_texts.IsUnavailable(),
-                                    std::string(row.m_texts.Get(PackedRow::kIdentity))});
-    }
-    return rows;
+    return m_pSession->PurgeSnapshot();
 }
 
 void MessageGridModel::KeepAfterPurge(const std::vector<int>& removed)
@@ -426,14 +397,11 @@ void MessageGridModel::KeepAfterPurge(const std::vector<int>& removed)
         if (gone[i])
             continue;
         kept.push_back(std::move(m_aRows[i]));
-        kept.back().m_bChecked = false;
     }
     m_aRows = std::move(kept);
     m_aOrder.resize(m_aRows.size());
     std::iota(m_aOrder.begin(), m_aOrder.end(), 0);
     m_aDisplay = m_aOrder;
-    m_nChecked = 0;
-    m_bFromLastScan = true;
     endResetModel();
     Resort();
     emit CheckedCountChanged(0);
@@ -442,11 +410,11 @@ void MessageGridModel::KeepAfterPurge(const std::vector<int>& removed)
 QStringList MessageGridModel::CheckedSubjects(int nMax) const
 {
     QStringList subjects;
-    for (const StoredRow& row : m_aRows) {
+    for (size_t i = 0; i < m_aRows.size(); ++i) {
         if (subjects.size() >= nMax)
             break;
-        if (row.m_bChecked)
-            subjects << Shown(row.m_texts, kSubject);
+        if (m_pSession->IsChecked(i))
+            subjects << Shown(m_aRows[i].m_texts, kSubject);
     }
     return subjects;
 }

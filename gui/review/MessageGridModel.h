@@ -2,16 +2,15 @@
 
 #include "core/rows/MessageRow.h"
 #include "gui/review/PackedRow.h"
-#include "core/session/ScreeningEngine.h"
+#include "core/session/ScreeningSession.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-class FilterLists;
-class RememberedChoices;
 
 // The rows of one scan. They are held in the order the server numbered them
 // ("message order": Row, Text, IsChecked, Snapshot count that way) and shown
@@ -20,12 +19,23 @@ class RememberedChoices;
 // painted, so appending thousands of rows costs no conversions. The check
 // box of a row lives on column 0 (checked = delete on the server); its
 // tooltip says why the row is suspect, and suspect rows are tinted.
-class MessageGridModel : public QAbstractTableModel {
+//
+// The model renders a ScreeningSession: the session decides every check
+// box (a click is ScreeningSession::SetChecked) and keeps what the purge
+// needs; the model keeps the texts. Without a session of its owner's it
+// keeps one of its own.
+class MessageGridModel : public QAbstractTableModel, private IRowTexts {
     Q_OBJECT
 public:
     enum Column { kNum, kSize, kAtt, kSubject, kFrom, kEmail, kDate, kTo, kCC, kColumnCount };
 
     explicit MessageGridModel(QObject* parent = nullptr);
+    ~MessageGridModel() override;
+
+    // The session whose rows this shows (its owner tells the model of its
+    // notes: ShowRows, OnCheckChanged); nullptr: the model's own.
+    void SetSession(ScreeningSession* pSession);
+    ScreeningSession& Session() { return *m_pSession; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -44,12 +54,18 @@ public:
         bool m_bChecked = false;
     };
 
+    // Hands rows to the session, which decides them (bChecked: the lists'
+    // verdict) and has them shown.
     void AppendRow(const MessageRow& row, bool bChecked);
-    // Appends a run of rows as one insertion: a view lays itself out and
-    // repaints once for the run, not once per row.
     void AppendRows(std::vector<GridRow>& rows);
+    // Shows the session's next rows (their texts moved from) as one
+    // insertion: a view lays itself out and repaints once for the run.
+    void ShowRows(std::vector<ScanRow>& rows);
+    // The session's check boxes changed.
+    void OnCheckChanged(const CheckChanged& changed);
     // Room for this many rows, taken once the scan's count is known.
     void Reserve(size_t nRows);
+    // The rows go, here and in the session.
     void Clear();
     // Every row on or off, announced as one change so a large grid repaints once.
     void SetAllChecked(bool bChecked);
@@ -57,20 +73,15 @@ public:
     // (Space on a selection). Remembered as the user's choice.
     void ToggleChecked(const std::vector<int>& rows);
 
-    // Where the user's check boxes are remembered (nullptr: nowhere). A row
-    // appended with a remembered choice shows it instead of the verdict.
-    void SetChoices(RememberedChoices* pChoices) { m_pChoices = pChoices; }
     // Classifies every row again (after a list changed): reasons and tints
     // follow, and a row whose verdict changed takes it as its check state
     // unless the user's choice for it is remembered.
     void Reclassify(const FilterLists& lists);
     int SuspectCount() const;
-    // Every row's UIDL, in message order.
-    std::vector<std::string> Uidls() const;
     // The message-order index of a display row, and back.
     int MessageIndex(int displayRow) const { return m_aOrder[static_cast<size_t>(displayRow)]; }
     int DisplayRow(int messageIndex) const { return m_aDisplay[static_cast<size_t>(messageIndex)]; }
-    bool IsSuspect(int row) const { return m_aRows[static_cast<size_t>(row)].m_bSuspect; }
+    bool IsSuspect(int row) const { return m_pSession->IsSuspect(static_cast<size_t>(row)); }
 
     int Count() const { return static_cast<int>(m_aRows.size()); }
     bool IsChecked(int row) const;
@@ -79,7 +90,7 @@ public:
     // Column texts as bytes, column numbers as in Column.
     std::string_view Text(int row, int column) const;
     std::string_view Uidl(int row) const { return m_aRows[static_cast<size_t>(row)].m_texts.Get(PackedRow::kUidl); }
-    int CheckedCount() const { return m_nChecked; }
+    int CheckedCount() const { return m_pSession->CheckedCount(); }
 
     // After a purge: the rows of the deleted (or possibly deleted) messages
     // go, numbers as in Snapshot; the others stay in view, greyed and
@@ -87,7 +98,7 @@ public:
     // longer match the server, so none can be checked again; the next scan
     // (Clear) ends this.
     void KeepAfterPurge(const std::vector<int>& removed);
-    bool IsFromLastScan() const { return m_bFromLastScan; }
+    bool IsFromLastScan() const { return m_pSession->IsFromLastScan(); }
     // The first nMax checked rows' Subjects as shown (message order), for
     // the question before a purge.
     QStringList CheckedSubjects(int nMax) const;
@@ -104,25 +115,24 @@ signals:
 private:
     struct StoredRow {
         PackedRow m_texts;
-        bool m_bChecked = false;
-        bool m_bSuspect = false;          // the lists' verdict, whatever the user's choice
     };
+    class OwnSession;
 
     // A row whose check box cannot change: the server would not show the
     // message, or the row is from the last scan.
-    bool Fixed(const StoredRow& row) const { return m_bFromLastScan || row.m_texts.IsUnavailable(); }
-    // A user's click or key set the row's check box.
-    void RememberChoice(const StoredRow& row);
-    void SaveChoices();
+    bool Fixed(int nIndex) const { return m_pSession->IsFixed(static_cast<size_t>(nIndex)); }
     void Resort();
     void ApplyOrder(std::vector<int> order);
+    // The texts the session classifies again.
+    size_t RowCount() const override { return m_aRows.size(); }
+    MessageRow RowAt(size_t nIndex) const override { return m_aRows[nIndex].m_texts.Unpack(); }
+    void SetReason(size_t nIndex, const std::string& reason) override { m_aRows[nIndex].m_texts.SetReason(reason); }
 
     std::vector<StoredRow> m_aRows;
     std::vector<int> m_aOrder;            // display row -> message-order index
     std::vector<int> m_aDisplay;          // message-order index -> display row
-    int m_nChecked = 0;
     int m_nSortColumn = kNum;
     Qt::SortOrder m_nSortOrder = Qt::AscendingOrder;
-    RememberedChoices* m_pChoices = nullptr;
-    bool m_bFromLastScan = false;
+    std::unique_ptr<OwnSession> m_pOwn;
+    ScreeningSession* m_pSession = nullptr;
 };

@@ -16,6 +16,7 @@
 
 #include "core/storage/DeletionJournal.h"
 #include "core/storage/QuarantineMaildir.h"
+#include "core/storage/RememberedChoices.h"
 #include "core/storage/SettingsStore.h"
 #include "tests/support/Gate.h"
 #include "tests/support/ScriptedPop3Server.h"
@@ -322,6 +323,36 @@ private slots:
         QVERIFY2(run.m_sErr.find("not deleted: 2") != std::string::npos, run.m_sErr.c_str());
         QVERIFY(server.WaitNoSession(5000));
         QVERIFY(server.Received().find("DELE 2\r\nTOP 3 0\r\nUIDL 3\r\nDELE 3\r\nQUIT\r\n") != std::string::npos);
+    }
+
+    // A pre-checked row the user unchecked in the window (remembered by its
+    // UIDL) is no suspect to scan and is left alone by --suspects.
+    void rememberedChoiceDecidesLikeTheWindow()
+    {
+        m_aMail = {Mail(1, "First"), Mail(2, "Second"), Mail(3, "Third")};
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p");
+        server.Start();
+        StoreAccount(server.Port());
+        Store().WriteString("SubList", "0", "Second");
+        RememberedChoices choices;
+        QVERIFY(choices.Load(RememberedChoices::PathFor("127.0.0.1", "u", std::to_string(server.Port()))));
+        QVERIFY(choices.Record("mavix-uid-2", false, true));
+        QVERIFY(choices.Save());
+
+        const CliRun scan = Cli({"scan", "--tsv"});
+        QCOMPARE(scan.m_nExit, 0);
+        const std::vector<std::string> lines = SplitLines(scan.m_sOut);
+        QCOMPARE(lines.size(), size_t(3));
+        QCOMPARE(SplitTabs(lines[1])[9], std::string("0"));
+
+        const CliRun purge = Cli({"purge", "--suspects", "--tsv"});
+        QCOMPARE(purge.m_nExit, 0);
+        QVERIFY2(purge.m_sOut.find("deleted") == std::string::npos, purge.m_sOut.c_str());
+        QVERIFY(server.WaitNoSession(5000));
+        QVERIFY(server.Received().find("DELE") == std::string::npos);
+        QCOMPARE(server.Messages(), m_aMail);
+        QFile::remove(QString::fromStdString(choices.Path()));
     }
 
     // With "Def" set the built-in subject list classifies: "KLEZ" is on it.

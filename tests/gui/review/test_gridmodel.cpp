@@ -7,6 +7,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -138,9 +139,13 @@ void TestGridModel::modelStaysConsistent()
 void TestGridModel::readableCellsReasonAndRememberedChoice()
 {
     MessageGridModel model;
-    RememberedChoices choices;
-    choices.Record("U2", false, true);
-    model.SetChoices(&choices);
+    QTemporaryDir dir;
+    RememberedChoices earlier;
+    earlier.Load(dir.path().toStdString() + "/choices");
+    earlier.Record("U2", false, true);
+    QVERIFY(earlier.Save());
+    model.Session().LoadChoicesFrom(earlier.Path());
+    const RememberedChoices& choices = model.Session().Choices();
     MessageRow row = Row(1, "=?UTF-8?B?UsOpdW5pb24=?=");
     row.m_sSubjectText = "R\xC3\xA9union";
     row.m_sReason = "Subject contains \"UNION\"";

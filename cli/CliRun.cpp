@@ -1,0 +1,352 @@
+#include "cli/CliRun.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+void CliError(const std::string& text)
+{
+    std::fprintf(stderr, "mavix-cli: %s\n", text.c_str());
+}
+
+CCliRun::CCliRun(const CliOptions& options) : m_options(options), m_session(m_listener, *this)
+{
+    if (!m_options.m_bTsv && ::isatty(STDOUT_FILENO))
+        std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    else
+        std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+}
+
+void CCliRun::Start(const Account& account, const FilterLists& lists, QuarantineOptions quarantine,
+                    std::chrono::seconds wait)
+{
+    m_session.SetQuarantine(std::move(quarantine));
+    m_session.Engine().SetServerWait(wait);
+    m_session.Engine().StartThreads();
+    m_session.LoadChoices(account);
+    // What the session keeps once a row is printed: a scan nothing; a purge
+    // a PurgeRow of each row and the whole row of each it checks (the rows
+    // --rows names are as many as the user typed).
+    RowKeeping keeping = RowKeeping::kNone;
+    if (m_options.m_nCommand == CliOptions::kPurge) {
+        keeping = m_options.m_nSelection == CliOptions::kSelectAll ? RowKeeping::kEveryRow : RowKeeping::kPurgeRows;
+        m_wanted.insert(m_options.m_aRows.begin(), m_options.m_aRows.end());
+        // --all and --rows are the user's own checks, given in advance;
+        // --suspects takes the rows as Mavix pre-checks them.
+        if (m_options.m_nSelection != CliOptions::kSelectSuspects)
+            m_session.SetAdvanceChecks({m_options.m_nSelection == CliOptions::kSelectAll, m_wanted});
+    }
+    m_session.StartScan(account, lists, keeping, false);
+}
+
+int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals, QuarantineOptions quarantine,
+                 std::chrono::seconds wait)
+{
+    Start(account, lists, std::move(quarantine), wait);
+    Poll(hSignals);
+    // A script reading the output must learn when it is incomplete (a full
+    // disk, for instance).
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        CliError("cannot write the output");
+        if (m_nExit == kExitOk)
+            m_nExit = kExitFailed;
+    }
+    m_session.Engine().SignalQuit();
+    WaitForWorkers(hSignals);
+    return m_nExit;
+}
+
+// Until the session is idle: the engine's notes and the signals, in one poll.
+void CCliRun::Poll(int hSignals)
+{
+    while (Machine().Current() != SessionMachine::State::kIdle) {
+        pollfd fds[2] = {{m_listener.Fd(), POLLIN, 0}, {hSignals, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            CliError("poll failed");
+            m_session.Engine().Stop();
+            m_nExit = kExitFailed;
+            break;
+        }
+        if (fds[1].revents & POLLIN) {
+            signalfd_siginfo info;
+            if (::read(hSignals, &info, sizeof info) == sizeof info)
+                OnSignal(info.ssi_signo);
+        }
+        ScreeningNote note;
+        while (Machine().Current() != SessionMachine::State::kIdle && m_listener.Pop(note))
+            DeliverNote(note, m_session);
+    }
+}
+
+// The workers end at once after SignalQuit, bar a host look-up or a purge's
+// last replies; meanwhile a second Ctrl-C or a SIGTERM still leaves at once.
+void CCliRun::WaitForWorkers(int hSignals)
+{
+    while (!m_session.Engine().WaitEnded(std::chrono::milliseconds(50))) {
+        pollfd fd = {hSignals, POLLIN, 0};
+        if (::poll(&fd, 1, 0) > 0) {
+            signalfd_siginfo info;
+            if (::read(hSignals, &info, sizeof info) == sizeof info) {
+                m_bInterrupted = true;
+                OnSignal(info.ssi_signo);
+            }
+        }
+    }
+}
+
+// A second Ctrl-C, or SIGTERM, leaves at once: without QUIT the server
+// never enters its UPDATE state, so nothing is deleted (RFC 1939 §6).
+void CCliRun::OnSignal(uint32_t nSignal)
+{
+    if (m_bInterrupted || nSignal == SIGTERM) {
+        std::fflush(stdout);
+        std::_Exit(nSignal == SIGTERM ? kExitTerminated : kExitInterrupted);
+    }
+    EraseWaitLine();
+    m_bInterrupted = true;
+    m_nExit = kExitInterrupted;
+    if (Machine().IsScanning()) {
+        CliError("interrupted: scan stopped");
+        m_session.StopScan();
+    } else if (Machine().IsPurging()) {
+        // Before QUIT nothing is deleted; after it, the journal says what
+        // may have been. OnPurgeFinished tells which.
+        CliError("interrupted: stopping the purge");
+        m_session.Engine().CancelPurge();
+    } else if (Machine().Current() == SessionMachine::State::kEnding) {
+        // Nothing is marked: the session may end without its QUIT.
+        Machine().Stop();
+    }
+}
+
+// On a terminal only, one line rewritten in place and erased when the server
+// speaks again: a script reading stderr gets no progress noise.
+void CCliRun::OnServerWaiting(const ServerWaiting& waiting)
+{
+    static const bool bTerminal = ::isatty(STDERR_FILENO) != 0;
+    if (waiting.m_nSeconds == 0 || !bTerminal || (!Machine().IsScanning() && !Machine().IsPurging())) {
+        EraseWaitLine();
+        return;
+    }
+    std::fprintf(stderr, "\rWaiting for the server (%u s)...", waiting.m_nSeconds);
+    m_bWaitShown = true;
+}
+
+void CCliRun::EraseWaitLine()
+{
+    if (std::exchange(m_bWaitShown, false))
+        std::fputs("\r\033[K", stderr);
+}
+
+std::string CCliRun::RowText(const MessageRow& row, bool bSuspect)
+{
+    if (m_options.m_bTsv)
+        return TsvRow(row, bSuspect, m_options.m_bRaw);
+    std::string out;
+    if (!m_pTable) {
+        m_pTable = std::make_unique<CTableLayout>(TerminalWidth(), m_session.MsgCount(), m_options.m_bRaw);
+        out = m_pTable->Header();
+    }
+    return out + m_pTable->Row(row, bSuspect);
+}
+
+// Each row printed as it comes, marked as a suspect when Mavix pre-checks
+// it; the session keeps what a purge needs.
+void CCliRun::OnRowsAdded(const RowsAdded& added)
+{
+    std::string out;
+    for (size_t i = 0; i < added.m_nCount; ++i) {
+        const MessageRow& row = (*added.m_pRows)[i].m_row;
+        const bool bSuspect = m_session.IsPreChecked(added.m_nFirst + i);
+        if (bSuspect)
+            ++m_nSuspects;
+        out += RowText(row, bSuspect);
+        ++m_nRowCount;
+        const int num = std::atoi(row.m_sNum.c_str());
+        if (m_wanted.count(num))
+            m_listed.insert(num);
+    }
+    Print(out);
+}
+
+// The same message number twice: the listing and the rows no longer agree,
+// and a purge by number could hit the wrong message. The session has
+// stopped the scan.
+void CCliRun::OnRepeatedNumber(const RepeatedNumber&)
+{
+    CliError("Protocol Error - restart");
+    m_nExit = kExitFailed;
+    Machine().Stop();
+}
+
+void CCliRun::OnScanFinished(const ScanDone& done)
+{
+    std::fflush(stdout);
+    const std::string& status = done.m_sStatus;
+    if (!status.empty())
+        std::fprintf(stderr, "%s\n", Printable(status).c_str());
+    if (m_nRowCount > 0)
+        std::fprintf(stderr, "  %d eMails :   %d Suspect\n", m_session.MsgCount(), m_nSuspects);
+    Machine().ScanDone(done.m_nResult == -1, m_nRowCount > 0);
+    if (done.m_nResult == -1) {
+        // The engine has ended the session already.
+        if (status.empty())
+            CliError("the scan failed");
+        m_nExit = kExitFailed;
+        return;
+    }
+    if (m_options.m_nCommand != CliOptions::kPurge || m_nRowCount == 0) {
+        EndSession();
+        return;
+    }
+    StartPurge();
+}
+
+void CCliRun::StartPurge()
+{
+    for (int num : m_wanted) {
+        if (!m_listed.count(num)) {
+            CliError("there is no message " + std::to_string(num) + " on the server; nothing deleted");
+            EndSession();
+            m_nExit = kExitUsage;
+            return;
+        }
+    }
+    m_session.StartPurge();
+}
+
+void CCliRun::PrintMismatch(const PurgeProgress& progress)
+{
+    m_bMismatch = true;
+    const std::string num = std::to_string(progress.m_nNum);
+    if (m_options.m_bTsv) {
+        Print("mismatch\t" + num + "\t" + TsvField(progress.m_sGridSubject) + "\t"
+              + TsvField(progress.m_sServerSubject) + "\n");
+    } else {
+        Print("mismatch  " + num + ": the list has \"" + Printable(progress.m_sGridSubject)
+              + "\" but the server has \"" + Printable(progress.m_sServerSubject)
+              + "\"; stopped, nothing further deleted\n");
+    }
+}
+
+void CCliRun::OnPurgeProgress(const PurgeProgress& progress)
+{
+    const std::string num = std::to_string(progress.m_nNum);
+    const bool bTsv = m_options.m_bTsv;
+    switch (progress.m_nOutcome) {
+    case PurgeOutcome::kMarked:
+        m_aDeleted.push_back(progress.m_nNum);
+        break;
+    case PurgeOutcome::kChanged:
+    case PurgeOutcome::kUnreadable:
+    case PurgeOutcome::kIdChanged:
+        PrintMismatch(progress);
+        break;
+    case PurgeOutcome::kRefused:
+        if (bTsv)
+            Print("refused\t" + num + "\t" + TsvField(progress.m_sReply) + "\n");
+        else
+            Print("refused   " + num + ": " + Printable(progress.m_sReply) + "\n");
+        break;
+    case PurgeOutcome::kGone:
+        Print(bTsv ? "gone\t" + num + "\n" : "gone      " + num + ": already removed from the server\n");
+        break;
+    case PurgeOutcome::kUnavailable:
+    case PurgeOutcome::kUnidentified:
+        Print(bTsv ? "skipped\t" + num + "\n"
+                   : "skipped   " + num + ": the message could not be read or found, so it is left alone\n");
+        break;
+    case PurgeOutcome::kNotKept:
+        if (bTsv)
+            Print("notkept\t" + num + "\t" + TsvField(progress.m_sReply) + "\n");
+        else
+            Print("not kept  " + num + ": " + Printable(progress.m_sReply) + " Not deleted.\n");
+        break;
+    case PurgeOutcome::kNotChecked:
+    case PurgeOutcome::kBroken:
+        break;
+    }
+}
+
+// Only deletions QUIT committed are reported as done (RFC 1939 §6); those
+// whose QUIT went unanswered may be done.
+void CCliRun::PrintDeleted(const PurgeResult& result)
+{
+    if (result.m_bCommitted || result.m_bUnconfirmed)
+        for (int num : m_aDeleted)
+            Print(m_options.m_bTsv ? (result.m_bCommitted ? "deleted\t" : "unconfirmed\t") + std::to_string(num) + "\n"
+                                   : (result.m_bCommitted ? "deleted   " : "possibly deleted  ") + std::to_string(num)
+                                         + "\n");
+    std::fflush(stdout);
+    if (result.m_bJournalBehind)
+        CliError("the deletions stand, but the journal could not record them as done; the next scan settles them");
+}
+
+void CCliRun::OnPurgeFinished(const PurgeFinished& done)
+{
+    const PurgeResult& result = done.m_result;
+    PrintDeleted(result);
+    const std::string& summary = done.m_sSummary;
+    if (m_bInterrupted) {
+        if (result.m_bCommitted) {
+            // The interrupt came after the purge had sent its QUIT.
+            CliError("the purge had already ended; its deletions stand");
+            m_nExit = m_bMismatch ? kExitMismatch : kExitOk;
+        } else if (result.m_bUnconfirmed) {
+            CliError("interrupted while waiting for QUIT's reply: " + Printable(summary));
+        } else {
+            CliError("nothing was deleted");
+        }
+        return;
+    }
+    if (!result.m_sNotStarted.empty() || result.m_bBroken || result.m_bNotRecorded) {
+        CliError(Printable(summary));
+        m_nExit = kExitFailed;
+        return;
+    }
+    if (!result.m_bCommitted) {
+        CliError(Printable(summary) + (result.m_sReason.empty() ? "" : " (" + Printable(result.m_sReason) + ")"));
+        m_nExit = m_bMismatch ? kExitMismatch : kExitFailed;
+        return;
+    }
+    ReportPurge(done);
+}
+
+// A committed purge: every checked message that is still on the server, by
+// number.
+void CCliRun::ReportPurge(const PurgeFinished& done)
+{
+    const PurgeResult& result = done.m_result;
+    std::vector<int> kept = result.m_aRefused;
+    kept.insert(kept.end(), result.m_aChanged.begin(), result.m_aChanged.end());
+    kept.insert(kept.end(), result.m_aLeft.begin(), result.m_aLeft.end());
+    kept.insert(kept.end(), result.m_aNotKept.begin(), result.m_aNotKept.end());
+    std::sort(kept.begin(), kept.end());
+    if (!kept.empty() || !result.m_aGone.empty() || result.m_nWithoutId > 0)
+        std::fprintf(stderr, "%s\n", Printable(done.m_sSummary).c_str());
+    if (!kept.empty()) {
+        std::string list;
+        for (int num : kept)
+            list += (list.empty() ? "" : ", ") + std::to_string(num);
+        CliError("not deleted: " + list);
+        m_nExit = m_bMismatch ? kExitMismatch : kExitFailed;
+    }
+}
+
+// Main thread: a scan leaves its session logged in for a purge; when none
+// follows it ends here, on the engine's thread. Nothing is marked as
+// deleted, so QUIT changes nothing on the server.
+void CCliRun::EndSession()
+{
+    Machine().EndSession();
+    m_session.Engine().EndSession(false);
+}

@@ -1,0 +1,119 @@
+// The session's one rule for check boxes, fed rows without a server: the
+// lists' verdict, then the choice remembered from an earlier scan, then the
+// user's own check in this review; the purge gets exactly the checked rows.
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "core/session/ScreeningSession.h"
+
+namespace {
+
+// The engine is never started here: its notes go nowhere.
+class NoQueue : public NoteQueueListener {
+protected:
+    void Queue(ScreeningNote) override {}
+};
+
+ScanRow Scanned(int nNum, const std::string& uidl, bool bSuspect)
+{
+    ScanRow row;
+    row.m_row.m_sNum = std::to_string(nNum);
+    row.m_row.m_sSubject = "Subject " + uidl;
+    row.m_row.m_sUidl = uidl;
+    row.m_nSuspect = bSuspect ? 1 : 0;
+    return row;
+}
+
+// One scan of "u1" (the row under test) and "u2" (neither suspect nor
+// remembered), through a session whose choices live at `path`.
+struct SessionFixture {
+    explicit SessionFixture(const std::string& path, bool bSuspect) : m_session(m_queue, m_owner)
+    {
+        m_session.LoadChoicesFrom(path);
+        std::vector<ScanRow> rows{Scanned(1, "u1", bSuspect), Scanned(2, "u2", false)};
+        m_session.AddRows(rows);
+    }
+    NoQueue m_queue;
+    ISessionListener m_owner;
+    ScreeningSession m_session;
+};
+
+}  // namespace
+
+class TestScreeningSession : public QObject {
+    Q_OBJECT
+private slots:
+    void checkRule_data();
+    void checkRule();
+};
+
+void TestScreeningSession::checkRule_data()
+{
+    QTest::addColumn<bool>("suspect");   // the lists' verdict
+    QTest::addColumn<int>("remembered"); // -1 none, 1 left checked, 0 left unchecked
+    QTest::addColumn<int>("user");       // -1 no click, 1 checks, 0 unchecks
+    QTest::addColumn<bool>("checked");
+
+    QTest::newRow("clean") << false << -1 << -1 << false;
+    QTest::newRow("clean, user checks") << false << -1 << 1 << true;
+    QTest::newRow("clean, user unchecks") << false << -1 << 0 << false;
+    QTest::newRow("clean, kept checked") << false << 1 << -1 << true;
+    QTest::newRow("clean, kept checked, user checks") << false << 1 << 1 << true;
+    QTest::newRow("clean, kept checked, user unchecks") << false << 1 << 0 << false;
+    QTest::newRow("clean, kept unchecked") << false << 0 << -1 << false;
+    QTest::newRow("clean, kept unchecked, user checks") << false << 0 << 1 << true;
+    QTest::newRow("clean, kept unchecked, user unchecks") << false << 0 << 0 << false;
+    QTest::newRow("suspect") << true << -1 << -1 << true;
+    QTest::newRow("suspect, user checks") << true << -1 << 1 << true;
+    QTest::newRow("suspect, user unchecks") << true << -1 << 0 << false;
+    QTest::newRow("suspect, kept checked") << true << 1 << -1 << true;
+    QTest::newRow("suspect, kept checked, user checks") << true << 1 << 1 << true;
+    QTest::newRow("suspect, kept checked, user unchecks") << true << 1 << 0 << false;
+    QTest::newRow("suspect, kept unchecked") << true << 0 << -1 << false;
+    QTest::newRow("suspect, kept unchecked, user checks") << true << 0 << 1 << true;
+    QTest::newRow("suspect, kept unchecked, user unchecks") << true << 0 << 0 << false;
+}
+
+void TestScreeningSession::checkRule()
+{
+    QFETCH(bool, suspect);
+    QFETCH(int, remembered);
+    QFETCH(int, user);
+    QFETCH(bool, checked);
+
+    QTemporaryDir dir;
+    const std::string path = dir.path().toStdString() + "/choices";
+    if (remembered >= 0) {
+        // What an earlier review left (recorded against that scan's verdict).
+        RememberedChoices earlier;
+        earlier.Load(path);
+        QVERIFY(earlier.Record("u1", remembered == 1, remembered != 1));
+        QVERIFY(earlier.Save());
+    }
+
+    SessionFixture scan(path, suspect);
+    ScreeningSession& session = scan.m_session;
+    if (user >= 0)
+        QVERIFY(session.SetChecked(0, user == 1));
+    QCOMPARE(session.IsChecked(0), checked);
+    QVERIFY(!session.IsChecked(1));
+    QCOMPARE(session.CheckedCount(), checked ? 1 : 0);
+
+    // The purge gets every row, by message number, and the checked ones
+    // alone with what the journal records.
+    const std::vector<PurgeRow> purge = session.PurgeSnapshot();
+    QCOMPARE(purge.size(), size_t(2));
+    QCOMPARE(purge[0].m_nNum, 1);
+    QCOMPARE(purge[0].m_sUidl, std::string("u1"));
+    QCOMPARE(purge[0].m_bChecked, checked);
+    QCOMPARE(purge[0].m_pJournal != nullptr, checked);
+    QVERIFY(!purge[1].m_bChecked && !purge[1].m_pJournal);
+
+    // The next scan shows the row as the user left it.
+    SessionFixture next(path, suspect);
+    QCOMPARE(next.m_session.IsChecked(0), checked);
+}
+
+QTEST_GUILESS_MAIN(TestScreeningSession)
+#include "test_screening_session.moc"
