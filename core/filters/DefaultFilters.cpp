@@ -62,7 +62,7 @@ constexpr const char* kSubjectDefaults[] = {
     "Failed to clean virus file document",
     "L\xF6west Merch\xE4nt Rat\xEBs \xEDn \xEDndustry",
     "Usted ha enviado un mail posiblemente infectado",
-    "Sua mensagem n\xE3o p\xF4" "de ser entregue",
+    ("Sua mensagem n\xE3o p\xF4" "de ser entregue"),  // split: \xF4d would be one escape
     "failure notice",
     "returned mail",
     "diet",
