@@ -234,6 +234,11 @@ protected:
 // engine owns the session: its owner never touches the network, so no
 // call here waits on a server.
 //
+// The work itself is done by jobs, each a plain object run on the
+// connection with a JobContext (ScanJob, PurgeJob, KeepAliveJob,
+// EndSessionJob); the engine keeps the two threads, the row queue, the
+// notifications and which session job is asked for or running.
+//
 // Threads: "UI" is whichever single thread owns the engine (the Qt view's
 // thread, or the command-line front end's main thread); ScanThread runs
 // scans and PurgeThread the session jobs; they take turns on the
