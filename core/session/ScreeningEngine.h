@@ -19,6 +19,9 @@
 #include "core/pop3/Pop3Message.h"
 #include "core/rows/MessageRow.h"
 #include "core/storage/AccountSettings.h"
+#include "core/session/PurgeSummary.h"
+
+struct JobContext;
 
 // What a scan logs in with: the account as the settings keep it (security
 // "0" plain text, "1" STLS, "2" implicit TLS, as CPop3Connection::
@@ -104,10 +107,6 @@ struct PurgeResult {
     std::string m_sLastReply;
 };
 
-// "N deleted, M refused by the server, K not deleted (changed on the server)",
-// and what else the user must know.
-std::string PurgeSummaryText(const PurgeResult& result);
-
 // Copies of the checked messages, kept before their DELE (off unless the
 // user asks for it): messages of at most m_nMaxBytes (LIST size) are
 // fetched with RETR into the Maildir; a copy that fails means no DELE.
@@ -139,9 +138,8 @@ struct PurgeProgress {                 // one per row the purge visited, in orde
     std::string m_sServerSubject = {}; // and what the server has now (or why it could not be read)
     std::string m_sReply = {};         // kRefused, kNotKept: the server's refusal, or why no copy was kept
 };
-struct PurgeDone {
+struct PurgeDone {                     // the user's words for it: PurgeSummaryText(m_result)
     PurgeResult m_result;
-    std::string m_sSummary;            // PurgeSummaryText(m_result)
 };
 struct SessionChecked {                // after KeepAlive
     bool m_bAlive = false;
@@ -235,6 +233,11 @@ protected:
 // each on a long-lived worker thread sharing one POP3 connection. The
 // engine owns the session: its owner never touches the network, so no
 // call here waits on a server.
+//
+// The work itself is done by jobs, each a plain object run on the
+// connection with a JobContext (ScanJob, PurgeJob, KeepAliveJob,
+// EndSessionJob); the engine keeps the two threads, the row queue, the
+// notifications and which session job is asked for or running.
 //
 // Threads: "UI" is whichever single thread owns the engine (the Qt view's
 // thread, or the command-line front end's main thread); ScanThread runs
@@ -342,73 +345,41 @@ public:
     int MsgCount() const;
 
 private:
+    // The session job asked for (m_nJob) or running (m_nRunningJob) on
+    // PurgeThread.
     enum class Job { kNone, kPurge, kKeepAlive, kEndSession, kEndSessionReset };
 
     static void ScanThread(ScreeningEngine* pEngine);
     static void PurgeThread(ScreeningEngine* pEngine);
 
-    // The scan (ScanThread).
-    struct ScanWalk;
-    int ScanHeaders();
-    std::optional<int> LogIn(const Account& account);
-    std::optional<int> ReadListing(ScanWalk& walk);
-    bool WaitForRoom(ScanWalk& walk);
-    void WakeOwner(ScanWalk& walk);
-    int ReadNextRow(ScanWalk& walk, int n);
-    MessageRow ReadRow(ScanWalk& walk, int n, uint64_t size);
-    MessageRow UnavailableRow(ScanWalk& walk, int n, uint64_t size);
-    void QueueRow(ScanWalk& walk, ScanRow row);
-    int FinishScan(ScanWalk& walk, int result);
-    int ScanFailed(const std::string& status);
-    int FailInConnectionPhase(const std::string& status);
-    int EndInConnectionPhase(int result);
-    bool Stopped() const;
+    // ScanThread, holding the session: a ScanJob, then the end of its
+    // session unless it left rows to review.
+    int RunScan(std::string& status);
+    void FillScanContext(JobContext& ctx);
+    // The scan's row sink (ScanThread): room for one more row (false:
+    // stopped), a row queued, the owner told.
+    bool WaitForRoom();
+    void QueueRow(ScanRow row);
+    void WakeOwner();
     void SetAnswered();
-    // The reason a broken session gives the user.
-    std::string SessionStatus(const std::string& fallback) const;
+    bool Stopped() const;
 
-    // The session jobs (PurgeThread).
+    // PurgeThread, holding the session: the job asked for.
     void RunJob(Job job);
-    PurgeResult PurgeChecked();
+    void RunPurge(JobContext& ctx);
+    void RunEndSession(const JobContext& ctx, bool bReset);
     bool PurgeCancelled() const;
-    std::optional<PurgeProgress> VisitRow(const PurgeRow& row, int nShown, PurgeResult& result);
-    void EndPurgeSession(const std::vector<PurgeRow>& rows, const std::vector<int>& shown, PurgeResult& result);
-    // The journal entries of the marked rows, in the given state.
-    std::vector<JournalEntry> MarkedEntries(const std::vector<PurgeRow>& rows, const std::vector<int>& shown,
-                                            const PurgeResult& result, JournalEntry::State state) const;
-    // The journal and the account name of the review's session.
-    DeletionJournal SessionJournal(std::string* pAccount) const;
-    // ScanThread, after the listings: pending journal entries of the
-    // account settled by the UIDLs the server lists now.
-    void SettleJournal(int count);
-    PurgeOutcome LeftAlone(const PurgeRow& row, int nShown, PurgeResult& result);
-    PurgeOutcome DeleOutcome(bool bAccepted, const PurgeRow& row, int nShown, PurgeResult& result,
-                             std::string& reply);
-    void CheckSession();
-    void EndSessionJob(bool bReset);
-    bool ReconnectForPurge(std::vector<PurgeRow>& rows, PurgeResult& result);
-    // The purge's walk with its commands pipelined, from row `first`: every
-    // checked row read again first, then the DELEs of the rows before the
-    // first difference. Returns the row the sequential walk goes on from.
-    struct Reread;
-    struct DeleWindow;
-    size_t WalkPipelined(const std::vector<PurgeRow>& rows, const std::vector<int>& shown, size_t first,
-                         PurgeResult& result, bool& bContinue);
-    void ReadAgainPipelined(const std::vector<PurgeRow>& rows, std::vector<Reread>& rereads);
-    void JudgeReread(const std::vector<PurgeRow>& rows, const std::vector<Reread>& rereads, DeleWindow& window,
-                     PurgeProgress& note, PurgeResult& result);
-    // Whether a checked row needs a step before its DELE (a copy KeepCopy
-    // would fetch). From the first row that needs one the walk runs one row
-    // at a time.
-    bool NeedsStepBeforeDele(const PurgeRow& row);
-    void PostProgress(PurgeProgress note, bool& bContinue);
-    // The copy of the row's message asked for by SetQuarantine, kept before
-    // its DELE; kKept also when none is asked for. `why` says why not.
-    enum class Copy { kKept, kFailed, kDiffered };
-    Copy KeepCopy(const PurgeRow& row, std::string& why);
+    // Clears the connection's Abort unless `bStop` (the scan's stop or the
+    // purge's cancel) is set, under m_mutex, which orders it with the stop's
+    // Abort. False: stopped.
+    bool ClearAbortUnless(const std::atomic<bool>& bStop);
+
+    // m_mutex held: the one place the session job state changes.
+    void SetJobState(Job pending, Job running);
+    // m_mutex held: a session job is asked for or running; a purge is.
+    bool SessionJobBusy() const;
+    bool PurgeAskedOrRunning() const;
     void StopScanLocked();                    // m_mutex held
-    // A worker holding the session, before its job: SetServerWait's timing.
-    void ApplyTiming();
 
     IScreeningListener& m_listener;
     CPop3Connection m_connection;
@@ -430,14 +401,14 @@ private:
     std::atomic<bool> m_bStop{false};
     std::atomic<bool> m_bAnswered{false};
     std::atomic<bool> m_bScanBusy{false};      // a scan is asked for or running
-    std::atomic<bool> m_bPurgeBusy{false};     // a session job is asked for or running
     std::atomic<bool> m_bQuitting{false};
     std::atomic<bool> m_bPurgeCancel{false};
     std::atomic<bool> m_bCanReconnect{false};
     std::atomic<int> m_nMsgCount{0};
     bool m_bScanPending = false;              // a scan to start once the stopped one ended (m_mutex)
-    Job m_nJob = Job::kNone;                  // the session job asked for (m_mutex)
-    Job m_nRunningJob = Job::kNone;           // (m_mutex)
+    // The session job state: changed by SetJobState only (m_mutex).
+    Job m_nJob = Job::kNone;                  // asked for, not yet taken by PurgeThread
+    Job m_nRunningJob = Job::kNone;           // taken by PurgeThread, until it looks for the next
     // Scans asked for so far, and how many there were when the session end
     // waiting in m_nJob was asked for: one asked for before a newer scan
     // must not end that scan's session (m_mutex).
@@ -455,8 +426,10 @@ private:
     // The rows queued for the owner, oldest first, and their bound (m_mutex).
     std::vector<ScanRow> m_aRowQueue;
     size_t m_nRowLimit = kMaxQueuedRows;
-    int m_nLastNum = 0;                       // ScanThread only
-    std::string m_sScanStatus;                // what the scan tells the user (ScanThread only)
+    // The queue turned non-empty since the owner was told, and the rows
+    // queued since (ScanThread only).
+    bool m_bWakeDue = false;
+    int m_nUntold = 0;
     // The purge's snapshot (m_mutex).
     std::vector<PurgeRow> m_aPurgeRows;
     QuarantineOptions m_quarantine;           // (m_mutex)

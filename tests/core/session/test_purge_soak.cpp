@@ -464,7 +464,7 @@ RoundReport Soak::Run()
     const PurgeNotes purge = DrivePurge(listener, kPurgeDeadlineMs);
     if (!purge.m_bDone)
         return fail("the purge did not end within " + std::to_string(kPurgeDeadlineMs) + " ms");
-    Log("purge: " + purge.m_done.m_sSummary + (purge.m_done.m_result.m_bCommitted ? " (committed)" : "")
+    Log("purge: " + PurgeSummaryText(purge.m_done.m_result) + (purge.m_done.m_result.m_bCommitted ? " (committed)" : "")
         + (purge.m_done.m_result.m_bReconnected ? " (logged in again)" : "") + " "
         + purge.m_done.m_result.m_sNotStarted + purge.m_done.m_result.m_sReason);
     if (!server.WaitNoSession(kSessionEndMs))

@@ -721,7 +721,7 @@ private slots:
         QVERIFY(other.Acquire(std::chrono::milliseconds(0)));
         const PurgeNotes purge = f.Purge({PurgeRowOf(scanned[0], 1, true)});
         QVERIFY(purge.m_bDone);
-        QVERIFY(purge.m_done.m_sSummary.starts_with("Another purge of this account is running"));
+        QVERIFY(PurgeSummaryText(purge.m_done.m_result).starts_with("Another purge of this account is running"));
         QVERIFY(f.m_server.WaitNoSession(5000));
         QCOMPARE(f.m_server.Messages().size(), m_aMail.size());
     }
@@ -784,7 +784,7 @@ private slots:
         const PurgeNotes purge = f.Purge(rows);
         QVERIFY(purge.m_bDone);
         const PurgeResult& result = purge.m_done.m_result;
-        QVERIFY2(result.m_bReconnected && result.m_bCommitted, purge.m_done.m_sSummary.c_str());
+        QVERIFY2(result.m_bReconnected && result.m_bCommitted, PurgeSummaryText(purge.m_done.m_result).c_str());
         const auto row2 = std::find_if(purge.m_aRows.begin(), purge.m_aRows.end(),
                                        [](const PurgeProgress& note) { return note.m_nNum == 2; });
         QVERIFY(row2 != purge.m_aRows.end());

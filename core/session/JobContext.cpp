@@ -1,0 +1,48 @@
+#include "JobContext.h"
+
+#include "core/platform/Ascii.h"
+#include "core/platform/Cp1252.h"
+#include "core/platform/Secrets.h"
+
+JobContext::~JobContext()
+{
+    platform::SecureWipe(m_account.m_sPass);
+}
+
+bool JobContext::ClearAbort(CPop3Connection& connection) const
+{
+    if (m_fnClearAbort)
+        return m_fnClearAbort();
+    if (Stopped())
+        return false;
+    connection.ClearAbort();
+    return true;
+}
+
+void JobContext::ApplyTiming(CPop3Connection& connection) const
+{
+    if (m_timing)
+        connection.SetTiming(*m_timing);
+}
+
+DeletionJournal JobContext::SessionJournal(std::string* pAccount) const
+{
+    if (pAccount)
+        *pAccount = DeletionJournal::AccountName(platform::Cp1252ToUtf8(m_sessionAccount.m_sServer),
+                                                 platform::Cp1252ToUtf8(m_sessionAccount.m_sUser));
+    return m_sJournalFolder.empty() ? DeletionJournal() : DeletionJournal(m_sJournalFolder);
+}
+
+std::string SessionStatus(const CPop3Connection& connection, const std::string& fallback)
+{
+    if (connection.IsBroken())
+        return connection.BreakReason() + kDroppedNote;
+    return fallback;
+}
+
+// No digits read as 0; 0, negative or above 65535 give 0.
+int ParsePort(const std::string& text)
+{
+    const std::optional<int64_t> value = platform::LeadingDecimal(text);
+    return value && *value > 0 && *value <= 65535 ? static_cast<int>(*value) : 0;
+}
