@@ -66,7 +66,7 @@ int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals,
 // Until the session is idle: the engine's notes and the signals, in one poll.
 void CCliRun::Poll(int hSignals)
 {
-    while (Machine().Current() != SessionMachine::State::kIdle) {
+    while (m_session.State() != SessionState::kIdle) {
         pollfd fds[2] = {{m_listener.Fd(), POLLIN, 0}, {hSignals, POLLIN, 0}};
         if (::poll(fds, 2, -1) < 0) {
             if (errno == EINTR)
@@ -82,7 +82,7 @@ void CCliRun::Poll(int hSignals)
                 OnSignal(info.ssi_signo);
         }
         ScreeningNote note;
-        while (Machine().Current() != SessionMachine::State::kIdle && m_listener.Pop(note))
+        while (m_session.State() != SessionState::kIdle && m_listener.Pop(note))
             DeliverNote(note, m_session);
     }
 }
@@ -114,17 +114,17 @@ void CCliRun::OnSignal(uint32_t nSignal)
     EraseWaitLine();
     m_bInterrupted = true;
     m_nExit = kExitInterrupted;
-    if (Machine().IsScanning()) {
+    if (m_session.IsScanning()) {
         CliError("interrupted: scan stopped");
         m_session.StopScan();
-    } else if (Machine().IsPurging()) {
+    } else if (m_session.IsPurging()) {
         // Before QUIT nothing is deleted; after it, the journal says what
         // may have been. OnPurgeFinished tells which.
         CliError("interrupted: stopping the purge");
-        m_session.Engine().CancelPurge();
-    } else if (Machine().Current() == SessionMachine::State::kEnding) {
+        m_session.CancelPurge();
+    } else if (m_session.State() == SessionState::kEnding) {
         // Nothing is marked: the session may end without its QUIT.
-        Machine().Stop();
+        m_session.StopWaiting();
     }
 }
 
@@ -133,7 +133,7 @@ void CCliRun::OnSignal(uint32_t nSignal)
 void CCliRun::OnServerWaiting(const ServerWaiting& waiting)
 {
     static const bool bTerminal = ::isatty(STDERR_FILENO) != 0;
-    if (waiting.m_nSeconds == 0 || !bTerminal || (!Machine().IsScanning() && !Machine().IsPurging())) {
+    if (waiting.m_nSeconds == 0 || !bTerminal || (!m_session.IsScanning() && !m_session.IsPurging())) {
         EraseWaitLine();
         return;
     }
@@ -185,18 +185,20 @@ void CCliRun::OnRepeatedNumber(const RepeatedNumber&)
 {
     CliError("Protocol Error - restart");
     m_nExit = kExitFailed;
-    Machine().Stop();
 }
 
-void CCliRun::OnScanFinished(const ScanDone& done)
+// A scan leaves its session logged in for a purge; when none follows it
+// ends here, on the engine's thread. Nothing is marked as deleted, so QUIT
+// changes nothing on the server.
+void CCliRun::OnScanFinished(const ScanFinished& finished)
 {
+    const ScanDone& done = finished.m_done;
     std::fflush(stdout);
     const std::string& status = done.m_sStatus;
     if (!status.empty())
         std::fprintf(stderr, "%s\n", Printable(status).c_str());
     if (m_nRowCount > 0)
         std::fprintf(stderr, "  %d eMails :   %d Suspect\n", m_session.MsgCount(), m_nSuspects);
-    Machine().ScanDone(done.m_nResult == -1, m_nRowCount > 0);
     if (done.m_nResult == -1) {
         // The engine has ended the session already.
         if (status.empty())
@@ -205,7 +207,7 @@ void CCliRun::OnScanFinished(const ScanDone& done)
         return;
     }
     if (m_options.m_nCommand != CliOptions::kPurge || m_nRowCount == 0) {
-        EndSession();
+        m_session.EndSession();
         return;
     }
     StartPurge();
@@ -216,7 +218,7 @@ void CCliRun::StartPurge()
     for (int num : m_wanted) {
         if (!m_listed.count(num)) {
             CliError("there is no message " + std::to_string(num) + " on the server; nothing deleted");
-            EndSession();
+            m_session.EndSession();
             m_nExit = kExitUsage;
             return;
         }
@@ -340,13 +342,4 @@ void CCliRun::ReportPurge(const PurgeFinished& done)
         CliError("not deleted: " + list);
         m_nExit = m_bMismatch ? kExitMismatch : kExitFailed;
     }
-}
-
-// Main thread: a scan leaves its session logged in for a purge; when none
-// follows it ends here, on the engine's thread. Nothing is marked as
-// deleted, so QUIT changes nothing on the server.
-void CCliRun::EndSession()
-{
-    Machine().EndSession();
-    m_session.Engine().EndSession(false);
 }

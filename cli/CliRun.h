@@ -37,22 +37,19 @@ public:
     // The session's notes, on the main thread.
     void OnRowsAdded(const RowsAdded& added) override;
     void OnRepeatedNumber(const RepeatedNumber&) override;
-    void OnScanFinished(const ScanDone& done) override;
+    void OnScanFinished(const ScanFinished& finished) override;
     void OnPurgeProgress(const PurgeProgress& progress) override;
     void OnPurgeFinished(const PurgeFinished& done) override;
-    void OnSessionEnded(const SessionEnd&) override { m_session.Machine().SessionEnded(); }
     void OnServerWaiting(const ServerWaiting& waiting) override;
     void EraseWaitLine();
 
 private:
-    SessionMachine& Machine() { return m_session.Machine(); }
     void Start(const Account& account, const FilterLists& lists, QuarantineOptions quarantine,
                std::chrono::seconds wait);
     void Poll(int hSignals);
     void OnSignal(uint32_t nSignal);
     void WaitForWorkers(int hSignals);
     void StartPurge();
-    void EndSession();
     std::string RowText(const MessageRow& row, bool bSuspect);
     void PrintMismatch(const PurgeProgress& progress);
     void PrintDeleted(const PurgeResult& result);

@@ -45,6 +45,80 @@ void ScreeningSession::StopScan()
     m_pEngine->Stop();
 }
 
+void ScreeningSession::Answered()
+{
+    const bool bAwaited = m_machine.AwaitsAnswer();
+    m_machine.Answered();
+    if (bAwaited)
+        m_owner.OnAnswerWaitOver(AnswerWaitOver{false});
+}
+
+void ScreeningSession::AnswerWaitRanOut()
+{
+    if (!m_machine.AwaitsAnswer())
+        return;
+    // An answer already on its way to the owner's thread is no time-out.
+    if (m_pEngine->IsAnswered()) {
+        Answered();
+        return;
+    }
+    // The scan goes on; its outcome still arrives as OnScanDone.
+    m_machine.AnswerTimedOut();
+    m_owner.OnAnswerWaitOver(AnswerWaitOver{true});
+}
+
+void ScreeningSession::OnScanDone(const ScanDone& note)
+{
+    const bool bBackground = m_machine.IsBackground();
+    const SessionMachine::AfterScan after = m_machine.ScanDone(note.m_nResult == -1, Count() > 0);
+    // A background check's rows stay; nothing is marked, so its QUIT
+    // changes nothing, and a purge of them logs in again. A failed scan or
+    // one with nothing to review has ended its session already.
+    if (after == SessionMachine::AfterScan::kEndSession)
+        m_pEngine->EndSession(false);
+    m_owner.OnScanFinished(ScanFinished{note, after, bBackground});
+}
+
+void ScreeningSession::KeepAlive()
+{
+    // RFC 1939 §3: the server may end an idle session after ten minutes; a
+    // NOOP keeps it. The engine answers with OnSessionChecked.
+    if (m_machine.KeepsAlive())
+        m_pEngine->KeepAlive();
+}
+
+void ScreeningSession::OnSessionChecked(const SessionChecked& note)
+{
+    switch (m_machine.SessionChecked(note.m_bAlive, note.m_bCanReconnect)) {
+    case SessionMachine::AfterCheck::kNothing:
+        return;
+    case SessionMachine::AfterCheck::kSessionLost:
+        // The rows and the user's checks stay: the purge logs in again and
+        // finds each message by its UIDL.
+        m_owner.OnSessionLost(SessionLost{false});
+        return;
+    case SessionMachine::AfterCheck::kCancel:
+        CancelReview();
+        m_owner.OnSessionLost(SessionLost{true});
+        return;
+    }
+}
+
+void ScreeningSession::EndSession()
+{
+    m_machine.EndSession();
+    m_pEngine->EndSession(false);
+}
+
+void ScreeningSession::CancelReview()
+{
+    m_machine.Cancel();
+    ClearRows();
+    // RFC 1939 §5: RSET unmarks anything marked as deleted, so the QUIT that
+    // follows removes nothing. The engine sends both on its own thread.
+    m_pEngine->EndSession(true);
+}
+
 void ScreeningSession::ClearRows()
 {
     m_aFlags = {};
@@ -115,13 +189,17 @@ void ScreeningSession::AddRows(std::vector<ScanRow>& rows)
         ++nCount;
     }
     rows.resize(nCount);
-    if (nCount > 0)
+    if (nCount > 0) {
+        Answered();
         m_owner.OnRowsAdded(RowsAdded{nFirst, nCount, &rows});
+    }
     if (bRepeated) {
         // Nothing on this session can be trusted; the engine delivers no
-        // further row of this scan.
+        // further row of this scan, nor its end.
         m_pEngine->Stop();
-        m_owner.OnRepeatedNumber(RepeatedNumber{});
+        const bool bBackground = m_machine.IsBackground();
+        m_machine.ScanDone(true, false);
+        m_owner.OnRepeatedNumber(RepeatedNumber{bBackground});
     }
 }
 

@@ -12,9 +12,18 @@
 #include "core/session/SessionMachine.h"
 #include "core/storage/RememberedChoices.h"
 
-// The notes a session gives its owner, each a value; the engine's own
-// (ScanAnswered, ScanDone, PurgeProgress, SessionChecked, SessionEnd,
-// ServerWaiting) pass through as they came.
+// The session's states, for its owner to render.
+using SessionState = SessionMachine::State;
+
+// The notes a session gives its owner, each a value. The session has made
+// its move before it tells: each note says where the flow went and what the
+// owner must show or do. The engine's PurgeProgress and ServerWaiting pass
+// through as they came.
+struct AnswerWaitOver {                // the owner's wait for the scan's answer is over
+    // The answer did not come in time: the scan goes on (its end still
+    // arrives), but the user can no longer stop it. Otherwise it came.
+    bool m_bTimedOut = false;
+};
 struct RowsAdded {                     // rows joined the session, message order
     size_t m_nFirst = 0;               // the session's index of the first
     size_t m_nCount = 0;
@@ -22,11 +31,34 @@ struct RowsAdded {                     // rows joined the session, message order
     // has kept what deciding and purging need.
     std::vector<ScanRow>* m_pRows = nullptr;
 };
-struct RepeatedNumber {};              // the server numbered two messages alike: the scan is stopped
+struct RepeatedNumber {                // the server numbered two messages alike: the scan is stopped (kIdle)
+    bool m_bBackground = false;        // it was a background check
+};
 struct CheckChanged {                  // check boxes changed, message-order indexes
     size_t m_nFirst = 0;
     size_t m_nLast = 0;
     int m_nChecked = 0;                // rows checked now
+};
+struct ScanFinished {                  // the scan ended
+    ScanDone m_done;
+    // kReview: the rows wait for the user (kReviewing); kEndSession: a
+    // background check's rows stay and its session is being ended
+    // (kEnding); kIdle: failed, or nothing to review.
+    SessionMachine::AfterScan m_nAfter = SessionMachine::AfterScan::kIdle;
+    bool m_bBackground = false;        // it was a background check
+};
+struct SessionLost {                   // the keep-alive found the review's session gone
+    // The rows cannot be matched to messages again (no UIDL): the review is
+    // cancelled (kIdle) and what is left of its session ended. Otherwise
+    // the review stays and its purge logs in again.
+    bool m_bCancelled = false;
+};
+struct SessionOver {                   // a session's end the engine was asked for is done
+    SessionEnd m_end;                  // what the server refused, if anything
+    // kBackgroundDone: the background check is over, its rows kept;
+    // kTell: tell the user m_end's refusals; kTellAndClose: then close, as
+    // the preference asks after a Cancel.
+    SessionMachine::AfterSessionEnd m_nAfter = SessionMachine::AfterSessionEnd::kTell;
 };
 struct PurgeFinished {
     PurgeResult m_result;
@@ -40,15 +72,15 @@ struct PurgeFinished {
 class ISessionListener {
 public:
     virtual ~ISessionListener() = default;
-    virtual void OnScanAnswered(const ScanAnswered&) {}
+    virtual void OnAnswerWaitOver(const AnswerWaitOver&) {}
     virtual void OnRowsAdded(const RowsAdded&) {}
     virtual void OnRepeatedNumber(const RepeatedNumber&) {}
     virtual void OnCheckChanged(const CheckChanged&) {}
-    virtual void OnScanFinished(const ScanDone&) {}
+    virtual void OnScanFinished(const ScanFinished&) {}
     virtual void OnPurgeProgress(const PurgeProgress&) {}
     virtual void OnPurgeFinished(const PurgeFinished&) {}
-    virtual void OnSessionChecked(const SessionChecked&) {}
-    virtual void OnSessionEnded(const SessionEnd&) {}
+    virtual void OnSessionLost(const SessionLost&) {}
+    virtual void OnSessionOver(const SessionOver&) {}
     virtual void OnServerWaiting(const ServerWaiting&) {}
 };
 
@@ -63,7 +95,9 @@ public:
 };
 
 // One account's screening, from the log-in to the end of the review, without
-// a toolkit: the engine and the session's states, the account's remembered
+// a toolkit: the engine and the session's flow (SessionMachine: every move
+// is made here, on an engine's note or the owner's request, and told to the
+// owner as a note), the account's remembered
 // choices, and the one rule that says which rows are checked: the lists'
 // verdict, then the choice the user left at an earlier scan, then the
 // user's own checks in this review. It keeps per row what deciding and
@@ -81,8 +115,6 @@ public:
 
     ScreeningEngine& Engine() { return *m_pEngine; }
     const ScreeningEngine& Engine() const { return *m_pEngine; }
-    SessionMachine& Machine() { return m_machine; }
-    const SessionMachine& Machine() const { return m_machine; }
     // The engine, for an owner that lets the program leave without waiting
     // for its workers (they are never killed).
     ScreeningEngine* ReleaseEngine() { return m_pEngine.release(); }
@@ -106,10 +138,40 @@ public:
     };
     void SetAdvanceChecks(AdvanceChecks checks);
 
-    // A scan of the account with the lists; the rows of the last one go.
+    // Where the flow is (read-only; the moves are the session's).
+    SessionState State() const { return m_machine.Current(); }
+    bool IsScanning() const { return m_machine.IsScanning(); }
+    bool IsReviewing() const { return m_machine.IsReviewing(); }
+    bool IsPurging() const { return m_machine.IsPurging(); }
+    bool IsBackground() const { return m_machine.IsBackground(); }
+    bool AwaitsAnswer() const { return m_machine.AwaitsAnswer(); }
+    bool CanStop() const { return m_machine.CanStop(); }
+    bool KeepsAlive() const { return m_machine.KeepsAlive(); }
+    bool MayStartBackground() const { return m_machine.MayStartBackground(); }
+    // The preference: close once a purge has ended, or the session a
+    // Cancel ended (PurgeFinished::m_bClose, SessionOver's kTellAndClose).
+    void SetCloseWhenDone(bool bClose) { m_machine.SetCloseWhenDone(bClose); }
+    bool CloseWhenDone() const { return m_machine.CloseWhenDone(); }
+
+    // A scan of the account with the lists (kConnecting); the rows of the
+    // last one go.
     void StartScan(const Account& account, const FilterLists& lists, RowKeeping keeping, bool bBackground);
-    // The scan is stopped and its rows go; no note of it follows.
+    // The scan is stopped and its rows go (kIdle); no note of it follows.
     void StopScan();
+    // The owner's wait for the scan's answer ran out: OnAnswerWaitOver says
+    // whether the answer came after all. Nothing while no answer is awaited.
+    void AnswerWaitRanOut();
+    // The review's session is kept with a NOOP, while there is one to keep;
+    // a gone one is told as OnSessionLost.
+    void KeepAlive();
+    // The review's session ends (nothing is marked, so its QUIT changes
+    // nothing) and the owner waits for it: kEnding, then OnSessionOver.
+    void EndSession();
+    // The review is cancelled and its rows go (kIdle): RSET and QUIT, not
+    // waited for; OnSessionOver tells what the server refused.
+    void CancelReview();
+    // The owner no longer waits for a session's end: kIdle.
+    void StopWaiting() { m_machine.Stop(); }
     // The rows go (a cancelled review, a failed scan).
     void ClearRows();
     // Rows as the engine hands them over, in message order (the seam the
@@ -148,25 +210,29 @@ public:
 
     // What the purge works from, in message order: row r is message r + 1.
     std::vector<PurgeRow> PurgeSnapshot() const;
-    // Purges the checked rows.
+    // Purges the checked rows (kPurging), until OnPurgeFinished.
     void StartPurge();
+    // Wakes the purge's waits at once; before QUIT nothing is deleted.
+    void CancelPurge() { m_pEngine->CancelPurge(); }
     // The choices of UIDLs the server no longer lists are forgotten, once a
     // complete scan has listed them all.
     void PruneChoices();
 
     // The engine's notes, on the owner's thread (DeliverNote).
-    void OnScanAnswered(const ScanAnswered& note) { m_owner.OnScanAnswered(note); }
+    void OnScanAnswered(const ScanAnswered&) { Answered(); }
     void OnScanRow(const ScanRowsWaiting& note);
-    void OnScanDone(const ScanDone& note) { m_owner.OnScanFinished(note); }
+    void OnScanDone(const ScanDone& note);
     void OnPurgeProgress(const PurgeProgress& note) { m_owner.OnPurgeProgress(note); }
     void OnPurgeDone(const PurgeDone& note);
-    void OnSessionChecked(const SessionChecked& note) { m_owner.OnSessionChecked(note); }
-    void OnSessionEnded(const SessionEnd& note) { m_owner.OnSessionEnded(note); }
+    void OnSessionChecked(const SessionChecked& note);
+    void OnSessionEnded(const SessionEnd& note) { m_owner.OnSessionOver(SessionOver{note, m_machine.SessionEnded()}); }
     void OnServerWaiting(const ServerWaiting& note) { m_owner.OnServerWaiting(note); }
 
 private:
     enum Flag : uint8_t { kChecked = 1, kSuspect = 2, kByChoice = 4, kUnavailable = 8, kPreChecked = 16 };
     bool Has(size_t nIndex, uint8_t flag) const { return nIndex < m_aFlags.size() && (m_aFlags[nIndex] & flag); }
+    // The scan answered, or its first rows came: kScanning.
+    void Answered();
     // The rule at a row's arrival: the verdict, then the remembered choice,
     // or the checks given in advance.
     uint8_t Decide(const ScanRow& row, int nNum) const;

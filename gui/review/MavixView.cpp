@@ -87,6 +87,11 @@ private:
 CMavixView::CMavixView(SettingsStore& settings, IMavixFrame& frame, QWidget* parent)
     : QWidget(parent), m_settings(settings), m_frame(frame)
 {
+    // The session first: the grid renders it. Its engine's workers start
+    // in OnInitialUpdate, so no note comes before the widgets are made.
+    m_pListener = std::make_unique<EngineListener>(*this);
+    ISessionListener& owner = *this;
+    m_pSession = std::make_unique<ScreeningSession>(*m_pListener, owner);
     m_pShowStop = new QPushButton(QStringLiteral("Show Mavix"), this);
     m_pShowStop->setObjectName(QStringLiteral("showStop"));
     m_pShowStop->setDefault(true);
@@ -94,10 +99,6 @@ CMavixView::CMavixView(SettingsStore& settings, IMavixFrame& frame, QWidget* par
     CreateButtons();
     ConnectTimers();
     LayoutButtons();
-    m_pListener = std::make_unique<EngineListener>(*this);
-    ISessionListener& owner = *this;
-    m_pSession = std::make_unique<ScreeningSession>(*m_pListener, owner);
-    m_pModel->SetSession(m_pSession.get());
     m_filters.LoadDefaults();
 }
 
@@ -105,7 +106,7 @@ void CMavixView::CreateGrid()
 {
     m_pGrid = new QTreeView(this);
     m_pGrid->setObjectName(QStringLiteral("grid"));
-    m_pModel = new MessageGridModel(this);
+    m_pModel = new MessageGridModel(*m_pSession, this);
     m_pGrid->setModel(m_pModel);
     // A flat list, one uniform line per message: QTreeView then lays out
     // tens of thousands of rows without measuring each one.
@@ -158,9 +159,11 @@ void CMavixView::CreateButtons()
 
 void CMavixView::ConnectTimers()
 {
-    connect(&m_keepAliveTimer, &QTimer::timeout, this, &CMavixView::OnKeepAlive);
+    // RFC 1939 §3: the server may end an idle session after ten minutes;
+    // the session keeps the review's with a NOOP.
+    connect(&m_keepAliveTimer, &QTimer::timeout, this, [this] { m_pSession->KeepAlive(); });
     m_answerTimer.setSingleShot(true);
-    connect(&m_answerTimer, &QTimer::timeout, this, &CMavixView::OnAnswerTimeout);
+    connect(&m_answerTimer, &QTimer::timeout, this, [this] { m_pSession->AnswerWaitRanOut(); });
     m_flushTimer.setSingleShot(true);
     connect(&m_flushTimer, &QTimer::timeout, this, &CMavixView::FlushRows);
 }
@@ -191,7 +194,7 @@ void CMavixView::OnInitialUpdate()
     SetAccount(AccountSettings::Load(m_settings, &passwords));
 
     const Preferences prefs = Preferences::Load(m_settings);
-    Machine().SetCloseWhenDone(prefs.m_bCloseWhenDone != 0);
+    m_pSession->SetCloseWhenDone(prefs.m_bCloseWhenDone != 0);
     m_bAutoStart = prefs.m_bAutoStart;
     m_bDefaultFilters = prefs.m_bDefaultFilters;
     ApplyQuarantine();
@@ -296,13 +299,13 @@ void CMavixView::SetShowStopText(bool bRunning)
 
 void CMavixView::OnShowStop()
 {
-    if (Machine().IsPurging()) {
+    if (m_pSession->IsPurging()) {
         // Wakes the purge's wait at once; before QUIT nothing is deleted.
         m_pShowStop->setEnabled(false);
-        m_pSession->Engine().CancelPurge();
+        m_pSession->CancelPurge();
         return;
     }
-    if (Machine().CanStop()) {
+    if (m_pSession->CanStop()) {
         StopScan();
         return;
     }
@@ -315,7 +318,7 @@ void CMavixView::OnShowStop()
     // keep-alive must not touch the connection the scan is about to use, and
     // its buttons must not act on rows that are going away. The engine quits
     // that session before it logs in again.
-    if (Machine().IsReviewing())
+    if (m_pSession->IsReviewing())
         EndReview();
 
     // The answer wait does not block: the window keeps painting and Stop
@@ -343,7 +346,7 @@ void CMavixView::BeginScan(bool bBackground)
 
 bool CMavixView::StartBackgroundCheck()
 {
-    if (!Machine().MayStartBackground() || m_bClosing || !m_account.IsComplete() || QApplication::activeModalWidget()
+    if (!m_pSession->MayStartBackground() || m_bClosing || !m_account.IsComplete() || QApplication::activeModalWidget()
         || QApplication::activePopupWidget())
         return false;
     // Rows of an earlier check are replaced; the user's own check boxes come
@@ -353,18 +356,18 @@ bool CMavixView::StartBackgroundCheck()
     return true;
 }
 
-void CMavixView::EndBackgroundCheck(const ScanDone& done)
+void CMavixView::EndBackgroundCheck(const ScanFinished& finished)
 {
     FlushRows();
     DestroyProgress();
     SetShowStopText(false);
+    const ScanDone& done = finished.m_done;
     const bool bFailed = done.m_nResult == -1;
-    if (Machine().ScanDone(bFailed, m_pModel->Count() > 0) == SessionMachine::AfterScan::kEndSession) {
-        // Nothing is marked, so QUIT changes nothing; the rows stay, and a
-        // purge of them logs in again. The buttons come once it has ended:
-        // a purge must not take the session job's place.
+    if (finished.m_nAfter == SessionMachine::AfterScan::kEndSession) {
+        // The session ends the check's session; the rows stay. The buttons
+        // come once it has ended: a purge must not take the session job's
+        // place.
         m_pShowStop->setEnabled(false);
-        m_pSession->Engine().EndSession(false);
         return;
     }
     m_sBackgroundFailure.clear();
@@ -378,7 +381,7 @@ void CMavixView::EndBackgroundCheck(const ScanDone& done)
 
 void CMavixView::StopScan()
 {
-    const bool bBackground = Machine().IsBackground();
+    const bool bBackground = m_pSession->IsBackground();
     m_pSession->StopScan();
     if (bBackground)
         emit BackgroundCheckEnded(0);
@@ -398,25 +401,12 @@ void CMavixView::EndAnswerWait()
     }
 }
 
-void CMavixView::OnScanAnswered(const ScanAnswered&)
+void CMavixView::OnAnswerWaitOver(const AnswerWaitOver& over)
 {
-    if (Machine().AwaitsAnswer())
-        EndAnswerWait();
-    Machine().Answered();
-}
-
-void CMavixView::OnAnswerTimeout()
-{
-    if (!Machine().AwaitsAnswer())
-        return;
     EndAnswerWait();
-    // An answer already on its way to this thread is no time-out.
-    if (m_pSession->Engine().IsAnswered()) {
-        Machine().Answered();
+    if (!over.m_bTimedOut)
         return;
-    }
-    // The scan goes on; its outcome still arrives as OnScanDone.
-    Machine().AnswerTimedOut();
+    // The scan goes on; its outcome still arrives as OnScanFinished.
     Prompter::MessageBox(this, QStringLiteral("Failed to connect. ") + AccountText());
     SetShowStopText(false);
 }
@@ -428,10 +418,6 @@ QString CMavixView::StatusText() const
 
 void CMavixView::OnRowsAdded(const RowsAdded& added)
 {
-    if (Machine().AwaitsAnswer())
-        EndAnswerWait();
-    Machine().Answered();
-
     // The grid's room for the whole scan, once, at its first rows.
     if (m_pModel->Count() == 0 && m_aPendingRows.empty())
         m_pModel->Reserve(static_cast<size_t>(std::clamp(m_pSession->MsgCount(), 0, kMaxReservedRows)));
@@ -458,14 +444,14 @@ void CMavixView::OnCheckChanged(const CheckChanged& changed)
 
 // The server numbered two messages alike: nothing on this session can be
 // trusted. The engine delivers no further row of this scan.
-void CMavixView::OnRepeatedNumber(const RepeatedNumber&)
+void CMavixView::OnRepeatedNumber(const RepeatedNumber& repeated)
 {
     const ScanDone abandoned{-1, "Protocol Error - restart"};
-    if (Machine().IsBackground()) {
-        EndBackgroundCheck(abandoned);
+    if (repeated.m_bBackground) {
+        EndBackgroundCheck(ScanFinished{abandoned, SessionMachine::AfterScan::kIdle, true});
         return;
     }
-    EndScan(ScanDone{-1, {}});
+    EndScan(ScanFinished{ScanDone{-1, {}}, SessionMachine::AfterScan::kIdle, false});
     Prompter::MessageBox(this, FromCp1252(abandoned.m_sStatus));
 }
 
@@ -494,10 +480,10 @@ void CMavixView::DiscardPendingRows()
     m_bPendingSuspect = false;
 }
 
-void CMavixView::OnScanFinished(const ScanDone& done)
+void CMavixView::OnScanFinished(const ScanFinished& finished)
 {
-    if (Machine().IsBackground()) {
-        EndBackgroundCheck(done);
+    if (finished.m_bBackground) {
+        EndBackgroundCheck(finished);
         return;
     }
     FlushRows();
@@ -510,18 +496,19 @@ void CMavixView::OnScanFinished(const ScanDone& done)
             break;
         }
     }
-    EndScan(done);
+    EndScan(finished);
 }
 
-void CMavixView::EndScan(const ScanDone& done)
+void CMavixView::EndScan(const ScanFinished& finished)
 {
     FlushRows();
     DestroyProgress();
     EndAnswerWait();
     SetShowStopText(false);
 
+    const ScanDone& done = finished.m_done;
     const bool bFailed = done.m_nResult == -1;
-    if (Machine().ScanDone(bFailed, m_pModel->Count() > 0) == SessionMachine::AfterScan::kReview) {
+    if (finished.m_nAfter == SessionMachine::AfterScan::kReview) {
         // Review: the session stays logged in for the purge.
         ShowReviewButtons(true);
         m_keepAliveTimer.start(m_nKeepAliveMs);
@@ -562,34 +549,20 @@ void CMavixView::EndReview()
     ShowReviewButtons(false);
 }
 
-void CMavixView::OnKeepAlive()
+void CMavixView::OnSessionLost(const SessionLost& lost)
 {
-    // RFC 1939 §3: the server may end an idle session after ten minutes; a
-    // NOOP keeps it. The engine sends it on its own thread and answers with
-    // OnSessionChecked.
-    if (Machine().KeepsAlive())
-        m_pSession->Engine().KeepAlive();
-}
-
-void CMavixView::OnSessionChecked(const SessionChecked& check)
-{
-    switch (Machine().SessionChecked(check.m_bAlive, check.m_bCanReconnect)) {
-    case SessionMachine::AfterCheck::kNothing:
-        break;
-    case SessionMachine::AfterCheck::kSessionLost:
+    if (!lost.m_bCancelled) {
         // The rows and the user's checks stay: the purge logs in again and
         // finds each message by its UIDL.
         m_keepAliveTimer.stop();
         m_frame.SetStatusPaneText(
             1, QStringLiteral("The server ended the session: Removed Checked Items will log in again."));
-        break;
-    case SessionMachine::AfterCheck::kCancel:
-        OnCancelReview();
-        Prompter::MessageBox(this, QStringLiteral("The server ended the session. It gives its messages no lasting "
-                                                  "ids (UIDL), so the rows can no longer be matched to messages: "
-                                                  "scan again."));
-        break;
+        return;
     }
+    ShowReviewCancelled();
+    Prompter::MessageBox(this, QStringLiteral("The server ended the session. It gives its messages no lasting "
+                                              "ids (UIDL), so the rows can no longer be matched to messages: "
+                                              "scan again."));
 }
 
 void CMavixView::OnCheckAll()
@@ -604,24 +577,27 @@ void CMavixView::OnUncheckAll()
 
 void CMavixView::OnCancelReview()
 {
+    // Its session ends with RSET and QUIT; what the server answered arrives
+    // with OnSessionOver.
+    m_pSession->CancelReview();
+    ShowReviewCancelled();
+}
+
+void CMavixView::ShowReviewCancelled()
+{
     StopKeepAlive();
     m_pShowStop->setEnabled(true);
     ShowReviewButtons(false);
     m_pModel->Clear();
     m_frame.SetStatusPaneText(1, QString());
-
-    // RFC 1939 §5: RSET unmarks anything marked as deleted, so the QUIT that
-    // follows removes nothing. The engine sends both on its own thread; what
-    // the server answered arrives with OnSessionEnded.
-    Machine().Cancel();
-    m_pSession->Engine().EndSession(true);
     SetShowStopText(false);
     emit BecameIdle();
 }
 
-void CMavixView::OnSessionEnded(const SessionEnd& end)
+void CMavixView::OnSessionOver(const SessionOver& over)
 {
-    const SessionMachine::AfterSessionEnd after = Machine().SessionEnded();
+    const SessionEnd& end = over.m_end;
+    const SessionMachine::AfterSessionEnd after = over.m_nAfter;
     if (after == SessionMachine::AfterSessionEnd::kBackgroundDone) {
         // No dialog for a check nobody asked to watch; nothing was marked.
         m_pShowStop->setEnabled(true);
@@ -801,12 +777,12 @@ void CMavixView::ReportShortfall(const PurgeFinished& done)
 void CMavixView::OnServerWaiting(const ServerWaiting& waiting)
 {
     // A keep-alive or a session's end waits unseen; so does a stopped scan.
-    if (!Machine().IsScanning() && !Machine().IsPurging())
+    if (!m_pSession->IsScanning() && !m_pSession->IsPurging())
         return;
     if (waiting.m_nSeconds > 0)
         m_frame.SetStatusPaneText(1, QStringLiteral("Waiting for the server (%1 s)\u2026").arg(waiting.m_nSeconds));
     else
-        m_frame.SetStatusPaneText(1, Machine().IsScanning() && m_pModel->Count() > 0 ? StatusText() : QString());
+        m_frame.SetStatusPaneText(1, m_pSession->IsScanning() && m_pModel->Count() > 0 ? StatusText() : QString());
 }
 
 // ---------------------------------------------------------------------------
@@ -872,7 +848,7 @@ void CMavixView::SetAccount(AccountSettings account)
 void CMavixView::OnPreferences()
 {
     CPrefsDlg dlg(window());
-    dlg.m_bExitAfter = Machine().CloseWhenDone() ? 1 : 0;
+    dlg.m_bExitAfter = m_pSession->CloseWhenDone() ? 1 : 0;
     dlg.m_bAutoStart = m_bAutoStart;
     dlg.m_bDefaultFilters = m_bDefaultFilters;
     Preferences prefs = Preferences::Load(m_settings);
@@ -883,7 +859,7 @@ void CMavixView::OnPreferences()
     dlg.m_nWaitSeconds = prefs.m_wait.m_nSeconds;
     if (Prompter::RunModal(dlg) != QDialog::Accepted)
         return;
-    Machine().SetCloseWhenDone(dlg.m_bExitAfter != 0);
+    m_pSession->SetCloseWhenDone(dlg.m_bExitAfter != 0);
     m_bAutoStart = dlg.m_bAutoStart;
     m_bDefaultFilters = dlg.m_bDefaultFilters;
     prefs.m_bCloseWhenDone = dlg.m_bExitAfter;
@@ -1095,7 +1071,7 @@ void CMavixView::Reclassify()
     m_pModel->Reclassify(m_filters.m_filters);
     // The count in the status bar follows the rows.
     m_nSuspectCount = m_pModel->SuspectCount();
-    if (Machine().KeepsAlive())
+    if (m_pSession->KeepsAlive())
         m_frame.SetStatusPaneText(1, StatusText());
 }
 

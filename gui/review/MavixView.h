@@ -40,9 +40,9 @@ public:
 //
 // Everything here runs on the GUI thread. The engine's workers reach the view
 // only through its listener, which queues each notification for this thread.
-// The session's state is the SessionMachine's; the view maps it to what is
-// enabled and shown. Which rows are checked is the ScreeningSession's to
-// decide: the view and its grid only render what it says.
+// The session's flow and which rows are checked are the ScreeningSession's
+// to decide: it makes every move and tells the view, which maps each note to
+// what is enabled and shown; the view and its grid only render what it says.
 class CMavixView : public QWidget, private ISessionListener {
     Q_OBJECT
 public:
@@ -95,7 +95,7 @@ public:
     // messages by UIDL. False (nothing started) while a scan, review or
     // purge is under way, a dialog is open, or the account is incomplete.
     bool StartBackgroundCheck();
-    bool IsBackgroundCheck() const { return Machine().IsBackground(); }
+    bool IsBackgroundCheck() const { return m_pSession->IsBackground(); }
     int SuspectCount() const { return m_nSuspectCount; }
     // Why the last background check failed (Windows-1252 bytes).
     const std::string& BackgroundFailure() const { return m_sBackgroundFailure; }
@@ -109,9 +109,9 @@ public:
     MessageGridModel& Model() { return *m_pModel; }
     QTreeView* Grid() const { return m_pGrid; }
     QProgressBar* Progress() const { return m_pProgress; }
-    bool IsRunning() const { return Machine().CanStop(); }
-    bool IsReviewing() const { return Machine().IsReviewing(); }
-    bool IsPurging() const { return Machine().IsPurging(); }
+    bool IsRunning() const { return m_pSession->CanStop(); }
+    bool IsReviewing() const { return m_pSession->IsReviewing(); }
+    bool IsPurging() const { return m_pSession->IsPurging(); }
     Filters& FilterSet() { return m_filters; }
     // The context menu of a grid row (display order): "Trust this sender",
     // "Always flag this sender", "Flag Subjects that are exactly "…"" (the
@@ -133,8 +133,6 @@ protected:
 
 private:
     class EngineListener;
-    SessionMachine& Machine() { return m_pSession->Machine(); }
-    const SessionMachine& Machine() const { return m_pSession->Machine(); }
 
     void CreateGrid();
     void CreateButtons();
@@ -145,28 +143,29 @@ private:
     void OnCheckAll();
     void OnUncheckAll();
     void OnCancelReview();
+    // The review is gone (a Cancel, or a session lost for good): the form
+    // goes back to idle.
+    void ShowReviewCancelled();
     void OnRemoveChecked();
     // "Delete N messages from user@server on the server?", unless the user
     // said not to ask again; true to go ahead.
     bool ConfirmPurge();
     void ShowCheckedCount();
-    void OnKeepAlive();
-    void OnSessionChecked(const SessionChecked& check) override;
-    void OnSessionEnded(const SessionEnd& end) override;
+    void OnSessionLost(const SessionLost& lost) override;
+    void OnSessionOver(const SessionOver& over) override;
     // The rows judged again after a filter list changed.
     void Reclassify();
 
     void OnEngineNote(const ScreeningNote& note);
-    void OnScanAnswered(const ScanAnswered& answered) override;
-    void OnAnswerTimeout();
+    void OnAnswerWaitOver(const AnswerWaitOver& over) override;
     void EndAnswerWait();
     void OnRowsAdded(const RowsAdded& added) override;
     void OnCheckChanged(const CheckChanged& changed) override;
     void FlushRows();
     void DiscardPendingRows();
-    void OnScanFinished(const ScanDone& done) override;
-    void EndScan(const ScanDone& done);
-    void EndBackgroundCheck(const ScanDone& done);
+    void OnScanFinished(const ScanFinished& finished) override;
+    void EndScan(const ScanFinished& finished);
+    void EndBackgroundCheck(const ScanFinished& finished);
     // The server numbered two messages alike: the scan is abandoned.
     void OnRepeatedNumber(const RepeatedNumber&) override;
     void OnPurgeProgress(const PurgeProgress& progress) override;

@@ -79,38 +79,12 @@ struct SortKey {
 
 }  // namespace
 
-// The session of a model nobody gave one: its notes come straight back.
-class MessageGridModel::OwnSession : public NoteQueueListener, public ISessionListener {
-public:
-    explicit OwnSession(MessageGridModel& model) : m_model(model), m_session(*this, *this) {}
-    void OnRowsAdded(const RowsAdded& added) override { m_model.ShowRows(*added.m_pRows); }
-    void OnCheckChanged(const CheckChanged& changed) override { m_model.OnCheckChanged(changed); }
-    ScreeningSession& Session() { return m_session; }
-
-protected:
-    void Queue(ScreeningNote) override {}   // never started
-
-private:
-    MessageGridModel& m_model;
-    ScreeningSession m_session;
-};
-
-MessageGridModel::MessageGridModel(QObject* parent) : QAbstractTableModel(parent)
+MessageGridModel::MessageGridModel(ScreeningSession& session, QObject* parent)
+    : QAbstractTableModel(parent), m_pSession(&session)
 {
-    SetSession(nullptr);
 }
 
 MessageGridModel::~MessageGridModel() = default;
-
-void MessageGridModel::SetSession(ScreeningSession* pSession)
-{
-    if (!pSession) {
-        if (!m_pOwn)
-            m_pOwn = std::make_unique<OwnSession>(*this);
-        pSession = &m_pOwn->Session();
-    }
-    m_pSession = pSession;
-}
 
 int MessageGridModel::rowCount(const QModelIndex& parent) const
 {

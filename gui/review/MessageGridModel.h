@@ -6,7 +6,6 @@
 
 #include <QAbstractTableModel>
 #include <QStringList>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,19 +21,17 @@
 //
 // The model renders a ScreeningSession: the session decides every check
 // box (a click is ScreeningSession::SetChecked) and keeps what the purge
-// needs; the model keeps the texts. Without a session of its owner's it
-// keeps one of its own.
+// needs; the model keeps the texts. The session's owner tells the model of
+// the session's notes (ShowRows, OnCheckChanged).
 class MessageGridModel : public QAbstractTableModel, private IRowTexts {
     Q_OBJECT
 public:
     enum Column { kNum, kSize, kAtt, kSubject, kFrom, kEmail, kDate, kTo, kCC, kColumnCount };
 
-    explicit MessageGridModel(QObject* parent = nullptr);
+    // The session whose rows this shows; it outlives the model's use.
+    explicit MessageGridModel(ScreeningSession& session, QObject* parent = nullptr);
     ~MessageGridModel() override;
 
-    // The session whose rows this shows (its owner tells the model of its
-    // notes: ShowRows, OnCheckChanged); nullptr: the model's own.
-    void SetSession(ScreeningSession* pSession);
     ScreeningSession& Session() { return *m_pSession; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -116,7 +113,6 @@ private:
     struct StoredRow {
         PackedRow m_texts;
     };
-    class OwnSession;
 
     // A row whose check box cannot change: the server would not show the
     // message, or the row is from the last scan.
@@ -133,6 +129,5 @@ private:
     std::vector<int> m_aDisplay;          // message-order index -> display row
     int m_nSortColumn = kNum;
     Qt::SortOrder m_nSortOrder = Qt::AscendingOrder;
-    std::unique_ptr<OwnSession> m_pOwn;
-    ScreeningSession* m_pSession = nullptr;
+    ScreeningSession* m_pSession;
 };

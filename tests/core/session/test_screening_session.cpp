@@ -39,13 +39,70 @@ struct SessionFixture {
     ScreeningSession m_session;
 };
 
+// Writes down what the session told its owner, one word a note.
+class FlowOwner : public ISessionListener {
+public:
+    QStringList m_told;
+    void OnAnswerWaitOver(const AnswerWaitOver& over) override { m_told << (over.m_bTimedOut ? "timeout" : "answer"); }
+    void OnRowsAdded(const RowsAdded&) override { m_told << "rows"; }
+    void OnRepeatedNumber(const RepeatedNumber& r) override { m_told << (r.m_bBackground ? "repeat-bg" : "repeat"); }
+    void OnScanFinished(const ScanFinished& f) override
+    {
+        m_told << QStringList{"idle", "review", "end-session"}[static_cast<int>(f.m_nAfter)];
+    }
+    void OnSessionLost(const SessionLost& lost) override { m_told << (lost.m_bCancelled ? "cancelled" : "lost"); }
+    void OnSessionOver(const SessionOver& over) override
+    {
+        m_told << QStringList{"bg-done", "tell", "tell-close"}[static_cast<int>(over.m_nAfter)];
+    }
+    void OnPurgeFinished(const PurgeFinished& done) override { m_told << (done.m_bClose ? "purged-close" : "purged"); }
+};
+
+// Plays one event on the session as its engine or its owner would.
+void Play(ScreeningSession& session, const QString& event)
+{
+    std::vector<ScanRow> rows{Scanned(1, "u1", true), Scanned(2, "u2", false)};
+    if (event == "repeat")
+        rows.back().m_nRepeat = 1;
+    if (event == "scan" || event == "bg")
+        session.StartScan(Account{}, FilterLists{}, RowKeeping::kEveryRow, event == "bg");
+    else if (event == "answer")
+        session.OnScanAnswered(ScanAnswered{});
+    else if (event == "timeout")
+        session.AnswerWaitRanOut();
+    else if (event == "rows" || event == "repeat")
+        session.AddRows(rows);
+    else if (event == "done" || event == "fail")
+        session.OnScanDone(ScanDone{event == "fail" ? -1 : 0, {}});
+    else if (event == "alive" || event == "lost" || event == "gone")
+        session.OnSessionChecked(SessionChecked{event == "alive", event == "lost"});
+    else if (event == "ended")
+        session.OnSessionEnded(SessionEnd{});
+    else if (event == "end")
+        session.EndSession();
+    else if (event == "cancel")
+        session.CancelReview();
+    else if (event == "close")
+        session.SetCloseWhenDone(true);
+    else if (event == "purge")
+        session.StartPurge();
+    else if (event == "purged")
+        session.OnPurgeDone(PurgeDone{});
+    else
+        qFatal("unknown event");
+}
+
 }  // namespace
+
+Q_DECLARE_METATYPE(SessionState)
 
 class TestScreeningSession : public QObject {
     Q_OBJECT
 private slots:
     void checkRule_data();
     void checkRule();
+    void flow_data();
+    void flow();
 };
 
 void TestScreeningSession::checkRule_data()
@@ -113,6 +170,46 @@ void TestScreeningSession::checkRule()
     // The next scan shows the row as the user left it.
     SessionFixture next(path, suspect);
     QCOMPARE(next.m_session.IsChecked(0), checked);
+}
+
+// The session makes each move itself and tells its owner where the flow
+// went (the moves alone: test_session_machine).
+void TestScreeningSession::flow_data()
+{
+    QTest::addColumn<QString>("events");
+    QTest::addColumn<SessionState>("state");
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<int>("rows");          // rows the session keeps at the end
+
+    QTest::newRow("answered once") << "scan answer rows done" << SessionState::kReviewing << "answer rows review" << 2;
+    QTest::newRow("wait ran out") << "scan timeout rows" << SessionState::kScanning << "timeout rows" << 2;
+    QTest::newRow("no mail, session ended") << "scan answer done end ended" << SessionState::kIdle
+                                            << "answer idle tell" << 0;
+    QTest::newRow("background keeps its rows") << "bg rows done ended" << SessionState::kIdle
+                                               << "rows end-session bg-done" << 2;
+    QTest::newRow("repeated number in background") << "bg repeat" << SessionState::kIdle << "rows repeat-bg" << 1;
+    QTest::newRow("lost, review stays") << "scan rows done lost alive" << SessionState::kReviewing
+                                        << "answer rows review lost" << 2;
+    QTest::newRow("gone for good, then close") << "close scan rows done gone ended" << SessionState::kIdle
+                                               << "answer rows review cancelled tell-close" << 0;
+    QTest::newRow("purged, then close") << "close scan rows done purge purged" << SessionState::kIdle
+                                        << "answer rows review purged-close" << 2;
+}
+
+void TestScreeningSession::flow()
+{
+    QFETCH(QString, events);
+    QFETCH(SessionState, state);
+    QFETCH(QString, told);
+    QFETCH(int, rows);
+    NoQueue queue;
+    FlowOwner owner;
+    ScreeningSession session(queue, owner);
+    for (const QString& event : events.split(' ', Qt::SkipEmptyParts))
+        Play(session, event);
+    QCOMPARE(session.State(), state);
+    QCOMPARE(owner.m_told.join(' '), told);
+    QCOMPARE(session.Count(), size_t(rows));
 }
 
 QTEST_GUILESS_MAIN(TestScreeningSession)

@@ -23,6 +23,20 @@ MessageRow Row(int n, const std::string& subject)
     return row;
 }
 
+// A model and the session it renders, whose notes come straight back to the
+// model (the engine is never started).
+class GridFixture : public NoteQueueListener, public ISessionListener {
+public:
+    GridFixture() : m_session(*this, *this), m_model(m_session) {}
+    void OnRowsAdded(const RowsAdded& added) override { m_model.ShowRows(*added.m_pRows); }
+    void OnCheckChanged(const CheckChanged& changed) override { m_model.OnCheckChanged(changed); }
+    ScreeningSession m_session;
+    MessageGridModel m_model;
+
+protected:
+    void Queue(ScreeningNote) override {}
+};
+
 }  // namespace
 
 class TestGridModel : public QObject {
@@ -40,7 +54,8 @@ private slots:
 
 void TestGridModel::cellsShowWindows1252AsUnicode()
 {
-    MessageGridModel model;
+    GridFixture grid;
+    MessageGridModel& model = grid.m_model;
     // 0x80 is the euro sign and 0x93/0x94 curly quotes in Windows-1252,
     // control characters in Latin-1.
     model.AppendRow(Row(1, "\x80" "5 off \x93today\x94 \xe9t\xe9"), false);
@@ -72,7 +87,8 @@ void TestGridModel::cellsShowWindows1252AsUnicode()
 
 void TestGridModel::checkStatesAndBulkChanges()
 {
-    MessageGridModel model;
+    GridFixture grid;
+    MessageGridModel& model = grid.m_model;
     for (int i = 1; i <= 500; ++i)
         model.AppendRow(Row(i, "s"), i % 7 == 0);
     QCOMPARE(model.CheckedCount(), 71);
@@ -108,7 +124,8 @@ void TestGridModel::checkStatesAndBulkChanges()
 
 void TestGridModel::snapshotNumbersRowsInGridOrder()
 {
-    MessageGridModel model;
+    GridFixture grid;
+    MessageGridModel& model = grid.m_model;
     model.AppendRow(Row(1, "first"), true);
     model.AppendRow(Row(2, "\x80 second"), false);
     model.AppendRow(Row(3, ""), true);
@@ -124,7 +141,8 @@ void TestGridModel::snapshotNumbersRowsInGridOrder()
 
 void TestGridModel::modelStaysConsistent()
 {
-    MessageGridModel model;
+    GridFixture grid;
+    MessageGridModel& model = grid.m_model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     for (int i = 1; i <= 50; ++i)
         model.AppendRow(Row(i, "subject " + std::to_string(i)), i % 2 == 0);
@@ -138,7 +156,8 @@ void TestGridModel::modelStaysConsistent()
 
 void TestGridModel::readableCellsReasonAndRememberedChoice()
 {
-    MessageGridModel model;
+    GridFixture grid;
+    MessageGridModel& model = grid.m_model;
     QTemporaryDir dir;
     RememberedChoices earlier;
     earlier.Load(dir.path().toStdString() + "/choices");
@@ -205,7 +224,8 @@ void TestGridModel::sorts()
     QFETCH(int, column);
     QFETCH(int, order);
     QFETCH(QString, numbers);
-    MessageGridModel model;
+    GridFixture grid;
+    MessageGridModel& model = grid.m_model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     const char* const sizes[] = {"10K", "120K", "1K", "9K"};
     const char* const dates[] = {"Tue, 02 Jan 2024 10:00:00 +0000", "yesterday",
@@ -234,7 +254,8 @@ void TestGridModel::sorts()
 
 void TestGridModel::checksAndPurgeFollowMessagesWhenSorted()
 {
-    MessageGridModel model;
+    GridFixture grid;
+    MessageGridModel& model = grid.m_model;
     for (int i = 1; i <= 5; ++i) {
         MessageRow row = Row(i, "s");
         row.m_bUnavailable = i == 2;                // shown grey, never checked
