@@ -21,7 +21,7 @@ extern char** environ;
 struct BenchOutcome {
     bool m_bOk = false;
     double m_dSeconds = 0;
-    double m_dCpuSeconds = 0;                 // user + system time of the child
+    double m_dCpuSeconds = 0;  // user + system time of the child
     long m_nPeakKiB = 0;
 };
 
@@ -68,12 +68,11 @@ inline BenchOutcome RunTimed(const std::vector<std::string>& args, const std::ve
         return out;
     out.m_dSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     out.m_nPeakKiB = usage.ru_maxrss;
-    out.m_dCpuSeconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
-                        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    out.m_dCpuSeconds =
+        usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     out.m_bOk = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     if (!out.m_bOk)
-        std::fprintf(stderr, "%s ended with status %d (its stderr: %s/stderr.txt)\n", argv[0], status,
-                     workDir.c_str());
+        std::fprintf(stderr, "%s ended with status %d (its stderr: %s/stderr.txt)\n", argv[0], status, workDir.c_str());
     return out;
 }
 

@@ -7,8 +7,7 @@
 
 CCliListener::CCliListener()
     : m_hEvent(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
-{
-}
+{ }
 
 CCliListener::~CCliListener()
 {

@@ -11,9 +11,9 @@ struct CliOptions {
 
     Command m_nCommand = kNone;
     Selection m_nSelection = kSelectNone;
-    std::vector<int> m_aRows;                 // --rows, in the order given
+    std::vector<int> m_aRows;  // --rows, in the order given
     bool m_bTsv = false;
-    bool m_bRaw = false;                      // --raw: header texts as received, not decoded
+    bool m_bRaw = false;  // --raw: header texts as received, not decoded
     bool m_bHelp = false;
     std::optional<std::string> m_sServer, m_sPort, m_sUser;
     // --security as the settings store it ("0", "1", "2"); --tls-fingerprint

@@ -16,7 +16,9 @@ void CliError(const std::string& text)
     std::fprintf(stderr, "mavix-cli: %s\n", text.c_str());
 }
 
-CCliRun::CCliRun(const CliOptions& options) : m_options(options), m_session(m_listener, *this)
+CCliRun::CCliRun(const CliOptions& options)
+    : m_options(options),
+      m_session(m_listener, *this)
 {
     if (!m_options.m_bTsv && ::isatty(STDOUT_FILENO))
         std::setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -231,12 +233,11 @@ void CCliRun::PrintMismatch(const PurgeProgress& progress)
     m_bMismatch = true;
     const std::string num = std::to_string(progress.m_nNum);
     if (m_options.m_bTsv) {
-        Print("mismatch\t" + num + "\t" + TsvField(progress.m_sGridSubject) + "\t"
-              + TsvField(progress.m_sServerSubject) + "\n");
+        Print("mismatch\t" + num + "\t" + TsvField(progress.m_sGridSubject) + "\t" + TsvField(progress.m_sServerSubject)
+              + "\n");
     } else {
-        Print("mismatch  " + num + ": the list has \"" + Printable(progress.m_sGridSubject)
-              + "\" but the server has \"" + Printable(progress.m_sServerSubject)
-              + "\"; stopped, nothing further deleted\n");
+        Print("mismatch  " + num + ": the list has \"" + Printable(progress.m_sGridSubject) + "\" but the server has \""
+              + Printable(progress.m_sServerSubject) + "\"; stopped, nothing further deleted\n");
     }
 }
 
@@ -285,9 +286,9 @@ void CCliRun::PrintDeleted(const PurgeResult& result)
 {
     if (result.m_bCommitted || result.m_bUnconfirmed)
         for (int num : m_aDeleted)
-            Print(m_options.m_bTsv ? (result.m_bCommitted ? "deleted\t" : "unconfirmed\t") + std::to_string(num) + "\n"
-                                   : (result.m_bCommitted ? "deleted   " : "possibly deleted  ") + std::to_string(num)
-                                         + "\n");
+            Print(m_options.m_bTsv
+                      ? (result.m_bCommitted ? "deleted\t" : "unconfirmed\t") + std::to_string(num) + "\n"
+                      : (result.m_bCommitted ? "deleted   " : "possibly deleted  ") + std::to_string(num) + "\n");
     std::fflush(stdout);
     if (result.m_bJournalBehind)
         CliError("the deletions stand, but the journal could not record them as done; the next scan settles them");

@@ -60,12 +60,12 @@ private:
     CCliListener m_listener;
     ScreeningSession m_session;
     int m_nExit = kExitOk;
-    int m_nSuspects = 0;               // rows printed as suspects: what Mavix pre-checks
+    int m_nSuspects = 0;  // rows printed as suspects: what Mavix pre-checks
     bool m_bInterrupted = false;
     bool m_bWaitShown = false;         // "Waiting for the server" is on the terminal's last line
     int m_nRowCount = 0;               // rows printed
     std::set<int> m_wanted, m_listed;  // --rows, and those of them the scan listed
     bool m_bMismatch = false;
-    std::vector<int> m_aDeleted;    // marked deleted; printed once QUIT has committed them
+    std::vector<int> m_aDeleted;  // marked deleted; printed once QUIT has committed them
     std::unique_ptr<CTableLayout> m_pTable;
 };

@@ -12,7 +12,7 @@ namespace {
 std::string LocalTime(std::int64_t time)
 {
     const std::time_t t = static_cast<std::time_t>(time);
-    std::tm tm {};
+    std::tm tm{};
     ::localtime_r(&t, &tm);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &tm);
@@ -30,8 +30,8 @@ std::string Size(std::int64_t bytes)
 int PrintJournal(const DeletionJournal& journal, const QuarantineMaildir& copies, bool bTsv, std::FILE* out)
 {
     const std::vector<JournalEntry> entries = journal.Read();
-    const std::map<std::string, std::string> kept = entries.empty() ? std::map<std::string, std::string>()
-                                                                     : copies.Copies();
+    const std::map<std::string, std::string> kept =
+        entries.empty() ? std::map<std::string, std::string>() : copies.Copies();
     std::string text;
     for (const JournalEntry& entry : entries) {
         const auto copy = kept.find(QuarantineMaildir::CopyKey(entry.m_sAccount, entry.m_sUidl));

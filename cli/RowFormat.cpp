@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int kSizeWidth = 6;                 // "65535K" fits; larger sizes widen the line
+constexpr int kSizeWidth = 6;  // "65535K" fits; larger sizes widen the line
 constexpr int kGap = 2;
 
 // The text columns after #, Size and Att.: title, share of the spare width,
@@ -79,7 +79,7 @@ std::string TerminalUtf8(const std::string& utf8, TerminalStyle style)
         }
         // U+0080-U+009F, two bytes in UTF-8: a C1 control.
         const bool bC1 = b == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) >= 0x80
-                         && static_cast<unsigned char>(utf8[i + 1]) <= 0x9F;
+            && static_cast<unsigned char>(utf8[i + 1]) <= 0x9F;
         if (style == TerminalStyle::kReadable) {
             if (bC1)
                 ++i;
@@ -87,10 +87,18 @@ std::string TerminalUtf8(const std::string& utf8, TerminalStyle style)
             continue;
         }
         switch (b) {
-        case '\\': out += "\\\\"; break;
-        case '\t': out += "\\t"; break;
-        case '\r': out += "\\r"; break;
-        case '\n': out += "\\n"; break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
         default:
             if (b < 0x20 || b == 0x7F || bC1) {
                 const unsigned char code = bC1 ? static_cast<unsigned char>(utf8[++i]) : b;
@@ -137,10 +145,14 @@ std::vector<std::string> ColumnTexts(const MessageRow& row, bool bRaw)
         return bRaw || (decoded.empty() && !raw.empty()) ? platform::Cp1252ToUtf8(raw) : decoded;
     };
     const auto bytes = [](const std::string& raw) { return platform::Cp1252ToUtf8(raw); };
-    return {bytes(row.m_sNum),  bytes(row.m_sSize),
-            bytes(row.m_sAtt),  shown(row.m_sSubject, row.m_sSubjectText),
-            shown(row.m_sFrom, row.m_sFromText), bytes(row.m_sEmail),
-            bytes(row.m_sDate), shown(row.m_sTo, row.m_sToText),
+    return {bytes(row.m_sNum),
+            bytes(row.m_sSize),
+            bytes(row.m_sAtt),
+            shown(row.m_sSubject, row.m_sSubjectText),
+            shown(row.m_sFrom, row.m_sFromText),
+            bytes(row.m_sEmail),
+            bytes(row.m_sDate),
+            shown(row.m_sTo, row.m_sToText),
             shown(row.m_sCC, row.m_sCCText)};
 }
 
@@ -167,7 +179,8 @@ std::string TsvRow(const MessageRow& row, bool bSuspect, bool bRaw)
     return line;
 }
 
-CTableLayout::CTableLayout(int nWidth, int nMessages, bool bRaw) : m_bRaw(bRaw)
+CTableLayout::CTableLayout(int nWidth, int nMessages, bool bRaw)
+    : m_bRaw(bRaw)
 {
     m_nNumWidth = 1;
     for (int n = std::max(nMessages, 1); n >= 10; n /= 10)
@@ -195,8 +208,8 @@ CTableLayout::CTableLayout(int nWidth, int nMessages, bool bRaw) : m_bRaw(bRaw)
     // over goes to the Subject.
     int given = 0;
     for (size_t i = 0; i < shown; ++i) {
-        const int extra = std::min(spare * kTextColumns[i].m_nWeight / weights,
-                                   kTextColumns[i].m_nMax - kTextColumns[i].m_nMin);
+        const int extra =
+            std::min(spare * kTextColumns[i].m_nWeight / weights, kTextColumns[i].m_nMax - kTextColumns[i].m_nMin);
         m_aWidths[i] += extra;
         given += extra;
     }
@@ -235,9 +248,9 @@ std::string CTableLayout::Row(const MessageRow& row, bool bSuspect) const
     // Text columns in the table's order: Subject, From, Reason, Date, Email,
     // To, CC.
     std::vector<std::string> shown = ShownTexts(row, m_bRaw);
-    std::vector<std::string> cells = {shown[0], shown[1], shown[2], shown[3], shown[4],
-                                      TerminalUtf8(row.m_sReason, TerminalStyle::kReadable), shown[6], shown[5],
-                                      shown[7], shown[8]};
+    std::vector<std::string> cells = {
+        shown[0], shown[1], shown[2], shown[3], shown[4], TerminalUtf8(row.m_sReason, TerminalStyle::kReadable),
+        shown[6], shown[5], shown[7], shown[8]};
     return Line(cells, bSuspect ? '*' : ' ');
 }
 

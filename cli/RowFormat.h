@@ -58,7 +58,7 @@ private:
 
     bool m_bRaw;
     int m_nNumWidth;
-    std::vector<int> m_aWidths;               // the text columns shown, in order
+    std::vector<int> m_aWidths;  // the text columns shown, in order
 };
 
 // Columns of the terminal on standard output; $COLUMNS or 80 when it is not

@@ -124,16 +124,16 @@ int WatchSignals()
 }
 
 // The scan, or the scan and its purge; the exit status.
-int RunScreening(const CliOptions& options, const Account& account, const Filters& filters,
-                 SettingsStore& settings, int hSignals)
+int RunScreening(const CliOptions& options, const Account& account, const Filters& filters, SettingsStore& settings,
+                 int hSignals)
 {
     // Copies of what the purge deletes, when the preferences ask for them.
     const Preferences prefs = Preferences::Load(settings);
     int status = kExitFailed;
     {
         CCliRun run(options);
-        status = run.Run(account, filters.m_filters, hSignals,
-                         QuarantineOptions{prefs.KeepCopyBytes(), {}}, prefs.m_wait.Duration());
+        status = run.Run(account, filters.m_filters, hSignals, QuarantineOptions{prefs.KeepCopyBytes(), {}},
+                         prefs.m_wait.Duration());
     }
     if (prefs.KeepCopyBytes() > 0 && options.m_nCommand == CliOptions::kPurge)
         QuarantineMaildir().Prune(prefs.KeepCopyDaysAtLeastOne());

@@ -129,16 +129,16 @@ struct Bench {
         m_scratch = std::filesystem::path(m_dovecot.Directory()) / "bench";
         std::filesystem::create_directories(m_scratch / "config");
         m_aEnv = {"XDG_CONFIG_HOME=" + (m_scratch / "config").string(),
-                  "XDG_STATE_HOME=" + (m_scratch / "state").string(),
-                  "XDG_DATA_HOME=" + (m_scratch / "data").string(),
+                  "XDG_STATE_HOME=" + (m_scratch / "state").string(), "XDG_DATA_HOME=" + (m_scratch / "data").string(),
                   "MAVIX_SYSCONFDIR=" + (m_scratch / "etc").string(), "MAVIX_PASSWORD=" + m_dovecot.Password()};
         return true;
     }
 
     std::vector<std::string> Cli(const std::string& command, int port) const
     {
-        std::vector<std::string> args = {MAVIX_CLI_PATH, command, "--tsv", "--server", "127.0.0.1",
-                                         "--port", std::to_string(port), "--user", m_dovecot.User()};
+        std::vector<std::string> args = {MAVIX_CLI_PATH,       command,     "--tsv",
+                                         "--server",           "127.0.0.1", "--port",
+                                         std::to_string(port), "--user",    m_dovecot.User()};
         // BENCH_CLI_WRAPPER="/usr/bin/perf record -o /tmp/cli.perf" profiles the runs.
         if (const char* wrapper = std::getenv("BENCH_CLI_WRAPPER")) {
             std::vector<std::string> words;
@@ -161,9 +161,14 @@ struct Bench {
 
     std::vector<std::string> Python(const char* script, const std::string& extra = "") const
     {
-        std::vector<std::string> args = {"/usr/bin/python3", "-c", script, "127.0.0.1",
-                                         std::to_string(m_dovecot.Port()), m_dovecot.User(),
-                                         m_dovecot.Password(), std::to_string(m_nMessages)};
+        std::vector<std::string> args = {"/usr/bin/python3",
+                                         "-c",
+                                         script,
+                                         "127.0.0.1",
+                                         std::to_string(m_dovecot.Port()),
+                                         m_dovecot.User(),
+                                         m_dovecot.Password(),
+                                         std::to_string(m_nMessages)};
         if (!extra.empty())
             args.push_back(extra);
         return args;
@@ -207,8 +212,8 @@ struct Bench {
                 Client& client = clients[(i + static_cast<size_t>(r)) % clients.size()];
                 if ((prepare && !prepare()) || !RunOne(client))
                     return false;
-                std::printf("  %s %.3f s (cpu %.3f s, peak %ld KiB)", client.m_sName.c_str(),
-                            client.m_aSeconds.back(), client.m_aCpu.back(), client.m_aPeakKiB.back());
+                std::printf("  %s %.3f s (cpu %.3f s, peak %ld KiB)", client.m_sName.c_str(), client.m_aSeconds.back(),
+                            client.m_aCpu.back(), client.m_aPeakKiB.back());
             }
             std::printf("\n");
             std::fflush(stdout);
@@ -230,8 +235,8 @@ void Report(const std::vector<Client>& clients, int messages)
 {
     std::printf("\n%d messages, medians of %zu rounds\n", messages, clients[0].m_aSeconds.size());
     for (const Client& client : clients)
-        std::printf("  %-28s %.3f s (cpu %.3f s, peak %.1f MiB)\n", client.m_sName.c_str(),
-                    Median(client.m_aSeconds), Median(client.m_aCpu),
+        std::printf("  %-28s %.3f s (cpu %.3f s, peak %.1f MiB)\n", client.m_sName.c_str(), Median(client.m_aSeconds),
+                    Median(client.m_aCpu),
                     Median(std::vector<double>(client.m_aPeakKiB.begin(), client.m_aPeakKiB.end())) / 1024);
     for (size_t i = 1; i < clients.size(); ++i)
         std::printf("  ratio %s / %s: %.2f\n", clients[0].m_sName.c_str(), clients[i].m_sName.c_str(),
@@ -276,8 +281,8 @@ int main(int argc, char** argv)
         if (!bench.Fill(count))
             return 1;
         std::vector<std::string> tls = bench.Cli("scan", bench.m_dovecot.TlsPort());
-        tls.insert(tls.end(), {"--security", "tls", "--tls-fingerprint",
-                               bench.m_dovecot.Certificates().m_sFingerprint});
+        tls.insert(tls.end(),
+                   {"--security", "tls", "--tls-fingerprint", bench.m_dovecot.Certificates().m_sFingerprint});
         std::vector<Client> clients = {{"mavix-cli over TLS", tls, bench.m_aEnv},
                                        {"mavix-cli plain", bench.Cli("scan", port), bench.m_aEnv}};
         if (!bench.Rounds(clients, rounds))
@@ -314,8 +319,8 @@ int main(int argc, char** argv)
             if (!bench.Rounds(clients, 3))
                 return 1;
             Report(clients, count);
-            peaks.emplace_back(count, Median(std::vector<double>(clients[0].m_aPeakKiB.begin(),
-                                                                 clients[0].m_aPeakKiB.end())));
+            peaks.emplace_back(count,
+                               Median(std::vector<double>(clients[0].m_aPeakKiB.begin(), clients[0].m_aPeakKiB.end())));
         }
         if (peaks.size() >= 2)
             std::printf("growth per message: %.1f bytes\n",

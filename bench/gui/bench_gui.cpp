@@ -49,7 +49,7 @@ double RunCli(const std::vector<std::string>& args, const std::vector<std::strin
 struct GuiOutcome {
     bool m_bOk = false;
     double m_dSeconds = 0;
-    double m_dLongestGapWhileRows = 0;   // seconds
+    double m_dLongestGapWhileRows = 0;  // seconds
     double m_dLongestGapOverall = 0;
     int m_nRows = 0;
 };
@@ -141,9 +141,8 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     // Any message box would block the run; note it instead.
-    Prompter::SetMessageBoxHook([](QWidget*, const QString& text) {
-        std::fprintf(stderr, "message box: %s\n", qPrintable(text));
-    });
+    Prompter::SetMessageBoxHook(
+        [](QWidget*, const QString& text) { std::fprintf(stderr, "message box: %s\n", qPrintable(text)); });
     SettingsStore settings;
     settings.Open();
     settings.WriteString("Acct", "Server", "127.0.0.1");

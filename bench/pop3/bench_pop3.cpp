@@ -68,8 +68,8 @@ double RunPython(const DovecotServer& dovecot, int count, double& cpu, const std
         ::dup2(out[1], 1);
         ::close(out[0]);
         ::close(out[1]);
-        ::execlp("python3", "python3", "-c", kScript, port.c_str(), user.c_str(), password.c_str(),
-                 caFile.c_str(), static_cast<char*>(nullptr));
+        ::execlp("python3", "python3", "-c", kScript, port.c_str(), user.c_str(), password.c_str(), caFile.c_str(),
+                 static_cast<char*>(nullptr));
         ::_exit(127);
     }
     ::close(out[1]);
@@ -83,8 +83,8 @@ double RunPython(const DovecotServer& dovecot, int count, double& cpu, const std
     ::waitpid(pid, &status, 0);
     int n = 0;
     double elapsed = -1;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || std::sscanf(text.c_str(), "%d %lf %lf", &n, &elapsed, &cpu) != 3
-        || n != count)
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0
+        || std::sscanf(text.c_str(), "%d %lf %lf", &n, &elapsed, &cpu) != 3 || n != count)
         return -1;
     return elapsed;
 }
@@ -157,8 +157,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_pop3: %s\n", error.c_str());
         return 1;
     }
-    std::printf("Dovecot on port %u with %d messages (header blocks of %d bytes), ready in %.2f s\n",
-                dovecot.Port(), count, headerBytes, Seconds(start));
+    std::printf("Dovecot on port %u with %d messages (header blocks of %d bytes), ready in %.2f s\n", dovecot.Port(),
+                count, headerBytes, Seconds(start));
 
     // Dovecot indexes new mail in the first session and caches header
     // blocks on their first fetch; one full pass first, so that neither

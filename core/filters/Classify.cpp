@@ -94,8 +94,17 @@ bool IsWordByte(unsigned char c)
     if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
         return true;
     switch (c) {
-    case 0x83: case 0x8A: case 0x8C: case 0x8E: case 0x9A: case 0x9C: case 0x9E: case 0x9F:
-    case 0xAA: case 0xB5: case 0xBA:
+    case 0x83:
+    case 0x8A:
+    case 0x8C:
+    case 0x8E:
+    case 0x9A:
+    case 0x9C:
+    case 0x9E:
+    case 0x9F:
+    case 0xAA:
+    case 0xB5:
+    case 0xBA:
         return true;
     default:
         return c >= 0xC0 && c != 0xD7 && c != 0xF7;
@@ -114,8 +123,8 @@ bool HasWholeWord(const std::vector<std::string>& pieces, const std::string& wor
         for (size_t at = piece.find(word); at != std::string::npos; at = piece.find(word, at + 1)) {
             const size_t after = at + word.size();
             const bool bLetterBefore = at > 0 ? IsWordByte(static_cast<unsigned char>(piece[at - 1])) : p > 0;
-            const bool bLetterAfter = after < piece.size() ? IsWordByte(static_cast<unsigned char>(piece[after]))
-                                                           : p + 1 < pieces.size();
+            const bool bLetterAfter =
+                after < piece.size() ? IsWordByte(static_cast<unsigned char>(piece[after])) : p + 1 < pieces.size();
             if (!(bWordFirst && bLetterBefore) && !(bWordLast && bLetterAfter))
                 return true;
         }
@@ -126,8 +135,7 @@ bool HasWholeWord(const std::vector<std::string>& pieces, const std::string& wor
 // The Windows-1252 entries of the subject lists against one normalised
 // subject given as pieces; an exact entry must equal a subject that is one
 // whole piece. Whole-word entries only look at the decoded text (bDecoded).
-bool MatchSubject(const FilterLists& lists, const std::vector<std::string>& pieces, bool bDecoded,
-                  std::string& reason)
+bool MatchSubject(const FilterLists& lists, const std::vector<std::string>& pieces, bool bDecoded, std::string& reason)
 {
     for (const FilterEntry& entry : lists.Entries(kFilterSubject)) {
         if (entry.m_bUtf8 || IsEncodedWordEntry(entry))
@@ -187,8 +195,13 @@ bool JoinsWord(char32_t c)
     if (!QChar::isLetterOrNumber(c) && QChar::category(c) != QChar::Mark_NonSpacing)
         return false;
     switch (QChar::script(c)) {
-    case QChar::Script_Han: case QChar::Script_Hiragana: case QChar::Script_Katakana:
-    case QChar::Script_Thai: case QChar::Script_Lao: case QChar::Script_Khmer: case QChar::Script_Myanmar:
+    case QChar::Script_Han:
+    case QChar::Script_Hiragana:
+    case QChar::Script_Katakana:
+    case QChar::Script_Thai:
+    case QChar::Script_Lao:
+    case QChar::Script_Khmer:
+    case QChar::Script_Myanmar:
         return false;
     default:
         return true;
@@ -229,8 +242,7 @@ bool HasWholeWord(const QString& text, const QString& word)
 QRegularExpression CompiledPattern(const std::string& utf8)
 {
     QRegularExpression re(QString::fromStdString(utf8),
-                          QRegularExpression::CaseInsensitiveOption
-                              | QRegularExpression::UseUnicodePropertiesOption);
+                          QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
     re.optimize();
     return re;
 }
@@ -239,9 +251,9 @@ QRegularExpression CompiledPattern(const std::string& utf8)
 // the lists are copied to each worker, and a compiled pattern is used only
 // on the thread that compiled it.
 struct Prepared {
-    QString m_sFolded;                // Unicode entries
-    QRegularExpression m_pattern;     // patterns
-    bool m_bUsable = true;            // false: a pattern with a problem, or retired as slow
+    QString m_sFolded;             // Unicode entries
+    QRegularExpression m_pattern;  // patterns
+    bool m_bUsable = true;         // false: a pattern with a problem, or retired as slow
 };
 
 // Entries prepared per thread at most: more than any list a user keeps;
@@ -354,11 +366,11 @@ std::string PatternProblem(const std::string& utf8)
     const QString text = QString::fromStdString(utf8);
     if (text.size() > static_cast<qsizetype>(kMaxPatternLength))
         return "A pattern can be at most " + std::to_string(kMaxPatternLength) + " characters long; this one has "
-               + std::to_string(text.size()) + ".";
+            + std::to_string(text.size()) + ".";
     const QRegularExpression re = CompiledPattern(utf8);
     if (!re.isValid())
         return "This is not a valid pattern: " + re.errorString().toStdString() + " (at character "
-               + std::to_string(re.patternErrorOffset() + 1) + ").";
+            + std::to_string(re.patternErrorOffset() + 1) + ").";
     // An empty Subject stands for every Subject: such a pattern would mark
     // every message for deletion.
     if (re.match(QString()).hasMatch())
@@ -411,9 +423,8 @@ bool MatchSizeOrSender(const FilterLists& lists, const std::string& sizeText, co
 
 }  // namespace
 
-Verdict Classify(const FilterLists& lists, const std::string& subject,
-                 const std::string& subjectText, const std::string& sizeText,
-                 const std::string& email)
+Verdict Classify(const FilterLists& lists, const std::string& subject, const std::string& subjectText,
+                 const std::string& sizeText, const std::string& email)
 {
     Verdict verdict;
     for (const std::string& entry : lists.List(kFilterTrusted)) {
@@ -435,9 +446,9 @@ Verdict Classify(const FilterLists& lists, const std::string& subject,
     const bool bPlain = platform::Cp1252ToUtf8(subject) == subjectText;
     bool bSuspect = !bPlain && MatchSubject(lists, {NormaliseSubject(subject)}, false, reason);
     if (!bSuspect) {
-        bSuspect = MatchSubject(lists, bPlain ? std::vector<std::string>{NormaliseSubject(subject)}
-                                              : Cp1252Pieces(subjectText),
-                                true, reason);
+        bSuspect = MatchSubject(
+            lists, bPlain ? std::vector<std::string>{NormaliseSubject(subject)} : Cp1252Pieces(subjectText), true,
+            reason);
     }
     if (!bSuspect)
         bSuspect = MatchUnicode(lists, subjectText, reason);

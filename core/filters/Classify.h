@@ -33,7 +33,7 @@ inline constexpr const char* kUndecodableReason = "Subject has an encoded word t
 inline constexpr size_t kMaxPatternLength = 200;
 // - the characters of a Subject a pattern sees (a decoded Subject can be
 //   16 KiB): backtracking costs grow with the text;
-inline constexpr size_t kMaxPatternSubject = 998;        // RFC 5322 §2.1.1 line limit
+inline constexpr size_t kMaxPatternSubject = 998;  // RFC 5322 §2.1.1 line limit
 // - one match that takes longer than this retires the pattern on that
 //   thread: it matches nothing more there, so a pattern that backtracks
 //   without end costs one slow row, not a slow scan. PCRE2's own match
@@ -48,8 +48,8 @@ std::string PatternProblem(const std::string& utf8);
 // What classification made of a row.
 struct Verdict {
     bool m_bSuspect = false;
-    bool m_bTrusted = false;      // the sender is on the trusted list
-    std::string m_sReason;        // UTF-8 for people; empty when not suspect
+    bool m_bTrusted = false;  // the sender is on the trusted list
+    std::string m_sReason;    // UTF-8 for people; empty when not suspect
 };
 
 // The reason of a decoded Subject that holds an explicit direction control
@@ -71,12 +71,10 @@ inline constexpr const char* kHiddenDirectionReason = "Subject hides its reading
 // "HONEY"", "Subject has the word "FAT"", "Subject matches the pattern
 // "^re\d"", "Subject is exactly "Hi"", kUndecodableReason, "Size is 127K",
 // "Sender example.biz is on the sender list".
-Verdict Classify(const FilterLists& lists, const std::string& subject,
-                 const std::string& subjectText, const std::string& sizeText,
-                 const std::string& email);
+Verdict Classify(const FilterLists& lists, const std::string& subject, const std::string& subjectText,
+                 const std::string& sizeText, const std::string& email);
 
 // Whether a sender entry (an address, or "@domain" for every address of that
 // domain) covers the address; both sides case-insensitive. *psShown, when
 // given, gets the part of the address that matched.
-bool SenderMatches(const std::string& entry, const std::string& email,
-                   std::string* psShown = nullptr);
+bool SenderMatches(const std::string& entry, const std::string& email, std::string* psShown = nullptr);

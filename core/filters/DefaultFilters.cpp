@@ -62,7 +62,8 @@ constexpr const char* kSubjectDefaults[] = {
     "Failed to clean virus file document",
     "L\xF6west Merch\xE4nt Rat\xEBs \xEDn \xEDndustry",
     "Usted ha enviado un mail posiblemente infectado",
-    ("Sua mensagem n\xE3o p\xF4" "de ser entregue"),  // split: \xF4d would be one escape
+    ("Sua mensagem n\xE3o p\xF4"
+     "de ser entregue"),  // split: \xF4d would be one escape
     "failure notice",
     "returned mail",
     "diet",
@@ -164,8 +165,7 @@ void ParseDefaults(std::istream& in, FilterLists& lists)
             // list short once saved; it is left out.
             // Subject suggestions are whole words: "fat" must not flag
             // "Father's day".
-            const SubjectMatch match = target == kFilterSubject ? SubjectMatch::kWholeWord
-                                                                 : SubjectMatch::kContains;
+            const SubjectMatch match = target == kFilterSubject ? SubjectMatch::kWholeWord : SubjectMatch::kContains;
             lists.Append(target, FilterEntry{std::string(line), match, false});
         }
     }

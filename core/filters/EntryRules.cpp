@@ -17,8 +17,7 @@ namespace {
 bool IsUnicodeSpace(char32_t c)
 {
     return c == 0x20 || (c >= 0x09 && c <= 0x0D) || c == 0x85 || c == 0xA0 || c == 0x1680
-           || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F
-           || c == 0x3000;
+        || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
 }
 
 // True when the UTF-8 text holds nothing but white space; bytes that are
@@ -109,7 +108,7 @@ std::string EntryProblem(const std::string& utf8, bool bUnicode, SubjectMatch ma
     // A longer value reads back as absent and would end the stored list.
     if (!bLossy && match != SubjectMatch::kPattern && bytes.size() > kMaxFilterEntry) {
         return "A filter can be at most " + std::to_string(kMaxFilterEntry) + " characters long; this one has "
-               + std::to_string(bytes.size()) + ".";
+            + std::to_string(bytes.size()) + ".";
     }
     std::string why;
     if (!FilterLists::IsStorable(FilterEntry::FromUtf8(utf8, match), &why))

@@ -55,8 +55,8 @@ bool FilterLists::IsStorable(const std::string& entry, std::string* psWhy)
     }
     if (entry.size() > kMaxFilterEntry) {
         if (psWhy)
-            *psWhy = "A filter entry can be at most 259 characters long; this one has "
-                     + std::to_string(entry.size()) + ".";
+            *psWhy =
+                "A filter entry can be at most 259 characters long; this one has " + std::to_string(entry.size()) + ".";
         return false;
     }
     return true;
@@ -71,8 +71,8 @@ bool FilterLists::IsStorable(const FilterEntry& entry, std::string* psWhy)
     if (entry.m_sText.size() > kMaxTaggedEntry) {
         if (psWhy)
             *psWhy = "A pattern, or an entry with characters outside Western (Windows-1252), can be at most "
-                     + std::to_string(kMaxTaggedEntry) + " bytes long in UTF-8; this one has "
-                     + std::to_string(entry.m_sText.size()) + ".";
+                + std::to_string(kMaxTaggedEntry) + " bytes long in UTF-8; this one has "
+                + std::to_string(entry.m_sText.size()) + ".";
         return false;
     }
     return true;
@@ -92,8 +92,7 @@ bool FilterLists::Append(FilterKind kind, const FilterEntry& entry, std::string*
     return true;
 }
 
-bool FilterLists::Replace(FilterKind kind, const std::vector<std::string>& entries,
-                          std::string* psWhy)
+bool FilterLists::Replace(FilterKind kind, const std::vector<std::string>& entries, std::string* psWhy)
 {
     std::vector<FilterEntry> whole;
     whole.reserve(entries.size());
@@ -102,8 +101,7 @@ bool FilterLists::Replace(FilterKind kind, const std::vector<std::string>& entri
     return ReplaceEntries(kind, whole, psWhy);
 }
 
-bool FilterLists::ReplaceEntries(FilterKind kind, const std::vector<FilterEntry>& entries,
-                                 std::string* psWhy)
+bool FilterLists::ReplaceEntries(FilterKind kind, const std::vector<FilterEntry>& entries, std::string* psWhy)
 {
     if (static_cast<size_t>(kind) >= kKinds)
         return false;

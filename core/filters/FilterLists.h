@@ -23,9 +23,9 @@ inline constexpr size_t kMaxFilterEntry = 259;
 // Western accents ignored in every mode). The Subject Exact list compares
 // whole Subjects and ignores the mode.
 enum class SubjectMatch : unsigned char {
-    kContains,      // anywhere, inside words too: every entry stored before modes existed
-    kWholeWord,     // not inside a longer word: "fat" flags "Fat pills", not "Father"
-    kPattern,       // a regular expression (Classify.h: PatternProblem)
+    kContains,   // anywhere, inside words too: every entry stored before modes existed
+    kWholeWord,  // not inside a longer word: "fat" flags "Fat pills", not "Father"
+    kPattern,    // a regular expression (Classify.h: PatternProblem)
 };
 
 // One entry of a list: its text and how it matches. The text is
@@ -61,10 +61,8 @@ public:
     bool Append(FilterKind kind, const std::string& entry, std::string* psWhy = nullptr);
     bool Append(FilterKind kind, const FilterEntry& entry, std::string* psWhy = nullptr);
     // All or nothing: when one entry is refused the list keeps what it held.
-    bool Replace(FilterKind kind, const std::vector<std::string>& entries,
-                 std::string* psWhy = nullptr);
-    bool ReplaceEntries(FilterKind kind, const std::vector<FilterEntry>& entries,
-                        std::string* psWhy = nullptr);
+    bool Replace(FilterKind kind, const std::vector<std::string>& entries, std::string* psWhy = nullptr);
+    bool ReplaceEntries(FilterKind kind, const std::vector<FilterEntry>& entries, std::string* psWhy = nullptr);
     void Clear(FilterKind kind);
 
     static bool IsStorable(const std::string& entry, std::string* psWhy);

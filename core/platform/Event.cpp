@@ -6,7 +6,7 @@ namespace {
 // condition; a set wakes every waiter, which re-checks its own events.
 std::mutex g_eventMutex;
 std::condition_variable g_eventChanged;
-}
+}  // namespace
 
 void ManualResetEvent::Set()
 {

@@ -13,7 +13,7 @@ namespace platform {
 
 namespace {
 
-constexpr char kReplacement[] = "\xEF\xBF\xBD";   // U+FFFD
+constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
 
 // One iconv descriptor per charset met in a text, opened once, closed with
 // the text. An unknown charset is remembered as such.
@@ -49,7 +49,7 @@ private:
         std::string m_sName;
         iconv_t m_cd;
     };
-    std::vector<Entry> m_entries;             // at most kMaxEncodedWords
+    std::vector<Entry> m_entries;  // at most kMaxEncodedWords
 };
 
 // RFC 2047 §2: a charset is a token; '*' starts an RFC 2231 language tag.
@@ -58,8 +58,21 @@ bool IsCharsetChar(char c)
     if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))
         return true;
     switch (c) {
-    case '!': case '#': case '$': case '%': case '&': case '\'': case '+': case '-':
-    case '^': case '_': case '`': case '{': case '}': case '~': case '*':
+    case '!':
+    case '#':
+    case '$':
+    case '%':
+    case '&':
+    case '\'':
+    case '+':
+    case '-':
+    case '^':
+    case '_':
+    case '`':
+    case '{':
+    case '}':
+    case '~':
+    case '*':
         return true;
     default:
         return false;
@@ -131,9 +144,9 @@ bool DecodeQ(std::string_view text, std::string& out)
 
 // An encoded word found in the text: where it stands and what it holds.
 struct Word {
-    size_t m_nBegin, m_nEnd;                  // the span "=?...?=" in the raw text
+    size_t m_nBegin, m_nEnd;  // the span "=?...?=" in the raw text
     iconv_t m_cd;
-    std::string m_sBytes;                     // decoded, still in the word's charset
+    std::string m_sBytes;  // decoded, still in the word's charset
 };
 
 // Reads the encoded word starting at `at` ("=?" already seen). False, with
@@ -197,15 +210,15 @@ void Convert(iconv_t cd, const std::string& bytes, std::string& out, bool* pbBad
     for (;;) {
         char* dst = buffer;
         size_t dstLeft = sizeof buffer;
-        const size_t rc = inLeft ? ::iconv(cd, &in, &inLeft, &dst, &dstLeft)
-                                 : ::iconv(cd, nullptr, nullptr, &dst, &dstLeft);
+        const size_t rc =
+            inLeft ? ::iconv(cd, &in, &inLeft, &dst, &dstLeft) : ::iconv(cd, nullptr, nullptr, &dst, &dstLeft);
         const int error = errno;
         out.append(buffer, static_cast<size_t>(dst - buffer));
         if (out.size() > kMaxDecodedText)
             return;
         if (rc != static_cast<size_t>(-1)) {
             if (inLeft == 0 && dst == buffer)
-                return;                       // input done and the state flushed
+                return;  // input done and the state flushed
             continue;
         }
         if (error == E2BIG)
@@ -213,7 +226,7 @@ void Convert(iconv_t cd, const std::string& bytes, std::string& out, bool* pbBad
         out += kReplacement;
         *pbBad = true;
         if (error != EILSEQ || inLeft == 0)
-            return;                           // EINVAL: a character cut off at the end
+            return;  // EINVAL: a character cut off at the end
         ++in;
         --inLeft;
     }
@@ -262,15 +275,15 @@ size_t Utf8SequenceLength(std::string_view s)
     } else if (c >= 0xE0 && c <= 0xEF) {
         n = 3;
         if (c == 0xE0)
-            lo = 0xA0;                        // overlong
+            lo = 0xA0;  // overlong
         if (c == 0xED)
-            hi = 0x9F;                        // surrogates
+            hi = 0x9F;  // surrogates
     } else if (c >= 0xF0 && c <= 0xF4) {
         n = 4;
         if (c == 0xF0)
-            lo = 0x90;                        // overlong
+            lo = 0x90;  // overlong
         if (c == 0xF4)
-            hi = 0x8F;                        // above U+10FFFF
+            hi = 0x8F;  // above U+10FFFF
     } else {
         return 0;
     }
@@ -322,15 +335,13 @@ std::string DecodeHeaderText(std::string_view raw, bool* pbUndecodable)
 {
     bool bUndecodable = false;
     const bool bUtf8 = IsValidUtf8(raw);
-    auto literal = [bUtf8](std::string_view text) {
-        return bUtf8 ? std::string(text) : Cp1252ToUtf8(text);
-    };
+    auto literal = [bUtf8](std::string_view text) { return bUtf8 ? std::string(text) : Cp1252ToUtf8(text); };
 
     Converters converters;
     std::string out;
     size_t nWords = 0;
-    size_t pos = 0;                           // raw bytes before this are in `out`
-    size_t scan = 0;                          // where the next "=?" is looked for
+    size_t pos = 0;   // raw bytes before this are in `out`
+    size_t scan = 0;  // where the next "=?" is looked for
     // The run of adjacent words waiting to be converted together.
     iconv_t runCd = Converters::Invalid();
     std::string runBytes;

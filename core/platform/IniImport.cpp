@@ -9,9 +9,9 @@ constexpr char kCtrlZ = '\x1A';
 }  // namespace
 
 TextLineReader::TextLineReader(std::istream& in, size_t maxChars)
-    : m_in(in), m_nMaxChars(maxChars < 1 ? 1 : maxChars)
-{
-}
+    : m_in(in),
+      m_nMaxChars(maxChars < 1 ? 1 : maxChars)
+{ }
 
 bool TextLineReader::Next(std::string& line)
 {
@@ -30,8 +30,7 @@ bool TextLineReader::Next(std::string& line)
             m_bEnd = true;
             break;
         }
-        if (static_cast<char>(c) == '\r'
-            && buf->sgetc() == static_cast<unsigned char>('\n')) {
+        if (static_cast<char>(c) == '\r' && buf->sgetc() == static_cast<unsigned char>('\n')) {
             buf->sbumpc();
             c = '\n';
         }
@@ -59,8 +58,8 @@ std::vector<IniEntry> ParseIni(std::istream& in)
         const std::string_view line = platform::TrimSpace(raw);
         const size_t open = line.find('[');
         const size_t close = line.find(']');
-        if (open != std::string_view::npos && close != std::string_view::npos
-            && close >= open && close - open + 1 == line.size()) {
+        if (open != std::string_view::npos && close != std::string_view::npos && close >= open
+            && close - open + 1 == line.size()) {
             std::string name(line);
             name[open] = ' ';
             name[close] = ' ';

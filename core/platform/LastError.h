@@ -6,10 +6,10 @@
 // other failure carries the system's errno.
 namespace platform {
 
-inline constexpr int kErrInvalidArgument = 10022;   // the host did not resolve
-inline constexpr int kErrProtocol = 10043;          // a reply that is not "+OK"
-inline constexpr int kErrTimedOut = 10060;          // the server was silent too long
-inline constexpr int kErrInterrupted = 10004;       // a read woken by Quit from another thread
+inline constexpr int kErrInvalidArgument = 10022;  // the host did not resolve
+inline constexpr int kErrProtocol = 10043;         // a reply that is not "+OK"
+inline constexpr int kErrTimedOut = 10060;         // the server was silent too long
+inline constexpr int kErrInterrupted = 10004;      // a read woken by Quit from another thread
 
 void SetLastError(int code);
 int GetLastError();

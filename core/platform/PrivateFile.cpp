@@ -36,10 +36,10 @@ std::string NameOf(const std::string& path)
 std::string RandomSuffix()
 {
     static std::atomic<std::uint64_t> counter{0};
-    timespec now {};
+    timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     std::uint64_t x = static_cast<std::uint64_t>(now.tv_nsec) ^ (static_cast<std::uint64_t>(now.tv_sec) << 20)
-                      ^ (static_cast<std::uint64_t>(::getpid()) << 40) ^ (++counter * 0x9E3779B97F4A7C15ULL);
+        ^ (static_cast<std::uint64_t>(::getpid()) << 40) ^ (++counter * 0x9E3779B97F4A7C15ULL);
     x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
     x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
     x ^= x >> 31;
@@ -171,8 +171,8 @@ void PrivateFile::Abort()
     m_ownDir.Reset();
 }
 
-bool ReplacePrivateFile(int dirFd, const std::string& name, const std::string& tempName,
-                        std::string_view bytes, int* pnError)
+bool ReplacePrivateFile(int dirFd, const std::string& name, const std::string& tempName, std::string_view bytes,
+                        int* pnError)
 {
     PrivateFile file;
     const bool bOk = file.CreateIn(dirFd, tempName) && file.Write(bytes) && file.CommitTo(dirFd, name);

@@ -22,7 +22,7 @@ public:
     enum class Step { kNone, kFolder, kCreate, kWrite, kSync, kClose, kRename, kSyncFolder };
 
     PrivateFile() = default;
-    ~PrivateFile();                      // Abort() unless committed
+    ~PrivateFile();  // Abort() unless committed
     PrivateFile(const PrivateFile&) = delete;
     PrivateFile& operator=(const PrivateFile&) = delete;
 
@@ -53,13 +53,13 @@ public:
     void Abort();
 
     Step FailedStep() const { return m_nStep; }
-    int Error() const { return m_nError; }   // errno of the failure, 0 when none
+    int Error() const { return m_nError; }  // errno of the failure, 0 when none
 
 private:
     bool CreateFile(int dirFd, std::string tempName);
     bool Fail(Step step, int error);
 
-    UniqueFd m_ownDir;                   // the folder CreateBeside opened
+    UniqueFd m_ownDir;  // the folder CreateBeside opened
     int m_nDirFd = -1;
     std::string m_sTempName;
     std::string m_sTarget;
@@ -72,8 +72,8 @@ private:
 // file `tempName` there (PrivateFile). True once the file is in place (the
 // folder's sync is best effort); false with *pnError set otherwise, and
 // then the old file is as it was.
-bool ReplacePrivateFile(int dirFd, const std::string& name, const std::string& tempName,
-                        std::string_view bytes, int* pnError = nullptr);
+bool ReplacePrivateFile(int dirFd, const std::string& name, const std::string& tempName, std::string_view bytes,
+                        int* pnError = nullptr);
 
 // Opens `name` in the folder `dirFd` for appending: created 0600 when
 // missing, never through a link, and refused unless it is a plain file;

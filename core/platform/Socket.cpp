@@ -203,17 +203,19 @@ bool Socket::Connect(const std::string& host, uint16_t nPort, int nTimeoutMs)
     int lastError = ECONNREFUSED;
     for (const addrinfo* p = addresses.get(); p; p = p->ai_next) {
         switch (ConnectTo(*p, deadline, lastError)) {
-        case Attempt::kConnected: return true;
-        case Attempt::kStop: return false;
-        case Attempt::kNext: break;
+        case Attempt::kConnected:
+            return true;
+        case Attempt::kStop:
+            return false;
+        case Attempt::kNext:
+            break;
         }
     }
     SetLastError(lastError);
     return false;
 }
 
-bool Socket::Resolve(const std::string& host, const std::string& service, Clock::time_point deadline,
-                     addrinfo** ppList)
+bool Socket::Resolve(const std::string& host, const std::string& service, Clock::time_point deadline, addrinfo** ppList)
 {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
@@ -325,7 +327,7 @@ Socket::Attempt Socket::ConnectTo(const addrinfo& address, Clock::time_point dea
     if (errno == EINPROGRESS) {
         const WaitResult wait = WaitFor(POLLOUT, RemainingMs(deadline));
         if (wait != WaitResult::kReady) {
-            Close();               // WaitFor left the reason in the last error
+            Close();                // WaitFor left the reason in the last error
             return Attempt::kStop;  // woken or out of time: no further address
         }
         int error = 0;

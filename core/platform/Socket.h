@@ -19,10 +19,10 @@ struct addrinfo;
 namespace platform {
 
 enum class WaitResult {
-    kReady,      // the awaited condition holds (data readable, connected, ...)
-    kTimedOut,   // the deadline passed first
-    kWoken,      // Wake() was called
-    kFailed,     // poll failed or the socket is closed; the last error says why
+    kReady,     // the awaited condition holds (data readable, connected, ...)
+    kTimedOut,  // the deadline passed first
+    kWoken,     // Wake() was called
+    kFailed,    // poll failed or the socket is closed; the last error says why
 };
 
 // What a reply reader needs from a byte stream. A TLS stream can implement
@@ -101,8 +101,7 @@ private:
     // `host` (*ppList, for the caller to free): a literal at once, a name
     // on a helper thread that the wait abandons when woken or out of time.
     using Clock = std::chrono::steady_clock;
-    bool Resolve(const std::string& host, const std::string& service, Clock::time_point deadline,
-                 addrinfo** ppList);
+    bool Resolve(const std::string& host, const std::string& service, Clock::time_point deadline, addrinfo** ppList);
     bool LookUpName(const std::string& host, const std::string& service, const addrinfo& hints,
                     Clock::time_point deadline, addrinfo** ppList);
     bool WaitForLookup(int hDone, Clock::time_point deadline);

@@ -183,8 +183,8 @@ SSL_CTX* AcquireContext(std::string* psError)
         return nullptr;
     }
     if (!caFile.empty() && SSL_CTX_load_verify_locations(pContext, caFile.c_str(), nullptr) != 1) {
-        *psError = "The CA certificates in " + caFile + " (" + kCaFileVariable + ") cannot be read: "
-                   + TakeOpenSslError() + ".";
+        *psError = "The CA certificates in " + caFile + " (" + kCaFileVariable
+            + ") cannot be read: " + TakeOpenSslError() + ".";
         SSL_CTX_free(pContext);
         return nullptr;
     }
@@ -239,8 +239,7 @@ std::string NormaliseFingerprint(const std::string& text)
 
 TlsStream::TlsStream(Socket& socket)
     : m_socket(socket)
-{
-}
+{ }
 
 TlsStream::~TlsStream()
 {
@@ -269,15 +268,16 @@ std::string TlsStream::FailureReason() const
         if (m_sPeerFingerprint.empty())
             return "The server's certificate is not trusted: " + m_sFailureDetail + ".";
         return "The server's certificate is not trusted: " + m_sFailureDetail + ". Its SHA-256 fingerprint is "
-               + m_sPeerFingerprint + "; only if your provider confirms that fingerprint, store it with the "
-               "account to trust this certificate.";
+            + m_sPeerFingerprint
+            + "; only if your provider confirms that fingerprint, store it with the "
+              "account to trust this certificate.";
     case Failure::kHandshake:
         return "The TLS handshake with the server failed: " + m_sFailureDetail + ". " + kPortHint;
     case Failure::kClosed:
         return std::string("The server closed the connection during the TLS handshake. ") + kPortHint;
     case Failure::kTimedOut:
         return "The server did not complete the TLS handshake within " + std::to_string(kHandshakeTimeoutMs / 1000)
-               + " seconds.";
+            + " seconds.";
     case Failure::kInterrupted:
         return "The TLS handshake was interrupted.";
     case Failure::kSocket:
@@ -322,8 +322,7 @@ bool TlsStream::Handshake(const std::string& host, const std::string& pinnedFing
         return false;
     // The callback has seen every complaint; this only guards against a
     // handshake that somehow ended without a certificate to judge.
-    if (!SSL_get0_peer_certificate(m_pSsl)
-        || (SSL_get_verify_result(m_pSsl) != X509_V_OK && !m_bTrustedByPin))
+    if (!SSL_get0_peer_certificate(m_pSsl) || (SSL_get_verify_result(m_pSsl) != X509_V_OK && !m_bTrustedByPin))
         return Fail(Failure::kUntrusted, "it could not be verified", kErrProtocol);
     m_bReady = true;
     Trace("TLS with %s: %s, %s%s\n", m_sHost.c_str(), SSL_get_version(m_pSsl), SSL_get_cipher_name(m_pSsl),
@@ -393,7 +392,7 @@ bool TlsStream::NameHost()
     if (IsIpLiteral(m_sHost))
         return X509_VERIFY_PARAM_set1_ip_asc(pParam, m_sHost.c_str()) == 1;
     return !m_sHost.empty() && X509_VERIFY_PARAM_set1_host(pParam, m_sHost.c_str(), m_sHost.size()) == 1
-           && SSL_set_tlsext_host_name(m_pSsl, m_sHost.c_str()) == 1;
+        && SSL_set_tlsext_host_name(m_pSsl, m_sHost.c_str()) == 1;
 }
 
 bool TlsStream::Negotiate(std::chrono::steady_clock::time_point deadline)
@@ -516,8 +515,7 @@ ssize_t TlsStream::Receive(char* pBuffer, size_t nLength)
         // tells a whole reply from a cut one.
         const unsigned long code = ERR_peek_last_error();
         const bool bEof = (sslError == SSL_ERROR_SYSCALL && errno == 0)
-                          || (ERR_GET_LIB(code) == ERR_LIB_SSL
-                              && ERR_GET_REASON(code) == SSL_R_UNEXPECTED_EOF_WHILE_READING);
+            || (ERR_GET_LIB(code) == ERR_LIB_SSL && ERR_GET_REASON(code) == SSL_R_UNEXPECTED_EOF_WHILE_READING);
         m_bBroken = true;
         if (bEof) {
             ERR_clear_error();

@@ -35,10 +35,10 @@ public:
     // Why Handshake failed.
     enum class Failure {
         kNone,
-        kSetup,        // no TLS context, a CA file that cannot be read, a malformed pin
-        kUntrusted,    // the certificate does not verify (chain, name, dates) and is not pinned
-        kHandshake,    // the TLS negotiation itself failed (protocol, alert, not TLS at all)
-        kClosed,       // the server closed the connection during the handshake
+        kSetup,      // no TLS context, a CA file that cannot be read, a malformed pin
+        kUntrusted,  // the certificate does not verify (chain, name, dates) and is not pinned
+        kHandshake,  // the TLS negotiation itself failed (protocol, alert, not TLS at all)
+        kClosed,     // the server closed the connection during the handshake
         kTimedOut,
         kInterrupted,  // Wake()
         kSocket,       // the socket failed; the last error says why
@@ -55,8 +55,7 @@ public:
     // certificate to accept even when it does not verify. On failure the
     // last error is kErrProtocol (kErrTimedOut, kErrInterrupted or the
     // socket's error where those apply) and FailureReason() says why.
-    bool Handshake(const std::string& host, const std::string& pinnedFingerprint,
-                   int nTimeoutMs = kHandshakeTimeoutMs);
+    bool Handshake(const std::string& host, const std::string& pinnedFingerprint, int nTimeoutMs = kHandshakeTimeoutMs);
 
     bool SendAll(const char* pData, size_t nLength) override;
     ssize_t Receive(char* pBuffer, size_t nLength) override;
@@ -101,7 +100,7 @@ private:
     std::string m_sHost;
     std::string m_sPin;
     std::string m_sPeerFingerprint;
-    int m_nVerifyError = 0;       // the first X509_V_ERR_* the verification met
+    int m_nVerifyError = 0;  // the first X509_V_ERR_* the verification met
     bool m_bTrustedByPin = false;
 };
 

@@ -9,7 +9,7 @@ namespace platform {
 namespace {
 std::mutex g_sinkMutex;
 TraceSink g_sink;
-}
+}  // namespace
 
 void SetTraceSink(TraceSink sink)
 {

@@ -22,7 +22,7 @@ int OpenOwnFolder(int parent, const char* name, bool bMakePrivate)
     UniqueFd fd(parent >= 0 ? ::openat(parent, name, flags) : ::open(name, flags));
     if (fd.Get() < 0)
         return -1;
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd.Get(), &st) != 0 || st.st_uid != ::geteuid()
         || ((st.st_mode & 077) != 0 && bMakePrivate && ::fchmod(fd.Get(), 0700) != 0))
         return -1;
@@ -43,7 +43,7 @@ bool MakePrivateFolders(const std::string& dir)
 {
     if (dir.empty())
         return false;
-    struct stat st {};
+    struct stat st { };
     if (::stat(dir.c_str(), &st) == 0)
         return S_ISDIR(st.st_mode);
     const size_t slash = dir.find_last_of('/');

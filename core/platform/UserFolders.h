@@ -21,7 +21,9 @@ bool MakePrivateFolders(const std::string& dir);
 // A descriptor, closed when it goes out of scope or is replaced.
 class UniqueFd {
 public:
-    explicit UniqueFd(int fd = -1) : m_fd(fd) {}
+    explicit UniqueFd(int fd = -1)
+        : m_fd(fd)
+    { }
     ~UniqueFd() { Reset(); }
     UniqueFd(const UniqueFd&) = delete;
     UniqueFd& operator=(const UniqueFd&) = delete;

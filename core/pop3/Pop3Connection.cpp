@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <string.h>   // explicit_bzero
+#include <string.h>  // explicit_bzero
 
 using platform::GetLastError;
 using platform::SetLastError;
@@ -68,9 +68,10 @@ const CPop3Connection::CommandRow& CPop3Connection::Row(Command command)
         {Command::kQuit, "QUIT", Argument::kNone, kLine, kQuick, kMaxReplyBytes},
     };
     static_assert(std::size(kTable) == static_cast<size_t>(Command::kQuit) + 1);
-    static_assert(std::ranges::all_of(kTable, [](const CommandRow& row) {
-        return &row - kTable == static_cast<std::ptrdiff_t>(row.m_command);
-    }), "one row per command, in the order of Command");
+    static_assert(
+        std::ranges::all_of(
+            kTable, [](const CommandRow& row) { return &row - kTable == static_cast<std::ptrdiff_t>(row.m_command); }),
+        "one row per command, in the order of Command");
     return kTable[static_cast<size_t>(command)];
 }
 
@@ -99,22 +100,27 @@ std::string CPop3Connection::Line(Command command, int n, std::string_view text)
 const char* CPop3Connection::LoginFailureText(LoginFailure failure)
 {
     switch (failure) {
-    case LoginFailure::kNone: return "";
+    case LoginFailure::kNone:
+        return "";
     case LoginFailure::kCredentials:
         return "The user name or password is longer than 120 characters or holds a line break or NUL; "
                "nothing was sent.";
-    case LoginFailure::kConnectionRefused: return "The server refused the connection: ";
-    case LoginFailure::kLoginRefused: return "The server refused the log-in: ";
+    case LoginFailure::kConnectionRefused:
+        return "The server refused the connection: ";
+    case LoginFailure::kLoginRefused:
+        return "The server refused the log-in: ";
     case LoginFailure::kNoStls:
         return "The server does not offer STLS (STARTTLS), so the connection cannot be secured; "
                "the user name and password were not sent.";
-    case LoginFailure::kStlsRefused: return "The server refused STLS (STARTTLS): ";
+    case LoginFailure::kStlsRefused:
+        return "The server refused STLS (STARTTLS): ";
     case LoginFailure::kStlsTampered:
         return "The server sent more than its answer to STLS (STARTTLS); the connection "
                "may have been tampered with and was closed.";
     case LoginFailure::kTls:
     case LoginFailure::kBroken:
-    case LoginFailure::kUnreachable: return "";
+    case LoginFailure::kUnreachable:
+        return "";
     }
     return "";
 }
@@ -232,7 +238,9 @@ bool CPop3Connection::ParseSecurity(const std::string& text, Security& mode)
 // The connection as the log-in sequence drives it.
 class CPop3Connection::LoginCommands final : public ILoginCommands {
 public:
-    explicit LoginCommands(CPop3Connection& connection) : m_c(connection) {}
+    explicit LoginCommands(CPop3Connection& connection)
+        : m_c(connection)
+    { }
 
     void Reset() override { m_c.ResetForLogin(); }
     bool Connect(const std::string& host, int port) override { return m_c.Connect(host, port); }
@@ -261,10 +269,7 @@ public:
     void SetBreakReason(std::string reason) override { m_c.SetBreakReason(std::move(reason)); }
     std::string GetLastReply() const override { return m_c.GetLastReply(); }
     void SetLastReply(std::string text) override { m_c.SetLastReply(std::move(text)); }
-    void SetFailure(LoginFailure failure, std::string detail) override
-    {
-        m_c.SetFailure(failure, std::move(detail));
-    }
+    void SetFailure(LoginFailure failure, std::string detail) override { m_c.SetFailure(failure, std::move(detail)); }
     void End(bool bQuit) override
     {
         if (bQuit && m_c.IsConnected())
@@ -276,8 +281,7 @@ private:
     CPop3Connection& m_c;
 };
 
-bool CPop3Connection::Login(const std::string& host, const std::string& user, const std::string& password,
-                            int port)
+bool CPop3Connection::Login(const std::string& host, const std::string& user, const std::string& password, int port)
 {
     std::lock_guard lock(m_lock);
     LoginCommands commands(*this);
@@ -451,8 +455,8 @@ CPop3Connection::Reply CPop3Connection::Run(Command command, int n, size_t nKeep
     return Exchange(command, Line(command, n), Name(command, n), nKeep);
 }
 
-CPop3Connection::Reply CPop3Connection::Exchange(Command command, const std::string& line,
-                                                 const std::string& name, size_t nKeep)
+CPop3Connection::Reply CPop3Connection::Exchange(Command command, const std::string& line, const std::string& name,
+                                                 size_t nKeep)
 {
     if (!m_aAwaited.empty()) {
         // Its reply would be read as the answer to a pipelined command.
@@ -474,7 +478,8 @@ CPop3Connection::Reply CPop3Connection::ReadReply(Command command, const std::st
     if (!RequireOpen())
         return reply;
     const CommandRow& row = Row(command);
-    pop3::ReplyReader::Request request{row.m_shape == ReplyShape::kMultiLine, name, nKeep ? nKeep : row.m_nKeep, 0, 0, 0};
+    pop3::ReplyReader::Request request{
+        row.m_shape == ReplyShape::kMultiLine, name, nKeep ? nKeep : row.m_nKeep, 0, 0, 0};
     SetWaits(command, request);
     pop3::ReplyReader::Failure failure;
     switch (m_reader.Read(request, reply.m_sText, failure)) {

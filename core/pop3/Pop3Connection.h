@@ -103,7 +103,7 @@ public:
     // the session (its deadline grows by as much).
     static uint64_t QuitWaitMs(const Timing& timing, int nMarked);
 
-    static constexpr size_t kMaxCredentialLength = 120;         // "USER %s\r\n" in 128 bytes
+    static constexpr size_t kMaxCredentialLength = 120;  // "USER %s\r\n" in 128 bytes
     // A reply longer than this, or a status line without CR LF as long,
     // breaks the session (see pop3::ReplyReader).
     static constexpr size_t kMaxReplyBytes = pop3::ReplyReader::kMaxReplyBytes;
@@ -111,7 +111,7 @@ public:
     // The header block text kept of one TOP reply; the rest is read and
     // dropped, so a huge header costs time, never memory.
     static constexpr size_t kMaxHeaderBytes = size_t{256} << 10;
-    static constexpr size_t kMaxUidLength = 70;                 // RFC 1939 §7
+    static constexpr size_t kMaxUidLength = 70;  // RFC 1939 §7
     // Listing deadline per message: a 1,000,000-message listing gets 160 s.
     static constexpr uint32_t kListingUsPerEntry = 100;
 
@@ -268,8 +268,22 @@ public:
     // Every command sent, and the greeting, which is read like a reply. The
     // command table says how each goes on the wire and how its reply is read.
     enum class Command : uint8_t {
-        kGreeting, kCapa, kStls, kUser, kPass, kStat, kList, kUidl,
-        kListOne, kUidlOne, kTop, kRetr, kDele, kRset, kNoop, kQuit,
+        kGreeting,
+        kCapa,
+        kStls,
+        kUser,
+        kPass,
+        kStat,
+        kList,
+        kUidl,
+        kListOne,
+        kUidlOne,
+        kTop,
+        kRetr,
+        kDele,
+        kRset,
+        kNoop,
+        kQuit,
     };
 
 protected:
@@ -382,9 +396,9 @@ private:
     std::atomic<SessionState> m_nState{SessionState::kClosed};
     SessionCache m_cache;
     bool m_bPipelining = false;
-    bool m_bQuitSent = false;    // the last Quit sent QUIT
+    bool m_bQuitSent = false;  // the last Quit sent QUIT
     std::atomic<bool> m_bKeepAbort{false};
-    int m_nMailCount = 0;        // the last STAT count
+    int m_nMailCount = 0;  // the last STAT count
     pop3::ReplyError m_nListingProblem = pop3::ReplyError::kNone;
     std::string m_sLastReply;
     LoginFailure m_nFailure = LoginFailure::kNone;

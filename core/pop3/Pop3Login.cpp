@@ -27,9 +27,10 @@ const char* const kCapaFailed = "Failed while connected to read a CAPA command r
 }  // namespace
 
 Pop3Login::Pop3Login(ILoginCommands& commands, const Account& account, uint32_t nGreetingMs)
-    : m_commands(commands), m_account(account), m_nGreetingMs(nGreetingMs)
-{
-}
+    : m_commands(commands),
+      m_account(account),
+      m_nGreetingMs(nGreetingMs)
+{ }
 
 bool Pop3Login::Run()
 {
@@ -45,8 +46,8 @@ bool Pop3Login::Run()
 bool Pop3Login::Attempt()
 {
     static constexpr Step kSteps[] = {
-        &Pop3Login::CheckCredentials, &Pop3Login::Connect,         &Pop3Login::StartImplicitTls,
-        &Pop3Login::ReadGreeting,     &Pop3Login::NegotiateStls,   &Pop3Login::AskCapabilities,
+        &Pop3Login::CheckCredentials, &Pop3Login::Connect,       &Pop3Login::StartImplicitTls,
+        &Pop3Login::ReadGreeting,     &Pop3Login::NegotiateStls, &Pop3Login::AskCapabilities,
         &Pop3Login::UserPass,
     };
     m_bCapaSilent = false;
@@ -54,9 +55,12 @@ bool Pop3Login::Attempt()
     m_commands.Reset();
     for (const Step step : kSteps) {
         switch ((this->*step)()) {
-        case StepResult::kNext: break;
-        case StepResult::kLoggedIn: return true;
-        case StepResult::kFailed: return false;
+        case StepResult::kNext:
+            break;
+        case StepResult::kLoggedIn:
+            return true;
+        case StepResult::kFailed:
+            return false;
         }
     }
     return false;
@@ -69,7 +73,7 @@ Pop3Login::StepResult Pop3Login::CheckCredentials()
     // the wire as a command of its own.
     const auto sendable = [](const std::string& text) {
         return text.size() <= CPop3Connection::kMaxCredentialLength
-               && text.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
+            && text.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
     };
     if (sendable(m_account.m_user) && sendable(m_account.m_password))
         return StepResult::kNext;

@@ -34,8 +34,7 @@ std::string_view FirstLine(std::string_view text, std::string_view* pRest = null
 }
 
 // Calls fn(line) for every line after the status line.
-template <typename Fn>
-bool ForEachLine(std::string_view reply, Fn fn)
+template <typename Fn> bool ForEachLine(std::string_view reply, Fn fn)
 {
     std::string_view rest;
     FirstLine(reply, &rest);
@@ -83,12 +82,18 @@ bool IsUsableUid(std::string_view id)
 const char* ReplyErrorText(ReplyError error)
 {
     switch (error) {
-    case ReplyError::kNone: return "no error";
-    case ReplyError::kNegative: return "the server refused the command";
-    case ReplyError::kMalformed: return "the server's reply is not understood";
-    case ReplyError::kTooMany: return "the server lists more than Mavix handles";
-    case ReplyError::kOutOfRange: return "the server's reply holds a number out of range";
-    case ReplyError::kDuplicate: return "the server's message list names a message twice";
+    case ReplyError::kNone:
+        return "no error";
+    case ReplyError::kNegative:
+        return "the server refused the command";
+    case ReplyError::kMalformed:
+        return "the server's reply is not understood";
+    case ReplyError::kTooMany:
+        return "the server lists more than Mavix handles";
+    case ReplyError::kOutOfRange:
+        return "the server's reply holds a number out of range";
+    case ReplyError::kDuplicate:
+        return "the server's message list names a message twice";
     }
     return "unknown error";
 }
@@ -180,12 +185,12 @@ ReplyError ParseScanListing(std::string_view reply, uint32_t nMaxNumber, ScanLis
         uint64_t number = 0, size = 0;
         std::string_view word;
         if (!SplitListingLine(line, number, word))
-            return true;                     // not "number size": that message has no size
+            return true;  // not "number size": that message has no size
         if ((error = CheckNumber(number, nMaxNumber)) != ReplyError::kNone)
             return false;
         const ReplyError sizeError = ParseSize(word, size);
         if (sizeError == ReplyError::kMalformed)
-            return true;                     // not a size: that message has none
+            return true;  // not a size: that message has none
         if (sizeError != ReplyError::kNone) {
             error = sizeError;
             return false;

@@ -28,11 +28,11 @@ inline constexpr size_t kMaxCapabilityName = 64;
 
 enum class ReplyError {
     kNone,
-    kNegative,     // the status line is not +OK
-    kMalformed,    // the reply is not of the form the command answers with
-    kTooMany,      // more messages or lines than the bounds above
-    kOutOfRange,   // a message number of 0 or above the bound, or a size of 2^63 or more
-    kDuplicate,    // one message number listed twice
+    kNegative,    // the status line is not +OK
+    kMalformed,   // the reply is not of the form the command answers with
+    kTooMany,     // more messages or lines than the bounds above
+    kOutOfRange,  // a message number of 0 or above the bound, or a size of 2^63 or more
+    kDuplicate,   // one message number listed twice
 };
 
 // A text for logs and status lines, never parsed back.
@@ -86,7 +86,7 @@ public:
 private:
     friend ReplyError ParseScanListing(std::string_view, uint32_t, ScanListing&);
     static constexpr uint64_t kNone = ~uint64_t{0};
-    std::vector<uint64_t> m_aSizes;          // element n - 1 belongs to message n
+    std::vector<uint64_t> m_aSizes;  // element n - 1 belongs to message n
     uint32_t m_nListed = 0;
 };
 // Numbers above nMaxNumber (the STAT count plus the messages deleted in this
@@ -116,13 +116,13 @@ private:
     static constexpr uint8_t kNotListed = 0;
     static constexpr uint8_t kUnusable = 0xFF;
     struct Entry {
-        uint32_t m_nOffset = 0;              // into m_sIds
-        uint8_t m_nLength = kNotListed;      // 1..70, or a marker above
-        bool m_bAmbiguous = false;           // another message has the same id
+        uint32_t m_nOffset = 0;          // into m_sIds
+        uint8_t m_nLength = kNotListed;  // 1..70, or a marker above
+        bool m_bAmbiguous = false;       // another message has the same id
     };
-    std::string m_sIds;                      // every id, one after another
-    std::vector<Entry> m_aEntries;           // element n - 1 belongs to message n
-    std::vector<std::string> m_aAmbiguous;   // the ids listed more than once, sorted
+    std::string m_sIds;                     // every id, one after another
+    std::vector<Entry> m_aEntries;          // element n - 1 belongs to message n
+    std::vector<std::string> m_aAmbiguous;  // the ids listed more than once, sorted
 };
 // Number bounds and duplicates as for ParseScanListing.
 ReplyError ParseUidListing(std::string_view reply, uint32_t nMaxNumber, UidListing& listing);
@@ -130,11 +130,11 @@ ReplyError ParseUidListing(std::string_view reply, uint32_t nMaxNumber, UidListi
 // CAPA (RFC 2449): the capability names, upper-cased, one per line.
 struct Capabilities {
     std::vector<std::string> m_aNames;
-    bool m_bStls = false;                    // RFC 2595 §4
-    bool m_bPipelining = false;              // RFC 2449 §6.6
+    bool m_bStls = false;        // RFC 2595 §4
+    bool m_bPipelining = false;  // RFC 2449 §6.6
     bool m_bUidl = false;
     bool m_bTop = false;
-    bool Has(std::string_view name) const;   // name upper-case
+    bool Has(std::string_view name) const;  // name upper-case
 };
 ReplyError ParseCapabilities(std::string_view reply, Capabilities& capabilities);
 

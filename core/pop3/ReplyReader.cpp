@@ -30,11 +30,11 @@ struct ReplyReader::ReplyRead {
     CClientSocket::Clock::time_point m_start;
     CClientSocket::Clock::time_point m_lastData;
     bool m_bAnyByte = false;
-    bool m_bStatus = false;        // the status line has been read
-    bool m_bAtLineStart = true;    // the next byte starts a line of the body
-    char m_lastByte = '\n';        // the last byte of the reply read so far
-    bool m_bLineAfterCrLf = true;  // the line being read follows a CR LF
-    size_t m_nTotal = 0;           // bytes of this reply read
+    bool m_bStatus = false;           // the status line has been read
+    bool m_bAtLineStart = true;       // the next byte starts a line of the body
+    char m_lastByte = '\n';           // the last byte of the reply read so far
+    bool m_bLineAfterCrLf = true;     // the line being read follows a CR LF
+    size_t m_nTotal = 0;              // bytes of this reply read
     uint32_t m_nReportedSeconds = 0;  // the silence last told the wait observer
 };
 
@@ -172,17 +172,18 @@ bool ReplyReader::WaitLeft(ReplyRead& read, long long& nLeftMs)
     const long long silent = duration_cast<milliseconds>(now - read.m_lastData).count();
     const uint32_t nLimitMs = read.m_bAnyByte ? request.m_nSilenceMs : request.m_nFirstMs;
     if (static_cast<uint64_t>(elapsed) > request.m_nDeadlineMs)
-        return FailRead(read, platform::kErrTimedOut, "The server's answer to " + name + " did not end within "
-                                                          + Seconds(request.m_nDeadlineMs) + " seconds.");
+        return FailRead(read, platform::kErrTimedOut,
+                        "The server's answer to " + name + " did not end within " + Seconds(request.m_nDeadlineMs)
+                            + " seconds.");
     if (silent > nLimitMs)
         return FailRead(read, platform::kErrTimedOut,
-                        read.m_bAnyByte ? "The server stopped in the middle of its answer to " + name + " (silent for "
-                                              + Seconds(nLimitMs) + " seconds)."
-                                        : "The server did not answer " + name + " within " + Seconds(nLimitMs)
-                                              + " seconds.");
+                        read.m_bAnyByte
+                            ? "The server stopped in the middle of its answer to " + name + " (silent for "
+                                + Seconds(nLimitMs) + " seconds)."
+                            : "The server did not answer " + name + " within " + Seconds(nLimitMs) + " seconds.");
     nLeftMs = std::min<long long>(static_cast<long long>(nLimitMs) - silent,
                                   static_cast<long long>(request.m_nDeadlineMs) - elapsed)
-              + 1;
+        + 1;
     if (m_waitObserver) {
         // Wake at the next whole second worth telling, from
         // kReportSilenceAfterMs on.

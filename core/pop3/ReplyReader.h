@@ -54,7 +54,9 @@ public:
         const char* m_pszShown = nullptr;
     };
 
-    explicit ReplyReader(CClientSocket& socket) : m_socket(socket) {}
+    explicit ReplyReader(CClientSocket& socket)
+        : m_socket(socket)
+    { }
     ReplyReader(const ReplyReader&) = delete;
     ReplyReader& operator=(const ReplyReader&) = delete;
 

@@ -9,15 +9,15 @@
 // as the header held them; then what the screen shows and what the
 // remembered choices and "View Headers" need.
 struct MessageRow {
-    std::string m_sNum;       // "#": message number, 1-based
-    std::string m_sSize;      // "Size": SizeText of the LIST size
-    std::string m_sAtt;       // "Att.": "Y" when an attachment is likely
-    std::string m_sSubject;   // "Subject"
-    std::string m_sFrom;      // "From": display name
-    std::string m_sEmail;     // "Email": address
-    std::string m_sDate;      // "Date": with weekday and two-digit day
-    std::string m_sTo;        // "To"
-    std::string m_sCC;        // "CC"
+    std::string m_sNum;      // "#": message number, 1-based
+    std::string m_sSize;     // "Size": SizeText of the LIST size
+    std::string m_sAtt;      // "Att.": "Y" when an attachment is likely
+    std::string m_sSubject;  // "Subject"
+    std::string m_sFrom;     // "From": display name
+    std::string m_sEmail;    // "Email": address
+    std::string m_sDate;     // "Date": with weekday and two-digit day
+    std::string m_sTo;       // "To"
+    std::string m_sCC;       // "CC"
     // Not shown: whether the server refused to show the message, so the row
     // stands for a message nobody has seen.
     bool m_bUnavailable = false;
@@ -29,8 +29,8 @@ struct MessageRow {
     std::string m_sFromText;
     std::string m_sToText;
     std::string m_sCCText;
-    std::string m_sUidl;      // the server's unique id (RFC 1939 §7), empty without UIDL
-    std::string m_sReason;    // why the row is suspect, UTF-8; empty when it is not
+    std::string m_sUidl;    // the server's unique id (RFC 1939 §7), empty without UIDL
+    std::string m_sReason;  // why the row is suspect, UTF-8; empty when it is not
     // Which message the row shows: MessageIdentity of the header the scan
     // read (binary bytes); empty for a row without one (unavailable).
     std::string m_sIdentity;
@@ -38,7 +38,7 @@ struct MessageRow {
     // its length; -1 when it was not written.
     long long m_nHeaderAt = -1;
     size_t m_nHeaderLength = 0;
-    uint64_t m_nSize = 0;     // the LIST size in bytes, for the journal and the kept copy
+    uint64_t m_nSize = 0;  // the LIST size in bytes, for the journal and the kept copy
 
     // The sixteen texts in the order above, for code that treats them alike.
     static constexpr size_t kTextCount = 16;
@@ -48,12 +48,10 @@ struct MessageRow {
     bool operator==(const MessageRow&) const = default;
 
 private:
-    template <typename Row>
-    static auto TextsOf(Row& row) -> std::array<decltype(&row.m_sNum), kTextCount>
+    template <typename Row> static auto TextsOf(Row& row) -> std::array<decltype(&row.m_sNum), kTextCount>
     {
-        return {&row.m_sNum,      &row.m_sSize,   &row.m_sAtt,    &row.m_sSubject, &row.m_sFrom,
-                &row.m_sEmail,    &row.m_sDate,   &row.m_sTo,     &row.m_sCC,      &row.m_sSubjectText,
-                &row.m_sFromText, &row.m_sToText, &row.m_sCCText, &row.m_sUidl,    &row.m_sReason,
-                &row.m_sIdentity};
+        return {&row.m_sNum,    &row.m_sSize, &row.m_sAtt,    &row.m_sSubject,     &row.m_sFrom,     &row.m_sEmail,
+                &row.m_sDate,   &row.m_sTo,   &row.m_sCC,     &row.m_sSubjectText, &row.m_sFromText, &row.m_sToText,
+                &row.m_sCCText, &row.m_sUidl, &row.m_sReason, &row.m_sIdentity};
     }
 };

@@ -29,9 +29,8 @@ void AddReadableTexts(MessageRow& row)
 
 int ClassifyRow(const FilterLists& lists, MessageRow& row)
 {
-    const std::string subjectText = row.m_sSubjectText.empty()
-                                        ? platform::DecodeHeaderText(row.m_sSubject)
-                                        : row.m_sSubjectText;
+    const std::string subjectText =
+        row.m_sSubjectText.empty() ? platform::DecodeHeaderText(row.m_sSubject) : row.m_sSubjectText;
     Verdict verdict = Classify(lists, row.m_sSubject, subjectText, row.m_sSize, row.m_sEmail);
     row.m_sReason = std::move(verdict.m_sReason);
     return verdict.m_bSuspect ? 1 : 0;
@@ -57,7 +56,7 @@ std::string ReadableHeaderBlock(std::string_view text)
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         if (line.empty())
-            break;                            // RFC 5322 §2.1: the body follows
+            break;  // RFC 5322 §2.1: the body follows
         // §2.2.3: a line starting with white space continues the field.
         if ((line[0] == ' ' || line[0] == '\t') && !field.empty()) {
             field += line;

@@ -15,8 +15,7 @@ using platform::IsDigit;
 
 using platform::TrimSpace;
 
-constexpr const char* kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                   "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+constexpr const char* kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN", "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
 constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 
 }  // namespace
@@ -33,8 +32,7 @@ std::string AttachmentMark(const CPop3Message& message)
 {
     const std::string type = AsciiUpper(message.FindField("Content-Type", 0));
     const std::string disposition = AsciiUpper(message.FindField("Content-Disposition", 0));
-    if (type.find("MIXED") != std::string::npos
-        || disposition.find("ATTACHMENT") != std::string::npos)
+    if (type.find("MIXED") != std::string::npos || disposition.find("ATTACHMENT") != std::string::npos)
         return "Y";
     return {};
 }
@@ -107,8 +105,8 @@ void AddWeekday(std::string& date)
     // The day counts on from the first of the month, so an impossible date
     // rolls over the way mktime normalises it: 31 Feb 2005 is 3 Mar 2005.
     using namespace std::chrono;
-    const sys_days first = year_month_day{std::chrono::year{static_cast<int>(year)},
-                                          std::chrono::month{monthNumber}, std::chrono::day{1}};
+    const sys_days first =
+        year_month_day{std::chrono::year{static_cast<int>(year)}, std::chrono::month{monthNumber}, std::chrono::day{1}};
     const weekday wd{first + days{day - 1}};
     date = std::string(kWeekdays[wd.c_encoding()]) + ", " + date;
 }

@@ -54,7 +54,7 @@ std::string BackgroundCheck::Summary() const
 {
     const int nWaiting = std::max(m_nWaiting, 0);
     return std::to_string(nWaiting) + (nWaiting == 1 ? " message" : " messages") + " waiting, "
-           + std::to_string(m_suspects.size()) + " suspect";
+        + std::to_string(m_suspects.size()) + " suspect";
 }
 
 std::string BackgroundCheck::Tooltip() const

@@ -61,8 +61,8 @@ public:
 private:
     int m_nMinutes = 0;
     int m_nFailures = 0;
-    int m_nWaiting = -1;                 // -1: no check yet
-    std::set<std::string> m_suspects;    // of the last check
-    std::set<std::string> m_notified;    // the user was told about these
-    std::string m_sFailure;              // the last check's failure, until one succeeds
+    int m_nWaiting = -1;               // -1: no check yet
+    std::set<std::string> m_suspects;  // of the last check
+    std::set<std::string> m_notified;  // the user was told about these
+    std::string m_sFailure;            // the last check's failure, until one succeeds
 };

@@ -28,11 +28,11 @@ struct JobContext {
     // password: whose journal it is, and whether m_account still names the
     // same mailbox. The scan sets it once it has logged in.
     Account m_sessionAccount;
-    FilterLists m_lists;                          // the scan classifies with these
+    FilterLists m_lists;  // the scan classifies with these
     RowKeeping m_nKeeping = RowKeeping::kEveryRow;
     uint64_t m_nRowBudget = ScreeningEngine::kMaxScanRowBytes;
     QuarantineOptions m_quarantine;
-    std::string m_sJournalFolder;                 // empty: the usual place
+    std::string m_sJournalFolder;  // empty: the usual place
     // The server's wait (ScreeningEngine::SetServerWait); empty: the
     // connection keeps its own timing.
     std::optional<CPop3Connection::Timing> m_timing;

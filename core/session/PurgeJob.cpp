@@ -60,7 +60,9 @@ PurgeOutcome JudgeReadAgain(const PurgeRow& row, bool bRead, const std::string& 
 }  // namespace
 
 PurgeJob::PurgeJob(CPop3Connection& connection, JobContext& context, std::vector<PurgeRow> rows)
-    : m_connection(connection), m_ctx(context), m_aRows(std::move(rows))
+    : m_connection(connection),
+      m_ctx(context),
+      m_aRows(std::move(rows))
 {
     m_aShown.reserve(m_aRows.size());
     for (const PurgeRow& row : m_aRows)
@@ -110,8 +112,8 @@ bool PurgeJob::Lock(PurgeLock& lock, const DeletionJournal& journal, PurgeResult
         result.m_sNotStarted = "Another purge of this account is running: nothing was deleted. "
                                "Scan again once it has ended.";
     else
-        result.m_sNotStarted = "The deletions could not be recorded in " + journal.FilePath()
-                               + ": nothing was deleted.";
+        result.m_sNotStarted =
+            "The deletions could not be recorded in " + journal.FilePath() + ": nothing was deleted.";
     return false;
 }
 
@@ -131,8 +133,7 @@ bool PurgeJob::LogInAgain(PurgeResult& result)
     }
     const Account& account = m_ctx.m_account;
     const int port = ParsePort(account.m_sPort);
-    const bool bLoggedIn =
-        port != 0 && m_connection.Login(account.m_sServer, account.m_sUser, account.m_sPass, port);
+    const bool bLoggedIn = port != 0 && m_connection.Login(account.m_sServer, account.m_sUser, account.m_sPass, port);
     platform::SecureWipe(m_ctx.m_account.m_sPass);
     if (!bLoggedIn && Cancelled()) {
         result.m_bCancelled = true;
@@ -141,8 +142,7 @@ bool PurgeJob::LogInAgain(PurgeResult& result)
     if (!bLoggedIn) {
         const std::string reason = m_connection.GetFailureReason();
         result.m_sNotStarted = "The server ended the session and a new log-in failed ("
-                               + (reason.empty() ? std::string("Server Not Found") : reason)
-                               + "): nothing was deleted.";
+            + (reason.empty() ? std::string("Server Not Found") : reason) + "): nothing was deleted.";
         return false;
     }
     int count = 0;
@@ -184,9 +184,9 @@ bool PurgeJob::ReadIdsAgain(PurgeResult& result, int& count)
     if (Cancelled())
         result.m_bCancelled = true;
     else
-        result.m_sNotStarted = SessionStatus(m_connection, "The server's list of message ids could not be read again ("
-                                                               + m_connection.GetLastReply()
-                                                               + "): nothing was deleted.");
+        result.m_sNotStarted = SessionStatus(m_connection,
+                                             "The server's list of message ids could not be read again ("
+                                                 + m_connection.GetLastReply() + "): nothing was deleted.");
     m_connection.Drop();
     return false;
 }
@@ -248,7 +248,7 @@ std::optional<PurgeProgress> PurgeJob::VisitRow(const PurgeRow& row, int nShown,
     // UIDL n only for a row whose Subject still matches.
     std::string uidl;
     const bool bIdOk = !bRead || text != row.m_sSubject || row.m_sUidl.empty()
-                       || (m_connection.UidlOf(row.m_nNum, uidl) && uidl == row.m_sUidl);
+        || (m_connection.UidlOf(row.m_nNum, uidl) && uidl == row.m_sUidl);
     note.m_nOutcome = JudgeReadAgain(row, bRead, text, bIdOk, MessageIdentity(message), note);
     if (m_connection.IsBroken()) {
         note.m_nOutcome = PurgeOutcome::kBroken;
@@ -371,11 +371,11 @@ void PurgeJob::PostProgress(PurgeProgress note, bool& bContinue)
 // What reading a row again showed (the pipelined walk).
 struct PurgeJob::Reread {
     size_t m_nRow;
-    bool m_bRead = false;     // TOP answered +OK
-    bool m_bIdOk = true;      // no UIDL to check, or UIDL n answered and matched
-    bool m_bBroken = false;   // the session broke on this row's replies
-    std::string m_sSubject = {};  // the Subject now, or the refusal's text
-    std::string m_sIdentity = {}; // MessageIdentity of the header read
+    bool m_bRead = false;          // TOP answered +OK
+    bool m_bIdOk = true;           // no UIDL to check, or UIDL n answered and matched
+    bool m_bBroken = false;        // the session broke on this row's replies
+    std::string m_sSubject = {};   // the Subject now, or the refusal's text
+    std::string m_sIdentity = {};  // MessageIdentity of the header read
 
     // Still the message the user saw: JudgeReadAgain would find no difference.
     bool Matches(const PurgeRow& row) const
@@ -401,7 +401,7 @@ size_t PurgeJob::WalkPipelined(size_t first, PurgeResult& result, bool& bContinu
     const std::vector<int>& shown = m_aShown;
     const auto needsReading = [&](const PurgeRow& row) {
         return row.m_bChecked && row.m_bAvailable
-               && !(result.m_bReconnected && (row.m_sUidl.empty() || row.m_nNum == 0));
+            && !(result.m_bReconnected && (row.m_sUidl.empty() || row.m_nNum == 0));
     };
     // The walk ends before the first row whose DELE must wait for a step.
     size_t end = first;
@@ -450,8 +450,10 @@ void PurgeJob::ReadAgainPipelined(std::vector<Reread>& rereads)
     size_t nSent = 0, nRead = 0;
     bool bDiffered = false;
     while (nRead < rereads.size() && !Cancelled()) {
-        if (!bDiffered && nSent < rereads.size() && nSent - nRead < static_cast<size_t>(ScreeningEngine::kPipelineWindow) / 2) {
-            for (; nSent < rereads.size() && nSent - nRead < static_cast<size_t>(ScreeningEngine::kPipelineWindow); ++nSent) {
+        if (!bDiffered && nSent < rereads.size()
+            && nSent - nRead < static_cast<size_t>(ScreeningEngine::kPipelineWindow) / 2) {
+            for (; nSent < rereads.size() && nSent - nRead < static_cast<size_t>(ScreeningEngine::kPipelineWindow);
+                 ++nSent) {
                 const PurgeRow& row = rows[rereads[nSent].m_nRow];
                 // A number the listing lacks is found unreadable when read.
                 if (!m_connection.QueueTop(row.m_nNum))
@@ -504,8 +506,7 @@ void PurgeJob::JudgeReread(const std::vector<Reread>& rereads, DeleWindow& windo
     const auto clean = [&](const Reread& reread) { return !reread.m_bBroken && reread.Matches(rows[reread.m_nRow]); };
     const Reread& reread = rereads[window.m_nNext++];
     const PurgeRow& row = rows[reread.m_nRow];
-    note.m_nOutcome =
-        JudgeReadAgain(row, reread.m_bRead, reread.m_sSubject, reread.m_bIdOk, reread.m_sIdentity, note);
+    note.m_nOutcome = JudgeReadAgain(row, reread.m_bRead, reread.m_sSubject, reread.m_bIdOk, reread.m_sIdentity, note);
     if (reread.m_bBroken) {
         note.m_nOutcome = PurgeOutcome::kBroken;
     } else if (note.m_nOutcome == PurgeOutcome::kNotChecked) {
@@ -513,8 +514,7 @@ void PurgeJob::JudgeReread(const std::vector<Reread>& rereads, DeleWindow& windo
         size_t& nSent = window.m_nSent;
         if (nSent == window.m_nRead || (nSent - window.m_nRead < kWindow / 2 && nSent < rereads.size())) {
             for (nSent = std::max(nSent, window.m_nNext - 1); nSent < rereads.size() && clean(rereads[nSent])
-                                                              && nSent - window.m_nRead < kWindow
-                                                              && m_connection.QueueDele(rows[rereads[nSent].m_nRow].m_nNum);
+                 && nSent - window.m_nRead < kWindow && m_connection.QueueDele(rows[rereads[nSent].m_nRow].m_nNum);
                  ++nSent) {
             }
             m_connection.SendQueued();
@@ -545,7 +545,7 @@ PurgeOutcome PurgeJob::LeftAlone(const PurgeRow& row, int nShown, PurgeResult& r
 // What the answer to a row's DELE makes of it; `reply` gets
 // the server's refusal.
 PurgeOutcome PurgeJob::DeleOutcome(bool bAccepted, const PurgeRow& row, int nShown, PurgeResult& result,
-                                          std::string& reply)
+                                   std::string& reply)
 {
     if (bAccepted) {
         result.m_aMarked.push_back(nShown);
@@ -590,8 +590,7 @@ PurgeJob::Copy PurgeJob::KeepCopy(const PurgeRow& row, std::string& why)
     if (!PlausibleCopySize(text.size(), size) || header.GetSubject() != row.m_sSubject
         || MessageIdentity(header) != row.m_sIdentity || row.m_sIdentity.empty())
         return fail("No copy kept: the copy did not match the message.", Copy::kDiffered);
-    QuarantineMaildir maildir = options.m_sFolder.empty() ? QuarantineMaildir()
-                                                          : QuarantineMaildir(options.m_sFolder);
+    QuarantineMaildir maildir = options.m_sFolder.empty() ? QuarantineMaildir() : QuarantineMaildir(options.m_sFolder);
     // Named so Recently Deleted and `mavix-cli log` find it from the journal.
     std::string account;
     (void)m_ctx.SessionJournal(&account);

@@ -46,8 +46,7 @@ private:
     // difference. Returns the row the sequential walk goes on from.
     size_t WalkPipelined(size_t first, PurgeResult& result, bool& bContinue);
     void ReadAgainPipelined(std::vector<Reread>& rereads);
-    void JudgeReread(const std::vector<Reread>& rereads, DeleWindow& window, PurgeProgress& note,
-                     PurgeResult& result);
+    void JudgeReread(const std::vector<Reread>& rereads, DeleWindow& window, PurgeProgress& note, PurgeResult& result);
     // Whether a checked row needs a step before its DELE (a copy KeepCopy
     // would fetch). From the first row that needs one the walk runs one row
     // at a time.
@@ -57,8 +56,7 @@ private:
     // not.
     Copy KeepCopy(const PurgeRow& row, std::string& why);
     PurgeOutcome LeftAlone(const PurgeRow& row, int nShown, PurgeResult& result);
-    PurgeOutcome DeleOutcome(bool bAccepted, const PurgeRow& row, int nShown, PurgeResult& result,
-                             std::string& reply);
+    PurgeOutcome DeleOutcome(bool bAccepted, const PurgeRow& row, int nShown, PurgeResult& result, std::string& reply);
     void PostProgress(PurgeProgress note, bool& bContinue);
     void EndPurgeSession(PurgeResult& result);
     // Cancelled, or the session broke: dropped without QUIT.

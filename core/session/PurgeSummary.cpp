@@ -14,14 +14,14 @@ std::string PurgeSummaryText(const PurgeResult& result)
         return "Cancelled: nothing was deleted.";
     if (result.m_bUnconfirmed)
         return "The server did not confirm the deletions (QUIT): the " + std::to_string(result.m_aMarked.size())
-               + " messages marked may or may not have been deleted. Recently Deleted lists them as possibly "
-                 "deleted until the next scan of the account settles it.";
+            + " messages marked may or may not have been deleted. Recently Deleted lists them as possibly "
+              "deleted until the next scan of the account settles it.";
     if (!result.m_bCommitted && !result.m_aMarked.empty())
         return "The server did not confirm the deletions: the checked messages may still be on the server.";
     const size_t nDeleted = result.m_bCommitted ? result.m_aMarked.size() : 0;
     std::string text = std::to_string(nDeleted) + " deleted, " + std::to_string(result.m_aRefused.size())
-                       + " refused by the server, " + std::to_string(result.m_aChanged.size())
-                       + " not deleted (changed on the server)";
+        + " refused by the server, " + std::to_string(result.m_aChanged.size())
+        + " not deleted (changed on the server)";
     if (!result.m_aGone.empty())
         text += ", " + std::to_string(result.m_aGone.size()) + " already removed";
     if (!result.m_aLeft.empty())
@@ -32,7 +32,6 @@ std::string PurgeSummaryText(const PurgeResult& result)
     if (nDiffered > 0)
         text += ", " + std::to_string(nDiffered) + " not deleted (the copy did not match)";
     if (result.m_nWithoutId > 0)
-        text += "; " + std::to_string(result.m_nWithoutId)
-                + " checked by Subject only (the server gave no usable id)";
+        text += "; " + std::to_string(result.m_nWithoutId) + " checked by Subject only (the server gave no usable id)";
     return text;
 }

@@ -42,9 +42,9 @@ uint64_t KeptBytes(const ScanRow& row, RowKeeping keeping)
 }  // namespace
 
 ScanJob::ScanJob(CPop3Connection& connection, JobContext& context)
-    : m_connection(connection), m_ctx(context)
-{
-}
+    : m_connection(connection),
+      m_ctx(context)
+{ }
 
 int ScanJob::Run()
 {
@@ -116,7 +116,7 @@ std::optional<int> ScanJob::LogIn()
     CPop3Connection::Security security = CPop3Connection::Security::kNone;
     if (!CPop3Connection::ParseSecurity(account.m_sSecurity, security))
         return FailInConnectionPhase("Unknown connection security setting \"" + account.m_sSecurity
-                        + "\": choose one under Manage Account.");
+                                     + "\": choose one under Manage Account.");
     m_connection.SetSecurity(security, account.m_sTlsFingerprint);
     // A stop after this is seen by the log-in; one before it, here.
     if (!m_ctx.ClearAbort(m_connection))
@@ -150,7 +150,7 @@ std::optional<int> ScanJob::ReadListing()
     if (!m_connection.Stat(count, total) || count < 0) {
         if (platform::GetLastError() == EOVERFLOW)
             return FailInConnectionPhase("The server reports more than " + std::to_string(pop3::kMaxMessages)
-                            + " messages, more than one scan can show: nothing was read.");
+                                         + " messages, more than one scan can show: nothing was read.");
         return FailInConnectionPhase(SessionStatus(m_connection, "Server Refused STAT Response"));
     }
     if (m_ctx.m_fnCounted)
@@ -163,9 +163,9 @@ std::optional<int> ScanJob::ReadListing()
     if (!m_connection.List()) {
         if (m_connection.ListingProblem() != pop3::ReplyError::kNone)
             return FailInConnectionPhase(std::string("The server's message list (LIST) cannot be used: ")
-                            + pop3::ReplyErrorText(m_connection.ListingProblem()));
-        return FailInConnectionPhase(SessionStatus(m_connection, "The server refused to list its messages (LIST): "
-                                      + m_connection.GetLastReply()));
+                                         + pop3::ReplyErrorText(m_connection.ListingProblem()));
+        return FailInConnectionPhase(SessionStatus(
+            m_connection, "The server refused to list its messages (LIST): " + m_connection.GetLastReply()));
     }
     // UIDL is optional (RFC 1939 §7): without it the rows have no lasting
     // ids, and a purge can only ever use this session.
@@ -173,7 +173,7 @@ std::optional<int> ScanJob::ReadListing()
         return FailInConnectionPhase(SessionStatus(m_connection, ""));
     if (m_connection.ListingProblem() != pop3::ReplyError::kNone)
         return FailInConnectionPhase(std::string("The server's list of message ids (UIDL) cannot be used: ")
-                        + pop3::ReplyErrorText(m_connection.ListingProblem()));
+                                     + pop3::ReplyErrorText(m_connection.ListingProblem()));
     m_bHaveUidl = m_connection.HasUidlListing();
     // A LIST shorter than the STAT count leaves a number without a size: the
     // server contradicts itself, so the scan fails rather than show a row
@@ -297,8 +297,9 @@ int ScanJob::FinishScan(int result)
     // so it proves the replies still pair with the commands.
     uint64_t lastSize = 0;
     if (result == 0 && m_nLastNum > 0 && !m_ctx.Stopped() && !m_connection.ListOne(m_nLastNum, lastSize))
-        result = ScanFailed(SessionStatus(m_connection, "The server refused LIST " + std::to_string(m_nLastNum)
-                                                            + ": " + m_connection.GetLastReply()));
+        result = ScanFailed(SessionStatus(m_connection,
+                                          "The server refused LIST " + std::to_string(m_nLastNum) + ": "
+                                              + m_connection.GetLastReply()));
     if (result == 0)
         m_bCanReconnect = m_bHaveUidl;
 

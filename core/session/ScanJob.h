@@ -45,12 +45,12 @@ private:
     CPop3Connection& m_connection;
     JobContext& m_ctx;
     CDumpFile m_dump;
-    CPop3Message m_message;        // the reply being read, reused
-    int m_nCount = 0;              // the messages STAT announced
+    CPop3Message m_message;  // the reply being read, reused
+    int m_nCount = 0;        // the messages STAT announced
     bool m_bHaveUidl = false;
-    int m_nWindow = 1;             // TOP commands kept outstanding
-    int m_nQueued = 0;             // the last message whose TOP is sent
-    uint64_t m_nRowBytes = 0;      // what the owner keeps, against m_ctx.m_nRowBudget
+    int m_nWindow = 1;         // TOP commands kept outstanding
+    int m_nQueued = 0;         // the last message whose TOP is sent
+    uint64_t m_nRowBytes = 0;  // what the owner keeps, against m_ctx.m_nRowBudget
     int m_nLastNum = 0;
     bool m_bCanReconnect = false;
     std::string m_sStatus;

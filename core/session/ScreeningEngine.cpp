@@ -12,7 +12,7 @@
 bool IsMismatch(PurgeOutcome outcome)
 {
     return outcome == PurgeOutcome::kChanged || outcome == PurgeOutcome::kUnreadable
-           || outcome == PurgeOutcome::kIdChanged;
+        || outcome == PurgeOutcome::kIdChanged;
 }
 
 bool StopsPurge(PurgeOutcome outcome)
@@ -474,7 +474,7 @@ void ScreeningEngine::StartPurge(std::vector<PurgeRow> rows)
     {
         std::lock_guard lock(m_mutex);
         if (PurgeAskedOrRunning() || m_bQuitting.load(std::memory_order_acquire))
-            return;                         // a purge already runs: no effect
+            return;  // a purge already runs: no effect
         m_aPurgeRows = std::move(rows);
         m_bPurgeCancel.store(false, std::memory_order_release);
         SetJobState(Job::kPurge, m_nRunningJob);
@@ -582,4 +582,3 @@ void ScreeningEngine::SetJournalFolder(std::string folder)
     std::lock_guard lock(m_mutex);
     m_sJournalFolder = std::move(folder);
 }
-

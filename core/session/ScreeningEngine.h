@@ -40,9 +40,9 @@ struct ScanRow {
 struct PurgeRow {
     int m_nNum;
     bool m_bChecked;
-    std::string m_sSubject;    // raw bytes, as the scan read them
-    std::string m_sUidl = {};  // the scan's UIDL for the message; empty: none
-    bool m_bAvailable = true;  // false: the server refused to show it, so it is never deleted
+    std::string m_sSubject;        // raw bytes, as the scan read them
+    std::string m_sUidl = {};      // the scan's UIDL for the message; empty: none
+    bool m_bAvailable = true;      // false: the server refused to show it, so it is never deleted
     std::string m_sIdentity = {};  // MessageRow::m_sIdentity; empty: no message to match, never deleted
     // A checked row: what the journal records should the purge delete it
     // (PurgeRowOf fills it); the engine adds the account and the time.
@@ -77,9 +77,9 @@ enum class PurgeOutcome {
 
 // The end of one purge.
 struct PurgeResult {
-    bool m_bCommitted = false;   // QUIT accepted: the marked messages are gone
-    bool m_bBroken = false;      // dropped without QUIT: nothing was deleted
-    bool m_bCancelled = false;   // stopped before QUIT: dropped, nothing was deleted
+    bool m_bCommitted = false;  // QUIT accepted: the marked messages are gone
+    bool m_bBroken = false;     // dropped without QUIT: nothing was deleted
+    bool m_bCancelled = false;  // stopped before QUIT: dropped, nothing was deleted
     // QUIT was sent but its reply never came (late, lost or interrupted):
     // the marked messages may be gone. The journal holds them as pending
     // until the next scan of the account settles them.
@@ -90,10 +90,10 @@ struct PurgeResult {
     // QUIT was accepted but the journal could not be told: its entries stay
     // pending until the next scan settles them.
     bool m_bJournalBehind = false;
-    bool m_bReconnected = false; // the review's session was gone; a new one was opened
+    bool m_bReconnected = false;  // the review's session was gone; a new one was opened
     // Nothing was tried: the session was gone and could not be replaced.
     std::string m_sNotStarted;
-    std::string m_sReason;       // why the session broke, or the failed QUIT's reply
+    std::string m_sReason;             // why the session broke, or the failed QUIT's reply
     std::vector<int> m_aMarked;        // row numbers marked deleted (gone when committed)
     std::vector<int> m_aRefused;       // DELE refused
     std::vector<int> m_aChanged;       // the row stopped on, then every checked row after it
@@ -111,8 +111,8 @@ struct PurgeResult {
 // user asks for it): messages of at most m_nMaxBytes (LIST size) are
 // fetched with RETR into the Maildir; a copy that fails means no DELE.
 struct QuarantineOptions {
-    uint64_t m_nMaxBytes = 0;      // 0: no copies
-    std::string m_sFolder;         // the Maildir; empty: QuarantineMaildir's usual place
+    uint64_t m_nMaxBytes = 0;  // 0: no copies
+    std::string m_sFolder;     // the Maildir; empty: QuarantineMaildir's usual place
 };
 
 // The end of EndSession: what the server refused, if anything.
@@ -125,25 +125,25 @@ struct SessionEnd {
 
 // The notifications, each a value that carries everything its owner needs:
 // nothing is read back from the engine afterwards.
-struct ScanAnswered {};                // the scan's connection phase ended
-struct ScanRowsWaiting {};             // rows wait for TakeRows (the queue turned non-empty)
-struct ScanDone {                      // not sent after a stop
-    int m_nResult = 0;                 // 0: ran to its end or found no mail; -1: failed
-    std::string m_sStatus;             // what the user is told; empty: nothing
+struct ScanAnswered { };     // the scan's connection phase ended
+struct ScanRowsWaiting { };  // rows wait for TakeRows (the queue turned non-empty)
+struct ScanDone {            // not sent after a stop
+    int m_nResult = 0;       // 0: ran to its end or found no mail; -1: failed
+    std::string m_sStatus;   // what the user is told; empty: nothing
 };
-struct PurgeProgress {                 // one per row the purge visited, in order
-    int m_nNum = 0;                    // the row's number as the user saw it
+struct PurgeProgress {  // one per row the purge visited, in order
+    int m_nNum = 0;     // the row's number as the user saw it
     PurgeOutcome m_nOutcome = PurgeOutcome::kNotChecked;
-    std::string m_sGridSubject = {};   // a checked row read again: its Subject in the grid
-    std::string m_sServerSubject = {}; // and what the server has now (or why it could not be read)
-    std::string m_sReply = {};         // kRefused, kNotKept: the server's refusal, or why no copy was kept
+    std::string m_sGridSubject = {};    // a checked row read again: its Subject in the grid
+    std::string m_sServerSubject = {};  // and what the server has now (or why it could not be read)
+    std::string m_sReply = {};          // kRefused, kNotKept: the server's refusal, or why no copy was kept
 };
-struct PurgeDone {                     // the user's words for it: PurgeSummaryText(m_result)
+struct PurgeDone {  // the user's words for it: PurgeSummaryText(m_result)
     PurgeResult m_result;
 };
-struct SessionChecked {                // after KeepAlive
+struct SessionChecked {  // after KeepAlive
     bool m_bAlive = false;
-    bool m_bCanReconnect = false;      // a purge can log in again and find the rows by UIDL
+    bool m_bCanReconnect = false;  // a purge can log in again and find the rows by UIDL
 };
 // A reply keeps the server silent: whole seconds from
 // CPop3Connection::kReportSilenceAfterMs on, once a second; 0 when bytes
@@ -176,15 +176,13 @@ public:
 };
 
 // Any one notification, for an owner that keeps them in one queue.
-using ScreeningNote =
-    std::variant<ScanAnswered, ScanRowsWaiting, ScanDone, PurgeProgress, PurgeDone, SessionChecked, SessionEnd,
-                 ServerWaiting>;
+using ScreeningNote = std::variant<ScanAnswered, ScanRowsWaiting, ScanDone, PurgeProgress, PurgeDone, SessionChecked,
+                                   SessionEnd, ServerWaiting>;
 
 // On the owner's thread: hands a queued notification to the owner's
 // handler of the listener's name for it (owner.OnScanDone(const ScanDone&),
 // and so on).
-template <typename Owner>
-void DeliverNote(const ScreeningNote& note, Owner& owner)
+template <typename Owner> void DeliverNote(const ScreeningNote& note, Owner& owner)
 {
     std::visit(
         [&owner](const auto& value) {
@@ -246,7 +244,7 @@ protected:
 class ScreeningEngine {
 public:
     explicit ScreeningEngine(IScreeningListener& listener);
-    ~ScreeningEngine();                       // quits both threads and joins them
+    ~ScreeningEngine();  // quits both threads and joins them
     ScreeningEngine(const ScreeningEngine&) = delete;
     ScreeningEngine& operator=(const ScreeningEngine&) = delete;
 
@@ -260,8 +258,7 @@ public:
     // left open by an earlier scan is ended by the new scan's log-in.
     // `keeping` says what of the rows the owner will hold, for the scan's
     // budget of row texts.
-    void StartScan(const Account& account, const FilterLists& lists,
-                   RowKeeping keeping = RowKeeping::kEveryRow);
+    void StartScan(const Account& account, const FilterLists& lists, RowKeeping keeping = RowKeeping::kEveryRow);
     // UI: the scan's connection phase has ended (success or failure).
     bool IsAnswered() const;
     // UI: a scan has been asked for and has not yet ended (stopped or not).
@@ -379,7 +376,7 @@ private:
     // m_mutex held: a session job is asked for or running; a purge is.
     bool SessionJobBusy() const;
     bool PurgeAskedOrRunning() const;
-    void StopScanLocked();                    // m_mutex held
+    void StopScanLocked();  // m_mutex held
 
     IScreeningListener& m_listener;
     CPop3Connection m_connection;
@@ -400,15 +397,15 @@ private:
 
     std::atomic<bool> m_bStop{false};
     std::atomic<bool> m_bAnswered{false};
-    std::atomic<bool> m_bScanBusy{false};      // a scan is asked for or running
+    std::atomic<bool> m_bScanBusy{false};  // a scan is asked for or running
     std::atomic<bool> m_bQuitting{false};
     std::atomic<bool> m_bPurgeCancel{false};
     std::atomic<bool> m_bCanReconnect{false};
     std::atomic<int> m_nMsgCount{0};
-    bool m_bScanPending = false;              // a scan to start once the stopped one ended (m_mutex)
+    bool m_bScanPending = false;  // a scan to start once the stopped one ended (m_mutex)
     // The session job state: changed by SetJobState only (m_mutex).
-    Job m_nJob = Job::kNone;                  // asked for, not yet taken by PurgeThread
-    Job m_nRunningJob = Job::kNone;           // taken by PurgeThread, until it looks for the next
+    Job m_nJob = Job::kNone;         // asked for, not yet taken by PurgeThread
+    Job m_nRunningJob = Job::kNone;  // taken by PurgeThread, until it looks for the next
     // Scans asked for so far, and how many there were when the session end
     // waiting in m_nJob was asked for: one asked for before a newer scan
     // must not end that scan's session (m_mutex).
@@ -432,7 +429,7 @@ private:
     int m_nUntold = 0;
     // The purge's snapshot (m_mutex).
     std::vector<PurgeRow> m_aPurgeRows;
-    QuarantineOptions m_quarantine;           // (m_mutex)
+    QuarantineOptions m_quarantine;                   // (m_mutex)
     std::optional<CPop3Connection::Timing> m_timing;  // SetServerWait's, for the next job (m_mutex)
-    std::string m_sJournalFolder;             // empty: the usual place (m_mutex)
+    std::string m_sJournalFolder;                     // empty: the usual place (m_mutex)
 };

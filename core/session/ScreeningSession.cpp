@@ -8,9 +8,9 @@
 #include "core/session/PurgeJournal.h"
 
 ScreeningSession::ScreeningSession(IScreeningListener& engineQueue, ISessionListener& owner)
-    : m_owner(owner), m_pEngine(std::make_unique<ScreeningEngine>(engineQueue))
-{
-}
+    : m_owner(owner),
+      m_pEngine(std::make_unique<ScreeningEngine>(engineQueue))
+{ }
 
 void ScreeningSession::LoadChoices(const Account& account)
 {
@@ -27,8 +27,7 @@ void ScreeningSession::SetAdvanceChecks(AdvanceChecks checks)
     m_pAdvance = std::make_unique<AdvanceChecks>(std::move(checks));
 }
 
-void ScreeningSession::StartScan(const Account& account, const FilterLists& lists, RowKeeping keeping,
-                                 bool bBackground)
+void ScreeningSession::StartScan(const Account& account, const FilterLists& lists, RowKeeping keeping, bool bBackground)
 {
     m_machine.StartScan(bBackground);
     ClearRows();
@@ -350,8 +349,7 @@ void ScreeningSession::OnPurgeDone(const PurgeDone& note)
     // next scan, unchecked and fixed.
     if (note.m_result.m_bCommitted || note.m_result.m_bUnconfirmed)
         finished.m_aRemoved = note.m_result.m_aMarked;
-    finished.m_aRemoved.insert(finished.m_aRemoved.end(), note.m_result.m_aGone.begin(),
-                               note.m_result.m_aGone.end());
+    finished.m_aRemoved.insert(finished.m_aRemoved.end(), note.m_result.m_aGone.begin(), note.m_result.m_aGone.end());
     KeepAfterPurge(finished.m_aRemoved);
     m_owner.OnPurgeFinished(finished);
 }

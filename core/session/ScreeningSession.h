@@ -19,42 +19,42 @@ using SessionState = SessionMachine::State;
 // its move before it tells: each note says where the flow went and what the
 // owner must show or do. The engine's PurgeProgress and ServerWaiting pass
 // through as they came.
-struct AnswerWaitOver {                // the owner's wait for the scan's answer is over
+struct AnswerWaitOver {  // the owner's wait for the scan's answer is over
     // The answer did not come in time: the scan goes on (its end still
     // arrives), but the user can no longer stop it. Otherwise it came.
     bool m_bTimedOut = false;
 };
-struct RowsAdded {                     // rows joined the session, message order
-    size_t m_nFirst = 0;               // the session's index of the first
+struct RowsAdded {        // rows joined the session, message order
+    size_t m_nFirst = 0;  // the session's index of the first
     size_t m_nCount = 0;
     // Their texts, the owner's to move from during the call; the session
     // has kept what deciding and purging need.
     std::vector<ScanRow>* m_pRows = nullptr;
 };
-struct RepeatedNumber {                // the server numbered two messages alike: the scan is stopped (kIdle)
-    bool m_bBackground = false;        // it was a background check
+struct RepeatedNumber {          // the server numbered two messages alike: the scan is stopped (kIdle)
+    bool m_bBackground = false;  // it was a background check
 };
-struct CheckChanged {                  // check boxes changed, message-order indexes
+struct CheckChanged {  // check boxes changed, message-order indexes
     size_t m_nFirst = 0;
     size_t m_nLast = 0;
-    int m_nChecked = 0;                // rows checked now
+    int m_nChecked = 0;  // rows checked now
 };
-struct ScanFinished {                  // the scan ended
+struct ScanFinished {  // the scan ended
     ScanDone m_done;
     // kReview: the rows wait for the user (kReviewing); kEndSession: a
     // background check's rows stay and its session is being ended
     // (kEnding); kIdle: failed, or nothing to review.
     SessionMachine::AfterScan m_nAfter = SessionMachine::AfterScan::kIdle;
-    bool m_bBackground = false;        // it was a background check
+    bool m_bBackground = false;  // it was a background check
 };
-struct SessionLost {                   // the keep-alive found the review's session gone
+struct SessionLost {  // the keep-alive found the review's session gone
     // The rows cannot be matched to messages again (no UIDL): the review is
     // cancelled (kIdle) and what is left of its session ended. Otherwise
     // the review stays and its purge logs in again.
     bool m_bCancelled = false;
 };
-struct SessionOver {                   // a session's end the engine was asked for is done
-    SessionEnd m_end;                  // what the server refused, if anything
+struct SessionOver {   // a session's end the engine was asked for is done
+    SessionEnd m_end;  // what the server refused, if anything
     // kBackgroundDone: the background check is over, its rows kept;
     // kTell: tell the user m_end's refusals; kTellAndClose: then close, as
     // the preference asks after a Cancel.
@@ -62,26 +62,26 @@ struct SessionOver {                   // a session's end the engine was asked f
 };
 struct PurgeFinished {
     PurgeResult m_result;
-    std::string m_sSummary;            // PurgeSummaryText(m_result)
-    std::vector<int> m_aRemoved;       // row numbers gone (or possibly gone) from the server
-    int m_nChecked = 0;                // rows the purge was given checked
-    bool m_bClose = false;             // close now, as the preference asks
+    std::string m_sSummary;       // PurgeSummaryText(m_result)
+    std::vector<int> m_aRemoved;  // row numbers gone (or possibly gone) from the server
+    int m_nChecked = 0;           // rows the purge was given checked
+    bool m_bClose = false;        // close now, as the preference asks
 };
 
 // The owner of a session, on the owner's thread: one method per note.
 class ISessionListener {
 public:
     virtual ~ISessionListener() = default;
-    virtual void OnAnswerWaitOver(const AnswerWaitOver&) {}
-    virtual void OnRowsAdded(const RowsAdded&) {}
-    virtual void OnRepeatedNumber(const RepeatedNumber&) {}
-    virtual void OnCheckChanged(const CheckChanged&) {}
-    virtual void OnScanFinished(const ScanFinished&) {}
-    virtual void OnPurgeProgress(const PurgeProgress&) {}
-    virtual void OnPurgeFinished(const PurgeFinished&) {}
-    virtual void OnSessionLost(const SessionLost&) {}
-    virtual void OnSessionOver(const SessionOver&) {}
-    virtual void OnServerWaiting(const ServerWaiting&) {}
+    virtual void OnAnswerWaitOver(const AnswerWaitOver&) { }
+    virtual void OnRowsAdded(const RowsAdded&) { }
+    virtual void OnRepeatedNumber(const RepeatedNumber&) { }
+    virtual void OnCheckChanged(const CheckChanged&) { }
+    virtual void OnScanFinished(const ScanFinished&) { }
+    virtual void OnPurgeProgress(const PurgeProgress&) { }
+    virtual void OnPurgeFinished(const PurgeFinished&) { }
+    virtual void OnSessionLost(const SessionLost&) { }
+    virtual void OnSessionOver(const SessionOver&) { }
+    virtual void OnServerWaiting(const ServerWaiting&) { }
 };
 
 // The texts of the rows shown, for classifying them again: the session keeps
@@ -134,7 +134,7 @@ public:
     // --rows): they replace every row's pre-check and are not remembered.
     struct AdvanceChecks {
         bool m_bAll = false;
-        std::set<int> m_rows;          // message numbers
+        std::set<int> m_rows;  // message numbers
     };
     void SetAdvanceChecks(AdvanceChecks checks);
 
@@ -251,7 +251,7 @@ private:
     // Per row: its flags always; its PurgeRow unless nothing is kept.
     std::vector<uint8_t> m_aFlags;
     std::vector<PurgeRow> m_aRows;
-    std::vector<ScanRow> m_aTaken;     // the last take from the engine, reused
+    std::vector<ScanRow> m_aTaken;  // the last take from the engine, reused
     int m_nChecked = 0;
     int m_nSuspects = 0;
     int m_nPurgeChecked = 0;

@@ -1,9 +1,9 @@
 #include "SessionJobs.h"
 
 KeepAliveJob::KeepAliveJob(CPop3Connection& connection, const JobContext& context)
-    : m_connection(connection), m_ctx(context)
-{
-}
+    : m_connection(connection),
+      m_ctx(context)
+{ }
 
 SessionChecked KeepAliveJob::Run()
 {
@@ -15,9 +15,10 @@ SessionChecked KeepAliveJob::Run()
 }
 
 EndSessionJob::EndSessionJob(CPop3Connection& connection, const JobContext& context, bool bReset)
-    : m_connection(connection), m_ctx(context), m_bReset(bReset)
-{
-}
+    : m_connection(connection),
+      m_ctx(context),
+      m_bReset(bReset)
+{ }
 
 SessionEnd EndSessionJob::Run()
 {

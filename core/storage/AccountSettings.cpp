@@ -44,9 +44,7 @@ bool AccountSettings::IsComplete() const
 
 AccountSettings::Security AccountSettings::SecurityOf(const std::string& stored)
 {
-    return stored == "1"   ? kSecurityStls
-           : stored == "2" ? kSecurityImplicitTls
-                           : kSecurityNone;
+    return stored == "1" ? kSecurityStls : stored == "2" ? kSecurityImplicitTls : kSecurityNone;
 }
 
 const char* AccountSettings::StandardPort(Security security)

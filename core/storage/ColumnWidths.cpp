@@ -17,8 +17,7 @@ std::string Name(size_t column)
 
 ColumnWidths::ColumnWidths(const std::vector<int>& widths)
     : m_anWidths(widths.begin(), widths.end())
-{
-}
+{ }
 
 ColumnWidths ColumnWidths::Load(const SettingsStore& settings, int nColumns)
 {

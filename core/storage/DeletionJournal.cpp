@@ -48,10 +48,18 @@ bool Unescape(std::string_view text, std::string& out)
         if (++i >= text.size())
             return false;
         switch (text[i]) {
-        case '\\': out += '\\'; break;
-        case 't': out += '\t'; break;
-        case 'r': out += '\r'; break;
-        case 'n': out += '\n'; break;
+        case '\\':
+            out += '\\';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 'n':
+            out += '\n';
+            break;
         case 'x': {
             const int hi = i + 1 < text.size() ? platform::HexDigitValue(text[i + 1]) : -1;
             const int lo = i + 2 < text.size() ? platform::HexDigitValue(text[i + 2]) : -1;
@@ -83,8 +91,8 @@ bool Unescape(std::string_view text, std::string& out)
 bool ParseTime(std::string_view text, std::int64_t& time)
 {
     // 2026-12-07T11:04:25Z
-    if (text.size() != 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':'
-        || text[16] != ':' || text[19] != 'Z')
+    if (text.size() != 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' || text[16] != ':'
+        || text[19] != 'Z')
         return false;
     auto number = [&](size_t at, size_t len, int& value) {
         value = 0;
@@ -95,10 +103,10 @@ bool ParseTime(std::string_view text, std::int64_t& time)
         }
         return true;
     };
-    std::tm tm {};
+    std::tm tm{};
     int year = 0, month = 0;
-    if (!number(0, 4, year) || !number(5, 2, month) || !number(8, 2, tm.tm_mday)
-        || !number(11, 2, tm.tm_hour) || !number(14, 2, tm.tm_min) || !number(17, 2, tm.tm_sec))
+    if (!number(0, 4, year) || !number(5, 2, month) || !number(8, 2, tm.tm_mday) || !number(11, 2, tm.tm_hour)
+        || !number(14, 2, tm.tm_min) || !number(17, 2, tm.tm_sec))
         return false;
     tm.tm_year = year - 1900;
     tm.tm_mon = month - 1;
@@ -111,15 +119,14 @@ bool ParseTime(std::string_view text, std::int64_t& time)
 std::string ReadTail(int dirFd, const char* name)
 {
     platform::UniqueFd fd(::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    struct stat st {};
+    struct stat st { };
     if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))
         return {};
     const off_t start = st.st_size > DeletionJournal::kReadBytes ? st.st_size - DeletionJournal::kReadBytes : 0;
     std::string text(static_cast<size_t>(st.st_size - start), '\0');
     size_t done = 0;
     while (done < text.size()) {
-        const ssize_t n = ::pread(fd.Get(), text.data() + done, text.size() - done,
-                                  start + static_cast<off_t>(done));
+        const ssize_t n = ::pread(fd.Get(), text.data() + done, text.size() - done, start + static_cast<off_t>(done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -138,13 +145,11 @@ std::string ReadTail(int dirFd, const char* name)
 
 DeletionJournal::DeletionJournal()
     : m_sFolder(platform::XdgFolder("XDG_STATE_HOME", ".local/state") + "/Mavix")
-{
-}
+{ }
 
 DeletionJournal::DeletionJournal(std::string folder)
     : m_sFolder(std::move(folder))
-{
-}
+{ }
 
 std::string DeletionJournal::AccountName(const std::string& server, const std::string& user)
 {
@@ -159,11 +164,20 @@ std::string DeletionJournal::Escape(std::string_view text)
     for (size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         switch (c) {
-        case '\\': out += "\\\\"; continue;
-        case '\t': out += "\\t"; continue;
-        case '\r': out += "\\r"; continue;
-        case '\n': out += "\\n"; continue;
-        default: break;
+        case '\\':
+            out += "\\\\";
+            continue;
+        case '\t':
+            out += "\\t";
+            continue;
+        case '\r':
+            out += "\\r";
+            continue;
+        case '\n':
+            out += "\\n";
+            continue;
+        default:
+            break;
         }
         if (c < 0x20 || c == 0x7F) {
             std::snprintf(hex, sizeof hex, "\\x%02X", c);
@@ -198,11 +212,11 @@ std::string DeletionJournal::Escape(std::string_view text)
 std::string DeletionJournal::FormatTime(std::int64_t time)
 {
     const std::time_t t = static_cast<std::time_t>(time);
-    std::tm tm {};
+    std::tm tm{};
     ::gmtime_r(&t, &tm);
     char text[80];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", tm.tm_year + 1900, tm.tm_mon + 1,
-                  tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                  tm.tm_hour, tm.tm_min, tm.tm_sec);
     return text;
 }
 
@@ -231,16 +245,18 @@ bool JournalEntry::SameMessage(const JournalEntry& other) const
 {
     if (m_sAccount != other.m_sAccount || m_sUidl != other.m_sUidl)
         return false;
-    return !m_sUidl.empty()
-           || (m_nSize == other.m_nSize && m_sFrom == other.m_sFrom && m_sSubject == other.m_sSubject);
+    return !m_sUidl.empty() || (m_nSize == other.m_nSize && m_sFrom == other.m_sFrom && m_sSubject == other.m_sSubject);
 }
 
 const char* DeletionJournal::StateText(JournalEntry::State state)
 {
     switch (state) {
-    case JournalEntry::State::kPending: return "possibly deleted";
-    case JournalEntry::State::kNotDeleted: return "not deleted";
-    case JournalEntry::State::kDeleted: break;
+    case JournalEntry::State::kPending:
+        return "possibly deleted";
+    case JournalEntry::State::kNotDeleted:
+        return "not deleted";
+    case JournalEntry::State::kDeleted:
+        break;
     }
     return "";
 }
@@ -310,7 +326,7 @@ bool DeletionJournal::Append(const std::vector<JournalEntry>& entries)
     int rc = 0;
     while ((rc = ::flock(dir.Get(), LOCK_EX)) != 0 && errno == EINTR) {
     }
-    struct stat st {};
+    struct stat st { };
     platform::UniqueFd file(platform::OpenPrivateAppend(dir.Get(), kFileName, &st));
     if (file.Get() < 0) {
         platform::Trace("DeletionJournal: cannot open %s (errno %d)\n", FilePath().c_str(), errno);
@@ -347,9 +363,8 @@ std::vector<JournalEntry> DeletionJournal::Read() const
     std::vector<size_t> pending;  // indexes into entries, oldest first
     for (JournalEntry& line : lines) {
         if (line.m_nState != JournalEntry::State::kPending) {
-            const auto settled = std::find_if(pending.rbegin(), pending.rend(), [&](size_t i) {
-                return entries[i].SameMessage(line);
-            });
+            const auto settled =
+                std::find_if(pending.rbegin(), pending.rend(), [&](size_t i) { return entries[i].SameMessage(line); });
             if (settled != pending.rend()) {
                 entries[*settled].m_nState = line.m_nState;
                 pending.erase(std::next(settled).base());
@@ -362,7 +377,8 @@ std::vector<JournalEntry> DeletionJournal::Read() const
         }
         entries.push_back(std::move(line));
     }
-    std::erase_if(entries, [](const JournalEntry& entry) { return entry.m_nState == JournalEntry::State::kNotDeleted; });
+    std::erase_if(entries,
+                  [](const JournalEntry& entry) { return entry.m_nState == JournalEntry::State::kNotDeleted; });
     return entries;
 }
 

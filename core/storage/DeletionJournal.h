@@ -18,13 +18,13 @@ struct JournalEntry {
     // server no longer lists its UIDL, kNotDeleted when it does.
     enum class State { kDeleted, kPending, kNotDeleted };
 
-    std::int64_t m_nTime = 0;      // seconds since 1970-01-01 UTC; 0: the time of Append
-    std::string m_sAccount;        // DeletionJournal::AccountName(server, user)
-    std::string m_sUidl;           // empty when the server has no UIDL
-    std::int64_t m_nSize = 0;      // bytes, as LIST gave it
+    std::int64_t m_nTime = 0;  // seconds since 1970-01-01 UTC; 0: the time of Append
+    std::string m_sAccount;    // DeletionJournal::AccountName(server, user)
+    std::string m_sUidl;       // empty when the server has no UIDL
+    std::int64_t m_nSize = 0;  // bytes, as LIST gave it
     std::string m_sFrom;
     std::string m_sSubject;
-    std::string m_sReason;         // kCheckedByHand, or why the row was suspect
+    std::string m_sReason;  // kCheckedByHand, or why the row was suspect
     State m_nState = State::kDeleted;
 
     // The same message: a later entry of the same account with the same
@@ -83,14 +83,14 @@ public:
     // "user@server": how an account is named in the journal.
     static std::string AccountName(const std::string& server, const std::string& user);
 
-    static std::string FormatLine(const JournalEntry& entry);     // with the final '\n'
+    static std::string FormatLine(const JournalEntry& entry);  // with the final '\n'
     static bool ParseLine(std::string_view line, JournalEntry& entry);
     // Backslash, tab, CR and LF as \\, \t, \r, \n; other C0 controls, DEL
     // and bytes that are not UTF-8 as \xHH; C1 controls and the direction
     // controls (platform::DirectionControlAt) as \uHHHH. ParseLine reads
     // each back to the bytes it stands for.
     static std::string Escape(std::string_view text);
-    static std::string FormatTime(std::int64_t time);             // 2026-12-07T11:04:25Z
+    static std::string FormatTime(std::int64_t time);  // 2026-12-07T11:04:25Z
 
     static constexpr const char* kCheckedByHand = "checked by hand";
     static constexpr const char* kPendingField = "pending";

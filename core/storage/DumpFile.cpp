@@ -46,9 +46,9 @@ std::string ErrorText(int error)
 }  // namespace
 
 CDumpFile::CDumpFile(std::string path, uint64_t nMaxBytes)
-    : m_sPath(std::move(path)), m_nMaxBytes(nMaxBytes)
-{
-}
+    : m_sPath(std::move(path)),
+      m_nMaxBytes(nMaxBytes)
+{ }
 
 CDumpFile::~CDumpFile()
 {
@@ -78,7 +78,7 @@ bool CDumpFile::Open()
 void CDumpFile::Fail(int error, const char* pszWhat)
 {
     if (m_nError != 0)
-        return;                              // the first failure is the one to report
+        return;  // the first failure is the one to report
     m_nError = error != 0 ? error : EIO;
     m_sReason = ErrorText(m_nError) + " (" + pszWhat + " " + m_sPath + ")";
 }
@@ -91,7 +91,7 @@ std::string CDumpFile::FailureStatus() const
 std::string CDumpFile::CutStatus() const
 {
     return FileName(m_sPath) + " was cut at " + std::to_string(m_nMaxBytes >> 20)
-           + " MiB; later messages are listed but not written to it";
+        + " MiB; later messages are listed but not written to it";
 }
 
 void CDumpFile::Append(std::string_view bytes)
@@ -125,8 +125,8 @@ void CDumpFile::StartWriteback()
     if (m_nInFile - m_nWritebackFrom < kWritebackStep)
         return;
     // Advice only: where the file system cannot, Commit's fsync does it all.
-    ::sync_file_range(m_file.Fd(), static_cast<off_t>(m_nWritebackFrom), static_cast<off_t>(m_nInFile - m_nWritebackFrom),
-                      SYNC_FILE_RANGE_WRITE);
+    ::sync_file_range(m_file.Fd(), static_cast<off_t>(m_nWritebackFrom),
+                      static_cast<off_t>(m_nInFile - m_nWritebackFrom), SYNC_FILE_RANGE_WRITE);
     m_nWritebackFrom = m_nInFile;
 #endif
 }
@@ -193,7 +193,7 @@ bool CDumpFile::Commit()
     if (m_file.Commit() || m_file.FailedStep() == platform::PrivateFile::Step::kSyncFolder)
         return true;
     const int error = m_file.Error();
-    struct stat st {};
+    struct stat st { };
     switch (m_file.FailedStep()) {
     case platform::PrivateFile::Step::kClose:
         Fail(error, "closing");

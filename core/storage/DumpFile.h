@@ -22,7 +22,7 @@ public:
     static constexpr uint64_t kMaxDumpBytes = uint64_t{256} << 20;
 
     explicit CDumpFile(std::string path = "message.txt", uint64_t nMaxBytes = kMaxDumpBytes);
-    ~CDumpFile();                            // Abort() unless committed
+    ~CDumpFile();  // Abort() unless committed
     CDumpFile(const CDumpFile&) = delete;
     CDumpFile& operator=(const CDumpFile&) = delete;
 
@@ -45,7 +45,7 @@ public:
 
     bool WasCut() const { return m_bCut; }
     bool Failed() const { return m_nError != 0; }
-    int Error() const { return m_nError; }        // errno of the first failure, 0 when none
+    int Error() const { return m_nError; }  // errno of the first failure, 0 when none
     const std::string& Reason() const { return m_sReason; }
     // "Failed to write message to file: " and the reason, for the status line.
     std::string FailureStatus() const;
@@ -67,12 +67,12 @@ private:
     void Fail(int error, const char* pszWhat);
 
     std::string m_sPath;
-    platform::PrivateFile m_file;            // the new dump, until Commit puts it in place
+    platform::PrivateFile m_file;  // the new dump, until Commit puts it in place
     uint64_t m_nMaxBytes;
-    uint64_t m_nWritten = 0;                 // bytes of records accepted, buffered or not
+    uint64_t m_nWritten = 0;  // bytes of records accepted, buffered or not
     uint64_t m_nTextOffset = 0;
-    uint64_t m_nInFile = 0;                  // bytes handed to write()
-    uint64_t m_nWritebackFrom = 0;           // where StartWriteback has not reached yet
+    uint64_t m_nInFile = 0;         // bytes handed to write()
+    uint64_t m_nWritebackFrom = 0;  // where StartWriteback has not reached yet
     std::string m_buffer;
     bool m_bOpen = false;
     bool m_bCut = false;

@@ -16,8 +16,7 @@
 
 namespace {
 
-constexpr FilterKind kStoredOrder[] = {kFilterSubject, kFilterSubjectExact, kFilterSize,
-                                       kFilterSender, kFilterTrusted};
+constexpr FilterKind kStoredOrder[] = {kFilterSubject, kFilterSubjectExact, kFilterSize, kFilterSender, kFilterTrusted};
 
 using platform::AsciiUpper;
 
@@ -38,9 +37,8 @@ struct ModeTag {
     SubjectMatch m_match;
     std::string_view m_sTag;
 };
-constexpr ModeTag kModeTags[] = {{SubjectMatch::kContains, "contains"},
-                                 {SubjectMatch::kWholeWord, kWordTag},
-                                 {SubjectMatch::kPattern, "pattern"}};
+constexpr ModeTag kModeTags[] = {
+    {SubjectMatch::kContains, "contains"}, {SubjectMatch::kWholeWord, kWordTag}, {SubjectMatch::kPattern, "pattern"}};
 
 std::string Tagged(const FilterEntry& entry)
 {
@@ -64,7 +62,7 @@ std::optional<FilterEntry> Untagged(std::string_view value)
 std::string Ignored(const char* pszWhy)
 {
     return std::string("defaults.txt was ignored because ") + pszWhy
-           + "; the built-in default filters are used instead.";
+        + "; the built-in default filters are used instead.";
 }
 
 }  // namespace
@@ -88,12 +86,12 @@ bool Filters::ReadDefaultsFile()
             m_sDefaultsWarning = Ignored("it is a symbolic link");
         return false;
     }
-    struct stat st {};
+    struct stat st { };
     const char* pszWhy = nullptr;
     if (::fstat(fd, &st) != 0)
         pszWhy = "it cannot be examined";
     else if (S_ISDIR(st.st_mode))
-        pszWhy = "";                        // a folder of that name: no defaults file, as always
+        pszWhy = "";  // a folder of that name: no defaults file, as always
     else if (!S_ISREG(st.st_mode))
         pszWhy = "it is not a plain file";
     else if (st.st_uid != ::geteuid() && st.st_uid != 0)
@@ -188,8 +186,7 @@ void Filters::ApplyDefaultsOnLaunch()
         for (const FilterEntry& entry : m_filters.Entries(kind)) {
             const bool bDefault = std::any_of(defaults.begin(), defaults.end(), [&](const FilterEntry& d) {
                 return d.m_bUtf8 == entry.m_bUtf8 && d.m_match != SubjectMatch::kPattern
-                       && entry.m_match != SubjectMatch::kPattern
-                       && AsciiUpper(d.m_sText) == AsciiUpper(entry.m_sText);
+                    && entry.m_match != SubjectMatch::kPattern && AsciiUpper(d.m_sText) == AsciiUpper(entry.m_sText);
             });
             if (!bDefault)
                 merged.push_back(entry);

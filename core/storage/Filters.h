@@ -11,9 +11,9 @@ class SettingsStore;
 // scan works on its own copy of m_filters.
 class Filters {
 public:
-    FilterLists m_filters;           // active lists: classification and the filter manager
-    FilterLists m_filterDefaults;    // built once by LoadDefaults, never stored
-    int m_bNoStoredFilters = 0;      // set by LoadFilters when the subject, exact and size sections were empty
+    FilterLists m_filters;         // active lists: classification and the filter manager
+    FilterLists m_filterDefaults;  // built once by LoadDefaults, never stored
+    int m_bNoStoredFilters = 0;    // set by LoadFilters when the subject, exact and size sections were empty
 
     // Fills m_filterDefaults from "defaults.txt" in the current directory, or
     // with the built-in lists when that file cannot be opened or is not

@@ -65,8 +65,7 @@ struct JobOutcome {
 // Starts the job and waits for it up to the deadline. A job still running
 // then is left to finish and delete itself: the keyring may call back into
 // it later, so it must not be deleted here.
-template <class Job>
-JobOutcome RunJob(Job* job)
+template <class Job> JobOutcome RunJob(Job* job)
 {
     auto outcome = std::make_shared<JobOutcome>();
     QEventLoop loop;
@@ -166,8 +165,7 @@ std::string PasswordStore::Load(const std::string& server, const std::string& us
     return ReadKeyring(key, password) == kOk ? password : std::string();
 }
 
-PasswordStore::Home PasswordStore::Save(const std::string& server, const std::string& user,
-                                        const std::string& password)
+PasswordStore::Home PasswordStore::Save(const std::string& server, const std::string& user, const std::string& password)
 {
     if (KeyringAvailable() && WriteKeyring(KeyFor(server, user), password)) {
         m_settings.DeleteValue(AccountSettings::kSection, kFileValue);

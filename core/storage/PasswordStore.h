@@ -18,7 +18,9 @@ class PasswordStore {
 public:
     enum Home { kKeyring, kSettingsFile };
 
-    explicit PasswordStore(SettingsStore& settings) : m_settings(settings) {}
+    explicit PasswordStore(SettingsStore& settings)
+        : m_settings(settings)
+    { }
 
     // A Secret Service is running or can be started on the session bus.
     // Looked up once per store.
@@ -58,5 +60,5 @@ private:
     bool WriteKeyring(const std::string& key, const std::string& password);
 
     SettingsStore& m_settings;
-    int m_nAvailable = -1;   // -1 not looked up yet, else 0 or 1
+    int m_nAvailable = -1;  // -1 not looked up yet, else 0 or 1
 };

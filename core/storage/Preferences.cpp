@@ -8,7 +8,9 @@
 
 using namespace settings_keys;
 
-Preferences::Preferences() : m_nKeepCopyDays(QuarantineMaildir::kDefaultDays) {}
+Preferences::Preferences()
+    : m_nKeepCopyDays(QuarantineMaildir::kDefaultDays)
+{ }
 
 Preferences Preferences::Load(const SettingsStore& settings)
 {

@@ -13,14 +13,14 @@ struct Preferences {
     // Whether a purge asks first, when the key is missing.
     static constexpr int kDefaultAskBeforeDelete = 1;
 
-    int m_bCloseWhenDone = 0;    // "End": close the window once the purge is done
-    int m_bAutoStart = 0;        // "Start": scan as the window opens
-    int m_bDefaultFilters = 0;   // "Def": use the built-in lists, not the stored ones
-    int m_nCheckEvery = 0;       // "CheckEvery": minutes between background checks, 0: off
-    int m_nKeepCopyKB = 0;       // "KeepCopyKB": 0 or missing, no copies
-    int m_nKeepCopyDays;         // "KeepCopyDays"
+    int m_bCloseWhenDone = 0;                          // "End": close the window once the purge is done
+    int m_bAutoStart = 0;                              // "Start": scan as the window opens
+    int m_bDefaultFilters = 0;                         // "Def": use the built-in lists, not the stored ones
+    int m_nCheckEvery = 0;                             // "CheckEvery": minutes between background checks, 0: off
+    int m_nKeepCopyKB = 0;                             // "KeepCopyKB": 0 or missing, no copies
+    int m_nKeepCopyDays;                               // "KeepCopyDays"
     int m_bAskBeforeDelete = kDefaultAskBeforeDelete;  // "AskBeforeDelete"
-    ServerWait m_wait;           // "WaitSeconds"
+    ServerWait m_wait;                                 // "WaitSeconds"
 
     Preferences();
     static Preferences Load(const SettingsStore& settings);

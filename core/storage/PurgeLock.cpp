@@ -28,9 +28,9 @@ std::string AccountHash(const std::string& account)
 }  // namespace
 
 PurgeLock::PurgeLock(const std::string& folder, const std::string& account)
-    : m_sFolder(folder), m_sName("purge-" + AccountHash(account) + ".lock")
-{
-}
+    : m_sFolder(folder),
+      m_sName("purge-" + AccountHash(account) + ".lock")
+{ }
 
 bool PurgeLock::Acquire(std::chrono::milliseconds wait, const std::function<bool()>& stop)
 {
@@ -43,7 +43,7 @@ bool PurgeLock::Acquire(std::chrono::milliseconds wait, const std::function<bool
     if (dir.Get() < 0)
         return false;
     platform::UniqueFd fd(::openat(dir.Get(), m_sName.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
-    struct stat st {};
+    struct stat st { };
     if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
         return false;
     // Polled rather than blocking: flock has no time-out, and the purge

@@ -26,14 +26,13 @@ int OpenPrivateFolder(int parent, const char* name)
     return platform::OpenOwnFolder(parent, name, true);
 }
 
-
 // A name no other delivery can have (the Maildir rule): time, microseconds,
 // process, a counter of this process, and the host with '/' and ':'
 // written as the Maildir convention says.
 std::string UniqueName()
 {
     static std::atomic<unsigned> counter{0};
-    timeval now {};
+    timeval now{};
     ::gettimeofday(&now, nullptr);
     char host[256] = {};
     if (::gethostname(host, sizeof host - 1) != 0 || host[0] == '\0')
@@ -47,8 +46,8 @@ std::string UniqueName()
         else
             safeHost += *p;
     }
-    return std::to_string(now.tv_sec) + ".M" + std::to_string(now.tv_usec) + "P" + std::to_string(::getpid())
-           + "Q" + std::to_string(++counter) + "." + safeHost;
+    return std::to_string(now.tv_sec) + ".M" + std::to_string(now.tv_usec) + "P" + std::to_string(::getpid()) + "Q"
+        + std::to_string(++counter) + "." + safeHost;
 }
 
 // The key a copy's name carries: ",K=" and 32 hex digits, before any ':'.
@@ -67,8 +66,7 @@ std::string_view KeyOfName(std::string_view name)
 
 // Calls f(folder fd, name, stat) for each regular file in new/, cur/ and
 // (with bTmp) tmp/, never through a link.
-template <typename F>
-void ForEachCopy(const std::string& root, bool bTmp, F&& f)
+template <typename F> void ForEachCopy(const std::string& root, bool bTmp, F&& f)
 {
     for (const char* sub : {"new", "cur", "tmp"}) {
         if (!bTmp && std::string_view(sub) == "tmp")
@@ -85,7 +83,7 @@ void ForEachCopy(const std::string& root, bool bTmp, F&& f)
         while (const dirent* entry = ::readdir(dir)) {
             if (entry->d_name[0] == '.')
                 continue;
-            struct stat st {};
+            struct stat st { };
             if (::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
                 f(fd, path, std::string(entry->d_name), st);
         }
@@ -102,13 +100,11 @@ std::string ErrorText(const std::string& what, int error = errno)
 
 QuarantineMaildir::QuarantineMaildir()
     : m_sFolder(DefaultFolder())
-{
-}
+{ }
 
 QuarantineMaildir::QuarantineMaildir(std::string folder)
     : m_sFolder(std::move(folder))
-{
-}
+{ }
 
 std::string QuarantineMaildir::DefaultFolder()
 {

@@ -33,8 +33,7 @@ std::string NameHash(const std::string& text)
 
 }  // namespace
 
-std::string RememberedChoices::PathFor(const std::string& server, const std::string& user,
-                                       const std::string& port)
+std::string RememberedChoices::PathFor(const std::string& server, const std::string& user, const std::string& port)
 {
     const std::string base = platform::XdgFolder("XDG_STATE_HOME", ".local/state");
     if (base.empty())
@@ -43,8 +42,8 @@ std::string RememberedChoices::PathFor(const std::string& server, const std::str
     // accounts apart whatever their names hold.
     std::string readable = user + "@" + server;
     for (char& c : readable) {
-        const bool bSafe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
-                           || c == '.' || c == '-' || c == '_' || c == '@';
+        const bool bSafe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.'
+            || c == '-' || c == '_' || c == '@';
         if (!bSafe)
             c = '_';
     }
@@ -80,7 +79,7 @@ bool RememberedChoices::Load(const std::string& path)
     const platform::UniqueFd fd(::openat(dir.Get(), path.c_str() + slash + 1, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (fd.Get() < 0)
         return errno == ENOENT;
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     std::string text(static_cast<size_t>(std::min(st.st_size, static_cast<off_t>(kMaxFileBytes))), '\0');
@@ -100,11 +99,10 @@ bool RememberedChoices::Load(const std::string& path)
     std::istringstream in(text);
     std::string line;
     if (!std::getline(in, line) || line != kFirstLine)
-        return true;                          // not ours, or from a later version: start afresh
+        return true;  // not ours, or from a later version: start afresh
     // "1 <uidl>" checked, "0 <uidl>" unchecked; anything else is skipped.
     while (m_choices.size() < kMaxChoices && std::getline(in, line)) {
-        if (line.size() < 3 || line.size() > kMaxUidl + 2 || (line[0] != '0' && line[0] != '1')
-            || line[1] != ' ')
+        if (line.size() < 3 || line.size() > kMaxUidl + 2 || (line[0] != '0' && line[0] != '1') || line[1] != ' ')
             continue;
         const std::string uidl = line.substr(2);
         if (IsUidl(uidl))

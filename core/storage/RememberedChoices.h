@@ -23,8 +23,7 @@ public:
 
     // The file of an account: "$XDG_STATE_HOME/Mavix/choices-<name>" (else
     // "~/.local/state/Mavix/..."), <name> told apart by server, user and port.
-    static std::string PathFor(const std::string& server, const std::string& user,
-                               const std::string& port);
+    static std::string PathFor(const std::string& server, const std::string& user, const std::string& port);
 
     // Forgets what was held and reads the file at `path` (absent: no
     // choices). False when it exists but cannot be read, or when the file or

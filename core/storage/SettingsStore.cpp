@@ -102,14 +102,15 @@ std::string Folder(const std::string& file)
 std::string LinkProblem(const std::string& path, bool bFolder)
 {
     return std::string(bFolder ? "The settings folder " : "The settings file ") + path
-           + " is a symbolic link; Mavix does not use settings through a link. "
-             "Replace it with the real " + (bFolder ? "folder." : "file.");
+        + " is a symbolic link; Mavix does not use settings through a link. "
+          "Replace it with the real "
+        + (bFolder ? "folder." : "file.");
 }
 
 std::string ForeignProblem(const std::string& path)
 {
     return "The settings file or folder " + path
-           + " belongs to another user or is not a plain file or folder; Mavix does not use it.";
+        + " belongs to another user or is not a plain file or folder; Mavix does not use it.";
 }
 
 // The folder holding the settings file: a real folder of the user's own,
@@ -120,14 +121,14 @@ int OpenFolder(const std::string& dir, std::string* pProblem)
     const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        struct stat st {};
+        struct stat st { };
         if ((error == ELOOP || error == ENOTDIR) && lstat(dir.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
             *pProblem = LinkProblem(dir, true);
         else
             platform::Trace("SettingsStore: cannot open the folder %s (errno %d)\n", dir.c_str(), error);
         return -1;
     }
-    struct stat st {};
+    struct stat st { };
     if (fstat(fd, &st) != 0 || st.st_uid != geteuid()) {
         *pProblem = ForeignProblem(dir);
         close(fd);
@@ -177,7 +178,7 @@ bool EnsureFile(const std::string& path, bool* pbCreated, std::string* pProblem)
             *pProblem = LinkProblem(path, false);
         return false;
     }
-    struct stat st {};
+    struct stat st { };
     bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid();
     if (!ok)
         *pProblem = ForeignProblem(path);
@@ -193,17 +194,19 @@ struct FileId {
     dev_t dev = 0;
     ino_t ino = 0;
     off_t size = 0;
-    timespec mtime {}, ctime {};
+    timespec mtime{}, ctime{};
 
     explicit FileId(const struct stat& st = {})
-        : dev(st.st_dev), ino(st.st_ino), size(st.st_size), mtime(st.st_mtim), ctime(st.st_ctim)
-    {
-    }
+        : dev(st.st_dev),
+          ino(st.st_ino),
+          size(st.st_size),
+          mtime(st.st_mtim),
+          ctime(st.st_ctim)
+    { }
     bool operator==(const FileId& o) const
     {
         return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec
-               && mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec
-               && ctime.tv_nsec == o.ctime.tv_nsec;
+            && mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec;
     }
 };
 
@@ -211,9 +214,9 @@ struct FileId {
 
 // Every value of the file as it was parsed once.
 struct SettingsStore::Snapshot {
-    QHash<QString, std::string> m_values;   // "group/name" as stored
+    QHash<QString, std::string> m_values;  // "group/name" as stored
     QStringList m_groups;
-    QHash<QString, QStringList> m_keys;     // the names of each group, in QSettings' order
+    QHash<QString, QStringList> m_keys;  // the names of each group, in QSettings' order
 };
 
 struct SettingsStore::State {
@@ -282,7 +285,7 @@ void RemoveLeftovers(int dirFd, const std::string& file)
     const std::string prefix = TempPrefix(file);
     while (const dirent* entry = readdir(dir)) {
         if (std::string_view(entry->d_name).substr(0, prefix.size()) == prefix)
-            unlinkat(dirFd, entry->d_name, 0);   // a link itself, never what it names
+            unlinkat(dirFd, entry->d_name, 0);  // a link itself, never what it names
     }
     closedir(dir);
 }
@@ -358,7 +361,7 @@ bool ReadCurrent(const std::string& path, std::string* pBytes, mode_t* pMode, st
         platform::Trace("SettingsStore: cannot write %s (errno %d)\n", path.c_str(), error);
         return false;
     }
-    struct stat st {};
+    struct stat st { };
     if (fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) {
         *pProblem = ForeignProblem(path);
         return false;
@@ -420,8 +423,7 @@ bool PutInPlace(const std::string& path, const std::string& bytes, mode_t mode)
 // them in a scratch copy, and the result renamed into place and synced by
 // the private file writer, so a crash at any moment leaves the old file or
 // the new one, whole. A change that changes no byte writes nothing.
-bool CommitChange(const std::string& path, const std::function<void(QSettings&)>& change,
-                  std::string* pProblem)
+bool CommitChange(const std::string& path, const std::function<void(QSettings&)>& change, std::string* pProblem)
 {
     if (path.empty() || !EnsureFile(path, nullptr, pProblem))
         return false;
@@ -442,7 +444,7 @@ bool StatUsable(const std::string& path, struct stat& st, std::string* pProblem)
 {
     pProblem->clear();
     const std::string dir = Folder(path);
-    struct stat dirSt {};
+    struct stat dirSt { };
     if (lstat(dir.c_str(), &dirSt) != 0)
         return false;
     if (S_ISLNK(dirSt.st_mode)) {
@@ -454,7 +456,7 @@ bool StatUsable(const std::string& path, struct stat& st, std::string* pProblem)
         return false;
     }
     if (lstat(path.c_str(), &st) != 0)
-        return false;                       // no file yet: every read gives its default
+        return false;  // no file yet: every read gives its default
     if (S_ISLNK(st.st_mode)) {
         *pProblem = LinkProblem(path, false);
         return false;
@@ -470,8 +472,7 @@ bool StatUsable(const std::string& path, struct stat& st, std::string* pProblem)
 
 SettingsStore::SettingsStore()
     : m_pState(std::make_shared<State>())
-{
-}
+{ }
 
 std::string SettingsStore::File() const
 {
@@ -492,7 +493,7 @@ std::shared_ptr<const SettingsStore::Snapshot> SettingsStore::Load() const
         return nullptr;
     State& state = *m_pState;
     std::lock_guard lock(state.mutex);
-    struct stat st {};
+    struct stat st { };
     if (!StatUsable(path, st, &state.problem)) {
         state.snapshot.reset();
         return nullptr;
@@ -590,8 +591,7 @@ std::optional<int> SettingsStore::ParseInt(std::string_view text)
     return static_cast<int>(std::clamp<int64_t>(*value, INT_MIN, INT_MAX));
 }
 
-bool SettingsStore::WriteString(const std::string& section, const std::string& name,
-                                const std::string& sValue)
+bool SettingsStore::WriteString(const std::string& section, const std::string& name, const std::string& sValue)
 {
     if (!IsValidName(section) || !IsValidName(name))
         return false;

@@ -56,8 +56,7 @@ public:
     // Reads never fail and never create anything: a missing section or value,
     // or a value of 260 bytes or more, gives the default.
     int ReadInt(const std::string& section, const std::string& name, int nDefault) const;
-    std::string ReadString(const std::string& section, const std::string& name,
-                           const std::string& sDefault) const;
+    std::string ReadString(const std::string& section, const std::string& name, const std::string& sDefault) const;
 
     // How ReadInt reads a stored text ("%d": blanks, sign, digits, the rest
     // ignored; saturating at the ends of int). Nothing without a digit.
@@ -66,8 +65,7 @@ public:
     // A write creates the file and the section when missing. False when the
     // value could not be put on disk (or a name is empty or holds '/').
     bool WriteInt(const std::string& section, const std::string& name, int nValue);
-    bool WriteString(const std::string& section, const std::string& name,
-                     const std::string& sValue);
+    bool WriteString(const std::string& section, const std::string& name, const std::string& sValue);
 
     // Removes one value in one atomic write. True when the value is gone
     // (also when there was none).
@@ -80,8 +78,7 @@ public:
 
     // Replaces a whole section in one atomic write: whatever happens, the
     // section on disk is either the old one or the new one, never a mix.
-    bool ReplaceSection(const std::string& section,
-                        const std::vector<std::pair<std::string, std::string>>& values);
+    bool ReplaceSection(const std::string& section, const std::vector<std::pair<std::string, std::string>>& values);
 
     using Section = std::pair<std::string, std::vector<std::pair<std::string, std::string>>>;
     // Replaces several sections in one atomic write (one file rename).

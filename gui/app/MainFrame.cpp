@@ -47,7 +47,8 @@ QSize WorkAreaSize()
 }  // namespace
 
 CMainFrame::CMainFrame(SettingsStore& settings, QWidget* parent)
-    : QMainWindow(parent), m_settings(settings)
+    : QMainWindow(parent),
+      m_settings(settings)
 {
     setWindowTitle(QStringLiteral("Mavix"));
     m_placementTimer.setSingleShot(true);
@@ -98,7 +99,7 @@ void CMainFrame::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     if (m_bClosed)
-        return;     // the close sequence stored the final placement
+        return;  // the close sequence stored the final placement
     // Every resize records the window's placement, so the next start finds it
     // even when this run does not end through the close sequence. A drag
     // resizes many times a second and each write is synced to disk, so the
@@ -242,10 +243,14 @@ bool CMainFrame::SetStatusPaneText(int nPane, const QString& text)
 QLabel* CMainFrame::StatusPane(int nPane) const
 {
     switch (nPane) {
-    case 0: return m_pPane0;
-    case 1: return m_pPane1;
-    case 2: return m_pPane2;
-    default: return nullptr;
+    case 0:
+        return m_pPane0;
+    case 1:
+        return m_pPane1;
+    case 2:
+        return m_pPane2;
+    default:
+        return nullptr;
     }
 }
 

@@ -75,8 +75,8 @@ private:
     SettingsStore& m_settings;
     QRect m_rectPlacement;
     QTimer m_placementTimer;
-    QRect m_rectWritten;            // the placement last stored by a resize
-    QRect m_rectPending;            // the placement waiting to be stored
+    QRect m_rectWritten;  // the placement last stored by a resize
+    QRect m_rectPending;  // the placement waiting to be stored
     int m_bStartupTimerArmed = 0;
     QStatusBar* m_pStatusBar = nullptr;
     QLabel* m_pPane0 = nullptr;
@@ -89,7 +89,7 @@ private:
     QAction* m_pAbout = nullptr;
     CRecentlyDeletedWindow* m_pRecentlyDeleted = nullptr;
     CTrayController* m_pTray = nullptr;
-    bool m_bExiting = false;        // a close that ends the program, tray or not
+    bool m_bExiting = false;  // a close that ends the program, tray or not
     std::chrono::milliseconds m_shutdownBudget = kShutdownBudget;
     bool m_bClosed = false;
 };

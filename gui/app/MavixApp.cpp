@@ -46,8 +46,7 @@ bool CMavixApp::InitInstance()
 
     m_pMainFrame = std::make_unique<CMainFrame>(m_settings);
     CMavixView* pView = m_pMainFrame->CreateView();
-    QObject::connect(m_pMainFrame->AboutAction(), &QAction::triggered, m_pMainFrame.get(),
-                     [this] { OnAppAbout(); });
+    QObject::connect(m_pMainFrame->AboutAction(), &QAction::triggered, m_pMainFrame.get(), [this] { OnAppAbout(); });
     pView->OnInitialUpdate();
     m_pMainFrame->show();
     return true;

@@ -31,7 +31,7 @@ public:
     static bool EnterDataDirectory(std::string* psDir);
 
     SettingsStore m_settings;
-    int m_bMailLinkVisited = 0;   // the About box's links, visited in this run
+    int m_bMailLinkVisited = 0;  // the About box's links, visited in this run
     int m_bWebLinkVisited = 0;
 
 private:

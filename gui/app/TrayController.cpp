@@ -15,7 +15,10 @@
 #include <QWidget>
 
 CTrayController::CTrayController(SettingsStore& settings, CMavixView& view, QWidget& window)
-    : QObject(&window), m_settings(settings), m_view(view), m_window(window)
+    : QObject(&window),
+      m_settings(settings),
+      m_view(view),
+      m_window(window)
 {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &CTrayController::OnTimer);

@@ -9,17 +9,16 @@
 
 namespace {
 
-const char kUsage[] =
-    "Usage: mavix [--desktop]\n"
-    "Screens a POP3 mailbox: shows the headers of the waiting mail and deletes\n"
-    "the checked messages on the server before any mail program downloads them.\n"
-    "\"message.txt\" (the headers of the last scan) and \"defaults.txt\" (default\n"
-    "filter lists) are written and read in the current folder.\n"
-    "\n"
-    "  --desktop   work in $XDG_DATA_HOME/Mavix (what the desktop launcher does)\n"
-    "  --help      show this text\n"
-    "  --version   show the version\n"
-    "Qt's own options (-platform, -style, ...) are accepted too.\n";
+const char kUsage[] = "Usage: mavix [--desktop]\n"
+                      "Screens a POP3 mailbox: shows the headers of the waiting mail and deletes\n"
+                      "the checked messages on the server before any mail program downloads them.\n"
+                      "\"message.txt\" (the headers of the last scan) and \"defaults.txt\" (default\n"
+                      "filter lists) are written and read in the current folder.\n"
+                      "\n"
+                      "  --desktop   work in $XDG_DATA_HOME/Mavix (what the desktop launcher does)\n"
+                      "  --help      show this text\n"
+                      "  --version   show the version\n"
+                      "Qt's own options (-platform, -style, ...) are accepted too.\n";
 
 }  // namespace
 

@@ -37,8 +37,7 @@ CAboutDlg::CAboutDlg(int* pbMailLinkVisited, int* pbWebLinkVisited, QWidget* par
     const int nChar = fontMetrics().averageCharWidth();
 
     auto* does = TextGroup(QStringLiteral("What Mavix Does"),
-                           QStringLiteral("Lets you screen incoming emails and delete before downloading"),
-                           this);
+                           QStringLiteral("Lets you screen incoming emails and delete before downloading"), this);
     auto* legal = TextGroup(QStringLiteral("Legal Stuff"),
                             QStringLiteral("Mavix comes with no warranty of any kind, and you use it "
                                            "at your own risk."),
@@ -91,6 +90,5 @@ CAboutDlg::CAboutDlg(int* pbMailLinkVisited, int* pbWebLinkVisited, QWidget* par
 
 QString CAboutDlg::BuildText()
 {
-    return sizeof(void*) == 8 ? QStringLiteral("A 64 bit application")
-                              : QStringLiteral("A 32 bit application");
+    return sizeof(void*) == 8 ? QStringLiteral("A 64 bit application") : QStringLiteral("A 32 bit application");
 }

@@ -229,9 +229,8 @@ void CAccountDlg::accept()
         serverProblem = QStringLiteral("The server name can only hold Western (Windows-1252) characters.");
     const QString userProblem = CredentialProblem(m_pUser->text(), QStringLiteral("user name"));
     const QString passProblem = CredentialProblem(m_pPass->text(), QStringLiteral("password"));
-    const QString portProblem = port.isEmpty()
-        ? QStringLiteral("Enter the port as a whole number from 1 to 65535.")
-        : QString();
+    const QString portProblem =
+        port.isEmpty() ? QStringLiteral("Enter the port as a whole number from 1 to 65535.") : QString();
     const QString fingerprintText = m_pFingerprint->text().trimmed();
     const std::string fingerprint = platform::NormaliseFingerprint(fingerprintText.toStdString());
     const QString fingerprintProblem = !fingerprintText.isEmpty() && fingerprint.empty()
@@ -246,9 +245,11 @@ void CAccountDlg::accept()
 
     // Nothing is stored while any field is refused; the first refused field
     // takes the focus so the user can correct it at once.
-    const std::pair<const QString*, QLineEdit*> checks[] = {
-        {&serverProblem, m_pServer}, {&userProblem, m_pUser},
-        {&passProblem, m_pPass}, {&portProblem, m_pPort}, {&fingerprintProblem, m_pFingerprint}};
+    const std::pair<const QString*, QLineEdit*> checks[] = {{&serverProblem, m_pServer},
+                                                            {&userProblem, m_pUser},
+                                                            {&passProblem, m_pPass},
+                                                            {&portProblem, m_pPort},
+                                                            {&fingerprintProblem, m_pFingerprint}};
     for (const auto& [problem, field] : checks) {
         if (!problem->isEmpty()) {
             field->setFocus();

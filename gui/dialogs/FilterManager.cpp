@@ -20,11 +20,9 @@ int ManageFilters(QWidget* parent, Filters& filters, SettingsStore& settings)
     auto* tabs = new QTabWidget(&sheet);
     // In the order their lists are replaced on OK: size, subject, subject
     // exact, senders, trusted senders.
-    CFilterPage* const apPages[] = {new CFilterSizePage(filters, tabs),
-                                    new CFilterSubPage(filters, tabs),
-                                    new CFilterSubExPage(filters, tabs),
-                                    new CFilterSenderPage(kFilterSender, filters, tabs),
-                                    new CFilterSenderPage(kFilterTrusted, filters, tabs)};
+    CFilterPage* const apPages[] = {
+        new CFilterSizePage(filters, tabs), new CFilterSubPage(filters, tabs), new CFilterSubExPage(filters, tabs),
+        new CFilterSenderPage(kFilterSender, filters, tabs), new CFilterSenderPage(kFilterTrusted, filters, tabs)};
     tabs->addTab(apPages[0], QStringLiteral("Size Filter"));
     tabs->addTab(apPages[1], QStringLiteral("Subject Filter"));
     tabs->addTab(apPages[2], QStringLiteral("Subject Exact Filter"));

@@ -57,9 +57,9 @@ QString Shown(const FilterEntry& entry)
 }  // namespace
 
 CFilterPage::CFilterPage(FilterKind kind, Filters& filters, const QString& note, QWidget* parent)
-    : QWidget(parent)
-    , m_filters(filters)
-    , m_nKind(kind)
+    : QWidget(parent),
+      m_filters(filters),
+      m_nKind(kind)
 {
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("list"));

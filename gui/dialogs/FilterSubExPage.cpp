@@ -5,5 +5,4 @@ CFilterSubExPage::CFilterSubExPage(Filters& filters, QWidget* parent)
                   QStringLiteral("If the Subject of the email exactly matches the text shown above, "
                                  "the email is marked for deletion."),
                   parent)
-{
-}
+{ }

@@ -8,8 +8,7 @@ CFilterSubPage::CFilterSubPage(Filters& filters, QWidget* parent)
                                  "beside it) or matches its regular expression, the email is marked for "
                                  "deletion. Case and accents do not matter."),
                   parent)
-{
-}
+{ }
 
 std::string CFilterSubPage::FoldEntry(const std::string& text)
 {

@@ -17,8 +17,8 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     m_pAutoStart->setObjectName(QStringLiteral("autoStart"));
     m_pExitAfter = new QCheckBox(QStringLiteral("Automatically Exit After Cancel or Purge"), this);
     m_pExitAfter->setObjectName(QStringLiteral("exitAfter"));
-    m_pDefaultFilters = new QCheckBox(
-        QStringLiteral("Automatically Set the Filter lists to the Default on Launch"), this);
+    m_pDefaultFilters =
+        new QCheckBox(QStringLiteral("Automatically Set the Filter lists to the Default on Launch"), this);
     m_pDefaultFilters->setObjectName(QStringLiteral("defaultFilters"));
 
     // Off unless ticked: background checks, and copies of what is deleted

@@ -31,7 +31,7 @@ public:
     static constexpr int kMinCheckMinutes = 5;
     static constexpr int kMaxCheckMinutes = 1440;
     static constexpr int kDefaultCheckMinutes = 15;
-    static constexpr int kMaxKeepKB = 50 * 1024;    // as the Maildir of copies takes them
+    static constexpr int kMaxKeepKB = 50 * 1024;  // as the Maildir of copies takes them
     static constexpr int kDefaultKeepKB = 500;
     static constexpr int kMaxKeepDays = 3650;
 

@@ -39,7 +39,11 @@ QString SizeText(std::int64_t bytes)
 // A cell that sorts by a number rather than by its text.
 class NumberItem : public QTableWidgetItem {
 public:
-    NumberItem(const QString& text, qint64 value) : QTableWidgetItem(text) { setData(Qt::UserRole, value); }
+    NumberItem(const QString& text, qint64 value)
+        : QTableWidgetItem(text)
+    {
+        setData(Qt::UserRole, value);
+    }
     bool operator<(const QTableWidgetItem& other) const override
     {
         return data(Qt::UserRole).toLongLong() < other.data(Qt::UserRole).toLongLong();
@@ -49,7 +53,8 @@ public:
 }  // namespace
 
 CRecentlyDeletedWindow::CRecentlyDeletedWindow(QWidget* parent, std::string journalFolder)
-    : QDialog(parent), m_sFolder(std::move(journalFolder))
+    : QDialog(parent),
+      m_sFolder(std::move(journalFolder))
 {
     setWindowTitle(QStringLiteral("Recently Deleted"));
     setObjectName(QStringLiteral("recentlyDeleted"));
@@ -135,8 +140,8 @@ void CRecentlyDeletedWindow::Reload()
         if (e.m_nState != JournalEntry::State::kDeleted)
             reason += std::string(" (") + DeletionJournal::StateText(e.m_nState) + ")";
         m_pTable->setItem(row, kReason, new QTableWidgetItem(Shown(reason)));
-        const auto copy = e.m_sUidl.empty() ? copies.end()
-                                            : copies.find(QuarantineMaildir::CopyKey(e.m_sAccount, e.m_sUidl));
+        const auto copy =
+            e.m_sUidl.empty() ? copies.end() : copies.find(QuarantineMaildir::CopyKey(e.m_sAccount, e.m_sUidl));
         auto* kept = new QTableWidgetItem(copy != copies.end() ? QStringLiteral("kept") : QStringLiteral("\u2014"));
         if (copy != copies.end()) {
             kept->setData(Qt::UserRole, QString::fromStdString(copy->second));
@@ -157,9 +162,10 @@ void CRecentlyDeletedWindow::Reload()
     const QString back = QStringLiteral(
         "\nPOP3 cannot put a message back on the server. Where a copy was kept, select its row to save it as a "
         "file or open it in your mail program.");
-    m_pSummary->setText((entries.empty()
-        ? QStringLiteral("Nothing has been deleted yet. Deletions are recorded in %1.").arg(path)
-        : QStringLiteral("%1 deleted messages, newest first, from %2.").arg(entries.size()).arg(path)) + back);
+    m_pSummary->setText(
+        (entries.empty() ? QStringLiteral("Nothing has been deleted yet. Deletions are recorded in %1.").arg(path)
+                         : QStringLiteral("%1 deleted messages, newest first, from %2.").arg(entries.size()).arg(path))
+        + back);
     UpdateButtons();
 }
 

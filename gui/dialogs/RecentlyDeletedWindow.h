@@ -44,7 +44,7 @@ private:
     std::string m_sFolder;
     QPushButton* m_pSave;
     QPushButton* m_pOpen;
-    std::unique_ptr<QTemporaryDir> m_pOpened;   // copies handed to the mail program, 0700
+    std::unique_ptr<QTemporaryDir> m_pOpened;  // copies handed to the mail program, 0700
     QLabel* m_pSummary;
     QTableWidget* m_pTable;
     bool m_bSized = false;

@@ -68,7 +68,9 @@ static_assert(CPrefsDlg::kMinCheckMinutes == BackgroundCheck::kMinMinutes
 // GUI thread, in the order the workers sent them.
 class CMavixView::EngineListener : public NoteQueueListener {
 public:
-    explicit EngineListener(CMavixView& view) : m_view(view) {}
+    explicit EngineListener(CMavixView& view)
+        : m_view(view)
+    { }
 
 protected:
     // Worker thread: only queue. The lambda runs on the GUI thread; it is
@@ -85,7 +87,9 @@ private:
 };
 
 CMavixView::CMavixView(SettingsStore& settings, IMavixFrame& frame, QWidget* parent)
-    : QWidget(parent), m_settings(settings), m_frame(frame)
+    : QWidget(parent),
+      m_settings(settings),
+      m_frame(frame)
 {
     // The session first: the grid renders it. Its engine's workers start
     // in OnInitialUpdate, so no note comes before the widgets are made.
@@ -252,8 +256,8 @@ void CMavixView::LayoutButtons()
         QPushButton* m_pButton;
         int m_nWidthDu;
     };
-    const Slot aButtons[] = {{m_pShowStop, 55}, {m_pCheckAll, 55}, {m_pUncheckAll, 55},
-                          {m_pCancel, 55}, {m_pRemoveChecked, 95}};
+    const Slot aButtons[] = {
+        {m_pShowStop, 55}, {m_pCheckAll, 55}, {m_pUncheckAll, 55}, {m_pCancel, 55}, {m_pRemoveChecked, 95}};
     int nHeight = dy(15);
     for (const Slot& s : aButtons)
         nHeight = std::max(nHeight, s.m_pButton->sizeHint().height());
@@ -310,8 +314,7 @@ void CMavixView::OnShowStop()
         return;
     }
     if (!m_account.IsComplete()) {
-        Prompter::MessageBox(this, QStringLiteral("Failed to connect (some field is blank)\n")
-                                       + AccountText());
+        Prompter::MessageBox(this, QStringLiteral("Failed to connect (some field is blank)\n") + AccountText());
         return;
     }
     // A review left open belongs to the session the new scan replaces: its
@@ -560,9 +563,10 @@ void CMavixView::OnSessionLost(const SessionLost& lost)
         return;
     }
     ShowReviewCancelled();
-    Prompter::MessageBox(this, QStringLiteral("The server ended the session. It gives its messages no lasting "
-                                              "ids (UIDL), so the rows can no longer be matched to messages: "
-                                              "scan again."));
+    Prompter::MessageBox(this,
+                         QStringLiteral("The server ended the session. It gives its messages no lasting "
+                                        "ids (UIDL), so the rows can no longer be matched to messages: "
+                                        "scan again."));
 }
 
 void CMavixView::OnCheckAll()
@@ -630,8 +634,7 @@ bool CMavixView::eventFilter(QObject* watched, QEvent* event)
     }
     if (watched == m_pGrid && event->type() == QEvent::KeyPress) {
         const auto* pKey = static_cast<QKeyEvent*>(event);
-        if (pKey->key() == Qt::Key_Space && pKey->modifiers() == Qt::NoModifier
-            && m_pGrid->selectionModel()) {
+        if (pKey->key() == Qt::Key_Space && pKey->modifiers() == Qt::NoModifier && m_pGrid->selectionModel()) {
             std::vector<int> rows;
             for (const QModelIndex& index : m_pGrid->selectionModel()->selectedRows())
                 rows.push_back(index.row());
@@ -685,7 +688,7 @@ bool CMavixView::ConfirmPurge()
     for (const QString& subject : subjects) {
         const QString shown = subject.trimmed().isEmpty() ? QStringLiteral("(no subject)") : subject.simplified();
         lines << QStringLiteral("\u2022 ")
-                     + (shown.size() > kMaxAskedSubject ? shown.left(kMaxAskedSubject - 1) + QChar(0x2026) : shown);
+                + (shown.size() > kMaxAskedSubject ? shown.left(kMaxAskedSubject - 1) + QChar(0x2026) : shown);
     }
     if (nChecked > static_cast<int>(subjects.size()))
         lines << QStringLiteral("and %1 more").arg(nChecked - static_cast<int>(subjects.size()));
@@ -710,8 +713,9 @@ bool CMavixView::ConfirmPurge()
 
 void CMavixView::ShowCheckedCount()
 {
-    m_frame.SetStatusPaneText(kCheckedPane, m_pModel->Count() == 0 ? QString()
-                                                 : QStringLiteral("  %1 checked").arg(m_pModel->CheckedCount()));
+    m_frame.SetStatusPaneText(kCheckedPane,
+                              m_pModel->Count() == 0 ? QString()
+                                                     : QStringLiteral("  %1 checked").arg(m_pModel->CheckedCount()));
 }
 
 void CMavixView::OnPurgeProgress(const PurgeProgress& progress)
@@ -721,10 +725,10 @@ void CMavixView::OnPurgeProgress(const PurgeProgress& progress)
     m_pProgress->setValue(m_pProgress->value() + 1);
     // A broken session is told about once the purge has ended.
     if (IsMismatch(progress.m_nOutcome)) {
-        Prompter::MessageBox(this, QStringLiteral("Grid has ") + FromCp1252(progress.m_sGridSubject)
-                                       + QStringLiteral("\n but Msg has \n")
-                                       + FromCp1252(progress.m_sServerSubject)
-                                       + QStringLiteral("\n\n Aborting"));
+        Prompter::MessageBox(this,
+                             QStringLiteral("Grid has ") + FromCp1252(progress.m_sGridSubject)
+                                 + QStringLiteral("\n but Msg has \n") + FromCp1252(progress.m_sServerSubject)
+                                 + QStringLiteral("\n\n Aborting"));
     }
 }
 
@@ -761,9 +765,8 @@ void CMavixView::ReportShortfall(const PurgeFinished& done)
 {
     const PurgeResult& result = done.m_result;
     const bool bShortfall = !result.m_aRefused.empty() || !result.m_aChanged.empty() || !result.m_aGone.empty()
-                            || !result.m_aLeft.empty() || !result.m_aNotKept.empty() || result.m_bBroken
-                            || !result.m_sNotStarted.empty() || result.m_bNotRecorded
-                            || (!result.m_aMarked.empty() && !result.m_bCommitted);
+        || !result.m_aLeft.empty() || !result.m_aNotKept.empty() || result.m_bBroken || !result.m_sNotStarted.empty()
+        || result.m_bNotRecorded || (!result.m_aMarked.empty() && !result.m_bCommitted);
     if (!bShortfall)
         return;
     QString text = FromCp1252(done.m_sSummary);
@@ -965,8 +968,7 @@ void CMavixView::SetUpGridExtras()
 
     m_pGrid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_pGrid, &QWidget::customContextMenuRequested, this, &CMavixView::OnGridContextMenu);
-    connect(m_pGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &CMavixView::ShowCurrentReason);
+    connect(m_pGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &CMavixView::ShowCurrentReason);
     connect(m_pModel, &QAbstractItemModel::dataChanged, this, &CMavixView::ShowCurrentReason);
     connect(m_pModel, &QAbstractItemModel::modelReset, this,
             [this] { m_frame.SetStatusPaneText(0, QStringLiteral("Ready")); });
@@ -987,8 +989,7 @@ void CMavixView::ShowCurrentReason()
         return;
     }
     const MessageRow row = m_pModel->Row(m_pModel->MessageIndex(current.row()));
-    m_frame.SetStatusPaneText(0, row.m_sReason.empty() ? QStringLiteral("Ready")
-                                                       : ShownUtf8(row.m_sReason));
+    m_frame.SetStatusPaneText(0, row.m_sReason.empty() ? QStringLiteral("Ready") : ShownUtf8(row.m_sReason));
 }
 
 void CMavixView::OnGridContextMenu(const QPoint& pos)
@@ -1019,8 +1020,8 @@ QMenu* CMavixView::RowMenu(int nDisplayRow)
     // would also flag "Invoice 12" for "Invoice 1". Outside Windows-1252 the
     // entry holds the decoded text.
     FilterEntry subject = row.m_sSubjectText.empty()
-                              ? FilterEntry{row.m_sSubject, SubjectMatch::kContains, false}
-                              : FilterEntry::FromUtf8(row.m_sSubjectText, SubjectMatch::kContains);
+        ? FilterEntry{row.m_sSubject, SubjectMatch::kContains, false}
+        : FilterEntry::FromUtf8(row.m_sSubjectText, SubjectMatch::kContains);
     if (!subject.m_bUtf8)
         subject.m_sText = CFilterSubPage::FoldEntry(subject.m_sText);
     QString shown = QString::fromStdString(subject.Utf8());
@@ -1035,8 +1036,8 @@ QMenu* CMavixView::RowMenu(int nDisplayRow)
                                          [this, subject] { AddToList(kFilterSubjectExact, subject); });
     pSubject->setObjectName(QStringLiteral("flagSubject"));
     pMenu->addSeparator();
-    QAction* pView = pMenu->addAction(QStringLiteral("View Headers\u2026"),
-                                      [this, nMessage] { ViewHeaders(nMessage); });
+    QAction* pView =
+        pMenu->addAction(QStringLiteral("View Headers\u2026"), [this, nMessage] { ViewHeaders(nMessage); });
     pTrust->setEnabled(!email.empty());
     pFlag->setEnabled(!email.empty());
     pSubject->setEnabled(!subject.m_sText.empty());
@@ -1059,9 +1060,10 @@ void CMavixView::AddToList(FilterKind kind, FilterEntry entry)
         return;
     }
     if (!m_filters.SaveFilters(m_settings)) {
-        Prompter::MessageBox(this, QStringLiteral("The filter lists could not be saved in %1.\n\n"
-                                                  "The changes apply until Mavix is closed.")
-                                       .arg(QString::fromLocal8Bit(m_settings.FilePath())));
+        Prompter::MessageBox(this,
+                             QStringLiteral("The filter lists could not be saved in %1.\n\n"
+                                            "The changes apply until Mavix is closed.")
+                                 .arg(QString::fromLocal8Bit(m_settings.FilePath())));
     }
     Reclassify();
 }
@@ -1104,4 +1106,3 @@ void CMavixView::ViewHeaders(int nMessage)
     pLayout->addWidget(pButtons);
     Prompter::RunModal(dlg);
 }
-

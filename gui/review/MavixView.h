@@ -222,7 +222,7 @@ private:
     QTimer m_keepAliveTimer;
     QTimer m_answerTimer;
     QTimer m_flushTimer;
-    std::vector<ScanRow> m_aPendingRows;    // decided by the session, not yet shown
+    std::vector<ScanRow> m_aPendingRows;  // decided by the session, not yet shown
     bool m_bPendingSuspect = false;
     ::ColumnWidths m_storedWidths;
 
@@ -231,7 +231,7 @@ private:
     int m_bDefaultFilters = 0;
 
     int m_nSuspectCount = 0;
-    int m_nAnchorTop = 0;           // where the grid starts, below the buttons
+    int m_nAnchorTop = 0;  // where the grid starts, below the buttons
     int m_nAnchorLeft = 0;
     int m_nKeepAliveMs = kKeepAlivePeriodMs;
     int m_nAnswerWaitMs = kAnswerWaitMs;

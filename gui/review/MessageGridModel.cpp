@@ -15,8 +15,8 @@
 
 namespace {
 
-const char* const kTitles[MessageGridModel::kColumnCount] = {
-    "#", "Size", "Att.", "Subject", "From", "Email", "Date", "To", "CC"};
+const char* const kTitles[MessageGridModel::kColumnCount] = {"#",     "Size", "Att.", "Subject", "From",
+                                                             "Email", "Date", "To",   "CC"};
 
 // Suspect rows: a light wash of red over whatever the row's own background
 // is, so it reads on light and dark palettes alike.
@@ -33,11 +33,20 @@ QString Shown(const PackedRow& row, int column)
 {
     std::string_view decoded;
     switch (column) {
-    case MessageGridModel::kSubject: decoded = row.Get(PackedRow::kSubjectText); break;
-    case MessageGridModel::kFrom: decoded = row.Get(PackedRow::kFromText); break;
-    case MessageGridModel::kTo: decoded = row.Get(PackedRow::kToText); break;
-    case MessageGridModel::kCC: decoded = row.Get(PackedRow::kCCText); break;
-    default: break;
+    case MessageGridModel::kSubject:
+        decoded = row.Get(PackedRow::kSubjectText);
+        break;
+    case MessageGridModel::kFrom:
+        decoded = row.Get(PackedRow::kFromText);
+        break;
+    case MessageGridModel::kTo:
+        decoded = row.Get(PackedRow::kToText);
+        break;
+    case MessageGridModel::kCC:
+        decoded = row.Get(PackedRow::kCCText);
+        break;
+    default:
+        break;
     }
     if (!decoded.empty())
         return ShownUtf8(decoded);
@@ -80,9 +89,9 @@ struct SortKey {
 }  // namespace
 
 MessageGridModel::MessageGridModel(ScreeningSession& session, QObject* parent)
-    : QAbstractTableModel(parent), m_pSession(&session)
-{
-}
+    : QAbstractTableModel(parent),
+      m_pSession(&session)
+{ }
 
 MessageGridModel::~MessageGridModel() = default;
 
@@ -153,8 +162,7 @@ QVariant MessageGridModel::headerData(int section, Qt::Orientation orientation, 
     if (role == Qt::DisplayRole)
         return QString::fromLatin1(kTitles[section]);
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue((section == kSize ? Qt::AlignRight : Qt::AlignLeft)
-                                   | Qt::AlignVCenter);
+        return QVariant::fromValue((section == kSize ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     return {};
 }
 
@@ -163,8 +171,7 @@ Qt::ItemFlags MessageGridModel::flags(const QModelIndex& index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-    if (index.column() == kNum && index.row() < Count()
-        && !Fixed(MessageIndex(index.row())))
+    if (index.column() == kNum && index.row() < Count() && !Fixed(MessageIndex(index.row())))
         f |= Qt::ItemIsUserCheckable;
     return f;
 }
@@ -300,10 +307,18 @@ void MessageGridModel::Resort()
         const PackedRow& row = m_aRows[i].m_texts;
         SortKey& key = keys[i];
         switch (column) {
-        case kNum: key.m_nValue = LeadingNumber(row.Get(PackedRow::kNum)); break;
-        case kSize: key.m_nValue = LeadingNumber(row.Get(PackedRow::kSize)); break;   // "127K": thousands
-        case kDate: key.m_bValid = DateValue(row.Get(PackedRow::kDate), key.m_nValue); break;
-        default: key.m_sText = Shown(row, column).toCaseFolded(); break;
+        case kNum:
+            key.m_nValue = LeadingNumber(row.Get(PackedRow::kNum));
+            break;
+        case kSize:
+            key.m_nValue = LeadingNumber(row.Get(PackedRow::kSize));
+            break;  // "127K": thousands
+        case kDate:
+            key.m_bValid = DateValue(row.Get(PackedRow::kDate), key.m_nValue);
+            break;
+        default:
+            key.m_sText = Shown(row, column).toCaseFolded();
+            break;
         }
     }
     const bool bText = column != kNum && column != kSize && column != kDate;
@@ -317,7 +332,9 @@ void MessageGridModel::Resort()
         if (ka.m_bValid != kb.m_bValid)
             return ka.m_bValid;
         const int cmp = bText ? ka.m_sText.compare(kb.m_sText)
-                              : (ka.m_nValue < kb.m_nValue ? -1 : ka.m_nValue > kb.m_nValue ? 1 : 0);
+                              : (ka.m_nValue < kb.m_nValue       ? -1
+                                     : ka.m_nValue > kb.m_nValue ? 1
+                                                                 : 0);
         return bAscending ? cmp < 0 : cmp > 0;
     });
     ApplyOrder(std::move(order));

@@ -10,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-
 // The rows of one scan. They are held in the order the server numbered them
 // ("message order": Row, Text, IsChecked, Snapshot count that way) and shown
 // in the order the user sorted them by ("display order": the model's indexes
@@ -38,8 +37,7 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
-    QVariant headerData(int section, Qt::Orientation orientation,
-                        int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     // Numbers, sizes and dates by value (unparsable dates last either way),
     // texts case-insensitively; rows that compare equal stay in message order.
@@ -125,8 +123,8 @@ private:
     void SetReason(size_t nIndex, const std::string& reason) override { m_aRows[nIndex].m_texts.SetReason(reason); }
 
     std::vector<StoredRow> m_aRows;
-    std::vector<int> m_aOrder;            // display row -> message-order index
-    std::vector<int> m_aDisplay;          // message-order index -> display row
+    std::vector<int> m_aOrder;    // display row -> message-order index
+    std::vector<int> m_aDisplay;  // message-order index -> display row
     int m_nSortColumn = kNum;
     Qt::SortOrder m_nSortOrder = Qt::AscendingOrder;
     ScreeningSession* m_pSession;

@@ -18,7 +18,9 @@ std::array<std::string_view, PackedRow::kTextCount> Texts(const MessageRow& row)
 }  // namespace
 
 PackedRow::PackedRow(const MessageRow& row)
-    : m_nHeaderAt(row.m_nHeaderAt), m_nHeaderLength(row.m_nHeaderLength), m_nSize(row.m_nSize),
+    : m_nHeaderAt(row.m_nHeaderAt),
+      m_nHeaderLength(row.m_nHeaderLength),
+      m_nSize(row.m_nSize),
       m_bUnavailable(row.m_bUnavailable)
 {
     Pack(Texts(row));

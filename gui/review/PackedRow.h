@@ -16,8 +16,23 @@ class PackedRow {
 public:
     // The texts in MessageRow's order; the first nine are the grid's columns.
     enum Text {
-        kNum, kSize, kAtt, kSubject, kFrom, kEmail, kDate, kTo, kCC,
-        kSubjectText, kFromText, kToText, kCCText, kUidl, kReason, kIdentity, kTextCount
+        kNum,
+        kSize,
+        kAtt,
+        kSubject,
+        kFrom,
+        kEmail,
+        kDate,
+        kTo,
+        kCC,
+        kSubjectText,
+        kFromText,
+        kToText,
+        kCCText,
+        kUidl,
+        kReason,
+        kIdentity,
+        kTextCount
     };
     static_assert(kTextCount == MessageRow::kTextCount);
 
@@ -38,7 +53,7 @@ private:
     void Pack(const std::array<std::string_view, kTextCount>& texts);
 
     std::unique_ptr<char[]> m_pTexts;
-    std::array<uint32_t, kTextCount> m_aEnds{};   // where each text ends in m_pTexts
+    std::array<uint32_t, kTextCount> m_aEnds{};  // where each text ends in m_pTexts
     long long m_nHeaderAt = -1;
     size_t m_nHeaderLength = 0;
     uint64_t m_nSize = 0;

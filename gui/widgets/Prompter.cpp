@@ -12,7 +12,7 @@ Prompter::MessageBoxHook g_messageBoxHook;
 Prompter::ModalHook g_modalHook;
 Prompter::BeepHook g_beepHook;
 Prompter::ConfirmHook g_confirmHook;
-}
+}  // namespace
 
 void Prompter::MessageBox(QWidget* parent, const QString& text)
 {
@@ -70,7 +70,19 @@ Prompter::ConfirmAnswer Prompter::Confirm(QWidget* parent, const Confirmation& q
     return answer;
 }
 
-void Prompter::SetConfirmHook(ConfirmHook hook) { g_confirmHook = std::move(hook); }
-void Prompter::SetMessageBoxHook(MessageBoxHook hook) { g_messageBoxHook = std::move(hook); }
-void Prompter::SetModalHook(ModalHook hook) { g_modalHook = std::move(hook); }
-void Prompter::SetBeepHook(BeepHook hook) { g_beepHook = std::move(hook); }
+void Prompter::SetConfirmHook(ConfirmHook hook)
+{
+    g_confirmHook = std::move(hook);
+}
+void Prompter::SetMessageBoxHook(MessageBoxHook hook)
+{
+    g_messageBoxHook = std::move(hook);
+}
+void Prompter::SetModalHook(ModalHook hook)
+{
+    g_modalHook = std::move(hook);
+}
+void Prompter::SetBeepHook(BeepHook hook)
+{
+    g_beepHook = std::move(hook);
+}

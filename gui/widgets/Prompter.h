@@ -20,14 +20,14 @@ public:
 
     // A question the user answers before something that cannot be undone.
     struct Confirmation {
-        QString m_sQuestion;       // the main text
-        QString m_sDetails;        // below it, in the box's smaller text
-        QString m_sYes;            // the button that goes ahead; the other one cancels
+        QString m_sQuestion;  // the main text
+        QString m_sDetails;   // below it, in the box's smaller text
+        QString m_sYes;       // the button that goes ahead; the other one cancels
         bool m_bOfferDontAsk = false;
     };
     struct ConfirmAnswer {
         bool m_bYes = false;
-        bool m_bDontAskAgain = false;   // only with m_bOfferDontAsk and m_bYes
+        bool m_bDontAskAgain = false;  // only with m_bOfferDontAsk and m_bYes
     };
     // A box titled "Mavix" with the question, Cancel as the default button
     // (Enter and Escape cancel), and a "Don't ask again" box when offered.

@@ -25,8 +25,8 @@ QString MailMarker()
 }  // namespace
 
 CStaticLink::CStaticLink(const QString& text, QWidget* parent)
-    : QLabel(text, parent)
-    , m_pbVisited(&m_bOwnVisited)
+    : QLabel(text, parent),
+      m_pbVisited(&m_bOwnVisited)
 {
     setTextFormat(Qt::PlainText);
     // Only the underline is ours; family and size still follow the dialog.
@@ -130,8 +130,7 @@ void CStaticLink::Click()
     if (m_sTarget.isEmpty())
         m_sTarget = text();
     const QString mailto = QStringLiteral("mailto:");
-    if (m_sTarget.contains(MailMarker(), Qt::CaseInsensitive)
-        && !m_sTarget.startsWith(mailto, Qt::CaseInsensitive))
+    if (m_sTarget.contains(MailMarker(), Qt::CaseInsensitive) && !m_sTarget.startsWith(mailto, Qt::CaseInsensitive))
         m_sTarget.prepend(mailto);
 
     SetHover(false);
@@ -142,8 +141,7 @@ void CStaticLink::Click()
     const bool bOpened = g_opener ? g_opener(url) : QDesktopServices::openUrl(url);
     if (!bOpened) {
         Prompter::Beep();
-        platform::Trace("*** WARNING: CStaticLink: unable to execute file %s\n",
-                        m_sTarget.toLocal8Bit().constData());
+        platform::Trace("*** WARNING: CStaticLink: unable to execute file %s\n", m_sTarget.toLocal8Bit().constData());
         return;
     }
     *m_pbVisited = 1;

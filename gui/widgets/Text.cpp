@@ -28,7 +28,7 @@ QString ShownUtf8(std::string_view utf8)
         char mark[24];
         std::snprintf(mark, sizeof mark, "\u27E8U+%04X\u27E9", static_cast<unsigned>(control));
         out += mark;
-        i += 2;                               // every explicit control is 3 bytes of UTF-8
+        i += 2;  // every explicit control is 3 bytes of UTF-8
     }
     return QString::fromUtf8(out.data(), static_cast<qsizetype>(out.size()));
 }

@@ -32,8 +32,7 @@ inline void PrepareCli(QProcess& process, const QString& workDir, const QStringL
     process.setWorkingDirectory(workDir);
 }
 
-inline CliRun RunCli(const QStringList& args, const QString& workDir, const QStringList& env = {},
-                     int ms = 60000)
+inline CliRun RunCli(const QStringList& args, const QString& workDir, const QStringList& env = {}, int ms = 60000)
 {
     QProcess process;
     PrepareCli(process, workDir, env);

@@ -27,8 +27,7 @@ namespace {
 std::string Mail(int n, const std::string& subject, size_t bodyBytes = 60)
 {
     std::string text = "From: \"Sender " + std::to_string(n) + "\" <sender" + std::to_string(n)
-                       + "@example.com>\r\nTo: me@example.com\r\nSubject: " + subject
-                       + "\r\nDate: 5 Jan 2005 10:00:00 +0000\r\n\r\n";
+        + "@example.com>\r\nTo: me@example.com\r\nSubject: " + subject + "\r\nDate: 5 Jan 2005 10:00:00 +0000\r\n\r\n";
     text += std::string(bodyBytes, 'x') + "\r\n";
     return text;
 }
@@ -85,8 +84,7 @@ private slots:
         QFile::remove(QString::fromStdString(Store().FilePath()));
         m_pDir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_pDir->isValid());
-        m_aMail = {Mail(1, "Hello there"), Mail(2, "VIRUS found in C:\\temp"),
-                   Mail(3, "Caf\xE9 menu", 2500)};
+        m_aMail = {Mail(1, "Hello there"), Mail(2, "VIRUS found in C:\\temp"), Mail(3, "Caf\xE9 menu", 2500)};
     }
 
     void usageErrors_data()
@@ -122,9 +120,8 @@ private slots:
     {
         const CliRun run = Cli({"--help"});
         QCOMPARE(run.m_nExit, 0);
-        for (const char* word : {"scan", "purge", "--suspects", "--all", "--rows", "--tsv", "--server",
-                                 "--port", "--user", "MAVIX_PASSWORD", "Ctrl-C", "Exit status", "mismatch",
-                                 "refused", "deleted"})
+        for (const char* word : {"scan", "purge", "--suspects", "--all", "--rows", "--tsv", "--server", "--port",
+                                 "--user", "MAVIX_PASSWORD", "Ctrl-C", "Exit status", "mismatch", "refused", "deleted"})
             QVERIFY2(run.m_sOut.find(word) != std::string::npos, word);
     }
 
@@ -496,8 +493,8 @@ private slots:
         QVERIFY(process.processId() > 0);
         ::kill(static_cast<pid_t>(process.processId()), SIGINT);
         std::string err;
-        QTRY_VERIFY_WITH_TIMEOUT((err += process.readAllStandardError().toStdString(),
-                                  err.find("interrupted") != std::string::npos), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (err += process.readAllStandardError().toStdString(), err.find("interrupted") != std::string::npos), 10000);
         gate.Open();
         // The process may already have ended while the test read its stderr.
         QVERIFY(process.state() == QProcess::NotRunning || process.waitForFinished(20000));
@@ -506,7 +503,7 @@ private slots:
         QVERIFY(server.WaitNoSession(5000));
         const std::string wire = server.Received();
         if (duringPurge) {
-            QVERIFY(wire.find("DELE 1\r\n") != std::string::npos);   // marked, then dropped
+            QVERIFY(wire.find("DELE 1\r\n") != std::string::npos);  // marked, then dropped
             QVERIFY(wire.find("QUIT") == std::string::npos);
             QVERIFY(wire.find("DELE 2") == std::string::npos);
         } else {
@@ -545,8 +542,9 @@ private slots:
             // Signals of one kind do not queue: the next goes once this one
             // has been taken.
             if (!err.empty())
-                QTRY_VERIFY_WITH_TIMEOUT((err += process.readAllStandardError().toStdString(),
-                                          err.find("interrupted") != std::string::npos), 10000);
+                QTRY_VERIFY_WITH_TIMEOUT(
+                    (err += process.readAllStandardError().toStdString(), err.find("interrupted") != std::string::npos),
+                    10000);
             // A process that has ended has no id: kill(0) would signal the
             // test's own process group.
             QVERIFY(process.processId() > 0);

@@ -15,8 +15,9 @@ class TestCliDovecot : public QObject {
 
     QStringList Account(const DovecotServer& dovecot) const
     {
-        return {"--server", "127.0.0.1", "--port", QString::number(dovecot.Port()), "--user",
-                QString::fromStdString(dovecot.User())};
+        return {"--server", "127.0.0.1",
+                "--port",   QString::number(dovecot.Port()),
+                "--user",   QString::fromStdString(dovecot.User())};
     }
 
 private slots:
@@ -64,8 +65,8 @@ private slots:
         std::string why;
         QVERIFY2(dovecot.Start(&why), why.c_str());
         dovecot.AddMessages(1);
-        const CliRun run = RunCli(QStringList{"purge", "--all"} + Account(dovecot), m_dir.path(),
-                                  {"MAVIX_PASSWORD=wrong"});
+        const CliRun run =
+            RunCli(QStringList{"purge", "--all"} + Account(dovecot), m_dir.path(), {"MAVIX_PASSWORD=wrong"});
         QCOMPARE(run.m_nExit, 1);
         QVERIFY(run.m_sErr.find("The server refused the log-in: -ERR") != std::string::npos);
         QCOMPARE(dovecot.MessageFileCount(), 1);

@@ -76,7 +76,7 @@ MeasuredRun RunMeasured(const QStringList& args, const QString& dir)
 std::string Mail(int n, const std::string& subject, const std::string& extra = {})
 {
     return "From: Sender " + std::to_string(n) + " <s" + std::to_string(n) + "@example.com>\r\nSubject: " + subject
-           + "\r\n" + extra + "Date: 5 Jan 2005 10:00:00 +0000\r\n\r\nbody\r\n";
+        + "\r\n" + extra + "Date: 5 Jan 2005 10:00:00 +0000\r\n\r\nbody\r\n";
 }
 
 }  // namespace
@@ -133,7 +133,8 @@ void TestCliHostile::hostileServers()
             return std::nullopt;
         };
     } else if (kind == "nul") {
-        mail.push_back("Subject: before" + std::string(1, '\0') + "after\r\nFrom: Sender 1 <s1@example.com>\r\n\r\nb\r\n");
+        mail.push_back("Subject: before" + std::string(1, '\0')
+                       + "after\r\nFrom: Sender 1 <s1@example.com>\r\n\r\nb\r\n");
     }
     ScriptedPop3Server server;
     server.ServeMailbox(mail, "u", "p", override);

@@ -23,11 +23,13 @@ void TestRowFormat::terminalText_data()
                                  << QByteArray(" ]0;pwned ");
     QTest::newRow("OSC 52 clipboard") << QByteArray("\x1B]52;c;ZXZpbA==\x1B\\")
                                       << QByteArray("\\x1B]52;c;ZXZpbA==\\x1B\\\\") << QByteArray(" ]52;c;ZXZpbA== \\");
-    QTest::newRow("C1 controls (undefined bytes)") << QByteArray("a\x9D" "b\x81\x8D\x8F\x90")
-                                                   << QByteArray("a\\x9Db\\x81\\x8D\\x8F\\x90") << QByteArray("a b    ");
-    QTest::newRow("printable 0x80-0x9F stay") << QByteArray("\x80 \x93x\x94 \x85")
-                                              << QByteArray("\xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D \xE2\x80\xA6")
-                                              << QByteArray("\xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D \xE2\x80\xA6");
+    QTest::newRow("C1 controls (undefined bytes)")
+        << QByteArray("a\x9D"
+                      "b\x81\x8D\x8F\x90")
+        << QByteArray("a\\x9Db\\x81\\x8D\\x8F\\x90") << QByteArray("a b    ");
+    QTest::newRow("printable 0x80-0x9F stay")
+        << QByteArray("\x80 \x93x\x94 \x85") << QByteArray("\xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D \xE2\x80\xA6")
+        << QByteArray("\xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D \xE2\x80\xA6");
     QTest::newRow("TSV escapes") << QByteArray("a\tb\rc\nd\\e") << QByteArray("a\\tb\\rc\\nd\\\\e")
                                  << QByteArray("a b c d\\e");
     QTest::newRow("NUL, BEL, DEL") << QByteArray("\0\x07\x7F", 3) << QByteArray("\\x00\\x07\\x7F") << QByteArray("   ");
@@ -61,7 +63,8 @@ void TestRowFormat::directionControls_data()
         << QStringLiteral("\u202Aa\u202Bb\u202Cc\u202Dd\u2066e\u2067f\u2068g\u2069")
         << QByteArray("\\u202Aa\\u202Bb\\u202Cc\\u202Dd\\u2066e\\u2067f\\u2068g\\u2069")
         << QByteArray("<U+202A>a<U+202B>b<U+202C>c<U+202D>d<U+2066>e<U+2067>f<U+2068>g<U+2069>");
-    QTest::newRow("marks") << QStringLiteral("\u05D0\u200F \u200E \u061C") << QByteArray("\xD7\x90\\u200F \\u200E \\u061C")
+    QTest::newRow("marks") << QStringLiteral("\u05D0\u200F \u200E \u061C")
+                           << QByteArray("\xD7\x90\\u200F \\u200E \\u061C")
                            << QByteArray("\xD7\x90<U+200F> <U+200E> <U+061C>");
     // Their neighbours are ordinary characters: joiner, per mille, U+2065, superscript 0.
     QTest::newRow("neighbours stay") << QStringLiteral("\u200D\u2030\u2065\u2070")

@@ -173,7 +173,7 @@ void FuzzPop3Status(const uint8_t* data, size_t size)
     const std::string_view reply(reinterpret_cast<const char*>(data + 1), size - 1);
     const auto within = [&](std::string_view part) {
         return part.empty()
-               || (part.data() >= reply.data() && part.data() + part.size() <= reply.data() + reply.size());
+            || (part.data() >= reply.data() && part.data() + part.size() <= reply.data() + reply.size());
     };
 
     const pop3::StatusLine status = pop3::ParseStatusLine(reply);

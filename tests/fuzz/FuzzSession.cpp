@@ -91,7 +91,10 @@ void BuildScript(const uint8_t* data, size_t size, ScriptedStream& server)
 // closed, awaits no reply, says why, and sends nothing more.
 class Watch {
 public:
-    Watch(const CPop3Connection& pop, const ScriptedStream& server) : m_pop(pop), m_server(server) {}
+    Watch(const CPop3Connection& pop, const ScriptedStream& server)
+        : m_pop(pop),
+          m_server(server)
+    { }
     void Check()
     {
         if (!m_pop.IsBroken()) {
@@ -119,7 +122,11 @@ struct Row {
 
 class Session {
 public:
-    Session(CPop3Connection& pop, Watch& watch, uint8_t stopAt) : m_pop(pop), m_watch(watch), m_nStopAt(stopAt) {}
+    Session(CPop3Connection& pop, Watch& watch, uint8_t stopAt)
+        : m_pop(pop),
+          m_watch(watch),
+          m_nStopAt(stopAt)
+    { }
 
     // The queued batch goes out, unless the user stops first.
     bool Send()
@@ -235,7 +242,7 @@ public:
             CPop3Message message;
             std::string uidl;
             const bool bSame = m_pop.Top(row.m_nNum, message) && message.GetSubject() == row.m_sSubject
-                               && (row.m_sUidl.empty() || (m_pop.UidlOf(row.m_nNum, uidl) && uidl == row.m_sUidl));
+                && (row.m_sUidl.empty() || (m_pop.UidlOf(row.m_nNum, uidl) && uidl == row.m_sUidl));
             m_watch.Check();
             if (!bSame)
                 return;

@@ -171,50 +171,77 @@ bool DovecotServer::WriteConfig(std::string* psError)
     std::string ssl = "ssl = no\n";
     if (m_bTls)
         ssl = "ssl = yes\n"
-              "ssl_cert = <" + m_certificates.m_sCertFile + "\n"
-              "ssl_key = <" + m_certificates.m_sKeyFile + "\n"
+              "ssl_cert = <"
+            + m_certificates.m_sCertFile
+            + "\n"
+              "ssl_key = <"
+            + m_certificates.m_sKeyFile
+            + "\n"
               "ssl_min_protocol = TLSv1.2\n";
-    std::string conf =
-        "protocols = pop3\n"
-        "listen = 127.0.0.1\n"
-        + ssl +
-        "disable_plaintext_auth = no\n"
-        "auth_mechanisms = plain\n"
-        "base_dir = " + m_sDir + "/run\n"
-        "state_dir = " + m_sDir + "/state\n"
-        "log_path = " + m_sDir + "/dovecot.log\n"
-        "mail_location = maildir:" + m_sDir + "/mail/%u/Maildir\n"
-        "default_internal_user = " + internalUser + "\n"
-        "default_internal_group = " + internalGroup + "\n"
-        "default_login_user = " + loginUser + "\n"
-        "first_valid_uid = " + firstValidUid + "\n"
-        "passdb {\n"
-        "  driver = passwd-file\n"
-        "  args = scheme=PLAIN " + m_sDir + "/passwd\n"
-        "}\n";
+    std::string conf = "protocols = pop3\n"
+                       "listen = 127.0.0.1\n"
+        + ssl
+        + "disable_plaintext_auth = no\n"
+          "auth_mechanisms = plain\n"
+          "base_dir = "
+        + m_sDir
+        + "/run\n"
+          "state_dir = "
+        + m_sDir
+        + "/state\n"
+          "log_path = "
+        + m_sDir
+        + "/dovecot.log\n"
+          "mail_location = maildir:"
+        + m_sDir
+        + "/mail/%u/Maildir\n"
+          "default_internal_user = "
+        + internalUser
+        + "\n"
+          "default_internal_group = "
+        + internalGroup
+        + "\n"
+          "default_login_user = "
+        + loginUser
+        + "\n"
+          "first_valid_uid = "
+        + firstValidUid
+        + "\n"
+          "passdb {\n"
+          "  driver = passwd-file\n"
+          "  args = scheme=PLAIN "
+        + m_sDir
+        + "/passwd\n"
+          "}\n";
     if (bRoot)
         conf += "userdb {\n"
                 "  driver = static\n"
-                "  args = uid=dovecot gid=dovecot home=" + home + "\n"
-                "}\n";
+                "  args = uid=dovecot gid=dovecot home="
+            + home
+            + "\n"
+              "}\n";
     else
         conf += "userdb {\n"
                 "  driver = passwd-file\n"
-                "  args = " + m_sDir + "/passwd\n"
-                "}\n";
+                "  args = "
+            + m_sDir
+            + "/passwd\n"
+              "}\n";
     conf += "service pop3-login {\n"
             "  inet_listener pop3 {\n"
-            "    port = " + std::to_string(m_nPort) + "\n"
-            "  }\n"
-            "  inet_listener pop3s {\n"
-            "    port = " + std::to_string(m_bTls ? m_nTlsPort : 0) + "\n"
-            + (m_bTls ? "    ssl = yes\n" : "") +
-            "  }\n"
-            "  chroot =\n"
-            "}\n"
-            "service anvil {\n"
-            "  chroot =\n"
-            "}\n";
+            "    port = "
+        + std::to_string(m_nPort)
+        + "\n"
+          "  }\n"
+          "  inet_listener pop3s {\n"
+          "    port = "
+        + std::to_string(m_bTls ? m_nTlsPort : 0) + "\n" + (m_bTls ? "    ssl = yes\n" : "")
+        + "  }\n"
+          "  chroot =\n"
+          "}\n"
+          "service anvil {\n"
+          "  chroot =\n"
+          "}\n";
 
     if (!WriteFile(m_sDir + "/passwd", passwd, 0644) || !WriteFile(m_sDir + "/dovecot.conf", conf, 0644)) {
         *psError = "cannot write the configuration in " + m_sDir + ": " + std::strerror(errno);
@@ -251,8 +278,8 @@ bool DovecotServer::PrepareDirectory(std::string* psError)
     m_nAdded = 0;
     // Dovecot's unprivileged processes must reach the mailbox below it.
     ::chmod(m_sDir.c_str(), 0755);
-    for (const std::string& dir : {m_sDir + "/mail", m_sDir + "/mail/" + User(), MaildirPath(),
-                                   MaildirPath() + "/new", MaildirPath() + "/cur", MaildirPath() + "/tmp"}) {
+    for (const std::string& dir : {m_sDir + "/mail", m_sDir + "/mail/" + User(), MaildirPath(), MaildirPath() + "/new",
+                                   MaildirPath() + "/cur", MaildirPath() + "/tmp"}) {
         if (::mkdir(dir.c_str(), 0700) != 0 || ::chown(dir.c_str(), m_nMailUid, m_nMailGid) != 0) {
             *psError = "cannot make " + dir + ": " + std::strerror(errno);
             return false;
@@ -430,8 +457,8 @@ void DovecotServer::WriteMessageFile(const std::string& text)
     if (m_nNextStamp == 0)
         m_nNextStamp = 1000000000;
     const long long stamp = m_nNextStamp++;
-    const std::string name = std::to_string(stamp) + ".M" + std::to_string(m_nAdded) + "P"
-        + std::to_string(::getpid()) + ".mavix";
+    const std::string name =
+        std::to_string(stamp) + ".M" + std::to_string(m_nAdded) + "P" + std::to_string(::getpid()) + ".mavix";
     const std::string tmpPath = MaildirPath() + "/tmp/" + name;
     const int fd = ::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
@@ -462,19 +489,29 @@ std::string DovecotServer::GeneratedHeader(int index, int headerBytes)
 {
     const int n = index + 1;
     const unsigned hash = static_cast<unsigned>(n) * 2654435761u;
-    std::string header =
-        "Return-Path: <sender" + std::to_string(n) + "@example.org>\r\n"
-        "Received: from mail" + std::to_string(n % 7) + ".example.org (mail.example.org [192.0.2."
-        + std::to_string(n % 250 + 1) + "])\r\n"
-        "\tby mx.example.net with ESMTP id " + Hex(hash) + "; Mon, 2 Jan 2023 10:"
-        + std::to_string(10 + n % 50) + ":00 +0000\r\n"
-        "Message-ID: <" + std::to_string(n) + "." + Hex(hash) + "@example.org>\r\n"
-        "Date: Mon, 2 Jan 2023 10:" + std::to_string(10 + n % 50) + ":00 +0000\r\n"
-        "From: \"Sender " + std::to_string(n) + "\" <sender" + std::to_string(n) + "@example.org>\r\n"
-        "To: mavix@example.net\r\n"
-        "Subject: Message number " + std::to_string(n) + "\r\n"
-        "MIME-Version: 1.0\r\n"
-        "Content-Type: text/plain; charset=us-ascii\r\n";
+    std::string header = "Return-Path: <sender" + std::to_string(n)
+        + "@example.org>\r\n"
+          "Received: from mail"
+        + std::to_string(n % 7) + ".example.org (mail.example.org [192.0.2." + std::to_string(n % 250 + 1)
+        + "])\r\n"
+          "\tby mx.example.net with ESMTP id "
+        + Hex(hash) + "; Mon, 2 Jan 2023 10:" + std::to_string(10 + n % 50)
+        + ":00 +0000\r\n"
+          "Message-ID: <"
+        + std::to_string(n) + "." + Hex(hash)
+        + "@example.org>\r\n"
+          "Date: Mon, 2 Jan 2023 10:"
+        + std::to_string(10 + n % 50)
+        + ":00 +0000\r\n"
+          "From: \"Sender "
+        + std::to_string(n) + "\" <sender" + std::to_string(n)
+        + "@example.org>\r\n"
+          "To: mavix@example.net\r\n"
+          "Subject: Message number "
+        + std::to_string(n)
+        + "\r\n"
+          "MIME-Version: 1.0\r\n"
+          "Content-Type: text/plain; charset=us-ascii\r\n";
     // Fill up to the wanted size with a field of the right length.
     const std::string name = "X-Filler: ";
     const int room = headerBytes - static_cast<int>(header.size()) - static_cast<int>(name.size()) - 2;

@@ -53,7 +53,7 @@ public:
     // message `index` (0-based), for comparing with TOP n 0.
     static std::string GeneratedHeader(int index, int headerBytes = 500);
 
-    int MessageFileCount() const;             // files in Maildir/new and cur
+    int MessageFileCount() const;                   // files in Maildir/new and cur
     std::vector<std::string> MessageFiles() const;  // their paths, sorted
     std::string MaildirPath() const;
     std::string Directory() const { return m_sDir; }

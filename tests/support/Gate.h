@@ -8,7 +8,9 @@
 // hold runs out), so the test can act while the client waits.
 class Gate {
 public:
-    explicit Gate(std::chrono::milliseconds hold = std::chrono::seconds(20)) : m_hold(hold) {}
+    explicit Gate(std::chrono::milliseconds hold = std::chrono::seconds(20))
+        : m_hold(hold)
+    { }
 
     // Server thread: marks the gate reached, then waits for Open.
     void Wait()

@@ -41,8 +41,9 @@ public:
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         // --unlock reads the login keyring's password from standard input
         // and creates that keyring when it is missing.
-        m_process.start(daemon, {QStringLiteral("--foreground"), QStringLiteral("--unlock"),
-                                 QStringLiteral("--components=secrets")});
+        m_process.start(
+            daemon,
+            {QStringLiteral("--foreground"), QStringLiteral("--unlock"), QStringLiteral("--components=secrets")});
         if (!m_process.waitForStarted())
             return Fail("gnome-keyring-daemon did not start");
         m_process.write("test-login");

@@ -43,7 +43,7 @@ struct Step {
 
 struct Message {
     std::string m_sUid;
-    std::string m_sText;  // CR LF line ends
+    std::string m_sText;     // CR LF line ends
     uint64_t m_nSerial = 0;  // which message this is, whatever its id
 };
 
@@ -285,8 +285,8 @@ struct ScriptedPop3Server::Impl {
                         inbox.erase(0, want.size());
                         break;
                     }
-                    const int left = static_cast<int>(
-                        std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count());
+                    const int left =
+                        static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count());
                     const int got = left > 0 ? ReadSome(fd, inbox, left) : 0;
                     if (got != 1) {
                         Fail(where + "expected \"" + Escape(want) + "\", client sent \"" + Escape(inbox) + "\""
@@ -432,8 +432,8 @@ struct ScriptedPop3Server::Impl {
                 normal = "+OK Logging out.\r\n";
                 bQuit = true;
             } else if (keyword == "CAPA") {
-                normal = std::string("+OK\r\nTOP\r\nUIDL\r\nUSER\r\n") + (m_bPipelining ? "PIPELINING\r\n" : "")
-                         + ".\r\n";
+                normal =
+                    std::string("+OK\r\nTOP\r\nUIDL\r\nUSER\r\n") + (m_bPipelining ? "PIPELINING\r\n" : "") + ".\r\n";
             } else if (!bAuthorised) {
                 if (keyword == "USER") {
                     user = arg;
@@ -547,7 +547,8 @@ struct ScriptedPop3Server::Impl {
     }
 };
 
-ScriptedPop3Server::ScriptedPop3Server() : m_pImpl(std::make_unique<Impl>())
+ScriptedPop3Server::ScriptedPop3Server()
+    : m_pImpl(std::make_unique<Impl>())
 {
     Impl& d = *m_pImpl;
     d.m_hStop = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -703,8 +704,7 @@ bool ScriptedPop3Server::WaitFinished(int ms)
     if (d.m_bMailbox)
         return WaitNoSession(ms);
     std::unique_lock lock(d.m_lock);
-    d.m_changed.wait_for(lock, std::chrono::milliseconds(ms),
-                         [&] { return d.m_bFinished || !d.m_sFailure.empty(); });
+    d.m_changed.wait_for(lock, std::chrono::milliseconds(ms), [&] { return d.m_bFinished || !d.m_sFailure.empty(); });
     return d.m_bFinished && d.m_sFailure.empty();
 }
 

@@ -37,8 +37,8 @@ public:
     // control or 8-bit bytes escaped.
     static std::string Printable(const std::string& bytes);
 
-    ScriptedPop3Server();  // listens at once, so Port() is known before Start()
-    ~ScriptedPop3Server(); // closes every connection and joins the threads
+    ScriptedPop3Server();   // listens at once, so Port() is known before Start()
+    ~ScriptedPop3Server();  // closes every connection and joins the threads
     ScriptedPop3Server(const ScriptedPop3Server&) = delete;
     ScriptedPop3Server& operator=(const ScriptedPop3Server&) = delete;
 
@@ -61,8 +61,7 @@ public:
     // may return the raw bytes to send instead of the normal reply, "" to
     // send nothing, or kCloseConnection; std::nullopt keeps the normal reply.
     using Override = std::function<std::optional<std::string>(const std::string& command, int session)>;
-    void ServeMailbox(std::vector<std::string> messages, std::string user, std::string pass,
-                      Override override = {});
+    void ServeMailbox(std::vector<std::string> messages, std::string user, std::string pass, Override override = {});
     // Mailbox mode, before Start(): CAPA (answered in every state) lists
     // PIPELINING (RFC 2449), and the client may send commands ahead.
     void ListPipelining(bool bPipelining);

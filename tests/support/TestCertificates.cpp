@@ -79,14 +79,14 @@ bool TestCertificates::Make(const std::string& dir, const std::string& subjectAl
     const std::vector<std::string> newKey = {"-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"};
 
     std::vector<std::vector<std::string>> steps;
-    steps.push_back({"req", "-x509", "-new", "-config", config, "-extensions", "ca_ext", "-days", "2",
-                     "-keyout", caKey, "-out", m_sCaFile});
+    steps.push_back({"req", "-x509", "-new", "-config", config, "-extensions", "ca_ext", "-days", "2", "-keyout", caKey,
+                     "-out", m_sCaFile});
     steps.back().insert(steps.back().begin() + 3, newKey.begin(), newKey.end());
-    steps.push_back({"req", "-new", "-config", config, "-subj", "/CN=Mavix test server", "-keyout", m_sKeyFile,
-                     "-out", request});
+    steps.push_back(
+        {"req", "-new", "-config", config, "-subj", "/CN=Mavix test server", "-keyout", m_sKeyFile, "-out", request});
     steps.back().insert(steps.back().begin() + 2, newKey.begin(), newKey.end());
-    steps.push_back({"x509", "-req", "-in", request, "-CA", m_sCaFile, "-CAkey", caKey, "-set_serial", "2",
-                     "-days", "2", "-extfile", config, "-extensions", "server_ext", "-out", m_sCertFile});
+    steps.push_back({"x509", "-req", "-in", request, "-CA", m_sCaFile, "-CAkey", caKey, "-set_serial", "2", "-days",
+                     "2", "-extfile", config, "-extensions", "server_ext", "-out", m_sCertFile});
     std::string output;
     for (const auto& step : steps) {
         if (!RunOpenSsl(step, &output)) {

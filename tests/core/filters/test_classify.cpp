@@ -54,25 +54,45 @@ void TestClassify::suspect_data()
     QTest::addColumn<int>("expected");
 
     const int contains = kFilterSubject, exact = kFilterSubjectExact, size = kFilterSize;
-    QTest::newRow("contains, other case") << contains << QByteArray("VIRUS") << QByteArray("Virus found") << QByteArray("1K") << 1;
-    QTest::newRow("contains, accent in subject") << contains << QByteArray("VIRUS") << QByteArray("Re: v\xEDrus") << QByteArray("1K") << 1;
-    QTest::newRow("contains, accent in entry") << contains << QByteArray("L\xF6west") << QByteArray("LOWEST RATES") << QByteArray("1K") << 1;
-    QTest::newRow("contains, accents both sides") << contains << QByteArray("\xC9T\xC9") << QByteArray("un \xE8t\xEB chaud") << QByteArray("1K") << 1;
-    QTest::newRow("contains, small entry") << contains << QByteArray("lowest") << QByteArray("L\xD6WEST") << QByteArray("1K") << 1;
-    QTest::newRow("contains, S caron both cases") << contains << QByteArray("\x8A" "KODA") << QByteArray("new \x9Akoda") << QByteArray("1K") << 1;
-    QTest::newRow("contains, no match") << contains << QByteArray("VIRUS") << QByteArray("Hello") << QByteArray("1K") << 0;
-    QTest::newRow("contains, unfolded letters differ") << contains << QByteArray("STRASSE") << QByteArray("Stra\xDF" "e") << QByteArray("1K") << 0;
-    QTest::newRow("contains, not in empty subject") << contains << QByteArray("A") << QByteArray() << QByteArray("1K") << 0;
-    QTest::newRow("exact, whole subject") << exact << QByteArray("HONEY") << QByteArray("honey") << QByteArray("1K") << 1;
+    QTest::newRow("contains, other case")
+        << contains << QByteArray("VIRUS") << QByteArray("Virus found") << QByteArray("1K") << 1;
+    QTest::newRow("contains, accent in subject")
+        << contains << QByteArray("VIRUS") << QByteArray("Re: v\xEDrus") << QByteArray("1K") << 1;
+    QTest::newRow("contains, accent in entry")
+        << contains << QByteArray("L\xF6west") << QByteArray("LOWEST RATES") << QByteArray("1K") << 1;
+    QTest::newRow("contains, accents both sides")
+        << contains << QByteArray("\xC9T\xC9") << QByteArray("un \xE8t\xEB chaud") << QByteArray("1K") << 1;
+    QTest::newRow("contains, small entry")
+        << contains << QByteArray("lowest") << QByteArray("L\xD6WEST") << QByteArray("1K") << 1;
+    QTest::newRow("contains, S caron both cases") << contains
+                                                  << QByteArray("\x8A"
+                                                                "KODA")
+                                                  << QByteArray("new \x9Akoda") << QByteArray("1K") << 1;
+    QTest::newRow("contains, no match") << contains << QByteArray("VIRUS") << QByteArray("Hello") << QByteArray("1K")
+                                        << 0;
+    QTest::newRow("contains, unfolded letters differ") << contains << QByteArray("STRASSE")
+                                                       << QByteArray("Stra\xDF"
+                                                                     "e")
+                                                       << QByteArray("1K") << 0;
+    QTest::newRow("contains, not in empty subject")
+        << contains << QByteArray("A") << QByteArray() << QByteArray("1K") << 0;
+    QTest::newRow("exact, whole subject")
+        << exact << QByteArray("HONEY") << QByteArray("honey") << QByteArray("1K") << 1;
     QTest::newRow("exact, accent") << exact << QByteArray("CAFE") << QByteArray("caf\xE9") << QByteArray("1K") << 1;
-    QTest::newRow("exact, trailing text") << exact << QByteArray("HONEY") << QByteArray("honey bee") << QByteArray("1K") << 0;
-    QTest::newRow("exact, leading text") << exact << QByteArray("HONEY") << QByteArray("my honey") << QByteArray("1K") << 0;
-    QTest::newRow("exact, trailing blank") << exact << QByteArray("HONEY") << QByteArray("honey ") << QByteArray("1K") << 0;
+    QTest::newRow("exact, trailing text")
+        << exact << QByteArray("HONEY") << QByteArray("honey bee") << QByteArray("1K") << 0;
+    QTest::newRow("exact, leading text") << exact << QByteArray("HONEY") << QByteArray("my honey") << QByteArray("1K")
+                                         << 0;
+    QTest::newRow("exact, trailing blank")
+        << exact << QByteArray("HONEY") << QByteArray("honey ") << QByteArray("1K") << 0;
     QTest::newRow("size, same text") << size << QByteArray("113K") << QByteArray("x") << QByteArray("113K") << 1;
-    QTest::newRow("size, small letters in entry") << size << QByteArray("113k") << QByteArray("x") << QByteArray("113K") << 0;
-    QTest::newRow("size, small letters in size text") << size << QByteArray("113K") << QByteArray("x") << QByteArray("113k") << 1;
+    QTest::newRow("size, small letters in entry")
+        << size << QByteArray("113k") << QByteArray("x") << QByteArray("113K") << 0;
+    QTest::newRow("size, small letters in size text")
+        << size << QByteArray("113K") << QByteArray("x") << QByteArray("113k") << 1;
     QTest::newRow("size, other size") << size << QByteArray("113K") << QByteArray("x") << QByteArray("114K") << 0;
-    QTest::newRow("size, not a subject match") << size << QByteArray("113K") << QByteArray("113K") << QByteArray("2K") << 0;
+    QTest::newRow("size, not a subject match")
+        << size << QByteArray("113K") << QByteArray("113K") << QByteArray("2K") << 0;
     QTest::newRow("size entry not folded") << size << QByteArray("1\xCB") << QByteArray("x") << QByteArray("1E") << 0;
 }
 
@@ -88,8 +108,7 @@ void TestClassify::suspect()
     QCOMPARE(IsSuspect(lists, subject.toStdString(), size.toStdString()), expected);
     QCOMPARE(IsSuspect(FilterLists(), subject.toStdString(), size.toStdString()), 0);
     // The richer rule agrees on a Subject that decodes to itself.
-    const Verdict verdict = Classify(lists, subject.toStdString(),
-                                     platform::Cp1252ToUtf8(subject.toStdString()),
+    const Verdict verdict = Classify(lists, subject.toStdString(), platform::Cp1252ToUtf8(subject.toStdString()),
                                      size.toStdString(), "a@b.example");
     QCOMPARE(verdict.m_bSuspect, expected == 1);
 }
@@ -109,31 +128,34 @@ void TestClassify::duplicatesAndSeveralLists()
 
 void TestClassify::reasons_data()
 {
-    QTest::addColumn<QByteArray>("subject");      // raw bytes
-    QTest::addColumn<QString>("subjectText");     // as decoded
+    QTest::addColumn<QByteArray>("subject");   // raw bytes
+    QTest::addColumn<QString>("subjectText");  // as decoded
     QTest::addColumn<QByteArray>("email");
-    QTest::addColumn<QString>("reason");          // empty: not suspect
+    QTest::addColumn<QString>("reason");  // empty: not suspect
 
-    const auto row = [](const char* name, const char* subject, const QString& text,
-                        const char* email, const char* reason) {
+    const auto row = [](const char* name, const char* subject, const QString& text, const char* email,
+                        const char* reason) {
         QTest::newRow(name) << QByteArray(subject) << text << QByteArray(email) << QString::fromUtf8(reason);
     };
     row("contains", "Sweet honey", QStringLiteral("Sweet honey"), "a@x.example", "Subject contains \"HONEY\"");
     row("exact", "hi", QStringLiteral("hi"), "a@x.example", "Subject is exactly \"HI\"");
     row("size", "plain", QStringLiteral("plain"), "a@x.example", "Size is 127K");
-    row("sender address", "x", QStringLiteral("x"), "Bob@Spam.Example", "Sender Bob@Spam.Example is on the sender list");
+    row("sender address", "x", QStringLiteral("x"), "Bob@Spam.Example",
+        "Sender Bob@Spam.Example is on the sender list");
     row("sender domain", "x", QStringLiteral("x"), "anyone@EXAMPLE.biz", "Sender EXAMPLE.biz is on the sender list");
     row("domain is not a suffix", "x", QStringLiteral("x"), "a@notexample.biz", "");
-    row("decoded contains", "=?UTF-8?B?SE9ORVk=?=", QStringLiteral("HONEY"), "a@x.example", "Subject contains \"HONEY\"");
+    row("decoded contains", "=?UTF-8?B?SE9ORVk=?=", QStringLiteral("HONEY"), "a@x.example",
+        "Subject contains \"HONEY\"");
     row("decoded folds accents", "=?UTF-8?Q?h=C3=B4ney?=", QStringLiteral("h\u00F4ney"), "a@x.example",
         "Subject contains \"HONEY\"");
-    row("decoded outside code page splits", "=?UTF-8?Q?ho=E4=B8=ADney?=", QStringLiteral("ho\u4E2Dney"),
-        "a@x.example", "");
+    row("decoded outside code page splits", "=?UTF-8?Q?ho=E4=B8=ADney?=", QStringLiteral("ho\u4E2Dney"), "a@x.example",
+        "");
     row("decoded exact needs whole text", "=?UTF-8?Q?hi=E4=B8=AD?=", QStringLiteral("hi\u4E2D"), "a@x.example", "");
     row("direction override", "=?UTF-8?Q?Invoice_=E2=80=AEfdp.exe?=", QStringLiteral("Invoice \u202Efdp.exe"),
         "a@x.example", "Subject hides its reading direction");
-    row("right-to-left mark alone", "=?UTF-8?Q?=D7=A9=D7=9C=D7=95=D7=9D=E2=80=8F!?=",
-        QStringLiteral("\u05E9\u05DC\u05D5\u05DD\u200F!"), "a@x.example", "");
+    row("right-to-left mark alone",
+        "=?UTF-8?Q?=D7=A9=D7=9C=D7=95=D7=9D=E2=80=8F!?=", QStringLiteral("\u05E9\u05DC\u05D5\u05DD\u200F!"),
+        "a@x.example", "");
     row("trusted over subject", "honey", QStringLiteral("honey"), "friend@home.example", "");
     row("trusted domain over sender", "x", QStringLiteral("x"), "boss@work.example", "");
 }
@@ -154,8 +176,8 @@ void TestClassify::reasons()
     QVERIFY(lists.Append(kFilterTrusted, "FRIEND@HOME.EXAMPLE"));
     QVERIFY(lists.Append(kFilterTrusted, "@work.example"));
     const std::string size = subject == "plain" ? "127k" : "2K";
-    const Verdict verdict = Classify(lists, subject.toStdString(), subjectText.toStdString(), size,
-                                     email.toStdString());
+    const Verdict verdict =
+        Classify(lists, subject.toStdString(), subjectText.toStdString(), size, email.toStdString());
     QCOMPARE(QString::fromStdString(verdict.m_sReason), reason);
     QCOMPARE(verdict.m_bSuspect, !reason.isEmpty());
     QCOMPARE(verdict.m_bTrusted, email.endsWith("home.example") || email.endsWith("work.example"));
@@ -165,11 +187,11 @@ void TestClassify::reasons()
 // Unicode entries: what a user's list does to real mail.
 void TestClassify::modes_data()
 {
-    QTest::addColumn<int>("kind");              // the list
-    QTest::addColumn<int>("match");             // SubjectMatch
+    QTest::addColumn<int>("kind");   // the list
+    QTest::addColumn<int>("match");  // SubjectMatch
     QTest::addColumn<QString>("entry");
-    QTest::addColumn<QByteArray>("subject");    // raw
-    QTest::addColumn<QString>("reason");        // empty: not suspect
+    QTest::addColumn<QByteArray>("subject");  // raw
+    QTest::addColumn<QString>("reason");      // empty: not suspect
 
     const int sub = kFilterSubject, exact = kFilterSubjectExact;
     const int contains = int(SubjectMatch::kContains), word = int(SubjectMatch::kWholeWord),
@@ -184,35 +206,35 @@ void TestClassify::modes_data()
     row("word not inside a word", sub, word, "fat", "Father's day plans", none);
     row("word at the start", sub, word, "fat", "FAT burner, 50% off", "Subject has the word \"fat\"");
     row("word, longer number", sub, word, "Invoice 1", "Invoice 12", none);
-    row("word, accent folded in decoded", sub, word, "cafe", "=?UTF-8?Q?Caf=C3=A9_cr=C3=A8me?=",
-        "Subject has the word \"cafe\"");
+    row("word, accent folded in decoded", sub, word, "cafe",
+        "=?UTF-8?Q?Caf=C3=A9_cr=C3=A8me?=", "Subject has the word \"cafe\"");
     row("word not in the encoded form", sub, word, "utf", "=?UTF-8?B?SGk=?=", none);
     row("word before a character outside the code page", sub, word, "fat",
-        "=?UTF-8?B?ZmF00LbQuNGA?=", none);                                   // "fatжир"
+        "=?UTF-8?B?ZmF00LbQuNGA?=", none);  // "fatжир"
     row("=? on a decoded Russian Subject", sub, word, "=?", "=?UTF-8?B?0J/RgNC40LLQtdGC?=", none);
     row("=? on a decoded Japanese Subject", sub, contains, "=?", "=?ISO-2022-JP?B?GyRCMnE1RBsoQg==?=", none);
     row("=? on a plain Subject", sub, contains, "=?", "What =? means", none);
     row("=? on an unknown charset", sub, word, "=?", "=?x-no-such-set?B?SGk=?=", undecodable);
     row("=? on a malformed word", sub, contains, "=?", "Hi =?UTF-8?B?*bad*?=", undecodable);
     row("=? on bytes invalid in their charset", sub, contains, "=?", "=?UTF-8?Q?caf=E9?=", undecodable);
-    row("Unicode contains, case", sub, contains, QStringLiteral("ПРИВЕТ"), "=?UTF-8?B?0J/RgNC40LLQtdGC?=",
-        QStringLiteral("Subject contains \"ПРИВЕТ\""));
+    row("Unicode contains, case", sub, contains, QStringLiteral("ПРИВЕТ"),
+        "=?UTF-8?B?0J/RgNC40LLQtdGC?=", QStringLiteral("Subject contains \"ПРИВЕТ\""));
     row("Unicode word inside a word", sub, word, QStringLiteral("мама"),
-        "=?UTF-8?B?0LzQsNC80LDRiNCw?=", none);                                // "мамаша"
+        "=?UTF-8?B?0LzQsNC80LDRiNCw?=", none);  // "мамаша"
     row("Unicode word, Greek", sub, word, QStringLiteral("γεια"), "=?UTF-8?B?zpPOtc65zrEgz4POv8+F?=",
-        QStringLiteral("Subject has the word \"γεια\""));                   // "Γεια σου"
+        QStringLiteral("Subject has the word \"γεια\""));  // "Γεια σου"
     row("Unicode word in Japanese", sub, word, QStringLiteral("会議"),
         "=?UTF-8?B?5piO5pel44Gu5Lya6K2w44Gr44Gk44GE44Gm?=",
-        QStringLiteral("Subject has the word \"会議\""));                   // "明日の会議について"
+        QStringLiteral("Subject has the word \"会議\""));  // "明日の会議について"
     row("pattern", sub, pattern, "^invoice \\d+$", "Invoice 12", "Subject matches the pattern \"^invoice \\d+$\"");
-    row("pattern on decoded text", sub, pattern, QStringLiteral("^при"), "=?UTF-8?B?0J/RgNC40LLQtdGC?=",
-        QStringLiteral("Subject matches the pattern \"^при\""));
+    row("pattern on decoded text", sub, pattern, QStringLiteral("^при"),
+        "=?UTF-8?B?0J/RgNC40LLQtdGC?=", QStringLiteral("Subject matches the pattern \"^при\""));
     row("invalid pattern never matches", sub, pattern, "(invoice", "(invoice", none);
     row("pattern matching all never matches", sub, pattern, "x*", "xxx", none);
     row("Unicode exact", exact, contains, QStringLiteral("Привет"), "=?UTF-8?B?0L/RgNC40LLQtdGC?=",
-        QStringLiteral("Subject is exactly \"Привет\""));                   // "привет"
+        QStringLiteral("Subject is exactly \"Привет\""));  // "привет"
     row("Unicode exact, more text", exact, contains, QStringLiteral("Привет"),
-        "=?UTF-8?B?0J/RgNC40LLQtdGCIQ==?=", none);                             // "Привет!"
+        "=?UTF-8?B?0J/RgNC40LLQtdGCIQ==?=", none);  // "Привет!"
 }
 
 void TestClassify::modes()

@@ -18,8 +18,8 @@ void TestEntryRules::prepare_data()
     QTest::addColumn<bool>("bUtf8");
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("subject folds accents") << int(kFilterSubject) << false << QByteArray("caf\xE9 Deal")
-                                           << QByteArray("cafE Deal");
+    QTest::newRow("subject folds accents")
+        << int(kFilterSubject) << false << QByteArray("caf\xE9 Deal") << QByteArray("cafE Deal");
     QTest::newRow("subject exact folds") << int(kFilterSubjectExact) << false << QByteArray("\xC9t\xE9")
                                          << QByteArray("EtE");
     QTest::newRow("utf8 kept as typed") << int(kFilterSubject) << true << QByteArray("caf\xC3\xA9")
@@ -51,7 +51,7 @@ void TestEntryRules::problems_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("bUnicode");
     QTest::addColumn<int>("match");
-    QTest::addColumn<QString>("problem");   // its start; empty: accepted
+    QTest::addColumn<QString>("problem");  // its start; empty: accepted
     const int contains = int(SubjectMatch::kContains);
     const int pattern = int(SubjectMatch::kPattern);
     QTest::newRow("empty") << QString() << false << contains << "Type the text of the filter.";

@@ -84,7 +84,9 @@ void TestFilters::builtInDefaults()
     QCOMPARE(subjects[67], std::string("Please update your email address"));
     QCOMPARE(subjects[93], subjects[67]);
     QCOMPARE(subjects[50], std::string("L\xF6west Merch\xE4nt Rat\xEBs \xEDn \xEDndustry"));
-    QCOMPARE(subjects[52], std::string("Sua mensagem n\xE3o p\xF4" "de ser entregue"));
+    QCOMPARE(subjects[52],
+             std::string("Sua mensagem n\xE3o p\xF4"
+                         "de ser entregue"));
     QCOMPARE(subjects[64], std::string("A very  excite game"));
     // Every byte of every entry, in order.
     QByteArray joined;
@@ -115,33 +117,34 @@ void TestFilters::defaultsFile_data()
     QTest::addColumn<Bytes>("size");
 
     QTest::newRow("empty file: no built-ins") << QByteArray() << Bytes{} << Bytes{} << Bytes{};
-    QTest::newRow("all three lists")
-        << QByteArray("[SUBJECT]\nfree money\n[SUBJECT EXACT]\nhi\n[SIZE]\n113K\n")
-        << Bytes{"free money"} << Bytes{"hi"} << Bytes{"113K"};
-    QTest::newRow("blanks around header") << QByteArray("  \t[SUBJECT]  \r\nspam\n") << Bytes{"spam"} << Bytes{} << Bytes{};
+    QTest::newRow("all three lists") << QByteArray("[SUBJECT]\nfree money\n[SUBJECT EXACT]\nhi\n[SIZE]\n113K\n")
+                                     << Bytes{"free money"} << Bytes{"hi"} << Bytes{"113K"};
+    QTest::newRow("blanks around header")
+        << QByteArray("  \t[SUBJECT]  \r\nspam\n") << Bytes{"spam"} << Bytes{} << Bytes{};
     QTest::newRow("small-letter header is an entry")
         << QByteArray("[SIZE]\n1K\n[subject]\n2K\n") << Bytes{} << Bytes{} << Bytes{"1K", "[subject]", "2K"};
-    QTest::newRow("small-letter header before any header") << QByteArray("[subject]\nspam\n")
-                                                            << Bytes{} << Bytes{} << Bytes{};
-    QTest::newRow("lines before first header dropped") << QByteArray("junk\n[SIZE]\n5K\n")
-                                                        << Bytes{} << Bytes{} << Bytes{"5K"};
-    QTest::newRow("repeated header appends")
-        << QByteArray("[SIZE]\n1K\n[SUBJECT]\nA\n[SIZE]\n2K\n[SUBJECT]\nA\n")
-        << Bytes{"A", "A"} << Bytes{} << Bytes{"1K", "2K"};
-    QTest::newRow("case and inner blanks kept")
-        << QByteArray("[SIZE]\n113k\n[SUBJECT]\n  A very  excite game \n")
-        << Bytes{"A very  excite game"} << Bytes{} << Bytes{"113k"};
-    QTest::newRow("blank lines skipped") << QByteArray("[SUBJECT]\n\n   \n\t\na\n\r\n") << Bytes{"a"} << Bytes{} << Bytes{};
+    QTest::newRow("small-letter header before any header")
+        << QByteArray("[subject]\nspam\n") << Bytes{} << Bytes{} << Bytes{};
+    QTest::newRow("lines before first header dropped")
+        << QByteArray("junk\n[SIZE]\n5K\n") << Bytes{} << Bytes{} << Bytes{"5K"};
+    QTest::newRow("repeated header appends") << QByteArray("[SIZE]\n1K\n[SUBJECT]\nA\n[SIZE]\n2K\n[SUBJECT]\nA\n")
+                                             << Bytes{"A", "A"} << Bytes{} << Bytes{"1K", "2K"};
+    QTest::newRow("case and inner blanks kept") << QByteArray("[SIZE]\n113k\n[SUBJECT]\n  A very  excite game \n")
+                                                << Bytes{"A very  excite game"} << Bytes{} << Bytes{"113k"};
+    QTest::newRow("blank lines skipped") << QByteArray("[SUBJECT]\n\n   \n\t\na\n\r\n") << Bytes{"a"} << Bytes{}
+                                         << Bytes{};
     QTest::newRow("other bracket lines are entries")
         << QByteArray("[SUBJECT]\n[ADV]\n[SUBJECT ]\n") << Bytes{"[ADV]", "[SUBJECT ]"} << Bytes{} << Bytes{};
     QTest::newRow("no final line feed") << QByteArray("[SUBJECT]\nlast") << Bytes{"last"} << Bytes{} << Bytes{};
-    QTest::newRow("Windows-1252 bytes") << QByteArray("[SUBJECT]\nL\xF6west\n") << Bytes{"L\xF6west"} << Bytes{} << Bytes{};
+    QTest::newRow("Windows-1252 bytes") << QByteArray("[SUBJECT]\nL\xF6west\n") << Bytes{"L\xF6west"} << Bytes{}
+                                        << Bytes{};
     QTest::newRow("999-character reads split a line")
         << QByteArray("[SUBJECT]\n" + QByteArray(999, ' ') + "[SIZE]\n113K\n") << Bytes{} << Bytes{} << Bytes{"113K"};
     QTest::newRow("entries too long to store are dropped")
         << QByteArray("[SUBJECT]\n" + QByteArray(260, 'x') + "\n" + QByteArray(259, 'y') + "\n")
         << Bytes{QByteArray(259, 'y')} << Bytes{} << Bytes{};
-    QTest::newRow("NUL ends a read") << QByteArray("[SUBJECT]\nab\0cd\nef\n", 19) << Bytes{"ab", "ef"} << Bytes{} << Bytes{};
+    QTest::newRow("NUL ends a read") << QByteArray("[SUBJECT]\nab\0cd\nef\n", 19) << Bytes{"ab", "ef"} << Bytes{}
+                                     << Bytes{};
     QTest::newRow("Ctrl-Z ends the file") << QByteArray("[SUBJECT]\na\n\x1A\nb\n") << Bytes{"a"} << Bytes{} << Bytes{};
 }
 
@@ -199,7 +202,7 @@ void TestFilters::untrustedDefaultsIgnored()
     filters.LoadDefaults();
     QFile::remove("planted.txt");
     QVERIFY2(QString::fromStdString(filters.DefaultsWarning()).contains(why), filters.DefaultsWarning().c_str());
-    QCOMPARE(filters.m_filterDefaults.List(kFilterSubject).size(), size_t(104));   // the built-in lists
+    QCOMPARE(filters.m_filterDefaults.List(kFilterSubject).size(), size_t(104));  // the built-in lists
 }
 
 void TestFilters::refusesUnstorableEntries()
@@ -350,18 +353,19 @@ void TestFilters::storedFileKeepsMeaning()
     Filters filters;
     filters.LoadFilters(m_store);
     const std::vector<FilterEntry> old{{"FAT"}, {"L\xF6WEST"}, {"=?"}};
-    QVERIFY(filters.m_filters.Entries(kFilterSubject) == old);     // "contains", Windows-1252
+    QVERIFY(filters.m_filters.Entries(kFilterSubject) == old);  // "contains", Windows-1252
     QCOMPARE(ToBytes(filters.m_filters.List(kFilterSubjectExact)), Bytes{"HELLO"});
     QCOMPARE(ToBytes(filters.m_filters.List(kFilterSize)), Bytes{"113K"});
 
     const FilterEntry word{"DIET", SubjectMatch::kWholeWord, false};
     const FilterEntry unicode = FilterEntry::FromUtf8("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82",
-                                                      SubjectMatch::kWholeWord);     // "Привет"
+                                                      SubjectMatch::kWholeWord);  // "Привет"
     const FilterEntry pattern = FilterEntry::FromUtf8("^re: \\d+$", SubjectMatch::kPattern);
     QVERIFY(unicode.m_bUtf8 && pattern.m_bUtf8);
     for (const FilterEntry& entry : {word, unicode, pattern})
         QVERIFY(filters.m_filters.Append(kFilterSubject, entry));
-    QVERIFY(filters.m_filters.Append(kFilterSubjectExact, FilterEntry::FromUtf8(unicode.m_sText, SubjectMatch::kContains)));
+    QVERIFY(
+        filters.m_filters.Append(kFilterSubjectExact, FilterEntry::FromUtf8(unicode.m_sText, SubjectMatch::kContains)));
     QVERIFY(filters.SaveFilters(m_store));
 
     Filters back;

@@ -32,8 +32,7 @@ private slots:
         row("rfc-one", "(=?ISO-8859-1?Q?a?=)", QStringLiteral("(a)"));
         row("rfc-word-text", "(=?ISO-8859-1?Q?a?= b)", QStringLiteral("(a b)"));
         row("rfc-adjacent", "(=?ISO-8859-1?Q?a?= =?ISO-8859-1?Q?b?=)", QStringLiteral("(ab)"));
-        row("rfc-adjacent-folded", "(=?ISO-8859-1?Q?a?=\r\n    =?ISO-8859-1?Q?b?=)",
-            QStringLiteral("(ab)"));
+        row("rfc-adjacent-folded", "(=?ISO-8859-1?Q?a?=\r\n    =?ISO-8859-1?Q?b?=)", QStringLiteral("(ab)"));
         row("rfc-underscore", "(=?ISO-8859-1?Q?a_b?=)", QStringLiteral("(a b)"));
         row("rfc-encoded-blank", "(=?ISO-8859-1?Q?a?= =?ISO-8859-2?Q?_b?=)", QStringLiteral("(a b)"));
         // Everyday mail.
@@ -48,18 +47,20 @@ private slots:
         row("no-padding", "=?UTF-8?B?w6k?=", QStringLiteral("\u00E9"));
         row("text-around", "Re: =?UTF-8?Q?d=C3=A9j=C3=A0?= vu", QStringLiteral("Re: d\u00E9j\u00E0 vu"));
         // Left as they stand.
-        row("unknown-charset", "=?X-NO-SUCH-SET?Q?abc?= =?UTF-8?Q?=C3=A9?=",
-            QStringLiteral("=?X-NO-SUCH-SET?Q?abc?= \u00E9"));
+        row("unknown-charset",
+            "=?X-NO-SUCH-SET?Q?abc?= =?UTF-8?Q?=C3=A9?=", QStringLiteral("=?X-NO-SUCH-SET?Q?abc?= \u00E9"));
         row("unknown-encoding", "=?UTF-8?X?abc?=", QStringLiteral("=?UTF-8?X?abc?="));
         row("bad-base64", "=?UTF-8?B?w6*=?=", QStringLiteral("=?UTF-8?B?w6*=?="));
         row("bad-q-escape", "=?UTF-8?Q?a=G1?=", QStringLiteral("=?UTF-8?Q?a=G1?="));
         row("unterminated", "=?UTF-8?Q?abc", QStringLiteral("=?UTF-8?Q?abc"));
         row("blank-inside", "=?UTF-8?Q?a b?=", QStringLiteral("=?UTF-8?Q?a b?="));
-        row("blank-kept-after-bad", "=?UTF-8?Q?a?= =?UTF-8?Q?=ZZ?=",
-            QStringLiteral("a =?UTF-8?Q?=ZZ?="));
+        row("blank-kept-after-bad", "=?UTF-8?Q?a?= =?UTF-8?Q?=ZZ?=", QStringLiteral("a =?UTF-8?Q?=ZZ?="));
         row("invalid-in-charset", "=?UTF-8?Q?a=FFb?=", QStringLiteral("a\uFFFDb"));
         // Unencoded bytes.
-        row("raw-utf8", "Gr\xC3\xBC\xC3\x9F" "e \xE6\x97\xA5\xE6\x9C\xAC", QStringLiteral("Gr\u00FC\u00DFe \u65E5\u672C"));
+        row("raw-utf8",
+            "Gr\xC3\xBC\xC3\x9F"
+            "e \xE6\x97\xA5\xE6\x9C\xAC",
+            QStringLiteral("Gr\u00FC\u00DFe \u65E5\u672C"));
         row("windows-1252", "Caf\xE9 \x80 5", QStringLiteral("Caf\u00E9 \u20AC 5"));
         row("cp1252-with-word", "Caf\xE9 =?UTF-8?Q?=C3=A9?=", QStringLiteral("Caf\u00E9 \u00E9"));
         row("controls-blanked", "a=?UTF-8?Q?=1B[2J=0D=0A?=b", QStringLiteral("a [2J  b"));

@@ -46,7 +46,10 @@ private slots:
     void utf8OutsideTheCodePageIsMarked()
     {
         bool lossy = false;
-        QCOMPARE(platform::Utf8ToCp1252("a\xE4\xB8\xAD" "b", &lossy), std::string("a?b"));  // CJK
+        QCOMPARE(platform::Utf8ToCp1252("a\xE4\xB8\xAD"
+                                        "b",
+                                        &lossy),
+                 std::string("a?b"));  // CJK
         QVERIFY(lossy);
         QCOMPARE(platform::Utf8ToCp1252("\xC3", &lossy), std::string("?"));  // cut short
         QVERIFY(lossy);
@@ -146,7 +149,7 @@ private slots:
         QStringList names = QDir(QString::fromStdString(folder)).entryList(QDir::Files | QDir::Hidden | QDir::System);
         QCOMPARE(names, QStringList({"f", "g"}));
         for (const char* name : {"/f", "/g"}) {
-            struct stat st {};
+            struct stat st { };
             QCOMPARE(::lstat((folder + name).c_str(), &st), 0);
             QVERIFY(S_ISREG(st.st_mode));
             QCOMPARE(st.st_mode & 07777, mode_t(0600));

@@ -78,8 +78,7 @@ private:
 // Greeting, CAPA (answered with capaReply: by default none, so commands go
 // one at a time), USER u, PASS p, each answered at once; on a
 // ScriptedPop3Server or a ScriptedStream.
-template <typename Script>
-Script& ScriptLogin(Script& server, const std::string& capaReply = "-ERR\r\n")
+template <typename Script> Script& ScriptLogin(Script& server, const std::string& capaReply = "-ERR\r\n")
 {
     return server.Send("+OK ready\r\n")
         .Expect("CAPA\r\n")

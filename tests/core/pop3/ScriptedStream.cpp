@@ -8,7 +8,10 @@
 #include <cstring>
 #include <utility>
 
-ScriptedStream::ScriptedStream() : m_start(Clock::now()), m_now(m_start) {}
+ScriptedStream::ScriptedStream()
+    : m_start(Clock::now()),
+      m_now(m_start)
+{ }
 
 ScriptedStream& ScriptedStream::Add(Kind kind, std::string bytes, std::vector<size_t> cuts, long long nPauseMs)
 {
@@ -84,7 +87,7 @@ std::string ScriptedStream::Failure() const
     if (!m_sFailure.empty() || m_aSteps.empty())
         return m_sFailure;
     return "step " + std::to_string(m_nStep + 1) + " not played; the client sent \""
-           + ScriptedPop3Server::Printable(m_sInbox) + "\"";
+        + ScriptedPop3Server::Printable(m_sInbox) + "\"";
 }
 
 long long ScriptedStream::ElapsedMs() const

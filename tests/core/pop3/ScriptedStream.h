@@ -44,9 +44,9 @@ public:
     CClientSocket::StreamSource Source();
 
     std::string Received() const { return m_sReceived; }  // everything the client sent
-    bool Finished();              // played to its end without a failure
-    std::string Failure() const;  // why the script stopped early (or where it waits)
-    long long ElapsedMs() const;  // on its clock, since it was made
+    bool Finished();                                      // played to its end without a failure
+    std::string Failure() const;                          // why the script stopped early (or where it waits)
+    long long ElapsedMs() const;                          // on its clock, since it was made
 
     bool SendAll(const char* pData, size_t nLength) override;
     ssize_t Receive(char* pBuffer, size_t nLength) override;
@@ -60,7 +60,7 @@ private:
         std::string m_sBytes;
         std::vector<size_t> m_aCuts;  // kSend: segment ends, ascending
         long long m_nPauseMs = 0;
-        size_t m_nPos = 0;            // kSend: bytes handed out
+        size_t m_nPos = 0;  // kSend: bytes handed out
     };
     ScriptedStream& Add(Kind kind, std::string bytes = {}, std::vector<size_t> cuts = {}, long long nPauseMs = 0);
     // Plays every step that needs nothing more from the client.

@@ -13,17 +13,15 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-const std::string kFolded =
-    "Return-Path: <news@example.org>\r\n"
-    "Subject: A subject that goes on\r\n"
-    "\tover two lines\r\n"
-    "From: \"Caf\xe9 Cr\xe8me\" <news@example.org>\r\n"
-    "To: mavix@example.net\r\n"
-    "Date: Tue, 3 Jan 2023 08:00:00 +0100\r\n";
-const std::string kEightBit =
-    "Subject: Pr\xeatt \xe0 partir \xa9 \x80\r\n"
-    "From: b@example.org\r\n"
-    "X-Dots: ...\r\n";
+const std::string kFolded = "Return-Path: <news@example.org>\r\n"
+                            "Subject: A subject that goes on\r\n"
+                            "\tover two lines\r\n"
+                            "From: \"Caf\xe9 Cr\xe8me\" <news@example.org>\r\n"
+                            "To: mavix@example.net\r\n"
+                            "Date: Tue, 3 Jan 2023 08:00:00 +0100\r\n";
+const std::string kEightBit = "Subject: Pr\xeatt \xe0 partir \xa9 \x80\r\n"
+                              "From: b@example.org\r\n"
+                              "X-Dots: ...\r\n";
 const std::string kPlain = "Subject: third\r\nFrom: c@example.org\r\n";
 
 }  // namespace

@@ -32,11 +32,14 @@ private slots:
         for (size_t cut = 0; cut <= kReplies.size(); ++cut) {
             ScriptedStream server;
             ScriptLogin(server, kPipelining)
-                .Expect("STAT\r\n").Send("+OK 3 300\r\n")
-                .Expect("LIST\r\n").Send("+OK\r\n1 100\r\n2 100\r\n3 100\r\n.\r\n")
+                .Expect("STAT\r\n")
+                .Send("+OK 3 300\r\n")
+                .Expect("LIST\r\n")
+                .Send("+OK\r\n1 100\r\n2 100\r\n3 100\r\n.\r\n")
                 .Expect("TOP 1 0\r\nTOP 2 0\r\nTOP 3 0\r\nUIDL 3\r\nDELE 2\r\n")
                 .SendSplit(kReplies, {cut})
-                .Expect("NOOP\r\n").Send("+OK\r\n")
+                .Expect("NOOP\r\n")
+                .Send("+OK\r\n")
                 .SetChunk(cut == kReplies.size() ? 1 : ~size_t{0});
             TestConnection pop;
             QVERIFY(LoginTo(pop, server));
@@ -69,8 +72,8 @@ private slots:
     {
         QTest::addColumn<QString>("replies");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("id of another message")
-            << "+OK\r\nSubject: a\r\n\r\n.\r\n+OK 2 uid-2\r\n" << "The server's answer to UIDL 1 names another message.";
+        QTest::newRow("id of another message") << "+OK\r\nSubject: a\r\n\r\n.\r\n+OK 2 uid-2\r\n"
+                                               << "The server's answer to UIDL 1 names another message.";
         QTest::newRow("doubled header") << "+OK\r\nSubject: a\r\n\r\n.\r\n+OK\r\nSubject: a\r\n\r\n.\r\n"
                                         << "The server's answer to UIDL 1 names another message.";
     }
@@ -80,8 +83,10 @@ private slots:
         QFETCH(QString, reason);
         ScriptedStream server;
         ScriptLogin(server, kPipelining)
-            .Expect("STAT\r\n").Send("+OK 1 100\r\n")
-            .Expect("LIST\r\n").Send("+OK\r\n1 100\r\n.\r\n")
+            .Expect("STAT\r\n")
+            .Send("+OK 1 100\r\n")
+            .Expect("LIST\r\n")
+            .Send("+OK\r\n1 100\r\n.\r\n")
             .Expect("TOP 1 0\r\nUIDL 1\r\nDELE 1\r\n")
             .Send(replies.toStdString() + "+OK\r\n");
         TestConnection pop;
@@ -108,10 +113,12 @@ private slots:
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("UIDL listing sent twice") << "twice" << "The server sent data nobody asked for before TOP 1.";
-        QTest::newRow("closed right after the listing")
-            << "close" << "The server had closed the connection before TOP 1.";
-        QTest::newRow("stopped before the batch") << "stop" << "Stopped before TOP 1.";
+        QTest::newRow("UIDL listing sent twice") << "twice"
+                                                 << "The server sent data nobody asked for before TOP 1.";
+        QTest::newRow("closed right after the listing") << "close"
+                                                        << "The server had closed the connection before TOP 1.";
+        QTest::newRow("stopped before the batch") << "stop"
+                                                  << "Stopped before TOP 1.";
     }
     void brokenBeforeTheBatch()
     {
@@ -125,9 +132,12 @@ private slots:
         }
         ScriptedStream server;
         ScriptLogin(server, kPipelining)
-            .Expect("STAT\r\n").Send("+OK " + std::to_string(kCount) + " 10000\r\n")
-            .Expect("LIST\r\n").Send(sizes + ".\r\n")
-            .Expect("UIDL\r\n").Send(ids + ".\r\n");
+            .Expect("STAT\r\n")
+            .Send("+OK " + std::to_string(kCount) + " 10000\r\n")
+            .Expect("LIST\r\n")
+            .Send(sizes + ".\r\n")
+            .Expect("UIDL\r\n")
+            .Send(ids + ".\r\n");
         if (fault == "twice")
             server.Send(ids + ".\r\n");
         else if (fault == "close")

@@ -68,14 +68,22 @@ void TestPop3Protocol::sessionTranscript()
 {
     ScriptedStream server;
     ScriptLogin(server)
-        .Expect("STAT\r\n").Send("+OK 2 320\r\n")
-        .Expect("LIST\r\n").Send("+OK 2 messages\r\n1 120\r\n2 200\r\n.\r\n")
-        .Expect("UIDL\r\n").Send("+OK\r\n1 aaa\r\n2 bbb\r\n.\r\n")
-        .Expect("TOP 2 0\r\n").Send("+OK\r\nSubject: two\r\n\r\n.\r\n")
-        .Expect("DELE 1\r\n").Send("+OK marked\r\n")
-        .Expect("RSET\r\n").Send("+OK\r\n")
-        .Expect("NOOP\r\n").Send("+OK\r\n")
-        .Expect("QUIT\r\n").Send("+OK bye\r\n");
+        .Expect("STAT\r\n")
+        .Send("+OK 2 320\r\n")
+        .Expect("LIST\r\n")
+        .Send("+OK 2 messages\r\n1 120\r\n2 200\r\n.\r\n")
+        .Expect("UIDL\r\n")
+        .Send("+OK\r\n1 aaa\r\n2 bbb\r\n.\r\n")
+        .Expect("TOP 2 0\r\n")
+        .Send("+OK\r\nSubject: two\r\n\r\n.\r\n")
+        .Expect("DELE 1\r\n")
+        .Send("+OK marked\r\n")
+        .Expect("RSET\r\n")
+        .Send("+OK\r\n")
+        .Expect("NOOP\r\n")
+        .Send("+OK\r\n")
+        .Expect("QUIT\r\n")
+        .Send("+OK bye\r\n");
     TraceCapture trace;
     CPop3Connection pop;
     QVERIFY(LoginTo(pop, server));
@@ -85,7 +93,7 @@ void TestPop3Protocol::sessionTranscript()
     QCOMPARE(count, 2);
     QCOMPARE(size, 320);
     uint64_t size2 = 0;
-    QVERIFY(pop.GetSize(2, size2));   // LIST, sized by the STAT above: no second STAT
+    QVERIFY(pop.GetSize(2, size2));  // LIST, sized by the STAT above: no second STAT
     QCOMPARE(size2, 200u);
     std::string uid;
     QVERIFY(pop.GetUidl(1, uid));
@@ -105,8 +113,9 @@ void TestPop3Protocol::sessionTranscript()
     // A command on a closed connection fails at its send.
     QVERIFY(!pop.Noop());
     QVERIFY(trace.Has("Failed to send the NOOP command to the POP3 server\n"));
-    QCOMPARE(server.Received(), std::string("CAPA\r\nUSER u\r\nPASS p\r\nSTAT\r\nLIST\r\nUIDL\r\nTOP 2 0\r\n"
-                                            "DELE 1\r\nRSET\r\nNOOP\r\nQUIT\r\n"));
+    QCOMPARE(server.Received(),
+             std::string("CAPA\r\nUSER u\r\nPASS p\r\nSTAT\r\nLIST\r\nUIDL\r\nTOP 2 0\r\n"
+                         "DELE 1\r\nRSET\r\nNOOP\r\nQUIT\r\n"));
 }
 
 // Every reply of a session cut in two at every byte offset in turn, and
@@ -122,11 +131,19 @@ void TestPop3Protocol::replyCutAtEveryOffset()
     for (size_t cut = 0; cut < longest; ++cut) {
         ScriptedStream server;
         server.SetChunk(cut == 0 ? 1 : ~size_t{0});
-        server.SendSplit(greeting, {cut}).Expect("CAPA\r\n").Send("-ERR\r\n").Expect("USER u\r\n").Send("+OK\r\n").Expect("PASS p\r\n")
+        server.SendSplit(greeting, {cut})
+            .Expect("CAPA\r\n")
+            .Send("-ERR\r\n")
+            .Expect("USER u\r\n")
+            .Send("+OK\r\n")
+            .Expect("PASS p\r\n")
             .SendSplit("+OK\r\n", {cut})
-            .Expect("STAT\r\n").SendSplit(stat, {cut})
-            .Expect("LIST\r\n").SendSplit(list, {cut})
-            .Expect("TOP 1 0\r\n").SendSplit(top, {cut});
+            .Expect("STAT\r\n")
+            .SendSplit(stat, {cut})
+            .Expect("LIST\r\n")
+            .SendSplit(list, {cut})
+            .Expect("TOP 1 0\r\n")
+            .SendSplit(top, {cut});
         CPop3Connection pop;
         QVERIFY2(LoginTo(pop, server), qPrintable(QString::number(cut)));
         uint64_t size = 0;
@@ -167,9 +184,13 @@ void TestPop3Protocol::closeInMidReply()
 {
     ScriptedStream server;
     ScriptLogin(server)
-        .Expect("STAT\r\n").Send("+OK 1 50\r\n")
-        .Expect("LIST\r\n").Send("+OK\r\n1 50\r\n.\r\n")
-        .Expect("TOP 1 0\r\n").Send("+OK\r\nSubject: par").CloseConnection();
+        .Expect("STAT\r\n")
+        .Send("+OK 1 50\r\n")
+        .Expect("LIST\r\n")
+        .Send("+OK\r\n1 50\r\n.\r\n")
+        .Expect("TOP 1 0\r\n")
+        .Send("+OK\r\nSubject: par")
+        .CloseConnection();
     CPop3Connection pop;
     QVERIFY(LoginTo(pop, server));
     CPop3Message message;
@@ -191,11 +212,16 @@ void TestPop3Protocol::negativeReplies_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("wire");
-    QTest::newRow("LIST") << "LIST" << "LIST\r\n";
-    QTest::newRow("UIDL") << "UIDL" << "UIDL\r\n";
-    QTest::newRow("TOP") << "TOP" << "TOP 1 0\r\n";
-    QTest::newRow("DELE") << "DELE" << "DELE 1\r\n";
-    QTest::newRow("NOOP") << "NOOP" << "NOOP\r\n";
+    QTest::newRow("LIST") << "LIST"
+                          << "LIST\r\n";
+    QTest::newRow("UIDL") << "UIDL"
+                          << "UIDL\r\n";
+    QTest::newRow("TOP") << "TOP"
+                         << "TOP 1 0\r\n";
+    QTest::newRow("DELE") << "DELE"
+                          << "DELE 1\r\n";
+    QTest::newRow("NOOP") << "NOOP"
+                          << "NOOP\r\n";
 }
 
 void TestPop3Protocol::negativeReplies()
@@ -247,9 +273,12 @@ void TestPop3Protocol::failedListingAskedAgain()
 {
     ScriptedStream server;
     ScriptLogin(server)
-        .Expect("STAT\r\n").Send("+OK 1 50\r\n")
-        .Expect("LIST\r\n").Send("-ERR busy\r\n")
-        .Expect("LIST\r\n").Send("+OK\r\n1 50\r\n.\r\n");
+        .Expect("STAT\r\n")
+        .Send("+OK 1 50\r\n")
+        .Expect("LIST\r\n")
+        .Send("-ERR busy\r\n")
+        .Expect("LIST\r\n")
+        .Send("+OK\r\n1 50\r\n.\r\n");
     CPop3Connection pop;
     QVERIFY(LoginTo(pop, server));
     QVERIFY(!pop.List());
@@ -263,9 +292,17 @@ void TestPop3Protocol::failedListingAskedAgain()
 void TestPop3Protocol::caseOfTheStatusWord()
 {
     ScriptedStream server;
-    server.Send("+ok hello\r\n").Expect("CAPA\r\n").Send("-err\r\n").Expect("USER u\r\n").Send("+Ok\r\n").Expect("PASS p\r\n").Send("+oK\r\n")
-        .Expect("NOOP\r\n").Send("+ok\r\n")
-        .Expect("STAT\r\n").Send("+ok 2 320\r\n");
+    server.Send("+ok hello\r\n")
+        .Expect("CAPA\r\n")
+        .Send("-err\r\n")
+        .Expect("USER u\r\n")
+        .Send("+Ok\r\n")
+        .Expect("PASS p\r\n")
+        .Send("+oK\r\n")
+        .Expect("NOOP\r\n")
+        .Send("+ok\r\n")
+        .Expect("STAT\r\n")
+        .Send("+ok 2 320\r\n");
     TraceCapture trace;
     CPop3Connection pop;
     QVERIFY(LoginTo(pop, server));
@@ -326,9 +363,13 @@ void TestPop3Protocol::pausedTop()
     QFETCH(bool, answered);
     ScriptedStream server;
     ScriptLogin(server)
-        .Expect("STAT\r\n").Send("+OK 1 50\r\n")
-        .Expect("LIST\r\n").Send("+OK\r\n1 50\r\n.\r\n")
-        .Expect("TOP 1 0\r\n").Pause(pauseMs).Send("+OK\r\nSubject: late\r\n\r\n.\r\n");
+        .Expect("STAT\r\n")
+        .Send("+OK 1 50\r\n")
+        .Expect("LIST\r\n")
+        .Send("+OK\r\n1 50\r\n.\r\n")
+        .Expect("TOP 1 0\r\n")
+        .Pause(pauseMs)
+        .Send("+OK\r\nSubject: late\r\n\r\n.\r\n");
     CPop3Connection pop;
     if (limitMs > 0)
         pop.SetTiming(CPop3Connection::Timing::ForSilence(limitMs));
@@ -382,8 +423,10 @@ void TestPop3Protocol::quitWaitGrowsWithMarked()
         list += std::to_string(n) + " 50\r\n";
     ScriptedStream server;
     ScriptLogin(server)
-        .Expect("STAT\r\n").Send("+OK " + std::to_string(marked) + " 50\r\n")
-        .Expect("LIST\r\n").Send(list + ".\r\n");
+        .Expect("STAT\r\n")
+        .Send("+OK " + std::to_string(marked) + " 50\r\n")
+        .Expect("LIST\r\n")
+        .Send(list + ".\r\n");
     for (int n = 1; n <= marked; ++n)
         server.Expect("DELE " + std::to_string(n) + "\r\n").Send("+OK\r\n");
     server.Expect("QUIT\r\n").Pause(pauseMs).Send("+OK bye\r\n");
@@ -402,14 +445,18 @@ void TestPop3Protocol::quitWaitGrowsWithMarked()
 // command.
 void TestPop3Protocol::hugeHeaderKeptBounded()
 {
-    const std::string header = "Subject: big\r\nX-Long: " + std::string(CPop3Connection::kMaxHeaderBytes * 3, 'h')
-                               + "\r\n";
+    const std::string header =
+        "Subject: big\r\nX-Long: " + std::string(CPop3Connection::kMaxHeaderBytes * 3, 'h') + "\r\n";
     ScriptedStream server;
     ScriptLogin(server)
-        .Expect("STAT\r\n").Send("+OK 1 10\r\n")
-        .Expect("LIST\r\n").Send("+OK\r\n1 10\r\n.\r\n")  // the listing understates the size
-        .Expect("TOP 1 0\r\n").Send("+OK\r\n" + header + "\r\n.\r\n")
-        .Expect("NOOP\r\n").Send("+OK " + std::string(995, 'n') + "\r\n");
+        .Expect("STAT\r\n")
+        .Send("+OK 1 10\r\n")
+        .Expect("LIST\r\n")
+        .Send("+OK\r\n1 10\r\n.\r\n")  // the listing understates the size
+        .Expect("TOP 1 0\r\n")
+        .Send("+OK\r\n" + header + "\r\n.\r\n")
+        .Expect("NOOP\r\n")
+        .Send("+OK " + std::string(995, 'n') + "\r\n");
     TestConnection pop;
     QVERIFY(LoginTo(pop, server));
     CPop3Message message;
@@ -427,9 +474,12 @@ void TestPop3Protocol::replyCap()
     flood.append(CPop3Connection::kMaxReplyBytes + (1 << 20), 'x');
     ScriptedStream server;
     ScriptLogin(server)
-        .Expect("STAT\r\n").Send("+OK 1 50\r\n")
-        .Expect("LIST\r\n").Send("+OK\r\n1 50\r\n.\r\n")
-        .Expect("TOP 1 0\r\n").Send(flood);
+        .Expect("STAT\r\n")
+        .Send("+OK 1 50\r\n")
+        .Expect("LIST\r\n")
+        .Send("+OK\r\n1 50\r\n.\r\n")
+        .Expect("TOP 1 0\r\n")
+        .Send(flood);
     TraceCapture trace;
     CPop3Connection pop;
     QVERIFY(LoginTo(pop, server));
@@ -549,8 +599,10 @@ void TestPop3Protocol::listParsing()
     QFETCH(QList<qint64>, expected);
     ScriptedStream server;
     ScriptLogin(server)
-        .Expect("STAT\r\n").Send("+OK " + std::to_string(statCount) + " 999\r\n")
-        .Expect("LIST\r\n").Send("+OK scan listing follows\r\n" + listing.toStdString() + ".\r\n");
+        .Expect("STAT\r\n")
+        .Send("+OK " + std::to_string(statCount) + " 999\r\n")
+        .Expect("LIST\r\n")
+        .Send("+OK scan listing follows\r\n" + listing.toStdString() + ".\r\n");
     CPop3Connection pop;
     QVERIFY(LoginTo(pop, server));
     QCOMPARE(pop.List(), !expected.isEmpty());
@@ -590,8 +642,10 @@ void TestPop3Protocol::uidlParsing()
     QFETCH(QStringList, expected);
     ScriptedStream server;
     ScriptLogin(server)
-        .Expect("STAT\r\n").Send("+OK 2 999\r\n")
-        .Expect("UIDL\r\n").Send("+OK\r\n" + listing.toStdString() + ".\r\n");
+        .Expect("STAT\r\n")
+        .Send("+OK 2 999\r\n")
+        .Expect("UIDL\r\n")
+        .Send("+OK\r\n" + listing.toStdString() + ".\r\n");
     CPop3Connection pop;
     QVERIFY(LoginTo(pop, server));
     std::string uid;
@@ -638,11 +692,11 @@ void TestPop3Protocol::topText_data()
     QTest::addColumn<QByteArray>("text");
     QTest::newRow("header block") << QByteArray("+OK\r\nSubject: s\r\nTo: t\r\n\r\n.\r\n")
                                   << QByteArray("Subject: s\r\nTo: t\r\n");
-    QTest::newRow("status text kept off") << QByteArray("+OK 120 octets\r\nSubject: s\r\n\r\n.\r\n")
-                                          << QByteArray("Subject: s\r\n");
+    QTest::newRow("status text kept off")
+        << QByteArray("+OK 120 octets\r\nSubject: s\r\n\r\n.\r\n") << QByteArray("Subject: s\r\n");
     QTest::newRow("only the dot line") << QByteArray("+OK\r\n.\r\n") << QByteArray("");
-    QTest::newRow("byte-stuffed line kept") << QByteArray("+OK\r\nX: a\r\n..dot\r\n\r\n.\r\n")
-                                            << QByteArray("X: a\r\n..dot\r\n");
+    QTest::newRow("byte-stuffed line kept")
+        << QByteArray("+OK\r\nX: a\r\n..dot\r\n\r\n.\r\n") << QByteArray("X: a\r\n..dot\r\n");
     QTest::newRow("folded, 8-bit") << QByteArray("+OK\r\nSubject: caf\xe9\r\n\tand more\r\n\r\n.\r\n")
                                    << QByteArray("Subject: caf\xe9\r\n\tand more\r\n");
 }
@@ -653,9 +707,12 @@ void TestPop3Protocol::topText()
     QFETCH(QByteArray, text);
     ScriptedStream server;
     ScriptLogin(server)
-        .Expect("STAT\r\n").Send("+OK 1 50\r\n")
-        .Expect("LIST\r\n").Send("+OK\r\n1 50\r\n.\r\n")
-        .Expect("TOP 1 0\r\n").Send(reply.toStdString());
+        .Expect("STAT\r\n")
+        .Send("+OK 1 50\r\n")
+        .Expect("LIST\r\n")
+        .Send("+OK\r\n1 50\r\n.\r\n")
+        .Expect("TOP 1 0\r\n")
+        .Send(reply.toStdString());
     CPop3Connection pop;
     QVERIFY(LoginTo(pop, server));
     CPop3Message message;
@@ -672,10 +729,14 @@ void TestPop3Protocol::messageNumbersFormatted()
 {
     ScriptedStream server;
     ScriptLogin(server)
-        .Expect("STAT\r\n").Send("+OK 0 0\r\n")
-        .Expect("LIST\r\n").Send("+OK\r\n.\r\n")
-        .Expect("DELE 12345678\r\n").Send("-ERR no such message\r\n")
-        .Expect("DELE 2147483647\r\n").Send("-ERR no such message\r\n");
+        .Expect("STAT\r\n")
+        .Send("+OK 0 0\r\n")
+        .Expect("LIST\r\n")
+        .Send("+OK\r\n.\r\n")
+        .Expect("DELE 12345678\r\n")
+        .Send("-ERR no such message\r\n")
+        .Expect("DELE 2147483647\r\n")
+        .Send("-ERR no such message\r\n");
     CPop3Connection pop;
     QVERIFY(LoginTo(pop, server));
     QVERIFY(!pop.Dele(12345678));
@@ -766,7 +827,10 @@ void TestPop3Protocol::loginFailureTraces()
     const std::string refusal = "-ERR [AUTH] refused at step " + std::to_string(failingStep);
     server.Send(failingStep == 0 ? refusal + "\r\n" : "+OK\r\n");
     if (failingStep >= 1)
-        server.Expect("CAPA\r\n").Send("-ERR\r\n").Expect("USER u\r\n").Send(failingStep == 1 ? refusal + "\r\n" : "+OK\r\n");
+        server.Expect("CAPA\r\n")
+            .Send("-ERR\r\n")
+            .Expect("USER u\r\n")
+            .Send(failingStep == 1 ? refusal + "\r\n" : "+OK\r\n");
     if (failingStep >= 2)
         server.Expect("PASS p\r\n").Send(refusal + "\r\n");
     // The server then hangs up without answering QUIT: the refusal must
@@ -793,7 +857,9 @@ void TestPop3Protocol::loginQuitsOpenSession()
     QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
     QVERIFY(pop.Dele(1));
     QVERIFY(pop.Login("127.0.0.1", "u", "p", server.Port()));
-    QTRY_COMPARE(server.Received(), std::string("CAPA\r\nUSER u\r\nPASS p\r\nSTAT\r\nLIST\r\nDELE 1\r\nQUIT\r\nCAPA\r\nUSER u\r\nPASS p\r\n"));
+    QTRY_COMPARE(
+        server.Received(),
+        std::string("CAPA\r\nUSER u\r\nPASS p\r\nSTAT\r\nLIST\r\nDELE 1\r\nQUIT\r\nCAPA\r\nUSER u\r\nPASS p\r\n"));
     QVERIFY(server.Messages().empty());  // the old session's QUIT committed its DELE
     QCOMPARE(server.SessionCount(), 2);
 }
@@ -860,15 +926,14 @@ void TestPop3Protocol::retrText_data()
     QTest::addColumn<QByteArray>("text");
     QTest::newRow("message") << QByteArray("+OK 31 octets\r\nSubject: s\r\n\r\nbody\r\n.\r\n") << 100 << true
                              << QByteArray("Subject: s\r\n\r\nbody\r\n");
-    QTest::newRow("dot-unstuffed") << QByteArray("+OK\r\nX: a\r\n\r\n..dot\r\n...\r\nend.\r\n.\r\n") << 100
-                                   << true << QByteArray("X: a\r\n\r\n.dot\r\n..\r\nend.\r\n");
+    QTest::newRow("dot-unstuffed") << QByteArray("+OK\r\nX: a\r\n\r\n..dot\r\n...\r\nend.\r\n.\r\n") << 100 << true
+                                   << QByteArray("X: a\r\n\r\n.dot\r\n..\r\nend.\r\n");
     QTest::newRow("empty") << QByteArray("+OK\r\n.\r\n") << 100 << true << QByteArray("");
     QTest::newRow("exactly the limit") << QByteArray("+OK\r\n0123456789\r\n.\r\n") << 12 << true
                                        << QByteArray("0123456789\r\n");
-    QTest::newRow("over the limit") << QByteArray("+OK\r\n0123456789\r\n.\r\n") << 11 << false
-                                    << QByteArray("");
-    QTest::newRow("far over the limit") << QByteArray("+OK\r\n" + QByteArray(20000, 'x') + "\r\n.\r\n") << 100
-                                        << false << QByteArray("");
+    QTest::newRow("over the limit") << QByteArray("+OK\r\n0123456789\r\n.\r\n") << 11 << false << QByteArray("");
+    QTest::newRow("far over the limit") << QByteArray("+OK\r\n" + QByteArray(20000, 'x') + "\r\n.\r\n") << 100 << false
+                                        << QByteArray("");
     QTest::newRow("refused") << QByteArray("-ERR no such message\r\n") << 100 << false << QByteArray("");
 }
 
@@ -879,9 +944,7 @@ void TestPop3Protocol::retrText()
     QFETCH(bool, ok);
     QFETCH(QByteArray, text);
     ScriptedStream server;
-    ScriptLogin(server)
-        .Expect("RETR 1\r\n").Send(reply.toStdString())
-        .Expect("NOOP\r\n").Send("+OK\r\n");
+    ScriptLogin(server).Expect("RETR 1\r\n").Send(reply.toStdString()).Expect("NOOP\r\n").Send("+OK\r\n");
     CPop3Connection pop;
     QVERIFY(LoginTo(pop, server));
     std::string got = "previous";

@@ -59,7 +59,8 @@ void TestPop3Replies::numberedReply_data()
     QTest::addColumn<ReplyError>("error");
     QTest::addColumn<QByteArray>("word");
     QTest::addColumn<ReplyError>("sizeError");
-    QTest::newRow("size") << QByteArray("+OK 3 4200\r\n") << ReplyError::kNone << QByteArray("4200") << ReplyError::kNone;
+    QTest::newRow("size") << QByteArray("+OK 3 4200\r\n") << ReplyError::kNone << QByteArray("4200")
+                          << ReplyError::kNone;
     QTest::newRow("id, blanks") << QByteArray("+OK\t 3  uid-3 more") << ReplyError::kNone << QByteArray("uid-3")
                                 << ReplyError::kMalformed;
     QTest::newRow("another message") << QByteArray("+OK 2 4200") << ReplyError::kMalformed << QByteArray()
@@ -96,11 +97,14 @@ void TestPop3Replies::stat_data()
     QTest::addColumn<quint64>("count");
     QTest::addColumn<quint64>("size");
     QTest::newRow("plain") << QByteArray("+OK 2 320") << ReplyError::kNone << quint64(2) << quint64(320);
-    QTest::newRow("blanks, text after") << QByteArray("+OK\t3  4 octets\r\n") << ReplyError::kNone << quint64(3) << quint64(4);
-    QTest::newRow("size near 2^63") << QByteArray("+OK 1 9223372036854775807") << ReplyError::kNone
-                                    << quint64(1) << quint64(9223372036854775807u);
-    QTest::newRow("size 2^63") << QByteArray("+OK 1 9223372036854775808") << ReplyError::kOutOfRange << quint64(0) << quint64(0);
-    QTest::newRow("count at the bound") << QByteArray("+OK 1000000 1") << ReplyError::kNone << quint64(1000000) << quint64(1);
+    QTest::newRow("blanks, text after") << QByteArray("+OK\t3  4 octets\r\n") << ReplyError::kNone << quint64(3)
+                                        << quint64(4);
+    QTest::newRow("size near 2^63") << QByteArray("+OK 1 9223372036854775807") << ReplyError::kNone << quint64(1)
+                                    << quint64(9223372036854775807u);
+    QTest::newRow("size 2^63") << QByteArray("+OK 1 9223372036854775808") << ReplyError::kOutOfRange << quint64(0)
+                               << quint64(0);
+    QTest::newRow("count at the bound") << QByteArray("+OK 1000000 1") << ReplyError::kNone << quint64(1000000)
+                                        << quint64(1);
     QTest::newRow("lying count") << QByteArray("+OK 2000000000 1") << ReplyError::kTooMany << quint64(0) << quint64(0);
     QTest::newRow("count past 64 bits") << QByteArray("+OK 99999999999999999999999 1") << ReplyError::kTooMany
                                         << quint64(0) << quint64(0);
@@ -129,23 +133,26 @@ void TestPop3Replies::scanListing_data()
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<uint>("maxNumber");
     QTest::addColumn<ReplyError>("error");
-    QTest::addColumn<QByteArray>("sizes");     // "n=size" for numbers 1..highest, "-" when not listed
+    QTest::addColumn<QByteArray>("sizes");  // "n=size" for numbers 1..highest, "-" when not listed
     QTest::newRow("plain") << QByteArray("+OK 2 messages\r\n1 120\r\n2 200") << 2u << ReplyError::kNone
                            << QByteArray("120 200");
-    QTest::newRow("deleted one skipped, bare LF") << QByteArray("+ok\n1 5\n3 7\n") << 3u << ReplyError::kNone
-                                                   << QByteArray("5 - 7");
+    QTest::newRow("deleted one skipped, bare LF")
+        << QByteArray("+ok\n1 5\n3 7\n") << 3u << ReplyError::kNone << QByteArray("5 - 7");
     QTest::newRow("4 GiB and more") << QByteArray("+OK\r\n1 4294967296\r\n2 9223372036854775807") << 2u
                                     << ReplyError::kNone << QByteArray("4294967296 9223372036854775807");
-    QTest::newRow("odd lines passed over") << QByteArray("+OK\r\n1 x\r\n 2  9 extra\r\nfoo\r\n") << 2u
-                                           << ReplyError::kNone << QByteArray("- 9");
-    QTest::newRow("duplicate number") << QByteArray("+OK\r\n1 5\r\n1 6") << 2u << ReplyError::kDuplicate << QByteArray();
-    QTest::newRow("number above the count") << QByteArray("+OK\r\n1 5\r\n3 6") << 2u << ReplyError::kOutOfRange << QByteArray();
-    QTest::newRow("number above the bound") << QByteArray("+OK\r\n1000001 6") << 4000000000u << ReplyError::kOutOfRange
-                                            << QByteArray();
+    QTest::newRow("odd lines passed over")
+        << QByteArray("+OK\r\n1 x\r\n 2  9 extra\r\nfoo\r\n") << 2u << ReplyError::kNone << QByteArray("- 9");
+    QTest::newRow("duplicate number") << QByteArray("+OK\r\n1 5\r\n1 6") << 2u << ReplyError::kDuplicate
+                                      << QByteArray();
+    QTest::newRow("number above the count")
+        << QByteArray("+OK\r\n1 5\r\n3 6") << 2u << ReplyError::kOutOfRange << QByteArray();
+    QTest::newRow("number above the bound")
+        << QByteArray("+OK\r\n1000001 6") << 4000000000u << ReplyError::kOutOfRange << QByteArray();
     QTest::newRow("number past 64 bits") << QByteArray("+OK\r\n123456789012345678901234 6") << 2u
                                          << ReplyError::kOutOfRange << QByteArray();
     QTest::newRow("number 0") << QByteArray("+OK\r\n0 6") << 2u << ReplyError::kOutOfRange << QByteArray();
-    QTest::newRow("size of 2^64") << QByteArray("+OK\r\n1 18446744073709551616") << 2u << ReplyError::kOutOfRange << QByteArray();
+    QTest::newRow("size of 2^64") << QByteArray("+OK\r\n1 18446744073709551616") << 2u << ReplyError::kOutOfRange
+                                  << QByteArray();
     QTest::newRow("negative") << QByteArray("-ERR no") << 2u << ReplyError::kNegative << QByteArray();
 }
 
@@ -168,7 +175,11 @@ void TestPop3Replies::uidListing()
     // An id the RFC does not allow leaves its message listed, without an id.
     const std::string longId(71, 'a');
     UidListing listing;
-    QCOMPARE(ParseUidListing("+OK\r\n1 abc\r\n2 " + longId + "\r\n3 a\x7F" "b\r\n5 " + std::string(70, 'z'), 5, listing),
+    QCOMPARE(ParseUidListing("+OK\r\n1 abc\r\n2 " + longId
+                                 + "\r\n3 a\x7F"
+                                   "b\r\n5 "
+                                 + std::string(70, 'z'),
+                             5, listing),
              ReplyError::kNone);
     std::string_view id;
     QCOMPARE(listing.Find(1, &id), UidListing::Id::kUsable);
@@ -203,9 +214,10 @@ void TestPop3Replies::capabilities_data()
                                          << QByteArray("STLSX X") << false << false;
     QTest::newRow("too many lines") << QByteArray("+OK\r\n" + QByteArray("X\r\n").repeated(101)) << ReplyError::kTooMany
                                     << QByteArray() << false << false;
-    QTest::newRow("overlong name dropped") << QByteArray("+OK\r\n" + QByteArray(65, 'A') + "\r\nSTLS") << ReplyError::kNone
-                                           << QByteArray("STLS") << true << false;
-    QTest::newRow("no CAPA") << QByteArray("-ERR unknown command") << ReplyError::kNegative << QByteArray() << false << false;
+    QTest::newRow("overlong name dropped") << QByteArray("+OK\r\n" + QByteArray(65, 'A') + "\r\nSTLS")
+                                           << ReplyError::kNone << QByteArray("STLS") << true << false;
+    QTest::newRow("no CAPA") << QByteArray("-ERR unknown command") << ReplyError::kNegative << QByteArray() << false
+                             << false;
 }
 
 void TestPop3Replies::capabilities()

@@ -35,7 +35,8 @@ public:
     using Answer = std::function<std::optional<std::string>(const std::string& command)>;
 
     TlsPop3Server(const TestCertificates& certificates, Answer answer, std::string greeting = "+OK ready\r\n")
-        : m_answer(std::move(answer)), m_sGreeting(std::move(greeting))
+        : m_answer(std::move(answer)),
+          m_sGreeting(std::move(greeting))
     {
         m_pContext = SSL_CTX_new(TLS_server_method());
         SSL_CTX_use_certificate_chain_file(m_pContext, certificates.m_sCertFile.c_str());
@@ -55,7 +56,7 @@ public:
     {
         ::shutdown(m_hListen, SHUT_RDWR);  // wakes accept
         if (const int fd = m_hConnection.load(); fd >= 0)
-            ::shutdown(fd, SHUT_RDWR);     // wakes a read
+            ::shutdown(fd, SHUT_RDWR);  // wakes a read
         m_thread.join();
         ::close(m_hListen);
         SSL_CTX_free(m_pContext);
@@ -181,17 +182,24 @@ void TestPop3Tls::trust_data()
     QTest::addColumn<bool>("nameCertificate");  // the DNS:localhost one, else IP:127.0.0.1
     QTest::addColumn<QString>("host");
     QTest::addColumn<bool>("trustCa");
-    QTest::addColumn<QString>("pin");             // "own": the server certificate's, lower case, no colons
-    QTest::addColumn<QString>("refusal");         // empty: logs in
+    QTest::addColumn<QString>("pin");      // "own": the server certificate's, lower case, no colons
+    QTest::addColumn<QString>("refusal");  // empty: logs in
 
-    QTest::newRow("CA trusted") << false << "127.0.0.1" << true << "" << "";
-    QTest::newRow("CA trusted, by name") << true << "localhost" << true << "" << "";
-    QTest::newRow("unknown CA") << false << "127.0.0.1" << false << "" << "unable to get local issuer certificate";
-    QTest::newRow("pinned") << false << "127.0.0.1" << false << "own" << "";
+    QTest::newRow("CA trusted") << false << "127.0.0.1" << true << ""
+                                << "";
+    QTest::newRow("CA trusted, by name") << true << "localhost" << true << ""
+                                         << "";
+    QTest::newRow("unknown CA") << false << "127.0.0.1" << false << ""
+                                << "unable to get local issuer certificate";
+    QTest::newRow("pinned") << false << "127.0.0.1" << false << "own"
+                            << "";
     QTest::newRow("other pin") << false << "127.0.0.1" << false << QString(64, 'a') << "unable to get local issuer";
-    QTest::newRow("address not in certificate") << true << "127.0.0.1" << true << "" << "IP address mismatch";
-    QTest::newRow("name not in certificate") << false << "localhost" << true << "" << "hostname mismatch";
-    QTest::newRow("pin outweighs name") << false << "localhost" << true << "own" << "";
+    QTest::newRow("address not in certificate") << true << "127.0.0.1" << true << ""
+                                                << "IP address mismatch";
+    QTest::newRow("name not in certificate") << false << "localhost" << true << ""
+                                             << "hostname mismatch";
+    QTest::newRow("pin outweighs name") << false << "localhost" << true << "own"
+                                        << "";
 }
 
 // Verified, or vouched for by its fingerprint; otherwise refused with the
@@ -325,25 +333,29 @@ void TestPop3Tls::abortEndsHandshake()
 void TestPop3Tls::nothingSentUnsecured_data()
 {
     QTest::addColumn<int>("security");
-    QTest::addColumn<QStringList>("script");   // server bytes, then what it expects next, alternating
+    QTest::addColumn<QStringList>("script");  // server bytes, then what it expects next, alternating
     QTest::addColumn<QString>("reason");
-    QTest::addColumn<QString>("lastSent");     // the client's last command ("" = none after CAPA/STLS)
+    QTest::addColumn<QString>("lastSent");  // the client's last command ("" = none after CAPA/STLS)
 
     const QString capa = "CAPA\r\n";
     const QString quit = "QUIT\r\n";
     QTest::newRow("CAPA without STLS") << 1
-        << QStringList{"+OK ready\r\n", capa, "+OK\r\nTOP\r\nUSER\r\nSTLSX\r\n.\r\n", quit, "+OK\r\n"}
-        << "does not offer STLS" << quit;
+                                       << QStringList{"+OK ready\r\n", capa, "+OK\r\nTOP\r\nUSER\r\nSTLSX\r\n.\r\n",
+                                                      quit, "+OK\r\n"}
+                                       << "does not offer STLS" << quit;
     QTest::newRow("no CAPA") << 1 << QStringList{"+OK ready\r\n", capa, "-ERR what?\r\n", quit, "+OK\r\n"}
-        << "does not offer STLS" << quit;
-    QTest::newRow("STLS refused") << 1
+                             << "does not offer STLS" << quit;
+    QTest::newRow("STLS refused")
+        << 1
         << QStringList{"+OK ready\r\n", capa, "+OK\r\nstls\r\n.\r\n", "STLS\r\n", "-ERR not now\r\n", quit, "+OK\r\n"}
         << "refused STLS (STARTTLS): -ERR not now" << quit;
-    QTest::newRow("data after STLS answer") << 1
-        << QStringList{"+OK ready\r\n", capa, "+OK\r\nSTLS\r\n.\r\n", "STLS\r\n", "+OK go\r\n+OK injected\r\n"}
-        << "more than its answer to STLS" << "STLS\r\n";
-    QTest::newRow("plain server on a TLS port") << 2 << QStringList{"+OK plain text\r\n"}
-        << "handshake with the server failed" << "";
+    QTest::newRow("data after STLS answer")
+        << 1 << QStringList{"+OK ready\r\n", capa, "+OK\r\nSTLS\r\n.\r\n", "STLS\r\n", "+OK go\r\n+OK injected\r\n"}
+        << "more than its answer to STLS"
+        << "STLS\r\n";
+    QTest::newRow("plain server on a TLS port")
+        << 2 << QStringList{"+OK plain text\r\n"} << "handshake with the server failed"
+        << "";
 }
 
 // STLS only when offered and accepted; no user name, password or later

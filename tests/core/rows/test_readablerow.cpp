@@ -19,7 +19,8 @@ void TestReadableRow::shownSubject_data()
     QTest::addColumn<QString>("shown");
     QTest::newRow("ascii") << QByteArray("Lunch?") << QStringLiteral("Lunch?");
     QTest::newRow("windows-1252") << QByteArray("Caf\xE9") << QStringLiteral("Caf\u00E9");
-    QTest::newRow("raw utf-8") << QByteArray("\xC3\x9C" "berweisung \xE2\x9C\x93")
+    QTest::newRow("raw utf-8") << QByteArray("\xC3\x9C"
+                                             "berweisung \xE2\x9C\x93")
                                << QStringLiteral("\u00DCberweisung \u2713");
     QTest::newRow("encoded") << QByteArray("=?UTF-8?Q?=C3=9Cber?=") << QStringLiteral("\u00DCber");
 }
@@ -34,8 +35,7 @@ void TestReadableRow::shownSubject()
     row.m_sSubject = raw.toStdString();
     AddReadableTexts(row);
     QCOMPARE(row.m_sSubject, raw.toStdString());
-    const std::string text = row.m_sSubjectText.empty() ? platform::Cp1252ToUtf8(row.m_sSubject)
-                                                        : row.m_sSubjectText;
+    const std::string text = row.m_sSubjectText.empty() ? platform::Cp1252ToUtf8(row.m_sSubject) : row.m_sSubjectText;
     QCOMPARE(QString::fromStdString(text), shown);
 }
 

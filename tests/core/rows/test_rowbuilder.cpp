@@ -73,8 +73,8 @@ void TestRowBuilder::attachment_data()
     QTest::newRow("attachment disposition with file name")
         << QByteArray("Content-Type: application/pdf\r\nContent-Disposition: Attachment; filename=a.pdf\r\n")
         << QByteArray("Y");
-    QTest::newRow("inline plain text")
-        << QByteArray("Content-Type: text/plain\r\nContent-Disposition: inline\r\n") << QByteArray();
+    QTest::newRow("inline plain text") << QByteArray("Content-Type: text/plain\r\nContent-Disposition: inline\r\n")
+                                       << QByteArray();
     QTest::newRow("alternative") << QByteArray("Content-Type: multipart/alternative\r\n") << QByteArray();
     QTest::newRow("no headers") << QByteArray("Subject: x\r\n") << QByteArray();
     QTest::newRow("mixed only in the body")
@@ -95,18 +95,18 @@ void TestRowBuilder::from_data()
     QTest::addColumn<QByteArray>("from");
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QByteArray>("email");
-    QTest::newRow("name and address") << QByteArray("John Smith <john@example.com>")
-                                      << QByteArray("John Smith") << QByteArray("john@example.com");
+    QTest::newRow("name and address") << QByteArray("John Smith <john@example.com>") << QByteArray("John Smith")
+                                      << QByteArray("john@example.com");
     QTest::newRow("quoted name with comma") << QByteArray("\"Smith, John\" <john@example.com>")
                                             << QByteArray("Smith, John") << QByteArray("john@example.com");
-    QTest::newRow("address in brackets only") << QByteArray("<john@example.com>")
-                                              << QByteArray("john@example.com") << QByteArray("john@example.com");
+    QTest::newRow("address in brackets only")
+        << QByteArray("<john@example.com>") << QByteArray("john@example.com") << QByteArray("john@example.com");
     QTest::newRow("blanks inside brackets") << QByteArray("A < a@b >") << QByteArray("A") << QByteArray("a@b");
-    QTest::newRow("bare address") << QByteArray("john@example.com")
-                                  << QByteArray("john@example.com") << QByteArray("john@example.com");
-    QTest::newRow("quoted address without brackets") << QByteArray("\"john@example.com\"")
-                                                     << QByteArray("\"john@example.com\"")
-                                                     << QByteArray("\"john@example.com\"");
+    QTest::newRow("bare address") << QByteArray("john@example.com") << QByteArray("john@example.com")
+                                  << QByteArray("john@example.com");
+    QTest::newRow("quoted address without brackets")
+        << QByteArray("\"john@example.com\"") << QByteArray("\"john@example.com\"")
+        << QByteArray("\"john@example.com\"");
     QTest::newRow("> before <") << QByteArray("a> \"Bob\" <b@c") << QByteArray("a> Bob") << QByteArray();
     QTest::newRow("only <") << QByteArray("Bob <b@c") << QByteArray("Bob <b@c") << QByteArray("Bob <b@c");
     QTest::newRow("empty brackets") << QByteArray("<>") << QByteArray() << QByteArray();
@@ -153,7 +153,8 @@ void TestRowBuilder::date_data()
         << QByteArray("5 Jan 2005 10:00:00 +0000") << QByteArray("Wed, 05 Jan 2005 10:00:00 +0000");
     QTest::newRow("weekday present, day padded")
         << QByteArray("Wed, 5 Jan 2005 10:00:00 +0000") << QByteArray("Wed, 05 Jan 2005 10:00:00 +0000");
-    QTest::newRow("two-digit day") << QByteArray("15 Jan 2005 10:00 +0000") << QByteArray("Sat, 15 Jan 2005 10:00 +0000");
+    QTest::newRow("two-digit day") << QByteArray("15 Jan 2005 10:00 +0000")
+                                   << QByteArray("Sat, 15 Jan 2005 10:00 +0000");
     QTest::newRow("already complete") << QByteArray("Sat, 15 Jan 2005 10:00 +0000")
                                       << QByteArray("Sat, 15 Jan 2005 10:00 +0000");
     QTest::newRow("nothing after the year") << QByteArray("5 Jan 2005") << QByteArray("5 Jan 2005");
@@ -200,7 +201,7 @@ void TestRowBuilder::dateIgnoresTimeZone()
         std::string date = "5 Jan 2005 10:00";
         AddWeekday(date);
         QCOMPARE(date, std::string("Wed, 5 Jan 2005 10:00"));
-        date = "16 Oct 2005 00:00";   // a day that began at 01:00 in Sao Paulo
+        date = "16 Oct 2005 00:00";  // a day that began at 01:00 in Sao Paulo
         AddWeekday(date);
         QCOMPARE(date, std::string("Sun, 16 Oct 2005 00:00"));
     }
@@ -213,15 +214,14 @@ void TestRowBuilder::dateIgnoresTimeZone()
 
 void TestRowBuilder::wholeRow()
 {
-    const CPop3Message message = Message(
-        "Return-Path: <x@y>\r\n"
-        "From: \"Ann\" <ann@example.com>\r\n"
-        "To: <bob@example.com>\r\n"
-        "CC: carl@example.com, dora@example.com\r\n"
-        "Subject: Quarterly\r\n\tfigures\r\n"
-        "Date: 5 Jan 2005 10:00:00 +0000\r\n"
-        "Content-Type: multipart/mixed; boundary=b\r\n"
-        "\r\n");
+    const CPop3Message message = Message("Return-Path: <x@y>\r\n"
+                                         "From: \"Ann\" <ann@example.com>\r\n"
+                                         "To: <bob@example.com>\r\n"
+                                         "CC: carl@example.com, dora@example.com\r\n"
+                                         "Subject: Quarterly\r\n\tfigures\r\n"
+                                         "Date: 5 Jan 2005 10:00:00 +0000\r\n"
+                                         "Content-Type: multipart/mixed; boundary=b\r\n"
+                                         "\r\n");
     MessageRow expected;
     expected.m_sNum = "12";
     expected.m_sSize = "113K";
@@ -239,9 +239,8 @@ void TestRowBuilder::wholeRow()
     const MessageRow empty = BuildMessageRow(1, 0, CPop3Message());
     QCOMPARE(empty.m_sNum, std::string("1"));
     QCOMPARE(empty.m_sSize, std::string("1K"));
-    QVERIFY(empty.m_sAtt.empty() && empty.m_sSubject.empty() && empty.m_sFrom.empty()
-            && empty.m_sEmail.empty() && empty.m_sDate.empty() && empty.m_sTo.empty()
-            && empty.m_sCC.empty());
+    QVERIFY(empty.m_sAtt.empty() && empty.m_sSubject.empty() && empty.m_sFrom.empty() && empty.m_sEmail.empty()
+            && empty.m_sDate.empty() && empty.m_sTo.empty() && empty.m_sCC.empty());
 }
 
 // Two header blocks are the same message to the purge exactly when their

@@ -16,8 +16,7 @@
 // owner's part for a scan or a purge from the test's thread.
 using Note = ScreeningNote;
 
-template <typename T>
-bool Is(const Note& note)
+template <typename T> bool Is(const Note& note)
 {
     return std::holds_alternative<T>(note);
 }
@@ -62,7 +61,7 @@ private:
 struct ScanOutcome {
     std::vector<MessageRow> m_aRows;
     std::vector<int> m_aSuspect, m_aRepeat;
-    int m_nAnswered = 0;                      // OnScanAnswered seen
+    int m_nAnswered = 0;  // OnScanAnswered seen
     bool m_bDone = false;
     long m_nResult = -99;
     std::string m_sStatus;
@@ -70,14 +69,13 @@ struct ScanOutcome {
 
 // Hands each note to `handle` until it returns true (done) or the deadline
 // passes; false when the deadline came first.
-template <typename Handle>
-bool DrainUntil(RecordingListener& listener, int ms, Handle handle)
+template <typename Handle> bool DrainUntil(RecordingListener& listener, int ms, Handle handle)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     Note note;
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0 || !listener.Next(note, static_cast<int>(left.count())))
             return false;
         if (handle(note))
@@ -133,8 +131,7 @@ inline PurgeNotes DrivePurge(RecordingListener& listener, int ms = 15000)
         if (const auto* pRow = std::get_if<PurgeProgress>(&note)) {
             out.m_aRows.push_back(*pRow);
             const PurgeOutcome outcome = pRow->m_nOutcome;
-            out.m_aProgress.emplace_back(outcome == PurgeOutcome::kMarked || IsMismatch(outcome),
-                                         !StopsPurge(outcome));
+            out.m_aProgress.emplace_back(outcome == PurgeOutcome::kMarked || IsMismatch(outcome), !StopsPurge(outcome));
         } else if (const auto* pDone = std::get_if<PurgeDone>(&note)) {
             out.m_bDone = true;
             out.m_done = *pDone;
@@ -187,9 +184,8 @@ struct EngineFixture {
 inline std::string MailText(int n, const std::string& subject, size_t bodyBytes = 60)
 {
     std::string text = "From: Sender " + std::to_string(n) + " <sender" + std::to_string(n)
-                       + "@example.com>\r\nTo: me@example.com\r\nSubject: " + subject
-                       + "\r\nDate: 5 Jan 2005 10:00:00 +0000\r\nMessage-ID: <" + std::to_string(n)
-                       + "@example.com>\r\n\r\n";
+        + "@example.com>\r\nTo: me@example.com\r\nSubject: " + subject
+        + "\r\nDate: 5 Jan 2005 10:00:00 +0000\r\nMessage-ID: <" + std::to_string(n) + "@example.com>\r\n\r\n";
     while (bodyBytes > 0) {
         const size_t line = std::min<size_t>(bodyBytes, 70);
         text += std::string(line, 'x') + "\r\n";
@@ -207,6 +203,6 @@ inline std::string HeaderOf(const std::string& mail)
 // One record of "message.txt".
 inline std::string DumpRecord(int n, size_t size, const std::string& text)
 {
-    return "\r\n\r\n********************\r\n\r\nmessage " + std::to_string(n) + ", length is"
-           + std::to_string(size) + "\n\n" + text + "\n\n";
+    return "\r\n\r\n********************\r\n\r\nmessage " + std::to_string(n) + ", length is" + std::to_string(size)
+        + "\n\n" + text + "\n\n";
 }

@@ -14,7 +14,7 @@ private slots:
     {
         QTest::addColumn<int>("minutes");
         QTest::addColumn<int>("failures");
-        QTest::addColumn<int>("wait");      // minutes
+        QTest::addColumn<int>("wait");  // minutes
         QTest::newRow("off stays off") << 0 << 0 << 5;
         QTest::newRow("below the least") << 3 << 0 << 5;
         QTest::newRow("above the most") << 5000 << 0 << 1440;

@@ -66,48 +66,68 @@ void TestHostileSessions::faults_data()
 {
     QTest::addColumn<Fault>("fault");
     QTest::addColumn<int>("scanResult");
-    QTest::addColumn<QString>("status");     // part of the scan's status; empty: none
-    QTest::addColumn<QString>("wireEnd");    // the last command the server received
-    QTest::addColumn<QString>("left");       // subjects left on the server, in order, after purging every row
+    QTest::addColumn<QString>("status");   // part of the scan's status; empty: none
+    QTest::addColumn<QString>("wireEnd");  // the last command the server received
+    QTest::addColumn<QString>("left");     // subjects left on the server, in order, after purging every row
 
     const QString all = "Spam offer|Meeting notes|Lunch?";
-    QTest::newRow("late greeting") << Fault{"", "late"} << -1 << "sent no greeting" << "" << all;
-    QTest::newRow("late PASS") << Fault{"PASS p", "late"} << -1 << "did not answer PASS" << "PASS p" << all;
-    QTest::newRow("late STAT") << Fault{"STAT", "late"} << -1 << "did not answer STAT" << "STAT" << all;
-    QTest::newRow("late LIST") << Fault{"LIST", "late"} << -1 << "did not answer LIST" << "LIST" << all;
-    QTest::newRow("late UIDL") << Fault{"UIDL", "late"} << -1 << "did not answer UIDL" << "UIDL" << all;
-    QTest::newRow("late TOP") << Fault{"TOP 1 0", "late"} << -1 << "did not answer TOP 1" << "TOP 1 0" << all;
+    QTest::newRow("late greeting") << Fault{"", "late"} << -1 << "sent no greeting"
+                                   << "" << all;
+    QTest::newRow("late PASS") << Fault{"PASS p", "late"} << -1 << "did not answer PASS"
+                               << "PASS p" << all;
+    QTest::newRow("late STAT") << Fault{"STAT", "late"} << -1 << "did not answer STAT"
+                               << "STAT" << all;
+    QTest::newRow("late LIST") << Fault{"LIST", "late"} << -1 << "did not answer LIST"
+                               << "LIST" << all;
+    QTest::newRow("late UIDL") << Fault{"UIDL", "late"} << -1 << "did not answer UIDL"
+                               << "UIDL" << all;
+    QTest::newRow("late TOP") << Fault{"TOP 1 0", "late"} << -1 << "did not answer TOP 1"
+                              << "TOP 1 0" << all;
     const std::string listing = "+OK\r\n1 mavix-uid-1\r\n2 mavix-uid-2\r\n3 mavix-uid-3\r\n.\r\n";
-    QTest::newRow("UIDL listing sent twice") << Fault{"UIDL", listing + listing} << -1 << "nobody asked for before TOP 1"
-                                             << "UIDL" << all;
-    QTest::newRow("doubled TOP") << Fault{"TOP 1 0", "double"} << -1 << "" << "" << all;
-    QTest::newRow("stray line after a reply") << Fault{"TOP 2 0", "stray"} << -1 << "nobody asked for" << "TOP 2 0"
-                                              << all;
-    QTest::newRow("status line '+'") << Fault{"TOP 2 0", "+\r\n.\r\n"} << -1 << "not a POP3 reply" << "TOP 2 0"
-                                     << all;
-    QTest::newRow("trickled TOP") << Fault{"TOP 2 0", "trickle"} << -1 << "did not end within" << "TOP 2 0" << all;
+    QTest::newRow("UIDL listing sent twice")
+        << Fault{"UIDL", listing + listing} << -1 << "nobody asked for before TOP 1"
+        << "UIDL" << all;
+    QTest::newRow("doubled TOP") << Fault{"TOP 1 0", "double"} << -1 << ""
+                                 << "" << all;
+    QTest::newRow("stray line after a reply") << Fault{"TOP 2 0", "stray"} << -1 << "nobody asked for"
+                                              << "TOP 2 0" << all;
+    QTest::newRow("status line '+'") << Fault{"TOP 2 0", "+\r\n.\r\n"} << -1 << "not a POP3 reply"
+                                     << "TOP 2 0" << all;
+    QTest::newRow("trickled TOP") << Fault{"TOP 2 0", "trickle"} << -1 << "did not end within"
+                                  << "TOP 2 0" << all;
     // An id the identity check cannot use still shows its row; that row is
     // checked by its Subject alone.
-    QTest::newRow("unusable UIDL entry") << Fault{"UIDL", "+OK\r\n1 mavix-uid-1\r\n2 bad\x01id\r\n3 mavix-uid-3\r\n.\r\n"} << 0
-                                         << "" << "QUIT" << "";
+    QTest::newRow("unusable UIDL entry") << Fault{"UIDL",
+                                                  "+OK\r\n1 mavix-uid-1\r\n2 bad\x01id\r\n3 mavix-uid-3\r\n.\r\n"}
+                                         << 0 << ""
+                                         << "QUIT"
+                                         << "";
     // An id listed for two messages names neither: both rows are checked by
     // their Subject alone, in this session only.
-    QTest::newRow("UIDL listed twice") << Fault{"UIDL", "+OK\r\n1 SAME\r\n2 SAME\r\n3 mavix-uid-3\r\n.\r\n"} << 0
-                                       << "" << "QUIT" << "";
+    QTest::newRow("UIDL listed twice") << Fault{"UIDL", "+OK\r\n1 SAME\r\n2 SAME\r\n3 mavix-uid-3\r\n.\r\n"} << 0 << ""
+                                       << "QUIT"
+                                       << "";
     // A refused TOP shows no text of another message, and is never deleted.
-    QTest::newRow("-ERR to TOP in the scan") << Fault{"TOP 2 0", "-ERR gone\r\n"} << 0 << "" << "QUIT"
+    QTest::newRow("-ERR to TOP in the scan") << Fault{"TOP 2 0", "-ERR gone\r\n"} << 0 << ""
+                                             << "QUIT"
                                              << "Meeting notes";
     // In the purge: a refused re-read stops it; what was marked before stands.
-    QTest::newRow("-ERR to TOP in the purge") << Fault{"TOP 2 0", "-ERR gone\r\n", true} << 0 << "" << "QUIT"
+    QTest::newRow("-ERR to TOP in the purge") << Fault{"TOP 2 0", "-ERR gone\r\n", true} << 0 << ""
+                                              << "QUIT"
                                               << "Meeting notes|Lunch?";
-    QTest::newRow("another id for a number") << Fault{"UIDL 2", "+OK 2 someone-else\r\n", true} << 0 << "" << "QUIT"
+    QTest::newRow("another id for a number") << Fault{"UIDL 2", "+OK 2 someone-else\r\n", true} << 0 << ""
+                                             << "QUIT"
                                              << "Meeting notes|Lunch?";
     // Replies out of step in the purge: dropped without QUIT, nothing deleted.
-    QTest::newRow("UIDL n naming another") << Fault{"UIDL 2", "+OK 3 uid-3\r\n", true} << 0 << "" << "UIDL 2" << all;
-    QTest::newRow("late DELE") << Fault{"DELE 2", "late", true} << 0 << "" << "DELE 2" << all;
+    QTest::newRow("UIDL n naming another") << Fault{"UIDL 2", "+OK 3 uid-3\r\n", true} << 0 << ""
+                                           << "UIDL 2" << all;
+    QTest::newRow("late DELE") << Fault{"DELE 2", "late", true} << 0 << ""
+                               << "DELE 2" << all;
     // The server may have deleted (it did here): the user is told the
     // deletions were not confirmed, never that they were done.
-    QTest::newRow("QUIT never answered") << Fault{"QUIT", "", true} << 0 << "" << "QUIT" << "";
+    QTest::newRow("QUIT never answered") << Fault{"QUIT", "", true} << 0 << ""
+                                         << "QUIT"
+                                         << "";
 }
 
 void TestHostileSessions::faults()
@@ -198,9 +218,9 @@ void TestHostileSessions::faults()
     QCOMPARE(remaining.join('|'), left);
     // Every deleted message was shown as itself.
     for (size_t n = 1; n <= mail.size(); ++n) {
-        const bool bDeleted = std::find(messages.begin(), messages.end(),
-                                        mail[n - 1] + (mail[n - 1].ends_with("\r\n") ? "" : "\r\n"))
-                              == messages.end();
+        const bool bDeleted =
+            std::find(messages.begin(), messages.end(), mail[n - 1] + (mail[n - 1].ends_with("\r\n") ? "" : "\r\n"))
+            == messages.end();
         if (bDeleted)
             QVERIFY(mail[n - 1].find("Subject: " + shown[static_cast<int>(n)] + "\r\n") != std::string::npos);
     }

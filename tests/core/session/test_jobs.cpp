@@ -19,7 +19,7 @@ std::string Header(int n)
 {
     static const char* const kSubjects[] = {"", "one", "two", "three"};
     return "From: a@example.org\r\nSubject: " + std::string(kSubjects[n]) + "\r\nMessage-ID: <" + std::to_string(n)
-           + "@example.org>\r\n";
+        + "@example.org>\r\n";
 }
 
 // Consecutive lines of one side go out, or are expected, as one write;
@@ -42,8 +42,8 @@ void Play(ScriptedStream& server, const QString& transcript)
         } else if (line.startsWith(QLatin1String("S: "))) {
             if (!expected.empty())
                 flush();
-            sent += text.size() == 3 && text[0] == '{' ? "+OK\r\n" + Header(text[1] - '0') + "\r\n.\r\n"
-                                                       : text + "\r\n";
+            sent +=
+                text.size() == 3 && text[0] == '{' ? "+OK\r\n" + Header(text[1] - '0') + "\r\n.\r\n" : text + "\r\n";
         } else {
             flush();
             server.CloseConnection();
@@ -60,11 +60,16 @@ const char* const kList = "C: STAT\nS: +OK 3 300\nC: LIST\nS: +OK\nS: 1 100\nS: 
 const char* OutcomeName(PurgeOutcome outcome)
 {
     switch (outcome) {
-    case PurgeOutcome::kNotChecked: return "-";
-    case PurgeOutcome::kMarked: return "marked";
-    case PurgeOutcome::kChanged: return "changed";
-    case PurgeOutcome::kBroken: return "broken";
-    default: return "other";
+    case PurgeOutcome::kNotChecked:
+        return "-";
+    case PurgeOutcome::kMarked:
+        return "marked";
+    case PurgeOutcome::kChanged:
+        return "changed";
+    case PurgeOutcome::kBroken:
+        return "broken";
+    default:
+        return "other";
     }
 }
 
@@ -83,8 +88,8 @@ std::vector<PurgeRow> CheckedRows()
     for (int n = 1; n <= 3; ++n) {
         CPop3Message message;
         message.SetText(Header(n));
-        rows.push_back(PurgeRow{n, n > 1, message.GetSubject(), "u" + std::to_string(n), true,
-                                MessageIdentity(message)});
+        rows.push_back(
+            PurgeRow{n, n > 1, message.GetSubject(), "u" + std::to_string(n), true, MessageIdentity(message)});
     }
     return rows;
 }
@@ -104,34 +109,33 @@ private slots:
         QTest::addColumn<QString>("outcome");
         const QString login = QString::fromLatin1(kLogin);
         const QString list = QString::fromLatin1(kList);
-        QTest::newRow("scan of three messages")
-            << "scan"
-            << login + list
-                   + "C: UIDL\nS: +OK\nS: 1 u1\nS: 2 u2\nS: 3 u3\nS: .\n"
-                     "C: TOP 1 0\nS: {1}\nC: TOP 2 0\nS: {2}\nC: TOP 3 0\nS: {3}\nC: LIST 3\nS: +OK 3 100\n"
-            << "0: one two three (may log in again)";
-        QTest::newRow("purge deletes the checked rows")
-            << "purge"
-            << login + list
-                   + "C: TOP 2 0\nS: {2}\nC: UIDL 2\nS: +OK 2 u2\nC: DELE 2\nS: +OK\n"
-                     "C: TOP 3 0\nS: {3}\nC: UIDL 3\nS: +OK 3 u3\nC: DELE 3\nS: +OK\nC: QUIT\nS: +OK\n"
-            << "1:- 2:marked 3:marked; marked 2,3; changed ; committed";
+        QTest::newRow("scan of three messages") << "scan"
+                                                << login + list
+                + "C: UIDL\nS: +OK\nS: 1 u1\nS: 2 u2\nS: 3 u3\nS: .\n"
+                  "C: TOP 1 0\nS: {1}\nC: TOP 2 0\nS: {2}\nC: TOP 3 0\nS: {3}\nC: LIST 3\nS: +OK 3 100\n"
+                                                << "0: one two three (may log in again)";
+        QTest::newRow("purge deletes the checked rows") << "purge"
+                                                        << login + list
+                + "C: TOP 2 0\nS: {2}\nC: UIDL 2\nS: +OK 2 u2\nC: DELE 2\nS: +OK\n"
+                  "C: TOP 3 0\nS: {3}\nC: UIDL 3\nS: +OK 3 u3\nC: DELE 3\nS: +OK\nC: QUIT\nS: +OK\n"
+                                                        << "1:- 2:marked 3:marked; marked 2,3; changed ; committed";
         QTest::newRow("purge stops at a changed Subject")
-            << "purge"
-            << login + list + "C: TOP 2 0\nS: +OK\nS: Subject: two (corrected)\nS: \nS: .\nC: QUIT\nS: +OK\n"
+            << "purge" << login + list + "C: TOP 2 0\nS: +OK\nS: Subject: two (corrected)\nS: \nS: .\nC: QUIT\nS: +OK\n"
             << "1:- 2:changed; marked ; changed 2,3; committed";
         QTest::newRow("pipelined purge deletes the checked rows")
             << "purge"
             << QString::fromLatin1(kLoginPipelining) + list
-                   + "C: TOP 2 0\nC: UIDL 2\nC: TOP 3 0\nC: UIDL 3\nS: {2}\nS: +OK 2 u2\nS: {3}\nS: +OK 3 u3\n"
-                     "C: DELE 2\nC: DELE 3\nS: +OK\nS: +OK\nC: QUIT\nS: +OK\n"
+                + "C: TOP 2 0\nC: UIDL 2\nC: TOP 3 0\nC: UIDL 3\nS: {2}\nS: +OK 2 u2\nS: {3}\nS: +OK 3 u3\n"
+                  "C: DELE 2\nC: DELE 3\nS: +OK\nS: +OK\nC: QUIT\nS: +OK\n"
             << "1:- 2:marked 3:marked; marked 2,3; changed ; committed";
-        QTest::newRow("keep-alive, live session") << "keep-alive" << login + "C: NOOP\nS: +OK\n" << "alive";
-        QTest::newRow("keep-alive, dropped session") << "keep-alive" << login + "C: NOOP\nX\n" << "dead";
-        QTest::newRow("end with RSET and QUIT")
-            << "end-reset" << login + "C: RSET\nS: +OK\nC: QUIT\nS: +OK bye\n" << "accepted";
-        QTest::newRow("end, RSET refused")
-            << "end-reset" << login + "C: RSET\nS: -ERR no\nC: QUIT\nS: +OK bye\n" << "RSET: -ERR no";
+        QTest::newRow("keep-alive, live session") << "keep-alive" << login + "C: NOOP\nS: +OK\n"
+                                                  << "alive";
+        QTest::newRow("keep-alive, dropped session") << "keep-alive" << login + "C: NOOP\nX\n"
+                                                     << "dead";
+        QTest::newRow("end with RSET and QUIT") << "end-reset" << login + "C: RSET\nS: +OK\nC: QUIT\nS: +OK bye\n"
+                                                << "accepted";
+        QTest::newRow("end, RSET refused") << "end-reset" << login + "C: RSET\nS: -ERR no\nC: QUIT\nS: +OK bye\n"
+                                           << "RSET: -ERR no";
     }
 
     void jobs()
@@ -169,12 +173,12 @@ private:
         if (job == QLatin1String("purge")) {
             std::string progress;
             ctx.m_fnProgress = [&progress](const PurgeProgress& note) {
-                progress += (progress.empty() ? "" : " ") + std::to_string(note.m_nNum) + ":"
-                            + OutcomeName(note.m_nOutcome);
+                progress +=
+                    (progress.empty() ? "" : " ") + std::to_string(note.m_nNum) + ":" + OutcomeName(note.m_nOutcome);
             };
             const PurgeResult result = PurgeJob(pop, ctx, CheckedRows()).Run();
             return progress + "; marked " + Numbers(result.m_aMarked) + "; changed " + Numbers(result.m_aChanged)
-                   + (result.m_bCommitted ? "; committed" : "");
+                + (result.m_bCommitted ? "; committed" : "");
         }
         if (job == QLatin1String("keep-alive"))
             return KeepAliveJob(pop, ctx).Run().m_bAlive ? "alive" : "dead";

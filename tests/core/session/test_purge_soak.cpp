@@ -72,12 +72,11 @@ enum Kind {
     kKindCount
 };
 constexpr std::array<const char*, kKindCount> kKindNames = {
-    "drop", "late", "twice", "split", "-ERR", "QUIT lost", "QUIT late", "session dies",
-    "changed", "removed", "inserted", "UIDL twice", "UIDL reused", "RETR other"};
+    "drop",         "late",    "twice",   "split",    "-ERR",       "QUIT lost",   "QUIT late",
+    "session dies", "changed", "removed", "inserted", "UIDL twice", "UIDL reused", "RETR other"};
 
 const std::array<std::string, 5> kSubjects = {"Offer", "Meeting notes", "Re: Offer", "Lunch?", "Invoice"};
-const std::array<std::string, 3> kSenders = {"Ann <ann@example.com>", "Bob <bob@example.com>",
-                                             "Ann <ann@example.org>"};
+const std::array<std::string, 3> kSenders = {"Ann <ann@example.com>", "Bob <bob@example.com>", "Ann <ann@example.org>"};
 const std::array<std::string, 3> kDates = {"Wed, 5 Jan 2005 10:00:00 +0000", "Wed, 5 Jan 2005 10:00:01 +0000",
                                            "Thu, 6 Jan 2005 09:30:00 +0100"};
 const std::string kTokenDomain = "@soak.invalid";
@@ -93,7 +92,9 @@ uint64_t Mix(uint64_t x)
 // Seeded choices.
 struct Dice {
     std::mt19937_64 m_rng;
-    explicit Dice(uint64_t seed) : m_rng(Mix(seed)) {}
+    explicit Dice(uint64_t seed)
+        : m_rng(Mix(seed))
+    { }
     size_t Below(size_t n) { return n == 0 ? 0 : static_cast<size_t>(m_rng() % n); }
     int Between(int lo, int hi) { return lo + static_cast<int>(Below(static_cast<size_t>(hi - lo + 1))); }
     bool Chance(double p) { return static_cast<double>(m_rng() >> 11) * 0x1.0p-53 < p; }
@@ -128,11 +129,10 @@ struct MailMaker {
     {
         const int id = m_nNext++;
         const std::string token = "m" + std::to_string(id);
-        std::string text = "From: " + kSenders[m_dice.Below(kSenders.size())] + "\r\nTo: me@example.com\r\nCc: "
-                           + token + kTokenDomain + "\r\nSubject: "
-                           + (subject ? *subject : kSubjects[m_dice.Below(m_nSubjects)])
-                           + "\r\nDate: " + kDates[m_dice.Below(kDates.size())] + "\r\nMessage-ID: <"
-                           + std::to_string(m_nSeed) + "." + std::to_string(id) + "@example.com>\r\n\r\n";
+        std::string text = "From: " + kSenders[m_dice.Below(kSenders.size())] + "\r\nTo: me@example.com\r\nCc: " + token
+            + kTokenDomain + "\r\nSubject: " + (subject ? *subject : kSubjects[m_dice.Below(m_nSubjects)])
+            + "\r\nDate: " + kDates[m_dice.Below(kDates.size())] + "\r\nMessage-ID: <" + std::to_string(m_nSeed) + "."
+            + std::to_string(id) + "@example.com>\r\n\r\n";
         for (int bytes = m_dice.Between(60, 3000); bytes > 0; bytes -= 70)
             text += std::string(static_cast<size_t>(std::min(bytes, 70)), 'x') + "\r\n";
         return {uid.empty() ? "uid-" + std::to_string(id) : std::move(uid), std::move(text)};
@@ -193,13 +193,17 @@ std::string CheckJournaled(const std::vector<RemovedRow>& removed, const std::st
 
 std::string Describe(const Server::MailboxMessage& m)
 {
-    return TokenIn(m.m_sText) + " uid=" + m.m_sUid + " \"" + SubjectIn(m.m_sText) + "\" " +
-           std::to_string(m.m_sText.size()) + " bytes";
+    return TokenIn(m.m_sText) + " uid=" + m.m_sUid + " \"" + SubjectIn(m.m_sText) + "\" "
+        + std::to_string(m.m_sText.size()) + " bytes";
 }
 
 class Soak {
 public:
-    Soak(uint64_t seed, bool bKnown) : m_nSeed(seed), m_bKnown(bKnown), m_dice(seed) {}
+    Soak(uint64_t seed, bool bKnown)
+        : m_nSeed(seed),
+          m_bKnown(bKnown),
+          m_dice(seed)
+    { }
 
     RoundReport Run();
     bool Purged() const { return m_bPurged; }
@@ -226,7 +230,7 @@ private:
     Plan m_plan;
     std::atomic<bool> m_bPurging{false};
     std::vector<Server::MailboxMessage> m_aMailbox;  // as the purge began, for RETR faults
-    std::map<int, int> m_commandsSeen;                // per session (server threads)
+    std::map<int, int> m_commandsSeen;               // per session (server threads)
     std::mutex m_logLock;
     std::string m_sLog;
     std::array<int, kKindCount> m_faults{};
@@ -303,8 +307,8 @@ Server::ReplyShape Soak::Shape(const std::string& command, int session, std::str
         std::sort(shape.m_aCuts.begin(), shape.m_aCuts.end());
     }
     const std::string first = reply.substr(0, std::min(reply.find("\r\n"), size_t{60}));
-    Log("s" + std::to_string(session) + (bPurging ? " purge" : " scan ") + " C: " + command + "  S: "
-        + Server::Printable(first) + (TokenIn(reply).empty() ? "" : " [" + TokenIn(reply) + "]")
+    Log("s" + std::to_string(session) + (bPurging ? " purge" : " scan ") + " C: " + command
+        + "  S: " + Server::Printable(first) + (TokenIn(reply).empty() ? "" : " [" + TokenIn(reply) + "]")
         + (fault.empty() ? "" : "  <" + fault + ">"));
     return shape;
 }
@@ -465,8 +469,8 @@ RoundReport Soak::Run()
     if (!purge.m_bDone)
         return fail("the purge did not end within " + std::to_string(kPurgeDeadlineMs) + " ms");
     Log("purge: " + PurgeSummaryText(purge.m_done.m_result) + (purge.m_done.m_result.m_bCommitted ? " (committed)" : "")
-        + (purge.m_done.m_result.m_bReconnected ? " (logged in again)" : "") + " "
-        + purge.m_done.m_result.m_sNotStarted + purge.m_done.m_result.m_sReason);
+        + (purge.m_done.m_result.m_bReconnected ? " (logged in again)" : "") + " " + purge.m_done.m_result.m_sNotStarted
+        + purge.m_done.m_result.m_sReason);
     if (!server.WaitNoSession(kSessionEndMs))
         return fail("a session stayed open after the purge");
 
@@ -495,7 +499,7 @@ RoundReport Soak::Run()
             while (!bKept && copy.hasNext()) {
                 QFile file(copy.next());
                 bKept = file.open(QIODevice::ReadOnly)
-                        && file.readAll().contains(QByteArray::fromStdString("Cc: " + token + kTokenDomain + "\n"));
+                    && file.readAll().contains(QByteArray::fromStdString("Cc: " + token + kTokenDomain + "\n"));
             }
             if (!bKept)
                 wrong += "removed " + Describe(m) + " without a copy of it kept\n";

@@ -31,11 +31,7 @@ class TestScreeningDovecot : public QObject {
     ScratchDirectory m_dir;
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.Enter());
-    }
-
+    void initTestCase() { QVERIFY(m_dir.Enter()); }
 
     // Scan four messages, purge 2 and 4: exactly their files are gone.
     void scanAndPurge()

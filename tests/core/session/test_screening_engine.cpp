@@ -113,13 +113,12 @@ private slots:
 
         const std::string wire = server.Received();
         QVERIFY(wire.rfind("CAPA\r\nUSER u\r\nPASS p\r\nSTAT\r\n", 0) == 0);
-        const size_t top1 = wire.find("TOP 1 0\r\n"), top2 = wire.find("TOP 2 0\r\n"),
-                     top3 = wire.find("TOP 3 0\r\n");
+        const size_t top1 = wire.find("TOP 1 0\r\n"), top2 = wire.find("TOP 2 0\r\n"), top3 = wire.find("TOP 3 0\r\n");
         QVERIFY(wire.find("UIDL\r\n") < top1 && wire.find("LIST\r\n") < top1);
         QVERIFY(top1 < top2 && top2 < top3 && top3 != std::string::npos);
         QCOMPARE(Count(wire, "RETR"), 0);
         QCOMPARE(Count(wire, "DELE"), 0);
-        QCOMPARE(Count(wire, "QUIT"), 0);     // the session stays open for review
+        QCOMPARE(Count(wire, "QUIT"), 0);  // the session stays open for review
 
         std::string dump;
         for (int n = 1; n <= 3; ++n) {
@@ -143,17 +142,25 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("status");
         QTest::addColumn<int>("result");
-        QTest::addColumn<QString>("dump");   // "untouched", "empty"
-        QTest::newRow("empty mailbox") << "empty" << "No emails waiting for you at the Server" << 0 << "untouched";
-        QTest::newRow("wrong password") << "password" << "The server refused the log-in: -ERR [AUTH] Authentication failed."
-                                        << -1 << "untouched";
-        QTest::newRow("unknown host") << "host" << "Server Not Found" << -1 << "untouched";
-        QTest::newRow("port zero") << "port:0" << "Server Not Found" << -1 << "untouched";
-        QTest::newRow("port too large") << "port:65536" << "Server Not Found" << -1 << "untouched";
-        QTest::newRow("port not a number") << "port:pop3" << "Server Not Found" << -1 << "untouched";
-        QTest::newRow("STAT refused") << "STAT" << "Server Refused STAT Response" << -1 << "untouched";
-        QTest::newRow("LIST refused") << "LIST" << "The server refused to list its messages (LIST): -ERR not now"
-                                      << -1 << "untouched";
+        QTest::addColumn<QString>("dump");  // "untouched", "empty"
+        QTest::newRow("empty mailbox") << "empty"
+                                       << "No emails waiting for you at the Server" << 0 << "untouched";
+        QTest::newRow("wrong password") << "password"
+                                        << "The server refused the log-in: -ERR [AUTH] Authentication failed." << -1
+                                        << "untouched";
+        QTest::newRow("unknown host") << "host"
+                                      << "Server Not Found" << -1 << "untouched";
+        QTest::newRow("port zero") << "port:0"
+                                   << "Server Not Found" << -1 << "untouched";
+        QTest::newRow("port too large") << "port:65536"
+                                        << "Server Not Found" << -1 << "untouched";
+        QTest::newRow("port not a number") << "port:pop3"
+                                           << "Server Not Found" << -1 << "untouched";
+        QTest::newRow("STAT refused") << "STAT"
+                                      << "Server Refused STAT Response" << -1 << "untouched";
+        QTest::newRow("LIST refused") << "LIST"
+                                      << "The server refused to list its messages (LIST): -ERR not now" << -1
+                                      << "untouched";
     }
 
     // The failure table: status text, result, and whether "message.txt" was
@@ -194,7 +201,7 @@ private slots:
         QVERIFY(scan.m_aRows.empty());
         QCOMPARE(ReadFile("message.txt"), std::string(dump == "untouched" ? "earlier dump" : ""));
         if (fault.startsWith("port:"))
-            QCOMPARE(server.SessionCount(), 0);   // refused before any connect
+            QCOMPARE(server.SessionCount(), 0);  // refused before any connect
     }
 
     // A refused TOP gives its row no text of any other message: it is marked
@@ -292,7 +299,7 @@ private slots:
     {
         QTest::addColumn<int>("keeping");
         QTest::addColumn<bool>("suspects");
-        QTest::addColumn<int>("stoppedAt");   // 0: the scan ran to its end
+        QTest::addColumn<int>("stoppedAt");  // 0: the scan ran to its end
         QTest::newRow("window keeps every row") << int(RowKeeping::kEveryRow) << false << 2;
         QTest::newRow("scan keeps none") << int(RowKeeping::kNone) << true << 0;
         QTest::newRow("purge keeps a share of plain rows") << int(RowKeeping::kPurgeRows) << false << 0;
@@ -362,7 +369,7 @@ private slots:
         engine.Stop();
         QVERIFY(!engine.TakeRows(taken));
         QTRY_VERIFY(!engine.IsScanning());
-        QVERIFY(listener.Drain().empty());    // no OnScanDone, no row
+        QVERIFY(listener.Drain().empty());  // no OnScanDone, no row
         QVERIFY(!engine.TakeRows(taken));
         QVERIFY(server.WaitNoSession(5000));
         QVERIFY(server.Received().find("TOP 4 0") == std::string::npos);
@@ -382,7 +389,7 @@ private slots:
         f.BePatient();
         f.Serve(m_aMail, [](const std::string& command, int session) -> std::optional<std::string> {
             if (session == 0 && command == "TOP 2 0")
-                return std::string();            // silence
+                return std::string();  // silence
             return std::nullopt;
         });
         engine.StartScan(f.AccountFor(), Lists());
@@ -510,38 +517,66 @@ private slots:
     void purge_data()
     {
         QTest::addColumn<QString>("fault");
-        QTest::addColumn<QString>("checked");        // '1' per checked row
-        QTest::addColumn<QString>("progress");       // outcome and continue flag per row; "*": any
-        QTest::addColumn<QString>("wire");           // what the purge sent
+        QTest::addColumn<QString>("checked");   // '1' per checked row
+        QTest::addColumn<QString>("progress");  // outcome and continue flag per row; "*": any
+        QTest::addColumn<QString>("wire");      // what the purge sent
         QTest::addColumn<bool>("committed");
-        QTest::addColumn<int>("left");               // messages on the server after QUIT
-        QTest::addColumn<QString>("journal");        // the journal's entries: D deleted, P pending
-        QTest::newRow("nothing checked: QUIT only")
-            << "" << "000" << "01 01 01" << "QUIT\r\n" << true << 3 << "";
+        QTest::addColumn<int>("left");         // messages on the server after QUIT
+        QTest::addColumn<QString>("journal");  // the journal's entries: D deleted, P pending
+        QTest::newRow("nothing checked: QUIT only") << ""
+                                                    << "000"
+                                                    << "01 01 01"
+                                                    << "QUIT\r\n"
+                                                    << true << 3 << "";
         // Rows 1 and 3 checked, message 3 re-reads with another Subject: 1 is
         // deleted, 3 is not, and QUIT commits the deletion of 1.
-        QTest::newRow("changed Subject stops the purge")
-            << "changed" << "101" << "11 01 10" << "TOP 1 0\r\nDELE 1\r\nTOP 3 0\r\nQUIT\r\n" << true << 2 << "D";
-        QTest::newRow("a refused DELE does not stop it")
-            << "refused" << "110" << "01 11 01" << "TOP 1 0\r\nDELE 1\r\nTOP 2 0\r\nDELE 2\r\nQUIT\r\n" << true
-            << -1 << "D";
+        QTest::newRow("changed Subject stops the purge") << "changed"
+                                                         << "101"
+                                                         << "11 01 10"
+                                                         << "TOP 1 0\r\nDELE 1\r\nTOP 3 0\r\nQUIT\r\n"
+                                                         << true << 2 << "D";
+        QTest::newRow("a refused DELE does not stop it") << "refused"
+                                                         << "110"
+                                                         << "01 11 01"
+                                                         << "TOP 1 0\r\nDELE 1\r\nTOP 2 0\r\nDELE 2\r\nQUIT\r\n"
+                                                         << true << -1 << "D";
         // The server drops the session at the re-read: replies no longer pair
         // with commands, so nothing at all is deleted.
-        QTest::newRow("lost session") << "lost" << "111" << "00" << "TOP 1 0\r\n" << false << 3 << "";
+        QTest::newRow("lost session") << "lost"
+                                      << "111"
+                                      << "00"
+                                      << "TOP 1 0\r\n"
+                                      << false << 3 << "";
         // Cancelled while DELE 1 is answered: dropped without QUIT.
-        QTest::newRow("cancel") << "cancel" << "111" << "*" << "TOP 1 0\r\nDELE 1\r\n" << false << 3 << "";
+        QTest::newRow("cancel") << "cancel"
+                                << "111"
+                                << "*"
+                                << "TOP 1 0\r\nDELE 1\r\n"
+                                << false << 3 << "";
         // The server removes the message but its QUIT reply never comes
         // (lost, or the user stops the wait): possibly deleted, until the
         // next scan settles it.
-        QTest::newRow("QUIT reply lost")
-            << "quit-lost" << "100" << "11 01 01" << "TOP 1 0\r\nDELE 1\r\nQUIT\r\n" << false << 2 << "P";
-        QTest::newRow("QUIT reply late")
-            << "quit-late" << "100" << "11 01 01" << "TOP 1 0\r\nDELE 1\r\nQUIT\r\n" << false << 2 << "P";
-        QTest::newRow("interrupted waiting for QUIT")
-            << "quit-cancel" << "100" << "11 01 01" << "TOP 1 0\r\nDELE 1\r\nQUIT\r\n" << false << 2 << "P";
+        QTest::newRow("QUIT reply lost") << "quit-lost"
+                                         << "100"
+                                         << "11 01 01"
+                                         << "TOP 1 0\r\nDELE 1\r\nQUIT\r\n"
+                                         << false << 2 << "P";
+        QTest::newRow("QUIT reply late") << "quit-late"
+                                         << "100"
+                                         << "11 01 01"
+                                         << "TOP 1 0\r\nDELE 1\r\nQUIT\r\n"
+                                         << false << 2 << "P";
+        QTest::newRow("interrupted waiting for QUIT") << "quit-cancel"
+                                                      << "100"
+                                                      << "11 01 01"
+                                                      << "TOP 1 0\r\nDELE 1\r\nQUIT\r\n"
+                                                      << false << 2 << "P";
         // The journal cannot be written (a planted link): no QUIT.
-        QTest::newRow("journal unwritable")
-            << "journal-link" << "100" << "11 01 01" << "TOP 1 0\r\nDELE 1\r\n" << false << 3 << "";
+        QTest::newRow("journal unwritable") << "journal-link"
+                                            << "100"
+                                            << "11 01 01"
+                                            << "TOP 1 0\r\nDELE 1\r\n"
+                                            << false << 3 << "";
     }
 
     static QString States(const std::vector<JournalEntry>& entries)
@@ -731,23 +766,28 @@ private slots:
     // twice, or gives a new message, must never have another message deleted.
     void reconnect_data()
     {
-        QTest::addColumn<QString>("scanIds");    // the scan's UIDL listing; empty: the server's own
-        QTest::addColumn<QString>("newIds");     // the new session's
-        QTest::addColumn<bool>("replaced");      // message 2 is another sender's with the same Subject now
+        QTest::addColumn<QString>("scanIds");  // the scan's UIDL listing; empty: the server's own
+        QTest::addColumn<QString>("newIds");   // the new session's
+        QTest::addColumn<bool>("replaced");    // message 2 is another sender's with the same Subject now
         QTest::addColumn<bool>("pipelined");
-        QTest::addColumn<int>("outcome");        // row 2's PurgeOutcome
-        QTest::addColumn<int>("left");           // messages on the server afterwards
+        QTest::addColumn<int>("outcome");  // row 2's PurgeOutcome
+        QTest::addColumn<int>("left");     // messages on the server afterwards
         const QString twice = "+OK\r\n1 SAME\r\n2 SAME\r\n3 mavix-uid-3\r\n.\r\n";
         const auto marked = int(PurgeOutcome::kMarked), unidentified = int(PurgeOutcome::kUnidentified),
                    idChanged = int(PurgeOutcome::kIdChanged);
-        QTest::newRow("found again: deleted") << "" << "" << false << false << marked << 2;
-        QTest::newRow("found again, pipelined: deleted") << "" << "" << false << true << marked << 2;
+        QTest::newRow("found again: deleted") << ""
+                                              << "" << false << false << marked << 2;
+        QTest::newRow("found again, pipelined: deleted") << ""
+                                                         << "" << false << true << marked << 2;
         QTest::newRow("UIDL listed twice at the scan") << twice << twice << false << false << unidentified << 3;
         QTest::newRow("UIDL listed twice on the new session")
-            << "" << "+OK\r\n1 mavix-uid-2\r\n2 mavix-uid-2\r\n3 mavix-uid-3\r\n.\r\n" << false << false
-            << unidentified << 3;
-        QTest::newRow("UIDL reused with the same Subject") << "" << "" << true << false << idChanged << 3;
-        QTest::newRow("UIDL reused, pipelined") << "" << "" << true << true << idChanged << 3;
+            << ""
+            << "+OK\r\n1 mavix-uid-2\r\n2 mavix-uid-2\r\n3 mavix-uid-3\r\n.\r\n"
+            << false << false << unidentified << 3;
+        QTest::newRow("UIDL reused with the same Subject") << ""
+                                                           << "" << true << false << idChanged << 3;
+        QTest::newRow("UIDL reused, pipelined") << ""
+                                                << "" << true << true << idChanged << 3;
     }
 
     void reconnect()
@@ -758,7 +798,8 @@ private slots:
         QFETCH(bool, pipelined);
         QFETCH(int, outcome);
         QFETCH(int, left);
-        const std::string boss = "From: boss@corp\r\nSubject: Invoice\r\nDate: 5 Jan 2005 10:00:00 +0000\r\n\r\nPay.\r\n";
+        const std::string boss =
+            "From: boss@corp\r\nSubject: Invoice\r\nDate: 5 Jan 2005 10:00:00 +0000\r\n\r\nPay.\r\n";
         m_aMail = {boss, "From: spam@junk\r\nSubject: Invoice\r\nDate: 5 Jan 2005 10:00:00 +0000\r\n\r\nBuy.\r\n",
                    MailText(3, "Lunch?")};
         EngineFixture f;
@@ -805,7 +846,7 @@ private slots:
     void quarantine_data()
     {
         QTest::addColumn<bool>("writable");
-        QTest::addColumn<QString>("copy");           // what RETR 1 sends: "same" message, or not
+        QTest::addColumn<QString>("copy");  // what RETR 1 sends: "same" message, or not
         QTest::addColumn<QString>("wire");
         QTest::addColumn<int>("left");
         QTest::addColumn<bool>("pipelined");

@@ -82,11 +82,7 @@ class TestScreeningPipelining : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.Enter());
-    }
-
+    void initTestCase() { QVERIFY(m_dir.Enter()); }
 
     // More messages than the window and one the server will not show: rows
     // and dump are the same bytes either way.
@@ -169,8 +165,8 @@ private slots:
         server.ServeMailbox(mail, "u", "p");
         server.Start();
 
-        const PurgeRun pipelined = ScanAndPurge(
-            {"127.0.0.1", dovecot.User(), dovecot.Password(), std::to_string(dovecot.Port())}, checked, 8);
+        const PurgeRun pipelined =
+            ScanAndPurge({"127.0.0.1", dovecot.User(), dovecot.Password(), std::to_string(dovecot.Port())}, checked, 8);
         const PurgeRun sequential = ScanAndPurge(AccountFor(server), checked, 8);
         QCOMPARE(sequential.m_aProgress.size(), size_t(8));
         QCOMPARE(sequential.m_aProgress[7].m_nOutcome, PurgeOutcome::kChanged);

@@ -12,7 +12,7 @@ namespace {
 // The engine is never started here: its notes go nowhere.
 class NoQueue : public NoteQueueListener {
 protected:
-    void Queue(ScreeningNote) override {}
+    void Queue(ScreeningNote) override { }
 };
 
 ScanRow Scanned(int nNum, const std::string& uidl, bool bSuspect)
@@ -28,7 +28,8 @@ ScanRow Scanned(int nNum, const std::string& uidl, bool bSuspect)
 // One scan of "u1" (the row under test) and "u2" (neither suspect nor
 // remembered), through a session whose choices live at `path`.
 struct SessionFixture {
-    explicit SessionFixture(const std::string& path, bool bSuspect) : m_session(m_queue, m_owner)
+    explicit SessionFixture(const std::string& path, bool bSuspect)
+        : m_session(m_queue, m_owner)
     {
         m_session.LoadChoicesFrom(path);
         std::vector<ScanRow> rows{Scanned(1, "u1", bSuspect), Scanned(2, "u2", false)};
@@ -107,9 +108,9 @@ private slots:
 
 void TestScreeningSession::checkRule_data()
 {
-    QTest::addColumn<bool>("suspect");   // the lists' verdict
-    QTest::addColumn<int>("remembered"); // -1 none, 1 left checked, 0 left unchecked
-    QTest::addColumn<int>("user");       // -1 no click, 1 checks, 0 unchecks
+    QTest::addColumn<bool>("suspect");    // the lists' verdict
+    QTest::addColumn<int>("remembered");  // -1 none, 1 left checked, 0 left unchecked
+    QTest::addColumn<int>("user");        // -1 no click, 1 checks, 0 unchecks
     QTest::addColumn<bool>("checked");
 
     QTest::newRow("clean") << false << -1 << -1 << false;
@@ -179,19 +180,19 @@ void TestScreeningSession::flow_data()
     QTest::addColumn<QString>("events");
     QTest::addColumn<SessionState>("state");
     QTest::addColumn<QString>("told");
-    QTest::addColumn<int>("rows");          // rows the session keeps at the end
+    QTest::addColumn<int>("rows");  // rows the session keeps at the end
 
     QTest::newRow("answered once") << "scan answer rows done" << SessionState::kReviewing << "answer rows review" << 2;
     QTest::newRow("wait ran out") << "scan timeout rows" << SessionState::kScanning << "timeout rows" << 2;
-    QTest::newRow("no mail, session ended") << "scan answer done end ended" << SessionState::kIdle
-                                            << "answer idle tell" << 0;
-    QTest::newRow("background keeps its rows") << "bg rows done ended" << SessionState::kIdle
-                                               << "rows end-session bg-done" << 2;
+    QTest::newRow("no mail, session ended")
+        << "scan answer done end ended" << SessionState::kIdle << "answer idle tell" << 0;
+    QTest::newRow("background keeps its rows")
+        << "bg rows done ended" << SessionState::kIdle << "rows end-session bg-done" << 2;
     QTest::newRow("repeated number in background") << "bg repeat" << SessionState::kIdle << "rows repeat-bg" << 1;
     QTest::newRow("lost, review stays") << "scan rows done lost alive" << SessionState::kReviewing
                                         << "answer rows review lost" << 2;
-    QTest::newRow("gone for good, then close") << "close scan rows done gone ended" << SessionState::kIdle
-                                               << "answer rows review cancelled tell-close" << 0;
+    QTest::newRow("gone for good, then close")
+        << "close scan rows done gone ended" << SessionState::kIdle << "answer rows review cancelled tell-close" << 0;
     QTest::newRow("purged, then close") << "close scan rows done purge purged" << SessionState::kIdle
                                         << "answer rows review purged-close" << 2;
 }

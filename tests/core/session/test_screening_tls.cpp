@@ -53,10 +53,7 @@ class TestScreeningTls : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.Enter());
-    }
+    void initTestCase() { QVERIFY(m_dir.Enter()); }
     void init() { qunsetenv("MAVIX_TLS_CA_FILE"); }
 
     // Implicit TLS: scan four, purge 2 and 4; STLS on the plain port scans
@@ -74,8 +71,9 @@ private slots:
         RecordingListener listener;
         ScreeningEngine engine(listener);
         engine.StartThreads();
-        ScanOutcome scan = Scan(engine, listener,
-                                {"127.0.0.1", dovecot.User(), dovecot.Password(), std::to_string(dovecot.TlsPort()), "2"});
+        ScanOutcome scan =
+            Scan(engine, listener,
+                 {"127.0.0.1", dovecot.User(), dovecot.Password(), std::to_string(dovecot.TlsPort()), "2"});
         QVERIFY(scan.m_bDone);
         QCOMPARE(scan.m_nResult, 0L);
         QCOMPARE(scan.m_aRows.size(), size_t(4));
@@ -155,7 +153,8 @@ private slots:
         engine.StartThreads();
         const ScanOutcome scan = Scan(engine, listener, {"127.0.0.1", "u", "p", "1", "3"});
         QCOMPARE(scan.m_nResult, -1L);
-        QCOMPARE(scan.m_sStatus, std::string("Unknown connection security setting \"3\": choose one under Manage Account."));
+        QCOMPARE(scan.m_sStatus,
+                 std::string("Unknown connection security setting \"3\": choose one under Manage Account."));
     }
 };
 

@@ -58,33 +58,56 @@ private slots:
         // L: session lost, B: background, M: a background check may start.
         QTest::addColumn<QString>("flags");
         QTest::addColumn<QString>("answer");  // the last answer given
-        QTest::newRow("idle") << "" << State::kIdle << "M" << "";
-        QTest::newRow("scan waits") << "scan" << State::kConnecting << "SA" << "";
-        QTest::newRow("answered") << "scan answer" << State::kScanning << "S" << "";
-        QTest::newRow("wait timed out: runs on") << "scan timeout" << State::kConnecting << "M" << "";
-        QTest::newRow("rows: review") << "scan answer done:rows" << State::kReviewing << "K" << "review";
-        QTest::newRow("no mail") << "scan answer done:none" << State::kIdle << "M" << "idle";
-        QTest::newRow("failed with rows") << "scan done:fail" << State::kIdle << "M" << "idle";
-        QTest::newRow("stopped") << "scan answer stop" << State::kIdle << "M" << "";
-        QTest::newRow("background") << "bg" << State::kConnecting << "SB" << "";
-        QTest::newRow("background ends its session") << "bg done:rows" << State::kEnding << "B" << "end-session";
-        QTest::newRow("background done") << "bg done:rows ended" << State::kIdle << "M" << "bg-done";
-        QTest::newRow("background failed") << "bg done:fail" << State::kIdle << "M" << "idle";
-        QTest::newRow("background stopped") << "bg stop" << State::kIdle << "M" << "";
-        QTest::newRow("alive") << "scan done:rows check:alive" << State::kReviewing << "K" << "nothing";
-        QTest::newRow("lost, found again by id") << "scan done:rows check:lost" << State::kReviewing << "L" << "lost";
-        QTest::newRow("gone for good") << "scan done:rows check:gone" << State::kReviewing << "K" << "cancel";
+        QTest::newRow("idle") << "" << State::kIdle << "M"
+                              << "";
+        QTest::newRow("scan waits") << "scan" << State::kConnecting << "SA"
+                                    << "";
+        QTest::newRow("answered") << "scan answer" << State::kScanning << "S"
+                                  << "";
+        QTest::newRow("wait timed out: runs on") << "scan timeout" << State::kConnecting << "M"
+                                                 << "";
+        QTest::newRow("rows: review") << "scan answer done:rows" << State::kReviewing << "K"
+                                      << "review";
+        QTest::newRow("no mail") << "scan answer done:none" << State::kIdle << "M"
+                                 << "idle";
+        QTest::newRow("failed with rows") << "scan done:fail" << State::kIdle << "M"
+                                          << "idle";
+        QTest::newRow("stopped") << "scan answer stop" << State::kIdle << "M"
+                                 << "";
+        QTest::newRow("background") << "bg" << State::kConnecting << "SB"
+                                    << "";
+        QTest::newRow("background ends its session") << "bg done:rows" << State::kEnding << "B"
+                                                     << "end-session";
+        QTest::newRow("background done") << "bg done:rows ended" << State::kIdle << "M"
+                                         << "bg-done";
+        QTest::newRow("background failed") << "bg done:fail" << State::kIdle << "M"
+                                           << "idle";
+        QTest::newRow("background stopped") << "bg stop" << State::kIdle << "M"
+                                            << "";
+        QTest::newRow("alive") << "scan done:rows check:alive" << State::kReviewing << "K"
+                               << "nothing";
+        QTest::newRow("lost, found again by id") << "scan done:rows check:lost" << State::kReviewing << "L"
+                                                 << "lost";
+        QTest::newRow("gone for good") << "scan done:rows check:gone" << State::kReviewing << "K"
+                                       << "cancel";
         QTest::newRow("lost is told once") << "scan done:rows check:lost check:gone" << State::kReviewing << "L"
                                            << "nothing";
-        QTest::newRow("rescan drops the loss") << "scan done:rows check:lost scan" << State::kConnecting << "SA" << "";
-        QTest::newRow("cancel") << "scan done:rows cancel ended" << State::kIdle << "M" << "tell";
+        QTest::newRow("rescan drops the loss") << "scan done:rows check:lost scan" << State::kConnecting << "SA"
+                                               << "";
+        QTest::newRow("cancel") << "scan done:rows cancel ended" << State::kIdle << "M"
+                                << "tell";
         QTest::newRow("cancel, then close") << "close scan done:rows cancel ended" << State::kIdle << "M"
                                             << "tell-close";
-        QTest::newRow("purging") << "scan done:rows purge" << State::kPurging << "" << "";
-        QTest::newRow("purged") << "scan done:rows purge purged" << State::kIdle << "M" << "stay";
-        QTest::newRow("purged, then close") << "close scan done:rows purge purged" << State::kIdle << "M" << "close";
-        QTest::newRow("session end waited for") << "scan done:rows end" << State::kEnding << "" << "";
-        QTest::newRow("session ended") << "scan done:none end ended" << State::kIdle << "M" << "tell";
+        QTest::newRow("purging") << "scan done:rows purge" << State::kPurging << ""
+                                 << "";
+        QTest::newRow("purged") << "scan done:rows purge purged" << State::kIdle << "M"
+                                << "stay";
+        QTest::newRow("purged, then close") << "close scan done:rows purge purged" << State::kIdle << "M"
+                                            << "close";
+        QTest::newRow("session end waited for") << "scan done:rows end" << State::kEnding << ""
+                                                << "";
+        QTest::newRow("session ended") << "scan done:none end ended" << State::kIdle << "M"
+                                       << "tell";
     }
 
     void transitions()
@@ -99,8 +122,8 @@ private slots:
             last = Play(m, event);
         QCOMPARE(m.Current(), state);
         QString seen;
-        const std::pair<char, bool> all[] = {{'S', m.CanStop()},       {'A', m.AwaitsAnswer()},
-                                             {'K', m.KeepsAlive()},    {'L', m.IsSessionLost()},
+        const std::pair<char, bool> all[] = {{'S', m.CanStop()},      {'A', m.AwaitsAnswer()},
+                                             {'K', m.KeepsAlive()},   {'L', m.IsSessionLost()},
                                              {'B', m.IsBackground()}, {'M', m.MayStartBackground()}};
         for (const auto& [letter, bSet] : all)
             if (bSet)

@@ -72,10 +72,10 @@ void TestDumpFile::oldDumpStaysUntilCommit()
             dump.Abort();
             QCOMPARE(ReadAll(path), std::string("old"));
         }
-        QCOMPARE(Entries(folder.Path()), 1);          // no temporary file left
+        QCOMPARE(Entries(folder.Path()), 1);  // no temporary file left
     }
     QCOMPARE(ReadAll(path), kRecord1);
-    struct stat st {};
+    struct stat st { };
     QCOMPARE(::stat(path.c_str(), &st), 0);
     QCOMPARE(st.st_mode & 0777, 0600u);
 }
@@ -121,7 +121,7 @@ void TestDumpFile::fullDiskIsReported()
 void TestDumpFile::plantedFiles_data()
 {
     QTest::addColumn<bool>("bSymlink");
-    QTest::addColumn<bool>("bSticky");     // shared folder, or the user's own
+    QTest::addColumn<bool>("bSticky");  // shared folder, or the user's own
     QTest::addColumn<bool>("bReplaced");
     QTest::newRow("symlink, own folder") << true << false << true;
     QTest::newRow("0666 file, own folder") << false << false << true;
@@ -171,7 +171,7 @@ void TestDumpFile::plantedFiles()
     QCOMPARE(failedAt, 0);
     QCOMPARE(ReadAll(victim), std::string("victim"));
     QCOMPARE(Entries(folder.Path()), 1);
-    struct stat st {};
+    struct stat st { };
     QCOMPARE(::lstat(path.c_str(), &st), 0);
     if (bReplaced) {
         QVERIFY(S_ISREG(st.st_mode));
@@ -179,7 +179,7 @@ void TestDumpFile::plantedFiles()
         QCOMPARE(st.st_mode & 0777, 0600u);
         QCOMPARE(ReadAll(path), kRecord1);
     } else {
-        QCOMPARE(st.st_uid, kOther);                  // left as it was
+        QCOMPARE(st.st_uid, kOther);  // left as it was
     }
 }
 

@@ -17,7 +17,7 @@ namespace {
 JournalEntry Entry(const std::string& subject, const std::string& from = "Ann <ann@example.org>")
 {
     JournalEntry entry;
-    entry.m_nTime = 1796641465;   // 2026-12-07T11:04:25Z
+    entry.m_nTime = 1796641465;  // 2026-12-07T11:04:25Z
     entry.m_sAccount = DeletionJournal::AccountName("pop.example.org", "ann");
     entry.m_sUidl = "UID-17";
     entry.m_nSize = 2345;
@@ -29,14 +29,13 @@ JournalEntry Entry(const std::string& subject, const std::string& from = "Ann <a
 
 bool Same(const JournalEntry& a, const JournalEntry& b)
 {
-    return a.m_nTime == b.m_nTime && a.m_sAccount == b.m_sAccount && a.m_sUidl == b.m_sUidl
-        && a.m_nSize == b.m_nSize && a.m_sFrom == b.m_sFrom && a.m_sSubject == b.m_sSubject
-        && a.m_sReason == b.m_sReason;
+    return a.m_nTime == b.m_nTime && a.m_sAccount == b.m_sAccount && a.m_sUidl == b.m_sUidl && a.m_nSize == b.m_nSize
+        && a.m_sFrom == b.m_sFrom && a.m_sSubject == b.m_sSubject && a.m_sReason == b.m_sReason;
 }
 
 mode_t Mode(const QString& path)
 {
-    struct stat st {};
+    struct stat st { };
     return lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
@@ -53,9 +52,11 @@ private slots:
         QTest::newRow("tab and newlines") << QByteArray("a\tb\nc\r\nd");
         QTest::newRow("backslashes") << QByteArray("C:\\temp\\n not a newline\\");
         QTest::newRow("escape sequence") << QByteArray("\x1b[2J\x07\x7f\x01");
-        QTest::newRow("C1 control in UTF-8") << QByteArray("x\xc2\x9b" "31m y");
+        QTest::newRow("C1 control in UTF-8") << QByteArray("x\xc2\x9b"
+                                                           "31m y");
         QTest::newRow("UTF-8 text") << QByteArray("Caf\xc3\xa9 \xe2\x82\xac 5 \xf0\x9f\x93\xa7");
-        QTest::newRow("direction controls") << QByteArray("Invoice \xe2\x80\xae" "fdp.exe \xe2\x81\xa6\xe2\x80\x8f\xd8\x9c");
+        QTest::newRow("direction controls") << QByteArray("Invoice \xe2\x80\xae"
+                                                          "fdp.exe \xe2\x81\xa6\xe2\x80\x8f\xd8\x9c");
         // Windows-1252 bytes, a cut sequence, an overlong form, a surrogate.
         QTest::newRow("not UTF-8") << QByteArray("Caf\xe9 \xe2\x82 \xc0\xaf \xed\xa0\x80");
     }
@@ -86,11 +87,16 @@ private slots:
     {
         QTest::addColumn<QString>("lines");
         QTest::addColumn<QString>("read");
-        QTest::newRow("deletions stand alone") << "aD aD bD" << "aD aD bD";
-        QTest::newRow("pending, then deleted") << "aP bP aD" << "aD bP";
-        QTest::newRow("pending, then not deleted") << "aP bD aN" << "bD";
-        QTest::newRow("a stray settle line") << "aN bD" << "bD";
-        QTest::newRow("settles the latest pending") << "aP aP aD" << "aP aD";
+        QTest::newRow("deletions stand alone") << "aD aD bD"
+                                               << "aD aD bD";
+        QTest::newRow("pending, then deleted") << "aP bP aD"
+                                               << "aD bP";
+        QTest::newRow("pending, then not deleted") << "aP bD aN"
+                                                   << "bD";
+        QTest::newRow("a stray settle line") << "aN bD"
+                                             << "bD";
+        QTest::newRow("settles the latest pending") << "aP aP aD"
+                                                    << "aP aD";
     }
 
     void pendingEntriesAreSettled()
@@ -103,23 +109,24 @@ private slots:
         for (const QString& line : lines.split(' ')) {
             JournalEntry entry = Entry("s");
             entry.m_sUidl = line.left(1).toStdString();
-            entry.m_nState = line.endsWith('P')   ? JournalEntry::State::kPending
-                             : line.endsWith('N') ? JournalEntry::State::kNotDeleted
-                                                  : JournalEntry::State::kDeleted;
+            entry.m_nState = line.endsWith('P') ? JournalEntry::State::kPending
+                : line.endsWith('N')            ? JournalEntry::State::kNotDeleted
+                                                : JournalEntry::State::kDeleted;
             entries.push_back(entry);
         }
         QVERIFY(journal.Append(entries));
         QString seen;
         for (const JournalEntry& entry : journal.Read())
             seen += (seen.isEmpty() ? "" : " ") + QString::fromStdString(entry.m_sUidl)
-                    + (entry.m_nState == JournalEntry::State::kPending ? "P" : "D");
+                + (entry.m_nState == JournalEntry::State::kPending ? "P" : "D");
         QCOMPARE(seen, read);
         // A reader that knows seven fields only sees the deletions.
         QFile file(QString::fromStdString(journal.FilePath()));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QList<QByteArray> written = file.readAll().split('\n');
-        QCOMPARE(int(std::count_if(written.begin(), written.end(), [](const QByteArray& l) { return l.count('\t') == 6; })),
-                 int(lines.count('D')));
+        QCOMPARE(
+            int(std::count_if(written.begin(), written.end(), [](const QByteArray& l) { return l.count('\t') == 6; })),
+            int(lines.count('D')));
     }
 
     void malformedLinesAreSkipped()

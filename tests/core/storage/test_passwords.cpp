@@ -81,8 +81,7 @@ void TestPasswords::keyringRoundTrip()
     PasswordStore store(settings);
     QVERIFY(store.KeyringAvailable());
     QCOMPARE(store.Where(), PasswordStore::kKeyring);
-    QCOMPARE(store.Save("pop.example.org", user.toStdString(), password.toStdString()),
-             PasswordStore::kKeyring);
+    QCOMPARE(store.Save("pop.example.org", user.toStdString(), password.toStdString()), PasswordStore::kKeyring);
     // The file keeps no copy once the keyring has it.
     QCOMPARE(settings.ReadString("Acct", "Pass", "<none>"), std::string("<none>"));
     PasswordStore again(settings);
@@ -149,7 +148,7 @@ void TestPasswords::forget()
 
 void TestPasswords::fallbackWithoutBus()
 {
-    QTemporaryDir runtime;   // no "bus" socket in it
+    QTemporaryDir runtime;  // no "bus" socket in it
     const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
     const QByteArray dir = qgetenv("XDG_RUNTIME_DIR");
     const auto restore = qScopeGuard([&] {
@@ -165,8 +164,7 @@ void TestPasswords::fallbackWithoutBus()
     QCOMPARE(store.Save("pop.example.org", "fred", "p\xe4ss"), PasswordStore::kSettingsFile);
     QCOMPARE(settings.ReadString("Acct", "Pass", ""), std::string("p\xe4ss"));
     QCOMPARE(store.Load("pop.example.org", "fred"), std::string("p\xe4ss"));
-    QCOMPARE(QFile::permissions(QString::fromStdString(settings.FilePath()))
-                 & (QFile::ReadGroup | QFile::ReadOther),
+    QCOMPARE(QFile::permissions(QString::fromStdString(settings.FilePath())) & (QFile::ReadGroup | QFile::ReadOther),
              QFile::Permissions());
 }
 

@@ -55,11 +55,12 @@ private slots:
         const QString fileName = QFileInfo(QString::fromStdString(firstPath)).fileName();
         QVERIFY(QFile::rename(QString::fromStdString(firstPath), dir.path() + "/Quarantine/cur/" + fileName + ":2,S"));
         const timespec old[2] = {{time(nullptr) - 100, 0}, {time(nullptr) - 100, 0}};
-        QCOMPARE(::utimensat(AT_FDCWD, (dir.path() + "/Quarantine/cur/" + fileName + ":2,S").toUtf8().constData(),
-                             old, 0), 0);
+        QCOMPARE(
+            ::utimensat(AT_FDCWD, (dir.path() + "/Quarantine/cur/" + fileName + ":2,S").toUtf8().constData(), old, 0),
+            0);
         QCOMPARE(maildir.Copies().size(), size_t(2));
 
-        QCOMPARE(maildir.Prune(30, 1000), 1);   // 1206 bytes in all: the oldest goes
+        QCOMPARE(maildir.Prune(30, 1000), 1);  // 1206 bytes in all: the oldest goes
         const auto left = maildir.Copies();
         QCOMPARE(left.size(), size_t(1));
         QVERIFY(left.count(second));

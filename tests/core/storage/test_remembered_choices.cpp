@@ -22,15 +22,15 @@ private slots:
 void TestRememberedChoices::keepsOnlyDepartures()
 {
     RememberedChoices choices;
-    QVERIFY(choices.Record("u1", false, true));     // suspect, unchecked by the user
-    QVERIFY(choices.Record("u2", true, false));     // not suspect, checked by the user
-    QVERIFY(!choices.Record("u3", true, true));     // as the lists said: nothing to keep
+    QVERIFY(choices.Record("u1", false, true));  // suspect, unchecked by the user
+    QVERIFY(choices.Record("u2", true, false));  // not suspect, checked by the user
+    QVERIFY(!choices.Record("u3", true, true));  // as the lists said: nothing to keep
     QVERIFY(!choices.Record("bad uidl", true, false));
     QVERIFY(!choices.Record(std::string(71, 'x'), true, false));
     QCOMPARE(choices.Find("u1"), 0);
     QCOMPARE(choices.Find("u2"), 1);
     QCOMPARE(choices.Find("u3"), -1);
-    QVERIFY(choices.Record("u1", true, true));      // undone: forgotten
+    QVERIFY(choices.Record("u1", true, true));  // undone: forgotten
     QCOMPARE(choices.Find("u1"), -1);
     QCOMPARE(choices.Count(), size_t(1));
 }
@@ -44,13 +44,13 @@ void TestRememberedChoices::fileRoundTripPrivateAndPruned()
     QVERIFY(path != RememberedChoices::PathFor("pop.example", "ann", "995"));
 
     RememberedChoices choices;
-    QVERIFY(choices.Load(path));                     // no file yet: no choices
+    QVERIFY(choices.Load(path));  // no file yet: no choices
     QCOMPARE(choices.Count(), size_t(0));
     choices.Record("a", false, true);
     choices.Record("b", true, false);
     choices.Record("c", true, false);
     QVERIFY(choices.Save());
-    struct stat st {};
+    struct stat st { };
     QCOMPARE(::stat(path.c_str(), &st), 0);
     QCOMPARE(st.st_mode & 0777, 0600u);
 
@@ -59,7 +59,7 @@ void TestRememberedChoices::fileRoundTripPrivateAndPruned()
     }
     RememberedChoices again;
     QVERIFY(again.Load(path));
-    QCOMPARE(again.Count(), size_t(3));              // the damaged lines are skipped
+    QCOMPARE(again.Count(), size_t(3));  // the damaged lines are skipped
     QCOMPARE(again.Find("a"), 0);
     QCOMPARE(again.Find("c"), 1);
     QVERIFY(again.Prune({"a", "zz"}));
@@ -73,7 +73,7 @@ void TestRememberedChoices::fileRoundTripPrivateAndPruned()
 
 void TestRememberedChoices::plantedLinksAreNotFollowed_data()
 {
-    QTest::addColumn<QString>("link");    // which name is a link to the victim
+    QTest::addColumn<QString>("link");  // which name is a link to the victim
     QTest::addColumn<bool>("saved");
     QTest::newRow("state folder") << "folder" << false;
     QTest::newRow("temporary file") << "new" << true;
@@ -105,13 +105,13 @@ void TestRememberedChoices::plantedLinksAreNotFollowed()
 
     RememberedChoices choices;
     QVERIFY(!choices.Load(path) || link == "new");
-    QCOMPARE(choices.Count(), size_t(0));     // nothing read through a link
+    QCOMPARE(choices.Count(), size_t(0));  // nothing read through a link
     choices.Record("mine", true, false);
     QCOMPARE(choices.Save(), saved);
     std::ifstream in(victim);
     QCOMPARE(std::string(std::istreambuf_iterator<char>(in), {}), victimText);
     if (saved) {
-        struct stat st {};
+        struct stat st { };
         QCOMPARE(::lstat(path.c_str(), &st), 0);
         QVERIFY(S_ISREG(st.st_mode));
         QCOMPARE(::lstat((path + ".new").c_str(), &st), -1);

@@ -24,7 +24,7 @@ QByteArray Q(const std::string& s)
 
 mode_t FileMode(const QString& path)
 {
-    struct stat st {};
+    struct stat st { };
     if (stat(QFile::encodeName(path).constData(), &st) != 0)
         return 0;
     return st.st_mode & 07777;
@@ -130,8 +130,8 @@ void TestSettings::openCreatesPrivateFile()
     QCOMPARE(other.FilePath(), m_store.FilePath());
 
     // A file others could read (left by an older program) is made private.
-    QVERIFY(QFile::setPermissions(ConfPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
-                                                  | QFile::ReadOther));
+    QVERIFY(
+        QFile::setPermissions(ConfPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
     QVERIFY(other.Open(&created));
     QCOMPARE(FileMode(ConfPath()), mode_t(0600));
 
@@ -236,8 +236,8 @@ void TestSettings::bytesRoundTrip()
         QCOMPARE(Q(m_store.ReadString("Bytes", name, "")), Q(piece));
     }
     // Quoting and escaping in the file must not leak into the values.
-    for (const char* tricky : {" lead", "trail ", "a,b", "a;b", "a=b", "\"q\"", "@ByteArray(x)", "@@",
-                               "back\\slash", "%20", "line\nbreak", "cr\rx", "\x80\x81\x8D\x8F\x90\x9D\xFF", ""}) {
+    for (const char* tricky : {" lead", "trail ", "a,b", "a;b", "a=b", "\"q\"", "@ByteArray(x)", "@@", "back\\slash",
+                               "%20", "line\nbreak", "cr\rx", "\x80\x81\x8D\x8F\x90\x9D\xFF", ""}) {
         QVERIFY(m_store.WriteString("Bytes", "t", tricky));
         QCOMPARE(Q(m_store.ReadString("Bytes", "t", "absent")), QByteArray(tricky));
     }
@@ -249,10 +249,15 @@ void TestSettings::bytesRoundTrip()
 
     // The file is UTF-8 text a user can read: the euro sign, not a control.
     QVERIFY(m_store.WriteString("Acct", "Pass", "\x80uro L\xF6we"));
-    QVERIFY(ReadFile(ConfPath()).contains("\xE2\x82\xAC" "uro L\xC3\xB6we"));
+    QVERIFY(ReadFile(ConfPath())
+                .contains("\xE2\x82\xAC"
+                          "uro L\xC3\xB6we"));
     // And a hand edit in UTF-8 reads back as the Windows-1252 bytes.
     QByteArray text = ReadFile(ConfPath());
-    text.replace("\xE2\x82\xAC" "uro", "\xC5\xA0" "koda");
+    text.replace("\xE2\x82\xAC"
+                 "uro",
+                 "\xC5\xA0"
+                 "koda");
     HandEdit(ConfPath(), text);
     QCOMPARE(Q(m_store.ReadString("Acct", "Pass", "")), QByteArray("\x8Akoda L\xF6we"));
 }
@@ -283,12 +288,12 @@ void TestSettings::nothingLeftBeside()
     QVERIFY(m_store.WriteString("Acct", "User", "ann"));
     QCOMPARE(FileMode(ConfPath()), mode_t(0700));
     const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
-    QCOMPARE(QDir(folder).entryList(all), QStringList {"Mavix.conf"});
-    if (geteuid() != 0) {                                  // root may write it all the same
+    QCOMPARE(QDir(folder).entryList(all), QStringList{"Mavix.conf"});
+    if (geteuid() != 0) {  // root may write it all the same
         QVERIFY(QFile::setPermissions(ConfPath(), QFile::ReadOwner));
         QVERIFY(!m_store.WriteString("Acct", "User", "bob"));
         QCOMPARE(m_store.ReadString("Acct", "User", ""), std::string("ann"));
-        QCOMPARE(QDir(folder).entryList(all), QStringList {"Mavix.conf"});
+        QCOMPARE(QDir(folder).entryList(all), QStringList{"Mavix.conf"});
     }
 }
 
@@ -347,44 +352,44 @@ void TestSettings::import_data()
     QTest::addColumn<QByteArray>("ini");
     QTest::addColumn<QByteArray>("section");
     QTest::addColumn<QByteArray>("name");
-    QTest::addColumn<QByteArray>("expected");   // null = absent
+    QTest::addColumn<QByteArray>("expected");  // null = absent
 
     const QByteArray absent;
-    QTest::newRow("blanks inside header") << QByteArray("[ Screen ]\r\nx=10\r\n") << QByteArray("Screen")
-                                          << QByteArray("x") << QByteArray("10");
-    QTest::newRow("blanks around = kept") << QByteArray("[Screen]\nx = 10\n") << QByteArray("Screen")
-                                          << QByteArray("x ") << QByteArray(" 10");
-    QTest::newRow("no trimmed name, so no plain x") << QByteArray("[Screen]\nx = 10\n") << QByteArray("Screen")
-                                                    << QByteArray("x") << absent;
+    QTest::newRow("blanks inside header")
+        << QByteArray("[ Screen ]\r\nx=10\r\n") << QByteArray("Screen") << QByteArray("x") << QByteArray("10");
+    QTest::newRow("blanks around = kept")
+        << QByteArray("[Screen]\nx = 10\n") << QByteArray("Screen") << QByteArray("x ") << QByteArray(" 10");
+    QTest::newRow("no trimmed name, so no plain x")
+        << QByteArray("[Screen]\nx = 10\n") << QByteArray("Screen") << QByteArray("x") << absent;
     QTest::newRow("line trimmed first") << QByteArray("  [Acct]  \n\t Port=110 \n") << QByteArray("Acct")
                                         << QByteArray("Port") << QByteArray("110");
-    QTest::newRow("value before any header dropped") << QByteArray("x=1\n[Screen]\ny=2\n") << QByteArray("Screen")
-                                                     << QByteArray("x") << absent;
-    QTest::newRow("x[y] is no header") << QByteArray("[Screen]\nx[y]\nx=3\n") << QByteArray("Screen")
-                                       << QByteArray("x") << QByteArray("3");
-    QTest::newRow("x[y] opens no section") << QByteArray("[A]\nx[y]\nz=1\n") << QByteArray("A")
-                                           << QByteArray("z") << QByteArray("1");
-    QTest::newRow("later ] makes no header") << QByteArray("[A]\n[B]c]=5\n") << QByteArray("A")
-                                             << QByteArray("[B]c]") << QByteArray("5");
+    QTest::newRow("value before any header dropped")
+        << QByteArray("x=1\n[Screen]\ny=2\n") << QByteArray("Screen") << QByteArray("x") << absent;
+    QTest::newRow("x[y] is no header") << QByteArray("[Screen]\nx[y]\nx=3\n") << QByteArray("Screen") << QByteArray("x")
+                                       << QByteArray("3");
+    QTest::newRow("x[y] opens no section")
+        << QByteArray("[A]\nx[y]\nz=1\n") << QByteArray("A") << QByteArray("z") << QByteArray("1");
+    QTest::newRow("later ] makes no header")
+        << QByteArray("[A]\n[B]c]=5\n") << QByteArray("A") << QByteArray("[B]c]") << QByteArray("5");
     QTest::newRow("no comment syntax") << QByteArray("[A]\n;Port=1\n") << QByteArray("A") << QByteArray(";Port")
                                        << QByteArray("1");
     QTest::newRow("first = splits") << QByteArray("[A]\nk=a=b\n") << QByteArray("A") << QByteArray("k")
                                     << QByteArray("a=b");
     QTest::newRow("empty value") << QByteArray("[Acct]\nServer=\n") << QByteArray("Acct") << QByteArray("Server")
                                  << QByteArray("");
-    QTest::newRow("repeated section joins") << QByteArray("[A]\nx=1\n[B]\ny=2\n[A]\nz=3\n") << QByteArray("A")
-                                            << QByteArray("x") << QByteArray("1");
+    QTest::newRow("repeated section joins")
+        << QByteArray("[A]\nx=1\n[B]\ny=2\n[A]\nz=3\n") << QByteArray("A") << QByteArray("x") << QByteArray("1");
     QTest::newRow("last value wins") << QByteArray("[A]\nx=1\nx=2\n") << QByteArray("A") << QByteArray("x")
                                      << QByteArray("2");
-    QTest::newRow("519-character reads") << QByteArray("[A]\n" + QByteArray(519, 'a') + "b=1\n")
-                                         << QByteArray("A") << QByteArray("b") << QByteArray("1");
+    QTest::newRow("519-character reads") << QByteArray("[A]\n" + QByteArray(519, 'a') + "b=1\n") << QByteArray("A")
+                                         << QByteArray("b") << QByteArray("1");
     QTest::newRow("519 characters with the line feed are one read")
         << QByteArray("[A]\n" + QByteArray(515, 'a') + "b=1\n") << QByteArray("A")
         << QByteArray(QByteArray(515, 'a') + "b") << QByteArray("1");
     QTest::newRow("Windows-1252 bytes") << QByteArray("[Acct]\nServer=m\xE4il.\x80.de\n") << QByteArray("Acct")
                                         << QByteArray("Server") << QByteArray("m\xE4il.\x80.de");
-    QTest::newRow("empty header drops values") << QByteArray("[A]\nx=1\n[ ]\ny=2\n") << QByteArray("A")
-                                               << QByteArray("y") << absent;
+    QTest::newRow("empty header drops values")
+        << QByteArray("[A]\nx=1\n[ ]\ny=2\n") << QByteArray("A") << QByteArray("y") << absent;
 }
 
 void TestSettings::import()
@@ -474,7 +479,7 @@ void TestSettings::linksAndForeignFilesRefused()
     QVERIFY2(QString::fromStdString(store.Problem()).contains(problem), store.Problem().c_str());
     QCOMPARE(Q(store.ReadString("Acct", "Pass", "none")), QByteArray("none"));
     QVERIFY(!store.WriteString("Acct", "Pass", "mine"));
-    QCOMPARE(FileMode(target), mode_t(0604));             // never chmod-ed through
+    QCOMPARE(FileMode(target), mode_t(0604));  // never chmod-ed through
     QCOMPARE(ReadFile(target), QByteArray("[Acct]\nPass=other\n"));
 
     QFile::remove(kind == 1 ? folder : ConfPath());
@@ -502,8 +507,9 @@ void TestSettings::accountRoundTrip()
     QCOMPARE(back.m_sPort, account.m_sPort);
     QCOMPARE(back.m_sSecurity, account.m_sSecurity);
     QCOMPARE(back.m_sTlsFingerprint, account.m_sTlsFingerprint);
-    QCOMPARE(ReadFile(ConfPath()), QByteArray("[Acct]\nPass=p\xE2\x82\xACss\nPort=995\nSecurity=2\n"
-                                              "Server=pop.example.org\nTlsFingerprint=AB:CD\nUser=ann\n"));
+    QCOMPARE(ReadFile(ConfPath()),
+             QByteArray("[Acct]\nPass=p\xE2\x82\xACss\nPort=995\nSecurity=2\n"
+                        "Server=pop.example.org\nTlsFingerprint=AB:CD\nUser=ann\n"));
 }
 
 void TestSettings::accountPorts_data()
@@ -513,16 +519,16 @@ void TestSettings::accountPorts_data()
     QTest::addColumn<QByteArray>("port");
     QTest::addColumn<QByteArray>("follows");
     QTest::addColumn<QByteArray>("normalised");
-    QTest::newRow("110 becomes 995 for TLS") << QByteArray("2") << QByteArray("110") << QByteArray("995")
-                                             << QByteArray("110");
-    QTest::newRow("995 becomes 110 for none") << QByteArray("0") << QByteArray("995") << QByteArray("110")
-                                              << QByteArray("995");
-    QTest::newRow("995 becomes 110 for STLS") << QByteArray("1") << QByteArray("995") << QByteArray("110")
-                                              << QByteArray("995");
+    QTest::newRow("110 becomes 995 for TLS")
+        << QByteArray("2") << QByteArray("110") << QByteArray("995") << QByteArray("110");
+    QTest::newRow("995 becomes 110 for none")
+        << QByteArray("0") << QByteArray("995") << QByteArray("110") << QByteArray("995");
+    QTest::newRow("995 becomes 110 for STLS")
+        << QByteArray("1") << QByteArray("995") << QByteArray("110") << QByteArray("995");
     QTest::newRow("an own port stays") << QByteArray("2") << QByteArray("2110") << QByteArray("2110")
                                        << QByteArray("2110");
-    QTest::newRow("blanks and zeros around") << QByteArray("2") << QByteArray(" 0110\t") << QByteArray(" 0110\t")
-                                             << QByteArray("110");
+    QTest::newRow("blanks and zeros around")
+        << QByteArray("2") << QByteArray(" 0110\t") << QByteArray(" 0110\t") << QByteArray("110");
     QTest::newRow("highest port") << QByteArray("0") << QByteArray("65535") << QByteArray("65535")
                                   << QByteArray("65535");
     QTest::newRow("beyond the highest") << QByteArray("0") << QByteArray("65536") << QByteArray("65536")

@@ -73,8 +73,7 @@ void TestSettingsAtomic::killedWriterLeavesWholeLists()
                 }
             }
         }
-        std::this_thread::sleep_for(std::chrono::nanoseconds(
-            QRandomGenerator::global()->bounded(saveNs + saveNs / 4)));
+        std::this_thread::sleep_for(std::chrono::nanoseconds(QRandomGenerator::global()->bounded(saveNs + saveNs / 4)));
         QCOMPARE(::kill(static_cast<pid_t>(writer.processId()), SIGKILL), 0);
         QVERIFY(writer.waitForFinished(10000));
 
@@ -102,7 +101,7 @@ void TestSettingsAtomic::killedWriterLeavesWholeLists()
             QCOMPARE(loaded.m_filters.List(kind), expected.List(kind));
         seen.insert(g);
 
-        struct stat st {};
+        struct stat st { };
         QCOMPARE(stat(QFile::encodeName(file).constData(), &st), 0);
         QCOMPARE(st.st_mode & 07777, mode_t(0600));
     }
@@ -115,8 +114,8 @@ void TestSettingsAtomic::killedWriterLeavesWholeLists()
     for (const QFileInfo& info : leftovers) {
         if (info.fileName().endsWith(".lock"))
             continue;
-        QVERIFY2((info.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup
-                                        | QFile::WriteOther)) == 0,
+        QVERIFY2((info.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther))
+                     == 0,
                  qPrintable(info.fileName()));
     }
 

@@ -18,10 +18,7 @@ using namespace std::chrono_literals;
 class TestBackground : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.Enter());
-    }
+    void initTestCase() { QVERIFY(m_dir.Enter()); }
     void init() { RemoveSettingsFile(); }
     void checksNotifyOnceAndPurgeLogsInAgain();
     void failureBacksOffBusyWindowWaits();

@@ -27,8 +27,8 @@ QSize WorkArea()
 
 QRect StoredScreen(const SettingsStore& s)
 {
-    return QRect(s.ReadInt("Screen", "x", -999), s.ReadInt("Screen", "y", -999),
-                 s.ReadInt("Screen", "cx", -999), s.ReadInt("Screen", "cy", -999));
+    return QRect(s.ReadInt("Screen", "x", -999), s.ReadInt("Screen", "y", -999), s.ReadInt("Screen", "cx", -999),
+                 s.ReadInt("Screen", "cy", -999));
 }
 
 void WriteScreen(SettingsStore& s, int x, int y, int cx, int cy)
@@ -172,7 +172,7 @@ void TestMainFrame::storedPlacement()
 
 void TestMainFrame::columnWidths_data()
 {
-    QTest::addColumn<int>("change");   // 0 exact fit, 1 one pixel too wide, 2 a zero, 3 negative
+    QTest::addColumn<int>("change");  // 0 exact fit, 1 one pixel too wide, 2 a zero, 3 negative
     QTest::addColumn<bool>("kept");
     QTest::newRow("sum exactly the grid's width") << 0 << true;
     QTest::newRow("sum one pixel too wide") << 1 << false;
@@ -369,7 +369,7 @@ void TestMainFrame::desktopLaunchWorksInDataDirectory()
     QVERIFY(bEntered);
     QCOMPARE(QString::fromStdString(dir), home.path() + "/deep/share/Mavix");
     QCOMPARE(QFileInfo(now).canonicalFilePath(), QFileInfo(home.path() + "/deep/share/Mavix").canonicalFilePath());
-    struct stat st {};
+    struct stat st { };
     QCOMPARE(stat(dir.c_str(), &st), 0);
     QCOMPARE(st.st_mode & 0777, 0700u);
 }

@@ -32,8 +32,7 @@ public:
 
     // The handler for dialogs of exactly class D (On<QDialog> takes plain
     // QDialogs only); the latest registration for a class wins.
-    template <class D>
-    void On(std::function<void(D&)> handler)
+    template <class D> void On(std::function<void(D&)> handler)
     {
         m_aHandlers.insert(m_aHandlers.begin(), [handler](QDialog& dialog) {
             if (dialog.metaObject() != &D::staticMetaObject)

@@ -191,23 +191,78 @@ void TestAccountPrefs::accountInput_data()
 
     const QString u = QStringLiteral("user");
     const QString p = QStringLiteral("pass word");
-    QTest::newRow("blanks trimmed") << "  pop.example.org \t" << u << p << " 110 " << "" << "pop.example.org" << "110";
-    QTest::newRow("leading zeros") << "h" << u << p << "0995" << "" << "h" << "995";
-    QTest::newRow("highest port") << "h" << u << p << "65535" << "" << "h" << "65535";
-    QTest::newRow("empty server kept") << "" << u << p << "110" << "" << "" << "110";
-    QTest::newRow("port 0") << "h" << u << p << "0" << "port" << "" << "";
-    QTest::newRow("port too high") << "h" << u << p << "65536" << "port" << "" << "";
-    QTest::newRow("port huge") << "h" << u << p << "99999999999999999999999" << "port" << "" << "";
-    QTest::newRow("port with letters") << "h" << u << p << "11O" << "port" << "" << "";
-    QTest::newRow("port signed") << "h" << u << p << "+110" << "port" << "" << "";
-    QTest::newRow("port inner blank") << "h" << u << p << "1 10" << "port" << "" << "";
-    QTest::newRow("port empty") << "h" << u << p << "" << "port" << "" << "";
-    QTest::newRow("user 120") << "h" << QString(120, QLatin1Char('u')) << p << "110" << "" << "h" << "110";
-    QTest::newRow("user 121") << "h" << QString(121, QLatin1Char('u')) << p << "110" << "user" << "" << "";
-    QTest::newRow("password 121") << "h" << u << QString(121, QLatin1Char('p')) << "110" << "password" << "" << "";
-    QTest::newRow("password tab") << "h" << u << "pa\tss" << "110" << "password" << "" << "";
-    QTest::newRow("user escape") << "h" << "us\x1B" "er" << p << "110" << "user" << "" << "";
-    QTest::newRow("password not Western") << "h" << u << QStringLiteral("pass\u03A9") << "110" << "password" << "" << "";
+    QTest::newRow("blanks trimmed") << "  pop.example.org \t" << u << p << " 110 "
+                                    << ""
+                                    << "pop.example.org"
+                                    << "110";
+    QTest::newRow("leading zeros") << "h" << u << p << "0995"
+                                   << ""
+                                   << "h"
+                                   << "995";
+    QTest::newRow("highest port") << "h" << u << p << "65535"
+                                  << ""
+                                  << "h"
+                                  << "65535";
+    QTest::newRow("empty server kept") << "" << u << p << "110"
+                                       << ""
+                                       << ""
+                                       << "110";
+    QTest::newRow("port 0") << "h" << u << p << "0"
+                            << "port"
+                            << ""
+                            << "";
+    QTest::newRow("port too high") << "h" << u << p << "65536"
+                                   << "port"
+                                   << ""
+                                   << "";
+    QTest::newRow("port huge") << "h" << u << p << "99999999999999999999999"
+                               << "port"
+                               << ""
+                               << "";
+    QTest::newRow("port with letters") << "h" << u << p << "11O"
+                                       << "port"
+                                       << ""
+                                       << "";
+    QTest::newRow("port signed") << "h" << u << p << "+110"
+                                 << "port"
+                                 << ""
+                                 << "";
+    QTest::newRow("port inner blank") << "h" << u << p << "1 10"
+                                      << "port"
+                                      << ""
+                                      << "";
+    QTest::newRow("port empty") << "h" << u << p << ""
+                                << "port"
+                                << ""
+                                << "";
+    QTest::newRow("user 120") << "h" << QString(120, QLatin1Char('u')) << p << "110"
+                              << ""
+                              << "h"
+                              << "110";
+    QTest::newRow("user 121") << "h" << QString(121, QLatin1Char('u')) << p << "110"
+                              << "user"
+                              << ""
+                              << "";
+    QTest::newRow("password 121") << "h" << u << QString(121, QLatin1Char('p')) << "110"
+                                  << "password"
+                                  << ""
+                                  << "";
+    QTest::newRow("password tab") << "h" << u << "pa\tss"
+                                  << "110"
+                                  << "password"
+                                  << ""
+                                  << "";
+    QTest::newRow("user escape") << "h"
+                                 << "us\x1B"
+                                    "er"
+                                 << p << "110"
+                                 << "user"
+                                 << ""
+                                 << "";
+    QTest::newRow("password not Western") << "h" << u << QStringLiteral("pass\u03A9") << "110"
+                                          << "password"
+                                          << ""
+                                          << "";
 }
 
 void TestAccountPrefs::accountInput()
@@ -283,8 +338,8 @@ void TestAccountPrefs::preferences_data()
     QTest::newRow("defaults only") << 0 << 0 << 0 << QStringList{def} << 0 << 0 << 1;
     QTest::newRow("unchanged") << 1 << 0 << 1 << QStringList{} << 1 << 0 << 1;
     // The question before a purge, on by default, can be turned off and on.
-    QTest::newRow("no question") << 0 << 0 << 0 << QStringList{QStringLiteral("Ask before deleting messages")} << 0
-                                 << 0 << 0;
+    QTest::newRow("no question") << 0 << 0 << 0 << QStringList{QStringLiteral("Ask before deleting messages")} << 0 << 0
+                                 << 0;
 }
 
 void TestAccountPrefs::preferences()
@@ -323,9 +378,10 @@ void TestAccountPrefs::preferences()
     dlg.m_bAutoStart = startBefore;
     dlg.m_bDefaultFilters = defBefore;
     QCOMPARE(Prompter::RunModal(dlg), int(QDialog::Accepted));
-    QCOMPARE(order, (QStringList{QStringLiteral("Automatically Get Mavix on Launch"),
-                                 QStringLiteral("Automatically Exit After Cancel or Purge"),
-                                 QStringLiteral("Automatically Set the Filter lists to the Default on Launch")}));
+    QCOMPARE(order,
+             (QStringList{QStringLiteral("Automatically Get Mavix on Launch"),
+                          QStringLiteral("Automatically Exit After Cancel or Purge"),
+                          QStringLiteral("Automatically Set the Filter lists to the Default on Launch")}));
     QCOMPARE(dlg.m_bExitAfter, exitAfter);
     QCOMPARE(dlg.m_bAutoStart, startAfter);
     QCOMPARE(dlg.m_bDefaultFilters, defAfter);

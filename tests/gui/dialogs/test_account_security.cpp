@@ -22,16 +22,23 @@ void TestAccountSecurity::portFollowsSecurity_data()
 {
     QTest::addColumn<QString>("storedPort");
     QTest::addColumn<QString>("storedSecurity");
-    QTest::addColumn<QList<int>>("choices");   // picked in turn
-    QTest::addColumn<QStringList>("ports");    // shown after the dialog opens, then after each choice
+    QTest::addColumn<QList<int>>("choices");  // picked in turn
+    QTest::addColumn<QStringList>("ports");   // shown after the dialog opens, then after each choice
 
-    QTest::newRow("110 to TLS and back") << "110" << "0" << QList<int>{2, 0} << QStringList{"110", "995", "110"};
-    QTest::newRow("TLS to STLS") << "110" << "0" << QList<int>{2, 1} << QStringList{"110", "995", "110"};
-    QTest::newRow("STLS keeps 110") << "110" << "0" << QList<int>{1, 0} << QStringList{"110", "110", "110"};
-    QTest::newRow("own port kept") << "1995" << "0" << QList<int>{2, 0} << QStringList{"1995", "1995", "1995"};
-    QTest::newRow("995 without TLS kept") << "995" << "0" << QList<int>{1} << QStringList{"995", "995"};
-    QTest::newRow("stored shown as stored") << "110" << "2" << QList<int>{0} << QStringList{"110", "110"};
-    QTest::newRow("stored TLS left") << "995" << "2" << QList<int>{1, 2} << QStringList{"995", "110", "995"};
+    QTest::newRow("110 to TLS and back") << "110"
+                                         << "0" << QList<int>{2, 0} << QStringList{"110", "995", "110"};
+    QTest::newRow("TLS to STLS") << "110"
+                                 << "0" << QList<int>{2, 1} << QStringList{"110", "995", "110"};
+    QTest::newRow("STLS keeps 110") << "110"
+                                    << "0" << QList<int>{1, 0} << QStringList{"110", "110", "110"};
+    QTest::newRow("own port kept") << "1995"
+                                   << "0" << QList<int>{2, 0} << QStringList{"1995", "1995", "1995"};
+    QTest::newRow("995 without TLS kept") << "995"
+                                          << "0" << QList<int>{1} << QStringList{"995", "995"};
+    QTest::newRow("stored shown as stored") << "110"
+                                            << "2" << QList<int>{0} << QStringList{"110", "110"};
+    QTest::newRow("stored TLS left") << "995"
+                                     << "2" << QList<int>{1, 2} << QStringList{"995", "110", "995"};
 }
 
 // The standard port follows the choice (110 <-> 995) only while the field
@@ -66,7 +73,8 @@ void TestAccountSecurity::portFollowsSecurity()
     QCOMPARE(shown, ports);
     bool bHint = false;
     for (QLabel* label : dlg.findChildren<QLabel*>())
-        bHint = bHint || label->text() == QStringLiteral("The usual port number is %1").arg(choices.last() == 2 ? 995 : 110);
+        bHint = bHint
+            || label->text() == QStringLiteral("The usual port number is %1").arg(choices.last() == 2 ? 995 : 110);
     QVERIFY(bHint);
 
     DialogDriver::Press(dlg, QDialogButtonBox::Ok);
@@ -78,11 +86,12 @@ void TestAccountSecurity::portFollowsSecurity()
 void TestAccountSecurity::fingerprint_data()
 {
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("stored");   // "refused": the dialog stays open
+    QTest::addColumn<QString>("stored");  // "refused": the dialog stays open
 
     const QString colons = "AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89:"
                            "AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89";
-    QTest::newRow("empty") << "  " << "";
+    QTest::newRow("empty") << "  "
+                           << "";
     QTest::newRow("bare lower case") << QString(colons).remove(':').toLower() << colons;
     QTest::newRow("colons, blanks around") << " " + colons + " " << colons;
     QTest::newRow("one digit short") << colons.left(colons.size() - 1) << "refused";

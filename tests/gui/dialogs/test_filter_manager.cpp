@@ -223,12 +223,16 @@ void TestFilterManager::addPreparesEntry_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("size upper-cased") << 0 << "113k" << "113K";
-    QTest::newRow("size letters only") << 0 << "a-z ok" << "A-Z OK";
+    QTest::newRow("size upper-cased") << 0 << "113k"
+                                      << "113K";
+    QTest::newRow("size letters only") << 0 << "a-z ok"
+                                       << "A-Z OK";
     QTest::newRow("subject accents folded, whole word") << 1 << QStringLiteral("déjà vu") << "dEjA vu   (whole word)";
     QTest::newRow("exact accents folded") << 2 << QStringLiteral("Ça Ÿ straße œ") << QStringLiteral("Ca Y straße œ");
-    QTest::newRow("sender brackets dropped") << 3 << " <Bob@Spam.example> " << "Bob@Spam.example";
-    QTest::newRow("trusted domain kept") << 4 << "@Home.example" << "@Home.example";
+    QTest::newRow("sender brackets dropped") << 3 << " <Bob@Spam.example> "
+                                             << "Bob@Spam.example";
+    QTest::newRow("trusted domain kept") << 4 << "@Home.example"
+                                         << "@Home.example";
 }
 
 void TestFilterManager::addPreparesEntry()
@@ -236,8 +240,7 @@ void TestFilterManager::addPreparesEntry()
     QFETCH(int, page);
     QFETCH(QString, typed);
     QFETCH(QString, shown);
-    const FilterKind kinds[] = {kFilterSize, kFilterSubject, kFilterSubjectExact, kFilterSender,
-                                kFilterTrusted};
+    const FilterKind kinds[] = {kFilterSize, kFilterSubject, kFilterSubjectExact, kFilterSender, kFilterTrusted};
 
     m_filters.m_bNoStoredFilters = 0;
     Answer(typed);
@@ -268,8 +271,8 @@ void TestFilterManager::sortedAndDuplicatesKept()
         QCOMPARE(Shown(page), (QStringList{"Apple", "apple", "banana", "BANANA   (whole word)", "cherry"}));
         QCOMPARE(page->SelectedIndex(), 3);
         Click(page->AddButton());
-        QCOMPARE(Shown(page), (QStringList{"Apple", "apple", "banana", "BANANA   (whole word)", "cherry",
-                                           "cherry   (whole word)"}));
+        QCOMPARE(Shown(page),
+                 (QStringList{"Apple", "apple", "banana", "BANANA   (whole word)", "cherry", "cherry   (whole word)"}));
         QCOMPARE(page->SelectedIndex(), 5);
         DialogDriver::Press(sheet, QDialogButtonBox::Ok);
     });
@@ -311,9 +314,9 @@ void TestFilterManager::deleteMovesSelection()
 void TestFilterManager::editReplacesEntry()
 {
     m_filters.m_filters.Replace(kFilterSubject, {"alpha", "beta", "gamma"});
-    Answer(QStringLiteral("beta"));                 // unchanged
-    Answer(QStringLiteral("Ärger"));                // re-sorted and folded
-    Answer(QStringLiteral("zzz"), false);           // cancelled
+    Answer(QStringLiteral("beta"));        // unchanged
+    Answer(QStringLiteral("Ärger"));       // re-sorted and folded
+    Answer(QStringLiteral("zzz"), false);  // cancelled
     RunSheet([&](QDialog& sheet) {
         CFilterPage* page = OpenPage(sheet, 1);
         ClickRow(page, 1);

@@ -144,8 +144,9 @@ void TestLinkAboutHelp::failedOpenOnlyBeeps()
     QCOMPARE(m_pDriver->m_asBoxes, QStringList{});
     QCOMPARE(bMail, 0);
     QCOMPARE(TextColour(about.MailLink()), QColor(0, 0, 255));
-    QCOMPARE(trace, QStringList{QStringLiteral(
-                        "*** WARNING: CStaticLink: unable to execute file mailto:mavix@example.org\n")});
+    QCOMPARE(
+        trace,
+        QStringList{QStringLiteral("*** WARNING: CStaticLink: unable to execute file mailto:mavix@example.org\n")});
     // After the pause it can be tried again, and the prefix is still single.
     QTRY_VERIFY(!about.MailLink()->InClickPause());
     m_bOpenSucceeds = true;
@@ -198,7 +199,7 @@ void TestLinkAboutHelp::aboutBoxTextsAndClosing()
             texts << label->text();
         QVERIFY(texts.contains(QStringLiteral("Mavix Version 1.5")));
         QVERIFY(texts.contains(sizeof(void*) == 8 ? QStringLiteral("A 64 bit application")
-                                                   : QStringLiteral("A 32 bit application")));
+                                                  : QStringLiteral("A 32 bit application")));
         QVERIFY(texts.contains(QStringLiteral("Lets you screen incoming emails and delete before downloading")));
         QVERIFY(texts.contains(QStringLiteral("mavix@example.org")));
         QVERIFY(texts.contains(QStringLiteral("https://www.example.org/mavix")));

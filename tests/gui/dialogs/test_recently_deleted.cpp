@@ -38,8 +38,9 @@ private slots:
             e.m_sReason = reason;
             return e;
         };
-        QVERIFY(DeletionJournal().Append({entry(1796641000, "Older", DeletionJournal::kCheckedByHand, 800),
-                                          entry(1796642000, "Caf\xc3\xa9\x1b[2J", "subject contains \"CAFE\"", 12345)}));
+        QVERIFY(
+            DeletionJournal().Append({entry(1796641000, "Older", DeletionJournal::kCheckedByHand, 800),
+                                      entry(1796642000, "Caf\xc3\xa9\x1b[2J", "subject contains \"CAFE\"", 12345)}));
 
         ViewHarness h;
         QVERIFY(h.Build());
@@ -100,8 +101,9 @@ private slots:
         using W = CRecentlyDeletedWindow;
         QCOMPARE(window.Table()->item(0, W::kCopy)->text(), QStringLiteral("kept"));
         QCOMPARE(window.Table()->item(1, W::kCopy)->text(), QStringLiteral("\u2014"));
-        QVERIFY(window.findChild<QLabel*>(QStringLiteral("summary"))->text().contains(
-            QStringLiteral("POP3 cannot put a message back on the server")));
+        QVERIFY(window.findChild<QLabel*>(QStringLiteral("summary"))
+                    ->text()
+                    .contains(QStringLiteral("POP3 cannot put a message back on the server")));
         auto* pSave = window.findChild<QPushButton*>(QStringLiteral("saveCopy"));
         window.Table()->setCurrentCell(1, 0);
         QVERIFY(!pSave->isEnabled());
@@ -119,8 +121,9 @@ private slots:
         CRecentlyDeletedWindow window;
         window.show();
         QCOMPARE(window.Table()->rowCount(), 0);
-        QVERIFY(window.findChild<QLabel*>(QStringLiteral("summary"))->text().startsWith(
-            QStringLiteral("Nothing has been deleted yet.")));
+        QVERIFY(window.findChild<QLabel*>(QStringLiteral("summary"))
+                    ->text()
+                    .startsWith(QStringLiteral("Nothing has been deleted yet.")));
     }
 };
 

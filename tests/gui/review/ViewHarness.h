@@ -109,13 +109,13 @@ public:
     QString Pane(int n) const { return m_pFrame->StatusPaneText(n); }
     bool ReviewButtonsVisible() const
     {
-        return Button("checkAll")->isVisible() && Button("uncheckAll")->isVisible()
-               && Button("cancel")->isVisible() && Button("removeChecked")->isVisible();
+        return Button("checkAll")->isVisible() && Button("uncheckAll")->isVisible() && Button("cancel")->isVisible()
+            && Button("removeChecked")->isVisible();
     }
     bool ReviewButtonsHidden() const
     {
-        return !Button("checkAll")->isVisible() && !Button("uncheckAll")->isVisible()
-               && !Button("cancel")->isVisible() && !Button("removeChecked")->isVisible();
+        return !Button("checkAll")->isVisible() && !Button("uncheckAll")->isVisible() && !Button("cancel")->isVisible()
+            && !Button("removeChecked")->isVisible();
     }
     int CheckedRows() const
     {
@@ -142,6 +142,7 @@ inline std::string Mail(const std::string& subject, const std::string& from = "A
                         const std::string& extra = "")
 {
     return "From: " + from + "\r\nTo: u@example.org\r\nSubject: " + subject
-           + "\r\nDate: Mon, 2 Jan 2023 10:00:00 +0000\r\nMessage-ID: <" + std::to_string(std::hash<std::string>{}(subject))
-           + "@example.org>\r\n" + extra + "\r\nBody of " + subject + "\r\n";
+        + "\r\nDate: Mon, 2 Jan 2023 10:00:00 +0000\r\nMessage-ID: <"
+        + std::to_string(std::hash<std::string>{}(subject)) + "@example.org>\r\n" + extra + "\r\nBody of " + subject
+        + "\r\n";
 }

@@ -27,14 +27,17 @@ MessageRow Row(int n, const std::string& subject)
 // model (the engine is never started).
 class GridFixture : public NoteQueueListener, public ISessionListener {
 public:
-    GridFixture() : m_session(*this, *this), m_model(m_session) {}
+    GridFixture()
+        : m_session(*this, *this),
+          m_model(m_session)
+    { }
     void OnRowsAdded(const RowsAdded& added) override { m_model.ShowRows(*added.m_pRows); }
     void OnCheckChanged(const CheckChanged& changed) override { m_model.OnCheckChanged(changed); }
     ScreeningSession m_session;
     MessageGridModel m_model;
 
 protected:
-    void Queue(ScreeningNote) override {}
+    void Queue(ScreeningNote) override { }
 };
 
 }  // namespace
@@ -58,14 +61,20 @@ void TestGridModel::cellsShowWindows1252AsUnicode()
     MessageGridModel& model = grid.m_model;
     // 0x80 is the euro sign and 0x93/0x94 curly quotes in Windows-1252,
     // control characters in Latin-1.
-    model.AppendRow(Row(1, "\x80" "5 off \x93today\x94 \xe9t\xe9"), false);
+    model.AppendRow(Row(1,
+                        "\x80"
+                        "5 off \x93today\x94 \xe9t\xe9"),
+                    false);
     QCOMPARE(model.data(model.index(0, MessageGridModel::kSubject)).toString(),
              QString::fromUtf8("€5 off “today” été"));
-    QCOMPARE(model.Text(0, MessageGridModel::kSubject), std::string("\x80" "5 off \x93today\x94 \xe9t\xe9"));
+    QCOMPARE(model.Text(0, MessageGridModel::kSubject),
+             std::string("\x80"
+                         "5 off \x93today\x94 \xe9t\xe9"));
     // A decoded override shows as a mark, so "fdp.exe" cannot read "exe.pdf";
     // a right-to-left mark stays for the text it belongs to.
     MessageRow tricked = Row(2, "=?UTF-8?Q?...?=");
-    tricked.m_sSubjectText = "Invoice \xE2\x80\xAE" "fdp.exe \xD7\x90\xE2\x80\x8F";
+    tricked.m_sSubjectText = "Invoice \xE2\x80\xAE"
+                             "fdp.exe \xD7\x90\xE2\x80\x8F";
     model.AppendRow(tricked, false);
     QCOMPARE(model.data(model.index(1, MessageGridModel::kSubject)).toString(),
              QString::fromUtf8("Invoice ⟨U+202E⟩fdp.exe \xD7\x90\xE2\x80\x8F"));
@@ -133,7 +142,7 @@ void TestGridModel::snapshotNumbersRowsInGridOrder()
     QCOMPARE(rows.size(), size_t(3));
     QCOMPARE(rows[0].m_nNum, 1);
     QVERIFY(rows[0].m_bChecked);
-    QCOMPARE(rows[1].m_sSubject, std::string("\x80 second"));   // the bytes the scan read
+    QCOMPARE(rows[1].m_sSubject, std::string("\x80 second"));  // the bytes the scan read
     QVERIFY(!rows[1].m_bChecked);
     QCOMPARE(rows[2].m_nNum, 3);
     QCOMPARE(rows[2].m_sSubject, std::string());
@@ -208,14 +217,16 @@ void TestGridModel::sorts_data()
 {
     QTest::addColumn<int>("column");
     QTest::addColumn<int>("order");
-    QTest::addColumn<QString>("numbers");   // message numbers, display order
+    QTest::addColumn<QString>("numbers");  // message numbers, display order
 
     QTest::newRow("number down") << int(MessageGridModel::kNum) << int(Qt::DescendingOrder) << "4 3 2 1";
     QTest::newRow("size by value") << int(MessageGridModel::kSize) << int(Qt::AscendingOrder) << "3 4 1 2";
     QTest::newRow("size down") << int(MessageGridModel::kSize) << int(Qt::DescendingOrder) << "2 1 4 3";
     QTest::newRow("date, unparsable last") << int(MessageGridModel::kDate) << int(Qt::AscendingOrder) << "3 1 4 2";
-    QTest::newRow("date down, unparsable last") << int(MessageGridModel::kDate) << int(Qt::DescendingOrder) << "4 1 3 2";
-    QTest::newRow("subject, decoded, any case") << int(MessageGridModel::kSubject) << int(Qt::AscendingOrder) << "4 3 2 1";
+    QTest::newRow("date down, unparsable last")
+        << int(MessageGridModel::kDate) << int(Qt::DescendingOrder) << "4 1 3 2";
+    QTest::newRow("subject, decoded, any case")
+        << int(MessageGridModel::kSubject) << int(Qt::AscendingOrder) << "4 3 2 1";
     QTest::newRow("subject down") << int(MessageGridModel::kSubject) << int(Qt::DescendingOrder) << "1 2 3 4";
 }
 
@@ -228,8 +239,8 @@ void TestGridModel::sorts()
     MessageGridModel& model = grid.m_model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     const char* const sizes[] = {"10K", "120K", "1K", "9K"};
-    const char* const dates[] = {"Tue, 02 Jan 2024 10:00:00 +0000", "yesterday",
-                                 "Mon, 01 Jan 2024 10:00:00 +0000", "Wed, 03 Jan 2024 09:00:00 GMT"};
+    const char* const dates[] = {"Tue, 02 Jan 2024 10:00:00 +0000", "yesterday", "Mon, 01 Jan 2024 10:00:00 +0000",
+                                 "Wed, 03 Jan 2024 09:00:00 GMT"};
     const char* const subjects[] = {"zebra", "=?UTF-8?Q?Pear?=", "Mango", "banana"};
     for (int i = 0; i < 4; ++i) {
         MessageRow row = Row(i + 1, subjects[i]);
@@ -258,13 +269,13 @@ void TestGridModel::checksAndPurgeFollowMessagesWhenSorted()
     MessageGridModel& model = grid.m_model;
     for (int i = 1; i <= 5; ++i) {
         MessageRow row = Row(i, "s");
-        row.m_bUnavailable = i == 2;                // shown grey, never checked
+        row.m_bUnavailable = i == 2;  // shown grey, never checked
         model.AppendRow(row, false);
     }
     model.sort(MessageGridModel::kNum, Qt::DescendingOrder);
     // Display row 0 is message 5: a click there checks message 5 only.
     model.setData(model.index(0, 0), Qt::Checked, Qt::CheckStateRole);
-    model.ToggleChecked({4});                       // display row 4: message 1
+    model.ToggleChecked({4});  // display row 4: message 1
     // Display row 3 is message 2, which nobody has seen; display row 1 is message 4.
     QVERIFY(!model.setData(model.index(3, 0), Qt::Checked, Qt::CheckStateRole));
     QVERIFY(!(model.flags(model.index(3, 0)) & Qt::ItemIsUserCheckable));
@@ -272,7 +283,7 @@ void TestGridModel::checksAndPurgeFollowMessagesWhenSorted()
     const std::vector<PurgeRow> rows = model.Snapshot();
     QCOMPARE(rows.size(), size_t(5));
     for (int r = 0; r < 5; ++r) {
-        QCOMPARE(rows[size_t(r)].m_nNum, r + 1);    // the purge walks message order
+        QCOMPARE(rows[size_t(r)].m_nNum, r + 1);  // the purge walks message order
         QCOMPARE(rows[size_t(r)].m_bChecked, r == 0 || r == 4);
     }
     model.SetAllChecked(true);

@@ -68,7 +68,7 @@ void TestViewDovecot::purgeDeletesCheckedMessages()
     QSignalSpy idle(h.m_pView, &CMavixView::BecameIdle);
     h.Click("removeChecked");
     QVERIFY(idle.wait(15000));
-    QCOMPARE(h.Model().Count(), 2);   // the messages kept, until the next scan
+    QCOMPARE(h.Model().Count(), 2);  // the messages kept, until the next scan
     QVERIFY(h.Model().IsFromLastScan());
     QVERIFY(h.m_asBoxes.isEmpty());
     QVERIFY(h.ReviewButtonsHidden());

@@ -77,7 +77,7 @@ private slots:
     void answerWaitTimesOut();
     void newScanEndsOldReview();
     void launchAppliesDefaultsBeforeAutoScan();
-    void closeNeverWaitsPastItsBudget();   // last: it leaves a worker behind
+    void closeNeverWaitsPastItsBudget();  // last: it leaves a worker behind
 
 private:
     ScratchDirectory m_dir;
@@ -119,8 +119,9 @@ void TestViewScan::showWithBlankField()
     const QString server = blank == "Server" ? "" : "127.0.0.1";
     const QString user = blank == "User" ? "" : "joe";
     const QString port = blank == "Port" ? "" : "4321";
-    QCOMPARE(h.m_asBoxes, QStringList{QStringLiteral("Failed to connect (some field is blank)\nserver=%1, user=%2 port=%3")
-                                          .arg(server, user, port)});
+    QCOMPARE(h.m_asBoxes,
+             QStringList{QStringLiteral("Failed to connect (some field is blank)\nserver=%1, user=%2 port=%3")
+                             .arg(server, user, port)});
     QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
     QVERIFY(!h.m_pView->IsRunning());
 }
@@ -251,9 +252,9 @@ void TestViewScan::checkAllThenUncheckAll()
     QCOMPARE(h.CheckedRows(), 3);
     QCOMPARE(h.Pane(2), QStringLiteral("  3 checked"));
     h.Click("uncheckAll");
-    QCOMPARE(h.CheckedRows(), 0);   // the suspect row too
+    QCOMPARE(h.CheckedRows(), 0);  // the suspect row too
     QCOMPARE(h.Pane(2), QStringLiteral("  0 checked"));
-    QCOMPARE(h.Pane(1), kSuspectStatus1);   // the lists' verdict, not the ticks
+    QCOMPARE(h.Pane(1), kSuspectStatus1);  // the lists' verdict, not the ticks
 }
 
 void TestViewScan::spaceTogglesSelectedRows()
@@ -337,11 +338,11 @@ void TestViewScan::purgeAsksFirst()
         h.Click("removeChecked");
         QCOMPARE(h.m_asQuestions.size(), 1);
         const QStringList lines = h.m_asQuestions.first().split(QLatin1Char('\n'));
-        QCOMPARE(lines.mid(0, 7), (QStringList{QStringLiteral("Delete 7 messages from u@127.0.0.1 on the server?"),
-                                               QStringLiteral("\u2022 Minutes of Monday"),
-                                               QStringLiteral("\u2022 You won the LOTTERY"), QStringLiteral("\u2022 Lunch?"),
-                                               QStringLiteral("\u2022 Four"), QStringLiteral("\u2022 Caf\u00e9"),
-                                               QStringLiteral("and 2 more")}));
+        QCOMPARE(lines.mid(0, 7),
+                 (QStringList{QStringLiteral("Delete 7 messages from u@127.0.0.1 on the server?"),
+                              QStringLiteral("\u2022 Minutes of Monday"), QStringLiteral("\u2022 You won the LOTTERY"),
+                              QStringLiteral("\u2022 Lunch?"), QStringLiteral("\u2022 Four"),
+                              QStringLiteral("\u2022 Caf\u00e9"), QStringLiteral("and 2 more")}));
         QVERIFY(h.m_asQuestions.first().contains(QStringLiteral("POP3 cannot put a message back on the server")));
         if (!yes) {
             QVERIFY(h.m_pView->IsReviewing());
@@ -415,8 +416,9 @@ void TestViewScan::purgeStopsOnSubjectMismatch()
     QVERIFY(h.ReviewButtonsHidden());
     QCOMPARE(h.Button("showStop")->text(), QString("Stop"));
     QVERIFY(idle.wait(10000));
-    QCOMPARE(h.m_asBoxes, (QStringList{"Grid has Old subject\n but Msg has \nNew subject\n\n Aborting",
-                                       "1 deleted, 0 refused by the server, 1 not deleted (changed on the server)"}));
+    QCOMPARE(h.m_asBoxes,
+             (QStringList{"Grid has Old subject\n but Msg has \nNew subject\n\n Aborting",
+                          "1 deleted, 0 refused by the server, 1 not deleted (changed on the server)"}));
     QCOMPARE(h.Pane(1), h.m_asBoxes.at(1));
     QCOMPARE(h.Model().Count(), 3);
     QVERIFY(h.Model().IsFromLastScan());
@@ -524,9 +526,8 @@ void TestViewScan::windowNeverWaitsOnServer()
     }
     QTRY_VERIFY_WITH_TIMEOUT(gate.Reached(), 10000);
     // The engine gives up after the 2 s silence limit and drops the session.
-    QTRY_VERIFY_WITH_TIMEOUT(held == "NOOP" ? h.Pane(1).startsWith("The server ended the session")
-                                            : !h.m_asBoxes.isEmpty(),
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        held == "NOOP" ? h.Pane(1).startsWith("The server ended the session") : !h.m_asBoxes.isEmpty(), 10000);
     tick.stop();
     gate.Open();
     QVERIFY2(longest < kMaxStallMs, QByteArray::number(longest));
@@ -574,7 +575,7 @@ void TestViewScan::answerWaitStaysResponsive()
     Gate gate;
     ViewHarness h;
     h.Serve(ThreeMessages(), [&](const std::string& command, int) -> std::optional<std::string> {
-        if (command.empty())   // the greeting
+        if (command.empty())  // the greeting
             gate.Wait();
         return std::nullopt;
     });
