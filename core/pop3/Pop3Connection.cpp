@@ -206,6 +206,22 @@ std::string CPop3Connection::BreakReason() const
     return m_sBreakReason;
 }
 
+void CPop3Connection::SetAuthentication(pop3::AuthMethod method, pop3::TokenSource tokens)
+{
+    m_nAuth = method;
+    m_fnTokens = std::move(tokens);
+}
+
+std::string CPop3Connection::LoginMechanism() const
+{
+    return m_sMechanism;
+}
+
+bool CPop3Connection::PasswordSentInClear() const
+{
+    return m_bPasswordInClear;
+}
+
 void CPop3Connection::SetSecurity(Security mode, const std::string& pinnedFingerprint)
 {
     std::lock_guard lock(m_lock);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/pop3/Authentication.h"
 #include "core/pop3/ClientSocket.h"
 #include "core/pop3/Pop3Message.h"
 #include "core/pop3/Pop3Replies.h"
@@ -179,6 +180,14 @@ public:
     // server certificate to accept even when it does not verify (empty:
     // none; see platform::TlsStream).
     void SetSecurity(Security mode, const std::string& pinnedFingerprint);
+    // For every later Login: how to authenticate, and where the access
+    // token of the OAuth methods comes from (called on the log-in's thread).
+    void SetAuthentication(pop3::AuthMethod method, pop3::TokenSource tokens);
+    // After a Login that succeeded: the way it authenticated, as the wire
+    // names it ("USER", "APOP", "SCRAM-SHA-256", ...), and whether the
+    // password crossed the connection unencrypted.
+    std::string LoginMechanism() const;
+    bool PasswordSentInClear() const;
     // The settings' text: "0", "1" or "2" (blanks around it allowed; empty
     // reads as "0"). False for anything else: an unknown mode must never be
     // taken for plain text.
@@ -405,5 +414,9 @@ private:
     std::string m_sFailureDetail;  // the server's line or the TLS layer's reason
     std::string m_sBreakReason;
     Security m_nSecurity = Security::kNone;
+    pop3::AuthMethod m_nAuth = pop3::AuthMethod::kAutomatic;
+    pop3::TokenSource m_fnTokens;
+    std::string m_sMechanism;         // the last log-in's, once it succeeded
+    bool m_bPasswordInClear = false;  // the last log-in sent it unencrypted
     std::string m_sPinnedFingerprint;
 };

@@ -1,6 +1,7 @@
 #include "AccountSettings.h"
 
 #include "core/platform/Ascii.h"
+#include "core/pop3/Authentication.h"
 #include "core/storage/PasswordStore.h"
 #include "core/storage/SettingsStore.h"
 
@@ -20,6 +21,7 @@ AccountSettings AccountSettings::Load(const SettingsStore& settings, PasswordSto
         account.m_sPass = passwords->Load(account.m_sServer, account.m_sUser);
     account.m_sSecurity = settings.ReadString(kSection, settings_keys::kSecurity, "0");
     account.m_sTlsFingerprint = settings.ReadString(kSection, settings_keys::kTlsFingerprint, "");
+    account.m_sAuth = settings.ReadString(kSection, settings_keys::kAuthentication, "");
     return account;
 }
 
@@ -35,11 +37,18 @@ void AccountSettings::Save(SettingsStore& settings, PasswordStore& passwords, co
     settings.WriteString(kSection, settings_keys::kUser, m_sUser);
     settings.WriteString(kSection, settings_keys::kSecurity, m_sSecurity);
     settings.WriteString(kSection, settings_keys::kTlsFingerprint, m_sTlsFingerprint);
+    pop3::AuthMethod method = pop3::AuthMethod::kAutomatic;
+    if (pop3::ParseAuthMethod(m_sAuth, method) && method == pop3::AuthMethod::kAutomatic)
+        settings.DeleteValue(kSection, settings_keys::kAuthentication);
+    else
+        settings.WriteString(kSection, settings_keys::kAuthentication, m_sAuth);
 }
 
 bool AccountSettings::IsComplete() const
 {
-    return !m_sPass.empty() && !m_sPort.empty() && !m_sServer.empty() && !m_sUser.empty();
+    pop3::AuthMethod method = pop3::AuthMethod::kAutomatic;
+    const bool bToken = pop3::ParseAuthMethod(m_sAuth, method) && pop3::UsesToken(method);
+    return (bToken || !m_sPass.empty()) && !m_sPort.empty() && !m_sServer.empty() && !m_sUser.empty();
 }
 
 AccountSettings::Security AccountSettings::SecurityOf(const std::string& stored)

@@ -22,6 +22,9 @@ struct AccountSettings {
     // Empty, or a SHA-256 fingerprint as platform::NormaliseFingerprint
     // writes it.
     std::string m_sTlsFingerprint = "";
+    // How the account logs in: a pop3::ParseAuthMethod name; empty or
+    // "auto" picks the strongest the server offers.
+    std::string m_sAuth = "";
 
     // The stored account, a missing value giving its default. The password
     // is read only when `passwords` is given; reading it may move it from
@@ -30,11 +33,13 @@ struct AccountSettings {
 
     // Stores the account: the password first, where `passwords` puts it (the
     // keyring's entry of `before` is removed when the server or the user
-    // changed), then Port, Server, User, Security and TlsFingerprint.
+    // changed), then Port, Server, User, Security and TlsFingerprint, and Authentication
+    // unless it is automatic (which removes the value, so a file that never
+    // chose keeps its bytes).
     void Save(SettingsStore& settings, PasswordStore& passwords, const AccountSettings& before) const;
 
     // Server, user name, password and port are all given: no connection is
-    // tried without each of them.
+    // tried without each of them. The OAuth methods need no password.
     bool IsComplete() const;
 
     // A stored choice: "1" STLS, "2" implicit TLS, anything else none.

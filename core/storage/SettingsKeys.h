@@ -13,6 +13,8 @@ inline constexpr const char* kUser = "User";
 inline constexpr const char* kSecurity = "Security";
 inline constexpr const char* kTlsFingerprint = "TlsFingerprint";
 inline constexpr const char* kPass = "Pass";
+// How the account logs in: pop3::ParseAuthMethod's names; absent: "auto".
+inline constexpr const char* kAuthentication = "Authentication";
 
 // The window's place and size: see WindowPlacement.
 inline constexpr const char* kScreen = "Screen";
