@@ -569,6 +569,12 @@ void ScreeningEngine::SetQuarantine(QuarantineOptions options)
 }
 
 // UI thread.
+void ScreeningEngine::SetTokenSource(pop3::TokenSource tokens)
+{
+    std::lock_guard lock(m_mutex);
+    m_fnTokens = std::move(tokens);
+}
+
 void ScreeningEngine::SetServerWait(std::chrono::milliseconds wait)
 {
     const auto ms = std::clamp<std::chrono::milliseconds::rep>(wait.count(), 1, UINT32_MAX / 2);

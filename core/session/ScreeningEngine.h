@@ -306,6 +306,10 @@ public:
 
     // UI: the copies later purges keep before each DELE.
     void SetQuarantine(QuarantineOptions options);
+    // UI: where later log-ins with an OAuth method get their access token
+    // (called on the worker that logs in); the account's Authentication
+    // says which method every log-in uses.
+    void SetTokenSource(pop3::TokenSource tokens);
     // UI: the silence the server may keep within a reply, for every later
     // job (CPop3Connection::Timing::ForSilence). Until the first call the
     // connection keeps its own timing (tests set theirs on Connection()).
@@ -431,5 +435,6 @@ private:
     std::vector<PurgeRow> m_aPurgeRows;
     QuarantineOptions m_quarantine;                   // (m_mutex)
     std::optional<CPop3Connection::Timing> m_timing;  // SetServerWait's, for the next job (m_mutex)
+    pop3::TokenSource m_fnTokens;                     // SetTokenSource's, for the next job (m_mutex)
     std::string m_sJournalFolder;                     // empty: the usual place (m_mutex)
 };

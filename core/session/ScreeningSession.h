@@ -129,6 +129,8 @@ public:
     // usual place).
     void SetQuarantine(QuarantineOptions options) { m_pEngine->SetQuarantine(std::move(options)); }
     void SetJournalFolder(std::string folder) { m_pEngine->SetJournalFolder(std::move(folder)); }
+    // Where log-ins with an OAuth method get their access token.
+    void SetTokenSource(pop3::TokenSource tokens) { m_pEngine->SetTokenSource(std::move(tokens)); }
 
     // The user's checks given before the rows come (mavix-cli's --all and
     // --rows): they replace every row's pre-check and are not remembered.
