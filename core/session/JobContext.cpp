@@ -25,6 +25,20 @@ void JobContext::ApplyTiming(CPop3Connection& connection) const
         connection.SetTiming(*m_timing);
 }
 
+// A stored method nobody knows is not taken for "auto": that might send the
+// password by a way the user ruled out.
+std::string JobContext::ApplyAuthentication(CPop3Connection& connection) const
+{
+    pop3::AuthMethod method = pop3::AuthMethod::kAutomatic;
+    if (!pop3::ParseAuthMethod(m_account.m_sAuth, method))
+        return "Unknown log-in method \"" + m_account.m_sAuth + "\" (Authentication): choose one under Manage Account.";
+    if (pop3::UsesToken(method) && !m_fnTokens)
+        return "This account signs in with OAuth 2.0, and nobody has signed in for it yet: "
+               "sign in under Manage Account.";
+    connection.SetAuthentication(method, m_fnTokens);
+    return {};
+}
+
 DeletionJournal JobContext::SessionJournal(std::string* pAccount) const
 {
     if (pAccount)

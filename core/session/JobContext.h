@@ -36,6 +36,9 @@ struct JobContext {
     // The server's wait (ScreeningEngine::SetServerWait); empty: the
     // connection keeps its own timing.
     std::optional<CPop3Connection::Timing> m_timing;
+    // Where the OAuth methods get their access token
+    // (ScreeningEngine::SetTokenSource); empty: none.
+    pop3::TokenSource m_fnTokens;
     // The last scan's rows can be found again by UIDL on a new session.
     bool m_bCanReconnect = false;
 
@@ -63,6 +66,11 @@ struct JobContext {
     bool Stopped() const { return m_fnStopped && m_fnStopped(); }
     bool ClearAbort(CPop3Connection& connection) const;
     void ApplyTiming(CPop3Connection& connection) const;
+    // Before every log-in: m_account's Authentication and m_fnTokens on the
+    // connection. Empty when set; else why no log-in may be tried (a stored
+    // method nobody knows, or an OAuth method without a token source), in
+    // the user's words.
+    std::string ApplyAuthentication(CPop3Connection& connection) const;
     // The journal of the review's session; `pAccount` gets its account name.
     DeletionJournal SessionJournal(std::string* pAccount) const;
 };

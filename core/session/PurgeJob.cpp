@@ -132,6 +132,12 @@ bool PurgeJob::LogInAgain(PurgeResult& result)
         return false;
     }
     const Account& account = m_ctx.m_account;
+    if (const std::string problem = m_ctx.ApplyAuthentication(m_connection); !problem.empty()) {
+        platform::SecureWipe(m_ctx.m_account.m_sPass);
+        result.m_sNotStarted =
+            "The server ended the session, and no new log-in can be tried: " + problem + " Nothing was deleted.";
+        return false;
+    }
     const int port = ParsePort(account.m_sPort);
     const bool bLoggedIn = port != 0 && m_connection.Login(account.m_sServer, account.m_sUser, account.m_sPass, port);
     platform::SecureWipe(m_ctx.m_account.m_sPass);

@@ -118,6 +118,8 @@ std::optional<int> ScanJob::LogIn()
         return FailInConnectionPhase("Unknown connection security setting \"" + account.m_sSecurity
                                      + "\": choose one under Manage Account.");
     m_connection.SetSecurity(security, account.m_sTlsFingerprint);
+    if (const std::string problem = m_ctx.ApplyAuthentication(m_connection); !problem.empty())
+        return FailInConnectionPhase(problem);
     // A stop after this is seen by the log-in; one before it, here.
     if (!m_ctx.ClearAbort(m_connection))
         return EndInConnectionPhase(0);

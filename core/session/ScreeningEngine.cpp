@@ -175,6 +175,7 @@ void ScreeningEngine::FillScanContext(JobContext& ctx)
         ctx.m_nRowBudget = m_nRowBudget;
         ctx.m_sJournalFolder = m_sJournalFolder;
         ctx.m_timing = m_timing;
+        ctx.m_fnTokens = m_fnTokens;
     }
     ctx.m_fnStopped = [this] { return Stopped(); };
     ctx.m_fnClearAbort = [this] { return ClearAbortUnless(m_bStop); };
@@ -183,6 +184,8 @@ void ScreeningEngine::FillScanContext(JobContext& ctx)
     ctx.m_fnLoggedIn = [this, &ctx] {
         std::lock_guard lock(m_mutex);
         m_sessionAccount = ctx.m_sessionAccount;
+        if (!m_bStop.load(std::memory_order_acquire))
+            m_listener.OnScanLoggedIn(ScanLoggedIn{m_connection.LoginMechanism(), m_connection.PasswordSentInClear()});
     };
     ctx.m_fnWaitForRoom = [this] { return WaitForRoom(); };
     ctx.m_fnRow = [this](ScanRow row) { QueueRow(std::move(row)); };
@@ -200,6 +203,7 @@ void ScreeningEngine::RunJob(Job job)
         ctx.m_quarantine = m_quarantine;
         ctx.m_sJournalFolder = m_sJournalFolder;
         ctx.m_timing = m_timing;
+        ctx.m_fnTokens = m_fnTokens;
     }
     ctx.m_bCanReconnect = m_bCanReconnect.load(std::memory_order_acquire);
     switch (job) {

@@ -125,7 +125,13 @@ struct SessionEnd {
 
 // The notifications, each a value that carries everything its owner needs:
 // nothing is read back from the engine afterwards.
-struct ScanAnswered { };     // the scan's connection phase ended
+struct ScanAnswered { };       // the scan's connection phase ended
+struct ScanLoggedIn {          // the scan's log-in succeeded (before ScanAnswered)
+    std::string m_sMechanism;  // how, as the wire names it ("USER", "SCRAM-SHA-256", ...)
+    // The password crossed the connection unencrypted: anyone on the path
+    // could read it.
+    bool m_bPasswordInClear = false;
+};
 struct ScanRowsWaiting { };  // rows wait for TakeRows (the queue turned non-empty)
 struct ScanDone {            // not sent after a stop
     int m_nResult = 0;       // 0: ran to its end or found no mail; -1: failed
@@ -166,6 +172,7 @@ class IScreeningListener {
 public:
     virtual ~IScreeningListener() = default;
     virtual void OnScanAnswered(const ScanAnswered& note) = 0;
+    virtual void OnScanLoggedIn(const ScanLoggedIn& note) = 0;
     virtual void OnScanRow(const ScanRowsWaiting& note) = 0;
     virtual void OnScanDone(const ScanDone& note) = 0;
     virtual void OnPurgeProgress(const PurgeProgress& note) = 0;
@@ -176,8 +183,8 @@ public:
 };
 
 // Any one notification, for an owner that keeps them in one queue.
-using ScreeningNote = std::variant<ScanAnswered, ScanRowsWaiting, ScanDone, PurgeProgress, PurgeDone, SessionChecked,
-                                   SessionEnd, ServerWaiting>;
+using ScreeningNote = std::variant<ScanAnswered, ScanLoggedIn, ScanRowsWaiting, ScanDone, PurgeProgress, PurgeDone,
+                                   SessionChecked, SessionEnd, ServerWaiting>;
 
 // On the owner's thread: hands a queued notification to the owner's
 // handler of the listener's name for it (owner.OnScanDone(const ScanDone&),
@@ -189,6 +196,8 @@ template <typename Owner> void DeliverNote(const ScreeningNote& note, Owner& own
             using Note = std::decay_t<decltype(value)>;
             if constexpr (std::is_same_v<Note, ScanAnswered>)
                 owner.OnScanAnswered(value);
+            else if constexpr (std::is_same_v<Note, ScanLoggedIn>)
+                owner.OnScanLoggedIn(value);
             else if constexpr (std::is_same_v<Note, ScanRowsWaiting>)
                 owner.OnScanRow(value);
             else if constexpr (std::is_same_v<Note, ScanDone>)
@@ -213,6 +222,7 @@ template <typename Owner> void DeliverNote(const ScreeningNote& note, Owner& own
 class NoteQueueListener : public IScreeningListener {
 public:
     void OnScanAnswered(const ScanAnswered& note) override { Queue(note); }
+    void OnScanLoggedIn(const ScanLoggedIn& note) override { Queue(note); }
     void OnScanRow(const ScanRowsWaiting& note) override { Queue(note); }
     void OnScanDone(const ScanDone& note) override { Queue(note); }
     void OnPurgeProgress(const PurgeProgress& note) override { Queue(note); }
@@ -394,8 +404,8 @@ private:
     std::atomic<bool> m_bPurgeEnded{false};
 
     // One lock for the job hand-offs and the row queue; m_changed wakes every
-    // wait on them. OnScanDone and OnScanAnswered are called under it, so
-    // neither comes once Stop has returned.
+    // wait on them. OnScanDone, OnScanAnswered and OnScanLoggedIn are called
+    // under it, so none comes once Stop has returned.
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
 

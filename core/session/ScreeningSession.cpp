@@ -66,6 +66,13 @@ void ScreeningSession::AnswerWaitRanOut()
     m_owner.OnAnswerWaitOver(AnswerWaitOver{true});
 }
 
+// A stopped scan's log-in is nobody's news.
+void ScreeningSession::OnScanLoggedIn(const ScanLoggedIn& note)
+{
+    if (m_machine.IsScanning())
+        m_owner.OnLoggedIn(note);
+}
+
 void ScreeningSession::OnScanDone(const ScanDone& note)
 {
     const bool bBackground = m_machine.IsBackground();

@@ -17,8 +17,8 @@ using SessionState = SessionMachine::State;
 
 // The notes a session gives its owner, each a value. The session has made
 // its move before it tells: each note says where the flow went and what the
-// owner must show or do. The engine's PurgeProgress and ServerWaiting pass
-// through as they came.
+// owner must show or do. The engine's ScanLoggedIn, PurgeProgress and
+// ServerWaiting pass through as they came.
 struct AnswerWaitOver {  // the owner's wait for the scan's answer is over
     // The answer did not come in time: the scan goes on (its end still
     // arrives), but the user can no longer stop it. Otherwise it came.
@@ -73,6 +73,9 @@ class ISessionListener {
 public:
     virtual ~ISessionListener() = default;
     virtual void OnAnswerWaitOver(const AnswerWaitOver&) { }
+    // The scan logged in: how, and whether the password travelled
+    // unencrypted (the owner says so beside the count).
+    virtual void OnLoggedIn(const ScanLoggedIn&) { }
     virtual void OnRowsAdded(const RowsAdded&) { }
     virtual void OnRepeatedNumber(const RepeatedNumber&) { }
     virtual void OnCheckChanged(const CheckChanged&) { }
@@ -222,6 +225,7 @@ public:
 
     // The engine's notes, on the owner's thread (DeliverNote).
     void OnScanAnswered(const ScanAnswered&) { Answered(); }
+    void OnScanLoggedIn(const ScanLoggedIn& note);
     void OnScanRow(const ScanRowsWaiting& note);
     void OnScanDone(const ScanDone& note);
     void OnPurgeProgress(const PurgeProgress& note) { m_owner.OnPurgeProgress(note); }

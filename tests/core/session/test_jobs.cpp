@@ -128,6 +128,25 @@ private slots:
                 + "C: TOP 2 0\nC: UIDL 2\nC: TOP 3 0\nC: UIDL 3\nS: {2}\nS: +OK 2 u2\nS: {3}\nS: +OK 3 u3\n"
                   "C: DELE 2\nC: DELE 3\nS: +OK\nS: +OK\nC: QUIT\nS: +OK\n"
             << "1:- 2:marked 3:marked; marked 2,3; changed ; committed";
+        // "scan:<Authentication>": the account's stored log-in method.
+        QTest::newRow("USER/PASS chosen, though SASL PLAIN is offered")
+            << "scan:user"
+            << "S: +OK ready\nC: CAPA\nS: +OK\nS: SASL PLAIN\nS: .\nC: USER u\nS: +OK\nC: PASS p\nS: +OK in\n" + list
+                + "C: UIDL\nS: +OK\nS: 1 u1\nS: 2 u2\nS: 3 u3\nS: .\n"
+                  "C: TOP 1 0\nS: {1}\nC: TOP 2 0\nS: {2}\nC: TOP 3 0\nS: {3}\nC: LIST 3\nS: +OK 3 100\n"
+            << "0: one two three (may log in again)";
+        QTest::newRow("OAuth without a sign-in: no connection")
+            << "scan:oauth2" << QString()
+            << "-1: This account signs in with OAuth 2.0, and nobody has signed in for it yet: "
+               "sign in under Manage Account.";
+        QTest::newRow("unknown log-in method: no connection")
+            << "scan:kerberos" << QString()
+            << "-1: Unknown log-in method \"kerberos\" (Authentication): choose one under Manage Account.";
+        QTest::newRow("purge's new log-in, OAuth without a sign-in")
+            << "purge-again:xoauth2" << login + "C: NOOP\nX\n"
+            << "; marked ; changed ; not started: The server ended the session, and no new log-in can be tried: "
+               "This account signs in with OAuth 2.0, and nobody has signed in for it yet: "
+               "sign in under Manage Account. Nothing was deleted.";
         QTest::newRow("keep-alive, live session") << "keep-alive" << login + "C: NOOP\nS: +OK\n"
                                                   << "alive";
         QTest::newRow("keep-alive, dropped session") << "keep-alive" << login + "C: NOOP\nX\n"
@@ -148,6 +167,8 @@ private slots:
         TestConnection pop;
         pop.SetStreamSource(server.Source());
         JobContext ctx;
+        ctx.m_account.m_sAuth = job.section(QLatin1Char(':'), 1).toStdString();
+        job = job.section(QLatin1Char(':'), 0, 0);
         ctx.m_account.m_sServer = "pop.example";
         ctx.m_account.m_sUser = "u";
         ctx.m_account.m_sPass = "p";
@@ -156,6 +177,12 @@ private slots:
         ctx.m_sJournalFolder = (m_dir.path() + QStringLiteral("/state")).toStdString();
         if (job != QLatin1String("scan"))
             QVERIFY(pop.Login("pop.example", "u", "p", 110));
+        if (job == QLatin1String("purge-again")) {
+            // The review's session is gone: the purge must log in again.
+            QVERIFY(!KeepAliveJob(pop, ctx).Run().m_bAlive);
+            ctx.m_bCanReconnect = true;
+            job = QStringLiteral("purge");
+        }
         QCOMPARE(QString::fromStdString(Run(job, pop, ctx)), outcome);
         QVERIFY2(server.Finished(), server.Failure().c_str());
     }
@@ -168,6 +195,8 @@ private:
             ctx.m_fnRow = [&rows](ScanRow row) { rows += " " + row.m_row.m_sSubject; };
             ScanJob scan(pop, ctx);
             const int result = scan.Run();
+            if (result != 0)
+                return std::to_string(result) + ": " + scan.Status();
             return std::to_string(result) + ":" + rows + (scan.CanReconnect() ? " (may log in again)" : "");
         }
         if (job == QLatin1String("purge")) {
@@ -178,7 +207,8 @@ private:
             };
             const PurgeResult result = PurgeJob(pop, ctx, CheckedRows()).Run();
             return progress + "; marked " + Numbers(result.m_aMarked) + "; changed " + Numbers(result.m_aChanged)
-                + (result.m_bCommitted ? "; committed" : "");
+                + (result.m_bCommitted ? "; committed" : "")
+                + (result.m_sNotStarted.empty() ? "" : "; not started: " + result.m_sNotStarted);
         }
         if (job == QLatin1String("keep-alive"))
             return KeepAliveJob(pop, ctx).Run().m_bAlive ? "alive" : "dead";

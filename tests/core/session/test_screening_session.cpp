@@ -45,6 +45,7 @@ class FlowOwner : public ISessionListener {
 public:
     QStringList m_told;
     void OnAnswerWaitOver(const AnswerWaitOver& over) override { m_told << (over.m_bTimedOut ? "timeout" : "answer"); }
+    void OnLoggedIn(const ScanLoggedIn& login) override { m_told << (login.m_bPasswordInClear ? "clear" : "login"); }
     void OnRowsAdded(const RowsAdded&) override { m_told << "rows"; }
     void OnRepeatedNumber(const RepeatedNumber& r) override { m_told << (r.m_bBackground ? "repeat-bg" : "repeat"); }
     void OnScanFinished(const ScanFinished& f) override
@@ -67,6 +68,8 @@ void Play(ScreeningSession& session, const QString& event)
         rows.back().m_nRepeat = 1;
     if (event == "scan" || event == "bg")
         session.StartScan(Account{}, FilterLists{}, RowKeeping::kEveryRow, event == "bg");
+    else if (event == "login" || event == "clear")
+        session.OnScanLoggedIn(ScanLoggedIn{"USER", event == "clear"});
     else if (event == "answer")
         session.OnScanAnswered(ScanAnswered{});
     else if (event == "timeout")
@@ -183,6 +186,10 @@ void TestScreeningSession::flow_data()
     QTest::addColumn<int>("rows");  // rows the session keeps at the end
 
     QTest::newRow("answered once") << "scan answer rows done" << SessionState::kReviewing << "answer rows review" << 2;
+    QTest::newRow("password sent unencrypted")
+        << "scan clear answer rows done" << SessionState::kReviewing << "clear answer rows review" << 2;
+    QTest::newRow("a late log-in is not told")
+        << "scan login rows done clear" << SessionState::kReviewing << "login answer rows review" << 2;
     QTest::newRow("wait ran out") << "scan timeout rows" << SessionState::kScanning << "timeout rows" << 2;
     QTest::newRow("no mail, session ended")
         << "scan answer done end ended" << SessionState::kIdle << "answer idle tell" << 0;
