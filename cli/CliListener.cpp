@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 
 CCliListener::CCliListener()
     : m_hEvent(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
@@ -45,5 +46,10 @@ bool CCliListener::Pop(ScreeningNote& note)
     }
     note = std::move(m_aNotes.front());
     m_aNotes.pop_front();
+    if (const auto* pLogin = std::get_if<ScanLoggedIn>(&note); pLogin && pLogin->m_bPasswordInClear)
+        std::fprintf(stderr,
+                     "mavix-cli: warning: the password travelled unencrypted (%s): "
+                     "choose a secure connection or another log-in method\n",
+                     pLogin->m_sMechanism.c_str());
     return true;
 }

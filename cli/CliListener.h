@@ -15,7 +15,9 @@ public:
     CCliListener(const CCliListener&) = delete;
     CCliListener& operator=(const CCliListener&) = delete;
 
-    // Main thread: readable while notes wait; Pop takes the oldest.
+    // Main thread: readable while notes wait; Pop takes the oldest. A log-in
+    // that sent the password unencrypted is told on stderr as it is taken
+    // (stdout stays the rows).
     int Fd() const { return m_hEvent; }
     bool Pop(ScreeningNote& note);
 
