@@ -240,6 +240,12 @@ bool CMainFrame::SetStatusPaneText(int nPane, const QString& text)
     return true;
 }
 
+void CMainFrame::SetStatusPaneToolTip(int nPane, const QString& text)
+{
+    if (QLabel* pPane = StatusPane(nPane))
+        pPane->setToolTip(text);
+}
+
 QLabel* CMainFrame::StatusPane(int nPane) const
 {
     switch (nPane) {

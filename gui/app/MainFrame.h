@@ -43,6 +43,7 @@ public:
 
     // IMavixFrame
     bool SetStatusPaneText(int nPane, const QString& text) override;
+    void SetStatusPaneToolTip(int nPane, const QString& text) override;
     void CoverStatusPane(QWidget* pBar) override;
     void UncoverStatusPane(QWidget* pBar) override;
     void ArmStartupTimer() override;

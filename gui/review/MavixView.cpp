@@ -339,6 +339,8 @@ void CMavixView::OnShowStop()
 void CMavixView::BeginScan(bool bBackground)
 {
     m_nSuspectCount = 0;
+    m_bPasswordInClear = false;
+    m_frame.SetStatusPaneToolTip(1, QString());
     SetShowStopText(true);
     DiscardPendingRows();
     m_pModel->Clear();
@@ -416,7 +418,20 @@ void CMavixView::OnAnswerWaitOver(const AnswerWaitOver& over)
 
 QString CMavixView::StatusText() const
 {
-    return QString::asprintf("  %d eMails :   %d Suspect", m_pSession->Engine().MsgCount(), m_nSuspectCount);
+    QString text = QString::asprintf("  %d eMails :   %d Suspect", m_pSession->Engine().MsgCount(), m_nSuspectCount);
+    if (m_bPasswordInClear)
+        text += QStringLiteral("  (the password travelled unencrypted)");
+    return text;
+}
+
+void CMavixView::OnLoggedIn(const ScanLoggedIn& login)
+{
+    m_bPasswordInClear = login.m_bPasswordInClear;
+    QString tip = QStringLiteral("Logged in with ") + QString::fromLatin1(login.m_sMechanism);
+    if (login.m_bPasswordInClear)
+        tip += QStringLiteral(": the password travelled unencrypted, so anyone on the way could read it. "
+                              "Choose a secure connection or another log-in method under Manage Account.");
+    m_frame.SetStatusPaneToolTip(1, tip);
 }
 
 void CMavixView::OnRowsAdded(const RowsAdded& added)

@@ -25,6 +25,7 @@ public:
     virtual ~IMavixFrame() = default;
     // Writes a status-bar pane's text and fits the pane to it.
     virtual bool SetStatusPaneText(int nPane, const QString& text) = 0;
+    virtual void SetStatusPaneToolTip(int nPane, const QString& text) = 0;
     // Puts the view's progress bar over status pane 0, or takes it away again.
     virtual void CoverStatusPane(QWidget* pBar) = 0;
     virtual void UncoverStatusPane(QWidget* pBar) = 0;
@@ -158,6 +159,9 @@ private:
 
     void OnEngineNote(const ScreeningNote& note);
     void OnAnswerWaitOver(const AnswerWaitOver& over) override;
+    // The scan's log-in: its mechanism as status pane 1's tool tip, and a
+    // password sent unencrypted beside the count (StatusText).
+    void OnLoggedIn(const ScanLoggedIn& login) override;
     void EndAnswerWait();
     void OnRowsAdded(const RowsAdded& added) override;
     void OnCheckChanged(const CheckChanged& changed) override;
@@ -231,7 +235,8 @@ private:
     int m_bDefaultFilters = 0;
 
     int m_nSuspectCount = 0;
-    int m_nAnchorTop = 0;  // where the grid starts, below the buttons
+    bool m_bPasswordInClear = false;  // the last scan's log-in sent it unencrypted
+    int m_nAnchorTop = 0;             // where the grid starts, below the buttons
     int m_nAnchorLeft = 0;
     int m_nKeepAliveMs = kKeepAlivePeriodMs;
     int m_nAnswerWaitMs = kAnswerWaitMs;
