@@ -96,11 +96,11 @@ void AutoconfigLookup::OnReplyFinished()
     reply->deleteLater();
     const QUrl url = reply->request().url();
     std::string reason = m_sAbortReason;
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (reason.empty() && status != 0 && status != 200)
+        reason = "the server answered " + std::to_string(status);
     if (reason.empty() && reply->error() != QNetworkReply::NoError)
         reason = reply->errorString().toStdString();
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (reason.empty() && status != 200)
-        reason = "HTTP status " + std::to_string(status);
     if (reason.empty()) {
         m_body += reply->read(autoconfig_parser::kMaxFileBytes + 1 - m_body.size());
         if (autoconfig_parser::Parse(m_body, m_sLocal, m_sDomain, m_setup, &reason)) {
