@@ -6,6 +6,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
+#include <utility>
 
 AutoconfigLookup::AutoconfigLookup(QObject* parent)
     : QObject(parent),
