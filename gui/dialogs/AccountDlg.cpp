@@ -2,6 +2,10 @@
 
 #include "core/platform/Cp1252.h"
 #include "core/platform/TlsStream.h"
+#include "core/pop3/Authentication.h"
+#include "core/setup/AutoconfigLookup.h"
+#include "core/setup/ProviderTable.h"
+#include "gui/widgets/StaticLink.h"
 #include "gui/widgets/Text.h"
 
 #include <QComboBox>
@@ -10,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -50,6 +55,42 @@ QLabel* MakeProblemLabel(QWidget* parent)
     return label;
 }
 
+// The authentication choices, in order: what the list shows, and the
+// pop3::ParseAuthMethod name stored.
+struct AuthEntry {
+    const char* m_sLabel;
+    const char* m_sName;
+};
+constexpr AuthEntry kAuthEntries[] = {
+    {"Automatic", "auto"},
+    {"Password (USER/PASS)", "user"},
+    {"APOP", "apop"},
+    {"PLAIN", "plain"},
+    {"LOGIN", "login"},
+    {"CRAM-MD5", "cram-md5"},
+    {"SCRAM-SHA-1", "scram-sha-1"},
+    {"SCRAM-SHA-256", "scram-sha-256"},
+    {"OAuth 2.0", "oauth2"},
+};
+
+// A label that shows text from outside (a provider's configuration, a
+// network error) as it is, never as markup.
+QLabel* MakeNoteLabel(QWidget* parent, const char* name)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->hide();
+    return label;
+}
+
+void SetNote(QLabel* label, const QString& text)
+{
+    label->setText(text);
+    label->setVisible(!text.isEmpty());
+}
+
 }  // namespace
 
 CAccountDlg::CAccountDlg(QWidget* parent)
@@ -74,6 +115,27 @@ CAccountDlg::CAccountDlg(QWidget* parent)
     m_pSecurity->addItem(QStringLiteral("TLS (implicit)"));
     m_pFingerprint = new QLineEdit(this);
     m_pFingerprint->setObjectName(QStringLiteral("fingerprint"));
+    m_pAddress = new QLineEdit(this);
+    m_pAddress->setObjectName(QStringLiteral("address"));
+    m_pSetUp = new QPushButton(QStringLiteral("Set Up"), this);
+    m_pSetUp->setObjectName(QStringLiteral("setUp"));
+    m_pSetUp->setAutoDefault(false);
+    m_pSetUp->setToolTip(QStringLiteral("Fills in the settings from Mavix's list of providers or, failing that, "
+                                        "from the configuration the address's domain publishes."));
+    m_pSetupStatus = MakeNoteLabel(this, "setupStatus");
+    m_pNotice = MakeNoteLabel(this, "setupNotice");
+    m_pNoticeLink = new CStaticLink(QStringLiteral("Open the provider's help page"), this);
+    m_pNoticeLink->setObjectName(QStringLiteral("setupHelp"));
+    m_pNoticeLink->hide();
+    m_pAuth = new QComboBox(this);
+    m_pAuth->setObjectName(QStringLiteral("authentication"));
+    for (const AuthEntry& entry : kAuthEntries)
+        m_pAuth->addItem(QLatin1String(entry.m_sLabel), QLatin1String(entry.m_sName));
+    m_pSignIn = new QPushButton(QStringLiteral("Sign in\u2026"), this);
+    m_pSignIn->setObjectName(QStringLiteral("signIn"));
+    m_pSignIn->setAutoDefault(false);
+    m_pSignIn->hide();
+    m_pLookup = new AutoconfigLookup(this);
 
     const int nChar = fontMetrics().averageCharWidth();
     m_pServer->setMinimumWidth(36 * nChar);
@@ -81,6 +143,9 @@ CAccountDlg::CAccountDlg(QWidget* parent)
     m_pPass->setMinimumWidth(22 * nChar);
     m_pPort->setFixedWidth(8 * nChar);
     m_pFingerprint->setMinimumWidth(50 * nChar);
+    m_pAddress->setMinimumWidth(36 * nChar);
+    m_pSetupStatus->setMaximumWidth(60 * nChar);
+    m_pNotice->setMaximumWidth(60 * nChar);
 
     m_pServerProblem = MakeProblemLabel(this);
     m_pUserProblem = MakeProblemLabel(this);
@@ -94,6 +159,10 @@ CAccountDlg::CAccountDlg(QWidget* parent)
     userLabel->setBuddy(m_pUser);
     auto* passLabel = new QLabel(QStringLiteral("Password"), this);
     passLabel->setBuddy(m_pPass);
+    auto* addressLabel = new QLabel(QStringLiteral("E-mail Address"), this);
+    addressLabel->setBuddy(m_pAddress);
+    auto* authLabel = new QLabel(QStringLiteral("Authentication"), this);
+    authLabel->setBuddy(m_pAuth);
     auto* portLabel = new QLabel(QStringLiteral("Port Number"), this);
     portLabel->setBuddy(m_pPort);
     m_pPortHint = new QLabel(PortHint(kSecurityNone), this);
@@ -122,6 +191,16 @@ CAccountDlg::CAccountDlg(QWidget* parent)
         layout->addWidget(problem);
         layout->addSpacing(4);
     };
+    layout->addWidget(addressLabel);
+    auto* addressRow = new QHBoxLayout;
+    addressRow->addWidget(m_pAddress);
+    addressRow->addWidget(m_pSetUp);
+    addressRow->addStretch(1);
+    layout->addLayout(addressRow);
+    layout->addWidget(m_pSetupStatus);
+    layout->addWidget(m_pNotice);
+    layout->addWidget(m_pNoticeLink, 0, Qt::AlignLeft);
+    layout->addSpacing(8);
     addField(serverLabel, m_pServer, m_pServerProblem);
     addField(userLabel, m_pUser, m_pUserProblem);
     layout->addWidget(passLabel);
@@ -141,6 +220,13 @@ CAccountDlg::CAccountDlg(QWidget* parent)
     layout->addWidget(securityLabel);
     layout->addWidget(m_pSecurity, 0, Qt::AlignLeft);
     layout->addSpacing(4);
+    layout->addWidget(authLabel);
+    auto* authRow = new QHBoxLayout;
+    authRow->addWidget(m_pAuth);
+    authRow->addWidget(m_pSignIn);
+    authRow->addStretch(1);
+    layout->addLayout(authRow);
+    layout->addSpacing(4);
     layout->addWidget(fingerprintLabel);
     layout->addWidget(m_pFingerprint, 0, Qt::AlignLeft);
     layout->addWidget(m_pFingerprintProblem);
@@ -149,14 +235,112 @@ CAccountDlg::CAccountDlg(QWidget* parent)
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    setTabOrder(m_pAddress, m_pSetUp);
+    setTabOrder(m_pSetUp, m_pServer);
     setTabOrder(m_pServer, m_pUser);
     setTabOrder(m_pUser, m_pPass);
     setTabOrder(m_pPass, m_pPort);
     setTabOrder(m_pPort, m_pSecurity);
-    setTabOrder(m_pSecurity, m_pFingerprint);
+    setTabOrder(m_pSecurity, m_pAuth);
+    setTabOrder(m_pAuth, m_pSignIn);
+    setTabOrder(m_pSignIn, m_pFingerprint);
     setTabOrder(m_pFingerprint, buttons);
 
     connect(m_pSecurity, &QComboBox::currentIndexChanged, this, &CAccountDlg::OnSecurityChanged);
+    connect(m_pAuth, &QComboBox::currentIndexChanged, this, &CAccountDlg::OnAuthChanged);
+    connect(m_pSetUp, &QPushButton::clicked, this, &CAccountDlg::OnSetUp);
+    connect(m_pSignIn, &QPushButton::clicked, this, &CAccountDlg::SignInRequested);
+    connect(m_pLookup, &AutoconfigLookup::Finished, this, &CAccountDlg::OnLookupFinished);
+}
+
+int CAccountDlg::AuthIndexOf(const std::string& stored)
+{
+    pop3::AuthMethod method = pop3::AuthMethod::kAutomatic;
+    if (!pop3::ParseAuthMethod(stored, method))
+        return 0;  // shown as automatic; kept as stored unless the user picks another
+    const QString name = QLatin1String(pop3::AuthMethodName(method));
+    int index = m_pAuth->findData(name);
+    if (index < 0) {
+        // A mechanism fixed on the command line (XOAUTH2, OAUTHBEARER).
+        m_pAuth->addItem(name.toUpper(), name);
+        index = m_pAuth->count() - 1;
+    }
+    return index;
+}
+
+void CAccountDlg::OnAuthChanged()
+{
+    pop3::AuthMethod method = pop3::AuthMethod::kAutomatic;
+    const bool bToken =
+        pop3::ParseAuthMethod(m_pAuth->currentData().toString().toStdString(), method) && pop3::UsesToken(method);
+    // A token takes the password's place.
+    m_pPass->setEnabled(!bToken);
+    m_pSignIn->setVisible(bToken);
+}
+
+void CAccountDlg::ShowNotice(const std::string& note, const std::string& url)
+{
+    SetNote(m_pNotice, QString::fromStdString(note));
+    m_pNoticeLink->SetTarget(QString::fromStdString(url));
+    m_pNoticeLink->setToolTip(QString::fromStdString(url));
+    m_pNoticeLink->setVisible(!url.empty());
+}
+
+void CAccountDlg::ApplySetup(const MailSetup& setup, const QString& source)
+{
+    const int security = AccountSettings::SecurityOf(setup.m_sSecurity);
+    {
+        const QSignalBlocker blocker(m_pSecurity);
+        m_pSecurity->setCurrentIndex(security);
+    }
+    m_nSecurityShown = security;
+    m_pPortHint->setText(PortHint(security));
+    m_pServer->setText(QString::fromStdString(setup.m_sServer));
+    m_pPort->setText(QString::fromStdString(setup.m_sPort));
+    if (!setup.m_sUser.empty())
+        m_pUser->setText(QString::fromStdString(setup.m_sUser));
+    m_pAuth->setCurrentIndex(AuthIndexOf(setup.m_sAuth));
+    const QString provider =
+        setup.m_sProvider.empty() ? m_pAddress->text().section('@', -1) : QString::fromStdString(setup.m_sProvider);
+    SetNote(m_pSetupStatus, QStringLiteral("Filled in the settings for %1 from %2.").arg(provider, source));
+    ShowNotice(setup.m_sNote, setup.m_sHelpUrl);
+}
+
+void CAccountDlg::OnSetUp()
+{
+    std::string local, domain;
+    ShowNotice({}, {});
+    if (!mail_setup::SplitAddress(m_pAddress->text().toStdString(), local, domain)) {
+        SetNote(m_pSetupStatus,
+                QStringLiteral("Enter the whole address, such as name@example.org (the domain in plain letters)."));
+        return;
+    }
+    if (const provider_table::Provider* provider = provider_table::Find(domain)) {
+        if (!provider->m_sServer) {
+            SetNote(m_pSetupStatus, QStringLiteral("%1 offers no POP3 access.").arg(provider->m_sName));
+            ShowNotice(provider->m_sNote, provider->m_sHelpUrl);
+            return;
+        }
+        ApplySetup(provider_table::SetupFor(*provider, local, domain), QStringLiteral("Mavix's list of providers"));
+        return;
+    }
+    // Only now, at the user's request, does anything go out on the network.
+    m_pSetUp->setEnabled(false);
+    SetNote(m_pSetupStatus,
+            QStringLiteral("Looking up the settings %1 publishes\u2026").arg(QString::fromStdString(domain)));
+    m_pLookup->Start(local, domain);
+}
+
+void CAccountDlg::OnLookupFinished(bool bFound)
+{
+    m_pSetUp->setEnabled(true);
+    if (bFound) {
+        ApplySetup(m_pLookup->Setup(), QStringLiteral("the configuration its domain publishes"));
+        return;
+    }
+    SetNote(m_pSetupStatus,
+            QStringLiteral("No settings were found (%1). Enter the server's details yourself.")
+                .arg(QString::fromStdString(m_pLookup->Problem())));
 }
 
 QString CAccountDlg::PasswordHomeText(PasswordStore::Home home)
@@ -266,6 +450,9 @@ void CAccountDlg::accept()
     m_account.m_sPort = ToCp1252(port);
     m_account.m_sSecurity = std::to_string(m_pSecurity->currentIndex());
     m_account.m_sTlsFingerprint = fingerprint;
+    // A method left as it was shown keeps its stored text (absent stays absent).
+    if (m_pAuth->currentIndex() != m_nAuthStored)
+        m_account.m_sAuth = m_pAuth->currentData().toString().toStdString();
     m_pFingerprint->setText(QString::fromStdString(fingerprint));
     QDialog::accept();
 }
@@ -288,6 +475,12 @@ void CAccountDlg::showEvent(QShowEvent* event)
         }
         m_pPortHint->setText(PortHint(security));
         m_pFingerprint->setText(FromCp1252(m_account.m_sTlsFingerprint));
+        m_nAuthStored = AuthIndexOf(m_account.m_sAuth);
+        m_pAuth->setCurrentIndex(m_nAuthStored);
+        OnAuthChanged();
+        // A user name that is an address is the likely address to set up from.
+        if (m_account.m_sUser.find('@') != std::string::npos)
+            m_pAddress->setText(FromCp1252(m_account.m_sUser));
         m_pServer->setFocus();
     }
     QDialog::showEvent(event);

@@ -6,12 +6,18 @@
 #include "core/storage/AccountSettings.h"
 #include "core/storage/PasswordStore.h"
 
+class AutoconfigLookup;
+class CStaticLink;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
+struct MailSetup;
 
-// The POP3 account: server, user name, password, port, connection security
-// and, optionally, the fingerprint of a server certificate to trust.
+// The POP3 account: server, user name, password, port, connection security,
+// how to log in and, optionally, the fingerprint of a server certificate to
+// trust. An e-mail address and "Set Up" fill the fields from the provider
+// table or, asked for by that button only, the domain's autoconfig file.
 //
 // The owner copies the account into m_account, runs the dialog modally and
 // reads it back only when it was accepted.
@@ -47,16 +53,32 @@ public:
     // not a whole number from 1 to 65535 (blanks around it are allowed).
     static QString NormalisePort(const QString& text);
 
+    // The autoconfig lookup "Set Up" runs when the table has no provider for
+    // the domain (tests point it at their own server).
+    AutoconfigLookup* Lookup() const { return m_pLookup; }
+
 public slots:
     void accept() override;
+
+signals:
+    // "Sign in..." was pressed with OAuth 2.0 chosen.
+    void SignInRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private slots:
     void OnSecurityChanged(int index);
+    void OnSetUp();
+    void OnLookupFinished(bool bFound);
+    void OnAuthChanged();
 
 private:
+    // Fills the fields from a setup and shows its notice.
+    void ApplySetup(const MailSetup& setup, const QString& source);
+    void ShowNotice(const std::string& note, const std::string& url);
+    // The stored method's entry, added when it is not one of the list's.
+    int AuthIndexOf(const std::string& stored);
     // Shows why a field was refused beside it (empty text hides the note).
     static void SetProblem(QLabel* label, const QString& text);
 
@@ -73,6 +95,15 @@ private:
     QComboBox* m_pSecurity;
     QLineEdit* m_pFingerprint;
     QLabel* m_pFingerprintProblem;
+    QLineEdit* m_pAddress;
+    QPushButton* m_pSetUp;
+    QLabel* m_pSetupStatus;
+    QLabel* m_pNotice;
+    CStaticLink* m_pNoticeLink;
+    QComboBox* m_pAuth;
+    QPushButton* m_pSignIn;
+    AutoconfigLookup* m_pLookup;
+    int m_nAuthStored = 0;                 // the entry the stored method showed as
     int m_nSecurityShown = kSecurityNone;  // the choice before the current one
     bool m_bInitialised = false;
 };
