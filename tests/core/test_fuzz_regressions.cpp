@@ -24,7 +24,7 @@ void TestFuzzRegressions::replay_data()
         for (const QString& target :
              {QStringLiteral("fuzz_header_row"), QStringLiteral("fuzz_defaults"), QStringLiteral("fuzz_ini_import"),
               QStringLiteral("fuzz_pop3_replies"), QStringLiteral("fuzz_pop3_status"),
-              QStringLiteral("fuzz_header_decode"), QStringLiteral("fuzz_session")}) {
+              QStringLiteral("fuzz_header_decode"), QStringLiteral("fuzz_session"), QStringLiteral("fuzz_oauth")}) {
             QDirIterator it(root + "/../" + kind + "/" + target, QDir::Files);
             while (it.hasNext()) {
                 const QString path = it.next();
@@ -58,6 +58,8 @@ void TestFuzzRegressions::replay()
         FuzzPop3Status(data, size);
     else if (target == "fuzz_session")
         FuzzSession(data, size);
+    else if (target == "fuzz_oauth")
+        FuzzOAuthReplies(data, size);
     else
         FuzzIniImport(data, size);
 }

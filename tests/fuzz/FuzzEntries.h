@@ -12,5 +12,7 @@ void FuzzIniImport(const uint8_t* data, size_t size);
 void FuzzPop3Replies(const uint8_t* data, size_t size);
 void FuzzPop3Status(const uint8_t* data, size_t size);
 void FuzzHeaderDecode(const uint8_t* data, size_t size);
+// The OAuth token reply and the loopback redirect request (FuzzOAuth.cpp).
+void FuzzOAuthReplies(const uint8_t* data, size_t size);
 // A whole session against arbitrary server bytes (FuzzSession.cpp).
 void FuzzSession(const uint8_t* data, size_t size);
