@@ -2,6 +2,7 @@
 
 #include "core/platform/Ascii.h"
 #include "core/platform/TlsStream.h"
+#include "core/pop3/Authentication.h"
 
 #include <climits>
 #include <cstring>
@@ -84,6 +85,16 @@ std::string ApplyValue(CliOptions& options, const std::string& word, const std::
         if (text != "none" && text != "stls" && text != "tls")
             return "--security wants none, stls or tls";
         options.m_sSecurity = text == "none" ? "0" : text == "stls" ? "1" : "2";
+    } else if (word == "--auth") {
+        pop3::AuthMethod method = pop3::AuthMethod::kAutomatic;
+        if (!pop3::ParseAuthMethod(text, method))
+            return "--auth wants auto, user, apop, plain, login, cram-md5, scram-sha-1, scram-sha-256, xoauth2 or "
+                   "oauthbearer";
+        options.m_sAuth = pop3::AuthMethodName(method);
+    } else if (word == "--token-command") {
+        if (text.empty())
+            return "--token-command needs a command";
+        options.m_sTokenCommand = text;
     } else {  // --tls-fingerprint
         options.m_sTlsFingerprint = platform::NormaliseFingerprint(text);
         // Empty clears a stored fingerprint for this run.
@@ -115,9 +126,13 @@ std::string ApplyOptions(int argc, const char* const* argv, CliOptions& options)
         std::string why;
         if (options.m_nCommand == CliOptions::kLog && word != "--tsv") {
             why = "log takes only --tsv";
+        } else if (options.m_nCommand == CliOptions::kAuthorize && word != "--server" && word != "--user") {
+            why = "authorize takes only --server and --user";
         } else if (IsOneOf(word, {"--raw", "--tsv", "--suspects", "--all"})) {
             why = inlineValue ? word + " takes no value" : ApplyFlag(options, word);
-        } else if (IsOneOf(word, {"--rows", "--server", "--port", "--user", "--security", "--tls-fingerprint"})) {
+        } else if (IsOneOf(word,
+                           {"--rows", "--server", "--port", "--user", "--security", "--tls-fingerprint", "--auth",
+                            "--token-command"})) {
             if (!inlineValue && i + 1 >= argc)
                 return word + " needs a value";
             why = ApplyValue(options, word, inlineValue ? *inlineValue : std::string(argv[++i]));
@@ -139,6 +154,7 @@ std::string ApplyOptions(int argc, const char* const* argv, CliOptions& options)
 constexpr const char kHelpText[] = R"(Usage: mavix-cli scan [--tsv] [--raw] [ACCOUNT OPTIONS]
        mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [ACCOUNT OPTIONS]
        mavix-cli log [--tsv]
+       mavix-cli authorize [--server HOST] [--user NAME]
        mavix-cli --help
 
 Screens the POP3 mailbox of the stored Mavix account without downloading any
@@ -163,6 +179,13 @@ Commands:
               --tsv output; a message with a kept copy adds a state field
               (empty for a deletion) and the copy's path. The journal is
               $XDG_STATE_HOME/Mavix/deleted.log (~/.local/state/Mavix).
+  authorize   Sign in to the account's OAuth 2.0 provider (Google,
+              Microsoft, or the custom one of the settings' [OAuth] section)
+              in a browser: prints the address to open, waits up to 5
+              minutes for the browser to come back to a listener on
+              127.0.0.1, then stores the refresh token in the keyring (else
+              in the settings file) and says where. The OAuth client ID is
+              taken from the settings' [OAuth] section.
 
 Selection (purge only, exactly one):
   --suspects          the suspect rows, as Mavix pre-checks them
@@ -209,6 +232,16 @@ Account (for this run only; nothing is saved):
                       fingerprint (64 hex digits, colons allowed) even when
                       it does not verify, as for a self-signed certificate;
                       an empty HEX ignores a stored fingerprint
+  --auth METHOD       how to log in: auto (the strongest the server offers),
+                      user (USER/PASS), apop, plain, login, cram-md5,
+                      scram-sha-1, scram-sha-256, xoauth2 or oauthbearer
+                      (OAuth 2.0 access tokens). The stored choice, else auto.
+  --token-command CMD
+                      run CMD (split into words like a shell's, but not run
+                      by one) for each log-in and use its standard output as
+                      the OAuth 2.0 access token; without it, the OAuth
+                      methods use the refresh token "mavix-cli authorize"
+                      stored
 The password is taken from the environment variable MAVIX_PASSWORD when it is
 set, else from the desktop's keyring (Secret Service), else from the settings
 file; never from the command line.
@@ -251,7 +284,8 @@ Exit status:
        session broke), the server did not confirm the purge's QUIT (so
        deletions may or may not have been made), the journal of deletions
        could not be written (nothing deleted), another purge of the account
-       was running, or the output could not be written
+       was running, the output could not be written, or authorize could
+       not sign in or store the refresh token
   2    usage error
   3    the purge stopped on a Subject mismatch
   130  interrupted by Ctrl-C
@@ -272,15 +306,17 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std
     std::string why;
     const std::string command = argc < 2 ? std::string() : argv[1];
     if (argc < 2)
-        why = "no command given (scan, purge or log)";
+        why = "no command given (scan, purge, log or authorize)";
     else if (command == "scan")
         options.m_nCommand = CliOptions::kScan;
     else if (command == "purge")
         options.m_nCommand = CliOptions::kPurge;
     else if (command == "log")
         options.m_nCommand = CliOptions::kLog;
+    else if (command == "authorize")
+        options.m_nCommand = CliOptions::kAuthorize;
     else
-        why = "unknown command '" + command + "' (scan, purge or log)";
+        why = "unknown command '" + command + "' (scan, purge, log or authorize)";
     if (why.empty())
         why = ApplyOptions(argc, argv, options);
     if (why.empty() && options.m_nCommand == CliOptions::kPurge && options.m_nSelection == CliOptions::kSelectNone)

@@ -6,7 +6,7 @@
 
 // The command line of mavix-cli, parsed. Texts are as typed (UTF-8).
 struct CliOptions {
-    enum Command { kNone, kScan, kPurge, kLog };
+    enum Command { kNone, kScan, kPurge, kLog, kAuthorize };
     enum Selection { kSelectNone, kSelectSuspects, kSelectAll, kSelectRows };
 
     Command m_nCommand = kNone;
@@ -19,6 +19,8 @@ struct CliOptions {
     // --security as the settings store it ("0", "1", "2"); --tls-fingerprint
     // normalised (platform::NormaliseFingerprint).
     std::optional<std::string> m_sSecurity, m_sTlsFingerprint;
+    // --auth as pop3::AuthMethodName writes it; --token-command as typed.
+    std::optional<std::string> m_sAuth, m_sTokenCommand;
 };
 
 // False on a usage error, with *psError saying what is wrong. --help

@@ -33,6 +33,8 @@ public:
 
     int Run(const Account& account, const FilterLists& lists, int hSignals, QuarantineOptions quarantine,
             std::chrono::seconds wait);
+    // Where the OAuth log-ins take their access tokens; before Run.
+    void SetTokenSource(pop3::TokenSource tokens) { m_session.SetTokenSource(std::move(tokens)); }
 
     // The session's notes, on the main thread.
     void OnRowsAdded(const RowsAdded& added) override;

@@ -20,6 +20,8 @@
 #include "cli/CliRun.h"
 #include "cli/JournalPrint.h"
 #include "cli/RowFormat.h"
+#include "core/auth/AuthorizationFlow.h"
+#include "core/auth/TokenSources.h"
 #include "core/storage/Filters.h"
 #include "core/platform/Cp1252.h"
 #include "core/platform/Secrets.h"
@@ -33,6 +35,8 @@
 #include "core/storage/SettingsStore.h"
 
 #include <QCoreApplication>
+
+#include <mutex>
 
 namespace {
 
@@ -60,6 +64,8 @@ AccountSettings AccountFor(const CliOptions& options, const SettingsStore& setti
         account.m_sPort = *options.m_sPort;
     if (options.m_sTlsFingerprint)
         account.m_sTlsFingerprint = *options.m_sTlsFingerprint;
+    if (options.m_sAuth)
+        account.m_sAuth = *options.m_sAuth;
     if (options.m_sSecurity) {
         account.m_sSecurity = *options.m_sSecurity;
         // As in the account window: a standard port follows a security
@@ -123,15 +129,106 @@ int WatchSignals()
     return ::signalfd(-1, &signals, SFD_CLOEXEC);
 }
 
+bool UsesToken(const AccountSettings& account)
+{
+    pop3::AuthMethod method = pop3::AuthMethod::kAutomatic;
+    return pop3::ParseAuthMethod(account.m_sAuth, method) && pop3::UsesToken(method);
+}
+
+// mavix-cli authorize: the browser sign-in from a terminal; the address on
+// stdout, the refresh token where the password would go.
+int RunAuthorize(const AccountSettings& account, SettingsStore& settings)
+{
+    if (account.m_sServer.empty() || account.m_sUser.empty()) {
+        CliError("authorize needs the account's server and user name (--server, --user)");
+        return kExitFailed;
+    }
+    oauth::Provider provider;
+    std::string why;
+    if (!oauth::LoadProvider(settings, account.m_sServer, provider, &why)) {
+        CliError(why);
+        return kExitFailed;
+    }
+    const auto show = [](const std::string& url) {
+        std::fprintf(stderr, "Open this address in a browser and sign in:\n");
+        std::printf("%s\n", url.c_str());
+        return std::fflush(stdout) == 0;
+    };
+    oauth::AuthorizationFlow flow(provider, show, platform::Cp1252ToUtf8(account.m_sUser));
+    oauth::FlowResult result = flow.Run();
+    if (!result.m_bOk) {
+        CliError("sign-in failed: " + result.m_sError);
+        return kExitFailed;
+    }
+    PasswordStore passwords(settings);
+    const PasswordStore::Home home =
+        passwords.SaveToken(account.m_sServer, account.m_sUser, result.m_tokens.m_sRefresh);
+    result.m_tokens.Wipe();
+    if (home == PasswordStore::kSettingsFile && !settings.Problem().empty()) {
+        CliError("cannot store the refresh token: " + settings.Problem());
+        return kExitFailed;
+    }
+    if (home == PasswordStore::kKeyring)
+        std::printf("Signed in: the refresh token is stored in the keyring.\n");
+    else
+        std::printf("Signed in: the refresh token is stored in the settings file %s.\n", settings.FilePath().c_str());
+    return kExitOk;
+}
+
+// A refresh token the provider handed out during the run, in place of the
+// stored one: told on a worker thread, stored by the main thread after.
+struct RotatedToken {
+    std::mutex m_mutex;
+    std::string m_sToken;
+};
+
+// The OAuth log-in's access tokens: the --token-command's, else those of the
+// stored refresh token. False, with the user told, when there are none.
+bool MakeTokenSource(const CliOptions& options, const AccountSettings& account, SettingsStore& settings,
+                     const std::shared_ptr<RotatedToken>& rotated, pop3::TokenSource& tokens)
+{
+    if (options.m_sTokenCommand) {
+        tokens = oauth::MakeCommandTokenSource(*options.m_sTokenCommand);
+        return true;
+    }
+    oauth::Provider provider;
+    std::string why;
+    if (!oauth::LoadProvider(settings, account.m_sServer, provider, &why)) {
+        CliError(why);
+        return false;
+    }
+    oauth::Tokens stored;
+    stored.m_sRefresh = PasswordStore(settings).LoadToken(account.m_sServer, account.m_sUser);
+    if (stored.m_sRefresh.empty()) {
+        CliError("no OAuth sign-in is stored for this account: run 'mavix-cli authorize' first");
+        return false;
+    }
+    tokens = oauth::MakeRefreshTokenSource(std::move(provider), std::move(stored), [rotated](const std::string& token) {
+        std::lock_guard lock(rotated->m_mutex);
+        rotated->m_sToken = token;
+    });
+    return true;
+}
+
+void SaveRotatedToken(RotatedToken& rotated, const AccountSettings& account, SettingsStore& settings)
+{
+    std::lock_guard lock(rotated.m_mutex);
+    if (!rotated.m_sToken.empty())
+        PasswordStore(settings).SaveToken(account.m_sServer, account.m_sUser, rotated.m_sToken);
+    platform::SecureWipe(rotated.m_sToken);
+}
+
 // The scan, or the scan and its purge; the exit status.
 int RunScreening(const CliOptions& options, const Account& account, const Filters& filters, SettingsStore& settings,
-                 int hSignals)
+                 int hSignals, pop3::TokenSource tokens)
 {
     // Copies of what the purge deletes, when the preferences ask for them.
     const Preferences prefs = Preferences::Load(settings);
     int status = kExitFailed;
     {
         CCliRun run(options);
+        if (tokens)
+            run.SetTokenSource(std::move(tokens));
         status = run.Run(account, filters.m_filters, hSignals, QuarantineOptions{prefs.KeepCopyBytes(), {}},
                          prefs.m_wait.Duration());
     }
@@ -165,12 +262,19 @@ int main(int argc, char** argv)
     // user's locale; the rest of this program keeps to the C locale.
     QCoreApplication app(argc, argv);
     std::setlocale(LC_ALL, "C");
+    if (options.m_nCommand == CliOptions::kAuthorize)
+        return RunAuthorize(account, settings);
     if (const char* password = std::getenv("MAVIX_PASSWORD"))
         account.m_sPass = FromUtf8(password);
-    else
+    else if (!UsesToken(account))
         account.m_sPass = PasswordStore(settings).Load(account.m_sServer, account.m_sUser);
 
     if (!AccountComplete(account))
+        return kExitFailed;
+    pop3::TokenSource tokens;
+    auto rotated = std::make_shared<RotatedToken>();
+    if ((UsesToken(account) || options.m_sTokenCommand)
+        && !MakeTokenSource(options, account, settings, rotated, tokens))
         return kExitFailed;
     Filters filters;
     LoadLists(filters, settings);
@@ -179,7 +283,8 @@ int main(int argc, char** argv)
         CliError("cannot watch for Ctrl-C");
         return kExitFailed;
     }
-    const int status = RunScreening(options, account, filters, settings, hSignals);
+    const int status = RunScreening(options, account, filters, settings, hSignals, std::move(tokens));
     ::close(hSignals);
+    SaveRotatedToken(*rotated, account, settings);
     return status;
 }

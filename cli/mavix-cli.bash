@@ -14,21 +14,30 @@ _mavix_cli()
             _known_hosts_real -- "$cur"
             return
             ;;
+        --auth)
+            COMPREPLY=($(compgen -W 'auto user apop plain login cram-md5 scram-sha-1 scram-sha-256 xoauth2 oauthbearer' -- "$cur"))
+            return
+            ;;
+        --token-command)
+            COMPREPLY=($(compgen -c -- "$cur"))
+            return
+            ;;
         --port | --user | --rows | --tls-fingerprint)
             return
             ;;
     esac
 
     if [[ $cword -eq 1 ]]; then
-        COMPREPLY=($(compgen -W 'scan purge log --help' -- "$cur"))
+        COMPREPLY=($(compgen -W 'scan purge log authorize --help' -- "$cur"))
         return
     fi
 
-    local account='--server --port --user --security --tls-fingerprint'
+    local account='--server --port --user --security --tls-fingerprint --auth --token-command'
     case ${words[1]} in
         scan) COMPREPLY=($(compgen -W "--tsv $account --help" -- "$cur")) ;;
         purge) COMPREPLY=($(compgen -W "--suspects --all --rows --tsv $account --help" -- "$cur")) ;;
         log) COMPREPLY=($(compgen -W '--tsv --help' -- "$cur")) ;;
+        authorize) COMPREPLY=($(compgen -W '--server --user --help' -- "$cur")) ;;
     esac
 } &&
     complete -F _mavix_cli mavix-cli

@@ -23,6 +23,8 @@ namespace {
 
 // The account's value that holds the password where no keyring takes it.
 constexpr const char* kFileValue = settings_keys::kPass;
+// And the one that holds the OAuth 2.0 refresh token.
+constexpr const char* kTokenFileValue = settings_keys::kRefreshToken;
 
 const QString kSecretService = QStringLiteral("org.freedesktop.secrets");
 
@@ -148,38 +150,74 @@ bool PasswordStore::WriteKeyring(const std::string& key, const std::string& pass
     return outcome.m_bDone && outcome.m_nError == QKeychain::NoError;
 }
 
-std::string PasswordStore::Load(const std::string& server, const std::string& user)
+std::string PasswordStore::LoadSecret(const std::string& key, const char* fileValue)
 {
-    const std::string inFile = m_settings.ReadString(AccountSettings::kSection, kFileValue, "");
+    const std::string inFile = m_settings.ReadString(AccountSettings::kSection, fileValue, "");
     if (!KeyringAvailable())
         return inFile;
-    const std::string key = KeyFor(server, user);
     if (!inFile.empty()) {
         // Removed from the file only once the keyring gives it back.
         std::string check;
         if (WriteKeyring(key, inFile) && ReadKeyring(key, check) == kOk && check == inFile)
-            m_settings.DeleteValue(AccountSettings::kSection, kFileValue);
+            m_settings.DeleteValue(AccountSettings::kSection, fileValue);
         return inFile;
     }
-    std::string password;
-    return ReadKeyring(key, password) == kOk ? password : std::string();
+    std::string secret;
+    return ReadKeyring(key, secret) == kOk ? secret : std::string();
 }
 
-PasswordStore::Home PasswordStore::Save(const std::string& server, const std::string& user, const std::string& password)
+PasswordStore::Home PasswordStore::SaveSecret(const std::string& key, const char* fileValue, const std::string& secret)
 {
-    if (KeyringAvailable() && WriteKeyring(KeyFor(server, user), password)) {
-        m_settings.DeleteValue(AccountSettings::kSection, kFileValue);
+    if (KeyringAvailable() && WriteKeyring(key, secret)) {
+        m_settings.DeleteValue(AccountSettings::kSection, fileValue);
         return kKeyring;
     }
-    m_settings.WriteString(AccountSettings::kSection, kFileValue, password);
+    m_settings.WriteString(AccountSettings::kSection, fileValue, secret);
     return kSettingsFile;
 }
 
-void PasswordStore::Forget(const std::string& server, const std::string& user)
+void PasswordStore::DeleteKeyring(const std::string& key)
 {
     if (!KeyringAvailable())
         return;
     auto* job = new QKeychain::DeletePasswordJob(QString::fromLatin1(kService));
-    job->setKey(ToQ(KeyFor(server, user)));
+    job->setKey(ToQ(key));
     RunJob(job);
+}
+
+std::string PasswordStore::Load(const std::string& server, const std::string& user)
+{
+    return LoadSecret(KeyFor(server, user), kFileValue);
+}
+
+PasswordStore::Home PasswordStore::Save(const std::string& server, const std::string& user, const std::string& password)
+{
+    return SaveSecret(KeyFor(server, user), kFileValue, password);
+}
+
+void PasswordStore::Forget(const std::string& server, const std::string& user)
+{
+    DeleteKeyring(KeyFor(server, user));
+}
+
+std::string PasswordStore::TokenKeyFor(const std::string& server, const std::string& user)
+{
+    return "oauth:" + KeyFor(server, user);
+}
+
+std::string PasswordStore::LoadToken(const std::string& server, const std::string& user)
+{
+    return LoadSecret(TokenKeyFor(server, user), kTokenFileValue);
+}
+
+PasswordStore::Home PasswordStore::SaveToken(const std::string& server, const std::string& user,
+                                             const std::string& token)
+{
+    return SaveSecret(TokenKeyFor(server, user), kTokenFileValue, token);
+}
+
+void PasswordStore::ForgetToken(const std::string& server, const std::string& user)
+{
+    DeleteKeyring(TokenKeyFor(server, user));
+    m_settings.DeleteValue(AccountSettings::kSection, kTokenFileValue);
 }

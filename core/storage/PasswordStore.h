@@ -44,6 +44,16 @@ public:
     // server or user). The file's value is the dialog's to overwrite.
     void Forget(const std::string& server, const std::string& user);
 
+    // The account's OAuth 2.0 refresh token, kept as the password is: its
+    // own keyring entry under TokenKeyFor, else the "RefreshToken" value of
+    // the private settings file, moved to the keyring on Load.
+    std::string LoadToken(const std::string& server, const std::string& user);
+    Home SaveToken(const std::string& server, const std::string& user, const std::string& token);
+    // Removes the token from the keyring and from the file.
+    void ForgetToken(const std::string& server, const std::string& user);
+    // The keyring's name of an account's refresh token: "oauth:" + KeyFor.
+    static std::string TokenKeyFor(const std::string& server, const std::string& user);
+
     // The keyring's name of an account: "user@server", the user name with
     // '%' and '@' percent-encoded so that no two accounts share a key.
     static std::string KeyFor(const std::string& server, const std::string& user);
@@ -58,6 +68,10 @@ private:
     enum Result { kOk, kNotFound, kFailed };
     Result ReadKeyring(const std::string& key, std::string& password);
     bool WriteKeyring(const std::string& key, const std::string& password);
+    void DeleteKeyring(const std::string& key);
+    // Load and Save for one secret: its keyring key and its file value.
+    std::string LoadSecret(const std::string& key, const char* fileValue);
+    Home SaveSecret(const std::string& key, const char* fileValue, const std::string& secret);
 
     SettingsStore& m_settings;
     int m_nAvailable = -1;  // -1 not looked up yet, else 0 or 1

@@ -15,6 +15,24 @@ inline constexpr const char* kTlsFingerprint = "TlsFingerprint";
 inline constexpr const char* kPass = "Pass";
 // How the account logs in: pop3::ParseAuthMethod's names; absent: "auto".
 inline constexpr const char* kAuthentication = "Authentication";
+// The OAuth 2.0 provider: "google", "microsoft", "custom"; absent: by the
+// server's host name (oauth::ProviderForHost).
+inline constexpr const char* kOAuthProvider = "OAuthProvider";
+// The OAuth 2.0 refresh token, only until the keyring takes it.
+inline constexpr const char* kRefreshToken = "RefreshToken";
+
+// OAuth 2.0 clients (oauth::LoadProvider): the client IDs and secrets of
+// the known providers, and the endpoints, scope and client of "custom".
+inline constexpr const char* kOAuth = "OAuth";
+inline constexpr const char* kGoogleClientId = "GoogleClientId";
+inline constexpr const char* kGoogleClientSecret = "GoogleClientSecret";
+inline constexpr const char* kMicrosoftClientId = "MicrosoftClientId";
+inline constexpr const char* kMicrosoftClientSecret = "MicrosoftClientSecret";
+inline constexpr const char* kCustomAuthorizeUrl = "CustomAuthorizeUrl";
+inline constexpr const char* kCustomTokenUrl = "CustomTokenUrl";
+inline constexpr const char* kCustomScope = "CustomScope";
+inline constexpr const char* kCustomClientId = "CustomClientId";
+inline constexpr const char* kCustomClientSecret = "CustomClientSecret";
 
 // The window's place and size: see WindowPlacement.
 inline constexpr const char* kScreen = "Screen";

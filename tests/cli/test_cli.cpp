@@ -103,6 +103,8 @@ private slots:
         QTest::newRow("unknown option") << QStringList{"scan", "--verbose"};
         QTest::newRow("value on a flag") << QStringList{"scan", "--tsv=1"};
         QTest::newRow("account option on log") << QStringList{"log", "--server", "x"};
+        QTest::newRow("unknown log-in method") << QStringList{"scan", "--auth", "kerberos"};
+        QTest::newRow("output option on authorize") << QStringList{"authorize", "--tsv"};
     }
 
     void usageErrors()
@@ -253,6 +255,9 @@ private slots:
                                        << "The server refused the log-in: -ERR";
         QTest::newRow("server override") << QStringList{"--server", "no-such-host.invalid"} << "p" << 1
                                          << "Server Not Found";
+        QTest::newRow("log-in method override") << QStringList{"--auth", "USER"} << "p" << 0 << "";
+        QTest::newRow("OAuth without a provider")
+            << QStringList{"--auth", "xoauth2"} << "" << 1 << "no OAuth provider is known for this server";
     }
 
     void overridesAndFailures()

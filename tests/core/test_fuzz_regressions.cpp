@@ -24,7 +24,8 @@ void TestFuzzRegressions::replay_data()
         for (const QString& target : {QStringLiteral("fuzz_header_row"), QStringLiteral("fuzz_defaults"),
                                       QStringLiteral("fuzz_ini_import"), QStringLiteral("fuzz_pop3_replies"),
                                       QStringLiteral("fuzz_pop3_status"), QStringLiteral("fuzz_header_decode"),
-                                      QStringLiteral("fuzz_session"), QStringLiteral("fuzz_autoconfig")}) {
+                                      QStringLiteral("fuzz_session"), QStringLiteral("fuzz_autoconfig"),
+                                      QStringLiteral("fuzz_oauth")}) {
             QDirIterator it(root + "/../" + kind + "/" + target, QDir::Files);
             while (it.hasNext()) {
                 const QString path = it.next();
@@ -60,6 +61,8 @@ void TestFuzzRegressions::replay()
         FuzzSession(data, size);
     else if (target == "fuzz_autoconfig")
         FuzzAutoconfig(data, size);
+    else if (target == "fuzz_oauth")
+        FuzzOAuthReplies(data, size);
     else
         FuzzIniImport(data, size);
 }

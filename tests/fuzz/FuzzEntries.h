@@ -14,5 +14,7 @@ void FuzzPop3Status(const uint8_t* data, size_t size);
 void FuzzHeaderDecode(const uint8_t* data, size_t size);
 // A domain's autoconfig file (FuzzAutoconfig.cpp).
 void FuzzAutoconfig(const uint8_t* data, size_t size);
+// The OAuth token reply and the loopback redirect request (FuzzOAuth.cpp).
+void FuzzOAuthReplies(const uint8_t* data, size_t size);
 // A whole session against arbitrary server bytes (FuzzSession.cpp).
 void FuzzSession(const uint8_t* data, size_t size);

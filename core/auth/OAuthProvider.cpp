@@ -1,0 +1,124 @@
+#include "core/auth/OAuthProvider.h"
+
+#include "core/platform/Ascii.h"
+#include "core/storage/SettingsKeys.h"
+#include "core/storage/SettingsStore.h"
+
+#include <array>
+
+namespace {
+
+namespace keys = settings_keys;
+
+struct KnownProvider {
+    const char* m_sName;
+    const char* m_sAuthorizeUrl;
+    const char* m_sTokenUrl;
+    const char* m_sScope;
+    std::array<const char*, 2> m_aHosts;  // nullptr: unused
+    const char* m_sIdKey;
+    const char* m_sSecretKey;
+    const char* m_sCompiledId;
+    const char* m_sCompiledSecret;
+};
+
+// The providers whose endpoints are known (each one's documentation for
+// installed applications). Google's desktop clients come with a secret that
+// its token endpoint asks for although it is not confidential.
+constexpr std::array<KnownProvider, 2> kKnownProviders = {{
+    {oauth::kGoogle,
+     "https://accounts.google.com/o/oauth2/v2/auth",
+     "https://oauth2.googleapis.com/token",
+     "https://mail.google.com/",
+     {"pop.gmail.com", nullptr},
+     keys::kGoogleClientId,
+     keys::kGoogleClientSecret,
+     MAVIX_OAUTH_GOOGLE_CLIENT_ID,
+     MAVIX_OAUTH_GOOGLE_CLIENT_SECRET},
+    {oauth::kMicrosoft,
+     "https://login.microsoftonline.com/common/oauth2/v2.0/authorize",
+     "https://login.microsoftonline.com/common/oauth2/v2.0/token",
+     "https://outlook.office.com/POP.AccessAsUser.All offline_access",
+     {"outlook.office365.com", "pop-mail.outlook.com"},
+     keys::kMicrosoftClientId,
+     keys::kMicrosoftClientSecret,
+     MAVIX_OAUTH_MICROSOFT_CLIENT_ID,
+     MAVIX_OAUTH_MICROSOFT_CLIENT_SECRET},
+}};
+
+std::string Lower(std::string_view text)
+{
+    std::string lower(platform::TrimSpace(text));
+    for (char& c : lower)
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return lower;
+}
+
+std::string Read(const SettingsStore& settings, const char* key, const char* sDefault = "")
+{
+    const std::string value = settings.ReadString(keys::kOAuth, key, "");
+    return value.empty() ? sDefault : value;
+}
+
+bool LoadCustom(const SettingsStore& settings, oauth::Provider& provider, std::string* psError)
+{
+    provider.m_sAuthorizeUrl = Read(settings, keys::kCustomAuthorizeUrl);
+    provider.m_sTokenUrl = Read(settings, keys::kCustomTokenUrl);
+    provider.m_sScope = Read(settings, keys::kCustomScope);
+    provider.m_sClientId = Read(settings, keys::kCustomClientId);
+    provider.m_sClientSecret = Read(settings, keys::kCustomClientSecret);
+    if (!provider.m_sAuthorizeUrl.empty() && !provider.m_sTokenUrl.empty() && !provider.m_sClientId.empty())
+        return true;
+    if (psError)
+        *psError = std::string("the custom OAuth provider needs ") + keys::kCustomAuthorizeUrl + ", "
+            + keys::kCustomTokenUrl + " and " + keys::kCustomClientId + " in the settings' [" + keys::kOAuth
+            + "] section";
+    return false;
+}
+
+}  // namespace
+
+namespace oauth {
+
+std::string ProviderForHost(std::string_view host)
+{
+    const std::string lower = Lower(host);
+    for (const KnownProvider& known : kKnownProviders)
+        for (const char* candidate : known.m_aHosts)
+            if (candidate != nullptr && lower == candidate)
+                return known.m_sName;
+    return {};
+}
+
+bool LoadProvider(const SettingsStore& settings, const std::string& server, Provider& provider, std::string* psError)
+{
+    provider = Provider();
+    provider.m_sName = Lower(settings.ReadString(keys::kAccount, keys::kOAuthProvider, ""));
+    if (provider.m_sName.empty())
+        provider.m_sName = ProviderForHost(server);
+    if (provider.m_sName == kCustom)
+        return LoadCustom(settings, provider, psError);
+    for (const KnownProvider& known : kKnownProviders) {
+        if (provider.m_sName != known.m_sName)
+            continue;
+        provider.m_sAuthorizeUrl = known.m_sAuthorizeUrl;
+        provider.m_sTokenUrl = known.m_sTokenUrl;
+        provider.m_sScope = known.m_sScope;
+        provider.m_sClientId = Read(settings, known.m_sIdKey, known.m_sCompiledId);
+        provider.m_sClientSecret = Read(settings, known.m_sSecretKey, known.m_sCompiledSecret);
+        if (!provider.m_sClientId.empty())
+            return true;
+        if (psError)
+            *psError = std::string("no OAuth client ID for ") + known.m_sName + ": set " + known.m_sIdKey
+                + " in the settings' [" + keys::kOAuth + "] section";
+        return false;
+    }
+    if (psError)
+        *psError = provider.m_sName.empty()
+            ? "no OAuth provider is known for this server: set " + std::string(keys::kOAuthProvider)
+                + " (google, microsoft or custom) in the account"
+            : "unknown OAuth provider '" + provider.m_sName + "' (google, microsoft or custom)";
+    return false;
+}
+
+}  // namespace oauth
