@@ -29,8 +29,10 @@ void AccountSettings::Save(SettingsStore& settings, PasswordStore& passwords, co
 {
     // The keyring files the password by server and user: an entry under
     // the old pair would be left behind.
-    if ((m_sServer != before.m_sServer || m_sUser != before.m_sUser) && !before.m_sServer.empty())
+    if ((m_sServer != before.m_sServer || m_sUser != before.m_sUser) && !before.m_sServer.empty()) {
         passwords.Forget(before.m_sServer, before.m_sUser);
+        passwords.ForgetToken(before.m_sServer, before.m_sUser);
+    }
     passwords.Save(m_sServer, m_sUser, m_sPass);
     settings.WriteString(kSection, settings_keys::kPort, m_sPort);
     settings.WriteString(kSection, settings_keys::kServer, m_sServer);

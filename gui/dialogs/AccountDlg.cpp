@@ -278,6 +278,22 @@ void CAccountDlg::OnAuthChanged()
     m_pSignIn->setVisible(bToken);
 }
 
+std::string CAccountDlg::CurrentServer() const
+{
+    return ToCp1252(m_pServer->text().trimmed());
+}
+
+std::string CAccountDlg::CurrentUser() const
+{
+    return ToCp1252(m_pUser->text());
+}
+
+void CAccountDlg::SetSignInStatus(const QString& text, bool bBusy)
+{
+    SetNote(m_pSetupStatus, text);
+    m_pSignIn->setEnabled(!bBusy);
+}
+
 void CAccountDlg::ShowNotice(const std::string& note, const std::string& url)
 {
     SetNote(m_pNotice, QString::fromStdString(note));

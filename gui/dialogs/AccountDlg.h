@@ -57,6 +57,14 @@ public:
     // the domain (tests point it at their own server).
     AutoconfigLookup* Lookup() const { return m_pLookup; }
 
+    // The server and user name as typed now (Windows-1252 bytes, blanks
+    // around the server trimmed): whose sign-in "Sign in..." is for.
+    std::string CurrentServer() const;
+    std::string CurrentUser() const;
+    // Says how the sign-in goes, under the Authentication choice; while
+    // bBusy, "Sign in..." cannot be pressed again.
+    void SetSignInStatus(const QString& text, bool bBusy);
+
 public slots:
     void accept() override;
 

@@ -5,6 +5,9 @@
 #include "gui/dialogs/FilterSubPage.h"
 #include "core/platform/Ascii.h"
 #include "core/platform/Cp1252.h"
+#include "core/platform/Secrets.h"
+#include "core/auth/AuthorizationFlow.h"
+#include "core/auth/TokenSources.h"
 #include "core/session/BackgroundCheck.h"
 #include "gui/review/MessageGridModel.h"
 #include "core/session/PurgeJournal.h"
@@ -22,14 +25,17 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDialog>
+#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QUrl>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -851,9 +857,22 @@ void CMavixView::EditAccount()
     dlg.m_account = m_account;
     PasswordStore passwords(m_settings);
     dlg.m_nPasswordHome = passwords.Where();
-    if (Prompter::RunModal(dlg) != QDialog::Accepted)
+    connect(&dlg, &CAccountDlg::SignInRequested, this, [this, &dlg] { SignIn(dlg); });
+    const int result = Prompter::RunModal(dlg);
+    if (m_pSignIn)
+        m_pSignIn->Cancel();  // its answer would find no dialog
+    SignedIn signedIn = std::exchange(m_signedIn, {});
+    if (result != QDialog::Accepted) {
+        platform::SecureWipe(signedIn.m_sRefresh);
         return;
+    }
     dlg.m_account.Save(m_settings, passwords, m_account);
+    // After the account, which forgets the sign-in of a server or user
+    // that changed.
+    if (!signedIn.m_sRefresh.empty() && signedIn.m_sServer == dlg.m_account.m_sServer
+        && signedIn.m_sUser == dlg.m_account.m_sUser)
+        passwords.SaveToken(signedIn.m_sServer, signedIn.m_sUser, signedIn.m_sRefresh);
+    platform::SecureWipe(signedIn.m_sRefresh);
     SetAccount(std::move(dlg.m_account));
     m_pSession->LoadChoices(m_account);
 }
@@ -861,6 +880,83 @@ void CMavixView::EditAccount()
 void CMavixView::SetAccount(AccountSettings account)
 {
     m_account = std::move(account);
+    UpdateTokenSource();
+}
+
+void CMavixView::UpdateTokenSource()
+{
+    pop3::AuthMethod method = pop3::AuthMethod::kAutomatic;
+    if (!pop3::ParseAuthMethod(m_account.m_sAuth, method) || !pop3::UsesToken(method)) {
+        m_pSession->SetTokenSource(nullptr);
+        return;
+    }
+    oauth::Provider provider;
+    std::string why;
+    oauth::Tokens tokens;
+    if (oauth::LoadProvider(m_settings, m_account.m_sServer, provider, &why))
+        tokens.m_sRefresh = PasswordStore(m_settings).LoadToken(m_account.m_sServer, m_account.m_sUser);
+    if (tokens.m_sRefresh.empty()) {
+        // Nothing to refresh: each log-in says why, without connecting.
+        if (why.empty())
+            why = "nobody has signed in for this account yet: sign in under Manage Account";
+        m_pSession->SetTokenSource([why](bool, std::string* psError) {
+            if (psError)
+                *psError = why;
+            return std::string();
+        });
+        return;
+    }
+    // A refresh token the server replaced is stored on this thread, under
+    // the account it was issued for.
+    QPointer<CMavixView> view(this);
+    const std::string server = m_account.m_sServer, user = m_account.m_sUser;
+    m_pSession->SetTokenSource(oauth::MakeRefreshTokenSource(
+        std::move(provider), std::move(tokens), [view, server, user](const std::string& refresh) {
+            auto pRefresh = std::make_shared<std::string>(refresh);
+            QMetaObject::invokeMethod(
+                qApp,
+                [view, server, user, pRefresh] {
+                    if (view)
+                        PasswordStore(view->m_settings).SaveToken(server, user, *pRefresh);
+                    platform::SecureWipe(*pRefresh);
+                },
+                Qt::QueuedConnection);
+        }));
+}
+
+void CMavixView::SignIn(CAccountDlg& dlg)
+{
+    if (m_pSignIn)
+        return;
+    const std::string server = dlg.CurrentServer(), user = dlg.CurrentUser();
+    oauth::Provider provider;
+    std::string why;
+    if (server.empty() || !oauth::LoadProvider(m_settings, server, provider, &why)) {
+        dlg.SetSignInStatus(server.empty() ? QStringLiteral("Enter the server first.") : FromCp1252(why), false);
+        return;
+    }
+    const auto open = [](const std::string& url) {
+        return QDesktopServices::openUrl(QUrl(QString::fromStdString(url), QUrl::StrictMode));
+    };
+    m_pSignIn = std::make_unique<oauth::AuthorizationFlow>(std::move(provider), open, platform::Cp1252ToUtf8(user));
+    dlg.SetSignInStatus(QStringLiteral("Waiting for the sign-in in your browser\u2026"), true);
+    QPointer<CAccountDlg> pDlg(&dlg);
+    m_pSignIn->Start([this, pDlg, server, user](oauth::FlowResult result) {
+        QString text;
+        if (result.m_bOk && !result.m_tokens.m_sRefresh.empty()) {
+            // Kept once the account is: a cancelled dialog changes nothing.
+            platform::SecureWipe(m_signedIn.m_sRefresh);
+            m_signedIn = {server, user, result.m_tokens.m_sRefresh};
+            text = QStringLiteral("Signed in. Press OK to keep the sign-in with the account.");
+        } else {
+            text = QStringLiteral("Sign-in failed: ")
+                + QString::fromStdString(result.m_bOk ? "the provider gave no refresh token" : result.m_sError);
+        }
+        result.m_tokens.Wipe();
+        if (pDlg)
+            pDlg->SetSignInStatus(text, false);
+        QTimer::singleShot(0, this, [this] { m_pSignIn.reset(); });
+    });
 }
 
 void CMavixView::OnPreferences()

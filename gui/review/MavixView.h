@@ -13,11 +13,15 @@
 #include <memory>
 #include <string>
 
+class CAccountDlg;
 class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTreeView;
 class SettingsStore;
+namespace oauth {
+class AuthorizationFlow;
+}
 
 // What the screening view needs from the window that holds it.
 class IMavixFrame {
@@ -193,6 +197,13 @@ private:
     QString StatusText() const;
     QString AccountText() const;
     void SetAccount(AccountSettings account);
+    // The session's access tokens for an account that signs in with OAuth
+    // 2.0: from its stored refresh token; without one, every log-in says
+    // why it cannot be tried.
+    void UpdateTokenSource();
+    // "Sign in..." in the account dialog: the browser sign-in for the
+    // dialog's server and user; the refresh token goes where passwords go.
+    void SignIn(CAccountDlg& dlg);
     void LayoutButtons();
     void LayoutGrid();
     void SizeColumns();
@@ -230,7 +241,12 @@ private:
     bool m_bPendingSuspect = false;
     ::ColumnWidths m_storedWidths;
 
-    AccountSettings m_account;  // with its password
+    AccountSettings m_account;                            // with its password
+    std::unique_ptr<oauth::AuthorizationFlow> m_pSignIn;  // while a sign-in runs
+    // The account dialog's last sign-in, stored when the dialog is accepted.
+    struct SignedIn {
+        std::string m_sServer, m_sUser, m_sRefresh;
+    } m_signedIn;
     int m_bAutoStart = 0;
     int m_bDefaultFilters = 0;
 
