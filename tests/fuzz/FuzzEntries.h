@@ -12,5 +12,8 @@ void FuzzIniImport(const uint8_t* data, size_t size);
 void FuzzPop3Replies(const uint8_t* data, size_t size);
 void FuzzPop3Status(const uint8_t* data, size_t size);
 void FuzzHeaderDecode(const uint8_t* data, size_t size);
+// The log-in's server texts: base64 challenges, the APOP time stamp, the
+// OAuth error's status, CAPA's SASL line.
+void FuzzSaslTexts(const uint8_t* data, size_t size);
 // A whole session against arbitrary server bytes (FuzzSession.cpp).
 void FuzzSession(const uint8_t* data, size_t size);
