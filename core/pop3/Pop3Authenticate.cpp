@@ -193,7 +193,11 @@ Pop3Login::StepResult Pop3Login::SaslExchange()
         Wipe(response);
         if (std::string("AUTH ").size() + m_sMechanism.size() + 1 + initial.size() + 2
             <= CPop3Connection::kMaxAuthLine) {
-            reply = m_commands.RunAuth(Command::kAuth, m_sMechanism + " " + initial, &text);
+            std::string argument;
+            argument.reserve(m_sMechanism.size() + 1 + initial.size());
+            argument.append(m_sMechanism).append(" ").append(initial);
+            reply = m_commands.RunAuth(Command::kAuth, argument, &text);
+            Wipe(argument);
             Wipe(initial);
             bSent = true;
         }

@@ -936,17 +936,14 @@ bool CPop3Connection::Retr(int n, std::string& text, size_t limit)
 
 bool CPop3Connection::RunSecret(Command command, const std::string& argument)
 {
-    std::string line = Line(command, 0, argument);
-    const bool bSent = SendCommand(line, Name(command, 0));
-    // Leave no copy of the secret in freed memory.
-    explicit_bzero(line.data(), line.size());
-    return bSent && ReadReply(command, Name(command, 0));
+    return ExchangeSecret(command, argument).m_bOk;
 }
 
 CPop3Connection::Reply CPop3Connection::ExchangeSecret(Command command, const std::string& argument)
 {
     std::string line = Line(command, 0, argument);
     const bool bSent = SendCommand(line, Name(command, 0));
+    // Leave no copy of the secret in freed memory.
     explicit_bzero(line.data(), line.size());
     if (!bSent)
         return {};

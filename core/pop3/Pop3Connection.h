@@ -16,8 +16,9 @@
 #include <string_view>
 #include <vector>
 
-// One POP3 session (RFC 1939) over one TCP connection: USER/PASS log-in,
-// STAT, LIST, UIDL, TOP n 0, DELE, RSET, NOOP, QUIT; in plain text, over TLS
+// One POP3 session (RFC 1939) over one TCP connection: a log-in by
+// USER/PASS, APOP or SASL (RFC 5034; see SetAuthentication), STAT, LIST,
+// UIDL, TOP n 0, DELE, RSET, NOOP, QUIT; in plain text, over TLS
 // from the start (RFC 8314) or after STLS (RFC 2595), as SetSecurity says.
 // One table (Row) says for every command what goes on the wire and how its
 // reply is read; pop3::ReplyReader reads the replies within their waits,
@@ -396,6 +397,7 @@ private:
     // Sends a command line whose argument is secret, leaving no copy of it
     // in freed memory, and reads the reply.
     bool RunSecret(Command command, const std::string& argument);
+    // As RunSecret, giving the reply: AUTH's may be a SASL continuation.
     Reply ExchangeSecret(Command command, const std::string& argument);
 
     // Queues one pipelined command; reads the reply to the first awaited

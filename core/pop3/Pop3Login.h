@@ -61,9 +61,9 @@ public:
     virtual void End(bool bQuit) = 0;
 };
 
-// One log-in (RFC 1939 §4, RFC 2449, RFC 2595 §4): the steps of kSteps in
-// order, each skipping itself when it does not apply, until one logs in or
-// fails. A failed step has ended the session and set the failure the
+// One log-in (RFC 1939 §4 and §7, RFC 2449, RFC 2595 §4, RFC 5034): the
+// steps of kSteps in order, each skipping itself when it does not apply,
+// until one logs in or fails. A failed step has ended the session and set the failure the
 // connection reports. A new way to authenticate is one more step before
 // UserPass that, where it applies, logs in and ends the sequence.
 //
