@@ -231,6 +231,12 @@ Pop3Login::StepResult Pop3Login::AnswerChallenge(pop3::SaslClient& client, const
     const pop3::SaslClient::Step step = client.Next(challenge, raw);
     if (step == pop3::SaslClient::Step::kNotProof)
         return NotVerified();
+    // RFC 5802 §7: "e=" is the server's refusal; the empty answer lets it
+    // end AUTH with its -ERR.
+    if (step == pop3::SaslClient::Step::kFailed && m_sMechanism.starts_with("SCRAM-") && challenge.starts_with("e=")) {
+        response.clear();
+        return StepResult::kNext;
+    }
     if (step == pop3::SaslClient::Step::kFailed)
         return CancelAuth("the server's challenge makes no sense to " + m_sMechanism + ".");
     response = pop3::Base64Encode(raw);
