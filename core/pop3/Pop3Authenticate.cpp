@@ -153,7 +153,10 @@ Pop3Login::StepResult Pop3Login::Apop()
     if (m_nWay != Way::kApop)
         return StepResult::kNext;
     m_commands.SetMechanism("APOP", false);
-    std::string argument = m_account.m_user + " " + pop3::ApopDigest(m_sTimestamp, m_account.m_password);
+    const std::string digest = pop3::ApopDigest(m_sTimestamp, m_account.m_password);
+    if (digest.empty())
+        return FailAuth(LoginFailure::kAuthFailed, "this system cannot compute APOP's MD5 digest.");
+    std::string argument = m_account.m_user + " " + digest;
     const bool bIn = m_commands.RunSecret(Command::kApop, argument);
     Wipe(argument);
     if (bIn)
