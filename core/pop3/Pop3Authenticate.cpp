@@ -278,11 +278,12 @@ Pop3Login::StepResult Pop3Login::TokenLogIn()
             return CancelAuth("the server went on after its error challenge to " + m_sMechanism + ".");
         if (m_commands.IsBroken() || GetLastError() != platform::kErrProtocol)
             return FailStep("Failed while connected to read an AUTH command response from the POP3 server\n");
-        const std::string line = Shown(m_commands.GetLastReply());
+        std::string detail = Shown(m_commands.GetLastReply());
         Trace("The POP3 server refused the access token (%s)\n", m_sMechanism.c_str());
         if (nAttempt == 1 || !m_account.m_tokens) {
-            m_commands.SetFailure(LoginFailure::kLoginRefused,
-                                  status.empty() ? line : line + " (status " + status + ")");
+            if (!status.empty())
+                detail.append(" (status ").append(status).append(")");
+            m_commands.SetFailure(LoginFailure::kLoginRefused, detail);
             return FailStep("The POP3 server refused the access token\n");
         }
     }
