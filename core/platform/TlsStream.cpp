@@ -443,6 +443,38 @@ bool TlsStream::FailNegotiation(int nSslError)
     return Fail(Failure::kHandshake, TakeOpenSslError(), kErrProtocol);
 }
 
+bool TlsStream::ChannelBinding(std::string& type, std::string& data) const
+{
+    // RFC 9266 §2: 32 bytes exported with this label and no context.
+    static constexpr char kExporterLabel[] = "EXPORTER-Channel-Binding";
+    static constexpr size_t kExporterBytes = 32;
+    // A Finished message's verify_data: 12 bytes for every TLS 1.2 suite
+    // in use, never more than this.
+    static constexpr size_t kMaxFinishedBytes = 64;
+    if (!m_bReady || m_bBroken || !m_pSsl)
+        return false;
+    if (SSL_version(m_pSsl) >= TLS1_3_VERSION) {
+        std::string out(kExporterBytes, '\0');
+        if (SSL_export_keying_material(m_pSsl, reinterpret_cast<unsigned char*>(out.data()), out.size(), kExporterLabel,
+                                       sizeof kExporterLabel - 1, nullptr, 0, 0)
+            != 1)
+            return false;
+        type = "tls-exporter";
+        data = std::move(out);
+        return true;
+    }
+    // RFC 5929 §3.1: the first Finished message of the latest handshake:
+    // the client's on a full handshake, the server's on a resumed one.
+    unsigned char finished[kMaxFinishedBytes];
+    const size_t nLength = SSL_session_reused(m_pSsl) ? SSL_get_peer_finished(m_pSsl, finished, sizeof finished)
+                                                      : SSL_get_finished(m_pSsl, finished, sizeof finished);
+    if (nLength == 0 || nLength > sizeof finished)
+        return false;
+    type = "tls-unique";
+    data.assign(reinterpret_cast<const char*>(finished), nLength);
+    return true;
+}
+
 bool TlsStream::SendAll(const char* pData, size_t nLength)
 {
     // As for plain text: once woken, nothing new goes on the wire.

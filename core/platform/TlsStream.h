@@ -74,6 +74,10 @@ public:
     const std::string& PeerFingerprint() const { return m_sPeerFingerprint; }
     // Accepted only because its fingerprint was pinned.
     bool TrustedByPin() const { return m_bTrustedByPin; }
+    // After the handshake: the channel binding a SASL mechanism can tie its
+    // log-in to this connection with: "tls-exporter" (RFC 9266) on TLS 1.3,
+    // "tls-unique" (RFC 5929 §3) on TLS 1.2. False when neither can be had.
+    bool ChannelBinding(std::string& type, std::string& data) const;
 
 private:
     static int VerifyCallback(int nPreverifyOk, x509_store_ctx_st* pStore);

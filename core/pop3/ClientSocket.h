@@ -44,6 +44,12 @@ public:
     // failure *psReason says why for the user, and the socket must be
     // closed: it is in no state for anything but that.
     bool StartTls(const std::string& host, const std::string& pinnedFingerprint, std::string* psReason);
+    // Once TLS is on: see platform::TlsStream::ChannelBinding. False on a
+    // plain connection.
+    bool ChannelBinding(std::string& type, std::string& data) const
+    {
+        return m_pTls && m_pStream == m_pTls.get() && m_pTls->ChannelBinding(type, data);
+    }
     // The whole buffer, or false.
     bool Send(const char* pData, size_t nLength) { return m_pStream->SendAll(pData, nLength); }
     bool Send(const std::string& text) { return Send(text.data(), text.size()); }

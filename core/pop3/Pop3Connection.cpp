@@ -55,6 +55,9 @@ const CPop3Connection::CommandRow& CPop3Connection::Row(Command command)
         {Command::kStls, "STLS", Argument::kNone, kLine, kQuick, kMaxReplyBytes},
         {Command::kUser, "USER", Argument::kText, kLine, kQuick, kMaxReplyBytes},
         {Command::kPass, "PASS", Argument::kText, kLine, kSlow, kMaxReplyBytes},
+        {Command::kApop, "APOP", Argument::kText, kLine, kSlow, kMaxReplyBytes},
+        {Command::kAuth, "AUTH", Argument::kText, kChallenge, kSlow, kMaxReplyBytes},
+        {Command::kAuthAnswer, "AUTH", Argument::kBare, kChallenge, kSlow, kMaxReplyBytes},
         {Command::kStat, "STAT", Argument::kNone, kLine, kSlow, kMaxReplyBytes},
         {Command::kList, "LIST", Argument::kNone, kMultiLine, kListing, kMaxReplyBytes},
         {Command::kUidl, "UIDL", Argument::kNone, kMultiLine, kListing, kMaxReplyBytes},
@@ -89,6 +92,8 @@ std::string CPop3Connection::Line(Command command, int n, std::string_view text)
     const Argument argument = Row(command).m_argument;
     std::string line;
     line.reserve(name.size() + text.size() + 5);  // one buffer, never reallocated
+    if (argument == Argument::kBare)
+        return line.append(text).append("\r\n");
     line.append(name);
     if (argument == Argument::kText)
         line.append(" ").append(text);
@@ -117,6 +122,15 @@ const char* CPop3Connection::LoginFailureText(LoginFailure failure)
     case LoginFailure::kStlsTampered:
         return "The server sent more than its answer to STLS (STARTTLS); the connection "
                "may have been tampered with and was closed.";
+    case LoginFailure::kNotOffered:
+        return "The server does not offer ";
+    case LoginFailure::kServerNotVerified:
+        return "The server could not prove that it knows the password: it is not the server it claims "
+               "to be, and the connection was closed.";
+    case LoginFailure::kNoToken:
+        return "No access token could be had for the log-in: ";
+    case LoginFailure::kAuthFailed:
+        return "The log-in could not go on: ";
     case LoginFailure::kTls:
     case LoginFailure::kBroken:
     case LoginFailure::kUnreachable:
@@ -175,6 +189,9 @@ void CPop3Connection::SetFailure(LoginFailure failure, std::string detail)
 std::string CPop3Connection::GetFailureReason() const
 {
     std::lock_guard lock(m_replyLock);
+    // USER/PASS keeps its sentence; another way names itself.
+    if (m_nFailure == LoginFailure::kLoginRefused && !m_sMechanism.empty() && m_sMechanism != "USER")
+        return "The server refused the log-in (" + m_sMechanism + "): " + m_sFailureDetail;
     return LoginFailureText(m_nFailure) + m_sFailureDetail;
 }
 
@@ -214,11 +231,13 @@ void CPop3Connection::SetAuthentication(pop3::AuthMethod method, pop3::TokenSour
 
 std::string CPop3Connection::LoginMechanism() const
 {
+    std::lock_guard lock(m_replyLock);
     return m_sMechanism;
 }
 
 bool CPop3Connection::PasswordSentInClear() const
 {
+    std::lock_guard lock(m_replyLock);
     return m_bPasswordInClear;
 }
 
@@ -278,6 +297,22 @@ public:
         return reply.m_bOk;
     }
     bool RunSecret(Command command, const std::string& argument) override { return m_c.RunSecret(command, argument); }
+    AuthReply RunAuth(Command command, const std::string& argument, std::string* psText) override
+    {
+        Reply reply = m_c.ExchangeSecret(command, argument);
+        *psText = std::move(reply.m_sText);
+        return reply.m_bChallenge ? AuthReply::kChallenge : reply.m_bOk ? AuthReply::kOk : AuthReply::kFailed;
+    }
+    bool ChannelBinding(std::string& type, std::string& data) const override
+    {
+        return m_c.m_socket.ChannelBinding(type, data);
+    }
+    void SetMechanism(std::string mechanism, bool bPasswordInClear) override
+    {
+        std::lock_guard lock(m_c.m_replyLock);
+        m_c.m_sMechanism = std::move(mechanism);
+        m_c.m_bPasswordInClear = bPasswordInClear;
+    }
     bool HasUnreadInput() const override { return m_c.m_reader.HasUnread(); }
     void SetPipelining(bool bPipelining) override { m_c.m_bPipelining = bPipelining; }
     bool IsBroken() const override { return m_c.IsBroken(); }
@@ -301,7 +336,8 @@ bool CPop3Connection::Login(const std::string& host, const std::string& user, co
 {
     std::lock_guard lock(m_lock);
     LoginCommands commands(*this);
-    return Pop3Login(commands, {host, port, user, password, m_nSecurity}, m_timing.m_nSlowReplyMs).Run();
+    return Pop3Login(commands, {host, port, user, password, m_nSecurity, m_nAuth, m_fnTokens}, m_timing.m_nSlowReplyMs)
+        .Run();
 }
 
 void CPop3Connection::ResetForLogin()
@@ -315,6 +351,11 @@ void CPop3Connection::ResetForLogin()
     SetState(SessionState::kClosed);
     SetFailure(LoginFailure::kNone);
     SetBreakReason({});
+    {
+        std::lock_guard lock(m_replyLock);
+        m_sMechanism.clear();
+        m_bPasswordInClear = false;
+    }
 }
 
 bool CPop3Connection::Connect(const std::string& host, int port)
@@ -495,12 +536,16 @@ CPop3Connection::Reply CPop3Connection::ReadReply(Command command, const std::st
         return reply;
     const CommandRow& row = Row(command);
     pop3::ReplyReader::Request request{
-        row.m_shape == ReplyShape::kMultiLine, name, nKeep ? nKeep : row.m_nKeep, 0, 0, 0};
+        row.m_shape == ReplyShape::kMultiLine, name, nKeep ? nKeep : row.m_nKeep, 0, 0, 0,
+        row.m_shape == ReplyShape::kChallenge};
     SetWaits(command, request);
     pop3::ReplyReader::Failure failure;
     switch (m_reader.Read(request, reply.m_sText, failure)) {
     case pop3::ReplyReader::Outcome::kPositive:
         reply.m_bOk = true;
+        break;
+    case pop3::ReplyReader::Outcome::kChallenge:
+        reply.m_bChallenge = true;
         break;
     case pop3::ReplyReader::Outcome::kNegative:
         SetLastReply(Shown(reply.m_sText));
@@ -891,9 +936,16 @@ bool CPop3Connection::Retr(int n, std::string& text, size_t limit)
 
 bool CPop3Connection::RunSecret(Command command, const std::string& argument)
 {
+    return ExchangeSecret(command, argument).m_bOk;
+}
+
+CPop3Connection::Reply CPop3Connection::ExchangeSecret(Command command, const std::string& argument)
+{
     std::string line = Line(command, 0, argument);
     const bool bSent = SendCommand(line, Name(command, 0));
     // Leave no copy of the secret in freed memory.
     explicit_bzero(line.data(), line.size());
-    return bSent && ReadReply(command, Name(command, 0));
+    if (!bSent)
+        return {};
+    return ReadReply(command, Name(command, 0));
 }

@@ -16,8 +16,9 @@
 #include <string_view>
 #include <vector>
 
-// One POP3 session (RFC 1939) over one TCP connection: USER/PASS log-in,
-// STAT, LIST, UIDL, TOP n 0, DELE, RSET, NOOP, QUIT; in plain text, over TLS
+// One POP3 session (RFC 1939) over one TCP connection: a log-in by
+// USER/PASS, APOP or SASL (RFC 5034; see SetAuthentication), STAT, LIST,
+// UIDL, TOP n 0, DELE, RSET, NOOP, QUIT; in plain text, over TLS
 // from the start (RFC 8314) or after STLS (RFC 2595), as SetSecurity says.
 // One table (Row) says for every command what goes on the wire and how its
 // reply is read; pop3::ReplyReader reads the replies within their waits,
@@ -134,10 +135,26 @@ public:
         kTls,                // the TLS layer's reason follows
         kBroken,             // the session broke; BreakReason() follows
         kUnreachable,        // the host resolved but refused or could not be reached; why follows
+        kNotOffered,         // a fixed log-in method the server lacks; it and what is offered follow
+        kServerNotVerified,  // SCRAM: the server could not prove it knows the password
+        kNoToken,            // no OAuth access token could be had; why follows
+        kAuthFailed,         // the SASL exchange could not go on; why follows
     };
     // Our words for a failure; for those marked above, the start of a
     // sentence that the server's or the TLS layer's text completes.
     static const char* LoginFailureText(LoginFailure failure);
+    // Bounds on a SASL exchange (RFC 5034 §4), which the server drives:
+    // SCRAM takes two challenges, LOGIN three; more rounds than this is a
+    // server that never ends it.
+    static constexpr int kMaxSaslRounds = 8;
+    // A challenge's base64 text: SCRAM's server-first message and an OAuth
+    // error's JSON are a few hundred bytes.
+    static constexpr size_t kMaxChallengeBytes = 4096;
+    // An OAuth access token: Google's are about 200 bytes, Microsoft's JWTs
+    // a few KiB; longer is no token a provider issues.
+    static constexpr size_t kMaxTokenLength = 16384;
+    // RFC 5034 §4: an AUTH command with its initial response fits here.
+    static constexpr size_t kMaxAuthLine = 255;
 
     // Opens a session: greeting, USER, PASS. An open session is quit first.
     // A user name or password longer than 120 characters or holding CR, LF
@@ -183,9 +200,11 @@ public:
     // For every later Login: how to authenticate, and where the access
     // token of the OAuth methods comes from (called on the log-in's thread).
     void SetAuthentication(pop3::AuthMethod method, pop3::TokenSource tokens);
-    // After a Login that succeeded: the way it authenticated, as the wire
-    // names it ("USER", "APOP", "SCRAM-SHA-256", ...), and whether the
-    // password crossed the connection unencrypted.
+    // After a Login: the way it authenticated (or, when it failed, tried
+    // to), as the wire names it ("USER", "APOP", "SCRAM-SHA-256", ...;
+    // empty when it got no further than choosing), and whether the password
+    // crossed the connection unencrypted (USER/PASS, PLAIN or LOGIN on a
+    // plain connection).
     std::string LoginMechanism() const;
     bool PasswordSentInClear() const;
     // The settings' text: "0", "1" or "2" (blanks around it allowed; empty
@@ -282,6 +301,9 @@ public:
         kStls,
         kUser,
         kPass,
+        kApop,
+        kAuth,        // AUTH mechanism [initial-response]
+        kAuthAnswer,  // a client's line within AUTH: base64, "=" or "*"
         kStat,
         kList,
         kUidl,
@@ -301,9 +323,11 @@ protected:
 
 private:
     // How one reply is read.
-    enum class ReplyShape : uint8_t { kLine, kMultiLine };
+    // kChallenge: a line, or a SASL continuation (RFC 5034 §4).
+    enum class ReplyShape : uint8_t { kLine, kMultiLine, kChallenge };
     enum class ReplyPace : uint8_t { kQuick, kSlow, kListing };
-    enum class Argument : uint8_t { kNone, kText, kNumber, kNumberZero };
+    // kBare: the text alone is the line.
+    enum class Argument : uint8_t { kNone, kText, kNumber, kNumberZero, kBare };
     struct CommandRow;
     static const CommandRow& Row(Command command);
     // "TOP 3 0\r\n" (or "USER name\r\n" for a command that takes text,
@@ -350,6 +374,7 @@ private:
     // A reply as read: positive or not, and its text.
     struct Reply {
         bool m_bOk = false;
+        bool m_bChallenge = false;  // a SASL continuation: m_sText is what follows "+ "
         std::string m_sText;
         explicit operator bool() const { return m_bOk; }
     };
@@ -372,6 +397,8 @@ private:
     // Sends a command line whose argument is secret, leaving no copy of it
     // in freed memory, and reads the reply.
     bool RunSecret(Command command, const std::string& argument);
+    // As RunSecret, giving the reply: AUTH's may be a SASL continuation.
+    Reply ExchangeSecret(Command command, const std::string& argument);
 
     // Queues one pipelined command; reads the reply to the first awaited
     // one, which must be `command` for n.
@@ -416,7 +443,7 @@ private:
     Security m_nSecurity = Security::kNone;
     pop3::AuthMethod m_nAuth = pop3::AuthMethod::kAutomatic;
     pop3::TokenSource m_fnTokens;
-    std::string m_sMechanism;         // the last log-in's, once it succeeded
-    bool m_bPasswordInClear = false;  // the last log-in sent it unencrypted
+    std::string m_sMechanism;         // the last log-in's (m_replyLock)
+    bool m_bPasswordInClear = false;  // the last log-in sent it unencrypted (m_replyLock)
     std::string m_sPinnedFingerprint;
 };

@@ -2,6 +2,7 @@
 
 #include "core/platform/LastError.h"
 #include "core/platform/Trace.h"
+#include "core/pop3/SaslText.h"
 
 using platform::GetLastError;
 using platform::SetLastError;
@@ -48,10 +49,12 @@ bool Pop3Login::Attempt()
     static constexpr Step kSteps[] = {
         &Pop3Login::CheckCredentials, &Pop3Login::Connect,       &Pop3Login::StartImplicitTls,
         &Pop3Login::ReadGreeting,     &Pop3Login::NegotiateStls, &Pop3Login::AskCapabilities,
+        &Pop3Login::ChooseMethod,     &Pop3Login::Authenticate,  &Pop3Login::Apop,
         &Pop3Login::UserPass,
     };
     m_bCapaSilent = false;
     m_capabilities = {};
+    m_sTimestamp.clear();
     m_commands.Reset();
     for (const Step step : kSteps) {
         switch ((this->*step)()) {
@@ -101,8 +104,10 @@ Pop3Login::StepResult Pop3Login::StartImplicitTls()
 Pop3Login::StepResult Pop3Login::ReadGreeting()
 {
     std::string text;
-    if (m_commands.Read(Command::kGreeting, &text))
+    if (m_commands.Read(Command::kGreeting, &text)) {
+        pop3::ParseApopTimestamp(text, m_sTimestamp);
         return StepResult::kNext;
+    }
     if (m_commands.IsBroken() && GetLastError() == platform::kErrTimedOut && text.empty())
         m_commands.SetBreakReason("The server accepted the connection but sent no greeting within "
                                   + Seconds(m_nGreetingMs) + " seconds.");
@@ -152,6 +157,7 @@ Pop3Login::StepResult Pop3Login::AskCapabilities()
 
 Pop3Login::StepResult Pop3Login::UserPass()
 {
+    m_commands.SetMechanism("USER", m_account.m_nSecurity == Security::kNone);
     if (!m_commands.Run(Command::kUser, m_account.m_user, nullptr))
         return FailStep("Failed while connected to read a USER command response from the POP3 server\n",
                         LoginFailure::kLoginRefused);

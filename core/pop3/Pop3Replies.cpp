@@ -296,6 +296,30 @@ bool Capabilities::Has(std::string_view name) const
     return std::find(m_aNames.begin(), m_aNames.end(), name) != m_aNames.end();
 }
 
+namespace {
+
+bool IsSaslMechanismName(std::string_view name)
+{
+    return !name.empty() && name.size() <= kMaxSaslMechanismName && std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+    });
+}
+
+// The words after "SASL" on its CAPA line.
+void TakeSaslMechanisms(std::string_view rest, std::vector<std::string>& mechanisms)
+{
+    while (!rest.empty() && mechanisms.size() < kMaxSaslMechanisms) {
+        SkipBlanks(rest);
+        const size_t end = std::min(rest.find_first_of(" \t"), rest.size());
+        const std::string name = platform::AsciiUpper(std::string(rest.substr(0, std::min<size_t>(end, 64))));
+        rest.remove_prefix(end);
+        if (IsSaslMechanismName(name) && std::find(mechanisms.begin(), mechanisms.end(), name) == mechanisms.end())
+            mechanisms.push_back(name);
+    }
+}
+
+}  // namespace
+
 ReplyError ParseCapabilities(std::string_view reply, Capabilities& capabilities)
 {
     capabilities = Capabilities();
@@ -312,6 +336,8 @@ ReplyError ParseCapabilities(std::string_view reply, Capabilities& capabilities)
         if (name.empty() || name.size() > kMaxCapabilityName)
             return true;
         capabilities.m_aNames.push_back(platform::AsciiUpper(std::string(name)));
+        if (capabilities.m_aNames.back() == "SASL")
+            TakeSaslMechanisms(line.substr(end), capabilities.m_aSaslMechanisms);
         return true;
     });
     if (!complete) {

@@ -127,9 +127,19 @@ private:
 // Number bounds and duplicates as for ParseScanListing.
 ReplyError ParseUidListing(std::string_view reply, uint32_t nMaxNumber, UidListing& listing);
 
+// RFC 4422 §3.1: a SASL mechanism name is 1 to 20 characters of A-Z, 0-9,
+// "-" and "_".
+inline constexpr size_t kMaxSaslMechanismName = 20;
+// The SASL mechanisms kept of CAPA's SASL line: servers list a handful; a
+// longer list is cut here rather than grown without end.
+inline constexpr size_t kMaxSaslMechanisms = 32;
+
 // CAPA (RFC 2449): the capability names, upper-cased, one per line.
 struct Capabilities {
     std::vector<std::string> m_aNames;
+    // The SASL line's mechanisms (RFC 5034 §6), upper-cased, in the order
+    // listed; a name that breaks RFC 4422 §3.1 is passed over.
+    std::vector<std::string> m_aSaslMechanisms;
     bool m_bStls = false;        // RFC 2595 §4
     bool m_bPipelining = false;  // RFC 2449 §6.6
     bool m_bUidl = false;

@@ -92,6 +92,14 @@ std::optional<ReplyReader::Outcome> ReplyReader::TakeStatusLine(ReplyRead& read)
     if (nText > 0 && p[nText - 1] == '\r')
         --nText;
     const Status status = ParseStatusLine(std::string_view(p, nText)).m_status;
+    // RFC 5034 §4: "+" alone or "+ " and the challenge.
+    if (status == Status::kOther && read.m_request.m_bChallenge && nText >= 1 && p[0] == '+'
+        && (nText == 1 || p[1] == ' ')) {
+        read.m_text.assign(p + std::min<size_t>(nText, 2), nText - std::min<size_t>(nText, 2));
+        m_nInputPos += nLine;
+        read.m_nTotal += nLine;
+        return Outcome::kChallenge;
+    }
     if (status == Status::kOther) {
         read.m_text.assign(p, std::min(nText, size_t{200}));
         FailRead(read, platform::kErrProtocol, "The server's answer to " + name + " is not a POP3 reply.");

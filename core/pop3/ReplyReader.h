@@ -40,11 +40,14 @@ public:
         uint32_t m_nFirstMs;        // silence allowed before the first byte
         uint32_t m_nSilenceMs;      // and after every later one
         uint64_t m_nDeadlineMs;     // for the whole reply, from the start of the read
+        // A SASL continuation ("+ " and base64, RFC 5034 §4) may answer.
+        bool m_bChallenge = false;
     };
     enum class Outcome : uint8_t {
-        kPositive,  // +OK, read whole
-        kNegative,  // -ERR: the status line is the whole reply; in step still
-        kFailed,    // no reply can be read in step any more: see Failure
+        kPositive,   // +OK, read whole
+        kNegative,   // -ERR: the status line is the whole reply; in step still
+        kFailed,     // no reply can be read in step any more: see Failure
+        kChallenge,  // "+ text" where m_bChallenge allows it: the text after "+ "
     };
     // Why a read failed, in our words; the error for platform::SetLastError.
     struct Failure {

@@ -13,6 +13,7 @@
 #include "core/platform/HeaderDecode.h"
 #include "core/pop3/Pop3Message.h"
 #include "core/pop3/Pop3Replies.h"
+#include "core/pop3/SaslText.h"
 #include "core/rows/ReadableRow.h"
 #include "core/rows/RowBuilder.h"
 #include "core/platform/IniImport.h"
@@ -213,4 +214,36 @@ void FuzzHeaderDecode(const uint8_t* data, size_t size)
         bPlain = bPlain && c >= 0x20 && c < 0x7F;
     if (bPlain)
         Require(text == raw);
+}
+
+void FuzzSaslTexts(const uint8_t* data, size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    // Whatever decodes encodes back to the same text: the decoder takes one
+    // spelling of each byte string only.
+    std::string bytes;
+    if (pop3::Base64Decode(text, bytes))
+        Require(pop3::Base64Encode(bytes) == text);
+
+    std::string stamp;
+    if (pop3::ParseApopTimestamp(text, stamp)) {
+        Require(stamp.size() >= 3 && stamp.size() <= pop3::kMaxApopTimestamp
+                && text.find(stamp) != std::string_view::npos);
+        Require(stamp.front() == '<' && stamp.back() == '>' && stamp.find('@') != std::string::npos);
+        Require(stamp.find_first_of(" \t\r\n") == std::string::npos);
+    }
+
+    const std::string status = pop3::OAuthErrorStatus(text);
+    Require(status.size() <= pop3::kMaxOAuthStatus && text.find(status) != std::string_view::npos);
+    for (const char c : status)
+        Require(c >= 0x20 && c <= 0x7E && c != '"' && c != '\\');
+
+    pop3::Capabilities capabilities;
+    if (pop3::ParseCapabilities(text, capabilities) == pop3::ReplyError::kNone) {
+        Require(capabilities.m_aSaslMechanisms.size() <= pop3::kMaxSaslMechanisms);
+        Require(capabilities.m_aSaslMechanisms.empty() || capabilities.Has("SASL"));
+        for (const std::string& name : capabilities.m_aSaslMechanisms)
+            Require(!name.empty() && name.size() <= pop3::kMaxSaslMechanismName
+                    && name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_") == std::string::npos);
+    }
 }

@@ -16,5 +16,8 @@ void FuzzHeaderDecode(const uint8_t* data, size_t size);
 void FuzzAutoconfig(const uint8_t* data, size_t size);
 // The OAuth token reply and the loopback redirect request (FuzzOAuth.cpp).
 void FuzzOAuthReplies(const uint8_t* data, size_t size);
+// The log-in's server texts: base64 challenges, the APOP time stamp, the
+// OAuth error's status, CAPA's SASL line.
+void FuzzSaslTexts(const uint8_t* data, size_t size);
 // A whole session against arbitrary server bytes (FuzzSession.cpp).
 void FuzzSession(const uint8_t* data, size_t size);

@@ -34,11 +34,14 @@ class TlsPop3Server {
 public:
     using Answer = std::function<std::optional<std::string>(const std::string& command)>;
 
-    TlsPop3Server(const TestCertificates& certificates, Answer answer, std::string greeting = "+OK ready\r\n")
+    // nMaxVersion: the highest TLS version offered (0: OpenSSL's).
+    TlsPop3Server(const TestCertificates& certificates, Answer answer, std::string greeting = "+OK ready\r\n",
+                  int nMaxVersion = 0)
         : m_answer(std::move(answer)),
           m_sGreeting(std::move(greeting))
     {
         m_pContext = SSL_CTX_new(TLS_server_method());
+        SSL_CTX_set_max_proto_version(m_pContext, nMaxVersion);
         SSL_CTX_use_certificate_chain_file(m_pContext, certificates.m_sCertFile.c_str());
         SSL_CTX_use_PrivateKey_file(m_pContext, certificates.m_sKeyFile.c_str(), SSL_FILETYPE_PEM);
         m_hListen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -62,6 +65,13 @@ public:
         SSL_CTX_free(m_pContext);
     }
     uint16_t Port() const { return m_nPort; }
+    // The channel binding the server sees: RFC 9266's exporter on TLS 1.3,
+    // the client's Finished (RFC 5929 §3) on TLS 1.2.
+    std::string Binding() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_sBinding;
+    }
     // Every command line received, each ending in CR LF.
     std::string Received() const
     {
@@ -87,7 +97,17 @@ private:
         std::string pending;
         char buffer[4096];
         int got = 0;
-        if (SSL_accept(ssl) == 1 && SSL_write(ssl, m_sGreeting.data(), static_cast<int>(m_sGreeting.size())) > 0) {
+        const bool bAccepted = SSL_accept(ssl) == 1;
+        if (bAccepted) {
+            unsigned char binding[32];
+            const size_t n = SSL_version(ssl) >= TLS1_3_VERSION
+                ? (SSL_export_keying_material(ssl, binding, 32, "EXPORTER-Channel-Binding", 24, nullptr, 0, 0) == 1 ? 32
+                                                                                                                    : 0)
+                : SSL_get_peer_finished(ssl, binding, sizeof binding);
+            std::lock_guard lock(m_mutex);
+            m_sBinding.assign(reinterpret_cast<const char*>(binding), n);
+        }
+        if (bAccepted && SSL_write(ssl, m_sGreeting.data(), static_cast<int>(m_sGreeting.size())) > 0) {
             while ((got = SSL_read(ssl, buffer, sizeof buffer)) > 0) {
                 pending.append(buffer, static_cast<size_t>(got));
                 for (size_t end; (end = pending.find("\r\n")) != std::string::npos;) {
@@ -116,6 +136,7 @@ private:
     uint16_t m_nPort = 0;
     mutable std::mutex m_mutex;
     std::string m_sReceived;
+    std::string m_sBinding;
     std::thread m_thread;
 };
 
@@ -149,6 +170,8 @@ private slots:
     void abortEndsHandshake();
     void nothingSentUnsecured_data();
     void nothingSentUnsecured();
+    void channelBinding_data();
+    void channelBinding();
 
 private:
     QTemporaryDir m_dir;
@@ -388,6 +411,39 @@ void TestPop3Tls::nothingSentUnsecured()
     QVERIFY(received.find("USER") == std::string::npos);
     if (!lastSent.isEmpty())
         QVERIFY2(received.ends_with(lastSent.toStdString()), received.c_str());
+}
+
+// The binding a -PLUS mechanism sends is the one the server computes.
+void TestPop3Tls::channelBinding_data()
+{
+    QTest::addColumn<int>("nVersion");
+    QTest::addColumn<QString>("type");
+    QTest::newRow("TLS 1.3") << TLS1_3_VERSION << "tls-exporter";
+    QTest::newRow("TLS 1.2") << TLS1_2_VERSION << "tls-unique";
+}
+
+void TestPop3Tls::channelBinding()
+{
+    QFETCH(int, nVersion);
+    QFETCH(QString, type);
+    qputenv("MAVIX_TLS_CA_FILE", QByteArray::fromStdString(m_address.m_sCaFile));
+    TlsPop3Server server(m_address, OneMessage, "+OK ready\r\n", nVersion);
+    platform::Socket socket;
+    QVERIFY(socket.Create() && socket.Connect("127.0.0.1", server.Port()));
+    platform::TlsStream tls(socket);
+    QVERIFY2(tls.Handshake("127.0.0.1", {}), tls.FailureReason().c_str());
+    std::string kind, data;
+    QVERIFY(tls.ChannelBinding(kind, data));
+    QCOMPARE(QString::fromStdString(kind), type);
+    char greeting[64];  // the server has taken its binding once it greets
+    ssize_t got = -1;   // TLS 1.3 session tickets come first
+    for (const auto start = Clock::now(); got <= 0 && MsSince(start) < 5000;
+         got = tls.Receive(greeting, sizeof greeting))
+        tls.WaitReadable(100);
+    QVERIFY(got > 0);
+    QCOMPARE(QByteArray::fromStdString(data).toHex(), QByteArray::fromStdString(server.Binding()).toHex());
+    QVERIFY(!data.empty());
+    tls.Shutdown();
 }
 
 QTEST_GUILESS_MAIN(TestPop3Tls)
