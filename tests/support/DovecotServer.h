@@ -41,7 +41,8 @@ public:
     // Refuses PLAIN, LOGIN, USER/PASS, XOAUTH2 and OAUTHBEARER on an
     // unencrypted connection (disable_plaintext_auth = yes). Dovecot deems a
     // client at its own address secure, so the server then listens on
-    // kApartAddress, which the tests' connections leave from 127.0.0.1.
+    // kApartAddress, which the tests' connections leave from 127.0.0.1 (a
+    // test with TLS names that address in EnableTls).
     void RefusePlaintextAuth();
     static constexpr const char* kApartAddress = "127.0.0.2";
     // OAuth 2.0: XOAUTH2 and OAUTHBEARER checked by Dovecot's oauth2 passdb,
