@@ -1,5 +1,7 @@
 #include "DovecotServer.h"
 
+#include "JsonWebToken.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -45,14 +47,26 @@ std::string FindDovecot()
     return {};
 }
 
-uint16_t FreeLoopbackPort()
+// The passwd-file passdb's mechanisms beside the oauth2 one (USER/PASS
+// travels as PLAIN inside Dovecot).
+constexpr const char* kPasswordMechanisms = "plain login cram-md5 scram-sha-1 scram-sha-256 apop";
+
+sockaddr_in LoopbackAddress(const std::string& address, uint16_t port)
+{
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(port);
+    if (::inet_pton(AF_INET, address.c_str(), &addr.sin_addr) != 1)
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return addr;
+}
+
+uint16_t FreeLoopbackPort(const std::string& address)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return 0;
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in addr = LoopbackAddress(address, 0);
     socklen_t length = sizeof addr;
     uint16_t port = 0;
     if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0
@@ -179,12 +193,12 @@ bool DovecotServer::WriteConfig(std::string* psError)
             + "\n"
               "ssl_min_protocol = TLSv1.2\n";
     std::string conf = "protocols = pop3\n"
-                       "listen = 127.0.0.1\n"
-        + ssl
-        + "disable_plaintext_auth = no\n"
-          "auth_mechanisms = plain\n"
-          "base_dir = "
-        + m_sDir
+                       "listen = "
+        + m_sAddress + "\n" + ssl + "disable_plaintext_auth = " + (m_bRefusePlaintext ? "yes" : "no")
+        + "\n"
+          "auth_mechanisms = "
+        + m_sMechanisms + "\n" + (m_bAuthOptions ? "auth_failure_delay = 0\nauth_verbose = yes\n" : "")
+        + "base_dir = " + m_sDir
         + "/run\n"
           "state_dir = "
         + m_sDir
@@ -210,9 +224,7 @@ bool DovecotServer::WriteConfig(std::string* psError)
           "passdb {\n"
           "  driver = passwd-file\n"
           "  args = scheme=PLAIN "
-        + m_sDir
-        + "/passwd\n"
-          "}\n";
+        + m_sDir + "/passwd\n" + AuthConfig() + "}\n";
     if (bRoot)
         conf += "userdb {\n"
                 "  driver = static\n"
@@ -243,11 +255,76 @@ bool DovecotServer::WriteConfig(std::string* psError)
           "  chroot =\n"
           "}\n";
 
+    if (!WriteOAuthFiles(psError))
+        return false;
     if (!WriteFile(m_sDir + "/passwd", passwd, 0644) || !WriteFile(m_sDir + "/dovecot.conf", conf, 0644)) {
         *psError = "cannot write the configuration in " + m_sDir + ": " + std::strerror(errno);
         return false;
     }
     return true;
+}
+
+// Inside the passwd-file passdb's section: with OAuth, that passdb serves the
+// password mechanisms only, and the oauth2 passdb the token ones.
+std::string DovecotServer::AuthConfig() const
+{
+    if (!m_bOAuth)
+        return {};
+    return "  mechanisms = " + std::string(kPasswordMechanisms)
+        + "\n"
+          "}\n"
+          "passdb {\n"
+          "  driver = oauth2\n"
+          "  mechanisms = xoauth2 oauthbearer\n"
+          "  args = "
+        + m_sDir + "/oauth2.conf\n";
+}
+
+// The oauth2 passdb's settings, and its key where the fs dict finds it:
+// <prefix><azp, "default" when the token has none>/<alg>/<kid, "default">,
+// base64.
+bool DovecotServer::WriteOAuthFiles(std::string* psError)
+{
+    if (!m_bOAuth)
+        return true;
+    const std::string keys = m_sDir + "/oauth-keys";
+    const std::string settings = "introspection_mode = local\n"
+                                 "local_validation_key_dict = fs:posix:prefix="
+        + keys
+        + "/\n"
+          "username_attribute = email\n"
+          "issuers = "
+        + OAuthIssuer() + "\n";
+    std::error_code error;
+    fs::create_directories(keys + "/default/HS256", error);
+    if (error || !WriteFile(keys + "/default/HS256/default", Base64(OAuthKey()), 0644)
+        || !WriteFile(m_sDir + "/oauth2.conf", settings, 0644)) {
+        *psError = "cannot write the OAuth settings in " + m_sDir;
+        return false;
+    }
+    // Dovecot's auth process, as root its own user, must reach the key.
+    for (const std::string& dir : {keys, keys + "/default", keys + "/default/HS256"})
+        ::chmod(dir.c_str(), 0755);
+    return true;
+}
+
+void DovecotServer::SetAuthMechanisms(const std::string& mechanisms)
+{
+    m_sMechanisms = mechanisms;
+    m_bAuthOptions = true;
+}
+
+void DovecotServer::RefusePlaintextAuth()
+{
+    m_bRefusePlaintext = true;
+    m_sAddress = kApartAddress;
+    m_bAuthOptions = true;
+}
+
+void DovecotServer::EnableOAuth()
+{
+    m_bOAuth = true;
+    m_bAuthOptions = true;
 }
 
 bool DovecotServer::PrepareDirectory(std::string* psError)
@@ -322,10 +399,10 @@ bool DovecotServer::Start(std::string* psError)
     // The free port may be taken between our look and Dovecot's bind; then
     // try another.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        m_nPort = FreeLoopbackPort();
-        m_nTlsPort = m_bTls ? FreeLoopbackPort() : 0;
+        m_nPort = FreeLoopbackPort(m_sAddress);
+        m_nTlsPort = m_bTls ? FreeLoopbackPort(m_sAddress) : 0;
         if (m_nPort == 0 || (m_bTls && (m_nTlsPort == 0 || m_nTlsPort == m_nPort))) {
-            *psError = "no free port on 127.0.0.1";
+            *psError = "no free port on " + m_sAddress;
             return false;
         }
         if (!WriteConfig(psError))
@@ -381,11 +458,8 @@ bool DovecotServer::WaitForGreeting(int timeoutMs, std::string* psError)
             return false;
         }
         const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        addr.sin_port = htons(m_nPort);
-        if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+        const sockaddr_in addr = LoopbackAddress(m_sAddress, m_nPort);
+        if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0) {
             // Accepting is not enough: the greeting shows that the login
             // process is up too.
             std::string greeting;

@@ -29,6 +29,30 @@ public:
     uint16_t TlsPort() const { return m_nTlsPort; }
     const TestCertificates& Certificates() const { return m_certificates; }
 
+    // Before Start(), the log-in methods; any of them also answers a failed
+    // log-in at once (auth_failure_delay = 0: within Dovecot's half-second
+    // flush) and logs why it failed (auth_verbose), for Log().
+    //
+    // The SASL mechanisms offered: Dovecot's auth_mechanisms list ("plain
+    // login cram-md5 scram-sha-1 scram-sha-256 apop xoauth2 oauthbearer" or
+    // any of them; "apop" puts a time stamp in the greeting). The password
+    // is stored as {PLAIN}, which serves every one of them.
+    void SetAuthMechanisms(const std::string& mechanisms);
+    // Refuses PLAIN, LOGIN, USER/PASS, XOAUTH2 and OAUTHBEARER on an
+    // unencrypted connection (disable_plaintext_auth = yes). Dovecot deems a
+    // client at its own address secure, so the server then listens on
+    // kApartAddress, which the tests' connections leave from 127.0.0.1 (a
+    // test with TLS names that address in EnableTls).
+    void RefusePlaintextAuth();
+    static constexpr const char* kApartAddress = "127.0.0.2";
+    // OAuth 2.0: XOAUTH2 and OAUTHBEARER checked by Dovecot's oauth2 passdb,
+    // which validates a JSON Web Token itself: signed HS256 with OAuthKey(),
+    // "iss" OAuthIssuer(), "email" the user name, with "sub" and "exp"
+    // (MintHs256Jwt makes one). Offer the mechanisms with SetAuthMechanisms.
+    void EnableOAuth();
+    static std::string OAuthKey() { return "mavix-test-hs256-key/0123456789ab"; }
+    static std::string OAuthIssuer() { return "https://issuer.example.net"; }
+
     // Starts the server and waits until it greets. On failure *psError says
     // why (dovecot missing, its log, ...); tests should fail, not skip.
     bool Start(std::string* psError);
@@ -37,6 +61,8 @@ public:
     void Stop();
     bool IsRunning() const { return m_nPid > 0; }
 
+    // Where it listens: 127.0.0.1 unless RefusePlaintextAuth moved it.
+    const std::string& Address() const { return m_sAddress; }
     uint16_t Port() const { return m_nPort; }
     std::string User() const { return "mavix"; }
     std::string Password() const { return "Sesame-2024"; }
@@ -62,6 +88,8 @@ public:
 private:
     bool PrepareDirectory(std::string* psError);  // temp dir and empty Maildir
     bool WriteConfig(std::string* psError);
+    std::string AuthConfig() const;  // the log-in settings and passdbs
+    bool WriteOAuthFiles(std::string* psError);
     void StopServer();
     bool WaitForGreeting(int timeoutMs, std::string* psError);
     void WriteMessageFile(const std::string& text);
@@ -71,6 +99,11 @@ private:
     uint16_t m_nTlsPort = 0;
     bool m_bTls = false;
     std::string m_sTlsNames;
+    std::string m_sAddress = "127.0.0.1";
+    std::string m_sMechanisms = "plain";
+    bool m_bAuthOptions = false;  // any of the log-in options above
+    bool m_bRefusePlaintext = false;
+    bool m_bOAuth = false;
     TestCertificates m_certificates;
     pid_t m_nPid = -1;
     uid_t m_nMailUid = 0;
