@@ -126,8 +126,11 @@ void TestPop3AuthDovecot::logsInWithTheOfferedMechanism_data()
     QTest::addColumn<QString>("mechanism");
     QTest::addColumn<bool>("inClear");
     const AuthMethod automatic = AuthMethod::kAutomatic;
-    QTest::newRow("PLAIN") << "plain" << false << false << automatic << "PLAIN" << true;
-    QTest::newRow("LOGIN") << "login" << false << false << automatic << "LOGIN" << true;
+    // Offered nothing better than a cleartext password on a plain
+    // connection, the automatic choice goes on with USER/PASS as ever.
+    QTest::newRow("cleartext only") << "plain" << false << false << automatic << "USER" << true;
+    QTest::newRow("PLAIN chosen") << "plain" << false << false << AuthMethod::kPlain << "PLAIN" << true;
+    QTest::newRow("LOGIN chosen") << "login" << false << false << AuthMethod::kLogin << "LOGIN" << true;
     QTest::newRow("USER chosen") << "plain" << false << false << AuthMethod::kUserPass << "USER" << true;
     QTest::newRow("CRAM-MD5") << "cram-md5" << true << false << automatic << "CRAM-MD5" << false;
     QTest::newRow("SCRAM-SHA-1") << "scram-sha-1" << true << false << automatic << "SCRAM-SHA-1" << false;
@@ -178,9 +181,10 @@ void TestPop3AuthDovecot::wrongPasswordIsRefused_data()
     QTest::addColumn<AuthMethod>("method");
     QTest::addColumn<QString>("mechanism");
     const AuthMethod automatic = AuthMethod::kAutomatic;
-    QTest::newRow("PLAIN") << "plain" << false << automatic << "PLAIN";
-    QTest::newRow("LOGIN") << "login" << false << automatic << "LOGIN";
-    QTest::newRow("USER") << "plain" << false << AuthMethod::kUserPass << "USER";
+    QTest::newRow("PLAIN") << "plain" << false << AuthMethod::kPlain << "PLAIN";
+    QTest::newRow("LOGIN") << "login" << false << AuthMethod::kLogin << "LOGIN";
+    // USER/PASS keeps its refusal text, which names no mechanism.
+    QTest::newRow("USER") << "plain" << false << AuthMethod::kUserPass << "";
     QTest::newRow("CRAM-MD5") << "cram-md5" << true << automatic << "CRAM-MD5";
     QTest::newRow("SCRAM-SHA-1") << "scram-sha-1" << true << automatic << "SCRAM-SHA-1";
     QTest::newRow("SCRAM-SHA-256") << "scram-sha-256" << true << automatic << "SCRAM-SHA-256";

@@ -61,7 +61,8 @@ void TestViewDovecot::purgeDeletesCheckedMessages()
     QCOMPARE(h.CheckedRows(), 2);
     QVERIFY(h.Model().IsChecked(1));
     QVERIFY(h.Model().IsChecked(3));
-    QCOMPARE(h.Pane(1), QStringLiteral("  4 eMails :   2 Suspect"));
+    // Dovecot's default offers only a cleartext password on the plain connection.
+    QCOMPARE(h.Pane(1), QStringLiteral("  4 eMails :   2 Suspect  (the password travelled unencrypted)"));
     // The scan wrote the header dump in the working directory.
     QVERIFY(ReadFile("message.txt").find("WIN A PRIZE now") != std::string::npos);
 
@@ -167,7 +168,7 @@ void TestViewDovecot::choicesReasonsAndSortedPurge()
     QVERIFY(!m.IsChecked(3));
     QVERIFY(tip(3) != QStringLiteral("Sender spam.example is on the sender list"));
     QCOMPARE(h.m_settings.ReadString("TrustedList", "0", ""), std::string("BJORN@SPAM.EXAMPLE"));
-    QVERIFY2(h.Pane(1).endsWith(QString::number(m.SuspectCount()) + " Suspect"), qPrintable(h.Pane(1)));
+    QVERIFY2(h.Pane(1).contains(QString::number(m.SuspectCount()) + " Suspect"), qPrintable(h.Pane(1)));
 
     // Sorted by Subject, descending: the purge still deletes messages 1 and 3.
     h.m_pView->Grid()->sortByColumn(MessageGridModel::kSubject, Qt::DescendingOrder);
