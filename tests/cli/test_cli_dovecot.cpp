@@ -6,6 +6,9 @@
 #include <QTemporaryDir>
 
 #include "tests/support/DovecotServer.h"
+#include "tests/support/JsonWebToken.h"
+
+#include <ctime>
 #include "CliHarness.h"
 
 class TestCliDovecot : public QObject {
@@ -70,6 +73,32 @@ private slots:
         QCOMPARE(run.m_nExit, 1);
         QVERIFY(run.m_sErr.find("The server refused the log-in: -ERR") != std::string::npos);
         QCOMPARE(dovecot.MessageFileCount(), 1);
+    }
+
+    // The whole way of a token: --token-command, the session, the job, the
+    // connection's XOAUTH2, and Dovecot validating it; no password at all.
+    void tokenCommandSignsIn()
+    {
+        DovecotServer dovecot;
+        dovecot.SetAuthMechanisms("xoauth2 oauthbearer");
+        dovecot.EnableOAuth();
+        std::string why;
+        QVERIFY2(dovecot.Start(&why), why.c_str());
+        dovecot.AddMessages(2);
+        const long long now = std::time(nullptr);
+        const std::string claims = "{\"sub\":\"4711\",\"email\":\"" + dovecot.User() + "\",\"iss\":\"" +
+            DovecotServer::OAuthIssuer() + "\",\"exp\":" + std::to_string(now + 600) + "}";
+        QFile token(m_dir.filePath("token"));
+        QVERIFY(token.open(QIODevice::WriteOnly));
+        token.write(MintHs256Jwt(claims, DovecotServer::OAuthKey()).c_str());
+        token.close();
+
+        const CliRun run = RunCli(QStringList{"scan", "--tsv", "--auth", "xoauth2", "--token-command",
+                                              "cat " + token.fileName()} +
+                                      Account(dovecot),
+                                  m_dir.path(), {});
+        QCOMPARE(run.m_nExit, 0);
+        QCOMPARE(SplitLines(run.m_sOut).size(), size_t(2));
     }
 };
 
