@@ -932,7 +932,10 @@ void CMavixView::SignIn(CAccountDlg& dlg)
     oauth::Provider provider;
     std::string why;
     if (server.empty() || !oauth::LoadProvider(m_settings, server, provider, &why)) {
-        dlg.SetSignInStatus(server.empty() ? QStringLiteral("Enter the server first.") : FromCp1252(why), false);
+        QString text = server.empty() ? QStringLiteral("Enter the server first.") : FromCp1252(why);
+        if (!text.isEmpty())
+            text[0] = text[0].toUpper();
+        dlg.SetSignInStatus(text, false);
         return;
     }
     const auto open = [](const std::string& url) {
