@@ -897,8 +897,10 @@ void CMavixView::UpdateTokenSource()
         tokens.m_sRefresh = PasswordStore(m_settings).LoadToken(m_account.m_sServer, m_account.m_sUser);
     if (tokens.m_sRefresh.empty()) {
         // Nothing to refresh: each log-in says why, without connecting.
-        if (why.empty())
-            why = "nobody has signed in for this account yet: sign in under Manage Account";
+        if (why.empty()) {
+            m_pSession->SetTokenSource(nullptr);  // nobody has signed in yet
+            return;
+        }
         m_pSession->SetTokenSource([why](bool, std::string* psError) {
             if (psError)
                 *psError = why;
