@@ -86,17 +86,17 @@ private slots:
         QVERIFY2(dovecot.Start(&why), why.c_str());
         dovecot.AddMessages(2);
         const long long now = std::time(nullptr);
-        const std::string claims = "{\"sub\":\"4711\",\"email\":\"" + dovecot.User() + "\",\"iss\":\"" +
-            DovecotServer::OAuthIssuer() + "\",\"exp\":" + std::to_string(now + 600) + "}";
+        const std::string claims = "{\"sub\":\"4711\",\"email\":\"" + dovecot.User() + "\",\"iss\":\""
+            + DovecotServer::OAuthIssuer() + "\",\"exp\":" + std::to_string(now + 600) + "}";
         QFile token(m_dir.filePath("token"));
         QVERIFY(token.open(QIODevice::WriteOnly));
         token.write(MintHs256Jwt(claims, DovecotServer::OAuthKey()).c_str());
         token.close();
 
-        const CliRun run = RunCli(QStringList{"scan", "--tsv", "--auth", "xoauth2", "--token-command",
-                                              "cat " + token.fileName()} +
-                                      Account(dovecot),
-                                  m_dir.path(), {});
+        const CliRun run =
+            RunCli(QStringList{"scan", "--tsv", "--auth", "xoauth2", "--token-command", "cat " + token.fileName()}
+                       + Account(dovecot),
+                   m_dir.path(), {});
         QCOMPARE(run.m_nExit, 0);
         QCOMPARE(SplitLines(run.m_sOut).size(), size_t(2));
     }

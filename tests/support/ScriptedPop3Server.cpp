@@ -117,7 +117,8 @@ struct ScriptedPop3Server::Impl {
     Override m_override;
     Shaper m_shaper;
     uint64_t m_nNextSerial = 0;
-    bool m_bPipelining = false;  // CAPA lists PIPELINING
+    bool m_bPipelining = false;                     // CAPA lists PIPELINING
+    std::string m_sSaslMechanism, m_sSaslResponse;  // AcceptSasl's
 
     std::thread m_thread;
     std::vector<std::thread> m_sessionThreads;
@@ -393,6 +394,7 @@ struct ScriptedPop3Server::Impl {
 
         std::string inbox, user;
         bool bAuthorised = false;
+        bool bSaslResponse = false;     // the next line answers "+ "
         std::vector<Message> maildrop;  // the session's view, taken at PASS
         std::vector<bool> deleted;
         for (;;) {
@@ -434,6 +436,19 @@ struct ScriptedPop3Server::Impl {
             } else if (keyword == "CAPA") {
                 normal =
                     std::string("+OK\r\nTOP\r\nUIDL\r\nUSER\r\n") + (m_bPipelining ? "PIPELINING\r\n" : "") + ".\r\n";
+            } else if (bSaslResponse) {
+                bSaslResponse = false;
+                bAuthorised = line == m_sSaslResponse;
+                if (bAuthorised) {
+                    std::lock_guard lock(m_lock);
+                    maildrop = m_aMessages;
+                    deleted.assign(maildrop.size(), false);
+                }
+                normal = bAuthorised ? "+OK Logged in.\r\n" : "-ERR [AUTH] Authentication failed.\r\n";
+            } else if (!bAuthorised && keyword == "AUTH" && !m_sSaslMechanism.empty()
+                       && Upper(arg) == m_sSaslMechanism) {
+                bSaslResponse = true;
+                normal = "+ \r\n";
             } else if (!bAuthorised) {
                 if (keyword == "USER") {
                     user = arg;
@@ -649,6 +664,12 @@ void ScriptedPop3Server::ServeMailbox(std::vector<std::string> messages, std::st
 void ScriptedPop3Server::ListPipelining(bool bPipelining)
 {
     m_pImpl->m_bPipelining = bPipelining;
+}
+
+void ScriptedPop3Server::AcceptSasl(std::string mechanism, std::string response)
+{
+    m_pImpl->m_sSaslMechanism = Upper(mechanism);
+    m_pImpl->m_sSaslResponse = std::move(response);
 }
 
 void ScriptedPop3Server::ShapeReplies(Shaper shaper)

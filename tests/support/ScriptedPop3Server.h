@@ -65,6 +65,9 @@ public:
     // Mailbox mode, before Start(): CAPA (answered in every state) lists
     // PIPELINING (RFC 2449), and the client may send commands ahead.
     void ListPipelining(bool bPipelining);
+    // Mailbox mode, before Start(): "AUTH <mechanism>" is answered "+ " and
+    // logs in when the next line is `response` (RFC 5034), besides USER/PASS.
+    void AcceptSasl(std::string mechanism, std::string response);
     // Mailbox mode, before Start(): how each reply goes out, decided after
     // the override. The shaper may change the reply's bytes in place; the
     // reply is then held back m_nDelayMs and written in segments cut at

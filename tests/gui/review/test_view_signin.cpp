@@ -1,0 +1,103 @@
+// OAuth 2.0 through the window: "Sign in..." in the account dialog runs the
+// browser sign-in, OK keeps the refresh token with the account, and the next
+// scan logs in with XOAUTH2 and an access token refreshed from it.
+
+#include "ScriptedPop3Server.h"
+#include "ViewHarness.h"
+#include "tests/support/FakeAuthServer.h"
+
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPushButton>
+#include <QTcpSocket>
+#include <QtTest>
+
+#include <memory>
+#include <vector>
+
+// Plays the user's browser: fetches the authorization page and takes its
+// redirect to the window's loopback listener.
+class Browser : public QObject {
+    Q_OBJECT
+public:
+    std::vector<std::unique_ptr<QTcpSocket>> m_sockets;
+
+public slots:
+    void Open(const QUrl& url)
+    {
+        QNetworkRequest request(url);
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+        QNetworkReply* reply = m_network.get(request);
+        connect(reply, &QNetworkReply::finished, this, [this, reply] {
+            reply->deleteLater();
+            const QUrl location = reply->header(QNetworkRequest::LocationHeader).toUrl();
+            m_sockets.push_back(std::make_unique<QTcpSocket>());
+            m_sockets.back()->connectToHost(QHostAddress::LocalHost, static_cast<quint16>(location.port()));
+            m_sockets.back()->write("GET " + location.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority)
+                                    + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+        });
+    }
+
+private:
+    QNetworkAccessManager m_network;
+};
+
+class TestViewSignIn : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { RemoveSettingsFile(); }
+    void signInThenScan();
+};
+
+void TestViewSignIn::signInThenScan()
+{
+    FakeAuthServer auth;
+    QVERIFY(auth.Start());
+    Browser browser;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &browser, "Open");
+
+    // The sign-in's access token is used up at once; the scan's is refreshed.
+    const QByteArray response = QByteArray("user=u\x01"
+                                           "auth=Bearer access-2\x01\x01")
+                                    .toBase64();
+    ScriptedPop3Server server;
+    server.ServeMailbox({"Subject: signed in\r\n\r\nbody\r\n"}, "u", "unused");
+    server.AcceptSasl("XOAUTH2", response.toStdString());
+    server.Start();
+
+    ViewHarness h;
+    h.SetAccount(server.Port(), "u", "");
+    h.m_settings.WriteString("Acct", "Authentication", "oauth2");
+    h.m_settings.WriteString("Acct", "OAuthProvider", "custom");
+    h.m_settings.WriteString("OAuth", "CustomAuthorizeUrl", auth.Url("/authorize"));
+    h.m_settings.WriteString("OAuth", "CustomTokenUrl", auth.Url("/token"));
+    h.m_settings.WriteString("OAuth", "CustomScope", "pop");
+    h.m_settings.WriteString("OAuth", "CustomClientId", auth.m_sClientId);
+    QVERIFY(h.Build());
+
+    h.m_fnModal = [&](QDialog& dialog) {
+        dialog.show();
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("signIn")), Qt::LeftButton);
+        auto* status = dialog.findChild<QLabel*>(QStringLiteral("setupStatus"));
+        if (!QTest::qWaitFor([&] { return status->text().startsWith(QStringLiteral("Signed in")); }, 20000))
+            qWarning("sign-in: %s", qPrintable(status->text()));
+        QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        return dialog.result();
+    };
+    h.m_pView->OnManageAccount();
+    QVERIFY2(auth.m_sProblem.empty(), auth.m_sProblem.c_str());
+    QCOMPARE(auth.m_nCodeGrants, 1);
+    QCOMPARE(h.m_settings.ReadString("Acct", "RefreshToken", ""), std::string("refresh-1"));
+
+    h.Click("showStop");
+    QTRY_COMPARE_WITH_TIMEOUT(h.Model().Count(), 1, 20000);
+    QCOMPARE(auth.m_nRefreshes, 1);
+    QVERIFY(server.Received().find("AUTH XOAUTH2\r\n" + response.toStdString() + "\r\n") != std::string::npos);
+    QVERIFY(server.Received().find("PASS") == std::string::npos);
+}
+
+QTEST_MAIN(TestViewSignIn)
+#include "test_view_signin.moc"
