@@ -17,6 +17,7 @@ struct MailSetup {
     std::string m_sProvider;        // the provider's name, for the status line
     std::string m_sNote;            // what the user must do at the provider first; empty when nothing
     std::string m_sHelpUrl;         // the provider's own page about it (https), or empty
+    bool m_bPasswordToo = false;    // with "oauth2": an app password logs in as well
 
     // Writes the server, port, security, user name and method into `account`
     // (the user name as Windows-1252 bytes); the password and fingerprint

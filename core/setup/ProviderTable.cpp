@@ -14,7 +14,7 @@ constexpr const char* kAppPasswordNote = "Create an app password at the provider
 // clang-format off
 constexpr Provider kProviders[] = {
     {"Gmail", "gmail.com googlemail.com", "pop.gmail.com", true, kGmailNote,
-     "https://support.google.com/mail/answer/7104828"},
+     "https://support.google.com/mail/answer/7104828", true},
     {"Outlook.com",
      "outlook.com hotmail.com live.com msn.com passport.com outlook.de outlook.fr outlook.es outlook.it "
      "hotmail.co.uk hotmail.de hotmail.fr hotmail.it hotmail.es live.co.uk live.de live.fr live.it live.nl",
@@ -91,6 +91,7 @@ MailSetup SetupFor(const Provider& provider, std::string_view local, std::string
     setup.m_sProvider = provider.m_sName;
     setup.m_sNote = provider.m_sNote;
     setup.m_sHelpUrl = provider.m_sHelpUrl;
+    setup.m_bPasswordToo = provider.m_bPasswordToo;
     return setup;
 }
 

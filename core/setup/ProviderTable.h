@@ -17,6 +17,8 @@ struct Provider {
     bool m_bOAuth;          // logs in with OAuth 2.0 by default
     const char* m_sNote;
     const char* m_sHelpUrl;
+    // An app password logs in as well as OAuth 2.0 does.
+    bool m_bPasswordToo = false;
 };
 
 // The provider serving `domain` (lower case, as mail_setup::SplitAddress

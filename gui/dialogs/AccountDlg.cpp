@@ -315,10 +315,17 @@ void CAccountDlg::ApplySetup(const MailSetup& setup, const QString& source)
     m_pPort->setText(QString::fromStdString(setup.m_sPort));
     if (!setup.m_sUser.empty())
         m_pUser->setText(QString::fromStdString(setup.m_sUser));
-    m_pAuth->setCurrentIndex(AuthIndexOf(setup.m_sAuth));
+    // Without an OAuth client to sign in with, an app password is the way in
+    // where the provider takes one.
+    const bool bNoClient =
+        setup.m_sAuth == "oauth2" && setup.m_bPasswordToo && m_fnCanSignIn && !m_fnCanSignIn(setup.m_sServer);
+    m_pAuth->setCurrentIndex(AuthIndexOf(bNoClient ? std::string("auto") : setup.m_sAuth));
     const QString provider =
         setup.m_sProvider.empty() ? m_pAddress->text().section('@', -1) : QString::fromStdString(setup.m_sProvider);
-    SetNote(m_pSetupStatus, QStringLiteral("Filled in the settings for %1 from %2.").arg(provider, source));
+    QString status = QStringLiteral("Filled in the settings for %1 from %2.").arg(provider, source);
+    if (bNoClient)
+        status += QStringLiteral(" No OAuth 2.0 client is set up, so enter an app password.");
+    SetNote(m_pSetupStatus, status);
     ShowNotice(setup.m_sNote, setup.m_sHelpUrl);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <string>
 
 #include "core/storage/AccountSettings.h"
@@ -27,6 +28,10 @@ public:
     explicit CAccountDlg(QWidget* parent = nullptr);
 
     AccountSettings m_account;
+    // Whether OAuth 2.0 can sign in for a server (a client ID is set up);
+    // empty: it can. Set Up picks the password where it cannot and the
+    // provider takes an app password too.
+    std::function<bool(const std::string& server)> m_fnCanSignIn;
     // Where the password will be kept; the dialog says so under the field.
     PasswordStore::Home m_nPasswordHome = PasswordStore::kSettingsFile;
 

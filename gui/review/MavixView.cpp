@@ -858,6 +858,10 @@ void CMavixView::EditAccount()
     PasswordStore passwords(m_settings);
     dlg.m_nPasswordHome = passwords.Where();
     connect(&dlg, &CAccountDlg::SignInRequested, this, [this, &dlg] { SignIn(dlg); });
+    dlg.m_fnCanSignIn = [this](const std::string& server) {
+        oauth::Provider provider;
+        return oauth::LoadProvider(m_settings, server, provider, nullptr);
+    };
     const int result = Prompter::RunModal(dlg);
     if (m_pSignIn)
         m_pSignIn->Cancel();  // its answer would find no dialog

@@ -27,22 +27,27 @@ void TestAccountSetup::setUp_data()
     QTest::addColumn<QStringList>("fields");  // server, port, security, user, authentication shown
     QTest::addColumn<QString>("status");      // a part of the status line
     QTest::addColumn<QString>("link");        // the notice's link, empty when none
+    QTest::addColumn<bool>("canSignIn");      // an OAuth client is set up
 
     QTest::newRow("gmail") << "ann@gmail.com"
                            << QStringList{"pop.gmail.com", "995", "TLS (implicit)", "ann@gmail.com", "OAuth 2.0"}
                            << "Gmail"
-                           << "https://support.google.com/mail/answer/7104828";
+                           << "https://support.google.com/mail/answer/7104828" << true;
+    QTest::newRow("gmail, no OAuth client: app password")
+        << "ann@gmail.com" << QStringList{"pop.gmail.com", "995", "TLS (implicit)", "ann@gmail.com", "Automatic"}
+        << "app password"
+        << "https://support.google.com/mail/answer/7104828" << false;
     QTest::newRow("yahoo") << "bob@yahoo.com"
                            << QStringList{"pop.mail.yahoo.com", "995", "TLS (implicit)", "bob@yahoo.com", "Automatic"}
                            << "Yahoo Mail"
-                           << "https://help.yahoo.com/kb/SLN15241.html";
+                           << "https://help.yahoo.com/kb/SLN15241.html" << false;
     QTest::newRow("icloud: nothing filled")
         << "cy@icloud.com" << QStringList{"old.example.org", "110", "None", "old", "Automatic"} << "no POP3"
-        << "https://support.apple.com/102525";
+        << "https://support.apple.com/102525" << false;
     QTest::newRow("not an address") << "cy at icloud"
                                     << QStringList{"old.example.org", "110", "None", "old", "Automatic"}
                                     << "whole address"
-                                    << "";
+                                    << "" << false;
 }
 
 // Typing an address and pressing "Set Up" fills the fields from the provider
@@ -53,8 +58,10 @@ void TestAccountSetup::setUp()
     QFETCH(QStringList, fields);
     QFETCH(QString, status);
     QFETCH(QString, link);
+    QFETCH(bool, canSignIn);
 
     CAccountDlg dlg;
+    dlg.m_fnCanSignIn = [canSignIn](const std::string&) { return canSignIn; };
     dlg.m_account.m_sServer = "old.example.org";
     dlg.m_account.m_sUser = "old";
     dlg.m_account.m_sPort = "110";
