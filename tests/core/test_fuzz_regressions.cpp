@@ -21,11 +21,11 @@ void TestFuzzRegressions::replay_data()
     const QString root = QStringLiteral(MAVIX_FUZZ_REGRESSIONS);
     int count = 0;
     for (const QString& kind : {QStringLiteral("regressions"), QStringLiteral("corpus")}) {
-        for (const QString& target : {QStringLiteral("fuzz_header_row"), QStringLiteral("fuzz_defaults"),
-                                      QStringLiteral("fuzz_ini_import"), QStringLiteral("fuzz_pop3_replies"),
-                                      QStringLiteral("fuzz_pop3_status"), QStringLiteral("fuzz_header_decode"),
-                                      QStringLiteral("fuzz_session"), QStringLiteral("fuzz_autoconfig"),
-                                      QStringLiteral("fuzz_oauth"), QStringLiteral("fuzz_sasl_texts")}) {
+        for (const QString& target :
+             {QStringLiteral("fuzz_header_row"), QStringLiteral("fuzz_defaults"), QStringLiteral("fuzz_ini_import"),
+              QStringLiteral("fuzz_pop3_replies"), QStringLiteral("fuzz_pop3_status"),
+              QStringLiteral("fuzz_header_decode"), QStringLiteral("fuzz_session"), QStringLiteral("fuzz_autoconfig"),
+              QStringLiteral("fuzz_oauth"), QStringLiteral("fuzz_sasl_texts")}) {
             QDirIterator it(root + "/../" + kind + "/" + target, QDir::Files);
             while (it.hasNext()) {
                 const QString path = it.next();
