@@ -11,9 +11,12 @@ constexpr uint64_t kMaxPort = 65535;
 
 }  // namespace
 
-AccountSettings AccountSettings::Load(const SettingsStore& settings, PasswordStore* passwords)
+AccountSettings AccountSettings::Load(const SettingsStore& settings, PasswordStore* passwords,
+                                      const std::string& section)
 {
     AccountSettings account;
+    account.m_sSection = section;
+    const std::string& kSection = section;
     account.m_sPort = settings.ReadString(kSection, settings_keys::kPort, "110");
     account.m_sServer = settings.ReadString(kSection, settings_keys::kServer, "");
     account.m_sUser = settings.ReadString(kSection, settings_keys::kUser, "");
@@ -44,6 +47,11 @@ void AccountSettings::Save(SettingsStore& settings, PasswordStore& passwords, co
         settings.DeleteValue(kSection, settings_keys::kAuthentication);
     else
         settings.WriteString(kSection, settings_keys::kAuthentication, m_sAuth);
+}
+
+std::string AccountSettings::DisplayName() const
+{
+    return m_sName.empty() ? m_sUser + "@" + m_sServer : m_sName;
 }
 
 bool AccountSettings::IsComplete() const

@@ -25,11 +25,26 @@ struct AccountSettings {
     // How the account logs in: a pop3::ParseAuthMethod name; empty or
     // "auto" picks the strongest the server offers.
     std::string m_sAuth = "";
+    // The section this account lives in: "Acct", "Acct2", ... (see
+    // account_list).
+    std::string m_sSection = kSection;
+    // "Name": shown everywhere; empty: DisplayName() gives "user@server".
+    std::string m_sName = "";
+    // "Enabled": "0" leaves the account out of scans and background checks;
+    // stored only when off.
+    bool m_bEnabled = true;
+    // "CheckEvery" in the account's section: minutes between background
+    // checks, 0 off; -1 (absent) follows the preferences' CheckEvery.
+    int m_nCheckEvery = -1;
+
+    // The Name, else "user@server".
+    std::string DisplayName() const;
 
     // The stored account, a missing value giving its default. The password
     // is read only when `passwords` is given; reading it may move it from
     // the file to the keyring.
-    static AccountSettings Load(const SettingsStore& settings, PasswordStore* passwords = nullptr);
+    static AccountSettings Load(const SettingsStore& settings, PasswordStore* passwords = nullptr,
+                                const std::string& section = kSection);
 
     // Stores the account: the password first, where `passwords` puts it (the
     // keyring's entry of `before` is removed when the server or the user

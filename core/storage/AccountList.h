@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/storage/AccountSettings.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class PasswordStore;
+class SettingsStore;
+
+// The accounts, in the order they are shown: the section "Acct" first (the
+// one account every earlier version kept, with its keys unchanged, so an
+// older Mavix still finds it), then "Acct2", "Acct3", ... with the same keys
+// plus "Name" and "Enabled". Reading stops at the first missing section.
+namespace account_list {
+
+// Sections read at most: the file is the user's, but a loop over it is ours.
+inline constexpr int kMaxAccounts = 32;
+
+// "Acct" for index 0, "Acct2" for 1, "Acct3" for 2, ...
+std::string SectionFor(int index);
+
+// Every stored account in order, each with m_sSection set. The first is
+// always there, empty in a new settings file. Passwords and tokens are read
+// only when `passwords` is given.
+std::vector<AccountSettings> Load(const SettingsStore& settings, PasswordStore* passwords = nullptr);
+
+// The account named `name`: its Name, else "user@server"; -1 when none is.
+int Find(const std::vector<AccountSettings>& accounts, std::string_view name);
+
+// Appends `account` as the next section (its m_sSection is set); false when
+// there are kMaxAccounts already or the file could not be written.
+bool Add(SettingsStore& settings, PasswordStore& passwords, AccountSettings& account);
+
+// Removes the account at `index` with its keyring password and token, its
+// remembered choices and its header cache; the sections after it move up one
+// (the second becomes "Acct" when the first is removed), in one write.
+bool Remove(SettingsStore& settings, PasswordStore& passwords, int index);
+
+// Moves the account at `from` to `to`, the others keeping their order, by
+// rewriting the account sections in one write.
+bool Move(SettingsStore& settings, int from, int to);
+
+}  // namespace account_list
