@@ -25,11 +25,10 @@ struct BenchOutcome {
     long m_nPeakKiB = 0;
 };
 
-// Runs argv in workDir with stdout to /dev/null, stderr to stderr.txt there
-// and the given extra environment; the wall time, the child's CPU time and
-// its own peak resident set (wait4).
-inline BenchOutcome RunTimed(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
-                             const std::string& workDir)
+// Starts argv in workDir with stdout to /dev/null, stderr to stderr.txt
+// there and the given extra environment; -1 when it could not be started.
+inline pid_t SpawnIn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
+                     const std::string& workDir)
 {
     std::vector<std::string> envStrings;
     for (char** e = environ; *e; ++e)
@@ -51,20 +50,26 @@ inline BenchOutcome RunTimed(const std::vector<std::string>& args, const std::ve
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const std::string cwd = std::filesystem::current_path().string();
     std::filesystem::current_path(workDir);
-
-    BenchOutcome out;
-    const auto start = std::chrono::steady_clock::now();
     pid_t pid = -1;
     const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     std::filesystem::current_path(cwd);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
         std::fprintf(stderr, "cannot start %s\n", argv[0]);
-        return out;
+        return -1;
     }
+    return pid;
+}
+
+// Waits for a child SpawnIn started at `start`: the wall time since, the
+// child's CPU time and its own peak resident set (wait4).
+inline BenchOutcome WaitForChild(pid_t pid, std::chrono::steady_clock::time_point start, const std::string& name,
+                                 const std::string& workDir)
+{
+    BenchOutcome out;
     int status = 0;
     rusage usage{};
-    if (::wait4(pid, &status, 0, &usage) != pid)
+    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid)
         return out;
     out.m_dSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     out.m_nPeakKiB = usage.ru_maxrss;
@@ -72,8 +77,17 @@ inline BenchOutcome RunTimed(const std::vector<std::string>& args, const std::ve
         usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     out.m_bOk = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     if (!out.m_bOk)
-        std::fprintf(stderr, "%s ended with status %d (its stderr: %s/stderr.txt)\n", argv[0], status, workDir.c_str());
+        std::fprintf(stderr, "%s ended with status %d (its stderr: %s/stderr.txt)\n", name.c_str(), status,
+                     workDir.c_str());
     return out;
+}
+
+// Runs argv in workDir (see SpawnIn) and waits for it (see WaitForChild).
+inline BenchOutcome RunTimed(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
+                             const std::string& workDir)
+{
+    const auto start = std::chrono::steady_clock::now();
+    return WaitForChild(SpawnIn(args, extraEnv, workDir), start, args[0], workDir);
 }
 
 inline double Median(std::vector<double> values)

@@ -55,6 +55,8 @@ std::string ApplyFlag(CliOptions& options, const std::string& word)
         options.m_bRaw = true;
     else if (word == "--tsv")
         options.m_bTsv = true;
+    else if (word == "--all-accounts")
+        options.m_bAllAccounts = true;
     else
         return Select(options, word == "--all" ? CliOptions::kSelectAll : CliOptions::kSelectSuspects, word);
     return {};
@@ -91,6 +93,10 @@ std::string ApplyValue(CliOptions& options, const std::string& word, const std::
             return "--auth wants auto, user, apop, plain, login, cram-md5, scram-sha-1, scram-sha-256, xoauth2 or "
                    "oauthbearer";
         options.m_sAuth = pop3::AuthMethodName(method);
+    } else if (word == "--account") {
+        if (text.empty())
+            return "--account needs an account's name";
+        options.m_sAccount = text;
     } else if (word == "--token-command") {
         if (text.empty())
             return "--token-command needs a command";
@@ -112,6 +118,35 @@ bool IsOneOf(const std::string& word, std::initializer_list<const char*> words)
     return false;
 }
 
+// What is wrong with `word` after a command that takes few options; empty
+// when the command takes it (or every option of a scan).
+std::string CommandRefuses(CliOptions::Command command, const std::string& word)
+{
+    if (command == CliOptions::kLog && word != "--tsv" && word != "--account")
+        return "log takes only --tsv and --account";
+    if (command == CliOptions::kAccounts && word != "--tsv")
+        return "accounts takes only --tsv";
+    if (command == CliOptions::kAuthorize && word != "--server" && word != "--user" && word != "--account")
+        return "authorize takes only --server, --user and --account";
+    return {};
+}
+
+// --all-accounts runs each account as the settings have it.
+std::string CheckAllAccounts(const CliOptions& options)
+{
+    if (!options.m_bAllAccounts)
+        return {};
+    if (options.m_sAccount)
+        return "give only one of --account and --all-accounts";
+    if (options.m_sServer || options.m_sPort || options.m_sUser || options.m_sSecurity || options.m_sTlsFingerprint
+        || options.m_sAuth || options.m_sTokenCommand)
+        return "--server, --port, --user, --security, --tls-fingerprint, --auth and --token-command apply to one "
+               "account: not with --all-accounts";
+    if (options.m_nSelection == CliOptions::kSelectRows)
+        return "--rows names the messages of one account: not with --all-accounts";
+    return {};
+}
+
 // The options after the command, one word (or word and value) at a time.
 // Empty when all were applied, else what is wrong with the first bad one.
 std::string ApplyOptions(int argc, const char* const* argv, CliOptions& options)
@@ -124,15 +159,13 @@ std::string ApplyOptions(int argc, const char* const* argv, CliOptions& options)
             word.resize(eq);
         }
         std::string why;
-        if (options.m_nCommand == CliOptions::kLog && word != "--tsv") {
-            why = "log takes only --tsv";
-        } else if (options.m_nCommand == CliOptions::kAuthorize && word != "--server" && word != "--user") {
-            why = "authorize takes only --server and --user";
-        } else if (IsOneOf(word, {"--raw", "--tsv", "--suspects", "--all"})) {
+        if (std::string wrong = CommandRefuses(options.m_nCommand, word); !wrong.empty()) {
+            why = wrong;
+        } else if (IsOneOf(word, {"--raw", "--tsv", "--suspects", "--all", "--all-accounts"})) {
             why = inlineValue ? word + " takes no value" : ApplyFlag(options, word);
         } else if (IsOneOf(word,
                            {"--rows", "--server", "--port", "--user", "--security", "--tls-fingerprint", "--auth",
-                            "--token-command"})) {
+                            "--token-command", "--account"})) {
             if (!inlineValue && i + 1 >= argc)
                 return word + " needs a value";
             why = ApplyValue(options, word, inlineValue ? *inlineValue : std::string(argv[++i]));
@@ -151,13 +184,16 @@ std::string ApplyOptions(int argc, const char* const* argv, CliOptions& options)
 }
 
 // The text of --help.
-constexpr const char kHelpText[] = R"(Usage: mavix-cli scan [--tsv] [--raw] [ACCOUNT OPTIONS]
-       mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [ACCOUNT OPTIONS]
-       mavix-cli log [--tsv]
-       mavix-cli authorize [--server HOST] [--user NAME]
+constexpr const char kHelpText[] =
+    R"(Usage: mavix-cli scan [--tsv] [--raw] [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
+       mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw]
+                       [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
+       mavix-cli log [--tsv] [--account NAME]
+       mavix-cli accounts [--tsv]
+       mavix-cli authorize [--account NAME] [--server HOST] [--user NAME]
        mavix-cli --help
 
-Screens the POP3 mailbox of the stored Mavix account without downloading any
+Screens the POP3 mailbox of a stored Mavix account without downloading any
 mail: logs in, fetches only the header block of every waiting message
 (TOP n 0) and prints one row per message as it arrives. Rows whose Subject,
 size or sender match the stored filter lists are marked as suspects, with
@@ -179,6 +215,11 @@ Commands:
               --tsv output; a message with a kept copy adds a state field
               (empty for a deletion) and the copy's path. The journal is
               $XDG_STATE_HOME/Mavix/deleted.log (~/.local/state/Mavix).
+  accounts    List the stored accounts in their order, one per line: name,
+              user@server:port, security (none, stls, tls), log-in method,
+              and "disabled" for an account left out of --all-accounts.
+              With --tsv: the same fields tab-separated, escaped as the
+              scan's, the last one 1 (enabled) or 0.
   authorize   Sign in to the account's OAuth 2.0 provider (Google,
               Microsoft, or the custom one of the settings' [OAuth] section)
               in a browser: prints the address to open, waits up to 5
@@ -186,6 +227,18 @@ Commands:
               127.0.0.1, then stores the refresh token in the keyring (else
               in the settings file) and says where. The OAuth client ID is
               taken from the settings' [OAuth] section.
+
+Accounts:
+  --account NAME      the account to scan, purge, authorize or show the log
+                      of: its name, or user@server. Without it, the first
+                      account. An unknown name is a usage error.
+  --all-accounts      scan or purge every enabled account, one after
+                      another. Each --tsv line then begins with the
+                      account's name as an extra field (the other fields
+                      keep their places); the table gets a heading per
+                      account. Each account uses its stored password
+                      (MAVIX_PASSWORD is not used); --rows and the account
+                      options below are for one account and not taken.
 
 Selection (purge only, exactly one):
   --suspects          the suspect rows, as Mavix pre-checks them
@@ -217,7 +270,7 @@ Output:
               UTF-8 header bytes; else Windows-1252).
   The scan's status text and every error go to standard error.
 
-Account (for this run only; nothing is saved):
+Account (for this run only, on the chosen account; nothing is saved):
   --server HOST       POP3 server name or address
   --port PORT         TCP port (the stored one, else 110)
   --user NAME         mailbox user name
@@ -290,6 +343,9 @@ Exit status:
   3    the purge stopped on a Subject mismatch
   130  interrupted by Ctrl-C
   143  ended by SIGTERM
+With --all-accounts, the worst of the accounts' statuses, from best to
+worst: 0, 3, 1; Ctrl-C or SIGTERM stops at the account it interrupts and
+gives 130 or 143.
 )";
 
 }  // namespace
@@ -306,7 +362,7 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std
     std::string why;
     const std::string command = argc < 2 ? std::string() : argv[1];
     if (argc < 2)
-        why = "no command given (scan, purge, log or authorize)";
+        why = "no command given (scan, purge, log, accounts or authorize)";
     else if (command == "scan")
         options.m_nCommand = CliOptions::kScan;
     else if (command == "purge")
@@ -315,10 +371,14 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std
         options.m_nCommand = CliOptions::kLog;
     else if (command == "authorize")
         options.m_nCommand = CliOptions::kAuthorize;
+    else if (command == "accounts")
+        options.m_nCommand = CliOptions::kAccounts;
     else
-        why = "unknown command '" + command + "' (scan, purge, log or authorize)";
+        why = "unknown command '" + command + "' (scan, purge, log, accounts or authorize)";
     if (why.empty())
         why = ApplyOptions(argc, argv, options);
+    if (why.empty())
+        why = CheckAllAccounts(options);
     if (why.empty() && options.m_nCommand == CliOptions::kPurge && options.m_nSelection == CliOptions::kSelectNone)
         why = "purge needs one of --suspects, --all or --rows N[,N...]";
     if (why.empty())

@@ -6,7 +6,7 @@
 
 // The command line of mavix-cli, parsed. Texts are as typed (UTF-8).
 struct CliOptions {
-    enum Command { kNone, kScan, kPurge, kLog, kAuthorize };
+    enum Command { kNone, kScan, kPurge, kLog, kAuthorize, kAccounts };
     enum Selection { kSelectNone, kSelectSuspects, kSelectAll, kSelectRows };
 
     Command m_nCommand = kNone;
@@ -21,6 +21,10 @@ struct CliOptions {
     std::optional<std::string> m_sSecurity, m_sTlsFingerprint;
     // --auth as pop3::AuthMethodName writes it; --token-command as typed.
     std::optional<std::string> m_sAuth, m_sTokenCommand;
+    // --account: the account's Name or user@server, as typed.
+    std::optional<std::string> m_sAccount;
+    // --all-accounts: scan or purge every enabled account, one after another.
+    bool m_bAllAccounts = false;
 };
 
 // False on a usage error, with *psError saying what is wrong. --help

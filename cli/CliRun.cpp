@@ -48,6 +48,22 @@ void CCliRun::Start(const Account& account, const FilterLists& lists, Quarantine
     m_session.StartScan(account, lists, keeping, false);
 }
 
+void CCliRun::Print(const std::string& text)
+{
+    if (m_sLinePrefix.empty()) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return;
+    }
+    std::string lines;
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size() - 1) + 1;
+        lines += m_sLinePrefix;
+        lines.append(text, start, end - start);
+        start = end;
+    }
+    std::fwrite(lines.data(), 1, lines.size(), stdout);
+}
+
 int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals, QuarantineOptions quarantine,
                  std::chrono::seconds wait)
 {

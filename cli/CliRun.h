@@ -33,6 +33,9 @@ public:
 
     int Run(const Account& account, const FilterLists& lists, int hSignals, QuarantineOptions quarantine,
             std::chrono::seconds wait);
+    // With --all-accounts and --tsv: the account's name field (escaped, with
+    // its tab) that begins every line this run prints; before Run.
+    void SetLinePrefix(std::string prefix) { m_sLinePrefix = std::move(prefix); }
     // Where the OAuth log-ins take their access tokens; before Run.
     void SetTokenSource(pop3::TokenSource tokens) { m_session.SetTokenSource(std::move(tokens)); }
 
@@ -56,7 +59,7 @@ private:
     void PrintMismatch(const PurgeProgress& progress);
     void PrintDeleted(const PurgeResult& result);
     void ReportPurge(const PurgeFinished& done);
-    void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+    void Print(const std::string& text);
 
     const CliOptions& m_options;
     CCliListener m_listener;
@@ -70,4 +73,5 @@ private:
     bool m_bMismatch = false;
     std::vector<int> m_aDeleted;  // marked deleted; printed once QUIT has committed them
     std::unique_ptr<CTableLayout> m_pTable;
+    std::string m_sLinePrefix;
 };

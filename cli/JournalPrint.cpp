@@ -27,9 +27,12 @@ std::string Size(std::int64_t bytes)
 
 }  // namespace
 
-int PrintJournal(const DeletionJournal& journal, const QuarantineMaildir& copies, bool bTsv, std::FILE* out)
+int PrintJournal(const DeletionJournal& journal, const QuarantineMaildir& copies, bool bTsv, std::FILE* out,
+                 const std::string& account)
 {
-    const std::vector<JournalEntry> entries = journal.Read();
+    std::vector<JournalEntry> entries = journal.Read();
+    if (!account.empty())
+        std::erase_if(entries, [&](const JournalEntry& entry) { return entry.m_sAccount != account; });
     const std::map<std::string, std::string> kept =
         entries.empty() ? std::map<std::string, std::string>() : copies.Copies();
     std::string text;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 class DeletionJournal;
 class QuarantineMaildir;
@@ -12,5 +13,7 @@ class QuarantineMaildir;
 // journal keeps them; a line whose message has a kept copy adds the state
 // field (empty for a deletion) and the copy's path, which the journal's
 // parser reads and ignores. Returns the exit status: 0, or 1 when the
-// output could not be written.
-int PrintJournal(const DeletionJournal& journal, const QuarantineMaildir& copies, bool bTsv, std::FILE* out);
+// output could not be written. A non-empty `account` (as
+// DeletionJournal::AccountName gives it) shows only that account's entries.
+int PrintJournal(const DeletionJournal& journal, const QuarantineMaildir& copies, bool bTsv, std::FILE* out,
+                 const std::string& account = {});

@@ -11,6 +11,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <string>
@@ -28,6 +29,7 @@
 #include "core/storage/DeletionJournal.h"
 #include "core/storage/QuarantineMaildir.h"
 #include "core/session/ScreeningEngine.h"
+#include "core/storage/AccountList.h"
 #include "core/storage/AccountSettings.h"
 #include "core/storage/PasswordStore.h"
 #include "core/storage/Preferences.h"
@@ -53,9 +55,8 @@ std::string FromUtf8(const std::string& utf8)
 
 // The stored account, with what the command line gives in its place; the
 // password is read later.
-AccountSettings AccountFor(const CliOptions& options, const SettingsStore& settings)
+AccountSettings AccountFor(const CliOptions& options, AccountSettings account)
 {
-    AccountSettings account = AccountSettings::Load(settings);
     if (options.m_sServer)
         account.m_sServer = FromUtf8(*options.m_sServer);
     if (options.m_sUser)
@@ -77,8 +78,74 @@ AccountSettings AccountFor(const CliOptions& options, const SettingsStore& setti
     return account;
 }
 
+// The accounts the command runs on, in order: with --all-accounts every
+// enabled one, else the one --account names, else the first. Nothing, with
+// the user told, when --account names none.
+std::optional<std::vector<AccountSettings>> ChosenAccounts(const CliOptions& options, const SettingsStore& settings)
+{
+    std::vector<AccountSettings> accounts = account_list::Load(settings);
+    if (options.m_bAllAccounts) {
+        std::erase_if(accounts, [](const AccountSettings& account) { return !account.m_bEnabled; });
+        return accounts;
+    }
+    int index = 0;
+    if (options.m_sAccount) {
+        index = account_list::Find(accounts, FromUtf8(*options.m_sAccount));
+        if (index < 0) {
+            CliError("no account is named '" + TsvText(*options.m_sAccount) + "' (see 'mavix-cli accounts')");
+            return std::nullopt;
+        }
+    }
+    return std::vector<AccountSettings>{accounts[static_cast<size_t>(index)]};
+}
+
+// mavix-cli accounts: one line per stored account.
+int PrintAccounts(const std::vector<AccountSettings>& accounts, bool bTsv)
+{
+    std::string text;
+    for (const AccountSettings& account : accounts) {
+        if (account.m_sServer.empty() && account.m_sUser.empty() && accounts.size() == 1)
+            break;  // none set up yet
+        const char* security[] = {"none", "stls", "tls"};
+        pop3::AuthMethod method = pop3::AuthMethod::kAutomatic;
+        const std::string auth =
+            pop3::ParseAuthMethod(account.m_sAuth, method) ? pop3::AuthMethodName(method) : account.m_sAuth;
+        const std::vector<std::string> fields = {account.DisplayName(),
+                                                 account.m_sUser + "@" + account.m_sServer + ":" + account.m_sPort,
+                                                 security[AccountSettings::SecurityOf(account.m_sSecurity)], auth};
+        for (const std::string& field : fields)
+            text += (bTsv ? TsvField(field) + "\t" : Printable(field) + "  ");
+        if (bTsv)
+            text += account.m_bEnabled ? "1\n" : "0\n";
+        else
+            text.replace(text.size() - 2, 2, account.m_bEnabled ? "\n" : "  disabled\n");
+    }
+    if (text.empty() && !bTsv)
+        std::fprintf(stderr, "No account is set up yet.\n");
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitOk : kExitFailed;
+}
+
+// mavix-cli log and mavix-cli accounts: they read the settings (never
+// creating the file) and the journal.
+int RunListing(const CliOptions& options)
+{
+    const SettingsStore settings;
+    if (options.m_nCommand == CliOptions::kAccounts)
+        return PrintAccounts(account_list::Load(settings), options.m_bTsv);
+    std::string account;
+    if (options.m_sAccount) {
+        const std::optional<std::vector<AccountSettings>> chosen = ChosenAccounts(options, settings);
+        if (!chosen)
+            return kExitUsage;
+        account = DeletionJournal::AccountName(chosen->front().m_sServer, chosen->front().m_sUser);
+    }
+    return PrintJournal(DeletionJournal(), QuarantineMaildir(), options.m_bTsv, stdout, account);
+}
+
 // The command line, and what it asks for that needs no account: a usage
-// error, --help, or the log. Empty: a scan or a purge follows.
+// error, --help, the log or the list of accounts. Empty: a scan, a purge or
+// a sign-in follows.
 std::optional<int> RunWithoutAccount(int argc, char** argv, CliOptions& options)
 {
     std::string why;
@@ -91,8 +158,8 @@ std::optional<int> RunWithoutAccount(int argc, char** argv, CliOptions& options)
         std::fputs(CliHelpText().c_str(), stdout);
         return kExitOk;
     }
-    if (options.m_nCommand == CliOptions::kLog)
-        return PrintJournal(DeletionJournal(), QuarantineMaildir(), options.m_bTsv, stdout);
+    if (options.m_nCommand == CliOptions::kLog || options.m_nCommand == CliOptions::kAccounts)
+        return RunListing(options);
     return std::nullopt;
 }
 
@@ -145,7 +212,7 @@ int RunAuthorize(const AccountSettings& account, SettingsStore& settings)
     }
     oauth::Provider provider;
     std::string why;
-    if (!oauth::LoadProvider(settings, account.m_sServer, provider, &why)) {
+    if (!oauth::LoadProvider(settings, account.m_sServer, provider, &why, account.m_sSection)) {
         CliError(why);
         return kExitFailed;
     }
@@ -162,7 +229,7 @@ int RunAuthorize(const AccountSettings& account, SettingsStore& settings)
     }
     PasswordStore passwords(settings);
     const PasswordStore::Home home =
-        passwords.SaveToken(account.m_sServer, account.m_sUser, result.m_tokens.m_sRefresh);
+        passwords.SaveToken(account.m_sServer, account.m_sUser, result.m_tokens.m_sRefresh, account.m_sSection);
     result.m_tokens.Wipe();
     if (home == PasswordStore::kSettingsFile && !settings.Problem().empty()) {
         CliError("cannot store the refresh token: " + settings.Problem());
@@ -193,12 +260,12 @@ bool MakeTokenSource(const CliOptions& options, const AccountSettings& account, 
     }
     oauth::Provider provider;
     std::string why;
-    if (!oauth::LoadProvider(settings, account.m_sServer, provider, &why)) {
+    if (!oauth::LoadProvider(settings, account.m_sServer, provider, &why, account.m_sSection)) {
         CliError(why);
         return false;
     }
     oauth::Tokens stored;
-    stored.m_sRefresh = PasswordStore(settings).LoadToken(account.m_sServer, account.m_sUser);
+    stored.m_sRefresh = PasswordStore(settings).LoadToken(account.m_sServer, account.m_sUser, account.m_sSection);
     if (stored.m_sRefresh.empty()) {
         CliError("no OAuth sign-in is stored for this account: run 'mavix-cli authorize' first");
         return false;
@@ -214,19 +281,21 @@ void SaveRotatedToken(RotatedToken& rotated, const AccountSettings& account, Set
 {
     std::lock_guard lock(rotated.m_mutex);
     if (!rotated.m_sToken.empty())
-        PasswordStore(settings).SaveToken(account.m_sServer, account.m_sUser, rotated.m_sToken);
+        PasswordStore(settings).SaveToken(account.m_sServer, account.m_sUser, rotated.m_sToken, account.m_sSection);
     platform::SecureWipe(rotated.m_sToken);
 }
 
 // The scan, or the scan and its purge; the exit status.
-int RunScreening(const CliOptions& options, const Account& account, const Filters& filters, SettingsStore& settings,
-                 int hSignals, pop3::TokenSource tokens)
+int RunScreening(const CliOptions& options, const AccountSettings& account, const Filters& filters,
+                 SettingsStore& settings, int hSignals, pop3::TokenSource tokens)
 {
     // Copies of what the purge deletes, when the preferences ask for them.
     const Preferences prefs = Preferences::Load(settings);
     int status = kExitFailed;
     {
         CCliRun run(options);
+        if (options.m_bAllAccounts && options.m_bTsv)
+            run.SetLinePrefix(TsvField(account.DisplayName()) + "\t");
         if (tokens)
             run.SetTokenSource(std::move(tokens));
         status = run.Run(account, filters.m_filters, hSignals, QuarantineOptions{prefs.KeepCopyBytes(), {}},
@@ -235,6 +304,98 @@ int RunScreening(const CliOptions& options, const Account& account, const Filter
     if (prefs.KeepCopyBytes() > 0 && options.m_nCommand == CliOptions::kPurge)
         QuarantineMaildir().Prune(prefs.KeepCopyDaysAtLeastOne());
     return status;
+}
+
+// What every account's run shares, made when the first is ready to start:
+// the filter lists and the signals' descriptor.
+struct RunShared {
+    std::unique_ptr<Filters> m_pFilters;
+    int m_hSignals = -1;
+    ~RunShared()
+    {
+        if (m_hSignals >= 0)
+            ::close(m_hSignals);
+    }
+};
+
+bool PrepareShared(RunShared& shared, SettingsStore& settings)
+{
+    if (shared.m_pFilters)
+        return true;
+    shared.m_pFilters = std::make_unique<Filters>();
+    LoadLists(*shared.m_pFilters, settings);
+    shared.m_hSignals = WatchSignals();
+    if (shared.m_hSignals < 0)
+        CliError("cannot watch for Ctrl-C");
+    return shared.m_hSignals >= 0;
+}
+
+// One account's scan or purge: its password or access tokens, the run;
+// the exit status.
+int ScreenAccount(const CliOptions& options, AccountSettings account, SettingsStore& settings, RunShared& shared)
+{
+    // One password for one account: --all-accounts takes each one's own.
+    const char* password = options.m_bAllAccounts ? nullptr : std::getenv("MAVIX_PASSWORD");
+    if (password)
+        account.m_sPass = FromUtf8(password);
+    else if (!UsesToken(account))
+        account.m_sPass = PasswordStore(settings).Load(account.m_sServer, account.m_sUser, account.m_sSection);
+    const auto wipe = [&account] { platform::SecureWipe(account.m_sPass); };
+    pop3::TokenSource tokens;
+    auto rotated = std::make_shared<RotatedToken>();
+    if (!AccountComplete(account)
+        || ((UsesToken(account) || options.m_sTokenCommand)
+            && !MakeTokenSource(options, account, settings, rotated, tokens))
+        || !PrepareShared(shared, settings)) {
+        wipe();
+        return kExitFailed;
+    }
+    const int status =
+        RunScreening(options, account, *shared.m_pFilters, settings, shared.m_hSignals, std::move(tokens));
+    SaveRotatedToken(*rotated, account, settings);
+    wipe();
+    return status;
+}
+
+// How bad an exit status is, for --all-accounts: a mismatch stopped a
+// purge safely, a failure left something undone, a signal stopped it all.
+int Severity(int status)
+{
+    switch (status) {
+    case kExitOk:
+        return 0;
+    case kExitMismatch:
+        return 1;
+    case kExitInterrupted:
+    case kExitTerminated:
+        return 3;
+    default:
+        return 2;
+    }
+}
+
+// Each chosen account's scan or purge in turn; the worst exit status.
+int RunAccounts(const CliOptions& options, const std::vector<AccountSettings>& accounts, SettingsStore& settings)
+{
+    RunShared shared;
+    int worst = kExitOk;
+    for (const AccountSettings& stored : accounts) {
+        const AccountSettings account = AccountFor(options, stored);
+        if (options.m_bAllAccounts) {
+            const std::string heading = "== " + Printable(account.DisplayName()) + " ("
+                + Printable(account.m_sUser + "@" + account.m_sServer + ":" + account.m_sPort) + ") ==\n";
+            std::fflush(stdout);
+            std::fputs(heading.c_str(), options.m_bTsv ? stderr : stdout);
+        }
+        const int status = ScreenAccount(options, account, settings, shared);
+        if (options.m_bAllAccounts && status != kExitOk)
+            CliError("account " + Printable(account.DisplayName()) + ": exit status " + std::to_string(status));
+        if (Severity(status) > Severity(worst))
+            worst = status;
+        if (Severity(status) == 3)
+            break;
+    }
+    return worst;
 }
 
 }  // namespace
@@ -257,34 +418,18 @@ int main(int argc, char** argv)
     if (!settings.Problem().empty())
         CliError(settings.Problem());
 
-    AccountSettings account = AccountFor(options, settings);
+    const std::optional<std::vector<AccountSettings>> accounts = ChosenAccounts(options, settings);
+    if (!accounts)
+        return kExitUsage;
+    if (accounts->empty()) {
+        CliError("no account is enabled");
+        return kExitFailed;
+    }
     // The keyring's answer arrives through an event loop. Qt takes the
     // user's locale; the rest of this program keeps to the C locale.
     QCoreApplication app(argc, argv);
     std::setlocale(LC_ALL, "C");
     if (options.m_nCommand == CliOptions::kAuthorize)
-        return RunAuthorize(account, settings);
-    if (const char* password = std::getenv("MAVIX_PASSWORD"))
-        account.m_sPass = FromUtf8(password);
-    else if (!UsesToken(account))
-        account.m_sPass = PasswordStore(settings).Load(account.m_sServer, account.m_sUser);
-
-    if (!AccountComplete(account))
-        return kExitFailed;
-    pop3::TokenSource tokens;
-    auto rotated = std::make_shared<RotatedToken>();
-    if ((UsesToken(account) || options.m_sTokenCommand)
-        && !MakeTokenSource(options, account, settings, rotated, tokens))
-        return kExitFailed;
-    Filters filters;
-    LoadLists(filters, settings);
-    const int hSignals = WatchSignals();
-    if (hSignals < 0) {
-        CliError("cannot watch for Ctrl-C");
-        return kExitFailed;
-    }
-    const int status = RunScreening(options, account, filters, settings, hSignals, std::move(tokens));
-    ::close(hSignals);
-    SaveRotatedToken(*rotated, account, settings);
-    return status;
+        return RunAuthorize(AccountFor(options, accounts->front()), settings);
+    return RunAccounts(options, *accounts, settings);
 }

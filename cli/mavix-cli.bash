@@ -22,22 +22,28 @@ _mavix_cli()
             COMPREPLY=($(compgen -c -- "$cur"))
             return
             ;;
+        --account)
+            local IFS=$'\n'
+            COMPREPLY=($(compgen -W "$(mavix-cli accounts --tsv 2>/dev/null | cut -f1)" -- "$cur"))
+            return
+            ;;
         --port | --user | --rows | --tls-fingerprint)
             return
             ;;
     esac
 
     if [[ $cword -eq 1 ]]; then
-        COMPREPLY=($(compgen -W 'scan purge log authorize --help' -- "$cur"))
+        COMPREPLY=($(compgen -W 'scan purge log accounts authorize --help' -- "$cur"))
         return
     fi
 
-    local account='--server --port --user --security --tls-fingerprint --auth --token-command'
+    local account='--account --all-accounts --server --port --user --security --tls-fingerprint --auth --token-command'
     case ${words[1]} in
-        scan) COMPREPLY=($(compgen -W "--tsv $account --help" -- "$cur")) ;;
-        purge) COMPREPLY=($(compgen -W "--suspects --all --rows --tsv $account --help" -- "$cur")) ;;
-        log) COMPREPLY=($(compgen -W '--tsv --help' -- "$cur")) ;;
-        authorize) COMPREPLY=($(compgen -W '--server --user --help' -- "$cur")) ;;
+        scan) COMPREPLY=($(compgen -W "--tsv --raw $account --help" -- "$cur")) ;;
+        purge) COMPREPLY=($(compgen -W "--suspects --all --rows --tsv --raw $account --help" -- "$cur")) ;;
+        log) COMPREPLY=($(compgen -W '--tsv --account --help' -- "$cur")) ;;
+        accounts) COMPREPLY=($(compgen -W '--tsv --help' -- "$cur")) ;;
+        authorize) COMPREPLY=($(compgen -W '--account --server --user --help' -- "$cur")) ;;
     esac
 } &&
     complete -F _mavix_cli mavix-cli

@@ -15,6 +15,12 @@
 //   bench_cli rss   [messages...]           mavix-cli's peak memory and its
 //                                           growth per message
 //                                           (default 10000 100000)
+//   bench_cli accounts [rounds] [messages]  5 mailboxes of one Dovecot
+//                                           scanned at once, one mavix-cli
+//                                           session each, vs the pipelined
+//                                           Python client scanning them one
+//                                           after another (default 10000 per
+//                                           mailbox, or $BENCH_ACCOUNT_MESSAGES)
 
 #include <unistd.h>
 
@@ -25,6 +31,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/BenchRun.h"
@@ -159,14 +166,15 @@ struct Bench {
         return args;
     }
 
-    std::vector<std::string> Python(const char* script, const std::string& extra = "") const
+    std::vector<std::string> Python(const char* script, const std::string& extra = "",
+                                    const std::string& user = {}) const
     {
         std::vector<std::string> args = {"/usr/bin/python3",
                                          "-c",
                                          script,
                                          "127.0.0.1",
                                          std::to_string(m_dovecot.Port()),
-                                         m_dovecot.User(),
+                                         user.empty() ? m_dovecot.User() : user,
                                          m_dovecot.Password(),
                                          std::to_string(m_nMessages)};
         if (!extra.empty())
@@ -231,6 +239,99 @@ double MedianRatio(const std::vector<Client>& clients, size_t other)
     return Median(ratios);
 }
 
+// The mailboxes of the accounts bench: Dovecot's users beside its own, with
+// its password.
+constexpr int kBenchAccounts = 5;
+std::string BoxName(int index)
+{
+    return "box" + std::to_string(index + 1);
+}
+
+// Fills every box to `count` and lets Dovecot index them (one untimed
+// pipelined pass each).
+bool FillBoxes(Bench& bench, int count)
+{
+    std::printf("filling %d mailboxes to %d messages...\n", kBenchAccounts, count);
+    std::fflush(stdout);
+    bench.m_nMessages = count;
+    for (int i = 0; i < kBenchAccounts; ++i) {
+        bench.m_dovecot.AddMessages(count, 500, BoxName(i));
+        if (!RunTimed(bench.Python(kPythonPipelined, "", BoxName(i)), {}, bench.m_scratch.string()).m_bOk)
+            return false;
+    }
+    return true;
+}
+
+// Every box's mavix-cli scan started at once, each in its own folder (the
+// header dump is written to the current one); the time until the last ends.
+bool ScanAtOnce(Bench& bench, Client& client)
+{
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<std::pair<pid_t, std::string>> children;
+    for (int i = 0; i < kBenchAccounts; ++i) {
+        std::vector<std::string> args = bench.Cli("scan", bench.m_dovecot.Port());
+        args.back() = BoxName(i);
+        const std::string dir = (bench.m_scratch / BoxName(i)).string();
+        std::filesystem::create_directories(dir);
+        children.emplace_back(SpawnIn(args, bench.m_aEnv, dir), dir);
+    }
+    bool ok = true;
+    double cpu = 0;
+    long peak = 0;
+    for (const auto& [pid, dir] : children) {
+        const BenchOutcome out = WaitForChild(pid, start, "mavix-cli", dir);
+        ok = ok && out.m_bOk;
+        cpu += out.m_dCpuSeconds;
+        peak = std::max(peak, out.m_nPeakKiB);
+    }
+    client.m_aSeconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    client.m_aCpu.push_back(cpu);
+    client.m_aPeakKiB.push_back(peak);
+    return ok;
+}
+
+// The pipelined client on every box, one after another.
+bool ScanInTurn(Bench& bench, Client& client)
+{
+    double seconds = 0, cpu = 0;
+    long peak = 0;
+    for (int i = 0; i < kBenchAccounts; ++i) {
+        const BenchOutcome out = RunTimed(bench.Python(kPythonPipelined, "", BoxName(i)), {}, bench.m_scratch.string());
+        if (!out.m_bOk)
+            return false;
+        seconds += out.m_dSeconds;
+        cpu += out.m_dCpuSeconds;
+        peak = std::max(peak, out.m_nPeakKiB);
+    }
+    client.m_aSeconds.push_back(seconds);
+    client.m_aCpu.push_back(cpu);
+    client.m_aPeakKiB.push_back(peak);
+    return true;
+}
+
+void Report(const std::vector<Client>& clients, int messages);
+
+// Rounds of both, the order alternating; medians and their ratio.
+bool AccountsBench(Bench& bench, int rounds, int count)
+{
+    if (!FillBoxes(bench, count))
+        return false;
+    std::vector<Client> clients = {{"5 mavix-cli sessions at once", {}, {}}, {"python pipelined, in turn", {}, {}}};
+    for (int r = 0; r < rounds; ++r) {
+        const bool bMavixFirst = r % 2 == 0;
+        for (int k = 0; k < 2; ++k) {
+            const bool bMavix = (k == 0) == bMavixFirst;
+            if (!(bMavix ? ScanAtOnce(bench, clients[0]) : ScanInTurn(bench, clients[1])))
+                return false;
+        }
+        std::printf("round %d:  at once %.3f s  in turn %.3f s\n", r + 1, clients[0].m_aSeconds.back(),
+                    clients[1].m_aSeconds.back());
+        std::fflush(stdout);
+    }
+    Report(clients, count);
+    return true;
+}
+
 void Report(const std::vector<Client>& clients, int messages)
 {
     std::printf("\n%d messages, medians of %zu rounds\n", messages, clients[0].m_aSeconds.size());
@@ -259,6 +360,9 @@ int main(int argc, char** argv)
     }
 
     Bench bench;
+    if (mode == "accounts")
+        for (int i = 0; i < kBenchAccounts; ++i)
+            bench.m_dovecot.AddUser(BoxName(i), bench.m_dovecot.Password());
     if (!bench.Start(mode == "tls"))
         return 1;
     const int port = bench.m_dovecot.Port();
@@ -326,8 +430,13 @@ int main(int argc, char** argv)
             std::printf("growth per message: %.1f bytes\n",
                         (peaks.back().second - peaks.front().second) * 1024
                             / (peaks.back().first - peaks.front().first));
+    } else if (mode == "accounts") {
+        const char* fromEnv = std::getenv("BENCH_ACCOUNT_MESSAGES");
+        const int count = !sizes.empty() ? sizes[0] : fromEnv ? std::max(std::atoi(fromEnv), 1) : 10000;
+        if (!AccountsBench(bench, rounds, count))
+            return 1;
     } else {
-        std::fprintf(stderr, "usage: bench_cli scan|purge|tls|rss [rounds] [messages...]\n");
+        std::fprintf(stderr, "usage: bench_cli scan|purge|tls|rss|accounts [rounds] [messages...]\n");
         return 2;
     }
     return 0;

@@ -139,9 +139,17 @@ DovecotServer::~DovecotServer()
     Stop();
 }
 
-std::string DovecotServer::MaildirPath() const
+std::string DovecotServer::MaildirPath(const std::string& user) const
 {
-    return m_sDir + "/mail/" + User() + "/Maildir";
+    return m_sDir + "/mail/" + (user.empty() ? User() : user) + "/Maildir";
+}
+
+void DovecotServer::AddUser(const std::string& name, const std::string& password)
+{
+    m_aUsers.emplace_back(name, password);
+    std::string error;
+    if (!m_sDir.empty() && !MakeMaildir(name, &error))
+        std::fprintf(stderr, "DovecotServer: %s\n", error.c_str());
 }
 
 std::string DovecotServer::Log() const
@@ -176,11 +184,14 @@ bool DovecotServer::WriteConfig(std::string* psError)
         firstValidUid = std::to_string(pw->pw_uid);
     }
 
-    const std::string home = m_sDir + "/mail/" + User();
-    std::string passwd = User() + ":{PLAIN}" + Password();
-    if (!bRoot)
-        passwd += ":" + std::to_string(m_nMailUid) + ":" + std::to_string(m_nMailGid) + "::" + home + "::";
-    passwd += "\n";
+    std::string passwd;
+    for (const auto& [name, password] : m_aUsers) {
+        passwd += name + ":{PLAIN}" + password;
+        if (!bRoot)
+            passwd += ":" + std::to_string(m_nMailUid) + ":" + std::to_string(m_nMailGid) + "::" + m_sDir + "/mail/"
+                + name + "::";
+        passwd += "\n";
+    }
 
     std::string ssl = "ssl = no\n";
     if (m_bTls)
@@ -229,8 +240,8 @@ bool DovecotServer::WriteConfig(std::string* psError)
         conf += "userdb {\n"
                 "  driver = static\n"
                 "  args = uid=dovecot gid=dovecot home="
-            + home
-            + "\n"
+            + m_sDir
+            + "/mail/%u\n"
               "}\n";
     else
         conf += "userdb {\n"
@@ -353,10 +364,25 @@ bool DovecotServer::PrepareDirectory(std::string* psError)
     }
     m_sDir = pattern;
     m_nAdded = 0;
+    m_aDelivered.clear();
     // Dovecot's unprivileged processes must reach the mailbox below it.
     ::chmod(m_sDir.c_str(), 0755);
-    for (const std::string& dir : {m_sDir + "/mail", m_sDir + "/mail/" + User(), MaildirPath(), MaildirPath() + "/new",
-                                   MaildirPath() + "/cur", MaildirPath() + "/tmp"}) {
+    const std::string mail = m_sDir + "/mail";
+    if (::mkdir(mail.c_str(), 0700) != 0 || ::chown(mail.c_str(), m_nMailUid, m_nMailGid) != 0) {
+        *psError = "cannot make " + mail + ": " + std::strerror(errno);
+        return false;
+    }
+    for (const auto& user : m_aUsers)
+        if (!MakeMaildir(user.first, psError))
+            return false;
+    return true;
+}
+
+bool DovecotServer::MakeMaildir(const std::string& user, std::string* psError)
+{
+    const std::string maildir = MaildirPath(user);
+    for (const std::string& dir :
+         {m_sDir + "/mail/" + user, maildir, maildir + "/new", maildir + "/cur", maildir + "/tmp"}) {
         if (::mkdir(dir.c_str(), 0700) != 0 || ::chown(dir.c_str(), m_nMailUid, m_nMailGid) != 0) {
             *psError = "cannot make " + dir + ": " + std::strerror(errno);
             return false;
@@ -522,7 +548,7 @@ void DovecotServer::StopServer()
     }
 }
 
-void DovecotServer::WriteMessageFile(const std::string& text)
+void DovecotServer::WriteMessageFile(const std::string& text, const std::string& user)
 {
     // Maildir delivery: write under tmp/, then rename into new/, so the
     // server never sees half a message. The leading time stamp orders the
@@ -533,7 +559,7 @@ void DovecotServer::WriteMessageFile(const std::string& text)
     const long long stamp = m_nNextStamp++;
     const std::string name =
         std::to_string(stamp) + ".M" + std::to_string(m_nAdded) + "P" + std::to_string(::getpid()) + ".mavix";
-    const std::string tmpPath = MaildirPath() + "/tmp/" + name;
+    const std::string tmpPath = MaildirPath(user) + "/tmp/" + name;
     const int fd = ::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
         return;
@@ -543,20 +569,21 @@ void DovecotServer::WriteMessageFile(const std::string& text)
     }
     ::close(fd);
     if (written)
-        ::rename(tmpPath.c_str(), (MaildirPath() + "/new/" + name).c_str());
+        ::rename(tmpPath.c_str(), (MaildirPath(user) + "/new/" + name).c_str());
     else
         ::unlink(tmpPath.c_str());
     ++m_nAdded;
+    ++Delivered(user);
 }
 
-void DovecotServer::AddMessage(const std::string& rfc822)
+void DovecotServer::AddMessage(const std::string& rfc822, const std::string& user)
 {
     std::string error;
     if (!PrepareDirectory(&error)) {
         std::fprintf(stderr, "DovecotServer: %s\n", error.c_str());
         return;
     }
-    WriteMessageFile(rfc822);
+    WriteMessageFile(rfc822, user);
 }
 
 std::string DovecotServer::GeneratedHeader(int index, int headerBytes)
@@ -594,7 +621,7 @@ std::string DovecotServer::GeneratedHeader(int index, int headerBytes)
     return header;
 }
 
-void DovecotServer::AddMessages(int count, int headerBytes)
+void DovecotServer::AddMessages(int count, int headerBytes, const std::string& user)
 {
     std::string error;
     if (!PrepareDirectory(&error)) {
@@ -602,20 +629,30 @@ void DovecotServer::AddMessages(int count, int headerBytes)
         return;
     }
     for (int i = 0; i < count; ++i) {
-        const int n = m_nAdded + 1;
-        WriteMessageFile(GeneratedHeader(m_nAdded, headerBytes) + "\r\nHello,\r\n\r\nthis is message "
-                         + std::to_string(n) + ".\r\n");
+        const int index = Delivered(user);
+        WriteMessageFile(GeneratedHeader(index, headerBytes) + "\r\nHello,\r\n\r\nthis is message "
+                             + std::to_string(index + 1) + ".\r\n",
+                         user);
     }
 }
 
-std::vector<std::string> DovecotServer::MessageFiles() const
+int& DovecotServer::Delivered(const std::string& user)
+{
+    const std::string name = user.empty() ? User() : user;
+    for (auto& delivered : m_aDelivered)
+        if (delivered.first == name)
+            return delivered.second;
+    return m_aDelivered.emplace_back(name, 0).second;
+}
+
+std::vector<std::string> DovecotServer::MessageFiles(const std::string& user) const
 {
     std::vector<std::string> files;
     if (m_sDir.empty())
         return files;
     for (const char* sub : {"/new", "/cur"}) {
         std::error_code error;
-        for (const auto& entry : fs::directory_iterator(MaildirPath() + sub, error))
+        for (const auto& entry : fs::directory_iterator(MaildirPath(user) + sub, error))
             if (entry.is_regular_file(error))
                 files.push_back(entry.path().string());
     }
@@ -623,7 +660,7 @@ std::vector<std::string> DovecotServer::MessageFiles() const
     return files;
 }
 
-int DovecotServer::MessageFileCount() const
+int DovecotServer::MessageFileCount(const std::string& user) const
 {
-    return static_cast<int>(MessageFiles().size());
+    return static_cast<int>(MessageFiles(user).size());
 }

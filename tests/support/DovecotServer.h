@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <string>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 // A real Dovecot POP3 server for tests: its own configuration, mailbox and
 // log in a temporary directory, listening on 127.0.0.1:<free port>, with one
-// user whose Maildir the test fills before logging in.
+// user whose Maildir the test fills before logging in (and more users, each
+// with a Maildir of their own, through AddUser).
 //
 // Run as root, Dovecot's own users (dovecot, dovenull) run it; run as an
 // ordinary user, everything runs as that user. The server is a child of the
@@ -66,22 +68,26 @@ public:
     uint16_t Port() const { return m_nPort; }
     std::string User() const { return "mavix"; }
     std::string Password() const { return "Sesame-2024"; }
+    // Before Start(), one more user with a mailbox of its own; the calls
+    // below that take a user name work on that user's Maildir (empty: User()).
+    void AddUser(const std::string& name, const std::string& password);
 
     // Drops a message into Maildir/new (before or after Start()). Dovecot numbers new messages in the
     // order of their file names' leading time stamp, so each file gets the
     // next one: message n of the next session is the n-th added. The text
     // is written as given (LF or CR LF line ends).
-    void AddMessage(const std::string& rfc822);
+    void AddMessage(const std::string& rfc822, const std::string& user = {});
     // Adds `count` generated messages whose header blocks are about
-    // headerBytes long, each with a short body.
-    void AddMessages(int count, int headerBytes = 500);
+    // headerBytes long, each with a short body; message n of a user's
+    // mailbox is the n-th added to it.
+    void AddMessages(int count, int headerBytes = 500, const std::string& user = {});
     // The header text (without the empty line) of what AddMessages made as
     // message `index` (0-based), for comparing with TOP n 0.
     static std::string GeneratedHeader(int index, int headerBytes = 500);
 
-    int MessageFileCount() const;                   // files in Maildir/new and cur
-    std::vector<std::string> MessageFiles() const;  // their paths, sorted
-    std::string MaildirPath() const;
+    int MessageFileCount(const std::string& user = {}) const;                   // files in Maildir/new and cur
+    std::vector<std::string> MessageFiles(const std::string& user = {}) const;  // their paths, sorted
+    std::string MaildirPath(const std::string& user = {}) const;
     std::string Directory() const { return m_sDir; }
     std::string Log() const;  // Dovecot's log so far
 
@@ -92,7 +98,8 @@ private:
     bool WriteOAuthFiles(std::string* psError);
     void StopServer();
     bool WaitForGreeting(int timeoutMs, std::string* psError);
-    void WriteMessageFile(const std::string& text);
+    void WriteMessageFile(const std::string& text, const std::string& user);
+    bool MakeMaildir(const std::string& user, std::string* psError);
 
     std::string m_sDir;
     uint16_t m_nPort = 0;
@@ -109,5 +116,8 @@ private:
     uid_t m_nMailUid = 0;
     gid_t m_nMailGid = 0;
     long long m_nNextStamp = 0;
-    int m_nAdded = 0;
+    int m_nAdded = 0;  // file names' sequence
+    std::vector<std::pair<std::string, std::string>> m_aUsers{{"mavix", "Sesame-2024"}};
+    std::vector<std::pair<std::string, int>> m_aDelivered;  // per user: messages added
+    int& Delivered(const std::string& user);
 };
