@@ -90,10 +90,11 @@ std::string ProviderForHost(std::string_view host)
     return {};
 }
 
-bool LoadProvider(const SettingsStore& settings, const std::string& server, Provider& provider, std::string* psError)
+bool LoadProvider(const SettingsStore& settings, const std::string& server, Provider& provider, std::string* psError,
+                  const std::string& section)
 {
     provider = Provider();
-    provider.m_sName = Lower(settings.ReadString(keys::kAccount, keys::kOAuthProvider, ""));
+    provider.m_sName = Lower(settings.ReadString(section, keys::kOAuthProvider, ""));
     if (provider.m_sName.empty())
         provider.m_sName = ProviderForHost(server);
     if (provider.m_sName == kCustom)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/storage/SettingsKeys.h"
+
 #include <string>
 #include <string_view>
 
@@ -23,11 +25,12 @@ inline constexpr const char* kCustom = "custom";
 // empty. Case is ignored.
 std::string ProviderForHost(std::string_view host);
 
-// The account's provider: the [Acct] OAuthProvider value, else the one the
+// The account's provider: the OAuthProvider value of its section, else the one the
 // table gives for `server`; its endpoints and scope from the table (for
 // "custom" from [OAuth]), its client from [OAuth] or the compiled-in
 // defaults. False with *psError saying what to set when no provider is
 // known or a value is missing.
-bool LoadProvider(const SettingsStore& settings, const std::string& server, Provider& provider, std::string* psError);
+bool LoadProvider(const SettingsStore& settings, const std::string& server, Provider& provider, std::string* psError,
+                  const std::string& section = settings_keys::kAccount);
 
 }  // namespace oauth

@@ -42,4 +42,8 @@ bool Remove(SettingsStore& settings, PasswordStore& passwords, int index);
 // rewriting the account sections in one write.
 bool Move(SettingsStore& settings, int from, int to);
 
+// Removes the files Mavix keeps for an account beside the settings: its
+// remembered choices (and its header cache).
+void ForgetFiles(const AccountSettings& account);
+
 }  // namespace account_list

@@ -5,6 +5,8 @@
 #include "core/storage/PasswordStore.h"
 #include "core/storage/SettingsStore.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr uint64_t kMaxPort = 65535;
@@ -14,39 +16,57 @@ constexpr uint64_t kMaxPort = 65535;
 AccountSettings AccountSettings::Load(const SettingsStore& settings, PasswordStore* passwords,
                                       const std::string& section)
 {
+    namespace keys = settings_keys;
     AccountSettings account;
     account.m_sSection = section;
-    const std::string& kSection = section;
-    account.m_sPort = settings.ReadString(kSection, settings_keys::kPort, "110");
-    account.m_sServer = settings.ReadString(kSection, settings_keys::kServer, "");
-    account.m_sUser = settings.ReadString(kSection, settings_keys::kUser, "");
+    account.m_sPort = settings.ReadString(section, keys::kPort, "110");
+    account.m_sServer = settings.ReadString(section, keys::kServer, "");
+    account.m_sUser = settings.ReadString(section, keys::kUser, "");
     if (passwords)
-        account.m_sPass = passwords->Load(account.m_sServer, account.m_sUser);
-    account.m_sSecurity = settings.ReadString(kSection, settings_keys::kSecurity, "0");
-    account.m_sTlsFingerprint = settings.ReadString(kSection, settings_keys::kTlsFingerprint, "");
-    account.m_sAuth = settings.ReadString(kSection, settings_keys::kAuthentication, "");
+        account.m_sPass = passwords->Load(account.m_sServer, account.m_sUser, section);
+    account.m_sSecurity = settings.ReadString(section, keys::kSecurity, "0");
+    account.m_sTlsFingerprint = settings.ReadString(section, keys::kTlsFingerprint, "");
+    account.m_sAuth = settings.ReadString(section, keys::kAuthentication, "");
+    account.m_sName = settings.ReadString(section, keys::kName, "");
+    account.m_bEnabled = settings.ReadInt(section, keys::kEnabled, 1) != 0;
+    account.m_nCheckEvery = std::max(-1, settings.ReadInt(section, keys::kCheckEvery, -1));
     return account;
 }
 
 void AccountSettings::Save(SettingsStore& settings, PasswordStore& passwords, const AccountSettings& before) const
 {
+    namespace keys = settings_keys;
     // The keyring files the password by server and user: an entry under
     // the old pair would be left behind.
     if ((m_sServer != before.m_sServer || m_sUser != before.m_sUser) && !before.m_sServer.empty()) {
         passwords.Forget(before.m_sServer, before.m_sUser);
-        passwords.ForgetToken(before.m_sServer, before.m_sUser);
+        passwords.ForgetToken(before.m_sServer, before.m_sUser, m_sSection);
     }
-    passwords.Save(m_sServer, m_sUser, m_sPass);
-    settings.WriteString(kSection, settings_keys::kPort, m_sPort);
-    settings.WriteString(kSection, settings_keys::kServer, m_sServer);
-    settings.WriteString(kSection, settings_keys::kUser, m_sUser);
-    settings.WriteString(kSection, settings_keys::kSecurity, m_sSecurity);
-    settings.WriteString(kSection, settings_keys::kTlsFingerprint, m_sTlsFingerprint);
+    const std::string& section = m_sSection;
+    passwords.Save(m_sServer, m_sUser, m_sPass, section);
+    settings.WriteString(section, keys::kPort, m_sPort);
+    settings.WriteString(section, keys::kServer, m_sServer);
+    settings.WriteString(section, keys::kUser, m_sUser);
+    settings.WriteString(section, keys::kSecurity, m_sSecurity);
+    settings.WriteString(section, keys::kTlsFingerprint, m_sTlsFingerprint);
     pop3::AuthMethod method = pop3::AuthMethod::kAutomatic;
     if (pop3::ParseAuthMethod(m_sAuth, method) && method == pop3::AuthMethod::kAutomatic)
-        settings.DeleteValue(kSection, settings_keys::kAuthentication);
+        settings.DeleteValue(section, keys::kAuthentication);
     else
-        settings.WriteString(kSection, settings_keys::kAuthentication, m_sAuth);
+        settings.WriteString(section, keys::kAuthentication, m_sAuth);
+    // Written only when chosen, so a file that never chose keeps its bytes.
+    if (m_sName.empty())
+        settings.DeleteValue(section, keys::kName);
+    else
+        settings.WriteString(section, keys::kName, m_sName);
+    if (m_bEnabled)
+        settings.DeleteValue(section, keys::kEnabled);
+    else
+        settings.WriteString(section, keys::kEnabled, "0");
+    if (m_nCheckEvery >= 0)
+        settings.WriteInt(section, keys::kCheckEvery, m_nCheckEvery);
+    else
+        settings.DeleteValue(section, keys::kCheckEvery);
 }
 
 std::string AccountSettings::DisplayName() const

@@ -8,7 +8,8 @@
 class PasswordStore;
 class SettingsStore;
 
-// The POP3 account as the settings file keeps it, in the section "Acct".
+// A POP3 account as the settings file keeps it, in its section: "Acct" for
+// the first, "Acct2", "Acct3", ... for the others (account_list).
 // Every value is Windows-1252 bytes as stored, the port and the security
 // choice included; the password lives where PasswordStore keeps it.
 struct AccountSettings {
@@ -46,11 +47,12 @@ struct AccountSettings {
     static AccountSettings Load(const SettingsStore& settings, PasswordStore* passwords = nullptr,
                                 const std::string& section = kSection);
 
-    // Stores the account: the password first, where `passwords` puts it (the
-    // keyring's entry of `before` is removed when the server or the user
-    // changed), then Port, Server, User, Security and TlsFingerprint, and Authentication
-    // unless it is automatic (which removes the value, so a file that never
-    // chose keeps its bytes).
+    // Stores the account in m_sSection: the password first, where
+    // `passwords` puts it (the keyring's entry of `before` is removed when the
+    // server or the user changed), then Port, Server, User, Security and
+    // TlsFingerprint; Authentication unless it is automatic, Name unless
+    // empty, Enabled only as "0", CheckEvery only when 0 or more (each
+    // otherwise removed, so a file that never chose keeps its bytes).
     void Save(SettingsStore& settings, PasswordStore& passwords, const AccountSettings& before) const;
 
     // Server, user name, password and port are all given: no connection is

@@ -15,7 +15,6 @@
 
 #include "core/platform/Cp1252.h"
 #include "core/platform/Trace.h"
-#include "core/storage/AccountSettings.h"
 #include "core/storage/SettingsKeys.h"
 #include "core/storage/SettingsStore.h"
 
@@ -150,29 +149,30 @@ bool PasswordStore::WriteKeyring(const std::string& key, const std::string& pass
     return outcome.m_bDone && outcome.m_nError == QKeychain::NoError;
 }
 
-std::string PasswordStore::LoadSecret(const std::string& key, const char* fileValue)
+std::string PasswordStore::LoadSecret(const std::string& key, const std::string& section, const char* fileValue)
 {
-    const std::string inFile = m_settings.ReadString(AccountSettings::kSection, fileValue, "");
+    const std::string inFile = m_settings.ReadString(section, fileValue, "");
     if (!KeyringAvailable())
         return inFile;
     if (!inFile.empty()) {
         // Removed from the file only once the keyring gives it back.
         std::string check;
         if (WriteKeyring(key, inFile) && ReadKeyring(key, check) == kOk && check == inFile)
-            m_settings.DeleteValue(AccountSettings::kSection, fileValue);
+            m_settings.DeleteValue(section, fileValue);
         return inFile;
     }
     std::string secret;
     return ReadKeyring(key, secret) == kOk ? secret : std::string();
 }
 
-PasswordStore::Home PasswordStore::SaveSecret(const std::string& key, const char* fileValue, const std::string& secret)
+PasswordStore::Home PasswordStore::SaveSecret(const std::string& key, const std::string& section, const char* fileValue,
+                                              const std::string& secret)
 {
     if (KeyringAvailable() && WriteKeyring(key, secret)) {
-        m_settings.DeleteValue(AccountSettings::kSection, fileValue);
+        m_settings.DeleteValue(section, fileValue);
         return kKeyring;
     }
-    m_settings.WriteString(AccountSettings::kSection, fileValue, secret);
+    m_settings.WriteString(section, fileValue, secret);
     return kSettingsFile;
 }
 
@@ -185,14 +185,15 @@ void PasswordStore::DeleteKeyring(const std::string& key)
     RunJob(job);
 }
 
-std::string PasswordStore::Load(const std::string& server, const std::string& user)
+std::string PasswordStore::Load(const std::string& server, const std::string& user, const std::string& section)
 {
-    return LoadSecret(KeyFor(server, user), kFileValue);
+    return LoadSecret(KeyFor(server, user), section, kFileValue);
 }
 
-PasswordStore::Home PasswordStore::Save(const std::string& server, const std::string& user, const std::string& password)
+PasswordStore::Home PasswordStore::Save(const std::string& server, const std::string& user, const std::string& password,
+                                        const std::string& section)
 {
-    return SaveSecret(KeyFor(server, user), kFileValue, password);
+    return SaveSecret(KeyFor(server, user), section, kFileValue, password);
 }
 
 void PasswordStore::Forget(const std::string& server, const std::string& user)
@@ -205,19 +206,19 @@ std::string PasswordStore::TokenKeyFor(const std::string& server, const std::str
     return "oauth:" + KeyFor(server, user);
 }
 
-std::string PasswordStore::LoadToken(const std::string& server, const std::string& user)
+std::string PasswordStore::LoadToken(const std::string& server, const std::string& user, const std::string& section)
 {
-    return LoadSecret(TokenKeyFor(server, user), kTokenFileValue);
+    return LoadSecret(TokenKeyFor(server, user), section, kTokenFileValue);
 }
 
 PasswordStore::Home PasswordStore::SaveToken(const std::string& server, const std::string& user,
-                                             const std::string& token)
+                                             const std::string& token, const std::string& section)
 {
-    return SaveSecret(TokenKeyFor(server, user), kTokenFileValue, token);
+    return SaveSecret(TokenKeyFor(server, user), section, kTokenFileValue, token);
 }
 
-void PasswordStore::ForgetToken(const std::string& server, const std::string& user)
+void PasswordStore::ForgetToken(const std::string& server, const std::string& user, const std::string& section)
 {
     DeleteKeyring(TokenKeyFor(server, user));
-    m_settings.DeleteValue(AccountSettings::kSection, kTokenFileValue);
+    m_settings.DeleteValue(section, kTokenFileValue);
 }

@@ -20,6 +20,11 @@ inline constexpr const char* kAuthentication = "Authentication";
 inline constexpr const char* kOAuthProvider = "OAuthProvider";
 // The OAuth 2.0 refresh token, only until the keyring takes it.
 inline constexpr const char* kRefreshToken = "RefreshToken";
+// Further accounts are the sections "Acct2", "Acct3", ... (account_list),
+// each with the keys above and these; an account's "CheckEvery" is
+// kCheckEvery's text.
+inline constexpr const char* kName = "Name";
+inline constexpr const char* kEnabled = "Enabled";
 
 // OAuth 2.0 clients (oauth::LoadProvider): the client IDs and secrets of
 // the known providers, and the endpoints, scope and client of "custom".

@@ -568,6 +568,29 @@ bool SettingsStore::Commit(const std::string& path, const std::function<void(QSe
     return ok;
 }
 
+bool SettingsStore::HasSection(const std::string& section) const
+{
+    const std::shared_ptr<const Snapshot> snapshot = IsValidName(section) ? Load() : nullptr;
+    return snapshot && !FindName(snapshot->m_groups, ToQ(section)).isEmpty();
+}
+
+std::vector<std::pair<std::string, std::string>> SettingsStore::ReadSection(const std::string& section) const
+{
+    std::vector<std::pair<std::string, std::string>> values;
+    const std::shared_ptr<const Snapshot> snapshot = IsValidName(section) ? Load() : nullptr;
+    const QString group = snapshot ? FindName(snapshot->m_groups, ToQ(section)) : QString();
+    if (group.isEmpty())
+        return values;
+    for (const QString& key : snapshot->m_keys.value(group)) {
+        if (values.size() == kMaxSectionValues)
+            break;
+        const auto found = snapshot->m_values.constFind(group + QLatin1Char('/') + key);
+        if (found != snapshot->m_values.constEnd() && found->size() + 1 <= kReadBuffer)
+            values.emplace_back(FromQ(key), *found);
+    }
+    return values;
+}
+
 std::string SettingsStore::ReadString(const std::string& section, const std::string& name,
                                       const std::string& sDefault) const
 {

@@ -58,6 +58,15 @@ public:
     int ReadInt(const std::string& section, const std::string& name, int nDefault) const;
     std::string ReadString(const std::string& section, const std::string& name, const std::string& sDefault) const;
 
+    // The section is in the file (the letter case of its name aside).
+    bool HasSection(const std::string& section) const;
+    // Every value of a section as stored, names in the file's spelling, at
+    // most kMaxSectionValues of them; a value ReadString would not give (260
+    // bytes or more) is left out. Empty when the section is missing.
+    std::vector<std::pair<std::string, std::string>> ReadSection(const std::string& section) const;
+    // Far above the dozen values a section of ours holds.
+    static constexpr size_t kMaxSectionValues = 256;
+
     // How ReadInt reads a stored text ("%d": blanks, sign, digits, the rest
     // ignored; saturating at the ends of int). Nothing without a digit.
     static std::optional<int> ParseInt(std::string_view text);

@@ -1,0 +1,138 @@
+#include "AccountList.h"
+
+#include "core/storage/PasswordStore.h"
+#include "core/storage/RememberedChoices.h"
+#include "core/storage/SettingsKeys.h"
+#include "core/storage/SettingsStore.h"
+
+#include <unistd.h>
+
+namespace account_list {
+
+namespace {
+
+// The stored values of the first `count` account sections, as they are.
+std::vector<SettingsStore::Section> ReadSections(const SettingsStore& settings, int count)
+{
+    std::vector<SettingsStore::Section> sections;
+    for (int i = 0; i < count; ++i)
+        sections.emplace_back(SectionFor(i), settings.ReadSection(SectionFor(i)));
+    return sections;
+}
+
+// Puts the values of `order` into the sections "Acct", "Acct2", ... in that
+// order; sections left over are removed. One write.
+bool WriteSections(SettingsStore& settings, const std::vector<SettingsStore::Section>& stored,
+                   const std::vector<int>& order)
+{
+    std::vector<SettingsStore::Section> sections;
+    for (size_t i = 0; i < stored.size(); ++i) {
+        const int from = i < order.size() ? order[i] : -1;
+        sections.emplace_back(SectionFor(static_cast<int>(i)),
+                              from >= 0 ? stored[static_cast<size_t>(from)].second
+                                        : std::vector<std::pair<std::string, std::string>>{});
+    }
+    return settings.ReplaceSections(sections);
+}
+
+bool SameLogin(const AccountSettings& a, const AccountSettings& b)
+{
+    return a.m_sServer == b.m_sServer && a.m_sUser == b.m_sUser;
+}
+
+}  // namespace
+
+std::string SectionFor(int index)
+{
+    return index == 0 ? std::string(settings_keys::kAccount)
+                      : std::string(settings_keys::kAccount) + std::to_string(index + 1);
+}
+
+std::vector<AccountSettings> Load(const SettingsStore& settings, PasswordStore* passwords)
+{
+    std::vector<AccountSettings> accounts;
+    accounts.push_back(AccountSettings::Load(settings, passwords, SectionFor(0)));
+    for (int i = 1; i < kMaxAccounts && settings.HasSection(SectionFor(i)); ++i)
+        accounts.push_back(AccountSettings::Load(settings, passwords, SectionFor(i)));
+    return accounts;
+}
+
+int Find(const std::vector<AccountSettings>& accounts, std::string_view name)
+{
+    // A Name wins over another account's "user@server".
+    for (size_t i = 0; i < accounts.size(); ++i)
+        if (!accounts[i].m_sName.empty() && accounts[i].m_sName == name)
+            return static_cast<int>(i);
+    for (size_t i = 0; i < accounts.size(); ++i)
+        if (accounts[i].m_sUser + "@" + accounts[i].m_sServer == name)
+            return static_cast<int>(i);
+    return -1;
+}
+
+bool Add(SettingsStore& settings, PasswordStore& passwords, AccountSettings& account)
+{
+    // A new settings file has no account yet: the first goes into "Acct".
+    const int count = settings.HasSection(SectionFor(0)) ? static_cast<int>(Load(settings).size()) : 0;
+    if (count >= kMaxAccounts)
+        return false;
+    account.m_sSection = SectionFor(count);
+    account.Save(settings, passwords, AccountSettings());
+    return settings.HasSection(account.m_sSection);
+}
+
+void ForgetFiles(const AccountSettings& account)
+{
+    const std::string choices = RememberedChoices::PathFor(account.m_sServer, account.m_sUser, account.m_sPort);
+    if (!choices.empty())
+        unlink(choices.c_str());
+}
+
+bool Remove(SettingsStore& settings, PasswordStore& passwords, int index)
+{
+    const std::vector<AccountSettings> accounts = Load(settings);
+    const int count = static_cast<int>(accounts.size());
+    if (index < 0 || index >= count)
+        return false;
+    std::vector<int> order;
+    for (int i = 0; i < count; ++i)
+        if (i != index)
+            order.push_back(i);
+    if (!WriteSections(settings, ReadSections(settings, count), order))
+        return false;
+    const AccountSettings& gone = accounts[static_cast<size_t>(index)];
+    bool bShared = false, bSameFiles = false;
+    for (int i : order) {
+        bShared = bShared || SameLogin(accounts[static_cast<size_t>(i)], gone);
+        bSameFiles = bSameFiles
+            || (SameLogin(accounts[static_cast<size_t>(i)], gone)
+                && accounts[static_cast<size_t>(i)].m_sPort == gone.m_sPort);
+    }
+    // The keyring and the files are keyed by server and user (and port): an
+    // account left with the same keys keeps them.
+    if (!bShared && !gone.m_sServer.empty()) {
+        passwords.Forget(gone.m_sServer, gone.m_sUser);
+        // The file's token went with the section; the last section is gone,
+        // so only the keyring's entry is removed.
+        passwords.ForgetToken(gone.m_sServer, gone.m_sUser, SectionFor(count - 1));
+    }
+    if (!bSameFiles)
+        ForgetFiles(gone);
+    return true;
+}
+
+bool Move(SettingsStore& settings, int from, int to)
+{
+    const int count = static_cast<int>(Load(settings).size());
+    if (from < 0 || from >= count || to < 0 || to >= count)
+        return false;
+    if (from == to)
+        return true;
+    std::vector<int> order;
+    for (int i = 0; i < count; ++i)
+        if (i != from)
+            order.push_back(i);
+    order.insert(order.begin() + to, from);
+    return WriteSections(settings, ReadSections(settings, count), order);
+}
+
+}  // namespace account_list
