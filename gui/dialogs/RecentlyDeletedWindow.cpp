@@ -21,6 +21,10 @@
 #include <QVBoxLayout>
 #include <map>
 
+#include "core/storage/AccountList.h"
+#include "core/storage/SettingsStore.h"
+#include "gui/widgets/Text.h"
+
 namespace {
 
 // The journal's texts are UTF-8; shown escaped as the journal keeps them,
@@ -28,6 +32,20 @@ namespace {
 QString Shown(const std::string& text)
 {
     return QString::fromStdString(DeletionJournal::Escape(text));
+}
+
+// The names the user gave the accounts, by the journal's account text
+// (DeletionJournal::AccountName): a deletion shows the account as the rest
+// of the window names it.
+std::map<std::string, QString> AccountNames()
+{
+    std::map<std::string, QString> names;
+    SettingsStore settings;
+    for (const AccountSettings& account : account_list::Load(settings))
+        if (!account.m_sName.empty())
+            names.emplace(DeletionJournal::AccountName(account.m_sServer, account.m_sUser),
+                          FromCp1252(account.m_sName));
+    return names;
 }
 
 // Sizes as the grid shows them: "1K" below 1000 bytes, else thousands.
@@ -121,6 +139,7 @@ void CRecentlyDeletedWindow::Reload()
     const DeletionJournal journal = m_sFolder.empty() ? DeletionJournal() : DeletionJournal(m_sFolder);
     const std::vector<JournalEntry> entries = journal.Read();
     const std::map<std::string, std::string> copies = QuarantineMaildir().Copies();
+    const std::map<std::string, QString> names = AccountNames();
 
     m_pTable->setSortingEnabled(false);
     m_pTable->setRowCount(static_cast<int>(entries.size()));
@@ -148,7 +167,10 @@ void CRecentlyDeletedWindow::Reload()
             kept->setToolTip(QString::fromStdString(copy->second));
         }
         m_pTable->setItem(row, kCopy, kept);
-        m_pTable->setItem(row, kAccount, new QTableWidgetItem(Shown(e.m_sAccount)));
+        const auto name = names.find(e.m_sAccount);
+        auto* account = new QTableWidgetItem(name != names.end() ? name->second : Shown(e.m_sAccount));
+        account->setToolTip(Shown(e.m_sAccount));
+        m_pTable->setItem(row, kAccount, account);
         m_pTable->setItem(row, kUidl, new QTableWidgetItem(Shown(e.m_sUidl)));
     }
     m_pTable->setSortingEnabled(true);
