@@ -25,6 +25,7 @@ AccountSettings AccountSettings::Load(const SettingsStore& settings, PasswordSto
     account.m_sSecurity = settings.ReadString(kSection, settings_keys::kSecurity, "0");
     account.m_sTlsFingerprint = settings.ReadString(kSection, settings_keys::kTlsFingerprint, "");
     account.m_sAuth = settings.ReadString(kSection, settings_keys::kAuthentication, "");
+    account.m_sAuthServIds = settings.ReadString(kSection, settings_keys::kAuthServIds, "");
     return account;
 }
 
@@ -47,6 +48,24 @@ void AccountSettings::Save(SettingsStore& settings, PasswordStore& passwords, co
         settings.DeleteValue(kSection, settings_keys::kAuthentication);
     else
         settings.WriteString(kSection, settings_keys::kAuthentication, m_sAuth);
+    if (!m_sAuthServIds.empty())
+        settings.WriteString(m_sSection, settings_keys::kAuthServIds, m_sAuthServIds);
+    else if (!before.m_sAuthServIds.empty())
+        settings.DeleteValue(m_sSection, settings_keys::kAuthServIds);
+}
+
+std::vector<std::string> AccountSettings::AuthServIds() const
+{
+    std::vector<std::string> ids;
+    std::string_view rest = m_sAuthServIds;
+    while (!rest.empty()) {
+        const size_t comma = rest.find(',');
+        const std::string_view id = platform::TrimSpace(rest.substr(0, comma));
+        if (!id.empty())
+            ids.emplace_back(id);
+        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+    }
+    return ids;
 }
 
 std::string AccountSettings::DisplayName() const

@@ -20,6 +20,9 @@ inline constexpr const char* kAuthentication = "Authentication";
 inline constexpr const char* kOAuthProvider = "OAuthProvider";
 // The OAuth 2.0 refresh token, only until the keyring takes it.
 inline constexpr const char* kRefreshToken = "RefreshToken";
+// The authserv-ids whose Authentication-Results the account trusts,
+// comma-separated; absent: by the server's domain (IsOwnAuthServId).
+inline constexpr const char* kAuthServIds = "AuthServIds";
 
 // OAuth 2.0 clients (oauth::LoadProvider): the client IDs and secrets of
 // the known providers, and the endpoints, scope and client of "custom".
@@ -55,5 +58,9 @@ inline constexpr const char* kKeepCopyDays = "KeepCopyDays";
 inline constexpr const char* kAskBeforeDelete = "AskBeforeDelete";
 inline constexpr const char* kWaitSeconds = "WaitSeconds";
 inline constexpr const char* kTrayNoted = "TrayNoted";
+// The sender signals (SenderSignals.h), each stored only when switched off.
+inline constexpr const char* kCheckAuthentication = "CheckAuthentication";
+inline constexpr const char* kCheckNames = "CheckNames";
+inline constexpr const char* kCheckLookAlikes = "CheckLookAlikes";
 
 }  // namespace settings_keys
