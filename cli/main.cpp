@@ -229,8 +229,10 @@ int RunScreening(const CliOptions& options, const Account& account, const Filter
         CCliRun run(options);
         if (tokens)
             run.SetTokenSource(std::move(tokens));
-        status = run.Run(account, filters.m_filters, hSignals, QuarantineOptions{prefs.KeepCopyBytes(), {}},
-                         prefs.m_wait.Duration());
+        FilterLists lists = filters.m_filters;
+        lists.SetSignals(prefs.Signals(account));
+        status =
+            run.Run(account, lists, hSignals, QuarantineOptions{prefs.KeepCopyBytes(), {}}, prefs.m_wait.Duration());
     }
     if (prefs.KeepCopyBytes() > 0 && options.m_nCommand == CliOptions::kPurge)
         QuarantineMaildir().Prune(prefs.KeepCopyDaysAtLeastOne());

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "core/platform/Ascii.h"
+#include "core/platform/Cp1252.h"
 #include "core/platform/HeaderDecode.h"
 
 namespace look_alike {
@@ -218,7 +219,9 @@ std::string UnicodeDomain(std::string_view domain)
     const std::string lower = LowerAscii(domain);
     if (IsAscii(lower) && lower.find("xn--") == std::string::npos)
         return lower;
-    if (!platform::IsValidUtf8(lower) || lower.size() > kMaxDomainLength)
+    if (!platform::IsValidUtf8(lower))
+        return platform::Cp1252ToUtf8(lower);  // header bytes outside UTF-8 read as Windows-1252
+    if (lower.size() > kMaxDomainLength)
         return lower;
     std::string out(lower.size() * 4 + 16, '\0');
     UIDNAInfo info = UIDNA_INFO_INITIALIZER;

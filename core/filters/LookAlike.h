@@ -28,8 +28,9 @@ inline constexpr const char* kImitatedDomains[] = {
     "linkedin.com", "dropbox.com", "docusign.com", "yahoo.com",     "ebay.com",      "dhl.com",
 };
 
-// The domain for people: IDNA A-labels ("xn--...") decoded (UTS #46), in
-// lower case; the text as given when it does not decode.
+// The domain for people, UTF-8: IDNA A-labels ("xn--...") decoded (UTS #46),
+// in lower case; the text as given when it does not decode (bytes that are
+// not UTF-8 read as Windows-1252).
 std::string UnicodeDomain(std::string_view domain);
 
 // Why the domain (an address's part after "@", raw bytes) looks like
