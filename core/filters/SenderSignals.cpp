@@ -83,6 +83,16 @@ std::string JudgeField(const auth_results::Field& field, const std::string& doma
     return {};
 }
 
+bool ContainsFail(std::string_view text)
+{
+    for (size_t at = 0; at + 4 <= text.size(); ++at) {
+        if ((text[at] | 0x20) == 'f' && (text[at + 1] | 0x20) == 'a' && (text[at + 2] | 0x20) == 'i'
+            && (text[at + 3] | 0x20) == 'l')
+            return true;
+    }
+    return false;
+}
+
 // Only the topmost field from the account's own side counts: any field
 // below it, or from anyone else, may be the sender's own writing.
 std::string AuthenticationReason(const SignalOptions& options, const std::vector<std::string>& fields,
@@ -92,6 +102,10 @@ std::string AuthenticationReason(const SignalOptions& options, const std::vector
         const std::string id = auth_results::AuthServId(fields[i]);
         if (id.empty() || !IsOwnAuthServId(options, id))
             continue;
+        // Most mail passes: a field without "fail" in any case has nothing
+        // to say, and is not parsed.
+        if (!ContainsFail(fields[i]))
+            return {};
         const std::optional<auth_results::Field> field = auth_results::Parse(fields[i]);
         return field ? JudgeField(*field, domain) : std::string();
     }

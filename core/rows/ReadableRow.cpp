@@ -1,5 +1,6 @@
 #include "ReadableRow.h"
 
+#include "core/filters/AuthResults.h"
 #include "core/filters/Classify.h"
 #include "core/filters/FilterLists.h"
 #include "core/pop3/Pop3Message.h"
@@ -29,11 +30,16 @@ SenderFacts FactsOf(const SignalOptions& options, const MessageRow& row, const C
         facts.m_sName = row.m_sFromText.empty() ? platform::Cp1252ToUtf8(row.m_sFrom) : row.m_sFromText;
     if (!options.m_bAuthentication)
         return facts;
+    // Only the topmost field of the account's own side counts: none below
+    // it is read.
     for (int i = 0; i < static_cast<int>(kMaxAuthResultsFields); ++i) {
         std::optional<std::string> value = message.FindFieldIf("Authentication-Results", i);
         if (!value)
             break;
+        const bool bOwn = IsOwnAuthServId(options, auth_results::AuthServId(*value));
         facts.m_aAuthResults.push_back(std::move(*value));
+        if (bOwn)
+            break;
     }
     return facts;
 }
