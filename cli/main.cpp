@@ -298,8 +298,10 @@ int RunScreening(const CliOptions& options, const AccountSettings& account, cons
             run.SetLinePrefix(TsvField(account.DisplayName()) + "\t");
         if (tokens)
             run.SetTokenSource(std::move(tokens));
-        status = run.Run(account, filters.m_filters, hSignals, QuarantineOptions{prefs.KeepCopyBytes(), {}},
-                         prefs.m_wait.Duration());
+        FilterLists lists = filters.m_filters;
+        lists.SetSignals(prefs.Signals(account));
+        status =
+            run.Run(account, lists, hSignals, QuarantineOptions{prefs.KeepCopyBytes(), {}}, prefs.m_wait.Duration());
     }
     if (prefs.KeepCopyBytes() > 0 && options.m_nCommand == CliOptions::kPurge)
         QuarantineMaildir().Prune(prefs.KeepCopyDaysAtLeastOne());

@@ -2,7 +2,10 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "core/filters/SenderSignals.h"
 
 // Numbers the lists; the settings sections ("SubList", "SubExactList",
 // "SizeList", "SenderList", "TrustedList") follow this order. Sender and
@@ -72,6 +75,11 @@ public:
     // The settings section that stores a list.
     static const char* SectionName(FilterKind kind);
 
+    // The sender signals that run after the lists, and the account's side
+    // they trust; never stored with the lists.
+    const SignalOptions& Signals() const { return m_signals; }
+    void SetSignals(SignalOptions options) { m_signals = std::move(options); }
+
     bool operator==(const FilterLists&) const = default;
 
 private:
@@ -81,6 +89,7 @@ private:
     // reference; the two always change together.
     std::vector<std::string> m_texts[kKinds];
     std::vector<FilterEntry> m_entries[kKinds];
+    SignalOptions m_signals;
 };
 
 // The longest text a stored entry outside the numbered values can hold: its

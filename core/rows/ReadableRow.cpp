@@ -1,6 +1,9 @@
 #include "ReadableRow.h"
 
+#include "core/filters/AuthResults.h"
 #include "core/filters/Classify.h"
+#include "core/filters/FilterLists.h"
+#include "core/pop3/Pop3Message.h"
 #include "core/platform/Cp1252.h"
 #include "core/platform/HeaderDecode.h"
 
@@ -17,6 +20,30 @@ std::string Readable(const std::string& raw)
     return text;
 }
 
+// What the sender signals read of a row and its header.
+SenderFacts FactsOf(const SignalOptions& options, const MessageRow& row, const CPop3Message& message)
+{
+    SenderFacts facts;
+    facts.m_sEmail = row.m_sEmail;
+    // SplitFrom gives the address as the name when there is none.
+    if (row.m_sFrom != row.m_sEmail)
+        facts.m_sName = row.m_sFromText.empty() ? platform::Cp1252ToUtf8(row.m_sFrom) : row.m_sFromText;
+    if (!options.m_bAuthentication)
+        return facts;
+    // Only the topmost field of the account's own side counts: none below
+    // it is read.
+    for (int i = 0; i < static_cast<int>(kMaxAuthResultsFields); ++i) {
+        std::optional<std::string> value = message.FindFieldIf("Authentication-Results", i);
+        if (!value)
+            break;
+        const bool bOwn = IsOwnAuthServId(options, auth_results::AuthServId(*value));
+        facts.m_aAuthResults.push_back(std::move(*value));
+        if (bOwn)
+            break;
+    }
+    return facts;
+}
+
 }  // namespace
 
 void AddReadableTexts(MessageRow& row)
@@ -27,13 +54,23 @@ void AddReadableTexts(MessageRow& row)
     row.m_sCCText = Readable(row.m_sCC);
 }
 
-int ClassifyRow(const FilterLists& lists, MessageRow& row)
+int ClassifyRow(const FilterLists& lists, MessageRow& row, const CPop3Message* pMessage,
+                const std::string* psKeptSignal)
 {
     const std::string subjectText =
         row.m_sSubjectText.empty() ? platform::DecodeHeaderText(row.m_sSubject) : row.m_sSubjectText;
     Verdict verdict = Classify(lists, row.m_sSubject, subjectText, row.m_sSize, row.m_sEmail);
     row.m_sReason = std::move(verdict.m_sReason);
-    return verdict.m_bSuspect ? 1 : 0;
+    if (verdict.m_bSuspect)
+        return kSuspectByList;
+    if (verdict.m_bTrusted)
+        return 0;
+    const SignalOptions& options = lists.Signals();
+    if (pMessage && (options.m_bAuthentication || options.m_bNames || options.m_bLookAlike))
+        row.m_sReason = SenderSignalReason(options, lists.List(kFilterTrusted), FactsOf(options, row, *pMessage));
+    else if (psKeptSignal)
+        row.m_sReason = *psKeptSignal;
+    return row.m_sReason.empty() ? 0 : kSuspectBySignal;
 }
 
 std::string ReadableHeaderBlock(std::string_view text)

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+class CPop3Message;
 class FilterLists;
 
 // Fills the row's texts for people (m_sSubjectText, m_sFromText, m_sToText,
@@ -14,9 +15,18 @@ class FilterLists;
 // is left empty: show the raw one.
 void AddReadableTexts(MessageRow& row);
 
+// What ClassifyRow found.
+inline constexpr int kSuspectByList = 1;    // a list matched
+inline constexpr int kSuspectBySignal = 2;  // a sender signal fired (SenderSignals.h)
+
 // Classifies the row (decoded texts already added) with the lists, keeps the
-// reason in m_sReason and returns 1 when it is suspect, else 0.
-int ClassifyRow(const FilterLists& lists, MessageRow& row);
+// reason in m_sReason and returns kSuspectByList or kSuspectBySignal when it
+// is suspect, else 0. A trusted sender is never suspect. After the lists,
+// with the message's header given (the scan), the sender signals
+// lists.Signals() switches on run on it; without one, a reason a signal gave
+// at the scan (*psKeptSignal) stands for them, since the header is gone.
+int ClassifyRow(const FilterLists& lists, MessageRow& row, const CPop3Message* pMessage = nullptr,
+                const std::string* psKeptSignal = nullptr);
 
 // The header text shown by "View Headers" at most, in bytes read from the
 // dump: a header block beyond this is cut (the reply reader bounds it lower).

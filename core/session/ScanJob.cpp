@@ -250,7 +250,7 @@ int ScanJob::ReadNextRow(int n)
     ScanRow queued{bRead ? ReadRow(n, size) : UnavailableRow(n, size)};
     queued.m_row.m_sUidl = std::move(uidl);
     if (bRead)
-        queued.m_nSuspect = ClassifyRow(m_ctx.m_lists, queued.m_row);
+        queued.m_nSuspect = ClassifyRow(m_ctx.m_lists, queued.m_row, &m_message);
     if (m_dump.Failed())
         return ScanFailed(m_dump.FailureStatus());
     m_nRowBytes += KeptBytes(queued, m_ctx.m_nKeeping);

@@ -31,7 +31,7 @@ using Account = AccountSettings;
 // One scanned row with its flags, as the owner takes it.
 struct ScanRow {
     MessageRow m_row;
-    int m_nSuspect = 0;  // 1: a filter matched, pre-check it
+    int m_nSuspect = 0;  // ClassifyRow: 1 a filter matched, 2 a sender signal fired; pre-check it
     int m_nRepeat = 0;   // 1: the server numbered two messages alike
 };
 

@@ -130,6 +130,7 @@ void ScreeningSession::ClearRows()
     m_aFlags = {};
     m_aRows = {};
     m_aTaken = {};
+    m_signalReasons = {};
     m_nChecked = 0;
     m_nSuspects = 0;
     m_bFromLastScan = false;
@@ -188,6 +189,8 @@ void ScreeningSession::AddRows(std::vector<ScanRow>& rows)
         }
         const int nNum = static_cast<int>(m_aFlags.size()) + 1;
         const uint8_t flags = Decide(row, nNum);
+        if (row.m_nSuspect == kSuspectBySignal)
+            m_signalReasons[m_aFlags.size()] = row.m_row.m_sReason;
         m_aFlags.push_back(flags);
         m_nChecked += (flags & kChecked) ? 1 : 0;
         m_nSuspects += (flags & kSuspect) ? 1 : 0;
@@ -295,7 +298,9 @@ void ScreeningSession::Reclassify(const FilterLists& lists, IRowTexts& texts)
         if (IsFixed(i))
             continue;
         MessageRow judged = texts.RowAt(i);
-        const bool bSuspect = ClassifyRow(lists, judged) != 0;
+        const auto signal = m_signalReasons.find(i);
+        const bool bSuspect =
+            ClassifyRow(lists, judged, nullptr, signal == m_signalReasons.end() ? nullptr : &signal->second) != 0;
         texts.SetReason(i, judged.m_sReason);
         // The journal records why the row is checked as it is now.
         if (i < m_aRows.size() && m_aRows[i].m_pJournal)
@@ -369,10 +374,13 @@ void ScreeningSession::KeepAfterPurge(const std::vector<int>& removed)
             gone[static_cast<size_t>(num - 1)] = true;
     std::vector<uint8_t> flags;
     std::vector<PurgeRow> rows;
+    std::unordered_map<size_t, std::string> signalReasons;
     m_nSuspects = 0;
     for (size_t i = 0; i < m_aFlags.size(); ++i) {
         if (gone[i])
             continue;
+        if (const auto signal = m_signalReasons.find(i); signal != m_signalReasons.end())
+            signalReasons[flags.size()] = std::move(signal->second);
         flags.push_back(static_cast<uint8_t>(m_aFlags[i] & ~kChecked));
         m_nSuspects += (m_aFlags[i] & kSuspect) ? 1 : 0;
         if (i < m_aRows.size()) {
@@ -382,6 +390,7 @@ void ScreeningSession::KeepAfterPurge(const std::vector<int>& removed)
     }
     m_aFlags = std::move(flags);
     m_aRows = std::move(rows);
+    m_signalReasons = std::move(signalReasons);
     m_nChecked = 0;
     m_bFromLastScan = true;
 }

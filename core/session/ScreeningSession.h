@@ -5,6 +5,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/filters/FilterLists.h"
@@ -258,6 +259,9 @@ private:
     std::vector<uint8_t> m_aFlags;
     std::vector<PurgeRow> m_aRows;
     std::vector<ScanRow> m_aTaken;  // the last take from the engine, reused
+    // By row index: the reason a sender signal gave at the scan. The header
+    // it read is gone by a reclassification, which keeps this instead.
+    std::unordered_map<size_t, std::string> m_signalReasons;
     int m_nChecked = 0;
     int m_nSuspects = 0;
     int m_nPurgeChecked = 0;

@@ -30,6 +30,7 @@ AccountSettings AccountSettings::Load(const SettingsStore& settings, PasswordSto
     account.m_sName = settings.ReadString(section, keys::kName, "");
     account.m_bEnabled = settings.ReadInt(section, keys::kEnabled, 1) != 0;
     account.m_nCheckEvery = std::max(-1, settings.ReadInt(section, keys::kCheckEvery, -1));
+    account.m_sAuthServIds = settings.ReadString(section, keys::kAuthServIds, "");
     return account;
 }
 
@@ -67,6 +68,24 @@ void AccountSettings::Save(SettingsStore& settings, PasswordStore& passwords, co
         settings.WriteInt(section, keys::kCheckEvery, m_nCheckEvery);
     else
         settings.DeleteValue(section, keys::kCheckEvery);
+    if (m_sAuthServIds.empty())
+        settings.DeleteValue(section, keys::kAuthServIds);
+    else
+        settings.WriteString(section, keys::kAuthServIds, m_sAuthServIds);
+}
+
+std::vector<std::string> AccountSettings::AuthServIds() const
+{
+    std::vector<std::string> ids;
+    std::string_view rest = m_sAuthServIds;
+    while (!rest.empty()) {
+        const size_t comma = rest.find(',');
+        const std::string_view id = platform::TrimSpace(rest.substr(0, comma));
+        if (!id.empty())
+            ids.emplace_back(id);
+        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+    }
+    return ids;
 }
 
 std::string AccountSettings::DisplayName() const

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 class PasswordStore;
 class SettingsStore;
@@ -37,6 +38,13 @@ struct AccountSettings {
     // "CheckEvery" in the account's section: minutes between background
     // checks, 0 off; -1 (absent) follows the preferences' CheckEvery.
     int m_nCheckEvery = -1;
+    // "AuthServIds": the authserv-ids whose Authentication-Results this
+    // account trusts, comma-separated as stored; empty: those under the
+    // server's domain (IsOwnAuthServId). Stored only when not empty.
+    std::string m_sAuthServIds = "";
+
+    // m_sAuthServIds as a list: split at commas, blanks trimmed, empties dropped.
+    std::vector<std::string> AuthServIds() const;
 
     // The Name, else "user@server".
     std::string DisplayName() const;

@@ -1,7 +1,9 @@
 #include "Preferences.h"
 
 #include <algorithm>
+#include <utility>
 
+#include "core/storage/AccountSettings.h"
 #include "core/storage/QuarantineMaildir.h"
 #include "core/storage/SettingsKeys.h"
 #include "core/storage/SettingsStore.h"
@@ -23,6 +25,9 @@ Preferences Preferences::Load(const SettingsStore& settings)
     prefs.m_nKeepCopyDays = settings.ReadInt(kPrefs, kKeepCopyDays, QuarantineMaildir::kDefaultDays);
     prefs.m_bAskBeforeDelete = settings.ReadInt(kPrefs, kAskBeforeDelete, kDefaultAskBeforeDelete);
     prefs.m_wait = ServerWait::Load(settings);
+    prefs.m_bCheckAuthentication = settings.ReadInt(kPrefs, kCheckAuthentication, 1);
+    prefs.m_bCheckNames = settings.ReadInt(kPrefs, kCheckNames, 1);
+    prefs.m_bCheckLookAlikes = settings.ReadInt(kPrefs, kCheckLookAlikes, 1);
     return prefs;
 }
 
@@ -35,7 +40,30 @@ bool Preferences::Save(SettingsStore& settings) const
     ok = settings.WriteInt(kPrefs, kKeepCopyKB, m_nKeepCopyKB) && ok;
     ok = settings.WriteInt(kPrefs, kKeepCopyDays, m_nKeepCopyDays) && ok;
     ok = settings.WriteInt(kPrefs, kAskBeforeDelete, m_bAskBeforeDelete) && ok;
-    return m_wait.Save(settings) && ok;
+    ok = m_wait.Save(settings) && ok;
+    // On is the default: stored only when off, so a file that never chose
+    // keeps its bytes.
+    const std::pair<const char*, int> signals[] = {{kCheckAuthentication, m_bCheckAuthentication},
+                                                   {kCheckNames, m_bCheckNames},
+                                                   {kCheckLookAlikes, m_bCheckLookAlikes}};
+    for (const auto& [key, value] : signals) {
+        if (value == 0)
+            ok = settings.WriteInt(kPrefs, key, 0) && ok;
+        else if (!settings.ReadString(kPrefs, key, "").empty())
+            ok = settings.DeleteValue(kPrefs, key) && ok;
+    }
+    return ok;
+}
+
+SignalOptions Preferences::Signals(const AccountSettings& account) const
+{
+    SignalOptions options;
+    options.m_bAuthentication = m_bCheckAuthentication != 0;
+    options.m_bNames = m_bCheckNames != 0;
+    options.m_bLookAlike = m_bCheckLookAlikes != 0;
+    options.m_sServer = account.m_sServer;
+    options.m_aAuthServIds = account.AuthServIds();
+    return options;
 }
 
 bool Preferences::SaveAskBeforeDelete(SettingsStore& settings, bool bAsk)

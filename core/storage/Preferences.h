@@ -2,8 +2,10 @@
 
 #include <cstdint>
 
+#include "core/filters/SenderSignals.h"
 #include "core/storage/ServerWait.h"
 
+struct AccountSettings;
 class SettingsStore;
 
 // The section "Prefs", typed: what the preferences dialog sets and the
@@ -21,6 +23,11 @@ struct Preferences {
     int m_nKeepCopyDays;                               // "KeepCopyDays"
     int m_bAskBeforeDelete = kDefaultAskBeforeDelete;  // "AskBeforeDelete"
     ServerWait m_wait;                                 // "WaitSeconds"
+    // The sender signals, on unless the file says "0"; stored only when off,
+    // so a file that never chose keeps its bytes.
+    int m_bCheckAuthentication = 1;  // "CheckAuthentication": failed sender authentication
+    int m_bCheckNames = 1;           // "CheckNames": impersonated names
+    int m_bCheckLookAlikes = 1;      // "CheckLookAlikes": look-alike domains
 
     Preferences();
     static Preferences Load(const SettingsStore& settings);
@@ -31,6 +38,10 @@ struct Preferences {
     // The tray's one-time notice that Mavix stays in the tray.
     static bool TrayNoted(const SettingsStore& settings);
     static bool NoteTray(SettingsStore& settings);
+
+    // The signals switched on, with the account's side they trust: what the
+    // scan takes beside the filter lists (FilterLists::SetSignals).
+    SignalOptions Signals(const AccountSettings& account) const;
 
     // The largest message a purge keeps a copy of, in bytes (0: none).
     uint64_t KeepCopyBytes() const;

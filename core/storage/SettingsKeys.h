@@ -25,6 +25,9 @@ inline constexpr const char* kRefreshToken = "RefreshToken";
 // kCheckEvery's text.
 inline constexpr const char* kName = "Name";
 inline constexpr const char* kEnabled = "Enabled";
+// The authserv-ids whose Authentication-Results the account trusts,
+// comma-separated; absent: by the server's domain (IsOwnAuthServId).
+inline constexpr const char* kAuthServIds = "AuthServIds";
 
 // OAuth 2.0 clients (oauth::LoadProvider): the client IDs and secrets of
 // the known providers, and the endpoints, scope and client of "custom".
@@ -60,5 +63,9 @@ inline constexpr const char* kKeepCopyDays = "KeepCopyDays";
 inline constexpr const char* kAskBeforeDelete = "AskBeforeDelete";
 inline constexpr const char* kWaitSeconds = "WaitSeconds";
 inline constexpr const char* kTrayNoted = "TrayNoted";
+// The sender signals (SenderSignals.h), each stored only when switched off.
+inline constexpr const char* kCheckAuthentication = "CheckAuthentication";
+inline constexpr const char* kCheckNames = "CheckNames";
+inline constexpr const char* kCheckLookAlikes = "CheckLookAlikes";
 
 }  // namespace settings_keys

@@ -41,6 +41,14 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     m_pWaitSeconds->setRange(ServerWait::kMinSeconds, ServerWait::kMaxSeconds);
     m_pAskBeforeDelete = new QCheckBox(QStringLiteral("Ask before deleting messages"), this);
     m_pAskBeforeDelete->setObjectName(QStringLiteral("askBeforeDelete"));
+    m_pCheckAuthentication =
+        new QCheckBox(QStringLiteral("Mark mail whose sender failed the receiving server's checks (DMARC, SPF)"), this);
+    m_pCheckAuthentication->setObjectName(QStringLiteral("checkAuthentication"));
+    m_pCheckNames =
+        new QCheckBox(QStringLiteral("Mark mail whose sender's name shows another address or domain"), this);
+    m_pCheckNames->setObjectName(QStringLiteral("checkNames"));
+    m_pCheckLookAlikes = new QCheckBox(QStringLiteral("Mark mail from domains that look like well-known ones"), this);
+    m_pCheckLookAlikes->setObjectName(QStringLiteral("checkLookAlikes"));
     connect(m_pCheck, &QCheckBox::toggled, m_pCheckMinutes, &QWidget::setEnabled);
     connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepKB, &QWidget::setEnabled);
     connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepDays, &QWidget::setEnabled);
@@ -77,6 +85,9 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     layout->addLayout(keepRow);
     layout->addLayout(waitRow);
     layout->addWidget(m_pAskBeforeDelete);
+    layout->addWidget(m_pCheckAuthentication);
+    layout->addWidget(m_pCheckNames);
+    layout->addWidget(m_pCheckLookAlikes);
     layout->addSpacing(8);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -96,6 +107,9 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     setTabOrder(m_pKeepKB, m_pKeepDays);
     setTabOrder(m_pKeepDays, m_pWaitSeconds);
     setTabOrder(m_pWaitSeconds, m_pAskBeforeDelete);
+    setTabOrder(m_pAskBeforeDelete, m_pCheckAuthentication);
+    setTabOrder(m_pCheckAuthentication, m_pCheckNames);
+    setTabOrder(m_pCheckNames, m_pCheckLookAlikes);
 }
 
 void CPrefsDlg::accept()
@@ -108,6 +122,9 @@ void CPrefsDlg::accept()
     m_nKeepCopyDays = m_pKeepDays->value();
     m_nWaitSeconds = m_pWaitSeconds->value();
     m_bAskBeforeDelete = m_pAskBeforeDelete->isChecked() ? 1 : 0;
+    m_bCheckAuthentication = m_pCheckAuthentication->isChecked() ? 1 : 0;
+    m_bCheckNames = m_pCheckNames->isChecked() ? 1 : 0;
+    m_bCheckLookAlikes = m_pCheckLookAlikes->isChecked() ? 1 : 0;
     QDialog::accept();
 }
 
@@ -128,6 +145,9 @@ void CPrefsDlg::showEvent(QShowEvent* event)
         m_pKeepDays->setEnabled(m_nKeepCopyKB > 0);
         m_pWaitSeconds->setValue(m_nWaitSeconds);
         m_pAskBeforeDelete->setChecked(m_bAskBeforeDelete != 0);
+        m_pCheckAuthentication->setChecked(m_bCheckAuthentication != 0);
+        m_pCheckNames->setChecked(m_bCheckNames != 0);
+        m_pCheckLookAlikes->setChecked(m_bCheckLookAlikes != 0);
         if (auto* buttons = findChild<QDialogButtonBox*>())
             buttons->button(QDialogButtonBox::Ok)->setFocus();
     }

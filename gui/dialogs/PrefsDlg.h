@@ -27,6 +27,11 @@ public:
     int m_nWaitSeconds = ServerWait::kDefaultSeconds;
     // The question before each purge (on unless the user said otherwise).
     int m_bAskBeforeDelete = 1;
+    // The sender signals (Preferences: CheckAuthentication, CheckNames,
+    // CheckLookAlikes), on by default.
+    int m_bCheckAuthentication = 1;
+    int m_bCheckNames = 1;
+    int m_bCheckLookAlikes = 1;
 
     static constexpr int kMinCheckMinutes = 5;
     static constexpr int kMaxCheckMinutes = 1440;
@@ -52,5 +57,8 @@ private:
     QSpinBox* m_pKeepDays;
     QSpinBox* m_pWaitSeconds;
     QCheckBox* m_pAskBeforeDelete;
+    QCheckBox* m_pCheckAuthentication;
+    QCheckBox* m_pCheckNames;
+    QCheckBox* m_pCheckLookAlikes;
     bool m_bInitialised = false;
 };

@@ -352,7 +352,9 @@ void CMavixView::BeginScan(bool bBackground)
     m_pModel->Clear();
     DestroyProgress();
     m_frame.SetStatusPaneText(1, QString());
-    m_pSession->StartScan(m_account, m_filters.m_filters, RowKeeping::kEveryRow, bBackground);
+    FilterLists lists = m_filters.m_filters;
+    lists.SetSignals(Preferences::Load(m_settings).Signals(m_account));
+    m_pSession->StartScan(m_account, lists, RowKeeping::kEveryRow, bBackground);
 }
 
 bool CMavixView::StartBackgroundCheck()
@@ -980,6 +982,9 @@ void CMavixView::OnPreferences()
     dlg.m_bAskBeforeDelete = prefs.m_bAskBeforeDelete;
     dlg.m_nKeepCopyDays = prefs.m_nKeepCopyDays;
     dlg.m_nWaitSeconds = prefs.m_wait.m_nSeconds;
+    dlg.m_bCheckAuthentication = prefs.m_bCheckAuthentication;
+    dlg.m_bCheckNames = prefs.m_bCheckNames;
+    dlg.m_bCheckLookAlikes = prefs.m_bCheckLookAlikes;
     if (Prompter::RunModal(dlg) != QDialog::Accepted)
         return;
     m_pSession->SetCloseWhenDone(dlg.m_bExitAfter != 0);
@@ -994,6 +999,10 @@ void CMavixView::OnPreferences()
     prefs.m_nKeepCopyDays = dlg.m_nKeepCopyDays;
     prefs.m_bAskBeforeDelete = dlg.m_bAskBeforeDelete;
     prefs.m_wait = ServerWait{dlg.m_nWaitSeconds};
+    // Read by the next scan.
+    prefs.m_bCheckAuthentication = dlg.m_bCheckAuthentication;
+    prefs.m_bCheckNames = dlg.m_bCheckNames;
+    prefs.m_bCheckLookAlikes = dlg.m_bCheckLookAlikes;
     prefs.Save(m_settings);
     ApplyQuarantine();
     m_pSession->Engine().SetServerWait(prefs.m_wait.Duration());

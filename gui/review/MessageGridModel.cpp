@@ -1,5 +1,6 @@
 #include "MessageGridModel.h"
 
+#include "core/filters/LookAlike.h"
 #include "core/session/PurgeJournal.h"
 #include "core/rows/ReadableRow.h"
 #include "core/platform/Ascii.h"
@@ -27,10 +28,29 @@ std::string_view Field(const PackedRow& row, int column)
     return row.Get(static_cast<PackedRow::Text>(std::clamp(column, 0, MessageGridModel::kColumnCount - 1)));
 }
 
+// The address with its domain's IDNA A-labels ("xn--...") decoded, for the
+// Email column; empty when it has none.
+QString DecodedAddress(std::string_view email)
+{
+    const size_t at = email.rfind('@');
+    if (at == std::string_view::npos
+        || platform::AsciiUpper(std::string(email.substr(at))).find("XN--") == std::string::npos)
+        return {};
+    const std::string domain = look_alike::UnicodeDomain(email.substr(at + 1));
+    if (domain.find("xn--") != std::string::npos)
+        return {};
+    return FromCp1252(email.substr(0, at + 1)) + ShownUtf8(domain);
+}
+
 // What a cell shows: the decoded text where the row has one, else the bytes
 // as Windows-1252.
 QString Shown(const PackedRow& row, int column)
 {
+    if (column == MessageGridModel::kEmail) {
+        const QString decoded = DecodedAddress(row.Get(PackedRow::kEmail));
+        if (!decoded.isEmpty())
+            return decoded;
+    }
     std::string_view decoded;
     switch (column) {
     case MessageGridModel::kSubject:
@@ -123,6 +143,12 @@ QVariant MessageGridModel::data(const QModelIndex& index, int role) const
         }
         if (Field(row.m_texts, index.column()).empty())
             return {};
+        // A decoded domain shows its ASCII form beside it: the form the
+        // mail really came from.
+        if ((index.column() == kFrom || index.column() == kEmail)
+            && !DecodedAddress(row.m_texts.Get(PackedRow::kEmail)).isEmpty())
+            return Shown(row.m_texts, index.column()) + QLatin1Char('\n')
+                + FromCp1252(row.m_texts.Get(PackedRow::kEmail));
         return Shown(row.m_texts, index.column());
     case Qt::CheckStateRole:
         if (index.column() == kNum)

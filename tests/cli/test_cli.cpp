@@ -222,6 +222,35 @@ private slots:
         QVERIFY2(table.m_sOut.find(decoded.substr(0, 16)) != std::string::npos, table.m_sOut.c_str());
     }
 
+    // The sender checks reach the TSV reason with the account's AuthServIds
+    // (a loopback server has no domain to trust by), and each switch stops
+    // its check.
+    void senderChecksInTsv()
+    {
+        m_aMail[0] = "Authentication-Results: mx.provider.example; dmarc=fail header.from=bank.example\r\n"
+                     "From: Bank <alerts@bank.example>\r\nSubject: Your account\r\n\r\nx\r\n";
+        m_aMail[2] = "From: PayPal <service@xn--l-7sba6dbr.com>\r\nSubject: Verify\r\n\r\nx\r\n";
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p");
+        server.Start();
+        StoreAccount(server.Port());
+        Store().WriteString("Acct", "AuthServIds", "mx.provider.example");
+        std::vector<std::string> lines = SplitLines(Cli({"scan", "--tsv"}).m_sOut);
+        QCOMPARE(lines.size(), size_t(3));
+        QCOMPARE(SplitTabs(lines[0])[9], std::string("1"));
+        QCOMPARE(SplitTabs(lines[0])[10],
+                 std::string("The sender's domain bank.example failed DMARC (checked by mx.provider.example)"));
+        QCOMPARE(SplitTabs(lines[2])[10],
+                 std::string("The sender's domain \xD1\x80\xD0\xB0\xD1\x83\xD1\x80\xD0\xB0"
+                             "l.com (xn--l-7sba6dbr.com) mixes letters of different scripts"));
+        Store().WriteInt("Prefs", "CheckAuthentication", 0);
+        Store().WriteInt("Prefs", "CheckLookAlikes", 0);
+        lines = SplitLines(Cli({"scan", "--tsv"}).m_sOut);
+        QCOMPARE(lines.size(), size_t(3));
+        QCOMPARE(SplitTabs(lines[0])[9], std::string("0"));
+        QCOMPARE(SplitTabs(lines[2])[9], std::string("0"));
+    }
+
     // The table fits the width it is given and marks the suspects.
     void scanWritesATable()
     {

@@ -7,8 +7,10 @@
 #include <string>
 #include <string_view>
 
+#include "core/filters/AuthResults.h"
 #include "core/filters/Classify.h"
 #include "core/filters/DefaultFilters.h"
+#include "core/filters/SenderSignals.h"
 #include "core/platform/Ascii.h"
 #include "core/platform/HeaderDecode.h"
 #include "core/pop3/Pop3Message.h"
@@ -198,6 +200,29 @@ void FuzzPop3Status(const uint8_t* data, size_t size)
     const bool bFits = bDigits && errno == 0 && expected <= pop3::kMaxSize;
     Require((pop3::ParseSize(sizeWord, size64) == pop3::ReplyError::kNone) == bFits);
     Require(!bFits || size64 == expected);
+}
+
+void FuzzAuthResults(const uint8_t* data, size_t size)
+{
+    const std::string_view value(reinterpret_cast<const char*>(data), size);
+    const std::optional<auth_results::Field> field = auth_results::Parse(value);
+    if (field) {
+        Require(!field->m_sAuthServId.empty());
+        Require(auth_results::AuthServId(value) == field->m_sAuthServId);
+        Require(field->m_aResults.size() <= auth_results::kMaxResults);
+        for (const auth_results::Result& result : field->m_aResults) {
+            Require(!result.m_sMethod.empty() && !result.m_sResult.empty());
+            Require(result.m_aProperties.size() <= auth_results::kMaxProperties);
+        }
+    }
+    // The same bytes as the account's own field, as a display name and as
+    // the sender's domain: every reason is UTF-8 for people.
+    const SignalOptions options{true, true, true, "pop.provider.example", {}};
+    const SenderFacts facts{std::string(value.substr(0, 64)),
+                            "a@" + std::string(value.substr(0, 80)),
+                            {"mx.provider.example; " + std::string(value), std::string(value)}};
+    const std::string reason = SenderSignalReason(options, {"@trusted.example", "boss@company.example"}, facts);
+    Require(platform::IsValidUtf8(reason));
 }
 
 void FuzzHeaderDecode(const uint8_t* data, size_t size)

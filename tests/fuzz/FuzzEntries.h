@@ -12,6 +12,8 @@ void FuzzIniImport(const uint8_t* data, size_t size);
 void FuzzPop3Replies(const uint8_t* data, size_t size);
 void FuzzPop3Status(const uint8_t* data, size_t size);
 void FuzzHeaderDecode(const uint8_t* data, size_t size);
+// An Authentication-Results value, and the sender signals over it.
+void FuzzAuthResults(const uint8_t* data, size_t size);
 // A domain's autoconfig file (FuzzAutoconfig.cpp).
 void FuzzAutoconfig(const uint8_t* data, size_t size);
 // The OAuth token reply and the loopback redirect request (FuzzOAuth.cpp).

@@ -13,6 +13,7 @@
 
 #include "core/storage/AccountSettings.h"
 #include "core/storage/PasswordStore.h"
+#include "core/storage/Preferences.h"
 #include "core/storage/SettingsStore.h"
 
 namespace {
@@ -83,6 +84,7 @@ private slots:
     void accountRoundTrip();
     void accountPorts_data();
     void accountPorts();
+    void signalSwitches();
 
 private:
     QString ConfPath() const { return m_sConfig + "/Tarvane Software/Mavix.conf"; }
@@ -510,6 +512,37 @@ void TestSettings::accountRoundTrip()
     QCOMPARE(ReadFile(ConfPath()),
              QByteArray("[Acct]\nPass=p\xE2\x82\xACss\nPort=995\nSecurity=2\n"
                         "Server=pop.example.org\nTlsFingerprint=AB:CD\nUser=ann\n"));
+
+    // The authserv-ids to trust: stored only once set, read as a list.
+    AccountSettings ids = back;
+    ids.m_sAuthServIds = " mx.google.com, ,mx2.google.com";
+    ids.Save(m_store, passwords, back);
+    QCOMPARE(AccountSettings::Load(m_store).AuthServIds(),
+             (std::vector<std::string>{"mx.google.com", "mx2.google.com"}));
+    QCOMPARE(Preferences().Signals(AccountSettings::Load(m_store)).m_aAuthServIds.size(), size_t(2));
+}
+
+// The sender checks are on unless the file says 0: saving the preferences
+// writes a switch only when it is off, and removes it once it is on again.
+void TestSettings::signalSwitches()
+{
+    auto anySwitch = [this] {
+        const QByteArray file = ReadFile(ConfPath());
+        return file.contains("CheckAuthentication") || file.contains("CheckNames") || file.contains("CheckLookAlikes");
+    };
+    QVERIFY(m_store.WriteInt("Prefs", "Start", 1));
+    Preferences prefs = Preferences::Load(m_store);
+    QCOMPARE(prefs.m_bCheckAuthentication + prefs.m_bCheckNames + prefs.m_bCheckLookAlikes, 3);
+    QVERIFY(prefs.Save(m_store));
+    QVERIFY(!anySwitch());
+    prefs.m_bCheckNames = 0;
+    QVERIFY(prefs.Save(m_store));
+    QVERIFY(ReadFile(ConfPath()).contains("CheckNames=0\n"));
+    const SignalOptions options = Preferences::Load(m_store).Signals(AccountSettings{});
+    QVERIFY(options.m_bAuthentication && !options.m_bNames && options.m_bLookAlike);
+    prefs.m_bCheckNames = 1;
+    QVERIFY(prefs.Save(m_store));
+    QVERIFY(!anySwitch());
 }
 
 void TestSettings::accountPorts_data()

@@ -340,6 +340,11 @@ void TestAccountPrefs::preferences_data()
     // The question before a purge, on by default, can be turned off and on.
     QTest::newRow("no question") << 0 << 0 << 0 << QStringList{QStringLiteral("Ask before deleting messages")} << 0 << 0
                                  << 0;
+    // The sender checks, on by default, each switched off alone.
+    QTest::newRow("no name check") << 0 << 0 << 0
+                                   << QStringList{QStringLiteral(
+                                          "Mark mail whose sender's name shows another address or domain")}
+                                   << 0 << 0 << 0;
 }
 
 void TestAccountPrefs::preferences()
@@ -356,9 +361,9 @@ void TestAccountPrefs::preferences()
     QStringList order;
     driver.On<CPrefsDlg>([&](CPrefsDlg& dlg) {
         const QList<QCheckBox*> boxes = dlg.findChildren<QCheckBox*>();
-        // The three launch and exit boxes, then background checks, copies
-        // and the question before a purge.
-        QCOMPARE(boxes.size(), 6);
+        // The three launch and exit boxes, then background checks, copies,
+        // the question before a purge and the three sender checks.
+        QCOMPARE(boxes.size(), 9);
         // Tab walks the boxes top to bottom.
         for (QWidget* w = boxes.first(); order.size() < 3; w = w->nextInFocusChain()) {
             if (auto* box = qobject_cast<QCheckBox*>(w))
@@ -386,6 +391,9 @@ void TestAccountPrefs::preferences()
     QCOMPARE(dlg.m_bAutoStart, startAfter);
     QCOMPARE(dlg.m_bDefaultFilters, defAfter);
     QCOMPARE(dlg.m_bAskBeforeDelete, click.contains(QStringLiteral("Ask before deleting messages")) ? 0 : 1);
+    QCOMPARE(dlg.m_bCheckNames,
+             click.contains(QStringLiteral("Mark mail whose sender's name shows another address or domain")) ? 0 : 1);
+    QCOMPARE(dlg.m_bCheckAuthentication + dlg.m_bCheckLookAlikes, 2);
 
     // Stored as the owner stores them, they read back as the texts 1 and 0.
     m_settings.WriteInt("Prefs", "End", dlg.m_bExitAfter);
