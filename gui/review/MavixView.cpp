@@ -76,7 +76,7 @@ static_assert(CPrefsDlg::kMinCheckMinutes == BackgroundCheck::kMinMinutes
               && CPrefsDlg::kMaxCheckMinutes == BackgroundCheck::kMaxMinutes);
 
 // The account list's width when it first shows, in average characters.
-constexpr int kAccountListChars = 28;
+constexpr int kAccountListChars = 34;
 // The Account column's width, in average characters.
 constexpr int kAccountColumnChars = 18;
 
@@ -159,6 +159,9 @@ void CMavixView::CreateGrid()
     m_pSplitter->hide();
     m_pAccountList = new QListWidget(m_pSplitter);
     m_pAccountList->setObjectName(QStringLiteral("accountList"));
+    // A failure's reason wraps rather than hiding behind a scroll bar.
+    m_pAccountList->setWordWrap(true);
+    m_pAccountList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(m_pAccountList, &QListWidget::currentRowChanged, this, [this](int nRow) {
         if (nRow >= 0)
             ChooseAccount(nRow - 1);
@@ -1456,8 +1459,6 @@ void CMavixView::SetUpOtherAccounts(const std::vector<AccountSettings>& others)
         connect(m_pGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
                 &CMavixView::ShowCurrentReason);
     }
-    if (bSeveral)
-        FillAllModel();
     if (bSeveral && m_pGrid->parentWidget() != m_pSplitter) {
         m_pSplitter->addWidget(m_pGrid);
         m_pSplitter->setStretchFactor(1, 1);
@@ -1472,6 +1473,8 @@ void CMavixView::SetUpOtherAccounts(const std::vector<AccountSettings>& others)
         m_pGrid->show();
         LayoutGrid();
     }
+    if (bSeveral)
+        FillAllModel();
     ShowAccountList();
     emit AccountsChanged();
 }
