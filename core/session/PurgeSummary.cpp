@@ -35,3 +35,16 @@ std::string PurgeSummaryText(const PurgeResult& result)
         text += "; " + std::to_string(result.m_nWithoutId) + " checked by Subject only (the server gave no usable id)";
     return text;
 }
+
+std::string AccountsSummaryText(const std::vector<AccountPurge>& purges)
+{
+    std::string text;
+    for (const AccountPurge& purge : purges) {
+        if (!purge.m_pResult)
+            continue;
+        if (!text.empty())
+            text += '\n';
+        text += purge.m_sAccount + ": " + PurgeSummaryText(*purge.m_pResult);
+    }
+    return text;
+}

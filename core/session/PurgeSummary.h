@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct PurgeResult;
 
@@ -10,3 +11,12 @@ inline constexpr const char* kDroppedNote = " The session was closed without QUI
 // "N deleted, M refused by the server, K not deleted (changed on the server)",
 // and what else the user must know.
 std::string PurgeSummaryText(const PurgeResult& result);
+
+// One account's purge, for the summary of a purge over several accounts.
+struct AccountPurge {
+    std::string m_sAccount;  // the account's display name
+    const PurgeResult* m_pResult = nullptr;
+};
+
+// One line per account purged, in order: "name: " and its PurgeSummaryText.
+std::string AccountsSummaryText(const std::vector<AccountPurge>& purges);

@@ -4,6 +4,7 @@
 #include "core/platform/Cp1252.h"
 #include "gui/review/MavixView.h"
 #include "gui/review/MessageGridModel.h"
+#include "gui/widgets/Text.h"
 #include "core/storage/SettingsStore.h"
 
 #include <QAction>
@@ -23,12 +24,20 @@ CTrayController::CTrayController(SettingsStore& settings, CMavixView& view, QWid
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &CTrayController::OnTimer);
     connect(&m_view, &CMavixView::BackgroundCheckEnded, this, &CTrayController::OnCheckEnded);
+    connect(&m_view, &CMavixView::OtherCheckEnded, this, &CTrayController::OnOtherCheckEnded);
+    connect(&m_view, &CMavixView::AccountsChanged, this, [this] {
+        m_aOthers.clear();
+        ApplySettings();
+    });
     connect(&m_view, &CMavixView::ReviewStarted, this, &CTrayController::OnReviewStarted);
     connect(&m_view, &CMavixView::BecameIdle, this, [this] {
-        if (m_view.Model().Count() == 0) {
+        if (m_view.Model().Count() == 0)
             m_logic.Forget();
-            UpdateTray();
+        for (size_t i = 0; i < m_aOthers.size(); ++i) {
+            if (m_view.ModelAt(static_cast<int>(i) + 1).Count() == 0)
+                m_aOthers[i].m_logic.Forget();
         }
+        UpdateTray();
     });
     ApplySettings();
 }
@@ -40,7 +49,9 @@ CTrayController::~CTrayController()
 
 void CTrayController::ApplySettings()
 {
-    const int nMinutes = Preferences::Load(m_settings).m_nCheckEvery;
+    const int nPrefsMinutes = Preferences::Load(m_settings).m_nCheckEvery;
+    const int nMinutes = IntervalOf(0, nPrefsMinutes);
+    ApplyOtherIntervals(nPrefsMinutes);
     BackgroundCheck wanted;
     wanted.SetInterval(nMinutes);
     if (wanted.IntervalMinutes() != m_logic.IntervalMinutes()) {
@@ -50,7 +61,7 @@ void CTrayController::ApplySettings()
         else
             m_timer.stop();
     }
-    const bool bTray = m_logic.IsOn() && QSystemTrayIcon::isSystemTrayAvailable();
+    const bool bTray = AnyOn() && QSystemTrayIcon::isSystemTrayAvailable();
     if (bTray && !m_pTray) {
         // The program's icon; a window without one still gets a visible icon.
         QIcon icon = QApplication::windowIcon();
@@ -82,7 +93,7 @@ void CTrayController::ApplySettings()
 
 bool CTrayController::KeepsRunning() const
 {
-    return m_logic.IsOn() && m_pTray != nullptr;
+    return AnyOn() && m_pTray != nullptr;
 }
 
 void CTrayController::SayStillRunning()
@@ -98,7 +109,107 @@ void CTrayController::SayStillRunning()
 
 QString CTrayController::Tooltip() const
 {
-    return QString::fromStdString(m_logic.Tooltip());
+    if (m_aOthers.empty())
+        return QString::fromStdString(m_logic.Tooltip());
+    // "Mavix", then a line per account that is checked: its name and what
+    // its last check found (the one-account tooltip without its "Mavix").
+    QString text = QStringLiteral("Mavix");
+    for (int i = 0; i < m_view.AccountCount(); ++i) {
+        const BackgroundCheck& logic = i == 0 ? m_logic : m_aOthers[static_cast<size_t>(i - 1)].m_logic;
+        if (!logic.IsOn())
+            continue;
+        const std::string line = logic.Tooltip();
+        const size_t nBreak = line.find('\n');
+        text += QLatin1Char('\n') + FromCp1252(m_view.AccountAt(i).DisplayName()) + QStringLiteral(": ")
+            + (nBreak == std::string::npos ? QStringLiteral("not checked yet")
+                                           : QString::fromStdString(line.substr(nBreak + 1)));
+    }
+    return text;
+}
+
+BackgroundCheck& CTrayController::LogicOf(int nAccount)
+{
+    return nAccount <= 0 ? m_logic : m_aOthers[static_cast<size_t>(nAccount - 1)].m_logic;
+}
+
+QTimer& CTrayController::TimerOf(int nAccount)
+{
+    return nAccount <= 0 ? m_timer : *m_aOthers[static_cast<size_t>(nAccount - 1)].m_pTimer;
+}
+
+int CTrayController::IntervalOf(int nAccount, int nPrefsMinutes) const
+{
+    const int nOwn = m_view.AccountAt(nAccount).m_nCheckEvery;
+    return nOwn >= 0 ? nOwn : nPrefsMinutes;
+}
+
+bool CTrayController::AnyOn() const
+{
+    bool bOn = m_logic.IsOn();
+    for (const OtherCheck& other : m_aOthers)
+        bOn = bOn || other.m_logic.IsOn();
+    return bOn;
+}
+
+void CTrayController::ApplyOtherIntervals(int nPrefsMinutes)
+{
+    const size_t nOthers = static_cast<size_t>(m_view.AccountCount() - 1);
+    while (m_aOthers.size() > nOthers)
+        m_aOthers.pop_back();
+    while (m_aOthers.size() < nOthers) {
+        const int nAccount = static_cast<int>(m_aOthers.size()) + 1;
+        OtherCheck& other = m_aOthers.emplace_back();
+        other.m_pTimer = std::make_unique<QTimer>();
+        other.m_pTimer->setSingleShot(true);
+        connect(other.m_pTimer.get(), &QTimer::timeout, this, [this, nAccount] { OnOtherTimer(nAccount); });
+    }
+    for (size_t i = 0; i < m_aOthers.size(); ++i) {
+        OtherCheck& other = m_aOthers[i];
+        const int nMinutes = IntervalOf(static_cast<int>(i) + 1, nPrefsMinutes);
+        BackgroundCheck wanted;
+        wanted.SetInterval(nMinutes);
+        if (wanted.IntervalMinutes() == other.m_logic.IntervalMinutes() && other.m_pTimer->isActive())
+            continue;
+        other.m_logic.SetInterval(nMinutes);
+        if (other.m_logic.IsOn())
+            other.m_pTimer->start(other.m_logic.NextDelay());
+        else
+            other.m_pTimer->stop();
+    }
+}
+
+void CTrayController::OnOtherTimer(int nAccount)
+{
+    BackgroundCheck& logic = LogicOf(nAccount);
+    if (!logic.IsOn())
+        return;
+    if (!m_view.StartBackgroundCheck(nAccount))
+        TimerOf(nAccount).start(BackgroundCheck::kBusyRetry);
+}
+
+void CTrayController::OnOtherCheckEnded(int nAccount, int nResult)
+{
+    if (nAccount < 1 || nAccount > static_cast<int>(m_aOthers.size()))
+        return;
+    BackgroundCheck& logic = LogicOf(nAccount);
+    ScreeningSession& session = m_view.SessionAt(nAccount);
+    if (nResult > 0) {
+        if (logic.Succeeded(session.MsgCount(), session.SuspectKeys()))
+            Notify(FromCp1252(m_view.AccountAt(nAccount).DisplayName()) + QStringLiteral(": ")
+                   + QString::fromStdString(logic.Summary()));
+    } else if (nResult < 0) {
+        logic.Failed(platform::Cp1252ToUtf8(m_view.BackgroundFailureOf(nAccount)));
+    }
+    UpdateTray();
+    if (logic.IsOn())
+        TimerOf(nAccount).start(logic.NextDelay());
+}
+
+void CTrayController::Notify(const QString& text)
+{
+    if (m_pTray)
+        m_pTray->showMessage(QStringLiteral("Mavix"), text, QSystemTrayIcon::Information);
+    emit Notified(text);
 }
 
 std::vector<std::string> CTrayController::SuspectKeys() const
@@ -125,10 +236,11 @@ void CTrayController::OnCheckEnded(int nResult)
 {
     if (nResult > 0) {
         if (m_logic.Succeeded(m_view.Session().MsgCount(), SuspectKeys())) {
-            const QString text = QString::fromStdString(m_logic.Summary());
-            if (m_pTray)
-                m_pTray->showMessage(QStringLiteral("Mavix"), text, QSystemTrayIcon::Information);
-            emit Notified(text);
+            // With several accounts, the notification names this one.
+            QString text = QString::fromStdString(m_logic.Summary());
+            if (!m_aOthers.empty())
+                text = FromCp1252(m_view.AccountAt(0).DisplayName()) + QStringLiteral(": ") + text;
+            Notify(text);
         }
     } else if (nResult < 0) {
         m_logic.Failed(platform::Cp1252ToUtf8(m_view.BackgroundFailure()));
@@ -142,6 +254,10 @@ void CTrayController::OnReviewStarted()
 {
     // What the user's own scan found counts as seen.
     m_logic.Seen(m_view.Session().MsgCount(), SuspectKeys());
+    for (size_t i = 0; i < m_aOthers.size(); ++i) {
+        ScreeningSession& session = m_view.SessionAt(static_cast<int>(i) + 1);
+        m_aOthers[i].m_logic.Seen(session.MsgCount(), session.SuspectKeys());
+    }
     UpdateTray();
 }
 

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,11 @@ class SettingsStore;
 // only while checks are on and the desktop has a tray: its tooltip tells
 // what is waiting, a notification when more suspects arrive, and a click
 // on either shows the window.
+//
+// With several accounts each has its own checks: its interval (the
+// account's CheckEvery, else the preferences'), its back-off and its timer;
+// the tooltip has a line per account and a notification names the account
+// whose new suspects it tells of.
 class CTrayController : public QObject {
     Q_OBJECT
 public:
@@ -38,6 +44,9 @@ public:
     QTimer& Timer() { return m_timer; }
     QSystemTrayIcon* Tray() const { return m_pTray; }
     QString Tooltip() const;
+    // A further account's checks (nAccount >= 1, as the view numbers them).
+    BackgroundCheck& LogicOf(int nAccount);
+    QTimer& TimerOf(int nAccount);
 
     // The keys of the view's suspect rows (BackgroundCheck::SuspectKey).
     std::vector<std::string> SuspectKeys() const;
@@ -55,6 +64,19 @@ private:
     void ShowWindow();
     void UpdateTray();
     void Arm(std::chrono::milliseconds delay);
+    // The account's interval: its own CheckEvery, else the preferences'.
+    int IntervalOf(int nAccount, int nPrefsMinutes) const;
+    bool AnyOn() const;
+    void ApplyOtherIntervals(int nPrefsMinutes);
+    void OnOtherTimer(int nAccount);
+    void OnOtherCheckEnded(int nAccount, int nResult);
+    void Notify(const QString& text);
+
+    // A further account's checks.
+    struct OtherCheck {
+        BackgroundCheck m_logic;
+        std::unique_ptr<QTimer> m_pTimer;
+    };
 
     SettingsStore& m_settings;
     CMavixView& m_view;
@@ -63,4 +85,5 @@ private:
     QTimer m_timer;
     QSystemTrayIcon* m_pTray = nullptr;
     QMenu* m_pMenu = nullptr;
+    std::vector<OtherCheck> m_aOthers;  // index 0: the view's account 1
 };

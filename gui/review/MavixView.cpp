@@ -11,6 +11,8 @@
 #include "core/session/BackgroundCheck.h"
 #include "gui/review/MessageGridModel.h"
 #include "core/session/PurgeJournal.h"
+#include "core/session/PurgeSummary.h"
+#include "core/storage/AccountList.h"
 #include "core/storage/QuarantineMaildir.h"
 #include "core/rows/ReadableRow.h"
 #include "gui/dialogs/AccountDlg.h"
@@ -23,6 +25,7 @@
 #include "gui/widgets/Text.h"
 
 #include <QApplication>
+#include <QConcatenateTablesProxyModel>
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QDesktopServices>
@@ -30,11 +33,14 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QSplitter>
 #include <QUrl>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -42,6 +48,7 @@
 #include <atomic>
 #include <utility>
 #include <fstream>
+#include <map>
 
 namespace {
 
@@ -68,6 +75,35 @@ const char kFromLastScan[] = "From the last scan: press Show Mavix to scan again
 static_assert(CPrefsDlg::kMinCheckMinutes == BackgroundCheck::kMinMinutes
               && CPrefsDlg::kMaxCheckMinutes == BackgroundCheck::kMaxMinutes);
 
+// The account list's width when it first shows, in average characters.
+constexpr int kAccountListChars = 34;
+// The Account column's width, in average characters.
+constexpr int kAccountColumnChars = 18;
+
+// The rows of several accounts in one grid, each account's block in the
+// list's order; a click on a column title sorts within each block.
+class AllAccountsModel : public QConcatenateTablesProxyModel {
+public:
+    using QConcatenateTablesProxyModel::QConcatenateTablesProxyModel;
+    void sort(int column, Qt::SortOrder order) override
+    {
+        for (QAbstractItemModel* pModel : sourceModels())
+            pModel->sort(column, order);
+    }
+};
+
+// The enabled accounts after the first, each with its password.
+std::vector<AccountSettings> FurtherAccounts(const SettingsStore& settings, PasswordStore& passwords)
+{
+    std::vector<AccountSettings> others;
+    const std::vector<AccountSettings> accounts = account_list::Load(settings);
+    for (size_t i = 1; i < accounts.size(); ++i) {
+        if (accounts[i].m_bEnabled)
+            others.push_back(AccountSettings::Load(settings, &passwords, accounts[i].m_sSection));
+    }
+    return others;
+}
+
 }  // namespace
 
 // The engine's listener: queues each notification, with its value, for the
@@ -84,8 +120,10 @@ protected:
     void Queue(ScreeningNote note) override
     {
         CMavixView* pView = &m_view;
+        // Held once: the queued call copies its lambda.
+        auto pNote = std::make_shared<const ScreeningNote>(std::move(note));
         QMetaObject::invokeMethod(
-            pView, [pView, note = std::move(note)] { pView->OnEngineNote(note); }, Qt::QueuedConnection);
+            pView, [pView, pNote] { pView->OnEngineNote(*pNote); }, Qt::QueuedConnection);
     }
 
 private:
@@ -114,6 +152,20 @@ CMavixView::CMavixView(SettingsStore& settings, IMavixFrame& frame, QWidget* par
 
 void CMavixView::CreateGrid()
 {
+    // The account list, beside the grid in a splitter with several accounts.
+    m_pSplitter = new QSplitter(Qt::Horizontal, this);
+    m_pSplitter->setObjectName(QStringLiteral("accountSplitter"));
+    m_pSplitter->setChildrenCollapsible(false);
+    m_pSplitter->hide();
+    m_pAccountList = new QListWidget(m_pSplitter);
+    m_pAccountList->setObjectName(QStringLiteral("accountList"));
+    // A failure's reason wraps rather than hiding behind a scroll bar.
+    m_pAccountList->setWordWrap(true);
+    m_pAccountList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    connect(m_pAccountList, &QListWidget::currentRowChanged, this, [this](int nRow) {
+        if (nRow >= 0)
+            ChooseAccount(nRow - 1);
+    });
     m_pGrid = new QTreeView(this);
     m_pGrid->setObjectName(QStringLiteral("grid"));
     m_pModel = new MessageGridModel(*m_pSession, this);
@@ -171,7 +223,11 @@ void CMavixView::ConnectTimers()
 {
     // RFC 1939 §3: the server may end an idle session after ten minutes;
     // the session keeps the review's with a NOOP.
-    connect(&m_keepAliveTimer, &QTimer::timeout, this, [this] { m_pSession->KeepAlive(); });
+    connect(&m_keepAliveTimer, &QTimer::timeout, this, [this] {
+        m_pSession->KeepAlive();
+        for (auto& pOther : m_aOthers)
+            pOther->KeepAlive();
+    });
     m_answerTimer.setSingleShot(true);
     connect(&m_answerTimer, &QTimer::timeout, this, [this] { m_pSession->AnswerWaitRanOut(); });
     m_flushTimer.setSingleShot(true);
@@ -184,6 +240,7 @@ CMavixView::~CMavixView()
     // The engine joins its workers here, before the widget part goes away:
     // a worker may queue notifications for this object until it has ended.
     m_pSession.reset();
+    m_aOthers.clear();
 }
 
 // ---------------------------------------------------------------------------
@@ -219,6 +276,7 @@ void CMavixView::OnInitialUpdate()
     if (!warning.empty())
         m_frame.SetStatusPaneText(1, FromCp1252(warning));
     m_pSession->LoadChoices(m_account);
+    SetUpOtherAccounts(FurtherAccounts(m_settings, passwords));
     m_frame.ArmStartupTimer();
 }
 
@@ -289,8 +347,14 @@ void CMavixView::LayoutGrid()
 {
     const int nLeft = m_nAnchorLeft;
     const int nTop = m_nAnchorTop + kGridBelowAnchor;
-    m_pGrid->setGeometry(nLeft, nTop, std::max(0, (width() - kGridRightMargin) - nLeft),
+    // With several accounts the grid sits in the splitter beside the list.
+    QWidget* pPlaced = m_pGrid->parentWidget() == m_pSplitter ? static_cast<QWidget*>(m_pSplitter) : m_pGrid;
+    pPlaced->setGeometry(nLeft, nTop, std::max(0, (width() - kGridRightMargin) - nLeft),
                          std::max(0, (height() - kGridBottomMargin) - nTop));
+    // The grid's size now, also before the form is shown: the columns are
+    // sized from it.
+    if (pPlaced == m_pSplitter)
+        m_pSplitter->refresh();
 }
 
 // ---------------------------------------------------------------------------
@@ -309,6 +373,17 @@ void CMavixView::SetShowStopText(bool bRunning)
 
 void CMavixView::OnShowStop()
 {
+    if (HasSeveralAccounts() && AnyRunning()) {
+        // Stop: every scan stops, every purge's waits are woken.
+        if (m_pSession->IsPurging())
+            m_pSession->CancelPurge();
+        else if (m_pSession->CanStop())
+            StopScan();
+        for (auto& pOther : m_aOthers)
+            pOther->Stop();
+        SyncAccounts();
+        return;
+    }
     if (m_pSession->IsPurging()) {
         // Wakes the purge's wait at once; before QUIT nothing is deleted.
         m_pShowStop->setEnabled(false);
@@ -319,7 +394,17 @@ void CMavixView::OnShowStop()
         StopScan();
         return;
     }
+    // With several accounts, one that cannot be scanned says so in the list
+    // and the others go on.
+    for (auto& pOther : m_aOthers)
+        pOther->StartScan(m_filters.m_filters, false);
     if (!m_account.IsComplete()) {
+        if (HasSeveralAccounts()) {
+            m_sPrimaryStatus = QStringLiteral("failed: some field of the account is blank");
+            m_bPrimaryFailed = true;
+            SyncAccounts();
+            return;
+        }
         Prompter::MessageBox(this, QStringLiteral("Failed to connect (some field is blank)\n") + AccountText());
         return;
     }
@@ -339,6 +424,7 @@ void CMavixView::OnShowStop()
         m_bBusyCursor = true;
     }
     m_answerTimer.start(m_nAnswerWaitMs);
+    SyncAccounts();
 }
 
 // An empty grid and status, then the scan of the current account and lists.
@@ -346,6 +432,8 @@ void CMavixView::BeginScan(bool bBackground)
 {
     m_nSuspectCount = 0;
     m_bPasswordInClear = false;
+    m_sPrimaryStatus.clear();
+    m_bPrimaryFailed = false;
     m_frame.SetStatusPaneToolTip(1, QString());
     SetShowStopText(true);
     DiscardPendingRows();
@@ -355,6 +443,18 @@ void CMavixView::BeginScan(bool bBackground)
     FilterLists lists = m_filters.m_filters;
     lists.SetSignals(Preferences::Load(m_settings).Signals(m_account));
     m_pSession->StartScan(m_account, lists, RowKeeping::kEveryRow, bBackground);
+}
+
+bool CMavixView::StartBackgroundCheck(int nAccount)
+{
+    if (nAccount == 0)
+        return StartBackgroundCheck();
+    if (nAccount < 0 || nAccount >= AccountCount() || m_bClosing || QApplication::activeModalWidget()
+        || QApplication::activePopupWidget())
+        return false;
+    const bool bStarted = m_aOthers[static_cast<size_t>(nAccount - 1)]->StartScan(m_filters.m_filters, true);
+    SyncAccounts();
+    return bStarted;
 }
 
 bool CMavixView::StartBackgroundCheck()
@@ -388,6 +488,8 @@ void CMavixView::EndBackgroundCheck(const ScanFinished& finished)
         m_pModel->Clear();
         m_sBackgroundFailure = done.m_sStatus.empty() ? std::string("Server Not Found") : done.m_sStatus;
         m_frame.SetStatusPaneText(1, QStringLiteral("Background check failed: ") + FromCp1252(m_sBackgroundFailure));
+        m_sPrimaryStatus = QStringLiteral("failed: ") + FromCp1252(m_sBackgroundFailure);
+        m_bPrimaryFailed = true;
     }
     emit BackgroundCheckEnded(bFailed ? -1 : 1);
 }
@@ -420,13 +522,24 @@ void CMavixView::OnAnswerWaitOver(const AnswerWaitOver& over)
     if (!over.m_bTimedOut)
         return;
     // The scan goes on; its outcome still arrives as OnScanFinished.
+    if (HasSeveralAccounts()) {
+        m_sPrimaryStatus = QStringLiteral("failed to connect (still waiting for the server)");
+        m_bPrimaryFailed = true;
+        return;
+    }
     Prompter::MessageBox(this, QStringLiteral("Failed to connect. ") + AccountText());
     SetShowStopText(false);
 }
 
 QString CMavixView::StatusText() const
 {
-    QString text = QString::asprintf("  %d eMails :   %d Suspect", m_pSession->Engine().MsgCount(), m_nSuspectCount);
+    int nMessages = m_pSession->Engine().MsgCount();
+    int nSuspects = m_nSuspectCount;
+    for (const auto& pOther : m_aOthers) {
+        nMessages += std::max(0, pOther->Session().MsgCount());
+        nSuspects += pOther->Session().SuspectCount();
+    }
+    QString text = QString::asprintf("  %d eMails :   %d Suspect", nMessages, nSuspects);
     if (m_bPasswordInClear)
         text += QStringLiteral("  (the password travelled unencrypted)");
     return text;
@@ -478,6 +591,11 @@ void CMavixView::OnRepeatedNumber(const RepeatedNumber& repeated)
         return;
     }
     EndScan(ScanFinished{ScanDone{-1, {}}, SessionMachine::AfterScan::kIdle, false});
+    if (HasSeveralAccounts()) {
+        m_sPrimaryStatus = QStringLiteral("failed: ") + FromCp1252(abandoned.m_sStatus);
+        m_bPrimaryFailed = true;
+        return;
+    }
     Prompter::MessageBox(this, FromCp1252(abandoned.m_sStatus));
 }
 
@@ -542,8 +660,15 @@ void CMavixView::EndScan(const ScanFinished& finished)
         return;
     }
 
-    if (!done.m_sStatus.empty())
+    if (HasSeveralAccounts()) {
+        // The list says it: one box per account would stop every other.
+        m_bPrimaryFailed = bFailed;
+        m_sPrimaryStatus = bFailed ? QStringLiteral("failed: ")
+                + FromCp1252(done.m_sStatus.empty() ? std::string("Server Not Found") : done.m_sStatus)
+                                   : FromCp1252(done.m_sStatus);
+    } else if (!done.m_sStatus.empty()) {
         Prompter::MessageBox(this, FromCp1252(done.m_sStatus));
+    }
 
     if (bFailed)
         m_pModel->Clear();
@@ -594,12 +719,14 @@ void CMavixView::OnSessionLost(const SessionLost& lost)
 
 void CMavixView::OnCheckAll()
 {
-    m_pModel->SetAllChecked(true);
+    for (MessageGridModel* pModel : ShownModels())
+        pModel->SetAllChecked(true);
 }
 
 void CMavixView::OnUncheckAll()
 {
-    m_pModel->SetAllChecked(false);
+    for (MessageGridModel* pModel : ShownModels())
+        pModel->SetAllChecked(false);
 }
 
 void CMavixView::OnCancelReview()
@@ -607,6 +734,8 @@ void CMavixView::OnCancelReview()
     // Its session ends with RSET and QUIT; what the server answered arrives
     // with OnSessionOver.
     m_pSession->CancelReview();
+    for (auto& pOther : m_aOthers)
+        pOther->CancelReview();
     ShowReviewCancelled();
 }
 
@@ -618,6 +747,7 @@ void CMavixView::ShowReviewCancelled()
     m_pModel->Clear();
     m_frame.SetStatusPaneText(1, QString());
     SetShowStopText(false);
+    SyncAccounts();
     emit BecameIdle();
 }
 
@@ -663,10 +793,17 @@ bool CMavixView::eventFilter(QObject* watched, QEvent* event)
                 rows.push_back(index.row());
             if (rows.empty() && m_pGrid->currentIndex().isValid())
                 rows.push_back(m_pGrid->currentIndex().row());
-            if (!rows.empty()) {
-                m_pModel->ToggleChecked(rows);
-                return true;
+            // Each account's rows flip in its own model.
+            std::map<MessageGridModel*, std::vector<int>> byModel;
+            for (int nRow : rows) {
+                int nModelRow = 0;
+                if (MessageGridModel* pModel = GridModelAt(nRow, &nModelRow))
+                    byModel[pModel].push_back(nModelRow);
             }
+            for (auto& [pModel, modelRows] : byModel)
+                pModel->ToggleChecked(modelRows);
+            if (!rows.empty())
+                return true;
         }
     }
     return QWidget::eventFilter(watched, event);
@@ -678,13 +815,13 @@ bool CMavixView::eventFilter(QObject* watched, QEvent* event)
 void CMavixView::OnRemoveChecked()
 {
     // Nothing to delete: the review and its rows stay as they are.
-    if (m_pModel->CheckedCount() == 0) {
+    if (CheckedTotal() == 0) {
         Prompter::MessageBox(this, QStringLiteral("No messages are checked."));
         return;
     }
     // While the question is up the session may be lost and the review
     // cancelled: only the review still shown is purged.
-    if (!ConfirmPurge() || !m_pRemoveChecked->isVisible() || m_pModel->CheckedCount() == 0)
+    if (!ConfirmPurge() || !m_pRemoveChecked->isVisible() || CheckedTotal() == 0)
         return;
     ShowReviewButtons(false);
     StopKeepAlive();
@@ -692,7 +829,21 @@ void CMavixView::OnRemoveChecked()
     // The button stops the purge: no scan may log in over the session the
     // purge is using.
     SetShowStopText(true);
-    m_pSession->StartPurge();
+    if (!HasSeveralAccounts()) {
+        m_pSession->StartPurge();
+        return;
+    }
+    // Each account's checked rows in that account's session.
+    m_aPurged.clear();
+    m_nPurgesRunning = 0;
+    if (m_pModel->CheckedCount() > 0 && !m_pModel->IsFromLastScan()) {
+        m_sPrimaryStatus = QStringLiteral("removing checked items\u2026");
+        m_pSession->StartPurge();
+        ++m_nPurgesRunning;
+    }
+    for (auto& pOther : m_aOthers)
+        m_nPurgesRunning += pOther->StartPurge() ? 1 : 0;
+    ShowAccountList();
 }
 
 bool CMavixView::ConfirmPurge()
@@ -700,14 +851,27 @@ bool CMavixView::ConfirmPurge()
     const Preferences prefs = Preferences::Load(m_settings);
     if (prefs.m_bAskBeforeDelete == 0)
         return true;
-    const int nChecked = m_pModel->CheckedCount();
+    const int nChecked = CheckedTotal();
+    // Where: the account's user@server, or how many accounts lose messages.
+    QStringList subjects;
+    QString where;
+    int nAccounts = 0;
+    for (int i = 0; i < AccountCount(); ++i) {
+        const MessageGridModel& model = ModelAt(i);
+        if (model.CheckedCount() == 0)
+            continue;
+        ++nAccounts;
+        where = FromCp1252(AccountAt(i).m_sUser) + QLatin1Char('@') + FromCp1252(AccountAt(i).m_sServer);
+        subjects += model.CheckedSubjects(kMaxAskedSubjects - static_cast<int>(subjects.size()));
+    }
+    if (nAccounts > 1)
+        where = QStringLiteral("%1 accounts").arg(nAccounts);
     Prompter::Confirmation question;
-    question.m_sQuestion = QStringLiteral("Delete %1 %2 from %3@%4 on the server?")
+    question.m_sQuestion = QStringLiteral("Delete %1 %2 from %3 on the server?")
                                .arg(nChecked)
                                .arg(nChecked == 1 ? QStringLiteral("message") : QStringLiteral("messages"))
-                               .arg(FromCp1252(m_account.m_sUser), FromCp1252(m_account.m_sServer));
+                               .arg(where);
     QStringList lines;
-    const QStringList subjects = m_pModel->CheckedSubjects(kMaxAskedSubjects);
     for (const QString& subject : subjects) {
         const QString shown = subject.trimmed().isEmpty() ? QStringLiteral("(no subject)") : subject.simplified();
         lines << QStringLiteral("\u2022 ")
@@ -737,8 +901,9 @@ bool CMavixView::ConfirmPurge()
 void CMavixView::ShowCheckedCount()
 {
     m_frame.SetStatusPaneText(kCheckedPane,
-                              m_pModel->Count() == 0 ? QString()
-                                                     : QStringLiteral("  %1 checked").arg(m_pModel->CheckedCount()));
+                              ShownModels().empty() || m_pGrid->model()->rowCount() == 0
+                                  ? QString()
+                                  : QStringLiteral("  %1 checked").arg(CheckedTotal()));
 }
 
 void CMavixView::OnPurgeProgress(const PurgeProgress& progress)
@@ -764,6 +929,15 @@ void CMavixView::OnPurgeFinished(const PurgeFinished& done)
     // The messages kept on the server stay in view until the next scan;
     // what was (or may have been) deleted goes.
     m_pModel->KeepAfterPurge(done.m_aRemoved);
+    if (HasSeveralAccounts()) {
+        DestroyProgress();
+        m_sPrimaryStatus = FromCp1252(done.m_sSummary)
+            + (bJournalled ? QString() : QStringLiteral(" (not recorded in Recently Deleted)"));
+        m_bPrimaryFailed = IsShortfall(done.m_result);
+        PruneQuarantine();
+        PurgeEnded(0, done.m_result);
+        return;
+    }
     if (m_pModel->Count() > 0)
         m_frame.SetStatusPaneText(0, QString::fromLatin1(kFromLastScan));
     m_frame.SetStatusPaneText(1, QString());
@@ -784,13 +958,17 @@ void CMavixView::OnPurgeFinished(const PurgeFinished& done)
         m_frame.PostClose();
 }
 
+bool CMavixView::IsShortfall(const PurgeResult& result)
+{
+    return !result.m_aRefused.empty() || !result.m_aChanged.empty() || !result.m_aGone.empty()
+        || !result.m_aLeft.empty() || !result.m_aNotKept.empty() || result.m_bBroken || !result.m_sNotStarted.empty()
+        || result.m_bNotRecorded || (!result.m_aMarked.empty() && !result.m_bCommitted);
+}
+
 void CMavixView::ReportShortfall(const PurgeFinished& done)
 {
     const PurgeResult& result = done.m_result;
-    const bool bShortfall = !result.m_aRefused.empty() || !result.m_aChanged.empty() || !result.m_aGone.empty()
-        || !result.m_aLeft.empty() || !result.m_aNotKept.empty() || result.m_bBroken || !result.m_sNotStarted.empty()
-        || result.m_bNotRecorded || (!result.m_aMarked.empty() && !result.m_bCommitted);
-    if (!bShortfall)
+    if (!IsShortfall(result))
         return;
     QString text = FromCp1252(done.m_sSummary);
     if (!result.m_bCommitted && !result.m_bBroken && !result.m_bNotRecorded && !result.m_sReason.empty())
@@ -843,6 +1021,7 @@ void CMavixView::OnEngineNote(const ScreeningNote& note)
     if (m_bClosing)
         return;
     DeliverNote(note, *m_pSession);
+    SyncAccounts();
 }
 
 // ---------------------------------------------------------------------------
@@ -891,45 +1070,7 @@ void CMavixView::SetAccount(AccountSettings account)
 
 void CMavixView::UpdateTokenSource()
 {
-    pop3::AuthMethod method = pop3::AuthMethod::kAutomatic;
-    if (!pop3::ParseAuthMethod(m_account.m_sAuth, method) || !pop3::UsesToken(method)) {
-        m_pSession->SetTokenSource(nullptr);
-        return;
-    }
-    oauth::Provider provider;
-    std::string why;
-    oauth::Tokens tokens;
-    if (oauth::LoadProvider(m_settings, m_account.m_sServer, provider, &why))
-        tokens.m_sRefresh = PasswordStore(m_settings).LoadToken(m_account.m_sServer, m_account.m_sUser);
-    if (tokens.m_sRefresh.empty()) {
-        // Nothing to refresh: each log-in says why, without connecting.
-        if (why.empty()) {
-            m_pSession->SetTokenSource(nullptr);  // nobody has signed in yet
-            return;
-        }
-        m_pSession->SetTokenSource([why](bool, std::string* psError) {
-            if (psError)
-                *psError = why;
-            return std::string();
-        });
-        return;
-    }
-    // A refresh token the server replaced is stored on this thread, under
-    // the account it was issued for.
-    QPointer<CMavixView> view(this);
-    const std::string server = m_account.m_sServer, user = m_account.m_sUser;
-    m_pSession->SetTokenSource(oauth::MakeRefreshTokenSource(
-        std::move(provider), std::move(tokens), [view, server, user](const std::string& refresh) {
-            auto pRefresh = std::make_shared<std::string>(refresh);
-            QMetaObject::invokeMethod(
-                qApp,
-                [view, server, user, pRefresh] {
-                    if (view)
-                        PasswordStore(view->m_settings).SaveToken(server, user, *pRefresh);
-                    platform::SecureWipe(*pRefresh);
-                },
-                Qt::QueuedConnection);
-        }));
+    m_pSession->SetTokenSource(AccountScreening::TokenSourceFor(m_settings, m_account, this));
 }
 
 void CMavixView::SignIn(CAccountDlg& dlg)
@@ -1006,6 +1147,7 @@ void CMavixView::OnPreferences()
     prefs.Save(m_settings);
     ApplyQuarantine();
     m_pSession->Engine().SetServerWait(prefs.m_wait.Duration());
+    ApplyPreferencesToOthers();
 }
 
 // The preferences' KeepCopyKB (0: off; without the key, on) and
@@ -1041,6 +1183,8 @@ void CMavixView::BeginClose()
     DiscardPendingRows();
     if (m_pSession && m_pSession->HasEngine())
         m_pSession->Engine().SignalQuit();
+    for (auto& pOther : m_aOthers)
+        pOther->BeginClose();
 }
 
 std::array<int, CMavixView::kColumns> CMavixView::ColumnWidths() const
@@ -1053,13 +1197,20 @@ std::array<int, CMavixView::kColumns> CMavixView::ColumnWidths() const
 
 bool CMavixView::WaitForWorkers(std::chrono::milliseconds budget)
 {
-    if (!m_pSession || !m_pSession->HasEngine())
-        return true;
     // Wait in short slices and let the window repaint in between (user input
     // stays queued), so "Shutting down..." shows and the window never looks
     // hung. Notifications that arrive meanwhile are ignored (m_bClosing).
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + budget;
+    for (auto& pOther : m_aOthers) {
+        while (!pOther->WaitEnded(std::chrono::milliseconds(50))) {
+            if (Clock::now() >= deadline)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
+    }
+    if (!m_pSession || !m_pSession->HasEngine())
+        return true;
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0)
@@ -1077,6 +1228,8 @@ void CMavixView::AbandonWorkers()
     // it (the settings are already saved); it is never killed mid-command.
     g_bWorkersAbandoned = true;
     (void)m_pSession->ReleaseEngine();
+    for (auto& pOther : m_aOthers)
+        pOther->Abandon();
 }
 
 bool CMavixView::WorkersAbandoned()
@@ -1111,13 +1264,15 @@ void CMavixView::SetUpGridExtras()
 void CMavixView::ShowCurrentReason()
 {
     const QModelIndex current = m_pGrid->currentIndex();
-    if (!current.isValid() || current.row() >= m_pModel->Count())
+    int nRow = 0;
+    MessageGridModel* pModel = current.isValid() ? GridModelAt(current.row(), &nRow) : nullptr;
+    if (!pModel || nRow >= pModel->Count())
         return;
-    if (m_pModel->IsFromLastScan()) {
+    if (pModel->IsFromLastScan()) {
         m_frame.SetStatusPaneText(0, QString::fromLatin1(kFromLastScan));
         return;
     }
-    const MessageRow row = m_pModel->Row(m_pModel->MessageIndex(current.row()));
+    const MessageRow row = pModel->Row(pModel->MessageIndex(nRow));
     m_frame.SetStatusPaneText(0, row.m_sReason.empty() ? QStringLiteral("Ready") : ShownUtf8(row.m_sReason));
 }
 
@@ -1138,10 +1293,11 @@ void CMavixView::ShowRowMenu(int nDisplayRow, const QPoint& pos)
 
 QMenu* CMavixView::RowMenu(int nDisplayRow)
 {
-    if (nDisplayRow < 0 || nDisplayRow >= m_pModel->Count())
+    int nRow = 0;
+    MessageGridModel* pModel = nDisplayRow < 0 ? nullptr : GridModelAt(nDisplayRow, &nRow);
+    if (!pModel || nRow >= pModel->Count())
         return nullptr;
-    const int nMessage = m_pModel->MessageIndex(nDisplayRow);
-    const MessageRow row = m_pModel->Row(nMessage);
+    const MessageRow row = pModel->Row(pModel->MessageIndex(nRow));
     auto* pMenu = new QMenu(this);
     pMenu->setObjectName(QStringLiteral("rowMenu"));
     const std::string email = row.m_sEmail;
@@ -1165,12 +1321,13 @@ QMenu* CMavixView::RowMenu(int nDisplayRow)
                                          [this, subject] { AddToList(kFilterSubjectExact, subject); });
     pSubject->setObjectName(QStringLiteral("flagSubject"));
     pMenu->addSeparator();
-    QAction* pView =
-        pMenu->addAction(QStringLiteral("View Headers\u2026"), [this, nMessage] { ViewHeaders(nMessage); });
+    QAction* pView = pMenu->addAction(QStringLiteral("View Headers\u2026"), [this, row] { ViewHeaders(row); });
     pTrust->setEnabled(!email.empty());
     pFlag->setEnabled(!email.empty());
     pSubject->setEnabled(!subject.m_sText.empty());
-    pView->setEnabled(row.m_nHeaderAt >= 0);
+    // Every account's scan writes the one dump: with several, whose
+    // headers it holds is not known.
+    pView->setEnabled(row.m_nHeaderAt >= 0 && !HasSeveralAccounts());
     return pMenu;
 }
 
@@ -1200,15 +1357,17 @@ void CMavixView::AddToList(FilterKind kind, FilterEntry entry)
 void CMavixView::Reclassify()
 {
     m_pModel->Reclassify(m_filters.m_filters);
+    for (auto& pOther : m_aOthers)
+        pOther->Model().Reclassify(m_filters.m_filters);
+    ShowAccountList();
     // The count in the status bar follows the rows.
     m_nSuspectCount = m_pModel->SuspectCount();
     if (m_pSession->KeepsAlive())
         m_frame.SetStatusPaneText(1, StatusText());
 }
 
-void CMavixView::ViewHeaders(int nMessage)
+void CMavixView::ViewHeaders(const MessageRow& row)
 {
-    const MessageRow row = m_pModel->Row(nMessage);
     // The scan wrote the header text to the dump; it is read back from there
     // rather than kept in memory for every row.
     std::string text(std::min(row.m_nHeaderLength, kMaxHeaderView), '\0');
@@ -1234,4 +1393,270 @@ void CMavixView::ViewHeaders(int nMessage)
     pLayout->addWidget(pText, 1);
     pLayout->addWidget(pButtons);
     Prompter::RunModal(dlg);
+}
+
+// ---------------------------------------------------------------------------
+// Several accounts
+
+const AccountSettings& CMavixView::AccountAt(int nAccount) const
+{
+    return nAccount <= 0 ? m_account : m_aOthers[static_cast<size_t>(nAccount - 1)]->Account();
+}
+
+ScreeningSession& CMavixView::SessionAt(int nAccount)
+{
+    return nAccount <= 0 ? *m_pSession : m_aOthers[static_cast<size_t>(nAccount - 1)]->Session();
+}
+
+MessageGridModel& CMavixView::ModelAt(int nAccount)
+{
+    return nAccount <= 0 ? *m_pModel : m_aOthers[static_cast<size_t>(nAccount - 1)]->Model();
+}
+
+const std::string& CMavixView::BackgroundFailureOf(int nAccount) const
+{
+    return nAccount <= 0 ? m_sBackgroundFailure : m_aOthers[static_cast<size_t>(nAccount - 1)]->BackgroundFailure();
+}
+
+QString CMavixView::AccountStatus(int nAccount) const
+{
+    return nAccount <= 0 ? PrimaryStatus() : m_aOthers[static_cast<size_t>(nAccount - 1)]->Status();
+}
+
+QString CMavixView::PrimaryStatus() const
+{
+    const QString counts = QStringLiteral("%1 messages, %2 suspect")
+                               .arg(std::max(0, m_pSession->MsgCount()))
+                               .arg(m_pSession->SuspectCount());
+    if (m_pSession->CanStop())
+        return m_pModel->Count() > 0 ? QStringLiteral("scanning: ") + counts : QStringLiteral("scanning\u2026");
+    if (m_pSession->IsPurging())
+        return QStringLiteral("removing checked items\u2026");
+    if (!m_sPrimaryStatus.isEmpty())
+        return m_sPrimaryStatus;
+    return m_pModel->Count() > 0 || m_pSession->IsReviewing() ? counts : QString();
+}
+
+void CMavixView::SetUpOtherAccounts(const std::vector<AccountSettings>& others)
+{
+    m_aOthers.clear();
+    for (const AccountSettings& account : others) {
+        const int nAccount = AccountCount();
+        m_aOthers.push_back(std::make_unique<AccountScreening>(m_settings, account));
+        AccountScreening* pOther = m_aOthers.back().get();
+        connect(pOther, &AccountScreening::Changed, this, &CMavixView::ShowAccountList);
+        connect(pOther, &AccountScreening::ScanEnded, this, &CMavixView::SyncAccounts);
+        connect(pOther, &AccountScreening::PurgeEnded, this,
+                [this, nAccount, pOther] { PurgeEnded(nAccount, pOther->LastPurge()); });
+        connect(pOther, &AccountScreening::BackgroundCheckEnded, this,
+                [this, nAccount](int nResult) { emit OtherCheckEnded(nAccount, nResult); });
+        connect(&pOther->Model(), &MessageGridModel::CheckedCountChanged, this, &CMavixView::ShowCheckedCount);
+        connect(&pOther->Model(), &QAbstractItemModel::rowsInserted, this, &CMavixView::ShowCheckedCount);
+    }
+    ApplyPreferencesToOthers();
+    const bool bSeveral = HasSeveralAccounts();
+    m_pModel->SetAccountName(bSeveral ? FromCp1252(m_account.DisplayName()) : QString());
+    m_nChosenAccount = -1;
+    QAbstractItemModel* pGridModel = m_pModel;
+    if (bSeveral) {
+        if (!m_pAllModel)
+            m_pAllModel = new AllAccountsModel(this);
+        pGridModel = m_pAllModel;
+    }
+    if (m_pGrid->model() != pGridModel) {
+        m_pGrid->setModel(pGridModel);
+        connect(m_pGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                &CMavixView::ShowCurrentReason);
+    }
+    if (bSeveral && m_pGrid->parentWidget() != m_pSplitter) {
+        m_pSplitter->addWidget(m_pGrid);
+        m_pSplitter->setStretchFactor(1, 1);
+        m_pSplitter->show();
+        m_pGrid->show();
+        LayoutGrid();
+        const int nList = kAccountListChars * fontMetrics().averageCharWidth();
+        m_pSplitter->setSizes({nList, std::max(0, m_pSplitter->width() - nList)});
+    } else if (!bSeveral && m_pGrid->parentWidget() != this) {
+        m_pGrid->setParent(this);
+        m_pSplitter->hide();
+        m_pGrid->show();
+        LayoutGrid();
+    }
+    if (bSeveral)
+        FillAllModel();
+    ShowAccountList();
+    emit AccountsChanged();
+}
+
+void CMavixView::FillAllModel()
+{
+    std::vector<int> anWidths;
+    for (int i = 0; i < m_pAllModel->columnCount(); ++i)
+        anWidths.push_back(m_pGrid->header()->sectionSize(i));
+    for (QAbstractItemModel* pModel : m_pAllModel->sourceModels())
+        m_pAllModel->removeSourceModel(pModel);
+    for (int i = 0; i < AccountCount(); ++i) {
+        if (m_nChosenAccount < 0 || m_nChosenAccount == i)
+            m_pAllModel->addSourceModel(&ModelAt(i));
+    }
+    // The widths the user gave stay; the Account column shows after "#".
+    if (anWidths.empty())
+        SizeColumns();
+    for (size_t i = 0; i < anWidths.size(); ++i)
+        m_pGrid->header()->resizeSection(static_cast<int>(i), anWidths[i]);
+    if (anWidths.size() <= MessageGridModel::kAccountColumn)
+        m_pGrid->header()->resizeSection(MessageGridModel::kAccountColumn,
+                                         kAccountColumnChars * fontMetrics().averageCharWidth());
+    m_pGrid->header()->moveSection(m_pGrid->header()->visualIndex(MessageGridModel::kAccountColumn), 1);
+    ShowCheckedCount();
+}
+
+void CMavixView::ChooseAccount(int nAccount)
+{
+    if (!m_pAllModel || nAccount >= AccountCount() || nAccount == m_nChosenAccount)
+        return;
+    m_nChosenAccount = std::max(-1, nAccount);
+    FillAllModel();
+    ShowAccountList();
+}
+
+bool CMavixView::ReloadAccounts()
+{
+    if (AnyRunning() || m_bClosing)
+        return false;
+    for (int i = 0; i < AccountCount(); ++i) {
+        if (SessionAt(i).IsReviewing() || SessionAt(i).IsPurging())
+            return false;
+    }
+    PasswordStore passwords(m_settings);
+    SetAccount(AccountSettings::Load(m_settings, &passwords));
+    m_pSession->LoadChoices(m_account);
+    m_pModel->Clear();
+    SetUpOtherAccounts(FurtherAccounts(m_settings, passwords));
+    SyncAccounts();
+    return true;
+}
+
+void CMavixView::ApplyPreferencesToOthers()
+{
+    const Preferences prefs = Preferences::Load(m_settings);
+    // The view closes the window once every account's purge has ended.
+    for (auto& pOther : m_aOthers)
+        pOther->ApplyPreferences(false, prefs.KeepCopyBytes(), prefs.m_wait.Duration());
+}
+
+bool CMavixView::AnyRunning() const
+{
+    bool bRunning = m_pSession->CanStop() || m_pSession->IsPurging();
+    for (const auto& pOther : m_aOthers)
+        bRunning = bRunning || pOther->Session().CanStop() || pOther->Session().IsPurging();
+    return bRunning;
+}
+
+void CMavixView::SyncAccounts()
+{
+    if (!HasSeveralAccounts() || m_bClosing)
+        return;
+    const bool bRunning = AnyRunning();
+    SetShowStopText(bRunning);
+    bool bReview = false;
+    bool bKeepAlive = false;
+    for (int i = 0; i < AccountCount(); ++i) {
+        ScreeningSession& session = SessionAt(i);
+        bReview = bReview || session.IsReviewing() || (ModelAt(i).Count() > 0 && !session.IsFromLastScan());
+        bKeepAlive = bKeepAlive || session.KeepsAlive();
+    }
+    ShowReviewButtons(!bRunning && bReview);
+    if (!bKeepAlive)
+        m_keepAliveTimer.stop();
+    else if (!m_keepAliveTimer.isActive())
+        m_keepAliveTimer.start(m_nKeepAliveMs);
+    if (!bRunning && m_nPurgesRunning == 0 && !m_pSession->IsBackground())
+        m_pShowStop->setEnabled(true);
+    ShowAccountList();
+}
+
+void CMavixView::ShowAccountList()
+{
+    if (!HasSeveralAccounts())
+        return;
+    const QSignalBlocker block(m_pAccountList);
+    while (m_pAccountList->count() < AccountCount() + 1)
+        m_pAccountList->addItem(QString());
+    while (m_pAccountList->count() > AccountCount() + 1)
+        delete m_pAccountList->takeItem(m_pAccountList->count() - 1);
+    int nMessages = 0;
+    int nSuspects = 0;
+    for (int i = 0; i < AccountCount(); ++i) {
+        ScreeningSession& session = SessionAt(i);
+        nMessages += ModelAt(i).Count();
+        nSuspects += session.IsFromLastScan() ? 0 : session.SuspectCount();
+        const QString status = AccountStatus(i);
+        const bool bFailed = i == 0 ? m_bPrimaryFailed : m_aOthers[static_cast<size_t>(i - 1)]->Failed();
+        QListWidgetItem* pItem = m_pAccountList->item(i + 1);
+        pItem->setText(FromCp1252(AccountAt(i).DisplayName()) + QLatin1Char('\n') + status);
+        pItem->setToolTip(status);
+        pItem->setForeground(bFailed ? QBrush(Qt::red) : QBrush());
+    }
+    m_pAccountList->item(0)->setText(
+        QStringLiteral("All accounts\n%1 waiting, %2 suspect").arg(nMessages).arg(nSuspects));
+    m_pAccountList->setCurrentRow(m_nChosenAccount + 1);
+}
+
+MessageGridModel* CMavixView::GridModelAt(int nDisplayRow, int* pRow) const
+{
+    *pRow = nDisplayRow;
+    if (m_pGrid->model() == m_pModel)
+        return m_pModel;
+    const QModelIndex source = m_pAllModel->mapToSource(m_pAllModel->index(nDisplayRow, 0));
+    if (!source.isValid())
+        return nullptr;
+    *pRow = source.row();
+    return static_cast<MessageGridModel*>(const_cast<QAbstractItemModel*>(source.model()));
+}
+
+std::vector<MessageGridModel*> CMavixView::ShownModels() const
+{
+    if (m_pGrid->model() == m_pModel)
+        return {m_pModel};
+    std::vector<MessageGridModel*> models;
+    for (QAbstractItemModel* pModel : m_pAllModel->sourceModels())
+        models.push_back(static_cast<MessageGridModel*>(pModel));
+    return models;
+}
+
+int CMavixView::CheckedTotal() const
+{
+    int nChecked = m_pModel->CheckedCount();
+    for (const auto& pOther : m_aOthers)
+        nChecked += pOther->Session().CheckedCount();
+    return nChecked;
+}
+
+void CMavixView::PurgeEnded(int nAccount, const PurgeResult& result)
+{
+    m_aPurged.emplace_back(nAccount, result);
+    if (--m_nPurgesRunning > 0) {
+        ShowAccountList();
+        return;
+    }
+    m_nPurgesRunning = 0;
+    std::sort(m_aPurged.begin(), m_aPurged.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<AccountPurge> purges;
+    bool bShortfall = false;
+    for (const auto& [nIndex, purged] : m_aPurged) {
+        purges.push_back(AccountPurge{AccountAt(nIndex).DisplayName(), &purged});
+        bShortfall = bShortfall || IsShortfall(purged);
+    }
+    // One summary, naming each account's outcome.
+    const QString summary = FromCp1252(AccountsSummaryText(purges));
+    m_frame.SetStatusPaneText(1, QString(summary).replace(QLatin1Char('\n'), QStringLiteral("; ")));
+    m_pShowStop->setEnabled(true);
+    SetShowStopText(false);
+    SyncAccounts();
+    if (bShortfall)
+        Prompter::MessageBox(this, summary);
+    emit BecameIdle();
+    if (m_pSession->CloseWhenDone())
+        m_frame.PostClose();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/storage/Filters.h"
+#include "gui/review/AccountScreening.h"
 #include "gui/review/MessageGridModel.h"
 #include "core/session/ScreeningSession.h"
 #include "core/storage/AccountSettings.h"
@@ -12,11 +13,15 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CAccountDlg;
+class QConcatenateTablesProxyModel;
+class QListWidget;
 class QMenu;
 class QProgressBar;
 class QPushButton;
+class QSplitter;
 class QTreeView;
 class SettingsStore;
 namespace oauth {
@@ -48,6 +53,13 @@ public:
 // The session's flow and which rows are checked are the ScreeningSession's
 // to decide: it makes every move and tells the view, which maps each note to
 // what is enabled and shown; the view and its grid only render what it says.
+//
+// With several enabled accounts, the first is the view's own session as
+// above and each further one an AccountScreening; an account list beside
+// the grid shows each account's counts and status (a failure goes there,
+// not into a message box), and "All accounts" shows every account's rows in
+// one grid with an Account column. With one account the list and the
+// column are hidden and the window is the one-account form.
 class CMavixView : public QWidget, private ISessionListener {
     Q_OBJECT
 public:
@@ -101,6 +113,9 @@ public:
     // purge is under way, a dialog is open, or the account is incomplete.
     bool StartBackgroundCheck();
     bool IsBackgroundCheck() const { return m_pSession->IsBackground(); }
+    // A further account's background check (nAccount >= 1; 0 is the one
+    // above); the end comes as OtherCheckEnded.
+    bool StartBackgroundCheck(int nAccount);
     int SuspectCount() const { return m_nSuspectCount; }
     // Why the last background check failed (Windows-1252 bytes).
     const std::string& BackgroundFailure() const { return m_sBackgroundFailure; }
@@ -118,6 +133,24 @@ public:
     bool IsReviewing() const { return m_pSession->IsReviewing(); }
     bool IsPurging() const { return m_pSession->IsPurging(); }
     Filters& FilterSet() { return m_filters; }
+    // The accounts screened: the view's own (0), then the further enabled
+    // ones, in the settings' order.
+    int AccountCount() const { return 1 + static_cast<int>(m_aOthers.size()); }
+    const AccountSettings& AccountAt(int nAccount) const;
+    ScreeningSession& SessionAt(int nAccount);
+    MessageGridModel& ModelAt(int nAccount);
+    // Why the account's last background check failed (Windows-1252 bytes).
+    const std::string& BackgroundFailureOf(int nAccount) const;
+    // The account's line in the account list (hidden with one account).
+    QString AccountStatus(int nAccount) const;
+    QListWidget* AccountList() const { return m_pAccountList; }
+    // Shows one account's rows (nAccount), or every account's (-1).
+    void ChooseAccount(int nAccount);
+    // Reads the accounts again (after they were added, renamed, reordered,
+    // switched off or removed); false, changing nothing, while a scan,
+    // review or purge is under way.
+    bool ReloadAccounts();
+
     // The context menu of a grid row (display order): "Trust this sender",
     // "Always flag this sender", "Flag Subjects that are exactly "…"" (the
     // Subject Exact list), "View Headers…". The caller owns it.
@@ -131,6 +164,10 @@ signals:
     // A background check ended: 1 done (the rows are shown, the session
     // ended), 0 stopped by the user, -1 failed (the reason in status pane 1).
     void BackgroundCheckEnded(int nResult);
+    // A further account's background check ended (nResult as above).
+    void OtherCheckEnded(int nAccount, int nResult);
+    // The accounts screened changed (ReloadAccounts).
+    void AccountsChanged();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -208,6 +245,26 @@ private:
     void LayoutGrid();
     void SizeColumns();
 
+    // Several accounts: the further accounts' sessions, the list, the grid
+    // over every account's rows, and the one purge over all of them.
+    bool HasSeveralAccounts() const { return !m_aOthers.empty(); }
+    void SetUpOtherAccounts(const std::vector<AccountSettings>& others);
+    void ApplyPreferencesToOthers();
+    // The buttons, the keep-alive and the list follow every account's state.
+    void SyncAccounts();
+    void ShowAccountList();
+    // The grid over every account's rows, or the chosen one's; the widths stay.
+    void FillAllModel();
+    QString PrimaryStatus() const;
+    // The model and its display row behind a grid row.
+    MessageGridModel* GridModelAt(int nDisplayRow, int* pRow) const;
+    std::vector<MessageGridModel*> ShownModels() const;
+    int CheckedTotal() const;
+    bool AnyRunning() const;
+    // One account's purge ended; after the last, the one summary.
+    void PurgeEnded(int nAccount, const PurgeResult& result);
+    static bool IsShortfall(const PurgeResult& result);
+
     // The grid's sorting, context menu and status line for the current row.
     void SetUpGridExtras();
     void OnGridContextMenu(const QPoint& pos);
@@ -216,7 +273,7 @@ private:
     void ShowCurrentReason();
     // Adds the entry to a list, saves the lists and classifies the rows again.
     void AddToList(FilterKind kind, FilterEntry entry);
-    void ViewHeaders(int nMessage);
+    void ViewHeaders(const MessageRow& row);
 
     SettingsStore& m_settings;
     IMavixFrame& m_frame;
@@ -231,6 +288,8 @@ private:
     QPushButton* m_pUncheckAll;
     QPushButton* m_pCancel;
     QPushButton* m_pRemoveChecked;
+    QSplitter* m_pSplitter;
+    QListWidget* m_pAccountList;
     QTreeView* m_pGrid;
     MessageGridModel* m_pModel;
     QProgressBar* m_pProgress = nullptr;
@@ -260,4 +319,14 @@ private:
     bool m_bClosing = false;
     bool m_bBusyCursor = false;
     std::string m_sBackgroundFailure;
+
+    std::vector<std::unique_ptr<AccountScreening>> m_aOthers;
+    QConcatenateTablesProxyModel* m_pAllModel = nullptr;  // the grid's, with several accounts
+    int m_nChosenAccount = -1;                            // -1: all accounts
+    QString m_sPrimaryStatus;                             // its failure or purge, with several accounts
+    bool m_bPrimaryFailed = false;
+    // The purge over several accounts: the ones still running, and the
+    // outcomes so far (account, result).
+    int m_nPurgesRunning = 0;
+    std::vector<std::pair<int, PurgeResult>> m_aPurged;
 };

@@ -122,13 +122,28 @@ int MessageGridModel::rowCount(const QModelIndex& parent) const
 
 int MessageGridModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : kColumnCount;
+    return parent.isValid() ? 0 : kColumnCount + (m_sAccountName.isEmpty() ? 0 : 1);
+}
+
+void MessageGridModel::SetAccountName(const QString& name)
+{
+    if (name.isEmpty() != m_sAccountName.isEmpty()) {
+        beginResetModel();
+        m_sAccountName = name;
+        endResetModel();
+        return;
+    }
+    m_sAccountName = name;
+    if (!m_aRows.empty())
+        emit dataChanged(index(0, kAccountColumn), index(Count() - 1, kAccountColumn));
 }
 
 QVariant MessageGridModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= Count() || index.column() >= kColumnCount)
+    if (!index.isValid() || index.row() >= Count() || index.column() >= columnCount())
         return {};
+    if (index.column() == kAccountColumn && (role == Qt::DisplayRole || role == Qt::ToolTipRole))
+        return m_sAccountName;
     const int nIndex = MessageIndex(index.row());
     const StoredRow& row = m_aRows[static_cast<size_t>(nIndex)];
     const bool bFromLastScan = m_pSession->IsFromLastScan();
@@ -183,8 +198,10 @@ bool MessageGridModel::setData(const QModelIndex& index, const QVariant& value, 
 
 QVariant MessageGridModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount)
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
         return {};
+    if (section == kAccountColumn)
+        return role == Qt::DisplayRole ? QVariant(QStringLiteral("Account")) : QVariant();
     if (role == Qt::DisplayRole)
         return QString::fromLatin1(kTitles[section]);
     if (role == Qt::TextAlignmentRole)
@@ -308,7 +325,7 @@ void MessageGridModel::Reclassify(const FilterLists& lists)
     m_pSession->Reclassify(lists, *this);
     // Reasons and tints follow.
     if (!m_aRows.empty())
-        emit dataChanged(index(0, 0), index(Count() - 1, kColumnCount - 1));
+        emit dataChanged(index(0, 0), index(Count() - 1, columnCount() - 1));
 }
 
 int MessageGridModel::SuspectCount() const

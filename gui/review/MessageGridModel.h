@@ -26,12 +26,18 @@ class MessageGridModel : public QAbstractTableModel, private IRowTexts {
     Q_OBJECT
 public:
     enum Column { kNum, kSize, kAtt, kSubject, kFrom, kEmail, kDate, kTo, kCC, kColumnCount };
+    // With several accounts, one more column after the message's own: the
+    // account's name, kept once per model (no row grows by it).
+    static constexpr int kAccountColumn = kColumnCount;
 
     // The session whose rows this shows; it outlives the model's use.
     explicit MessageGridModel(ScreeningSession& session, QObject* parent = nullptr);
     ~MessageGridModel() override;
 
     ScreeningSession& Session() { return *m_pSession; }
+    // The account column's text; empty (the one-account window): no column.
+    void SetAccountName(const QString& name);
+    const QString& AccountName() const { return m_sAccountName; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -128,4 +134,5 @@ private:
     int m_nSortColumn = kNum;
     Qt::SortOrder m_nSortOrder = Qt::AscendingOrder;
     ScreeningSession* m_pSession;
+    QString m_sAccountName;
 };

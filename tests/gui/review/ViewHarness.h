@@ -83,6 +83,18 @@ public:
         m_settings.WriteString("Acct", "Pass", pass);
     }
 
+    // One more account, in its own section ("Acct2", ...), on the loopback.
+    void AddAccount(const std::string& section, uint16_t port, const std::string& user, const std::string& pass,
+                    const std::string& name = {})
+    {
+        m_settings.WriteString(section, "Server", "127.0.0.1");
+        m_settings.WriteString(section, "Port", std::to_string(port));
+        m_settings.WriteString(section, "User", user);
+        m_settings.WriteString(section, "Pass", pass);
+        if (!name.empty())
+            m_settings.WriteString(section, "Name", name);
+    }
+
     // The start-up order of the program: frame (placement), view, initial
     // update, show. The start-up action follows 200 ms later.
     CMavixView* Build()

@@ -6,6 +6,7 @@
 #include "ViewHarness.h"
 
 #include <QAction>
+#include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QtTest>
@@ -32,6 +33,7 @@ private slots:
     void purgeDeletesCheckedMessages();
     void purgeWithEndClosesWindow();
     void choicesReasonsAndSortedPurge();
+    void severalAccounts();
 
 private:
     ScratchDirectory m_dir;
@@ -193,3 +195,71 @@ void TestViewDovecot::choicesReasonsAndSortedPurge()
 
 QTEST_MAIN(TestViewDovecot)
 #include "test_view_dovecot.moc"
+
+// Two mailboxes on one Dovecot and a third account whose server is down:
+// one grid with every account's rows, each account's checked rows purged in
+// its own session, and the failure in the account list, not in a box.
+void TestViewDovecot::severalAccounts()
+{
+    DovecotServer server;
+    server.AddUser("work", "Work-Pass-1");
+    server.AddMessage(Mail("Quarterly report"));
+    server.AddMessage(Mail("WIN A PRIZE now"));
+    for (const char* subject : {"Team lunch", "Another PRIZE draw", "Minutes"})
+        server.AddMessage(Mail(subject), "work");
+    std::string error;
+    QVERIFY2(server.Start(&error), error.c_str());
+    uint16_t nClosedPort = 0;
+    {
+        ScriptedPop3Server gone;
+        gone.ServeMailbox({}, "u", "p");
+        gone.Start();
+        nClosedPort = gone.Port();
+    }
+
+    ViewHarness h;
+    h.SetAccount(server.Port(), server.User(), server.Password());
+    h.AddAccount("Acct2", server.Port(), "work", "Work-Pass-1", "Work");
+    h.AddAccount("Acct3", nClosedPort, "old", "p", "Old");
+    h.m_settings.WriteString("SubList", "0", "PRIZE");
+    QVERIFY(h.Build());
+    QCOMPARE(h.m_pView->AccountCount(), 3);
+    QVERIFY(h.m_pView->AccountList()->isVisible());
+    h.Click("showStop");
+    QTRY_VERIFY_WITH_TIMEOUT(h.m_pView->SessionAt(0).IsReviewing() && h.m_pView->SessionAt(1).IsReviewing()
+                                 && h.m_pView->AccountStatus(2).startsWith(QStringLiteral("failed: ")),
+                             15000);
+    QTRY_VERIFY(h.ReviewButtonsVisible());
+    QVERIFY(h.m_asBoxes.isEmpty());
+    QVERIFY(h.m_pView->AccountList()->item(3)->text().contains(QStringLiteral("failed: ")));
+
+    // "All accounts": every row, with the account it came from.
+    const QAbstractItemModel* pGrid = h.m_pView->Grid()->model();
+    QCOMPARE(pGrid->rowCount(), 5);
+    QCOMPARE(pGrid->headerData(MessageGridModel::kAccountColumn, Qt::Horizontal).toString(), QStringLiteral("Account"));
+    QStringList accounts;
+    for (int r = 0; r < pGrid->rowCount(); ++r)
+        accounts << pGrid->index(r, MessageGridModel::kAccountColumn).data().toString();
+    QCOMPARE(accounts.count(QStringLiteral("Work")), 3);
+    QCOMPARE(accounts.count(QStringLiteral("mavix@127.0.0.1")), 2);
+    h.m_pView->ChooseAccount(1);
+    QCOMPARE(pGrid->rowCount(), 3);
+    h.m_pView->ChooseAccount(-1);
+    QCOMPARE(pGrid->rowCount(), 5);
+
+    // One question for both accounts' checked rows, then one summary.
+    QSignalSpy idle(h.m_pView, &CMavixView::BecameIdle);
+    h.Click("removeChecked");
+    QVERIFY(idle.wait(15000));
+    QCOMPARE(h.m_asQuestions.size(), 1);
+    QVERIFY(h.m_asQuestions.at(0).startsWith(QStringLiteral("Delete 2 messages from 2 accounts on the server?")));
+    QVERIFY(h.m_asBoxes.isEmpty());
+    QCOMPARE(h.Pane(1),
+             QStringLiteral("mavix@127.0.0.1: 1 deleted, 0 refused by the server, 0 not deleted (changed "
+                            "on the server); Work: 1 deleted, 0 refused by the server, 0 not deleted "
+                            "(changed on the server)"));
+    QCOMPARE(server.MessageFileCount(), 1);
+    QCOMPARE(server.MessageFileCount("work"), 2);
+    for (const std::string& file : server.MessageFiles("work"))
+        QVERIFY(ReadFile(file).find("PRIZE") == std::string::npos);
+}

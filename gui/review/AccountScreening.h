@@ -1,0 +1,101 @@
+#pragma once
+
+#include "core/session/ScreeningSession.h"
+#include "core/storage/AccountSettings.h"
+
+#include <QObject>
+#include <QString>
+#include <chrono>
+#include <memory>
+#include <string>
+
+class MessageGridModel;
+class SettingsStore;
+
+// One more account's screening in the window, beside the first one the view
+// drives itself: the account (with its password), its own session, engine
+// and remembered choices, and the model of its rows. It renders the
+// session's notes as a status line for the account list, never as a
+// message box: with several accounts, one that fails must not stop the
+// others, nor ask the user once per account.
+//
+// Everything here runs on the GUI thread; the engine's notes are queued to
+// it as they are for the view.
+class AccountScreening : public QObject, private ISessionListener {
+    Q_OBJECT
+public:
+    AccountScreening(SettingsStore& settings, AccountSettings account, QObject* parent = nullptr);
+    ~AccountScreening() override;
+
+    // Where log-ins with an OAuth method get their access token for
+    // `account`: from its stored refresh token (a replaced one is stored
+    // again on the GUI thread while `context` lives); without one, each
+    // log-in says why it cannot be tried.
+    static pop3::TokenSource TokenSourceFor(SettingsStore& settings, const AccountSettings& account, QObject* context);
+
+    const AccountSettings& Account() const { return m_account; }
+    ScreeningSession& Session() { return *m_pSession; }
+    MessageGridModel& Model() { return *m_pModel; }
+    // The account's line in the account list: "scanning…", "12 messages,
+    // 3 suspect", "failed: why".
+    const QString& Status() const { return m_sStatus; }
+    bool Failed() const { return m_bFailed; }
+    // Why the last background check failed (Windows-1252 bytes).
+    const std::string& BackgroundFailure() const { return m_sBackgroundFailure; }
+
+    // The settings the window's preferences give every account.
+    void ApplyPreferences(bool bCloseWhenDone, uint64_t nKeepCopyBytes, std::chrono::milliseconds serverWait);
+    // A scan with the lists; false (nothing started) when the account is
+    // incomplete, or a background check may not start now.
+    bool StartScan(const FilterLists& lists, bool bBackground);
+    // Stops a scan, or wakes a running purge's waits.
+    void Stop();
+    // Purges the checked rows (a review with some checked): true when started.
+    bool StartPurge();
+    void CancelReview();
+    void KeepAlive();
+    // The close sequence: tells the workers to end; the engine is dropped
+    // without joining them when they would not.
+    void BeginClose();
+    bool WaitEnded(std::chrono::milliseconds budget);
+    void Abandon();
+
+    // The last purge's outcome, for the window's one summary.
+    const PurgeResult& LastPurge() const { return m_lastPurge; }
+
+signals:
+    // The status line or the counts changed.
+    void Changed();
+    // A scan ended (reviewing, nothing to review, or failed).
+    void ScanEnded();
+    void PurgeEnded();
+    // A background check ended: 1 done, 0 stopped, -1 failed.
+    void BackgroundCheckEnded(int nResult);
+
+private:
+    class EngineListener;
+
+    void SetStatus(QString status, bool bFailed = false);
+    QString CountText() const;
+    void OnAnswerWaitOver(const AnswerWaitOver& over) override;
+    void OnRowsAdded(const RowsAdded& added) override;
+    void OnRepeatedNumber(const RepeatedNumber& repeated) override;
+    void OnCheckChanged(const CheckChanged& changed) override;
+    void OnScanFinished(const ScanFinished& finished) override;
+    void OnPurgeFinished(const PurgeFinished& done) override;
+    void OnSessionLost(const SessionLost& lost) override;
+    void OnSessionOver(const SessionOver& over) override;
+    void OnServerWaiting(const ServerWaiting& waiting) override;
+    void Fail(const std::string& why, bool bBackground);
+
+    SettingsStore& m_settings;
+    AccountSettings m_account;
+    std::unique_ptr<EngineListener> m_pListener;
+    std::unique_ptr<ScreeningSession> m_pSession;
+    MessageGridModel* m_pModel;
+    QString m_sStatus;
+    bool m_bFailed = false;
+    bool m_bClosing = false;
+    std::string m_sBackgroundFailure;
+    PurgeResult m_lastPurge;
+};
