@@ -43,7 +43,8 @@ uint64_t KeptBytes(const ScanRow& row, RowKeeping keeping)
 
 ScanJob::ScanJob(CPop3Connection& connection, JobContext& context)
     : m_connection(connection),
-      m_ctx(context)
+      m_ctx(context),
+      m_dump(CDumpFile::PathFor(context.m_account.m_sSection))
 { }
 
 int ScanJob::Run()

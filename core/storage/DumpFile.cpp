@@ -1,5 +1,7 @@
 #include "DumpFile.h"
 
+#include "core/storage/SettingsKeys.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -220,4 +222,11 @@ void CDumpFile::Abort()
     m_file.Abort();
     m_bOpen = false;
     m_buffer.clear();
+}
+
+std::string CDumpFile::PathFor(const std::string& section)
+{
+    if (section.empty() || section == settings_keys::kAccount)
+        return "message.txt";
+    return "message-" + section + ".txt";
 }

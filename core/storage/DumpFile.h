@@ -22,6 +22,11 @@ public:
     static constexpr uint64_t kMaxDumpBytes = uint64_t{256} << 20;
 
     explicit CDumpFile(std::string path = "message.txt", uint64_t nMaxBytes = kMaxDumpBytes);
+
+    // The dump of the account kept in settings section `section`: the first
+    // account's is "message.txt", as it always was; each further account's
+    // is "message-<section>.txt", so scans that run at once never share one.
+    static std::string PathFor(const std::string& section);
     ~CDumpFile();  // Abort() unless committed
     CDumpFile(const CDumpFile&) = delete;
     CDumpFile& operator=(const CDumpFile&) = delete;

@@ -132,6 +132,9 @@ void CMainFrame::CreateMenus()
     m_pManageAccount->setObjectName(QStringLiteral("actionManageAccount"));
     m_pManageAccount->setShortcut(QKeySequence(Qt::Key_F2));
     SetPrompt(m_pManageAccount, "Account\nAccount");
+    QAction* pAccounts = pEdit->addAction(QStringLiteral("A&ccounts\u2026"));
+    pAccounts->setObjectName(QStringLiteral("actionAccounts"));
+    SetPrompt(pAccounts, "Add, rename, reorder, switch off or remove accounts\nAccounts");
     m_pManageFilter = pEdit->addAction(QStringLiteral("Manage &Filter\tF3"));
     m_pManageFilter->setObjectName(QStringLiteral("actionManageFilter"));
     m_pManageFilter->setShortcut(QKeySequence(Qt::Key_F3));
@@ -210,6 +213,8 @@ CMavixView* CMainFrame::CreateView()
     m_pView->SetStoredColumnWidths(ColumnWidths::Load(m_settings, CMavixView::kColumns));
     setCentralWidget(m_pView);
     connect(m_pManageAccount, &QAction::triggered, m_pView, &CMavixView::OnManageAccount);
+    connect(findChild<QAction*>(QStringLiteral("actionAccounts")), &QAction::triggered, m_pView,
+            &CMavixView::OnManageAccounts);
     connect(m_pManageFilter, &QAction::triggered, m_pView, &CMavixView::OnManageFilters);
     connect(m_pPreferences, &QAction::triggered, m_pView, &CMavixView::OnPreferences);
     m_pTray = new CTrayController(m_settings, *m_pView, *this);

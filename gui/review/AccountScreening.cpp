@@ -3,6 +3,7 @@
 #include "core/auth/TokenSources.h"
 #include "core/platform/Secrets.h"
 #include "core/storage/PasswordStore.h"
+#include "core/storage/Preferences.h"
 #include "core/storage/SettingsStore.h"
 #include "gui/review/MessageGridModel.h"
 #include "gui/widgets/Text.h"
@@ -125,7 +126,9 @@ bool AccountScreening::StartScan(const FilterLists& lists, bool bBackground)
     m_pModel->Clear();
     if (!bBackground || !m_bFailed)
         SetStatus(QStringLiteral("scanning\u2026"));
-    m_pSession->StartScan(m_account, lists, RowKeeping::kEveryRow, bBackground);
+    FilterLists withSignals = lists;
+    withSignals.SetSignals(Preferences::Load(m_settings).Signals(m_account));
+    m_pSession->StartScan(m_account, withSignals, RowKeeping::kEveryRow, bBackground);
     return true;
 }
 

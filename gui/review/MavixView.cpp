@@ -13,9 +13,11 @@
 #include "core/session/PurgeJournal.h"
 #include "core/session/PurgeSummary.h"
 #include "core/storage/AccountList.h"
+#include "core/storage/DumpFile.h"
 #include "core/storage/QuarantineMaildir.h"
 #include "core/rows/ReadableRow.h"
 #include "gui/dialogs/AccountDlg.h"
+#include "gui/dialogs/AccountsDlg.h"
 #include "core/storage/AccountSettings.h"
 #include "core/storage/PasswordStore.h"
 #include "gui/dialogs/PrefsDlg.h"
@@ -398,6 +400,12 @@ void CMavixView::OnShowStop()
     // and the others go on.
     for (auto& pOther : m_aOthers)
         pOther->StartScan(m_filters.m_filters, false);
+    if (FirstSwitchedOff()) {
+        m_sPrimaryStatus = QStringLiteral("switched off");
+        m_bPrimaryFailed = false;
+        SyncAccounts();
+        return;
+    }
     if (!m_account.IsComplete()) {
         if (HasSeveralAccounts()) {
             m_sPrimaryStatus = QStringLiteral("failed: some field of the account is blank");
@@ -459,8 +467,8 @@ bool CMavixView::StartBackgroundCheck(int nAccount)
 
 bool CMavixView::StartBackgroundCheck()
 {
-    if (!m_pSession->MayStartBackground() || m_bClosing || !m_account.IsComplete() || QApplication::activeModalWidget()
-        || QApplication::activePopupWidget())
+    if (!m_pSession->MayStartBackground() || m_bClosing || !m_account.IsComplete() || FirstSwitchedOff()
+        || QApplication::activeModalWidget() || QApplication::activePopupWidget())
         return false;
     // Rows of an earlier check are replaced; the user's own check boxes come
     // back with them (remembered by UIDL).
@@ -1034,8 +1042,17 @@ void CMavixView::OnManageAccount()
 
 void CMavixView::EditAccount()
 {
+    AccountSettings account = m_account;
+    if (!EditAndStore(account))
+        return;
+    SetAccount(std::move(account));
+    m_pSession->LoadChoices(m_account);
+}
+
+bool CMavixView::EditAndStore(AccountSettings& account)
+{
     CAccountDlg dlg(window());
-    dlg.m_account = m_account;
+    dlg.m_account = account;
     PasswordStore passwords(m_settings);
     dlg.m_nPasswordHome = passwords.Where();
     connect(&dlg, &CAccountDlg::SignInRequested, this, [this, &dlg] { SignIn(dlg); });
@@ -1047,19 +1064,39 @@ void CMavixView::EditAccount()
     if (m_pSignIn)
         m_pSignIn->Cancel();  // its answer would find no dialog
     SignedIn signedIn = std::exchange(m_signedIn, {});
-    if (result != QDialog::Accepted) {
-        platform::SecureWipe(signedIn.m_sRefresh);
-        return;
-    }
-    dlg.m_account.Save(m_settings, passwords, m_account);
+    bool bStored = result == QDialog::Accepted;
+    if (bStored && account.m_sSection.empty())
+        bStored = account_list::Add(m_settings, passwords, dlg.m_account);
+    else if (bStored)
+        dlg.m_account.Save(m_settings, passwords, account);
     // After the account, which forgets the sign-in of a server or user
     // that changed.
-    if (!signedIn.m_sRefresh.empty() && signedIn.m_sServer == dlg.m_account.m_sServer
+    if (bStored && !signedIn.m_sRefresh.empty() && signedIn.m_sServer == dlg.m_account.m_sServer
         && signedIn.m_sUser == dlg.m_account.m_sUser)
-        passwords.SaveToken(signedIn.m_sServer, signedIn.m_sUser, signedIn.m_sRefresh);
+        passwords.SaveToken(signedIn.m_sServer, signedIn.m_sUser, signedIn.m_sRefresh, dlg.m_account.m_sSection);
     platform::SecureWipe(signedIn.m_sRefresh);
-    SetAccount(std::move(dlg.m_account));
-    m_pSession->LoadChoices(m_account);
+    if (bStored)
+        account = std::move(dlg.m_account);
+    return bStored;
+}
+
+void CMavixView::OnManageAccounts()
+{
+    bool bBusy = AnyRunning();
+    for (int i = 0; i < AccountCount(); ++i)
+        bBusy = bBusy || SessionAt(i).IsReviewing();
+    if (bBusy) {
+        Prompter::MessageBox(this,
+                             QStringLiteral("The accounts can be changed once no account is being scanned or "
+                                            "reviewed: finish or cancel the review first."));
+        return;
+    }
+    PasswordStore passwords(m_settings);
+    CAccountsDlg dlg(
+        m_settings, passwords, [this](AccountSettings& account) { return EditAndStore(account); }, window());
+    Prompter::RunModal(dlg);
+    if (dlg.Changed())
+        ReloadAccounts();
 }
 
 void CMavixView::SetAccount(AccountSettings account)
@@ -1321,13 +1358,17 @@ QMenu* CMavixView::RowMenu(int nDisplayRow)
                                          [this, subject] { AddToList(kFilterSubjectExact, subject); });
     pSubject->setObjectName(QStringLiteral("flagSubject"));
     pMenu->addSeparator();
-    QAction* pView = pMenu->addAction(QStringLiteral("View Headers\u2026"), [this, row] { ViewHeaders(row); });
+    // Each account's scan wrote its own dump.
+    std::string dump = CDumpFile::PathFor(m_account.m_sSection);
+    for (const auto& pOther : m_aOthers)
+        if (&pOther->Model() == pModel)
+            dump = CDumpFile::PathFor(pOther->Account().m_sSection);
+    QAction* pView =
+        pMenu->addAction(QStringLiteral("View Headers\u2026"), [this, row, dump] { ViewHeaders(row, dump); });
     pTrust->setEnabled(!email.empty());
     pFlag->setEnabled(!email.empty());
     pSubject->setEnabled(!subject.m_sText.empty());
-    // Every account's scan writes the one dump: with several, whose
-    // headers it holds is not known.
-    pView->setEnabled(row.m_nHeaderAt >= 0 && !HasSeveralAccounts());
+    pView->setEnabled(row.m_nHeaderAt >= 0);
     return pMenu;
 }
 
@@ -1366,15 +1407,17 @@ void CMavixView::Reclassify()
         m_frame.SetStatusPaneText(1, StatusText());
 }
 
-void CMavixView::ViewHeaders(const MessageRow& row)
+void CMavixView::ViewHeaders(const MessageRow& row, const std::string& dump)
 {
     // The scan wrote the header text to the dump; it is read back from there
     // rather than kept in memory for every row.
     std::string text(std::min(row.m_nHeaderLength, kMaxHeaderView), '\0');
-    std::ifstream in("message.txt", std::ios::binary);
+    std::ifstream in(dump, std::ios::binary);
     if (row.m_nHeaderAt < 0 || !in.seekg(row.m_nHeaderAt)
         || !in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
-        Prompter::MessageBox(this, QStringLiteral("The headers of this message cannot be read from message.txt."));
+        Prompter::MessageBox(
+            this,
+            QStringLiteral("The headers of this message cannot be read from %1.").arg(QString::fromStdString(dump)));
         return;
     }
     QDialog dlg(window());

@@ -90,6 +90,11 @@ public:
     // Menu commands.
     void OnManageAccount();
     void EditAccount();
+    // Edit › Accounts...: the list of accounts, refused while one is busy.
+    void OnManageAccounts();
+    // Edits `account` in the account dialog and stores it when accepted (an
+    // account with no section is added as the next one), with its sign-in.
+    bool EditAndStore(AccountSettings& account);
     void OnPreferences();
     void OnManageFilters();
 
@@ -248,6 +253,9 @@ private:
     // Several accounts: the further accounts' sessions, the list, the grid
     // over every account's rows, and the one purge over all of them.
     bool HasSeveralAccounts() const { return !m_aOthers.empty(); }
+    // The first account is switched off and others are screened: it is left
+    // out (a single account is screened whatever its switch says).
+    bool FirstSwitchedOff() const { return !m_account.m_bEnabled && HasSeveralAccounts(); }
     void SetUpOtherAccounts(const std::vector<AccountSettings>& others);
     void ApplyPreferencesToOthers();
     // The buttons, the keep-alive and the list follow every account's state.
@@ -273,7 +281,7 @@ private:
     void ShowCurrentReason();
     // Adds the entry to a list, saves the lists and classifies the rows again.
     void AddToList(FilterKind kind, FilterEntry entry);
-    void ViewHeaders(const MessageRow& row);
+    void ViewHeaders(const MessageRow& row, const std::string& dump);
 
     SettingsStore& m_settings;
     IMavixFrame& m_frame;
