@@ -3,6 +3,7 @@
 #include "core/platform/Ascii.h"
 #include "core/platform/TlsStream.h"
 #include "core/pop3/Authentication.h"
+#include "core/session/PreviewJob.h"
 
 #include <climits>
 #include <cstring>
@@ -63,7 +64,12 @@ std::string ApplyFlag(CliOptions& options, const std::string& word)
 // An option with its value. Empty when applied, else what is wrong.
 std::string ApplyValue(CliOptions& options, const std::string& word, const std::string& text)
 {
-    if (word == "--rows") {
+    if (word == "--lines") {
+        int nLines = 0;
+        if (!ParsePositive(text, nLines) || nLines > PreviewJob::kMaxLines)
+            return "--lines wants a number from 1 to " + std::to_string(PreviewJob::kMaxLines);
+        options.m_nShowLines = nLines;
+    } else if (word == "--rows") {
         if (std::string why = Select(options, CliOptions::kSelectRows, word); !why.empty())
             return why;
         if (!ParseRows(text, options.m_aRows))
@@ -114,9 +120,9 @@ bool IsOneOf(const std::string& word, std::initializer_list<const char*> words)
 
 // The options after the command, one word (or word and value) at a time.
 // Empty when all were applied, else what is wrong with the first bad one.
-std::string ApplyOptions(int argc, const char* const* argv, CliOptions& options)
+std::string ApplyOptions(int argc, const char* const* argv, CliOptions& options, int nFirst)
 {
-    for (int i = 2; i < argc; ++i) {
+    for (int i = nFirst; i < argc; ++i) {
         std::string word = argv[i];
         std::optional<std::string> inlineValue;
         if (const size_t eq = word.find('='); word.rfind("--", 0) == 0 && eq != std::string::npos) {
@@ -128,11 +134,14 @@ std::string ApplyOptions(int argc, const char* const* argv, CliOptions& options)
             why = "log takes only --tsv";
         } else if (options.m_nCommand == CliOptions::kAuthorize && word != "--server" && word != "--user") {
             why = "authorize takes only --server and --user";
+        } else if ((options.m_nCommand == CliOptions::kShow) != (word == "--lines")
+                   && IsOneOf(word, {"--raw", "--tsv", "--suspects", "--all", "--rows", "--lines"})) {
+            why = word == "--lines" ? "--lines belongs to the show command" : "show takes no " + word;
         } else if (IsOneOf(word, {"--raw", "--tsv", "--suspects", "--all"})) {
             why = inlineValue ? word + " takes no value" : ApplyFlag(options, word);
         } else if (IsOneOf(word,
-                           {"--rows", "--server", "--port", "--user", "--security", "--tls-fingerprint", "--auth",
-                            "--token-command"})) {
+                           {"--rows", "--lines", "--server", "--port", "--user", "--security", "--tls-fingerprint",
+                            "--auth", "--token-command"})) {
             if (!inlineValue && i + 1 >= argc)
                 return word + " needs a value";
             why = ApplyValue(options, word, inlineValue ? *inlineValue : std::string(argv[++i]));
@@ -153,6 +162,7 @@ std::string ApplyOptions(int argc, const char* const* argv, CliOptions& options)
 // The text of --help.
 constexpr const char kHelpText[] = R"(Usage: mavix-cli scan [--tsv] [--raw] [ACCOUNT OPTIONS]
        mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [ACCOUNT OPTIONS]
+       mavix-cli show N [--lines L] [ACCOUNT OPTIONS]
        mavix-cli log [--tsv]
        mavix-cli authorize [--server HOST] [--user NAME]
        mavix-cli --help
@@ -170,6 +180,16 @@ Commands:
               Subject compared with the one the scan listed; at the first
               difference the purge stops and nothing further is deleted.
               Deletions already made are committed when the session ends.
+  show N      Scan, then print the start of message N as plain text: its
+              From, To, Date and Subject (decoded), its attachments (name,
+              type, approximate size; marked (!) where the name hides a
+              program behind a document's extension, as in
+              "invoice.pdf.exe") and the first L lines of its body (TOP N L,
+              which leaves the message as it is on the server). HTML is
+              shown as text, with each link's real target in brackets;
+              nothing is loaded, opened or saved.
+  --lines L   (show) the body lines to fetch, 1 to 2000; else the
+              preference "Preview the first L lines" (40 by default)
   log         Print the journal of deletions that Mavix and mavix-cli made,
               oldest first: time, size, From, Subject, why the message
               was deleted, and "copy: PATH" where a copy was kept (POP3
@@ -315,10 +335,18 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std
         options.m_nCommand = CliOptions::kLog;
     else if (command == "authorize")
         options.m_nCommand = CliOptions::kAuthorize;
+    else if (command == "show")
+        options.m_nCommand = CliOptions::kShow;
     else
         why = "unknown command '" + command + "' (scan, purge, log or authorize)";
+    int nFirst = 2;
+    if (why.empty() && options.m_nCommand == CliOptions::kShow) {
+        if (argc < 3 || !ParsePositive(argv[2], options.m_nShowNum))
+            why = "show needs a message number";
+        nFirst = 3;
+    }
     if (why.empty())
-        why = ApplyOptions(argc, argv, options);
+        why = ApplyOptions(argc, argv, options, nFirst);
     if (why.empty() && options.m_nCommand == CliOptions::kPurge && options.m_nSelection == CliOptions::kSelectNone)
         why = "purge needs one of --suspects, --all or --rows N[,N...]";
     if (why.empty())

@@ -229,6 +229,9 @@ int RunScreening(const CliOptions& options, const Account& account, const Filter
         CCliRun run(options);
         if (tokens)
             run.SetTokenSource(std::move(tokens));
+        // show asks for a preview even when the window's are turned off.
+        const int nLines = prefs.PreviewLines() > 0 ? prefs.PreviewLines() : Preferences::kDefaultPreviewLines;
+        run.SetPreviewLines(options.m_nShowLines.value_or(nLines));
         status = run.Run(account, filters.m_filters, hSignals, QuarantineOptions{prefs.KeepCopyBytes(), {}},
                          prefs.m_wait.Duration());
     }

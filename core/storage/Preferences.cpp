@@ -23,6 +23,7 @@ Preferences Preferences::Load(const SettingsStore& settings)
     prefs.m_nKeepCopyDays = settings.ReadInt(kPrefs, kKeepCopyDays, QuarantineMaildir::kDefaultDays);
     prefs.m_bAskBeforeDelete = settings.ReadInt(kPrefs, kAskBeforeDelete, kDefaultAskBeforeDelete);
     prefs.m_wait = ServerWait::Load(settings);
+    prefs.m_nPreviewLines = settings.ReadInt(kPrefs, kPreviewLines, kDefaultPreviewLines);
     return prefs;
 }
 
@@ -35,6 +36,11 @@ bool Preferences::Save(SettingsStore& settings) const
     ok = settings.WriteInt(kPrefs, kKeepCopyKB, m_nKeepCopyKB) && ok;
     ok = settings.WriteInt(kPrefs, kKeepCopyDays, m_nKeepCopyDays) && ok;
     ok = settings.WriteInt(kPrefs, kAskBeforeDelete, m_bAskBeforeDelete) && ok;
+    // A file that never chose another preview length keeps its bytes.
+    if (m_nPreviewLines != kDefaultPreviewLines)
+        ok = settings.WriteInt(kPrefs, kPreviewLines, m_nPreviewLines) && ok;
+    else if (!settings.ReadString(kPrefs, kPreviewLines, {}).empty())
+        ok = settings.DeleteValue(kPrefs, kPreviewLines) && ok;
     return m_wait.Save(settings) && ok;
 }
 
@@ -56,6 +62,11 @@ bool Preferences::NoteTray(SettingsStore& settings)
 uint64_t Preferences::KeepCopyBytes() const
 {
     return static_cast<uint64_t>(std::clamp(m_nKeepCopyKB, 0, QuarantineMaildir::kMaxKeepKB)) * 1024;
+}
+
+int Preferences::PreviewLines() const
+{
+    return std::clamp(m_nPreviewLines, 0, kMaxPreviewLines);
 }
 
 int Preferences::KeepCopyDaysAtLeastOne() const

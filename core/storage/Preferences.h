@@ -12,6 +12,12 @@ class SettingsStore;
 struct Preferences {
     // Whether a purge asks first, when the key is missing.
     static constexpr int kDefaultAskBeforeDelete = 1;
+    // "Preview the first L lines": the body lines a row's preview fetches
+    // (TOP n L); 0 turns previews off. Stored only once changed from this.
+    static constexpr int kDefaultPreviewLines = 40;
+    // The most lines the dialog offers: "Show more" goes further, up to
+    // PreviewJob::kMaxLines.
+    static constexpr int kMaxPreviewLines = 1000;
 
     int m_bCloseWhenDone = 0;                          // "End": close the window once the purge is done
     int m_bAutoStart = 0;                              // "Start": scan as the window opens
@@ -21,6 +27,7 @@ struct Preferences {
     int m_nKeepCopyDays;                               // "KeepCopyDays"
     int m_bAskBeforeDelete = kDefaultAskBeforeDelete;  // "AskBeforeDelete"
     ServerWait m_wait;                                 // "WaitSeconds"
+    int m_nPreviewLines = kDefaultPreviewLines;        // "PreviewLines"
 
     Preferences();
     static Preferences Load(const SettingsStore& settings);
@@ -36,4 +43,6 @@ struct Preferences {
     uint64_t KeepCopyBytes() const;
     // How long kept copies stay, at least a day.
     int KeepCopyDaysAtLeastOne() const;
+    // The preview's lines within 0..kMaxPreviewLines (0: no previews).
+    int PreviewLines() const;
 };

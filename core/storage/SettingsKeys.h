@@ -55,5 +55,6 @@ inline constexpr const char* kKeepCopyDays = "KeepCopyDays";
 inline constexpr const char* kAskBeforeDelete = "AskBeforeDelete";
 inline constexpr const char* kWaitSeconds = "WaitSeconds";
 inline constexpr const char* kTrayNoted = "TrayNoted";
+inline constexpr const char* kPreviewLines = "PreviewLines";
 
 }  // namespace settings_keys
