@@ -41,6 +41,10 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     m_pWaitSeconds->setRange(ServerWait::kMinSeconds, ServerWait::kMaxSeconds);
     m_pAskBeforeDelete = new QCheckBox(QStringLiteral("Ask before deleting messages"), this);
     m_pAskBeforeDelete->setObjectName(QStringLiteral("askBeforeDelete"));
+    m_pPreviewLines = new QSpinBox(this);
+    m_pPreviewLines->setObjectName(QStringLiteral("previewLines"));
+    m_pPreviewLines->setRange(0, kMaxPreviewLines);
+    m_pPreviewLines->setSpecialValueText(QStringLiteral("0 (no previews)"));
     connect(m_pCheck, &QCheckBox::toggled, m_pCheckMinutes, &QWidget::setEnabled);
     connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepKB, &QWidget::setEnabled);
     connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepDays, &QWidget::setEnabled);
@@ -64,6 +68,13 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     waitRow->addWidget(m_pWaitSeconds);
     waitRow->addWidget(new QLabel(QStringLiteral("seconds"), this));
     waitRow->addStretch(1);
+    auto* previewRow = new QHBoxLayout;
+    auto* previewLabel = new QLabel(QStringLiteral("Preview the first"), this);
+    previewLabel->setBuddy(m_pPreviewLines);
+    previewRow->addWidget(previewLabel);
+    previewRow->addWidget(m_pPreviewLines);
+    previewRow->addWidget(new QLabel(QStringLiteral("lines of a selected message"), this));
+    previewRow->addStretch(1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &CPrefsDlg::accept);
@@ -77,6 +88,7 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     layout->addLayout(keepRow);
     layout->addLayout(waitRow);
     layout->addWidget(m_pAskBeforeDelete);
+    layout->addLayout(previewRow);
     layout->addSpacing(8);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -96,6 +108,7 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     setTabOrder(m_pKeepKB, m_pKeepDays);
     setTabOrder(m_pKeepDays, m_pWaitSeconds);
     setTabOrder(m_pWaitSeconds, m_pAskBeforeDelete);
+    setTabOrder(m_pAskBeforeDelete, m_pPreviewLines);
 }
 
 void CPrefsDlg::accept()
@@ -108,6 +121,7 @@ void CPrefsDlg::accept()
     m_nKeepCopyDays = m_pKeepDays->value();
     m_nWaitSeconds = m_pWaitSeconds->value();
     m_bAskBeforeDelete = m_pAskBeforeDelete->isChecked() ? 1 : 0;
+    m_nPreviewLines = m_pPreviewLines->value();
     QDialog::accept();
 }
 
@@ -128,6 +142,7 @@ void CPrefsDlg::showEvent(QShowEvent* event)
         m_pKeepDays->setEnabled(m_nKeepCopyKB > 0);
         m_pWaitSeconds->setValue(m_nWaitSeconds);
         m_pAskBeforeDelete->setChecked(m_bAskBeforeDelete != 0);
+        m_pPreviewLines->setValue(m_nPreviewLines);
         if (auto* buttons = findChild<QDialogButtonBox*>())
             buttons->button(QDialogButtonBox::Ok)->setFocus();
     }

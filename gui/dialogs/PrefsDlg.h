@@ -27,6 +27,9 @@ public:
     int m_nWaitSeconds = ServerWait::kDefaultSeconds;
     // The question before each purge (on unless the user said otherwise).
     int m_bAskBeforeDelete = 1;
+    // "Preview the first L lines" of a selected row (0: no previews).
+    int m_nPreviewLines = 40;
+    static constexpr int kMaxPreviewLines = 1000;  // Preferences::kMaxPreviewLines
 
     static constexpr int kMinCheckMinutes = 5;
     static constexpr int kMaxCheckMinutes = 1440;
@@ -52,5 +55,6 @@ private:
     QSpinBox* m_pKeepDays;
     QSpinBox* m_pWaitSeconds;
     QCheckBox* m_pAskBeforeDelete;
+    QSpinBox* m_pPreviewLines;
     bool m_bInitialised = false;
 };

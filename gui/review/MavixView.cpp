@@ -17,6 +17,7 @@
 #include "core/storage/AccountSettings.h"
 #include "core/storage/PasswordStore.h"
 #include "gui/dialogs/PrefsDlg.h"
+#include "gui/review/PreviewPane.h"
 #include "core/storage/ServerWait.h"
 #include "core/storage/SettingsStore.h"
 #include "gui/widgets/Prompter.h"
@@ -36,6 +37,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QUrl>
+#include <QSplitter>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -65,6 +67,7 @@ static_assert(CPrefsDlg::kDefaultKeepKB == QuarantineMaildir::kDefaultKeepKB
 // What pane 0 says while the rows left by a purge are shown.
 const char kFromLastScan[] = "From the last scan: press Show Mavix to scan again";
 
+static_assert(CPrefsDlg::kMaxPreviewLines == Preferences::kMaxPreviewLines);
 static_assert(CPrefsDlg::kMinCheckMinutes == BackgroundCheck::kMinMinutes
               && CPrefsDlg::kMaxCheckMinutes == BackgroundCheck::kMaxMinutes);
 
@@ -137,6 +140,42 @@ void CMavixView::CreateGrid()
     m_pGrid->header()->setSectionResizeMode(QHeaderView::Interactive);
     m_pGrid->installEventFilter(this);
     SetUpGridExtras();
+    CreatePreviewPane();
+}
+
+void CMavixView::CreatePreviewPane()
+{
+    m_pSplitter = new QSplitter(Qt::Vertical, this);
+    m_pSplitter->setChildrenCollapsible(false);
+    m_pSplitter->addWidget(m_pGrid);
+    m_pPreview = new PreviewPane(m_pSplitter);
+    m_pSplitter->addWidget(m_pPreview);
+    m_pSplitter->setStretchFactor(0, 3);
+    m_pSplitter->setStretchFactor(1, 2);
+    connect(m_pGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { OnCurrentRowChanged(current.isValid() ? current.row() : -1); });
+    connect(m_pPreview, &PreviewPane::MoreWanted, this, [this](int nNum, int nLines) {
+        m_pPreview->ShowWaiting(nNum, nLines);
+        m_pSession->RequestPreview(static_cast<size_t>(nNum - 1), nLines);
+    });
+}
+
+// The session answers from its cache at once, or later through
+// OnPreviewReady: the event loop never waits for the server.
+void CMavixView::OnCurrentRowChanged(int nDisplayRow)
+{
+    if (nDisplayRow < 0 || nDisplayRow >= m_pModel->rowCount() || m_nPreviewLines <= 0) {
+        m_pPreview->ShowNothing(m_nPreviewLines <= 0);
+        return;
+    }
+    const int nIndex = m_pModel->MessageIndex(nDisplayRow);
+    m_pPreview->ShowWaiting(nIndex + 1, m_nPreviewLines);
+    m_pSession->RequestPreview(static_cast<size_t>(nIndex), m_nPreviewLines);
+}
+
+void CMavixView::OnPreviewReady(const PreviewReady& ready)
+{
+    m_pPreview->ShowPreview(ready);
 }
 
 // The review buttons, hidden until a review, in tab order after the grid.
@@ -209,6 +248,8 @@ void CMavixView::OnInitialUpdate()
     m_bDefaultFilters = prefs.m_bDefaultFilters;
     ApplyQuarantine();
     m_pSession->Engine().SetServerWait(prefs.m_wait.Duration());
+    m_nPreviewLines = prefs.PreviewLines();
+    m_pPreview->ShowNothing(m_nPreviewLines <= 0);
 
     m_filters.LoadFilters(m_settings);
     // A settings file or a "defaults.txt" that cannot be trusted is not
@@ -289,8 +330,8 @@ void CMavixView::LayoutGrid()
 {
     const int nLeft = m_nAnchorLeft;
     const int nTop = m_nAnchorTop + kGridBelowAnchor;
-    m_pGrid->setGeometry(nLeft, nTop, std::max(0, (width() - kGridRightMargin) - nLeft),
-                         std::max(0, (height() - kGridBottomMargin) - nTop));
+    m_pSplitter->setGeometry(nLeft, nTop, std::max(0, (width() - kGridRightMargin) - nLeft),
+                             std::max(0, (height() - kGridBottomMargin) - nTop));
 }
 
 // ---------------------------------------------------------------------------
@@ -980,6 +1021,7 @@ void CMavixView::OnPreferences()
     dlg.m_bAskBeforeDelete = prefs.m_bAskBeforeDelete;
     dlg.m_nKeepCopyDays = prefs.m_nKeepCopyDays;
     dlg.m_nWaitSeconds = prefs.m_wait.m_nSeconds;
+    dlg.m_nPreviewLines = prefs.PreviewLines();
     if (Prompter::RunModal(dlg) != QDialog::Accepted)
         return;
     m_pSession->SetCloseWhenDone(dlg.m_bExitAfter != 0);
@@ -994,6 +1036,8 @@ void CMavixView::OnPreferences()
     prefs.m_nKeepCopyDays = dlg.m_nKeepCopyDays;
     prefs.m_bAskBeforeDelete = dlg.m_bAskBeforeDelete;
     prefs.m_wait = ServerWait{dlg.m_nWaitSeconds};
+    prefs.m_nPreviewLines = dlg.m_nPreviewLines;
+    m_nPreviewLines = prefs.PreviewLines();
     prefs.Save(m_settings);
     ApplyQuarantine();
     m_pSession->Engine().SetServerWait(prefs.m_wait.Duration());

@@ -17,7 +17,9 @@ class CAccountDlg;
 class QMenu;
 class QProgressBar;
 class QPushButton;
+class QSplitter;
 class QTreeView;
+class PreviewPane;
 class SettingsStore;
 namespace oauth {
 class AuthorizationFlow;
@@ -181,6 +183,10 @@ private:
     // "Waiting for the server (N s)…" in status pane 1 while a scan or purge
     // waits on a silent server; the pane's own text again once bytes come.
     void OnServerWaiting(const ServerWaiting& waiting) override;
+    void OnPreviewReady(const PreviewReady& ready) override;
+    // The selected row's preview, asked of the session (never waited for).
+    void CreatePreviewPane();
+    void OnCurrentRowChanged(int nDisplayRow);
     // Tells the user what the purge could not do, as a message box.
     void ReportShortfall(const PurgeFinished& done);
     // Appends what the finished purge deleted to the journal; false when it
@@ -232,6 +238,9 @@ private:
     QPushButton* m_pCancel;
     QPushButton* m_pRemoveChecked;
     QTreeView* m_pGrid;
+    QSplitter* m_pSplitter = nullptr;  // the grid above the preview
+    PreviewPane* m_pPreview = nullptr;
+    int m_nPreviewLines = 0;  // the preference; 0: no previews
     MessageGridModel* m_pModel;
     QProgressBar* m_pProgress = nullptr;
     QTimer m_keepAliveTimer;
