@@ -22,13 +22,13 @@ _mavix_cli()
             COMPREPLY=($(compgen -c -- "$cur"))
             return
             ;;
-        --port | --user | --rows | --tls-fingerprint)
+        --port | --user | --rows | --tls-fingerprint | --lines)
             return
             ;;
     esac
 
     if [[ $cword -eq 1 ]]; then
-        COMPREPLY=($(compgen -W 'scan purge log authorize --help' -- "$cur"))
+        COMPREPLY=($(compgen -W 'scan purge show log authorize --help' -- "$cur"))
         return
     fi
 
@@ -36,6 +36,7 @@ _mavix_cli()
     case ${words[1]} in
         scan) COMPREPLY=($(compgen -W "--tsv $account --help" -- "$cur")) ;;
         purge) COMPREPLY=($(compgen -W "--suspects --all --rows --tsv $account --help" -- "$cur")) ;;
+        show) [[ $cword -gt 2 ]] && COMPREPLY=($(compgen -W "--lines $account --help" -- "$cur")) ;;
         log) COMPREPLY=($(compgen -W '--tsv --help' -- "$cur")) ;;
         authorize) COMPREPLY=($(compgen -W '--server --user --help' -- "$cur")) ;;
     esac
