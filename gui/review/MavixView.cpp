@@ -332,6 +332,9 @@ void CMavixView::LayoutGrid()
     const int nTop = m_nAnchorTop + kGridBelowAnchor;
     m_pSplitter->setGeometry(nLeft, nTop, std::max(0, (width() - kGridRightMargin) - nLeft),
                              std::max(0, (height() - kGridBottomMargin) - nTop));
+    // The grid's own size now, not at the next layout: the columns are
+    // sized from it.
+    m_pSplitter->refresh();
 }
 
 // ---------------------------------------------------------------------------
