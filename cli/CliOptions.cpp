@@ -3,6 +3,7 @@
 #include "core/platform/Ascii.h"
 #include "core/platform/TlsStream.h"
 #include "core/pop3/Authentication.h"
+#include "core/session/PreviewJob.h"
 
 #include <climits>
 #include <cstring>
@@ -65,7 +66,12 @@ std::string ApplyFlag(CliOptions& options, const std::string& word)
 // An option with its value. Empty when applied, else what is wrong.
 std::string ApplyValue(CliOptions& options, const std::string& word, const std::string& text)
 {
-    if (word == "--rows") {
+    if (word == "--lines") {
+        int nLines = 0;
+        if (!ParsePositive(text, nLines) || nLines > PreviewJob::kMaxLines)
+            return "--lines wants a number from 1 to " + std::to_string(PreviewJob::kMaxLines);
+        options.m_nShowLines = nLines;
+    } else if (word == "--rows") {
         if (std::string why = Select(options, CliOptions::kSelectRows, word); !why.empty())
             return why;
         if (!ParseRows(text, options.m_aRows))
@@ -128,6 +134,9 @@ std::string CommandRefuses(CliOptions::Command command, const std::string& word)
         return "accounts takes only --tsv";
     if (command == CliOptions::kAuthorize && word != "--server" && word != "--user" && word != "--account")
         return "authorize takes only --server, --user and --account";
+    if ((command == CliOptions::kShow) != (word == "--lines")
+        && IsOneOf(word, {"--raw", "--tsv", "--suspects", "--all", "--rows", "--lines", "--all-accounts"}))
+        return word == "--lines" ? "--lines belongs to the show command" : "show takes no " + word;
     return {};
 }
 
@@ -149,9 +158,9 @@ std::string CheckAllAccounts(const CliOptions& options)
 
 // The options after the command, one word (or word and value) at a time.
 // Empty when all were applied, else what is wrong with the first bad one.
-std::string ApplyOptions(int argc, const char* const* argv, CliOptions& options)
+std::string ApplyOptions(int argc, const char* const* argv, CliOptions& options, int nFirst)
 {
-    for (int i = 2; i < argc; ++i) {
+    for (int i = nFirst; i < argc; ++i) {
         std::string word = argv[i];
         std::optional<std::string> inlineValue;
         if (const size_t eq = word.find('='); word.rfind("--", 0) == 0 && eq != std::string::npos) {
@@ -164,8 +173,8 @@ std::string ApplyOptions(int argc, const char* const* argv, CliOptions& options)
         } else if (IsOneOf(word, {"--raw", "--tsv", "--suspects", "--all", "--all-accounts"})) {
             why = inlineValue ? word + " takes no value" : ApplyFlag(options, word);
         } else if (IsOneOf(word,
-                           {"--rows", "--server", "--port", "--user", "--security", "--tls-fingerprint", "--auth",
-                            "--token-command", "--account"})) {
+                           {"--rows", "--lines", "--server", "--port", "--user", "--security", "--tls-fingerprint",
+                            "--auth", "--token-command", "--account"})) {
             if (!inlineValue && i + 1 >= argc)
                 return word + " needs a value";
             why = ApplyValue(options, word, inlineValue ? *inlineValue : std::string(argv[++i]));
@@ -188,6 +197,7 @@ constexpr const char kHelpText[] =
     R"(Usage: mavix-cli scan [--tsv] [--raw] [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
        mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw]
                        [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
+       mavix-cli show N [--lines L] [--account NAME] [ACCOUNT OPTIONS]
        mavix-cli log [--tsv] [--account NAME]
        mavix-cli accounts [--tsv]
        mavix-cli authorize [--account NAME] [--server HOST] [--user NAME]
@@ -206,6 +216,16 @@ Commands:
               Subject compared with the one the scan listed; at the first
               difference the purge stops and nothing further is deleted.
               Deletions already made are committed when the session ends.
+  show N      Scan, then print the start of message N as plain text: its
+              From, To, Date and Subject (decoded), its attachments (name,
+              type, approximate size; marked (!) where the name hides a
+              program behind a document's extension, as in
+              "invoice.pdf.exe") and the first L lines of its body (TOP N L,
+              which leaves the message as it is on the server). HTML is
+              shown as text, with each link's real target in brackets;
+              nothing is loaded, opened or saved.
+  --lines L   (show) the body lines to fetch, 1 to 2000; else the
+              preference "Preview the first L lines" (40 by default)
   log         Print the journal of deletions that Mavix and mavix-cli made,
               oldest first: time, size, From, Subject, why the message
               was deleted, and "copy: PATH" where a copy was kept (POP3
@@ -373,10 +393,18 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std
         options.m_nCommand = CliOptions::kAuthorize;
     else if (command == "accounts")
         options.m_nCommand = CliOptions::kAccounts;
+    else if (command == "show")
+        options.m_nCommand = CliOptions::kShow;
     else
-        why = "unknown command '" + command + "' (scan, purge, log, accounts or authorize)";
+        why = "unknown command '" + command + "' (scan, purge, show, log, accounts or authorize)";
+    int nFirst = 2;
+    if (why.empty() && options.m_nCommand == CliOptions::kShow) {
+        if (argc < 3 || !ParsePositive(argv[2], options.m_nShowNum))
+            why = "show needs a message number";
+        nFirst = 3;
+    }
     if (why.empty())
-        why = ApplyOptions(argc, argv, options);
+        why = ApplyOptions(argc, argv, options, nFirst);
     if (why.empty())
         why = CheckAllAccounts(options);
     if (why.empty() && options.m_nCommand == CliOptions::kPurge && options.m_nSelection == CliOptions::kSelectNone)

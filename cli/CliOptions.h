@@ -6,7 +6,7 @@
 
 // The command line of mavix-cli, parsed. Texts are as typed (UTF-8).
 struct CliOptions {
-    enum Command { kNone, kScan, kPurge, kLog, kAuthorize, kAccounts };
+    enum Command { kNone, kScan, kPurge, kLog, kAuthorize, kAccounts, kShow };
     enum Selection { kSelectNone, kSelectSuspects, kSelectAll, kSelectRows };
 
     Command m_nCommand = kNone;
@@ -15,6 +15,8 @@ struct CliOptions {
     bool m_bTsv = false;
     bool m_bRaw = false;  // --raw: header texts as received, not decoded
     bool m_bHelp = false;
+    int m_nShowNum = 0;               // show: the message number
+    std::optional<int> m_nShowLines;  // show --lines: body lines (else the preference)
     std::optional<std::string> m_sServer, m_sPort, m_sUser;
     // --security as the settings store it ("0", "1", "2"); --tls-fingerprint
     // normalised (platform::NormaliseFingerprint).

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "core/session/PreviewJob.h"
+
 void CliError(const std::string& text)
 {
     std::fprintf(stderr, "mavix-cli: %s\n", text.c_str());
@@ -44,6 +46,8 @@ void CCliRun::Start(const Account& account, const FilterLists& lists, Quarantine
         // --suspects takes the rows as Mavix pre-checks them.
         if (m_options.m_nSelection != CliOptions::kSelectSuspects)
             m_session.SetAdvanceChecks({m_options.m_nSelection == CliOptions::kSelectAll, m_wanted});
+    } else if (m_options.m_nCommand == CliOptions::kShow) {
+        keeping = RowKeeping::kPurgeRows;  // each row's UIDL, for the preview's check
     }
     m_session.StartScan(account, lists, keeping, false);
 }
@@ -140,6 +144,9 @@ void CCliRun::OnSignal(uint32_t nSignal)
         // may have been. OnPurgeFinished tells which.
         CliError("interrupted: stopping the purge");
         m_session.CancelPurge();
+    } else if (m_session.IsReviewing()) {
+        // show: the preview is not waited for; nothing is marked.
+        m_session.EndSession();
     } else if (m_session.State() == SessionState::kEnding) {
         // Nothing is marked: the session may end without its QUIT.
         m_session.StopWaiting();
@@ -187,7 +194,8 @@ void CCliRun::OnRowsAdded(const RowsAdded& added)
         const bool bSuspect = m_session.IsPreChecked(added.m_nFirst + i);
         if (bSuspect)
             ++m_nSuspects;
-        out += RowText(row, bSuspect);
+        if (m_options.m_nCommand != CliOptions::kShow)
+            out += RowText(row, bSuspect);
         ++m_nRowCount;
         const int num = std::atoi(row.m_sNum.c_str());
         if (m_wanted.count(num))
@@ -224,11 +232,75 @@ void CCliRun::OnScanFinished(const ScanFinished& finished)
         m_nExit = kExitFailed;
         return;
     }
+    if (m_options.m_nCommand == CliOptions::kShow) {
+        StartPreview();
+        return;
+    }
     if (m_options.m_nCommand != CliOptions::kPurge || m_nRowCount == 0) {
         m_session.EndSession();
         return;
     }
     StartPurge();
+}
+
+void CCliRun::StartPreview()
+{
+    const int nNum = m_options.m_nShowNum;
+    if (nNum > m_nRowCount) {
+        CliError("there is no message " + std::to_string(nNum) + " on the server");
+        m_session.EndSession();
+        m_nExit = kExitUsage;
+        return;
+    }
+    m_session.RequestPreview(static_cast<size_t>(nNum - 1), m_nPreviewLines);
+}
+
+// Every line through the terminal-safe text, one at a time, so the lines
+// stay lines and nothing else moves the cursor.
+void CCliRun::PrintLines(const std::string& utf8)
+{
+    std::string out;
+    size_t nStart = 0;
+    while (nStart <= utf8.size()) {
+        size_t nEnd = utf8.find('\n', nStart);
+        if (nEnd == std::string::npos)
+            nEnd = utf8.size();
+        out += TerminalUtf8(utf8.substr(nStart, nEnd - nStart), TerminalStyle::kReadable) + "\n";
+        nStart = nEnd + 1;
+    }
+    Print(out);
+}
+
+void CCliRun::PrintPreview(const PreviewReady& ready)
+{
+    const preview::MessagePreview& shown = ready.m_preview;
+    PrintLines("From:    " + shown.m_sFrom + "\nTo:      " + shown.m_sTo + "\nDate:    " + shown.m_sDate
+               + "\nSubject: " + shown.m_sSubject);
+    for (const preview::Attachment& attachment : shown.m_aAttachments) {
+        const std::string size = (attachment.m_bPartial ? "at least " : "about ")
+            + std::to_string((attachment.m_nBytes + 1023) / 1024) + " KB";
+        PrintLines("Attachment: " + (attachment.m_sName.empty() ? std::string("(no name)") : attachment.m_sName) + " - "
+                   + attachment.m_sType + ", " + size
+                   + (attachment.m_bDisguised ? " (!) a program named like a document" : ""));
+    }
+    Print("\n");
+    if (!shown.m_sText.empty())
+        PrintLines(shown.m_sText);
+    if (shown.m_bCut || shown.m_bTextCut)
+        Print("[cut: the message goes on; --lines " + std::to_string(PreviewJob::kMaxLines) + " shows more]\n");
+    if (shown.m_bNotShown)
+        Print("[parts nested too deep, or too many, were not shown]\n");
+}
+
+void CCliRun::OnPreviewReady(const PreviewReady& ready)
+{
+    if (ready.m_bShown) {
+        PrintPreview(ready);
+    } else {
+        CliError(Printable(ready.m_sProblem));
+        m_nExit = kExitFailed;
+    }
+    m_session.EndSession();
 }
 
 void CCliRun::StartPurge()

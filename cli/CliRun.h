@@ -38,6 +38,8 @@ public:
     void SetLinePrefix(std::string prefix) { m_sLinePrefix = std::move(prefix); }
     // Where the OAuth log-ins take their access tokens; before Run.
     void SetTokenSource(pop3::TokenSource tokens) { m_session.SetTokenSource(std::move(tokens)); }
+    // show: the body lines to fetch; before Run.
+    void SetPreviewLines(int nLines) { m_nPreviewLines = nLines; }
 
     // The session's notes, on the main thread.
     void OnRowsAdded(const RowsAdded& added) override;
@@ -46,6 +48,7 @@ public:
     void OnPurgeProgress(const PurgeProgress& progress) override;
     void OnPurgeFinished(const PurgeFinished& done) override;
     void OnServerWaiting(const ServerWaiting& waiting) override;
+    void OnPreviewReady(const PreviewReady& ready) override;
     void EraseWaitLine();
 
 private:
@@ -55,6 +58,9 @@ private:
     void OnSignal(uint32_t nSignal);
     void WaitForWorkers(int hSignals);
     void StartPurge();
+    void StartPreview();
+    void PrintPreview(const PreviewReady& ready);
+    void PrintLines(const std::string& utf8);
     std::string RowText(const MessageRow& row, bool bSuspect);
     void PrintMismatch(const PurgeProgress& progress);
     void PrintDeleted(const PurgeResult& result);
@@ -74,4 +80,5 @@ private:
     std::vector<int> m_aDeleted;  // marked deleted; printed once QUIT has committed them
     std::unique_ptr<CTableLayout> m_pTable;
     std::string m_sLinePrefix;
+    int m_nPreviewLines = 0;
 };

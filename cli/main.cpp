@@ -298,6 +298,9 @@ int RunScreening(const CliOptions& options, const AccountSettings& account, cons
             run.SetLinePrefix(TsvField(account.DisplayName()) + "\t");
         if (tokens)
             run.SetTokenSource(std::move(tokens));
+        // show asks for a preview even when the window's are turned off.
+        const int nLines = prefs.PreviewLines() > 0 ? prefs.PreviewLines() : Preferences::kDefaultPreviewLines;
+        run.SetPreviewLines(options.m_nShowLines.value_or(nLines));
         FilterLists lists = filters.m_filters;
         lists.SetSignals(prefs.Signals(account));
         status =

@@ -27,13 +27,13 @@ _mavix_cli()
             COMPREPLY=($(compgen -W "$(mavix-cli accounts --tsv 2>/dev/null | cut -f1)" -- "$cur"))
             return
             ;;
-        --port | --user | --rows | --tls-fingerprint)
+        --port | --user | --rows | --tls-fingerprint | --lines)
             return
             ;;
     esac
 
     if [[ $cword -eq 1 ]]; then
-        COMPREPLY=($(compgen -W 'scan purge log accounts authorize --help' -- "$cur"))
+        COMPREPLY=($(compgen -W 'scan purge show log accounts authorize --help' -- "$cur"))
         return
     fi
 
@@ -41,6 +41,7 @@ _mavix_cli()
     case ${words[1]} in
         scan) COMPREPLY=($(compgen -W "--tsv --raw $account --help" -- "$cur")) ;;
         purge) COMPREPLY=($(compgen -W "--suspects --all --rows --tsv --raw $account --help" -- "$cur")) ;;
+        show) [[ $cword -gt 2 ]] && COMPREPLY=($(compgen -W "--lines $account --help" -- "$cur")) ;;
         log) COMPREPLY=($(compgen -W '--tsv --account --help' -- "$cur")) ;;
         accounts) COMPREPLY=($(compgen -W '--tsv --help' -- "$cur")) ;;
         authorize) COMPREPLY=($(compgen -W '--account --server --user --help' -- "$cur")) ;;

@@ -64,6 +64,7 @@ const CPop3Connection::CommandRow& CPop3Connection::Row(Command command)
         {Command::kListOne, "LIST", Argument::kNumber, kLine, kQuick, kMaxReplyBytes},
         {Command::kUidlOne, "UIDL", Argument::kNumber, kLine, kQuick, kMaxReplyBytes},
         {Command::kTop, "TOP", Argument::kNumberZero, kMultiLine, kQuick, kMaxHeaderBytes},
+        {Command::kTopLines, "TOP", Argument::kNumberText, kMultiLine, kQuick, kMaxPreviewBytes},
         {Command::kRetr, "RETR", Argument::kNumber, kMultiLine, kQuick, kMaxReplyBytes},
         {Command::kDele, "DELE", Argument::kNumber, kLine, kQuick, kMaxReplyBytes},
         {Command::kRset, "RSET", Argument::kNone, kLine, kQuick, kMaxReplyBytes},
@@ -81,7 +82,8 @@ const CPop3Connection::CommandRow& CPop3Connection::Row(Command command)
 std::string CPop3Connection::Name(Command command, int n)
 {
     const CommandRow& row = Row(command);
-    if (row.m_argument == Argument::kNumber || row.m_argument == Argument::kNumberZero)
+    if (row.m_argument == Argument::kNumber || row.m_argument == Argument::kNumberZero
+        || row.m_argument == Argument::kNumberText)
         return std::string(row.m_pszVerb) + " " + std::to_string(n);
     return row.m_pszVerb;
 }
@@ -95,7 +97,7 @@ std::string CPop3Connection::Line(Command command, int n, std::string_view text)
     if (argument == Argument::kBare)
         return line.append(text).append("\r\n");
     line.append(name);
-    if (argument == Argument::kText)
+    if (argument == Argument::kText || argument == Argument::kNumberText)
         line.append(" ").append(text);
     else if (argument == Argument::kNumberZero)
         line.append(" 0");
@@ -931,6 +933,34 @@ bool CPop3Connection::Retr(int n, std::string& text, size_t limit)
         SetLastError(EMSGSIZE);
         return false;
     }
+    return true;
+}
+
+bool CPop3Connection::TopLines(int n, int nLines, std::string& text, bool* pbTruncated)
+{
+    std::lock_guard lock(m_lock);
+    text.clear();
+    if (pbTruncated)
+        *pbTruncated = false;
+    const std::string count = std::to_string(std::max(nLines, 0));
+    const Reply answer = Exchange(Command::kTopLines, Line(Command::kTopLines, n, count), Name(Command::kTopLines, n));
+    if (!answer)
+        return false;
+    const std::string& reply = answer.m_sText;
+    const size_t nBody = reply.find('\n');
+    if (nBody == std::string::npos)
+        return true;
+    // RFC 1939 §3: a line starting with "." came with one more in front.
+    text.reserve(reply.size() - nBody);
+    bool bLineStart = true;
+    for (size_t i = nBody + 1; i < reply.size(); ++i) {
+        const char c = reply[i];
+        if (!(bLineStart && c == '.'))
+            text += c;
+        bLineStart = c == '\n';
+    }
+    if (pbTruncated)
+        *pbTruncated = reply.size() >= kMaxPreviewBytes;
     return true;
 }
 

@@ -114,6 +114,10 @@ public:
     // dropped, so a huge header costs time, never memory.
     static constexpr size_t kMaxHeaderBytes = size_t{256} << 10;
     static constexpr size_t kMaxUidLength = 70;  // RFC 1939 §7
+    // The text kept of one "TOP n L" reply for a preview: far more than the
+    // lines any preview asks for hold in honest mail; the rest is read and
+    // dropped (preview::kMaxMessageBytes reads no more).
+    static constexpr size_t kMaxPreviewBytes = size_t{1} << 20;
     // Listing deadline per message: a 1,000,000-message listing gets 160 s.
     static constexpr uint32_t kListingUsPerEntry = 100;
 
@@ -252,6 +256,12 @@ public:
     // TOP n 0: the header block of message n. A -ERR reply returns false
     // with kErrProtocol and leaves the message empty; the session goes on.
     bool Top(int n, CPop3Message& message);
+    // "TOP n L" (RFC 1939 §7): the header block and the first nLines lines
+    // of message n's body, dot-unstuffed, CR LF line ends as sent, at most
+    // kMaxPreviewBytes of it (*pbTruncated: more came and was dropped).
+    // Like Top, a -ERR reply returns false and the session goes on. The
+    // message's state on the server does not change.
+    bool TopLines(int n, int nLines, std::string& text, bool* pbTruncated = nullptr);
     // "UIDL n": the id the server gives message n now. The reply must name
     // n; one that names another number breaks the session.
     bool UidlOf(int n, std::string& uidl);
@@ -310,6 +320,7 @@ public:
         kListOne,
         kUidlOne,
         kTop,
+        kTopLines,  // TOP n L
         kRetr,
         kDele,
         kRset,
@@ -327,7 +338,8 @@ private:
     enum class ReplyShape : uint8_t { kLine, kMultiLine, kChallenge };
     enum class ReplyPace : uint8_t { kQuick, kSlow, kListing };
     // kBare: the text alone is the line.
-    enum class Argument : uint8_t { kNone, kText, kNumber, kNumberZero, kBare };
+    // kNumberText: the number, then the text ("TOP 3 40").
+    enum class Argument : uint8_t { kNone, kText, kNumber, kNumberZero, kBare, kNumberText };
     struct CommandRow;
     static const CommandRow& Row(Command command);
     // "TOP 3 0\r\n" (or "USER name\r\n" for a command that takes text,

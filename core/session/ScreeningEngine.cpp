@@ -5,6 +5,7 @@
 
 #include "core/platform/Secrets.h"
 #include "core/session/JobContext.h"
+#include "core/session/PreviewJob.h"
 #include "core/session/PurgeJob.h"
 #include "core/session/ScanJob.h"
 #include "core/session/SessionJobs.h"
@@ -217,6 +218,9 @@ void ScreeningEngine::RunJob(Job job)
     case Job::kEndSessionReset:
         RunEndSession(ctx, job == Job::kEndSessionReset);
         break;
+    case Job::kPreview:
+        RunPreview(ctx);
+        break;
     case Job::kNone:
         break;
     }
@@ -260,6 +264,17 @@ void ScreeningEngine::RunEndSession(const JobContext& ctx, bool bReset)
     if (bReset)
         m_bCanReconnect.store(false, std::memory_order_release);
     m_listener.OnSessionEnded(end);
+}
+
+// PurgeThread: the preview Preview asked for last.
+void ScreeningEngine::RunPreview(const JobContext& ctx)
+{
+    PreviewRequest request;
+    {
+        std::lock_guard lock(m_mutex);
+        request = m_previewRequest;
+    }
+    m_listener.OnPreviewReady(PreviewJob(m_connection, ctx, std::move(request)).Run());
 }
 
 bool ScreeningEngine::ClearAbortUnless(const std::atomic<bool>& bStop)
@@ -402,10 +417,26 @@ void ScreeningEngine::Stop()
         std::lock_guard lock(m_mutex);
         bAbort = m_bScanBusy.load(std::memory_order_acquire) && !m_bStop.load(std::memory_order_acquire);
         StopScanLocked();
+        if (m_nJob == Job::kPreview)
+            SetJobState(Job::kNone, m_nRunningJob);  // a stop comes first
     }
     // Wakes a read pending on ScanThread, which then closes the session.
     if (bAbort)
         m_connection.Abort();
+}
+
+// UI thread.
+void ScreeningEngine::Preview(PreviewRequest request)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_bQuitting.load(std::memory_order_acquire) || (m_nJob != Job::kNone && m_nJob != Job::kPreview)
+            || PurgeAskedOrRunning() || m_nRunningJob == Job::kEndSession || m_nRunningJob == Job::kEndSessionReset)
+            return;
+        m_previewRequest = std::move(request);
+        SetJobState(Job::kPreview, m_nRunningJob);
+    }
+    m_hPurgeRun.Set();
 }
 
 // UI thread.

@@ -17,6 +17,7 @@
 #include "core/storage/DeletionJournal.h"
 #include "core/pop3/Pop3Connection.h"
 #include "core/pop3/Pop3Message.h"
+#include "core/preview/MessagePreview.h"
 #include "core/rows/MessageRow.h"
 #include "core/storage/AccountSettings.h"
 #include "core/session/PurgeSummary.h"
@@ -159,6 +160,20 @@ struct ServerWaiting {
     uint32_t m_nSeconds = 0;
 };
 
+// A preview asked for: the row's message as the scan read it.
+struct PreviewRequest {
+    int m_nNum = 0;
+    std::string m_sUidl;  // the scan's UIDL for it; empty: none to check
+    int m_nLines = 0;     // body lines to fetch (TOP n L)
+};
+// A row's preview, or why there is none (m_sProblem, the user's words).
+struct PreviewReady {
+    PreviewRequest m_request;
+    bool m_bShown = false;
+    std::string m_sProblem;
+    preview::MessagePreview m_preview;
+};
+
 // Whether the purge stops at a row with this outcome, and whether the
 // outcome is a row that differs from what the user saw.
 bool StopsPurge(PurgeOutcome outcome);
@@ -180,11 +195,12 @@ public:
     virtual void OnSessionChecked(const SessionChecked& note) = 0;
     virtual void OnSessionEnded(const SessionEnd& note) = 0;
     virtual void OnServerWaiting(const ServerWaiting& note) = 0;
+    virtual void OnPreviewReady(const PreviewReady&) { }
 };
 
 // Any one notification, for an owner that keeps them in one queue.
 using ScreeningNote = std::variant<ScanAnswered, ScanLoggedIn, ScanRowsWaiting, ScanDone, PurgeProgress, PurgeDone,
-                                   SessionChecked, SessionEnd, ServerWaiting>;
+                                   SessionChecked, SessionEnd, ServerWaiting, PreviewReady>;
 
 // On the owner's thread: hands a queued notification to the owner's
 // handler of the listener's name for it (owner.OnScanDone(const ScanDone&),
@@ -210,6 +226,8 @@ template <typename Owner> void DeliverNote(const ScreeningNote& note, Owner& own
                 owner.OnSessionChecked(value);
             else if constexpr (std::is_same_v<Note, ServerWaiting>)
                 owner.OnServerWaiting(value);
+            else if constexpr (std::is_same_v<Note, PreviewReady>)
+                owner.OnPreviewReady(value);
             else {
                 static_assert(std::is_same_v<Note, SessionEnd>, "a notification without a handler");
                 owner.OnSessionEnded(value);
@@ -230,6 +248,7 @@ public:
     void OnSessionChecked(const SessionChecked& note) override { Queue(note); }
     void OnSessionEnded(const SessionEnd& note) override { Queue(note); }
     void OnServerWaiting(const ServerWaiting& note) override { Queue(note); }
+    void OnPreviewReady(const PreviewReady& note) override { Queue(note); }
 
 protected:
     // Worker threads: only queue.
@@ -313,6 +332,13 @@ public:
     // scan by their UIDL, should the session be gone (or ended by
     // EndSession without RSET).
     bool CanReconnect() const;
+    // UI, during the review: the start of one message (PreviewJob) on
+    // PurgeThread; OnPreviewReady follows. It replaces a preview asked for
+    // and not yet started. A purge or a session's end comes first: none is
+    // delayed by a preview waiting, which they drop; one under way finishes
+    // its one reply (bounded by kMaxPreviewBytes and the reply's deadline).
+    // No effect while a purge or a session's end is asked for or running.
+    void Preview(PreviewRequest request);
 
     // UI: the copies later purges keep before each DELE.
     void SetQuarantine(QuarantineOptions options);
@@ -358,7 +384,7 @@ public:
 private:
     // The session job asked for (m_nJob) or running (m_nRunningJob) on
     // PurgeThread.
-    enum class Job { kNone, kPurge, kKeepAlive, kEndSession, kEndSessionReset };
+    enum class Job { kNone, kPurge, kKeepAlive, kEndSession, kEndSessionReset, kPreview };
 
     static void ScanThread(ScreeningEngine* pEngine);
     static void PurgeThread(ScreeningEngine* pEngine);
@@ -379,6 +405,7 @@ private:
     void RunJob(Job job);
     void RunPurge(JobContext& ctx);
     void RunEndSession(const JobContext& ctx, bool bReset);
+    void RunPreview(const JobContext& ctx);
     bool PurgeCancelled() const;
     // Clears the connection's Abort unless `bStop` (the scan's stop or the
     // purge's cancel) is set, under m_mutex, which orders it with the stop's
@@ -443,6 +470,7 @@ private:
     int m_nUntold = 0;
     // The purge's snapshot (m_mutex).
     std::vector<PurgeRow> m_aPurgeRows;
+    PreviewRequest m_previewRequest;                  // Preview's, for the next preview job (m_mutex)
     QuarantineOptions m_quarantine;                   // (m_mutex)
     std::optional<CPop3Connection::Timing> m_timing;  // SetServerWait's, for the next job (m_mutex)
     pop3::TokenSource m_fnTokens;                     // SetTokenSource's, for the next job (m_mutex)

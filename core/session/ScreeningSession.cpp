@@ -134,6 +134,34 @@ void ScreeningSession::ClearRows()
     m_nChecked = 0;
     m_nSuspects = 0;
     m_bFromLastScan = false;
+    m_previews.clear();
+}
+
+void ScreeningSession::RequestPreview(size_t nIndex, int nLines)
+{
+    if (nLines <= 0 || nIndex >= m_aFlags.size() || m_machine.IsPurging())
+        return;
+    PreviewRequest request{static_cast<int>(nIndex) + 1, {}, nLines};
+    if (nIndex < m_aRows.size())
+        request.m_sUidl = m_aRows[nIndex].m_sUidl;
+    const auto it = request.m_sUidl.empty() ? m_previews.end() : m_previews.find(request.m_sUidl);
+    if (it != m_previews.end() && (it->second.m_request.m_nLines >= nLines || !it->second.m_preview.m_bCut)) {
+        m_owner.OnPreviewReady(it->second);
+        return;
+    }
+    m_pEngine->Preview(std::move(request));
+}
+
+// A preview of a row this review no longer shows (a new scan numbered the
+// messages anew) is dropped.
+void ScreeningSession::OnPreviewReady(const PreviewReady& note)
+{
+    const size_t nIndex = static_cast<size_t>(std::max(note.m_request.m_nNum, 1)) - 1;
+    if (nIndex >= m_aFlags.size() || (nIndex < m_aRows.size() && m_aRows[nIndex].m_sUidl != note.m_request.m_sUidl))
+        return;
+    if (note.m_bShown && !note.m_request.m_sUidl.empty())
+        m_previews[note.m_request.m_sUidl] = note;
+    m_owner.OnPreviewReady(note);
 }
 
 void ScreeningSession::OnScanRow(const ScanRowsWaiting&)

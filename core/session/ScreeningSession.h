@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -86,6 +87,8 @@ public:
     virtual void OnSessionLost(const SessionLost&) { }
     virtual void OnSessionOver(const SessionOver&) { }
     virtual void OnServerWaiting(const ServerWaiting&) { }
+    // A row's preview (RequestPreview), or why there is none.
+    virtual void OnPreviewReady(const PreviewReady&) { }
 };
 
 // The texts of the rows shown, for classifying them again: the session keeps
@@ -220,6 +223,11 @@ public:
     void StartPurge();
     // Wakes the purge's waits at once; before QUIT nothing is deleted.
     void CancelPurge() { m_pEngine->CancelPurge(); }
+    // The start of row nIndex's message, nLines body lines of it: from what
+    // this review fetched already when that was as much, else fetched on the
+    // review's session (never while a purge runs); OnPreviewReady follows,
+    // at once from the cache. nLines 0 (previews are off): nothing.
+    void RequestPreview(size_t nIndex, int nLines);
     // The choices of UIDLs the server no longer lists are forgotten, once a
     // complete scan has listed them all.
     void PruneChoices();
@@ -234,6 +242,7 @@ public:
     void OnSessionChecked(const SessionChecked& note);
     void OnSessionEnded(const SessionEnd& note) { m_owner.OnSessionOver(SessionOver{note, m_machine.SessionEnded()}); }
     void OnServerWaiting(const ServerWaiting& note) { m_owner.OnServerWaiting(note); }
+    void OnPreviewReady(const PreviewReady& note);
 
 private:
     enum Flag : uint8_t { kChecked = 1, kSuspect = 2, kByChoice = 4, kUnavailable = 8, kPreChecked = 16 };
@@ -266,4 +275,7 @@ private:
     int m_nSuspects = 0;
     int m_nPurgeChecked = 0;
     bool m_bFromLastScan = false;
+    // The previews this review fetched, by UIDL: a row without one is
+    // fetched each time.
+    std::map<std::string, PreviewReady> m_previews;
 };

@@ -28,6 +28,7 @@ Preferences Preferences::Load(const SettingsStore& settings)
     prefs.m_bCheckAuthentication = settings.ReadInt(kPrefs, kCheckAuthentication, 1);
     prefs.m_bCheckNames = settings.ReadInt(kPrefs, kCheckNames, 1);
     prefs.m_bCheckLookAlikes = settings.ReadInt(kPrefs, kCheckLookAlikes, 1);
+    prefs.m_nPreviewLines = settings.ReadInt(kPrefs, kPreviewLines, kDefaultPreviewLines);
     return prefs;
 }
 
@@ -46,6 +47,11 @@ bool Preferences::Save(SettingsStore& settings) const
     const std::pair<const char*, int> signals[] = {{kCheckAuthentication, m_bCheckAuthentication},
                                                    {kCheckNames, m_bCheckNames},
                                                    {kCheckLookAlikes, m_bCheckLookAlikes}};
+    // A file that never chose another preview length keeps its bytes.
+    if (m_nPreviewLines != kDefaultPreviewLines)
+        ok = settings.WriteInt(kPrefs, kPreviewLines, m_nPreviewLines) && ok;
+    else if (!settings.ReadString(kPrefs, kPreviewLines, {}).empty())
+        ok = settings.DeleteValue(kPrefs, kPreviewLines) && ok;
     for (const auto& [key, value] : signals) {
         if (value == 0)
             ok = settings.WriteInt(kPrefs, key, 0) && ok;
@@ -84,6 +90,11 @@ bool Preferences::NoteTray(SettingsStore& settings)
 uint64_t Preferences::KeepCopyBytes() const
 {
     return static_cast<uint64_t>(std::clamp(m_nKeepCopyKB, 0, QuarantineMaildir::kMaxKeepKB)) * 1024;
+}
+
+int Preferences::PreviewLines() const
+{
+    return std::clamp(m_nPreviewLines, 0, kMaxPreviewLines);
 }
 
 int Preferences::KeepCopyDaysAtLeastOne() const

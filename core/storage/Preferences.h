@@ -14,6 +14,12 @@ class SettingsStore;
 struct Preferences {
     // Whether a purge asks first, when the key is missing.
     static constexpr int kDefaultAskBeforeDelete = 1;
+    // "Preview the first L lines": the body lines a row's preview fetches
+    // (TOP n L); 0 turns previews off. Stored only once changed from this.
+    static constexpr int kDefaultPreviewLines = 40;
+    // The most lines the dialog offers: "Show more" goes further, up to
+    // PreviewJob::kMaxLines.
+    static constexpr int kMaxPreviewLines = 1000;
 
     int m_bCloseWhenDone = 0;                          // "End": close the window once the purge is done
     int m_bAutoStart = 0;                              // "Start": scan as the window opens
@@ -25,9 +31,10 @@ struct Preferences {
     ServerWait m_wait;                                 // "WaitSeconds"
     // The sender signals, on unless the file says "0"; stored only when off,
     // so a file that never chose keeps its bytes.
-    int m_bCheckAuthentication = 1;  // "CheckAuthentication": failed sender authentication
-    int m_bCheckNames = 1;           // "CheckNames": impersonated names
-    int m_bCheckLookAlikes = 1;      // "CheckLookAlikes": look-alike domains
+    int m_bCheckAuthentication = 1;              // "CheckAuthentication": failed sender authentication
+    int m_bCheckNames = 1;                       // "CheckNames": impersonated names
+    int m_bCheckLookAlikes = 1;                  // "CheckLookAlikes": look-alike domains
+    int m_nPreviewLines = kDefaultPreviewLines;  // "PreviewLines"
 
     Preferences();
     static Preferences Load(const SettingsStore& settings);
@@ -47,4 +54,6 @@ struct Preferences {
     uint64_t KeepCopyBytes() const;
     // How long kept copies stay, at least a day.
     int KeepCopyDaysAtLeastOne() const;
+    // The preview's lines within 0..kMaxPreviewLines (0: no previews).
+    int PreviewLines() const;
 };

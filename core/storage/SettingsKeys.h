@@ -67,5 +67,6 @@ inline constexpr const char* kTrayNoted = "TrayNoted";
 inline constexpr const char* kCheckAuthentication = "CheckAuthentication";
 inline constexpr const char* kCheckNames = "CheckNames";
 inline constexpr const char* kCheckLookAlikes = "CheckLookAlikes";
+inline constexpr const char* kPreviewLines = "PreviewLines";
 
 }  // namespace settings_keys

@@ -49,6 +49,10 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     m_pCheckNames->setObjectName(QStringLiteral("checkNames"));
     m_pCheckLookAlikes = new QCheckBox(QStringLiteral("Mark mail from domains that look like well-known ones"), this);
     m_pCheckLookAlikes->setObjectName(QStringLiteral("checkLookAlikes"));
+    m_pPreviewLines = new QSpinBox(this);
+    m_pPreviewLines->setObjectName(QStringLiteral("previewLines"));
+    m_pPreviewLines->setRange(0, kMaxPreviewLines);
+    m_pPreviewLines->setSpecialValueText(QStringLiteral("0 (no previews)"));
     connect(m_pCheck, &QCheckBox::toggled, m_pCheckMinutes, &QWidget::setEnabled);
     connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepKB, &QWidget::setEnabled);
     connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepDays, &QWidget::setEnabled);
@@ -72,6 +76,13 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     waitRow->addWidget(m_pWaitSeconds);
     waitRow->addWidget(new QLabel(QStringLiteral("seconds"), this));
     waitRow->addStretch(1);
+    auto* previewRow = new QHBoxLayout;
+    auto* previewLabel = new QLabel(QStringLiteral("Preview the first"), this);
+    previewLabel->setBuddy(m_pPreviewLines);
+    previewRow->addWidget(previewLabel);
+    previewRow->addWidget(m_pPreviewLines);
+    previewRow->addWidget(new QLabel(QStringLiteral("lines of a selected message"), this));
+    previewRow->addStretch(1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &CPrefsDlg::accept);
@@ -85,6 +96,7 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     layout->addLayout(keepRow);
     layout->addLayout(waitRow);
     layout->addWidget(m_pAskBeforeDelete);
+    layout->addLayout(previewRow);
     layout->addWidget(m_pCheckAuthentication);
     layout->addWidget(m_pCheckNames);
     layout->addWidget(m_pCheckLookAlikes);
@@ -107,7 +119,8 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     setTabOrder(m_pKeepKB, m_pKeepDays);
     setTabOrder(m_pKeepDays, m_pWaitSeconds);
     setTabOrder(m_pWaitSeconds, m_pAskBeforeDelete);
-    setTabOrder(m_pAskBeforeDelete, m_pCheckAuthentication);
+    setTabOrder(m_pAskBeforeDelete, m_pPreviewLines);
+    setTabOrder(m_pPreviewLines, m_pCheckAuthentication);
     setTabOrder(m_pCheckAuthentication, m_pCheckNames);
     setTabOrder(m_pCheckNames, m_pCheckLookAlikes);
 }
@@ -125,6 +138,7 @@ void CPrefsDlg::accept()
     m_bCheckAuthentication = m_pCheckAuthentication->isChecked() ? 1 : 0;
     m_bCheckNames = m_pCheckNames->isChecked() ? 1 : 0;
     m_bCheckLookAlikes = m_pCheckLookAlikes->isChecked() ? 1 : 0;
+    m_nPreviewLines = m_pPreviewLines->value();
     QDialog::accept();
 }
 
@@ -148,6 +162,7 @@ void CPrefsDlg::showEvent(QShowEvent* event)
         m_pCheckAuthentication->setChecked(m_bCheckAuthentication != 0);
         m_pCheckNames->setChecked(m_bCheckNames != 0);
         m_pCheckLookAlikes->setChecked(m_bCheckLookAlikes != 0);
+        m_pPreviewLines->setValue(m_nPreviewLines);
         if (auto* buttons = findChild<QDialogButtonBox*>())
             buttons->button(QDialogButtonBox::Ok)->setFocus();
     }

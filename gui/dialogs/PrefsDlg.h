@@ -32,6 +32,9 @@ public:
     int m_bCheckAuthentication = 1;
     int m_bCheckNames = 1;
     int m_bCheckLookAlikes = 1;
+    // "Preview the first L lines" of a selected row (0: no previews).
+    int m_nPreviewLines = 40;
+    static constexpr int kMaxPreviewLines = 1000;  // Preferences::kMaxPreviewLines
 
     static constexpr int kMinCheckMinutes = 5;
     static constexpr int kMaxCheckMinutes = 1440;
@@ -60,5 +63,6 @@ private:
     QCheckBox* m_pCheckAuthentication;
     QCheckBox* m_pCheckNames;
     QCheckBox* m_pCheckLookAlikes;
+    QSpinBox* m_pPreviewLines;
     bool m_bInitialised = false;
 };

@@ -301,3 +301,9 @@ void AccountScreening::OnServerWaiting(const ServerWaiting& waiting)
     if (waiting.m_nSeconds > 0)
         SetStatus(QStringLiteral("waiting for the server (%1 s)\u2026").arg(waiting.m_nSeconds));
 }
+
+void AccountScreening::OnPreviewReady(const PreviewReady& ready)
+{
+    if (m_fnPreview)
+        m_fnPreview(*m_pSession, ready);
+}

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,6 +26,10 @@ class AccountScreening : public QObject, private ISessionListener {
     Q_OBJECT
 public:
     AccountScreening(SettingsStore& settings, AccountSettings account, QObject* parent = nullptr);
+
+    // Who is handed this account's previews (the window's pane).
+    using PreviewHandler = std::function<void(const ScreeningSession&, const PreviewReady&)>;
+    void SetPreviewHandler(PreviewHandler handler) { m_fnPreview = std::move(handler); }
     ~AccountScreening() override;
 
     // Where log-ins with an OAuth method get their access token for
@@ -86,9 +91,11 @@ private:
     void OnSessionLost(const SessionLost& lost) override;
     void OnSessionOver(const SessionOver& over) override;
     void OnServerWaiting(const ServerWaiting& waiting) override;
+    void OnPreviewReady(const PreviewReady& ready) override;
     void Fail(const std::string& why, bool bBackground);
 
     SettingsStore& m_settings;
+    PreviewHandler m_fnPreview;
     AccountSettings m_account;
     std::unique_ptr<EngineListener> m_pListener;
     std::unique_ptr<ScreeningSession> m_pSession;

@@ -21,6 +21,7 @@
 #include "core/storage/AccountSettings.h"
 #include "core/storage/PasswordStore.h"
 #include "gui/dialogs/PrefsDlg.h"
+#include "gui/review/PreviewPane.h"
 #include "core/storage/ServerWait.h"
 #include "core/storage/SettingsStore.h"
 #include "gui/widgets/Prompter.h"
@@ -44,6 +45,7 @@
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QUrl>
+#include <QSplitter>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -74,6 +76,7 @@ static_assert(CPrefsDlg::kDefaultKeepKB == QuarantineMaildir::kDefaultKeepKB
 // What pane 0 says while the rows left by a purge are shown.
 const char kFromLastScan[] = "From the last scan: press Show Mavix to scan again";
 
+static_assert(CPrefsDlg::kMaxPreviewLines == Preferences::kMaxPreviewLines);
 static_assert(CPrefsDlg::kMinCheckMinutes == BackgroundCheck::kMinMinutes
               && CPrefsDlg::kMaxCheckMinutes == BackgroundCheck::kMaxMinutes);
 
@@ -155,11 +158,11 @@ CMavixView::CMavixView(SettingsStore& settings, IMavixFrame& frame, QWidget* par
 void CMavixView::CreateGrid()
 {
     // The account list, beside the grid in a splitter with several accounts.
-    m_pSplitter = new QSplitter(Qt::Horizontal, this);
-    m_pSplitter->setObjectName(QStringLiteral("accountSplitter"));
-    m_pSplitter->setChildrenCollapsible(false);
-    m_pSplitter->hide();
-    m_pAccountList = new QListWidget(m_pSplitter);
+    m_pAccountSplitter = new QSplitter(Qt::Horizontal, this);
+    m_pAccountSplitter->setObjectName(QStringLiteral("accountSplitter"));
+    m_pAccountSplitter->setChildrenCollapsible(false);
+    m_pAccountSplitter->hide();
+    m_pAccountList = new QListWidget(m_pAccountSplitter);
     m_pAccountList->setObjectName(QStringLiteral("accountList"));
     // A failure's reason wraps rather than hiding behind a scroll bar.
     m_pAccountList->setWordWrap(true);
@@ -191,6 +194,59 @@ void CMavixView::CreateGrid()
     m_pGrid->header()->setSectionResizeMode(QHeaderView::Interactive);
     m_pGrid->installEventFilter(this);
     SetUpGridExtras();
+    CreatePreviewPane();
+}
+
+void CMavixView::CreatePreviewPane()
+{
+    m_pPreviewSplitter = new QSplitter(Qt::Vertical, this);
+    m_pPreviewSplitter->setObjectName(QStringLiteral("previewSplitter"));
+    m_pPreviewSplitter->setChildrenCollapsible(false);
+    m_pPreviewSplitter->addWidget(m_pGrid);
+    m_pPreview = new PreviewPane(m_pPreviewSplitter);
+    m_pPreviewSplitter->addWidget(m_pPreview);
+    m_pPreviewSplitter->setStretchFactor(0, 3);
+    m_pPreviewSplitter->setStretchFactor(1, 2);
+    connect(m_pGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { OnCurrentRowChanged(current.isValid() ? current.row() : -1); });
+    connect(m_pPreview, &PreviewPane::MoreWanted, this, [this](int nNum, int nLines) {
+        if (!m_pPreviewSession)
+            return;
+        m_pPreview->ShowWaiting(nNum, nLines);
+        m_pPreviewSession->RequestPreview(static_cast<size_t>(nNum - 1), nLines);
+    });
+}
+
+// The session answers from its cache at once, or later through
+// OnPreviewReady: the event loop never waits for the server.
+void CMavixView::OnCurrentRowChanged(int nDisplayRow)
+{
+    int nRow = 0;
+    MessageGridModel* pModel = nDisplayRow < 0 ? nullptr : GridModelAt(nDisplayRow, &nRow);
+    m_pPreviewSession = nullptr;
+    if (!pModel || nRow >= pModel->Count() || m_nPreviewLines <= 0) {
+        m_pPreview->ShowNothing(m_nPreviewLines <= 0);
+        return;
+    }
+    // The row's own account answers: with several, numbers repeat.
+    m_pPreviewSession = m_pSession.get();
+    for (const auto& pOther : m_aOthers)
+        if (&pOther->Model() == pModel)
+            m_pPreviewSession = &pOther->Session();
+    const int nIndex = pModel->MessageIndex(nRow);
+    m_pPreview->ShowWaiting(nIndex + 1, m_nPreviewLines);
+    m_pPreviewSession->RequestPreview(static_cast<size_t>(nIndex), m_nPreviewLines);
+}
+
+void CMavixView::OnPreviewReady(const PreviewReady& ready)
+{
+    ShowPreviewOf(*m_pSession, ready);
+}
+
+void CMavixView::ShowPreviewOf(const ScreeningSession& session, const PreviewReady& ready)
+{
+    if (m_pPreviewSession == &session)
+        m_pPreview->ShowPreview(ready);
 }
 
 // The review buttons, hidden until a review, in tab order after the grid.
@@ -268,6 +324,8 @@ void CMavixView::OnInitialUpdate()
     m_bDefaultFilters = prefs.m_bDefaultFilters;
     ApplyQuarantine();
     m_pSession->Engine().SetServerWait(prefs.m_wait.Duration());
+    m_nPreviewLines = prefs.PreviewLines();
+    m_pPreview->ShowNothing(m_nPreviewLines <= 0);
 
     m_filters.LoadFilters(m_settings);
     // A settings file or a "defaults.txt" that cannot be trusted is not
@@ -349,14 +407,13 @@ void CMavixView::LayoutGrid()
 {
     const int nLeft = m_nAnchorLeft;
     const int nTop = m_nAnchorTop + kGridBelowAnchor;
-    // With several accounts the grid sits in the splitter beside the list.
-    QWidget* pPlaced = m_pGrid->parentWidget() == m_pSplitter ? static_cast<QWidget*>(m_pSplitter) : m_pGrid;
-    pPlaced->setGeometry(nLeft, nTop, std::max(0, (width() - kGridRightMargin) - nLeft),
-                         std::max(0, (height() - kGridBottomMargin) - nTop));
-    // The grid's size now, also before the form is shown: the columns are
+    m_pPreviewSplitter->setGeometry(nLeft, nTop, std::max(0, (width() - kGridRightMargin) - nLeft),
+                                    std::max(0, (height() - kGridBottomMargin) - nTop));
+    // The grid's own size now, not at the next layout: the columns are
     // sized from it.
-    if (pPlaced == m_pSplitter)
-        m_pSplitter->refresh();
+    m_pPreviewSplitter->refresh();
+    if (m_pGrid->parentWidget() == m_pAccountSplitter)
+        m_pAccountSplitter->refresh();
 }
 
 // ---------------------------------------------------------------------------
@@ -1163,6 +1220,7 @@ void CMavixView::OnPreferences()
     dlg.m_bCheckAuthentication = prefs.m_bCheckAuthentication;
     dlg.m_bCheckNames = prefs.m_bCheckNames;
     dlg.m_bCheckLookAlikes = prefs.m_bCheckLookAlikes;
+    dlg.m_nPreviewLines = prefs.PreviewLines();
     if (Prompter::RunModal(dlg) != QDialog::Accepted)
         return;
     m_pSession->SetCloseWhenDone(dlg.m_bExitAfter != 0);
@@ -1181,6 +1239,8 @@ void CMavixView::OnPreferences()
     prefs.m_bCheckAuthentication = dlg.m_bCheckAuthentication;
     prefs.m_bCheckNames = dlg.m_bCheckNames;
     prefs.m_bCheckLookAlikes = dlg.m_bCheckLookAlikes;
+    prefs.m_nPreviewLines = dlg.m_nPreviewLines;
+    m_nPreviewLines = prefs.PreviewLines();
     prefs.Save(m_settings);
     ApplyQuarantine();
     m_pSession->Engine().SetServerWait(prefs.m_wait.Duration());
@@ -1482,11 +1542,15 @@ QString CMavixView::PrimaryStatus() const
 
 void CMavixView::SetUpOtherAccounts(const std::vector<AccountSettings>& others)
 {
+    if (m_pPreviewSession != m_pSession.get())
+        m_pPreviewSession = nullptr;
     m_aOthers.clear();
     for (const AccountSettings& account : others) {
         const int nAccount = AccountCount();
         m_aOthers.push_back(std::make_unique<AccountScreening>(m_settings, account));
         AccountScreening* pOther = m_aOthers.back().get();
+        pOther->SetPreviewHandler(
+            [this](const ScreeningSession& session, const PreviewReady& ready) { ShowPreviewOf(session, ready); });
         connect(pOther, &AccountScreening::Changed, this, &CMavixView::ShowAccountList);
         connect(pOther, &AccountScreening::ScanEnded, this, &CMavixView::SyncAccounts);
         connect(pOther, &AccountScreening::PurgeEnded, this,
@@ -1510,18 +1574,25 @@ void CMavixView::SetUpOtherAccounts(const std::vector<AccountSettings>& others)
         m_pGrid->setModel(pGridModel);
         connect(m_pGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
                 &CMavixView::ShowCurrentReason);
+        connect(m_pGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                [this](const QModelIndex& current) { OnCurrentRowChanged(current.isValid() ? current.row() : -1); });
     }
-    if (bSeveral && m_pGrid->parentWidget() != m_pSplitter) {
-        m_pSplitter->addWidget(m_pGrid);
-        m_pSplitter->setStretchFactor(1, 1);
-        m_pSplitter->show();
+    // The list and the grid share the preview pane's upper part.
+    if (bSeveral && m_pGrid->parentWidget() != m_pAccountSplitter) {
+        m_pAccountSplitter->addWidget(m_pGrid);
+        m_pAccountSplitter->setStretchFactor(1, 1);
+        m_pPreviewSplitter->insertWidget(0, m_pAccountSplitter);
+        m_pPreviewSplitter->setStretchFactor(0, 3);
+        m_pAccountSplitter->show();
         m_pGrid->show();
         LayoutGrid();
         const int nList = kAccountListChars * fontMetrics().averageCharWidth();
-        m_pSplitter->setSizes({nList, std::max(0, m_pSplitter->width() - nList)});
-    } else if (!bSeveral && m_pGrid->parentWidget() != this) {
-        m_pGrid->setParent(this);
-        m_pSplitter->hide();
+        m_pAccountSplitter->setSizes({nList, std::max(0, m_pAccountSplitter->width() - nList)});
+    } else if (!bSeveral && m_pGrid->parentWidget() != m_pPreviewSplitter) {
+        m_pPreviewSplitter->insertWidget(0, m_pGrid);
+        m_pPreviewSplitter->setStretchFactor(0, 3);
+        m_pAccountSplitter->setParent(this);
+        m_pAccountSplitter->hide();
         m_pGrid->show();
         LayoutGrid();
     }

@@ -23,6 +23,7 @@ class QProgressBar;
 class QPushButton;
 class QSplitter;
 class QTreeView;
+class PreviewPane;
 class SettingsStore;
 namespace oauth {
 class AuthorizationFlow;
@@ -223,6 +224,12 @@ private:
     // "Waiting for the server (N s)…" in status pane 1 while a scan or purge
     // waits on a silent server; the pane's own text again once bytes come.
     void OnServerWaiting(const ServerWaiting& waiting) override;
+    void OnPreviewReady(const PreviewReady& ready) override;
+    // The selected row's preview, asked of the session (never waited for).
+    void CreatePreviewPane();
+    void OnCurrentRowChanged(int nDisplayRow);
+    // A preview for the row shown, from whichever account's session.
+    void ShowPreviewOf(const ScreeningSession& session, const PreviewReady& ready);
     // Tells the user what the purge could not do, as a message box.
     void ReportShortfall(const PurgeFinished& done);
     // Appends what the finished purge deleted to the journal; false when it
@@ -296,9 +303,13 @@ private:
     QPushButton* m_pUncheckAll;
     QPushButton* m_pCancel;
     QPushButton* m_pRemoveChecked;
-    QSplitter* m_pSplitter;
+    QSplitter* m_pAccountSplitter;  // the account list beside the grid
     QListWidget* m_pAccountList;
     QTreeView* m_pGrid;
+    QSplitter* m_pPreviewSplitter = nullptr;  // the grid (or the list and grid) above the preview
+    PreviewPane* m_pPreview = nullptr;
+    ScreeningSession* m_pPreviewSession = nullptr;  // whose row the preview shows
+    int m_nPreviewLines = 0;                        // the preference; 0: no previews
     MessageGridModel* m_pModel;
     QProgressBar* m_pProgress = nullptr;
     QTimer m_keepAliveTimer;

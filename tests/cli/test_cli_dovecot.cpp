@@ -7,6 +7,9 @@
 
 #include "tests/support/DovecotServer.h"
 #include "tests/support/JsonWebToken.h"
+#include "tests/core/preview/PreviewSamples.h"
+
+#include <memory>
 
 #include <ctime>
 #include "CliHarness.h"
@@ -23,7 +26,52 @@ class TestCliDovecot : public QObject {
                 "--user",   QString::fromStdString(dovecot.User())};
     }
 
+    // One server for the preview's rows, its messages in the order below.
+    std::unique_ptr<DovecotServer> m_pPreviews;
+
 private slots:
+    // show N: TOP n L on a real server, the MIME read, the terminal texts.
+    void showPreview_data()
+    {
+        QTest::addColumn<int>("num");
+        QTest::addColumn<QString>("lines");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("alternative, QP windows-1252 preferred")
+            << 1 << QString()
+            << QStringList{"Subject: Invoice 4471", "From:    Ren\u00e9", "Caf\u00e9 bill: 12 \u20ac"};
+        QTest::newRow("cut by TOP inside a base64 attachment")
+            << 2 << QStringLiteral("8") << QStringList{"scan.pdf - application/pdf, at least", "[cut:"};
+        QTest::newRow("RFC 2231 name hiding a program")
+            << 3 << QString() << QStringList{"Rechnung M\u00e4rz.pdf.exe - application/octet-stream", "(!)"};
+    }
+    void showPreview()
+    {
+        QFETCH(int, num);
+        QFETCH(QString, lines);
+        QFETCH(QStringList, expected);
+        if (!m_pPreviews) {
+            m_pPreviews = std::make_unique<DovecotServer>();
+            m_pPreviews->AddMessage(preview_samples::Alternative());
+            std::string longScan = preview_samples::CutInBase64();
+            for (int i = 0; i < 200; ++i)
+                longScan += "QUJDREVGR0hJSktMTU5PUFFSU1RVVldYWVphYmNkZWZnaGlqa2xtbm9wcXJzdHV2d3h5ejAx\r\n";
+            m_pPreviews->AddMessage(longScan + "--mix--\r\n");
+            m_pPreviews->AddMessage(preview_samples::DoubleExtension());
+            std::string why;
+            QVERIFY2(m_pPreviews->Start(&why), why.c_str());
+        }
+        QStringList args = QStringList{"show", QString::number(num)} + Account(*m_pPreviews);
+        if (!lines.isEmpty())
+            args << "--lines" << lines;
+        const CliRun run =
+            RunCli(args, m_dir.path(), {"MAVIX_PASSWORD=" + QString::fromStdString(m_pPreviews->Password())});
+        QCOMPARE(run.m_nExit, 0);
+        const QString out = QString::fromStdString(run.m_sOut);
+        for (const QString& text : expected)
+            QVERIFY2(out.contains(text), qPrintable(out));
+        QCOMPARE(m_pPreviews->MessageFileCount(), 3);
+    }
+
     void scanThenPurgeAll()
     {
         DovecotServer dovecot;

@@ -25,7 +25,8 @@ void TestFuzzRegressions::replay_data()
              {QStringLiteral("fuzz_header_row"), QStringLiteral("fuzz_defaults"), QStringLiteral("fuzz_ini_import"),
               QStringLiteral("fuzz_pop3_replies"), QStringLiteral("fuzz_pop3_status"),
               QStringLiteral("fuzz_header_decode"), QStringLiteral("fuzz_session"), QStringLiteral("fuzz_autoconfig"),
-              QStringLiteral("fuzz_oauth"), QStringLiteral("fuzz_sasl_texts"), QStringLiteral("fuzz_auth_results")}) {
+              QStringLiteral("fuzz_oauth"), QStringLiteral("fuzz_sasl_texts"), QStringLiteral("fuzz_auth_results"),
+              QStringLiteral("fuzz_preview")}) {
             QDirIterator it(root + "/../" + kind + "/" + target, QDir::Files);
             while (it.hasNext()) {
                 const QString path = it.next();
@@ -67,6 +68,8 @@ void TestFuzzRegressions::replay()
         FuzzSaslTexts(data, size);
     else if (target == "fuzz_auth_results")
         FuzzAuthResults(data, size);
+    else if (target == "fuzz_preview")
+        FuzzPreview(data, size);
     else
         FuzzIniImport(data, size);
 }

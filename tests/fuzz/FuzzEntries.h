@@ -21,5 +21,7 @@ void FuzzOAuthReplies(const uint8_t* data, size_t size);
 // The log-in's server texts: base64 challenges, the APOP time stamp, the
 // OAuth error's status, CAPA's SASL line.
 void FuzzSaslTexts(const uint8_t* data, size_t size);
+// The preview: a message's start as MIME, and HTML as text (FuzzPreview.cpp).
+void FuzzPreview(const uint8_t* data, size_t size);
 // A whole session against arbitrary server bytes (FuzzSession.cpp).
 void FuzzSession(const uint8_t* data, size_t size);

@@ -57,7 +57,7 @@ check_tree() { # root
                    COMP_WORDS=(mavix-cli scan --security ""); COMP_CWORD=3
                    COMP_LINE="mavix-cli scan --security "; COMP_POINT=${#COMP_LINE}
                    _mavix_cli; echo "${COMPREPLY[*]}"' _ "$root/usr/share/bash-completion/completions/mavix-cli")
-    [ "$got" = $'scan purge log authorize --help\nnone stls tls' ] || fail "completion offered: $got"
+    [ "$got" = $'scan purge show log accounts authorize --help\nnone stls tls' ] || fail "completion offered: $got"
   fi
 }
 

@@ -313,7 +313,8 @@ void TestMainFrame::resizeKeepsMarginsAndStoresPlacement()
     h.m_pFrame->setGeometry(target);
     QTRY_COMPARE(h.m_pFrame->geometry(), target);
     QTRY_COMPARE(StoredScreen(h.m_settings), target);
-    const QRect grid = h.m_pView->Grid()->geometry();
+    // The grid with the preview pane below it, in their splitter.
+    const QRect grid = h.m_pView->Grid()->parentWidget()->geometry();
     QCOMPARE(h.m_pView->width() - (grid.x() + grid.width()), 17);
     QCOMPARE(h.m_pView->height() - (grid.y() + grid.height()), 13);
 }

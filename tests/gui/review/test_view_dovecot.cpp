@@ -4,11 +4,14 @@
 #include "DovecotServer.h"
 #include "ScratchDirectory.h"
 #include "ViewHarness.h"
+#include "tests/core/preview/PreviewSamples.h"
 
 #include <QAction>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QElapsedTimer>
+#include <QTcpServer>
 #include <QtTest>
 #include <fstream>
 #include <sstream>
@@ -34,6 +37,7 @@ private slots:
     void purgeWithEndClosesWindow();
     void choicesReasonsAndSortedPurge();
     void severalAccounts();
+    void selectingRowShowsPreview();
 
 private:
     ScratchDirectory m_dir;
@@ -42,6 +46,44 @@ private:
 void TestViewDovecot::initTestCase()
 {
     QVERIFY(m_dir.Enter());
+}
+
+// Selecting a row asks for its preview without waiting for it; the HTML's
+// remote image is never fetched (a listener given as its address is never
+// connected to) and the link's real target shows beside its words.
+void TestViewDovecot::selectingRowShowsPreview()
+{
+    QTcpServer images;
+    QVERIFY(images.listen(QHostAddress::LocalHost, 0));
+    int nConnections = 0;
+    connect(&images, &QTcpServer::newConnection, this, [&nConnections] { ++nConnections; });
+    const std::string url = "http://127.0.0.1:" + std::to_string(images.serverPort()) + "/logo.png";
+    DovecotServer server;
+    server.AddMessage(preview_samples::HtmlOnly(url));
+    server.AddMessage(preview_samples::DoubleExtension());
+    std::string error;
+    QVERIFY2(server.Start(&error), error.c_str());
+
+    ViewHarness h;
+    h.SetAccount(server.Port(), server.User(), server.Password());
+    QVERIFY(h.Build());
+    h.Click("showStop");
+    QTRY_VERIFY_WITH_TIMEOUT(h.m_pView->IsReviewing(), 15000);
+    auto* text = h.m_pView->findChild<QPlainTextEdit*>(QStringLiteral("previewText"));
+    QVERIFY(text);
+    QElapsedTimer clock;
+    clock.start();
+    h.m_pView->Grid()->setCurrentIndex(h.Model().index(0, 0));
+    QVERIFY(clock.elapsed() < 100);  // asked, not waited for
+    QTRY_VERIFY_WITH_TIMEOUT(text->toPlainText().contains(QStringLiteral("PayPal [https://evil.example/login]")), 5000);
+    QVERIFY(text->toPlainText().contains(QStringLiteral("[image: logo]")));
+    h.m_pView->Grid()->setCurrentIndex(h.Model().index(1, 0));
+    QTRY_VERIFY_WITH_TIMEOUT(text->toPlainText().contains(QStringLiteral("a program named like a document")), 5000);
+    if (const QString shot = qEnvironmentVariable("MAVIX_PREVIEW_SHOT"); !shot.isEmpty())
+        h.m_pFrame->grab().save(shot);
+    QCoreApplication::processEvents();
+    QCOMPARE(nConnections, 0);
+    QCOMPARE(server.MessageFileCount(), 2);
 }
 
 void TestViewDovecot::purgeDeletesCheckedMessages()

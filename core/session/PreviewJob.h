@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/pop3/Pop3Connection.h"
+#include "core/session/JobContext.h"
+#include "core/session/ScreeningEngine.h"
+
+// The start of one message for the user to read, on the review's session:
+// "UIDL n" first where the row has a UIDL (a preview never shows another
+// message's text under a row), then "TOP n L" (RFC 1939 §7), which leaves
+// the message as it was on the server; the bytes become a
+// preview::MessagePreview. Never logs in: without the review's session
+// there is nothing to preview.
+class PreviewJob {
+public:
+    PreviewJob(CPop3Connection& connection, const JobContext& context, PreviewRequest request);
+    PreviewReady Run();
+
+    // The most body lines one preview asks for: "Show more" stops here, a
+    // few screens, well within CPop3Connection::kMaxPreviewBytes for text.
+    static constexpr int kMaxLines = 2000;
+
+private:
+    bool IsCut(const std::string& text, bool bTruncated);
+
+    CPop3Connection& m_connection;
+    const JobContext& m_ctx;
+    PreviewRequest m_request;
+};

@@ -1,0 +1,96 @@
+#include "PreviewPane.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "core/session/PreviewJob.h"
+
+PreviewPane::PreviewPane(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("previewPane"));
+    m_pTitle = new QLabel(this);
+    m_pText = new QPlainTextEdit(this);
+    m_pText->setObjectName(QStringLiteral("previewText"));
+    m_pText->setReadOnly(true);
+    m_pText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_pText->setUndoRedoEnabled(false);
+    m_pMore = new QPushButton(QStringLiteral("Show More"), this);
+    m_pMore->setObjectName(QStringLiteral("previewMore"));
+    m_pMore->setAutoDefault(false);
+    m_pMore->setEnabled(false);
+    connect(m_pMore, &QPushButton::clicked, this, [this] {
+        if (m_nNum > 0)
+            emit MoreWanted(m_nNum, std::min(m_nLines + kMoreLines, PreviewJob::kMaxLines));
+    });
+    auto* top = new QHBoxLayout;
+    top->addWidget(m_pTitle, 1);
+    top->addWidget(m_pMore);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 4, 0, 0);
+    layout->addLayout(top);
+    layout->addWidget(m_pText, 1);
+    ShowNothing(false);
+}
+
+void PreviewPane::ShowWaiting(int nNum, int nLines)
+{
+    m_nNum = nNum;
+    m_nLines = nLines;
+    m_pMore->setEnabled(false);
+    m_pTitle->setText(QStringLiteral("Message %1: fetching the first %2 lines...").arg(nNum).arg(nLines));
+}
+
+void PreviewPane::ShowNothing(bool bOff)
+{
+    m_nNum = 0;
+    m_pMore->setEnabled(false);
+    m_pText->clear();
+    m_pTitle->setText(bOff ? QStringLiteral("Previews are turned off (Preferences).")
+                           : QStringLiteral("Select a message to read its start here."));
+}
+
+void PreviewPane::ShowPreview(const PreviewReady& ready)
+{
+    if (ready.m_request.m_nNum != m_nNum)
+        return;
+    m_nLines = std::max(m_nLines, ready.m_request.m_nLines);
+    const bool bMore = ready.m_bShown && ready.m_preview.m_bCut && m_nLines < PreviewJob::kMaxLines;
+    m_pMore->setEnabled(bMore);
+    m_pTitle->setText(ready.m_bShown ? QStringLiteral("Message %1, the first %2 lines").arg(m_nNum).arg(m_nLines)
+                                     : QStringLiteral("Message %1: no preview").arg(m_nNum));
+    m_pText->setPlainText(PreviewText(ready));
+}
+
+QString PreviewPane::PreviewText(const PreviewReady& ready)
+{
+    if (!ready.m_bShown)
+        return QString::fromStdString(ready.m_sProblem);
+    const preview::MessagePreview& shown = ready.m_preview;
+    QString text = QStringLiteral("From: %1\nTo: %2\nDate: %3\nSubject: %4\n")
+                       .arg(QString::fromStdString(shown.m_sFrom), QString::fromStdString(shown.m_sTo),
+                            QString::fromStdString(shown.m_sDate), QString::fromStdString(shown.m_sSubject));
+    for (const preview::Attachment& attachment : shown.m_aAttachments) {
+        const QString name =
+            attachment.m_sName.empty() ? QStringLiteral("(no name)") : QString::fromStdString(attachment.m_sName);
+        text +=
+            QStringLiteral("Attachment: %1 \u2014 %2, %3 %4 KB%5\n")
+                .arg(name, QString::fromStdString(attachment.m_sType),
+                     attachment.m_bPartial ? QStringLiteral("at least") : QStringLiteral("about"))
+                .arg((attachment.m_nBytes + 1023) / 1024)
+                .arg(attachment.m_bDisguised ? QStringLiteral("  \u26A0 a program named like a document") : QString());
+    }
+    if (shown.m_bFromHtml)
+        text += QStringLiteral("(HTML shown as text; links as [their real target]; nothing was loaded)\n");
+    text += QStringLiteral("\n") + QString::fromStdString(shown.m_sText) + QStringLiteral("\n");
+    if (shown.m_bCut || shown.m_bTextCut)
+        text += QStringLiteral("\n[cut: the message goes on past what was fetched]\n");
+    if (shown.m_bNotShown)
+        text += QStringLiteral("[parts nested too deep, or too many, were not shown]\n");
+    return text;
+}
