@@ -55,6 +55,8 @@ std::string ApplyFlag(CliOptions& options, const std::string& word)
         options.m_bRaw = true;
     else if (word == "--tsv")
         options.m_bTsv = true;
+    else if (word == "--no-cache")
+        options.m_bNoCache = true;
     else
         return Select(options, word == "--all" ? CliOptions::kSelectAll : CliOptions::kSelectSuspects, word);
     return {};
@@ -128,7 +130,7 @@ std::string ApplyOptions(int argc, const char* const* argv, CliOptions& options)
             why = "log takes only --tsv";
         } else if (options.m_nCommand == CliOptions::kAuthorize && word != "--server" && word != "--user") {
             why = "authorize takes only --server and --user";
-        } else if (IsOneOf(word, {"--raw", "--tsv", "--suspects", "--all"})) {
+        } else if (IsOneOf(word, {"--raw", "--tsv", "--no-cache", "--suspects", "--all"})) {
             why = inlineValue ? word + " takes no value" : ApplyFlag(options, word);
         } else if (IsOneOf(word,
                            {"--rows", "--server", "--port", "--user", "--security", "--tls-fingerprint", "--auth",
@@ -151,8 +153,8 @@ std::string ApplyOptions(int argc, const char* const* argv, CliOptions& options)
 }
 
 // The text of --help.
-constexpr const char kHelpText[] = R"(Usage: mavix-cli scan [--tsv] [--raw] [ACCOUNT OPTIONS]
-       mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [ACCOUNT OPTIONS]
+constexpr const char kHelpText[] = R"(Usage: mavix-cli scan [--tsv] [--raw] [--no-cache] [ACCOUNT OPTIONS]
+       mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [--no-cache] [ACCOUNT OPTIONS]
        mavix-cli log [--tsv]
        mavix-cli authorize [--server HOST] [--user NAME]
        mavix-cli --help
@@ -216,6 +218,15 @@ Output:
               decoded as a mail program shows them (RFC 2047 encoded words;
               UTF-8 header bytes; else Windows-1252).
   The scan's status text and every error go to standard error.
+
+Header cache:
+  The header blocks a scan read are kept per account in
+  $XDG_CACHE_HOME/Mavix/headers-USER@SERVER-HASH (~/.cache/Mavix), keyed by
+  the server's message ids (UIDL) and sizes; the next scan fetches only the
+  messages it has not seen. A purge still reads every message again first.
+  Deleting the file clears it.
+  --no-cache  fetch every header block again, ignoring the cache, and
+              write the cache anew
 
 Account (for this run only; nothing is saved):
   --server HOST       POP3 server name or address

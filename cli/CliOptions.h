@@ -15,6 +15,7 @@ struct CliOptions {
     bool m_bTsv = false;
     bool m_bRaw = false;  // --raw: header texts as received, not decoded
     bool m_bHelp = false;
+    bool m_bNoCache = false;  // --no-cache: every header fetched, the cache rewritten
     std::optional<std::string> m_sServer, m_sPort, m_sUser;
     // --security as the settings store it ("0", "1", "2"); --tls-fingerprint
     // normalised (platform::NormaliseFingerprint).

@@ -45,6 +45,7 @@ void CCliRun::Start(const Account& account, const FilterLists& lists, Quarantine
         if (m_options.m_nSelection != CliOptions::kSelectSuspects)
             m_session.SetAdvanceChecks({m_options.m_nSelection == CliOptions::kSelectAll, m_wanted});
     }
+    m_session.SetHeaderCache(m_options.m_bNoCache ? HeaderCacheUse::kRebuild : HeaderCacheUse::kUse);
     m_session.StartScan(account, lists, keeping, false);
 }
 

@@ -3,11 +3,14 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/pop3/Pop3Connection.h"
 #include "core/pop3/Pop3Message.h"
 #include "core/session/JobContext.h"
 #include "core/storage/DumpFile.h"
+#include "core/storage/HeaderCache.h"
 
 // The header scan on one connection: log-in, STAT, LIST, UIDL, a TOP n 0
 // per message (a window of them outstanding where the server lists
@@ -33,6 +36,8 @@ private:
     std::optional<int> LogIn();
     std::optional<int> ReadListing();
     void SettleJournal();
+    void OpenHeaderCache();
+    std::optional<int> FetchTop(int n, bool& bRead);
     int ReadNextRow(int n);
     MessageRow ReadRow(int n, uint64_t size);
     MessageRow UnavailableRow(int n, uint64_t size);
@@ -46,6 +51,11 @@ private:
     JobContext& m_ctx;
     CDumpFile m_dump;
     CPop3Message m_message;  // the reply being read, reused
+    HeaderCache m_cache;
+    HeaderCacheWriter m_cacheOut;
+    // Per message number, the header text the cache holds for it; empty: to
+    // be fetched. Sized only when the cache is read.
+    std::vector<std::optional<std::string_view>> m_aCached;
     int m_nCount = 0;        // the messages STAT announced
     bool m_bHaveUidl = false;
     int m_nWindow = 1;         // TOP commands kept outstanding

@@ -209,6 +209,7 @@ void CMavixView::OnInitialUpdate()
     m_bDefaultFilters = prefs.m_bDefaultFilters;
     ApplyQuarantine();
     m_pSession->Engine().SetServerWait(prefs.m_wait.Duration());
+    m_pSession->SetHeaderCache(HeaderCacheUse::kUse);
 
     m_filters.LoadFilters(m_settings);
     // A settings file or a "defaults.txt" that cannot be trusted is not
@@ -339,6 +340,18 @@ void CMavixView::OnShowStop()
         m_bBusyCursor = true;
     }
     m_answerTimer.start(m_nAnswerWaitMs);
+}
+
+// "Rescan Everything": a scan that fetches every header again, ignoring the
+// header cache (and rewriting it). Not while a scan or purge runs.
+void CMavixView::OnRescanEverything()
+{
+    if (m_pSession->IsPurging() || m_pSession->CanStop())
+        return;
+    // The engine takes the choice when the scan is asked for.
+    m_pSession->SetHeaderCache(HeaderCacheUse::kRebuild);
+    OnShowStop();
+    m_pSession->SetHeaderCache(HeaderCacheUse::kUse);
 }
 
 // An empty grid and status, then the scan of the current account and lists.

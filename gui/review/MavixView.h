@@ -80,6 +80,7 @@ public:
     void EditAccount();
     void OnPreferences();
     void OnManageFilters();
+    void OnRescanEverything();
 
     // The close sequence. BeginClose makes the view ignore every later
     // notification and tells both workers to end; WaitForWorkers waits for
