@@ -56,7 +56,7 @@ private:
     // Per message number, the header text the cache holds for it; empty: to
     // be fetched. Sized only when the cache is read.
     std::vector<std::optional<std::string_view>> m_aCached;
-    int m_nCount = 0;        // the messages STAT announced
+    int m_nCount = 0;  // the messages STAT announced
     bool m_bHaveUidl = false;
     int m_nWindow = 1;         // TOP commands kept outstanding
     int m_nQueued = 0;         // the last message whose TOP is sent

@@ -25,7 +25,7 @@ void TestFuzzRegressions::replay_data()
              {QStringLiteral("fuzz_header_row"), QStringLiteral("fuzz_defaults"), QStringLiteral("fuzz_ini_import"),
               QStringLiteral("fuzz_pop3_replies"), QStringLiteral("fuzz_pop3_status"),
               QStringLiteral("fuzz_header_decode"), QStringLiteral("fuzz_session"), QStringLiteral("fuzz_autoconfig"),
-              QStringLiteral("fuzz_oauth"), QStringLiteral("fuzz_sasl_texts")}) {
+              QStringLiteral("fuzz_oauth"), QStringLiteral("fuzz_sasl_texts"), QStringLiteral("fuzz_header_cache")}) {
             QDirIterator it(root + "/../" + kind + "/" + target, QDir::Files);
             while (it.hasNext()) {
                 const QString path = it.next();
@@ -65,6 +65,8 @@ void TestFuzzRegressions::replay()
         FuzzOAuthReplies(data, size);
     else if (target == "fuzz_sasl_texts")
         FuzzSaslTexts(data, size);
+    else if (target == "fuzz_header_cache")
+        FuzzHeaderCache(data, size);
     else
         FuzzIniImport(data, size);
 }

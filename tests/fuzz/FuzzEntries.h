@@ -19,5 +19,7 @@ void FuzzOAuthReplies(const uint8_t* data, size_t size);
 // The log-in's server texts: base64 challenges, the APOP time stamp, the
 // OAuth error's status, CAPA's SASL line.
 void FuzzSaslTexts(const uint8_t* data, size_t size);
+// The header cache's file (FuzzHeaderCache.cpp).
+void FuzzHeaderCache(const uint8_t* data, size_t size);
 // A whole session against arbitrary server bytes (FuzzSession.cpp).
 void FuzzSession(const uint8_t* data, size_t size);

@@ -62,7 +62,7 @@ struct ScanOutcome {
     std::vector<MessageRow> m_aRows;
     std::vector<int> m_aSuspect, m_aRepeat;
     std::vector<int> m_aCached;  // ScanRow::m_nCached
-    int m_nAnswered = 0;  // OnScanAnswered seen
+    int m_nAnswered = 0;         // OnScanAnswered seen
     bool m_bDone = false;
     long m_nResult = -99;
     std::string m_sStatus;

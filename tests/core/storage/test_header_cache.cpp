@@ -89,11 +89,9 @@ void TestHeaderCache::untrustedFilesAreIgnored_data()
     QTest::newRow("bytes after the last line") << good + "u9 1 0\n\n";
     QTest::newRow("another version") << "Mavix header cache 2" + good.substr(good.find('\n'));
     QTest::newRow("count differs") << good.substr(0, good.rfind("end ")) + "end 3\n";
-    QTest::newRow("text longer than said")
-        << std::string(good).replace(good.find("u1 1200 35"), 10, "u1 1200 34");
-    QTest::newRow("one id twice")
-        << good.substr(0, firstEntry) + "u2 5 0\n\n" + good.substr(firstEntry, good.rfind("end ") - firstEntry)
-            + "end 3\n";
+    QTest::newRow("text longer than said") << std::string(good).replace(good.find("u1 1200 35"), 10, "u1 1200 34");
+    QTest::newRow("one id twice") << good.substr(0, firstEntry) + "u2 5 0\n\n"
+            + good.substr(firstEntry, good.rfind("end ") - firstEntry) + "end 3\n";
     QTest::newRow("an id with a control byte") << std::string(good).replace(firstEntry, 2, "u\x01");
     QTest::newRow("a size that is no number") << std::string(good).replace(good.find("1200"), 4, "12x0");
     QTest::newRow("a NUL in a text") << std::string(good).replace(good.find("one"), 1, std::string(1, '\0'));
