@@ -51,12 +51,7 @@ private:
     JobContext& m_ctx;
     CDumpFile m_dump;
     CPop3Message m_message;  // the reply being read, reused
-    HeaderCache m_cache;
-    HeaderCacheWriter m_cacheOut;
-    // Per message number, the header text the cache holds for it; empty: to
-    // be fetched. Sized only when the cache is read.
-    std::vector<std::optional<std::string_view>> m_aCached;
-    int m_nCount = 0;  // the messages STAT announced
+    int m_nCount = 0;        // the messages STAT announced
     bool m_bHaveUidl = false;
     int m_nWindow = 1;         // TOP commands kept outstanding
     int m_nQueued = 0;         // the last message whose TOP is sent
@@ -64,4 +59,9 @@ private:
     int m_nLastNum = 0;
     bool m_bCanReconnect = false;
     std::string m_sStatus;
+    HeaderCache m_cache;
+    HeaderCacheWriter m_cacheOut;
+    // Per message number, the header text the cache holds for it; empty: to
+    // be fetched. Sized only when the cache is read.
+    std::vector<std::optional<std::string_view>> m_aCached;
 };

@@ -449,9 +449,10 @@ private:
     int m_nUntold = 0;
     // The purge's snapshot (m_mutex).
     std::vector<PurgeRow> m_aPurgeRows;
-    QuarantineOptions m_quarantine;                        // (m_mutex)
-    std::optional<CPop3Connection::Timing> m_timing;       // SetServerWait's, for the next job (m_mutex)
-    pop3::TokenSource m_fnTokens;                          // SetTokenSource's, for the next job (m_mutex)
-    HeaderCacheUse m_nHeaderCache = HeaderCacheUse::kOff;  // SetHeaderCache's (m_mutex)
-    std::string m_sJournalFolder;                          // empty: the usual place (m_mutex)
+    QuarantineOptions m_quarantine;                   // (m_mutex)
+    std::optional<CPop3Connection::Timing> m_timing;  // SetServerWait's, for the next job (m_mutex)
+    pop3::TokenSource m_fnTokens;                     // SetTokenSource's, for the next job (m_mutex)
+    std::string m_sJournalFolder;                     // empty: the usual place (m_mutex)
+    // SetHeaderCache's, for the scans asked for next (m_mutex).
+    HeaderCacheUse m_nHeaderCache = HeaderCacheUse::kOff;
 };
