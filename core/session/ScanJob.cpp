@@ -294,6 +294,7 @@ int ScanJob::ReadNextRow(int n)
         m_cacheOut.Add(uidl, size, m_message.Text());
     queued.m_row.m_sUidl = std::move(uidl);
     queued.m_nCached = bCached ? 1 : 0;
+    m_nFromCache += bCached ? 1 : 0;
     if (bRead)
         queued.m_nSuspect = ClassifyRow(m_ctx.m_lists, queued.m_row);
     if (m_dump.Failed())
@@ -350,8 +351,11 @@ int ScanJob::FinishScan(int result)
     if (result == 0)
         m_bCanReconnect = m_bHaveUidl;
     // The header cache is replaced only by a scan that read every message:
-    // a stopped or failed one leaves the last as it was.
-    if (result == 0 && !m_ctx.Stopped() && m_nLastNum == m_nCount)
+    // a stopped or failed one leaves the last as it was, and so does one
+    // that took every message from it and left none of it unused (the new
+    // file would say the same, at the cost of writing and syncing it).
+    const bool bUnchanged = m_nFromCache == m_nCount && m_cache.Count() == static_cast<size_t>(m_nCount);
+    if (result == 0 && !m_ctx.Stopped() && m_nLastNum == m_nCount && !bUnchanged)
         m_cacheOut.Commit();
     else
         m_cacheOut.Abort();

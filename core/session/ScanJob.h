@@ -64,4 +64,5 @@ private:
     // Per message number, the header text the cache holds for it; empty: to
     // be fetched. Sized only when the cache is read.
     std::vector<std::optional<std::string_view>> m_aCached;
+    int m_nFromCache = 0;  // rows whose header came from the cache
 };

@@ -97,7 +97,9 @@ private:
 
     platform::PrivateFile m_file;
     std::string m_buffer;
-    uint64_t m_nBytes = 0;
+    uint64_t m_nBytes = 0;          // the file's bytes so far, buffered or not
+    uint64_t m_nInFile = 0;         // bytes handed to the file
+    uint64_t m_nWritebackFrom = 0;  // where the disk has not been asked to start yet
     size_t m_nCount = 0;
     bool m_bOpen = false;
     bool m_bFailed = false;
