@@ -58,6 +58,8 @@ std::string ApplyFlag(CliOptions& options, const std::string& word)
         options.m_bTsv = true;
     else if (word == "--all-accounts")
         options.m_bAllAccounts = true;
+    else if (word == "--no-cache")
+        options.m_bNoCache = true;
     else
         return Select(options, word == "--all" ? CliOptions::kSelectAll : CliOptions::kSelectSuspects, word);
     return {};
@@ -170,7 +172,7 @@ std::string ApplyOptions(int argc, const char* const* argv, CliOptions& options,
         std::string why;
         if (std::string wrong = CommandRefuses(options.m_nCommand, word); !wrong.empty()) {
             why = wrong;
-        } else if (IsOneOf(word, {"--raw", "--tsv", "--suspects", "--all", "--all-accounts"})) {
+        } else if (IsOneOf(word, {"--raw", "--tsv", "--suspects", "--all", "--all-accounts", "--no-cache"})) {
             why = inlineValue ? word + " takes no value" : ApplyFlag(options, word);
         } else if (IsOneOf(word,
                            {"--rows", "--lines", "--server", "--port", "--user", "--security", "--tls-fingerprint",
@@ -194,8 +196,8 @@ std::string ApplyOptions(int argc, const char* const* argv, CliOptions& options,
 
 // The text of --help.
 constexpr const char kHelpText[] =
-    R"(Usage: mavix-cli scan [--tsv] [--raw] [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
-       mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw]
+    R"(Usage: mavix-cli scan [--tsv] [--raw] [--no-cache] [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
+       mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [--no-cache]
                        [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
        mavix-cli show N [--lines L] [--account NAME] [ACCOUNT OPTIONS]
        mavix-cli log [--tsv] [--account NAME]
@@ -289,6 +291,15 @@ Output:
               decoded as a mail program shows them (RFC 2047 encoded words;
               UTF-8 header bytes; else Windows-1252).
   The scan's status text and every error go to standard error.
+
+Header cache:
+  The header blocks a scan read are kept per account in
+  $XDG_CACHE_HOME/Mavix/headers-USER@SERVER-HASH (~/.cache/Mavix), keyed by
+  the server's message ids (UIDL) and sizes; the next scan fetches only the
+  messages it has not seen. A purge still reads every message again first.
+  Deleting the file clears it.
+  --no-cache  fetch every header block again, ignoring the cache, and
+              write the cache anew
 
 Account (for this run only, on the chosen account; nothing is saved):
   --server HOST       POP3 server name or address

@@ -17,6 +17,7 @@ struct CliOptions {
     bool m_bHelp = false;
     int m_nShowNum = 0;               // show: the message number
     std::optional<int> m_nShowLines;  // show --lines: body lines (else the preference)
+    bool m_bNoCache = false;          // --no-cache: every header fetched, the cache rewritten
     std::optional<std::string> m_sServer, m_sPort, m_sUser;
     // --security as the settings store it ("0", "1", "2"); --tls-fingerprint
     // normalised (platform::NormaliseFingerprint).

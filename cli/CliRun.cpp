@@ -49,6 +49,7 @@ void CCliRun::Start(const Account& account, const FilterLists& lists, Quarantine
     } else if (m_options.m_nCommand == CliOptions::kShow) {
         keeping = RowKeeping::kPurgeRows;  // each row's UIDL, for the preview's check
     }
+    m_session.SetHeaderCache(m_options.m_bNoCache ? HeaderCacheUse::kRebuild : HeaderCacheUse::kUse);
     m_session.StartScan(account, lists, keeping, false);
 }
 

@@ -21,6 +21,13 @@
 //                                           Python client scanning them one
 //                                           after another (default 10000 per
 //                                           mailbox, or $BENCH_ACCOUNT_MESSAGES)
+//   bench_cli cache [rounds] [messages]     the header cache: a first scan
+//                                           (writing it) vs one without it;
+//                                           a second scan vs a client that
+//                                           sends only STAT, LIST and UIDL;
+//                                           100 new messages vs that client
+//                                           plus 100 pipelined TOP n 0; the
+//                                           cache's size (default 50000)
 
 #include <unistd.h>
 
@@ -56,7 +63,9 @@ if count != int(sys.argv[5]):
 
 // The limit of the wire: every TOP n 0 sent at once (from a second thread,
 // so the sending never waits on the reading), the replies read in order.
-// With a sixth argument "purge", then DELE of every other message, pipelined
+// With a sixth argument "listing", only STAT, LIST and UIDL (what a scan
+// with a warm header cache needs); "listing-top100" then also TOP n 0 of
+// the last 100 messages, pipelined. With "purge", then DELE of every other message, pipelined
 // the same way, and QUIT. With "reread-top", the purge first reads those
 // messages again (TOP n 0, pipelined); with "reread", as mavix-cli does
 // (TOP n 0 and UIDL n each, pipelined): the same commands on the wire,
@@ -85,10 +94,19 @@ def send(data):
     t = threading.Thread(target=s.sendall, args=(data,))
     t.start()
     return t
-t = send(b''.join(b'TOP %d 0\r\n' % n for n in range(1, count + 1)))
-for n in range(count):
-    block()
-t.join()
+if mode.startswith('listing'):
+    s.sendall(b'LIST\r\nUIDL\r\n')
+    block(); block()
+    first = count - 99 if mode == 'listing-top100' else count + 1
+    t = send(b''.join(b'TOP %d 0\r\n' % n for n in range(max(first, 1), count + 1)))
+    for n in range(max(first, 1), count + 1):
+        block()
+    t.join()
+else:
+    t = send(b''.join(b'TOP %d 0\r\n' % n for n in range(1, count + 1)))
+    for n in range(count):
+        block()
+    t.join()
 if mode.startswith('reread'):
     uidl = mode == 'reread'
     t = send(b''.join(b'TOP %d 0\r\n' % n + (b'UIDL %d\r\n' % n if uidl else b'')
@@ -120,6 +138,7 @@ struct Bench {
     DovecotServer m_dovecot;
     std::filesystem::path m_scratch;
     std::vector<std::string> m_aEnv;
+    std::vector<std::string> m_aNoCacheEnv;
     int m_nMessages = 0;
 
     bool Start(bool bTls)
@@ -138,6 +157,11 @@ struct Bench {
         m_aEnv = {"XDG_CONFIG_HOME=" + (m_scratch / "config").string(),
                   "XDG_STATE_HOME=" + (m_scratch / "state").string(), "XDG_DATA_HOME=" + (m_scratch / "data").string(),
                   "MAVIX_SYSCONFDIR=" + (m_scratch / "etc").string(), "MAVIX_PASSWORD=" + m_dovecot.Password()};
+        // Without a header cache (no folder can be made below /dev/null),
+        // as every mode but "cache" measures the scan.
+        m_aNoCacheEnv = m_aEnv;
+        m_aNoCacheEnv.push_back("XDG_CACHE_HOME=/dev/null");
+        m_aEnv.push_back("XDG_CACHE_HOME=" + (m_scratch / "cache").string());
         return true;
     }
 
@@ -345,6 +369,56 @@ void Report(const std::vector<Client>& clients, int messages)
     std::fflush(stdout);
 }
 
+// The header cache's three figures on one mailbox of `count` messages.
+bool CacheBench(Bench& bench, int rounds, int count)
+{
+    const int port = bench.m_dovecot.Port();
+    std::vector<std::string> noCache = bench.Cli("scan", port);
+    noCache.push_back("--no-cache");
+    const std::filesystem::path folder = bench.m_scratch / "cache" / "Mavix";
+    const std::filesystem::path saved = bench.m_scratch / "cache-before-100-new";
+    const auto cacheFile = [&] {
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            if (entry.path().filename().string().rfind("headers-", 0) == 0)
+                return entry.path();
+        return std::filesystem::path();
+    };
+    // The cache of the mailbox before its last 100 messages came, put back
+    // before every run of (b).
+    if (!bench.Fill(count - 100) || !RunTimed(noCache, bench.m_aEnv, bench.m_scratch.string()).m_bOk)
+        return false;
+    std::filesystem::copy_file(cacheFile(), saved, std::filesystem::copy_options::overwrite_existing);
+    if (!bench.Fill(count))
+        return false;
+
+    std::printf("\n(c) the first scan, writing the cache, vs a scan without it\n");
+    std::vector<Client> first = {{"scan writing the cache", noCache, bench.m_aEnv},
+                                 {"scan without a cache", bench.Cli("scan", port), bench.m_aNoCacheEnv}};
+    if (!bench.Rounds(first, rounds))
+        return false;
+    Report(first, count);
+    const uintmax_t bytes = std::filesystem::file_size(cacheFile());
+    std::printf("  the cache: %ju bytes, %.1f bytes per message\n", bytes, static_cast<double>(bytes) / count);
+
+    std::printf("\n(a) a second scan of the unchanged mailbox vs STAT, LIST and UIDL\n");
+    std::vector<Client> second = {{"mavix-cli scan, cached", bench.Cli("scan", port), bench.m_aEnv},
+                                  {"python STAT, LIST, UIDL", bench.Python(kPythonPipelined, "listing"), {}}};
+    if (!bench.Rounds(second, rounds))
+        return false;
+    Report(second, count);
+
+    std::printf("\n(b) 100 new messages vs the listing and 100 pipelined TOP n 0\n");
+    std::vector<Client> fresh = {{"mavix-cli scan, 100 new", bench.Cli("scan", port), bench.m_aEnv},
+                                 {"python listing, 100 TOP", bench.Python(kPythonPipelined, "listing-top100"), {}}};
+    if (!bench.Rounds(fresh, rounds, [&] {
+            std::filesystem::copy_file(saved, cacheFile(), std::filesystem::copy_options::overwrite_existing);
+            return true;
+        }))
+        return false;
+    Report(fresh, count);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -373,7 +447,7 @@ int main(int argc, char** argv)
         for (int count : sizes) {
             if (!bench.Fill(count))
                 return 1;
-            std::vector<Client> clients = {{"mavix-cli scan --tsv", bench.Cli("scan", port), bench.m_aEnv},
+            std::vector<Client> clients = {{"mavix-cli scan --tsv", bench.Cli("scan", port), bench.m_aNoCacheEnv},
                                            {"python pipelined", bench.Python(kPythonPipelined), {}},
                                            {"python poplib", bench.Python(kPythonLoop), {}}};
             if (!bench.Rounds(clients, rounds))
@@ -387,8 +461,8 @@ int main(int argc, char** argv)
         std::vector<std::string> tls = bench.Cli("scan", bench.m_dovecot.TlsPort());
         tls.insert(tls.end(),
                    {"--security", "tls", "--tls-fingerprint", bench.m_dovecot.Certificates().m_sFingerprint});
-        std::vector<Client> clients = {{"mavix-cli over TLS", tls, bench.m_aEnv},
-                                       {"mavix-cli plain", bench.Cli("scan", port), bench.m_aEnv}};
+        std::vector<Client> clients = {{"mavix-cli over TLS", tls, bench.m_aNoCacheEnv},
+                                       {"mavix-cli plain", bench.Cli("scan", port), bench.m_aNoCacheEnv}};
         if (!bench.Rounds(clients, rounds))
             return 1;
         Report(clients, count);
@@ -401,7 +475,7 @@ int main(int argc, char** argv)
             rows += (rows.empty() ? "" : ",") + std::to_string(n);
         std::vector<std::string> cli = bench.Cli("purge", port);
         cli.insert(cli.end(), {"--rows", rows});
-        std::vector<Client> clients = {{"mavix-cli purge", cli, bench.m_aEnv},
+        std::vector<Client> clients = {{"mavix-cli purge", cli, bench.m_aNoCacheEnv},
                                        {"python pipelined TOP, DELE", bench.Python(kPythonPipelined, "purge"), {}},
                                        {"python re-reading TOP", bench.Python(kPythonPipelined, "reread-top"), {}},
                                        {"python re-reading as mavix", bench.Python(kPythonPipelined, "reread"), {}}};
@@ -419,7 +493,7 @@ int main(int argc, char** argv)
         for (int count : sizes) {
             if (!bench.Fill(count))
                 return 1;
-            std::vector<Client> clients = {{"mavix-cli scan --tsv", bench.Cli("scan", port), bench.m_aEnv}};
+            std::vector<Client> clients = {{"mavix-cli scan --tsv", bench.Cli("scan", port), bench.m_aNoCacheEnv}};
             if (!bench.Rounds(clients, 3))
                 return 1;
             Report(clients, count);
@@ -435,8 +509,11 @@ int main(int argc, char** argv)
         const int count = !sizes.empty() ? sizes[0] : fromEnv ? std::max(std::atoi(fromEnv), 1) : 10000;
         if (!AccountsBench(bench, rounds, count))
             return 1;
+    } else if (mode == "cache") {
+        if (!CacheBench(bench, rounds, sizes.empty() ? 50000 : sizes[0]))
+            return 1;
     } else {
-        std::fprintf(stderr, "usage: bench_cli scan|purge|tls|rss|accounts [rounds] [messages...]\n");
+        std::fprintf(stderr, "usage: bench_cli scan|purge|tls|rss|accounts|cache [rounds] [messages...]\n");
         return 2;
     }
     return 0;

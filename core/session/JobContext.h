@@ -8,6 +8,7 @@
 #include "core/pop3/Pop3Connection.h"
 #include "core/session/ScreeningEngine.h"
 #include "core/storage/DeletionJournal.h"
+#include "core/storage/HeaderCache.h"
 
 // What one job on the session is given: value snapshots of what it needs,
 // taken when it starts, and the callbacks it reports through. A job never
@@ -39,6 +40,8 @@ struct JobContext {
     // Where the OAuth methods get their access token
     // (ScreeningEngine::SetTokenSource); empty: none.
     pop3::TokenSource m_fnTokens;
+    // Whether the scan reads and writes the account's header cache.
+    HeaderCacheUse m_nHeaderCache = HeaderCacheUse::kOff;
     // The last scan's rows can be found again by UIDL on a new session.
     bool m_bCanReconnect = false;
 

@@ -8,6 +8,7 @@
 #include "core/filters/Classify.h"
 #include "core/platform/LastError.h"
 #include "core/platform/Secrets.h"
+#include "core/platform/Trace.h"
 #include "core/rows/ReadableRow.h"
 #include "core/rows/RowBuilder.h"
 #include "core/storage/PurgeLock.h"
@@ -62,6 +63,7 @@ int ScanJob::Run()
     if (!m_dump.Open())
         return FailInConnectionPhase(m_dump.FailureStatus());
     Answered();
+    OpenHeaderCache();
 
     // With PIPELINING the TOP commands run up to a window ahead of the
     // replies, which are read strictly in order; without, one at a time.
@@ -221,8 +223,58 @@ void ScanJob::SettleJournal()
     journal.Append(pending);
 }
 
-// Message n read, dumped, classified and handed to the row sink. 0: go on
-// (or stopped); -1: the scan failed.
+// The account's header cache, read unless the scan is to fetch everything
+// again, and its new file begun. Without a UIDL listing a message has no
+// lasting name, so nothing is kept or taken; an id the server lists twice
+// (GetUidl refuses it) or a size that differs has its message fetched.
+void ScanJob::OpenHeaderCache()
+{
+    if (!m_bHaveUidl || m_ctx.m_nHeaderCache == HeaderCacheUse::kOff)
+        return;
+    const Account& account = m_ctx.m_sessionAccount;
+    const std::string path = HeaderCache::PathFor(account.m_sServer, account.m_sUser, account.m_sPort);
+    const std::string identity = HeaderCache::Identity(account.m_sServer, account.m_sUser, account.m_sPort);
+    if (m_ctx.m_nHeaderCache == HeaderCacheUse::kUse && !m_cache.Load(path, identity))
+        platform::Trace("The header cache %s was ignored; it is written again.", path.c_str());
+    m_cacheOut.Open(path, identity);
+    if (m_cache.Count() == 0)
+        return;
+    m_aCached.assign(static_cast<size_t>(m_nCount) + 1, std::nullopt);
+    std::string uidl;
+    uint64_t size = 0;
+    for (int n = 1; n <= m_nCount; ++n)
+        if (m_connection.GetUidl(n, uidl) && m_connection.GetSize(n, size))
+            m_aCached[static_cast<size_t>(n)] = m_cache.Find(uidl, size);
+}
+
+// Sends TOP for the window's messages that are to be fetched, and reads
+// message n's reply into m_message. Empty: go on (bRead false when the
+// server would not show it); else the scan's result.
+std::optional<int> ScanJob::FetchTop(int n, bool& bRead)
+{
+    const auto fetched = [this](int k) { return m_aCached.empty() || !m_aCached[static_cast<size_t>(k)]; };
+    // Tops the window up once half of it has been read: one write per half
+    // window. A number the listing lacks ends the batch; the scan fails on
+    // it when it gets there.
+    if (m_nQueued < n || (m_nQueued - n < m_nWindow / 2 && m_nQueued < m_nCount)) {
+        for (int k = m_nQueued + 1; k <= m_nCount && k < n + m_nWindow && (!fetched(k) || m_connection.QueueTop(k));
+             ++k)
+            m_nQueued = k;
+        if (!m_connection.SendQueued())
+            return ScanFailed(SessionStatus(m_connection, "The connection was lost."));
+    }
+    bRead = m_connection.ReadTop(n, m_message);
+    // A stop wakes the read above; its empty result must not reach the
+    // dump as if it were this message's header.
+    if (m_ctx.Stopped())
+        return 0;
+    if (!bRead && m_connection.IsBroken())
+        return ScanFailed(SessionStatus(m_connection, ""));
+    return std::nullopt;
+}
+
+// Message n read (or taken from the header cache), dumped, classified and
+// handed to the row sink. 0: go on (or stopped); -1: the scan failed.
 int ScanJob::ReadNextRow(int n)
 {
     std::string uidl;
@@ -231,25 +283,19 @@ int ScanJob::ReadNextRow(int n)
     uint64_t size = 0;
     if (!m_connection.GetSize(n, size))
         return ScanFailed(pop3::kListMismatchStatus);
-    // Tops the window up once half of it has been read: one write per half
-    // window. A number the listing lacks ends the batch; the scan fails on
-    // it when it gets there.
-    if (m_nQueued < n || (m_nQueued - n < m_nWindow / 2 && m_nQueued < m_nCount)) {
-        for (int k = m_nQueued + 1; k <= m_nCount && k < n + m_nWindow && m_connection.QueueTop(k); ++k)
-            m_nQueued = k;
-        if (!m_connection.SendQueued())
-            return ScanFailed(SessionStatus(m_connection, "The connection was lost."));
-    }
-    const bool bRead = m_connection.ReadTop(n, m_message);
-    // A stop wakes the read above; its empty result must not reach the
-    // dump as if it were this message's header.
-    if (m_ctx.Stopped())
-        return 0;
-    if (!bRead && m_connection.IsBroken())
-        return ScanFailed(SessionStatus(m_connection, ""));
+    const bool bCached = !m_aCached.empty() && m_aCached[static_cast<size_t>(n)];
+    bool bRead = true;
+    if (bCached)
+        m_message.SetText(*m_aCached[static_cast<size_t>(n)]);
+    else if (const std::optional<int> ended = FetchTop(n, bRead))
+        return *ended;
 
     ScanRow queued{bRead ? ReadRow(n, size) : UnavailableRow(n, size)};
+    if (bRead && !uidl.empty())
+        m_cacheOut.Add(uidl, size, m_message.Text());
     queued.m_row.m_sUidl = std::move(uidl);
+    queued.m_nCached = bCached ? 1 : 0;
+    m_nFromCache += bCached ? 1 : 0;
     if (bRead)
         queued.m_nSuspect = ClassifyRow(m_ctx.m_lists, queued.m_row, &m_message);
     if (m_dump.Failed())
@@ -305,6 +351,15 @@ int ScanJob::FinishScan(int result)
                                               + m_connection.GetLastReply()));
     if (result == 0)
         m_bCanReconnect = m_bHaveUidl;
+    // The header cache is replaced only by a scan that read every message:
+    // a stopped or failed one leaves the last as it was, and so does one
+    // that took every message from it and left none of it unused (the new
+    // file would say the same, at the cost of writing and syncing it).
+    const bool bUnchanged = m_nFromCache == m_nCount && m_cache.Count() == static_cast<size_t>(m_nCount);
+    if (result == 0 && !m_ctx.Stopped() && m_nLastNum == m_nCount && !bUnchanged)
+        m_cacheOut.Commit();
+    else
+        m_cacheOut.Abort();
 
     // The dump replaces the last one once the scan has ended or stopped; a
     // dump that cannot be completed is a failed scan.

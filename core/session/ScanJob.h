@@ -3,11 +3,14 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/pop3/Pop3Connection.h"
 #include "core/pop3/Pop3Message.h"
 #include "core/session/JobContext.h"
 #include "core/storage/DumpFile.h"
+#include "core/storage/HeaderCache.h"
 
 // The header scan on one connection: log-in, STAT, LIST, UIDL, a TOP n 0
 // per message (a window of them outstanding where the server lists
@@ -33,6 +36,8 @@ private:
     std::optional<int> LogIn();
     std::optional<int> ReadListing();
     void SettleJournal();
+    void OpenHeaderCache();
+    std::optional<int> FetchTop(int n, bool& bRead);
     int ReadNextRow(int n);
     MessageRow ReadRow(int n, uint64_t size);
     MessageRow UnavailableRow(int n, uint64_t size);
@@ -54,4 +59,10 @@ private:
     int m_nLastNum = 0;
     bool m_bCanReconnect = false;
     std::string m_sStatus;
+    HeaderCache m_cache;
+    HeaderCacheWriter m_cacheOut;
+    // Per message number, the header text the cache holds for it; empty: to
+    // be fetched. Sized only when the cache is read.
+    std::vector<std::optional<std::string_view>> m_aCached;
+    int m_nFromCache = 0;  // rows whose header came from the cache
 };

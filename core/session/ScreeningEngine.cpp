@@ -177,6 +177,7 @@ void ScreeningEngine::FillScanContext(JobContext& ctx)
         ctx.m_sJournalFolder = m_sJournalFolder;
         ctx.m_timing = m_timing;
         ctx.m_fnTokens = m_fnTokens;
+        ctx.m_nHeaderCache = m_nScanHeaderCache;
     }
     ctx.m_fnStopped = [this] { return Stopped(); };
     ctx.m_fnClearAbort = [this] { return ClearAbortUnless(m_bStop); };
@@ -369,6 +370,7 @@ void ScreeningEngine::StartScan(const Account& account, const FilterLists& lists
             return;
         m_account = account;
         m_lists = lists;
+        m_nScanHeaderCache = m_nHeaderCache;
         ++m_nScanGeneration;
         m_nKeeping = keeping;
         if (m_bScanBusy.load(std::memory_order_acquire)) {
@@ -615,6 +617,13 @@ void ScreeningEngine::SetServerWait(std::chrono::milliseconds wait)
     const auto ms = std::clamp<std::chrono::milliseconds::rep>(wait.count(), 1, UINT32_MAX / 2);
     std::lock_guard lock(m_mutex);
     m_timing = CPop3Connection::Timing::ForSilence(static_cast<uint32_t>(ms));
+}
+
+// UI thread.
+void ScreeningEngine::SetHeaderCache(HeaderCacheUse use)
+{
+    std::lock_guard lock(m_mutex);
+    m_nHeaderCache = use;
 }
 
 // UI thread.

@@ -20,6 +20,7 @@
 #include "core/preview/MessagePreview.h"
 #include "core/rows/MessageRow.h"
 #include "core/storage/AccountSettings.h"
+#include "core/storage/HeaderCache.h"
 #include "core/session/PurgeSummary.h"
 
 struct JobContext;
@@ -34,6 +35,7 @@ struct ScanRow {
     MessageRow m_row;
     int m_nSuspect = 0;  // ClassifyRow: 1 a filter matched, 2 a sender signal fired; pre-check it
     int m_nRepeat = 0;   // 1: the server numbered two messages alike
+    int m_nCached = 0;   // 1: its header came from the header cache; 0: new, fetched by this scan
 };
 
 // One grid row as the purge sees it: taken by the UI thread when the purge
@@ -350,6 +352,9 @@ public:
     // job (CPop3Connection::Timing::ForSilence). Until the first call the
     // connection keeps its own timing (tests set theirs on Connection()).
     void SetServerWait(std::chrono::milliseconds wait);
+    // UI: what the scans asked for from now on do with the account's header
+    // cache (off until set; HeaderCache). StartScan takes it.
+    void SetHeaderCache(HeaderCacheUse use);
     // UI: the journal's folder for later purges and scans (tests); by
     // default the usual place (DeletionJournal()). The purge writes its
     // marked rows there before QUIT, as pending, and as deleted once QUIT
@@ -458,6 +463,7 @@ private:
     FilterLists m_lists;
     RowKeeping m_nKeeping = RowKeeping::kEveryRow;
     uint64_t m_nRowBudget = kMaxScanRowBytes;
+    HeaderCacheUse m_nScanHeaderCache = HeaderCacheUse::kOff;  // SetHeaderCache's when the scan was asked for
     // The account the review's session was opened with, for a purge that
     // must log in again (m_mutex).
     Account m_sessionAccount;
@@ -475,4 +481,6 @@ private:
     std::optional<CPop3Connection::Timing> m_timing;  // SetServerWait's, for the next job (m_mutex)
     pop3::TokenSource m_fnTokens;                     // SetTokenSource's, for the next job (m_mutex)
     std::string m_sJournalFolder;                     // empty: the usual place (m_mutex)
+    // SetHeaderCache's, for the scans asked for next (m_mutex).
+    HeaderCacheUse m_nHeaderCache = HeaderCacheUse::kOff;
 };

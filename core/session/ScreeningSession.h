@@ -138,6 +138,8 @@ public:
     void SetJournalFolder(std::string folder) { m_pEngine->SetJournalFolder(std::move(folder)); }
     // Where log-ins with an OAuth method get their access token.
     void SetTokenSource(pop3::TokenSource tokens) { m_pEngine->SetTokenSource(std::move(tokens)); }
+    // What the next scans do with the account's header cache.
+    void SetHeaderCache(HeaderCacheUse use) { m_pEngine->SetHeaderCache(use); }
 
     // The user's checks given before the rows come (mavix-cli's --all and
     // --rows): they replace every row's pre-check and are not remembered.

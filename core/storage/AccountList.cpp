@@ -1,5 +1,6 @@
 #include "AccountList.h"
 
+#include "core/storage/HeaderCache.h"
 #include "core/storage/PasswordStore.h"
 #include "core/storage/RememberedChoices.h"
 #include "core/storage/SettingsKeys.h"
@@ -85,6 +86,9 @@ void ForgetFiles(const AccountSettings& account)
     const std::string choices = RememberedChoices::PathFor(account.m_sServer, account.m_sUser, account.m_sPort);
     if (!choices.empty())
         unlink(choices.c_str());
+    const std::string cache = HeaderCache::PathFor(account.m_sServer, account.m_sUser, account.m_sPort);
+    if (!cache.empty())
+        unlink(cache.c_str());
 }
 
 bool Remove(SettingsStore& settings, PasswordStore& passwords, int index)

@@ -38,6 +38,12 @@ std::string RememberedChoices::PathFor(const std::string& server, const std::str
     const std::string base = platform::XdgFolder("XDG_STATE_HOME", ".local/state");
     if (base.empty())
         return {};
+    return base + "/Mavix/choices-" + AccountFileName(server, user, port);
+}
+
+std::string RememberedChoices::AccountFileName(const std::string& server, const std::string& user,
+                                               const std::string& port)
+{
     // The readable part helps a person find the file; the hash keeps two
     // accounts apart whatever their names hold.
     std::string readable = user + "@" + server;
@@ -48,7 +54,7 @@ std::string RememberedChoices::PathFor(const std::string& server, const std::str
             c = '_';
     }
     readable.resize(std::min<size_t>(readable.size(), 64));
-    return base + "/Mavix/choices-" + readable + "-" + NameHash(server + '\n' + user + '\n' + port);
+    return readable + "-" + NameHash(server + '\n' + user + '\n' + port);
 }
 
 bool RememberedChoices::IsUidl(const std::string& text)

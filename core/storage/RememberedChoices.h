@@ -24,6 +24,9 @@ public:
     // The file of an account: "$XDG_STATE_HOME/Mavix/choices-<name>" (else
     // "~/.local/state/Mavix/..."), <name> told apart by server, user and port.
     static std::string PathFor(const std::string& server, const std::string& user, const std::string& port);
+    // "<user>@<server>-<hash>", made safe for a file name: the part of an
+    // account's file names that tells accounts apart.
+    static std::string AccountFileName(const std::string& server, const std::string& user, const std::string& port);
 
     // Forgets what was held and reads the file at `path` (absent: no
     // choices). False when it exists but cannot be read, or when the file or

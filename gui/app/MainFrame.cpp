@@ -122,6 +122,10 @@ void CMainFrame::WritePlacement()
 void CMainFrame::CreateMenus()
 {
     QMenu* pFile = menuBar()->addMenu(QStringLiteral("&File"));
+    m_pRescanAll = pFile->addAction(QStringLiteral("&Rescan Everything"));
+    m_pRescanAll->setObjectName(QStringLiteral("actionRescanEverything"));
+    SetPrompt(m_pRescanAll, "Fetch every message's header again, ignoring the header cache\nRescan Everything");
+    pFile->addSeparator();
     QAction* pExit = pFile->addAction(QStringLiteral("E&xit"));
     pExit->setObjectName(QStringLiteral("actionExit"));
     SetPrompt(pExit, "Quit the application; prompts to save documents\nExit");
@@ -217,6 +221,7 @@ CMavixView* CMainFrame::CreateView()
             &CMavixView::OnManageAccounts);
     connect(m_pManageFilter, &QAction::triggered, m_pView, &CMavixView::OnManageFilters);
     connect(m_pPreferences, &QAction::triggered, m_pView, &CMavixView::OnPreferences);
+    connect(m_pRescanAll, &QAction::triggered, m_pView, &CMavixView::OnRescanEverything);
     m_pTray = new CTrayController(m_settings, *m_pView, *this);
     // After the view's own handler has stored the new preferences.
     connect(m_pPreferences, &QAction::triggered, m_pTray, &CTrayController::ApplySettings);

@@ -87,6 +87,7 @@ private:
     QAction* m_pManageAccount = nullptr;
     QAction* m_pManageFilter = nullptr;
     QAction* m_pPreferences = nullptr;
+    QAction* m_pRescanAll = nullptr;
     QAction* m_pAbout = nullptr;
     CRecentlyDeletedWindow* m_pRecentlyDeleted = nullptr;
     CTrayController* m_pTray = nullptr;

@@ -57,6 +57,7 @@ AccountScreening::AccountScreening(SettingsStore& settings, AccountSettings acco
     m_pModel->SetAccountName(FromCp1252(m_account.DisplayName()));
     m_pSession->SetTokenSource(TokenSourceFor(m_settings, m_account, this));
     m_pSession->LoadChoices(m_account);
+    m_pSession->SetHeaderCache(HeaderCacheUse::kUse);
     m_pSession->Engine().StartThreads();
 }
 

@@ -326,6 +326,7 @@ void CMavixView::OnInitialUpdate()
     m_pSession->Engine().SetServerWait(prefs.m_wait.Duration());
     m_nPreviewLines = prefs.PreviewLines();
     m_pPreview->ShowNothing(m_nPreviewLines <= 0);
+    m_pSession->SetHeaderCache(HeaderCacheUse::kUse);
 
     m_filters.LoadFilters(m_settings);
     // A settings file or a "defaults.txt" that cannot be trusted is not
@@ -490,6 +491,22 @@ void CMavixView::OnShowStop()
     }
     m_answerTimer.start(m_nAnswerWaitMs);
     SyncAccounts();
+}
+
+// "Rescan Everything": a scan that fetches every header again, ignoring the
+// header cache (and rewriting it). Not while a scan or purge runs.
+void CMavixView::OnRescanEverything()
+{
+    if (AnyRunning())
+        return;
+    // The engine takes the choice when the scan is asked for.
+    m_pSession->SetHeaderCache(HeaderCacheUse::kRebuild);
+    for (auto& pOther : m_aOthers)
+        pOther->Session().SetHeaderCache(HeaderCacheUse::kRebuild);
+    OnShowStop();
+    m_pSession->SetHeaderCache(HeaderCacheUse::kUse);
+    for (auto& pOther : m_aOthers)
+        pOther->Session().SetHeaderCache(HeaderCacheUse::kUse);
 }
 
 // An empty grid and status, then the scan of the current account and lists.

@@ -98,6 +98,7 @@ public:
     bool EditAndStore(AccountSettings& account);
     void OnPreferences();
     void OnManageFilters();
+    void OnRescanEverything();
 
     // The close sequence. BeginClose makes the view ignore every later
     // notification and tells both workers to end; WaitForWorkers waits for

@@ -72,6 +72,36 @@ private slots:
         QCOMPARE(m_pPreviews->MessageFileCount(), 3);
     }
 
+    // A scan from the header cache prints the same bytes, and writes the
+    // same dump, as one that fetched every header; --no-cache fetches all.
+    void cachedScanMatchesFullScan()
+    {
+        DovecotServer dovecot;
+        std::string why;
+        QVERIFY2(dovecot.Start(&why), why.c_str());
+        dovecot.AddMessages(6);
+        dovecot.AddMessage("From: =?UTF-8?B?w4Rkw6k=?= <win@example.com>\nSubject: =?UTF-8?Q?You_won?=\n"
+                           "Date: Mon, 1 Jan 2024 10:00:00 +0000\nTo: mavix@example.com\n\nbody\n");
+        const QStringList env = {"MAVIX_PASSWORD=" + QString::fromStdString(dovecot.Password()),
+                                 "XDG_CACHE_HOME=" + m_dir.filePath("cache")};
+        const auto dump = [&] {
+            QFile file(m_dir.filePath("message.txt"));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+        };
+        const CliRun full = RunCli(QStringList{"scan", "--tsv", "--no-cache"} + Account(dovecot), m_dir.path(), env);
+        QCOMPARE(full.m_nExit, 0);
+        const QByteArray fullDump = dump();
+        const CliRun cached = RunCli(QStringList{"scan", "--tsv"} + Account(dovecot), m_dir.path(), env);
+        QCOMPARE(cached.m_nExit, 0);
+        QCOMPARE(cached.m_sOut, full.m_sOut);
+        QCOMPARE(cached.m_sErr, full.m_sErr);
+        QCOMPARE(dump(), fullDump);
+        QCOMPARE(SplitLines(full.m_sOut).size(), size_t(7));
+        // The second scan sent no TOP at all.
+        QTRY_VERIFY(dovecot.Log().find("top=0/0") != std::string::npos);
+        QVERIFY(dovecot.Log().find("top=7/") != std::string::npos);
+    }
+
     void scanThenPurgeAll()
     {
         DovecotServer dovecot;

@@ -26,7 +26,7 @@ void TestFuzzRegressions::replay_data()
               QStringLiteral("fuzz_pop3_replies"), QStringLiteral("fuzz_pop3_status"),
               QStringLiteral("fuzz_header_decode"), QStringLiteral("fuzz_session"), QStringLiteral("fuzz_autoconfig"),
               QStringLiteral("fuzz_oauth"), QStringLiteral("fuzz_sasl_texts"), QStringLiteral("fuzz_auth_results"),
-              QStringLiteral("fuzz_preview")}) {
+              QStringLiteral("fuzz_preview"), QStringLiteral("fuzz_header_cache")}) {
             QDirIterator it(root + "/../" + kind + "/" + target, QDir::Files);
             while (it.hasNext()) {
                 const QString path = it.next();
@@ -70,6 +70,8 @@ void TestFuzzRegressions::replay()
         FuzzAuthResults(data, size);
     else if (target == "fuzz_preview")
         FuzzPreview(data, size);
+    else if (target == "fuzz_header_cache")
+        FuzzHeaderCache(data, size);
     else
         FuzzIniImport(data, size);
 }

@@ -23,5 +23,7 @@ void FuzzOAuthReplies(const uint8_t* data, size_t size);
 void FuzzSaslTexts(const uint8_t* data, size_t size);
 // The preview: a message's start as MIME, and HTML as text (FuzzPreview.cpp).
 void FuzzPreview(const uint8_t* data, size_t size);
+// The header cache's file (FuzzHeaderCache.cpp).
+void FuzzHeaderCache(const uint8_t* data, size_t size);
 // A whole session against arbitrary server bytes (FuzzSession.cpp).
 void FuzzSession(const uint8_t* data, size_t size);

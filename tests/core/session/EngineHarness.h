@@ -61,7 +61,8 @@ private:
 struct ScanOutcome {
     std::vector<MessageRow> m_aRows;
     std::vector<int> m_aSuspect, m_aRepeat;
-    int m_nAnswered = 0;  // OnScanAnswered seen
+    std::vector<int> m_aCached;  // ScanRow::m_nCached
+    int m_nAnswered = 0;         // OnScanAnswered seen
     bool m_bDone = false;
     long m_nResult = -99;
     std::string m_sStatus;
@@ -96,6 +97,7 @@ inline ScanOutcome DriveScan(ScreeningEngine& engine, RecordingListener& listene
                 out.m_aRows.push_back(std::move(row.m_row));
                 out.m_aSuspect.push_back(row.m_nSuspect);
                 out.m_aRepeat.push_back(row.m_nRepeat);
+                out.m_aCached.push_back(row.m_nCached);
             }
         } else if (Is<ScanAnswered>(note)) {
             ++out.m_nAnswered;

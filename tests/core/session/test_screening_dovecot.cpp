@@ -130,6 +130,64 @@ private slots:
         QVERIFY(Slurp(dovecot.MessageFiles().front()).find("Subject: Kept apart 2") != std::string::npos);
     }
 
+    // The header cache: a second scan fetches only the message it has not
+    // seen, a rescan of everything fetches all; rows, suspects and the dump
+    // are the same bytes each time.
+    void headerCacheFetchesOnlyNewMessages()
+    {
+        qputenv("XDG_CACHE_HOME", (QDir::currentPath() + "/cache").toUtf8());
+        DovecotServer dovecot;
+        std::string why;
+        QVERIFY2(dovecot.Start(&why), why.c_str());
+        for (int n = 1; n <= 3; ++n)
+            dovecot.AddMessage(MailText(n, "Cached " + std::to_string(n), static_cast<size_t>(n) * 300));
+        const Account account{"127.0.0.1", dovecot.User(), dovecot.Password(), std::to_string(dovecot.Port())};
+        FilterLists lists;
+        lists.Append(kFilterSubject, "CACHED 2");
+        std::vector<ScanOutcome> scans;
+        std::vector<std::string> dumps;
+        {
+            RecordingListener listener;
+            ScreeningEngine engine(listener);
+            engine.StartThreads();
+            const auto scan = [&](HeaderCacheUse use) {
+                engine.SetHeaderCache(use);
+                engine.StartScan(account, lists);
+                scans.push_back(DriveScan(engine, listener));
+                dumps.push_back(Slurp("message.txt"));
+            };
+            scan(HeaderCacheUse::kUse);
+            dovecot.AddMessage(MailText(4, "Cached 4"));
+            scan(HeaderCacheUse::kUse);
+            scan(HeaderCacheUse::kRebuild);
+            scan(HeaderCacheUse::kUse);
+        }
+        for (const ScanOutcome& scan : scans)
+            QCOMPARE(scan.m_nResult, 0L);
+        QCOMPARE(scans[0].m_aCached, (std::vector<int>{0, 0, 0}));
+        QCOMPARE(scans[1].m_aCached, (std::vector<int>{1, 1, 1, 0}));
+        QCOMPARE(scans[2].m_aCached, (std::vector<int>{0, 0, 0, 0}));
+        QCOMPARE(scans[3].m_aCached, (std::vector<int>{1, 1, 1, 1}));
+        for (size_t i = 2; i < scans.size(); ++i) {
+            QVERIFY(scans[i].m_aRows == scans[1].m_aRows);
+            QCOMPARE(scans[i].m_aSuspect, (std::vector<int>{0, 1, 0, 0}));
+            QCOMPARE(dumps[i], dumps[1]);
+        }
+        QVERIFY(dumps[1].rfind(dumps[0], 0) == 0);
+        // What the server counted: TOP n 0 commands per session.
+        std::vector<std::string> tops;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                tops.clear();
+                const std::string log = dovecot.Log();
+                for (size_t at = log.find("top="); at != std::string::npos; at = log.find("top=", at + 4))
+                    tops.push_back(log.substr(at + 4, log.find('/', at) - at - 4));
+                return tops.size() == 4;
+            }(),
+            10000);
+        QCOMPARE(tops, (std::vector<std::string>{"3", "1", "4", "0"}));
+    }
+
     void wrongPasswordNamesTheRefusal()
     {
         DovecotServer dovecot;

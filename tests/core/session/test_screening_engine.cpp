@@ -137,6 +137,41 @@ private slots:
         QCOMPARE(ReadFile("message.txt"), dump);
     }
 
+    // The header cache takes a message's header only for its UIDL with the
+    // same size. An id given to a message of another size is fetched; one
+    // given to another message of the same size (a server at fault) shows
+    // the kept header, and the purge, which reads the message again,
+    // refuses to delete it.
+    void headerCacheTrustsIdAndSizeOnly()
+    {
+        qputenv("XDG_CACHE_HOME", (m_pDir->path() + "/cache").toUtf8());
+        EngineFixture f;
+        auto& [server, listener, engine] = f;
+        f.Serve({});
+        engine.SetHeaderCache(HeaderCacheUse::kUse);
+        server.SetMailbox({{"u1", MailText(1, "First")}, {"u2", MailText(2, "Second")}});
+        QCOMPARE(f.Scan().m_aCached, (std::vector<int>{0, 0}));
+
+        server.SetMailbox({{"u1", MailText(1, "First")}, {"u2", MailText(2, "Reused id, longer", 500)}});
+        size_t seen = server.Received().size();
+        ScanOutcome scan = f.Scan();
+        QCOMPARE(scan.m_aCached, (std::vector<int>{1, 0}));
+        QCOMPARE(scan.m_aRows[1].m_sSubject, std::string("Reused id, longer"));
+        std::string wire = server.Received().substr(seen);
+        QCOMPARE(Count(wire, "TOP 2 0"), 1);
+        QCOMPARE(Count(wire, "TOP 1 0"), 0);
+
+        server.SetMailbox({{"u1", MailText(1, "Firsx")}, {"u2", MailText(2, "Reused id, longer", 500)}});
+        scan = f.Scan();
+        QCOMPARE(scan.m_aCached, (std::vector<int>{1, 1}));
+        QCOMPARE(scan.m_aRows[0].m_sSubject, std::string("First"));
+        const PurgeNotes purge = f.Purge({PurgeRowOf(scan.m_aRows[0], true), PurgeRowOf(scan.m_aRows[1], false)});
+        QVERIFY(purge.m_bDone);
+        QCOMPARE(purge.m_aRows.at(0).m_nOutcome, PurgeOutcome::kChanged);
+        QVERIFY(purge.m_done.m_result.m_aMarked.empty());
+        QTRY_COMPARE(server.Mailbox().size(), size_t(2));
+    }
+
     void scanOutcome_data()
     {
         QTest::addColumn<QString>("fault");

@@ -233,6 +233,11 @@ void TestMainFrame::menu()
         QKeySequence m_key;
     };
     const Entry entries[] = {
+        {"actionRescanEverything",
+         "&Rescan Everything",
+         "Fetch every message's header again, ignoring the header cache",
+         "Rescan Everything",
+         {}},
         {"actionExit", "E&xit", "Quit the application; prompts to save documents", "Exit", {}},
         {"actionManageAccount", "&Manage Account\tF2", "Account", "Account", QKeySequence(Qt::Key_F2)},
         {"actionManageFilter", "Manage &Filter\tF3", "Manage Filter", "Manage Filter", QKeySequence(Qt::Key_F3)},
