@@ -236,15 +236,21 @@ void ScanJob::OpenHeaderCache()
     const std::string identity = HeaderCache::Identity(account.m_sServer, account.m_sUser, account.m_sPort);
     if (m_ctx.m_nHeaderCache == HeaderCacheUse::kUse && !m_cache.Load(path, identity))
         platform::Trace("The header cache %s was ignored; it is written again.", path.c_str());
-    m_cacheOut.Open(path, identity);
-    if (m_cache.Count() == 0)
-        return;
-    m_aCached.assign(static_cast<size_t>(m_nCount) + 1, std::nullopt);
-    std::string uidl;
-    uint64_t size = 0;
-    for (int n = 1; n <= m_nCount; ++n)
-        if (m_connection.GetUidl(n, uidl) && m_connection.GetSize(n, size))
-            m_aCached[static_cast<size_t>(n)] = m_cache.Find(uidl, size);
+    size_t found = 0;
+    if (m_cache.Count() > 0) {
+        m_aCached.assign(static_cast<size_t>(m_nCount) + 1, std::nullopt);
+        std::string uidl;
+        uint64_t size = 0;
+        for (int n = 1; n <= m_nCount; ++n)
+            if (m_connection.GetUidl(n, uidl) && m_connection.GetSize(n, size)
+                && (m_aCached[static_cast<size_t>(n)] = m_cache.Find(uidl, size)))
+                ++found;
+    }
+    // Every message cached and no entry left over: the new file would say
+    // the same as the old one, which FinishScan then keeps; not writing it
+    // spares the scan a file of the mailbox's headers.
+    if (found != static_cast<size_t>(m_nCount) || m_cache.Count() != found)
+        m_cacheOut.Open(path, identity);
 }
 
 // Sends TOP for the window's messages that are to be fetched, and reads
@@ -263,6 +269,10 @@ std::optional<int> ScanJob::FetchTop(int n, bool& bRead)
         if (!m_connection.SendQueued())
             return ScanFailed(SessionStatus(m_connection, "The connection was lost."));
     }
+    // Rows taken from the header cache were queued without telling the
+    // owner; it is told before the scan waits on the server.
+    if (n > 1 && !m_aCached.empty() && m_aCached[static_cast<size_t>(n) - 1] && m_ctx.m_fnRowsEnd)
+        m_ctx.m_fnRowsEnd();
     bRead = m_connection.ReadTop(n, m_message);
     // A stop wakes the read above; its empty result must not reach the
     // dump as if it were this message's header.

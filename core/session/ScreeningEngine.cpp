@@ -343,11 +343,14 @@ void ScreeningEngine::WakeOwner()
 // as the next reply must be waited for on the network, or after
 // kWakeEvery rows at the latest: a fast server's replies arrive many to a
 // receive, and one wake-up per row would cost both threads a switch per
-// row. Told outside the lock, so TakeRows never waits for the call
-// itself; a call that lands after a Stop finds nothing to take.
+// row. A row from the header cache waited for nothing, and neither may the
+// next: the scan tells the owner itself (m_fnRowsEnd) before it next waits
+// on the network. Told outside the lock, so TakeRows never waits for the
+// call itself; a call that lands after a Stop finds nothing to take.
 void ScreeningEngine::QueueRow(ScanRow row)
 {
     constexpr int kWakeEvery = 64;
+    const bool bFromCache = row.m_nCached != 0;
     {
         std::lock_guard lock(m_mutex);
         if (Stopped())
@@ -356,7 +359,7 @@ void ScreeningEngine::QueueRow(ScanRow row)
         m_aRowQueue.push_back(std::move(row));
     }
     ++m_nUntold;
-    if (m_bWakeDue && (m_nUntold >= kWakeEvery || !m_connection.HasUnreadInput()))
+    if (m_bWakeDue && (m_nUntold >= kWakeEvery || (!bFromCache && !m_connection.HasUnreadInput())))
         WakeOwner();
 }
 
