@@ -107,26 +107,20 @@ void CAccountsDlg::UpdateButtons()
 
 bool CAccountsDlg::AddAccount()
 {
-    AccountSettings account;
-    // A new settings file holds one empty account: the first one added fills it.
+    if (m_accounts.size() >= static_cast<size_t>(account_list::kMaxAccounts)) {
+        Prompter::MessageBox(this, QStringLiteral("Mavix keeps at most %1 accounts.").arg(account_list::kMaxAccounts));
+        return false;
+    }
+    // A new settings file holds one empty account: the first one added fills
+    // it. Any other new account has no section yet: it is added as the next.
     const bool bFirstEmpty = m_accounts.size() == 1 && m_accounts[0].m_sServer.empty() && m_accounts[0].m_sUser.empty();
+    AccountSettings account;
+    account.m_sSection = bFirstEmpty ? m_accounts[0].m_sSection : std::string();
     if (!m_fnEdit || !m_fnEdit(account))
         return false;
-    bool bDone = false;
-    if (bFirstEmpty) {
-        account.m_sSection = m_accounts[0].m_sSection;
-        account.Save(m_settings, m_passwords, m_accounts[0]);
-        bDone = true;
-    } else {
-        bDone = account_list::Add(m_settings, m_passwords, account);
-        if (!bDone)
-            Prompter::MessageBox(this,
-                                 QStringLiteral("The account could not be added (at most %1 accounts).")
-                                     .arg(account_list::kMaxAccounts));
-    }
-    m_bChanged |= bDone;
+    m_bChanged = true;
     Reload(bFirstEmpty ? 0 : static_cast<int>(m_accounts.size()));
-    return bDone;
+    return true;
 }
 
 bool CAccountsDlg::EditCurrent()
@@ -134,11 +128,9 @@ bool CAccountsDlg::EditCurrent()
     const int row = Current();
     if (row < 0 || !m_fnEdit)
         return false;
-    const AccountSettings before = AccountSettings::Load(m_settings, &m_passwords, m_accounts[size_t(row)].m_sSection);
-    AccountSettings account = before;
+    AccountSettings account = AccountSettings::Load(m_settings, &m_passwords, m_accounts[size_t(row)].m_sSection);
     if (!m_fnEdit(account))
         return false;
-    account.Save(m_settings, m_passwords, before);
     m_bChanged = true;
     Reload(row);
     return true;

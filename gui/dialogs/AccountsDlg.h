@@ -19,8 +19,9 @@ class CAccountsDlg : public QDialog {
     Q_OBJECT
 public:
     // Edits an account in the account dialog (with the owner's sign-in and
-    // keyring wiring); true when the user accepted it. For a new account the
-    // argument is empty.
+    // keyring wiring) and stores it; true when it was stored. A new account
+    // comes with no section (account_list::Add gives it the next one), or
+    // with the empty first account's.
     using EditAccount = std::function<bool(AccountSettings& account)>;
 
     CAccountsDlg(SettingsStore& settings, PasswordStore& passwords, EditAccount edit, QWidget* parent = nullptr);

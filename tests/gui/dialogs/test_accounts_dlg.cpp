@@ -54,13 +54,16 @@ QStringList TestAccountsDlg::Stored()
 void TestAccountsDlg::everyButtonWritesTheList()
 {
     int nAdded = 0;
+    // Stores as the window does: a new account without a section is added.
     CAccountsDlg dlg(m_settings, m_passwords, [&](AccountSettings& account) {
-        if (account.m_sServer.empty()) {
-            ++nAdded;
-            account.m_sServer = "pop" + std::to_string(nAdded) + ".example";
-            account.m_sUser = "u" + std::to_string(nAdded);
-            account.m_sPass = "secret";
-        }
+        const AccountSettings before = account;
+        ++nAdded;
+        account.m_sServer = "pop" + std::to_string(nAdded) + ".example";
+        account.m_sUser = "u" + std::to_string(nAdded);
+        account.m_sPass = "secret";
+        if (account.m_sSection.empty())
+            return account_list::Add(m_settings, m_passwords, account);
+        account.Save(m_settings, m_passwords, before);
         return true;
     });
     // A new settings file's empty account is filled by the first one added.
@@ -72,6 +75,10 @@ void TestAccountsDlg::everyButtonWritesTheList()
     QCOMPARE(dlg.List()->count(), 3);
 
     QCOMPARE(dlg.Current(), 2);
+    // Editing one account changes its own section only.
+    QVERIFY(dlg.EditCurrent());
+    QCOMPARE(Stored(),
+             QStringList({"Acct u1@pop1.example on", "Acct2 u2@pop2.example on", "Acct3 u4@pop4.example on"}));
     QVERIFY(dlg.RenameCurrent(QStringLiteral("  Old provider ")));
     QVERIFY(dlg.MoveCurrent(-1));
     QVERIFY(!dlg.MoveCurrent(-5));
