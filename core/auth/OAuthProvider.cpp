@@ -48,10 +48,7 @@ constexpr std::array<KnownProvider, 2> kKnownProviders = {{
 
 std::string Lower(std::string_view text)
 {
-    std::string lower(platform::TrimSpace(text));
-    for (char& c : lower)
-        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    return lower;
+    return platform::AsciiLower(platform::TrimSpace(text));
 }
 
 std::string Read(const SettingsStore& settings, const char* key, const char* sDefault = "")

@@ -50,15 +50,6 @@ bool IsKeywordChar(char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || platform::IsDigit(c) || c == '-' || c == '_';
 }
 
-std::string Lower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 // Reads the field left to right; every method leaves m_nAt past what it
 // read and returns false on a syntax error.
 class Reader {
@@ -99,7 +90,7 @@ public:
         const size_t start = m_nAt;
         while (!AtEnd() && IsKeywordChar(Peek()))
             ++m_nAt;
-        return Lower(m_text.substr(start, m_nAt - start));
+        return platform::AsciiLower(m_text.substr(start, m_nAt - start));
     }
 
     // RFC 2045 value: a token or a quoted string; false when neither.
@@ -258,7 +249,7 @@ std::optional<Field> Parse(std::string_view value)
         if (reader.AtEnd())
             break;  // a trailing ";"
         // RFC 8601 §2.2 no-result: "; none", and nothing after it.
-        if (field.m_aResults.empty() && Lower(platform::TrimSpace(reader.Rest())) == "none")
+        if (field.m_aResults.empty() && platform::AsciiLower(platform::TrimSpace(reader.Rest())) == "none")
             return field;
         Result result;
         if (!ReadResult(reader, result))

@@ -9,15 +9,6 @@
 
 namespace {
 
-std::string Lower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 bool IsLetter(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -27,7 +18,7 @@ bool IsLetter(char c)
 std::string DomainOf(std::string_view address)
 {
     const size_t at = address.rfind('@');
-    std::string domain = Lower(at == std::string_view::npos ? address : address.substr(at + 1));
+    std::string domain = platform::AsciiLower(at == std::string_view::npos ? address : address.substr(at + 1));
     while (!domain.empty() && domain.back() == '.')
         domain.pop_back();
     return domain;
@@ -63,7 +54,7 @@ std::string JudgeField(const auth_results::Field& field, const std::string& doma
     for (const auth_results::Result& result : field.m_aResults) {
         if (result.m_sMethod == "dmarc" && result.m_sResult == "fail") {
             const std::string_view from = result.Find("header", "from");
-            bDmarcFail = bDmarcFail || from.empty() || Lower(from) == domain;
+            bDmarcFail = bDmarcFail || from.empty() || platform::AsciiLower(from) == domain;
         } else if (result.m_sMethod == "spf" && result.m_sResult == "fail") {
             const std::string mailFrom = DomainOf(result.Find("smtp", "mailfrom"));
             bSpfFail = bSpfFail || Aligned(mailFrom, domain);
@@ -136,16 +127,16 @@ std::string DomainInWord(std::string_view word)
     }
     if (top.size() < 2 || (!bLower && !bUpper))
         return {};
-    return Lower(word);
+    return platform::AsciiLower(word);
 }
 
 std::string NameReason(const std::vector<std::string>& trusted, const std::string& name, const std::string& email)
 {
-    const std::string lowerName = Lower(name);
+    const std::string lowerName = platform::AsciiLower(name);
     for (const std::string& entry : trusted) {
         if (entry.empty() || entry[0] == '@' || entry.find('@') == std::string::npos)
             continue;
-        if (lowerName.find(Lower(entry)) != std::string::npos && !SenderMatches(entry, email))
+        if (lowerName.find(platform::AsciiLower(entry)) != std::string::npos && !SenderMatches(entry, email))
             return "The sender's name is the trusted sender " + ForPeople(entry) + ", but the address is "
                 + ForPeople(email);
     }

@@ -34,6 +34,19 @@ inline std::string AsciiUpper(std::string text)
     return text;
 }
 
+constexpr char AsciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+inline std::string AsciiLower(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        c = AsciiLower(c);
+    return lower;
+}
+
 // The text without IsSpace() characters at either end.
 constexpr std::string_view TrimSpace(std::string_view text)
 {

@@ -28,6 +28,21 @@ std::string Seconds(uint64_t ms)
     return std::to_string((ms + 999) / 1000);
 }
 
+// The body of a multi-line reply (after its status line, which ends at
+// nBody) appended to `text`, stopping once `text` is past `limit` bytes.
+// RFC 1939 §3: a line starting with "." came with one more in front.
+void AppendUnstuffed(const std::string& reply, size_t nBody, size_t limit, std::string& text)
+{
+    text.reserve(std::min(reply.size() - nBody - 1, limit) + 1);
+    bool bLineStart = true;
+    for (size_t i = nBody + 1; i < reply.size() && text.size() <= limit; ++i) {
+        const char c = reply[i];
+        if (!(bLineStart && c == '.'))
+            text += c;
+        bLineStart = c == '\n';
+    }
+}
+
 }  // namespace
 
 // One row of the command table: what goes on the wire and how the reply is
@@ -914,17 +929,7 @@ bool CPop3Connection::Retr(int n, std::string& text, size_t limit)
     const size_t nBody = reply.find('\n');
     if (nBody == std::string::npos)
         return true;
-    // RFC 1939 §3: a line starting with "." came with one more in front.
-    text.reserve(std::min(reply.size() - nBody, limit + 1));
-    bool bLineStart = true;
-    for (size_t i = nBody + 1; i < reply.size(); ++i) {
-        const char c = reply[i];
-        if (!(bLineStart && c == '.'))
-            text += c;
-        bLineStart = c == '\n';
-        if (text.size() > limit)
-            break;
-    }
+    AppendUnstuffed(reply, nBody, limit, text);
     // The reader cut the CR LF before the terminator; the message keeps it.
     if (!text.empty())
         text += "\r\n";
@@ -950,15 +955,7 @@ bool CPop3Connection::TopLines(int n, int nLines, std::string& text, bool* pbTru
     const size_t nBody = reply.find('\n');
     if (nBody == std::string::npos)
         return true;
-    // RFC 1939 §3: a line starting with "." came with one more in front.
-    text.reserve(reply.size() - nBody);
-    bool bLineStart = true;
-    for (size_t i = nBody + 1; i < reply.size(); ++i) {
-        const char c = reply[i];
-        if (!(bLineStart && c == '.'))
-            text += c;
-        bLineStart = c == '\n';
-    }
+    AppendUnstuffed(reply, nBody, reply.size(), text);
     if (pbTruncated)
         *pbTruncated = reply.size() >= kMaxPreviewBytes;
     return true;
