@@ -51,6 +51,14 @@ ScanJob::ScanJob(CPop3Connection& connection, JobContext& context)
 int ScanJob::Run()
 {
     m_ctx.ApplyTiming(m_connection);
+    // The cached messages' rows are built while the server logs in and
+    // lists its messages, which is most of a second scan's time.
+    if (m_ctx.m_nHeaderCache == HeaderCacheUse::kUse) {
+        const Account& account = m_ctx.m_account;
+        m_cachedRows.Start(HeaderCache::PathFor(account.m_sServer, account.m_sUser, account.m_sPort),
+                           HeaderCache::Identity(account.m_sServer, account.m_sUser, account.m_sPort), m_ctx.m_lists,
+                           m_ctx.m_nRowBudget);
+    }
     const std::optional<int> loggedOut = LogIn();
     // The scan's copy of the password is not needed past the log-in.
     platform::SecureWipe(m_ctx.m_account.m_sPass);
@@ -229,27 +237,32 @@ void ScanJob::SettleJournal()
 // (GetUidl refuses it) or a size that differs has its message fetched.
 void ScanJob::OpenHeaderCache()
 {
-    if (!m_bHaveUidl || m_ctx.m_nHeaderCache == HeaderCacheUse::kOff)
+    if (!m_bHaveUidl || m_ctx.m_nHeaderCache == HeaderCacheUse::kOff) {
+        m_cachedRows.Drop();
         return;
+    }
     const Account& account = m_ctx.m_sessionAccount;
     const std::string path = HeaderCache::PathFor(account.m_sServer, account.m_sUser, account.m_sPort);
     const std::string identity = HeaderCache::Identity(account.m_sServer, account.m_sUser, account.m_sPort);
-    if (m_ctx.m_nHeaderCache == HeaderCacheUse::kUse && !m_cache.Load(path, identity))
+    bool bLoaded = true;
+    m_pCache = &m_cachedRows.Finish(bLoaded);
+    if (!bLoaded)
         platform::Trace("The header cache %s was ignored; it is written again.", path.c_str());
+    const HeaderCache& cache = *m_pCache;
     size_t found = 0;
-    if (m_cache.Count() > 0) {
+    if (cache.Count() > 0) {
         m_aCached.assign(static_cast<size_t>(m_nCount) + 1, std::nullopt);
         std::string uidl;
         uint64_t size = 0;
         for (int n = 1; n <= m_nCount; ++n)
             if (m_connection.GetUidl(n, uidl) && m_connection.GetSize(n, size)
-                && (m_aCached[static_cast<size_t>(n)] = m_cache.Find(uidl, size)))
+                && (m_aCached[static_cast<size_t>(n)] = cache.Find(uidl, size)))
                 ++found;
     }
     // Every message cached and no entry left over: the new file would say
     // the same as the old one, which FinishScan then keeps; not writing it
     // spares the scan a file of the mailbox's headers.
-    if (found != static_cast<size_t>(m_nCount) || m_cache.Count() != found)
+    if (found != static_cast<size_t>(m_nCount) || cache.Count() != found)
         m_cacheOut.Open(path, identity);
 }
 
@@ -294,19 +307,27 @@ int ScanJob::ReadNextRow(int n)
     if (!m_connection.GetSize(n, size))
         return ScanFailed(pop3::kListMismatchStatus);
     const bool bCached = !m_aCached.empty() && m_aCached[static_cast<size_t>(n)];
+    const std::string_view cachedText = bCached ? *m_aCached[static_cast<size_t>(n)] : std::string_view();
+    CachedRows::Row built;
+    const bool bBuilt = bCached && m_cachedRows.Take(uidl, size, built);
     bool bRead = true;
-    if (bCached)
-        m_message.SetText(*m_aCached[static_cast<size_t>(n)]);
-    else if (const std::optional<int> ended = FetchTop(n, bRead))
-        return *ended;
+    if (bCached && !bBuilt)
+        m_message.SetText(cachedText);
+    else if (!bCached)
+        if (const std::optional<int> ended = FetchTop(n, bRead))
+            return *ended;
 
-    ScanRow queued{bRead ? ReadRow(n, size) : UnavailableRow(n, size)};
+    ScanRow queued{bBuilt      ? BuiltRow(n, size, cachedText, std::move(built.m_row))
+                       : bRead ? ReadRow(n, size)
+                               : UnavailableRow(n, size)};
     if (bRead && !uidl.empty())
-        m_cacheOut.Add(uidl, size, m_message.Text());
+        m_cacheOut.Add(uidl, size, bBuilt ? cachedText : std::string_view(m_message.Text()));
     queued.m_row.m_sUidl = std::move(uidl);
     queued.m_nCached = bCached ? 1 : 0;
     m_nFromCache += bCached ? 1 : 0;
-    if (bRead)
+    if (bBuilt)
+        queued.m_nSuspect = built.m_nSuspect;
+    else if (bRead)
         queued.m_nSuspect = ClassifyRow(m_ctx.m_lists, queued.m_row, &m_message);
     if (m_dump.Failed())
         return ScanFailed(m_dump.FailureStatus());
@@ -333,6 +354,16 @@ MessageRow ScanJob::ReadRow(int n, uint64_t size)
     AddReadableTexts(row);
     row.m_nHeaderAt = static_cast<long long>(m_dump.LastTextOffset());
     row.m_nHeaderLength = m_message.Text().size();
+    return row;
+}
+
+// A cached message's row as CachedRows built it, numbered and dumped as
+// ReadRow does.
+MessageRow ScanJob::BuiltRow(int n, uint64_t size, std::string_view text, MessageRow row)
+{
+    m_dump.WriteRecord(n, size, text);
+    row.m_sNum = std::to_string(n);
+    row.m_nHeaderAt = static_cast<long long>(m_dump.LastTextOffset());
     return row;
 }
 
@@ -365,7 +396,7 @@ int ScanJob::FinishScan(int result)
     // a stopped or failed one leaves the last as it was, and so does one
     // that took every message from it and left none of it unused (the new
     // file would say the same, at the cost of writing and syncing it).
-    const bool bUnchanged = m_nFromCache == m_nCount && m_cache.Count() == static_cast<size_t>(m_nCount);
+    const bool bUnchanged = m_nFromCache == m_nCount && m_pCache && m_pCache->Count() == static_cast<size_t>(m_nCount);
     if (result == 0 && !m_ctx.Stopped() && m_nLastNum == m_nCount && !bUnchanged)
         m_cacheOut.Commit();
     else

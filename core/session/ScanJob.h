@@ -8,6 +8,7 @@
 
 #include "core/pop3/Pop3Connection.h"
 #include "core/pop3/Pop3Message.h"
+#include "core/session/CachedRows.h"
 #include "core/session/JobContext.h"
 #include "core/storage/DumpFile.h"
 #include "core/storage/HeaderCache.h"
@@ -40,6 +41,7 @@ private:
     std::optional<int> FetchTop(int n, bool& bRead);
     int ReadNextRow(int n);
     MessageRow ReadRow(int n, uint64_t size);
+    MessageRow BuiltRow(int n, uint64_t size, std::string_view text, MessageRow row);
     MessageRow UnavailableRow(int n, uint64_t size);
     int FinishScan(int result);
     int ScanFailed(const std::string& status);
@@ -59,7 +61,8 @@ private:
     int m_nLastNum = 0;
     bool m_bCanReconnect = false;
     std::string m_sStatus;
-    HeaderCache m_cache;
+    CachedRows m_cachedRows;
+    const HeaderCache* m_pCache = nullptr;  // the cache as read, once the listing is in
     HeaderCacheWriter m_cacheOut;
     // Per message number, the header text the cache holds for it; empty: to
     // be fetched. Sized only when the cache is read.

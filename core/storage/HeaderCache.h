@@ -65,6 +65,14 @@ public:
     // The header text kept for the message with this UIDL and size.
     std::optional<std::string_view> Find(const std::string& uidl, uint64_t size) const;
     size_t Count() const { return m_entries.size(); }
+    // Calls visit(uidl, size, text) for every message held, in no order;
+    // stops when it returns false.
+    template <class Visit> void ForEach(Visit visit) const
+    {
+        for (const auto& [uidl, entry] : m_entries)
+            if (!visit(uidl, entry.m_nSize, std::string_view(m_sBytes).substr(entry.m_nAt, entry.m_nLength)))
+                return;
+    }
 
 private:
     struct Entry {
