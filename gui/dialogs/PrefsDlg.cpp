@@ -1,5 +1,8 @@
 #include "PrefsDlg.h"
 
+#include "gui/dialogs/Autostart.h"
+#include "gui/widgets/Prompter.h"
+
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -13,6 +16,8 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Preferences"));
 
+    m_pStartAtLogin = new QCheckBox(tr("Start Mavix when I log in"), this);
+    m_pStartAtLogin->setObjectName(QStringLiteral("startAtLogin"));
     m_pAutoStart = new QCheckBox(QStringLiteral("Automatically Get Mavix on Launch"), this);
     m_pAutoStart->setObjectName(QStringLiteral("autoStart"));
     m_pExitAfter = new QCheckBox(QStringLiteral("Automatically Exit After Cancel or Purge"), this);
@@ -89,6 +94,7 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &CPrefsDlg::reject);
 
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_pStartAtLogin);
     layout->addWidget(m_pAutoStart);
     layout->addWidget(m_pExitAfter);
     layout->addWidget(m_pDefaultFilters);
@@ -109,7 +115,8 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
     QPushButton* cancel = buttons->button(QDialogButtonBox::Cancel);
     setTabOrder(ok, cancel);
-    setTabOrder(cancel, m_pAutoStart);
+    setTabOrder(cancel, m_pStartAtLogin);
+    setTabOrder(m_pStartAtLogin, m_pAutoStart);
     setTabOrder(m_pAutoStart, m_pExitAfter);
     setTabOrder(m_pExitAfter, m_pDefaultFilters);
     setTabOrder(m_pDefaultFilters, m_pCheck);
@@ -139,6 +146,9 @@ void CPrefsDlg::accept()
     m_bCheckNames = m_pCheckNames->isChecked() ? 1 : 0;
     m_bCheckLookAlikes = m_pCheckLookAlikes->isChecked() ? 1 : 0;
     m_nPreviewLines = m_pPreviewLines->value();
+    QString error;
+    if (m_pStartAtLogin->isChecked() != Autostart::IsOn() && !Autostart::Set(m_pStartAtLogin->isChecked(), &error))
+        Prompter::MessageBox(this, error);
     QDialog::accept();
 }
 
@@ -146,6 +156,7 @@ void CPrefsDlg::showEvent(QShowEvent* event)
 {
     if (!m_bInitialised) {
         m_bInitialised = true;
+        m_pStartAtLogin->setChecked(Autostart::IsOn());
         m_pExitAfter->setChecked(m_bExitAfter != 0);
         m_pAutoStart->setChecked(m_bAutoStart != 0);
         m_pDefaultFilters->setChecked(m_bDefaultFilters != 0);
