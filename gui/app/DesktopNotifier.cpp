@@ -18,10 +18,10 @@ namespace {
 const QString kDefaultAction = QStringLiteral("default");
 const QString kOpenAction = QStringLiteral("open");
 
-// The body may hold markup where the service supports it ("body-markup"):
-// a Subject's "<" and "&" must show as themselves. Quotes stay, as a service
-// without markup would show their entities.
-QString BodyText(QString body)
+// A service that reads the body as markup ("body-markup") must show a
+// Subject's "<" and "&" as themselves (the specification's markup knows
+// only these entities' need).
+QString MarkupText(QString body)
 {
     return body.replace(QLatin1Char('&'), QStringLiteral("&amp;"))
         .replace(QLatin1Char('<'), QStringLiteral("&lt;"))
@@ -47,17 +47,34 @@ void DesktopNotifier::Show(const QString& kind, const QString& title, const QStr
         ShowBalloon(kind, title, body);
         return;
     }
+    // Asked each time: the service may have changed since the last one.
+    const QDBusMessage ask =
+        QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("GetCapabilities"));
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(ask, kCallTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, kind, title, body](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        const QDBusPendingReply<QStringList> reply = *w;
+        if (reply.isError()) {
+            // No service (or none that answers): the tray's balloon.
+            ShowBalloon(kind, title, body);
+            return;
+        }
+        Notify(kind, title, reply.value().contains(QStringLiteral("body-markup")) ? MarkupText(body) : body);
+    });
+}
+
+void DesktopNotifier::Notify(const QString& kind, const QString& title, const QString& body)
+{
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     const QStringList actions{kDefaultAction, tr("Open"), kOpenAction, tr("Open")};
     const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("mavix")}};
-    call << QStringLiteral("Mavix") << m_ids.value(kind, 0u) << QStringLiteral("mavix") << title << BodyText(body)
-         << actions << hints << -1;
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kCallTimeoutMs), this);
+    call << QStringLiteral("Mavix") << m_ids.value(kind, 0u) << QStringLiteral("mavix") << title << body << actions
+         << hints << -1;
+    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, kCallTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, kind, title, body](QDBusPendingCallWatcher* w) {
         w->deleteLater();
         const QDBusPendingReply<uint> reply = *w;
         if (reply.isError()) {
-            // No service (or none that answers): the tray's balloon.
             m_ids.remove(kind);
             ShowBalloon(kind, title, body);
             return;

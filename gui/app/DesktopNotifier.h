@@ -40,6 +40,7 @@ private slots:
     void OnActionInvoked(uint nId, const QString& action);
 
 private:
+    void Notify(const QString& kind, const QString& title, const QString& body);
     void ShowBalloon(const QString& kind, const QString& title, const QString& body);
 
     QSystemTrayIcon* m_pTray = nullptr;

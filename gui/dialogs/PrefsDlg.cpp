@@ -16,8 +16,6 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Preferences"));
 
-    m_pStartAtLogin = new QCheckBox(tr("Start Mavix when I log in"), this);
-    m_pStartAtLogin->setObjectName(QStringLiteral("startAtLogin"));
     m_pAutoStart = new QCheckBox(QStringLiteral("Automatically Get Mavix on Launch"), this);
     m_pAutoStart->setObjectName(QStringLiteral("autoStart"));
     m_pExitAfter = new QCheckBox(QStringLiteral("Automatically Exit After Cancel or Purge"), this);
@@ -58,6 +56,8 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     m_pPreviewLines->setObjectName(QStringLiteral("previewLines"));
     m_pPreviewLines->setRange(0, kMaxPreviewLines);
     m_pPreviewLines->setSpecialValueText(QStringLiteral("0 (no previews)"));
+    m_pStartAtLogin = new QCheckBox(tr("Start Mavix when I log in"), this);
+    m_pStartAtLogin->setObjectName(QStringLiteral("startAtLogin"));
     connect(m_pCheck, &QCheckBox::toggled, m_pCheckMinutes, &QWidget::setEnabled);
     connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepKB, &QWidget::setEnabled);
     connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepDays, &QWidget::setEnabled);
@@ -94,10 +94,10 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &CPrefsDlg::reject);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_pStartAtLogin);
     layout->addWidget(m_pAutoStart);
     layout->addWidget(m_pExitAfter);
     layout->addWidget(m_pDefaultFilters);
+    layout->addWidget(m_pStartAtLogin);
     layout->addLayout(checkRow);
     layout->addLayout(keepRow);
     layout->addLayout(waitRow);
@@ -115,11 +115,11 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
     QPushButton* cancel = buttons->button(QDialogButtonBox::Cancel);
     setTabOrder(ok, cancel);
-    setTabOrder(cancel, m_pStartAtLogin);
-    setTabOrder(m_pStartAtLogin, m_pAutoStart);
+    setTabOrder(cancel, m_pAutoStart);
     setTabOrder(m_pAutoStart, m_pExitAfter);
     setTabOrder(m_pExitAfter, m_pDefaultFilters);
-    setTabOrder(m_pDefaultFilters, m_pCheck);
+    setTabOrder(m_pDefaultFilters, m_pStartAtLogin);
+    setTabOrder(m_pStartAtLogin, m_pCheck);
     setTabOrder(m_pCheck, m_pCheckMinutes);
     setTabOrder(m_pCheckMinutes, m_pKeepCopy);
     setTabOrder(m_pKeepCopy, m_pKeepKB);
