@@ -20,6 +20,8 @@ namespace {
 // An Exec argument quoted as the Desktop Entry Specification asks: in
 // double quotes when it holds a reserved character, with '"', '`', '$'
 // and '\' escaped; '%' doubled, as a field code would be read otherwise.
+// The value's own escapes are read first, so each backslash is then
+// written twice.
 std::string QuotedArgument(const std::string& arg)
 {
     std::string quoted;
@@ -27,11 +29,14 @@ std::string QuotedArgument(const std::string& arg)
     for (char c : arg) {
         if (std::strchr(" \t\n\"'\\><~|&;$*?#()`", c))
             bReserved = true;
-        if (c == '"' || c == '`' || c == '$' || c == '\\')
-            quoted += '\\';
-        quoted += c;
-        if (c == '%')
-            quoted += '%';
+        if (c == '\\')
+            quoted += "\\\\\\\\";
+        else if (c == '"' || c == '`' || c == '$')
+            quoted.append("\\\\").push_back(c);
+        else if (c == '%')
+            quoted += "%%";
+        else
+            quoted += c;
     }
     return bReserved ? '"' + quoted + '"' : quoted;
 }
