@@ -14,13 +14,12 @@ const QString DesktopNotifier::kInterface = QStringLiteral("org.freedesktop.Noti
 namespace {
 
 // The action keys: "default" is what a click on the notification invokes
-// (Desktop Notifications Specification, "Actions").
+// (freedesktop.org Desktop Notifications, "Actions").
 const QString kDefaultAction = QStringLiteral("default");
 const QString kOpenAction = QStringLiteral("open");
 
 // A service that reads the body as markup ("body-markup") must show a
-// Subject's "<" and "&" as themselves (the specification's markup knows
-// only these entities' need).
+// Subject's "<", ">" and "&" as themselves.
 QString MarkupText(QString body)
 {
     return body.replace(QLatin1Char('&'), QStringLiteral("&amp;"))

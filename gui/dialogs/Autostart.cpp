@@ -17,7 +17,7 @@ namespace {
 #define MAVIX_INSTALLED_PROGRAM "/usr/bin/mavix"
 #endif
 
-// An Exec argument quoted as the Desktop Entry Specification asks: in
+// An Exec argument quoted as freedesktop.org's desktop entries want it: in
 // double quotes when it holds a reserved character, with '"', '`', '$'
 // and '\' escaped; '%' doubled, as a field code would be read otherwise.
 // The value's own escapes are read first, so each backslash is then

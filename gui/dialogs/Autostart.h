@@ -3,9 +3,9 @@
 #include <QString>
 #include <string>
 
-// "Start Mavix when I log in": an XDG autostart entry (XDG Autostart
-// Specification), $XDG_CONFIG_HOME/autostart/mavix.desktop, that starts the
-// installed program hidden in the tray. Whether it is on is whether the
+// "Start Mavix when I log in": a freedesktop.org autostart entry,
+// $XDG_CONFIG_HOME/autostart/mavix.desktop, that starts the installed
+// program hidden in the tray. Whether it is on is whether the
 // file is there.
 class Autostart {
 public:
