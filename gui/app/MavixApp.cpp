@@ -3,6 +3,7 @@
 #include "core/platform/UserFolders.h"
 
 #include "gui/app/MainFrame.h"
+#include "gui/app/TrayController.h"
 #include "gui/dialogs/AboutDlg.h"
 #include "gui/widgets/Prompter.h"
 
@@ -48,7 +49,9 @@ bool CMavixApp::InitInstance()
     CMavixView* pView = m_pMainFrame->CreateView();
     QObject::connect(m_pMainFrame->AboutAction(), &QAction::triggered, m_pMainFrame.get(), [this] { OnAppAbout(); });
     pView->OnInitialUpdate();
-    m_pMainFrame->show();
+    const CTrayController* pTray = m_pMainFrame->Tray();
+    if (!m_bStartHidden || !pTray || !pTray->KeepsRunning())
+        m_pMainFrame->show();
     return true;
 }
 

@@ -31,6 +31,9 @@ public:
     static bool EnterDataDirectory(std::string* psDir);
 
     SettingsStore m_settings;
+    // "--hidden": the window waits behind the tray icon; without an icon
+    // (no tray, no background checks) it shows as usual.
+    bool m_bStartHidden = false;
     int m_bMailLinkVisited = 0;  // the About box's links, visited in this run
     int m_bWebLinkVisited = 0;
 

@@ -9,13 +9,15 @@
 
 namespace {
 
-const char kUsage[] = "Usage: mavix [--desktop]\n"
+const char kUsage[] = "Usage: mavix [--desktop] [--hidden]\n"
                       "Screens a POP3 mailbox: shows the headers of the waiting mail and deletes\n"
                       "the checked messages on the server before any mail program downloads them.\n"
                       "\"message.txt\" (the headers of the last scan) and \"defaults.txt\" (default\n"
                       "filter lists) are written and read in the current folder.\n"
                       "\n"
                       "  --desktop   work in $XDG_DATA_HOME/Mavix (what the desktop launcher does)\n"
+                      "  --hidden    start in the tray, without the window (what starting at log-in\n"
+                      "              does); without a tray or background checks the window shows\n"
                       "  --help      show this text\n"
                       "  --version   show the version\n"
                       "Qt's own options (-platform, -style, ...) are accepted too.\n";
@@ -29,6 +31,7 @@ int main(int argc, char** argv)
 
     // Answered before any window system is needed.
     bool bDesktop = false;
+    bool bHidden = false;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
             std::fputs(kUsage, stdout);
@@ -40,6 +43,8 @@ int main(int argc, char** argv)
         }
         if (!std::strcmp(argv[i], "--desktop"))
             bDesktop = true;
+        if (!std::strcmp(argv[i], "--hidden"))
+            bHidden = true;
     }
 
     QApplication app(argc, argv);
@@ -56,6 +61,7 @@ int main(int argc, char** argv)
     int rc = 0;
     {
         CMavixApp theApp;
+        theApp.m_bStartHidden = bHidden;
         if (!theApp.InitInstance())
             return 0;
         rc = QApplication::exec();

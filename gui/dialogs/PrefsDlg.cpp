@@ -1,5 +1,8 @@
 #include "PrefsDlg.h"
 
+#include "gui/dialogs/Autostart.h"
+#include "gui/widgets/Prompter.h"
+
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -53,6 +56,8 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     m_pPreviewLines->setObjectName(QStringLiteral("previewLines"));
     m_pPreviewLines->setRange(0, kMaxPreviewLines);
     m_pPreviewLines->setSpecialValueText(QStringLiteral("0 (no previews)"));
+    m_pStartAtLogin = new QCheckBox(tr("Start Mavix when I log in"), this);
+    m_pStartAtLogin->setObjectName(QStringLiteral("startAtLogin"));
     connect(m_pCheck, &QCheckBox::toggled, m_pCheckMinutes, &QWidget::setEnabled);
     connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepKB, &QWidget::setEnabled);
     connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepDays, &QWidget::setEnabled);
@@ -92,6 +97,7 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     layout->addWidget(m_pAutoStart);
     layout->addWidget(m_pExitAfter);
     layout->addWidget(m_pDefaultFilters);
+    layout->addWidget(m_pStartAtLogin);
     layout->addLayout(checkRow);
     layout->addLayout(keepRow);
     layout->addLayout(waitRow);
@@ -112,7 +118,8 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     setTabOrder(cancel, m_pAutoStart);
     setTabOrder(m_pAutoStart, m_pExitAfter);
     setTabOrder(m_pExitAfter, m_pDefaultFilters);
-    setTabOrder(m_pDefaultFilters, m_pCheck);
+    setTabOrder(m_pDefaultFilters, m_pStartAtLogin);
+    setTabOrder(m_pStartAtLogin, m_pCheck);
     setTabOrder(m_pCheck, m_pCheckMinutes);
     setTabOrder(m_pCheckMinutes, m_pKeepCopy);
     setTabOrder(m_pKeepCopy, m_pKeepKB);
@@ -139,6 +146,9 @@ void CPrefsDlg::accept()
     m_bCheckNames = m_pCheckNames->isChecked() ? 1 : 0;
     m_bCheckLookAlikes = m_pCheckLookAlikes->isChecked() ? 1 : 0;
     m_nPreviewLines = m_pPreviewLines->value();
+    QString error;
+    if (m_pStartAtLogin->isChecked() != Autostart::IsOn() && !Autostart::Set(m_pStartAtLogin->isChecked(), &error))
+        Prompter::MessageBox(this, error);
     QDialog::accept();
 }
 
@@ -146,6 +156,7 @@ void CPrefsDlg::showEvent(QShowEvent* event)
 {
     if (!m_bInitialised) {
         m_bInitialised = true;
+        m_pStartAtLogin->setChecked(Autostart::IsOn());
         m_pExitAfter->setChecked(m_bExitAfter != 0);
         m_pAutoStart->setChecked(m_bAutoStart != 0);
         m_pDefaultFilters->setChecked(m_bDefaultFilters != 0);

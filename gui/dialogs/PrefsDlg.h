@@ -9,7 +9,9 @@ class QSpinBox;
 
 // The three launch and exit preferences. The owner copies its flags in,
 // runs the dialog modally and reads them back only when it was accepted;
-// nothing here starts a scan or touches the filter lists.
+// nothing here starts a scan or touches the filter lists. "Start Mavix when
+// I log in" is no setting but the login's autostart entry (Autostart): the
+// box shows whether it is there, and OK writes or removes it.
 class CPrefsDlg : public QDialog {
     Q_OBJECT
 public:
@@ -50,6 +52,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QCheckBox* m_pStartAtLogin;
     QCheckBox* m_pAutoStart;
     QCheckBox* m_pExitAfter;
     QCheckBox* m_pDefaultFilters;

@@ -361,9 +361,10 @@ void TestAccountPrefs::preferences()
     QStringList order;
     driver.On<CPrefsDlg>([&](CPrefsDlg& dlg) {
         const QList<QCheckBox*> boxes = dlg.findChildren<QCheckBox*>();
-        // The three launch and exit boxes, then background checks, copies,
-        // the question before a purge and the three sender checks.
-        QCOMPARE(boxes.size(), 9);
+        // The three launch and exit boxes, starting at log-in, background
+        // checks, copies, the question before a purge and the three sender
+        // checks.
+        QCOMPARE(boxes.size(), 10);
         // Tab walks the boxes top to bottom.
         for (QWidget* w = boxes.first(); order.size() < 3; w = w->nextInFocusChain()) {
             if (auto* box = qobject_cast<QCheckBox*>(w))
