@@ -144,8 +144,8 @@ int RunListing(const CliOptions& options)
 }
 
 // The command line, and what it asks for that needs no account: a usage
-// error, --help, --version, the log or the list of accounts. Empty: a scan, a purge or
-// a sign-in follows.
+// error, --help, --version, the log or the list of accounts. Empty: a scan,
+// a purge or a sign-in follows.
 std::optional<int> RunWithoutAccount(int argc, char** argv, CliOptions& options)
 {
     std::string why;
