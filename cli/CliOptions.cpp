@@ -204,6 +204,7 @@ constexpr const char kHelpText[] =
        mavix-cli accounts [--tsv]
        mavix-cli authorize [--account NAME] [--server HOST] [--user NAME]
        mavix-cli --help
+       mavix-cli --version
 
 Screens the POP3 mailbox of a stored Mavix account without downloading any
 mail: logs in, fetches only the header block of every waiting message
@@ -389,7 +390,11 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std
             options.m_bHelp = true;
             return true;
         }
+        if (std::strcmp(argv[i], "--version") == 0)
+            options.m_bVersion = true;
     }
+    if (options.m_bVersion)
+        return true;
     std::string why;
     const std::string command = argc < 2 ? std::string() : argv[1];
     if (argc < 2)

@@ -15,6 +15,7 @@ struct CliOptions {
     bool m_bTsv = false;
     bool m_bRaw = false;  // --raw: header texts as received, not decoded
     bool m_bHelp = false;
+    bool m_bVersion = false;          // --version: the program's name and version
     int m_nShowNum = 0;               // show: the message number
     std::optional<int> m_nShowLines;  // show --lines: body lines (else the preference)
     bool m_bNoCache = false;          // --no-cache: every header fetched, the cache rewritten
@@ -31,7 +32,7 @@ struct CliOptions {
 };
 
 // False on a usage error, with *psError saying what is wrong. --help
-// anywhere wins over every other word.
+// anywhere wins over every other word, then --version.
 bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std::string* psError);
 
 // The text of --help.

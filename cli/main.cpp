@@ -144,8 +144,8 @@ int RunListing(const CliOptions& options)
 }
 
 // The command line, and what it asks for that needs no account: a usage
-// error, --help, the log or the list of accounts. Empty: a scan, a purge or
-// a sign-in follows.
+// error, --help, --version, the log or the list of accounts. Empty: a scan,
+// a purge or a sign-in follows.
 std::optional<int> RunWithoutAccount(int argc, char** argv, CliOptions& options)
 {
     std::string why;
@@ -157,6 +157,10 @@ std::optional<int> RunWithoutAccount(int argc, char** argv, CliOptions& options)
     if (options.m_bHelp) {
         std::fputs(CliHelpText().c_str(), stdout);
         return kExitOk;
+    }
+    if (options.m_bVersion) {
+        std::printf("mavix-cli %s\n", MAVIX_VERSION);
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitOk : kExitFailed;
     }
     if (options.m_nCommand == CliOptions::kLog || options.m_nCommand == CliOptions::kAccounts)
         return RunListing(options);

@@ -33,14 +33,17 @@ _mavix_cli()
     esac
 
     if [[ $cword -eq 1 ]]; then
-        COMPREPLY=($(compgen -W 'scan purge show log accounts authorize --help' -- "$cur"))
+        COMPREPLY=($(compgen -W 'scan purge show log accounts authorize --help --version' -- "$cur"))
         return
     fi
 
-    local account='--account --all-accounts --server --port --user --security --tls-fingerprint --auth --token-command'
+    local account='--account --server --port --user --security --tls-fingerprint --auth --token-command'
     case ${words[1]} in
-        scan) COMPREPLY=($(compgen -W "--tsv --raw $account --help" -- "$cur")) ;;
-        purge) COMPREPLY=($(compgen -W "--suspects --all --rows --tsv --raw $account --help" -- "$cur")) ;;
+        scan) COMPREPLY=($(compgen -W "--tsv --raw --no-cache --all-accounts $account --help" -- "$cur")) ;;
+        purge)
+            COMPREPLY=($(compgen -W "--suspects --all --rows --tsv --raw --no-cache --all-accounts $account --help" \
+                -- "$cur"))
+            ;;
         show) [[ $cword -gt 2 ]] && COMPREPLY=($(compgen -W "--lines $account --help" -- "$cur")) ;;
         log) COMPREPLY=($(compgen -W '--tsv --account --help' -- "$cur")) ;;
         accounts) COMPREPLY=($(compgen -W '--tsv --help' -- "$cur")) ;;
