@@ -124,6 +124,18 @@ void TestAccessibility::mainWindowAndDialogs()
     for (QAction* pMenu : h.m_pFrame->menuBar()->actions())
         faults << AuditMenu(*pMenu->menu());
     QCOMPARE(h.m_pFrame->findChild<QAction*>("actionHelpTopics")->shortcut(), QKeySequence(Qt::Key_F1));
+    // Tab walks the form top to bottom.
+    const QStringList form{"showStop", "accountList", "grid",   "previewText",  "previewMore",
+                           "checkAll", "uncheckAll",  "cancel", "removeChecked"};
+    QStringList order;
+    QWidget* pStart = h.Button("showStop");
+    for (QWidget* w = pStart; order.size() < form.size(); w = w->nextInFocusChain()) {
+        if (form.contains(w->objectName()))
+            order << w->objectName();
+        if (w->nextInFocusChain() == pStart)
+            break;
+    }
+    QCOMPARE(order, form);
 
     // The modal dialogs the menu opens, each as it is about to show.
     h.m_fnModal = [&](QDialog& dialog) {
