@@ -48,9 +48,15 @@ inline constexpr const char* kScreenX = "x";
 inline constexpr const char* kScreenY = "y";
 inline constexpr const char* kScreenWidth = "cx";
 inline constexpr const char* kScreenHeight = "cy";
+// The screen's scale (device pixels per window pixel, in percent) the four
+// values above were stored at; absent in files of earlier versions.
+inline constexpr const char* kScreenScale = "scale";
 // The review's column widths: see ColumnWidths (keys by column).
 // The filter lists have a section each: FilterLists::SectionName.
 inline constexpr const char* kList = "List";
+// The columns the user hid, their numbers comma-separated; absent until the
+// user first chose.
+inline constexpr const char* kHiddenColumns = "hidden";
 
 // The preferences: see Preferences.
 inline constexpr const char* kPrefs = "Prefs";

@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
+#include <cmath>
 #include <string>
 
 namespace {
@@ -33,9 +34,17 @@ void SetPrompt(QAction* pAction, const char* prompt)
     pAction->setToolTip(nl < 0 ? QString() : text.mid(nl + 1));
 }
 
-WindowPlacement PlacementOf(const QRect& rect)
+// Device pixels per window pixel, in percent: QT_SCALE_FACTOR or the
+// desktop's scaling. The placement is stored with it, so the window keeps
+// its size on the screen when the scale changes.
+int ScalePercent(const QScreen* pScreen)
 {
-    return {rect.left(), rect.top(), rect.width(), rect.height()};
+    return pScreen ? static_cast<int>(std::lround(pScreen->devicePixelRatio() * 100.0)) : 100;
+}
+
+WindowPlacement PlacementOf(const QRect& rect, const QScreen* pScreen)
+{
+    return {rect.left(), rect.top(), rect.width(), rect.height(), ScalePercent(pScreen)};
 }
 
 QSize WorkAreaSize()
@@ -86,12 +95,13 @@ QRect CMainFrame::ChoosePlacement(int x, int y, int cx, int cy, const QSize& wor
 
 void CMainFrame::PreCreateWindow()
 {
-    const WindowPlacement stored = WindowPlacement::Load(m_settings);
+    const WindowPlacement stored =
+        WindowPlacement::Load(m_settings).AtScale(ScalePercent(QGuiApplication::primaryScreen()));
     bool bDefault = false;
     m_rectPlacement =
         ChoosePlacement(stored.m_nX, stored.m_nY, stored.m_nWidth, stored.m_nHeight, WorkAreaSize(), &bDefault);
     if (bDefault)
-        m_settings.ReplaceSections({PlacementOf(m_rectPlacement).ToSection()});
+        m_settings.ReplaceSections({PlacementOf(m_rectPlacement, QGuiApplication::primaryScreen()).ToSection()});
     setGeometry(m_rectPlacement);
 }
 
@@ -115,7 +125,7 @@ void CMainFrame::resizeEvent(QResizeEvent* event)
 
 void CMainFrame::WritePlacement()
 {
-    m_settings.ReplaceSections({PlacementOf(m_rectPending).ToSection()});
+    m_settings.ReplaceSections({PlacementOf(m_rectPending, screen()).ToSection()});
     m_rectWritten = m_rectPending;
 }
 
@@ -132,18 +142,18 @@ void CMainFrame::CreateMenus()
     connect(pExit, &QAction::triggered, this, &CMainFrame::Exit);
 
     QMenu* pEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    m_pManageAccount = pEdit->addAction(QStringLiteral("&Manage Account\tF2"));
+    m_pManageAccount = pEdit->addAction(tr("&Manage Account"));
     m_pManageAccount->setObjectName(QStringLiteral("actionManageAccount"));
     m_pManageAccount->setShortcut(QKeySequence(Qt::Key_F2));
     SetPrompt(m_pManageAccount, "Account\nAccount");
     QAction* pAccounts = pEdit->addAction(QStringLiteral("A&ccounts\u2026"));
     pAccounts->setObjectName(QStringLiteral("actionAccounts"));
     SetPrompt(pAccounts, "Add, rename, reorder, switch off or remove accounts\nAccounts");
-    m_pManageFilter = pEdit->addAction(QStringLiteral("Manage &Filter\tF3"));
+    m_pManageFilter = pEdit->addAction(tr("Manage &Filter"));
     m_pManageFilter->setObjectName(QStringLiteral("actionManageFilter"));
     m_pManageFilter->setShortcut(QKeySequence(Qt::Key_F3));
     SetPrompt(m_pManageFilter, "Manage Filter\nManage Filter");
-    m_pPreferences = pEdit->addAction(QStringLiteral("&Preferences\tF4"));
+    m_pPreferences = pEdit->addAction(tr("&Preferences"));
     m_pPreferences->setObjectName(QStringLiteral("actionPreferences"));
     m_pPreferences->setShortcut(QKeySequence(Qt::Key_F4));
     SetPrompt(m_pPreferences, "Preferences\nPreferences");
@@ -164,10 +174,21 @@ void CMainFrame::CreateMenus()
         if (m_pStatusBar)
             m_pStatusBar->setVisible(bOn);
     });
+    // The grid header's menu, for the keyboard.
+    QMenu* pColumns = pView->addMenu(tr("&Columns"));
+    pColumns->setObjectName(QStringLiteral("menuColumns"));
+    connect(pColumns, &QMenu::aboutToShow, this, [this, pColumns] {
+        pColumns->clear();
+        if (m_pView)
+            m_pView->FillColumnsMenu(pColumns);
+    });
 
     QMenu* pHelp = menuBar()->addMenu(QStringLiteral("&Help"));
-    QAction* pTopics = pHelp->addAction(QStringLiteral("&Help Topics"));
+    // Alt+H opens this menu, so the entry underlines another letter.
+    QAction* pTopics = pHelp->addAction(tr("Help &Topics"));
     pTopics->setObjectName(QStringLiteral("actionHelpTopics"));
+    pTopics->setShortcut(QKeySequence(Qt::Key_F1));
+    pTopics->setShortcutContext(Qt::WindowShortcut);
     connect(pTopics, &QAction::triggered, this, &CMainFrame::OnHelp);
     QAction* pDeleted = pHelp->addAction(QStringLiteral("Recently &Deleted\u2026"));
     pDeleted->setObjectName(QStringLiteral("actionRecentlyDeleted"));
@@ -177,14 +198,6 @@ void CMainFrame::CreateMenus()
     m_pAbout = pHelp->addAction(QStringLiteral("&About Mavix..."));
     m_pAbout->setObjectName(QStringLiteral("actionAbout"));
     SetPrompt(m_pAbout, "Display program information, version number and copyright\nAbout");
-
-    // F1 opens the manual from anywhere in the window; it has no menu entry.
-    auto* pF1 = new QAction(this);
-    pF1->setObjectName(QStringLiteral("actionHelp"));
-    pF1->setShortcut(QKeySequence(Qt::Key_F1));
-    pF1->setShortcutContext(Qt::WindowShortcut);
-    connect(pF1, &QAction::triggered, this, &CMainFrame::OnHelp);
-    addAction(pF1);
 }
 
 void CMainFrame::CreateStatusBar()
@@ -359,11 +372,14 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         m_pView->BeginClose();
         m_pView->StopKeepAlive();
         const auto anWidths = m_pView->ColumnWidths();
-        sections.push_back(ColumnWidths(std::vector<int>(anWidths.begin(), anWidths.end())).ToSection());
+        ColumnWidths widths(std::vector<int>(anWidths.begin(), anWidths.end()));
+        if (const auto& anHidden = m_pView->HiddenColumns())
+            widths.SetHidden(*anHidden);
+        sections.push_back(widths.ToSection());
     }
     // Stored as it is, even maximised or minimised: a rectangle that is not
     // usable at the next start is replaced then.
-    sections.push_back(PlacementOf(geometry()).ToSection());
+    sections.push_back(PlacementOf(geometry(), screen()).ToSection());
     m_settings.ReplaceSections(sections);
 
     WaitForWorkers();

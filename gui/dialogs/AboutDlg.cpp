@@ -61,7 +61,7 @@ CAboutDlg::CAboutDlg(int* pbMailLinkVisited, int* pbWebLinkVisited, QWidget* par
     icon->setAlignment(Qt::AlignCenter);
 
     // The one button closes the box as Escape does: there is nothing to confirm.
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* ok = new QPushButton(tr("&OK"), this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::reject);
 

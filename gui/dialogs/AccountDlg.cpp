@@ -117,7 +117,7 @@ CAccountDlg::CAccountDlg(QWidget* parent)
     m_pFingerprint->setObjectName(QStringLiteral("fingerprint"));
     m_pAddress = new QLineEdit(this);
     m_pAddress->setObjectName(QStringLiteral("address"));
-    m_pSetUp = new QPushButton(QStringLiteral("Set Up"), this);
+    m_pSetUp = new QPushButton(tr("S&et Up"), this);
     m_pSetUp->setObjectName(QStringLiteral("setUp"));
     m_pSetUp->setAutoDefault(false);
     m_pSetUp->setToolTip(QStringLiteral("Fills in the settings from Mavix's list of providers or, failing that, "
@@ -131,7 +131,7 @@ CAccountDlg::CAccountDlg(QWidget* parent)
     m_pAuth->setObjectName(QStringLiteral("authentication"));
     for (const AuthEntry& entry : kAuthEntries)
         m_pAuth->addItem(QLatin1String(entry.m_sLabel), QLatin1String(entry.m_sName));
-    m_pSignIn = new QPushButton(QStringLiteral("Sign in\u2026"), this);
+    m_pSignIn = new QPushButton(tr("Sign &in\u2026"), this);
     m_pSignIn->setObjectName(QStringLiteral("signIn"));
     m_pSignIn->setAutoDefault(false);
     m_pSignIn->hide();
@@ -153,22 +153,22 @@ CAccountDlg::CAccountDlg(QWidget* parent)
     m_pPortProblem = MakeProblemLabel(this);
     m_pFingerprintProblem = MakeProblemLabel(this);
 
-    auto* serverLabel = new QLabel(QStringLiteral("Server"), this);
+    auto* serverLabel = new QLabel(tr("&Server"), this);
     serverLabel->setBuddy(m_pServer);
-    auto* userLabel = new QLabel(QStringLiteral("User Name"), this);
+    auto* userLabel = new QLabel(tr("&User Name"), this);
     userLabel->setBuddy(m_pUser);
-    auto* passLabel = new QLabel(QStringLiteral("Password"), this);
+    auto* passLabel = new QLabel(tr("&Password"), this);
     passLabel->setBuddy(m_pPass);
-    auto* addressLabel = new QLabel(QStringLiteral("E-mail Address"), this);
+    auto* addressLabel = new QLabel(tr("E-&mail Address"), this);
     addressLabel->setBuddy(m_pAddress);
-    auto* authLabel = new QLabel(QStringLiteral("Authentication"), this);
+    auto* authLabel = new QLabel(tr("&Authentication"), this);
     authLabel->setBuddy(m_pAuth);
-    auto* portLabel = new QLabel(QStringLiteral("Port Number"), this);
+    auto* portLabel = new QLabel(tr("P&ort Number"), this);
     portLabel->setBuddy(m_pPort);
     m_pPortHint = new QLabel(PortHint(kSecurityNone), this);
-    auto* securityLabel = new QLabel(QStringLiteral("Security"), this);
+    auto* securityLabel = new QLabel(tr("Se&curity"), this);
     securityLabel->setBuddy(m_pSecurity);
-    auto* fingerprintLabel = new QLabel(QStringLiteral("Certificate fingerprint (SHA-256)"), this);
+    auto* fingerprintLabel = new QLabel(tr("Certificate &fingerprint (SHA-256)"), this);
     fingerprintLabel->setBuddy(m_pFingerprint);
     auto* fingerprintHint = new QLabel(
         QStringLiteral("Optional. Trusts the server's certificate with exactly this fingerprint even when it "

@@ -16,6 +16,7 @@ CFilterEditDlg::CFilterEditDlg(QWidget* parent)
 
     m_edit = new QLineEdit(this);
     m_edit->setObjectName(QStringLiteral("filter"));
+    m_edit->setAccessibleName(tr("Filter"));
     m_edit->setMinimumWidth(50 * fontMetrics().averageCharWidth());
 
     // In the order of SubjectMatch.
@@ -24,7 +25,7 @@ CFilterEditDlg::CFilterEditDlg(QWidget* parent)
     m_pMatch->addItem(QStringLiteral("contains this text anywhere, even inside a word"));
     m_pMatch->addItem(QStringLiteral("has this text as a whole word or phrase"));
     m_pMatch->addItem(QStringLiteral("matches this regular expression"));
-    m_pMatchLabel = new QLabel(QStringLiteral("Flag a Subject that"), this);
+    m_pMatchLabel = new QLabel(tr("&Flag a Subject that"), this);
     m_pMatchLabel->setBuddy(m_pMatch);
 
     m_pProblem = new QLabel(this);

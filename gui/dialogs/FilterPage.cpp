@@ -63,6 +63,7 @@ CFilterPage::CFilterPage(FilterKind kind, Filters& filters, const QString& note,
 {
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("list"));
+    m_list->setAccessibleName(tr("Filters"));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     // The whole of the widest entry must be reachable: no eliding, and a
     // horizontal scroll bar as soon as an entry is wider than the box.
@@ -72,10 +73,10 @@ CFilterPage::CFilterPage(FilterKind kind, Filters& filters, const QString& note,
     const int nChar = fontMetrics().averageCharWidth();
     m_list->setMinimumSize(32 * nChar, 16 * fontMetrics().height());
 
-    m_btnAdd = new QPushButton(QStringLiteral("Add Filter"), this);
-    m_btnDelete = new QPushButton(QStringLiteral("Delete Filter"), this);
-    m_btnEdit = new QPushButton(QStringLiteral("Edit Filter"), this);
-    m_btnRestore = new QPushButton(QStringLiteral("Restore Defaults"), this);
+    m_btnAdd = new QPushButton(tr("&Add Filter"), this);
+    m_btnDelete = new QPushButton(tr("&Delete Filter"), this);
+    m_btnEdit = new QPushButton(tr("&Edit Filter"), this);
+    m_btnRestore = new QPushButton(tr("&Restore Defaults"), this);
     for (QPushButton* button : {m_btnAdd, m_btnDelete, m_btnEdit, m_btnRestore})
         button->setAutoDefault(false);  // Enter in the sheet means OK
 

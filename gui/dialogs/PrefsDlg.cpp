@@ -16,41 +16,43 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Preferences"));
 
-    m_pAutoStart = new QCheckBox(QStringLiteral("Automatically Get Mavix on Launch"), this);
+    m_pAutoStart = new QCheckBox(tr("Automatically &Get Mavix on Launch"), this);
     m_pAutoStart->setObjectName(QStringLiteral("autoStart"));
-    m_pExitAfter = new QCheckBox(QStringLiteral("Automatically Exit After Cancel or Purge"), this);
+    m_pExitAfter = new QCheckBox(tr("Automatically E&xit After Cancel or Purge"), this);
     m_pExitAfter->setObjectName(QStringLiteral("exitAfter"));
-    m_pDefaultFilters =
-        new QCheckBox(QStringLiteral("Automatically Set the Filter lists to the Default on Launch"), this);
+    m_pDefaultFilters = new QCheckBox(tr("Automatically Set the &Filter lists to the Default on Launch"), this);
     m_pDefaultFilters->setObjectName(QStringLiteral("defaultFilters"));
 
     // Off unless ticked: background checks, and copies of what is deleted
     // (they download whole messages).
-    m_pCheck = new QCheckBox(QStringLiteral("Check for mail every"), this);
+    m_pCheck = new QCheckBox(tr("&Check for mail every"), this);
     m_pCheck->setObjectName(QStringLiteral("checkEvery"));
     m_pCheckMinutes = new QSpinBox(this);
     m_pCheckMinutes->setObjectName(QStringLiteral("checkMinutes"));
+    // The spin boxes inside a sentence have no label of their own.
+    m_pCheckMinutes->setAccessibleName(tr("Minutes between checks"));
     m_pCheckMinutes->setRange(kMinCheckMinutes, kMaxCheckMinutes);
-    m_pKeepCopy = new QCheckBox(QStringLiteral("Keep a copy of deleted messages up to"), this);
+    m_pKeepCopy = new QCheckBox(tr("&Keep a copy of deleted messages up to"), this);
     m_pKeepCopy->setObjectName(QStringLiteral("keepCopy"));
     m_pKeepKB = new QSpinBox(this);
     m_pKeepKB->setObjectName(QStringLiteral("keepKB"));
+    m_pKeepKB->setAccessibleName(tr("Largest copy kept, in KB"));
     m_pKeepKB->setRange(1, kMaxKeepKB);
     m_pKeepDays = new QSpinBox(this);
     m_pKeepDays->setObjectName(QStringLiteral("keepDays"));
+    m_pKeepDays->setAccessibleName(tr("Days a copy is kept"));
     m_pKeepDays->setRange(1, kMaxKeepDays);
     m_pWaitSeconds = new QSpinBox(this);
     m_pWaitSeconds->setObjectName(QStringLiteral("waitSeconds"));
     m_pWaitSeconds->setRange(ServerWait::kMinSeconds, ServerWait::kMaxSeconds);
-    m_pAskBeforeDelete = new QCheckBox(QStringLiteral("Ask before deleting messages"), this);
+    m_pAskBeforeDelete = new QCheckBox(tr("&Ask before deleting messages"), this);
     m_pAskBeforeDelete->setObjectName(QStringLiteral("askBeforeDelete"));
     m_pCheckAuthentication =
-        new QCheckBox(QStringLiteral("Mark mail whose sender failed the receiving server's checks (DMARC, SPF)"), this);
+        new QCheckBox(tr("Mark mail whose sender failed the receiving server's checks (&DMARC, SPF)"), this);
     m_pCheckAuthentication->setObjectName(QStringLiteral("checkAuthentication"));
-    m_pCheckNames =
-        new QCheckBox(QStringLiteral("Mark mail whose sender's name shows another address or domain"), this);
+    m_pCheckNames = new QCheckBox(tr("Mark mail whose sender's &name shows another address or domain"), this);
     m_pCheckNames->setObjectName(QStringLiteral("checkNames"));
-    m_pCheckLookAlikes = new QCheckBox(QStringLiteral("Mark mail from domains that look like well-known ones"), this);
+    m_pCheckLookAlikes = new QCheckBox(tr("Mark mail from domains that &look like well-known ones"), this);
     m_pCheckLookAlikes->setObjectName(QStringLiteral("checkLookAlikes"));
     m_pPreviewLines = new QSpinBox(this);
     m_pPreviewLines->setObjectName(QStringLiteral("previewLines"));
@@ -75,14 +77,14 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     keepRow->addWidget(new QLabel(QStringLiteral("days"), this));
     keepRow->addStretch(1);
     auto* waitRow = new QHBoxLayout;
-    auto* waitLabel = new QLabel(QStringLiteral("Wait for the server up to"), this);
+    auto* waitLabel = new QLabel(tr("&Wait for the server up to"), this);
     waitLabel->setBuddy(m_pWaitSeconds);
     waitRow->addWidget(waitLabel);
     waitRow->addWidget(m_pWaitSeconds);
     waitRow->addWidget(new QLabel(QStringLiteral("seconds"), this));
     waitRow->addStretch(1);
     auto* previewRow = new QHBoxLayout;
-    auto* previewLabel = new QLabel(QStringLiteral("Preview the first"), this);
+    auto* previewLabel = new QLabel(tr("&Preview the first"), this);
     previewLabel->setBuddy(m_pPreviewLines);
     previewRow->addWidget(previewLabel);
     previewRow->addWidget(m_pPreviewLines);

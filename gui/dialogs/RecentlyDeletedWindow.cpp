@@ -83,6 +83,7 @@ CRecentlyDeletedWindow::CRecentlyDeletedWindow(QWidget* parent, std::string jour
     m_pSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     m_pTable = new QTableWidget(0, kColumns, this);
+    m_pTable->setAccessibleName(tr("Deleted messages"));
     m_pTable->setHorizontalHeaderLabels({QStringLiteral("Deleted"), QStringLiteral("Size"), QStringLiteral("From"),
                                          QStringLiteral("Subject"), QStringLiteral("Why"), QStringLiteral("Copy"),
                                          QStringLiteral("Account"), QStringLiteral("UIDL")});

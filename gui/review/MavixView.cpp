@@ -38,6 +38,7 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
+#include <QResizeEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
@@ -145,7 +146,7 @@ CMavixView::CMavixView(SettingsStore& settings, IMavixFrame& frame, QWidget* par
     m_pListener = std::make_unique<EngineListener>(*this);
     ISessionListener& owner = *this;
     m_pSession = std::make_unique<ScreeningSession>(*m_pListener, owner);
-    m_pShowStop = new QPushButton(QStringLiteral("Show Mavix"), this);
+    m_pShowStop = new QPushButton(tr("&Show Mavix"), this);
     m_pShowStop->setObjectName(QStringLiteral("showStop"));
     m_pShowStop->setDefault(true);
     CreateGrid();
@@ -164,6 +165,7 @@ void CMavixView::CreateGrid()
     m_pAccountSplitter->hide();
     m_pAccountList = new QListWidget(m_pAccountSplitter);
     m_pAccountList->setObjectName(QStringLiteral("accountList"));
+    m_pAccountList->setAccessibleName(tr("Accounts"));
     // A failure's reason wraps rather than hiding behind a scroll bar.
     m_pAccountList->setWordWrap(true);
     m_pAccountList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -173,6 +175,8 @@ void CMavixView::CreateGrid()
     });
     m_pGrid = new QTreeView(this);
     m_pGrid->setObjectName(QStringLiteral("grid"));
+    m_pGrid->setAccessibleName(tr("Messages"));
+    m_pGrid->setAccessibleDescription(tr("Checked messages are deleted on the server; Space checks or unchecks"));
     m_pModel = new MessageGridModel(*m_pSession, this);
     m_pGrid->setModel(m_pModel);
     // A flat list, one uniform line per message: QTreeView then lays out
@@ -252,20 +256,25 @@ void CMavixView::ShowPreviewOf(const ScreeningSession& session, const PreviewRea
 // The review buttons, hidden until a review, in tab order after the grid.
 void CMavixView::CreateButtons()
 {
-    m_pCheckAll = new QPushButton(QStringLiteral("Check All"), this);
+    m_pCheckAll = new QPushButton(tr("&Check All"), this);
     m_pCheckAll->setObjectName(QStringLiteral("checkAll"));
-    m_pUncheckAll = new QPushButton(QStringLiteral("Uncheck All"), this);
+    m_pUncheckAll = new QPushButton(tr("&Uncheck All"), this);
     m_pUncheckAll->setObjectName(QStringLiteral("uncheckAll"));
-    m_pCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_pCancel = new QPushButton(tr("C&ancel"), this);
     m_pCancel->setObjectName(QStringLiteral("cancel"));
-    m_pRemoveChecked = new QPushButton(QStringLiteral("Removed Checked Items"), this);
+    m_pRemoveChecked = new QPushButton(tr("&Removed Checked Items"), this);
     m_pRemoveChecked->setObjectName(QStringLiteral("removeChecked"));
     for (QPushButton* p : {m_pCheckAll, m_pUncheckAll, m_pCancel, m_pRemoveChecked}) {
         p->setAutoDefault(false);
         p->hide();
     }
-    setTabOrder(m_pShowStop, m_pGrid);
-    setTabOrder(m_pGrid, m_pCheckAll);
+    // The mnemonics (Alt+S, C, U, A, R) stay clear of the menu bar's F, E,
+    // V and H. The tab order follows the form: the account list, the grid,
+    // the preview, the buttons.
+    setTabOrder(m_pShowStop, m_pAccountList);
+    setTabOrder(m_pAccountList, m_pGrid);
+    setTabOrder(m_pGrid, m_pPreview);
+    setTabOrder(m_pPreview, m_pCheckAll);
     setTabOrder(m_pCheckAll, m_pUncheckAll);
     setTabOrder(m_pUncheckAll, m_pCancel);
     setTabOrder(m_pCancel, m_pRemoveChecked);
@@ -359,6 +368,62 @@ void CMavixView::SizeColumns()
     const std::vector<int> anWidths = m_storedWidths.ForGrid(kColumns, m_pGrid->contentsRect().width());
     for (int i = 0; i < kColumns; ++i)
         m_pGrid->header()->resizeSection(i, anWidths[static_cast<size_t>(i)]);
+    m_bColumnsSized = true;
+    if (const auto& anHidden = m_storedWidths.Hidden()) {
+        for (const int n : *anHidden)
+            SetColumnHidden(n, true);
+        m_anHidden = anHidden;  // as stored, even when nothing is hidden
+    }
+}
+
+void CMavixView::SetColumnHidden(int nColumn, bool bHidden)
+{
+    QHeaderView* pHeader = m_pGrid->header();
+    if (nColumn < 0 || nColumn >= kColumns || nColumn == MessageGridModel::kSubject
+        || pHeader->isSectionHidden(nColumn) == bHidden)
+        return;
+    if (bHidden)
+        m_anHiddenWidths[static_cast<size_t>(nColumn)] = pHeader->sectionSize(nColumn);
+    pHeader->setSectionHidden(nColumn, bHidden);
+    std::vector<int> anHidden;
+    for (int i = 0; i < kColumns; ++i)
+        if (pHeader->isSectionHidden(i))
+            anHidden.push_back(i);
+    m_anHidden = std::move(anHidden);
+}
+
+void CMavixView::FillColumnsMenu(QMenu* pMenu)
+{
+    // Each entry underlines the first letter of its title no entry before it
+    // took; a title without a free letter is numbered.
+    QString sTaken;
+    for (int i = 0; i < kColumns; ++i) {
+        QString title = m_pModel->headerData(i, Qt::Horizontal).toString();
+        qsizetype nAt = 0;
+        while (nAt < title.size() && (!title[nAt].isLetter() || sTaken.contains(title[nAt].toLower())))
+            ++nAt;
+        if (nAt < title.size()) {
+            sTaken += title[nAt].toLower();
+            title.insert(nAt, QLatin1Char('&'));
+        } else {
+            title = QStringLiteral("&%1 %2").arg(i + 1).arg(title);
+        }
+        QAction* pAction = pMenu->addAction(title);
+        pAction->setCheckable(true);
+        pAction->setChecked(!m_pGrid->header()->isSectionHidden(i));
+        pAction->setEnabled(i != MessageGridModel::kSubject);
+        connect(pAction, &QAction::toggled, this, [this, i](bool bShown) { SetColumnHidden(i, !bShown); });
+    }
+}
+
+void CMavixView::FollowGridWidth(int nOldWidth, int nNewWidth)
+{
+    if (!m_bColumnsSized || nOldWidth <= 0 || nNewWidth == nOldWidth)
+        return;
+    QHeaderView* pHeader = m_pGrid->header();
+    const int nSubject = pHeader->sectionSize(MessageGridModel::kSubject);
+    pHeader->resizeSection(MessageGridModel::kSubject,
+                           std::max(pHeader->minimumSectionSize(), nSubject + nNewWidth - nOldWidth));
 }
 
 // ---------------------------------------------------------------------------
@@ -428,7 +493,7 @@ QString CMavixView::AccountText() const
 
 void CMavixView::SetShowStopText(bool bRunning)
 {
-    m_pShowStop->setText(bRunning ? QStringLiteral("Stop") : QStringLiteral("Show Mavix"));
+    m_pShowStop->setText(bRunning ? tr("&Stop") : tr("&Show Mavix"));
 }
 
 void CMavixView::OnShowStop()
@@ -866,6 +931,10 @@ bool CMavixView::eventFilter(QObject* watched, QEvent* event)
         if (current.isValid())
             ShowRowMenu(current.row(), m_pGrid->visualRect(current).bottomLeft());
         return true;
+    }
+    if (watched == m_pGrid && event->type() == QEvent::Resize) {
+        const auto* pResize = static_cast<QResizeEvent*>(event);
+        FollowGridWidth(pResize->oldSize().width(), pResize->size().width());
     }
     if (watched == m_pGrid && event->type() == QEvent::KeyPress) {
         const auto* pKey = static_cast<QKeyEvent*>(event);
@@ -1305,7 +1374,9 @@ std::array<int, CMavixView::kColumns> CMavixView::ColumnWidths() const
 {
     std::array<int, kColumns> anWidths{};
     for (int i = 0; i < kColumns; ++i)
-        anWidths[static_cast<size_t>(i)] = m_pGrid->header()->sectionSize(i);
+        anWidths[static_cast<size_t>(i)] = m_pGrid->header()->isSectionHidden(i)
+            ? m_anHiddenWidths[static_cast<size_t>(i)]
+            : m_pGrid->header()->sectionSize(i);
     return anWidths;
 }
 
@@ -1363,6 +1434,14 @@ void CMavixView::SetUpGridExtras()
     m_pGrid->sortByColumn(MessageGridModel::kNum, Qt::AscendingOrder);
 
     m_pGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    // The header's menu shows or hides columns.
+    m_pGrid->header()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_pGrid->header(), &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu menu(this);
+        menu.setObjectName(QStringLiteral("columnsMenu"));
+        FillColumnsMenu(&menu);
+        menu.exec(m_pGrid->header()->mapToGlobal(pos));
+    });
     connect(m_pGrid, &QWidget::customContextMenuRequested, this, &CMavixView::OnGridContextMenu);
     connect(m_pGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &CMavixView::ShowCurrentReason);
     connect(m_pModel, &QAbstractItemModel::dataChanged, this, &CMavixView::ShowCurrentReason);

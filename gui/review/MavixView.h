@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <optional>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -106,7 +107,17 @@ public:
     // lets the program leave without them (they are never killed).
     void BeginClose();
     void StopKeepAlive();
+    // A hidden column's width is the one it had before it was hidden.
     std::array<int, kColumns> ColumnWidths() const;
+    // The columns the user hid; none (nullopt) while the user never chose,
+    // so the settings file gets no key for them.
+    const std::optional<std::vector<int>>& HiddenColumns() const { return m_anHidden; }
+    // Hides or shows a column (the header's menu, View › Columns); Subject
+    // always shows.
+    void SetColumnHidden(int nColumn, bool bHidden);
+    // One checkable entry per column, as the header's menu and View ›
+    // Columns show them.
+    void FillColumnsMenu(QMenu* pMenu);
     // The widths OnInitialUpdate gives the columns (the frame's to store).
     void SetStoredColumnWidths(::ColumnWidths widths) { m_storedWidths = std::move(widths); }
     bool WaitForWorkers(std::chrono::milliseconds budget);
@@ -284,6 +295,8 @@ private:
     // The grid's sorting, context menu and status line for the current row.
     void SetUpGridExtras();
     void OnGridContextMenu(const QPoint& pos);
+    // The grid grew or shrank: Subject takes the difference.
+    void FollowGridWidth(int nOldWidth, int nNewWidth);
     // pos: where the menu opens, in the grid's viewport.
     void ShowRowMenu(int nDisplayRow, const QPoint& pos);
     void ShowCurrentReason();
@@ -319,6 +332,9 @@ private:
     std::vector<ScanRow> m_aPendingRows;  // decided by the session, not yet shown
     bool m_bPendingSuspect = false;
     ::ColumnWidths m_storedWidths;
+    std::optional<std::vector<int>> m_anHidden;  // as the user chose, in column order
+    std::array<int, kColumns> m_anHiddenWidths{};
+    bool m_bColumnsSized = false;
 
     AccountSettings m_account;                            // with its password
     std::unique_ptr<oauth::AuthorizationFlow> m_pSignIn;  // while a sign-in runs

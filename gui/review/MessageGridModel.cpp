@@ -169,6 +169,15 @@ QVariant MessageGridModel::data(const QModelIndex& index, int role) const
         if (index.column() == kNum)
             return m_pSession->IsChecked(static_cast<size_t>(nIndex)) ? Qt::Checked : Qt::Unchecked;
         return {};
+    case Qt::AccessibleTextRole:
+        // A screen reader says the number with the check box's state.
+        if (index.column() == kNum)
+            return tr("%1, %2").arg(Shown(row.m_texts, kNum), CheckText(nIndex, row));
+        return {};
+    case Qt::AccessibleDescriptionRole:
+        if (index.column() == kNum)
+            return CheckText(nIndex, row);
+        return {};
     case Qt::ForegroundRole:
         // A message the server would not show: nothing of it can be judged.
         if (Fixed(nIndex))
@@ -185,6 +194,15 @@ QVariant MessageGridModel::data(const QModelIndex& index, int role) const
     default:
         return {};
     }
+}
+
+QString MessageGridModel::CheckText(int nIndex, const StoredRow& row) const
+{
+    const bool bChecked = m_pSession->IsChecked(static_cast<size_t>(nIndex));
+    const std::string_view reason = row.m_texts.Get(PackedRow::kReason);
+    if (!IsSuspect(nIndex) || reason.empty())
+        return bChecked ? tr("checked") : tr("not checked");
+    return (bChecked ? tr("checked, suspect: %1") : tr("not checked, suspect: %1")).arg(ShownUtf8(reason));
 }
 
 bool MessageGridModel::setData(const QModelIndex& index, const QVariant& value, int role)

@@ -121,6 +121,8 @@ private:
     // A row whose check box cannot change: the server would not show the
     // message, or the row is from the last scan.
     bool Fixed(int nIndex) const { return m_pSession->IsFixed(static_cast<size_t>(nIndex)); }
+    // What a screen reader says of row nIndex's check box (message order).
+    QString CheckText(int nIndex, const StoredRow& row) const;
     void Resort();
     void ApplyOrder(std::vector<int> order);
     // The texts the session classifies again.

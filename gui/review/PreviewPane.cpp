@@ -20,7 +20,10 @@ PreviewPane::PreviewPane(QWidget* parent)
     m_pText->setReadOnly(true);
     m_pText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_pText->setUndoRedoEnabled(false);
-    m_pMore = new QPushButton(QStringLiteral("Show More"), this);
+    // The title line changes with the row; the text keeps one name and
+    // carries the title as its description.
+    m_pText->setAccessibleName(tr("Message preview"));
+    m_pMore = new QPushButton(tr("Show &More"), this);
     m_pMore->setObjectName(QStringLiteral("previewMore"));
     m_pMore->setAutoDefault(false);
     m_pMore->setEnabled(false);
@@ -38,12 +41,18 @@ PreviewPane::PreviewPane(QWidget* parent)
     ShowNothing(false);
 }
 
+void PreviewPane::SetTitle(const QString& title)
+{
+    m_pTitle->setText(title);
+    m_pText->setAccessibleDescription(title);
+}
+
 void PreviewPane::ShowWaiting(int nNum, int nLines)
 {
     m_nNum = nNum;
     m_nLines = nLines;
     m_pMore->setEnabled(false);
-    m_pTitle->setText(QStringLiteral("Message %1: fetching the first %2 lines...").arg(nNum).arg(nLines));
+    SetTitle(QStringLiteral("Message %1: fetching the first %2 lines...").arg(nNum).arg(nLines));
 }
 
 void PreviewPane::ShowNothing(bool bOff)
@@ -51,8 +60,8 @@ void PreviewPane::ShowNothing(bool bOff)
     m_nNum = 0;
     m_pMore->setEnabled(false);
     m_pText->clear();
-    m_pTitle->setText(bOff ? QStringLiteral("Previews are turned off (Preferences).")
-                           : QStringLiteral("Select a message to read its start here."));
+    SetTitle(bOff ? QStringLiteral("Previews are turned off (Preferences).")
+                  : QStringLiteral("Select a message to read its start here."));
 }
 
 void PreviewPane::ShowPreview(const PreviewReady& ready)
@@ -62,8 +71,8 @@ void PreviewPane::ShowPreview(const PreviewReady& ready)
     m_nLines = std::max(m_nLines, ready.m_request.m_nLines);
     const bool bMore = ready.m_bShown && ready.m_preview.m_bCut && m_nLines < PreviewJob::kMaxLines;
     m_pMore->setEnabled(bMore);
-    m_pTitle->setText(ready.m_bShown ? QStringLiteral("Message %1, the first %2 lines").arg(m_nNum).arg(m_nLines)
-                                     : QStringLiteral("Message %1: no preview").arg(m_nNum));
+    SetTitle(ready.m_bShown ? QStringLiteral("Message %1, the first %2 lines").arg(m_nNum).arg(m_nLines)
+                            : QStringLiteral("Message %1: no preview").arg(m_nNum));
     m_pText->setPlainText(PreviewText(ready));
 }
 

@@ -41,6 +41,8 @@ signals:
     void MoreWanted(int nNum, int nLines);
 
 private:
+    void SetTitle(const QString& title);
+
     QLabel* m_pTitle;
     QPlainTextEdit* m_pText;
     QPushButton* m_pMore;

@@ -25,5 +25,7 @@ void FuzzSaslTexts(const uint8_t* data, size_t size);
 void FuzzPreview(const uint8_t* data, size_t size);
 // The header cache's file (FuzzHeaderCache.cpp).
 void FuzzHeaderCache(const uint8_t* data, size_t size);
+// The grid's hidden columns in the settings file (FuzzColumns.cpp).
+void FuzzHiddenColumns(const uint8_t* data, size_t size);
 // A whole session against arbitrary server bytes (FuzzSession.cpp).
 void FuzzSession(const uint8_t* data, size_t size);

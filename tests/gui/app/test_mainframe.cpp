@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <chrono>
+#include <cmath>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,6 +59,10 @@ private slots:
     void statusBar();
     void resizeKeepsMarginsAndStoresPlacement();
     void closeSavesWidthsAndPlacement();
+    void scaleChangeKeepsTheSize_data();
+    void scaleChangeKeepsTheSize();
+    void subjectTakesTheExtraWidth();
+    void hiddenColumnsAreRemembered();
     void closeWhileIdleEndsWorkersQuickly();
     void desktopLaunchWorksInDataDirectory();
 };
@@ -104,7 +109,7 @@ void TestMainFrame::firstStart()
         const QStringList hidden{"checkAll", "uncheckAll", "cancel", "removeChecked"};
         for (const QString& name : hidden)
             QVERIFY(!pView->findChild<QPushButton*>(name)->isVisible());
-        QCOMPARE(pView->findChild<QPushButton*>("showStop")->text(), QStringLiteral("Show Mavix"));
+        QCOMPARE(pView->findChild<QPushButton*>("showStop")->text(), QStringLiteral("&Show Mavix"));
 
         // 200 ms later: no server, so the prompt, then the account dialog
         // with the usual port.
@@ -239,9 +244,9 @@ void TestMainFrame::menu()
          "Rescan Everything",
          {}},
         {"actionExit", "E&xit", "Quit the application; prompts to save documents", "Exit", {}},
-        {"actionManageAccount", "&Manage Account\tF2", "Account", "Account", QKeySequence(Qt::Key_F2)},
-        {"actionManageFilter", "Manage &Filter\tF3", "Manage Filter", "Manage Filter", QKeySequence(Qt::Key_F3)},
-        {"actionPreferences", "&Preferences\tF4", "Preferences", "Preferences", QKeySequence(Qt::Key_F4)},
+        {"actionManageAccount", "&Manage Account", "Account", "Account", QKeySequence(Qt::Key_F2)},
+        {"actionManageFilter", "Manage &Filter", "Manage Filter", "Manage Filter", QKeySequence(Qt::Key_F3)},
+        {"actionPreferences", "&Preferences", "Preferences", "Preferences", QKeySequence(Qt::Key_F4)},
         {"actionToolbar", "&Toolbar", "Show or hide the toolbar", "Toggle ToolBar", {}},
         {"actionStatusBar", "&Status Bar", "Show or hide the status bar", "Toggle StatusBar", {}},
         {"actionAbout", "&About Mavix...", "Display program information, version number and copyright", "About", {}},
@@ -258,7 +263,7 @@ void TestMainFrame::menu()
     // About box.
     QMenu* pHelp = h.m_pFrame->menuBar()->actions().at(3)->menu();
     QCOMPARE(pHelp->actions().size(), 4);
-    QCOMPARE(pHelp->actions().at(0)->text(), QStringLiteral("&Help Topics"));
+    QCOMPARE(pHelp->actions().at(0)->text(), QStringLiteral("Help &Topics"));
     QCOMPARE(pHelp->actions().at(1)->text(), QStringLiteral("Recently &Deleted\u2026"));
     QVERIFY(pHelp->actions().at(2)->isSeparator());
     QCOMPARE(pHelp->actions().at(3)->text(), QStringLiteral("&About Mavix..."));
@@ -329,10 +334,11 @@ void TestMainFrame::closeSavesWidthsAndPlacement()
     ViewHarness h;
     WriteScreen(h.m_settings, 10, 10, 640, 420);
     QVERIFY(h.Build());
-    h.m_pView->Grid()->header()->resizeSection(3, 123);
-    h.m_pView->Grid()->header()->resizeSection(8, 57);
+    // Resized first: a narrower window narrows Subject (column 3).
     h.m_pFrame->setGeometry(25, 35, 600, 410);
     QTRY_COMPARE(h.m_pFrame->geometry(), QRect(25, 35, 600, 410));
+    h.m_pView->Grid()->header()->resizeSection(3, 123);
+    h.m_pView->Grid()->header()->resizeSection(8, 57);
     const auto widths = h.m_pView->ColumnWidths();
     QVERIFY(h.m_pFrame->close());
     for (int i = 0; i < 9; ++i)
@@ -341,6 +347,88 @@ void TestMainFrame::closeSavesWidthsAndPlacement()
     QCOMPARE(h.m_settings.ReadInt("List", "col8", -1), 57);
     QCOMPARE(StoredScreen(h.m_settings), h.m_pFrame->geometry());
     QCOMPARE(h.Pane(1), QStringLiteral("Shutting down... May take 20 seconds"));
+}
+
+// A placement stored at one scale (QT_SCALE_FACTOR, the desktop's
+// scaling) opens as large on the screen at another; one stored by an
+// earlier version, without its scale, opens as stored.
+void TestMainFrame::scaleChangeKeepsTheSize_data()
+{
+    QTest::addColumn<QString>("scale");  // as stored; empty: none
+    QTest::addColumn<double>("factor");  // stored size to window pixels at 100 %
+
+    QTest::newRow("earlier version") << QString() << 1.0;
+    QTest::newRow("same scale") << "100" << 1.0;
+    QTest::newRow("stored at 200 %") << "200" << 2.0;
+    QTest::newRow("stored at 150 %") << "150" << 1.5;
+    QTest::newRow("hand-edited nonsense") << "0" << 1.0;
+}
+
+void TestMainFrame::scaleChangeKeepsTheSize()
+{
+    QFETCH(QString, scale);
+    QFETCH(double, factor);
+    const int nNow = static_cast<int>(std::lround(QGuiApplication::primaryScreen()->devicePixelRatio() * 100));
+    if (scale.isEmpty() || scale == "0")
+        factor = 1.0;
+    else
+        factor = factor * 100 / nNow;  // the test may run at another scale
+    ViewHarness h;
+    WriteScreen(h.m_settings, 20, 10, 300, 200);
+    if (!scale.isEmpty())
+        h.m_settings.WriteString("Screen", "scale", scale.toStdString());
+    QVERIFY(h.Build());
+    const QRect expected(static_cast<int>(std::lround(20 * factor)), static_cast<int>(std::lround(10 * factor)),
+                         static_cast<int>(std::lround(300 * factor)), static_cast<int>(std::lround(200 * factor)));
+    QCOMPARE(h.m_pFrame->Placement(), expected);
+    QVERIFY(h.m_pFrame->close());
+    QCOMPARE(StoredScreen(h.m_settings), h.m_pFrame->geometry());
+    QCOMPARE(h.m_settings.ReadInt("Screen", "scale", -1), nNow);
+}
+
+// The initial widths stay; a wider window widens Subject alone.
+void TestMainFrame::subjectTakesTheExtraWidth()
+{
+    ViewHarness h;
+    WriteScreen(h.m_settings, 10, 10, 600, 400);
+    QVERIFY(h.Build());
+    const auto before = h.m_pView->ColumnWidths();
+    const int nGrid = h.m_pView->Grid()->width();
+    h.m_pFrame->resize(h.m_pFrame->width() + 300, h.m_pFrame->height());
+    QTRY_COMPARE(h.m_pView->Grid()->width(), nGrid + 300);
+    const auto after = h.m_pView->ColumnWidths();
+    for (size_t i = 0; i < before.size(); ++i)
+        QCOMPARE(after[i], before[i] + (i == MessageGridModel::kSubject ? 300 : 0));
+}
+
+// The header's menu hides and shows columns, Subject never; the choice is
+// stored with the widths, and a file that never chose gets no key.
+void TestMainFrame::hiddenColumnsAreRemembered()
+{
+    {
+        ViewHarness h;
+        QVERIFY(h.Build());
+        QVERIFY(h.m_pFrame->close());
+        QCOMPARE(h.m_settings.ReadString("List", "hidden", "absent"), std::string("absent"));
+    }
+    ViewHarness h;
+    h.m_settings.WriteString("List", "hidden", "7,8,x,42");
+    QVERIFY(h.Build());
+    QHeaderView* pHeader = h.m_pView->Grid()->header();
+    QVERIFY(pHeader->isSectionHidden(7) && pHeader->isSectionHidden(8) && !pHeader->isSectionHidden(1));
+    const int nSize = pHeader->sectionSize(1);
+    QMenu menu;
+    h.m_pView->FillColumnsMenu(&menu);
+    QCOMPARE(menu.actions().size(), 9);
+    QVERIFY(!menu.actions().at(MessageGridModel::kSubject)->isEnabled());
+    menu.actions().at(1)->trigger();  // Size off
+    menu.actions().at(8)->trigger();  // CC on
+    QVERIFY(pHeader->isSectionHidden(1) && !pHeader->isSectionHidden(8));
+    h.m_pView->SetColumnHidden(MessageGridModel::kSubject, true);
+    QVERIFY(!pHeader->isSectionHidden(MessageGridModel::kSubject));
+    QVERIFY(h.m_pFrame->close());
+    QCOMPARE(h.m_settings.ReadString("List", "hidden", ""), std::string("1,7"));
+    QCOMPARE(h.m_settings.ReadInt("List", "col1", -1), nSize);
 }
 
 void TestMainFrame::closeWhileIdleEndsWorkersQuickly()

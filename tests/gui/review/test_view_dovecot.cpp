@@ -117,7 +117,7 @@ void TestViewDovecot::purgeDeletesCheckedMessages()
     QVERIFY(h.Model().IsFromLastScan());
     QVERIFY(h.m_asBoxes.isEmpty());
     QVERIFY(h.ReviewButtonsHidden());
-    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("&Show Mavix"));
 
     QCOMPARE(server.MessageFileCount(), 2);
     std::string left;

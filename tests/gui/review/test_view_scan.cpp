@@ -124,7 +124,7 @@ void TestViewScan::showWithBlankField()
     QCOMPARE(h.m_asBoxes,
              QStringList{QStringLiteral("Failed to connect (some field is blank)\nserver=%1, user=%2 port=%3")
                              .arg(server, user, port)});
-    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("&Show Mavix"));
     QVERIFY(!h.m_pView->IsRunning());
 }
 
@@ -144,7 +144,7 @@ void TestViewScan::scanOfThreeWithSecondSuspect()
 
     QStringList panes;
     h.Click("showStop");
-    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Stop"));
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("&Stop"));
     for (int n = 1; n <= 3; ++n) {
         QTRY_COMPARE(h.Model().Count(), n);
         panes << h.Pane(1);
@@ -172,7 +172,7 @@ void TestViewScan::scanOfThreeWithSecondSuspect()
     QVERIFY(!h.m_pView->Progress());
     QCOMPARE(h.Pane(0), QStringLiteral("Ready"));
     QCOMPARE(h.Pane(1), kSuspectStatus1);
-    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("&Show Mavix"));
     QVERIFY(h.m_asBoxes.isEmpty());
 }
 
@@ -185,7 +185,7 @@ void TestViewScan::noMail()
     QTRY_COMPARE(h.m_asBoxes, QStringList{"No emails waiting for you at the Server"});
     QVERIFY(h.ReviewButtonsHidden());
     QVERIFY(h.Button("showStop")->isEnabled());
-    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("&Show Mavix"));
     QVERIFY(!h.m_pView->IsRunning());
     // Nothing to review: the session is ended, so the mailbox is not kept
     // locked against other clients.
@@ -205,7 +205,7 @@ void TestViewScan::failedLogin()
     QTRY_COMPARE(h.m_asBoxes, QStringList{"The server refused the log-in: -ERR [AUTH] Authentication failed."});
     QVERIFY(h.ReviewButtonsHidden());
     QCOMPARE(h.Model().Count(), 0);
-    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("&Show Mavix"));
     QVERIFY(!h.m_pView->IsRunning());
 }
 
@@ -231,7 +231,7 @@ void TestViewScan::stopWhileRowsArrive()
     QTRY_VERIFY(gate.Reached());
     h.Click("showStop");
     QCOMPARE(h.Model().Count(), 0);
-    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("&Show Mavix"));
     QVERIFY(!h.m_pView->Progress());
     gate.Open();
     // Whatever the stopped scan still sent is delivered and dropped.
@@ -416,7 +416,7 @@ void TestViewScan::purgeStopsOnSubjectMismatch()
     h.Click("removeChecked");
     // The session belongs to the purge now; the button stops it.
     QVERIFY(h.ReviewButtonsHidden());
-    QCOMPARE(h.Button("showStop")->text(), QString("Stop"));
+    QCOMPARE(h.Button("showStop")->text(), QString("&Stop"));
     QVERIFY(idle.wait(10000));
     QCOMPARE(h.m_asBoxes,
              (QStringList{"Grid has Old subject\n but Msg has \nNew subject\n\n Aborting",
@@ -433,7 +433,7 @@ void TestViewScan::purgeStopsOnSubjectMismatch()
     QCOMPARE(QDir(copies + "/new").entryList(QDir::Files).size(), 1);
     QVERIFY(!h.m_pView->Progress());
     QVERIFY(h.Button("showStop")->isEnabled());
-    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("&Show Mavix"));
 
     const std::string received = server.Received();
     QVERIFY(received.find("TOP 1 0\r\nUIDL 1\r\nRETR 1\r\nDELE 1\r\nTOP 3 0\r\nQUIT\r\n") != std::string::npos);
@@ -583,7 +583,7 @@ void TestViewScan::answerWaitStaysResponsive()
     });
     QVERIFY(h.Build());
     h.Click("showStop");
-    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Stop"));
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("&Stop"));
     QTRY_VERIFY(gate.Reached());
     bool bTicked = false;
     QTimer::singleShot(20, this, [&] { bTicked = true; });
@@ -592,7 +592,7 @@ void TestViewScan::answerWaitStaysResponsive()
     QCOMPARE(QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor,
              Qt::BusyCursor);
     h.Click("showStop");
-    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("&Show Mavix"));
     QVERIFY(!h.m_pView->IsRunning());
     QVERIFY(!QApplication::overrideCursor());
     gate.Open();
@@ -620,7 +620,7 @@ void TestViewScan::answerWaitTimesOut()
     h.Click("showStop");
     const QString expected = QStringLiteral("Failed to connect. server=127.0.0.1, user=joe port=%1").arg(server.Port());
     QTRY_COMPARE(h.m_asBoxes, QStringList{expected});
-    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("&Show Mavix"));
     QVERIFY(!h.m_pView->IsRunning());
     QVERIFY(!QApplication::overrideCursor());
     // The scan was not stopped: once the server answers, its rows and its
@@ -641,7 +641,7 @@ void TestViewScan::newScanEndsOldReview()
     h.SetAccount(server.Port());
     QVERIFY(h.Build());
     QVERIFY(h.ScanToReview());
-    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("&Show Mavix"));
 
     QStringList buttonWhileRows;
     bool bReviewButtonsDuringScan = false;

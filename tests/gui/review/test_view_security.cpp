@@ -59,7 +59,7 @@ void TestViewSecurity::storedThenUsedByTheNextStart()
     QVERIFY(server.WaitNoSession(5000));
     QVERIFY(server.Received().starts_with("CAPA\r\nQUIT\r\n"));
     QCOMPARE(h.Model().Count(), 0);
-    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("Show Mavix"));
+    QCOMPARE(h.Button("showStop")->text(), QStringLiteral("&Show Mavix"));
 }
 
 QTEST_MAIN(TestViewSecurity)
