@@ -69,9 +69,9 @@ void CTrayController::ApplySettings()
             icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxInformation);
         m_pTray = new QSystemTrayIcon(icon, this);
         m_pMenu = new QMenu;
-        m_pMenu->addAction(QStringLiteral("Show Mavix"), this, &CTrayController::ShowWindow);
+        m_pMenu->addAction(tr("Show Mavix"), this, &CTrayController::ShowWindow);
         m_pMenu->addSeparator();
-        m_pMenu->addAction(QStringLiteral("Exit"), this, &CTrayController::ExitRequested);
+        m_pMenu->addAction(tr("Exit"), this, &CTrayController::ExitRequested);
         m_pTray->setContextMenu(m_pMenu);
         connect(m_pTray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
             if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
@@ -102,8 +102,8 @@ void CTrayController::SayStillRunning()
         return;
     Preferences::NoteTray(m_settings);
     m_pTray->showMessage(QStringLiteral("Mavix"),
-                         QStringLiteral("Mavix keeps checking for mail in the background. "
-                                        "File \u203a Exit quits."),
+                         tr("Mavix keeps checking for mail in the background. "
+                            "File › Exit quits."),
                          QSystemTrayIcon::Information);
 }
 
@@ -121,8 +121,7 @@ QString CTrayController::Tooltip() const
         const std::string line = logic.Tooltip();
         const size_t nBreak = line.find('\n');
         text += QLatin1Char('\n') + FromCp1252(m_view.AccountAt(i).DisplayName()) + QStringLiteral(": ")
-            + (nBreak == std::string::npos ? QStringLiteral("not checked yet")
-                                           : QString::fromStdString(line.substr(nBreak + 1)));
+            + (nBreak == std::string::npos ? tr("not checked yet") : QString::fromStdString(line.substr(nBreak + 1)));
     }
     return text;
 }

@@ -7,6 +7,7 @@
 #include "gui/widgets/Prompter.h"
 #include "gui/widgets/Text.h"
 
+#include <QCoreApplication>
 #include <QByteArray>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -42,12 +43,12 @@ QString Shown(const FilterEntry& entry)
 {
     const QString text = QString::fromStdString(entry.Utf8());
     if (entry.m_match != SubjectMatch::kPattern && entry.m_sText == kEncodedWordEntry)
-        return text + QStringLiteral("   (an encoded word that does not decode)");
+        return text + QCoreApplication::translate("CFilterPage", "   (an encoded word that does not decode)");
     switch (entry.m_match) {
     case SubjectMatch::kWholeWord:
-        return text + QStringLiteral("   (whole word)");
+        return text + QCoreApplication::translate("CFilterPage", "   (whole word)");
     case SubjectMatch::kPattern:
-        return text + QStringLiteral("   (regular expression)");
+        return text + QCoreApplication::translate("CFilterPage", "   (regular expression)");
     case SubjectMatch::kContains:
     default:
         return text;
@@ -72,10 +73,10 @@ CFilterPage::CFilterPage(FilterKind kind, Filters& filters, const QString& note,
     const int nChar = fontMetrics().averageCharWidth();
     m_list->setMinimumSize(32 * nChar, 16 * fontMetrics().height());
 
-    m_btnAdd = new QPushButton(QStringLiteral("Add Filter"), this);
-    m_btnDelete = new QPushButton(QStringLiteral("Delete Filter"), this);
-    m_btnEdit = new QPushButton(QStringLiteral("Edit Filter"), this);
-    m_btnRestore = new QPushButton(QStringLiteral("Restore Defaults"), this);
+    m_btnAdd = new QPushButton(tr("Add Filter"), this);
+    m_btnDelete = new QPushButton(tr("Delete Filter"), this);
+    m_btnEdit = new QPushButton(tr("Edit Filter"), this);
+    m_btnRestore = new QPushButton(tr("Restore Defaults"), this);
     for (QPushButton* button : {m_btnAdd, m_btnDelete, m_btnEdit, m_btnRestore})
         button->setAutoDefault(false);  // Enter in the sheet means OK
 

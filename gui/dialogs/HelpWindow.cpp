@@ -23,7 +23,7 @@ static void InitHelpResources()
 CHelpWindow::CHelpWindow(QWidget* parent)
     : QWidget(parent, Qt::Window)
 {
-    setWindowTitle(QStringLiteral("Mavix Help"));
+    setWindowTitle(tr("Mavix Help"));
     setAttribute(Qt::WA_DeleteOnClose);
     InitHelpResources();
 
@@ -31,9 +31,9 @@ CHelpWindow::CHelpWindow(QWidget* parent)
     // Web links go to the desktop's browser; the manual's own pages stay here.
     m_pBrowser->setOpenExternalLinks(true);
 
-    auto* back = new QPushButton(QStringLiteral("Back"), this);
-    auto* forward = new QPushButton(QStringLiteral("Forward"), this);
-    auto* contents = new QPushButton(QStringLiteral("Contents"), this);
+    auto* back = new QPushButton(tr("Back"), this);
+    auto* forward = new QPushButton(tr("Forward"), this);
+    auto* contents = new QPushButton(tr("Contents"), this);
     back->setEnabled(false);
     forward->setEnabled(false);
     connect(back, &QPushButton::clicked, m_pBrowser, &QTextBrowser::backward);

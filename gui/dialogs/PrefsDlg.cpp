@@ -11,24 +11,23 @@
 CPrefsDlg::CPrefsDlg(QWidget* parent)
     : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Preferences"));
+    setWindowTitle(tr("Preferences"));
 
-    m_pAutoStart = new QCheckBox(QStringLiteral("Automatically Get Mavix on Launch"), this);
+    m_pAutoStart = new QCheckBox(tr("Automatically Get Mavix on Launch"), this);
     m_pAutoStart->setObjectName(QStringLiteral("autoStart"));
-    m_pExitAfter = new QCheckBox(QStringLiteral("Automatically Exit After Cancel or Purge"), this);
+    m_pExitAfter = new QCheckBox(tr("Automatically Exit After Cancel or Purge"), this);
     m_pExitAfter->setObjectName(QStringLiteral("exitAfter"));
-    m_pDefaultFilters =
-        new QCheckBox(QStringLiteral("Automatically Set the Filter lists to the Default on Launch"), this);
+    m_pDefaultFilters = new QCheckBox(tr("Automatically Set the Filter lists to the Default on Launch"), this);
     m_pDefaultFilters->setObjectName(QStringLiteral("defaultFilters"));
 
     // Off unless ticked: background checks, and copies of what is deleted
     // (they download whole messages).
-    m_pCheck = new QCheckBox(QStringLiteral("Check for mail every"), this);
+    m_pCheck = new QCheckBox(tr("Check for mail every"), this);
     m_pCheck->setObjectName(QStringLiteral("checkEvery"));
     m_pCheckMinutes = new QSpinBox(this);
     m_pCheckMinutes->setObjectName(QStringLiteral("checkMinutes"));
     m_pCheckMinutes->setRange(kMinCheckMinutes, kMaxCheckMinutes);
-    m_pKeepCopy = new QCheckBox(QStringLiteral("Keep a copy of deleted messages up to"), this);
+    m_pKeepCopy = new QCheckBox(tr("Keep a copy of deleted messages up to"), this);
     m_pKeepCopy->setObjectName(QStringLiteral("keepCopy"));
     m_pKeepKB = new QSpinBox(this);
     m_pKeepKB->setObjectName(QStringLiteral("keepKB"));
@@ -39,20 +38,19 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     m_pWaitSeconds = new QSpinBox(this);
     m_pWaitSeconds->setObjectName(QStringLiteral("waitSeconds"));
     m_pWaitSeconds->setRange(ServerWait::kMinSeconds, ServerWait::kMaxSeconds);
-    m_pAskBeforeDelete = new QCheckBox(QStringLiteral("Ask before deleting messages"), this);
+    m_pAskBeforeDelete = new QCheckBox(tr("Ask before deleting messages"), this);
     m_pAskBeforeDelete->setObjectName(QStringLiteral("askBeforeDelete"));
     m_pCheckAuthentication =
-        new QCheckBox(QStringLiteral("Mark mail whose sender failed the receiving server's checks (DMARC, SPF)"), this);
+        new QCheckBox(tr("Mark mail whose sender failed the receiving server's checks (DMARC, SPF)"), this);
     m_pCheckAuthentication->setObjectName(QStringLiteral("checkAuthentication"));
-    m_pCheckNames =
-        new QCheckBox(QStringLiteral("Mark mail whose sender's name shows another address or domain"), this);
+    m_pCheckNames = new QCheckBox(tr("Mark mail whose sender's name shows another address or domain"), this);
     m_pCheckNames->setObjectName(QStringLiteral("checkNames"));
-    m_pCheckLookAlikes = new QCheckBox(QStringLiteral("Mark mail from domains that look like well-known ones"), this);
+    m_pCheckLookAlikes = new QCheckBox(tr("Mark mail from domains that look like well-known ones"), this);
     m_pCheckLookAlikes->setObjectName(QStringLiteral("checkLookAlikes"));
     m_pPreviewLines = new QSpinBox(this);
     m_pPreviewLines->setObjectName(QStringLiteral("previewLines"));
     m_pPreviewLines->setRange(0, kMaxPreviewLines);
-    m_pPreviewLines->setSpecialValueText(QStringLiteral("0 (no previews)"));
+    m_pPreviewLines->setSpecialValueText(tr("0 (no previews)"));
     connect(m_pCheck, &QCheckBox::toggled, m_pCheckMinutes, &QWidget::setEnabled);
     connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepKB, &QWidget::setEnabled);
     connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepDays, &QWidget::setEnabled);
@@ -60,28 +58,28 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     auto* checkRow = new QHBoxLayout;
     checkRow->addWidget(m_pCheck);
     checkRow->addWidget(m_pCheckMinutes);
-    checkRow->addWidget(new QLabel(QStringLiteral("minutes"), this));
+    checkRow->addWidget(new QLabel(tr("minutes"), this));
     checkRow->addStretch(1);
     auto* keepRow = new QHBoxLayout;
     keepRow->addWidget(m_pKeepCopy);
     keepRow->addWidget(m_pKeepKB);
-    keepRow->addWidget(new QLabel(QStringLiteral("KB, for"), this));
+    keepRow->addWidget(new QLabel(tr("KB, for"), this));
     keepRow->addWidget(m_pKeepDays);
-    keepRow->addWidget(new QLabel(QStringLiteral("days"), this));
+    keepRow->addWidget(new QLabel(tr("days"), this));
     keepRow->addStretch(1);
     auto* waitRow = new QHBoxLayout;
-    auto* waitLabel = new QLabel(QStringLiteral("Wait for the server up to"), this);
+    auto* waitLabel = new QLabel(tr("Wait for the server up to"), this);
     waitLabel->setBuddy(m_pWaitSeconds);
     waitRow->addWidget(waitLabel);
     waitRow->addWidget(m_pWaitSeconds);
-    waitRow->addWidget(new QLabel(QStringLiteral("seconds"), this));
+    waitRow->addWidget(new QLabel(tr("seconds"), this));
     waitRow->addStretch(1);
     auto* previewRow = new QHBoxLayout;
-    auto* previewLabel = new QLabel(QStringLiteral("Preview the first"), this);
+    auto* previewLabel = new QLabel(tr("Preview the first"), this);
     previewLabel->setBuddy(m_pPreviewLines);
     previewRow->addWidget(previewLabel);
     previewRow->addWidget(m_pPreviewLines);
-    previewRow->addWidget(new QLabel(QStringLiteral("lines of a selected message"), this));
+    previewRow->addWidget(new QLabel(tr("lines of a selected message"), this));
     previewRow->addStretch(1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
