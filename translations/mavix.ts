@@ -649,18 +649,6 @@ About</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Delete %1 %2 from %3 on the server?</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>message</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>messages</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>(no subject)</source>
         <translation type="unfinished"></translation>
     </message>
@@ -777,6 +765,14 @@ The changes apply until Mavix is closed.</source>
     <message>
         <source>All accounts
 %1 waiting, %2 suspect</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete %1 message from %2 on the server?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete %1 messages from %2 on the server?</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

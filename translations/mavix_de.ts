@@ -5,381 +5,381 @@
     <name>AccountScreening</name>
     <message>
         <source>failed: some field of the account is blank</source>
-        <translation type="unfinished"></translation>
+        <translation>Fehler: ein Feld des Kontos ist leer</translation>
     </message>
     <message>
         <source>scanning…</source>
-        <translation type="unfinished"></translation>
+        <translation>Suche läuft…</translation>
     </message>
     <message>
         <source>stopped</source>
-        <translation type="unfinished"></translation>
+        <translation>angehalten</translation>
     </message>
     <message>
         <source>removing checked items…</source>
-        <translation type="unfinished"></translation>
+        <translation>markierte Nachrichten werden entfernt…</translation>
     </message>
     <message>
         <source>%1 messages, %2 suspect</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 Nachrichten, %2 verdächtig</translation>
     </message>
     <message>
         <source>failed: </source>
-        <translation type="unfinished"></translation>
+        <translation>Fehler: </translation>
     </message>
     <message>
         <source>scanning: </source>
-        <translation type="unfinished"></translation>
+        <translation>Suche läuft: </translation>
     </message>
     <message>
         <source> (the server ended the session: a purge logs in again)</source>
-        <translation type="unfinished"></translation>
+        <translation> (der Server hat die Sitzung beendet: ein Löschen meldet sich neu an)</translation>
     </message>
     <message>
         <source>the server ended the session and gives no lasting ids: scan again</source>
-        <translation type="unfinished"></translation>
+        <translation>der Server hat die Sitzung beendet und vergibt keine dauerhaften IDs: bitte neu suchen</translation>
     </message>
     <message>
         <source>waiting for the server (%1 s)…</source>
-        <translation type="unfinished"></translation>
+        <translation>warte auf den Server (%1 s)…</translation>
     </message>
 </context>
 <context>
     <name>CAboutDlg</name>
     <message>
         <source>About Mavix</source>
-        <translation type="unfinished"></translation>
+        <translation>Über Mavix</translation>
     </message>
     <message>
         <source>What Mavix Does</source>
-        <translation type="unfinished"></translation>
+        <translation>Was Mavix tut</translation>
     </message>
     <message>
         <source>Lets you screen incoming emails and delete before downloading</source>
-        <translation type="unfinished"></translation>
+        <translation>Prüft eingehende E-Mails und löscht sie vor dem Herunterladen</translation>
     </message>
     <message>
         <source>Legal Stuff</source>
-        <translation type="unfinished"></translation>
+        <translation>Rechtliches</translation>
     </message>
     <message>
         <source>Mavix comes with no warranty of any kind, and you use it at your own risk.</source>
-        <translation type="unfinished"></translation>
+        <translation>Mavix wird ohne jede Gewährleistung geliefert; die Nutzung erfolgt auf eigene Gefahr.</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>Mavix Version 1.5</source>
-        <translation type="unfinished"></translation>
+        <translation>Mavix Version 1.5</translation>
     </message>
     <message>
         <source>A 64 bit application</source>
-        <translation type="unfinished"></translation>
+        <translation>Eine 64-Bit-Anwendung</translation>
     </message>
     <message>
         <source>A 32 bit application</source>
-        <translation type="unfinished"></translation>
+        <translation>Eine 32-Bit-Anwendung</translation>
     </message>
 </context>
 <context>
     <name>CAccountDlg</name>
     <message>
         <source>The usual port number is %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Die übliche Portnummer ist %1</translation>
     </message>
     <message>
         <source>Automatic</source>
-        <translation type="unfinished"></translation>
+        <translation>Automatisch</translation>
     </message>
     <message>
         <source>Password (USER/PASS)</source>
-        <translation type="unfinished"></translation>
+        <translation>Passwort (USER/PASS)</translation>
     </message>
     <message>
         <source>Account</source>
-        <translation type="unfinished"></translation>
+        <translation>Konto</translation>
     </message>
     <message>
         <source>None</source>
-        <translation type="unfinished"></translation>
+        <translation>Keine</translation>
     </message>
     <message>
         <source>STARTTLS (STLS)</source>
-        <translation type="unfinished"></translation>
+        <translation>STARTTLS (STLS)</translation>
     </message>
     <message>
         <source>TLS (implicit)</source>
-        <translation type="unfinished"></translation>
+        <translation>TLS (implizit)</translation>
     </message>
     <message>
         <source>Set Up</source>
-        <translation type="unfinished"></translation>
+        <translation>Einrichten</translation>
     </message>
     <message>
         <source>Fills in the settings from Mavix&apos;s list of providers or, failing that, from the configuration the address&apos;s domain publishes.</source>
-        <translation type="unfinished"></translation>
+        <translation>Füllt die Einstellungen aus Mavix&apos; Anbieterliste aus oder, falls dort nicht vorhanden, aus der Konfiguration, die die Domain der Adresse veröffentlicht.</translation>
     </message>
     <message>
         <source>Open the provider&apos;s help page</source>
-        <translation type="unfinished"></translation>
+        <translation>Hilfeseite des Anbieters öffnen</translation>
     </message>
     <message>
         <source>Sign in…</source>
-        <translation type="unfinished"></translation>
+        <translation>Anmelden…</translation>
     </message>
     <message>
         <source>Server</source>
-        <translation type="unfinished"></translation>
+        <translation>Server</translation>
     </message>
     <message>
         <source>User Name</source>
-        <translation type="unfinished"></translation>
+        <translation>Benutzername</translation>
     </message>
     <message>
         <source>Password</source>
-        <translation type="unfinished"></translation>
+        <translation>Passwort</translation>
     </message>
     <message>
         <source>E-mail Address</source>
-        <translation type="unfinished"></translation>
+        <translation>E-Mail-Adresse</translation>
     </message>
     <message>
         <source>Authentication</source>
-        <translation type="unfinished"></translation>
+        <translation>Authentifizierung</translation>
     </message>
     <message>
         <source>Port Number</source>
-        <translation type="unfinished"></translation>
+        <translation>Portnummer</translation>
     </message>
     <message>
         <source>Security</source>
-        <translation type="unfinished"></translation>
+        <translation>Sicherheit</translation>
     </message>
     <message>
         <source>Certificate fingerprint (SHA-256)</source>
-        <translation type="unfinished"></translation>
+        <translation>Zertifikat-Fingerabdruck (SHA-256)</translation>
     </message>
     <message>
         <source>Optional. Trusts the server&apos;s certificate with exactly this fingerprint even when it cannot be verified (a self-signed one); enter it only as your provider gives it.</source>
-        <translation type="unfinished"></translation>
+        <translation>Optional. Vertraut dem Zertifikat des Servers mit genau diesem Fingerabdruck, auch wenn es nicht geprüft werden kann (ein selbst signiertes); geben Sie ihn nur so ein, wie Ihr Anbieter ihn nennt.</translation>
     </message>
     <message>
         <source>Filled in the settings for %1 from %2.</source>
-        <translation type="unfinished"></translation>
+        <translation>Einstellungen für %1 aus %2 ausgefüllt.</translation>
     </message>
     <message>
         <source> No OAuth 2.0 client is set up, so enter an app password.</source>
-        <translation type="unfinished"></translation>
+        <translation> Es ist kein OAuth-2.0-Client eingerichtet; geben Sie daher ein App-Passwort ein.</translation>
     </message>
     <message>
         <source>Enter the whole address, such as name@example.org (the domain in plain letters).</source>
-        <translation type="unfinished"></translation>
+        <translation>Geben Sie die ganze Adresse ein, etwa name@example.org (die Domain in einfachen Buchstaben).</translation>
     </message>
     <message>
         <source>%1 offers no POP3 access.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 bietet keinen POP3-Zugang.</translation>
     </message>
     <message>
         <source>Mavix&apos;s list of providers</source>
-        <translation type="unfinished"></translation>
+        <translation>Mavix&apos; Anbieterliste</translation>
     </message>
     <message>
         <source>Looking up the settings %1 publishes…</source>
-        <translation type="unfinished"></translation>
+        <translation>Suche die Einstellungen, die %1 veröffentlicht…</translation>
     </message>
     <message>
         <source>the configuration its domain publishes</source>
-        <translation type="unfinished"></translation>
+        <translation>der Konfiguration, die ihre Domain veröffentlicht</translation>
     </message>
     <message>
         <source>No settings were found (%1). Enter the server&apos;s details yourself.</source>
-        <translation type="unfinished"></translation>
+        <translation>Keine Einstellungen gefunden (%1). Geben Sie die Serverdaten selbst ein.</translation>
     </message>
     <message>
         <source>The password is kept in the desktop&apos;s keyring.</source>
-        <translation type="unfinished"></translation>
+        <translation>Das Passwort wird im Schlüsselbund des Desktops aufbewahrt.</translation>
     </message>
     <message>
         <source>No keyring was found: the password is kept in Mavix&apos;s settings file, readable only by you.</source>
-        <translation type="unfinished"></translation>
+        <translation>Kein Schlüsselbund gefunden: Das Passwort wird in der Einstellungsdatei von Mavix aufbewahrt, die nur Sie lesen können.</translation>
     </message>
     <message>
         <source>The %1 cannot contain control characters.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 darf keine Steuerzeichen enthalten.</translation>
     </message>
     <message>
         <source>The %1 can be at most %2 characters long; this one has %3.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 darf höchstens %2 Zeichen lang sein; dieser Eintrag hat %3.</translation>
     </message>
     <message>
         <source>The %1 can only hold Western (Windows-1252) characters.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 darf nur westliche Zeichen (Windows-1252) enthalten.</translation>
     </message>
     <message>
         <source>The server name cannot contain control characters.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Servername darf keine Steuerzeichen enthalten.</translation>
     </message>
     <message>
         <source>The server name can only hold Western (Windows-1252) characters.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Servername darf nur westliche Zeichen (Windows-1252) enthalten.</translation>
     </message>
     <message>
         <source>user name</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Benutzername</translation>
     </message>
     <message>
         <source>password</source>
-        <translation type="unfinished"></translation>
+        <translation>Das Passwort</translation>
     </message>
     <message>
         <source>Enter the port as a whole number from 1 to 65535.</source>
-        <translation type="unfinished"></translation>
+        <translation>Geben Sie den Port als ganze Zahl von 1 bis 65535 ein.</translation>
     </message>
     <message>
         <source>Enter the SHA-256 fingerprint as 64 hex digits, with or without colons, or leave it empty.</source>
-        <translation type="unfinished"></translation>
+        <translation>Geben Sie den SHA-256-Fingerabdruck als 64 Hexadezimalziffern ein, mit oder ohne Doppelpunkte, oder lassen Sie das Feld leer.</translation>
     </message>
 </context>
 <context>
     <name>CAccountsDlg</name>
     <message>
         <source>  — off</source>
-        <translation type="unfinished"></translation>
+        <translation>  — aus</translation>
     </message>
     <message>
         <source>Accounts</source>
-        <translation type="unfinished"></translation>
+        <translation>Konten</translation>
     </message>
     <message>
         <source>&amp;Add...</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Hinzufügen...</translation>
     </message>
     <message>
         <source>&amp;Edit...</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Bearbeiten...</translation>
     </message>
     <message>
         <source>Re&amp;name...</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Umbenennen...</translation>
     </message>
     <message>
         <source>Move &amp;Up</source>
-        <translation type="unfinished"></translation>
+        <translation>Nach &amp;oben</translation>
     </message>
     <message>
         <source>Move &amp;Down</source>
-        <translation type="unfinished"></translation>
+        <translation>Nach &amp;unten</translation>
     </message>
     <message>
         <source>&amp;Switch Off</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Ausschalten</translation>
     </message>
     <message>
         <source>&amp;Remove...</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Entfernen...</translation>
     </message>
     <message>
         <source>&amp;Switch On</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Einschalten</translation>
     </message>
     <message>
         <source>Mavix keeps at most %1 accounts.</source>
-        <translation type="unfinished"></translation>
+        <translation>Mavix verwaltet höchstens %1 Konten.</translation>
     </message>
     <message>
         <source>Rename Account</source>
-        <translation type="unfinished"></translation>
+        <translation>Konto umbenennen</translation>
     </message>
     <message>
         <source>Name (empty: %1@%2):</source>
-        <translation type="unfinished"></translation>
+        <translation>Name (leer: %1@%2):</translation>
     </message>
     <message>
         <source>Remove the account &quot;%1&quot;?</source>
-        <translation type="unfinished"></translation>
+        <translation>Das Konto „%1“ entfernen?</translation>
     </message>
     <message>
         <source>Its password or sign-in, its remembered choices and its header cache are removed with it. Messages on the server are not touched.</source>
-        <translation type="unfinished"></translation>
+        <translation>Sein Passwort bzw. seine Anmeldung, seine gemerkten Entscheidungen und sein Kopfzeilen-Cache werden mit entfernt. Nachrichten auf dem Server bleiben unberührt.</translation>
     </message>
     <message>
         <source>Remove</source>
-        <translation type="unfinished"></translation>
+        <translation>Entfernen</translation>
     </message>
     <message>
         <source>The account could not be removed: the settings file could not be written.</source>
-        <translation type="unfinished"></translation>
+        <translation>Das Konto konnte nicht entfernt werden: Die Einstellungsdatei konnte nicht geschrieben werden.</translation>
     </message>
 </context>
 <context>
     <name>CFilterEditDlg</name>
     <message>
         <source>Add Filter</source>
-        <translation type="unfinished"></translation>
+        <translation>Filter hinzufügen</translation>
     </message>
     <message>
         <source>contains this text anywhere, even inside a word</source>
-        <translation type="unfinished"></translation>
+        <translation>diesen Text irgendwo enthält, auch innerhalb eines Wortes</translation>
     </message>
     <message>
         <source>has this text as a whole word or phrase</source>
-        <translation type="unfinished"></translation>
+        <translation>diesen Text als ganzes Wort oder ganze Wendung enthält</translation>
     </message>
     <message>
         <source>matches this regular expression</source>
-        <translation type="unfinished"></translation>
+        <translation>auf diesen regulären Ausdruck passt</translation>
     </message>
     <message>
         <source>Flag a Subject that</source>
-        <translation type="unfinished"></translation>
+        <translation>Einen Betreff markieren, der</translation>
     </message>
     <message>
         <source>Edit Filter</source>
-        <translation type="unfinished"></translation>
+        <translation>Filter bearbeiten</translation>
     </message>
 </context>
 <context>
     <name>CFilterPage</name>
     <message>
         <source>   (an encoded word that does not decode)</source>
-        <translation type="unfinished"></translation>
+        <translation>   (ein kodiertes Wort, das sich nicht dekodieren lässt)</translation>
     </message>
     <message>
         <source>   (whole word)</source>
-        <translation type="unfinished"></translation>
+        <translation>   (ganzes Wort)</translation>
     </message>
     <message>
         <source>   (regular expression)</source>
-        <translation type="unfinished"></translation>
+        <translation>   (regulärer Ausdruck)</translation>
     </message>
     <message>
         <source>Add Filter</source>
-        <translation type="unfinished"></translation>
+        <translation>Filter hinzufügen</translation>
     </message>
     <message>
         <source>Delete Filter</source>
-        <translation type="unfinished"></translation>
+        <translation>Filter löschen</translation>
     </message>
     <message>
         <source>Edit Filter</source>
-        <translation type="unfinished"></translation>
+        <translation>Filter bearbeiten</translation>
     </message>
     <message>
         <source>Restore Defaults</source>
-        <translation type="unfinished"></translation>
+        <translation>Standard wiederherstellen</translation>
     </message>
 </context>
 <context>
     <name>CFilterSenderPage</name>
     <message>
         <source>Email from an address shown above, or from a domain shown with @ in front (@example.com), is never marked for deletion.</source>
-        <translation type="unfinished"></translation>
+        <translation>E-Mails von einer oben gezeigten Adresse oder von einer mit vorangestelltem @ gezeigten Domain (@example.com) werden nie zum Löschen markiert.</translation>
     </message>
     <message>
         <source>If the sender&apos;s address is shown above, or its domain with @ in front (@example.com), the email is marked for deletion.</source>
-        <translation type="unfinished"></translation>
+        <translation>Steht die Adresse des Absenders oben oder ihre Domain mit vorangestelltem @ (@example.com), wird die E-Mail zum Löschen markiert.</translation>
     </message>
 </context>
 <context>
@@ -388,685 +388,704 @@
         <source>You can load a default set of filters.
 
 Click the Restore Defaults button.</source>
-        <translation type="unfinished"></translation>
+        <translation>Sie können einen Standardsatz von Filtern laden.
+
+Klicken Sie auf „Standard wiederherstellen“.</translation>
     </message>
 </context>
 <context>
     <name>CFilterSubExPage</name>
     <message>
         <source>If the Subject of the email exactly matches the text shown above, the email is marked for deletion.</source>
-        <translation type="unfinished"></translation>
+        <translation>Stimmt der Betreff der E-Mail genau mit dem oben gezeigten Text überein, wird die E-Mail zum Löschen markiert.</translation>
     </message>
 </context>
 <context>
     <name>CFilterSubPage</name>
     <message>
         <source>If the Subject holds an entry&apos;s text (anywhere, or as a whole word, as shown beside it) or matches its regular expression, the email is marked for deletion. Case and accents do not matter.</source>
-        <translation type="unfinished"></translation>
+        <translation>Enthält der Betreff den Text eines Eintrags (irgendwo oder als ganzes Wort, wie daneben angegeben) oder passt er auf dessen regulären Ausdruck, wird die E-Mail zum Löschen markiert. Groß-/Kleinschreibung und Akzente spielen keine Rolle.</translation>
     </message>
 </context>
 <context>
     <name>CHelpWindow</name>
     <message>
         <source>Mavix Help</source>
-        <translation type="unfinished"></translation>
+        <translation>Mavix-Hilfe</translation>
     </message>
     <message>
         <source>Back</source>
-        <translation type="unfinished"></translation>
+        <translation>Zurück</translation>
     </message>
     <message>
         <source>Forward</source>
-        <translation type="unfinished"></translation>
+        <translation>Vorwärts</translation>
     </message>
     <message>
         <source>Contents</source>
-        <translation type="unfinished"></translation>
+        <translation>Inhalt</translation>
     </message>
 </context>
 <context>
     <name>CMainFrame</name>
     <message>
         <source>&amp;File</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Datei</translation>
     </message>
     <message>
         <source>&amp;Rescan Everything</source>
-        <translation type="unfinished"></translation>
+        <translation>Alles &amp;neu einlesen</translation>
     </message>
     <message>
         <source>Fetch every message&apos;s header again, ignoring the header cache
 Rescan Everything</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Kopfzeilen jeder Nachricht erneut abrufen, ohne den Kopfzeilen-Cache
+Alles neu einlesen</translation>
     </message>
     <message>
         <source>E&amp;xit</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Beenden</translation>
     </message>
     <message>
         <source>Quit the application; prompts to save documents
 Exit</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Anwendung beenden
+Beenden</translation>
     </message>
     <message>
         <source>&amp;Edit</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Bearbeiten</translation>
     </message>
     <message>
         <source>&amp;Manage Account	F2</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Konto verwalten</translation>
     </message>
     <message>
         <source>Account
 Account</source>
-        <translation type="unfinished"></translation>
+        <translation>Konto
+Konto</translation>
     </message>
     <message>
         <source>A&amp;ccounts…</source>
-        <translation type="unfinished"></translation>
+        <translation>K&amp;onten…</translation>
     </message>
     <message>
         <source>Add, rename, reorder, switch off or remove accounts
 Accounts</source>
-        <translation type="unfinished"></translation>
+        <translation>Konten hinzufügen, umbenennen, umsortieren, ausschalten oder entfernen
+Konten</translation>
     </message>
     <message>
         <source>Manage &amp;Filter	F3</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Filter verwalten</translation>
     </message>
     <message>
         <source>Manage Filter
 Manage Filter</source>
-        <translation type="unfinished"></translation>
+        <translation>Filter verwalten
+Filter verwalten</translation>
     </message>
     <message>
         <source>&amp;Preferences	F4</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Einstellungen</translation>
     </message>
     <message>
         <source>Preferences
 Preferences</source>
-        <translation type="unfinished"></translation>
+        <translation>Einstellungen
+Einstellungen</translation>
     </message>
     <message>
         <source>&amp;View</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Ansicht</translation>
     </message>
     <message>
         <source>&amp;Toolbar</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Werkzeugleiste</translation>
     </message>
     <message>
         <source>Show or hide the toolbar
 Toggle ToolBar</source>
-        <translation type="unfinished"></translation>
+        <translation>Werkzeugleiste ein- oder ausblenden
+Werkzeugleiste umschalten</translation>
     </message>
     <message>
         <source>&amp;Status Bar</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Statusleiste</translation>
     </message>
     <message>
         <source>Show or hide the status bar
 Toggle StatusBar</source>
-        <translation type="unfinished"></translation>
+        <translation>Statusleiste ein- oder ausblenden
+Statusleiste umschalten</translation>
     </message>
     <message>
         <source>&amp;Help</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Hilfe</translation>
     </message>
     <message>
         <source>&amp;Help Topics</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Hilfethemen</translation>
     </message>
     <message>
         <source>Recently &amp;Deleted…</source>
-        <translation type="unfinished"></translation>
+        <translation>Kürzlich &amp;gelöscht…</translation>
     </message>
     <message>
         <source>Show the messages Mavix has deleted on the server
 Recently Deleted</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Nachrichten zeigen, die Mavix auf dem Server gelöscht hat
+Kürzlich gelöscht</translation>
     </message>
     <message>
         <source>&amp;About Mavix...</source>
-        <translation type="unfinished"></translation>
+        <translation>Ü&amp;ber Mavix...</translation>
     </message>
     <message>
         <source>Display program information, version number and copyright
 About</source>
-        <translation type="unfinished"></translation>
+        <translation>Programminformationen, Versionsnummer und Copyright anzeigen
+Über</translation>
     </message>
     <message>
         <source>Ready</source>
-        <translation type="unfinished"></translation>
+        <translation>Bereit</translation>
     </message>
     <message>
         <source>Shutting down... May take 20 seconds</source>
-        <translation type="unfinished"></translation>
+        <translation>Wird beendet... Kann 20 Sekunden dauern</translation>
     </message>
 </context>
 <context>
     <name>CMavixView</name>
     <message>
         <source>From the last scan: press Show Mavix to scan again</source>
-        <translation type="unfinished"></translation>
+        <translation>Aus der letzten Suche: „Mavix zeigen“ drücken, um neu zu suchen</translation>
     </message>
     <message>
         <source>Show Mavix</source>
-        <translation type="unfinished"></translation>
+        <translation>Mavix zeigen</translation>
     </message>
     <message>
         <source>Check All</source>
-        <translation type="unfinished"></translation>
+        <translation>Alle markieren</translation>
     </message>
     <message>
         <source>Uncheck All</source>
-        <translation type="unfinished"></translation>
+        <translation>Alle abwählen</translation>
     </message>
     <message>
         <source>Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>Abbrechen</translation>
     </message>
     <message>
         <source>Removed Checked Items</source>
-        <translation type="unfinished"></translation>
+        <translation>Markierte entfernen</translation>
     </message>
     <message>
         <source>Please set up an account using &quot;Edit&quot; on the menu.</source>
-        <translation type="unfinished"></translation>
+        <translation>Bitte richten Sie über „Bearbeiten“ im Menü ein Konto ein.</translation>
     </message>
     <message>
         <source>server=%1, user=%2 port=%3</source>
-        <translation type="unfinished"></translation>
+        <translation>Server=%1, Benutzer=%2 Port=%3</translation>
     </message>
     <message>
         <source>Stop</source>
-        <translation type="unfinished"></translation>
+        <translation>Stopp</translation>
     </message>
     <message>
         <source>switched off</source>
-        <translation type="unfinished"></translation>
+        <translation>ausgeschaltet</translation>
     </message>
     <message>
         <source>failed: some field of the account is blank</source>
-        <translation type="unfinished"></translation>
+        <translation>Fehler: ein Feld des Kontos ist leer</translation>
     </message>
     <message>
         <source>Failed to connect (some field is blank)
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Verbindung fehlgeschlagen (ein Feld ist leer)
+</translation>
     </message>
     <message>
         <source>Background check failed: </source>
-        <translation type="unfinished"></translation>
+        <translation>Hintergrundprüfung fehlgeschlagen: </translation>
     </message>
     <message>
         <source>failed: </source>
-        <translation type="unfinished"></translation>
+        <translation>Fehler: </translation>
     </message>
     <message>
         <source>failed to connect (still waiting for the server)</source>
-        <translation type="unfinished"></translation>
+        <translation>Verbindung fehlgeschlagen (warte noch auf den Server)</translation>
     </message>
     <message>
         <source>Failed to connect. </source>
-        <translation type="unfinished"></translation>
+        <translation>Verbindung fehlgeschlagen. </translation>
     </message>
     <message>
         <source>  (the password travelled unencrypted)</source>
-        <translation type="unfinished"></translation>
+        <translation>  (das Passwort wurde unverschlüsselt übertragen)</translation>
     </message>
     <message>
         <source>Logged in with </source>
-        <translation type="unfinished"></translation>
+        <translation>Angemeldet mit </translation>
     </message>
     <message>
         <source>: the password travelled unencrypted, so anyone on the way could read it. Choose a secure connection or another log-in method under Manage Account.</source>
-        <translation type="unfinished"></translation>
+        <translation>: Das Passwort wurde unverschlüsselt übertragen, jeder auf dem Weg konnte es lesen. Wählen Sie unter „Konto verwalten“ eine sichere Verbindung oder ein anderes Anmeldeverfahren.</translation>
     </message>
     <message>
         <source>The server ended the session: Removed Checked Items will log in again.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Server hat die Sitzung beendet: „Markierte entfernen“ meldet sich erneut an.</translation>
     </message>
     <message>
         <source>The server ended the session. It gives its messages no lasting ids (UIDL), so the rows can no longer be matched to messages: scan again.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Server hat die Sitzung beendet. Er vergibt seinen Nachrichten keine dauerhaften IDs (UIDL), daher lassen sich die Zeilen nicht mehr den Nachrichten zuordnen: bitte neu suchen.</translation>
     </message>
     <message>
         <source>  (no lasting ids: scan to remove any)</source>
-        <translation type="unfinished"></translation>
+        <translation>  (keine dauerhaften IDs: zum Entfernen neu suchen)</translation>
     </message>
     <message>
         <source>No messages are checked.</source>
-        <translation type="unfinished"></translation>
+        <translation>Es sind keine Nachrichten markiert.</translation>
     </message>
     <message>
         <source>removing checked items…</source>
-        <translation type="unfinished"></translation>
+        <translation>markierte Nachrichten werden entfernt…</translation>
     </message>
     <message>
         <source>%1 accounts</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Delete %1 %2 from %3 on the server?</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>message</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>messages</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 Konten</translation>
     </message>
     <message>
         <source>(no subject)</source>
-        <translation type="unfinished"></translation>
+        <translation>(kein Betreff)</translation>
     </message>
     <message>
         <source>and %1 more</source>
-        <translation type="unfinished"></translation>
+        <translation>und %1 weitere</translation>
     </message>
     <message>
         <source>POP3 cannot put a message back on the server. A copy of each message up to %1 KB is kept for %2 days: Help › Recently Deleted… can save or open it.</source>
-        <translation type="unfinished"></translation>
+        <translation>POP3 kann eine Nachricht nicht auf den Server zurücklegen. Von jeder Nachricht bis %1 KB wird %2 Tage lang eine Kopie aufbewahrt: Hilfe › Kürzlich gelöscht… kann sie speichern oder öffnen.</translation>
     </message>
     <message>
         <source>POP3 cannot put a message back on the server, and no copy is kept (Edit › Preferences).</source>
-        <translation type="unfinished"></translation>
+        <translation>POP3 kann eine Nachricht nicht auf den Server zurücklegen, und es wird keine Kopie aufbewahrt (Bearbeiten › Einstellungen).</translation>
     </message>
     <message>
         <source>Delete</source>
-        <translation type="unfinished"></translation>
+        <translation>Löschen</translation>
     </message>
     <message>
         <source>  %1 checked</source>
-        <translation type="unfinished"></translation>
+        <translation>  %1 markiert</translation>
     </message>
     <message>
         <source>Grid has </source>
-        <translation type="unfinished"></translation>
+        <translation>Liste hat </translation>
     </message>
     <message>
         <source>
  but Msg has 
 </source>
-        <translation type="unfinished"></translation>
+        <translation>
+ aber die Nachricht hat 
+</translation>
     </message>
     <message>
         <source>
 
  Aborting</source>
-        <translation type="unfinished"></translation>
+        <translation>
+
+ Abgebrochen</translation>
     </message>
     <message>
         <source> (not recorded in Recently Deleted)</source>
-        <translation type="unfinished"></translation>
+        <translation> (nicht in „Kürzlich gelöscht“ vermerkt)</translation>
     </message>
     <message>
         <source>Waiting for the server (%1 s)…</source>
-        <translation type="unfinished"></translation>
+        <translation>Warte auf den Server (%1 s)…</translation>
     </message>
     <message>
         <source>The accounts can be changed once no account is being scanned or reviewed: finish or cancel the review first.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Konten können geändert werden, sobald kein Konto mehr durchsucht oder geprüft wird: Beenden oder brechen Sie zuerst die Prüfung ab.</translation>
     </message>
     <message>
         <source>Enter the server first.</source>
-        <translation type="unfinished"></translation>
+        <translation>Geben Sie zuerst den Server ein.</translation>
     </message>
     <message>
         <source>Waiting for the sign-in in your browser…</source>
-        <translation type="unfinished"></translation>
+        <translation>Warte auf die Anmeldung in Ihrem Browser…</translation>
     </message>
     <message>
         <source>Signed in. Press OK to keep the sign-in with the account.</source>
-        <translation type="unfinished"></translation>
+        <translation>Angemeldet. Drücken Sie OK, um die Anmeldung beim Konto zu behalten.</translation>
     </message>
     <message>
         <source>Sign-in failed: </source>
-        <translation type="unfinished"></translation>
+        <translation>Anmeldung fehlgeschlagen: </translation>
     </message>
     <message>
         <source>Ready</source>
-        <translation type="unfinished"></translation>
+        <translation>Bereit</translation>
     </message>
     <message>
         <source>Trust this sender</source>
-        <translation type="unfinished"></translation>
+        <translation>Diesem Absender vertrauen</translation>
     </message>
     <message>
         <source>Always flag this sender</source>
-        <translation type="unfinished"></translation>
+        <translation>Diesen Absender immer markieren</translation>
     </message>
     <message>
         <source>Flag Subjects that are exactly “%1”</source>
-        <translation type="unfinished"></translation>
+        <translation>Betreffs markieren, die genau „%1“ lauten</translation>
     </message>
     <message>
         <source>View Headers…</source>
-        <translation type="unfinished"></translation>
+        <translation>Kopfzeilen anzeigen…</translation>
     </message>
     <message>
         <source>The filter lists could not be saved in %1.
 
 The changes apply until Mavix is closed.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Filterlisten konnten nicht in %1 gespeichert werden.
+
+Die Änderungen gelten, bis Mavix geschlossen wird.</translation>
     </message>
     <message>
         <source>The headers of this message cannot be read from %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Kopfzeilen dieser Nachricht können nicht aus %1 gelesen werden.</translation>
     </message>
     <message>
         <source>Headers of message %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Kopfzeilen der Nachricht %1</translation>
     </message>
     <message>
         <source>%1 messages, %2 suspect</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 Nachrichten, %2 verdächtig</translation>
     </message>
     <message>
         <source>scanning: </source>
-        <translation type="unfinished"></translation>
+        <translation>Suche läuft: </translation>
     </message>
     <message>
         <source>scanning…</source>
-        <translation type="unfinished"></translation>
+        <translation>Suche läuft…</translation>
     </message>
     <message>
         <source>All accounts
 %1 waiting, %2 suspect</source>
-        <translation type="unfinished"></translation>
+        <translation>Alle Konten
+%1 wartend, %2 verdächtig</translation>
+    </message>
+    <message>
+        <source>Delete %1 message from %2 on the server?</source>
+        <translation>%1 Nachricht von %2 auf dem Server löschen?</translation>
+    </message>
+    <message>
+        <source>Delete %1 messages from %2 on the server?</source>
+        <translation>%1 Nachrichten von %2 auf dem Server löschen?</translation>
     </message>
 </context>
 <context>
     <name>CPrefsDlg</name>
     <message>
         <source>Preferences</source>
-        <translation type="unfinished"></translation>
+        <translation>Einstellungen</translation>
     </message>
     <message>
         <source>Automatically Get Mavix on Launch</source>
-        <translation type="unfinished"></translation>
+        <translation>Mavix beim Start automatisch abrufen</translation>
     </message>
     <message>
         <source>Automatically Exit After Cancel or Purge</source>
-        <translation type="unfinished"></translation>
+        <translation>Nach Abbrechen oder Löschen automatisch beenden</translation>
     </message>
     <message>
         <source>Automatically Set the Filter lists to the Default on Launch</source>
-        <translation type="unfinished"></translation>
+        <translation>Filterlisten beim Start automatisch auf den Standard setzen</translation>
     </message>
     <message>
         <source>Check for mail every</source>
-        <translation type="unfinished"></translation>
+        <translation>Nach E-Mails suchen alle</translation>
     </message>
     <message>
         <source>Keep a copy of deleted messages up to</source>
-        <translation type="unfinished"></translation>
+        <translation>Eine Kopie gelöschter Nachrichten aufbewahren bis</translation>
     </message>
     <message>
         <source>Ask before deleting messages</source>
-        <translation type="unfinished"></translation>
+        <translation>Vor dem Löschen von Nachrichten fragen</translation>
     </message>
     <message>
         <source>Mark mail whose sender failed the receiving server&apos;s checks (DMARC, SPF)</source>
-        <translation type="unfinished"></translation>
+        <translation>E-Mails markieren, deren Absender die Prüfungen des empfangenden Servers nicht bestand (DMARC, SPF)</translation>
     </message>
     <message>
         <source>Mark mail whose sender&apos;s name shows another address or domain</source>
-        <translation type="unfinished"></translation>
+        <translation>E-Mails markieren, deren Absendername eine andere Adresse oder Domain zeigt</translation>
     </message>
     <message>
         <source>Mark mail from domains that look like well-known ones</source>
-        <translation type="unfinished"></translation>
+        <translation>E-Mails von Domains markieren, die bekannten Domains ähneln</translation>
     </message>
     <message>
         <source>0 (no previews)</source>
-        <translation type="unfinished"></translation>
+        <translation>0 (keine Vorschau)</translation>
     </message>
     <message>
         <source>minutes</source>
-        <translation type="unfinished"></translation>
+        <translation>Minuten</translation>
     </message>
     <message>
         <source>KB, for</source>
-        <translation type="unfinished"></translation>
+        <translation>KB, für</translation>
     </message>
     <message>
         <source>days</source>
-        <translation type="unfinished"></translation>
+        <translation>Tage</translation>
     </message>
     <message>
         <source>Wait for the server up to</source>
-        <translation type="unfinished"></translation>
+        <translation>Auf den Server warten bis zu</translation>
     </message>
     <message>
         <source>seconds</source>
-        <translation type="unfinished"></translation>
+        <translation>Sekunden</translation>
     </message>
     <message>
         <source>Preview the first</source>
-        <translation type="unfinished"></translation>
+        <translation>Vorschau der ersten</translation>
     </message>
     <message>
         <source>lines of a selected message</source>
-        <translation type="unfinished"></translation>
+        <translation>Zeilen einer ausgewählten Nachricht</translation>
     </message>
 </context>
 <context>
     <name>CRecentlyDeletedWindow</name>
     <message>
         <source>Recently Deleted</source>
-        <translation type="unfinished"></translation>
+        <translation>Kürzlich gelöscht</translation>
     </message>
     <message>
         <source>Deleted</source>
-        <translation type="unfinished"></translation>
+        <translation>Gelöscht</translation>
     </message>
     <message>
         <source>Size</source>
-        <translation type="unfinished"></translation>
+        <translation>Größe</translation>
     </message>
     <message>
         <source>From</source>
-        <translation type="unfinished"></translation>
+        <translation>Von</translation>
     </message>
     <message>
         <source>Subject</source>
-        <translation type="unfinished"></translation>
+        <translation>Betreff</translation>
     </message>
     <message>
         <source>Why</source>
-        <translation type="unfinished"></translation>
+        <translation>Grund</translation>
     </message>
     <message>
         <source>Copy</source>
-        <translation type="unfinished"></translation>
+        <translation>Kopie</translation>
     </message>
     <message>
         <source>Account</source>
-        <translation type="unfinished"></translation>
+        <translation>Konto</translation>
     </message>
     <message>
         <source>UIDL</source>
-        <translation type="unfinished"></translation>
+        <translation>UIDL</translation>
     </message>
     <message>
         <source>&amp;Reload</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Neu laden</translation>
     </message>
     <message>
         <source>&amp;Save Copy As…</source>
-        <translation type="unfinished"></translation>
+        <translation>Kopie &amp;speichern unter…</translation>
     </message>
     <message>
         <source>&amp;Open in Mail Program</source>
-        <translation type="unfinished"></translation>
+        <translation>Im E-Mail-Programm ö&amp;ffnen</translation>
     </message>
     <message>
         <source>%1 bytes</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 Bytes</translation>
     </message>
     <message>
         <source>kept</source>
-        <translation type="unfinished"></translation>
+        <translation>aufbewahrt</translation>
     </message>
     <message>
         <source>
 POP3 cannot put a message back on the server. Where a copy was kept, select its row to save it as a file or open it in your mail program.</source>
-        <translation type="unfinished"></translation>
+        <translation>
+POP3 kann eine Nachricht nicht auf den Server zurücklegen. Wo eine Kopie aufbewahrt wurde, wählen Sie ihre Zeile, um sie als Datei zu speichern oder in Ihrem E-Mail-Programm zu öffnen.</translation>
     </message>
     <message>
         <source>Nothing has been deleted yet. Deletions are recorded in %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Bisher wurde nichts gelöscht. Löschungen werden in %1 vermerkt.</translation>
     </message>
     <message>
         <source>%1 deleted messages, newest first, from %2.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 gelöschte Nachrichten, neueste zuerst, aus %2.</translation>
     </message>
     <message>
         <source>The kept copy of this message is gone.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die aufbewahrte Kopie dieser Nachricht ist nicht mehr vorhanden.</translation>
     </message>
     <message>
         <source>Save Copy As</source>
-        <translation type="unfinished"></translation>
+        <translation>Kopie speichern unter</translation>
     </message>
     <message>
         <source>Mail messages (*.eml)</source>
-        <translation type="unfinished"></translation>
+        <translation>E-Mail-Nachrichten (*.eml)</translation>
     </message>
     <message>
         <source>The copy could not be saved as %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Kopie konnte nicht als %1 gespeichert werden.</translation>
     </message>
     <message>
         <source>The copy could not be opened in your mail program.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Kopie konnte nicht in Ihrem E-Mail-Programm geöffnet werden.</translation>
     </message>
 </context>
 <context>
     <name>CTrayController</name>
     <message>
         <source>Show Mavix</source>
-        <translation type="unfinished"></translation>
+        <translation>Mavix zeigen</translation>
     </message>
     <message>
         <source>Exit</source>
-        <translation type="unfinished"></translation>
+        <translation>Beenden</translation>
     </message>
     <message>
         <source>Mavix keeps checking for mail in the background. File › Exit quits.</source>
-        <translation type="unfinished"></translation>
+        <translation>Mavix sucht im Hintergrund weiter nach E-Mails. Datei › Beenden schließt das Programm.</translation>
     </message>
     <message>
         <source>not checked yet</source>
-        <translation type="unfinished"></translation>
+        <translation>noch nicht geprüft</translation>
     </message>
 </context>
 <context>
     <name>FilterManager</name>
     <message>
         <source>Manage Filters</source>
-        <translation type="unfinished"></translation>
+        <translation>Filter verwalten</translation>
     </message>
     <message>
         <source>Size Filter</source>
-        <translation type="unfinished"></translation>
+        <translation>Größenfilter</translation>
     </message>
     <message>
         <source>Subject Filter</source>
-        <translation type="unfinished"></translation>
+        <translation>Betreff-Filter</translation>
     </message>
     <message>
         <source>Subject Exact Filter</source>
-        <translation type="unfinished"></translation>
+        <translation>Filter für exakten Betreff</translation>
     </message>
     <message>
         <source>Senders</source>
-        <translation type="unfinished"></translation>
+        <translation>Absender</translation>
     </message>
     <message>
         <source>Trusted senders</source>
-        <translation type="unfinished"></translation>
+        <translation>Vertrauenswürdige Absender</translation>
     </message>
     <message>
         <source>The filter lists could not be saved in %1.
 
 The changes apply until Mavix is closed.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Filterlisten konnten nicht in %1 gespeichert werden.
+
+Die Änderungen gelten, bis Mavix geschlossen wird.</translation>
     </message>
 </context>
 <context>
     <name>MessageGridModel</name>
     <message>
         <source>Size</source>
-        <translation type="unfinished"></translation>
+        <translation>Größe</translation>
     </message>
     <message>
         <source>Att.</source>
-        <translation type="unfinished"></translation>
+        <translation>Anh.</translation>
     </message>
     <message>
         <source>Subject</source>
-        <translation type="unfinished"></translation>
+        <translation>Betreff</translation>
     </message>
     <message>
         <source>From</source>
-        <translation type="unfinished"></translation>
+        <translation>Von</translation>
     </message>
     <message>
         <source>Email</source>
-        <translation type="unfinished"></translation>
+        <translation>E-Mail</translation>
     </message>
     <message>
         <source>Date</source>
-        <translation type="unfinished"></translation>
+        <translation>Datum</translation>
     </message>
     <message>
         <source>To</source>
-        <translation type="unfinished"></translation>
+        <translation>An</translation>
     </message>
     <message>
         <source>CC</source>
-        <translation type="unfinished"></translation>
+        <translation>CC</translation>
     </message>
     <message>
         <source>From the last scan: scan again to check or remove it</source>
-        <translation type="unfinished"></translation>
+        <translation>Aus der letzten Suche: neu suchen, um sie zu markieren oder zu entfernen</translation>
     </message>
     <message>
         <source>Account</source>
-        <translation type="unfinished"></translation>
+        <translation>Konto</translation>
     </message>
 </context>
 <context>
     <name>PreviewPane</name>
     <message>
         <source>Show More</source>
-        <translation type="unfinished"></translation>
+        <translation>Mehr zeigen</translation>
     </message>
     <message>
         <source>Message %1: fetching the first %2 lines...</source>
-        <translation type="unfinished"></translation>
+        <translation>Nachricht %1: die ersten %2 Zeilen werden abgerufen...</translation>
     </message>
     <message>
         <source>Previews are turned off (Preferences).</source>
-        <translation type="unfinished"></translation>
+        <translation>Vorschauen sind ausgeschaltet (Einstellungen).</translation>
     </message>
     <message>
         <source>Select a message to read its start here.</source>
-        <translation type="unfinished"></translation>
+        <translation>Wählen Sie eine Nachricht, um hier ihren Anfang zu lesen.</translation>
     </message>
     <message>
         <source>Message %1, the first %2 lines</source>
-        <translation type="unfinished"></translation>
+        <translation>Nachricht %1, die ersten %2 Zeilen</translation>
     </message>
     <message>
         <source>Message %1: no preview</source>
-        <translation type="unfinished"></translation>
+        <translation>Nachricht %1: keine Vorschau</translation>
     </message>
     <message>
         <source>From: %1
@@ -1074,51 +1093,60 @@ To: %2
 Date: %3
 Subject: %4
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Von: %1
+An: %2
+Datum: %3
+Betreff: %4
+</translation>
     </message>
     <message>
         <source>(no name)</source>
-        <translation type="unfinished"></translation>
+        <translation>(ohne Namen)</translation>
     </message>
     <message>
         <source>Attachment: %1 — %2, %3 %4 KB%5
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Anhang: %1 — %2, %3 %4 KB%5
+</translation>
     </message>
     <message>
         <source>at least</source>
-        <translation type="unfinished"></translation>
+        <translation>mindestens</translation>
     </message>
     <message>
         <source>about</source>
-        <translation type="unfinished"></translation>
+        <translation>etwa</translation>
     </message>
     <message>
         <source>  ⚠ a program named like a document</source>
-        <translation type="unfinished"></translation>
+        <translation>  ⚠ ein Programm, das wie ein Dokument benannt ist</translation>
     </message>
     <message>
         <source>(HTML shown as text; links as [their real target]; nothing was loaded)
 </source>
-        <translation type="unfinished"></translation>
+        <translation>(HTML als Text gezeigt; Links als [ihr wirkliches Ziel]; nichts wurde geladen)
+</translation>
     </message>
     <message>
         <source>
 [cut: the message goes on past what was fetched]
 </source>
-        <translation type="unfinished"></translation>
+        <translation>
+[gekürzt: die Nachricht geht über das Abgerufene hinaus weiter]
+</translation>
     </message>
     <message>
         <source>[parts nested too deep, or too many, were not shown]
 </source>
-        <translation type="unfinished"></translation>
+        <translation>[zu tief verschachtelte oder zu viele Teile wurden nicht gezeigt]
+</translation>
     </message>
 </context>
 <context>
     <name>Prompter</name>
     <message>
         <source>Don&apos;t ask again</source>
-        <translation type="unfinished"></translation>
+        <translation>Nicht mehr fragen</translation>
     </message>
 </context>
 <context>
@@ -1135,114 +1163,124 @@ filter lists) are written and read in the current folder.
   --version   show the version
 Qt&apos;s own options (-platform, -style, ...) are accepted too.
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Aufruf: mavix [--desktop]
+Prüft ein POP3-Postfach: zeigt die Kopfzeilen der wartenden E-Mails und löscht
+die markierten Nachrichten auf dem Server, bevor ein E-Mail-Programm sie abruft.
+„message.txt“ (die Kopfzeilen der letzten Suche) und „defaults.txt“ (Standard-
+Filterlisten) werden im aktuellen Ordner geschrieben und gelesen.
+
+  --desktop   in $XDG_DATA_HOME/Mavix arbeiten (so startet der Desktop-Starter)
+  --help      diesen Text zeigen
+  --version   die Version zeigen
+Qts eigene Optionen (-platform, -style, ...) werden ebenfalls angenommen.
+</translation>
     </message>
     <message>
         <source>cannot work in %1; staying in the current folder</source>
-        <translation type="unfinished"></translation>
+        <translation>kann nicht in %1 arbeiten; bleibe im aktuellen Ordner</translation>
     </message>
 </context>
 <context>
     <name>mavix-cli</name>
     <message>
         <source>warning: the password travelled unencrypted (%1): choose a secure connection or another log-in method</source>
-        <translation type="unfinished"></translation>
+        <translation>Warnung: Das Passwort wurde unverschlüsselt übertragen (%1): Wählen Sie eine sichere Verbindung oder ein anderes Anmeldeverfahren</translation>
     </message>
     <message>
         <source>%1 belongs to the purge command</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 gehört zum Befehl purge</translation>
     </message>
     <message>
         <source>give only one of --suspects, --all and --rows</source>
-        <translation type="unfinished"></translation>
+        <translation>geben Sie nur eines von --suspects, --all und --rows an</translation>
     </message>
     <message>
         <source>--lines wants a number from 1 to %1</source>
-        <translation type="unfinished"></translation>
+        <translation>--lines erwartet eine Zahl von 1 bis %1</translation>
     </message>
     <message>
         <source>--rows wants message numbers such as 1,3,7</source>
-        <translation type="unfinished"></translation>
+        <translation>--rows erwartet Nachrichtennummern wie 1,3,7</translation>
     </message>
     <message>
         <source>--server needs a host name</source>
-        <translation type="unfinished"></translation>
+        <translation>--server braucht einen Hostnamen</translation>
     </message>
     <message>
         <source>--port wants a number from 1 to 65535</source>
-        <translation type="unfinished"></translation>
+        <translation>--port erwartet eine Zahl von 1 bis 65535</translation>
     </message>
     <message>
         <source>--user needs a name</source>
-        <translation type="unfinished"></translation>
+        <translation>--user braucht einen Namen</translation>
     </message>
     <message>
         <source>--security wants none, stls or tls</source>
-        <translation type="unfinished"></translation>
+        <translation>--security erwartet none, stls oder tls</translation>
     </message>
     <message>
         <source>--auth wants auto, user, apop, plain, login, cram-md5, scram-sha-1, scram-sha-256, xoauth2 or oauthbearer</source>
-        <translation type="unfinished"></translation>
+        <translation>--auth erwartet auto, user, apop, plain, login, cram-md5, scram-sha-1, scram-sha-256, xoauth2 oder oauthbearer</translation>
     </message>
     <message>
         <source>--account needs an account&apos;s name</source>
-        <translation type="unfinished"></translation>
+        <translation>--account braucht den Namen eines Kontos</translation>
     </message>
     <message>
         <source>--token-command needs a command</source>
-        <translation type="unfinished"></translation>
+        <translation>--token-command braucht einen Befehl</translation>
     </message>
     <message>
         <source>--tls-fingerprint wants a SHA-256 fingerprint: 64 hex digits, colons allowed</source>
-        <translation type="unfinished"></translation>
+        <translation>--tls-fingerprint erwartet einen SHA-256-Fingerabdruck: 64 Hexadezimalziffern, Doppelpunkte erlaubt</translation>
     </message>
     <message>
         <source>log takes only --tsv and --account</source>
-        <translation type="unfinished"></translation>
+        <translation>log nimmt nur --tsv und --account</translation>
     </message>
     <message>
         <source>accounts takes only --tsv</source>
-        <translation type="unfinished"></translation>
+        <translation>accounts nimmt nur --tsv</translation>
     </message>
     <message>
         <source>authorize takes only --server, --user and --account</source>
-        <translation type="unfinished"></translation>
+        <translation>authorize nimmt nur --server, --user und --account</translation>
     </message>
     <message>
         <source>--lines belongs to the show command</source>
-        <translation type="unfinished"></translation>
+        <translation>--lines gehört zum Befehl show</translation>
     </message>
     <message>
         <source>show takes no %1</source>
-        <translation type="unfinished"></translation>
+        <translation>show nimmt kein %1</translation>
     </message>
     <message>
         <source>give only one of --account and --all-accounts</source>
-        <translation type="unfinished"></translation>
+        <translation>geben Sie nur eines von --account und --all-accounts an</translation>
     </message>
     <message>
         <source>--server, --port, --user, --security, --tls-fingerprint, --auth and --token-command apply to one account: not with --all-accounts</source>
-        <translation type="unfinished"></translation>
+        <translation>--server, --port, --user, --security, --tls-fingerprint, --auth und --token-command gelten für ein Konto: nicht mit --all-accounts</translation>
     </message>
     <message>
         <source>--rows names the messages of one account: not with --all-accounts</source>
-        <translation type="unfinished"></translation>
+        <translation>--rows nennt die Nachrichten eines Kontos: nicht mit --all-accounts</translation>
     </message>
     <message>
         <source>%1 takes no value</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 nimmt keinen Wert</translation>
     </message>
     <message>
         <source>%1 needs a value</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 braucht einen Wert</translation>
     </message>
     <message>
         <source>the password is never taken from the command line: set MAVIX_PASSWORD or store it with Mavix&apos;s Manage Account</source>
-        <translation type="unfinished"></translation>
+        <translation>das Passwort wird nie von der Befehlszeile genommen: Setzen Sie MAVIX_PASSWORD oder speichern Sie es mit „Konto verwalten“ in Mavix</translation>
     </message>
     <message>
         <source>unknown option &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
+        <translation>unbekannte Option „%1“</translation>
     </message>
     <message>
         <source>Usage: mavix-cli scan [--tsv] [--raw] [--no-cache] [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
@@ -1427,205 +1465,421 @@ With --all-accounts, the worst of the accounts&apos; statuses, from best to
 worst: 0, 3, 1; Ctrl-C or SIGTERM stops at the account it interrupts and
 gives 130 or 143.
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Aufruf: mavix-cli scan [--tsv] [--raw] [--no-cache] [--account NAME | --all-accounts] [KONTO-OPTIONEN]
+        mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [--no-cache]
+                        [--account NAME | --all-accounts] [KONTO-OPTIONEN]
+        mavix-cli show N [--lines L] [--account NAME] [KONTO-OPTIONEN]
+        mavix-cli log [--tsv] [--account NAME]
+        mavix-cli accounts [--tsv]
+        mavix-cli authorize [--account NAME] [--server HOST] [--user NAME]
+        mavix-cli --help
+
+Prüft das POP3-Postfach eines gespeicherten Mavix-Kontos, ohne E-Mails
+herunterzuladen: meldet sich an, ruft nur den Kopfbereich jeder wartenden
+Nachricht ab (TOP n 0) und gibt pro Nachricht eine Zeile aus, sobald sie
+eintrifft. Zeilen, deren Betreff, Größe oder Absender auf die gespeicherten
+Filterlisten passt, werden mit Grund als verdächtig markiert; ein Absender
+auf der Liste vertrauenswürdiger Absender nie.
+
+Befehle:
+  scan        Das Postfach durchsuchen und die Nachrichten auflisten. Es wird
+              nichts gelöscht.
+  purge       Durchsuchen, dann die gewählten Nachrichten auf dem Server
+              löschen. Vor jedem Löschen wird der Kopf der Nachricht erneut
+              gelesen und ihr Betreff mit dem der Liste verglichen; beim
+              ersten Unterschied hält purge an und löscht nichts weiter.
+              Bereits erfolgte Löschungen werden am Ende der Sitzung wirksam.
+  show N      Durchsuchen, dann den Anfang der Nachricht N als Text ausgeben:
+              From, To, Date und Subject (dekodiert), ihre Anhänge (Name,
+              Typ, ungefähre Größe; mit (!) markiert, wo der Name ein
+              Programm hinter der Endung eines Dokuments versteckt, wie in
+              &quot;invoice.pdf.exe&quot;) und die ersten L Zeilen des Textes (TOP N L,
+              das die Nachricht auf dem Server unverändert lässt). HTML wird
+              als Text gezeigt, mit dem wirklichen Ziel jedes Links in
+              Klammern; nichts wird geladen, geöffnet oder gespeichert.
+  --lines L   (show) die abzurufenden Textzeilen, 1 bis 2000; sonst die
+              Einstellung &quot;Vorschau der ersten L Zeilen&quot; (Standard 40)
+  log         Das Protokoll der Löschungen von Mavix und mavix-cli ausgeben,
+              älteste zuerst: Zeit, Größe, From, Subject, warum die Nachricht
+              gelöscht wurde, und &quot;copy: PFAD&quot;, wo eine Kopie aufbewahrt wurde
+              (POP3 kann keine Nachricht zurücklegen; die Kopie schon). Mit
+              --tsv: die Zeilen des Protokolls, wie sie gespeichert sind, Zeit
+              (UTC), Konto, UIDL, Größe in Bytes, From, Subject, Grund,
+              maskiert wie die --tsv-Ausgabe von scan; eine Nachricht mit
+              aufbewahrter Kopie hat zusätzlich ein Statusfeld (leer bei einer
+              Löschung) und den Pfad der Kopie. Das Protokoll ist
+              $XDG_STATE_HOME/Mavix/deleted.log (~/.local/state/Mavix).
+  accounts    Die gespeicherten Konten in ihrer Reihenfolge auflisten, eines
+              pro Zeile: Name, user@server:port, Sicherheit (none, stls, tls),
+              Anmeldeverfahren, und &quot;disabled&quot; für ein Konto, das
+              --all-accounts auslässt. Mit --tsv: dieselben Felder durch
+              Tabulatoren getrennt, maskiert wie bei scan, das letzte 1
+              (eingeschaltet) oder 0.
+  authorize   Beim OAuth-2.0-Anbieter des Kontos (Google, Microsoft oder dem
+              eigenen aus dem Abschnitt [OAuth] der Einstellungen) in einem
+              Browser anmelden: gibt die zu öffnende Adresse aus, wartet bis
+              zu 5 Minuten, bis der Browser zu einem Listener auf 127.0.0.1
+              zurückkehrt, speichert dann das Aktualisierungstoken im
+              Schlüsselbund (sonst in der Einstellungsdatei) und sagt, wo.
+              Die OAuth-Client-ID stammt aus dem Abschnitt [OAuth] der
+              Einstellungen.
+
+Konten:
+  --account NAME      das Konto, das durchsucht, bereinigt, angemeldet oder
+                      dessen Protokoll gezeigt wird: sein Name oder
+                      user@server. Ohne die Option das erste Konto. Ein
+                      unbekannter Name ist ein Aufruffehler.
+  --all-accounts      jedes eingeschaltete Konto nacheinander durchsuchen oder
+                      bereinigen. Jede --tsv-Zeile beginnt dann mit dem Namen
+                      des Kontos als zusätzlichem Feld (die anderen Felder
+                      behalten ihre Plätze); die Tabelle bekommt eine
+                      Überschrift pro Konto. Jedes Konto nutzt sein
+                      gespeichertes Passwort (MAVIX_PASSWORD wird nicht
+                      verwendet); --rows und die Konto-Optionen unten gelten
+                      für ein Konto und werden nicht angenommen.
+
+Auswahl (nur purge, genau eine):
+  --suspects          die verdächtigen Zeilen, wie Mavix sie vormarkiert
+  --all               jede Zeile
+  --rows N[,N...]     die genannten Nachrichtennummern; eine Nummer, die die
+                      Suche nicht aufgelistet hat, ist ein Fehler, und nichts
+                      wird gelöscht
+
+Ausgabe:
+  --tsv       Eine Zeile pro Nachricht, durch Tabulatoren getrennt: Nummer,
+              Größe, Anhangsmarke, Subject, From, Email, Date, To, CC,
+              verdächtig (1 oder 0), Grund (warum die Zeile verdächtig ist,
+              etwa Subject contains &quot;HONEY&quot;; leer, wenn nicht).
+              Texte sind UTF-8. Innerhalb eines Textes werden Backslash,
+              Tabulator, CR und LF als \\, \t, \r und \n geschrieben und jedes
+              andere Steuerzeichen (C0, DEL und die C1-Steuerzeichen
+              U+0080-U+009F) als \xHH, sein Code in zwei Hexadezimalziffern,
+              sodass kein Servertext Escape-Sequenzen an ein Terminal senden
+              kann.
+              Nach den Zeilen fügt purge eine Zeile pro gewählter Nachricht an:
+                deleted&lt;TAB&gt;N
+                refused&lt;TAB&gt;N&lt;TAB&gt;Antwort des Servers
+                mismatch&lt;TAB&gt;N&lt;TAB&gt;gelisteter Betreff&lt;TAB&gt;Betreff auf dem Server
+  (Standard)  Eine an die Terminalbreite angepasste Tabelle; Verdächtige sind
+              mit &apos;*&apos; markiert, und ihr Grund wird gezeigt, wenn das Terminal
+              breit genug ist. Steuerzeichen in Servertexten werden als
+              Leerzeichen gezeigt.
+  --raw       Subject, From, To und CC, wie der Server sie gesendet hat:
+              kodierte Wörter (=?UTF-8?B?...?=) werden nicht dekodiert, und
+              die Bytes werden von Windows-1252 nach UTF-8 umgewandelt. Ohne
+              die Option werden sie dekodiert, wie ein E-Mail-Programm sie
+              zeigt (kodierte Wörter nach RFC 2047; UTF-8-Bytes im Kopf;
+              sonst Windows-1252).
+  Der Statustext der Suche und jeder Fehler gehen auf die Standardfehlerausgabe.
+
+Kopfzeilen-Cache:
+  Die Kopfbereiche, die eine Suche gelesen hat, werden pro Konto in
+  $XDG_CACHE_HOME/Mavix/headers-USER@SERVER-HASH (~/.cache/Mavix) aufbewahrt,
+  geordnet nach den Nachrichten-IDs des Servers (UIDL) und Größen; die nächste
+  Suche ruft nur die Nachrichten ab, die sie noch nicht gesehen hat. Ein purge
+  liest trotzdem zuerst jede Nachricht erneut. Das Löschen der Datei leert ihn.
+  --no-cache  jeden Kopfbereich erneut abrufen, ohne den Cache, und den Cache
+              neu schreiben
+
+Konto (nur für diesen Lauf, auf dem gewählten Konto; nichts wird gespeichert):
+  --server HOST       Name oder Adresse des POP3-Servers
+  --port PORT         TCP-Port (der gespeicherte, sonst 110)
+  --user NAME         Benutzername des Postfachs
+  --security MODE     none: einfaches POP3; stls: STARTTLS auf dem einfachen
+                      Port (RFC 2595); tls: TLS von Anfang an (RFC 8314). Die
+                      gespeicherte Einstellung, sonst none. Ohne --port wird
+                      ein gespeicherter Port 110 bei tls zu 995 und 995 bei
+                      den anderen zu 110. Eine Verbindung, die sich nicht
+                      sichern lässt, schlägt fehl; sie fällt nie auf Klartext
+                      zurück.
+  --tls-fingerprint HEX
+                      dem Zertifikat des Servers mit diesem SHA-256-
+                      Fingerabdruck vertrauen (64 Hexadezimalziffern,
+                      Doppelpunkte erlaubt), auch wenn es sich nicht prüfen
+                      lässt, wie bei einem selbst signierten Zertifikat; ein
+                      leeres HEX übergeht einen gespeicherten Fingerabdruck
+  --auth METHOD       wie angemeldet wird: auto (das stärkste Verfahren, das
+                      der Server anbietet), user (USER/PASS), apop, plain,
+                      login, cram-md5, scram-sha-1, scram-sha-256, xoauth2
+                      oder oauthbearer (OAuth-2.0-Zugriffstoken). Die
+                      gespeicherte Wahl, sonst auto.
+  --token-command CMD
+                      CMD (in Wörter zerlegt wie von einer Shell, aber nicht
+                      von einer ausgeführt) bei jeder Anmeldung ausführen und
+                      seine Standardausgabe als OAuth-2.0-Zugriffstoken
+                      verwenden; ohne die Option nutzen die OAuth-Verfahren
+                      das Aktualisierungstoken, das &quot;mavix-cli authorize&quot;
+                      gespeichert hat
+Das Passwort kommt aus der Umgebungsvariablen MAVIX_PASSWORD, wenn sie gesetzt
+ist, sonst aus dem Schlüsselbund des Desktops (Secret Service), sonst aus der
+Einstellungsdatei; nie von der Befehlszeile.
+Zertifikate werden gegen die vertrauenswürdigen Zertifizierungsstellen des
+Systems und den Servernamen geprüft. MAVIX_TLS_CA_FILE kann eine PEM-Datei mit
+weiteren vertrauenswürdigen Zertifizierungsstellen nennen (für eine private
+Zertifizierungsstelle oder für Tests).
+
+Die Einstellungen sind die des Desktop-Programms (das Konto, die Filterlisten
+und die Einstellung &quot;Filterlisten beim Start automatisch auf den Standard
+setzen&quot;). &quot;defaults.txt&quot; wird aus dem aktuellen Verzeichnis gelesen und der
+Kopfzeilen-Auszug &quot;message.txt&quot; dorthin geschrieben.
+
+Strg+C während der Suche hält sie an. Strg+C während eines purge hält ihn
+sofort an: vor seinem QUIT wird die Sitzung ohne QUIT geschlossen, also wird
+gar nichts gelöscht; sobald QUIT gesendet ist, löscht der Server vielleicht
+schon, und die Nachrichten werden dann als möglicherweise gelöscht gemeldet und
+protokolliert. Ein zweites Strg+C oder SIGTERM beendet sofort.
+
+Vor seinem QUIT schreibt purge die markierten Nachrichten als ausstehend ins
+Protokoll der Löschungen (&quot;mavix-cli log&quot;); die Antwort auf QUIT macht sie zu
+gelöschten. Kommt die Antwort nie, bleiben sie &quot;möglicherweise gelöscht&quot;, bis
+die nächste Suche des Kontos sie anhand ihrer IDs klärt. Kann das Protokoll
+nicht geschrieben werden, wird die Sitzung ohne QUIT geschlossen und nichts
+gelöscht. Pro Konto läuft nur ein purge zugleich; ein zweiter wartet einige
+Sekunden und gibt dann auf.
+
+Ein purge gibt &quot;deleted N&quot; nur für Löschungen aus, die der Server bei QUIT
+bestätigt hat, &quot;possibly deleted N&quot; (mit --tsv &quot;unconfirmed N&quot;), wenn QUIT
+hinausging, aber keine Antwort kam, &quot;refused N&quot; für ein vom Server abgelehntes
+DELE, &quot;mismatch N&quot;, wo er anhielt, weil sich die Nachricht geändert hat (ihr
+Betreff oder ihre ID), &quot;gone N&quot; für eine Nachricht, die ein anderer Client
+schon entfernt hatte, und &quot;skipped N&quot; für eine, die er nicht lesen oder finden
+konnte. Danach sagt er auf stderr, wie viele gelöscht, abgelehnt und nicht
+gelöscht wurden und welche markierten Nachrichten noch auf dem Server sind.
+Passen die Antworten des Servers nicht mehr zu den Befehlen (verspätet,
+doppelt oder fehlerhaft), wird die Sitzung ohne QUIT geschlossen: Gar nichts
+wird gelöscht, und das wird gemeldet.
+
+Exit-Status:
+  0    die Suche (und das Löschen) endete normal, auch wenn keine E-Mail wartete
+  1    die Suche schlug fehl (Server nicht gefunden, Verbindung nicht
+       gesichert, Anmeldung oder STAT abgelehnt, ...), eine markierte
+       Nachricht wurde nicht gelöscht (abgelehnt, oder die Sitzung brach ab),
+       der Server bestätigte das QUIT des purge nicht (Löschungen sind also
+       vielleicht erfolgt, vielleicht nicht), das Protokoll der Löschungen
+       konnte nicht geschrieben werden (nichts gelöscht), ein anderer purge
+       des Kontos lief, die Ausgabe konnte nicht geschrieben werden, oder
+       authorize konnte sich nicht anmelden oder das Aktualisierungstoken
+       nicht speichern
+  2    Aufruffehler
+  3    purge hielt bei einem abweichenden Betreff an
+  130  durch Strg+C unterbrochen
+  143  durch SIGTERM beendet
+Mit --all-accounts der schlechteste Status der Konten, vom besten zum
+schlechtesten: 0, 3, 1; Strg+C oder SIGTERM hält bei dem Konto an, das es
+unterbricht, und ergibt 130 oder 143.
+</translation>
     </message>
     <message>
         <source>no command given (scan, purge, log, accounts or authorize)</source>
-        <translation type="unfinished"></translation>
+        <translation>kein Befehl angegeben (scan, purge, log, accounts oder authorize)</translation>
     </message>
     <message>
         <source>unknown command &apos;%1&apos; (scan, purge, show, log, accounts or authorize)</source>
-        <translation type="unfinished"></translation>
+        <translation>unbekannter Befehl „%1“ (scan, purge, show, log, accounts oder authorize)</translation>
     </message>
     <message>
         <source>show needs a message number</source>
-        <translation type="unfinished"></translation>
+        <translation>show braucht eine Nachrichtennummer</translation>
     </message>
     <message>
         <source>purge needs one of --suspects, --all or --rows N[,N...]</source>
-        <translation type="unfinished"></translation>
+        <translation>purge braucht eines von --suspects, --all oder --rows N[,N...]</translation>
     </message>
     <message>
         <source>cannot write the output</source>
-        <translation type="unfinished"></translation>
+        <translation>die Ausgabe kann nicht geschrieben werden</translation>
     </message>
     <message>
         <source>poll failed</source>
-        <translation type="unfinished"></translation>
+        <translation>poll ist fehlgeschlagen</translation>
     </message>
     <message>
         <source>interrupted: scan stopped</source>
-        <translation type="unfinished"></translation>
+        <translation>unterbrochen: Suche angehalten</translation>
     </message>
     <message>
         <source>interrupted: stopping the purge</source>
-        <translation type="unfinished"></translation>
+        <translation>unterbrochen: das Löschen wird angehalten</translation>
     </message>
     <message>
         <source>Waiting for the server (%1 s)...</source>
-        <translation type="unfinished"></translation>
+        <translation>Warte auf den Server (%1 s)...</translation>
     </message>
     <message>
         <source>Protocol Error - restart</source>
-        <translation type="unfinished"></translation>
+        <translation>Protokollfehler – neu starten</translation>
     </message>
     <message>
         <source>  %1 eMails :   %2 Suspect
 </source>
-        <translation type="unfinished"></translation>
+        <translation>  %1 E-Mails :   %2 verdächtig
+</translation>
     </message>
     <message>
         <source>the scan failed</source>
-        <translation type="unfinished"></translation>
+        <translation>die Suche ist fehlgeschlagen</translation>
     </message>
     <message>
         <source>there is no message %1 on the server</source>
-        <translation type="unfinished"></translation>
+        <translation>auf dem Server gibt es keine Nachricht %1</translation>
     </message>
     <message>
         <source>at least %1 KB</source>
-        <translation type="unfinished"></translation>
+        <translation>mindestens %1 KB</translation>
     </message>
     <message>
         <source>about %1 KB</source>
-        <translation type="unfinished"></translation>
+        <translation>etwa %1 KB</translation>
     </message>
     <message>
         <source>Attachment: %1 - %2, %3</source>
-        <translation type="unfinished"></translation>
+        <translation>Anhang: %1 - %2, %3</translation>
     </message>
     <message>
         <source>(no name)</source>
-        <translation type="unfinished"></translation>
+        <translation>(ohne Namen)</translation>
     </message>
     <message>
         <source> (!) a program named like a document</source>
-        <translation type="unfinished"></translation>
+        <translation> (!) ein Programm, das wie ein Dokument benannt ist</translation>
     </message>
     <message>
         <source>[cut: the message goes on; --lines %1 shows more]
 </source>
-        <translation type="unfinished"></translation>
+        <translation>[gekürzt: die Nachricht geht weiter; --lines %1 zeigt mehr]
+</translation>
     </message>
     <message>
         <source>[parts nested too deep, or too many, were not shown]
 </source>
-        <translation type="unfinished"></translation>
+        <translation>[zu tief verschachtelte oder zu viele Teile wurden nicht gezeigt]
+</translation>
     </message>
     <message>
         <source>there is no message %1 on the server; nothing deleted</source>
-        <translation type="unfinished"></translation>
+        <translation>auf dem Server gibt es keine Nachricht %1; nichts gelöscht</translation>
     </message>
     <message>
         <source>the list has &quot;%1&quot; but the server has &quot;%2&quot;; stopped, nothing further deleted
 </source>
-        <translation type="unfinished"></translation>
+        <translation>die Liste hat „%1“, aber der Server hat „%2“; angehalten, nichts weiter gelöscht
+</translation>
     </message>
     <message>
         <source>already removed from the server
 </source>
-        <translation type="unfinished"></translation>
+        <translation>bereits vom Server entfernt
+</translation>
     </message>
     <message>
         <source>the message could not be read or found, so it is left alone
 </source>
-        <translation type="unfinished"></translation>
+        <translation>die Nachricht konnte nicht gelesen oder gefunden werden und bleibt daher unberührt
+</translation>
     </message>
     <message>
         <source> Not deleted.
 </source>
-        <translation type="unfinished"></translation>
+        <translation> Nicht gelöscht.
+</translation>
     </message>
     <message>
         <source>the deletions stand, but the journal could not record them as done; the next scan settles them</source>
-        <translation type="unfinished"></translation>
+        <translation>die Löschungen gelten, aber das Protokoll konnte sie nicht als erledigt vermerken; die nächste Suche klärt sie</translation>
     </message>
     <message>
         <source>the purge had already ended; its deletions stand</source>
-        <translation type="unfinished"></translation>
+        <translation>das Löschen war bereits beendet; seine Löschungen gelten</translation>
     </message>
     <message>
         <source>interrupted while waiting for QUIT&apos;s reply: </source>
-        <translation type="unfinished"></translation>
+        <translation>unterbrochen beim Warten auf die Antwort auf QUIT: </translation>
     </message>
     <message>
         <source>nothing was deleted</source>
-        <translation type="unfinished"></translation>
+        <translation>nichts wurde gelöscht</translation>
     </message>
     <message>
         <source>not deleted: </source>
-        <translation type="unfinished"></translation>
+        <translation>nicht gelöscht: </translation>
     </message>
     <message>
         <source>Nothing deleted yet (%1).
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Noch nichts gelöscht (%1).
+</translation>
     </message>
     <message>
         <source>no account is named &apos;%1&apos; (see &apos;mavix-cli accounts&apos;)</source>
-        <translation type="unfinished"></translation>
+        <translation>kein Konto heißt „%1“ (siehe „mavix-cli accounts“)</translation>
     </message>
     <message>
         <source>disabled</source>
-        <translation type="unfinished"></translation>
+        <translation>ausgeschaltet</translation>
     </message>
     <message>
         <source>No account is set up yet.
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Es ist noch kein Konto eingerichtet.
+</translation>
     </message>
     <message>
         <source>Try &apos;mavix-cli --help&apos;.
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Siehe „mavix-cli --help“.
+</translation>
     </message>
     <message>
         <source>Failed to connect (some field is blank)
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Verbindung fehlgeschlagen (ein Feld ist leer)
+</translation>
     </message>
     <message>
         <source>authorize needs the account&apos;s server and user name (--server, --user)</source>
-        <translation type="unfinished"></translation>
+        <translation>authorize braucht den Server und den Benutzernamen des Kontos (--server, --user)</translation>
     </message>
     <message>
         <source>Open this address in a browser and sign in:
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Öffnen Sie diese Adresse in einem Browser und melden Sie sich an:
+</translation>
     </message>
     <message>
         <source>sign-in failed: </source>
-        <translation type="unfinished"></translation>
+        <translation>Anmeldung fehlgeschlagen: </translation>
     </message>
     <message>
         <source>cannot store the refresh token: </source>
-        <translation type="unfinished"></translation>
+        <translation>das Aktualisierungstoken kann nicht gespeichert werden: </translation>
     </message>
     <message>
         <source>Signed in: the refresh token is stored in the keyring.
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Angemeldet: Das Aktualisierungstoken liegt im Schlüsselbund.
+</translation>
     </message>
     <message>
         <source>Signed in: the refresh token is stored in the settings file %1.
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Angemeldet: Das Aktualisierungstoken liegt in der Einstellungsdatei %1.
+</translation>
     </message>
     <message>
         <source>no OAuth sign-in is stored for this account: run &apos;mavix-cli authorize&apos; first</source>
-        <translation type="unfinished"></translation>
+        <translation>für dieses Konto ist keine OAuth-Anmeldung gespeichert: Führen Sie zuerst „mavix-cli authorize“ aus</translation>
     </message>
     <message>
         <source>cannot watch for Ctrl-C</source>
-        <translation type="unfinished"></translation>
+        <translation>Strg+C kann nicht überwacht werden</translation>
     </message>
     <message>
         <source>account %1: exit status %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Konto %1: Exit-Status %2</translation>
     </message>
     <message>
         <source>no account is enabled</source>
-        <translation type="unfinished"></translation>
+        <translation>kein Konto ist eingeschaltet</translation>
     </message>
 </context>
 </TS>

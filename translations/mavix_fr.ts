@@ -5,381 +5,381 @@
     <name>AccountScreening</name>
     <message>
         <source>failed: some field of the account is blank</source>
-        <translation type="unfinished"></translation>
+        <translation>échec : un champ du compte est vide</translation>
     </message>
     <message>
         <source>scanning…</source>
-        <translation type="unfinished"></translation>
+        <translation>analyse en cours…</translation>
     </message>
     <message>
         <source>stopped</source>
-        <translation type="unfinished"></translation>
+        <translation>arrêté</translation>
     </message>
     <message>
         <source>removing checked items…</source>
-        <translation type="unfinished"></translation>
+        <translation>suppression des messages cochés…</translation>
     </message>
     <message>
         <source>%1 messages, %2 suspect</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 messages, %2 suspects</translation>
     </message>
     <message>
         <source>failed: </source>
-        <translation type="unfinished"></translation>
+        <translation>échec : </translation>
     </message>
     <message>
         <source>scanning: </source>
-        <translation type="unfinished"></translation>
+        <translation>analyse en cours : </translation>
     </message>
     <message>
         <source> (the server ended the session: a purge logs in again)</source>
-        <translation type="unfinished"></translation>
+        <translation> (le serveur a mis fin à la session : une suppression se reconnecte)</translation>
     </message>
     <message>
         <source>the server ended the session and gives no lasting ids: scan again</source>
-        <translation type="unfinished"></translation>
+        <translation>le serveur a mis fin à la session et ne donne pas d&apos;identifiants durables : analysez à nouveau</translation>
     </message>
     <message>
         <source>waiting for the server (%1 s)…</source>
-        <translation type="unfinished"></translation>
+        <translation>attente du serveur (%1 s)…</translation>
     </message>
 </context>
 <context>
     <name>CAboutDlg</name>
     <message>
         <source>About Mavix</source>
-        <translation type="unfinished"></translation>
+        <translation>À propos de Mavix</translation>
     </message>
     <message>
         <source>What Mavix Does</source>
-        <translation type="unfinished"></translation>
+        <translation>Ce que fait Mavix</translation>
     </message>
     <message>
         <source>Lets you screen incoming emails and delete before downloading</source>
-        <translation type="unfinished"></translation>
+        <translation>Permet de trier les e-mails entrants et de les supprimer avant le téléchargement</translation>
     </message>
     <message>
         <source>Legal Stuff</source>
-        <translation type="unfinished"></translation>
+        <translation>Mentions légales</translation>
     </message>
     <message>
         <source>Mavix comes with no warranty of any kind, and you use it at your own risk.</source>
-        <translation type="unfinished"></translation>
+        <translation>Mavix est fourni sans aucune garantie ; vous l&apos;utilisez à vos propres risques.</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>Mavix Version 1.5</source>
-        <translation type="unfinished"></translation>
+        <translation>Mavix version 1.5</translation>
     </message>
     <message>
         <source>A 64 bit application</source>
-        <translation type="unfinished"></translation>
+        <translation>Une application 64 bits</translation>
     </message>
     <message>
         <source>A 32 bit application</source>
-        <translation type="unfinished"></translation>
+        <translation>Une application 32 bits</translation>
     </message>
 </context>
 <context>
     <name>CAccountDlg</name>
     <message>
         <source>The usual port number is %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Le numéro de port habituel est %1</translation>
     </message>
     <message>
         <source>Automatic</source>
-        <translation type="unfinished"></translation>
+        <translation>Automatique</translation>
     </message>
     <message>
         <source>Password (USER/PASS)</source>
-        <translation type="unfinished"></translation>
+        <translation>Mot de passe (USER/PASS)</translation>
     </message>
     <message>
         <source>Account</source>
-        <translation type="unfinished"></translation>
+        <translation>Compte</translation>
     </message>
     <message>
         <source>None</source>
-        <translation type="unfinished"></translation>
+        <translation>Aucune</translation>
     </message>
     <message>
         <source>STARTTLS (STLS)</source>
-        <translation type="unfinished"></translation>
+        <translation>STARTTLS (STLS)</translation>
     </message>
     <message>
         <source>TLS (implicit)</source>
-        <translation type="unfinished"></translation>
+        <translation>TLS (implicite)</translation>
     </message>
     <message>
         <source>Set Up</source>
-        <translation type="unfinished"></translation>
+        <translation>Configurer</translation>
     </message>
     <message>
         <source>Fills in the settings from Mavix&apos;s list of providers or, failing that, from the configuration the address&apos;s domain publishes.</source>
-        <translation type="unfinished"></translation>
+        <translation>Remplit les réglages à partir de la liste de fournisseurs de Mavix ou, à défaut, de la configuration publiée par le domaine de l&apos;adresse.</translation>
     </message>
     <message>
         <source>Open the provider&apos;s help page</source>
-        <translation type="unfinished"></translation>
+        <translation>Ouvrir la page d&apos;aide du fournisseur</translation>
     </message>
     <message>
         <source>Sign in…</source>
-        <translation type="unfinished"></translation>
+        <translation>Se connecter…</translation>
     </message>
     <message>
         <source>Server</source>
-        <translation type="unfinished"></translation>
+        <translation>Serveur</translation>
     </message>
     <message>
         <source>User Name</source>
-        <translation type="unfinished"></translation>
+        <translation>Nom d&apos;utilisateur</translation>
     </message>
     <message>
         <source>Password</source>
-        <translation type="unfinished"></translation>
+        <translation>Mot de passe</translation>
     </message>
     <message>
         <source>E-mail Address</source>
-        <translation type="unfinished"></translation>
+        <translation>Adresse e-mail</translation>
     </message>
     <message>
         <source>Authentication</source>
-        <translation type="unfinished"></translation>
+        <translation>Authentification</translation>
     </message>
     <message>
         <source>Port Number</source>
-        <translation type="unfinished"></translation>
+        <translation>Numéro de port</translation>
     </message>
     <message>
         <source>Security</source>
-        <translation type="unfinished"></translation>
+        <translation>Sécurité</translation>
     </message>
     <message>
         <source>Certificate fingerprint (SHA-256)</source>
-        <translation type="unfinished"></translation>
+        <translation>Empreinte du certificat (SHA-256)</translation>
     </message>
     <message>
         <source>Optional. Trusts the server&apos;s certificate with exactly this fingerprint even when it cannot be verified (a self-signed one); enter it only as your provider gives it.</source>
-        <translation type="unfinished"></translation>
+        <translation>Facultatif. Fait confiance au certificat du serveur ayant exactement cette empreinte même s&apos;il ne peut pas être vérifié (certificat auto-signé) ; saisissez-la uniquement telle que votre fournisseur la donne.</translation>
     </message>
     <message>
         <source>Filled in the settings for %1 from %2.</source>
-        <translation type="unfinished"></translation>
+        <translation>Réglages de %1 remplis à partir de %2.</translation>
     </message>
     <message>
         <source> No OAuth 2.0 client is set up, so enter an app password.</source>
-        <translation type="unfinished"></translation>
+        <translation> Aucun client OAuth 2.0 n&apos;est configuré : saisissez donc un mot de passe d&apos;application.</translation>
     </message>
     <message>
         <source>Enter the whole address, such as name@example.org (the domain in plain letters).</source>
-        <translation type="unfinished"></translation>
+        <translation>Saisissez l&apos;adresse complète, par exemple nom@example.org (le domaine en lettres simples).</translation>
     </message>
     <message>
         <source>%1 offers no POP3 access.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 n&apos;offre pas d&apos;accès POP3.</translation>
     </message>
     <message>
         <source>Mavix&apos;s list of providers</source>
-        <translation type="unfinished"></translation>
+        <translation>la liste de fournisseurs de Mavix</translation>
     </message>
     <message>
         <source>Looking up the settings %1 publishes…</source>
-        <translation type="unfinished"></translation>
+        <translation>Recherche des réglages publiés par %1…</translation>
     </message>
     <message>
         <source>the configuration its domain publishes</source>
-        <translation type="unfinished"></translation>
+        <translation>la configuration publiée par son domaine</translation>
     </message>
     <message>
         <source>No settings were found (%1). Enter the server&apos;s details yourself.</source>
-        <translation type="unfinished"></translation>
+        <translation>Aucun réglage trouvé (%1). Saisissez vous-même les informations du serveur.</translation>
     </message>
     <message>
         <source>The password is kept in the desktop&apos;s keyring.</source>
-        <translation type="unfinished"></translation>
+        <translation>Le mot de passe est conservé dans le trousseau du bureau.</translation>
     </message>
     <message>
         <source>No keyring was found: the password is kept in Mavix&apos;s settings file, readable only by you.</source>
-        <translation type="unfinished"></translation>
+        <translation>Aucun trousseau trouvé : le mot de passe est conservé dans le fichier de réglages de Mavix, lisible par vous seul.</translation>
     </message>
     <message>
         <source>The %1 cannot contain control characters.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ne peut pas contenir de caractères de contrôle.</translation>
     </message>
     <message>
         <source>The %1 can be at most %2 characters long; this one has %3.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 peut compter au plus %2 caractères ; celui-ci en a %3.</translation>
     </message>
     <message>
         <source>The %1 can only hold Western (Windows-1252) characters.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ne peut contenir que des caractères occidentaux (Windows-1252).</translation>
     </message>
     <message>
         <source>The server name cannot contain control characters.</source>
-        <translation type="unfinished"></translation>
+        <translation>Le nom du serveur ne peut pas contenir de caractères de contrôle.</translation>
     </message>
     <message>
         <source>The server name can only hold Western (Windows-1252) characters.</source>
-        <translation type="unfinished"></translation>
+        <translation>Le nom du serveur ne peut contenir que des caractères occidentaux (Windows-1252).</translation>
     </message>
     <message>
         <source>user name</source>
-        <translation type="unfinished"></translation>
+        <translation>Le nom d&apos;utilisateur</translation>
     </message>
     <message>
         <source>password</source>
-        <translation type="unfinished"></translation>
+        <translation>Le mot de passe</translation>
     </message>
     <message>
         <source>Enter the port as a whole number from 1 to 65535.</source>
-        <translation type="unfinished"></translation>
+        <translation>Saisissez le port sous forme d&apos;entier de 1 à 65535.</translation>
     </message>
     <message>
         <source>Enter the SHA-256 fingerprint as 64 hex digits, with or without colons, or leave it empty.</source>
-        <translation type="unfinished"></translation>
+        <translation>Saisissez l&apos;empreinte SHA-256 sous forme de 64 chiffres hexadécimaux, avec ou sans deux-points, ou laissez le champ vide.</translation>
     </message>
 </context>
 <context>
     <name>CAccountsDlg</name>
     <message>
         <source>  — off</source>
-        <translation type="unfinished"></translation>
+        <translation>  — désactivé</translation>
     </message>
     <message>
         <source>Accounts</source>
-        <translation type="unfinished"></translation>
+        <translation>Comptes</translation>
     </message>
     <message>
         <source>&amp;Add...</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Ajouter...</translation>
     </message>
     <message>
         <source>&amp;Edit...</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Modifier...</translation>
     </message>
     <message>
         <source>Re&amp;name...</source>
-        <translation type="unfinished"></translation>
+        <translation>Re&amp;nommer...</translation>
     </message>
     <message>
         <source>Move &amp;Up</source>
-        <translation type="unfinished"></translation>
+        <translation>Monter (&amp;U)</translation>
     </message>
     <message>
         <source>Move &amp;Down</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Descendre</translation>
     </message>
     <message>
         <source>&amp;Switch Off</source>
-        <translation type="unfinished"></translation>
+        <translation>Dés&amp;activer</translation>
     </message>
     <message>
         <source>&amp;Remove...</source>
-        <translation type="unfinished"></translation>
+        <translation>Supp&amp;rimer...</translation>
     </message>
     <message>
         <source>&amp;Switch On</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Activer</translation>
     </message>
     <message>
         <source>Mavix keeps at most %1 accounts.</source>
-        <translation type="unfinished"></translation>
+        <translation>Mavix gère au plus %1 comptes.</translation>
     </message>
     <message>
         <source>Rename Account</source>
-        <translation type="unfinished"></translation>
+        <translation>Renommer le compte</translation>
     </message>
     <message>
         <source>Name (empty: %1@%2):</source>
-        <translation type="unfinished"></translation>
+        <translation>Nom (vide : %1@%2) :</translation>
     </message>
     <message>
         <source>Remove the account &quot;%1&quot;?</source>
-        <translation type="unfinished"></translation>
+        <translation>Supprimer le compte « %1 » ?</translation>
     </message>
     <message>
         <source>Its password or sign-in, its remembered choices and its header cache are removed with it. Messages on the server are not touched.</source>
-        <translation type="unfinished"></translation>
+        <translation>Son mot de passe ou sa connexion, ses choix mémorisés et son cache d&apos;en-têtes sont supprimés avec lui. Les messages sur le serveur ne sont pas touchés.</translation>
     </message>
     <message>
         <source>Remove</source>
-        <translation type="unfinished"></translation>
+        <translation>Supprimer</translation>
     </message>
     <message>
         <source>The account could not be removed: the settings file could not be written.</source>
-        <translation type="unfinished"></translation>
+        <translation>Le compte n&apos;a pas pu être supprimé : le fichier de réglages n&apos;a pas pu être écrit.</translation>
     </message>
 </context>
 <context>
     <name>CFilterEditDlg</name>
     <message>
         <source>Add Filter</source>
-        <translation type="unfinished"></translation>
+        <translation>Ajouter un filtre</translation>
     </message>
     <message>
         <source>contains this text anywhere, even inside a word</source>
-        <translation type="unfinished"></translation>
+        <translation>contient ce texte n&apos;importe où, même à l&apos;intérieur d&apos;un mot</translation>
     </message>
     <message>
         <source>has this text as a whole word or phrase</source>
-        <translation type="unfinished"></translation>
+        <translation>contient ce texte comme mot ou expression entière</translation>
     </message>
     <message>
         <source>matches this regular expression</source>
-        <translation type="unfinished"></translation>
+        <translation>correspond à cette expression régulière</translation>
     </message>
     <message>
         <source>Flag a Subject that</source>
-        <translation type="unfinished"></translation>
+        <translation>Signaler un objet qui</translation>
     </message>
     <message>
         <source>Edit Filter</source>
-        <translation type="unfinished"></translation>
+        <translation>Modifier le filtre</translation>
     </message>
 </context>
 <context>
     <name>CFilterPage</name>
     <message>
         <source>   (an encoded word that does not decode)</source>
-        <translation type="unfinished"></translation>
+        <translation>   (un mot encodé qui ne se décode pas)</translation>
     </message>
     <message>
         <source>   (whole word)</source>
-        <translation type="unfinished"></translation>
+        <translation>   (mot entier)</translation>
     </message>
     <message>
         <source>   (regular expression)</source>
-        <translation type="unfinished"></translation>
+        <translation>   (expression régulière)</translation>
     </message>
     <message>
         <source>Add Filter</source>
-        <translation type="unfinished"></translation>
+        <translation>Ajouter un filtre</translation>
     </message>
     <message>
         <source>Delete Filter</source>
-        <translation type="unfinished"></translation>
+        <translation>Supprimer le filtre</translation>
     </message>
     <message>
         <source>Edit Filter</source>
-        <translation type="unfinished"></translation>
+        <translation>Modifier le filtre</translation>
     </message>
     <message>
         <source>Restore Defaults</source>
-        <translation type="unfinished"></translation>
+        <translation>Rétablir les valeurs par défaut</translation>
     </message>
 </context>
 <context>
     <name>CFilterSenderPage</name>
     <message>
         <source>Email from an address shown above, or from a domain shown with @ in front (@example.com), is never marked for deletion.</source>
-        <translation type="unfinished"></translation>
+        <translation>Les e-mails d&apos;une adresse affichée ci-dessus, ou d&apos;un domaine affiché précédé de @ (@example.com), ne sont jamais marqués pour suppression.</translation>
     </message>
     <message>
         <source>If the sender&apos;s address is shown above, or its domain with @ in front (@example.com), the email is marked for deletion.</source>
-        <translation type="unfinished"></translation>
+        <translation>Si l&apos;adresse de l&apos;expéditeur figure ci-dessus, ou son domaine précédé de @ (@example.com), l&apos;e-mail est marqué pour suppression.</translation>
     </message>
 </context>
 <context>
@@ -388,685 +388,704 @@
         <source>You can load a default set of filters.
 
 Click the Restore Defaults button.</source>
-        <translation type="unfinished"></translation>
+        <translation>Vous pouvez charger un jeu de filtres par défaut.
+
+Cliquez sur le bouton « Rétablir les valeurs par défaut ».</translation>
     </message>
 </context>
 <context>
     <name>CFilterSubExPage</name>
     <message>
         <source>If the Subject of the email exactly matches the text shown above, the email is marked for deletion.</source>
-        <translation type="unfinished"></translation>
+        <translation>Si l&apos;objet de l&apos;e-mail correspond exactement au texte affiché ci-dessus, l&apos;e-mail est marqué pour suppression.</translation>
     </message>
 </context>
 <context>
     <name>CFilterSubPage</name>
     <message>
         <source>If the Subject holds an entry&apos;s text (anywhere, or as a whole word, as shown beside it) or matches its regular expression, the email is marked for deletion. Case and accents do not matter.</source>
-        <translation type="unfinished"></translation>
+        <translation>Si l&apos;objet contient le texte d&apos;une entrée (n&apos;importe où, ou comme mot entier, comme indiqué à côté) ou correspond à son expression régulière, l&apos;e-mail est marqué pour suppression. La casse et les accents ne comptent pas.</translation>
     </message>
 </context>
 <context>
     <name>CHelpWindow</name>
     <message>
         <source>Mavix Help</source>
-        <translation type="unfinished"></translation>
+        <translation>Aide de Mavix</translation>
     </message>
     <message>
         <source>Back</source>
-        <translation type="unfinished"></translation>
+        <translation>Précédent</translation>
     </message>
     <message>
         <source>Forward</source>
-        <translation type="unfinished"></translation>
+        <translation>Suivant</translation>
     </message>
     <message>
         <source>Contents</source>
-        <translation type="unfinished"></translation>
+        <translation>Sommaire</translation>
     </message>
 </context>
 <context>
     <name>CMainFrame</name>
     <message>
         <source>&amp;File</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Fichier</translation>
     </message>
     <message>
         <source>&amp;Rescan Everything</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Tout analyser à nouveau</translation>
     </message>
     <message>
         <source>Fetch every message&apos;s header again, ignoring the header cache
 Rescan Everything</source>
-        <translation type="unfinished"></translation>
+        <translation>Récupérer à nouveau les en-têtes de chaque message, sans le cache d&apos;en-têtes
+Tout analyser à nouveau</translation>
     </message>
     <message>
         <source>E&amp;xit</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Quitter</translation>
     </message>
     <message>
         <source>Quit the application; prompts to save documents
 Exit</source>
-        <translation type="unfinished"></translation>
+        <translation>Quitter l&apos;application
+Quitter</translation>
     </message>
     <message>
         <source>&amp;Edit</source>
-        <translation type="unfinished"></translation>
+        <translation>É&amp;dition</translation>
     </message>
     <message>
         <source>&amp;Manage Account	F2</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Gérer le compte</translation>
     </message>
     <message>
         <source>Account
 Account</source>
-        <translation type="unfinished"></translation>
+        <translation>Compte
+Compte</translation>
     </message>
     <message>
         <source>A&amp;ccounts…</source>
-        <translation type="unfinished"></translation>
+        <translation>C&amp;omptes…</translation>
     </message>
     <message>
         <source>Add, rename, reorder, switch off or remove accounts
 Accounts</source>
-        <translation type="unfinished"></translation>
+        <translation>Ajouter, renommer, réordonner, désactiver ou supprimer des comptes
+Comptes</translation>
     </message>
     <message>
         <source>Manage &amp;Filter	F3</source>
-        <translation type="unfinished"></translation>
+        <translation>Gérer les &amp;filtres</translation>
     </message>
     <message>
         <source>Manage Filter
 Manage Filter</source>
-        <translation type="unfinished"></translation>
+        <translation>Gérer les filtres
+Gérer les filtres</translation>
     </message>
     <message>
         <source>&amp;Preferences	F4</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Préférences</translation>
     </message>
     <message>
         <source>Preferences
 Preferences</source>
-        <translation type="unfinished"></translation>
+        <translation>Préférences
+Préférences</translation>
     </message>
     <message>
         <source>&amp;View</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Affichage</translation>
     </message>
     <message>
         <source>&amp;Toolbar</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Barre d&apos;outils</translation>
     </message>
     <message>
         <source>Show or hide the toolbar
 Toggle ToolBar</source>
-        <translation type="unfinished"></translation>
+        <translation>Afficher ou masquer la barre d&apos;outils
+Barre d&apos;outils</translation>
     </message>
     <message>
         <source>&amp;Status Bar</source>
-        <translation type="unfinished"></translation>
+        <translation>Barre d&apos;é&amp;tat</translation>
     </message>
     <message>
         <source>Show or hide the status bar
 Toggle StatusBar</source>
-        <translation type="unfinished"></translation>
+        <translation>Afficher ou masquer la barre d&apos;état
+Barre d&apos;état</translation>
     </message>
     <message>
         <source>&amp;Help</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Aide</translation>
     </message>
     <message>
         <source>&amp;Help Topics</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Rubriques d&apos;aide</translation>
     </message>
     <message>
         <source>Recently &amp;Deleted…</source>
-        <translation type="unfinished"></translation>
+        <translation>Récemment &amp;supprimés…</translation>
     </message>
     <message>
         <source>Show the messages Mavix has deleted on the server
 Recently Deleted</source>
-        <translation type="unfinished"></translation>
+        <translation>Afficher les messages que Mavix a supprimés sur le serveur
+Récemment supprimés</translation>
     </message>
     <message>
         <source>&amp;About Mavix...</source>
-        <translation type="unfinished"></translation>
+        <translation>À &amp;propos de Mavix...</translation>
     </message>
     <message>
         <source>Display program information, version number and copyright
 About</source>
-        <translation type="unfinished"></translation>
+        <translation>Afficher les informations sur le programme, le numéro de version et le copyright
+À propos</translation>
     </message>
     <message>
         <source>Ready</source>
-        <translation type="unfinished"></translation>
+        <translation>Prêt</translation>
     </message>
     <message>
         <source>Shutting down... May take 20 seconds</source>
-        <translation type="unfinished"></translation>
+        <translation>Fermeture... Peut prendre 20 secondes</translation>
     </message>
 </context>
 <context>
     <name>CMavixView</name>
     <message>
         <source>From the last scan: press Show Mavix to scan again</source>
-        <translation type="unfinished"></translation>
+        <translation>De la dernière analyse : appuyez sur « Afficher Mavix » pour analyser à nouveau</translation>
     </message>
     <message>
         <source>Show Mavix</source>
-        <translation type="unfinished"></translation>
+        <translation>Afficher Mavix</translation>
     </message>
     <message>
         <source>Check All</source>
-        <translation type="unfinished"></translation>
+        <translation>Tout cocher</translation>
     </message>
     <message>
         <source>Uncheck All</source>
-        <translation type="unfinished"></translation>
+        <translation>Tout décocher</translation>
     </message>
     <message>
         <source>Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>Annuler</translation>
     </message>
     <message>
         <source>Removed Checked Items</source>
-        <translation type="unfinished"></translation>
+        <translation>Supprimer les éléments cochés</translation>
     </message>
     <message>
         <source>Please set up an account using &quot;Edit&quot; on the menu.</source>
-        <translation type="unfinished"></translation>
+        <translation>Veuillez configurer un compte via « Édition » dans le menu.</translation>
     </message>
     <message>
         <source>server=%1, user=%2 port=%3</source>
-        <translation type="unfinished"></translation>
+        <translation>serveur=%1, utilisateur=%2 port=%3</translation>
     </message>
     <message>
         <source>Stop</source>
-        <translation type="unfinished"></translation>
+        <translation>Arrêter</translation>
     </message>
     <message>
         <source>switched off</source>
-        <translation type="unfinished"></translation>
+        <translation>désactivé</translation>
     </message>
     <message>
         <source>failed: some field of the account is blank</source>
-        <translation type="unfinished"></translation>
+        <translation>échec : un champ du compte est vide</translation>
     </message>
     <message>
         <source>Failed to connect (some field is blank)
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Échec de la connexion (un champ est vide)
+</translation>
     </message>
     <message>
         <source>Background check failed: </source>
-        <translation type="unfinished"></translation>
+        <translation>Échec de la vérification en arrière-plan : </translation>
     </message>
     <message>
         <source>failed: </source>
-        <translation type="unfinished"></translation>
+        <translation>échec : </translation>
     </message>
     <message>
         <source>failed to connect (still waiting for the server)</source>
-        <translation type="unfinished"></translation>
+        <translation>échec de la connexion (toujours en attente du serveur)</translation>
     </message>
     <message>
         <source>Failed to connect. </source>
-        <translation type="unfinished"></translation>
+        <translation>Échec de la connexion. </translation>
     </message>
     <message>
         <source>  (the password travelled unencrypted)</source>
-        <translation type="unfinished"></translation>
+        <translation>  (le mot de passe a circulé en clair)</translation>
     </message>
     <message>
         <source>Logged in with </source>
-        <translation type="unfinished"></translation>
+        <translation>Connecté avec </translation>
     </message>
     <message>
         <source>: the password travelled unencrypted, so anyone on the way could read it. Choose a secure connection or another log-in method under Manage Account.</source>
-        <translation type="unfinished"></translation>
+        <translation> : le mot de passe a circulé en clair, n&apos;importe qui sur le trajet a pu le lire. Choisissez une connexion sécurisée ou une autre méthode de connexion dans « Gérer le compte ».</translation>
     </message>
     <message>
         <source>The server ended the session: Removed Checked Items will log in again.</source>
-        <translation type="unfinished"></translation>
+        <translation>Le serveur a mis fin à la session : « Supprimer les éléments cochés » se reconnectera.</translation>
     </message>
     <message>
         <source>The server ended the session. It gives its messages no lasting ids (UIDL), so the rows can no longer be matched to messages: scan again.</source>
-        <translation type="unfinished"></translation>
+        <translation>Le serveur a mis fin à la session. Il ne donne pas d&apos;identifiants durables (UIDL) à ses messages, les lignes ne peuvent donc plus être associées aux messages : analysez à nouveau.</translation>
     </message>
     <message>
         <source>  (no lasting ids: scan to remove any)</source>
-        <translation type="unfinished"></translation>
+        <translation>  (pas d&apos;identifiants durables : analysez pour supprimer)</translation>
     </message>
     <message>
         <source>No messages are checked.</source>
-        <translation type="unfinished"></translation>
+        <translation>Aucun message n&apos;est coché.</translation>
     </message>
     <message>
         <source>removing checked items…</source>
-        <translation type="unfinished"></translation>
+        <translation>suppression des messages cochés…</translation>
     </message>
     <message>
         <source>%1 accounts</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Delete %1 %2 from %3 on the server?</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>message</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>messages</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 comptes</translation>
     </message>
     <message>
         <source>(no subject)</source>
-        <translation type="unfinished"></translation>
+        <translation>(sans objet)</translation>
     </message>
     <message>
         <source>and %1 more</source>
-        <translation type="unfinished"></translation>
+        <translation>et %1 de plus</translation>
     </message>
     <message>
         <source>POP3 cannot put a message back on the server. A copy of each message up to %1 KB is kept for %2 days: Help › Recently Deleted… can save or open it.</source>
-        <translation type="unfinished"></translation>
+        <translation>POP3 ne peut pas remettre un message sur le serveur. Une copie de chaque message jusqu&apos;à %1 Ko est conservée pendant %2 jours : Aide › Récemment supprimés… permet de l&apos;enregistrer ou de l&apos;ouvrir.</translation>
     </message>
     <message>
         <source>POP3 cannot put a message back on the server, and no copy is kept (Edit › Preferences).</source>
-        <translation type="unfinished"></translation>
+        <translation>POP3 ne peut pas remettre un message sur le serveur, et aucune copie n&apos;est conservée (Édition › Préférences).</translation>
     </message>
     <message>
         <source>Delete</source>
-        <translation type="unfinished"></translation>
+        <translation>Supprimer</translation>
     </message>
     <message>
         <source>  %1 checked</source>
-        <translation type="unfinished"></translation>
+        <translation>  %1 cochés</translation>
     </message>
     <message>
         <source>Grid has </source>
-        <translation type="unfinished"></translation>
+        <translation>La liste a </translation>
     </message>
     <message>
         <source>
  but Msg has 
 </source>
-        <translation type="unfinished"></translation>
+        <translation>
+ mais le message a 
+</translation>
     </message>
     <message>
         <source>
 
  Aborting</source>
-        <translation type="unfinished"></translation>
+        <translation>
+
+ Abandon</translation>
     </message>
     <message>
         <source> (not recorded in Recently Deleted)</source>
-        <translation type="unfinished"></translation>
+        <translation> (non enregistré dans « Récemment supprimés »)</translation>
     </message>
     <message>
         <source>Waiting for the server (%1 s)…</source>
-        <translation type="unfinished"></translation>
+        <translation>Attente du serveur (%1 s)…</translation>
     </message>
     <message>
         <source>The accounts can be changed once no account is being scanned or reviewed: finish or cancel the review first.</source>
-        <translation type="unfinished"></translation>
+        <translation>Les comptes peuvent être modifiés dès qu&apos;aucun compte n&apos;est en cours d&apos;analyse ou de revue : terminez ou annulez d&apos;abord la revue.</translation>
     </message>
     <message>
         <source>Enter the server first.</source>
-        <translation type="unfinished"></translation>
+        <translation>Saisissez d&apos;abord le serveur.</translation>
     </message>
     <message>
         <source>Waiting for the sign-in in your browser…</source>
-        <translation type="unfinished"></translation>
+        <translation>Attente de la connexion dans votre navigateur…</translation>
     </message>
     <message>
         <source>Signed in. Press OK to keep the sign-in with the account.</source>
-        <translation type="unfinished"></translation>
+        <translation>Connecté. Appuyez sur OK pour conserver la connexion avec le compte.</translation>
     </message>
     <message>
         <source>Sign-in failed: </source>
-        <translation type="unfinished"></translation>
+        <translation>Échec de la connexion : </translation>
     </message>
     <message>
         <source>Ready</source>
-        <translation type="unfinished"></translation>
+        <translation>Prêt</translation>
     </message>
     <message>
         <source>Trust this sender</source>
-        <translation type="unfinished"></translation>
+        <translation>Faire confiance à cet expéditeur</translation>
     </message>
     <message>
         <source>Always flag this sender</source>
-        <translation type="unfinished"></translation>
+        <translation>Toujours signaler cet expéditeur</translation>
     </message>
     <message>
         <source>Flag Subjects that are exactly “%1”</source>
-        <translation type="unfinished"></translation>
+        <translation>Signaler les objets exactement égaux à « %1 »</translation>
     </message>
     <message>
         <source>View Headers…</source>
-        <translation type="unfinished"></translation>
+        <translation>Afficher les en-têtes…</translation>
     </message>
     <message>
         <source>The filter lists could not be saved in %1.
 
 The changes apply until Mavix is closed.</source>
-        <translation type="unfinished"></translation>
+        <translation>Les listes de filtres n&apos;ont pas pu être enregistrées dans %1.
+
+Les modifications s&apos;appliquent jusqu&apos;à la fermeture de Mavix.</translation>
     </message>
     <message>
         <source>The headers of this message cannot be read from %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Les en-têtes de ce message ne peuvent pas être lus depuis %1.</translation>
     </message>
     <message>
         <source>Headers of message %1</source>
-        <translation type="unfinished"></translation>
+        <translation>En-têtes du message %1</translation>
     </message>
     <message>
         <source>%1 messages, %2 suspect</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 messages, %2 suspects</translation>
     </message>
     <message>
         <source>scanning: </source>
-        <translation type="unfinished"></translation>
+        <translation>analyse en cours : </translation>
     </message>
     <message>
         <source>scanning…</source>
-        <translation type="unfinished"></translation>
+        <translation>analyse en cours…</translation>
     </message>
     <message>
         <source>All accounts
 %1 waiting, %2 suspect</source>
-        <translation type="unfinished"></translation>
+        <translation>Tous les comptes
+%1 en attente, %2 suspects</translation>
+    </message>
+    <message>
+        <source>Delete %1 message from %2 on the server?</source>
+        <translation>Supprimer %1 message de %2 sur le serveur ?</translation>
+    </message>
+    <message>
+        <source>Delete %1 messages from %2 on the server?</source>
+        <translation>Supprimer %1 messages de %2 sur le serveur ?</translation>
     </message>
 </context>
 <context>
     <name>CPrefsDlg</name>
     <message>
         <source>Preferences</source>
-        <translation type="unfinished"></translation>
+        <translation>Préférences</translation>
     </message>
     <message>
         <source>Automatically Get Mavix on Launch</source>
-        <translation type="unfinished"></translation>
+        <translation>Lancer Mavix automatiquement au démarrage</translation>
     </message>
     <message>
         <source>Automatically Exit After Cancel or Purge</source>
-        <translation type="unfinished"></translation>
+        <translation>Quitter automatiquement après Annuler ou la suppression</translation>
     </message>
     <message>
         <source>Automatically Set the Filter lists to the Default on Launch</source>
-        <translation type="unfinished"></translation>
+        <translation>Rétablir automatiquement les listes de filtres par défaut au démarrage</translation>
     </message>
     <message>
         <source>Check for mail every</source>
-        <translation type="unfinished"></translation>
+        <translation>Vérifier le courrier toutes les</translation>
     </message>
     <message>
         <source>Keep a copy of deleted messages up to</source>
-        <translation type="unfinished"></translation>
+        <translation>Conserver une copie des messages supprimés jusqu&apos;à</translation>
     </message>
     <message>
         <source>Ask before deleting messages</source>
-        <translation type="unfinished"></translation>
+        <translation>Demander avant de supprimer des messages</translation>
     </message>
     <message>
         <source>Mark mail whose sender failed the receiving server&apos;s checks (DMARC, SPF)</source>
-        <translation type="unfinished"></translation>
+        <translation>Signaler le courrier dont l&apos;expéditeur a échoué aux contrôles du serveur de réception (DMARC, SPF)</translation>
     </message>
     <message>
         <source>Mark mail whose sender&apos;s name shows another address or domain</source>
-        <translation type="unfinished"></translation>
+        <translation>Signaler le courrier dont le nom d&apos;expéditeur affiche une autre adresse ou un autre domaine</translation>
     </message>
     <message>
         <source>Mark mail from domains that look like well-known ones</source>
-        <translation type="unfinished"></translation>
+        <translation>Signaler le courrier de domaines qui ressemblent à des domaines connus</translation>
     </message>
     <message>
         <source>0 (no previews)</source>
-        <translation type="unfinished"></translation>
+        <translation>0 (pas d&apos;aperçu)</translation>
     </message>
     <message>
         <source>minutes</source>
-        <translation type="unfinished"></translation>
+        <translation>minutes</translation>
     </message>
     <message>
         <source>KB, for</source>
-        <translation type="unfinished"></translation>
+        <translation>Ko, pendant</translation>
     </message>
     <message>
         <source>days</source>
-        <translation type="unfinished"></translation>
+        <translation>jours</translation>
     </message>
     <message>
         <source>Wait for the server up to</source>
-        <translation type="unfinished"></translation>
+        <translation>Attendre le serveur jusqu&apos;à</translation>
     </message>
     <message>
         <source>seconds</source>
-        <translation type="unfinished"></translation>
+        <translation>secondes</translation>
     </message>
     <message>
         <source>Preview the first</source>
-        <translation type="unfinished"></translation>
+        <translation>Aperçu des</translation>
     </message>
     <message>
         <source>lines of a selected message</source>
-        <translation type="unfinished"></translation>
+        <translation>premières lignes d&apos;un message sélectionné</translation>
     </message>
 </context>
 <context>
     <name>CRecentlyDeletedWindow</name>
     <message>
         <source>Recently Deleted</source>
-        <translation type="unfinished"></translation>
+        <translation>Récemment supprimés</translation>
     </message>
     <message>
         <source>Deleted</source>
-        <translation type="unfinished"></translation>
+        <translation>Supprimé</translation>
     </message>
     <message>
         <source>Size</source>
-        <translation type="unfinished"></translation>
+        <translation>Taille</translation>
     </message>
     <message>
         <source>From</source>
-        <translation type="unfinished"></translation>
+        <translation>De</translation>
     </message>
     <message>
         <source>Subject</source>
-        <translation type="unfinished"></translation>
+        <translation>Objet</translation>
     </message>
     <message>
         <source>Why</source>
-        <translation type="unfinished"></translation>
+        <translation>Motif</translation>
     </message>
     <message>
         <source>Copy</source>
-        <translation type="unfinished"></translation>
+        <translation>Copie</translation>
     </message>
     <message>
         <source>Account</source>
-        <translation type="unfinished"></translation>
+        <translation>Compte</translation>
     </message>
     <message>
         <source>UIDL</source>
-        <translation type="unfinished"></translation>
+        <translation>UIDL</translation>
     </message>
     <message>
         <source>&amp;Reload</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Recharger</translation>
     </message>
     <message>
         <source>&amp;Save Copy As…</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Enregistrer la copie sous…</translation>
     </message>
     <message>
         <source>&amp;Open in Mail Program</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Ouvrir dans le logiciel de messagerie</translation>
     </message>
     <message>
         <source>%1 bytes</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 octets</translation>
     </message>
     <message>
         <source>kept</source>
-        <translation type="unfinished"></translation>
+        <translation>conservée</translation>
     </message>
     <message>
         <source>
 POP3 cannot put a message back on the server. Where a copy was kept, select its row to save it as a file or open it in your mail program.</source>
-        <translation type="unfinished"></translation>
+        <translation>
+POP3 ne peut pas remettre un message sur le serveur. Lorsqu&apos;une copie a été conservée, sélectionnez sa ligne pour l&apos;enregistrer dans un fichier ou l&apos;ouvrir dans votre logiciel de messagerie.</translation>
     </message>
     <message>
         <source>Nothing has been deleted yet. Deletions are recorded in %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Rien n&apos;a encore été supprimé. Les suppressions sont enregistrées dans %1.</translation>
     </message>
     <message>
         <source>%1 deleted messages, newest first, from %2.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 messages supprimés, les plus récents d&apos;abord, depuis %2.</translation>
     </message>
     <message>
         <source>The kept copy of this message is gone.</source>
-        <translation type="unfinished"></translation>
+        <translation>La copie conservée de ce message n&apos;existe plus.</translation>
     </message>
     <message>
         <source>Save Copy As</source>
-        <translation type="unfinished"></translation>
+        <translation>Enregistrer la copie sous</translation>
     </message>
     <message>
         <source>Mail messages (*.eml)</source>
-        <translation type="unfinished"></translation>
+        <translation>Messages e-mail (*.eml)</translation>
     </message>
     <message>
         <source>The copy could not be saved as %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>La copie n&apos;a pas pu être enregistrée sous %1.</translation>
     </message>
     <message>
         <source>The copy could not be opened in your mail program.</source>
-        <translation type="unfinished"></translation>
+        <translation>La copie n&apos;a pas pu être ouverte dans votre logiciel de messagerie.</translation>
     </message>
 </context>
 <context>
     <name>CTrayController</name>
     <message>
         <source>Show Mavix</source>
-        <translation type="unfinished"></translation>
+        <translation>Afficher Mavix</translation>
     </message>
     <message>
         <source>Exit</source>
-        <translation type="unfinished"></translation>
+        <translation>Quitter</translation>
     </message>
     <message>
         <source>Mavix keeps checking for mail in the background. File › Exit quits.</source>
-        <translation type="unfinished"></translation>
+        <translation>Mavix continue de vérifier le courrier en arrière-plan. Fichier › Quitter le ferme.</translation>
     </message>
     <message>
         <source>not checked yet</source>
-        <translation type="unfinished"></translation>
+        <translation>pas encore vérifié</translation>
     </message>
 </context>
 <context>
     <name>FilterManager</name>
     <message>
         <source>Manage Filters</source>
-        <translation type="unfinished"></translation>
+        <translation>Gérer les filtres</translation>
     </message>
     <message>
         <source>Size Filter</source>
-        <translation type="unfinished"></translation>
+        <translation>Filtre de taille</translation>
     </message>
     <message>
         <source>Subject Filter</source>
-        <translation type="unfinished"></translation>
+        <translation>Filtre d&apos;objet</translation>
     </message>
     <message>
         <source>Subject Exact Filter</source>
-        <translation type="unfinished"></translation>
+        <translation>Filtre d&apos;objet exact</translation>
     </message>
     <message>
         <source>Senders</source>
-        <translation type="unfinished"></translation>
+        <translation>Expéditeurs</translation>
     </message>
     <message>
         <source>Trusted senders</source>
-        <translation type="unfinished"></translation>
+        <translation>Expéditeurs de confiance</translation>
     </message>
     <message>
         <source>The filter lists could not be saved in %1.
 
 The changes apply until Mavix is closed.</source>
-        <translation type="unfinished"></translation>
+        <translation>Les listes de filtres n&apos;ont pas pu être enregistrées dans %1.
+
+Les modifications s&apos;appliquent jusqu&apos;à la fermeture de Mavix.</translation>
     </message>
 </context>
 <context>
     <name>MessageGridModel</name>
     <message>
         <source>Size</source>
-        <translation type="unfinished"></translation>
+        <translation>Taille</translation>
     </message>
     <message>
         <source>Att.</source>
-        <translation type="unfinished"></translation>
+        <translation>P.J.</translation>
     </message>
     <message>
         <source>Subject</source>
-        <translation type="unfinished"></translation>
+        <translation>Objet</translation>
     </message>
     <message>
         <source>From</source>
-        <translation type="unfinished"></translation>
+        <translation>De</translation>
     </message>
     <message>
         <source>Email</source>
-        <translation type="unfinished"></translation>
+        <translation>E-mail</translation>
     </message>
     <message>
         <source>Date</source>
-        <translation type="unfinished"></translation>
+        <translation>Date</translation>
     </message>
     <message>
         <source>To</source>
-        <translation type="unfinished"></translation>
+        <translation>À</translation>
     </message>
     <message>
         <source>CC</source>
-        <translation type="unfinished"></translation>
+        <translation>Cc</translation>
     </message>
     <message>
         <source>From the last scan: scan again to check or remove it</source>
-        <translation type="unfinished"></translation>
+        <translation>De la dernière analyse : analysez à nouveau pour le cocher ou le supprimer</translation>
     </message>
     <message>
         <source>Account</source>
-        <translation type="unfinished"></translation>
+        <translation>Compte</translation>
     </message>
 </context>
 <context>
     <name>PreviewPane</name>
     <message>
         <source>Show More</source>
-        <translation type="unfinished"></translation>
+        <translation>Afficher plus</translation>
     </message>
     <message>
         <source>Message %1: fetching the first %2 lines...</source>
-        <translation type="unfinished"></translation>
+        <translation>Message %1 : récupération des %2 premières lignes...</translation>
     </message>
     <message>
         <source>Previews are turned off (Preferences).</source>
-        <translation type="unfinished"></translation>
+        <translation>Les aperçus sont désactivés (Préférences).</translation>
     </message>
     <message>
         <source>Select a message to read its start here.</source>
-        <translation type="unfinished"></translation>
+        <translation>Sélectionnez un message pour en lire le début ici.</translation>
     </message>
     <message>
         <source>Message %1, the first %2 lines</source>
-        <translation type="unfinished"></translation>
+        <translation>Message %1, les %2 premières lignes</translation>
     </message>
     <message>
         <source>Message %1: no preview</source>
-        <translation type="unfinished"></translation>
+        <translation>Message %1 : pas d&apos;aperçu</translation>
     </message>
     <message>
         <source>From: %1
@@ -1074,51 +1093,60 @@ To: %2
 Date: %3
 Subject: %4
 </source>
-        <translation type="unfinished"></translation>
+        <translation>De : %1
+À : %2
+Date : %3
+Objet : %4
+</translation>
     </message>
     <message>
         <source>(no name)</source>
-        <translation type="unfinished"></translation>
+        <translation>(sans nom)</translation>
     </message>
     <message>
         <source>Attachment: %1 — %2, %3 %4 KB%5
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Pièce jointe : %1 — %2, %3 %4 Ko%5
+</translation>
     </message>
     <message>
         <source>at least</source>
-        <translation type="unfinished"></translation>
+        <translation>au moins</translation>
     </message>
     <message>
         <source>about</source>
-        <translation type="unfinished"></translation>
+        <translation>environ</translation>
     </message>
     <message>
         <source>  ⚠ a program named like a document</source>
-        <translation type="unfinished"></translation>
+        <translation>  ⚠ un programme nommé comme un document</translation>
     </message>
     <message>
         <source>(HTML shown as text; links as [their real target]; nothing was loaded)
 </source>
-        <translation type="unfinished"></translation>
+        <translation>(HTML affiché en texte ; liens sous la forme [leur vraie cible] ; rien n&apos;a été chargé)
+</translation>
     </message>
     <message>
         <source>
 [cut: the message goes on past what was fetched]
 </source>
-        <translation type="unfinished"></translation>
+        <translation>
+[coupé : le message continue au-delà de ce qui a été récupéré]
+</translation>
     </message>
     <message>
         <source>[parts nested too deep, or too many, were not shown]
 </source>
-        <translation type="unfinished"></translation>
+        <translation>[les parties trop imbriquées, ou trop nombreuses, n&apos;ont pas été affichées]
+</translation>
     </message>
 </context>
 <context>
     <name>Prompter</name>
     <message>
         <source>Don&apos;t ask again</source>
-        <translation type="unfinished"></translation>
+        <translation>Ne plus demander</translation>
     </message>
 </context>
 <context>
@@ -1135,114 +1163,124 @@ filter lists) are written and read in the current folder.
   --version   show the version
 Qt&apos;s own options (-platform, -style, ...) are accepted too.
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Usage : mavix [--desktop]
+Trie une boîte POP3 : affiche les en-têtes du courrier en attente et supprime
+les messages cochés sur le serveur avant qu&apos;un logiciel de messagerie ne les télécharge.
+« message.txt » (les en-têtes de la dernière analyse) et « defaults.txt » (listes
+de filtres par défaut) sont écrits et lus dans le dossier courant.
+
+  --desktop   travailler dans $XDG_DATA_HOME/Mavix (ce que fait le lanceur du bureau)
+  --help      afficher ce texte
+  --version   afficher la version
+Les options propres à Qt (-platform, -style, ...) sont aussi acceptées.
+</translation>
     </message>
     <message>
         <source>cannot work in %1; staying in the current folder</source>
-        <translation type="unfinished"></translation>
+        <translation>impossible de travailler dans %1 ; reste dans le dossier courant</translation>
     </message>
 </context>
 <context>
     <name>mavix-cli</name>
     <message>
         <source>warning: the password travelled unencrypted (%1): choose a secure connection or another log-in method</source>
-        <translation type="unfinished"></translation>
+        <translation>avertissement : le mot de passe a circulé en clair (%1) : choisissez une connexion sécurisée ou une autre méthode de connexion</translation>
     </message>
     <message>
         <source>%1 belongs to the purge command</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 appartient à la commande purge</translation>
     </message>
     <message>
         <source>give only one of --suspects, --all and --rows</source>
-        <translation type="unfinished"></translation>
+        <translation>indiquez une seule option parmi --suspects, --all et --rows</translation>
     </message>
     <message>
         <source>--lines wants a number from 1 to %1</source>
-        <translation type="unfinished"></translation>
+        <translation>--lines attend un nombre de 1 à %1</translation>
     </message>
     <message>
         <source>--rows wants message numbers such as 1,3,7</source>
-        <translation type="unfinished"></translation>
+        <translation>--rows attend des numéros de message comme 1,3,7</translation>
     </message>
     <message>
         <source>--server needs a host name</source>
-        <translation type="unfinished"></translation>
+        <translation>--server demande un nom d&apos;hôte</translation>
     </message>
     <message>
         <source>--port wants a number from 1 to 65535</source>
-        <translation type="unfinished"></translation>
+        <translation>--port attend un nombre de 1 à 65535</translation>
     </message>
     <message>
         <source>--user needs a name</source>
-        <translation type="unfinished"></translation>
+        <translation>--user demande un nom</translation>
     </message>
     <message>
         <source>--security wants none, stls or tls</source>
-        <translation type="unfinished"></translation>
+        <translation>--security attend none, stls ou tls</translation>
     </message>
     <message>
         <source>--auth wants auto, user, apop, plain, login, cram-md5, scram-sha-1, scram-sha-256, xoauth2 or oauthbearer</source>
-        <translation type="unfinished"></translation>
+        <translation>--auth attend auto, user, apop, plain, login, cram-md5, scram-sha-1, scram-sha-256, xoauth2 ou oauthbearer</translation>
     </message>
     <message>
         <source>--account needs an account&apos;s name</source>
-        <translation type="unfinished"></translation>
+        <translation>--account demande le nom d&apos;un compte</translation>
     </message>
     <message>
         <source>--token-command needs a command</source>
-        <translation type="unfinished"></translation>
+        <translation>--token-command demande une commande</translation>
     </message>
     <message>
         <source>--tls-fingerprint wants a SHA-256 fingerprint: 64 hex digits, colons allowed</source>
-        <translation type="unfinished"></translation>
+        <translation>--tls-fingerprint attend une empreinte SHA-256 : 64 chiffres hexadécimaux, deux-points autorisés</translation>
     </message>
     <message>
         <source>log takes only --tsv and --account</source>
-        <translation type="unfinished"></translation>
+        <translation>log n&apos;accepte que --tsv et --account</translation>
     </message>
     <message>
         <source>accounts takes only --tsv</source>
-        <translation type="unfinished"></translation>
+        <translation>accounts n&apos;accepte que --tsv</translation>
     </message>
     <message>
         <source>authorize takes only --server, --user and --account</source>
-        <translation type="unfinished"></translation>
+        <translation>authorize n&apos;accepte que --server, --user et --account</translation>
     </message>
     <message>
         <source>--lines belongs to the show command</source>
-        <translation type="unfinished"></translation>
+        <translation>--lines appartient à la commande show</translation>
     </message>
     <message>
         <source>show takes no %1</source>
-        <translation type="unfinished"></translation>
+        <translation>show n&apos;accepte pas %1</translation>
     </message>
     <message>
         <source>give only one of --account and --all-accounts</source>
-        <translation type="unfinished"></translation>
+        <translation>indiquez une seule option parmi --account et --all-accounts</translation>
     </message>
     <message>
         <source>--server, --port, --user, --security, --tls-fingerprint, --auth and --token-command apply to one account: not with --all-accounts</source>
-        <translation type="unfinished"></translation>
+        <translation>--server, --port, --user, --security, --tls-fingerprint, --auth et --token-command s&apos;appliquent à un seul compte : pas avec --all-accounts</translation>
     </message>
     <message>
         <source>--rows names the messages of one account: not with --all-accounts</source>
-        <translation type="unfinished"></translation>
+        <translation>--rows désigne les messages d&apos;un seul compte : pas avec --all-accounts</translation>
     </message>
     <message>
         <source>%1 takes no value</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 n&apos;accepte pas de valeur</translation>
     </message>
     <message>
         <source>%1 needs a value</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 demande une valeur</translation>
     </message>
     <message>
         <source>the password is never taken from the command line: set MAVIX_PASSWORD or store it with Mavix&apos;s Manage Account</source>
-        <translation type="unfinished"></translation>
+        <translation>le mot de passe n&apos;est jamais pris sur la ligne de commande : définissez MAVIX_PASSWORD ou enregistrez-le avec « Gérer le compte » de Mavix</translation>
     </message>
     <message>
         <source>unknown option &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
+        <translation>option inconnue « %1 »</translation>
     </message>
     <message>
         <source>Usage: mavix-cli scan [--tsv] [--raw] [--no-cache] [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
@@ -1427,205 +1465,423 @@ With --all-accounts, the worst of the accounts&apos; statuses, from best to
 worst: 0, 3, 1; Ctrl-C or SIGTERM stops at the account it interrupts and
 gives 130 or 143.
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Usage : mavix-cli scan [--tsv] [--raw] [--no-cache] [--account NOM | --all-accounts] [OPTIONS DE COMPTE]
+        mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [--no-cache]
+                        [--account NOM | --all-accounts] [OPTIONS DE COMPTE]
+        mavix-cli show N [--lines L] [--account NOM] [OPTIONS DE COMPTE]
+        mavix-cli log [--tsv] [--account NOM]
+        mavix-cli accounts [--tsv]
+        mavix-cli authorize [--account NOM] [--server HÔTE] [--user NOM]
+        mavix-cli --help
+
+Trie la boîte POP3 d&apos;un compte Mavix enregistré sans télécharger de courrier :
+se connecte, récupère uniquement le bloc d&apos;en-têtes de chaque message en
+attente (TOP n 0) et affiche une ligne par message dès son arrivée. Les lignes
+dont l&apos;objet, la taille ou l&apos;expéditeur correspondent aux listes de filtres
+enregistrées sont marquées comme suspectes, avec le motif ; un expéditeur de
+la liste de confiance ne l&apos;est jamais.
+
+Commandes :
+  scan        Analyser la boîte et lister les messages. Rien n&apos;est supprimé.
+  purge       Analyser, puis supprimer les messages choisis sur le serveur.
+              Avant chaque suppression, l&apos;en-tête du message est relu et son
+              objet comparé à celui de la liste ; à la première différence,
+              la suppression s&apos;arrête et rien d&apos;autre n&apos;est supprimé. Les
+              suppressions déjà faites sont validées à la fin de la session.
+  show N      Analyser, puis afficher le début du message N en texte : ses
+              From, To, Date et Subject (décodés), ses pièces jointes (nom,
+              type, taille approximative ; marquées (!) quand le nom cache un
+              programme derrière l&apos;extension d&apos;un document, comme dans
+              &quot;invoice.pdf.exe&quot;) et les L premières lignes du corps (TOP N L,
+              qui laisse le message tel quel sur le serveur). Le HTML est
+              affiché en texte, avec la vraie cible de chaque lien entre
+              crochets ; rien n&apos;est chargé, ouvert ni enregistré.
+  --lines L   (show) les lignes du corps à récupérer, de 1 à 2000 ; sinon la
+              préférence &quot;Aperçu des L premières lignes&quot; (40 par défaut)
+  log         Afficher le journal des suppressions faites par Mavix et
+              mavix-cli, les plus anciennes d&apos;abord : heure, taille, From,
+              Subject, pourquoi le message a été supprimé, et &quot;copy: CHEMIN&quot;
+              quand une copie a été conservée (POP3 ne peut pas remettre un
+              message ; la copie, si). Avec --tsv : les lignes du journal
+              telles qu&apos;elles sont conservées, heure (UTC), compte, UIDL,
+              taille en octets, From, Subject, motif, échappés comme la sortie
+              --tsv de scan ; un message avec copie conservée ajoute un champ
+              d&apos;état (vide pour une suppression) et le chemin de la copie. Le
+              journal est $XDG_STATE_HOME/Mavix/deleted.log
+              (~/.local/state/Mavix).
+  accounts    Lister les comptes enregistrés dans leur ordre, un par ligne :
+              nom, user@server:port, sécurité (none, stls, tls), méthode de
+              connexion, et &quot;disabled&quot; pour un compte exclu de
+              --all-accounts. Avec --tsv : les mêmes champs séparés par des
+              tabulations, échappés comme ceux de scan, le dernier valant 1
+              (activé) ou 0.
+  authorize   Se connecter au fournisseur OAuth 2.0 du compte (Google,
+              Microsoft, ou celui défini dans la section [OAuth] des réglages)
+              dans un navigateur : affiche l&apos;adresse à ouvrir, attend jusqu&apos;à
+              5 minutes que le navigateur revienne vers un écouteur sur
+              127.0.0.1, puis enregistre le jeton d&apos;actualisation dans le
+              trousseau (sinon dans le fichier de réglages) et dit où.
+              L&apos;identifiant client OAuth est pris dans la section [OAuth] des
+              réglages.
+
+Comptes :
+  --account NOM       le compte à analyser, purger, autoriser ou dont afficher
+                      le journal : son nom, ou user@server. Sans cette option,
+                      le premier compte. Un nom inconnu est une erreur
+                      d&apos;utilisation.
+  --all-accounts      analyser ou purger chaque compte activé, l&apos;un après
+                      l&apos;autre. Chaque ligne --tsv commence alors par le nom du
+                      compte comme champ supplémentaire (les autres champs
+                      gardent leur place) ; le tableau reçoit un titre par
+                      compte. Chaque compte utilise son mot de passe
+                      enregistré (MAVIX_PASSWORD n&apos;est pas utilisé) ; --rows
+                      et les options de compte ci-dessous concernent un seul
+                      compte et ne sont pas acceptées.
+
+Sélection (purge uniquement, exactement une) :
+  --suspects          les lignes suspectes, telles que Mavix les pré-coche
+  --all               toutes les lignes
+  --rows N[,N...]     les numéros de message indiqués ; un numéro que
+                      l&apos;analyse n&apos;a pas listé est une erreur et rien n&apos;est
+                      supprimé
+
+Sortie :
+  --tsv       Une ligne par message, séparée par des tabulations : numéro,
+              taille, marque de pièce jointe, Subject, From, Email, Date, To,
+              CC, suspect (1 ou 0), motif (pourquoi la ligne est suspecte,
+              par exemple Subject contains &quot;HONEY&quot; ; vide sinon).
+              Les textes sont en UTF-8. Dans un texte, la barre oblique
+              inverse, la tabulation, CR et LF s&apos;écrivent \\, \t, \r et \n, et
+              tout autre caractère de contrôle (C0, DEL et les contrôles C1
+              U+0080-U+009F) \xHH, son code en deux chiffres hexadécimaux,
+              afin qu&apos;aucun texte du serveur ne puisse envoyer de séquences
+              d&apos;échappement à un terminal.
+              Après les lignes, purge ajoute une ligne par message choisi :
+                deleted&lt;TAB&gt;N
+                refused&lt;TAB&gt;N&lt;TAB&gt;réponse du serveur
+                mismatch&lt;TAB&gt;N&lt;TAB&gt;objet listé&lt;TAB&gt;objet sur le serveur
+  (défaut)    Un tableau ajusté à la largeur du terminal ; les suspects sont
+              marqués &apos;*&apos; et leur motif affiché si le terminal est assez
+              large. Les caractères de contrôle des textes du serveur sont
+              affichés comme des espaces.
+  --raw       Subject, From, To et CC tels que le serveur les a envoyés : les
+              mots encodés (=?UTF-8?B?...?=) ne sont pas décodés, et les
+              octets sont convertis de Windows-1252 en UTF-8. Sans cette
+              option, ils sont décodés comme les affiche un logiciel de
+              messagerie (mots encodés RFC 2047 ; octets UTF-8 dans
+              l&apos;en-tête ; sinon Windows-1252).
+  Le texte d&apos;état de l&apos;analyse et toute erreur vont sur la sortie d&apos;erreur.
+
+Cache d&apos;en-têtes :
+  Les blocs d&apos;en-têtes lus par une analyse sont conservés par compte dans
+  $XDG_CACHE_HOME/Mavix/headers-USER@SERVER-HASH (~/.cache/Mavix), indexés par
+  les identifiants de message du serveur (UIDL) et les tailles ; l&apos;analyse
+  suivante ne récupère que les messages qu&apos;elle n&apos;a pas encore vus. Une
+  suppression relit quand même d&apos;abord chaque message. Supprimer le fichier
+  vide le cache.
+  --no-cache  récupérer à nouveau chaque bloc d&apos;en-têtes, sans le cache, et
+              réécrire le cache
+
+Compte (pour cette exécution seulement, sur le compte choisi ; rien n&apos;est
+enregistré) :
+  --server HÔTE       nom ou adresse du serveur POP3
+  --port PORT         port TCP (celui enregistré, sinon 110)
+  --user NOM          nom d&apos;utilisateur de la boîte
+  --security MODE     none : POP3 simple ; stls : STARTTLS sur le port simple
+                      (RFC 2595) ; tls : TLS dès le début (RFC 8314). Le
+                      réglage enregistré, sinon none. Sans --port, un port
+                      enregistré 110 devient 995 pour tls, et 995 devient 110
+                      pour les autres. Une connexion qui ne peut pas être
+                      sécurisée échoue ; elle ne revient jamais au texte clair.
+  --tls-fingerprint HEX
+                      faire confiance au certificat du serveur ayant cette
+                      empreinte SHA-256 (64 chiffres hexadécimaux, deux-points
+                      autorisés) même s&apos;il ne se vérifie pas, comme pour un
+                      certificat auto-signé ; un HEX vide ignore une empreinte
+                      enregistrée
+  --auth MÉTHODE      comment se connecter : auto (la plus forte que le
+                      serveur propose), user (USER/PASS), apop, plain, login,
+                      cram-md5, scram-sha-1, scram-sha-256, xoauth2 ou
+                      oauthbearer (jetons d&apos;accès OAuth 2.0). Le choix
+                      enregistré, sinon auto.
+  --token-command CMD
+                      exécuter CMD (découpée en mots comme par un shell, mais
+                      pas exécutée par un shell) à chaque connexion et
+                      utiliser sa sortie standard comme jeton d&apos;accès
+                      OAuth 2.0 ; sans cette option, les méthodes OAuth
+                      utilisent le jeton d&apos;actualisation enregistré par
+                      &quot;mavix-cli authorize&quot;
+Le mot de passe est pris dans la variable d&apos;environnement MAVIX_PASSWORD si
+elle est définie, sinon dans le trousseau du bureau (Secret Service), sinon
+dans le fichier de réglages ; jamais sur la ligne de commande.
+Les certificats sont vérifiés par rapport aux autorités de certification de
+confiance du système et au nom du serveur. MAVIX_TLS_CA_FILE peut désigner un
+fichier PEM d&apos;autorités supplémentaires (pour une autorité privée, ou pour des
+tests).
+
+Les réglages sont ceux du programme de bureau (le compte, les listes de
+filtres et la préférence &quot;Rétablir automatiquement les listes de filtres par
+défaut au démarrage&quot;). &quot;defaults.txt&quot; est lu dans le répertoire courant, et
+l&apos;extrait d&apos;en-têtes &quot;message.txt&quot; y est écrit.
+
+Ctrl-C pendant l&apos;analyse l&apos;arrête. Ctrl-C pendant une suppression l&apos;arrête
+aussitôt : avant son QUIT, la session est fermée sans QUIT, donc rien du tout
+n&apos;est supprimé ; une fois QUIT envoyé, le serveur supprime peut-être déjà, et
+les messages sont alors signalés, et journalisés, comme peut-être supprimés.
+Un second Ctrl-C, ou SIGTERM, quitte aussitôt.
+
+Avant son QUIT, une suppression inscrit les messages marqués dans le journal
+des suppressions (&quot;mavix-cli log&quot;) comme en attente ; la réponse à QUIT les
+rend supprimés. Si la réponse ne vient jamais, ils restent &quot;peut-être
+supprimés&quot; jusqu&apos;à ce que la prochaine analyse du compte les régularise par
+leurs identifiants. Si le journal ne peut pas être écrit, la session est
+fermée sans QUIT et rien n&apos;est supprimé. Une seule suppression par compte à
+la fois ; une seconde attend quelques secondes, puis abandonne.
+
+Une suppression affiche &quot;deleted N&quot; uniquement pour les suppressions que le
+serveur a confirmées à QUIT, &quot;possibly deleted N&quot; (avec --tsv
+&quot;unconfirmed N&quot;) quand QUIT est parti mais que sa réponse n&apos;est pas venue,
+&quot;refused N&quot; pour un DELE refusé par le serveur, &quot;mismatch N&quot; là où elle s&apos;est
+arrêtée parce que le message a changé (son objet ou son identifiant),
+&quot;gone N&quot; pour un message qu&apos;un autre client avait déjà retiré, et
+&quot;skipped N&quot; pour un message qu&apos;elle n&apos;a pas pu lire ou trouver. Elle indique
+ensuite sur stderr combien ont été supprimés, refusés et non supprimés, et
+quels messages cochés sont encore sur le serveur. Quand les réponses du
+serveur ne correspondent plus aux commandes (en retard, en double ou mal
+formées), la session est fermée sans QUIT : rien du tout n&apos;est supprimé, et
+elle le dit.
+
+Code de sortie :
+  0    l&apos;analyse (et la suppression) s&apos;est terminée normalement, même sans
+       courrier en attente
+  1    l&apos;analyse a échoué (serveur introuvable, connexion non sécurisée,
+       connexion ou STAT refusés, ...), un message coché n&apos;a pas été
+       supprimé (refusé, ou session interrompue), le serveur n&apos;a pas confirmé
+       le QUIT de la suppression (les suppressions ont donc pu être faites ou
+       non), le journal des suppressions n&apos;a pas pu être écrit (rien de
+       supprimé), une autre suppression du compte était en cours, la sortie
+       n&apos;a pas pu être écrite, ou authorize n&apos;a pas pu se connecter ou
+       enregistrer le jeton d&apos;actualisation
+  2    erreur d&apos;utilisation
+  3    la suppression s&apos;est arrêtée sur un objet différent
+  130  interrompu par Ctrl-C
+  143  terminé par SIGTERM
+Avec --all-accounts, le pire des codes des comptes, du meilleur au pire :
+0, 3, 1 ; Ctrl-C ou SIGTERM s&apos;arrête au compte qu&apos;il interrompt et donne 130
+ou 143.
+</translation>
     </message>
     <message>
         <source>no command given (scan, purge, log, accounts or authorize)</source>
-        <translation type="unfinished"></translation>
+        <translation>aucune commande indiquée (scan, purge, log, accounts ou authorize)</translation>
     </message>
     <message>
         <source>unknown command &apos;%1&apos; (scan, purge, show, log, accounts or authorize)</source>
-        <translation type="unfinished"></translation>
+        <translation>commande inconnue « %1 » (scan, purge, show, log, accounts ou authorize)</translation>
     </message>
     <message>
         <source>show needs a message number</source>
-        <translation type="unfinished"></translation>
+        <translation>show demande un numéro de message</translation>
     </message>
     <message>
         <source>purge needs one of --suspects, --all or --rows N[,N...]</source>
-        <translation type="unfinished"></translation>
+        <translation>purge demande --suspects, --all ou --rows N[,N...]</translation>
     </message>
     <message>
         <source>cannot write the output</source>
-        <translation type="unfinished"></translation>
+        <translation>impossible d&apos;écrire la sortie</translation>
     </message>
     <message>
         <source>poll failed</source>
-        <translation type="unfinished"></translation>
+        <translation>échec de poll</translation>
     </message>
     <message>
         <source>interrupted: scan stopped</source>
-        <translation type="unfinished"></translation>
+        <translation>interrompu : analyse arrêtée</translation>
     </message>
     <message>
         <source>interrupted: stopping the purge</source>
-        <translation type="unfinished"></translation>
+        <translation>interrompu : arrêt de la suppression</translation>
     </message>
     <message>
         <source>Waiting for the server (%1 s)...</source>
-        <translation type="unfinished"></translation>
+        <translation>Attente du serveur (%1 s)...</translation>
     </message>
     <message>
         <source>Protocol Error - restart</source>
-        <translation type="unfinished"></translation>
+        <translation>Erreur de protocole - redémarrez</translation>
     </message>
     <message>
         <source>  %1 eMails :   %2 Suspect
 </source>
-        <translation type="unfinished"></translation>
+        <translation>  %1 e-mails :   %2 suspects
+</translation>
     </message>
     <message>
         <source>the scan failed</source>
-        <translation type="unfinished"></translation>
+        <translation>l&apos;analyse a échoué</translation>
     </message>
     <message>
         <source>there is no message %1 on the server</source>
-        <translation type="unfinished"></translation>
+        <translation>il n&apos;y a pas de message %1 sur le serveur</translation>
     </message>
     <message>
         <source>at least %1 KB</source>
-        <translation type="unfinished"></translation>
+        <translation>au moins %1 Ko</translation>
     </message>
     <message>
         <source>about %1 KB</source>
-        <translation type="unfinished"></translation>
+        <translation>environ %1 Ko</translation>
     </message>
     <message>
         <source>Attachment: %1 - %2, %3</source>
-        <translation type="unfinished"></translation>
+        <translation>Pièce jointe : %1 - %2, %3</translation>
     </message>
     <message>
         <source>(no name)</source>
-        <translation type="unfinished"></translation>
+        <translation>(sans nom)</translation>
     </message>
     <message>
         <source> (!) a program named like a document</source>
-        <translation type="unfinished"></translation>
+        <translation> (!) un programme nommé comme un document</translation>
     </message>
     <message>
         <source>[cut: the message goes on; --lines %1 shows more]
 </source>
-        <translation type="unfinished"></translation>
+        <translation>[coupé : le message continue ; --lines %1 en montre plus]
+</translation>
     </message>
     <message>
         <source>[parts nested too deep, or too many, were not shown]
 </source>
-        <translation type="unfinished"></translation>
+        <translation>[les parties trop imbriquées, ou trop nombreuses, n&apos;ont pas été affichées]
+</translation>
     </message>
     <message>
         <source>there is no message %1 on the server; nothing deleted</source>
-        <translation type="unfinished"></translation>
+        <translation>il n&apos;y a pas de message %1 sur le serveur ; rien n&apos;a été supprimé</translation>
     </message>
     <message>
         <source>the list has &quot;%1&quot; but the server has &quot;%2&quot;; stopped, nothing further deleted
 </source>
-        <translation type="unfinished"></translation>
+        <translation>la liste a « %1 » mais le serveur a « %2 » ; arrêté, rien d&apos;autre n&apos;a été supprimé
+</translation>
     </message>
     <message>
         <source>already removed from the server
 </source>
-        <translation type="unfinished"></translation>
+        <translation>déjà retiré du serveur
+</translation>
     </message>
     <message>
         <source>the message could not be read or found, so it is left alone
 </source>
-        <translation type="unfinished"></translation>
+        <translation>le message n&apos;a pas pu être lu ou trouvé, il est donc laissé tel quel
+</translation>
     </message>
     <message>
         <source> Not deleted.
 </source>
-        <translation type="unfinished"></translation>
+        <translation> Non supprimé.
+</translation>
     </message>
     <message>
         <source>the deletions stand, but the journal could not record them as done; the next scan settles them</source>
-        <translation type="unfinished"></translation>
+        <translation>les suppressions sont effectives, mais le journal n&apos;a pas pu les enregistrer comme faites ; la prochaine analyse les régularisera</translation>
     </message>
     <message>
         <source>the purge had already ended; its deletions stand</source>
-        <translation type="unfinished"></translation>
+        <translation>la suppression était déjà terminée ; ses suppressions sont effectives</translation>
     </message>
     <message>
         <source>interrupted while waiting for QUIT&apos;s reply: </source>
-        <translation type="unfinished"></translation>
+        <translation>interrompu en attendant la réponse à QUIT : </translation>
     </message>
     <message>
         <source>nothing was deleted</source>
-        <translation type="unfinished"></translation>
+        <translation>rien n&apos;a été supprimé</translation>
     </message>
     <message>
         <source>not deleted: </source>
-        <translation type="unfinished"></translation>
+        <translation>non supprimés : </translation>
     </message>
     <message>
         <source>Nothing deleted yet (%1).
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Rien n&apos;a encore été supprimé (%1).
+</translation>
     </message>
     <message>
         <source>no account is named &apos;%1&apos; (see &apos;mavix-cli accounts&apos;)</source>
-        <translation type="unfinished"></translation>
+        <translation>aucun compte ne s&apos;appelle « %1 » (voir « mavix-cli accounts »)</translation>
     </message>
     <message>
         <source>disabled</source>
-        <translation type="unfinished"></translation>
+        <translation>désactivé</translation>
     </message>
     <message>
         <source>No account is set up yet.
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Aucun compte n&apos;est encore configuré.
+</translation>
     </message>
     <message>
         <source>Try &apos;mavix-cli --help&apos;.
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Essayez « mavix-cli --help ».
+</translation>
     </message>
     <message>
         <source>Failed to connect (some field is blank)
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Échec de la connexion (un champ est vide)
+</translation>
     </message>
     <message>
         <source>authorize needs the account&apos;s server and user name (--server, --user)</source>
-        <translation type="unfinished"></translation>
+        <translation>authorize demande le serveur et le nom d&apos;utilisateur du compte (--server, --user)</translation>
     </message>
     <message>
         <source>Open this address in a browser and sign in:
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Ouvrez cette adresse dans un navigateur et connectez-vous :
+</translation>
     </message>
     <message>
         <source>sign-in failed: </source>
-        <translation type="unfinished"></translation>
+        <translation>échec de la connexion : </translation>
     </message>
     <message>
         <source>cannot store the refresh token: </source>
-        <translation type="unfinished"></translation>
+        <translation>impossible d&apos;enregistrer le jeton d&apos;actualisation : </translation>
     </message>
     <message>
         <source>Signed in: the refresh token is stored in the keyring.
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Connecté : le jeton d&apos;actualisation est conservé dans le trousseau.
+</translation>
     </message>
     <message>
         <source>Signed in: the refresh token is stored in the settings file %1.
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Connecté : le jeton d&apos;actualisation est conservé dans le fichier de réglages %1.
+</translation>
     </message>
     <message>
         <source>no OAuth sign-in is stored for this account: run &apos;mavix-cli authorize&apos; first</source>
-        <translation type="unfinished"></translation>
+        <translation>aucune connexion OAuth n&apos;est enregistrée pour ce compte : lancez d&apos;abord « mavix-cli authorize »</translation>
     </message>
     <message>
         <source>cannot watch for Ctrl-C</source>
-        <translation type="unfinished"></translation>
+        <translation>impossible de surveiller Ctrl-C</translation>
     </message>
     <message>
         <source>account %1: exit status %2</source>
-        <translation type="unfinished"></translation>
+        <translation>compte %1 : code de sortie %2</translation>
     </message>
     <message>
         <source>no account is enabled</source>
-        <translation type="unfinished"></translation>
+        <translation>aucun compte n&apos;est activé</translation>
     </message>
 </context>
 </TS>

@@ -948,9 +948,10 @@ bool CMavixView::ConfirmPurge()
     if (nAccounts > 1)
         where = tr("%1 accounts").arg(nAccounts);
     Prompter::Confirmation question;
-    question.m_sQuestion = tr("Delete %1 %2 from %3 on the server?")
+    // One sentence per number, so that a translation can agree with it.
+    question.m_sQuestion = (nChecked == 1 ? tr("Delete %1 message from %2 on the server?")
+                                          : tr("Delete %1 messages from %2 on the server?"))
                                .arg(nChecked)
-                               .arg(nChecked == 1 ? tr("message") : tr("messages"))
                                .arg(where);
     QStringList lines;
     for (const QString& subject : subjects) {
