@@ -775,6 +775,14 @@ The changes apply until Mavix is closed.</source>
         <source>Delete %1 messages from %2 on the server?</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>  %1 eMails :   %2 Suspect</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>item %1 has order number problem</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CPrefsDlg</name>

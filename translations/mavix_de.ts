@@ -795,6 +795,14 @@ Die Änderungen gelten, bis Mavix geschlossen wird.</translation>
         <source>Delete %1 messages from %2 on the server?</source>
         <translation>%1 Nachrichten von %2 auf dem Server löschen?</translation>
     </message>
+    <message>
+        <source>  %1 eMails :   %2 Suspect</source>
+        <translation>  %1 E-Mails :   %2 verdächtig</translation>
+    </message>
+    <message>
+        <source>item %1 has order number problem</source>
+        <translation>Eintrag %1 hat ein Problem mit der Ordnungsnummer</translation>
+    </message>
 </context>
 <context>
     <name>CPrefsDlg</name>

@@ -795,6 +795,14 @@ Les modifications s&apos;appliquent jusqu&apos;à la fermeture de Mavix.</transl
         <source>Delete %1 messages from %2 on the server?</source>
         <translation>Supprimer %1 messages de %2 sur le serveur ?</translation>
     </message>
+    <message>
+        <source>  %1 eMails :   %2 Suspect</source>
+        <translation>  %1 e-mails :   %2 suspects</translation>
+    </message>
+    <message>
+        <source>item %1 has order number problem</source>
+        <translation>l&apos;élément %1 a un problème de numéro d&apos;ordre</translation>
+    </message>
 </context>
 <context>
     <name>CPrefsDlg</name>

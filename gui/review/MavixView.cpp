@@ -621,7 +621,7 @@ QString CMavixView::StatusText() const
         nMessages += std::max(0, pOther->Session().MsgCount());
         nSuspects += pOther->Session().SuspectCount();
     }
-    QString text = QString::asprintf("  %d eMails :   %d Suspect", nMessages, nSuspects);
+    QString text = tr("  %1 eMails :   %2 Suspect").arg(nMessages).arg(nSuspects);
     if (m_bPasswordInClear)
         text += tr("  (the password travelled unencrypted)");
     return text;
@@ -718,7 +718,7 @@ void CMavixView::OnScanFinished(const ScanFinished& finished)
     const int nRows = m_pModel->Count();
     for (int i = 0; i < nRows; ++i) {
         if (m_pModel->Text(i, MessageGridModel::kNum) != std::to_string(i + 1)) {
-            Prompter::MessageBox(this, QString::asprintf("item %d has order number problem", i));
+            Prompter::MessageBox(this, tr("item %1 has order number problem").arg(i));
             break;
         }
     }
