@@ -2,6 +2,8 @@
 
 #include "translations/UiLanguage.h"
 
+#include <QCoreApplication>
+
 #include <vector>
 
 namespace {
@@ -17,6 +19,12 @@ QTranslator& Texts()
 void LoadCliTexts()
 {
     ui_language::LoadMavixTexts(Texts());
+}
+
+void InstallCliTexts()
+{
+    if (!Texts().isEmpty())
+        QCoreApplication::installTranslator(&Texts());
 }
 
 std::string CliText(const char* context, const char* source)

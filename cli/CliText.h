@@ -11,6 +11,9 @@
 // Loads the translation for the desktop's language, once, before any text
 // is printed.
 void LoadCliTexts();
+// Hands the same translation to the application, for the core's texts
+// (the purge's summary), once QCoreApplication exists.
+void InstallCliTexts();
 // The text in the user's language: the English source when there is none.
 std::string CliText(const char* context, const char* source);
 // text with %1, %2, ... replaced by values, in one pass: a value holding

@@ -444,6 +444,7 @@ int main(int argc, char** argv)
     // user's locale; the rest of this program keeps to the C locale.
     QCoreApplication app(argc, argv);
     std::setlocale(LC_ALL, "C");
+    InstallCliTexts();
     if (options.m_nCommand == CliOptions::kAuthorize)
         return RunAuthorize(AccountFor(options, accounts->front()), settings);
     return RunAccounts(options, *accounts, settings);

@@ -1126,6 +1126,57 @@ Subject: %4
     </message>
 </context>
 <context>
+    <name>PurgeSummary</name>
+    <message>
+        <source>Nothing was deleted: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing was deleted: %1, so the session was closed without QUIT.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancelled: nothing was deleted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server did not confirm the deletions (QUIT): the %1 messages marked may or may not have been deleted. Recently Deleted lists them as possibly deleted until the next scan of the account settles it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server did not confirm the deletions: the checked messages may still be on the server.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 deleted, %2 refused by the server, %3 not deleted (changed on the server)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, %1 already removed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, %1 not deleted (could not be read or found)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, %1 not deleted (no copy could be kept)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, %1 not deleted (the copy did not match)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>; %1 checked by Subject only (the server gave no usable id)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> The session was closed without QUIT, so nothing was deleted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>main</name>
     <message>
         <source>Usage: mavix [--desktop]

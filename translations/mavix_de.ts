@@ -1158,6 +1158,57 @@ Betreff: %4
     </message>
 </context>
 <context>
+    <name>PurgeSummary</name>
+    <message>
+        <source>Nothing was deleted: %1</source>
+        <translation>Nichts wurde gelöscht: %1</translation>
+    </message>
+    <message>
+        <source>Nothing was deleted: %1, so the session was closed without QUIT.</source>
+        <translation>Nichts wurde gelöscht: %1, daher wurde die Sitzung ohne QUIT geschlossen.</translation>
+    </message>
+    <message>
+        <source>Cancelled: nothing was deleted.</source>
+        <translation>Abgebrochen: Nichts wurde gelöscht.</translation>
+    </message>
+    <message>
+        <source>The server did not confirm the deletions (QUIT): the %1 messages marked may or may not have been deleted. Recently Deleted lists them as possibly deleted until the next scan of the account settles it.</source>
+        <translation>Der Server hat die Löschungen nicht bestätigt (QUIT): Die %1 markierten Nachrichten sind vielleicht gelöscht, vielleicht nicht. „Kürzlich gelöscht“ führt sie als möglicherweise gelöscht, bis die nächste Suche des Kontos es klärt.</translation>
+    </message>
+    <message>
+        <source>The server did not confirm the deletions: the checked messages may still be on the server.</source>
+        <translation>Der Server hat die Löschungen nicht bestätigt: Die markierten Nachrichten sind möglicherweise noch auf dem Server.</translation>
+    </message>
+    <message>
+        <source>%1 deleted, %2 refused by the server, %3 not deleted (changed on the server)</source>
+        <translation>%1 gelöscht, %2 vom Server abgelehnt, %3 nicht gelöscht (auf dem Server geändert)</translation>
+    </message>
+    <message>
+        <source>, %1 already removed</source>
+        <translation>, %1 bereits entfernt</translation>
+    </message>
+    <message>
+        <source>, %1 not deleted (could not be read or found)</source>
+        <translation>, %1 nicht gelöscht (nicht lesbar oder nicht gefunden)</translation>
+    </message>
+    <message>
+        <source>, %1 not deleted (no copy could be kept)</source>
+        <translation>, %1 nicht gelöscht (keine Kopie konnte aufbewahrt werden)</translation>
+    </message>
+    <message>
+        <source>, %1 not deleted (the copy did not match)</source>
+        <translation>, %1 nicht gelöscht (die Kopie stimmte nicht überein)</translation>
+    </message>
+    <message>
+        <source>; %1 checked by Subject only (the server gave no usable id)</source>
+        <translation>; %1 nur anhand des Betreffs geprüft (der Server lieferte keine brauchbare ID)</translation>
+    </message>
+    <message>
+        <source> The session was closed without QUIT, so nothing was deleted.</source>
+        <translation> Die Sitzung wurde ohne QUIT geschlossen, daher wurde nichts gelöscht.</translation>
+    </message>
+</context>
+<context>
     <name>main</name>
     <message>
         <source>Usage: mavix [--desktop]

@@ -1158,6 +1158,57 @@ Objet : %4
     </message>
 </context>
 <context>
+    <name>PurgeSummary</name>
+    <message>
+        <source>Nothing was deleted: %1</source>
+        <translation>Rien n&apos;a été supprimé : %1</translation>
+    </message>
+    <message>
+        <source>Nothing was deleted: %1, so the session was closed without QUIT.</source>
+        <translation>Rien n&apos;a été supprimé : %1, la session a donc été fermée sans QUIT.</translation>
+    </message>
+    <message>
+        <source>Cancelled: nothing was deleted.</source>
+        <translation>Annulé : rien n&apos;a été supprimé.</translation>
+    </message>
+    <message>
+        <source>The server did not confirm the deletions (QUIT): the %1 messages marked may or may not have been deleted. Recently Deleted lists them as possibly deleted until the next scan of the account settles it.</source>
+        <translation>Le serveur n&apos;a pas confirmé les suppressions (QUIT) : les %1 messages marqués ont peut-être été supprimés, ou non. « Récemment supprimés » les indique comme peut-être supprimés jusqu&apos;à ce que la prochaine analyse du compte le régularise.</translation>
+    </message>
+    <message>
+        <source>The server did not confirm the deletions: the checked messages may still be on the server.</source>
+        <translation>Le serveur n&apos;a pas confirmé les suppressions : les messages cochés sont peut-être encore sur le serveur.</translation>
+    </message>
+    <message>
+        <source>%1 deleted, %2 refused by the server, %3 not deleted (changed on the server)</source>
+        <translation>%1 supprimés, %2 refusés par le serveur, %3 non supprimés (modifiés sur le serveur)</translation>
+    </message>
+    <message>
+        <source>, %1 already removed</source>
+        <translation>, %1 déjà retirés</translation>
+    </message>
+    <message>
+        <source>, %1 not deleted (could not be read or found)</source>
+        <translation>, %1 non supprimés (illisibles ou introuvables)</translation>
+    </message>
+    <message>
+        <source>, %1 not deleted (no copy could be kept)</source>
+        <translation>, %1 non supprimés (aucune copie n&apos;a pu être conservée)</translation>
+    </message>
+    <message>
+        <source>, %1 not deleted (the copy did not match)</source>
+        <translation>, %1 non supprimés (la copie ne correspondait pas)</translation>
+    </message>
+    <message>
+        <source>; %1 checked by Subject only (the server gave no usable id)</source>
+        <translation>; %1 vérifiés par l&apos;objet seulement (le serveur n&apos;a donné aucun identifiant utilisable)</translation>
+    </message>
+    <message>
+        <source> The session was closed without QUIT, so nothing was deleted.</source>
+        <translation> La session a été fermée sans QUIT, donc rien n&apos;a été supprimé.</translation>
+    </message>
+</context>
+<context>
     <name>main</name>
     <message>
         <source>Usage: mavix [--desktop]
