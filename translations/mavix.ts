@@ -43,6 +43,14 @@
         <source>waiting for the server (%1 s)…</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Server Not Found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Protocol Error - restart</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CAboutDlg</name>
@@ -781,6 +789,14 @@ The changes apply until Mavix is closed.</source>
     </message>
     <message>
         <source>item %1 has order number problem</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Server Not Found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Protocol Error - restart</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

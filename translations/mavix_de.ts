@@ -43,6 +43,14 @@
         <source>waiting for the server (%1 s)…</source>
         <translation>warte auf den Server (%1 s)…</translation>
     </message>
+    <message>
+        <source>Server Not Found</source>
+        <translation>Server nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Protocol Error - restart</source>
+        <translation>Protokollfehler – neu starten</translation>
+    </message>
 </context>
 <context>
     <name>CAboutDlg</name>
@@ -802,6 +810,14 @@ Die Änderungen gelten, bis Mavix geschlossen wird.</translation>
     <message>
         <source>item %1 has order number problem</source>
         <translation>Eintrag %1 hat ein Problem mit der Ordnungsnummer</translation>
+    </message>
+    <message>
+        <source>Server Not Found</source>
+        <translation>Server nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Protocol Error - restart</source>
+        <translation>Protokollfehler – neu starten</translation>
     </message>
 </context>
 <context>

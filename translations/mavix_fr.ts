@@ -43,6 +43,14 @@
         <source>waiting for the server (%1 s)…</source>
         <translation>attente du serveur (%1 s)…</translation>
     </message>
+    <message>
+        <source>Server Not Found</source>
+        <translation>Serveur introuvable</translation>
+    </message>
+    <message>
+        <source>Protocol Error - restart</source>
+        <translation>Erreur de protocole - redémarrez</translation>
+    </message>
 </context>
 <context>
     <name>CAboutDlg</name>
@@ -802,6 +810,14 @@ Les modifications s&apos;appliquent jusqu&apos;à la fermeture de Mavix.</transl
     <message>
         <source>item %1 has order number problem</source>
         <translation>l&apos;élément %1 a un problème de numéro d&apos;ordre</translation>
+    </message>
+    <message>
+        <source>Server Not Found</source>
+        <translation>Serveur introuvable</translation>
+    </message>
+    <message>
+        <source>Protocol Error - restart</source>
+        <translation>Erreur de protocole - redémarrez</translation>
     </message>
 </context>
 <context>

@@ -207,7 +207,7 @@ QString AccountScreening::CountText() const
 void AccountScreening::Fail(const std::string& why, bool bBackground)
 {
     m_pModel->Clear();
-    const std::string reason = why.empty() ? std::string("Server Not Found") : why;
+    const std::string reason = why.empty() ? ToCp1252(tr("Server Not Found")) : why;
     if (bBackground)
         m_sBackgroundFailure = reason;
     SetStatus(tr("failed: ") + FromCp1252(reason), true);
@@ -226,7 +226,7 @@ void AccountScreening::OnRowsAdded(const RowsAdded& added)
 
 void AccountScreening::OnRepeatedNumber(const RepeatedNumber& repeated)
 {
-    Fail("Protocol Error - restart", repeated.m_bBackground);
+    Fail(ToCp1252(tr("Protocol Error - restart")), repeated.m_bBackground);
     if (repeated.m_bBackground)
         emit BackgroundCheckEnded(-1);
     emit ScanEnded();

@@ -568,7 +568,7 @@ void CMavixView::EndBackgroundCheck(const ScanFinished& finished)
     m_sBackgroundFailure.clear();
     if (bFailed) {
         m_pModel->Clear();
-        m_sBackgroundFailure = done.m_sStatus.empty() ? std::string("Server Not Found") : done.m_sStatus;
+        m_sBackgroundFailure = done.m_sStatus.empty() ? ToCp1252(tr("Server Not Found")) : done.m_sStatus;
         m_frame.SetStatusPaneText(1, tr("Background check failed: ") + FromCp1252(m_sBackgroundFailure));
         m_sPrimaryStatus = tr("failed: ") + FromCp1252(m_sBackgroundFailure);
         m_bPrimaryFailed = true;
@@ -667,7 +667,7 @@ void CMavixView::OnCheckChanged(const CheckChanged& changed)
 // trusted. The engine delivers no further row of this scan.
 void CMavixView::OnRepeatedNumber(const RepeatedNumber& repeated)
 {
-    const ScanDone abandoned{-1, "Protocol Error - restart"};
+    const ScanDone abandoned{-1, ToCp1252(tr("Protocol Error - restart"))};
     if (repeated.m_bBackground) {
         EndBackgroundCheck(ScanFinished{abandoned, SessionMachine::AfterScan::kIdle, true});
         return;
@@ -746,7 +746,7 @@ void CMavixView::EndScan(const ScanFinished& finished)
         // The list says it: one box per account would stop every other.
         m_bPrimaryFailed = bFailed;
         m_sPrimaryStatus = bFailed
-            ? tr("failed: ") + FromCp1252(done.m_sStatus.empty() ? std::string("Server Not Found") : done.m_sStatus)
+            ? tr("failed: ") + FromCp1252(done.m_sStatus.empty() ? ToCp1252(tr("Server Not Found")) : done.m_sStatus)
             : FromCp1252(done.m_sStatus);
     } else if (!done.m_sStatus.empty()) {
         Prompter::MessageBox(this, FromCp1252(done.m_sStatus));
