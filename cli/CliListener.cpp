@@ -1,4 +1,5 @@
 #include "CliListener.h"
+#include "cli/CliText.h"
 
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -47,9 +48,11 @@ bool CCliListener::Pop(ScreeningNote& note)
     note = std::move(m_aNotes.front());
     m_aNotes.pop_front();
     if (const auto* pLogin = std::get_if<ScanLoggedIn>(&note); pLogin && pLogin->m_bPasswordInClear)
-        std::fprintf(stderr,
-                     "mavix-cli: warning: the password travelled unencrypted (%s): "
-                     "choose a secure connection or another log-in method\n",
-                     pLogin->m_sMechanism.c_str());
+        std::fprintf(stderr, "mavix-cli: %s\n",
+                     FillIn(CliText("mavix-cli",
+                                    "warning: the password travelled unencrypted (%1): "
+                                    "choose a secure connection or another log-in method"),
+                            {pLogin->m_sMechanism})
+                         .c_str());
     return true;
 }

@@ -1,5 +1,9 @@
 #include "CliOptions.h"
 
+#include "cli/CliText.h"
+
+#include <QtGlobal>
+
 #include "core/platform/Ascii.h"
 #include "core/platform/TlsStream.h"
 #include "core/pop3/Authentication.h"
@@ -42,9 +46,9 @@ bool ParseRows(const std::string& text, std::vector<int>& rows)
 std::string Select(CliOptions& options, CliOptions::Selection selection, const std::string& word)
 {
     if (options.m_nCommand != CliOptions::kPurge)
-        return word + " belongs to the purge command";
+        return FillIn(CliText("mavix-cli", "%1 belongs to the purge command"), {word});
     if (options.m_nSelection != CliOptions::kSelectNone)
-        return "give only one of --suspects, --all and --rows";
+        return CliText("mavix-cli", "give only one of --suspects, --all and --rows");
     options.m_nSelection = selection;
     return {};
 }
@@ -71,49 +75,52 @@ std::string ApplyValue(CliOptions& options, const std::string& word, const std::
     if (word == "--lines") {
         int nLines = 0;
         if (!ParsePositive(text, nLines) || nLines > PreviewJob::kMaxLines)
-            return "--lines wants a number from 1 to " + std::to_string(PreviewJob::kMaxLines);
+            return FillIn(CliText("mavix-cli", "--lines wants a number from 1 to %1"),
+                          {std::to_string(PreviewJob::kMaxLines)});
         options.m_nShowLines = nLines;
     } else if (word == "--rows") {
         if (std::string why = Select(options, CliOptions::kSelectRows, word); !why.empty())
             return why;
         if (!ParseRows(text, options.m_aRows))
-            return "--rows wants message numbers such as 1,3,7";
+            return CliText("mavix-cli", "--rows wants message numbers such as 1,3,7");
     } else if (word == "--server") {
         if (text.empty())
-            return "--server needs a host name";
+            return CliText("mavix-cli", "--server needs a host name");
         options.m_sServer = text;
     } else if (word == "--port") {
         int port = 0;
         if (!ParsePositive(text, port) || port > 65535)
-            return "--port wants a number from 1 to 65535";
+            return CliText("mavix-cli", "--port wants a number from 1 to 65535");
         options.m_sPort = text;
     } else if (word == "--user") {
         if (text.empty())
-            return "--user needs a name";
+            return CliText("mavix-cli", "--user needs a name");
         options.m_sUser = text;
     } else if (word == "--security") {
         if (text != "none" && text != "stls" && text != "tls")
-            return "--security wants none, stls or tls";
+            return CliText("mavix-cli", "--security wants none, stls or tls");
         options.m_sSecurity = text == "none" ? "0" : text == "stls" ? "1" : "2";
     } else if (word == "--auth") {
         pop3::AuthMethod method = pop3::AuthMethod::kAutomatic;
         if (!pop3::ParseAuthMethod(text, method))
-            return "--auth wants auto, user, apop, plain, login, cram-md5, scram-sha-1, scram-sha-256, xoauth2 or "
-                   "oauthbearer";
+            return CliText(
+                "mavix-cli",
+                "--auth wants auto, user, apop, plain, login, cram-md5, scram-sha-1, scram-sha-256, xoauth2 or "
+                "oauthbearer");
         options.m_sAuth = pop3::AuthMethodName(method);
     } else if (word == "--account") {
         if (text.empty())
-            return "--account needs an account's name";
+            return CliText("mavix-cli", "--account needs an account's name");
         options.m_sAccount = text;
     } else if (word == "--token-command") {
         if (text.empty())
-            return "--token-command needs a command";
+            return CliText("mavix-cli", "--token-command needs a command");
         options.m_sTokenCommand = text;
     } else {  // --tls-fingerprint
         options.m_sTlsFingerprint = platform::NormaliseFingerprint(text);
         // Empty clears a stored fingerprint for this run.
         if (options.m_sTlsFingerprint->empty() && !text.empty())
-            return "--tls-fingerprint wants a SHA-256 fingerprint: 64 hex digits, colons allowed";
+            return CliText("mavix-cli", "--tls-fingerprint wants a SHA-256 fingerprint: 64 hex digits, colons allowed");
     }
     return {};
 }
@@ -131,14 +138,15 @@ bool IsOneOf(const std::string& word, std::initializer_list<const char*> words)
 std::string CommandRefuses(CliOptions::Command command, const std::string& word)
 {
     if (command == CliOptions::kLog && word != "--tsv" && word != "--account")
-        return "log takes only --tsv and --account";
+        return CliText("mavix-cli", "log takes only --tsv and --account");
     if (command == CliOptions::kAccounts && word != "--tsv")
-        return "accounts takes only --tsv";
+        return CliText("mavix-cli", "accounts takes only --tsv");
     if (command == CliOptions::kAuthorize && word != "--server" && word != "--user" && word != "--account")
-        return "authorize takes only --server, --user and --account";
+        return CliText("mavix-cli", "authorize takes only --server, --user and --account");
     if ((command == CliOptions::kShow) != (word == "--lines")
         && IsOneOf(word, {"--raw", "--tsv", "--suspects", "--all", "--rows", "--lines", "--all-accounts"}))
-        return word == "--lines" ? "--lines belongs to the show command" : "show takes no " + word;
+        return word == "--lines" ? CliText("mavix-cli", "--lines belongs to the show command")
+                                 : FillIn(CliText("mavix-cli", "show takes no %1"), {word});
     return {};
 }
 
@@ -148,13 +156,15 @@ std::string CheckAllAccounts(const CliOptions& options)
     if (!options.m_bAllAccounts)
         return {};
     if (options.m_sAccount)
-        return "give only one of --account and --all-accounts";
+        return CliText("mavix-cli", "give only one of --account and --all-accounts");
     if (options.m_sServer || options.m_sPort || options.m_sUser || options.m_sSecurity || options.m_sTlsFingerprint
         || options.m_sAuth || options.m_sTokenCommand)
-        return "--server, --port, --user, --security, --tls-fingerprint, --auth and --token-command apply to one "
-               "account: not with --all-accounts";
+        return CliText(
+            "mavix-cli",
+            "--server, --port, --user, --security, --tls-fingerprint, --auth and --token-command apply to one "
+            "account: not with --all-accounts");
     if (options.m_nSelection == CliOptions::kSelectRows)
-        return "--rows names the messages of one account: not with --all-accounts";
+        return CliText("mavix-cli", "--rows names the messages of one account: not with --all-accounts");
     return {};
 }
 
@@ -173,20 +183,21 @@ std::string ApplyOptions(int argc, const char* const* argv, CliOptions& options,
         if (std::string wrong = CommandRefuses(options.m_nCommand, word); !wrong.empty()) {
             why = wrong;
         } else if (IsOneOf(word, {"--raw", "--tsv", "--suspects", "--all", "--all-accounts", "--no-cache"})) {
-            why = inlineValue ? word + " takes no value" : ApplyFlag(options, word);
+            why = inlineValue ? FillIn(CliText("mavix-cli", "%1 takes no value"), {word}) : ApplyFlag(options, word);
         } else if (IsOneOf(word,
                            {"--rows", "--lines", "--server", "--port", "--user", "--security", "--tls-fingerprint",
                             "--auth", "--token-command", "--account"})) {
             if (!inlineValue && i + 1 >= argc)
-                return word + " needs a value";
+                return FillIn(CliText("mavix-cli", "%1 needs a value"), {word});
             why = ApplyValue(options, word, inlineValue ? *inlineValue : std::string(argv[++i]));
         } else if (word == "--password" || word == "--pass") {
             // Anything on a command line is visible to every user of the
             // machine (ps, /proc/<pid>/cmdline) and lands in shell history.
-            why = "the password is never taken from the command line: "
-                  "set MAVIX_PASSWORD or store it with Mavix's Manage Account";
+            why = CliText("mavix-cli",
+                          "the password is never taken from the command line: "
+                          "set MAVIX_PASSWORD or store it with Mavix's Manage Account");
         } else {
-            why = "unknown option '" + word + "'";
+            why = FillIn(CliText("mavix-cli", "unknown option '%1'"), {word});
         }
         if (!why.empty())
             return why;
@@ -195,7 +206,8 @@ std::string ApplyOptions(int argc, const char* const* argv, CliOptions& options,
 }
 
 // The text of --help.
-constexpr const char kHelpText[] =
+constexpr const char kHelpText[] = QT_TRANSLATE_NOOP(
+    "mavix-cli",
     R"(Usage: mavix-cli scan [--tsv] [--raw] [--no-cache] [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
        mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [--no-cache]
                        [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
@@ -378,7 +390,7 @@ Exit status:
 With --all-accounts, the worst of the accounts' statuses, from best to
 worst: 0, 3, 1; Ctrl-C or SIGTERM stops at the account it interrupts and
 gives 130 or 143.
-)";
+)");
 
 }  // namespace
 
@@ -398,7 +410,7 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std
     std::string why;
     const std::string command = argc < 2 ? std::string() : argv[1];
     if (argc < 2)
-        why = "no command given (scan, purge, log, accounts or authorize)";
+        why = CliText("mavix-cli", "no command given (scan, purge, log, accounts or authorize)");
     else if (command == "scan")
         options.m_nCommand = CliOptions::kScan;
     else if (command == "purge")
@@ -412,11 +424,12 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std
     else if (command == "show")
         options.m_nCommand = CliOptions::kShow;
     else
-        why = "unknown command '" + command + "' (scan, purge, show, log, accounts or authorize)";
+        why = FillIn(CliText("mavix-cli", "unknown command '%1' (scan, purge, show, log, accounts or authorize)"),
+                     {command});
     int nFirst = 2;
     if (why.empty() && options.m_nCommand == CliOptions::kShow) {
         if (argc < 3 || !ParsePositive(argv[2], options.m_nShowNum))
-            why = "show needs a message number";
+            why = CliText("mavix-cli", "show needs a message number");
         nFirst = 3;
     }
     if (why.empty())
@@ -424,7 +437,7 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std
     if (why.empty())
         why = CheckAllAccounts(options);
     if (why.empty() && options.m_nCommand == CliOptions::kPurge && options.m_nSelection == CliOptions::kSelectNone)
-        why = "purge needs one of --suspects, --all or --rows N[,N...]";
+        why = CliText("mavix-cli", "purge needs one of --suspects, --all or --rows N[,N...]");
     if (why.empty())
         return true;
     if (psError)
@@ -434,5 +447,5 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std
 
 std::string CliHelpText()
 {
-    return kHelpText;
+    return CliText("mavix-cli", kHelpText);
 }

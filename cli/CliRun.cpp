@@ -1,4 +1,5 @@
 #include "cli/CliRun.h"
+#include "cli/CliText.h"
 
 #include <poll.h>
 #include <signal.h>
@@ -77,7 +78,7 @@ int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals,
     // A script reading the output must learn when it is incomplete (a full
     // disk, for instance).
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        CliError("cannot write the output");
+        CliError(CliText("mavix-cli", "cannot write the output"));
         if (m_nExit == kExitOk)
             m_nExit = kExitFailed;
     }
@@ -94,7 +95,7 @@ void CCliRun::Poll(int hSignals)
         if (::poll(fds, 2, -1) < 0) {
             if (errno == EINTR)
                 continue;
-            CliError("poll failed");
+            CliError(CliText("mavix-cli", "poll failed"));
             m_session.Engine().Stop();
             m_nExit = kExitFailed;
             break;
@@ -138,12 +139,12 @@ void CCliRun::OnSignal(uint32_t nSignal)
     m_bInterrupted = true;
     m_nExit = kExitInterrupted;
     if (m_session.IsScanning()) {
-        CliError("interrupted: scan stopped");
+        CliError(CliText("mavix-cli", "interrupted: scan stopped"));
         m_session.StopScan();
     } else if (m_session.IsPurging()) {
         // Before QUIT nothing is deleted; after it, the journal says what
         // may have been. OnPurgeFinished tells which.
-        CliError("interrupted: stopping the purge");
+        CliError(CliText("mavix-cli", "interrupted: stopping the purge"));
         m_session.CancelPurge();
     } else if (m_session.IsReviewing()) {
         // show: the preview is not waited for; nothing is marked.
@@ -163,7 +164,10 @@ void CCliRun::OnServerWaiting(const ServerWaiting& waiting)
         EraseWaitLine();
         return;
     }
-    std::fprintf(stderr, "\rWaiting for the server (%u s)...", waiting.m_nSeconds);
+    std::fputs(
+        ("\r" + FillIn(CliText("mavix-cli", "Waiting for the server (%1 s)..."), {std::to_string(waiting.m_nSeconds)}))
+            .c_str(),
+        stderr);
     m_bWaitShown = true;
 }
 
@@ -210,7 +214,7 @@ void CCliRun::OnRowsAdded(const RowsAdded& added)
 // stopped the scan.
 void CCliRun::OnRepeatedNumber(const RepeatedNumber&)
 {
-    CliError("Protocol Error - restart");
+    CliError(CliText("mavix-cli", "Protocol Error - restart"));
     m_nExit = kExitFailed;
 }
 
@@ -225,11 +229,14 @@ void CCliRun::OnScanFinished(const ScanFinished& finished)
     if (!status.empty())
         std::fprintf(stderr, "%s\n", Printable(status).c_str());
     if (m_nRowCount > 0)
-        std::fprintf(stderr, "  %d eMails :   %d Suspect\n", m_session.MsgCount(), m_nSuspects);
+        std::fputs(FillIn(CliText("mavix-cli", "  %1 eMails :   %2 Suspect\n"),
+                          {std::to_string(m_session.MsgCount()), std::to_string(m_nSuspects)})
+                       .c_str(),
+                   stderr);
     if (done.m_nResult == -1) {
         // The engine has ended the session already.
         if (status.empty())
-            CliError("the scan failed");
+            CliError(CliText("mavix-cli", "the scan failed"));
         m_nExit = kExitFailed;
         return;
     }
@@ -248,7 +255,7 @@ void CCliRun::StartPreview()
 {
     const int nNum = m_options.m_nShowNum;
     if (nNum > m_nRowCount) {
-        CliError("there is no message " + std::to_string(nNum) + " on the server");
+        CliError(FillIn(CliText("mavix-cli", "there is no message %1 on the server"), {std::to_string(nNum)}));
         m_session.EndSession();
         m_nExit = kExitUsage;
         return;
@@ -278,19 +285,22 @@ void CCliRun::PrintPreview(const PreviewReady& ready)
     PrintLines("From:    " + shown.m_sFrom + "\nTo:      " + shown.m_sTo + "\nDate:    " + shown.m_sDate
                + "\nSubject: " + shown.m_sSubject);
     for (const preview::Attachment& attachment : shown.m_aAttachments) {
-        const std::string size = (attachment.m_bPartial ? "at least " : "about ")
-            + std::to_string((attachment.m_nBytes + 1023) / 1024) + " KB";
-        PrintLines("Attachment: " + (attachment.m_sName.empty() ? std::string("(no name)") : attachment.m_sName) + " - "
-                   + attachment.m_sType + ", " + size
-                   + (attachment.m_bDisguised ? " (!) a program named like a document" : ""));
+        const std::string size =
+            FillIn(attachment.m_bPartial ? CliText("mavix-cli", "at least %1 KB") : CliText("mavix-cli", "about %1 KB"),
+                   {std::to_string((attachment.m_nBytes + 1023) / 1024)});
+        PrintLines(FillIn(CliText("mavix-cli", "Attachment: %1 - %2, %3"),
+                          {attachment.m_sName.empty() ? CliText("mavix-cli", "(no name)") : attachment.m_sName,
+                           attachment.m_sType, size})
+                   + (attachment.m_bDisguised ? CliText("mavix-cli", " (!) a program named like a document") : ""));
     }
     Print("\n");
     if (!shown.m_sText.empty())
         PrintLines(shown.m_sText);
     if (shown.m_bCut || shown.m_bTextCut)
-        Print("[cut: the message goes on; --lines " + std::to_string(PreviewJob::kMaxLines) + " shows more]\n");
+        Print(FillIn(CliText("mavix-cli", "[cut: the message goes on; --lines %1 shows more]\n"),
+                     {std::to_string(PreviewJob::kMaxLines)}));
     if (shown.m_bNotShown)
-        Print("[parts nested too deep, or too many, were not shown]\n");
+        Print(CliText("mavix-cli", "[parts nested too deep, or too many, were not shown]\n"));
 }
 
 void CCliRun::OnPreviewReady(const PreviewReady& ready)
@@ -308,7 +318,8 @@ void CCliRun::StartPurge()
 {
     for (int num : m_wanted) {
         if (!m_listed.count(num)) {
-            CliError("there is no message " + std::to_string(num) + " on the server; nothing deleted");
+            CliError(FillIn(CliText("mavix-cli", "there is no message %1 on the server; nothing deleted"),
+                            {std::to_string(num)}));
             m_session.EndSession();
             m_nExit = kExitUsage;
             return;
@@ -325,8 +336,10 @@ void CCliRun::PrintMismatch(const PurgeProgress& progress)
         Print("mismatch\t" + num + "\t" + TsvField(progress.m_sGridSubject) + "\t" + TsvField(progress.m_sServerSubject)
               + "\n");
     } else {
-        Print("mismatch  " + num + ": the list has \"" + Printable(progress.m_sGridSubject) + "\" but the server has \""
-              + Printable(progress.m_sServerSubject) + "\"; stopped, nothing further deleted\n");
+        Print("mismatch  " + num + ": "
+              + FillIn(CliText("mavix-cli",
+                               "the list has \"%1\" but the server has \"%2\"; stopped, nothing further deleted\n"),
+                       {Printable(progress.m_sGridSubject), Printable(progress.m_sServerSubject)}));
     }
 }
 
@@ -350,18 +363,20 @@ void CCliRun::OnPurgeProgress(const PurgeProgress& progress)
             Print("refused   " + num + ": " + Printable(progress.m_sReply) + "\n");
         break;
     case PurgeOutcome::kGone:
-        Print(bTsv ? "gone\t" + num + "\n" : "gone      " + num + ": already removed from the server\n");
+        Print(bTsv ? "gone\t" + num + "\n"
+                   : "gone      " + num + ": " + CliText("mavix-cli", "already removed from the server\n"));
         break;
     case PurgeOutcome::kUnavailable:
     case PurgeOutcome::kUnidentified:
         Print(bTsv ? "skipped\t" + num + "\n"
-                   : "skipped   " + num + ": the message could not be read or found, so it is left alone\n");
+                   : "skipped   " + num + ": "
+                      + CliText("mavix-cli", "the message could not be read or found, so it is left alone\n"));
         break;
     case PurgeOutcome::kNotKept:
         if (bTsv)
             Print("notkept\t" + num + "\t" + TsvField(progress.m_sReply) + "\n");
         else
-            Print("not kept  " + num + ": " + Printable(progress.m_sReply) + " Not deleted.\n");
+            Print("not kept  " + num + ": " + Printable(progress.m_sReply) + CliText("mavix-cli", " Not deleted.\n"));
         break;
     case PurgeOutcome::kNotChecked:
     case PurgeOutcome::kBroken:
@@ -380,7 +395,9 @@ void CCliRun::PrintDeleted(const PurgeResult& result)
                       : (result.m_bCommitted ? "deleted   " : "possibly deleted  ") + std::to_string(num) + "\n");
     std::fflush(stdout);
     if (result.m_bJournalBehind)
-        CliError("the deletions stand, but the journal could not record them as done; the next scan settles them");
+        CliError(
+            CliText("mavix-cli",
+                    "the deletions stand, but the journal could not record them as done; the next scan settles them"));
 }
 
 void CCliRun::OnPurgeFinished(const PurgeFinished& done)
@@ -391,12 +408,12 @@ void CCliRun::OnPurgeFinished(const PurgeFinished& done)
     if (m_bInterrupted) {
         if (result.m_bCommitted) {
             // The interrupt came after the purge had sent its QUIT.
-            CliError("the purge had already ended; its deletions stand");
+            CliError(CliText("mavix-cli", "the purge had already ended; its deletions stand"));
             m_nExit = m_bMismatch ? kExitMismatch : kExitOk;
         } else if (result.m_bUnconfirmed) {
-            CliError("interrupted while waiting for QUIT's reply: " + Printable(summary));
+            CliError(CliText("mavix-cli", "interrupted while waiting for QUIT's reply: ") + Printable(summary));
         } else {
-            CliError("nothing was deleted");
+            CliError(CliText("mavix-cli", "nothing was deleted"));
         }
         return;
     }
@@ -429,7 +446,7 @@ void CCliRun::ReportPurge(const PurgeFinished& done)
         std::string list;
         for (int num : kept)
             list += (list.empty() ? "" : ", ") + std::to_string(num);
-        CliError("not deleted: " + list);
+        CliError(CliText("mavix-cli", "not deleted: ") + list);
         m_nExit = m_bMismatch ? kExitMismatch : kExitFailed;
     }
 }

@@ -1,4 +1,5 @@
 #include "JournalPrint.h"
+#include "cli/CliText.h"
 
 #include <ctime>
 #include <map>
@@ -62,7 +63,7 @@ int PrintJournal(const DeletionJournal& journal, const QuarantineMaildir& copies
         text += "\n";
     }
     if (entries.empty() && !bTsv)
-        std::fprintf(stderr, "Nothing deleted yet (%s).\n", journal.FilePath().c_str());
+        std::fputs(FillIn(CliText("mavix-cli", "Nothing deleted yet (%1).\n"), {journal.FilePath()}).c_str(), stderr);
     std::fwrite(text.data(), 1, text.size(), out);
     return std::fflush(out) == 0 && !std::ferror(out) ? 0 : 1;
 }

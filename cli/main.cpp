@@ -19,6 +19,7 @@
 
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
+#include "cli/CliText.h"
 #include "cli/JournalPrint.h"
 #include "cli/RowFormat.h"
 #include "core/auth/AuthorizationFlow.h"
@@ -92,7 +93,8 @@ std::optional<std::vector<AccountSettings>> ChosenAccounts(const CliOptions& opt
     if (options.m_sAccount) {
         index = account_list::Find(accounts, FromUtf8(*options.m_sAccount));
         if (index < 0) {
-            CliError("no account is named '" + TsvText(*options.m_sAccount) + "' (see 'mavix-cli accounts')");
+            CliError(FillIn(CliText("mavix-cli", "no account is named '%1' (see 'mavix-cli accounts')"),
+                            {TsvText(*options.m_sAccount)}));
             return std::nullopt;
         }
     }
@@ -118,10 +120,11 @@ int PrintAccounts(const std::vector<AccountSettings>& accounts, bool bTsv)
         if (bTsv)
             text += account.m_bEnabled ? "1\n" : "0\n";
         else
-            text.replace(text.size() - 2, 2, account.m_bEnabled ? "\n" : "  disabled\n");
+            text.replace(text.size() - 2, 2,
+                         account.m_bEnabled ? "\n" : "  " + CliText("mavix-cli", "disabled") + "\n");
     }
     if (text.empty() && !bTsv)
-        std::fprintf(stderr, "No account is set up yet.\n");
+        std::fputs(CliText("mavix-cli", "No account is set up yet.\n").c_str(), stderr);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitOk : kExitFailed;
 }
@@ -151,7 +154,7 @@ std::optional<int> RunWithoutAccount(int argc, char** argv, CliOptions& options)
     std::string why;
     if (!ParseCliOptions(argc, argv, options, &why)) {
         CliError(why);
-        std::fprintf(stderr, "Try 'mavix-cli --help'.\n");
+        std::fputs(CliText("mavix-cli", "Try 'mavix-cli --help'.\n").c_str(), stderr);
         return kExitUsage;
     }
     if (options.m_bHelp) {
@@ -172,9 +175,10 @@ bool AccountComplete(const AccountSettings& account)
 {
     if (account.IsComplete())
         return true;
-    std::fprintf(stderr, "Failed to connect (some field is blank)\nserver=%s, user=%s port=%s\n",
-                 Printable(account.m_sServer).c_str(), Printable(account.m_sUser).c_str(),
-                 Printable(account.m_sPort).c_str());
+    const std::string text = CliText("mavix-cli", "Failed to connect (some field is blank)\n")
+        + FillIn("server=%1, user=%2 port=%3\n",
+                 {Printable(account.m_sServer), Printable(account.m_sUser), Printable(account.m_sPort)});
+    std::fputs(text.c_str(), stderr);
     return false;
 }
 
@@ -211,7 +215,7 @@ bool UsesToken(const AccountSettings& account)
 int RunAuthorize(const AccountSettings& account, SettingsStore& settings)
 {
     if (account.m_sServer.empty() || account.m_sUser.empty()) {
-        CliError("authorize needs the account's server and user name (--server, --user)");
+        CliError(CliText("mavix-cli", "authorize needs the account's server and user name (--server, --user)"));
         return kExitFailed;
     }
     oauth::Provider provider;
@@ -221,14 +225,14 @@ int RunAuthorize(const AccountSettings& account, SettingsStore& settings)
         return kExitFailed;
     }
     const auto show = [](const std::string& url) {
-        std::fprintf(stderr, "Open this address in a browser and sign in:\n");
+        std::fputs(CliText("mavix-cli", "Open this address in a browser and sign in:\n").c_str(), stderr);
         std::printf("%s\n", url.c_str());
         return std::fflush(stdout) == 0;
     };
     oauth::AuthorizationFlow flow(provider, show, platform::Cp1252ToUtf8(account.m_sUser));
     oauth::FlowResult result = flow.Run();
     if (!result.m_bOk) {
-        CliError("sign-in failed: " + result.m_sError);
+        CliError(CliText("mavix-cli", "sign-in failed: ") + result.m_sError);
         return kExitFailed;
     }
     PasswordStore passwords(settings);
@@ -236,13 +240,16 @@ int RunAuthorize(const AccountSettings& account, SettingsStore& settings)
         passwords.SaveToken(account.m_sServer, account.m_sUser, result.m_tokens.m_sRefresh, account.m_sSection);
     result.m_tokens.Wipe();
     if (home == PasswordStore::kSettingsFile && !settings.Problem().empty()) {
-        CliError("cannot store the refresh token: " + settings.Problem());
+        CliError(CliText("mavix-cli", "cannot store the refresh token: ") + settings.Problem());
         return kExitFailed;
     }
     if (home == PasswordStore::kKeyring)
-        std::printf("Signed in: the refresh token is stored in the keyring.\n");
+        std::fputs(CliText("mavix-cli", "Signed in: the refresh token is stored in the keyring.\n").c_str(), stdout);
     else
-        std::printf("Signed in: the refresh token is stored in the settings file %s.\n", settings.FilePath().c_str());
+        std::fputs(FillIn(CliText("mavix-cli", "Signed in: the refresh token is stored in the settings file %1.\n"),
+                          {settings.FilePath()})
+                       .c_str(),
+                   stdout);
     return kExitOk;
 }
 
@@ -271,7 +278,7 @@ bool MakeTokenSource(const CliOptions& options, const AccountSettings& account, 
     oauth::Tokens stored;
     stored.m_sRefresh = PasswordStore(settings).LoadToken(account.m_sServer, account.m_sUser, account.m_sSection);
     if (stored.m_sRefresh.empty()) {
-        CliError("no OAuth sign-in is stored for this account: run 'mavix-cli authorize' first");
+        CliError(CliText("mavix-cli", "no OAuth sign-in is stored for this account: run 'mavix-cli authorize' first"));
         return false;
     }
     tokens = oauth::MakeRefreshTokenSource(std::move(provider), std::move(stored), [rotated](const std::string& token) {
@@ -335,7 +342,7 @@ bool PrepareShared(RunShared& shared, SettingsStore& settings)
     LoadLists(*shared.m_pFilters, settings);
     shared.m_hSignals = WatchSignals();
     if (shared.m_hSignals < 0)
-        CliError("cannot watch for Ctrl-C");
+        CliError(CliText("mavix-cli", "cannot watch for Ctrl-C"));
     return shared.m_hSignals >= 0;
 }
 
@@ -398,7 +405,8 @@ int RunAccounts(const CliOptions& options, const std::vector<AccountSettings>& a
         }
         const int status = ScreenAccount(options, account, settings, shared);
         if (options.m_bAllAccounts && status != kExitOk)
-            CliError("account " + Printable(account.DisplayName()) + ": exit status " + std::to_string(status));
+            CliError(FillIn(CliText("mavix-cli", "account %1: exit status %2"),
+                            {Printable(account.DisplayName()), std::to_string(status)}));
         if (Severity(status) > Severity(worst))
             worst = status;
         if (Severity(status) == 3)
@@ -414,6 +422,8 @@ int main(int argc, char** argv)
     // The password will be in this process's memory: no core file may hold it.
     platform::DisableCoreDumps();
 
+    // The desktop's language for what is printed; scripts' fields stay as they are.
+    LoadCliTexts();
     CliOptions options;
     if (const std::optional<int> status = RunWithoutAccount(argc, argv, options))
         return *status;
@@ -431,13 +441,14 @@ int main(int argc, char** argv)
     if (!accounts)
         return kExitUsage;
     if (accounts->empty()) {
-        CliError("no account is enabled");
+        CliError(CliText("mavix-cli", "no account is enabled"));
         return kExitFailed;
     }
     // The keyring's answer arrives through an event loop. Qt takes the
     // user's locale; the rest of this program keeps to the C locale.
     QCoreApplication app(argc, argv);
     std::setlocale(LC_ALL, "C");
+    InstallCliTexts();
     if (options.m_nCommand == CliOptions::kAuthorize)
         return RunAuthorize(AccountFor(options, accounts->front()), settings);
     return RunAccounts(options, *accounts, settings);

@@ -1,38 +1,83 @@
 #include "PurgeSummary.h"
 
+#include "core/platform/Cp1252.h"
 #include "core/session/ScreeningEngine.h"
+
+#include <QCoreApplication>
+
+#include <initializer_list>
+
+namespace {
+
+// A sentence of the summary in the user's language (the English source when
+// no translator is installed), as the Windows-1252 bytes the core's texts
+// are, with %1, %2, ... filled in. The sentences are marked with
+// QT_TRANSLATE_NOOP where they stand, so lupdate finds them.
+std::string Say(const char* source, std::initializer_list<std::string> values = {})
+{
+    const std::string text = platform::Utf8ToCp1252(QCoreApplication::translate("PurgeSummary", source).toStdString());
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const size_t n = i + 1 < text.size() ? static_cast<size_t>(text[i + 1] - '1') : values.size();
+        if (text[i] == '%' && n < values.size()) {
+            out += values.begin()[n];
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string Count(size_t n)
+{
+    return std::to_string(n);
+}
+
+}  // namespace
 
 std::string PurgeSummaryText(const PurgeResult& result)
 {
     if (!result.m_sNotStarted.empty())
         return result.m_sNotStarted;
     if (result.m_bBroken)
-        return "Nothing was deleted: " + result.m_sReason + kDroppedNote;
+        return Say(QT_TRANSLATE_NOOP("PurgeSummary", "Nothing was deleted: %1"), {result.m_sReason})
+            + Say(kDroppedNote);
     if (result.m_bNotRecorded)
-        return "Nothing was deleted: " + result.m_sReason + ", so the session was closed without QUIT.";
+        return Say(
+            QT_TRANSLATE_NOOP("PurgeSummary", "Nothing was deleted: %1, so the session was closed without QUIT."),
+            {result.m_sReason});
     if (result.m_bCancelled)
-        return "Cancelled: nothing was deleted.";
+        return Say(QT_TRANSLATE_NOOP("PurgeSummary", "Cancelled: nothing was deleted."));
     if (result.m_bUnconfirmed)
-        return "The server did not confirm the deletions (QUIT): the " + std::to_string(result.m_aMarked.size())
-            + " messages marked may or may not have been deleted. Recently Deleted lists them as possibly "
-              "deleted until the next scan of the account settles it.";
+        return Say(QT_TRANSLATE_NOOP("PurgeSummary",
+                                     "The server did not confirm the deletions (QUIT): the %1 messages marked may or "
+                                     "may not have been deleted. Recently Deleted lists them as possibly deleted "
+                                     "until the next scan of the account settles it."),
+                   {Count(result.m_aMarked.size())});
     if (!result.m_bCommitted && !result.m_aMarked.empty())
-        return "The server did not confirm the deletions: the checked messages may still be on the server.";
+        return Say(QT_TRANSLATE_NOOP(
+            "PurgeSummary",
+            "The server did not confirm the deletions: the checked messages may still be on the server."));
     const size_t nDeleted = result.m_bCommitted ? result.m_aMarked.size() : 0;
-    std::string text = std::to_string(nDeleted) + " deleted, " + std::to_string(result.m_aRefused.size())
-        + " refused by the server, " + std::to_string(result.m_aChanged.size())
-        + " not deleted (changed on the server)";
+    std::string text =
+        Say(QT_TRANSLATE_NOOP("PurgeSummary",
+                              "%1 deleted, %2 refused by the server, %3 not deleted (changed on the server)"),
+            {Count(nDeleted), Count(result.m_aRefused.size()), Count(result.m_aChanged.size())});
     if (!result.m_aGone.empty())
-        text += ", " + std::to_string(result.m_aGone.size()) + " already removed";
+        text += Say(QT_TRANSLATE_NOOP("PurgeSummary", ", %1 already removed"), {Count(result.m_aGone.size())});
     if (!result.m_aLeft.empty())
-        text += ", " + std::to_string(result.m_aLeft.size()) + " not deleted (could not be read or found)";
+        text += Say(QT_TRANSLATE_NOOP("PurgeSummary", ", %1 not deleted (could not be read or found)"),
+                    {Count(result.m_aLeft.size())});
     const size_t nDiffered = result.m_aCopyDiffered.size();
     if (result.m_aNotKept.size() > nDiffered)
-        text += ", " + std::to_string(result.m_aNotKept.size() - nDiffered) + " not deleted (no copy could be kept)";
+        text += Say(QT_TRANSLATE_NOOP("PurgeSummary", ", %1 not deleted (no copy could be kept)"),
+                    {Count(result.m_aNotKept.size() - nDiffered)});
     if (nDiffered > 0)
-        text += ", " + std::to_string(nDiffered) + " not deleted (the copy did not match)";
+        text += Say(QT_TRANSLATE_NOOP("PurgeSummary", ", %1 not deleted (the copy did not match)"), {Count(nDiffered)});
     if (result.m_nWithoutId > 0)
-        text += "; " + std::to_string(result.m_nWithoutId) + " checked by Subject only (the server gave no usable id)";
+        text += Say(QT_TRANSLATE_NOOP("PurgeSummary", "; %1 checked by Subject only (the server gave no usable id)"),
+                    {Count(static_cast<size_t>(result.m_nWithoutId))});
     return text;
 }
 

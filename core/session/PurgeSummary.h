@@ -1,12 +1,16 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include <string>
 #include <vector>
 
 struct PurgeResult;
 
 // What the user is told, after a session broke, about what the server did.
-inline constexpr const char* kDroppedNote = " The session was closed without QUIT, so nothing was deleted.";
+// Marked for translation (lupdate reads QT_TRANSLATE_NOOP); the summary translates it.
+inline constexpr const char* kDroppedNote =
+    QT_TRANSLATE_NOOP("PurgeSummary", " The session was closed without QUIT, so nothing was deleted.");
 
 // "N deleted, M refused by the server, K not deleted (changed on the server)",
 // and what else the user must know.

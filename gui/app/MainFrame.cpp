@@ -28,7 +28,7 @@ const char kPane1Indicator[] = "             ";
 // A menu prompt is "status-bar text\ntool-tip text".
 void SetPrompt(QAction* pAction, const char* prompt)
 {
-    const QString text = QString::fromLatin1(prompt);
+    const QString text = QCoreApplication::translate("CMainFrame", prompt);
     const qsizetype nl = text.indexOf(QLatin1Char('\n'));
     pAction->setStatusTip(nl < 0 ? text : text.left(nl));
     pAction->setToolTip(nl < 0 ? QString() : text.mid(nl + 1));
@@ -131,45 +131,48 @@ void CMainFrame::WritePlacement()
 
 void CMainFrame::CreateMenus()
 {
-    QMenu* pFile = menuBar()->addMenu(QStringLiteral("&File"));
-    m_pRescanAll = pFile->addAction(QStringLiteral("&Rescan Everything"));
+    QMenu* pFile = menuBar()->addMenu(tr("&File"));
+    m_pRescanAll = pFile->addAction(tr("&Rescan Everything"));
     m_pRescanAll->setObjectName(QStringLiteral("actionRescanEverything"));
-    SetPrompt(m_pRescanAll, "Fetch every message's header again, ignoring the header cache\nRescan Everything");
+    SetPrompt(m_pRescanAll,
+              QT_TRANSLATE_NOOP("CMainFrame",
+                                "Fetch every message's header again, ignoring the header cache\nRescan Everything"));
     pFile->addSeparator();
-    QAction* pExit = pFile->addAction(QStringLiteral("E&xit"));
+    QAction* pExit = pFile->addAction(tr("E&xit"));
     pExit->setObjectName(QStringLiteral("actionExit"));
-    SetPrompt(pExit, "Quit the application; prompts to save documents\nExit");
+    SetPrompt(pExit, QT_TRANSLATE_NOOP("CMainFrame", "Quit the application; prompts to save documents\nExit"));
     connect(pExit, &QAction::triggered, this, &CMainFrame::Exit);
 
-    QMenu* pEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    QMenu* pEdit = menuBar()->addMenu(tr("&Edit"));
     m_pManageAccount = pEdit->addAction(tr("&Manage Account"));
     m_pManageAccount->setObjectName(QStringLiteral("actionManageAccount"));
     m_pManageAccount->setShortcut(QKeySequence(Qt::Key_F2));
-    SetPrompt(m_pManageAccount, "Account\nAccount");
-    QAction* pAccounts = pEdit->addAction(QStringLiteral("A&ccounts\u2026"));
+    SetPrompt(m_pManageAccount, QT_TRANSLATE_NOOP("CMainFrame", "Account\nAccount"));
+    QAction* pAccounts = pEdit->addAction(tr("A&ccounts…"));
     pAccounts->setObjectName(QStringLiteral("actionAccounts"));
-    SetPrompt(pAccounts, "Add, rename, reorder, switch off or remove accounts\nAccounts");
+    SetPrompt(pAccounts,
+              QT_TRANSLATE_NOOP("CMainFrame", "Add, rename, reorder, switch off or remove accounts\nAccounts"));
     m_pManageFilter = pEdit->addAction(tr("Manage &Filter"));
     m_pManageFilter->setObjectName(QStringLiteral("actionManageFilter"));
     m_pManageFilter->setShortcut(QKeySequence(Qt::Key_F3));
-    SetPrompt(m_pManageFilter, "Manage Filter\nManage Filter");
+    SetPrompt(m_pManageFilter, QT_TRANSLATE_NOOP("CMainFrame", "Manage Filter\nManage Filter"));
     m_pPreferences = pEdit->addAction(tr("&Preferences"));
     m_pPreferences->setObjectName(QStringLiteral("actionPreferences"));
     m_pPreferences->setShortcut(QKeySequence(Qt::Key_F4));
-    SetPrompt(m_pPreferences, "Preferences\nPreferences");
+    SetPrompt(m_pPreferences, QT_TRANSLATE_NOOP("CMainFrame", "Preferences\nPreferences"));
 
-    QMenu* pView = menuBar()->addMenu(QStringLiteral("&View"));
+    QMenu* pView = menuBar()->addMenu(tr("&View"));
     // The window has no toolbar, so there is nothing for this entry to toggle.
-    QAction* pToolbar = pView->addAction(QStringLiteral("&Toolbar"));
+    QAction* pToolbar = pView->addAction(tr("&Toolbar"));
     pToolbar->setObjectName(QStringLiteral("actionToolbar"));
     pToolbar->setCheckable(true);
     pToolbar->setEnabled(false);
-    SetPrompt(pToolbar, "Show or hide the toolbar\nToggle ToolBar");
-    QAction* pStatusBar = pView->addAction(QStringLiteral("&Status Bar"));
+    SetPrompt(pToolbar, QT_TRANSLATE_NOOP("CMainFrame", "Show or hide the toolbar\nToggle ToolBar"));
+    QAction* pStatusBar = pView->addAction(tr("&Status Bar"));
     pStatusBar->setObjectName(QStringLiteral("actionStatusBar"));
     pStatusBar->setCheckable(true);
     pStatusBar->setChecked(true);
-    SetPrompt(pStatusBar, "Show or hide the status bar\nToggle StatusBar");
+    SetPrompt(pStatusBar, QT_TRANSLATE_NOOP("CMainFrame", "Show or hide the status bar\nToggle StatusBar"));
     connect(pStatusBar, &QAction::toggled, this, [this](bool bOn) {
         if (m_pStatusBar)
             m_pStatusBar->setVisible(bOn);
@@ -183,21 +186,23 @@ void CMainFrame::CreateMenus()
             m_pView->FillColumnsMenu(pColumns);
     });
 
-    QMenu* pHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    QMenu* pHelp = menuBar()->addMenu(tr("&Help"));
     // Alt+H opens this menu, so the entry underlines another letter.
     QAction* pTopics = pHelp->addAction(tr("Help &Topics"));
     pTopics->setObjectName(QStringLiteral("actionHelpTopics"));
     pTopics->setShortcut(QKeySequence(Qt::Key_F1));
     pTopics->setShortcutContext(Qt::WindowShortcut);
     connect(pTopics, &QAction::triggered, this, &CMainFrame::OnHelp);
-    QAction* pDeleted = pHelp->addAction(QStringLiteral("Recently &Deleted\u2026"));
+    QAction* pDeleted = pHelp->addAction(tr("Recently &Deleted…"));
     pDeleted->setObjectName(QStringLiteral("actionRecentlyDeleted"));
-    SetPrompt(pDeleted, "Show the messages Mavix has deleted on the server\nRecently Deleted");
+    SetPrompt(pDeleted,
+              QT_TRANSLATE_NOOP("CMainFrame", "Show the messages Mavix has deleted on the server\nRecently Deleted"));
     connect(pDeleted, &QAction::triggered, this, &CMainFrame::OnRecentlyDeleted);
     pHelp->addSeparator();
-    m_pAbout = pHelp->addAction(QStringLiteral("&About Mavix..."));
+    m_pAbout = pHelp->addAction(tr("&About Mavix..."));
     m_pAbout->setObjectName(QStringLiteral("actionAbout"));
-    SetPrompt(m_pAbout, "Display program information, version number and copyright\nAbout");
+    SetPrompt(m_pAbout,
+              QT_TRANSLATE_NOOP("CMainFrame", "Display program information, version number and copyright\nAbout"));
 }
 
 void CMainFrame::CreateStatusBar()
@@ -206,7 +211,7 @@ void CMainFrame::CreateStatusBar()
     m_pStatusBar->setObjectName(QStringLiteral("statusBar"));
     // Pane 0 stretches: the idle text "Ready", the menu prompts (shown over
     // it as the status bar's temporary message) and the view's progress bar.
-    m_pPane0 = new QLabel(QStringLiteral("Ready"));
+    m_pPane0 = new QLabel(tr("Ready"));
     m_pPane0->setObjectName(QStringLiteral("pane0"));
     m_pStatusBar->addWidget(m_pPane0, 1);
     m_pPane1 = new QLabel;
@@ -391,7 +396,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 
 bool CMainFrame::WaitForWorkers()
 {
-    SetStatusPaneText(1, QStringLiteral("Shutting down... May take 20 seconds"));
+    SetStatusPaneText(1, tr("Shutting down... May take 20 seconds"));
     if (!m_pView)
         return true;
     QApplication::setOverrideCursor(Qt::WaitCursor);

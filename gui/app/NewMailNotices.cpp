@@ -53,6 +53,10 @@ QString NewMailNotices::Text(const std::vector<std::string>& subjects)
         named << QStringLiteral("\"%1\"").arg(ShortSubject(subjects[static_cast<size_t>(i)]));
     if (nNew > kNamedSubjects)
         named << QString(QChar(0x2026));
-    return QCoreApplication::translate("NewMailNotices", "%n new suspect message(s): %1", nullptr, nNew)
-        .arg(named.join(QStringLiteral(", ")));
+    // Two whole sentences, so that English needs no translation file for
+    // its plural and a translation can agree with the number.
+    const QString list = named.join(QStringLiteral(", "));
+    if (nNew == 1)
+        return QCoreApplication::translate("NewMailNotices", "1 new suspect message: %1").arg(list);
+    return QCoreApplication::translate("NewMailNotices", "%1 new suspect messages: %2").arg(nNew).arg(list);
 }

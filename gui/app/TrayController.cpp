@@ -159,8 +159,8 @@ void CTrayController::SayStillRunning()
         return;
     Preferences::NoteTray(m_settings);
     m_notifier.Show(QStringLiteral("running"), QStringLiteral("Mavix"),
-                    QStringLiteral("Mavix keeps checking for mail in the background. "
-                                   "File \u203a Exit quits."));
+                    tr("Mavix keeps checking for mail in the background. "
+                       "File › Exit quits."));
 }
 
 QString CTrayController::Tooltip() const
@@ -178,8 +178,7 @@ QString CTrayController::Tooltip() const
         const std::string line = logic.Tooltip();
         const size_t nBreak = line.find('\n');
         text += QLatin1Char('\n') + FromCp1252(m_view.AccountAt(i).DisplayName()) + QStringLiteral(": ")
-            + (nBreak == std::string::npos ? QStringLiteral("not checked yet")
-                                           : QString::fromStdString(line.substr(nBreak + 1)));
+            + (nBreak == std::string::npos ? tr("not checked yet") : QString::fromStdString(line.substr(nBreak + 1)));
     }
     return text + paused;
 }

@@ -1,6 +1,7 @@
 #include "gui/app/MavixApp.h"
 #include "core/platform/Secrets.h"
 #include "gui/review/MavixView.h"
+#include "translations/UiLanguage.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -9,18 +10,19 @@
 
 namespace {
 
-const char kUsage[] = "Usage: mavix [--desktop] [--hidden]\n"
-                      "Screens a POP3 mailbox: shows the headers of the waiting mail and deletes\n"
-                      "the checked messages on the server before any mail program downloads them.\n"
-                      "\"message.txt\" (the headers of the last scan) and \"defaults.txt\" (default\n"
-                      "filter lists) are written and read in the current folder.\n"
-                      "\n"
-                      "  --desktop   work in $XDG_DATA_HOME/Mavix (what the desktop launcher does)\n"
-                      "  --hidden    start in the tray, without the window (what starting at log-in\n"
-                      "              does); without a tray or background checks the window shows\n"
-                      "  --help      show this text\n"
-                      "  --version   show the version\n"
-                      "Qt's own options (-platform, -style, ...) are accepted too.\n";
+const char kUsage[] = QT_TRANSLATE_NOOP("main",
+                                        "Usage: mavix [--desktop] [--hidden]\n"
+                                        "Screens a POP3 mailbox: shows the headers of the waiting mail and deletes\n"
+                                        "the checked messages on the server before any mail program downloads them.\n"
+                                        "\"message.txt\" (the headers of the last scan) and \"defaults.txt\" (default\n"
+                                        "filter lists) are written and read in the current folder.\n"
+                                        "\n"
+                                        "  --desktop   work in $XDG_DATA_HOME/Mavix (what the desktop launcher does)\n"
+                                        "  --hidden    start in the tray, without the window (what starting at log-in\n"
+                                        "              does); without a tray or background checks the window shows\n"
+                                        "  --help      show this text\n"
+                                        "  --version   show the version\n"
+                                        "Qt's own options (-platform, -style, ...) are accepted too.\n");
 
 }  // namespace
 
@@ -29,12 +31,17 @@ int main(int argc, char** argv)
     // The password will be in this process's memory: no core file may hold it.
     platform::DisableCoreDumps();
 
+    // The desktop's language, for --help too.
+    QTranslator texts;
+    ui_language::LoadMavixTexts(texts);
+
     // Answered before any window system is needed.
     bool bDesktop = false;
     bool bHidden = false;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
-            std::fputs(kUsage, stdout);
+            const QString usage = texts.translate("main", kUsage);
+            std::fputs(usage.isEmpty() ? kUsage : usage.toLocal8Bit().constData(), stdout);
             return 0;
         }
         if (!std::strcmp(argv[i], "--version") || !std::strcmp(argv[i], "-v")) {
@@ -51,11 +58,19 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Mavix"));
     QApplication::setApplicationVersion(QStringLiteral(MAVIX_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("mavix"));
+    QTranslator qtTexts;
+    if (ui_language::LoadQtTexts(qtTexts))
+        QCoreApplication::installTranslator(&qtTexts);
+    QCoreApplication::installTranslator(&texts);
 
     if (bDesktop) {
         std::string dir;
         if (!CMavixApp::EnterDataDirectory(&dir))
-            std::fprintf(stderr, "mavix: cannot work in %s; staying in the current folder\n", dir.c_str());
+            std::fprintf(stderr, "mavix: %s\n",
+                         QCoreApplication::translate("main", "cannot work in %1; staying in the current folder")
+                             .arg(QString::fromLocal8Bit(dir))
+                             .toLocal8Bit()
+                             .constData());
     }
 
     int rc = 0;

@@ -33,14 +33,14 @@ QGroupBox* TextGroup(const QString& title, const QString& text, QWidget* parent)
 CAboutDlg::CAboutDlg(int* pbMailLinkVisited, int* pbWebLinkVisited, QWidget* parent)
     : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("About Mavix"));
+    setWindowTitle(tr("About Mavix"));
     const int nChar = fontMetrics().averageCharWidth();
 
-    auto* does = TextGroup(QStringLiteral("What Mavix Does"),
-                           QStringLiteral("Lets you screen incoming emails and delete before downloading"), this);
-    auto* legal = TextGroup(QStringLiteral("Legal Stuff"),
-                            QStringLiteral("Mavix comes with no warranty of any kind, and you use it "
-                                           "at your own risk."),
+    auto* does =
+        TextGroup(tr("What Mavix Does"), tr("Lets you screen incoming emails and delete before downloading"), this);
+    auto* legal = TextGroup(tr("Legal Stuff"),
+                            tr("Mavix comes with no warranty of any kind, and you use it "
+                               "at your own risk."),
                             this);
     does->setFixedWidth(34 * nChar);
     legal->setFixedWidth(34 * nChar);
@@ -66,7 +66,7 @@ CAboutDlg::CAboutDlg(int* pbMailLinkVisited, int* pbWebLinkVisited, QWidget* par
     connect(ok, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* right = new QVBoxLayout;
-    right->addWidget(CentredText(QStringLiteral("Mavix Version 1.5"), this));
+    right->addWidget(CentredText(tr("Mavix Version 1.5"), this));
     right->addSpacing(fontMetrics().height());
     right->addWidget(CentredText(BuildText(), this));
     right->addSpacing(fontMetrics().height());
@@ -90,5 +90,5 @@ CAboutDlg::CAboutDlg(int* pbMailLinkVisited, int* pbWebLinkVisited, QWidget* par
 
 QString CAboutDlg::BuildText()
 {
-    return sizeof(void*) == 8 ? QStringLiteral("A 64 bit application") : QStringLiteral("A 32 bit application");
+    return sizeof(void*) == 8 ? tr("A 64 bit application") : tr("A 32 bit application");
 }

@@ -8,6 +8,7 @@
 #include "gui/widgets/StaticLink.h"
 #include "gui/widgets/Text.h"
 
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -40,7 +41,7 @@ bool HasControl(const QString& text)
 
 QString PortHint(int security)
 {
-    return QStringLiteral("The usual port number is %1")
+    return QCoreApplication::translate("CAccountDlg", "The usual port number is %1")
         .arg(QLatin1String(AccountSettings::StandardPort(static_cast<AccountSettings::Security>(security))));
 }
 
@@ -62,8 +63,8 @@ struct AuthEntry {
     const char* m_sName;
 };
 constexpr AuthEntry kAuthEntries[] = {
-    {"Automatic", "auto"},
-    {"Password (USER/PASS)", "user"},
+    {QT_TRANSLATE_NOOP("CAccountDlg", "Automatic"), "auto"},
+    {QT_TRANSLATE_NOOP("CAccountDlg", "Password (USER/PASS)"), "user"},
     {"APOP", "apop"},
     {"PLAIN", "plain"},
     {"LOGIN", "login"},
@@ -96,7 +97,7 @@ void SetNote(QLabel* label, const QString& text)
 CAccountDlg::CAccountDlg(QWidget* parent)
     : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Account"));
+    setWindowTitle(tr("Account"));
 
     m_pServer = new QLineEdit(this);
     m_pServer->setObjectName(QStringLiteral("server"));
@@ -110,9 +111,9 @@ CAccountDlg::CAccountDlg(QWidget* parent)
     m_pPort->setObjectName(QStringLiteral("port"));
     m_pSecurity = new QComboBox(this);
     m_pSecurity->setObjectName(QStringLiteral("security"));
-    m_pSecurity->addItem(QStringLiteral("None"));
-    m_pSecurity->addItem(QStringLiteral("STARTTLS (STLS)"));
-    m_pSecurity->addItem(QStringLiteral("TLS (implicit)"));
+    m_pSecurity->addItem(tr("None"));
+    m_pSecurity->addItem(tr("STARTTLS (STLS)"));
+    m_pSecurity->addItem(tr("TLS (implicit)"));
     m_pFingerprint = new QLineEdit(this);
     m_pFingerprint->setObjectName(QStringLiteral("fingerprint"));
     m_pAddress = new QLineEdit(this);
@@ -120,18 +121,18 @@ CAccountDlg::CAccountDlg(QWidget* parent)
     m_pSetUp = new QPushButton(tr("S&et Up"), this);
     m_pSetUp->setObjectName(QStringLiteral("setUp"));
     m_pSetUp->setAutoDefault(false);
-    m_pSetUp->setToolTip(QStringLiteral("Fills in the settings from Mavix's list of providers or, failing that, "
-                                        "from the configuration the address's domain publishes."));
+    m_pSetUp->setToolTip(tr("Fills in the settings from Mavix's list of providers or, failing that, "
+                            "from the configuration the address's domain publishes."));
     m_pSetupStatus = MakeNoteLabel(this, "setupStatus");
     m_pNotice = MakeNoteLabel(this, "setupNotice");
-    m_pNoticeLink = new CStaticLink(QStringLiteral("Open the provider's help page"), this);
+    m_pNoticeLink = new CStaticLink(tr("Open the provider's help page"), this);
     m_pNoticeLink->setObjectName(QStringLiteral("setupHelp"));
     m_pNoticeLink->hide();
     m_pAuth = new QComboBox(this);
     m_pAuth->setObjectName(QStringLiteral("authentication"));
     for (const AuthEntry& entry : kAuthEntries)
-        m_pAuth->addItem(QLatin1String(entry.m_sLabel), QLatin1String(entry.m_sName));
-    m_pSignIn = new QPushButton(tr("Sign &in\u2026"), this);
+        m_pAuth->addItem(tr(entry.m_sLabel), QLatin1String(entry.m_sName));
+    m_pSignIn = new QPushButton(tr("Sign &in…"), this);
     m_pSignIn->setObjectName(QStringLiteral("signIn"));
     m_pSignIn->setAutoDefault(false);
     m_pSignIn->hide();
@@ -170,10 +171,10 @@ CAccountDlg::CAccountDlg(QWidget* parent)
     securityLabel->setBuddy(m_pSecurity);
     auto* fingerprintLabel = new QLabel(tr("Certificate &fingerprint (SHA-256)"), this);
     fingerprintLabel->setBuddy(m_pFingerprint);
-    auto* fingerprintHint = new QLabel(
-        QStringLiteral("Optional. Trusts the server's certificate with exactly this fingerprint even when it "
-                       "cannot be verified (a self-signed one); enter it only as your provider gives it."),
-        this);
+    auto* fingerprintHint =
+        new QLabel(tr("Optional. Trusts the server's certificate with exactly this fingerprint even when it "
+                      "cannot be verified (a self-signed one); enter it only as your provider gives it."),
+                   this);
     fingerprintHint->setWordWrap(true);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -322,9 +323,9 @@ void CAccountDlg::ApplySetup(const MailSetup& setup, const QString& source)
     m_pAuth->setCurrentIndex(AuthIndexOf(bNoClient ? std::string("auto") : setup.m_sAuth));
     const QString provider =
         setup.m_sProvider.empty() ? m_pAddress->text().section('@', -1) : QString::fromStdString(setup.m_sProvider);
-    QString status = QStringLiteral("Filled in the settings for %1 from %2.").arg(provider, source);
+    QString status = tr("Filled in the settings for %1 from %2.").arg(provider, source);
     if (bNoClient)
-        status += QStringLiteral(" No OAuth 2.0 client is set up, so enter an app password.");
+        status += tr(" No OAuth 2.0 client is set up, so enter an app password.");
     SetNote(m_pSetupStatus, status);
     ShowNotice(setup.m_sNote, setup.m_sHelpUrl);
 }
@@ -334,23 +335,21 @@ void CAccountDlg::OnSetUp()
     std::string local, domain;
     ShowNotice({}, {});
     if (!mail_setup::SplitAddress(m_pAddress->text().toStdString(), local, domain)) {
-        SetNote(m_pSetupStatus,
-                QStringLiteral("Enter the whole address, such as name@example.org (the domain in plain letters)."));
+        SetNote(m_pSetupStatus, tr("Enter the whole address, such as name@example.org (the domain in plain letters)."));
         return;
     }
     if (const provider_table::Provider* provider = provider_table::Find(domain)) {
         if (!provider->m_sServer) {
-            SetNote(m_pSetupStatus, QStringLiteral("%1 offers no POP3 access.").arg(provider->m_sName));
+            SetNote(m_pSetupStatus, tr("%1 offers no POP3 access.").arg(provider->m_sName));
             ShowNotice(provider->m_sNote, provider->m_sHelpUrl);
             return;
         }
-        ApplySetup(provider_table::SetupFor(*provider, local, domain), QStringLiteral("Mavix's list of providers"));
+        ApplySetup(provider_table::SetupFor(*provider, local, domain), tr("Mavix's list of providers"));
         return;
     }
     // Only now, at the user's request, does anything go out on the network.
     m_pSetUp->setEnabled(false);
-    SetNote(m_pSetupStatus,
-            QStringLiteral("Looking up the settings %1 publishes\u2026").arg(QString::fromStdString(domain)));
+    SetNote(m_pSetupStatus, tr("Looking up the settings %1 publishes…").arg(QString::fromStdString(domain)));
     m_pLookup->Start(local, domain);
 }
 
@@ -358,20 +357,19 @@ void CAccountDlg::OnLookupFinished(bool bFound)
 {
     m_pSetUp->setEnabled(true);
     if (bFound) {
-        ApplySetup(m_pLookup->Setup(), QStringLiteral("the configuration its domain publishes"));
+        ApplySetup(m_pLookup->Setup(), tr("the configuration its domain publishes"));
         return;
     }
     SetNote(m_pSetupStatus,
-            QStringLiteral("No settings were found (%1). Enter the server's details yourself.")
+            tr("No settings were found (%1). Enter the server's details yourself.")
                 .arg(QString::fromStdString(m_pLookup->Problem())));
 }
 
 QString CAccountDlg::PasswordHomeText(PasswordStore::Home home)
 {
-    return home == PasswordStore::kKeyring
-        ? QStringLiteral("The password is kept in the desktop's keyring.")
-        : QStringLiteral("No keyring was found: the password is kept in Mavix's settings file, "
-                         "readable only by you.");
+    return home == PasswordStore::kKeyring ? tr("The password is kept in the desktop's keyring.")
+                                           : tr("No keyring was found: the password is kept in Mavix's settings file, "
+                                                "readable only by you.");
 }
 
 void CAccountDlg::OnSecurityChanged(int index)
@@ -395,15 +393,15 @@ QString CAccountDlg::CredentialProblem(const QString& text, const QString& what)
     // be read as a further command (RFC 1939 §3); no other control
     // character belongs in a user name or password either.
     if (HasControl(text))
-        return QStringLiteral("The %1 cannot contain control characters.").arg(what);
+        return tr("The %1 cannot contain control characters.").arg(what);
     if (text.size() > kMaxCredential) {
-        return QStringLiteral("The %1 can be at most %2 characters long; this one has %3.")
+        return tr("The %1 can be at most %2 characters long; this one has %3.")
             .arg(what)
             .arg(kMaxCredential)
             .arg(text.size());
     }
     if (!FitsCp1252(text))
-        return QStringLiteral("The %1 can only hold Western (Windows-1252) characters.").arg(what);
+        return tr("The %1 can only hold Western (Windows-1252) characters.").arg(what);
     return {};
 }
 
@@ -431,17 +429,16 @@ void CAccountDlg::accept()
 
     QString serverProblem;
     if (HasControl(server))
-        serverProblem = QStringLiteral("The server name cannot contain control characters.");
+        serverProblem = tr("The server name cannot contain control characters.");
     else if (!FitsCp1252(server))
-        serverProblem = QStringLiteral("The server name can only hold Western (Windows-1252) characters.");
-    const QString userProblem = CredentialProblem(m_pUser->text(), QStringLiteral("user name"));
-    const QString passProblem = CredentialProblem(m_pPass->text(), QStringLiteral("password"));
-    const QString portProblem =
-        port.isEmpty() ? QStringLiteral("Enter the port as a whole number from 1 to 65535.") : QString();
+        serverProblem = tr("The server name can only hold Western (Windows-1252) characters.");
+    const QString userProblem = CredentialProblem(m_pUser->text(), tr("user name"));
+    const QString passProblem = CredentialProblem(m_pPass->text(), tr("password"));
+    const QString portProblem = port.isEmpty() ? tr("Enter the port as a whole number from 1 to 65535.") : QString();
     const QString fingerprintText = m_pFingerprint->text().trimmed();
     const std::string fingerprint = platform::NormaliseFingerprint(fingerprintText.toStdString());
     const QString fingerprintProblem = !fingerprintText.isEmpty() && fingerprint.empty()
-        ? QStringLiteral("Enter the SHA-256 fingerprint as 64 hex digits, with or without colons, or leave it empty.")
+        ? tr("Enter the SHA-256 fingerprint as 64 hex digits, with or without colons, or leave it empty.")
         : QString();
 
     SetProblem(m_pServerProblem, serverProblem);

@@ -1,5 +1,6 @@
 #include "AccountsDlg.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -24,7 +25,7 @@ QString EntryText(const AccountSettings& account)
     if (!account.m_sName.empty())
         text += QStringLiteral("  (%1@%2)").arg(FromCp1252(account.m_sUser), FromCp1252(account.m_sServer));
     if (!account.m_bEnabled)
-        text += QStringLiteral("  \u2014 off");
+        text += QCoreApplication::translate("CAccountsDlg", "  — off");
     return text;
 }
 
@@ -37,26 +38,26 @@ CAccountsDlg::CAccountsDlg(SettingsStore& settings, PasswordStore& passwords, Ed
       m_fnEdit(std::move(edit)),
       m_pList(new QListWidget(this))
 {
-    setWindowTitle(QStringLiteral("Accounts"));
+    setWindowTitle(tr("Accounts"));
     m_pList->setObjectName(QStringLiteral("accountList"));
-    m_pList->setAccessibleName(QStringLiteral("Accounts"));
+    m_pList->setAccessibleName(tr("Accounts"));
 
     auto* pButtons = new QVBoxLayout;
     auto add = [&](const char* caption, const char* name, auto slot) {
-        auto* pButton = new QPushButton(QString::fromLatin1(caption), this);
+        auto* pButton = new QPushButton(tr(caption), this);
         pButton->setObjectName(QString::fromLatin1(name));
         pButton->setAutoDefault(false);
         connect(pButton, &QPushButton::clicked, this, slot);
         pButtons->addWidget(pButton);
         return pButton;
     };
-    add("&Add...", "addAccount", [this] { AddAccount(); });
-    m_pEdit = add("&Edit...", "editAccount", [this] { EditCurrent(); });
-    m_pRename = add("Re&name...", "renameAccount", [this] { AskRename(); });
-    m_pUp = add("Move &Up", "moveUp", [this] { MoveCurrent(-1); });
-    m_pDown = add("Move &Down", "moveDown", [this] { MoveCurrent(1); });
-    m_pSwitch = add("&Switch Off", "switchAccount", [this] { SwitchCurrent(); });
-    m_pRemove = add("&Remove...", "removeAccount", [this] { RemoveCurrent(); });
+    add(QT_TR_NOOP("&Add..."), "addAccount", [this] { AddAccount(); });
+    m_pEdit = add(QT_TR_NOOP("&Edit..."), "editAccount", [this] { EditCurrent(); });
+    m_pRename = add(QT_TR_NOOP("Re&name..."), "renameAccount", [this] { AskRename(); });
+    m_pUp = add(QT_TR_NOOP("Move &Up"), "moveUp", [this] { MoveCurrent(-1); });
+    m_pDown = add(QT_TR_NOOP("Move &Down"), "moveDown", [this] { MoveCurrent(1); });
+    m_pSwitch = add(QT_TR_NOOP("&Switch Off"), "switchAccount", [this] { SwitchCurrent(); });
+    m_pRemove = add(QT_TR_NOOP("&Remove..."), "removeAccount", [this] { RemoveCurrent(); });
     pButtons->addStretch();
 
     auto* pRow = new QHBoxLayout;
@@ -102,13 +103,13 @@ void CAccountsDlg::UpdateButtons()
     m_pUp->setEnabled(row > 0);
     m_pDown->setEnabled(row >= 0 && row + 1 < count);
     const bool bOn = row < 0 || m_accounts[static_cast<size_t>(row)].m_bEnabled;
-    m_pSwitch->setText(bOn ? QStringLiteral("&Switch Off") : QStringLiteral("&Switch On"));
+    m_pSwitch->setText(bOn ? tr("&Switch Off") : tr("&Switch On"));
 }
 
 bool CAccountsDlg::AddAccount()
 {
     if (m_accounts.size() >= static_cast<size_t>(account_list::kMaxAccounts)) {
-        Prompter::MessageBox(this, QStringLiteral("Mavix keeps at most %1 accounts.").arg(account_list::kMaxAccounts));
+        Prompter::MessageBox(this, tr("Mavix keeps at most %1 accounts.").arg(account_list::kMaxAccounts));
         return false;
     }
     // A new settings file holds one empty account: the first one added fills
@@ -142,9 +143,9 @@ void CAccountsDlg::AskRename()
     if (row < 0)
         return;
     QInputDialog dialog(this);
-    dialog.setWindowTitle(QStringLiteral("Rename Account"));
+    dialog.setWindowTitle(tr("Rename Account"));
     dialog.setLabelText(
-        QStringLiteral("Name (empty: %1@%2):")
+        tr("Name (empty: %1@%2):")
             .arg(FromCp1252(m_accounts[size_t(row)].m_sUser), FromCp1252(m_accounts[size_t(row)].m_sServer)));
     dialog.setTextValue(FromCp1252(m_accounts[size_t(row)].m_sName));
     if (Prompter::RunModal(dialog) == QDialog::Accepted)
@@ -196,18 +197,16 @@ bool CAccountsDlg::RemoveCurrent()
     if (row < 0)
         return false;
     Prompter::Confirmation question;
-    question.m_sQuestion =
-        QStringLiteral("Remove the account \"%1\"?").arg(FromCp1252(m_accounts[size_t(row)].DisplayName()));
+    question.m_sQuestion = tr("Remove the account \"%1\"?").arg(FromCp1252(m_accounts[size_t(row)].DisplayName()));
     question.m_sDetails =
-        QStringLiteral("Its password or sign-in, its remembered choices and its header cache are removed with it. "
-                       "Messages on the server are not touched.");
-    question.m_sYes = QStringLiteral("Remove");
+        tr("Its password or sign-in, its remembered choices and its header cache are removed with it. "
+           "Messages on the server are not touched.");
+    question.m_sYes = tr("Remove");
     if (!Prompter::Confirm(this, question).m_bYes)
         return false;
     const bool bDone = account_list::Remove(m_settings, m_passwords, row);
     if (!bDone)
-        Prompter::MessageBox(
-            this, QStringLiteral("The account could not be removed: the settings file could not be written."));
+        Prompter::MessageBox(this, tr("The account could not be removed: the settings file could not be written."));
     m_bChanged |= bDone;
     Reload(row);
     return bDone;

@@ -12,7 +12,7 @@
 CFilterEditDlg::CFilterEditDlg(QWidget* parent)
     : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Add Filter"));
+    setWindowTitle(tr("Add Filter"));
 
     m_edit = new QLineEdit(this);
     m_edit->setObjectName(QStringLiteral("filter"));
@@ -22,9 +22,9 @@ CFilterEditDlg::CFilterEditDlg(QWidget* parent)
     // In the order of SubjectMatch.
     m_pMatch = new QComboBox(this);
     m_pMatch->setObjectName(QStringLiteral("match"));
-    m_pMatch->addItem(QStringLiteral("contains this text anywhere, even inside a word"));
-    m_pMatch->addItem(QStringLiteral("has this text as a whole word or phrase"));
-    m_pMatch->addItem(QStringLiteral("matches this regular expression"));
+    m_pMatch->addItem(tr("contains this text anywhere, even inside a word"));
+    m_pMatch->addItem(tr("has this text as a whole word or phrase"));
+    m_pMatch->addItem(tr("matches this regular expression"));
     m_pMatchLabel = new QLabel(tr("&Flag a Subject that"), this);
     m_pMatchLabel->setBuddy(m_pMatch);
 
@@ -96,7 +96,7 @@ void CFilterEditDlg::showEvent(QShowEvent* event)
         m_pMatch->setVisible(m_bModes);
         m_pMatchLabel->setVisible(m_bModes);
         if (m_bEdit)
-            setWindowTitle(QStringLiteral("Edit Filter"));
+            setWindowTitle(tr("Edit Filter"));
         m_edit->setFocus();
     }
     QDialog::showEvent(event);

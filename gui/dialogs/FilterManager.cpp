@@ -8,6 +8,7 @@
 #include "core/storage/SettingsStore.h"
 #include "gui/widgets/Prompter.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QTabWidget>
@@ -16,18 +17,18 @@
 int ManageFilters(QWidget* parent, Filters& filters, SettingsStore& settings)
 {
     QDialog sheet(parent);
-    sheet.setWindowTitle(QStringLiteral("Manage Filters"));
+    sheet.setWindowTitle(QCoreApplication::translate("FilterManager", "Manage Filters"));
     auto* tabs = new QTabWidget(&sheet);
     // In the order their lists are replaced on OK: size, subject, subject
     // exact, senders, trusted senders.
     CFilterPage* const apPages[] = {
         new CFilterSizePage(filters, tabs), new CFilterSubPage(filters, tabs), new CFilterSubExPage(filters, tabs),
         new CFilterSenderPage(kFilterSender, filters, tabs), new CFilterSenderPage(kFilterTrusted, filters, tabs)};
-    tabs->addTab(apPages[0], QStringLiteral("Size Filter"));
-    tabs->addTab(apPages[1], QStringLiteral("Subject Filter"));
-    tabs->addTab(apPages[2], QStringLiteral("Subject Exact Filter"));
-    tabs->addTab(apPages[3], QStringLiteral("Senders"));
-    tabs->addTab(apPages[4], QStringLiteral("Trusted senders"));
+    tabs->addTab(apPages[0], QCoreApplication::translate("FilterManager", "Size Filter"));
+    tabs->addTab(apPages[1], QCoreApplication::translate("FilterManager", "Subject Filter"));
+    tabs->addTab(apPages[2], QCoreApplication::translate("FilterManager", "Subject Exact Filter"));
+    tabs->addTab(apPages[3], QCoreApplication::translate("FilterManager", "Senders"));
+    tabs->addTab(apPages[4], QCoreApplication::translate("FilterManager", "Trusted senders"));
 
     // Every change waits for OK, so there is nothing an Apply button could do.
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &sheet);
@@ -47,8 +48,9 @@ int ManageFilters(QWidget* parent, Filters& filters, SettingsStore& settings)
     }
     if (!filters.SaveFilters(settings)) {
         Prompter::MessageBox(parent,
-                             QStringLiteral("The filter lists could not be saved in %1.\n\n"
-                                            "The changes apply until Mavix is closed.")
+                             QCoreApplication::translate("FilterManager",
+                                                         "The filter lists could not be saved in %1.\n\n"
+                                                         "The changes apply until Mavix is closed.")
                                  .arg(QString::fromLocal8Bit(settings.FilePath())));
     }
     return result;

@@ -7,6 +7,7 @@
 #include "gui/widgets/Prompter.h"
 #include "gui/widgets/Text.h"
 
+#include <QCoreApplication>
 #include <QByteArray>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -42,12 +43,12 @@ QString Shown(const FilterEntry& entry)
 {
     const QString text = QString::fromStdString(entry.Utf8());
     if (entry.m_match != SubjectMatch::kPattern && entry.m_sText == kEncodedWordEntry)
-        return text + QStringLiteral("   (an encoded word that does not decode)");
+        return text + QCoreApplication::translate("CFilterPage", "   (an encoded word that does not decode)");
     switch (entry.m_match) {
     case SubjectMatch::kWholeWord:
-        return text + QStringLiteral("   (whole word)");
+        return text + QCoreApplication::translate("CFilterPage", "   (whole word)");
     case SubjectMatch::kPattern:
-        return text + QStringLiteral("   (regular expression)");
+        return text + QCoreApplication::translate("CFilterPage", "   (regular expression)");
     case SubjectMatch::kContains:
     default:
         return text;

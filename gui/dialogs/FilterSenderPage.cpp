@@ -1,5 +1,6 @@
 #include "FilterSenderPage.h"
 
+#include <QCoreApplication>
 #include <QPushButton>
 
 namespace {
@@ -7,10 +8,12 @@ namespace {
 QString Note(FilterKind kind)
 {
     if (kind == kFilterTrusted)
-        return QStringLiteral("Email from an address shown above, or from a domain shown with @ in "
-                              "front (@example.com), is never marked for deletion.");
-    return QStringLiteral("If the sender's address is shown above, or its domain with @ in front "
-                          "(@example.com), the email is marked for deletion.");
+        return QCoreApplication::translate("CFilterSenderPage",
+                                           "Email from an address shown above, or from a domain shown with @ in "
+                                           "front (@example.com), is never marked for deletion.");
+    return QCoreApplication::translate("CFilterSenderPage",
+                                       "If the sender's address is shown above, or its domain with @ in front "
+                                       "(@example.com), the email is marked for deletion.");
 }
 
 }  // namespace

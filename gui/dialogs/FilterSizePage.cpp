@@ -28,8 +28,8 @@ void CFilterSizePage::OnTimer()
 {
     if (m_filters.m_bNoStoredFilters) {
         Prompter::MessageBox(this,
-                             QStringLiteral("You can load a default set of filters.\n\n"
-                                            "Click the Restore Defaults button."));
+                             tr("You can load a default set of filters.\n\n"
+                                "Click the Restore Defaults button."));
         m_filters.m_bNoStoredFilters = 0;
     }
     emit HintChecked();

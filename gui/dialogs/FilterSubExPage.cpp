@@ -2,7 +2,7 @@
 
 CFilterSubExPage::CFilterSubExPage(Filters& filters, QWidget* parent)
     : CFilterPage(kFilterSubjectExact, filters,
-                  QStringLiteral("If the Subject of the email exactly matches the text shown above, "
-                                 "the email is marked for deletion."),
+                  tr("If the Subject of the email exactly matches the text shown above, "
+                     "the email is marked for deletion."),
                   parent)
 { }

@@ -4,9 +4,9 @@
 
 CFilterSubPage::CFilterSubPage(Filters& filters, QWidget* parent)
     : CFilterPage(kFilterSubject, filters,
-                  QStringLiteral("If the Subject holds an entry's text (anywhere, or as a whole word, as shown "
-                                 "beside it) or matches its regular expression, the email is marked for "
-                                 "deletion. Case and accents do not matter."),
+                  tr("If the Subject holds an entry's text (anywhere, or as a whole word, as shown "
+                     "beside it) or matches its regular expression, the email is marked for "
+                     "deletion. Case and accents do not matter."),
                   parent)
 { }
 

@@ -23,7 +23,7 @@ static void InitHelpResources()
 CHelpWindow::CHelpWindow(QWidget* parent)
     : QWidget(parent, Qt::Window)
 {
-    setWindowTitle(QStringLiteral("Mavix Help"));
+    setWindowTitle(tr("Mavix Help"));
     setAttribute(Qt::WA_DeleteOnClose);
     InitHelpResources();
 

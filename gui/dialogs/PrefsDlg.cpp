@@ -14,7 +14,7 @@
 CPrefsDlg::CPrefsDlg(QWidget* parent)
     : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Preferences"));
+    setWindowTitle(tr("Preferences"));
 
     m_pAutoStart = new QCheckBox(tr("Automatically &Get Mavix on Launch"), this);
     m_pAutoStart->setObjectName(QStringLiteral("autoStart"));
@@ -57,7 +57,7 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     m_pPreviewLines = new QSpinBox(this);
     m_pPreviewLines->setObjectName(QStringLiteral("previewLines"));
     m_pPreviewLines->setRange(0, kMaxPreviewLines);
-    m_pPreviewLines->setSpecialValueText(QStringLiteral("0 (no previews)"));
+    m_pPreviewLines->setSpecialValueText(tr("0 (no previews)"));
     m_pStartAtLogin = new QCheckBox(tr("Start Mavix when I log in"), this);
     m_pStartAtLogin->setObjectName(QStringLiteral("startAtLogin"));
     connect(m_pCheck, &QCheckBox::toggled, m_pCheckMinutes, &QWidget::setEnabled);
@@ -67,28 +67,28 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     auto* checkRow = new QHBoxLayout;
     checkRow->addWidget(m_pCheck);
     checkRow->addWidget(m_pCheckMinutes);
-    checkRow->addWidget(new QLabel(QStringLiteral("minutes"), this));
+    checkRow->addWidget(new QLabel(tr("minutes"), this));
     checkRow->addStretch(1);
     auto* keepRow = new QHBoxLayout;
     keepRow->addWidget(m_pKeepCopy);
     keepRow->addWidget(m_pKeepKB);
-    keepRow->addWidget(new QLabel(QStringLiteral("KB, for"), this));
+    keepRow->addWidget(new QLabel(tr("KB, for"), this));
     keepRow->addWidget(m_pKeepDays);
-    keepRow->addWidget(new QLabel(QStringLiteral("days"), this));
+    keepRow->addWidget(new QLabel(tr("days"), this));
     keepRow->addStretch(1);
     auto* waitRow = new QHBoxLayout;
     auto* waitLabel = new QLabel(tr("&Wait for the server up to"), this);
     waitLabel->setBuddy(m_pWaitSeconds);
     waitRow->addWidget(waitLabel);
     waitRow->addWidget(m_pWaitSeconds);
-    waitRow->addWidget(new QLabel(QStringLiteral("seconds"), this));
+    waitRow->addWidget(new QLabel(tr("seconds"), this));
     waitRow->addStretch(1);
     auto* previewRow = new QHBoxLayout;
     auto* previewLabel = new QLabel(tr("&Preview the first"), this);
     previewLabel->setBuddy(m_pPreviewLines);
     previewRow->addWidget(previewLabel);
     previewRow->addWidget(m_pPreviewLines);
-    previewRow->addWidget(new QLabel(QStringLiteral("lines of a selected message"), this));
+    previewRow->addWidget(new QLabel(tr("lines of a selected message"), this));
     previewRow->addStretch(1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

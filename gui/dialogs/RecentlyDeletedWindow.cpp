@@ -74,7 +74,7 @@ CRecentlyDeletedWindow::CRecentlyDeletedWindow(QWidget* parent, std::string jour
     : QDialog(parent),
       m_sFolder(std::move(journalFolder))
 {
-    setWindowTitle(QStringLiteral("Recently Deleted"));
+    setWindowTitle(tr("Recently Deleted"));
     setObjectName(QStringLiteral("recentlyDeleted"));
 
     m_pSummary = new QLabel(this);
@@ -84,9 +84,8 @@ CRecentlyDeletedWindow::CRecentlyDeletedWindow(QWidget* parent, std::string jour
 
     m_pTable = new QTableWidget(0, kColumns, this);
     m_pTable->setAccessibleName(tr("Deleted messages"));
-    m_pTable->setHorizontalHeaderLabels({QStringLiteral("Deleted"), QStringLiteral("Size"), QStringLiteral("From"),
-                                         QStringLiteral("Subject"), QStringLiteral("Why"), QStringLiteral("Copy"),
-                                         QStringLiteral("Account"), QStringLiteral("UIDL")});
+    m_pTable->setHorizontalHeaderLabels(
+        {tr("Deleted"), tr("Size"), tr("From"), tr("Subject"), tr("Why"), tr("Copy"), tr("Account"), tr("UIDL")});
     m_pTable->setSelectionMode(QAbstractItemView::SingleSelection);
     m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -95,11 +94,11 @@ CRecentlyDeletedWindow::CRecentlyDeletedWindow(QWidget* parent, std::string jour
     m_pTable->setWordWrap(false);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    QPushButton* reload = buttons->addButton(QStringLiteral("&Reload"), QDialogButtonBox::ActionRole);
+    QPushButton* reload = buttons->addButton(tr("&Reload"), QDialogButtonBox::ActionRole);
     connect(reload, &QPushButton::clicked, this, &CRecentlyDeletedWindow::Reload);
-    m_pSave = buttons->addButton(QStringLiteral("&Save Copy As\u2026"), QDialogButtonBox::ActionRole);
+    m_pSave = buttons->addButton(tr("&Save Copy As…"), QDialogButtonBox::ActionRole);
     m_pSave->setObjectName(QStringLiteral("saveCopy"));
-    m_pOpen = buttons->addButton(QStringLiteral("&Open in Mail Program"), QDialogButtonBox::ActionRole);
+    m_pOpen = buttons->addButton(tr("&Open in Mail Program"), QDialogButtonBox::ActionRole);
     m_pOpen->setObjectName(QStringLiteral("openCopy"));
     connect(m_pSave, &QPushButton::clicked, this, &CRecentlyDeletedWindow::SaveCopy);
     connect(m_pOpen, &QPushButton::clicked, this, &CRecentlyDeletedWindow::OpenCopy);
@@ -152,7 +151,7 @@ void CRecentlyDeletedWindow::Reload()
         m_pTable->setItem(row, kTime, new NumberItem(when.toString(QStringLiteral("yyyy-MM-dd HH:mm")), e.m_nTime));
         auto* size = new NumberItem(SizeText(e.m_nSize), e.m_nSize);
         size->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        size->setToolTip(QStringLiteral("%1 bytes").arg(e.m_nSize));
+        size->setToolTip(tr("%1 bytes").arg(e.m_nSize));
         m_pTable->setItem(row, kSize, size);
         m_pTable->setItem(row, kFrom, new QTableWidgetItem(Shown(e.m_sFrom)));
         m_pTable->setItem(row, kSubject, new QTableWidgetItem(Shown(e.m_sSubject)));
@@ -162,7 +161,7 @@ void CRecentlyDeletedWindow::Reload()
         m_pTable->setItem(row, kReason, new QTableWidgetItem(Shown(reason)));
         const auto copy =
             e.m_sUidl.empty() ? copies.end() : copies.find(QuarantineMaildir::CopyKey(e.m_sAccount, e.m_sUidl));
-        auto* kept = new QTableWidgetItem(copy != copies.end() ? QStringLiteral("kept") : QStringLiteral("\u2014"));
+        auto* kept = new QTableWidgetItem(copy != copies.end() ? tr("kept") : QStringLiteral("\u2014"));
         if (copy != copies.end()) {
             kept->setData(Qt::UserRole, QString::fromStdString(copy->second));
             kept->setToolTip(QString::fromStdString(copy->second));
@@ -182,13 +181,13 @@ void CRecentlyDeletedWindow::Reload()
         m_pTable->setColumnWidth(column, std::min(m_pTable->columnWidth(column), nWide));
 
     const QString path = QString::fromStdString(journal.FilePath());
-    const QString back = QStringLiteral(
-        "\nPOP3 cannot put a message back on the server. Where a copy was kept, select its row to save it as a "
-        "file or open it in your mail program.");
-    m_pSummary->setText(
-        (entries.empty() ? QStringLiteral("Nothing has been deleted yet. Deletions are recorded in %1.").arg(path)
-                         : QStringLiteral("%1 deleted messages, newest first, from %2.").arg(entries.size()).arg(path))
-        + back);
+    const QString back =
+        tr("\nPOP3 cannot put a message back on the server. Where a copy was kept, select its row to save it as a "
+           "file or open it in your mail program.");
+    m_pSummary->setText((entries.empty()
+                             ? tr("Nothing has been deleted yet. Deletions are recorded in %1.").arg(path)
+                             : tr("%1 deleted messages, newest first, from %2.").arg(entries.size()).arg(path))
+                        + back);
     UpdateButtons();
 }
 
@@ -214,13 +213,13 @@ bool CRecentlyDeletedWindow::SaveCopy()
 {
     const QString copy = CurrentCopy();
     if (copy.isEmpty()) {
-        Prompter::MessageBox(this, QStringLiteral("The kept copy of this message is gone."));
+        Prompter::MessageBox(this, tr("The kept copy of this message is gone."));
         return false;
     }
-    QFileDialog dialog(this, QStringLiteral("Save Copy As"));
+    QFileDialog dialog(this, tr("Save Copy As"));
     dialog.setObjectName(QStringLiteral("saveCopyDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(QStringLiteral("Mail messages (*.eml)"));
+    dialog.setNameFilter(tr("Mail messages (*.eml)"));
     dialog.setDefaultSuffix(QStringLiteral("eml"));
     dialog.selectFile(QStringLiteral("message.eml"));
     if (Prompter::RunModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -230,7 +229,7 @@ bool CRecentlyDeletedWindow::SaveCopy()
     QSaveFile out(target);
     if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly) || out.write(in.readAll()) < 0
         || !out.commit()) {
-        Prompter::MessageBox(this, QStringLiteral("The copy could not be saved as %1.").arg(target));
+        Prompter::MessageBox(this, tr("The copy could not be saved as %1.").arg(target));
         return false;
     }
     return true;
@@ -240,7 +239,7 @@ bool CRecentlyDeletedWindow::OpenCopy()
 {
     const QString copy = CurrentCopy();
     if (copy.isEmpty()) {
-        Prompter::MessageBox(this, QStringLiteral("The kept copy of this message is gone."));
+        Prompter::MessageBox(this, tr("The kept copy of this message is gone."));
         return false;
     }
     // A private copy: the mail program may change or move what it opens,
@@ -252,7 +251,7 @@ bool CRecentlyDeletedWindow::OpenCopy()
     if (!m_pOpened->isValid() || !QFile::copy(copy, target)
         || !QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner)
         || !QDesktopServices::openUrl(QUrl::fromLocalFile(target))) {
-        Prompter::MessageBox(this, QStringLiteral("The copy could not be opened in your mail program."));
+        Prompter::MessageBox(this, tr("The copy could not be opened in your mail program."));
         return false;
     }
     return true;

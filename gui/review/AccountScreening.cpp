@@ -118,7 +118,7 @@ void AccountScreening::ApplyPreferences(bool bCloseWhenDone, uint64_t nKeepCopyB
 bool AccountScreening::StartScan(const FilterLists& lists, bool bBackground)
 {
     if (!m_account.IsComplete()) {
-        SetStatus(QStringLiteral("failed: some field of the account is blank"), true);
+        SetStatus(tr("failed: some field of the account is blank"), true);
         return false;
     }
     if (bBackground && !m_pSession->MayStartBackground())
@@ -126,7 +126,7 @@ bool AccountScreening::StartScan(const FilterLists& lists, bool bBackground)
     // A review left open is quit by the engine before it logs in again.
     m_pModel->Clear();
     if (!bBackground || !m_bFailed)
-        SetStatus(QStringLiteral("scanning\u2026"));
+        SetStatus(tr("scanning…"));
     FilterLists withSignals = lists;
     withSignals.SetSignals(Preferences::Load(m_settings).Signals(m_account));
     m_pSession->StartScan(m_account, withSignals, RowKeeping::kEveryRow, bBackground);
@@ -144,7 +144,7 @@ void AccountScreening::Stop()
     const bool bBackground = m_pSession->IsBackground();
     m_pSession->StopScan();
     m_pModel->Clear();
-    SetStatus(QStringLiteral("stopped"));
+    SetStatus(tr("stopped"));
     if (bBackground)
         emit BackgroundCheckEnded(0);
     emit ScanEnded();
@@ -155,7 +155,7 @@ bool AccountScreening::StartPurge()
     if (m_pSession->CheckedCount() == 0 || m_pSession->IsFromLastScan()
         || !(m_pSession->IsReviewing() || m_pModel->Count() > 0))
         return false;
-    SetStatus(QStringLiteral("removing checked items\u2026"));
+    SetStatus(tr("removing checked items…"));
     m_pSession->StartPurge();
     return true;
 }
@@ -201,16 +201,16 @@ void AccountScreening::SetStatus(QString status, bool bFailed)
 
 QString AccountScreening::CountText() const
 {
-    return QStringLiteral("%1 messages, %2 suspect").arg(m_pSession->MsgCount()).arg(m_pSession->SuspectCount());
+    return tr("%1 messages, %2 suspect").arg(m_pSession->MsgCount()).arg(m_pSession->SuspectCount());
 }
 
 void AccountScreening::Fail(const std::string& why, bool bBackground)
 {
     m_pModel->Clear();
-    const std::string reason = why.empty() ? std::string("Server Not Found") : why;
+    const std::string reason = why.empty() ? ToCp1252(tr("Server Not Found")) : why;
     if (bBackground)
         m_sBackgroundFailure = reason;
-    SetStatus(QStringLiteral("failed: ") + FromCp1252(reason), true);
+    SetStatus(tr("failed: ") + FromCp1252(reason), true);
 }
 
 void AccountScreening::OnAnswerWaitOver(const AnswerWaitOver&)
@@ -221,12 +221,12 @@ void AccountScreening::OnRowsAdded(const RowsAdded& added)
     if (m_pModel->Count() == 0)
         m_pModel->Reserve(static_cast<size_t>(std::clamp(m_pSession->MsgCount(), 0, kMaxReservedRows)));
     m_pModel->ShowRows(*added.m_pRows);
-    SetStatus(QStringLiteral("scanning: ") + CountText());
+    SetStatus(tr("scanning: ") + CountText());
 }
 
 void AccountScreening::OnRepeatedNumber(const RepeatedNumber& repeated)
 {
-    Fail("Protocol Error - restart", repeated.m_bBackground);
+    Fail(ToCp1252(tr("Protocol Error - restart")), repeated.m_bBackground);
     if (repeated.m_bBackground)
         emit BackgroundCheckEnded(-1);
     emit ScanEnded();
@@ -274,11 +274,11 @@ void AccountScreening::OnPurgeFinished(const PurgeFinished& done)
 void AccountScreening::OnSessionLost(const SessionLost& lost)
 {
     if (!lost.m_bCancelled) {
-        SetStatus(CountText() + QStringLiteral(" (the server ended the session: a purge logs in again)"));
+        SetStatus(CountText() + tr(" (the server ended the session: a purge logs in again)"));
         return;
     }
     m_pModel->Clear();
-    SetStatus(QStringLiteral("the server ended the session and gives no lasting ids: scan again"), true);
+    SetStatus(tr("the server ended the session and gives no lasting ids: scan again"), true);
     emit ScanEnded();
 }
 
@@ -300,7 +300,7 @@ void AccountScreening::OnServerWaiting(const ServerWaiting& waiting)
     if (!m_pSession->IsScanning() && !m_pSession->IsPurging())
         return;
     if (waiting.m_nSeconds > 0)
-        SetStatus(QStringLiteral("waiting for the server (%1 s)\u2026").arg(waiting.m_nSeconds));
+        SetStatus(tr("waiting for the server (%1 s)…").arg(waiting.m_nSeconds));
 }
 
 void AccountScreening::OnPreviewReady(const PreviewReady& ready)

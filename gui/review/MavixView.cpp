@@ -75,7 +75,7 @@ static_assert(CPrefsDlg::kDefaultKeepKB == QuarantineMaildir::kDefaultKeepKB
               && SettingsStore::kNewKeepCopyKB == QuarantineMaildir::kDefaultKeepKB);
 
 // What pane 0 says while the rows left by a purge are shown.
-const char kFromLastScan[] = "From the last scan: press Show Mavix to scan again";
+const char kFromLastScan[] = QT_TRANSLATE_NOOP("CMavixView", "From the last scan: press Show Mavix to scan again");
 
 static_assert(CPrefsDlg::kMaxPreviewLines == Preferences::kMaxPreviewLines);
 static_assert(CPrefsDlg::kMinCheckMinutes == BackgroundCheck::kMinMinutes
@@ -353,7 +353,7 @@ void CMavixView::OnInitialUpdate()
 void CMavixView::OnStartup()
 {
     if (m_account.m_sServer.empty()) {
-        Prompter::MessageBox(this, QStringLiteral("Please set up an account using \"Edit\" on the menu."));
+        Prompter::MessageBox(this, tr("Please set up an account using \"Edit\" on the menu."));
         EditAccount();
     }
     // Before any automatic scan: the scan classifies with the lists it is given.
@@ -487,7 +487,7 @@ void CMavixView::LayoutGrid()
 
 QString CMavixView::AccountText() const
 {
-    return QStringLiteral("server=%1, user=%2 port=%3")
+    return tr("server=%1, user=%2 port=%3")
         .arg(FromCp1252(m_account.m_sServer), FromCp1252(m_account.m_sUser), FromCp1252(m_account.m_sPort));
 }
 
@@ -524,19 +524,19 @@ void CMavixView::OnShowStop()
     for (auto& pOther : m_aOthers)
         pOther->StartScan(m_filters.m_filters, false);
     if (FirstSwitchedOff()) {
-        m_sPrimaryStatus = QStringLiteral("switched off");
+        m_sPrimaryStatus = tr("switched off");
         m_bPrimaryFailed = false;
         SyncAccounts();
         return;
     }
     if (!m_account.IsComplete()) {
         if (HasSeveralAccounts()) {
-            m_sPrimaryStatus = QStringLiteral("failed: some field of the account is blank");
+            m_sPrimaryStatus = tr("failed: some field of the account is blank");
             m_bPrimaryFailed = true;
             SyncAccounts();
             return;
         }
-        Prompter::MessageBox(this, QStringLiteral("Failed to connect (some field is blank)\n") + AccountText());
+        Prompter::MessageBox(this, tr("Failed to connect (some field is blank)\n") + AccountText());
         return;
     }
     // A review left open belongs to the session the new scan replaces: its
@@ -633,9 +633,9 @@ void CMavixView::EndBackgroundCheck(const ScanFinished& finished)
     m_sBackgroundFailure.clear();
     if (bFailed) {
         m_pModel->Clear();
-        m_sBackgroundFailure = done.m_sStatus.empty() ? std::string("Server Not Found") : done.m_sStatus;
-        m_frame.SetStatusPaneText(1, QStringLiteral("Background check failed: ") + FromCp1252(m_sBackgroundFailure));
-        m_sPrimaryStatus = QStringLiteral("failed: ") + FromCp1252(m_sBackgroundFailure);
+        m_sBackgroundFailure = done.m_sStatus.empty() ? ToCp1252(tr("Server Not Found")) : done.m_sStatus;
+        m_frame.SetStatusPaneText(1, tr("Background check failed: ") + FromCp1252(m_sBackgroundFailure));
+        m_sPrimaryStatus = tr("failed: ") + FromCp1252(m_sBackgroundFailure);
         m_bPrimaryFailed = true;
     }
     emit BackgroundCheckEnded(bFailed ? -1 : 1);
@@ -670,11 +670,11 @@ void CMavixView::OnAnswerWaitOver(const AnswerWaitOver& over)
         return;
     // The scan goes on; its outcome still arrives as OnScanFinished.
     if (HasSeveralAccounts()) {
-        m_sPrimaryStatus = QStringLiteral("failed to connect (still waiting for the server)");
+        m_sPrimaryStatus = tr("failed to connect (still waiting for the server)");
         m_bPrimaryFailed = true;
         return;
     }
-    Prompter::MessageBox(this, QStringLiteral("Failed to connect. ") + AccountText());
+    Prompter::MessageBox(this, tr("Failed to connect. ") + AccountText());
     SetShowStopText(false);
 }
 
@@ -686,19 +686,19 @@ QString CMavixView::StatusText() const
         nMessages += std::max(0, pOther->Session().MsgCount());
         nSuspects += pOther->Session().SuspectCount();
     }
-    QString text = QString::asprintf("  %d eMails :   %d Suspect", nMessages, nSuspects);
+    QString text = tr("  %1 eMails :   %2 Suspect").arg(nMessages).arg(nSuspects);
     if (m_bPasswordInClear)
-        text += QStringLiteral("  (the password travelled unencrypted)");
+        text += tr("  (the password travelled unencrypted)");
     return text;
 }
 
 void CMavixView::OnLoggedIn(const ScanLoggedIn& login)
 {
     m_bPasswordInClear = login.m_bPasswordInClear;
-    QString tip = QStringLiteral("Logged in with ") + QString::fromLatin1(login.m_sMechanism);
+    QString tip = tr("Logged in with ") + QString::fromLatin1(login.m_sMechanism);
     if (login.m_bPasswordInClear)
-        tip += QStringLiteral(": the password travelled unencrypted, so anyone on the way could read it. "
-                              "Choose a secure connection or another log-in method under Manage Account.");
+        tip += tr(": the password travelled unencrypted, so anyone on the way could read it. "
+                  "Choose a secure connection or another log-in method under Manage Account.");
     m_frame.SetStatusPaneToolTip(1, tip);
 }
 
@@ -732,14 +732,14 @@ void CMavixView::OnCheckChanged(const CheckChanged& changed)
 // trusted. The engine delivers no further row of this scan.
 void CMavixView::OnRepeatedNumber(const RepeatedNumber& repeated)
 {
-    const ScanDone abandoned{-1, "Protocol Error - restart"};
+    const ScanDone abandoned{-1, ToCp1252(tr("Protocol Error - restart"))};
     if (repeated.m_bBackground) {
         EndBackgroundCheck(ScanFinished{abandoned, SessionMachine::AfterScan::kIdle, true});
         return;
     }
     EndScan(ScanFinished{ScanDone{-1, {}}, SessionMachine::AfterScan::kIdle, false});
     if (HasSeveralAccounts()) {
-        m_sPrimaryStatus = QStringLiteral("failed: ") + FromCp1252(abandoned.m_sStatus);
+        m_sPrimaryStatus = tr("failed: ") + FromCp1252(abandoned.m_sStatus);
         m_bPrimaryFailed = true;
         return;
     }
@@ -783,7 +783,7 @@ void CMavixView::OnScanFinished(const ScanFinished& finished)
     const int nRows = m_pModel->Count();
     for (int i = 0; i < nRows; ++i) {
         if (m_pModel->Text(i, MessageGridModel::kNum) != std::to_string(i + 1)) {
-            Prompter::MessageBox(this, QString::asprintf("item %d has order number problem", i));
+            Prompter::MessageBox(this, tr("item %1 has order number problem").arg(i));
             break;
         }
     }
@@ -810,9 +810,9 @@ void CMavixView::EndScan(const ScanFinished& finished)
     if (HasSeveralAccounts()) {
         // The list says it: one box per account would stop every other.
         m_bPrimaryFailed = bFailed;
-        m_sPrimaryStatus = bFailed ? QStringLiteral("failed: ")
-                + FromCp1252(done.m_sStatus.empty() ? std::string("Server Not Found") : done.m_sStatus)
-                                   : FromCp1252(done.m_sStatus);
+        m_sPrimaryStatus = bFailed
+            ? tr("failed: ") + FromCp1252(done.m_sStatus.empty() ? ToCp1252(tr("Server Not Found")) : done.m_sStatus)
+            : FromCp1252(done.m_sStatus);
     } else if (!done.m_sStatus.empty()) {
         Prompter::MessageBox(this, FromCp1252(done.m_sStatus));
     }
@@ -853,15 +853,14 @@ void CMavixView::OnSessionLost(const SessionLost& lost)
         // The rows and the user's checks stay: the purge logs in again and
         // finds each message by its UIDL.
         m_keepAliveTimer.stop();
-        m_frame.SetStatusPaneText(
-            1, QStringLiteral("The server ended the session: Removed Checked Items will log in again."));
+        m_frame.SetStatusPaneText(1, tr("The server ended the session: Removed Checked Items will log in again."));
         return;
     }
     ShowReviewCancelled();
     Prompter::MessageBox(this,
-                         QStringLiteral("The server ended the session. It gives its messages no lasting "
-                                        "ids (UIDL), so the rows can no longer be matched to messages: "
-                                        "scan again."));
+                         tr("The server ended the session. It gives its messages no lasting "
+                            "ids (UIDL), so the rows can no longer be matched to messages: "
+                            "scan again."));
 }
 
 void CMavixView::OnCheckAll()
@@ -908,7 +907,7 @@ void CMavixView::OnSessionOver(const SessionOver& over)
         ShowReviewButtons(m_pModel->Count() > 0);
         // Without UIDL the rows cannot be found again on a new session.
         if (m_pModel->Count() > 0 && !m_pSession->Engine().CanReconnect())
-            m_frame.SetStatusPaneText(1, StatusText() + QStringLiteral("  (no lasting ids: scan to remove any)"));
+            m_frame.SetStatusPaneText(1, StatusText() + tr("  (no lasting ids: scan to remove any)"));
         emit BackgroundCheckEnded(1);
         return;
     }
@@ -967,7 +966,7 @@ void CMavixView::OnRemoveChecked()
 {
     // Nothing to delete: the review and its rows stay as they are.
     if (CheckedTotal() == 0) {
-        Prompter::MessageBox(this, QStringLiteral("No messages are checked."));
+        Prompter::MessageBox(this, tr("No messages are checked."));
         return;
     }
     // While the question is up the session may be lost and the review
@@ -988,7 +987,7 @@ void CMavixView::OnRemoveChecked()
     m_aPurged.clear();
     m_nPurgesRunning = 0;
     if (m_pModel->CheckedCount() > 0 && !m_pModel->IsFromLastScan()) {
-        m_sPrimaryStatus = QStringLiteral("removing checked items\u2026");
+        m_sPrimaryStatus = tr("removing checked items…");
         m_pSession->StartPurge();
         ++m_nPurgesRunning;
     }
@@ -1016,32 +1015,33 @@ bool CMavixView::ConfirmPurge()
         subjects += model.CheckedSubjects(kMaxAskedSubjects - static_cast<int>(subjects.size()));
     }
     if (nAccounts > 1)
-        where = QStringLiteral("%1 accounts").arg(nAccounts);
+        where = tr("%1 accounts").arg(nAccounts);
     Prompter::Confirmation question;
-    question.m_sQuestion = QStringLiteral("Delete %1 %2 from %3 on the server?")
+    // One sentence per number, so that a translation can agree with it.
+    question.m_sQuestion = (nChecked == 1 ? tr("Delete %1 message from %2 on the server?")
+                                          : tr("Delete %1 messages from %2 on the server?"))
                                .arg(nChecked)
-                               .arg(nChecked == 1 ? QStringLiteral("message") : QStringLiteral("messages"))
                                .arg(where);
     QStringList lines;
     for (const QString& subject : subjects) {
-        const QString shown = subject.trimmed().isEmpty() ? QStringLiteral("(no subject)") : subject.simplified();
+        const QString shown = subject.trimmed().isEmpty() ? tr("(no subject)") : subject.simplified();
         lines << QStringLiteral("\u2022 ")
                 + (shown.size() > kMaxAskedSubject ? shown.left(kMaxAskedSubject - 1) + QChar(0x2026) : shown);
     }
     if (nChecked > static_cast<int>(subjects.size()))
-        lines << QStringLiteral("and %1 more").arg(nChecked - static_cast<int>(subjects.size()));
+        lines << tr("and %1 more").arg(nChecked - static_cast<int>(subjects.size()));
     lines << QString();
     const int nKeepKB = prefs.m_nKeepCopyKB;
     if (nKeepKB > 0)
-        lines << QStringLiteral("POP3 cannot put a message back on the server. A copy of each message up to "
-                                "%1 KB is kept for %2 days: Help \u203A Recently Deleted\u2026 can save or open it.")
+        lines << tr("POP3 cannot put a message back on the server. A copy of each message up to "
+                    "%1 KB is kept for %2 days: Help › Recently Deleted… can save or open it.")
                      .arg(nKeepKB)
                      .arg(prefs.m_nKeepCopyDays);
     else
-        lines << QStringLiteral("POP3 cannot put a message back on the server, and no copy is kept "
-                                "(Edit \u203A Preferences).");
+        lines << tr("POP3 cannot put a message back on the server, and no copy is kept "
+                    "(Edit › Preferences).");
     question.m_sDetails = lines.join(QLatin1Char('\n'));
-    question.m_sYes = QStringLiteral("Delete");
+    question.m_sYes = tr("Delete");
     question.m_bOfferDontAsk = true;
     const Prompter::ConfirmAnswer answer = Prompter::Confirm(this, question);
     if (answer.m_bYes && answer.m_bDontAskAgain)
@@ -1054,7 +1054,7 @@ void CMavixView::ShowCheckedCount()
     m_frame.SetStatusPaneText(kCheckedPane,
                               ShownModels().empty() || m_pGrid->model()->rowCount() == 0
                                   ? QString()
-                                  : QStringLiteral("  %1 checked").arg(CheckedTotal()));
+                                  : tr("  %1 checked").arg(CheckedTotal()));
 }
 
 void CMavixView::OnPurgeProgress(const PurgeProgress& progress)
@@ -1065,9 +1065,8 @@ void CMavixView::OnPurgeProgress(const PurgeProgress& progress)
     // A broken session is told about once the purge has ended.
     if (IsMismatch(progress.m_nOutcome)) {
         Prompter::MessageBox(this,
-                             QStringLiteral("Grid has ") + FromCp1252(progress.m_sGridSubject)
-                                 + QStringLiteral("\n but Msg has \n") + FromCp1252(progress.m_sServerSubject)
-                                 + QStringLiteral("\n\n Aborting"));
+                             tr("Grid has ") + FromCp1252(progress.m_sGridSubject) + tr("\n but Msg has \n")
+                                 + FromCp1252(progress.m_sServerSubject) + tr("\n\n Aborting"));
     }
 }
 
@@ -1082,15 +1081,15 @@ void CMavixView::OnPurgeFinished(const PurgeFinished& done)
     m_pModel->KeepAfterPurge(done.m_aRemoved);
     if (HasSeveralAccounts()) {
         DestroyProgress();
-        m_sPrimaryStatus = FromCp1252(done.m_sSummary)
-            + (bJournalled ? QString() : QStringLiteral(" (not recorded in Recently Deleted)"));
+        m_sPrimaryStatus =
+            FromCp1252(done.m_sSummary) + (bJournalled ? QString() : tr(" (not recorded in Recently Deleted)"));
         m_bPrimaryFailed = IsShortfall(done.m_result);
         PruneQuarantine();
         PurgeEnded(0, done.m_result);
         return;
     }
     if (m_pModel->Count() > 0)
-        m_frame.SetStatusPaneText(0, QString::fromLatin1(kFromLastScan));
+        m_frame.SetStatusPaneText(0, tr(kFromLastScan));
     m_frame.SetStatusPaneText(1, QString());
     DestroyProgress();
     SetShowStopText(false);
@@ -1102,7 +1101,7 @@ void CMavixView::OnPurgeFinished(const PurgeFinished& done)
         ReportShortfall(done);
     }
     if (!bJournalled)
-        m_frame.SetStatusPaneText(1, summary + QStringLiteral(" (not recorded in Recently Deleted)"));
+        m_frame.SetStatusPaneText(1, summary + tr(" (not recorded in Recently Deleted)"));
     PruneQuarantine();
     emit BecameIdle();
     if (bClose)
@@ -1135,7 +1134,7 @@ void CMavixView::OnServerWaiting(const ServerWaiting& waiting)
     if (!m_pSession->IsScanning() && !m_pSession->IsPurging())
         return;
     if (waiting.m_nSeconds > 0)
-        m_frame.SetStatusPaneText(1, QStringLiteral("Waiting for the server (%1 s)\u2026").arg(waiting.m_nSeconds));
+        m_frame.SetStatusPaneText(1, tr("Waiting for the server (%1 s)…").arg(waiting.m_nSeconds));
     else
         m_frame.SetStatusPaneText(1, m_pSession->IsScanning() && m_pModel->Count() > 0 ? StatusText() : QString());
 }
@@ -1230,8 +1229,8 @@ void CMavixView::OnManageAccounts()
         bBusy = bBusy || SessionAt(i).IsReviewing();
     if (bBusy) {
         Prompter::MessageBox(this,
-                             QStringLiteral("The accounts can be changed once no account is being scanned or "
-                                            "reviewed: finish or cancel the review first."));
+                             tr("The accounts can be changed once no account is being scanned or "
+                                "reviewed: finish or cancel the review first."));
         return;
     }
     PasswordStore passwords(m_settings);
@@ -1261,7 +1260,7 @@ void CMavixView::SignIn(CAccountDlg& dlg)
     oauth::Provider provider;
     std::string why;
     if (server.empty() || !oauth::LoadProvider(m_settings, server, provider, &why)) {
-        QString text = server.empty() ? QStringLiteral("Enter the server first.") : FromCp1252(why);
+        QString text = server.empty() ? tr("Enter the server first.") : FromCp1252(why);
         if (!text.isEmpty())
             text[0] = text[0].toUpper();
         dlg.SetSignInStatus(text, false);
@@ -1271,7 +1270,7 @@ void CMavixView::SignIn(CAccountDlg& dlg)
         return QDesktopServices::openUrl(QUrl(QString::fromStdString(url), QUrl::StrictMode));
     };
     m_pSignIn = std::make_unique<oauth::AuthorizationFlow>(std::move(provider), open, platform::Cp1252ToUtf8(user));
-    dlg.SetSignInStatus(QStringLiteral("Waiting for the sign-in in your browser\u2026"), true);
+    dlg.SetSignInStatus(tr("Waiting for the sign-in in your browser…"), true);
     QPointer<CAccountDlg> pDlg(&dlg);
     m_pSignIn->Start([this, pDlg, server, user](oauth::FlowResult result) {
         QString text;
@@ -1279,9 +1278,9 @@ void CMavixView::SignIn(CAccountDlg& dlg)
             // Kept once the account is: a cancelled dialog changes nothing.
             platform::SecureWipe(m_signedIn.m_sRefresh);
             m_signedIn = {server, user, result.m_tokens.m_sRefresh};
-            text = QStringLiteral("Signed in. Press OK to keep the sign-in with the account.");
+            text = tr("Signed in. Press OK to keep the sign-in with the account.");
         } else {
-            text = QStringLiteral("Sign-in failed: ")
+            text = tr("Sign-in failed: ")
                 + QString::fromStdString(result.m_bOk ? "the provider gave no refresh token" : result.m_sError);
         }
         result.m_tokens.Wipe();
@@ -1445,8 +1444,7 @@ void CMavixView::SetUpGridExtras()
     connect(m_pGrid, &QWidget::customContextMenuRequested, this, &CMavixView::OnGridContextMenu);
     connect(m_pGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &CMavixView::ShowCurrentReason);
     connect(m_pModel, &QAbstractItemModel::dataChanged, this, &CMavixView::ShowCurrentReason);
-    connect(m_pModel, &QAbstractItemModel::modelReset, this,
-            [this] { m_frame.SetStatusPaneText(0, QStringLiteral("Ready")); });
+    connect(m_pModel, &QAbstractItemModel::modelReset, this, [this] { m_frame.SetStatusPaneText(0, tr("Ready")); });
     connect(this, &CMavixView::ReviewStarted, this, [this] { m_pSession->PruneChoices(); });
     // "N checked" follows every tick, and appears with the first rows.
     connect(m_pModel, &MessageGridModel::CheckedCountChanged, this, &CMavixView::ShowCheckedCount);
@@ -1462,11 +1460,11 @@ void CMavixView::ShowCurrentReason()
     if (!pModel || nRow >= pModel->Count())
         return;
     if (pModel->IsFromLastScan()) {
-        m_frame.SetStatusPaneText(0, QString::fromLatin1(kFromLastScan));
+        m_frame.SetStatusPaneText(0, tr(kFromLastScan));
         return;
     }
     const MessageRow row = pModel->Row(pModel->MessageIndex(nRow));
-    m_frame.SetStatusPaneText(0, row.m_sReason.empty() ? QStringLiteral("Ready") : ShownUtf8(row.m_sReason));
+    m_frame.SetStatusPaneText(0, row.m_sReason.empty() ? tr("Ready") : ShownUtf8(row.m_sReason));
 }
 
 void CMavixView::OnGridContextMenu(const QPoint& pos)
@@ -1506,11 +1504,11 @@ QMenu* CMavixView::RowMenu(int nDisplayRow)
     if (shown.size() > kMaxMenuSubject)
         shown = shown.left(kMaxMenuSubject - 1) + QChar(0x2026);
 
-    QAction* pTrust = pMenu->addAction(QStringLiteral("Trust this sender"),
-                                       [this, email] { AddToList(kFilterTrusted, FilterEntry{email}); });
-    QAction* pFlag = pMenu->addAction(QStringLiteral("Always flag this sender"),
+    QAction* pTrust =
+        pMenu->addAction(tr("Trust this sender"), [this, email] { AddToList(kFilterTrusted, FilterEntry{email}); });
+    QAction* pFlag = pMenu->addAction(tr("Always flag this sender"),
                                       [this, email] { AddToList(kFilterSender, FilterEntry{email}); });
-    QAction* pSubject = pMenu->addAction(QStringLiteral("Flag Subjects that are exactly \u201C%1\u201D").arg(shown),
+    QAction* pSubject = pMenu->addAction(tr("Flag Subjects that are exactly “%1”").arg(shown),
                                          [this, subject] { AddToList(kFilterSubjectExact, subject); });
     pSubject->setObjectName(QStringLiteral("flagSubject"));
     pMenu->addSeparator();
@@ -1519,8 +1517,7 @@ QMenu* CMavixView::RowMenu(int nDisplayRow)
     for (const auto& pOther : m_aOthers)
         if (&pOther->Model() == pModel)
             dump = CDumpFile::PathFor(pOther->Account().m_sSection);
-    QAction* pView =
-        pMenu->addAction(QStringLiteral("View Headers\u2026"), [this, row, dump] { ViewHeaders(row, dump); });
+    QAction* pView = pMenu->addAction(tr("View Headers…"), [this, row, dump] { ViewHeaders(row, dump); });
     pTrust->setEnabled(!email.empty());
     pFlag->setEnabled(!email.empty());
     pSubject->setEnabled(!subject.m_sText.empty());
@@ -1544,8 +1541,8 @@ void CMavixView::AddToList(FilterKind kind, FilterEntry entry)
     }
     if (!m_filters.SaveFilters(m_settings)) {
         Prompter::MessageBox(this,
-                             QStringLiteral("The filter lists could not be saved in %1.\n\n"
-                                            "The changes apply until Mavix is closed.")
+                             tr("The filter lists could not be saved in %1.\n\n"
+                                "The changes apply until Mavix is closed.")
                                  .arg(QString::fromLocal8Bit(m_settings.FilePath())));
     }
     Reclassify();
@@ -1572,13 +1569,12 @@ void CMavixView::ViewHeaders(const MessageRow& row, const std::string& dump)
     if (row.m_nHeaderAt < 0 || !in.seekg(row.m_nHeaderAt)
         || !in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
         Prompter::MessageBox(
-            this,
-            QStringLiteral("The headers of this message cannot be read from %1.").arg(QString::fromStdString(dump)));
+            this, tr("The headers of this message cannot be read from %1.").arg(QString::fromStdString(dump)));
         return;
     }
     QDialog dlg(window());
     dlg.setObjectName(QStringLiteral("viewHeaders"));
-    dlg.setWindowTitle(QStringLiteral("Headers of message %1").arg(FromCp1252(row.m_sNum)));
+    dlg.setWindowTitle(tr("Headers of message %1").arg(FromCp1252(row.m_sNum)));
     auto* pText = new QPlainTextEdit(&dlg);
     pText->setObjectName(QStringLiteral("headers"));
     pText->setReadOnly(true);
@@ -1624,13 +1620,12 @@ QString CMavixView::AccountStatus(int nAccount) const
 
 QString CMavixView::PrimaryStatus() const
 {
-    const QString counts = QStringLiteral("%1 messages, %2 suspect")
-                               .arg(std::max(0, m_pSession->MsgCount()))
-                               .arg(m_pSession->SuspectCount());
+    const QString counts =
+        tr("%1 messages, %2 suspect").arg(std::max(0, m_pSession->MsgCount())).arg(m_pSession->SuspectCount());
     if (m_pSession->CanStop())
-        return m_pModel->Count() > 0 ? QStringLiteral("scanning: ") + counts : QStringLiteral("scanning\u2026");
+        return m_pModel->Count() > 0 ? tr("scanning: ") + counts : tr("scanning…");
     if (m_pSession->IsPurging())
-        return QStringLiteral("removing checked items\u2026");
+        return tr("removing checked items…");
     if (!m_sPrimaryStatus.isEmpty())
         return m_sPrimaryStatus;
     return m_pModel->Count() > 0 || m_pSession->IsReviewing() ? counts : QString();
@@ -1808,8 +1803,7 @@ void CMavixView::ShowAccountList()
         pItem->setToolTip(status);
         pItem->setForeground(bFailed ? QBrush(Qt::red) : QBrush());
     }
-    m_pAccountList->item(0)->setText(
-        QStringLiteral("All accounts\n%1 waiting, %2 suspect").arg(nMessages).arg(nSuspects));
+    m_pAccountList->item(0)->setText(tr("All accounts\n%1 waiting, %2 suspect").arg(nMessages).arg(nSuspects));
     m_pAccountList->setCurrentRow(m_nChosenAccount + 1);
 }
 

@@ -16,8 +16,15 @@
 
 namespace {
 
-const char* const kTitles[MessageGridModel::kColumnCount] = {"#",     "Size", "Att.", "Subject", "From",
-                                                             "Email", "Date", "To",   "CC"};
+const char* const kTitles[MessageGridModel::kColumnCount] = {"#",
+                                                             QT_TRANSLATE_NOOP("MessageGridModel", "Size"),
+                                                             QT_TRANSLATE_NOOP("MessageGridModel", "Att."),
+                                                             QT_TRANSLATE_NOOP("MessageGridModel", "Subject"),
+                                                             QT_TRANSLATE_NOOP("MessageGridModel", "From"),
+                                                             QT_TRANSLATE_NOOP("MessageGridModel", "Email"),
+                                                             QT_TRANSLATE_NOOP("MessageGridModel", "Date"),
+                                                             QT_TRANSLATE_NOOP("MessageGridModel", "To"),
+                                                             QT_TRANSLATE_NOOP("MessageGridModel", "CC")};
 
 // Suspect rows: a light wash of red over whatever the row's own background
 // is, so it reads on light and dark palettes alike.
@@ -152,7 +159,7 @@ QVariant MessageGridModel::data(const QModelIndex& index, int role) const
         return Shown(row.m_texts, index.column());
     case Qt::ToolTipRole:
         if (index.column() == kNum && bFromLastScan)
-            return QStringLiteral("From the last scan: scan again to check or remove it");
+            return tr("From the last scan: scan again to check or remove it");
         if (index.column() == kNum && !row.m_texts.Get(PackedRow::kReason).empty()) {
             return ShownUtf8(row.m_texts.Get(PackedRow::kReason));
         }
@@ -219,9 +226,9 @@ QVariant MessageGridModel::headerData(int section, Qt::Orientation orientation, 
     if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
         return {};
     if (section == kAccountColumn)
-        return role == Qt::DisplayRole ? QVariant(QStringLiteral("Account")) : QVariant();
+        return role == Qt::DisplayRole ? QVariant(tr("Account")) : QVariant();
     if (role == Qt::DisplayRole)
-        return QString::fromLatin1(kTitles[section]);
+        return tr(kTitles[section]);
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue((section == kSize ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     return {};

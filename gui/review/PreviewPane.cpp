@@ -52,7 +52,7 @@ void PreviewPane::ShowWaiting(int nNum, int nLines)
     m_nNum = nNum;
     m_nLines = nLines;
     m_pMore->setEnabled(false);
-    SetTitle(QStringLiteral("Message %1: fetching the first %2 lines...").arg(nNum).arg(nLines));
+    SetTitle(tr("Message %1: fetching the first %2 lines...").arg(nNum).arg(nLines));
 }
 
 void PreviewPane::ShowNothing(bool bOff)
@@ -60,8 +60,7 @@ void PreviewPane::ShowNothing(bool bOff)
     m_nNum = 0;
     m_pMore->setEnabled(false);
     m_pText->clear();
-    SetTitle(bOff ? QStringLiteral("Previews are turned off (Preferences).")
-                  : QStringLiteral("Select a message to read its start here."));
+    SetTitle(bOff ? tr("Previews are turned off (Preferences).") : tr("Select a message to read its start here."));
 }
 
 void PreviewPane::ShowPreview(const PreviewReady& ready)
@@ -71,8 +70,8 @@ void PreviewPane::ShowPreview(const PreviewReady& ready)
     m_nLines = std::max(m_nLines, ready.m_request.m_nLines);
     const bool bMore = ready.m_bShown && ready.m_preview.m_bCut && m_nLines < PreviewJob::kMaxLines;
     m_pMore->setEnabled(bMore);
-    SetTitle(ready.m_bShown ? QStringLiteral("Message %1, the first %2 lines").arg(m_nNum).arg(m_nLines)
-                            : QStringLiteral("Message %1: no preview").arg(m_nNum));
+    SetTitle(ready.m_bShown ? tr("Message %1, the first %2 lines").arg(m_nNum).arg(m_nLines)
+                            : tr("Message %1: no preview").arg(m_nNum));
     m_pText->setPlainText(PreviewText(ready));
 }
 
@@ -81,25 +80,23 @@ QString PreviewPane::PreviewText(const PreviewReady& ready)
     if (!ready.m_bShown)
         return QString::fromStdString(ready.m_sProblem);
     const preview::MessagePreview& shown = ready.m_preview;
-    QString text = QStringLiteral("From: %1\nTo: %2\nDate: %3\nSubject: %4\n")
+    QString text = tr("From: %1\nTo: %2\nDate: %3\nSubject: %4\n")
                        .arg(QString::fromStdString(shown.m_sFrom), QString::fromStdString(shown.m_sTo),
                             QString::fromStdString(shown.m_sDate), QString::fromStdString(shown.m_sSubject));
     for (const preview::Attachment& attachment : shown.m_aAttachments) {
-        const QString name =
-            attachment.m_sName.empty() ? QStringLiteral("(no name)") : QString::fromStdString(attachment.m_sName);
-        text +=
-            QStringLiteral("Attachment: %1 \u2014 %2, %3 %4 KB%5\n")
-                .arg(name, QString::fromStdString(attachment.m_sType),
-                     attachment.m_bPartial ? QStringLiteral("at least") : QStringLiteral("about"))
-                .arg((attachment.m_nBytes + 1023) / 1024)
-                .arg(attachment.m_bDisguised ? QStringLiteral("  \u26A0 a program named like a document") : QString());
+        const QString name = attachment.m_sName.empty() ? tr("(no name)") : QString::fromStdString(attachment.m_sName);
+        text += tr("Attachment: %1 — %2, %3 %4 KB%5\n")
+                    .arg(name, QString::fromStdString(attachment.m_sType),
+                         attachment.m_bPartial ? tr("at least") : tr("about"))
+                    .arg((attachment.m_nBytes + 1023) / 1024)
+                    .arg(attachment.m_bDisguised ? tr("  ⚠ a program named like a document") : QString());
     }
     if (shown.m_bFromHtml)
-        text += QStringLiteral("(HTML shown as text; links as [their real target]; nothing was loaded)\n");
+        text += tr("(HTML shown as text; links as [their real target]; nothing was loaded)\n");
     text += QStringLiteral("\n") + QString::fromStdString(shown.m_sText) + QStringLiteral("\n");
     if (shown.m_bCut || shown.m_bTextCut)
-        text += QStringLiteral("\n[cut: the message goes on past what was fetched]\n");
+        text += tr("\n[cut: the message goes on past what was fetched]\n");
     if (shown.m_bNotShown)
-        text += QStringLiteral("[parts nested too deep, or too many, were not shown]\n");
+        text += tr("[parts nested too deep, or too many, were not shown]\n");
     return text;
 }

@@ -59,7 +59,7 @@ Prompter::ConfirmAnswer Prompter::Confirm(QWidget* parent, const Confirmation& q
     box.setEscapeButton(pCancel);
     QCheckBox* pDontAsk = nullptr;
     if (question.m_bOfferDontAsk) {
-        pDontAsk = new QCheckBox(QStringLiteral("Don't ask again"), &box);
+        pDontAsk = new QCheckBox(QCoreApplication::translate("Prompter", "Don't ask again"), &box);
         pDontAsk->setObjectName(QStringLiteral("dontAskAgain"));
         box.setCheckBox(pDontAsk);
     }

@@ -24,6 +24,8 @@ inline void PrepareCli(QProcess& process, const QString& workDir, const QStringL
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove("MAVIX_PASSWORD");
+    // The texts compared are the English ones, whatever the desktop's language.
+    environment.insert("LANGUAGE", "en");
     for (const QString& pair : env) {
         const qsizetype eq = pair.indexOf('=');
         environment.insert(pair.left(eq), pair.mid(eq + 1));

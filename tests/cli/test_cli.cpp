@@ -127,6 +127,47 @@ private slots:
             QVERIFY2(run.m_sOut.find(word) != std::string::npos, word);
     }
 
+    // Texts for people follow the desktop's language; what scripts read does not.
+    void textsFollowTheLanguage_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exit");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("German usage error")
+            << "de" << QStringList{"scan", "--port", "x"} << 2 << "--port erwartet eine Zahl von 1 bis 65535";
+        QTest::newRow("German help") << "de" << QStringList{"--help"} << 0 << "Exit-Status:";
+        QTest::newRow("French help") << "fr_FR:de" << QStringList{"--help"} << 0 << "Code de sortie :";
+        QTest::newRow("English first") << "en:de" << QStringList{"scan", "--port", "x"} << 2
+                                       << "--port wants a number from 1 to 65535";
+    }
+
+    void textsFollowTheLanguage()
+    {
+        QFETCH(QString, language);
+        QFETCH(QStringList, args);
+        QFETCH(int, exit);
+        QFETCH(QString, text);
+        const CliRun run = Cli(args, {"LANGUAGE=" + language});
+        QCOMPARE(run.m_nExit, exit);
+        QVERIFY2((run.m_sOut + run.m_sErr).find(text.toStdString()) != std::string::npos, run.m_sErr.c_str());
+    }
+
+    void tsvIsTheSameInEveryLanguage()
+    {
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p");
+        server.Start();
+        StoreAccount(server.Port());
+        Store().WriteString("SubList", "0", "virus");
+        const CliRun english = Cli({"scan", "--tsv"});
+        const CliRun french = Cli({"scan", "--tsv"}, {"MAVIX_PASSWORD=p", "LANGUAGE=fr"});
+        QCOMPARE(english.m_nExit, 0);
+        QCOMPARE(french.m_nExit, 0);
+        QCOMPARE(french.m_sOut, english.m_sOut);
+        QVERIFY(french.m_sErr.find("suspects") != std::string::npos);
+    }
+
     // Read before any account is needed: none is stored here.
     void logPrintsTheJournal()
     {

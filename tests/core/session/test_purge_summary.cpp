@@ -1,7 +1,9 @@
 #include "core/session/PurgeSummary.h"
 #include "core/session/ScreeningEngine.h"
 
+#include <QCoreApplication>
 #include <QTest>
+#include <QTranslator>
 
 // The summary after "Removed Checked Items" over several accounts: each
 // account's outcome on its own line, named, in the order given.
@@ -10,6 +12,7 @@ class TestPurgeSummary : public QObject {
 private slots:
     void accountsSummary_data();
     void accountsSummary();
+    void translatedIntoWindows1252();
 };
 
 void TestPurgeSummary::accountsSummary_data()
@@ -49,5 +52,22 @@ void TestPurgeSummary::accountsSummary()
     QCOMPARE(QString::fromStdString(AccountsSummaryText(purges)), expected);
 }
 
-QTEST_APPLESS_MAIN(TestPurgeSummary)
+// The summary in the user's language is still the core's Windows-1252
+// bytes, the server's reason kept as it came.
+void TestPurgeSummary::translatedIntoWindows1252()
+{
+    QTranslator german;
+    QVERIFY(german.load(QStringLiteral(":/i18n/mavix_de")));
+    QVERIFY(QCoreApplication::installTranslator(&german));
+    PurgeResult broken;
+    broken.m_bBroken = true;
+    broken.m_sReason = "zu sp\xE4t";
+    const std::string text = PurgeSummaryText(broken);
+    QCoreApplication::removeTranslator(&german);
+    QCOMPARE(text,
+             std::string("Nichts wurde gel\xF6scht: zu sp\xE4t Die Sitzung wurde ohne QUIT geschlossen, daher wurde "
+                         "nichts gel\xF6scht."));
+}
+
+QTEST_GUILESS_MAIN(TestPurgeSummary)
 #include "test_purge_summary.moc"

@@ -62,7 +62,7 @@ void TestBackground::checksNotifyOnceAndPurgeLogsInAgain()
     QCOMPARE(ended.last().at(0).toInt(), 1);
     QCOMPARE(notified.count(), 1);
     QCOMPARE(notified.at(0).at(0).toString(),
-             QStringLiteral("2 new suspect message(s): \"WIN A PRIZE now\", \"Another PRIZE draw\""));
+             QStringLiteral("2 new suspect messages: \"WIN A PRIZE now\", \"Another PRIZE draw\""));
     QCOMPARE(tray.Tooltip(), QStringLiteral("Mavix\n3 messages waiting, 2 suspect"));
     // The rows stay with their checks, the session is over, nobody was asked.
     QCOMPARE(h.Model().Count(), 3);
@@ -79,7 +79,7 @@ void TestBackground::checksNotifyOnceAndPurgeLogsInAgain()
     server.AddMessage(Mail("Third PRIZE inside"));
     QCOMPARE(RunCheck(tray, ended), 1);
     QCOMPARE(notified.count(), 2);
-    QCOMPARE(notified.at(1).at(0).toString(), QStringLiteral("1 new suspect message(s): \"Third PRIZE inside\""));
+    QCOMPARE(notified.at(1).at(0).toString(), QStringLiteral("1 new suspect message: \"Third PRIZE inside\""));
 
     // "Removed Checked Items" on these rows logs in again and finds the
     // messages by UIDL; the journal records them.

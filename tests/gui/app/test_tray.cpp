@@ -160,7 +160,7 @@ void TestTray::notifications()
         return !last.isEmpty();
     }());
     QCOMPARE(last[QStringLiteral("body")][QStringLiteral("data")].toString(),
-             QStringLiteral("2 new suspect message(s): \"Third PRIZE &lt;inside&gt; &amp; more\", \"Fourth PRIZE\""));
+             QStringLiteral("2 new suspect messages: \"Third PRIZE &lt;inside&gt; &amp; more\", \"Fourth PRIZE\""));
 }
 
 void TestTray::startHidden_data()

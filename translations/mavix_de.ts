@@ -1,0 +1,1960 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>AccountScreening</name>
+    <message>
+        <source>failed: some field of the account is blank</source>
+        <translation>Fehler: ein Feld des Kontos ist leer</translation>
+    </message>
+    <message>
+        <source>scanning…</source>
+        <translation>Suche läuft…</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>angehalten</translation>
+    </message>
+    <message>
+        <source>removing checked items…</source>
+        <translation>markierte Nachrichten werden entfernt…</translation>
+    </message>
+    <message>
+        <source>%1 messages, %2 suspect</source>
+        <translation>%1 Nachrichten, %2 verdächtig</translation>
+    </message>
+    <message>
+        <source>failed: </source>
+        <translation>Fehler: </translation>
+    </message>
+    <message>
+        <source>scanning: </source>
+        <translation>Suche läuft: </translation>
+    </message>
+    <message>
+        <source> (the server ended the session: a purge logs in again)</source>
+        <translation> (der Server hat die Sitzung beendet: ein Löschen meldet sich neu an)</translation>
+    </message>
+    <message>
+        <source>the server ended the session and gives no lasting ids: scan again</source>
+        <translation>der Server hat die Sitzung beendet und vergibt keine dauerhaften IDs: bitte neu suchen</translation>
+    </message>
+    <message>
+        <source>waiting for the server (%1 s)…</source>
+        <translation>warte auf den Server (%1 s)…</translation>
+    </message>
+    <message>
+        <source>Server Not Found</source>
+        <translation>Server nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Protocol Error - restart</source>
+        <translation>Protokollfehler – neu starten</translation>
+    </message>
+</context>
+<context>
+    <name>CAboutDlg</name>
+    <message>
+        <source>About Mavix</source>
+        <translation>Über Mavix</translation>
+    </message>
+    <message>
+        <source>What Mavix Does</source>
+        <translation>Was Mavix tut</translation>
+    </message>
+    <message>
+        <source>Lets you screen incoming emails and delete before downloading</source>
+        <translation>Prüft eingehende E-Mails und löscht sie vor dem Herunterladen</translation>
+    </message>
+    <message>
+        <source>Legal Stuff</source>
+        <translation>Rechtliches</translation>
+    </message>
+    <message>
+        <source>Mavix comes with no warranty of any kind, and you use it at your own risk.</source>
+        <translation>Mavix wird ohne jede Gewährleistung geliefert; die Nutzung erfolgt auf eigene Gefahr.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Mavix Version 1.5</source>
+        <translation>Mavix Version 1.5</translation>
+    </message>
+    <message>
+        <source>A 64 bit application</source>
+        <translation>Eine 64-Bit-Anwendung</translation>
+    </message>
+    <message>
+        <source>A 32 bit application</source>
+        <translation>Eine 32-Bit-Anwendung</translation>
+    </message>
+</context>
+<context>
+    <name>CAccountDlg</name>
+    <message>
+        <source>The usual port number is %1</source>
+        <translation>Die übliche Portnummer ist %1</translation>
+    </message>
+    <message>
+        <source>Automatic</source>
+        <translation>Automatisch</translation>
+    </message>
+    <message>
+        <source>Password (USER/PASS)</source>
+        <translation>Passwort (USER/PASS)</translation>
+    </message>
+    <message>
+        <source>Account</source>
+        <translation>Konto</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Keine</translation>
+    </message>
+    <message>
+        <source>STARTTLS (STLS)</source>
+        <translation>STARTTLS (STLS)</translation>
+    </message>
+    <message>
+        <source>TLS (implicit)</source>
+        <translation>TLS (implizit)</translation>
+    </message>
+    <message>
+        <source>Set Up</source>
+        <translation>Einrichten</translation>
+    </message>
+    <message>
+        <source>Fills in the settings from Mavix&apos;s list of providers or, failing that, from the configuration the address&apos;s domain publishes.</source>
+        <translation>Füllt die Einstellungen aus Mavix&apos; Anbieterliste aus oder, falls dort nicht vorhanden, aus der Konfiguration, die die Domain der Adresse veröffentlicht.</translation>
+    </message>
+    <message>
+        <source>Open the provider&apos;s help page</source>
+        <translation>Hilfeseite des Anbieters öffnen</translation>
+    </message>
+    <message>
+        <source>Sign in…</source>
+        <translation>Anmelden…</translation>
+    </message>
+    <message>
+        <source>Server</source>
+        <translation>Server</translation>
+    </message>
+    <message>
+        <source>User Name</source>
+        <translation>Benutzername</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Passwort</translation>
+    </message>
+    <message>
+        <source>E-mail Address</source>
+        <translation>E-Mail-Adresse</translation>
+    </message>
+    <message>
+        <source>Authentication</source>
+        <translation>Authentifizierung</translation>
+    </message>
+    <message>
+        <source>Port Number</source>
+        <translation>Portnummer</translation>
+    </message>
+    <message>
+        <source>Security</source>
+        <translation>Sicherheit</translation>
+    </message>
+    <message>
+        <source>Certificate fingerprint (SHA-256)</source>
+        <translation>Zertifikat-Fingerabdruck (SHA-256)</translation>
+    </message>
+    <message>
+        <source>Optional. Trusts the server&apos;s certificate with exactly this fingerprint even when it cannot be verified (a self-signed one); enter it only as your provider gives it.</source>
+        <translation>Optional. Vertraut dem Zertifikat des Servers mit genau diesem Fingerabdruck, auch wenn es nicht geprüft werden kann (ein selbst signiertes); geben Sie ihn nur so ein, wie Ihr Anbieter ihn nennt.</translation>
+    </message>
+    <message>
+        <source>Filled in the settings for %1 from %2.</source>
+        <translation>Einstellungen für %1 aus %2 ausgefüllt.</translation>
+    </message>
+    <message>
+        <source> No OAuth 2.0 client is set up, so enter an app password.</source>
+        <translation> Es ist kein OAuth-2.0-Client eingerichtet; geben Sie daher ein App-Passwort ein.</translation>
+    </message>
+    <message>
+        <source>Enter the whole address, such as name@example.org (the domain in plain letters).</source>
+        <translation>Geben Sie die ganze Adresse ein, etwa name@example.org (die Domain in einfachen Buchstaben).</translation>
+    </message>
+    <message>
+        <source>%1 offers no POP3 access.</source>
+        <translation>%1 bietet keinen POP3-Zugang.</translation>
+    </message>
+    <message>
+        <source>Mavix&apos;s list of providers</source>
+        <translation>Mavix&apos; Anbieterliste</translation>
+    </message>
+    <message>
+        <source>Looking up the settings %1 publishes…</source>
+        <translation>Suche die Einstellungen, die %1 veröffentlicht…</translation>
+    </message>
+    <message>
+        <source>the configuration its domain publishes</source>
+        <translation>der Konfiguration, die ihre Domain veröffentlicht</translation>
+    </message>
+    <message>
+        <source>No settings were found (%1). Enter the server&apos;s details yourself.</source>
+        <translation>Keine Einstellungen gefunden (%1). Geben Sie die Serverdaten selbst ein.</translation>
+    </message>
+    <message>
+        <source>The password is kept in the desktop&apos;s keyring.</source>
+        <translation>Das Passwort wird im Schlüsselbund des Desktops aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>No keyring was found: the password is kept in Mavix&apos;s settings file, readable only by you.</source>
+        <translation>Kein Schlüsselbund gefunden: Das Passwort wird in der Einstellungsdatei von Mavix aufbewahrt, die nur Sie lesen können.</translation>
+    </message>
+    <message>
+        <source>The %1 cannot contain control characters.</source>
+        <translation>%1 darf keine Steuerzeichen enthalten.</translation>
+    </message>
+    <message>
+        <source>The %1 can be at most %2 characters long; this one has %3.</source>
+        <translation>%1 darf höchstens %2 Zeichen lang sein; dieser Eintrag hat %3.</translation>
+    </message>
+    <message>
+        <source>The %1 can only hold Western (Windows-1252) characters.</source>
+        <translation>%1 darf nur westliche Zeichen (Windows-1252) enthalten.</translation>
+    </message>
+    <message>
+        <source>The server name cannot contain control characters.</source>
+        <translation>Der Servername darf keine Steuerzeichen enthalten.</translation>
+    </message>
+    <message>
+        <source>The server name can only hold Western (Windows-1252) characters.</source>
+        <translation>Der Servername darf nur westliche Zeichen (Windows-1252) enthalten.</translation>
+    </message>
+    <message>
+        <source>user name</source>
+        <translation>Der Benutzername</translation>
+    </message>
+    <message>
+        <source>password</source>
+        <translation>Das Passwort</translation>
+    </message>
+    <message>
+        <source>Enter the port as a whole number from 1 to 65535.</source>
+        <translation>Geben Sie den Port als ganze Zahl von 1 bis 65535 ein.</translation>
+    </message>
+    <message>
+        <source>Enter the SHA-256 fingerprint as 64 hex digits, with or without colons, or leave it empty.</source>
+        <translation>Geben Sie den SHA-256-Fingerabdruck als 64 Hexadezimalziffern ein, mit oder ohne Doppelpunkte, oder lassen Sie das Feld leer.</translation>
+    </message>
+</context>
+<context>
+    <name>CAccountsDlg</name>
+    <message>
+        <source>  — off</source>
+        <translation>  — aus</translation>
+    </message>
+    <message>
+        <source>Accounts</source>
+        <translation>Konten</translation>
+    </message>
+    <message>
+        <source>&amp;Add...</source>
+        <translation>&amp;Hinzufügen...</translation>
+    </message>
+    <message>
+        <source>&amp;Edit...</source>
+        <translation>&amp;Bearbeiten...</translation>
+    </message>
+    <message>
+        <source>Re&amp;name...</source>
+        <translation>&amp;Umbenennen...</translation>
+    </message>
+    <message>
+        <source>Move &amp;Up</source>
+        <translation>Nach &amp;oben</translation>
+    </message>
+    <message>
+        <source>Move &amp;Down</source>
+        <translation>Nach &amp;unten</translation>
+    </message>
+    <message>
+        <source>&amp;Switch Off</source>
+        <translation>&amp;Ausschalten</translation>
+    </message>
+    <message>
+        <source>&amp;Remove...</source>
+        <translation>&amp;Entfernen...</translation>
+    </message>
+    <message>
+        <source>&amp;Switch On</source>
+        <translation>&amp;Einschalten</translation>
+    </message>
+    <message>
+        <source>Mavix keeps at most %1 accounts.</source>
+        <translation>Mavix verwaltet höchstens %1 Konten.</translation>
+    </message>
+    <message>
+        <source>Rename Account</source>
+        <translation>Konto umbenennen</translation>
+    </message>
+    <message>
+        <source>Name (empty: %1@%2):</source>
+        <translation>Name (leer: %1@%2):</translation>
+    </message>
+    <message>
+        <source>Remove the account &quot;%1&quot;?</source>
+        <translation>Das Konto „%1“ entfernen?</translation>
+    </message>
+    <message>
+        <source>Its password or sign-in, its remembered choices and its header cache are removed with it. Messages on the server are not touched.</source>
+        <translation>Sein Passwort bzw. seine Anmeldung, seine gemerkten Entscheidungen und sein Kopfzeilen-Cache werden mit entfernt. Nachrichten auf dem Server bleiben unberührt.</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>The account could not be removed: the settings file could not be written.</source>
+        <translation>Das Konto konnte nicht entfernt werden: Die Einstellungsdatei konnte nicht geschrieben werden.</translation>
+    </message>
+</context>
+<context>
+    <name>CFilterEditDlg</name>
+    <message>
+        <source>Add Filter</source>
+        <translation>Filter hinzufügen</translation>
+    </message>
+    <message>
+        <source>contains this text anywhere, even inside a word</source>
+        <translation>diesen Text irgendwo enthält, auch innerhalb eines Wortes</translation>
+    </message>
+    <message>
+        <source>has this text as a whole word or phrase</source>
+        <translation>diesen Text als ganzes Wort oder ganze Wendung enthält</translation>
+    </message>
+    <message>
+        <source>matches this regular expression</source>
+        <translation>auf diesen regulären Ausdruck passt</translation>
+    </message>
+    <message>
+        <source>Flag a Subject that</source>
+        <translation>Einen Betreff markieren, der</translation>
+    </message>
+    <message>
+        <source>Edit Filter</source>
+        <translation>Filter bearbeiten</translation>
+    </message>
+</context>
+<context>
+    <name>CFilterPage</name>
+    <message>
+        <source>   (an encoded word that does not decode)</source>
+        <translation>   (ein kodiertes Wort, das sich nicht dekodieren lässt)</translation>
+    </message>
+    <message>
+        <source>   (whole word)</source>
+        <translation>   (ganzes Wort)</translation>
+    </message>
+    <message>
+        <source>   (regular expression)</source>
+        <translation>   (regulärer Ausdruck)</translation>
+    </message>
+    <message>
+        <source>Add Filter</source>
+        <translation>Filter hinzufügen</translation>
+    </message>
+    <message>
+        <source>Delete Filter</source>
+        <translation>Filter löschen</translation>
+    </message>
+    <message>
+        <source>Edit Filter</source>
+        <translation>Filter bearbeiten</translation>
+    </message>
+    <message>
+        <source>Restore Defaults</source>
+        <translation>Standard wiederherstellen</translation>
+    </message>
+</context>
+<context>
+    <name>CFilterSenderPage</name>
+    <message>
+        <source>Email from an address shown above, or from a domain shown with @ in front (@example.com), is never marked for deletion.</source>
+        <translation>E-Mails von einer oben gezeigten Adresse oder von einer mit vorangestelltem @ gezeigten Domain (@example.com) werden nie zum Löschen markiert.</translation>
+    </message>
+    <message>
+        <source>If the sender&apos;s address is shown above, or its domain with @ in front (@example.com), the email is marked for deletion.</source>
+        <translation>Steht die Adresse des Absenders oben oder ihre Domain mit vorangestelltem @ (@example.com), wird die E-Mail zum Löschen markiert.</translation>
+    </message>
+</context>
+<context>
+    <name>CFilterSizePage</name>
+    <message>
+        <source>You can load a default set of filters.
+
+Click the Restore Defaults button.</source>
+        <translation>Sie können einen Standardsatz von Filtern laden.
+
+Klicken Sie auf „Standard wiederherstellen“.</translation>
+    </message>
+</context>
+<context>
+    <name>CFilterSubExPage</name>
+    <message>
+        <source>If the Subject of the email exactly matches the text shown above, the email is marked for deletion.</source>
+        <translation>Stimmt der Betreff der E-Mail genau mit dem oben gezeigten Text überein, wird die E-Mail zum Löschen markiert.</translation>
+    </message>
+</context>
+<context>
+    <name>CFilterSubPage</name>
+    <message>
+        <source>If the Subject holds an entry&apos;s text (anywhere, or as a whole word, as shown beside it) or matches its regular expression, the email is marked for deletion. Case and accents do not matter.</source>
+        <translation>Enthält der Betreff den Text eines Eintrags (irgendwo oder als ganzes Wort, wie daneben angegeben) oder passt er auf dessen regulären Ausdruck, wird die E-Mail zum Löschen markiert. Groß-/Kleinschreibung und Akzente spielen keine Rolle.</translation>
+    </message>
+</context>
+<context>
+    <name>CHelpWindow</name>
+    <message>
+        <source>Mavix Help</source>
+        <translation>Mavix-Hilfe</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>Forward</source>
+        <translation>Vorwärts</translation>
+    </message>
+    <message>
+        <source>Contents</source>
+        <translation>Inhalt</translation>
+    </message>
+</context>
+<context>
+    <name>CMainFrame</name>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Rescan Everything</source>
+        <translation>Alles &amp;neu einlesen</translation>
+    </message>
+    <message>
+        <source>Fetch every message&apos;s header again, ignoring the header cache
+Rescan Everything</source>
+        <translation>Die Kopfzeilen jeder Nachricht erneut abrufen, ohne den Kopfzeilen-Cache
+Alles neu einlesen</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>Quit the application; prompts to save documents
+Exit</source>
+        <translation>Die Anwendung beenden
+Beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>&amp;Manage Account	F2</source>
+        <translation>&amp;Konto verwalten</translation>
+    </message>
+    <message>
+        <source>Account
+Account</source>
+        <translation>Konto
+Konto</translation>
+    </message>
+    <message>
+        <source>A&amp;ccounts…</source>
+        <translation>K&amp;onten…</translation>
+    </message>
+    <message>
+        <source>Add, rename, reorder, switch off or remove accounts
+Accounts</source>
+        <translation>Konten hinzufügen, umbenennen, umsortieren, ausschalten oder entfernen
+Konten</translation>
+    </message>
+    <message>
+        <source>Manage &amp;Filter	F3</source>
+        <translation>&amp;Filter verwalten</translation>
+    </message>
+    <message>
+        <source>Manage Filter
+Manage Filter</source>
+        <translation>Filter verwalten
+Filter verwalten</translation>
+    </message>
+    <message>
+        <source>&amp;Preferences	F4</source>
+        <translation>&amp;Einstellungen</translation>
+    </message>
+    <message>
+        <source>Preferences
+Preferences</source>
+        <translation>Einstellungen
+Einstellungen</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Ansicht</translation>
+    </message>
+    <message>
+        <source>&amp;Toolbar</source>
+        <translation>&amp;Werkzeugleiste</translation>
+    </message>
+    <message>
+        <source>Show or hide the toolbar
+Toggle ToolBar</source>
+        <translation>Werkzeugleiste ein- oder ausblenden
+Werkzeugleiste umschalten</translation>
+    </message>
+    <message>
+        <source>&amp;Status Bar</source>
+        <translation>&amp;Statusleiste</translation>
+    </message>
+    <message>
+        <source>Show or hide the status bar
+Toggle StatusBar</source>
+        <translation>Statusleiste ein- oder ausblenden
+Statusleiste umschalten</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>&amp;Help Topics</source>
+        <translation>&amp;Hilfethemen</translation>
+    </message>
+    <message>
+        <source>Recently &amp;Deleted…</source>
+        <translation>Kürzlich &amp;gelöscht…</translation>
+    </message>
+    <message>
+        <source>Show the messages Mavix has deleted on the server
+Recently Deleted</source>
+        <translation>Die Nachrichten zeigen, die Mavix auf dem Server gelöscht hat
+Kürzlich gelöscht</translation>
+    </message>
+    <message>
+        <source>&amp;About Mavix...</source>
+        <translation>Ü&amp;ber Mavix...</translation>
+    </message>
+    <message>
+        <source>Display program information, version number and copyright
+About</source>
+        <translation>Programminformationen, Versionsnummer und Copyright anzeigen
+Über</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation>Bereit</translation>
+    </message>
+    <message>
+        <source>Shutting down... May take 20 seconds</source>
+        <translation>Wird beendet... Kann 20 Sekunden dauern</translation>
+    </message>
+</context>
+<context>
+    <name>CMavixView</name>
+    <message>
+        <source>From the last scan: press Show Mavix to scan again</source>
+        <translation>Aus der letzten Suche: „Mavix zeigen“ drücken, um neu zu suchen</translation>
+    </message>
+    <message>
+        <source>Show Mavix</source>
+        <translation>Mavix zeigen</translation>
+    </message>
+    <message>
+        <source>Check All</source>
+        <translation>Alle markieren</translation>
+    </message>
+    <message>
+        <source>Uncheck All</source>
+        <translation>Alle abwählen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Removed Checked Items</source>
+        <translation>Markierte entfernen</translation>
+    </message>
+    <message>
+        <source>Please set up an account using &quot;Edit&quot; on the menu.</source>
+        <translation>Bitte richten Sie über „Bearbeiten“ im Menü ein Konto ein.</translation>
+    </message>
+    <message>
+        <source>server=%1, user=%2 port=%3</source>
+        <translation>Server=%1, Benutzer=%2 Port=%3</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stopp</translation>
+    </message>
+    <message>
+        <source>switched off</source>
+        <translation>ausgeschaltet</translation>
+    </message>
+    <message>
+        <source>failed: some field of the account is blank</source>
+        <translation>Fehler: ein Feld des Kontos ist leer</translation>
+    </message>
+    <message>
+        <source>Failed to connect (some field is blank)
+</source>
+        <translation>Verbindung fehlgeschlagen (ein Feld ist leer)
+</translation>
+    </message>
+    <message>
+        <source>Background check failed: </source>
+        <translation>Hintergrundprüfung fehlgeschlagen: </translation>
+    </message>
+    <message>
+        <source>failed: </source>
+        <translation>Fehler: </translation>
+    </message>
+    <message>
+        <source>failed to connect (still waiting for the server)</source>
+        <translation>Verbindung fehlgeschlagen (warte noch auf den Server)</translation>
+    </message>
+    <message>
+        <source>Failed to connect. </source>
+        <translation>Verbindung fehlgeschlagen. </translation>
+    </message>
+    <message>
+        <source>  (the password travelled unencrypted)</source>
+        <translation>  (das Passwort wurde unverschlüsselt übertragen)</translation>
+    </message>
+    <message>
+        <source>Logged in with </source>
+        <translation>Angemeldet mit </translation>
+    </message>
+    <message>
+        <source>: the password travelled unencrypted, so anyone on the way could read it. Choose a secure connection or another log-in method under Manage Account.</source>
+        <translation>: Das Passwort wurde unverschlüsselt übertragen, jeder auf dem Weg konnte es lesen. Wählen Sie unter „Konto verwalten“ eine sichere Verbindung oder ein anderes Anmeldeverfahren.</translation>
+    </message>
+    <message>
+        <source>The server ended the session: Removed Checked Items will log in again.</source>
+        <translation>Der Server hat die Sitzung beendet: „Markierte entfernen“ meldet sich erneut an.</translation>
+    </message>
+    <message>
+        <source>The server ended the session. It gives its messages no lasting ids (UIDL), so the rows can no longer be matched to messages: scan again.</source>
+        <translation>Der Server hat die Sitzung beendet. Er vergibt seinen Nachrichten keine dauerhaften IDs (UIDL), daher lassen sich die Zeilen nicht mehr den Nachrichten zuordnen: bitte neu suchen.</translation>
+    </message>
+    <message>
+        <source>  (no lasting ids: scan to remove any)</source>
+        <translation>  (keine dauerhaften IDs: zum Entfernen neu suchen)</translation>
+    </message>
+    <message>
+        <source>No messages are checked.</source>
+        <translation>Es sind keine Nachrichten markiert.</translation>
+    </message>
+    <message>
+        <source>removing checked items…</source>
+        <translation>markierte Nachrichten werden entfernt…</translation>
+    </message>
+    <message>
+        <source>%1 accounts</source>
+        <translation>%1 Konten</translation>
+    </message>
+    <message>
+        <source>(no subject)</source>
+        <translation>(kein Betreff)</translation>
+    </message>
+    <message>
+        <source>and %1 more</source>
+        <translation>und %1 weitere</translation>
+    </message>
+    <message>
+        <source>POP3 cannot put a message back on the server. A copy of each message up to %1 KB is kept for %2 days: Help › Recently Deleted… can save or open it.</source>
+        <translation>POP3 kann eine Nachricht nicht auf den Server zurücklegen. Von jeder Nachricht bis %1 KB wird %2 Tage lang eine Kopie aufbewahrt: Hilfe › Kürzlich gelöscht… kann sie speichern oder öffnen.</translation>
+    </message>
+    <message>
+        <source>POP3 cannot put a message back on the server, and no copy is kept (Edit › Preferences).</source>
+        <translation>POP3 kann eine Nachricht nicht auf den Server zurücklegen, und es wird keine Kopie aufbewahrt (Bearbeiten › Einstellungen).</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>  %1 checked</source>
+        <translation>  %1 markiert</translation>
+    </message>
+    <message>
+        <source>Grid has </source>
+        <translation>Liste hat </translation>
+    </message>
+    <message>
+        <source>
+ but Msg has 
+</source>
+        <translation>
+ aber die Nachricht hat 
+</translation>
+    </message>
+    <message>
+        <source>
+
+ Aborting</source>
+        <translation>
+
+ Abgebrochen</translation>
+    </message>
+    <message>
+        <source> (not recorded in Recently Deleted)</source>
+        <translation> (nicht in „Kürzlich gelöscht“ vermerkt)</translation>
+    </message>
+    <message>
+        <source>Waiting for the server (%1 s)…</source>
+        <translation>Warte auf den Server (%1 s)…</translation>
+    </message>
+    <message>
+        <source>The accounts can be changed once no account is being scanned or reviewed: finish or cancel the review first.</source>
+        <translation>Die Konten können geändert werden, sobald kein Konto mehr durchsucht oder geprüft wird: Beenden oder brechen Sie zuerst die Prüfung ab.</translation>
+    </message>
+    <message>
+        <source>Enter the server first.</source>
+        <translation>Geben Sie zuerst den Server ein.</translation>
+    </message>
+    <message>
+        <source>Waiting for the sign-in in your browser…</source>
+        <translation>Warte auf die Anmeldung in Ihrem Browser…</translation>
+    </message>
+    <message>
+        <source>Signed in. Press OK to keep the sign-in with the account.</source>
+        <translation>Angemeldet. Drücken Sie OK, um die Anmeldung beim Konto zu behalten.</translation>
+    </message>
+    <message>
+        <source>Sign-in failed: </source>
+        <translation>Anmeldung fehlgeschlagen: </translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation>Bereit</translation>
+    </message>
+    <message>
+        <source>Trust this sender</source>
+        <translation>Diesem Absender vertrauen</translation>
+    </message>
+    <message>
+        <source>Always flag this sender</source>
+        <translation>Diesen Absender immer markieren</translation>
+    </message>
+    <message>
+        <source>Flag Subjects that are exactly “%1”</source>
+        <translation>Betreffs markieren, die genau „%1“ lauten</translation>
+    </message>
+    <message>
+        <source>View Headers…</source>
+        <translation>Kopfzeilen anzeigen…</translation>
+    </message>
+    <message>
+        <source>The filter lists could not be saved in %1.
+
+The changes apply until Mavix is closed.</source>
+        <translation>Die Filterlisten konnten nicht in %1 gespeichert werden.
+
+Die Änderungen gelten, bis Mavix geschlossen wird.</translation>
+    </message>
+    <message>
+        <source>The headers of this message cannot be read from %1.</source>
+        <translation>Die Kopfzeilen dieser Nachricht können nicht aus %1 gelesen werden.</translation>
+    </message>
+    <message>
+        <source>Headers of message %1</source>
+        <translation>Kopfzeilen der Nachricht %1</translation>
+    </message>
+    <message>
+        <source>%1 messages, %2 suspect</source>
+        <translation>%1 Nachrichten, %2 verdächtig</translation>
+    </message>
+    <message>
+        <source>scanning: </source>
+        <translation>Suche läuft: </translation>
+    </message>
+    <message>
+        <source>scanning…</source>
+        <translation>Suche läuft…</translation>
+    </message>
+    <message>
+        <source>All accounts
+%1 waiting, %2 suspect</source>
+        <translation>Alle Konten
+%1 wartend, %2 verdächtig</translation>
+    </message>
+    <message>
+        <source>Delete %1 message from %2 on the server?</source>
+        <translation>%1 Nachricht von %2 auf dem Server löschen?</translation>
+    </message>
+    <message>
+        <source>Delete %1 messages from %2 on the server?</source>
+        <translation>%1 Nachrichten von %2 auf dem Server löschen?</translation>
+    </message>
+    <message>
+        <source>  %1 eMails :   %2 Suspect</source>
+        <translation>  %1 E-Mails :   %2 verdächtig</translation>
+    </message>
+    <message>
+        <source>item %1 has order number problem</source>
+        <translation>Eintrag %1 hat ein Problem mit der Ordnungsnummer</translation>
+    </message>
+    <message>
+        <source>Server Not Found</source>
+        <translation>Server nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Protocol Error - restart</source>
+        <translation>Protokollfehler – neu starten</translation>
+    </message>
+</context>
+<context>
+    <name>CPrefsDlg</name>
+    <message>
+        <source>Preferences</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Automatically Get Mavix on Launch</source>
+        <translation>Mavix beim Start automatisch abrufen</translation>
+    </message>
+    <message>
+        <source>Automatically Exit After Cancel or Purge</source>
+        <translation>Nach Abbrechen oder Löschen automatisch beenden</translation>
+    </message>
+    <message>
+        <source>Automatically Set the Filter lists to the Default on Launch</source>
+        <translation>Filterlisten beim Start automatisch auf den Standard setzen</translation>
+    </message>
+    <message>
+        <source>Check for mail every</source>
+        <translation>Nach E-Mails suchen alle</translation>
+    </message>
+    <message>
+        <source>Keep a copy of deleted messages up to</source>
+        <translation>Eine Kopie gelöschter Nachrichten aufbewahren bis</translation>
+    </message>
+    <message>
+        <source>Ask before deleting messages</source>
+        <translation>Vor dem Löschen von Nachrichten fragen</translation>
+    </message>
+    <message>
+        <source>Mark mail whose sender failed the receiving server&apos;s checks (DMARC, SPF)</source>
+        <translation>E-Mails markieren, deren Absender die Prüfungen des empfangenden Servers nicht bestand (DMARC, SPF)</translation>
+    </message>
+    <message>
+        <source>Mark mail whose sender&apos;s name shows another address or domain</source>
+        <translation>E-Mails markieren, deren Absendername eine andere Adresse oder Domain zeigt</translation>
+    </message>
+    <message>
+        <source>Mark mail from domains that look like well-known ones</source>
+        <translation>E-Mails von Domains markieren, die bekannten Domains ähneln</translation>
+    </message>
+    <message>
+        <source>0 (no previews)</source>
+        <translation>0 (keine Vorschau)</translation>
+    </message>
+    <message>
+        <source>minutes</source>
+        <translation>Minuten</translation>
+    </message>
+    <message>
+        <source>KB, for</source>
+        <translation>KB, für</translation>
+    </message>
+    <message>
+        <source>days</source>
+        <translation>Tage</translation>
+    </message>
+    <message>
+        <source>Wait for the server up to</source>
+        <translation>Auf den Server warten bis zu</translation>
+    </message>
+    <message>
+        <source>seconds</source>
+        <translation>Sekunden</translation>
+    </message>
+    <message>
+        <source>Preview the first</source>
+        <translation>Vorschau der ersten</translation>
+    </message>
+    <message>
+        <source>lines of a selected message</source>
+        <translation>Zeilen einer ausgewählten Nachricht</translation>
+    </message>
+</context>
+<context>
+    <name>CRecentlyDeletedWindow</name>
+    <message>
+        <source>Recently Deleted</source>
+        <translation>Kürzlich gelöscht</translation>
+    </message>
+    <message>
+        <source>Deleted</source>
+        <translation>Gelöscht</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>From</source>
+        <translation>Von</translation>
+    </message>
+    <message>
+        <source>Subject</source>
+        <translation>Betreff</translation>
+    </message>
+    <message>
+        <source>Why</source>
+        <translation>Grund</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopie</translation>
+    </message>
+    <message>
+        <source>Account</source>
+        <translation>Konto</translation>
+    </message>
+    <message>
+        <source>UIDL</source>
+        <translation>UIDL</translation>
+    </message>
+    <message>
+        <source>&amp;Reload</source>
+        <translation>&amp;Neu laden</translation>
+    </message>
+    <message>
+        <source>&amp;Save Copy As…</source>
+        <translation>Kopie &amp;speichern unter…</translation>
+    </message>
+    <message>
+        <source>&amp;Open in Mail Program</source>
+        <translation>Im E-Mail-Programm ö&amp;ffnen</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 Bytes</translation>
+    </message>
+    <message>
+        <source>kept</source>
+        <translation>aufbewahrt</translation>
+    </message>
+    <message>
+        <source>
+POP3 cannot put a message back on the server. Where a copy was kept, select its row to save it as a file or open it in your mail program.</source>
+        <translation>
+POP3 kann eine Nachricht nicht auf den Server zurücklegen. Wo eine Kopie aufbewahrt wurde, wählen Sie ihre Zeile, um sie als Datei zu speichern oder in Ihrem E-Mail-Programm zu öffnen.</translation>
+    </message>
+    <message>
+        <source>Nothing has been deleted yet. Deletions are recorded in %1.</source>
+        <translation>Bisher wurde nichts gelöscht. Löschungen werden in %1 vermerkt.</translation>
+    </message>
+    <message>
+        <source>%1 deleted messages, newest first, from %2.</source>
+        <translation>%1 gelöschte Nachrichten, neueste zuerst, aus %2.</translation>
+    </message>
+    <message>
+        <source>The kept copy of this message is gone.</source>
+        <translation>Die aufbewahrte Kopie dieser Nachricht ist nicht mehr vorhanden.</translation>
+    </message>
+    <message>
+        <source>Save Copy As</source>
+        <translation>Kopie speichern unter</translation>
+    </message>
+    <message>
+        <source>Mail messages (*.eml)</source>
+        <translation>E-Mail-Nachrichten (*.eml)</translation>
+    </message>
+    <message>
+        <source>The copy could not be saved as %1.</source>
+        <translation>Die Kopie konnte nicht als %1 gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>The copy could not be opened in your mail program.</source>
+        <translation>Die Kopie konnte nicht in Ihrem E-Mail-Programm geöffnet werden.</translation>
+    </message>
+</context>
+<context>
+    <name>CTrayController</name>
+    <message>
+        <source>Show Mavix</source>
+        <translation>Mavix zeigen</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Mavix keeps checking for mail in the background. File › Exit quits.</source>
+        <translation>Mavix sucht im Hintergrund weiter nach E-Mails. Datei › Beenden schließt das Programm.</translation>
+    </message>
+    <message>
+        <source>not checked yet</source>
+        <translation>noch nicht geprüft</translation>
+    </message>
+</context>
+<context>
+    <name>FilterManager</name>
+    <message>
+        <source>Manage Filters</source>
+        <translation>Filter verwalten</translation>
+    </message>
+    <message>
+        <source>Size Filter</source>
+        <translation>Größenfilter</translation>
+    </message>
+    <message>
+        <source>Subject Filter</source>
+        <translation>Betreff-Filter</translation>
+    </message>
+    <message>
+        <source>Subject Exact Filter</source>
+        <translation>Filter für exakten Betreff</translation>
+    </message>
+    <message>
+        <source>Senders</source>
+        <translation>Absender</translation>
+    </message>
+    <message>
+        <source>Trusted senders</source>
+        <translation>Vertrauenswürdige Absender</translation>
+    </message>
+    <message>
+        <source>The filter lists could not be saved in %1.
+
+The changes apply until Mavix is closed.</source>
+        <translation>Die Filterlisten konnten nicht in %1 gespeichert werden.
+
+Die Änderungen gelten, bis Mavix geschlossen wird.</translation>
+    </message>
+</context>
+<context>
+    <name>MessageGridModel</name>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>Att.</source>
+        <translation>Anh.</translation>
+    </message>
+    <message>
+        <source>Subject</source>
+        <translation>Betreff</translation>
+    </message>
+    <message>
+        <source>From</source>
+        <translation>Von</translation>
+    </message>
+    <message>
+        <source>Email</source>
+        <translation>E-Mail</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>To</source>
+        <translation>An</translation>
+    </message>
+    <message>
+        <source>CC</source>
+        <translation>CC</translation>
+    </message>
+    <message>
+        <source>From the last scan: scan again to check or remove it</source>
+        <translation>Aus der letzten Suche: neu suchen, um sie zu markieren oder zu entfernen</translation>
+    </message>
+    <message>
+        <source>Account</source>
+        <translation>Konto</translation>
+    </message>
+</context>
+<context>
+    <name>PreviewPane</name>
+    <message>
+        <source>Show More</source>
+        <translation>Mehr zeigen</translation>
+    </message>
+    <message>
+        <source>Message %1: fetching the first %2 lines...</source>
+        <translation>Nachricht %1: die ersten %2 Zeilen werden abgerufen...</translation>
+    </message>
+    <message>
+        <source>Previews are turned off (Preferences).</source>
+        <translation>Vorschauen sind ausgeschaltet (Einstellungen).</translation>
+    </message>
+    <message>
+        <source>Select a message to read its start here.</source>
+        <translation>Wählen Sie eine Nachricht, um hier ihren Anfang zu lesen.</translation>
+    </message>
+    <message>
+        <source>Message %1, the first %2 lines</source>
+        <translation>Nachricht %1, die ersten %2 Zeilen</translation>
+    </message>
+    <message>
+        <source>Message %1: no preview</source>
+        <translation>Nachricht %1: keine Vorschau</translation>
+    </message>
+    <message>
+        <source>From: %1
+To: %2
+Date: %3
+Subject: %4
+</source>
+        <translation>Von: %1
+An: %2
+Datum: %3
+Betreff: %4
+</translation>
+    </message>
+    <message>
+        <source>(no name)</source>
+        <translation>(ohne Namen)</translation>
+    </message>
+    <message>
+        <source>Attachment: %1 — %2, %3 %4 KB%5
+</source>
+        <translation>Anhang: %1 — %2, %3 %4 KB%5
+</translation>
+    </message>
+    <message>
+        <source>at least</source>
+        <translation>mindestens</translation>
+    </message>
+    <message>
+        <source>about</source>
+        <translation>etwa</translation>
+    </message>
+    <message>
+        <source>  ⚠ a program named like a document</source>
+        <translation>  ⚠ ein Programm, das wie ein Dokument benannt ist</translation>
+    </message>
+    <message>
+        <source>(HTML shown as text; links as [their real target]; nothing was loaded)
+</source>
+        <translation>(HTML als Text gezeigt; Links als [ihr wirkliches Ziel]; nichts wurde geladen)
+</translation>
+    </message>
+    <message>
+        <source>
+[cut: the message goes on past what was fetched]
+</source>
+        <translation>
+[gekürzt: die Nachricht geht über das Abgerufene hinaus weiter]
+</translation>
+    </message>
+    <message>
+        <source>[parts nested too deep, or too many, were not shown]
+</source>
+        <translation>[zu tief verschachtelte oder zu viele Teile wurden nicht gezeigt]
+</translation>
+    </message>
+</context>
+<context>
+    <name>Prompter</name>
+    <message>
+        <source>Don&apos;t ask again</source>
+        <translation>Nicht mehr fragen</translation>
+    </message>
+</context>
+<context>
+    <name>PurgeSummary</name>
+    <message>
+        <source>Nothing was deleted: %1</source>
+        <translation>Nichts wurde gelöscht: %1</translation>
+    </message>
+    <message>
+        <source>Nothing was deleted: %1, so the session was closed without QUIT.</source>
+        <translation>Nichts wurde gelöscht: %1, daher wurde die Sitzung ohne QUIT geschlossen.</translation>
+    </message>
+    <message>
+        <source>Cancelled: nothing was deleted.</source>
+        <translation>Abgebrochen: Nichts wurde gelöscht.</translation>
+    </message>
+    <message>
+        <source>The server did not confirm the deletions (QUIT): the %1 messages marked may or may not have been deleted. Recently Deleted lists them as possibly deleted until the next scan of the account settles it.</source>
+        <translation>Der Server hat die Löschungen nicht bestätigt (QUIT): Die %1 markierten Nachrichten sind vielleicht gelöscht, vielleicht nicht. „Kürzlich gelöscht“ führt sie als möglicherweise gelöscht, bis die nächste Suche des Kontos es klärt.</translation>
+    </message>
+    <message>
+        <source>The server did not confirm the deletions: the checked messages may still be on the server.</source>
+        <translation>Der Server hat die Löschungen nicht bestätigt: Die markierten Nachrichten sind möglicherweise noch auf dem Server.</translation>
+    </message>
+    <message>
+        <source>%1 deleted, %2 refused by the server, %3 not deleted (changed on the server)</source>
+        <translation>%1 gelöscht, %2 vom Server abgelehnt, %3 nicht gelöscht (auf dem Server geändert)</translation>
+    </message>
+    <message>
+        <source>, %1 already removed</source>
+        <translation>, %1 bereits entfernt</translation>
+    </message>
+    <message>
+        <source>, %1 not deleted (could not be read or found)</source>
+        <translation>, %1 nicht gelöscht (nicht lesbar oder nicht gefunden)</translation>
+    </message>
+    <message>
+        <source>, %1 not deleted (no copy could be kept)</source>
+        <translation>, %1 nicht gelöscht (keine Kopie konnte aufbewahrt werden)</translation>
+    </message>
+    <message>
+        <source>, %1 not deleted (the copy did not match)</source>
+        <translation>, %1 nicht gelöscht (die Kopie stimmte nicht überein)</translation>
+    </message>
+    <message>
+        <source>; %1 checked by Subject only (the server gave no usable id)</source>
+        <translation>; %1 nur anhand des Betreffs geprüft (der Server lieferte keine brauchbare ID)</translation>
+    </message>
+    <message>
+        <source> The session was closed without QUIT, so nothing was deleted.</source>
+        <translation> Die Sitzung wurde ohne QUIT geschlossen, daher wurde nichts gelöscht.</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Usage: mavix [--desktop]
+Screens a POP3 mailbox: shows the headers of the waiting mail and deletes
+the checked messages on the server before any mail program downloads them.
+&quot;message.txt&quot; (the headers of the last scan) and &quot;defaults.txt&quot; (default
+filter lists) are written and read in the current folder.
+
+  --desktop   work in $XDG_DATA_HOME/Mavix (what the desktop launcher does)
+  --help      show this text
+  --version   show the version
+Qt&apos;s own options (-platform, -style, ...) are accepted too.
+</source>
+        <translation>Aufruf: mavix [--desktop]
+Prüft ein POP3-Postfach: zeigt die Kopfzeilen der wartenden E-Mails und löscht
+die markierten Nachrichten auf dem Server, bevor ein E-Mail-Programm sie abruft.
+„message.txt“ (die Kopfzeilen der letzten Suche) und „defaults.txt“ (Standard-
+Filterlisten) werden im aktuellen Ordner geschrieben und gelesen.
+
+  --desktop   in $XDG_DATA_HOME/Mavix arbeiten (so startet der Desktop-Starter)
+  --help      diesen Text zeigen
+  --version   die Version zeigen
+Qts eigene Optionen (-platform, -style, ...) werden ebenfalls angenommen.
+</translation>
+    </message>
+    <message>
+        <source>cannot work in %1; staying in the current folder</source>
+        <translation>kann nicht in %1 arbeiten; bleibe im aktuellen Ordner</translation>
+    </message>
+</context>
+<context>
+    <name>mavix-cli</name>
+    <message>
+        <source>warning: the password travelled unencrypted (%1): choose a secure connection or another log-in method</source>
+        <translation>Warnung: Das Passwort wurde unverschlüsselt übertragen (%1): Wählen Sie eine sichere Verbindung oder ein anderes Anmeldeverfahren</translation>
+    </message>
+    <message>
+        <source>%1 belongs to the purge command</source>
+        <translation>%1 gehört zum Befehl purge</translation>
+    </message>
+    <message>
+        <source>give only one of --suspects, --all and --rows</source>
+        <translation>geben Sie nur eines von --suspects, --all und --rows an</translation>
+    </message>
+    <message>
+        <source>--lines wants a number from 1 to %1</source>
+        <translation>--lines erwartet eine Zahl von 1 bis %1</translation>
+    </message>
+    <message>
+        <source>--rows wants message numbers such as 1,3,7</source>
+        <translation>--rows erwartet Nachrichtennummern wie 1,3,7</translation>
+    </message>
+    <message>
+        <source>--server needs a host name</source>
+        <translation>--server braucht einen Hostnamen</translation>
+    </message>
+    <message>
+        <source>--port wants a number from 1 to 65535</source>
+        <translation>--port erwartet eine Zahl von 1 bis 65535</translation>
+    </message>
+    <message>
+        <source>--user needs a name</source>
+        <translation>--user braucht einen Namen</translation>
+    </message>
+    <message>
+        <source>--security wants none, stls or tls</source>
+        <translation>--security erwartet none, stls oder tls</translation>
+    </message>
+    <message>
+        <source>--auth wants auto, user, apop, plain, login, cram-md5, scram-sha-1, scram-sha-256, xoauth2 or oauthbearer</source>
+        <translation>--auth erwartet auto, user, apop, plain, login, cram-md5, scram-sha-1, scram-sha-256, xoauth2 oder oauthbearer</translation>
+    </message>
+    <message>
+        <source>--account needs an account&apos;s name</source>
+        <translation>--account braucht den Namen eines Kontos</translation>
+    </message>
+    <message>
+        <source>--token-command needs a command</source>
+        <translation>--token-command braucht einen Befehl</translation>
+    </message>
+    <message>
+        <source>--tls-fingerprint wants a SHA-256 fingerprint: 64 hex digits, colons allowed</source>
+        <translation>--tls-fingerprint erwartet einen SHA-256-Fingerabdruck: 64 Hexadezimalziffern, Doppelpunkte erlaubt</translation>
+    </message>
+    <message>
+        <source>log takes only --tsv and --account</source>
+        <translation>log nimmt nur --tsv und --account</translation>
+    </message>
+    <message>
+        <source>accounts takes only --tsv</source>
+        <translation>accounts nimmt nur --tsv</translation>
+    </message>
+    <message>
+        <source>authorize takes only --server, --user and --account</source>
+        <translation>authorize nimmt nur --server, --user und --account</translation>
+    </message>
+    <message>
+        <source>--lines belongs to the show command</source>
+        <translation>--lines gehört zum Befehl show</translation>
+    </message>
+    <message>
+        <source>show takes no %1</source>
+        <translation>show nimmt kein %1</translation>
+    </message>
+    <message>
+        <source>give only one of --account and --all-accounts</source>
+        <translation>geben Sie nur eines von --account und --all-accounts an</translation>
+    </message>
+    <message>
+        <source>--server, --port, --user, --security, --tls-fingerprint, --auth and --token-command apply to one account: not with --all-accounts</source>
+        <translation>--server, --port, --user, --security, --tls-fingerprint, --auth und --token-command gelten für ein Konto: nicht mit --all-accounts</translation>
+    </message>
+    <message>
+        <source>--rows names the messages of one account: not with --all-accounts</source>
+        <translation>--rows nennt die Nachrichten eines Kontos: nicht mit --all-accounts</translation>
+    </message>
+    <message>
+        <source>%1 takes no value</source>
+        <translation>%1 nimmt keinen Wert</translation>
+    </message>
+    <message>
+        <source>%1 needs a value</source>
+        <translation>%1 braucht einen Wert</translation>
+    </message>
+    <message>
+        <source>the password is never taken from the command line: set MAVIX_PASSWORD or store it with Mavix&apos;s Manage Account</source>
+        <translation>das Passwort wird nie von der Befehlszeile genommen: Setzen Sie MAVIX_PASSWORD oder speichern Sie es mit „Konto verwalten“ in Mavix</translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%1&apos;</source>
+        <translation>unbekannte Option „%1“</translation>
+    </message>
+    <message>
+        <source>Usage: mavix-cli scan [--tsv] [--raw] [--no-cache] [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
+       mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [--no-cache]
+                       [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
+       mavix-cli show N [--lines L] [--account NAME] [ACCOUNT OPTIONS]
+       mavix-cli log [--tsv] [--account NAME]
+       mavix-cli accounts [--tsv]
+       mavix-cli authorize [--account NAME] [--server HOST] [--user NAME]
+       mavix-cli --help
+
+Screens the POP3 mailbox of a stored Mavix account without downloading any
+mail: logs in, fetches only the header block of every waiting message
+(TOP n 0) and prints one row per message as it arrives. Rows whose Subject,
+size or sender match the stored filter lists are marked as suspects, with
+the reason; a sender on the trusted list never is.
+
+Commands:
+  scan        Scan the mailbox and list the messages. Nothing is deleted.
+  purge       Scan, then delete the selected messages on the server. Before
+              each deletion the message&apos;s header is read again and its
+              Subject compared with the one the scan listed; at the first
+              difference the purge stops and nothing further is deleted.
+              Deletions already made are committed when the session ends.
+  show N      Scan, then print the start of message N as plain text: its
+              From, To, Date and Subject (decoded), its attachments (name,
+              type, approximate size; marked (!) where the name hides a
+              program behind a document&apos;s extension, as in
+              &quot;invoice.pdf.exe&quot;) and the first L lines of its body (TOP N L,
+              which leaves the message as it is on the server). HTML is
+              shown as text, with each link&apos;s real target in brackets;
+              nothing is loaded, opened or saved.
+  --lines L   (show) the body lines to fetch, 1 to 2000; else the
+              preference &quot;Preview the first L lines&quot; (40 by default)
+  log         Print the journal of deletions that Mavix and mavix-cli made,
+              oldest first: time, size, From, Subject, why the message
+              was deleted, and &quot;copy: PATH&quot; where a copy was kept (POP3
+              cannot put a message back; the copy can). With --tsv: the
+              journal&apos;s lines as they are kept, time (UTC), account, UIDL,
+              size in bytes, From, Subject, reason, escaped like the scan&apos;s
+              --tsv output; a message with a kept copy adds a state field
+              (empty for a deletion) and the copy&apos;s path. The journal is
+              $XDG_STATE_HOME/Mavix/deleted.log (~/.local/state/Mavix).
+  accounts    List the stored accounts in their order, one per line: name,
+              user@server:port, security (none, stls, tls), log-in method,
+              and &quot;disabled&quot; for an account left out of --all-accounts.
+              With --tsv: the same fields tab-separated, escaped as the
+              scan&apos;s, the last one 1 (enabled) or 0.
+  authorize   Sign in to the account&apos;s OAuth 2.0 provider (Google,
+              Microsoft, or the custom one of the settings&apos; [OAuth] section)
+              in a browser: prints the address to open, waits up to 5
+              minutes for the browser to come back to a listener on
+              127.0.0.1, then stores the refresh token in the keyring (else
+              in the settings file) and says where. The OAuth client ID is
+              taken from the settings&apos; [OAuth] section.
+
+Accounts:
+  --account NAME      the account to scan, purge, authorize or show the log
+                      of: its name, or user@server. Without it, the first
+                      account. An unknown name is a usage error.
+  --all-accounts      scan or purge every enabled account, one after
+                      another. Each --tsv line then begins with the
+                      account&apos;s name as an extra field (the other fields
+                      keep their places); the table gets a heading per
+                      account. Each account uses its stored password
+                      (MAVIX_PASSWORD is not used); --rows and the account
+                      options below are for one account and not taken.
+
+Selection (purge only, exactly one):
+  --suspects          the suspect rows, as Mavix pre-checks them
+  --all               every row
+  --rows N[,N...]     the listed message numbers; a number the scan did not
+                      list is an error and nothing is deleted
+
+Output:
+  --tsv       One line per message, tab-separated: number, size, attachment
+              mark, Subject, From, Email, Date, To, CC, suspect (1 or 0),
+              reason (why the row is suspect, such as
+              Subject contains &quot;HONEY&quot;; empty when it is not).
+              Texts are UTF-8. Inside a text, backslash, tab, CR and LF are
+              written as \\, \t, \r and \n, and every other control
+              character (C0, DEL, and the C1 controls U+0080-U+009F) as
+              \xHH, its code in two hex digits, so no server text can send
+              escape sequences to a terminal.
+              After the rows, purge adds one line per selected message:
+                deleted&lt;TAB&gt;N
+                refused&lt;TAB&gt;N&lt;TAB&gt;server reply
+                mismatch&lt;TAB&gt;N&lt;TAB&gt;listed Subject&lt;TAB&gt;Subject on the server
+  (default)   A table fitted to the terminal width; suspects are marked &apos;*&apos;
+              and their reason shown when the terminal is wide enough.
+              Control characters in server texts are shown as blanks.
+  --raw       Subject, From, To and CC as the server sent them: encoded
+              words (=?UTF-8?B?...?=) are not decoded, and the bytes are
+              converted from Windows-1252 to UTF-8. Without it they are
+              decoded as a mail program shows them (RFC 2047 encoded words;
+              UTF-8 header bytes; else Windows-1252).
+  The scan&apos;s status text and every error go to standard error.
+
+Header cache:
+  The header blocks a scan read are kept per account in
+  $XDG_CACHE_HOME/Mavix/headers-USER@SERVER-HASH (~/.cache/Mavix), keyed by
+  the server&apos;s message ids (UIDL) and sizes; the next scan fetches only the
+  messages it has not seen. A purge still reads every message again first.
+  Deleting the file clears it.
+  --no-cache  fetch every header block again, ignoring the cache, and
+              write the cache anew
+
+Account (for this run only, on the chosen account; nothing is saved):
+  --server HOST       POP3 server name or address
+  --port PORT         TCP port (the stored one, else 110)
+  --user NAME         mailbox user name
+  --security MODE     none: plain POP3; stls: STARTTLS on the plain port
+                      (RFC 2595); tls: TLS from the start (RFC 8314). The
+                      stored setting, else none. Without --port, a stored
+                      port of 110 becomes 995 for tls, and 995 becomes 110
+                      for the others. A connection that cannot be secured
+                      fails; it never falls back to plain text.
+  --tls-fingerprint HEX
+                      trust the server&apos;s certificate with this SHA-256
+                      fingerprint (64 hex digits, colons allowed) even when
+                      it does not verify, as for a self-signed certificate;
+                      an empty HEX ignores a stored fingerprint
+  --auth METHOD       how to log in: auto (the strongest the server offers),
+                      user (USER/PASS), apop, plain, login, cram-md5,
+                      scram-sha-1, scram-sha-256, xoauth2 or oauthbearer
+                      (OAuth 2.0 access tokens). The stored choice, else auto.
+  --token-command CMD
+                      run CMD (split into words like a shell&apos;s, but not run
+                      by one) for each log-in and use its standard output as
+                      the OAuth 2.0 access token; without it, the OAuth
+                      methods use the refresh token &quot;mavix-cli authorize&quot;
+                      stored
+The password is taken from the environment variable MAVIX_PASSWORD when it is
+set, else from the desktop&apos;s keyring (Secret Service), else from the settings
+file; never from the command line.
+Certificates are verified against the system&apos;s trusted CAs and the server
+name. MAVIX_TLS_CA_FILE may name a PEM file of further CAs to trust (for a
+private CA, or for tests).
+
+Settings are those of the desktop program (the account, the filter lists and
+the preference &quot;Automatically Set the Filter lists to the Default on Launch&quot;).
+&quot;defaults.txt&quot; is read from, and the header dump &quot;message.txt&quot; written to, the
+current directory.
+
+Ctrl-C during the scan stops it. Ctrl-C during a purge stops it at once:
+before its QUIT the session is closed without QUIT, so nothing at all is
+deleted; once QUIT is sent the server may already be deleting, and the
+messages are then reported, and journaled, as possibly deleted. A second
+Ctrl-C, or SIGTERM, leaves at once.
+
+Before its QUIT a purge writes the messages it marked to the journal of
+deletions (&quot;mavix-cli log&quot;) as pending; QUIT&apos;s answer makes them deleted. When
+the answer never comes they stay &quot;possibly deleted&quot; until the next scan of
+the account settles them by their ids. When the journal cannot be written,
+the session is closed without QUIT and nothing is deleted. One purge of an
+account runs at a time; a second one waits a few seconds, then gives up.
+
+A purge prints &quot;deleted N&quot; only for deletions the server confirmed at QUIT,
+&quot;possibly deleted N&quot; (with --tsv &quot;unconfirmed N&quot;) when QUIT went out but its
+answer did not come, &quot;refused N&quot; for a DELE the server refused, &quot;mismatch N&quot; where it stopped
+because the message changed (its Subject or its id), &quot;gone N&quot; for a message
+another client had removed already, and &quot;skipped N&quot; for one it could not read
+or find. It then says on stderr how many were deleted, refused and not
+deleted, and which checked messages are still on the server. When the
+server&apos;s replies stop matching the commands (late, doubled or malformed), the
+session is closed without QUIT: nothing at all is deleted, and it says so.
+
+Exit status:
+  0    the scan (and the purge) ended normally, also when no mail was waiting
+  1    the scan failed (server not found, connection not secured, log-in or
+       STAT refused, ...), a checked message was not deleted (refused, or the
+       session broke), the server did not confirm the purge&apos;s QUIT (so
+       deletions may or may not have been made), the journal of deletions
+       could not be written (nothing deleted), another purge of the account
+       was running, the output could not be written, or authorize could
+       not sign in or store the refresh token
+  2    usage error
+  3    the purge stopped on a Subject mismatch
+  130  interrupted by Ctrl-C
+  143  ended by SIGTERM
+With --all-accounts, the worst of the accounts&apos; statuses, from best to
+worst: 0, 3, 1; Ctrl-C or SIGTERM stops at the account it interrupts and
+gives 130 or 143.
+</source>
+        <translation>Aufruf: mavix-cli scan [--tsv] [--raw] [--no-cache] [--account NAME | --all-accounts] [KONTO-OPTIONEN]
+        mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [--no-cache]
+                        [--account NAME | --all-accounts] [KONTO-OPTIONEN]
+        mavix-cli show N [--lines L] [--account NAME] [KONTO-OPTIONEN]
+        mavix-cli log [--tsv] [--account NAME]
+        mavix-cli accounts [--tsv]
+        mavix-cli authorize [--account NAME] [--server HOST] [--user NAME]
+        mavix-cli --help
+
+Prüft das POP3-Postfach eines gespeicherten Mavix-Kontos, ohne E-Mails
+herunterzuladen: meldet sich an, ruft nur den Kopfbereich jeder wartenden
+Nachricht ab (TOP n 0) und gibt pro Nachricht eine Zeile aus, sobald sie
+eintrifft. Zeilen, deren Betreff, Größe oder Absender auf die gespeicherten
+Filterlisten passt, werden mit Grund als verdächtig markiert; ein Absender
+auf der Liste vertrauenswürdiger Absender nie.
+
+Befehle:
+  scan        Das Postfach durchsuchen und die Nachrichten auflisten. Es wird
+              nichts gelöscht.
+  purge       Durchsuchen, dann die gewählten Nachrichten auf dem Server
+              löschen. Vor jedem Löschen wird der Kopf der Nachricht erneut
+              gelesen und ihr Betreff mit dem der Liste verglichen; beim
+              ersten Unterschied hält purge an und löscht nichts weiter.
+              Bereits erfolgte Löschungen werden am Ende der Sitzung wirksam.
+  show N      Durchsuchen, dann den Anfang der Nachricht N als Text ausgeben:
+              From, To, Date und Subject (dekodiert), ihre Anhänge (Name,
+              Typ, ungefähre Größe; mit (!) markiert, wo der Name ein
+              Programm hinter der Endung eines Dokuments versteckt, wie in
+              &quot;invoice.pdf.exe&quot;) und die ersten L Zeilen des Textes (TOP N L,
+              das die Nachricht auf dem Server unverändert lässt). HTML wird
+              als Text gezeigt, mit dem wirklichen Ziel jedes Links in
+              Klammern; nichts wird geladen, geöffnet oder gespeichert.
+  --lines L   (show) die abzurufenden Textzeilen, 1 bis 2000; sonst die
+              Einstellung &quot;Vorschau der ersten L Zeilen&quot; (Standard 40)
+  log         Das Protokoll der Löschungen von Mavix und mavix-cli ausgeben,
+              älteste zuerst: Zeit, Größe, From, Subject, warum die Nachricht
+              gelöscht wurde, und &quot;copy: PFAD&quot;, wo eine Kopie aufbewahrt wurde
+              (POP3 kann keine Nachricht zurücklegen; die Kopie schon). Mit
+              --tsv: die Zeilen des Protokolls, wie sie gespeichert sind, Zeit
+              (UTC), Konto, UIDL, Größe in Bytes, From, Subject, Grund,
+              maskiert wie die --tsv-Ausgabe von scan; eine Nachricht mit
+              aufbewahrter Kopie hat zusätzlich ein Statusfeld (leer bei einer
+              Löschung) und den Pfad der Kopie. Das Protokoll ist
+              $XDG_STATE_HOME/Mavix/deleted.log (~/.local/state/Mavix).
+  accounts    Die gespeicherten Konten in ihrer Reihenfolge auflisten, eines
+              pro Zeile: Name, user@server:port, Sicherheit (none, stls, tls),
+              Anmeldeverfahren, und &quot;disabled&quot; für ein Konto, das
+              --all-accounts auslässt. Mit --tsv: dieselben Felder durch
+              Tabulatoren getrennt, maskiert wie bei scan, das letzte 1
+              (eingeschaltet) oder 0.
+  authorize   Beim OAuth-2.0-Anbieter des Kontos (Google, Microsoft oder dem
+              eigenen aus dem Abschnitt [OAuth] der Einstellungen) in einem
+              Browser anmelden: gibt die zu öffnende Adresse aus, wartet bis
+              zu 5 Minuten, bis der Browser zu einem Listener auf 127.0.0.1
+              zurückkehrt, speichert dann das Aktualisierungstoken im
+              Schlüsselbund (sonst in der Einstellungsdatei) und sagt, wo.
+              Die OAuth-Client-ID stammt aus dem Abschnitt [OAuth] der
+              Einstellungen.
+
+Konten:
+  --account NAME      das Konto, das durchsucht, bereinigt, angemeldet oder
+                      dessen Protokoll gezeigt wird: sein Name oder
+                      user@server. Ohne die Option das erste Konto. Ein
+                      unbekannter Name ist ein Aufruffehler.
+  --all-accounts      jedes eingeschaltete Konto nacheinander durchsuchen oder
+                      bereinigen. Jede --tsv-Zeile beginnt dann mit dem Namen
+                      des Kontos als zusätzlichem Feld (die anderen Felder
+                      behalten ihre Plätze); die Tabelle bekommt eine
+                      Überschrift pro Konto. Jedes Konto nutzt sein
+                      gespeichertes Passwort (MAVIX_PASSWORD wird nicht
+                      verwendet); --rows und die Konto-Optionen unten gelten
+                      für ein Konto und werden nicht angenommen.
+
+Auswahl (nur purge, genau eine):
+  --suspects          die verdächtigen Zeilen, wie Mavix sie vormarkiert
+  --all               jede Zeile
+  --rows N[,N...]     die genannten Nachrichtennummern; eine Nummer, die die
+                      Suche nicht aufgelistet hat, ist ein Fehler, und nichts
+                      wird gelöscht
+
+Ausgabe:
+  --tsv       Eine Zeile pro Nachricht, durch Tabulatoren getrennt: Nummer,
+              Größe, Anhangsmarke, Subject, From, Email, Date, To, CC,
+              verdächtig (1 oder 0), Grund (warum die Zeile verdächtig ist,
+              etwa Subject contains &quot;HONEY&quot;; leer, wenn nicht).
+              Texte sind UTF-8. Innerhalb eines Textes werden Backslash,
+              Tabulator, CR und LF als \\, \t, \r und \n geschrieben und jedes
+              andere Steuerzeichen (C0, DEL und die C1-Steuerzeichen
+              U+0080-U+009F) als \xHH, sein Code in zwei Hexadezimalziffern,
+              sodass kein Servertext Escape-Sequenzen an ein Terminal senden
+              kann.
+              Nach den Zeilen fügt purge eine Zeile pro gewählter Nachricht an:
+                deleted&lt;TAB&gt;N
+                refused&lt;TAB&gt;N&lt;TAB&gt;Antwort des Servers
+                mismatch&lt;TAB&gt;N&lt;TAB&gt;gelisteter Betreff&lt;TAB&gt;Betreff auf dem Server
+  (Standard)  Eine an die Terminalbreite angepasste Tabelle; Verdächtige sind
+              mit &apos;*&apos; markiert, und ihr Grund wird gezeigt, wenn das Terminal
+              breit genug ist. Steuerzeichen in Servertexten werden als
+              Leerzeichen gezeigt.
+  --raw       Subject, From, To und CC, wie der Server sie gesendet hat:
+              kodierte Wörter (=?UTF-8?B?...?=) werden nicht dekodiert, und
+              die Bytes werden von Windows-1252 nach UTF-8 umgewandelt. Ohne
+              die Option werden sie dekodiert, wie ein E-Mail-Programm sie
+              zeigt (kodierte Wörter nach RFC 2047; UTF-8-Bytes im Kopf;
+              sonst Windows-1252).
+  Der Statustext der Suche und jeder Fehler gehen auf die Standardfehlerausgabe.
+
+Kopfzeilen-Cache:
+  Die Kopfbereiche, die eine Suche gelesen hat, werden pro Konto in
+  $XDG_CACHE_HOME/Mavix/headers-USER@SERVER-HASH (~/.cache/Mavix) aufbewahrt,
+  geordnet nach den Nachrichten-IDs des Servers (UIDL) und Größen; die nächste
+  Suche ruft nur die Nachrichten ab, die sie noch nicht gesehen hat. Ein purge
+  liest trotzdem zuerst jede Nachricht erneut. Das Löschen der Datei leert ihn.
+  --no-cache  jeden Kopfbereich erneut abrufen, ohne den Cache, und den Cache
+              neu schreiben
+
+Konto (nur für diesen Lauf, auf dem gewählten Konto; nichts wird gespeichert):
+  --server HOST       Name oder Adresse des POP3-Servers
+  --port PORT         TCP-Port (der gespeicherte, sonst 110)
+  --user NAME         Benutzername des Postfachs
+  --security MODE     none: einfaches POP3; stls: STARTTLS auf dem einfachen
+                      Port (RFC 2595); tls: TLS von Anfang an (RFC 8314). Die
+                      gespeicherte Einstellung, sonst none. Ohne --port wird
+                      ein gespeicherter Port 110 bei tls zu 995 und 995 bei
+                      den anderen zu 110. Eine Verbindung, die sich nicht
+                      sichern lässt, schlägt fehl; sie fällt nie auf Klartext
+                      zurück.
+  --tls-fingerprint HEX
+                      dem Zertifikat des Servers mit diesem SHA-256-
+                      Fingerabdruck vertrauen (64 Hexadezimalziffern,
+                      Doppelpunkte erlaubt), auch wenn es sich nicht prüfen
+                      lässt, wie bei einem selbst signierten Zertifikat; ein
+                      leeres HEX übergeht einen gespeicherten Fingerabdruck
+  --auth METHOD       wie angemeldet wird: auto (das stärkste Verfahren, das
+                      der Server anbietet), user (USER/PASS), apop, plain,
+                      login, cram-md5, scram-sha-1, scram-sha-256, xoauth2
+                      oder oauthbearer (OAuth-2.0-Zugriffstoken). Die
+                      gespeicherte Wahl, sonst auto.
+  --token-command CMD
+                      CMD (in Wörter zerlegt wie von einer Shell, aber nicht
+                      von einer ausgeführt) bei jeder Anmeldung ausführen und
+                      seine Standardausgabe als OAuth-2.0-Zugriffstoken
+                      verwenden; ohne die Option nutzen die OAuth-Verfahren
+                      das Aktualisierungstoken, das &quot;mavix-cli authorize&quot;
+                      gespeichert hat
+Das Passwort kommt aus der Umgebungsvariablen MAVIX_PASSWORD, wenn sie gesetzt
+ist, sonst aus dem Schlüsselbund des Desktops (Secret Service), sonst aus der
+Einstellungsdatei; nie von der Befehlszeile.
+Zertifikate werden gegen die vertrauenswürdigen Zertifizierungsstellen des
+Systems und den Servernamen geprüft. MAVIX_TLS_CA_FILE kann eine PEM-Datei mit
+weiteren vertrauenswürdigen Zertifizierungsstellen nennen (für eine private
+Zertifizierungsstelle oder für Tests).
+
+Die Einstellungen sind die des Desktop-Programms (das Konto, die Filterlisten
+und die Einstellung &quot;Filterlisten beim Start automatisch auf den Standard
+setzen&quot;). &quot;defaults.txt&quot; wird aus dem aktuellen Verzeichnis gelesen und der
+Kopfzeilen-Auszug &quot;message.txt&quot; dorthin geschrieben.
+
+Strg+C während der Suche hält sie an. Strg+C während eines purge hält ihn
+sofort an: vor seinem QUIT wird die Sitzung ohne QUIT geschlossen, also wird
+gar nichts gelöscht; sobald QUIT gesendet ist, löscht der Server vielleicht
+schon, und die Nachrichten werden dann als möglicherweise gelöscht gemeldet und
+protokolliert. Ein zweites Strg+C oder SIGTERM beendet sofort.
+
+Vor seinem QUIT schreibt purge die markierten Nachrichten als ausstehend ins
+Protokoll der Löschungen (&quot;mavix-cli log&quot;); die Antwort auf QUIT macht sie zu
+gelöschten. Kommt die Antwort nie, bleiben sie &quot;möglicherweise gelöscht&quot;, bis
+die nächste Suche des Kontos sie anhand ihrer IDs klärt. Kann das Protokoll
+nicht geschrieben werden, wird die Sitzung ohne QUIT geschlossen und nichts
+gelöscht. Pro Konto läuft nur ein purge zugleich; ein zweiter wartet einige
+Sekunden und gibt dann auf.
+
+Ein purge gibt &quot;deleted N&quot; nur für Löschungen aus, die der Server bei QUIT
+bestätigt hat, &quot;possibly deleted N&quot; (mit --tsv &quot;unconfirmed N&quot;), wenn QUIT
+hinausging, aber keine Antwort kam, &quot;refused N&quot; für ein vom Server abgelehntes
+DELE, &quot;mismatch N&quot;, wo er anhielt, weil sich die Nachricht geändert hat (ihr
+Betreff oder ihre ID), &quot;gone N&quot; für eine Nachricht, die ein anderer Client
+schon entfernt hatte, und &quot;skipped N&quot; für eine, die er nicht lesen oder finden
+konnte. Danach sagt er auf stderr, wie viele gelöscht, abgelehnt und nicht
+gelöscht wurden und welche markierten Nachrichten noch auf dem Server sind.
+Passen die Antworten des Servers nicht mehr zu den Befehlen (verspätet,
+doppelt oder fehlerhaft), wird die Sitzung ohne QUIT geschlossen: Gar nichts
+wird gelöscht, und das wird gemeldet.
+
+Exit-Status:
+  0    die Suche (und das Löschen) endete normal, auch wenn keine E-Mail wartete
+  1    die Suche schlug fehl (Server nicht gefunden, Verbindung nicht
+       gesichert, Anmeldung oder STAT abgelehnt, ...), eine markierte
+       Nachricht wurde nicht gelöscht (abgelehnt, oder die Sitzung brach ab),
+       der Server bestätigte das QUIT des purge nicht (Löschungen sind also
+       vielleicht erfolgt, vielleicht nicht), das Protokoll der Löschungen
+       konnte nicht geschrieben werden (nichts gelöscht), ein anderer purge
+       des Kontos lief, die Ausgabe konnte nicht geschrieben werden, oder
+       authorize konnte sich nicht anmelden oder das Aktualisierungstoken
+       nicht speichern
+  2    Aufruffehler
+  3    purge hielt bei einem abweichenden Betreff an
+  130  durch Strg+C unterbrochen
+  143  durch SIGTERM beendet
+Mit --all-accounts der schlechteste Status der Konten, vom besten zum
+schlechtesten: 0, 3, 1; Strg+C oder SIGTERM hält bei dem Konto an, das es
+unterbricht, und ergibt 130 oder 143.
+</translation>
+    </message>
+    <message>
+        <source>no command given (scan, purge, log, accounts or authorize)</source>
+        <translation>kein Befehl angegeben (scan, purge, log, accounts oder authorize)</translation>
+    </message>
+    <message>
+        <source>unknown command &apos;%1&apos; (scan, purge, show, log, accounts or authorize)</source>
+        <translation>unbekannter Befehl „%1“ (scan, purge, show, log, accounts oder authorize)</translation>
+    </message>
+    <message>
+        <source>show needs a message number</source>
+        <translation>show braucht eine Nachrichtennummer</translation>
+    </message>
+    <message>
+        <source>purge needs one of --suspects, --all or --rows N[,N...]</source>
+        <translation>purge braucht eines von --suspects, --all oder --rows N[,N...]</translation>
+    </message>
+    <message>
+        <source>cannot write the output</source>
+        <translation>die Ausgabe kann nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>poll failed</source>
+        <translation>poll ist fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>interrupted: scan stopped</source>
+        <translation>unterbrochen: Suche angehalten</translation>
+    </message>
+    <message>
+        <source>interrupted: stopping the purge</source>
+        <translation>unterbrochen: das Löschen wird angehalten</translation>
+    </message>
+    <message>
+        <source>Waiting for the server (%1 s)...</source>
+        <translation>Warte auf den Server (%1 s)...</translation>
+    </message>
+    <message>
+        <source>Protocol Error - restart</source>
+        <translation>Protokollfehler – neu starten</translation>
+    </message>
+    <message>
+        <source>  %1 eMails :   %2 Suspect
+</source>
+        <translation>  %1 E-Mails :   %2 verdächtig
+</translation>
+    </message>
+    <message>
+        <source>the scan failed</source>
+        <translation>die Suche ist fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>there is no message %1 on the server</source>
+        <translation>auf dem Server gibt es keine Nachricht %1</translation>
+    </message>
+    <message>
+        <source>at least %1 KB</source>
+        <translation>mindestens %1 KB</translation>
+    </message>
+    <message>
+        <source>about %1 KB</source>
+        <translation>etwa %1 KB</translation>
+    </message>
+    <message>
+        <source>Attachment: %1 - %2, %3</source>
+        <translation>Anhang: %1 - %2, %3</translation>
+    </message>
+    <message>
+        <source>(no name)</source>
+        <translation>(ohne Namen)</translation>
+    </message>
+    <message>
+        <source> (!) a program named like a document</source>
+        <translation> (!) ein Programm, das wie ein Dokument benannt ist</translation>
+    </message>
+    <message>
+        <source>[cut: the message goes on; --lines %1 shows more]
+</source>
+        <translation>[gekürzt: die Nachricht geht weiter; --lines %1 zeigt mehr]
+</translation>
+    </message>
+    <message>
+        <source>[parts nested too deep, or too many, were not shown]
+</source>
+        <translation>[zu tief verschachtelte oder zu viele Teile wurden nicht gezeigt]
+</translation>
+    </message>
+    <message>
+        <source>there is no message %1 on the server; nothing deleted</source>
+        <translation>auf dem Server gibt es keine Nachricht %1; nichts gelöscht</translation>
+    </message>
+    <message>
+        <source>the list has &quot;%1&quot; but the server has &quot;%2&quot;; stopped, nothing further deleted
+</source>
+        <translation>die Liste hat „%1“, aber der Server hat „%2“; angehalten, nichts weiter gelöscht
+</translation>
+    </message>
+    <message>
+        <source>already removed from the server
+</source>
+        <translation>bereits vom Server entfernt
+</translation>
+    </message>
+    <message>
+        <source>the message could not be read or found, so it is left alone
+</source>
+        <translation>die Nachricht konnte nicht gelesen oder gefunden werden und bleibt daher unberührt
+</translation>
+    </message>
+    <message>
+        <source> Not deleted.
+</source>
+        <translation> Nicht gelöscht.
+</translation>
+    </message>
+    <message>
+        <source>the deletions stand, but the journal could not record them as done; the next scan settles them</source>
+        <translation>die Löschungen gelten, aber das Protokoll konnte sie nicht als erledigt vermerken; die nächste Suche klärt sie</translation>
+    </message>
+    <message>
+        <source>the purge had already ended; its deletions stand</source>
+        <translation>das Löschen war bereits beendet; seine Löschungen gelten</translation>
+    </message>
+    <message>
+        <source>interrupted while waiting for QUIT&apos;s reply: </source>
+        <translation>unterbrochen beim Warten auf die Antwort auf QUIT: </translation>
+    </message>
+    <message>
+        <source>nothing was deleted</source>
+        <translation>nichts wurde gelöscht</translation>
+    </message>
+    <message>
+        <source>not deleted: </source>
+        <translation>nicht gelöscht: </translation>
+    </message>
+    <message>
+        <source>Nothing deleted yet (%1).
+</source>
+        <translation>Noch nichts gelöscht (%1).
+</translation>
+    </message>
+    <message>
+        <source>no account is named &apos;%1&apos; (see &apos;mavix-cli accounts&apos;)</source>
+        <translation>kein Konto heißt „%1“ (siehe „mavix-cli accounts“)</translation>
+    </message>
+    <message>
+        <source>disabled</source>
+        <translation>ausgeschaltet</translation>
+    </message>
+    <message>
+        <source>No account is set up yet.
+</source>
+        <translation>Es ist noch kein Konto eingerichtet.
+</translation>
+    </message>
+    <message>
+        <source>Try &apos;mavix-cli --help&apos;.
+</source>
+        <translation>Siehe „mavix-cli --help“.
+</translation>
+    </message>
+    <message>
+        <source>Failed to connect (some field is blank)
+</source>
+        <translation>Verbindung fehlgeschlagen (ein Feld ist leer)
+</translation>
+    </message>
+    <message>
+        <source>authorize needs the account&apos;s server and user name (--server, --user)</source>
+        <translation>authorize braucht den Server und den Benutzernamen des Kontos (--server, --user)</translation>
+    </message>
+    <message>
+        <source>Open this address in a browser and sign in:
+</source>
+        <translation>Öffnen Sie diese Adresse in einem Browser und melden Sie sich an:
+</translation>
+    </message>
+    <message>
+        <source>sign-in failed: </source>
+        <translation>Anmeldung fehlgeschlagen: </translation>
+    </message>
+    <message>
+        <source>cannot store the refresh token: </source>
+        <translation>das Aktualisierungstoken kann nicht gespeichert werden: </translation>
+    </message>
+    <message>
+        <source>Signed in: the refresh token is stored in the keyring.
+</source>
+        <translation>Angemeldet: Das Aktualisierungstoken liegt im Schlüsselbund.
+</translation>
+    </message>
+    <message>
+        <source>Signed in: the refresh token is stored in the settings file %1.
+</source>
+        <translation>Angemeldet: Das Aktualisierungstoken liegt in der Einstellungsdatei %1.
+</translation>
+    </message>
+    <message>
+        <source>no OAuth sign-in is stored for this account: run &apos;mavix-cli authorize&apos; first</source>
+        <translation>für dieses Konto ist keine OAuth-Anmeldung gespeichert: Führen Sie zuerst „mavix-cli authorize“ aus</translation>
+    </message>
+    <message>
+        <source>cannot watch for Ctrl-C</source>
+        <translation>Strg+C kann nicht überwacht werden</translation>
+    </message>
+    <message>
+        <source>account %1: exit status %2</source>
+        <translation>Konto %1: Exit-Status %2</translation>
+    </message>
+    <message>
+        <source>no account is enabled</source>
+        <translation>kein Konto ist eingeschaltet</translation>
+    </message>
+</context>
+</TS>
