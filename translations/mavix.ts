@@ -53,6 +53,17 @@
     </message>
 </context>
 <context>
+    <name>Autostart</name>
+    <message>
+        <source>Could not remove %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not write %1: %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>CAboutDlg</name>
     <message>
         <source>About Mavix</source>
@@ -75,10 +86,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>OK</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Mavix Version 1.5</source>
         <translation type="unfinished"></translation>
     </message>
@@ -88,6 +95,10 @@
     </message>
     <message>
         <source>A 32 bit application</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -122,51 +133,11 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Set Up</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Fills in the settings from Mavix&apos;s list of providers or, failing that, from the configuration the address&apos;s domain publishes.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>Open the provider&apos;s help page</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Sign in…</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Server</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>User Name</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Password</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>E-mail Address</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Authentication</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Port Number</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Security</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Certificate fingerprint (SHA-256)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -247,6 +218,46 @@
     </message>
     <message>
         <source>Enter the SHA-256 fingerprint as 64 hex digits, with or without colons, or leave it empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>S&amp;et Up</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sign &amp;in…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Server</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;User Name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Password</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>E-&amp;mail Address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Authentication</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>P&amp;ort Number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Se&amp;curity</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Certificate &amp;fingerprint (SHA-256)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -340,11 +351,15 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Flag a Subject that</source>
+        <source>Edit Filter</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Edit Filter</source>
+        <source>Filter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Flag a Subject that</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -363,19 +378,23 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Add Filter</source>
+        <source>Filters</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Delete Filter</source>
+        <source>&amp;Add Filter</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Edit Filter</source>
+        <source>&amp;Delete Filter</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Restore Defaults</source>
+        <source>&amp;Edit Filter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Restore Defaults</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -420,15 +439,19 @@ Click the Restore Defaults button.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Back</source>
+        <source>Manual</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Forward</source>
+        <source>&amp;Back</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Contents</source>
+        <source>&amp;Forward</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Contents</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -461,10 +484,6 @@ Exit</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>&amp;Manage Account	F2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Account
 Account</source>
         <translation type="unfinished"></translation>
@@ -479,16 +498,8 @@ Accounts</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Manage &amp;Filter	F3</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Manage Filter
 Manage Filter</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Preferences	F4</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -523,10 +534,6 @@ Toggle StatusBar</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>&amp;Help Topics</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Recently &amp;Deleted…</source>
         <translation type="unfinished"></translation>
     </message>
@@ -552,6 +559,26 @@ About</source>
         <source>Shutting down... May take 20 seconds</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>&amp;Manage Account</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Manage &amp;Filter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Preferences</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Columns</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Help &amp;Topics</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CMavixView</name>
@@ -560,35 +587,11 @@ About</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Show Mavix</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Check All</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Uncheck All</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Removed Checked Items</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Please set up an account using &quot;Edit&quot; on the menu.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>server=%1, user=%2 port=%3</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Stop</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -799,47 +802,47 @@ The changes apply until Mavix is closed.</source>
         <source>Protocol Error - restart</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>&amp;Show Mavix</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Accounts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Messages</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Checked messages are deleted on the server; Space checks or unchecks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Check All</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Uncheck All</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>C&amp;ancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Removed Checked Items</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Stop</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CPrefsDlg</name>
     <message>
         <source>Preferences</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Automatically Get Mavix on Launch</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Automatically Exit After Cancel or Purge</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Automatically Set the Filter lists to the Default on Launch</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Check for mail every</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Keep a copy of deleted messages up to</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Ask before deleting messages</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Mark mail whose sender failed the receiving server&apos;s checks (DMARC, SPF)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Mark mail whose sender&apos;s name shows another address or domain</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Mark mail from domains that look like well-known ones</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -859,19 +862,71 @@ The changes apply until Mavix is closed.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Wait for the server up to</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>seconds</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Preview the first</source>
+        <source>lines of a selected message</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>lines of a selected message</source>
+        <source>Automatically &amp;Get Mavix on Launch</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Automatically E&amp;xit After Cancel or Purge</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Automatically Set the &amp;Filter lists to the Default on Launch</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Check for mail every</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Minutes between checks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Keep a copy of deleted messages up to</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Largest copy kept, in KB</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Days a copy is kept</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Ask before deleting messages</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mark mail whose sender failed the receiving server&apos;s checks (&amp;DMARC, SPF)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mark mail whose sender&apos;s &amp;name shows another address or domain</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mark mail from domains that &amp;look like well-known ones</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start Mavix when I log in</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Wait for the server up to</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Preview the first</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -966,6 +1021,10 @@ POP3 cannot put a message back on the server. Where a copy was kept, select its 
         <source>The copy could not be opened in your mail program.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Deleted messages</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CTrayController</name>
@@ -974,15 +1033,34 @@ POP3 cannot put a message back on the server. Where a copy was kept, select its 
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Exit</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Mavix keeps checking for mail in the background. File › Exit quits.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>not checked yet</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Check now</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pause background checks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Background checks are paused</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>DesktopNotifier</name>
+    <message>
+        <source>Open</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1061,13 +1139,40 @@ The changes apply until Mavix is closed.</source>
         <source>Account</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1, %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>checked</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not checked</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>checked, suspect: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not checked, suspect: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>NewMailNotices</name>
+    <message>
+        <source>1 new suspect message: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 new suspect messages: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>PreviewPane</name>
-    <message>
-        <source>Show More</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>Message %1: fetching the first %2 lines...</source>
         <translation type="unfinished"></translation>
@@ -1133,6 +1238,14 @@ Subject: %4
 </source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Message preview</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show &amp;More</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Prompter</name>
@@ -1195,21 +1308,23 @@ Subject: %4
 <context>
     <name>main</name>
     <message>
-        <source>Usage: mavix [--desktop]
+        <source>cannot work in %1; staying in the current folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Usage: mavix [--desktop] [--hidden]
 Screens a POP3 mailbox: shows the headers of the waiting mail and deletes
 the checked messages on the server before any mail program downloads them.
 &quot;message.txt&quot; (the headers of the last scan) and &quot;defaults.txt&quot; (default
 filter lists) are written and read in the current folder.
 
   --desktop   work in $XDG_DATA_HOME/Mavix (what the desktop launcher does)
+  --hidden    start in the tray, without the window (what starting at log-in
+              does); without a tray or background checks the window shows
   --help      show this text
   --version   show the version
 Qt&apos;s own options (-platform, -style, ...) are accepted too.
 </source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>cannot work in %1; staying in the current folder</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1313,191 +1428,6 @@ Qt&apos;s own options (-platform, -style, ...) are accepted too.
     </message>
     <message>
         <source>unknown option &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Usage: mavix-cli scan [--tsv] [--raw] [--no-cache] [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
-       mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [--no-cache]
-                       [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
-       mavix-cli show N [--lines L] [--account NAME] [ACCOUNT OPTIONS]
-       mavix-cli log [--tsv] [--account NAME]
-       mavix-cli accounts [--tsv]
-       mavix-cli authorize [--account NAME] [--server HOST] [--user NAME]
-       mavix-cli --help
-
-Screens the POP3 mailbox of a stored Mavix account without downloading any
-mail: logs in, fetches only the header block of every waiting message
-(TOP n 0) and prints one row per message as it arrives. Rows whose Subject,
-size or sender match the stored filter lists are marked as suspects, with
-the reason; a sender on the trusted list never is.
-
-Commands:
-  scan        Scan the mailbox and list the messages. Nothing is deleted.
-  purge       Scan, then delete the selected messages on the server. Before
-              each deletion the message&apos;s header is read again and its
-              Subject compared with the one the scan listed; at the first
-              difference the purge stops and nothing further is deleted.
-              Deletions already made are committed when the session ends.
-  show N      Scan, then print the start of message N as plain text: its
-              From, To, Date and Subject (decoded), its attachments (name,
-              type, approximate size; marked (!) where the name hides a
-              program behind a document&apos;s extension, as in
-              &quot;invoice.pdf.exe&quot;) and the first L lines of its body (TOP N L,
-              which leaves the message as it is on the server). HTML is
-              shown as text, with each link&apos;s real target in brackets;
-              nothing is loaded, opened or saved.
-  --lines L   (show) the body lines to fetch, 1 to 2000; else the
-              preference &quot;Preview the first L lines&quot; (40 by default)
-  log         Print the journal of deletions that Mavix and mavix-cli made,
-              oldest first: time, size, From, Subject, why the message
-              was deleted, and &quot;copy: PATH&quot; where a copy was kept (POP3
-              cannot put a message back; the copy can). With --tsv: the
-              journal&apos;s lines as they are kept, time (UTC), account, UIDL,
-              size in bytes, From, Subject, reason, escaped like the scan&apos;s
-              --tsv output; a message with a kept copy adds a state field
-              (empty for a deletion) and the copy&apos;s path. The journal is
-              $XDG_STATE_HOME/Mavix/deleted.log (~/.local/state/Mavix).
-  accounts    List the stored accounts in their order, one per line: name,
-              user@server:port, security (none, stls, tls), log-in method,
-              and &quot;disabled&quot; for an account left out of --all-accounts.
-              With --tsv: the same fields tab-separated, escaped as the
-              scan&apos;s, the last one 1 (enabled) or 0.
-  authorize   Sign in to the account&apos;s OAuth 2.0 provider (Google,
-              Microsoft, or the custom one of the settings&apos; [OAuth] section)
-              in a browser: prints the address to open, waits up to 5
-              minutes for the browser to come back to a listener on
-              127.0.0.1, then stores the refresh token in the keyring (else
-              in the settings file) and says where. The OAuth client ID is
-              taken from the settings&apos; [OAuth] section.
-
-Accounts:
-  --account NAME      the account to scan, purge, authorize or show the log
-                      of: its name, or user@server. Without it, the first
-                      account. An unknown name is a usage error.
-  --all-accounts      scan or purge every enabled account, one after
-                      another. Each --tsv line then begins with the
-                      account&apos;s name as an extra field (the other fields
-                      keep their places); the table gets a heading per
-                      account. Each account uses its stored password
-                      (MAVIX_PASSWORD is not used); --rows and the account
-                      options below are for one account and not taken.
-
-Selection (purge only, exactly one):
-  --suspects          the suspect rows, as Mavix pre-checks them
-  --all               every row
-  --rows N[,N...]     the listed message numbers; a number the scan did not
-                      list is an error and nothing is deleted
-
-Output:
-  --tsv       One line per message, tab-separated: number, size, attachment
-              mark, Subject, From, Email, Date, To, CC, suspect (1 or 0),
-              reason (why the row is suspect, such as
-              Subject contains &quot;HONEY&quot;; empty when it is not).
-              Texts are UTF-8. Inside a text, backslash, tab, CR and LF are
-              written as \\, \t, \r and \n, and every other control
-              character (C0, DEL, and the C1 controls U+0080-U+009F) as
-              \xHH, its code in two hex digits, so no server text can send
-              escape sequences to a terminal.
-              After the rows, purge adds one line per selected message:
-                deleted&lt;TAB&gt;N
-                refused&lt;TAB&gt;N&lt;TAB&gt;server reply
-                mismatch&lt;TAB&gt;N&lt;TAB&gt;listed Subject&lt;TAB&gt;Subject on the server
-  (default)   A table fitted to the terminal width; suspects are marked &apos;*&apos;
-              and their reason shown when the terminal is wide enough.
-              Control characters in server texts are shown as blanks.
-  --raw       Subject, From, To and CC as the server sent them: encoded
-              words (=?UTF-8?B?...?=) are not decoded, and the bytes are
-              converted from Windows-1252 to UTF-8. Without it they are
-              decoded as a mail program shows them (RFC 2047 encoded words;
-              UTF-8 header bytes; else Windows-1252).
-  The scan&apos;s status text and every error go to standard error.
-
-Header cache:
-  The header blocks a scan read are kept per account in
-  $XDG_CACHE_HOME/Mavix/headers-USER@SERVER-HASH (~/.cache/Mavix), keyed by
-  the server&apos;s message ids (UIDL) and sizes; the next scan fetches only the
-  messages it has not seen. A purge still reads every message again first.
-  Deleting the file clears it.
-  --no-cache  fetch every header block again, ignoring the cache, and
-              write the cache anew
-
-Account (for this run only, on the chosen account; nothing is saved):
-  --server HOST       POP3 server name or address
-  --port PORT         TCP port (the stored one, else 110)
-  --user NAME         mailbox user name
-  --security MODE     none: plain POP3; stls: STARTTLS on the plain port
-                      (RFC 2595); tls: TLS from the start (RFC 8314). The
-                      stored setting, else none. Without --port, a stored
-                      port of 110 becomes 995 for tls, and 995 becomes 110
-                      for the others. A connection that cannot be secured
-                      fails; it never falls back to plain text.
-  --tls-fingerprint HEX
-                      trust the server&apos;s certificate with this SHA-256
-                      fingerprint (64 hex digits, colons allowed) even when
-                      it does not verify, as for a self-signed certificate;
-                      an empty HEX ignores a stored fingerprint
-  --auth METHOD       how to log in: auto (the strongest the server offers),
-                      user (USER/PASS), apop, plain, login, cram-md5,
-                      scram-sha-1, scram-sha-256, xoauth2 or oauthbearer
-                      (OAuth 2.0 access tokens). The stored choice, else auto.
-  --token-command CMD
-                      run CMD (split into words like a shell&apos;s, but not run
-                      by one) for each log-in and use its standard output as
-                      the OAuth 2.0 access token; without it, the OAuth
-                      methods use the refresh token &quot;mavix-cli authorize&quot;
-                      stored
-The password is taken from the environment variable MAVIX_PASSWORD when it is
-set, else from the desktop&apos;s keyring (Secret Service), else from the settings
-file; never from the command line.
-Certificates are verified against the system&apos;s trusted CAs and the server
-name. MAVIX_TLS_CA_FILE may name a PEM file of further CAs to trust (for a
-private CA, or for tests).
-
-Settings are those of the desktop program (the account, the filter lists and
-the preference &quot;Automatically Set the Filter lists to the Default on Launch&quot;).
-&quot;defaults.txt&quot; is read from, and the header dump &quot;message.txt&quot; written to, the
-current directory.
-
-Ctrl-C during the scan stops it. Ctrl-C during a purge stops it at once:
-before its QUIT the session is closed without QUIT, so nothing at all is
-deleted; once QUIT is sent the server may already be deleting, and the
-messages are then reported, and journaled, as possibly deleted. A second
-Ctrl-C, or SIGTERM, leaves at once.
-
-Before its QUIT a purge writes the messages it marked to the journal of
-deletions (&quot;mavix-cli log&quot;) as pending; QUIT&apos;s answer makes them deleted. When
-the answer never comes they stay &quot;possibly deleted&quot; until the next scan of
-the account settles them by their ids. When the journal cannot be written,
-the session is closed without QUIT and nothing is deleted. One purge of an
-account runs at a time; a second one waits a few seconds, then gives up.
-
-A purge prints &quot;deleted N&quot; only for deletions the server confirmed at QUIT,
-&quot;possibly deleted N&quot; (with --tsv &quot;unconfirmed N&quot;) when QUIT went out but its
-answer did not come, &quot;refused N&quot; for a DELE the server refused, &quot;mismatch N&quot; where it stopped
-because the message changed (its Subject or its id), &quot;gone N&quot; for a message
-another client had removed already, and &quot;skipped N&quot; for one it could not read
-or find. It then says on stderr how many were deleted, refused and not
-deleted, and which checked messages are still on the server. When the
-server&apos;s replies stop matching the commands (late, doubled or malformed), the
-session is closed without QUIT: nothing at all is deleted, and it says so.
-
-Exit status:
-  0    the scan (and the purge) ended normally, also when no mail was waiting
-  1    the scan failed (server not found, connection not secured, log-in or
-       STAT refused, ...), a checked message was not deleted (refused, or the
-       session broke), the server did not confirm the purge&apos;s QUIT (so
-       deletions may or may not have been made), the journal of deletions
-       could not be written (nothing deleted), another purge of the account
-       was running, the output could not be written, or authorize could
-       not sign in or store the refresh token
-  2    usage error
-  3    the purge stopped on a Subject mismatch
-  130  interrupted by Ctrl-C
-  143  ended by SIGTERM
-With --all-accounts, the worst of the accounts&apos; statuses, from best to
-worst: 0, 3, 1; Ctrl-C or SIGTERM stops at the account it interrupts and
-gives 130 or 143.
-</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -1696,6 +1626,192 @@ gives 130 or 143.
     </message>
     <message>
         <source>no account is enabled</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Usage: mavix-cli scan [--tsv] [--raw] [--no-cache] [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
+       mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [--no-cache]
+                       [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
+       mavix-cli show N [--lines L] [--account NAME] [ACCOUNT OPTIONS]
+       mavix-cli log [--tsv] [--account NAME]
+       mavix-cli accounts [--tsv]
+       mavix-cli authorize [--account NAME] [--server HOST] [--user NAME]
+       mavix-cli --help
+       mavix-cli --version
+
+Screens the POP3 mailbox of a stored Mavix account without downloading any
+mail: logs in, fetches only the header block of every waiting message
+(TOP n 0) and prints one row per message as it arrives. Rows whose Subject,
+size or sender match the stored filter lists are marked as suspects, with
+the reason; a sender on the trusted list never is.
+
+Commands:
+  scan        Scan the mailbox and list the messages. Nothing is deleted.
+  purge       Scan, then delete the selected messages on the server. Before
+              each deletion the message&apos;s header is read again and its
+              Subject compared with the one the scan listed; at the first
+              difference the purge stops and nothing further is deleted.
+              Deletions already made are committed when the session ends.
+  show N      Scan, then print the start of message N as plain text: its
+              From, To, Date and Subject (decoded), its attachments (name,
+              type, approximate size; marked (!) where the name hides a
+              program behind a document&apos;s extension, as in
+              &quot;invoice.pdf.exe&quot;) and the first L lines of its body (TOP N L,
+              which leaves the message as it is on the server). HTML is
+              shown as text, with each link&apos;s real target in brackets;
+              nothing is loaded, opened or saved.
+  --lines L   (show) the body lines to fetch, 1 to 2000; else the
+              preference &quot;Preview the first L lines&quot; (40 by default)
+  log         Print the journal of deletions that Mavix and mavix-cli made,
+              oldest first: time, size, From, Subject, why the message
+              was deleted, and &quot;copy: PATH&quot; where a copy was kept (POP3
+              cannot put a message back; the copy can). With --tsv: the
+              journal&apos;s lines as they are kept, time (UTC), account, UIDL,
+              size in bytes, From, Subject, reason, escaped like the scan&apos;s
+              --tsv output; a message with a kept copy adds a state field
+              (empty for a deletion) and the copy&apos;s path. The journal is
+              $XDG_STATE_HOME/Mavix/deleted.log (~/.local/state/Mavix).
+  accounts    List the stored accounts in their order, one per line: name,
+              user@server:port, security (none, stls, tls), log-in method,
+              and &quot;disabled&quot; for an account left out of --all-accounts.
+              With --tsv: the same fields tab-separated, escaped as the
+              scan&apos;s, the last one 1 (enabled) or 0.
+  authorize   Sign in to the account&apos;s OAuth 2.0 provider (Google,
+              Microsoft, or the custom one of the settings&apos; [OAuth] section)
+              in a browser: prints the address to open, waits up to 5
+              minutes for the browser to come back to a listener on
+              127.0.0.1, then stores the refresh token in the keyring (else
+              in the settings file) and says where. The OAuth client ID is
+              taken from the settings&apos; [OAuth] section.
+
+Accounts:
+  --account NAME      the account to scan, purge, authorize or show the log
+                      of: its name, or user@server. Without it, the first
+                      account. An unknown name is a usage error.
+  --all-accounts      scan or purge every enabled account, one after
+                      another. Each --tsv line then begins with the
+                      account&apos;s name as an extra field (the other fields
+                      keep their places); the table gets a heading per
+                      account. Each account uses its stored password
+                      (MAVIX_PASSWORD is not used); --rows and the account
+                      options below are for one account and not taken.
+
+Selection (purge only, exactly one):
+  --suspects          the suspect rows, as Mavix pre-checks them
+  --all               every row
+  --rows N[,N...]     the listed message numbers; a number the scan did not
+                      list is an error and nothing is deleted
+
+Output:
+  --tsv       One line per message, tab-separated: number, size, attachment
+              mark, Subject, From, Email, Date, To, CC, suspect (1 or 0),
+              reason (why the row is suspect, such as
+              Subject contains &quot;HONEY&quot;; empty when it is not).
+              Texts are UTF-8. Inside a text, backslash, tab, CR and LF are
+              written as \\, \t, \r and \n, and every other control
+              character (C0, DEL, and the C1 controls U+0080-U+009F) as
+              \xHH, its code in two hex digits, so no server text can send
+              escape sequences to a terminal.
+              After the rows, purge adds one line per selected message:
+                deleted&lt;TAB&gt;N
+                refused&lt;TAB&gt;N&lt;TAB&gt;server reply
+                mismatch&lt;TAB&gt;N&lt;TAB&gt;listed Subject&lt;TAB&gt;Subject on the server
+  (default)   A table fitted to the terminal width; suspects are marked &apos;*&apos;
+              and their reason shown when the terminal is wide enough.
+              Control characters in server texts are shown as blanks.
+  --raw       Subject, From, To and CC as the server sent them: encoded
+              words (=?UTF-8?B?...?=) are not decoded, and the bytes are
+              converted from Windows-1252 to UTF-8. Without it they are
+              decoded as a mail program shows them (RFC 2047 encoded words;
+              UTF-8 header bytes; else Windows-1252).
+  The scan&apos;s status text and every error go to standard error.
+
+Header cache:
+  The header blocks a scan read are kept per account in
+  $XDG_CACHE_HOME/Mavix/headers-USER@SERVER-HASH (~/.cache/Mavix), keyed by
+  the server&apos;s message ids (UIDL) and sizes; the next scan fetches only the
+  messages it has not seen. A purge still reads every message again first.
+  Deleting the file clears it.
+  --no-cache  fetch every header block again, ignoring the cache, and
+              write the cache anew
+
+Account (for this run only, on the chosen account; nothing is saved):
+  --server HOST       POP3 server name or address
+  --port PORT         TCP port (the stored one, else 110)
+  --user NAME         mailbox user name
+  --security MODE     none: plain POP3; stls: STARTTLS on the plain port
+                      (RFC 2595); tls: TLS from the start (RFC 8314). The
+                      stored setting, else none. Without --port, a stored
+                      port of 110 becomes 995 for tls, and 995 becomes 110
+                      for the others. A connection that cannot be secured
+                      fails; it never falls back to plain text.
+  --tls-fingerprint HEX
+                      trust the server&apos;s certificate with this SHA-256
+                      fingerprint (64 hex digits, colons allowed) even when
+                      it does not verify, as for a self-signed certificate;
+                      an empty HEX ignores a stored fingerprint
+  --auth METHOD       how to log in: auto (the strongest the server offers),
+                      user (USER/PASS), apop, plain, login, cram-md5,
+                      scram-sha-1, scram-sha-256, xoauth2 or oauthbearer
+                      (OAuth 2.0 access tokens). The stored choice, else auto.
+  --token-command CMD
+                      run CMD (split into words like a shell&apos;s, but not run
+                      by one) for each log-in and use its standard output as
+                      the OAuth 2.0 access token; without it, the OAuth
+                      methods use the refresh token &quot;mavix-cli authorize&quot;
+                      stored
+The password is taken from the environment variable MAVIX_PASSWORD when it is
+set, else from the desktop&apos;s keyring (Secret Service), else from the settings
+file; never from the command line.
+Certificates are verified against the system&apos;s trusted CAs and the server
+name. MAVIX_TLS_CA_FILE may name a PEM file of further CAs to trust (for a
+private CA, or for tests).
+
+Settings are those of the desktop program (the account, the filter lists and
+the preference &quot;Automatically Set the Filter lists to the Default on Launch&quot;).
+&quot;defaults.txt&quot; is read from, and the header dump &quot;message.txt&quot; written to, the
+current directory.
+
+Ctrl-C during the scan stops it. Ctrl-C during a purge stops it at once:
+before its QUIT the session is closed without QUIT, so nothing at all is
+deleted; once QUIT is sent the server may already be deleting, and the
+messages are then reported, and journaled, as possibly deleted. A second
+Ctrl-C, or SIGTERM, leaves at once.
+
+Before its QUIT a purge writes the messages it marked to the journal of
+deletions (&quot;mavix-cli log&quot;) as pending; QUIT&apos;s answer makes them deleted. When
+the answer never comes they stay &quot;possibly deleted&quot; until the next scan of
+the account settles them by their ids. When the journal cannot be written,
+the session is closed without QUIT and nothing is deleted. One purge of an
+account runs at a time; a second one waits a few seconds, then gives up.
+
+A purge prints &quot;deleted N&quot; only for deletions the server confirmed at QUIT,
+&quot;possibly deleted N&quot; (with --tsv &quot;unconfirmed N&quot;) when QUIT went out but its
+answer did not come, &quot;refused N&quot; for a DELE the server refused, &quot;mismatch N&quot; where it stopped
+because the message changed (its Subject or its id), &quot;gone N&quot; for a message
+another client had removed already, and &quot;skipped N&quot; for one it could not read
+or find. It then says on stderr how many were deleted, refused and not
+deleted, and which checked messages are still on the server. When the
+server&apos;s replies stop matching the commands (late, doubled or malformed), the
+session is closed without QUIT: nothing at all is deleted, and it says so.
+
+Exit status:
+  0    the scan (and the purge) ended normally, also when no mail was waiting
+  1    the scan failed (server not found, connection not secured, log-in or
+       STAT refused, ...), a checked message was not deleted (refused, or the
+       session broke), the server did not confirm the purge&apos;s QUIT (so
+       deletions may or may not have been made), the journal of deletions
+       could not be written (nothing deleted), another purge of the account
+       was running, the output could not be written, or authorize could
+       not sign in or store the refresh token
+  2    usage error
+  3    the purge stopped on a Subject mismatch
+  130  interrupted by Ctrl-C
+  143  ended by SIGTERM
+With --all-accounts, the worst of the accounts&apos; statuses, from best to
+worst: 0, 3, 1; Ctrl-C or SIGTERM stops at the account it interrupts and
+gives 130 or 143.
+</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

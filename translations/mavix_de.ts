@@ -53,6 +53,17 @@
     </message>
 </context>
 <context>
+    <name>Autostart</name>
+    <message>
+        <source>Could not remove %1.</source>
+        <translation>%1 konnte nicht entfernt werden.</translation>
+    </message>
+    <message>
+        <source>Could not write %1: %2.</source>
+        <translation>%1 konnte nicht geschrieben werden: %2.</translation>
+    </message>
+</context>
+<context>
     <name>CAboutDlg</name>
     <message>
         <source>About Mavix</source>
@@ -75,10 +86,6 @@
         <translation>Mavix wird ohne jede Gewährleistung geliefert; die Nutzung erfolgt auf eigene Gefahr.</translation>
     </message>
     <message>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-    <message>
         <source>Mavix Version 1.5</source>
         <translation>Mavix Version 1.5</translation>
     </message>
@@ -89,6 +96,10 @@
     <message>
         <source>A 32 bit application</source>
         <translation>Eine 32-Bit-Anwendung</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;OK</translation>
     </message>
 </context>
 <context>
@@ -122,52 +133,12 @@
         <translation>TLS (implizit)</translation>
     </message>
     <message>
-        <source>Set Up</source>
-        <translation>Einrichten</translation>
-    </message>
-    <message>
         <source>Fills in the settings from Mavix&apos;s list of providers or, failing that, from the configuration the address&apos;s domain publishes.</source>
         <translation>Füllt die Einstellungen aus Mavix&apos; Anbieterliste aus oder, falls dort nicht vorhanden, aus der Konfiguration, die die Domain der Adresse veröffentlicht.</translation>
     </message>
     <message>
         <source>Open the provider&apos;s help page</source>
         <translation>Hilfeseite des Anbieters öffnen</translation>
-    </message>
-    <message>
-        <source>Sign in…</source>
-        <translation>Anmelden…</translation>
-    </message>
-    <message>
-        <source>Server</source>
-        <translation>Server</translation>
-    </message>
-    <message>
-        <source>User Name</source>
-        <translation>Benutzername</translation>
-    </message>
-    <message>
-        <source>Password</source>
-        <translation>Passwort</translation>
-    </message>
-    <message>
-        <source>E-mail Address</source>
-        <translation>E-Mail-Adresse</translation>
-    </message>
-    <message>
-        <source>Authentication</source>
-        <translation>Authentifizierung</translation>
-    </message>
-    <message>
-        <source>Port Number</source>
-        <translation>Portnummer</translation>
-    </message>
-    <message>
-        <source>Security</source>
-        <translation>Sicherheit</translation>
-    </message>
-    <message>
-        <source>Certificate fingerprint (SHA-256)</source>
-        <translation>Zertifikat-Fingerabdruck (SHA-256)</translation>
     </message>
     <message>
         <source>Optional. Trusts the server&apos;s certificate with exactly this fingerprint even when it cannot be verified (a self-signed one); enter it only as your provider gives it.</source>
@@ -248,6 +219,46 @@
     <message>
         <source>Enter the SHA-256 fingerprint as 64 hex digits, with or without colons, or leave it empty.</source>
         <translation>Geben Sie den SHA-256-Fingerabdruck als 64 Hexadezimalziffern ein, mit oder ohne Doppelpunkte, oder lassen Sie das Feld leer.</translation>
+    </message>
+    <message>
+        <source>S&amp;et Up</source>
+        <translation>&amp;Einrichten</translation>
+    </message>
+    <message>
+        <source>Sign &amp;in…</source>
+        <translation>&amp;Anmelden…</translation>
+    </message>
+    <message>
+        <source>&amp;Server</source>
+        <translation>&amp;Server</translation>
+    </message>
+    <message>
+        <source>&amp;User Name</source>
+        <translation>Ben&amp;utzername</translation>
+    </message>
+    <message>
+        <source>&amp;Password</source>
+        <translation>&amp;Passwort</translation>
+    </message>
+    <message>
+        <source>E-&amp;mail Address</source>
+        <translation>E-&amp;Mail-Adresse</translation>
+    </message>
+    <message>
+        <source>&amp;Authentication</source>
+        <translation>&amp;Authentifizierung</translation>
+    </message>
+    <message>
+        <source>P&amp;ort Number</source>
+        <translation>P&amp;ortnummer</translation>
+    </message>
+    <message>
+        <source>Se&amp;curity</source>
+        <translation>Si&amp;cherheit</translation>
+    </message>
+    <message>
+        <source>Certificate &amp;fingerprint (SHA-256)</source>
+        <translation>Zertifikat-&amp;Fingerabdruck (SHA-256)</translation>
     </message>
 </context>
 <context>
@@ -340,12 +351,16 @@
         <translation>auf diesen regulären Ausdruck passt</translation>
     </message>
     <message>
-        <source>Flag a Subject that</source>
-        <translation>Einen Betreff markieren, der</translation>
-    </message>
-    <message>
         <source>Edit Filter</source>
         <translation>Filter bearbeiten</translation>
+    </message>
+    <message>
+        <source>Filter</source>
+        <translation>Filter</translation>
+    </message>
+    <message>
+        <source>&amp;Flag a Subject that</source>
+        <translation>Einen Betre&amp;ff markieren, der</translation>
     </message>
 </context>
 <context>
@@ -363,20 +378,24 @@
         <translation>   (regulärer Ausdruck)</translation>
     </message>
     <message>
-        <source>Add Filter</source>
-        <translation>Filter hinzufügen</translation>
+        <source>Filters</source>
+        <translation>Filter</translation>
     </message>
     <message>
-        <source>Delete Filter</source>
-        <translation>Filter löschen</translation>
+        <source>&amp;Add Filter</source>
+        <translation>Filter &amp;hinzufügen</translation>
     </message>
     <message>
-        <source>Edit Filter</source>
-        <translation>Filter bearbeiten</translation>
+        <source>&amp;Delete Filter</source>
+        <translation>Filter &amp;löschen</translation>
     </message>
     <message>
-        <source>Restore Defaults</source>
-        <translation>Standard wiederherstellen</translation>
+        <source>&amp;Edit Filter</source>
+        <translation>Filter b&amp;earbeiten</translation>
+    </message>
+    <message>
+        <source>&amp;Restore Defaults</source>
+        <translation>Standa&amp;rd wiederherstellen</translation>
     </message>
 </context>
 <context>
@@ -422,16 +441,20 @@ Klicken Sie auf „Standard wiederherstellen“.</translation>
         <translation>Mavix-Hilfe</translation>
     </message>
     <message>
-        <source>Back</source>
-        <translation>Zurück</translation>
+        <source>Manual</source>
+        <translation>Handbuch</translation>
     </message>
     <message>
-        <source>Forward</source>
-        <translation>Vorwärts</translation>
+        <source>&amp;Back</source>
+        <translation>&amp;Zurück</translation>
     </message>
     <message>
-        <source>Contents</source>
-        <translation>Inhalt</translation>
+        <source>&amp;Forward</source>
+        <translation>&amp;Vorwärts</translation>
+    </message>
+    <message>
+        <source>&amp;Contents</source>
+        <translation>&amp;Inhalt</translation>
     </message>
 </context>
 <context>
@@ -465,10 +488,6 @@ Beenden</translation>
         <translation>&amp;Bearbeiten</translation>
     </message>
     <message>
-        <source>&amp;Manage Account	F2</source>
-        <translation>&amp;Konto verwalten</translation>
-    </message>
-    <message>
         <source>Account
 Account</source>
         <translation>Konto
@@ -485,18 +504,10 @@ Accounts</source>
 Konten</translation>
     </message>
     <message>
-        <source>Manage &amp;Filter	F3</source>
-        <translation>&amp;Filter verwalten</translation>
-    </message>
-    <message>
         <source>Manage Filter
 Manage Filter</source>
         <translation>Filter verwalten
 Filter verwalten</translation>
-    </message>
-    <message>
-        <source>&amp;Preferences	F4</source>
-        <translation>&amp;Einstellungen</translation>
     </message>
     <message>
         <source>Preferences
@@ -533,10 +544,6 @@ Statusleiste umschalten</translation>
         <translation>&amp;Hilfe</translation>
     </message>
     <message>
-        <source>&amp;Help Topics</source>
-        <translation>&amp;Hilfethemen</translation>
-    </message>
-    <message>
         <source>Recently &amp;Deleted…</source>
         <translation>Kürzlich &amp;gelöscht…</translation>
     </message>
@@ -564,6 +571,26 @@ About</source>
         <source>Shutting down... May take 20 seconds</source>
         <translation>Wird beendet... Kann 20 Sekunden dauern</translation>
     </message>
+    <message>
+        <source>&amp;Manage Account</source>
+        <translation>&amp;Konto verwalten</translation>
+    </message>
+    <message>
+        <source>Manage &amp;Filter</source>
+        <translation>&amp;Filter verwalten</translation>
+    </message>
+    <message>
+        <source>&amp;Preferences</source>
+        <translation>&amp;Einstellungen</translation>
+    </message>
+    <message>
+        <source>&amp;Columns</source>
+        <translation>&amp;Spalten</translation>
+    </message>
+    <message>
+        <source>Help &amp;Topics</source>
+        <translation>Hilfe&amp;themen</translation>
+    </message>
 </context>
 <context>
     <name>CMavixView</name>
@@ -572,36 +599,12 @@ About</source>
         <translation>Aus der letzten Suche: „Mavix zeigen“ drücken, um neu zu suchen</translation>
     </message>
     <message>
-        <source>Show Mavix</source>
-        <translation>Mavix zeigen</translation>
-    </message>
-    <message>
-        <source>Check All</source>
-        <translation>Alle markieren</translation>
-    </message>
-    <message>
-        <source>Uncheck All</source>
-        <translation>Alle abwählen</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Abbrechen</translation>
-    </message>
-    <message>
-        <source>Removed Checked Items</source>
-        <translation>Markierte entfernen</translation>
-    </message>
-    <message>
         <source>Please set up an account using &quot;Edit&quot; on the menu.</source>
         <translation>Bitte richten Sie über „Bearbeiten“ im Menü ein Konto ein.</translation>
     </message>
     <message>
         <source>server=%1, user=%2 port=%3</source>
         <translation>Server=%1, Benutzer=%2 Port=%3</translation>
-    </message>
-    <message>
-        <source>Stop</source>
-        <translation>Stopp</translation>
     </message>
     <message>
         <source>switched off</source>
@@ -819,48 +822,48 @@ Die Änderungen gelten, bis Mavix geschlossen wird.</translation>
         <source>Protocol Error - restart</source>
         <translation>Protokollfehler – neu starten</translation>
     </message>
+    <message>
+        <source>&amp;Show Mavix</source>
+        <translation>&amp;Mavix zeigen</translation>
+    </message>
+    <message>
+        <source>Accounts</source>
+        <translation>Konten</translation>
+    </message>
+    <message>
+        <source>Messages</source>
+        <translation>Nachrichten</translation>
+    </message>
+    <message>
+        <source>Checked messages are deleted on the server; Space checks or unchecks</source>
+        <translation>Markierte Nachrichten werden auf dem Server gelöscht; die Leertaste markiert oder hebt die Markierung auf</translation>
+    </message>
+    <message>
+        <source>&amp;Check All</source>
+        <translation>Alle mar&amp;kieren</translation>
+    </message>
+    <message>
+        <source>&amp;Uncheck All</source>
+        <translation>Alle abwäh&amp;len</translation>
+    </message>
+    <message>
+        <source>C&amp;ancel</source>
+        <translation>Abb&amp;rechen</translation>
+    </message>
+    <message>
+        <source>&amp;Removed Checked Items</source>
+        <translation>Markierte en&amp;tfernen</translation>
+    </message>
+    <message>
+        <source>&amp;Stop</source>
+        <translation>&amp;Stopp</translation>
+    </message>
 </context>
 <context>
     <name>CPrefsDlg</name>
     <message>
         <source>Preferences</source>
         <translation>Einstellungen</translation>
-    </message>
-    <message>
-        <source>Automatically Get Mavix on Launch</source>
-        <translation>Mavix beim Start automatisch abrufen</translation>
-    </message>
-    <message>
-        <source>Automatically Exit After Cancel or Purge</source>
-        <translation>Nach Abbrechen oder Löschen automatisch beenden</translation>
-    </message>
-    <message>
-        <source>Automatically Set the Filter lists to the Default on Launch</source>
-        <translation>Filterlisten beim Start automatisch auf den Standard setzen</translation>
-    </message>
-    <message>
-        <source>Check for mail every</source>
-        <translation>Nach E-Mails suchen alle</translation>
-    </message>
-    <message>
-        <source>Keep a copy of deleted messages up to</source>
-        <translation>Eine Kopie gelöschter Nachrichten aufbewahren bis</translation>
-    </message>
-    <message>
-        <source>Ask before deleting messages</source>
-        <translation>Vor dem Löschen von Nachrichten fragen</translation>
-    </message>
-    <message>
-        <source>Mark mail whose sender failed the receiving server&apos;s checks (DMARC, SPF)</source>
-        <translation>E-Mails markieren, deren Absender die Prüfungen des empfangenden Servers nicht bestand (DMARC, SPF)</translation>
-    </message>
-    <message>
-        <source>Mark mail whose sender&apos;s name shows another address or domain</source>
-        <translation>E-Mails markieren, deren Absendername eine andere Adresse oder Domain zeigt</translation>
-    </message>
-    <message>
-        <source>Mark mail from domains that look like well-known ones</source>
-        <translation>E-Mails von Domains markieren, die bekannten Domains ähneln</translation>
     </message>
     <message>
         <source>0 (no previews)</source>
@@ -879,20 +882,72 @@ Die Änderungen gelten, bis Mavix geschlossen wird.</translation>
         <translation>Tage</translation>
     </message>
     <message>
-        <source>Wait for the server up to</source>
-        <translation>Auf den Server warten bis zu</translation>
-    </message>
-    <message>
         <source>seconds</source>
         <translation>Sekunden</translation>
     </message>
     <message>
-        <source>Preview the first</source>
-        <translation>Vorschau der ersten</translation>
-    </message>
-    <message>
         <source>lines of a selected message</source>
         <translation>Zeilen einer ausgewählten Nachricht</translation>
+    </message>
+    <message>
+        <source>Automatically &amp;Get Mavix on Launch</source>
+        <translation>&amp;Mavix beim Start automatisch abrufen</translation>
+    </message>
+    <message>
+        <source>Automatically E&amp;xit After Cancel or Purge</source>
+        <translation>&amp;Nach Abbrechen oder Löschen automatisch beenden</translation>
+    </message>
+    <message>
+        <source>Automatically Set the &amp;Filter lists to the Default on Launch</source>
+        <translation>&amp;Filterlisten beim Start automatisch auf den Standard setzen</translation>
+    </message>
+    <message>
+        <source>&amp;Check for mail every</source>
+        <translation>Na&amp;ch E-Mails suchen alle</translation>
+    </message>
+    <message>
+        <source>Minutes between checks</source>
+        <translation>Minuten zwischen den Prüfungen</translation>
+    </message>
+    <message>
+        <source>&amp;Keep a copy of deleted messages up to</source>
+        <translation>Eine &amp;Kopie gelöschter Nachrichten aufbewahren bis</translation>
+    </message>
+    <message>
+        <source>Largest copy kept, in KB</source>
+        <translation>Größte aufbewahrte Kopie, in KB</translation>
+    </message>
+    <message>
+        <source>Days a copy is kept</source>
+        <translation>Tage, die eine Kopie aufbewahrt wird</translation>
+    </message>
+    <message>
+        <source>&amp;Ask before deleting messages</source>
+        <translation>Vor dem Löschen von N&amp;achrichten fragen</translation>
+    </message>
+    <message>
+        <source>Mark mail whose sender failed the receiving server&apos;s checks (&amp;DMARC, SPF)</source>
+        <translation>E-Mails markieren, &amp;deren Absender die Prüfungen des empfangenden Servers nicht bestand (DMARC, SPF)</translation>
+    </message>
+    <message>
+        <source>Mark mail whose sender&apos;s &amp;name shows another address or domain</source>
+        <translation>E-Mails markiere&amp;n, deren Absendername eine andere Adresse oder Domain zeigt</translation>
+    </message>
+    <message>
+        <source>Mark mail from domains that &amp;look like well-known ones</source>
+        <translation>E-Mai&amp;ls von Domains markieren, die bekannten Domains ähneln</translation>
+    </message>
+    <message>
+        <source>Start Mavix when I log in</source>
+        <translation>Mavix bei der Anmeldung starten</translation>
+    </message>
+    <message>
+        <source>&amp;Wait for the server up to</source>
+        <translation>Auf den Server &amp;warten bis zu</translation>
+    </message>
+    <message>
+        <source>&amp;Preview the first</source>
+        <translation>&amp;Vorschau der ersten</translation>
     </message>
 </context>
 <context>
@@ -987,6 +1042,10 @@ POP3 kann eine Nachricht nicht auf den Server zurücklegen. Wo eine Kopie aufbew
         <source>The copy could not be opened in your mail program.</source>
         <translation>Die Kopie konnte nicht in Ihrem E-Mail-Programm geöffnet werden.</translation>
     </message>
+    <message>
+        <source>Deleted messages</source>
+        <translation>Gelöschte Nachrichten</translation>
+    </message>
 </context>
 <context>
     <name>CTrayController</name>
@@ -995,16 +1054,35 @@ POP3 kann eine Nachricht nicht auf den Server zurücklegen. Wo eine Kopie aufbew
         <translation>Mavix zeigen</translation>
     </message>
     <message>
-        <source>Exit</source>
-        <translation>Beenden</translation>
-    </message>
-    <message>
         <source>Mavix keeps checking for mail in the background. File › Exit quits.</source>
         <translation>Mavix sucht im Hintergrund weiter nach E-Mails. Datei › Beenden schließt das Programm.</translation>
     </message>
     <message>
         <source>not checked yet</source>
         <translation>noch nicht geprüft</translation>
+    </message>
+    <message>
+        <source>Check now</source>
+        <translation>Jetzt prüfen</translation>
+    </message>
+    <message>
+        <source>Pause background checks</source>
+        <translation>Prüfung im Hintergrund anhalten</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Background checks are paused</source>
+        <translation>Die Prüfung im Hintergrund ist angehalten</translation>
+    </message>
+</context>
+<context>
+    <name>DesktopNotifier</name>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
     </message>
 </context>
 <context>
@@ -1084,13 +1162,40 @@ Die Änderungen gelten, bis Mavix geschlossen wird.</translation>
         <source>Account</source>
         <translation>Konto</translation>
     </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
+        <source>checked</source>
+        <translation>markiert</translation>
+    </message>
+    <message>
+        <source>not checked</source>
+        <translation>nicht markiert</translation>
+    </message>
+    <message>
+        <source>checked, suspect: %1</source>
+        <translation>markiert, verdächtig: %1</translation>
+    </message>
+    <message>
+        <source>not checked, suspect: %1</source>
+        <translation>nicht markiert, verdächtig: %1</translation>
+    </message>
+</context>
+<context>
+    <name>NewMailNotices</name>
+    <message>
+        <source>1 new suspect message: %1</source>
+        <translation>1 neue verdächtige Nachricht: %1</translation>
+    </message>
+    <message>
+        <source>%1 new suspect messages: %2</source>
+        <translation>%1 neue verdächtige Nachrichten: %2</translation>
+    </message>
 </context>
 <context>
     <name>PreviewPane</name>
-    <message>
-        <source>Show More</source>
-        <translation>Mehr zeigen</translation>
-    </message>
     <message>
         <source>Message %1: fetching the first %2 lines...</source>
         <translation>Nachricht %1: die ersten %2 Zeilen werden abgerufen...</translation>
@@ -1165,6 +1270,14 @@ Betreff: %4
         <translation>[zu tief verschachtelte oder zu viele Teile wurden nicht gezeigt]
 </translation>
     </message>
+    <message>
+        <source>Message preview</source>
+        <translation>Nachrichtenvorschau</translation>
+    </message>
+    <message>
+        <source>Show &amp;More</source>
+        <translation>Mehr &amp;zeigen</translation>
+    </message>
 </context>
 <context>
     <name>Prompter</name>
@@ -1227,32 +1340,36 @@ Betreff: %4
 <context>
     <name>main</name>
     <message>
-        <source>Usage: mavix [--desktop]
+        <source>cannot work in %1; staying in the current folder</source>
+        <translation>kann nicht in %1 arbeiten; bleibe im aktuellen Ordner</translation>
+    </message>
+    <message>
+        <source>Usage: mavix [--desktop] [--hidden]
 Screens a POP3 mailbox: shows the headers of the waiting mail and deletes
 the checked messages on the server before any mail program downloads them.
 &quot;message.txt&quot; (the headers of the last scan) and &quot;defaults.txt&quot; (default
 filter lists) are written and read in the current folder.
 
   --desktop   work in $XDG_DATA_HOME/Mavix (what the desktop launcher does)
+  --hidden    start in the tray, without the window (what starting at log-in
+              does); without a tray or background checks the window shows
   --help      show this text
   --version   show the version
 Qt&apos;s own options (-platform, -style, ...) are accepted too.
 </source>
-        <translation>Aufruf: mavix [--desktop]
+        <translation>Aufruf: mavix [--desktop] [--hidden]
 Prüft ein POP3-Postfach: zeigt die Kopfzeilen der wartenden E-Mails und löscht
 die markierten Nachrichten auf dem Server, bevor ein E-Mail-Programm sie abruft.
 „message.txt“ (die Kopfzeilen der letzten Suche) und „defaults.txt“ (Standard-
 Filterlisten) werden im aktuellen Ordner geschrieben und gelesen.
 
   --desktop   in $XDG_DATA_HOME/Mavix arbeiten (so startet der Desktop-Starter)
+  --hidden    im Infobereich starten, ohne Fenster (so startet die Anmeldung);
+              ohne Infobereich oder Prüfung im Hintergrund erscheint das Fenster
   --help      diesen Text zeigen
   --version   die Version zeigen
 Qts eigene Optionen (-platform, -style, ...) werden ebenfalls angenommen.
 </translation>
-    </message>
-    <message>
-        <source>cannot work in %1; staying in the current folder</source>
-        <translation>kann nicht in %1 arbeiten; bleibe im aktuellen Ordner</translation>
     </message>
 </context>
 <context>
@@ -1356,393 +1473,6 @@ Qts eigene Optionen (-platform, -style, ...) werden ebenfalls angenommen.
     <message>
         <source>unknown option &apos;%1&apos;</source>
         <translation>unbekannte Option „%1“</translation>
-    </message>
-    <message>
-        <source>Usage: mavix-cli scan [--tsv] [--raw] [--no-cache] [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
-       mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [--no-cache]
-                       [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
-       mavix-cli show N [--lines L] [--account NAME] [ACCOUNT OPTIONS]
-       mavix-cli log [--tsv] [--account NAME]
-       mavix-cli accounts [--tsv]
-       mavix-cli authorize [--account NAME] [--server HOST] [--user NAME]
-       mavix-cli --help
-
-Screens the POP3 mailbox of a stored Mavix account without downloading any
-mail: logs in, fetches only the header block of every waiting message
-(TOP n 0) and prints one row per message as it arrives. Rows whose Subject,
-size or sender match the stored filter lists are marked as suspects, with
-the reason; a sender on the trusted list never is.
-
-Commands:
-  scan        Scan the mailbox and list the messages. Nothing is deleted.
-  purge       Scan, then delete the selected messages on the server. Before
-              each deletion the message&apos;s header is read again and its
-              Subject compared with the one the scan listed; at the first
-              difference the purge stops and nothing further is deleted.
-              Deletions already made are committed when the session ends.
-  show N      Scan, then print the start of message N as plain text: its
-              From, To, Date and Subject (decoded), its attachments (name,
-              type, approximate size; marked (!) where the name hides a
-              program behind a document&apos;s extension, as in
-              &quot;invoice.pdf.exe&quot;) and the first L lines of its body (TOP N L,
-              which leaves the message as it is on the server). HTML is
-              shown as text, with each link&apos;s real target in brackets;
-              nothing is loaded, opened or saved.
-  --lines L   (show) the body lines to fetch, 1 to 2000; else the
-              preference &quot;Preview the first L lines&quot; (40 by default)
-  log         Print the journal of deletions that Mavix and mavix-cli made,
-              oldest first: time, size, From, Subject, why the message
-              was deleted, and &quot;copy: PATH&quot; where a copy was kept (POP3
-              cannot put a message back; the copy can). With --tsv: the
-              journal&apos;s lines as they are kept, time (UTC), account, UIDL,
-              size in bytes, From, Subject, reason, escaped like the scan&apos;s
-              --tsv output; a message with a kept copy adds a state field
-              (empty for a deletion) and the copy&apos;s path. The journal is
-              $XDG_STATE_HOME/Mavix/deleted.log (~/.local/state/Mavix).
-  accounts    List the stored accounts in their order, one per line: name,
-              user@server:port, security (none, stls, tls), log-in method,
-              and &quot;disabled&quot; for an account left out of --all-accounts.
-              With --tsv: the same fields tab-separated, escaped as the
-              scan&apos;s, the last one 1 (enabled) or 0.
-  authorize   Sign in to the account&apos;s OAuth 2.0 provider (Google,
-              Microsoft, or the custom one of the settings&apos; [OAuth] section)
-              in a browser: prints the address to open, waits up to 5
-              minutes for the browser to come back to a listener on
-              127.0.0.1, then stores the refresh token in the keyring (else
-              in the settings file) and says where. The OAuth client ID is
-              taken from the settings&apos; [OAuth] section.
-
-Accounts:
-  --account NAME      the account to scan, purge, authorize or show the log
-                      of: its name, or user@server. Without it, the first
-                      account. An unknown name is a usage error.
-  --all-accounts      scan or purge every enabled account, one after
-                      another. Each --tsv line then begins with the
-                      account&apos;s name as an extra field (the other fields
-                      keep their places); the table gets a heading per
-                      account. Each account uses its stored password
-                      (MAVIX_PASSWORD is not used); --rows and the account
-                      options below are for one account and not taken.
-
-Selection (purge only, exactly one):
-  --suspects          the suspect rows, as Mavix pre-checks them
-  --all               every row
-  --rows N[,N...]     the listed message numbers; a number the scan did not
-                      list is an error and nothing is deleted
-
-Output:
-  --tsv       One line per message, tab-separated: number, size, attachment
-              mark, Subject, From, Email, Date, To, CC, suspect (1 or 0),
-              reason (why the row is suspect, such as
-              Subject contains &quot;HONEY&quot;; empty when it is not).
-              Texts are UTF-8. Inside a text, backslash, tab, CR and LF are
-              written as \\, \t, \r and \n, and every other control
-              character (C0, DEL, and the C1 controls U+0080-U+009F) as
-              \xHH, its code in two hex digits, so no server text can send
-              escape sequences to a terminal.
-              After the rows, purge adds one line per selected message:
-                deleted&lt;TAB&gt;N
-                refused&lt;TAB&gt;N&lt;TAB&gt;server reply
-                mismatch&lt;TAB&gt;N&lt;TAB&gt;listed Subject&lt;TAB&gt;Subject on the server
-  (default)   A table fitted to the terminal width; suspects are marked &apos;*&apos;
-              and their reason shown when the terminal is wide enough.
-              Control characters in server texts are shown as blanks.
-  --raw       Subject, From, To and CC as the server sent them: encoded
-              words (=?UTF-8?B?...?=) are not decoded, and the bytes are
-              converted from Windows-1252 to UTF-8. Without it they are
-              decoded as a mail program shows them (RFC 2047 encoded words;
-              UTF-8 header bytes; else Windows-1252).
-  The scan&apos;s status text and every error go to standard error.
-
-Header cache:
-  The header blocks a scan read are kept per account in
-  $XDG_CACHE_HOME/Mavix/headers-USER@SERVER-HASH (~/.cache/Mavix), keyed by
-  the server&apos;s message ids (UIDL) and sizes; the next scan fetches only the
-  messages it has not seen. A purge still reads every message again first.
-  Deleting the file clears it.
-  --no-cache  fetch every header block again, ignoring the cache, and
-              write the cache anew
-
-Account (for this run only, on the chosen account; nothing is saved):
-  --server HOST       POP3 server name or address
-  --port PORT         TCP port (the stored one, else 110)
-  --user NAME         mailbox user name
-  --security MODE     none: plain POP3; stls: STARTTLS on the plain port
-                      (RFC 2595); tls: TLS from the start (RFC 8314). The
-                      stored setting, else none. Without --port, a stored
-                      port of 110 becomes 995 for tls, and 995 becomes 110
-                      for the others. A connection that cannot be secured
-                      fails; it never falls back to plain text.
-  --tls-fingerprint HEX
-                      trust the server&apos;s certificate with this SHA-256
-                      fingerprint (64 hex digits, colons allowed) even when
-                      it does not verify, as for a self-signed certificate;
-                      an empty HEX ignores a stored fingerprint
-  --auth METHOD       how to log in: auto (the strongest the server offers),
-                      user (USER/PASS), apop, plain, login, cram-md5,
-                      scram-sha-1, scram-sha-256, xoauth2 or oauthbearer
-                      (OAuth 2.0 access tokens). The stored choice, else auto.
-  --token-command CMD
-                      run CMD (split into words like a shell&apos;s, but not run
-                      by one) for each log-in and use its standard output as
-                      the OAuth 2.0 access token; without it, the OAuth
-                      methods use the refresh token &quot;mavix-cli authorize&quot;
-                      stored
-The password is taken from the environment variable MAVIX_PASSWORD when it is
-set, else from the desktop&apos;s keyring (Secret Service), else from the settings
-file; never from the command line.
-Certificates are verified against the system&apos;s trusted CAs and the server
-name. MAVIX_TLS_CA_FILE may name a PEM file of further CAs to trust (for a
-private CA, or for tests).
-
-Settings are those of the desktop program (the account, the filter lists and
-the preference &quot;Automatically Set the Filter lists to the Default on Launch&quot;).
-&quot;defaults.txt&quot; is read from, and the header dump &quot;message.txt&quot; written to, the
-current directory.
-
-Ctrl-C during the scan stops it. Ctrl-C during a purge stops it at once:
-before its QUIT the session is closed without QUIT, so nothing at all is
-deleted; once QUIT is sent the server may already be deleting, and the
-messages are then reported, and journaled, as possibly deleted. A second
-Ctrl-C, or SIGTERM, leaves at once.
-
-Before its QUIT a purge writes the messages it marked to the journal of
-deletions (&quot;mavix-cli log&quot;) as pending; QUIT&apos;s answer makes them deleted. When
-the answer never comes they stay &quot;possibly deleted&quot; until the next scan of
-the account settles them by their ids. When the journal cannot be written,
-the session is closed without QUIT and nothing is deleted. One purge of an
-account runs at a time; a second one waits a few seconds, then gives up.
-
-A purge prints &quot;deleted N&quot; only for deletions the server confirmed at QUIT,
-&quot;possibly deleted N&quot; (with --tsv &quot;unconfirmed N&quot;) when QUIT went out but its
-answer did not come, &quot;refused N&quot; for a DELE the server refused, &quot;mismatch N&quot; where it stopped
-because the message changed (its Subject or its id), &quot;gone N&quot; for a message
-another client had removed already, and &quot;skipped N&quot; for one it could not read
-or find. It then says on stderr how many were deleted, refused and not
-deleted, and which checked messages are still on the server. When the
-server&apos;s replies stop matching the commands (late, doubled or malformed), the
-session is closed without QUIT: nothing at all is deleted, and it says so.
-
-Exit status:
-  0    the scan (and the purge) ended normally, also when no mail was waiting
-  1    the scan failed (server not found, connection not secured, log-in or
-       STAT refused, ...), a checked message was not deleted (refused, or the
-       session broke), the server did not confirm the purge&apos;s QUIT (so
-       deletions may or may not have been made), the journal of deletions
-       could not be written (nothing deleted), another purge of the account
-       was running, the output could not be written, or authorize could
-       not sign in or store the refresh token
-  2    usage error
-  3    the purge stopped on a Subject mismatch
-  130  interrupted by Ctrl-C
-  143  ended by SIGTERM
-With --all-accounts, the worst of the accounts&apos; statuses, from best to
-worst: 0, 3, 1; Ctrl-C or SIGTERM stops at the account it interrupts and
-gives 130 or 143.
-</source>
-        <translation>Aufruf: mavix-cli scan [--tsv] [--raw] [--no-cache] [--account NAME | --all-accounts] [KONTO-OPTIONEN]
-        mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [--no-cache]
-                        [--account NAME | --all-accounts] [KONTO-OPTIONEN]
-        mavix-cli show N [--lines L] [--account NAME] [KONTO-OPTIONEN]
-        mavix-cli log [--tsv] [--account NAME]
-        mavix-cli accounts [--tsv]
-        mavix-cli authorize [--account NAME] [--server HOST] [--user NAME]
-        mavix-cli --help
-
-Prüft das POP3-Postfach eines gespeicherten Mavix-Kontos, ohne E-Mails
-herunterzuladen: meldet sich an, ruft nur den Kopfbereich jeder wartenden
-Nachricht ab (TOP n 0) und gibt pro Nachricht eine Zeile aus, sobald sie
-eintrifft. Zeilen, deren Betreff, Größe oder Absender auf die gespeicherten
-Filterlisten passt, werden mit Grund als verdächtig markiert; ein Absender
-auf der Liste vertrauenswürdiger Absender nie.
-
-Befehle:
-  scan        Das Postfach durchsuchen und die Nachrichten auflisten. Es wird
-              nichts gelöscht.
-  purge       Durchsuchen, dann die gewählten Nachrichten auf dem Server
-              löschen. Vor jedem Löschen wird der Kopf der Nachricht erneut
-              gelesen und ihr Betreff mit dem der Liste verglichen; beim
-              ersten Unterschied hält purge an und löscht nichts weiter.
-              Bereits erfolgte Löschungen werden am Ende der Sitzung wirksam.
-  show N      Durchsuchen, dann den Anfang der Nachricht N als Text ausgeben:
-              From, To, Date und Subject (dekodiert), ihre Anhänge (Name,
-              Typ, ungefähre Größe; mit (!) markiert, wo der Name ein
-              Programm hinter der Endung eines Dokuments versteckt, wie in
-              &quot;invoice.pdf.exe&quot;) und die ersten L Zeilen des Textes (TOP N L,
-              das die Nachricht auf dem Server unverändert lässt). HTML wird
-              als Text gezeigt, mit dem wirklichen Ziel jedes Links in
-              Klammern; nichts wird geladen, geöffnet oder gespeichert.
-  --lines L   (show) die abzurufenden Textzeilen, 1 bis 2000; sonst die
-              Einstellung &quot;Vorschau der ersten L Zeilen&quot; (Standard 40)
-  log         Das Protokoll der Löschungen von Mavix und mavix-cli ausgeben,
-              älteste zuerst: Zeit, Größe, From, Subject, warum die Nachricht
-              gelöscht wurde, und &quot;copy: PFAD&quot;, wo eine Kopie aufbewahrt wurde
-              (POP3 kann keine Nachricht zurücklegen; die Kopie schon). Mit
-              --tsv: die Zeilen des Protokolls, wie sie gespeichert sind, Zeit
-              (UTC), Konto, UIDL, Größe in Bytes, From, Subject, Grund,
-              maskiert wie die --tsv-Ausgabe von scan; eine Nachricht mit
-              aufbewahrter Kopie hat zusätzlich ein Statusfeld (leer bei einer
-              Löschung) und den Pfad der Kopie. Das Protokoll ist
-              $XDG_STATE_HOME/Mavix/deleted.log (~/.local/state/Mavix).
-  accounts    Die gespeicherten Konten in ihrer Reihenfolge auflisten, eines
-              pro Zeile: Name, user@server:port, Sicherheit (none, stls, tls),
-              Anmeldeverfahren, und &quot;disabled&quot; für ein Konto, das
-              --all-accounts auslässt. Mit --tsv: dieselben Felder durch
-              Tabulatoren getrennt, maskiert wie bei scan, das letzte 1
-              (eingeschaltet) oder 0.
-  authorize   Beim OAuth-2.0-Anbieter des Kontos (Google, Microsoft oder dem
-              eigenen aus dem Abschnitt [OAuth] der Einstellungen) in einem
-              Browser anmelden: gibt die zu öffnende Adresse aus, wartet bis
-              zu 5 Minuten, bis der Browser zu einem Listener auf 127.0.0.1
-              zurückkehrt, speichert dann das Aktualisierungstoken im
-              Schlüsselbund (sonst in der Einstellungsdatei) und sagt, wo.
-              Die OAuth-Client-ID stammt aus dem Abschnitt [OAuth] der
-              Einstellungen.
-
-Konten:
-  --account NAME      das Konto, das durchsucht, bereinigt, angemeldet oder
-                      dessen Protokoll gezeigt wird: sein Name oder
-                      user@server. Ohne die Option das erste Konto. Ein
-                      unbekannter Name ist ein Aufruffehler.
-  --all-accounts      jedes eingeschaltete Konto nacheinander durchsuchen oder
-                      bereinigen. Jede --tsv-Zeile beginnt dann mit dem Namen
-                      des Kontos als zusätzlichem Feld (die anderen Felder
-                      behalten ihre Plätze); die Tabelle bekommt eine
-                      Überschrift pro Konto. Jedes Konto nutzt sein
-                      gespeichertes Passwort (MAVIX_PASSWORD wird nicht
-                      verwendet); --rows und die Konto-Optionen unten gelten
-                      für ein Konto und werden nicht angenommen.
-
-Auswahl (nur purge, genau eine):
-  --suspects          die verdächtigen Zeilen, wie Mavix sie vormarkiert
-  --all               jede Zeile
-  --rows N[,N...]     die genannten Nachrichtennummern; eine Nummer, die die
-                      Suche nicht aufgelistet hat, ist ein Fehler, und nichts
-                      wird gelöscht
-
-Ausgabe:
-  --tsv       Eine Zeile pro Nachricht, durch Tabulatoren getrennt: Nummer,
-              Größe, Anhangsmarke, Subject, From, Email, Date, To, CC,
-              verdächtig (1 oder 0), Grund (warum die Zeile verdächtig ist,
-              etwa Subject contains &quot;HONEY&quot;; leer, wenn nicht).
-              Texte sind UTF-8. Innerhalb eines Textes werden Backslash,
-              Tabulator, CR und LF als \\, \t, \r und \n geschrieben und jedes
-              andere Steuerzeichen (C0, DEL und die C1-Steuerzeichen
-              U+0080-U+009F) als \xHH, sein Code in zwei Hexadezimalziffern,
-              sodass kein Servertext Escape-Sequenzen an ein Terminal senden
-              kann.
-              Nach den Zeilen fügt purge eine Zeile pro gewählter Nachricht an:
-                deleted&lt;TAB&gt;N
-                refused&lt;TAB&gt;N&lt;TAB&gt;Antwort des Servers
-                mismatch&lt;TAB&gt;N&lt;TAB&gt;gelisteter Betreff&lt;TAB&gt;Betreff auf dem Server
-  (Standard)  Eine an die Terminalbreite angepasste Tabelle; Verdächtige sind
-              mit &apos;*&apos; markiert, und ihr Grund wird gezeigt, wenn das Terminal
-              breit genug ist. Steuerzeichen in Servertexten werden als
-              Leerzeichen gezeigt.
-  --raw       Subject, From, To und CC, wie der Server sie gesendet hat:
-              kodierte Wörter (=?UTF-8?B?...?=) werden nicht dekodiert, und
-              die Bytes werden von Windows-1252 nach UTF-8 umgewandelt. Ohne
-              die Option werden sie dekodiert, wie ein E-Mail-Programm sie
-              zeigt (kodierte Wörter nach RFC 2047; UTF-8-Bytes im Kopf;
-              sonst Windows-1252).
-  Der Statustext der Suche und jeder Fehler gehen auf die Standardfehlerausgabe.
-
-Kopfzeilen-Cache:
-  Die Kopfbereiche, die eine Suche gelesen hat, werden pro Konto in
-  $XDG_CACHE_HOME/Mavix/headers-USER@SERVER-HASH (~/.cache/Mavix) aufbewahrt,
-  geordnet nach den Nachrichten-IDs des Servers (UIDL) und Größen; die nächste
-  Suche ruft nur die Nachrichten ab, die sie noch nicht gesehen hat. Ein purge
-  liest trotzdem zuerst jede Nachricht erneut. Das Löschen der Datei leert ihn.
-  --no-cache  jeden Kopfbereich erneut abrufen, ohne den Cache, und den Cache
-              neu schreiben
-
-Konto (nur für diesen Lauf, auf dem gewählten Konto; nichts wird gespeichert):
-  --server HOST       Name oder Adresse des POP3-Servers
-  --port PORT         TCP-Port (der gespeicherte, sonst 110)
-  --user NAME         Benutzername des Postfachs
-  --security MODE     none: einfaches POP3; stls: STARTTLS auf dem einfachen
-                      Port (RFC 2595); tls: TLS von Anfang an (RFC 8314). Die
-                      gespeicherte Einstellung, sonst none. Ohne --port wird
-                      ein gespeicherter Port 110 bei tls zu 995 und 995 bei
-                      den anderen zu 110. Eine Verbindung, die sich nicht
-                      sichern lässt, schlägt fehl; sie fällt nie auf Klartext
-                      zurück.
-  --tls-fingerprint HEX
-                      dem Zertifikat des Servers mit diesem SHA-256-
-                      Fingerabdruck vertrauen (64 Hexadezimalziffern,
-                      Doppelpunkte erlaubt), auch wenn es sich nicht prüfen
-                      lässt, wie bei einem selbst signierten Zertifikat; ein
-                      leeres HEX übergeht einen gespeicherten Fingerabdruck
-  --auth METHOD       wie angemeldet wird: auto (das stärkste Verfahren, das
-                      der Server anbietet), user (USER/PASS), apop, plain,
-                      login, cram-md5, scram-sha-1, scram-sha-256, xoauth2
-                      oder oauthbearer (OAuth-2.0-Zugriffstoken). Die
-                      gespeicherte Wahl, sonst auto.
-  --token-command CMD
-                      CMD (in Wörter zerlegt wie von einer Shell, aber nicht
-                      von einer ausgeführt) bei jeder Anmeldung ausführen und
-                      seine Standardausgabe als OAuth-2.0-Zugriffstoken
-                      verwenden; ohne die Option nutzen die OAuth-Verfahren
-                      das Aktualisierungstoken, das &quot;mavix-cli authorize&quot;
-                      gespeichert hat
-Das Passwort kommt aus der Umgebungsvariablen MAVIX_PASSWORD, wenn sie gesetzt
-ist, sonst aus dem Schlüsselbund des Desktops (Secret Service), sonst aus der
-Einstellungsdatei; nie von der Befehlszeile.
-Zertifikate werden gegen die vertrauenswürdigen Zertifizierungsstellen des
-Systems und den Servernamen geprüft. MAVIX_TLS_CA_FILE kann eine PEM-Datei mit
-weiteren vertrauenswürdigen Zertifizierungsstellen nennen (für eine private
-Zertifizierungsstelle oder für Tests).
-
-Die Einstellungen sind die des Desktop-Programms (das Konto, die Filterlisten
-und die Einstellung &quot;Filterlisten beim Start automatisch auf den Standard
-setzen&quot;). &quot;defaults.txt&quot; wird aus dem aktuellen Verzeichnis gelesen und der
-Kopfzeilen-Auszug &quot;message.txt&quot; dorthin geschrieben.
-
-Strg+C während der Suche hält sie an. Strg+C während eines purge hält ihn
-sofort an: vor seinem QUIT wird die Sitzung ohne QUIT geschlossen, also wird
-gar nichts gelöscht; sobald QUIT gesendet ist, löscht der Server vielleicht
-schon, und die Nachrichten werden dann als möglicherweise gelöscht gemeldet und
-protokolliert. Ein zweites Strg+C oder SIGTERM beendet sofort.
-
-Vor seinem QUIT schreibt purge die markierten Nachrichten als ausstehend ins
-Protokoll der Löschungen (&quot;mavix-cli log&quot;); die Antwort auf QUIT macht sie zu
-gelöschten. Kommt die Antwort nie, bleiben sie &quot;möglicherweise gelöscht&quot;, bis
-die nächste Suche des Kontos sie anhand ihrer IDs klärt. Kann das Protokoll
-nicht geschrieben werden, wird die Sitzung ohne QUIT geschlossen und nichts
-gelöscht. Pro Konto läuft nur ein purge zugleich; ein zweiter wartet einige
-Sekunden und gibt dann auf.
-
-Ein purge gibt &quot;deleted N&quot; nur für Löschungen aus, die der Server bei QUIT
-bestätigt hat, &quot;possibly deleted N&quot; (mit --tsv &quot;unconfirmed N&quot;), wenn QUIT
-hinausging, aber keine Antwort kam, &quot;refused N&quot; für ein vom Server abgelehntes
-DELE, &quot;mismatch N&quot;, wo er anhielt, weil sich die Nachricht geändert hat (ihr
-Betreff oder ihre ID), &quot;gone N&quot; für eine Nachricht, die ein anderer Client
-schon entfernt hatte, und &quot;skipped N&quot; für eine, die er nicht lesen oder finden
-konnte. Danach sagt er auf stderr, wie viele gelöscht, abgelehnt und nicht
-gelöscht wurden und welche markierten Nachrichten noch auf dem Server sind.
-Passen die Antworten des Servers nicht mehr zu den Befehlen (verspätet,
-doppelt oder fehlerhaft), wird die Sitzung ohne QUIT geschlossen: Gar nichts
-wird gelöscht, und das wird gemeldet.
-
-Exit-Status:
-  0    die Suche (und das Löschen) endete normal, auch wenn keine E-Mail wartete
-  1    die Suche schlug fehl (Server nicht gefunden, Verbindung nicht
-       gesichert, Anmeldung oder STAT abgelehnt, ...), eine markierte
-       Nachricht wurde nicht gelöscht (abgelehnt, oder die Sitzung brach ab),
-       der Server bestätigte das QUIT des purge nicht (Löschungen sind also
-       vielleicht erfolgt, vielleicht nicht), das Protokoll der Löschungen
-       konnte nicht geschrieben werden (nichts gelöscht), ein anderer purge
-       des Kontos lief, die Ausgabe konnte nicht geschrieben werden, oder
-       authorize konnte sich nicht anmelden oder das Aktualisierungstoken
-       nicht speichern
-  2    Aufruffehler
-  3    purge hielt bei einem abweichenden Betreff an
-  130  durch Strg+C unterbrochen
-  143  durch SIGTERM beendet
-Mit --all-accounts der schlechteste Status der Konten, vom besten zum
-schlechtesten: 0, 3, 1; Strg+C oder SIGTERM hält bei dem Konto an, das es
-unterbricht, und ergibt 130 oder 143.
-</translation>
     </message>
     <message>
         <source>no command given (scan, purge, log, accounts or authorize)</source>
@@ -1955,6 +1685,395 @@ unterbricht, und ergibt 130 oder 143.
     <message>
         <source>no account is enabled</source>
         <translation>kein Konto ist eingeschaltet</translation>
+    </message>
+    <message>
+        <source>Usage: mavix-cli scan [--tsv] [--raw] [--no-cache] [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
+       mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [--no-cache]
+                       [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
+       mavix-cli show N [--lines L] [--account NAME] [ACCOUNT OPTIONS]
+       mavix-cli log [--tsv] [--account NAME]
+       mavix-cli accounts [--tsv]
+       mavix-cli authorize [--account NAME] [--server HOST] [--user NAME]
+       mavix-cli --help
+       mavix-cli --version
+
+Screens the POP3 mailbox of a stored Mavix account without downloading any
+mail: logs in, fetches only the header block of every waiting message
+(TOP n 0) and prints one row per message as it arrives. Rows whose Subject,
+size or sender match the stored filter lists are marked as suspects, with
+the reason; a sender on the trusted list never is.
+
+Commands:
+  scan        Scan the mailbox and list the messages. Nothing is deleted.
+  purge       Scan, then delete the selected messages on the server. Before
+              each deletion the message&apos;s header is read again and its
+              Subject compared with the one the scan listed; at the first
+              difference the purge stops and nothing further is deleted.
+              Deletions already made are committed when the session ends.
+  show N      Scan, then print the start of message N as plain text: its
+              From, To, Date and Subject (decoded), its attachments (name,
+              type, approximate size; marked (!) where the name hides a
+              program behind a document&apos;s extension, as in
+              &quot;invoice.pdf.exe&quot;) and the first L lines of its body (TOP N L,
+              which leaves the message as it is on the server). HTML is
+              shown as text, with each link&apos;s real target in brackets;
+              nothing is loaded, opened or saved.
+  --lines L   (show) the body lines to fetch, 1 to 2000; else the
+              preference &quot;Preview the first L lines&quot; (40 by default)
+  log         Print the journal of deletions that Mavix and mavix-cli made,
+              oldest first: time, size, From, Subject, why the message
+              was deleted, and &quot;copy: PATH&quot; where a copy was kept (POP3
+              cannot put a message back; the copy can). With --tsv: the
+              journal&apos;s lines as they are kept, time (UTC), account, UIDL,
+              size in bytes, From, Subject, reason, escaped like the scan&apos;s
+              --tsv output; a message with a kept copy adds a state field
+              (empty for a deletion) and the copy&apos;s path. The journal is
+              $XDG_STATE_HOME/Mavix/deleted.log (~/.local/state/Mavix).
+  accounts    List the stored accounts in their order, one per line: name,
+              user@server:port, security (none, stls, tls), log-in method,
+              and &quot;disabled&quot; for an account left out of --all-accounts.
+              With --tsv: the same fields tab-separated, escaped as the
+              scan&apos;s, the last one 1 (enabled) or 0.
+  authorize   Sign in to the account&apos;s OAuth 2.0 provider (Google,
+              Microsoft, or the custom one of the settings&apos; [OAuth] section)
+              in a browser: prints the address to open, waits up to 5
+              minutes for the browser to come back to a listener on
+              127.0.0.1, then stores the refresh token in the keyring (else
+              in the settings file) and says where. The OAuth client ID is
+              taken from the settings&apos; [OAuth] section.
+
+Accounts:
+  --account NAME      the account to scan, purge, authorize or show the log
+                      of: its name, or user@server. Without it, the first
+                      account. An unknown name is a usage error.
+  --all-accounts      scan or purge every enabled account, one after
+                      another. Each --tsv line then begins with the
+                      account&apos;s name as an extra field (the other fields
+                      keep their places); the table gets a heading per
+                      account. Each account uses its stored password
+                      (MAVIX_PASSWORD is not used); --rows and the account
+                      options below are for one account and not taken.
+
+Selection (purge only, exactly one):
+  --suspects          the suspect rows, as Mavix pre-checks them
+  --all               every row
+  --rows N[,N...]     the listed message numbers; a number the scan did not
+                      list is an error and nothing is deleted
+
+Output:
+  --tsv       One line per message, tab-separated: number, size, attachment
+              mark, Subject, From, Email, Date, To, CC, suspect (1 or 0),
+              reason (why the row is suspect, such as
+              Subject contains &quot;HONEY&quot;; empty when it is not).
+              Texts are UTF-8. Inside a text, backslash, tab, CR and LF are
+              written as \\, \t, \r and \n, and every other control
+              character (C0, DEL, and the C1 controls U+0080-U+009F) as
+              \xHH, its code in two hex digits, so no server text can send
+              escape sequences to a terminal.
+              After the rows, purge adds one line per selected message:
+                deleted&lt;TAB&gt;N
+                refused&lt;TAB&gt;N&lt;TAB&gt;server reply
+                mismatch&lt;TAB&gt;N&lt;TAB&gt;listed Subject&lt;TAB&gt;Subject on the server
+  (default)   A table fitted to the terminal width; suspects are marked &apos;*&apos;
+              and their reason shown when the terminal is wide enough.
+              Control characters in server texts are shown as blanks.
+  --raw       Subject, From, To and CC as the server sent them: encoded
+              words (=?UTF-8?B?...?=) are not decoded, and the bytes are
+              converted from Windows-1252 to UTF-8. Without it they are
+              decoded as a mail program shows them (RFC 2047 encoded words;
+              UTF-8 header bytes; else Windows-1252).
+  The scan&apos;s status text and every error go to standard error.
+
+Header cache:
+  The header blocks a scan read are kept per account in
+  $XDG_CACHE_HOME/Mavix/headers-USER@SERVER-HASH (~/.cache/Mavix), keyed by
+  the server&apos;s message ids (UIDL) and sizes; the next scan fetches only the
+  messages it has not seen. A purge still reads every message again first.
+  Deleting the file clears it.
+  --no-cache  fetch every header block again, ignoring the cache, and
+              write the cache anew
+
+Account (for this run only, on the chosen account; nothing is saved):
+  --server HOST       POP3 server name or address
+  --port PORT         TCP port (the stored one, else 110)
+  --user NAME         mailbox user name
+  --security MODE     none: plain POP3; stls: STARTTLS on the plain port
+                      (RFC 2595); tls: TLS from the start (RFC 8314). The
+                      stored setting, else none. Without --port, a stored
+                      port of 110 becomes 995 for tls, and 995 becomes 110
+                      for the others. A connection that cannot be secured
+                      fails; it never falls back to plain text.
+  --tls-fingerprint HEX
+                      trust the server&apos;s certificate with this SHA-256
+                      fingerprint (64 hex digits, colons allowed) even when
+                      it does not verify, as for a self-signed certificate;
+                      an empty HEX ignores a stored fingerprint
+  --auth METHOD       how to log in: auto (the strongest the server offers),
+                      user (USER/PASS), apop, plain, login, cram-md5,
+                      scram-sha-1, scram-sha-256, xoauth2 or oauthbearer
+                      (OAuth 2.0 access tokens). The stored choice, else auto.
+  --token-command CMD
+                      run CMD (split into words like a shell&apos;s, but not run
+                      by one) for each log-in and use its standard output as
+                      the OAuth 2.0 access token; without it, the OAuth
+                      methods use the refresh token &quot;mavix-cli authorize&quot;
+                      stored
+The password is taken from the environment variable MAVIX_PASSWORD when it is
+set, else from the desktop&apos;s keyring (Secret Service), else from the settings
+file; never from the command line.
+Certificates are verified against the system&apos;s trusted CAs and the server
+name. MAVIX_TLS_CA_FILE may name a PEM file of further CAs to trust (for a
+private CA, or for tests).
+
+Settings are those of the desktop program (the account, the filter lists and
+the preference &quot;Automatically Set the Filter lists to the Default on Launch&quot;).
+&quot;defaults.txt&quot; is read from, and the header dump &quot;message.txt&quot; written to, the
+current directory.
+
+Ctrl-C during the scan stops it. Ctrl-C during a purge stops it at once:
+before its QUIT the session is closed without QUIT, so nothing at all is
+deleted; once QUIT is sent the server may already be deleting, and the
+messages are then reported, and journaled, as possibly deleted. A second
+Ctrl-C, or SIGTERM, leaves at once.
+
+Before its QUIT a purge writes the messages it marked to the journal of
+deletions (&quot;mavix-cli log&quot;) as pending; QUIT&apos;s answer makes them deleted. When
+the answer never comes they stay &quot;possibly deleted&quot; until the next scan of
+the account settles them by their ids. When the journal cannot be written,
+the session is closed without QUIT and nothing is deleted. One purge of an
+account runs at a time; a second one waits a few seconds, then gives up.
+
+A purge prints &quot;deleted N&quot; only for deletions the server confirmed at QUIT,
+&quot;possibly deleted N&quot; (with --tsv &quot;unconfirmed N&quot;) when QUIT went out but its
+answer did not come, &quot;refused N&quot; for a DELE the server refused, &quot;mismatch N&quot; where it stopped
+because the message changed (its Subject or its id), &quot;gone N&quot; for a message
+another client had removed already, and &quot;skipped N&quot; for one it could not read
+or find. It then says on stderr how many were deleted, refused and not
+deleted, and which checked messages are still on the server. When the
+server&apos;s replies stop matching the commands (late, doubled or malformed), the
+session is closed without QUIT: nothing at all is deleted, and it says so.
+
+Exit status:
+  0    the scan (and the purge) ended normally, also when no mail was waiting
+  1    the scan failed (server not found, connection not secured, log-in or
+       STAT refused, ...), a checked message was not deleted (refused, or the
+       session broke), the server did not confirm the purge&apos;s QUIT (so
+       deletions may or may not have been made), the journal of deletions
+       could not be written (nothing deleted), another purge of the account
+       was running, the output could not be written, or authorize could
+       not sign in or store the refresh token
+  2    usage error
+  3    the purge stopped on a Subject mismatch
+  130  interrupted by Ctrl-C
+  143  ended by SIGTERM
+With --all-accounts, the worst of the accounts&apos; statuses, from best to
+worst: 0, 3, 1; Ctrl-C or SIGTERM stops at the account it interrupts and
+gives 130 or 143.
+</source>
+        <translation>Aufruf: mavix-cli scan [--tsv] [--raw] [--no-cache] [--account NAME | --all-accounts] [KONTO-OPTIONEN]
+        mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [--no-cache]
+                        [--account NAME | --all-accounts] [KONTO-OPTIONEN]
+        mavix-cli show N [--lines L] [--account NAME] [KONTO-OPTIONEN]
+        mavix-cli log [--tsv] [--account NAME]
+        mavix-cli accounts [--tsv]
+        mavix-cli authorize [--account NAME] [--server HOST] [--user NAME]
+        mavix-cli --help
+        mavix-cli --version
+
+Prüft das POP3-Postfach eines gespeicherten Mavix-Kontos, ohne E-Mails
+herunterzuladen: meldet sich an, ruft nur den Kopfbereich jeder wartenden
+Nachricht ab (TOP n 0) und gibt pro Nachricht eine Zeile aus, sobald sie
+eintrifft. Zeilen, deren Betreff, Größe oder Absender auf die gespeicherten
+Filterlisten passt, werden mit Grund als verdächtig markiert; ein Absender
+auf der Liste vertrauenswürdiger Absender nie.
+
+Befehle:
+  scan        Das Postfach durchsuchen und die Nachrichten auflisten. Es wird
+              nichts gelöscht.
+  purge       Durchsuchen, dann die gewählten Nachrichten auf dem Server
+              löschen. Vor jedem Löschen wird der Kopf der Nachricht erneut
+              gelesen und ihr Betreff mit dem der Liste verglichen; beim
+              ersten Unterschied hält purge an und löscht nichts weiter.
+              Bereits erfolgte Löschungen werden am Ende der Sitzung wirksam.
+  show N      Durchsuchen, dann den Anfang der Nachricht N als Text ausgeben:
+              From, To, Date und Subject (dekodiert), ihre Anhänge (Name,
+              Typ, ungefähre Größe; mit (!) markiert, wo der Name ein
+              Programm hinter der Endung eines Dokuments versteckt, wie in
+              &quot;invoice.pdf.exe&quot;) und die ersten L Zeilen des Textes (TOP N L,
+              das die Nachricht auf dem Server unverändert lässt). HTML wird
+              als Text gezeigt, mit dem wirklichen Ziel jedes Links in
+              Klammern; nichts wird geladen, geöffnet oder gespeichert.
+  --lines L   (show) die abzurufenden Textzeilen, 1 bis 2000; sonst die
+              Einstellung &quot;Vorschau der ersten L Zeilen&quot; (Standard 40)
+  log         Das Protokoll der Löschungen von Mavix und mavix-cli ausgeben,
+              älteste zuerst: Zeit, Größe, From, Subject, warum die Nachricht
+              gelöscht wurde, und &quot;copy: PFAD&quot;, wo eine Kopie aufbewahrt wurde
+              (POP3 kann keine Nachricht zurücklegen; die Kopie schon). Mit
+              --tsv: die Zeilen des Protokolls, wie sie gespeichert sind, Zeit
+              (UTC), Konto, UIDL, Größe in Bytes, From, Subject, Grund,
+              maskiert wie die --tsv-Ausgabe von scan; eine Nachricht mit
+              aufbewahrter Kopie hat zusätzlich ein Statusfeld (leer bei einer
+              Löschung) und den Pfad der Kopie. Das Protokoll ist
+              $XDG_STATE_HOME/Mavix/deleted.log (~/.local/state/Mavix).
+  accounts    Die gespeicherten Konten in ihrer Reihenfolge auflisten, eines
+              pro Zeile: Name, user@server:port, Sicherheit (none, stls, tls),
+              Anmeldeverfahren, und &quot;disabled&quot; für ein Konto, das
+              --all-accounts auslässt. Mit --tsv: dieselben Felder durch
+              Tabulatoren getrennt, maskiert wie bei scan, das letzte 1
+              (eingeschaltet) oder 0.
+  authorize   Beim OAuth-2.0-Anbieter des Kontos (Google, Microsoft oder dem
+              eigenen aus dem Abschnitt [OAuth] der Einstellungen) in einem
+              Browser anmelden: gibt die zu öffnende Adresse aus, wartet bis
+              zu 5 Minuten, bis der Browser zu einem Listener auf 127.0.0.1
+              zurückkehrt, speichert dann das Aktualisierungstoken im
+              Schlüsselbund (sonst in der Einstellungsdatei) und sagt, wo.
+              Die OAuth-Client-ID stammt aus dem Abschnitt [OAuth] der
+              Einstellungen.
+
+Konten:
+  --account NAME      das Konto, das durchsucht, bereinigt, angemeldet oder
+                      dessen Protokoll gezeigt wird: sein Name oder
+                      user@server. Ohne die Option das erste Konto. Ein
+                      unbekannter Name ist ein Aufruffehler.
+  --all-accounts      jedes eingeschaltete Konto nacheinander durchsuchen oder
+                      bereinigen. Jede --tsv-Zeile beginnt dann mit dem Namen
+                      des Kontos als zusätzlichem Feld (die anderen Felder
+                      behalten ihre Plätze); die Tabelle bekommt eine
+                      Überschrift pro Konto. Jedes Konto nutzt sein
+                      gespeichertes Passwort (MAVIX_PASSWORD wird nicht
+                      verwendet); --rows und die Konto-Optionen unten gelten
+                      für ein Konto und werden nicht angenommen.
+
+Auswahl (nur purge, genau eine):
+  --suspects          die verdächtigen Zeilen, wie Mavix sie vormarkiert
+  --all               jede Zeile
+  --rows N[,N...]     die genannten Nachrichtennummern; eine Nummer, die die
+                      Suche nicht aufgelistet hat, ist ein Fehler, und nichts
+                      wird gelöscht
+
+Ausgabe:
+  --tsv       Eine Zeile pro Nachricht, durch Tabulatoren getrennt: Nummer,
+              Größe, Anhangsmarke, Subject, From, Email, Date, To, CC,
+              verdächtig (1 oder 0), Grund (warum die Zeile verdächtig ist,
+              etwa Subject contains &quot;HONEY&quot;; leer, wenn nicht).
+              Texte sind UTF-8. Innerhalb eines Textes werden Backslash,
+              Tabulator, CR und LF als \\, \t, \r und \n geschrieben und jedes
+              andere Steuerzeichen (C0, DEL und die C1-Steuerzeichen
+              U+0080-U+009F) als \xHH, sein Code in zwei Hexadezimalziffern,
+              sodass kein Servertext Escape-Sequenzen an ein Terminal senden
+              kann.
+              Nach den Zeilen fügt purge eine Zeile pro gewählter Nachricht an:
+                deleted&lt;TAB&gt;N
+                refused&lt;TAB&gt;N&lt;TAB&gt;Antwort des Servers
+                mismatch&lt;TAB&gt;N&lt;TAB&gt;gelisteter Betreff&lt;TAB&gt;Betreff auf dem Server
+  (Standard)  Eine an die Terminalbreite angepasste Tabelle; Verdächtige sind
+              mit &apos;*&apos; markiert, und ihr Grund wird gezeigt, wenn das Terminal
+              breit genug ist. Steuerzeichen in Servertexten werden als
+              Leerzeichen gezeigt.
+  --raw       Subject, From, To und CC, wie der Server sie gesendet hat:
+              kodierte Wörter (=?UTF-8?B?...?=) werden nicht dekodiert, und
+              die Bytes werden von Windows-1252 nach UTF-8 umgewandelt. Ohne
+              die Option werden sie dekodiert, wie ein E-Mail-Programm sie
+              zeigt (kodierte Wörter nach RFC 2047; UTF-8-Bytes im Kopf;
+              sonst Windows-1252).
+  Der Statustext der Suche und jeder Fehler gehen auf die Standardfehlerausgabe.
+
+Kopfzeilen-Cache:
+  Die Kopfbereiche, die eine Suche gelesen hat, werden pro Konto in
+  $XDG_CACHE_HOME/Mavix/headers-USER@SERVER-HASH (~/.cache/Mavix) aufbewahrt,
+  geordnet nach den Nachrichten-IDs des Servers (UIDL) und Größen; die nächste
+  Suche ruft nur die Nachrichten ab, die sie noch nicht gesehen hat. Ein purge
+  liest trotzdem zuerst jede Nachricht erneut. Das Löschen der Datei leert ihn.
+  --no-cache  jeden Kopfbereich erneut abrufen, ohne den Cache, und den Cache
+              neu schreiben
+
+Konto (nur für diesen Lauf, auf dem gewählten Konto; nichts wird gespeichert):
+  --server HOST       Name oder Adresse des POP3-Servers
+  --port PORT         TCP-Port (der gespeicherte, sonst 110)
+  --user NAME         Benutzername des Postfachs
+  --security MODE     none: einfaches POP3; stls: STARTTLS auf dem einfachen
+                      Port (RFC 2595); tls: TLS von Anfang an (RFC 8314). Die
+                      gespeicherte Einstellung, sonst none. Ohne --port wird
+                      ein gespeicherter Port 110 bei tls zu 995 und 995 bei
+                      den anderen zu 110. Eine Verbindung, die sich nicht
+                      sichern lässt, schlägt fehl; sie fällt nie auf Klartext
+                      zurück.
+  --tls-fingerprint HEX
+                      dem Zertifikat des Servers mit diesem SHA-256-
+                      Fingerabdruck vertrauen (64 Hexadezimalziffern,
+                      Doppelpunkte erlaubt), auch wenn es sich nicht prüfen
+                      lässt, wie bei einem selbst signierten Zertifikat; ein
+                      leeres HEX übergeht einen gespeicherten Fingerabdruck
+  --auth METHOD       wie angemeldet wird: auto (das stärkste Verfahren, das
+                      der Server anbietet), user (USER/PASS), apop, plain,
+                      login, cram-md5, scram-sha-1, scram-sha-256, xoauth2
+                      oder oauthbearer (OAuth-2.0-Zugriffstoken). Die
+                      gespeicherte Wahl, sonst auto.
+  --token-command CMD
+                      CMD (in Wörter zerlegt wie von einer Shell, aber nicht
+                      von einer ausgeführt) bei jeder Anmeldung ausführen und
+                      seine Standardausgabe als OAuth-2.0-Zugriffstoken
+                      verwenden; ohne die Option nutzen die OAuth-Verfahren
+                      das Aktualisierungstoken, das &quot;mavix-cli authorize&quot;
+                      gespeichert hat
+Das Passwort kommt aus der Umgebungsvariablen MAVIX_PASSWORD, wenn sie gesetzt
+ist, sonst aus dem Schlüsselbund des Desktops (Secret Service), sonst aus der
+Einstellungsdatei; nie von der Befehlszeile.
+Zertifikate werden gegen die vertrauenswürdigen Zertifizierungsstellen des
+Systems und den Servernamen geprüft. MAVIX_TLS_CA_FILE kann eine PEM-Datei mit
+weiteren vertrauenswürdigen Zertifizierungsstellen nennen (für eine private
+Zertifizierungsstelle oder für Tests).
+
+Die Einstellungen sind die des Desktop-Programms (das Konto, die Filterlisten
+und die Einstellung &quot;Filterlisten beim Start automatisch auf den Standard
+setzen&quot;). &quot;defaults.txt&quot; wird aus dem aktuellen Verzeichnis gelesen und der
+Kopfzeilen-Auszug &quot;message.txt&quot; dorthin geschrieben.
+
+Strg+C während der Suche hält sie an. Strg+C während eines purge hält ihn
+sofort an: vor seinem QUIT wird die Sitzung ohne QUIT geschlossen, also wird
+gar nichts gelöscht; sobald QUIT gesendet ist, löscht der Server vielleicht
+schon, und die Nachrichten werden dann als möglicherweise gelöscht gemeldet und
+protokolliert. Ein zweites Strg+C oder SIGTERM beendet sofort.
+
+Vor seinem QUIT schreibt purge die markierten Nachrichten als ausstehend ins
+Protokoll der Löschungen (&quot;mavix-cli log&quot;); die Antwort auf QUIT macht sie zu
+gelöschten. Kommt die Antwort nie, bleiben sie &quot;möglicherweise gelöscht&quot;, bis
+die nächste Suche des Kontos sie anhand ihrer IDs klärt. Kann das Protokoll
+nicht geschrieben werden, wird die Sitzung ohne QUIT geschlossen und nichts
+gelöscht. Pro Konto läuft nur ein purge zugleich; ein zweiter wartet einige
+Sekunden und gibt dann auf.
+
+Ein purge gibt &quot;deleted N&quot; nur für Löschungen aus, die der Server bei QUIT
+bestätigt hat, &quot;possibly deleted N&quot; (mit --tsv &quot;unconfirmed N&quot;), wenn QUIT
+hinausging, aber keine Antwort kam, &quot;refused N&quot; für ein vom Server abgelehntes
+DELE, &quot;mismatch N&quot;, wo er anhielt, weil sich die Nachricht geändert hat (ihr
+Betreff oder ihre ID), &quot;gone N&quot; für eine Nachricht, die ein anderer Client
+schon entfernt hatte, und &quot;skipped N&quot; für eine, die er nicht lesen oder finden
+konnte. Danach sagt er auf stderr, wie viele gelöscht, abgelehnt und nicht
+gelöscht wurden und welche markierten Nachrichten noch auf dem Server sind.
+Passen die Antworten des Servers nicht mehr zu den Befehlen (verspätet,
+doppelt oder fehlerhaft), wird die Sitzung ohne QUIT geschlossen: Gar nichts
+wird gelöscht, und das wird gemeldet.
+
+Exit-Status:
+  0    die Suche (und das Löschen) endete normal, auch wenn keine E-Mail wartete
+  1    die Suche schlug fehl (Server nicht gefunden, Verbindung nicht
+       gesichert, Anmeldung oder STAT abgelehnt, ...), eine markierte
+       Nachricht wurde nicht gelöscht (abgelehnt, oder die Sitzung brach ab),
+       der Server bestätigte das QUIT des purge nicht (Löschungen sind also
+       vielleicht erfolgt, vielleicht nicht), das Protokoll der Löschungen
+       konnte nicht geschrieben werden (nichts gelöscht), ein anderer purge
+       des Kontos lief, die Ausgabe konnte nicht geschrieben werden, oder
+       authorize konnte sich nicht anmelden oder das Aktualisierungstoken
+       nicht speichern
+  2    Aufruffehler
+  3    purge hielt bei einem abweichenden Betreff an
+  130  durch Strg+C unterbrochen
+  143  durch SIGTERM beendet
+Mit --all-accounts der schlechteste Status der Konten, vom besten zum
+schlechtesten: 0, 3, 1; Strg+C oder SIGTERM hält bei dem Konto an, das es
+unterbricht, und ergibt 130 oder 143.
+</translation>
     </message>
 </context>
 </TS>

@@ -53,6 +53,17 @@
     </message>
 </context>
 <context>
+    <name>Autostart</name>
+    <message>
+        <source>Could not remove %1.</source>
+        <translation>Impossible de supprimer %1.</translation>
+    </message>
+    <message>
+        <source>Could not write %1: %2.</source>
+        <translation>Impossible d&apos;écrire %1 : %2.</translation>
+    </message>
+</context>
+<context>
     <name>CAboutDlg</name>
     <message>
         <source>About Mavix</source>
@@ -75,10 +86,6 @@
         <translation>Mavix est fourni sans aucune garantie ; vous l&apos;utilisez à vos propres risques.</translation>
     </message>
     <message>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-    <message>
         <source>Mavix Version 1.5</source>
         <translation>Mavix version 1.5</translation>
     </message>
@@ -89,6 +96,10 @@
     <message>
         <source>A 32 bit application</source>
         <translation>Une application 32 bits</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;OK</translation>
     </message>
 </context>
 <context>
@@ -122,52 +133,12 @@
         <translation>TLS (implicite)</translation>
     </message>
     <message>
-        <source>Set Up</source>
-        <translation>Configurer</translation>
-    </message>
-    <message>
         <source>Fills in the settings from Mavix&apos;s list of providers or, failing that, from the configuration the address&apos;s domain publishes.</source>
         <translation>Remplit les réglages à partir de la liste de fournisseurs de Mavix ou, à défaut, de la configuration publiée par le domaine de l&apos;adresse.</translation>
     </message>
     <message>
         <source>Open the provider&apos;s help page</source>
         <translation>Ouvrir la page d&apos;aide du fournisseur</translation>
-    </message>
-    <message>
-        <source>Sign in…</source>
-        <translation>Se connecter…</translation>
-    </message>
-    <message>
-        <source>Server</source>
-        <translation>Serveur</translation>
-    </message>
-    <message>
-        <source>User Name</source>
-        <translation>Nom d&apos;utilisateur</translation>
-    </message>
-    <message>
-        <source>Password</source>
-        <translation>Mot de passe</translation>
-    </message>
-    <message>
-        <source>E-mail Address</source>
-        <translation>Adresse e-mail</translation>
-    </message>
-    <message>
-        <source>Authentication</source>
-        <translation>Authentification</translation>
-    </message>
-    <message>
-        <source>Port Number</source>
-        <translation>Numéro de port</translation>
-    </message>
-    <message>
-        <source>Security</source>
-        <translation>Sécurité</translation>
-    </message>
-    <message>
-        <source>Certificate fingerprint (SHA-256)</source>
-        <translation>Empreinte du certificat (SHA-256)</translation>
     </message>
     <message>
         <source>Optional. Trusts the server&apos;s certificate with exactly this fingerprint even when it cannot be verified (a self-signed one); enter it only as your provider gives it.</source>
@@ -248,6 +219,46 @@
     <message>
         <source>Enter the SHA-256 fingerprint as 64 hex digits, with or without colons, or leave it empty.</source>
         <translation>Saisissez l&apos;empreinte SHA-256 sous forme de 64 chiffres hexadécimaux, avec ou sans deux-points, ou laissez le champ vide.</translation>
+    </message>
+    <message>
+        <source>S&amp;et Up</source>
+        <translation>Configur&amp;er</translation>
+    </message>
+    <message>
+        <source>Sign &amp;in…</source>
+        <translation>&amp;Se connecter…</translation>
+    </message>
+    <message>
+        <source>&amp;Server</source>
+        <translation>&amp;Serveur</translation>
+    </message>
+    <message>
+        <source>&amp;User Name</source>
+        <translation>Nom d&apos;&amp;utilisateur</translation>
+    </message>
+    <message>
+        <source>&amp;Password</source>
+        <translation>Mot de &amp;passe</translation>
+    </message>
+    <message>
+        <source>E-&amp;mail Address</source>
+        <translation>Adresse e-&amp;mail</translation>
+    </message>
+    <message>
+        <source>&amp;Authentication</source>
+        <translation>&amp;Authentification</translation>
+    </message>
+    <message>
+        <source>P&amp;ort Number</source>
+        <translation>Numér&amp;o de port</translation>
+    </message>
+    <message>
+        <source>Se&amp;curity</source>
+        <translation>Sé&amp;curité</translation>
+    </message>
+    <message>
+        <source>Certificate &amp;fingerprint (SHA-256)</source>
+        <translation>Empreinte du certi&amp;ficat (SHA-256)</translation>
     </message>
 </context>
 <context>
@@ -340,12 +351,16 @@
         <translation>correspond à cette expression régulière</translation>
     </message>
     <message>
-        <source>Flag a Subject that</source>
-        <translation>Signaler un objet qui</translation>
-    </message>
-    <message>
         <source>Edit Filter</source>
         <translation>Modifier le filtre</translation>
+    </message>
+    <message>
+        <source>Filter</source>
+        <translation>Filtre</translation>
+    </message>
+    <message>
+        <source>&amp;Flag a Subject that</source>
+        <translation>&amp;Signaler un objet qui</translation>
     </message>
 </context>
 <context>
@@ -363,20 +378,24 @@
         <translation>   (expression régulière)</translation>
     </message>
     <message>
-        <source>Add Filter</source>
-        <translation>Ajouter un filtre</translation>
+        <source>Filters</source>
+        <translation>Filtres</translation>
     </message>
     <message>
-        <source>Delete Filter</source>
-        <translation>Supprimer le filtre</translation>
+        <source>&amp;Add Filter</source>
+        <translation>&amp;Ajouter un filtre</translation>
     </message>
     <message>
-        <source>Edit Filter</source>
-        <translation>Modifier le filtre</translation>
+        <source>&amp;Delete Filter</source>
+        <translation>&amp;Supprimer le filtre</translation>
     </message>
     <message>
-        <source>Restore Defaults</source>
-        <translation>Rétablir les valeurs par défaut</translation>
+        <source>&amp;Edit Filter</source>
+        <translation>Modifi&amp;er le filtre</translation>
+    </message>
+    <message>
+        <source>&amp;Restore Defaults</source>
+        <translation>&amp;Rétablir les valeurs par défaut</translation>
     </message>
 </context>
 <context>
@@ -422,16 +441,20 @@ Cliquez sur le bouton « Rétablir les valeurs par défaut ».</translation>
         <translation>Aide de Mavix</translation>
     </message>
     <message>
-        <source>Back</source>
-        <translation>Précédent</translation>
+        <source>Manual</source>
+        <translation>Manuel</translation>
     </message>
     <message>
-        <source>Forward</source>
-        <translation>Suivant</translation>
+        <source>&amp;Back</source>
+        <translation>&amp;Précédent</translation>
     </message>
     <message>
-        <source>Contents</source>
-        <translation>Sommaire</translation>
+        <source>&amp;Forward</source>
+        <translation>&amp;Suivant</translation>
+    </message>
+    <message>
+        <source>&amp;Contents</source>
+        <translation>&amp;Sommaire</translation>
     </message>
 </context>
 <context>
@@ -465,10 +488,6 @@ Quitter</translation>
         <translation>É&amp;dition</translation>
     </message>
     <message>
-        <source>&amp;Manage Account	F2</source>
-        <translation>&amp;Gérer le compte</translation>
-    </message>
-    <message>
         <source>Account
 Account</source>
         <translation>Compte
@@ -485,18 +504,10 @@ Accounts</source>
 Comptes</translation>
     </message>
     <message>
-        <source>Manage &amp;Filter	F3</source>
-        <translation>Gérer les &amp;filtres</translation>
-    </message>
-    <message>
         <source>Manage Filter
 Manage Filter</source>
         <translation>Gérer les filtres
 Gérer les filtres</translation>
-    </message>
-    <message>
-        <source>&amp;Preferences	F4</source>
-        <translation>&amp;Préférences</translation>
     </message>
     <message>
         <source>Preferences
@@ -506,7 +517,7 @@ Préférences</translation>
     </message>
     <message>
         <source>&amp;View</source>
-        <translation>&amp;Affichage</translation>
+        <translation>Afficha&amp;ge</translation>
     </message>
     <message>
         <source>&amp;Toolbar</source>
@@ -531,10 +542,6 @@ Barre d&apos;état</translation>
     <message>
         <source>&amp;Help</source>
         <translation>&amp;Aide</translation>
-    </message>
-    <message>
-        <source>&amp;Help Topics</source>
-        <translation>&amp;Rubriques d&apos;aide</translation>
     </message>
     <message>
         <source>Recently &amp;Deleted…</source>
@@ -564,6 +571,26 @@ About</source>
         <source>Shutting down... May take 20 seconds</source>
         <translation>Fermeture... Peut prendre 20 secondes</translation>
     </message>
+    <message>
+        <source>&amp;Manage Account</source>
+        <translation>&amp;Gérer le compte</translation>
+    </message>
+    <message>
+        <source>Manage &amp;Filter</source>
+        <translation>Gérer les &amp;filtres</translation>
+    </message>
+    <message>
+        <source>&amp;Preferences</source>
+        <translation>&amp;Préférences</translation>
+    </message>
+    <message>
+        <source>&amp;Columns</source>
+        <translation>&amp;Colonnes</translation>
+    </message>
+    <message>
+        <source>Help &amp;Topics</source>
+        <translation>&amp;Rubriques d&apos;aide</translation>
+    </message>
 </context>
 <context>
     <name>CMavixView</name>
@@ -572,36 +599,12 @@ About</source>
         <translation>De la dernière analyse : appuyez sur « Afficher Mavix » pour analyser à nouveau</translation>
     </message>
     <message>
-        <source>Show Mavix</source>
-        <translation>Afficher Mavix</translation>
-    </message>
-    <message>
-        <source>Check All</source>
-        <translation>Tout cocher</translation>
-    </message>
-    <message>
-        <source>Uncheck All</source>
-        <translation>Tout décocher</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Annuler</translation>
-    </message>
-    <message>
-        <source>Removed Checked Items</source>
-        <translation>Supprimer les éléments cochés</translation>
-    </message>
-    <message>
         <source>Please set up an account using &quot;Edit&quot; on the menu.</source>
         <translation>Veuillez configurer un compte via « Édition » dans le menu.</translation>
     </message>
     <message>
         <source>server=%1, user=%2 port=%3</source>
         <translation>serveur=%1, utilisateur=%2 port=%3</translation>
-    </message>
-    <message>
-        <source>Stop</source>
-        <translation>Arrêter</translation>
     </message>
     <message>
         <source>switched off</source>
@@ -819,48 +822,48 @@ Les modifications s&apos;appliquent jusqu&apos;à la fermeture de Mavix.</transl
         <source>Protocol Error - restart</source>
         <translation>Erreur de protocole - redémarrez</translation>
     </message>
+    <message>
+        <source>&amp;Show Mavix</source>
+        <translation>Affic&amp;her Mavix</translation>
+    </message>
+    <message>
+        <source>Accounts</source>
+        <translation>Comptes</translation>
+    </message>
+    <message>
+        <source>Messages</source>
+        <translation>Messages</translation>
+    </message>
+    <message>
+        <source>Checked messages are deleted on the server; Space checks or unchecks</source>
+        <translation>Les messages cochés sont supprimés sur le serveur ; Espace coche ou décoche</translation>
+    </message>
+    <message>
+        <source>&amp;Check All</source>
+        <translation>Tout &amp;cocher</translation>
+    </message>
+    <message>
+        <source>&amp;Uncheck All</source>
+        <translation>To&amp;ut décocher</translation>
+    </message>
+    <message>
+        <source>C&amp;ancel</source>
+        <translation>Annu&amp;ler</translation>
+    </message>
+    <message>
+        <source>&amp;Removed Checked Items</source>
+        <translation>Supp&amp;rimer les éléments cochés</translation>
+    </message>
+    <message>
+        <source>&amp;Stop</source>
+        <translation>Arrê&amp;ter</translation>
+    </message>
 </context>
 <context>
     <name>CPrefsDlg</name>
     <message>
         <source>Preferences</source>
         <translation>Préférences</translation>
-    </message>
-    <message>
-        <source>Automatically Get Mavix on Launch</source>
-        <translation>Lancer Mavix automatiquement au démarrage</translation>
-    </message>
-    <message>
-        <source>Automatically Exit After Cancel or Purge</source>
-        <translation>Quitter automatiquement après Annuler ou la suppression</translation>
-    </message>
-    <message>
-        <source>Automatically Set the Filter lists to the Default on Launch</source>
-        <translation>Rétablir automatiquement les listes de filtres par défaut au démarrage</translation>
-    </message>
-    <message>
-        <source>Check for mail every</source>
-        <translation>Vérifier le courrier toutes les</translation>
-    </message>
-    <message>
-        <source>Keep a copy of deleted messages up to</source>
-        <translation>Conserver une copie des messages supprimés jusqu&apos;à</translation>
-    </message>
-    <message>
-        <source>Ask before deleting messages</source>
-        <translation>Demander avant de supprimer des messages</translation>
-    </message>
-    <message>
-        <source>Mark mail whose sender failed the receiving server&apos;s checks (DMARC, SPF)</source>
-        <translation>Signaler le courrier dont l&apos;expéditeur a échoué aux contrôles du serveur de réception (DMARC, SPF)</translation>
-    </message>
-    <message>
-        <source>Mark mail whose sender&apos;s name shows another address or domain</source>
-        <translation>Signaler le courrier dont le nom d&apos;expéditeur affiche une autre adresse ou un autre domaine</translation>
-    </message>
-    <message>
-        <source>Mark mail from domains that look like well-known ones</source>
-        <translation>Signaler le courrier de domaines qui ressemblent à des domaines connus</translation>
     </message>
     <message>
         <source>0 (no previews)</source>
@@ -879,20 +882,72 @@ Les modifications s&apos;appliquent jusqu&apos;à la fermeture de Mavix.</transl
         <translation>jours</translation>
     </message>
     <message>
-        <source>Wait for the server up to</source>
-        <translation>Attendre le serveur jusqu&apos;à</translation>
-    </message>
-    <message>
         <source>seconds</source>
         <translation>secondes</translation>
     </message>
     <message>
-        <source>Preview the first</source>
-        <translation>Aperçu des</translation>
-    </message>
-    <message>
         <source>lines of a selected message</source>
         <translation>premières lignes d&apos;un message sélectionné</translation>
+    </message>
+    <message>
+        <source>Automatically &amp;Get Mavix on Launch</source>
+        <translation>Lancer Mavix automatiquement au démarra&amp;ge</translation>
+    </message>
+    <message>
+        <source>Automatically E&amp;xit After Cancel or Purge</source>
+        <translation>&amp;Quitter automatiquement après Annuler ou la suppression</translation>
+    </message>
+    <message>
+        <source>Automatically Set the &amp;Filter lists to the Default on Launch</source>
+        <translation>Rétablir automatiquement les listes de &amp;filtres par défaut au démarrage</translation>
+    </message>
+    <message>
+        <source>&amp;Check for mail every</source>
+        <translation>Vérifier le &amp;courrier toutes les</translation>
+    </message>
+    <message>
+        <source>Minutes between checks</source>
+        <translation>Minutes entre les vérifications</translation>
+    </message>
+    <message>
+        <source>&amp;Keep a copy of deleted messages up to</source>
+        <translation>&amp;Conserver une copie des messages supprimés jusqu&apos;à</translation>
+    </message>
+    <message>
+        <source>Largest copy kept, in KB</source>
+        <translation>Plus grande copie conservée, en Ko</translation>
+    </message>
+    <message>
+        <source>Days a copy is kept</source>
+        <translation>Jours de conservation d&apos;une copie</translation>
+    </message>
+    <message>
+        <source>&amp;Ask before deleting messages</source>
+        <translation>Demander &amp;avant de supprimer des messages</translation>
+    </message>
+    <message>
+        <source>Mark mail whose sender failed the receiving server&apos;s checks (&amp;DMARC, SPF)</source>
+        <translation>Signaler le courrier &amp;dont l&apos;expéditeur a échoué aux contrôles du serveur de réception (DMARC, SPF)</translation>
+    </message>
+    <message>
+        <source>Mark mail whose sender&apos;s &amp;name shows another address or domain</source>
+        <translation>Signaler le courrier dont le &amp;nom d&apos;expéditeur affiche une autre adresse ou un autre domaine</translation>
+    </message>
+    <message>
+        <source>Mark mail from domains that &amp;look like well-known ones</source>
+        <translation>Signaler &amp;le courrier de domaines qui ressemblent à des domaines connus</translation>
+    </message>
+    <message>
+        <source>Start Mavix when I log in</source>
+        <translation>Démarrer Mavix à l&apos;ouverture de session</translation>
+    </message>
+    <message>
+        <source>&amp;Wait for the server up to</source>
+        <translation>&amp;Attendre le serveur jusqu&apos;à</translation>
+    </message>
+    <message>
+        <source>&amp;Preview the first</source>
+        <translation>A&amp;perçu des</translation>
     </message>
 </context>
 <context>
@@ -987,6 +1042,10 @@ POP3 ne peut pas remettre un message sur le serveur. Lorsqu&apos;une copie a ét
         <source>The copy could not be opened in your mail program.</source>
         <translation>La copie n&apos;a pas pu être ouverte dans votre logiciel de messagerie.</translation>
     </message>
+    <message>
+        <source>Deleted messages</source>
+        <translation>Messages supprimés</translation>
+    </message>
 </context>
 <context>
     <name>CTrayController</name>
@@ -995,16 +1054,35 @@ POP3 ne peut pas remettre un message sur le serveur. Lorsqu&apos;une copie a ét
         <translation>Afficher Mavix</translation>
     </message>
     <message>
-        <source>Exit</source>
-        <translation>Quitter</translation>
-    </message>
-    <message>
         <source>Mavix keeps checking for mail in the background. File › Exit quits.</source>
         <translation>Mavix continue de vérifier le courrier en arrière-plan. Fichier › Quitter le ferme.</translation>
     </message>
     <message>
         <source>not checked yet</source>
         <translation>pas encore vérifié</translation>
+    </message>
+    <message>
+        <source>Check now</source>
+        <translation>Vérifier maintenant</translation>
+    </message>
+    <message>
+        <source>Pause background checks</source>
+        <translation>Suspendre les vérifications en arrière-plan</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Quitter</translation>
+    </message>
+    <message>
+        <source>Background checks are paused</source>
+        <translation>Les vérifications en arrière-plan sont suspendues</translation>
+    </message>
+</context>
+<context>
+    <name>DesktopNotifier</name>
+    <message>
+        <source>Open</source>
+        <translation>Ouvrir</translation>
     </message>
 </context>
 <context>
@@ -1084,13 +1162,40 @@ Les modifications s&apos;appliquent jusqu&apos;à la fermeture de Mavix.</transl
         <source>Account</source>
         <translation>Compte</translation>
     </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
+        <source>checked</source>
+        <translation>coché</translation>
+    </message>
+    <message>
+        <source>not checked</source>
+        <translation>non coché</translation>
+    </message>
+    <message>
+        <source>checked, suspect: %1</source>
+        <translation>coché, suspect : %1</translation>
+    </message>
+    <message>
+        <source>not checked, suspect: %1</source>
+        <translation>non coché, suspect : %1</translation>
+    </message>
+</context>
+<context>
+    <name>NewMailNotices</name>
+    <message>
+        <source>1 new suspect message: %1</source>
+        <translation>1 nouveau message suspect : %1</translation>
+    </message>
+    <message>
+        <source>%1 new suspect messages: %2</source>
+        <translation>%1 nouveaux messages suspects : %2</translation>
+    </message>
 </context>
 <context>
     <name>PreviewPane</name>
-    <message>
-        <source>Show More</source>
-        <translation>Afficher plus</translation>
-    </message>
     <message>
         <source>Message %1: fetching the first %2 lines...</source>
         <translation>Message %1 : récupération des %2 premières lignes...</translation>
@@ -1165,6 +1270,14 @@ Objet : %4
         <translation>[les parties trop imbriquées, ou trop nombreuses, n&apos;ont pas été affichées]
 </translation>
     </message>
+    <message>
+        <source>Message preview</source>
+        <translation>Aperçu du message</translation>
+    </message>
+    <message>
+        <source>Show &amp;More</source>
+        <translation>&amp;Afficher plus</translation>
+    </message>
 </context>
 <context>
     <name>Prompter</name>
@@ -1227,32 +1340,36 @@ Objet : %4
 <context>
     <name>main</name>
     <message>
-        <source>Usage: mavix [--desktop]
+        <source>cannot work in %1; staying in the current folder</source>
+        <translation>impossible de travailler dans %1 ; reste dans le dossier courant</translation>
+    </message>
+    <message>
+        <source>Usage: mavix [--desktop] [--hidden]
 Screens a POP3 mailbox: shows the headers of the waiting mail and deletes
 the checked messages on the server before any mail program downloads them.
 &quot;message.txt&quot; (the headers of the last scan) and &quot;defaults.txt&quot; (default
 filter lists) are written and read in the current folder.
 
   --desktop   work in $XDG_DATA_HOME/Mavix (what the desktop launcher does)
+  --hidden    start in the tray, without the window (what starting at log-in
+              does); without a tray or background checks the window shows
   --help      show this text
   --version   show the version
 Qt&apos;s own options (-platform, -style, ...) are accepted too.
 </source>
-        <translation>Usage : mavix [--desktop]
+        <translation>Usage : mavix [--desktop] [--hidden]
 Trie une boîte POP3 : affiche les en-têtes du courrier en attente et supprime
 les messages cochés sur le serveur avant qu&apos;un logiciel de messagerie ne les télécharge.
 « message.txt » (les en-têtes de la dernière analyse) et « defaults.txt » (listes
 de filtres par défaut) sont écrits et lus dans le dossier courant.
 
   --desktop   travailler dans $XDG_DATA_HOME/Mavix (ce que fait le lanceur du bureau)
+  --hidden    démarrer dans la zone de notification, sans la fenêtre (au démarrage
+              de la session) ; sans zone de notification ni vérifications la fenêtre s&apos;affiche
   --help      afficher ce texte
   --version   afficher la version
 Les options propres à Qt (-platform, -style, ...) sont aussi acceptées.
 </translation>
-    </message>
-    <message>
-        <source>cannot work in %1; staying in the current folder</source>
-        <translation>impossible de travailler dans %1 ; reste dans le dossier courant</translation>
     </message>
 </context>
 <context>
@@ -1356,395 +1473,6 @@ Les options propres à Qt (-platform, -style, ...) sont aussi acceptées.
     <message>
         <source>unknown option &apos;%1&apos;</source>
         <translation>option inconnue « %1 »</translation>
-    </message>
-    <message>
-        <source>Usage: mavix-cli scan [--tsv] [--raw] [--no-cache] [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
-       mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [--no-cache]
-                       [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
-       mavix-cli show N [--lines L] [--account NAME] [ACCOUNT OPTIONS]
-       mavix-cli log [--tsv] [--account NAME]
-       mavix-cli accounts [--tsv]
-       mavix-cli authorize [--account NAME] [--server HOST] [--user NAME]
-       mavix-cli --help
-
-Screens the POP3 mailbox of a stored Mavix account without downloading any
-mail: logs in, fetches only the header block of every waiting message
-(TOP n 0) and prints one row per message as it arrives. Rows whose Subject,
-size or sender match the stored filter lists are marked as suspects, with
-the reason; a sender on the trusted list never is.
-
-Commands:
-  scan        Scan the mailbox and list the messages. Nothing is deleted.
-  purge       Scan, then delete the selected messages on the server. Before
-              each deletion the message&apos;s header is read again and its
-              Subject compared with the one the scan listed; at the first
-              difference the purge stops and nothing further is deleted.
-              Deletions already made are committed when the session ends.
-  show N      Scan, then print the start of message N as plain text: its
-              From, To, Date and Subject (decoded), its attachments (name,
-              type, approximate size; marked (!) where the name hides a
-              program behind a document&apos;s extension, as in
-              &quot;invoice.pdf.exe&quot;) and the first L lines of its body (TOP N L,
-              which leaves the message as it is on the server). HTML is
-              shown as text, with each link&apos;s real target in brackets;
-              nothing is loaded, opened or saved.
-  --lines L   (show) the body lines to fetch, 1 to 2000; else the
-              preference &quot;Preview the first L lines&quot; (40 by default)
-  log         Print the journal of deletions that Mavix and mavix-cli made,
-              oldest first: time, size, From, Subject, why the message
-              was deleted, and &quot;copy: PATH&quot; where a copy was kept (POP3
-              cannot put a message back; the copy can). With --tsv: the
-              journal&apos;s lines as they are kept, time (UTC), account, UIDL,
-              size in bytes, From, Subject, reason, escaped like the scan&apos;s
-              --tsv output; a message with a kept copy adds a state field
-              (empty for a deletion) and the copy&apos;s path. The journal is
-              $XDG_STATE_HOME/Mavix/deleted.log (~/.local/state/Mavix).
-  accounts    List the stored accounts in their order, one per line: name,
-              user@server:port, security (none, stls, tls), log-in method,
-              and &quot;disabled&quot; for an account left out of --all-accounts.
-              With --tsv: the same fields tab-separated, escaped as the
-              scan&apos;s, the last one 1 (enabled) or 0.
-  authorize   Sign in to the account&apos;s OAuth 2.0 provider (Google,
-              Microsoft, or the custom one of the settings&apos; [OAuth] section)
-              in a browser: prints the address to open, waits up to 5
-              minutes for the browser to come back to a listener on
-              127.0.0.1, then stores the refresh token in the keyring (else
-              in the settings file) and says where. The OAuth client ID is
-              taken from the settings&apos; [OAuth] section.
-
-Accounts:
-  --account NAME      the account to scan, purge, authorize or show the log
-                      of: its name, or user@server. Without it, the first
-                      account. An unknown name is a usage error.
-  --all-accounts      scan or purge every enabled account, one after
-                      another. Each --tsv line then begins with the
-                      account&apos;s name as an extra field (the other fields
-                      keep their places); the table gets a heading per
-                      account. Each account uses its stored password
-                      (MAVIX_PASSWORD is not used); --rows and the account
-                      options below are for one account and not taken.
-
-Selection (purge only, exactly one):
-  --suspects          the suspect rows, as Mavix pre-checks them
-  --all               every row
-  --rows N[,N...]     the listed message numbers; a number the scan did not
-                      list is an error and nothing is deleted
-
-Output:
-  --tsv       One line per message, tab-separated: number, size, attachment
-              mark, Subject, From, Email, Date, To, CC, suspect (1 or 0),
-              reason (why the row is suspect, such as
-              Subject contains &quot;HONEY&quot;; empty when it is not).
-              Texts are UTF-8. Inside a text, backslash, tab, CR and LF are
-              written as \\, \t, \r and \n, and every other control
-              character (C0, DEL, and the C1 controls U+0080-U+009F) as
-              \xHH, its code in two hex digits, so no server text can send
-              escape sequences to a terminal.
-              After the rows, purge adds one line per selected message:
-                deleted&lt;TAB&gt;N
-                refused&lt;TAB&gt;N&lt;TAB&gt;server reply
-                mismatch&lt;TAB&gt;N&lt;TAB&gt;listed Subject&lt;TAB&gt;Subject on the server
-  (default)   A table fitted to the terminal width; suspects are marked &apos;*&apos;
-              and their reason shown when the terminal is wide enough.
-              Control characters in server texts are shown as blanks.
-  --raw       Subject, From, To and CC as the server sent them: encoded
-              words (=?UTF-8?B?...?=) are not decoded, and the bytes are
-              converted from Windows-1252 to UTF-8. Without it they are
-              decoded as a mail program shows them (RFC 2047 encoded words;
-              UTF-8 header bytes; else Windows-1252).
-  The scan&apos;s status text and every error go to standard error.
-
-Header cache:
-  The header blocks a scan read are kept per account in
-  $XDG_CACHE_HOME/Mavix/headers-USER@SERVER-HASH (~/.cache/Mavix), keyed by
-  the server&apos;s message ids (UIDL) and sizes; the next scan fetches only the
-  messages it has not seen. A purge still reads every message again first.
-  Deleting the file clears it.
-  --no-cache  fetch every header block again, ignoring the cache, and
-              write the cache anew
-
-Account (for this run only, on the chosen account; nothing is saved):
-  --server HOST       POP3 server name or address
-  --port PORT         TCP port (the stored one, else 110)
-  --user NAME         mailbox user name
-  --security MODE     none: plain POP3; stls: STARTTLS on the plain port
-                      (RFC 2595); tls: TLS from the start (RFC 8314). The
-                      stored setting, else none. Without --port, a stored
-                      port of 110 becomes 995 for tls, and 995 becomes 110
-                      for the others. A connection that cannot be secured
-                      fails; it never falls back to plain text.
-  --tls-fingerprint HEX
-                      trust the server&apos;s certificate with this SHA-256
-                      fingerprint (64 hex digits, colons allowed) even when
-                      it does not verify, as for a self-signed certificate;
-                      an empty HEX ignores a stored fingerprint
-  --auth METHOD       how to log in: auto (the strongest the server offers),
-                      user (USER/PASS), apop, plain, login, cram-md5,
-                      scram-sha-1, scram-sha-256, xoauth2 or oauthbearer
-                      (OAuth 2.0 access tokens). The stored choice, else auto.
-  --token-command CMD
-                      run CMD (split into words like a shell&apos;s, but not run
-                      by one) for each log-in and use its standard output as
-                      the OAuth 2.0 access token; without it, the OAuth
-                      methods use the refresh token &quot;mavix-cli authorize&quot;
-                      stored
-The password is taken from the environment variable MAVIX_PASSWORD when it is
-set, else from the desktop&apos;s keyring (Secret Service), else from the settings
-file; never from the command line.
-Certificates are verified against the system&apos;s trusted CAs and the server
-name. MAVIX_TLS_CA_FILE may name a PEM file of further CAs to trust (for a
-private CA, or for tests).
-
-Settings are those of the desktop program (the account, the filter lists and
-the preference &quot;Automatically Set the Filter lists to the Default on Launch&quot;).
-&quot;defaults.txt&quot; is read from, and the header dump &quot;message.txt&quot; written to, the
-current directory.
-
-Ctrl-C during the scan stops it. Ctrl-C during a purge stops it at once:
-before its QUIT the session is closed without QUIT, so nothing at all is
-deleted; once QUIT is sent the server may already be deleting, and the
-messages are then reported, and journaled, as possibly deleted. A second
-Ctrl-C, or SIGTERM, leaves at once.
-
-Before its QUIT a purge writes the messages it marked to the journal of
-deletions (&quot;mavix-cli log&quot;) as pending; QUIT&apos;s answer makes them deleted. When
-the answer never comes they stay &quot;possibly deleted&quot; until the next scan of
-the account settles them by their ids. When the journal cannot be written,
-the session is closed without QUIT and nothing is deleted. One purge of an
-account runs at a time; a second one waits a few seconds, then gives up.
-
-A purge prints &quot;deleted N&quot; only for deletions the server confirmed at QUIT,
-&quot;possibly deleted N&quot; (with --tsv &quot;unconfirmed N&quot;) when QUIT went out but its
-answer did not come, &quot;refused N&quot; for a DELE the server refused, &quot;mismatch N&quot; where it stopped
-because the message changed (its Subject or its id), &quot;gone N&quot; for a message
-another client had removed already, and &quot;skipped N&quot; for one it could not read
-or find. It then says on stderr how many were deleted, refused and not
-deleted, and which checked messages are still on the server. When the
-server&apos;s replies stop matching the commands (late, doubled or malformed), the
-session is closed without QUIT: nothing at all is deleted, and it says so.
-
-Exit status:
-  0    the scan (and the purge) ended normally, also when no mail was waiting
-  1    the scan failed (server not found, connection not secured, log-in or
-       STAT refused, ...), a checked message was not deleted (refused, or the
-       session broke), the server did not confirm the purge&apos;s QUIT (so
-       deletions may or may not have been made), the journal of deletions
-       could not be written (nothing deleted), another purge of the account
-       was running, the output could not be written, or authorize could
-       not sign in or store the refresh token
-  2    usage error
-  3    the purge stopped on a Subject mismatch
-  130  interrupted by Ctrl-C
-  143  ended by SIGTERM
-With --all-accounts, the worst of the accounts&apos; statuses, from best to
-worst: 0, 3, 1; Ctrl-C or SIGTERM stops at the account it interrupts and
-gives 130 or 143.
-</source>
-        <translation>Usage : mavix-cli scan [--tsv] [--raw] [--no-cache] [--account NOM | --all-accounts] [OPTIONS DE COMPTE]
-        mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [--no-cache]
-                        [--account NOM | --all-accounts] [OPTIONS DE COMPTE]
-        mavix-cli show N [--lines L] [--account NOM] [OPTIONS DE COMPTE]
-        mavix-cli log [--tsv] [--account NOM]
-        mavix-cli accounts [--tsv]
-        mavix-cli authorize [--account NOM] [--server HÔTE] [--user NOM]
-        mavix-cli --help
-
-Trie la boîte POP3 d&apos;un compte Mavix enregistré sans télécharger de courrier :
-se connecte, récupère uniquement le bloc d&apos;en-têtes de chaque message en
-attente (TOP n 0) et affiche une ligne par message dès son arrivée. Les lignes
-dont l&apos;objet, la taille ou l&apos;expéditeur correspondent aux listes de filtres
-enregistrées sont marquées comme suspectes, avec le motif ; un expéditeur de
-la liste de confiance ne l&apos;est jamais.
-
-Commandes :
-  scan        Analyser la boîte et lister les messages. Rien n&apos;est supprimé.
-  purge       Analyser, puis supprimer les messages choisis sur le serveur.
-              Avant chaque suppression, l&apos;en-tête du message est relu et son
-              objet comparé à celui de la liste ; à la première différence,
-              la suppression s&apos;arrête et rien d&apos;autre n&apos;est supprimé. Les
-              suppressions déjà faites sont validées à la fin de la session.
-  show N      Analyser, puis afficher le début du message N en texte : ses
-              From, To, Date et Subject (décodés), ses pièces jointes (nom,
-              type, taille approximative ; marquées (!) quand le nom cache un
-              programme derrière l&apos;extension d&apos;un document, comme dans
-              &quot;invoice.pdf.exe&quot;) et les L premières lignes du corps (TOP N L,
-              qui laisse le message tel quel sur le serveur). Le HTML est
-              affiché en texte, avec la vraie cible de chaque lien entre
-              crochets ; rien n&apos;est chargé, ouvert ni enregistré.
-  --lines L   (show) les lignes du corps à récupérer, de 1 à 2000 ; sinon la
-              préférence &quot;Aperçu des L premières lignes&quot; (40 par défaut)
-  log         Afficher le journal des suppressions faites par Mavix et
-              mavix-cli, les plus anciennes d&apos;abord : heure, taille, From,
-              Subject, pourquoi le message a été supprimé, et &quot;copy: CHEMIN&quot;
-              quand une copie a été conservée (POP3 ne peut pas remettre un
-              message ; la copie, si). Avec --tsv : les lignes du journal
-              telles qu&apos;elles sont conservées, heure (UTC), compte, UIDL,
-              taille en octets, From, Subject, motif, échappés comme la sortie
-              --tsv de scan ; un message avec copie conservée ajoute un champ
-              d&apos;état (vide pour une suppression) et le chemin de la copie. Le
-              journal est $XDG_STATE_HOME/Mavix/deleted.log
-              (~/.local/state/Mavix).
-  accounts    Lister les comptes enregistrés dans leur ordre, un par ligne :
-              nom, user@server:port, sécurité (none, stls, tls), méthode de
-              connexion, et &quot;disabled&quot; pour un compte exclu de
-              --all-accounts. Avec --tsv : les mêmes champs séparés par des
-              tabulations, échappés comme ceux de scan, le dernier valant 1
-              (activé) ou 0.
-  authorize   Se connecter au fournisseur OAuth 2.0 du compte (Google,
-              Microsoft, ou celui défini dans la section [OAuth] des réglages)
-              dans un navigateur : affiche l&apos;adresse à ouvrir, attend jusqu&apos;à
-              5 minutes que le navigateur revienne vers un écouteur sur
-              127.0.0.1, puis enregistre le jeton d&apos;actualisation dans le
-              trousseau (sinon dans le fichier de réglages) et dit où.
-              L&apos;identifiant client OAuth est pris dans la section [OAuth] des
-              réglages.
-
-Comptes :
-  --account NOM       le compte à analyser, purger, autoriser ou dont afficher
-                      le journal : son nom, ou user@server. Sans cette option,
-                      le premier compte. Un nom inconnu est une erreur
-                      d&apos;utilisation.
-  --all-accounts      analyser ou purger chaque compte activé, l&apos;un après
-                      l&apos;autre. Chaque ligne --tsv commence alors par le nom du
-                      compte comme champ supplémentaire (les autres champs
-                      gardent leur place) ; le tableau reçoit un titre par
-                      compte. Chaque compte utilise son mot de passe
-                      enregistré (MAVIX_PASSWORD n&apos;est pas utilisé) ; --rows
-                      et les options de compte ci-dessous concernent un seul
-                      compte et ne sont pas acceptées.
-
-Sélection (purge uniquement, exactement une) :
-  --suspects          les lignes suspectes, telles que Mavix les pré-coche
-  --all               toutes les lignes
-  --rows N[,N...]     les numéros de message indiqués ; un numéro que
-                      l&apos;analyse n&apos;a pas listé est une erreur et rien n&apos;est
-                      supprimé
-
-Sortie :
-  --tsv       Une ligne par message, séparée par des tabulations : numéro,
-              taille, marque de pièce jointe, Subject, From, Email, Date, To,
-              CC, suspect (1 ou 0), motif (pourquoi la ligne est suspecte,
-              par exemple Subject contains &quot;HONEY&quot; ; vide sinon).
-              Les textes sont en UTF-8. Dans un texte, la barre oblique
-              inverse, la tabulation, CR et LF s&apos;écrivent \\, \t, \r et \n, et
-              tout autre caractère de contrôle (C0, DEL et les contrôles C1
-              U+0080-U+009F) \xHH, son code en deux chiffres hexadécimaux,
-              afin qu&apos;aucun texte du serveur ne puisse envoyer de séquences
-              d&apos;échappement à un terminal.
-              Après les lignes, purge ajoute une ligne par message choisi :
-                deleted&lt;TAB&gt;N
-                refused&lt;TAB&gt;N&lt;TAB&gt;réponse du serveur
-                mismatch&lt;TAB&gt;N&lt;TAB&gt;objet listé&lt;TAB&gt;objet sur le serveur
-  (défaut)    Un tableau ajusté à la largeur du terminal ; les suspects sont
-              marqués &apos;*&apos; et leur motif affiché si le terminal est assez
-              large. Les caractères de contrôle des textes du serveur sont
-              affichés comme des espaces.
-  --raw       Subject, From, To et CC tels que le serveur les a envoyés : les
-              mots encodés (=?UTF-8?B?...?=) ne sont pas décodés, et les
-              octets sont convertis de Windows-1252 en UTF-8. Sans cette
-              option, ils sont décodés comme les affiche un logiciel de
-              messagerie (mots encodés RFC 2047 ; octets UTF-8 dans
-              l&apos;en-tête ; sinon Windows-1252).
-  Le texte d&apos;état de l&apos;analyse et toute erreur vont sur la sortie d&apos;erreur.
-
-Cache d&apos;en-têtes :
-  Les blocs d&apos;en-têtes lus par une analyse sont conservés par compte dans
-  $XDG_CACHE_HOME/Mavix/headers-USER@SERVER-HASH (~/.cache/Mavix), indexés par
-  les identifiants de message du serveur (UIDL) et les tailles ; l&apos;analyse
-  suivante ne récupère que les messages qu&apos;elle n&apos;a pas encore vus. Une
-  suppression relit quand même d&apos;abord chaque message. Supprimer le fichier
-  vide le cache.
-  --no-cache  récupérer à nouveau chaque bloc d&apos;en-têtes, sans le cache, et
-              réécrire le cache
-
-Compte (pour cette exécution seulement, sur le compte choisi ; rien n&apos;est
-enregistré) :
-  --server HÔTE       nom ou adresse du serveur POP3
-  --port PORT         port TCP (celui enregistré, sinon 110)
-  --user NOM          nom d&apos;utilisateur de la boîte
-  --security MODE     none : POP3 simple ; stls : STARTTLS sur le port simple
-                      (RFC 2595) ; tls : TLS dès le début (RFC 8314). Le
-                      réglage enregistré, sinon none. Sans --port, un port
-                      enregistré 110 devient 995 pour tls, et 995 devient 110
-                      pour les autres. Une connexion qui ne peut pas être
-                      sécurisée échoue ; elle ne revient jamais au texte clair.
-  --tls-fingerprint HEX
-                      faire confiance au certificat du serveur ayant cette
-                      empreinte SHA-256 (64 chiffres hexadécimaux, deux-points
-                      autorisés) même s&apos;il ne se vérifie pas, comme pour un
-                      certificat auto-signé ; un HEX vide ignore une empreinte
-                      enregistrée
-  --auth MÉTHODE      comment se connecter : auto (la plus forte que le
-                      serveur propose), user (USER/PASS), apop, plain, login,
-                      cram-md5, scram-sha-1, scram-sha-256, xoauth2 ou
-                      oauthbearer (jetons d&apos;accès OAuth 2.0). Le choix
-                      enregistré, sinon auto.
-  --token-command CMD
-                      exécuter CMD (découpée en mots comme par un shell, mais
-                      pas exécutée par un shell) à chaque connexion et
-                      utiliser sa sortie standard comme jeton d&apos;accès
-                      OAuth 2.0 ; sans cette option, les méthodes OAuth
-                      utilisent le jeton d&apos;actualisation enregistré par
-                      &quot;mavix-cli authorize&quot;
-Le mot de passe est pris dans la variable d&apos;environnement MAVIX_PASSWORD si
-elle est définie, sinon dans le trousseau du bureau (Secret Service), sinon
-dans le fichier de réglages ; jamais sur la ligne de commande.
-Les certificats sont vérifiés par rapport aux autorités de certification de
-confiance du système et au nom du serveur. MAVIX_TLS_CA_FILE peut désigner un
-fichier PEM d&apos;autorités supplémentaires (pour une autorité privée, ou pour des
-tests).
-
-Les réglages sont ceux du programme de bureau (le compte, les listes de
-filtres et la préférence &quot;Rétablir automatiquement les listes de filtres par
-défaut au démarrage&quot;). &quot;defaults.txt&quot; est lu dans le répertoire courant, et
-l&apos;extrait d&apos;en-têtes &quot;message.txt&quot; y est écrit.
-
-Ctrl-C pendant l&apos;analyse l&apos;arrête. Ctrl-C pendant une suppression l&apos;arrête
-aussitôt : avant son QUIT, la session est fermée sans QUIT, donc rien du tout
-n&apos;est supprimé ; une fois QUIT envoyé, le serveur supprime peut-être déjà, et
-les messages sont alors signalés, et journalisés, comme peut-être supprimés.
-Un second Ctrl-C, ou SIGTERM, quitte aussitôt.
-
-Avant son QUIT, une suppression inscrit les messages marqués dans le journal
-des suppressions (&quot;mavix-cli log&quot;) comme en attente ; la réponse à QUIT les
-rend supprimés. Si la réponse ne vient jamais, ils restent &quot;peut-être
-supprimés&quot; jusqu&apos;à ce que la prochaine analyse du compte les régularise par
-leurs identifiants. Si le journal ne peut pas être écrit, la session est
-fermée sans QUIT et rien n&apos;est supprimé. Une seule suppression par compte à
-la fois ; une seconde attend quelques secondes, puis abandonne.
-
-Une suppression affiche &quot;deleted N&quot; uniquement pour les suppressions que le
-serveur a confirmées à QUIT, &quot;possibly deleted N&quot; (avec --tsv
-&quot;unconfirmed N&quot;) quand QUIT est parti mais que sa réponse n&apos;est pas venue,
-&quot;refused N&quot; pour un DELE refusé par le serveur, &quot;mismatch N&quot; là où elle s&apos;est
-arrêtée parce que le message a changé (son objet ou son identifiant),
-&quot;gone N&quot; pour un message qu&apos;un autre client avait déjà retiré, et
-&quot;skipped N&quot; pour un message qu&apos;elle n&apos;a pas pu lire ou trouver. Elle indique
-ensuite sur stderr combien ont été supprimés, refusés et non supprimés, et
-quels messages cochés sont encore sur le serveur. Quand les réponses du
-serveur ne correspondent plus aux commandes (en retard, en double ou mal
-formées), la session est fermée sans QUIT : rien du tout n&apos;est supprimé, et
-elle le dit.
-
-Code de sortie :
-  0    l&apos;analyse (et la suppression) s&apos;est terminée normalement, même sans
-       courrier en attente
-  1    l&apos;analyse a échoué (serveur introuvable, connexion non sécurisée,
-       connexion ou STAT refusés, ...), un message coché n&apos;a pas été
-       supprimé (refusé, ou session interrompue), le serveur n&apos;a pas confirmé
-       le QUIT de la suppression (les suppressions ont donc pu être faites ou
-       non), le journal des suppressions n&apos;a pas pu être écrit (rien de
-       supprimé), une autre suppression du compte était en cours, la sortie
-       n&apos;a pas pu être écrite, ou authorize n&apos;a pas pu se connecter ou
-       enregistrer le jeton d&apos;actualisation
-  2    erreur d&apos;utilisation
-  3    la suppression s&apos;est arrêtée sur un objet différent
-  130  interrompu par Ctrl-C
-  143  terminé par SIGTERM
-Avec --all-accounts, le pire des codes des comptes, du meilleur au pire :
-0, 3, 1 ; Ctrl-C ou SIGTERM s&apos;arrête au compte qu&apos;il interrompt et donne 130
-ou 143.
-</translation>
     </message>
     <message>
         <source>no command given (scan, purge, log, accounts or authorize)</source>
@@ -1957,6 +1685,397 @@ ou 143.
     <message>
         <source>no account is enabled</source>
         <translation>aucun compte n&apos;est activé</translation>
+    </message>
+    <message>
+        <source>Usage: mavix-cli scan [--tsv] [--raw] [--no-cache] [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
+       mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [--no-cache]
+                       [--account NAME | --all-accounts] [ACCOUNT OPTIONS]
+       mavix-cli show N [--lines L] [--account NAME] [ACCOUNT OPTIONS]
+       mavix-cli log [--tsv] [--account NAME]
+       mavix-cli accounts [--tsv]
+       mavix-cli authorize [--account NAME] [--server HOST] [--user NAME]
+       mavix-cli --help
+       mavix-cli --version
+
+Screens the POP3 mailbox of a stored Mavix account without downloading any
+mail: logs in, fetches only the header block of every waiting message
+(TOP n 0) and prints one row per message as it arrives. Rows whose Subject,
+size or sender match the stored filter lists are marked as suspects, with
+the reason; a sender on the trusted list never is.
+
+Commands:
+  scan        Scan the mailbox and list the messages. Nothing is deleted.
+  purge       Scan, then delete the selected messages on the server. Before
+              each deletion the message&apos;s header is read again and its
+              Subject compared with the one the scan listed; at the first
+              difference the purge stops and nothing further is deleted.
+              Deletions already made are committed when the session ends.
+  show N      Scan, then print the start of message N as plain text: its
+              From, To, Date and Subject (decoded), its attachments (name,
+              type, approximate size; marked (!) where the name hides a
+              program behind a document&apos;s extension, as in
+              &quot;invoice.pdf.exe&quot;) and the first L lines of its body (TOP N L,
+              which leaves the message as it is on the server). HTML is
+              shown as text, with each link&apos;s real target in brackets;
+              nothing is loaded, opened or saved.
+  --lines L   (show) the body lines to fetch, 1 to 2000; else the
+              preference &quot;Preview the first L lines&quot; (40 by default)
+  log         Print the journal of deletions that Mavix and mavix-cli made,
+              oldest first: time, size, From, Subject, why the message
+              was deleted, and &quot;copy: PATH&quot; where a copy was kept (POP3
+              cannot put a message back; the copy can). With --tsv: the
+              journal&apos;s lines as they are kept, time (UTC), account, UIDL,
+              size in bytes, From, Subject, reason, escaped like the scan&apos;s
+              --tsv output; a message with a kept copy adds a state field
+              (empty for a deletion) and the copy&apos;s path. The journal is
+              $XDG_STATE_HOME/Mavix/deleted.log (~/.local/state/Mavix).
+  accounts    List the stored accounts in their order, one per line: name,
+              user@server:port, security (none, stls, tls), log-in method,
+              and &quot;disabled&quot; for an account left out of --all-accounts.
+              With --tsv: the same fields tab-separated, escaped as the
+              scan&apos;s, the last one 1 (enabled) or 0.
+  authorize   Sign in to the account&apos;s OAuth 2.0 provider (Google,
+              Microsoft, or the custom one of the settings&apos; [OAuth] section)
+              in a browser: prints the address to open, waits up to 5
+              minutes for the browser to come back to a listener on
+              127.0.0.1, then stores the refresh token in the keyring (else
+              in the settings file) and says where. The OAuth client ID is
+              taken from the settings&apos; [OAuth] section.
+
+Accounts:
+  --account NAME      the account to scan, purge, authorize or show the log
+                      of: its name, or user@server. Without it, the first
+                      account. An unknown name is a usage error.
+  --all-accounts      scan or purge every enabled account, one after
+                      another. Each --tsv line then begins with the
+                      account&apos;s name as an extra field (the other fields
+                      keep their places); the table gets a heading per
+                      account. Each account uses its stored password
+                      (MAVIX_PASSWORD is not used); --rows and the account
+                      options below are for one account and not taken.
+
+Selection (purge only, exactly one):
+  --suspects          the suspect rows, as Mavix pre-checks them
+  --all               every row
+  --rows N[,N...]     the listed message numbers; a number the scan did not
+                      list is an error and nothing is deleted
+
+Output:
+  --tsv       One line per message, tab-separated: number, size, attachment
+              mark, Subject, From, Email, Date, To, CC, suspect (1 or 0),
+              reason (why the row is suspect, such as
+              Subject contains &quot;HONEY&quot;; empty when it is not).
+              Texts are UTF-8. Inside a text, backslash, tab, CR and LF are
+              written as \\, \t, \r and \n, and every other control
+              character (C0, DEL, and the C1 controls U+0080-U+009F) as
+              \xHH, its code in two hex digits, so no server text can send
+              escape sequences to a terminal.
+              After the rows, purge adds one line per selected message:
+                deleted&lt;TAB&gt;N
+                refused&lt;TAB&gt;N&lt;TAB&gt;server reply
+                mismatch&lt;TAB&gt;N&lt;TAB&gt;listed Subject&lt;TAB&gt;Subject on the server
+  (default)   A table fitted to the terminal width; suspects are marked &apos;*&apos;
+              and their reason shown when the terminal is wide enough.
+              Control characters in server texts are shown as blanks.
+  --raw       Subject, From, To and CC as the server sent them: encoded
+              words (=?UTF-8?B?...?=) are not decoded, and the bytes are
+              converted from Windows-1252 to UTF-8. Without it they are
+              decoded as a mail program shows them (RFC 2047 encoded words;
+              UTF-8 header bytes; else Windows-1252).
+  The scan&apos;s status text and every error go to standard error.
+
+Header cache:
+  The header blocks a scan read are kept per account in
+  $XDG_CACHE_HOME/Mavix/headers-USER@SERVER-HASH (~/.cache/Mavix), keyed by
+  the server&apos;s message ids (UIDL) and sizes; the next scan fetches only the
+  messages it has not seen. A purge still reads every message again first.
+  Deleting the file clears it.
+  --no-cache  fetch every header block again, ignoring the cache, and
+              write the cache anew
+
+Account (for this run only, on the chosen account; nothing is saved):
+  --server HOST       POP3 server name or address
+  --port PORT         TCP port (the stored one, else 110)
+  --user NAME         mailbox user name
+  --security MODE     none: plain POP3; stls: STARTTLS on the plain port
+                      (RFC 2595); tls: TLS from the start (RFC 8314). The
+                      stored setting, else none. Without --port, a stored
+                      port of 110 becomes 995 for tls, and 995 becomes 110
+                      for the others. A connection that cannot be secured
+                      fails; it never falls back to plain text.
+  --tls-fingerprint HEX
+                      trust the server&apos;s certificate with this SHA-256
+                      fingerprint (64 hex digits, colons allowed) even when
+                      it does not verify, as for a self-signed certificate;
+                      an empty HEX ignores a stored fingerprint
+  --auth METHOD       how to log in: auto (the strongest the server offers),
+                      user (USER/PASS), apop, plain, login, cram-md5,
+                      scram-sha-1, scram-sha-256, xoauth2 or oauthbearer
+                      (OAuth 2.0 access tokens). The stored choice, else auto.
+  --token-command CMD
+                      run CMD (split into words like a shell&apos;s, but not run
+                      by one) for each log-in and use its standard output as
+                      the OAuth 2.0 access token; without it, the OAuth
+                      methods use the refresh token &quot;mavix-cli authorize&quot;
+                      stored
+The password is taken from the environment variable MAVIX_PASSWORD when it is
+set, else from the desktop&apos;s keyring (Secret Service), else from the settings
+file; never from the command line.
+Certificates are verified against the system&apos;s trusted CAs and the server
+name. MAVIX_TLS_CA_FILE may name a PEM file of further CAs to trust (for a
+private CA, or for tests).
+
+Settings are those of the desktop program (the account, the filter lists and
+the preference &quot;Automatically Set the Filter lists to the Default on Launch&quot;).
+&quot;defaults.txt&quot; is read from, and the header dump &quot;message.txt&quot; written to, the
+current directory.
+
+Ctrl-C during the scan stops it. Ctrl-C during a purge stops it at once:
+before its QUIT the session is closed without QUIT, so nothing at all is
+deleted; once QUIT is sent the server may already be deleting, and the
+messages are then reported, and journaled, as possibly deleted. A second
+Ctrl-C, or SIGTERM, leaves at once.
+
+Before its QUIT a purge writes the messages it marked to the journal of
+deletions (&quot;mavix-cli log&quot;) as pending; QUIT&apos;s answer makes them deleted. When
+the answer never comes they stay &quot;possibly deleted&quot; until the next scan of
+the account settles them by their ids. When the journal cannot be written,
+the session is closed without QUIT and nothing is deleted. One purge of an
+account runs at a time; a second one waits a few seconds, then gives up.
+
+A purge prints &quot;deleted N&quot; only for deletions the server confirmed at QUIT,
+&quot;possibly deleted N&quot; (with --tsv &quot;unconfirmed N&quot;) when QUIT went out but its
+answer did not come, &quot;refused N&quot; for a DELE the server refused, &quot;mismatch N&quot; where it stopped
+because the message changed (its Subject or its id), &quot;gone N&quot; for a message
+another client had removed already, and &quot;skipped N&quot; for one it could not read
+or find. It then says on stderr how many were deleted, refused and not
+deleted, and which checked messages are still on the server. When the
+server&apos;s replies stop matching the commands (late, doubled or malformed), the
+session is closed without QUIT: nothing at all is deleted, and it says so.
+
+Exit status:
+  0    the scan (and the purge) ended normally, also when no mail was waiting
+  1    the scan failed (server not found, connection not secured, log-in or
+       STAT refused, ...), a checked message was not deleted (refused, or the
+       session broke), the server did not confirm the purge&apos;s QUIT (so
+       deletions may or may not have been made), the journal of deletions
+       could not be written (nothing deleted), another purge of the account
+       was running, the output could not be written, or authorize could
+       not sign in or store the refresh token
+  2    usage error
+  3    the purge stopped on a Subject mismatch
+  130  interrupted by Ctrl-C
+  143  ended by SIGTERM
+With --all-accounts, the worst of the accounts&apos; statuses, from best to
+worst: 0, 3, 1; Ctrl-C or SIGTERM stops at the account it interrupts and
+gives 130 or 143.
+</source>
+        <translation>Usage : mavix-cli scan [--tsv] [--raw] [--no-cache] [--account NOM | --all-accounts] [OPTIONS DE COMPTE]
+        mavix-cli purge (--suspects | --all | --rows N[,N...]) [--tsv] [--raw] [--no-cache]
+                        [--account NOM | --all-accounts] [OPTIONS DE COMPTE]
+        mavix-cli show N [--lines L] [--account NOM] [OPTIONS DE COMPTE]
+        mavix-cli log [--tsv] [--account NOM]
+        mavix-cli accounts [--tsv]
+        mavix-cli authorize [--account NOM] [--server HÔTE] [--user NOM]
+        mavix-cli --help
+        mavix-cli --version
+
+Trie la boîte POP3 d&apos;un compte Mavix enregistré sans télécharger de courrier :
+se connecte, récupère uniquement le bloc d&apos;en-têtes de chaque message en
+attente (TOP n 0) et affiche une ligne par message dès son arrivée. Les lignes
+dont l&apos;objet, la taille ou l&apos;expéditeur correspondent aux listes de filtres
+enregistrées sont marquées comme suspectes, avec le motif ; un expéditeur de
+la liste de confiance ne l&apos;est jamais.
+
+Commandes :
+  scan        Analyser la boîte et lister les messages. Rien n&apos;est supprimé.
+  purge       Analyser, puis supprimer les messages choisis sur le serveur.
+              Avant chaque suppression, l&apos;en-tête du message est relu et son
+              objet comparé à celui de la liste ; à la première différence,
+              la suppression s&apos;arrête et rien d&apos;autre n&apos;est supprimé. Les
+              suppressions déjà faites sont validées à la fin de la session.
+  show N      Analyser, puis afficher le début du message N en texte : ses
+              From, To, Date et Subject (décodés), ses pièces jointes (nom,
+              type, taille approximative ; marquées (!) quand le nom cache un
+              programme derrière l&apos;extension d&apos;un document, comme dans
+              &quot;invoice.pdf.exe&quot;) et les L premières lignes du corps (TOP N L,
+              qui laisse le message tel quel sur le serveur). Le HTML est
+              affiché en texte, avec la vraie cible de chaque lien entre
+              crochets ; rien n&apos;est chargé, ouvert ni enregistré.
+  --lines L   (show) les lignes du corps à récupérer, de 1 à 2000 ; sinon la
+              préférence &quot;Aperçu des L premières lignes&quot; (40 par défaut)
+  log         Afficher le journal des suppressions faites par Mavix et
+              mavix-cli, les plus anciennes d&apos;abord : heure, taille, From,
+              Subject, pourquoi le message a été supprimé, et &quot;copy: CHEMIN&quot;
+              quand une copie a été conservée (POP3 ne peut pas remettre un
+              message ; la copie, si). Avec --tsv : les lignes du journal
+              telles qu&apos;elles sont conservées, heure (UTC), compte, UIDL,
+              taille en octets, From, Subject, motif, échappés comme la sortie
+              --tsv de scan ; un message avec copie conservée ajoute un champ
+              d&apos;état (vide pour une suppression) et le chemin de la copie. Le
+              journal est $XDG_STATE_HOME/Mavix/deleted.log
+              (~/.local/state/Mavix).
+  accounts    Lister les comptes enregistrés dans leur ordre, un par ligne :
+              nom, user@server:port, sécurité (none, stls, tls), méthode de
+              connexion, et &quot;disabled&quot; pour un compte exclu de
+              --all-accounts. Avec --tsv : les mêmes champs séparés par des
+              tabulations, échappés comme ceux de scan, le dernier valant 1
+              (activé) ou 0.
+  authorize   Se connecter au fournisseur OAuth 2.0 du compte (Google,
+              Microsoft, ou celui défini dans la section [OAuth] des réglages)
+              dans un navigateur : affiche l&apos;adresse à ouvrir, attend jusqu&apos;à
+              5 minutes que le navigateur revienne vers un écouteur sur
+              127.0.0.1, puis enregistre le jeton d&apos;actualisation dans le
+              trousseau (sinon dans le fichier de réglages) et dit où.
+              L&apos;identifiant client OAuth est pris dans la section [OAuth] des
+              réglages.
+
+Comptes :
+  --account NOM       le compte à analyser, purger, autoriser ou dont afficher
+                      le journal : son nom, ou user@server. Sans cette option,
+                      le premier compte. Un nom inconnu est une erreur
+                      d&apos;utilisation.
+  --all-accounts      analyser ou purger chaque compte activé, l&apos;un après
+                      l&apos;autre. Chaque ligne --tsv commence alors par le nom du
+                      compte comme champ supplémentaire (les autres champs
+                      gardent leur place) ; le tableau reçoit un titre par
+                      compte. Chaque compte utilise son mot de passe
+                      enregistré (MAVIX_PASSWORD n&apos;est pas utilisé) ; --rows
+                      et les options de compte ci-dessous concernent un seul
+                      compte et ne sont pas acceptées.
+
+Sélection (purge uniquement, exactement une) :
+  --suspects          les lignes suspectes, telles que Mavix les pré-coche
+  --all               toutes les lignes
+  --rows N[,N...]     les numéros de message indiqués ; un numéro que
+                      l&apos;analyse n&apos;a pas listé est une erreur et rien n&apos;est
+                      supprimé
+
+Sortie :
+  --tsv       Une ligne par message, séparée par des tabulations : numéro,
+              taille, marque de pièce jointe, Subject, From, Email, Date, To,
+              CC, suspect (1 ou 0), motif (pourquoi la ligne est suspecte,
+              par exemple Subject contains &quot;HONEY&quot; ; vide sinon).
+              Les textes sont en UTF-8. Dans un texte, la barre oblique
+              inverse, la tabulation, CR et LF s&apos;écrivent \\, \t, \r et \n, et
+              tout autre caractère de contrôle (C0, DEL et les contrôles C1
+              U+0080-U+009F) \xHH, son code en deux chiffres hexadécimaux,
+              afin qu&apos;aucun texte du serveur ne puisse envoyer de séquences
+              d&apos;échappement à un terminal.
+              Après les lignes, purge ajoute une ligne par message choisi :
+                deleted&lt;TAB&gt;N
+                refused&lt;TAB&gt;N&lt;TAB&gt;réponse du serveur
+                mismatch&lt;TAB&gt;N&lt;TAB&gt;objet listé&lt;TAB&gt;objet sur le serveur
+  (défaut)    Un tableau ajusté à la largeur du terminal ; les suspects sont
+              marqués &apos;*&apos; et leur motif affiché si le terminal est assez
+              large. Les caractères de contrôle des textes du serveur sont
+              affichés comme des espaces.
+  --raw       Subject, From, To et CC tels que le serveur les a envoyés : les
+              mots encodés (=?UTF-8?B?...?=) ne sont pas décodés, et les
+              octets sont convertis de Windows-1252 en UTF-8. Sans cette
+              option, ils sont décodés comme les affiche un logiciel de
+              messagerie (mots encodés RFC 2047 ; octets UTF-8 dans
+              l&apos;en-tête ; sinon Windows-1252).
+  Le texte d&apos;état de l&apos;analyse et toute erreur vont sur la sortie d&apos;erreur.
+
+Cache d&apos;en-têtes :
+  Les blocs d&apos;en-têtes lus par une analyse sont conservés par compte dans
+  $XDG_CACHE_HOME/Mavix/headers-USER@SERVER-HASH (~/.cache/Mavix), indexés par
+  les identifiants de message du serveur (UIDL) et les tailles ; l&apos;analyse
+  suivante ne récupère que les messages qu&apos;elle n&apos;a pas encore vus. Une
+  suppression relit quand même d&apos;abord chaque message. Supprimer le fichier
+  vide le cache.
+  --no-cache  récupérer à nouveau chaque bloc d&apos;en-têtes, sans le cache, et
+              réécrire le cache
+
+Compte (pour cette exécution seulement, sur le compte choisi ; rien n&apos;est
+enregistré) :
+  --server HÔTE       nom ou adresse du serveur POP3
+  --port PORT         port TCP (celui enregistré, sinon 110)
+  --user NOM          nom d&apos;utilisateur de la boîte
+  --security MODE     none : POP3 simple ; stls : STARTTLS sur le port simple
+                      (RFC 2595) ; tls : TLS dès le début (RFC 8314). Le
+                      réglage enregistré, sinon none. Sans --port, un port
+                      enregistré 110 devient 995 pour tls, et 995 devient 110
+                      pour les autres. Une connexion qui ne peut pas être
+                      sécurisée échoue ; elle ne revient jamais au texte clair.
+  --tls-fingerprint HEX
+                      faire confiance au certificat du serveur ayant cette
+                      empreinte SHA-256 (64 chiffres hexadécimaux, deux-points
+                      autorisés) même s&apos;il ne se vérifie pas, comme pour un
+                      certificat auto-signé ; un HEX vide ignore une empreinte
+                      enregistrée
+  --auth MÉTHODE      comment se connecter : auto (la plus forte que le
+                      serveur propose), user (USER/PASS), apop, plain, login,
+                      cram-md5, scram-sha-1, scram-sha-256, xoauth2 ou
+                      oauthbearer (jetons d&apos;accès OAuth 2.0). Le choix
+                      enregistré, sinon auto.
+  --token-command CMD
+                      exécuter CMD (découpée en mots comme par un shell, mais
+                      pas exécutée par un shell) à chaque connexion et
+                      utiliser sa sortie standard comme jeton d&apos;accès
+                      OAuth 2.0 ; sans cette option, les méthodes OAuth
+                      utilisent le jeton d&apos;actualisation enregistré par
+                      &quot;mavix-cli authorize&quot;
+Le mot de passe est pris dans la variable d&apos;environnement MAVIX_PASSWORD si
+elle est définie, sinon dans le trousseau du bureau (Secret Service), sinon
+dans le fichier de réglages ; jamais sur la ligne de commande.
+Les certificats sont vérifiés par rapport aux autorités de certification de
+confiance du système et au nom du serveur. MAVIX_TLS_CA_FILE peut désigner un
+fichier PEM d&apos;autorités supplémentaires (pour une autorité privée, ou pour des
+tests).
+
+Les réglages sont ceux du programme de bureau (le compte, les listes de
+filtres et la préférence &quot;Rétablir automatiquement les listes de filtres par
+défaut au démarrage&quot;). &quot;defaults.txt&quot; est lu dans le répertoire courant, et
+l&apos;extrait d&apos;en-têtes &quot;message.txt&quot; y est écrit.
+
+Ctrl-C pendant l&apos;analyse l&apos;arrête. Ctrl-C pendant une suppression l&apos;arrête
+aussitôt : avant son QUIT, la session est fermée sans QUIT, donc rien du tout
+n&apos;est supprimé ; une fois QUIT envoyé, le serveur supprime peut-être déjà, et
+les messages sont alors signalés, et journalisés, comme peut-être supprimés.
+Un second Ctrl-C, ou SIGTERM, quitte aussitôt.
+
+Avant son QUIT, une suppression inscrit les messages marqués dans le journal
+des suppressions (&quot;mavix-cli log&quot;) comme en attente ; la réponse à QUIT les
+rend supprimés. Si la réponse ne vient jamais, ils restent &quot;peut-être
+supprimés&quot; jusqu&apos;à ce que la prochaine analyse du compte les régularise par
+leurs identifiants. Si le journal ne peut pas être écrit, la session est
+fermée sans QUIT et rien n&apos;est supprimé. Une seule suppression par compte à
+la fois ; une seconde attend quelques secondes, puis abandonne.
+
+Une suppression affiche &quot;deleted N&quot; uniquement pour les suppressions que le
+serveur a confirmées à QUIT, &quot;possibly deleted N&quot; (avec --tsv
+&quot;unconfirmed N&quot;) quand QUIT est parti mais que sa réponse n&apos;est pas venue,
+&quot;refused N&quot; pour un DELE refusé par le serveur, &quot;mismatch N&quot; là où elle s&apos;est
+arrêtée parce que le message a changé (son objet ou son identifiant),
+&quot;gone N&quot; pour un message qu&apos;un autre client avait déjà retiré, et
+&quot;skipped N&quot; pour un message qu&apos;elle n&apos;a pas pu lire ou trouver. Elle indique
+ensuite sur stderr combien ont été supprimés, refusés et non supprimés, et
+quels messages cochés sont encore sur le serveur. Quand les réponses du
+serveur ne correspondent plus aux commandes (en retard, en double ou mal
+formées), la session est fermée sans QUIT : rien du tout n&apos;est supprimé, et
+elle le dit.
+
+Code de sortie :
+  0    l&apos;analyse (et la suppression) s&apos;est terminée normalement, même sans
+       courrier en attente
+  1    l&apos;analyse a échoué (serveur introuvable, connexion non sécurisée,
+       connexion ou STAT refusés, ...), un message coché n&apos;a pas été
+       supprimé (refusé, ou session interrompue), le serveur n&apos;a pas confirmé
+       le QUIT de la suppression (les suppressions ont donc pu être faites ou
+       non), le journal des suppressions n&apos;a pas pu être écrit (rien de
+       supprimé), une autre suppression du compte était en cours, la sortie
+       n&apos;a pas pu être écrite, ou authorize n&apos;a pas pu se connecter ou
+       enregistrer le jeton d&apos;actualisation
+  2    erreur d&apos;utilisation
+  3    la suppression s&apos;est arrêtée sur un objet différent
+  130  interrompu par Ctrl-C
+  143  terminé par SIGTERM
+Avec --all-accounts, le pire des codes des comptes, du meilleur au pire :
+0, 3, 1 ; Ctrl-C ou SIGTERM s&apos;arrête au compte qu&apos;il interrompt et donne 130
+ou 143.
+</translation>
     </message>
 </context>
 </TS>
