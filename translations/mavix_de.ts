@@ -938,8 +938,8 @@ Die Änderungen gelten, bis Mavix geschlossen wird.</translation>
         <translation>E-Mai&amp;ls von Domains markieren, die bekannten Domains ähneln</translation>
     </message>
     <message>
-        <source>Start Mavix when I log in</source>
-        <translation>Mavix bei der Anmeldung starten</translation>
+        <source>S&amp;tart Mavix when I log in</source>
+        <translation>Mavix bei der Anmeldung s&amp;tarten</translation>
     </message>
     <message>
         <source>&amp;Wait for the server up to</source>

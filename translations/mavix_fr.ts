@@ -938,8 +938,8 @@ Les modifications s&apos;appliquent jusqu&apos;à la fermeture de Mavix.</transl
         <translation>Signaler &amp;le courrier de domaines qui ressemblent à des domaines connus</translation>
     </message>
     <message>
-        <source>Start Mavix when I log in</source>
-        <translation>Démarrer Mavix à l&apos;ouverture de session</translation>
+        <source>S&amp;tart Mavix when I log in</source>
+        <translation>Démarrer Mavix à l'ouverture de &amp;session</translation>
     </message>
     <message>
         <source>&amp;Wait for the server up to</source>

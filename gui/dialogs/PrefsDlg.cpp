@@ -58,7 +58,7 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     m_pPreviewLines->setObjectName(QStringLiteral("previewLines"));
     m_pPreviewLines->setRange(0, kMaxPreviewLines);
     m_pPreviewLines->setSpecialValueText(tr("0 (no previews)"));
-    m_pStartAtLogin = new QCheckBox(tr("Start Mavix when I log in"), this);
+    m_pStartAtLogin = new QCheckBox(tr("S&tart Mavix when I log in"), this);
     m_pStartAtLogin->setObjectName(QStringLiteral("startAtLogin"));
     connect(m_pCheck, &QCheckBox::toggled, m_pCheckMinutes, &QWidget::setEnabled);
     connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepKB, &QWidget::setEnabled);
