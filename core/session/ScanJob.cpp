@@ -244,25 +244,22 @@ void ScanJob::OpenHeaderCache()
     const Account& account = m_ctx.m_sessionAccount;
     const std::string path = HeaderCache::PathFor(account.m_sServer, account.m_sUser, account.m_sPort);
     const std::string identity = HeaderCache::Identity(account.m_sServer, account.m_sUser, account.m_sPort);
-    bool bLoaded = true;
-    m_pCache = &m_cachedRows.Finish(bLoaded);
-    if (!bLoaded)
+    if (!m_cachedRows.Finish())
         platform::Trace("The header cache %s was ignored; it is written again.", path.c_str());
-    const HeaderCache& cache = *m_pCache;
     size_t found = 0;
-    if (cache.Count() > 0) {
-        m_aCached.assign(static_cast<size_t>(m_nCount) + 1, std::nullopt);
+    if (m_cachedRows.Count() > 0) {
+        m_aCached.assign(static_cast<size_t>(m_nCount) + 1, nullptr);
         std::string uidl;
         uint64_t size = 0;
         for (int n = 1; n <= m_nCount; ++n)
             if (m_connection.GetUidl(n, uidl) && m_connection.GetSize(n, size)
-                && (m_aCached[static_cast<size_t>(n)] = cache.Find(uidl, size)))
+                && (m_aCached[static_cast<size_t>(n)] = m_cachedRows.Find(uidl, size)))
                 ++found;
     }
     // Every message cached and no entry left over: the new file would say
     // the same as the old one, which FinishScan then keeps; not writing it
     // spares the scan a file of the mailbox's headers.
-    if (found != static_cast<size_t>(m_nCount) || cache.Count() != found)
+    if (found != static_cast<size_t>(m_nCount) || m_cachedRows.Count() != found)
         m_cacheOut.Open(path, identity);
 }
 
@@ -306,29 +303,33 @@ int ScanJob::ReadNextRow(int n)
     uint64_t size = 0;
     if (!m_connection.GetSize(n, size))
         return ScanFailed(pop3::kListMismatchStatus);
-    const bool bCached = !m_aCached.empty() && m_aCached[static_cast<size_t>(n)];
-    const std::string_view cachedText = bCached ? *m_aCached[static_cast<size_t>(n)] : std::string_view();
-    CachedRows::Row built;
-    const bool bBuilt = bCached && m_cachedRows.Take(uidl, size, built);
+    CachedRows::Entry* const pCached = m_aCached.empty() ? nullptr : m_aCached[static_cast<size_t>(n)];
+    if (pCached && pCached->m_bBuilt) {
+        if (!uidl.empty())
+            m_cacheOut.Add(uidl, size, pCached->m_text);
+        return HandOver(n, uidl, BuiltRow(n, size, *pCached), 1);
+    }
     bool bRead = true;
-    if (bCached && !bBuilt)
-        m_message.SetText(cachedText);
-    else if (!bCached)
-        if (const std::optional<int> ended = FetchTop(n, bRead))
-            return *ended;
+    if (pCached)
+        m_message.SetText(pCached->m_text);
+    else if (const std::optional<int> ended = FetchTop(n, bRead))
+        return *ended;
 
-    ScanRow queued{bBuilt      ? BuiltRow(n, size, cachedText, std::move(built.m_row))
-                       : bRead ? ReadRow(n, size)
-                               : UnavailableRow(n, size)};
+    ScanRow queued{bRead ? ReadRow(n, size) : UnavailableRow(n, size)};
     if (bRead && !uidl.empty())
-        m_cacheOut.Add(uidl, size, bBuilt ? cachedText : std::string_view(m_message.Text()));
-    queued.m_row.m_sUidl = std::move(uidl);
-    queued.m_nCached = bCached ? 1 : 0;
-    m_nFromCache += bCached ? 1 : 0;
-    if (bBuilt)
-        queued.m_nSuspect = built.m_nSuspect;
-    else if (bRead)
+        m_cacheOut.Add(uidl, size, m_message.Text());
+    if (bRead)
         queued.m_nSuspect = ClassifyRow(m_ctx.m_lists, queued.m_row, &m_message);
+    return HandOver(n, uidl, std::move(queued), pCached ? 1 : 0);
+}
+
+// A row made: counted against the budget and handed to the row sink.
+// 0: go on; -1: the scan failed.
+int ScanJob::HandOver(int n, std::string& uidl, ScanRow queued, int nCached)
+{
+    queued.m_row.m_sUidl = std::move(uidl);
+    queued.m_nCached = nCached;
+    m_nFromCache += nCached;
     if (m_dump.Failed())
         return ScanFailed(m_dump.FailureStatus());
     m_nRowBytes += KeptBytes(queued, m_ctx.m_nKeeping);
@@ -359,12 +360,14 @@ MessageRow ScanJob::ReadRow(int n, uint64_t size)
 
 // A cached message's row as CachedRows built it, numbered and dumped as
 // ReadRow does.
-MessageRow ScanJob::BuiltRow(int n, uint64_t size, std::string_view text, MessageRow row)
+ScanRow ScanJob::BuiltRow(int n, uint64_t size, CachedRows::Entry& cached)
 {
-    m_dump.WriteRecord(n, size, text);
-    row.m_sNum = std::to_string(n);
-    row.m_nHeaderAt = static_cast<long long>(m_dump.LastTextOffset());
-    return row;
+    m_dump.WriteRecord(n, size, cached.m_text);
+    cached.m_bBuilt = false;  // taken
+    ScanRow queued{std::move(cached.m_row), cached.m_nSuspect};
+    queued.m_row.m_sNum = std::to_string(n);
+    queued.m_row.m_nHeaderAt = static_cast<long long>(m_dump.LastTextOffset());
+    return queued;
 }
 
 // The server would not show this message: its row carries no text of any
@@ -396,7 +399,7 @@ int ScanJob::FinishScan(int result)
     // a stopped or failed one leaves the last as it was, and so does one
     // that took every message from it and left none of it unused (the new
     // file would say the same, at the cost of writing and syncing it).
-    const bool bUnchanged = m_nFromCache == m_nCount && m_pCache && m_pCache->Count() == static_cast<size_t>(m_nCount);
+    const bool bUnchanged = m_nFromCache == m_nCount && m_cachedRows.Count() == static_cast<size_t>(m_nCount);
     if (result == 0 && !m_ctx.Stopped() && m_nLastNum == m_nCount && !bUnchanged)
         m_cacheOut.Commit();
     else

@@ -41,7 +41,8 @@ private:
     std::optional<int> FetchTop(int n, bool& bRead);
     int ReadNextRow(int n);
     MessageRow ReadRow(int n, uint64_t size);
-    MessageRow BuiltRow(int n, uint64_t size, std::string_view text, MessageRow row);
+    ScanRow BuiltRow(int n, uint64_t size, CachedRows::Entry& cached);
+    int HandOver(int n, std::string& uidl, ScanRow queued, int nCached);
     MessageRow UnavailableRow(int n, uint64_t size);
     int FinishScan(int result);
     int ScanFailed(const std::string& status);
@@ -62,10 +63,9 @@ private:
     bool m_bCanReconnect = false;
     std::string m_sStatus;
     CachedRows m_cachedRows;
-    const HeaderCache* m_pCache = nullptr;  // the cache as read, once the listing is in
     HeaderCacheWriter m_cacheOut;
-    // Per message number, the header text the cache holds for it; empty: to
-    // be fetched. Sized only when the cache is read.
-    std::vector<std::optional<std::string_view>> m_aCached;
+    // Per message number, what the cache holds for it; nullptr: to be
+    // fetched. Sized only when the cache is read.
+    std::vector<CachedRows::Entry*> m_aCached;
     int m_nFromCache = 0;  // rows whose header came from the cache
 };
