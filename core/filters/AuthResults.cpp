@@ -207,10 +207,11 @@ bool ReadResult(Reader& reader, Result& result)
 }
 
 // authserv-id [CFWS authres-version]; false when there is no authserv-id
-// or the version is not 1.
+// (an empty quoted string names no server) or the version is not 1.
 bool ReadHead(Reader& reader, Field& field)
 {
-    if (!reader.SkipCfws() || !reader.Value(field.m_sAuthServId) || !reader.SkipCfws())
+    if (!reader.SkipCfws() || !reader.Value(field.m_sAuthServId) || field.m_sAuthServId.empty()
+        || !reader.SkipCfws())
         return false;
     if (platform::IsDigit(reader.Peek())) {
         const std::string digits = reader.Keyword();
