@@ -210,8 +210,7 @@ bool ReadResult(Reader& reader, Result& result)
 // (an empty quoted string names no server) or the version is not 1.
 bool ReadHead(Reader& reader, Field& field)
 {
-    if (!reader.SkipCfws() || !reader.Value(field.m_sAuthServId) || field.m_sAuthServId.empty()
-        || !reader.SkipCfws())
+    if (!reader.SkipCfws() || !reader.Value(field.m_sAuthServId) || field.m_sAuthServId.empty() || !reader.SkipCfws())
         return false;
     if (platform::IsDigit(reader.Peek())) {
         const std::string digits = reader.Keyword();
