@@ -28,18 +28,33 @@ void CPop3Message::SetText(std::string_view text)
             --next;
         text.remove_prefix(next);
     }
+    IndexFields();
+}
+
+// Fields start at the text's start or after a CR LF (RFC 5322 §2.2: name,
+// then colon); the header block ends at the first empty line.
+void CPop3Message::IndexFields()
+{
+    static_assert(kMaxTextBytes <= UINT32_MAX);
+    const std::string_view text(m_sText);
+    m_nBlockEnd = std::min(text.find("\r\n\r\n"), text.size());
+    const std::string_view block = text.substr(0, m_nBlockEnd);
+    m_aLineStarts.clear();
+    m_aLineStarts.push_back(0);
+    for (size_t crlf = block.find("\r\n"); crlf != std::string_view::npos; crlf = block.find("\r\n", crlf + 2))
+        m_aLineStarts.push_back(static_cast<uint32_t>(crlf + 2));
 }
 
 void CPop3Message::Clear()
 {
     m_sText.clear();
     m_bHasText = false;
+    IndexFields();
 }
 
 std::string CPop3Message::HeaderBlock() const
 {
-    const size_t end = m_sText.find("\r\n\r\n");
-    return end == std::string::npos ? m_sText : m_sText.substr(0, end);
+    return m_sText.substr(0, m_nBlockEnd);
 }
 
 std::string CPop3Message::FindField(const std::string& name, int n) const
@@ -49,11 +64,9 @@ std::string CPop3Message::FindField(const std::string& name, int n) const
 
 std::optional<std::string> CPop3Message::FindFieldIf(const std::string& name, int n) const
 {
-    // Fields start at the text's start or after a CR LF (RFC 5322 §2.2:
-    // name, then colon), in any case; the header block ends at the first
-    // empty line. Read in place: a scan looks up several fields per message.
-    const std::string_view text(m_sText);
-    const std::string_view block = text.substr(0, text.find("\r\n\r\n"));
+    // Field names match in any case. Read in place: a scan looks up several
+    // fields per message.
+    const std::string_view block = std::string_view(m_sText).substr(0, m_nBlockEnd);
     const auto named = [&](size_t pos) {
         if (block.size() - pos <= name.size() || block[pos + name.size()] != ':')
             return false;
@@ -63,16 +76,11 @@ std::optional<std::string> CPop3Message::FindFieldIf(const std::string& name, in
         return true;
     };
     size_t start = std::string_view::npos;
-    for (size_t pos = 0;;) {
+    for (const uint32_t pos : m_aLineStarts)
         if (named(pos) && n-- == 0) {
             start = pos + name.size() + 1;
             break;
         }
-        const size_t crlf = block.find("\r\n", pos);
-        if (crlf == std::string_view::npos)
-            break;
-        pos = crlf + 2;
-    }
     if (start == std::string_view::npos)
         return std::nullopt;
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The text TOP n 0 fetched for one message: its header fields, each ending in
 // CR LF, possibly followed by the empty line. Field values are looked up by
@@ -44,6 +46,13 @@ public:
     std::string GetCC() const { return FindField("CC", 0); }
 
 private:
+    void IndexFields();
+
     std::string m_sText;
     bool m_bHasText = false;
+    // Where the header block ends (its first empty line, else the text's
+    // end) and where each of its lines starts: a scan looks up a dozen
+    // fields per message, and each lookup then reads only the line starts.
+    size_t m_nBlockEnd = 0;
+    std::vector<uint32_t> m_aLineStarts;
 };

@@ -57,21 +57,26 @@ int ScanJob::Run()
         const Account& account = m_ctx.m_account;
         m_cachedRows.Start(HeaderCache::PathFor(account.m_sServer, account.m_sUser, account.m_sPort),
                            HeaderCache::Identity(account.m_sServer, account.m_sUser, account.m_sPort), m_ctx.m_lists,
-                           m_ctx.m_nRowBudget);
+                           m_ctx.m_nRowBudget, &m_dump);
     }
     const std::optional<int> loggedOut = LogIn();
     // The scan's copy of the password is not needed past the log-in.
     platform::SecureWipe(m_ctx.m_account.m_sPass);
-    if (loggedOut)
-        return *loggedOut;
-    if (const std::optional<int> ended = ReadListing())
+    // Ended before the listing: the rows and dump begun ahead are not wanted.
+    std::optional<int> ended = loggedOut ? loggedOut : ReadListing();
+    if (ended) {
+        m_cachedRows.Drop();
         return *ended;
+    }
     if (m_bHaveUidl)
         SettleJournal();
-    if (!m_dump.Open())
+    // The dump may have been begun ahead, from the header cache.
+    OpenHeaderCache();
+    if (!m_dump.IsOpen())
+        m_dump.Open();
+    if (m_dump.Failed())
         return FailInConnectionPhase(m_dump.FailureStatus());
     Answered();
-    OpenHeaderCache();
 
     // With PIPELINING the TOP commands run up to a window ahead of the
     // replies, which are read strictly in order; without, one at a time.
@@ -239,6 +244,7 @@ void ScanJob::OpenHeaderCache()
 {
     if (!m_bHaveUidl || m_ctx.m_nHeaderCache == HeaderCacheUse::kOff) {
         m_cachedRows.Drop();
+        m_dump.Rewind(0);
         return;
     }
     const Account& account = m_ctx.m_sessionAccount;
@@ -247,15 +253,25 @@ void ScanJob::OpenHeaderCache()
     if (!m_cachedRows.Finish())
         platform::Trace("The header cache %s was ignored; it is written again.", path.c_str());
     size_t found = 0;
+    // The dump written ahead holds message n's record while the messages
+    // up to n stand where the cache has them.
+    bool bAhead = true;
     if (m_cachedRows.Count() > 0) {
         m_aCached.assign(static_cast<size_t>(m_nCount) + 1, nullptr);
         std::string uidl;
         uint64_t size = 0;
-        for (int n = 1; n <= m_nCount; ++n)
+        for (int n = 1; n <= m_nCount; ++n) {
+            const size_t place = static_cast<size_t>(n) - 1;
+            CachedRows::Entry*& pEntry = m_aCached[static_cast<size_t>(n)];
             if (m_connection.GetUidl(n, uidl) && m_connection.GetSize(n, size)
-                && (m_aCached[static_cast<size_t>(n)] = m_cachedRows.Find(uidl, size)))
+                && (pEntry = m_cachedRows.Find(uidl, size, place)))
                 ++found;
+            bAhead = bAhead && pEntry && pEntry == m_cachedRows.At(place) && pEntry->m_bDumped;
+            if (bAhead)
+                m_nDumpedAhead = n;
+        }
     }
+    m_dump.Rewind(m_nDumpedAhead > 0 ? m_aCached[static_cast<size_t>(m_nDumpedAhead)]->m_nDumpEnd : 0);
     // Every message cached and no entry left over: the new file would say
     // the same as the old one, which FinishScan then keeps; not writing it
     // spares the scan a file of the mailbox's headers.
@@ -359,14 +375,18 @@ MessageRow ScanJob::ReadRow(int n, uint64_t size)
 }
 
 // A cached message's row as CachedRows built it, numbered and dumped as
-// ReadRow does.
+// ReadRow does (unless its record was written ahead).
 ScanRow ScanJob::BuiltRow(int n, uint64_t size, CachedRows::Entry& cached)
 {
-    m_dump.WriteRecord(n, size, cached.m_text);
+    uint64_t at = cached.m_nDumpAt;
+    if (n > m_nDumpedAhead) {
+        m_dump.WriteRecord(n, size, cached.m_text);
+        at = m_dump.LastTextOffset();
+    }
     cached.m_bBuilt = false;  // taken
     ScanRow queued{std::move(cached.m_row), cached.m_nSuspect};
     queued.m_row.m_sNum = std::to_string(n);
-    queued.m_row.m_nHeaderAt = static_cast<long long>(m_dump.LastTextOffset());
+    queued.m_row.m_nHeaderAt = static_cast<long long>(at);
     return queued;
 }
 

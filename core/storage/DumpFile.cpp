@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
@@ -63,7 +64,7 @@ bool CDumpFile::Open()
     m_nError = 0;
     m_sReason.clear();
     m_bCut = false;
-    m_nWritten = 0;
+    m_nWritten = m_nInFile = m_nWritebackFrom = m_nTextOffset = 0;
     m_buffer.clear();
     m_buffer.reserve(kBufferBytes);
 
@@ -114,23 +115,51 @@ bool CDumpFile::WriteAll(std::string_view bytes)
             done += static_cast<size_t>(n);
     }
     m_nInFile += done;
-    StartWriteback();
-    return m_nError == 0;
-}
-
-void CDumpFile::StartWriteback()
-{
-#ifdef SYNC_FILE_RANGE_WRITE
     // A scan of 100,000 messages writes about 50 MiB; its writing overlaps
     // the scan in steps of this size instead of all waiting at the end.
     constexpr uint64_t kWritebackStep = 4 << 20;
-    if (m_nInFile - m_nWritebackFrom < kWritebackStep)
+    StartWriteback(kWritebackStep);
+    return m_nError == 0;
+}
+
+void CDumpFile::StartWriteback(uint64_t nStep)
+{
+#ifdef SYNC_FILE_RANGE_WRITE
+    if (m_nInFile - m_nWritebackFrom < nStep || m_nInFile == m_nWritebackFrom)
         return;
     // Advice only: where the file system cannot, Commit's fsync does it all.
     ::sync_file_range(m_file.Fd(), static_cast<off_t>(m_nWritebackFrom),
                       static_cast<off_t>(m_nInFile - m_nWritebackFrom), SYNC_FILE_RANGE_WRITE);
     m_nWritebackFrom = m_nInFile;
+#else
+    (void)nStep;
 #endif
+}
+
+void CDumpFile::WriteOut()
+{
+    if (m_bOpen && Flush())
+        StartWriteback(0);
+}
+
+bool CDumpFile::Rewind(uint64_t nBytes)
+{
+    if (!m_bOpen || m_nError != 0 || nBytes > m_nWritten)
+        return false;
+    if (nBytes == m_nWritten && !m_bCut)
+        return true;
+    if (!Flush())
+        return false;
+    if (::ftruncate(m_file.Fd(), static_cast<off_t>(nBytes)) != 0
+        || ::lseek(m_file.Fd(), static_cast<off_t>(nBytes), SEEK_SET) < 0) {
+        Fail(errno, "writing");
+        return false;
+    }
+    m_nWritten = m_nInFile = nBytes;
+    m_nWritebackFrom = std::min(m_nWritebackFrom, nBytes);
+    m_nTextOffset = 0;
+    m_bCut = false;
+    return true;
 }
 
 bool CDumpFile::Flush()

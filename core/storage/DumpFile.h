@@ -41,6 +41,15 @@ public:
     // write error, which Reason() describes.
     bool WriteRecord(int n, uint64_t size, std::string_view text);
 
+    // Takes back every record from byte `nBytes` on (the end of a record,
+    // or 0), the line saying the dump was cut included, so a dump written
+    // ahead on a guess keeps only what turned out right. False after a
+    // failure, which Reason() describes.
+    bool Rewind(uint64_t nBytes);
+    // Hands what is buffered to the file and starts the disk writing all
+    // of it, so Commit's sync has little left to wait for.
+    void WriteOut();
+
     // Flushes, syncs, closes and renames the temporary file over the dump.
     // False, with Reason() set, when any of it failed; the temporary file is
     // then removed and the old dump left as it was.
@@ -48,6 +57,7 @@ public:
     // Removes the temporary file; the old dump stays as it was.
     void Abort();
 
+    bool IsOpen() const { return m_bOpen; }
     bool WasCut() const { return m_bCut; }
     bool Failed() const { return m_nError != 0; }
     int Error() const { return m_nError; }  // errno of the first failure, 0 when none
@@ -68,7 +78,7 @@ private:
     bool Flush();
     // Starts the disk writing what has reached the file so far, without
     // waiting for it, so Commit's fsync is left with little to do.
-    void StartWriteback();
+    void StartWriteback(uint64_t nStep);
     void Fail(int error, const char* pszWhat);
 
     std::string m_sPath;

@@ -68,10 +68,16 @@ std::string HeaderCache::Identity(const std::string& server, const std::string& 
     return server + '\n' + user + '\n' + port;
 }
 
-bool HeaderCache::Load(const std::string& path, const std::string& identity)
+void HeaderCache::Clear()
 {
     m_entries.clear();
+    m_slots.clear();
     m_sBytes.clear();
+}
+
+bool HeaderCache::Load(const std::string& path, const std::string& identity)
+{
+    Clear();
     const size_t slash = path.rfind('/');
     if (path.empty() || slash == std::string::npos)
         return true;
@@ -103,7 +109,7 @@ bool HeaderCache::Load(const std::string& path, const std::string& identity)
 
 bool HeaderCache::Parse(std::string bytes, const std::string& identity)
 {
-    m_entries.clear();
+    Clear();
     m_sBytes = std::move(bytes);
     std::string_view rest(m_sBytes);
     uint64_t length = 0;
@@ -117,12 +123,10 @@ bool HeaderCache::Parse(std::string bytes, const std::string& identity)
     }
     if (bOk) {
         rest.remove_prefix(length + 1);
-        bOk = ParseEntries(rest);
+        bOk = ParseEntries(rest) && IndexEntries();
     }
-    if (!bOk) {
-        m_entries.clear();
-        m_sBytes.clear();
-    }
+    if (!bOk)
+        Clear();
     return bOk;
 }
 
@@ -151,19 +155,47 @@ bool HeaderCache::ParseEntries(std::string_view rest)
         // A scan's header text never holds a NUL (CPop3Message::SetText).
         if (text.find('\0') != std::string_view::npos)
             return false;
-        const Entry entry{size, static_cast<size_t>(text.data() - base), text.size()};
-        if (!m_entries.emplace(uidl, entry).second)
-            return false;  // one id twice: not a file we wrote
+        m_entries.push_back({uidl, size, static_cast<size_t>(text.data() - base), text.size()});
         rest.remove_prefix(length + 1);
     }
 }
 
-std::optional<std::string_view> HeaderCache::Find(const std::string& uidl, uint64_t size) const
+std::optional<std::string_view> HeaderCache::Find(std::string_view uidl, uint64_t size) const
 {
-    const auto it = m_entries.find(uidl);
-    if (it == m_entries.end() || it->second.m_nSize != size)
+    const std::optional<size_t> at = PositionOf(uidl);
+    if (!at || m_entries[*at].m_nSize != size)
         return std::nullopt;
-    return std::string_view(m_sBytes).substr(it->second.m_nAt, it->second.m_nLength);
+    return std::string_view(m_sBytes).substr(m_entries[*at].m_nAt, m_entries[*at].m_nLength);
+}
+
+// An open-addressed table of the entries' places, at most half full: one
+// allocation, where a node per message would cost a scan 50,000 mallocs and
+// frees.
+bool HeaderCache::IndexEntries()
+{
+    size_t nSlots = 16;
+    while (nSlots < 2 * m_entries.size())
+        nSlots *= 2;
+    m_slots.assign(nSlots, 0);
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        size_t slot = std::hash<std::string_view>()(m_entries[i].m_uidl) & (nSlots - 1);
+        for (; m_slots[slot] != 0; slot = (slot + 1) & (nSlots - 1))
+            if (m_entries[m_slots[slot] - 1].m_uidl == m_entries[i].m_uidl)
+                return false;  // one id twice: not a file we wrote
+        m_slots[slot] = static_cast<uint32_t>(i + 1);
+    }
+    return true;
+}
+
+std::optional<size_t> HeaderCache::PositionOf(std::string_view uidl) const
+{
+    if (m_slots.empty())
+        return std::nullopt;
+    const size_t mask = m_slots.size() - 1;
+    for (size_t slot = std::hash<std::string_view>()(uidl) & mask; m_slots[slot] != 0; slot = (slot + 1) & mask)
+        if (m_entries[m_slots[slot] - 1].m_uidl == uidl)
+            return m_slots[slot] - 1;
+    return std::nullopt;
 }
 
 bool HeaderCacheWriter::Open(const std::string& path, const std::string& identity)

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "core/platform/PrivateFile.h"
 #include "core/pop3/Pop3Message.h"
@@ -63,27 +63,34 @@ public:
     // As Load, from the file's bytes (kept).
     bool Parse(std::string bytes, const std::string& identity);
     // The header text kept for the message with this UIDL and size.
-    std::optional<std::string_view> Find(const std::string& uidl, uint64_t size) const;
+    std::optional<std::string_view> Find(std::string_view uidl, uint64_t size) const;
+    // Where the message with this UIDL stands in the file (ForEach's order).
+    std::optional<size_t> PositionOf(std::string_view uidl) const;
     size_t Count() const { return m_entries.size(); }
-    // Calls visit(uidl, size, text) for every message held, in no order;
-    // stops when it returns false.
+    // Calls visit(uidl, size, text) for every message held, in the file's
+    // order (the order of the scan that wrote it); stops when it returns
+    // false.
     template <class Visit> void ForEach(Visit visit) const
     {
-        for (const auto& [uidl, entry] : m_entries)
-            if (!visit(uidl, entry.m_nSize, std::string_view(m_sBytes).substr(entry.m_nAt, entry.m_nLength)))
+        for (const Entry& entry : m_entries)
+            if (!visit(entry.m_uidl, entry.m_nSize, std::string_view(m_sBytes).substr(entry.m_nAt, entry.m_nLength)))
                 return;
     }
 
 private:
     struct Entry {
+        std::string_view m_uidl;  // in m_sBytes
         uint64_t m_nSize;
         size_t m_nAt;  // the text's offset in m_sBytes
         size_t m_nLength;
     };
     bool ParseEntries(std::string_view rest);
+    bool IndexEntries();
+    void Clear();
 
     std::string m_sBytes;
-    std::unordered_map<std::string_view, Entry> m_entries;  // keys point into m_sBytes
+    std::vector<Entry> m_entries;   // in the file's order
+    std::vector<uint32_t> m_slots;  // by UIDL's hash: 0 free, else a place in m_entries plus 1
 };
 
 // Writes an account's header cache during a scan: a new file beside the old

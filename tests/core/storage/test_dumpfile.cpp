@@ -1,5 +1,5 @@
 // "message.txt": the record format, the old dump kept until the new one is
-// complete, the size limit, a full disk, and files other users planted in a
+// complete, the size limit (and records taken back), a full disk, and files other users planted in a
 // shared folder.
 #include <QTest>
 
@@ -87,6 +87,13 @@ void TestDumpFile::limitCutsWithOneLine()
     CDumpFile dump(path, 2 * kRecord1.size());
     QVERIFY(dump.Open());
     for (int n = 1; n <= 4; ++n)
+        QVERIFY(dump.WriteRecord(1, uint64_t{1} << 32, "Subject: a\r\n"));
+    QVERIFY(dump.WasCut());
+    // Taken back to the first record, the line saying so included, and
+    // written on: the same bytes.
+    QVERIFY(dump.Rewind(kRecord1.size()));
+    QVERIFY(!dump.WasCut());
+    for (int n = 2; n <= 4; ++n)
         QVERIFY(dump.WriteRecord(1, uint64_t{1} << 32, "Subject: a\r\n"));
     QVERIFY(dump.WasCut());
     QVERIFY(dump.Commit());
