@@ -1262,6 +1262,169 @@ The changes apply until Mavix is closed.</source>
     </message>
 </context>
 <context>
+    <name>OAuth</name>
+    <message>
+        <source>the sign-in was not finished in the browser within %1 minutes; sign-in stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the sign-in was not finished in the browser within %1 seconds; sign-in stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the provider&apos;s endpoints must be https:// addresses</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no random numbers for the sign-in</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot listen on 127.0.0.1 for the browser: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This is not a sign-in answer.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the sign-in listener got a request that is not the browser&apos;s answer; sign-in stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sign-in was already answered.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a second request reached the sign-in listener; sign-in stopped for safety, please sign in again</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sign-in failed: this answer belongs to another sign-in.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the browser&apos;s answer was not for this sign-in (its state differs); sign-in stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sign-in failed. You can close this window.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the provider refused the sign-in: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the provider refused the sign-in: %1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sign-in failed: no authorization code.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the browser&apos;s answer carried no authorization code</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You can close this window.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token endpoint refused the sign-in: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the provider gave no refresh token (is offline access allowed for this client?)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot open the sign-in page in a browser</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>sign-in cancelled</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the custom OAuth provider needs %1, %2 and %3 in the settings&apos; [%4] section</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no OAuth client ID for %1: set %2 in the settings&apos; [%3] section</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no OAuth provider is known for this server: set %1 (google, microsoft or custom) in the account</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown OAuth provider &apos;%1&apos; (google, microsoft or custom)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token endpoint answered HTTP %1 without a token</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token endpoint&apos;s answer is too long</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token endpoint answered HTTP %1 without JSON</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token endpoint sent a token with characters no token may hold</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no answer from the token endpoint in time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot reach the token endpoint: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token endpoint must be an https:// address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no OAuth refresh token is stored for this account: sign in first</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot renew the OAuth access token: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token command wrote more than a token</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token command did not finish in time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token command is empty</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot run the token command: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token command failed (exit status %1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token command gave no token on its standard output</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Pop3</name>
     <message>
         <source>TLS cannot run over this stream.</source>
@@ -1727,6 +1890,97 @@ Subject: %4
     </message>
     <message>
         <source>The settings file or folder %1 belongs to another user or is not a plain file or folder; Mavix does not use it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Setup</name>
+    <message>
+        <source>no answer in time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the file is too large</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>redirected to an address that is not https</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the server answered %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The configuration file is nested too deeply.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file is not a mail configuration file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The configuration file lists too many servers.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The configuration file is too large.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A value in the configuration file is too long.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The configuration file is not well-formed XML (line %1).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The configuration names no POP3 server Mavix can use.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The provider asks you to switch access on first.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Switch POP on in Gmail&apos;s settings (Forwarding and POP/IMAP) first. Sign in with OAuth 2.0, or choose Automatic and use an app password (it needs 2-Step Verification).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Create an app password at the provider and enter it as the password.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Switch POP3 and IMAP access on in GMX&apos;s settings first.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Switch POP access on in Zoho Mail&apos;s settings first; with two-factor authentication, use an app password.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Microsoft takes only OAuth 2.0 sign-in. POP may have to be switched on in Outlook.com&apos;s settings (Mail &gt; Forwarding and IMAP).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Microsoft takes only OAuth 2.0 sign-in; your organisation may have to allow POP for your mailbox.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fastmail takes only an app password here, never your account&apos;s own password.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Switch POP3 and IMAP access on in WEB.DE&apos;s settings first.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>iCloud Mail offers no POP3 access (IMAP only), so Mavix cannot screen it.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

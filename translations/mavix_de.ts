@@ -1286,6 +1286,169 @@ Die Änderungen gelten, bis Mavix geschlossen wird.</translation>
     </message>
 </context>
 <context>
+    <name>OAuth</name>
+    <message>
+        <source>the sign-in was not finished in the browser within %1 minutes; sign-in stopped</source>
+        <translation>die Anmeldung wurde im Browser nicht innerhalb von %1 Minuten abgeschlossen; Anmeldung abgebrochen</translation>
+    </message>
+    <message>
+        <source>the sign-in was not finished in the browser within %1 seconds; sign-in stopped</source>
+        <translation>die Anmeldung wurde im Browser nicht innerhalb von %1 Sekunden abgeschlossen; Anmeldung abgebrochen</translation>
+    </message>
+    <message>
+        <source>the provider&apos;s endpoints must be https:// addresses</source>
+        <translation>die Endpunkte des Anbieters müssen https://-Adressen sein</translation>
+    </message>
+    <message>
+        <source>no random numbers for the sign-in</source>
+        <translation>keine Zufallszahlen für die Anmeldung</translation>
+    </message>
+    <message>
+        <source>cannot listen on 127.0.0.1 for the browser: %1</source>
+        <translation>auf 127.0.0.1 kann nicht auf den Browser gewartet werden: %1</translation>
+    </message>
+    <message>
+        <source>This is not a sign-in answer.</source>
+        <translation>Dies ist keine Antwort auf eine Anmeldung.</translation>
+    </message>
+    <message>
+        <source>the sign-in listener got a request that is not the browser&apos;s answer; sign-in stopped</source>
+        <translation>der Empfänger der Anmeldung erhielt eine Anfrage, die nicht die Antwort des Browsers ist; Anmeldung abgebrochen</translation>
+    </message>
+    <message>
+        <source>Sign-in was already answered.</source>
+        <translation>Die Anmeldung wurde bereits beantwortet.</translation>
+    </message>
+    <message>
+        <source>a second request reached the sign-in listener; sign-in stopped for safety, please sign in again</source>
+        <translation>eine zweite Anfrage erreichte den Empfänger der Anmeldung; Anmeldung zur Sicherheit abgebrochen, bitte melden Sie sich erneut an</translation>
+    </message>
+    <message>
+        <source>Sign-in failed: this answer belongs to another sign-in.</source>
+        <translation>Anmeldung fehlgeschlagen: Diese Antwort gehört zu einer anderen Anmeldung.</translation>
+    </message>
+    <message>
+        <source>the browser&apos;s answer was not for this sign-in (its state differs); sign-in stopped</source>
+        <translation>die Antwort des Browsers gehörte nicht zu dieser Anmeldung (ihr state weicht ab); Anmeldung abgebrochen</translation>
+    </message>
+    <message>
+        <source>Sign-in failed. You can close this window.</source>
+        <translation>Anmeldung fehlgeschlagen. Sie können dieses Fenster schließen.</translation>
+    </message>
+    <message>
+        <source>the provider refused the sign-in: %1</source>
+        <translation>der Anbieter hat die Anmeldung abgelehnt: %1</translation>
+    </message>
+    <message>
+        <source>the provider refused the sign-in: %1 (%2)</source>
+        <translation>der Anbieter hat die Anmeldung abgelehnt: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Sign-in failed: no authorization code.</source>
+        <translation>Anmeldung fehlgeschlagen: kein Autorisierungscode.</translation>
+    </message>
+    <message>
+        <source>the browser&apos;s answer carried no authorization code</source>
+        <translation>die Antwort des Browsers enthielt keinen Autorisierungscode</translation>
+    </message>
+    <message>
+        <source>You can close this window.</source>
+        <translation>Sie können dieses Fenster schließen.</translation>
+    </message>
+    <message>
+        <source>the token endpoint refused the sign-in: %1</source>
+        <translation>der Token-Endpunkt hat die Anmeldung abgelehnt: %1</translation>
+    </message>
+    <message>
+        <source>the provider gave no refresh token (is offline access allowed for this client?)</source>
+        <translation>der Anbieter hat kein Aktualisierungstoken ausgegeben (ist Offline-Zugriff für diesen Client erlaubt?)</translation>
+    </message>
+    <message>
+        <source>cannot open the sign-in page in a browser</source>
+        <translation>die Anmeldeseite kann in keinem Browser geöffnet werden</translation>
+    </message>
+    <message>
+        <source>sign-in cancelled</source>
+        <translation>Anmeldung abgebrochen</translation>
+    </message>
+    <message>
+        <source>the custom OAuth provider needs %1, %2 and %3 in the settings&apos; [%4] section</source>
+        <translation>der eigene OAuth-Anbieter braucht %1, %2 und %3 im Abschnitt [%4] der Einstellungen</translation>
+    </message>
+    <message>
+        <source>no OAuth client ID for %1: set %2 in the settings&apos; [%3] section</source>
+        <translation>keine OAuth-Client-ID für %1: Setzen Sie %2 im Abschnitt [%3] der Einstellungen</translation>
+    </message>
+    <message>
+        <source>no OAuth provider is known for this server: set %1 (google, microsoft or custom) in the account</source>
+        <translation>für diesen Server ist kein OAuth-Anbieter bekannt: Setzen Sie %1 (google, microsoft oder custom) im Konto</translation>
+    </message>
+    <message>
+        <source>unknown OAuth provider &apos;%1&apos; (google, microsoft or custom)</source>
+        <translation>unbekannter OAuth-Anbieter „%1“ (google, microsoft oder custom)</translation>
+    </message>
+    <message>
+        <source>the token endpoint answered HTTP %1 without a token</source>
+        <translation>der Token-Endpunkt antwortete mit HTTP %1 ohne Token</translation>
+    </message>
+    <message>
+        <source>the token endpoint&apos;s answer is too long</source>
+        <translation>die Antwort des Token-Endpunkts ist zu lang</translation>
+    </message>
+    <message>
+        <source>the token endpoint answered HTTP %1 without JSON</source>
+        <translation>der Token-Endpunkt antwortete mit HTTP %1 ohne JSON</translation>
+    </message>
+    <message>
+        <source>the token endpoint sent a token with characters no token may hold</source>
+        <translation>der Token-Endpunkt sandte ein Token mit Zeichen, die kein Token enthalten darf</translation>
+    </message>
+    <message>
+        <source>no answer from the token endpoint in time</source>
+        <translation>keine rechtzeitige Antwort vom Token-Endpunkt</translation>
+    </message>
+    <message>
+        <source>cannot reach the token endpoint: %1</source>
+        <translation>der Token-Endpunkt ist nicht erreichbar: %1</translation>
+    </message>
+    <message>
+        <source>the token endpoint must be an https:// address</source>
+        <translation>der Token-Endpunkt muss eine https://-Adresse sein</translation>
+    </message>
+    <message>
+        <source>no OAuth refresh token is stored for this account: sign in first</source>
+        <translation>für dieses Konto ist kein OAuth-Aktualisierungstoken gespeichert: Melden Sie sich zuerst an</translation>
+    </message>
+    <message>
+        <source>cannot renew the OAuth access token: %1</source>
+        <translation>das OAuth-Zugriffstoken kann nicht erneuert werden: %1</translation>
+    </message>
+    <message>
+        <source>the token command wrote more than a token</source>
+        <translation>der Token-Befehl hat mehr als ein Token ausgegeben</translation>
+    </message>
+    <message>
+        <source>the token command did not finish in time</source>
+        <translation>der Token-Befehl wurde nicht rechtzeitig fertig</translation>
+    </message>
+    <message>
+        <source>the token command is empty</source>
+        <translation>der Token-Befehl ist leer</translation>
+    </message>
+    <message>
+        <source>cannot run the token command: %1</source>
+        <translation>der Token-Befehl kann nicht ausgeführt werden: %1</translation>
+    </message>
+    <message>
+        <source>the token command failed (exit status %1)</source>
+        <translation>der Token-Befehl ist fehlgeschlagen (Exit-Status %1)</translation>
+    </message>
+    <message>
+        <source>the token command gave no token on its standard output</source>
+        <translation>der Token-Befehl gab auf seiner Standardausgabe kein Token aus</translation>
+    </message>
+</context>
+<context>
     <name>Pop3</name>
     <message>
         <source>TLS cannot run over this stream.</source>
@@ -1761,6 +1924,97 @@ Betreff: %4
     <message>
         <source>The settings file or folder %1 belongs to another user or is not a plain file or folder; Mavix does not use it.</source>
         <translation>Die Einstellungsdatei oder der Einstellungsordner %1 gehört einem anderen Benutzer oder ist keine gewöhnliche Datei bzw. kein gewöhnlicher Ordner; Mavix verwendet sie nicht.</translation>
+    </message>
+</context>
+<context>
+    <name>Setup</name>
+    <message>
+        <source>no answer in time</source>
+        <translation>keine rechtzeitige Antwort</translation>
+    </message>
+    <message>
+        <source>the file is too large</source>
+        <translation>die Datei ist zu groß</translation>
+    </message>
+    <message>
+        <source>redirected to an address that is not https</source>
+        <translation>auf eine Adresse umgeleitet, die nicht https ist</translation>
+    </message>
+    <message>
+        <source>the server answered %1</source>
+        <translation>der Server antwortete %1</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>The configuration file is nested too deeply.</source>
+        <translation>Die Konfigurationsdatei ist zu tief verschachtelt.</translation>
+    </message>
+    <message>
+        <source>The file is not a mail configuration file.</source>
+        <translation>Die Datei ist keine Mail-Konfigurationsdatei.</translation>
+    </message>
+    <message>
+        <source>The configuration file lists too many servers.</source>
+        <translation>Die Konfigurationsdatei nennt zu viele Server.</translation>
+    </message>
+    <message>
+        <source>The configuration file is too large.</source>
+        <translation>Die Konfigurationsdatei ist zu groß.</translation>
+    </message>
+    <message>
+        <source>A value in the configuration file is too long.</source>
+        <translation>Ein Wert in der Konfigurationsdatei ist zu lang.</translation>
+    </message>
+    <message>
+        <source>The configuration file is not well-formed XML (line %1).</source>
+        <translation>Die Konfigurationsdatei ist kein wohlgeformtes XML (Zeile %1).</translation>
+    </message>
+    <message>
+        <source>The configuration names no POP3 server Mavix can use.</source>
+        <translation>Die Konfiguration nennt keinen POP3-Server, den Mavix nutzen kann.</translation>
+    </message>
+    <message>
+        <source>The provider asks you to switch access on first.</source>
+        <translation>Der Anbieter bittet Sie, den Zugriff zuerst einzuschalten.</translation>
+    </message>
+    <message>
+        <source>Switch POP on in Gmail&apos;s settings (Forwarding and POP/IMAP) first. Sign in with OAuth 2.0, or choose Automatic and use an app password (it needs 2-Step Verification).</source>
+        <translation>Schalten Sie zuerst POP in den Gmail-Einstellungen (Weiterleitung und POP/IMAP) ein. Melden Sie sich mit OAuth 2.0 an, oder wählen Sie „Automatisch“ und verwenden Sie ein App-Passwort (dafür ist die Bestätigung in zwei Schritten nötig).</translation>
+    </message>
+    <message>
+        <source>Create an app password at the provider and enter it as the password.</source>
+        <translation>Erstellen Sie beim Anbieter ein App-Passwort und geben Sie es als Passwort ein.</translation>
+    </message>
+    <message>
+        <source>Switch POP3 and IMAP access on in GMX&apos;s settings first.</source>
+        <translation>Schalten Sie zuerst den Zugriff per POP3 und IMAP in den GMX-Einstellungen ein.</translation>
+    </message>
+    <message>
+        <source>Switch POP access on in Zoho Mail&apos;s settings first; with two-factor authentication, use an app password.</source>
+        <translation>Schalten Sie zuerst den POP-Zugriff in den Einstellungen von Zoho Mail ein; mit Zwei-Faktor-Authentifizierung verwenden Sie ein App-Passwort.</translation>
+    </message>
+    <message>
+        <source>Microsoft takes only OAuth 2.0 sign-in. POP may have to be switched on in Outlook.com&apos;s settings (Mail &gt; Forwarding and IMAP).</source>
+        <translation>Microsoft nimmt nur die Anmeldung mit OAuth 2.0 an. POP muss eventuell in den Einstellungen von Outlook.com eingeschaltet werden (E-Mail &gt; Weiterleitung und IMAP).</translation>
+    </message>
+    <message>
+        <source>Microsoft takes only OAuth 2.0 sign-in; your organisation may have to allow POP for your mailbox.</source>
+        <translation>Microsoft nimmt nur die Anmeldung mit OAuth 2.0 an; Ihre Organisation muss POP für Ihr Postfach eventuell erst erlauben.</translation>
+    </message>
+    <message>
+        <source>Fastmail takes only an app password here, never your account&apos;s own password.</source>
+        <translation>Fastmail nimmt hier nur ein App-Passwort an, nie das eigene Passwort Ihres Kontos.</translation>
+    </message>
+    <message>
+        <source>Switch POP3 and IMAP access on in WEB.DE&apos;s settings first.</source>
+        <translation>Schalten Sie zuerst den Zugriff per POP3 und IMAP in den WEB.DE-Einstellungen ein.</translation>
+    </message>
+    <message>
+        <source>iCloud Mail offers no POP3 access (IMAP only), so Mavix cannot screen it.</source>
+        <translation>iCloud Mail bietet keinen POP3-Zugriff (nur IMAP), daher kann Mavix es nicht prüfen.</translation>
     </message>
 </context>
 <context>

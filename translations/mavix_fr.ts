@@ -1286,6 +1286,169 @@ Les modifications s&apos;appliquent jusqu&apos;à la fermeture de Mavix.</transl
     </message>
 </context>
 <context>
+    <name>OAuth</name>
+    <message>
+        <source>the sign-in was not finished in the browser within %1 minutes; sign-in stopped</source>
+        <translation>la connexion n&apos;a pas été terminée dans le navigateur en %1 minutes ; connexion interrompue</translation>
+    </message>
+    <message>
+        <source>the sign-in was not finished in the browser within %1 seconds; sign-in stopped</source>
+        <translation>la connexion n&apos;a pas été terminée dans le navigateur en %1 secondes ; connexion interrompue</translation>
+    </message>
+    <message>
+        <source>the provider&apos;s endpoints must be https:// addresses</source>
+        <translation>les points de terminaison du fournisseur doivent être des adresses https://</translation>
+    </message>
+    <message>
+        <source>no random numbers for the sign-in</source>
+        <translation>pas de nombres aléatoires pour la connexion</translation>
+    </message>
+    <message>
+        <source>cannot listen on 127.0.0.1 for the browser: %1</source>
+        <translation>impossible d&apos;écouter sur 127.0.0.1 pour le navigateur : %1</translation>
+    </message>
+    <message>
+        <source>This is not a sign-in answer.</source>
+        <translation>Ceci n&apos;est pas une réponse de connexion.</translation>
+    </message>
+    <message>
+        <source>the sign-in listener got a request that is not the browser&apos;s answer; sign-in stopped</source>
+        <translation>l&apos;écoute de la connexion a reçu une requête qui n&apos;est pas la réponse du navigateur ; connexion interrompue</translation>
+    </message>
+    <message>
+        <source>Sign-in was already answered.</source>
+        <translation>La connexion a déjà reçu sa réponse.</translation>
+    </message>
+    <message>
+        <source>a second request reached the sign-in listener; sign-in stopped for safety, please sign in again</source>
+        <translation>une deuxième requête a atteint l&apos;écoute de la connexion ; connexion interrompue par sécurité, veuillez vous reconnecter</translation>
+    </message>
+    <message>
+        <source>Sign-in failed: this answer belongs to another sign-in.</source>
+        <translation>Échec de la connexion : cette réponse appartient à une autre connexion.</translation>
+    </message>
+    <message>
+        <source>the browser&apos;s answer was not for this sign-in (its state differs); sign-in stopped</source>
+        <translation>la réponse du navigateur ne concernait pas cette connexion (son state diffère) ; connexion interrompue</translation>
+    </message>
+    <message>
+        <source>Sign-in failed. You can close this window.</source>
+        <translation>Échec de la connexion. Vous pouvez fermer cette fenêtre.</translation>
+    </message>
+    <message>
+        <source>the provider refused the sign-in: %1</source>
+        <translation>le fournisseur a refusé la connexion : %1</translation>
+    </message>
+    <message>
+        <source>the provider refused the sign-in: %1 (%2)</source>
+        <translation>le fournisseur a refusé la connexion : %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Sign-in failed: no authorization code.</source>
+        <translation>Échec de la connexion : aucun code d&apos;autorisation.</translation>
+    </message>
+    <message>
+        <source>the browser&apos;s answer carried no authorization code</source>
+        <translation>la réponse du navigateur ne contenait aucun code d&apos;autorisation</translation>
+    </message>
+    <message>
+        <source>You can close this window.</source>
+        <translation>Vous pouvez fermer cette fenêtre.</translation>
+    </message>
+    <message>
+        <source>the token endpoint refused the sign-in: %1</source>
+        <translation>le point de terminaison des jetons a refusé la connexion : %1</translation>
+    </message>
+    <message>
+        <source>the provider gave no refresh token (is offline access allowed for this client?)</source>
+        <translation>le fournisseur n&apos;a donné aucun jeton d&apos;actualisation (l&apos;accès hors ligne est-il autorisé pour ce client ?)</translation>
+    </message>
+    <message>
+        <source>cannot open the sign-in page in a browser</source>
+        <translation>impossible d&apos;ouvrir la page de connexion dans un navigateur</translation>
+    </message>
+    <message>
+        <source>sign-in cancelled</source>
+        <translation>connexion annulée</translation>
+    </message>
+    <message>
+        <source>the custom OAuth provider needs %1, %2 and %3 in the settings&apos; [%4] section</source>
+        <translation>le fournisseur OAuth personnalisé a besoin de %1, %2 et %3 dans la section [%4] des réglages</translation>
+    </message>
+    <message>
+        <source>no OAuth client ID for %1: set %2 in the settings&apos; [%3] section</source>
+        <translation>aucun identifiant client OAuth pour %1 : définissez %2 dans la section [%3] des réglages</translation>
+    </message>
+    <message>
+        <source>no OAuth provider is known for this server: set %1 (google, microsoft or custom) in the account</source>
+        <translation>aucun fournisseur OAuth n&apos;est connu pour ce serveur : définissez %1 (google, microsoft ou custom) dans le compte</translation>
+    </message>
+    <message>
+        <source>unknown OAuth provider &apos;%1&apos; (google, microsoft or custom)</source>
+        <translation>fournisseur OAuth inconnu « %1 » (google, microsoft ou custom)</translation>
+    </message>
+    <message>
+        <source>the token endpoint answered HTTP %1 without a token</source>
+        <translation>le point de terminaison des jetons a répondu HTTP %1 sans jeton</translation>
+    </message>
+    <message>
+        <source>the token endpoint&apos;s answer is too long</source>
+        <translation>la réponse du point de terminaison des jetons est trop longue</translation>
+    </message>
+    <message>
+        <source>the token endpoint answered HTTP %1 without JSON</source>
+        <translation>le point de terminaison des jetons a répondu HTTP %1 sans JSON</translation>
+    </message>
+    <message>
+        <source>the token endpoint sent a token with characters no token may hold</source>
+        <translation>le point de terminaison des jetons a envoyé un jeton contenant des caractères qu&apos;aucun jeton ne peut contenir</translation>
+    </message>
+    <message>
+        <source>no answer from the token endpoint in time</source>
+        <translation>pas de réponse à temps du point de terminaison des jetons</translation>
+    </message>
+    <message>
+        <source>cannot reach the token endpoint: %1</source>
+        <translation>impossible de joindre le point de terminaison des jetons : %1</translation>
+    </message>
+    <message>
+        <source>the token endpoint must be an https:// address</source>
+        <translation>le point de terminaison des jetons doit être une adresse https://</translation>
+    </message>
+    <message>
+        <source>no OAuth refresh token is stored for this account: sign in first</source>
+        <translation>aucun jeton d&apos;actualisation OAuth n&apos;est enregistré pour ce compte : connectez-vous d&apos;abord</translation>
+    </message>
+    <message>
+        <source>cannot renew the OAuth access token: %1</source>
+        <translation>impossible de renouveler le jeton d&apos;accès OAuth : %1</translation>
+    </message>
+    <message>
+        <source>the token command wrote more than a token</source>
+        <translation>la commande de jeton a écrit plus qu&apos;un jeton</translation>
+    </message>
+    <message>
+        <source>the token command did not finish in time</source>
+        <translation>la commande de jeton ne s&apos;est pas terminée à temps</translation>
+    </message>
+    <message>
+        <source>the token command is empty</source>
+        <translation>la commande de jeton est vide</translation>
+    </message>
+    <message>
+        <source>cannot run the token command: %1</source>
+        <translation>impossible d&apos;exécuter la commande de jeton : %1</translation>
+    </message>
+    <message>
+        <source>the token command failed (exit status %1)</source>
+        <translation>la commande de jeton a échoué (code de sortie %1)</translation>
+    </message>
+    <message>
+        <source>the token command gave no token on its standard output</source>
+        <translation>la commande de jeton n&apos;a donné aucun jeton sur sa sortie standard</translation>
+    </message>
+</context>
+<context>
     <name>Pop3</name>
     <message>
         <source>TLS cannot run over this stream.</source>
@@ -1761,6 +1924,97 @@ Objet : %4
     <message>
         <source>The settings file or folder %1 belongs to another user or is not a plain file or folder; Mavix does not use it.</source>
         <translation>Le fichier ou dossier des réglages %1 appartient à un autre utilisateur ou n&apos;est pas un fichier ou dossier ordinaire ; Mavix ne l&apos;utilise pas.</translation>
+    </message>
+</context>
+<context>
+    <name>Setup</name>
+    <message>
+        <source>no answer in time</source>
+        <translation>pas de réponse à temps</translation>
+    </message>
+    <message>
+        <source>the file is too large</source>
+        <translation>le fichier est trop volumineux</translation>
+    </message>
+    <message>
+        <source>redirected to an address that is not https</source>
+        <translation>redirigé vers une adresse qui n&apos;est pas en https</translation>
+    </message>
+    <message>
+        <source>the server answered %1</source>
+        <translation>le serveur a répondu %1</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1 : %2</translation>
+    </message>
+    <message>
+        <source>The configuration file is nested too deeply.</source>
+        <translation>Le fichier de configuration est trop profondément imbriqué.</translation>
+    </message>
+    <message>
+        <source>The file is not a mail configuration file.</source>
+        <translation>Le fichier n&apos;est pas un fichier de configuration de messagerie.</translation>
+    </message>
+    <message>
+        <source>The configuration file lists too many servers.</source>
+        <translation>Le fichier de configuration énumère trop de serveurs.</translation>
+    </message>
+    <message>
+        <source>The configuration file is too large.</source>
+        <translation>Le fichier de configuration est trop volumineux.</translation>
+    </message>
+    <message>
+        <source>A value in the configuration file is too long.</source>
+        <translation>Une valeur du fichier de configuration est trop longue.</translation>
+    </message>
+    <message>
+        <source>The configuration file is not well-formed XML (line %1).</source>
+        <translation>Le fichier de configuration n&apos;est pas du XML bien formé (ligne %1).</translation>
+    </message>
+    <message>
+        <source>The configuration names no POP3 server Mavix can use.</source>
+        <translation>La configuration ne nomme aucun serveur POP3 utilisable par Mavix.</translation>
+    </message>
+    <message>
+        <source>The provider asks you to switch access on first.</source>
+        <translation>Le fournisseur vous demande d&apos;abord d&apos;activer l&apos;accès.</translation>
+    </message>
+    <message>
+        <source>Switch POP on in Gmail&apos;s settings (Forwarding and POP/IMAP) first. Sign in with OAuth 2.0, or choose Automatic and use an app password (it needs 2-Step Verification).</source>
+        <translation>Activez d&apos;abord POP dans les paramètres de Gmail (Transfert et POP/IMAP). Connectez-vous avec OAuth 2.0, ou choisissez « Automatique » et utilisez un mot de passe d&apos;application (il faut la validation en deux étapes).</translation>
+    </message>
+    <message>
+        <source>Create an app password at the provider and enter it as the password.</source>
+        <translation>Créez un mot de passe d&apos;application chez le fournisseur et saisissez-le comme mot de passe.</translation>
+    </message>
+    <message>
+        <source>Switch POP3 and IMAP access on in GMX&apos;s settings first.</source>
+        <translation>Activez d&apos;abord l&apos;accès POP3 et IMAP dans les paramètres de GMX.</translation>
+    </message>
+    <message>
+        <source>Switch POP access on in Zoho Mail&apos;s settings first; with two-factor authentication, use an app password.</source>
+        <translation>Activez d&apos;abord l&apos;accès POP dans les paramètres de Zoho Mail ; avec l&apos;authentification à deux facteurs, utilisez un mot de passe d&apos;application.</translation>
+    </message>
+    <message>
+        <source>Microsoft takes only OAuth 2.0 sign-in. POP may have to be switched on in Outlook.com&apos;s settings (Mail &gt; Forwarding and IMAP).</source>
+        <translation>Microsoft n&apos;accepte que la connexion OAuth 2.0. Il faut peut-être activer POP dans les paramètres d&apos;Outlook.com (Courrier &gt; Transfert et IMAP).</translation>
+    </message>
+    <message>
+        <source>Microsoft takes only OAuth 2.0 sign-in; your organisation may have to allow POP for your mailbox.</source>
+        <translation>Microsoft n&apos;accepte que la connexion OAuth 2.0 ; votre organisation devra peut-être autoriser POP pour votre boîte aux lettres.</translation>
+    </message>
+    <message>
+        <source>Fastmail takes only an app password here, never your account&apos;s own password.</source>
+        <translation>Fastmail n&apos;accepte ici qu&apos;un mot de passe d&apos;application, jamais le mot de passe de votre compte.</translation>
+    </message>
+    <message>
+        <source>Switch POP3 and IMAP access on in WEB.DE&apos;s settings first.</source>
+        <translation>Activez d&apos;abord l&apos;accès POP3 et IMAP dans les paramètres de WEB.DE.</translation>
+    </message>
+    <message>
+        <source>iCloud Mail offers no POP3 access (IMAP only), so Mavix cannot screen it.</source>
+        <translation>iCloud Mail n&apos;offre pas d&apos;accès POP3 (IMAP uniquement) : Mavix ne peut donc pas le trier.</translation>
     </message>
 </context>
 <context>

@@ -11,6 +11,11 @@ std::string Say(const char* context, const char* source, std::initializer_list<s
     return Fill(platform::Utf8ToCp1252(QCoreApplication::translate(context, source).toStdString()), values);
 }
 
+std::string SayUtf8(const char* context, const char* source, std::initializer_list<std::string> values)
+{
+    return Fill(QCoreApplication::translate(context, source).toStdString(), values);
+}
+
 std::string Fill(std::string_view text, std::initializer_list<std::string> values)
 {
     std::string out;

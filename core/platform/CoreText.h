@@ -18,6 +18,12 @@ namespace core_text {
 // Thread-safe.
 std::string Say(const char* context, const char* source, std::initializer_list<std::string> values = {});
 
+// The same as UTF-8, for the texts that are UTF-8 where they are kept: the
+// account setup's findings and problems, the browser sign-in's result, a
+// token endpoint's answer, the pages the browser shows. Each value holds
+// one encoding, which its declaration names; the values go in as UTF-8.
+std::string SayUtf8(const char* context, const char* source, std::initializer_list<std::string> values = {});
+
 // The text with %1, %2, ... %9 filled in, untranslated: for a trace that
 // records what the user was told in the source's words.
 std::string Fill(std::string_view text, std::initializer_list<std::string> values = {});

@@ -143,6 +143,9 @@ private slots:
         // The engine's own failure; overridesAndFailures has it in English.
         QTest::newRow("German log-in refused")
             << "de" << QStringList{"scan"} << 1 << "Der Server hat die Anmeldung abgelehnt: -ERR";
+        // A sign-in's problem, told in Windows-1252 by the core, printed as UTF-8.
+        QTest::newRow("German sign-in problem")
+            << "de" << QStringList{"authorize"} << 1 << "für diesen Server ist kein OAuth-Anbieter bekannt";
     }
 
     void textsFollowTheLanguage()
