@@ -221,7 +221,7 @@ int RunAuthorize(const AccountSettings& account, SettingsStore& settings)
     oauth::Provider provider;
     std::string why;
     if (!oauth::LoadProvider(settings, account.m_sServer, provider, &why, account.m_sSection)) {
-        CliError(why);
+        CliError(platform::Cp1252ToUtf8(why));
         return kExitFailed;
     }
     const auto show = [](const std::string& url) {
@@ -272,7 +272,7 @@ bool MakeTokenSource(const CliOptions& options, const AccountSettings& account, 
     oauth::Provider provider;
     std::string why;
     if (!oauth::LoadProvider(settings, account.m_sServer, provider, &why, account.m_sSection)) {
-        CliError(why);
+        CliError(platform::Cp1252ToUtf8(why));
         return false;
     }
     oauth::Tokens stored;

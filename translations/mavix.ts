@@ -64,6 +64,22 @@
     </message>
 </context>
 <context>
+    <name>BackgroundCheck</name>
+    <message>
+        <source>%1 message waiting, %2 suspect</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 messages waiting, %2 suspect</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mavix
+The last check failed: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>CAboutDlg</name>
     <message>
         <source>About Mavix</source>
@@ -918,15 +934,15 @@ The changes apply until Mavix is closed.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Start Mavix when I log in</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>&amp;Wait for the server up to</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>&amp;Preview the first</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>S&amp;tart Mavix when I log in</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1065,6 +1081,53 @@ POP3 cannot put a message back on the server. Where a copy was kept, select its 
     </message>
 </context>
 <context>
+    <name>DumpFile</name>
+    <message>
+        <source>the disk is full</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the folder is read-only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the file is too large</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (cannot create a file in the folder of %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed to write message to file: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 was cut at %2 MiB; later messages are listed but not written to it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (writing %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (closing %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 belongs to another user and this folder does not let it be replaced</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (replacing %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>FilterManager</name>
     <message>
         <source>Manage Filters</source>
@@ -1094,6 +1157,33 @@ POP3 cannot put a message back on the server. Where a copy was kept, select its 
         <source>The filter lists could not be saved in %1.
 
 The changes apply until Mavix is closed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Filters</name>
+    <message>
+        <source>defaults.txt was ignored because it is a symbolic link; the built-in default filters are used instead.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>defaults.txt was ignored because it cannot be examined; the built-in default filters are used instead.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>defaults.txt was ignored because it is not a plain file; the built-in default filters are used instead.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>defaults.txt was ignored because it belongs to another user; the built-in default filters are used instead.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>defaults.txt was ignored because others may change it (chmod go-w defaults.txt); the built-in default filters are used instead.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>defaults.txt was ignored because it cannot be read; the built-in default filters are used instead.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1168,6 +1258,399 @@ The changes apply until Mavix is closed.</source>
     </message>
     <message>
         <source>%1 new suspect messages: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>OAuth</name>
+    <message>
+        <source>the sign-in was not finished in the browser within %1 minutes; sign-in stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the sign-in was not finished in the browser within %1 seconds; sign-in stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the provider&apos;s endpoints must be https:// addresses</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no random numbers for the sign-in</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot listen on 127.0.0.1 for the browser: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This is not a sign-in answer.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the sign-in listener got a request that is not the browser&apos;s answer; sign-in stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sign-in was already answered.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a second request reached the sign-in listener; sign-in stopped for safety, please sign in again</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sign-in failed: this answer belongs to another sign-in.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the browser&apos;s answer was not for this sign-in (its state differs); sign-in stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sign-in failed. You can close this window.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the provider refused the sign-in: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the provider refused the sign-in: %1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sign-in failed: no authorization code.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the browser&apos;s answer carried no authorization code</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You can close this window.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token endpoint refused the sign-in: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the provider gave no refresh token (is offline access allowed for this client?)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot open the sign-in page in a browser</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>sign-in cancelled</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the custom OAuth provider needs %1, %2 and %3 in the settings&apos; [%4] section</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no OAuth client ID for %1: set %2 in the settings&apos; [%3] section</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no OAuth provider is known for this server: set %1 (google, microsoft or custom) in the account</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown OAuth provider &apos;%1&apos; (google, microsoft or custom)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token endpoint answered HTTP %1 without a token</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token endpoint&apos;s answer is too long</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token endpoint answered HTTP %1 without JSON</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token endpoint sent a token with characters no token may hold</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no answer from the token endpoint in time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot reach the token endpoint: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token endpoint must be an https:// address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no OAuth refresh token is stored for this account: sign in first</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot renew the OAuth access token: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token command wrote more than a token</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token command did not finish in time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token command is empty</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot run the token command: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token command failed (exit status %1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the token command gave no token on its standard output</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Pop3</name>
+    <message>
+        <source>TLS cannot run over this stream.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server does not offer %1; it offers only USER/PASS.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server does not offer %1; it offers: %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>this system cannot compute APOP&apos;s MD5 digest.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>this system cannot run %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the server went on past %1 rounds of %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the server&apos;s challenge to %1 is not base64.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the server&apos;s challenge makes no sense to %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the access token is too long or holds a control character.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no way to get one is set up.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the server went on after its error challenge to %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (status %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The user name or password is longer than 120 characters or holds a line break or NUL; nothing was sent.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server refused the connection: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server refused the log-in: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server does not offer STLS (STARTTLS), so the connection cannot be secured; the user name and password were not sent.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server refused STLS (STARTTLS): %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server sent more than its answer to STLS (STARTTLS); the connection may have been tampered with and was closed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server could not prove that it knows the password: it is not the server it claims to be, and the connection was closed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No access token could be had for the log-in: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The log-in could not go on: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server refused the log-in (%1): %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No answer on port %1 within %2 seconds</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 on port %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The connection was lost while sending %1: %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopped before %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server had closed the connection before %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server sent data nobody asked for before %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer to %1 names another message.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer to %1 gives no size.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The reply to %1 was read out of turn.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The user name or password is longer than 120 characters or holds a line break or NUL.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server accepted the connection but sent no greeting within %1 seconds.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the server refused the command</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the server&apos;s reply is not understood</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the server lists more than Mavix handles</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the server&apos;s reply holds a number out of range</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the server&apos;s message list names a message twice</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server&apos;s message list does not match its count</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer to %1 has no line end.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer to %1 is not a POP3 reply.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer to %1 is longer than 64 MiB.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The POP3 server&apos;s reply is longer than 64 MiB.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer to %1 did not end within %2 seconds.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server stopped in the middle of its answer to %1 (silent for %2 seconds).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server did not answer %1 within %2 seconds.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopped while waiting for the answer to %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The connection was lost during %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server closed the connection during %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The connection was lost during %1: %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Preview</name>
+    <message>
+        <source>The session with the server has ended: scan again to preview this message.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server would not name the message.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server has another message under this number now: scan again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server would not show the message.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1255,6 +1738,41 @@ Subject: %4
     </message>
 </context>
 <context>
+    <name>Purge</name>
+    <message>
+        <source>Another purge of this account is running: nothing was deleted. Scan again once it has ended.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The deletions could not be recorded in %1: nothing was deleted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server ended the session, and no new log-in can be tried: %1 Nothing was deleted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server ended the session and a new log-in failed (%1): nothing was deleted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server ended the session, and it gives its messages no lasting ids (UIDL), so the rows cannot be matched to messages again: nothing was deleted. Scan again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server ended the session, and the account has changed since the scan: nothing was deleted. Scan again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server&apos;s list of message ids could not be read again (%1): nothing was deleted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the deletions could not be recorded in %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>PurgeSummary</name>
     <message>
         <source>Nothing was deleted: %1</source>
@@ -1302,6 +1820,234 @@ Subject: %4
     </message>
     <message>
         <source> The session was closed without QUIT, so nothing was deleted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Scan</name>
+    <message>
+        <source>Unknown log-in method &quot;%1&quot; (Authentication): choose one under Manage Account.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This account signs in with OAuth 2.0, and nobody has signed in for it yet: sign in under Manage Account.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Server Not Found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unknown connection security setting &quot;%1&quot;: choose one under Manage Account.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server reports more than %1 messages, more than one scan can show: nothing was read.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Server Refused STAT Response</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No emails waiting for you at the Server</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server&apos;s message list (LIST) cannot be used: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server refused to list its messages (LIST): %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server&apos;s list of message ids (UIDL) cannot be used: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The connection was lost.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server&apos;s headers are larger than one scan can hold (%1 MiB); the scan stopped at message %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server refused LIST %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Settings</name>
+    <message>
+        <source>The settings folder %1 is a symbolic link; Mavix does not use settings through a link. Replace it with the real folder.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The settings file %1 is a symbolic link; Mavix does not use settings through a link. Replace it with the real file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The settings file or folder %1 belongs to another user or is not a plain file or folder; Mavix does not use it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Setup</name>
+    <message>
+        <source>no answer in time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the file is too large</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>redirected to an address that is not https</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the server answered %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The configuration file is nested too deeply.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file is not a mail configuration file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The configuration file lists too many servers.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The configuration file is too large.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A value in the configuration file is too long.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The configuration file is not well-formed XML (line %1).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The configuration names no POP3 server Mavix can use.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The provider asks you to switch access on first.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Switch POP on in Gmail&apos;s settings (Forwarding and POP/IMAP) first. Sign in with OAuth 2.0, or choose Automatic and use an app password (it needs 2-Step Verification).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Create an app password at the provider and enter it as the password.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Switch POP3 and IMAP access on in GMX&apos;s settings first.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Switch POP access on in Zoho Mail&apos;s settings first; with two-factor authentication, use an app password.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Microsoft takes only OAuth 2.0 sign-in. POP may have to be switched on in Outlook.com&apos;s settings (Mail &gt; Forwarding and IMAP).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Microsoft takes only OAuth 2.0 sign-in; your organisation may have to allow POP for your mailbox.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fastmail takes only an app password here, never your account&apos;s own password.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Switch POP3 and IMAP access on in WEB.DE&apos;s settings first.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>iCloud Mail offers no POP3 access (IMAP only), so Mavix cannot screen it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Tls</name>
+    <message>
+        <source>error %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TLS is not available: %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The system&apos;s trusted certificates cannot be loaded: %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The CA certificates in %1 (%2) cannot be read: %3.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server&apos;s certificate is not trusted: %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server&apos;s certificate is not trusted: %1. Its SHA-256 fingerprint is %2; only if your provider confirms that fingerprint, store it with the account to trust this certificate.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The TLS handshake with the server failed: %1. Check that the port suits the security setting (implicit TLS usually on 995, STARTTLS on 110).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server closed the connection during the TLS handshake. Check that the port suits the security setting (implicit TLS usually on 995, STARTTLS on 110).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server did not complete the TLS handshake within %1 seconds.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The TLS handshake was interrupted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The connection failed during the TLS handshake: %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it could not be verified</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The certificate fingerprint stored with the account is not a SHA-256 fingerprint (64 hex digits).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server name &quot;%1&quot; cannot be checked against a certificate.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (it is not valid for %2)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -64,6 +64,23 @@
     </message>
 </context>
 <context>
+    <name>BackgroundCheck</name>
+    <message>
+        <source>%1 message waiting, %2 suspect</source>
+        <translation>%1 Nachricht wartet, %2 verdächtig</translation>
+    </message>
+    <message>
+        <source>%1 messages waiting, %2 suspect</source>
+        <translation>%1 Nachrichten warten, %2 verdächtig</translation>
+    </message>
+    <message>
+        <source>Mavix
+The last check failed: %1</source>
+        <translation>Mavix
+Die letzte Prüfung ist fehlgeschlagen: %1</translation>
+    </message>
+</context>
+<context>
     <name>CAboutDlg</name>
     <message>
         <source>About Mavix</source>
@@ -1086,6 +1103,53 @@ POP3 kann eine Nachricht nicht auf den Server zurücklegen. Wo eine Kopie aufbew
     </message>
 </context>
 <context>
+    <name>DumpFile</name>
+    <message>
+        <source>the disk is full</source>
+        <translation>der Datenträger ist voll</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>keine Berechtigung</translation>
+    </message>
+    <message>
+        <source>the folder is read-only</source>
+        <translation>der Ordner ist schreibgeschützt</translation>
+    </message>
+    <message>
+        <source>the file is too large</source>
+        <translation>die Datei ist zu groß</translation>
+    </message>
+    <message>
+        <source>%1 (cannot create a file in the folder of %2)</source>
+        <translation>%1 (im Ordner von %2 kann keine Datei angelegt werden)</translation>
+    </message>
+    <message>
+        <source>Failed to write message to file: %1</source>
+        <translation>Die Nachricht konnte nicht in die Datei geschrieben werden: %1</translation>
+    </message>
+    <message>
+        <source>%1 was cut at %2 MiB; later messages are listed but not written to it</source>
+        <translation>%1 wurde bei %2 MiB abgeschnitten; spätere Nachrichten werden aufgeführt, aber nicht hineingeschrieben</translation>
+    </message>
+    <message>
+        <source>%1 (writing %2)</source>
+        <translation>%1 (beim Schreiben von %2)</translation>
+    </message>
+    <message>
+        <source>%1 (closing %2)</source>
+        <translation>%1 (beim Schließen von %2)</translation>
+    </message>
+    <message>
+        <source>%1 belongs to another user and this folder does not let it be replaced</source>
+        <translation>%1 gehört einem anderen Benutzer, und dieser Ordner lässt nicht zu, dass sie ersetzt wird</translation>
+    </message>
+    <message>
+        <source>%1 (replacing %2)</source>
+        <translation>%1 (beim Ersetzen von %2)</translation>
+    </message>
+</context>
+<context>
     <name>FilterManager</name>
     <message>
         <source>Manage Filters</source>
@@ -1118,6 +1182,33 @@ The changes apply until Mavix is closed.</source>
         <translation>Die Filterlisten konnten nicht in %1 gespeichert werden.
 
 Die Änderungen gelten, bis Mavix geschlossen wird.</translation>
+    </message>
+</context>
+<context>
+    <name>Filters</name>
+    <message>
+        <source>defaults.txt was ignored because it is a symbolic link; the built-in default filters are used instead.</source>
+        <translation>defaults.txt wurde nicht beachtet, weil sie eine symbolische Verknüpfung ist; stattdessen gelten die eingebauten Standardfilter.</translation>
+    </message>
+    <message>
+        <source>defaults.txt was ignored because it cannot be examined; the built-in default filters are used instead.</source>
+        <translation>defaults.txt wurde nicht beachtet, weil sie sich nicht prüfen lässt; stattdessen gelten die eingebauten Standardfilter.</translation>
+    </message>
+    <message>
+        <source>defaults.txt was ignored because it is not a plain file; the built-in default filters are used instead.</source>
+        <translation>defaults.txt wurde nicht beachtet, weil sie keine gewöhnliche Datei ist; stattdessen gelten die eingebauten Standardfilter.</translation>
+    </message>
+    <message>
+        <source>defaults.txt was ignored because it belongs to another user; the built-in default filters are used instead.</source>
+        <translation>defaults.txt wurde nicht beachtet, weil sie einem anderen Benutzer gehört; stattdessen gelten die eingebauten Standardfilter.</translation>
+    </message>
+    <message>
+        <source>defaults.txt was ignored because others may change it (chmod go-w defaults.txt); the built-in default filters are used instead.</source>
+        <translation>defaults.txt wurde nicht beachtet, weil andere sie ändern dürfen (chmod go-w defaults.txt); stattdessen gelten die eingebauten Standardfilter.</translation>
+    </message>
+    <message>
+        <source>defaults.txt was ignored because it cannot be read; the built-in default filters are used instead.</source>
+        <translation>defaults.txt wurde nicht beachtet, weil sie sich nicht lesen lässt; stattdessen gelten die eingebauten Standardfilter.</translation>
     </message>
 </context>
 <context>
@@ -1192,6 +1283,399 @@ Die Änderungen gelten, bis Mavix geschlossen wird.</translation>
     <message>
         <source>%1 new suspect messages: %2</source>
         <translation>%1 neue verdächtige Nachrichten: %2</translation>
+    </message>
+</context>
+<context>
+    <name>OAuth</name>
+    <message>
+        <source>the sign-in was not finished in the browser within %1 minutes; sign-in stopped</source>
+        <translation>die Anmeldung wurde im Browser nicht innerhalb von %1 Minuten abgeschlossen; Anmeldung abgebrochen</translation>
+    </message>
+    <message>
+        <source>the sign-in was not finished in the browser within %1 seconds; sign-in stopped</source>
+        <translation>die Anmeldung wurde im Browser nicht innerhalb von %1 Sekunden abgeschlossen; Anmeldung abgebrochen</translation>
+    </message>
+    <message>
+        <source>the provider&apos;s endpoints must be https:// addresses</source>
+        <translation>die Endpunkte des Anbieters müssen https://-Adressen sein</translation>
+    </message>
+    <message>
+        <source>no random numbers for the sign-in</source>
+        <translation>keine Zufallszahlen für die Anmeldung</translation>
+    </message>
+    <message>
+        <source>cannot listen on 127.0.0.1 for the browser: %1</source>
+        <translation>auf 127.0.0.1 kann nicht auf den Browser gewartet werden: %1</translation>
+    </message>
+    <message>
+        <source>This is not a sign-in answer.</source>
+        <translation>Dies ist keine Antwort auf eine Anmeldung.</translation>
+    </message>
+    <message>
+        <source>the sign-in listener got a request that is not the browser&apos;s answer; sign-in stopped</source>
+        <translation>der Empfänger der Anmeldung erhielt eine Anfrage, die nicht die Antwort des Browsers ist; Anmeldung abgebrochen</translation>
+    </message>
+    <message>
+        <source>Sign-in was already answered.</source>
+        <translation>Die Anmeldung wurde bereits beantwortet.</translation>
+    </message>
+    <message>
+        <source>a second request reached the sign-in listener; sign-in stopped for safety, please sign in again</source>
+        <translation>eine zweite Anfrage erreichte den Empfänger der Anmeldung; Anmeldung zur Sicherheit abgebrochen, bitte melden Sie sich erneut an</translation>
+    </message>
+    <message>
+        <source>Sign-in failed: this answer belongs to another sign-in.</source>
+        <translation>Anmeldung fehlgeschlagen: Diese Antwort gehört zu einer anderen Anmeldung.</translation>
+    </message>
+    <message>
+        <source>the browser&apos;s answer was not for this sign-in (its state differs); sign-in stopped</source>
+        <translation>die Antwort des Browsers gehörte nicht zu dieser Anmeldung (ihr state weicht ab); Anmeldung abgebrochen</translation>
+    </message>
+    <message>
+        <source>Sign-in failed. You can close this window.</source>
+        <translation>Anmeldung fehlgeschlagen. Sie können dieses Fenster schließen.</translation>
+    </message>
+    <message>
+        <source>the provider refused the sign-in: %1</source>
+        <translation>der Anbieter hat die Anmeldung abgelehnt: %1</translation>
+    </message>
+    <message>
+        <source>the provider refused the sign-in: %1 (%2)</source>
+        <translation>der Anbieter hat die Anmeldung abgelehnt: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Sign-in failed: no authorization code.</source>
+        <translation>Anmeldung fehlgeschlagen: kein Autorisierungscode.</translation>
+    </message>
+    <message>
+        <source>the browser&apos;s answer carried no authorization code</source>
+        <translation>die Antwort des Browsers enthielt keinen Autorisierungscode</translation>
+    </message>
+    <message>
+        <source>You can close this window.</source>
+        <translation>Sie können dieses Fenster schließen.</translation>
+    </message>
+    <message>
+        <source>the token endpoint refused the sign-in: %1</source>
+        <translation>der Token-Endpunkt hat die Anmeldung abgelehnt: %1</translation>
+    </message>
+    <message>
+        <source>the provider gave no refresh token (is offline access allowed for this client?)</source>
+        <translation>der Anbieter hat kein Aktualisierungstoken ausgegeben (ist Offline-Zugriff für diesen Client erlaubt?)</translation>
+    </message>
+    <message>
+        <source>cannot open the sign-in page in a browser</source>
+        <translation>die Anmeldeseite kann in keinem Browser geöffnet werden</translation>
+    </message>
+    <message>
+        <source>sign-in cancelled</source>
+        <translation>Anmeldung abgebrochen</translation>
+    </message>
+    <message>
+        <source>the custom OAuth provider needs %1, %2 and %3 in the settings&apos; [%4] section</source>
+        <translation>der eigene OAuth-Anbieter braucht %1, %2 und %3 im Abschnitt [%4] der Einstellungen</translation>
+    </message>
+    <message>
+        <source>no OAuth client ID for %1: set %2 in the settings&apos; [%3] section</source>
+        <translation>keine OAuth-Client-ID für %1: Setzen Sie %2 im Abschnitt [%3] der Einstellungen</translation>
+    </message>
+    <message>
+        <source>no OAuth provider is known for this server: set %1 (google, microsoft or custom) in the account</source>
+        <translation>für diesen Server ist kein OAuth-Anbieter bekannt: Setzen Sie %1 (google, microsoft oder custom) im Konto</translation>
+    </message>
+    <message>
+        <source>unknown OAuth provider &apos;%1&apos; (google, microsoft or custom)</source>
+        <translation>unbekannter OAuth-Anbieter „%1“ (google, microsoft oder custom)</translation>
+    </message>
+    <message>
+        <source>the token endpoint answered HTTP %1 without a token</source>
+        <translation>der Token-Endpunkt antwortete mit HTTP %1 ohne Token</translation>
+    </message>
+    <message>
+        <source>the token endpoint&apos;s answer is too long</source>
+        <translation>die Antwort des Token-Endpunkts ist zu lang</translation>
+    </message>
+    <message>
+        <source>the token endpoint answered HTTP %1 without JSON</source>
+        <translation>der Token-Endpunkt antwortete mit HTTP %1 ohne JSON</translation>
+    </message>
+    <message>
+        <source>the token endpoint sent a token with characters no token may hold</source>
+        <translation>der Token-Endpunkt sandte ein Token mit Zeichen, die kein Token enthalten darf</translation>
+    </message>
+    <message>
+        <source>no answer from the token endpoint in time</source>
+        <translation>keine rechtzeitige Antwort vom Token-Endpunkt</translation>
+    </message>
+    <message>
+        <source>cannot reach the token endpoint: %1</source>
+        <translation>der Token-Endpunkt ist nicht erreichbar: %1</translation>
+    </message>
+    <message>
+        <source>the token endpoint must be an https:// address</source>
+        <translation>der Token-Endpunkt muss eine https://-Adresse sein</translation>
+    </message>
+    <message>
+        <source>no OAuth refresh token is stored for this account: sign in first</source>
+        <translation>für dieses Konto ist kein OAuth-Aktualisierungstoken gespeichert: Melden Sie sich zuerst an</translation>
+    </message>
+    <message>
+        <source>cannot renew the OAuth access token: %1</source>
+        <translation>das OAuth-Zugriffstoken kann nicht erneuert werden: %1</translation>
+    </message>
+    <message>
+        <source>the token command wrote more than a token</source>
+        <translation>der Token-Befehl hat mehr als ein Token ausgegeben</translation>
+    </message>
+    <message>
+        <source>the token command did not finish in time</source>
+        <translation>der Token-Befehl wurde nicht rechtzeitig fertig</translation>
+    </message>
+    <message>
+        <source>the token command is empty</source>
+        <translation>der Token-Befehl ist leer</translation>
+    </message>
+    <message>
+        <source>cannot run the token command: %1</source>
+        <translation>der Token-Befehl kann nicht ausgeführt werden: %1</translation>
+    </message>
+    <message>
+        <source>the token command failed (exit status %1)</source>
+        <translation>der Token-Befehl ist fehlgeschlagen (Exit-Status %1)</translation>
+    </message>
+    <message>
+        <source>the token command gave no token on its standard output</source>
+        <translation>der Token-Befehl gab auf seiner Standardausgabe kein Token aus</translation>
+    </message>
+</context>
+<context>
+    <name>Pop3</name>
+    <message>
+        <source>TLS cannot run over this stream.</source>
+        <translation>TLS kann über diese Verbindung nicht laufen.</translation>
+    </message>
+    <message>
+        <source>The server does not offer %1; it offers only USER/PASS.</source>
+        <translation>Der Server bietet %1 nicht an; er bietet nur USER/PASS.</translation>
+    </message>
+    <message>
+        <source>The server does not offer %1; it offers: %2.</source>
+        <translation>Der Server bietet %1 nicht an; er bietet: %2.</translation>
+    </message>
+    <message>
+        <source>this system cannot compute APOP&apos;s MD5 digest.</source>
+        <translation>dieses System kann den MD5-Hashwert für APOP nicht berechnen.</translation>
+    </message>
+    <message>
+        <source>this system cannot run %1.</source>
+        <translation>dieses System kann %1 nicht ausführen.</translation>
+    </message>
+    <message>
+        <source>the server went on past %1 rounds of %2.</source>
+        <translation>der Server machte nach %1 Runden von %2 weiter.</translation>
+    </message>
+    <message>
+        <source>the server&apos;s challenge to %1 is not base64.</source>
+        <translation>die Challenge des Servers zu %1 ist kein Base64.</translation>
+    </message>
+    <message>
+        <source>the server&apos;s challenge makes no sense to %1.</source>
+        <translation>die Challenge des Servers ergibt für %1 keinen Sinn.</translation>
+    </message>
+    <message>
+        <source>the access token is too long or holds a control character.</source>
+        <translation>das Zugriffstoken ist zu lang oder enthält ein Steuerzeichen.</translation>
+    </message>
+    <message>
+        <source>no way to get one is set up.</source>
+        <translation>es ist kein Weg eingerichtet, eines zu bekommen.</translation>
+    </message>
+    <message>
+        <source>the server went on after its error challenge to %1.</source>
+        <translation>der Server machte nach seiner Fehler-Challenge zu %1 weiter.</translation>
+    </message>
+    <message>
+        <source>%1 (status %2)</source>
+        <translation>%1 (Status %2)</translation>
+    </message>
+    <message>
+        <source>The user name or password is longer than 120 characters or holds a line break or NUL; nothing was sent.</source>
+        <translation>Benutzername oder Passwort ist länger als 120 Zeichen oder enthält einen Zeilenumbruch oder NUL; es wurde nichts gesendet.</translation>
+    </message>
+    <message>
+        <source>The server refused the connection: %1</source>
+        <translation>Der Server hat die Verbindung abgelehnt: %1</translation>
+    </message>
+    <message>
+        <source>The server refused the log-in: %1</source>
+        <translation>Der Server hat die Anmeldung abgelehnt: %1</translation>
+    </message>
+    <message>
+        <source>The server does not offer STLS (STARTTLS), so the connection cannot be secured; the user name and password were not sent.</source>
+        <translation>Der Server bietet kein STLS (STARTTLS) an, daher lässt sich die Verbindung nicht absichern; Benutzername und Passwort wurden nicht gesendet.</translation>
+    </message>
+    <message>
+        <source>The server refused STLS (STARTTLS): %1</source>
+        <translation>Der Server hat STLS (STARTTLS) abgelehnt: %1</translation>
+    </message>
+    <message>
+        <source>The server sent more than its answer to STLS (STARTTLS); the connection may have been tampered with and was closed.</source>
+        <translation>Der Server hat mehr als seine Antwort auf STLS (STARTTLS) gesendet; die Verbindung wurde möglicherweise manipuliert und wurde geschlossen.</translation>
+    </message>
+    <message>
+        <source>The server could not prove that it knows the password: it is not the server it claims to be, and the connection was closed.</source>
+        <translation>Der Server konnte nicht beweisen, dass er das Passwort kennt: Er ist nicht der Server, der er zu sein vorgibt, und die Verbindung wurde geschlossen.</translation>
+    </message>
+    <message>
+        <source>No access token could be had for the log-in: %1</source>
+        <translation>Für die Anmeldung war kein Zugriffstoken zu bekommen: %1</translation>
+    </message>
+    <message>
+        <source>The log-in could not go on: %1</source>
+        <translation>Die Anmeldung konnte nicht fortgesetzt werden: %1</translation>
+    </message>
+    <message>
+        <source>The server refused the log-in (%1): %2</source>
+        <translation>Der Server hat die Anmeldung (%1) abgelehnt: %2</translation>
+    </message>
+    <message>
+        <source>No answer on port %1 within %2 seconds</source>
+        <translation>Keine Antwort auf Port %1 innerhalb von %2 Sekunden</translation>
+    </message>
+    <message>
+        <source>%1 on port %2</source>
+        <translation>%1 auf Port %2</translation>
+    </message>
+    <message>
+        <source>The connection was lost while sending %1: %2.</source>
+        <translation>Die Verbindung brach beim Senden von %1 ab: %2.</translation>
+    </message>
+    <message>
+        <source>Stopped before %1.</source>
+        <translation>Vor %1 angehalten.</translation>
+    </message>
+    <message>
+        <source>The server had closed the connection before %1.</source>
+        <translation>Der Server hatte die Verbindung vor %1 geschlossen.</translation>
+    </message>
+    <message>
+        <source>The server sent data nobody asked for before %1.</source>
+        <translation>Der Server hat vor %1 Daten gesendet, nach denen niemand gefragt hat.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer to %1 names another message.</source>
+        <translation>Die Antwort des Servers auf %1 nennt eine andere Nachricht.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer to %1 gives no size.</source>
+        <translation>Die Antwort des Servers auf %1 nennt keine Größe.</translation>
+    </message>
+    <message>
+        <source>The reply to %1 was read out of turn.</source>
+        <translation>Die Antwort auf %1 kam außer der Reihe.</translation>
+    </message>
+    <message>
+        <source>The user name or password is longer than 120 characters or holds a line break or NUL.</source>
+        <translation>Benutzername oder Passwort ist länger als 120 Zeichen oder enthält einen Zeilenumbruch oder NUL.</translation>
+    </message>
+    <message>
+        <source>The server accepted the connection but sent no greeting within %1 seconds.</source>
+        <translation>Der Server hat die Verbindung angenommen, aber innerhalb von %1 Sekunden keine Begrüßung gesendet.</translation>
+    </message>
+    <message>
+        <source>no error</source>
+        <translation>kein Fehler</translation>
+    </message>
+    <message>
+        <source>the server refused the command</source>
+        <translation>der Server hat den Befehl abgelehnt</translation>
+    </message>
+    <message>
+        <source>the server&apos;s reply is not understood</source>
+        <translation>die Antwort des Servers ist unverständlich</translation>
+    </message>
+    <message>
+        <source>the server lists more than Mavix handles</source>
+        <translation>der Server listet mehr auf, als Mavix verarbeitet</translation>
+    </message>
+    <message>
+        <source>the server&apos;s reply holds a number out of range</source>
+        <translation>die Antwort des Servers enthält eine Zahl außerhalb des gültigen Bereichs</translation>
+    </message>
+    <message>
+        <source>the server&apos;s message list names a message twice</source>
+        <translation>die Nachrichtenliste des Servers nennt eine Nachricht zweimal</translation>
+    </message>
+    <message>
+        <source>unknown error</source>
+        <translation>unbekannter Fehler</translation>
+    </message>
+    <message>
+        <source>The server&apos;s message list does not match its count</source>
+        <translation>Die Nachrichtenliste des Servers passt nicht zu seiner Anzahl</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer to %1 has no line end.</source>
+        <translation>Die Antwort des Servers auf %1 hat kein Zeilenende.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer to %1 is not a POP3 reply.</source>
+        <translation>Die Antwort des Servers auf %1 ist keine POP3-Antwort.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer to %1 is longer than 64 MiB.</source>
+        <translation>Die Antwort des Servers auf %1 ist länger als 64 MiB.</translation>
+    </message>
+    <message>
+        <source>The POP3 server&apos;s reply is longer than 64 MiB.</source>
+        <translation>Die Antwort des POP3-Servers ist länger als 64 MiB.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer to %1 did not end within %2 seconds.</source>
+        <translation>Die Antwort des Servers auf %1 endete nicht innerhalb von %2 Sekunden.</translation>
+    </message>
+    <message>
+        <source>The server stopped in the middle of its answer to %1 (silent for %2 seconds).</source>
+        <translation>Der Server hat mitten in seiner Antwort auf %1 aufgehört (seit %2 Sekunden still).</translation>
+    </message>
+    <message>
+        <source>The server did not answer %1 within %2 seconds.</source>
+        <translation>Der Server hat %1 nicht innerhalb von %2 Sekunden beantwortet.</translation>
+    </message>
+    <message>
+        <source>Stopped while waiting for the answer to %1.</source>
+        <translation>Beim Warten auf die Antwort auf %1 angehalten.</translation>
+    </message>
+    <message>
+        <source>The connection was lost during %1.</source>
+        <translation>Die Verbindung brach während %1 ab.</translation>
+    </message>
+    <message>
+        <source>The server closed the connection during %1.</source>
+        <translation>Der Server hat die Verbindung während %1 geschlossen.</translation>
+    </message>
+    <message>
+        <source>The connection was lost during %1: %2.</source>
+        <translation>Die Verbindung brach während %1 ab: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>Preview</name>
+    <message>
+        <source>The session with the server has ended: scan again to preview this message.</source>
+        <translation>Die Sitzung mit dem Server ist beendet: bitte neu suchen, um diese Nachricht in der Vorschau zu sehen.</translation>
+    </message>
+    <message>
+        <source>The server would not name the message.</source>
+        <translation>Der Server wollte die Nachricht nicht benennen.</translation>
+    </message>
+    <message>
+        <source>The server has another message under this number now: scan again.</source>
+        <translation>Der Server hat unter dieser Nummer jetzt eine andere Nachricht: bitte neu suchen.</translation>
+    </message>
+    <message>
+        <source>The server would not show the message.</source>
+        <translation>Der Server wollte die Nachricht nicht zeigen.</translation>
     </message>
 </context>
 <context>
@@ -1287,6 +1771,41 @@ Betreff: %4
     </message>
 </context>
 <context>
+    <name>Purge</name>
+    <message>
+        <source>Another purge of this account is running: nothing was deleted. Scan again once it has ended.</source>
+        <translation>Für dieses Konto läuft bereits ein anderer Löschvorgang: es wurde nichts gelöscht. Bitte neu suchen, wenn er beendet ist.</translation>
+    </message>
+    <message>
+        <source>The deletions could not be recorded in %1: nothing was deleted.</source>
+        <translation>Die Löschungen konnten nicht in %1 festgehalten werden: es wurde nichts gelöscht.</translation>
+    </message>
+    <message>
+        <source>The server ended the session, and no new log-in can be tried: %1 Nothing was deleted.</source>
+        <translation>Der Server hat die Sitzung beendet, und eine neue Anmeldung ist nicht möglich: %1 Es wurde nichts gelöscht.</translation>
+    </message>
+    <message>
+        <source>The server ended the session and a new log-in failed (%1): nothing was deleted.</source>
+        <translation>Der Server hat die Sitzung beendet, und eine neue Anmeldung ist fehlgeschlagen (%1): es wurde nichts gelöscht.</translation>
+    </message>
+    <message>
+        <source>The server ended the session, and it gives its messages no lasting ids (UIDL), so the rows cannot be matched to messages again: nothing was deleted. Scan again.</source>
+        <translation>Der Server hat die Sitzung beendet, und er vergibt seinen Nachrichten keine dauerhaften IDs (UIDL), daher lassen sich die Zeilen nicht wieder den Nachrichten zuordnen: es wurde nichts gelöscht. Bitte neu suchen.</translation>
+    </message>
+    <message>
+        <source>The server ended the session, and the account has changed since the scan: nothing was deleted. Scan again.</source>
+        <translation>Der Server hat die Sitzung beendet, und das Konto hat sich seit der Suche geändert: es wurde nichts gelöscht. Bitte neu suchen.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s list of message ids could not be read again (%1): nothing was deleted.</source>
+        <translation>Die Liste der Nachrichten-IDs des Servers ließ sich nicht erneut lesen (%1): es wurde nichts gelöscht.</translation>
+    </message>
+    <message>
+        <source>the deletions could not be recorded in %1</source>
+        <translation>die Löschungen konnten nicht in %1 festgehalten werden</translation>
+    </message>
+</context>
+<context>
     <name>PurgeSummary</name>
     <message>
         <source>Nothing was deleted: %1</source>
@@ -1335,6 +1854,234 @@ Betreff: %4
     <message>
         <source> The session was closed without QUIT, so nothing was deleted.</source>
         <translation> Die Sitzung wurde ohne QUIT geschlossen, daher wurde nichts gelöscht.</translation>
+    </message>
+</context>
+<context>
+    <name>Scan</name>
+    <message>
+        <source>Unknown log-in method &quot;%1&quot; (Authentication): choose one under Manage Account.</source>
+        <translation>Unbekanntes Anmeldeverfahren „%1“ (Authentication): Wählen Sie eines unter „Konto verwalten“.</translation>
+    </message>
+    <message>
+        <source>This account signs in with OAuth 2.0, and nobody has signed in for it yet: sign in under Manage Account.</source>
+        <translation>Dieses Konto meldet sich mit OAuth 2.0 an, und es hat sich noch niemand dafür angemeldet: Melden Sie sich unter „Konto verwalten“ an.</translation>
+    </message>
+    <message>
+        <source>Server Not Found</source>
+        <translation>Server nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Unknown connection security setting &quot;%1&quot;: choose one under Manage Account.</source>
+        <translation>Unbekannte Einstellung zur Verbindungssicherheit „%1“: Wählen Sie eine unter „Konto verwalten“.</translation>
+    </message>
+    <message>
+        <source>The server reports more than %1 messages, more than one scan can show: nothing was read.</source>
+        <translation>Der Server meldet mehr als %1 Nachrichten, mehr als eine Suche zeigen kann: es wurde nichts gelesen.</translation>
+    </message>
+    <message>
+        <source>Server Refused STAT Response</source>
+        <translation>Der Server hat STAT abgelehnt</translation>
+    </message>
+    <message>
+        <source>No emails waiting for you at the Server</source>
+        <translation>Auf dem Server warten keine Nachrichten auf Sie</translation>
+    </message>
+    <message>
+        <source>The server&apos;s message list (LIST) cannot be used: %1</source>
+        <translation>Die Nachrichtenliste des Servers (LIST) ist unbrauchbar: %1</translation>
+    </message>
+    <message>
+        <source>The server refused to list its messages (LIST): %1</source>
+        <translation>Der Server hat es abgelehnt, seine Nachrichten aufzulisten (LIST): %1</translation>
+    </message>
+    <message>
+        <source>The server&apos;s list of message ids (UIDL) cannot be used: %1</source>
+        <translation>Die Liste der Nachrichten-IDs des Servers (UIDL) ist unbrauchbar: %1</translation>
+    </message>
+    <message>
+        <source>The connection was lost.</source>
+        <translation>Die Verbindung ist abgebrochen.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s headers are larger than one scan can hold (%1 MiB); the scan stopped at message %2.</source>
+        <translation>Die Kopfzeilen des Servers sind größer, als eine Suche fassen kann (%1 MiB); die Suche endete bei Nachricht %2.</translation>
+    </message>
+    <message>
+        <source>The server refused LIST %1: %2</source>
+        <translation>Der Server hat LIST %1 abgelehnt: %2</translation>
+    </message>
+</context>
+<context>
+    <name>Settings</name>
+    <message>
+        <source>The settings folder %1 is a symbolic link; Mavix does not use settings through a link. Replace it with the real folder.</source>
+        <translation>Der Einstellungsordner %1 ist eine symbolische Verknüpfung; Mavix verwendet keine Einstellungen über eine Verknüpfung. Ersetzen Sie ihn durch den echten Ordner.</translation>
+    </message>
+    <message>
+        <source>The settings file %1 is a symbolic link; Mavix does not use settings through a link. Replace it with the real file.</source>
+        <translation>Die Einstellungsdatei %1 ist eine symbolische Verknüpfung; Mavix verwendet keine Einstellungen über eine Verknüpfung. Ersetzen Sie sie durch die echte Datei.</translation>
+    </message>
+    <message>
+        <source>The settings file or folder %1 belongs to another user or is not a plain file or folder; Mavix does not use it.</source>
+        <translation>Die Einstellungsdatei oder der Einstellungsordner %1 gehört einem anderen Benutzer oder ist keine gewöhnliche Datei bzw. kein gewöhnlicher Ordner; Mavix verwendet sie nicht.</translation>
+    </message>
+</context>
+<context>
+    <name>Setup</name>
+    <message>
+        <source>no answer in time</source>
+        <translation>keine rechtzeitige Antwort</translation>
+    </message>
+    <message>
+        <source>the file is too large</source>
+        <translation>die Datei ist zu groß</translation>
+    </message>
+    <message>
+        <source>redirected to an address that is not https</source>
+        <translation>auf eine Adresse umgeleitet, die nicht https ist</translation>
+    </message>
+    <message>
+        <source>the server answered %1</source>
+        <translation>der Server antwortete %1</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>The configuration file is nested too deeply.</source>
+        <translation>Die Konfigurationsdatei ist zu tief verschachtelt.</translation>
+    </message>
+    <message>
+        <source>The file is not a mail configuration file.</source>
+        <translation>Die Datei ist keine Mail-Konfigurationsdatei.</translation>
+    </message>
+    <message>
+        <source>The configuration file lists too many servers.</source>
+        <translation>Die Konfigurationsdatei nennt zu viele Server.</translation>
+    </message>
+    <message>
+        <source>The configuration file is too large.</source>
+        <translation>Die Konfigurationsdatei ist zu groß.</translation>
+    </message>
+    <message>
+        <source>A value in the configuration file is too long.</source>
+        <translation>Ein Wert in der Konfigurationsdatei ist zu lang.</translation>
+    </message>
+    <message>
+        <source>The configuration file is not well-formed XML (line %1).</source>
+        <translation>Die Konfigurationsdatei ist kein wohlgeformtes XML (Zeile %1).</translation>
+    </message>
+    <message>
+        <source>The configuration names no POP3 server Mavix can use.</source>
+        <translation>Die Konfiguration nennt keinen POP3-Server, den Mavix nutzen kann.</translation>
+    </message>
+    <message>
+        <source>The provider asks you to switch access on first.</source>
+        <translation>Der Anbieter bittet Sie, den Zugriff zuerst einzuschalten.</translation>
+    </message>
+    <message>
+        <source>Switch POP on in Gmail&apos;s settings (Forwarding and POP/IMAP) first. Sign in with OAuth 2.0, or choose Automatic and use an app password (it needs 2-Step Verification).</source>
+        <translation>Schalten Sie zuerst POP in den Gmail-Einstellungen (Weiterleitung und POP/IMAP) ein. Melden Sie sich mit OAuth 2.0 an, oder wählen Sie „Automatisch“ und verwenden Sie ein App-Passwort (dafür ist die Bestätigung in zwei Schritten nötig).</translation>
+    </message>
+    <message>
+        <source>Create an app password at the provider and enter it as the password.</source>
+        <translation>Erstellen Sie beim Anbieter ein App-Passwort und geben Sie es als Passwort ein.</translation>
+    </message>
+    <message>
+        <source>Switch POP3 and IMAP access on in GMX&apos;s settings first.</source>
+        <translation>Schalten Sie zuerst den Zugriff per POP3 und IMAP in den GMX-Einstellungen ein.</translation>
+    </message>
+    <message>
+        <source>Switch POP access on in Zoho Mail&apos;s settings first; with two-factor authentication, use an app password.</source>
+        <translation>Schalten Sie zuerst den POP-Zugriff in den Einstellungen von Zoho Mail ein; mit Zwei-Faktor-Authentifizierung verwenden Sie ein App-Passwort.</translation>
+    </message>
+    <message>
+        <source>Microsoft takes only OAuth 2.0 sign-in. POP may have to be switched on in Outlook.com&apos;s settings (Mail &gt; Forwarding and IMAP).</source>
+        <translation>Microsoft nimmt nur die Anmeldung mit OAuth 2.0 an. POP muss eventuell in den Einstellungen von Outlook.com eingeschaltet werden (E-Mail &gt; Weiterleitung und IMAP).</translation>
+    </message>
+    <message>
+        <source>Microsoft takes only OAuth 2.0 sign-in; your organisation may have to allow POP for your mailbox.</source>
+        <translation>Microsoft nimmt nur die Anmeldung mit OAuth 2.0 an; Ihre Organisation muss POP für Ihr Postfach eventuell erst erlauben.</translation>
+    </message>
+    <message>
+        <source>Fastmail takes only an app password here, never your account&apos;s own password.</source>
+        <translation>Fastmail nimmt hier nur ein App-Passwort an, nie das eigene Passwort Ihres Kontos.</translation>
+    </message>
+    <message>
+        <source>Switch POP3 and IMAP access on in WEB.DE&apos;s settings first.</source>
+        <translation>Schalten Sie zuerst den Zugriff per POP3 und IMAP in den WEB.DE-Einstellungen ein.</translation>
+    </message>
+    <message>
+        <source>iCloud Mail offers no POP3 access (IMAP only), so Mavix cannot screen it.</source>
+        <translation>iCloud Mail bietet keinen POP3-Zugriff (nur IMAP), daher kann Mavix es nicht prüfen.</translation>
+    </message>
+</context>
+<context>
+    <name>Tls</name>
+    <message>
+        <source>error %1</source>
+        <translation>Fehler %1</translation>
+    </message>
+    <message>
+        <source>unknown error</source>
+        <translation>unbekannter Fehler</translation>
+    </message>
+    <message>
+        <source>TLS is not available: %1.</source>
+        <translation>TLS ist nicht verfügbar: %1.</translation>
+    </message>
+    <message>
+        <source>The system&apos;s trusted certificates cannot be loaded: %1.</source>
+        <translation>Die vertrauenswürdigen Zertifikate des Systems lassen sich nicht laden: %1.</translation>
+    </message>
+    <message>
+        <source>The CA certificates in %1 (%2) cannot be read: %3.</source>
+        <translation>Die CA-Zertifikate in %1 (%2) lassen sich nicht lesen: %3.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s certificate is not trusted: %1.</source>
+        <translation>Dem Zertifikat des Servers wird nicht vertraut: %1.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s certificate is not trusted: %1. Its SHA-256 fingerprint is %2; only if your provider confirms that fingerprint, store it with the account to trust this certificate.</source>
+        <translation>Dem Zertifikat des Servers wird nicht vertraut: %1. Sein SHA-256-Fingerabdruck ist %2; nur wenn Ihr Anbieter diesen Fingerabdruck bestätigt, speichern Sie ihn beim Konto, um diesem Zertifikat zu vertrauen.</translation>
+    </message>
+    <message>
+        <source>The TLS handshake with the server failed: %1. Check that the port suits the security setting (implicit TLS usually on 995, STARTTLS on 110).</source>
+        <translation>Der TLS-Handshake mit dem Server ist fehlgeschlagen: %1. Prüfen Sie, ob der Port zur Sicherheitseinstellung passt (implizites TLS meist auf 995, STARTTLS auf 110).</translation>
+    </message>
+    <message>
+        <source>The server closed the connection during the TLS handshake. Check that the port suits the security setting (implicit TLS usually on 995, STARTTLS on 110).</source>
+        <translation>Der Server hat die Verbindung während des TLS-Handshakes geschlossen. Prüfen Sie, ob der Port zur Sicherheitseinstellung passt (implizites TLS meist auf 995, STARTTLS auf 110).</translation>
+    </message>
+    <message>
+        <source>The server did not complete the TLS handshake within %1 seconds.</source>
+        <translation>Der Server hat den TLS-Handshake nicht innerhalb von %1 Sekunden abgeschlossen.</translation>
+    </message>
+    <message>
+        <source>The TLS handshake was interrupted.</source>
+        <translation>Der TLS-Handshake wurde unterbrochen.</translation>
+    </message>
+    <message>
+        <source>The connection failed during the TLS handshake: %1.</source>
+        <translation>Die Verbindung ist während des TLS-Handshakes fehlgeschlagen: %1.</translation>
+    </message>
+    <message>
+        <source>it could not be verified</source>
+        <translation>es ließ sich nicht überprüfen</translation>
+    </message>
+    <message>
+        <source>The certificate fingerprint stored with the account is not a SHA-256 fingerprint (64 hex digits).</source>
+        <translation>Der beim Konto gespeicherte Zertifikat-Fingerabdruck ist kein SHA-256-Fingerabdruck (64 Hexadezimalziffern).</translation>
+    </message>
+    <message>
+        <source>The server name &quot;%1&quot; cannot be checked against a certificate.</source>
+        <translation>Der Servername „%1“ lässt sich nicht gegen ein Zertifikat prüfen.</translation>
+    </message>
+    <message>
+        <source>%1 (it is not valid for %2)</source>
+        <translation>%1 (es gilt nicht für %2)</translation>
     </message>
 </context>
 <context>

@@ -64,6 +64,23 @@
     </message>
 </context>
 <context>
+    <name>BackgroundCheck</name>
+    <message>
+        <source>%1 message waiting, %2 suspect</source>
+        <translation>%1 message en attente, %2 suspect</translation>
+    </message>
+    <message>
+        <source>%1 messages waiting, %2 suspect</source>
+        <translation>%1 messages en attente, %2 suspects</translation>
+    </message>
+    <message>
+        <source>Mavix
+The last check failed: %1</source>
+        <translation>Mavix
+La dernière vérification a échoué : %1</translation>
+    </message>
+</context>
+<context>
     <name>CAboutDlg</name>
     <message>
         <source>About Mavix</source>
@@ -939,7 +956,7 @@ Les modifications s&apos;appliquent jusqu&apos;à la fermeture de Mavix.</transl
     </message>
     <message>
         <source>S&amp;tart Mavix when I log in</source>
-        <translation>Démarrer Mavix à l'ouverture de &amp;session</translation>
+        <translation>Démarrer Mavix à l&apos;ouverture de &amp;session</translation>
     </message>
     <message>
         <source>&amp;Wait for the server up to</source>
@@ -1086,6 +1103,53 @@ POP3 ne peut pas remettre un message sur le serveur. Lorsqu&apos;une copie a ét
     </message>
 </context>
 <context>
+    <name>DumpFile</name>
+    <message>
+        <source>the disk is full</source>
+        <translation>le disque est plein</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>permission refusée</translation>
+    </message>
+    <message>
+        <source>the folder is read-only</source>
+        <translation>le dossier est en lecture seule</translation>
+    </message>
+    <message>
+        <source>the file is too large</source>
+        <translation>le fichier est trop volumineux</translation>
+    </message>
+    <message>
+        <source>%1 (cannot create a file in the folder of %2)</source>
+        <translation>%1 (impossible de créer un fichier dans le dossier de %2)</translation>
+    </message>
+    <message>
+        <source>Failed to write message to file: %1</source>
+        <translation>Impossible d&apos;écrire le message dans le fichier : %1</translation>
+    </message>
+    <message>
+        <source>%1 was cut at %2 MiB; later messages are listed but not written to it</source>
+        <translation>%1 a été coupé à %2 Mio ; les messages suivants sont listés mais n&apos;y sont pas écrits</translation>
+    </message>
+    <message>
+        <source>%1 (writing %2)</source>
+        <translation>%1 (écriture de %2)</translation>
+    </message>
+    <message>
+        <source>%1 (closing %2)</source>
+        <translation>%1 (fermeture de %2)</translation>
+    </message>
+    <message>
+        <source>%1 belongs to another user and this folder does not let it be replaced</source>
+        <translation>%1 appartient à un autre utilisateur et ce dossier ne permet pas de le remplacer</translation>
+    </message>
+    <message>
+        <source>%1 (replacing %2)</source>
+        <translation>%1 (remplacement de %2)</translation>
+    </message>
+</context>
+<context>
     <name>FilterManager</name>
     <message>
         <source>Manage Filters</source>
@@ -1118,6 +1182,33 @@ The changes apply until Mavix is closed.</source>
         <translation>Les listes de filtres n&apos;ont pas pu être enregistrées dans %1.
 
 Les modifications s&apos;appliquent jusqu&apos;à la fermeture de Mavix.</translation>
+    </message>
+</context>
+<context>
+    <name>Filters</name>
+    <message>
+        <source>defaults.txt was ignored because it is a symbolic link; the built-in default filters are used instead.</source>
+        <translation>defaults.txt a été ignoré parce que c&apos;est un lien symbolique ; les filtres par défaut intégrés sont utilisés à la place.</translation>
+    </message>
+    <message>
+        <source>defaults.txt was ignored because it cannot be examined; the built-in default filters are used instead.</source>
+        <translation>defaults.txt a été ignoré parce qu&apos;il ne peut pas être examiné ; les filtres par défaut intégrés sont utilisés à la place.</translation>
+    </message>
+    <message>
+        <source>defaults.txt was ignored because it is not a plain file; the built-in default filters are used instead.</source>
+        <translation>defaults.txt a été ignoré parce que ce n&apos;est pas un fichier ordinaire ; les filtres par défaut intégrés sont utilisés à la place.</translation>
+    </message>
+    <message>
+        <source>defaults.txt was ignored because it belongs to another user; the built-in default filters are used instead.</source>
+        <translation>defaults.txt a été ignoré parce qu&apos;il appartient à un autre utilisateur ; les filtres par défaut intégrés sont utilisés à la place.</translation>
+    </message>
+    <message>
+        <source>defaults.txt was ignored because others may change it (chmod go-w defaults.txt); the built-in default filters are used instead.</source>
+        <translation>defaults.txt a été ignoré parce que d&apos;autres peuvent le modifier (chmod go-w defaults.txt) ; les filtres par défaut intégrés sont utilisés à la place.</translation>
+    </message>
+    <message>
+        <source>defaults.txt was ignored because it cannot be read; the built-in default filters are used instead.</source>
+        <translation>defaults.txt a été ignoré parce qu&apos;il ne peut pas être lu ; les filtres par défaut intégrés sont utilisés à la place.</translation>
     </message>
 </context>
 <context>
@@ -1192,6 +1283,399 @@ Les modifications s&apos;appliquent jusqu&apos;à la fermeture de Mavix.</transl
     <message>
         <source>%1 new suspect messages: %2</source>
         <translation>%1 nouveaux messages suspects : %2</translation>
+    </message>
+</context>
+<context>
+    <name>OAuth</name>
+    <message>
+        <source>the sign-in was not finished in the browser within %1 minutes; sign-in stopped</source>
+        <translation>la connexion n&apos;a pas été terminée dans le navigateur en %1 minutes ; connexion interrompue</translation>
+    </message>
+    <message>
+        <source>the sign-in was not finished in the browser within %1 seconds; sign-in stopped</source>
+        <translation>la connexion n&apos;a pas été terminée dans le navigateur en %1 secondes ; connexion interrompue</translation>
+    </message>
+    <message>
+        <source>the provider&apos;s endpoints must be https:// addresses</source>
+        <translation>les points de terminaison du fournisseur doivent être des adresses https://</translation>
+    </message>
+    <message>
+        <source>no random numbers for the sign-in</source>
+        <translation>pas de nombres aléatoires pour la connexion</translation>
+    </message>
+    <message>
+        <source>cannot listen on 127.0.0.1 for the browser: %1</source>
+        <translation>impossible d&apos;écouter sur 127.0.0.1 pour le navigateur : %1</translation>
+    </message>
+    <message>
+        <source>This is not a sign-in answer.</source>
+        <translation>Ceci n&apos;est pas une réponse de connexion.</translation>
+    </message>
+    <message>
+        <source>the sign-in listener got a request that is not the browser&apos;s answer; sign-in stopped</source>
+        <translation>l&apos;écoute de la connexion a reçu une requête qui n&apos;est pas la réponse du navigateur ; connexion interrompue</translation>
+    </message>
+    <message>
+        <source>Sign-in was already answered.</source>
+        <translation>La connexion a déjà reçu sa réponse.</translation>
+    </message>
+    <message>
+        <source>a second request reached the sign-in listener; sign-in stopped for safety, please sign in again</source>
+        <translation>une deuxième requête a atteint l&apos;écoute de la connexion ; connexion interrompue par sécurité, veuillez vous reconnecter</translation>
+    </message>
+    <message>
+        <source>Sign-in failed: this answer belongs to another sign-in.</source>
+        <translation>Échec de la connexion : cette réponse appartient à une autre connexion.</translation>
+    </message>
+    <message>
+        <source>the browser&apos;s answer was not for this sign-in (its state differs); sign-in stopped</source>
+        <translation>la réponse du navigateur ne concernait pas cette connexion (son state diffère) ; connexion interrompue</translation>
+    </message>
+    <message>
+        <source>Sign-in failed. You can close this window.</source>
+        <translation>Échec de la connexion. Vous pouvez fermer cette fenêtre.</translation>
+    </message>
+    <message>
+        <source>the provider refused the sign-in: %1</source>
+        <translation>le fournisseur a refusé la connexion : %1</translation>
+    </message>
+    <message>
+        <source>the provider refused the sign-in: %1 (%2)</source>
+        <translation>le fournisseur a refusé la connexion : %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Sign-in failed: no authorization code.</source>
+        <translation>Échec de la connexion : aucun code d&apos;autorisation.</translation>
+    </message>
+    <message>
+        <source>the browser&apos;s answer carried no authorization code</source>
+        <translation>la réponse du navigateur ne contenait aucun code d&apos;autorisation</translation>
+    </message>
+    <message>
+        <source>You can close this window.</source>
+        <translation>Vous pouvez fermer cette fenêtre.</translation>
+    </message>
+    <message>
+        <source>the token endpoint refused the sign-in: %1</source>
+        <translation>le point de terminaison des jetons a refusé la connexion : %1</translation>
+    </message>
+    <message>
+        <source>the provider gave no refresh token (is offline access allowed for this client?)</source>
+        <translation>le fournisseur n&apos;a donné aucun jeton d&apos;actualisation (l&apos;accès hors ligne est-il autorisé pour ce client ?)</translation>
+    </message>
+    <message>
+        <source>cannot open the sign-in page in a browser</source>
+        <translation>impossible d&apos;ouvrir la page de connexion dans un navigateur</translation>
+    </message>
+    <message>
+        <source>sign-in cancelled</source>
+        <translation>connexion annulée</translation>
+    </message>
+    <message>
+        <source>the custom OAuth provider needs %1, %2 and %3 in the settings&apos; [%4] section</source>
+        <translation>le fournisseur OAuth personnalisé a besoin de %1, %2 et %3 dans la section [%4] des réglages</translation>
+    </message>
+    <message>
+        <source>no OAuth client ID for %1: set %2 in the settings&apos; [%3] section</source>
+        <translation>aucun identifiant client OAuth pour %1 : définissez %2 dans la section [%3] des réglages</translation>
+    </message>
+    <message>
+        <source>no OAuth provider is known for this server: set %1 (google, microsoft or custom) in the account</source>
+        <translation>aucun fournisseur OAuth n&apos;est connu pour ce serveur : définissez %1 (google, microsoft ou custom) dans le compte</translation>
+    </message>
+    <message>
+        <source>unknown OAuth provider &apos;%1&apos; (google, microsoft or custom)</source>
+        <translation>fournisseur OAuth inconnu « %1 » (google, microsoft ou custom)</translation>
+    </message>
+    <message>
+        <source>the token endpoint answered HTTP %1 without a token</source>
+        <translation>le point de terminaison des jetons a répondu HTTP %1 sans jeton</translation>
+    </message>
+    <message>
+        <source>the token endpoint&apos;s answer is too long</source>
+        <translation>la réponse du point de terminaison des jetons est trop longue</translation>
+    </message>
+    <message>
+        <source>the token endpoint answered HTTP %1 without JSON</source>
+        <translation>le point de terminaison des jetons a répondu HTTP %1 sans JSON</translation>
+    </message>
+    <message>
+        <source>the token endpoint sent a token with characters no token may hold</source>
+        <translation>le point de terminaison des jetons a envoyé un jeton contenant des caractères qu&apos;aucun jeton ne peut contenir</translation>
+    </message>
+    <message>
+        <source>no answer from the token endpoint in time</source>
+        <translation>pas de réponse à temps du point de terminaison des jetons</translation>
+    </message>
+    <message>
+        <source>cannot reach the token endpoint: %1</source>
+        <translation>impossible de joindre le point de terminaison des jetons : %1</translation>
+    </message>
+    <message>
+        <source>the token endpoint must be an https:// address</source>
+        <translation>le point de terminaison des jetons doit être une adresse https://</translation>
+    </message>
+    <message>
+        <source>no OAuth refresh token is stored for this account: sign in first</source>
+        <translation>aucun jeton d&apos;actualisation OAuth n&apos;est enregistré pour ce compte : connectez-vous d&apos;abord</translation>
+    </message>
+    <message>
+        <source>cannot renew the OAuth access token: %1</source>
+        <translation>impossible de renouveler le jeton d&apos;accès OAuth : %1</translation>
+    </message>
+    <message>
+        <source>the token command wrote more than a token</source>
+        <translation>la commande de jeton a écrit plus qu&apos;un jeton</translation>
+    </message>
+    <message>
+        <source>the token command did not finish in time</source>
+        <translation>la commande de jeton ne s&apos;est pas terminée à temps</translation>
+    </message>
+    <message>
+        <source>the token command is empty</source>
+        <translation>la commande de jeton est vide</translation>
+    </message>
+    <message>
+        <source>cannot run the token command: %1</source>
+        <translation>impossible d&apos;exécuter la commande de jeton : %1</translation>
+    </message>
+    <message>
+        <source>the token command failed (exit status %1)</source>
+        <translation>la commande de jeton a échoué (code de sortie %1)</translation>
+    </message>
+    <message>
+        <source>the token command gave no token on its standard output</source>
+        <translation>la commande de jeton n&apos;a donné aucun jeton sur sa sortie standard</translation>
+    </message>
+</context>
+<context>
+    <name>Pop3</name>
+    <message>
+        <source>TLS cannot run over this stream.</source>
+        <translation>TLS ne peut pas fonctionner sur ce flux.</translation>
+    </message>
+    <message>
+        <source>The server does not offer %1; it offers only USER/PASS.</source>
+        <translation>Le serveur ne propose pas %1 ; il ne propose que USER/PASS.</translation>
+    </message>
+    <message>
+        <source>The server does not offer %1; it offers: %2.</source>
+        <translation>Le serveur ne propose pas %1 ; il propose : %2.</translation>
+    </message>
+    <message>
+        <source>this system cannot compute APOP&apos;s MD5 digest.</source>
+        <translation>ce système ne peut pas calculer l&apos;empreinte MD5 d&apos;APOP.</translation>
+    </message>
+    <message>
+        <source>this system cannot run %1.</source>
+        <translation>ce système ne peut pas exécuter %1.</translation>
+    </message>
+    <message>
+        <source>the server went on past %1 rounds of %2.</source>
+        <translation>le serveur a continué au-delà de %1 échanges de %2.</translation>
+    </message>
+    <message>
+        <source>the server&apos;s challenge to %1 is not base64.</source>
+        <translation>le défi du serveur pour %1 n&apos;est pas en base64.</translation>
+    </message>
+    <message>
+        <source>the server&apos;s challenge makes no sense to %1.</source>
+        <translation>le défi du serveur n&apos;a pas de sens pour %1.</translation>
+    </message>
+    <message>
+        <source>the access token is too long or holds a control character.</source>
+        <translation>le jeton d&apos;accès est trop long ou contient un caractère de contrôle.</translation>
+    </message>
+    <message>
+        <source>no way to get one is set up.</source>
+        <translation>aucun moyen d&apos;en obtenir un n&apos;est configuré.</translation>
+    </message>
+    <message>
+        <source>the server went on after its error challenge to %1.</source>
+        <translation>le serveur a continué après son défi d&apos;erreur pour %1.</translation>
+    </message>
+    <message>
+        <source>%1 (status %2)</source>
+        <translation>%1 (statut %2)</translation>
+    </message>
+    <message>
+        <source>The user name or password is longer than 120 characters or holds a line break or NUL; nothing was sent.</source>
+        <translation>Le nom d&apos;utilisateur ou le mot de passe dépasse 120 caractères ou contient un saut de ligne ou un NUL ; rien n&apos;a été envoyé.</translation>
+    </message>
+    <message>
+        <source>The server refused the connection: %1</source>
+        <translation>Le serveur a refusé la connexion : %1</translation>
+    </message>
+    <message>
+        <source>The server refused the log-in: %1</source>
+        <translation>Le serveur a refusé l&apos;identification : %1</translation>
+    </message>
+    <message>
+        <source>The server does not offer STLS (STARTTLS), so the connection cannot be secured; the user name and password were not sent.</source>
+        <translation>Le serveur ne propose pas STLS (STARTTLS), la connexion ne peut donc pas être sécurisée ; le nom d&apos;utilisateur et le mot de passe n&apos;ont pas été envoyés.</translation>
+    </message>
+    <message>
+        <source>The server refused STLS (STARTTLS): %1</source>
+        <translation>Le serveur a refusé STLS (STARTTLS) : %1</translation>
+    </message>
+    <message>
+        <source>The server sent more than its answer to STLS (STARTTLS); the connection may have been tampered with and was closed.</source>
+        <translation>Le serveur a envoyé plus que sa réponse à STLS (STARTTLS) ; la connexion a peut-être été falsifiée et a été fermée.</translation>
+    </message>
+    <message>
+        <source>The server could not prove that it knows the password: it is not the server it claims to be, and the connection was closed.</source>
+        <translation>Le serveur n&apos;a pas pu prouver qu&apos;il connaît le mot de passe : ce n&apos;est pas le serveur qu&apos;il prétend être, et la connexion a été fermée.</translation>
+    </message>
+    <message>
+        <source>No access token could be had for the log-in: %1</source>
+        <translation>Aucun jeton d&apos;accès n&apos;a pu être obtenu pour l&apos;identification : %1</translation>
+    </message>
+    <message>
+        <source>The log-in could not go on: %1</source>
+        <translation>L&apos;identification n&apos;a pas pu continuer : %1</translation>
+    </message>
+    <message>
+        <source>The server refused the log-in (%1): %2</source>
+        <translation>Le serveur a refusé l&apos;identification (%1) : %2</translation>
+    </message>
+    <message>
+        <source>No answer on port %1 within %2 seconds</source>
+        <translation>Pas de réponse sur le port %1 en %2 secondes</translation>
+    </message>
+    <message>
+        <source>%1 on port %2</source>
+        <translation>%1 sur le port %2</translation>
+    </message>
+    <message>
+        <source>The connection was lost while sending %1: %2.</source>
+        <translation>La connexion a été perdue pendant l&apos;envoi de %1 : %2.</translation>
+    </message>
+    <message>
+        <source>Stopped before %1.</source>
+        <translation>Arrêté avant %1.</translation>
+    </message>
+    <message>
+        <source>The server had closed the connection before %1.</source>
+        <translation>Le serveur avait fermé la connexion avant %1.</translation>
+    </message>
+    <message>
+        <source>The server sent data nobody asked for before %1.</source>
+        <translation>Le serveur a envoyé avant %1 des données que personne n&apos;a demandées.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer to %1 names another message.</source>
+        <translation>La réponse du serveur à %1 désigne un autre message.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer to %1 gives no size.</source>
+        <translation>La réponse du serveur à %1 ne donne pas de taille.</translation>
+    </message>
+    <message>
+        <source>The reply to %1 was read out of turn.</source>
+        <translation>La réponse à %1 a été lue hors de son tour.</translation>
+    </message>
+    <message>
+        <source>The user name or password is longer than 120 characters or holds a line break or NUL.</source>
+        <translation>Le nom d&apos;utilisateur ou le mot de passe dépasse 120 caractères ou contient un saut de ligne ou un NUL.</translation>
+    </message>
+    <message>
+        <source>The server accepted the connection but sent no greeting within %1 seconds.</source>
+        <translation>Le serveur a accepté la connexion mais n&apos;a envoyé aucun message d&apos;accueil en %1 secondes.</translation>
+    </message>
+    <message>
+        <source>no error</source>
+        <translation>aucune erreur</translation>
+    </message>
+    <message>
+        <source>the server refused the command</source>
+        <translation>le serveur a refusé la commande</translation>
+    </message>
+    <message>
+        <source>the server&apos;s reply is not understood</source>
+        <translation>la réponse du serveur n&apos;est pas comprise</translation>
+    </message>
+    <message>
+        <source>the server lists more than Mavix handles</source>
+        <translation>le serveur liste plus que ce que Mavix gère</translation>
+    </message>
+    <message>
+        <source>the server&apos;s reply holds a number out of range</source>
+        <translation>la réponse du serveur contient un nombre hors limites</translation>
+    </message>
+    <message>
+        <source>the server&apos;s message list names a message twice</source>
+        <translation>la liste des messages du serveur nomme un message deux fois</translation>
+    </message>
+    <message>
+        <source>unknown error</source>
+        <translation>erreur inconnue</translation>
+    </message>
+    <message>
+        <source>The server&apos;s message list does not match its count</source>
+        <translation>La liste des messages du serveur ne correspond pas à son nombre</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer to %1 has no line end.</source>
+        <translation>La réponse du serveur à %1 n&apos;a pas de fin de ligne.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer to %1 is not a POP3 reply.</source>
+        <translation>La réponse du serveur à %1 n&apos;est pas une réponse POP3.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer to %1 is longer than 64 MiB.</source>
+        <translation>La réponse du serveur à %1 dépasse 64 Mio.</translation>
+    </message>
+    <message>
+        <source>The POP3 server&apos;s reply is longer than 64 MiB.</source>
+        <translation>La réponse du serveur POP3 dépasse 64 Mio.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer to %1 did not end within %2 seconds.</source>
+        <translation>La réponse du serveur à %1 ne s&apos;est pas terminée en %2 secondes.</translation>
+    </message>
+    <message>
+        <source>The server stopped in the middle of its answer to %1 (silent for %2 seconds).</source>
+        <translation>Le serveur s&apos;est arrêté au milieu de sa réponse à %1 (silencieux depuis %2 secondes).</translation>
+    </message>
+    <message>
+        <source>The server did not answer %1 within %2 seconds.</source>
+        <translation>Le serveur n&apos;a pas répondu à %1 en %2 secondes.</translation>
+    </message>
+    <message>
+        <source>Stopped while waiting for the answer to %1.</source>
+        <translation>Arrêté en attendant la réponse à %1.</translation>
+    </message>
+    <message>
+        <source>The connection was lost during %1.</source>
+        <translation>La connexion a été perdue pendant %1.</translation>
+    </message>
+    <message>
+        <source>The server closed the connection during %1.</source>
+        <translation>Le serveur a fermé la connexion pendant %1.</translation>
+    </message>
+    <message>
+        <source>The connection was lost during %1: %2.</source>
+        <translation>La connexion a été perdue pendant %1 : %2.</translation>
+    </message>
+</context>
+<context>
+    <name>Preview</name>
+    <message>
+        <source>The session with the server has ended: scan again to preview this message.</source>
+        <translation>La session avec le serveur est terminée : analysez à nouveau pour prévisualiser ce message.</translation>
+    </message>
+    <message>
+        <source>The server would not name the message.</source>
+        <translation>Le serveur n&apos;a pas voulu nommer le message.</translation>
+    </message>
+    <message>
+        <source>The server has another message under this number now: scan again.</source>
+        <translation>Le serveur a maintenant un autre message sous ce numéro : analysez à nouveau.</translation>
+    </message>
+    <message>
+        <source>The server would not show the message.</source>
+        <translation>Le serveur n&apos;a pas voulu montrer le message.</translation>
     </message>
 </context>
 <context>
@@ -1287,6 +1771,41 @@ Objet : %4
     </message>
 </context>
 <context>
+    <name>Purge</name>
+    <message>
+        <source>Another purge of this account is running: nothing was deleted. Scan again once it has ended.</source>
+        <translation>Une autre suppression est en cours pour ce compte : rien n&apos;a été supprimé. Analysez à nouveau une fois qu&apos;elle est terminée.</translation>
+    </message>
+    <message>
+        <source>The deletions could not be recorded in %1: nothing was deleted.</source>
+        <translation>Les suppressions n&apos;ont pas pu être consignées dans %1 : rien n&apos;a été supprimé.</translation>
+    </message>
+    <message>
+        <source>The server ended the session, and no new log-in can be tried: %1 Nothing was deleted.</source>
+        <translation>Le serveur a mis fin à la session, et aucune nouvelle identification n&apos;est possible : %1 Rien n&apos;a été supprimé.</translation>
+    </message>
+    <message>
+        <source>The server ended the session and a new log-in failed (%1): nothing was deleted.</source>
+        <translation>Le serveur a mis fin à la session et une nouvelle identification a échoué (%1) : rien n&apos;a été supprimé.</translation>
+    </message>
+    <message>
+        <source>The server ended the session, and it gives its messages no lasting ids (UIDL), so the rows cannot be matched to messages again: nothing was deleted. Scan again.</source>
+        <translation>Le serveur a mis fin à la session et ne donne pas d&apos;identifiants durables (UIDL) à ses messages, les lignes ne peuvent donc plus être associées aux messages : rien n&apos;a été supprimé. Analysez à nouveau.</translation>
+    </message>
+    <message>
+        <source>The server ended the session, and the account has changed since the scan: nothing was deleted. Scan again.</source>
+        <translation>Le serveur a mis fin à la session, et le compte a changé depuis l&apos;analyse : rien n&apos;a été supprimé. Analysez à nouveau.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s list of message ids could not be read again (%1): nothing was deleted.</source>
+        <translation>La liste des identifiants de messages du serveur n&apos;a pas pu être relue (%1) : rien n&apos;a été supprimé.</translation>
+    </message>
+    <message>
+        <source>the deletions could not be recorded in %1</source>
+        <translation>les suppressions n&apos;ont pas pu être consignées dans %1</translation>
+    </message>
+</context>
+<context>
     <name>PurgeSummary</name>
     <message>
         <source>Nothing was deleted: %1</source>
@@ -1335,6 +1854,234 @@ Objet : %4
     <message>
         <source> The session was closed without QUIT, so nothing was deleted.</source>
         <translation> La session a été fermée sans QUIT, donc rien n&apos;a été supprimé.</translation>
+    </message>
+</context>
+<context>
+    <name>Scan</name>
+    <message>
+        <source>Unknown log-in method &quot;%1&quot; (Authentication): choose one under Manage Account.</source>
+        <translation>Méthode de connexion inconnue « %1 » (Authentication) : choisissez-en une dans « Gérer le compte ».</translation>
+    </message>
+    <message>
+        <source>This account signs in with OAuth 2.0, and nobody has signed in for it yet: sign in under Manage Account.</source>
+        <translation>Ce compte se connecte avec OAuth 2.0, et personne ne s&apos;est encore connecté pour lui : connectez-vous dans « Gérer le compte ».</translation>
+    </message>
+    <message>
+        <source>Server Not Found</source>
+        <translation>Serveur introuvable</translation>
+    </message>
+    <message>
+        <source>Unknown connection security setting &quot;%1&quot;: choose one under Manage Account.</source>
+        <translation>Réglage de sécurité de connexion inconnu « %1 » : choisissez-en un dans « Gérer le compte ».</translation>
+    </message>
+    <message>
+        <source>The server reports more than %1 messages, more than one scan can show: nothing was read.</source>
+        <translation>Le serveur annonce plus de %1 messages, plus qu&apos;une analyse ne peut en montrer : rien n&apos;a été lu.</translation>
+    </message>
+    <message>
+        <source>Server Refused STAT Response</source>
+        <translation>Le serveur a refusé STAT</translation>
+    </message>
+    <message>
+        <source>No emails waiting for you at the Server</source>
+        <translation>Aucun message ne vous attend sur le serveur</translation>
+    </message>
+    <message>
+        <source>The server&apos;s message list (LIST) cannot be used: %1</source>
+        <translation>La liste des messages du serveur (LIST) est inutilisable : %1</translation>
+    </message>
+    <message>
+        <source>The server refused to list its messages (LIST): %1</source>
+        <translation>Le serveur a refusé de lister ses messages (LIST) : %1</translation>
+    </message>
+    <message>
+        <source>The server&apos;s list of message ids (UIDL) cannot be used: %1</source>
+        <translation>La liste des identifiants de messages du serveur (UIDL) est inutilisable : %1</translation>
+    </message>
+    <message>
+        <source>The connection was lost.</source>
+        <translation>La connexion a été perdue.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s headers are larger than one scan can hold (%1 MiB); the scan stopped at message %2.</source>
+        <translation>Les en-têtes du serveur dépassent ce qu&apos;une analyse peut contenir (%1 Mio) ; l&apos;analyse s&apos;est arrêtée au message %2.</translation>
+    </message>
+    <message>
+        <source>The server refused LIST %1: %2</source>
+        <translation>Le serveur a refusé LIST %1 : %2</translation>
+    </message>
+</context>
+<context>
+    <name>Settings</name>
+    <message>
+        <source>The settings folder %1 is a symbolic link; Mavix does not use settings through a link. Replace it with the real folder.</source>
+        <translation>Le dossier des réglages %1 est un lien symbolique ; Mavix n&apos;utilise pas de réglages à travers un lien. Remplacez-le par le vrai dossier.</translation>
+    </message>
+    <message>
+        <source>The settings file %1 is a symbolic link; Mavix does not use settings through a link. Replace it with the real file.</source>
+        <translation>Le fichier des réglages %1 est un lien symbolique ; Mavix n&apos;utilise pas de réglages à travers un lien. Remplacez-le par le vrai fichier.</translation>
+    </message>
+    <message>
+        <source>The settings file or folder %1 belongs to another user or is not a plain file or folder; Mavix does not use it.</source>
+        <translation>Le fichier ou dossier des réglages %1 appartient à un autre utilisateur ou n&apos;est pas un fichier ou dossier ordinaire ; Mavix ne l&apos;utilise pas.</translation>
+    </message>
+</context>
+<context>
+    <name>Setup</name>
+    <message>
+        <source>no answer in time</source>
+        <translation>pas de réponse à temps</translation>
+    </message>
+    <message>
+        <source>the file is too large</source>
+        <translation>le fichier est trop volumineux</translation>
+    </message>
+    <message>
+        <source>redirected to an address that is not https</source>
+        <translation>redirigé vers une adresse qui n&apos;est pas en https</translation>
+    </message>
+    <message>
+        <source>the server answered %1</source>
+        <translation>le serveur a répondu %1</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1 : %2</translation>
+    </message>
+    <message>
+        <source>The configuration file is nested too deeply.</source>
+        <translation>Le fichier de configuration est trop profondément imbriqué.</translation>
+    </message>
+    <message>
+        <source>The file is not a mail configuration file.</source>
+        <translation>Le fichier n&apos;est pas un fichier de configuration de messagerie.</translation>
+    </message>
+    <message>
+        <source>The configuration file lists too many servers.</source>
+        <translation>Le fichier de configuration énumère trop de serveurs.</translation>
+    </message>
+    <message>
+        <source>The configuration file is too large.</source>
+        <translation>Le fichier de configuration est trop volumineux.</translation>
+    </message>
+    <message>
+        <source>A value in the configuration file is too long.</source>
+        <translation>Une valeur du fichier de configuration est trop longue.</translation>
+    </message>
+    <message>
+        <source>The configuration file is not well-formed XML (line %1).</source>
+        <translation>Le fichier de configuration n&apos;est pas du XML bien formé (ligne %1).</translation>
+    </message>
+    <message>
+        <source>The configuration names no POP3 server Mavix can use.</source>
+        <translation>La configuration ne nomme aucun serveur POP3 utilisable par Mavix.</translation>
+    </message>
+    <message>
+        <source>The provider asks you to switch access on first.</source>
+        <translation>Le fournisseur vous demande d&apos;abord d&apos;activer l&apos;accès.</translation>
+    </message>
+    <message>
+        <source>Switch POP on in Gmail&apos;s settings (Forwarding and POP/IMAP) first. Sign in with OAuth 2.0, or choose Automatic and use an app password (it needs 2-Step Verification).</source>
+        <translation>Activez d&apos;abord POP dans les paramètres de Gmail (Transfert et POP/IMAP). Connectez-vous avec OAuth 2.0, ou choisissez « Automatique » et utilisez un mot de passe d&apos;application (il faut la validation en deux étapes).</translation>
+    </message>
+    <message>
+        <source>Create an app password at the provider and enter it as the password.</source>
+        <translation>Créez un mot de passe d&apos;application chez le fournisseur et saisissez-le comme mot de passe.</translation>
+    </message>
+    <message>
+        <source>Switch POP3 and IMAP access on in GMX&apos;s settings first.</source>
+        <translation>Activez d&apos;abord l&apos;accès POP3 et IMAP dans les paramètres de GMX.</translation>
+    </message>
+    <message>
+        <source>Switch POP access on in Zoho Mail&apos;s settings first; with two-factor authentication, use an app password.</source>
+        <translation>Activez d&apos;abord l&apos;accès POP dans les paramètres de Zoho Mail ; avec l&apos;authentification à deux facteurs, utilisez un mot de passe d&apos;application.</translation>
+    </message>
+    <message>
+        <source>Microsoft takes only OAuth 2.0 sign-in. POP may have to be switched on in Outlook.com&apos;s settings (Mail &gt; Forwarding and IMAP).</source>
+        <translation>Microsoft n&apos;accepte que la connexion OAuth 2.0. Il faut peut-être activer POP dans les paramètres d&apos;Outlook.com (Courrier &gt; Transfert et IMAP).</translation>
+    </message>
+    <message>
+        <source>Microsoft takes only OAuth 2.0 sign-in; your organisation may have to allow POP for your mailbox.</source>
+        <translation>Microsoft n&apos;accepte que la connexion OAuth 2.0 ; votre organisation devra peut-être autoriser POP pour votre boîte aux lettres.</translation>
+    </message>
+    <message>
+        <source>Fastmail takes only an app password here, never your account&apos;s own password.</source>
+        <translation>Fastmail n&apos;accepte ici qu&apos;un mot de passe d&apos;application, jamais le mot de passe de votre compte.</translation>
+    </message>
+    <message>
+        <source>Switch POP3 and IMAP access on in WEB.DE&apos;s settings first.</source>
+        <translation>Activez d&apos;abord l&apos;accès POP3 et IMAP dans les paramètres de WEB.DE.</translation>
+    </message>
+    <message>
+        <source>iCloud Mail offers no POP3 access (IMAP only), so Mavix cannot screen it.</source>
+        <translation>iCloud Mail n&apos;offre pas d&apos;accès POP3 (IMAP uniquement) : Mavix ne peut donc pas le trier.</translation>
+    </message>
+</context>
+<context>
+    <name>Tls</name>
+    <message>
+        <source>error %1</source>
+        <translation>erreur %1</translation>
+    </message>
+    <message>
+        <source>unknown error</source>
+        <translation>erreur inconnue</translation>
+    </message>
+    <message>
+        <source>TLS is not available: %1.</source>
+        <translation>TLS n&apos;est pas disponible : %1.</translation>
+    </message>
+    <message>
+        <source>The system&apos;s trusted certificates cannot be loaded: %1.</source>
+        <translation>Les certificats de confiance du système ne peuvent pas être chargés : %1.</translation>
+    </message>
+    <message>
+        <source>The CA certificates in %1 (%2) cannot be read: %3.</source>
+        <translation>Les certificats d&apos;AC de %1 (%2) ne peuvent pas être lus : %3.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s certificate is not trusted: %1.</source>
+        <translation>Le certificat du serveur n&apos;est pas digne de confiance : %1.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s certificate is not trusted: %1. Its SHA-256 fingerprint is %2; only if your provider confirms that fingerprint, store it with the account to trust this certificate.</source>
+        <translation>Le certificat du serveur n&apos;est pas digne de confiance : %1. Son empreinte SHA-256 est %2 ; seulement si votre fournisseur confirme cette empreinte, enregistrez-la avec le compte pour faire confiance à ce certificat.</translation>
+    </message>
+    <message>
+        <source>The TLS handshake with the server failed: %1. Check that the port suits the security setting (implicit TLS usually on 995, STARTTLS on 110).</source>
+        <translation>La négociation TLS avec le serveur a échoué : %1. Vérifiez que le port correspond au réglage de sécurité (TLS implicite en général sur 995, STARTTLS sur 110).</translation>
+    </message>
+    <message>
+        <source>The server closed the connection during the TLS handshake. Check that the port suits the security setting (implicit TLS usually on 995, STARTTLS on 110).</source>
+        <translation>Le serveur a fermé la connexion pendant la négociation TLS. Vérifiez que le port correspond au réglage de sécurité (TLS implicite en général sur 995, STARTTLS sur 110).</translation>
+    </message>
+    <message>
+        <source>The server did not complete the TLS handshake within %1 seconds.</source>
+        <translation>Le serveur n&apos;a pas terminé la négociation TLS en %1 secondes.</translation>
+    </message>
+    <message>
+        <source>The TLS handshake was interrupted.</source>
+        <translation>La négociation TLS a été interrompue.</translation>
+    </message>
+    <message>
+        <source>The connection failed during the TLS handshake: %1.</source>
+        <translation>La connexion a échoué pendant la négociation TLS : %1.</translation>
+    </message>
+    <message>
+        <source>it could not be verified</source>
+        <translation>il n&apos;a pas pu être vérifié</translation>
+    </message>
+    <message>
+        <source>The certificate fingerprint stored with the account is not a SHA-256 fingerprint (64 hex digits).</source>
+        <translation>L&apos;empreinte de certificat enregistrée avec le compte n&apos;est pas une empreinte SHA-256 (64 chiffres hexadécimaux).</translation>
+    </message>
+    <message>
+        <source>The server name &quot;%1&quot; cannot be checked against a certificate.</source>
+        <translation>Le nom de serveur « %1 » ne peut pas être vérifié par rapport à un certificat.</translation>
+    </message>
+    <message>
+        <source>%1 (it is not valid for %2)</source>
+        <translation>%1 (il n&apos;est pas valide pour %2)</translation>
     </message>
 </context>
 <context>

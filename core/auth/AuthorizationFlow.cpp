@@ -1,6 +1,7 @@
 #include "core/auth/AuthorizationFlow.h"
 
 #include "core/auth/TokenReply.h"
+#include "core/platform/CoreText.h"
 #include "core/platform/Secrets.h"
 
 #include <QCryptographicHash>
@@ -46,16 +47,29 @@ bool SameText(const std::string& a, const std::string& b)
     return a.size() == b.size() && CRYPTO_memcmp(a.data(), b.data(), a.size()) == 0;
 }
 
-std::string DurationText(std::chrono::milliseconds timeout)
+// The flow's texts are UTF-8 (FlowResult), as are the browser's pages.
+std::string Say(const char* source, std::initializer_list<std::string> values = {})
 {
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout).count();
-    return seconds >= 120 ? std::to_string(seconds / 60) + " minutes" : std::to_string(seconds) + " seconds";
+    return core_text::SayUtf8("OAuth", source, values);
 }
 
-// A short plain page for the browser, and the end of its connection.
-void Answer(QTcpSocket* socket, int nStatus, const char* text)
+std::string TimedOut(std::chrono::milliseconds timeout)
 {
-    const QByteArray body = QByteArray(text) + "\n";
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout).count();
+    if (seconds >= 120)
+        return Say(QT_TRANSLATE_NOOP("OAuth",
+                                     "the sign-in was not finished in the browser within %1 minutes; sign-in stopped"),
+                   {std::to_string(seconds / 60)});
+    return Say(
+        QT_TRANSLATE_NOOP("OAuth", "the sign-in was not finished in the browser within %1 seconds; sign-in stopped"),
+        {std::to_string(seconds)});
+}
+
+// A short plain page for the browser, in the user's language, and the end
+// of its connection.
+void Answer(QTcpSocket* socket, int nStatus, const char* source)
+{
+    const QByteArray body = QByteArray::fromStdString(Say(source)) + "\n";
     QByteArray head = "HTTP/1.1 " + QByteArray::number(nStatus) + (nStatus == 200 ? " OK" : " Bad Request")
         + "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " + QByteArray::number(body.size())
         + "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n";
@@ -98,18 +112,19 @@ bool AuthorizationFlow::Impl::Listen(std::string& error)
 {
     const QUrl authorize(QString::fromStdString(m_provider.m_sAuthorizeUrl));
     if (!EndpointAllowed(authorize) || !EndpointAllowed(QUrl(QString::fromStdString(m_provider.m_sTokenUrl)))) {
-        error = "the provider's endpoints must be https:// addresses";
+        error = Say(QT_TRANSLATE_NOOP("OAuth", "the provider's endpoints must be https:// addresses"));
         return false;
     }
     m_sState = RandomText();
     m_sVerifier = RandomText();
     if (m_sState.empty() || m_sVerifier.empty()) {
-        error = "no random numbers for the sign-in";
+        error = Say(QT_TRANSLATE_NOOP("OAuth", "no random numbers for the sign-in"));
         return false;
     }
     // RFC 8252 §8.3: the loopback address itself, never another interface.
     if (!m_server.listen(QHostAddress::LocalHost, 0)) {
-        error = "cannot listen on 127.0.0.1 for the browser: " + m_server.errorString().toStdString();
+        error = Say(QT_TRANSLATE_NOOP("OAuth", "cannot listen on 127.0.0.1 for the browser: %1"),
+                    {m_server.errorString().toStdString()});
         return false;
     }
     m_sRedirectUri = "http://127.0.0.1:" + std::to_string(m_server.serverPort()) + "/";
@@ -173,11 +188,14 @@ void AuthorizationFlow::Impl::OnData(QTcpSocket* socket)
     socket->disconnect(&m_context);
     QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     if (m_bFinished || status == HeadStatus::kBad) {
-        Answer(socket, 400, "This is not a sign-in answer.");
-        Fail("the sign-in listener got a request that is not the browser's answer; sign-in stopped");
+        Answer(socket, 400, QT_TRANSLATE_NOOP("OAuth", "This is not a sign-in answer."));
+        Fail(Say(QT_TRANSLATE_NOOP(
+            "OAuth", "the sign-in listener got a request that is not the browser's answer; sign-in stopped")));
     } else if (m_bTaken) {
-        Answer(socket, 400, "Sign-in was already answered.");
-        Fail("a second request reached the sign-in listener; sign-in stopped for safety, please sign in again");
+        Answer(socket, 400, QT_TRANSLATE_NOOP("OAuth", "Sign-in was already answered."));
+        Fail(Say(QT_TRANSLATE_NOOP(
+            "OAuth",
+            "a second request reached the sign-in listener; sign-in stopped for safety, please sign in again")));
     } else {
         m_bTaken = true;
         m_server.close();
@@ -189,19 +207,22 @@ void AuthorizationFlow::Impl::OnData(QTcpSocket* socket)
 void AuthorizationFlow::Impl::OnRedirect(QTcpSocket* socket, RedirectRequest& request)
 {
     if (!SameText(request.m_sState, m_sState)) {
-        Answer(socket, 400, "Sign-in failed: this answer belongs to another sign-in.");
-        Fail("the browser's answer was not for this sign-in (its state differs); sign-in stopped");
+        Answer(socket, 400, QT_TRANSLATE_NOOP("OAuth", "Sign-in failed: this answer belongs to another sign-in."));
+        Fail(Say(QT_TRANSLATE_NOOP(
+            "OAuth", "the browser's answer was not for this sign-in (its state differs); sign-in stopped")));
     } else if (!request.m_sError.empty()) {
-        Answer(socket, 200, "Sign-in failed. You can close this window.");
-        std::string error = "the provider refused the sign-in: " + ProviderText(request.m_sError);
-        if (!request.m_sErrorDescription.empty())
-            error += " (" + ProviderText(request.m_sErrorDescription) + ")";
-        Fail(std::move(error));
+        Answer(socket, 200, QT_TRANSLATE_NOOP("OAuth", "Sign-in failed. You can close this window."));
+        if (request.m_sErrorDescription.empty())
+            Fail(Say(QT_TRANSLATE_NOOP("OAuth", "the provider refused the sign-in: %1"),
+                     {ProviderText(request.m_sError)}));
+        else
+            Fail(Say(QT_TRANSLATE_NOOP("OAuth", "the provider refused the sign-in: %1 (%2)"),
+                     {ProviderText(request.m_sError), ProviderText(request.m_sErrorDescription)}));
     } else if (request.m_sCode.empty()) {
-        Answer(socket, 400, "Sign-in failed: no authorization code.");
-        Fail("the browser's answer carried no authorization code");
+        Answer(socket, 400, QT_TRANSLATE_NOOP("OAuth", "Sign-in failed: no authorization code."));
+        Fail(Say(QT_TRANSLATE_NOOP("OAuth", "the browser's answer carried no authorization code")));
     } else {
-        Answer(socket, 200, "You can close this window.");
+        Answer(socket, 200, QT_TRANSLATE_NOOP("OAuth", "You can close this window."));
         Form form = CodeForm(m_provider, request.m_sCode, m_sRedirectUri, m_sVerifier);
         PostTokenForm(m_network, m_provider.m_sTokenUrl, form, [this](TokenReply reply) { OnTokens(reply); });
         WipeForm(form);
@@ -211,14 +232,15 @@ void AuthorizationFlow::Impl::OnRedirect(QTcpSocket* socket, RedirectRequest& re
 void AuthorizationFlow::Impl::OnTokens(TokenReply& reply)
 {
     if (!reply.m_bOk) {
-        Fail("the token endpoint refused the sign-in: " + reply.m_sError);
+        Fail(Say(QT_TRANSLATE_NOOP("OAuth", "the token endpoint refused the sign-in: %1"), {reply.m_sError}));
         return;
     }
     FlowResult result;
     result.m_tokens = TokensOf(reply, std::chrono::steady_clock::now());
     if (result.m_tokens.m_sRefresh.empty()) {
         result.m_tokens.Wipe();
-        Fail("the provider gave no refresh token (is offline access allowed for this client?)");
+        Fail(Say(QT_TRANSLATE_NOOP("OAuth",
+                                   "the provider gave no refresh token (is offline access allowed for this client?)")));
         return;
     }
     result.m_bOk = true;
@@ -284,18 +306,16 @@ void AuthorizationFlow::Start(std::function<void(FlowResult)> done)
     }
     QObject::connect(&flow.m_server, &QTcpServer::newConnection, &flow.m_context, [&flow] { flow.Accept(); });
     flow.m_timer.setSingleShot(true);
-    QObject::connect(&flow.m_timer, &QTimer::timeout, &flow.m_context, [&flow] {
-        flow.Fail("the sign-in was not finished in the browser within " + DurationText(flow.m_timeout)
-                  + "; sign-in stopped");
-    });
+    QObject::connect(&flow.m_timer, &QTimer::timeout, &flow.m_context,
+                     [&flow] { flow.Fail(TimedOut(flow.m_timeout)); });
     flow.m_timer.start(flow.m_timeout);
     if (!flow.m_fnOpen || !flow.m_fnOpen(flow.AuthorizeUrl()))
-        flow.Fail("cannot open the sign-in page in a browser");
+        flow.Fail(Say(QT_TRANSLATE_NOOP("OAuth", "cannot open the sign-in page in a browser")));
 }
 
 void AuthorizationFlow::Cancel()
 {
-    m_p->Fail("sign-in cancelled");
+    m_p->Fail(Say(QT_TRANSLATE_NOOP("OAuth", "sign-in cancelled")));
 }
 
 FlowResult AuthorizationFlow::Run()

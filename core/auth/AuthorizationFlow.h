@@ -16,7 +16,7 @@ inline constexpr std::chrono::milliseconds kAuthorizationTimeout{5 * 60 * 1000};
 
 struct FlowResult {
     bool m_bOk = false;
-    std::string m_sError;  // for the user; never holds a code or a token
+    std::string m_sError;  // for the user, UTF-8; never holds a code or a token
     Tokens m_tokens;
 };
 

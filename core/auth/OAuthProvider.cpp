@@ -1,6 +1,7 @@
 #include "core/auth/OAuthProvider.h"
 
 #include "core/platform/Ascii.h"
+#include "core/platform/CoreText.h"
 #include "core/storage/SettingsKeys.h"
 #include "core/storage/SettingsStore.h"
 
@@ -67,9 +68,10 @@ bool LoadCustom(const SettingsStore& settings, oauth::Provider& provider, std::s
     if (!provider.m_sAuthorizeUrl.empty() && !provider.m_sTokenUrl.empty() && !provider.m_sClientId.empty())
         return true;
     if (psError)
-        *psError = std::string("the custom OAuth provider needs ") + keys::kCustomAuthorizeUrl + ", "
-            + keys::kCustomTokenUrl + " and " + keys::kCustomClientId + " in the settings' [" + keys::kOAuth
-            + "] section";
+        *psError = core_text::Say(
+            "OAuth",
+            QT_TRANSLATE_NOOP("OAuth", "the custom OAuth provider needs %1, %2 and %3 in the settings' [%4] section"),
+            {keys::kCustomAuthorizeUrl, keys::kCustomTokenUrl, keys::kCustomClientId, keys::kOAuth});
     return false;
 }
 
@@ -107,15 +109,21 @@ bool LoadProvider(const SettingsStore& settings, const std::string& server, Prov
         if (!provider.m_sClientId.empty())
             return true;
         if (psError)
-            *psError = std::string("no OAuth client ID for ") + known.m_sName + ": set " + known.m_sIdKey
-                + " in the settings' [" + keys::kOAuth + "] section";
+            *psError = core_text::Say(
+                "OAuth", QT_TRANSLATE_NOOP("OAuth", "no OAuth client ID for %1: set %2 in the settings' [%3] section"),
+                {known.m_sName, known.m_sIdKey, keys::kOAuth});
         return false;
     }
     if (psError)
         *psError = provider.m_sName.empty()
-            ? "no OAuth provider is known for this server: set " + std::string(keys::kOAuthProvider)
-                + " (google, microsoft or custom) in the account"
-            : "unknown OAuth provider '" + provider.m_sName + "' (google, microsoft or custom)";
+            ? core_text::Say("OAuth",
+                             QT_TRANSLATE_NOOP("OAuth",
+                                               "no OAuth provider is known for this server: set %1 (google, "
+                                               "microsoft or custom) in the account"),
+                             {keys::kOAuthProvider})
+            : core_text::Say("OAuth",
+                             QT_TRANSLATE_NOOP("OAuth", "unknown OAuth provider '%1' (google, microsoft or custom)"),
+                             {provider.m_sName});
     return false;
 }
 

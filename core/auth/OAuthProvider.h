@@ -28,8 +28,8 @@ std::string ProviderForHost(std::string_view host);
 // The account's provider: the OAuthProvider value of its section, else the one the
 // table gives for `server`; its endpoints and scope from the table (for
 // "custom" from [OAuth]), its client from [OAuth] or the compiled-in
-// defaults. False with *psError saying what to set when no provider is
-// known or a value is missing.
+// defaults. False with *psError saying what to set (Windows-1252, as the
+// log-in's texts are) when no provider is known or a value is missing.
 bool LoadProvider(const SettingsStore& settings, const std::string& server, Provider& provider, std::string* psError,
                   const std::string& section = settings_keys::kAccount);
 

@@ -1,5 +1,6 @@
 #include "core/auth/TokenReply.h"
 
+#include "core/platform/CoreText.h"
 #include "core/platform/Secrets.h"
 
 #include <QByteArray>
@@ -46,7 +47,9 @@ std::string ErrorOf(int nHttpStatus, const QJsonObject& object)
         return error + ": " + description;
     if (!error.empty())
         return error;
-    return "the token endpoint answered HTTP " + std::to_string(nHttpStatus) + " without a token";
+    return core_text::SayUtf8("OAuth",
+                              QT_TRANSLATE_NOOP("OAuth", "the token endpoint answered HTTP %1 without a token"),
+                              {std::to_string(nHttpStatus)});
 }
 
 std::string QueryValue(const QUrlQuery& query, const char* name)
@@ -81,14 +84,17 @@ TokenReply ParseTokenReply(int nHttpStatus, std::string_view body)
 {
     TokenReply reply;
     if (body.size() > kTokenReplyMaxBytes) {
-        reply.m_sError = "the token endpoint's answer is too long";
+        reply.m_sError =
+            core_text::SayUtf8("OAuth", QT_TRANSLATE_NOOP("OAuth", "the token endpoint's answer is too long"));
         return reply;
     }
     QJsonParseError problem;
     const QJsonDocument document =
         QJsonDocument::fromJson(QByteArray(body.data(), static_cast<qsizetype>(body.size())), &problem);
     if (problem.error != QJsonParseError::NoError || !document.isObject()) {
-        reply.m_sError = "the token endpoint answered HTTP " + std::to_string(nHttpStatus) + " without JSON";
+        reply.m_sError =
+            core_text::SayUtf8("OAuth", QT_TRANSLATE_NOOP("OAuth", "the token endpoint answered HTTP %1 without JSON"),
+                               {std::to_string(nHttpStatus)});
         return reply;
     }
     const QJsonObject object = document.object();
@@ -100,7 +106,8 @@ TokenReply ParseTokenReply(int nHttpStatus, std::string_view body)
         reply.m_sError = ErrorOf(nHttpStatus, object);
     } else if (!IsTokenText(reply.m_sAccess) || (!reply.m_sRefresh.empty() && !IsTokenText(reply.m_sRefresh))) {
         reply.Wipe();
-        reply.m_sError = "the token endpoint sent a token with characters no token may hold";
+        reply.m_sError = core_text::SayUtf8(
+            "OAuth", QT_TRANSLATE_NOOP("OAuth", "the token endpoint sent a token with characters no token may hold"));
     } else {
         reply.m_bOk = true;
     }

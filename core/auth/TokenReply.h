@@ -27,7 +27,7 @@ struct TokenReply {
     std::string m_sAccess;
     std::string m_sRefresh;     // empty: the server kept the refresh token as it was
     int64_t m_nExpiresIn = -1;  // seconds from the answer; -1 not given
-    std::string m_sError;       // for the user: the provider's error and error_description only
+    std::string m_sError;       // for the user, UTF-8: the provider's error and error_description only
     void Wipe();
 };
 

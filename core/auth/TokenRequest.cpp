@@ -1,5 +1,6 @@
 #include "core/auth/TokenRequest.h"
 
+#include "core/platform/CoreText.h"
 #include "core/platform/Secrets.h"
 
 #include <QEventLoop>
@@ -41,11 +42,14 @@ oauth::TokenReply Outcome(QNetworkReply* reply, const QByteArray& body, bool bTo
     oauth::TokenReply result;
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (bTimedOut)
-        result.m_sError = "no answer from the token endpoint in time";
+        result.m_sError =
+            core_text::SayUtf8("OAuth", QT_TRANSLATE_NOOP("OAuth", "no answer from the token endpoint in time"));
     else if (bTooLong)
-        result.m_sError = "the token endpoint's answer is too long";
+        result.m_sError =
+            core_text::SayUtf8("OAuth", QT_TRANSLATE_NOOP("OAuth", "the token endpoint's answer is too long"));
     else if (!status.isValid())
-        result.m_sError = "cannot reach the token endpoint: " + reply->errorString().toStdString();
+        result.m_sError = core_text::SayUtf8("OAuth", QT_TRANSLATE_NOOP("OAuth", "cannot reach the token endpoint: %1"),
+                                             {reply->errorString().toStdString()});
     else
         result = oauth::ParseTokenReply(status.toInt(), std::string_view(body.constData(), body.size()));
     return result;
@@ -120,7 +124,8 @@ void PostTokenForm(QNetworkAccessManager& network, const std::string& tokenUrl, 
     const QUrl url(QString::fromStdString(tokenUrl));
     if (!EndpointAllowed(url)) {
         TokenReply refused;
-        refused.m_sError = "the token endpoint must be an https:// address";
+        refused.m_sError =
+            core_text::SayUtf8("OAuth", QT_TRANSLATE_NOOP("OAuth", "the token endpoint must be an https:// address"));
         done(std::move(refused));
         return;
     }

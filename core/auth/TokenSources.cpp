@@ -1,5 +1,7 @@
 #include "core/auth/TokenSources.h"
 
+#include "core/platform/Cp1252.h"
+#include "core/platform/CoreText.h"
 #include "core/platform/Secrets.h"
 
 #include <QEventLoop>
@@ -39,7 +41,9 @@ std::string Refresh(RefreshState& state, std::string* psError)
     const auto now = std::chrono::steady_clock::now();
     if (state.m_tokens.m_sRefresh.empty()) {
         if (psError)
-            *psError = "no OAuth refresh token is stored for this account: sign in first";
+            *psError = core_text::Say(
+                "OAuth",
+                QT_TRANSLATE_NOOP("OAuth", "no OAuth refresh token is stored for this account: sign in first"));
         return {};
     }
     oauth::Form form = oauth::RefreshForm(state.m_provider, state.m_tokens.m_sRefresh);
@@ -47,7 +51,8 @@ std::string Refresh(RefreshState& state, std::string* psError)
     oauth::WipeForm(form);
     if (!reply.m_bOk) {
         if (psError)
-            *psError = "cannot renew the OAuth access token: " + reply.m_sError;
+            *psError = core_text::Say("OAuth", QT_TRANSLATE_NOOP("OAuth", "cannot renew the OAuth access token: %1"),
+                                      {platform::Utf8ToCp1252(reply.m_sError)});
         return {};
     }
     const bool bRotated = !reply.m_sRefresh.empty() && reply.m_sRefresh != state.m_tokens.m_sRefresh;
@@ -72,14 +77,14 @@ bool ReadOutput(QProcess& process, std::chrono::milliseconds deadline, QByteArra
     for (;;) {
         output += process.read(static_cast<qint64>(oauth::kTokenCommandOutputMax) + 1 - output.size());
         if (output.size() > static_cast<qsizetype>(oauth::kTokenCommandOutputMax)) {
-            error = "the token command wrote more than a token";
+            error = core_text::Say("OAuth", QT_TRANSLATE_NOOP("OAuth", "the token command wrote more than a token"));
             return false;
         }
         if (process.state() == QProcess::NotRunning && process.bytesAvailable() == 0)
             return true;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
-            error = "the token command did not finish in time";
+            error = core_text::Say("OAuth", QT_TRANSLATE_NOOP("OAuth", "the token command did not finish in time"));
             return false;
         }
         if (!process.waitForReadyRead(static_cast<int>(left.count())) && process.state() != QProcess::NotRunning)
@@ -92,7 +97,7 @@ std::string RunTokenCommand(const std::string& command, std::chrono::millisecond
     QEventLoop dispatcher;  // gives a thread Qt did not start what QProcess needs
     QStringList words = QProcess::splitCommand(QString::fromStdString(command));
     if (words.isEmpty()) {
-        error = "the token command is empty";
+        error = core_text::Say("OAuth", QT_TRANSLATE_NOOP("OAuth", "the token command is empty"));
         return {};
     }
     QProcess process;
@@ -101,7 +106,8 @@ std::string RunTokenCommand(const std::string& command, std::chrono::millisecond
     const QString program = words.takeFirst();
     process.start(program, words, QIODevice::ReadOnly);
     if (!process.waitForStarted(static_cast<int>(deadline.count()))) {
-        error = "cannot run the token command: " + process.errorString().toStdString();
+        error = core_text::Say("OAuth", QT_TRANSLATE_NOOP("OAuth", "cannot run the token command: %1"),
+                               {platform::Utf8ToCp1252(process.errorString().toStdString())});
         return {};
     }
     QByteArray output;
@@ -113,9 +119,11 @@ std::string RunTokenCommand(const std::string& command, std::chrono::millisecond
     std::string token = output.trimmed().toStdString();
     output.fill('\0');
     if (bRead && (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0))
-        error = "the token command failed (exit status " + std::to_string(process.exitCode()) + ")";
+        error = core_text::Say("OAuth", QT_TRANSLATE_NOOP("OAuth", "the token command failed (exit status %1)"),
+                               {std::to_string(process.exitCode())});
     else if (bRead && !IsTokenText(token))
-        error = "the token command gave no token on its standard output";
+        error = core_text::Say("OAuth",
+                               QT_TRANSLATE_NOOP("OAuth", "the token command gave no token on its standard output"));
     if (!error.empty())
         platform::SecureWipe(token);
     return token;

@@ -1,5 +1,7 @@
 #include "TlsStream.h"
 
+#include "core/platform/CoreText.h"
+
 #include "LastError.h"
 #include "Trace.h"
 
@@ -27,8 +29,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr const char* kCaFileVariable = "MAVIX_TLS_CA_FILE";
-constexpr const char* kPortHint =
-    "Check that the port suits the security setting (implicit TLS usually on 995, STARTTLS on 110).";
 
 int RemainingMs(Clock::time_point deadline)
 {
@@ -66,7 +66,9 @@ std::string TakeOpenSslError()
 {
     const unsigned long code = ERR_peek_last_error();
     const char* pszReason = code ? ERR_reason_error_string(code) : nullptr;
-    std::string text = pszReason ? pszReason : code ? "error " + std::to_string(code) : "unknown error";
+    std::string text = pszReason ? pszReason
+        : code                   ? core_text::Say("Tls", QT_TRANSLATE_NOOP("Tls", "error %1"), {std::to_string(code)})
+                                 : core_text::Say("Tls", QT_TRANSLATE_NOOP("Tls", "unknown error"));
     ERR_clear_error();
     return text;
 }
@@ -170,7 +172,7 @@ SSL_CTX* AcquireContext(std::string* psError)
     ERR_clear_error();
     SSL_CTX* pContext = SSL_CTX_new(TLS_client_method());
     if (!pContext) {
-        *psError = "TLS is not available: " + TakeOpenSslError() + ".";
+        *psError = core_text::Say("Tls", QT_TRANSLATE_NOOP("Tls", "TLS is not available: %1."), {TakeOpenSslError()});
         return nullptr;
     }
     // RFC 8996 retires TLS 1.0 and 1.1.
@@ -178,13 +180,15 @@ SSL_CTX* AcquireContext(std::string* psError)
     SSL_CTX_set_options(pContext, SSL_OP_NO_COMPRESSION);
     SSL_CTX_set_verify(pContext, SSL_VERIFY_PEER, nullptr);
     if (SSL_CTX_set_default_verify_paths(pContext) != 1) {
-        *psError = "The system's trusted certificates cannot be loaded: " + TakeOpenSslError() + ".";
+        *psError =
+            core_text::Say("Tls", QT_TRANSLATE_NOOP("Tls", "The system's trusted certificates cannot be loaded: %1."),
+                           {TakeOpenSslError()});
         SSL_CTX_free(pContext);
         return nullptr;
     }
     if (!caFile.empty() && SSL_CTX_load_verify_locations(pContext, caFile.c_str(), nullptr) != 1) {
-        *psError = "The CA certificates in " + caFile + " (" + kCaFileVariable
-            + ") cannot be read: " + TakeOpenSslError() + ".";
+        *psError = core_text::Say("Tls", QT_TRANSLATE_NOOP("Tls", "The CA certificates in %1 (%2) cannot be read: %3."),
+                                  {caFile, kCaFileVariable, TakeOpenSslError()});
         SSL_CTX_free(pContext);
         return nullptr;
     }
@@ -266,22 +270,37 @@ std::string TlsStream::FailureReason() const
         return m_sFailureDetail;
     case Failure::kUntrusted:
         if (m_sPeerFingerprint.empty())
-            return "The server's certificate is not trusted: " + m_sFailureDetail + ".";
-        return "The server's certificate is not trusted: " + m_sFailureDetail + ". Its SHA-256 fingerprint is "
-            + m_sPeerFingerprint
-            + "; only if your provider confirms that fingerprint, store it with the "
-              "account to trust this certificate.";
+            return core_text::Say("Tls", QT_TRANSLATE_NOOP("Tls", "The server's certificate is not trusted: %1."),
+                                  {m_sFailureDetail});
+        return core_text::Say(
+            "Tls",
+            QT_TRANSLATE_NOOP(
+                "Tls",
+                "The server's certificate is not trusted: %1. Its SHA-256 fingerprint is %2; only if your provider "
+                "confirms that fingerprint, store it with the account to trust this certificate."),
+            {m_sFailureDetail, m_sPeerFingerprint});
     case Failure::kHandshake:
-        return "The TLS handshake with the server failed: " + m_sFailureDetail + ". " + kPortHint;
+        return core_text::Say(
+            "Tls",
+            QT_TRANSLATE_NOOP("Tls",
+                              "The TLS handshake with the server failed: %1. Check that the port suits the security "
+                              "setting (implicit TLS usually on 995, STARTTLS on 110)."),
+            {m_sFailureDetail});
     case Failure::kClosed:
-        return std::string("The server closed the connection during the TLS handshake. ") + kPortHint;
+        return core_text::Say(
+            "Tls",
+            QT_TRANSLATE_NOOP("Tls",
+                              "The server closed the connection during the TLS handshake. Check that the port suits "
+                              "the security setting (implicit TLS usually on 995, STARTTLS on 110)."));
     case Failure::kTimedOut:
-        return "The server did not complete the TLS handshake within " + std::to_string(kHandshakeTimeoutMs / 1000)
-            + " seconds.";
+        return core_text::Say(
+            "Tls", QT_TRANSLATE_NOOP("Tls", "The server did not complete the TLS handshake within %1 seconds."),
+            {std::to_string(kHandshakeTimeoutMs / 1000)});
     case Failure::kInterrupted:
-        return "The TLS handshake was interrupted.";
+        return core_text::Say("Tls", QT_TRANSLATE_NOOP("Tls", "The TLS handshake was interrupted."));
     case Failure::kSocket:
-        return "The connection failed during the TLS handshake: " + m_sFailureDetail + ".";
+        return core_text::Say("Tls", QT_TRANSLATE_NOOP("Tls", "The connection failed during the TLS handshake: %1."),
+                              {m_sFailureDetail});
     }
     return {};
 }
@@ -323,7 +342,8 @@ bool TlsStream::Handshake(const std::string& host, const std::string& pinnedFing
     // The callback has seen every complaint; this only guards against a
     // handshake that somehow ended without a certificate to judge.
     if (!SSL_get0_peer_certificate(m_pSsl) || (SSL_get_verify_result(m_pSsl) != X509_V_OK && !m_bTrustedByPin))
-        return Fail(Failure::kUntrusted, "it could not be verified", kErrProtocol);
+        return Fail(Failure::kUntrusted, core_text::Say("Tls", QT_TRANSLATE_NOOP("Tls", "it could not be verified")),
+                    kErrProtocol);
     m_bReady = true;
     Trace("TLS with %s: %s, %s%s\n", m_sHost.c_str(), SSL_get_version(m_pSsl), SSL_get_cipher_name(m_pSsl),
           m_bTrustedByPin ? ", certificate trusted by its pinned fingerprint" : "");
@@ -354,8 +374,10 @@ bool TlsStream::Prepare(const std::string& pinnedFingerprint)
         m_sPin = NormaliseFingerprint(pinnedFingerprint);
         if (m_sPin.empty())
             return Fail(Failure::kSetup,
-                        "The certificate fingerprint stored with the account is not a SHA-256 fingerprint "
-                        "(64 hex digits).",
+                        core_text::Say("Tls",
+                                       QT_TRANSLATE_NOOP("Tls",
+                                                         "The certificate fingerprint stored with the account is not a "
+                                                         "SHA-256 fingerprint (64 hex digits).")),
                         kErrInvalidArgument);
     }
     std::string error;
@@ -368,7 +390,9 @@ bool TlsStream::Prepare(const std::string& pinnedFingerprint)
     if (!m_pSsl || !pBio) {
         if (pBio)
             BIO_free(pBio);
-        return Fail(Failure::kSetup, "TLS is not available: " + TakeOpenSslError() + ".", kErrProtocol);
+        return Fail(Failure::kSetup,
+                    core_text::Say("Tls", QT_TRANSLATE_NOOP("Tls", "TLS is not available: %1."), {TakeOpenSslError()}),
+                    kErrProtocol);
     }
     BIO_set_data(pBio, &m_socket);
     SSL_set_bio(m_pSsl, pBio, pBio);
@@ -377,8 +401,12 @@ bool TlsStream::Prepare(const std::string& pinnedFingerprint)
     // Fewer reads per reply: everything the socket holds comes in at once.
     SSL_set_read_ahead(m_pSsl, 1);
     if (!NameHost())
-        return Fail(Failure::kSetup, "The server name \"" + m_sHost + "\" cannot be checked against a certificate.",
-                    kErrInvalidArgument);
+        return Fail(
+            Failure::kSetup,
+            core_text::Say("Tls",
+                           QT_TRANSLATE_NOOP("Tls", "The server name \"%1\" cannot be checked against a certificate."),
+                           {m_sHost}),
+            kErrInvalidArgument);
     SSL_set_verify(m_pSsl, SSL_VERIFY_PEER, &TlsStream::VerifyCallback);
     return true;
 }
@@ -429,7 +457,7 @@ bool TlsStream::FailNegotiation(int nSslError)
     if (m_nVerifyError != 0) {
         std::string detail = X509_verify_cert_error_string(m_nVerifyError);
         if (m_nVerifyError == X509_V_ERR_HOSTNAME_MISMATCH || m_nVerifyError == X509_V_ERR_IP_ADDRESS_MISMATCH)
-            detail += " (it is not valid for " + m_sHost + ")";
+            detail = core_text::Say("Tls", QT_TRANSLATE_NOOP("Tls", "%1 (it is not valid for %2)"), {detail, m_sHost});
         return Fail(Failure::kUntrusted, detail, kErrProtocol);
     }
     if (nSslError == SSL_ERROR_SYSCALL && errno != 0) {

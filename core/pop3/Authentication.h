@@ -38,7 +38,7 @@ bool UsesToken(AuthMethod method);
 // Gives an OAuth 2.0 access token for the account, on the thread that logs
 // in. bRenew: the last token was refused, get a new one (at most once per
 // log-in). Empty with *psError set when none can be had; the text is for the
-// user and never holds a token.
+// user (Windows-1252, as the log-in's texts are) and never holds a token.
 using TokenSource = std::function<std::string(bool bRenew, std::string* psError)>;
 
 }  // namespace pop3

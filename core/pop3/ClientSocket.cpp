@@ -1,5 +1,6 @@
 #include "ClientSocket.h"
 
+#include "core/platform/CoreText.h"
 #include "core/platform/LastError.h"
 
 #include <cerrno>
@@ -32,7 +33,7 @@ bool CClientSocket::StartTls(const std::string& host, const std::string& pinnedF
     if (m_pStandIn) {
         // TLS needs a real socket under it.
         if (psReason)
-            *psReason = "TLS cannot run over this stream.";
+            *psReason = core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "TLS cannot run over this stream."));
         platform::SetLastError(platform::kErrProtocol);
         return false;
     }

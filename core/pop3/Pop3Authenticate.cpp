@@ -2,6 +2,7 @@
 // way, SASL (RFC 5034) with GNU SASL's mechanisms or a bearer token, APOP.
 #include "Pop3Login.h"
 
+#include "core/platform/CoreText.h"
 #include "core/platform/LastError.h"
 #include "core/platform/Trace.h"
 #include "core/pop3/SaslClient.h"
@@ -141,9 +142,13 @@ Pop3Login::StepResult Pop3Login::NotOffered(const std::string& mechanism)
         offered += (offered.empty() ? "" : " ") + name;
     if (!m_sTimestamp.empty())
         offered += offered.empty() ? "APOP" : " APOP";
-    m_commands.SetFailure(LoginFailure::kNotOffered,
-                          mechanism
-                              + (offered.empty() ? "; it offers only USER/PASS." : "; it offers: " + offered + "."));
+    m_commands.SetFailure(
+        LoginFailure::kNotOffered,
+        offered.empty() ? core_text::Say(
+            "Pop3", QT_TRANSLATE_NOOP("Pop3", "The server does not offer %1; it offers only USER/PASS."), {mechanism})
+                        : core_text::Say("Pop3",
+                                         QT_TRANSLATE_NOOP("Pop3", "The server does not offer %1; it offers: %2."),
+                                         {mechanism, offered}));
     SetLastError(platform::kErrProtocol);
     return FailStep("The POP3 server does not offer the log-in method asked for\n");
 }
@@ -155,7 +160,9 @@ Pop3Login::StepResult Pop3Login::Apop()
     m_commands.SetMechanism("APOP", false);
     const std::string digest = pop3::ApopDigest(m_sTimestamp, m_account.m_password);
     if (digest.empty())
-        return FailAuth(LoginFailure::kAuthFailed, "this system cannot compute APOP's MD5 digest.");
+        return FailAuth(
+            LoginFailure::kAuthFailed,
+            core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "this system cannot compute APOP's MD5 digest.")));
     std::string argument = m_account.m_user + " " + digest;
     const bool bIn = m_commands.RunSecret(Command::kApop, argument);
     Wipe(argument);
@@ -179,7 +186,8 @@ Pop3Login::StepResult Pop3Login::Authenticate()
 Pop3Login::StepResult Pop3Login::SaslExchange()
 {
     pop3::SaslClient client;
-    const std::string cannot = "this system cannot run " + m_sMechanism + ".";
+    const std::string cannot =
+        core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "this system cannot run %1."), {m_sMechanism});
     if (!client.Start(m_sMechanism, {m_account.m_user, m_account.m_password, m_sBindingType, m_sBindingData}))
         return FailAuth(LoginFailure::kAuthFailed, cannot);
     std::string response, initial, text;
@@ -209,7 +217,9 @@ Pop3Login::StepResult Pop3Login::SaslExchange()
         reply = m_commands.RunAuth(Command::kAuth, m_sMechanism, &text);
     for (int nRound = 0; reply == AuthReply::kChallenge; ++nRound) {
         if (nRound >= CPop3Connection::kMaxSaslRounds)
-            return CancelAuth("the server went on past " + std::to_string(nRound) + " rounds of " + m_sMechanism + ".");
+            return CancelAuth(core_text::Say("Pop3",
+                                             QT_TRANSLATE_NOOP("Pop3", "the server went on past %1 rounds of %2."),
+                                             {std::to_string(nRound), m_sMechanism}));
         if (!initial.empty()) {
             std::swap(response, initial);  // the initial response, after the server's empty "+ "
         } else if (const StepResult failed = AnswerChallenge(client, text, response); failed != StepResult::kNext) {
@@ -229,7 +239,8 @@ Pop3Login::StepResult Pop3Login::AnswerChallenge(pop3::SaslClient& client, const
 {
     std::string challenge;
     if (text.size() > CPop3Connection::kMaxChallengeBytes || !pop3::Base64Decode(text, challenge))
-        return CancelAuth("the server's challenge to " + m_sMechanism + " is not base64.");
+        return CancelAuth(core_text::Say(
+            "Pop3", QT_TRANSLATE_NOOP("Pop3", "the server's challenge to %1 is not base64."), {m_sMechanism}));
     std::string raw;
     const pop3::SaslClient::Step step = client.Next(challenge, raw);
     if (step == pop3::SaslClient::Step::kNotProof)
@@ -241,7 +252,8 @@ Pop3Login::StepResult Pop3Login::AnswerChallenge(pop3::SaslClient& client, const
         return StepResult::kNext;
     }
     if (step == pop3::SaslClient::Step::kFailed)
-        return CancelAuth("the server's challenge makes no sense to " + m_sMechanism + ".");
+        return CancelAuth(core_text::Say(
+            "Pop3", QT_TRANSLATE_NOOP("Pop3", "the server's challenge makes no sense to %1."), {m_sMechanism}));
     response = pop3::Base64Encode(raw);
     Wipe(raw);
     return StepResult::kNext;
@@ -259,9 +271,10 @@ Pop3Login::StepResult Pop3Login::TokenLogIn()
             const bool bNone = token.empty();
             Wipe(token);
             if (!bNone)
-                error = "the access token is too long or holds a control character.";
+                error = core_text::Say(
+                    "Pop3", QT_TRANSLATE_NOOP("Pop3", "the access token is too long or holds a control character."));
             else if (error.empty())
-                error = "no way to get one is set up.";
+                error = core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "no way to get one is set up."));
             return FailAuth(LoginFailure::kNoToken, error);
         }
         std::string response = m_sMechanism == "XOAUTH2" ? pop3::XOAuth2Response(m_account.m_user, token)
@@ -275,14 +288,16 @@ Pop3Login::StepResult Pop3Login::TokenLogIn()
         if (reply == AuthReply::kOk)
             return StepResult::kLoggedIn;
         if (reply == AuthReply::kChallenge)
-            return CancelAuth("the server went on after its error challenge to " + m_sMechanism + ".");
+            return CancelAuth(
+                core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "the server went on after its error challenge to %1."),
+                               {m_sMechanism}));
         if (m_commands.IsBroken() || GetLastError() != platform::kErrProtocol)
             return FailStep("Failed while connected to read an AUTH command response from the POP3 server\n");
         std::string detail = Shown(m_commands.GetLastReply());
         Trace("The POP3 server refused the access token (%s)\n", m_sMechanism.c_str());
         if (nAttempt == 1 || !m_account.m_tokens) {
             if (!status.empty())
-                detail.append(" (status ").append(status).append(")");
+                detail = core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "%1 (status %2)"), {detail, status});
             m_commands.SetFailure(LoginFailure::kLoginRefused, detail);
             return FailStep("The POP3 server refused the access token\n");
         }

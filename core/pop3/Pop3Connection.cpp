@@ -2,6 +2,7 @@
 
 #include "Pop3Login.h"
 
+#include "core/platform/CoreText.h"
 #include "core/platform/LastError.h"
 #include "core/platform/Trace.h"
 
@@ -125,35 +126,43 @@ const char* CPop3Connection::LoginFailureText(LoginFailure failure)
     case LoginFailure::kNone:
         return "";
     case LoginFailure::kCredentials:
-        return "The user name or password is longer than 120 characters or holds a line break or NUL; "
-               "nothing was sent.";
+        return QT_TRANSLATE_NOOP("Pop3",
+                                 "The user name or password is longer than 120 characters or holds a line break or "
+                                 "NUL; nothing was sent.");
     case LoginFailure::kConnectionRefused:
-        return "The server refused the connection: ";
+        return QT_TRANSLATE_NOOP("Pop3", "The server refused the connection: %1");
     case LoginFailure::kLoginRefused:
-        return "The server refused the log-in: ";
+        return QT_TRANSLATE_NOOP("Pop3", "The server refused the log-in: %1");
     case LoginFailure::kNoStls:
-        return "The server does not offer STLS (STARTTLS), so the connection cannot be secured; "
-               "the user name and password were not sent.";
+        return QT_TRANSLATE_NOOP("Pop3",
+                                 "The server does not offer STLS (STARTTLS), so the connection cannot be secured; "
+                                 "the user name and password were not sent.");
     case LoginFailure::kStlsRefused:
-        return "The server refused STLS (STARTTLS): ";
+        return QT_TRANSLATE_NOOP("Pop3", "The server refused STLS (STARTTLS): %1");
     case LoginFailure::kStlsTampered:
-        return "The server sent more than its answer to STLS (STARTTLS); the connection "
-               "may have been tampered with and was closed.";
-    case LoginFailure::kNotOffered:
-        return "The server does not offer ";
+        return QT_TRANSLATE_NOOP("Pop3",
+                                 "The server sent more than its answer to STLS (STARTTLS); the connection may have "
+                                 "been tampered with and was closed.");
     case LoginFailure::kServerNotVerified:
-        return "The server could not prove that it knows the password: it is not the server it claims "
-               "to be, and the connection was closed.";
+        return QT_TRANSLATE_NOOP("Pop3",
+                                 "The server could not prove that it knows the password: it is not the server it "
+                                 "claims to be, and the connection was closed.");
     case LoginFailure::kNoToken:
-        return "No access token could be had for the log-in: ";
+        return QT_TRANSLATE_NOOP("Pop3", "No access token could be had for the log-in: %1");
     case LoginFailure::kAuthFailed:
-        return "The log-in could not go on: ";
+        return QT_TRANSLATE_NOOP("Pop3", "The log-in could not go on: %1");
+    case LoginFailure::kNotOffered:
     case LoginFailure::kTls:
     case LoginFailure::kBroken:
     case LoginFailure::kUnreachable:
-        return "";
+        return "%1";
     }
     return "";
+}
+
+std::string CPop3Connection::LoginFailureReason(LoginFailure failure, const std::string& detail)
+{
+    return core_text::Say("Pop3", LoginFailureText(failure), {detail});
 }
 
 CPop3Connection::Timing CPop3Connection::Timing::ForSilence(uint32_t ms)
@@ -208,8 +217,9 @@ std::string CPop3Connection::GetFailureReason() const
     std::lock_guard lock(m_replyLock);
     // USER/PASS keeps its sentence; another way names itself.
     if (m_nFailure == LoginFailure::kLoginRefused && !m_sMechanism.empty() && m_sMechanism != "USER")
-        return "The server refused the log-in (" + m_sMechanism + "): " + m_sFailureDetail;
-    return LoginFailureText(m_nFailure) + m_sFailureDetail;
+        return core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "The server refused the log-in (%1): %2"),
+                              {m_sMechanism, m_sFailureDetail});
+    return LoginFailureReason(m_nFailure, m_sFailureDetail);
 }
 
 CPop3Connection::LoginFailure CPop3Connection::GetLoginFailure() const
@@ -389,12 +399,15 @@ bool CPop3Connection::Connect(const std::string& host, int port)
         Trace("Could not connect to the POP3 mailbox, GetLastError:%d\n", error);
         // The name resolved: the user learns what the connect met (a
         // refusal, no route, no answer), not that there is no such server.
-        const std::string where = " on port " + std::to_string(port);
+        const std::string number = std::to_string(port);
         if (error == platform::kErrTimedOut)
             SetFailure(LoginFailure::kUnreachable,
-                       "No answer" + where + " within " + Seconds(platform::Socket::kConnectTimeoutMs) + " seconds");
+                       core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "No answer on port %1 within %2 seconds"),
+                                      {number, Seconds(platform::Socket::kConnectTimeoutMs)}));
         else if (error != platform::kErrInvalidArgument && error != platform::kErrInterrupted)
-            SetFailure(LoginFailure::kUnreachable, std::strerror(error) + where);
+            SetFailure(
+                LoginFailure::kUnreachable,
+                core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "%1 on port %2"), {std::strerror(error), number}));
         SetLastError(error);
         return false;
     }
@@ -489,7 +502,8 @@ bool CPop3Connection::SendCommand(const std::string& line, const std::string& na
         return true;
     const int error = GetLastError();
     Trace("Failed to send the %s command to the POP3 server\n", name.c_str());
-    Break("The connection was lost while sending " + name + ": " + std::strerror(error) + ".");
+    Break(core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "The connection was lost while sending %1: %2."),
+                         {name, std::strerror(error)}));
     SetLastError(error);
     return false;
 }
@@ -504,17 +518,19 @@ bool CPop3Connection::CheckInStep(const std::string& name)
         return true;
     case pop3::ReplyReader::Pending::kStopped:
         SetLastError(platform::kErrInterrupted);
-        Break("Stopped before " + name + ".");
+        Break(core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "Stopped before %1."), {name}));
         return false;
     case pop3::ReplyReader::Pending::kClosed:
         SetLastError(ECONNRESET);
-        Break("The server had closed the connection before " + name + ".");
+        Break(core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "The server had closed the connection before %1."),
+                             {name}));
         return false;
     case pop3::ReplyReader::Pending::kStray:
         break;
     }
     SetLastError(platform::kErrProtocol);
-    Break("The server sent data nobody asked for before " + name + ".");
+    Break(
+        core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "The server sent data nobody asked for before %1."), {name}));
     return false;
 }
 
@@ -573,7 +589,7 @@ CPop3Connection::Reply CPop3Connection::ReadReply(Command command, const std::st
         SetLastReply(Shown(reply.m_sText));
         Break(failure.m_sWhy);
         if (failure.m_pszShown)
-            SetLastReply(failure.m_pszShown);
+            SetLastReply(core_text::Say("Pop3", failure.m_pszShown));
         break;
     }
     return reply;
@@ -724,7 +740,8 @@ bool CPop3Connection::WordNaming(int n, const std::string& name, const std::stri
     if (pop3::ParseNumberedReply(text, static_cast<uint32_t>(n), found) != pop3::ReplyError::kNone) {
         SetLastError(platform::kErrProtocol);
         SetLastReply(Shown(text));
-        Break("The server's answer to " + name + " names another message.");
+        Break(core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "The server's answer to %1 names another message."),
+                             {name}));
         return false;
     }
     word.assign(found);
@@ -746,7 +763,8 @@ bool CPop3Connection::ListOne(int n, uint64_t& size)
     if (pop3::ParseSize(word, size) != pop3::ReplyError::kNone) {
         SetLastError(platform::kErrProtocol);
         SetLastReply(word);
-        Break("The server's answer to " + Name(Command::kListOne, n) + " gives no size.");
+        Break(core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "The server's answer to %1 gives no size."),
+                             {Name(Command::kListOne, n)}));
         return false;
     }
     return true;
@@ -819,7 +837,8 @@ bool CPop3Connection::SendQueued()
         bSent = m_socket.Send(m_sOutput);
         if (!bSent) {
             const int error = GetLastError();
-            Break("The connection was lost while sending " + name + ": " + std::strerror(error) + ".");
+            Break(core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "The connection was lost while sending %1: %2."),
+                                 {name, std::strerror(error)}));
         }
     }
     m_sOutput.clear();
@@ -839,7 +858,8 @@ CPop3Connection::Reply CPop3Connection::ReadAwaited(Command command, int n)
         || m_aAwaited.front().m_nNum != n) {
         // A reply read for a command other than the one it answers.
         SetLastError(platform::kErrProtocol);
-        Break("The reply to " + Name(command, n) + " was read out of turn.");
+        Break(core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "The reply to %1 was read out of turn."),
+                             {Name(command, n)}));
         return {};
     }
     m_aAwaited.pop_front();

@@ -144,9 +144,12 @@ public:
         kNoToken,            // no OAuth access token could be had; why follows
         kAuthFailed,         // the SASL exchange could not go on; why follows
     };
-    // Our words for a failure; for those marked above, the start of a
-    // sentence that the server's or the TLS layer's text completes.
+    // Our words for a failure, in English and marked for translation; for
+    // those marked above, %1 stands for the server's or the TLS layer's text
+    // that completes the sentence (for some, the whole of it).
     static const char* LoginFailureText(LoginFailure failure);
+    // That sentence in the user's language, the detail filled in.
+    static std::string LoginFailureReason(LoginFailure failure, const std::string& detail);
     // Bounds on a SASL exchange (RFC 5034 §4), which the server drives:
     // SCRAM takes two challenges, LOGIN three; more rounds than this is a
     // server that never ends it.

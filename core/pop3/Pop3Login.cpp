@@ -1,5 +1,6 @@
 #include "Pop3Login.h"
 
+#include "core/platform/CoreText.h"
 #include "core/platform/LastError.h"
 #include "core/platform/Trace.h"
 #include "core/pop3/SaslText.h"
@@ -82,7 +83,10 @@ Pop3Login::StepResult Pop3Login::CheckCredentials()
         return StepResult::kNext;
     Trace("User name or password longer than %zu characters or holding CR, LF or NUL: not sent\n",
           CPop3Connection::kMaxCredentialLength);
-    m_commands.SetLastReply("The user name or password is longer than 120 characters or holds a line break or NUL.");
+    m_commands.SetLastReply(core_text::Say(
+        "Pop3",
+        QT_TRANSLATE_NOOP("Pop3",
+                          "The user name or password is longer than 120 characters or holds a line break or NUL.")));
     m_commands.SetFailure(LoginFailure::kCredentials, {});
     SetLastError(platform::kErrInvalidArgument);
     return StepResult::kFailed;
@@ -109,8 +113,10 @@ Pop3Login::StepResult Pop3Login::ReadGreeting()
         return StepResult::kNext;
     }
     if (m_commands.IsBroken() && GetLastError() == platform::kErrTimedOut && text.empty())
-        m_commands.SetBreakReason("The server accepted the connection but sent no greeting within "
-                                  + Seconds(m_nGreetingMs) + " seconds.");
+        m_commands.SetBreakReason(core_text::Say(
+            "Pop3",
+            QT_TRANSLATE_NOOP("Pop3", "The server accepted the connection but sent no greeting within %1 seconds."),
+            {Seconds(m_nGreetingMs)}));
     return FailStep("Failed while connected to read a command response from the POP3 server\n",
                     LoginFailure::kConnectionRefused);
 }
@@ -206,7 +212,7 @@ Pop3Login::StepResult Pop3Login::FailTls(LoginFailure failure, const std::string
     // Nothing more may cross the connection, least of all in plain text on
     // a TLS port.
     const int error = GetLastError();
-    const std::string reason = CPop3Connection::LoginFailureText(failure) + detail;
+    const std::string reason = core_text::Fill(CPop3Connection::LoginFailureText(failure), {detail});
     Trace("Failed to secure the connection to the POP3 server: %s\n", reason.c_str());
     m_commands.End(false);
     m_commands.SetFailure(failure, detail);

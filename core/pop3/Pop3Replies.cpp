@@ -83,19 +83,19 @@ const char* ReplyErrorText(ReplyError error)
 {
     switch (error) {
     case ReplyError::kNone:
-        return "no error";
+        return QT_TRANSLATE_NOOP("Pop3", "no error");
     case ReplyError::kNegative:
-        return "the server refused the command";
+        return QT_TRANSLATE_NOOP("Pop3", "the server refused the command");
     case ReplyError::kMalformed:
-        return "the server's reply is not understood";
+        return QT_TRANSLATE_NOOP("Pop3", "the server's reply is not understood");
     case ReplyError::kTooMany:
-        return "the server lists more than Mavix handles";
+        return QT_TRANSLATE_NOOP("Pop3", "the server lists more than Mavix handles");
     case ReplyError::kOutOfRange:
-        return "the server's reply holds a number out of range";
+        return QT_TRANSLATE_NOOP("Pop3", "the server's reply holds a number out of range");
     case ReplyError::kDuplicate:
-        return "the server's message list names a message twice";
+        return QT_TRANSLATE_NOOP("Pop3", "the server's message list names a message twice");
     }
-    return "unknown error";
+    return QT_TRANSLATE_NOOP("Pop3", "unknown error");
 }
 
 StatusLine ParseStatusLine(std::string_view reply)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>  // QT_TRANSLATE_NOOP
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,12 +37,14 @@ enum class ReplyError {
     kDuplicate,   // one message number listed twice
 };
 
-// A text for logs and status lines, never parsed back.
+// A text for status lines, never parsed back: the English source, marked
+// for translation in the context "Pop3" (core_text::Say translates it).
 const char* ReplyErrorText(ReplyError error);
 
 // What the status says when a scan listing and the STAT count contradict
-// each other.
-inline constexpr const char* kListMismatchStatus = "The server's message list does not match its count";
+// each other (context "Pop3", as above).
+inline constexpr const char* kListMismatchStatus =
+    QT_TRANSLATE_NOOP("Pop3", "The server's message list does not match its count");
 
 // The status word of a reply's first line (RFC 1939 §3). Both are taken in
 // any letter case, as a prefix: servers writing "+ok" exist.

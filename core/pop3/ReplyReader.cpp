@@ -1,5 +1,6 @@
 #include "ReplyReader.h"
 
+#include "core/platform/CoreText.h"
 #include "core/platform/LastError.h"
 #include "core/platform/Trace.h"
 #include "core/pop3/Pop3Replies.h"
@@ -84,7 +85,9 @@ std::optional<ReplyReader::Outcome> ReplyReader::TakeStatusLine(ReplyRead& read)
     if (!pLf) {
         if (nAvail < kMaxStatusLine)
             return std::nullopt;
-        FailRead(read, platform::kErrProtocol, "The server's answer to " + name + " has no line end.");
+        FailRead(
+            read, platform::kErrProtocol,
+            core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "The server's answer to %1 has no line end."), {name}));
         return Outcome::kFailed;
     }
     const size_t nLine = static_cast<size_t>(pLf - p) + 1;
@@ -102,7 +105,9 @@ std::optional<ReplyReader::Outcome> ReplyReader::TakeStatusLine(ReplyRead& read)
     }
     if (status == Status::kOther) {
         read.m_text.assign(p, std::min(nText, size_t{200}));
-        FailRead(read, platform::kErrProtocol, "The server's answer to " + name + " is not a POP3 reply.");
+        FailRead(read, platform::kErrProtocol,
+                 core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "The server's answer to %1 is not a POP3 reply."),
+                                {name}));
         return Outcome::kFailed;
     }
     read.m_text.assign(p, std::min(nText, read.m_request.m_nKeep));
@@ -151,8 +156,10 @@ std::optional<ReplyReader::Outcome> ReplyReader::TakeBodyBytes(ReplyRead& read)
     read.m_lastByte = p[nPart - 1];
     if (read.m_nTotal > kMaxReplyBytes) {
         Trace("Reply from the POP3 server longer than %zu bytes: read abandoned\n", kMaxReplyBytes);
-        FailRead(read, EMSGSIZE, "The server's answer to " + read.m_request.m_name + " is longer than 64 MiB.");
-        read.m_failure.m_pszShown = "The POP3 server's reply is longer than 64 MiB.";
+        FailRead(read, EMSGSIZE,
+                 core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "The server's answer to %1 is longer than 64 MiB."),
+                                {read.m_request.m_name}));
+        read.m_failure.m_pszShown = QT_TRANSLATE_NOOP("Pop3", "The POP3 server's reply is longer than 64 MiB.");
         return Outcome::kFailed;
     }
     return std::nullopt;
@@ -180,15 +187,22 @@ bool ReplyReader::WaitLeft(ReplyRead& read, long long& nLeftMs)
     const long long silent = duration_cast<milliseconds>(now - read.m_lastData).count();
     const uint32_t nLimitMs = read.m_bAnyByte ? request.m_nSilenceMs : request.m_nFirstMs;
     if (static_cast<uint64_t>(elapsed) > request.m_nDeadlineMs)
-        return FailRead(read, platform::kErrTimedOut,
-                        "The server's answer to " + name + " did not end within " + Seconds(request.m_nDeadlineMs)
-                            + " seconds.");
+        return FailRead(
+            read, platform::kErrTimedOut,
+            core_text::Say("Pop3",
+                           QT_TRANSLATE_NOOP("Pop3", "The server's answer to %1 did not end within %2 seconds."),
+                           {name, Seconds(request.m_nDeadlineMs)}));
     if (silent > nLimitMs)
-        return FailRead(read, platform::kErrTimedOut,
-                        read.m_bAnyByte
-                            ? "The server stopped in the middle of its answer to " + name + " (silent for "
-                                + Seconds(nLimitMs) + " seconds)."
-                            : "The server did not answer " + name + " within " + Seconds(nLimitMs) + " seconds.");
+        return FailRead(
+            read, platform::kErrTimedOut,
+            read.m_bAnyByte
+                ? core_text::Say("Pop3",
+                                 QT_TRANSLATE_NOOP("Pop3",
+                                                   "The server stopped in the middle of its answer to %1 "
+                                                   "(silent for %2 seconds)."),
+                                 {name, Seconds(nLimitMs)})
+                : core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "The server did not answer %1 within %2 seconds."),
+                                 {name, Seconds(nLimitMs)}));
     nLeftMs = std::min<long long>(static_cast<long long>(nLimitMs) - silent,
                                   static_cast<long long>(request.m_nDeadlineMs) - elapsed)
         + 1;
@@ -213,9 +227,13 @@ bool ReplyReader::ReceiveMore(ReplyRead& read)
     if (wait == platform::WaitResult::kTimedOut)
         return true;
     if (wait == platform::WaitResult::kWoken)
-        return FailRead(read, platform::kErrInterrupted, "Stopped while waiting for the answer to " + name + ".");
+        return FailRead(
+            read, platform::kErrInterrupted,
+            core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "Stopped while waiting for the answer to %1."), {name}));
     if (wait != platform::WaitResult::kReady)
-        return FailRead(read, GetLastError(), "The connection was lost during " + name + ".");
+        return FailRead(
+            read, GetLastError(),
+            core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "The connection was lost during %1."), {name}));
 
     constexpr size_t kChunk = size_t{1} << 16;
     const size_t nOld = m_sInput.size();
@@ -225,10 +243,14 @@ bool ReplyReader::ReceiveMore(ReplyRead& read)
     if (got < 0 && (GetLastError() == EAGAIN || GetLastError() == EWOULDBLOCK))
         return true;
     if (got == 0)
-        return FailRead(read, ECONNRESET, "The server closed the connection during " + name + ".");
+        return FailRead(
+            read, ECONNRESET,
+            core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "The server closed the connection during %1."), {name}));
     if (got < 0) {
         const int error = GetLastError();
-        return FailRead(read, error, "The connection was lost during " + name + ": " + std::strerror(error) + ".");
+        return FailRead(read, error,
+                        core_text::Say("Pop3", QT_TRANSLATE_NOOP("Pop3", "The connection was lost during %1: %2."),
+                                       {name, std::strerror(error)}));
     }
     read.m_lastData = m_socket.Now();
     read.m_bAnyByte = true;

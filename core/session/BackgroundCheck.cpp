@@ -1,5 +1,7 @@
 #include "BackgroundCheck.h"
 
+#include "core/platform/CoreText.h"
+
 #include <algorithm>
 
 void BackgroundCheck::SetInterval(int nMinutes)
@@ -53,14 +55,18 @@ void BackgroundCheck::Forget()
 std::string BackgroundCheck::Summary() const
 {
     const int nWaiting = std::max(m_nWaiting, 0);
-    return std::to_string(nWaiting) + (nWaiting == 1 ? " message" : " messages") + " waiting, "
-        + std::to_string(m_suspects.size()) + " suspect";
+    return nWaiting == 1
+        ? core_text::Say("BackgroundCheck", QT_TRANSLATE_NOOP("BackgroundCheck", "%1 message waiting, %2 suspect"),
+                         {std::to_string(nWaiting), std::to_string(m_suspects.size())})
+        : core_text::Say("BackgroundCheck", QT_TRANSLATE_NOOP("BackgroundCheck", "%1 messages waiting, %2 suspect"),
+                         {std::to_string(nWaiting), std::to_string(m_suspects.size())});
 }
 
 std::string BackgroundCheck::Tooltip() const
 {
     if (!m_sFailure.empty())
-        return "Mavix\nThe last check failed: " + m_sFailure;
+        return core_text::Say("BackgroundCheck",
+                              QT_TRANSLATE_NOOP("BackgroundCheck", "Mavix\nThe last check failed: %1"), {m_sFailure});
     if (m_nWaiting < 0)
         return "Mavix";
     return "Mavix\n" + Summary();

@@ -1,5 +1,6 @@
 #include "JobContext.h"
 
+#include "core/platform/CoreText.h"
 #include "core/platform/Ascii.h"
 #include "core/platform/Cp1252.h"
 #include "core/platform/Secrets.h"
@@ -31,10 +32,16 @@ std::string JobContext::ApplyAuthentication(CPop3Connection& connection) const
 {
     pop3::AuthMethod method = pop3::AuthMethod::kAutomatic;
     if (!pop3::ParseAuthMethod(m_account.m_sAuth, method))
-        return "Unknown log-in method \"" + m_account.m_sAuth + "\" (Authentication): choose one under Manage Account.";
+        return core_text::Say(
+            "Scan",
+            QT_TRANSLATE_NOOP("Scan",
+                              "Unknown log-in method \"%1\" (Authentication): choose one under Manage Account."),
+            {m_account.m_sAuth});
     if (pop3::UsesToken(method) && !m_fnTokens)
-        return "This account signs in with OAuth 2.0, and nobody has signed in for it yet: "
-               "sign in under Manage Account.";
+        return core_text::Say("Scan",
+                              QT_TRANSLATE_NOOP("Scan",
+                                                "This account signs in with OAuth 2.0, and nobody has signed in for it "
+                                                "yet: sign in under Manage Account."));
     connection.SetAuthentication(method, m_fnTokens);
     return {};
 }
@@ -50,7 +57,7 @@ DeletionJournal JobContext::SessionJournal(std::string* pAccount) const
 std::string SessionStatus(const CPop3Connection& connection, const std::string& fallback)
 {
     if (connection.IsBroken())
-        return connection.BreakReason() + kDroppedNote;
+        return connection.BreakReason() + core_text::Say("PurgeSummary", kDroppedNote);
     return fallback;
 }
 

@@ -1,5 +1,7 @@
 #include "PreviewJob.h"
 
+#include "core/platform/CoreText.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -16,25 +18,33 @@ PreviewReady PreviewJob::Run()
     PreviewReady ready{m_request, false, {}, {}};
     m_ctx.ApplyTiming(m_connection);
     if (!m_connection.IsConnected()) {
-        ready.m_sProblem = "The session with the server has ended: scan again to preview this message.";
+        ready.m_sProblem = core_text::Say(
+            "Preview",
+            QT_TRANSLATE_NOOP("Preview", "The session with the server has ended: scan again to preview this message."));
         return ready;
     }
     const int nNum = m_request.m_nNum;
     if (!m_request.m_sUidl.empty()) {
         std::string uidl;
         if (!m_connection.UidlOf(nNum, uidl)) {
-            ready.m_sProblem = SessionStatus(m_connection, "The server would not name the message.");
+            ready.m_sProblem = SessionStatus(
+                m_connection,
+                core_text::Say("Preview", QT_TRANSLATE_NOOP("Preview", "The server would not name the message.")));
             return ready;
         }
         if (uidl != m_request.m_sUidl) {
-            ready.m_sProblem = "The server has another message under this number now: scan again.";
+            ready.m_sProblem = core_text::Say(
+                "Preview",
+                QT_TRANSLATE_NOOP("Preview", "The server has another message under this number now: scan again."));
             return ready;
         }
     }
     std::string text;
     bool bTruncated = false;
     if (!m_connection.TopLines(nNum, m_request.m_nLines, text, &bTruncated)) {
-        ready.m_sProblem = SessionStatus(m_connection, "The server would not show the message.");
+        ready.m_sProblem = SessionStatus(
+            m_connection,
+            core_text::Say("Preview", QT_TRANSLATE_NOOP("Preview", "The server would not show the message.")));
         return ready;
     }
     ready.m_preview = preview::BuildPreview(text, IsCut(text, bTruncated));

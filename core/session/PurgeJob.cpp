@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "core/platform/CoreText.h"
 #include "core/platform/Secrets.h"
 #include "core/pop3/Pop3Message.h"
 #include "core/rows/RowBuilder.h"
@@ -109,11 +110,15 @@ bool PurgeJob::Lock(PurgeLock& lock, const DeletionJournal& journal, PurgeResult
     if (Cancelled())
         result.m_bCancelled = true;
     else if (lock.Busy())
-        result.m_sNotStarted = "Another purge of this account is running: nothing was deleted. "
-                               "Scan again once it has ended.";
+        result.m_sNotStarted = core_text::Say(
+            "Purge",
+            QT_TRANSLATE_NOOP(
+                "Purge",
+                "Another purge of this account is running: nothing was deleted. Scan again once it has ended."));
     else
-        result.m_sNotStarted =
-            "The deletions could not be recorded in " + journal.FilePath() + ": nothing was deleted.";
+        result.m_sNotStarted = core_text::Say(
+            "Purge", QT_TRANSLATE_NOOP("Purge", "The deletions could not be recorded in %1: nothing was deleted."),
+            {journal.FilePath()});
     return false;
 }
 
@@ -134,8 +139,11 @@ bool PurgeJob::LogInAgain(PurgeResult& result)
     const Account& account = m_ctx.m_account;
     if (const std::string problem = m_ctx.ApplyAuthentication(m_connection); !problem.empty()) {
         platform::SecureWipe(m_ctx.m_account.m_sPass);
-        result.m_sNotStarted =
-            "The server ended the session, and no new log-in can be tried: " + problem + " Nothing was deleted.";
+        result.m_sNotStarted = core_text::Say(
+            "Purge",
+            QT_TRANSLATE_NOOP("Purge",
+                              "The server ended the session, and no new log-in can be tried: %1 Nothing was deleted."),
+            {problem});
         return false;
     }
     const int port = ParsePort(account.m_sPort);
@@ -147,8 +155,11 @@ bool PurgeJob::LogInAgain(PurgeResult& result)
     }
     if (!bLoggedIn) {
         const std::string reason = m_connection.GetFailureReason();
-        result.m_sNotStarted = "The server ended the session and a new log-in failed ("
-            + (reason.empty() ? std::string("Server Not Found") : reason) + "): nothing was deleted.";
+        result.m_sNotStarted = core_text::Say(
+            "Purge",
+            QT_TRANSLATE_NOOP("Purge",
+                              "The server ended the session and a new log-in failed (%1): nothing was deleted."),
+            {reason.empty() ? core_text::Say("Scan", QT_TRANSLATE_NOOP("Scan", "Server Not Found")) : reason});
         return false;
     }
     int count = 0;
@@ -165,8 +176,11 @@ bool PurgeJob::LogInAgain(PurgeResult& result)
 bool PurgeJob::MayLogInAgain(PurgeResult& result)
 {
     if (!m_ctx.m_bCanReconnect) {
-        result.m_sNotStarted = "The server ended the session, and it gives its messages no lasting ids (UIDL), "
-                               "so the rows cannot be matched to messages again: nothing was deleted. Scan again.";
+        result.m_sNotStarted = core_text::Say(
+            "Purge",
+            QT_TRANSLATE_NOOP("Purge",
+                              "The server ended the session, and it gives its messages no lasting ids (UIDL), so the "
+                              "rows cannot be matched to messages again: nothing was deleted. Scan again."));
         return false;
     }
     const Account& account = m_ctx.m_account;
@@ -175,8 +189,10 @@ bool PurgeJob::MayLogInAgain(PurgeResult& result)
         && account.m_sPort == session.m_sPort)
         return true;
     platform::SecureWipe(m_ctx.m_account.m_sPass);
-    result.m_sNotStarted = "The server ended the session, and the account has changed since the scan: "
-                           "nothing was deleted. Scan again.";
+    result.m_sNotStarted = core_text::Say("Purge",
+                                          QT_TRANSLATE_NOOP("Purge",
+                                                            "The server ended the session, and the account has changed "
+                                                            "since the scan: nothing was deleted. Scan again."));
     return false;
 }
 
@@ -190,9 +206,13 @@ bool PurgeJob::ReadIdsAgain(PurgeResult& result, int& count)
     if (Cancelled())
         result.m_bCancelled = true;
     else
-        result.m_sNotStarted = SessionStatus(m_connection,
-                                             "The server's list of message ids could not be read again ("
-                                                 + m_connection.GetLastReply() + "): nothing was deleted.");
+        result.m_sNotStarted = SessionStatus(
+            m_connection,
+            core_text::Say(
+                "Purge",
+                QT_TRANSLATE_NOOP(
+                    "Purge", "The server's list of message ids could not be read again (%1): nothing was deleted."),
+                {m_connection.GetLastReply()}));
     m_connection.Drop();
     return false;
 }
@@ -294,7 +314,8 @@ void PurgeJob::EndPurgeSession(PurgeResult& result)
     const bool bMarked = !result.m_aMarked.empty();
     if (bMarked && !journal.Append(MarkedEntries(result, JournalEntry::State::kPending))) {
         result.m_bNotRecorded = true;
-        result.m_sReason = "the deletions could not be recorded in " + journal.FilePath();
+        result.m_sReason = core_text::Say(
+            "Purge", QT_TRANSLATE_NOOP("Purge", "the deletions could not be recorded in %1"), {journal.FilePath()});
         m_connection.Drop();
         return;
     }

@@ -1,32 +1,15 @@
 #include "PurgeSummary.h"
 
-#include "core/platform/Cp1252.h"
+#include "core/platform/CoreText.h"
 #include "core/session/ScreeningEngine.h"
-
-#include <QCoreApplication>
 
 #include <initializer_list>
 
 namespace {
 
-// A sentence of the summary in the user's language (the English source when
-// no translator is installed), as the Windows-1252 bytes the core's texts
-// are, with %1, %2, ... filled in. The sentences are marked with
-// QT_TRANSLATE_NOOP where they stand, so lupdate finds them.
 std::string Say(const char* source, std::initializer_list<std::string> values = {})
 {
-    const std::string text = platform::Utf8ToCp1252(QCoreApplication::translate("PurgeSummary", source).toStdString());
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const size_t n = i + 1 < text.size() ? static_cast<size_t>(text[i + 1] - '1') : values.size();
-        if (text[i] == '%' && n < values.size()) {
-            out += values.begin()[n];
-            ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
+    return core_text::Say("PurgeSummary", source, values);
 }
 
 std::string Count(size_t n)

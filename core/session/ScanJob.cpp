@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/platform/CoreText.h"
 #include "core/filters/Classify.h"
 #include "core/platform/LastError.h"
 #include "core/platform/Secrets.h"
@@ -131,8 +132,10 @@ std::optional<int> ScanJob::LogIn()
     // A security setting we do not know must not be taken for plain text.
     CPop3Connection::Security security = CPop3Connection::Security::kNone;
     if (!CPop3Connection::ParseSecurity(account.m_sSecurity, security))
-        return FailInConnectionPhase("Unknown connection security setting \"" + account.m_sSecurity
-                                     + "\": choose one under Manage Account.");
+        return FailInConnectionPhase(core_text::Say(
+            "Scan",
+            QT_TRANSLATE_NOOP("Scan", "Unknown connection security setting \"%1\": choose one under Manage Account."),
+            {account.m_sSecurity}));
     m_connection.SetSecurity(security, account.m_sTlsFingerprint);
     if (const std::string problem = m_ctx.ApplyAuthentication(m_connection); !problem.empty())
         return FailInConnectionPhase(problem);
@@ -146,7 +149,8 @@ std::optional<int> ScanJob::LogIn()
         // A host that cannot be reached keeps its old summary; every other
         // failure names its cause.
         const std::string reason = port == 0 ? std::string() : m_connection.GetFailureReason();
-        return FailInConnectionPhase(reason.empty() ? std::string("Server Not Found") : reason);
+        return FailInConnectionPhase(
+            reason.empty() ? core_text::Say("Scan", QT_TRANSLATE_NOOP("Scan", "Server Not Found")) : reason);
     }
     // Which account the session is of, without its password.
     m_ctx.m_sessionAccount = account;
@@ -167,38 +171,46 @@ std::optional<int> ScanJob::ReadListing()
     int count = 0, total = 0;
     if (!m_connection.Stat(count, total) || count < 0) {
         if (platform::GetLastError() == EOVERFLOW)
-            return FailInConnectionPhase("The server reports more than " + std::to_string(pop3::kMaxMessages)
-                                         + " messages, more than one scan can show: nothing was read.");
-        return FailInConnectionPhase(SessionStatus(m_connection, "Server Refused STAT Response"));
+            return FailInConnectionPhase(core_text::Say(
+                "Scan",
+                QT_TRANSLATE_NOOP(
+                    "Scan", "The server reports more than %1 messages, more than one scan can show: nothing was read."),
+                {std::to_string(pop3::kMaxMessages)}));
+        return FailInConnectionPhase(SessionStatus(
+            m_connection, core_text::Say("Scan", QT_TRANSLATE_NOOP("Scan", "Server Refused STAT Response"))));
     }
     if (m_ctx.m_fnCounted)
         m_ctx.m_fnCounted(count);
     m_nCount = count;
     if (count == 0) {
-        m_sStatus = "No emails waiting for you at the Server";
+        m_sStatus = core_text::Say("Scan", QT_TRANSLATE_NOOP("Scan", "No emails waiting for you at the Server"));
         return EndInConnectionPhase(0);
     }
     if (!m_connection.List()) {
         if (m_connection.ListingProblem() != pop3::ReplyError::kNone)
-            return FailInConnectionPhase(std::string("The server's message list (LIST) cannot be used: ")
-                                         + pop3::ReplyErrorText(m_connection.ListingProblem()));
+            return FailInConnectionPhase(
+                core_text::Say("Scan", QT_TRANSLATE_NOOP("Scan", "The server's message list (LIST) cannot be used: %1"),
+                               {core_text::Say("Pop3", pop3::ReplyErrorText(m_connection.ListingProblem()))}));
         return FailInConnectionPhase(SessionStatus(
-            m_connection, "The server refused to list its messages (LIST): " + m_connection.GetLastReply()));
+            m_connection,
+            core_text::Say("Scan", QT_TRANSLATE_NOOP("Scan", "The server refused to list its messages (LIST): %1"),
+                           {m_connection.GetLastReply()})));
     }
     // UIDL is optional (RFC 1939 §7): without it the rows have no lasting
     // ids, and a purge can only ever use this session.
     if (!m_connection.Uidl() && m_connection.IsBroken())
         return FailInConnectionPhase(SessionStatus(m_connection, ""));
     if (m_connection.ListingProblem() != pop3::ReplyError::kNone)
-        return FailInConnectionPhase(std::string("The server's list of message ids (UIDL) cannot be used: ")
-                                     + pop3::ReplyErrorText(m_connection.ListingProblem()));
+        return FailInConnectionPhase(core_text::Say(
+            "Scan", QT_TRANSLATE_NOOP("Scan", "The server's list of message ids (UIDL) cannot be used: %1"),
+            {core_text::Say("Pop3", pop3::ReplyErrorText(m_connection.ListingProblem()))}));
     m_bHaveUidl = m_connection.HasUidlListing();
     // A LIST shorter than the STAT count leaves a number without a size: the
     // server contradicts itself, so the scan fails rather than show a row
     // with a made-up size.
     uint64_t size = 0;
     if (!m_connection.GetSize(1, size))
-        return FailInConnectionPhase(pop3::kListMismatchStatus);
+        return FailInConnectionPhase(core_text::Say("Pop3", pop3::kListMismatchStatus));
     return std::nullopt;
 }
 
@@ -293,7 +305,8 @@ std::optional<int> ScanJob::FetchTop(int n, bool& bRead)
              ++k)
             m_nQueued = k;
         if (!m_connection.SendQueued())
-            return ScanFailed(SessionStatus(m_connection, "The connection was lost."));
+            return ScanFailed(SessionStatus(
+                m_connection, core_text::Say("Scan", QT_TRANSLATE_NOOP("Scan", "The connection was lost."))));
     }
     // Rows taken from the header cache were queued without telling the
     // owner; it is told before the scan waits on the server.
@@ -318,7 +331,7 @@ int ScanJob::ReadNextRow(int n)
         m_connection.GetUidl(n, uidl);  // none usable: the row is checked by Subject alone
     uint64_t size = 0;
     if (!m_connection.GetSize(n, size))
-        return ScanFailed(pop3::kListMismatchStatus);
+        return ScanFailed(core_text::Say("Pop3", pop3::kListMismatchStatus));
     CachedRows::Entry* const pCached = m_aCached.empty() ? nullptr : m_aCached[static_cast<size_t>(n)];
     if (pCached && pCached->m_bBuilt) {
         if (!uidl.empty())
@@ -350,9 +363,12 @@ int ScanJob::HandOver(int n, std::string& uidl, ScanRow queued, int nCached)
         return ScanFailed(m_dump.FailureStatus());
     m_nRowBytes += KeptBytes(queued, m_ctx.m_nKeeping);
     if (m_nRowBytes > m_ctx.m_nRowBudget)
-        return ScanFailed("The server's headers are larger than one scan can hold ("
-                          + std::to_string(m_ctx.m_nRowBudget >> 20) + " MiB); the scan stopped at message "
-                          + std::to_string(n) + ".");
+        return ScanFailed(core_text::Say(
+            "Scan",
+            QT_TRANSLATE_NOOP(
+                "Scan",
+                "The server's headers are larger than one scan can hold (%1 MiB); the scan stopped at message %2."),
+            {std::to_string(m_ctx.m_nRowBudget >> 20), std::to_string(n)}));
     if (m_nLastNum == n)
         queued.m_nRepeat = 1;
     else
@@ -410,9 +426,10 @@ int ScanJob::FinishScan(int result)
     // so it proves the replies still pair with the commands.
     uint64_t lastSize = 0;
     if (result == 0 && m_nLastNum > 0 && !m_ctx.Stopped() && !m_connection.ListOne(m_nLastNum, lastSize))
-        result = ScanFailed(SessionStatus(m_connection,
-                                          "The server refused LIST " + std::to_string(m_nLastNum) + ": "
-                                              + m_connection.GetLastReply()));
+        result =
+            ScanFailed(SessionStatus(m_connection,
+                                     core_text::Say("Scan", QT_TRANSLATE_NOOP("Scan", "The server refused LIST %1: %2"),
+                                                    {std::to_string(m_nLastNum), m_connection.GetLastReply()})));
     if (result == 0)
         m_bCanReconnect = m_bHaveUidl;
     // The header cache is replaced only by a scan that read every message:

@@ -1,5 +1,6 @@
 #include "AutoconfigLookup.h"
 
+#include "core/platform/CoreText.h"
 #include "core/setup/AutoconfigParser.h"
 
 #include <QNetworkAccessManager>
@@ -14,7 +15,8 @@ AutoconfigLookup::AutoconfigLookup(QObject* parent)
       m_pDeadline(new QTimer(this))
 {
     m_pDeadline->setSingleShot(true);
-    connect(m_pDeadline, &QTimer::timeout, this, [this] { Abort("no answer in time"); });
+    connect(m_pDeadline, &QTimer::timeout, this,
+            [this] { Abort(core_text::SayUtf8("Setup", QT_TRANSLATE_NOOP("Setup", "no answer in time"))); });
 }
 
 QList<QUrl> AutoconfigLookup::UrlsFor(const QString& domain) const
@@ -70,7 +72,7 @@ void AutoconfigLookup::OnReadyRead()
     const qint64 declared = m_pReply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
     m_body += m_pReply->read(autoconfig_parser::kMaxFileBytes + 1 - m_body.size());
     if (declared > autoconfig_parser::kMaxFileBytes || m_body.size() > autoconfig_parser::kMaxFileBytes)
-        Abort("the file is too large");
+        Abort(core_text::SayUtf8("Setup", QT_TRANSLATE_NOOP("Setup", "the file is too large")));
 }
 
 void AutoconfigLookup::OnRedirected(const QUrl& url)
@@ -79,7 +81,7 @@ void AutoconfigLookup::OnRedirected(const QUrl& url)
     if (url.scheme() == QLatin1String("https"))
         emit m_pReply->redirectAllowed();
     else
-        Abort("redirected to an address that is not https");
+        Abort(core_text::SayUtf8("Setup", QT_TRANSLATE_NOOP("Setup", "redirected to an address that is not https")));
 }
 
 void AutoconfigLookup::Abort(const std::string& reason)
@@ -99,7 +101,8 @@ void AutoconfigLookup::OnReplyFinished()
     std::string reason = m_sAbortReason;
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (reason.empty() && status != 0 && status != 200)
-        reason = "the server answered " + std::to_string(status);
+        reason =
+            core_text::SayUtf8("Setup", QT_TRANSLATE_NOOP("Setup", "the server answered %1"), {std::to_string(status)});
     if (reason.empty() && reply->error() != QNetworkReply::NoError)
         reason = reply->errorString().toStdString();
     if (reason.empty()) {
@@ -111,7 +114,7 @@ void AutoconfigLookup::OnReplyFinished()
     }
     if (!m_sProblem.empty())
         m_sProblem += "; ";
-    m_sProblem += url.host().toStdString() + ": " + reason;
+    m_sProblem += core_text::SayUtf8("Setup", QT_TRANSLATE_NOOP("Setup", "%1: %2"), {url.host().toStdString(), reason});
     if (!m_aUrls.isEmpty()) {
         FetchNext();
         return;

@@ -50,7 +50,7 @@ public:
 
     // After Finished(true): what was found.
     const MailSetup& Setup() const { return m_setup; }
-    // After Finished(false): why, for the user, one reason per address.
+    // After Finished(false): why, for the user (UTF-8), one reason per address.
     const std::string& Problem() const { return m_sProblem; }
 
 signals:

@@ -1,5 +1,7 @@
 #include "AutoconfigParser.h"
 
+#include "core/platform/CoreText.h"
+
 #include <QString>
 #include <QStringList>
 #include <QXmlStreamReader>
@@ -55,9 +57,9 @@ public:
     bool Read(const QByteArray& xml, MailSetup& setup, std::string* psError);
 
 private:
-    bool Fail(std::string text)
+    bool Fail(const char* source, std::initializer_list<std::string> values = {})
     {
-        m_sError = std::move(text);
+        m_sError = core_text::SayUtf8("Setup", source, values);
         return false;
     }
     bool OnStart(QXmlStreamReader& reader);
@@ -79,16 +81,16 @@ private:
 bool ConfigReader::OnStart(QXmlStreamReader& reader)
 {
     if (m_asPath.size() >= kMaxDepth)
-        return Fail("The configuration file is nested too deeply.");
+        return Fail(QT_TRANSLATE_NOOP("Setup", "The configuration file is nested too deeply."));
     const QString name = reader.name().toString();
     if (m_asPath.isEmpty() && name != QLatin1String("clientConfig"))
-        return Fail("The file is not a mail configuration file.");
+        return Fail(QT_TRANSLATE_NOOP("Setup", "The file is not a mail configuration file."));
     m_asPath << name;
     m_sText.clear();
     const QString parent = m_asPath.size() >= 2 ? m_asPath[m_asPath.size() - 2] : QString();
     if (name == QLatin1String("incomingServer") && parent == QLatin1String("emailProvider")) {
         if (++m_nServers > kMaxIncomingServers)
-            return Fail("The configuration file lists too many servers.");
+            return Fail(QT_TRANSLATE_NOOP("Setup", "The configuration file lists too many servers."));
         m_server = Server();
         m_server.m_bPop3 = reader.attributes().value(QLatin1String("type")) == QLatin1String("pop3");
     } else if (name == QLatin1String("enable") && parent == QLatin1String("emailProvider") && m_sVisitUrl.isEmpty()) {
@@ -147,7 +149,8 @@ bool ConfigReader::TakeServer(const Server& server, MailSetup& setup) const
     }
     setup.m_sServer = host;
     setup.m_sPort = port;
-    setup.m_sSecurity = rank == 0 ? "2" : rank == 1 ? "1" : "0";
+    // Assigned as a std::string: GCC 12 sees a false overlap (-Wrestrict) in assigning the literal.
+    setup.m_sSecurity = std::string(rank == 0 ? "2" : rank == 1 ? "1" : "0");
     setup.m_sAuth = server.m_sAuth.isEmpty() ? "auto" : server.m_sAuth.toStdString();
     std::string user;
     const bool bUser = mail_setup::ExpandPlaceholders(server.m_sUser.toStdString(), m_sLocal, m_sDomain, user);
@@ -169,14 +172,14 @@ void ConfigReader::ConsiderServer()
 
 bool ConfigReader::Read(const QByteArray& xml, MailSetup& setup, std::string* psError)
 {
-    bool bOk = xml.size() <= kMaxFileBytes || Fail("The configuration file is too large.");
+    bool bOk = xml.size() <= kMaxFileBytes || Fail(QT_TRANSLATE_NOOP("Setup", "The configuration file is too large."));
     QXmlStreamReader reader(xml);
     while (bOk && !reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::DTD:
         case QXmlStreamReader::EntityReference:
             // A configuration needs no declarations; entities only cost.
-            bOk = Fail("The file is not a mail configuration file.");
+            bOk = Fail(QT_TRANSLATE_NOOP("Setup", "The file is not a mail configuration file."));
             break;
         case QXmlStreamReader::StartElement:
             bOk = OnStart(reader);
@@ -187,16 +190,17 @@ bool ConfigReader::Read(const QByteArray& xml, MailSetup& setup, std::string* ps
         case QXmlStreamReader::Characters:
             m_sText += reader.text();
             if (m_sText.size() > kMaxValueChars)
-                bOk = Fail("A value in the configuration file is too long.");
+                bOk = Fail(QT_TRANSLATE_NOOP("Setup", "A value in the configuration file is too long."));
             break;
         default:
             break;
         }
     }
     if (bOk && reader.hasError())
-        bOk = Fail("The configuration file is not well-formed XML (line " + std::to_string(reader.lineNumber()) + ").");
+        bOk = Fail(QT_TRANSLATE_NOOP("Setup", "The configuration file is not well-formed XML (line %1)."),
+                   {std::to_string(reader.lineNumber())});
     if (bOk && m_nBestRank > 2)
-        bOk = Fail("The configuration names no POP3 server Mavix can use.");
+        bOk = Fail(QT_TRANSLATE_NOOP("Setup", "The configuration names no POP3 server Mavix can use."));
     if (!bOk) {
         if (psError)
             *psError = m_sError;
@@ -205,7 +209,8 @@ bool ConfigReader::Read(const QByteArray& xml, MailSetup& setup, std::string* ps
     setup = m_best;
     setup.m_sProvider = Shown(m_sProvider, kMaxNameChars);
     if (!m_sInstruction.isEmpty() || !m_sVisitUrl.isEmpty()) {
-        setup.m_sNote = m_sInstruction.isEmpty() ? std::string("The provider asks you to switch access on first.")
+        setup.m_sNote = m_sInstruction.isEmpty() ? core_text::SayUtf8(
+                            "Setup", QT_TRANSLATE_NOOP("Setup", "The provider asks you to switch access on first."))
                                                  : Shown(m_sInstruction, kMaxNoteChars);
         // Only a secure web page becomes a link.
         if (m_sVisitUrl.startsWith(QLatin1String("https://")) && m_sVisitUrl.size() <= kMaxValueChars)

@@ -31,7 +31,7 @@ inline constexpr qsizetype kMaxNoteChars = 400;
 // name's placeholders are filled in; a user name with a placeholder we do
 // not know is left empty. The method is "oauth2" when the server's first
 // method we know is OAuth2, "auto" for the password methods. False, with
-// the reason for the user in *psError, when the file is malformed, too big
+// the reason for the user (UTF-8) in *psError, when the file is malformed, too big
 // or too deep, or names no POP3 server we can use.
 bool Parse(const QByteArray& xml, std::string_view local, std::string_view domain, MailSetup& setup,
            std::string* psError);

@@ -1,5 +1,7 @@
 #include "ProviderTable.h"
 
+#include "core/platform/CoreText.h"
+
 #include <iterator>
 
 namespace provider_table {
@@ -7,9 +9,15 @@ namespace {
 
 // Every server below takes implicit TLS on 995 only (RFC 8314 §3.3).
 constexpr const char* kGmailNote =
-    "Switch POP on in Gmail's settings (Forwarding and POP/IMAP) first. Sign in with OAuth 2.0, or choose "
-    "Automatic and use an app password (it needs 2-Step Verification).";
-constexpr const char* kAppPasswordNote = "Create an app password at the provider and enter it as the password.";
+    QT_TRANSLATE_NOOP("Setup",
+                      "Switch POP on in Gmail's settings (Forwarding and POP/IMAP) first. Sign in with "
+                      "OAuth 2.0, or choose Automatic and use an app password (it needs 2-Step Verification).");
+constexpr const char* kAppPasswordNote =
+    QT_TRANSLATE_NOOP("Setup", "Create an app password at the provider and enter it as the password.");
+constexpr const char* kGmxNote = QT_TRANSLATE_NOOP("Setup", "Switch POP3 and IMAP access on in GMX's settings first.");
+constexpr const char* kZohoNote = QT_TRANSLATE_NOOP(
+    "Setup",
+    "Switch POP access on in Zoho Mail's settings first; with two-factor authentication, use an app password.");
 
 // clang-format off
 constexpr Provider kProviders[] = {
@@ -19,11 +27,12 @@ constexpr Provider kProviders[] = {
      "outlook.com hotmail.com live.com msn.com passport.com outlook.de outlook.fr outlook.es outlook.it "
      "hotmail.co.uk hotmail.de hotmail.fr hotmail.it hotmail.es live.co.uk live.de live.fr live.it live.nl",
      "outlook.office365.com", true,
-     "Microsoft takes only OAuth 2.0 sign-in. POP may have to be switched on in Outlook.com's settings "
-     "(Mail > Forwarding and IMAP).",
+     QT_TRANSLATE_NOOP("Setup", "Microsoft takes only OAuth 2.0 sign-in. POP may have to be switched on in "
+                                "Outlook.com's settings (Mail > Forwarding and IMAP)."),
      "https://support.microsoft.com/en-us/office/pop-imap-and-smtp-settings-8361e398-8af4-4e97-b147-6c6c4ac95353"},
     {"Microsoft 365", "*.onmicrosoft.com", "outlook.office365.com", true,
-     "Microsoft takes only OAuth 2.0 sign-in; your organisation may have to allow POP for your mailbox.",
+     QT_TRANSLATE_NOOP("Setup", "Microsoft takes only OAuth 2.0 sign-in; your organisation may have to allow POP "
+                                "for your mailbox."),
      "https://learn.microsoft.com/exchange/clients-and-mobile-in-exchange-online/pop3-and-imap4/pop3-and-imap4"},
     {"Yahoo Mail",
      "yahoo.com ymail.com rocketmail.com yahoo.co.uk yahoo.de yahoo.fr yahoo.es yahoo.it yahoo.ca yahoo.com.au",
@@ -31,24 +40,24 @@ constexpr Provider kProviders[] = {
     {"AOL Mail", "aol.com aim.com", "pop.aol.com", false, kAppPasswordNote,
      "https://help.aol.com/articles/Create-and-manage-app-password"},
     {"Fastmail", "fastmail.com fastmail.fm fastmail.net fastmail.org messagingengine.com", "pop.fastmail.com",
-     false, "Fastmail takes only an app password here, never your account's own password.",
+     false,
+     QT_TRANSLATE_NOOP("Setup", "Fastmail takes only an app password here, never your account's own password."),
      "https://www.fastmail.com/help/clients/apppassword.html"},
     {"GMX", "gmx.de gmx.net gmx.at gmx.ch", "pop.gmx.net", false,
-     "Switch POP3 and IMAP access on in GMX's settings first.", "https://hilfe.gmx.net/pop-imap/einschalten.html"},
+     kGmxNote, "https://hilfe.gmx.net/pop-imap/einschalten.html"},
     {"GMX", "gmx.com gmx.us gmx.co.uk gmx.fr gmx.es gmx.it", "pop.gmx.com", false,
-     "Switch POP3 and IMAP access on in GMX's settings first.", "https://support.gmx.com/pop-imap/toggle.html"},
-    {"WEB.DE", "web.de", "pop3.web.de", false, "Switch POP3 and IMAP access on in WEB.DE's settings first.",
+     kGmxNote, "https://support.gmx.com/pop-imap/toggle.html"},
+    {"WEB.DE", "web.de", "pop3.web.de", false,
+     QT_TRANSLATE_NOOP("Setup", "Switch POP3 and IMAP access on in WEB.DE's settings first."),
      "https://hilfe.web.de/pop-imap/einschalten.html"},
     {"Zoho Mail", "zoho.com zohomail.com", "pop.zoho.com", false,
-     "Switch POP access on in Zoho Mail's settings first; with two-factor authentication, use an app password.",
-     "https://www.zoho.com/mail/help/pop-access.html"},
+     kZohoNote, "https://www.zoho.com/mail/help/pop-access.html"},
     {"Zoho Mail", "zoho.eu zohomail.eu", "pop.zoho.eu", false,
-     "Switch POP access on in Zoho Mail's settings first; with two-factor authentication, use an app password.",
-     "https://www.zoho.com/mail/help/pop-access.html"},
+     kZohoNote, "https://www.zoho.com/mail/help/pop-access.html"},
     {"Yandex Mail", "yandex.com yandex.ru ya.ru yandex.by yandex.kz yandex.ua", "pop.yandex.com", false,
      kAppPasswordNote, "https://yandex.com/support/id/authorization/app-passwords.html"},
     {"iCloud Mail", "icloud.com me.com mac.com", nullptr, false,
-     "iCloud Mail offers no POP3 access (IMAP only), so Mavix cannot screen it.",
+     QT_TRANSLATE_NOOP("Setup", "iCloud Mail offers no POP3 access (IMAP only), so Mavix cannot screen it."),
      "https://support.apple.com/102525"},
 };
 // clang-format on
@@ -80,6 +89,11 @@ const Provider* Find(std::string_view domain)
     return nullptr;
 }
 
+std::string Note(const Provider& provider)
+{
+    return core_text::SayUtf8("Setup", provider.m_sNote);
+}
+
 MailSetup SetupFor(const Provider& provider, std::string_view local, std::string_view domain)
 {
     MailSetup setup;
@@ -89,7 +103,7 @@ MailSetup SetupFor(const Provider& provider, std::string_view local, std::string
     setup.m_sUser.assign(local).append("@").append(domain);
     setup.m_sAuth = provider.m_bOAuth ? "oauth2" : "auto";
     setup.m_sProvider = provider.m_sName;
-    setup.m_sNote = provider.m_sNote;
+    setup.m_sNote = Note(provider);
     setup.m_sHelpUrl = provider.m_sHelpUrl;
     setup.m_bPasswordToo = provider.m_bPasswordToo;
     return setup;

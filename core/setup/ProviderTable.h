@@ -15,7 +15,7 @@ struct Provider {
     const char* m_sDomains;
     const char* m_sServer;  // nullptr: the provider offers no POP3
     bool m_bOAuth;          // logs in with OAuth 2.0 by default
-    const char* m_sNote;
+    const char* m_sNote;    // the English text: Note gives it in the user's language
     const char* m_sHelpUrl;
     // An app password logs in as well as OAuth 2.0 does.
     bool m_bPasswordToo = false;
@@ -24,6 +24,9 @@ struct Provider {
 // The provider serving `domain` (lower case, as mail_setup::SplitAddress
 // gives it), or nullptr.
 const Provider* Find(std::string_view domain);
+
+// What the user must do at `provider` first, in the user's language (UTF-8).
+std::string Note(const Provider& provider);
 
 // The account for `local`@`domain` at `provider`: implicit TLS on 995, the
 // whole address as the user name. Only for a provider with a server.

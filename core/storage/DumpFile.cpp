@@ -1,5 +1,6 @@
 #include "DumpFile.h"
 
+#include "core/platform/CoreText.h"
 #include "core/storage/SettingsKeys.h"
 
 #include <fcntl.h>
@@ -33,14 +34,14 @@ std::string ErrorText(int error)
     switch (error) {
     case ENOSPC:
     case EDQUOT:
-        return "the disk is full";
+        return core_text::Say("DumpFile", QT_TRANSLATE_NOOP("DumpFile", "the disk is full"));
     case EACCES:
     case EPERM:
-        return "permission denied";
+        return core_text::Say("DumpFile", QT_TRANSLATE_NOOP("DumpFile", "permission denied"));
     case EROFS:
-        return "the folder is read-only";
+        return core_text::Say("DumpFile", QT_TRANSLATE_NOOP("DumpFile", "the folder is read-only"));
     case EFBIG:
-        return "the file is too large";
+        return core_text::Say("DumpFile", QT_TRANSLATE_NOOP("DumpFile", "the file is too large"));
     default:
         return std::strerror(error);
     }
@@ -71,7 +72,7 @@ bool CDumpFile::Open()
     // A new name of our own: O_EXCL refuses anything already there, a
     // symlink included, and the file is created 0600 whatever the umask.
     if (!m_file.CreateBeside(m_sPath)) {
-        Fail(m_file.Error(), "cannot create a file in the folder of");
+        Fail(m_file.Error(), QT_TRANSLATE_NOOP("DumpFile", "%1 (cannot create a file in the folder of %2)"));
         return false;
     }
     m_bOpen = true;
@@ -83,18 +84,21 @@ void CDumpFile::Fail(int error, const char* pszWhat)
     if (m_nError != 0)
         return;  // the first failure is the one to report
     m_nError = error != 0 ? error : EIO;
-    m_sReason = ErrorText(m_nError) + " (" + pszWhat + " " + m_sPath + ")";
+    m_sReason = core_text::Say("DumpFile", pszWhat, {ErrorText(m_nError), m_sPath});
 }
 
 std::string CDumpFile::FailureStatus() const
 {
-    return "Failed to write message to file: " + m_sReason;
+    return core_text::Say("DumpFile", QT_TRANSLATE_NOOP("DumpFile", "Failed to write message to file: %1"),
+                          {m_sReason});
 }
 
 std::string CDumpFile::CutStatus() const
 {
-    return FileName(m_sPath) + " was cut at " + std::to_string(m_nMaxBytes >> 20)
-        + " MiB; later messages are listed but not written to it";
+    return core_text::Say(
+        "DumpFile",
+        QT_TRANSLATE_NOOP("DumpFile", "%1 was cut at %2 MiB; later messages are listed but not written to it"),
+        {FileName(m_sPath), std::to_string(m_nMaxBytes >> 20)});
 }
 
 void CDumpFile::Append(std::string_view bytes)
@@ -110,7 +114,7 @@ bool CDumpFile::WriteAll(std::string_view bytes)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            Fail(n < 0 ? errno : ENOSPC, "writing");
+            Fail(n < 0 ? errno : ENOSPC, QT_TRANSLATE_NOOP("DumpFile", "%1 (writing %2)"));
         else
             done += static_cast<size_t>(n);
     }
@@ -152,7 +156,7 @@ bool CDumpFile::Rewind(uint64_t nBytes)
         return false;
     if (::ftruncate(m_file.Fd(), static_cast<off_t>(nBytes)) != 0
         || ::lseek(m_file.Fd(), static_cast<off_t>(nBytes), SEEK_SET) < 0) {
-        Fail(errno, "writing");
+        Fail(errno, QT_TRANSLATE_NOOP("DumpFile", "%1 (writing %2)"));
         return false;
     }
     m_nWritten = m_nInFile = nBytes;
@@ -172,7 +176,7 @@ bool CDumpFile::Flush()
 bool CDumpFile::WriteRecord(int n, uint64_t size, std::string_view text)
 {
     if (!m_bOpen && m_nError == 0)
-        Fail(EBADF, "writing");
+        Fail(EBADF, QT_TRANSLATE_NOOP("DumpFile", "%1 (writing %2)"));
     if (m_nError != 0)
         return false;
     if (m_bCut)
@@ -210,7 +214,7 @@ bool CDumpFile::Commit()
 {
     if (!m_bOpen) {
         if (m_nError == 0)
-            Fail(EBADF, "writing");
+            Fail(EBADF, QT_TRANSLATE_NOOP("DumpFile", "%1 (writing %2)"));
         return false;
     }
     Flush();
@@ -227,20 +231,23 @@ bool CDumpFile::Commit()
     struct stat st { };
     switch (m_file.FailedStep()) {
     case platform::PrivateFile::Step::kClose:
-        Fail(error, "closing");
+        Fail(error, QT_TRANSLATE_NOOP("DumpFile", "%1 (closing %2)"));
         break;
     case platform::PrivateFile::Step::kRename:
         // In a folder with the sticky bit, only the owner of the old file
         // may replace it.
         if ((error == EPERM || error == EACCES) && ::lstat(m_sPath.c_str(), &st) == 0 && st.st_uid != ::geteuid()) {
             m_nError = error;
-            m_sReason = m_sPath + " belongs to another user and this folder does not let it be replaced";
+            m_sReason = core_text::Say(
+                "DumpFile",
+                QT_TRANSLATE_NOOP("DumpFile", "%1 belongs to another user and this folder does not let it be replaced"),
+                {m_sPath});
         } else {
-            Fail(error, "replacing");
+            Fail(error, QT_TRANSLATE_NOOP("DumpFile", "%1 (replacing %2)"));
         }
         break;
     default:
-        Fail(error, "writing");
+        Fail(error, QT_TRANSLATE_NOOP("DumpFile", "%1 (writing %2)"));
         break;
     }
     return false;

@@ -79,6 +79,8 @@ private:
     // Starts the disk writing what has reached the file so far, without
     // waiting for it, so Commit's fsync is left with little to do.
     void StartWriteback(uint64_t nStep);
+    // pszWhat: "%1 (writing %2)" and the like, marked for translation in the
+    // context "DumpFile"; %1 is the error, %2 the file.
     void Fail(int error, const char* pszWhat);
 
     std::string m_sPath;

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <sstream>
 
+#include "core/platform/CoreText.h"
 #include "core/filters/DefaultFilters.h"
 #include "core/platform/Ascii.h"
 #include "core/storage/SettingsStore.h"
@@ -59,10 +60,10 @@ std::optional<FilterEntry> Untagged(std::string_view value)
     return std::nullopt;
 }
 
+// pszWhy: the whole sentence, marked for translation in the context "Filters".
 std::string Ignored(const char* pszWhy)
 {
-    return std::string("defaults.txt was ignored because ") + pszWhy
-        + "; the built-in default filters are used instead.";
+    return core_text::Say("Filters", pszWhy);
 }
 
 }  // namespace
@@ -83,21 +84,31 @@ bool Filters::ReadDefaultsFile()
     const int fd = ::open(kDefaultsFile, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ELOOP)
-            m_sDefaultsWarning = Ignored("it is a symbolic link");
+            m_sDefaultsWarning = Ignored(QT_TRANSLATE_NOOP("Filters",
+                                                           "defaults.txt was ignored because it is a symbolic link; "
+                                                           "the built-in default filters are used instead."));
         return false;
     }
     struct stat st { };
     const char* pszWhy = nullptr;
     if (::fstat(fd, &st) != 0)
-        pszWhy = "it cannot be examined";
+        pszWhy = QT_TRANSLATE_NOOP(
+            "Filters",
+            "defaults.txt was ignored because it cannot be examined; the built-in default filters are used instead.");
     else if (S_ISDIR(st.st_mode))
         pszWhy = "";  // a folder of that name: no defaults file, as always
     else if (!S_ISREG(st.st_mode))
-        pszWhy = "it is not a plain file";
+        pszWhy = QT_TRANSLATE_NOOP(
+            "Filters",
+            "defaults.txt was ignored because it is not a plain file; the built-in default filters are used instead.");
     else if (st.st_uid != ::geteuid() && st.st_uid != 0)
-        pszWhy = "it belongs to another user";
+        pszWhy = QT_TRANSLATE_NOOP("Filters",
+                                   "defaults.txt was ignored because it belongs to another user; the built-in default "
+                                   "filters are used instead.");
     else if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-        pszWhy = "others may change it (chmod go-w defaults.txt)";
+        pszWhy = QT_TRANSLATE_NOOP("Filters",
+                                   "defaults.txt was ignored because others may change it (chmod go-w defaults.txt); "
+                                   "the built-in default filters are used instead.");
     std::string text;
     if (!pszWhy) {
         char buffer[1 << 14];
@@ -106,7 +117,9 @@ bool Filters::ReadDefaultsFile()
             if (n > 0)
                 text.append(buffer, static_cast<size_t>(n));
         if (n < 0)
-            pszWhy = "it cannot be read";
+            pszWhy = QT_TRANSLATE_NOOP(
+                "Filters",
+                "defaults.txt was ignored because it cannot be read; the built-in default filters are used instead.");
     }
     ::close(fd);
     if (pszWhy) {

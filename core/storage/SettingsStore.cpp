@@ -1,4 +1,5 @@
 #include "SettingsStore.h"
+#include "core/platform/CoreText.h"
 #include "core/storage/SettingsKeys.h"
 
 #include "core/platform/PrivateFile.h"
@@ -101,16 +102,25 @@ std::string Folder(const std::string& file)
 // The refusals, in words the user can act on.
 std::string LinkProblem(const std::string& path, bool bFolder)
 {
-    return std::string(bFolder ? "The settings folder " : "The settings file ") + path
-        + " is a symbolic link; Mavix does not use settings through a link. "
-          "Replace it with the real "
-        + (bFolder ? "folder." : "file.");
+    return bFolder ? core_text::Say("Settings",
+                                    QT_TRANSLATE_NOOP("Settings",
+                                                      "The settings folder %1 is a symbolic link; Mavix does not use "
+                                                      "settings through a link. Replace it with the real folder."),
+                                    {path})
+                   : core_text::Say("Settings",
+                                    QT_TRANSLATE_NOOP("Settings",
+                                                      "The settings file %1 is a symbolic link; Mavix does not use "
+                                                      "settings through a link. Replace it with the real file."),
+                                    {path});
 }
 
 std::string ForeignProblem(const std::string& path)
 {
-    return "The settings file or folder " + path
-        + " belongs to another user or is not a plain file or folder; Mavix does not use it.";
+    return core_text::Say("Settings",
+                          QT_TRANSLATE_NOOP("Settings",
+                                            "The settings file or folder %1 belongs to another user or is not a plain "
+                                            "file or folder; Mavix does not use it."),
+                          {path});
 }
 
 // The folder holding the settings file: a real folder of the user's own,

@@ -167,7 +167,7 @@ QString CTrayController::Tooltip() const
 {
     const QString paused = m_bPaused ? QLatin1Char('\n') + tr("Background checks are paused") : QString();
     if (m_aOthers.empty())
-        return QString::fromStdString(m_logic.Tooltip()) + paused;
+        return FromCp1252(m_logic.Tooltip()) + paused;
     // "Mavix", then a line per account that is checked: its name and what
     // its last check found (the one-account tooltip without its "Mavix").
     QString text = QStringLiteral("Mavix");
@@ -178,7 +178,7 @@ QString CTrayController::Tooltip() const
         const std::string line = logic.Tooltip();
         const size_t nBreak = line.find('\n');
         text += QLatin1Char('\n') + FromCp1252(m_view.AccountAt(i).DisplayName()) + QStringLiteral(": ")
-            + (nBreak == std::string::npos ? tr("not checked yet") : QString::fromStdString(line.substr(nBreak + 1)));
+            + (nBreak == std::string::npos ? tr("not checked yet") : FromCp1252(line.substr(nBreak + 1)));
     }
     return text + paused;
 }

@@ -341,7 +341,7 @@ void CAccountDlg::OnSetUp()
     if (const provider_table::Provider* provider = provider_table::Find(domain)) {
         if (!provider->m_sServer) {
             SetNote(m_pSetupStatus, tr("%1 offers no POP3 access.").arg(provider->m_sName));
-            ShowNotice(provider->m_sNote, provider->m_sHelpUrl);
+            ShowNotice(provider_table::Note(*provider), provider->m_sHelpUrl);
             return;
         }
         ApplySetup(provider_table::SetupFor(*provider, local, domain), tr("Mavix's list of providers"));

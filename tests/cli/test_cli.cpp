@@ -140,6 +140,12 @@ private slots:
         QTest::newRow("French help") << "fr_FR:de" << QStringList{"--help"} << 0 << "Code de sortie :";
         QTest::newRow("English first") << "en:de" << QStringList{"scan", "--port", "x"} << 2
                                        << "--port wants a number from 1 to 65535";
+        // The engine's own failure; overridesAndFailures has it in English.
+        QTest::newRow("German log-in refused")
+            << "de" << QStringList{"scan"} << 1 << "Der Server hat die Anmeldung abgelehnt: -ERR";
+        // A sign-in's problem, told in Windows-1252 by the core, printed as UTF-8.
+        QTest::newRow("German sign-in problem")
+            << "de" << QStringList{"authorize"} << 1 << "für diesen Server ist kein OAuth-Anbieter bekannt";
     }
 
     void textsFollowTheLanguage()
@@ -148,6 +154,11 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(int, exit);
         QFETCH(QString, text);
+        // The stored password is wrong: a scan is refused.
+        ScriptedPop3Server server;
+        server.ServeMailbox(m_aMail, "u", "p");
+        server.Start();
+        StoreAccount(server.Port());
         const CliRun run = Cli(args, {"LANGUAGE=" + language});
         QCOMPARE(run.m_nExit, exit);
         QVERIFY2((run.m_sOut + run.m_sErr).find(text.toStdString()) != std::string::npos, run.m_sErr.c_str());
