@@ -34,6 +34,22 @@ inline std::string AsciiUpper(std::string text)
     return text;
 }
 
+// A base64 digit's value (RFC 4648 §4's alphabet), -1 for any other byte.
+constexpr int Base64Value(char c)
+{
+    if (c >= 'A' && c <= 'Z')
+        return c - 'A';
+    if (c >= 'a' && c <= 'z')
+        return c - 'a' + 26;
+    if (c >= '0' && c <= '9')
+        return c - '0' + 52;
+    if (c == '+')
+        return 62;
+    if (c == '/')
+        return 63;
+    return -1;
+}
+
 constexpr char AsciiLower(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;

@@ -79,21 +79,6 @@ bool IsCharsetChar(char c)
     }
 }
 
-int Base64Value(char c)
-{
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    return -1;
-}
-
 // RFC 2047 §4.1 (RFC 4648 alphabet). Padding may be missing, but nothing may
 // follow it, and a lone trailing sextet is no byte.
 bool DecodeB(std::string_view text, std::string& out)
@@ -106,7 +91,7 @@ bool DecodeB(std::string_view text, std::string& out)
     unsigned buffer = 0;
     int bits = 0;
     for (size_t i = 0; i < end; ++i) {
-        const int v = Base64Value(text[i]);
+        const int v = platform::Base64Value(text[i]);
         if (v < 0)
             return false;
         buffer = (buffer << 6) | static_cast<unsigned>(v);

@@ -4,6 +4,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
@@ -204,6 +205,41 @@ void SyncFolder(const std::string& path)
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+PrivateRead ReadPrivateFile(const std::string& path, uint64_t nMaxBytes, std::string& text)
+{
+    text.clear();
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return PrivateRead::kRefused;
+    errno = 0;
+    const UniqueFd dir(OpenOwnFolder(-1, path.substr(0, slash).c_str(), false));
+    if (dir.Get() < 0)
+        return errno == ENOENT ? PrivateRead::kAbsent : PrivateRead::kRefused;
+    const UniqueFd fd(::openat(dir.Get(), path.c_str() + slash + 1, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (fd.Get() < 0)
+        return errno == ENOENT ? PrivateRead::kAbsent : PrivateRead::kRefused;
+    struct stat st { };
+    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || st.st_size < 0)
+        return PrivateRead::kRefused;
+    const uint64_t size = static_cast<uint64_t>(st.st_size);
+    text.resize(static_cast<size_t>(std::min(size, nMaxBytes)));
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::read(fd.Get(), text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            text.clear();
+            return PrivateRead::kRefused;
+        }
+        if (n == 0)
+            break;  // cut short while we read it
+        done += static_cast<size_t>(n);
+    }
+    text.resize(done);
+    return size > nMaxBytes ? PrivateRead::kTooLong : PrivateRead::kRead;
 }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -67,6 +68,20 @@ private:
     Step m_nStep = Step::kNone;
     int m_nError = 0;
 };
+
+// The read side: what reading a file of Mavix's own found.
+enum class PrivateRead {
+    kRead,     // the text holds the whole file
+    kTooLong,  // the text holds its first nMaxBytes; there is more
+    kAbsent,   // no file (or no folder) of that name
+    kRefused,  // a link, not a plain file, another user's, or unreadable
+};
+
+// Reads the file at `path` into `text`, at most nMaxBytes of it, opening
+// neither its folder nor the file through a symbolic link: a file planted
+// in their place must not hand Mavix another file's lines. The folder must
+// be this user's own (OpenOwnFolder), the file a plain one of this user's.
+PrivateRead ReadPrivateFile(const std::string& path, uint64_t nMaxBytes, std::string& text);
 
 // Replaces `name` in the folder `dirFd` with `bytes` through a temporary
 // file `tempName` there (PrivateFile). True once the file is in place (the

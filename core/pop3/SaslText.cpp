@@ -1,5 +1,6 @@
 #include "SaslText.h"
 
+#include "core/platform/Ascii.h"
 #include "core/platform/Digest.h"
 
 #include <array>
@@ -10,21 +11,6 @@ namespace pop3 {
 namespace {
 
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-int Sextet(char c)
-{
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    return -1;
-}
 
 // RFC 5801 §4: "," and "=" in a saslname.
 std::string SaslName(std::string_view name)
@@ -68,7 +54,7 @@ bool Base64Decode(std::string_view text, std::string& bytes)
         const size_t nPad = bLast ? (text[i + 3] == '=') + (text[i + 2] == '=' && text[i + 3] == '=') : 0;
         uint32_t quantum = 0;
         for (size_t k = 0; k < 4; ++k) {
-            const int value = k < 4 - nPad ? Sextet(text[i + k]) : 0;
+            const int value = k < 4 - nPad ? platform::Base64Value(text[i + k]) : 0;
             if (value < 0)
                 return false;
             quantum = quantum << 6 | static_cast<uint32_t>(value);

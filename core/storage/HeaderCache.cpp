@@ -78,33 +78,20 @@ void HeaderCache::Clear()
 bool HeaderCache::Load(const std::string& path, const std::string& identity)
 {
     Clear();
-    const size_t slash = path.rfind('/');
-    if (path.empty() || slash == std::string::npos)
+    if (path.empty())
         return true;
-    // Neither the folder nor the file is followed through a link: a cache
-    // planted there must not hand a scan another mailbox's headers.
-    errno = 0;
-    const platform::UniqueFd dir(platform::OpenOwnFolder(-1, path.substr(0, slash).c_str(), false));
-    if (dir.Get() < 0)
-        return errno == ENOENT;
-    const platform::UniqueFd fd(::openat(dir.Get(), path.c_str() + slash + 1, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (fd.Get() < 0)
-        return errno == ENOENT;
-    struct stat st { };
-    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || st.st_size < 0
-        || static_cast<uint64_t>(st.st_size) > kMaxFileBytes)
-        return false;
-    std::string bytes(static_cast<size_t>(st.st_size), '\0');
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::read(fd.Get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;  // failed, or cut short while we read it
-        done += static_cast<size_t>(n);
+    // A cache planted there must not hand a scan another mailbox's headers.
+    std::string bytes;
+    switch (platform::ReadPrivateFile(path, kMaxFileBytes, bytes)) {
+    case platform::PrivateRead::kAbsent:
+        return true;
+    case platform::PrivateRead::kRead:
+        return Parse(std::move(bytes), identity);
+    case platform::PrivateRead::kTooLong:
+    case platform::PrivateRead::kRefused:
+        break;
     }
-    return Parse(std::move(bytes), identity);
+    return false;
 }
 
 bool HeaderCache::Parse(std::string bytes, const std::string& identity)

@@ -73,34 +73,14 @@ bool RememberedChoices::Load(const std::string& path)
     m_choices.clear();
     if (path.empty())
         return true;
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
+    // One planted there must not hand us another file's lines as choices.
+    // Past kMaxFileBytes the rest is not read.
+    std::string text;
+    const platform::PrivateRead read = platform::ReadPrivateFile(path, kMaxFileBytes, text);
+    if (read == platform::PrivateRead::kAbsent)
+        return true;
+    if (read == platform::PrivateRead::kRefused)
         return false;
-    // The folder and the file are opened without following a link: one
-    // planted there must not hand us another file's lines as choices.
-    errno = 0;
-    const platform::UniqueFd dir(platform::OpenOwnFolder(-1, path.substr(0, slash).c_str(), false));
-    if (dir.Get() < 0)
-        return errno == ENOENT;
-    const platform::UniqueFd fd(::openat(dir.Get(), path.c_str() + slash + 1, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (fd.Get() < 0)
-        return errno == ENOENT;
-    struct stat st { };
-    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
-    std::string text(static_cast<size_t>(std::min(st.st_size, static_cast<off_t>(kMaxFileBytes))), '\0');
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::read(fd.Get(), text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
-    text.resize(done);
 
     std::istringstream in(text);
     std::string line;

@@ -3,11 +3,8 @@
 // refreshing and the command token sources on a std::thread as the engine's
 // workers call them, the provider table, and the refresh token's store.
 #include <QFile>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QTcpSocket>
 #include <QTest>
-#include <QUrlQuery>
 
 #include <atomic>
 #include <memory>
@@ -20,6 +17,7 @@
 #include "core/storage/SettingsKeys.h"
 #include "core/storage/SettingsStore.h"
 #include "tests/support/FakeAuthServer.h"
+#include "tests/support/FakeBrowser.h"
 
 using namespace std::chrono_literals;
 
@@ -29,48 +27,6 @@ oauth::Provider ProviderOf(const FakeAuthServer& server)
 {
     return {oauth::kCustom, server.Url("/authorize"), server.Url("/token"), "pop", server.m_sClientId, ""};
 }
-
-// Plays the user's browser: fetches the authorization page and sends the
-// redirect it answers to the listener, `m_nCopies` times, with a forged
-// state when asked; or never comes back at all.
-struct Browser {
-    int m_nCopies = 1;
-    bool m_bForgeState = false;
-    bool m_bSilent = false;
-    QNetworkAccessManager m_network;
-    std::vector<std::unique_ptr<QTcpSocket>> m_sockets;
-
-    bool Open(const std::string& url)
-    {
-        if (m_bSilent)
-            return true;
-        QNetworkRequest request(QUrl(QString::fromStdString(url)));
-        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-        QNetworkReply* reply = m_network.get(request);
-        QObject::connect(reply, &QNetworkReply::finished, reply, [this, reply] {
-            reply->deleteLater();
-            Follow(reply->header(QNetworkRequest::LocationHeader).toUrl());
-        });
-        return true;
-    }
-
-    void Follow(QUrl location)
-    {
-        if (m_bForgeState) {
-            QUrlQuery query(location);
-            query.removeQueryItem("state");
-            query.addQueryItem("state", "forged");
-            location.setQuery(query);
-        }
-        const QByteArray request = "GET " + location.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority)
-            + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
-        for (int i = 0; i < m_nCopies; ++i) {
-            m_sockets.push_back(std::make_unique<QTcpSocket>());
-            m_sockets.back()->connectToHost(QHostAddress::LocalHost, static_cast<quint16>(location.port()));
-            m_sockets.back()->write(request);
-        }
-    }
-};
 
 // Calls the source on a thread of its own, as the engine's worker does,
 // while this thread's event loop serves the fake server.
@@ -134,7 +90,7 @@ void TestOAuth::signIn()
     QVERIFY(server.Start());
     server.m_sDenied = denied.toStdString();
     server.m_bRefuseCode = refuseCode;
-    Browser browser;
+    FakeBrowser browser;
     browser.m_nCopies = copies;
     browser.m_bForgeState = forgeState;
     browser.m_bSilent = silent;

@@ -5,44 +5,22 @@
 #include "ScriptedPop3Server.h"
 #include "ViewHarness.h"
 #include "tests/support/FakeAuthServer.h"
+#include "tests/support/FakeBrowser.h"
 
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QLabel>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QPushButton>
-#include <QTcpSocket>
 #include <QtTest>
 
-#include <memory>
-#include <vector>
-
-// Plays the user's browser: fetches the authorization page and takes its
-// redirect to the window's loopback listener.
+// The user's browser, as the desktop's handler of http addresses.
 class Browser : public QObject {
     Q_OBJECT
 public:
-    std::vector<std::unique_ptr<QTcpSocket>> m_sockets;
+    FakeBrowser m_browser;
 
 public slots:
-    void Open(const QUrl& url)
-    {
-        QNetworkRequest request(url);
-        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-        QNetworkReply* reply = m_network.get(request);
-        connect(reply, &QNetworkReply::finished, this, [this, reply] {
-            reply->deleteLater();
-            const QUrl location = reply->header(QNetworkRequest::LocationHeader).toUrl();
-            m_sockets.push_back(std::make_unique<QTcpSocket>());
-            m_sockets.back()->connectToHost(QHostAddress::LocalHost, static_cast<quint16>(location.port()));
-            m_sockets.back()->write("GET " + location.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority)
-                                    + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
-        });
-    }
-
-private:
-    QNetworkAccessManager m_network;
+    void Open(const QUrl& url) { m_browser.Open(url); }
 };
 
 class TestViewSignIn : public QObject {
