@@ -11,8 +11,7 @@ CachedRows::~CachedRows()
     Drop();
 }
 
-void CachedRows::Start(std::string path, std::string identity, FilterLists lists, uint64_t budget,
-                       CDumpFile* pDump)
+void CachedRows::Start(std::string path, std::string identity, FilterLists lists, uint64_t budget, CDumpFile* pDump)
 {
     Drop();
     m_bStop = false;

@@ -68,5 +68,5 @@ private:
     // fetched. Sized only when the cache is read.
     std::vector<CachedRows::Entry*> m_aCached;
     int m_nDumpedAhead = 0;  // messages 1 to this have their records in the dump already
-    int m_nFromCache = 0;  // rows whose header came from the cache
+    int m_nFromCache = 0;    // rows whose header came from the cache
 };
