@@ -283,12 +283,19 @@ void ScanJob::OpenHeaderCache()
                 m_nDumpedAhead = n;
         }
     }
-    m_dump.Rewind(m_nDumpedAhead > 0 ? m_aCached[static_cast<size_t>(m_nDumpedAhead)]->m_nDumpEnd : 0);
+    KeepDumpedAhead(m_nDumpedAhead);
     // Every message cached and no entry left over: the new file would say
     // the same as the old one, which FinishScan then keeps; not writing it
     // spares the scan a file of the mailbox's headers.
     if (found != static_cast<size_t>(m_nCount) || m_cachedRows.Count() != found)
         m_cacheOut.Open(path, identity);
+}
+
+// Of the records written ahead, keeps those of messages 1 to n.
+void ScanJob::KeepDumpedAhead(int n)
+{
+    m_nDumpedAhead = n;
+    m_dump.Rewind(n > 0 ? m_aCached[static_cast<size_t>(n)]->m_nDumpEnd : 0);
 }
 
 // Sends TOP for the window's messages that are to be fetched, and reads
@@ -398,6 +405,8 @@ ScanRow ScanJob::BuiltRow(int n, uint64_t size, CachedRows::Entry& cached)
     if (n > m_nDumpedAhead) {
         m_dump.WriteRecord(n, size, cached.m_text);
         at = m_dump.LastTextOffset();
+    } else {
+        m_nReachedAhead = n;
     }
     cached.m_bBuilt = false;  // taken
     ScanRow queued{std::move(cached.m_row), cached.m_nSuspect};
@@ -443,7 +452,10 @@ int ScanJob::FinishScan(int result)
         m_cacheOut.Abort();
 
     // The dump replaces the last one once the scan has ended or stopped; a
-    // dump that cannot be completed is a failed scan.
+    // dump that cannot be completed is a failed scan. What was written ahead
+    // for messages the scan did not reach is not part of it.
+    if (m_nReachedAhead < m_nDumpedAhead)
+        KeepDumpedAhead(m_nReachedAhead);
     if (!m_dump.Commit() && result == 0)
         result = ScanFailed(m_dump.FailureStatus());
     else if (result == 0 && m_dump.WasCut())

@@ -38,6 +38,7 @@ private:
     std::optional<int> ReadListing();
     void SettleJournal();
     void OpenHeaderCache();
+    void KeepDumpedAhead(int n);
     std::optional<int> FetchTop(int n, bool& bRead);
     int ReadNextRow(int n);
     MessageRow ReadRow(int n, uint64_t size);
@@ -67,6 +68,7 @@ private:
     // Per message number, what the cache holds for it; nullptr: to be
     // fetched. Sized only when the cache is read.
     std::vector<CachedRows::Entry*> m_aCached;
-    int m_nDumpedAhead = 0;  // messages 1 to this have their records in the dump already
-    int m_nFromCache = 0;    // rows whose header came from the cache
+    int m_nDumpedAhead = 0;   // messages 1 to this have their records in the dump already
+    int m_nReachedAhead = 0;  // the last of those the scan came to
+    int m_nFromCache = 0;     // rows whose header came from the cache
 };
