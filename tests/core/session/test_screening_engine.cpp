@@ -379,17 +379,31 @@ private slots:
         }
     }
 
+    void stopInMidScan_data()
+    {
+        QTest::addColumn<bool>("cached");
+        QTest::newRow("fetched") << false;
+        QTest::newRow("from the header cache, dumped ahead") << true;
+    }
+
     // Stop with a row in flight: that row is never delivered, nothing more is
-    // sent once Stop has returned, the dump is closed with whole records.
+    // sent once Stop has returned, the dump is closed with whole records of
+    // the rows delivered.
     void stopInMidScan()
     {
+        QFETCH(bool, cached);
         std::vector<std::string> mail;
         for (int n = 1; n <= 6; ++n)
             mail.push_back(MailText(n, "Subject " + std::to_string(n)));
         EngineFixture f;
         auto& [server, listener, engine] = f;
-        engine.SetRowQueueLimit(1);
         f.Serve(mail);
+        if (cached) {
+            qputenv("XDG_CACHE_HOME", (m_pDir->path() + "/cache").toUtf8());
+            engine.SetHeaderCache(HeaderCacheUse::kUse);
+            QVERIFY(f.Scan().m_bDone);
+        }
+        engine.SetRowQueueLimit(1);
         engine.StartScan(f.AccountFor(), FilterLists());
         Note note;
         int rows = 0;
@@ -401,13 +415,14 @@ private slots:
                 QVERIFY(engine.TakeRows(taken));
         }
         QCOMPARE(rows, 3);
+        const size_t seen = server.Received().size();
         engine.Stop();
         QVERIFY(!engine.TakeRows(taken));
         QTRY_VERIFY(!engine.IsScanning());
         QVERIFY(listener.Drain().empty());  // no OnScanDone, no row
         QVERIFY(!engine.TakeRows(taken));
         QVERIFY(server.WaitNoSession(5000));
-        QVERIFY(server.Received().find("TOP 4 0") == std::string::npos);
+        QVERIFY(server.Received().find("TOP 4 0", cached ? seen : 0) == std::string::npos);
         std::string dump;
         for (int n = 1; n <= 3; ++n)
             dump += DumpRecord(n, mail[static_cast<size_t>(n - 1)].size(), HeaderOf(mail[static_cast<size_t>(n - 1)]));
