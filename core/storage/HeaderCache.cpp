@@ -4,10 +4,7 @@
 #include "core/storage/RememberedChoices.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <charconv>
 
 namespace {

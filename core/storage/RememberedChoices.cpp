@@ -4,7 +4,6 @@
 #include "core/platform/UserFolders.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
