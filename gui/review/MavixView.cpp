@@ -1635,6 +1635,11 @@ void CMavixView::SetUpOtherAccounts(const std::vector<AccountSettings>& others)
 {
     if (m_pPreviewSession != m_pSession.get())
         m_pPreviewSession = nullptr;
+    // The grid lets go of the models before their accounts go: the proxy
+    // keeps no guard on a source model that is destroyed.
+    if (m_pAllModel)
+        for (QAbstractItemModel* pModel : m_pAllModel->sourceModels())
+            m_pAllModel->removeSourceModel(pModel);
     m_aOthers.clear();
     for (const AccountSettings& account : others) {
         const int nAccount = AccountCount();
