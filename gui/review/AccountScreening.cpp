@@ -61,6 +61,14 @@ AccountScreening::AccountScreening(SettingsStore& settings, AccountSettings acco
     m_pSession->Engine().StartThreads();
 }
 
+void AccountScreening::SetAccount(AccountSettings account)
+{
+    m_account = std::move(account);
+    m_pModel->SetAccountName(FromCp1252(m_account.DisplayName()));
+    m_pSession->SetTokenSource(TokenSourceFor(m_settings, m_account, this));
+    m_pSession->LoadChoices(m_account);
+}
+
 AccountScreening::~AccountScreening()
 {
     // The engine joins its workers first: they may queue notes until then.

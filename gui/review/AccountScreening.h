@@ -39,6 +39,8 @@ public:
     static pop3::TokenSource TokenSourceFor(SettingsStore& settings, const AccountSettings& account, QObject* context);
 
     const AccountSettings& Account() const { return m_account; }
+    // The account as it was edited: its next log-in, token and choices.
+    void SetAccount(AccountSettings account);
     ScreeningSession& Session() { return *m_pSession; }
     MessageGridModel& Model() { return *m_pModel; }
     // The account's line in the account list: "scanning…", "12 messages,

@@ -354,7 +354,7 @@ void CMavixView::OnStartup()
 {
     if (m_account.m_sServer.empty()) {
         Prompter::MessageBox(this, tr("Please set up an account using \"Edit\" on the menu."));
-        EditAccount();
+        EditAccount(0);
     }
     // Before any automatic scan: the scan classifies with the lists it is given.
     if (m_bDefaultFilters)
@@ -1179,22 +1179,51 @@ void CMavixView::OnEngineNote(const ScreeningNote& note)
 
 void CMavixView::OnManageAccount()
 {
-    EditAccount();
+    EditAccount(SelectedAccount());
 }
 
-void CMavixView::EditAccount()
+int CMavixView::SelectedAccount() const
 {
-    AccountSettings account = m_account;
+    if (m_nChosenAccount >= 0)
+        return m_nChosenAccount;
+    // Under "All accounts", the account of the current row.
+    int nRow = 0;
+    const QModelIndex current = m_pGrid->currentIndex();
+    const MessageGridModel* pModel = current.isValid() ? GridModelAt(current.row(), &nRow) : nullptr;
+    for (size_t i = 0; pModel && i < m_aOthers.size(); ++i)
+        if (&m_aOthers[i]->Model() == pModel)
+            return static_cast<int>(i) + 1;
+    return 0;
+}
+
+void CMavixView::EditAccount(int nAccount)
+{
+    if (nAccount < 0 || nAccount >= AccountCount())
+        return;
+    AccountSettings account = AccountAt(nAccount);
     if (!EditAndStore(account))
         return;
+    if (nAccount > 0) {
+        m_aOthers[static_cast<size_t>(nAccount - 1)]->SetAccount(std::move(account));
+        ShowAccountList();
+        return;
+    }
     SetAccount(std::move(account));
     m_pSession->LoadChoices(m_account);
+    if (HasSeveralAccounts())
+        m_pModel->SetAccountName(FromCp1252(m_account.DisplayName()));
+    ShowAccountList();
 }
 
 bool CMavixView::EditAndStore(AccountSettings& account)
 {
     CAccountDlg dlg(window());
     dlg.m_account = account;
+    // The title names the account: F2 edits the one selected.
+    if (account.m_sSection.empty())
+        dlg.setWindowTitle(tr("New Account"));
+    else if (!account.m_sServer.empty() || !account.m_sName.empty())
+        dlg.setWindowTitle(tr("Account “%1”").arg(FromCp1252(account.DisplayName())));
     PasswordStore passwords(m_settings);
     dlg.m_nPasswordHome = passwords.Where();
     connect(&dlg, &CAccountDlg::SignInRequested, this, [this, &dlg] { SignIn(dlg); });

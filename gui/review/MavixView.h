@@ -90,8 +90,11 @@ public:
     void OnStartup();
 
     // Menu commands.
+    // Edit › Manage Account (F2): the account selected in the account list
+    // (under "All accounts", the current row's; with one account, it).
     void OnManageAccount();
-    void EditAccount();
+    int SelectedAccount() const;
+    void EditAccount(int nAccount);
     // Edit › Accounts...: the list of accounts, refused while one is busy.
     void OnManageAccounts();
     // Edits `account` in the account dialog and stores it when accepted (an
