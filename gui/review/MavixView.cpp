@@ -965,13 +965,16 @@ bool CMavixView::eventFilter(QObject* watched, QEvent* event)
 void CMavixView::OnRemoveChecked()
 {
     // Nothing to delete: the review and its rows stay as they are.
-    if (CheckedTotal() == 0) {
+    if (AccountsToPurge().empty()) {
         Prompter::MessageBox(this, tr("No messages are checked."));
         return;
     }
     // While the question is up the session may be lost and the review
     // cancelled: only the review still shown is purged.
-    if (!ConfirmPurge() || !m_pRemoveChecked->isVisible() || CheckedTotal() == 0)
+    if (!ConfirmPurge() || !m_pRemoveChecked->isVisible())
+        return;
+    const std::vector<int> anPurge = AccountsToPurge();
+    if (anPurge.empty())
         return;
     ShowReviewButtons(false);
     StopKeepAlive();
@@ -983,16 +986,19 @@ void CMavixView::OnRemoveChecked()
         m_pSession->StartPurge();
         return;
     }
-    // Each account's checked rows in that account's session.
+    // Each shown account's checked rows in that account's session; the
+    // checks of an account not shown stay where they are.
     m_aPurged.clear();
     m_nPurgesRunning = 0;
-    if (m_pModel->CheckedCount() > 0 && !m_pModel->IsFromLastScan()) {
-        m_sPrimaryStatus = tr("removing checked items…");
-        m_pSession->StartPurge();
-        ++m_nPurgesRunning;
+    for (const int nAccount : anPurge) {
+        if (nAccount == 0) {
+            m_sPrimaryStatus = tr("removing checked items…");
+            m_pSession->StartPurge();
+            ++m_nPurgesRunning;
+        } else {
+            m_nPurgesRunning += m_aOthers[static_cast<size_t>(nAccount - 1)]->StartPurge() ? 1 : 0;
+        }
     }
-    for (auto& pOther : m_aOthers)
-        m_nPurgesRunning += pOther->StartPurge() ? 1 : 0;
     ShowAccountList();
 }
 
@@ -1001,27 +1007,34 @@ bool CMavixView::ConfirmPurge()
     const Preferences prefs = Preferences::Load(m_settings);
     if (prefs.m_bAskBeforeDelete == 0)
         return true;
-    const int nChecked = CheckedTotal();
-    // Where: the account's user@server, or how many accounts lose messages.
+    // Where: the account (its user@server when it is the only one), or
+    // each account that loses messages, with how many.
     QStringList subjects;
+    QStringList counts;
     QString where;
-    int nAccounts = 0;
-    for (int i = 0; i < AccountCount(); ++i) {
+    int nChecked = 0;
+    const std::vector<int> anPurge = AccountsToPurge();
+    for (const int i : anPurge) {
         const MessageGridModel& model = ModelAt(i);
-        if (model.CheckedCount() == 0)
-            continue;
-        ++nAccounts;
-        where = FromCp1252(AccountAt(i).m_sUser) + QLatin1Char('@') + FromCp1252(AccountAt(i).m_sServer);
+        nChecked += model.CheckedCount();
+        where = HasSeveralAccounts()
+            ? FromCp1252(AccountAt(i).DisplayName())
+            : FromCp1252(AccountAt(i).m_sUser) + QLatin1Char('@') + FromCp1252(AccountAt(i).m_sServer);
+        counts << QStringLiteral("%1: %2").arg(FromCp1252(AccountAt(i).DisplayName())).arg(model.CheckedCount());
         subjects += model.CheckedSubjects(kMaxAskedSubjects - static_cast<int>(subjects.size()));
     }
-    if (nAccounts > 1)
-        where = tr("%1 accounts").arg(nAccounts);
     Prompter::Confirmation question;
     // One sentence per number, so that a translation can agree with it.
-    question.m_sQuestion = (nChecked == 1 ? tr("Delete %1 message from %2 on the server?")
-                                          : tr("Delete %1 messages from %2 on the server?"))
-                               .arg(nChecked)
-                               .arg(where);
+    if (anPurge.size() > 1)
+        question.m_sQuestion = tr("Delete %1 messages from %2 accounts on the server (%3)?")
+                                   .arg(nChecked)
+                                   .arg(anPurge.size())
+                                   .arg(counts.join(QStringLiteral(", ")));
+    else
+        question.m_sQuestion = (nChecked == 1 ? tr("Delete %1 message from %2 on the server?")
+                                              : tr("Delete %1 messages from %2 on the server?"))
+                                   .arg(nChecked)
+                                   .arg(where);
     QStringList lines;
     for (const QString& subject : subjects) {
         const QString shown = subject.trimmed().isEmpty() ? tr("(no subject)") : subject.simplified();
@@ -1865,10 +1878,27 @@ std::vector<MessageGridModel*> CMavixView::ShownModels() const
 
 int CMavixView::CheckedTotal() const
 {
-    int nChecked = m_pModel->CheckedCount();
-    for (const auto& pOther : m_aOthers)
-        nChecked += pOther->Session().CheckedCount();
+    int nChecked = 0;
+    for (const MessageGridModel* pModel : ShownModels())
+        nChecked += pModel->CheckedCount();
     return nChecked;
+}
+
+bool CMavixView::IsReady(int nAccount)
+{
+    ScreeningSession& session = SessionAt(nAccount);
+    return !session.CanStop() && !session.IsPurging() && !session.IsFromLastScan()
+        && (session.IsReviewing() || ModelAt(nAccount).Count() > 0);
+}
+
+std::vector<int> CMavixView::AccountsToPurge()
+{
+    std::vector<int> anPurge;
+    for (int i = 0; i < AccountCount(); ++i) {
+        if ((m_nChosenAccount < 0 || m_nChosenAccount == i) && IsReady(i) && ModelAt(i).CheckedCount() > 0)
+            anPurge.push_back(i);
+    }
+    return anPurge;
 }
 
 void CMavixView::PurgeEnded(int nAccount, const PurgeResult& result)

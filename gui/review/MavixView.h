@@ -289,7 +289,12 @@ private:
     // The model and its display row behind a grid row.
     MessageGridModel* GridModelAt(int nDisplayRow, int* pRow) const;
     std::vector<MessageGridModel*> ShownModels() const;
+    // The rows checked in the accounts shown.
     int CheckedTotal() const;
+    // A review (or a background check's rows) and nothing running.
+    bool IsReady(int nAccount);
+    // The accounts a purge takes: shown, ready, with rows checked.
+    std::vector<int> AccountsToPurge();
     bool AnyRunning() const;
     // One account's purge ended; after the last, the one summary.
     void PurgeEnded(int nAccount, const PurgeResult& result);

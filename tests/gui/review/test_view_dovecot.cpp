@@ -294,7 +294,7 @@ void TestViewDovecot::severalAccounts()
     h.Click("removeChecked");
     QVERIFY(idle.wait(15000));
     QCOMPARE(h.m_asQuestions.size(), 1);
-    QVERIFY(h.m_asQuestions.at(0).startsWith(QStringLiteral("Delete 2 messages from 2 accounts on the server?")));
+    QVERIFY(h.m_asQuestions.at(0).startsWith(QStringLiteral("Delete 2 messages from 2 accounts on the server (mavix@127.0.0.1: 1, Work: 1)?")));
     QVERIFY(h.m_asBoxes.isEmpty());
     QCOMPARE(h.Pane(1),
              QStringLiteral("mavix@127.0.0.1: 1 deleted, 0 refused by the server, 0 not deleted (changed "
