@@ -173,6 +173,19 @@ void CMavixView::CreateGrid()
         if (nRow >= 0)
             ChooseAccount(nRow - 1);
     });
+    // A failed account is no dead end: a double-click edits it, its menu
+    // edits it or tries again.
+    connect(m_pAccountList, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* pItem) {
+        const int nAccount = m_pAccountList->row(pItem) - 1;
+        if (nAccount >= 0 && AccountFailed(nAccount))
+            EditAccount(nAccount);
+    });
+    m_pAccountList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_pAccountList, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        std::unique_ptr<QMenu> pMenu(AccountMenu(m_pAccountList->row(m_pAccountList->itemAt(pos)) - 1));
+        if (pMenu)
+            pMenu->exec(m_pAccountList->viewport()->mapToGlobal(pos));
+    });
     m_pGrid = new QTreeView(this);
     m_pGrid->setObjectName(QStringLiteral("grid"));
     m_pGrid->setAccessibleName(tr("Messages"));
@@ -499,14 +512,7 @@ void CMavixView::SetShowStopText(bool bRunning)
 void CMavixView::OnShowStop()
 {
     if (HasSeveralAccounts() && AnyRunning()) {
-        // Stop: every scan stops, every purge's waits are woken.
-        if (m_pSession->IsPurging())
-            m_pSession->CancelPurge();
-        else if (m_pSession->CanStop())
-            StopScan();
-        for (auto& pOther : m_aOthers)
-            pOther->Stop();
-        SyncAccounts();
+        StopRunningAccounts();
         return;
     }
     if (m_pSession->IsPurging()) {
@@ -865,24 +871,51 @@ void CMavixView::OnSessionLost(const SessionLost& lost)
 
 void CMavixView::OnCheckAll()
 {
-    for (MessageGridModel* pModel : ShownModels())
+    for (MessageGridModel* pModel : ReadyModels())
         pModel->SetAllChecked(true);
 }
 
 void CMavixView::OnUncheckAll()
 {
-    for (MessageGridModel* pModel : ShownModels())
+    for (MessageGridModel* pModel : ReadyModels())
         pModel->SetAllChecked(false);
+}
+
+std::vector<MessageGridModel*> CMavixView::ReadyModels()
+{
+    if (!HasSeveralAccounts())
+        return ShownModels();
+    std::vector<MessageGridModel*> models;
+    for (int i = 0; i < AccountCount(); ++i)
+        if ((m_nChosenAccount < 0 || m_nChosenAccount == i) && IsReady(i))
+            models.push_back(&ModelAt(i));
+    return models;
 }
 
 void CMavixView::OnCancelReview()
 {
     // Its session ends with RSET and QUIT; what the server answered arrives
     // with OnSessionOver.
-    m_pSession->CancelReview();
-    for (auto& pOther : m_aOthers)
-        pOther->CancelReview();
-    ShowReviewCancelled();
+    if (!HasSeveralAccounts()) {
+        m_pSession->CancelReview();
+        ShowReviewCancelled();
+        return;
+    }
+    // The reviews under way; an account still scanning goes on.
+    for (int i = 0; i < AccountCount(); ++i) {
+        if (!IsReady(i))
+            continue;
+        if (i > 0) {
+            m_aOthers[static_cast<size_t>(i - 1)]->CancelReview();
+            continue;
+        }
+        m_pSession->CancelReview();
+        m_pModel->Clear();
+        m_sPrimaryStatus.clear();
+    }
+    SyncAccounts();
+    if (!AnyRunning())
+        emit BecameIdle();
 }
 
 void CMavixView::ShowReviewCancelled()
@@ -1797,6 +1830,56 @@ void CMavixView::ApplyPreferencesToOthers()
         pOther->ApplyPreferences(false, prefs.KeepCopyBytes(), prefs.m_wait.Duration());
 }
 
+void CMavixView::StopRunningAccounts()
+{
+    // Stop: the scans still running stop, the reviews stay; with no scan
+    // left, every purge's waits are woken.
+    bool bScanning = false;
+    for (int i = 0; i < AccountCount(); ++i)
+        bScanning = bScanning || SessionAt(i).CanStop();
+    if (bScanning ? m_pSession->CanStop() : m_pSession->IsPurging()) {
+        if (bScanning)
+            StopScan();
+        else
+            m_pSession->CancelPurge();
+        m_sPrimaryStatus = bScanning ? tr("stopped") : m_sPrimaryStatus;
+    }
+    for (auto& pOther : m_aOthers)
+        if (bScanning ? pOther->Session().CanStop() : pOther->Session().IsPurging())
+            pOther->Stop();
+    SyncAccounts();
+}
+
+bool CMavixView::AccountFailed(int nAccount) const
+{
+    return nAccount <= 0 ? m_bPrimaryFailed : m_aOthers[static_cast<size_t>(nAccount - 1)]->Failed();
+}
+
+void CMavixView::RetryAccount(int nAccount)
+{
+    if (nAccount < 0 || nAccount >= AccountCount() || SessionAt(nAccount).CanStop() || SessionAt(nAccount).IsPurging())
+        return;
+    if (nAccount > 0)
+        m_aOthers[static_cast<size_t>(nAccount - 1)]->StartScan(m_filters.m_filters, false);
+    else if (!m_account.IsComplete())
+        m_sPrimaryStatus = tr("failed: some field of the account is blank");
+    else
+        BeginScan(false);
+    SyncAccounts();
+}
+
+QMenu* CMavixView::AccountMenu(int nAccount)
+{
+    if (nAccount < 0 || nAccount >= AccountCount())
+        return nullptr;
+    auto* pMenu = new QMenu(this);
+    pMenu->setObjectName(QStringLiteral("accountMenu"));
+    pMenu->addAction(tr("Edit Account…"), this, [this, nAccount] { EditAccount(nAccount); });
+    QAction* pRetry = pMenu->addAction(tr("Try Again"), this, [this, nAccount] { RetryAccount(nAccount); });
+    pRetry->setEnabled(!SessionAt(nAccount).CanStop() && !SessionAt(nAccount).IsPurging());
+    return pMenu;
+}
+
 bool CMavixView::AnyRunning() const
 {
     bool bRunning = m_pSession->CanStop() || m_pSession->IsPurging();
@@ -1814,11 +1897,12 @@ void CMavixView::SyncAccounts()
     bool bReview = false;
     bool bKeepAlive = false;
     for (int i = 0; i < AccountCount(); ++i) {
-        ScreeningSession& session = SessionAt(i);
-        bReview = bReview || session.IsReviewing() || (ModelAt(i).Count() > 0 && !session.IsFromLastScan());
-        bKeepAlive = bKeepAlive || session.KeepsAlive();
+        bReview = bReview || IsReady(i);
+        bKeepAlive = bKeepAlive || SessionAt(i).KeepsAlive();
     }
-    ShowReviewButtons(!bRunning && bReview);
+    // A slow account holds nobody else's review: the buttons act on the
+    // accounts that are ready.
+    ShowReviewButtons(bReview && m_nPurgesRunning == 0);
     if (!bKeepAlive)
         m_keepAliveTimer.stop();
     else if (!m_keepAliveTimer.isActive())

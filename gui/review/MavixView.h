@@ -167,6 +167,12 @@ public:
     QListWidget* AccountList() const { return m_pAccountList; }
     // Shows one account's rows (nAccount), or every account's (-1).
     void ChooseAccount(int nAccount);
+    // The account list's menu for an account: "Edit Account…", "Try
+    // Again". The caller owns it.
+    QMenu* AccountMenu(int nAccount);
+    bool AccountFailed(int nAccount) const;
+    // Scans the account again, alone.
+    void RetryAccount(int nAccount);
     // Reads the accounts again (after they were added, renamed, reordered,
     // switched off or removed); false, changing nothing, while a scan,
     // review or purge is under way.
@@ -296,6 +302,9 @@ private:
     // The accounts a purge takes: shown, ready, with rows checked.
     std::vector<int> AccountsToPurge();
     bool AnyRunning() const;
+    void StopRunningAccounts();
+    // The shown accounts' models whose rows the review buttons act on.
+    std::vector<MessageGridModel*> ReadyModels();
     // One account's purge ended; after the last, the one summary.
     void PurgeEnded(int nAccount, const PurgeResult& result);
     static bool IsShortfall(const PurgeResult& result);

@@ -70,6 +70,7 @@ private slots:
     void purgeFollowsWhatIsShown_data();
     void purgeFollowsWhatIsShown();
     void silentAccountHoldsNoReview();
+    void failedAccountOffersAWayOut();
 
 private:
     ScratchDirectory m_dir;
@@ -242,6 +243,35 @@ void TestViewAccounts::silentAccountHoldsNoReview()
     QCOMPARE(servers.m_aServers[1].Messages().size(), size_t(2));
     QCOMPARE(servers.m_aServers[2].Messages().size(), size_t(1));
     QVERIFY(h.m_asBoxes.isEmpty());
+}
+
+// A failed account's line: a double-click edits it, its menu edits it or
+// tries again, and a second try that works brings its rows.
+void TestViewAccounts::failedAccountOffersAWayOut()
+{
+    ViewHarness h;
+    ThreeAccounts servers(h);
+    h.m_settings.WriteString("Acct2", "Pass", "wrong");
+    QVERIFY(h.Build());
+    h.Click("showStop");
+    QTRY_VERIFY_WITH_TIMEOUT(h.m_pView->AccountFailed(1) && h.m_pView->SessionAt(0).IsReviewing(), 10000);
+    QStringList titles;
+    h.m_fnModal = [&](QDialog& dialog) {
+        titles << dialog.windowTitle();
+        return AcceptAccount(dialog, [](QDialog& d) { SetField(d, "password", QStringLiteral("pass1")); });
+    };
+    QListWidget* pList = h.m_pView->AccountList();
+    emit pList->itemDoubleClicked(pList->item(2));
+    QCOMPARE(titles, QStringList{QStringLiteral("Account “Work”")});
+    std::unique_ptr<QMenu> pMenu(h.m_pView->AccountMenu(1));
+    QStringList actions;
+    for (QAction* pAction : pMenu->actions())
+        actions << pAction->text();
+    QCOMPARE(actions, QStringList({QStringLiteral("Edit Account…"), QStringLiteral("Try Again")}));
+    pMenu->actions().at(1)->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(h.m_pView->SessionAt(1).IsReviewing(), 10000);
+    QVERIFY(!h.m_pView->AccountFailed(1));
+    QVERIFY(h.m_pView->SessionAt(0).IsReviewing() && h.m_pView->SessionAt(2).IsReviewing());
 }
 
 QTEST_MAIN(TestViewAccounts)
