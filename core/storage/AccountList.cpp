@@ -1,5 +1,7 @@
 #include "AccountList.h"
 
+#include "core/platform/Ascii.h"
+
 #include "core/storage/HeaderCache.h"
 #include "core/storage/PasswordStore.h"
 #include "core/storage/RememberedChoices.h"
@@ -68,6 +70,19 @@ int Find(const std::vector<AccountSettings>& accounts, std::string_view name)
         if (accounts[i].m_sUser + "@" + accounts[i].m_sServer == name)
             return static_cast<int>(i);
     return -1;
+}
+
+bool NameTaken(const std::vector<AccountSettings>& accounts, std::string_view name, std::string_view section)
+{
+    const std::string wanted = platform::AsciiUpper(std::string(name));
+    for (const AccountSettings& account : accounts) {
+        if (account.m_sSection == section)
+            continue;
+        if (platform::AsciiUpper(account.m_sName) == wanted
+            || platform::AsciiUpper(account.m_sUser + "@" + account.m_sServer) == wanted)
+            return true;
+    }
+    return false;
 }
 
 bool Add(SettingsStore& settings, PasswordStore& passwords, AccountSettings& account)

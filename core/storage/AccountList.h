@@ -42,6 +42,11 @@ bool Remove(SettingsStore& settings, PasswordStore& passwords, int index);
 // rewriting the account sections in one write.
 bool Move(SettingsStore& settings, int from, int to);
 
+// Whether an account other than the one in `section` already answers to
+// `name` (as its Name, or as "user@server"), in any ASCII case: names are
+// how the user and --account tell accounts apart.
+bool NameTaken(const std::vector<AccountSettings>& accounts, std::string_view name, std::string_view section);
+
 // Removes the files Mavix keeps for an account beside the settings: its
 // remembered choices (and its header cache).
 void ForgetFiles(const AccountSettings& account);

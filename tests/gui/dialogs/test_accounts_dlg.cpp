@@ -25,6 +25,7 @@ private:
     SettingsStore m_settings;
     PasswordStore m_passwords{m_settings};
     bool m_bConfirm = true;
+    QStringList m_asBoxes;
 };
 
 void TestAccountsDlg::init()
@@ -34,7 +35,7 @@ void TestAccountsDlg::init()
     Prompter::SetConfirmHook([this](QWidget*, const Prompter::Confirmation&) {
         return Prompter::ConfirmAnswer{m_bConfirm, false};
     });
-    Prompter::SetMessageBoxHook([](QWidget*, const QString& text) { QFAIL(qPrintable(text)); });
+    Prompter::SetMessageBoxHook([this](QWidget*, const QString& text) { m_asBoxes << text; });
 }
 
 void TestAccountsDlg::cleanup()
@@ -80,6 +81,15 @@ void TestAccountsDlg::everyButtonWritesTheList()
     QCOMPARE(Stored(),
              QStringList({"Acct u1@pop1.example on", "Acct2 u2@pop2.example on", "Acct3 u4@pop4.example on"}));
     QVERIFY(dlg.RenameCurrent(QStringLiteral("  Old provider ")));
+    // A name another account answers to is refused, in any case.
+    for (const char* taken : {"old PROVIDER", "U2@pop2.example"}) {
+        dlg.List()->setCurrentRow(0);
+        m_asBoxes.clear();
+        QVERIFY(!dlg.RenameCurrent(QString::fromLatin1(taken)));
+        QCOMPARE(m_asBoxes.size(), 1);
+    }
+    m_asBoxes.clear();
+    dlg.List()->setCurrentRow(2);
     QVERIFY(dlg.MoveCurrent(-1));
     QVERIFY(!dlg.MoveCurrent(-5));
     QVERIFY(dlg.SwitchCurrent());
@@ -93,6 +103,7 @@ void TestAccountsDlg::everyButtonWritesTheList()
     QVERIFY(dlg.RemoveCurrent());
     QCOMPARE(Stored(), QStringList({"Acct Old provider off", "Acct2 u2@pop2.example on"}));
     QVERIFY(dlg.Changed());
+    QVERIFY(m_asBoxes.isEmpty());
 }
 
 QTEST_MAIN(TestAccountsDlg)
