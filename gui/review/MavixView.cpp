@@ -527,6 +527,7 @@ void CMavixView::OnShowStop()
     }
     // With several accounts, one that cannot be scanned says so in the list
     // and the others go on.
+    m_aPurged.clear();
     for (auto& pOther : m_aOthers)
         pOther->StartScan(m_filters.m_filters, false);
     if (FirstSwitchedOff()) {
@@ -688,10 +689,9 @@ QString CMavixView::StatusText() const
 {
     int nMessages = m_pSession->Engine().MsgCount();
     int nSuspects = m_nSuspectCount;
-    for (const auto& pOther : m_aOthers) {
-        nMessages += std::max(0, pOther->Session().MsgCount());
-        nSuspects += pOther->Session().SuspectCount();
-    }
+    // With several accounts, the counts the account list shows.
+    if (HasSeveralAccounts())
+        std::tie(nMessages, nSuspects) = WaitingTotals();
     QString text = tr("  %1 eMails :   %2 Suspect").arg(nMessages).arg(nSuspects);
     if (m_bPasswordInClear)
         text += tr("  (the password travelled unencrypted)");
@@ -1921,12 +1921,8 @@ void CMavixView::ShowAccountList()
         m_pAccountList->addItem(QString());
     while (m_pAccountList->count() > AccountCount() + 1)
         delete m_pAccountList->takeItem(m_pAccountList->count() - 1);
-    int nMessages = 0;
-    int nSuspects = 0;
+    const auto [nMessages, nSuspects] = WaitingTotals();
     for (int i = 0; i < AccountCount(); ++i) {
-        ScreeningSession& session = SessionAt(i);
-        nMessages += ModelAt(i).Count();
-        nSuspects += session.IsFromLastScan() ? 0 : session.SuspectCount();
         const QString status = AccountStatus(i);
         const bool bFailed = i == 0 ? m_bPrimaryFailed : m_aOthers[static_cast<size_t>(i - 1)]->Failed();
         QListWidgetItem* pItem = m_pAccountList->item(i + 1);
@@ -1935,7 +1931,21 @@ void CMavixView::ShowAccountList()
         pItem->setForeground(bFailed ? QBrush(Qt::red) : QBrush());
     }
     m_pAccountList->item(0)->setText(tr("All accounts\n%1 waiting, %2 suspect").arg(nMessages).arg(nSuspects));
+    // The status bar follows, unless it tells of a purge.
+    if (nMessages > 0 && m_nPurgesRunning == 0 && m_aPurged.empty())
+        m_frame.SetStatusPaneText(1, StatusText());
     m_pAccountList->setCurrentRow(m_nChosenAccount + 1);
+}
+
+std::pair<int, int> CMavixView::WaitingTotals() const
+{
+    int nMessages = m_pModel->Count();
+    int nSuspects = m_pSession->IsFromLastScan() ? 0 : m_pSession->SuspectCount();
+    for (const auto& pOther : m_aOthers) {
+        nMessages += pOther->Model().Count();
+        nSuspects += pOther->Session().IsFromLastScan() ? 0 : pOther->Session().SuspectCount();
+    }
+    return {nMessages, nSuspects};
 }
 
 MessageGridModel* CMavixView::GridModelAt(int nDisplayRow, int* pRow) const

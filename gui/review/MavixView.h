@@ -289,6 +289,9 @@ private:
     // The buttons, the keep-alive and the list follow every account's state.
     void SyncAccounts();
     void ShowAccountList();
+    // The rows waiting in every account, and the suspects among them: the
+    // account list's first line and the status bar say the same.
+    std::pair<int, int> WaitingTotals() const;
     // The grid over every account's rows, or the chosen one's; the widths stay.
     void FillAllModel();
     QString PrimaryStatus() const;

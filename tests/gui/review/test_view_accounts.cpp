@@ -234,6 +234,9 @@ void TestViewAccounts::silentAccountHoldsNoReview()
     QCOMPARE(h.m_pView->ModelAt(0).CheckedCount(), 1);
     QVERIFY(h.ReviewButtonsVisible());
     QCOMPARE(h.Button("showStop")->text(), QStringLiteral("&Show Mavix"));
+    // The status bar and the account list count alike.
+    QVERIFY2(h.Pane(1).startsWith(QStringLiteral("  4 eMails :   2 Suspect")), qPrintable(h.Pane(1)));
+    QCOMPARE(h.m_pView->AccountList()->item(0)->text(), QStringLiteral("All accounts\n4 waiting, 2 suspect"));
 
     // The purge takes the accounts reviewed; the stopped one has nothing.
     QSignalSpy idle(h.m_pView, &CMavixView::BecameIdle);
