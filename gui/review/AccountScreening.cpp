@@ -84,8 +84,8 @@ pop3::TokenSource AccountScreening::TokenSourceFor(SettingsStore& settings, cons
     oauth::Provider provider;
     std::string why;
     oauth::Tokens tokens;
-    if (oauth::LoadProvider(settings, account.m_sServer, provider, &why))
-        tokens.m_sRefresh = PasswordStore(settings).LoadToken(account.m_sServer, account.m_sUser);
+    if (oauth::LoadProvider(settings, account.m_sServer, provider, &why, account.m_sSection))
+        tokens.m_sRefresh = PasswordStore(settings).LoadToken(account.m_sServer, account.m_sUser, account.m_sSection);
     if (tokens.m_sRefresh.empty()) {
         // Nothing to refresh: each log-in says why, without connecting.
         if (why.empty())
@@ -100,15 +100,16 @@ pop3::TokenSource AccountScreening::TokenSourceFor(SettingsStore& settings, cons
     // the account it was issued for.
     QPointer<QObject> guard(context);
     SettingsStore* pSettings = &settings;
-    const std::string server = account.m_sServer, user = account.m_sUser;
+    const std::string server = account.m_sServer, user = account.m_sUser, section = account.m_sSection;
     return oauth::MakeRefreshTokenSource(std::move(provider), std::move(tokens),
-                                         [guard, pSettings, server, user](const std::string& refresh) {
+                                         [guard, pSettings, server, user, section](const std::string& refresh) {
                                              auto pRefresh = std::make_shared<std::string>(refresh);
                                              QMetaObject::invokeMethod(
                                                  qApp,
-                                                 [guard, pSettings, server, user, pRefresh] {
+                                                 [guard, pSettings, server, user, section, pRefresh] {
                                                      if (guard)
-                                                         PasswordStore(*pSettings).SaveToken(server, user, *pRefresh);
+                                                         PasswordStore(*pSettings).SaveToken(server, user, *pRefresh,
+                                                                                             section);
                                                      platform::SecureWipe(*pRefresh);
                                                  },
                                                  Qt::QueuedConnection);

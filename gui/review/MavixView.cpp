@@ -1272,10 +1272,11 @@ bool CMavixView::EditAndStore(AccountSettings& account)
         dlg.setWindowTitle(tr("Account “%1”").arg(FromCp1252(account.DisplayName())));
     PasswordStore passwords(m_settings);
     dlg.m_nPasswordHome = passwords.Where();
-    connect(&dlg, &CAccountDlg::SignInRequested, this, [this, &dlg] { SignIn(dlg); });
-    dlg.m_fnCanSignIn = [this](const std::string& server) {
+    // The sign-in reads the provider from the account's own section.
+    connect(&dlg, &CAccountDlg::SignInRequested, this, [this, &dlg, section = account.m_sSection] { SignIn(dlg, section); });
+    dlg.m_fnCanSignIn = [this, section = account.m_sSection](const std::string& server) {
         oauth::Provider provider;
-        return oauth::LoadProvider(m_settings, server, provider, nullptr);
+        return oauth::LoadProvider(m_settings, server, provider, nullptr, section);
     };
     const int result = Prompter::RunModal(dlg);
     if (m_pSignIn)
@@ -1327,14 +1328,14 @@ void CMavixView::UpdateTokenSource()
     m_pSession->SetTokenSource(AccountScreening::TokenSourceFor(m_settings, m_account, this));
 }
 
-void CMavixView::SignIn(CAccountDlg& dlg)
+void CMavixView::SignIn(CAccountDlg& dlg, const std::string& section)
 {
     if (m_pSignIn)
         return;
     const std::string server = dlg.CurrentServer(), user = dlg.CurrentUser();
     oauth::Provider provider;
     std::string why;
-    if (server.empty() || !oauth::LoadProvider(m_settings, server, provider, &why)) {
+    if (server.empty() || !oauth::LoadProvider(m_settings, server, provider, &why, section)) {
         QString text = server.empty() ? tr("Enter the server first.") : FromCp1252(why);
         if (!text.isEmpty())
             text[0] = text[0].toUpper();

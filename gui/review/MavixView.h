@@ -273,7 +273,7 @@ private:
     void UpdateTokenSource();
     // "Sign in..." in the account dialog: the browser sign-in for the
     // dialog's server and user; the refresh token goes where passwords go.
-    void SignIn(CAccountDlg& dlg);
+    void SignIn(CAccountDlg& dlg, const std::string& section);
     void LayoutButtons();
     void LayoutGrid();
     void SizeColumns();

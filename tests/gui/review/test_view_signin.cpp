@@ -27,12 +27,26 @@ class TestViewSignIn : public QObject {
     Q_OBJECT
 private slots:
     void init() { RemoveSettingsFile(); }
+    void signInThenScan_data();
     void signInThenScan();
 };
 
+// The account that signs in is the only one, or the second after one that
+// logs in with a password: its provider, its token and the token the
+// refresh replaced are its own.
+void TestViewSignIn::signInThenScan_data()
+{
+    QTest::addColumn<int>("account");
+    QTest::addRow("only account") << 0;
+    QTest::addRow("second account") << 1;
+}
+
 void TestViewSignIn::signInThenScan()
 {
+    QFETCH(int, account);
+    const char* section = account == 0 ? "Acct" : "Acct2";
     FakeAuthServer auth;
+    auth.m_bRotate = true;
     QVERIFY(auth.Start());
     Browser browser;
     QDesktopServices::setUrlHandler(QStringLiteral("http"), &browser, "Open");
@@ -47,9 +61,14 @@ void TestViewSignIn::signInThenScan()
     server.Start();
 
     ViewHarness h;
-    h.SetAccount(server.Port(), "u", "");
-    h.m_settings.WriteString("Acct", "Authentication", "oauth2");
-    h.m_settings.WriteString("Acct", "OAuthProvider", "custom");
+    ScriptedPop3Server first;
+    first.ServeMailbox({"Subject: with a password\r\n\r\nbody\r\n"}, "p", "secret");
+    first.Start();
+    if (account == 1)
+        h.AddAccount("Acct", first.Port(), "p", "secret", "First");
+    h.AddAccount(section, server.Port(), "u", "", account == 1 ? "Second" : "");
+    h.m_settings.WriteString(section, "Authentication", "oauth2");
+    h.m_settings.WriteString(section, "OAuthProvider", "custom");
     h.m_settings.WriteString("OAuth", "CustomAuthorizeUrl", auth.Url("/authorize"));
     h.m_settings.WriteString("OAuth", "CustomTokenUrl", auth.Url("/token"));
     h.m_settings.WriteString("OAuth", "CustomScope", "pop");
@@ -65,14 +84,22 @@ void TestViewSignIn::signInThenScan()
         QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
         return dialog.result();
     };
+    if (account == 1)
+        h.m_pView->ChooseAccount(1);
     h.m_pView->OnManageAccount();
     QVERIFY2(auth.m_sProblem.empty(), auth.m_sProblem.c_str());
     QCOMPARE(auth.m_nCodeGrants, 1);
-    QCOMPARE(h.m_settings.ReadString("Acct", "RefreshToken", ""), std::string("refresh-1"));
+    QCOMPARE(h.m_settings.ReadString(section, "RefreshToken", ""), std::string("refresh-1"));
 
     h.Click("showStop");
-    QTRY_COMPARE_WITH_TIMEOUT(h.Model().Count(), 1, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(h.m_pView->ModelAt(account).Count(), 1, 20000);
     QCOMPARE(auth.m_nRefreshes, 1);
+    // The replaced refresh token goes to the account it was issued for.
+    QTRY_COMPARE(h.m_settings.ReadString(section, "RefreshToken", ""), std::string("refresh-2"));
+    if (account == 1) {
+        QCOMPARE(h.m_settings.ReadString("Acct", "RefreshToken", ""), std::string());
+        QTRY_COMPARE(h.m_pView->ModelAt(0).Count(), 1);
+    }
     QVERIFY(server.Received().find("AUTH XOAUTH2\r\n" + response.toStdString() + "\r\n") != std::string::npos);
     QVERIFY(server.Received().find("PASS") == std::string::npos);
 }
