@@ -289,8 +289,7 @@ private:
     int CheckedTotal() const;
     bool AnyRunning() const;
     // One account's purge ended; after the last, the one summary.
-    void PurgeEnded(int nAccount, const PurgeResult& result);
-    static bool IsShortfall(const PurgeResult& result);
+    void PurgeEnded(int nAccount, const PurgeResult& result, const SessionOutcome& outcome);
 
     // The grid's sorting, context menu and status line for the current row.
     void SetUpGridExtras();
@@ -365,4 +364,5 @@ private:
     // outcomes so far (account, result).
     int m_nPurgesRunning = 0;
     std::vector<std::pair<int, PurgeResult>> m_aPurged;
+    bool m_bPurgeAttention = false;  // one of them needs the user's attention
 };
