@@ -19,9 +19,12 @@ void CliError(const std::string& text)
     std::fprintf(stderr, "mavix-cli: %s\n", text.c_str());
 }
 
-CCliRun::CCliRun(const CliOptions& options)
+CCliRun::CCliRun(const CliOptions& options, SettingsStore& settings, const Preferences& prefs,
+                 AccountSettings account, const std::vector<AccountSettings>& all,
+                 AccountSession::Overrides overrides)
     : m_options(options),
-      m_session(m_listener, *this)
+      m_pAccount(AccountSession::Open(settings, prefs, std::move(account), all, m_listener, *this, std::move(overrides))),
+      m_session(m_pAccount->Session())
 {
     if (!m_options.m_bTsv && ::isatty(STDOUT_FILENO))
         std::setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -29,13 +32,8 @@ CCliRun::CCliRun(const CliOptions& options)
         std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
 }
 
-void CCliRun::Start(const Account& account, const FilterLists& lists, QuarantineOptions quarantine,
-                    std::chrono::seconds wait)
+void CCliRun::Start(const FilterLists& lists)
 {
-    m_session.SetQuarantine(std::move(quarantine));
-    m_session.Engine().SetServerWait(wait);
-    m_session.Engine().StartThreads();
-    m_session.LoadChoices(account);
     // What the session keeps once a row is printed: a scan nothing; a purge
     // a PurgeRow of each row and the whole row of each it checks (the rows
     // --rows names are as many as the user typed).
@@ -51,7 +49,7 @@ void CCliRun::Start(const Account& account, const FilterLists& lists, Quarantine
         keeping = RowKeeping::kPurgeRows;  // each row's UIDL, for the preview's check
     }
     m_session.SetHeaderCache(m_options.m_bNoCache ? HeaderCacheUse::kRebuild : HeaderCacheUse::kUse);
-    m_session.StartScan(account, lists, keeping, false);
+    m_pAccount->StartScan(lists, keeping, false);
 }
 
 void CCliRun::Print(const std::string& text)
@@ -70,10 +68,9 @@ void CCliRun::Print(const std::string& text)
     std::fwrite(lines.data(), 1, lines.size(), stdout);
 }
 
-int CCliRun::Run(const Account& account, const FilterLists& lists, int hSignals, QuarantineOptions quarantine,
-                 std::chrono::seconds wait)
+int CCliRun::Run(const FilterLists& lists, int hSignals)
 {
-    Start(account, lists, std::move(quarantine), wait);
+    Start(lists);
     Poll(hSignals);
     // A script reading the output must learn when it is incomplete (a full
     // disk, for instance).
@@ -233,7 +230,7 @@ void CCliRun::OnScanFinished(const ScanFinished& finished)
                           {std::to_string(m_session.MsgCount()), std::to_string(m_nSuspects)})
                        .c_str(),
                    stderr);
-    if (done.m_nResult == -1) {
+    if (finished.m_outcome.m_nKind == SessionOutcome::Kind::kFailed) {
         // The engine has ended the session already.
         if (status.empty())
             CliError(CliText("mavix-cli", "the scan failed"));
@@ -394,17 +391,13 @@ void CCliRun::PrintDeleted(const PurgeResult& result)
                       ? (result.m_bCommitted ? "deleted\t" : "unconfirmed\t") + std::to_string(num) + "\n"
                       : (result.m_bCommitted ? "deleted   " : "possibly deleted  ") + std::to_string(num) + "\n");
     std::fflush(stdout);
-    if (result.m_bJournalBehind)
-        CliError(
-            CliText("mavix-cli",
-                    "the deletions stand, but the journal could not record them as done; the next scan settles them"));
 }
 
 void CCliRun::OnPurgeFinished(const PurgeFinished& done)
 {
     const PurgeResult& result = done.m_result;
     PrintDeleted(result);
-    const std::string& summary = done.m_sSummary;
+    const std::string& summary = done.m_outcome.m_sText;
     if (m_bInterrupted) {
         if (result.m_bCommitted) {
             // The interrupt came after the purge had sent its QUIT.
@@ -417,14 +410,14 @@ void CCliRun::OnPurgeFinished(const PurgeFinished& done)
         }
         return;
     }
-    if (!result.m_sNotStarted.empty() || result.m_bBroken || result.m_bNotRecorded) {
-        CliError(Printable(summary));
-        m_nExit = kExitFailed;
-        return;
-    }
-    if (!result.m_bCommitted) {
-        CliError(Printable(summary) + (result.m_sReason.empty() ? "" : " (" + Printable(result.m_sReason) + ")"));
-        m_nExit = m_bMismatch ? kExitMismatch : kExitFailed;
+    // The session's outcome decides; a mismatch that stopped the purge
+    // safely has its own status.
+    const SessionOutcome& outcome = done.m_outcome;
+    if (outcome.m_nKind == SessionOutcome::Kind::kFailed || outcome.m_nKind == SessionOutcome::Kind::kCancelled) {
+        CliError(Printable(outcome.m_sText)
+                 + (outcome.m_sDetail.empty() ? "" : " (" + Printable(outcome.m_sDetail) + ")"));
+        const bool bEndedBadly = !result.m_sNotStarted.empty() || result.m_bBroken || result.m_bNotRecorded;
+        m_nExit = m_bMismatch && !bEndedBadly ? kExitMismatch : kExitFailed;
         return;
     }
     ReportPurge(done);
@@ -440,13 +433,15 @@ void CCliRun::ReportPurge(const PurgeFinished& done)
     kept.insert(kept.end(), result.m_aLeft.begin(), result.m_aLeft.end());
     kept.insert(kept.end(), result.m_aNotKept.begin(), result.m_aNotKept.end());
     std::sort(kept.begin(), kept.end());
-    if (!kept.empty() || !result.m_aGone.empty() || result.m_nWithoutId > 0)
-        std::fprintf(stderr, "%s\n", Printable(done.m_sSummary).c_str());
+    const SessionOutcome& outcome = done.m_outcome;
+    if (outcome.m_nKind != SessionOutcome::Kind::kDone || !result.m_aGone.empty() || result.m_nWithoutId > 0)
+        std::fprintf(stderr, "%s\n", Printable(outcome.m_sText).c_str());
     if (!kept.empty()) {
         std::string list;
         for (int num : kept)
             list += (list.empty() ? "" : ", ") + std::to_string(num);
         CliError(CliText("mavix-cli", "not deleted: ") + list);
-        m_nExit = m_bMismatch ? kExitMismatch : kExitFailed;
     }
+    if (outcome.m_nKind != SessionOutcome::Kind::kDone)
+        m_nExit = m_bMismatch && outcome.m_nKind == SessionOutcome::Kind::kShortfall ? kExitMismatch : kExitFailed;
 }

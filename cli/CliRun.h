@@ -10,6 +10,7 @@
 #include "cli/CliListener.h"
 #include "cli/CliOptions.h"
 #include "cli/RowFormat.h"
+#include "core/session/AccountSession.h"
 #include "core/session/ScreeningSession.h"
 
 // mavix-cli's exit statuses (docs/man/mavix-cli.1).
@@ -29,15 +30,18 @@ void CliError(const std::string& text);
 // come through CCliListener's queue, polled beside the signals.
 class CCliRun : public ISessionListener {
 public:
-    explicit CCliRun(const CliOptions& options);
+    // The run of one account: its session opened (AccountSession::Open)
+    // from the settings and the preferences, with what the command line
+    // gives in place of the stored password or tokens.
+    CCliRun(const CliOptions& options, SettingsStore& settings, const Preferences& prefs, AccountSettings account,
+            const std::vector<AccountSettings>& all, AccountSession::Overrides overrides);
 
-    int Run(const Account& account, const FilterLists& lists, int hSignals, QuarantineOptions quarantine,
-            std::chrono::seconds wait);
+    AccountSession& Account() { return *m_pAccount; }
+    // The scan, or the scan and its purge, with the lists; the exit status.
+    int Run(const FilterLists& lists, int hSignals);
     // With --all-accounts and --tsv: the account's name field (escaped, with
     // its tab) that begins every line this run prints; before Run.
     void SetLinePrefix(std::string prefix) { m_sLinePrefix = std::move(prefix); }
-    // Where the OAuth log-ins take their access tokens; before Run.
-    void SetTokenSource(pop3::TokenSource tokens) { m_session.SetTokenSource(std::move(tokens)); }
     // show: the body lines to fetch; before Run.
     void SetPreviewLines(int nLines) { m_nPreviewLines = nLines; }
 
@@ -52,8 +56,7 @@ public:
     void EraseWaitLine();
 
 private:
-    void Start(const Account& account, const FilterLists& lists, QuarantineOptions quarantine,
-               std::chrono::seconds wait);
+    void Start(const FilterLists& lists);
     void Poll(int hSignals);
     void OnSignal(uint32_t nSignal);
     void WaitForWorkers(int hSignals);
@@ -69,7 +72,8 @@ private:
 
     const CliOptions& m_options;
     CCliListener m_listener;
-    ScreeningSession m_session;
+    std::unique_ptr<AccountSession> m_pAccount;
+    ScreeningSession& m_session;
     int m_nExit = kExitOk;
     int m_nSuspects = 0;  // rows printed as suspects: what Mavix pre-checks
     bool m_bInterrupted = false;

@@ -1,6 +1,7 @@
 #include "JournalPrint.h"
 #include "cli/CliText.h"
 
+#include <algorithm>
 #include <ctime>
 #include <map>
 #include <string>
@@ -29,11 +30,13 @@ std::string Size(std::int64_t bytes)
 }  // namespace
 
 int PrintJournal(const DeletionJournal& journal, const QuarantineMaildir& copies, bool bTsv, std::FILE* out,
-                 const std::string& account)
+                 const std::vector<std::string>& accounts)
 {
     std::vector<JournalEntry> entries = journal.Read();
-    if (!account.empty())
-        std::erase_if(entries, [&](const JournalEntry& entry) { return entry.m_sAccount != account; });
+    if (!accounts.empty())
+        std::erase_if(entries, [&](const JournalEntry& entry) {
+            return std::find(accounts.begin(), accounts.end(), entry.m_sAccount) == accounts.end();
+        });
     const std::map<std::string, std::string> kept =
         entries.empty() ? std::map<std::string, std::string>() : copies.Copies();
     std::string text;

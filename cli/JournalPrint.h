@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 class DeletionJournal;
 class QuarantineMaildir;
@@ -13,7 +14,7 @@ class QuarantineMaildir;
 // journal keeps them; a line whose message has a kept copy adds the state
 // field (empty for a deletion) and the copy's path, which the journal's
 // parser reads and ignores. Returns the exit status: 0, or 1 when the
-// output could not be written. A non-empty `account` (as
-// DeletionJournal::AccountName gives it) shows only that account's entries.
+// output could not be written. Non-empty `accounts` (the journal's names of
+// one account, DeletionJournal::NamesOf) show only that account's entries.
 int PrintJournal(const DeletionJournal& journal, const QuarantineMaildir& copies, bool bTsv, std::FILE* out,
-                 const std::string& account = {});
+                 const std::vector<std::string>& accounts = {});

@@ -29,6 +29,7 @@
 #include "core/platform/Secrets.h"
 #include "core/storage/DeletionJournal.h"
 #include "core/storage/QuarantineMaildir.h"
+#include "core/session/AccountSession.h"
 #include "core/session/ScreeningEngine.h"
 #include "core/storage/AccountList.h"
 #include "core/storage/AccountSettings.h"
@@ -136,14 +137,14 @@ int RunListing(const CliOptions& options)
     const SettingsStore settings;
     if (options.m_nCommand == CliOptions::kAccounts)
         return PrintAccounts(account_list::Load(settings), options.m_bTsv);
-    std::string account;
+    std::vector<std::string> names;
     if (options.m_sAccount) {
         const std::optional<std::vector<AccountSettings>> chosen = ChosenAccounts(options, settings);
         if (!chosen)
             return kExitUsage;
-        account = DeletionJournal::AccountName(chosen->front().m_sServer, chosen->front().m_sUser);
+        names = DeletionJournal::NamesOf(account_list::KeyOf(settings, chosen->front()));
     }
-    return PrintJournal(DeletionJournal(), QuarantineMaildir(), options.m_bTsv, stdout, account);
+    return PrintJournal(DeletionJournal(), QuarantineMaildir(), options.m_bTsv, stdout, names);
 }
 
 // The command line, and what it asks for that needs no account: a usage
@@ -170,18 +171,6 @@ std::optional<int> RunWithoutAccount(int argc, char** argv, CliOptions& options)
     return std::nullopt;
 }
 
-// Every field the log-in needs, or the user is told which are blank.
-bool AccountComplete(const AccountSettings& account)
-{
-    if (account.IsComplete())
-        return true;
-    const std::string text = CliText("mavix-cli", "Failed to connect (some field is blank)\n")
-        + FillIn("server=%1, user=%2 port=%3\n",
-                 {Printable(account.m_sServer), Printable(account.m_sUser), Printable(account.m_sPort)});
-    std::fputs(text.c_str(), stderr);
-    return false;
-}
-
 void LoadLists(Filters& filters, SettingsStore& settings)
 {
     filters.LoadDefaults();
@@ -204,12 +193,6 @@ int WatchSignals()
     return ::signalfd(-1, &signals, SFD_CLOEXEC);
 }
 
-bool UsesToken(const AccountSettings& account)
-{
-    pop3::AuthMethod method = pop3::AuthMethod::kAutomatic;
-    return pop3::ParseAuthMethod(account.m_sAuth, method) && pop3::UsesToken(method);
-}
-
 // mavix-cli authorize: the browser sign-in from a terminal; the address on
 // stdout, the refresh token where the password would go.
 int RunAuthorize(const AccountSettings& account, SettingsStore& settings)
@@ -220,7 +203,7 @@ int RunAuthorize(const AccountSettings& account, SettingsStore& settings)
     }
     oauth::Provider provider;
     std::string why;
-    if (!oauth::LoadProvider(settings, account.m_sServer, provider, &why, account.m_sSection)) {
+    if (!oauth::LoadProvider(settings, account, provider, &why)) {
         CliError(platform::Cp1252ToUtf8(why));
         return kExitFailed;
     }
@@ -237,7 +220,7 @@ int RunAuthorize(const AccountSettings& account, SettingsStore& settings)
     }
     PasswordStore passwords(settings);
     const PasswordStore::Home home =
-        passwords.SaveToken(account.m_sServer, account.m_sUser, result.m_tokens.m_sRefresh, account.m_sSection);
+        passwords.SaveToken(account_list::KeyOf(settings, account), account.m_sSection, result.m_tokens.m_sRefresh);
     result.m_tokens.Wipe();
     if (home == PasswordStore::kSettingsFile && !settings.Problem().empty()) {
         CliError(CliText("mavix-cli", "cannot store the refresh token: ") + settings.Problem());
@@ -253,73 +236,28 @@ int RunAuthorize(const AccountSettings& account, SettingsStore& settings)
     return kExitOk;
 }
 
-// A refresh token the provider handed out during the run, in place of the
-// stored one: told on a worker thread, stored by the main thread after.
-struct RotatedToken {
-    std::mutex m_mutex;
-    std::string m_sToken;
-};
-
-// The OAuth log-in's access tokens: the --token-command's, else those of the
-// stored refresh token. False, with the user told, when there are none.
-bool MakeTokenSource(const CliOptions& options, const AccountSettings& account, SettingsStore& settings,
-                     const std::shared_ptr<RotatedToken>& rotated, pop3::TokenSource& tokens)
+// Why the account's log-in cannot be tried, told; true when it can.
+bool AccountReady(const AccountSession& session)
 {
-    if (options.m_sTokenCommand) {
-        tokens = oauth::MakeCommandTokenSource(*options.m_sTokenCommand);
+    const AccountSettings& account = session.Account();
+    switch (session.GetReadiness()) {
+    case AccountSession::Readiness::kReady:
         return true;
-    }
-    oauth::Provider provider;
-    std::string why;
-    if (!oauth::LoadProvider(settings, account.m_sServer, provider, &why, account.m_sSection)) {
-        CliError(platform::Cp1252ToUtf8(why));
+    case AccountSession::Readiness::kIncomplete:
+        std::fputs((CliText("mavix-cli", "Failed to connect (some field is blank)\n")
+                    + FillIn("server=%1, user=%2 port=%3\n", {Printable(account.m_sServer), Printable(account.m_sUser),
+                                                               Printable(account.m_sPort)}))
+                       .c_str(),
+                   stderr);
         return false;
-    }
-    oauth::Tokens stored;
-    stored.m_sRefresh = PasswordStore(settings).LoadToken(account.m_sServer, account.m_sUser, account.m_sSection);
-    if (stored.m_sRefresh.empty()) {
+    case AccountSession::Readiness::kNoSignIn:
         CliError(CliText("mavix-cli", "no OAuth sign-in is stored for this account: run 'mavix-cli authorize' first"));
         return false;
+    case AccountSession::Readiness::kNoProvider:
+        CliError(platform::Cp1252ToUtf8(session.ReadinessText()));
+        return false;
     }
-    tokens = oauth::MakeRefreshTokenSource(std::move(provider), std::move(stored), [rotated](const std::string& token) {
-        std::lock_guard lock(rotated->m_mutex);
-        rotated->m_sToken = token;
-    });
-    return true;
-}
-
-void SaveRotatedToken(RotatedToken& rotated, const AccountSettings& account, SettingsStore& settings)
-{
-    std::lock_guard lock(rotated.m_mutex);
-    if (!rotated.m_sToken.empty())
-        PasswordStore(settings).SaveToken(account.m_sServer, account.m_sUser, rotated.m_sToken, account.m_sSection);
-    platform::SecureWipe(rotated.m_sToken);
-}
-
-// The scan, or the scan and its purge; the exit status.
-int RunScreening(const CliOptions& options, const AccountSettings& account, const Filters& filters,
-                 SettingsStore& settings, int hSignals, pop3::TokenSource tokens)
-{
-    // Copies of what the purge deletes, when the preferences ask for them.
-    const Preferences prefs = Preferences::Load(settings);
-    int status = kExitFailed;
-    {
-        CCliRun run(options);
-        if (options.m_bAllAccounts && options.m_bTsv)
-            run.SetLinePrefix(TsvField(account.DisplayName()) + "\t");
-        if (tokens)
-            run.SetTokenSource(std::move(tokens));
-        // show asks for a preview even when the window's are turned off.
-        const int nLines = prefs.PreviewLines() > 0 ? prefs.PreviewLines() : Preferences::kDefaultPreviewLines;
-        run.SetPreviewLines(options.m_nShowLines.value_or(nLines));
-        FilterLists lists = filters.m_filters;
-        lists.SetSignals(prefs.Signals(account));
-        status =
-            run.Run(account, lists, hSignals, QuarantineOptions{prefs.KeepCopyBytes(), {}}, prefs.m_wait.Duration());
-    }
-    if (prefs.KeepCopyBytes() > 0 && options.m_nCommand == CliOptions::kPurge)
-        QuarantineMaildir().Prune(prefs.KeepCopyDaysAtLeastOne());
-    return status;
+    return false;
 }
 
 // What every account's run shares, made when the first is ready to start:
@@ -346,30 +284,37 @@ bool PrepareShared(RunShared& shared, SettingsStore& settings)
     return shared.m_hSignals >= 0;
 }
 
-// One account's scan or purge: its password or access tokens, the run;
-// the exit status.
-int ScreenAccount(const CliOptions& options, AccountSettings account, SettingsStore& settings, RunShared& shared)
+// One account's scan or purge: its session (with the password or access
+// tokens the command line gives in place of the stored ones), the run, a
+// refresh token the provider replaced stored back; the exit status.
+int ScreenAccount(const CliOptions& options, const AccountSettings& account, const std::vector<AccountSettings>& all,
+                  SettingsStore& settings, RunShared& shared)
 {
+    AccountSession::Overrides overrides;
     // One password for one account: --all-accounts takes each one's own.
     const char* password = options.m_bAllAccounts ? nullptr : std::getenv("MAVIX_PASSWORD");
     if (password)
-        account.m_sPass = FromUtf8(password);
-    else if (!UsesToken(account))
-        account.m_sPass = PasswordStore(settings).Load(account.m_sServer, account.m_sUser, account.m_sSection);
-    const auto wipe = [&account] { platform::SecureWipe(account.m_sPass); };
-    pop3::TokenSource tokens;
-    auto rotated = std::make_shared<RotatedToken>();
-    if (!AccountComplete(account)
-        || ((UsesToken(account) || options.m_sTokenCommand)
-            && !MakeTokenSource(options, account, settings, rotated, tokens))
-        || !PrepareShared(shared, settings)) {
-        wipe();
-        return kExitFailed;
+        overrides.m_sPassword = FromUtf8(password);
+    overrides.m_sTokenCommand = options.m_sTokenCommand;
+    const Preferences prefs = Preferences::Load(settings);
+    int status = kExitFailed;
+    {
+        CCliRun run(options, settings, prefs, account, all, std::move(overrides));
+        if (!AccountReady(run.Account()) || !PrepareShared(shared, settings))
+            return kExitFailed;
+        if (options.m_bAllAccounts && options.m_bTsv)
+            run.SetLinePrefix(TsvField(account.DisplayName()) + "\t");
+        // show asks for a preview even when the window's are turned off.
+        const int nLines = prefs.PreviewLines() > 0 ? prefs.PreviewLines() : Preferences::kDefaultPreviewLines;
+        run.SetPreviewLines(options.m_nShowLines.value_or(nLines));
+        if (options.m_bNoCache)
+            run.Account().Session().SetHeaderCache(HeaderCacheUse::kRebuild);
+        status = run.Run(shared.m_pFilters->m_filters, shared.m_hSignals);
+        run.Account().StoreRotatedToken();
     }
-    const int status =
-        RunScreening(options, account, *shared.m_pFilters, settings, shared.m_hSignals, std::move(tokens));
-    SaveRotatedToken(*rotated, account, settings);
-    wipe();
+    // Copies of what the purge deletes, when the preferences ask for them.
+    if (prefs.KeepCopyBytes() > 0 && options.m_nCommand == CliOptions::kPurge)
+        QuarantineMaildir().Prune(prefs.KeepCopyDaysAtLeastOne());
     return status;
 }
 
@@ -393,6 +338,7 @@ int Severity(int status)
 // Each chosen account's scan or purge in turn; the worst exit status.
 int RunAccounts(const CliOptions& options, const std::vector<AccountSettings>& accounts, SettingsStore& settings)
 {
+    const std::vector<AccountSettings> all = account_list::Load(settings);
     RunShared shared;
     int worst = kExitOk;
     for (const AccountSettings& stored : accounts) {
@@ -403,7 +349,7 @@ int RunAccounts(const CliOptions& options, const std::vector<AccountSettings>& a
             std::fflush(stdout);
             std::fputs(heading.c_str(), options.m_bTsv ? stderr : stdout);
         }
-        const int status = ScreenAccount(options, account, settings, shared);
+        const int status = ScreenAccount(options, account, all, settings, shared);
         if (options.m_bAllAccounts && status != kExitOk)
             CliError(FillIn(CliText("mavix-cli", "account %1: exit status %2"),
                             {Printable(account.DisplayName()), std::to_string(status)}));

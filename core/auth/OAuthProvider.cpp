@@ -2,6 +2,7 @@
 
 #include "core/platform/Ascii.h"
 #include "core/platform/CoreText.h"
+#include "core/storage/AccountSettings.h"
 #include "core/storage/SettingsKeys.h"
 #include "core/storage/SettingsStore.h"
 
@@ -89,13 +90,14 @@ std::string ProviderForHost(std::string_view host)
     return {};
 }
 
-bool LoadProvider(const SettingsStore& settings, const std::string& server, Provider& provider, std::string* psError,
-                  const std::string& section)
+bool LoadProvider(const SettingsStore& settings, const AccountSettings& account, Provider& provider,
+                  std::string* psError)
 {
     provider = Provider();
-    provider.m_sName = Lower(settings.ReadString(section, keys::kOAuthProvider, ""));
+    if (!account.m_sSection.empty())
+        provider.m_sName = Lower(settings.ReadString(account.m_sSection, keys::kOAuthProvider, ""));
     if (provider.m_sName.empty())
-        provider.m_sName = ProviderForHost(server);
+        provider.m_sName = ProviderForHost(account.m_sServer);
     if (provider.m_sName == kCustom)
         return LoadCustom(settings, provider, psError);
     for (const KnownProvider& known : kKnownProviders) {

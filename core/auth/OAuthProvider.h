@@ -1,10 +1,9 @@
 #pragma once
 
-#include "core/storage/SettingsKeys.h"
-
 #include <string>
 #include <string_view>
 
+struct AccountSettings;
 class SettingsStore;
 
 namespace oauth {
@@ -25,12 +24,13 @@ inline constexpr const char* kCustom = "custom";
 // empty. Case is ignored.
 std::string ProviderForHost(std::string_view host);
 
-// The account's provider: the OAuthProvider value of its section, else the one the
-// table gives for `server`; its endpoints and scope from the table (for
+// The account's provider: the OAuthProvider value of its section (none for an
+// account not stored yet, whose m_sSection is empty), else the one the table
+// gives for its server; its endpoints and scope from the table (for
 // "custom" from [OAuth]), its client from [OAuth] or the compiled-in
 // defaults. False with *psError saying what to set (Windows-1252, as the
 // log-in's texts are) when no provider is known or a value is missing.
-bool LoadProvider(const SettingsStore& settings, const std::string& server, Provider& provider, std::string* psError,
-                  const std::string& section = settings_keys::kAccount);
+bool LoadProvider(const SettingsStore& settings, const AccountSettings& account, Provider& provider,
+                  std::string* psError);
 
 }  // namespace oauth

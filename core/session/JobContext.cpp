@@ -46,11 +46,17 @@ std::string JobContext::ApplyAuthentication(CPop3Connection& connection) const
     return {};
 }
 
+AccountKey JobContext::SessionKey() const
+{
+    AccountKey key = AccountKey::Of(m_sessionAccount);
+    key.m_bOwnsLegacy = m_bOwnsLegacyJournal;
+    return key;
+}
+
 DeletionJournal JobContext::SessionJournal(std::string* pAccount) const
 {
     if (pAccount)
-        *pAccount = DeletionJournal::AccountName(platform::Cp1252ToUtf8(m_sessionAccount.m_sServer),
-                                                 platform::Cp1252ToUtf8(m_sessionAccount.m_sUser));
+        *pAccount = SessionKey().JournalName();
     return m_sJournalFolder.empty() ? DeletionJournal() : DeletionJournal(m_sJournalFolder);
 }
 

@@ -7,6 +7,7 @@
 
 #include "core/pop3/Pop3Connection.h"
 #include "core/session/ScreeningEngine.h"
+#include "core/storage/AccountKey.h"
 #include "core/storage/DeletionJournal.h"
 #include "core/storage/HeaderCache.h"
 
@@ -34,6 +35,9 @@ struct JobContext {
     uint64_t m_nRowBudget = ScreeningEngine::kMaxScanRowBytes;
     QuarantineOptions m_quarantine;
     std::string m_sJournalFolder;  // empty: the usual place
+    // The account owns the journal lines of earlier versions
+    // (AccountKey::m_bOwnsLegacy).
+    bool m_bOwnsLegacyJournal = true;
     // The server's wait (ScreeningEngine::SetServerWait); empty: the
     // connection keeps its own timing.
     std::optional<CPop3Connection::Timing> m_timing;
@@ -74,7 +78,10 @@ struct JobContext {
     // method nobody knows, or an OAuth method without a token source), in
     // the user's words.
     std::string ApplyAuthentication(CPop3Connection& connection) const;
-    // The journal of the review's session; `pAccount` gets its account name.
+    // The key of the account the review's session was opened with.
+    AccountKey SessionKey() const;
+    // The journal of the review's session; `pAccount` gets its account name
+    // (SessionKey().JournalName()).
     DeletionJournal SessionJournal(std::string* pAccount) const;
 };
 

@@ -61,6 +61,10 @@ std::string PurgeSummaryText(const PurgeResult& result)
     if (result.m_nWithoutId > 0)
         text += Say(QT_TRANSLATE_NOOP("PurgeSummary", "; %1 checked by Subject only (the server gave no usable id)"),
                     {Count(static_cast<size_t>(result.m_nWithoutId))});
+    if (result.m_bJournalBehind && nDeleted > 0)
+        text += Say(QT_TRANSLATE_NOOP("PurgeSummary",
+                                      ". The deletions were not recorded: Recently Deleted lists them as possibly "
+                                      "deleted until the next scan of the account settles them."));
     return text;
 }
 

@@ -224,7 +224,7 @@ void ScanJob::SettleJournal()
     std::string account;
     DeletionJournal journal = m_ctx.SessionJournal(&account);
     const auto withId = [&] {
-        std::vector<JournalEntry> pending = journal.Pending(account);
+        std::vector<JournalEntry> pending = journal.Pending(m_ctx.SessionKey());
         std::erase_if(pending, [](const JournalEntry& entry) { return entry.m_sUidl.empty(); });
         return pending;
     };

@@ -175,6 +175,7 @@ void ScreeningEngine::FillScanContext(JobContext& ctx)
         ctx.m_nKeeping = m_nKeeping;
         ctx.m_nRowBudget = m_nRowBudget;
         ctx.m_sJournalFolder = m_sJournalFolder;
+        ctx.m_bOwnsLegacyJournal = m_bOwnsLegacyJournal;
         ctx.m_timing = m_timing;
         ctx.m_fnTokens = m_fnTokens;
         ctx.m_nHeaderCache = m_nScanHeaderCache;
@@ -204,6 +205,7 @@ void ScreeningEngine::RunJob(Job job)
         ctx.m_sessionAccount = m_sessionAccount;
         ctx.m_quarantine = m_quarantine;
         ctx.m_sJournalFolder = m_sJournalFolder;
+        ctx.m_bOwnsLegacyJournal = m_bOwnsLegacyJournal;
         ctx.m_timing = m_timing;
         ctx.m_fnTokens = m_fnTokens;
     }
@@ -634,4 +636,11 @@ void ScreeningEngine::SetJournalFolder(std::string folder)
 {
     std::lock_guard lock(m_mutex);
     m_sJournalFolder = std::move(folder);
+}
+
+// UI thread.
+void ScreeningEngine::SetOwnsLegacyJournal(bool bOwns)
+{
+    std::lock_guard lock(m_mutex);
+    m_bOwnsLegacyJournal = bOwns;
 }

@@ -360,6 +360,10 @@ public:
     // marked rows there before QUIT, as pending, and as deleted once QUIT
     // is accepted; a scan settles the account's pending entries by UIDL.
     void SetJournalFolder(std::string folder);
+    // UI: whether the account owns the journal's lines of earlier versions
+    // ("user@server", without the port): AccountKey::m_bOwnsLegacy. Only
+    // then does a scan settle such pending lines. Owned until set.
+    void SetOwnsLegacyJournal(bool bOwns);
 
     // UI: hands the purge its snapshot of the grid and signals m_hPurgeRun.
     void StartPurge(std::vector<PurgeRow> rows);
@@ -481,6 +485,7 @@ private:
     std::optional<CPop3Connection::Timing> m_timing;  // SetServerWait's, for the next job (m_mutex)
     pop3::TokenSource m_fnTokens;                     // SetTokenSource's, for the next job (m_mutex)
     std::string m_sJournalFolder;                     // empty: the usual place (m_mutex)
+    bool m_bOwnsLegacyJournal = true;                 // SetOwnsLegacyJournal's (m_mutex)
     // SetHeaderCache's, for the scans asked for next (m_mutex).
     HeaderCacheUse m_nHeaderCache = HeaderCacheUse::kOff;
 };

@@ -82,7 +82,7 @@ void ScreeningSession::OnScanDone(const ScanDone& note)
     // one with nothing to review has ended its session already.
     if (after == SessionMachine::AfterScan::kEndSession)
         m_pEngine->EndSession(false);
-    m_owner.OnScanFinished(ScanFinished{note, after, bBackground});
+    m_owner.OnScanFinished(ScanFinished{note, after, bBackground, OutcomeOfScan(note)});
 }
 
 void ScreeningSession::KeepAlive()
@@ -382,7 +382,8 @@ void ScreeningSession::PruneChoices()
 
 void ScreeningSession::OnPurgeDone(const PurgeDone& note)
 {
-    PurgeFinished finished{note.m_result, PurgeSummaryText(note.m_result), {}, m_nPurgeChecked, false};
+    PurgeFinished finished{note.m_result, PurgeSummaryText(note.m_result), OutcomeOfPurge(note.m_result, m_nPurgeChecked),
+                           {}, m_nPurgeChecked, false};
     finished.m_bClose = m_machine.PurgeDone();
     m_nPurgeChecked = 0;
     // What was (or may have been) deleted goes; the rest stays until the

@@ -12,6 +12,7 @@
 #include "core/filters/FilterLists.h"
 #include "core/session/ScreeningEngine.h"
 #include "core/session/SessionMachine.h"
+#include "core/session/SessionOutcome.h"
 #include "core/storage/RememberedChoices.h"
 
 // The session's states, for its owner to render.
@@ -48,6 +49,7 @@ struct ScanFinished {  // the scan ended
     // (kEnding); kIdle: failed, or nothing to review.
     SessionMachine::AfterScan m_nAfter = SessionMachine::AfterScan::kIdle;
     bool m_bBackground = false;  // it was a background check
+    SessionOutcome m_outcome;    // OutcomeOfScan(m_done)
 };
 struct SessionLost {  // the keep-alive found the review's session gone
     // The rows cannot be matched to messages again (no UIDL): the review is
@@ -65,6 +67,7 @@ struct SessionOver {   // a session's end the engine was asked for is done
 struct PurgeFinished {
     PurgeResult m_result;
     std::string m_sSummary;       // PurgeSummaryText(m_result)
+    SessionOutcome m_outcome;     // OutcomeOfPurge: what every front end renders
     std::vector<int> m_aRemoved;  // row numbers gone (or possibly gone) from the server
     int m_nChecked = 0;           // rows the purge was given checked
     bool m_bClose = false;        // close now, as the preference asks

@@ -38,11 +38,6 @@ bool WriteSections(SettingsStore& settings, const std::vector<SettingsStore::Sec
     return settings.ReplaceSections(sections);
 }
 
-bool SameLogin(const AccountSettings& a, const AccountSettings& b)
-{
-    return a.m_sServer == b.m_sServer && a.m_sUser == b.m_sUser;
-}
-
 }  // namespace
 
 std::string SectionFor(int index)
@@ -54,10 +49,18 @@ std::string SectionFor(int index)
 std::vector<AccountSettings> Load(const SettingsStore& settings, PasswordStore* passwords)
 {
     std::vector<AccountSettings> accounts;
-    accounts.push_back(AccountSettings::Load(settings, passwords, SectionFor(0)));
+    accounts.push_back(AccountSettings::Load(settings, nullptr, SectionFor(0)));
     for (int i = 1; i < kMaxAccounts && settings.HasSection(SectionFor(i)); ++i)
-        accounts.push_back(AccountSettings::Load(settings, passwords, SectionFor(i)));
+        accounts.push_back(AccountSettings::Load(settings, nullptr, SectionFor(i)));
+    if (passwords)
+        for (AccountSettings& account : accounts)
+            account.m_sPass = passwords->Load(AccountKey::Of(account, accounts), account.m_sSection);
     return accounts;
+}
+
+AccountKey KeyOf(const SettingsStore& settings, const AccountSettings& account)
+{
+    return AccountKey::Of(account, Load(settings));
 }
 
 int Find(const std::vector<AccountSettings>& accounts, std::string_view name)
@@ -119,22 +122,19 @@ bool Remove(SettingsStore& settings, PasswordStore& passwords, int index)
     if (!WriteSections(settings, ReadSections(settings, count), order))
         return false;
     const AccountSettings& gone = accounts[static_cast<size_t>(index)];
-    bool bShared = false, bSameFiles = false;
-    for (int i : order) {
-        bShared = bShared || SameLogin(accounts[static_cast<size_t>(i)], gone);
-        bSameFiles = bSameFiles
-            || (SameLogin(accounts[static_cast<size_t>(i)], gone)
-                && accounts[static_cast<size_t>(i)].m_sPort == gone.m_sPort);
-    }
-    // The keyring and the files are keyed by server and user (and port): an
-    // account left with the same keys keeps them.
-    if (!bShared && !gone.m_sServer.empty()) {
-        passwords.Forget(gone.m_sServer, gone.m_sUser);
+    // The keyring and the files are keyed by user, server and port: an
+    // account left with the same key keeps them.
+    bool bSameKey = false;
+    for (int i : order)
+        bSameKey = bSameKey || AccountKey::Of(accounts[static_cast<size_t>(i)]) == AccountKey::Of(gone);
+    if (!bSameKey && !gone.m_sServer.empty()) {
+        const AccountKey key = AccountKey::Of(gone, accounts);
+        passwords.Forget(key);
         // The file's token went with the section; the last section is gone,
         // so only the keyring's entry is removed.
-        passwords.ForgetToken(gone.m_sServer, gone.m_sUser, SectionFor(count - 1));
+        passwords.ForgetToken(key, SectionFor(count - 1));
     }
-    if (!bSameFiles)
+    if (!bSameKey)
         ForgetFiles(gone);
     return true;
 }

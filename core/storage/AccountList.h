@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/storage/AccountKey.h"
 #include "core/storage/AccountSettings.h"
 
 #include <string>
@@ -25,6 +26,11 @@ std::string SectionFor(int index);
 // always there, empty in a new settings file. Passwords and tokens are read
 // only when `passwords` is given.
 std::vector<AccountSettings> Load(const SettingsStore& settings, PasswordStore* passwords = nullptr);
+
+// The key of `account` (stored or about to be) among the stored accounts:
+// it owns the entries of earlier versions when no other stored account has
+// its user and server.
+AccountKey KeyOf(const SettingsStore& settings, const AccountSettings& account);
 
 // The account named `name`: its Name, else "user@server"; -1 when none is.
 int Find(const std::vector<AccountSettings>& accounts, std::string_view name);

@@ -2,6 +2,8 @@
 
 #include "core/platform/Ascii.h"
 #include "core/pop3/Authentication.h"
+#include "core/storage/AccountKey.h"
+#include "core/storage/AccountList.h"
 #include "core/storage/PasswordStore.h"
 #include "core/storage/SettingsStore.h"
 
@@ -22,8 +24,6 @@ AccountSettings AccountSettings::Load(const SettingsStore& settings, PasswordSto
     account.m_sPort = settings.ReadString(section, keys::kPort, "110");
     account.m_sServer = settings.ReadString(section, keys::kServer, "");
     account.m_sUser = settings.ReadString(section, keys::kUser, "");
-    if (passwords)
-        account.m_sPass = passwords->Load(account.m_sServer, account.m_sUser, section);
     account.m_sSecurity = settings.ReadString(section, keys::kSecurity, "0");
     account.m_sTlsFingerprint = settings.ReadString(section, keys::kTlsFingerprint, "");
     account.m_sAuth = settings.ReadString(section, keys::kAuthentication, "");
@@ -31,20 +31,24 @@ AccountSettings AccountSettings::Load(const SettingsStore& settings, PasswordSto
     account.m_bEnabled = settings.ReadInt(section, keys::kEnabled, 1) != 0;
     account.m_nCheckEvery = std::max(-1, settings.ReadInt(section, keys::kCheckEvery, -1));
     account.m_sAuthServIds = settings.ReadString(section, keys::kAuthServIds, "");
+    if (passwords)
+        account.m_sPass = passwords->Load(account_list::KeyOf(settings, account), section);
     return account;
 }
 
 void AccountSettings::Save(SettingsStore& settings, PasswordStore& passwords, const AccountSettings& before) const
 {
     namespace keys = settings_keys;
-    // The keyring files the password by server and user: an entry under
-    // the old pair would be left behind.
-    if ((m_sServer != before.m_sServer || m_sUser != before.m_sUser) && !before.m_sServer.empty()) {
-        passwords.Forget(before.m_sServer, before.m_sUser);
-        passwords.ForgetToken(before.m_sServer, before.m_sUser, m_sSection);
+    // The keyring files the password by user, server and port: an entry
+    // under the old ones would be left behind.
+    const AccountKey key = account_list::KeyOf(settings, *this);
+    if (!before.m_sServer.empty() && !(AccountKey::Of(before) == key)) {
+        const AccountKey old = account_list::KeyOf(settings, before);
+        passwords.Forget(old);
+        passwords.ForgetToken(old, m_sSection);
     }
     const std::string& section = m_sSection;
-    passwords.Save(m_sServer, m_sUser, m_sPass, section);
+    passwords.Save(key, section, m_sPass);
     settings.WriteString(section, keys::kPort, m_sPort);
     settings.WriteString(section, keys::kServer, m_sServer);
     settings.WriteString(section, keys::kUser, m_sUser);

@@ -151,9 +151,12 @@ DeletionJournal::DeletionJournal(std::string folder)
     : m_sFolder(std::move(folder))
 { }
 
-std::string DeletionJournal::AccountName(const std::string& server, const std::string& user)
+std::vector<std::string> DeletionJournal::NamesOf(const AccountKey& key)
 {
-    return user + "@" + server;
+    std::vector<std::string> names{key.JournalName()};
+    if (key.m_bOwnsLegacy)
+        names.push_back(key.LegacyJournalName());
+    return names;
 }
 
 std::string DeletionJournal::Escape(std::string_view text)
@@ -382,11 +385,13 @@ std::vector<JournalEntry> DeletionJournal::Read() const
     return entries;
 }
 
-std::vector<JournalEntry> DeletionJournal::Pending(const std::string& account) const
+std::vector<JournalEntry> DeletionJournal::Pending(const AccountKey& key) const
 {
     std::vector<JournalEntry> entries = Read();
+    const std::vector<std::string> names = NamesOf(key);
     std::erase_if(entries, [&](const JournalEntry& entry) {
-        return entry.m_nState != JournalEntry::State::kPending || entry.m_sAccount != account;
+        return entry.m_nState != JournalEntry::State::kPending
+            || std::find(names.begin(), names.end(), entry.m_sAccount) == names.end();
     });
     return entries;
 }

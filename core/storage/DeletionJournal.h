@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/storage/AccountKey.h"
+
 // One message a purge removed from the server, or was about to remove when
 // it sent QUIT. Texts are UTF-8 (header bytes go through
 // platform::Cp1252ToUtf8 first) and may hold anything: the journal escapes
@@ -19,7 +21,7 @@ struct JournalEntry {
     enum class State { kDeleted, kPending, kNotDeleted };
 
     std::int64_t m_nTime = 0;  // seconds since 1970-01-01 UTC; 0: the time of Append
-    std::string m_sAccount;    // DeletionJournal::AccountName(server, user)
+    std::string m_sAccount;    // AccountKey::JournalName(); earlier versions wrote LegacyJournalName()
     std::string m_sUidl;       // empty when the server has no UIDL
     std::int64_t m_nSize = 0;  // bytes, as LIST gave it
     std::string m_sFrom;
@@ -70,8 +72,9 @@ public:
     // those the server did not carry out are left out. Lines that do not
     // parse are skipped. At most kReadBytes of each file (its end) are read.
     std::vector<JournalEntry> Read() const;
-    // The entries of the account still pending, oldest first.
-    std::vector<JournalEntry> Pending(const std::string& account) const;
+    // The entries of the account still pending, oldest first: those it
+    // wrote, and those of earlier versions when it owns them (NamesOf).
+    std::vector<JournalEntry> Pending(const AccountKey& key) const;
 
     // "possibly deleted" for a pending entry, empty for a deletion: what
     // the log and the "Recently Deleted" window add to the reason.
@@ -80,8 +83,10 @@ public:
     const std::string& Folder() const { return m_sFolder; }
     std::string FilePath() const { return m_sFolder + "/" + kFileName; }
 
-    // "user@server": how an account is named in the journal.
-    static std::string AccountName(const std::string& server, const std::string& user);
+    // How the account is named in the journal's lines: its JournalName
+    // ("user@server:port"), and the "user@server" of earlier versions when
+    // the key owns their lines.
+    static std::vector<std::string> NamesOf(const AccountKey& key);
 
     static std::string FormatLine(const JournalEntry& entry);  // with the final '\n'
     static bool ParseLine(std::string_view line, JournalEntry& entry);

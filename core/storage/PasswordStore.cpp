@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "core/platform/Cp1252.h"
+#include "core/platform/Secrets.h"
 #include "core/platform/Trace.h"
 #include "core/storage/SettingsKeys.h"
 #include "core/storage/SettingsStore.h"
@@ -94,20 +95,6 @@ template <class Job> JobOutcome RunJob(Job* job)
 
 }  // namespace
 
-std::string PasswordStore::KeyFor(const std::string& server, const std::string& user)
-{
-    std::string key;
-    for (char c : user) {
-        if (c == '%')
-            key += "%25";
-        else if (c == '@')
-            key += "%40";
-        else
-            key += c;
-    }
-    return key + "@" + server;
-}
-
 bool PasswordStore::KeyringAvailable()
 {
     if (m_nAvailable < 0) {
@@ -149,7 +136,8 @@ bool PasswordStore::WriteKeyring(const std::string& key, const std::string& pass
     return outcome.m_bDone && outcome.m_nError == QKeychain::NoError;
 }
 
-std::string PasswordStore::LoadSecret(const std::string& key, const std::string& section, const char* fileValue)
+std::string PasswordStore::LoadSecret(const std::string& key, const std::string& legacyKey, const std::string& section,
+                                      const char* fileValue)
 {
     const std::string inFile = m_settings.ReadString(section, fileValue, "");
     if (!KeyringAvailable())
@@ -162,7 +150,22 @@ std::string PasswordStore::LoadSecret(const std::string& key, const std::string&
         return inFile;
     }
     std::string secret;
-    return ReadKeyring(key, secret) == kOk ? secret : std::string();
+    const Result found = ReadKeyring(key, secret);
+    if (found == kOk)
+        return secret;
+    return found == kNotFound && !legacyKey.empty() ? TakeLegacy(key, legacyKey) : std::string();
+}
+
+// Removed under the earlier key only once the new one gives it back.
+std::string PasswordStore::TakeLegacy(const std::string& key, const std::string& legacyKey)
+{
+    std::string secret, check;
+    if (ReadKeyring(legacyKey, secret) != kOk)
+        return {};
+    if (WriteKeyring(key, secret) && ReadKeyring(key, check) == kOk && check == secret)
+        DeleteKeyring(legacyKey);
+    platform::SecureWipe(check);
+    return secret;
 }
 
 PasswordStore::Home PasswordStore::SaveSecret(const std::string& key, const std::string& section, const char* fileValue,
@@ -185,40 +188,46 @@ void PasswordStore::DeleteKeyring(const std::string& key)
     RunJob(job);
 }
 
-std::string PasswordStore::Load(const std::string& server, const std::string& user, const std::string& section)
+namespace {
+
+std::string LegacyKey(const AccountKey& key, const char* prefix)
 {
-    return LoadSecret(KeyFor(server, user), section, kFileValue);
+    return key.m_bOwnsLegacy ? prefix + key.LegacyText() : std::string();
 }
 
-PasswordStore::Home PasswordStore::Save(const std::string& server, const std::string& user, const std::string& password,
-                                        const std::string& section)
+}  // namespace
+
+std::string PasswordStore::Load(const AccountKey& key, const std::string& section)
 {
-    return SaveSecret(KeyFor(server, user), section, kFileValue, password);
+    return LoadSecret(key.Text(), LegacyKey(key, ""), section, kFileValue);
 }
 
-void PasswordStore::Forget(const std::string& server, const std::string& user)
+PasswordStore::Home PasswordStore::Save(const AccountKey& key, const std::string& section, const std::string& password)
 {
-    DeleteKeyring(KeyFor(server, user));
+    return SaveSecret(key.Text(), section, kFileValue, password);
 }
 
-std::string PasswordStore::TokenKeyFor(const std::string& server, const std::string& user)
+void PasswordStore::Forget(const AccountKey& key)
 {
-    return "oauth:" + KeyFor(server, user);
+    DeleteKeyring(key.Text());
+    if (key.m_bOwnsLegacy)
+        DeleteKeyring(key.LegacyText());
 }
 
-std::string PasswordStore::LoadToken(const std::string& server, const std::string& user, const std::string& section)
+std::string PasswordStore::LoadToken(const AccountKey& key, const std::string& section)
 {
-    return LoadSecret(TokenKeyFor(server, user), section, kTokenFileValue);
+    return LoadSecret(key.TokenText(), LegacyKey(key, "oauth:"), section, kTokenFileValue);
 }
 
-PasswordStore::Home PasswordStore::SaveToken(const std::string& server, const std::string& user,
-                                             const std::string& token, const std::string& section)
+PasswordStore::Home PasswordStore::SaveToken(const AccountKey& key, const std::string& section, const std::string& token)
 {
-    return SaveSecret(TokenKeyFor(server, user), section, kTokenFileValue, token);
+    return SaveSecret(key.TokenText(), section, kTokenFileValue, token);
 }
 
-void PasswordStore::ForgetToken(const std::string& server, const std::string& user, const std::string& section)
+void PasswordStore::ForgetToken(const AccountKey& key, const std::string& section)
 {
-    DeleteKeyring(TokenKeyFor(server, user));
+    DeleteKeyring(key.TokenText());
+    if (key.m_bOwnsLegacy)
+        DeleteKeyring("oauth:" + key.LegacyText());
     m_settings.DeleteValue(section, kTokenFileValue);
 }

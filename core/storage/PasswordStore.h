@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/storage/SettingsKeys.h"
+#include "core/storage/AccountKey.h"
 
 #include <string>
 
@@ -9,8 +9,8 @@ class SettingsStore;
 // Where the mailbox password is kept: the desktop's keyring (the Secret
 // Service on the session bus, through QtKeychain) when one answers, else the
 // "Pass" value of the private settings file, as before there was a keyring.
-// One password per account, keyed by server and user name; the file's values
-// live in the account's own section ("Acct", "Acct2", ...).
+// One password per account, keyed by its AccountKey (user, server, port); the
+// file's values live in the account's own section ("Acct", "Acct2", ...).
 //
 // The calls wait for the keyring's answer in a local event loop, so they
 // look synchronous to the caller; they need a QCoreApplication and the
@@ -32,39 +32,36 @@ public:
     // Where Save would put the password now.
     Home Where() { return KeyringAvailable() ? kKeyring : kSettingsFile; }
 
-    // The stored password, or empty. A "Pass" value in the settings file is
-    // the newest (nothing leaves one there while the keyring takes
-    // passwords): with a keyring it is moved there, and removed from the
-    // file once the keyring holds it.
-    std::string Load(const std::string& server, const std::string& user,
-                     const std::string& section = settings_keys::kAccount);
+    // The stored password of the account, or empty. `key` names it in the
+    // keyring, `section` is its section of the settings file. A "Pass" value
+    // in the file is the newest (nothing leaves one there while the keyring
+    // takes passwords): with a keyring it is moved there, and removed from
+    // the file once the keyring holds it. An entry under the name earlier
+    // versions used ("user@server") is read only when the key owns it
+    // (AccountKey::m_bOwnsLegacy), and is then moved to the key's own name;
+    // otherwise it is left alone and the password is empty (the user is
+    // asked).
+    std::string Load(const AccountKey& key, const std::string& section);
 
     // Stores the password in the keyring and removes any "Pass" value from
     // the file; when the keyring is missing or refuses, writes "Pass" as
     // before. Returns where it went.
-    Home Save(const std::string& server, const std::string& user, const std::string& password,
-              const std::string& section = settings_keys::kAccount);
+    Home Save(const AccountKey& key, const std::string& section, const std::string& password);
 
     // Removes the keyring's entry of an account (after the account changed
-    // server or user). The file's value is the dialog's to overwrite.
-    void Forget(const std::string& server, const std::string& user);
+    // server, user or port, or was removed), and the entry under the earlier
+    // name when the key owns it. The file's value is the dialog's to
+    // overwrite.
+    void Forget(const AccountKey& key);
 
     // The account's OAuth 2.0 refresh token, kept as the password is: its
-    // own keyring entry under TokenKeyFor, else the "RefreshToken" value of
-    // the private settings file, moved to the keyring on Load.
-    std::string LoadToken(const std::string& server, const std::string& user,
-                          const std::string& section = settings_keys::kAccount);
-    Home SaveToken(const std::string& server, const std::string& user, const std::string& token,
-                   const std::string& section = settings_keys::kAccount);
+    // own keyring entry (AccountKey::TokenText, the earlier "oauth:user@server"
+    // read as Load reads the password's), else the "RefreshToken" value of
+    // the section, moved to the keyring on Load.
+    std::string LoadToken(const AccountKey& key, const std::string& section);
+    Home SaveToken(const AccountKey& key, const std::string& section, const std::string& token);
     // Removes the token from the keyring and from the file's section.
-    void ForgetToken(const std::string& server, const std::string& user,
-                     const std::string& section = settings_keys::kAccount);
-    // The keyring's name of an account's refresh token: "oauth:" + KeyFor.
-    static std::string TokenKeyFor(const std::string& server, const std::string& user);
-
-    // The keyring's name of an account: "user@server", the user name with
-    // '%' and '@' percent-encoded so that no two accounts share a key.
-    static std::string KeyFor(const std::string& server, const std::string& user);
+    void ForgetToken(const AccountKey& key, const std::string& section);
 
     // The service name entries are filed under.
     static constexpr const char* kService = "Mavix";
@@ -77,8 +74,12 @@ private:
     Result ReadKeyring(const std::string& key, std::string& password);
     bool WriteKeyring(const std::string& key, const std::string& password);
     void DeleteKeyring(const std::string& key);
-    // Load and Save for one secret: its keyring key and its file value.
-    std::string LoadSecret(const std::string& key, const std::string& section, const char* fileValue);
+    // Load and Save for one secret: its keyring key (and the earlier one, when
+    // the account owns it; else empty) and its file value.
+    std::string LoadSecret(const std::string& key, const std::string& legacyKey, const std::string& section,
+                           const char* fileValue);
+    // The secret under the earlier key, moved to `key`.
+    std::string TakeLegacy(const std::string& key, const std::string& legacyKey);
     Home SaveSecret(const std::string& key, const std::string& section, const char* fileValue,
                     const std::string& secret);
 

@@ -35,16 +35,17 @@ QString Shown(const std::string& text)
 }
 
 // The names the user gave the accounts, by the journal's account text
-// (DeletionJournal::AccountName): a deletion shows the account as the rest
-// of the window names it.
+// (DeletionJournal::NamesOf): a deletion shows the account as the rest of
+// the window names it.
 std::map<std::string, QString> AccountNames()
 {
     std::map<std::string, QString> names;
     SettingsStore settings;
-    for (const AccountSettings& account : account_list::Load(settings))
+    const std::vector<AccountSettings> accounts = account_list::Load(settings);
+    for (const AccountSettings& account : accounts)
         if (!account.m_sName.empty())
-            names.emplace(DeletionJournal::AccountName(account.m_sServer, account.m_sUser),
-                          FromCp1252(account.m_sName));
+            for (const std::string& name : DeletionJournal::NamesOf(AccountKey::Of(account, accounts)))
+                names.emplace(name, FromCp1252(account.m_sName));
     return names;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/auth/TokenSources.h"
 #include "core/platform/Secrets.h"
+#include "core/storage/AccountList.h"
 #include "core/storage/PasswordStore.h"
 #include "core/storage/Preferences.h"
 #include "core/storage/SettingsStore.h"
@@ -84,8 +85,9 @@ pop3::TokenSource AccountScreening::TokenSourceFor(SettingsStore& settings, cons
     oauth::Provider provider;
     std::string why;
     oauth::Tokens tokens;
-    if (oauth::LoadProvider(settings, account.m_sServer, provider, &why, account.m_sSection))
-        tokens.m_sRefresh = PasswordStore(settings).LoadToken(account.m_sServer, account.m_sUser, account.m_sSection);
+    const AccountKey key = account_list::KeyOf(settings, account);
+    if (oauth::LoadProvider(settings, account, provider, &why))
+        tokens.m_sRefresh = PasswordStore(settings).LoadToken(key, account.m_sSection);
     if (tokens.m_sRefresh.empty()) {
         // Nothing to refresh: each log-in says why, without connecting.
         if (why.empty())
@@ -100,16 +102,15 @@ pop3::TokenSource AccountScreening::TokenSourceFor(SettingsStore& settings, cons
     // the account it was issued for.
     QPointer<QObject> guard(context);
     SettingsStore* pSettings = &settings;
-    const std::string server = account.m_sServer, user = account.m_sUser, section = account.m_sSection;
+    const std::string section = account.m_sSection;
     return oauth::MakeRefreshTokenSource(std::move(provider), std::move(tokens),
-                                         [guard, pSettings, server, user, section](const std::string& refresh) {
+                                         [guard, pSettings, key, section](const std::string& refresh) {
                                              auto pRefresh = std::make_shared<std::string>(refresh);
                                              QMetaObject::invokeMethod(
                                                  qApp,
-                                                 [guard, pSettings, server, user, section, pRefresh] {
+                                                 [guard, pSettings, key, section, pRefresh] {
                                                      if (guard)
-                                                         PasswordStore(*pSettings).SaveToken(server, user, *pRefresh,
-                                                                                             section);
+                                                         PasswordStore(*pSettings).SaveToken(key, section, *pRefresh);
                                                      platform::SecureWipe(*pRefresh);
                                                  },
                                                  Qt::QueuedConnection);
@@ -275,8 +276,9 @@ void AccountScreening::OnScanFinished(const ScanFinished& finished)
 void AccountScreening::OnPurgeFinished(const PurgeFinished& done)
 {
     m_lastPurge = done.m_result;
+    m_lastOutcome = done.m_outcome;
     m_pModel->KeepAfterPurge(done.m_aRemoved);
-    SetStatus(FromCp1252(done.m_sSummary), done.m_nChecked > 0 && !done.m_result.m_bCommitted);
+    SetStatus(FromCp1252(done.m_outcome.m_sText), done.m_outcome.NeedsAttention());
     emit PurgeEnded();
 }
 

@@ -69,6 +69,7 @@ public:
 
     // The last purge's outcome, for the window's one summary.
     const PurgeResult& LastPurge() const { return m_lastPurge; }
+    const SessionOutcome& LastOutcome() const { return m_lastOutcome; }
 
 signals:
     // The status line or the counts changed.
@@ -107,4 +108,5 @@ private:
     bool m_bClosing = false;
     std::string m_sBackgroundFailure;
     PurgeResult m_lastPurge;
+    SessionOutcome m_lastOutcome;
 };

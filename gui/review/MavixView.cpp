@@ -740,10 +740,10 @@ void CMavixView::OnRepeatedNumber(const RepeatedNumber& repeated)
 {
     const ScanDone abandoned{-1, ToCp1252(tr("Protocol Error - restart"))};
     if (repeated.m_bBackground) {
-        EndBackgroundCheck(ScanFinished{abandoned, SessionMachine::AfterScan::kIdle, true});
+        EndBackgroundCheck(ScanFinished{abandoned, SessionMachine::AfterScan::kIdle, true, OutcomeOfScan(abandoned)});
         return;
     }
-    EndScan(ScanFinished{ScanDone{-1, {}}, SessionMachine::AfterScan::kIdle, false});
+    EndScan(ScanFinished{ScanDone{-1, {}}, SessionMachine::AfterScan::kIdle, false, OutcomeOfScan(ScanDone{-1, {}})});
     if (HasSeveralAccounts()) {
         m_sPrimaryStatus = tr("failed: ") + FromCp1252(abandoned.m_sStatus);
         m_bPrimaryFailed = true;
@@ -1022,6 +1022,7 @@ void CMavixView::OnRemoveChecked()
     // Each shown account's checked rows in that account's session; the
     // checks of an account not shown stay where they are.
     m_aPurged.clear();
+    m_bPurgeAttention = false;
     m_nPurgesRunning = 0;
     for (const int nAccount : anPurge) {
         if (nAccount == 0) {
@@ -1120,18 +1121,15 @@ void CMavixView::OnPurgeFinished(const PurgeFinished& done)
 {
     const bool bClose = done.m_bClose;
     m_pShowStop->setEnabled(true);
-    // The engine has journaled the purge before and after its QUIT.
-    const bool bJournalled = !done.m_result.m_bJournalBehind;
     // The messages kept on the server stay in view until the next scan;
     // what was (or may have been) deleted goes.
     m_pModel->KeepAfterPurge(done.m_aRemoved);
     if (HasSeveralAccounts()) {
         DestroyProgress();
-        m_sPrimaryStatus =
-            FromCp1252(done.m_sSummary) + (bJournalled ? QString() : tr(" (not recorded in Recently Deleted)"));
-        m_bPrimaryFailed = IsShortfall(done.m_result);
+        m_sPrimaryStatus = FromCp1252(done.m_outcome.m_sText);
+        m_bPrimaryFailed = done.m_outcome.NeedsAttention();
         PruneQuarantine();
-        PurgeEnded(0, done.m_result);
+        PurgeEnded(0, done.m_result, done.m_outcome);
         return;
     }
     if (m_pModel->Count() > 0)
@@ -1141,36 +1139,24 @@ void CMavixView::OnPurgeFinished(const PurgeFinished& done)
     SetShowStopText(false);
     // RFC 1939 §6: messages marked as deleted go only when QUIT enters the
     // UPDATE state. The user must learn what was and was not deleted.
-    const QString summary = FromCp1252(done.m_sSummary);
     if (done.m_nChecked > 0) {
-        m_frame.SetStatusPaneText(1, summary);
+        m_frame.SetStatusPaneText(1, FromCp1252(done.m_outcome.m_sText));
         ReportShortfall(done);
     }
-    if (!bJournalled)
-        m_frame.SetStatusPaneText(1, summary + tr(" (not recorded in Recently Deleted)"));
     PruneQuarantine();
     emit BecameIdle();
     if (bClose)
         m_frame.PostClose();
 }
 
-bool CMavixView::IsShortfall(const PurgeResult& result)
-{
-    return !result.m_aRefused.empty() || !result.m_aChanged.empty() || !result.m_aGone.empty()
-        || !result.m_aLeft.empty() || !result.m_aNotKept.empty() || result.m_bBroken || !result.m_sNotStarted.empty()
-        || result.m_bNotRecorded || (!result.m_aMarked.empty() && !result.m_bCommitted);
-}
-
 void CMavixView::ReportShortfall(const PurgeFinished& done)
 {
-    const PurgeResult& result = done.m_result;
-    if (!IsShortfall(result))
+    const SessionOutcome& outcome = done.m_outcome;
+    if (!outcome.NeedsAttention())
         return;
-    QString text = FromCp1252(done.m_sSummary);
-    if (!result.m_bCommitted && !result.m_bBroken && !result.m_bNotRecorded && !result.m_sReason.empty())
-        text += QStringLiteral("\n") + FromCp1252(result.m_sReason);
-    else if (!result.m_aNotKept.empty())
-        text += QStringLiteral("\n") + QString::fromStdString(result.m_sLastReply);
+    QString text = FromCp1252(outcome.m_sText);
+    if (!outcome.m_sDetail.empty())
+        text += QStringLiteral("\n") + FromCp1252(outcome.m_sDetail);
     Prompter::MessageBox(this, text);
 }
 
@@ -1272,11 +1258,13 @@ bool CMavixView::EditAndStore(AccountSettings& account)
         dlg.setWindowTitle(tr("Account “%1”").arg(FromCp1252(account.DisplayName())));
     PasswordStore passwords(m_settings);
     dlg.m_nPasswordHome = passwords.Where();
-    // The sign-in reads the provider from the account's own section.
-    connect(&dlg, &CAccountDlg::SignInRequested, this, [this, &dlg, section = account.m_sSection] { SignIn(dlg, section); });
+    connect(&dlg, &CAccountDlg::SignInRequested, this, [this, &dlg] { SignIn(dlg); });
     dlg.m_fnCanSignIn = [this, section = account.m_sSection](const std::string& server) {
+        AccountSettings probe;
+        probe.m_sSection = section;
+        probe.m_sServer = server;
         oauth::Provider provider;
-        return oauth::LoadProvider(m_settings, server, provider, nullptr, section);
+        return oauth::LoadProvider(m_settings, probe, provider, nullptr);
     };
     const int result = Prompter::RunModal(dlg);
     if (m_pSignIn)
@@ -1291,7 +1279,8 @@ bool CMavixView::EditAndStore(AccountSettings& account)
     // that changed.
     if (bStored && !signedIn.m_sRefresh.empty() && signedIn.m_sServer == dlg.m_account.m_sServer
         && signedIn.m_sUser == dlg.m_account.m_sUser)
-        passwords.SaveToken(signedIn.m_sServer, signedIn.m_sUser, signedIn.m_sRefresh, dlg.m_account.m_sSection);
+        passwords.SaveToken(account_list::KeyOf(m_settings, dlg.m_account), dlg.m_account.m_sSection,
+                            signedIn.m_sRefresh);
     platform::SecureWipe(signedIn.m_sRefresh);
     if (bStored)
         account = std::move(dlg.m_account);
@@ -1328,14 +1317,16 @@ void CMavixView::UpdateTokenSource()
     m_pSession->SetTokenSource(AccountScreening::TokenSourceFor(m_settings, m_account, this));
 }
 
-void CMavixView::SignIn(CAccountDlg& dlg, const std::string& section)
+void CMavixView::SignIn(CAccountDlg& dlg)
 {
     if (m_pSignIn)
         return;
     const std::string server = dlg.CurrentServer(), user = dlg.CurrentUser();
     oauth::Provider provider;
     std::string why;
-    if (server.empty() || !oauth::LoadProvider(m_settings, server, provider, &why, section)) {
+    AccountSettings probe = dlg.m_account;
+    probe.m_sServer = server;
+    if (server.empty() || !oauth::LoadProvider(m_settings, probe, provider, &why)) {
         QString text = server.empty() ? tr("Enter the server first.") : FromCp1252(why);
         if (!text.isEmpty())
             text[0] = text[0].toUpper();
@@ -1726,7 +1717,7 @@ void CMavixView::SetUpOtherAccounts(const std::vector<AccountSettings>& others)
         connect(pOther, &AccountScreening::Changed, this, &CMavixView::ShowAccountList);
         connect(pOther, &AccountScreening::ScanEnded, this, &CMavixView::SyncAccounts);
         connect(pOther, &AccountScreening::PurgeEnded, this,
-                [this, nAccount, pOther] { PurgeEnded(nAccount, pOther->LastPurge()); });
+                [this, nAccount, pOther] { PurgeEnded(nAccount, pOther->LastPurge(), pOther->LastOutcome()); });
         connect(pOther, &AccountScreening::BackgroundCheckEnded, this,
                 [this, nAccount](int nResult) { emit OtherCheckEnded(nAccount, nResult); });
         connect(&pOther->Model(), &MessageGridModel::CheckedCountChanged, this, &CMavixView::ShowCheckedCount);
@@ -1996,9 +1987,10 @@ std::vector<int> CMavixView::AccountsToPurge()
     return anPurge;
 }
 
-void CMavixView::PurgeEnded(int nAccount, const PurgeResult& result)
+void CMavixView::PurgeEnded(int nAccount, const PurgeResult& result, const SessionOutcome& outcome)
 {
     m_aPurged.emplace_back(nAccount, result);
+    m_bPurgeAttention = m_bPurgeAttention || outcome.NeedsAttention();
     if (--m_nPurgesRunning > 0) {
         ShowAccountList();
         return;
@@ -2006,18 +1998,15 @@ void CMavixView::PurgeEnded(int nAccount, const PurgeResult& result)
     m_nPurgesRunning = 0;
     std::sort(m_aPurged.begin(), m_aPurged.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<AccountPurge> purges;
-    bool bShortfall = false;
-    for (const auto& [nIndex, purged] : m_aPurged) {
+    for (const auto& [nIndex, purged] : m_aPurged)
         purges.push_back(AccountPurge{AccountAt(nIndex).DisplayName(), &purged});
-        bShortfall = bShortfall || IsShortfall(purged);
-    }
     // One summary, naming each account's outcome.
     const QString summary = FromCp1252(AccountsSummaryText(purges));
     m_frame.SetStatusPaneText(1, QString(summary).replace(QLatin1Char('\n'), QStringLiteral("; ")));
     m_pShowStop->setEnabled(true);
     SetShowStopText(false);
     SyncAccounts();
-    if (bShortfall)
+    if (m_bPurgeAttention)
         Prompter::MessageBox(this, summary);
     emit BecameIdle();
     if (m_pSession->CloseWhenDone())

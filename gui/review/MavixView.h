@@ -273,7 +273,7 @@ private:
     void UpdateTokenSource();
     // "Sign in..." in the account dialog: the browser sign-in for the
     // dialog's server and user; the refresh token goes where passwords go.
-    void SignIn(CAccountDlg& dlg, const std::string& section);
+    void SignIn(CAccountDlg& dlg);
     void LayoutButtons();
     void LayoutGrid();
     void SizeColumns();
@@ -309,8 +309,7 @@ private:
     // The shown accounts' models whose rows the review buttons act on.
     std::vector<MessageGridModel*> ReadyModels();
     // One account's purge ended; after the last, the one summary.
-    void PurgeEnded(int nAccount, const PurgeResult& result);
-    static bool IsShortfall(const PurgeResult& result);
+    void PurgeEnded(int nAccount, const PurgeResult& result, const SessionOutcome& outcome);
 
     // The grid's sorting, context menu and status line for the current row.
     void SetUpGridExtras();
@@ -385,4 +384,5 @@ private:
     // outcomes so far (account, result).
     int m_nPurgesRunning = 0;
     std::vector<std::pair<int, PurgeResult>> m_aPurged;
+    bool m_bPurgeAttention = false;  // one of them needs the user's attention
 };

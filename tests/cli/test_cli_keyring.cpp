@@ -55,9 +55,10 @@ private slots:
         store.WriteString("Acct", "User", "u");
         store.WriteString("Acct", "Port", std::to_string(server.Port()));
         PasswordStore passwords(store);
-        passwords.Forget("127.0.0.1", "u");
+        const AccountKey key{"u", "127.0.0.1", std::to_string(server.Port())};
+        passwords.Forget(key);
         if (!keyring.isEmpty())
-            QCOMPARE(passwords.Save("127.0.0.1", "u", keyring.toStdString()), PasswordStore::kKeyring);
+            QCOMPARE(passwords.Save(key, "Acct", keyring.toStdString()), PasswordStore::kKeyring);
         if (!file.isEmpty())
             store.WriteString("Acct", "Pass", file.toStdString());
 
@@ -70,7 +71,7 @@ private slots:
         QCOMPARE(SplitLines(run.m_sOut).size(), size_t(1));
         if (!file.isEmpty()) {
             QCOMPARE(store.ReadString("Acct", "Pass", "<none>"), std::string("<none>"));
-            QCOMPARE(PasswordStore(store).Load("127.0.0.1", "u"), std::string("p"));
+            QCOMPARE(PasswordStore(store).Load(key, "Acct"), std::string("p"));
         }
     }
 };

@@ -13,6 +13,7 @@
 
 #include "core/auth/AuthorizationFlow.h"
 #include "core/auth/TokenSources.h"
+#include "core/storage/AccountSettings.h"
 #include "core/storage/PasswordStore.h"
 #include "core/storage/SettingsKeys.h"
 #include "core/storage/SettingsStore.h"
@@ -248,7 +249,9 @@ void TestOAuth::provider()
     settings.WriteString(settings_keys::kOAuth, settings_keys::kMicrosoftClientId, clientId.toStdString());
     oauth::Provider provider;
     std::string why;
-    QCOMPARE(oauth::LoadProvider(settings, server.toStdString(), provider, &why), name.size() > 0);
+    AccountSettings account;
+    account.m_sServer = server.toStdString();
+    QCOMPARE(oauth::LoadProvider(settings, account, provider, &why), name.size() > 0);
     QVERIFY2(QString::fromStdString(why).contains(error), why.c_str());
     if (!name.isEmpty()) {
         QCOMPARE(QString::fromStdString(provider.m_sName), name);
@@ -263,13 +266,15 @@ void TestOAuth::refreshTokenInSettingsFile()
     SettingsStore settings;
     QVERIFY(settings.Open());
     PasswordStore store(settings);
-    QCOMPARE(store.SaveToken("pop.example.org", "ann", "refresh-9"), PasswordStore::kSettingsFile);
+    const AccountKey key{"ann", "pop.example.org", "995"};
+    const std::string section = settings_keys::kAccount;
+    QCOMPARE(store.SaveToken(key, section, "refresh-9"), PasswordStore::kSettingsFile);
     QCOMPARE(settings.ReadString(settings_keys::kAccount, settings_keys::kRefreshToken, ""), std::string("refresh-9"));
-    QCOMPARE(store.LoadToken("pop.example.org", "ann"), std::string("refresh-9"));
-    QCOMPARE(store.Load("pop.example.org", "ann"), std::string());  // the password is another value
-    store.ForgetToken("pop.example.org", "ann");
-    QCOMPARE(store.LoadToken("pop.example.org", "ann"), std::string());
-    QCOMPARE(PasswordStore::TokenKeyFor("pop.example.org", "a@b"), std::string("oauth:a%40b@pop.example.org"));
+    QCOMPARE(store.LoadToken(key, section), std::string("refresh-9"));
+    QCOMPARE(store.Load(key, section), std::string());  // the password is another value
+    store.ForgetToken(key, section);
+    QCOMPARE(store.LoadToken(key, section), std::string());
+    QCOMPARE(AccountKey({"a@b", "pop.example.org", "995"}).TokenText(), std::string("oauth:a%40b@pop.example.org:995"));
 }
 
 QTEST_GUILESS_MAIN(TestOAuth)

@@ -228,8 +228,8 @@ void TestAccounts::removeForgetsSecretsAndChoices()
         choices.Record("uidl-1", true, false);
         QVERIFY(choices.Save());
         if (m_bKeyring) {
-            passwords.Save(a.m_sServer, a.m_sUser, "pw-" + a.m_sUser, a.m_sSection);
-            passwords.SaveToken(a.m_sServer, a.m_sUser, "tok-" + a.m_sUser, a.m_sSection);
+            passwords.Save(AccountKey::Of(a, accounts), a.m_sSection, "pw-" + a.m_sUser);
+            passwords.SaveToken(AccountKey::Of(a, accounts), a.m_sSection, "tok-" + a.m_sUser);
         }
     }
     QVERIFY(account_list::Remove(settings, passwords, 0));
@@ -240,8 +240,8 @@ void TestAccounts::removeForgetsSecretsAndChoices()
         if (!m_bKeyring)
             continue;
         PasswordStore again(settings);
-        QCOMPARE(again.Load(a.m_sServer, a.m_sUser, "Acct9").empty(), bGone);
-        QCOMPARE(again.LoadToken(a.m_sServer, a.m_sUser, "Acct9").empty(), bGone);
+        QCOMPARE(again.Load(AccountKey::Of(a), "Acct9").empty(), bGone);
+        QCOMPARE(again.LoadToken(AccountKey::Of(a), "Acct9").empty(), bGone);
     }
     if (!m_bKeyring)
         QSKIP("the keyring part needs gnome-keyring-daemon on a session bus");

@@ -18,7 +18,7 @@ JournalEntry Entry(const std::string& subject, const std::string& from = "Ann <a
 {
     JournalEntry entry;
     entry.m_nTime = 1796641465;  // 2026-12-07T11:04:25Z
-    entry.m_sAccount = DeletionJournal::AccountName("pop.example.org", "ann");
+    entry.m_sAccount = AccountKey{"ann", "pop.example.org", "110"}.JournalName();
     entry.m_sUidl = "UID-17";
     entry.m_nSize = 2345;
     entry.m_sFrom = from;
