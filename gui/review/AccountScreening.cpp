@@ -1,9 +1,8 @@
 #include "AccountScreening.h"
 
-#include "core/auth/TokenSources.h"
 #include "core/platform/Secrets.h"
 #include "core/storage/AccountList.h"
-#include "core/storage/PasswordStore.h"
+#include "core/storage/AccountList.h"
 #include "core/storage/Preferences.h"
 #include "core/storage/SettingsStore.h"
 #include "gui/review/MessageGridModel.h"
@@ -22,11 +21,13 @@ constexpr int kMaxReservedRows = 200000;
 }  // namespace
 
 // Queues each of the engine's notes for the GUI thread, in order; dropped
-// once the account is gone.
+// once the account is gone, or its session was replaced (each session's
+// engine has a listener of its own generation).
 class AccountScreening::EngineListener : public NoteQueueListener {
 public:
-    explicit EngineListener(AccountScreening& owner)
-        : m_owner(owner)
+    EngineListener(AccountScreening& owner, int nGeneration)
+        : m_owner(owner),
+          m_nGeneration(nGeneration)
     { }
 
 protected:
@@ -35,8 +36,9 @@ protected:
         QPointer<AccountScreening> pOwner(&m_owner);
         QMetaObject::invokeMethod(
             &m_owner,
-            [pOwner, note = std::move(note)] {
-                if (pOwner && !pOwner->m_bClosing && pOwner->m_pSession && pOwner->m_pSession->HasEngine())
+            [pOwner, nGeneration = m_nGeneration, note = std::move(note)] {
+                if (pOwner && !pOwner->m_bClosing && pOwner->m_nGeneration == nGeneration && pOwner->m_pAccount
+                    && pOwner->m_pSession->HasEngine())
                     DeliverNote(note, *pOwner->m_pSession);
             },
             Qt::QueuedConnection);
@@ -44,102 +46,105 @@ protected:
 
 private:
     AccountScreening& m_owner;
+    const int m_nGeneration;
 };
 
-AccountScreening::AccountScreening(SettingsStore& settings, AccountSettings account, QObject* parent)
+AccountScreening::AccountScreening(SettingsStore& settings, const Preferences& prefs, AccountSettings account,
+                                   const std::vector<AccountSettings>& all, QObject* parent)
     : QObject(parent),
-      m_settings(settings),
-      m_account(std::move(account))
+      m_settings(settings)
 {
-    m_pListener = std::make_unique<EngineListener>(*this);
+    Open(prefs, std::move(account), all);
+    m_pModel = new MessageGridModel(m_pAccount->Session(), this);
+    m_pModel->SetAccountName(FromCp1252(Account().DisplayName()));
+}
+
+void AccountScreening::Open(const Preferences& prefs, AccountSettings account, const std::vector<AccountSettings>& all)
+{
     ISessionListener& owner = *this;
-    m_pSession = std::make_unique<ScreeningSession>(*m_pListener, owner);
-    m_pModel = new MessageGridModel(*m_pSession, this);
-    m_pModel->SetAccountName(FromCp1252(m_account.DisplayName()));
-    m_pSession->SetTokenSource(TokenSourceFor(m_settings, m_account, this));
-    m_pSession->LoadChoices(m_account);
-    m_pSession->SetHeaderCache(HeaderCacheUse::kUse);
+    m_pListener = std::make_unique<EngineListener>(*this, ++m_nGeneration);
+    m_pAccount = AccountSession::Open(m_settings, prefs, std::move(account), all, *m_pListener, owner);
+    m_pSession = &m_pAccount->Session();
     m_pSession->Engine().StartThreads();
+    // A refresh token the provider replaced is stored on this thread, under
+    // this account, while it lives.
+    QPointer<AccountScreening> guard(this);
+    m_pAccount->SetRotationNotice([guard] {
+        QMetaObject::invokeMethod(
+            qApp,
+            [guard] {
+                if (guard && guard->m_pAccount)
+                    guard->m_pAccount->StoreRotatedToken();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void AccountScreening::SetAccount(AccountSettings account)
 {
-    m_account = std::move(account);
-    m_pModel->SetAccountName(FromCp1252(m_account.DisplayName()));
-    m_pSession->SetTokenSource(TokenSourceFor(m_settings, m_account, this));
-    m_pSession->LoadChoices(m_account);
+    m_pending = std::move(account);
+    m_pModel->SetAccountName(FromCp1252(m_pending->DisplayName()));
+    if (!m_pSession->CanStop() && !m_pSession->IsPurging() && !m_pSession->IsReviewing())
+        TakePendingAccount();
+}
+
+// The edited account takes the place of the old one between scans: a
+// session is opened for one account and stays with it.
+void AccountScreening::TakePendingAccount()
+{
+    if (!m_pending)
+        return;
+    AccountSettings account = std::move(*m_pending);
+    m_pending.reset();
+    const std::vector<AccountSettings> all = account_list::Load(m_settings);
+    // The old engine joins its workers before its listener goes; its notes
+    // still queued are dropped (another generation).
+    std::unique_ptr<AccountSession> pOld = std::move(m_pAccount);
+    std::unique_ptr<EngineListener> pOldListener = std::move(m_pListener);
+    Open(Preferences::Load(m_settings), std::move(account), all);
+    m_pModel->SetSession(*m_pSession);
+    pOld.reset();
+    pOldListener.reset();
 }
 
 AccountScreening::~AccountScreening()
 {
     // The engine joins its workers first: they may queue notes until then.
-    m_pSession.reset();
+    m_pAccount.reset();
+    m_pListener.reset();
 }
 
-pop3::TokenSource AccountScreening::TokenSourceFor(SettingsStore& settings, const AccountSettings& account,
-                                                   QObject* context)
+void AccountScreening::ApplyPreferences(const Preferences& prefs)
 {
-    pop3::AuthMethod method = pop3::AuthMethod::kAutomatic;
-    if (!pop3::ParseAuthMethod(account.m_sAuth, method) || !pop3::UsesToken(method))
-        return nullptr;
-    oauth::Provider provider;
-    std::string why;
-    oauth::Tokens tokens;
-    const AccountKey key = account_list::KeyOf(settings, account);
-    if (oauth::LoadProvider(settings, account, provider, &why))
-        tokens.m_sRefresh = PasswordStore(settings).LoadToken(key, account.m_sSection);
-    if (tokens.m_sRefresh.empty()) {
-        // Nothing to refresh: each log-in says why, without connecting.
-        if (why.empty())
-            return nullptr;  // nobody has signed in yet
-        return [why](bool, std::string* psError) {
-            if (psError)
-                *psError = why;
-            return std::string();
-        };
-    }
-    // A refresh token the server replaced is stored on this thread, under
-    // the account it was issued for.
-    QPointer<QObject> guard(context);
-    SettingsStore* pSettings = &settings;
-    const std::string section = account.m_sSection;
-    return oauth::MakeRefreshTokenSource(std::move(provider), std::move(tokens),
-                                         [guard, pSettings, key, section](const std::string& refresh) {
-                                             auto pRefresh = std::make_shared<std::string>(refresh);
-                                             QMetaObject::invokeMethod(
-                                                 qApp,
-                                                 [guard, pSettings, key, section, pRefresh] {
-                                                     if (guard)
-                                                         PasswordStore(*pSettings).SaveToken(key, section, *pRefresh);
-                                                     platform::SecureWipe(*pRefresh);
-                                                 },
-                                                 Qt::QueuedConnection);
-                                         });
-}
-
-void AccountScreening::ApplyPreferences(bool bCloseWhenDone, uint64_t nKeepCopyBytes,
-                                        std::chrono::milliseconds serverWait)
-{
-    m_pSession->SetCloseWhenDone(bCloseWhenDone);
-    m_pSession->SetQuarantine(QuarantineOptions{nKeepCopyBytes, {}});
-    m_pSession->Engine().SetServerWait(serverWait);
+    m_pAccount->ApplyPreferences(prefs);
+    // The view closes the window once every account's purge has ended.
+    m_pSession->SetCloseWhenDone(false);
 }
 
 bool AccountScreening::StartScan(const FilterLists& lists, bool bBackground)
 {
-    if (!m_account.IsComplete()) {
-        SetStatus(tr("failed: some field of the account is blank"), true);
-        return false;
-    }
     if (bBackground && !m_pSession->MayStartBackground())
         return false;
+    if (!m_pSession->CanStop() && !m_pSession->IsPurging())
+        TakePendingAccount();
+    switch (m_pAccount->GetReadiness()) {
+    case AccountSession::Readiness::kReady:
+        break;
+    case AccountSession::Readiness::kIncomplete:
+        SetStatus(tr("failed: some field of the account is blank"), true);
+        return false;
+    case AccountSession::Readiness::kNoSignIn:
+        SetStatus(tr("failed: sign in under Manage Account first"), true);
+        return false;
+    case AccountSession::Readiness::kNoProvider:
+        SetStatus(tr("failed: ") + FromCp1252(m_pAccount->ReadinessText()), true);
+        return false;
+    }
     // A review left open is quit by the engine before it logs in again.
     m_pModel->Clear();
     if (!bBackground || !m_bFailed)
         SetStatus(tr("scanning…"));
-    FilterLists withSignals = lists;
-    withSignals.SetSignals(Preferences::Load(m_settings).Signals(m_account));
-    m_pSession->StartScan(m_account, withSignals, RowKeeping::kEveryRow, bBackground);
+    m_pAccount->StartScan(lists, RowKeeping::kEveryRow, bBackground);
     return true;
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
-#include "core/session/ScreeningSession.h"
+#include "core/session/AccountSession.h"
 #include "core/storage/AccountSettings.h"
+
+#include <optional>
+#include <vector>
 
 #include <QObject>
 #include <QString>
@@ -25,21 +28,19 @@ class SettingsStore;
 class AccountScreening : public QObject, private ISessionListener {
     Q_OBJECT
 public:
-    AccountScreening(SettingsStore& settings, AccountSettings account, QObject* parent = nullptr);
+    // The account's session, opened from its section (AccountSession::Open);
+    // `all`: every stored account.
+    AccountScreening(SettingsStore& settings, const Preferences& prefs, AccountSettings account,
+                     const std::vector<AccountSettings>& all, QObject* parent = nullptr);
 
     // Who is handed this account's previews (the window's pane).
     using PreviewHandler = std::function<void(const ScreeningSession&, const PreviewReady&)>;
     void SetPreviewHandler(PreviewHandler handler) { m_fnPreview = std::move(handler); }
     ~AccountScreening() override;
 
-    // Where log-ins with an OAuth method get their access token for
-    // `account`: from its stored refresh token (a replaced one is stored
-    // again on the GUI thread while `context` lives); without one, each
-    // log-in says why it cannot be tried.
-    static pop3::TokenSource TokenSourceFor(SettingsStore& settings, const AccountSettings& account, QObject* context);
-
-    const AccountSettings& Account() const { return m_account; }
-    // The account as it was edited: its next log-in, token and choices.
+    const AccountSettings& Account() const { return m_pending ? *m_pending : m_pAccount->Account(); }
+    // The account as it was edited: a session of its own from its next scan
+    // (at once when nothing is under way).
     void SetAccount(AccountSettings account);
     ScreeningSession& Session() { return *m_pSession; }
     MessageGridModel& Model() { return *m_pModel; }
@@ -50,8 +51,9 @@ public:
     // Why the last background check failed (Windows-1252 bytes).
     const std::string& BackgroundFailure() const { return m_sBackgroundFailure; }
 
-    // The settings the window's preferences give every account.
-    void ApplyPreferences(bool bCloseWhenDone, uint64_t nKeepCopyBytes, std::chrono::milliseconds serverWait);
+    // The preferences every account takes (the view closes the window
+    // itself once every purge has ended).
+    void ApplyPreferences(const Preferences& prefs);
     // A scan with the lists; false (nothing started) when the account is
     // incomplete, or a background check may not start now.
     bool StartScan(const FilterLists& lists, bool bBackground);
@@ -97,11 +99,17 @@ private:
     void OnPreviewReady(const PreviewReady& ready) override;
     void Fail(const std::string& why, bool bBackground);
 
+    void Open(const Preferences& prefs, AccountSettings account, const std::vector<AccountSettings>& all);
+    void TakePendingAccount();
+
     SettingsStore& m_settings;
     PreviewHandler m_fnPreview;
-    AccountSettings m_account;
+    // The engine's listener outlives the session's engine.
     std::unique_ptr<EngineListener> m_pListener;
-    std::unique_ptr<ScreeningSession> m_pSession;
+    std::unique_ptr<AccountSession> m_pAccount;
+    ScreeningSession* m_pSession = nullptr;  // m_pAccount's
+    std::optional<AccountSettings> m_pending;  // edited while a scan, review or purge was under way
+    int m_nGeneration = 0;
     MessageGridModel* m_pModel;
     QString m_sStatus;
     bool m_bFailed = false;

@@ -98,14 +98,14 @@ public:
     }
 };
 
-// The enabled accounts after the first, each with its password.
-std::vector<AccountSettings> FurtherAccounts(const SettingsStore& settings, PasswordStore& passwords)
+// The enabled accounts after the first (each session reads its password).
+std::vector<AccountSettings> FurtherAccounts(const SettingsStore& settings)
 {
     std::vector<AccountSettings> others;
     const std::vector<AccountSettings> accounts = account_list::Load(settings);
     for (size_t i = 1; i < accounts.size(); ++i) {
         if (accounts[i].m_bEnabled)
-            others.push_back(AccountSettings::Load(settings, &passwords, accounts[i].m_sSection));
+            others.push_back(accounts[i]);
     }
     return others;
 }
@@ -116,8 +116,9 @@ std::vector<AccountSettings> FurtherAccounts(const SettingsStore& settings, Pass
 // GUI thread, in the order the workers sent them.
 class CMavixView::EngineListener : public NoteQueueListener {
 public:
-    explicit EngineListener(CMavixView& view)
-        : m_view(view)
+    EngineListener(CMavixView& view, int nGeneration)
+        : m_view(view),
+          m_nGeneration(nGeneration)
     { }
 
 protected:
@@ -129,11 +130,14 @@ protected:
         // Held once: the queued call copies its lambda.
         auto pNote = std::make_shared<const ScreeningNote>(std::move(note));
         QMetaObject::invokeMethod(
-            pView, [pView, pNote] { pView->OnEngineNote(*pNote); }, Qt::QueuedConnection);
+            pView, [pView, pNote, nGeneration = m_nGeneration] { pView->OnEngineNote(nGeneration, *pNote); },
+            Qt::QueuedConnection);
     }
 
 private:
     CMavixView& m_view;
+    // Whose notes: a session opened anew for the account has another.
+    const int m_nGeneration;
 };
 
 CMavixView::CMavixView(SettingsStore& settings, IMavixFrame& frame, QWidget* parent)
@@ -141,11 +145,13 @@ CMavixView::CMavixView(SettingsStore& settings, IMavixFrame& frame, QWidget* par
       m_settings(settings),
       m_frame(frame)
 {
-    // The session first: the grid renders it. Its engine's workers start
-    // in OnInitialUpdate, so no note comes before the widgets are made.
-    m_pListener = std::make_unique<EngineListener>(*this);
+    // A session first, with no account: the grid renders it. The
+    // account's own session is opened in OnInitialUpdate, so no note comes
+    // before the widgets are made.
+    m_pListener = std::make_unique<EngineListener>(*this, m_nGeneration);
     ISessionListener& owner = *this;
-    m_pSession = std::make_unique<ScreeningSession>(*m_pListener, owner);
+    m_pNoAccount = std::make_unique<ScreeningSession>(*m_pListener, owner);
+    m_pSession = m_pNoAccount.get();
     m_pShowStop = new QPushButton(tr("&Show Mavix"), this);
     m_pShowStop->setObjectName(QStringLiteral("showStop"));
     m_pShowStop->setDefault(true);
@@ -246,7 +252,7 @@ void CMavixView::OnCurrentRowChanged(int nDisplayRow)
         return;
     }
     // The row's own account answers: with several, numbers repeat.
-    m_pPreviewSession = m_pSession.get();
+    m_pPreviewSession = m_pSession;
     for (const auto& pOther : m_aOthers)
         if (&pOther->Model() == pModel)
             m_pPreviewSession = &pOther->Session();
@@ -319,7 +325,9 @@ CMavixView::~CMavixView()
     EndAnswerWait();
     // The engine joins its workers here, before the widget part goes away:
     // a worker may queue notifications for this object until it has ended.
-    m_pSession.reset();
+    m_pSession = nullptr;
+    m_pFirst.reset();
+    m_pNoAccount.reset();
     m_aOthers.clear();
 }
 
@@ -331,24 +339,20 @@ void CMavixView::OnInitialUpdate()
     m_bLayoutReady = true;
     LayoutGrid();
     SizeColumns();
-    m_pSession->Engine().StartThreads();
     ShowReviewButtons(false);
     m_pModel->Clear();
 
-    // The keyring's password, or the file's "Pass" (which moves to the
-    // keyring here).
-    PasswordStore passwords(m_settings);
-    SetAccount(AccountSettings::Load(m_settings, &passwords));
+    // The account's session, as every account's is opened: the keyring's
+    // password, or the file's "Pass" (which moves to the keyring here).
+    m_account = AccountSettings::Load(m_settings);
+    OpenFirstSession();
 
     const Preferences prefs = Preferences::Load(m_settings);
-    m_pSession->SetCloseWhenDone(prefs.m_bCloseWhenDone != 0);
     m_bAutoStart = prefs.m_bAutoStart;
     m_bDefaultFilters = prefs.m_bDefaultFilters;
-    ApplyQuarantine();
-    m_pSession->Engine().SetServerWait(prefs.m_wait.Duration());
+    PruneQuarantine();
     m_nPreviewLines = prefs.PreviewLines();
     m_pPreview->ShowNothing(m_nPreviewLines <= 0);
-    m_pSession->SetHeaderCache(HeaderCacheUse::kUse);
 
     m_filters.LoadFilters(m_settings);
     // A settings file or a "defaults.txt" that cannot be trusted is not
@@ -358,8 +362,7 @@ void CMavixView::OnInitialUpdate()
         warning += (warning.empty() ? "" : " ") + m_filters.DefaultsWarning();
     if (!warning.empty())
         m_frame.SetStatusPaneText(1, FromCp1252(warning));
-    m_pSession->LoadChoices(m_account);
-    SetUpOtherAccounts(FurtherAccounts(m_settings, passwords));
+    SetUpOtherAccounts(FurtherAccounts(m_settings));
     m_frame.ArmStartupTimer();
 }
 
@@ -594,9 +597,51 @@ void CMavixView::BeginScan(bool bBackground)
     m_pModel->Clear();
     DestroyProgress();
     m_frame.SetStatusPaneText(1, QString());
-    FilterLists lists = m_filters.m_filters;
-    lists.SetSignals(Preferences::Load(m_settings).Signals(m_account));
-    m_pSession->StartScan(m_account, lists, RowKeeping::kEveryRow, bBackground);
+    if (m_bFirstPending)
+        OpenFirstSession();
+    if (m_pFirst->StartScan(m_filters.m_filters, RowKeeping::kEveryRow, bBackground))
+        return;
+    // No log-in can be tried: said as a failed scan would say it.
+    const std::string why = m_pFirst->GetReadiness() == AccountSession::Readiness::kNoSignIn
+        ? ToCp1252(tr("Nobody has signed in for this account yet: Sign in… under Edit › Manage Account."))
+        : m_pFirst->ReadinessText();
+    const ScanDone done{-1, why};
+    const ScanFinished failed{done, SessionMachine::AfterScan::kIdle, bBackground, OutcomeOfScan(done)};
+    if (bBackground)
+        EndBackgroundCheck(failed);
+    else
+        EndScan(failed);
+}
+
+void CMavixView::OpenFirstSession()
+{
+    // The old engine joins its workers before its listener goes; its notes
+    // still queued are dropped (another generation).
+    std::unique_ptr<AccountSession> pOld = std::move(m_pFirst);
+    std::unique_ptr<EngineListener> pOldListener = std::move(m_pListener);
+    m_pListener = std::make_unique<EngineListener>(*this, ++m_nGeneration);
+    ISessionListener& owner = *this;
+    m_pFirst = AccountSession::Open(m_settings, Preferences::Load(m_settings), m_account,
+                                    account_list::Load(m_settings), *m_pListener, owner);
+    m_pSession = &m_pFirst->Session();
+    m_pSession->Engine().StartThreads();
+    m_account = m_pFirst->Account();
+    m_bFirstPending = false;
+    // A refresh token the provider replaced is stored on this thread.
+    QPointer<CMavixView> guard(this);
+    m_pFirst->SetRotationNotice([guard] {
+        QMetaObject::invokeMethod(
+            qApp,
+            [guard] {
+                if (guard && guard->m_pFirst)
+                    guard->m_pFirst->StoreRotatedToken();
+            },
+            Qt::QueuedConnection);
+    });
+    m_pModel->SetSession(*m_pSession);
+    pOld.reset();
+    m_pNoAccount.reset();
+    pOldListener.reset();
 }
 
 bool CMavixView::StartBackgroundCheck(int nAccount)
@@ -1198,9 +1243,9 @@ void CMavixView::DestroyProgress()
 // ---------------------------------------------------------------------------
 // Notifications from the workers
 
-void CMavixView::OnEngineNote(const ScreeningNote& note)
+void CMavixView::OnEngineNote(int nGeneration, const ScreeningNote& note)
 {
-    if (m_bClosing)
+    if (m_bClosing || nGeneration != m_nGeneration)
         return;
     DeliverNote(note, *m_pSession);
     SyncAccounts();
@@ -1241,7 +1286,6 @@ void CMavixView::EditAccount(int nAccount)
         return;
     }
     SetAccount(std::move(account));
-    m_pSession->LoadChoices(m_account);
     if (HasSeveralAccounts())
         m_pModel->SetAccountName(FromCp1252(m_account.DisplayName()));
     ShowAccountList();
@@ -1308,13 +1352,12 @@ void CMavixView::OnManageAccounts()
 
 void CMavixView::SetAccount(AccountSettings account)
 {
+    // The session is opened for the account as edited, now or, while a
+    // scan, review or purge is under way, at the next scan.
     m_account = std::move(account);
-    UpdateTokenSource();
-}
-
-void CMavixView::UpdateTokenSource()
-{
-    m_pSession->SetTokenSource(AccountScreening::TokenSourceFor(m_settings, m_account, this));
+    m_bFirstPending = true;
+    if (!m_pSession->CanStop() && !m_pSession->IsPurging() && !m_pSession->IsReviewing())
+        OpenFirstSession();
 }
 
 void CMavixView::SignIn(CAccountDlg& dlg)
@@ -1375,7 +1418,6 @@ void CMavixView::OnPreferences()
     dlg.m_nPreviewLines = prefs.PreviewLines();
     if (Prompter::RunModal(dlg) != QDialog::Accepted)
         return;
-    m_pSession->SetCloseWhenDone(dlg.m_bExitAfter != 0);
     m_bAutoStart = dlg.m_bAutoStart;
     m_bDefaultFilters = dlg.m_bDefaultFilters;
     prefs.m_bCloseWhenDone = dlg.m_bExitAfter;
@@ -1394,17 +1436,11 @@ void CMavixView::OnPreferences()
     prefs.m_nPreviewLines = dlg.m_nPreviewLines;
     m_nPreviewLines = prefs.PreviewLines();
     prefs.Save(m_settings);
-    ApplyQuarantine();
-    m_pSession->Engine().SetServerWait(prefs.m_wait.Duration());
-    ApplyPreferencesToOthers();
-}
-
-// The preferences' KeepCopyKB (0: off; without the key, on) and
-// KeepCopyDays: the copies the purge keeps of what it deletes.
-void CMavixView::ApplyQuarantine()
-{
-    m_pSession->SetQuarantine(QuarantineOptions{Preferences::Load(m_settings).KeepCopyBytes(), {}});
+    // Every account takes them alike: close when done, kept copies, the
+    // server's wait, the sender signals.
+    m_pFirst->ApplyPreferences(prefs);
     PruneQuarantine();
+    ApplyPreferencesToOthers();
 }
 
 void CMavixView::PruneQuarantine()
@@ -1700,7 +1736,7 @@ QString CMavixView::PrimaryStatus() const
 
 void CMavixView::SetUpOtherAccounts(const std::vector<AccountSettings>& others)
 {
-    if (m_pPreviewSession != m_pSession.get())
+    if (m_pPreviewSession != m_pSession)
         m_pPreviewSession = nullptr;
     // The grid lets go of the models before their accounts go: the proxy
     // keeps no guard on a source model that is destroyed.
@@ -1708,9 +1744,11 @@ void CMavixView::SetUpOtherAccounts(const std::vector<AccountSettings>& others)
         for (QAbstractItemModel* pModel : m_pAllModel->sourceModels())
             m_pAllModel->removeSourceModel(pModel);
     m_aOthers.clear();
+    const Preferences prefs = Preferences::Load(m_settings);
+    const std::vector<AccountSettings> all = account_list::Load(m_settings);
     for (const AccountSettings& account : others) {
         const int nAccount = AccountCount();
-        m_aOthers.push_back(std::make_unique<AccountScreening>(m_settings, account));
+        m_aOthers.push_back(std::make_unique<AccountScreening>(m_settings, prefs, account, all));
         AccountScreening* pOther = m_aOthers.back().get();
         pOther->SetPreviewHandler(
             [this](const ScreeningSession& session, const PreviewReady& ready) { ShowPreviewOf(session, ready); });
@@ -1805,11 +1843,10 @@ bool CMavixView::ReloadAccounts()
         if (SessionAt(i).IsReviewing() || SessionAt(i).IsPurging())
             return false;
     }
-    PasswordStore passwords(m_settings);
-    SetAccount(AccountSettings::Load(m_settings, &passwords));
-    m_pSession->LoadChoices(m_account);
+    m_account = AccountSettings::Load(m_settings);
+    OpenFirstSession();
     m_pModel->Clear();
-    SetUpOtherAccounts(FurtherAccounts(m_settings, passwords));
+    SetUpOtherAccounts(FurtherAccounts(m_settings));
     SyncAccounts();
     return true;
 }
@@ -1817,9 +1854,8 @@ bool CMavixView::ReloadAccounts()
 void CMavixView::ApplyPreferencesToOthers()
 {
     const Preferences prefs = Preferences::Load(m_settings);
-    // The view closes the window once every account's purge has ended.
     for (auto& pOther : m_aOthers)
-        pOther->ApplyPreferences(false, prefs.KeepCopyBytes(), prefs.m_wait.Duration());
+        pOther->ApplyPreferences(prefs);
 }
 
 void CMavixView::StopRunningAccounts()

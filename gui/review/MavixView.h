@@ -225,7 +225,7 @@ private:
     // The rows judged again after a filter list changed.
     void Reclassify();
 
-    void OnEngineNote(const ScreeningNote& note);
+    void OnEngineNote(int nGeneration, const ScreeningNote& note);
     void OnAnswerWaitOver(const AnswerWaitOver& over) override;
     // The scan's log-in: its mechanism as status pane 1's tool tip, and a
     // password sent unencrypted beside the count (StatusText).
@@ -256,7 +256,6 @@ private:
     // Appends what the finished purge deleted to the journal; false when it
     // could not be written.
     // The copies kept before DELE, as the preferences say; old ones pruned.
-    void ApplyQuarantine();
     void PruneQuarantine();
 
     void EndReview();
@@ -267,10 +266,9 @@ private:
     QString StatusText() const;
     QString AccountText() const;
     void SetAccount(AccountSettings account);
-    // The session's access tokens for an account that signs in with OAuth
-    // 2.0: from its stored refresh token; without one, every log-in says
-    // why it cannot be tried.
-    void UpdateTokenSource();
+    // The first account's session, opened (again) for m_account as every
+    // account's is (AccountSession::Open).
+    void OpenFirstSession();
     // "Sign in..." in the account dialog: the browser sign-in for the
     // dialog's server and user; the refresh token goes where passwords go.
     void SignIn(CAccountDlg& dlg);
@@ -329,7 +327,11 @@ private:
     // The engine's listener outlives the session's engine, which calls it
     // until its workers have ended.
     std::unique_ptr<EngineListener> m_pListener;
-    std::unique_ptr<ScreeningSession> m_pSession;
+    int m_nGeneration = 0;  // the listener's, for the session's notes
+    std::unique_ptr<ScreeningSession> m_pNoAccount;  // until the account's session is opened
+    std::unique_ptr<AccountSession> m_pFirst;
+    ScreeningSession* m_pSession = nullptr;  // m_pFirst's (m_pNoAccount's before)
+    bool m_bFirstPending = false;            // m_account was edited: a new session at the next scan
 
     QPushButton* m_pShowStop;
     QPushButton* m_pCheckAll;

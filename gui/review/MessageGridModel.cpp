@@ -313,6 +313,12 @@ void MessageGridModel::OnCheckChanged(const CheckChanged& changed)
     emit CheckedCountChanged(changed.m_nChecked);
 }
 
+void MessageGridModel::SetSession(ScreeningSession& session)
+{
+    Clear();
+    m_pSession = &session;
+}
+
 void MessageGridModel::Clear()
 {
     m_pSession->ClearRows();

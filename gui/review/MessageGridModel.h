@@ -35,6 +35,8 @@ public:
     ~MessageGridModel() override;
 
     ScreeningSession& Session() { return *m_pSession; }
+    // Renders another session (the account's was opened anew): no rows.
+    void SetSession(ScreeningSession& session);
     // The account column's text; empty (the one-account window): no column.
     void SetAccountName(const QString& name);
     const QString& AccountName() const { return m_sAccountName; }
