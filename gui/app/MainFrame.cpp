@@ -1,5 +1,7 @@
 #include "MainFrame.h"
 
+#include "AccountEditing.h"
+
 #include "gui/dialogs/RecentlyDeletedWindow.h"
 #include "gui/app/TrayController.h"
 #include "core/storage/ColumnWidths.h"
@@ -234,14 +236,15 @@ CMavixView* CMainFrame::CreateView()
     m_pView->setObjectName(QStringLiteral("view"));
     m_pView->SetStoredColumnWidths(ColumnWidths::Load(m_settings, CMavixView::kColumns));
     setCentralWidget(m_pView);
-    connect(m_pManageAccount, &QAction::triggered, m_pView, &CMavixView::OnManageAccount);
-    connect(findChild<QAction*>(QStringLiteral("actionAccounts")), &QAction::triggered, m_pView,
-            &CMavixView::OnManageAccounts);
+    m_pEditing = new CAccountEditing(m_settings, *m_pView, *this);
+    connect(m_pManageAccount, &QAction::triggered, m_pEditing, &CAccountEditing::OnManageAccount);
+    connect(findChild<QAction*>(QStringLiteral("actionAccounts")), &QAction::triggered, m_pEditing,
+            &CAccountEditing::OnManageAccounts);
     connect(m_pManageFilter, &QAction::triggered, m_pView, &CMavixView::OnManageFilters);
-    connect(m_pPreferences, &QAction::triggered, m_pView, &CMavixView::OnPreferences);
+    connect(m_pPreferences, &QAction::triggered, m_pEditing, &CAccountEditing::OnPreferences);
     connect(m_pRescanAll, &QAction::triggered, m_pView, &CMavixView::OnRescanEverything);
     m_pTray = new CTrayController(m_settings, *m_pView, *this);
-    // After the view's own handler has stored the new preferences.
+    // After the editing's own handler has stored the new preferences.
     connect(m_pPreferences, &QAction::triggered, m_pTray, &CTrayController::ApplySettings);
     connect(m_pTray, &CTrayController::ExitRequested, this, &CMainFrame::Exit);
     // Give the view its size now, before the window is shown: the view's

@@ -8,6 +8,7 @@
 #include <chrono>
 
 class CRecentlyDeletedWindow;
+class CAccountEditing;
 class CTrayController;
 class QAction;
 class QLabel;
@@ -54,6 +55,8 @@ public:
     QAction* AboutAction() const { return m_pAbout; }
     // The background checks and the tray icon (made with the view).
     CTrayController* Tray() const { return m_pTray; }
+    // Manage Account, Accounts… and Preferences.
+    CAccountEditing* Editing() const { return m_pEditing; }
     // File › Exit: ends the program even when the tray would keep it.
     void Exit();
     // For tests: a shorter shutdown budget.
@@ -91,6 +94,7 @@ private:
     QAction* m_pAbout = nullptr;
     CRecentlyDeletedWindow* m_pRecentlyDeleted = nullptr;
     CTrayController* m_pTray = nullptr;
+    CAccountEditing* m_pEditing = nullptr;
     bool m_bExiting = false;  // a close that ends the program, tray or not
     std::chrono::milliseconds m_shutdownBudget = kShutdownBudget;
     bool m_bClosed = false;

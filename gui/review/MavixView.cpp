@@ -6,7 +6,6 @@
 #include "core/platform/Ascii.h"
 #include "core/platform/Cp1252.h"
 #include "core/platform/Secrets.h"
-#include "core/auth/AuthorizationFlow.h"
 #include "core/auth/TokenSources.h"
 #include "core/session/BackgroundCheck.h"
 #include "gui/review/MessageGridModel.h"
@@ -16,8 +15,6 @@
 #include "core/storage/DumpFile.h"
 #include "core/storage/QuarantineMaildir.h"
 #include "core/rows/ReadableRow.h"
-#include "gui/dialogs/AccountDlg.h"
-#include "gui/dialogs/AccountsDlg.h"
 #include "core/storage/AccountSettings.h"
 #include "core/storage/PasswordStore.h"
 #include "gui/dialogs/PrefsDlg.h"
@@ -31,7 +28,6 @@
 #include <QConcatenateTablesProxyModel>
 #include <QContextMenuEvent>
 #include <QDialog>
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -184,7 +180,7 @@ void CMavixView::CreateGrid()
     connect(m_pAccountList, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* pItem) {
         const int nAccount = m_pAccountList->row(pItem) - 1;
         if (nAccount >= 0 && AccountFailed(nAccount))
-            EditAccount(nAccount);
+            emit AccountEditWanted(nAccount);
     });
     m_pAccountList->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_pAccountList, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
@@ -370,7 +366,7 @@ void CMavixView::OnStartup()
 {
     if (m_account.m_sServer.empty()) {
         Prompter::MessageBox(this, tr("Please set up an account using \"Edit\" on the menu."));
-        EditAccount(0);
+        emit AccountEditWanted(0);
     }
     // Before any automatic scan: the scan classifies with the lists it is given.
     if (m_bDefaultFilters)
@@ -1254,11 +1250,6 @@ void CMavixView::OnEngineNote(int nGeneration, const ScreeningNote& note)
 // ---------------------------------------------------------------------------
 // Dialogs
 
-void CMavixView::OnManageAccount()
-{
-    EditAccount(SelectedAccount());
-}
-
 int CMavixView::SelectedAccount() const
 {
     if (m_nChosenAccount >= 0)
@@ -1273,12 +1264,9 @@ int CMavixView::SelectedAccount() const
     return 0;
 }
 
-void CMavixView::EditAccount(int nAccount)
+void CMavixView::ApplyEditedAccount(int nAccount, AccountSettings account)
 {
     if (nAccount < 0 || nAccount >= AccountCount())
-        return;
-    AccountSettings account = AccountAt(nAccount);
-    if (!EditAndStore(account))
         return;
     if (nAccount > 0) {
         m_aOthers[static_cast<size_t>(nAccount - 1)]->SetAccount(std::move(account));
@@ -1291,63 +1279,24 @@ void CMavixView::EditAccount(int nAccount)
     ShowAccountList();
 }
 
-bool CMavixView::EditAndStore(AccountSettings& account)
+bool CMavixView::AnyBusy() const
 {
-    CAccountDlg dlg(window());
-    dlg.m_account = account;
-    // The title names the account: F2 edits the one selected.
-    if (account.m_sSection.empty())
-        dlg.setWindowTitle(tr("New Account"));
-    else if (!account.m_sServer.empty() || !account.m_sName.empty())
-        dlg.setWindowTitle(tr("Account “%1”").arg(FromCp1252(account.DisplayName())));
-    PasswordStore passwords(m_settings);
-    dlg.m_nPasswordHome = passwords.Where();
-    connect(&dlg, &CAccountDlg::SignInRequested, this, [this, &dlg] { SignIn(dlg); });
-    dlg.m_fnCanSignIn = [this, section = account.m_sSection](const std::string& server) {
-        AccountSettings probe;
-        probe.m_sSection = section;
-        probe.m_sServer = server;
-        oauth::Provider provider;
-        return oauth::LoadProvider(m_settings, probe, provider, nullptr);
-    };
-    const int result = Prompter::RunModal(dlg);
-    if (m_pSignIn)
-        m_pSignIn->Cancel();  // its answer would find no dialog
-    SignedIn signedIn = std::exchange(m_signedIn, {});
-    bool bStored = result == QDialog::Accepted;
-    if (bStored && account.m_sSection.empty())
-        bStored = account_list::Add(m_settings, passwords, dlg.m_account);
-    else if (bStored)
-        dlg.m_account.Save(m_settings, passwords, account);
-    // After the account, which forgets the sign-in of a server or user
-    // that changed.
-    if (bStored && !signedIn.m_sRefresh.empty() && signedIn.m_sServer == dlg.m_account.m_sServer
-        && signedIn.m_sUser == dlg.m_account.m_sUser)
-        passwords.SaveToken(account_list::KeyOf(m_settings, dlg.m_account), dlg.m_account.m_sSection,
-                            signedIn.m_sRefresh);
-    platform::SecureWipe(signedIn.m_sRefresh);
-    if (bStored)
-        account = std::move(dlg.m_account);
-    return bStored;
+    bool bBusy = AnyRunning() || m_pSession->IsReviewing();
+    for (const auto& pOther : m_aOthers)
+        bBusy = bBusy || pOther->Session().IsReviewing();
+    return bBusy;
 }
 
-void CMavixView::OnManageAccounts()
+void CMavixView::ApplyPreferences(const Preferences& prefs)
 {
-    bool bBusy = AnyRunning();
-    for (int i = 0; i < AccountCount(); ++i)
-        bBusy = bBusy || SessionAt(i).IsReviewing();
-    if (bBusy) {
-        Prompter::MessageBox(this,
-                             tr("The accounts can be changed once no account is being scanned or "
-                                "reviewed: finish or cancel the review first."));
-        return;
-    }
-    PasswordStore passwords(m_settings);
-    CAccountsDlg dlg(
-        m_settings, passwords, [this](AccountSettings& account) { return EditAndStore(account); }, window());
-    Prompter::RunModal(dlg);
-    if (dlg.Changed())
-        ReloadAccounts();
+    m_bAutoStart = prefs.m_bAutoStart;
+    m_bDefaultFilters = prefs.m_bDefaultFilters;
+    m_nPreviewLines = prefs.PreviewLines();
+    // Every account takes them alike: close when done, kept copies, the
+    // server's wait, the sender signals.
+    m_pFirst->ApplyPreferences(prefs);
+    PruneQuarantine();
+    ApplyPreferencesToOthers();
 }
 
 void CMavixView::SetAccount(AccountSettings account)
@@ -1358,89 +1307,6 @@ void CMavixView::SetAccount(AccountSettings account)
     m_bFirstPending = true;
     if (!m_pSession->CanStop() && !m_pSession->IsPurging() && !m_pSession->IsReviewing())
         OpenFirstSession();
-}
-
-void CMavixView::SignIn(CAccountDlg& dlg)
-{
-    if (m_pSignIn)
-        return;
-    const std::string server = dlg.CurrentServer(), user = dlg.CurrentUser();
-    oauth::Provider provider;
-    std::string why;
-    AccountSettings probe = dlg.m_account;
-    probe.m_sServer = server;
-    if (server.empty() || !oauth::LoadProvider(m_settings, probe, provider, &why)) {
-        QString text = server.empty() ? tr("Enter the server first.") : FromCp1252(why);
-        if (!text.isEmpty())
-            text[0] = text[0].toUpper();
-        dlg.SetSignInStatus(text, false);
-        return;
-    }
-    const auto open = [](const std::string& url) {
-        return QDesktopServices::openUrl(QUrl(QString::fromStdString(url), QUrl::StrictMode));
-    };
-    m_pSignIn = std::make_unique<oauth::AuthorizationFlow>(std::move(provider), open, platform::Cp1252ToUtf8(user));
-    dlg.SetSignInStatus(tr("Waiting for the sign-in in your browser…"), true);
-    QPointer<CAccountDlg> pDlg(&dlg);
-    m_pSignIn->Start([this, pDlg, server, user](oauth::FlowResult result) {
-        QString text;
-        if (result.m_bOk && !result.m_tokens.m_sRefresh.empty()) {
-            // Kept once the account is: a cancelled dialog changes nothing.
-            platform::SecureWipe(m_signedIn.m_sRefresh);
-            m_signedIn = {server, user, result.m_tokens.m_sRefresh};
-            text = tr("Signed in. Press OK to keep the sign-in with the account.");
-        } else {
-            text = tr("Sign-in failed: ")
-                + QString::fromStdString(result.m_bOk ? "the provider gave no refresh token" : result.m_sError);
-        }
-        result.m_tokens.Wipe();
-        if (pDlg)
-            pDlg->SetSignInStatus(text, false);
-        QTimer::singleShot(0, this, [this] { m_pSignIn.reset(); });
-    });
-}
-
-void CMavixView::OnPreferences()
-{
-    CPrefsDlg dlg(window());
-    dlg.m_bExitAfter = m_pSession->CloseWhenDone() ? 1 : 0;
-    dlg.m_bAutoStart = m_bAutoStart;
-    dlg.m_bDefaultFilters = m_bDefaultFilters;
-    Preferences prefs = Preferences::Load(m_settings);
-    dlg.m_nCheckEvery = prefs.m_nCheckEvery;
-    dlg.m_nKeepCopyKB = prefs.m_nKeepCopyKB;
-    dlg.m_bAskBeforeDelete = prefs.m_bAskBeforeDelete;
-    dlg.m_nKeepCopyDays = prefs.m_nKeepCopyDays;
-    dlg.m_nWaitSeconds = prefs.m_wait.m_nSeconds;
-    dlg.m_bCheckAuthentication = prefs.m_bCheckAuthentication;
-    dlg.m_bCheckNames = prefs.m_bCheckNames;
-    dlg.m_bCheckLookAlikes = prefs.m_bCheckLookAlikes;
-    dlg.m_nPreviewLines = prefs.PreviewLines();
-    if (Prompter::RunModal(dlg) != QDialog::Accepted)
-        return;
-    m_bAutoStart = dlg.m_bAutoStart;
-    m_bDefaultFilters = dlg.m_bDefaultFilters;
-    prefs.m_bCloseWhenDone = dlg.m_bExitAfter;
-    prefs.m_bAutoStart = m_bAutoStart;
-    prefs.m_bDefaultFilters = m_bDefaultFilters;
-    // Read by the tray's background checks after this.
-    prefs.m_nCheckEvery = dlg.m_nCheckEvery;
-    prefs.m_nKeepCopyKB = dlg.m_nKeepCopyKB;
-    prefs.m_nKeepCopyDays = dlg.m_nKeepCopyDays;
-    prefs.m_bAskBeforeDelete = dlg.m_bAskBeforeDelete;
-    prefs.m_wait = ServerWait{dlg.m_nWaitSeconds};
-    // Read by the next scan.
-    prefs.m_bCheckAuthentication = dlg.m_bCheckAuthentication;
-    prefs.m_bCheckNames = dlg.m_bCheckNames;
-    prefs.m_bCheckLookAlikes = dlg.m_bCheckLookAlikes;
-    prefs.m_nPreviewLines = dlg.m_nPreviewLines;
-    m_nPreviewLines = prefs.PreviewLines();
-    prefs.Save(m_settings);
-    // Every account takes them alike: close when done, kept copies, the
-    // server's wait, the sender signals.
-    m_pFirst->ApplyPreferences(prefs);
-    PruneQuarantine();
-    ApplyPreferencesToOthers();
 }
 
 void CMavixView::PruneQuarantine()
@@ -1902,7 +1768,7 @@ QMenu* CMavixView::AccountMenu(int nAccount)
         return nullptr;
     auto* pMenu = new QMenu(this);
     pMenu->setObjectName(QStringLiteral("accountMenu"));
-    pMenu->addAction(tr("Edit Account…"), this, [this, nAccount] { EditAccount(nAccount); });
+    pMenu->addAction(tr("Edit Account…"), this, [this, nAccount] { emit AccountEditWanted(nAccount); });
     QAction* pRetry = pMenu->addAction(tr("Try Again"), this, [this, nAccount] { RetryAccount(nAccount); });
     pRetry->setEnabled(!SessionAt(nAccount).CanStop() && !SessionAt(nAccount).IsPurging());
     return pMenu;

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-class CAccountDlg;
+struct Preferences;
 class QConcatenateTablesProxyModel;
 class QListWidget;
 class QMenu;
@@ -26,9 +26,6 @@ class QSplitter;
 class QTreeView;
 class PreviewPane;
 class SettingsStore;
-namespace oauth {
-class AuthorizationFlow;
-}
 
 // What the screening view needs from the window that holds it.
 class IMavixFrame {
@@ -90,17 +87,16 @@ public:
     void OnStartup();
 
     // Menu commands.
-    // Edit › Manage Account (F2): the account selected in the account list
-    // (under "All accounts", the current row's; with one account, it).
-    void OnManageAccount();
+    // The account Edit › Manage Account (F2) edits: the one selected in the
+    // account list (under "All accounts", the current row's; with one
+    // account, it).
     int SelectedAccount() const;
-    void EditAccount(int nAccount);
-    // Edit › Accounts...: the list of accounts, refused while one is busy.
-    void OnManageAccounts();
-    // Edits `account` in the account dialog and stores it when accepted (an
-    // account with no section is added as the next one), with its sign-in.
-    bool EditAndStore(AccountSettings& account);
-    void OnPreferences();
+    // The account as it was edited and stored: its next log-in is with it.
+    void ApplyEditedAccount(int nAccount, AccountSettings account);
+    // Some account is being scanned, reviewed or purged.
+    bool AnyBusy() const;
+    // The preferences as they were stored: every account takes them.
+    void ApplyPreferences(const Preferences& prefs);
     void OnManageFilters();
     void OnRescanEverything();
 
@@ -195,6 +191,9 @@ signals:
     void OtherCheckEnded(int nAccount, int nResult);
     // The accounts screened changed (ReloadAccounts).
     void AccountsChanged();
+    // The user asked to edit an account (a failed one's line, the first
+    // start with no account).
+    void AccountEditWanted(int nAccount);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -269,9 +268,6 @@ private:
     // The first account's session, opened (again) for m_account as every
     // account's is (AccountSession::Open).
     void OpenFirstSession();
-    // "Sign in..." in the account dialog: the browser sign-in for the
-    // dialog's server and user; the refresh token goes where passwords go.
-    void SignIn(CAccountDlg& dlg);
     void LayoutButtons();
     void LayoutGrid();
     void SizeColumns();
@@ -357,12 +353,7 @@ private:
     std::array<int, kColumns> m_anHiddenWidths{};
     bool m_bColumnsSized = false;
 
-    AccountSettings m_account;                            // with its password
-    std::unique_ptr<oauth::AuthorizationFlow> m_pSignIn;  // while a sign-in runs
-    // The account dialog's last sign-in, stored when the dialog is accepted.
-    struct SignedIn {
-        std::string m_sServer, m_sUser, m_sRefresh;
-    } m_signedIn;
+    AccountSettings m_account;  // with its password
     int m_bAutoStart = 0;
     int m_bDefaultFilters = 0;
 

@@ -4,6 +4,7 @@
 // platform, records every message box, answers every modal dialog, and
 // drives the form through its widgets.
 
+#include "gui/app/AccountEditing.h"
 #include "gui/app/MainFrame.h"
 #include "tests/support/ScriptedPop3Server.h"
 #include "gui/review/MavixView.h"

@@ -117,7 +117,7 @@ void TestViewAccounts::changeThroughAccountsDialog()
             SetField(account, "password", QStringLiteral("changed"));
         });
     };
-    h.m_pView->OnManageAccounts();
+    h.m_pFrame->Editing()->OnManageAccounts();
     QCOMPARE(h.m_asDialogs.first(), QStringLiteral("CAccountsDlg"));
     QVERIFY(h.m_asBoxes.isEmpty());
     QCOMPARE(h.m_pView->AccountCount(), action == QLatin1String("add") ? kAccounts + 1 : kAccounts);
@@ -165,7 +165,7 @@ void TestViewAccounts::manageAccountEditsSelected()
         title = dialog.windowTitle();
         return AcceptAccount(dialog, [](QDialog& d) { SetField(d, "password", QStringLiteral("changed")); });
     };
-    h.m_pView->OnManageAccount();
+    h.m_pFrame->Editing()->OnManageAccount();
     QCOMPARE(h.m_asDialogs, QStringList{"CAccountDlg"});
     QVERIFY2(title.contains(QLatin1String(kNames[size_t(account)])), qPrintable(title));
     for (int i = 0; i < kAccounts; ++i)

@@ -42,7 +42,7 @@ void TestViewSecurity::storedThenUsedByTheNextStart()
             QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
             return dialog.result();
         };
-        h.m_pView->OnManageAccount();
+        h.m_pFrame->Editing()->OnManageAccount();
         QCOMPARE(h.m_asDialogs, QStringList{"CAccountDlg"});
         QCOMPARE(h.m_settings.ReadString("Acct", "Security", "?"), std::string("1"));
         QCOMPARE(h.m_settings.ReadString("Acct", "TlsFingerprint", "?"),

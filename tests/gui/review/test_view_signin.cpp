@@ -86,7 +86,7 @@ void TestViewSignIn::signInThenScan()
     };
     if (account == 1)
         h.m_pView->ChooseAccount(1);
-    h.m_pView->OnManageAccount();
+    h.m_pFrame->Editing()->OnManageAccount();
     QVERIFY2(auth.m_sProblem.empty(), auth.m_sProblem.c_str());
     QCOMPARE(auth.m_nCodeGrants, 1);
     QCOMPARE(h.m_settings.ReadString(section, "RefreshToken", ""), std::string("refresh-1"));
