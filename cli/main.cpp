@@ -92,12 +92,24 @@ std::optional<std::vector<AccountSettings>> ChosenAccounts(const CliOptions& opt
     }
     int index = 0;
     if (options.m_sAccount) {
-        index = account_list::Find(accounts, FromUtf8(*options.m_sAccount));
-        if (index < 0) {
+        const std::vector<int> found = account_list::FindAll(accounts, FromUtf8(*options.m_sAccount));
+        if (found.empty()) {
             CliError(FillIn(CliText("mavix-cli", "no account is named '%1' (see 'mavix-cli accounts')"),
                             {TsvText(*options.m_sAccount)}));
             return std::nullopt;
         }
+        if (found.size() > 1) {
+            std::string list;
+            for (int i : found)
+                list += "\n  " + Printable(accounts[size_t(i)].DisplayName()) + "  "
+                    + Printable(accounts[size_t(i)].m_sUser + "@" + accounts[size_t(i)].m_sServer + ":"
+                                + accounts[size_t(i)].m_sPort);
+            CliError(FillIn(CliText("mavix-cli", "%1 accounts are named '%2'; give each its own name:"),
+                            {std::to_string(found.size()), TsvText(*options.m_sAccount)})
+                     + list);
+            return std::nullopt;
+        }
+        index = found.front();
     }
     return std::vector<AccountSettings>{accounts[static_cast<size_t>(index)]};
 }

@@ -73,6 +73,29 @@ int Find(const std::vector<AccountSettings>& accounts, std::string_view name)
     return -1;
 }
 
+std::vector<int> FindAll(const std::vector<AccountSettings>& accounts, std::string_view name)
+{
+    std::vector<int> named, byLogin;
+    for (size_t i = 0; i < accounts.size(); ++i) {
+        if (!accounts[i].m_sName.empty() && accounts[i].m_sName == name)
+            named.push_back(static_cast<int>(i));
+        if (accounts[i].m_sUser + "@" + accounts[i].m_sServer == name)
+            byLogin.push_back(static_cast<int>(i));
+    }
+    return named.empty() ? byLogin : named;
+}
+
+bool NameTaken(const std::vector<AccountSettings>& accounts, const AccountSettings& account)
+{
+    if (account.m_sName.empty())
+        return false;
+    for (const AccountSettings& other : accounts)
+        if (other.m_sSection != account.m_sSection
+            && (other.m_sName == account.m_sName || other.m_sUser + "@" + other.m_sServer == account.m_sName))
+            return true;
+    return false;
+}
+
 bool Add(SettingsStore& settings, PasswordStore& passwords, AccountSettings& account)
 {
     // A new settings file has no account yet: the first goes into "Acct".

@@ -34,6 +34,14 @@ AccountKey KeyOf(const SettingsStore& settings, const AccountSettings& account);
 
 // The account named `name`: its Name, else "user@server"; -1 when none is.
 int Find(const std::vector<AccountSettings>& accounts, std::string_view name);
+// Every account named `name`, in order: those whose Name it is; when none,
+// those whose "user@server" it is. More than one: the name is ambiguous.
+std::vector<int> FindAll(const std::vector<AccountSettings>& accounts, std::string_view name);
+// Another of `accounts` (any but the one in account.m_sSection) already
+// answers to the Name `account` would get: its Name, or its "user@server".
+// The Accounts dialog refuses such a name. An account without a Name is
+// never refused.
+bool NameTaken(const std::vector<AccountSettings>& accounts, const AccountSettings& account);
 
 // Appends `account` as the next section (its m_sSection is set); false when
 // there are kMaxAccounts already or the file could not be written.
