@@ -80,6 +80,14 @@ AccountSettings AccountFor(const CliOptions& options, AccountSettings account)
     return account;
 }
 
+// Whose password and refresh token a run uses: the stored account's while
+// the command line keeps its user and server (a --port or --security of its
+// own is still that account), else the account the command line names.
+AccountSettings SecretsOf(const AccountSettings& stored, const AccountSettings& account)
+{
+    return stored.m_sUser == account.m_sUser && stored.m_sServer == account.m_sServer ? stored : account;
+}
+
 // The accounts the command runs on, in order: with --all-accounts every
 // enabled one, else the one --account names, else the first. Nothing, with
 // the user told, when --account names none.
@@ -92,12 +100,24 @@ std::optional<std::vector<AccountSettings>> ChosenAccounts(const CliOptions& opt
     }
     int index = 0;
     if (options.m_sAccount) {
-        index = account_list::Find(accounts, FromUtf8(*options.m_sAccount));
-        if (index < 0) {
+        const std::vector<int> found = account_list::FindAll(accounts, FromUtf8(*options.m_sAccount));
+        if (found.empty()) {
             CliError(FillIn(CliText("mavix-cli", "no account is named '%1' (see 'mavix-cli accounts')"),
                             {TsvText(*options.m_sAccount)}));
             return std::nullopt;
         }
+        if (found.size() > 1) {
+            std::string list;
+            for (int i : found)
+                list += "\n  " + Printable(accounts[size_t(i)].DisplayName()) + "  "
+                    + Printable(accounts[size_t(i)].m_sUser + "@" + accounts[size_t(i)].m_sServer + ":"
+                                + accounts[size_t(i)].m_sPort);
+            CliError(FillIn(CliText("mavix-cli", "%1 accounts are named '%2'; give each its own name:"),
+                            {std::to_string(found.size()), TsvText(*options.m_sAccount)})
+                     + list);
+            return std::nullopt;
+        }
+        index = found.front();
     }
     return std::vector<AccountSettings>{accounts[static_cast<size_t>(index)]};
 }
@@ -195,7 +215,7 @@ int WatchSignals()
 
 // mavix-cli authorize: the browser sign-in from a terminal; the address on
 // stdout, the refresh token where the password would go.
-int RunAuthorize(const AccountSettings& account, SettingsStore& settings)
+int RunAuthorize(const AccountSettings& stored, const AccountSettings& account, SettingsStore& settings)
 {
     if (account.m_sServer.empty() || account.m_sUser.empty()) {
         CliError(CliText("mavix-cli", "authorize needs the account's server and user name (--server, --user)"));
@@ -220,7 +240,8 @@ int RunAuthorize(const AccountSettings& account, SettingsStore& settings)
     }
     PasswordStore passwords(settings);
     const PasswordStore::Home home =
-        passwords.SaveToken(account_list::KeyOf(settings, account), account.m_sSection, result.m_tokens.m_sRefresh);
+        passwords.SaveToken(account_list::KeyOf(settings, SecretsOf(stored, account)), account.m_sSection,
+                            result.m_tokens.m_sRefresh);
     result.m_tokens.Wipe();
     if (home == PasswordStore::kSettingsFile && !settings.Problem().empty()) {
         CliError(CliText("mavix-cli", "cannot store the refresh token: ") + settings.Problem());
@@ -287,10 +308,12 @@ bool PrepareShared(RunShared& shared, SettingsStore& settings)
 // One account's scan or purge: its session (with the password or access
 // tokens the command line gives in place of the stored ones), the run, a
 // refresh token the provider replaced stored back; the exit status.
-int ScreenAccount(const CliOptions& options, const AccountSettings& account, const std::vector<AccountSettings>& all,
+int ScreenAccount(const CliOptions& options, const AccountSettings& stored, const std::vector<AccountSettings>& all,
                   SettingsStore& settings, RunShared& shared)
 {
+    const AccountSettings account = AccountFor(options, stored);
     AccountSession::Overrides overrides;
+    overrides.m_stored = SecretsOf(stored, account);
     // One password for one account: --all-accounts takes each one's own.
     const char* password = options.m_bAllAccounts ? nullptr : std::getenv("MAVIX_PASSWORD");
     if (password)
@@ -342,14 +365,14 @@ int RunAccounts(const CliOptions& options, const std::vector<AccountSettings>& a
     RunShared shared;
     int worst = kExitOk;
     for (const AccountSettings& stored : accounts) {
-        const AccountSettings account = AccountFor(options, stored);
+        const AccountSettings account = AccountFor(options, stored);  // for its heading
         if (options.m_bAllAccounts) {
             const std::string heading = "== " + Printable(account.DisplayName()) + " ("
                 + Printable(account.m_sUser + "@" + account.m_sServer + ":" + account.m_sPort) + ") ==\n";
             std::fflush(stdout);
             std::fputs(heading.c_str(), options.m_bTsv ? stderr : stdout);
         }
-        const int status = ScreenAccount(options, account, all, settings, shared);
+        const int status = ScreenAccount(options, stored, all, settings, shared);
         if (options.m_bAllAccounts && status != kExitOk)
             CliError(FillIn(CliText("mavix-cli", "account %1: exit status %2"),
                             {Printable(account.DisplayName()), std::to_string(status)}));
@@ -396,6 +419,6 @@ int main(int argc, char** argv)
     std::setlocale(LC_ALL, "C");
     InstallCliTexts();
     if (options.m_nCommand == CliOptions::kAuthorize)
-        return RunAuthorize(AccountFor(options, accounts->front()), settings);
+        return RunAuthorize(accounts->front(), AccountFor(options, accounts->front()), settings);
     return RunAccounts(options, *accounts, settings);
 }

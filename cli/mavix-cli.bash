@@ -23,8 +23,14 @@ _mavix_cli()
             return
             ;;
         --account)
-            local IFS=$'\n'
-            COMPREPLY=($(compgen -W "$(mavix-cli accounts --tsv 2>/dev/null | cut -f1)" -- "$cur"))
+            # Names may hold blanks: each is offered quoted as the shell
+            # needs it, and matched against the word as typed unquoted.
+            local IFS=$'\n' name typed=${cur//\\/}
+            typed=${typed#[\"\']}
+            COMPREPLY=()
+            for name in $(mavix-cli accounts --tsv 2>/dev/null | cut -f1); do
+                [[ $name == "$typed"* ]] && COMPREPLY+=("$(printf '%q' "$name")")
+            done
             return
             ;;
         --port | --user | --rows | --tls-fingerprint | --lines)

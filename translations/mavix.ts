@@ -716,10 +716,6 @@ About</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source> (not recorded in Recently Deleted)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Waiting for the server (%1 s)…</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1822,6 +1818,10 @@ Subject: %4
         <source> The session was closed without QUIT, so nothing was deleted.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>. The deletions were not recorded: Recently Deleted lists them as possibly deleted until the next scan of the account settles them.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Scan</name>
@@ -1875,6 +1875,10 @@ Subject: %4
     </message>
     <message>
         <source>The server refused LIST %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The scan failed.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -2284,10 +2288,6 @@ Qt&apos;s own options (-platform, -style, ...) are accepted too.
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>the deletions stand, but the journal could not record them as done; the next scan settles them</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>the purge had already ended; its deletions stand</source>
         <translation type="unfinished"></translation>
     </message>
@@ -2558,6 +2558,10 @@ With --all-accounts, the worst of the accounts&apos; statuses, from best to
 worst: 0, 3, 1; Ctrl-C or SIGTERM stops at the account it interrupts and
 gives 130 or 143.
 </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 accounts are named &apos;%2&apos;; give each its own name:</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

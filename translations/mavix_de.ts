@@ -734,10 +734,6 @@ About</source>
  Abgebrochen</translation>
     </message>
     <message>
-        <source> (not recorded in Recently Deleted)</source>
-        <translation> (nicht in „Kürzlich gelöscht“ vermerkt)</translation>
-    </message>
-    <message>
         <source>Waiting for the server (%1 s)…</source>
         <translation>Warte auf den Server (%1 s)…</translation>
     </message>
@@ -1855,6 +1851,10 @@ Betreff: %4
         <source> The session was closed without QUIT, so nothing was deleted.</source>
         <translation> Die Sitzung wurde ohne QUIT geschlossen, daher wurde nichts gelöscht.</translation>
     </message>
+    <message>
+        <source>. The deletions were not recorded: Recently Deleted lists them as possibly deleted until the next scan of the account settles them.</source>
+        <translation>. Die Löschungen wurden nicht vermerkt: „Kürzlich gelöscht“ führt sie als möglicherweise gelöscht, bis die nächste Suche des Kontos sie klärt.</translation>
+    </message>
 </context>
 <context>
     <name>Scan</name>
@@ -1909,6 +1909,10 @@ Betreff: %4
     <message>
         <source>The server refused LIST %1: %2</source>
         <translation>Der Server hat LIST %1 abgelehnt: %2</translation>
+    </message>
+    <message>
+        <source>The scan failed.</source>
+        <translation>Die Suche ist fehlgeschlagen.</translation>
     </message>
 </context>
 <context>
@@ -2334,10 +2338,6 @@ Qts eigene Optionen (-platform, -style, ...) werden ebenfalls angenommen.
 </source>
         <translation> Nicht gelöscht.
 </translation>
-    </message>
-    <message>
-        <source>the deletions stand, but the journal could not record them as done; the next scan settles them</source>
-        <translation>die Löschungen gelten, aber das Protokoll konnte sie nicht als erledigt vermerken; die nächste Suche klärt sie</translation>
     </message>
     <message>
         <source>the purge had already ended; its deletions stand</source>
@@ -2821,6 +2821,10 @@ Mit --all-accounts der schlechteste Status der Konten, vom besten zum
 schlechtesten: 0, 3, 1; Strg+C oder SIGTERM hält bei dem Konto an, das es
 unterbricht, und ergibt 130 oder 143.
 </translation>
+    </message>
+    <message>
+        <source>%1 accounts are named &apos;%2&apos;; give each its own name:</source>
+        <translation>%1 Konten heißen „%2“; geben Sie jedem einen eigenen Namen:</translation>
     </message>
 </context>
 </TS>

@@ -734,10 +734,6 @@ About</source>
  Abandon</translation>
     </message>
     <message>
-        <source> (not recorded in Recently Deleted)</source>
-        <translation> (non enregistré dans « Récemment supprimés »)</translation>
-    </message>
-    <message>
         <source>Waiting for the server (%1 s)…</source>
         <translation>Attente du serveur (%1 s)…</translation>
     </message>
@@ -1855,6 +1851,10 @@ Objet : %4
         <source> The session was closed without QUIT, so nothing was deleted.</source>
         <translation> La session a été fermée sans QUIT, donc rien n&apos;a été supprimé.</translation>
     </message>
+    <message>
+        <source>. The deletions were not recorded: Recently Deleted lists them as possibly deleted until the next scan of the account settles them.</source>
+        <translation>. Les suppressions n&apos;ont pas été enregistrées : « Récemment supprimés » les indique comme peut-être supprimés jusqu&apos;à ce que la prochaine analyse du compte les régularise.</translation>
+    </message>
 </context>
 <context>
     <name>Scan</name>
@@ -1909,6 +1909,10 @@ Objet : %4
     <message>
         <source>The server refused LIST %1: %2</source>
         <translation>Le serveur a refusé LIST %1 : %2</translation>
+    </message>
+    <message>
+        <source>The scan failed.</source>
+        <translation>L&apos;analyse a échoué.</translation>
     </message>
 </context>
 <context>
@@ -2334,10 +2338,6 @@ Les options propres à Qt (-platform, -style, ...) sont aussi acceptées.
 </source>
         <translation> Non supprimé.
 </translation>
-    </message>
-    <message>
-        <source>the deletions stand, but the journal could not record them as done; the next scan settles them</source>
-        <translation>les suppressions sont effectives, mais le journal n&apos;a pas pu les enregistrer comme faites ; la prochaine analyse les régularisera</translation>
     </message>
     <message>
         <source>the purge had already ended; its deletions stand</source>
@@ -2823,6 +2823,10 @@ Avec --all-accounts, le pire des codes des comptes, du meilleur au pire :
 0, 3, 1 ; Ctrl-C ou SIGTERM s&apos;arrête au compte qu&apos;il interrompt et donne 130
 ou 143.
 </translation>
+    </message>
+    <message>
+        <source>%1 accounts are named &apos;%2&apos;; give each its own name:</source>
+        <translation>%1 comptes s&apos;appellent « %2 » ; donnez à chacun son propre nom :</translation>
     </message>
 </context>
 </TS>

@@ -24,12 +24,13 @@ std::unique_ptr<AccountSession> AccountSession::Open(SettingsStore& settings, co
                                                      Overrides overrides)
 {
     AccountKey key = AccountKey::Of(account, all);
+    AccountKey secretsKey = overrides.m_stored ? AccountKey::Of(*overrides.m_stored, all) : key;
     if (overrides.m_sPassword)
         account.m_sPass = std::move(*overrides.m_sPassword);
     else if (!UsesToken(account))
-        account.m_sPass = PasswordStore(settings).Load(key, account.m_sSection);
-    std::unique_ptr<AccountSession> session(
-        new AccountSession(settings, std::move(account), std::move(key), engineQueue, owner));
+        account.m_sPass = PasswordStore(settings).Load(secretsKey, account.m_sSection);
+    std::unique_ptr<AccountSession> session(new AccountSession(settings, std::move(account), std::move(key),
+                                                               std::move(secretsKey), engineQueue, owner));
     session->ApplyPreferences(prefs);
     if (overrides.m_sTokenCommand || UsesToken(session->m_account))
         session->SetUpTokens(overrides.m_sTokenCommand);
@@ -39,10 +40,11 @@ std::unique_ptr<AccountSession> AccountSession::Open(SettingsStore& settings, co
 }
 
 AccountSession::AccountSession(SettingsStore& settings, AccountSettings account, AccountKey key,
-                               IScreeningListener& engineQueue, ISessionListener& owner)
+                               AccountKey secretsKey, IScreeningListener& engineQueue, ISessionListener& owner)
     : m_settings(settings),
       m_account(std::move(account)),
       m_key(std::move(key)),
+      m_secretsKey(std::move(secretsKey)),
       m_pSession(std::make_unique<ScreeningSession>(engineQueue, owner)),
       m_pRotation(std::make_shared<Rotation>())
 {
@@ -83,7 +85,7 @@ void AccountSession::SetUpTokens(const std::optional<std::string>& command)
         return;
     }
     oauth::Tokens tokens;
-    tokens.m_sRefresh = PasswordStore(m_settings).LoadToken(m_key, m_account.m_sSection);
+    tokens.m_sRefresh = PasswordStore(m_settings).LoadToken(m_secretsKey, m_account.m_sSection);
     if (tokens.m_sRefresh.empty()) {
         m_nReadiness = Readiness::kNoSignIn;
         return;
@@ -117,7 +119,7 @@ bool AccountSession::StoreRotatedToken()
     }
     if (token.empty())
         return false;
-    PasswordStore(m_settings).SaveToken(m_key, m_account.m_sSection, token);
+    PasswordStore(m_settings).SaveToken(m_secretsKey, m_account.m_sSection, token);
     platform::SecureWipe(token);
     return true;
 }

@@ -33,6 +33,9 @@ public:
     struct Overrides {
         std::optional<std::string> m_sPassword;      // Windows-1252 bytes
         std::optional<std::string> m_sTokenCommand;  // OAuth access tokens from this command
+        // The stored account, when the front end changed its server, user
+        // or port for this run: its secrets are still the ones used.
+        std::optional<AccountSettings> m_stored;
     };
 
     // Whether a log-in can be tried, and what is missing if not.
@@ -91,13 +94,14 @@ private:
         std::function<void()> m_fnNotice;
     };
 
-    AccountSession(SettingsStore& settings, AccountSettings account, AccountKey key, IScreeningListener& engineQueue,
-                   ISessionListener& owner);
+    AccountSession(SettingsStore& settings, AccountSettings account, AccountKey key, AccountKey secretsKey,
+                   IScreeningListener& engineQueue, ISessionListener& owner);
     void SetUpTokens(const std::optional<std::string>& command);
 
     SettingsStore& m_settings;
     AccountSettings m_account;
     AccountKey m_key;
+    AccountKey m_secretsKey;  // where the password and the refresh token are filed
     std::unique_ptr<ScreeningSession> m_pSession;
     std::shared_ptr<Rotation> m_pRotation;
     Readiness m_nReadiness = Readiness::kReady;

@@ -1,7 +1,5 @@
 #include "AccountList.h"
 
-#include "core/platform/Ascii.h"
-
 #include "core/storage/HeaderCache.h"
 #include "core/storage/PasswordStore.h"
 #include "core/storage/RememberedChoices.h"
@@ -75,16 +73,26 @@ int Find(const std::vector<AccountSettings>& accounts, std::string_view name)
     return -1;
 }
 
-bool NameTaken(const std::vector<AccountSettings>& accounts, std::string_view name, std::string_view section)
+std::vector<int> FindAll(const std::vector<AccountSettings>& accounts, std::string_view name)
 {
-    const std::string wanted = platform::AsciiUpper(std::string(name));
-    for (const AccountSettings& account : accounts) {
-        if (account.m_sSection == section)
-            continue;
-        if (platform::AsciiUpper(account.m_sName) == wanted
-            || platform::AsciiUpper(account.m_sUser + "@" + account.m_sServer) == wanted)
-            return true;
+    std::vector<int> named, byLogin;
+    for (size_t i = 0; i < accounts.size(); ++i) {
+        if (!accounts[i].m_sName.empty() && accounts[i].m_sName == name)
+            named.push_back(static_cast<int>(i));
+        if (accounts[i].m_sUser + "@" + accounts[i].m_sServer == name)
+            byLogin.push_back(static_cast<int>(i));
     }
+    return named.empty() ? byLogin : named;
+}
+
+bool NameTaken(const std::vector<AccountSettings>& accounts, const AccountSettings& account)
+{
+    if (account.m_sName.empty())
+        return false;
+    for (const AccountSettings& other : accounts)
+        if (other.m_sSection != account.m_sSection
+            && (other.m_sName == account.m_sName || other.m_sUser + "@" + other.m_sServer == account.m_sName))
+            return true;
     return false;
 }
 

@@ -34,6 +34,14 @@ AccountKey KeyOf(const SettingsStore& settings, const AccountSettings& account);
 
 // The account named `name`: its Name, else "user@server"; -1 when none is.
 int Find(const std::vector<AccountSettings>& accounts, std::string_view name);
+// Every account named `name`, in order: those whose Name it is; when none,
+// those whose "user@server" it is. More than one: the name is ambiguous.
+std::vector<int> FindAll(const std::vector<AccountSettings>& accounts, std::string_view name);
+// Another of `accounts` (any but the one in account.m_sSection) already
+// answers to the Name `account` would get: its Name, or its "user@server".
+// The Accounts dialog refuses such a name. An account without a Name is
+// never refused.
+bool NameTaken(const std::vector<AccountSettings>& accounts, const AccountSettings& account);
 
 // Appends `account` as the next section (its m_sSection is set); false when
 // there are kMaxAccounts already or the file could not be written.
@@ -47,11 +55,6 @@ bool Remove(SettingsStore& settings, PasswordStore& passwords, int index);
 // Moves the account at `from` to `to`, the others keeping their order, by
 // rewriting the account sections in one write.
 bool Move(SettingsStore& settings, int from, int to);
-
-// Whether an account other than the one in `section` already answers to
-// `name` (as its Name, or as "user@server"), in any ASCII case: names are
-// how the user and --account tell accounts apart.
-bool NameTaken(const std::vector<AccountSettings>& accounts, std::string_view name, std::string_view section);
 
 // Removes the files Mavix keeps for an account beside the settings: its
 // remembered choices (and its header cache).

@@ -157,14 +157,13 @@ bool CAccountsDlg::RenameCurrent(const QString& name)
     const int row = Current();
     if (row < 0)
         return false;
-    const std::string wanted = ToCp1252(name.trimmed());
-    if (!wanted.empty() && account_list::NameTaken(m_accounts, wanted, m_accounts[size_t(row)].m_sSection)) {
+    AccountSettings account = AccountSettings::Load(m_settings, &m_passwords, m_accounts[size_t(row)].m_sSection);
+    const AccountSettings before = account;
+    account.m_sName = ToCp1252(name.trimmed());
+    if (account_list::NameTaken(m_accounts, account)) {
         Prompter::MessageBox(this, tr("Another account is already called “%1”: choose another name.").arg(name.trimmed()));
         return false;
     }
-    AccountSettings account = AccountSettings::Load(m_settings, &m_passwords, m_accounts[size_t(row)].m_sSection);
-    const AccountSettings before = account;
-    account.m_sName = wanted;
     account.Save(m_settings, m_passwords, before);
     m_bChanged = true;
     Reload(row);

@@ -74,6 +74,41 @@ private slots:
             QCOMPARE(PasswordStore(store).Load(key, "Acct"), std::string("p"));
         }
     }
+
+    // Two accounts of one user on one server at two ports (local tunnels):
+    // their passwords move from the file to the keyring, each under its own
+    // key, and each server only ever gets its own.
+    void twoPortsKeepTheirPasswords()
+    {
+        QFile::remove(QString::fromStdString(Store().FilePath()));
+        ScriptedPop3Server alpha, delta;
+        alpha.ServeMailbox({"Subject: one\r\n\r\nbody\r\n"}, "john", "alpha-secret");
+        delta.ServeMailbox({"Subject: two\r\n\r\nbody\r\n"}, "john", "delta-secret");
+        alpha.Start();
+        delta.Start();
+        SettingsStore store = Store();
+        const std::pair<const char*, ScriptedPop3Server*> accounts[] = {{"Acct", &alpha}, {"Acct2", &delta}};
+        for (const auto& [section, server] : accounts) {
+            store.WriteString(section, "Server", "127.0.0.1");
+            store.WriteString(section, "User", "john");
+            store.WriteString(section, "Port", std::to_string(server->Port()));
+            store.WriteString(section, "Pass", server == &alpha ? "alpha-secret" : "delta-secret");
+            store.WriteString(section, "Name", server == &alpha ? "Alpha" : "Delta");
+        }
+        QTemporaryDir dir;
+        for (const char* name : {"Alpha", "Delta", "Alpha", "Delta"}) {
+            const CliRun run = RunCli({"scan", "--tsv", "--account", name}, dir.path());
+            QVERIFY2(run.m_nExit == 0, (std::string(name) + ": " + run.m_sErr).c_str());
+        }
+        QVERIFY(alpha.Received().find("PASS delta-secret") == std::string::npos);
+        QVERIFY(delta.Received().find("PASS alpha-secret") == std::string::npos);
+        for (const auto& [section, server] : accounts) {
+            QCOMPARE(Store().ReadString(section, "Pass", "<none>"), std::string("<none>"));
+            const AccountKey key{"john", "127.0.0.1", std::to_string(server->Port())};
+            QCOMPARE(PasswordStore(store).Load(key, section), server == &alpha ? "alpha-secret" : "delta-secret");
+            PasswordStore(store).Forget(key);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCliKeyring)

@@ -711,7 +711,7 @@ private slots:
         QCOMPARE(States(deletions.Read()), journal);
         if (fault == "changed") {
             const JournalEntry entry = deletions.Read().at(0);
-            QCOMPARE(entry.m_sAccount, std::string("u@127.0.0.1"));
+            QCOMPARE(entry.m_sAccount, "u@127.0.0.1:" + std::to_string(server.Port()));
             QCOMPARE(entry.m_sSubject, std::string("Hello there"));
             QCOMPARE(entry.m_sFrom, std::string("Sender 1 <sender1@example.com>"));
             QCOMPARE(entry.m_sReason, std::string(DeletionJournal::kCheckedByHand));
@@ -802,7 +802,7 @@ private slots:
         f.Serve(m_aMail);
         std::vector<MessageRow> scanned;
         ScanToReview(f, &scanned);
-        PurgeLock other(state, "u@127.0.0.1");
+        PurgeLock other(state, "u@127.0.0.1:" + std::to_string(f.m_server.Port()));
         QVERIFY(other.Acquire(std::chrono::milliseconds(0)));
         const PurgeNotes purge = f.Purge({PurgeRowOf(scanned[0], 1, true)});
         QVERIFY(purge.m_bDone);

@@ -75,7 +75,7 @@ private slots:
         for (size_t i = 0; i < line.size(); ++i)
             QVERIFY(platform::DirectionControlAt(std::string_view(line).substr(i)) == 0);
         QVERIFY(QString::fromUtf8(line).toUtf8() == QByteArray::fromStdString(line));
-        QVERIFY(line.rfind("2026-12-07T11:04:25Z\tann@pop.example.org\tUID-17\t2345\t", 0) == 0);
+        QVERIFY(line.rfind("2026-12-07T11:04:25Z\tann@pop.example.org:110\tUID-17\t2345\t", 0) == 0);
         JournalEntry back;
         QVERIFY(DeletionJournal::ParseLine(line, back));
         QVERIFY(Same(back, entry));
