@@ -3,6 +3,7 @@
 #include "core/storage/Filters.h"
 #include "gui/review/AccountScreening.h"
 #include "gui/review/MessageGridModel.h"
+#include "gui/review/RowActions.h"
 #include "core/session/ScreeningSession.h"
 #include "core/storage/AccountSettings.h"
 #include "core/storage/ColumnWidths.h"
@@ -313,13 +314,11 @@ private:
     // pos: where the menu opens, in the grid's viewport.
     void ShowRowMenu(int nDisplayRow, const QPoint& pos);
     void ShowCurrentReason();
-    // Adds the entry to a list, saves the lists and classifies the rows again.
-    void AddToList(FilterKind kind, FilterEntry entry);
-    void ViewHeaders(const MessageRow& row, const std::string& dump);
 
     SettingsStore& m_settings;
     IMavixFrame& m_frame;
     Filters m_filters;
+    CRowActions* m_pRowActions;  // the row menu, its list edits, the header view
     // The engine's listener outlives the session's engine, which calls it
     // until its workers have ended.
     std::unique_ptr<EngineListener> m_pListener;
