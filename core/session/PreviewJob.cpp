@@ -17,26 +17,70 @@ PreviewReady PreviewJob::Run()
 {
     PreviewReady ready{m_request, false, {}, {}};
     m_ctx.ApplyTiming(m_connection);
+    // The rows of a background check (or of a review whose session the
+    // server ended) are found again on a session of their own, by UIDL,
+    // which ends with QUIT once the preview is read.
+    int nNum = m_request.m_nNum;
+    bool bOwnSession = false;
     if (!m_connection.IsConnected()) {
-        ready.m_sProblem = core_text::Say(
-            "Preview",
-            QT_TRANSLATE_NOOP("Preview", "The session with the server has ended: scan again to preview this message."));
-        return ready;
+        bOwnSession = LogInAgain(nNum);
+        if (!bOwnSession) {
+            ready.m_sProblem = core_text::Say(
+                "Preview", QT_TRANSLATE_NOOP("Preview",
+                                             "The session with the server has ended: scan again to preview this message."));
+            return ready;
+        }
     }
-    const int nNum = m_request.m_nNum;
+    Read(nNum, ready);
+    if (bOwnSession)
+        m_connection.Quit();
+    return ready;
+}
+
+bool PreviewJob::LogInAgain(int& nNum)
+{
+    const Account& account = m_ctx.m_account;
+    const Account& session = m_ctx.m_sessionAccount;
+    // Ids mean something only on the mailbox the rows came from.
+    if (!m_ctx.m_bCanReconnect || m_request.m_sUidl.empty() || account.m_sServer != session.m_sServer
+        || account.m_sUser != session.m_sUser || account.m_sPort != session.m_sPort
+        || !m_ctx.ClearAbort(m_connection) || !m_ctx.ApplyAuthentication(m_connection).empty())
+        return false;
+    const int port = ParsePort(account.m_sPort);
+    int count = 0;
+    int total = 0;
+    if (port == 0 || !m_connection.Login(account.m_sServer, account.m_sUser, account.m_sPass, port)
+        || !m_connection.Stat(count, total) || !m_connection.Uidl()
+        || m_connection.IsUidlAmbiguous(m_request.m_sUidl)) {
+        m_connection.Drop();
+        return false;
+    }
+    std::string uidl;
+    for (int n = 1; n <= count; ++n) {
+        if (m_connection.GetUidl(n, uidl) && uidl == m_request.m_sUidl) {
+            nNum = n;
+            return true;
+        }
+    }
+    m_connection.Quit();
+    return false;
+}
+
+void PreviewJob::Read(int nNum, PreviewReady& ready)
+{
     if (!m_request.m_sUidl.empty()) {
         std::string uidl;
         if (!m_connection.UidlOf(nNum, uidl)) {
             ready.m_sProblem = SessionStatus(
                 m_connection,
                 core_text::Say("Preview", QT_TRANSLATE_NOOP("Preview", "The server would not name the message.")));
-            return ready;
+            return;
         }
         if (uidl != m_request.m_sUidl) {
             ready.m_sProblem = core_text::Say(
                 "Preview",
                 QT_TRANSLATE_NOOP("Preview", "The server has another message under this number now: scan again."));
-            return ready;
+            return;
         }
     }
     std::string text;
@@ -45,17 +89,16 @@ PreviewReady PreviewJob::Run()
         ready.m_sProblem = SessionStatus(
             m_connection,
             core_text::Say("Preview", QT_TRANSLATE_NOOP("Preview", "The server would not show the message.")));
-        return ready;
+        return;
     }
-    ready.m_preview = preview::BuildPreview(text, IsCut(text, bTruncated));
+    ready.m_preview = preview::BuildPreview(text, IsCut(text, bTruncated, nNum));
     ready.m_bShown = true;
-    return ready;
 }
 
 // The message goes on past what came: as many body lines came as were
 // asked for, and the text is shorter than the size LIST gave (which counts
 // the CR LF the reader took off the last line), or there is no size.
-bool PreviewJob::IsCut(const std::string& text, bool bTruncated)
+bool PreviewJob::IsCut(const std::string& text, bool bTruncated, int nNum)
 {
     if (bTruncated)
         return true;
@@ -67,5 +110,5 @@ bool PreviewJob::IsCut(const std::string& text, bool bTruncated)
     if (nLines < m_request.m_nLines)
         return false;
     uint64_t nSize = 0;
-    return !m_connection.GetSize(m_request.m_nNum, nSize) || text.size() + 2 < nSize;
+    return !m_connection.GetSize(nNum, nSize) || text.size() + 2 < nSize;
 }

@@ -8,8 +8,9 @@
 // "UIDL n" first where the row has a UIDL (a preview never shows another
 // message's text under a row), then "TOP n L" (RFC 1939 §7), which leaves
 // the message as it was on the server; the bytes become a
-// preview::MessagePreview. Never logs in: without the review's session
-// there is nothing to preview.
+// preview::MessagePreview. Without the review's session (a background
+// check's rows), it logs in again when the rows have lasting ids, finds the
+// message by its UIDL, and ends that session with QUIT.
 class PreviewJob {
 public:
     PreviewJob(CPop3Connection& connection, const JobContext& context, PreviewRequest request);
@@ -20,7 +21,11 @@ public:
     static constexpr int kMaxLines = 2000;
 
 private:
-    bool IsCut(const std::string& text, bool bTruncated);
+    // A session of its own: the message's number on it, by UIDL.
+    bool LogInAgain(int& nNum);
+    // UIDL n (where the row has one), then TOP n L, into `ready`.
+    void Read(int nNum, PreviewReady& ready);
+    bool IsCut(const std::string& text, bool bTruncated, int nNum);
 
     CPop3Connection& m_connection;
     const JobContext& m_ctx;

@@ -270,12 +270,13 @@ void ScreeningEngine::RunEndSession(const JobContext& ctx, bool bReset)
 }
 
 // PurgeThread: the preview Preview asked for last.
-void ScreeningEngine::RunPreview(const JobContext& ctx)
+void ScreeningEngine::RunPreview(JobContext& ctx)
 {
     PreviewRequest request;
     {
         std::lock_guard lock(m_mutex);
         request = m_previewRequest;
+        ctx.m_account = m_account;  // for a log-in again
     }
     m_listener.OnPreviewReady(PreviewJob(m_connection, ctx, std::move(request)).Run());
 }

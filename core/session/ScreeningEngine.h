@@ -414,7 +414,7 @@ private:
     void RunJob(Job job);
     void RunPurge(JobContext& ctx);
     void RunEndSession(const JobContext& ctx, bool bReset);
-    void RunPreview(const JobContext& ctx);
+    void RunPreview(JobContext& ctx);
     bool PurgeCancelled() const;
     // Clears the connection's Abort unless `bStop` (the scan's stop or the
     // purge's cancel) is set, under m_mutex, which orders it with the stop's

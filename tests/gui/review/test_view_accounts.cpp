@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QtTest>
 #include <array>
 
@@ -71,6 +72,7 @@ private slots:
     void purgeFollowsWhatIsShown();
     void silentAccountHoldsNoReview();
     void failedAccountOffersAWayOut();
+    void backgroundRowsPreview();
 
 private:
     ScratchDirectory m_dir;
@@ -275,6 +277,28 @@ void TestViewAccounts::failedAccountOffersAWayOut()
     QTRY_VERIFY_WITH_TIMEOUT(h.m_pView->SessionAt(1).IsReviewing(), 10000);
     QVERIFY(!h.m_pView->AccountFailed(1));
     QVERIFY(h.m_pView->SessionAt(0).IsReviewing() && h.m_pView->SessionAt(2).IsReviewing());
+}
+
+// A background check's session has ended when its rows are shown: a row's
+// preview logs in again, finds the message by its UIDL and quits.
+void TestViewAccounts::backgroundRowsPreview()
+{
+    ViewHarness h;
+    ThreeAccounts servers(h);
+    QVERIFY(h.Build());
+    QSignalSpy ended(h.m_pView, &CMavixView::OtherCheckEnded);
+    QVERIFY(h.m_pView->StartBackgroundCheck(1));
+    QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 10000);
+    QCOMPARE(ended.at(0).at(1).toInt(), 1);
+    QVERIFY(servers.m_aServers[1].WaitNoSession(5000));
+    h.m_pView->ChooseAccount(1);
+    auto* pText = h.m_pView->findChild<QPlainTextEdit*>(QStringLiteral("previewText"));
+    QVERIFY(pText);
+    h.m_pView->Grid()->setCurrentIndex(h.m_pView->Grid()->model()->index(0, 0));
+    QTRY_VERIFY_WITH_TIMEOUT(pText->toPlainText().contains(QStringLiteral("Body of Work news")), 5000);
+    QVERIFY(servers.m_aServers[1].WaitNoSession(5000));
+    QCOMPARE(servers.m_aServers[1].SessionCount(), 2);
+    QCOMPARE(servers.m_aServers[1].Messages().size(), size_t(2));
 }
 
 QTEST_MAIN(TestViewAccounts)
