@@ -51,6 +51,10 @@
         <source>Protocol Error - restart</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>failed: sign in under Manage Account first</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Autostart</name>
@@ -278,6 +282,37 @@ The last check failed: %1</source>
     </message>
 </context>
 <context>
+    <name>CAccountEditing</name>
+    <message>
+        <source>New Account</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Account “%1”</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The accounts can be changed once no account is being scanned or reviewed: finish or cancel the review first.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter the server first.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Waiting for the sign-in in your browser…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Signed in. Press OK to keep the sign-in with the account.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sign-in failed: </source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>CAccountsDlg</name>
     <message>
         <source>  — off</source>
@@ -345,6 +380,10 @@ The last check failed: %1</source>
     </message>
     <message>
         <source>The account could not be removed: the settings file could not be written.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Another account is already called “%1”: choose another name.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -672,10 +711,6 @@ About</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>%1 accounts</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>(no subject)</source>
         <translation type="unfinished"></translation>
     </message>
@@ -720,57 +755,7 @@ About</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>The accounts can be changed once no account is being scanned or reviewed: finish or cancel the review first.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Enter the server first.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Waiting for the sign-in in your browser…</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Signed in. Press OK to keep the sign-in with the account.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Sign-in failed: </source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Ready</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Trust this sender</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Always flag this sender</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Flag Subjects that are exactly “%1”</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>View Headers…</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The filter lists could not be saved in %1.
-
-The changes apply until Mavix is closed.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The headers of this message cannot be read from %1.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Headers of message %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -848,6 +833,26 @@ The changes apply until Mavix is closed.</source>
     </message>
     <message>
         <source>&amp;Stop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nobody has signed in for this account yet: Sign in… under Edit › Manage Account.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete %1 messages from %2 accounts on the server (%3)?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Edit Account…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Try Again</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1035,6 +1040,39 @@ POP3 cannot put a message back on the server. Where a copy was kept, select its 
     </message>
     <message>
         <source>Deleted messages</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CRowActions</name>
+    <message>
+        <source>Trust this sender</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Always flag this sender</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Flag Subjects that are exactly “%1”</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>View Headers…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The filter lists could not be saved in %1.
+
+The changes apply until Mavix is closed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The headers of this message cannot be read from %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Headers of message %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

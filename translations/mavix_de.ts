@@ -51,6 +51,10 @@
         <source>Protocol Error - restart</source>
         <translation>Protokollfehler – neu starten</translation>
     </message>
+    <message>
+        <source>failed: sign in under Manage Account first</source>
+        <translation>fehlgeschlagen: zuerst unter Konto verwalten anmelden</translation>
+    </message>
 </context>
 <context>
     <name>Autostart</name>
@@ -279,6 +283,37 @@ Die letzte Prüfung ist fehlgeschlagen: %1</translation>
     </message>
 </context>
 <context>
+    <name>CAccountEditing</name>
+    <message>
+        <source>New Account</source>
+        <translation>Neues Konto</translation>
+    </message>
+    <message>
+        <source>Account “%1”</source>
+        <translation>Konto „%1“</translation>
+    </message>
+    <message>
+        <source>The accounts can be changed once no account is being scanned or reviewed: finish or cancel the review first.</source>
+        <translation>Die Konten können geändert werden, sobald kein Konto mehr durchsucht oder geprüft wird: Beenden oder brechen Sie zuerst die Prüfung ab.</translation>
+    </message>
+    <message>
+        <source>Enter the server first.</source>
+        <translation>Geben Sie zuerst den Server ein.</translation>
+    </message>
+    <message>
+        <source>Waiting for the sign-in in your browser…</source>
+        <translation>Warte auf die Anmeldung in Ihrem Browser…</translation>
+    </message>
+    <message>
+        <source>Signed in. Press OK to keep the sign-in with the account.</source>
+        <translation>Angemeldet. Drücken Sie OK, um die Anmeldung beim Konto zu behalten.</translation>
+    </message>
+    <message>
+        <source>Sign-in failed: </source>
+        <translation>Anmeldung fehlgeschlagen: </translation>
+    </message>
+</context>
+<context>
     <name>CAccountsDlg</name>
     <message>
         <source>  — off</source>
@@ -347,6 +382,10 @@ Die letzte Prüfung ist fehlgeschlagen: %1</translation>
     <message>
         <source>The account could not be removed: the settings file could not be written.</source>
         <translation>Das Konto konnte nicht entfernt werden: Die Einstellungsdatei konnte nicht geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>Another account is already called “%1”: choose another name.</source>
+        <translation>Ein anderes Konto heißt schon „%1“: Wählen Sie einen anderen Namen.</translation>
     </message>
 </context>
 <context>
@@ -686,10 +725,6 @@ About</source>
         <translation>markierte Nachrichten werden entfernt…</translation>
     </message>
     <message>
-        <source>%1 accounts</source>
-        <translation>%1 Konten</translation>
-    </message>
-    <message>
         <source>(no subject)</source>
         <translation>(kein Betreff)</translation>
     </message>
@@ -738,60 +773,8 @@ About</source>
         <translation>Warte auf den Server (%1 s)…</translation>
     </message>
     <message>
-        <source>The accounts can be changed once no account is being scanned or reviewed: finish or cancel the review first.</source>
-        <translation>Die Konten können geändert werden, sobald kein Konto mehr durchsucht oder geprüft wird: Beenden oder brechen Sie zuerst die Prüfung ab.</translation>
-    </message>
-    <message>
-        <source>Enter the server first.</source>
-        <translation>Geben Sie zuerst den Server ein.</translation>
-    </message>
-    <message>
-        <source>Waiting for the sign-in in your browser…</source>
-        <translation>Warte auf die Anmeldung in Ihrem Browser…</translation>
-    </message>
-    <message>
-        <source>Signed in. Press OK to keep the sign-in with the account.</source>
-        <translation>Angemeldet. Drücken Sie OK, um die Anmeldung beim Konto zu behalten.</translation>
-    </message>
-    <message>
-        <source>Sign-in failed: </source>
-        <translation>Anmeldung fehlgeschlagen: </translation>
-    </message>
-    <message>
         <source>Ready</source>
         <translation>Bereit</translation>
-    </message>
-    <message>
-        <source>Trust this sender</source>
-        <translation>Diesem Absender vertrauen</translation>
-    </message>
-    <message>
-        <source>Always flag this sender</source>
-        <translation>Diesen Absender immer markieren</translation>
-    </message>
-    <message>
-        <source>Flag Subjects that are exactly “%1”</source>
-        <translation>Betreffs markieren, die genau „%1“ lauten</translation>
-    </message>
-    <message>
-        <source>View Headers…</source>
-        <translation>Kopfzeilen anzeigen…</translation>
-    </message>
-    <message>
-        <source>The filter lists could not be saved in %1.
-
-The changes apply until Mavix is closed.</source>
-        <translation>Die Filterlisten konnten nicht in %1 gespeichert werden.
-
-Die Änderungen gelten, bis Mavix geschlossen wird.</translation>
-    </message>
-    <message>
-        <source>The headers of this message cannot be read from %1.</source>
-        <translation>Die Kopfzeilen dieser Nachricht können nicht aus %1 gelesen werden.</translation>
-    </message>
-    <message>
-        <source>Headers of message %1</source>
-        <translation>Kopfzeilen der Nachricht %1</translation>
     </message>
     <message>
         <source>%1 messages, %2 suspect</source>
@@ -870,6 +853,26 @@ Die Änderungen gelten, bis Mavix geschlossen wird.</translation>
     <message>
         <source>&amp;Stop</source>
         <translation>&amp;Stopp</translation>
+    </message>
+    <message>
+        <source>Nobody has signed in for this account yet: Sign in… under Edit › Manage Account.</source>
+        <translation>Für dieses Konto hat sich noch niemand angemeldet: Anmelden… unter Bearbeiten › Konto verwalten.</translation>
+    </message>
+    <message>
+        <source>Delete %1 messages from %2 accounts on the server (%3)?</source>
+        <translation>%1 Nachrichten aus %2 Konten auf dem Server löschen (%3)?</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>angehalten</translation>
+    </message>
+    <message>
+        <source>Edit Account…</source>
+        <translation>Konto bearbeiten…</translation>
+    </message>
+    <message>
+        <source>Try Again</source>
+        <translation>Erneut versuchen</translation>
     </message>
 </context>
 <context>
@@ -1058,6 +1061,41 @@ POP3 kann eine Nachricht nicht auf den Server zurücklegen. Wo eine Kopie aufbew
     <message>
         <source>Deleted messages</source>
         <translation>Gelöschte Nachrichten</translation>
+    </message>
+</context>
+<context>
+    <name>CRowActions</name>
+    <message>
+        <source>Trust this sender</source>
+        <translation>Diesem Absender vertrauen</translation>
+    </message>
+    <message>
+        <source>Always flag this sender</source>
+        <translation>Diesen Absender immer markieren</translation>
+    </message>
+    <message>
+        <source>Flag Subjects that are exactly “%1”</source>
+        <translation>Betreffs markieren, die genau „%1“ lauten</translation>
+    </message>
+    <message>
+        <source>View Headers…</source>
+        <translation>Kopfzeilen anzeigen…</translation>
+    </message>
+    <message>
+        <source>The filter lists could not be saved in %1.
+
+The changes apply until Mavix is closed.</source>
+        <translation>Die Filterlisten konnten nicht in %1 gespeichert werden.
+
+Die Änderungen gelten, bis Mavix geschlossen wird.</translation>
+    </message>
+    <message>
+        <source>The headers of this message cannot be read from %1.</source>
+        <translation>Die Kopfzeilen dieser Nachricht können nicht aus %1 gelesen werden.</translation>
+    </message>
+    <message>
+        <source>Headers of message %1</source>
+        <translation>Kopfzeilen der Nachricht %1</translation>
     </message>
 </context>
 <context>

@@ -51,6 +51,10 @@
         <source>Protocol Error - restart</source>
         <translation>Erreur de protocole - redémarrez</translation>
     </message>
+    <message>
+        <source>failed: sign in under Manage Account first</source>
+        <translation>échec : connectez-vous d’abord sous Gérer le compte</translation>
+    </message>
 </context>
 <context>
     <name>Autostart</name>
@@ -279,6 +283,37 @@ La dernière vérification a échoué : %1</translation>
     </message>
 </context>
 <context>
+    <name>CAccountEditing</name>
+    <message>
+        <source>New Account</source>
+        <translation>Nouveau compte</translation>
+    </message>
+    <message>
+        <source>Account “%1”</source>
+        <translation>Compte « %1 »</translation>
+    </message>
+    <message>
+        <source>The accounts can be changed once no account is being scanned or reviewed: finish or cancel the review first.</source>
+        <translation>Les comptes peuvent être modifiés dès qu&apos;aucun compte n&apos;est en cours d&apos;analyse ou de revue : terminez ou annulez d&apos;abord la revue.</translation>
+    </message>
+    <message>
+        <source>Enter the server first.</source>
+        <translation>Saisissez d&apos;abord le serveur.</translation>
+    </message>
+    <message>
+        <source>Waiting for the sign-in in your browser…</source>
+        <translation>Attente de la connexion dans votre navigateur…</translation>
+    </message>
+    <message>
+        <source>Signed in. Press OK to keep the sign-in with the account.</source>
+        <translation>Connecté. Appuyez sur OK pour conserver la connexion avec le compte.</translation>
+    </message>
+    <message>
+        <source>Sign-in failed: </source>
+        <translation>Échec de la connexion : </translation>
+    </message>
+</context>
+<context>
     <name>CAccountsDlg</name>
     <message>
         <source>  — off</source>
@@ -347,6 +382,10 @@ La dernière vérification a échoué : %1</translation>
     <message>
         <source>The account could not be removed: the settings file could not be written.</source>
         <translation>Le compte n&apos;a pas pu être supprimé : le fichier de réglages n&apos;a pas pu être écrit.</translation>
+    </message>
+    <message>
+        <source>Another account is already called “%1”: choose another name.</source>
+        <translation>Un autre compte s’appelle déjà « %1 » : choisissez un autre nom.</translation>
     </message>
 </context>
 <context>
@@ -686,10 +725,6 @@ About</source>
         <translation>suppression des messages cochés…</translation>
     </message>
     <message>
-        <source>%1 accounts</source>
-        <translation>%1 comptes</translation>
-    </message>
-    <message>
         <source>(no subject)</source>
         <translation>(sans objet)</translation>
     </message>
@@ -738,60 +773,8 @@ About</source>
         <translation>Attente du serveur (%1 s)…</translation>
     </message>
     <message>
-        <source>The accounts can be changed once no account is being scanned or reviewed: finish or cancel the review first.</source>
-        <translation>Les comptes peuvent être modifiés dès qu&apos;aucun compte n&apos;est en cours d&apos;analyse ou de revue : terminez ou annulez d&apos;abord la revue.</translation>
-    </message>
-    <message>
-        <source>Enter the server first.</source>
-        <translation>Saisissez d&apos;abord le serveur.</translation>
-    </message>
-    <message>
-        <source>Waiting for the sign-in in your browser…</source>
-        <translation>Attente de la connexion dans votre navigateur…</translation>
-    </message>
-    <message>
-        <source>Signed in. Press OK to keep the sign-in with the account.</source>
-        <translation>Connecté. Appuyez sur OK pour conserver la connexion avec le compte.</translation>
-    </message>
-    <message>
-        <source>Sign-in failed: </source>
-        <translation>Échec de la connexion : </translation>
-    </message>
-    <message>
         <source>Ready</source>
         <translation>Prêt</translation>
-    </message>
-    <message>
-        <source>Trust this sender</source>
-        <translation>Faire confiance à cet expéditeur</translation>
-    </message>
-    <message>
-        <source>Always flag this sender</source>
-        <translation>Toujours signaler cet expéditeur</translation>
-    </message>
-    <message>
-        <source>Flag Subjects that are exactly “%1”</source>
-        <translation>Signaler les objets exactement égaux à « %1 »</translation>
-    </message>
-    <message>
-        <source>View Headers…</source>
-        <translation>Afficher les en-têtes…</translation>
-    </message>
-    <message>
-        <source>The filter lists could not be saved in %1.
-
-The changes apply until Mavix is closed.</source>
-        <translation>Les listes de filtres n&apos;ont pas pu être enregistrées dans %1.
-
-Les modifications s&apos;appliquent jusqu&apos;à la fermeture de Mavix.</translation>
-    </message>
-    <message>
-        <source>The headers of this message cannot be read from %1.</source>
-        <translation>Les en-têtes de ce message ne peuvent pas être lus depuis %1.</translation>
-    </message>
-    <message>
-        <source>Headers of message %1</source>
-        <translation>En-têtes du message %1</translation>
     </message>
     <message>
         <source>%1 messages, %2 suspect</source>
@@ -870,6 +853,26 @@ Les modifications s&apos;appliquent jusqu&apos;à la fermeture de Mavix.</transl
     <message>
         <source>&amp;Stop</source>
         <translation>Arrê&amp;ter</translation>
+    </message>
+    <message>
+        <source>Nobody has signed in for this account yet: Sign in… under Edit › Manage Account.</source>
+        <translation>Personne ne s’est encore connecté pour ce compte : Se connecter… sous Édition › Gérer le compte.</translation>
+    </message>
+    <message>
+        <source>Delete %1 messages from %2 accounts on the server (%3)?</source>
+        <translation>Supprimer %1 messages de %2 comptes sur le serveur (%3) ?</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>arrêté</translation>
+    </message>
+    <message>
+        <source>Edit Account…</source>
+        <translation>Modifier le compte…</translation>
+    </message>
+    <message>
+        <source>Try Again</source>
+        <translation>Réessayer</translation>
     </message>
 </context>
 <context>
@@ -1058,6 +1061,41 @@ POP3 ne peut pas remettre un message sur le serveur. Lorsqu&apos;une copie a ét
     <message>
         <source>Deleted messages</source>
         <translation>Messages supprimés</translation>
+    </message>
+</context>
+<context>
+    <name>CRowActions</name>
+    <message>
+        <source>Trust this sender</source>
+        <translation>Faire confiance à cet expéditeur</translation>
+    </message>
+    <message>
+        <source>Always flag this sender</source>
+        <translation>Toujours signaler cet expéditeur</translation>
+    </message>
+    <message>
+        <source>Flag Subjects that are exactly “%1”</source>
+        <translation>Signaler les objets exactement égaux à « %1 »</translation>
+    </message>
+    <message>
+        <source>View Headers…</source>
+        <translation>Afficher les en-têtes…</translation>
+    </message>
+    <message>
+        <source>The filter lists could not be saved in %1.
+
+The changes apply until Mavix is closed.</source>
+        <translation>Les listes de filtres n&apos;ont pas pu être enregistrées dans %1.
+
+Les modifications s&apos;appliquent jusqu&apos;à la fermeture de Mavix.</translation>
+    </message>
+    <message>
+        <source>The headers of this message cannot be read from %1.</source>
+        <translation>Les en-têtes de ce message ne peuvent pas être lus depuis %1.</translation>
+    </message>
+    <message>
+        <source>Headers of message %1</source>
+        <translation>En-têtes du message %1</translation>
     </message>
 </context>
 <context>
