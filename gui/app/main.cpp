@@ -1,4 +1,5 @@
 #include "gui/app/MavixApp.h"
+#include "gui/dialogs/Autostart.h"
 #include "core/platform/Secrets.h"
 #include "gui/review/MavixView.h"
 #include "translations/UiLanguage.h"
@@ -72,6 +73,12 @@ int main(int argc, char** argv)
                              .toLocal8Bit()
                              .constData());
     }
+
+    // The log-in's entry follows the program: a new install or another
+    // build is what starts at the next log-in.
+    QString autostartError;
+    if (!Autostart::Refresh(&autostartError))
+        std::fprintf(stderr, "mavix: %s\n", autostartError.toLocal8Bit().constData());
 
     int rc = 0;
     {

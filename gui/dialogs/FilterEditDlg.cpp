@@ -73,7 +73,9 @@ SubjectMatch CFilterEditDlg::ChosenMatch() const
 void CFilterEditDlg::accept()
 {
     const SubjectMatch match = ChosenMatch();
-    const QString problem = EntryProblem(m_edit->text(), m_bUnicode, match);
+    QString problem = EntryProblem(m_edit->text(), m_bUnicode, match);
+    if (problem.isEmpty() && m_bSizes)
+        problem = QString::fromStdString(entry_rules::SizeEntryProblem(m_edit->text().toStdString()));
     if (!problem.isEmpty()) {
         m_pProblem->setText(problem);
         m_pProblem->show();
