@@ -2,8 +2,10 @@
 
 #include "core/storage/DeletionJournal.h"
 #include "core/storage/QuarantineMaildir.h"
+#include "gui/dialogs/MessageFileName.h"
 #include "gui/widgets/Prompter.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
@@ -14,7 +16,11 @@
 #include <QUrl>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPointer>
+#include <QProcess>
 #include <QPushButton>
+#include <QSet>
+#include <QStandardPaths>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -47,6 +53,9 @@ std::map<std::string, QString> AccountNames()
                           FromCp1252(account.m_sName));
     return names;
 }
+
+// The most of what xdg-open said that the user is shown.
+constexpr qint64 kMaxOpenerMessage = 500;
 
 // Sizes as the grid shows them: "1K" below 1000 bytes, else thousands.
 QString SizeText(std::int64_t bytes)
@@ -86,7 +95,8 @@ CRecentlyDeletedWindow::CRecentlyDeletedWindow(QWidget* parent, std::string jour
     m_pTable->setAccessibleName(tr("Deleted messages"));
     m_pTable->setHorizontalHeaderLabels(
         {tr("Deleted"), tr("Size"), tr("From"), tr("Subject"), tr("Why"), tr("Copy"), tr("Account"), tr("UIDL")});
-    m_pTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several rows (Ctrl+A, Shift and Ctrl with the mouse) for Save All.
+    m_pTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_pTable->verticalHeader()->hide();
@@ -98,11 +108,16 @@ CRecentlyDeletedWindow::CRecentlyDeletedWindow(QWidget* parent, std::string jour
     connect(reload, &QPushButton::clicked, this, &CRecentlyDeletedWindow::Reload);
     m_pSave = buttons->addButton(tr("&Save Copy As…"), QDialogButtonBox::ActionRole);
     m_pSave->setObjectName(QStringLiteral("saveCopy"));
+    m_pSaveAll = buttons->addButton(tr("Save &All…"), QDialogButtonBox::ActionRole);
+    m_pSaveAll->setObjectName(QStringLiteral("saveAll"));
+    m_pSaveAll->setToolTip(tr("Save the kept copies of the selected rows into a folder"));
     m_pOpen = buttons->addButton(tr("&Open in Mail Program"), QDialogButtonBox::ActionRole);
     m_pOpen->setObjectName(QStringLiteral("openCopy"));
     connect(m_pSave, &QPushButton::clicked, this, &CRecentlyDeletedWindow::SaveCopy);
+    connect(m_pSaveAll, &QPushButton::clicked, this, &CRecentlyDeletedWindow::SaveAll);
     connect(m_pOpen, &QPushButton::clicked, this, &CRecentlyDeletedWindow::OpenCopy);
     connect(m_pTable, &QTableWidget::currentCellChanged, this, &CRecentlyDeletedWindow::UpdateButtons);
+    connect(m_pTable, &QTableWidget::itemSelectionChanged, this, &CRecentlyDeletedWindow::UpdateButtons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
 
     auto* layout = new QVBoxLayout(this);
@@ -154,7 +169,9 @@ void CRecentlyDeletedWindow::Reload()
         size->setToolTip(tr("%1 bytes").arg(e.m_nSize));
         m_pTable->setItem(row, kSize, size);
         m_pTable->setItem(row, kFrom, new QTableWidgetItem(Shown(e.m_sFrom)));
-        m_pTable->setItem(row, kSubject, new QTableWidgetItem(Shown(e.m_sSubject)));
+        auto* subject = new QTableWidgetItem(Shown(e.m_sSubject));
+        subject->setData(Qt::UserRole, QString::fromStdString(e.m_sSubject));  // for file names
+        m_pTable->setItem(row, kSubject, subject);
         std::string reason = e.m_sReason;
         if (e.m_nState != JournalEntry::State::kDeleted)
             reason += std::string(" (") + DeletionJournal::StateText(e.m_nState) + ")";
@@ -183,7 +200,7 @@ void CRecentlyDeletedWindow::Reload()
     const QString path = QString::fromStdString(journal.FilePath());
     const QString back =
         tr("\nPOP3 cannot put a message back on the server. Where a copy was kept, select its row to save it as a "
-           "file or open it in your mail program.");
+           "file or open it in your mail program; select several rows (Ctrl+A: all) to save their copies at once.");
     m_pSummary->setText((entries.empty()
                              ? tr("Nothing has been deleted yet. Deletions are recorded in %1.").arg(path)
                              : tr("%1 deleted messages, newest first, from %2.").arg(entries.size()).arg(path))
@@ -191,22 +208,39 @@ void CRecentlyDeletedWindow::Reload()
     UpdateButtons();
 }
 
-QString CRecentlyDeletedWindow::CurrentCopy() const
+QString CRecentlyDeletedWindow::CopyOf(int row) const
 {
-    const int row = m_pTable->currentRow();
     const QTableWidgetItem* item = row >= 0 ? m_pTable->item(row, kCopy) : nullptr;
     const QString path = item ? item->data(Qt::UserRole).toString() : QString();
     // The mail program or a prune may have taken it since.
     return !path.isEmpty() && QFile::exists(path) ? path : QString();
 }
 
+QString CRecentlyDeletedWindow::CurrentCopy() const
+{
+    return CopyOf(m_pTable->currentRow());
+}
+
+QList<int> CRecentlyDeletedWindow::SelectedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex& index : m_pTable->selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
 void CRecentlyDeletedWindow::UpdateButtons()
 {
-    const int row = m_pTable->currentRow();
-    const QTableWidgetItem* item = row >= 0 ? m_pTable->item(row, kCopy) : nullptr;
-    const bool bCopy = item && !item->data(Qt::UserRole).toString().isEmpty();
+    const auto hasCopy = [this](int row) {
+        const QTableWidgetItem* item = row >= 0 ? m_pTable->item(row, kCopy) : nullptr;
+        return item && !item->data(Qt::UserRole).toString().isEmpty();
+    };
+    const bool bCopy = hasCopy(m_pTable->currentRow());
     m_pSave->setEnabled(bCopy);
     m_pOpen->setEnabled(bCopy);
+    const QList<int> rows = SelectedRows();
+    m_pSaveAll->setEnabled(std::any_of(rows.begin(), rows.end(), hasCopy));
 }
 
 bool CRecentlyDeletedWindow::SaveCopy()
@@ -221,7 +255,8 @@ bool CRecentlyDeletedWindow::SaveCopy()
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(tr("Mail messages (*.eml)"));
     dialog.setDefaultSuffix(QStringLiteral("eml"));
-    dialog.selectFile(QStringLiteral("message.eml"));
+    const QTableWidgetItem* subject = m_pTable->item(m_pTable->currentRow(), kSubject);
+    dialog.selectFile(message_file::NameFromSubject(subject ? subject->data(Qt::UserRole).toString() : QString()));
     if (Prompter::RunModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     const QString target = dialog.selectedFiles().constFirst();
@@ -233,6 +268,61 @@ bool CRecentlyDeletedWindow::SaveCopy()
         return false;
     }
     return true;
+}
+
+int CRecentlyDeletedWindow::SaveAll()
+{
+    const QList<int> rows = SelectedRows();
+    QFileDialog dialog(this, tr("Save All Copies Into"));
+    dialog.setObjectName(QStringLiteral("saveAllDialog"));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (Prompter::RunModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return 0;
+    const QDir folder(dialog.selectedFiles().constFirst());
+    // Names are compared without case: the folder may be on a stick whose
+    // file system ignores it.
+    QSet<QString> used;
+    const auto taken = [&](const QString& name) {
+        return used.contains(name.toCaseFolded()) || QFileInfo::exists(folder.filePath(name));
+    };
+    int nSaved = 0;
+    int nWithout = 0;
+    QStringList failed;
+    for (int row : rows) {
+        const QString copy = CopyOf(row);
+        if (copy.isEmpty()) {
+            ++nWithout;
+            continue;
+        }
+        const QString name = message_file::UniqueName(
+            message_file::NameFromSubject(m_pTable->item(row, kSubject)->data(Qt::UserRole).toString()), taken);
+        QFile in(copy);
+        QSaveFile out(folder.filePath(name));
+        if (name.isEmpty() || !in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly)
+            || out.write(in.readAll()) < 0 || !out.commit()) {
+            failed << (name.isEmpty() ? m_pTable->item(row, kSubject)->text() : name);
+            continue;
+        }
+        used.insert(name.toCaseFolded());
+        ++nSaved;
+    }
+    QString text = tr("%n copies saved in %1.", nullptr, nSaved).arg(folder.absolutePath());
+    if (nWithout > 0)
+        text += QLatin1Char('\n') + tr("%n selected messages have no kept copy.", nullptr, nWithout);
+    if (!failed.isEmpty())
+        text += QLatin1Char('\n') + tr("Could not be saved: %1").arg(failed.join(QStringLiteral(", ")));
+    Prompter::MessageBox(this, text);
+    return nSaved;
+}
+
+void CRecentlyDeletedWindow::TellOpenFailed(const QString& detail)
+{
+    QString text = tr("No mail program could be opened for this message. Save it with \"Save Copy As…\" and "
+                      "open the file in your mail program.");
+    if (!detail.isEmpty())
+        text += QStringLiteral("\n\n") + detail;
+    Prompter::MessageBox(this, text);
 }
 
 bool CRecentlyDeletedWindow::OpenCopy()
@@ -249,10 +339,45 @@ bool CRecentlyDeletedWindow::OpenCopy()
     const QString target = m_pOpened->filePath(QStringLiteral("message-%1.eml").arg(m_pTable->currentRow() + 1));
     QFile::remove(target);
     if (!m_pOpened->isValid() || !QFile::copy(copy, target)
-        || !QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner)
-        || !QDesktopServices::openUrl(QUrl::fromLocalFile(target))) {
+        || !QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         Prompter::MessageBox(this, tr("The copy could not be opened in your mail program."));
         return false;
     }
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty()) {
+        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(target))) {
+            TellOpenFailed({});
+            return false;
+        }
+        return true;
+    }
+    // xdg-open says only by its exit status that it found no program ("no
+    // method available"), and may run until the program it started ends:
+    // its end is awaited on the event loop, never here. It outlives the
+    // window (the application holds it); a started mail program is not its
+    // child to stop.
+    // Its messages go to a file, not a pipe: the mail program inherits them
+    // and must not meet a closed pipe once xdg-open has ended.
+    const QString errors = m_pOpened->filePath(QStringLiteral("xdg-open.err"));
+    auto* process = new QProcess(QCoreApplication::instance());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(errors);
+    QPointer<CRecentlyDeletedWindow> self(this);
+    connect(process, &QProcess::finished, process, [process, self, errors](int nExit, QProcess::ExitStatus status) {
+        if ((status != QProcess::NormalExit || nExit != 0) && self) {
+            QFile said(errors);
+            const QByteArray text = said.open(QIODevice::ReadOnly) ? said.read(kMaxOpenerMessage) : QByteArray();
+            self->TellOpenFailed(QString::fromLocal8Bit(text).trimmed());
+        }
+        process->deleteLater();
+    });
+    connect(process, &QProcess::errorOccurred, process, [process, self](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;
+        if (self)
+            self->TellOpenFailed(process->errorString());
+        process->deleteLater();
+    });
+    process->start(opener, {target});
     return true;
 }
