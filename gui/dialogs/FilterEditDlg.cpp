@@ -1,6 +1,7 @@
 #include "FilterEditDlg.h"
 
 #include "core/filters/EntryRules.h"
+#include "gui/widgets/ScreenFit.h"
 #include "gui/widgets/Text.h"
 
 #include <QComboBox>
@@ -53,6 +54,7 @@ CFilterEditDlg::CFilterEditDlg(QWidget* parent)
     layout->addWidget(m_pProblem);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    screen_fit::FitToScreen(this);
 }
 
 QString CFilterEditDlg::EntryProblem(const QString& text)

@@ -2,6 +2,7 @@
 
 #include "gui/dialogs/Autostart.h"
 #include "gui/widgets/Prompter.h"
+#include "gui/widgets/ScreenFit.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -118,6 +119,7 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     layout->addSpacing(8);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    screen_fit::FitToScreen(this);
 
     // OK holds the focus when the dialog opens, so Enter confirms at once;
     // Tab goes on to Cancel and then walks the boxes from the top.

@@ -4,6 +4,7 @@
 #include "core/storage/QuarantineMaildir.h"
 #include "gui/dialogs/MessageFileName.h"
 #include "gui/widgets/Prompter.h"
+#include "gui/widgets/ScreenFit.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -127,6 +128,7 @@ CRecentlyDeletedWindow::CRecentlyDeletedWindow(QWidget* parent, std::string jour
 
     const int nChar = fontMetrics().averageCharWidth();
     resize(120 * nChar, 30 * fontMetrics().height());
+    screen_fit::FitToScreen(this);
 }
 
 CRecentlyDeletedWindow::~CRecentlyDeletedWindow() = default;

@@ -439,7 +439,7 @@ void TestFilterManager::okAfterFirstPageOnly()
 
 void TestFilterManager::widestEntryReachable()
 {
-    const QString wide = QString(30, QLatin1Char('W')) + QStringLiteral(" end");
+    const QString wide = QString(80, QLatin1Char('W')) + QStringLiteral(" end");
     Answer(wide);
     RunSheet([&](QDialog& sheet) {
         CFilterPage* page = OpenPage(sheet, 2);
