@@ -13,7 +13,7 @@ namespace {
 
 const char kUsage[] = QT_TRANSLATE_NOOP("main",
                                         "Usage: mavix [--desktop] [--hidden]\n"
-                                        "Screens a POP3 mailbox: shows the headers of the waiting mail and deletes\n"
+                                        "Screens POP3 mailboxes: shows the headers of the waiting mail and deletes\n"
                                         "the checked messages on the server before any mail program downloads them.\n"
                                         "\"message.txt\" (the headers of the last scan) and \"defaults.txt\" (default\n"
                                         "filter lists) are written and read in the current folder.\n"
