@@ -309,9 +309,9 @@ int CRecentlyDeletedWindow::SaveAll()
         used.insert(name.toCaseFolded());
         ++nSaved;
     }
-    QString text = tr("%n copies saved in %1.", nullptr, nSaved).arg(folder.absolutePath());
+    QString text = tr("Copies saved in %1: %2.").arg(folder.absolutePath()).arg(nSaved);
     if (nWithout > 0)
-        text += QLatin1Char('\n') + tr("%n selected messages have no kept copy.", nullptr, nWithout);
+        text += QLatin1Char('\n') + tr("Selected rows without a kept copy: %1.").arg(nWithout);
     if (!failed.isEmpty())
         text += QLatin1Char('\n') + tr("Could not be saved: %1").arg(failed.join(QStringLiteral(", ")));
     Prompter::MessageBox(this, text);
