@@ -15,6 +15,7 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPointer>
@@ -107,12 +108,14 @@ CRecentlyDeletedWindow::CRecentlyDeletedWindow(QWidget* parent, std::string jour
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     QPushButton* reload = buttons->addButton(tr("&Reload"), QDialogButtonBox::ActionRole);
     connect(reload, &QPushButton::clicked, this, &CRecentlyDeletedWindow::Reload);
-    m_pSave = buttons->addButton(tr("&Save Copy As…"), QDialogButtonBox::ActionRole);
+    // What can be done with the kept copies, in a row of its own above the
+    // window's buttons: one row of all would not fit a narrow screen.
+    m_pSave = new QPushButton(tr("&Save Copy As…"), this);
     m_pSave->setObjectName(QStringLiteral("saveCopy"));
-    m_pSaveAll = buttons->addButton(tr("Save &All…"), QDialogButtonBox::ActionRole);
+    m_pSaveAll = new QPushButton(tr("Save &All…"), this);
     m_pSaveAll->setObjectName(QStringLiteral("saveAll"));
     m_pSaveAll->setToolTip(tr("Save the kept copies of the selected rows into a folder"));
-    m_pOpen = buttons->addButton(tr("&Open in Mail Program"), QDialogButtonBox::ActionRole);
+    m_pOpen = new QPushButton(tr("&Open in Mail Program"), this);
     m_pOpen->setObjectName(QStringLiteral("openCopy"));
     connect(m_pSave, &QPushButton::clicked, this, &CRecentlyDeletedWindow::SaveCopy);
     connect(m_pSaveAll, &QPushButton::clicked, this, &CRecentlyDeletedWindow::SaveAll);
@@ -124,6 +127,13 @@ CRecentlyDeletedWindow::CRecentlyDeletedWindow(QWidget* parent, std::string jour
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_pSummary);
     layout->addWidget(m_pTable, 1);
+    auto* copies = new QHBoxLayout;
+    for (QPushButton* button : {m_pSave, m_pSaveAll, m_pOpen}) {
+        button->setAutoDefault(false);
+        copies->addWidget(button);
+    }
+    copies->addStretch(1);
+    layout->addLayout(copies);
     layout->addWidget(buttons);
 
     const int nChar = fontMetrics().averageCharWidth();
