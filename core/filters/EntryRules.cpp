@@ -136,9 +136,10 @@ std::string SizeEntryProblem(const std::string& utf8)
         return core_text::SayUtf8("EntryRules",
                                   QT_TRANSLATE_NOOP("EntryRules", "Type \">\" and a size, such as >500K or >2M."));
     if (*limit == 0)
-        return core_text::SayUtf8(
-            "EntryRules", QT_TRANSLATE_NOOP("EntryRules", "A size above nothing would mark every message: type a size "
-                                                          "above 0, such as >500K."));
+        return core_text::SayUtf8("EntryRules",
+                                  QT_TRANSLATE_NOOP("EntryRules",
+                                                    "A size above nothing would mark every message: type a size "
+                                                    "above 0, such as >500K."));
     return {};
 }
 

@@ -83,7 +83,7 @@ Autostart::Found Autostart::Inspect()
     if (found.m_sProgram.isEmpty() || !program.isAbsolute() || !program.isFile() || !program.isExecutable())
         return found;
     found.m_state = program.canonicalFilePath() == QFileInfo(Program()).canonicalFilePath() ? State::kThisProgram
-                                                                                          : State::kElsewhere;
+                                                                                            : State::kElsewhere;
     return found;
 }
 
@@ -138,7 +138,8 @@ bool Autostart::Set(bool bOn, QString* pError)
     int nError = 0;
     if (!platform::MakePrivateFolders(dir))
         nError = errno;
-    else if (!entry.CreateBeside(file) || !entry.Write(EntryText(QFile::encodeName(Program()).toStdString())) || !entry.Commit())
+    else if (!entry.CreateBeside(file) || !entry.Write(EntryText(QFile::encodeName(Program()).toStdString()))
+             || !entry.Commit())
         nError = entry.Error();
     if (nError == 0)
         return true;

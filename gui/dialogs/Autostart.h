@@ -15,10 +15,10 @@ public:
 
     // What the entry found at EntryPath() starts.
     enum class State {
-        kOff,        // no entry
+        kOff,          // no entry
         kThisProgram,  // the running program
-        kElsewhere,  // another program that is there (an older install, another build)
-        kNowhere     // a program that is not there, or no readable command: nothing starts
+        kElsewhere,    // another program that is there (an older install, another build)
+        kNowhere       // a program that is not there, or no readable command: nothing starts
     };
     struct Found {
         State m_state = State::kOff;

@@ -80,8 +80,7 @@ void Fit(QWidget& window)
     const QSize frame = FrameAllowance(window);
     QPoint at = window.pos();
     at.setX(std::clamp(at.x(), free.left(), std::max(free.left(), free.right() + 1 - window.width() - frame.width())));
-    at.setY(std::clamp(at.y(), free.top(),
-                       std::max(free.top(), free.bottom() + 1 - window.height() - frame.height())));
+    at.setY(std::clamp(at.y(), free.top(), std::max(free.top(), free.bottom() + 1 - window.height() - frame.height())));
     if (at != window.pos())
         window.move(at);
 }
@@ -91,8 +90,7 @@ class Fitter : public QObject {
 public:
     explicit Fitter(QWidget* window)
         : QObject(window)
-    {
-    }
+    { }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override

@@ -92,15 +92,15 @@ void TestRowFormat::directionControls()
 void TestRowFormat::displayWidth_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("width");       // the cell's columns
-    QTest::addColumn<QString>("cell");    // what it holds, padded
+    QTest::addColumn<int>("width");     // the cell's columns
+    QTest::addColumn<QString>("cell");  // what it holds, padded
     QTest::newRow("ASCII fits") << QStringLiteral("Hello") << 7 << QStringLiteral("Hello  ");
     QTest::newRow("ASCII cut") << QStringLiteral("Hello world") << 6 << QStringLiteral("Hello\u2026");
     QTest::newRow("CJK takes two each") << QStringLiteral("\u4F1A\u8BAE") << 6 << QStringLiteral("\u4F1A\u8BAE  ");
     QTest::newRow("CJK cut at a character")
         << QStringLiteral("\u4F1A\u8BAE\u901A\u77E5") << 6 << QStringLiteral("\u4F1A\u8BAE\u2026 ");
-    QTest::newRow("CJK never halved")
-        << QStringLiteral("\u4F1A\u8BAE\u901A\u77E5") << 5 << QStringLiteral("\u4F1A\u8BAE\u2026");
+    QTest::newRow("CJK never halved") << QStringLiteral("\u4F1A\u8BAE\u901A\u77E5") << 5
+                                      << QStringLiteral("\u4F1A\u8BAE\u2026");
     QTest::newRow("full-width Latin") << QStringLiteral("\uFF21\uFF22") << 5 << QStringLiteral("\uFF21\uFF22 ");
     QTest::newRow("Hangul syllables") << QStringLiteral("\uD68C\uC758") << 4 << QStringLiteral("\uD68C\uC758");
     QTest::newRow("emoji") << QStringLiteral("\U0001F389 ok") << 6 << QStringLiteral("\U0001F389 ok ");

@@ -94,8 +94,8 @@ void TestClassify::suspect_data()
     QTest::newRow("size, not a subject match")
         << size << QByteArray("113K") << QByteArray("113K") << QByteArray("2K") << 0;
     QTest::newRow("size larger than") << size << QByteArray(">500K") << QByteArray("x") << QByteArray("501K") << 1;
-    QTest::newRow("size larger than, equal") << size << QByteArray(">500K") << QByteArray("x") << QByteArray("500K")
-                                             << 0;
+    QTest::newRow("size larger than, equal")
+        << size << QByteArray(">500K") << QByteArray("x") << QByteArray("500K") << 0;
     QTest::newRow("size larger than, by length not text")
         << size << QByteArray(">500K") << QByteArray("x") << QByteArray("1000K") << 1;
     QTest::newRow("size larger than M") << size << QByteArray(">2M") << QByteArray("x") << QByteArray("2001K") << 1;

@@ -98,13 +98,14 @@ QStringList Fit(QWidget& top)
     QCoreApplication::processEvents();
     const QRect free = top.screen()->availableGeometry();
     if (!free.contains(top.geometry()))
-        faults << window + QStringLiteral("off the screen: %1,%2 %3x%4 on %5x%6")
-                               .arg(top.x())
-                               .arg(top.y())
-                               .arg(top.width())
-                               .arg(top.height())
-                               .arg(free.width())
-                               .arg(free.height());
+        faults << window
+                + QStringLiteral("off the screen: %1,%2 %3x%4 on %5x%6")
+                      .arg(top.x())
+                      .arg(top.y())
+                      .arg(top.width())
+                      .arg(top.height())
+                      .arg(free.width())
+                      .arg(free.height());
     for (QDialogButtonBox* pBox : top.findChildren<QDialogButtonBox*>()) {
         if (!pBox->isVisible())
             continue;

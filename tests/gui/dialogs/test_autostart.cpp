@@ -51,16 +51,16 @@ void TestAutostart::entries_data()
     QTest::newRow("none") << QByteArray() << int(S::kOff) << false;
     QTest::newRow("this program") << EntryFor(self) << int(S::kThisProgram) << false;
     // The fixed path earlier versions wrote, on a machine without it.
-    QTest::newRow("missing program") << EntryFor(QStringLiteral("/usr/local/bin/mavix-not-here"))
-                                     << int(S::kNowhere) << true;
+    QTest::newRow("missing program") << EntryFor(QStringLiteral("/usr/local/bin/mavix-not-here")) << int(S::kNowhere)
+                                     << true;
     // Another install that is there: the one running now takes over.
     QTest::newRow("another program") << EntryFor(QStringLiteral("/bin/sh")) << int(S::kElsewhere) << true;
     QTest::newRow("a folder") << EntryFor(QDir::rootPath()) << int(S::kNowhere) << true;
     QTest::newRow("relative name") << QByteArray("[Desktop Entry]\nType=Application\nExec=sh --hidden\n")
                                    << int(S::kNowhere) << true;
     QTest::newRow("no Exec") << QByteArray("[Desktop Entry]\nType=Application\n") << int(S::kNowhere) << true;
-    QTest::newRow("unbalanced quote")
-        << QByteArray("[Desktop Entry]\nExec=\"/bin/sh --hidden\n") << int(S::kNowhere) << true;
+    QTest::newRow("unbalanced quote") << QByteArray("[Desktop Entry]\nExec=\"/bin/sh --hidden\n") << int(S::kNowhere)
+                                      << true;
     QTest::newRow("not a desktop entry") << QByteArray("\x01\x02garbage") << int(S::kNowhere) << true;
 }
 
@@ -76,8 +76,7 @@ void TestAutostart::entries()
     QVERIFY(Autostart::Refresh(&error));
     QCOMPARE(error, QString());
     const Autostart::Found after = Autostart::Inspect();
-    QCOMPARE(int(after.m_state), entry.isEmpty() ? int(Autostart::State::kOff)
-                                                 : int(Autostart::State::kThisProgram));
+    QCOMPARE(int(after.m_state), entry.isEmpty() ? int(Autostart::State::kOff) : int(Autostart::State::kThisProgram));
     if (rewritten)
         QCOMPARE(after.m_sProgram, Autostart::Program());
 }

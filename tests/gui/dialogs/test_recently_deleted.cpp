@@ -137,8 +137,8 @@ private slots:
         QTest::newRow("trailing dots") << QStringLiteral("Wait...") << QStringLiteral("Wait.eml");
         QTest::newRow("empty") << QString() << QStringLiteral("message.eml");
         QTest::newRow("nothing usable") << QStringLiteral("///") << QStringLiteral("message.eml");
-        QTest::newRow("other scripts kept") << QStringLiteral("\u4F1A\u8BAE Caf\u00E9")
-                                            << QStringLiteral("\u4F1A\u8BAE Caf\u00E9.eml");
+        QTest::newRow("other scripts kept")
+            << QStringLiteral("\u4F1A\u8BAE Caf\u00E9") << QStringLiteral("\u4F1A\u8BAE Caf\u00E9.eml");
         // Cut at a character, within the bound in UTF-8 bytes.
         QTest::newRow("long") << QString(200, QChar(0x4F1A)) << QString(40, QChar(0x4F1A)) + QStringLiteral(".eml");
     }
@@ -200,8 +200,9 @@ private slots:
         QVERIFY(earlier.open(QIODevice::ReadOnly));
         QCOMPARE(earlier.readAll(), QByteArray("mine"));
         QCOMPARE(h.m_asBoxes.size(), 1);
-        QCOMPARE(h.m_asBoxes[0], QStringLiteral("Copies saved in %1: 4.\nSelected rows without a kept copy: 1.")
-                                     .arg(QDir(folder.path()).absolutePath()));
+        QCOMPARE(h.m_asBoxes[0],
+                 QStringLiteral("Copies saved in %1: 4.\nSelected rows without a kept copy: 1.")
+                     .arg(QDir(folder.path()).absolutePath()));
     }
 
     // xdg-open tells only by its exit status that no program took the
