@@ -10,6 +10,9 @@
 #include "core/platform/Cp1252.h"
 #include "core/platform/HeaderDecode.h"
 
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
 namespace {
 
 constexpr int kSizeWidth = 6;  // "65535K" fits; larger sizes widen the line
@@ -27,31 +30,76 @@ constexpr TextColumn kTextColumns[] = {
     {"Email", 3, 14, 40},     {"To", 2, 10, 40},   {"CC", 2, 10, 40},
 };
 
-// A UTF-8 text without controls cut to `width` characters (the last one
-// then an ellipsis) and padded to it. A character counts as one column.
-std::string Cell(const std::string& utf8, int width, bool bRight = false)
+}  // namespace
+
+int ColumnsOf(char32_t c)
 {
-    if (width <= 0)
-        return {};
-    // Where each character starts: every byte but a continuation byte.
-    std::vector<size_t> starts;
-    for (size_t i = 0; i < utf8.size(); ++i)
-        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80)
-            starts.push_back(i);
-    std::string out;
-    int used = 0;
-    if (static_cast<int>(starts.size()) > width) {
-        out = utf8.substr(0, starts[static_cast<size_t>(width - 1)]) + "\xE2\x80\xA6";
-        used = width;
-    } else {
-        out = utf8;
-        used = static_cast<int>(starts.size());
+    const UChar32 ch = static_cast<UChar32>(c);
+    // Combining marks and invisible format characters (joiners, marks)
+    // join the character before them.
+    const int8_t type = u_charType(ch);
+    if (type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK || type == U_FORMAT_CHAR)
+        return 0;
+    // Hangul's medial and final jamo join the syllable's initial one.
+    const int32_t jamo = u_getIntPropertyValue(ch, UCHAR_HANGUL_SYLLABLE_TYPE);
+    if (jamo == U_HST_VOWEL_JAMO || jamo == U_HST_TRAILING_JAMO)
+        return 0;
+    const int32_t east = u_getIntPropertyValue(ch, UCHAR_EAST_ASIAN_WIDTH);
+    return east == U_EA_WIDE || east == U_EA_FULLWIDTH ? 2 : 1;
+}
+
+namespace {
+
+// Each character of a UTF-8 text, with where it starts; a byte that starts
+// no valid sequence counts as one character of one column.
+template <class F> void EachCharacter(const std::string& utf8, F&& onCharacter)
+{
+    const auto* bytes = reinterpret_cast<const uint8_t*>(utf8.data());
+    const auto length = static_cast<int32_t>(utf8.size());
+    int32_t i = 0;
+    while (i < length) {
+        const int32_t start = i;
+        UChar32 c = 0;
+        U8_NEXT(bytes, i, length, c);
+        onCharacter(static_cast<size_t>(start), c < 0 ? 1 : ColumnsOf(static_cast<char32_t>(c)));
     }
-    const std::string pad(static_cast<size_t>(width - used), ' ');
-    return bRight ? pad + out : out + pad;
 }
 
 }  // namespace
+
+int DisplayWidth(const std::string& utf8)
+{
+    int columns = 0;
+    EachCharacter(utf8, [&](size_t, int n) { columns += n; });
+    return columns;
+}
+
+std::string TableCell(const std::string& utf8, int width, bool bRight)
+{
+    if (width <= 0)
+        return {};
+    std::string out = utf8;
+    int used = DisplayWidth(utf8);
+    if (used > width) {
+        // Up to the first character that would leave no column for the
+        // ellipsis; a wide character cut at the edge leaves a blank.
+        size_t end = utf8.size();
+        used = 0;
+        bool bCut = false;
+        EachCharacter(utf8, [&](size_t start, int n) {
+            if (bCut || used + n <= width - 1) {
+                used += bCut ? 0 : n;
+                return;
+            }
+            end = start;
+            bCut = true;
+        });
+        out = utf8.substr(0, end) + "\xE2\x80\xA6";
+        ++used;
+    }
+    const std::string pad(static_cast<size_t>(std::max(width - used, 0)), ' ');
+    return bRight ? pad + out : out + pad;
+}
 
 std::string TerminalUtf8(const std::string& utf8, TerminalStyle style)
 {
@@ -220,14 +268,14 @@ std::string CTableLayout::Line(const std::vector<std::string>& cells, char mark)
 {
     std::string line(1, mark);
     line += ' ';
-    line += Cell(cells[0], m_nNumWidth, true);
+    line += TableCell(cells[0], m_nNumWidth, true);
     line.append(kGap, ' ');
-    line += Cell(cells[1], kSizeWidth, true);
+    line += TableCell(cells[1], kSizeWidth, true);
     line.append(kGap, ' ');
-    line += Cell(cells[2], 3);
+    line += TableCell(cells[2], 3);
     for (size_t i = 0; i < m_aWidths.size(); ++i) {
         line.append(kGap, ' ');
-        line += Cell(cells[3 + i], m_aWidths[i]);
+        line += TableCell(cells[3 + i], m_aWidths[i]);
     }
     while (!line.empty() && line.back() == ' ')
         line.pop_back();

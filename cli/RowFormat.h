@@ -43,6 +43,16 @@ std::string TsvRow(const MessageRow& row, bool bSuspect, bool bRaw = false);
 // characters: Subject, From, To and CC decoded, or with bRaw as received.
 std::vector<std::string> ShownTexts(const MessageRow& row, bool bRaw);
 
+// The terminal columns a character takes: 2 for East Asian wide and
+// full-width ones (CJK, most emoji), 0 for combining marks, format
+// characters and Hangul's joining jamo, else 1 (ICU's character data).
+int ColumnsOf(char32_t c);
+// The columns a UTF-8 text without controls takes on a terminal.
+int DisplayWidth(const std::string& utf8);
+// Such a text cut to `width` columns (ending in an ellipsis when cut) and
+// padded with blanks to exactly that many, on the right or (bRight) left.
+std::string TableCell(const std::string& utf8, int width, bool bRight = false);
+
 // The readable table: columns sized once for the terminal width, so every
 // row can be printed as soon as it arrives.
 class CTableLayout {

@@ -467,9 +467,11 @@ The last check failed: %1</source>
 <context>
     <name>CFilterSizePage</name>
     <message>
-        <source>You can load a default set of filters.
-
-Click the Restore Defaults button.</source>
+        <source>An entry is a size as the Size column shows it, such as 113K, or &quot;&gt;&quot; and a size a message must exceed, such as &gt;500K or &gt;2M.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You can load a default set of filters: click the Restore Defaults button.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -564,15 +566,6 @@ Preferences</source>
     </message>
     <message>
         <source>&amp;View</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Toolbar</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Show or hide the toolbar
-Toggle ToolBar</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -946,6 +939,14 @@ About</source>
         <source>S&amp;tart Mavix when I log in</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>no program</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mavix does not start when you log in: its entry %1 starts %2, which is not there. OK writes it again for %3.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CRecentlyDeletedWindow</name>
@@ -1006,11 +1007,6 @@ About</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>
-POP3 cannot put a message back on the server. Where a copy was kept, select its row to save it as a file or open it in your mail program.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Nothing has been deleted yet. Deletions are recorded in %1.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1040,6 +1036,39 @@ POP3 cannot put a message back on the server. Where a copy was kept, select its 
     </message>
     <message>
         <source>Deleted messages</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save &amp;All…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save the kept copies of the selected rows into a folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>
+POP3 cannot put a message back on the server. Where a copy was kept, select its row to save it as a file or open it in your mail program; select several rows (Ctrl+A: all) to save their copies at once.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save All Copies Into</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not be saved: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No mail program could be opened for this message. Save it with &quot;Save Copy As…&quot; and open the file in your mail program.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copies saved in %1: %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Selected rows without a kept copy: %1.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1079,10 +1108,6 @@ The changes apply until Mavix is closed.</source>
 <context>
     <name>CTrayController</name>
     <message>
-        <source>Show Mavix</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Mavix keeps checking for mail in the background. File › Exit quits.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1104,6 +1129,10 @@ The changes apply until Mavix is closed.</source>
     </message>
     <message>
         <source>Background checks are paused</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open Mavix</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1158,6 +1187,17 @@ The changes apply until Mavix is closed.</source>
     </message>
     <message>
         <source>%1 (replacing %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>EntryRules</name>
+    <message>
+        <source>Type &quot;&gt;&quot; and a size, such as &gt;500K or &gt;2M.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A size above nothing would mark every message: type a size above 0, such as &gt;500K.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -2101,7 +2141,7 @@ Subject: %4
     </message>
     <message>
         <source>Usage: mavix [--desktop] [--hidden]
-Screens a POP3 mailbox: shows the headers of the waiting mail and deletes
+Screens POP3 mailboxes: shows the headers of the waiting mail and deletes
 the checked messages on the server before any mail program downloads them.
 &quot;message.txt&quot; (the headers of the last scan) and &quot;defaults.txt&quot; (default
 filter lists) are written and read in the current folder.

@@ -247,7 +247,7 @@ Die letzte Prüfung ist fehlgeschlagen: %1</translation>
     </message>
     <message>
         <source>Sign &amp;in…</source>
-        <translation>&amp;Anmelden…</translation>
+        <translation>A&amp;nmelden…</translation>
     </message>
     <message>
         <source>&amp;Server</source>
@@ -341,7 +341,7 @@ Die letzte Prüfung ist fehlgeschlagen: %1</translation>
     </message>
     <message>
         <source>Move &amp;Down</source>
-        <translation>Nach &amp;unten</translation>
+        <translation>Nach u&amp;nten</translation>
     </message>
     <message>
         <source>&amp;Switch Off</source>
@@ -468,12 +468,12 @@ Die letzte Prüfung ist fehlgeschlagen: %1</translation>
 <context>
     <name>CFilterSizePage</name>
     <message>
-        <source>You can load a default set of filters.
-
-Click the Restore Defaults button.</source>
-        <translation>Sie können einen Standardsatz von Filtern laden.
-
-Klicken Sie auf „Standard wiederherstellen“.</translation>
+        <source>An entry is a size as the Size column shows it, such as 113K, or &quot;&gt;&quot; and a size a message must exceed, such as &gt;500K or &gt;2M.</source>
+        <translation>Ein Eintrag ist eine Größe, wie die Spalte „Größe“ sie zeigt, etwa 113K, oder „&gt;“ und eine Größe, die eine Nachricht überschreiten muss, etwa &gt;500K oder &gt;2M.</translation>
+    </message>
+    <message>
+        <source>You can load a default set of filters: click the Restore Defaults button.</source>
+        <translation>Sie können einen Standardsatz von Filtern laden: Klicken Sie auf „Standard wiederherstellen“.</translation>
     </message>
 </context>
 <context>
@@ -576,16 +576,6 @@ Einstellungen</translation>
         <translation>&amp;Ansicht</translation>
     </message>
     <message>
-        <source>&amp;Toolbar</source>
-        <translation>&amp;Werkzeugleiste</translation>
-    </message>
-    <message>
-        <source>Show or hide the toolbar
-Toggle ToolBar</source>
-        <translation>Werkzeugleiste ein- oder ausblenden
-Werkzeugleiste umschalten</translation>
-    </message>
-    <message>
         <source>&amp;Status Bar</source>
         <translation>&amp;Statusleiste</translation>
     </message>
@@ -641,7 +631,7 @@ About</source>
     </message>
     <message>
         <source>&amp;Columns</source>
-        <translation>&amp;Spalten</translation>
+        <translation>S&amp;palten</translation>
     </message>
     <message>
         <source>Help &amp;Topics</source>
@@ -947,7 +937,7 @@ About</source>
     </message>
     <message>
         <source>Mark mail whose sender&apos;s &amp;name shows another address or domain</source>
-        <translation>E-Mails markiere&amp;n, deren Absendername eine andere Adresse oder Domain zeigt</translation>
+        <translation>E-Mails ma&amp;rkieren, deren Absendername eine andere Adresse oder Domain zeigt</translation>
     </message>
     <message>
         <source>Mark mail from domains that &amp;look like well-known ones</source>
@@ -964,6 +954,14 @@ About</source>
     <message>
         <source>&amp;Preview the first</source>
         <translation>&amp;Vorschau der ersten</translation>
+    </message>
+    <message>
+        <source>no program</source>
+        <translation>kein Programm</translation>
+    </message>
+    <message>
+        <source>Mavix does not start when you log in: its entry %1 starts %2, which is not there. OK writes it again for %3.</source>
+        <translation>Mavix startet bei der Anmeldung nicht: Sein Eintrag %1 startet %2, das es nicht gibt. OK schreibt ihn neu für %3.</translation>
     </message>
 </context>
 <context>
@@ -1025,12 +1023,6 @@ About</source>
         <translation>aufbewahrt</translation>
     </message>
     <message>
-        <source>
-POP3 cannot put a message back on the server. Where a copy was kept, select its row to save it as a file or open it in your mail program.</source>
-        <translation>
-POP3 kann eine Nachricht nicht auf den Server zurücklegen. Wo eine Kopie aufbewahrt wurde, wählen Sie ihre Zeile, um sie als Datei zu speichern oder in Ihrem E-Mail-Programm zu öffnen.</translation>
-    </message>
-    <message>
         <source>Nothing has been deleted yet. Deletions are recorded in %1.</source>
         <translation>Bisher wurde nichts gelöscht. Löschungen werden in %1 vermerkt.</translation>
     </message>
@@ -1061,6 +1053,40 @@ POP3 kann eine Nachricht nicht auf den Server zurücklegen. Wo eine Kopie aufbew
     <message>
         <source>Deleted messages</source>
         <translation>Gelöschte Nachrichten</translation>
+    </message>
+    <message>
+        <source>Save &amp;All…</source>
+        <translation>&amp;Alle speichern…</translation>
+    </message>
+    <message>
+        <source>Save the kept copies of the selected rows into a folder</source>
+        <translation>Die aufbewahrten Kopien der gewählten Zeilen in einem Ordner speichern</translation>
+    </message>
+    <message>
+        <source>
+POP3 cannot put a message back on the server. Where a copy was kept, select its row to save it as a file or open it in your mail program; select several rows (Ctrl+A: all) to save their copies at once.</source>
+        <translation>
+POP3 kann eine Nachricht nicht auf den Server zurücklegen. Wo eine Kopie aufbewahrt wurde, wählen Sie ihre Zeile, um sie als Datei zu speichern oder in Ihrem E-Mail-Programm zu öffnen; wählen Sie mehrere Zeilen (Strg+A: alle), um ihre Kopien auf einmal zu speichern.</translation>
+    </message>
+    <message>
+        <source>Save All Copies Into</source>
+        <translation>Alle Kopien speichern in</translation>
+    </message>
+    <message>
+        <source>Could not be saved: %1</source>
+        <translation>Nicht gespeichert werden konnten: %1</translation>
+    </message>
+    <message>
+        <source>No mail program could be opened for this message. Save it with &quot;Save Copy As…&quot; and open the file in your mail program.</source>
+        <translation>Für diese Nachricht ließ sich kein E-Mail-Programm öffnen. Speichern Sie sie mit „Kopie speichern unter…“ und öffnen Sie die Datei in Ihrem E-Mail-Programm.</translation>
+    </message>
+    <message>
+        <source>Copies saved in %1: %2.</source>
+        <translation>In %1 gespeicherte Kopien: %2.</translation>
+    </message>
+    <message>
+        <source>Selected rows without a kept copy: %1.</source>
+        <translation>Gewählte Zeilen ohne aufbewahrte Kopie: %1.</translation>
     </message>
 </context>
 <context>
@@ -1101,10 +1127,6 @@ Die Änderungen gelten, bis Mavix geschlossen wird.</translation>
 <context>
     <name>CTrayController</name>
     <message>
-        <source>Show Mavix</source>
-        <translation>Mavix zeigen</translation>
-    </message>
-    <message>
         <source>Mavix keeps checking for mail in the background. File › Exit quits.</source>
         <translation>Mavix sucht im Hintergrund weiter nach E-Mails. Datei › Beenden schließt das Programm.</translation>
     </message>
@@ -1127,6 +1149,10 @@ Die Änderungen gelten, bis Mavix geschlossen wird.</translation>
     <message>
         <source>Background checks are paused</source>
         <translation>Die Prüfung im Hintergrund ist angehalten</translation>
+    </message>
+    <message>
+        <source>Open Mavix</source>
+        <translation>Mavix öffnen</translation>
     </message>
 </context>
 <context>
@@ -1181,6 +1207,17 @@ Die Änderungen gelten, bis Mavix geschlossen wird.</translation>
     <message>
         <source>%1 (replacing %2)</source>
         <translation>%1 (beim Ersetzen von %2)</translation>
+    </message>
+</context>
+<context>
+    <name>EntryRules</name>
+    <message>
+        <source>Type &quot;&gt;&quot; and a size, such as &gt;500K or &gt;2M.</source>
+        <translation>Geben Sie „&gt;“ und eine Größe ein, etwa &gt;500K oder &gt;2M.</translation>
+    </message>
+    <message>
+        <source>A size above nothing would mark every message: type a size above 0, such as &gt;500K.</source>
+        <translation>Eine Größe über nichts würde jede Nachricht markieren: Geben Sie eine Größe über 0 ein, etwa &gt;500K.</translation>
     </message>
 </context>
 <context>
@@ -2134,7 +2171,7 @@ Betreff: %4
     </message>
     <message>
         <source>Usage: mavix [--desktop] [--hidden]
-Screens a POP3 mailbox: shows the headers of the waiting mail and deletes
+Screens POP3 mailboxes: shows the headers of the waiting mail and deletes
 the checked messages on the server before any mail program downloads them.
 &quot;message.txt&quot; (the headers of the last scan) and &quot;defaults.txt&quot; (default
 filter lists) are written and read in the current folder.
@@ -2147,7 +2184,7 @@ filter lists) are written and read in the current folder.
 Qt&apos;s own options (-platform, -style, ...) are accepted too.
 </source>
         <translation>Aufruf: mavix [--desktop] [--hidden]
-Prüft ein POP3-Postfach: zeigt die Kopfzeilen der wartenden E-Mails und löscht
+Prüft POP3-Postfächer: zeigt die Kopfzeilen der wartenden E-Mails und löscht
 die markierten Nachrichten auf dem Server, bevor ein E-Mail-Programm sie abruft.
 „message.txt“ (die Kopfzeilen der letzten Suche) und „defaults.txt“ (Standard-
 Filterlisten) werden im aktuellen Ordner geschrieben und gelesen.

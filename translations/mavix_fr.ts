@@ -247,7 +247,7 @@ La dernière vérification a échoué : %1</translation>
     </message>
     <message>
         <source>Sign &amp;in…</source>
-        <translation>&amp;Se connecter…</translation>
+        <translation>Se co&amp;nnecter…</translation>
     </message>
     <message>
         <source>&amp;Server</source>
@@ -325,7 +325,7 @@ La dernière vérification a échoué : %1</translation>
     </message>
     <message>
         <source>&amp;Add...</source>
-        <translation>&amp;Ajouter...</translation>
+        <translation>A&amp;jouter...</translation>
     </message>
     <message>
         <source>&amp;Edit...</source>
@@ -468,12 +468,12 @@ La dernière vérification a échoué : %1</translation>
 <context>
     <name>CFilterSizePage</name>
     <message>
-        <source>You can load a default set of filters.
-
-Click the Restore Defaults button.</source>
-        <translation>Vous pouvez charger un jeu de filtres par défaut.
-
-Cliquez sur le bouton « Rétablir les valeurs par défaut ».</translation>
+        <source>An entry is a size as the Size column shows it, such as 113K, or &quot;&gt;&quot; and a size a message must exceed, such as &gt;500K or &gt;2M.</source>
+        <translation>Une entrée est une taille telle que la colonne Taille l&apos;affiche, par exemple 113K, ou « &gt; » suivi d&apos;une taille qu&apos;un message doit dépasser, par exemple &gt;500K ou &gt;2M.</translation>
+    </message>
+    <message>
+        <source>You can load a default set of filters: click the Restore Defaults button.</source>
+        <translation>Vous pouvez charger un jeu de filtres par défaut : cliquez sur le bouton « Rétablir les valeurs par défaut ».</translation>
     </message>
 </context>
 <context>
@@ -506,7 +506,7 @@ Cliquez sur le bouton « Rétablir les valeurs par défaut ».</translation>
     </message>
     <message>
         <source>&amp;Forward</source>
-        <translation>&amp;Suivant</translation>
+        <translation>Sui&amp;vant</translation>
     </message>
     <message>
         <source>&amp;Contents</source>
@@ -574,16 +574,6 @@ Préférences</translation>
     <message>
         <source>&amp;View</source>
         <translation>Afficha&amp;ge</translation>
-    </message>
-    <message>
-        <source>&amp;Toolbar</source>
-        <translation>&amp;Barre d&apos;outils</translation>
-    </message>
-    <message>
-        <source>Show or hide the toolbar
-Toggle ToolBar</source>
-        <translation>Afficher ou masquer la barre d&apos;outils
-Barre d&apos;outils</translation>
     </message>
     <message>
         <source>&amp;Status Bar</source>
@@ -919,7 +909,7 @@ About</source>
     </message>
     <message>
         <source>&amp;Check for mail every</source>
-        <translation>Vérifier le &amp;courrier toutes les</translation>
+        <translation>&amp;Vérifier le courrier toutes les</translation>
     </message>
     <message>
         <source>Minutes between checks</source>
@@ -939,7 +929,7 @@ About</source>
     </message>
     <message>
         <source>&amp;Ask before deleting messages</source>
-        <translation>Demander &amp;avant de supprimer des messages</translation>
+        <translation>De&amp;mander avant de supprimer des messages</translation>
     </message>
     <message>
         <source>Mark mail whose sender failed the receiving server&apos;s checks (&amp;DMARC, SPF)</source>
@@ -964,6 +954,14 @@ About</source>
     <message>
         <source>&amp;Preview the first</source>
         <translation>A&amp;perçu des</translation>
+    </message>
+    <message>
+        <source>no program</source>
+        <translation>aucun programme</translation>
+    </message>
+    <message>
+        <source>Mavix does not start when you log in: its entry %1 starts %2, which is not there. OK writes it again for %3.</source>
+        <translation>Mavix ne démarre pas à l&apos;ouverture de session : son entrée %1 lance %2, qui n&apos;existe pas. OK la réécrit pour %3.</translation>
     </message>
 </context>
 <context>
@@ -1025,12 +1023,6 @@ About</source>
         <translation>conservée</translation>
     </message>
     <message>
-        <source>
-POP3 cannot put a message back on the server. Where a copy was kept, select its row to save it as a file or open it in your mail program.</source>
-        <translation>
-POP3 ne peut pas remettre un message sur le serveur. Lorsqu&apos;une copie a été conservée, sélectionnez sa ligne pour l&apos;enregistrer dans un fichier ou l&apos;ouvrir dans votre logiciel de messagerie.</translation>
-    </message>
-    <message>
         <source>Nothing has been deleted yet. Deletions are recorded in %1.</source>
         <translation>Rien n&apos;a encore été supprimé. Les suppressions sont enregistrées dans %1.</translation>
     </message>
@@ -1061,6 +1053,40 @@ POP3 ne peut pas remettre un message sur le serveur. Lorsqu&apos;une copie a ét
     <message>
         <source>Deleted messages</source>
         <translation>Messages supprimés</translation>
+    </message>
+    <message>
+        <source>Save &amp;All…</source>
+        <translation>Enregistrer &amp;tout…</translation>
+    </message>
+    <message>
+        <source>Save the kept copies of the selected rows into a folder</source>
+        <translation>Enregistrer dans un dossier les copies conservées des lignes sélectionnées</translation>
+    </message>
+    <message>
+        <source>
+POP3 cannot put a message back on the server. Where a copy was kept, select its row to save it as a file or open it in your mail program; select several rows (Ctrl+A: all) to save their copies at once.</source>
+        <translation>
+POP3 ne peut pas remettre un message sur le serveur. Là où une copie a été conservée, sélectionnez sa ligne pour l&apos;enregistrer dans un fichier ou l&apos;ouvrir dans votre logiciel de messagerie ; sélectionnez plusieurs lignes (Ctrl+A : toutes) pour enregistrer leurs copies en une fois.</translation>
+    </message>
+    <message>
+        <source>Save All Copies Into</source>
+        <translation>Enregistrer toutes les copies dans</translation>
+    </message>
+    <message>
+        <source>Could not be saved: %1</source>
+        <translation>N&apos;ont pas pu être enregistrés : %1</translation>
+    </message>
+    <message>
+        <source>No mail program could be opened for this message. Save it with &quot;Save Copy As…&quot; and open the file in your mail program.</source>
+        <translation>Aucun logiciel de messagerie n&apos;a pu être ouvert pour ce message. Enregistrez-le avec « Enregistrer la copie sous… » et ouvrez le fichier dans votre logiciel de messagerie.</translation>
+    </message>
+    <message>
+        <source>Copies saved in %1: %2.</source>
+        <translation>Copies enregistrées dans %1 : %2.</translation>
+    </message>
+    <message>
+        <source>Selected rows without a kept copy: %1.</source>
+        <translation>Lignes sélectionnées sans copie conservée : %1.</translation>
     </message>
 </context>
 <context>
@@ -1101,10 +1127,6 @@ Les modifications s&apos;appliquent jusqu&apos;à la fermeture de Mavix.</transl
 <context>
     <name>CTrayController</name>
     <message>
-        <source>Show Mavix</source>
-        <translation>Afficher Mavix</translation>
-    </message>
-    <message>
         <source>Mavix keeps checking for mail in the background. File › Exit quits.</source>
         <translation>Mavix continue de vérifier le courrier en arrière-plan. Fichier › Quitter le ferme.</translation>
     </message>
@@ -1127,6 +1149,10 @@ Les modifications s&apos;appliquent jusqu&apos;à la fermeture de Mavix.</transl
     <message>
         <source>Background checks are paused</source>
         <translation>Les vérifications en arrière-plan sont suspendues</translation>
+    </message>
+    <message>
+        <source>Open Mavix</source>
+        <translation>Ouvrir Mavix</translation>
     </message>
 </context>
 <context>
@@ -1181,6 +1207,17 @@ Les modifications s&apos;appliquent jusqu&apos;à la fermeture de Mavix.</transl
     <message>
         <source>%1 (replacing %2)</source>
         <translation>%1 (remplacement de %2)</translation>
+    </message>
+</context>
+<context>
+    <name>EntryRules</name>
+    <message>
+        <source>Type &quot;&gt;&quot; and a size, such as &gt;500K or &gt;2M.</source>
+        <translation>Tapez « &gt; » et une taille, par exemple &gt;500K ou &gt;2M.</translation>
+    </message>
+    <message>
+        <source>A size above nothing would mark every message: type a size above 0, such as &gt;500K.</source>
+        <translation>Une taille supérieure à rien marquerait tous les messages : tapez une taille supérieure à 0, par exemple &gt;500K.</translation>
     </message>
 </context>
 <context>
@@ -1794,7 +1831,7 @@ Objet : %4
     </message>
     <message>
         <source>Show &amp;More</source>
-        <translation>&amp;Afficher plus</translation>
+        <translation>Afficher &amp;plus</translation>
     </message>
 </context>
 <context>
@@ -2134,7 +2171,7 @@ Objet : %4
     </message>
     <message>
         <source>Usage: mavix [--desktop] [--hidden]
-Screens a POP3 mailbox: shows the headers of the waiting mail and deletes
+Screens POP3 mailboxes: shows the headers of the waiting mail and deletes
 the checked messages on the server before any mail program downloads them.
 &quot;message.txt&quot; (the headers of the last scan) and &quot;defaults.txt&quot; (default
 filter lists) are written and read in the current folder.
@@ -2147,7 +2184,7 @@ filter lists) are written and read in the current folder.
 Qt&apos;s own options (-platform, -style, ...) are accepted too.
 </source>
         <translation>Usage : mavix [--desktop] [--hidden]
-Trie une boîte POP3 : affiche les en-têtes du courrier en attente et supprime
+Trie des boîtes POP3 : affiche les en-têtes du courrier en attente et supprime
 les messages cochés sur le serveur avant qu&apos;un logiciel de messagerie ne les télécharge.
 « message.txt » (les en-têtes de la dernière analyse) et « defaults.txt » (listes
 de filtres par défaut) sont écrits et lus dans le dossier courant.

@@ -399,15 +399,60 @@ bool SenderMatches(const std::string& entry, const std::string& email, std::stri
 
 namespace {
 
+// Digits, then `unit` (K or M): the thousands of bytes they stand for.
+std::optional<uint64_t> ThousandsOf(std::string_view text)
+{
+    if (text.size() < 2 || text.size() > kMaxSizeDigits + 1)
+        return std::nullopt;
+    const char unit = text.back();
+    text.remove_suffix(1);
+    uint64_t n = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        n = n * 10 + static_cast<uint64_t>(c - '0');
+    }
+    if (unit == 'K' || unit == 'k')
+        return n;
+    if (unit == 'M' || unit == 'm')
+        return n * 1000;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<uint64_t> LargerThanK(const std::string& entry)
+{
+    if (entry.empty() || entry.front() != '>')
+        return std::nullopt;
+    return ThousandsOf(std::string_view(entry).substr(1));
+}
+
+std::optional<uint64_t> SizeTextK(const std::string& sizeText)
+{
+    if (!sizeText.empty() && (sizeText.back() == 'M' || sizeText.back() == 'm'))
+        return std::nullopt;  // the Size column shows thousands only
+    return ThousandsOf(sizeText);
+}
+
+namespace {
+
 // The last two lists, after every Subject rule: the size as the grid shows
-// it, then the sender. Sets `reason` for the first that matches.
+// it (an exact size text, or one a message must exceed), then the sender.
+// Sets `reason` for the first that matches.
 bool MatchSizeOrSender(const FilterLists& lists, const std::string& sizeText, const std::string& email,
                        std::string& reason)
 {
     const std::string size = AsciiUpper(sizeText);
+    const std::optional<uint64_t> sizeK = SizeTextK(size);
     for (const std::string& entry : lists.List(kFilterSize)) {
         if (entry == size) {
             reason = "Size is " + platform::Cp1252ToUtf8(size);
+            return true;
+        }
+        const std::optional<uint64_t> limitK = LargerThanK(entry);
+        if (limitK && sizeK && *sizeK > *limitK) {
+            reason = "Size is over " + entry.substr(1);
             return true;
         }
     }

@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 class FilterLists;
@@ -69,10 +71,21 @@ inline constexpr const char* kHiddenDirectionReason = "Subject hides its reading
 // - "=?" (kEncodedWordEntry) as said there.
 // The reason names the first list and entry that matched: "Subject contains
 // "HONEY"", "Subject has the word "FAT"", "Subject matches the pattern
-// "^re\d"", "Subject is exactly "Hi"", kUndecodableReason, "Size is 127K",
+// "^re\d"", "Subject is exactly "Hi"", kUndecodableReason, "Size is 127K", "Size is over 500K",
 // "Sender example.biz is on the sender list".
 Verdict Classify(const FilterLists& lists, const std::string& subject, const std::string& subjectText,
                  const std::string& sizeText, const std::string& email);
+
+// A size entry of the form ">500K" or ">2M": the size, in the Size
+// column's thousands of bytes (M: a thousand K), a message must exceed.
+// Nothing for any other entry, which is compared as an exact size text.
+std::optional<uint64_t> LargerThanK(const std::string& entry);
+// The thousands of bytes a size text ("113K", any case) shows; nothing for
+// another text.
+std::optional<uint64_t> SizeTextK(const std::string& sizeText);
+// The most digits a size entry or text is read with: far above any mailbox,
+// far below overflow.
+inline constexpr size_t kMaxSizeDigits = 9;
 
 // Whether a sender entry (an address, or "@domain" for every address of that
 // domain) covers the address; both sides case-insensitive. *psShown, when

@@ -2,6 +2,7 @@
 
 #include "core/filters/Classify.h"
 #include "core/platform/Ascii.h"
+#include "core/platform/CoreText.h"
 #include "core/platform/Cp1252.h"
 #include "core/platform/HeaderDecode.h"
 
@@ -72,6 +73,15 @@ std::string PrepareText(FilterKind kind, const std::string& text)
             if (c >= 'a' && c <= 'z')
                 c = static_cast<char>(c - 'a' + 'A');
         }
+        // A "larger than" entry is kept without the blanks typed in it.
+        if (const std::string_view trimmed = platform::TrimSpace(entry); !trimmed.empty() && trimmed.front() == '>') {
+            std::string packed;
+            for (char c : trimmed) {
+                if (c != ' ' && c != '\t')
+                    packed += c;
+            }
+            return packed;
+        }
         return entry;
     }
     case kFilterSender:
@@ -113,6 +123,23 @@ std::string EntryProblem(const std::string& utf8, bool bUnicode, SubjectMatch ma
     std::string why;
     if (!FilterLists::IsStorable(FilterEntry::FromUtf8(utf8, match), &why))
         return why;
+    return {};
+}
+
+std::string SizeEntryProblem(const std::string& utf8)
+{
+    const std::string entry = PrepareText(kFilterSize, utf8);
+    if (entry.empty() || entry.front() != '>')
+        return {};
+    const std::optional<uint64_t> limit = LargerThanK(entry);
+    if (!limit)
+        return core_text::SayUtf8("EntryRules",
+                                  QT_TRANSLATE_NOOP("EntryRules", "Type \">\" and a size, such as >500K or >2M."));
+    if (*limit == 0)
+        return core_text::SayUtf8("EntryRules",
+                                  QT_TRANSLATE_NOOP("EntryRules",
+                                                    "A size above nothing would mark every message: type a size "
+                                                    "above 0, such as >500K."));
     return {};
 }
 

@@ -17,7 +17,8 @@ std::string FoldEntry(const std::string& text);
 // blanks inside them: "<bob@example.com>" is kept as "bob@example.com".
 std::string TrimAddress(const std::string& text);
 // A Windows-1252 text in the form `kind`'s list keeps it: Subject texts
-// folded, sizes in capitals ("113k" is "113K", as the grid shows sizes),
+// folded, sizes in capitals ("113k" is "113K", as the grid shows sizes;
+// "> 500 k" is ">500K"),
 // addresses trimmed.
 std::string PrepareText(FilterKind kind, const std::string& text);
 // The entry as `kind`'s list keeps it: its text prepared, unless it is
@@ -27,6 +28,11 @@ FilterEntry PrepareEntry(FilterKind kind, FilterEntry entry);
 // Why the typed text cannot be an entry, in words for the user; empty when
 // it can. bUnicode: the list takes characters outside Windows-1252.
 std::string EntryProblem(const std::string& utf8, bool bUnicode, SubjectMatch match);
+// Why a typed size entry cannot be one, or empty when it can: a size text
+// ("113K") is taken as it always was; one starting with ">" must be ">",
+// a whole number above zero and K or M (">500K", ">2M"), blanks aside.
+std::string SizeEntryProblem(const std::string& utf8);
+
 // The entry for an accepted typed text, in the list's encoding.
 FilterEntry TypedEntry(const std::string& utf8, bool bUnicode, SubjectMatch match);
 

@@ -164,12 +164,7 @@ void CMainFrame::CreateMenus()
     SetPrompt(m_pPreferences, QT_TRANSLATE_NOOP("CMainFrame", "Preferences\nPreferences"));
 
     QMenu* pView = menuBar()->addMenu(tr("&View"));
-    // The window has no toolbar, so there is nothing for this entry to toggle.
-    QAction* pToolbar = pView->addAction(tr("&Toolbar"));
-    pToolbar->setObjectName(QStringLiteral("actionToolbar"));
-    pToolbar->setCheckable(true);
-    pToolbar->setEnabled(false);
-    SetPrompt(pToolbar, QT_TRANSLATE_NOOP("CMainFrame", "Show or hide the toolbar\nToggle ToolBar"));
+    // The window has no toolbar: the menu offers only what it can toggle.
     QAction* pStatusBar = pView->addAction(tr("&Status Bar"));
     pStatusBar->setObjectName(QStringLiteral("actionStatusBar"));
     pStatusBar->setCheckable(true);

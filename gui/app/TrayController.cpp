@@ -92,7 +92,7 @@ void CTrayController::CreateIcon()
     m_pMenu = new QMenu;
     m_pMenu->addAction(tr("Check now"), this, &CTrayController::CheckNow)
         ->setObjectName(QStringLiteral("trayCheckNow"));
-    m_pMenu->addAction(tr("Show Mavix"), this, &CTrayController::ShowWindow)->setObjectName(QStringLiteral("trayShow"));
+    m_pMenu->addAction(tr("Open Mavix"), this, &CTrayController::ShowWindow)->setObjectName(QStringLiteral("trayShow"));
     m_pPause = m_pMenu->addAction(tr("Pause background checks"));
     m_pPause->setObjectName(QStringLiteral("trayPause"));
     m_pPause->setCheckable(true);

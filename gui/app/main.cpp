@@ -1,4 +1,5 @@
 #include "gui/app/MavixApp.h"
+#include "gui/dialogs/Autostart.h"
 #include "core/platform/Secrets.h"
 #include "gui/review/MavixView.h"
 #include "translations/UiLanguage.h"
@@ -12,7 +13,7 @@ namespace {
 
 const char kUsage[] = QT_TRANSLATE_NOOP("main",
                                         "Usage: mavix [--desktop] [--hidden]\n"
-                                        "Screens a POP3 mailbox: shows the headers of the waiting mail and deletes\n"
+                                        "Screens POP3 mailboxes: shows the headers of the waiting mail and deletes\n"
                                         "the checked messages on the server before any mail program downloads them.\n"
                                         "\"message.txt\" (the headers of the last scan) and \"defaults.txt\" (default\n"
                                         "filter lists) are written and read in the current folder.\n"
@@ -72,6 +73,12 @@ int main(int argc, char** argv)
                              .toLocal8Bit()
                              .constData());
     }
+
+    // The log-in's entry follows the program: a new install or another
+    // build is what starts at the next log-in.
+    QString autostartError;
+    if (!Autostart::Refresh(&autostartError))
+        std::fprintf(stderr, "mavix: %s\n", autostartError.toLocal8Bit().constData());
 
     int rc = 0;
     {

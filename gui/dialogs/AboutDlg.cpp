@@ -1,5 +1,6 @@
 #include "AboutDlg.h"
 
+#include "gui/widgets/ScreenFit.h"
 #include "gui/widgets/StaticLink.h"
 
 #include <QApplication>
@@ -85,6 +86,7 @@ CAboutDlg::CAboutDlg(int* pbMailLinkVisited, int* pbWebLinkVisited, QWidget* par
     layout->addSpacing(2 * nChar);
     layout->addLayout(right, 1);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    screen_fit::FitToScreen(this);
     ok->setFocus();
 }
 

@@ -5,6 +5,7 @@
 #include "core/pop3/Authentication.h"
 #include "core/setup/AutoconfigLookup.h"
 #include "core/setup/ProviderTable.h"
+#include "gui/widgets/ScreenFit.h"
 #include "gui/widgets/StaticLink.h"
 #include "gui/widgets/Text.h"
 
@@ -98,6 +99,7 @@ CAccountDlg::CAccountDlg(QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(tr("Account"));
+    screen_fit::FitToScreen(this);
 
     m_pServer = new QLineEdit(this);
     m_pServer->setObjectName(QStringLiteral("server"));

@@ -14,6 +14,7 @@
 #include "core/storage/SettingsStore.h"
 #include "gui/widgets/Text.h"
 #include "gui/widgets/Prompter.h"
+#include "gui/widgets/ScreenFit.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ CAccountsDlg::CAccountsDlg(SettingsStore& settings, PasswordStore& passwords, Ed
       m_fnEdit(std::move(edit)),
       m_pList(new QListWidget(this))
 {
+    screen_fit::FitToScreen(this);
     setWindowTitle(tr("Accounts"));
     m_pList->setObjectName(QStringLiteral("accountList"));
     m_pList->setAccessibleName(tr("Accounts"));

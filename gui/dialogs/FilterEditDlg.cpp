@@ -1,6 +1,7 @@
 #include "FilterEditDlg.h"
 
 #include "core/filters/EntryRules.h"
+#include "gui/widgets/ScreenFit.h"
 #include "gui/widgets/Text.h"
 
 #include <QComboBox>
@@ -53,6 +54,7 @@ CFilterEditDlg::CFilterEditDlg(QWidget* parent)
     layout->addWidget(m_pProblem);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    screen_fit::FitToScreen(this);
 }
 
 QString CFilterEditDlg::EntryProblem(const QString& text)
@@ -73,7 +75,9 @@ SubjectMatch CFilterEditDlg::ChosenMatch() const
 void CFilterEditDlg::accept()
 {
     const SubjectMatch match = ChosenMatch();
-    const QString problem = EntryProblem(m_edit->text(), m_bUnicode, match);
+    QString problem = EntryProblem(m_edit->text(), m_bUnicode, match);
+    if (problem.isEmpty() && m_bSizes)
+        problem = QString::fromStdString(entry_rules::SizeEntryProblem(m_edit->text().toStdString()));
     if (!problem.isEmpty()) {
         m_pProblem->setText(problem);
         m_pProblem->show();

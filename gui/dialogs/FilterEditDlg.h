@@ -28,6 +28,8 @@ public:
     bool m_bUnicode = false;
     // The list has match modes (the Subject list): the dialog offers them.
     bool m_bModes = false;
+    // The list holds sizes: ">" entries must be sizes a message can exceed.
+    bool m_bSizes = false;
 
     // Why the text cannot be a filter entry, or empty when it can: of a
     // Windows-1252 list, and of a list taking Unicode text in a mode.

@@ -7,6 +7,7 @@
 #include "core/storage/Filters.h"
 #include "core/storage/SettingsStore.h"
 #include "gui/widgets/Prompter.h"
+#include "gui/widgets/ScreenFit.h"
 
 #include <QCoreApplication>
 #include <QDialog>
@@ -19,6 +20,9 @@ int ManageFilters(QWidget* parent, Filters& filters, SettingsStore& settings)
     QDialog sheet(parent);
     sheet.setWindowTitle(QCoreApplication::translate("FilterManager", "Manage Filters"));
     auto* tabs = new QTabWidget(&sheet);
+    // Every tab in view: the sheet is as wide as their names, in any
+    // language, rather than hiding some behind scroll arrows.
+    tabs->setUsesScrollButtons(false);
     // In the order their lists are replaced on OK: size, subject, subject
     // exact, senders, trusted senders.
     CFilterPage* const apPages[] = {
@@ -37,6 +41,7 @@ int ManageFilters(QWidget* parent, Filters& filters, SettingsStore& settings)
     auto* layout = new QVBoxLayout(&sheet);
     layout->addWidget(tabs, 1);
     layout->addWidget(buttons);
+    screen_fit::FitToScreen(&sheet);
 
     const int result = Prompter::RunModal(sheet);
     if (result != QDialog::Accepted)

@@ -190,6 +190,7 @@ void CFilterPage::SetUpEditor(CFilterEditDlg& dlg) const
 {
     dlg.m_bUnicode = m_nKind == kFilterSubject || m_nKind == kFilterSubjectExact;
     dlg.m_bModes = m_nKind == kFilterSubject;
+    dlg.m_bSizes = m_nKind == kFilterSize;
 }
 
 void CFilterPage::DeleteSelected()

@@ -1,36 +1,20 @@
 #include "FilterSizePage.h"
 
 #include "core/storage/Filters.h"
-#include "gui/widgets/Prompter.h"
 
-#include <QTimer>
+#include <QLabel>
+#include <QLayout>
 
 CFilterSizePage::CFilterSizePage(Filters& filters, QWidget* parent)
-    : CFilterPage(kFilterSize, filters, QString(), parent)
+    : CFilterPage(kFilterSize, filters,
+                  tr("An entry is a size as the Size column shows it, such as 113K, or \">\" and a size a message "
+                     "must exceed, such as >500K or >2M."),
+                  parent)
 {
-    // The timer belongs to the page: a sheet closed before it fires takes
-    // the hint with it, and the hint stays due for the next opening.
-    m_pHintTimer = new QTimer(this);
-    m_pHintTimer->setSingleShot(true);
-    m_pHintTimer->setTimerType(Qt::PreciseTimer);
-    m_pHintTimer->setInterval(kHintDelayMs);
-    connect(m_pHintTimer, &QTimer::timeout, this, &CFilterSizePage::OnTimer);
-}
-
-void CFilterSizePage::OnInitDialog()
-{
-    CFilterPage::OnInitDialog();
-    // Let the sheet appear first, so the hint stands in front of it.
-    m_pHintTimer->start();
-}
-
-void CFilterSizePage::OnTimer()
-{
-    if (m_filters.m_bNoStoredFilters) {
-        Prompter::MessageBox(this,
-                             tr("You can load a default set of filters.\n\n"
-                                "Click the Restore Defaults button."));
-        m_filters.m_bNoStoredFilters = 0;
-    }
-    emit HintChecked();
+    if (!filters.m_bNoStoredFilters)
+        return;
+    auto* hint = new QLabel(tr("You can load a default set of filters: click the Restore Defaults button."), this);
+    hint->setObjectName(QStringLiteral("defaultsHint"));
+    hint->setWordWrap(true);
+    layout()->addWidget(hint);
 }

@@ -1,5 +1,7 @@
 #include "HelpWindow.h"
 
+#include "gui/widgets/ScreenFit.h"
+
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QPointer>
@@ -59,6 +61,7 @@ CHelpWindow::CHelpWindow(QWidget* parent)
 
     const QFontMetrics metrics = fontMetrics();
     resize(80 * metrics.averageCharWidth(), 40 * metrics.height());
+    screen_fit::FitToScreen(this);
     m_pBrowser->setSource(HomeUrl());
 }
 

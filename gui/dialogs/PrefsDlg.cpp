@@ -2,6 +2,7 @@
 
 #include "gui/dialogs/Autostart.h"
 #include "gui/widgets/Prompter.h"
+#include "gui/widgets/ScreenFit.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -60,6 +61,12 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     m_pPreviewLines->setSpecialValueText(tr("0 (no previews)"));
     m_pStartAtLogin = new QCheckBox(tr("S&tart Mavix when I log in"), this);
     m_pStartAtLogin->setObjectName(QStringLiteral("startAtLogin"));
+    // Said only when the entry there would start nothing.
+    m_pStartAtLoginNote = new QLabel(this);
+    m_pStartAtLoginNote->setObjectName(QStringLiteral("startAtLoginNote"));
+    m_pStartAtLoginNote->setWordWrap(true);
+    m_pStartAtLoginNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_pStartAtLoginNote->hide();
     connect(m_pCheck, &QCheckBox::toggled, m_pCheckMinutes, &QWidget::setEnabled);
     connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepKB, &QWidget::setEnabled);
     connect(m_pKeepCopy, &QCheckBox::toggled, m_pKeepDays, &QWidget::setEnabled);
@@ -100,6 +107,7 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     layout->addWidget(m_pExitAfter);
     layout->addWidget(m_pDefaultFilters);
     layout->addWidget(m_pStartAtLogin);
+    layout->addWidget(m_pStartAtLoginNote);
     layout->addLayout(checkRow);
     layout->addLayout(keepRow);
     layout->addLayout(waitRow);
@@ -111,6 +119,7 @@ CPrefsDlg::CPrefsDlg(QWidget* parent)
     layout->addSpacing(8);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    screen_fit::FitToScreen(this);
 
     // OK holds the focus when the dialog opens, so Enter confirms at once;
     // Tab goes on to Cancel and then walks the boxes from the top.
@@ -149,7 +158,11 @@ void CPrefsDlg::accept()
     m_bCheckLookAlikes = m_pCheckLookAlikes->isChecked() ? 1 : 0;
     m_nPreviewLines = m_pPreviewLines->value();
     QString error;
-    if (m_pStartAtLogin->isChecked() != Autostart::IsOn() && !Autostart::Set(m_pStartAtLogin->isChecked(), &error))
+    // An entry for another program, or for none, is written again for this one.
+    const bool bOn = m_pStartAtLogin->isChecked();
+    const Autostart::State state = Autostart::Inspect().m_state;
+    const bool bCurrent = bOn ? state == Autostart::State::kThisProgram : state == Autostart::State::kOff;
+    if (!bCurrent && !Autostart::Set(bOn, &error))
         Prompter::MessageBox(this, error);
     QDialog::accept();
 }
@@ -158,7 +171,15 @@ void CPrefsDlg::showEvent(QShowEvent* event)
 {
     if (!m_bInitialised) {
         m_bInitialised = true;
-        m_pStartAtLogin->setChecked(Autostart::IsOn());
+        const Autostart::Found entry = Autostart::Inspect();
+        m_pStartAtLogin->setChecked(entry.m_state != Autostart::State::kOff);
+        if (entry.m_state == Autostart::State::kNowhere) {
+            const QString program = entry.m_sProgram.isEmpty() ? tr("no program") : entry.m_sProgram;
+            m_pStartAtLoginNote->setText(tr("Mavix does not start when you log in: its entry %1 starts %2, which "
+                                            "is not there. OK writes it again for %3.")
+                                             .arg(Autostart::EntryPath(), program, Autostart::Program()));
+            m_pStartAtLoginNote->show();
+        }
         m_pExitAfter->setChecked(m_bExitAfter != 0);
         m_pAutoStart->setChecked(m_bAutoStart != 0);
         m_pDefaultFilters->setChecked(m_bDefaultFilters != 0);

@@ -5,13 +5,15 @@
 #include <QDialog>
 
 class QCheckBox;
+class QLabel;
 class QSpinBox;
 
 // The three launch and exit preferences. The owner copies its flags in,
 // runs the dialog modally and reads them back only when it was accepted;
 // nothing here starts a scan or touches the filter lists. "Start Mavix when
 // I log in" is no setting but the login's autostart entry (Autostart): the
-// box shows whether it is there, and OK writes or removes it.
+// box shows whether it is there (and says so when it would start nothing),
+// and OK writes it for this program or removes it.
 class CPrefsDlg : public QDialog {
     Q_OBJECT
 public:
@@ -53,6 +55,7 @@ protected:
 
 private:
     QCheckBox* m_pStartAtLogin;
+    QLabel* m_pStartAtLoginNote;
     QCheckBox* m_pAutoStart;
     QCheckBox* m_pExitAfter;
     QCheckBox* m_pDefaultFilters;

@@ -11,6 +11,9 @@ private slots:
     void terminalText();
     void directionControls_data();
     void directionControls();
+    void displayWidth_data();
+    void displayWidth();
+    void tableAlignsWideText();
 };
 
 void TestRowFormat::terminalText_data()
@@ -84,6 +87,65 @@ void TestRowFormat::directionControls()
     row.m_sSubjectText = decoded.toStdString();
     QCOMPARE(QByteArray::fromStdString(ShownTexts(row, false)[3]), readable);
     QCOMPARE(QByteArray::fromStdString(TsvRow(row, false)).split('\t').value(3), tsv);
+}
+
+void TestRowFormat::displayWidth_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("width");     // the cell's columns
+    QTest::addColumn<QString>("cell");  // what it holds, padded
+    QTest::newRow("ASCII fits") << QStringLiteral("Hello") << 7 << QStringLiteral("Hello  ");
+    QTest::newRow("ASCII cut") << QStringLiteral("Hello world") << 6 << QStringLiteral("Hello\u2026");
+    QTest::newRow("CJK takes two each") << QStringLiteral("\u4F1A\u8BAE") << 6 << QStringLiteral("\u4F1A\u8BAE  ");
+    QTest::newRow("CJK cut at a character")
+        << QStringLiteral("\u4F1A\u8BAE\u901A\u77E5") << 6 << QStringLiteral("\u4F1A\u8BAE\u2026 ");
+    QTest::newRow("CJK never halved") << QStringLiteral("\u4F1A\u8BAE\u901A\u77E5") << 5
+                                      << QStringLiteral("\u4F1A\u8BAE\u2026");
+    QTest::newRow("full-width Latin") << QStringLiteral("\uFF21\uFF22") << 5 << QStringLiteral("\uFF21\uFF22 ");
+    QTest::newRow("Hangul syllables") << QStringLiteral("\uD68C\uC758") << 4 << QStringLiteral("\uD68C\uC758");
+    QTest::newRow("emoji") << QStringLiteral("\U0001F389 ok") << 6 << QStringLiteral("\U0001F389 ok ");
+    QTest::newRow("combining accent") << QStringLiteral("Cafe\u0301!") << 6 << QStringLiteral("Cafe\u0301! ");
+    QTest::newRow("zero-width joiner") << QStringLiteral("a\u200Db") << 3 << QStringLiteral("a\u200Db ");
+    QTest::newRow("half-width katakana") << QStringLiteral("\uFF76\uFF85") << 3 << QStringLiteral("\uFF76\uFF85 ");
+}
+
+void TestRowFormat::displayWidth()
+{
+    QFETCH(QString, text);
+    QFETCH(int, width);
+    QFETCH(QString, cell);
+    const std::string shown = TableCell(text.toStdString(), width);
+    QCOMPARE(QString::fromStdString(shown), cell);
+    QCOMPARE(DisplayWidth(shown), width);
+}
+
+// Rows with Chinese, Japanese, Korean and Latin Subjects: every column
+// starts in the same terminal column.
+void TestRowFormat::tableAlignsWideText()
+{
+    const CTableLayout layout(100, 9);
+    const char* subjects[] = {"Quarterly report", "\xE4\xBC\x9A\xE8\xAE\xAE\xE9\x80\x9A\xE7\x9F\xA5",
+                              "\xE3\x81\x8A\xE7\x9F\xA5\xE3\x82\x89\xE3\x81\x9B",
+                              "\xED\x9A\x8C\xEC\x9D\x98 \xEC\x95\x88\xEB\x82\xB4",
+                              "\xE4\xBC\x9A\xE8\xAE\xAE\xE9\x80\x9A\xE7\x9F\xA5 very long subject that the "
+                              "column cuts somewhere \xE4\xBC\x9A\xE8\xAE\xAE\xE9\x80\x9A\xE7\x9F\xA5"};
+    int nFromColumn = -1;
+    for (const char* subject : subjects) {
+        MessageRow row;
+        row.m_sNum = "1";
+        row.m_sSize = "2K";
+        row.m_sSubject = "=?UTF-8?Q?x?=";
+        row.m_sSubjectText = subject;
+        row.m_sFrom = "Ann";
+        const std::string line = layout.Row(row, false);
+        const size_t at = line.find("Ann");
+        QVERIFY(at != std::string::npos);
+        const int column = DisplayWidth(line.substr(0, at));
+        if (nFromColumn < 0)
+            nFromColumn = column;
+        QCOMPARE(column, nFromColumn);
+    }
+    QCOMPARE(DisplayWidth(layout.Header().substr(0, layout.Header().find("From"))), nFromColumn);
 }
 
 QTEST_GUILESS_MAIN(TestRowFormat)

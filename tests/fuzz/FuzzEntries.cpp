@@ -40,6 +40,7 @@ const FilterLists& SomeLists()
         AppendBuiltInDefaults(l);
         l.Append(kFilterSubjectExact, "HELLO");
         l.Append(kFilterSender, "@EXAMPLE.COM");
+        l.Append(kFilterSize, ">16000K");
         return l;
     }();
     return lists;
@@ -110,6 +111,12 @@ void FuzzDefaultsFile(const uint8_t* data, size_t size)
         }
     }
     Require(total <= size);
+    // A "larger than" entry from the file is a bounded number or nothing.
+    for (const std::string& entry : lists.List(kFilterSize)) {
+        const std::optional<uint64_t> limit = LargerThanK(entry);
+        Require(!limit || *limit < 1000 * 1000000000ULL);
+    }
+    Require(IsSuspect(lists, "x", "501K") >= 0);
 }
 
 void FuzzIniImport(const uint8_t* data, size_t size)

@@ -93,6 +93,20 @@ void TestClassify::suspect_data()
     QTest::newRow("size, other size") << size << QByteArray("113K") << QByteArray("x") << QByteArray("114K") << 0;
     QTest::newRow("size, not a subject match")
         << size << QByteArray("113K") << QByteArray("113K") << QByteArray("2K") << 0;
+    QTest::newRow("size larger than") << size << QByteArray(">500K") << QByteArray("x") << QByteArray("501K") << 1;
+    QTest::newRow("size larger than, equal")
+        << size << QByteArray(">500K") << QByteArray("x") << QByteArray("500K") << 0;
+    QTest::newRow("size larger than, by length not text")
+        << size << QByteArray(">500K") << QByteArray("x") << QByteArray("1000K") << 1;
+    QTest::newRow("size larger than M") << size << QByteArray(">2M") << QByteArray("x") << QByteArray("2001K") << 1;
+    QTest::newRow("size larger than M, under")
+        << size << QByteArray(">2M") << QByteArray("x") << QByteArray("2000K") << 0;
+    QTest::newRow("size larger than, no unit matches nothing")
+        << size << QByteArray(">5") << QByteArray("x") << QByteArray("900K") << 0;
+    QTest::newRow("size larger than, huge size text")
+        << size << QByteArray(">2M") << QByteArray("x") << QByteArray("99999999999999999999K") << 0;
+    QTest::newRow("size larger than, not a subject match")
+        << size << QByteArray(">1K") << QByteArray("999K") << QByteArray("1K") << 0;
     QTest::newRow("size entry not folded") << size << QByteArray("1\xCB") << QByteArray("x") << QByteArray("1E") << 0;
 }
 
@@ -140,6 +154,7 @@ void TestClassify::reasons_data()
     row("contains", "Sweet honey", QStringLiteral("Sweet honey"), "a@x.example", "Subject contains \"HONEY\"");
     row("exact", "hi", QStringLiteral("hi"), "a@x.example", "Subject is exactly \"HI\"");
     row("size", "plain", QStringLiteral("plain"), "a@x.example", "Size is 127K");
+    row("size over", "big", QStringLiteral("big"), "a@x.example", "Size is over 900K");
     row("sender address", "x", QStringLiteral("x"), "Bob@Spam.Example",
         "Sender Bob@Spam.Example is on the sender list");
     row("sender domain", "x", QStringLiteral("x"), "anyone@EXAMPLE.biz", "Sender EXAMPLE.biz is on the sender list");
@@ -170,12 +185,13 @@ void TestClassify::reasons()
     QVERIFY(lists.Append(kFilterSubject, "HONEY"));
     QVERIFY(lists.Append(kFilterSubjectExact, "HI"));
     QVERIFY(lists.Append(kFilterSize, "127K"));
+    QVERIFY(lists.Append(kFilterSize, ">900K"));
     QVERIFY(lists.Append(kFilterSender, "BOB@SPAM.EXAMPLE"));
     QVERIFY(lists.Append(kFilterSender, "@example.biz"));
     QVERIFY(lists.Append(kFilterSender, "@WORK.EXAMPLE"));
     QVERIFY(lists.Append(kFilterTrusted, "FRIEND@HOME.EXAMPLE"));
     QVERIFY(lists.Append(kFilterTrusted, "@work.example"));
-    const std::string size = subject == "plain" ? "127k" : "2K";
+    const std::string size = subject == "plain" ? "127k" : subject == "big" ? "901K" : "2K";
     const Verdict verdict =
         Classify(lists, subject.toStdString(), subjectText.toStdString(), size, email.toStdString());
     QCOMPARE(QString::fromStdString(verdict.m_sReason), reason);

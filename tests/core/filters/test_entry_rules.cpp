@@ -10,6 +10,8 @@ private slots:
     void prepare();
     void problems_data();
     void problems();
+    void sizeProblems_data();
+    void sizeProblems();
 };
 
 void TestEntryRules::prepare_data()
@@ -25,6 +27,8 @@ void TestEntryRules::prepare_data()
     QTest::newRow("utf8 kept as typed") << int(kFilterSubject) << true << QByteArray("caf\xC3\xA9")
                                         << QByteArray("caf\xC3\xA9");
     QTest::newRow("size in capitals") << int(kFilterSize) << false << QByteArray("113k") << QByteArray("113K");
+    QTest::newRow("larger than, blanks dropped")
+        << int(kFilterSize) << false << QByteArray(" > 500 k ") << QByteArray(">500K");
     QTest::newRow("sender brackets") << int(kFilterSender) << false << QByteArray("  < Bob@Example.com > ")
                                      << QByteArray("Bob@Example.com");
     QTest::newRow("trusted domain") << int(kFilterTrusted) << false << QByteArray(" @example.com\t")
@@ -68,6 +72,31 @@ void TestEntryRules::problems_data()
                               << "A filter can be at most 259 characters long; this one has 260.";
     QTest::newRow("bad pattern") << QStringLiteral("(unclosed") << true << pattern << "*";
     QTest::newRow("good pattern") << QStringLiteral("^free .*pills$") << true << pattern << QString();
+}
+
+void TestEntryRules::sizeProblems_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("exact size, as always") << QStringLiteral("113K") << true;
+    QTest::newRow("any old text, as always") << QStringLiteral("huge") << true;
+    QTest::newRow("larger than K") << QStringLiteral(">500K") << true;
+    QTest::newRow("larger than M, small letter") << QStringLiteral("> 2m") << true;
+    QTest::newRow("no unit") << QStringLiteral(">500") << false;
+    QTest::newRow("bytes unit") << QStringLiteral(">500B") << false;
+    QTest::newRow("no number") << QStringLiteral(">K") << false;
+    QTest::newRow("zero marks everything") << QStringLiteral(">0K") << false;
+    QTest::newRow("fraction") << QStringLiteral(">1.5M") << false;
+    QTest::newRow("too many digits") << QStringLiteral(">1234567890K") << false;
+    QTest::newRow("two signs") << QStringLiteral(">>5K") << false;
+}
+
+void TestEntryRules::sizeProblems()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+    const std::string problem = entry_rules::SizeEntryProblem(text.toStdString());
+    QVERIFY2(problem.empty() == accepted, problem.c_str());
 }
 
 void TestEntryRules::problems()

@@ -1,7 +1,9 @@
 // The main window and each dialog as a screen reader and the keyboard meet
-// them: every control that takes focus has a role and a name, every button,
-// labelled field and menu entry has its own mnemonic, and the grid's check
-// boxes say what they are.
+// them, in English, German and French: every control that takes focus has a
+// role and a name, every button, labelled field and menu entry has its own
+// mnemonic, every window fits the screen with its buttons in reach and its
+// tabs in view, and the grid's check boxes say what they are. Run again at
+// twice the scale on a 1,400 x 900 screen (test_accessibility_scale2).
 
 #include "tests/gui/review/ViewHarness.h"
 #include "gui/dialogs/AboutDlg.h"
@@ -18,6 +20,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTranslator>
 #include <QTreeView>
 #include <QtTest>
 
@@ -81,6 +87,43 @@ QStringList Audit(QWidget& top)
     return faults;
 }
 
+// Every fault of a window's fit: shown, it lies on the screen's free area,
+// its dialog buttons are in view, and its tabs need no scroll arrows.
+QStringList Fit(QWidget& top)
+{
+    QStringList faults;
+    const QString window = QString::fromLatin1(top.metaObject()->className()) + QStringLiteral(": ");
+    const bool bShown = top.isVisible();
+    top.show();
+    QCoreApplication::processEvents();
+    const QRect free = top.screen()->availableGeometry();
+    if (!free.contains(top.geometry()))
+        faults << window
+                + QStringLiteral("off the screen: %1,%2 %3x%4 on %5x%6")
+                      .arg(top.x())
+                      .arg(top.y())
+                      .arg(top.width())
+                      .arg(top.height())
+                      .arg(free.width())
+                      .arg(free.height());
+    for (QDialogButtonBox* pBox : top.findChildren<QDialogButtonBox*>()) {
+        if (!pBox->isVisible())
+            continue;
+        for (QAbstractButton* pButton : pBox->buttons()) {
+            const QRect at(pButton->mapTo(&top, QPoint()), pButton->size());
+            if (!pButton->visibleRegion().boundingRect().contains(pButton->rect()) || !top.rect().contains(at))
+                faults << window + QStringLiteral("out of reach: ") + pButton->text();
+        }
+    }
+    for (QTabWidget* pTabs : top.findChildren<QTabWidget*>()) {
+        if (pTabs->isVisible() && pTabs->tabBar()->sizeHint().width() > pTabs->tabBar()->width())
+            faults << window + QStringLiteral("tabs behind arrows: ") + pTabs->tabText(pTabs->count() - 1);
+    }
+    if (!bShown)
+        top.hide();
+    return faults;
+}
+
 // Each menu's entries: a mnemonic each, none twice, no key in the text.
 QStringList AuditMenu(QMenu& menu)
 {
@@ -111,12 +154,28 @@ QStringList AuditMenu(QMenu& menu)
 class TestAccessibility : public QObject {
     Q_OBJECT
 private slots:
+    void mainWindowAndDialogs_data();
     void mainWindowAndDialogs();
     void gridCheckBoxesSayWhy();
 };
 
+void TestAccessibility::mainWindowAndDialogs_data()
+{
+    QTest::addColumn<QString>("language");  // empty: English
+    QTest::newRow("en") << QString();
+    QTest::newRow("de") << QStringLiteral("de");
+    QTest::newRow("fr") << QStringLiteral("fr");
+}
+
 void TestAccessibility::mainWindowAndDialogs()
 {
+    QFETCH(QString, language);
+    QTranslator texts;
+    if (!language.isEmpty()) {
+        QVERIFY(texts.load(QStringLiteral("mavix_") + language, QStringLiteral(":/i18n")));
+        QCoreApplication::installTranslator(&texts);
+    }
+    const auto removeTexts = qScopeGuard([&] { QCoreApplication::removeTranslator(&texts); });
     ViewHarness h;
     h.SetAccount(110);
     QVERIFY(h.Build());
@@ -139,7 +198,7 @@ void TestAccessibility::mainWindowAndDialogs()
 
     // The modal dialogs the menu opens, each as it is about to show.
     h.m_fnModal = [&](QDialog& dialog) {
-        faults << Audit(dialog);
+        faults << Audit(dialog) << Fit(dialog);
         return int(QDialog::Rejected);
     };
     for (const char* action : {"actionManageAccount", "actionAccounts", "actionManageFilter", "actionPreferences"})
@@ -148,12 +207,12 @@ void TestAccessibility::mainWindowAndDialogs()
     int bMailVisited = 0;
     int bWebVisited = 0;
     CAboutDlg about(&bMailVisited, &bWebVisited);
-    faults << Audit(about);
+    faults << Audit(about) << Fit(about);
     CFilterEditDlg edit;
     CHelpWindow help;
     CRecentlyDeletedWindow deleted;
     for (QWidget* pWindow : std::initializer_list<QWidget*>{&edit, &help, &deleted})
-        faults << Audit(*pWindow);
+        faults << Audit(*pWindow) << Fit(*pWindow);
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }
 

@@ -209,7 +209,7 @@ void TestTray::startAtLogin()
     QVERIFY(Autostart::Set(true, nullptr));
     QFile entry(Autostart::EntryPath());
     QVERIFY(entry.open(QIODevice::ReadOnly));
-    QVERIFY(entry.readAll().contains("\nExec=" MAVIX_INSTALLED_PROGRAM " --desktop --hidden\n"));
+    QVERIFY(entry.readAll().contains("\nExec=" + QFile::encodeName(Autostart::Program()) + " --desktop --hidden\n"));
     QCOMPARE(entry.permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
     QVERIFY(Autostart::Set(false, nullptr));
     QVERIFY(!QFile::exists(Autostart::EntryPath()));
