@@ -21,6 +21,10 @@ public:
 
 private:
     bool IsCut(const std::string& text, bool bTruncated);
+    // The message read is not the one the row showed (its Subject or
+    // identity differs); its header-cache entry is then dropped.
+    bool Differs(const std::string& text) const;
+    void ForgetCached() const;
 
     CPop3Connection& m_connection;
     const JobContext& m_ctx;
