@@ -159,7 +159,7 @@ std::string NameReason(const std::vector<std::string>& trusted, const std::strin
                 + ", but the mail comes from " + look_alike::UnicodeDomain(domain);
         i = end + 1;
     }
-    return {};
+    return look_alike::NameReason(name, domain);
 }
 
 }  // namespace

@@ -166,6 +166,22 @@ void TestSenderSignals::senderSignals_data()
     QTest::newRow("two letters swapped")
         << QByteArray("From: Support <help@micorsoft.com>\r\n") << QString() << QStringList()
         << QStringLiteral("The sender's domain micorsoft.com is one letter away from microsoft.com");
+    QTest::newRow("all Cyrillic, its skeleton one letter away")
+        << QByteArray("From: Apple <id@xn--80ak6aa92e.com>\r\n") << QString() << QStringList()
+        << QStringLiteral("The sender's domain \u0430\u0440\u0440\u04cf\u0435.com (xn--80ak6aa92e.com) looks like "
+                          "apple.com");
+    QTest::newRow("a brand as a label of another registrable domain")
+        << QByteArray("From: <service@paypal.com.secure-login.net>\r\n") << QString() << QStringList()
+        << QStringLiteral("The sender's domain paypal.com.secure-login.net carries the name PayPal but is not one of "
+                          "PayPal's");
+    QTest::newRow("a name saying a brand over another domain")
+        << QByteArray("From: \"DHL Express\" <noreply@parcel-notice.example>\r\n") << QString() << QStringList()
+        << QStringLiteral("The sender's name says DHL, but the mail comes from parcel-notice.example, which is not "
+                          "one of DHL's domains");
+    QTest::newRow("a letter in front is another name") << QByteArray("From: Cloud <news@cloud.com>\r\n") << QString()
+                                                       << QStringList() << QString();
+    QTest::newRow("the brand under another public suffix")
+        << QByteArray("From: Amazon <order-update@amazon.co.uk>\r\n") << QString() << QStringList() << QString();
     QTest::newRow("the real domain's subdomain")
         << QByteArray("From: PayPal <service@mail.paypal.com>\r\n") << QString() << QStringList() << QString();
     QTest::newRow("other top-level domain of the name")
