@@ -180,6 +180,24 @@ std::vector<std::string_view> WordsOf(std::string_view text)
     return words;
 }
 
+struct BrandWord {
+    std::string_view m_sWord;
+    const Brand* m_pBrand;
+};
+
+// Every brand's words, split once.
+const std::vector<BrandWord>& BrandWords()
+{
+    static const std::vector<BrandWord> words = [] {
+        std::vector<BrandWord> all;
+        for (const Brand& brand : kBrands)
+            for (std::string_view word : WordsOf(brand.m_sWords))
+                all.push_back(BrandWord{word, &brand});
+        return all;
+    }();
+    return words;
+}
+
 bool IsWordOf(const Brand& brand, std::string_view word)
 {
     for (std::string_view own : WordsOf(brand.m_sWords))
@@ -210,18 +228,24 @@ const Brand* BrandInLabels(std::string_view domain, std::string_view registrable
     const size_t dot = registrable.find('.');
     const std::string_view named =
         domain.substr(0, domain.size() - (dot == std::string_view::npos ? 0 : registrable.size() - dot));
-    for (const Brand& brand : kBrands) {
-        for (std::string_view word : WordsOf(brand.m_sWords)) {
-            for (size_t at = named.find(word); at != std::string_view::npos; at = named.find(word, at + 1)) {
-                const size_t end = at + word.size();
-                const bool bWhole = (at == 0 || named[at - 1] == '.' || named[at - 1] == '-')
-                    && (end == named.size() || named[end] == '.' || named[end] == '-');
-                if (bWhole || word.size() >= kMinWordInLabel)
-                    return &brand;
-            }
+    for (const BrandWord& entry : BrandWords()) {
+        const std::string_view word = entry.m_sWord;
+        for (size_t at = named.find(word); at != std::string_view::npos; at = named.find(word, at + 1)) {
+            const size_t end = at + word.size();
+            const bool bWhole = (at == 0 || named[at - 1] == '.' || named[at - 1] == '-')
+                && (end == named.size() || named[end] == '.' || named[end] == '-');
+            if (bWhole || word.size() >= kMinWordInLabel)
+                return entry.m_pBrand;
         }
     }
     return nullptr;
+}
+
+// A letter or digit of a word in a sender's name (ASCII).
+bool IsWordChar(char c)
+{
+    const char lower = static_cast<char>(c | 0x20);
+    return platform::IsDigit(c) || (lower >= 'a' && lower <= 'z');
 }
 
 // One name is the other with a letter put in front: two names, not a typo
@@ -363,17 +387,18 @@ std::string NameReason(std::string_view name, std::string_view domain)
     std::string registrable;
     for (size_t at = 0; at < name.size();) {
         size_t end = at;
-        while (end < name.size() && (platform::IsDigit(name[end]) || ((name[end] | 0x20) >= 'a' && (name[end] | 0x20) <= 'z')))
+        while (end < name.size() && IsWordChar(name[end]))
             ++end;
         const std::string word = LowerAscii(name.substr(at, end - at));
         at = end + 1;
-        for (const Brand& brand : kBrands) {
-            if (word.empty() || !IsWordOf(brand, word))
+        for (const BrandWord& entry : BrandWords()) {
+            if (word.empty() || entry.m_sWord != word)
                 continue;
             if (shown.empty()) {
                 shown = UnicodeDomain(domain);
                 registrable = RegistrableDomain(shown);
             }
+            const Brand& brand = *entry.m_pBrand;
             if (!BrandOwns(brand, shown, registrable))
                 return "The sender's name says " + std::string(brand.m_sName) + ", but the mail comes from " + shown
                     + ", which is not one of " + brand.m_sName + "'s domains";

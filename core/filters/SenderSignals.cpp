@@ -71,7 +71,8 @@ std::string JudgeField(const auth_results::Field& field, const std::string& doma
     const std::string tail = std::string(kCheckedBy) + ForPeople(field.m_sAuthServId) + ")";
     // A trusted sender that fails is the forgery the trusted list must not
     // hide: said in words of its own.
-    const std::string named = (bTrusted ? kTrustedButFailed : "The sender's domain ") + look_alike::UnicodeDomain(domain);
+    const std::string named =
+        (bTrusted ? kTrustedButFailed : "The sender's domain ") + look_alike::UnicodeDomain(domain);
     if (bDmarcFail)
         return named + " failed DMARC" + tail;
     if (bSpfFail && !bDkimPass)

@@ -73,5 +73,5 @@ private:
     JobContext& m_ctx;
     std::vector<PurgeRow> m_aRows;
     std::vector<std::string> m_aDiffered;  // UIDLs
-    std::vector<int> m_aShown;  // row numbers as the user saw them, for what the purge reports
+    std::vector<int> m_aShown;             // row numbers as the user saw them, for what the purge reports
 };

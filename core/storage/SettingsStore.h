@@ -64,8 +64,7 @@ public:
     // without looking at the file again.
     class View {
     public:
-        std::string ReadString(const std::string& section, const std::string& name,
-                               const std::string& sDefault) const;
+        std::string ReadString(const std::string& section, const std::string& name, const std::string& sDefault) const;
 
     private:
         friend class SettingsStore;

@@ -366,12 +366,14 @@ void CAccountDlg::OnLookupFinished(bool bFound)
         // A plain-text server or another domain's is never filled in
         // without the user's word.
         if (!findings.isEmpty()
-            && !Prompter::Confirm(this, {tr("Use the settings %1 publishes?").arg(domain), findings.join('\n'),
-                                         tr("Use These Settings")})
+            && !Prompter::Confirm(
+                    this,
+                    {tr("Use the settings %1 publishes?").arg(domain), findings.join('\n'), tr("Use These Settings")})
                     .m_bYes) {
-            SetNote(m_pSetupStatus, tr("The settings %1 publishes were not used: %2 Enter the server's details "
-                                       "yourself.")
-                                        .arg(domain, findings.join(' ')));
+            SetNote(m_pSetupStatus,
+                    tr("The settings %1 publishes were not used: %2 Enter the server's details "
+                       "yourself.")
+                        .arg(domain, findings.join(' ')));
             return;
         }
         ApplySetup(setup, tr("the configuration its domain publishes"));

@@ -15,16 +15,16 @@ struct Shape {
 
 // Imitations, as phishing mail sends them.
 constexpr Shape kImitations[] = {
-    {"Apple", "id@xn--80ak6aa92e.com"},             // аррӏе.com, all Cyrillic
-    {"PayPal", "service@xn--80aa0cbo65f.com"},      // раураӏ.com, all Cyrillic
-    {"PayPal", "service@xn--pypal-4ve.com"},        // pаypal.com, one Cyrillic letter
-    {"Amazon", "orders@xn--mazon-3ve.com"},         // аmazon.com
-    {"", "security@xn--gogle-jye.com"},             // gоogle.com
-    {"", "support@xn--pple-43d.com"},               // аpple.com
-    {"", "account@xn--micrsoft-qbh.com"},           // micrоsoft.com
-    {"", "security@xn--facebok-ejg.com"},           // facebоok.com
-    {"", "billing@xn--ntflix-3of.com"},             // nеtflix.com
-    {"", "member@xn--bay-qdd.com"},                 // еbay.com
+    {"Apple", "id@xn--80ak6aa92e.com"},         // аррӏе.com, all Cyrillic
+    {"PayPal", "service@xn--80aa0cbo65f.com"},  // раураӏ.com, all Cyrillic
+    {"PayPal", "service@xn--pypal-4ve.com"},    // pаypal.com, one Cyrillic letter
+    {"Amazon", "orders@xn--mazon-3ve.com"},     // аmazon.com
+    {"", "security@xn--gogle-jye.com"},         // gоogle.com
+    {"", "support@xn--pple-43d.com"},           // аpple.com
+    {"", "account@xn--micrsoft-qbh.com"},       // micrоsoft.com
+    {"", "security@xn--facebok-ejg.com"},       // facebоok.com
+    {"", "billing@xn--ntflix-3of.com"},         // nеtflix.com
+    {"", "member@xn--bay-qdd.com"},             // еbay.com
     {"", "service@paypal.com.secure-login.net"},
     {"", "service@paypal-secure.com"},
     {"DHL Express", "noreply@dhl-parcel-tracking.info"},
