@@ -280,6 +280,18 @@ The last check failed: %1</source>
         <source>Certificate &amp;fingerprint (SHA-256)</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Use the settings %1 publishes?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Use These Settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The settings %1 publishes were not used: %2 Enter the server&apos;s details yourself.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CAccountEditing</name>
@@ -2063,6 +2075,14 @@ Subject: %4
     </message>
     <message>
         <source>iCloud Mail offers no POP3 access (IMAP only), so Mavix cannot screen it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server %1 takes the password without encryption (Security: None): anyone on the way can read it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server %1 is not in the domain %2: the file sends your password to another domain&apos;s server.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

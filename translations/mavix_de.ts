@@ -281,6 +281,18 @@ Die letzte Prüfung ist fehlgeschlagen: %1</translation>
         <source>Certificate &amp;fingerprint (SHA-256)</source>
         <translation>Zertifikat-&amp;Fingerabdruck (SHA-256)</translation>
     </message>
+    <message>
+        <source>Use the settings %1 publishes?</source>
+        <translation>Die von %1 veröffentlichten Einstellungen verwenden?</translation>
+    </message>
+    <message>
+        <source>Use These Settings</source>
+        <translation>Diese Einstellungen verwenden</translation>
+    </message>
+    <message>
+        <source>The settings %1 publishes were not used: %2 Enter the server&apos;s details yourself.</source>
+        <translation>Die von %1 veröffentlichten Einstellungen wurden nicht verwendet: %2 Geben Sie die Angaben zum Server selbst ein.</translation>
+    </message>
 </context>
 <context>
     <name>CAccountEditing</name>
@@ -2094,6 +2106,14 @@ Betreff: %4
     <message>
         <source>iCloud Mail offers no POP3 access (IMAP only), so Mavix cannot screen it.</source>
         <translation>iCloud Mail bietet keinen POP3-Zugriff (nur IMAP), daher kann Mavix es nicht prüfen.</translation>
+    </message>
+    <message>
+        <source>The server %1 takes the password without encryption (Security: None): anyone on the way can read it.</source>
+        <translation>Der Server %1 nimmt das Passwort unverschlüsselt entgegen (Sicherheit: Keine): Jeder auf dem Weg kann es lesen.</translation>
+    </message>
+    <message>
+        <source>The server %1 is not in the domain %2: the file sends your password to another domain&apos;s server.</source>
+        <translation>Der Server %1 liegt nicht in der Domain %2: Die Datei schickt Ihr Passwort an den Server einer anderen Domain.</translation>
     </message>
 </context>
 <context>

@@ -281,6 +281,18 @@ La dernière vérification a échoué : %1</translation>
         <source>Certificate &amp;fingerprint (SHA-256)</source>
         <translation>Empreinte du certi&amp;ficat (SHA-256)</translation>
     </message>
+    <message>
+        <source>Use the settings %1 publishes?</source>
+        <translation>Utiliser les réglages publiés par %1 ?</translation>
+    </message>
+    <message>
+        <source>Use These Settings</source>
+        <translation>Utiliser ces réglages</translation>
+    </message>
+    <message>
+        <source>The settings %1 publishes were not used: %2 Enter the server&apos;s details yourself.</source>
+        <translation>Les réglages publiés par %1 n&apos;ont pas été utilisés : %2 Saisissez vous-même les informations du serveur.</translation>
+    </message>
 </context>
 <context>
     <name>CAccountEditing</name>
@@ -2094,6 +2106,14 @@ Objet : %4
     <message>
         <source>iCloud Mail offers no POP3 access (IMAP only), so Mavix cannot screen it.</source>
         <translation>iCloud Mail n&apos;offre pas d&apos;accès POP3 (IMAP uniquement) : Mavix ne peut donc pas le trier.</translation>
+    </message>
+    <message>
+        <source>The server %1 takes the password without encryption (Security: None): anyone on the way can read it.</source>
+        <translation>Le serveur %1 reçoit le mot de passe sans chiffrement (Sécurité : Aucune) : n&apos;importe qui sur le trajet peut le lire.</translation>
+    </message>
+    <message>
+        <source>The server %1 is not in the domain %2: the file sends your password to another domain&apos;s server.</source>
+        <translation>Le serveur %1 n&apos;est pas dans le domaine %2 : le fichier envoie votre mot de passe au serveur d&apos;un autre domaine.</translation>
     </message>
 </context>
 <context>

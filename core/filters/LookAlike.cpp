@@ -1,11 +1,13 @@
 #include "LookAlike.h"
 
+#include <libpsl.h>
 #include <unicode/uidna.h>
 #include <unicode/uspoof.h>
 
 #include <memory>
 #include <unordered_map>
 
+#include "core/filters/Brands.h"
 #include "core/platform/Ascii.h"
 #include "core/platform/Cp1252.h"
 #include "core/platform/HeaderDecode.h"
@@ -64,7 +66,8 @@ USpoofChecker* Checker()
     return checker.get();
 }
 
-// UTS #39 §4 skeleton: two texts with the same skeleton read alike.
+// UTS #39 §4 skeleton, in lower case: two texts with the same skeleton
+// read alike.
 std::string Skeleton(std::string_view text)
 {
     USpoofChecker* checker = Checker();
@@ -77,7 +80,9 @@ std::string Skeleton(std::string_view text)
     if (U_FAILURE(status))
         return {};
     out.resize(static_cast<size_t>(n));
-    return out;
+    // Domains have no letter case: the prototype of a digit zero is a
+    // capital O, which reads as the o it imitates.
+    return LowerAscii(out);
 }
 
 // A label whose letters come from scripts that are not written together.
@@ -135,8 +140,18 @@ bool IsUnder(std::string_view domain, std::string_view parent)
             && domain[domain.size() - parent.size() - 1] == '.');
 }
 
-// The last two labels: what a look-alike registers ("paypa1.com" of
-// "login.paypa1.com").
+// The public-suffix list as the system keeps it (the publicsuffix
+// package), else the one built into libpsl; none when neither is there.
+const psl_ctx_t* Psl()
+{
+    static const psl_ctx_t* const psl = [] {
+        const psl_ctx_t* latest = psl_latest(nullptr);
+        return latest ? latest : psl_builtin();
+    }();
+    return psl;
+}
+
+// The last two labels, where there is no list.
 std::string_view LastTwoLabels(std::string_view domain)
 {
     const size_t last = domain.rfind('.');
@@ -146,10 +161,124 @@ std::string_view LastTwoLabels(std::string_view domain)
     return before == std::string_view::npos ? domain : domain.substr(before + 1);
 }
 
+std::string_view FirstLabel(std::string_view domain)
+{
+    return domain.substr(0, domain.find('.'));
+}
+
+// Blank-separated words of a brand's entry.
+std::vector<std::string_view> WordsOf(std::string_view text)
+{
+    std::vector<std::string_view> words;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t end = std::min(text.find(' ', at), text.size());
+        if (end > at)
+            words.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return words;
+}
+
+struct BrandWord {
+    std::string_view m_sWord;
+    const Brand* m_pBrand;
+};
+
+// Every brand's words, split once.
+const std::vector<BrandWord>& BrandWords()
+{
+    static const std::vector<BrandWord> words = [] {
+        std::vector<BrandWord> all;
+        for (const Brand& brand : kBrands)
+            for (std::string_view word : WordsOf(brand.m_sWords))
+                all.push_back(BrandWord{word, &brand});
+        return all;
+    }();
+    return words;
+}
+
+bool IsWordOf(const Brand& brand, std::string_view word)
+{
+    for (std::string_view own : WordsOf(brand.m_sWords))
+        if (own == word)
+            return true;
+    return false;
+}
+
+// The domain (lower case, Unicode) is the brand's: under one of its
+// domains, or its word under any public suffix (amazon.de).
+bool BrandOwns(const Brand& brand, std::string_view domain, std::string_view registrable)
+{
+    for (std::string_view own : WordsOf(brand.m_sDomains))
+        if (IsUnder(domain, own))
+            return true;
+    return IsWordOf(brand, FirstLabel(registrable));
+}
+
+// The shortest brand word found inside a longer label ("paypalsecure"):
+// shorter words are parts of too many honest names.
+constexpr size_t kMinWordInLabel = 6;
+
+// A brand whose word is a label of the domain below its public suffix, a
+// hyphenated part of one, or (a long word) inside one: "paypal" in
+// paypal.com.secure-login.net or paypal-secure.com.
+const Brand* BrandInLabels(std::string_view domain, std::string_view registrable)
+{
+    const size_t dot = registrable.find('.');
+    const std::string_view named =
+        domain.substr(0, domain.size() - (dot == std::string_view::npos ? 0 : registrable.size() - dot));
+    for (const BrandWord& entry : BrandWords()) {
+        const std::string_view word = entry.m_sWord;
+        for (size_t at = named.find(word); at != std::string_view::npos; at = named.find(word, at + 1)) {
+            const size_t end = at + word.size();
+            const bool bWhole = (at == 0 || named[at - 1] == '.' || named[at - 1] == '-')
+                && (end == named.size() || named[end] == '.' || named[end] == '-');
+            if (bWhole || word.size() >= kMinWordInLabel)
+                return entry.m_pBrand;
+        }
+    }
+    return nullptr;
+}
+
+// A letter or digit of a word in a sender's name (ASCII).
+bool IsWordChar(char c)
+{
+    const char lower = static_cast<char>(c | 0x20);
+    return platform::IsDigit(c) || (lower >= 'a' && lower <= 'z');
+}
+
+// One name is the other with a letter put in front: two names, not a typo
+// (cloud.com and icloud.com).
+bool OnlyLeadingLetter(std::string_view a, std::string_view b)
+{
+    if (a.size() > b.size())
+        std::swap(a, b);
+    return b.size() == a.size() + 1 && b.substr(1) == a;
+}
+
 struct Target {
     std::string m_sDomain;  // for people and the one-edit check, Unicode
     std::string m_sSkeleton;
 };
+
+// Why `candidate` (or its skeleton) reads one letter away from the target,
+// or empty.
+std::string NearMiss(std::string_view candidate, const std::string& skeleton, const Target& target)
+{
+    const std::string_view name = NamePart(target.m_sDomain);
+    if (NamePart(candidate) == name)
+        return {};
+    // Letters of another script that read one letter away from a brand
+    // have no honest neighbours to spare, however short the name.
+    const bool bLong = name.size() >= kMinEditName;
+    if (bLong && OneEditApart(candidate, target.m_sDomain) && !OnlyLeadingLetter(candidate, target.m_sDomain))
+        return " is one letter away from " + target.m_sDomain;
+    if ((bLong || !IsAscii(candidate)) && !skeleton.empty() && OneEditApart(skeleton, target.m_sSkeleton)
+        && !OnlyLeadingLetter(skeleton, target.m_sSkeleton))
+        return " looks like " + target.m_sDomain;
+    return {};
+}
 
 // The domains compared with, and the verdicts so far, per thread; both
 // start again when the trusted list changes.
@@ -175,8 +304,9 @@ Cache& CacheFor(const std::vector<std::string>& trusted)
                 return;
         cache.m_aTargets.push_back(Target{unicode, Skeleton(unicode)});
     };
-    for (const char* domain : kImitatedDomains)
-        add(domain);
+    for (const Brand& brand : kBrands)
+        for (std::string_view domain : WordsOf(brand.m_sDomains))
+            add(domain);
     for (const std::string& entry : trusted) {
         const size_t at = entry.rfind('@');
         if (at != std::string::npos)
@@ -191,24 +321,29 @@ std::string Judge(const std::string& domain, const std::vector<Target>& targets)
     for (const Target& target : targets)
         if (IsUnder(shown, target.m_sDomain))
             return {};
+    const std::string registrable = RegistrableDomain(shown);
+    for (const Brand& brand : kBrands)
+        if (BrandOwns(brand, shown, registrable))
+            return {};
     std::string named = "The sender's domain " + shown;
     if (shown != domain && IsAscii(domain))
         named += " (" + domain + ")";
     if (MixesScripts(shown))
         return named + " mixes letters of different scripts";
-    const std::string_view candidates[] = {shown, LastTwoLabels(shown)};
+    std::vector<std::string_view> candidates{shown};
+    if (registrable != shown)
+        candidates.push_back(registrable);
     for (std::string_view candidate : candidates) {
         const std::string skeleton = Skeleton(candidate);
-        for (const Target& target : targets) {
-            if (candidate == target.m_sDomain)
-                continue;
-            if (!skeleton.empty() && skeleton == target.m_sSkeleton)
+        for (const Target& target : targets)
+            if (!skeleton.empty() && skeleton == target.m_sSkeleton && candidate != target.m_sDomain)
                 return named + " looks like " + target.m_sDomain;
-            const std::string_view name = NamePart(target.m_sDomain);
-            if (name.size() >= kMinEditName && NamePart(candidate) != name && OneEditApart(candidate, target.m_sDomain))
-                return named + " is one letter away from " + target.m_sDomain;
-        }
+        for (const Target& target : targets)
+            if (std::string miss = NearMiss(candidate, skeleton, target); !miss.empty())
+                return named + miss;
     }
+    if (const Brand* brand = BrandInLabels(shown, registrable))
+        return named + " carries the name " + brand->m_sName + " but is not one of " + brand->m_sName + "'s";
     return {};
 }
 
@@ -232,6 +367,44 @@ std::string UnicodeDomain(std::string_view domain)
         return lower;
     out.resize(static_cast<size_t>(n));
     return out;
+}
+
+std::string RegistrableDomain(std::string_view domain)
+{
+    const std::string text(domain);
+    const psl_ctx_t* psl = Psl();
+    const char* registrable = psl ? psl_registrable_domain(psl, text.c_str()) : nullptr;
+    if (!psl)
+        return std::string(LastTwoLabels(domain));
+    return registrable ? std::string(registrable) : text;
+}
+
+std::string NameReason(std::string_view name, std::string_view domain)
+{
+    if (domain.empty() || domain.size() > kMaxDomainLength)
+        return {};
+    std::string shown;
+    std::string registrable;
+    for (size_t at = 0; at < name.size();) {
+        size_t end = at;
+        while (end < name.size() && IsWordChar(name[end]))
+            ++end;
+        const std::string word = LowerAscii(name.substr(at, end - at));
+        at = end + 1;
+        for (const BrandWord& entry : BrandWords()) {
+            if (word.empty() || entry.m_sWord != word)
+                continue;
+            if (shown.empty()) {
+                shown = UnicodeDomain(domain);
+                registrable = RegistrableDomain(shown);
+            }
+            const Brand& brand = *entry.m_pBrand;
+            if (!BrandOwns(brand, shown, registrable))
+                return "The sender's name says " + std::string(brand.m_sName) + ", but the mail comes from " + shown
+                    + ", which is not one of " + brand.m_sName + "'s domains";
+        }
+    }
+    return {};
 }
 
 std::string Reason(std::string_view domain, const std::vector<std::string>& trusted)

@@ -9,6 +9,9 @@
 
 namespace {
 
+constexpr const char* kTrustedButFailed = "The sender is on the trusted list, but its domain ";
+constexpr std::string_view kCheckedBy = " (checked by ";
+
 bool IsLetter(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -46,7 +49,7 @@ std::string ForPeople(std::string_view bytes)
 
 // dmarc=fail for the From domain, or spf=fail for it with no dkim=pass
 // that signs for it (RFC 8601 §2.7, RFC 7489 §3.1).
-std::string JudgeField(const auth_results::Field& field, const std::string& domain)
+std::string JudgeField(const auth_results::Field& field, const std::string& domain, bool bTrusted)
 {
     bool bDmarcFail = false;
     bool bSpfFail = false;
@@ -65,8 +68,11 @@ std::string JudgeField(const auth_results::Field& field, const std::string& doma
             bDkimPass = bDkimPass || signer.empty() || Aligned(signer, domain);
         }
     }
-    const std::string tail = " (checked by " + ForPeople(field.m_sAuthServId) + ")";
-    const std::string named = "The sender's domain " + look_alike::UnicodeDomain(domain);
+    const std::string tail = std::string(kCheckedBy) + ForPeople(field.m_sAuthServId) + ")";
+    // A trusted sender that fails is the forgery the trusted list must not
+    // hide: said in words of its own.
+    const std::string named =
+        (bTrusted ? kTrustedButFailed : "The sender's domain ") + look_alike::UnicodeDomain(domain);
     if (bDmarcFail)
         return named + " failed DMARC" + tail;
     if (bSpfFail && !bDkimPass)
@@ -87,7 +93,7 @@ bool ContainsFail(std::string_view text)
 // Only the topmost field from the account's own side counts: any field
 // below it, or from anyone else, may be the sender's own writing.
 std::string AuthenticationReason(const SignalOptions& options, const std::vector<std::string>& fields,
-                                 const std::string& domain)
+                                 const std::string& domain, bool bTrusted = false)
 {
     for (size_t i = 0; i < fields.size() && i < kMaxAuthResultsFields; ++i) {
         const std::string id = auth_results::AuthServId(fields[i]);
@@ -98,7 +104,7 @@ std::string AuthenticationReason(const SignalOptions& options, const std::vector
         if (!ContainsFail(fields[i]))
             return {};
         const std::optional<auth_results::Field> field = auth_results::Parse(fields[i]);
-        return field ? JudgeField(*field, domain) : std::string();
+        return field ? JudgeField(*field, domain, bTrusted) : std::string();
     }
     return {};
 }
@@ -154,7 +160,7 @@ std::string NameReason(const std::vector<std::string>& trusted, const std::strin
                 + ", but the mail comes from " + look_alike::UnicodeDomain(domain);
         i = end + 1;
     }
-    return {};
+    return look_alike::NameReason(name, domain);
 }
 
 }  // namespace
@@ -189,4 +195,21 @@ std::string SenderSignalReason(const SignalOptions& options, const std::vector<s
     if (reason.empty() && options.m_bNames && !facts.m_sName.empty())
         reason = NameReason(trusted, facts.m_sName, facts.m_sEmail);
     return reason;
+}
+
+std::string TrustedSenderReason(const SignalOptions& options, const SenderFacts& facts)
+{
+    const std::string domain = facts.m_sEmail.find('@') == std::string::npos ? std::string() : DomainOf(facts.m_sEmail);
+    if (!options.m_bAuthentication || domain.empty())
+        return {};
+    return AuthenticationReason(options, facts.m_aAuthResults, domain, true);
+}
+
+bool IsAuthenticationReason(std::string_view reason)
+{
+    // Every such reason names the domain that failed, then who checked it.
+    return reason.ends_with(")")
+        && (reason.find(" failed DMARC" + std::string(kCheckedBy)) != std::string_view::npos
+            || reason.find(" failed SPF and has no passing DKIM signature" + std::string(kCheckedBy))
+                != std::string_view::npos);
 }

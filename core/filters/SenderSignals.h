@@ -6,7 +6,8 @@
 #include <vector>
 
 // Signals about the sender that no word list can give. They run after the
-// lists, and only for a sender not on the trusted list (Classify).
+// lists, and only for a sender not on the trusted list (Classify), but for
+// the failed authentication of a trusted sender (TrustedSenderReason).
 
 // Which signals run, and what the account's own receiving side is: a value
 // the scan takes with the lists, so a worker never reads the settings.
@@ -50,3 +51,14 @@ bool IsOwnAuthServId(const SignalOptions& options, std::string_view authServId);
 // trusted-sender list (addresses and "@domain").
 std::string SenderSignalReason(const SignalOptions& options, const std::vector<std::string>& trusted,
                                const SenderFacts& facts);
+
+// Why a sender on the trusted list is suspect all the same: the account's
+// own receiving side found its domain failing DMARC, or SPF without a
+// passing DKIM signature. A forged trusted sender is what that check is
+// for; the look-alike and name signals say nothing of a trusted sender.
+// Empty when authentication is off or nothing failed.
+std::string TrustedSenderReason(const SignalOptions& options, const SenderFacts& facts);
+
+// Whether a reason the signals gave is a failed authentication (which a
+// trusted sender does not override).
+bool IsAuthenticationReason(std::string_view reason);

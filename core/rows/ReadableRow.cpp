@@ -63,9 +63,14 @@ int ClassifyRow(const FilterLists& lists, MessageRow& row, const CPop3Message* p
     row.m_sReason = std::move(verdict.m_sReason);
     if (verdict.m_bSuspect)
         return kSuspectByList;
-    if (verdict.m_bTrusted)
-        return 0;
     const SignalOptions& options = lists.Signals();
+    if (verdict.m_bTrusted) {
+        if (pMessage && options.m_bAuthentication)
+            row.m_sReason = TrustedSenderReason(options, FactsOf(options, row, *pMessage));
+        else if (psKeptSignal && IsAuthenticationReason(*psKeptSignal))
+            row.m_sReason = *psKeptSignal;
+        return row.m_sReason.empty() ? 0 : kSuspectBySignal;
+    }
     if (pMessage && (options.m_bAuthentication || options.m_bNames || options.m_bLookAlike))
         row.m_sReason = SenderSignalReason(options, lists.List(kFilterTrusted), FactsOf(options, row, *pMessage));
     else if (psKeptSignal)

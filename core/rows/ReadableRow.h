@@ -21,7 +21,8 @@ inline constexpr int kSuspectBySignal = 2;  // a sender signal fired (SenderSign
 
 // Classifies the row (decoded texts already added) with the lists, keeps the
 // reason in m_sReason and returns kSuspectByList or kSuspectBySignal when it
-// is suspect, else 0. A trusted sender is never suspect. After the lists,
+// is suspect, else 0. A trusted sender is suspect only by a failed
+// authentication from the account's own side (TrustedSenderReason). After the lists,
 // with the message's header given (the scan), the sender signals
 // lists.Signals() switches on run on it; without one, a reason a signal gave
 // at the scan (*psKeptSignal) stands for them, since the header is gone.

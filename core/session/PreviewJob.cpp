@@ -1,6 +1,7 @@
 #include "PreviewJob.h"
 
 #include "core/platform/CoreText.h"
+#include "core/rows/RowBuilder.h"
 
 #include <algorithm>
 #include <utility>
@@ -91,8 +92,37 @@ void PreviewJob::Read(int nNum, PreviewReady& ready)
             core_text::Say("Preview", QT_TRANSLATE_NOOP("Preview", "The server would not show the message.")));
         return;
     }
+    if (Differs(text)) {
+        // The row was shown from a header kept under a UIDL the server has
+        // given to another message: the next scan fetches it.
+        ForgetCached();
+        ready.m_sProblem = core_text::Say(
+            "Preview",
+            QT_TRANSLATE_NOOP("Preview", "The server has another message under this number now: scan again."));
+        return;
+    }
     ready.m_preview = preview::BuildPreview(text, IsCut(text, bTruncated, nNum));
     ready.m_bShown = true;
+}
+
+bool PreviewJob::Differs(const std::string& text) const
+{
+    if (m_request.m_sIdentity.empty())
+        return false;
+    const size_t end = text.find("\r\n\r\n");
+    CPop3Message message;
+    message.SetText(end == std::string::npos ? std::string_view(text) : std::string_view(text).substr(0, end + 2));
+    return message.GetSubject() != m_request.m_sSubject || MessageIdentity(message) != m_request.m_sIdentity;
+}
+
+void PreviewJob::ForgetCached() const
+{
+    const Account& account = m_ctx.m_sessionAccount;
+    if (m_ctx.m_nHeaderCache == HeaderCacheUse::kOff || m_request.m_sUidl.empty())
+        return;
+    HeaderCache::Forget(HeaderCache::PathFor(account.m_sServer, account.m_sUser, account.m_sPort),
+                        HeaderCache::Identity(account.m_sServer, account.m_sUser, account.m_sPort),
+                        {m_request.m_sUidl});
 }
 
 // The message goes on past what came: as many body lines came as were

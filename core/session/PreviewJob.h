@@ -26,6 +26,10 @@ private:
     // UIDL n (where the row has one), then TOP n L, into `ready`.
     void Read(int nNum, PreviewReady& ready);
     bool IsCut(const std::string& text, bool bTruncated, int nNum);
+    // The message read is not the one the row showed (its Subject or
+    // identity differs); its header-cache entry is then dropped.
+    bool Differs(const std::string& text) const;
+    void ForgetCached() const;
 
     CPop3Connection& m_connection;
     const JobContext& m_ctx;

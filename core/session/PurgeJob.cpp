@@ -99,7 +99,23 @@ PurgeResult PurgeJob::Run()
     Walk(result);
     EndPurgeSession(result);
     m_connection.Drop();
+    ForgetDiffered();
     return result;
+}
+
+void PurgeJob::NoteDiffered(const PurgeRow& row, PurgeOutcome outcome)
+{
+    if ((outcome == PurgeOutcome::kChanged || outcome == PurgeOutcome::kIdChanged) && !row.m_sUidl.empty())
+        m_aDiffered.push_back(row.m_sUidl);
+}
+
+void PurgeJob::ForgetDiffered() const
+{
+    const Account& account = m_ctx.m_sessionAccount;
+    if (m_aDiffered.empty() || m_ctx.m_nHeaderCache == HeaderCacheUse::kOff)
+        return;
+    HeaderCache::Forget(HeaderCache::PathFor(account.m_sServer, account.m_sUser, account.m_sPort),
+                        HeaderCache::Identity(account.m_sServer, account.m_sUser, account.m_sPort), m_aDiffered);
 }
 
 // The account's purge lock, waited for; false with the result saying why.
@@ -289,12 +305,15 @@ std::optional<PurgeProgress> PurgeJob::VisitRow(const PurgeRow& row, int nShown,
         note.m_nOutcome = m_connection.IsBroken() ? PurgeOutcome::kBroken : PurgeOutcome::kNotKept;
         if (note.m_nOutcome == PurgeOutcome::kNotKept) {
             result.m_aNotKept.push_back(nShown);
-            if (copy == Copy::kDiffered)
+            if (copy == Copy::kDiffered) {
                 result.m_aCopyDiffered.push_back(nShown);
+                NoteDiffered(row, PurgeOutcome::kIdChanged);
+            }
         }
     } else {
         note.m_nOutcome = DeleOutcome(m_connection.Dele(row.m_nNum), row, nShown, result, note.m_sReply);
     }
+    NoteDiffered(row, note.m_nOutcome);
     if (IsMismatch(note.m_nOutcome))
         result.m_aChanged.push_back(nShown);
     return note;
@@ -460,6 +479,7 @@ size_t PurgeJob::WalkPipelined(size_t first, PurgeResult& result, bool& bContinu
                 note.m_nOutcome = PurgeOutcome::kBroken;  // the replies ended before this row
             else
                 JudgeReread(rereads, window, note, result);
+            NoteDiffered(row, note.m_nOutcome);
             if (IsMismatch(note.m_nOutcome))
                 result.m_aChanged.push_back(shown[r]);
         }

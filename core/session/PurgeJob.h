@@ -64,8 +64,14 @@ private:
     // The journal entries of the marked rows, in the given state.
     std::vector<JournalEntry> MarkedEntries(const PurgeResult& result, JournalEntry::State state) const;
 
+    // A row read again that is not the message its header showed: its UIDL
+    // is dropped from the header cache once the session has ended.
+    void NoteDiffered(const PurgeRow& row, PurgeOutcome outcome);
+    void ForgetDiffered() const;
+
     CPop3Connection& m_connection;
     JobContext& m_ctx;
     std::vector<PurgeRow> m_aRows;
-    std::vector<int> m_aShown;  // row numbers as the user saw them, for what the purge reports
+    std::vector<std::string> m_aDiffered;  // UIDLs
+    std::vector<int> m_aShown;             // row numbers as the user saw them, for what the purge reports
 };

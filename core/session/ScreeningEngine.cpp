@@ -203,6 +203,7 @@ void ScreeningEngine::RunJob(Job job)
     {
         std::lock_guard lock(m_mutex);
         ctx.m_sessionAccount = m_sessionAccount;
+        ctx.m_nHeaderCache = m_nScanHeaderCache;  // the review's scan's
         ctx.m_quarantine = m_quarantine;
         ctx.m_sJournalFolder = m_sJournalFolder;
         ctx.m_bOwnsLegacyJournal = m_bOwnsLegacyJournal;

@@ -167,6 +167,10 @@ struct PreviewRequest {
     int m_nNum = 0;
     std::string m_sUidl;  // the scan's UIDL for it; empty: none to check
     int m_nLines = 0;     // body lines to fetch (TOP n L)
+    // What the row showed: its raw Subject and MessageIdentity; an empty
+    // identity: not compared.
+    std::string m_sSubject = {};
+    std::string m_sIdentity = {};
 };
 // A row's preview, or why there is none (m_sProblem, the user's words).
 struct PreviewReady {

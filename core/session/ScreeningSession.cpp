@@ -142,8 +142,11 @@ void ScreeningSession::RequestPreview(size_t nIndex, int nLines)
     if (nLines <= 0 || nIndex >= m_aFlags.size() || m_machine.IsPurging())
         return;
     PreviewRequest request{static_cast<int>(nIndex) + 1, {}, nLines};
-    if (nIndex < m_aRows.size())
+    if (nIndex < m_aRows.size()) {
         request.m_sUidl = m_aRows[nIndex].m_sUidl;
+        request.m_sSubject = m_aRows[nIndex].m_sSubject;
+        request.m_sIdentity = m_aRows[nIndex].m_sIdentity;
+    }
     const auto it = request.m_sUidl.empty() ? m_previews.end() : m_previews.find(request.m_sUidl);
     if (it != m_previews.end() && (it->second.m_request.m_nLines >= nLines || !it->second.m_preview.m_bCut)) {
         m_owner.OnPreviewReady(it->second);

@@ -225,7 +225,10 @@ bool Parse(const QByteArray& xml, std::string_view local, std::string_view domai
            std::string* psError)
 {
     ConfigReader reader(local, domain);
-    return reader.Read(xml, setup, psError);
+    if (!reader.Read(xml, setup, psError))
+        return false;
+    setup.m_aFindings = mail_setup::Findings(setup, domain);
+    return true;
 }
 
 }  // namespace autoconfig_parser

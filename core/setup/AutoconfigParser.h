@@ -30,7 +30,8 @@ inline constexpr qsizetype kMaxNoteChars = 400;
 // STLS before none, the file's order within each. The user name's and host
 // name's placeholders are filled in; a user name with a placeholder we do
 // not know is left empty. The method is "oauth2" when the server's first
-// method we know is OAuth2, "auto" for the password methods. False, with
+// method we know is OAuth2, "auto" for the password methods; what the user
+// must agree to first is in setup.m_aFindings (mail_setup::Findings). False, with
 // the reason for the user (UTF-8) in *psError, when the file is malformed, too big
 // or too deep, or names no POP3 server we can use.
 bool Parse(const QByteArray& xml, std::string_view local, std::string_view domain, MailSetup& setup,

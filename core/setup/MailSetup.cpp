@@ -1,5 +1,7 @@
 #include "MailSetup.h"
 
+#include "core/filters/LookAlike.h"
+#include "core/platform/CoreText.h"
 #include "core/platform/Cp1252.h"
 #include "core/storage/AccountSettings.h"
 
@@ -29,6 +31,30 @@ void MailSetup::ApplyTo(AccountSettings& account) const
 }
 
 namespace mail_setup {
+
+std::vector<std::string> Findings(const MailSetup& setup, std::string_view domain)
+{
+    std::vector<std::string> findings;
+    if (setup.m_sSecurity == "0")
+        findings.push_back(core_text::SayUtf8(
+            "Setup",
+            QT_TRANSLATE_NOOP("Setup",
+                              "The server %1 takes the password without encryption (Security: None): anyone on the "
+                              "way can read it."),
+            {setup.m_sServer}));
+    std::string host = setup.m_sServer;
+    for (char& c : host)
+        c = AsciiLower(c);
+    const std::string own = look_alike::RegistrableDomain(std::string(domain));
+    if (look_alike::RegistrableDomain(host) != own)
+        findings.push_back(core_text::SayUtf8(
+            "Setup",
+            QT_TRANSLATE_NOOP("Setup",
+                              "The server %1 is not in the domain %2: the file sends your password to another "
+                              "domain's server."),
+            {setup.m_sServer, own}));
+    return findings;
+}
 
 bool IsHostName(std::string_view text)
 {

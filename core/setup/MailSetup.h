@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct AccountSettings;
 
@@ -18,6 +19,10 @@ struct MailSetup {
     std::string m_sNote;            // what the user must do at the provider first; empty when nothing
     std::string m_sHelpUrl;         // the provider's own page about it (https), or empty
     bool m_bPasswordToo = false;    // with "oauth2": an app password logs in as well
+    // What the user must hear, and agree to, before settings from a file
+    // the domain publishes are used (mail_setup::Findings); empty for the
+    // built-in table's.
+    std::vector<std::string> m_aFindings;
 
     // Writes the server, port, security, user name and method into `account`
     // (the user name as Windows-1252 bytes); the password and fingerprint
@@ -43,6 +48,12 @@ bool SplitAddress(std::string_view address, std::string& local, std::string& dom
 // ASCII letters, digits and hyphens in dot-separated labels of 1 to 63
 // characters (RFC 1123 §2.1), at most kMaxDomain characters.
 bool IsHostName(std::string_view text);
+
+// Why settings a domain's own file gave need the user's word before use,
+// one plain sentence each (UTF-8): the server takes the password without
+// encryption, or lies outside the address's registrable domain (the file
+// sends the password to another domain's server). `domain` is the address's.
+std::vector<std::string> Findings(const MailSetup& setup, std::string_view domain);
 
 // Replaces %EMAILADDRESS%, %EMAILLOCALPART% and %EMAILDOMAIN% in an autoconfig
 // value. False when the text holds any other placeholder (%REALNAME%...).

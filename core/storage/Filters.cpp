@@ -132,8 +132,10 @@ bool Filters::ReadDefaultsFile()
     return true;
 }
 
-void Filters::LoadFilters(const SettingsStore& settings)
+void Filters::LoadFilters(const SettingsStore& store)
 {
+    // One look at the file for every entry and its companions.
+    const SettingsStore::View settings = store.Read();
     bool bAny = false;
     for (FilterKind kind : kStoredOrder) {
         const char* section = FilterLists::SectionName(kind);

@@ -1,5 +1,7 @@
 #include "HeaderCache.h"
 
+#include <algorithm>
+
 #include "core/platform/UserFolders.h"
 #include "core/storage/RememberedChoices.h"
 
@@ -169,6 +171,28 @@ bool HeaderCache::IndexEntries()
         m_slots[slot] = static_cast<uint32_t>(i + 1);
     }
     return true;
+}
+
+bool HeaderCache::Forget(const std::string& path, const std::string& identity, const std::vector<std::string>& uidls)
+{
+    HeaderCache cache;
+    // A file ignored (or none) is rebuilt by the next scan anyway.
+    if (!cache.Load(path, identity))
+        return true;
+    const auto forgotten = [&uidls](std::string_view uidl) {
+        return std::find(uidls.begin(), uidls.end(), uidl) != uidls.end();
+    };
+    if (std::none_of(uidls.begin(), uidls.end(), [&cache](const std::string& uidl) { return cache.PositionOf(uidl); }))
+        return true;
+    HeaderCacheWriter writer;
+    if (!writer.Open(path, identity))
+        return false;
+    cache.ForEach([&](std::string_view uidl, uint64_t size, std::string_view text) {
+        if (!forgotten(uidl))
+            writer.Add(uidl, size, text);
+        return true;
+    });
+    return writer.Commit();
 }
 
 std::optional<size_t> HeaderCache::PositionOf(std::string_view uidl) const

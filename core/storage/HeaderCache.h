@@ -62,6 +62,13 @@ public:
     bool Load(const std::string& path, const std::string& identity);
     // As Load, from the file's bytes (kept).
     bool Parse(std::string bytes, const std::string& identity);
+    // Drops the messages with these UIDLs from the account's file (written
+    // again whole without them), so that the next scan fetches them: a
+    // message read again that differs from its kept header (a UIDL the
+    // server gave to another message of the same size) must not be shown
+    // from the cache again. True when none of them is left in the file.
+    static bool Forget(const std::string& path, const std::string& identity, const std::vector<std::string>& uidls);
+
     // The header text kept for the message with this UIDL and size.
     std::optional<std::string_view> Find(std::string_view uidl, uint64_t size) const;
     // Where the message with this UIDL stands in the file (ForEach's order).

@@ -227,6 +227,35 @@ struct SettingsStore::Snapshot {
     QHash<QString, std::string> m_values;  // "group/name" as stored
     QStringList m_groups;
     QHash<QString, QStringList> m_keys;  // the names of each group, in QSettings' order
+    // A name in any letter case to the first stored spelling FindName would
+    // give: each lookup is one hash probe, however many values there are
+    // (thousands of filter entries, each read with its absent companions).
+    QHash<QString, QString> m_groupsFolded;  // folded group -> group
+    QHash<QString, QString> m_keysFolded;    // group "/" folded name -> name
+
+    void Index()
+    {
+        // Walked backwards: insert keeps the last, and the first is wanted.
+        for (qsizetype i = m_groups.size(); i-- > 0;)
+            m_groupsFolded.insert(m_groups[i].toCaseFolded(), m_groups[i]);
+        for (auto it = m_keys.constBegin(); it != m_keys.constEnd(); ++it)
+            for (qsizetype i = it.value().size(); i-- > 0;)
+                m_keysFolded.insert(it.key() + QLatin1Char('/') + it.value()[i].toCaseFolded(), it.value()[i]);
+    }
+    // The stored spelling of a group, as FindName would find it in m_groups.
+    QString Group(const QString& name) const
+    {
+        if (m_keys.contains(name))
+            return name;
+        return m_groupsFolded.value(name.toCaseFolded());
+    }
+    // The stored spelling of a name within a stored group.
+    QString Key(const QString& group, const QString& name) const
+    {
+        if (m_values.contains(group + QLatin1Char('/') + name))
+            return name;
+        return m_keysFolded.value(group + QLatin1Char('/') + name.toCaseFolded());
+    }
 };
 
 struct SettingsStore::State {
@@ -530,6 +559,7 @@ std::shared_ptr<const SettingsStore::Snapshot> SettingsStore::Load() const
                 snapshot->m_keys.insert(group, settings.childKeys());
                 settings.endGroup();
             }
+            snapshot->Index();
         }
         if (!StatUsable(path, st, &state.problem))
             return nullptr;
@@ -542,21 +572,21 @@ std::shared_ptr<const SettingsStore::Snapshot> SettingsStore::Load() const
     return snapshot;
 }
 
-// The stored text, or nothing when the file, the section or the value is
-// missing or the value is too long for the read buffer.
-std::optional<std::string> SettingsStore::ReadValue(const std::string& section, const std::string& name) const
+namespace {
+
+// The stored text, or nothing when the section or the value is missing or
+// the value is too long for the read buffer.
+std::optional<std::string> ValueIn(const SettingsStore::Snapshot* snapshot, const std::string& section,
+                                   const std::string& name)
 {
-    if (!IsValidName(section) || !IsValidName(name))
-        return std::nullopt;
-    const std::shared_ptr<const Snapshot> snapshot = Load();
-    if (!snapshot)
+    if (!snapshot || !IsValidName(section) || !IsValidName(name))
         return std::nullopt;
     auto found = snapshot->m_values.constFind(ToQ(section) + QLatin1Char('/') + ToQ(name));
     if (found == snapshot->m_values.constEnd()) {
-        const QString group = FindName(snapshot->m_groups, ToQ(section));
+        const QString group = snapshot->Group(ToQ(section));
         if (group.isEmpty())
             return std::nullopt;
-        const QString key = FindName(snapshot->m_keys.value(group), ToQ(name));
+        const QString key = snapshot->Key(group, ToQ(name));
         if (key.isEmpty())
             return std::nullopt;
         found = snapshot->m_values.constFind(group + QLatin1Char('/') + key);
@@ -566,6 +596,27 @@ std::optional<std::string> SettingsStore::ReadValue(const std::string& section, 
     if (found->size() + 1 > kReadBuffer)
         return std::nullopt;
     return *found;
+}
+
+}  // namespace
+
+std::optional<std::string> SettingsStore::ReadValue(const std::string& section, const std::string& name) const
+{
+    if (!IsValidName(section) || !IsValidName(name))
+        return std::nullopt;
+    return ValueIn(Load().get(), section, name);
+}
+
+SettingsStore::View SettingsStore::Read() const
+{
+    return View(Load());
+}
+
+std::string SettingsStore::View::ReadString(const std::string& section, const std::string& name,
+                                            const std::string& sDefault) const
+{
+    std::optional<std::string> value = ValueIn(m_pSnapshot.get(), section, name);
+    return value ? std::move(*value) : sDefault;
 }
 
 bool SettingsStore::Commit(const std::string& path, const std::function<void(QSettings&)>& change)
@@ -581,14 +632,14 @@ bool SettingsStore::Commit(const std::string& path, const std::function<void(QSe
 bool SettingsStore::HasSection(const std::string& section) const
 {
     const std::shared_ptr<const Snapshot> snapshot = IsValidName(section) ? Load() : nullptr;
-    return snapshot && !FindName(snapshot->m_groups, ToQ(section)).isEmpty();
+    return snapshot && !snapshot->Group(ToQ(section)).isEmpty();
 }
 
 std::vector<std::pair<std::string, std::string>> SettingsStore::ReadSection(const std::string& section) const
 {
     std::vector<std::pair<std::string, std::string>> values;
     const std::shared_ptr<const Snapshot> snapshot = IsValidName(section) ? Load() : nullptr;
-    const QString group = snapshot ? FindName(snapshot->m_groups, ToQ(section)) : QString();
+    const QString group = snapshot ? snapshot->Group(ToQ(section)) : QString();
     if (group.isEmpty())
         return values;
     for (const QString& key : snapshot->m_keys.value(group)) {

@@ -58,6 +58,23 @@ public:
     int ReadInt(const std::string& section, const std::string& name, int nDefault) const;
     std::string ReadString(const std::string& section, const std::string& name, const std::string& sDefault) const;
 
+    struct Snapshot;
+    // The file as it is now, for many reads in a row (a long filter list):
+    // each read is what ReadString would have given when Read was called,
+    // without looking at the file again.
+    class View {
+    public:
+        std::string ReadString(const std::string& section, const std::string& name, const std::string& sDefault) const;
+
+    private:
+        friend class SettingsStore;
+        explicit View(std::shared_ptr<const Snapshot> snapshot)
+            : m_pSnapshot(std::move(snapshot))
+        { }
+        std::shared_ptr<const Snapshot> m_pSnapshot;
+    };
+    View Read() const;
+
     // The section is in the file (the letter case of its name aside).
     bool HasSection(const std::string& section) const;
     // Every value of a section as stored, names in the file's spelling, at
@@ -99,8 +116,6 @@ public:
     // Why the settings file was refused (a symbolic link, another user's),
     // for the front ends to show; empty when it is in use.
     std::string Problem() const;
-
-    struct Snapshot;
 
 private:
     // The file the reads and writes use.

@@ -5,6 +5,7 @@
 #include "core/pop3/Authentication.h"
 #include "core/setup/AutoconfigLookup.h"
 #include "core/setup/ProviderTable.h"
+#include "gui/widgets/Prompter.h"
 #include "gui/widgets/ScreenFit.h"
 #include "gui/widgets/StaticLink.h"
 #include "gui/widgets/Text.h"
@@ -359,7 +360,27 @@ void CAccountDlg::OnLookupFinished(bool bFound)
 {
     m_pSetUp->setEnabled(true);
     if (bFound) {
-        ApplySetup(m_pLookup->Setup(), tr("the configuration its domain publishes"));
+        const MailSetup& setup = m_pLookup->Setup();
+        const QString domain = m_pAddress->text().section('@', -1).trimmed();
+        QStringList findings;
+        for (const std::string& finding : setup.m_aFindings)
+            findings << QString::fromStdString(finding);
+        // A plain-text server or another domain's is never filled in
+        // without the user's word.
+        if (!findings.isEmpty()
+            && !Prompter::Confirm(
+                    this,
+                    {tr("Use the settings %1 publishes?").arg(domain), findings.join('\n'), tr("Use These Settings")})
+                    .m_bYes) {
+            SetNote(m_pSetupStatus,
+                    tr("The settings %1 publishes were not used: %2 Enter the server's details "
+                       "yourself.")
+                        .arg(domain, findings.join(' ')));
+            return;
+        }
+        ApplySetup(setup, tr("the configuration its domain publishes"));
+        if (!findings.isEmpty())
+            SetNote(m_pSetupStatus, m_pSetupStatus->text() + ' ' + findings.join(' '));
         return;
     }
     SetNote(m_pSetupStatus,

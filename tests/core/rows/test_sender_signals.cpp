@@ -120,8 +120,24 @@ void TestSenderSignals::senderSignals_data()
                       "From: Shop <deals@shop.example>\r\n")
         << QStringLiteral("smtp.example, mx.google.com") << QStringList()
         << QStringLiteral("The sender's domain shop.example failed DMARC (checked by mx.google.com)");
-    QTest::newRow("trusted sender wins") << own + "  dmarc=fail header.from=bank.example\r\n" + fromBank << QString()
-                                         << QStringList{QStringLiteral("alerts@bank.example")} << QString();
+    QTest::newRow("trusted sender, failed DMARC from the own side")
+        << own + "  dmarc=fail header.from=bank.example\r\n" + fromBank << QString()
+        << QStringList{QStringLiteral("alerts@bank.example")}
+        << QStringLiteral("The sender is on the trusted list, but its domain bank.example failed DMARC (checked by "
+                          "mx.provider.example)");
+    QTest::newRow("trusted sender forged, the user's authserv-id")
+        << QByteArray("Authentication-Results: mx.example.net; dmarc=fail (p=reject) header.from=example.com\r\n"
+                      "From: Boss <boss@example.com>\r\n")
+        << QStringLiteral("mx.example.net") << QStringList{QStringLiteral("boss@example.com")}
+        << QStringLiteral("The sender is on the trusted list, but its domain example.com failed DMARC (checked by "
+                          "mx.example.net)");
+    QTest::newRow("trusted sender, fail only from a foreign side")
+        << QByteArray("Authentication-Results: relay.elsewhere.example; dmarc=fail header.from=bank.example\r\n")
+            + fromBank
+        << QString() << QStringList{QStringLiteral("@bank.example")} << QString();
+    QTest::newRow("trusted sender wins over its display name")
+        << QByteArray("From: \"service@paypal.com\" <boss@example.com>\r\n") << QString()
+        << QStringList{QStringLiteral("boss@example.com")} << QString();
     QTest::newRow("display name is another address")
         << QByteArray("From: \"service@paypal.com\" <x@evil.example>\r\n") << QString() << QStringList()
         << QStringLiteral("The sender's name shows service@paypal.com, but the mail comes from evil.example");
@@ -150,6 +166,22 @@ void TestSenderSignals::senderSignals_data()
     QTest::newRow("two letters swapped")
         << QByteArray("From: Support <help@micorsoft.com>\r\n") << QString() << QStringList()
         << QStringLiteral("The sender's domain micorsoft.com is one letter away from microsoft.com");
+    QTest::newRow("all Cyrillic, its skeleton one letter away")
+        << QByteArray("From: Apple <id@xn--80ak6aa92e.com>\r\n") << QString() << QStringList()
+        << QStringLiteral("The sender's domain \u0430\u0440\u0440\u04cf\u0435.com (xn--80ak6aa92e.com) looks like "
+                          "apple.com");
+    QTest::newRow("a brand as a label of another registrable domain")
+        << QByteArray("From: <service@paypal.com.secure-login.net>\r\n") << QString() << QStringList()
+        << QStringLiteral("The sender's domain paypal.com.secure-login.net carries the name PayPal but is not one of "
+                          "PayPal's");
+    QTest::newRow("a name saying a brand over another domain")
+        << QByteArray("From: \"DHL Express\" <noreply@parcel-notice.example>\r\n") << QString() << QStringList()
+        << QStringLiteral("The sender's name says DHL, but the mail comes from parcel-notice.example, which is not "
+                          "one of DHL's domains");
+    QTest::newRow("a letter in front is another name") << QByteArray("From: Cloud <news@cloud.com>\r\n") << QString()
+                                                       << QStringList() << QString();
+    QTest::newRow("the brand under another public suffix")
+        << QByteArray("From: Amazon <order-update@amazon.co.uk>\r\n") << QString() << QStringList() << QString();
     QTest::newRow("the real domain's subdomain")
         << QByteArray("From: PayPal <service@mail.paypal.com>\r\n") << QString() << QStringList() << QString();
     QTest::newRow("other top-level domain of the name")
@@ -179,8 +211,7 @@ void TestSenderSignals::senderSignals()
     QCOMPARE(QString::fromStdString(row.m_sReason), reason);
     QCOMPARE(verdict, reason.isEmpty() ? 0 : kSuspectBySignal);
 
-    // Without the header (a reclassification) the scan's reason stands; a
-    // trusted sender still wins.
+    // Without the header (a reclassification) the scan's reason stands.
     const std::string kept = row.m_sReason;
     QCOMPARE(ClassifyRow(lists, row, nullptr, &kept), reason.isEmpty() ? 0 : kSuspectBySignal);
     lists.SetSignals({});

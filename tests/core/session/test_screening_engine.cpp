@@ -141,7 +141,8 @@ private slots:
     // same size. An id given to a message of another size is fetched; one
     // given to another message of the same size (a server at fault) shows
     // the kept header, and the purge, which reads the message again,
-    // refuses to delete it.
+    // refuses to delete it. A purge or a preview that reads such a message
+    // again drops its entry: the next scan fetches it.
     void headerCacheTrustsIdAndSizeOnly()
     {
         qputenv("XDG_CACHE_HOME", (m_pDir->path() + "/cache").toUtf8());
@@ -170,6 +171,24 @@ private slots:
         QCOMPARE(purge.m_aRows.at(0).m_nOutcome, PurgeOutcome::kChanged);
         QVERIFY(purge.m_done.m_result.m_aMarked.empty());
         QTRY_COMPARE(server.Mailbox().size(), size_t(2));
+
+        server.SetMailbox({{"u1", MailText(1, "Firsx")}, {"u2", MailText(2, "Reused id, longex", 500)}});
+        seen = server.Received().size();
+        scan = f.Scan();
+        QCOMPARE(scan.m_aCached, (std::vector<int>{0, 1}));
+        QCOMPARE(scan.m_aRows[0].m_sSubject, std::string("Firsx"));
+        QCOMPARE(scan.m_aRows[1].m_sSubject, std::string("Reused id, longer"));
+        QCOMPARE(Count(server.Received().substr(seen), "TOP 1 0"), 1);
+
+        const PurgeRow shown = PurgeRowOf(scan.m_aRows[1], false);
+        engine.Preview(PreviewRequest{2, "u2", 5, shown.m_sSubject, shown.m_sIdentity});
+        Note note;
+        while (listener.Next(note, 10000) && !Is<PreviewReady>(note)) { }
+        QVERIFY(Is<PreviewReady>(note));
+        QVERIFY(!std::get<PreviewReady>(note).m_bShown);
+        scan = f.Scan();
+        QCOMPARE(scan.m_aCached, (std::vector<int>{1, 0}));
+        QCOMPARE(scan.m_aRows[1].m_sSubject, std::string("Reused id, longex"));
     }
 
     void scanOutcome_data()

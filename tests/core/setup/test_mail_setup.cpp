@@ -6,60 +6,12 @@
 #include "core/setup/AutoconfigParser.h"
 #include "core/setup/ProviderTable.h"
 #include "core/storage/AccountSettings.h"
-#include "tests/support/ScratchDirectory.h"
-#include "tests/support/TestCertificates.h"
+#include "tests/support/FakeAutoconfigServer.h"
 
-#include <QMap>
 #include <QSignalSpy>
-#include <QSslCertificate>
-#include <QSslKey>
-#include <QSslSocket>
-#include <QTcpServer>
 #include <QTest>
 
 namespace {
-
-// A one-request-per-connection HTTPS server on a loopback port the system
-// picks: each path answers with the bytes given, anything else with 404.
-class HttpsServer : public QTcpServer {
-public:
-    QMap<QString, QByteArray> m_aResponses;
-    QStringList m_asAsked;
-    QSslCertificate m_cert;
-    QSslKey m_key;
-
-    static QByteArray Ok(const QByteArray& body)
-    {
-        return "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " + QByteArray::number(body.size())
-            + "\r\nConnection: close\r\n\r\n" + body;
-    }
-
-protected:
-    void incomingConnection(qintptr descriptor) override
-    {
-        auto* socket = new QSslSocket(this);
-        socket->setSocketDescriptor(descriptor);
-        socket->setLocalCertificate(m_cert);
-        socket->setPrivateKey(m_key);
-        connect(socket, &QSslSocket::readyRead, socket, [this, socket] {
-            QByteArray& request = m_aPending[socket];
-            request += socket->readAll();
-            if (!request.contains("\r\n\r\n"))
-                return;
-            const QString path = QString::fromLatin1(request.split(' ').value(1));
-            m_asAsked << path;
-            socket->write(m_aResponses.value(path,
-                                             "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n"
-                                             "Connection: close\r\n\r\n"));
-            socket->disconnectFromHost();
-        });
-        connect(socket, &QSslSocket::disconnected, socket, &QObject::deleteLater);
-        socket->startServerEncryption();
-    }
-
-private:
-    QMap<QSslSocket*, QByteArray> m_aPending;
-};
 
 const QByteArray kPop3Ssl = R"(<?xml version="1.0"?>
 <clientConfig version="1.1"><emailProvider id="example.org">
@@ -263,21 +215,41 @@ void TestMailSetup::lookup_data()
     QTest::addColumn<QByteArray>("second");  // what <domain>/.well-known answers
     QTest::addColumn<bool>("trusted");       // the client trusts the test's CA
     QTest::addColumn<QString>("expected");   // the server found, or "none: <part of the reason>"
+    QTest::addColumn<QString>("findings");   // what the user must agree to, "|" between; empty: nothing
 
     const QByteArray ok = HttpsServer::Ok(kPop3Ssl);
     const QByteArray enable =
         HttpsServer::Ok(Config(Server("pop3", "pop.example.org", "995", "SSL"),
                                "<enable visiturl=\"https://example.org/pop\"><instruction>Switch POP on."
                                "</instruction></enable>"));
-    QTest::newRow("autoconfig host answers") << ok << QByteArray() << true << "pop.example.org Example Mail";
-    QTest::newRow("then .well-known") << QByteArray() << enable << true << "pop.example.org Switch POP on.";
-    QTest::newRow("neither") << QByteArray() << QByteArray() << true << "none: answered 404";
-    QTest::newRow("certificate not trusted") << ok << ok << false << "none: 127.0.0.1";
+    const QString plain = QStringLiteral("The server %1 takes the password without encryption (Security: None)");
+    const QString foreign = QStringLiteral("The server %1 is not in the domain example.org");
+    QTest::newRow("autoconfig host answers") << ok << QByteArray() << true << "pop.example.org Example Mail"
+                                             << QString();
+    QTest::newRow("then .well-known") << QByteArray() << enable << true << "pop.example.org Switch POP on."
+                                      << QString();
+    QTest::newRow("neither") << QByteArray() << QByteArray() << true << "none: answered 404" << QString();
+    QTest::newRow("certificate not trusted") << ok << ok << false << "none: 127.0.0.1" << QString();
     QTest::newRow("redirect off https") << QByteArray("HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:1/x\r\n"
                                                       "Content-Length: 0\r\nConnection: close\r\n\r\n")
-                                        << QByteArray() << true << "none: not https";
+                                        << QByteArray() << true << "none: not https" << QString();
     QTest::newRow("too large") << HttpsServer::Ok(QByteArray(autoconfig_parser::kMaxFileBytes + 10, ' '))
-                               << QByteArray() << true << "none: too large";
+                               << QByteArray() << true << "none: too large" << QString();
+    QTest::newRow("plain-text server") << HttpsServer::Ok(Config(Server("pop3", "pop.example.org", "110", "plain")))
+                                       << QByteArray() << true << "pop.example.org "
+                                       << plain.arg("pop.example.org");
+    QTest::newRow("another domain's server, in the clear")
+        << HttpsServer::Ok(Config(Server("pop3", "mail.collector.example", "110", "plain"))) << QByteArray() << true
+        << "mail.collector.example "
+        << plain.arg("mail.collector.example") + "|" + foreign.arg("mail.collector.example");
+    QTest::newRow("a look-alike of the domain") << QByteArray()
+                                                << HttpsServer::Ok(Config(Server("pop3", "pop.example.org.evil.example",
+                                                                                 "995", "SSL")))
+                                                << true << "pop.example.org.evil.example "
+                                                << foreign.arg("pop.example.org.evil.example");
+    QTest::newRow("a host deeper in the domain")
+        << HttpsServer::Ok(Config(Server("pop3", "pop3.mail.example.org", "995", "SSL"))) << QByteArray() << true
+        << "pop3.mail.example.org " << QString();
 }
 
 // The lookup tries autoconfig.<domain>, then the domain's .well-known
@@ -289,33 +261,20 @@ void TestMailSetup::lookup()
     QFETCH(QByteArray, second);
     QFETCH(bool, trusted);
     QFETCH(QString, expected);
+    QFETCH(QString, findings);
 
-    ScratchDirectory dir;
-    TestCertificates certificates;
+    FakeAutoconfigServer fake;
     std::string error;
-    QVERIFY2(certificates.Make(dir.path().toStdString(), "IP:127.0.0.1", &error), error.c_str());
-    HttpsServer server;
-    server.m_cert = QSslCertificate::fromPath(QString::fromStdString(certificates.m_sCertFile)).value(0);
-    QFile keyFile(QString::fromStdString(certificates.m_sKeyFile));
-    QVERIFY(keyFile.open(QIODevice::ReadOnly));
-    server.m_key = QSslKey(keyFile.readAll(), QSsl::Ec);
-    QVERIFY(!server.m_key.isNull());
-    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
-
+    QVERIFY2(fake.Start(&error), error.c_str());
+    HttpsServer& server = fake.m_server;
     AutoconfigLookup lookup;
-    const QString base = QStringLiteral("https://127.0.0.1:%1").arg(server.serverPort());
-    lookup.SetBaseUrl(base);
+    lookup.SetBaseUrl(fake.BaseUrl());
     const QList<QUrl> urls = lookup.UrlsFor("example.org");
     if (!first.isEmpty())
         server.m_aResponses[urls[0].path()] = first;
     if (!second.isEmpty())
         server.m_aResponses[urls[1].path()] = second;
-    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
-    if (trusted)
-        config.setCaCertificates(QSslCertificate::fromPath(QString::fromStdString(certificates.m_sCaFile)));
-    else
-        config.setCaCertificates({});
-    lookup.SetSslConfiguration(config);
+    lookup.SetSslConfiguration(fake.ClientConfig(trusted));
 
     QSignalSpy finished(&lookup, &AutoconfigLookup::Finished);
     lookup.Start("ann", "example.org");
@@ -334,6 +293,11 @@ void TestMailSetup::lookup()
     QCOMPARE(got, expected);
     if (!setup.m_sNote.empty())
         QCOMPARE(setup.m_sHelpUrl, std::string("https://example.org/pop"));
+    QStringList said = findings.split('|', Qt::SkipEmptyParts);
+    QCOMPARE(setup.m_aFindings.size(), static_cast<size_t>(said.size()));
+    for (qsizetype i = 0; i < said.size(); ++i)
+        QVERIFY2(QString::fromStdString(setup.m_aFindings[static_cast<size_t>(i)]).startsWith(said[i]),
+                 setup.m_aFindings[static_cast<size_t>(i)].c_str());
     // The first address is always asked first.
     QCOMPARE(server.m_asAsked.value(0), urls[0].path());
 }

@@ -2,8 +2,11 @@
 // choice: what "Set Up" fills in, the notice, and what is stored.
 
 #include "DialogDriver.h"
+#include "core/setup/AutoconfigLookup.h"
 #include "gui/dialogs/AccountDlg.h"
+#include "gui/widgets/Prompter.h"
 #include "gui/widgets/StaticLink.h"
+#include "tests/support/FakeAutoconfigServer.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -19,6 +22,8 @@ private slots:
     void setUp();
     void authentication_data();
     void authentication();
+    void publishedSettings_data();
+    void publishedSettings();
 };
 
 void TestAccountSetup::setUp_data()
@@ -154,6 +159,78 @@ void TestAccountSetup::authentication()
     DialogDriver::Press(dlg, QDialogButtonBox::Ok);
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
     QCOMPARE(QString::fromStdString(dlg.m_account.m_sAuth), saved);
+}
+
+void TestAccountSetup::publishedSettings_data()
+{
+    QTest::addColumn<QByteArray>("server");   // the file's POP3 server: host, port, socket type
+    QTest::addColumn<bool>("yes");            // the answer, when asked
+    QTest::addColumn<QString>("asked");       // a part of the question's details; empty: nothing asked
+    QTest::addColumn<QStringList>("fields");  // server, port, security shown
+    QTest::addColumn<QString>("status");      // a part of the status line
+
+    const QStringList kept{"old.example.org", "995", "TLS (implicit)"};
+    QTest::newRow("the domain's TLS server: nothing asked")
+        << QByteArray("pop.example.org 995 SSL") << false << QString()
+        << QStringList{"pop.example.org", "995", "TLS (implicit)"} << "Filled in";
+    QTest::newRow("plain text, refused") << QByteArray("pop.example.org 110 plain") << false << "without encryption"
+                                         << kept << "were not used";
+    QTest::newRow("plain text, accepted")
+        << QByteArray("pop.example.org 110 plain") << true << "without encryption"
+        << QStringList{"pop.example.org", "110", "None"} << "without encryption";
+    QTest::newRow("another domain's server, refused") << QByteArray("pop.collector.example 995 SSL") << false
+                                                      << "not in the domain example.org" << kept << "were not used";
+}
+
+// Settings from the domain's own file that send the password in the clear
+// or to another domain's server are said plainly and filled in only when
+// the user agrees.
+void TestAccountSetup::publishedSettings()
+{
+    QFETCH(QByteArray, server);
+    QFETCH(bool, yes);
+    QFETCH(QString, asked);
+    QFETCH(QStringList, fields);
+    QFETCH(QString, status);
+
+    FakeAutoconfigServer fake;
+    std::string error;
+    QVERIFY2(fake.Start(&error), error.c_str());
+    const QList<QByteArray> parts = server.split(' ');
+    const QByteArray file = "<clientConfig version=\"1.1\"><emailProvider id=\"example.org\"><incomingServer "
+                            "type=\"pop3\"><hostname>"
+        + parts[0] + "</hostname><port>" + parts[1] + "</port><socketType>" + parts[2]
+        + "</socketType><authentication>password-cleartext</authentication><username>%EMAILADDRESS%</username>"
+          "</incomingServer></emailProvider></clientConfig>";
+    QStringList questions;
+    Prompter::SetConfirmHook([&](QWidget*, const Prompter::Confirmation& question) {
+        questions << question.m_sDetails;
+        return Prompter::ConfirmAnswer{yes, false};
+    });
+
+    CAccountDlg dlg;
+    dlg.m_account.m_sServer = "old.example.org";
+    dlg.m_account.m_sPort = "995";
+    dlg.m_account.m_sSecurity = "2";
+    dlg.Lookup()->SetBaseUrl(fake.BaseUrl());
+    dlg.Lookup()->SetSslConfiguration(fake.ClientConfig(true));
+    fake.m_server.m_aResponses[dlg.Lookup()->UrlsFor("example.org")[0].path()] = HttpsServer::Ok(file);
+    dlg.show();
+    DialogDriver::Type(dlg.findChild<QLineEdit*>(QStringLiteral("address")), "ann@example.org");
+    auto* setUp = dlg.findChild<QPushButton*>(QStringLiteral("setUp"));
+    QTest::mouseClick(setUp, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(setUp->isEnabled(), 3 * AutoconfigLookup::kFetchDeadlineMs);
+    Prompter::SetConfirmHook({});
+
+    QCOMPARE(questions.size(), asked.isEmpty() ? 0 : 1);
+    if (!asked.isEmpty())
+        QVERIFY2(questions[0].contains(asked), qPrintable(questions[0]));
+    const QStringList shown{dlg.findChild<QLineEdit*>(QStringLiteral("server"))->text(),
+                            dlg.findChild<QLineEdit*>(QStringLiteral("port"))->text(),
+                            dlg.findChild<QComboBox*>(QStringLiteral("security"))->currentText()};
+    QCOMPARE(shown, fields);
+    const QString line = dlg.findChild<QLabel*>(QStringLiteral("setupStatus"))->text();
+    QVERIFY2(line.contains(status), qPrintable(line));
 }
 
 QTEST_MAIN(TestAccountSetup)
