@@ -19,11 +19,11 @@ void CliError(const std::string& text)
     std::fprintf(stderr, "mavix-cli: %s\n", text.c_str());
 }
 
-CCliRun::CCliRun(const CliOptions& options, SettingsStore& settings, const Preferences& prefs,
-                 AccountSettings account, const std::vector<AccountSettings>& all,
-                 AccountSession::Overrides overrides)
+CCliRun::CCliRun(const CliOptions& options, SettingsStore& settings, const Preferences& prefs, AccountSettings account,
+                 const std::vector<AccountSettings>& all, AccountSession::Overrides overrides)
     : m_options(options),
-      m_pAccount(AccountSession::Open(settings, prefs, std::move(account), all, m_listener, *this, std::move(overrides))),
+      m_pAccount(
+          AccountSession::Open(settings, prefs, std::move(account), all, m_listener, *this, std::move(overrides))),
       m_session(m_pAccount->Session())
 {
     if (!m_options.m_bTsv && ::isatty(STDOUT_FILENO))

@@ -239,9 +239,8 @@ int RunAuthorize(const AccountSettings& stored, const AccountSettings& account, 
         return kExitFailed;
     }
     PasswordStore passwords(settings);
-    const PasswordStore::Home home =
-        passwords.SaveToken(account_list::KeyOf(settings, SecretsOf(stored, account)), account.m_sSection,
-                            result.m_tokens.m_sRefresh);
+    const PasswordStore::Home home = passwords.SaveToken(account_list::KeyOf(settings, SecretsOf(stored, account)),
+                                                         account.m_sSection, result.m_tokens.m_sRefresh);
     result.m_tokens.Wipe();
     if (home == PasswordStore::kSettingsFile && !settings.Problem().empty()) {
         CliError(CliText("mavix-cli", "cannot store the refresh token: ") + settings.Problem());
@@ -266,8 +265,8 @@ bool AccountReady(const AccountSession& session)
         return true;
     case AccountSession::Readiness::kIncomplete:
         std::fputs((CliText("mavix-cli", "Failed to connect (some field is blank)\n")
-                    + FillIn("server=%1, user=%2 port=%3\n", {Printable(account.m_sServer), Printable(account.m_sUser),
-                                                               Printable(account.m_sPort)}))
+                    + FillIn("server=%1, user=%2 port=%3\n",
+                             {Printable(account.m_sServer), Printable(account.m_sUser), Printable(account.m_sPort)}))
                        .c_str(),
                    stderr);
         return false;

@@ -29,8 +29,8 @@ std::unique_ptr<AccountSession> AccountSession::Open(SettingsStore& settings, co
         account.m_sPass = std::move(*overrides.m_sPassword);
     else if (!UsesToken(account))
         account.m_sPass = PasswordStore(settings).Load(secretsKey, account.m_sSection);
-    std::unique_ptr<AccountSession> session(new AccountSession(settings, std::move(account), std::move(key),
-                                                               std::move(secretsKey), engineQueue, owner));
+    std::unique_ptr<AccountSession> session(
+        new AccountSession(settings, std::move(account), std::move(key), std::move(secretsKey), engineQueue, owner));
     session->ApplyPreferences(prefs);
     if (overrides.m_sTokenCommand || UsesToken(session->m_account))
         session->SetUpTokens(overrides.m_sTokenCommand);
@@ -39,8 +39,8 @@ std::unique_ptr<AccountSession> AccountSession::Open(SettingsStore& settings, co
     return session;
 }
 
-AccountSession::AccountSession(SettingsStore& settings, AccountSettings account, AccountKey key,
-                               AccountKey secretsKey, IScreeningListener& engineQueue, ISessionListener& owner)
+AccountSession::AccountSession(SettingsStore& settings, AccountSettings account, AccountKey key, AccountKey secretsKey,
+                               IScreeningListener& engineQueue, ISessionListener& owner)
     : m_settings(settings),
       m_account(std::move(account)),
       m_key(std::move(key)),
@@ -91,8 +91,8 @@ void AccountSession::SetUpTokens(const std::optional<std::string>& command)
         return;
     }
     std::shared_ptr<Rotation> rotation = m_pRotation;
-    m_pSession->SetTokenSource(oauth::MakeRefreshTokenSource(
-        std::move(provider), std::move(tokens), [rotation](const std::string& refresh) {
+    m_pSession->SetTokenSource(
+        oauth::MakeRefreshTokenSource(std::move(provider), std::move(tokens), [rotation](const std::string& refresh) {
             std::function<void()> notice;
             {
                 std::lock_guard lock(rotation->m_mutex);

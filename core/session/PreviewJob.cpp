@@ -27,8 +27,9 @@ PreviewReady PreviewJob::Run()
         bOwnSession = LogInAgain(nNum);
         if (!bOwnSession) {
             ready.m_sProblem = core_text::Say(
-                "Preview", QT_TRANSLATE_NOOP("Preview",
-                                             "The session with the server has ended: scan again to preview this message."));
+                "Preview",
+                QT_TRANSLATE_NOOP("Preview",
+                                  "The session with the server has ended: scan again to preview this message."));
             return ready;
         }
     }
@@ -44,8 +45,8 @@ bool PreviewJob::LogInAgain(int& nNum)
     const Account& session = m_ctx.m_sessionAccount;
     // Ids mean something only on the mailbox the rows came from.
     if (!m_ctx.m_bCanReconnect || m_request.m_sUidl.empty() || account.m_sServer != session.m_sServer
-        || account.m_sUser != session.m_sUser || account.m_sPort != session.m_sPort
-        || !m_ctx.ClearAbort(m_connection) || !m_ctx.ApplyAuthentication(m_connection).empty())
+        || account.m_sUser != session.m_sUser || account.m_sPort != session.m_sPort || !m_ctx.ClearAbort(m_connection)
+        || !m_ctx.ApplyAuthentication(m_connection).empty())
         return false;
     const int port = ParsePort(account.m_sPort);
     int count = 0;

@@ -385,8 +385,12 @@ void ScreeningSession::PruneChoices()
 
 void ScreeningSession::OnPurgeDone(const PurgeDone& note)
 {
-    PurgeFinished finished{note.m_result, PurgeSummaryText(note.m_result), OutcomeOfPurge(note.m_result, m_nPurgeChecked),
-                           {}, m_nPurgeChecked, false};
+    PurgeFinished finished{note.m_result,
+                           PurgeSummaryText(note.m_result),
+                           OutcomeOfPurge(note.m_result, m_nPurgeChecked),
+                           {},
+                           m_nPurgeChecked,
+                           false};
     finished.m_bClose = m_machine.PurgeDone();
     m_nPurgeChecked = 0;
     // What was (or may have been) deleted goes; the rest stays until the

@@ -219,7 +219,8 @@ std::string PasswordStore::LoadToken(const AccountKey& key, const std::string& s
     return LoadSecret(key.TokenText(), LegacyKey(key, "oauth:"), section, kTokenFileValue);
 }
 
-PasswordStore::Home PasswordStore::SaveToken(const AccountKey& key, const std::string& section, const std::string& token)
+PasswordStore::Home PasswordStore::SaveToken(const AccountKey& key, const std::string& section,
+                                             const std::string& token)
 {
     return SaveSecret(key.TokenText(), section, kTokenFileValue, token);
 }

@@ -163,7 +163,8 @@ bool CAccountsDlg::RenameCurrent(const QString& name)
     const AccountSettings before = account;
     account.m_sName = ToCp1252(name.trimmed());
     if (account_list::NameTaken(m_accounts, account)) {
-        Prompter::MessageBox(this, tr("Another account is already called “%1”: choose another name.").arg(name.trimmed()));
+        Prompter::MessageBox(this,
+                             tr("Another account is already called “%1”: choose another name.").arg(name.trimmed()));
         return false;
     }
     account.Save(m_settings, m_passwords, before);

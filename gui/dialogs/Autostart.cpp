@@ -42,7 +42,7 @@ std::string QuotedArgument(const std::string& arg)
 
 // The program an entry's Exec key starts: the key read as a desktop entry
 // (GLib's key file, its string escapes), then its first argument as the
-// specification's quoting has it (GLib's shell-style splitting).
+// desktop entry format's quoting has it (GLib's shell-style splitting).
 QString ExecProgram(const QByteArray& entry)
 {
     QString program;

@@ -107,7 +107,7 @@ private:
     // The engine's listener outlives the session's engine.
     std::unique_ptr<EngineListener> m_pListener;
     std::unique_ptr<AccountSession> m_pAccount;
-    ScreeningSession* m_pSession = nullptr;  // m_pAccount's
+    ScreeningSession* m_pSession = nullptr;    // m_pAccount's
     std::optional<AccountSettings> m_pending;  // edited while a scan, review or purge was under way
     int m_nGeneration = 0;
     MessageGridModel* m_pModel;
